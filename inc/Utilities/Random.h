@@ -1,0 +1,12 @@
+// The game's random numbers: a seedable 15-bit linear congruential generator, so that every
+// caller sees the 0..32767 range that game data and tuning were written for.
+#pragma once
+
+namespace tw
+{
+	constexpr int kRandMax = 32767;
+
+	// Returns the next number in [0, kRandMax].
+	int Rand();
+	void SeedRand(unsigned seed);
+}

@@ -1,0 +1,28 @@
+// The process-wide list of folders through which every data file name is resolved.
+// The engine fills it at start-up; the first folder that holds a file wins.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class SearchPathList
+{
+public:
+	using Paths = std::vector<std::string>;
+
+	// Appends a folder ("/" added when missing); false for "" and one-character names.
+	bool Add(std::string path);
+	// The name itself when it names a readable regular file, else the first folder + name
+	// that does, else the name unchanged. "\" in a name is read as "/".
+	std::string Find(const std::string& name) const;
+	void Erase(Paths::const_iterator first, Paths::const_iterator last);
+
+	const Paths& Entries() const { return paths; }
+
+private:
+	Paths paths;
+};
+
+SearchPathList& GetSearchPaths();
+bool AddSearchPath(const std::string& path);
+std::string FindFile(const std::string& name);

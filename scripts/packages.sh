@@ -1,0 +1,27 @@
+# Shared by the play and test scripts: the Debian packages the project builds and runs with,
+# installed only when some are missing.
+TW_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libsdl1.2-dev libsdl-image1.2-dev libtinyxml-dev libglew-dev
+  libgl1-mesa-dri libglu1-mesa-dev libx11-dev
+  xvfb xauth xdotool
+)
+
+tw_install_packages() {
+  local missing=()
+  local package
+  for package in "${TW_PACKAGES[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+tw_jobs() {
+  nproc 2>/dev/null || echo 2
+}

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the game (Release) and starts it on the bundled Data folder.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/packages.sh"
+tw_install_packages
+
+build="$root/build/release"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF
+cmake --build "$build" -j "$(tw_jobs)" --target Tumblewreck
+game="$build/bin/Tumblewreck"
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$game" "$@"
+fi
+exec "$game" "$@"

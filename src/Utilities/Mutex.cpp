@@ -1,0 +1,11 @@
+#include "Utilities/Mutex.h"
+
+bool Mutex::TryLock()
+{
+	return section.try_lock();
+}
+
+void Mutex::Unlock()
+{
+	section.unlock();
+}

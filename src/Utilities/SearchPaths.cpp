@@ -1,0 +1,69 @@
+#include "Utilities/SearchPaths.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace
+{
+	// A folder also opens for reading on Linux, so only regular files count as found.
+	bool IsReadableFile(const std::string& path)
+	{
+		std::error_code error;
+		if (!std::filesystem::is_regular_file(path, error))
+			return false;
+		std::ifstream probe(path, std::ios::binary);
+		return probe.is_open();
+	}
+}
+
+bool SearchPathList::Add(std::string path)
+{
+	if (path.empty())
+		return false;
+	if (path.back() != '/')
+	{
+		if (path.size() == 1)
+			return false;
+		path += '/';
+	}
+	if (std::find(paths.begin(), paths.end(), path) == paths.end())
+		paths.push_back(path);
+	return true;
+}
+
+std::string SearchPathList::Find(const std::string& requested) const
+{
+	std::string name = requested;
+	std::replace(name.begin(), name.end(), '\\', '/');
+	if (IsReadableFile(name))
+		return name;
+	for (const std::string& path : paths)
+	{
+		std::string candidate = path + name;
+		if (IsReadableFile(candidate))
+			return candidate;
+	}
+	return name;
+}
+
+void SearchPathList::Erase(Paths::const_iterator first, Paths::const_iterator last)
+{
+	paths.erase(first, last);
+}
+
+SearchPathList& GetSearchPaths()
+{
+	static SearchPathList list;
+	return list;
+}
+
+bool AddSearchPath(const std::string& path)
+{
+	return GetSearchPaths().Add(path);
+}
+
+std::string FindFile(const std::string& name)
+{
+	return GetSearchPaths().Find(name);
+}

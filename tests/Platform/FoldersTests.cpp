@@ -1,0 +1,31 @@
+#include "Platform/Folders.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+TEST(Folders, ApplicationDataFolderFollowsXdgThenHome)
+{
+	const char* savedXdg = std::getenv("XDG_DATA_HOME");
+	std::string saved = savedXdg ? savedXdg : "";
+	setenv("XDG_DATA_HOME", "/tmp/tw-xdg", 1);
+	EXPECT_EQ(Platform::ApplicationDataFolder().value_or(""), "/tmp/tw-xdg/");
+	unsetenv("XDG_DATA_HOME");
+	setenv("HOME", std::getenv("HOME") ? std::getenv("HOME") : "/root", 1);
+	EXPECT_EQ(Platform::ApplicationDataFolder().value_or(""), std::string(std::getenv("HOME")) + "/.local/share/");
+	if (savedXdg)
+		setenv("XDG_DATA_HOME", saved.c_str(), 1);
+}
+
+TEST(Folders, CreateFolderMakesParentsAndExecutableFolderEndsInSlash)
+{
+	auto root = std::filesystem::temp_directory_path() / "tw-folders-test";
+	std::filesystem::remove_all(root);
+	EXPECT_TRUE(Platform::CreateFolder((root / "a" / "b").string()));
+	EXPECT_TRUE(std::filesystem::is_directory(root / "a" / "b"));
+	std::filesystem::remove_all(root);
+	std::string folder = Platform::ExecutableFolder(nullptr);
+	EXPECT_EQ(folder.back(), '/');
+	EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
