@@ -65,6 +65,15 @@ namespace tw
 			std::uint32_t divisor = 0;
 		};
 
+		template <class T>
+		struct HasConstKey : std::false_type
+		{
+		};
+		template <class K, class V>
+		struct HasConstKey<std::pair<const K, V>> : std::true_type
+		{
+		};
+
 		struct SelectFirst
 		{
 			template <class Pair>
@@ -569,7 +578,18 @@ namespace tw
 				while (walk != nullptr)
 				{
 					slot_type* const older = walk->older;
-					Store(FirstFreeSlot(walk->hash), walk->hash, std::move(walk->element));
+					slot_type* const target = FirstFreeSlot(walk->hash);
+					if constexpr (HasConstKey<Value>::value)
+					{
+						// Moving a pair with a const key copies the key (every string of a table, at
+						// every rebuild); the old element is destroyed right below and never read again.
+						Store(target, walk->hash, std::move(const_cast<Key&>(walk->element.first)),
+							std::move(walk->element.second));
+					}
+					else
+					{
+						Store(target, walk->hash, std::move(walk->element));
+					}
 					std::destroy_at(&walk->element);
 					walk = older;
 				}
