@@ -13,7 +13,7 @@ public:
 
 	OperGetterType(Getter getter, const Record* record) : getter(getter), record(record) {}
 
-	std::string ToString() const override { return IsValid() ? tw::ValueText(Current()) : "Unreadable"; }
+	std::string ToString() const override { return IsValid() ? tw::TextOf(Current()) : "Unreadable"; }
 	OperGetterType* CloneInto(void* storage) const override
 	{
 		return storage ? new (storage) OperGetterType(*this) : new OperGetterType(*this);

@@ -156,7 +156,7 @@ public:
 		else
 			input >> value;
 	}
-	std::string ToString() const override { return tw::ValueText(value); }
+	std::string ToString() const override { return tw::TextOf(value); }
 	OperVarType* CloneInto(void* storage) const override
 	{
 		return storage ? new (storage) OperVarType(*this) : new OperVarType(*this);

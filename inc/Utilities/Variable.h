@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <istream>
+#include <locale>
 #include <new>
 #include <sstream>
 #include <string>
@@ -163,15 +164,17 @@ namespace tw
 	concept Streamable = requires(std::ostream& output, const T& value) { output << value; };
 
 	// The text of a value: numbers in decimal with the stream's default precision (8-bit
-	// integers too), bool as 1 or 0, pointers as addresses, strings as they are.
+	// integers too) in the classic locale, bool as 1 or 0, pointers as addresses, strings as
+	// they are, tuples as their components separated by spaces.
 	template<typename T>
-	std::string ValueText(const T& value)
+	std::string TextOf(const T& value)
 	{
 		if constexpr (std::is_same_v<T, std::string>)
 			return value;
 		else
 		{
 			std::ostringstream text;
+			text.imbue(std::locale::classic());
 			if constexpr (std::is_pointer_v<T>)
 				text << static_cast<const void*>(value);
 			else if constexpr (std::is_integral_v<T> && sizeof(T) == 1 && !std::is_same_v<T, bool>)
@@ -193,7 +196,7 @@ public:
 	explicit ConstVarType(const T& value) : value(value) {}
 
 	void Read(std::istream&) override {}
-	std::string ToString() const override { return tw::ValueText(value); }
+	std::string ToString() const override { return tw::TextOf(value); }
 	ConstVarType* CloneInto(void* storage) const override
 	{
 		return storage ? new (storage) ConstVarType(*this) : new ConstVarType(*this);
