@@ -1,0 +1,102 @@
+#include "Utilities/Inertia.h"
+
+#include "Utilities/FLException.h"
+#include "Utilities/MathTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+TEST(Inertia, ShapeTableMoments)
+{
+	const struct
+	{
+		InertiaShape shape;
+		Tuple3f size;
+		float mass;
+		Tuple3f expected;
+	} cases[] = {
+		{InertiaShape::Ellipsoid, {2, 2, 2}, 5, {2, 2, 2}},
+		{InertiaShape::Ellipsoid, {2, 4, 6}, 5, {13, 10, 5}},
+		{InertiaShape::Box, {1, 2, 3}, 12, {13, 10, 5}},
+		{InertiaShape::Cone, {2, 4, 0}, 10, {0.15f * 10 + 0.0375f * 10 * 16, 3, 0.15f * 10 + 0.0375f * 10 * 16}},
+		{InertiaShape::Cylinder, {2, 4, 0}, 12, {3 + 16, 6, 3 + 16}},
+		{InertiaShape::Plate, {3, 6, 0}, 12, {36, 9, 45}},
+	};
+	for (const auto& c : cases)
+	{
+		Matrix4 tensor;
+		InertiaTensor::FromShape(c.shape, c.size, c.mass, tensor);
+		ExpectNear(Tuple3f(tensor[0], tensor[5], tensor[10]), c.expected, 1e-5);
+		EXPECT_EQ(tensor[15], 1.0f);
+		EXPECT_EQ(tensor[1], 0.0f);
+	}
+}
+
+TEST(Inertia, ComputeGivesTensorAndInverse)
+{
+	InertiaTensorPair pair;
+	InertiaTensor::Compute(pair, Tuple3f(2, 2, 2), 5);
+	ExpectRowsNear(pair.tensor, {2, 0, 0, 0, 2, 0, 0, 0, 2}, 1e-6);
+	ExpectNear(pair.tensor * pair.inverse, Matrix4::Identity(), 1e-6);
+}
+
+TEST(Inertia, NoMassOrTinyBodyGivesZeroMatrices)
+{
+	InertiaTensorPair pair;
+	pair.tensor[3] = pair.inverse[7] = 9.0f;
+	InertiaTensor::Compute(pair, Tuple3f(2, 2, 2), 0.0f);
+	EXPECT_EQ(pair.tensor, Matrix4());
+	EXPECT_EQ(pair.inverse, Matrix4());
+
+	// A NaN mass must not fill the body's tensors with NaNs.
+	InertiaTensor::Compute(pair, Tuple3f(2, 2, 2), std::numeric_limits<float>::quiet_NaN());
+	EXPECT_EQ(pair.tensor, Matrix4());
+	EXPECT_EQ(pair.inverse, Matrix4());
+
+	// Diameter 0.2 and mass 1: determinant 6.4e-8, so the body does not turn.
+	InertiaTensor::Compute(pair, Tuple3f(0.2f, 0.2f, 0.2f), 1.0f);
+	EXPECT_NEAR(pair.tensor[0], 0.004f, 1e-7);
+	EXPECT_EQ(pair.inverse, Matrix4());
+}
+
+TEST(Inertia, TransformToBodyShiftsByParallelAxes)
+{
+	const Tuple3f sphere(2, 2, 2);
+	Matrix4 alongX;
+	InertiaTensor::TransformToBody(alongX, Tuple3f(1, 0, 0), InertiaShape::Ellipsoid, sphere, Quaternion(), 2.0f);
+	// Own moments 0.8 each, plus 2 on the axes the offset is perpendicular to.
+	ExpectRowsNear(alongX, {0.8f, 0, 0, 0, 2.8f, 0, 0, 0, 2.8f}, 1e-6);
+
+	Matrix4 diagonal;
+	InertiaTensor::TransformToBody(diagonal, Tuple3f(1, 1, 0), InertiaShape::Ellipsoid, sphere, Quaternion(), 2.0f);
+	ExpectRowsNear(diagonal, {2.8f, -2, 0, -2, 2.8f, 0, 0, 0, 4.8f}, 1e-6);
+}
+
+TEST(Inertia, TransformToBodyRotatesAndAccumulates)
+{
+	const float sin45 = static_cast<float>(std::sin(std::numbers::pi / 4));
+	const Quaternion quarterTurnZ(0, 0, sin45, sin45);
+	Matrix4 body;
+	InertiaTensor::TransformToBody(body, Tuple3f(), InertiaShape::Box, Tuple3f(1, 2, 3), quarterTurnZ, 12.0f);
+	ExpectRowsNear(body, {10, 0, 0, 0, 13, 0, 0, 0, 5}, 1e-5);
+	InertiaTensor::TransformToBody(body, Tuple3f(), InertiaShape::Box, Tuple3f(1, 2, 3), Quaternion(), 12.0f);
+	ExpectRowsNear(body, {23, 0, 0, 0, 23, 0, 0, 0, 10}, 1e-5);
+}
+
+TEST(Inertia, UnknownShapeIsReported)
+{
+	Matrix4 tensor;
+	try
+	{
+		InertiaTensor::FromShape(static_cast<InertiaShape>(5), Tuple3f(1, 1, 1), 1.0f, tensor);
+		FAIL() << "shape 5 was accepted";
+	}
+	catch (const FLException& error)
+	{
+		EXPECT_NE(error.message.find("unknown shape type 5"), std::string::npos) << error.message;
+	}
+	EXPECT_EQ(tensor, Matrix4());
+}

@@ -1,0 +1,30 @@
+#include "Utilities/MathCommon.h"
+
+#include <gtest/gtest.h>
+
+TEST(MathCommon, NextPowerOfTwoIsTheSmallestNotBelowTheMagnitude)
+{
+	const struct
+	{
+		int n;
+		int expected;
+	} cases[] = {{0, 1}, {1, 1}, {2, 2}, {3, 4}, {-5, 8}, {640, 1024}, {1024, 1024}, {1025, 2048},
+		{1 << 29, 1 << 29}, {(1 << 29) + 1, 1 << 30}, {1 << 30, 1 << 30}};
+	for (const auto& c : cases)
+		EXPECT_EQ(NextPowerOfTwo(c.n), c.expected) << "n = " << c.n;
+}
+
+TEST(MathCommon, NextPowerOfTwoSaturatesInsteadOfOverflowing)
+{
+	EXPECT_EQ(NextPowerOfTwo(INT_MAX), 1 << 30);
+	EXPECT_EQ(NextPowerOfTwo(INT_MIN), 1 << 30);
+}
+
+TEST(MathCommon, SignedMaxTreatsZeroAsPositive)
+{
+	EXPECT_EQ(SignedMax(0.0f), FLT_MAX);
+	EXPECT_EQ(SignedMax(-0.0f), FLT_MAX);
+	EXPECT_EQ(SignedMax(-1e-30f), -FLT_MAX);
+	EXPECT_EQ(SignedMax(0), INT_MAX);
+	EXPECT_EQ(SignedMax(-7), -INT_MAX);
+}
