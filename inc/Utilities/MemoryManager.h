@@ -34,7 +34,8 @@ namespace tw
 // Block layout. Every block starts with a 32-bit header: bit 0 is set for an array allocation,
 // the rest is the block size in bytes, header included (0 for a block taken straight from
 // malloc, whose header is exactly 1). Blocks are whole 16-byte cells and start 12 bytes past a
-// 16-byte boundary, so the address behind the header, the one handed out, is 16-byte aligned.
+// 16-byte boundary, so the address behind the header, the one handed out, is 16-byte aligned;
+// a malloc block keeps a whole cell in front of that address, its header in the cell's end.
 class MemoryManager
 {
 public:
@@ -193,6 +194,8 @@ private:
 	void* RetryAfterReleasingPages(Allocator& allocator);
 	void FreeEmptyPagesLocked();
 
+	// The game allocates from one thread, but the GL driver, the script engine and the audio
+	// library call new from theirs: every pool operation holds this lock.
 	mutable SpinLock lock;
 	AllocatorTable allocators;
 	Allocator* directAllocators[kDirectBlockSizes / kCellBytes + 1] = {};
