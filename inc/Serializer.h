@@ -1,0 +1,135 @@
+// Serializer: the one reader and writer of the game's XML data files (levels, object groups,
+// archetypes, component fields). Components read their fields strictly by position and write
+// them with a field name and a type name; a parsed file stays in a process-wide cache.
+#pragma once
+
+#include "Utilities/NTree.h"
+#include "Utilities/Tuple.h"
+#include "Utilities/ValueText.h"
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <type_traits>
+
+class TiXmlElement;
+
+// The element name under which each value type is written.
+template <class T>
+struct SerialTypeName;
+template <> struct SerialTypeName<bool> { static constexpr const char* value = "bool"; };
+template <> struct SerialTypeName<int> { static constexpr const char* value = "int"; };
+template <> struct SerialTypeName<unsigned> { static constexpr const char* value = "unsigned"; };
+template <> struct SerialTypeName<float> { static constexpr const char* value = "float"; };
+template <> struct SerialTypeName<std::string> { static constexpr const char* value = "string"; };
+template <> struct SerialTypeName<Tuple2<int>> { static constexpr const char* value = "Tuple2i"; };
+template <> struct SerialTypeName<Tuple2<float>> { static constexpr const char* value = "Tuple2f"; };
+template <> struct SerialTypeName<Tuple3<float>> { static constexpr const char* value = "Tuple3f"; };
+template <> struct SerialTypeName<Tuple4<float>> { static constexpr const char* value = "Tuple4f"; };
+template <> struct SerialTypeName<Tuple4<int>> { static constexpr const char* value = "Tuple4i"; };
+
+class Serializer
+{
+public:
+	// One node of the document. An element's header leaf (isValue false) carries its element
+	// name, "name" attribute and archetype file; a value leaf carries the value as text.
+	struct NodeData
+	{
+		// Value text, or for a header the file named by its "file" attribute (empty: none).
+		std::string value;
+		// XML element name ("float", "Object", ...); empty when there is none.
+		std::string typeName;
+		std::optional<std::string> name;
+		// Nesting depth; it rises one more step at every element spliced in from a file, which
+		// is how level loading tells inherited objects and components from the level's own.
+		unsigned depth = 0;
+		bool isValue = false;
+		// Copied in from an archetype file; saving writes the file's name, not these nodes.
+		bool fromArchetype = false;
+	};
+	using Tree = tw::n_tree<NodeData>;
+
+	Serializer();
+	Serializer(const Serializer&) = delete;
+	Serializer& operator=(const Serializer&) = delete;
+
+	// Loads a data file found through the search paths, or takes it from the file cache.
+	bool LoadFile(const std::string& fileName);
+	// Parses a document from a stream and caches it under fileName.
+	bool LoadFromStream(std::istream& in, const std::string& fileName);
+	// Writes the whole document; the target file is replaced only once the write has succeeded.
+	bool SaveFile(const std::string& fileName);
+	bool SaveToStream(std::ostream& out) const;
+
+	// Write mode: opens a nested element (with an archetype file when fileName is not empty).
+	// Read mode: descends into the next element, whatever its name; the arguments are ignored.
+	void EnterNode(std::string fileName, const std::string& typeName);
+	void LeaveNode();
+	// Leaves the rest of the current element unread (read mode), or marks the element's
+	// contents as living in its archetype file (write mode).
+	void SkipNode();
+	// True while the current element has a further value or element at the cursor.
+	bool HasMore() const;
+	// The archetype file of the element just entered, or null when it named none.
+	const char* PeekValue() const;
+	// Back to the first value of the document's root element, depth 0.
+	void Rewind();
+	// Clears write mode and rewinds, so what was written can be read back.
+	void SwitchToReading();
+	// The nesting depth at the cursor; it rises one extra step inside archetype contents.
+	unsigned GetDepth() const { return depth; }
+
+	// Reads the next value into out; a missing or unreadable value leaves out as it was.
+	template <class T>
+	Serializer& Read(T& out)
+	{
+		const NodeData* node = NextValue(SerialTypeName<T>::value);
+		if (!node)
+			return *this;
+		if constexpr (std::is_same_v<T, std::string>)
+			out = node->value;
+		else if (!ValueText::Parse(node->value, out))
+			ReportUnreadable(*node, SerialTypeName<T>::value);
+		return *this;
+	}
+	std::string ReadString();
+
+	// Appends a value named name (no name attribute when null) to the current element.
+	template <class T>
+	Serializer& Write(const char* name, const T& value)
+	{
+		if constexpr (std::is_same_v<T, std::string>)
+			AppendValue(name, SerialTypeName<T>::value, value);
+		else
+			AppendValue(name, SerialTypeName<T>::value, ValueText::Format(value));
+		return *this;
+	}
+
+	// Forgets every parsed file, so the next load reads it from disk again.
+	static void ClearFileCache();
+
+private:
+	bool ParseAndCache(std::istream& in, const std::string& fileName, const std::string& path);
+	void LoadElement(const TiXmlElement& element, Tree& target, Tree::iterator parent);
+	void SpliceArchetype(const std::string& archetypeFile, Tree& target, Tree::iterator parent);
+	void SaveElement(TiXmlElement& element, Tree::const_iterator list) const;
+
+	const NodeData* NextValue(const char* typeName);
+	void AppendValue(const char* name, const char* typeName, std::string text);
+	void ReportUnreadable(const NodeData& node, const char* typeName) const;
+	void Report(const std::string& problem) const;
+	std::string ElementName(Tree::const_iterator position) const;
+	std::size_t ValuesBefore(Tree::const_iterator position) const;
+
+	// Loaded trees are shared with the file cache and every serializer that loaded the same
+	// name; the pointer keeps a tree alive while a serializer still walks it.
+	std::shared_ptr<Tree> tree;
+	Tree::iterator cursor;
+	std::string fileName;
+	unsigned depth = 0;
+	// Elements that read mode was asked to enter but that were not there: each reads as empty
+	// and is closed by one LeaveNode, so a damaged file cannot misalign the walk.
+	unsigned missingElements = 0;
+	bool writeMode = true;
+};

@@ -1,0 +1,150 @@
+#include "Message.h"
+
+#include "Utilities/ScriptClassRegistry.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+
+namespace
+{
+	// Position of an argument in push order, counted from 1, for reports.
+	unsigned ArgumentNumber(const Message::Argument* argument)
+	{
+		unsigned number = 0;
+		for (; argument; argument = argument->older)
+			++number;
+		return number;
+	}
+
+	// Scripts build messages with the constructor (the name) and the eight push methods, each
+	// returning the message so calls chain, and read the name as "id".
+	[[maybe_unused]] const bool messageScriptClassRegistered = [] {
+		ScriptClassRegistry::Instance()
+			.Register("Message", 1)
+			.AddFunction("PushFloat", 1)
+			.AddFunction("PushInt", 1)
+			.AddFunction("PushU32", 1)
+			.AddFunction("PushDouble", 1)
+			.AddFunction("PushBool", 1)
+			.AddFunction("PushShort", 1)
+			.AddFunction("PushU16", 1)
+			.AddFunction("PushString", 1)
+			.AddReadOnlyProperty("id");
+		return true;
+	}();
+}
+
+Message::Message(const char* text)
+	: writeOffset(0), objectId(0), newest(nullptr), oldest(nullptr)
+{
+	SetName(text, text ? std::strlen(text) : 0);
+}
+
+Message::Message(const std::string& text)
+	: writeOffset(0), objectId(0), newest(nullptr), oldest(nullptr)
+{
+	SetName(text.c_str(), text.size());
+}
+
+Message::Message(const Message& other)
+	: writeOffset(0), objectId(other.objectId), newest(nullptr), oldest(nullptr)
+{
+	std::memcpy(name, other.name, sizeof name);
+	CopyArgumentsFrom(other);
+}
+
+// The arguments are rebuilt rather than copied bytewise: the links and the records' own
+// pointers (a string's buffer) must point into this message, not into the other one.
+Message& Message::operator=(const Message& other)
+{
+	if (this != &other)
+	{
+		DestroyArguments();
+		std::memcpy(name, other.name, sizeof name);
+		objectId = other.objectId;
+		CopyArgumentsFrom(other);
+	}
+	return *this;
+}
+
+Message::~Message()
+{
+	DestroyArguments();
+}
+
+Message& Message::PushVariable(const Variable& variable)
+{
+	const std::size_t size = variable.Size();
+	Placement placement;
+	if (!FindRoom(size, variable.Alignment(), placement))
+	{
+		ReportRefusedPush(variable.ValueTypeName(), size);
+		return *this;
+	}
+	Link(placement.entryOffset, variable.CloneInto(payload + placement.recordOffset));
+	writeOffset = static_cast<std::uint32_t>(placement.recordOffset + size);
+	return *this;
+}
+
+void Message::ReportRefusedPush(const std::string& typeName, std::size_t size) const
+{
+	std::cerr << "Message \"" << name << "\": argument " << ArgumentNumber(newest) + 1 << " (" << typeName << ", "
+		<< size << " bytes) does not fit in the " << kPayloadBytes << "-byte payload (" << writeOffset
+		<< " bytes in use); it is not pushed.\n";
+}
+
+// The copy keeps the source's layout, so every entry and record goes at the offset it has
+// there and no room needs checking.
+void Message::CopyArgumentsFrom(const Message& other)
+{
+	const auto offsetInOther = [&other](const void* address) {
+		return static_cast<std::size_t>(static_cast<const unsigned char*>(address) - other.payload);
+	};
+	try
+	{
+		for (const Argument* argument = other.oldest; argument; argument = argument->newer)
+			Link(offsetInOther(argument), argument->value->CloneInto(payload + offsetInOther(argument->value)));
+	}
+	catch (...)
+	{
+		DestroyArguments();
+		throw;
+	}
+	writeOffset = other.writeOffset;
+}
+
+void Message::DestroyArguments()
+{
+	for (Argument* argument = newest; argument; argument = argument->older)
+		argument->value->~Variable();
+	newest = nullptr;
+	oldest = nullptr;
+	writeOffset = 0;
+}
+
+void Message::SetName(const char* text, std::size_t length)
+{
+	const std::size_t kept = std::min(length, kMaxNameLength);
+	if (kept)
+		std::memcpy(name, text, kept);
+	std::fill(name + kept, name + sizeof name, '\0');
+}
+
+bool Message::Reader::ReadInto(const ValueDestination& destination, const std::string& (*requestedTypeName)())
+{
+	if (!current)
+	{
+		std::cerr << "Message \"" << name << "\": no argument left to read as " << requestedTypeName()
+			<< "; the destination is left unchanged.\n";
+		return false;
+	}
+	const Argument* argument = current;
+	current = current->newer;
+	if (argument->value->Get(destination))
+		return true;
+	std::cerr << "Message \"" << name << "\": argument " << ArgumentNumber(argument) << " holds "
+		<< argument->value->ValueTypeName() << " and cannot be read as " << requestedTypeName()
+		<< "; the destination is left unchanged.\n";
+	return false;
+}

@@ -1,0 +1,558 @@
+#include "Serializer.h"
+
+#include "Utilities/FileReplace.h"
+#include "Utilities/HashMap.h"
+#include "Utilities/SearchPaths.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+namespace
+{
+	using Tree = Serializer::Tree;
+
+	// Files that start with these bytes are binary chunk files, never XML data.
+	constexpr char kBinaryFileMark[4] = {0x12, 0x41, 0x21, 0x53};
+
+	struct CachedFile
+	{
+		std::shared_ptr<Tree> tree;
+		// Where the file was found; empty for documents parsed from a stream.
+		std::string path;
+	};
+
+	// Keyed by the file name exactly as the caller passed it.
+	tw::hash_map<std::string, CachedFile>& FileCache()
+	{
+		static tw::hash_map<std::string, CachedFile> cache;
+		return cache;
+	}
+
+	// Names of the files being parsed right now, outermost first.
+	std::vector<std::string>& LoadingChain()
+	{
+		static std::vector<std::string> chain;
+		return chain;
+	}
+
+	class LoadingChainEntry
+	{
+	public:
+		explicit LoadingChainEntry(const std::string& fileName) { LoadingChain().push_back(fileName); }
+		~LoadingChainEntry() { LoadingChain().pop_back(); }
+		LoadingChainEntry(const LoadingChainEntry&) = delete;
+		LoadingChainEntry& operator=(const LoadingChainEntry&) = delete;
+	};
+
+	std::string DescribeChain(const std::string& repeated)
+	{
+		std::string text;
+		for (const std::string& name : LoadingChain())
+			text += name + " -> ";
+		return text + repeated;
+	}
+
+	void Diagnose(const std::string& fileName, const std::string& problem)
+	{
+		std::cerr << "Serializer: '" << (fileName.empty() ? std::string("(unnamed document)") : fileName) << "': " << problem
+				  << '\n';
+	}
+
+	bool IsHeader(const Tree::const_iterator& position)
+	{
+		return position.is_leaf() && !position->isValue;
+	}
+
+	template <class Iterator>
+	void SkipHeaders(Iterator& position)
+	{
+		while (position.is_leaf() && !position->isValue)
+			++position;
+	}
+
+	// The text of an element whose first child is text: that makes the element a value.
+	const char* TextOfValueElement(const TiXmlElement& element)
+	{
+		const TiXmlNode* first = element.FirstChild();
+		if (!first || !first->ToText() || !first->Value() || !*first->Value())
+			return nullptr;
+		return first->Value();
+	}
+
+	// Copies the document below from into this tree under parent, marking every node as
+	// coming from an archetype and moving it depthOffset steps deeper.
+	void CopyArchetype(const Tree& source, Tree::const_iterator from, Tree& target, Tree::iterator parent, unsigned depthOffset)
+	{
+		for (Tree::const_iterator child = source.begin(from); !child.is_end(); ++child)
+		{
+			if (child.is_leaf())
+			{
+				Serializer::NodeData copy = *child;
+				copy.depth += depthOffset;
+				copy.fromArchetype = true;
+				target.InsertChild(parent, std::move(copy));
+				continue;
+			}
+			Serializer::NodeData placeholder;
+			placeholder.fromArchetype = true;
+			Tree::iterator group = target.InsertChild(parent, std::move(placeholder));
+			CopyArchetype(source, child, target, group, depthOffset);
+		}
+	}
+
+	void ForgetCachedFile(const std::string& fileName)
+	{
+		namespace fs = std::filesystem;
+		std::error_code error;
+		const fs::path saved = fs::weakly_canonical(fileName, error);
+		auto& cache = FileCache();
+		for (auto entry = cache.begin(); entry != cache.end();)
+		{
+			bool samePath = false;
+			if (!error && !entry->second.path.empty())
+			{
+				std::error_code entryError;
+				samePath = fs::weakly_canonical(entry->second.path, entryError) == saved && !entryError;
+			}
+			if (entry->first == fileName || samePath)
+				entry = cache.erase(entry);
+			else
+				++entry;
+		}
+	}
+}
+
+Serializer::Serializer() : tree(std::make_shared<Tree>())
+{
+	cursor = tree->begin(tree->root());
+}
+
+bool Serializer::LoadFile(const std::string& name)
+{
+	writeMode = false;
+	fileName = name;
+	bool loaded = false;
+	if (auto cached = FileCache().find(name); cached != FileCache().end())
+	{
+		tree = cached->second.tree;
+		loaded = true;
+	}
+	else
+	{
+		// Only regular files: a name such as "/dev/zero" must not be read until memory runs out.
+		const std::string path = FindFile(name);
+		std::error_code error;
+		std::ifstream in;
+		if (std::filesystem::is_regular_file(path, error))
+			in.open(path, std::ios::binary);
+		if (in.is_open())
+			loaded = ParseAndCache(in, name, path);
+		else
+			Report("cannot be opened (not found in the search paths)");
+	}
+	Rewind();
+	return loaded;
+}
+
+bool Serializer::LoadFromStream(std::istream& in, const std::string& name)
+{
+	writeMode = false;
+	fileName = name;
+	bool loaded = false;
+	if (auto cached = FileCache().find(name); cached != FileCache().end())
+	{
+		tree = cached->second.tree;
+		loaded = true;
+	}
+	else
+		loaded = ParseAndCache(in, name, std::string());
+	Rewind();
+	return loaded;
+}
+
+bool Serializer::ParseAndCache(std::istream& in, const std::string& name, const std::string& path)
+{
+	if (!in)
+	{
+		Report("the stream cannot be read");
+		return false;
+	}
+	const auto& chain = LoadingChain();
+	if (std::find(chain.begin(), chain.end(), name) != chain.end())
+	{
+		Report("includes itself through " + DescribeChain(name) + "; that inclusion is skipped");
+		return false;
+	}
+	const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+	if (text.compare(0, sizeof kBinaryFileMark, kBinaryFileMark, sizeof kBinaryFileMark) == 0)
+	{
+		Report("is a binary file, not an XML data file");
+		return false;
+	}
+	TiXmlDocument document;
+	document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+	if (document.Error())
+	{
+		Report(std::string("is not well-formed XML: ") + document.ErrorDesc() + " (line " + std::to_string(document.ErrorRow()) +
+			   ", column " + std::to_string(document.ErrorCol()) + ")");
+		return false;
+	}
+	const TiXmlElement* rootElement = document.RootElement();
+	if (!rootElement)
+	{
+		Report("holds no XML element");
+		return false;
+	}
+
+	LoadingChainEntry entry(name);
+	auto loaded = std::make_shared<Tree>();
+	const unsigned savedDepth = depth;
+	LoadElement(*rootElement, *loaded, loaded->root());
+	depth = savedDepth;
+	FileCache()[name] = CachedFile{loaded, path};
+	tree = std::move(loaded);
+	return true;
+}
+
+void Serializer::LoadElement(const TiXmlElement& element, Tree& target, Tree::iterator parent)
+{
+	const char* fileAttribute = element.Attribute("file");
+	const std::string archetypeFile = fileAttribute ? fileAttribute : "";
+	const char* text = TextOfValueElement(element);
+
+	NodeData header;
+	header.typeName = element.Value();
+	if (const char* name = element.Attribute("name"))
+		header.name = name;
+	header.depth = archetypeFile.empty() ? depth : depth + 1;
+	header.isValue = text != nullptr;
+	header.value = text ? text : archetypeFile;
+	target.InsertChild(parent, std::move(header));
+
+	if (!archetypeFile.empty())
+	{
+		++depth;
+		SpliceArchetype(archetypeFile, target, parent);
+		--depth;
+	}
+	if (text)
+		return;
+
+	for (const TiXmlElement* child = element.FirstChildElement(); child; child = child->NextSiblingElement())
+	{
+		if (TextOfValueElement(*child))
+		{
+			LoadElement(*child, target, parent);
+			continue;
+		}
+		++depth;
+		Tree::iterator group = target.InsertChild(parent, NodeData());
+		LoadElement(*child, target, group);
+		--depth;
+	}
+}
+
+void Serializer::SpliceArchetype(const std::string& archetypeFile, Tree& target, Tree::iterator parent)
+{
+	Serializer archetype;
+	if (!archetype.LoadFile(archetypeFile))
+	{
+		Report("archetype '" + archetypeFile + "' could not be loaded; the element keeps only its own contents");
+		return;
+	}
+	CopyArchetype(*archetype.tree, std::as_const(*archetype.tree).root(), target, parent, depth);
+}
+
+bool Serializer::SaveFile(const std::string& name)
+{
+	std::ostringstream text;
+	if (!SaveToStream(text))
+	{
+		Diagnose(name, "the document could not be printed");
+		return false;
+	}
+	std::string error;
+	if (!ReplaceFileContents(name, text.str(), error))
+	{
+		Diagnose(name, "not saved: " + error);
+		return false;
+	}
+	// A later load of this file must see what was just written, not the parse of the old one.
+	ForgetCachedFile(name);
+	fileName = name;
+	return true;
+}
+
+bool Serializer::SaveToStream(std::ostream& out) const
+{
+	if (!out)
+		return false;
+	TiXmlDocument document;
+	auto* rootElement = new TiXmlElement("Unknown");
+	document.LinkEndChild(rootElement);
+	const Tree& documentTree = *tree;
+	SaveElement(*rootElement, documentTree.begin(documentTree.root()));
+
+	TiXmlPrinter printer;
+	printer.SetIndent("\t");
+	printer.SetLineBreak("\n");
+	document.Accept(&printer);
+	out << printer.Str();
+	return static_cast<bool>(out);
+}
+
+void Serializer::SaveElement(TiXmlElement& element, Tree::const_iterator list) const
+{
+	// An element's own header is the first node of its list. Nodes that came from an archetype
+	// file are left out: the "file" attribute brings them back on the next load.
+	const NodeData* header = IsHeader(list) && !list->fromArchetype ? &*list : nullptr;
+	element.SetValue(header && !header->typeName.empty() ? header->typeName : "Unknown");
+	if (header && header->name)
+		element.SetAttribute("name", *header->name);
+	if (header && !header->value.empty())
+		element.SetAttribute("file", header->value);
+
+	for (Tree::const_iterator node = list; !node.is_end(); ++node)
+	{
+		if (node.is_leaf())
+		{
+			const NodeData& data = *node;
+			if (!data.isValue || data.fromArchetype)
+				continue;
+			auto* valueElement = new TiXmlElement(data.typeName.empty() ? std::string("Unknown") : data.typeName);
+			if (data.name)
+				valueElement->SetAttribute("name", *data.name);
+			// An empty value stays an empty element: TinyXML drops empty text when it parses.
+			if (!data.value.empty())
+				valueElement->LinkEndChild(new TiXmlText(data.value));
+			element.LinkEndChild(valueElement);
+			continue;
+		}
+		const Tree::const_iterator inside = tree->begin(node);
+		if (inside.is_leaf() && inside->fromArchetype)
+			continue;
+		auto* childElement = new TiXmlElement("Unknown");
+		element.LinkEndChild(childElement);
+		SaveElement(*childElement, inside);
+	}
+}
+
+void Serializer::EnterNode(std::string archetypeFile, const std::string& typeName)
+{
+	if (writeMode)
+	{
+		Tree::iterator container = cursor.parent();
+		Tree::iterator group = tree->InsertChild(container, NodeData());
+		++depth;
+		NodeData header;
+		header.typeName = typeName;
+		if (!archetypeFile.empty())
+		{
+			header.value = std::move(archetypeFile);
+			++depth;
+		}
+		header.depth = depth;
+		tree->InsertChild(group, std::move(header));
+		cursor = tree->end(group);
+		return;
+	}
+
+	if (missingElements > 0)
+	{
+		++missingElements;
+		return;
+	}
+	SkipHeaders(cursor);
+	if (!cursor.is_node())
+	{
+		Report(std::string(cursor.is_end() ? "no element" : "a value") + " where element " + std::to_string(ValuesBefore(cursor) + 1) +
+			   " of '" + ElementName(cursor) + "' was expected; it reads as empty");
+		++missingElements;
+		return;
+	}
+	Tree::iterator inside = tree->begin(cursor);
+	while (IsHeader(inside))
+	{
+		depth = inside->depth;
+		++inside;
+	}
+	cursor = inside;
+}
+
+void Serializer::LeaveNode()
+{
+	if (missingElements > 0)
+	{
+		--missingElements;
+		return;
+	}
+	Tree::iterator element = cursor.parent();
+	if (element == tree->root())
+	{
+		Report("an element was left that was never entered");
+		return;
+	}
+	const Tree::iterator first = tree->begin(element);
+	if (IsHeader(first))
+	{
+		depth = first->depth > 0 ? first->depth - 1 : 0;
+		if (!first->value.empty() && depth > 0)
+			--depth;
+	}
+	else if (depth > 0)
+		--depth;
+	cursor = element;
+	++cursor;
+}
+
+void Serializer::SkipNode()
+{
+	if (writeMode || missingElements > 0 || cursor.is_end())
+	{
+		if (writeMode && depth > 0)
+			--depth;
+		return;
+	}
+	const auto nodeDepth = [this](Tree::iterator position)
+	{
+		while (position.is_node())
+			position = tree->begin(position);
+		return position.is_end() ? 0u : position->depth;
+	};
+	const unsigned startDepth = nodeDepth(cursor);
+	for (; !cursor.is_end(); ++cursor)
+	{
+		if (nodeDepth(cursor) < startDepth)
+		{
+			if (depth > 0)
+				--depth;
+			return;
+		}
+	}
+}
+
+bool Serializer::HasMore() const
+{
+	if (missingElements > 0)
+		return false;
+	Tree::iterator probe = cursor;
+	SkipHeaders(probe);
+	return !probe.is_end();
+}
+
+const char* Serializer::PeekValue() const
+{
+	if (missingElements > 0)
+		return nullptr;
+	const Tree::iterator first = tree->begin(cursor.parent());
+	if (IsHeader(first) && !first->value.empty())
+		return first->value.c_str();
+	return nullptr;
+}
+
+void Serializer::Rewind()
+{
+	depth = 0;
+	missingElements = 0;
+	cursor = tree->begin(tree->root());
+	SkipHeaders(cursor);
+}
+
+void Serializer::SwitchToReading()
+{
+	writeMode = false;
+	Rewind();
+}
+
+std::string Serializer::ReadString()
+{
+	std::string text;
+	Read(text);
+	return text;
+}
+
+void Serializer::ClearFileCache()
+{
+	FileCache().clear();
+}
+
+const Serializer::NodeData* Serializer::NextValue(const char* typeName)
+{
+	if (missingElements > 0)
+		return nullptr;
+	SkipHeaders(cursor);
+	if (cursor.is_leaf())
+	{
+		const NodeData* value = &*cursor;
+		++cursor;
+		return value;
+	}
+	if (cursor.is_node())
+	{
+		// An element holding nothing at all is how an empty value comes back from the file.
+		const Tree::iterator inside = tree->begin(cursor);
+		if (cursor.child_count() == 1 && IsHeader(inside) && inside->value.empty())
+		{
+			++cursor;
+			return &*inside;
+		}
+	}
+	Report(std::string("value ") + std::to_string(ValuesBefore(cursor) + 1) + " of '" + ElementName(cursor) + "' (" + typeName + ") is " +
+		   (cursor.is_end() ? "missing" : "an element") + "; the default is kept");
+	return nullptr;
+}
+
+void Serializer::AppendValue(const char* name, const char* typeName, std::string text)
+{
+	if (!writeMode)
+	{
+		Report(std::string("value '") + (name ? name : "") + "' written while reading; it is ignored");
+		return;
+	}
+	NodeData value;
+	value.value = std::move(text);
+	value.typeName = typeName;
+	if (name)
+		value.name = name;
+	value.depth = depth;
+	value.isValue = true;
+	Tree::iterator container = cursor.parent();
+	tree->InsertChild(container, std::move(value));
+}
+
+void Serializer::ReportUnreadable(const NodeData& node, const char* typeName) const
+{
+	Report("value " + std::to_string(ValuesBefore(cursor)) + (node.name ? " '" + *node.name + "'" : std::string()) + " of '" +
+		   ElementName(cursor) + "' reads \"" + node.value + "\", which is not a " + typeName + "; the default is kept");
+}
+
+void Serializer::Report(const std::string& problem) const
+{
+	Diagnose(fileName, problem);
+}
+
+std::string Serializer::ElementName(Tree::const_iterator position) const
+{
+	const Tree::const_iterator first = std::as_const(*tree).begin(position.parent());
+	if (IsHeader(first) && !first->typeName.empty())
+		return first->typeName;
+	return "Unknown";
+}
+
+std::size_t Serializer::ValuesBefore(Tree::const_iterator position) const
+{
+	std::size_t count = 0;
+	for (Tree::const_iterator node = std::as_const(*tree).begin(position.parent()); !node.is_end() && !(node == position); ++node)
+	{
+		if (!IsHeader(node))
+			++count;
+	}
+	return count;
+}

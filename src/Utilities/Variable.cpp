@@ -1,0 +1,15 @@
+#include "Utilities/Variable.h"
+
+#include <iostream>
+
+const std::string& Variable::ValueTypeName() const
+{
+	static const std::string noType = "no value";
+	return noType;
+}
+
+void Variable::ReportTypeMismatch(const std::string& requestedType) const
+{
+	std::cerr << "Variable: a value of type " << ValueTypeName() << " cannot be read as " << requestedType
+		<< "; the destination is left unchanged.\n";
+}

@@ -1,0 +1,184 @@
+#include "Utilities/Config.h"
+
+#include "Utilities/FLException.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace
+{
+	namespace fs = std::filesystem;
+	using ::testing::HasSubstr;
+
+	std::string ReadWholeFile(const fs::path& path)
+	{
+		std::ifstream in(path, std::ios::binary);
+		return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+	}
+
+	class ConfigTest : public ::testing::Test
+	{
+	protected:
+		void SetUp() override
+		{
+			folder = fs::temp_directory_path() / ("tw-config-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+			fs::remove_all(folder);
+			fs::create_directories(folder);
+			path = (folder / "Tumblewreck.cfg").string();
+		}
+		void TearDown() override { fs::remove_all(folder); }
+
+		void WriteConfig(const std::string& text) const { std::ofstream(path, std::ios::binary) << text; }
+
+		fs::path folder;
+		std::string path;
+	};
+
+	TEST_F(ConfigTest, GettersReadValuesAndFallBackToTheirDefaults)
+	{
+		WriteConfig("<Config>\n"
+					"  <FirstLevel>MainMenu</FirstLevel>\n"
+					"  <Spaced> 42 </Spaced>\n"
+					"  <Fraction>4.5</Fraction>\n"
+					"  <Trailing>12abc</Trailing>\n"
+					"  <Word>yes</Word>\n"
+					"  <One>1</One>\n"
+					"  <Yes>true</Yes>\n"
+					"  <Empty></Empty>\n"
+					"  <Nested><Inner>3</Inner></Nested>\n"
+					"  <Twice>first</Twice>\n"
+					"  <Twice>second</Twice>\n"
+					"</Config>\n");
+		const ConfigFile config = Config::Load(path);
+
+		EXPECT_EQ(config.GetString("FirstLevel", "x"), "MainMenu");
+		EXPECT_EQ(config.GetString("Missing", "LoadingScreen.html"), "LoadingScreen.html");
+		EXPECT_EQ(config.GetString("Empty", "x"), "") << "a present but empty setting is empty text, not the default";
+		EXPECT_EQ(config.GetString("Nested", "x"), "");
+		EXPECT_EQ(config.GetString("Twice", "x"), "first");
+
+		struct IntCase
+		{
+			const char* key;
+			int expected;
+		};
+		for (const IntCase& test : {IntCase{"Spaced", 42}, IntCase{"Fraction", 4}, IntCase{"Trailing", 12}, IntCase{"Word", -1},
+									IntCase{"Empty", -1}, IntCase{"Nested", -1}, IntCase{"Missing", -1}})
+			EXPECT_EQ(config.GetInt(test.key, -1), test.expected) << test.key;
+
+		EXPECT_EQ(config.GetFloat("Fraction", 0.0f), 4.5f);
+		EXPECT_EQ(config.GetFloat("Word", 0.25f), 0.25f);
+		EXPECT_EQ(config.GetFloat("Missing", 0.25f), 0.25f);
+
+		EXPECT_TRUE(config.GetBool("Yes", false));
+		EXPECT_TRUE(config.GetBool("Word", true)) << "only the words true and false count";
+		EXPECT_FALSE(config.GetBool("One", false)) << "\"1\" is not a boolean word";
+		EXPECT_TRUE(config.GetBool("Missing", true));
+	}
+
+	TEST_F(ConfigTest, HandleWithoutADocumentThrows)
+	{
+		const Config unloaded;
+		try
+		{
+			unloaded.GetInt("Width", 1024);
+			FAIL() << "expected FLException";
+		}
+		catch (const FLException& error)
+		{
+			EXPECT_EQ(error.message, "No config file loaded.");
+		}
+		EXPECT_THROW(unloaded.GetSection("Window"), FLException);
+		EXPECT_THROW(unloaded.GetAll("Button"), FLException);
+	}
+
+	TEST_F(ConfigTest, SectionsAndListsAreViewsIntoOneDocument)
+	{
+		WriteConfig("<?xml version=\"1.0\" ?>\n<!-- user settings -->\n<Settings>\n"
+					"  <Input>\n"
+					"    <Button><Name>Jump</Name></Button>\n"
+					"    <Other />\n"
+					"    <Button><Name>Fire</Name></Button>\n"
+					"  </Input>\n"
+					"  <Window><Width>800</Width></Window>\n"
+					"</Settings>\n");
+		{
+			ConfigFile config = Config::Load(path);
+			EXPECT_EQ(config.GetSection("Window").GetInt("Width", 0), 800) << "the first element after the declaration is the root";
+			const tw::unordered_vector<Config> buttons = config.GetSection("Input").GetAll("Button");
+			ASSERT_EQ(buttons.size(), 2u);
+			EXPECT_EQ(buttons[0].GetString("Name", ""), "Jump");
+			EXPECT_EQ(buttons[1].GetString("Name", ""), "Fire");
+			EXPECT_EQ(config.GetSection("Sound").GetFloat("MusicVolume", 0.5f), 0.5f);
+		}
+		const std::string written = ReadWholeFile(path);
+		EXPECT_THAT(written, HasSubstr("<Sound />")) << "asking for a missing section adds it";
+		EXPECT_THAT(written, HasSubstr("<Name>Fire</Name>"));
+		EXPECT_THAT(written, HasSubstr("<!-- user settings -->"));
+		EXPECT_THAT(written, HasSubstr("<?xml version=\"1.0\" ?>"));
+	}
+
+	TEST_F(ConfigTest, MissingFileGivesDefaultsAndIsCreatedOnWriteBack)
+	{
+		{
+			ConfigFile config = Config::Load(path);
+			EXPECT_EQ(config.GetString("FirstLevel", "MainMenu"), "MainMenu");
+			config.GetSection("Window");
+			EXPECT_FALSE(fs::exists(path));
+		}
+		EXPECT_EQ(ReadWholeFile(path), "<Config>\n    <Window />\n</Config>\n");
+		EXPECT_FALSE(fs::exists(path + ".bak")) << "nothing was there to keep";
+	}
+
+	TEST_F(ConfigTest, MalformedFileIsKeptAsBakAndDefaultsAreUsed)
+	{
+		const std::string broken = "<Config>\n  <FirstLevel>Level4</FirstLevel>\n  <Window><Width>800</Width>\n";
+		WriteConfig(broken);
+		::testing::internal::CaptureStderr();
+		{
+			ConfigFile config = Config::Load(path);
+			EXPECT_EQ(config.GetString("FirstLevel", "MainMenu"), "MainMenu") << "a half-read file gives no settings";
+			EXPECT_EQ(config.GetSection("Window").GetInt("Width", 1024), 1024);
+		}
+		const std::string diagnostics = ::testing::internal::GetCapturedStderr();
+		EXPECT_THAT(diagnostics, HasSubstr(path));
+		EXPECT_THAT(diagnostics, HasSubstr("Tumblewreck.cfg.bak"));
+		EXPECT_EQ(ReadWholeFile(path + ".bak"), broken);
+		EXPECT_EQ(ReadWholeFile(path), "<Config>\n    <Window />\n</Config>\n");
+	}
+
+	TEST_F(ConfigTest, WriteBackKeepsValuesAndByteOrderMarkAndHappensOnce)
+	{
+		WriteConfig("\xEF\xBB\xBF<Config><Mute>true</Mute></Config>");
+		{
+			ConfigFile original = Config::Load(path);
+			ConfigFile moved = std::move(original);
+			EXPECT_TRUE(moved.GetBool("Mute", false));
+			fs::remove(path);
+			ConfigFile other = Config::Load((folder / "other.cfg").string());
+			other = std::move(moved);
+			EXPECT_TRUE(fs::exists(folder / "other.cfg")) << "the handle assigned over writes its own document first";
+			fs::remove(folder / "other.cfg");
+		}
+		EXPECT_EQ(ReadWholeFile(path), "\xEF\xBB\xBF<Config>\n    <Mute>true</Mute>\n</Config>\n");
+		EXPECT_FALSE(fs::exists(folder / "other.cfg")) << "a moved-from handle must not write again";
+	}
+
+	TEST_F(ConfigTest, NumbersIgnoreTheUsersLocale)
+	{
+		struct CommaDecimals : std::numpunct<char>
+		{
+			char do_decimal_point() const override { return ','; }
+		};
+		WriteConfig("<Config><Volume>0.75</Volume></Config>");
+		const ConfigFile config = Config::Load(path);
+		const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
+		const float volume = config.GetFloat("Volume", 0.0f);
+		std::locale::global(previous);
+		EXPECT_EQ(volume, 0.75f);
+	}
+}
