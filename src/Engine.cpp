@@ -5,6 +5,7 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Object.h"
+#include "ObjectStore.h"
 #include "Serializer.h"
 #include "Utilities/Config.h"
 #include "Utilities/Random.h"
@@ -131,16 +132,13 @@ void Engine::SendMessage(const Message& message)
 void Engine::Deliver(const Message& message)
 {
 	const MessageName name(message.GetName());
-	listeners.Deliver(name, [&](const HandlerTable::Entry& entry) {
-		const Object listener = ObjectFromId(entry.objectId);
-		if (listener.IsDummy())
-			return false;
-		Component* component = listener.object->GetComponent(entry.typeId);
-		if (component == nullptr)
-			return false;
-		(component->*entry.handler)(Message::Reader(message));
-		return true;
-	});
+	listeners.Deliver(
+		name, ObjectStore::Instance().ComponentEpoch(),
+		[](const HandlerTable::Entry& entry) {
+			const Object listener = ObjectFromId(entry.objectId);
+			return listener.IsDummy() ? nullptr : listener.object->GetComponent(entry.typeId);
+		},
+		[&](Component* component, HandlerTable::Handler handler) { (component->*handler)(Message::Reader(message)); });
 
 	const auto handler = handlers.find(name);
 	if (handler != handlers.end())

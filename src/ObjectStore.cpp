@@ -36,6 +36,7 @@ void ObjectStore::Discard(Component* component)
 		component->Detach();
 		component->Release();
 	}
+	Instance().AdvanceComponentEpoch();
 	delete component;
 }
 
@@ -185,6 +186,7 @@ bool ObjectStore::ProcessQueuedWork()
 		if (present != entry.component || !present->discardStarted)
 			continue;
 		target.object->components.erase(entry.pair.second);
+		AdvanceComponentEpoch();
 		delete entry.component;
 		Message removed("ComponentRemoved");
 		removed.PushU32(entry.pair.first);
@@ -256,6 +258,7 @@ void ObjectStore::DestroyAll()
 		for (Component* component : components)
 		{
 			object->components.erase(component->GetTypeId());
+			AdvanceComponentEpoch();
 			delete component;
 		}
 		DeleteObject(object);
