@@ -9,6 +9,7 @@
 #include "Serializer.h"
 #include "Utilities/Config.h"
 #include "Utilities/Random.h"
+#include "Utilities/ScriptClassRegistry.h"
 #include "Utilities/SearchPaths.h"
 
 #include <ctime>
@@ -33,6 +34,33 @@ namespace
 		"Sounds/BalancedSounds/", "Shaders/", "Shaders/Vertex/", "Shaders/Fragment/", "Models/",
 		"PhysicsModels/", "Levels/Tutorials/",
 	};
+
+	// The script class "Engine" (JSEngine): recorded here so that it is present whenever the engine is.
+	[[maybe_unused]] const bool engineScriptClassRegistered = [] {
+		ScriptClassRegistry::Instance()
+			.Register("Engine", 0)
+			.AddFunction("LoadLevel", 1)
+			.AddFunction("SaveLevel", 1)
+			.AddFunction("GotoNextLevel", 0)
+			.AddFunction("SetNextLevel", 1)
+			.AddFunction("GotoPrevLevel", 0)
+			.AddFunction("ReloadLevel", 0)
+			.AddFunction("GetResolutions", 0)
+			.AddFunction("SetResolution", 3)
+			.AddFunction("Exit", 0)
+			.AddFunction("Pause", 1)
+			.AddFunction("IsFullScreen", 0)
+			.AddFunction("SetFullScreen", 1)
+			.AddFunction("CurrentResolutionIndex", 0)
+			.AddFunction("IsMuted", 0)
+			.AddFunction("SetMuted", 1)
+			.AddFunction("CurrLevel", 0)
+			.AddFunction("GetVolume", 1)
+			.AddFunction("SetVolume", 2)
+			.AddFunction("GetWidth", 0)
+			.AddFunction("GetHeight", 0);
+		return true;
+	}();
 
 	std::string WithSeparator(std::string folder)
 	{
