@@ -72,4 +72,5 @@ private:
 	std::vector<unsigned> destructions;
 	unsigned nextId = 1;
 	unsigned componentEpoch = 0;
+	bool destroyingAll = false;
 };

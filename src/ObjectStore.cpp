@@ -128,6 +128,9 @@ void ObjectStore::Rename(Composition& object, const std::string& newName)
 
 void ObjectStore::ForgetName(const Composition& object)
 {
+	// The whole table goes at the end of DestroyAll; list by list it would cost quadratic time.
+	if (destroyingAll)
+		return;
 	const auto found = byName.find(object.name);
 	if (found == byName.end())
 		return;
@@ -241,6 +244,7 @@ void ObjectStore::Unlink(Composition* object)
 void ObjectStore::DestroyAll()
 {
 	ProcessChanges();
+	destroyingAll = true;
 	// Newest first; objects created by a component's Detach join the head and go too.
 	while (newest != nullptr)
 	{
@@ -263,6 +267,7 @@ void ObjectStore::DestroyAll()
 		}
 		DeleteObject(object);
 	}
+	destroyingAll = false;
 	// Cleared whole rather than entry by entry, which would leave the table full of tombstones.
 	byId.clear();
 	removals.clear();
