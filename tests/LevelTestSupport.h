@@ -130,8 +130,8 @@ namespace test
 	{
 		static constexpr const char* name = "Director";
 	};
-	// Runs the test's script: on the n-th frame of the run it calls script[n]. Logs "LevelLoaded"
-	// and "UnloadingLevel" with the current level; quits on its own after kRunawayFrames.
+	// Runs the test's script: on the n-th frame of the run it calls script[n]. Logs the messages it
+	// listens to with the current level; quits on its own after kRunawayFrames.
 	class Director : public SystemBase<Director, __DirectorName>
 	{
 	public:
@@ -142,8 +142,8 @@ namespace test
 		}
 		void Initialize() override
 		{
-			RegisterHandler("LevelLoaded", &Director::OnLevelEvent);
-			RegisterHandler("UnloadingLevel", &Director::OnLevelEvent);
+			for (const std::string& messageName : listensTo)
+				RegisterHandler(messageName, &Director::OnHeard);
 		}
 		void Update() override
 		{
@@ -156,11 +156,13 @@ namespace test
 				Engine::Instance()->RequestState(Engine::kQuit);
 			}
 		}
-		void OnLevelEvent(Message::Reader reader)
+		void OnHeard(Message::Reader reader)
 		{
 			Events().push_back(std::string(reader.name) + " " + Engine::Instance()->GetCurrentLevel());
 		}
 
+		// Engine-wide messages logged with the current level's name.
+		std::vector<std::string> listensTo{"LevelLoaded", "UnloadingLevel"};
 		std::map<unsigned, std::function<void()>> script;
 		unsigned frame = 0;
 	};
