@@ -121,31 +121,50 @@ namespace
 
 	constexpr int kObjectCount = 10000;
 
-	void CreateAndDestroyObjectsOfFourComponents(benchmark::State& state)
+	std::vector<Object> CreateCrates()
 	{
-		RegisterBenchComponents();
 		const unsigned typeIds[] = {BenchA::TypeId(), BenchB::TypeId(), BenchC::TypeId(), BenchD::TypeId()};
 		std::vector<Object> objects;
 		objects.reserve(kObjectCount);
+		for (int index = 0; index < kObjectCount; ++index)
+		{
+			const Object made = CreateObject("Crate");
+			for (unsigned typeId : typeIds)
+				made.object->AddComponent(typeId);
+			objects.push_back(made);
+		}
+		return objects;
+	}
+
+	// Destroyed in a frame: queued, then carried out by the end-of-frame work.
+	void CreateAndDestroyObjectsOfFourComponents(benchmark::State& state)
+	{
+		RegisterBenchComponents();
 		for (auto _ : state)
 		{
-			for (int index = 0; index < kObjectCount; ++index)
-			{
-				const Object made = CreateObject("Crate");
-				for (unsigned typeId : typeIds)
-					made.object->AddComponent(typeId);
-				objects.push_back(made);
-			}
+			std::vector<Object> objects = CreateCrates();
 			for (const Object& object : objects)
 				object.object->Destroy();
 			ProcessObjectChanges();
-			objects.clear();
 			// The store keeps the ids of deleted objects until the next level load.
 			DestroyAllObjects();
 		}
 		state.SetItemsProcessed(state.iterations() * kObjectCount);
 	}
 	BENCHMARK(CreateAndDestroyObjectsOfFourComponents)->Unit(benchmark::kMillisecond);
+
+	// Destroyed all at once, as a level unload does.
+	void CreateAndUnloadObjectsOfFourComponents(benchmark::State& state)
+	{
+		RegisterBenchComponents();
+		for (auto _ : state)
+		{
+			benchmark::DoNotOptimize(CreateCrates());
+			DestroyAllObjects();
+		}
+		state.SetItemsProcessed(state.iterations() * kObjectCount);
+	}
+	BENCHMARK(CreateAndUnloadObjectsOfFourComponents)->Unit(benchmark::kMillisecond);
 
 	// The reference: objects of four heap components kept in a std::unordered_map by id.
 	void CreateAndDestroyPlainObjects(benchmark::State& state)

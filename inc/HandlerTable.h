@@ -45,16 +45,20 @@ public:
 	// (owner id, component type id) of every live entry of the name, in registration order.
 	tw::unordered_vector<IDPair> Targets(const MessageName& name) const;
 
-	// Calls invoke(entry) for every live entry of the name in registration order. invoke returns
-	// false when the entry's component no longer exists; the entry is then dropped.
-	template <class Invoke>
-	void Deliver(const MessageName& name, Invoke&& invoke);
+	// For every live entry of the name, in registration order: finds the entry's component with
+	// resolve(entry) and calls call(component, handler); an entry whose component is gone (null) is
+	// dropped. The component found is kept while componentEpoch, which the object store advances
+	// whenever any component comes or goes, stays the same.
+	template <class Resolve, class Call>
+	void Deliver(const MessageName& name, const unsigned& componentEpoch, Resolve&& resolve, Call&& call);
 
 private:
 	struct Slot
 	{
 		Entry entry;
-		bool dropped;
+		bool dropped = false;
+		Component* resolved = nullptr;
+		unsigned resolvedEpoch = 0;
 	};
 	using SlotList = std::vector<Slot>;
 
@@ -91,8 +95,8 @@ private:
 	unsigned droppedCount = 0;
 };
 
-template <class Invoke>
-void HandlerTable::Deliver(const MessageName& name, Invoke&& invoke)
+template <class Resolve, class Call>
+void HandlerTable::Deliver(const MessageName& name, const unsigned& componentEpoch, Resolve&& resolve, Call&& call)
 {
 	if (activeDeliveries == 0 && droppedCount != 0)
 		EraseDropped();
@@ -105,11 +109,22 @@ void HandlerTable::Deliver(const MessageName& name, Invoke&& invoke)
 	DeliveryScope scope(activeDeliveries);
 	for (std::size_t index = 0; index < count; ++index)
 	{
-		if (slots[index].dropped)
+		Slot& slot = slots[index];
+		if (slot.dropped)
 			continue;
-		// A copy: a handler that adds an entry may move the list's storage.
-		const Entry entry = slots[index].entry;
-		if (!invoke(entry))
-			MarkDropped(slots[index]);
+		if (slot.resolved == nullptr || slot.resolvedEpoch != componentEpoch)
+		{
+			slot.resolved = resolve(slot.entry);
+			slot.resolvedEpoch = componentEpoch;
+			if (slot.resolved == nullptr)
+			{
+				MarkDropped(slot);
+				continue;
+			}
+		}
+		// Taken before the call: a handler that adds an entry may move the list's storage.
+		Component* component = slot.resolved;
+		const Handler handler = slot.entry.handler;
+		call(component, handler);
 	}
 }

@@ -58,7 +58,7 @@ public:
 
 		bool HasMore() const { return current != nullptr; }
 		// The type id of the argument that the next read takes; 0 when none is left.
-		TypeId CurrentTypeId() const { return current ? current->value->GetTypeId() : 0; }
+		tw::TypeId CurrentTypeId() const { return current ? current->value->GetTypeId() : 0; }
 
 		const Argument* current;
 		const char* name;

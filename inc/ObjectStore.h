@@ -43,6 +43,17 @@ public:
 	// Detach, Release, then delete: a component leaves every system list before its memory goes.
 	static void Discard(Component* component);
 
+	// Advances whenever a component is added to or taken from any object, so that a handler table
+	// may keep the components it found until then.
+	const unsigned& ComponentEpoch() const
+	{
+		return componentEpoch;
+	}
+	void AdvanceComponentEpoch()
+	{
+		++componentEpoch;
+	}
+
 private:
 	ObjectStore() = default;
 	~ObjectStore() = default;
@@ -60,4 +71,6 @@ private:
 	std::vector<IDPair> releases;
 	std::vector<unsigned> destructions;
 	unsigned nextId = 1;
+	unsigned componentEpoch = 0;
+	bool destroyingAll = false;
 };

@@ -94,13 +94,10 @@ void Composition::Start()
 
 void Composition::HandleMessage(const Message& message)
 {
-	handlers.Deliver(MessageName(message.GetName()), [&](const HandlerTable::Entry& entry) {
-		Component* component = FindHandlerComponent(entry);
-		if (component == nullptr)
-			return false;
-		(component->*entry.handler)(Message::Reader(message, id));
-		return true;
-	});
+	handlers.Deliver(
+		MessageName(message.GetName()), ObjectStore::Instance().ComponentEpoch(),
+		[this](const HandlerTable::Entry& entry) { return FindHandlerComponent(entry); },
+		[&](Component* component, HandlerTable::Handler handler) { (component->*handler)(Message::Reader(message, id)); });
 }
 
 Component* Composition::FindHandlerComponent(const HandlerTable::Entry& entry)
@@ -165,6 +162,7 @@ Component* Composition::InsertComponent(unsigned typeId)
 	if (stored != nullptr)
 		ObjectStore::Discard(stored);
 	stored = component;
+	ObjectStore::Instance().AdvanceComponentEpoch();
 	return component;
 }
 

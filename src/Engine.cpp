@@ -5,9 +5,11 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Object.h"
+#include "ObjectStore.h"
 #include "Serializer.h"
 #include "Utilities/Config.h"
 #include "Utilities/Random.h"
+#include "Utilities/ScriptClassRegistry.h"
 #include "Utilities/SearchPaths.h"
 
 #include <ctime>
@@ -32,6 +34,33 @@ namespace
 		"Sounds/BalancedSounds/", "Shaders/", "Shaders/Vertex/", "Shaders/Fragment/", "Models/",
 		"PhysicsModels/", "Levels/Tutorials/",
 	};
+
+	// The script class "Engine" (JSEngine): recorded here so that it is present whenever the engine is.
+	[[maybe_unused]] const bool engineScriptClassRegistered = [] {
+		ScriptClassRegistry::Instance()
+			.Register("Engine", 0)
+			.AddFunction("LoadLevel", 1)
+			.AddFunction("SaveLevel", 1)
+			.AddFunction("GotoNextLevel", 0)
+			.AddFunction("SetNextLevel", 1)
+			.AddFunction("GotoPrevLevel", 0)
+			.AddFunction("ReloadLevel", 0)
+			.AddFunction("GetResolutions", 0)
+			.AddFunction("SetResolution", 3)
+			.AddFunction("Exit", 0)
+			.AddFunction("Pause", 1)
+			.AddFunction("IsFullScreen", 0)
+			.AddFunction("SetFullScreen", 1)
+			.AddFunction("CurrentResolutionIndex", 0)
+			.AddFunction("IsMuted", 0)
+			.AddFunction("SetMuted", 1)
+			.AddFunction("CurrLevel", 0)
+			.AddFunction("GetVolume", 1)
+			.AddFunction("SetVolume", 2)
+			.AddFunction("GetWidth", 0)
+			.AddFunction("GetHeight", 0);
+		return true;
+	}();
 
 	std::string WithSeparator(std::string folder)
 	{
@@ -131,16 +160,13 @@ void Engine::SendMessage(const Message& message)
 void Engine::Deliver(const Message& message)
 {
 	const MessageName name(message.GetName());
-	listeners.Deliver(name, [&](const HandlerTable::Entry& entry) {
-		const Object listener = ObjectFromId(entry.objectId);
-		if (listener.IsDummy())
-			return false;
-		Component* component = listener.object->GetComponent(entry.typeId);
-		if (component == nullptr)
-			return false;
-		(component->*entry.handler)(Message::Reader(message));
-		return true;
-	});
+	listeners.Deliver(
+		name, ObjectStore::Instance().ComponentEpoch(),
+		[](const HandlerTable::Entry& entry) {
+			const Object listener = ObjectFromId(entry.objectId);
+			return listener.IsDummy() ? nullptr : listener.object->GetComponent(entry.typeId);
+		},
+		[&](Component* component, HandlerTable::Handler handler) { (component->*handler)(Message::Reader(message)); });
 
 	const auto handler = handlers.find(name);
 	if (handler != handlers.end())

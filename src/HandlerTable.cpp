@@ -24,7 +24,7 @@ void HandlerTable::Add(const MessageName& name, const Entry& entry)
 	SlotList*& slots = (*lists)[name];
 	if (slots == nullptr)
 		slots = new SlotList;
-	slots->push_back(Slot{entry, false});
+	slots->push_back(Slot{entry});
 }
 
 bool HandlerTable::Contains(const MessageName& name, unsigned objectId, unsigned typeId) const

@@ -36,6 +36,7 @@ void ObjectStore::Discard(Component* component)
 		component->Detach();
 		component->Release();
 	}
+	Instance().AdvanceComponentEpoch();
 	delete component;
 }
 
@@ -127,6 +128,9 @@ void ObjectStore::Rename(Composition& object, const std::string& newName)
 
 void ObjectStore::ForgetName(const Composition& object)
 {
+	// The whole table goes at the end of DestroyAll; list by list it would cost quadratic time.
+	if (destroyingAll)
+		return;
 	const auto found = byName.find(object.name);
 	if (found == byName.end())
 		return;
@@ -185,6 +189,7 @@ bool ObjectStore::ProcessQueuedWork()
 		if (present != entry.component || !present->discardStarted)
 			continue;
 		target.object->components.erase(entry.pair.second);
+		AdvanceComponentEpoch();
 		delete entry.component;
 		Message removed("ComponentRemoved");
 		removed.PushU32(entry.pair.first);
@@ -239,6 +244,7 @@ void ObjectStore::Unlink(Composition* object)
 void ObjectStore::DestroyAll()
 {
 	ProcessChanges();
+	destroyingAll = true;
 	// Newest first; objects created by a component's Detach join the head and go too.
 	while (newest != nullptr)
 	{
@@ -256,10 +262,12 @@ void ObjectStore::DestroyAll()
 		for (Component* component : components)
 		{
 			object->components.erase(component->GetTypeId());
+			AdvanceComponentEpoch();
 			delete component;
 		}
 		DeleteObject(object);
 	}
+	destroyingAll = false;
 	// Cleared whole rather than entry by entry, which would leave the table full of tombstones.
 	byId.clear();
 	removals.clear();

@@ -160,6 +160,24 @@ TEST_F(CompositionHandlers, HandlerOfARemovedComponentIsSkippedAndForgotten)
 	EXPECT_TRUE(target.GetAffected("Ping").empty());
 }
 
+TEST_F(CompositionHandlers, ReplacedComponentsReceiveLaterMessages)
+{
+	const Object target = MakeObject<Probe>("Target");
+	const Object listener = MakeObject<OtherProbe>("Listener");
+	target.object->RegisterHandler("Ping", &Probe::OnAny);
+	target.object->RegisterHandler("Ping", &OtherProbe::OnAny, listener.id);
+	target.object->HandleMessage(Message("Ping"));
+
+	// Both handling components are replaced: the next delivery must reach the new ones.
+	target.object->AddComponent(Probe::TypeId());
+	listener.object->AddComponent(OtherProbe::TypeId());
+	int calls = 0;
+	ProbeOf(target).action = [&](Message::Reader&) { ++calls; };
+	OtherProbeOf(listener).action = [&](Message::Reader&) { ++calls; };
+	target.object->HandleMessage(Message("Ping"));
+	EXPECT_EQ(calls, 2);
+}
+
 TEST_F(CompositionComponents, StartStartsEveryComponentThenAnnouncesTheObject)
 {
 	MakeEngine();

@@ -292,13 +292,6 @@ TEST(Message, ReadPastTheLastArgumentLeavesTheDestination)
 	EXPECT_NE(report.find("\"Short\": no argument left"), std::string::npos) << report;
 }
 
-TEST(Message, ReaderCarriesTheHandlingObjectsId)
-{
-	const Message message("Hit");
-	EXPECT_EQ(Message::Reader(message).objectId, 0u);
-	EXPECT_EQ(Message::Reader(message, 17).objectId, 17u);
-}
-
 TEST(Message, ScriptClassIsRegisteredAtProgramStart)
 {
 	const ScriptClass* scriptClass = ScriptClassRegistry::Instance().Find("Message");

@@ -21,7 +21,7 @@ public:
 	std::size_t Size() const override { return sizeof(OperVarType); }
 	std::size_t Alignment() const override { return alignof(OperVarType); }
 	bool Get(const ValueDestination& destination) const override;
-	TypeId GetTypeId() const override;
+	tw::TypeId GetTypeId() const override;
 	bool IsValid() const override { return expression != nullptr; }
 	const std::string& ValueTypeName() const override;
 	bool Compare(tw::Comparison comparison, const Variable& other) const override;

@@ -24,7 +24,7 @@ public:
 	{
 		return IsValid() && tw::WriteValue(Current(), destination);
 	}
-	TypeId GetTypeId() const override { return tw::TypeIdOf<T>(); }
+	tw::TypeId GetTypeId() const override { return tw::TypeIdOf<T>(); }
 	bool IsValid() const override { return getter != nullptr && record != nullptr; }
 	const std::string& ValueTypeName() const override { return tw::TypeName<T>(); }
 

@@ -12,7 +12,7 @@ bool OperVarType<Expression*>::Get(const ValueDestination& destination) const
 	return result && result->Get(destination);
 }
 
-TypeId OperVarType<Expression*>::GetTypeId() const
+tw::TypeId OperVarType<Expression*>::GetTypeId() const
 {
 	std::unique_ptr<OperatorVariable> result = Evaluate();
 	return result ? result->GetTypeId() : 0;

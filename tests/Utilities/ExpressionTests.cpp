@@ -58,7 +58,7 @@ TEST(Expression, ConstantPartsFoldAtParseTime)
 	const struct
 	{
 		const char* text;
-		TypeId type;
+		tw::TypeId type;
 		const char* value;
 	} cases[] = {
 		{ "2+3*4", tw::TypeIdOf<int>(), "14" },
@@ -88,7 +88,7 @@ TEST(Expression, LiteralTypesFollowTheirSuffixes)
 	const struct
 	{
 		const char* text;
-		TypeId type;
+		tw::TypeId type;
 		const char* value;
 	} cases[] = {
 		{ "1.5f", tw::TypeIdOf<float>(), "1.5" },
@@ -268,14 +268,4 @@ TEST(Expression, NestingBeyondTheLimitIsRefused)
 	for (unsigned i = 0; i <= Expression::kMaxDepth; ++i)
 		longChain += "+x";
 	EXPECT_THROW(Evaluate(longChain), FLException);
-}
-
-TEST(Expression, ParseReplacesThePreviousTree)
-{
-	Expression expression;
-	expression.Parse("a + 1");
-	expression.Parse("2 * 3");
-	EXPECT_TRUE(expression.IsConstant());
-	EXPECT_EQ(expression.Evaluate()->GetValue<int>(), 6);
-	EXPECT_EQ(Expression().Evaluate(), nullptr);
 }
