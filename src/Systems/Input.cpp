@@ -96,10 +96,11 @@ void Input::LoadConfig(Config& section)
 	unsigned index = 0;
 	for (const Config& element : section.GetAll("Button"))
 	{
-		const std::string defaultName = "BTN" + std::to_string(index++);
+		const std::string defaultName = "BTN" + std::to_string(index);
 		if (!buttons.AddButtonFromConfig(element, defaultName))
-			std::cerr << "Input: Button element " << defaultName << " has no known Type (\""
-					  << element.GetString("Type", "") << "\"; Key, MouseButton or Mouse); skipped\n";
+			std::cerr << "Input: Button element " << index << " has Type \"" << element.GetString("Type", "")
+					  << "\", not Key, MouseButton or Mouse; skipped\n";
+		++index;
 	}
 	if (buttons.AllNames().size() < kBuiltInButtonCount)
 		AddBuiltInButtons();

@@ -3,14 +3,9 @@
 // with its arguments as text.
 #pragma once
 
-#include "Engine.h"
-#include "Message.h"
-#include "System.h"
+#include "EngineTestSupport.h"
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -50,27 +45,11 @@ public:
 
 	// The configuration file's text; empty for a first start without one.
 	explicit TestEngine(const std::string& configText = "")
-		: userFolder(std::filesystem::temp_directory_path() / ("tw-system-test-" + std::to_string(std::random_device{}())))
 	{
-		std::filesystem::create_directories(userFolder);
 		if (!configText.empty())
-			std::ofstream(userFolder / kConfigFile) << configText;
-		engine = std::make_unique<Engine>(TW_TEST_DATA_DIR "../../Data/", userFolder.string(), kConfigFile);
+			userFolder.WriteFile(kConfigFile, configText);
+		engine = std::make_unique<Engine>(TW_TEST_DATA_DIR "../../Data/", userFolder.Path(), kConfigFile);
 		engine->AddSystem(new MessageRecorder(received));
-	}
-
-	~TestEngine()
-	{
-		engine.reset();
-		std::filesystem::remove_all(userFolder);
-	}
-
-	// Ends the engine, which writes the configuration back; returns the written text.
-	std::string ShutDownAndReadConfig()
-	{
-		engine.reset();
-		std::ifstream file(userFolder / kConfigFile);
-		return std::string(std::istreambuf_iterator<char>(file), {});
 	}
 
 	// The messages of that name received so far.
@@ -83,7 +62,7 @@ public:
 		return found;
 	}
 
-	std::filesystem::path userFolder;
+	test::TempFolder userFolder;
 	std::vector<ReceivedMessage> received;
 	std::unique_ptr<Engine> engine;
 };

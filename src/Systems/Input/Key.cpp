@@ -4,9 +4,13 @@
 #include "Systems/Input/TextCase.h"
 #include "Utilities/Config.h"
 
+#include <iostream>
+
 Key::Key(ButtonContext& context, const std::string& keyName)
 	: Button(context), name(ToLowerCase(keyName)), symbol(KeySymbolFromName(name))
 {
+	if (!symbol)
+		std::cerr << "Input: no key is named \"" << keyName << "\"; that button is never down\n";
 }
 
 Key::Key(ButtonContext& context, const Config& element)

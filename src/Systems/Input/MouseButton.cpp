@@ -3,6 +3,7 @@
 #include "Systems/Input/TextCase.h"
 #include "Utilities/Config.h"
 
+#include <iostream>
 #include <sstream>
 
 namespace
@@ -33,6 +34,9 @@ namespace
 MouseButton::MouseButton(ButtonContext& context, const std::string& buttonName)
 	: Button(context), button(ButtonNumberFromName(buttonName))
 {
+	if (button < 1 || button > kMaskBits)
+		std::cerr << "Input: \"" << buttonName << "\" names no mouse button 1 to " << kMaskBits
+				  << "; that button is never down\n";
 }
 
 MouseButton::MouseButton(ButtonContext& context, const Config& element)

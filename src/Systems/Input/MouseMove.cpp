@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <limits>
 
 namespace
@@ -35,6 +36,8 @@ MouseMove::MouseMove(ButtonContext& context, const std::string& axisName, float 
 	++context.motion.aliveButtons;
 	const std::string upper = ToUpperCase(axisName);
 	axis = upper == "X" ? Axis::X : upper == "Y" ? Axis::Y : Axis::None;
+	if (axis == Axis::None)
+		std::cerr << "Input: mouse axis \"" << axisName << "\" is neither X nor Y; that button reads no motion\n";
 	const PixelPair centre = WindowCentre(context.device);
 	context.device.WarpMouse(centre.x, centre.y);
 }

@@ -69,7 +69,10 @@ TEST(Input, FewerThanTenNamesJoinTheBuiltInButtons)
 {
 	std::string settings = KeyButton("W", "up");
 	for (int i = 1; i < 9; ++i)
-		settings += KeyButton("Extra" + std::to_string(i), "f" + std::to_string(i));
+	{
+		const std::string number = std::to_string(i);
+		settings += KeyButton("Extra" + number, "f" + number);
+	}
 	InputTestRig rig(settings);
 	EXPECT_EQ(Descriptions(*rig.input, "W"), (std::vector<std::string>{"up", "w"}));
 	EXPECT_EQ(Descriptions(*rig.input, "EXTRA3"), (std::vector<std::string>{"f3"}));
@@ -128,6 +131,20 @@ TEST(Input, EscapeSendsPauseGameEngineWideWhenNoObjectIsNamedGUI)
 	EXPECT_EQ(rig.ArgumentsOf("PauseGame").size(), 1u);
 	rig.Frame(1032, {SDLK_ESCAPE});
 	EXPECT_EQ(rig.ArgumentsOf("PauseGame").size(), 1u) << "triggered only in the frame of the press";
+}
+
+TEST(Input, BindingGoesToTheObjectBearingTheRecipientName)
+{
+	InputTestRig rig;
+	test::Probe::Register();
+	const Object gui = CreateObject("GUI");
+	gui.object->AddComponent(test::Probe::TypeId());
+	gui.object->RegisterHandler("PauseGame", &test::Probe::OnAny);
+	test::Events().clear();
+	rig.Frame(1000, {SDLK_ESCAPE});
+	const std::string id = std::to_string(gui.id);
+	EXPECT_EQ(test::Events(), (std::vector<std::string>{"PauseGame from " + id + " Probe " + id}));
+	EXPECT_TRUE(rig.ArgumentsOf("PauseGame").empty()) << "not also sent engine-wide";
 }
 
 TEST(Input, WhilePausedNoBindingFires)
