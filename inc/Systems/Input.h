@@ -58,11 +58,10 @@ public:
 	const BindingList& GetBindings() const { return bindings; }
 	const ButtonContext& GetButtonContext() const { return context; }
 
+private:
 	// Polls the buttons, sends the message of every binding that holds and drives the head
 	// tracker: the part of a frame that runs only while input is active.
 	void UpdateBindings();
-
-private:
 	void AddBuiltInButtons();
 	void AddBuiltInBindings();
 	// Enters the fifteen variables of every button name into the parser's name table.
