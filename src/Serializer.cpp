@@ -86,6 +86,39 @@ namespace
 		return first->Value();
 	}
 
+	// TinyXML trims and condenses the spaces of text when it parses and drops text that is
+	// all white space, except inside CDATA; such values go into CDATA so they come back exact.
+	TiXmlText* MakeTextNode(const std::string& value)
+	{
+		const bool allWhiteSpace = value.find_first_not_of(" \t\r\n") == std::string::npos;
+		const bool condensable = value.front() == ' ' || value.back() == ' ' || value.find("  ") != std::string::npos;
+		if (!allWhiteSpace && !condensable)
+			return new TiXmlText(value);
+		if (value.find("]]>") == std::string::npos)
+		{
+			auto* text = new TiXmlText(value);
+			text->SetCDATA(true);
+			return text;
+		}
+		// CDATA cannot hold "]]>": write the text as TinyXML will read it back, so that a saved
+		// file at least reloads and saves again unchanged.
+		std::string condensed;
+		bool spacePending = false;
+		for (const char character : value)
+		{
+			if (character == ' ')
+			{
+				spacePending = !condensed.empty();
+				continue;
+			}
+			if (spacePending)
+				condensed += ' ';
+			spacePending = false;
+			condensed += character;
+		}
+		return new TiXmlText(condensed);
+	}
+
 	// Copies the document below from into this tree under parent, marking every node as
 	// coming from an archetype and moving it depthOffset steps deeper.
 	void CopyArchetype(const Tree& source, Tree::const_iterator from, Tree& target, Tree::iterator parent, unsigned depthOffset)
@@ -329,9 +362,9 @@ void Serializer::SaveElement(TiXmlElement& element, Tree::const_iterator list) c
 			auto* valueElement = new TiXmlElement(data.typeName.empty() ? std::string("Unknown") : data.typeName);
 			if (data.name)
 				valueElement->SetAttribute("name", *data.name);
-			// An empty value stays an empty element: TinyXML drops empty text when it parses.
+			// An empty value stays an empty element, which reads back as empty text.
 			if (!data.value.empty())
-				valueElement->LinkEndChild(new TiXmlText(data.value));
+				valueElement->LinkEndChild(MakeTextNode(data.value));
 			element.LinkEndChild(valueElement);
 			continue;
 		}
