@@ -70,10 +70,9 @@ namespace
 		return position.is_leaf() && !position->isValue;
 	}
 
-	template <class Iterator>
-	void SkipHeaders(Iterator& position)
+	void SkipHeaders(Tree::iterator& position)
 	{
-		while (position.is_leaf() && !position->isValue)
+		while (IsHeader(position))
 			++position;
 	}
 
@@ -171,13 +170,8 @@ bool Serializer::LoadFile(const std::string& name)
 {
 	writeMode = false;
 	fileName = name;
-	bool loaded = false;
-	if (auto cached = FileCache().find(name); cached != FileCache().end())
-	{
-		tree = cached->second.tree;
-		loaded = true;
-	}
-	else
+	bool loaded = AdoptCachedTree(name);
+	if (!loaded)
 	{
 		// Only regular files: a name such as "/dev/zero" must not be read until memory runs out.
 		const std::string path = FindFile(name);
@@ -188,7 +182,7 @@ bool Serializer::LoadFile(const std::string& name)
 		if (in.is_open())
 			loaded = ParseAndCache(in, name, path);
 		else
-			Report("cannot be opened (not found in the search paths)");
+			Report("is not a readable file, here or in the search paths");
 	}
 	Rewind();
 	return loaded;
@@ -198,16 +192,18 @@ bool Serializer::LoadFromStream(std::istream& in, const std::string& name)
 {
 	writeMode = false;
 	fileName = name;
-	bool loaded = false;
-	if (auto cached = FileCache().find(name); cached != FileCache().end())
-	{
-		tree = cached->second.tree;
-		loaded = true;
-	}
-	else
-		loaded = ParseAndCache(in, name, std::string());
+	const bool loaded = AdoptCachedTree(name) || ParseAndCache(in, name, std::string());
 	Rewind();
 	return loaded;
+}
+
+bool Serializer::AdoptCachedTree(const std::string& name)
+{
+	const auto cached = FileCache().find(name);
+	if (cached == FileCache().end())
+		return false;
+	tree = cached->second.tree;
+	return true;
 }
 
 bool Serializer::ParseAndCache(std::istream& in, const std::string& name, const std::string& path)
