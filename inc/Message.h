@@ -44,7 +44,7 @@ public:
 		template<typename T>
 		bool Read(T& destination)
 		{
-			return ReadInto(ValueDestination::For(destination), tw::TypeName<T>());
+			return ReadInto(ValueDestination::For(destination), &tw::TypeName<T>);
 		}
 
 		// Reads the current argument as a T (a default T when it cannot) and moves on.
@@ -58,14 +58,15 @@ public:
 
 		bool HasMore() const { return current != nullptr; }
 		// The type id of the argument that the next read takes; 0 when none is left.
-		TypeId CurrentTypeId() const { return current ? current->value->GetTypeId() : 0; }
+		tw::TypeId CurrentTypeId() const { return current ? current->value->GetTypeId() : 0; }
 
 		const Argument* current;
 		const char* name;
 		unsigned objectId;
 
 	private:
-		bool ReadInto(const ValueDestination& destination, const std::string& requestedType);
+		// The requested type's name is only looked up for a report.
+		bool ReadInto(const ValueDestination& destination, const std::string& (*requestedTypeName)());
 	};
 
 	explicit Message(const char* name = "");
@@ -97,13 +98,14 @@ public:
 	Message& Push(const T& value)
 	{
 		using Record = ConstVarType<T>;
-		std::size_t recordOffset = 0;
-		if (!FindRoom(sizeof(Record), alignof(Record), recordOffset))
+		Placement placement;
+		if (!FindRoom(sizeof(Record), alignof(Record), placement))
 		{
 			ReportRefusedPush(tw::TypeName<T>(), sizeof(Record));
 			return *this;
 		}
-		Link(new (payload + recordOffset) Record(value), recordOffset + sizeof(Record));
+		Link(placement.entryOffset, new (payload + placement.recordOffset) Record(value));
+		writeOffset = static_cast<std::uint32_t>(placement.recordOffset + sizeof(Record));
 		return *this;
 	}
 
@@ -118,11 +120,37 @@ public:
 	Message& PushVariable(const Variable& variable);
 
 private:
-	// The offset at which a record of that size and alignment would be built behind a new
-	// entry; false when entry and record would pass the end of the payload.
-	bool FindRoom(std::size_t size, std::size_t alignment, std::size_t& recordOffset) const;
-	// Places the entry for a record just built and links it as the newest argument.
-	void Link(Variable* record, std::size_t recordEnd);
+	struct Placement
+	{
+		std::size_t entryOffset;
+		std::size_t recordOffset;
+	};
+
+	// Alignments are powers of two.
+	static std::size_t AlignUp(std::size_t offset, std::size_t alignment)
+	{
+		return (offset + alignment - 1) & ~(alignment - 1);
+	}
+
+	// Where the entry and a record of that size and alignment would go behind the arguments
+	// in use; false when they would pass the end of the payload.
+	bool FindRoom(std::size_t size, std::size_t alignment, Placement& placement) const
+	{
+		placement.entryOffset = AlignUp(writeOffset, alignof(Argument));
+		placement.recordOffset = AlignUp(placement.entryOffset + sizeof(Argument), alignment);
+		return alignment <= kPayloadAlignment && placement.recordOffset + size <= kPayloadBytes;
+	}
+
+	// Places the entry of a record just built and links it as the newest argument.
+	void Link(std::size_t entryOffset, Variable* record)
+	{
+		Argument* argument = new (payload + entryOffset) Argument{ newest, nullptr, record };
+		if (newest)
+			newest->newer = argument;
+		else
+			oldest = argument;
+		newest = argument;
+	}
 	void ReportRefusedPush(const std::string& typeName, std::size_t size) const;
 	void CopyArgumentsFrom(const Message& other);
 	void DestroyArguments();

@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
-# Builds the project with AddressSanitizer + UBSan and runs every test.
+# Builds the project twice and runs every test in both: with AddressSanitizer + UBSan (system
+# allocator), and as the game ships (Release, every new and delete through the memory manager).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/packages.sh"
 tw_install_packages
 
-build="$root/build/test"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON -DTW_BUILD_BENCH=OFF
-cmake --build "$build" -j "$(tw_jobs)"
-cd "$build"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$(tw_jobs)"
+
+run_suite() {
+  local build="$1"
+  shift
+  cmake -S "$root" -B "$build" -G Ninja -DTW_BUILD_BENCH=OFF "$@"
+  cmake --build "$build" -j "$(tw_jobs)"
+  (cd "$build" && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$(tw_jobs)")
+}
+
+run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON
+run_suite "$root/build/test-release" -DCMAKE_BUILD_TYPE=Release

@@ -8,11 +8,6 @@
 
 namespace
 {
-	std::size_t AlignUp(std::size_t offset, std::size_t alignment)
-	{
-		return (offset + alignment - 1) / alignment * alignment;
-	}
-
 	// Position of an argument in push order, counted from 1, for reports.
 	unsigned ArgumentNumber(const Message::Argument* argument)
 	{
@@ -56,15 +51,7 @@ Message::Message(const Message& other)
 	: writeOffset(0), objectId(other.objectId), newest(nullptr), oldest(nullptr)
 {
 	std::memcpy(name, other.name, sizeof name);
-	try
-	{
-		CopyArgumentsFrom(other);
-	}
-	catch (...)
-	{
-		DestroyArguments();
-		throw;
-	}
+	CopyArgumentsFrom(other);
 }
 
 // The arguments are rebuilt rather than copied bytewise: the links and the records' own
@@ -89,35 +76,15 @@ Message::~Message()
 Message& Message::PushVariable(const Variable& variable)
 {
 	const std::size_t size = variable.Size();
-	std::size_t recordOffset = 0;
-	if (!FindRoom(size, variable.Alignment(), recordOffset))
+	Placement placement;
+	if (!FindRoom(size, variable.Alignment(), placement))
 	{
 		ReportRefusedPush(variable.ValueTypeName(), size);
 		return *this;
 	}
-	Link(variable.CloneInto(payload + recordOffset), recordOffset + size);
+	Link(placement.entryOffset, variable.CloneInto(payload + placement.recordOffset));
+	writeOffset = static_cast<std::uint32_t>(placement.recordOffset + size);
 	return *this;
-}
-
-bool Message::FindRoom(std::size_t size, std::size_t alignment, std::size_t& recordOffset) const
-{
-	if (alignment > kPayloadAlignment)
-		return false;
-	const std::size_t entryOffset = AlignUp(writeOffset, alignof(Argument));
-	recordOffset = AlignUp(entryOffset + sizeof(Argument), alignment);
-	return recordOffset + size <= kPayloadBytes;
-}
-
-void Message::Link(Variable* record, std::size_t recordEnd)
-{
-	const std::size_t entryOffset = AlignUp(writeOffset, alignof(Argument));
-	Argument* argument = new (payload + entryOffset) Argument{ newest, nullptr, record };
-	if (newest)
-		newest->newer = argument;
-	else
-		oldest = argument;
-	newest = argument;
-	writeOffset = static_cast<std::uint32_t>(recordEnd);
 }
 
 void Message::ReportRefusedPush(const std::string& typeName, std::size_t size) const
@@ -127,10 +94,24 @@ void Message::ReportRefusedPush(const std::string& typeName, std::size_t size) c
 		<< " bytes in use); it is not pushed.\n";
 }
 
+// The copy keeps the source's layout, so every entry and record goes at the offset it has
+// there and no room needs checking.
 void Message::CopyArgumentsFrom(const Message& other)
 {
-	for (const Argument* argument = other.oldest; argument; argument = argument->newer)
-		PushVariable(*argument->value);
+	const auto offsetInOther = [&other](const void* address) {
+		return static_cast<std::size_t>(static_cast<const unsigned char*>(address) - other.payload);
+	};
+	try
+	{
+		for (const Argument* argument = other.oldest; argument; argument = argument->newer)
+			Link(offsetInOther(argument), argument->value->CloneInto(payload + offsetInOther(argument->value)));
+	}
+	catch (...)
+	{
+		DestroyArguments();
+		throw;
+	}
+	writeOffset = other.writeOffset;
 }
 
 void Message::DestroyArguments()
@@ -150,11 +131,11 @@ void Message::SetName(const char* text, std::size_t length)
 	std::fill(name + kept, name + sizeof name, '\0');
 }
 
-bool Message::Reader::ReadInto(const ValueDestination& destination, const std::string& requestedType)
+bool Message::Reader::ReadInto(const ValueDestination& destination, const std::string& (*requestedTypeName)())
 {
 	if (!current)
 	{
-		std::cerr << "Message \"" << name << "\": no argument left to read as " << requestedType
+		std::cerr << "Message \"" << name << "\": no argument left to read as " << requestedTypeName()
 			<< "; the destination is left unchanged.\n";
 		return false;
 	}
@@ -163,7 +144,7 @@ bool Message::Reader::ReadInto(const ValueDestination& destination, const std::s
 	if (argument->value->Get(destination))
 		return true;
 	std::cerr << "Message \"" << name << "\": argument " << ArgumentNumber(argument) << " holds "
-		<< argument->value->ValueTypeName() << " and cannot be read as " << requestedType
+		<< argument->value->ValueTypeName() << " and cannot be read as " << requestedTypeName()
 		<< "; the destination is left unchanged.\n";
 	return false;
 }

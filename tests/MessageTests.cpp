@@ -2,6 +2,7 @@
 
 #include "Utilities/OperatorVariable.h"
 #include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/Tuple.h"
 
 #include <gtest/gtest.h>
 
@@ -228,6 +229,23 @@ TEST(Message, RecordsAndPointersTravelByValue)
 	EXPECT_EQ(received.id, 5u);
 }
 
+TEST(Message, TuplesTravelWholeAndReadOnlyAsThemselves)
+{
+	Message message("SetPos");
+	message.AddArgument(Tuple3f(1.0f, -2.5f, 3.0f)).AddArgument(Tuple2i(640, 480)).Push(Tuple4i(1, 2, 3, 4));
+	EXPECT_EQ(Message::Reader(message).current->value->ToString(), "1 -2.5 3");
+
+	Message::Reader reader(message);
+	EXPECT_EQ(reader.CurrentTypeId(), tw::TypeIdOf<Tuple3f>());
+	EXPECT_EQ(reader.Read<Tuple3f>(), Tuple3f(1.0f, -2.5f, 3.0f));
+	Tuple2f wrongType(9.0f, 9.0f);
+	testing::internal::CaptureStderr();
+	EXPECT_FALSE(reader.Read(wrongType));
+	testing::internal::GetCapturedStderr();
+	EXPECT_EQ(wrongType, Tuple2f(9.0f, 9.0f));
+	EXPECT_EQ(reader.Read<Tuple4i>(), Tuple4i(1, 2, 3, 4));
+}
+
 TEST(Message, PushVariableAppendsTheVariablesOwnCopy)
 {
 	Message message("Variables");
@@ -272,13 +290,6 @@ TEST(Message, ReadPastTheLastArgumentLeavesTheDestination)
 	const std::string report = testing::internal::GetCapturedStderr();
 	EXPECT_EQ(destination, 42);
 	EXPECT_NE(report.find("\"Short\": no argument left"), std::string::npos) << report;
-}
-
-TEST(Message, ReaderCarriesTheHandlingObjectsId)
-{
-	const Message message("Hit");
-	EXPECT_EQ(Message::Reader(message).objectId, 0u);
-	EXPECT_EQ(Message::Reader(message, 17).objectId, 17u);
 }
 
 TEST(Message, ScriptClassIsRegisteredAtProgramStart)

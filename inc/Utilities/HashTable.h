@@ -6,6 +6,7 @@
 #include "Utilities/HashFunctions.h"
 #include "Utilities/Primes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -16,14 +17,8 @@
 
 namespace tw
 {
-	enum class SlotState : std::uint32_t
-	{
-		Used = 0,
-		Empty = 1,
-		Deleted = 2,
-	};
-
-	// One slot of a table: the element lives in it only while the state is Used.
+	// One slot of a table. Whether it is used, empty or deleted is kept apart, in the table's
+	// byte-per-slot tag array; the element lives in the slot only while it is used.
 	template <class T>
 	struct hash_slot
 	{
@@ -31,7 +26,8 @@ namespace tw
 		{
 			T element;
 		};
-		SlotState state = SlotState::Empty;
+		// The hash of the element's key while used, so a rebuild need not hash again.
+		std::uint32_t hash = 0;
 		hash_slot* newer = nullptr;
 		hash_slot* older = nullptr;
 
@@ -47,6 +43,37 @@ namespace tw
 
 	namespace detail
 	{
+		// x mod d by two multiplications (Lemire's fastmod) instead of a division: every probe
+		// needs two remainders by the prime capacity, and a division costs several times more.
+		class FastModulo
+		{
+		public:
+			FastModulo() = default;
+			explicit FastModulo(std::uint32_t divisor)
+				: magic(divisor == 0 ? 0 : ~std::uint64_t{0} / divisor + 1), divisor(divisor)
+			{
+			}
+
+			std::uint32_t operator()(std::uint32_t x) const
+			{
+				const std::uint64_t fraction = magic * x;
+				return static_cast<std::uint32_t>((static_cast<unsigned __int128>(fraction) * divisor) >> 64);
+			}
+
+		private:
+			std::uint64_t magic = 0;
+			std::uint32_t divisor = 0;
+		};
+
+		template <class T>
+		struct HasConstKey : std::false_type
+		{
+		};
+		template <class K, class V>
+		struct HasConstKey<std::pair<const K, V>> : std::true_type
+		{
+		};
+
 		struct SelectFirst
 		{
 			template <class Pair>
@@ -182,8 +209,9 @@ namespace tw
 			using iterator = basic_iterator<ConstElements>;
 			using const_iterator = basic_iterator<true>;
 
-			hash_table() : slots(AllocateSlots(kMinCapacity)), slotTotal(kMinCapacity)
+			hash_table()
 			{
+				AllocateArrays(kMinCapacity);
 			}
 
 			// The copy keeps the capacity, slot positions (deleted marks included) and iteration order.
@@ -193,36 +221,28 @@ namespace tw
 			{
 				if (other.slots == nullptr)
 					return;
-				slots = AllocateSlots(other.slotTotal);
-				slotTotal = other.slotTotal;
+				AllocateArrays(other.slotTotal);
 				try
 				{
 					for (slot_type* source = other.oldest; source != nullptr; source = source->newer)
-					{
-						slot_type* target = slots + (source - other.slots);
-						std::construct_at(&target->element, source->element);
-						Link(target);
-					}
+						Store(slots + (source - other.slots), source->hash, source->element);
 				}
 				catch (...)
 				{
 					DestroyElements();
-					FreeSlots(slots, slotTotal);
+					FreeArrays(slots, tags, slotTotal);
 					throw;
 				}
-				for (size_type index = 0; index < slotTotal; ++index)
-				{
-					if (other.slots[index].state == SlotState::Deleted)
-						slots[index].state = SlotState::Deleted;
-				}
+				std::copy_n(other.tags, slotTotal, tags);
 			}
 
 			hash_table(hash_table&& other) noexcept
-				: slots(std::exchange(other.slots, nullptr)), oldest(std::exchange(other.oldest, nullptr)),
-				  newest(std::exchange(other.newest, nullptr)), slotTotal(std::exchange(other.slotTotal, 0)),
-				  usedCount(std::exchange(other.usedCount, 0)), maxLoadFactor(other.maxLoadFactor),
-				  growthFactor(other.growthFactor), hashKey(other.hashKey), equal(other.equal),
-				  allocator(std::move(other.allocator))
+				: slots(std::exchange(other.slots, nullptr)), tags(std::exchange(other.tags, nullptr)),
+				  oldest(std::exchange(other.oldest, nullptr)), newest(std::exchange(other.newest, nullptr)),
+				  slotTotal(std::exchange(other.slotTotal, 0)), usedCount(std::exchange(other.usedCount, 0)),
+				  slotOf(std::exchange(other.slotOf, FastModulo())), stepOf(std::exchange(other.stepOf, FastModulo())),
+				  maxLoadFactor(other.maxLoadFactor), growthFactor(other.growthFactor), hashKey(other.hashKey),
+				  equal(other.equal), allocator(std::move(other.allocator))
 			{
 			}
 
@@ -249,17 +269,20 @@ namespace tw
 			~hash_table()
 			{
 				DestroyElements();
-				FreeSlots(slots, slotTotal);
+				FreeArrays(slots, tags, slotTotal);
 			}
 
 			void swap(hash_table& other) noexcept
 			{
 				using std::swap;
 				swap(slots, other.slots);
+				swap(tags, other.tags);
 				swap(oldest, other.oldest);
 				swap(newest, other.newest);
 				swap(slotTotal, other.slotTotal);
 				swap(usedCount, other.usedCount);
+				swap(slotOf, other.slotOf);
+				swap(stepOf, other.stepOf);
 				swap(maxLoadFactor, other.maxLoadFactor);
 				swap(growthFactor, other.growthFactor);
 				swap(hashKey, other.hashKey);
@@ -333,12 +356,12 @@ namespace tw
 			iterator erase(const_iterator position)
 			{
 				slot_type* slot = position.slot;
-				if (slot == nullptr || slot->state != SlotState::Used)
+				if (slot == nullptr || !IsUsed(tags[slot - slots]))
 					return end();
 				slot_type* next = slot->older;
 				Unlink(slot);
 				std::destroy_at(&slot->element);
-				slot->state = SlotState::Deleted;
+				tags[slot - slots] = kDeletedTag;
 				--usedCount;
 				return iterator(next);
 			}
@@ -356,12 +379,7 @@ namespace tw
 			void clear()
 			{
 				DestroyElements();
-				for (size_type index = 0; index < slotTotal; ++index)
-				{
-					slots[index].state = SlotState::Empty;
-					slots[index].newer = nullptr;
-					slots[index].older = nullptr;
-				}
+				std::fill_n(tags, slotTotal, kEmptyTag);
 				oldest = nullptr;
 				newest = nullptr;
 				usedCount = 0;
@@ -380,13 +398,30 @@ namespace tw
 					if (probe.found != nullptr)
 						return {iterator(probe.found), false};
 					if (!WouldOverload())
-						return {iterator(Store(probe.insertAt, std::forward<Args>(args)...)), true};
+						return {iterator(Store(probe.insertAt, hash, std::forward<Args>(args)...)), true};
 				}
 				Rebuild();
-				return {iterator(Store(FirstFreeSlot(hash), std::forward<Args>(args)...)), true};
+				return {iterator(Store(FirstFreeSlot(hash), hash, std::forward<Args>(args)...)), true};
 			}
 
 		private:
+			using tag_allocator_type = typename std::allocator_traits<Alloc>::template rebind_alloc<std::uint8_t>;
+
+			// A slot's tag: empty, deleted, or used with seven bits of its hash, so that a probe reads
+			// a compact array and touches a slot only when its key may match.
+			static constexpr std::uint8_t kEmptyTag = 0;
+			static constexpr std::uint8_t kDeletedTag = 1;
+			static constexpr std::uint8_t kUsedBit = 0x80;
+
+			static std::uint8_t UsedTag(std::uint32_t hash)
+			{
+				return static_cast<std::uint8_t>(kUsedBit | (hash >> 25));
+			}
+			static bool IsUsed(std::uint8_t tag)
+			{
+				return (tag & kUsedBit) != 0;
+			}
+
 			struct Probe
 			{
 				slot_type* found = nullptr;
@@ -401,7 +436,7 @@ namespace tw
 			// The step is never 0 and below the prime capacity, so the probe visits every slot.
 			std::uint32_t StepOf(std::uint32_t hash) const
 			{
-				return MixBits(hash) % (slotTotal - 2) + 1;
+				return stepOf(MixBits(hash)) + 1;
 			}
 
 			std::uint32_t Advance(std::uint32_t index, std::uint32_t step) const
@@ -409,60 +444,79 @@ namespace tw
 				return index >= slotTotal - step ? index - (slotTotal - step) : index + step;
 			}
 
-			bool Holds(const slot_type& slot, const Key& key) const
+			bool Holds(std::uint32_t index, const Key& key, std::uint32_t hash) const
 			{
-				return slot.state == SlotState::Used && equal(KeyOf()(slot.element), key);
+				return slots[index].hash == hash && equal(KeyOf()(slots[index].element), key);
 			}
 
 			// Finds key's slot, or where it would go: the first deleted slot on its probe sequence,
 			// else the empty slot that ends the sequence. Deleted slots end no sequence.
 			Probe ProbeFor(const Key& key, std::uint32_t hash) const
 			{
-				const std::uint32_t start = hash % slotTotal;
-				slot_type* slot = slots + start;
-				if (slot->state == SlotState::Empty)
-					return {nullptr, slot};
-				if (Holds(*slot, key))
-					return {slot, nullptr};
-				slot_type* insertAt = slot->state == SlotState::Deleted ? slot : nullptr;
+				const std::uint8_t wanted = UsedTag(hash);
+				const std::uint32_t start = slotOf(hash);
+				std::uint8_t tag = tags[start];
+				if (tag == kEmptyTag)
+					return {nullptr, slots + start};
+				if (tag == wanted && Holds(start, key, hash))
+					return {slots + start, nullptr};
+				slot_type* insertAt = tag == kDeletedTag ? slots + start : nullptr;
 
 				const std::uint32_t step = StepOf(hash);
 				for (std::uint32_t index = Advance(start, step); index != start; index = Advance(index, step))
 				{
-					slot = slots + index;
-					if (slot->state == SlotState::Empty)
-						return {nullptr, insertAt != nullptr ? insertAt : slot};
-					if (slot->state == SlotState::Used)
+					tag = tags[index];
+					if (tag == kEmptyTag)
+						return {nullptr, insertAt != nullptr ? insertAt : slots + index};
+					if (tag == wanted)
 					{
-						if (equal(KeyOf()(slot->element), key))
-							return {slot, nullptr};
+						if (Holds(index, key, hash))
+							return {slots + index, nullptr};
 					}
-					else if (insertAt == nullptr)
+					else if (tag == kDeletedTag && insertAt == nullptr)
 					{
-						insertAt = slot;
+						insertAt = slots + index;
 					}
 				}
 				return {nullptr, insertAt};
 			}
 
+			// ProbeFor without the insert position, which lookups do not need.
 			slot_type* FindSlot(const Key& key) const
 			{
 				if (usedCount == 0)
 					return nullptr;
-				return ProbeFor(key, HashOf(key)).found;
+				const std::uint32_t hash = HashOf(key);
+				const std::uint8_t wanted = UsedTag(hash);
+				const std::uint32_t start = slotOf(hash);
+				std::uint8_t tag = tags[start];
+				if (tag == wanted && Holds(start, key, hash))
+					return slots + start;
+				if (tag == kEmptyTag)
+					return nullptr;
+				const std::uint32_t step = StepOf(hash);
+				for (std::uint32_t index = Advance(start, step); index != start; index = Advance(index, step))
+				{
+					tag = tags[index];
+					if (tag == wanted && Holds(index, key, hash))
+						return slots + index;
+					if (tag == kEmptyTag)
+						return nullptr;
+				}
+				return nullptr;
 			}
 
 			// In a freshly built array (no deleted slots, keys unique) the insert position is the
 			// first empty slot on the probe sequence.
 			slot_type* FirstFreeSlot(std::uint32_t hash) const
 			{
-				std::uint32_t index = hash % slotTotal;
-				if (slots[index].state == SlotState::Empty)
+				std::uint32_t index = slotOf(hash);
+				if (tags[index] == kEmptyTag)
 					return slots + index;
 				const std::uint32_t step = StepOf(hash);
 				do
 					index = Advance(index, step);
-				while (slots[index].state != SlotState::Empty);
+				while (tags[index] != kEmptyTag);
 				return slots + index;
 			}
 
@@ -472,16 +526,17 @@ namespace tw
 			}
 
 			template <class... Args>
-			slot_type* Store(slot_type* slot, Args&&... args)
+			slot_type* Store(slot_type* slot, std::uint32_t hash, Args&&... args)
 			{
 				std::construct_at(&slot->element, std::forward<Args>(args)...);
+				slot->hash = hash;
 				Link(slot);
 				return slot;
 			}
 
 			void Link(slot_type* slot)
 			{
-				slot->state = SlotState::Used;
+				tags[slot - slots] = UsedTag(slot->hash);
 				slot->newer = nullptr;
 				slot->older = newest;
 				if (newest != nullptr)
@@ -502,8 +557,6 @@ namespace tw
 					slot->older->newer = slot->newer;
 				else
 					oldest = slot->newer;
-				slot->newer = nullptr;
-				slot->older = nullptr;
 			}
 
 			// Grows to the next prime at or above growth factor times the capacity and re-inserts from
@@ -514,22 +567,33 @@ namespace tw
 					? kMinCapacity
 					: NextPrime(static_cast<size_type>(std::ceil(growthFactor * static_cast<float>(slotTotal))));
 				slot_type* const oldSlots = slots;
+				std::uint8_t* const oldTags = tags;
 				const size_type oldCapacity = slotTotal;
 				slot_type* walk = newest;
 
-				slots = AllocateSlots(newCapacity);
-				slotTotal = newCapacity;
+				AllocateArrays(newCapacity);
 				oldest = nullptr;
 				newest = nullptr;
 				usedCount = 0;
 				while (walk != nullptr)
 				{
 					slot_type* const older = walk->older;
-					Store(FirstFreeSlot(HashOf(KeyOf()(walk->element))), std::move(walk->element));
+					slot_type* const target = FirstFreeSlot(walk->hash);
+					if constexpr (HasConstKey<Value>::value)
+					{
+						// Moving a pair with a const key copies the key (every string of a table, at
+						// every rebuild); the old element is destroyed right below and never read again.
+						Store(target, walk->hash, std::move(const_cast<Key&>(walk->element.first)),
+							std::move(walk->element.second));
+					}
+					else
+					{
+						Store(target, walk->hash, std::move(walk->element));
+					}
 					std::destroy_at(&walk->element);
 					walk = older;
 				}
-				FreeSlots(oldSlots, oldCapacity);
+				FreeArrays(oldSlots, oldTags, oldCapacity);
 			}
 
 			void DestroyElements()
@@ -538,28 +602,50 @@ namespace tw
 					std::destroy_at(&slot->element);
 			}
 
-			slot_type* AllocateSlots(size_type slotCount)
+			// Replaces the arrays (without freeing the old ones) by capacity empty slots.
+			void AllocateArrays(size_type capacity)
 			{
-				slot_type* array = std::allocator_traits<allocator_type>::allocate(allocator, slotCount);
-				for (size_type index = 0; index < slotCount; ++index)
-					std::allocator_traits<allocator_type>::construct(allocator, array + index);
-				return array;
+				slot_type* const newSlots = std::allocator_traits<allocator_type>::allocate(allocator, capacity);
+				tag_allocator_type tagAllocator(allocator);
+				std::uint8_t* newTags;
+				try
+				{
+					newTags = std::allocator_traits<tag_allocator_type>::allocate(tagAllocator, capacity);
+				}
+				catch (...)
+				{
+					std::allocator_traits<allocator_type>::deallocate(allocator, newSlots, capacity);
+					throw;
+				}
+				for (size_type index = 0; index < capacity; ++index)
+					std::allocator_traits<allocator_type>::construct(allocator, newSlots + index);
+				std::fill_n(newTags, capacity, kEmptyTag);
+				slots = newSlots;
+				tags = newTags;
+				slotTotal = capacity;
+				slotOf = FastModulo(capacity);
+				stepOf = FastModulo(capacity - 2);
 			}
 
-			void FreeSlots(slot_type* array, size_type slotCount)
+			void FreeArrays(slot_type* oldSlots, std::uint8_t* oldTags, size_type capacity)
 			{
-				if (array == nullptr)
+				if (oldSlots == nullptr)
 					return;
-				for (size_type index = 0; index < slotCount; ++index)
-					std::allocator_traits<allocator_type>::destroy(allocator, array + index);
-				std::allocator_traits<allocator_type>::deallocate(allocator, array, slotCount);
+				for (size_type index = 0; index < capacity; ++index)
+					std::allocator_traits<allocator_type>::destroy(allocator, oldSlots + index);
+				std::allocator_traits<allocator_type>::deallocate(allocator, oldSlots, capacity);
+				tag_allocator_type tagAllocator(allocator);
+				std::allocator_traits<tag_allocator_type>::deallocate(tagAllocator, oldTags, capacity);
 			}
 
 			slot_type* slots = nullptr;
+			std::uint8_t* tags = nullptr;
 			slot_type* oldest = nullptr;
 			slot_type* newest = nullptr;
 			size_type slotTotal = 0;
 			size_type usedCount = 0;
+			FastModulo slotOf;
+			FastModulo stepOf;
 			float maxLoadFactor = 0.8f;
 			float growthFactor = 2.0f;
 			[[no_unique_address]] Hash hashKey;

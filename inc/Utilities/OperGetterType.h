@@ -13,7 +13,7 @@ public:
 
 	OperGetterType(Getter getter, const Record* record) : getter(getter), record(record) {}
 
-	std::string ToString() const override { return IsValid() ? tw::ValueText(Current()) : "Unreadable"; }
+	std::string ToString() const override { return IsValid() ? tw::TextOf(Current()) : "Unreadable"; }
 	OperGetterType* CloneInto(void* storage) const override
 	{
 		return storage ? new (storage) OperGetterType(*this) : new OperGetterType(*this);
@@ -24,7 +24,7 @@ public:
 	{
 		return IsValid() && tw::WriteValue(Current(), destination);
 	}
-	TypeId GetTypeId() const override { return tw::TypeIdOf<T>(); }
+	tw::TypeId GetTypeId() const override { return tw::TypeIdOf<T>(); }
 	bool IsValid() const override { return getter != nullptr && record != nullptr; }
 	const std::string& ValueTypeName() const override { return tw::TypeName<T>(); }
 

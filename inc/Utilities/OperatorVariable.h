@@ -156,7 +156,7 @@ public:
 		else
 			input >> value;
 	}
-	std::string ToString() const override { return tw::ValueText(value); }
+	std::string ToString() const override { return tw::TextOf(value); }
 	OperVarType* CloneInto(void* storage) const override
 	{
 		return storage ? new (storage) OperVarType(*this) : new OperVarType(*this);
@@ -165,7 +165,7 @@ public:
 	std::size_t Alignment() const override { return alignof(OperVarType); }
 	bool Get(const ValueDestination& destination) const override { return tw::WriteValue(value, destination); }
 	bool Set(const ValueSource& source) override { return tw::ReadValue(value, source); }
-	TypeId GetTypeId() const override { return tw::TypeIdOf<T>(); }
+	tw::TypeId GetTypeId() const override { return tw::TypeIdOf<T>(); }
 	bool IsWritable() const override { return true; }
 	bool IsValid() const override { return true; }
 	const std::string& ValueTypeName() const override { return tw::TypeName<T>(); }
@@ -219,7 +219,7 @@ public:
 	std::size_t Size() const override { return sizeof(OperConstVarType); }
 	std::size_t Alignment() const override { return alignof(OperConstVarType); }
 	bool Get(const ValueDestination& destination) const override { return tw::WriteValue(value, destination); }
-	TypeId GetTypeId() const override { return tw::TypeIdOf<bool>(); }
+	tw::TypeId GetTypeId() const override { return tw::TypeIdOf<bool>(); }
 	bool IsValid() const override { return true; }
 	const std::string& ValueTypeName() const override { return tw::TypeName<bool>(); }
 

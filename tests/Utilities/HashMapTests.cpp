@@ -338,3 +338,21 @@ TEST(HashMap, PointerKeys)
 		ASSERT_EQ(map.find(&objects[index])->second, index);
 	EXPECT_EQ(map.find(nullptr), map.end());
 }
+
+TEST(HashMap, FastModuloMatchesRemainder)
+{
+	// Slot positions must be those of hash mod capacity; the multiply-based remainder stands in for it.
+	std::mt19937 random(99);
+	const std::uint32_t divisors[] = {21, 23, 45, 47, 102877, 16801819, 2147483647u, 4294967291u};
+	for (const std::uint32_t divisor : divisors)
+	{
+		const tw::detail::FastModulo modulo(divisor);
+		for (const std::uint32_t edge : {0u, 1u, divisor - 1, divisor, 0xFFFFFFFFu})
+			ASSERT_EQ(modulo(edge), edge % divisor) << edge << " mod " << divisor;
+		for (int sample = 0; sample < 10000; ++sample)
+		{
+			const std::uint32_t x = random();
+			ASSERT_EQ(modulo(x), x % divisor) << x << " mod " << divisor;
+		}
+	}
+}

@@ -19,12 +19,3 @@ TEST(MathCommon, NextPowerOfTwoSaturatesInsteadOfOverflowing)
 	EXPECT_EQ(NextPowerOfTwo(INT_MAX), 1 << 30);
 	EXPECT_EQ(NextPowerOfTwo(INT_MIN), 1 << 30);
 }
-
-TEST(MathCommon, SignedMaxTreatsZeroAsPositive)
-{
-	EXPECT_EQ(SignedMax(0.0f), FLT_MAX);
-	EXPECT_EQ(SignedMax(-0.0f), FLT_MAX);
-	EXPECT_EQ(SignedMax(-1e-30f), -FLT_MAX);
-	EXPECT_EQ(SignedMax(0), INT_MAX);
-	EXPECT_EQ(SignedMax(-7), -INT_MAX);
-}

@@ -110,10 +110,3 @@ TEST(Matrix, SimilarityTransformRotatesATensor)
 	ExpectRowsNear(Matrix4::SimilarityTransform(tensor, Matrix4::FromRotation(kQuarterTurnZ)), {2, 0, 0, 0, 1, 0, 0, 0, 3},
 		1e-6);
 }
-
-TEST(Matrix, ScalarProductAndSum)
-{
-	const Matrix4 identity = Matrix4::Identity();
-	EXPECT_EQ((identity * 3.0f + identity)[5], 4.0f);
-	EXPECT_EQ((identity * 3.0f + identity)[1], 0.0f);
-}

@@ -1,0 +1,96 @@
+// AABBTree: a binary bounding-volume tree over boxes owned by the caller (static colliders,
+// the triangles of a static mesh). Filled while a level loads and built top-down in one
+// pass; afterwards single leaves can be added and removed. Answers box-overlap queries, ray
+// casts that ask each leaf's owner for the exact hit, and the lookup of a leaf by its data.
+#pragma once
+
+#include "Utilities/AABB.h"
+#include "Utilities/Tuple.h"
+
+#include <vector>
+
+class AABBTree
+{
+public:
+	// The owner's value a leaf carries (a collider or triangle pointer) and hands back.
+	using UserData = void*;
+	// The exact hit distance along the ray for a leaf's owner, negative for a miss.
+	using RayTest = float (*)(UserData data, const Tuple3f* origin, const Tuple3f* direction);
+
+	struct Node
+	{
+		virtual ~Node() = default;
+		bool IsLeaf() const { return left == nullptr && right == nullptr; }
+
+		Node* parent = nullptr;
+		Node* left = nullptr;
+		Node* right = nullptr;
+		const AABB* box = nullptr;
+		int depth = 0;
+	};
+
+	// Refers to the caller's box, which must outlive the leaf; the box is not copied.
+	struct LeafNode : Node
+	{
+		UserData data = nullptr;
+		RayTest rayTest = nullptr;
+	};
+
+	// Holds the union of its children's boxes as they were when it was made (removals do not
+	// shrink it).
+	struct InternalNode : Node
+	{
+		InternalNode() { box = &ownBox; }
+		AABB ownBox;
+	};
+
+	AABBTree() = default;
+	~AABBTree();
+	AABBTree(const AABBTree&) = delete;
+	AABBTree& operator=(const AABBTree&) = delete;
+
+	// While set, inserted leaves wait for Build instead of joining the tree one by one.
+	void SetCollectFlag(bool collect) { collecting = collect; }
+	bool IsCollecting() const { return collecting; }
+
+	// A new leaf over the caller's box (which must outlive it). Collecting, it waits for
+	// Build; otherwise it joins at the top, as right child of a new root.
+	LeafNode* Insert(const AABB* box, UserData data, RayTest rayTest);
+	// Builds the tree top-down over the collected leaves (and the leaves already in the
+	// tree) by a surface-area-and-volume cost, numbers the depths and stops collecting.
+	void Build();
+	// Deletes every node, collected leaves included; stops collecting.
+	void Clear();
+	// Detaches and deletes a leaf, then each ancestor left without children.
+	void RemoveNode(LeafNode* leaf);
+
+	// Appends every leaf whose box overlaps the query box (touching counts).
+	void QueryBox(const AABB& query, std::vector<LeafNode*>& out) const;
+	// The nearest hit distance, writing the hit leaf's data; -1 (data untouched) for none.
+	// Of leaves hit at the same distance the leftmost in the tree wins.
+	float RayCast(const Tuple3f& origin, const Tuple3f& direction, UserData& hitData) const;
+	// The leaf holding data whose box contains point, or null.
+	LeafNode* QueryPoint(UserData data, const Tuple3f& point) const;
+
+	Node* Root() const { return root; }
+	// Raised by each incremental insertion and to the deepest depth by a build; 0 after Clear.
+	int DepthCounter() const { return depthCounter; }
+
+private:
+	struct RayState;
+	class Builder;
+
+	// The nearest hit below node entered at distance entry (skipped when negative or beyond
+	// the best hit so far), with its data; -1 for none.
+	float VisitRay(const Node* node, float entry, RayState& ray, UserData& hitData) const;
+	float VisitChildren(const Node* node, RayState& ray, UserData& hitData) const;
+	void NumberDepths(Node* node, int depth);
+	void AdoptLeavesOfTree();
+	// Clears the link to node in its parent (or the root).
+	void DetachFromParent(Node* node);
+
+	bool collecting = false;
+	Node* root = nullptr;
+	std::vector<LeafNode*> pendingLeaves;
+	int depthCounter = 0;
+};

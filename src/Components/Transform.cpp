@@ -1,0 +1,191 @@
+#include "Components/Transform.h"
+
+#include "Components/Origin.h"
+#include "Composition.h"
+#include "Serializer.h"
+#include "Utilities/ScriptClassRegistry.h"
+
+namespace
+{
+	constexpr float kDegreesPerRadian = 57.29578f;
+	constexpr float kRadiansPerDegree = 0.017453292f;
+
+	Tuple3f Scaled(const Tuple3f& v, float factor)
+	{
+		return Tuple3f(v.x * factor, v.y * factor, v.z * factor);
+	}
+
+	[[maybe_unused]] const bool transformScriptClassRegistered = [] {
+		ScriptClassRegistry::Instance().Register("Transform", 0).AddProperty("pos").AddProperty("scale").AddProperty("rot");
+		return true;
+	}();
+}
+
+Transform::Transform(const Transform& other)
+	: ComponentBase(other),
+	  dimensions(other.dimensions),
+	  position(other.position),
+	  scale(other.scale),
+	  rotation(other.rotation)
+{
+	SetParent(other.parent);
+}
+
+Transform::~Transform()
+{
+	SetParent(nullptr);
+}
+
+bool Transform::Load(Serializer& serializer)
+{
+	owner->RegisterHandler("SetPos", &Transform::OnSetPos);
+	owner->RegisterHandler("SetRot", &Transform::OnSetRot);
+	owner->RegisterHandler("SetScale", &Transform::OnSetScale);
+	owner->RegisterHandler("SetDim", &Transform::OnSetDim);
+
+	serializer.Read(position);
+	serializer.Read(scale);
+	Tuple3f degrees;
+	serializer.Read(degrees);
+	rotation = QuaternionFromRotationVector(Scaled(degrees, kRadiansPerDegree));
+	dimensions = Tuple3f(1.0f, 1.0f, 1.0f);
+	return true;
+}
+
+bool Transform::Serialize(Serializer& serializer)
+{
+	serializer.Write("bt.pos", position);
+	serializer.Write("bt.scale", scale);
+	serializer.Write("Rotation", Scaled(QuaternionToRotationVector(rotation), kDegreesPerRadian));
+	return true;
+}
+
+bool Transform::Start()
+{
+	return true;
+}
+
+bool Transform::Update()
+{
+	return true;
+}
+
+void Transform::Detach()
+{
+}
+
+Tuple3f Transform::GetWorldPosition() const
+{
+	return parent != nullptr ? parent->TransformPoint(position) : position;
+}
+
+void Transform::SetWorldPosition(const Tuple3f& worldPosition)
+{
+	position = parent != nullptr ? parent->InverseTransformPoint(worldPosition) : worldPosition;
+}
+
+Quaternion Transform::GetWorldOrientation() const
+{
+	return parent != nullptr ? parent->GetRotation() * rotation : rotation;
+}
+
+void Transform::SetWorldOrientation(const Quaternion& worldOrientation)
+{
+	rotation = parent != nullptr ? parent->GetInverseRotation() * worldOrientation : worldOrientation;
+}
+
+Tuple3f Transform::GetWorldRotationVector() const
+{
+	return QuaternionToRotationVector(GetWorldOrientation());
+}
+
+void Transform::SetWorldRotationVector(const Tuple3f& rotationVector)
+{
+	SetWorldOrientation(QuaternionFromRotationVector(rotationVector));
+}
+
+void Transform::SetParent(Origin* newParent)
+{
+	if (newParent == parent)
+		return;
+	if (parent != nullptr)
+		parent->RemoveChild(this);
+	parent = newParent;
+	if (parent != nullptr)
+		parent->AddChild(this);
+}
+
+void Transform::OnSetPos(Message::Reader reader)
+{
+	Tuple3f worldPosition;
+	if (reader.Read(worldPosition))
+		SetWorldPosition(worldPosition);
+}
+
+void Transform::OnSetRot(Message::Reader reader)
+{
+	Tuple3f rotationVector;
+	if (reader.Read(rotationVector))
+		SetWorldRotationVector(rotationVector);
+}
+
+void Transform::OnSetScale(Message::Reader reader)
+{
+	Tuple3f newScale;
+	if (reader.Read(newScale))
+		scale = newScale;
+}
+
+void Transform::OnSetDim(Message::Reader reader)
+{
+	Tuple3f newDimensions;
+	if (reader.Read(newDimensions))
+		dimensions = newDimensions;
+}
+
+bool BoneTransform::Load(Serializer& serializer)
+{
+	// A value that does not parse keeps the previous bone's.
+	Tuple3f degrees;
+	Tuple3f position;
+	while (serializer.HasMore())
+	{
+		serializer.EnterNode("", "");
+		std::string boneName;
+		serializer.Read(boneName);
+		serializer.Read(degrees);
+		serializer.Read(position);
+		BoneInfo& bone = bones[boneName];
+		bone.orientation = QuaternionFromRotationVector(Scaled(degrees, kRadiansPerDegree));
+		bone.position = position;
+		serializer.LeaveNode();
+	}
+	return true;
+}
+
+bool BoneTransform::Serialize(Serializer& serializer)
+{
+	for (const auto& [boneName, bone] : bones)
+	{
+		serializer.EnterNode("", "Bone");
+		serializer.Write("Key", boneName);
+		serializer.Write("Orientation", Scaled(QuaternionToRotationVector(bone.orientation), kDegreesPerRadian));
+		serializer.Write("Position", bone.position);
+		serializer.LeaveNode();
+	}
+	return true;
+}
+
+bool BoneTransform::Start()
+{
+	return true;
+}
+
+bool BoneTransform::Update()
+{
+	return true;
+}
+
+void BoneTransform::Detach()
+{
+}

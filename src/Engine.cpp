@@ -1,0 +1,275 @@
+#include "Engine.h"
+
+#include "ComponentFactory.h"
+#include "Components/Origin.h"
+#include "Components/Transform.h"
+#include "Composition.h"
+#include "Object.h"
+#include "ObjectStore.h"
+#include "Serializer.h"
+#include "Utilities/Config.h"
+#include "Utilities/Random.h"
+#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/SearchPaths.h"
+
+#include <ctime>
+
+namespace
+{
+	Engine* singleton = nullptr;
+
+	// Searched below the user folder, in this order; a user copy shadows the data folder's.
+	const char* const kUserSubFolders[] = {
+		"Levels/", "HUDElements/", "Levels/Physics/", "Objects/", "Groups/", "Groups/EditorCreatable/",
+		"Objects/EditorCreatable/", "Components/", "Components/Collision/", "Components/Collider/",
+		"Components/PhysicsMaterial/", "Images/", "Sounds/", "Sounds/BalancedSounds/", "Shaders/",
+		"Shaders/Vertex/", "Shaders/Fragment/", "Models/", "PhysicsModels/", "Levels/Tutorials/",
+	};
+
+	// Searched below the data folder; the level editor's levels and the fonts live only here.
+	const char* const kDataSubFolders[] = {
+		"Levels/", "HUDElements/", "Levels/Physics/", "Levels/LevelEditor/", "Objects/", "Groups/",
+		"Groups/EditorCreatable/", "Objects/EditorCreatable/", "Components/", "Components/Collision/",
+		"Components/Collider/", "Components/PhysicsMaterial/", "Fonts/", "Images/", "Sounds/",
+		"Sounds/BalancedSounds/", "Shaders/", "Shaders/Vertex/", "Shaders/Fragment/", "Models/",
+		"PhysicsModels/", "Levels/Tutorials/",
+	};
+
+	// The script class "Engine" (JSEngine): recorded here so that it is present whenever the engine is.
+	[[maybe_unused]] const bool engineScriptClassRegistered = [] {
+		ScriptClassRegistry::Instance()
+			.Register("Engine", 0)
+			.AddFunction("LoadLevel", 1)
+			.AddFunction("SaveLevel", 1)
+			.AddFunction("GotoNextLevel", 0)
+			.AddFunction("SetNextLevel", 1)
+			.AddFunction("GotoPrevLevel", 0)
+			.AddFunction("ReloadLevel", 0)
+			.AddFunction("GetResolutions", 0)
+			.AddFunction("SetResolution", 3)
+			.AddFunction("Exit", 0)
+			.AddFunction("Pause", 1)
+			.AddFunction("IsFullScreen", 0)
+			.AddFunction("SetFullScreen", 1)
+			.AddFunction("CurrentResolutionIndex", 0)
+			.AddFunction("IsMuted", 0)
+			.AddFunction("SetMuted", 1)
+			.AddFunction("CurrLevel", 0)
+			.AddFunction("GetVolume", 1)
+			.AddFunction("SetVolume", 2)
+			.AddFunction("GetWidth", 0)
+			.AddFunction("GetHeight", 0);
+		return true;
+	}();
+
+	std::string WithSeparator(std::string folder)
+	{
+		if (!folder.empty() && folder.back() != '/' && folder.back() != '\\')
+			folder += '/';
+		return folder;
+	}
+}
+
+Engine::Engine(const std::string& dataFolder, const std::string& userFolder, const std::string& configFileName)
+	: currentLevel("MainMenu"), dataFolder(WithSeparator(dataFolder)), userFolder(WithSeparator(userFolder))
+{
+	if (singleton == nullptr)
+		singleton = this;
+	tw::SeedRand(static_cast<unsigned>(std::time(nullptr)));
+
+	config = std::make_unique<ConfigFile>(Config::Load(this->userFolder + configFileName));
+	currentLevel = config->GetString("FirstLevel", currentLevel);
+	nextLevel = currentLevel;
+
+	AddSearchPaths();
+
+	RegisterHandler("SendTo", &Engine::OnSendTo);
+	RegisterHandler("Shutdown", &Engine::OnShutdown);
+	RegisterHandler("NextLevel", &Engine::OnNextLevel);
+	RegisterHandler("PrevLevel", &Engine::OnPrevLevel);
+	RegisterHandler("RestartLevel", &Engine::OnRestartLevel);
+	RegisterHandler("GotoLevel", &Engine::OnGotoLevel);
+
+	Transform::Register();
+	BoneTransform::Register();
+	Origin::Register();
+
+	loadingPage = FindFile(config->GetString("LoadScreen", "LoadingScreen.html"));
+}
+
+Engine::~Engine()
+{
+	Shutdown();
+}
+
+Engine* Engine::Instance()
+{
+	return singleton;
+}
+
+void Engine::AddSearchPaths() const
+{
+	AddSearchPath(userFolder);
+	for (const char* subFolder : kUserSubFolders)
+		AddSearchPath(userFolder + subFolder);
+	AddSearchPath(dataFolder);
+	for (const char* subFolder : kDataSubFolders)
+		AddSearchPath(dataFolder + subFolder);
+}
+
+void Engine::RegisterHandler(const char* messageName, EngineHandler handler)
+{
+	handlers[MessageName(messageName)] = handler;
+}
+
+void Engine::AddSystem(System* system)
+{
+	System* old = FindSystem(system->GetTypeId());
+	if (old == system)
+		return;
+	if (old != nullptr)
+	{
+		old->Shutdown();
+		delete old;
+		for (System*& stored : systems)
+			if (stored == old)
+				stored = system;
+	}
+	else
+		systems.push_back(system);
+
+	Config section = config->GetSection(system->GetName());
+	system->LoadConfig(section);
+	system->Initialize();
+}
+
+System* Engine::FindSystem(unsigned typeId) const
+{
+	for (System* system : systems)
+		if (system->GetTypeId() == typeId)
+			return system;
+	return nullptr;
+}
+
+void Engine::SendMessage(const Message& message)
+{
+	if (singleton != nullptr)
+		singleton->Deliver(message);
+}
+
+void Engine::Deliver(const Message& message)
+{
+	const MessageName name(message.GetName());
+	listeners.Deliver(
+		name, ObjectStore::Instance().ComponentEpoch(),
+		[](const HandlerTable::Entry& entry) {
+			const Object listener = ObjectFromId(entry.objectId);
+			return listener.IsDummy() ? nullptr : listener.object->GetComponent(entry.typeId);
+		},
+		[&](Component* component, HandlerTable::Handler handler) { (component->*handler)(Message::Reader(message)); });
+
+	const auto handler = handlers.find(name);
+	if (handler != handlers.end())
+		(this->*handler->second)(Message::Reader(message));
+
+	// By index: a handler may add a system while the walk runs.
+	for (std::size_t index = 0; index < systems.size(); ++index)
+		systems[index]->HandleMessage(message);
+}
+
+void Engine::AddListenerEntry(const std::string& messageName, const HandlerTable::Entry& entry)
+{
+	listeners.Add(MessageName(messageName), entry);
+}
+
+void Engine::DropObjectListeners()
+{
+	listeners.Drop(0);
+}
+
+void Engine::Shutdown()
+{
+	// Writes the configuration back to its file.
+	config.reset();
+	DestroyAllObjects();
+	for (System* system : systems)
+	{
+		system->Shutdown();
+		delete system;
+	}
+	systems.clear();
+	handlers.clear();
+	ClearComponentFactory();
+	Serializer::ClearFileCache();
+	SearchPathList& searchPaths = GetSearchPaths();
+	searchPaths.Erase(searchPaths.Entries().begin(), searchPaths.Entries().end());
+	// A second engine leaves the first one registered.
+	if (singleton == this)
+		singleton = nullptr;
+}
+
+void Engine::RequestState(State state)
+{
+	requestedState = state;
+}
+
+void Engine::RequestLevel(const std::string& levelName)
+{
+	nextLevel = levelName;
+	requestedState = kChangeLevel;
+}
+
+void Engine::RequestPreviousLevel()
+{
+	RequestLevel(previousLevel);
+}
+
+void Engine::OnSendTo(Message::Reader reader)
+{
+	Object target;
+	if (reader.CurrentTypeId() == tw::TypeIdOf<std::string>())
+	{
+		const std::string name = reader.Read<std::string>();
+		const unsigned index = reader.CurrentTypeId() == tw::TypeIdOf<unsigned>() ? reader.Read<unsigned>() : 0;
+		target = ObjectFromName(name, index);
+	}
+	else
+		target = ObjectFromId(reader.Read<unsigned>());
+
+	// A whole message is larger than any payload, so the inner message travels as a pointer;
+	// delivery is synchronous, so the sender's message outlives the handler.
+	if (reader.CurrentTypeId() != tw::TypeIdOf<Message*>())
+		return;
+	const Message* inner = reader.Read<Message*>();
+	if (inner == nullptr)
+		return;
+	if (target.IsDummy())
+		SendMessage(*inner);
+	else
+		target.object->HandleMessage(*inner);
+}
+
+void Engine::OnShutdown(Message::Reader)
+{
+	RequestState(kQuit);
+}
+
+void Engine::OnNextLevel(Message::Reader)
+{
+	RequestState(kChangeLevel);
+}
+
+void Engine::OnPrevLevel(Message::Reader)
+{
+	RequestPreviousLevel();
+}
+
+void Engine::OnRestartLevel(Message::Reader)
+{
+	RequestState(kRestartLevel);
+}
+
+void Engine::OnGotoLevel(Message::Reader reader)
+{
+	RequestLevel(reader.Read<std::string>());
+}

@@ -1,0 +1,5 @@
+#include "Sound.h"
+
+void Sound::LoadConfig(Config&)
+{
+}

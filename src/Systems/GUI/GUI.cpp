@@ -1,0 +1,5 @@
+#include "Systems/GUI/GUI.h"
+
+void GUI::LoadConfig(Config&)
+{
+}

@@ -1,0 +1,5 @@
+#include "Systems/Graphics/Graphics.h"
+
+void Graphics::LoadConfig(Config&)
+{
+}

@@ -1,0 +1,5 @@
+#include "Systems/Logic/Logic.h"
+
+void Logic::LoadConfig(Config&)
+{
+}

@@ -1,0 +1,5 @@
+#include "Systems/Particle/ParticleManager.h"
+
+void ParticleManager::LoadConfig(Config&)
+{
+}

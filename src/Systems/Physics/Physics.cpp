@@ -1,0 +1,5 @@
+#include "Systems/Physics/Physics.h"
+
+void Physics::LoadConfig(Config&)
+{
+}

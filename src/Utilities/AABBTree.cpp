@@ -1,0 +1,386 @@
+#include "Utilities/AABBTree.h"
+
+#include "Utilities/MathCommon.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+	// Costs and distances start here: anything real is smaller.
+	constexpr double kNoSplitCost = 1e12;
+	constexpr float kNoHitYet = 1e12f;
+	constexpr float kMiss = -1.0f;
+
+	// Surface area plus volume: what a ray or a box query pays for entering the box.
+	double SplitCost(const AABB& box)
+	{
+		return box.SurfaceArea() + box.Volume();
+	}
+
+	void DeleteSubtree(AABBTree::Node* node)
+	{
+		if (node == nullptr)
+			return;
+		DeleteSubtree(node->left);
+		DeleteSubtree(node->right);
+		delete node;
+	}
+
+	void CollectOverlapping(AABBTree::Node* node, const AABB& query, std::vector<AABBTree::LeafNode*>& out)
+	{
+		if (node == nullptr || !node->box->Overlaps(query))
+			return;
+		if (node->IsLeaf())
+		{
+			out.push_back(static_cast<AABBTree::LeafNode*>(node));
+			return;
+		}
+		CollectOverlapping(node->left, query, out);
+		CollectOverlapping(node->right, query, out);
+	}
+
+	AABBTree::LeafNode* FindLeaf(AABBTree::Node* node, AABBTree::UserData data, const Tuple3f& point)
+	{
+		if (node == nullptr || !node->box->Contains(point))
+			return nullptr;
+		if (node->IsLeaf())
+		{
+			auto* leaf = static_cast<AABBTree::LeafNode*>(node);
+			return leaf->data == data ? leaf : nullptr;
+		}
+		if (AABBTree::LeafNode* found = FindLeaf(node->left, data, point))
+			return found;
+		return FindLeaf(node->right, data, point);
+	}
+
+	float RayEntryOf(const AABBTree::Node* node, const RaySlabs& ray)
+	{
+		return node == nullptr ? kMiss : node->box->RayEntry(ray);
+	}
+}
+
+struct AABBTree::RayState
+{
+	Tuple3f origin;
+	Tuple3f direction;
+	RaySlabs slabs;
+	float best;
+};
+
+// Top-down build over a working copy of the leaves' boxes and centres, so the sorts and
+// sweeps touch contiguous memory instead of following each leaf's box pointer.
+class AABBTree::Builder
+{
+public:
+	explicit Builder(const std::vector<LeafNode*>& leaves) : leftCosts(leaves.size()), rightCosts(leaves.size())
+	{
+		items.reserve(leaves.size());
+		for (LeafNode* leaf : leaves)
+			items.push_back({*leaf->box, leaf->box->Centre(), leaf});
+	}
+
+	// The subtree over items [first, last), which are sorted by sortedAxis (-1: by none).
+	Node* Build(size_t first, size_t last, int sortedAxis)
+	{
+		const size_t count = last - first;
+		if (count == 0)
+			return nullptr;
+		if (count == 1)
+			return items[first].leaf;
+
+		size_t split = first + 1;
+		int splitAxis = sortedAxis;
+		if (count > 2)
+		{
+			bool found = false;
+			double bestCost = kNoSplitCost;
+			const int startAxis = sortedAxis < 0 ? 0 : sortedAxis;
+			for (int step = 0; step < 3; ++step)
+			{
+				const int axis = (startAxis + step) % 3;
+				if (axis != sortedAxis)
+				{
+					SortByCentre(first, last, axis);
+					sortedAxis = axis;
+				}
+				found |= FindCheapestSplit(first, last, axis, bestCost, split, splitAxis);
+			}
+			// Every candidate cost 1e12 or more (or was not a number): halve the range.
+			if (!found)
+			{
+				split = first + count / 2;
+				splitAxis = sortedAxis;
+			}
+			if (splitAxis != sortedAxis)
+				SortByCentre(first, last, splitAxis);
+		}
+
+		auto* node = new InternalNode;
+		Node* right = Build(split, last, splitAxis);
+		Node* left = Build(first, split, splitAxis);
+		node->left = left;
+		node->right = right;
+		left->parent = node;
+		right->parent = node;
+		node->ownBox = AABB::Union(*left->box, *right->box);
+		return node;
+	}
+
+private:
+	struct Item
+	{
+		AABB box;
+		Tuple3f centre;
+		LeafNode* leaf;
+	};
+
+	void SortByCentre(size_t first, size_t last, int axis)
+	{
+		// NaN centres (from a box gone wrong) sort last so the order stays a strict weak one.
+		std::sort(items.begin() + first, items.begin() + last, [axis](const Item& a, const Item& b) {
+			const float ca = a.centre[axis], cb = b.centre[axis];
+			return ca < cb || (!std::isnan(ca) && std::isnan(cb));
+		});
+	}
+
+	// Tries every split position of the range, sorted along axis; a split strictly cheaper
+	// than bestCost replaces it (so the first of equal costs wins). Splits never fall
+	// between centres closer than 1e-4.
+	bool FindCheapestSplit(size_t first, size_t last, int axis, double& bestCost, size_t& split, int& splitAxis)
+	{
+		SweepCosts(first, last);
+		bool found = false;
+		for (size_t k = first + 1; k + 1 < last; ++k)
+		{
+			const float before = items[k - 1].centre[axis];
+			while (k < last - 1 && std::fabs(items[k].centre[axis] - before) < kAngleEpsilon)
+				++k;
+			const double cost = leftCosts[k] + rightCosts[k];
+			if (cost < bestCost)
+			{
+				bestCost = cost;
+				split = k;
+				splitAxis = axis;
+				found = true;
+			}
+		}
+		return found;
+	}
+
+	// For each split position k of [first, last): the cost of [first, k) in leftCosts[k] and
+	// of [k, last) in rightCosts[k], from one sweep each way instead of a union per candidate.
+	void SweepCosts(size_t first, size_t last)
+	{
+		AABB left = items[first].box;
+		for (size_t k = first + 1; k < last; ++k)
+		{
+			leftCosts[k] = SplitCost(left) * static_cast<double>(k - first);
+			left = AABB::Union(left, items[k].box);
+		}
+		AABB right = items[last - 1].box;
+		for (size_t k = last - 1; k > first; --k)
+		{
+			rightCosts[k] = SplitCost(right) * static_cast<double>(last - k);
+			right = AABB::Union(right, items[k - 1].box);
+		}
+	}
+
+	std::vector<Item> items;
+	std::vector<double> leftCosts;
+	std::vector<double> rightCosts;
+};
+
+AABBTree::~AABBTree()
+{
+	Clear();
+}
+
+AABBTree::LeafNode* AABBTree::Insert(const AABB* box, UserData data, RayTest rayTest)
+{
+	auto* leaf = new LeafNode;
+	leaf->box = box;
+	leaf->data = data;
+	leaf->rayTest = rayTest;
+	if (collecting)
+	{
+		pendingLeaves.push_back(leaf);
+		return leaf;
+	}
+	if (root == nullptr)
+		root = leaf;
+	else
+	{
+		auto* top = new InternalNode;
+		top->left = root;
+		top->right = leaf;
+		top->ownBox = AABB::Union(*root->box, *box);
+		root->parent = top;
+		leaf->parent = top;
+		root = top;
+	}
+	++depthCounter;
+	return leaf;
+}
+
+void AABBTree::Build()
+{
+	collecting = false;
+	// Building over a filled tree would orphan it: its leaves join the build instead.
+	AdoptLeavesOfTree();
+	if (!pendingLeaves.empty())
+	{
+		Builder builder(pendingLeaves);
+		root = builder.Build(0, pendingLeaves.size(), -1);
+		root->parent = nullptr;
+		NumberDepths(root, 0);
+	}
+	pendingLeaves.clear();
+}
+
+void AABBTree::AdoptLeavesOfTree()
+{
+	std::vector<Node*> stack;
+	if (root != nullptr)
+		stack.push_back(root);
+	root = nullptr;
+	while (!stack.empty())
+	{
+		Node* node = stack.back();
+		stack.pop_back();
+		if (node->IsLeaf())
+		{
+			node->parent = nullptr;
+			pendingLeaves.push_back(static_cast<LeafNode*>(node));
+			continue;
+		}
+		if (node->right != nullptr)
+			stack.push_back(node->right);
+		if (node->left != nullptr)
+			stack.push_back(node->left);
+		delete node;
+	}
+}
+
+void AABBTree::NumberDepths(Node* node, int depth)
+{
+	if (node == nullptr)
+		return;
+	node->depth = depth;
+	depthCounter = std::max(depthCounter, depth);
+	NumberDepths(node->left, depth + 1);
+	NumberDepths(node->right, depth + 1);
+}
+
+void AABBTree::Clear()
+{
+	DeleteSubtree(root);
+	root = nullptr;
+	// Leaves still waiting for a build belong to the tree as well.
+	for (LeafNode* leaf : pendingLeaves)
+		delete leaf;
+	pendingLeaves.clear();
+	collecting = false;
+	depthCounter = 0;
+}
+
+void AABBTree::RemoveNode(LeafNode* leaf)
+{
+	if (leaf->parent == nullptr && leaf != root)
+	{
+		// A leaf still waiting for the build: deleting it alone would leave the build a
+		// dangling pointer.
+		const auto pending = std::find(pendingLeaves.begin(), pendingLeaves.end(), leaf);
+		if (pending == pendingLeaves.end())
+			return;
+		pendingLeaves.erase(pending);
+		delete leaf;
+		return;
+	}
+	Node* parent = leaf->parent;
+	DetachFromParent(leaf);
+	delete leaf;
+	// Ancestors left without children go as well.
+	while (parent != nullptr && parent->IsLeaf())
+	{
+		Node* emptied = parent;
+		parent = emptied->parent;
+		DetachFromParent(emptied);
+		delete emptied;
+	}
+}
+
+void AABBTree::DetachFromParent(Node* node)
+{
+	Node* parent = node->parent;
+	(parent == nullptr ? root : (parent->left == node ? parent->left : parent->right)) = nullptr;
+}
+
+void AABBTree::QueryBox(const AABB& query, std::vector<LeafNode*>& out) const
+{
+	CollectOverlapping(root, query, out);
+}
+
+AABBTree::LeafNode* AABBTree::QueryPoint(UserData data, const Tuple3f& point) const
+{
+	return FindLeaf(root, data, point);
+}
+
+// Inline so that the many children a ray misses cost a comparison, not a call.
+inline float AABBTree::VisitRay(const Node* node, float entry, RayState& ray, UserData& hitData) const
+{
+	if (entry < 0.0f || entry > ray.best)
+		return kMiss;
+	if (!node->IsLeaf())
+		return VisitChildren(node, ray, hitData);
+	const auto* leaf = static_cast<const LeafNode*>(node);
+	const float hit = leaf->rayTest(leaf->data, &ray.origin, &ray.direction);
+	if (hit < 0.0f)
+		return kMiss;
+	ray.best = std::min(ray.best, hit);
+	hitData = leaf->data;
+	return hit;
+}
+
+float AABBTree::VisitChildren(const Node* node, RayState& ray, UserData& hitData) const
+{
+	const float leftEntry = RayEntryOf(node->left, ray.slabs);
+	const float rightEntry = RayEntryOf(node->right, ray.slabs);
+	UserData leftData = nullptr, rightData = nullptr;
+	float leftHit, rightHit;
+	// The nearer child first, so its hit can rule the farther one out.
+	if (leftEntry >= rightEntry)
+	{
+		rightHit = VisitRay(node->right, rightEntry, ray, rightData);
+		leftHit = VisitRay(node->left, leftEntry, ray, leftData);
+	}
+	else
+	{
+		leftHit = VisitRay(node->left, leftEntry, ray, leftData);
+		rightHit = VisitRay(node->right, rightEntry, ray, rightData);
+	}
+	if (leftHit >= 0.0f && (rightHit < 0.0f || leftHit <= rightHit))
+	{
+		hitData = leftData;
+		return leftHit;
+	}
+	if (rightHit >= 0.0f)
+	{
+		hitData = rightData;
+		return rightHit;
+	}
+	return kMiss;
+}
+
+float AABBTree::RayCast(const Tuple3f& origin, const Tuple3f& direction, UserData& hitData) const
+{
+	if (root == nullptr)
+		return kMiss;
+	RayState ray{origin, direction, RaySlabs(origin, direction), kNoHitYet};
+	UserData nearestData = nullptr;
+	const float hit = VisitRay(root, root->box->RayEntry(ray.slabs), ray, nearestData);
+	if (hit < 0.0f)
+		return kMiss;
+	hitData = nearestData;
+	return hit;
+}

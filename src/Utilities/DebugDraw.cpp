@@ -1,0 +1,13 @@
+#include "Utilities/DebugDraw.h"
+
+namespace
+{
+	void DrawNoLine(Tuple3f, Tuple3f, float, Tuple4f) {}
+	void DrawNoSphere(Tuple3f, float, Tuple4f) {}
+}
+
+namespace DebugDraw
+{
+	DrawLineHook DrawLine = DrawNoLine;
+	DrawSphereUniformHook DrawSphereUniform = DrawNoSphere;
+}
