@@ -110,6 +110,7 @@ public:
 	static void ClearFileCache();
 
 private:
+	bool AdoptCachedTree(const std::string& fileName);
 	bool ParseAndCache(std::istream& in, const std::string& fileName, const std::string& path);
 	void LoadElement(const TiXmlElement& element, Tree& target, Tree::iterator parent);
 	void SpliceArchetype(const std::string& archetypeFile, Tree& target, Tree::iterator parent);

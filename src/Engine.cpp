@@ -310,13 +310,17 @@ void Engine::OnSendTo(Message::Reader reader)
 	else
 		target = ObjectFromId(reader.Read<unsigned>());
 
-	if (reader.CurrentTypeId() != tw::TypeIdOf<Message>())
+	// A whole message is larger than any payload, so the inner message travels as a pointer;
+	// delivery is synchronous, so the sender's message outlives the handler.
+	if (reader.CurrentTypeId() != tw::TypeIdOf<Message*>())
 		return;
-	const Message inner = reader.Read<Message>();
+	const Message* inner = reader.Read<Message*>();
+	if (inner == nullptr)
+		return;
 	if (target.IsDummy())
-		SendMessage(inner);
+		SendMessage(*inner);
 	else
-		target.object->HandleMessage(inner);
+		target.object->HandleMessage(*inner);
 }
 
 void Engine::OnShutdown(Message::Reader)

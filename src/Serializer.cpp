@@ -70,10 +70,9 @@ namespace
 		return position.is_leaf() && !position->isValue;
 	}
 
-	template <class Iterator>
-	void SkipHeaders(Iterator& position)
+	void SkipHeaders(Tree::iterator& position)
 	{
-		while (position.is_leaf() && !position->isValue)
+		while (IsHeader(position))
 			++position;
 	}
 
@@ -84,6 +83,39 @@ namespace
 		if (!first || !first->ToText() || !first->Value() || !*first->Value())
 			return nullptr;
 		return first->Value();
+	}
+
+	// TinyXML trims and condenses the spaces of text when it parses and drops text that is
+	// all white space, except inside CDATA; such values go into CDATA so they come back exact.
+	TiXmlText* MakeTextNode(const std::string& value)
+	{
+		const bool allWhiteSpace = value.find_first_not_of(" \t\r\n") == std::string::npos;
+		const bool condensable = value.front() == ' ' || value.back() == ' ' || value.find("  ") != std::string::npos;
+		if (!allWhiteSpace && !condensable)
+			return new TiXmlText(value);
+		if (value.find("]]>") == std::string::npos)
+		{
+			auto* text = new TiXmlText(value);
+			text->SetCDATA(true);
+			return text;
+		}
+		// CDATA cannot hold "]]>": write the text as TinyXML will read it back, so that a saved
+		// file at least reloads and saves again unchanged.
+		std::string condensed;
+		bool spacePending = false;
+		for (const char character : value)
+		{
+			if (character == ' ')
+			{
+				spacePending = !condensed.empty();
+				continue;
+			}
+			if (spacePending)
+				condensed += ' ';
+			spacePending = false;
+			condensed += character;
+		}
+		return new TiXmlText(condensed);
 	}
 
 	// Copies the document below from into this tree under parent, marking every node as
@@ -138,13 +170,8 @@ bool Serializer::LoadFile(const std::string& name)
 {
 	writeMode = false;
 	fileName = name;
-	bool loaded = false;
-	if (auto cached = FileCache().find(name); cached != FileCache().end())
-	{
-		tree = cached->second.tree;
-		loaded = true;
-	}
-	else
+	bool loaded = AdoptCachedTree(name);
+	if (!loaded)
 	{
 		// Only regular files: a name such as "/dev/zero" must not be read until memory runs out.
 		const std::string path = FindFile(name);
@@ -155,7 +182,7 @@ bool Serializer::LoadFile(const std::string& name)
 		if (in.is_open())
 			loaded = ParseAndCache(in, name, path);
 		else
-			Report("cannot be opened (not found in the search paths)");
+			Report("is not a readable file, here or in the search paths");
 	}
 	Rewind();
 	return loaded;
@@ -165,16 +192,18 @@ bool Serializer::LoadFromStream(std::istream& in, const std::string& name)
 {
 	writeMode = false;
 	fileName = name;
-	bool loaded = false;
-	if (auto cached = FileCache().find(name); cached != FileCache().end())
-	{
-		tree = cached->second.tree;
-		loaded = true;
-	}
-	else
-		loaded = ParseAndCache(in, name, std::string());
+	const bool loaded = AdoptCachedTree(name) || ParseAndCache(in, name, std::string());
 	Rewind();
 	return loaded;
+}
+
+bool Serializer::AdoptCachedTree(const std::string& name)
+{
+	const auto cached = FileCache().find(name);
+	if (cached == FileCache().end())
+		return false;
+	tree = cached->second.tree;
+	return true;
 }
 
 bool Serializer::ParseAndCache(std::istream& in, const std::string& name, const std::string& path)
@@ -329,9 +358,9 @@ void Serializer::SaveElement(TiXmlElement& element, Tree::const_iterator list) c
 			auto* valueElement = new TiXmlElement(data.typeName.empty() ? std::string("Unknown") : data.typeName);
 			if (data.name)
 				valueElement->SetAttribute("name", *data.name);
-			// An empty value stays an empty element: TinyXML drops empty text when it parses.
+			// An empty value stays an empty element, which reads back as empty text.
 			if (!data.value.empty())
-				valueElement->LinkEndChild(new TiXmlText(data.value));
+				valueElement->LinkEndChild(MakeTextNode(data.value));
 			element.LinkEndChild(valueElement);
 			continue;
 		}

@@ -6,9 +6,11 @@
 #include "Sound.h"
 #include "Systems/GUI/GUI.h"
 #include "Systems/Graphics/Graphics.h"
+#include "Systems/Input.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Particle/ParticleManager.h"
 #include "Systems/Physics/Physics.h"
+#include "Systems/Window.h"
 
 #include <iostream>
 
@@ -40,7 +42,8 @@ namespace Startup
 
 	void AddSystems(Engine& engine)
 	{
-		// Window (Systems/Window.h), then Input (Systems/Input.h), are added here, before Logic.
+		engine.AddSystem(new Window);
+		engine.AddSystem(new Input);
 		engine.AddSystem(new Logic);
 		engine.AddSystem(new ParticleManager);
 		engine.AddSystem(new Physics);

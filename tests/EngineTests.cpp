@@ -91,15 +91,33 @@ TEST_F(EngineDelivery, ListenerThatAddsListenersOrSendsEngineWideKeepsTheWalkVal
 	EXPECT_EQ(Events(), (std::vector<std::string>{"Ping from 0 Probe 1", "Echo0 from 0 Probe 1", "Ping from 0 Probe 2"}));
 }
 
-TEST_F(EngineDelivery, SendToWithoutAWholeMessageSendsNothing)
+TEST_F(EngineDelivery, SendToReachesTheNamedObjectOrElseEveryone)
 {
 	MakeEngine();
 	engine->AddSystem(new Alpha);
-	Message sendTo("SendTo");
-	sendTo.PushString("Player").PushU32(0).PushString("Ping");
+	const Object player = MakeObject<Probe>("Player");
+	player.object->RegisterHandler("Ping", &Probe::OnAny);
+	Message ping("Ping");
+
+	Message toPlayer("SendTo");
+	toPlayer.PushString("Player").PushU32(0).Push(&ping);
 	Events().clear();
-	Engine::SendMessage(sendTo);
+	Engine::SendMessage(toPlayer);
+	EXPECT_EQ(CountOf("Ping from " + std::to_string(player.id) + " Probe " + std::to_string(player.id)), 1u);
 	EXPECT_EQ(CountOf("Ping Alpha"), 0u);
+
+	Message toMissing("SendTo");
+	toMissing.PushString("Nobody").Push(&ping);
+	Events().clear();
+	Engine::SendMessage(toMissing);
+	EXPECT_EQ(CountOf("Ping Alpha"), 1u);
+
+	Message withoutInner("SendTo");
+	withoutInner.PushString("Player").PushU32(0).PushString("Ping");
+	Events().clear();
+	Engine::SendMessage(withoutInner);
+	EXPECT_EQ(CountOf("Ping Alpha"), 0u);
+	EXPECT_EQ(CountOf("Ping from " + std::to_string(player.id) + " Probe " + std::to_string(player.id)), 0u);
 }
 
 TEST_F(EngineSystems, AddingConfiguresAndInitialisesAndAReplacementShutsTheOldOneDown)

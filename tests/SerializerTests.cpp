@@ -174,6 +174,36 @@ namespace
 		}
 	}
 
+	// TinyXML condenses spaces and drops blank text when it parses; strings must still come
+	// back exactly as the game wrote them.
+	TEST_F(SerializerFormat, StringsSurviveSaveAndLoadExactly)
+	{
+		const std::vector<std::string> strings = {" padded ", "two  spaces", "   ", "\t", "line\nbreak", "&#x41; is not A",
+												  "<tag> & \"quotes\"", "caf\xC3\xA9", ""};
+		Serializer writer;
+		for (const std::string& text : strings)
+			writer.Write("s", text).Write(text.c_str(), 1);
+		Serializer reader;
+		ASSERT_TRUE(LoadText(reader, Saved(writer), "strings.xml"));
+		EXPECT_EQ(Saved(reader), Saved(writer));
+
+		// CDATA cannot hold "]]>", so such a value is saved as TinyXML reads it back.
+		Serializer bracketWriter;
+		bracketWriter.Write<std::string>("s", "  a  ]]> b ");
+		Serializer bracketReader;
+		ASSERT_TRUE(LoadText(bracketReader, Saved(bracketWriter), "brackets.xml"));
+		EXPECT_EQ(Saved(bracketReader), Saved(bracketWriter));
+		EXPECT_EQ(bracketReader.ReadString(), "a ]]> b");
+		for (const std::string& text : strings)
+		{
+			std::string read = "unset";
+			int marker = 0;
+			reader.Read(read).Read(marker);
+			EXPECT_EQ(read, text);
+			EXPECT_EQ(marker, 1) << "values after \"" << text << "\" must stay in place";
+		}
+	}
+
 	// Numbers in data files must not follow the user's locale, or a German desktop would
 	// write "1,5" and read "1" back.
 	TEST_F(SerializerFormat, NumbersUseTheClassicLocaleWhateverTheUsersIs)

@@ -45,9 +45,9 @@ namespace
 		return true;
 	}
 
-	bool IsMissingOrEmpty(const TiXmlDocument& document)
+	void ReportNotOverwritten(const std::string& path, const char* problem)
 	{
-		return document.ErrorId() == TiXmlBase::TIXML_ERROR_OPENING_FILE || document.ErrorId() == TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY;
+		std::cerr << "Config: '" << path << "' " << problem << "; defaults are used and it will not be overwritten\n";
 	}
 }
 
@@ -55,9 +55,23 @@ ConfigFile Config::Load(const std::string& path)
 {
 	auto document = std::make_unique<TiXmlDocument>(path);
 	bool writeBack = true;
-	if (!document->LoadFile(TIXML_ENCODING_UNKNOWN))
+	std::error_code error;
+	const bool exists = std::filesystem::exists(path, error);
+	// TinyXML's file loading fails badly on a folder, and writing back over something that was
+	// there but could not be read would lose it.
+	if (exists && !std::filesystem::is_regular_file(path, error))
 	{
-		if (!IsMissingOrEmpty(*document))
+		ReportNotOverwritten(path, "is not a file");
+		writeBack = false;
+	}
+	else if (exists && !document->LoadFile(TIXML_ENCODING_UNKNOWN))
+	{
+		if (document->ErrorId() == TiXmlBase::TIXML_ERROR_OPENING_FILE)
+		{
+			ReportNotOverwritten(path, "cannot be read");
+			writeBack = false;
+		}
+		else if (document->ErrorId() != TiXmlBase::TIXML_ERROR_DOCUMENT_EMPTY)
 			writeBack = KeepMalformedFile(path, *document);
 		// What TinyXML built before the error is dropped: a half-read file gives no settings.
 		document->Clear();

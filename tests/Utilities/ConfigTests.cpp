@@ -151,6 +151,18 @@ namespace
 		EXPECT_EQ(ReadWholeFile(path), "<Config>\n    <Window />\n</Config>\n");
 	}
 
+	TEST_F(ConfigTest, PathThatIsNotAFileGivesDefaultsAndIsLeftAlone)
+	{
+		fs::create_directory(path);
+		::testing::internal::CaptureStderr();
+		{
+			ConfigFile config = Config::Load(path);
+			EXPECT_EQ(config.GetInt("Width", 1024), 1024);
+		}
+		EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("'" + path + "' is not a file"));
+		EXPECT_TRUE(fs::is_directory(path));
+	}
+
 	TEST_F(ConfigTest, WriteBackKeepsValuesAndByteOrderMarkAndHappensOnce)
 	{
 		WriteConfig("\xEF\xBB\xBF<Config><Mute>true</Mute></Config>");

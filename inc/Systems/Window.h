@@ -1,0 +1,46 @@
+// The Window system: the game's one SDL window and its OpenGL context. It opens the window
+// from the "Window" settings, lists the full-screen modes, and changes resolution or
+// full-screen mode on "ChangeResolution", announcing the change with "LosingDevice" before and
+// "LostDevice" after it. It is the one system kept across level changes.
+#pragma once
+
+#include "System.h"
+#include "Utilities/Tuple.h"
+
+#include <vector>
+
+struct __WindowName
+{
+	static constexpr const char* name = "Window";
+};
+
+class Window : public SystemBase<Window, __WindowName>
+{
+public:
+	Window();
+
+	void LoadConfig(Config& section) override;
+	void Initialize() override;
+	void Shutdown() override;
+
+	int GetWidth() const { return width; }
+	int GetHeight() const { return height; }
+	int GetBitsPerPixel() const { return bitsPerPixel; }
+	bool IsFullscreen() const { return fullscreen; }
+	// The full-screen OpenGL modes SDL offers, in SDL's order.
+	const std::vector<Tuple2<int>>& GetModes() const { return modes; }
+
+private:
+	void OnChangeResolution(Message::Reader reader);
+	// Opens the window at the current size, depth and full-screen choice; false when SDL
+	// refuses the mode. On success the size becomes the one actually obtained.
+	bool SetVideoMode();
+	void SetIcon();
+	void ListFullscreenModes();
+
+	int width = 0;
+	int height = 0;
+	int bitsPerPixel = 0;
+	bool fullscreen = true;
+	std::vector<Tuple2<int>> modes;
+};

@@ -1,0 +1,279 @@
+#include "Systems/Input.h"
+
+#include "Component.h"
+#include "Composition.h"
+#include "Engine.h"
+#include "Object.h"
+#include "Systems/Input/HeadTracking.h"
+#include "Systems/Input/SdlInputDevice.h"
+#include "Utilities/Config.h"
+#include "Utilities/OperGetterType.h"
+
+#include <SDL/SDL.h>
+
+#include <iostream>
+
+namespace
+{
+	struct BuiltInButton
+	{
+		const char* type;
+		const char* name;
+		const char* parameter;
+	};
+
+	constexpr BuiltInButton kBuiltInButtons[] = {
+		{"Key", "D", "D"},
+		{"Key", "W", "W"},
+		{"Key", "S", "S"},
+		{"Key", "A", "A"},
+		{"Key", "Space", "Space"},
+		{"Key", "Esc", "Esc"},
+		{"Mouse", "MOUSEX", "X"},
+		{"Mouse", "MOUSEY", "Y"},
+		{"MouseButton", "MBTNR", "Right"},
+		{"MouseButton", "MBTNL", "Left"},
+	};
+
+	struct BuiltInBinding
+	{
+		const char* recipient;
+		const char* condition;
+		const char* message;
+	};
+
+	constexpr BuiltInBinding kBuiltInBindings[] = {
+		{"GUI", "ESC_TRIGGERED", "PauseGame()"},
+		{"Player", "MBTNL_RELEASED | MBTNR_RELEASED", "SetLungState(0u)"},
+		{"Player", "W_DOWN | S_DOWN", "MoveForward(W_VALUE - S_VALUE)"},
+		{"Player", "A_DOWN | D_DOWN", "Strafe(D_VALUE - A_VALUE)"},
+		{"Player", "MOUSEX_DOWN", "RotY(MOUSEX_VALUE)"},
+		{"Player", "MOUSEY_DOWN", "RotRight(MOUSEY_VALUE)"},
+		{"Player", "SPACE_TRIGGERED", "Jump()"},
+		{"Player", "MBTNR_TRIGGERED | MBTNR_RELEASED", "SetSucking(MBTNR_DOWN)"},
+		{"Player", "MBTNL_PRESSED", "Reflect()"},
+		{"Player", "MBTNL_TRIGGERED", "SetLungState(2u)"},
+		{"Player", "MBTNR_TRIGGERED", "SetLungState(1u)"},
+		{"Player", "MBTNL_TRIGGERED", "ParticleActivate(true)"},
+		{"Player", "MBTNL_RELEASED", "ParticleActivate(false)"},
+	};
+
+	static_assert(std::size(kBuiltInButtons) == Input::kBuiltInButtonCount);
+	static_assert(std::size(kBuiltInBindings) == Input::kBuiltInBindingCount);
+
+	template<unsigned Presses>
+	bool IsNthPress(const Button& button)
+	{
+		return button.PressCount() == Presses && button.Pressed();
+	}
+
+	void SendEngineWide(const Message& message)
+	{
+		Engine::SendMessage(message);
+	}
+}
+
+Input::Input() : Input(std::make_unique<SdlInputDevice>())
+{
+}
+
+Input::Input(std::unique_ptr<InputDevice> device)
+	: device(std::move(device)), context(*this->device), buttons(context), bindings(parser, variables)
+{
+}
+
+Input::~Input() = default;
+
+void Input::LoadConfig(Config& section)
+{
+	const int pressLag = section.GetInt("PressLag", static_cast<int>(context.pressLag));
+	if (pressLag < 0)
+		std::cerr << "Input: PressLag " << pressLag << " is negative; keeping " << context.pressLag << " ms\n";
+	else
+		context.pressLag = static_cast<uint32_t>(pressLag);
+
+	// The default names count every "Button" element, skipped ones included.
+	unsigned index = 0;
+	for (const Config& element : section.GetAll("Button"))
+	{
+		const std::string defaultName = "BTN" + std::to_string(index);
+		if (!buttons.AddButtonFromConfig(element, defaultName))
+			std::cerr << "Input: Button element " << index << " has Type \"" << element.GetString("Type", "")
+					  << "\", not Key, MouseButton or Mouse; skipped\n";
+		++index;
+	}
+	if (buttons.AllNames().size() < kBuiltInButtonCount)
+		AddBuiltInButtons();
+
+	RegisterVariables();
+
+	for (const Config& element : section.GetAll("Binding"))
+		bindings.AddBindingFromConfig(element);
+	if (bindings.Size() < kBuiltInBindingCount)
+		AddBuiltInBindings();
+}
+
+void Input::AddBuiltInButtons()
+{
+	for (const BuiltInButton& button : kBuiltInButtons)
+		buttons.AddButton(button.type, button.name, button.parameter);
+}
+
+void Input::AddBuiltInBindings()
+{
+	for (const BuiltInBinding& binding : kBuiltInBindings)
+		bindings.AddBinding(binding.recipient, binding.message, binding.condition);
+}
+
+template<typename T>
+void Input::RegisterVariable(const char* suffix, typename MultiButton<T>::Query query, bool useMinimum)
+{
+	for (const auto& [name, list] : buttons.AllNames())
+	{
+		std::vector<Button*> members;
+		members.reserve(list.size());
+		for (const std::unique_ptr<Button>& button : list)
+			members.push_back(button.get());
+		auto record = std::make_unique<MultiButton<T>>(query, useMinimum, std::move(members));
+		auto variable = std::make_unique<OperGetterType<MultiButton<T>, T>>(&MultiButton<T>::Combined, record.get());
+		OperatorVariable* entered = variable.get();
+		// A name already in the table keeps its first variable.
+		if (parser.AddVariable(name + suffix, std::move(variable)))
+			variables.insert({name + suffix, entered});
+		records.push_back(std::move(record));
+	}
+}
+
+void Input::RegisterVariables()
+{
+	variables.clear();
+	parser.ClearVariables();
+	RegisterVariable<bool>("_DOWN", [](const Button& b) { return b.IsDown(); }, false);
+	RegisterVariable<bool>("_UP", [](const Button& b) { return b.IsUp(); }, false);
+	RegisterVariable<bool>("_PRESSED", [](const Button& b) { return b.Pressed(); }, false);
+	RegisterVariable<bool>("_RELEASED", [](const Button& b) { return b.Released(); }, false);
+	RegisterVariable<bool>("_TRIGGERED", [](const Button& b) { return b.Pressed(); }, false);
+	RegisterVariable<bool>("_TRIGGER1", &IsNthPress<1>, false);
+	RegisterVariable<bool>("_TRIGGER2", &IsNthPress<2>, false);
+	RegisterVariable<bool>("_TRIGGER3", &IsNthPress<3>, false);
+	RegisterVariable<bool>("_TRIGGER4", &IsNthPress<4>, false);
+	RegisterVariable<bool>("_ISDOWN", [](const Button& b) { return b.IsDown(); }, false);
+	RegisterVariable<bool>("_ISUP", [](const Button& b) { return b.IsUp(); }, false);
+	RegisterVariable<float>("_VALUE", [](const Button& b) { return b.ValueAsFloat(); }, false);
+	RegisterVariable<unsigned>("_STATETIME", [](const Button& b) { return b.StateTime(); }, true);
+	RegisterVariable<unsigned>("_PRESSNUM", [](const Button& b) { return b.PressCount(); }, false);
+	RegisterVariable<std::string>("_DESCRIPTION", [](const Button& b) { return b.Describe(); }, false);
+}
+
+void Input::Initialize()
+{
+	active = true;
+	levelEditorActive = false;
+	RegisterHandler("Pause", &Input::OnPause);
+	RegisterHandler("LevelEditorActive", &Input::OnLevelEditorActive);
+	SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+	SDL_EnableUNICODE(1);
+	SDL_ShowCursor(SDL_ENABLE);
+	context.mouseWarp = false;
+	headTracker = nullptr;
+	HeadTracking::Register();
+}
+
+void Input::Update()
+{
+	uint32_t wheelMask = 0;
+	SDL_Event event;
+	while (SDL_PollEvent(&event))
+		SendEventMessage(event, wheelMask);
+	context.wheelMask = wheelMask;
+
+	if (active)
+		UpdateBindings();
+}
+
+void Input::SendEventMessage(const SDL_Event& event, uint32_t& wheelMask)
+{
+	switch (event.type)
+	{
+	case SDL_KEYDOWN:
+	case SDL_KEYUP:
+	{
+		Message message(event.type == SDL_KEYDOWN ? "KeyDown" : "KeyUp");
+		message.PushInt(event.key.keysym.sym).PushInt(event.key.keysym.scancode).PushInt(event.key.keysym.unicode);
+		SendEngineWide(message);
+		break;
+	}
+	case SDL_MOUSEBUTTONDOWN:
+	case SDL_MOUSEBUTTONUP:
+	{
+		// SDL reports a wheel step as a press and a release in one batch of events; the mask
+		// keeps the wheel button down for this frame's polls.
+		if (event.type == SDL_MOUSEBUTTONDOWN && (event.button.button == SDL_BUTTON_WHEELUP
+				|| event.button.button == SDL_BUTTON_WHEELDOWN))
+			wheelMask |= 1u << (event.button.button - 1);
+		Message message(event.type == SDL_MOUSEBUTTONDOWN ? "MouseDown" : "MouseUp");
+		message.PushInt(event.button.button).PushInt(event.button.x).PushInt(event.button.y);
+		SendEngineWide(message);
+		break;
+	}
+	case SDL_MOUSEMOTION:
+	{
+		Message message("MouseMove");
+		message.PushInt(event.motion.x).PushInt(event.motion.y);
+		SendEngineWide(message);
+		break;
+	}
+	case SDL_QUIT:
+		SendEngineWide(Message("Shutdown"));
+		break;
+	default:
+		break;
+	}
+}
+
+void Input::UpdateBindings()
+{
+	buttons.PollAll();
+	bindings.SendHolding([](const std::string& recipient, const Message& message)
+	{
+		const Object target = ObjectFromName(recipient);
+		if (target.IsDummy())
+			SendEngineWide(message);
+		else
+			target.object->HandleMessage(message);
+	});
+	if (headTracker)
+		headTracker->Update();
+}
+
+void Input::Reload()
+{
+	context.mouseWarp = false;
+	SDL_ShowCursor(SDL_ENABLE);
+	SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+	SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+void Input::Shutdown()
+{
+	bindings.Clear();
+	buttons.Clear();
+	// The variables read the records, so the table goes first.
+	variables.clear();
+	parser.ClearVariables();
+	records.clear();
+	SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+void Input::OnPause(Message::Reader reader)
+{
+	const bool paused = reader.Read<bool>();
+	active = !paused;
+	SDL_ShowCursor(paused ? SDL_ENABLE : SDL_DISABLE);
+	context.mouseWarp = active;
+}
+
+void Input::OnLevelEditorActive(Message::Reader reader)
+{
+	levelEditorActive = reader.Read<bool>();
+}

@@ -1,0 +1,151 @@
+#include "Systems/Window.h"
+
+#include "Engine.h"
+#include "Utilities/Config.h"
+#include "Utilities/FLException.h"
+#include "Utilities/SearchPaths.h"
+
+#include <GL/glew.h>
+#include <SDL/SDL.h>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace
+{
+	constexpr const char* kCaption = "Tumblewreck";
+	constexpr const char* kIconFile = "icon.bmp";
+
+	void InitializeVideo()
+	{
+		if (SDL_Init(SDL_INIT_VIDEO) < 0)
+			FL_THROW("Failed to initialize video.");
+	}
+
+	// GLEW loads the OpenGL entry points of the context just made current.
+	void InitializeExtensions()
+	{
+		glewExperimental = GL_TRUE;
+		if (glewInit() != GLEW_OK)
+			FL_THROW("Failed to initialize OpenGL extensions.");
+	}
+
+	void SendEngineWide(const char* name)
+	{
+		Message message(name);
+		Engine::SendMessage(message);
+	}
+}
+
+Window::Window()
+{
+	reloadOnLevelChange = false;
+}
+
+void Window::LoadConfig(Config& section)
+{
+	InitializeVideo();
+	const SDL_VideoInfo* info = SDL_GetVideoInfo();
+	if (!info)
+		FL_THROW("Failed to get video info.");
+	width = section.GetInt("Width", width);
+	height = section.GetInt("Height", height);
+	bitsPerPixel = section.GetInt("BPP", info->vfmt->BitsPerPixel);
+	fullscreen = section.GetBool("Fullscreen", fullscreen);
+}
+
+void Window::Initialize()
+{
+	RegisterHandler("ChangeResolution", &Window::OnChangeResolution);
+	InitializeVideo();
+	SDL_WM_SetCaption(kCaption, kCaption);
+	SetIcon();
+
+	// A windowed mode opens centred on the screen. SDL reads the position as the bare word
+	// "center", so it is set without quotation marks.
+	setenv("SDL_VIDEO_WINDOW_POS", "center", 1);
+	setenv("SDL_VIDEO_CENTERED", "1", 1);
+
+	SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+	SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+	SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+	SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+	SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+	SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
+
+	if (!SetVideoMode())
+		FL_THROW("Failed to set video mode.");
+	InitializeExtensions();
+	ListFullscreenModes();
+}
+
+void Window::Shutdown()
+{
+	SDL_Quit();
+}
+
+bool Window::SetVideoMode()
+{
+	Uint32 flags = SDL_OPENGL;
+	if (fullscreen)
+		flags |= SDL_FULLSCREEN;
+	if (!SDL_SetVideoMode(width, height, bitsPerPixel, flags))
+		return false;
+	const SDL_VideoInfo* info = SDL_GetVideoInfo();
+	width = info->current_w;
+	height = info->current_h;
+	return true;
+}
+
+void Window::SetIcon()
+{
+	// Without a readable icon the window opens with the desktop's default one.
+	SDL_RWops* file = SDL_RWFromFile(FindFile(kIconFile).c_str(), "rb");
+	if (!file)
+		return;
+	SDL_Surface* icon = SDL_LoadBMP_RW(file, 1);
+	if (!icon)
+		return;
+	SDL_SetColorKey(icon, SDL_SRCCOLORKEY, SDL_MapRGB(icon->format, 255, 0, 255));
+	SDL_WM_SetIcon(icon, nullptr);
+	SDL_FreeSurface(icon);
+}
+
+void Window::ListFullscreenModes()
+{
+	SDL_Rect** listed = SDL_ListModes(nullptr, SDL_FULLSCREEN | SDL_OPENGL);
+	// Null means no full-screen mode, -1 that any size will do: neither gives a list to offer.
+	if (!listed || listed == reinterpret_cast<SDL_Rect**>(-1))
+		return;
+	for (SDL_Rect** mode = listed; *mode; ++mode)
+		modes.emplace_back((*mode)->w, (*mode)->h);
+}
+
+void Window::OnChangeResolution(Message::Reader reader)
+{
+	const Tuple2<int> resolution = reader.Read<Tuple2<int>>();
+	const bool requestedFullscreen = reader.Read<bool>();
+	const int previousWidth = width;
+	const int previousHeight = height;
+	const bool previousFullscreen = fullscreen;
+	width = resolution.x;
+	height = resolution.y;
+	fullscreen = requestedFullscreen;
+
+	SendEngineWide("LosingDevice");
+	if (!SetVideoMode())
+	{
+		// A refused mode falls back to the previous one, so the renderer gets its device back
+		// instead of the game ending on a settings choice.
+		std::cerr << "Window: the video mode " << resolution.x << "x" << resolution.y
+				  << (requestedFullscreen ? " full screen" : " windowed") << " was refused (" << SDL_GetError()
+				  << "); keeping " << previousWidth << "x" << previousHeight << "\n";
+		width = previousWidth;
+		height = previousHeight;
+		fullscreen = previousFullscreen;
+		if (!SetVideoMode())
+			FL_THROW("Failed to set video mode.");
+	}
+	InitializeExtensions();
+	SendEngineWide("LostDevice");
+}
