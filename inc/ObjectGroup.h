@@ -48,10 +48,13 @@ public:
 	// instances of one group file whose origins differ get distinct physics ids.
 	static unsigned PrefixedPhysicsId(unsigned physicsId, unsigned originPhysicsId);
 
-	// Membership; Composition::SetGroup calls these. A member's Transform moves into and out of
-	// the origin's frame keeping its world placement.
+	// Membership. A member's Transform moves into and out of the origin's frame keeping its world
+	// placement.
 	void AddMember(const Object& object);
 	void RemoveMember(const Object& object);
+	// What Composition::SetGroup does: the object leaves from (when there is one) and joins to,
+	// taking its record along unless to has one for it already.
+	static void MoveMember(const Object& object, ObjectGroup* from, ObjectGroup& to);
 
 	// Delivers the message to every member, forgetting members that have gone.
 	void SendMessage(const Message& message);

@@ -158,10 +158,9 @@ void Composition::SetGroup(unsigned newGroupId)
 	ObjectGroup* newGroup = ObjectGroup::Find(newGroupId);
 	if (newGroup == nullptr)
 		return;
-	if (ObjectGroup* oldGroup = GetGroup())
-		oldGroup->RemoveMember(ObjectFromId(id));
+	ObjectGroup* oldGroup = GetGroup();
 	groupId = newGroupId;
-	newGroup->AddMember(Object{this, id});
+	ObjectGroup::MoveMember(Object{this, id}, oldGroup, *newGroup);
 }
 
 ObjectGroup* Composition::GetGroup() const

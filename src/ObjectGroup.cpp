@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace
 {
@@ -53,7 +54,7 @@ namespace
 		transform.SetWorldOrientation(orientation);
 	}
 
-	void DrawLoadingViewEvery(std::uint32_t& lastDraw)
+	void DrawLoadingViewWhenDue(std::uint32_t& lastDraw)
 	{
 		const std::uint32_t now = GetElapsedMilliseconds();
 		if (now - lastDraw > kLoadingViewIntervalMs)
@@ -158,6 +159,25 @@ void ObjectGroup::RemoveMember(const Object& object)
 		RehangKeepingPlacement(*transform, nullptr);
 }
 
+void ObjectGroup::MoveMember(const Object& object, ObjectGroup* from, ObjectGroup& to)
+{
+	std::optional<MemberRecord> record;
+	if (from != nullptr)
+	{
+		if (const auto found = from->records.find(object.id); found != from->records.end())
+		{
+			record = std::move(found->second);
+			from->records.erase(found);
+		}
+		from->RemoveMember(object);
+	}
+	to.AddMember(object);
+	// Left behind, the record would be lost to the save: an object from an archetype file would be
+	// written as its name alone, its inherited components dropped.
+	if (record && to.records.find(object.id) == to.records.end())
+		to.records[object.id] = std::move(*record);
+}
+
 void ObjectGroup::SendMessage(const Message& message)
 {
 	// By index: a handler may change the membership while the walk runs.
@@ -245,7 +265,7 @@ bool ObjectGroup::Load(Serializer& serializer, int baseDepth)
 		else
 			object.object->Load(serializer, baseDepth + 1);
 
-		DrawLoadingViewEvery(lastDraw);
+		DrawLoadingViewWhenDue(lastDraw);
 		serializer.LeaveNode();
 	}
 

@@ -72,6 +72,18 @@ namespace
 		EXPECT_EQ(loaded.object->GetComponent<PhysicsTag>()->physicsId, 9u);
 	}
 
+	TEST_F(Archetype, AnObjectMovedToAnotherGroupIsStillSavedAsItsArchetypesReference)
+	{
+		const Object crate = CreateObjectFromArchetype("Crate.xml");
+		crate.object->SetGroup(::ObjectGroup::Create()->GetId());
+		EXPECT_EQ(SavedGroups(),
+			"\t<ObjectGroup>\n"
+			"\t\t<Object file=\"Crate.xml\" />\n"
+			"\t</ObjectGroup>\n"
+			"\t<ObjectGroup />\n"
+			"</Unknown>\n");
+	}
+
 	TEST_F(Archetype, AnArchetypeThatCannotBeReadCreatesNothingAndIsNamed)
 	{
 		userFolder.WriteFile("Objects/Hollow.xml", "<Object />");
