@@ -3,9 +3,13 @@
 // frame ends. Without an engine every function does nothing and answers empty.
 #pragma once
 
+#include "Utilities/Tuple.h"
+
 #include <string>
+#include <vector>
 
 class Engine;
+class Window;
 
 class JSEngine
 {
@@ -28,6 +32,17 @@ public:
 	void SetResolution(int width, int height, bool fullScreen);
 	std::string CurrLevel() const;
 
+	// The Window system's resolution list, its current size and full-screen flag.
+	std::vector<Tuple2<int>> GetResolutions() const;
+	int CurrentResolutionIndex() const;
+	int GetWidth() const;
+	int GetHeight() const;
+	bool IsFullScreen() const;
+	// Sends "ChangeResolution" with the current size only when the flag differs.
+	void SetFullScreen(bool fullScreen);
+
 private:
+	const Window* GetWindow() const;
+
 	Engine* engine;
 };

@@ -2,7 +2,7 @@
 
 #include "Engine.h"
 #include "Message.h"
-#include "Utilities/Tuple.h"
+#include "Systems/Window.h"
 
 JSEngine::JSEngine() : engine(Engine::Instance())
 {
@@ -65,4 +65,53 @@ void JSEngine::SetResolution(int width, int height, bool fullScreen)
 std::string JSEngine::CurrLevel() const
 {
 	return engine != nullptr ? engine->GetCurrentLevel() : std::string();
+}
+
+const Window* JSEngine::GetWindow() const
+{
+	return engine != nullptr ? engine->GetSystem<Window>() : nullptr;
+}
+
+std::vector<Tuple2<int>> JSEngine::GetResolutions() const
+{
+	const Window* window = GetWindow();
+	return window != nullptr ? window->GetModes() : std::vector<Tuple2<int>>();
+}
+
+int JSEngine::CurrentResolutionIndex() const
+{
+	const Window* window = GetWindow();
+	if (window == nullptr)
+		return -1;
+	const std::vector<Tuple2<int>>& modes = window->GetModes();
+	for (std::size_t index = 0; index < modes.size(); ++index)
+		if (modes[index].x == window->GetWidth() && modes[index].y == window->GetHeight())
+			return static_cast<int>(index);
+	return -1;
+}
+
+int JSEngine::GetWidth() const
+{
+	const Window* window = GetWindow();
+	return window != nullptr ? window->GetWidth() : 0;
+}
+
+int JSEngine::GetHeight() const
+{
+	const Window* window = GetWindow();
+	return window != nullptr ? window->GetHeight() : 0;
+}
+
+bool JSEngine::IsFullScreen() const
+{
+	const Window* window = GetWindow();
+	return window != nullptr && window->IsFullscreen();
+}
+
+void JSEngine::SetFullScreen(bool fullScreen)
+{
+	const Window* window = GetWindow();
+	if (window == nullptr || window->IsFullscreen() == fullScreen)
+		return;
+	SetResolution(window->GetWidth(), window->GetHeight(), fullScreen);
 }
