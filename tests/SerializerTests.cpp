@@ -40,6 +40,14 @@ namespace
 		return serializer.LoadFromStream(in, name);
 	}
 
+	// The next value read as a T; the given default when there is none.
+	template <class T>
+	T ReadNext(Serializer& reader, T value = T())
+	{
+		reader.Read(value);
+		return value;
+	}
+
 	// What the action writes to standard error.
 	template <class Action>
 	std::string DiagnosticsOf(Action&& action)
@@ -164,9 +172,8 @@ namespace
 		writer.Write("f", 1234.5f).Write("i", 1234567);
 		const std::string text = Saved(writer);
 		Serializer reader;
-		float value = 0;
 		const bool loaded = LoadText(reader, "<Unknown><float>2.25</float></Unknown>", "locale.xml");
-		reader.Read(value);
+		const float value = ReadNext<float>(reader);
 		std::locale::global(previous);
 		EXPECT_THAT(text, HasSubstr(">1234.5</float>\n\t<int name=\"i\">1234567<"));
 		EXPECT_TRUE(loaded);
@@ -394,15 +401,9 @@ namespace
 		nothing.setstate(std::ios::failbit);
 		ASSERT_TRUE(second.LoadFromStream(nothing, "shared.xml")) << "the second load must come from the cache";
 		ASSERT_TRUE(third.LoadFile("shared.xml"));
-		int asInt = 0;
-		float asFloat = 0;
-		std::string asText;
-		first.Read(asInt);
-		second.Read(asFloat);
-		third.Read(asText);
-		EXPECT_EQ(asInt, 2);
-		EXPECT_EQ(asFloat, 2.5f);
-		EXPECT_EQ(asText, "2.5");
+		EXPECT_EQ(ReadNext<int>(first), 2);
+		EXPECT_EQ(ReadNext<float>(second), 2.5f);
+		EXPECT_EQ(ReadNext<std::string>(third), "2.5");
 	}
 
 	TEST_F(SerializerFiles, CacheHoldsAFileUntilClearedOrSavedOver)
@@ -411,10 +412,8 @@ namespace
 		const auto valueIn = [&path]
 		{
 			Serializer reader;
-			int value = -1;
 			EXPECT_TRUE(reader.LoadFile(path));
-			reader.Read(value);
-			return value;
+			return ReadNext(reader, -1);
 		};
 		folder.WriteFile("cached.xml", "<Unknown><int>1</int></Unknown>");
 		EXPECT_EQ(valueIn(), 1);
