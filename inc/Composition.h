@@ -16,6 +16,7 @@
 #include <string>
 #include <utility>
 
+class ObjectGroup;
 class Serializer;
 
 class Composition
@@ -47,6 +48,10 @@ public:
 	virtual unsigned GetId() const;
 	virtual const std::string& GetName() const;
 	virtual unsigned GetGroupId() const;
+	// Leaves the current group and joins the group of the id; an id that names no group changes nothing.
+	virtual void SetGroup(unsigned newGroupId);
+	// Null when the object is in no group.
+	virtual ObjectGroup* GetGroup() const;
 	// The component of the type, or null.
 	virtual Component* GetComponent(unsigned typeId);
 	// Adds a new, unloaded component of the type; false when the type is not registered.
@@ -130,6 +135,8 @@ public:
 	unsigned GetId() const override;
 	const std::string& GetName() const override;
 	unsigned GetGroupId() const override;
+	void SetGroup(unsigned newGroupId) override;
+	ObjectGroup* GetGroup() const override;
 	Component* GetComponent(unsigned typeId) override;
 	bool AddComponent(unsigned typeId) override;
 	bool AddComponent(unsigned typeId, Serializer& serializer) override;

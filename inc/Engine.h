@@ -15,7 +15,7 @@
 #include <vector>
 
 class ConfigFile;
-struct LoadingView;
+class LoadingView;
 
 class Engine
 {
@@ -49,6 +49,21 @@ public:
 	const std::vector<System*>& GetSystems() const
 	{
 		return systems;
+	}
+
+	// The level-change loop: reloads the systems, loads the next level, runs frames until another
+	// state is requested, unloads the level, and starts over; returns once quitting is requested.
+	void Run();
+	// Replaces every group and object by the level file's, starts them and sends "LevelLoaded";
+	// false, leaving no objects, when the file cannot be read or holds nothing.
+	bool LoadLevel(const std::string& levelName);
+	// Writes the current groups as a level file; false when writing failed, which leaves the old
+	// file as it was.
+	bool SaveLevel(const std::string& fileName);
+	// The loading view while a level loads or unloads, else null.
+	LoadingView* GetLoadingView() const
+	{
+		return loadingView.get();
 	}
 
 	// Engine-wide delivery on the singleton; nothing without one.
@@ -114,6 +129,10 @@ private:
 	void AddListenerEntry(const std::string& messageName, const HandlerTable::Entry& entry);
 	System* FindSystem(unsigned typeId) const;
 
+	void ChangeLevel();
+	void RunFrames();
+	void UnloadLevel();
+
 	void OnSendTo(Message::Reader reader);
 	void OnShutdown(Message::Reader reader);
 	void OnNextLevel(Message::Reader reader);
@@ -140,7 +159,7 @@ private:
 	tw::hash_map<MessageName, EngineHandler, MessageNameHash> handlers;
 	HandlerTable listeners;
 	// The loading-screen view while a level loads or unloads, else null.
-	LoadingView* loadingView = nullptr;
+	std::unique_ptr<LoadingView> loadingView;
 };
 
 template <class T>

@@ -15,6 +15,8 @@ public:
 	// nextLevel := name, then a change to it.
 	void LoadLevel(const std::string& levelName);
 	void SetNextLevel(const std::string& levelName);
+	// Writes the current level to the file; the script is not told whether it worked.
+	void SaveLevel(const std::string& fileName);
 	void GotoNextLevel();
 	// nextLevel := the previous level, then a change to it.
 	void GotoPrevLevel();

@@ -2,6 +2,7 @@
 
 #include "ComponentFactory.h"
 #include "Engine.h"
+#include "ObjectGroup.h"
 #include "ObjectStore.h"
 #include "Serializer.h"
 
@@ -61,8 +62,12 @@ bool Composition::Load(Serializer& serializer, int baseDepth)
 
 bool Composition::Save(Serializer& serializer)
 {
-	for (const auto& [typeId, component] : components)
+	// Oldest first, the order they were loaded in: the table walks newest first, which would
+	// reverse an object's components at every save of a level.
+	std::vector<std::pair<unsigned, Component*>> ordered(components.begin(), components.end());
+	for (auto entry = ordered.rbegin(); entry != ordered.rend(); ++entry)
 	{
+		const auto [typeId, component] = *entry;
 		ArchetypeRecord record(false, "");
 		if (archetypeRecords != nullptr)
 		{
@@ -144,6 +149,23 @@ const std::string& Composition::GetName() const
 unsigned Composition::GetGroupId() const
 {
 	return groupId;
+}
+
+void Composition::SetGroup(unsigned newGroupId)
+{
+	if (newGroupId == groupId)
+		return;
+	ObjectGroup* newGroup = ObjectGroup::Find(newGroupId);
+	if (newGroup == nullptr)
+		return;
+	ObjectGroup* oldGroup = GetGroup();
+	groupId = newGroupId;
+	ObjectGroup::MoveMember(Object{this, id}, oldGroup, *newGroup);
+}
+
+ObjectGroup* Composition::GetGroup() const
+{
+	return groupId != kNoGroup ? ObjectGroup::Find(groupId) : nullptr;
 }
 
 Component* Composition::GetComponent(unsigned typeId)
@@ -286,6 +308,15 @@ const std::string& DummyComposition::GetName() const
 unsigned DummyComposition::GetGroupId() const
 {
 	return 0;
+}
+
+void DummyComposition::SetGroup(unsigned)
+{
+}
+
+ObjectGroup* DummyComposition::GetGroup() const
+{
+	return nullptr;
 }
 
 Component* DummyComposition::GetComponent(unsigned typeId)

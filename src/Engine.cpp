@@ -4,10 +4,15 @@
 #include "Components/Origin.h"
 #include "Components/Transform.h"
 #include "Composition.h"
+#include "FrameTimer.h"
+#include "LevelFile.h"
+#include "LoadingView.h"
 #include "Object.h"
+#include "ObjectGroup.h"
 #include "ObjectStore.h"
 #include "Serializer.h"
 #include "Utilities/Config.h"
+#include "Utilities/MemoryManager.h"
 #include "Utilities/Random.h"
 #include "Utilities/ScriptClassRegistry.h"
 #include "Utilities/SearchPaths.h"
@@ -206,6 +211,75 @@ void Engine::Shutdown()
 	// A second engine leaves the first one registered.
 	if (singleton == this)
 		singleton = nullptr;
+}
+
+void Engine::Run()
+{
+	while (requestedState != kQuit)
+	{
+		ChangeLevel();
+		RunFrames();
+		UnloadLevel();
+	}
+}
+
+void Engine::ChangeLevel()
+{
+	if (requestedState == kRestartLevel)
+	{
+		nextLevel = currentLevel;
+		currentState = requestedState = kRunning;
+	}
+	// By index: a system's initialisation may add a system.
+	for (std::size_t index = 0; index < systems.size(); ++index)
+		if (systems[index]->ReloadsOnLevelChange())
+			systems[index]->Reload();
+	if (loadingView == nullptr)
+		loadingView = std::make_unique<LoadingView>(loadingPage);
+	previousLevel = currentLevel;
+	currentLevel = nextLevel;
+	// A level that fails to load leaves an empty world; the systems (and menu pages) run on.
+	LoadLevel(currentLevel);
+	ProcessObjectChanges();
+	loadingView.reset();
+	// Whatever starting objects or "LevelLoaded" handlers asked for while the level loaded is dropped.
+	currentState = requestedState = kRunning;
+}
+
+void Engine::RunFrames()
+{
+	FrameTimer& timer = FrameTimer::Instance();
+	// A request only changes requestedState: the frame in which it is made runs to its end.
+	while (currentState == requestedState)
+	{
+		timer.StartFrame();
+		for (std::size_t index = 0; index < systems.size(); ++index)
+			systems[index]->Update();
+		ProcessObjectChanges();
+		timer.EndFrame();
+	}
+}
+
+void Engine::UnloadLevel()
+{
+	SendMessage(Message("UnloadingLevel"));
+	loadingView = std::make_unique<LoadingView>(loadingPage);
+	loadingView->Draw();
+	DestroyAllObjects();
+	// No group outlives its level either; with every object gone this only frees the records.
+	ObjectGroup::DestroyAll();
+	loadingView.reset();
+	MemoryManager::Instance().FreeEmptyPages();
+}
+
+bool Engine::LoadLevel(const std::string& levelName)
+{
+	return LevelFile(nextLevel, previousLevel, groupNames).Load(levelName);
+}
+
+bool Engine::SaveLevel(const std::string& fileName)
+{
+	return LevelFile(nextLevel, previousLevel, groupNames).Save(fileName);
 }
 
 void Engine::RequestState(State state)

@@ -19,6 +19,12 @@ void JSEngine::SetNextLevel(const std::string& levelName)
 	LoadLevel(levelName);
 }
 
+void JSEngine::SaveLevel(const std::string& fileName)
+{
+	if (engine != nullptr)
+		engine->SaveLevel(fileName);
+}
+
 void JSEngine::GotoNextLevel()
 {
 	if (engine != nullptr)

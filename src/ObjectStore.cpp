@@ -47,6 +47,7 @@ Object ObjectStore::Create(const std::string& name)
 	object->name = name;
 	byId[object->id] = object;
 	byName[name].push_back(object->id);
+	object->SetGroup(0);
 	object->older = newest;
 	if (newest != nullptr)
 		newest->newer = object;

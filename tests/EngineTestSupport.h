@@ -47,8 +47,15 @@ namespace test
 			static std::atomic<unsigned> counter{0};
 			const std::string name = "tw-engine-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
 				"-" + std::to_string(counter++) + "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this));
-			const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
-			std::filesystem::create_directories(folder);
+			// Test processes run side by side and may come to the same name (the sanitizers' heap
+			// hands out the same addresses): a folder that exists already belongs to another one.
+			std::filesystem::path folder;
+			for (unsigned attempt = 0;; ++attempt)
+			{
+				folder = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(attempt));
+				if (std::filesystem::create_directory(folder))
+					break;
+			}
 			path = folder.string() + "/";
 		}
 		~TempFolder()

@@ -1,9 +1,12 @@
 // GUI: the HTML interface system. Until that subsystem is built it is a placeholder that has its
-// name and type id, takes part in the frame as an empty system, and does none of the subsystem's
-// work.
+// name and type id and takes part in the frame as an empty system; of the subsystem's work it only
+// keeps the set of the level editor's own object names, which level saving asks about.
 #pragma once
 
 #include "System.h"
+#include "Utilities/HashSet.h"
+
+#include <string>
 
 struct __GUIName
 {
@@ -14,4 +17,12 @@ class GUI : public SystemBase<GUI, __GUIName>
 {
 public:
 	void LoadConfig(Config& section) override;
+
+	// The names of the objects the level editor made for its own use; saving a level skips them.
+	void AddEditorObjectName(const std::string& objectName);
+	void ClearEditorObjectNames();
+	bool IsEditorObjectName(const std::string& objectName) const;
+
+private:
+	tw::hash_set<std::string> editorObjectNames;
 };

@@ -14,4 +14,18 @@ class Graphics : public SystemBase<Graphics, __GraphicsName>
 {
 public:
 	void LoadConfig(Config& section) override;
+
+	// The size of the screen in pixels; 0 until the renderer exists.
+	unsigned GetScreenWidth() const
+	{
+		return screenWidth;
+	}
+	unsigned GetScreenHeight() const
+	{
+		return screenHeight;
+	}
+
+private:
+	unsigned screenWidth = 0;
+	unsigned screenHeight = 0;
 };

@@ -3,3 +3,18 @@
 void GUI::LoadConfig(Config&)
 {
 }
+
+void GUI::AddEditorObjectName(const std::string& objectName)
+{
+	editorObjectNames.insert(objectName);
+}
+
+void GUI::ClearEditorObjectNames()
+{
+	editorObjectNames.clear();
+}
+
+bool GUI::IsEditorObjectName(const std::string& objectName) const
+{
+	return editorObjectNames.find(objectName) != editorObjectNames.end();
+}

@@ -1,0 +1,35 @@
+// LevelFile: reads and writes a level: the name of the level that follows, the name of the one
+// before, then one "ObjectGroup" element per group of objects. Loading replaces every group and
+// object with the file's; saving writes only what each group holds beyond the files it includes.
+#pragma once
+
+#include "Utilities/HashMap.h"
+
+#include <string>
+
+class ObjectGroup;
+class Serializer;
+
+class LevelFile
+{
+public:
+	// The group file named by each group element of the loaded level, by group id.
+	using GroupNames = tw::hash_map<unsigned, std::string>;
+
+	// Works on the engine's level names and group files, which loading fills and saving reads.
+	LevelFile(std::string& nextLevel, std::string& previousLevel, GroupNames& groupNames);
+
+	// Destroys every group and object, then reads the file found through the search paths; its
+	// objects are started and "LevelLoaded" is sent engine-wide. False when the file cannot be
+	// read or holds nothing: the world then stays empty.
+	bool Load(const std::string& levelName);
+	// False when the file could not be written; the old file is then left as it was.
+	bool Save(const std::string& fileName) const;
+
+private:
+	void SaveGroup(Serializer& serializer, ObjectGroup& group) const;
+
+	std::string& nextLevel;
+	std::string& previousLevel;
+	GroupNames& groupNames;
+};

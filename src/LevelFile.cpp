@@ -1,0 +1,94 @@
+#include "LevelFile.h"
+
+#include "Composition.h"
+#include "Engine.h"
+#include "LoadingView.h"
+#include "Message.h"
+#include "Object.h"
+#include "ObjectGroup.h"
+#include "Serializer.h"
+
+#include <iostream>
+
+namespace
+{
+	// The depth of a level's group elements: objects written in them are the level's own, objects
+	// spliced in from a group file stand deeper and are inherited.
+	constexpr int kGroupBaseDepth = 1;
+}
+
+LevelFile::LevelFile(std::string& nextLevel, std::string& previousLevel, GroupNames& groupNames)
+	: nextLevel(nextLevel), previousLevel(previousLevel), groupNames(groupNames)
+{
+}
+
+bool LevelFile::Load(const std::string& levelName)
+{
+	ObjectGroup::DestroyAll();
+	DestroyAllObjects();
+	groupNames.clear();
+	DrawEngineLoadingView();
+
+	Serializer serializer;
+	if (!serializer.LoadFile(levelName))
+		return false;
+	if (!serializer.HasMore())
+	{
+		std::cerr << "Level '" << levelName << "': holds nothing; no objects were created\n";
+		return false;
+	}
+	DrawEngineLoadingView();
+	// By position, whatever the values are named.
+	nextLevel = serializer.ReadString();
+	previousLevel = serializer.ReadString();
+
+	// The file's last group is the default group it was saved from; it loads as a new group.
+	while (serializer.HasMore())
+	{
+		serializer.EnterNode("", "");
+		ObjectGroup* group = ObjectGroup::Create();
+		if (const char* groupFile = serializer.PeekValue())
+			groupNames[group->GetId()] = groupFile;
+		group->Load(serializer, kGroupBaseDepth);
+		serializer.LeaveNode();
+		DrawEngineLoadingView();
+	}
+
+	ProcessObjectChanges();
+	DrawEngineLoadingView();
+	for (Object object = FirstObject(); !object.IsDummy(); object = NextObject(object))
+		object.object->Start();
+	DrawEngineLoadingView();
+	Engine::SendMessage(Message("LevelLoaded"));
+	DrawEngineLoadingView();
+	return true;
+}
+
+bool LevelFile::Save(const std::string& fileName) const
+{
+	Serializer serializer;
+	serializer.Write("nextLevel", nextLevel);
+	serializer.Write("prevLevel", previousLevel);
+	// In creation order, so that a loaded level saves its groups in its own order: the group
+	// table walks newest first, which would reverse them at every save.
+	for (ObjectGroup* group : ObjectGroup::InCreationOrder())
+		if (!group->GetMembers().empty())
+			SaveGroup(serializer, *group);
+	SaveGroup(serializer, ObjectGroup::Default());
+	serializer.Rewind();
+	// The real result: a save reported as done when the file was not written loses the level.
+	const bool saved = serializer.SaveFile(fileName);
+	ProcessObjectChanges();
+	return saved;
+}
+
+void LevelFile::SaveGroup(Serializer& serializer, ObjectGroup& group) const
+{
+	const auto found = groupNames.find(group.GetId());
+	const std::string groupFile = found != groupNames.end() ? found->second : std::string();
+	serializer.EnterNode(groupFile, "ObjectGroup");
+	if (!groupFile.empty())
+		serializer.SkipNode();
+	group.Save(serializer);
+	serializer.LeaveNode();
+}

@@ -1,0 +1,345 @@
+#include "ObjectGroup.h"
+
+#include "Components/Origin.h"
+#include "Components/Transform.h"
+#include "Composition.h"
+#include "Engine.h"
+#include "LoadingView.h"
+#include "Serializer.h"
+#include "Systems/GUI/GUI.h"
+#include "Utilities/Timer.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+namespace
+{
+	using GroupTable = tw::hash_map<unsigned, std::unique_ptr<ObjectGroup>>;
+
+	// While a group loads, the loading page is redrawn at least this often.
+	constexpr std::uint32_t kLoadingViewIntervalMs = 32;
+	constexpr unsigned kPhysicsIdGroupShift = 16;
+	constexpr unsigned kPhysicsIdLocalMask = 0xFFFFu;
+
+	// Owns every group made by Create; the default group is never in it.
+	GroupTable& Groups()
+	{
+		static GroupTable groups;
+		return groups;
+	}
+
+	// The id of the next group; 0 belongs to the default group.
+	unsigned& NextGroupId()
+	{
+		static unsigned nextId = 1;
+		return nextId;
+	}
+
+	std::vector<std::pair<unsigned, ObjectGroup::PhysicsIdPrefixer>>& PhysicsIdPrefixers()
+	{
+		static std::vector<std::pair<unsigned, ObjectGroup::PhysicsIdPrefixer>> prefixers;
+		return prefixers;
+	}
+
+	// Hangs the transform on another origin, or on none, without moving it in the world.
+	void RehangKeepingPlacement(Transform& transform, Origin* newParent)
+	{
+		const Tuple3f position = transform.GetWorldPosition();
+		const Quaternion orientation = transform.GetWorldOrientation();
+		transform.SetParent(newParent);
+		transform.SetWorldPosition(position);
+		// Composed as quaternions: re-expressing the rotation by subtracting rotation vectors would
+		// turn the object whenever its rotation and the origin's do not share an axis.
+		transform.SetWorldOrientation(orientation);
+	}
+
+	void DrawLoadingViewWhenDue(std::uint32_t& lastDraw)
+	{
+		const std::uint32_t now = GetElapsedMilliseconds();
+		if (now - lastDraw > kLoadingViewIntervalMs)
+		{
+			DrawEngineLoadingView();
+			lastDraw = now;
+		}
+	}
+}
+
+ObjectGroup::ObjectGroup(unsigned id) : id(id)
+{
+}
+
+ObjectGroup* ObjectGroup::Create()
+{
+	const unsigned newId = NextGroupId()++;
+	std::unique_ptr<ObjectGroup>& stored = Groups()[newId];
+	stored.reset(new ObjectGroup(newId));
+	return stored.get();
+}
+
+ObjectGroup* ObjectGroup::Find(unsigned groupId)
+{
+	if (groupId == 0)
+		return &Default();
+	const auto found = Groups().find(groupId);
+	return found != Groups().end() ? found->second.get() : nullptr;
+}
+
+ObjectGroup& ObjectGroup::Default()
+{
+	static ObjectGroup defaultGroup(0);
+	return defaultGroup;
+}
+
+void ObjectGroup::DestroyAll()
+{
+	GroupTable& groups = Groups();
+	while (!groups.empty())
+		groups.begin()->second->Destroy();
+	Default().Destroy();
+}
+
+std::vector<ObjectGroup*> ObjectGroup::InCreationOrder()
+{
+	std::vector<ObjectGroup*> ordered;
+	ordered.reserve(Groups().size());
+	for (const auto& entry : Groups())
+		ordered.push_back(entry.second.get());
+	// Ids grow with every group made.
+	std::sort(ordered.begin(), ordered.end(), [](const ObjectGroup* a, const ObjectGroup* b) { return a->id < b->id; });
+	return ordered;
+}
+
+void ObjectGroup::RegisterPhysicsIdPrefixer(unsigned componentTypeId, PhysicsIdPrefixer prefixer)
+{
+	auto& prefixers = PhysicsIdPrefixers();
+	const auto found = std::find_if(prefixers.begin(), prefixers.end(), [&](const auto& entry) { return entry.first == componentTypeId; });
+	if (found != prefixers.end())
+		found->second = prefixer;
+	else
+		prefixers.emplace_back(componentTypeId, prefixer);
+}
+
+unsigned ObjectGroup::PrefixedPhysicsId(unsigned physicsId, unsigned originPhysicsId)
+{
+	return ((originPhysicsId & kPhysicsIdLocalMask) << kPhysicsIdGroupShift) | (physicsId & kPhysicsIdLocalMask);
+}
+
+bool ObjectGroup::IsMember(unsigned objectId) const
+{
+	return std::find(members.begin(), members.end(), objectId) != members.end();
+}
+
+void ObjectGroup::AddMember(const Object& object)
+{
+	if (object.IsDummy() || IsMember(object.id))
+		return;
+	members.push_back(object.id);
+	object.object->SetGroup(id);
+
+	Transform* transform = object.object->GetComponent<Transform>();
+	const Object originObject = GetOriginObject();
+	if (transform == nullptr || originObject.IsDummy())
+		return;
+	if (Origin* origin = originObject.object->GetComponent<Origin>())
+		RehangKeepingPlacement(*transform, origin);
+}
+
+void ObjectGroup::RemoveMember(const Object& object)
+{
+	if (object.IsDummy())
+		return;
+	const auto found = std::find(members.begin(), members.end(), object.id);
+	if (found == members.end())
+		return;
+	members.erase(found);
+
+	Transform* transform = object.object->GetComponent<Transform>();
+	if (transform != nullptr && transform->GetParent() != nullptr)
+		RehangKeepingPlacement(*transform, nullptr);
+}
+
+void ObjectGroup::MoveMember(const Object& object, ObjectGroup* from, ObjectGroup& to)
+{
+	std::optional<MemberRecord> record;
+	if (from != nullptr)
+	{
+		if (const auto found = from->records.find(object.id); found != from->records.end())
+		{
+			record = std::move(found->second);
+			from->records.erase(found);
+		}
+		from->RemoveMember(object);
+	}
+	to.AddMember(object);
+	// Left behind, the record would be lost to the save: an object from an archetype file would be
+	// written as its name alone, its inherited components dropped.
+	if (record && to.records.find(object.id) == to.records.end())
+		to.records[object.id] = std::move(*record);
+}
+
+void ObjectGroup::SendMessage(const Message& message)
+{
+	// By index: a handler may change the membership while the walk runs.
+	for (std::size_t index = 0; index < members.size();)
+	{
+		const Object member = ObjectFromId(members[index]);
+		if (member.IsDummy())
+		{
+			members.erase(members.begin() + static_cast<std::ptrdiff_t>(index));
+			continue;
+		}
+		member.object->HandleMessage(message);
+		++index;
+	}
+}
+
+void ObjectGroup::StartAll()
+{
+	const tw::unordered_vector<unsigned> starting = members;
+	for (unsigned memberId : starting)
+		ObjectFromId(memberId).object->Start();
+}
+
+Object ObjectGroup::GetOriginObject() const
+{
+	return ObjectFromId(originId);
+}
+
+void ObjectGroup::Destroy()
+{
+	std::unique_ptr<ObjectGroup> self;
+	GroupTable& groups = Groups();
+	if (const auto found = groups.find(id); found != groups.end())
+	{
+		self = std::move(found->second);
+		groups.erase(found);
+	}
+	// A copy: "Destroyed" handlers may create objects, and new objects join the default group.
+	const tw::unordered_vector<unsigned> doomed = members;
+	const unsigned doomedOrigin = originId;
+	for (unsigned memberId : doomed)
+		ObjectFromId(memberId).object->Destroy();
+	ObjectFromId(doomedOrigin).object->Destroy();
+	// A group of the table goes with self; the default group stays, emptied.
+	if (self == nullptr)
+		ForgetMembers();
+}
+
+void ObjectGroup::ForgetMembers()
+{
+	members.clear();
+	records.clear();
+	originId = 0;
+}
+
+void ObjectGroup::SetRecord(unsigned objectId, MemberRecord record)
+{
+	records[objectId] = std::move(record);
+}
+
+bool ObjectGroup::Load(Serializer& serializer, int baseDepth)
+{
+	std::uint32_t lastDraw = GetElapsedMilliseconds();
+	while (serializer.HasMore())
+	{
+		const int depthBefore = static_cast<int>(serializer.GetDepth());
+		serializer.EnterNode("", "");
+		const int depthNow = static_cast<int>(serializer.GetDepth());
+		// Entering an element spliced in from a file rises one step more than entering the level's own.
+		const int depth = depthNow > depthBefore ? depthBefore : depthNow - 1;
+
+		const std::string name = serializer.ReadString();
+		const Object object = CreateObject(name);
+		const char* file = serializer.PeekValue();
+		SetRecord(object.id, MemberRecord(depth > baseDepth, file != nullptr ? file : ""));
+		object.object->SetGroup(id);
+
+		if (name == kOriginName)
+		{
+			// A later origin element (the level's own, after its group file's) replaces the earlier.
+			GetOriginObject().object->Destroy();
+			originId = object.id;
+			object.object->AddComponent(Origin::TypeId(), serializer);
+		}
+		else
+			object.object->Load(serializer, baseDepth + 1);
+
+		DrawLoadingViewWhenDue(lastDraw);
+		serializer.LeaveNode();
+	}
+
+	const Object originObject = GetOriginObject();
+	if (!originObject.IsDummy())
+	{
+		if (originObject.object->GetComponent<Origin>() == nullptr)
+			originObject.object->AddComponent(Origin::TypeId());
+		originObject.object->Start();
+		HangMembersOnOrigin();
+	}
+	return true;
+}
+
+void ObjectGroup::HangMembersOnOrigin()
+{
+	Origin* origin = GetOriginObject().object->GetComponent<Origin>();
+	if (origin == nullptr)
+		return;
+	for (unsigned memberId : members)
+	{
+		const Object member = ObjectFromId(memberId);
+		if (member.IsDummy())
+			continue;
+		// The positions in the file are already relative to the origin: no conversion.
+		if (Transform* transform = member.object->GetComponent<Transform>())
+			transform->SetParent(origin);
+		for (const auto& [typeId, prefixer] : PhysicsIdPrefixers())
+			if (Component* component = member.object->GetComponent(typeId))
+				prefixer(*component, origin->GetPhysicsId());
+	}
+}
+
+bool ObjectGroup::IsEditorObject(const std::string& objectName)
+{
+	const Engine* engine = Engine::Instance();
+	const GUI* gui = engine != nullptr ? engine->GetSystem<GUI>() : nullptr;
+	return gui != nullptr && gui->IsEditorObjectName(objectName);
+}
+
+bool ObjectGroup::Save(Serializer& serializer)
+{
+	for (unsigned memberId : members)
+	{
+		const Object member = ObjectFromId(memberId);
+		if (member.IsDummy())
+			continue;
+		const std::string& name = member.object->GetName();
+		if (name == kOriginName || IsEditorObject(name))
+			continue;
+		const auto found = records.find(memberId);
+		const MemberRecord record = found != records.end() ? found->second : MemberRecord(false, "");
+		if (record.first)
+			continue;
+
+		serializer.EnterNode(record.second, "Object");
+		if (record.second.empty())
+			serializer.Write("Archetype", name);
+		else
+			serializer.SkipNode();
+		member.object->Save(serializer);
+		serializer.LeaveNode();
+	}
+
+	const Object originObject = GetOriginObject();
+	if (!originObject.IsDummy())
+	{
+		// Written without a type name; only the origin's Origin component is kept.
+		serializer.EnterNode("", "");
+		serializer.Write("ObjectArchetype", std::string(kOriginName));
+		if (Origin* origin = originObject.object->GetComponent<Origin>())
+			origin->Serialize(serializer);
+		serializer.LeaveNode();
+	}
+	ProcessObjectChanges();
+	return true;
+}

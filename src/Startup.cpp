@@ -1,0 +1,54 @@
+#include "Startup.h"
+
+#include "Engine.h"
+#include "Platform/CrashReport.h"
+#include "Platform/Folders.h"
+#include "Sound.h"
+#include "Systems/GUI/GUI.h"
+#include "Systems/Graphics/Graphics.h"
+#include "Systems/Input.h"
+#include "Systems/Logic/Logic.h"
+#include "Systems/Particle/ParticleManager.h"
+#include "Systems/Physics/Physics.h"
+#include "Systems/Window.h"
+
+#include <iostream>
+
+namespace
+{
+	constexpr const char* kGameFolderName = "Tumblewreck/";
+	constexpr const char* kDataFolderName = "Data/";
+}
+
+namespace Startup
+{
+	std::optional<Folders> PrepareFolders(const char* argv0)
+	{
+		const std::optional<std::string> applicationData = Platform::ApplicationDataFolder();
+		const std::string userFolder = applicationData ? *applicationData + kGameFolderName : std::string();
+		Platform::InstallCrashReport(applicationData ? userFolder + kCrashReportName : std::string());
+		if (!applicationData)
+		{
+			std::cerr << "Tumblewreck: no user folder: neither XDG_DATA_HOME nor HOME names one\n";
+			return std::nullopt;
+		}
+		if (!Platform::CreateFolder(userFolder))
+		{
+			std::cerr << "Tumblewreck: the user folder '" << userFolder << "' cannot be created\n";
+			return std::nullopt;
+		}
+		return Folders{userFolder, Platform::ExecutableFolder(argv0) + kDataFolderName};
+	}
+
+	void AddSystems(Engine& engine)
+	{
+		engine.AddSystem(new Window);
+		engine.AddSystem(new Input);
+		engine.AddSystem(new Logic);
+		engine.AddSystem(new ParticleManager);
+		engine.AddSystem(new Physics);
+		engine.AddSystem(new Sound);
+		engine.AddSystem(new GUI);
+		engine.AddSystem(new Graphics);
+	}
+}

@@ -1,0 +1,62 @@
+// The game's start-up with one test-only component, "MoveRecorder", which reports on stderr every
+// "MoveForward" its object receives. The input end-to-end test puts it on the "Player" of a test
+// level and drives the game with real key presses.
+#include "Component.h"
+#include "Composition.h"
+#include "Engine.h"
+#include "Message.h"
+#include "Startup.h"
+
+#include <iostream>
+#include <optional>
+
+namespace
+{
+	struct __MoveRecorderName
+	{
+		static constexpr const char* name = "MoveRecorder";
+	};
+
+	class MoveRecorder : public ComponentBase<MoveRecorder, __MoveRecorderName>
+	{
+	public:
+		bool Load(Serializer&) override
+		{
+			return true;
+		}
+		bool Serialize(Serializer&) override
+		{
+			return true;
+		}
+		bool Start() override
+		{
+			owner->RegisterHandler("MoveForward", &MoveRecorder::OnMoveForward);
+			return true;
+		}
+		bool Update() override
+		{
+			return true;
+		}
+		void Detach() override
+		{
+		}
+
+	private:
+		void OnMoveForward(Message::Reader reader)
+		{
+			std::cerr << "MoveForward " << reader.Read<float>() << std::endl;
+		}
+	};
+}
+
+int main(int argc, char** argv)
+{
+	const std::optional<Startup::Folders> folders = Startup::PrepareFolders(argc > 0 ? argv[0] : nullptr);
+	if (!folders)
+		return -1;
+	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
+	MoveRecorder::Register();
+	Startup::AddSystems(engine);
+	engine.Run();
+	return 0;
+}
