@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <set>
 
 namespace
 {
@@ -32,11 +32,10 @@ namespace
 TEST(Input, EmptySettingsGiveTheBuiltInButtonsAndBindings)
 {
 	InputTestRig rig;
-	Names names;
+	std::set<std::string> names;
 	for (const auto& [name, list] : rig.input->GetButtons().AllNames())
-		names.push_back(name);
-	std::sort(names.begin(), names.end());
-	EXPECT_EQ(names, (Names{"A", "D", "ESC", "MBTNL", "MBTNR", "MOUSEX", "MOUSEY", "S", "SPACE", "W"}));
+		names.insert(name);
+	EXPECT_EQ(names, (std::set<std::string>{"A", "D", "ESC", "MBTNL", "MBTNR", "MOUSEX", "MOUSEY", "S", "SPACE", "W"}));
 	EXPECT_EQ(BindingNames(*rig.input), (Names{"PauseGame", "SetLungState", "MoveForward", "Strafe", "RotY", "RotRight",
 		"Jump", "SetSucking", "Reflect", "SetLungState", "SetLungState", "ParticleActivate", "ParticleActivate"}));
 	EXPECT_EQ(rig.input->GetButtonContext().pressLag, 150u);
