@@ -69,6 +69,8 @@ private:
 	template<typename T>
 	void RegisterVariable(const char* suffix, typename MultiButton<T>::Query query, bool useMinimum);
 	void SendEventMessage(const SDL_Event& event, uint32_t& wheelMask);
+	// Stops holding the pointer at the window centre and shows it.
+	void FreePointer();
 
 	void OnPause(Message::Reader reader);
 	void OnLevelEditorActive(Message::Reader reader);

@@ -66,11 +66,6 @@ namespace
 	{
 		return button.PressCount() == Presses && button.Pressed();
 	}
-
-	void SendEngineWide(const Message& message)
-	{
-		Engine::SendMessage(message);
-	}
 }
 
 Input::Input() : Input(std::make_unique<SdlInputDevice>())
@@ -173,8 +168,7 @@ void Input::Initialize()
 	RegisterHandler("LevelEditorActive", &Input::OnLevelEditorActive);
 	SDL_InitSubSystem(SDL_INIT_JOYSTICK);
 	SDL_EnableUNICODE(1);
-	SDL_ShowCursor(SDL_ENABLE);
-	context.mouseWarp = false;
+	FreePointer();
 	headTracker = nullptr;
 	HeadTracking::Register();
 }
@@ -200,7 +194,7 @@ void Input::SendEventMessage(const SDL_Event& event, uint32_t& wheelMask)
 	{
 		Message message(event.type == SDL_KEYDOWN ? "KeyDown" : "KeyUp");
 		message.PushInt(event.key.keysym.sym).PushInt(event.key.keysym.scancode).PushInt(event.key.keysym.unicode);
-		SendEngineWide(message);
+		Engine::SendMessage(message);
 		break;
 	}
 	case SDL_MOUSEBUTTONDOWN:
@@ -213,18 +207,18 @@ void Input::SendEventMessage(const SDL_Event& event, uint32_t& wheelMask)
 			wheelMask |= 1u << (event.button.button - 1);
 		Message message(event.type == SDL_MOUSEBUTTONDOWN ? "MouseDown" : "MouseUp");
 		message.PushInt(event.button.button).PushInt(event.button.x).PushInt(event.button.y);
-		SendEngineWide(message);
+		Engine::SendMessage(message);
 		break;
 	}
 	case SDL_MOUSEMOTION:
 	{
 		Message message("MouseMove");
 		message.PushInt(event.motion.x).PushInt(event.motion.y);
-		SendEngineWide(message);
+		Engine::SendMessage(message);
 		break;
 	}
 	case SDL_QUIT:
-		SendEngineWide(Message("Shutdown"));
+		Engine::SendMessage(Message("Shutdown"));
 		break;
 	default:
 		break;
@@ -238,7 +232,7 @@ void Input::UpdateBindings()
 	{
 		const Object target = ObjectFromName(recipient);
 		if (target.IsDummy())
-			SendEngineWide(message);
+			Engine::SendMessage(message);
 		else
 			target.object->HandleMessage(message);
 	});
@@ -248,8 +242,7 @@ void Input::UpdateBindings()
 
 void Input::Reload()
 {
-	context.mouseWarp = false;
-	SDL_ShowCursor(SDL_ENABLE);
+	FreePointer();
 	SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 	SDL_InitSubSystem(SDL_INIT_JOYSTICK);
 }
@@ -263,6 +256,12 @@ void Input::Shutdown()
 	parser.ClearVariables();
 	records.clear();
 	SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+void Input::FreePointer()
+{
+	context.mouseWarp = false;
+	SDL_ShowCursor(SDL_ENABLE);
 }
 
 void Input::OnPause(Message::Reader reader)

@@ -1,5 +1,7 @@
 #include "Platform/Folders.h"
 
+#include "EngineTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -20,12 +22,11 @@ TEST(Folders, ApplicationDataFolderFollowsXdgThenHome)
 
 TEST(Folders, CreateFolderMakesParentsAndExecutableFolderEndsInSlash)
 {
-	auto root = std::filesystem::temp_directory_path() / "tw-folders-test";
-	std::filesystem::remove_all(root);
-	EXPECT_TRUE(Platform::CreateFolder((root / "a" / "b").string()));
-	EXPECT_TRUE(std::filesystem::is_directory(root / "a" / "b"));
-	std::filesystem::remove_all(root);
-	std::string folder = Platform::ExecutableFolder(nullptr);
+	// A folder of this run's own, so parallel runs do not race for one path.
+	const test::TempFolder root;
+	EXPECT_TRUE(Platform::CreateFolder(root.Path() + "a/b"));
+	EXPECT_TRUE(std::filesystem::is_directory(root.Path() + "a/b"));
+	const std::string folder = Platform::ExecutableFolder(nullptr);
 	EXPECT_EQ(folder.back(), '/');
 	EXPECT_TRUE(std::filesystem::is_directory(folder));
 }

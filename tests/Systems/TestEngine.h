@@ -15,6 +15,9 @@ struct ReceivedMessage
 	std::vector<std::string> arguments;
 };
 
+// The arguments of several messages, one list per message.
+using ArgumentLists = std::vector<std::vector<std::string>>;
+
 struct __MessageRecorderName
 {
 	static constexpr const char* name = "MessageRecorder";
@@ -23,46 +26,42 @@ struct __MessageRecorderName
 class MessageRecorder : public SystemBase<MessageRecorder, __MessageRecorderName>
 {
 public:
-	explicit MessageRecorder(std::vector<ReceivedMessage>& log) : log(log) {}
-
 	void LoadConfig(Config&) override {}
 	void HandleMessage(const Message& message) override
 	{
-		ReceivedMessage received{message.GetName(), {}};
+		std::vector<std::string> arguments;
 		for (const Message::Argument* argument = Message::Reader(message).current; argument; argument = argument->newer)
-			received.arguments.push_back(argument->value->ToString());
-		log.push_back(std::move(received));
+			arguments.push_back(argument->value->ToString());
+		received.push_back({message.GetName(), std::move(arguments)});
 	}
 
-private:
-	std::vector<ReceivedMessage>& log;
+	std::vector<ReceivedMessage> received;
 };
 
 class TestEngine
 {
 public:
-	static constexpr const char* kConfigFile = "Tumblewreck.cfg";
-
-	// The configuration file's text; empty for a first start without one.
-	explicit TestEngine(const std::string& configText = "")
+	// The text of the configuration file the engine loads.
+	explicit TestEngine(const std::string& configText)
 	{
-		if (!configText.empty())
-			userFolder.WriteFile(kConfigFile, configText);
-		engine = std::make_unique<Engine>(TW_TEST_DATA_DIR "../../Data/", userFolder.Path(), kConfigFile);
-		engine->AddSystem(new MessageRecorder(received));
+		userFolder.WriteFile("Tumblewreck.cfg", configText);
+		engine = std::make_unique<Engine>(TW_TEST_DATA_DIR "../../Data/", userFolder.Path(), "Tumblewreck.cfg");
+		recorder = new MessageRecorder();
+		engine->AddSystem(recorder);
 	}
 
-	// The messages of that name received so far.
-	std::vector<ReceivedMessage> Received(const std::string& name) const
+	// The arguments of the messages of that name received so far.
+	ArgumentLists ArgumentsOf(const std::string& name) const
 	{
-		std::vector<ReceivedMessage> found;
-		for (const ReceivedMessage& message : received)
+		ArgumentLists lists;
+		for (const ReceivedMessage& message : recorder->received)
 			if (message.name == name)
-				found.push_back(message);
-		return found;
+				lists.push_back(message.arguments);
+		return lists;
 	}
 
 	test::TempFolder userFolder;
-	std::vector<ReceivedMessage> received;
 	std::unique_ptr<Engine> engine;
+	// Owned by the engine.
+	MessageRecorder* recorder;
 };

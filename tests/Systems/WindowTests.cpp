@@ -1,3 +1,4 @@
+#include "Systems/Input.h"
 #include "Systems/Window.h"
 
 #include "Systems/TestEngine.h"
@@ -8,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace
 {
@@ -29,21 +31,27 @@ namespace
 			engine->engine->AddSystem(window);
 		}
 
-		void ChangeResolution(int width, int height, bool fullscreen)
-		{
-			Message change("ChangeResolution");
-			change.AddArgument(Tuple2<int>(width, height));
-			change.PushBool(fullscreen);
-			Engine::SendMessage(change);
-		}
-
+		// The device announcements received so far, in order.
 		std::vector<std::string> DeviceMessages() const
 		{
 			std::vector<std::string> names;
-			for (const ReceivedMessage& message : engine->received)
+			for (const ReceivedMessage& message : engine->recorder->received)
 				if (message.name == "LosingDevice" || message.name == "LostDevice")
 					names.push_back(message.name);
 			return names;
+		}
+
+		// Runs frames of every system until the condition holds or five seconds pass.
+		bool RunFramesUntil(const std::function<bool()>& condition)
+		{
+			for (const Uint32 start = SDL_GetTicks(); SDL_GetTicks() - start < 5000; SDL_Delay(10))
+			{
+				for (System* system : engine->engine->GetSystems())
+					system->Update();
+				if (condition())
+					return true;
+			}
+			return false;
 		}
 
 		static bool IsFullscreen() { return (SDL_GetVideoSurface()->flags & SDL_FULLSCREEN) != 0; }
@@ -52,39 +60,40 @@ namespace
 		Window* window = nullptr;
 	};
 
+	// The real Window and Input systems driven by X input events from xdotool and by the close
+	// request a window manager sends.
+	using WindowInputEndToEnd = WindowTest;
+
 	constexpr const char* kWindowed800x600 = "<Width>800</Width><Height>600</Height><Fullscreen>false</Fullscreen>";
 }
 
 TEST_F(WindowTest, EmptySettingsOpenFullScreenAtTheDesktopSize)
 {
 	ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-	const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
-	const int desktopWidth = desktop->current_w;
-	const int desktopHeight = desktop->current_h;
-	const int desktopDepth = desktop->vfmt->BitsPerPixel;
+	const SDL_VideoInfo desktop = *SDL_GetVideoInfo();
+	const int desktopDepth = desktop.vfmt->BitsPerPixel;
 
 	Open("");
-	EXPECT_EQ(window->GetWidth(), desktopWidth);
-	EXPECT_EQ(window->GetHeight(), desktopHeight);
+	EXPECT_EQ(window->GetWidth(), desktop.current_w);
+	EXPECT_EQ(window->GetHeight(), desktop.current_h);
 	EXPECT_EQ(window->GetBitsPerPixel(), desktopDepth);
 	EXPECT_TRUE(window->IsFullscreen());
 	EXPECT_TRUE(IsFullscreen());
 	EXPECT_FALSE(window->ReloadsOnLevelChange());
 }
 
-TEST_F(WindowTest, WindowedModeOpensCentredWithCaptionAndOpenGL)
+TEST_F(WindowTest, WindowedModeOpensCentredWithCaptionOpenGLAndModeList)
 {
 	Open(kWindowed800x600);
 	EXPECT_EQ(window->GetWidth(), 800);
 	EXPECT_EQ(window->GetHeight(), 600);
 	EXPECT_FALSE(IsFullscreen());
 	EXPECT_TRUE(SDL_GetVideoSurface()->flags & SDL_OPENGL);
+	EXPECT_FALSE(window->GetModes().empty());
 
 	char* title = nullptr;
-	char* iconTitle = nullptr;
-	SDL_WM_GetCaption(&title, &iconTitle);
+	SDL_WM_GetCaption(&title, nullptr);
 	EXPECT_STREQ(title, "Tumblewreck");
-	EXPECT_STREQ(iconTitle, "Tumblewreck");
 
 	// The context is current and GLEW has loaded the entry points.
 	EXPECT_NE(glGetString(GL_VERSION), nullptr);
@@ -92,10 +101,7 @@ TEST_F(WindowTest, WindowedModeOpensCentredWithCaptionAndOpenGL)
 
 	FILE* tool = popen(TW_XWINDOW_TOOL " position Tumblewreck", "r");
 	ASSERT_NE(tool, nullptr);
-	int x = 0;
-	int y = 0;
-	int screenWidth = 0;
-	int screenHeight = 0;
+	int x = 0, y = 0, screenWidth = 0, screenHeight = 0;
 	const int read = std::fscanf(tool, "%d %d %d %d", &x, &y, &screenWidth, &screenHeight);
 	pclose(tool);
 	ASSERT_EQ(read, 4);
@@ -103,49 +109,41 @@ TEST_F(WindowTest, WindowedModeOpensCentredWithCaptionAndOpenGL)
 	EXPECT_EQ(y, (screenHeight - 600) / 2);
 }
 
-TEST_F(WindowTest, ModesAreTheFullScreenModesSDLLists)
+// A refused mode falls back to the previous one and still gives the device back.
+TEST_F(WindowTest, ModeChangesAnnounceTheDeviceAndARefusedModeKeepsThePreviousOne)
 {
 	Open(kWindowed800x600);
-	SDL_Rect** listed = SDL_ListModes(nullptr, SDL_FULLSCREEN | SDL_OPENGL);
-	ASSERT_NE(listed, nullptr);
-	ASSERT_NE(listed, reinterpret_cast<SDL_Rect**>(-1));
-	std::vector<Tuple2<int>> expected;
-	for (SDL_Rect** mode = listed; *mode; ++mode)
-		expected.emplace_back((*mode)->w, (*mode)->h);
-	ASSERT_FALSE(expected.empty());
-	ASSERT_EQ(window->GetModes().size(), expected.size());
-	for (size_t i = 0; i < expected.size(); ++i)
+	// A size of 0 keeps the current one.
+	struct Step { int width, height; bool fullscreen; int resultingWidth; bool resultingFullscreen; };
+	const Step steps[] = {{1024, 768, false, 1024, false}, {50000, 50000, true, 1024, false}, {0, 0, true, 1024, true}};
+	std::vector<std::string> expectedMessages;
+	for (const Step& step : steps)
 	{
-		EXPECT_EQ(window->GetModes()[i].x, expected[i].x);
-		EXPECT_EQ(window->GetModes()[i].y, expected[i].y);
+		Message change("ChangeResolution");
+		change.AddArgument(Tuple2<int>(step.width, step.height));
+		Engine::SendMessage(change.PushBool(step.fullscreen));
+		expectedMessages.insert(expectedMessages.end(), {"LosingDevice", "LostDevice"});
+		EXPECT_EQ(DeviceMessages(), expectedMessages);
+		EXPECT_EQ(window->GetWidth(), step.resultingWidth) << step.width;
+		EXPECT_EQ(SDL_GetVideoSurface()->w, step.resultingWidth) << step.width;
+		EXPECT_EQ(window->IsFullscreen(), step.resultingFullscreen) << step.width;
+		EXPECT_EQ(IsFullscreen(), step.resultingFullscreen) << step.width;
+		EXPECT_NE(glGetString(GL_VERSION), nullptr);
 	}
 }
 
-TEST_F(WindowTest, ChangeResolutionAnnouncesTheDeviceAroundTheModeChange)
+TEST_F(WindowInputEndToEnd, KeyPressSendsTheBoundMessageAndClosingTheWindowShutsDown)
 {
 	Open(kWindowed800x600);
-	ChangeResolution(1024, 768, false);
-	EXPECT_EQ(DeviceMessages(), (std::vector<std::string>{"LosingDevice", "LostDevice"}));
-	EXPECT_EQ(window->GetWidth(), 1024);
-	EXPECT_EQ(window->GetHeight(), 768);
-	EXPECT_EQ(SDL_GetVideoSurface()->w, 1024);
-	EXPECT_FALSE(IsFullscreen());
-	EXPECT_NE(glGetString(GL_VERSION), nullptr);
+	engine->engine->AddSystem(new Input());
+	// In the background, so the frames keep running while the key goes down and up.
+	ASSERT_EQ(std::system("xdotool key --delay 100 w &"), 0);
+	ASSERT_TRUE(RunFramesUntil([&] { return !engine->ArgumentsOf("MoveForward").empty(); }));
+	EXPECT_EQ(engine->ArgumentsOf("MoveForward").front(), (std::vector<std::string>{"1"}));
+	ASSERT_FALSE(engine->ArgumentsOf("KeyDown").empty());
+	EXPECT_EQ(engine->ArgumentsOf("KeyDown").front().front(), std::to_string(SDLK_w));
 
-	ChangeResolution(0, 0, true);
-	EXPECT_TRUE(window->IsFullscreen());
-	EXPECT_TRUE(IsFullscreen());
-	EXPECT_EQ(DeviceMessages().size(), 4u);
-}
-
-TEST_F(WindowTest, RefusedModeKeepsThePreviousOneAndStillGivesTheDeviceBack)
-{
-	Open(kWindowed800x600);
-	ChangeResolution(50000, 50000, true);
-	EXPECT_EQ(DeviceMessages(), (std::vector<std::string>{"LosingDevice", "LostDevice"}));
-	EXPECT_EQ(window->GetWidth(), 800);
-	EXPECT_EQ(window->GetHeight(), 600);
-	EXPECT_FALSE(window->IsFullscreen());
-	EXPECT_FALSE(IsFullscreen());
-	EXPECT_EQ(SDL_GetVideoSurface()->w, 800);
+	ASSERT_EQ(std::system(TW_XWINDOW_TOOL " close Tumblewreck"), 0);
+	EXPECT_TRUE(RunFramesUntil([&] { return !engine->ArgumentsOf("Shutdown").empty(); }));
+	EXPECT_EQ(engine->engine->GetRequestedState(), Engine::kQuit);
 }

@@ -36,7 +36,8 @@ public:
 	const ButtonList* Find(const std::string& name) const;
 
 private:
-	void Append(const std::string& name, std::unique_ptr<Button> button);
+	// Files the button under the name in upper case; false, adding nothing, for a null button.
+	bool Append(const std::string& name, std::unique_ptr<Button> button);
 
 	ButtonContext& context;
 	Names names;

@@ -56,25 +56,20 @@ namespace
 
 bool ButtonTable::AddButton(const std::string& type, const std::string& name, const std::string& parameter)
 {
-	std::unique_ptr<Button> button = MakeButton(KindFromType(type), context, parameter);
-	if (!button)
-		return false;
-	Append(name, std::move(button));
-	return true;
+	return Append(name, MakeButton(KindFromType(type), context, parameter));
 }
 
 bool ButtonTable::AddButtonFromConfig(const Config& element, const std::string& defaultName)
 {
-	std::unique_ptr<Button> button = MakeButton(KindFromType(element.GetString("Type", "")), context, element);
-	if (!button)
-		return false;
-	Append(element.GetString("Name", defaultName), std::move(button));
-	return true;
+	return Append(element.GetString("Name", defaultName), MakeButton(KindFromType(element.GetString("Type", "")), context, element));
 }
 
-void ButtonTable::Append(const std::string& name, std::unique_ptr<Button> button)
+bool ButtonTable::Append(const std::string& name, std::unique_ptr<Button> button)
 {
+	if (!button)
+		return false;
 	names[ToUpperCase(name)].push_back(std::move(button));
+	return true;
 }
 
 void ButtonTable::PollAll()

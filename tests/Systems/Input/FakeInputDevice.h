@@ -4,28 +4,16 @@
 #include "Systems/Input/InputDevice.h"
 
 #include <set>
+#include <utility>
 
 class FakeInputDevice : public InputDevice
 {
 public:
 	bool IsKeyDown(unsigned keySymbol) const override { return heldKeys.count(keySymbol) != 0; }
 	uint32_t MouseButtonMask() const override { return mouseButtons; }
-	PixelPair MousePosition() const override
-	{
-		++positionReads;
-		return pointer;
-	}
-	PixelPair RelativeMotion() override
-	{
-		const PixelPair motion = pendingMotion;
-		pendingMotion = {};
-		return motion;
-	}
-	void WarpMouse(int x, int y) override
-	{
-		pointer = {x, y};
-		++warps;
-	}
+	PixelPair MousePosition() const override { ++positionReads; return pointer; }
+	PixelPair RelativeMotion() override { return std::exchange(pendingMotion, PixelPair{}); }
+	void WarpMouse(int x, int y) override { pointer = {x, y}; ++warps; }
 	bool HasInputFocus() const override { return focused; }
 	PixelPair WindowSize() const override { return windowSize; }
 	uint32_t Milliseconds() const override { return now; }

@@ -1,5 +1,6 @@
 // An Input system over a scripted device, added to a test engine with the given "Input"
-// settings; frames run without a window (SDL has no events to give).
+// settings; frames run without a window (SDL has no events to give). Also builds the
+// settings elements the tests configure.
 #pragma once
 
 #include "Systems/Input.h"
@@ -10,6 +11,17 @@
 #include <SDL/SDL.h>
 
 #include <string>
+
+inline std::string KeyButtonXml(const std::string& name, const std::string& key)
+{
+	return "<Button><Type>Key</Type><Name>" + name + "</Name><Key>" + key + "</Key></Button>";
+}
+
+inline std::string BindingXml(const std::string& recipient, const std::string& condition, const std::string& message)
+{
+	return "<Binding><Recipient>" + recipient + "</Recipient><Condition>" + condition + "</Condition><Message>" + message
+		+ "</Message></Binding>";
+}
 
 class InputTestRig
 {
@@ -39,16 +51,7 @@ public:
 		Engine::SendMessage(pause);
 	}
 
-	// The arguments of the messages of that name received so far, one list per message.
-	std::vector<std::vector<std::string>> ArgumentsOf(const std::string& name) const
-	{
-		std::vector<std::vector<std::string>> lists;
-		for (const ReceivedMessage& message : engine.Received(name))
-			lists.push_back(message.arguments);
-		return lists;
-	}
-
-	void ClearReceived() { engine.received.clear(); }
+	ArgumentLists ArgumentsOf(const std::string& name) const { return engine.ArgumentsOf(name); }
 
 	TestEngine engine;
 	FakeInputDevice* device;

@@ -4,25 +4,21 @@
 
 #include <gtest/gtest.h>
 
-TEST(MouseButton, NamesAndNumbersSelectTheButton)
+namespace
 {
-	FakeInputDevice device;
-	ButtonContext context{device};
-	struct Case
+	class MouseButtonTest : public ::testing::Test
 	{
-		const char* text;
-		unsigned number;
-		const char* description;
+	protected:
+		FakeInputDevice device;
+		ButtonContext context{device};
 	};
-	const Case cases[] = {
-		{"LEFT", 1, "Left"},
-		{"middle", 2, "Middle"},
-		{"Right", 3, "Right"},
-		{"wheel_up", 4, "Wheel Up"},
-		{"WHEEL_DOWN", 5, "Wheel Down"},
-		{"6", 6, "6"},
-		{"sideways", 0, "0"},
-	};
+}
+
+TEST_F(MouseButtonTest, NamesAndNumbersSelectTheButton)
+{
+	struct Case { const char* text; unsigned number; const char* description; };
+	const Case cases[] = {{"LEFT", 1, "Left"}, {"middle", 2, "Middle"}, {"Right", 3, "Right"}, {"wheel_up", 4, "Wheel Up"},
+		{"WHEEL_DOWN", 5, "Wheel Down"}, {"6", 6, "6"}, {"sideways", 0, "0"}};
 	for (const Case& c : cases)
 	{
 		MouseButton button(context, c.text);
@@ -31,45 +27,19 @@ TEST(MouseButton, NamesAndNumbersSelectTheButton)
 	}
 }
 
-TEST(MouseButton, HeldButtonIsDown)
+// Numbers outside the 32-bit mask name no button and are never down.
+TEST_F(MouseButtonTest, HeldButtonsAndThisFramesWheelStepsWithinTheMaskAreDown)
 {
-	FakeInputDevice device;
-	ButtonContext context{device};
-	MouseButton right(context, "Right");
-	MouseButton left(context, "Left");
-	device.mouseButtons = 1u << 2;
-	right.Poll();
-	left.Poll();
-	EXPECT_TRUE(right.Pressed());
-	EXPECT_FALSE(left.IsDown());
-}
-
-TEST(MouseButton, WheelStepIsDownForTheOneFrameOfItsEvents)
-{
-	FakeInputDevice device;
-	ButtonContext context{device};
-	MouseButton wheelDown(context, "Wheel_Down");
-	context.wheelMask = 1u << 4;
-	wheelDown.Poll();
-	EXPECT_TRUE(wheelDown.Pressed());
-	context.wheelMask = 0;
-	wheelDown.Poll();
-	EXPECT_TRUE(wheelDown.Released());
-}
-
-TEST(MouseButton, NumbersOutsideTheMaskAreNeverDown)
-{
-	FakeInputDevice device;
-	ButtonContext context{device};
-	device.mouseButtons = 0xFFFFFFFFu;
-	context.wheelMask = 0xFFFFFFFFu;
-	for (const char* text : {"0", "33", "4000000000", "sideways"})
+	struct Case { const char* text; uint32_t held, wheel; bool down; };
+	const Case cases[] = {{"Right", 1u << 2, 0, true}, {"Left", 1u << 2, 0, false}, {"Wheel_Down", 0, 1u << 4, true},
+		{"0", ~0u, ~0u, false}, {"33", ~0u, ~0u, false}, {"4000000000", ~0u, ~0u, false}, {"sideways", ~0u, ~0u, false},
+		{"32", 0, ~0u, true}};
+	for (const Case& c : cases)
 	{
-		MouseButton button(context, text);
+		device.mouseButtons = c.held;
+		context.wheelMask = c.wheel;
+		MouseButton button(context, c.text);
 		button.Poll();
-		EXPECT_FALSE(button.IsDown()) << text;
+		EXPECT_EQ(button.IsDown(), c.down) << c.text;
 	}
-	MouseButton highest(context, "32");
-	highest.Poll();
-	EXPECT_TRUE(highest.IsDown()) << "the wheel mask reaches every bit";
 }
