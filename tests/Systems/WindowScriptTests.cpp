@@ -27,10 +27,8 @@ TEST(WindowScript, EngineFunctionsReadTheWindowAndChangeItOnlyWhenNeeded)
 			expectedIndex = static_cast<int>(index);
 	EXPECT_EQ(script.CurrentResolutionIndex(), expectedIndex);
 
-	engine.received.clear();
 	script.SetFullScreen(false);
-	EXPECT_TRUE(engine.Received("ChangeResolution").empty()) << "already windowed: nothing to change";
+	EXPECT_TRUE(engine.ArgumentsOf("ChangeResolution").empty()) << "already windowed: nothing to change";
 	script.SetFullScreen(true);
-	ASSERT_EQ(engine.Received("ChangeResolution").size(), 1u);
-	EXPECT_EQ(engine.Received("ChangeResolution")[0].arguments, (std::vector<std::string>{"640 480", "1"}));
+	EXPECT_EQ(engine.ArgumentsOf("ChangeResolution"), (ArgumentLists{{"640 480", "1"}}));
 }
