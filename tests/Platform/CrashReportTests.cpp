@@ -1,6 +1,7 @@
 #include "Platform/CrashReport.h"
 #include "Platform/VirtualMemory.h"
 
+#include "EngineTestSupport.h"
 #include "Utilities/FLException.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,6 @@
 namespace
 {
 	namespace fs = std::filesystem;
-
-	fs::path ReportPath(const char* testName)
-	{
-		fs::path folder = fs::temp_directory_path() / (std::string("tw-crash-") + testName);
-		fs::remove_all(folder);
-		fs::create_directories(folder);
-		return folder / "Tumblewreck.dmp";
-	}
 
 	std::string ReadAll(const fs::path& path)
 	{
@@ -46,7 +39,8 @@ namespace
 
 	TEST_F(CrashReport, SegfaultWritesReportAndTellsWhere)
 	{
-		fs::path report = ReportPath("segv");
+		test::TempFolder folder;
+		const fs::path report = folder.Path() + "Tumblewreck.dmp";
 		EXPECT_EXIT(
 			{
 				Platform::InstallCrashReport(report.string());
@@ -62,7 +56,8 @@ namespace
 
 	TEST_F(CrashReport, UncaughtFLExceptionIsNamedInReport)
 	{
-		fs::path report = ReportPath("flexception");
+		test::TempFolder folder;
+		const fs::path report = folder.Path() + "Tumblewreck.dmp";
 		EXPECT_EXIT(
 			{
 				Platform::InstallCrashReport(report.string());
