@@ -145,7 +145,7 @@ TEST(MemoryManager, PageWithALiveBlockIsKept)
 	EXPECT_EQ(allocator.PageCount(), 0u);
 }
 
-TEST(MemoryManager, FallbackBlocksImpossibleSizesAndBadFrees)
+TEST(MemoryManager, FallbackBlocksComeFromMallocAndImpossibleSizesThrow)
 {
 	MemoryManager manager;
 	// Past the 31 bits of a header: malloc's, marked with the header 1.
@@ -165,6 +165,11 @@ TEST(MemoryManager, FallbackBlocksImpossibleSizesAndBadFrees)
 		EXPECT_STREQ(exception.what(), "Not enough memory");
 		EXPECT_EQ(exception.code(), 0);
 	}
+}
+
+TEST(MemoryManager, FreeingNullDoesNothingAndAnUnknownSizeAborts)
+{
+	MemoryManager manager;
 	manager.Free(nullptr, false);
 	// A header naming a block size the manager never pooled.
 	alignas(16) static unsigned char forged[32];

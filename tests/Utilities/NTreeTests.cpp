@@ -73,24 +73,17 @@ TEST(NTree, DepthCountsStepsFromTheRootAndParentClimbsBack)
 	EXPECT_EQ(tree.root().parent(), tree.root()) << "the root is its own parent";
 }
 
-TEST(NTree, BeginOfALeafIsEndAndEndOfANodeKeepsItsList)
-{
-	Tree tree;
-	Tree::iterator root = tree.root();
-	Tree::iterator leaf = tree.InsertChild(root, std::string("leaf"));
-	EXPECT_EQ(tree.begin(leaf), tree.end());
-	EXPECT_EQ(tree.end(leaf), tree.end());
-	EXPECT_EQ(tree.end(root), tree.end());
-	EXPECT_EQ(tree.end(root).parent(), root) << "a past-the-end position still knows its list";
-}
-
-TEST(NTree, ConstIteratorsWalkTheSameTree)
+TEST(NTree, EndsOfLeavesAndNodesAndConstIterators)
 {
 	Tree tree;
 	Tree::iterator root = tree.root();
 	Tree::iterator group = tree.InsertChild(root, std::string("header"));
 	tree.InsertChild(group, std::string("inner"));
-	tree.InsertChild(root, std::string("after"));
+	Tree::iterator leaf = tree.InsertChild(root, std::string("after"));
+	EXPECT_EQ(tree.begin(leaf), tree.end()) << "a leaf has no children";
+	EXPECT_EQ(tree.end(leaf), tree.end());
+	EXPECT_EQ(tree.end(root), tree.end());
+	EXPECT_EQ(tree.end(root).parent(), root) << "a past-the-end position still knows its list";
 	const Tree& view = tree;
 	Tree::const_iterator first = view.begin(view.root());
 	ASSERT_TRUE(first.is_node());

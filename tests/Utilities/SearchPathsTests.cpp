@@ -48,7 +48,11 @@ namespace
 		const std::string direct = (root / "here.txt").string();
 		EXPECT_EQ(paths.Find(direct), direct) << "an existing name comes back unchanged";
 		EXPECT_EQ(paths.Find("nowhere.txt"), "nowhere.txt") << "and so does a missing one";
-		paths.Erase(paths.Entries().begin(), paths.Entries().begin() + 1);
+	}
+
+	TEST_F(SearchPath, FoldersAreNotFilesAndBackslashesAreSeparators)
+	{
+		paths.Add(Folder("first"));
 		paths.Add(Folder("second"));
 		EXPECT_EQ(paths.Find("Levels"), Folder("second") + "Levels") << "a folder is not a file";
 		EXPECT_EQ(paths.Find("Objects\\Crate"), Folder("second") + "Objects/Crate");

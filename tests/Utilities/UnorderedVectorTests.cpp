@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -28,16 +27,6 @@ TEST(UnorderedVector, EraseMovesLastElementIntoTheHoleItReturns)
 	position = letters.erase(letters.begin() + 2);
 	EXPECT_EQ(position, letters.end());
 	EXPECT_EQ(Contents(letters), (std::vector<std::string>{"d", "b"}));
-
-	// Erasing while iterating re-examines the position erase returns.
-	tw::unordered_vector<int> numbers;
-	for (int number = 0; number < 20; ++number)
-		numbers.push_back(number);
-	for (auto position = numbers.begin(); position != numbers.end();)
-		position = *position % 3 == 0 ? numbers.erase(position) : position + 1;
-	std::vector<int> left = Contents(numbers);
-	std::sort(left.begin(), left.end());
-	EXPECT_EQ(left, (std::vector<int>{1, 2, 4, 5, 7, 8, 10, 11, 13, 14, 16, 17, 19}));
 }
 
 TEST(UnorderedVector, CapacityDoublesFromOneAndCopyIsTight)

@@ -45,21 +45,6 @@ TEST(Variable, TypeIdIsTakenOnceFromTheSharedCounterAndSharedByEveryBoxOfTheType
 	EXPECT_NE(OperVarType<char>(1).GetTypeId(), OperVarType<unsigned char>(1).GetTypeId());
 }
 
-TEST(Variable, CloneIntoStorageOrHeapKeepsTypeAndValue)
-{
-	const ConstVarType<std::string> original("a string too long for the small-string buffer");
-	ASSERT_LE(original.Alignment(), alignof(std::max_align_t));
-	alignas(std::max_align_t) unsigned char storage[sizeof(ConstVarType<std::string>)];
-	ASSERT_EQ(original.Size(), sizeof storage);
-	Variable* inPlace = original.CloneInto(storage);
-	EXPECT_EQ(static_cast<void*>(inPlace), static_cast<void*>(storage));
-	EXPECT_EQ(inPlace->GetTypeId(), original.GetTypeId());
-	EXPECT_EQ(inPlace->GetValue<std::string>(), original.GetValue<std::string>());
-	inPlace->~Variable();
-	std::unique_ptr<Variable> onHeap(OperVarType<short>(-7).CloneInto(nullptr));
-	EXPECT_EQ(onHeap->GetValue<short>(), -7);
-}
-
 TEST(Variable, NumbersConvertWhenReadAsAnotherNumberType)
 {
 	EXPECT_EQ(ReadAs<int>(ConstVarType<float>(2.75f), 0), 2);
