@@ -38,6 +38,7 @@ public:
 	// cheapest pair first, and stops collecting. Depths are numbered by NumberDepths.
 	void Build();
 
+	// Numbered on request rather than by the build: pre-order from node at the given depth.
 	using BoxTree::NumberDepths;
 	// Makes every node of the subtree available again.
 	static void MarkAllNodes(Node* node);

@@ -34,7 +34,8 @@ TEST(Expression, ConstantExpressionsFoldToTypedValues)
 		{"1.5f", tw::TypeIdOf<float>(), "1.5"}, {"-.5", tw::TypeIdOf<double>(), "-0.5"}, {"7u", tw::TypeIdOf<unsigned>(), "7"},
 		{"7s", tw::TypeIdOf<short>(), "7"}, {"7b", tw::TypeIdOf<char>(), "7"}, {"7ub", tw::TypeIdOf<unsigned char>(), "7"},
 		{"7us", tw::TypeIdOf<unsigned short>(), "7"}, {"0x1F", tw::TypeIdOf<unsigned>(), "0"}, {"t", tw::TypeIdOf<bool>(), "1"},
-		{"True", tw::TypeIdOf<bool>(), "1"}, {"F", tw::TypeIdOf<bool>(), "0"}, {"\"x+(y)\"", tw::TypeIdOf<std::string>(), "x+(y)"},
+		{"True", tw::TypeIdOf<bool>(), "1"}, {"F", tw::TypeIdOf<bool>(), "0"},
+		{"\"a b\"", tw::TypeIdOf<std::string>(), "a b"}, {"\"x+(y)\"", tw::TypeIdOf<std::string>(), "x+(y)"},
 		// Comparisons and logic give bools; = [ ] { } are == >= <= < >, @ is and, | is or.
 		{"3 [ 3", tw::TypeIdOf<bool>(), "1"}, {"2 ] 1", tw::TypeIdOf<bool>(), "0"}, {"1 { 2", tw::TypeIdOf<bool>(), "1"},
 		{"2 } 1", tw::TypeIdOf<bool>(), "1"}, {"1 @ 0", tw::TypeIdOf<bool>(), "0"}, {"0 | 2", tw::TypeIdOf<bool>(), "1"},

@@ -15,6 +15,7 @@
 #include <string>
 #include <utility>
 
+// A quarter turn about z, which the rotation tests share.
 inline const float kSin45 = static_cast<float>(std::sin(std::numbers::pi / 4));
 inline const Quaternion kQuarterTurnZ(0.0f, 0.0f, kSin45, kSin45);
 

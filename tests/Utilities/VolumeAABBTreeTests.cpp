@@ -9,6 +9,7 @@
 #include <deque>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -234,8 +235,10 @@ TEST(VolumeAABBTree, CollectOverlappingReturnsTheBottomLayer)
 
 TEST(VolumeAABBTree, DebugDrawDepthDrawsOneLevelAndMarksConsumedNodes)
 {
-	static int drawnLines = 0;
+	static int drawnLines;
 	static std::vector<Tuple3f> drawnSpheres;
+	drawnLines = 0;
+	drawnSpheres.clear();
 	VolumeAABBTree tree;
 	BuildFrom(tree, CubeBlock(2, 2, 1));
 	tree.Root()->left->available = 0;
