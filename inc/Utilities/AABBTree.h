@@ -5,11 +5,27 @@
 #pragma once
 
 #include "Utilities/AABB.h"
+#include "Utilities/BoxTree.h"
 #include "Utilities/Tuple.h"
 
 #include <vector>
 
-class AABBTree
+struct AABBTreeNode : BoxTreeNode<AABBTreeNode>
+{
+	const AABB* box = nullptr;
+};
+
+// Holds the union of its children's boxes as they were when it was made (removals do not shrink it).
+struct AABBTreeInternalNode : AABBTreeNode
+{
+	AABBTreeInternalNode() { box = &ownBox; }
+	void UniteChildBoxes() { ownBox = AABB::Union(*left->box, *right->box); }
+	AABB ownBox;
+};
+
+struct AABBTreeLeafNode;
+
+class AABBTree : public BoxTree<AABBTreeNode, AABBTreeInternalNode>
 {
 public:
 	// The owner's value a leaf carries (a collider or triangle pointer) and hands back.
@@ -17,41 +33,9 @@ public:
 	// The exact hit distance along the ray for a leaf's owner, negative for a miss.
 	using RayTest = float (*)(UserData data, const Tuple3f* origin, const Tuple3f* direction);
 
-	struct Node
-	{
-		virtual ~Node() = default;
-		bool IsLeaf() const { return left == nullptr && right == nullptr; }
-
-		Node* parent = nullptr;
-		Node* left = nullptr;
-		Node* right = nullptr;
-		const AABB* box = nullptr;
-		int depth = 0;
-	};
-
-	// Refers to the caller's box, which must outlive the leaf; the box is not copied.
-	struct LeafNode : Node
-	{
-		UserData data = nullptr;
-		RayTest rayTest = nullptr;
-	};
-
-	// Holds the union of its children's boxes as they were when it was made (removals do not
-	// shrink it).
-	struct InternalNode : Node
-	{
-		InternalNode() { box = &ownBox; }
-		AABB ownBox;
-	};
-
-	AABBTree() = default;
-	~AABBTree();
-	AABBTree(const AABBTree&) = delete;
-	AABBTree& operator=(const AABBTree&) = delete;
-
-	// While set, inserted leaves wait for Build instead of joining the tree one by one.
-	void SetCollectFlag(bool collect) { collecting = collect; }
-	bool IsCollecting() const { return collecting; }
+	using Node = AABBTreeNode;
+	using LeafNode = AABBTreeLeafNode;
+	using InternalNode = AABBTreeInternalNode;
 
 	// A new leaf over the caller's box (which must outlive it). Collecting, it waits for
 	// Build; otherwise it joins at the top, as right child of a new root.
@@ -59,8 +43,6 @@ public:
 	// Builds the tree top-down over the collected leaves (and the leaves already in the
 	// tree) by a surface-area-and-volume cost, numbers the depths and stops collecting.
 	void Build();
-	// Deletes every node, collected leaves included; stops collecting.
-	void Clear();
 	// Detaches and deletes a leaf, then each ancestor left without children.
 	void RemoveNode(LeafNode* leaf);
 
@@ -72,10 +54,6 @@ public:
 	// The leaf holding data whose box contains point, or null.
 	LeafNode* QueryPoint(UserData data, const Tuple3f& point) const;
 
-	Node* Root() const { return root; }
-	// Raised by each incremental insertion and to the deepest depth by a build; 0 after Clear.
-	int DepthCounter() const { return depthCounter; }
-
 private:
 	struct RayState;
 	class Builder;
@@ -84,13 +62,14 @@ private:
 	// the best hit so far), with its data; -1 for none.
 	float VisitRay(const Node* node, float entry, RayState& ray, UserData& hitData) const;
 	float VisitChildren(const Node* node, RayState& ray, UserData& hitData) const;
-	void NumberDepths(Node* node, int depth);
 	void AdoptLeavesOfTree();
 	// Clears the link to node in its parent (or the root).
 	void DetachFromParent(Node* node);
+};
 
-	bool collecting = false;
-	Node* root = nullptr;
-	std::vector<LeafNode*> pendingLeaves;
-	int depthCounter = 0;
+// Refers to the caller's box, which must outlive the leaf; the box is not copied.
+struct AABBTreeLeafNode : AABBTreeNode
+{
+	AABBTree::UserData data = nullptr;
+	AABBTree::RayTest rayTest = nullptr;
 };

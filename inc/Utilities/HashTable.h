@@ -246,23 +246,10 @@ namespace tw
 			{
 			}
 
-			hash_table& operator=(const hash_table& other)
+			// Copy and move assignment both: the argument is built as a copy or taken over, then swapped in.
+			hash_table& operator=(hash_table other) noexcept
 			{
-				if (this != &other)
-				{
-					hash_table copy(other);
-					swap(copy);
-				}
-				return *this;
-			}
-
-			hash_table& operator=(hash_table&& other) noexcept
-			{
-				if (this != &other)
-				{
-					hash_table taken(std::move(other));
-					swap(taken);
-				}
+				swap(other);
 				return *this;
 			}
 

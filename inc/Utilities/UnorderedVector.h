@@ -186,23 +186,10 @@ namespace tw
 		{
 		}
 
-		unordered_vector& operator=(const unordered_vector& other)
+		// Copy and move assignment both: the argument is built as a copy or taken over, then swapped in.
+		unordered_vector& operator=(unordered_vector other) noexcept
 		{
-			if (this != &other)
-			{
-				unordered_vector copy(other);
-				swap(copy);
-			}
-			return *this;
-		}
-
-		unordered_vector& operator=(unordered_vector&& other) noexcept
-		{
-			if (this != &other)
-			{
-				unordered_vector taken(std::move(other));
-				swap(taken);
-			}
+			swap(other);
 			return *this;
 		}
 

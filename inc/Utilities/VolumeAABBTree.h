@@ -5,47 +5,31 @@
 #pragma once
 
 #include "Utilities/AABB.h"
+#include "Utilities/BoxTree.h"
 #include "Utilities/UnorderedVector.h"
 
 #include <cstdint>
-#include <vector>
 
-class VolumeAABBTree
+struct VolumeAABBTreeNode : BoxTreeNode<VolumeAABBTreeNode>
+{
+	AABB box;
+	// Set when made and by MarkAllNodes; users clear it on nodes they have consumed.
+	std::uint32_t available = 1;
+};
+
+// Its box is the union of its children's.
+struct VolumeAABBTreeInternalNode : VolumeAABBTreeNode
+{
+	void UniteChildBoxes() { box = AABB::Union(left->box, right->box); }
+};
+
+class VolumeAABBTree : public BoxTree<VolumeAABBTreeNode, VolumeAABBTreeInternalNode>
 {
 public:
-	struct Node
-	{
-		virtual ~Node() = default;
-		bool IsLeaf() const { return left == nullptr && right == nullptr; }
-
-		Node* parent = nullptr;
-		Node* left = nullptr;
-		Node* right = nullptr;
-		AABB box;
-		int depth = 0;
-		// Set when made and by MarkAllNodes; users clear it on nodes they have consumed.
-		std::uint32_t available = 1;
-	};
-
-	struct LeafNode : Node
-	{
-	};
-
-	// Its box is the union of its children's.
-	struct InternalNode : Node
-	{
-	};
-
+	using Node = VolumeAABBTreeNode;
+	using LeafNode = VolumeAABBTreeNode;
+	using InternalNode = VolumeAABBTreeInternalNode;
 	using NodeList = tw::unordered_vector<Node*>;
-
-	VolumeAABBTree() = default;
-	~VolumeAABBTree();
-	VolumeAABBTree(const VolumeAABBTree&) = delete;
-	VolumeAABBTree& operator=(const VolumeAABBTree&) = delete;
-
-	// While set, inserted leaves wait for Build instead of joining the tree one by one.
-	void SetCollectFlag(bool collect) { collecting = collect; }
-	bool IsCollecting() const { return collecting; }
 
 	// A new leaf holding a copy of box. Collecting, it waits for Build; otherwise it joins at
 	// the top, as right child of a new root.
@@ -53,11 +37,9 @@ public:
 	// Merges the collected nodes (and a tree already built, as one of them) bottom-up, the
 	// cheapest pair first, and stops collecting. Depths are numbered by NumberDepths.
 	void Build();
-	// Deletes every node, collected ones included; stops collecting.
-	void Clear();
 
-	// Pre-order from node at the given depth; the depth counter keeps the deepest.
-	void NumberDepths(Node* node, int depth);
+	// Numbered on request rather than by the build: pre-order from node at the given depth.
+	using BoxTree::NumberDepths;
 	// Makes every node of the subtree available again.
 	static void MarkAllNodes(Node* node);
 
@@ -75,10 +57,6 @@ public:
 	// consumed ones in another with a small sphere at the centre.
 	void DebugDrawDepth(const Node* node) const;
 
-	Node* Root() const { return root; }
-	// Raised by each incremental insertion and by NumberDepths; 0 after Clear.
-	int DepthCounter() const { return depthCounter; }
-
 	// What merging two nodes costs: the volume their union wastes, or, for two pieces of
 	// equal volume that tile their union, minus its surface over theirs (ranking first).
 	static double PairCost(const AABB& a, const AABB& b);
@@ -88,8 +66,4 @@ private:
 
 	int debugDepth = 0;
 	AABB queryBox;
-	bool collecting = false;
-	Node* root = nullptr;
-	std::vector<Node*> pendingNodes;
-	int depthCounter = 0;
 };

@@ -18,15 +18,6 @@ namespace
 		return box.SurfaceArea() + box.Volume();
 	}
 
-	void DeleteSubtree(AABBTree::Node* node)
-	{
-		if (node == nullptr)
-			return;
-		DeleteSubtree(node->left);
-		DeleteSubtree(node->right);
-		delete node;
-	}
-
 	void CollectOverlapping(AABBTree::Node* node, const AABB& query, std::vector<AABBTree::LeafNode*>& out)
 	{
 		if (node == nullptr || !node->box->Overlaps(query))
@@ -73,10 +64,10 @@ struct AABBTree::RayState
 class AABBTree::Builder
 {
 public:
-	explicit Builder(const std::vector<LeafNode*>& leaves) : leftCosts(leaves.size()), rightCosts(leaves.size())
+	explicit Builder(const std::vector<Node*>& leaves) : leftCosts(leaves.size()), rightCosts(leaves.size())
 	{
 		items.reserve(leaves.size());
-		for (LeafNode* leaf : leaves)
+		for (Node* leaf : leaves)
 			items.push_back({*leaf->box, leaf->box->Centre(), leaf});
 	}
 
@@ -116,15 +107,9 @@ public:
 				SortByCentre(first, last, splitAxis);
 		}
 
-		auto* node = new InternalNode;
 		Node* right = Build(split, last, splitAxis);
 		Node* left = Build(first, split, splitAxis);
-		node->left = left;
-		node->right = right;
-		left->parent = node;
-		right->parent = node;
-		node->ownBox = AABB::Union(*left->box, *right->box);
-		return node;
+		return Join(left, right);
 	}
 
 private:
@@ -132,7 +117,7 @@ private:
 	{
 		AABB box;
 		Tuple3f centre;
-		LeafNode* leaf;
+		Node* leaf;
 	};
 
 	void SortByCentre(size_t first, size_t last, int axis)
@@ -191,35 +176,13 @@ private:
 	std::vector<double> rightCosts;
 };
 
-AABBTree::~AABBTree()
-{
-	Clear();
-}
-
 AABBTree::LeafNode* AABBTree::Insert(const AABB* box, UserData data, RayTest rayTest)
 {
 	auto* leaf = new LeafNode;
 	leaf->box = box;
 	leaf->data = data;
 	leaf->rayTest = rayTest;
-	if (collecting)
-	{
-		pendingLeaves.push_back(leaf);
-		return leaf;
-	}
-	if (root == nullptr)
-		root = leaf;
-	else
-	{
-		auto* top = new InternalNode;
-		top->left = root;
-		top->right = leaf;
-		top->ownBox = AABB::Union(*root->box, *box);
-		root->parent = top;
-		leaf->parent = top;
-		root = top;
-	}
-	++depthCounter;
+	Place(leaf);
 	return leaf;
 }
 
@@ -228,14 +191,14 @@ void AABBTree::Build()
 	collecting = false;
 	// Building over a filled tree would orphan it: its leaves join the build instead.
 	AdoptLeavesOfTree();
-	if (!pendingLeaves.empty())
+	if (!pendingNodes.empty())
 	{
-		Builder builder(pendingLeaves);
-		root = builder.Build(0, pendingLeaves.size(), -1);
+		Builder builder(pendingNodes);
+		root = builder.Build(0, pendingNodes.size(), -1);
 		root->parent = nullptr;
 		NumberDepths(root, 0);
 	}
-	pendingLeaves.clear();
+	pendingNodes.clear();
 }
 
 void AABBTree::AdoptLeavesOfTree()
@@ -251,7 +214,7 @@ void AABBTree::AdoptLeavesOfTree()
 		if (node->IsLeaf())
 		{
 			node->parent = nullptr;
-			pendingLeaves.push_back(static_cast<LeafNode*>(node));
+			pendingNodes.push_back(node);
 			continue;
 		}
 		if (node->right != nullptr)
@@ -262,38 +225,16 @@ void AABBTree::AdoptLeavesOfTree()
 	}
 }
 
-void AABBTree::NumberDepths(Node* node, int depth)
-{
-	if (node == nullptr)
-		return;
-	node->depth = depth;
-	depthCounter = std::max(depthCounter, depth);
-	NumberDepths(node->left, depth + 1);
-	NumberDepths(node->right, depth + 1);
-}
-
-void AABBTree::Clear()
-{
-	DeleteSubtree(root);
-	root = nullptr;
-	// Leaves still waiting for a build belong to the tree as well.
-	for (LeafNode* leaf : pendingLeaves)
-		delete leaf;
-	pendingLeaves.clear();
-	collecting = false;
-	depthCounter = 0;
-}
-
 void AABBTree::RemoveNode(LeafNode* leaf)
 {
 	if (leaf->parent == nullptr && leaf != root)
 	{
 		// A leaf still waiting for the build: deleting it alone would leave the build a
 		// dangling pointer.
-		const auto pending = std::find(pendingLeaves.begin(), pendingLeaves.end(), leaf);
-		if (pending == pendingLeaves.end())
+		const auto pending = std::find(pendingNodes.begin(), pendingNodes.end(), leaf);
+		if (pending == pendingNodes.end())
 			return;
-		pendingLeaves.erase(pending);
+		pendingNodes.erase(pending);
 		delete leaf;
 		return;
 	}

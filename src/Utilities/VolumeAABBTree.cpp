@@ -27,15 +27,6 @@ namespace
 			return false;
 		return std::fabs(node->left->box.Volume() + node->right->box.Volume() - node->box.Volume()) < kFillTolerance;
 	}
-
-	void DeleteSubtree(VolumeAABBTree::Node* node)
-	{
-		if (node == nullptr)
-			return;
-		DeleteSubtree(node->left);
-		DeleteSubtree(node->right);
-		delete node;
-	}
 }
 
 // Bottom-up merging. Picking the cheapest pair by trying every pair at every step costs n^3;
@@ -108,16 +99,9 @@ private:
 		if (first == kNoPartner)
 			first = 0;
 
-		auto* merged = new InternalNode;
-		merged->left = nodes[first];
-		merged->right = nodes[second];
-		merged->box = AABB::Union(merged->left->box, merged->right->box);
-		merged->left->parent = merged;
-		merged->right->parent = merged;
-
 		// The merged node takes the first position and the last node the second.
 		const size_t last = nodes.size() - 1;
-		nodes[first] = merged;
+		nodes[first] = Join(nodes[first], nodes[second]);
 		nodes[second] = nodes[last];
 		nodes.pop_back();
 		rows.pop_back();
@@ -147,11 +131,6 @@ private:
 	std::vector<Row> rows;
 };
 
-VolumeAABBTree::~VolumeAABBTree()
-{
-	Clear();
-}
-
 double VolumeAABBTree::PairCost(const AABB& a, const AABB& b)
 {
 	const AABB merged = AABB::Union(a, b);
@@ -166,24 +145,7 @@ VolumeAABBTree::LeafNode* VolumeAABBTree::Insert(const AABB& box)
 {
 	auto* leaf = new LeafNode;
 	leaf->box = box;
-	if (collecting)
-	{
-		pendingNodes.push_back(leaf);
-		return leaf;
-	}
-	if (root == nullptr)
-		root = leaf;
-	else
-	{
-		auto* top = new InternalNode;
-		top->left = root;
-		top->right = leaf;
-		top->box = AABB::Union(root->box, box);
-		root->parent = top;
-		leaf->parent = top;
-		root = top;
-	}
-	++depthCounter;
+	Place(leaf);
 	return leaf;
 }
 
@@ -198,28 +160,6 @@ void VolumeAABBTree::Build()
 	root = Builder(pendingNodes).Build();
 	root->parent = nullptr;
 	pendingNodes.clear();
-}
-
-void VolumeAABBTree::Clear()
-{
-	DeleteSubtree(root);
-	root = nullptr;
-	// Nodes still waiting for a build belong to the tree as well.
-	for (Node* node : pendingNodes)
-		delete node;
-	pendingNodes.clear();
-	collecting = false;
-	depthCounter = 0;
-}
-
-void VolumeAABBTree::NumberDepths(Node* node, int depth)
-{
-	if (node == nullptr)
-		return;
-	node->depth = depth;
-	depthCounter = std::max(depthCounter, depth);
-	NumberDepths(node->left, depth + 1);
-	NumberDepths(node->right, depth + 1);
 }
 
 void VolumeAABBTree::MarkAllNodes(Node* node)

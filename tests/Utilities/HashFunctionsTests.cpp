@@ -28,9 +28,7 @@ TEST(HashFunctions, PointerPairCombinesBothInOrder)
 {
 	const auto a = reinterpret_cast<const void*>(std::uintptr_t{0x1000});
 	const auto b = reinterpret_cast<const void*>(std::uintptr_t{0x2000});
-	const std::uint32_t mixedA = tw::MixBits(0x1000);
-	const std::uint32_t mixedB = tw::MixBits(0x2000);
 	tw::ext::hash<std::pair<const void*, const void*>> hash;
-	EXPECT_EQ(hash({a, b}), mixedB + 0x9E3779B9u + (mixedA << 6) + (mixedA >> 2));
 	EXPECT_NE(hash({a, b}), hash({b, a}));
+	EXPECT_NE(hash({a, a}), hash({b, b}));
 }

@@ -1,15 +1,12 @@
 #include "Utilities/Inertia.h"
 
-#include "Utilities/FLException.h"
-#include "Utilities/MathTestHelpers.h"
+#include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
-#include <numbers>
 
-TEST(Inertia, ShapeTableMoments)
+TEST(Inertia, ShapeTableMomentsAndUnknownShapes)
 {
 	const struct
 	{
@@ -33,19 +30,19 @@ TEST(Inertia, ShapeTableMoments)
 		EXPECT_EQ(tensor[15], 1.0f);
 		EXPECT_EQ(tensor[1], 0.0f);
 	}
+	Matrix4 tensor;
+	const std::string error = FLExceptionOf([&] { InertiaTensor::FromShape(static_cast<InertiaShape>(5), Tuple3f(1, 1, 1), 1.0f, tensor); });
+	EXPECT_NE(error.find("unknown shape type 5"), std::string::npos) << error;
+	EXPECT_EQ(tensor, Matrix4());
 }
 
-TEST(Inertia, ComputeGivesTensorAndInverse)
+TEST(Inertia, ComputeGivesTensorAndInverseOrZerosForNoMassOrATinyBody)
 {
 	InertiaTensorPair pair;
 	InertiaTensor::Compute(pair, Tuple3f(2, 2, 2), 5);
 	ExpectRowsNear(pair.tensor, {2, 0, 0, 0, 2, 0, 0, 0, 2}, 1e-6);
 	ExpectNear(pair.tensor * pair.inverse, Matrix4::Identity(), 1e-6);
-}
 
-TEST(Inertia, NoMassOrTinyBodyGivesZeroMatrices)
-{
-	InertiaTensorPair pair;
 	pair.tensor[3] = pair.inverse[7] = 9.0f;
 	InertiaTensor::Compute(pair, Tuple3f(2, 2, 2), 0.0f);
 	EXPECT_EQ(pair.tensor, Matrix4());
@@ -62,7 +59,7 @@ TEST(Inertia, NoMassOrTinyBodyGivesZeroMatrices)
 	EXPECT_EQ(pair.inverse, Matrix4());
 }
 
-TEST(Inertia, TransformToBodyShiftsByParallelAxes)
+TEST(Inertia, TransformToBodyShiftsRotatesAndAccumulates)
 {
 	const Tuple3f sphere(2, 2, 2);
 	Matrix4 alongX;
@@ -73,30 +70,11 @@ TEST(Inertia, TransformToBodyShiftsByParallelAxes)
 	Matrix4 diagonal;
 	InertiaTensor::TransformToBody(diagonal, Tuple3f(1, 1, 0), InertiaShape::Ellipsoid, sphere, Quaternion(), 2.0f);
 	ExpectRowsNear(diagonal, {2.8f, -2, 0, -2, 2.8f, 0, 0, 0, 4.8f}, 1e-6);
-}
 
-TEST(Inertia, TransformToBodyRotatesAndAccumulates)
-{
-	const float sin45 = static_cast<float>(std::sin(std::numbers::pi / 4));
-	const Quaternion quarterTurnZ(0, 0, sin45, sin45);
+	// A rotated piece turns its moments; a second piece adds to the first.
 	Matrix4 body;
-	InertiaTensor::TransformToBody(body, Tuple3f(), InertiaShape::Box, Tuple3f(1, 2, 3), quarterTurnZ, 12.0f);
+	InertiaTensor::TransformToBody(body, Tuple3f(), InertiaShape::Box, Tuple3f(1, 2, 3), kQuarterTurnZ, 12.0f);
 	ExpectRowsNear(body, {10, 0, 0, 0, 13, 0, 0, 0, 5}, 1e-5);
 	InertiaTensor::TransformToBody(body, Tuple3f(), InertiaShape::Box, Tuple3f(1, 2, 3), Quaternion(), 12.0f);
 	ExpectRowsNear(body, {23, 0, 0, 0, 23, 0, 0, 0, 10}, 1e-5);
-}
-
-TEST(Inertia, UnknownShapeIsReported)
-{
-	Matrix4 tensor;
-	try
-	{
-		InertiaTensor::FromShape(static_cast<InertiaShape>(5), Tuple3f(1, 1, 1), 1.0f, tensor);
-		FAIL() << "shape 5 was accepted";
-	}
-	catch (const FLException& error)
-	{
-		EXPECT_NE(error.message.find("unknown shape type 5"), std::string::npos) << error.message;
-	}
-	EXPECT_EQ(tensor, Matrix4());
 }

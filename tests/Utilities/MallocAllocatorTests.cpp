@@ -1,12 +1,12 @@
-#include "Utilities/HashMap.h"
 #include "Utilities/MallocAllocator.h"
+
+#include "Utilities/HashMap.h"
 #include "Utilities/UnorderedVector.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <new>
-#include <vector>
 
 namespace
 {
@@ -27,10 +27,7 @@ namespace
 
 		CountingAllocator() = default;
 		template <class U>
-		CountingAllocator(const CountingAllocator<U>&)
-		{
-		}
-
+		CountingAllocator(const CountingAllocator<U>&) {}
 		T* allocate(std::size_t count)
 		{
 			outstandingBytes += count * sizeof(T);
@@ -45,21 +42,16 @@ namespace
 	};
 }
 
-TEST(MallocAllocator, PairsWithMallocAndFree)
+TEST(MallocAllocator, PairsWithMallocAndFreeAndRefusesSizesPastTheAddressSpace)
 {
 	// Under the sanitizers a block from new released with free (or the reverse) is reported.
-	tw::malloc_allocator<double> allocator;
-	double* block = allocator.allocate(16);
-	block[15] = 1.0;
-	std::free(block);
-	allocator.deallocate(static_cast<double*>(std::malloc(sizeof(double))), 1);
-	allocator.deallocate(allocator.allocate(0), 0);
-}
-
-TEST(MallocAllocator, RefusesSizesPastTheAddressSpace)
-{
-	// count * sizeof(T) would wrap around to a small request.
 	tw::malloc_allocator<std::uint64_t> allocator;
+	std::uint64_t* block = allocator.allocate(16);
+	block[15] = 1;
+	std::free(block);
+	allocator.deallocate(static_cast<std::uint64_t*>(std::malloc(sizeof(std::uint64_t))), 1);
+	allocator.deallocate(allocator.allocate(0), 0);
+	// count * sizeof(T) would wrap around to a small request.
 	EXPECT_THROW(allocator.allocate(std::size_t(-1) / 4), std::bad_array_new_length);
 }
 
@@ -78,9 +70,8 @@ TEST(MallocAllocator, ContainersTakeAllTheirMemoryFromIt)
 		EXPECT_EQ(outstandingBytes, 197 * (sizeof(tw::hash_slot<std::pair<const unsigned, unsigned>>) + 1));
 
 		tw::unordered_vector<unsigned char*, CountingAllocator<unsigned char*>> pages;
-		std::vector<int, CountingAllocator<int>> regions(3);
 		pages.push_back(nullptr);
-		EXPECT_EQ(allocations, 10u);
+		EXPECT_EQ(allocations, 9u);
 	}
 	EXPECT_EQ(outstandingBytes, 0u);
 }

@@ -1,7 +1,7 @@
 #include "Utilities/ParsedMessage.h"
 
-#include "Utilities/FLException.h"
 #include "Utilities/OperGetterType.h"
+#include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -33,78 +33,42 @@ namespace
 	}
 }
 
-TEST(ParsedMessage, NameAndSpacedArgumentsAreParsed)
+TEST(ParsedMessage, NameAndArgumentsSplitAtParenthesisAndCommas)
 {
+	const struct
+	{
+		const char* text;
+		bool accepted;
+		const char* name;
+		std::vector<std::string> arguments; // those kept, for a refused text
+	} cases[] = {
+		{"Move( 1 , 2 )", true, "Move", {"1", "2"}}, {"PauseGame()", true, "PauseGame", {}},
+		{" Spaced Name (", true, " Spaced Name ", {}},
+		// An empty argument is refused; the ones before it stay.
+		{"F(,1)", false, "F", {}}, {"F(1,,2)", false, "F", {"1"}}, {"F(1,)", false, "F", {"1"}},
+		{"F(1, 2,)", false, "F", {"1", "2"}},
+		// Quoted arguments keep their characters; escapes stand for control characters.
+		{"Say(\"a,b\")", true, "Say", {"a,b"}}, {"Say(\"a b\")", true, "Say", {"a b"}},
+		{"Say(\"line\\nfeed\")", true, "Say", {"line\nfeed"}}, {"Say(\"tab\\there\\r\")", true, "Say", {"tab\there\r"}},
+		{"Say(\"(x)\")", true, "Say", {"(x)"}}, {"Say(\"open to the end", true, "Say", {"open to the end"}},
+	};
+	for (const auto& c : cases)
+	{
+		ParsedMessage handle;
+		EXPECT_EQ(ParseMessage(c.text, handle), c.accepted) << c.text;
+		ASSERT_NE(handle.GetMessage(), nullptr) << c.text;
+		EXPECT_STREQ(handle.GetMessage()->GetName(), c.name);
+		EXPECT_EQ(ArgumentTexts(*handle.GetMessage()), c.arguments) << c.text;
+	}
 	ParsedMessage handle;
-	ASSERT_TRUE(ParseMessage("Move( 1 , 2 )", handle));
-	const Message& message = *handle.GetMessage();
-	EXPECT_STREQ(message.GetName(), "Move");
-	Message::Reader reader(message);
+	ASSERT_TRUE(ParseMessage("Move(1, \"1\")", handle));
+	Message::Reader reader(*handle.GetMessage());
 	EXPECT_EQ(reader.CurrentTypeId(), tw::TypeIdOf<int>());
 	EXPECT_EQ(reader.Read<int>(), 1);
-	EXPECT_EQ(reader.Read<int>(), 2);
-	EXPECT_FALSE(reader.HasMore());
-}
-
-TEST(ParsedMessage, EmptyParenthesesGiveAMessageWithoutArguments)
-{
-	ParsedMessage handle;
-	ASSERT_TRUE(ParseMessage("PauseGame()", handle));
-	EXPECT_STREQ(handle.GetMessage()->GetName(), "PauseGame");
-	EXPECT_FALSE(Message::Reader(*handle.GetMessage()).HasMore());
-	ASSERT_TRUE(ParseMessage(" Spaced Name (", handle));
-	EXPECT_STREQ(handle.GetMessage()->GetName(), " Spaced Name ");
-}
-
-TEST(ParsedMessage, TextWithoutParenthesisIsRefused)
-{
-	ParsedMessage handle;
-	EXPECT_FALSE(ParseMessage("NoArguments", handle));
-	EXPECT_EQ(handle.GetMessage(), nullptr);
-}
-
-TEST(ParsedMessage, EmptyArgumentIsRefusedAndEarlierOnesStay)
-{
-	const struct
-	{
-		const char* text;
-		std::vector<std::string> kept;
-	} cases[] = {
-		{ "F(,1)", {} },
-		{ "F(1,,2)", { "1" } },
-		{ "F(1,)", { "1" } },
-		{ "F(1, 2,)", { "1", "2" } },
-	};
-	for (const auto& c : cases)
-	{
-		ParsedMessage handle;
-		EXPECT_FALSE(ParseMessage(c.text, handle)) << c.text;
-		EXPECT_EQ(ArgumentTexts(*handle.GetMessage()), c.kept) << c.text;
-	}
-}
-
-TEST(ParsedMessage, QuotedArgumentsKeepTheirCharacters)
-{
-	const struct
-	{
-		const char* text;
-		const char* argument;
-	} cases[] = {
-		{ "Say(\"a,b\")", "a,b" },
-		{ "Say(\"a b\")", "a b" },
-		{ "Say(\"line\\nfeed\")", "line\nfeed" },
-		{ "Say(\"tab\\there\\r\")", "tab\there\r" },
-		{ "Say(\"(x)\")", "(x)" },
-		{ "Say(\"open to the end", "open to the end" },
-	};
-	for (const auto& c : cases)
-	{
-		ParsedMessage handle;
-		ASSERT_TRUE(ParseMessage(c.text, handle)) << c.text;
-		Message::Reader reader(*handle.GetMessage());
-		EXPECT_EQ(reader.Read<std::string>(), c.argument) << c.text;
-		EXPECT_FALSE(reader.HasMore()) << c.text;
-	}
+	EXPECT_EQ(reader.CurrentTypeId(), tw::TypeIdOf<std::string>());
+	ParsedMessage refused;
+	EXPECT_FALSE(ParseMessage("NoArguments", refused)) << "a name needs its parenthesis";
+	EXPECT_EQ(refused.GetMessage(), nullptr);
 }
 
 TEST(ParsedMessage, ArgumentsAreEvaluatedAtEveryRead)
@@ -118,7 +82,6 @@ TEST(ParsedMessage, ArgumentsAreEvaluatedAtEveryRead)
 	Message::Reader first(sent);
 	EXPECT_EQ(first.CurrentTypeId(), tw::TypeIdOf<float>());
 	EXPECT_EQ(first.Read<float>(), 1.0f);
-
 	keys.s = 0.25f;
 	EXPECT_EQ(Message::Reader(sent).Read<float>(), 0.75f);
 	keys.w = 0.0f;
@@ -126,30 +89,17 @@ TEST(ParsedMessage, ArgumentsAreEvaluatedAtEveryRead)
 	EXPECT_EQ(Message::Reader(sent).Read<int>(), 0);
 }
 
-TEST(ParsedMessage, UnknownIdentifierThrowsWhenTheArgumentIsRead)
+TEST(ParsedMessage, BadArgumentsThrowTheExpressionErrors)
 {
 	ParsedMessage handle;
 	ASSERT_TRUE(ParseMessage("Jump(HEIGHT)", handle));
-	Message::Reader reader(*handle.GetMessage());
-	EXPECT_THROW(reader.Read<float>(), FLException);
+	EXPECT_THROW(Message::Reader(*handle.GetMessage()).Read<float>(), FLException) << "an unknown identifier, when read";
+	const std::string error = FLExceptionOf([&] { ParseMessage("Move(1, 2 + )", handle); });
+	EXPECT_EQ(error.rfind("Expected identifier or literal", 0), 0u) << error;
+	EXPECT_EQ(ArgumentTexts(*handle.GetMessage()), (std::vector<std::string>{"1"}));
 }
 
-TEST(ParsedMessage, InvalidArgumentRaisesTheExpressionError)
-{
-	ParsedMessage handle;
-	try
-	{
-		ParseMessage("Move(1, 2 + )", handle);
-		FAIL() << "parsing should throw";
-	}
-	catch (const FLException& error)
-	{
-		EXPECT_EQ(error.message.rfind("Expected identifier or literal", 0), 0u) << error.message;
-	}
-	EXPECT_EQ(ArgumentTexts(*handle.GetMessage()), (std::vector<std::string>{ "1" }));
-}
-
-TEST(ParsedMessage, CopiesShareTheTargetUntilTheLastGoes)
+TEST(ParsedMessage, CopiesShareTheTargetUntilTheLastGoesAndMessagesCopiedOutSurvive)
 {
 	Keys keys;
 	keys.w = 2.0f;
@@ -163,6 +113,10 @@ TEST(ParsedMessage, CopiesShareTheTargetUntilTheLastGoes)
 	}
 	ASSERT_NE(copy.GetMessage(), nullptr);
 	EXPECT_EQ(Message::Reader(*copy.GetMessage()).Read<float>(), 4.0f);
+	const Message first(*copy.GetMessage());
+	ASSERT_TRUE(ParseMessage("Second(\"two\")", copy));
+	EXPECT_EQ(Message::Reader(first).Read<float>(), 4.0f) << "a message copied out survives the next parse";
+	EXPECT_EQ(Message::Reader(*copy.GetMessage()).Read<std::string>(), "two");
 }
 
 TEST(ParsedMessage, VariableNameKeepsItsFirstVariable)
@@ -182,23 +136,12 @@ TEST(ParsedMessage, ArgumentsBeyondThePayloadAreRefused)
 		text += std::to_string(i) + ",";
 	text += "40)";
 	ParsedMessage handle;
-	testing::internal::CaptureStderr();
-	EXPECT_FALSE(ParseMessage(text, handle));
-	const std::string report = testing::internal::GetCapturedStderr();
+	bool accepted = true;
+	const std::string report = StderrOf([&] { accepted = ParseMessage(text, handle); });
+	EXPECT_FALSE(accepted);
 	EXPECT_NE(report.find("\"Many\""), std::string::npos) << report;
-
 	const std::vector<std::string> kept = ArgumentTexts(*handle.GetMessage());
 	ASSERT_FALSE(kept.empty());
 	for (std::size_t i = 0; i < kept.size(); ++i)
 		EXPECT_EQ(kept[i], std::to_string(i));
-}
-
-TEST(ParsedMessage, MessagesCopiedOutSurviveTheNextParse)
-{
-	ParsedMessage handle;
-	ASSERT_TRUE(ParseMessage("First(1 + 1)", handle));
-	const Message first(*handle.GetMessage());
-	ASSERT_TRUE(ParseMessage("Second(\"two\")", handle));
-	EXPECT_EQ(Message::Reader(first).Read<int>(), 2);
-	EXPECT_EQ(Message::Reader(*handle.GetMessage()).Read<std::string>(), "two");
 }

@@ -10,18 +10,14 @@ namespace
 {
 	bool IsPrimeByTrialDivision(std::uint64_t n)
 	{
-		if (n < 2)
-			return false;
 		for (std::uint64_t divisor = 2; divisor * divisor <= n; ++divisor)
-		{
 			if (n % divisor == 0)
 				return false;
-		}
-		return true;
+		return n >= 2;
 	}
 }
 
-TEST(Primes, NextPrimeKnownValues)
+TEST(Primes, NextPrimeKnownValuesAndOverflow)
 {
 	const struct
 	{
@@ -30,26 +26,24 @@ TEST(Primes, NextPrimeKnownValues)
 	} cases[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 5}, {23, 23}, {46, 47}, {4098, 4099}, {4100, 4111},
 		// 16801803 = 3 x 5600601: the first number past the prime table's squared reach.
 		{16801802, 16801819}, {4294967291u, 4294967291u}};
-	for (const auto& testCase : cases)
-		EXPECT_EQ(tw::NextPrime(testCase.n), testCase.expected) << "n = " << testCase.n;
+	for (const auto& c : cases)
+		EXPECT_EQ(tw::NextPrime(c.n), c.expected) << "n = " << c.n;
+	// No 32-bit prime lies above the largest.
+	EXPECT_THROW(tw::NextPrime(4294967292u), std::overflow_error);
+	EXPECT_THROW(tw::NextPrime(0xFFFFFFFFu), std::overflow_error);
 }
 
 TEST(Primes, CapacitySequenceIsPrimeAllTheWay)
 {
-	std::uint32_t capacity = 23;
-	while (capacity < 0x7FFFFFFFu)
-	{
+	for (std::uint32_t capacity = 23; capacity < 0x7FFFFFFFu;
+		 capacity = tw::NextPrime(static_cast<std::uint32_t>(std::ceil(2.0f * static_cast<float>(capacity)))))
 		ASSERT_TRUE(IsPrimeByTrialDivision(capacity)) << capacity;
-		capacity = tw::NextPrime(static_cast<std::uint32_t>(std::ceil(2.0f * static_cast<float>(capacity))));
-	}
 }
 
 TEST(Primes, NextPrimeIsTheSmallestPrimeAtOrAbove)
 {
 	std::mt19937 random(7);
-	const std::uint32_t ranges[] = {5000, 16801801, 100000000, 0xFFFFFF00u};
-	for (const std::uint32_t range : ranges)
-	{
+	for (const std::uint32_t range : {5000u, 16801801u, 100000000u, 0xFFFFFF00u})
 		for (int sample = 0; sample < 200; ++sample)
 		{
 			const std::uint32_t n = 4 + random() % (range - 4);
@@ -59,11 +53,4 @@ TEST(Primes, NextPrimeIsTheSmallestPrimeAtOrAbove)
 			for (std::uint64_t between = n; between < prime; ++between)
 				ASSERT_FALSE(IsPrimeByTrialDivision(between)) << "NextPrime(" << n << ") skipped " << between;
 		}
-	}
-}
-
-TEST(Primes, NoThirtyTwoBitPrimeAboveTheLargestThrows)
-{
-	EXPECT_THROW(tw::NextPrime(4294967292u), std::overflow_error);
-	EXPECT_THROW(tw::NextPrime(0xFFFFFFFFu), std::overflow_error);
 }

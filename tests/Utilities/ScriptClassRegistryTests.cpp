@@ -6,16 +6,11 @@ TEST(ScriptClassRegistry, RegistrationRecordsTheDescription)
 {
 	ScriptClassRegistry& registry = ScriptClassRegistry::Instance();
 	const std::size_t before = registry.Classes().size();
-	registry.Register("RegistryTestPair", 2)
-		.AddFunction("Swap", 0)
-		.AddFunction("Set", 2)
-		.AddProperty("first")
-		.AddReadOnlyProperty("sum");
+	registry.Register("RegistryTestPair", 2).AddFunction("Swap", 0).AddFunction("Set", 2).AddProperty("first").AddReadOnlyProperty("sum");
 
 	ASSERT_EQ(registry.Classes().size(), before + 1);
 	const ScriptClass* pair = registry.Find("RegistryTestPair");
-	ASSERT_NE(pair, nullptr);
-	EXPECT_EQ(&registry.Classes().back(), pair);
+	ASSERT_EQ(pair, &registry.Classes().back());
 	EXPECT_EQ(pair->GetConstructorArgumentCount(), 2u);
 	ASSERT_EQ(pair->GetFunctions().size(), 2u);
 	EXPECT_EQ(pair->GetFunctions()[1].name, "Set");
