@@ -2,7 +2,7 @@
 
 #include "Components/Origin.h"
 #include "Systems/GUI/GUI.h"
-#include "Utilities/MathTestHelpers.h"
+#include "Utilities/TestHelpers.h"
 #include "Utilities/Quaternion.h"
 
 #include <cmath>
