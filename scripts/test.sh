@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the project twice and runs every test in both: with AddressSanitizer + UBSan (system
 # allocator), and as the game ships (Release, every new and delete through the memory manager).
+# Then builds the fuzz targets with clang and gives each a short, fixed-seed run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/packages.sh"
@@ -22,3 +23,12 @@ run_suite() {
 
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON
 run_suite "$root/build/test-release" -DCMAKE_BUILD_TYPE=Release
+
+fuzz_build="$root/build/fuzz"
+CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_build" -G Ninja -DTW_FUZZ=ON -DTW_SANITIZE=ON \
+  -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF
+cmake --build "$fuzz_build" -j "$(tw_jobs)"
+for target in "$fuzz_build"/bin/*Fuzz; do
+  echo "Fuzzing $(basename "$target") briefly"
+  "$target" -seed=1 -runs=20000 -close_fd_mask=3
+done
