@@ -10,56 +10,37 @@
 #include <set>
 
 using test::Events;
-
-namespace
-{
-	struct NamedSystem
-	{
-		std::unique_ptr<System> system;
-		const char* name;
-	};
-}
+using test::Names;
 
 TEST(SystemBase, PlaceholdersCarryTheirNamesAndDistinctTypeIds)
 {
-	std::vector<NamedSystem> systems;
-	systems.push_back({std::make_unique<Logic>(), "Logic"});
-	systems.push_back({std::make_unique<ParticleManager>(), "ParticleManager"});
-	systems.push_back({std::make_unique<Physics>(), "Physics"});
-	systems.push_back({std::make_unique<Sound>(), "Sound"});
-	systems.push_back({std::make_unique<GUI>(), "GUI"});
-	systems.push_back({std::make_unique<Graphics>(), "Graphics"});
+	std::vector<std::unique_ptr<System>> systems;
+	systems.push_back(std::make_unique<Logic>());
+	systems.push_back(std::make_unique<ParticleManager>());
+	systems.push_back(std::make_unique<Physics>());
+	systems.push_back(std::make_unique<Sound>());
+	systems.push_back(std::make_unique<GUI>());
+	systems.push_back(std::make_unique<Graphics>());
+	const Names names = {"Logic", "ParticleManager", "Physics", "Sound", "GUI", "Graphics"};
 	std::set<unsigned> typeIds;
-	for (const NamedSystem& entry : systems)
+	for (std::size_t index = 0; index < systems.size(); ++index)
 	{
-		EXPECT_EQ(entry.system->GetName(), entry.name);
-		EXPECT_NE(entry.system->GetTypeId(), 0u);
-		EXPECT_TRUE(entry.system->ReloadsOnLevelChange()) << entry.name;
-		typeIds.insert(entry.system->GetTypeId());
-		// The empty base operations do nothing, reload included.
-		entry.system->Reload();
-		entry.system->HandleMessage(Message("Ping"));
+		EXPECT_EQ(systems[index]->GetName(), names[index]);
+		EXPECT_NE(systems[index]->GetTypeId(), 0u);
+		EXPECT_TRUE(systems[index]->ReloadsOnLevelChange()) << names[index];
+		typeIds.insert(systems[index]->GetTypeId());
 	}
 	EXPECT_EQ(typeIds.size(), systems.size());
-	EXPECT_EQ(Logic().GetTypeId(), Logic::TypeId());
 }
 
-TEST(SystemBase, HandleMessageCallsTheHandlerOfTheNameOnly)
+TEST(SystemBase, HandleMessageCallsTheHandlerOfTheNameOnlyAndReloadShutsDownThenInitialises)
 {
-	Events().clear();
 	test::Alpha alpha;
 	alpha.Initialize();
 	Events().clear();
 	alpha.HandleMessage(Message("Ping"));
 	alpha.HandleMessage(Message("Unheard"));
-	EXPECT_EQ(Events(), std::vector<std::string>{"Ping Alpha"});
-}
-
-TEST(SystemBase, ReloadShutsDownThenInitialises)
-{
-	test::Beta beta;
-	Events().clear();
-	beta.Reload();
-	EXPECT_EQ(Events(), (std::vector<std::string>{"Shutdown Beta", "Initialize Beta"}));
+	alpha.Reload();
+	EXPECT_EQ(Events(), (Names{"Ping Alpha", "Shutdown Alpha", "Initialize Alpha"}));
 	Events().clear();
 }
