@@ -129,18 +129,6 @@ TEST_F(CompositionHandlers, HandlersFollowRemovedAndReplacedComponents)
 	EXPECT_EQ(calls, 2);
 }
 
-TEST_F(CompositionComponents, StartStartsEveryComponentThenAnnouncesTheObject)
-{
-	MakeEngine();
-	const Object watcher = MakeObject<OtherProbe>("Watcher");
-	engine->AddListener("ObjectCreated", watcher.id, &OtherProbe::OnAny);
-	const Object target = MakeObject<Probe>("Target");
-	target.object->RegisterHandler("Created", &Probe::OnAny);
-	Events().clear();
-	target.object->Start();
-	EXPECT_EQ(Events(), (Names{"Start Probe 2", "Created from 2 Probe 2", "ObjectCreated from 0 OtherProbe 1"}));
-}
-
 TEST_F(CompositionComponents, AddingAPresentTypeDiscardsTheOldComponentAndAnnouncesTheNew)
 {
 	MakeEngine();

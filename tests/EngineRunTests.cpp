@@ -14,25 +14,11 @@ namespace
 	class Steady : public SystemBase<Steady, __SteadyName>
 	{
 	public:
-		Steady()
-		{
-			reloadOnLevelChange = false;
-		}
-		void LoadConfig(Config&) override
-		{
-		}
-		void Initialize() override
-		{
-			Events().push_back("Initialize Steady");
-		}
-		void Update() override
-		{
-			Events().push_back("Update Steady");
-		}
-		void Shutdown() override
-		{
-			Events().push_back("Shutdown Steady");
-		}
+		Steady() { reloadOnLevelChange = false; }
+		void LoadConfig(Config&) override {}
+		void Initialize() override { Events().push_back("Initialize Steady"); }
+		void Update() override { Events().push_back("Update Steady"); }
+		void Shutdown() override { Events().push_back("Shutdown Steady"); }
 	};
 
 	// Levels Dock, Bridge and Tower, each with one "Buoy" object, starting at Dock.

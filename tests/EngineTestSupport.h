@@ -83,20 +83,14 @@ namespace test
 		TempFolder& operator=(const TempFolder&) = delete;
 
 		// Always ending in "/".
-		const std::string& Path() const
-		{
-			return path;
-		}
+		const std::string& Path() const { return path; }
 		void WriteFile(const std::string& relativePath, const std::string& text) const
 		{
 			const std::filesystem::path file = path + relativePath;
 			std::filesystem::create_directories(file.parent_path());
 			std::ofstream(file, std::ios::binary) << text;
 		}
-		std::string ReadFile(const std::string& relativePath) const
-		{
-			return ReadText(path + relativePath);
-		}
+		std::string ReadFile(const std::string& relativePath) const { return ReadText(path + relativePath); }
 
 	private:
 		std::string path;
@@ -107,25 +101,11 @@ namespace test
 	class QuietComponent : public ComponentBase<Derived, NameTag>
 	{
 	public:
-		bool Load(Serializer&) override
-		{
-			return true;
-		}
-		bool Serialize(Serializer&) override
-		{
-			return true;
-		}
-		bool Start() override
-		{
-			return true;
-		}
-		bool Update() override
-		{
-			return true;
-		}
-		void Detach() override
-		{
-		}
+		bool Load(Serializer&) override { return true; }
+		bool Serialize(Serializer&) override { return true; }
+		bool Start() override { return true; }
+		bool Update() override { return true; }
+		void Detach() override {}
 	};
 
 	// A component that logs its life and every message it handles. Any registered handler name is
@@ -134,23 +114,14 @@ namespace test
 	class ProbeBase : public QuietComponent<ProbeBase<NameTag>, NameTag>
 	{
 	public:
-		~ProbeBase() override
-		{
-			Log("Delete");
-		}
+		~ProbeBase() override { Log("Delete"); }
 		bool Start() override
 		{
 			Log("Start");
 			return true;
 		}
-		void Release() override
-		{
-			Log("Release");
-		}
-		void Detach() override
-		{
-			Log("Detach");
-		}
+		void Release() override { Log("Release"); }
+		void Detach() override { Log("Detach"); }
 		void OnAny(Message::Reader reader)
 		{
 			Log(std::string(reader.name) + " from " + std::to_string(reader.objectId));
@@ -236,10 +207,7 @@ namespace test
 	class ProbeSystem : public SystemBase<ProbeSystem<NameTag>, NameTag>
 	{
 	public:
-		~ProbeSystem() override
-		{
-			Log("Delete");
-		}
+		~ProbeSystem() override { Log("Delete"); }
 		void LoadConfig(Config& section) override
 		{
 			greeting = section.GetString("Greeting", "");
@@ -251,27 +219,15 @@ namespace test
 			this->RegisterHandler("Ping", &ProbeSystem::OnAny);
 			this->RegisterHandler("Shutdown", &ProbeSystem::OnAny);
 		}
-		void Update() override
-		{
-			Log("Update");
-		}
-		void Shutdown() override
-		{
-			Log("Shutdown");
-		}
-		void OnAny(Message::Reader reader)
-		{
-			Log(reader.name);
-		}
+		void Update() override { Log("Update"); }
+		void Shutdown() override { Log("Shutdown"); }
+		void OnAny(Message::Reader reader) { Log(reader.name); }
 
 		// The "Greeting" setting of the system's configuration element.
 		std::string greeting;
 
 	private:
-		static void Log(const std::string& what)
-		{
-			Events().push_back(what + " " + NameTag::name);
-		}
+		static void Log(const std::string& what) { Events().push_back(what + " " + NameTag::name); }
 	};
 
 	struct __AlphaName { static constexpr const char* name = "Alpha"; };
@@ -289,9 +245,7 @@ namespace test
 	public:
 		static constexpr unsigned kRunawayFrames = 1000;
 
-		void LoadConfig(Config&) override
-		{
-		}
+		void LoadConfig(Config&) override {}
 		void Initialize() override
 		{
 			for (const std::string& messageName : listensTo)
@@ -307,10 +261,7 @@ namespace test
 				Engine::Instance()->RequestState(Engine::kQuit);
 			}
 		}
-		void OnHeard(Message::Reader reader)
-		{
-			Events().push_back(std::string(reader.name) + " " + Engine::Instance()->GetCurrentLevel());
-		}
+		void OnHeard(Message::Reader reader) { Events().push_back(std::string(reader.name) + " " + Engine::Instance()->GetCurrentLevel()); }
 
 		// Engine-wide messages logged with the current level's name.
 		Names listensTo{"LevelLoaded", "UnloadingLevel"};
@@ -394,10 +345,7 @@ namespace test
 		}
 
 		// Writes the configuration file the engine will load; call before MakeEngine.
-		void WriteConfig(const std::string& xml) const
-		{
-			userFolder.WriteFile(kConfigFile, xml);
-		}
+		void WriteConfig(const std::string& xml) const { userFolder.WriteFile(kConfigFile, xml); }
 		// Over the temporary data folder unless told otherwise. The engine clears the component
 		// factory when it goes, so the test components are registered anew.
 		Engine& MakeEngine(const std::string& dataPath = "")

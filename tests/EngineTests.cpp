@@ -225,25 +225,3 @@ TEST_F(EngineLevelRequests, HandlersAndScriptFunctionsOnlySetTheRequest)
 		engine.reset();
 	}
 }
-
-TEST_F(EngineLevelRequests, ScriptPauseAndResolutionAreSentEngineWide)
-{
-	MakeEngine();
-	const Object listener = MakeObject<Probe>("Listener");
-	engine->AddListener("PauseGame", listener.id, &Probe::OnAny);
-	engine->AddListener("ChangeResolution", listener.id, &Probe::OnAny);
-	Tuple2<int> size;
-	bool fullScreen = false;
-	listener.object->GetComponent<Probe>()->action = [&](Message::Reader& reader) {
-		if (std::string(reader.name) == "ChangeResolution")
-		{
-			reader.Read(size);
-			reader.Read(fullScreen);
-		}
-	};
-	JSEngine().Pause(false);
-	JSEngine().SetResolution(1280, 720, true);
-	EXPECT_EQ(CountOf("PauseGame from 0 Probe 1"), 1u);
-	EXPECT_EQ(size, Tuple2<int>(1280, 720));
-	EXPECT_TRUE(fullScreen);
-}

@@ -2,6 +2,7 @@
 
 #include "Components/Origin.h"
 #include "Systems/GUI/GUI.h"
+#include "Utilities/TestHelpers.h"
 
 namespace
 {
@@ -63,10 +64,7 @@ namespace
 		EXPECT_EQ(lamp.object->GetComponent<Marker>()->value, 100);
 
 		// Positions are relative to the group's origin: (1, 2, 3) turned a quarter about y is (3, 2, -1).
-		const Tuple3f lampAt = lamp.object->GetComponent<Transform>()->GetWorldPosition();
-		EXPECT_NEAR(lampAt.x, 13.0f, 1e-4f);
-		EXPECT_NEAR(lampAt.y, 2.0f, 1e-4f);
-		EXPECT_NEAR(lampAt.z, -1.0f, 1e-4f);
+		ExpectNear(lamp.object->GetComponent<Transform>()->GetWorldPosition(), Tuple3f(13, 2, -1), 1e-4);
 		// The level's own origin replaced the group file's, and its physics id prefixes the group's.
 		EXPECT_EQ(Named("Origin").size(), 2u);
 		EXPECT_EQ(groups[1]->GetOriginObject().object->GetComponent<Origin>()->GetPhysicsId(), 4u);
