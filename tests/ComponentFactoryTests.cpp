@@ -7,9 +7,7 @@ using test::Probe;
 
 namespace
 {
-	class ComponentFactory : public test::StoreTest
-	{
-	};
+	using ComponentFactory = test::StoreTest;
 }
 
 TEST_F(ComponentFactory, UnregisteredNamesAndTypesGiveNothing)
@@ -23,22 +21,12 @@ TEST_F(ComponentFactory, UnregisteredNamesAndTypesGiveNothing)
 	EXPECT_TRUE(target.object->GetComponents().empty());
 }
 
-TEST_F(ComponentFactory, TypeIdIsTheSameThroughEveryRouteAndNeverZero)
+TEST_F(ComponentFactory, RegisteringTwiceKeepsOnePrototypeAndClearingStartsAfreshUnderTheSameTypeId)
 {
 	const unsigned typeId = Probe::TypeId();
 	EXPECT_NE(typeId, 0u);
 	EXPECT_NE(typeId, OtherProbe::TypeId());
-	EXPECT_EQ(ComponentTypeIdFromName("Probe"), typeId);
-	EXPECT_EQ(GetComponentPrototype(typeId)->GetTypeId(), typeId);
-	const Object target = MakeObject<Probe>("Target");
-	EXPECT_EQ(target.object->GetComponent<Probe>()->GetTypeId(), typeId);
-	EXPECT_EQ(target.object->GetComponent<Probe>()->GetName(), "Probe");
-}
-
-TEST_F(ComponentFactory, RegisteringTwiceKeepsOnePrototypeAndClearingStartsAfresh)
-{
-	Component* prototype = GetComponentPrototype(Probe::TypeId());
-	const unsigned typeId = Probe::TypeId();
+	Component* prototype = GetComponentPrototype(typeId);
 	Probe::Register();
 	EXPECT_EQ(GetComponentPrototype(typeId), prototype);
 
@@ -46,11 +34,10 @@ TEST_F(ComponentFactory, RegisteringTwiceKeepsOnePrototypeAndClearingStartsAfres
 	EXPECT_EQ(GetComponentPrototype(typeId), nullptr);
 	EXPECT_EQ(ComponentTypeIdFromName("Probe"), 0u);
 
-	Probe::Register();
-	EXPECT_NE(GetComponentPrototype(typeId), nullptr);
+	RegisterTestComponents();
 	EXPECT_EQ(ComponentTypeIdFromName("Probe"), typeId);
 	EXPECT_EQ(Probe::TypeId(), typeId);
-	OtherProbe::Register();
+	EXPECT_EQ(GetComponentPrototype(typeId)->GetTypeId(), typeId);
 }
 
 TEST_F(ComponentFactory, CreateGivesANewInstanceOwnedByTheTargetAndCloneCopiesEveryField)
@@ -59,20 +46,18 @@ TEST_F(ComponentFactory, CreateGivesANewInstanceOwnedByTheTargetAndCloneCopiesEv
 	EXPECT_EQ(prototype->owner, &DummyComposition::Instance());
 
 	const Object target = CreateObject("Target");
-	Component* first = CreateComponent(Probe::TypeId(), target);
-	Component* second = CreateComponent(Probe::TypeId(), target);
+	std::unique_ptr<Component> first(CreateComponent(Probe::TypeId(), target));
+	std::unique_ptr<Component> second(CreateComponent(Probe::TypeId(), target));
 	ASSERT_NE(first, nullptr);
-	EXPECT_NE(first, prototype);
+	EXPECT_NE(first.get(), prototype);
 	EXPECT_NE(first, second);
 	EXPECT_EQ(first->owner, target.object);
 
-	static_cast<Probe*>(first)->value = 42;
-	Component* copy = first->Clone();
+	static_cast<Probe&>(*first).value = 42;
+	std::unique_ptr<Component> copy(first->Clone());
 	EXPECT_EQ(copy->owner, target.object);
-	EXPECT_EQ(static_cast<Probe*>(copy)->value, 42);
+	EXPECT_EQ(static_cast<Probe&>(*copy).value, 42);
 	// Create never copies state.
-	Component* fresh = first->Create();
-	EXPECT_EQ(static_cast<Probe*>(fresh)->value, 0);
-	for (Component* made : {first, second, copy, fresh})
-		delete made;
+	std::unique_ptr<Component> fresh(first->Create());
+	EXPECT_EQ(static_cast<Probe&>(*fresh).value, 0);
 }

@@ -1,8 +1,6 @@
-#include "LevelTestSupport.h"
+#include "EngineTestSupport.h"
 
 #include "FrameTimer.h"
-
-#include <sstream>
 
 namespace
 {
@@ -16,39 +14,31 @@ namespace
 	class Steady : public SystemBase<Steady, __SteadyName>
 	{
 	public:
-		Steady()
-		{
-			reloadOnLevelChange = false;
-		}
-		void LoadConfig(Config&) override
-		{
-		}
-		void Initialize() override
-		{
-			Events().push_back("Initialize Steady");
-		}
-		void Update() override
-		{
-			Events().push_back("Update Steady");
-		}
-		void Shutdown() override
-		{
-			Events().push_back("Shutdown Steady");
-		}
+		Steady() { reloadOnLevelChange = false; }
+		void LoadConfig(Config&) override {}
+		void Initialize() override { Events().push_back("Initialize Steady"); }
+		void Update() override { Events().push_back("Update Steady"); }
+		void Shutdown() override { Events().push_back("Shutdown Steady"); }
 	};
 
 	// Levels Dock, Bridge and Tower, each with one "Buoy" object, starting at Dock.
-	class LevelLoop : public LevelTest
+	class LevelChange : public EngineTest
 	{
 	protected:
 		void SetUp() override
 		{
-			LevelTest::SetUp();
+			EngineTest::SetUp();
 			WriteConfig("<Config><FirstLevel>Dock</FirstLevel></Config>");
 			WriteLevel("Dock", "Bridge", "Quay");
 			WriteLevel("Bridge", "Tower", "Dock");
 			WriteLevel("Tower", "Dock", "Bridge");
-			MakeEngineOver(dataFolder.Path());
+			MakeEngine();
+		}
+		void TearDown() override
+		{
+			if (realClock)
+				FrameTimer::Instance().SetClock(realClock);
+			EngineTest::TearDown();
 		}
 
 		void WriteLevel(const std::string& name, const std::string& next, const std::string& previous, const std::string& objects = "")
@@ -57,92 +47,65 @@ namespace
 				"</string><ObjectGroup><Object><string>Buoy</string></Object>" + objects + "</ObjectGroup></Level>");
 		}
 
-		// Added last, so that its script runs after every other system's update.
-		Director& AddDirector(const std::vector<std::string>& alsoListensTo = {})
+		// Added last, so that its script runs after every other system's update; runs the engine
+		// with a script of one step a frame and gives what was logged.
+		Names Run(std::vector<std::function<void()>> steps, const Names& alsoListensTo = {})
 		{
 			auto* director = new Director;
 			director->listensTo.insert(director->listensTo.end(), alsoListensTo.begin(), alsoListensTo.end());
+			for (unsigned frame = 0; frame < steps.size(); ++frame)
+				director->script[frame + 1] = steps[frame];
 			engine->AddSystem(director);
-			return *director;
+			Events().clear();
+			engine->Run();
+			frames = director->frame;
+			return Events();
 		}
 
-		static void Send(const char* messageName)
+		// Logs "in Dock after Quay, next Bridge, 1 object", then sends the message named.
+		std::function<void()> LogAndSend(const std::string& messageName)
 		{
-			Engine::SendMessage(Message(messageName));
+			return [this, messageName] {
+				std::size_t objects = 0;
+				for (Object object = FirstObject(); !object.IsDummy(); object = NextObject(object))
+					++objects;
+				Events().push_back("in " + engine->GetCurrentLevel() + " after " + engine->GetPreviousLevel() + ", next " +
+					engine->GetNextLevel() + ", " + std::to_string(objects) + " object" + (objects == 1 ? "" : "s"));
+				if (!messageName.empty())
+					Engine::SendMessage(Message(messageName));
+			};
 		}
-
-		// "in Dock after Quay, next Bridge, 1 object"
-		void LogWhereWeAre() const
+		static std::function<void()> Send(const char* messageName)
 		{
-			std::size_t objects = 0;
-			for (Object object = FirstObject(); !object.IsDummy(); object = NextObject(object))
-				++objects;
-			Events().push_back("in " + engine->GetCurrentLevel() + " after " + engine->GetPreviousLevel() + ", next " +
-				engine->GetNextLevel() + ", " + std::to_string(objects) + " object" + (objects == 1 ? "" : "s"));
+			return [messageName] { Engine::SendMessage(Message(messageName)); };
 		}
-	};
-
-	class LevelChange : public LevelLoop
-	{
-	};
-
-	class FrameLoop : public LevelLoop
-	{
-	protected:
-		void TearDown() override
+		std::function<void()> Quit()
 		{
-			if (realClock)
-				FrameTimer::Instance().SetClock(realClock);
-			LevelLoop::TearDown();
+			return [this] { engine->RequestState(Engine::kQuit); };
 		}
 
-		void InjectClock(FrameTimer::Clock clock)
-		{
-			realClock = FrameTimer::Instance().SetClock(std::move(clock));
-		}
-
+		unsigned frames = 0;
 		FrameTimer::Clock realClock;
 	};
+	using FrameLoop = LevelChange;
 
 	TEST_F(LevelChange, RequestsInALoopRestartGoToTheNextOrPreviousLevelAndQuit)
 	{
-		Director& director = AddDirector();
-		director.script[1] = [&] {
-			LogWhereWeAre();
-			Send("NextLevel");
+		const std::function<void()> gotoTower = [this] {
+			LogAndSend("")();
+			Engine::SendMessage(Message("GotoLevel").PushString("Tower"));
 		};
-		director.script[2] = [&] {
-			LogWhereWeAre();
-			Send("PrevLevel");
-		};
-		director.script[3] = [&] {
-			LogWhereWeAre();
-			Send("RestartLevel");
-		};
-		director.script[4] = [&] {
-			LogWhereWeAre();
-			Message gotoTower("GotoLevel");
-			gotoTower.PushString("Tower");
-			Engine::SendMessage(gotoTower);
-		};
-		director.script[5] = [&] {
-			LogWhereWeAre();
-			Send("Shutdown");
-		};
-		Events().clear();
-		engine->Run();
-
-		EXPECT_EQ(Events(), (std::vector<std::string>{
-								"LevelLoaded Dock", "in Dock after Quay, next Bridge, 1 object", "UnloadingLevel Dock",
-								"LevelLoaded Bridge", "in Bridge after Dock, next Tower, 1 object", "UnloadingLevel Bridge",
-								"LevelLoaded Dock", "in Dock after Quay, next Bridge, 1 object", "UnloadingLevel Dock",
-								// After a restart the previous level is the file's, not the restarted one.
-								"LevelLoaded Dock", "in Dock after Quay, next Bridge, 1 object", "UnloadingLevel Dock",
-								"LevelLoaded Tower", "in Tower after Bridge, next Dock, 1 object", "UnloadingLevel Tower"}));
+		EXPECT_EQ(Run({LogAndSend("NextLevel"), LogAndSend("PrevLevel"), LogAndSend("RestartLevel"), gotoTower, LogAndSend("Shutdown")}),
+			(Names{"LevelLoaded Dock", "in Dock after Quay, next Bridge, 1 object", "UnloadingLevel Dock", "LevelLoaded Bridge",
+				"in Bridge after Dock, next Tower, 1 object", "UnloadingLevel Bridge", "LevelLoaded Dock",
+				"in Dock after Quay, next Bridge, 1 object", "UnloadingLevel Dock",
+				// After a restart the previous level is the file's, not the restarted one.
+				"LevelLoaded Dock", "in Dock after Quay, next Bridge, 1 object", "UnloadingLevel Dock", "LevelLoaded Tower",
+				"in Tower after Bridge, next Dock, 1 object", "UnloadingLevel Tower"}));
 		// Quitting unloads like any change: nothing of the level is left when Run returns.
 		EXPECT_TRUE(FirstObject().IsDummy());
-		EXPECT_TRUE(::ObjectGroup::InCreationOrder().empty());
-		EXPECT_TRUE(::ObjectGroup::Default().GetMembers().empty());
+		EXPECT_TRUE(ObjectGroup::InCreationOrder().empty());
+		EXPECT_TRUE(ObjectGroup::Default().GetMembers().empty());
 		EXPECT_EQ(engine->GetLoadingView(), nullptr);
 	}
 
@@ -151,129 +114,70 @@ namespace
 		WriteLevel("Dock", "Bridge", "Quay",
 			"<Object><string>Eager</string><Component><string>StartMessage</string><string>NextLevel</string></Component></Object>"
 			"<Object><string>Hasty</string><Component><string>StartMessage</string><string>Shutdown</string></Component></Object>");
-		Director& director = AddDirector();
-		director.script[1] = [&] {
-			LogWhereWeAre();
-			EXPECT_EQ(engine->GetLoadingView(), nullptr);
-		};
-		director.script[3] = [&] { Send("Shutdown"); };
-		Events().clear();
-		engine->Run();
-
+		const Names events = Run({LogAndSend(""), [] {}, Send("Shutdown")});
 		// The loading page is up while the objects start; the requests they make have no effect.
-		EXPECT_EQ(Events(), (std::vector<std::string>{"Sent Shutdown showing LoadingScreen.html", "Sent NextLevel showing LoadingScreen.html",
-								"LevelLoaded Dock", "in Dock after Quay, next Bridge, 3 objects", "UnloadingLevel Dock"}));
-		EXPECT_EQ(director.frame, 3u);
-	}
-
-	TEST_F(LevelChange, TheLastRequestOfAFrameWins)
-	{
-		Director& director = AddDirector();
-		director.script[1] = [] {
-			Send("Shutdown");
-			Send("NextLevel");
-		};
-		director.script[2] = [] {
-			Send("NextLevel");
-			Send("Shutdown");
-		};
-		Events().clear();
-		engine->Run();
-		EXPECT_EQ(Events(), (std::vector<std::string>{"LevelLoaded Dock", "UnloadingLevel Dock", "LevelLoaded Bridge", "UnloadingLevel Bridge"}));
+		EXPECT_EQ(events, (Names{"Sent Shutdown showing LoadingScreen.html", "Sent NextLevel showing LoadingScreen.html", "LevelLoaded Dock",
+							  "in Dock after Quay, next Bridge, 3 objects", "UnloadingLevel Dock"}));
+		EXPECT_EQ(frames, 3u);
+		EXPECT_EQ(engine->GetLoadingView(), nullptr);
 	}
 
 	TEST_F(LevelChange, ALevelThatFailsLeavesAnEmptyWorldAndALaterRequestTriesItAgain)
 	{
 		WriteLevel("Dock", "Missing", "Quay");
-		Director& director = AddDirector();
-		director.script[1] = [] { Send("NextLevel"); };
-		director.script[2] = [&] {
-			LogWhereWeAre();
-			Send("NextLevel");
-		};
-		director.script[3] = [&] {
-			LogWhereWeAre();
-			Send("RestartLevel");
-		};
-		director.script[4] = [&] {
-			LogWhereWeAre();
-			Send("Shutdown");
-		};
-		Events().clear();
 		::testing::internal::CaptureStderr();
-		engine->Run();
+		const Names events = Run({Send("NextLevel"), LogAndSend("NextLevel"), LogAndSend("RestartLevel"), LogAndSend("Shutdown")});
 		::testing::internal::GetCapturedStderr();
-		EXPECT_EQ(Events(), (std::vector<std::string>{"LevelLoaded Dock", "UnloadingLevel Dock", "in Missing after Dock, next Missing, 0 objects",
-								"UnloadingLevel Missing", "in Missing after Missing, next Missing, 0 objects", "UnloadingLevel Missing",
-								"in Missing after Missing, next Missing, 0 objects", "UnloadingLevel Missing"}));
+		EXPECT_EQ(events, (Names{"LevelLoaded Dock", "UnloadingLevel Dock", "in Missing after Dock, next Missing, 0 objects",
+							  "UnloadingLevel Missing", "in Missing after Missing, next Missing, 0 objects", "UnloadingLevel Missing",
+							  "in Missing after Missing, next Missing, 0 objects", "UnloadingLevel Missing"}));
 	}
 
 	TEST_F(LevelChange, SystemsMarkedForReloadAreReloadedBeforeEveryLoadAndTheOthersAreKept)
 	{
 		engine->AddSystem(new Alpha);
 		engine->AddSystem(new Steady);
-		Director& director = AddDirector();
-		director.script[1] = [] { Send("NextLevel"); };
-		director.script[2] = [&] { engine->RequestState(Engine::kQuit); };
-		Events().clear();
-		engine->Run();
-		EXPECT_EQ(Events(), (std::vector<std::string>{"Shutdown Alpha", "Initialize Alpha", "LevelLoaded Dock", "Update Alpha", "Update Steady",
-								"UnloadingLevel Dock", "Shutdown Alpha", "Initialize Alpha", "LevelLoaded Bridge", "Update Alpha",
-								"Update Steady", "UnloadingLevel Bridge"}));
+		EXPECT_EQ(Run({Send("NextLevel"), Quit()}),
+			(Names{"Shutdown Alpha", "Initialize Alpha", "LevelLoaded Dock", "Update Alpha", "Update Steady", "UnloadingLevel Dock",
+				"Shutdown Alpha", "Initialize Alpha", "LevelLoaded Bridge", "Update Alpha", "Update Steady", "UnloadingLevel Bridge"}));
 	}
 
 	TEST_F(LevelChange, QuitRequestedBeforeRunLoadsNothing)
 	{
 		engine->AddSystem(new Alpha);
-		AddDirector();
 		engine->RequestState(Engine::kQuit);
-		Events().clear();
-		engine->Run();
-		EXPECT_TRUE(Events().empty());
+		EXPECT_TRUE(Run({}).empty());
 	}
 
 	TEST_F(FrameLoop, SystemsUpdateInAddingOrderThenQueuedDestructionsTakeEffect)
 	{
 		engine->AddSystem(new Alpha);
-		Director& director = AddDirector({"ObjectDestroyed"});
 		engine->AddSystem(new Beta);
-		director.script[1] = [&] {
+		const auto destroyBuoy = [this] {
 			const Object buoy = OnlyNamed("Buoy");
 			buoy.object->Destroy();
 			EXPECT_FALSE(ObjectFromId(buoy.id).IsDummy());
 		};
-		director.script[2] = [&] {
-			EXPECT_TRUE(Named("Buoy").empty());
-			engine->RequestState(Engine::kQuit);
-		};
-		engine->Run();
-		const std::vector<std::string> firstFrames(std::find(Events().begin(), Events().end(), "LevelLoaded Dock") + 1, Events().end());
-		EXPECT_EQ(firstFrames, (std::vector<std::string>{"Update Alpha", "Update Beta", "ObjectDestroyed Dock", "Update Alpha",
-								   "Update Beta", "UnloadingLevel Dock"}));
+		const Names events = Run({destroyBuoy, Quit()}, {"ObjectDestroyed"});
+		EXPECT_EQ(Names(std::find(events.begin(), events.end(), "LevelLoaded Dock") + 1, events.end()),
+			(Names{"Update Alpha", "Update Beta", "ObjectDestroyed Dock", "Update Alpha", "Update Beta", "UnloadingLevel Dock"}));
 	}
 
 	TEST_F(FrameLoop, FrameTimeIsTheLastFramesLengthCappedAtOneFifteenth)
 	{
 		std::uint32_t now = 5000;
-		InjectClock([&now] { return now; });
+		realClock = FrameTimer::Instance().SetClock([&now] { return now; });
 		std::vector<double> seen;
-		Director& director = AddDirector();
-		const std::uint32_t frameLengths[] = {40, 70, 10, 1000};
-		for (unsigned frame = 1; frame <= 4; ++frame)
-			director.script[frame] = [&, frame] {
-				if (frame > 1)
-					seen.push_back(FrameTimer::Instance().GetFrameTime());
-				now += frameLengths[frame - 1];
+		const auto record = [&](std::uint32_t frameLength) {
+			return [&, frameLength] {
+				seen.push_back(FrameTimer::Instance().GetFrameTime());
+				now += frameLength;
 			};
-		director.script[5] = [&] {
-			seen.push_back(FrameTimer::Instance().GetFrameTime());
-			engine->RequestState(Engine::kQuit);
 		};
-		engine->Run();
+		Run({[&] { now += 40; }, record(70), record(10), record(1000), record(0), Quit()});
+		const double expected[] = {0.040, FrameTimer::kMaxFrameTime, 0.010, FrameTimer::kMaxFrameTime};
 		ASSERT_EQ(seen.size(), 4u);
-		EXPECT_DOUBLE_EQ(seen[0], 0.040);
-		EXPECT_DOUBLE_EQ(seen[1], FrameTimer::kMaxFrameTime);
-		EXPECT_DOUBLE_EQ(seen[2], 0.010);
-		EXPECT_DOUBLE_EQ(seen[3], FrameTimer::kMaxFrameTime);
+		for (std::size_t frame = 0; frame < seen.size(); ++frame)
+			EXPECT_DOUBLE_EQ(seen[frame], expected[frame]) << frame;
 	}
 }

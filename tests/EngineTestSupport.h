@@ -1,13 +1,18 @@
 // Test support for the engine core: a temporary folder, probe components and systems that log what
-// happens to them into one shared event log, and a fixture that leaves the object store, the
-// component factory and the engine singleton as it found them.
+// happens to them into one shared event log, small components with one saved field, and fixtures
+// that leave the object store, the groups, the component factory and the engine as they found them.
 #pragma once
 
 #include "Component.h"
 #include "Composition.h"
+#include "Components/Transform.h"
 #include "Engine.h"
+#include "HTMLEngine/HTMLView.h"
+#include "LoadingView.h"
 #include "Message.h"
 #include "Object.h"
+#include "ObjectGroup.h"
+#include "Serializer.h"
 #include "System.h"
 #include "Utilities/Config.h"
 #include "Utilities/SearchPaths.h"
@@ -19,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -26,16 +32,26 @@
 
 namespace test
 {
+	using Names = std::vector<std::string>;
+
 	// Everything the probes saw, in order: "Detach Probe 3", "Ping from 2 Probe 3", "Update Alpha".
-	inline std::vector<std::string>& Events()
+	inline Names& Events()
 	{
-		static std::vector<std::string> events;
+		static Names events;
 		return events;
 	}
 
 	inline std::size_t CountOf(const std::string& event)
 	{
 		return static_cast<std::size_t>(std::count(Events().begin(), Events().end(), event));
+	}
+
+	inline std::string ReadText(const std::string& path)
+	{
+		std::ifstream file(path, std::ios::binary);
+		std::ostringstream text;
+		text << file.rdbuf();
+		return text.str();
 	}
 
 	// A fresh folder under the system's temporary folder, removed with everything in it.
@@ -67,78 +83,50 @@ namespace test
 		TempFolder& operator=(const TempFolder&) = delete;
 
 		// Always ending in "/".
-		const std::string& Path() const
-		{
-			return path;
-		}
+		const std::string& Path() const { return path; }
 		void WriteFile(const std::string& relativePath, const std::string& text) const
 		{
 			const std::filesystem::path file = path + relativePath;
 			std::filesystem::create_directories(file.parent_path());
 			std::ofstream(file, std::ios::binary) << text;
 		}
-		std::string ReadFile(const std::string& relativePath) const
-		{
-			std::ifstream file(path + relativePath, std::ios::binary);
-			std::ostringstream text;
-			text << file.rdbuf();
-			return text.str();
-		}
+		std::string ReadFile(const std::string& relativePath) const { return ReadText(path + relativePath); }
 
 	private:
 		std::string path;
 	};
 
+	// A component whose operations all succeed and do nothing.
+	template <class Derived, class NameTag>
+	class QuietComponent : public ComponentBase<Derived, NameTag>
+	{
+	public:
+		bool Load(Serializer&) override { return true; }
+		bool Serialize(Serializer&) override { return true; }
+		bool Start() override { return true; }
+		bool Update() override { return true; }
+		void Detach() override {}
+	};
+
 	// A component that logs its life and every message it handles. Any registered handler name is
 	// handled by OnAny, which can also run an action given by the test.
 	template <class NameTag>
-	class ProbeBase : public ComponentBase<ProbeBase<NameTag>, NameTag>
+	class ProbeBase : public QuietComponent<ProbeBase<NameTag>, NameTag>
 	{
 	public:
-		ProbeBase() = default;
-		ProbeBase(const ProbeBase& other) = default;
-		~ProbeBase() override
-		{
-			Log("Delete");
-		}
-
-		bool Load(Serializer&) override
-		{
-			Log("Load");
-			return true;
-		}
-		bool Serialize(Serializer&) override
-		{
-			return true;
-		}
+		~ProbeBase() override { Log("Delete"); }
 		bool Start() override
 		{
 			Log("Start");
 			return true;
 		}
-		bool Update() override
-		{
-			return true;
-		}
-		void Release() override
-		{
-			Log("Release");
-		}
-		void Detach() override
-		{
-			Log("Detach");
-		}
-
+		void Release() override { Log("Release"); }
+		void Detach() override { Log("Detach"); }
 		void OnAny(Message::Reader reader)
 		{
 			Log(std::string(reader.name) + " from " + std::to_string(reader.objectId));
 			if (action)
 				action(reader);
-		}
-
-		unsigned OwnerId() const
-		{
-			return this->owner->GetId();
 		}
 
 		int value = 0;
@@ -152,99 +140,197 @@ namespace test
 		}
 	};
 
-	struct __ProbeName
-	{
-		static constexpr const char* name = "Probe";
-	};
-	struct __OtherProbeName
-	{
-		static constexpr const char* name = "OtherProbe";
-	};
+	struct __ProbeName { static constexpr const char* name = "Probe"; };
+	struct __OtherProbeName { static constexpr const char* name = "OtherProbe"; };
 	using Probe = ProbeBase<__ProbeName>;
 	using OtherProbe = ProbeBase<__OtherProbeName>;
+
+	// A component with one field saved under NameTag::field.
+	template <class Derived, class NameTag, class T>
+	class FieldComponent : public QuietComponent<Derived, NameTag>
+	{
+	public:
+		bool Load(Serializer& serializer) override
+		{
+			serializer.Read(value);
+			return true;
+		}
+		bool Serialize(Serializer& serializer) override
+		{
+			serializer.Write(NameTag::field, value);
+			return true;
+		}
+
+		T value{};
+	};
+
+	struct __MarkerName { static constexpr const char* name = "Marker"; static constexpr const char* field = "value"; };
+	// Logs its start.
+	class Marker : public FieldComponent<Marker, __MarkerName, int>
+	{
+	public:
+		bool Start() override
+		{
+			Events().push_back("Start Marker " + std::to_string(owner->GetId()));
+			return true;
+		}
+	};
+
+	struct __PhysicsTagName { static constexpr const char* name = "PhysicsTag"; static constexpr const char* field = "physicsId"; };
+	// Holds a physics id that takes its group's prefix, as the physics components' ids do.
+	class PhysicsTag : public FieldComponent<PhysicsTag, __PhysicsTagName, unsigned>
+	{
+	public:
+		static void TakeGroupPrefix(Component& component, unsigned originPhysicsId)
+		{
+			PhysicsTag& tag = static_cast<PhysicsTag&>(component);
+			tag.value = ObjectGroup::PrefixedPhysicsId(tag.value, originPhysicsId);
+		}
+	};
+
+	struct __StartMessageName { static constexpr const char* name = "StartMessage"; static constexpr const char* field = "message"; };
+	// Sends its message engine-wide when its object starts, and logs whether a loading page was up.
+	class StartMessage : public FieldComponent<StartMessage, __StartMessageName, std::string>
+	{
+	public:
+		bool Start() override
+		{
+			const LoadingView* view = Engine::Instance() != nullptr ? Engine::Instance()->GetLoadingView() : nullptr;
+			Events().push_back("Sent " + value + (view != nullptr ? " showing " + view->GetView().GetLoadedFile() : std::string()));
+			Engine::SendMessage(Message(value));
+			return true;
+		}
+	};
 
 	// A system that logs its calls and every message it handles ("Ping" and "Shutdown").
 	template <class NameTag>
 	class ProbeSystem : public SystemBase<ProbeSystem<NameTag>, NameTag>
 	{
 	public:
-		~ProbeSystem() override
+		~ProbeSystem() override { Log("Delete"); }
+		void LoadConfig(Config& section) override
 		{
-			Events().push_back(std::string("Delete ") + NameTag::name);
+			greeting = section.GetString("Greeting", "");
+			Log("LoadConfig");
 		}
-		void LoadConfig(Config& section) override;
 		void Initialize() override
 		{
-			Events().push_back(std::string("Initialize ") + NameTag::name);
+			Log("Initialize");
 			this->RegisterHandler("Ping", &ProbeSystem::OnAny);
 			this->RegisterHandler("Shutdown", &ProbeSystem::OnAny);
 		}
-		void Update() override
-		{
-			Events().push_back(std::string("Update ") + NameTag::name);
-		}
-		void Shutdown() override
-		{
-			Events().push_back(std::string("Shutdown ") + NameTag::name);
-		}
-		void OnAny(Message::Reader reader)
-		{
-			Events().push_back(std::string(reader.name) + " " + NameTag::name);
-		}
+		void Update() override { Log("Update"); }
+		void Shutdown() override { Log("Shutdown"); }
+		void OnAny(Message::Reader reader) { Log(reader.name); }
 
 		// The "Greeting" setting of the system's configuration element.
 		std::string greeting;
+
+	private:
+		static void Log(const std::string& what) { Events().push_back(what + " " + NameTag::name); }
 	};
 
-	struct __AlphaName
-	{
-		static constexpr const char* name = "Alpha";
-	};
-	struct __BetaName
-	{
-		static constexpr const char* name = "Beta";
-	};
-	struct __GammaName
-	{
-		static constexpr const char* name = "Gamma";
-	};
+	struct __AlphaName { static constexpr const char* name = "Alpha"; };
+	struct __BetaName { static constexpr const char* name = "Beta"; };
+	struct __GammaName { static constexpr const char* name = "Gamma"; };
 	using Alpha = ProbeSystem<__AlphaName>;
 	using Beta = ProbeSystem<__BetaName>;
 	using Gamma = ProbeSystem<__GammaName>;
 
-	// Starts every test with an empty store, the probe types registered and an empty event log,
-	// and ends it with every object destroyed.
+	struct __DirectorName { static constexpr const char* name = "Director"; };
+	// Runs the test's script: on the n-th frame of the run it calls script[n]. Logs the messages it
+	// listens to with the current level; quits on its own after kRunawayFrames.
+	class Director : public SystemBase<Director, __DirectorName>
+	{
+	public:
+		static constexpr unsigned kRunawayFrames = 1000;
+
+		void LoadConfig(Config&) override {}
+		void Initialize() override
+		{
+			for (const std::string& messageName : listensTo)
+				RegisterHandler(messageName, &Director::OnHeard);
+		}
+		void Update() override
+		{
+			if (const auto step = script.find(++frame); step != script.end())
+				step->second();
+			if (frame >= kRunawayFrames)
+			{
+				Events().push_back("Runaway");
+				Engine::Instance()->RequestState(Engine::kQuit);
+			}
+		}
+		void OnHeard(Message::Reader reader) { Events().push_back(std::string(reader.name) + " " + Engine::Instance()->GetCurrentLevel()); }
+
+		// Engine-wide messages logged with the current level's name.
+		Names listensTo{"LevelLoaded", "UnloadingLevel"};
+		std::map<unsigned, std::function<void()>> script;
+		unsigned frame = 0;
+	};
+
+	// Starts every test with an empty store, no groups, the test components registered and an empty
+	// event log, and ends it with every object destroyed.
 	class StoreTest : public ::testing::Test
 	{
 	protected:
 		void SetUp() override
 		{
+			ObjectGroup::DestroyAll();
 			DestroyAllObjects();
-			Probe::Register();
-			OtherProbe::Register();
+			RegisterTestComponents();
 			Events().clear();
 		}
 		void TearDown() override
 		{
+			ObjectGroup::DestroyAll();
 			DestroyAllObjects();
 			Events().clear();
 		}
 
-		// A new object carrying the probe components named.
+		static void RegisterTestComponents()
+		{
+			Probe::Register();
+			OtherProbe::Register();
+			Marker::Register();
+			PhysicsTag::Register();
+			StartMessage::Register();
+			ObjectGroup::RegisterPhysicsIdPrefixer(PhysicsTag::TypeId(), &PhysicsTag::TakeGroupPrefix);
+		}
+
+		// A new object carrying the components named.
 		template <class... Components>
-		Object MakeObject(const std::string& name)
+		static Object MakeObject(const std::string& name)
 		{
 			Object made = CreateObject(name);
 			(made.object->AddComponent(Components::TypeId()), ...);
 			return made;
 		}
+
+		// The objects of the name, in the order they took it.
+		static std::vector<Object> Named(const std::string& name)
+		{
+			std::vector<Object> found;
+			for (unsigned id : ObjectIdsByName(name))
+				if (const Object object = ObjectFromId(id); !object.IsDummy())
+					found.push_back(object);
+			return found;
+		}
+		static Object OnlyNamed(const std::string& name)
+		{
+			const std::vector<Object> found = Named(name);
+			EXPECT_EQ(found.size(), 1u) << name;
+			return found.empty() ? ObjectFromId(0) : found.front();
+		}
 	};
 
-	// A StoreTest with an engine over a temporary user and data folder.
+	// A StoreTest with an engine over a temporary user folder and a data folder.
 	class EngineTest : public StoreTest
 	{
 	protected:
 		static constexpr const char* kConfigFile = "Tumblewreck.cfg";
+		// Levels, archetypes and a group file that the level tests share.
+		static constexpr const char* kFixtures = TW_TEST_DATA_DIR "LevelData/";
 
 		void SetUp() override
 		{
@@ -259,16 +345,13 @@ namespace test
 		}
 
 		// Writes the configuration file the engine will load; call before MakeEngine.
-		void WriteConfig(const std::string& xml) const
+		void WriteConfig(const std::string& xml) const { userFolder.WriteFile(kConfigFile, xml); }
+		// Over the temporary data folder unless told otherwise. The engine clears the component
+		// factory when it goes, so the test components are registered anew.
+		Engine& MakeEngine(const std::string& dataPath = "")
 		{
-			userFolder.WriteFile(kConfigFile, xml);
-		}
-		// The engine clears the component factory when it goes, so the probes are registered anew.
-		Engine& MakeEngine()
-		{
-			engine = std::make_unique<Engine>(dataFolder.Path(), userFolder.Path(), kConfigFile);
-			Probe::Register();
-			OtherProbe::Register();
+			engine = std::make_unique<Engine>(dataPath.empty() ? dataFolder.Path() : dataPath, userFolder.Path(), kConfigFile);
+			RegisterTestComponents();
 			Events().clear();
 			return *engine;
 		}
@@ -277,11 +360,4 @@ namespace test
 		TempFolder dataFolder;
 		std::unique_ptr<Engine> engine;
 	};
-}
-
-template <class NameTag>
-void test::ProbeSystem<NameTag>::LoadConfig(Config& section)
-{
-	greeting = section.GetString("Greeting", "");
-	Events().push_back(std::string("LoadConfig ") + NameTag::name);
 }

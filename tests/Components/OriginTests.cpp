@@ -2,12 +2,12 @@
 
 #include "Components/Transform.h"
 #include "EngineTestSupport.h"
-#include "Serializer.h"
-
-#include <sstream>
+#include "Utilities/TestHelpers.h"
 
 namespace
 {
+	constexpr double kTolerance = 1e-4;
+
 	class OriginFrame : public test::StoreTest
 	{
 	protected:
@@ -17,16 +17,17 @@ namespace
 			Origin::Register();
 			Transform::Register();
 		}
+
+		// The origin component of a new object, turned a quarter about z and moved to (10, 0, 0).
+		static Origin& TurnedOrigin(const Object& object)
+		{
+			object.object->AddComponent(Origin::TypeId());
+			Origin& origin = *object.object->GetComponent<Origin>();
+			origin.SetPosition(Tuple3f(10, 0, 0));
+			origin.SetRotationDegrees(Tuple3f(0, 0, 90));
+			return origin;
+		}
 	};
-
-	constexpr float kTolerance = 1e-4f;
-
-	void ExpectNear(const Tuple3f& actual, const Tuple3f& expected)
-	{
-		EXPECT_NEAR(actual.x, expected.x, kTolerance);
-		EXPECT_NEAR(actual.y, expected.y, kTolerance);
-		EXPECT_NEAR(actual.z, expected.z, kTolerance);
-	}
 
 	// Loads the origin from the values of one component element.
 	void LoadFromText(Origin& origin, const std::string& values, const std::string& cacheName)
@@ -39,53 +40,32 @@ namespace
 	}
 }
 
-TEST_F(OriginFrame, NewOriginIsTheIdentityFrame)
+TEST_F(OriginFrame, QuarterTurnAboutZMapsXOntoYAndBackAndMessagesMoveAndTurnIt)
 {
-	const Origin origin;
-	ExpectNear(origin.TransformPoint(Tuple3f(1, 2, 3)), Tuple3f(1, 2, 3));
-	ExpectNear(origin.GetRotationDegrees(), Tuple3f(0, 0, 0));
-	EXPECT_EQ(origin.GetPhysicsId(), 0u);
-}
+	const Object object = CreateObject("Origin");
+	Origin& origin = TurnedOrigin(object);
+	ExpectNear(origin.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(10, 1, 0), kTolerance);
+	ExpectNear(origin.InverseTransformPoint(Tuple3f(10, 1, 0)), Tuple3f(1, 0, 0), kTolerance);
+	ExpectNear(origin.GetRotationDegrees(), Tuple3f(0, 0, 90), kTolerance);
 
-TEST_F(OriginFrame, QuarterTurnAboutZMapsXOntoY)
-{
-	Origin origin;
-	origin.SetPosition(Tuple3f(10, 0, 0));
-	origin.SetRotationDegrees(Tuple3f(0, 0, 90));
-	ExpectNear(origin.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(10, 1, 0));
-	ExpectNear(origin.InverseTransformPoint(Tuple3f(10, 1, 0)), Tuple3f(1, 0, 0));
-	ExpectNear(origin.GetRotationDegrees(), Tuple3f(0, 0, 90));
-}
-
-TEST_F(OriginFrame, SetPosMovesAndSetRotTurnsTheFrame)
-{
-	const Object group = CreateObject("Origin");
-	group.object->AddComponent(Origin::TypeId());
-	Origin& origin = *group.object->GetComponent<Origin>();
 	origin.Start();
-	origin.SetRotationDegrees(Tuple3f(0, 0, 90));
-
-	group.object->HandleMessage(Message("SetPos").AddArgument(Tuple3f(5, 6, 7)));
-	EXPECT_EQ(origin.GetPosition().x, 5.0f);
-	ExpectNear(origin.GetRotationDegrees(), Tuple3f(0, 0, 90));
-
-	group.object->HandleMessage(Message("SetRot").AddArgument(Tuple3f(0, 0, 0)));
-	ExpectNear(origin.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(6, 6, 7));
+	object.object->HandleMessage(Message("SetPos").AddArgument(Tuple3f(5, 6, 7)));
+	ExpectNear(origin.GetRotationDegrees(), Tuple3f(0, 0, 90), kTolerance);
+	object.object->HandleMessage(Message("SetRot").AddArgument(Tuple3f(0, 0, 0)));
+	ExpectNear(origin.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(6, 6, 7), kTolerance);
 	// An argument of another type is ignored rather than read as zeros.
-	group.object->HandleMessage(Message("SetPos").PushString("nowhere"));
+	object.object->HandleMessage(Message("SetPos").PushString("nowhere"));
 	EXPECT_EQ(origin.GetPosition().x, 5.0f);
 }
 
 TEST_F(OriginFrame, LoadsWithoutPhysicsIdAndSavesTheRotationInDegrees)
 {
 	Origin loaded;
-	LoadFromText(loaded,
-		"<Tuple3f name=\"pos\">1 2 3</Tuple3f><Tuple3f name=\"rot\">0 0 90</Tuple3f>", "OriginWithoutPhysicsId");
+	LoadFromText(loaded, "<Tuple3f name=\"pos\">1 2 3</Tuple3f><Tuple3f name=\"rot\">0 0 90</Tuple3f>", "OriginWithoutPhysicsId");
 	EXPECT_EQ(loaded.GetPhysicsId(), 0u);
-	ExpectNear(loaded.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(1, 3, 3));
+	ExpectNear(loaded.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(1, 3, 3), kTolerance);
 
 	Serializer writer;
-	writer.Write("ComponentName", std::string("Origin"));
 	loaded.Serialize(writer);
 	std::ostringstream saved;
 	ASSERT_TRUE(writer.SaveToStream(saved));
@@ -100,11 +80,7 @@ TEST_F(OriginFrame, LoadsWithoutPhysicsIdAndSavesTheRotationInDegrees)
 TEST_F(OriginFrame, RemovedOriginLeavesItsTransformsInPlace)
 {
 	const Object group = CreateObject("Origin");
-	group.object->AddComponent(Origin::TypeId());
-	Origin& origin = *group.object->GetComponent<Origin>();
-	origin.SetPosition(Tuple3f(10, 0, 0));
-	origin.SetRotationDegrees(Tuple3f(0, 0, 90));
-
+	Origin& origin = TurnedOrigin(group);
 	const Object member = CreateObject("Crate");
 	member.object->AddComponent(Transform::TypeId());
 	Transform& transform = *member.object->GetComponent<Transform>();
@@ -115,6 +91,6 @@ TEST_F(OriginFrame, RemovedOriginLeavesItsTransformsInPlace)
 	group.object->Destroy();
 	ProcessObjectChanges();
 	EXPECT_EQ(transform.GetParent(), nullptr);
-	ExpectNear(transform.GetWorldPosition(), Tuple3f(10, 1, 0));
-	ExpectNear(transform.GetWorldRotationVector(), Tuple3f(0, 0, 1.5707964f));
+	ExpectNear(transform.GetWorldPosition(), Tuple3f(10, 1, 0), kTolerance);
+	ExpectNear(transform.GetWorldRotationVector(), Tuple3f(0, 0, 1.5707964f), kTolerance);
 }
