@@ -5,7 +5,7 @@
 #pragma once
 
 #include "ComponentFactory.h"
-#include "Utilities/TypeId.h"
+#include "NamedClass.h"
 
 #include <string>
 
@@ -61,9 +61,11 @@ private:
 // Base supplies the common fields and operations: Component for most classes, another registered
 // component class for a class that extends it (a light is a primitive).
 template <class T, class NameTag, class Base = Component>
-class ComponentBase : public Base
+class ComponentBase : public NamedClass<T, NameTag, Base>
 {
 public:
+	using NamedClass<T, NameTag, Base>::TypeId;
+
 	Component* Clone() const override
 	{
 		return new T(static_cast<const T&>(*this));
@@ -71,20 +73,6 @@ public:
 	Component* Create() const override
 	{
 		return new T();
-	}
-	std::string GetName() const override
-	{
-		return NameTag::name;
-	}
-	unsigned GetTypeId() const override
-	{
-		return TypeId();
-	}
-
-	// Taken from the counter shared with systems and variable types on first use; never 0.
-	static unsigned TypeId()
-	{
-		return tw::TypeIdOf<T>();
 	}
 
 	// Enters a prototype of T in the component factory; a second registration changes nothing.

@@ -6,8 +6,8 @@
 
 #include "Message.h"
 #include "MessageName.h"
+#include "NamedClass.h"
 #include "Utilities/HashMap.h"
-#include "Utilities/TypeId.h"
 
 #include <string>
 
@@ -63,23 +63,5 @@ private:
 	tw::hash_map<MessageName, Handler, MessageNameHash> handlers;
 };
 
-// NameTag holds the system's name: `struct __LogicName { static constexpr const char* name = "Logic"; };`
 template <class T, class NameTag>
-class SystemBase : public System
-{
-public:
-	std::string GetName() const override
-	{
-		return NameTag::name;
-	}
-	unsigned GetTypeId() const override
-	{
-		return TypeId();
-	}
-
-	// Taken from the counter shared with components and variable types on first use.
-	static unsigned TypeId()
-	{
-		return tw::TypeIdOf<T>();
-	}
-};
+using SystemBase = NamedClass<T, NameTag, System>;
