@@ -41,6 +41,9 @@ public:
 Quaternion QuaternionFromRotationVector(const Tuple3f& rotation);
 // Axis times angle in radians (angle in [0, 2 pi]); (0, 0, 0) for no rotation.
 Tuple3f QuaternionToRotationVector(const Quaternion& q);
+// The same with the angle in degrees, as files write rotations.
+Quaternion QuaternionFromDegreesVector(const Tuple3f& degrees);
+Tuple3f QuaternionToDegreesVector(const Quaternion& q);
 // The shortest-arc rotation turning unit vector from onto unit vector to.
 Quaternion QuaternionFromTo(const Tuple3f& from, const Tuple3f& to);
 // A vector perpendicular to v (not normalised).

@@ -9,14 +9,6 @@
 
 namespace
 {
-	constexpr float kDegreesPerRadian = 57.29578f;
-	constexpr float kRadiansPerDegree = 0.017453292f;
-
-	Tuple3f Scaled(const Tuple3f& v, float factor)
-	{
-		return Tuple3f(v.x * factor, v.y * factor, v.z * factor);
-	}
-
 	[[maybe_unused]] const bool originScriptClassRegistered = [] {
 		ScriptClassRegistry::Instance()
 			.Register("Origin", 0)
@@ -104,12 +96,12 @@ void Origin::SetRotation(const Quaternion& q)
 
 Tuple3f Origin::GetRotationDegrees() const
 {
-	return Scaled(QuaternionToRotationVector(rotation), kDegreesPerRadian);
+	return QuaternionToDegreesVector(rotation);
 }
 
 void Origin::SetRotationDegrees(const Tuple3f& degrees)
 {
-	SetRotation(QuaternionFromRotationVector(Scaled(degrees, kRadiansPerDegree)));
+	SetRotation(QuaternionFromDegreesVector(degrees));
 }
 
 Tuple3f Origin::TransformPoint(const Tuple3f& point) const

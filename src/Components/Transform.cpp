@@ -7,14 +7,6 @@
 
 namespace
 {
-	constexpr float kDegreesPerRadian = 57.29578f;
-	constexpr float kRadiansPerDegree = 0.017453292f;
-
-	Tuple3f Scaled(const Tuple3f& v, float factor)
-	{
-		return Tuple3f(v.x * factor, v.y * factor, v.z * factor);
-	}
-
 	[[maybe_unused]] const bool transformScriptClassRegistered = [] {
 		ScriptClassRegistry::Instance().Register("Transform", 0).AddProperty("pos").AddProperty("scale").AddProperty("rot");
 		return true;
@@ -47,7 +39,7 @@ bool Transform::Load(Serializer& serializer)
 	serializer.Read(scale);
 	Tuple3f degrees;
 	serializer.Read(degrees);
-	rotation = QuaternionFromRotationVector(Scaled(degrees, kRadiansPerDegree));
+	rotation = QuaternionFromDegreesVector(degrees);
 	dimensions = Tuple3f(1.0f, 1.0f, 1.0f);
 	return true;
 }
@@ -56,7 +48,7 @@ bool Transform::Serialize(Serializer& serializer)
 {
 	serializer.Write("bt.pos", position);
 	serializer.Write("bt.scale", scale);
-	serializer.Write("Rotation", Scaled(QuaternionToRotationVector(rotation), kDegreesPerRadian));
+	serializer.Write("Rotation", QuaternionToDegreesVector(rotation));
 	return true;
 }
 
@@ -156,7 +148,7 @@ bool BoneTransform::Load(Serializer& serializer)
 		serializer.Read(degrees);
 		serializer.Read(position);
 		BoneInfo& bone = bones[boneName];
-		bone.orientation = QuaternionFromRotationVector(Scaled(degrees, kRadiansPerDegree));
+		bone.orientation = QuaternionFromDegreesVector(degrees);
 		bone.position = position;
 		serializer.LeaveNode();
 	}
@@ -169,7 +161,7 @@ bool BoneTransform::Serialize(Serializer& serializer)
 	{
 		serializer.EnterNode("", "Bone");
 		serializer.Write("Key", boneName);
-		serializer.Write("Orientation", Scaled(QuaternionToRotationVector(bone.orientation), kDegreesPerRadian));
+		serializer.Write("Orientation", QuaternionToDegreesVector(bone.orientation));
 		serializer.Write("Position", bone.position);
 		serializer.LeaveNode();
 	}

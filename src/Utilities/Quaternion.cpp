@@ -117,6 +117,27 @@ Tuple3f QuaternionToRotationVector(const Quaternion& q)
 	return {static_cast<float>(axis.x * scale), static_cast<float>(axis.y * scale), static_cast<float>(axis.z * scale)};
 }
 
+namespace
+{
+	constexpr float kDegreesPerRadian = 57.29578f;
+	constexpr float kRadiansPerDegree = 0.017453292f;
+
+	Tuple3f Scaled(const Tuple3f& v, float factor)
+	{
+		return Tuple3f(v.x * factor, v.y * factor, v.z * factor);
+	}
+}
+
+Quaternion QuaternionFromDegreesVector(const Tuple3f& degrees)
+{
+	return QuaternionFromRotationVector(Scaled(degrees, kRadiansPerDegree));
+}
+
+Tuple3f QuaternionToDegreesVector(const Quaternion& q)
+{
+	return Scaled(QuaternionToRotationVector(q), kDegreesPerRadian);
+}
+
 Quaternion QuaternionFromTo(const Tuple3f& from, const Tuple3f& to)
 {
 	Tuple3f axis;
