@@ -74,11 +74,7 @@ namespace test
 			}
 			path = folder.string() + "/";
 		}
-		~TempFolder()
-		{
-			std::error_code ignored;
-			std::filesystem::remove_all(path, ignored);
-		}
+		~TempFolder() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
 		TempFolder(const TempFolder&) = delete;
 		TempFolder& operator=(const TempFolder&) = delete;
 
@@ -115,11 +111,7 @@ namespace test
 	{
 	public:
 		~ProbeBase() override { Log("Delete"); }
-		bool Start() override
-		{
-			Log("Start");
-			return true;
-		}
+		bool Start() override { Log("Start"); return true; }
 		void Release() override { Log("Release"); }
 		void Detach() override { Log("Detach"); }
 		void OnAny(Message::Reader reader)
@@ -150,16 +142,8 @@ namespace test
 	class FieldComponent : public QuietComponent<Derived, NameTag>
 	{
 	public:
-		bool Load(Serializer& serializer) override
-		{
-			serializer.Read(value);
-			return true;
-		}
-		bool Serialize(Serializer& serializer) override
-		{
-			serializer.Write(NameTag::field, value);
-			return true;
-		}
+		bool Load(Serializer& serializer) override { serializer.Read(value); return true; }
+		bool Serialize(Serializer& serializer) override { serializer.Write(NameTag::field, value); return true; }
 
 		T value{};
 	};
@@ -169,11 +153,7 @@ namespace test
 	class Marker : public FieldComponent<Marker, __MarkerName, int>
 	{
 	public:
-		bool Start() override
-		{
-			Events().push_back("Start Marker " + std::to_string(owner->GetId()));
-			return true;
-		}
+		bool Start() override { Events().push_back("Start Marker " + std::to_string(owner->GetId())); return true; }
 	};
 
 	struct __PhysicsTagName { static constexpr const char* name = "PhysicsTag"; static constexpr const char* field = "physicsId"; };
@@ -181,10 +161,9 @@ namespace test
 	class PhysicsTag : public FieldComponent<PhysicsTag, __PhysicsTagName, unsigned>
 	{
 	public:
-		static void TakeGroupPrefix(Component& component, unsigned originPhysicsId)
+		static void TakeGroupPrefix(Component& tag, unsigned originPhysicsId)
 		{
-			PhysicsTag& tag = static_cast<PhysicsTag&>(component);
-			tag.value = ObjectGroup::PrefixedPhysicsId(tag.value, originPhysicsId);
+			static_cast<PhysicsTag&>(tag).value = ObjectGroup::PrefixedPhysicsId(static_cast<PhysicsTag&>(tag).value, originPhysicsId);
 		}
 	};
 
@@ -208,17 +187,8 @@ namespace test
 	{
 	public:
 		~ProbeSystem() override { Log("Delete"); }
-		void LoadConfig(Config& section) override
-		{
-			greeting = section.GetString("Greeting", "");
-			Log("LoadConfig");
-		}
-		void Initialize() override
-		{
-			Log("Initialize");
-			this->RegisterHandler("Ping", &ProbeSystem::OnAny);
-			this->RegisterHandler("Shutdown", &ProbeSystem::OnAny);
-		}
+		void LoadConfig(Config& section) override { greeting = section.GetString("Greeting", ""); Log("LoadConfig"); }
+		void Initialize() override { Log("Initialize"); this->RegisterHandler("Ping", &ProbeSystem::OnAny); this->RegisterHandler("Shutdown", &ProbeSystem::OnAny); }
 		void Update() override { Log("Update"); }
 		void Shutdown() override { Log("Shutdown"); }
 		void OnAny(Message::Reader reader) { Log(reader.name); }
@@ -246,11 +216,7 @@ namespace test
 		static constexpr unsigned kRunawayFrames = 1000;
 
 		void LoadConfig(Config&) override {}
-		void Initialize() override
-		{
-			for (const std::string& messageName : listensTo)
-				RegisterHandler(messageName, &Director::OnHeard);
-		}
+		void Initialize() override { for (const std::string& messageName : listensTo) RegisterHandler(messageName, &Director::OnHeard); }
 		void Update() override
 		{
 			if (const auto step = script.find(++frame); step != script.end())
@@ -274,19 +240,8 @@ namespace test
 	class StoreTest : public ::testing::Test
 	{
 	protected:
-		void SetUp() override
-		{
-			ObjectGroup::DestroyAll();
-			DestroyAllObjects();
-			RegisterTestComponents();
-			Events().clear();
-		}
-		void TearDown() override
-		{
-			ObjectGroup::DestroyAll();
-			DestroyAllObjects();
-			Events().clear();
-		}
+		void SetUp() override { StoreTest::TearDown(); RegisterTestComponents(); }
+		void TearDown() override { ObjectGroup::DestroyAll(); DestroyAllObjects(); Events().clear(); }
 
 		static void RegisterTestComponents()
 		{
@@ -338,11 +293,7 @@ namespace test
 			searchPaths.Erase(searchPaths.Entries().begin(), searchPaths.Entries().end());
 			StoreTest::SetUp();
 		}
-		void TearDown() override
-		{
-			engine.reset();
-			StoreTest::TearDown();
-		}
+		void TearDown() override { engine.reset(); StoreTest::TearDown(); }
 
 		// Writes the configuration file the engine will load; call before MakeEngine.
 		void WriteConfig(const std::string& xml) const { userFolder.WriteFile(kConfigFile, xml); }

@@ -112,34 +112,6 @@ TEST(Message, PushThatDoesNotFitIsRefusedAndEarlierArgumentsStay)
 	EXPECT_FALSE(reader.HasMore());
 }
 
-TEST(Message, RefusedLargeArgumentLeavesRoomForSmallerOnes)
-{
-	// Enough ints first that, once strings fill the rest, an int fits where a string does not.
-	std::size_t ints = 0;
-	while ((Message::kPayloadBytes - ints * Cost<int>()) % Cost<std::string>() < Cost<int>())
-		ASSERT_LT(++ints * Cost<int>(), Message::kPayloadBytes);
-	const std::size_t strings = (Message::kPayloadBytes - ints * Cost<int>()) / Cost<std::string>();
-
-	Message message("Squeeze");
-	for (std::size_t i = 0; i < ints; ++i)
-		message.PushInt(1);
-	for (std::size_t i = 0; i < strings; ++i)
-		message.PushString("fits");
-	const std::uint32_t used = message.GetWriteOffset();
-	StderrOf([&] { message.PushString(kLongText); });
-	EXPECT_EQ(message.GetWriteOffset(), used);
-
-	message.PushInt(99);
-	EXPECT_EQ(message.GetWriteOffset(), used + Cost<int>());
-	Message::Reader reader(message);
-	for (std::size_t i = 0; i < ints; ++i)
-		EXPECT_EQ(reader.Read<int>(), 1);
-	for (std::size_t i = 0; i < strings; ++i)
-		EXPECT_EQ(reader.Read<std::string>(), "fits");
-	EXPECT_EQ(reader.Read<int>(), 99);
-	EXPECT_FALSE(reader.HasMore());
-}
-
 TEST(Message, CopiesAndAssignmentsAreIndependentOfTheirSource)
 {
 	auto source = std::make_unique<Message>("Copied");

