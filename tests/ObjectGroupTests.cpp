@@ -66,7 +66,6 @@ namespace
 		EXPECT_EQ(Group::Find(secondId), nullptr);
 		Group::DestroyAll();
 		EXPECT_EQ(Group::Find(firstId), nullptr);
-		EXPECT_EQ(Group::Find(0), &Group::Default());
 		EXPECT_GT(Group::Create()->GetId(), secondId);
 	}
 
@@ -74,7 +73,6 @@ namespace
 	{
 		const Object crate = CreateObject("Crate");
 		EXPECT_EQ(crate.object->GetGroup(), &Group::Default());
-		EXPECT_EQ(Group::Default().GetMembers().size(), 1u);
 
 		Group* group = Group::Create();
 		crate.object->SetGroup(group->GetId());
