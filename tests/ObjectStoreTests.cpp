@@ -1,5 +1,8 @@
 #include "EngineTestSupport.h"
 
+#include <map>
+#include <random>
+
 using namespace test;
 
 namespace
@@ -174,4 +177,52 @@ TEST_F(EngineWideLog, DestroyingEverythingDetachesReleasesSendsNothingAndDropsLi
 	MakeObject<Probe>("Newcomer");
 	Engine::SendMessage(Message("Ping"));
 	EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(ObjectStore, RandomCreationsRenamesAndDestructionsMatchAReference)
+{
+	std::mt19937 random(20240611);
+	const Names names = {"Crate", "Player", "Golem", "Origin"};
+	std::map<unsigned, std::string> reference;
+	std::vector<unsigned> order;
+	for (int step = 0; step < 2000; ++step)
+	{
+		const int action = static_cast<int>(random() % 10);
+		const std::string& name = names[random() % names.size()];
+		if (action < 5 || reference.empty())
+		{
+			const Object made = CreateObject(name);
+			reference[made.id] = name;
+			order.push_back(made.id);
+			continue;
+		}
+		auto victim = std::next(reference.begin(), static_cast<long>(random() % reference.size()));
+		std::erase(order, victim->first);
+		if (action < 7)
+		{
+			ObjectFromId(victim->first).object->SetName(name);
+			order.push_back(victim->first);
+			victim->second = name;
+			continue;
+		}
+		ObjectFromId(victim->first).object->Destroy();
+		reference.erase(victim);
+		if (action == 9)
+			ProcessObjectChanges();
+	}
+	ProcessObjectChanges();
+
+	std::vector<unsigned> newestFirst;
+	for (const auto& entry : reference)
+		newestFirst.insert(newestFirst.begin(), entry.first);
+	EXPECT_EQ(LiveIdsNewestFirst(), newestFirst);
+	for (const std::string& name : names)
+	{
+		// A name list holds the ids in the order they took the name.
+		std::vector<unsigned> expected;
+		for (unsigned id : order)
+			if (reference[id] == name)
+				expected.push_back(id);
+		EXPECT_EQ(ObjectIdsByName(name), expected) << name;
+	}
 }
