@@ -143,18 +143,6 @@ TEST(HashMap, DeletedSlotsAreReusedAndEndNoProbe)
 	EXPECT_EQ(churned.bucket_count(), 23u);
 }
 
-TEST(HashMap, ClearEmptiesButKeepsCapacity)
-{
-	tw::hash_map<unsigned, int> map;
-	for (unsigned key = 0; key < 40; ++key)
-		map[key] = 0;
-	map.clear();
-	EXPECT_EQ(map.begin(), map.end());
-	EXPECT_EQ(map.bucket_count(), 97u);
-	map[5u] = 1;
-	EXPECT_EQ(KeysInIterationOrder(map), (std::vector<unsigned>{5}));
-}
-
 TEST(HashMap, CopyKeepsOrderAndDeletedSlotsAndMovedFromMapStartsOver)
 {
 	tw::hash_map<unsigned, int, IdentityHash> map;

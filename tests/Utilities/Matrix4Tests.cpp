@@ -62,16 +62,3 @@ TEST(Matrix, InverseOfNearSingularIsAllZeros)
 	EXPECT_EQ(Matrix4::FromTransform(Tuple3f(), Tuple3f(0.02f, 0.02f, 0.02f), Quaternion()).Inverse(), Matrix4());
 	EXPECT_NEAR(Matrix4::FromTransform(Tuple3f(), Tuple3f(0.03f, 0.03f, 0.03f), Quaternion()).Inverse()[0], 1.0f / 0.03f, 1e-3);
 }
-
-TEST(Matrix, TransposeColumnOrderRotationAndSimilarityTransform)
-{
-	const Quaternion q = QuaternionFromRotationVector(Tuple3f(0.3f, -0.7f, 1.1f));
-	Matrix4 columnOrder, columnOrderCopy, rowOrder;
-	Matrix4::FromRotationAndTranspose(q, columnOrder, columnOrderCopy, rowOrder);
-	EXPECT_EQ(rowOrder, Matrix4::FromRotation(q));
-	EXPECT_EQ(columnOrder, rowOrder.Transpose());
-	EXPECT_EQ(columnOrderCopy, columnOrder);
-	// A quarter turn about z swaps the x and y moments.
-	const Matrix4 tensor = Matrix4::FromTransform(Tuple3f(), Tuple3f(1, 2, 3), Quaternion());
-	ExpectRowsNear(Matrix4::SimilarityTransform(tensor, Matrix4::FromRotation(kQuarterTurnZ)), {2, 0, 0, 0, 1, 0, 0, 0, 3}, 1e-6);
-}

@@ -119,16 +119,6 @@ TEST(ParsedMessage, CopiesShareTheTargetUntilTheLastGoesAndMessagesCopiedOutSurv
 	EXPECT_EQ(Message::Reader(*copy.GetMessage()).Read<std::string>(), "two");
 }
 
-TEST(ParsedMessage, VariableNameKeepsItsFirstVariable)
-{
-	ParsedMessage handle;
-	EXPECT_TRUE(handle.AddVariable("SPEED", std::make_unique<OperVarType<int>>(3)));
-	EXPECT_FALSE(handle.AddVariable("SPEED", std::make_unique<OperVarType<int>>(9)));
-	ASSERT_TRUE(ParseMessage("Run(SPEED)", handle));
-	handle.ClearVariables();
-	EXPECT_EQ(Message::Reader(*handle.GetMessage()).Read<int>(), 3);
-}
-
 TEST(ParsedMessage, ArgumentsBeyondThePayloadAreRefused)
 {
 	std::string text = "Many(";

@@ -10,8 +10,6 @@
 
 namespace
 {
-	struct NeverAskedBefore {};
-	struct SecondNewType {};
 	struct Record
 	{
 		float x;
@@ -31,18 +29,6 @@ namespace
 		variable.GetValue(initial);
 		return initial;
 	}
-}
-
-TEST(Variable, TypeIdIsTakenOnceFromTheSharedCounterAndSharedByEveryBoxOfTheType)
-{
-	const tw::TypeId id = tw::NextTypeId() + 1;
-	EXPECT_EQ(tw::TypeIdOf<NeverAskedBefore>(), id);
-	EXPECT_EQ(tw::TypeIdOf<const NeverAskedBefore&>(), id);
-	EXPECT_EQ(tw::TypeIdOf<SecondNewType>(), id + 1);
-	EXPECT_EQ(ConstVarType<float>(1.0f).GetTypeId(), OperVarType<float>(1.0f).GetTypeId());
-	EXPECT_EQ(ConstVarType<bool>(true).GetTypeId(), OperConstVarType<bool>(true).GetTypeId());
-	EXPECT_NE(OperVarType<int>(1).GetTypeId(), OperVarType<unsigned>(1).GetTypeId());
-	EXPECT_NE(OperVarType<char>(1).GetTypeId(), OperVarType<unsigned char>(1).GetTypeId());
 }
 
 TEST(Variable, NumbersConvertWhenReadAsAnotherNumberType)

@@ -1,6 +1,5 @@
 #include "Utilities/VolumeAABBTree.h"
 
-#include "Utilities/DebugDraw.h"
 #include "Utilities/Random.h"
 
 #include <gtest/gtest.h>
@@ -231,24 +230,4 @@ TEST(VolumeAABBTree, CollectOverlappingReturnsTheBottomLayer)
 		tree.CollectOverlapping(tree.Root(), lowest);
 		EXPECT_EQ(lowest.size(), c.rounds.front().size()) << "marking makes the bottom available again";
 	}
-}
-
-TEST(VolumeAABBTree, DebugDrawDepthDrawsOneLevelAndMarksConsumedNodes)
-{
-	static int drawnLines;
-	static std::vector<Tuple3f> drawnSpheres;
-	drawnLines = 0;
-	drawnSpheres.clear();
-	VolumeAABBTree tree;
-	BuildFrom(tree, CubeBlock(2, 2, 1));
-	tree.Root()->left->available = 0;
-	const auto previousLine = std::exchange(DebugDraw::DrawLine, [](Tuple3f, Tuple3f, float, Tuple4f) { ++drawnLines; });
-	const auto previousSphere =
-		std::exchange(DebugDraw::DrawSphereUniform, [](Tuple3f centre, float, Tuple4f) { drawnSpheres.push_back(centre); });
-	tree.SetDebugDepth(1);
-	tree.DebugDrawDepth(tree.Root());
-	DebugDraw::DrawLine = previousLine;
-	DebugDraw::DrawSphereUniform = previousSphere;
-	EXPECT_EQ(drawnLines, 2 * 12);
-	EXPECT_EQ(drawnSpheres, std::vector<Tuple3f>{tree.Root()->left->box.Centre()});
 }
