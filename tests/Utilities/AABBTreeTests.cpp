@@ -13,20 +13,17 @@ namespace
 	using Leaf = AABBTree::LeafNode;
 	const AABB kEverything{{-100, -100, -100}, {100, 100, 100}};
 
-	// Leaves of these tests carry a pointer to their own box; the exact hit is the box entry.
-	float HitBox(AABBTree::UserData data, const Tuple3f* origin, const Tuple3f* direction)
-	{
-		return static_cast<const AABB*>(data)->RayEntry(*origin, *direction);
-	}
-
-	// A tree that keeps the boxes its leaves refer to.
+	// A tree that keeps the boxes its leaves refer to; each leaf's data is its own box, whose
+	// entry is the exact hit.
 	struct Tree : AABBTree
 	{
 		explicit Tree(bool collect = false) { SetCollectFlag(collect); }
 		Leaf* Add(const AABB& box)
 		{
-			boxes.push_back(box);
-			return Insert(&boxes.back(), &boxes.back(), HitBox);
+			AABB* own = &boxes.emplace_back(box);
+			return Insert(own, own, [](UserData data, const Tuple3f* origin, const Tuple3f* direction) {
+				return static_cast<const AABB*>(data)->RayEntry(*origin, *direction);
+			});
 		}
 		std::vector<const AABB*> Query(const AABB& region) const
 		{
@@ -65,10 +62,7 @@ namespace
 		EXPECT_TRUE(depth < 0 || node->depth == depth) << node->depth << " numbered at depth " << depth;
 		for (const AABBTree::Node* child : {node->left, node->right})
 			if (child != nullptr)
-			{
-				EXPECT_EQ(child->parent, node);
-				EXPECT_EQ(AABB::Union(*node->box, *child->box), *node->box) << "a child's box sticks out of its parent";
-			}
+				EXPECT_TRUE(child->parent == node && AABB::Union(*node->box, *child->box) == *node->box) << "a child's box sticks out of its parent";
 		if (!node->IsLeaf())
 			return CheckSubtree(node->left, depth < 0 ? -1 : depth + 1, deepest) + CheckSubtree(node->right, depth < 0 ? -1 : depth + 1, deepest);
 		EXPECT_NE(dynamic_cast<const Leaf*>(node), nullptr) << "an internal node was left without children";
@@ -91,8 +85,7 @@ TEST(AABBTree, BuildLinksParentsNumbersDepthsAndSeparatesClusters)
 	for (Tree* tree : {&random, &identical, &clusters})
 	{
 		tree->Build();
-		EXPECT_FALSE(tree->IsCollecting());
-		EXPECT_EQ(tree->Root()->parent, nullptr);
+		EXPECT_TRUE(!tree->IsCollecting() && tree->Root()->parent == nullptr);
 		int deepest = 0;
 		EXPECT_EQ(CheckSubtree(tree->Root(), 0, deepest), static_cast<int>(tree->boxes.size()));
 		EXPECT_EQ(tree->DepthCounter(), deepest);
@@ -178,14 +171,12 @@ TEST(AABBTree, BuildOverAFilledTreeKeepsItsLeaves)
 TEST(AABBTree, RayCastAsksTheOwnerForTheExactHit)
 {
 	Tree tree;
-	const AABB inFront = BoxAt(3);
+	const AABB inFront = BoxAt(3); // its owner says miss
 	tree.Insert(&inFront, nullptr, [](AABBTree::UserData, const Tuple3f*, const Tuple3f*) { return -1.0f; });
 	Leaf* behind = tree.Add(BoxAt(6));
 	AABBTree::UserData data = nullptr;
-	EXPECT_EQ(tree.RayCast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0), data), 5.5f) << "the first box's owner said miss";
-	EXPECT_EQ(data, behind->data);
-	EXPECT_EQ(tree.RayCast(Tuple3f(0, 0.6f, 0), Tuple3f(1, 0.00005f, 0), data), -1.0f);
-	EXPECT_EQ(data, behind->data) << "a miss leaves the data alone";
+	EXPECT_TRUE(tree.RayCast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0), data) == 5.5f && data == behind->data);
+	EXPECT_TRUE(tree.RayCast(Tuple3f(0, 0.6f, 0), Tuple3f(1, 0.00005f, 0), data) == -1.0f && data == behind->data) << "a miss leaves the data alone";
 }
 
 TEST(AABBTree, RayCastTieReportsTheLeftLeaf)
@@ -205,9 +196,9 @@ TEST(AABBTree, RandomQueriesAndRaysMatchBruteForce)
 	tw::SeedRand(2024);
 	constexpr float kWorld = 200.0f;
 	Tree tree(true);
-	std::vector<Leaf*> leaves;
-	for (int i = 0; i < 10000; ++i)
-		leaves.push_back(tree.Add(RandomBox(kWorld, 6)));
+	std::vector<Leaf*> leaves(10000);
+	for (Leaf*& leaf : leaves)
+		leaf = tree.Add(RandomBox(kWorld, 6));
 	tree.Build();
 	// Some removals and incremental insertions exercise the tree after the build too.
 	for (int i = 0; i < 200; ++i)
@@ -233,10 +224,8 @@ TEST(AABBTree, RandomQueriesAndRaysMatchBruteForce)
 	{
 		const Tuple3f origin(RandomIn(-20, kWorld + 20), RandomIn(-20, kWorld + 20), RandomIn(-20, kWorld + 20));
 		Tuple3f direction(0, 0, 1); // every tenth ray runs parallel to two slabs
-		if (ray % 10 != 0)
-			do
-				direction = Tuple3f(RandomIn(-1, 1), RandomIn(-1, 1), RandomIn(-1, 1));
-			while (direction.Length() < 0.1);
+		while (ray % 10 != 0 && (direction = Tuple3f(RandomIn(-1, 1), RandomIn(-1, 1), RandomIn(-1, 1))).Length() < 0.1)
+			;
 		direction = direction.Normalize();
 		float nearest = -1.0f;
 		for (const AABB* box : live)
@@ -245,12 +234,9 @@ TEST(AABBTree, RandomQueriesAndRaysMatchBruteForce)
 		AABBTree::UserData data = nullptr;
 		const float distance = tree.RayCast(origin, direction, data);
 		ASSERT_EQ(distance, nearest) << "ray " << ray << " from " << origin << " along " << direction;
+		hits += distance >= 0.0f;
 		if (distance >= 0.0f)
-		{
-			++hits;
-			ASSERT_TRUE(std::binary_search(live.begin(), live.end(), static_cast<const AABB*>(data)));
-			EXPECT_EQ(static_cast<const AABB*>(data)->RayEntry(origin, direction), distance);
-		}
+			ASSERT_TRUE(std::binary_search(live.begin(), live.end(), static_cast<const AABB*>(data)) && static_cast<const AABB*>(data)->RayEntry(origin, direction) == distance);
 	}
 	EXPECT_GT(hits, 500) << "the rays should mostly hit something";
 }

@@ -77,26 +77,6 @@ TEST(Variable, IntegerArithmeticWrapsAndTruncates)
 	EXPECT_EQ(tw::Calculate<unsigned char>(Op::Add, 255, 1), 0);
 }
 
-TEST(Variable, BoolsConstantsAndStringsIgnoreSomeWrites)
-{
-	OperVarType<bool> flag(false);
-	flag.Assign(OperVarType<bool>(true)).AddAssign(OperVarType<bool>(true));
-	EXPECT_FALSE(flag.GetValue<bool>()) << "operators leave bools alone";
-	EXPECT_TRUE(flag.SetValue(true));
-	EXPECT_TRUE(flag.GetValue<bool>());
-	OperConstVarType<bool> constant(false);
-	constant.Assign(OperVarType<bool>(true));
-	EXPECT_FALSE(constant.SetValue(true));
-	EXPECT_FALSE(constant.IsWritable());
-	EXPECT_FALSE(constant.GetValue<bool>());
-	ConstVarType<int> readOnly(5);
-	EXPECT_FALSE(readOnly.SetValue(9));
-	EXPECT_EQ(readOnly.GetValue<int>(), 5);
-	OperVarType<std::string> text("ab");
-	text.SubtractAssign(OperVarType<std::string>("x")).MultiplyAssign(OperVarType<std::string>("y"));
-	EXPECT_EQ(text.GetValue<std::string>(), "ab") << "strings take only plus and assignment";
-}
-
 TEST(Variable, GetterCopiesReadLiveStateAndClonesTakeASnapshot)
 {
 	Gauge gauge;
