@@ -56,8 +56,7 @@ TEST(Expression, ConstantExpressionsFoldToTypedValues)
 	{
 		Expression expression;
 		expression.Parse(text);
-		EXPECT_TRUE(expression.IsConstant()) << text;
-		EXPECT_EQ(expression.Evaluate()->GetTypeId(), type) << text;
+		EXPECT_TRUE(expression.IsConstant() && expression.Evaluate()->GetTypeId() == type) << text;
 		EXPECT_EQ(expression.Evaluate()->ToString(), value) << text;
 	}
 	Expression withIdentifier;
@@ -125,9 +124,7 @@ TEST(Expression, IntegerDivisionByZeroGivesZero)
 		foldedResult = folded.Evaluate();
 		boundResult = Evaluate("x / (x - 8)", Table({{"x", &x}}));
 	});
-	EXPECT_TRUE(folded.IsConstant());
-	EXPECT_EQ(foldedResult->GetValue<int>(), 0);
-	EXPECT_EQ(boundResult->GetValue<int>(), 0);
+	EXPECT_TRUE(folded.IsConstant() && foldedResult->GetValue<int>() == 0 && boundResult->GetValue<int>() == 0);
 	EXPECT_NE(report.find("division by zero"), std::string::npos);
 	EXPECT_TRUE(std::isinf(Evaluate("1.0 / 0")->GetValue<double>()));
 }
