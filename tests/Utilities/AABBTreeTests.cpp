@@ -105,10 +105,8 @@ TEST(AABBTree, InsertAfterBuildJoinsAtTheTopAndClearEmptiesEverything)
 	AABBTree::Node* const oldRoot = tree.Root();
 	const int depthCounter = tree.DepthCounter();
 	Leaf* added = tree.Add(BoxAt(-20));
-	EXPECT_TRUE(tree.Root()->left == oldRoot && tree.Root()->right == added);
-	EXPECT_TRUE(oldRoot->parent == tree.Root() && added->parent == tree.Root());
-	EXPECT_EQ(oldRoot->depth, 0) << "depths stay until the next build";
-	EXPECT_EQ(tree.DepthCounter(), depthCounter + 1);
+	EXPECT_TRUE(tree.Root()->left == oldRoot && tree.Root()->right == added && oldRoot->parent == tree.Root() && added->parent == tree.Root());
+	EXPECT_TRUE(oldRoot->depth == 0 && tree.DepthCounter() == depthCounter + 1) << "depths stay until the next build";
 	EXPECT_EQ(*tree.Root()->box, AABB::Union(*oldRoot->box, BoxAt(-20)));
 
 	tree.SetCollectFlag(true);
@@ -123,8 +121,8 @@ TEST(AABBTree, RemoveNodePrunesEmptyAncestorsAndQueryPointFindsTheRest)
 {
 	Tree tree(true);
 	std::vector<Leaf*> leaves;
-	for (int i = 0; i < 6; ++i)
-		leaves.push_back(tree.Add(BoxAt(static_cast<float>(i * 2))));
+	for (float x : {0, 2, 4, 6, 8, 10})
+		leaves.push_back(tree.Add(BoxAt(x)));
 	tree.Build();
 	for (size_t removed = 0; removed < leaves.size(); ++removed)
 	{
@@ -132,11 +130,8 @@ TEST(AABBTree, RemoveNodePrunesEmptyAncestorsAndQueryPointFindsTheRest)
 		const std::vector<Leaf*> kept(leaves.begin() + static_cast<std::ptrdiff_t>(removed) + 1, leaves.end());
 		EXPECT_EQ(tree.Query(kEverything), Tree::DataOf(kept));
 		for (Leaf* leaf : kept)
-		{
-			EXPECT_EQ(tree.QueryPoint(leaf->data, leaf->box->Centre()), leaf);
-			EXPECT_EQ(tree.QueryPoint(&tree, leaf->box->Centre()), nullptr) << "the data must match too";
-			EXPECT_EQ(tree.QueryPoint(leaf->data, leaf->box->Centre() + Tuple3f(0, 1, 0)), nullptr);
-		}
+			EXPECT_TRUE(tree.QueryPoint(leaf->data, leaf->box->Centre()) == leaf && !tree.QueryPoint(&tree, leaf->box->Centre()) &&
+				!tree.QueryPoint(leaf->data, leaf->box->Centre() + Tuple3f(0, 1, 0))) << "the point and the data must both match";
 		int deepest = 0;
 		EXPECT_EQ(CheckSubtree(tree.Root(), -1, deepest), static_cast<int>(kept.size()));
 	}
