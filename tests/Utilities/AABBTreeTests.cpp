@@ -13,20 +13,17 @@ namespace
 	using Leaf = AABBTree::LeafNode;
 	const AABB kEverything{{-100, -100, -100}, {100, 100, 100}};
 
-	// Leaves of these tests carry a pointer to their own box; the exact hit is the box entry.
-	float HitBox(AABBTree::UserData data, const Tuple3f* origin, const Tuple3f* direction)
-	{
-		return static_cast<const AABB*>(data)->RayEntry(*origin, *direction);
-	}
-
-	// A tree that keeps the boxes its leaves refer to.
+	// A tree that keeps the boxes its leaves refer to; each leaf's data is its own box, whose
+	// entry is the exact hit.
 	struct Tree : AABBTree
 	{
 		explicit Tree(bool collect = false) { SetCollectFlag(collect); }
 		Leaf* Add(const AABB& box)
 		{
-			boxes.push_back(box);
-			return Insert(&boxes.back(), &boxes.back(), HitBox);
+			AABB* own = &boxes.emplace_back(box);
+			return Insert(own, own, [](UserData data, const Tuple3f* origin, const Tuple3f* direction) {
+				return static_cast<const AABB*>(data)->RayEntry(*origin, *direction);
+			});
 		}
 		std::vector<const AABB*> Query(const AABB& region) const
 		{
@@ -65,10 +62,7 @@ namespace
 		EXPECT_TRUE(depth < 0 || node->depth == depth) << node->depth << " numbered at depth " << depth;
 		for (const AABBTree::Node* child : {node->left, node->right})
 			if (child != nullptr)
-			{
-				EXPECT_EQ(child->parent, node);
-				EXPECT_EQ(AABB::Union(*node->box, *child->box), *node->box) << "a child's box sticks out of its parent";
-			}
+				EXPECT_TRUE(child->parent == node && AABB::Union(*node->box, *child->box) == *node->box) << "a child's box sticks out of its parent";
 		if (!node->IsLeaf())
 			return CheckSubtree(node->left, depth < 0 ? -1 : depth + 1, deepest) + CheckSubtree(node->right, depth < 0 ? -1 : depth + 1, deepest);
 		EXPECT_NE(dynamic_cast<const Leaf*>(node), nullptr) << "an internal node was left without children";
@@ -91,8 +85,7 @@ TEST(AABBTree, BuildLinksParentsNumbersDepthsAndSeparatesClusters)
 	for (Tree* tree : {&random, &identical, &clusters})
 	{
 		tree->Build();
-		EXPECT_FALSE(tree->IsCollecting());
-		EXPECT_EQ(tree->Root()->parent, nullptr);
+		EXPECT_TRUE(!tree->IsCollecting() && tree->Root()->parent == nullptr);
 		int deepest = 0;
 		EXPECT_EQ(CheckSubtree(tree->Root(), 0, deepest), static_cast<int>(tree->boxes.size()));
 		EXPECT_EQ(tree->DepthCounter(), deepest);
@@ -112,10 +105,8 @@ TEST(AABBTree, InsertAfterBuildJoinsAtTheTopAndClearEmptiesEverything)
 	AABBTree::Node* const oldRoot = tree.Root();
 	const int depthCounter = tree.DepthCounter();
 	Leaf* added = tree.Add(BoxAt(-20));
-	EXPECT_TRUE(tree.Root()->left == oldRoot && tree.Root()->right == added);
-	EXPECT_TRUE(oldRoot->parent == tree.Root() && added->parent == tree.Root());
-	EXPECT_EQ(oldRoot->depth, 0) << "depths stay until the next build";
-	EXPECT_EQ(tree.DepthCounter(), depthCounter + 1);
+	EXPECT_TRUE(tree.Root()->left == oldRoot && tree.Root()->right == added && oldRoot->parent == tree.Root() && added->parent == tree.Root());
+	EXPECT_TRUE(oldRoot->depth == 0 && tree.DepthCounter() == depthCounter + 1) << "depths stay until the next build";
 	EXPECT_EQ(*tree.Root()->box, AABB::Union(*oldRoot->box, BoxAt(-20)));
 
 	tree.SetCollectFlag(true);
@@ -130,8 +121,8 @@ TEST(AABBTree, RemoveNodePrunesEmptyAncestorsAndQueryPointFindsTheRest)
 {
 	Tree tree(true);
 	std::vector<Leaf*> leaves;
-	for (int i = 0; i < 6; ++i)
-		leaves.push_back(tree.Add(BoxAt(static_cast<float>(i * 2))));
+	for (float x : {0, 2, 4, 6, 8, 10})
+		leaves.push_back(tree.Add(BoxAt(x)));
 	tree.Build();
 	for (size_t removed = 0; removed < leaves.size(); ++removed)
 	{
@@ -139,11 +130,8 @@ TEST(AABBTree, RemoveNodePrunesEmptyAncestorsAndQueryPointFindsTheRest)
 		const std::vector<Leaf*> kept(leaves.begin() + static_cast<std::ptrdiff_t>(removed) + 1, leaves.end());
 		EXPECT_EQ(tree.Query(kEverything), Tree::DataOf(kept));
 		for (Leaf* leaf : kept)
-		{
-			EXPECT_EQ(tree.QueryPoint(leaf->data, leaf->box->Centre()), leaf);
-			EXPECT_EQ(tree.QueryPoint(&tree, leaf->box->Centre()), nullptr) << "the data must match too";
-			EXPECT_EQ(tree.QueryPoint(leaf->data, leaf->box->Centre() + Tuple3f(0, 1, 0)), nullptr);
-		}
+			EXPECT_TRUE(tree.QueryPoint(leaf->data, leaf->box->Centre()) == leaf && !tree.QueryPoint(&tree, leaf->box->Centre()) &&
+				!tree.QueryPoint(leaf->data, leaf->box->Centre() + Tuple3f(0, 1, 0))) << "the point and the data must both match";
 		int deepest = 0;
 		EXPECT_EQ(CheckSubtree(tree.Root(), -1, deepest), static_cast<int>(kept.size()));
 	}
@@ -178,14 +166,12 @@ TEST(AABBTree, BuildOverAFilledTreeKeepsItsLeaves)
 TEST(AABBTree, RayCastAsksTheOwnerForTheExactHit)
 {
 	Tree tree;
-	const AABB inFront = BoxAt(3);
+	const AABB inFront = BoxAt(3); // its owner says miss
 	tree.Insert(&inFront, nullptr, [](AABBTree::UserData, const Tuple3f*, const Tuple3f*) { return -1.0f; });
 	Leaf* behind = tree.Add(BoxAt(6));
 	AABBTree::UserData data = nullptr;
-	EXPECT_EQ(tree.RayCast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0), data), 5.5f) << "the first box's owner said miss";
-	EXPECT_EQ(data, behind->data);
-	EXPECT_EQ(tree.RayCast(Tuple3f(0, 0.6f, 0), Tuple3f(1, 0.00005f, 0), data), -1.0f);
-	EXPECT_EQ(data, behind->data) << "a miss leaves the data alone";
+	EXPECT_TRUE(tree.RayCast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0), data) == 5.5f && data == behind->data);
+	EXPECT_TRUE(tree.RayCast(Tuple3f(0, 0.6f, 0), Tuple3f(1, 0.00005f, 0), data) == -1.0f && data == behind->data) << "a miss leaves the data alone";
 }
 
 TEST(AABBTree, RayCastTieReportsTheLeftLeaf)
@@ -205,9 +191,9 @@ TEST(AABBTree, RandomQueriesAndRaysMatchBruteForce)
 	tw::SeedRand(2024);
 	constexpr float kWorld = 200.0f;
 	Tree tree(true);
-	std::vector<Leaf*> leaves;
-	for (int i = 0; i < 10000; ++i)
-		leaves.push_back(tree.Add(RandomBox(kWorld, 6)));
+	std::vector<Leaf*> leaves(10000);
+	for (Leaf*& leaf : leaves)
+		leaf = tree.Add(RandomBox(kWorld, 6));
 	tree.Build();
 	// Some removals and incremental insertions exercise the tree after the build too.
 	for (int i = 0; i < 200; ++i)
@@ -233,10 +219,8 @@ TEST(AABBTree, RandomQueriesAndRaysMatchBruteForce)
 	{
 		const Tuple3f origin(RandomIn(-20, kWorld + 20), RandomIn(-20, kWorld + 20), RandomIn(-20, kWorld + 20));
 		Tuple3f direction(0, 0, 1); // every tenth ray runs parallel to two slabs
-		if (ray % 10 != 0)
-			do
-				direction = Tuple3f(RandomIn(-1, 1), RandomIn(-1, 1), RandomIn(-1, 1));
-			while (direction.Length() < 0.1);
+		while (ray % 10 != 0 && (direction = Tuple3f(RandomIn(-1, 1), RandomIn(-1, 1), RandomIn(-1, 1))).Length() < 0.1)
+			;
 		direction = direction.Normalize();
 		float nearest = -1.0f;
 		for (const AABB* box : live)
@@ -245,12 +229,9 @@ TEST(AABBTree, RandomQueriesAndRaysMatchBruteForce)
 		AABBTree::UserData data = nullptr;
 		const float distance = tree.RayCast(origin, direction, data);
 		ASSERT_EQ(distance, nearest) << "ray " << ray << " from " << origin << " along " << direction;
+		hits += distance >= 0.0f;
 		if (distance >= 0.0f)
-		{
-			++hits;
-			ASSERT_TRUE(std::binary_search(live.begin(), live.end(), static_cast<const AABB*>(data)));
-			EXPECT_EQ(static_cast<const AABB*>(data)->RayEntry(origin, direction), distance);
-		}
+			ASSERT_TRUE(std::binary_search(live.begin(), live.end(), static_cast<const AABB*>(data)) && static_cast<const AABB*>(data)->RayEntry(origin, direction) == distance);
 	}
 	EXPECT_GT(hits, 500) << "the rays should mostly hit something";
 }

@@ -23,11 +23,7 @@ namespace
 	class ConfigTest : public ::testing::Test
 	{
 	protected:
-		void SetUp() override
-		{
-			fs::remove_all(folder);
-			fs::create_directories(folder);
-		}
+		void SetUp() override { fs::remove_all(folder), fs::create_directories(folder); }
 		void TearDown() override { fs::remove_all(folder); }
 		void WriteConfig(const std::string& text) const { std::ofstream(path, std::ios::binary) << text; }
 
@@ -42,23 +38,17 @@ namespace
 					"<Nested><Inner>3</Inner></Nested><Twice>first</Twice><Twice>second</Twice></Config>");
 		const ConfigFile config = Config::Load(path);
 
-		EXPECT_EQ(config.GetString("FirstLevel", "x"), "MainMenu");
-		EXPECT_EQ(config.GetString("Missing", "LoadingScreen.html"), "LoadingScreen.html");
-		EXPECT_EQ(config.GetString("Empty", "x"), "") << "a present but empty setting is empty text, not the default";
-		EXPECT_EQ(config.GetString("Nested", "x"), "");
-		EXPECT_EQ(config.GetString("Twice", "x"), "first");
-
+		// A present but empty setting is empty text, not the default.
+		const std::pair<const char*, const char*> strings[] = {{"FirstLevel", "MainMenu"}, {"Missing", "x"}, {"Empty", ""}, {"Nested", ""}, {"Twice", "first"}};
+		for (const auto& [key, expected] : strings)
+			EXPECT_EQ(config.GetString(key, "x"), expected) << key;
 		const std::pair<const char*, int> ints[] = {{"Spaced", 42}, {"Fraction", 4}, {"Trailing", 12}, {"Word", -1},
 			{"Empty", -1}, {"Nested", -1}, {"Missing", -1}};
 		for (const auto& [key, expected] : ints)
 			EXPECT_EQ(config.GetInt(key, -1), expected) << key;
-
-		EXPECT_EQ(config.GetFloat("Fraction", 0.0f), 4.5f);
-		EXPECT_EQ(config.GetFloat("Word", 0.25f), 0.25f);
-
-		EXPECT_TRUE(config.GetBool("Yes", false));
-		EXPECT_TRUE(config.GetBool("Word", true)) << "only the words true and false count";
-		EXPECT_FALSE(config.GetBool("One", false)) << "\"1\" is not a boolean word";
+		EXPECT_TRUE(config.GetFloat("Fraction", 0.0f) == 4.5f && config.GetFloat("Word", 0.25f) == 0.25f);
+		// Only the words true and false count: "1" is not a boolean word.
+		EXPECT_TRUE(config.GetBool("Yes", false) && config.GetBool("Word", true) && !config.GetBool("One", false));
 
 		const Config unloaded;
 		EXPECT_EQ(FLExceptionOf([&] { unloaded.GetInt("Width", 1024); }), "No config file loaded.");
@@ -74,8 +64,7 @@ namespace
 			EXPECT_EQ(config.GetSection("Window").GetInt("Width", 0), 800) << "the first element after the declaration is the root";
 			const tw::unordered_vector<Config> buttons = config.GetSection("Input").GetAll("Button");
 			ASSERT_EQ(buttons.size(), 2u);
-			EXPECT_EQ(buttons[0].GetString("Name", ""), "Jump");
-			EXPECT_EQ(buttons[1].GetString("Name", ""), "Fire");
+			EXPECT_EQ(buttons[0].GetString("Name", "") + buttons[1].GetString("Name", ""), "JumpFire");
 			EXPECT_EQ(config.GetSection("Sound").GetFloat("MusicVolume", 0.5f), 0.5f);
 		}
 		const std::string written = ReadWholeFile(path);
@@ -105,8 +94,7 @@ namespace
 			EXPECT_EQ(config.GetString("FirstLevel", "MainMenu"), "MainMenu") << "a half-read file gives no settings";
 			EXPECT_EQ(config.GetSection("Window").GetInt("Width", 1024), 1024);
 		});
-		EXPECT_THAT(diagnostics, HasSubstr(path));
-		EXPECT_THAT(diagnostics, HasSubstr("Tumblewreck.cfg.bak"));
+		EXPECT_THAT(diagnostics, HasSubstr(path + ".bak"));
 		EXPECT_EQ(ReadWholeFile(path + ".bak"), broken);
 		EXPECT_EQ(ReadWholeFile(path), "<Config>\n    <Window />\n</Config>\n");
 	}

@@ -16,6 +16,14 @@ namespace
 		float level = 0.0f;
 	};
 
+	Expression::VariableTable Table(std::initializer_list<std::pair<std::string, OperatorVariable*>> entries)
+	{
+		Expression::VariableTable table;
+		for (const auto& [name, variable] : entries)
+			table[name] = variable;
+		return table;
+	}
+
 	std::unique_ptr<OperatorVariable> Evaluate(const std::string& text, const Expression::VariableTable& variables = {})
 	{
 		Expression expression;
@@ -48,8 +56,7 @@ TEST(Expression, ConstantExpressionsFoldToTypedValues)
 	{
 		Expression expression;
 		expression.Parse(text);
-		EXPECT_TRUE(expression.IsConstant()) << text;
-		EXPECT_EQ(expression.Evaluate()->GetTypeId(), type) << text;
+		EXPECT_TRUE(expression.IsConstant() && expression.Evaluate()->GetTypeId() == type) << text;
 		EXPECT_EQ(expression.Evaluate()->ToString(), value) << text;
 	}
 	Expression withIdentifier;
@@ -61,9 +68,7 @@ TEST(Expression, OperatorsGroupLeftOnTwoLevelsAndIgnoreTrailingTokens)
 {
 	OperVarType<int> a(2), b(3), x(4);
 	OperVarType<bool> t(true), f(false);
-	Expression::VariableTable variables;
-	for (const auto& [name, variable] : std::initializer_list<std::pair<std::string, OperatorVariable*>>{{"a", &a}, {"b", &b}, {"x", &x}, {"t", &t}, {"f", &f}})
-		variables[name] = variable;
+	const Expression::VariableTable variables = Table({{"a", &a}, {"b", &b}, {"x", &x}, {"t", &t}, {"f", &f}});
 	const std::pair<const char*, const char*> cases[] = {
 		{"x = a + a", "0"}, // (x = a) + a; grouped the other way it would be true
 		{"t | f @ f", "0"}, // (t | f) @ f; t | (f @ f) would be true
@@ -74,7 +79,7 @@ TEST(Expression, OperatorsGroupLeftOnTwoLevelsAndIgnoreTrailingTokens)
 		EXPECT_EQ(Evaluate(text, variables)->ToString(), value) << text;
 }
 
-TEST(Expression, SyntaxErrorsRaiseExpectedIdentifierOrLiteral)
+TEST(Expression, SyntaxErrorsAndUnboundIdentifiersThrow)
 {
 	for (const char* text : {"", "-", "- 5", "1 +", "* 2", "()", "(", "_x", "\"unterminated"})
 	{
@@ -85,11 +90,7 @@ TEST(Expression, SyntaxErrorsRaiseExpectedIdentifierOrLiteral)
 	expression.Parse("1");
 	EXPECT_THROW(expression.Parse("1 + * 2"), FLException);
 	EXPECT_EQ(expression.Evaluate(), nullptr);
-}
-
-TEST(Expression, UnboundIdentifierThrowsOnlyWhenEvaluated)
-{
-	Expression expression;
+	// An unbound identifier is refused only when evaluated.
 	expression.Parse("1 | missing");
 	expression.ResolveIdentifiers({});
 	EXPECT_EQ(FLExceptionOf([&] { expression.Evaluate(); }), "Identifier: missing still in tree during evaluation.");
@@ -100,9 +101,7 @@ TEST(Expression, BoundGetterChangeIsSeenAtTheNextEvaluationAndAPlainValueIsCopie
 	Gauge gauge;
 	OperGetterType<Gauge, float> level(&Gauge::Reading, &gauge);
 	OperVarType<float> threshold(0.5f);
-	Expression::VariableTable table;
-	table["LEVEL"] = &level;
-	table["THRESHOLD"] = &threshold;
+	const Expression::VariableTable table = Table({{"LEVEL", &level}, {"THRESHOLD", &threshold}});
 	Expression expression;
 	expression.Parse("LEVEL } THRESHOLD");
 	expression.ResolveIdentifiers(table);
@@ -118,18 +117,14 @@ TEST(Expression, BoundGetterChangeIsSeenAtTheNextEvaluationAndAPlainValueIsCopie
 TEST(Expression, IntegerDivisionByZeroGivesZero)
 {
 	OperVarType<int> x(8);
-	Expression::VariableTable variables;
-	variables["x"] = &x;
 	Expression folded;
 	std::unique_ptr<OperatorVariable> foldedResult, boundResult;
 	const std::string report = StderrOf([&] {
 		folded.Parse("1/0");
 		foldedResult = folded.Evaluate();
-		boundResult = Evaluate("x / (x - 8)", variables);
+		boundResult = Evaluate("x / (x - 8)", Table({{"x", &x}}));
 	});
-	EXPECT_TRUE(folded.IsConstant());
-	EXPECT_EQ(foldedResult->GetValue<int>(), 0);
-	EXPECT_EQ(boundResult->GetValue<int>(), 0);
+	EXPECT_TRUE(folded.IsConstant() && foldedResult->GetValue<int>() == 0 && boundResult->GetValue<int>() == 0);
 	EXPECT_NE(report.find("division by zero"), std::string::npos);
 	EXPECT_TRUE(std::isinf(Evaluate("1.0 / 0")->GetValue<double>()));
 }

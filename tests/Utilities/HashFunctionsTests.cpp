@@ -23,12 +23,3 @@ TEST(HashFunctions, WideKeysFoldHighHalfIn)
 	EXPECT_EQ(tw::ext::hash<const char*>()(low), tw::MixBits(0x00001001u));
 	EXPECT_EQ(tw::ext::hash<std::uint64_t>()(0x0000000100001000ull), tw::MixBits(0x00001001u));
 }
-
-TEST(HashFunctions, PointerPairCombinesBothInOrder)
-{
-	const auto a = reinterpret_cast<const void*>(std::uintptr_t{0x1000});
-	const auto b = reinterpret_cast<const void*>(std::uintptr_t{0x2000});
-	tw::ext::hash<std::pair<const void*, const void*>> hash;
-	EXPECT_NE(hash({a, b}), hash({b, a}));
-	EXPECT_NE(hash({a, a}), hash({b, b}));
-}

@@ -63,12 +63,9 @@ TEST(ParsedMessage, NameAndArgumentsSplitAtParenthesisAndCommas)
 	ParsedMessage handle;
 	ASSERT_TRUE(ParseMessage("Move(1, \"1\")", handle));
 	Message::Reader reader(*handle.GetMessage());
-	EXPECT_EQ(reader.CurrentTypeId(), tw::TypeIdOf<int>());
-	EXPECT_EQ(reader.Read<int>(), 1);
-	EXPECT_EQ(reader.CurrentTypeId(), tw::TypeIdOf<std::string>());
+	EXPECT_TRUE(reader.CurrentTypeId() == tw::TypeIdOf<int>() && reader.Read<int>() == 1 && reader.CurrentTypeId() == tw::TypeIdOf<std::string>());
 	ParsedMessage refused;
-	EXPECT_FALSE(ParseMessage("NoArguments", refused)) << "a name needs its parenthesis";
-	EXPECT_EQ(refused.GetMessage(), nullptr);
+	EXPECT_FALSE(ParseMessage("NoArguments", refused) || refused.GetMessage()) << "a name needs its parenthesis";
 }
 
 TEST(ParsedMessage, ArgumentsAreEvaluatedAtEveryRead)
@@ -80,8 +77,7 @@ TEST(ParsedMessage, ArgumentsAreEvaluatedAtEveryRead)
 
 	keys.w = 1.0f;
 	Message::Reader first(sent);
-	EXPECT_EQ(first.CurrentTypeId(), tw::TypeIdOf<float>());
-	EXPECT_EQ(first.Read<float>(), 1.0f);
+	EXPECT_TRUE(first.CurrentTypeId() == tw::TypeIdOf<float>() && first.Read<float>() == 1.0f);
 	keys.s = 0.25f;
 	EXPECT_EQ(Message::Reader(sent).Read<float>(), 0.75f);
 	keys.w = 0.0f;
@@ -92,8 +88,8 @@ TEST(ParsedMessage, ArgumentsAreEvaluatedAtEveryRead)
 TEST(ParsedMessage, BadArgumentsThrowTheExpressionErrors)
 {
 	ParsedMessage handle;
-	ASSERT_TRUE(ParseMessage("Jump(HEIGHT)", handle));
-	EXPECT_THROW(Message::Reader(*handle.GetMessage()).Read<float>(), FLException) << "an unknown identifier, when read";
+	ASSERT_TRUE(ParseMessage("Jump(HEIGHT)", handle)) << "an unknown identifier throws only when read";
+	EXPECT_THROW(Message::Reader(*handle.GetMessage()).Read<float>(), FLException);
 	const std::string error = FLExceptionOf([&] { ParseMessage("Move(1, 2 + )", handle); });
 	EXPECT_EQ(error.rfind("Expected identifier or literal", 0), 0u) << error;
 	EXPECT_EQ(ArgumentTexts(*handle.GetMessage()), (std::vector<std::string>{"1"}));
@@ -119,25 +115,14 @@ TEST(ParsedMessage, CopiesShareTheTargetUntilTheLastGoesAndMessagesCopiedOutSurv
 	EXPECT_EQ(Message::Reader(*copy.GetMessage()).Read<std::string>(), "two");
 }
 
-TEST(ParsedMessage, VariableNameKeepsItsFirstVariable)
-{
-	ParsedMessage handle;
-	EXPECT_TRUE(handle.AddVariable("SPEED", std::make_unique<OperVarType<int>>(3)));
-	EXPECT_FALSE(handle.AddVariable("SPEED", std::make_unique<OperVarType<int>>(9)));
-	ASSERT_TRUE(ParseMessage("Run(SPEED)", handle));
-	handle.ClearVariables();
-	EXPECT_EQ(Message::Reader(*handle.GetMessage()).Read<int>(), 3);
-}
-
 TEST(ParsedMessage, ArgumentsBeyondThePayloadAreRefused)
 {
-	std::string text = "Many(";
-	for (int i = 0; i < 40; ++i)
-		text += std::to_string(i) + ",";
-	text += "40)";
+	std::string text = "Many(0";
+	for (int i = 1; i <= 40; ++i)
+		text += "," + std::to_string(i);
 	ParsedMessage handle;
 	bool accepted = true;
-	const std::string report = StderrOf([&] { accepted = ParseMessage(text, handle); });
+	const std::string report = StderrOf([&] { accepted = ParseMessage(text + ")", handle); });
 	EXPECT_FALSE(accepted);
 	EXPECT_NE(report.find("\"Many\""), std::string::npos) << report;
 	const std::vector<std::string> kept = ArgumentTexts(*handle.GetMessage());

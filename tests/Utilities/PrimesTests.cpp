@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <random>
 #include <stdexcept>
 
@@ -31,13 +30,6 @@ TEST(Primes, NextPrimeKnownValuesAndOverflow)
 	// No 32-bit prime lies above the largest.
 	EXPECT_THROW(tw::NextPrime(4294967292u), std::overflow_error);
 	EXPECT_THROW(tw::NextPrime(0xFFFFFFFFu), std::overflow_error);
-}
-
-TEST(Primes, CapacitySequenceIsPrimeAllTheWay)
-{
-	for (std::uint32_t capacity = 23; capacity < 0x7FFFFFFFu;
-		 capacity = tw::NextPrime(static_cast<std::uint32_t>(std::ceil(2.0f * static_cast<float>(capacity)))))
-		ASSERT_TRUE(IsPrimeByTrialDivision(capacity)) << capacity;
 }
 
 TEST(Primes, NextPrimeIsTheSmallestPrimeAtOrAbove)

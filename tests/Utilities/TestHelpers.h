@@ -16,8 +16,7 @@
 #include <utility>
 
 // A quarter turn about z, which the rotation tests share.
-inline const float kSin45 = static_cast<float>(std::sin(std::numbers::pi / 4));
-inline const Quaternion kQuarterTurnZ(0.0f, 0.0f, kSin45, kSin45);
+inline const Quaternion kQuarterTurnZ(0.0f, 0.0f, std::numbers::sqrt2_v<float> / 2, std::numbers::sqrt2_v<float> / 2);
 
 inline void ExpectNear(const Tuple4f& actual, const Tuple4f& expected, double tolerance)
 {
@@ -40,12 +39,8 @@ inline void ExpectNear(const Matrix4& actual, const Matrix4& expected, double to
 // The upper-left 3x3 block given row by row.
 inline void ExpectRowsNear(const Matrix4& actual, std::initializer_list<float> rows, double tolerance)
 {
-	int index = 0;
-	for (float expected : rows)
-	{
-		EXPECT_NEAR(actual.At(index / 3, index % 3), expected, tolerance) << "row " << index / 3 << " column " << index % 3;
-		++index;
-	}
+	for (int index = 0; index < static_cast<int>(rows.size()); ++index)
+		EXPECT_NEAR(actual.At(index / 3, index % 3), rows.begin()[index], tolerance) << "row " << index / 3 << " column " << index % 3;
 }
 
 inline float RandomIn(float low, float high)
@@ -61,11 +56,7 @@ struct LiveCounted
 	LiveCounted(const LiveCounted& other) : value(other.value) { ++live; }
 	LiveCounted(LiveCounted&& other) noexcept : value(std::exchange(other.value, -1)) { ++live; }
 	LiveCounted& operator=(const LiveCounted&) = default;
-	LiveCounted& operator=(LiveCounted&& other) noexcept
-	{
-		value = std::exchange(other.value, -1);
-		return *this;
-	}
+	LiveCounted& operator=(LiveCounted&& other) noexcept { return value = std::exchange(other.value, -1), *this; }
 	~LiveCounted() { --live; }
 	int value;
 };
@@ -86,10 +77,10 @@ std::string FLExceptionOf(Call&& call)
 	try
 	{
 		call();
+		return "";
 	}
 	catch (const FLException& error)
 	{
 		return error.message;
 	}
-	return "";
 }

@@ -6,7 +6,6 @@
 
 #include <climits>
 #include <cmath>
-#include <numbers>
 #include <sstream>
 
 TEST(Tuple, NormalizeGivesUnitLengthOrSignedMaximaForZero)
@@ -23,6 +22,8 @@ TEST(Tuple, NormalizeGivesUnitLengthOrSignedMaximaForZero)
 	EXPECT_EQ(Tuple2f(0.0f, 0.0f).Normalize(), Tuple2f(FLT_MAX, FLT_MAX));
 	EXPECT_EQ(Tuple4f(-1e-20f, 0.0f, 0.0f, 0.0f).Normalize(), Tuple4f(-FLT_MAX, FLT_MAX, FLT_MAX, FLT_MAX));
 	EXPECT_EQ(Tuple2i(0, 0).Normalize(), Tuple2i(INT_MAX, INT_MAX));
+	// A zero vector has no direction: the angle is 0 rather than NaN.
+	EXPECT_EQ(Tuple3f(0, 0, 0).AngleBetween(Tuple3f(1, 0, 0)), 0.0f);
 	// Integer tuples truncate each quotient.
 	const Tuple2i integers[][2] = {{{3, 4}, {0, 0}}, {{0, 5}, {0, 1}}, {{-3, 0}, {-1, 0}}, {{7, -7}, {0, 0}}};
 	for (const auto& c : integers)
@@ -43,13 +44,6 @@ TEST(Tuple, IntegerArithmeticWrapsAt32Bits)
 
 TEST(Tuple, ClampAndDivisionByNearZero)
 {
-	// When min exceeds max, Tuple4 applies the two bounds in the other order.
-	Tuple3f three(0.0f, 3.0f, 9.0f);
-	three.Clamp(5.0f, 1.0f);
-	EXPECT_EQ(three, Tuple3f(5.0f, 1.0f, 1.0f));
-	Tuple4f four(0.0f, 3.0f, 9.0f, 0.0f);
-	four.Clamp(5.0f, 1.0f);
-	EXPECT_EQ(four, Tuple4f(5.0f, 5.0f, 1.0f, 5.0f));
 	Tuple2i two(-9, 9);
 	two.Clamp(-2, 2);
 	EXPECT_EQ(two, Tuple2i(-2, 2));
@@ -61,33 +55,6 @@ TEST(Tuple, ClampAndDivisionByNearZero)
 	const float justAbove = std::nextafter(FLT_EPSILON, 1.0f);
 	EXPECT_EQ(v / justAbove, Tuple3f(1.0f / justAbove, -2.0f / justAbove, 0.0f));
 	EXPECT_EQ(Tuple2f(-1.0f, 4.0f) / 0.0f, Tuple2f(-FLT_MAX, FLT_MAX));
-}
-
-TEST(Tuple, ProductsDistancesAnglesAndResize)
-{
-	Tuple3f cross(9, 9, 9);
-	EXPECT_EQ(cross.CrossProduct(Tuple3f(1, 0, 0), Tuple3f(0, 1, 0)), Tuple3f(0, 0, 1));
-	EXPECT_EQ(Tuple3f(1, 2, 3).DotProduct(Tuple3f(-2, 0.5f, 4)), 11.0f);
-	EXPECT_EQ(Tuple3f(1, 2, 3).Distance(Tuple3f(4, 6, 3)), 5.0);
-	EXPECT_EQ(Tuple2i(1, 1).DistanceSquared(Tuple2i(4, 5)), 25);
-	EXPECT_NEAR(Tuple2i(1, 0).AngleBetween(Tuple2i(0, 1)), std::numbers::pi / 2, 1e-12);
-	EXPECT_NEAR(Tuple3f(1, 1, 0).AngleBetween(Tuple3f(-1, -1, 0)), std::numbers::pi, 1e-3);
-	EXPECT_EQ(Tuple2f(0, 1).Direction(), static_cast<float>(std::numbers::pi / 2));
-	// A zero vector has no direction: the angle is 0 rather than NaN, and resizing gives NaNs.
-	EXPECT_EQ(Tuple3f(0, 0, 0).AngleBetween(Tuple3f(1, 0, 0)), 0.0f);
-	EXPECT_EQ(Tuple3f(0, 0, -2).ResizeThis(0.5f), Tuple3f(0, 0, -0.5f));
-	const Tuple3f zero = Tuple3f().Resize(1.0f);
-	EXPECT_TRUE(std::isnan(zero.x) && std::isnan(zero.y) && std::isnan(zero.z));
-}
-
-TEST(Tuple, RandomizeStaysWithinBounds)
-{
-	for (int i = 0; i < 1000; ++i)
-	{
-		Tuple3f v;
-		v.Randomize(Tuple3f(-1, 10, 5), Tuple3f(1, 20, 5));
-		EXPECT_TRUE(v.x >= -1 && v.x <= 1 && v.y >= 10 && v.y <= 20 && v.z == 5) << v;
-	}
 }
 
 TEST(Tuple, TextFormIsSpaceSeparatedAndReadsAnyWhitespace)

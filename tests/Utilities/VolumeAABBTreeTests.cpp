@@ -1,6 +1,5 @@
 #include "Utilities/VolumeAABBTree.h"
 
-#include "Utilities/DebugDraw.h"
 #include "Utilities/Random.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include <deque>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -57,15 +57,11 @@ namespace
 			for (size_t i = 0; i < list.size(); ++i)
 				for (size_t j = i + 1; j < list.size(); ++j)
 					if (const double cost = VolumeAABBTree::PairCost(list[i]->box, list[j]->box); cost < best)
-					{
-						best = cost;
-						first = i;
-						second = j;
-					}
+						std::tie(best, first, second) = std::tuple(cost, i, j);
 			VolumeAABBTree::InternalNode& merged = nodes.emplace_back();
-			merged.left = list[first];
-			merged.right = list[second];
+			std::tie(merged.left, merged.right) = std::pair(list[first], list[second]);
 			merged.UniteChildBoxes();
+			// The merged node goes last, then takes the first's place; the old last fills the second's.
 			list.push_back(&merged);
 			list[first] = list.back();
 			list.pop_back();
@@ -136,15 +132,13 @@ TEST(VolumeAABBTree, BuildLinksParentsAndUnitesBoxes)
 {
 	VolumeAABBTree tree;
 	BuildFrom(tree, CubeBlock(4, 3, 2));
-	EXPECT_FALSE(tree.IsCollecting());
-	EXPECT_EQ(tree.Root()->parent, nullptr);
+	EXPECT_TRUE(!tree.IsCollecting() && tree.Root()->parent == nullptr);
 	const auto leavesBelow = [](auto& self, const Node* node) -> int {
 		EXPECT_EQ(node->available, 1u);
 		if (node->IsLeaf())
 			return 1;
-		EXPECT_TRUE(node->left->parent == node && node->right->parent == node);
+		EXPECT_TRUE(node->left->parent == node && node->right->parent == node && node->left->depth == node->depth + 1);
 		EXPECT_EQ(node->box, AABB::Union(node->left->box, node->right->box));
-		EXPECT_EQ(node->left->depth, node->depth + 1);
 		return self(self, node->left) + self(self, node->right);
 	};
 	EXPECT_EQ(leavesBelow(leavesBelow, tree.Root()), 24);
@@ -168,8 +162,7 @@ TEST(VolumeAABBTree, OverlapsTakesAWholeHouseOrTheWholePartsOfItThatOverlap)
 	BuildFrom(tree, CubeBlock(2, 2, 2));
 	VolumeAABBTree::NodeList parts;
 	tree.SetQueryBox(AABB{{-1, -1, -1}, {3, 3, 3}});
-	EXPECT_TRUE(tree.Overlaps(tree.Root(), parts));
-	EXPECT_TRUE(parts.empty());
+	EXPECT_TRUE(tree.Overlaps(tree.Root(), parts) && parts.empty());
 	// Touching the x = 0 face only: the whole cubes of that face come back, not the house.
 	tree.SetQueryBox(AABB{{-1, -1, -1}, {0, 3, 3}});
 	EXPECT_FALSE(tree.Overlaps(tree.Root(), parts));
@@ -178,8 +171,7 @@ TEST(VolumeAABBTree, OverlapsTakesAWholeHouseOrTheWholePartsOfItThatOverlap)
 	EXPECT_EQ(VolumeOf(parts), 4.0);
 	parts.clear();
 	tree.SetQueryBox(AABB{{5, 5, 5}, {6, 6, 6}});
-	EXPECT_FALSE(tree.Overlaps(tree.Root(), parts));
-	EXPECT_TRUE(parts.empty());
+	EXPECT_TRUE(!tree.Overlaps(tree.Root(), parts) && parts.empty());
 }
 
 TEST(VolumeAABBTree, OverlapsSplitsANodeItsChildrenDoNotFill)
@@ -189,8 +181,7 @@ TEST(VolumeAABBTree, OverlapsSplitsANodeItsChildrenDoNotFill)
 	VolumeAABBTree::NodeList parts;
 	tree.SetQueryBox(AABB{{-1, -1, -1}, {3, 3, 3}});
 	EXPECT_FALSE(tree.Overlaps(tree.Root(), parts));
-	EXPECT_EQ(parts.size(), 2u);
-	EXPECT_EQ(VolumeOf(parts), 3.0);
+	EXPECT_TRUE(parts.size() == 2 && VolumeOf(parts) == 3.0);
 }
 
 TEST(VolumeAABBTree, CollectOverlappingReturnsTheBottomLayer)
@@ -201,19 +192,15 @@ TEST(VolumeAABBTree, CollectOverlappingReturnsTheBottomLayer)
 	const AABB low{{0, 0, 0}, {1, 0.5f, 1}};
 	const AABB topPair{{0, 1, 0}, {2, 1.5f, 1}};
 	const auto raisedBy = [](float raise) { return AABB{{1.5f, raise, 0}, {2.5f, raise + 0.5f, 1}}; };
-	const struct
-	{
-		float raise;
-		std::vector<std::vector<AABB>> rounds;
-	} cases[] = {
+	const std::pair<float, std::vector<std::vector<AABB>>> cases[] = {
 		{0.05f, {{low, raisedBy(0.05f)}, {topPair}}}, // 0.05 higher is the same layer
 		{0.15f, {{low}, {raisedBy(0.15f)}, {topPair}}},
 	};
-	for (const auto& c : cases)
+	for (const auto& [raise, rounds] : cases)
 	{
 		VolumeAABBTree tree;
-		BuildFrom(tree, {low, raisedBy(c.raise), AABB{{0, 1, 0}, {1, 1.5f, 1}}, AABB{{1, 1, 0}, {2, 1.5f, 1}}});
-		for (const std::vector<AABB>& expected : c.rounds)
+		BuildFrom(tree, {low, raisedBy(raise), AABB{{0, 1, 0}, {1, 1.5f, 1}}, AABB{{1, 1, 0}, {2, 1.5f, 1}}});
+		for (const std::vector<AABB>& expected : rounds)
 		{
 			VolumeAABBTree::NodeList lowest;
 			tree.CollectOverlapping(tree.Root(), lowest);
@@ -224,31 +211,11 @@ TEST(VolumeAABBTree, CollectOverlappingReturnsTheBottomLayer)
 				node->available = 0;
 			}
 			std::sort(boxes.begin(), boxes.end(), [](const AABB& a, const AABB& b) { return a.min.x < b.min.x; });
-			ASSERT_EQ(boxes, expected) << "raised by " << c.raise;
+			ASSERT_EQ(boxes, expected) << "raised by " << raise;
 		}
 		VolumeAABBTree::MarkAllNodes(tree.Root());
 		VolumeAABBTree::NodeList lowest;
 		tree.CollectOverlapping(tree.Root(), lowest);
-		EXPECT_EQ(lowest.size(), c.rounds.front().size()) << "marking makes the bottom available again";
+		EXPECT_EQ(lowest.size(), rounds.front().size()) << "marking makes the bottom available again";
 	}
-}
-
-TEST(VolumeAABBTree, DebugDrawDepthDrawsOneLevelAndMarksConsumedNodes)
-{
-	static int drawnLines;
-	static std::vector<Tuple3f> drawnSpheres;
-	drawnLines = 0;
-	drawnSpheres.clear();
-	VolumeAABBTree tree;
-	BuildFrom(tree, CubeBlock(2, 2, 1));
-	tree.Root()->left->available = 0;
-	const auto previousLine = std::exchange(DebugDraw::DrawLine, [](Tuple3f, Tuple3f, float, Tuple4f) { ++drawnLines; });
-	const auto previousSphere =
-		std::exchange(DebugDraw::DrawSphereUniform, [](Tuple3f centre, float, Tuple4f) { drawnSpheres.push_back(centre); });
-	tree.SetDebugDepth(1);
-	tree.DebugDrawDepth(tree.Root());
-	DebugDraw::DrawLine = previousLine;
-	DebugDraw::DrawSphereUniform = previousSphere;
-	EXPECT_EQ(drawnLines, 2 * 12);
-	EXPECT_EQ(drawnSpheres, std::vector<Tuple3f>{tree.Root()->left->box.Centre()});
 }
