@@ -61,8 +61,10 @@ namespace
 			return 0;
 		EXPECT_TRUE(depth < 0 || node->depth == depth) << node->depth << " numbered at depth " << depth;
 		for (const AABBTree::Node* child : {node->left, node->right})
+		{
 			if (child != nullptr)
 				EXPECT_TRUE(child->parent == node && AABB::Union(*node->box, *child->box) == *node->box) << "a child's box sticks out of its parent";
+		}
 		if (!node->IsLeaf())
 			return CheckSubtree(node->left, depth < 0 ? -1 : depth + 1, deepest) + CheckSubtree(node->right, depth < 0 ? -1 : depth + 1, deepest);
 		EXPECT_NE(dynamic_cast<const Leaf*>(node), nullptr) << "an internal node was left without children";
@@ -231,7 +233,9 @@ TEST(AABBTree, RandomQueriesAndRaysMatchBruteForce)
 		ASSERT_EQ(distance, nearest) << "ray " << ray << " from " << origin << " along " << direction;
 		hits += distance >= 0.0f;
 		if (distance >= 0.0f)
+		{
 			ASSERT_TRUE(std::binary_search(live.begin(), live.end(), static_cast<const AABB*>(data)) && static_cast<const AABB*>(data)->RayEntry(origin, direction) == distance);
+		}
 	}
 	EXPECT_GT(hits, 500) << "the rays should mostly hit something";
 }

@@ -119,7 +119,7 @@ TEST(ParsedMessage, ArgumentsBeyondThePayloadAreRefused)
 {
 	std::string text = "Many(0";
 	for (int i = 1; i <= 40; ++i)
-		text += "," + std::to_string(i);
+		text.append(",").append(std::to_string(i));
 	ParsedMessage handle;
 	bool accepted = true;
 	const std::string report = StderrOf([&] { accepted = ParseMessage(text + ")", handle); });
