@@ -62,8 +62,9 @@ namespace
 		EXPECT_TRUE(depth < 0 || node->depth == depth) << node->depth << " numbered at depth " << depth;
 		for (const AABBTree::Node* child : {node->left, node->right})
 		{
-			if (child != nullptr)
-				EXPECT_TRUE(child->parent == node && AABB::Union(*node->box, *child->box) == *node->box) << "a child's box sticks out of its parent";
+			if (child == nullptr)
+				continue;
+			EXPECT_TRUE(child->parent == node && AABB::Union(*node->box, *child->box) == *node->box) << "a child's box sticks out of its parent";
 		}
 		if (!node->IsLeaf())
 			return CheckSubtree(node->left, depth < 0 ? -1 : depth + 1, deepest) + CheckSubtree(node->right, depth < 0 ? -1 : depth + 1, deepest);
