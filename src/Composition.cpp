@@ -47,10 +47,7 @@ bool Composition::Load(Serializer& serializer, int baseDepth)
 {
 	while (serializer.HasMore())
 	{
-		const int depthBefore = static_cast<int>(serializer.GetDepth());
-		serializer.EnterNode("", "");
-		const int depthNow = static_cast<int>(serializer.GetDepth());
-		const int depth = depthNow > depthBefore ? depthBefore : depthNow - 1;
+		const int depth = serializer.EnterElementAtDepth();
 		const std::string componentName = serializer.ReadString();
 		const char* file = serializer.PeekValue();
 		RecordOf(ComponentTypeIdFromName(componentName.c_str())) = ArchetypeRecord(depth > baseDepth, file != nullptr ? file : "");
