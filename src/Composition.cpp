@@ -105,12 +105,8 @@ void Composition::HandleMessage(const Message& message)
 Component* Composition::FindHandlerComponent(const HandlerTable::Entry& entry)
 {
 	if (entry.objectId == id)
-	{
-		const auto found = components.find(entry.typeId);
-		return found != components.end() ? found->second : nullptr;
-	}
-	const Object owner = ObjectFromId(entry.objectId);
-	return owner.IsDummy() ? nullptr : owner.object->GetComponent(entry.typeId);
+		return Composition::GetComponent(entry.typeId);
+	return FindComponent(entry.objectId, entry.typeId);
 }
 
 void Composition::QueueDestruction()
