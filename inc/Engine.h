@@ -106,10 +106,6 @@ public:
 	{
 		return previousLevel;
 	}
-	const std::string& GetDataFolder() const
-	{
-		return dataFolder;
-	}
 	const std::string& GetUserFolder() const
 	{
 		return userFolder;

@@ -27,10 +27,6 @@ public:
 	{
 		return frameTime;
 	}
-	std::uint32_t GetFrameStart() const
-	{
-		return frameStart;
-	}
 
 	// Replaces the clock and returns the one it replaced.
 	Clock SetClock(Clock newClock);

@@ -40,6 +40,8 @@ struct Object
 // A new object in the store, without components and not started.
 Object CreateObject(const std::string& name);
 Object ObjectFromId(unsigned id);
+// The component of the type on the object of the id; null when the object or the component has gone.
+Component* FindComponent(unsigned objectId, unsigned typeId);
 // The index-th object that took the name (index 0 took it first).
 Object ObjectFromName(const std::string& name, unsigned index = 0);
 // The ids of the objects bearing the name, in the order they took it.

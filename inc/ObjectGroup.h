@@ -77,10 +77,6 @@ public:
 	{
 		return id;
 	}
-	unsigned GetOriginId() const
-	{
-		return originId;
-	}
 	// In order of joining.
 	const tw::unordered_vector<unsigned>& GetMembers() const
 	{

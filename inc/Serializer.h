@@ -65,6 +65,10 @@ public:
 	// Write mode: opens a nested element (with an archetype file when fileName is not empty).
 	// Read mode: descends into the next element, whatever its name; the arguments are ignored.
 	void EnterNode(std::string fileName, const std::string& typeName);
+	// Read mode: enters the next element and gives the depth it stands at, which a loader
+	// compares with its base depth to tell inherited elements from the file's own. Entering an
+	// element spliced in from a file rises one step more than entering the file's own.
+	int EnterElementAtDepth();
 	void LeaveNode();
 	// Leaves the rest of the current element unread (read mode), or marks the element's
 	// contents as living in its archetype file (write mode).

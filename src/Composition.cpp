@@ -47,10 +47,7 @@ bool Composition::Load(Serializer& serializer, int baseDepth)
 {
 	while (serializer.HasMore())
 	{
-		const int depthBefore = static_cast<int>(serializer.GetDepth());
-		serializer.EnterNode("", "");
-		const int depthNow = static_cast<int>(serializer.GetDepth());
-		const int depth = depthNow > depthBefore ? depthBefore : depthNow - 1;
+		const int depth = serializer.EnterElementAtDepth();
 		const std::string componentName = serializer.ReadString();
 		const char* file = serializer.PeekValue();
 		RecordOf(ComponentTypeIdFromName(componentName.c_str())) = ArchetypeRecord(depth > baseDepth, file != nullptr ? file : "");
@@ -108,12 +105,8 @@ void Composition::HandleMessage(const Message& message)
 Component* Composition::FindHandlerComponent(const HandlerTable::Entry& entry)
 {
 	if (entry.objectId == id)
-	{
-		const auto found = components.find(entry.typeId);
-		return found != components.end() ? found->second : nullptr;
-	}
-	const Object owner = ObjectFromId(entry.objectId);
-	return owner.IsDummy() ? nullptr : owner.object->GetComponent(entry.typeId);
+		return Composition::GetComponent(entry.typeId);
+	return FindComponent(entry.objectId, entry.typeId);
 }
 
 void Composition::QueueDestruction()

@@ -167,10 +167,7 @@ void Engine::Deliver(const Message& message)
 	const MessageName name(message.GetName());
 	listeners.Deliver(
 		name, ObjectStore::Instance().ComponentEpoch(),
-		[](const HandlerTable::Entry& entry) {
-			const Object listener = ObjectFromId(entry.objectId);
-			return listener.IsDummy() ? nullptr : listener.object->GetComponent(entry.typeId);
-		},
+		[](const HandlerTable::Entry& entry) { return FindComponent(entry.objectId, entry.typeId); },
 		[&](Component* component, HandlerTable::Handler handler) { (component->*handler)(Message::Reader(message)); });
 
 	const auto handler = handlers.find(name);

@@ -78,6 +78,12 @@ Object ObjectFromId(unsigned id)
 	return ObjectStore::Instance().FromId(id);
 }
 
+Component* FindComponent(unsigned objectId, unsigned typeId)
+{
+	const Object target = ObjectFromId(objectId);
+	return target.IsDummy() ? nullptr : target.object->GetComponent(typeId);
+}
+
 Object ObjectFromName(const std::string& name, unsigned index)
 {
 	return ObjectStore::Instance().FromName(name, index);

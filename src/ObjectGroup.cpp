@@ -243,12 +243,7 @@ bool ObjectGroup::Load(Serializer& serializer, int baseDepth)
 	std::uint32_t lastDraw = GetElapsedMilliseconds();
 	while (serializer.HasMore())
 	{
-		const int depthBefore = static_cast<int>(serializer.GetDepth());
-		serializer.EnterNode("", "");
-		const int depthNow = static_cast<int>(serializer.GetDepth());
-		// Entering an element spliced in from a file rises one step more than entering the level's own.
-		const int depth = depthNow > depthBefore ? depthBefore : depthNow - 1;
-
+		const int depth = serializer.EnterElementAtDepth();
 		const std::string name = serializer.ReadString();
 		const Object object = CreateObject(name);
 		const char* file = serializer.PeekValue();

@@ -8,13 +8,6 @@
 
 namespace
 {
-	// The component of the pair, or null when its object or the component has gone.
-	Component* ResolveComponent(const IDPair& pair)
-	{
-		const Object target = ObjectFromId(pair.first);
-		return target.IsDummy() ? nullptr : target.object->GetComponent(pair.second);
-	}
-
 	template <class T>
 	void EraseFirst(std::vector<T>& list, std::size_t count)
 	{
@@ -165,7 +158,7 @@ bool ObjectStore::ProcessQueuedWork()
 	};
 	std::vector<Doomed> doomed;
 	auto prepare = [&](const IDPair& pair) {
-		Component* component = ResolveComponent(pair);
+		Component* component = FindComponent(pair.first, pair.second);
 		if (component != nullptr && !component->discardStarted)
 		{
 			component->discardStarted = true;

@@ -415,6 +415,14 @@ void Serializer::EnterNode(std::string archetypeFile, const std::string& typeNam
 	cursor = inside;
 }
 
+int Serializer::EnterElementAtDepth()
+{
+	const int depthBefore = static_cast<int>(depth);
+	EnterNode("", "");
+	const int depthNow = static_cast<int>(depth);
+	return depthNow > depthBefore ? depthBefore : depthNow - 1;
+}
+
 void Serializer::LeaveNode()
 {
 	if (missingElements > 0)

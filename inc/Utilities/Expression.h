@@ -52,7 +52,6 @@ private:
 	std::unique_ptr<Node> ParseProduct();
 	std::unique_ptr<Node> ParseFactor();
 	std::unique_ptr<Node> MakeOperator(char operation, std::unique_ptr<Node> left, std::unique_ptr<Node> right);
-	std::unique_ptr<Node> MakeOperand(std::unique_ptr<Node> node);
 	std::size_t IdentifierIndex(const std::string& name);
 
 	static void Fold(Node& node);

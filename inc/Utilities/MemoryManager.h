@@ -124,7 +124,6 @@ public:
 		// returns the number of pages given back.
 		std::uint32_t ReleaseEmptyPages();
 
-		std::uint32_t BlockSize() const { return blockSize; }
 		std::uint32_t BlocksPerPage() const { return blocksPerPage; }
 		std::uint32_t TotalBlocks() const { return totalBlocks; }
 		std::uint32_t PageCount() const { return pageCount; }

@@ -117,9 +117,7 @@ Tuple3f Origin::InverseTransformPoint(const Tuple3f& point) const
 
 void Origin::OnSetPos(Message::Reader reader)
 {
-	Tuple3f newPosition;
-	if (reader.Read(newPosition))
-		position = newPosition;
+	reader.Read(position);
 }
 
 void Origin::OnSetRot(Message::Reader reader)

@@ -123,16 +123,12 @@ void Transform::OnSetRot(Message::Reader reader)
 
 void Transform::OnSetScale(Message::Reader reader)
 {
-	Tuple3f newScale;
-	if (reader.Read(newScale))
-		scale = newScale;
+	reader.Read(scale);
 }
 
 void Transform::OnSetDim(Message::Reader reader)
 {
-	Tuple3f newDimensions;
-	if (reader.Read(newDimensions))
-		dimensions = newDimensions;
+	reader.Read(dimensions);
 }
 
 bool BoneTransform::Load(Serializer& serializer)

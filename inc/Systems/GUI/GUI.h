@@ -20,7 +20,6 @@ public:
 
 	// The names of the objects the level editor made for its own use; saving a level skips them.
 	void AddEditorObjectName(const std::string& objectName);
-	void ClearEditorObjectNames();
 	bool IsEditorObjectName(const std::string& objectName) const;
 
 private:

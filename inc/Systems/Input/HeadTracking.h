@@ -29,9 +29,6 @@ public:
 	// Clears the Input system's hook.
 	void Detach() override;
 
-	const tw::unordered_vector<Tuple3<float>>& GetDots() const { return dots; }
-	tw::unordered_vector<Tuple3<float>>& GetDots() { return dots; }
-
 private:
 	// The two dots chosen in the latest update (x, y, weight).
 	Tuple3<float> dotA;

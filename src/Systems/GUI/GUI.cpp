@@ -9,11 +9,6 @@ void GUI::AddEditorObjectName(const std::string& objectName)
 	editorObjectNames.insert(objectName);
 }
 
-void GUI::ClearEditorObjectNames()
-{
-	editorObjectNames.clear();
-}
-
 bool GUI::IsEditorObjectName(const std::string& objectName) const
 {
 	return editorObjectNames.find(objectName) != editorObjectNames.end();
