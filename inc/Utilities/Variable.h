@@ -121,7 +121,9 @@ private:
 // overrun that cannot happen.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Warray-bounds"
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wstringop-overflow"
+#endif
 
 namespace tw
 {
