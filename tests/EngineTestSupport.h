@@ -1,4 +1,4 @@
-// Test support for the engine core: a temporary folder, probe components and systems that log what
+// Test support for the engine core: probe components and systems that log what
 // happens to them into one shared event log, small components with one saved field, and fixtures
 // that leave the object store, the groups, the component factory and the engine as they found them.
 #pragma once
@@ -16,6 +16,9 @@
 #include "System.h"
 #include "Utilities/Config.h"
 #include "Utilities/SearchPaths.h"
+
+#include "QuietComponent.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -45,64 +48,6 @@ namespace test
 	{
 		return static_cast<std::size_t>(std::count(Events().begin(), Events().end(), event));
 	}
-
-	inline std::string ReadText(const std::string& path)
-	{
-		std::ifstream file(path, std::ios::binary);
-		std::ostringstream text;
-		text << file.rdbuf();
-		return text.str();
-	}
-
-	// A fresh folder under the system's temporary folder, removed with everything in it.
-	class TempFolder
-	{
-	public:
-		TempFolder()
-		{
-			static std::atomic<unsigned> counter{0};
-			const std::string name = "tw-engine-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-				"-" + std::to_string(counter++) + "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this));
-			// Test processes run side by side and may come to the same name (the sanitizers' heap
-			// hands out the same addresses): a folder that exists already belongs to another one.
-			std::filesystem::path folder;
-			for (unsigned attempt = 0;; ++attempt)
-			{
-				folder = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(attempt));
-				if (std::filesystem::create_directory(folder))
-					break;
-			}
-			path = folder.string() + "/";
-		}
-		~TempFolder() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
-		TempFolder(const TempFolder&) = delete;
-		TempFolder& operator=(const TempFolder&) = delete;
-
-		// Always ending in "/".
-		const std::string& Path() const { return path; }
-		void WriteFile(const std::string& relativePath, const std::string& text) const
-		{
-			const std::filesystem::path file = path + relativePath;
-			std::filesystem::create_directories(file.parent_path());
-			std::ofstream(file, std::ios::binary) << text;
-		}
-		std::string ReadFile(const std::string& relativePath) const { return ReadText(path + relativePath); }
-
-	private:
-		std::string path;
-	};
-
-	// A component whose operations all succeed and do nothing.
-	template <class Derived, class NameTag>
-	class QuietComponent : public ComponentBase<Derived, NameTag>
-	{
-	public:
-		bool Load(Serializer&) override { return true; }
-		bool Serialize(Serializer&) override { return true; }
-		bool Start() override { return true; }
-		bool Update() override { return true; }
-		void Detach() override {}
-	};
 
 	// A component that logs its life and every message it handles. Any registered handler name is
 	// handled by OnAny, which can also run an action given by the test.

@@ -1,5 +1,6 @@
 #include "Utilities/Config.h"
 
+#include "TempFolder.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gmock/gmock.h>
@@ -14,21 +15,13 @@ namespace
 	namespace fs = std::filesystem;
 	using ::testing::HasSubstr;
 
-	std::string ReadWholeFile(const fs::path& path)
-	{
-		std::ifstream in(path, std::ios::binary);
-		return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-	}
-
 	class ConfigTest : public ::testing::Test
 	{
 	protected:
-		void SetUp() override { fs::remove_all(folder), fs::create_directories(folder); }
-		void TearDown() override { fs::remove_all(folder); }
-		void WriteConfig(const std::string& text) const { std::ofstream(path, std::ios::binary) << text; }
+		void WriteConfig(const std::string& text) const { folder.WriteFile("Tumblewreck.cfg", text); }
 
-		const fs::path folder = fs::temp_directory_path() / ("tw-config-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-		const std::string path = (folder / "Tumblewreck.cfg").string();
+		const test::TempFolder folder;
+		const std::string path = folder.Path() + "Tumblewreck.cfg";
 	};
 
 	TEST_F(ConfigTest, GettersReadValuesFallBackToTheirDefaultsAndNeedADocument)
@@ -67,7 +60,7 @@ namespace
 			EXPECT_EQ(buttons[0].GetString("Name", "") + buttons[1].GetString("Name", ""), "JumpFire");
 			EXPECT_EQ(config.GetSection("Sound").GetFloat("MusicVolume", 0.5f), 0.5f);
 		}
-		const std::string written = ReadWholeFile(path);
+		const std::string written = test::ReadText(path);
 		EXPECT_THAT(written, HasSubstr("<Sound />")) << "asking for a missing section adds it";
 		for (const char* kept : {"<Name>Fire</Name>", "<!-- user settings -->", "<?xml version=\"1.0\" ?>"})
 			EXPECT_THAT(written, HasSubstr(kept));
@@ -81,7 +74,7 @@ namespace
 			config.GetSection("Window");
 			EXPECT_FALSE(fs::exists(path));
 		}
-		EXPECT_EQ(ReadWholeFile(path), "<Config>\n    <Window />\n</Config>\n");
+		EXPECT_EQ(test::ReadText(path), "<Config>\n    <Window />\n</Config>\n");
 		EXPECT_FALSE(fs::exists(path + ".bak")) << "nothing was there to keep";
 	}
 
@@ -95,8 +88,8 @@ namespace
 			EXPECT_EQ(config.GetSection("Window").GetInt("Width", 1024), 1024);
 		});
 		EXPECT_THAT(diagnostics, HasSubstr(path + ".bak"));
-		EXPECT_EQ(ReadWholeFile(path + ".bak"), broken);
-		EXPECT_EQ(ReadWholeFile(path), "<Config>\n    <Window />\n</Config>\n");
+		EXPECT_EQ(test::ReadText(path + ".bak"), broken);
+		EXPECT_EQ(test::ReadText(path), "<Config>\n    <Window />\n</Config>\n");
 	}
 
 	TEST_F(ConfigTest, PathThatIsNotAFileGivesDefaultsAndIsLeftAlone)
@@ -115,13 +108,13 @@ namespace
 			ConfigFile moved = std::move(original);
 			EXPECT_TRUE(moved.GetBool("Mute", false));
 			fs::remove(path);
-			ConfigFile other = Config::Load((folder / "other.cfg").string());
+			ConfigFile other = Config::Load(folder.Path() + "other.cfg");
 			other = std::move(moved);
-			EXPECT_TRUE(fs::exists(folder / "other.cfg")) << "the handle assigned over writes its own document first";
-			fs::remove(folder / "other.cfg");
+			EXPECT_TRUE(fs::exists(folder.Path() + "other.cfg")) << "the handle assigned over writes its own document first";
+			fs::remove(folder.Path() + "other.cfg");
 		}
-		EXPECT_EQ(ReadWholeFile(path), "\xEF\xBB\xBF<Config>\n    <Mute>true</Mute>\n</Config>\n");
-		EXPECT_FALSE(fs::exists(folder / "other.cfg")) << "a moved-from handle must not write again";
+		EXPECT_EQ(test::ReadText(path), "\xEF\xBB\xBF<Config>\n    <Mute>true</Mute>\n</Config>\n");
+		EXPECT_FALSE(fs::exists(folder.Path() + "other.cfg")) << "a moved-from handle must not write again";
 	}
 
 	TEST_F(ConfigTest, NumbersIgnoreTheUsersLocale)

@@ -1,5 +1,7 @@
 #include "Utilities/SearchPaths.h"
 
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,8 +25,8 @@ namespace
 
 	TEST(SearchPath, FirstFolderHoldingTheFileWinsAndFoldersAreNotFiles)
 	{
-		const fs::path root = fs::temp_directory_path() / "tw-search-paths";
-		fs::remove_all(root);
+		const test::TempFolder scratch;
+		const fs::path root = scratch.Path();
 		fs::create_directories(root / "first" / "Levels");
 		fs::create_directories(root / "second" / "Objects");
 		for (const char* file : {"first/level.xml", "second/level.xml", "second/Levels", "second/Objects/Crate", "here.txt"})
@@ -39,6 +41,5 @@ namespace
 		const std::string direct = (root / "here.txt").string();
 		EXPECT_EQ(paths.Find(direct), direct) << "an existing name comes back unchanged";
 		EXPECT_EQ(paths.Find("nowhere.txt"), "nowhere.txt") << "and so does a missing one";
-		fs::remove_all(root);
 	}
 }

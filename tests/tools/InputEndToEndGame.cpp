@@ -1,10 +1,10 @@
 // The game's start-up with one test-only component, "MoveRecorder", which reports on stderr every
 // "MoveForward" its object receives. The input end-to-end test puts it on the "Player" of a test
 // level and drives the game with real key presses.
-#include "Component.h"
 #include "Composition.h"
 #include "Engine.h"
 #include "Message.h"
+#include "QuietComponent.h"
 #include "Startup.h"
 
 #include <iostream>
@@ -17,28 +17,13 @@ namespace
 		static constexpr const char* name = "MoveRecorder";
 	};
 
-	class MoveRecorder : public ComponentBase<MoveRecorder, __MoveRecorderName>
+	class MoveRecorder : public test::QuietComponent<MoveRecorder, __MoveRecorderName>
 	{
 	public:
-		bool Load(Serializer&) override
-		{
-			return true;
-		}
-		bool Serialize(Serializer&) override
-		{
-			return true;
-		}
 		bool Start() override
 		{
 			owner->RegisterHandler("MoveForward", &MoveRecorder::OnMoveForward);
 			return true;
-		}
-		bool Update() override
-		{
-			return true;
-		}
-		void Detach() override
-		{
 		}
 
 	private:
