@@ -67,6 +67,9 @@ public:
 	using OverlapMap = tw::hash_map<PairKey, Overlap>;
 
 	SweepPrune();
+	// The extrema point into the structure's own records.
+	SweepPrune(const SweepPrune&) = delete;
+	SweepPrune& operator=(const SweepPrune&) = delete;
 
 	// Creates the axis under its name, reading box component index, with room for kCapacity extrema.
 	void AddAxis(const std::string& name, int index);

@@ -1,5 +1,7 @@
 #include "Systems/Physics/Gjk.h"
 
+#include "Utilities/Quaternion.h"
+
 #include <utility>
 
 namespace
@@ -7,8 +9,8 @@ namespace
 	// Added to every component of the search direction before each support query, so that two
 	// geometries with the same centre still get a direction to search.
 	constexpr float kDirectionNudge = 0.0001f;
-	// A support point must pass the origin by this much, and the origin must lie this far inside
-	// every face through the newest vertex, to count.
+	// A support point must pass the origin by this distance, and the origin must lie inside every
+	// face through the newest vertex by this band (of the face's unnormalised normal), to count.
 	constexpr float kTolerance = 0.0001f;
 
 	using SimplexCase = bool (*)(Tuple3f&, Simplex&);
@@ -19,6 +21,42 @@ namespace
 	{
 		return Cross(ax, Cross(ao, ax));
 	}
+
+	// A direction shorter than this, relative to the simplex's squared size, comes from an origin on
+	// the simplex's line or plane, and points nowhere in particular.
+	constexpr double kVanishingDirection = 1e-6;
+
+	// Mended: the cases' directions are cross products that scale with the simplex, and the origin
+	// test and the nudge work in absolute units. Unscaled, a pair of spheres (whose support points
+	// line up with the origin) gave directions shorter than the nudge and was found apart; and where
+	// the origin lies on the line or plane of the simplex the direction vanishes and the nudge alone
+	// searched along (1, 1, 1) again and again (two equal boxes sharing a centre were never found
+	// overlapping). So the direction is taken as a unit vector, and a vanishing one is replaced by
+	// one off the simplex: the triangle's normal, or one perpendicular to the line.
+	void KeepSearching(const Simplex& simplex, Tuple3f& direction)
+	{
+		const Tuple3f edge = simplex.size() >= 2 ? simplex[1].point - simplex[0].point : Tuple3f();
+		const double size = simplex.size() >= 2 ? edge.Length() * (simplex.back().point - simplex[0].point).Length() : 1.0;
+		if (direction.Length() > kVanishingDirection * size)
+			return;
+		if (simplex.size() == 3)
+		{
+			const Tuple3f normal = Cross(edge, simplex[2].point - simplex[0].point);
+			if (normal.Length() > kVanishingDirection * size)
+			{
+				direction = normal;
+				return;
+			}
+		}
+		if (simplex.size() >= 2)
+			direction = PerpendicularVector(edge);
+	}
+
+	Tuple3f Unit(const Tuple3f& direction)
+	{
+		const double length = direction.Length();
+		return length > 0.0 ? direction * static_cast<float>(1.0 / length) : direction;
+	}
 }
 
 bool GjkIntersect(GjkWorkspace& work, const ConvexGeometry& a, const ConvexGeometry& b, int iterations)
@@ -28,7 +66,7 @@ bool GjkIntersect(GjkWorkspace& work, const ConvexGeometry& a, const ConvexGeome
 	Tuple3f direction = b.GetCentre() - a.GetCentre();
 	for (int i = 0; i < iterations; ++i)
 	{
-		direction += Tuple3f(kDirectionNudge, kDirectionNudge, kDirectionNudge);
+		direction = Unit(direction + Tuple3f(kDirectionNudge, kDirectionNudge, kDirectionNudge));
 		const Tuple3f supportA = a.Support(direction);
 		const Tuple3f supportB = b.Support(-direction);
 		simplex.push_back({supportA, supportB, supportA - supportB});
@@ -37,6 +75,7 @@ bool GjkIntersect(GjkWorkspace& work, const ConvexGeometry& a, const ConvexGeome
 			return false;
 		if (kCases[simplex.size() - 1](direction, simplex))
 			return true;
+		KeepSearching(simplex, direction);
 	}
 	return false;
 }
@@ -102,6 +141,15 @@ bool SimplexTetrahedronCase(Tuple3f& direction, Simplex& simplex)
 	while (face < 3 && !facesOrigin[face])
 		++face;
 	if (face == 3)
+		return true;
+	// Mended: an origin on a face through the newest vertex (within the band, as a distance) also lies in the
+	// Minkowski difference. Reducing to that face would keep it on the simplex's surface for good
+	// (two equal boxes sharing a centre cycled through the same faces until GJK gave up), so it
+	// counts as enclosed; EPA starts as well from an origin on the polytope's surface.
+	bool onSurface = true;
+	for (int f = 0; f < 3; ++f)
+		onSurface = onSurface && ao.DotProduct(normals[f]) < kTolerance * static_cast<float>(normals[f].Length());
+	if (onSurface)
 		return true;
 
 	// Walk from the first face in front of the origin across its edges through the newest vertex
