@@ -59,8 +59,9 @@ namespace
 		return true;
 	}
 
-	// Which axes of the second box the separating-axis test tries: all of a box's, only the normal
-	// of a plane's rectangle, and the edge axes with its two in-plane axes.
+	// Which axes of the second box the separating-axis test tries: all of a box's; of a rectangle,
+	// a box without thickness, its normal alone and the edge axes with its two in-plane axes (its
+	// edges along the normal have no length, and its sides no area).
 	struct SecondBoxAxes
 	{
 		int firstFaceAxis;
@@ -73,14 +74,17 @@ namespace
 	// of least penetration (the earlier one on a tie).
 	bool SeparatingAxisTest(const SolidBox& a, const SolidBox& b, SecondBoxAxes tried, Tuple3f& direction)
 	{
-		float r[3][3], absR[3][3];
+		float r[3][3], faceR[3][3], absR[3][3];
 		bool sameWay = false;
 		for (int i = 0; i < 3; ++i)
 			for (int j = 0; j < 3; ++j)
 			{
 				r[i][j] = a.axes[i].DotProduct(b.axes[j]);
-				// The small addition keeps a nearly zero cross product from reporting a false gap.
-				absR[i][j] = std::fabs(r[i][j]) + kTolerance;
+				faceR[i][j] = std::fabs(r[i][j]);
+				// The small addition keeps a nearly zero cross product of the edge axes from reporting
+				// a false gap. Mended: the face axes go without it, or faces that only touch would
+				// overlap by it.
+				absR[i][j] = faceR[i][j] + kTolerance;
 				sameWay = sameWay || r[i][j] > kSameWayCosine;
 			}
 		const Tuple3f between = a.centre - b.centre;
@@ -101,11 +105,11 @@ namespace
 		};
 
 		for (int i = 0; i < 3; ++i)
-			if (!tryAxis(a.half[i], b.half[0] * absR[i][0] + b.half[1] * absR[i][1] + b.half[2] * absR[i][2], std::fabs(t[i]),
+			if (!tryAxis(a.half[i], b.half[0] * faceR[i][0] + b.half[1] * faceR[i][1] + b.half[2] * faceR[i][2], std::fabs(t[i]),
 					a.axes[i], 1.0f))
 				return false;
 		for (int j = tried.firstFaceAxis; j < 3; ++j)
-			if (!tryAxis(a.half[0] * absR[0][j] + a.half[1] * absR[1][j] + a.half[2] * absR[2][j], b.half[j],
+			if (!tryAxis(a.half[0] * faceR[0][j] + a.half[1] * faceR[1][j] + a.half[2] * faceR[2][j], b.half[j],
 					std::fabs(t[0] * r[0][j] + t[1] * r[1][j] + t[2] * r[2][j]), b.axes[j], 1.0f))
 				return false;
 		if (sameWay)
