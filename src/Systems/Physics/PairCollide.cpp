@@ -72,6 +72,11 @@ namespace
 
 	// The separating-axis test of two oriented boxes in its published form, also keeping the axis
 	// of least penetration (the earlier one on a tie).
+	//
+	// Mended, here and for the spheres: the direction leaves as a unit vector. The contact
+	// generation takes a direction shorter than 0.01 for none and puts the line between the centres
+	// in its place, so a sphere centre close to a box face, or a nearly parallel edge pair, got a
+	// contact along the wrong line.
 	bool SeparatingAxisTest(const SolidBox& a, const SolidBox& b, SecondBoxAxes tried, Tuple3f& direction)
 	{
 		float r[3][3], faceR[3][3], absR[3][3];
@@ -99,7 +104,7 @@ namespace
 			if (penetration / axisLength < best)
 			{
 				best = penetration / axisLength;
-				direction = axis;
+				direction = axis * (1.0f / axisLength);
 			}
 			return true;
 		};
@@ -169,9 +174,10 @@ namespace
 			return GjkEpaCollide(scratch, smaller, larger, direction);
 		const float radius = round.half[0];
 		// Mended: a centre inside the solid always overlaps it, however small the sphere.
-		if (TowardsCentre(SolidOf(solidPiece), axisCount, round.centre, direction))
-			return true;
-		return radius * radius > direction.LengthSquared();
+		const bool inside = TowardsCentre(SolidOf(solidPiece), axisCount, round.centre, direction);
+		const bool overlap = inside || radius * radius > direction.LengthSquared();
+		direction = direction.Normalize();
+		return overlap;
 	}
 }
 
