@@ -10,7 +10,9 @@ namespace
 	// A clock that only moves when a test moves it or the timer sleeps, recording each sleep.
 	struct FakeClock
 	{
-		std::uint32_t now = 0;
+		explicit FakeClock(std::uint32_t start) : now(start) {}
+
+		std::uint32_t now;
 		std::vector<std::uint32_t> sleeps;
 
 		FrameTimer::Clock Use()

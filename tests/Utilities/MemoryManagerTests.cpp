@@ -274,8 +274,8 @@ namespace
 		manager.Free(fallback, false);
 		try
 		{
-			Take(manager, 1 << 20);
-			check(false, 5); // a megabyte without address space
+			Take(manager, std::size_t{1} << 30);
+			check(false, 5); // a gigabyte without address space, more than malloc's heap can hold
 		}
 		catch (const tw::memory_exception& exception)
 		{
@@ -286,9 +286,11 @@ namespace
 	}
 }
 
-// Address-space limits and the sanitizers' shadow memory do not mix.
+// Address-space limits and the sanitizers' shadow memory do not mix. The child starts this
+// program anew, so that what earlier tests left in malloc's heap cannot serve the fallback.
 TEST(MemoryManager, OutOfMemoryGivesBackEmptyPagesThenFallsBackToMalloc)
 {
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
 	EXPECT_EXIT(ExhaustAddressSpace(), ::testing::ExitedWithCode(0), "");
 }
 #endif
