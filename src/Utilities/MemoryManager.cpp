@@ -207,14 +207,15 @@ void MemoryManager::Allocator::AddPage()
 		GiveBack(user);
 }
 
-// While empty pages are released, a page's lead bytes, which no block uses, hold its note: first
-// the count of its free blocks, then the chain of its free blocks (head pointer, tail offset).
+// While empty pages are released, a page's lead bytes, which no block uses, hold its note: the
+// head of a chain of its free blocks, and a 32-bit word that first counts its free blocks and
+// then holds either the offset of the chain's tail in the page or kEmptyPageMark.
 namespace
 {
 	constexpr std::size_t kNoteHeadAt = 0;
-	constexpr std::size_t kNoteCountAt = sizeof(void*);
+	constexpr std::size_t kNoteWordAt = sizeof(void*);
 	constexpr std::uint32_t kEmptyPageMark = UINT32_MAX;
-	static_assert(kNoteCountAt + sizeof(std::uint32_t) <= MemoryManager::kLeadBytes, "the note must fit in a page's lead bytes");
+	static_assert(kNoteWordAt + sizeof(std::uint32_t) <= MemoryManager::kLeadBytes, "the note must fit in a page's lead bytes");
 
 	template <typename T>
 	T ReadNote(const unsigned char* page, std::size_t at)
@@ -247,29 +248,28 @@ unsigned char* MemoryManager::Allocator::PageOf(const FreeBlock* block) const
 std::uint32_t MemoryManager::Allocator::ReleaseEmptyPages()
 {
 	for (unsigned char* page : pages)
-		WriteNote<std::uint32_t>(page, kNoteCountAt, 0);
+		WriteNote<std::uint32_t>(page, kNoteWordAt, 0);
 	for (const FreeBlock* block = freeList; block; block = block->next)
 	{
 		unsigned char* page = PageOf(block);
-		WriteNote(page, kNoteCountAt, ReadNote<std::uint32_t>(page, kNoteCountAt) + 1);
+		WriteNote(page, kNoteWordAt, ReadNote<std::uint32_t>(page, kNoteWordAt) + 1);
 	}
 	for (unsigned char* page : pages)
 	{
-		const bool empty = ReadNote<std::uint32_t>(page, kNoteCountAt) == blocksPerPage;
+		const bool empty = ReadNote<std::uint32_t>(page, kNoteWordAt) == blocksPerPage;
 		WriteNote<FreeBlock*>(page, kNoteHeadAt, nullptr);
-		WriteNote<std::uint32_t>(page, kNoteCountAt, empty ? kEmptyPageMark : 0);
+		WriteNote<std::uint32_t>(page, kNoteWordAt, empty ? kEmptyPageMark : 0);
 	}
-	// Each kept page's free blocks onto its own chain, reversed; the tail offset is never 0,
-	// since blocks start a cell into the page.
+	// Each kept page's free blocks onto its own chain, reversed.
 	for (FreeBlock* block = freeList; block;)
 	{
 		FreeBlock* const next = block->next;
 		unsigned char* page = PageOf(block);
-		if (ReadNote<std::uint32_t>(page, kNoteCountAt) != kEmptyPageMark)
+		if (ReadNote<std::uint32_t>(page, kNoteWordAt) != kEmptyPageMark)
 		{
 			FreeBlock* const head = ReadNote<FreeBlock*>(page, kNoteHeadAt);
 			if (!head)
-				WriteNote(page, kNoteCountAt, static_cast<std::uint32_t>(reinterpret_cast<unsigned char*>(block) - page));
+				WriteNote(page, kNoteWordAt, static_cast<std::uint32_t>(reinterpret_cast<unsigned char*>(block) - page));
 			block->next = head;
 			WriteNote(page, kNoteHeadAt, block);
 		}
@@ -279,7 +279,7 @@ std::uint32_t MemoryManager::Allocator::ReleaseEmptyPages()
 	for (std::size_t index = 0; index < pages.size();)
 	{
 		unsigned char* page = pages[index];
-		if (ReadNote<std::uint32_t>(page, kNoteCountAt) != kEmptyPageMark)
+		if (ReadNote<std::uint32_t>(page, kNoteWordAt) != kEmptyPageMark)
 		{
 			++index;
 			continue;
@@ -295,7 +295,7 @@ std::uint32_t MemoryManager::Allocator::ReleaseEmptyPages()
 	for (unsigned char* page : pages)
 		if (FreeBlock* const head = ReadNote<FreeBlock*>(page, kNoteHeadAt))
 		{
-			auto* tail = reinterpret_cast<FreeBlock*>(page + ReadNote<std::uint32_t>(page, kNoteCountAt));
+			auto* tail = reinterpret_cast<FreeBlock*>(page + ReadNote<std::uint32_t>(page, kNoteWordAt));
 			tail->next = freeList;
 			freeList = head;
 		}
