@@ -5,6 +5,8 @@
 
 #include "Components/Transform.h"
 #include "Object.h"
+#include "Serializer.h"
+#include "Systems/Physics/Connection.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/ResolutionManager.h"
 #include "Systems/Physics/RigidBody.h"
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 
 namespace test
@@ -51,6 +54,7 @@ namespace test
 			object.object->AddComponent(Transform::TypeId());
 			Transform* transform = object.object->GetComponent<Transform>();
 			transform->SetWorldPosition(position);
+			transform->SetScale(Tuple3f(1, 1, 1));
 			FakeCollider& collider = colliders.emplace_back();
 			collider.mass = mass;
 			collider.inverseInertia = inverseInertia;
@@ -82,4 +86,26 @@ namespace test
 		Physics* physics = nullptr;
 		std::deque<FakeCollider> colliders;
 	};
+
+	// A new connection of the kind, loaded from the values given in the order it reads them.
+	template <class... Values>
+	std::unique_ptr<Connection> LoadConnection(const char* kind, const Values&... values)
+	{
+		Serializer data;
+		(data.Write("value", values), ...);
+		data.SwitchToReading();
+		std::unique_ptr<Connection> connection = ConnectionPrototypeLookup(kind)->Create();
+		connection->Load(data);
+		return connection;
+	}
+
+	// What an owner does to join two bodies: rows, set-up in the present pose, connect.
+	inline void Join(ResolutionManager& resolution, Connection& connection, RigidBody& a, RigidBody& b)
+	{
+		connection.bodyA = &a;
+		connection.bodyB = &b;
+		connection.CreateConstraints(resolution);
+		connection.SetUp();
+		connection.Connect(resolution);
+	}
 }

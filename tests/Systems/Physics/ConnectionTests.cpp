@@ -1,0 +1,467 @@
+#include "Systems/Physics/Connection.h"
+
+#include "Systems/Physics/PhysicsWorld.h"
+#include "Utilities/TestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <sstream>
+#include <typeinfo>
+#include <vector>
+
+namespace
+{
+	using test::Join;
+	using test::LoadConnection;
+	using test::PhysicsWorld;
+
+	constexpr float kStep = 0.016f;
+	constexpr float kBaumgarte = 15.0f;
+	constexpr float kSlop = 0.005f;
+	constexpr float kDegree = 0.017453292f;
+
+	// One frame as the physics step runs it: the contact stage updates the connection, then the
+	// resolution stage solves and integrates.
+	void StepWith(PhysicsWorld& world, Connection& connection, int steps)
+	{
+		for (int i = 0; i < steps; ++i)
+		{
+			connection.Update(world.Resolution());
+			world.Step();
+		}
+	}
+
+	// The distance between the two world anchors of the connection's distance constraint.
+	float AnchorGap(const Connection& connection)
+	{
+		const DistanceConstraint& d = *connection.FindDistanceConstraint();
+		return static_cast<float>(
+			(connection.bodyA->transforms.world * d.anchorA).Distance(connection.bodyB->transforms.world * d.anchorB));
+	}
+
+	std::string Saved(const Connection& connection)
+	{
+		Serializer writer;
+		connection.Save(writer);
+		std::ostringstream text;
+		writer.SaveToStream(text);
+		return text.str();
+	}
+
+	// A copy made by saving the connection and loading what was saved into a new one of its kind.
+	std::unique_ptr<Connection> SavedAndLoaded(const Connection& connection, const char* kind)
+	{
+		Serializer data;
+		connection.Save(data);
+		data.SwitchToReading();
+		std::unique_ptr<Connection> copy = ConnectionPrototypeLookup(kind)->Create();
+		copy->Load(data);
+		return copy;
+	}
+
+	Tuple3f JacobianPart(const Constraint& row, int first)
+	{
+		return {row.jacobian[first], row.jacobian[first + 1], row.jacobian[first + 2]};
+	}
+
+	// The turn of the body about y, from its orientation's rotation vector.
+	float TurnAboutY(const RigidBody& body)
+	{
+		return QuaternionToRotationVector(body.orientation).y;
+	}
+}
+
+TEST(Connection, PrototypesAreFoundByKindAndMakeFreshInstances)
+{
+	const struct
+	{
+		const char* kind;
+		const std::type_info& type;
+	} kinds[] = {{"Rope", typeid(RopeConnection)}, {"Rod", typeid(RodConnection)},
+		{"Socket", typeid(SocketConnection)}, {"Hinge", typeid(HingeConnection)}};
+	for (const auto& k : kinds)
+	{
+		const Connection* prototype = ConnectionPrototypeLookup(k.kind);
+		ASSERT_NE(prototype, nullptr) << k.kind;
+		EXPECT_EQ(typeid(*prototype), k.type);
+		const std::unique_ptr<Connection> made = prototype->Create();
+		EXPECT_EQ(typeid(*made), k.type);
+		EXPECT_NE(made.get(), prototype);
+		EXPECT_TRUE(made->constraints.empty());
+		EXPECT_EQ(made->FindDistanceConstraint(), nullptr) << "nothing is listed before the connection is read";
+		EXPECT_FALSE(made->connected);
+	}
+	EXPECT_EQ(ConnectionPrototypeLookup("Chain"), nullptr);
+	EXPECT_EQ(ConnectionPrototypeLookup("rope"), nullptr);
+}
+
+TEST(Connection, FindsTheDistanceConstraintOfEveryKind)
+{
+	const Tuple3f zero;
+	auto rope = LoadConnection("Rope", 2.0f, zero, zero);
+	auto rod = LoadConnection("Rod", 2.0f, zero, zero);
+	auto socket = LoadConnection("Socket", zero, 30.0f, Tuple3f(0, -1, 0), Tuple3f(0, -1, 0));
+	auto hinge = LoadConnection("Hinge", zero, 90.0f, Tuple3f(1, 0, 0), Tuple3f(1, 0, 0), Tuple3f(0, 0, 1));
+	EXPECT_EQ(rope->FindDistanceConstraint(), &static_cast<RopeConnection&>(*rope).distance);
+	EXPECT_EQ(rod->FindDistanceConstraint(), &static_cast<RodConnection&>(*rod).distance);
+	ASSERT_EQ(socket->constraints.size(), 3u);
+	EXPECT_EQ(socket->FindDistanceConstraint(), socket->constraints[2]);
+	EXPECT_EQ(hinge->FindDistanceConstraint(), &static_cast<HingeConnection&>(*hinge).distance);
+	for (const Connection* connection : {rope.get(), rod.get(), socket.get(), hinge.get()})
+		for (const BaseConstraint* constraint : connection->constraints)
+		{
+			EXPECT_EQ(constraint->owner, connection);
+			EXPECT_EQ(constraint->beta, kBaumgarte);
+		}
+}
+
+TEST(Connection, StaticPairsStayDisconnectedAndCostNothing)
+{
+	PhysicsWorld world;
+	ResolutionManager& resolution = world.Resolution();
+	RigidBody& wall = world.AddBody(0.0f, Tuple3f());
+	RigidBody& crate = world.AddBody(1.0f, Tuple3f(3, 0, 0));
+	auto rope = LoadConnection("Rope", 2.0f, Tuple3f(), Tuple3f());
+	rope->bodyA = &wall;
+	rope->bodyB = &crate;
+	rope->CreateConstraints(resolution);
+	ASSERT_TRUE(rope->SetUp());
+	crate.staticMarker = true;
+
+	rope->Update(resolution);
+	EXPECT_FALSE(rope->connected);
+	EXPECT_EQ(resolution.activeConstraints.Count(), 0u);
+
+	// Once one body moves again the rope connects, wakes both bodies and builds its row.
+	crate.staticMarker = false;
+	crate.Sleep();
+	rope->Update(resolution);
+	EXPECT_TRUE(rope->connected);
+	EXPECT_FALSE(crate.IsAsleep());
+	EXPECT_FALSE(wall.IsAsleep());
+	EXPECT_EQ(resolution.activeConstraints.Count(), 1u);
+	EXPECT_NE(JacobianPart(*rope->constraints[0]->ref.record, 6), Tuple3f());
+
+	crate.staticMarker = true;
+	rope->Update(resolution);
+	EXPECT_FALSE(rope->connected);
+	EXPECT_EQ(resolution.activeConstraints.Count(), 0u);
+	EXPECT_EQ(resolution.inactiveConstraints.Count(), 1u);
+}
+
+TEST(Connection, WithoutBothBodiesNothingIsSetUpOrConnected)
+{
+	PhysicsWorld world;
+	ResolutionManager& resolution = world.Resolution();
+	auto rod = LoadConnection("Rod", 1.0f, Tuple3f(), Tuple3f());
+	rod->bodyA = &world.AddBody(1.0f, Tuple3f());
+	rod->CreateConstraints(resolution);
+	EXPECT_FALSE(rod->SetUp());
+	EXPECT_FALSE(rod->Connect(resolution));
+	rod->Update(resolution);
+	EXPECT_FALSE(rod->connected);
+	EXPECT_EQ(resolution.activeConstraints.Count(), 0u);
+}
+
+TEST(Connection, DestroyingErasesTheRowsExceptWhileALevelIsTornDown)
+{
+	PhysicsWorld world;
+	ResolutionManager& resolution = world.Resolution();
+	auto socket = LoadConnection("Socket", Tuple3f(), 30.0f, Tuple3f(0, -1, 0), Tuple3f(0, -1, 0));
+	Join(resolution, *socket, world.AddBody(0.0f, Tuple3f()), world.AddBody(1.0f, Tuple3f(0, -1, 0)));
+	EXPECT_EQ(resolution.activeConstraints.Count(), 3u);
+	socket->Disconnect(resolution);
+	EXPECT_EQ(resolution.inactiveConstraints.Count(), 3u);
+	socket->DestroyConstraints(resolution);
+	EXPECT_EQ(resolution.inactiveConstraints.Count(), 0u);
+
+	// While a level goes, the lists are emptied wholesale and the connection leaves them alone.
+	auto rope = LoadConnection("Rope", 2.0f, Tuple3f(), Tuple3f());
+	Join(resolution, *rope, world.AddBody(0.0f, Tuple3f()), world.AddBody(1.0f, Tuple3f(0, -1, 0)));
+	Engine::SendMessage(Message("UnloadingLevel"));
+	const ConstraintRef* rows = &rope->constraints[0]->ref;
+	ConstraintRef other = resolution.CreateConstraint();
+	rope->Disconnect(resolution);
+	EXPECT_TRUE(rope->connected);
+	rope->DestroyConstraints(resolution);
+	EXPECT_EQ(rows->record, nullptr);
+	EXPECT_EQ(resolution.inactiveConstraints.Count(), 1u) << "a newer row in the emptied lists is untouched";
+	resolution.DestroyConstraint(other);
+}
+
+TEST(Rope, SlackRopeExertsNothingAndATautOnePulls)
+{
+	PhysicsWorld world;
+	RigidBody& anchor = world.AddBody(0.0f, Tuple3f());
+	RigidBody& ball = world.AddBody(1.0f, Tuple3f(1.5f, 0, 0), kBodyNoGravity);
+	auto rope = LoadConnection("Rope", 2.0f, Tuple3f(), Tuple3f());
+	Join(world.Resolution(), *rope, anchor, ball);
+	const DistanceConstraint& distance = *rope->FindDistanceConstraint();
+	EXPECT_EQ(distance.lowerBound, -kUnboundedMultiplier);
+	EXPECT_EQ(distance.upperBound, 0.0f);
+
+	ball.velocity = Tuple3f(-1, 0, 0);
+	rope->Update(world.Resolution());
+	for (float value : distance.ref.record->jacobian)
+		EXPECT_EQ(value, 0.0f);
+	world.Step();
+	EXPECT_EQ(ball.velocity, Tuple3f(-1, 0, 0)) << "a slack rope does not stop the ball";
+
+	ball.transform->SetWorldPosition(Tuple3f(2.1f, 0, 0));
+	ball.UpdateDerived();
+	ball.velocity = Tuple3f(1, 0, 0);
+	rope->Update(world.Resolution());
+	EXPECT_NEAR(distance.ref.record->bias, -kBaumgarte * (0.1f - kSlop), 1e-5);
+	ExpectNear(JacobianPart(*distance.ref.record, 6), Tuple3f(1, 0, 0), 1e-6);
+	world.Step();
+	// The ball's outward speed becomes the bias: it is pulled back in.
+	EXPECT_NEAR(ball.velocity.x, -kBaumgarte * (0.1f - kSlop), 1e-4);
+}
+
+TEST(Rope, PendulumStaysWithinItsLengthAndSwingsAtItsPeriod)
+{
+	PhysicsWorld world;
+	const float length = 2.0f;
+	const float start = 10.0f * kDegree;
+	RigidBody& anchor = world.AddBody(0.0f, Tuple3f());
+	RigidBody& bob = world.AddBody(1.0f, Tuple3f(length * std::sin(start), -length * std::cos(start), 0));
+	auto rope = LoadConnection("Rope", length, Tuple3f(), Tuple3f());
+	Join(world.Resolution(), *rope, anchor, bob);
+
+	float longest = 0.0f;
+	std::vector<float> upwardCrossings;
+	float previousX = bob.GetPosition().x;
+	for (int step = 1; step <= 600; ++step)
+	{
+		StepWith(world, *rope, 1);
+		longest = std::max(longest, AnchorGap(*rope));
+		const float x = bob.GetPosition().x;
+		if (previousX < 0.0f && x >= 0.0f)
+			upwardCrossings.push_back((step - 1 + previousX / (previousX - x)) * kStep);
+		previousX = x;
+	}
+	EXPECT_LE(longest, 2.05f);
+	ASSERT_GE(upwardCrossings.size(), 3u);
+	const float period = (upwardCrossings.back() - upwardCrossings.front()) / (upwardCrossings.size() - 1);
+	const float expected = 2.0f * std::numbers::pi_v<float> * std::sqrt(length / 9.8f);
+	EXPECT_NEAR(period, expected, 0.1f * expected);
+	std::cout << "Rope pendulum: longest " << longest << " m, period " << period << " s against " << expected << " s\n";
+}
+
+TEST(Rope, AKinematicEndMovesOnlyAsItIsTold)
+{
+	PhysicsWorld world;
+	RigidBody& hand = world.AddBody(0.0f, Tuple3f(), kBodyLogic | kBodyNoGravity);
+	RigidBody& weight = world.AddBody(1.0f, Tuple3f(0, -2, 0));
+	auto rope = LoadConnection("Rope", 1.0f, Tuple3f(), Tuple3f());
+	Join(world.Resolution(), *rope, hand, weight);
+	hand.velocity = Tuple3f(0.5f, 0, 0);
+	StepWith(world, *rope, 100);
+	ExpectNear(hand.GetPosition(), Tuple3f(100 * 0.5f * kStep, 0, 0), 1e-4);
+	EXPECT_EQ(hand.velocity, Tuple3f(0.5f, 0, 0));
+	EXPECT_LE(AnchorGap(*rope), 1.05f) << "the weight follows the hand";
+}
+
+TEST(Rod, KeepsItsLengthWithinOnePercentWhileSwinging)
+{
+	PhysicsWorld world;
+	const float length = 1.5f;
+	RigidBody& pivot = world.AddBody(0.0f, Tuple3f());
+	RigidBody& bob = world.AddBody(1.0f, Tuple3f(length, 0, 0), 0, test::SphereInverseInertia(1.0f, 0.2f));
+	auto rod = LoadConnection("Rod", length, Tuple3f(), Tuple3f());
+	Join(world.Resolution(), *rod, pivot, bob);
+	EXPECT_EQ(rod->FindDistanceConstraint()->upperBound, kUnboundedMultiplier);
+	float worst = 0.0f;
+	for (int step = 0; step < 600; ++step)
+	{
+		StepWith(world, *rod, 1);
+		worst = std::max(worst, std::fabs(AnchorGap(*rod) - length));
+	}
+	EXPECT_LE(worst, 0.01f * length);
+	std::cout << "Rod of " << length << " m: largest length error " << worst << " m\n";
+}
+
+TEST(Rod, StopsApproachButDoesNotPushACompressedEndApart)
+{
+	PhysicsWorld world;
+	RigidBody& pivot = world.AddBody(0.0f, Tuple3f());
+	RigidBody& end = world.AddBody(1.0f, Tuple3f(2, 0, 0), kBodyNoGravity);
+	auto rod = LoadConnection("Rod", 2.0f, Tuple3f(), Tuple3f());
+	Join(world.Resolution(), *rod, pivot, end);
+	end.velocity = Tuple3f(-1, 0, 0);
+	StepWith(world, *rod, 1);
+	EXPECT_NEAR(end.velocity.x, 0.0f, 1e-5);
+
+	end.transform->SetWorldPosition(Tuple3f(1.5f, 0, 0));
+	end.UpdateDerived();
+	end.velocity = Tuple3f();
+	StepWith(world, *rod, 5);
+	EXPECT_EQ(rod->FindDistanceConstraint()->ref.record->bias, 0.0f);
+	EXPECT_NEAR(end.GetPosition().x, 1.5f, 1e-5) << "the error is corrected only when stretched";
+}
+
+TEST(Socket, TakesThePoseAtConnectionAsItsRestPose)
+{
+	PhysicsWorld world;
+	RigidBody& shoulder = world.AddBody(0.0f, Tuple3f(0, 2, 0));
+	shoulder.SetOrientation(QuaternionFromRotationVector(Tuple3f(0, 0, 0.3f)));
+	shoulder.UpdateDerived();
+	RigidBody& arm = world.AddBody(1.0f, Tuple3f(0.2f, 1, 0));
+	arm.SetOrientation(QuaternionFromRotationVector(Tuple3f(0, 0.5f, 0)));
+	arm.UpdateDerived();
+	auto socket = LoadConnection("Socket", Tuple3f(0, -0.5f, 0), 30.0f, Tuple3f(0, -1, 0), Tuple3f(0, -1, 0));
+	Join(world.Resolution(), *socket, shoulder, arm);
+	auto& joint = static_cast<SocketConnection&>(*socket);
+
+	EXPECT_NEAR(AnchorGap(*socket), 0.0f, 1e-5);
+	ExpectNear(Quaternion::Rotate(arm.orientation, joint.axis.direction),
+		Quaternion::Rotate(shoulder.orientation, joint.axis.reference), 1e-5);
+	EXPECT_NEAR(joint.axis.reference.Length(), 1.0, 1e-6);
+	EXPECT_NEAR(joint.axis.reference.DotProduct(Tuple3f(0, -1, 0)), 0.0f, 1e-6);
+	EXPECT_NEAR(joint.cone.limit, std::sin(30.0f * kDegree), 1e-6);
+	EXPECT_NEAR(joint.axis.limit, std::sin(5.0f * kDegree), 1e-6);
+	for (const BaseConstraint* angular : {static_cast<BaseConstraint*>(&joint.axis), static_cast<BaseConstraint*>(&joint.cone)})
+	{
+		EXPECT_EQ(angular->ref.record->lowerBound, 0.0f);
+		EXPECT_EQ(angular->ref.record->upperBound, kUnboundedMultiplier);
+	}
+}
+
+TEST(Socket, ConeRowActsOnlyBeyondTheConeAngle)
+{
+	const struct
+	{
+		float degrees;
+		bool active;
+	} cases[] = {{0.0f, false}, {15.0f, false}, {25.0f, false}, {40.0f, true}, {60.0f, true}};
+	for (const auto& c : cases)
+	{
+		PhysicsWorld world;
+		RigidBody& upper = world.AddBody(0.0f, Tuple3f());
+		RigidBody& lower = world.AddBody(1.0f, Tuple3f(0, -1, 0));
+		auto socket = LoadConnection("Socket", Tuple3f(0, -0.5f, 0), 30.0f, Tuple3f(0, -1, 0), Tuple3f(0, -1, 0));
+		Join(world.Resolution(), *socket, upper, lower);
+		lower.SetOrientation(QuaternionFromRotationVector(Tuple3f(0, 0, c.degrees * kDegree)));
+		lower.UpdateDerived();
+		socket->Update(world.Resolution());
+		const Constraint& cone = *static_cast<SocketConnection&>(*socket).cone.ref.record;
+		EXPECT_EQ(cone.upperBound, c.active ? kUnboundedMultiplier : 0.0f) << c.degrees << " degrees";
+	}
+}
+
+TEST(Socket, SavingAndReadingKeepsTheAngleInDegrees)
+{
+	auto socket = LoadConnection("Socket", Tuple3f(1, 2, 3), 35.0f, Tuple3f(0, -1, 0), Tuple3f(1, 0, 0));
+	const std::string text = Saved(*socket);
+	const char* keys[] = {"\"Position 1\"", "\"Angle\"", "\"ModelDirection1\"", "\"ModelDirection2\""};
+	for (std::size_t i = 1; i < std::size(keys); ++i)
+		EXPECT_LT(text.find(keys[i - 1]), text.find(keys[i])) << text;
+
+	auto copy = SavedAndLoaded(*socket, "Socket");
+	auto& joint = static_cast<SocketConnection&>(*copy);
+	EXPECT_NEAR(joint.angle, 35.0f * kDegree, 1e-6);
+	EXPECT_NEAR(joint.cone.limit, std::sin(35.0f * kDegree), 1e-6);
+	EXPECT_EQ(joint.distance.anchorA, Tuple3f(1, 2, 3));
+	EXPECT_EQ(joint.cone.directionA, Tuple3f(0, -1, 0));
+	EXPECT_EQ(joint.cone.directionB, Tuple3f(1, 0, 0));
+	EXPECT_EQ(joint.axis.axis, Tuple3f(0, -1, 0));
+	EXPECT_NE(Saved(*copy).find(">35<"), std::string::npos) << Saved(*copy);
+}
+
+TEST(Socket, TwistRowStaysOffWhenTheDirectionLiesAlongTheAxis)
+{
+	PhysicsWorld world;
+	RigidBody& upper = world.AddBody(0.0f, Tuple3f());
+	RigidBody& lower = world.AddBody(1.0f, Tuple3f(0, -1, 0));
+	auto socket = LoadConnection("Socket", Tuple3f(0, -0.5f, 0), 30.0f, Tuple3f(0, -1, 0), Tuple3f(0, -1, 0));
+	Join(world.Resolution(), *socket, upper, lower);
+	// B's twist direction turned onto the axis: nothing across the axis is left to measure.
+	auto& joint = static_cast<SocketConnection&>(*socket);
+	joint.axis.direction = Tuple3f(0, -1, 0);
+	socket->Update(world.Resolution());
+	const Constraint& twist = *joint.axis.ref.record;
+	for (float value : twist.jacobian)
+		EXPECT_EQ(value, 0.0f);
+	EXPECT_EQ(twist.upperBound, 0.0f);
+	StepWith(world, *socket, 10);
+	EXPECT_TRUE(std::isfinite(lower.velocity.y) && std::isfinite(lower.angularVelocity.x));
+}
+
+TEST(Socket, HoldsTwistWhereAHingeLetsItTurn)
+{
+	// A body hanging below a static one, spun about the line through the anchor and its centre.
+	const Tuple3f anchor(0, -0.5f, 0);
+	const Tuple3f down(0, -1, 0);
+	auto socket = LoadConnection("Socket", anchor, 30.0f, down, down);
+	auto hinge = LoadConnection("Hinge", anchor, 90.0f, down, down, Tuple3f(0, 0, 1));
+	float turned[2] = {};
+	float gap[2] = {};
+	int index = 0;
+	for (Connection* connection : {socket.get(), hinge.get()})
+	{
+		PhysicsWorld world;
+		RigidBody& top = world.AddBody(0.0f, Tuple3f());
+		RigidBody& spun = world.AddBody(1.0f, Tuple3f(0, -1, 0), kBodyNoGravity, test::SphereInverseInertia(1.0f, 0.3f));
+		Join(world.Resolution(), *connection, top, spun);
+		spun.angularVelocity = Tuple3f(0, 2, 0);
+		StepWith(world, *connection, 30);
+		turned[index] = std::fabs(TurnAboutY(spun));
+		gap[index++] = AnchorGap(*connection);
+	}
+	EXPECT_LT(turned[0], 10.0f * kDegree) << "the socket's twist row holds it";
+	EXPECT_NEAR(turned[1], 2.0f * 30 * kStep, 0.01f) << "the hinge constrains no rotation";
+	EXPECT_LT(gap[0], 0.01f);
+	EXPECT_LT(gap[1], 0.01f);
+}
+
+TEST(Hinge, ListsOnlyItsAnchorAndConfiguresItsPlane)
+{
+	PhysicsWorld world;
+	auto hinge = LoadConnection("Hinge", Tuple3f(0, 1, 0), 90.0f, Tuple3f(1, 0, 0), Tuple3f(0, 1, 0), Tuple3f(0, 0, 2));
+	auto& joint = static_cast<HingeConnection&>(*hinge);
+	ASSERT_EQ(hinge->constraints.size(), 1u);
+	EXPECT_EQ(hinge->constraints[0], &joint.distance);
+	EXPECT_EQ(joint.distance.anchorA, Tuple3f(0, 1, 0));
+	EXPECT_EQ(joint.distance.beta, kBaumgarte);
+
+	ExpectNear(joint.plane.limitDirection2, Tuple3f(0, 1, 0), 1e-6);
+	ExpectNear(joint.plane.sideNormal, Tuple3f(1, -1, 0) * (1.0f / std::numbers::sqrt2_v<float>), 1e-6);
+	ExpectNear(joint.plane.planeNormal, Tuple3f(0, 0, 1), 1e-6);
+	EXPECT_NEAR(joint.plane.threshold, 1.0f / std::numbers::sqrt2_v<float>, 1e-6);
+	EXPECT_NEAR(joint.axis.limit, std::sin(2.0f * kDegree), 1e-6);
+	EXPECT_EQ(joint.plane.owner, hinge.get());
+
+	Join(world.Resolution(), *hinge, world.AddBody(0.0f, Tuple3f()), world.AddBody(1.0f, Tuple3f(0, 2, 0)));
+	EXPECT_EQ(world.Resolution().activeConstraints.Count(), 1u);
+	EXPECT_EQ(joint.plane.ref.record, nullptr);
+	EXPECT_EQ(joint.axis.ref.record, nullptr);
+}
+
+TEST(Hinge, SavingAndReadingKeepsItsFieldsAndKeyOrder)
+{
+	auto hinge = LoadConnection("Hinge", Tuple3f(1, 2, 3), 45.0f, Tuple3f(1, 0, 0), Tuple3f(0, 1, 0), Tuple3f(0, 0, 1));
+	const std::string text = Saved(*hinge);
+	const char* keys[] = {"\"model position 1\"", "\"angle\"", "\"model direction 1\"", "\"model direction 2\"",
+		"\"rotation axis 1\""};
+	for (std::size_t i = 1; i < std::size(keys); ++i)
+		EXPECT_LT(text.find(keys[i - 1]), text.find(keys[i])) << text;
+	auto copy = SavedAndLoaded(*hinge, "Hinge");
+	auto& joint = static_cast<HingeConnection&>(*copy);
+	EXPECT_EQ(joint.angle, 45.0f);
+	EXPECT_EQ(joint.modelPosition1, Tuple3f(1, 2, 3));
+	EXPECT_EQ(joint.modelDirection2, Tuple3f(0, 1, 0));
+	EXPECT_EQ(joint.rotationAxis1, Tuple3f(0, 0, 1));
+
+	for (const char* kind : {"Rope", "Rod"})
+	{
+		auto line = LoadConnection(kind, 2.5f, Tuple3f(1, 0, 0), Tuple3f(0, 1, 0));
+		auto lineCopy = SavedAndLoaded(*line, kind);
+		const DistanceConstraint& d = *lineCopy->FindDistanceConstraint();
+		EXPECT_EQ(d.length, 2.5f);
+		EXPECT_EQ(d.anchorA, Tuple3f(1, 0, 0));
+		EXPECT_EQ(d.anchorB, Tuple3f(0, 1, 0));
+		EXPECT_NE(Saved(*line).find(std::string(kind) == "Rope" ? "\"Length\"" : "\"Radius\""), std::string::npos);
+	}
+}
