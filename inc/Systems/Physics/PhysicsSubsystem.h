@@ -4,9 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
-// Running totals of recorded durations; Average is total / count in double, so no recording at
-// all gives 0 / 0 (not a number). Nothing is stored per frame: a long session never grows it.
+// Running totals of recorded durations; Average is total / count in double, not a number (printed
+// "nan") before anything was recorded. Nothing is stored per frame: a long session never grows it.
 struct PhysicsProfile
 {
 	std::uint64_t total = 0;
@@ -18,7 +19,11 @@ struct PhysicsProfile
 		++count;
 	}
 	void Clear() { total = count = 0; }
-	double Average() const { return static_cast<double>(total) / static_cast<double>(count); }
+	double Average() const
+	{
+		// 0.0 / 0.0 would give the negative NaN, which prints as "-nan".
+		return count == 0 ? std::numeric_limits<double>::quiet_NaN() : static_cast<double>(total) / static_cast<double>(count);
+	}
 };
 
 class PhysicsSubsystem

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iostream>
 
 namespace
 {
@@ -41,8 +42,14 @@ namespace
 
 int ShapeFromPrimitiveName(const std::string& name)
 {
-	// operator[] enters a missing name with 0, the sphere.
-	return PrimitiveShapeMap()[LowerCase(name)];
+	const std::string key = LowerCase(name);
+	auto& map = PrimitiveShapeMap();
+	const auto found = map.find(key);
+	if (found != map.end())
+		return found->second;
+	// Entered as a sphere, so the report comes once per unknown name.
+	std::cerr << "Primitive collider: \"" << name << "\" is no shape (sphere, cube, cone, cylinder, plane); a sphere stands in\n";
+	return map[key] = kShapeSphere;
 }
 
 int GeometryKindOfShape(int shapeIndex)

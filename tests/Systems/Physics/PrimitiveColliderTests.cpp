@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -138,13 +139,17 @@ TEST(PrimitiveCollider, ShapeNamesInAnyCaseGiveTheShapeAndUnknownNamesASphere)
 	} cases[] = {{"sphere", kShapeSphere, kGeometrySphere}, {"Cube", kShapeCube, kGeometryCube},
 		{"CUBE", kShapeCube, kGeometryCube}, {"cone", kShapeCone, kGeometryCone},
 		{"Cylinder", kShapeCylinder, kGeometryCylinder}, {"plane", kShapePlane, kGeometryPlane},
-		{"blob", kShapeSphere, kGeometrySphere}, {"blob", kShapeSphere, kGeometrySphere}};
+		{"Blob", kShapeSphere, kGeometrySphere}, {"blob", kShapeSphere, kGeometrySphere}};
+	std::string reports;
 	for (const auto& c : cases)
-	{
-		const PrimitiveCollider piece(Tuple3f(1, 1, 1), c.name, Tuple3f(), Tuple3f());
-		EXPECT_EQ(piece.shapeIndex, c.shape) << c.name;
-		EXPECT_EQ(piece.geometryKind, c.kind) << c.name;
-	}
+		reports += StderrOf([&] {
+			const PrimitiveCollider piece(Tuple3f(1, 1, 1), c.name, Tuple3f(), Tuple3f());
+			EXPECT_EQ(piece.shapeIndex, c.shape) << c.name;
+			EXPECT_EQ(piece.geometryKind, c.kind) << c.name;
+		});
+	// The unknown name is reported once, whatever its case.
+	EXPECT_EQ(std::count(reports.begin(), reports.end(), '\n'), 1) << reports;
+	EXPECT_NE(reports.find("\"Blob\" is no shape"), std::string::npos) << reports;
 	EXPECT_EQ(PrimitiveCollider(Tuple3f(1, 1, 1), "Cube", Tuple3f(), Tuple3f()).shapeName, "cube");
 }
 
