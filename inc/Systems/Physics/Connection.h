@@ -64,6 +64,9 @@ protected:
 	void Adopt(std::initializer_list<BaseConstraint*> adopted);
 	// Adopts the constraints and makes them the listed ones.
 	void List(std::initializer_list<BaseConstraint*> listed);
+	// The set-up of a joint: the anchor's point on B and the twist at connection time become the
+	// rest pose.
+	bool SetUpAtRest(DistanceConstraint& anchor, AngleAxisConstraint& twist);
 };
 
 // A rope (pulls only, slack when shorter) or a rod (holds its length both ways) between an anchor

@@ -55,6 +55,15 @@ bool Connection::SetUp()
 	return true;
 }
 
+bool Connection::SetUpAtRest(DistanceConstraint& anchor, AngleAxisConstraint& twist)
+{
+	if (!Connection::SetUp())
+		return false;
+	anchor.MatchAnchorB();
+	twist.MatchDirection();
+	return true;
+}
+
 void Connection::CreateConstraints(ResolutionManager& resolution)
 {
 	for (BaseConstraint* constraint : constraints)
@@ -179,11 +188,7 @@ bool SocketConnection::Save(Serializer& serializer) const
 
 bool SocketConnection::SetUp()
 {
-	if (!Connection::SetUp())
-		return false;
-	distance.MatchAnchorB();
-	axis.MatchDirection();
-	return true;
+	return SetUpAtRest(distance, axis);
 }
 
 bool HingeConnection::Load(Serializer& serializer)
@@ -219,11 +224,7 @@ bool HingeConnection::Save(Serializer& serializer) const
 
 bool HingeConnection::SetUp()
 {
-	if (!Connection::SetUp())
-		return false;
-	distance.MatchAnchorB();
-	axis.MatchDirection();
-	return true;
+	return SetUpAtRest(distance, axis);
 }
 
 const Connection* ConnectionPrototypeLookup(const std::string& kind)

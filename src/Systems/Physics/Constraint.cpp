@@ -13,12 +13,6 @@ namespace
 	// Angle rows correct half of their error per second of Baumgarte factor.
 	constexpr float kAngularBiasShare = 0.5f;
 
-	Tuple3f Cross(const Tuple3f& a, const Tuple3f& b)
-	{
-		Tuple3f result;
-		return result.CrossProduct(a, b);
-	}
-
 	void SetSide(float* half, const Tuple3f& linear, const Tuple3f& angular)
 	{
 		half[0] = linear.x;
@@ -32,8 +26,8 @@ namespace
 	// −n; −(rA × n) for body A, n; rB × n for body B.
 	void SetLinearJacobian(Constraint& row, const Tuple3f& n, const Tuple3f& rA, const Tuple3f& rB)
 	{
-		SetSide(row.jacobian, -n, -Cross(rA, n));
-		SetSide(row.jacobian + 6, n, Cross(rB, n));
+		SetSide(row.jacobian, -n, -Tuple3f().CrossProduct(rA, n));
+		SetSide(row.jacobian + 6, n, Tuple3f().CrossProduct(rB, n));
 	}
 }
 
@@ -55,7 +49,7 @@ void BuildContactConstraintRow(Constraint& row, float scale, float depth, const 
 
 void BuildAngularConstraintRow(Constraint& row, const Tuple3f& a, const Tuple3f& b, float limit)
 {
-	Tuple3f axis = Cross(a, b);
+	Tuple3f axis = Tuple3f().CrossProduct(a, b);
 	const float error = std::max(static_cast<float>(axis.Length()) - limit - kAngularSlop, 0.0f);
 	if (error <= kAngularErrorEpsilon)
 	{

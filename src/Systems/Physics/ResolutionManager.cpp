@@ -9,28 +9,13 @@
 
 #include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <string>
 
 namespace
 {
 	// Share of the velocity kept per step by bodies under gravity.
 	constexpr float kDamping = 0.995f;
-
-	Tuple3f Cross(const Tuple3f& a, const Tuple3f& b)
-	{
-		Tuple3f result;
-		return result.CrossProduct(a, b);
-	}
-
-	void SetPair(float* six, const Tuple3f& linear, const Tuple3f& angular)
-	{
-		six[0] = linear.x;
-		six[1] = linear.y;
-		six[2] = linear.z;
-		six[3] = angular.x;
-		six[4] = angular.y;
-		six[5] = angular.z;
-	}
 
 	std::string FullList(const char* which)
 	{
@@ -43,7 +28,7 @@ namespace
 	{
 		const float half = 0.5f * dt;
 		const Tuple3f xyz(q.x, q.y, q.z);
-		const Tuple3f change = (omega * q.w + Cross(omega, xyz)) * half;
+		const Tuple3f change = (omega * q.w + Tuple3f().CrossProduct(omega, xyz)) * half;
 		return {q.x + change.x, q.y + change.y, q.z + change.z, q.w - half * omega.DotProduct(xyz)};
 	}
 }
@@ -160,9 +145,15 @@ void ResolutionManager::PrepareSolverInput(const Tuple3f& gravity, float dt)
 		// An island at rest must not gather speed from gravity that its contacts would cancel.
 		if (!body->IsStatic() && !body->HasFlag(kBodyNoGravity) && transgression.IsIslandAsleep(*body))
 			body->velocity -= gravity * dt;
-		SetPair(body->constraintForce, Tuple3f(), Tuple3f());
-		SetPair(body->solverAccel, Tuple3f(), Tuple3f());
-		SetPair(body->solverVelocity, body->velocity * inverseDt, body->angularVelocity * inverseDt);
+		std::fill(std::begin(body->constraintForce), std::end(body->constraintForce), 0.0f);
+		std::fill(std::begin(body->solverAccel), std::end(body->solverAccel), 0.0f);
+		const Tuple3f velocity = body->velocity * inverseDt;
+		const Tuple3f spin = body->angularVelocity * inverseDt;
+		for (int axis = 0; axis < 3; ++axis)
+		{
+			body->solverVelocity[axis] = velocity[axis];
+			body->solverVelocity[axis + 3] = spin[axis];
+		}
 	}
 }
 

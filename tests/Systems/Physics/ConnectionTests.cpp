@@ -66,6 +66,26 @@ namespace
 		return {row.jacobian[first], row.jacobian[first + 1], row.jacobian[first + 2]};
 	}
 
+	// A static anchor at the origin joined by a rope or rod of the given length to a unit mass.
+	struct AnchoredLine
+	{
+		AnchoredLine(const char* kind, float length, const Tuple3f& endPosition, unsigned endFlags = 0,
+			const Matrix4& endInertia = Matrix4()) :
+			anchor(world.AddBody(0.0f, Tuple3f())),
+			end(world.AddBody(1.0f, endPosition, endFlags, endInertia)),
+			connection(LoadConnection(kind, length, Tuple3f(), Tuple3f()))
+		{
+			Join(world.Resolution(), *connection, anchor, end);
+		}
+
+		const DistanceConstraint& Distance() const { return *connection->FindDistanceConstraint(); }
+
+		PhysicsWorld world;
+		RigidBody& anchor;
+		RigidBody& end;
+		std::unique_ptr<Connection> connection;
+	};
+
 	// The turn of the body about y, from its orientation's rotation vector.
 	float TurnAboutY(const RigidBody& body)
 	{
@@ -193,12 +213,11 @@ TEST(Connection, DestroyingErasesTheRowsExceptWhileALevelIsTornDown)
 
 TEST(Rope, SlackRopeExertsNothingAndATautOnePulls)
 {
-	PhysicsWorld world;
-	RigidBody& anchor = world.AddBody(0.0f, Tuple3f());
-	RigidBody& ball = world.AddBody(1.0f, Tuple3f(1.5f, 0, 0), kBodyNoGravity);
-	auto rope = LoadConnection("Rope", 2.0f, Tuple3f(), Tuple3f());
-	Join(world.Resolution(), *rope, anchor, ball);
-	const DistanceConstraint& distance = *rope->FindDistanceConstraint();
+	AnchoredLine line("Rope", 2.0f, Tuple3f(1.5f, 0, 0), kBodyNoGravity);
+	PhysicsWorld& world = line.world;
+	RigidBody& ball = line.end;
+	Connection* rope = line.connection.get();
+	const DistanceConstraint& distance = line.Distance();
 	EXPECT_EQ(distance.lowerBound, -kUnboundedMultiplier);
 	EXPECT_EQ(distance.upperBound, 0.0f);
 
@@ -222,21 +241,19 @@ TEST(Rope, SlackRopeExertsNothingAndATautOnePulls)
 
 TEST(Rope, PendulumStaysWithinItsLengthAndSwingsAtItsPeriod)
 {
-	PhysicsWorld world;
 	const float length = 2.0f;
 	const float start = 10.0f * kDegree;
-	RigidBody& anchor = world.AddBody(0.0f, Tuple3f());
-	RigidBody& bob = world.AddBody(1.0f, Tuple3f(length * std::sin(start), -length * std::cos(start), 0));
-	auto rope = LoadConnection("Rope", length, Tuple3f(), Tuple3f());
-	Join(world.Resolution(), *rope, anchor, bob);
+	AnchoredLine line("Rope", length, Tuple3f(length * std::sin(start), -length * std::cos(start), 0));
+	RigidBody& bob = line.end;
+	Connection& rope = *line.connection;
 
 	float longest = 0.0f;
 	std::vector<float> upwardCrossings;
 	float previousX = bob.GetPosition().x;
 	for (int step = 1; step <= 600; ++step)
 	{
-		StepWith(world, *rope, 1);
-		longest = std::max(longest, AnchorGap(*rope));
+		StepWith(line.world, rope, 1);
+		longest = std::max(longest, AnchorGap(rope));
 		const float x = bob.GetPosition().x;
 		if (previousX < 0.0f && x >= 0.0f)
 			upwardCrossings.push_back((step - 1 + previousX / (previousX - x)) * kStep);
@@ -266,18 +283,14 @@ TEST(Rope, AKinematicEndMovesOnlyAsItIsTold)
 
 TEST(Rod, KeepsItsLengthWithinOnePercentWhileSwinging)
 {
-	PhysicsWorld world;
 	const float length = 1.5f;
-	RigidBody& pivot = world.AddBody(0.0f, Tuple3f());
-	RigidBody& bob = world.AddBody(1.0f, Tuple3f(length, 0, 0), 0, test::SphereInverseInertia(1.0f, 0.2f));
-	auto rod = LoadConnection("Rod", length, Tuple3f(), Tuple3f());
-	Join(world.Resolution(), *rod, pivot, bob);
-	EXPECT_EQ(rod->FindDistanceConstraint()->upperBound, kUnboundedMultiplier);
+	AnchoredLine line("Rod", length, Tuple3f(length, 0, 0), 0, test::SphereInverseInertia(1.0f, 0.2f));
+	EXPECT_EQ(line.Distance().upperBound, kUnboundedMultiplier);
 	float worst = 0.0f;
 	for (int step = 0; step < 600; ++step)
 	{
-		StepWith(world, *rod, 1);
-		worst = std::max(worst, std::fabs(AnchorGap(*rod) - length));
+		StepWith(line.world, *line.connection, 1);
+		worst = std::max(worst, std::fabs(AnchorGap(*line.connection) - length));
 	}
 	EXPECT_LE(worst, 0.01f * length);
 	std::cout << "Rod of " << length << " m: largest length error " << worst << " m\n";
@@ -285,20 +298,17 @@ TEST(Rod, KeepsItsLengthWithinOnePercentWhileSwinging)
 
 TEST(Rod, StopsApproachButDoesNotPushACompressedEndApart)
 {
-	PhysicsWorld world;
-	RigidBody& pivot = world.AddBody(0.0f, Tuple3f());
-	RigidBody& end = world.AddBody(1.0f, Tuple3f(2, 0, 0), kBodyNoGravity);
-	auto rod = LoadConnection("Rod", 2.0f, Tuple3f(), Tuple3f());
-	Join(world.Resolution(), *rod, pivot, end);
+	AnchoredLine line("Rod", 2.0f, Tuple3f(2, 0, 0), kBodyNoGravity);
+	RigidBody& end = line.end;
 	end.velocity = Tuple3f(-1, 0, 0);
-	StepWith(world, *rod, 1);
+	StepWith(line.world, *line.connection, 1);
 	EXPECT_NEAR(end.velocity.x, 0.0f, 1e-5);
 
 	end.transform->SetWorldPosition(Tuple3f(1.5f, 0, 0));
 	end.UpdateDerived();
 	end.velocity = Tuple3f();
-	StepWith(world, *rod, 5);
-	EXPECT_EQ(rod->FindDistanceConstraint()->ref.record->bias, 0.0f);
+	StepWith(line.world, *line.connection, 5);
+	EXPECT_EQ(line.Distance().ref.record->bias, 0.0f);
 	EXPECT_NEAR(end.GetPosition().x, 1.5f, 1e-5) << "the error is corrected only when stretched";
 }
 
