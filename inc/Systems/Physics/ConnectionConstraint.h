@@ -30,7 +30,7 @@ public:
 	float beta = 0.0f;
 	ConstraintRef ref;
 
-protected:
+	// The connection's bodies; the rope drawing reads them beside the anchors.
 	const RigidBody& BodyA() const;
 	const RigidBody& BodyB() const;
 };

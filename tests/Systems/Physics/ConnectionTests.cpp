@@ -475,3 +475,26 @@ TEST(Hinge, SavingAndReadingKeepsItsFieldsAndKeyOrder)
 		EXPECT_NE(Saved(*line).find(std::string(kind) == "Rope" ? "\"Length\"" : "\"Radius\""), std::string::npos);
 	}
 }
+
+TEST(Rope, AStaticAnchorTakesNoTurnFromThePull)
+{
+	// The anchor's collider reports an inertia although the body has no mass; the rope pulls
+	// off its centre, so a torque lands on it every step.
+	PhysicsWorld world;
+	RigidBody& anchor = world.AddBody(0.0f, Tuple3f(), 0, test::SphereInverseInertia(1.0f, 1.0f));
+	RigidBody& ball = world.AddBody(1.0f, Tuple3f(2, 1, 0));
+	auto rope = LoadConnection("Rope", 2.0f, Tuple3f(0, 1, 0), Tuple3f());
+	Join(world.Resolution(), *rope, anchor, ball);
+	const std::size_t removals = world.engine.ArgumentsOf("RemoveObstacle").size();
+	float largestTorque = 0.0f;
+	for (int step = 0; step < 60; ++step)
+	{
+		StepWith(world, *rope, 1);
+		largestTorque = std::max(largestTorque, std::fabs(anchor.constraintForce[5]));
+	}
+	EXPECT_GT(largestTorque, 1.0f) << "the rope did pull";
+	EXPECT_EQ(anchor.angularVelocity, Tuple3f());
+	EXPECT_EQ(anchor.orientation, Quaternion());
+	EXPECT_TRUE(anchor.IsAsleep());
+	EXPECT_EQ(world.engine.ArgumentsOf("RemoveObstacle").size(), removals) << "the anchor never woke";
+}
