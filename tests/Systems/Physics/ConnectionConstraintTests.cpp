@@ -1,15 +1,12 @@
 #include "Systems/Physics/ConnectionConstraint.h"
 
 #include "Systems/Physics/PhysicsWorld.h"
-#include "Utilities/DebugDraw.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
-#include <typeinfo>
-#include <vector>
 
 namespace
 {
@@ -82,60 +79,4 @@ TEST(DistanceConstraint, CoincidentAnchorsGiveAFiniteRow)
 		EXPECT_TRUE(std::isfinite(value));
 	EXPECT_NEAR(row.jacobian[6], 0.00005f, 1e-9) << "below 0.0001 the direction is the difference itself";
 	EXPECT_EQ(row.bias, 0.0f);
-}
-
-namespace
-{
-	struct DrawnLine
-	{
-		Tuple3f start;
-		Tuple3f end;
-	};
-
-	// Catches the debug lines drawn while it lives and puts the previous hook back afterwards.
-	class LineCatcher
-	{
-	public:
-		LineCatcher() : previous(DebugDraw::DrawLine) { DebugDraw::DrawLine = Catch; }
-		~LineCatcher() { DebugDraw::DrawLine = previous; }
-		LineCatcher(const LineCatcher&) = delete;
-		LineCatcher& operator=(const LineCatcher&) = delete;
-
-		static inline std::vector<DrawnLine> lines;
-
-	private:
-		static void Catch(Tuple3f start, Tuple3f end, float, Tuple4f) { lines.push_back({start, end}); }
-		DebugDraw::DrawLineHook previous;
-	};
-}
-
-TEST(BaseConstraint, EachKindDrawsItsAnchorsOrDirections)
-{
-	PhysicsWorld world;
-	auto socket = LoadConnection("Socket", Tuple3f(0, -0.5f, 0), 30.0f, Tuple3f(0, -1, 0), Tuple3f(0, -1, 0));
-	auto hinge = LoadConnection("Hinge", Tuple3f(), 90.0f, Tuple3f(1, 0, 0), Tuple3f(1, 0, 0), Tuple3f(0, 0, 1));
-	RigidBody& top = world.AddBody(0.0f, Tuple3f(0, 3, 0));
-	RigidBody& bottom = world.AddBody(1.0f, Tuple3f(0, 2, 0));
-	test::Join(world.Resolution(), *socket, top, bottom);
-	test::Join(world.Resolution(), *hinge, top, bottom);
-	auto& joint = static_cast<SocketConnection&>(*socket);
-	const struct
-	{
-		const BaseConstraint* constraint;
-		std::size_t lines;
-	} cases[] = {{&joint.distance, 1}, {&joint.cone, 2}, {&joint.axis, 3},
-		{&static_cast<HingeConnection&>(*hinge).plane, 3}};
-	for (const auto& c : cases)
-	{
-		LineCatcher catcher;
-		LineCatcher::lines.clear();
-		c.constraint->DebugDraw();
-		EXPECT_EQ(LineCatcher::lines.size(), c.lines) << typeid(*c.constraint).name();
-	}
-	LineCatcher catcher;
-	LineCatcher::lines.clear();
-	joint.distance.DebugDraw();
-	ExpectNear(LineCatcher::lines[0].start, Tuple3f(0, 2.5f, 0), 1e-6);
-	ExpectNear(LineCatcher::lines[0].end, Tuple3f(0, 2.5f, 0), 1e-6);
-	EXPECT_EQ(&joint.distance.BodyB(), &bottom);
 }
