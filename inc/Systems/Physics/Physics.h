@@ -14,6 +14,7 @@
 #include "Utilities/HashMap.h"
 #include "Utilities/Tuple.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -99,8 +100,9 @@ private:
 	PhysicsSettings settings;
 	bool debugDraw = false;
 	unsigned frameCounter = 0;
-	// Detection, transgression, resolution: the order of every stage-wide call.
-	std::vector<PhysicsSubsystem*> stages;
+	// Detection, transgression, resolution: the order of every stage-wide call. Fixed, so a walk
+	// needs no copy and a step allocates nothing.
+	std::array<PhysicsSubsystem*, 3> stages;
 	bool levelLoaded = false;
 	tw::hash_map<unsigned, unsigned> physicsIds;
 	// Components with id 0 registered before the level finished loading, in order of arrival.

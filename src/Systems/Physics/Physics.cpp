@@ -61,9 +61,7 @@ const PhysicsSettings& Physics::Settings()
 template <class Operation>
 void Physics::ForEachStage(Operation operation)
 {
-	// A copy: a stage may not change the list under the walk.
-	const std::vector<PhysicsSubsystem*> walk = stages;
-	for (PhysicsSubsystem* stage : walk)
+	for (PhysicsSubsystem* stage : stages)
 		operation(*stage);
 }
 
