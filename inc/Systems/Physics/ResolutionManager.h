@@ -95,8 +95,6 @@ public:
 	float GetSolverTimeStep() const;
 
 	const BodyList& GetBodies() const { return bodies; }
-	// How many rows were refused because a list was full; only the first is reported.
-	unsigned GetRefusedRows() const { return refusedRows; }
 
 	// Components run after each step: postStepComponents2 first, then postStepComponents.
 	PostStepList postStepComponents;
@@ -122,5 +120,4 @@ private:
 	BodyList bodies;
 	TransgressionManager& transgression;
 	ConstraintSolver solver;
-	unsigned refusedRows = 0;
 };

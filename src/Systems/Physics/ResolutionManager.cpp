@@ -6,9 +6,9 @@
 #include "Systems/Physics/Collider.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/TransgressionManager.h"
+#include "Utilities/Diagnostics.h"
 
 #include <algorithm>
-#include <iostream>
 #include <iterator>
 #include <string>
 
@@ -78,7 +78,6 @@ void ResolutionManager::Start()
 	activeConstraints.Reserve(static_cast<unsigned>(std::max(settings.maxConstraints, 0)));
 	inactiveConstraints.Reserve(2 * static_cast<unsigned>(std::max(settings.maxConstraints, 0)));
 	bodyPool.Reserve(static_cast<unsigned>(std::max(settings.maxBodies, 0)));
-	refusedRows = 0;
 	updateEnabled = true;
 	stepOnce = false;
 }
@@ -278,9 +277,8 @@ void ResolutionManager::DestroyConstraint(ConstraintRef& ref)
 
 void ResolutionManager::ReportRefusedRow(const std::string& why)
 {
-	// A full list stays full from frame to frame: one report, then a count.
-	if (refusedRows++ == 0)
-		std::cerr << "Physics: a constraint row was refused: " << why << "; later refusals are only counted\n";
+	// A full list stays full from frame to frame: the line is printed once, then counted.
+	tw::Diagnostics::Report("Physics: a constraint row was refused: " + why);
 }
 
 void ResolutionManager::SetSolverIterations(int iterations)
