@@ -216,6 +216,13 @@ TEST(ResolutionManager, BodiesJoinAndLeaveTheListAndTheirIslands)
 
 	EXPECT_TRUE(resolution.RemoveBody(first) && resolution.RemoveBody(last));
 	EXPECT_TRUE(resolution.GetBodies().first == nullptr && resolution.GetBodies().last == nullptr);
+
+	// Physics restarts for every level: the pools are reserved anew, so nothing may stay listed.
+	world.AddBody(1.0f, Tuple3f());
+	world.physics->Shutdown();
+	world.physics->Initialize();
+	EXPECT_EQ(resolution.GetBodies().first, nullptr);
+	EXPECT_EQ(islands.Size(), 0u);
 }
 
 TEST(ResolutionManager, RowsMoveBetweenTheListsKeepingTheirMultiplier)
