@@ -345,5 +345,12 @@ void Engine::OnRestartLevel(Message::Reader)
 
 void Engine::OnGotoLevel(Message::Reader reader)
 {
-	RequestLevel(reader.Read<std::string>());
+	// Without a level name the request would unload into a level named "".
+	std::string levelName;
+	if (!reader.Read(levelName) || levelName.empty())
+	{
+		tw::Diagnostics::Report("\"GotoLevel\" names no level; the request is ignored.");
+		return;
+	}
+	RequestLevel(levelName);
 }
