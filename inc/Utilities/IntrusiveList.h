@@ -71,8 +71,9 @@ public:
 		return (links.prev != nullptr ? (links.prev->*Links).next : first) == member;
 	}
 
-	// Calls f on every member, head to tail. The next member is taken before f runs, so f may
-	// unlink the member it was given.
+	// Calls f on every member, head to tail. f may unlink the member it was given or any other
+	// member: the walk goes on from the member's successor as it stands after f, or from the
+	// successor it had before f when the member itself left.
 	template <class F>
 	void ForEach(F f) const
 	{
@@ -80,7 +81,10 @@ public:
 		{
 			T* next = Next(member);
 			f(member);
-			member = next;
+			if (IsLinked(member))
+				member = Next(member);
+			else
+				member = next != nullptr && IsLinked(next) ? next : nullptr;
 		}
 	}
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Component.h"
+#include "Message.h"
 #include "Components/Graphics/TextureCache.h"
 #include "Utilities/IntrusiveList.h"
 #include "Utilities/Tuple.h"
@@ -45,8 +46,13 @@ public:
 	ListLinks<Texture> links;
 
 protected:
-	// Reads the base fields and fetches the texture.
-	void LoadTextureFields(Serializer& serializer);
+	// Binds the texture to unit GL_TEXTURE0 + unitIndex unless remembered (the kind's memory of
+	// what it bound last) holds it already; true when it bound.
+	bool BindUnlessBound(unsigned& remembered, int unitIndex, const Tuple2f& bindScale);
+	// Reads the base fields; the optional clamp flag only when readClamp.
+	void ReadTextureFields(Serializer& serializer, bool readClamp);
+	// Gives the held texture back and takes the image of the name with this format and clamp flag.
+	void FetchTexture(const std::string& imageName);
 	void WriteTextureFields(Serializer& serializer) const;
 
 	TextureEntry* texture = nullptr;
@@ -54,4 +60,56 @@ protected:
 	std::string textureName;
 	Tuple2f scale;
 	bool clamp = false;
+};
+
+// The kinds of texture differ in the unit they bind to (diffuse 0, specular and emissive 1,
+// ambient 2) and in whether their scale is applied; each remembers what it bound last, so that a
+// bind of the same texture is skipped.
+
+struct __SpecularTextureName
+{
+	static constexpr const char* name = "SpecularTexture";
+};
+
+class SpecularTexture : public ComponentBase<SpecularTexture, __SpecularTextureName, Texture>
+{
+public:
+	// Unit 1, unscaled.
+	bool Update() override;
+};
+
+struct __AmbientTextureName
+{
+	static constexpr const char* name = "AmbientTexture";
+};
+
+class AmbientTexture : public ComponentBase<AmbientTexture, __AmbientTextureName, Texture>
+{
+public:
+	// Unit 2, unscaled.
+	bool Update() override;
+};
+
+struct __EmissiveTextureName
+{
+	static constexpr const char* name = "EmissiveTexture";
+};
+
+class EmissiveTexture : public ComponentBase<EmissiveTexture, __EmissiveTextureName, Texture>
+{
+public:
+	// Listens to "SetEmissiveFactor"; reads the texture name, format and optional scale, then the
+	// emissive factor, then an optional clamp flag.
+	bool Load(Serializer& serializer) override;
+	// The base fields, then "emissive factor".
+	bool Serialize(Serializer& serializer) override;
+	// Sets "emissiveFactor" on the current program on every call, then binds to unit 1, unscaled.
+	bool Update() override;
+
+	float GetEmissiveFactor() const { return emissiveFactor; }
+
+private:
+	void OnSetEmissiveFactor(Message::Reader reader);
+
+	float emissiveFactor = 0.0f;
 };

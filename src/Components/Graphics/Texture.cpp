@@ -5,13 +5,16 @@
 #include "Serializer.h"
 #include "Systems/Graphics/Graphics.h"
 
+#include <GL/glew.h>
+
 bool Texture::Load(Serializer& serializer)
 {
-	LoadTextureFields(serializer);
+	ReadTextureFields(serializer, true);
+	FetchTexture(textureName);
 	return true;
 }
 
-void Texture::LoadTextureFields(Serializer& serializer)
+void Texture::ReadTextureFields(Serializer& serializer, bool readClamp)
 {
 	serializer.Read(textureName);
 	serializer.Read(format);
@@ -19,10 +22,14 @@ void Texture::LoadTextureFields(Serializer& serializer)
 	if (serializer.HasMore())
 		serializer.Read(scale);
 	clamp = false;
-	if (serializer.HasMore())
+	if (readClamp && serializer.HasMore())
 		serializer.Read(clamp);
+}
+
+void Texture::FetchTexture(const std::string& imageName)
+{
 	ReleaseMedia(texture);
-	texture = GetTexture(textureName, static_cast<unsigned>(ParseTextureFormat(format)), clamp);
+	texture = GetTexture(imageName, static_cast<unsigned>(ParseTextureFormat(format)), clamp);
 }
 
 bool Texture::Serialize(Serializer& serializer)
@@ -69,8 +76,7 @@ void Texture::Reload()
 
 void Texture::ChangeTexture(const std::string& imageName)
 {
-	ReleaseMedia(texture);
-	texture = GetTexture(imageName, static_cast<unsigned>(ParseTextureFormat(format)), clamp);
+	FetchTexture(imageName);
 }
 
 void Texture::SetScale(const Tuple2f& newScale)
@@ -88,4 +94,56 @@ void Texture::SetScale(const Tuple2f& newScale)
 std::string Texture::GetTextureName() const
 {
 	return texture != nullptr ? texture->name : std::string();
+}
+
+bool Texture::BindUnlessBound(unsigned& remembered, int unitIndex, const Tuple2f& bindScale)
+{
+	const unsigned name = texture != nullptr ? texture->media.texture : 0;
+	if (name == remembered)
+		return false;
+	BindTextureUnit(GL_TEXTURE0 + static_cast<unsigned>(unitIndex), texture, bindScale.x, bindScale.y);
+	remembered = name;
+	return true;
+}
+
+bool SpecularTexture::Update()
+{
+	return BindUnlessBound(BoundTextures.specular, 1, Tuple2f(1.0f, 1.0f));
+}
+
+bool AmbientTexture::Update()
+{
+	return BindUnlessBound(BoundTextures.ambient, 2, Tuple2f(1.0f, 1.0f));
+}
+
+bool EmissiveTexture::Load(Serializer& serializer)
+{
+	owner->RegisterHandler("SetEmissiveFactor", &EmissiveTexture::OnSetEmissiveFactor);
+	// The factor follows the scale, where Serialize writes it; a clamp flag may come last.
+	ReadTextureFields(serializer, false);
+	serializer.Read(emissiveFactor);
+	if (serializer.HasMore())
+		serializer.Read(clamp);
+	FetchTexture(textureName);
+	return true;
+}
+
+bool EmissiveTexture::Serialize(Serializer& serializer)
+{
+	WriteTextureFields(serializer);
+	serializer.Write("emissive factor", emissiveFactor);
+	return true;
+}
+
+bool EmissiveTexture::Update()
+{
+	const int location = CurrentUniform(Uniform::EmissiveFactor);
+	if (location >= 0)
+		glUniform1f(location, emissiveFactor);
+	return BindUnlessBound(BoundTextures.emissive, 1, Tuple2f(1.0f, 1.0f));
+}
+
+void EmissiveTexture::OnSetEmissiveFactor(Message::Reader reader)
+{
+	reader.Read(emissiveFactor);
 }

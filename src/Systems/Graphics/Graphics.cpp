@@ -1,13 +1,38 @@
 #include "Systems/Graphics/Graphics.h"
 
+#include "Components/Graphics/CompositePrimitive.h"
+#include "Components/Graphics/ConnectionReader.h"
 #include "Components/Graphics/GLContext.h"
+#include "Components/Graphics/PixelBuffer.h"
 #include "Components/Graphics/Primitive.h"
 #include "Components/Graphics/PrimitiveMesh.h"
+#include "Components/Graphics/TextureTransform.h"
 #include "Engine.h"
 #include "Systems/Window.h"
 #include "Utilities/Config.h"
+#include "Utilities/DebugDraw.h"
 
 #include <GL/glew.h>
+#include <SDL/SDL.h>
+
+#include <algorithm>
+
+namespace
+{
+	// The AABB trees draw their debug shapes through these.
+	void QueueDebugLine(Tuple3f start, Tuple3f end, float width, Tuple4f colour)
+	{
+		if (Graphics* graphics = Graphics::Find())
+			graphics->DrawLine(start, end, width, colour);
+	}
+
+	void QueueDebugSphere(Tuple3f centre, float radius, Tuple4f colour)
+	{
+		constexpr int kTessellation = 10;
+		if (Graphics* graphics = Graphics::Find())
+			graphics->DrawSphereUniform(centre, radius, Tuple3f(), kTessellation, kTessellation, colour);
+	}
+}
 
 Graphics* Graphics::Find()
 {
@@ -47,9 +72,52 @@ void Graphics::Initialize()
 	glEnable(GL_BLEND);
 	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 	InitTextureFormatTable();
+	RegisterComponentTypes();
+	DebugDraw::DrawLine = &QueueDebugLine;
+	DebugDraw::DrawSphereUniform = &QueueDebugSphere;
+}
+
+void Graphics::RegisterComponentTypes()
+{
+	// The order fixes the type ids of these components when nothing asked for them earlier.
 	Shader::Register();
 	Primitive::Register();
 	Texture::Register();
+	Skybox::Register();
+	Light::Register();
+	CompositePrimitive::Register();
+	PixelBuffer::Register();
+	OrthoPlane::Register();
+	EmissiveTexture::Register();
+	AmbientTexture::Register();
+	SpecularTexture::Register();
+	Billboard::Register();
+	PointSprite::Register();
+	ConnectionReader::Register();
+	TextureTransform::Register();
+}
+
+void Graphics::Update()
+{
+	glGetError();
+	// Without a camera there is nothing to look through: the frame is the clear and the swap, and
+	// what was queued for the debug pass is dropped.
+	glBindFramebuffer(GL_FRAMEBUFFER, 0);
+	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+	primitiveQueue.clear();
+	lineQueue.clear();
+	SDL_GL_SwapBuffers();
+}
+
+void Graphics::AddCamera(unsigned objectId)
+{
+	RemoveCamera(objectId);
+	cameras.push_back(objectId);
+}
+
+void Graphics::RemoveCamera(unsigned objectId)
+{
+	cameras.erase(std::remove(cameras.begin(), cameras.end(), objectId), cameras.end());
 }
 
 void Graphics::Shutdown()
@@ -106,6 +174,12 @@ void Graphics::TakeWindowSize()
 
 void Graphics::SetViewport() const
 {
+	const Tuple4<int> viewport = FitViewport(viewWidth, viewHeight, bufferWidth, bufferHeight);
+	glViewport(viewport.x, viewport.y, viewport.z, viewport.w);
+}
+
+Tuple4<int> Graphics::FitViewport(int viewWidth, int viewHeight, int bufferWidth, int bufferHeight)
+{
 	const float viewAspect = static_cast<float>(viewWidth) / static_cast<float>(viewHeight);
 	const float bufferAspect = static_cast<float>(bufferWidth) / static_cast<float>(bufferHeight);
 	int x = 0;
@@ -114,7 +188,7 @@ void Graphics::SetViewport() const
 		x = (viewWidth - static_cast<int>(static_cast<float>(viewHeight) * bufferAspect)) / 2;
 	else if (viewAspect < bufferAspect)
 		y = (viewHeight - static_cast<int>(static_cast<float>(viewWidth) / bufferAspect)) / 2;
-	glViewport(x, y, viewWidth - 2 * x, viewHeight - 2 * y);
+	return Tuple4<int>(x, y, viewWidth - 2 * x, viewHeight - 2 * y);
 }
 
 void Graphics::CreateRenderTargets()
