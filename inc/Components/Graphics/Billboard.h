@@ -2,7 +2,7 @@
 // class side exists so far: fields, defaults and copying; its operations do nothing yet.
 #pragma once
 
-#include "Component.h"
+#include "Components/QuietComponent.h"
 #include "Utilities/IntrusiveList.h"
 #include "Utilities/Tuple.h"
 
@@ -11,15 +11,9 @@ struct __BillboardName
 	static constexpr const char* name = "Billboard";
 };
 
-class Billboard : public ComponentBase<Billboard, __BillboardName>
+class Billboard : public QuietComponent<Billboard, __BillboardName>
 {
 public:
-	bool Load(Serializer&) override { return true; }
-	bool Serialize(Serializer&) override { return true; }
-	bool Start() override { return true; }
-	bool Update() override { return true; }
-	void Detach() override {}
-
 	ListLinks<Billboard> links;
 
 private:

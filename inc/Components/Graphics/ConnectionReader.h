@@ -2,22 +2,16 @@
 // Only the class side exists so far (fields, defaults, copying); its operations do nothing yet.
 #pragma once
 
-#include "Component.h"
+#include "Components/QuietComponent.h"
 
 struct __ConnectionReaderName
 {
 	static constexpr const char* name = "ConnectionReader";
 };
 
-class ConnectionReader : public ComponentBase<ConnectionReader, __ConnectionReaderName>
+class ConnectionReader : public QuietComponent<ConnectionReader, __ConnectionReaderName>
 {
 public:
-	bool Load(Serializer&) override { return true; }
-	bool Serialize(Serializer&) override { return true; }
-	bool Start() override { return true; }
-	bool Update() override { return true; }
-	void Detach() override {}
-
 	// The physics resolution stage's post-step list.
 	ConnectionReader* postStepNext = nullptr;
 	ConnectionReader* postStepPrev = nullptr;
