@@ -2,7 +2,7 @@
 // sampled the way a playing model samples it (every track at times before, inside and past its
 // keys, each pose turned into a matrix and back into a rotation).
 #include "Components/Graphics/ModelFile.h"
-#include "Components/Graphics/VertexInfo.h"
+#include "Systems/Graphics/VertexLayout.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,8 +10,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-	static const bool layoutsFilled = (FillVertexLayouts(), true);
-	(void)layoutsFilled;
 	std::string problem;
 	const Model::ModelData model = ModelFile::Read(std::span<const std::uint8_t>(data, size), problem);
 	for (const auto& [name, animation] : model.animations)

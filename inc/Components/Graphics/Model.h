@@ -7,7 +7,9 @@
 #include "Component.h"
 #include "Components/Graphics/MediaInfo.h"
 #include "Message.h"
+#include "Systems/Graphics/RenderEntry.h"
 #include "Utilities/HashMap.h"
+#include "Utilities/IntrusiveList.h"
 #include "Utilities/Matrix4.h"
 #include "Utilities/Quaternion.h"
 #include "Utilities/Tuple.h"
@@ -50,20 +52,23 @@ public:
 	// takes the model from the cache and binds the animation messages.
 	bool Load(Serializer& serializer) override;
 	bool Serialize(Serializer& serializer) override;
-	// Sizes the pose to the skeleton and shows the first pose.
+	// Joins the Graphics system's model list and render entries, sizes the pose to the skeleton
+	// and shows the first pose.
 	bool Start() override;
-	// Draws the model with the current program; nothing unless visible.
+	// Draws the model with the current program (its bone matrices as "boneMatrices[i]"); false,
+	// drawing nothing, unless it is visible this frame and has a mesh and a Transform.
 	bool Update() override;
 	// Gives the cache entry back.
 	void Release() override;
+	// Leaves the Graphics system's lists.
 	void Detach() override;
 
 	// Advances the current animation by speed x step and poses the skeleton: from the animation,
 	// from the owner's BoneTransform for a ragdoll, or the bind pose when no animation is current.
 	virtual void Animate(float step);
 
-	// After the cache was emptied and refilled (device loss): takes the entry of the model's name
-	// again and finds its current animation in the new records by name.
+	// After the cache was emptied (device loss): takes the entry of the model's name again and
+	// finds its current animation in the new records by name.
 	void ReloadMedia();
 
 	// True when the model's table holds the name; animation then holds its record (null for the
@@ -86,10 +91,10 @@ public:
 	float GetSpeed() const { return speed; }
 	const Animation* GetCurrentAnimation() const { return currentAnimation; }
 	const std::vector<Matrix4>& GetBoneMatrices() const { return boneMatrices; }
+	const RenderEntry& GetRenderEntry() const { return renderEntry; }
 
-	// Links of the Graphics system's list of models.
-	Model* nextModel = nullptr;
-	Model* previousModel = nullptr;
+	// The Graphics system's list of models.
+	ListLinks<Model> links;
 
 protected:
 	void OnRagdoll(Message::Reader reader);
@@ -105,6 +110,8 @@ private:
 	void ApplyBindPose(const Skeleton& skeleton, BoneTransform* bones);
 	void ApplyRagdollPose(const Skeleton& skeleton, BoneTransform& bones);
 	void ApplySkinOffsets(const Skeleton& skeleton);
+	void UploadBoneMatrices() const;
+	void DrawMesh(const Mesh& mesh) const;
 
 	std::string modelName;
 	bool visible = false;
@@ -123,6 +130,8 @@ private:
 	std::vector<unsigned> keyCursors;
 	// Per bone: the skinning matrix uploaded as "boneMatrices[i]".
 	std::vector<Matrix4> boneMatrices;
+	// Kind 2, tested against the view every frame.
+	RenderEntry renderEntry;
 };
 
 // The cache entry of the model name: an entry already cached gets one more user; otherwise the

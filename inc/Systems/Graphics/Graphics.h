@@ -6,6 +6,7 @@
 
 #include "Components/Graphics/Billboard.h"
 #include "Components/Graphics/Light.h"
+#include "Components/Graphics/Model.h"
 #include "Components/Graphics/OrthoPlane.h"
 #include "Components/Graphics/PointSprite.h"
 #include "Components/Graphics/Shader.h"
@@ -38,6 +39,7 @@ public:
 	using OrthoPlaneList = IntrusiveList<OrthoPlane, &OrthoPlane::links>;
 	using BillboardList = IntrusiveList<Billboard, &Billboard::links>;
 	using PointSpriteList = IntrusiveList<PointSprite, &PointSprite::spriteLinks>;
+	using ModelList = IntrusiveList<Model, &Model::links>;
 
 	// One queued debug line: world-space end points, width in pixels, RGBA colour.
 	struct LineDrawInfo
@@ -89,6 +91,7 @@ public:
 	OrthoPlaneList& OrthoPlanes() { return orthoPlanes; }
 	BillboardList& Billboards() { return billboards; }
 	PointSpriteList& PointSprites() { return pointSprites; }
+	ModelList& Models() { return models; }
 
 	// The object ids of the started cameras, oldest first; the last is the active camera.
 	const std::vector<unsigned>& GetCameras() const { return cameras; }
@@ -160,6 +163,7 @@ private:
 	ShaderList shaders;
 	SkyList skies;
 	LightList lights;
+	ModelList models;
 	OrthoPlaneList orthoPlanes;
 	TextureList textures;
 	BillboardList billboards;

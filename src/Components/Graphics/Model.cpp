@@ -2,9 +2,18 @@
 
 #include "Components/Graphics/ModelData.h"
 #include "Components/Graphics/ModelFile.h"
+#include "Components/Graphics/PrimitiveMesh.h"
+#include "Components/Graphics/Shader.h"
+#include "Components/Transform.h"
 #include "Composition.h"
 #include "Serializer.h"
+#include "Systems/Graphics/Graphics.h"
+#include "Systems/Graphics/VertexLayout.h"
 #include "Utilities/UnorderedVector.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
 
 namespace
 {
@@ -19,6 +28,18 @@ namespace
 		static std::vector<std::string> names;
 		return names;
 	}
+
+	constexpr int kModelEntryKind = 2;
+
+	// One generic vertex attribute of a mesh: where it sits in a vertex and where the program
+	// takes it.
+	struct GenericAttribute
+	{
+		int offset;
+		int location;
+		GLint components;
+		GLenum type;
+	};
 }
 
 MediaInfo<Model::ModelData>* LoadModel(const std::string& modelName)
@@ -26,7 +47,7 @@ MediaInfo<Model::ModelData>* LoadModel(const std::string& modelName)
 	for (MediaInfo<Model::ModelData>* entry : ModelCache())
 		if (entry->name == modelName)
 		{
-			++entry->referenceCount;
+			++entry->count;
 			return entry;
 		}
 	auto* entry = new MediaInfo<Model::ModelData>{1, ModelFile::Load(modelName), modelName};
@@ -38,7 +59,7 @@ void ReleaseAllModels()
 {
 	for (MediaInfo<Model::ModelData>* entry : ModelCache())
 	{
-		entry->data.Destroy();
+		entry->media.Destroy();
 		delete entry;
 	}
 	ModelCache().clear();
@@ -92,6 +113,15 @@ bool Model::Serialize(Serializer& serializer)
 
 bool Model::Start()
 {
+	renderEntry.component = this;
+	renderEntry.owner = owner;
+	renderEntry.kind = kModelEntryKind;
+	renderEntry.predicate = &Graphics::IsOutsideView;
+	if (Graphics* graphics = Graphics::Find())
+	{
+		graphics->Models().PushBack(this);
+		graphics->RenderEntries().PushBack(&renderEntry);
+	}
 	const ModelData* data = Data();
 	const std::size_t boneCount = data != nullptr ? data->skeleton.bones.size() : 0;
 	boneMatrices.resize(boneCount);
@@ -112,18 +142,107 @@ bool Model::Start()
 
 bool Model::Update()
 {
+	const ModelData* data = Data();
+	if (!visible || !renderEntry.draw || data == nullptr || data->mesh.indexCount == 0)
+		return false;
+	const Transform* transform = owner->GetComponent<Transform>();
+	if (transform == nullptr)
+		return false;
+	const Tuple3f position = transform->GetWorldPosition();
+	const Tuple3f& scale = transform->GetScale();
+	glMatrixMode(GL_MODELVIEW);
+	glPushMatrix();
+	glTranslatef(position.x, position.y, position.z);
+	RotateByVector(transform->GetWorldRotationVector());
+	glScalef(scale.x, scale.y, scale.z);
+	UploadBoneMatrices();
+	DrawMesh(data->mesh);
+	glPopMatrix();
 	return true;
+}
+
+void Model::UploadBoneMatrices() const
+{
+	const std::vector<std::string>& names = BoneUniformNames();
+	const std::size_t count = std::min(boneMatrices.size(), names.size());
+	for (std::size_t bone = 0; bone < count; ++bone)
+	{
+		const int location = UniformLocation(CurrentProgram, names[bone]);
+		if (location >= 0)
+			glUniformMatrix4fv(location, 1, GL_TRUE, boneMatrices[bone].m);
+	}
+}
+
+void Model::DrawMesh(const Mesh& mesh) const
+{
+	const VertexLayout& layout = *GetVertexLayout(mesh.formatId);
+	const bool buffered = mesh.vertexBuffer != 0;
+	if (buffered)
+	{
+		glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
+		glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
+	}
+	// Offsets into the bound buffer, or addresses in the vertex array.
+	const std::uint8_t* base = buffered ? nullptr : mesh.vertices.data();
+	const auto at = [base](int offset) { return static_cast<const void*>(base + offset); };
+	const GLsizei stride = layout.stride;
+
+	glEnableClientState(GL_VERTEX_ARRAY);
+	glVertexPointer(3, GL_FLOAT, stride, at(layout.position));
+	if (layout.texCoord >= 0)
+	{
+		glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+		glTexCoordPointer(2, GL_FLOAT, stride, at(layout.texCoord));
+	}
+	if (layout.normal >= 0)
+	{
+		glEnableClientState(GL_NORMAL_ARRAY);
+		glNormalPointer(GL_FLOAT, stride, at(layout.normal));
+	}
+	// Tangents come from the object's own Shader's program, blending from the current one.
+	const Shader* shader = owner->GetComponent<Shader>();
+	const unsigned shaderProgram = shader != nullptr ? shader->GetProgram() : 0;
+	const GenericAttribute generic[] = {
+		{layout.blendWeights, AttributeLocation(CurrentProgram, Attribute::BlendWeights), 4, GL_FLOAT},
+		{layout.blendIndices, AttributeLocation(CurrentProgram, Attribute::BlendIndices), 4, GL_UNSIGNED_BYTE},
+		{layout.tangent, AttributeLocation(shaderProgram, Attribute::Tangent), 3, GL_FLOAT},
+		{layout.binormal, AttributeLocation(shaderProgram, Attribute::Binormal), 3, GL_FLOAT},
+	};
+	for (const GenericAttribute& attribute : generic)
+		if (attribute.offset >= 0 && attribute.location >= 0)
+		{
+			glEnableVertexAttribArray(static_cast<GLuint>(attribute.location));
+			glVertexAttribPointer(static_cast<GLuint>(attribute.location), attribute.components, attribute.type, GL_FALSE, stride,
+				at(attribute.offset));
+		}
+
+	glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indexCount), GL_UNSIGNED_INT, buffered ? nullptr : mesh.indices.data());
+
+	for (const GenericAttribute& attribute : generic)
+		if (attribute.offset >= 0 && attribute.location >= 0)
+			glDisableVertexAttribArray(static_cast<GLuint>(attribute.location));
+	glDisableClientState(GL_NORMAL_ARRAY);
+	glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+	glDisableClientState(GL_VERTEX_ARRAY);
+	if (buffered)
+	{
+		glBindBuffer(GL_ARRAY_BUFFER, 0);
+		glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+	}
 }
 
 void Model::Release()
 {
-	if (media != nullptr)
-		--media->referenceCount;
-	media = nullptr;
+	ReleaseMedia(media);
 }
 
 void Model::Detach()
 {
+	if (Graphics* graphics = Graphics::Find())
+	{
+		graphics->Models().Remove(this);
+		graphics->RenderEntries().Remove(&renderEntry);
+	}
 }
 
 void Model::ReloadMedia()
@@ -150,7 +269,7 @@ bool Model::FindAnimation(const std::string& name, const Animation*& animation) 
 
 const Model::ModelData* Model::Data() const
 {
-	return media != nullptr ? &media->data : nullptr;
+	return media != nullptr ? &media->media : nullptr;
 }
 
 bool Model::Switch(const Animation* animation)

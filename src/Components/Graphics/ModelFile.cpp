@@ -1,11 +1,12 @@
 #include "Components/Graphics/ModelFile.h"
 
-#include "Components/Graphics/VertexInfo.h"
+#include "Components/Graphics/GLContext.h"
+
+#include "Systems/Graphics/VertexLayout.h"
 #include "Utilities/ChunkReader.h"
 #include "Utilities/SearchPaths.h"
 
 #include <GL/glew.h>
-#include <SDL/SDL.h>
 
 #include <cmath>
 #include <fstream>
@@ -146,7 +147,7 @@ namespace
 	{
 		if (!body.ReadU32(mesh.formatId))
 			return CutOff(body, "vertex format");
-		const VertexInfo* layout = FindVertexLayout(mesh.formatId);
+		const VertexLayout* layout = GetVertexLayout(mesh.formatId);
 		if (layout == nullptr || layout->stride <= 0)
 			return Fail("vertex format " + std::to_string(mesh.formatId) + " is not known");
 		mesh.stride = static_cast<unsigned>(layout->stride);
@@ -274,12 +275,6 @@ namespace
 		return true;
 	}
 
-	bool GraphicsContextIsCurrent()
-	{
-		const SDL_Surface* screen = SDL_GetVideoSurface();
-		return screen != nullptr && (screen->flags & SDL_OPENGL) != 0 && glGenBuffers != nullptr;
-	}
-
 	void Upload(Model::Mesh& mesh)
 	{
 		glGenBuffers(1, &mesh.vertexBuffer);
@@ -314,10 +309,14 @@ void Model::Skeleton::Link()
 void Model::ModelData::Destroy()
 {
 	animations.clear();
-	if (mesh.vertexBuffer != 0)
-		glDeleteBuffers(1, &mesh.vertexBuffer);
-	if (mesh.indexBuffer != 0)
-		glDeleteBuffers(1, &mesh.indexBuffer);
+	// At exit the window (and its context, with the buffers) is gone before the caches empty.
+	if (HasGLContext())
+	{
+		if (mesh.vertexBuffer != 0)
+			glDeleteBuffers(1, &mesh.vertexBuffer);
+		if (mesh.indexBuffer != 0)
+			glDeleteBuffers(1, &mesh.indexBuffer);
+	}
 	mesh = Mesh();
 	skeleton = Skeleton();
 	hasSkeleton = false;
@@ -361,7 +360,7 @@ Model::ModelData ModelFile::Load(const std::string& modelName)
 	Model::ModelData data = Read(bytes, problem);
 	if (!problem.empty())
 		std::cerr << "Model file '" << modelName << "': " << problem << "; the model is left empty\n";
-	else if (data.mesh.stride != 0 && GraphicsContextIsCurrent())
+	else if (data.mesh.stride != 0 && HasGLContext())
 		Upload(data.mesh);
 	return data;
 }

@@ -3,6 +3,7 @@
 #include "Components/Graphics/CompositePrimitive.h"
 #include "Components/Graphics/ConnectionReader.h"
 #include "Components/Graphics/GLContext.h"
+#include "Components/Graphics/GolemModel.h"
 #include "Components/Graphics/PixelBuffer.h"
 #include "Components/Graphics/Primitive.h"
 #include "Components/Graphics/PrimitiveMesh.h"
@@ -72,6 +73,7 @@ void Graphics::Initialize()
 	glEnable(GL_BLEND);
 	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 	InitTextureFormatTable();
+	BuildBoneUniformNames();
 	RegisterComponentTypes();
 	DebugDraw::DrawLine = &QueueDebugLine;
 	DebugDraw::DrawSphereUniform = &QueueDebugSphere;
@@ -88,6 +90,7 @@ void Graphics::RegisterComponentTypes()
 	CompositePrimitive::Register();
 	PixelBuffer::Register();
 	OrthoPlane::Register();
+	Model::Register();
 	EmissiveTexture::Register();
 	AmbientTexture::Register();
 	SpecularTexture::Register();
@@ -95,6 +98,7 @@ void Graphics::RegisterComponentTypes()
 	PointSprite::Register();
 	ConnectionReader::Register();
 	TextureTransform::Register();
+	GolemModel::Register();
 }
 
 void Graphics::Update()
@@ -125,6 +129,7 @@ void Graphics::Shutdown()
 	ReleaseShaderCaches();
 	ReleasePrimitiveCache();
 	ReleaseTextureCache();
+	ReleaseAllModels();
 	DeleteRenderTargets();
 }
 
@@ -135,6 +140,7 @@ void Graphics::Reload()
 	CreateRenderTargets();
 	shaders.ForEach([](Shader* shader) { shader->Reload(); });
 	textures.ForEach([](Texture* texture) { texture->Reload(); });
+	models.ForEach([](Model* model) { model->ReloadMedia(); });
 }
 
 void Graphics::AddShader(Shader* shader)
@@ -152,6 +158,7 @@ void Graphics::OnLosingDevice(Message::Reader)
 {
 	ReleaseShaderCaches();
 	ReleaseTextureCache();
+	ReleaseAllModels();
 	DeleteRenderTargets();
 }
 

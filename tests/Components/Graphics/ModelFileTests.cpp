@@ -2,7 +2,7 @@
 
 #include "Components/Graphics/ModelFileWriter.h"
 #include "Components/Graphics/SampleModel.h"
-#include "Components/Graphics/VertexInfo.h"
+#include "Systems/Graphics/VertexLayout.h"
 #include "TempFolder.h"
 #include "Utilities/TestHelpers.h"
 
@@ -17,7 +17,6 @@ namespace
 
 	Model::ModelData Read(const Bytes& file, std::string& problem)
 	{
-		FillVertexLayouts();
 		return ModelFile::Read(file, problem);
 	}
 	Model::ModelData ReadClean(const Bytes& file)
@@ -50,7 +49,6 @@ namespace
 	}
 	ModelFileWriter Valid()
 	{
-		FillVertexLayouts();
 		ModelFileWriter writer;
 		writer.PatternMesh(4, {0, 1, 2, 2, 1, 0}, 3).Skeleton(TwoBones()).AnimationChunk(Walk());
 		return writer;
@@ -66,7 +64,6 @@ TEST(ModelFile, EveryVertexFormatParsesWithItsStride)
 	} formats[] = {{0, 32}, {1, 52}, {2, 16}, {3, 56}, {4, 76}, {5, 76}};
 	for (const auto& [format, stride] : formats)
 	{
-		FillVertexLayouts();
 		const Model::ModelData data = ReadClean(ModelFileWriter().PatternMesh(format, {0, 1, 2, 3, 2, 1}, 4).EndMarker().Build());
 		const Model::Mesh& mesh = data.mesh;
 		EXPECT_EQ(mesh.formatId, format);
@@ -139,7 +136,6 @@ TEST(ModelFile, EmptyAndMissingFilesGiveTheEmptyModel)
 
 TEST(ModelFile, DamagedFilesAreRejectedNamingTheChunk)
 {
-	FillVertexLayouts();
 	const auto mesh = [](std::uint32_t format, std::vector<std::uint32_t> indices, std::uint32_t vertices) {
 		return ModelFileWriter().PatternMesh(format, indices, vertices);
 	};
@@ -217,7 +213,6 @@ TEST(ModelFile, DamagedFilesAreRejectedNamingTheChunk)
 TEST(ModelFile, LoadNamesTheFileOfADamagedModel)
 {
 	test::TempFolder folder;
-	FillVertexLayouts();
 	ModelFileWriter().PatternMesh(0, {0, 1, 5}, 3).Save(folder.Path() + "Broken.model");
 	testing::internal::CaptureStderr();
 	const Model::ModelData data = ModelFile::Load(folder.Path() + "Broken.model");

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Components/Graphics/ModelFile.h"
-#include "Components/Graphics/VertexInfo.h"
+#include "Systems/Graphics/VertexLayout.h"
 
 #include <bit>
 #include <cstdint>
@@ -148,7 +148,7 @@ namespace test
 		static void Quaternion(Bytes& out, const ::Quaternion& q) { Floats(out, {q.x, q.y, q.z, q.w}); }
 		static std::size_t GetVertexStride(std::uint32_t formatId)
 		{
-			const VertexInfo* layout = FindVertexLayout(formatId);
+			const VertexLayout* layout = GetVertexLayout(formatId);
 			return layout != nullptr ? static_cast<std::size_t>(layout->stride) : 0;
 		}
 

@@ -6,7 +6,7 @@
 
 #include "Components/Graphics/GolemModel.h"
 #include "Components/Graphics/ModelFileWriter.h"
-#include "Components/Graphics/VertexInfo.h"
+#include "Systems/Graphics/VertexLayout.h"
 #include "EngineTestSupport.h"
 
 #include <numbers>
@@ -22,7 +22,6 @@ namespace test
 		void SetUp() override
 		{
 			StoreTest::SetUp();
-			FillVertexLayouts();
 			Model::Register();
 			GolemModel::Register();
 			BoneTransform::Register();

@@ -31,7 +31,7 @@ TW_MODEL_TEST(Model, CreatedModelsHaveTheirDefaultsAndClonesOwnTheirPose)
 	model.Animate(0.5f);
 	std::unique_ptr<Model> copy(static_cast<Model*>(model.Clone()));
 	EXPECT_EQ(copy->GetMedia(), model.GetMedia());
-	EXPECT_EQ(copy->GetMedia()->referenceCount, 1u);
+	EXPECT_EQ(copy->GetMedia()->count, 1u);
 	EXPECT_EQ(copy->GetCurrentAnimation(), model.GetCurrentAnimation());
 	EXPECT_EQ(copy->GetBoneMatrices(), model.GetBoneMatrices());
 	EXPECT_NE(copy->GetBoneMatrices().data(), model.GetBoneMatrices().data());
@@ -43,14 +43,14 @@ TW_MODEL_TEST(Model, ModelsOfOneNameShareACacheEntry)
 	Model& second = StartedModel();
 	ASSERT_NE(first.GetMedia(), nullptr);
 	EXPECT_EQ(first.GetMedia(), second.GetMedia());
-	EXPECT_EQ(first.GetMedia()->referenceCount, 2u);
+	EXPECT_EQ(first.GetMedia()->count, 2u);
 	EXPECT_EQ(CachedModelCount(), 1u);
 	const MediaInfo<Model::ModelData>* shared = first.GetMedia();
 	second.Release();
-	EXPECT_EQ(shared->referenceCount, 1u);
+	EXPECT_EQ(shared->count, 1u);
 	first.Release();
 	// An entry nobody holds stays until the cache is emptied.
-	EXPECT_EQ(shared->referenceCount, 0u);
+	EXPECT_EQ(shared->count, 0u);
 	EXPECT_EQ(CachedModelCount(), 1u);
 	ReleaseAllModels();
 	EXPECT_EQ(CachedModelCount(), 0u);
@@ -110,12 +110,12 @@ TW_MODEL_TEST(Model, AfterADeviceLossModelsShareFreshDataAndKeepTheirPose)
 	for (Model* walker : {&model, &other, &twin})
 		walker->ReloadMedia();
 	EXPECT_EQ(model.GetMedia(), other.GetMedia());
-	EXPECT_EQ(model.GetMedia()->referenceCount, 2u);
+	EXPECT_EQ(model.GetMedia()->count, 2u);
 	ASSERT_NE(model.GetCurrentAnimation(), nullptr);
 	// The animation is the one of the new records, found by its name.
-	EXPECT_EQ(model.GetCurrentAnimation(), model.GetMedia()->data.animations.find("Walk")->second.get());
+	EXPECT_EQ(model.GetCurrentAnimation(), model.GetMedia()->media.animations.find("Walk")->second.get());
 	EXPECT_FLOAT_EQ(model.GetTime(), 0.3f);
-	EXPECT_EQ(twin.GetMedia()->referenceCount, 1u);
+	EXPECT_EQ(twin.GetMedia()->count, 1u);
 
 	// The pose goes on from where it was, as for a model that never lost its device.
 	Model& uninterrupted = StartedModel({"Root", "Child"});
