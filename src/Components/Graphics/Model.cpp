@@ -148,13 +148,8 @@ bool Model::Update()
 	const Transform* transform = owner->GetComponent<Transform>();
 	if (transform == nullptr)
 		return false;
-	const Tuple3f position = transform->GetWorldPosition();
-	const Tuple3f& scale = transform->GetScale();
 	glMatrixMode(GL_MODELVIEW);
-	glPushMatrix();
-	glTranslatef(position.x, position.y, position.z);
-	RotateByVector(transform->GetWorldRotationVector());
-	glScalef(scale.x, scale.y, scale.z);
+	PushPlacement(transform->GetWorldPosition(), transform->GetWorldRotationVector(), transform->GetScale());
 	UploadBoneMatrices();
 	DrawMesh(data->mesh);
 	glPopMatrix();
