@@ -95,8 +95,15 @@ TW_MODEL_TEST(Model, AfterADeviceLossModelsShareFreshDataAndKeepTheirPose)
 	}
 
 	ReleaseAllModels();
-	// Reading the files anew: the first model of a name makes the entry, the next shares it.
-	for (Model* walker : {&model, &other, &twin})
+	// Until the data is read again the model neither poses, switches nor gives back the old entry.
+	model.Animate(0.16f);
+	Send(model, Message("SetAnimation").AddArgument(std::string("Spin")));
+	Model& lost = StartedModel();
+	ReleaseAllModels();
+	lost.Release();
+	// Reading the files anew: the first model of a name makes the entry, the next shares it, and
+	// a second reload takes no second reference.
+	for (Model* walker : {&model, &other, &twin, &model})
 		walker->ReloadMedia();
 	EXPECT_EQ(model.GetMedia(), other.GetMedia());
 	EXPECT_EQ(model.GetMedia()->count, 2u);
