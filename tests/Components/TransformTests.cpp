@@ -135,3 +135,16 @@ TEST_F(BoneTransformFile, BonesSaveAndLoadBackTheSameOrientation)
 	const std::string saved = Saved(bones);
 	EXPECT_NE(saved.find("name=\"Orientation\">0 90 0<"), std::string::npos) << saved;
 }
+
+TEST_F(BoneTransformFile, AValueWhereABoneBelongsEndsTheLoadInsteadOfHanging)
+{
+	std::istringstream text("<Component><Bone><string name=\"Key\">Spine</string><Tuple3f name=\"Orientation\">0 90 0</Tuple3f>"
+							"<Tuple3f name=\"Position\">1 2 3</Tuple3f></Bone><float>3</float></Component>");
+	Serializer serializer;
+	ASSERT_TRUE(serializer.LoadFromStream(text, "BonesWithAStrayValue"));
+	BoneTransform bones;
+	testing::internal::CaptureStderr();
+	bones.Load(serializer);
+	EXPECT_NE(testing::internal::GetCapturedStderr().find("a value where element 2 of 'Component' was expected"), std::string::npos);
+	EXPECT_NE(bones.Find("Spine"), bones.End());
+}
