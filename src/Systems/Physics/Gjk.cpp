@@ -9,8 +9,8 @@ namespace
 	// Added to every component of the search direction before each support query, so that two
 	// geometries with the same centre still get a direction to search.
 	constexpr float kDirectionNudge = 0.0001f;
-	// A support point must pass the origin by this distance, and the origin must lie inside every
-	// face through the newest vertex by this band (of the face's unnormalised normal), to count.
+	// A support point must pass the origin by this distance to count, and the origin counts as
+	// enclosed by a face that it passes by less.
 	constexpr float kTolerance = 0.0001f;
 
 	using SimplexCase = bool (*)(Tuple3f&, Simplex&);
@@ -130,27 +130,29 @@ bool SimplexTetrahedronCase(Tuple3f& direction, Simplex& simplex)
 	const Tuple3f ao = -a.point;
 	// Face f runs through the older vertices f and f + 1 (mod 3) and the newest; its normal, with
 	// this winding, points away from the fourth vertex.
+	//
+	// Mended, both: the band is a distance, measured along unit normals (the bare cross products
+	// shrink with the shape, and for a small pair the band took in origins well outside a face,
+	// which then stayed outside the next tetrahedron's base); and an origin on a face through the
+	// newest vertex, within the band, counts as enclosed. It lies in the Minkowski difference, and
+	// reducing to that face kept it on the simplex's surface for good (two equal boxes sharing a
+	// centre cycled through the same faces until GJK gave up); EPA starts as well from an origin
+	// on the polytope's surface.
 	Tuple3f normals[3];
 	bool facesOrigin[3];
+	bool enclosed = true;
 	for (int f = 0; f < 3; ++f)
 	{
-		normals[f] = Cross(simplex[f].point - a.point, simplex[(f + 1) % 3].point - a.point);
-		facesOrigin[f] = ao.DotProduct(normals[f]) >= -kTolerance;
+		normals[f] = Unit(Cross(simplex[f].point - a.point, simplex[(f + 1) % 3].point - a.point));
+		// A face over three points on a line has no normal and holds nothing in.
+		facesOrigin[f] = normals[f] == Tuple3f() || ao.DotProduct(normals[f]) >= kTolerance;
+		enclosed = enclosed && !facesOrigin[f];
 	}
+	if (enclosed)
+		return true;
 	int face = 0;
-	while (face < 3 && !facesOrigin[face])
+	while (!facesOrigin[face])
 		++face;
-	if (face == 3)
-		return true;
-	// Mended: an origin on a face through the newest vertex (within the band, as a distance) also lies in the
-	// Minkowski difference. Reducing to that face would keep it on the simplex's surface for good
-	// (two equal boxes sharing a centre cycled through the same faces until GJK gave up), so it
-	// counts as enclosed; EPA starts as well from an origin on the polytope's surface.
-	bool onSurface = true;
-	for (int f = 0; f < 3; ++f)
-		onSurface = onSurface && ao.DotProduct(normals[f]) < kTolerance * static_cast<float>(normals[f].Length());
-	if (onSurface)
-		return true;
 
 	// Walk from the first face in front of the origin across its edges through the newest vertex
 	// until the origin lies over a face, or over an edge between two faces.

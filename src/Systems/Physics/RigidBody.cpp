@@ -6,8 +6,8 @@
 #include "Message.h"
 #include "Systems/Physics/Collider.h"
 #include "Systems/Physics/Physics.h"
+#include "Utilities/Diagnostics.h"
 
-#include <iostream>
 #include <sstream>
 
 namespace
@@ -47,7 +47,8 @@ unsigned ParseBodyFlags(const std::string& text)
 		if (bit < kNamedFlagCount)
 			mask |= 1u << bit;
 		else
-			std::cerr << "Body flags \"" << text << "\": \"" << word << "\" is no flag name, skipped\n";
+			// Flags may be set by message as well as read from a level: counted when repeated.
+			tw::Diagnostics::Report("Body flags \"" + text + "\": \"" + word + "\" is no flag name, skipped");
 	}
 	return mask;
 }

@@ -104,7 +104,9 @@ TEST(Gjk, VerdictMatchesAnalyticAnswersAtRandomPoses)
 		const bool overlap = GjkIntersect(work, a, b, 20);
 		ASSERT_EQ(overlap, margin > 0) << "trial " << trial << " margin " << margin;
 		if (overlap)
+		{
 			ASSERT_TRUE(Encloses(work.simplex, test::Vector())) << "trial " << trial;
+		}
 	}
 	EXPECT_GT(overlaps, decided / 4);
 	EXPECT_LT(overlaps, decided * 3 / 4);
@@ -145,26 +147,27 @@ TEST(Gjk, TetrahedronCaseEnclosesOrReducesToTheFaceOrEdgeOverTheOrigin)
 	const test::Vector beyondFace = faceCentre + n0 * (0.5 / n0.Length());
 	const test::Vector beyondEdge = (p0 + apex) * 0.5 + (n0 * (1.0 / n0.Length()) + n2 * (1.0 / n2.Length())) * 2.0;
 
-	Simplex simplex = Shifted({});
-	Tuple3f direction;
-	EXPECT_TRUE(SimplexTetrahedronCase(direction, simplex));
-	EXPECT_EQ(simplex.size(), 4u);
-
-	const Tuple3f shiftFace(static_cast<float>(beyondFace.x), static_cast<float>(beyondFace.y), static_cast<float>(beyondFace.z));
-	simplex = Shifted(shiftFace);
-	EXPECT_FALSE(SimplexTetrahedronCase(direction, simplex));
-	ASSERT_EQ(simplex.size(), 3u);
-	ExpectNear(simplex[0].point, kTetrahedron[0] - shiftFace, 1e-6);
-	ExpectNear(simplex[1].point, kTetrahedron[1] - shiftFace, 1e-6);
-	ExpectNear(simplex[2].point, kTetrahedron[3] - shiftFace, 1e-6);
-	EXPECT_GT(direction.DotProduct(-simplex[2].point), 0.0f);
-
-	const Tuple3f shiftEdge(static_cast<float>(beyondEdge.x), static_cast<float>(beyondEdge.y), static_cast<float>(beyondEdge.z));
-	simplex = Shifted(shiftEdge);
-	EXPECT_FALSE(SimplexTetrahedronCase(direction, simplex));
-	ASSERT_EQ(simplex.size(), 2u);
-	ExpectNear(simplex[0].point, kTetrahedron[0] - shiftEdge, 1e-6);
-	ExpectNear(simplex[1].point, kTetrahedron[3] - shiftEdge, 1e-6);
-	EXPECT_NEAR(direction.DotProduct(simplex[1].point - simplex[0].point), 0.0f, 1e-4) << "perpendicular to the edge";
-	EXPECT_GT(direction.DotProduct(-simplex[1].point), 0.0f);
+	const auto single = [](const test::Vector& v) { return Tuple3f(static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)); };
+	// The origin inside, beyond the face (p0, p1, apex), beyond the edge (p0, apex): what stays.
+	const struct
+	{
+		Tuple3f shift;
+		std::vector<int> kept;
+	} cases[] = {{{}, {0, 1, 2, 3}}, {single(beyondFace), {0, 1, 3}}, {single(beyondEdge), {0, 3}}};
+	for (const auto& entry : cases)
+	{
+		Simplex simplex = Shifted(entry.shift);
+		Tuple3f direction;
+		EXPECT_EQ(SimplexTetrahedronCase(direction, simplex), entry.kept.size() == 4);
+		ASSERT_EQ(simplex.size(), entry.kept.size());
+		for (std::size_t i = 0; i < simplex.size(); ++i)
+			ExpectNear(simplex[i].point, kTetrahedron[entry.kept[i]] - entry.shift, 1e-6);
+		if (entry.kept.size() == 4)
+			continue;
+		EXPECT_GT(direction.DotProduct(-simplex.back().point), 0.0f) << "towards the origin";
+		if (entry.kept.size() == 2)
+		{
+			EXPECT_NEAR(direction.DotProduct(simplex[1].point - simplex[0].point), 0.0f, 1e-4) << "perpendicular to the edge";
+		}
+	}
 }

@@ -159,7 +159,9 @@ TEST(PairTest, BoxSphereAgreesWithTheClosestPointAtRandomPoses)
 		Tuple3f direction;
 		ASSERT_EQ(BoxSphereCollide(scratch, box, Ball(centre, radius), direction), margin > 0) << "trial " << trial;
 		if (margin > 0)
+		{
 			EXPECT_NEAR(test::Vector(direction.Normalize()).Dot(offset * (1.0 / offset.Length())), 1.0, 1e-4) << trial;
+		}
 	}
 }
 

@@ -3,6 +3,7 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Utilities/Diagnostics.h"
 
 #include "Systems/Physics/FakeCollider.h"
 #include "Systems/TestEngine.h"
@@ -68,7 +69,9 @@ TEST(RigidBody, FlagNamesReadAndWriteTheMask)
 TEST(RigidBody, UnknownFlagWordIsSkippedAndNamed)
 {
 	unsigned mask = 0;
+	tw::Diagnostics::Flush();
 	const std::string report = StderrOf([&] { mask = ParseBodyFlags("GHOST FLOATY"); });
+	tw::Diagnostics::Flush();
 	EXPECT_EQ(mask, static_cast<unsigned>(kBodyGhost));
 	EXPECT_NE(report.find("FLOATY"), std::string::npos) << report;
 }
@@ -242,6 +245,8 @@ TEST_F(RigidBodyTest, AsleepBodyWakesOnlyAboveTenTimesTheThreshold)
 		EXPECT_EQ(!body.IsAsleep(), c.wakes) << c.squaredSpeed / epsilon << " epsilon";
 		EXPECT_EQ(Obstacles("RemoveObstacle").size() - removedBefore, c.wakes ? 1u : 0u);
 		if (!c.wakes)
+		{
 			EXPECT_EQ(body.velocity + body.angularVelocity, Tuple3f()) << "an asleep body loses its speed";
+		}
 	}
 }
