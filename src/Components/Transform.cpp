@@ -141,15 +141,7 @@ bool BoneTransform::Load(Serializer& serializer)
 	Tuple3f position;
 	while (serializer.NextElement())
 	{
-		const unsigned depthOutside = serializer.GetDepth();
 		serializer.EnterNode("", "");
-		// A value where a "Bone" element belongs cannot be entered (the serializer names it);
-		// without this stop the loop would stand on it for ever.
-		if (serializer.GetDepth() == depthOutside)
-		{
-			serializer.LeaveNode();
-			break;
-		}
 		std::string boneName;
 		serializer.Read(boneName);
 		serializer.Read(degrees);

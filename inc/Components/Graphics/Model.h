@@ -68,7 +68,8 @@ public:
 	virtual void Animate(float step);
 
 	// After the cache was emptied (device loss): takes the entry of the model's name again and
-	// finds its current animation in the new records by name.
+	// finds its current animation in the new records by name. A model whose entry is still
+	// cached keeps it.
 	void ReloadMedia();
 
 	// True when the model's table holds the name; animation then holds its record (null for the
@@ -105,7 +106,10 @@ protected:
 private:
 	// Makes the animation current from its first keys; false when it already was.
 	bool Switch(const Animation* animation);
+	// The media, or null when there is none or its cache was emptied since it was taken (the
+	// records, and the animation pointed into them, are gone then).
 	const ModelData* Data() const;
+	void TakeMedia();
 	void ApplyAnimatedPose(float step, const Skeleton& skeleton, BoneTransform* bones);
 	void ApplyBindPose(const Skeleton& skeleton, BoneTransform* bones);
 	void ApplyRagdollPose(const Skeleton& skeleton, BoneTransform& bones);
@@ -116,6 +120,8 @@ private:
 	std::string modelName;
 	bool visible = false;
 	MediaInfo<ModelData>* media = nullptr;
+	// The cache generation media was taken in.
+	unsigned mediaGeneration = 0;
 	bool ragdoll = false;
 	// The fifth saved value; nothing reads it.
 	std::string animationName;

@@ -31,6 +31,9 @@ namespace
 
 	constexpr int kModelEntryKind = 2;
 
+	// Counts the emptyings of the cache: an entry taken in an earlier one is gone.
+	unsigned cacheGeneration = 0;
+
 	// One generic vertex attribute of a mesh: where it sits in a vertex and where the program
 	// takes it.
 	struct GenericAttribute
@@ -63,6 +66,7 @@ void ReleaseAllModels()
 		delete entry;
 	}
 	ModelCache().clear();
+	++cacheGeneration;
 }
 
 unsigned CachedModelCount()
@@ -87,7 +91,7 @@ const std::vector<std::string>& BoneUniformNames()
 bool Model::Load(Serializer& serializer)
 {
 	serializer.Read(modelName);
-	media = LoadModel(modelName);
+	TakeMedia();
 	serializer.Read(visible);
 	serializer.Read(speed);
 	serializer.Read(ragdoll);
@@ -103,7 +107,7 @@ bool Model::Load(Serializer& serializer)
 
 bool Model::Serialize(Serializer& serializer)
 {
-	serializer.Write("model name", media != nullptr ? media->name : modelName);
+	serializer.Write("model name", Data() != nullptr ? media->name : modelName);
 	serializer.Write("visible", visible);
 	serializer.Write("animation speed", speed);
 	serializer.Write("ragdoll", ragdoll);
@@ -148,13 +152,8 @@ bool Model::Update()
 	const Transform* transform = owner->GetComponent<Transform>();
 	if (transform == nullptr)
 		return false;
-	const Tuple3f position = transform->GetWorldPosition();
-	const Tuple3f& scale = transform->GetScale();
 	glMatrixMode(GL_MODELVIEW);
-	glPushMatrix();
-	glTranslatef(position.x, position.y, position.z);
-	RotateByVector(transform->GetWorldRotationVector());
-	glScalef(scale.x, scale.y, scale.z);
+	PushPlacement(transform->GetWorldPosition(), transform->GetWorldRotationVector(), transform->GetScale());
 	UploadBoneMatrices();
 	DrawMesh(data->mesh);
 	glPopMatrix();
@@ -233,7 +232,10 @@ void Model::DrawMesh(const Mesh& mesh) const
 
 void Model::Release()
 {
-	ReleaseMedia(media);
+	// An entry of an emptied cache is gone with its count.
+	if (Data() != nullptr)
+		ReleaseMedia(media);
+	media = nullptr;
 }
 
 void Model::Detach()
@@ -247,7 +249,10 @@ void Model::Detach()
 
 void Model::ReloadMedia()
 {
-	media = LoadModel(modelName);
+	// Still holding an entry of the current cache (a reload without a device loss), it keeps it.
+	if (Data() != nullptr)
+		return;
+	TakeMedia();
 	if (!FindAnimation(currentAnimationName, currentAnimation))
 	{
 		currentAnimation = nullptr;
@@ -269,7 +274,13 @@ bool Model::FindAnimation(const std::string& name, const Animation*& animation) 
 
 const Model::ModelData* Model::Data() const
 {
-	return media != nullptr ? &media->media : nullptr;
+	return media != nullptr && mediaGeneration == cacheGeneration ? &media->media : nullptr;
+}
+
+void Model::TakeMedia()
+{
+	media = LoadModel(modelName);
+	mediaGeneration = cacheGeneration;
 }
 
 bool Model::Switch(const Animation* animation)

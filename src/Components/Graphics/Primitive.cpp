@@ -91,12 +91,7 @@ bool Primitive::Update()
 	const Transform* transform = owner->GetComponent<Transform>();
 	if (transform == nullptr)
 		return false;
-	const Tuple3f position = transform->GetWorldPosition();
-	const Tuple3f& scale = transform->GetScale();
-	glPushMatrix();
-	glTranslatef(position.x, position.y, position.z);
-	RotateByVector(transform->GetWorldRotationVector());
-	glScalef(scale.x, scale.y, scale.z);
+	PushPlacement(transform->GetWorldPosition(), transform->GetWorldRotationVector(), transform->GetScale());
 	// Without a Shader on the object there is no program to read tangent attributes from.
 	const Shader* shader = owner->GetComponent<Shader>();
 	const unsigned program = shader != nullptr ? shader->GetProgram() : 0;

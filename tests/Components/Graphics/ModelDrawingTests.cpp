@@ -5,6 +5,7 @@
 #include "Components/Graphics/SampleModel.h"
 #include "Components/Transform.h"
 #include "Engine.h"
+#include "TempFolder.h"
 
 namespace
 {
@@ -12,12 +13,11 @@ namespace
 	{
 	protected:
 		// The shipped sample model standing at the origin, on an object with the extra components.
-		static Model& Reed(const std::string& extraComponents = "")
+		static Model& Reed(const std::string& extraComponents = "", const std::string& file = test::kSampleModelFile)
 		{
 			Composition* object = MakeObject("<Component><string>Transform</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f>"
 											 "<Tuple3f>0 0 0</Tuple3f></Component>" +
-				test::ComponentXml("Model", "<string>" + std::string(test::kSampleModelFile) +
-						"</string><bool>true</bool><float>0.025</float><bool>false</bool>") +
+				test::ComponentXml("Model", "<string>" + file + "</string><bool>true</bool><float>0.025</float><bool>false</bool>") +
 				extraComponents);
 			object->Start();
 			return *object->GetComponent<Model>();
@@ -101,4 +101,19 @@ TEST_F(ModelDrawing, SkinnedVerticesFollowTheirBones)
 	const std::pair<int, int> bent = TopCoverage(model);
 	EXPECT_EQ(bent.first, 0);
 	EXPECT_GT(bent.second, 0);
+}
+
+TEST_F(ModelDrawing, ATangentLayoutUnderAShaderDrawsCleanlyAndHiddenModelsDrawNothing)
+{
+	test::TempFolder folder;
+	test::ModelFileWriter().PatternMesh(4, {0, 1, 2}, 3).Save(folder.Path() + "Tangents.model");
+	Model& model = Reed(test::ComponentXml("Shader", "<string>GeometryPass</string>"), folder.Path() + "Tangents.model");
+	UseProgram("GeometryPass");
+	EXPECT_TRUE(model.Update());
+
+	Model& hidden = *MakeObject(test::ComponentXml("Transform", "<Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>") +
+		test::ComponentXml("Model", "<string>Reed.model</string><bool>false</bool><float>0.025</float><bool>false</bool>"))
+						->GetComponent<Model>();
+	hidden.Start();
+	EXPECT_FALSE(hidden.Update());
 }

@@ -1,20 +1,9 @@
 #include "Components/Graphics/Model.h"
 
+#include "Components/Graphics/GLTest.h"
 #include "Components/Graphics/ModelData.h"
 #include "Components/Graphics/ModelTestSupport.h"
 #include "Utilities/TestHelpers.h"
-
-namespace
-{
-	std::string Saved(Model& model)
-	{
-		Serializer writer;
-		model.Serialize(writer);
-		std::ostringstream text;
-		writer.SaveToStream(text);
-		return text.str();
-	}
-}
 
 TW_MODEL_TEST(Model, CreatedModelsHaveTheirDefaultsAndClonesOwnTheirPose)
 {
@@ -63,7 +52,7 @@ TW_MODEL_TEST(Model, LoadAndSaveKeepItsValuesAndAFifthOnlyWhenGiven)
 	EXPECT_TRUE(model.IsVisible());
 	EXPECT_FALSE(model.IsRagdoll());
 	EXPECT_EQ(model.GetModelName(), folder.Path() + "Walker.model");
-	const std::string saved = Saved(model);
+	const std::string saved = test::SavedText(model);
 	EXPECT_NE(saved.find("<string name=\"model name\">" + folder.Path() + "Walker.model</string>"), std::string::npos) << saved;
 	EXPECT_NE(saved.find("<float name=\"animation speed\">0.025</float>"), std::string::npos) << saved;
 	EXPECT_NE(saved.find("<string>Walk</string>"), std::string::npos) << saved;
@@ -73,7 +62,7 @@ TW_MODEL_TEST(Model, LoadAndSaveKeepItsValuesAndAFifthOnlyWhenGiven)
 
 	// Loaded without the fifth value, it saves an empty one.
 	Model& plain = AddLoaded<Model>(CreateObject("Plain"), ModelText("Walker.model"));
-	EXPECT_NE(Saved(plain).find("<string />"), std::string::npos) << Saved(plain);
+	EXPECT_NE(test::SavedText(plain).find("<string />"), std::string::npos) << test::SavedText(plain);
 	for (const char* handled : {"Ragdoll", "SetAnimation", "ChangeAnimation", "SetAnimationSpeed"})
 		EXPECT_EQ(object.GetAffected(handled).size(), 1u) << handled;
 }
@@ -106,8 +95,15 @@ TW_MODEL_TEST(Model, AfterADeviceLossModelsShareFreshDataAndKeepTheirPose)
 	}
 
 	ReleaseAllModels();
-	// Reading the files anew: the first model of a name makes the entry, the next shares it.
-	for (Model* walker : {&model, &other, &twin})
+	// Until the data is read again the model neither poses, switches nor gives back the old entry.
+	model.Animate(0.16f);
+	Send(model, Message("SetAnimation").AddArgument(std::string("Spin")));
+	Model& lost = StartedModel();
+	ReleaseAllModels();
+	lost.Release();
+	// Reading the files anew: the first model of a name makes the entry, the next shares it, and
+	// a second reload takes no second reference.
+	for (Model* walker : {&model, &other, &twin, &model})
 		walker->ReloadMedia();
 	EXPECT_EQ(model.GetMedia(), other.GetMedia());
 	EXPECT_EQ(model.GetMedia()->count, 2u);
