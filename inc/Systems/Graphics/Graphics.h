@@ -115,6 +115,8 @@ public:
 	const tw::unordered_vector<LineDrawInfo>& GetLineQueue() const { return lineQueue; }
 	const tw::unordered_vector<PrimDrawInfo>& GetPrimitiveQueue() const { return primitiveQueue; }
 
+	const Tuple3f& GetEyePosition() const { return eyePosition; }
+
 	// The render targets, for the passes and their tests.
 	unsigned GetFrameBuffer() const { return frameBuffer; }
 	unsigned GetGeometryBuffer() const { return geometryBuffer; }
@@ -153,6 +155,7 @@ private:
 	unsigned lightBuffer = 0;
 
 	std::vector<unsigned> cameras;
+	Tuple3f eyePosition;
 	tw::unordered_vector<Composition*> drawList;
 	tw::unordered_vector<PrimDrawInfo> primitiveQueue;
 	tw::unordered_vector<LineDrawInfo> lineQueue;

@@ -18,10 +18,10 @@ namespace
 
 	// Points the program's tangent and binormal attributes at the mesh; false when the program
 	// has not both.
-	bool EnableTangents(unsigned program, const PrimitiveEntry& mesh)
+	bool EnableTangents(unsigned program, const PrimitiveEntry& mesh, Attribute tangentName, Attribute binormalName)
 	{
-		const int tangent = AttributeLocation(program, Attribute::Tangent);
-		const int binormal = AttributeLocation(program, Attribute::Binormal);
+		const int tangent = AttributeLocation(program, tangentName);
+		const int binormal = AttributeLocation(program, binormalName);
 		if (tangent < 0 || binormal < 0 || mesh.media.vertices.empty())
 			return false;
 		const PrimitiveVertex& first = mesh.media.vertices.front();
@@ -32,10 +32,10 @@ namespace
 		return true;
 	}
 
-	void DisableTangents(unsigned program)
+	void DisableTangents(unsigned program, Attribute tangentName, Attribute binormalName)
 	{
-		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, Attribute::Tangent)));
-		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, Attribute::Binormal)));
+		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, tangentName)));
+		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, binormalName)));
 	}
 }
 
@@ -97,15 +97,20 @@ bool Primitive::Update()
 	glTranslatef(position.x, position.y, position.z);
 	RotateByVector(transform->GetWorldRotationVector());
 	glScalef(scale.x, scale.y, scale.z);
+	DrawWithTangents(*mesh, Attribute::Tangent, Attribute::Binormal);
+	glPopMatrix();
+	return true;
+}
+
+void Primitive::DrawWithTangents(const PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const
+{
 	// Without a Shader on the object there is no program to read tangent attributes from.
 	const Shader* shader = owner->GetComponent<Shader>();
 	const unsigned program = shader != nullptr ? shader->GetProgram() : 0;
-	const bool tangents = program != 0 && EnableTangents(program, *mesh);
-	DrawPrimitiveMesh(*mesh);
+	const bool tangents = program != 0 && EnableTangents(program, entry, tangent, binormal);
+	DrawPrimitiveMesh(entry);
 	if (tangents)
-		DisableTangents(program);
-	glPopMatrix();
-	return true;
+		DisableTangents(program, tangent, binormal);
 }
 
 void Primitive::Release()

@@ -135,6 +135,7 @@ void Graphics::Reload()
 	CreateRenderTargets();
 	shaders.ForEach([](Shader* shader) { shader->Reload(); });
 	textures.ForEach([](Texture* texture) { texture->Reload(); });
+	pointSprites.ForEach([](PointSprite* sprite) { sprite->Reload(); });
 }
 
 void Graphics::AddShader(Shader* shader)
