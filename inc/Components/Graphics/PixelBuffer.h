@@ -60,4 +60,6 @@ private:
 	std::string internalFormatText;
 	unsigned externalFormat = 0;
 	unsigned internalFormat = 0;
+	// Whether the texture got its storage (valid sizes and formats).
+	bool hasStorage = false;
 };

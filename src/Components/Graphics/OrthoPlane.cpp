@@ -64,8 +64,10 @@ bool OrthoPlane::Update()
 	if (window == nullptr || !HasArea())
 		return true;
 	const Tuple4<int> viewport = Viewport(window->GetWidth(), window->GetHeight());
-	glPushAttrib(GL_VIEWPORT_BIT);
+	glPushAttrib(GL_VIEWPORT_BIT | GL_ENABLE_BIT);
 	glViewport(viewport.x, viewport.y, viewport.z, viewport.w);
+	// The box's y grows downwards, which mirrors the plane: seen from behind, culling would drop it.
+	glDisable(GL_CULL_FACE);
 	glMatrixMode(GL_PROJECTION);
 	glPushMatrix();
 	glLoadIdentity();

@@ -60,12 +60,11 @@ void PixelBuffer::CreateTexture(int wrap)
 	glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
 	// Without valid sizes and formats the texture gets no storage: it samples as nothing, and
 	// every write is clipped away, instead of each call raising an OpenGL error.
-	if (bufferDimensions.x > 0 && bufferDimensions.y > 0 && bufferDimensions.x <= largest &&
-		bufferDimensions.y <= largest && externalFormat != 0 && internalFormat != 0)
+	hasStorage = bufferDimensions.x > 0 && bufferDimensions.y > 0 && bufferDimensions.x <= largest &&
+		bufferDimensions.y <= largest && externalFormat != 0 && internalFormat != 0;
+	if (hasStorage)
 		glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat), bufferDimensions.x, bufferDimensions.y, 0,
 			externalFormat, GL_UNSIGNED_BYTE, nullptr);
-	else
-		bufferDimensions = Tuple2<int>(0, 0);
 	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
 	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
 	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -102,6 +101,7 @@ void PixelBuffer::DeleteTexture()
 	if (glTexture != 0 && HasGLContext())
 		glDeleteTextures(1, &glTexture);
 	glTexture = 0;
+	hasStorage = false;
 }
 
 void PixelBuffer::Reload()
@@ -137,7 +137,7 @@ void PixelBuffer::WritePixels(PixelData data, Tuple4<int> rectangle, unsigned pi
 	const int top = std::max(rectangle.y, 0);
 	const int right = std::min(rectangle.x + std::max(rectangle.z, 0), bufferDimensions.x);
 	const int bottom = std::min(rectangle.y + std::max(rectangle.w, 0), bufferDimensions.y);
-	if (data == nullptr || glTexture == 0 || right <= left || bottom <= top)
+	if (data == nullptr || !hasStorage || right <= left || bottom <= top)
 		return;
 	glActiveTexture(GL_TEXTURE0);
 	glEnable(GL_TEXTURE_2D);
