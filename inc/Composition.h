@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 class ObjectGroup;
 class Serializer;
@@ -108,6 +109,9 @@ private:
 	std::string name;
 	unsigned groupId = kNoGroup;
 	ComponentTable components;
+	// The type ids of the components in the order they were added, oldest first, which is the
+	// order they are saved in; ids of removed components may linger and are skipped.
+	std::vector<unsigned> addOrder;
 	// Made when a record is first written: objects created by game code have none.
 	std::unique_ptr<tw::hash_map<unsigned, ArchetypeRecord>> archetypeRecords;
 	// A try-lock that nothing in the game takes; the game runs on one thread.

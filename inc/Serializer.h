@@ -75,6 +75,9 @@ public:
 	void SkipNode();
 	// True while the current element has a further value or element at the cursor.
 	bool HasMore() const;
+	// Read mode: steps past values standing where the loop over an element's children expects
+	// elements, one diagnostic each; true when an element is at the cursor.
+	bool NextElement();
 	// The archetype file of the element just entered, or null when it named none.
 	const char* PeekValue() const;
 	// Back to the first value of the document's root element, depth 0.
@@ -123,6 +126,7 @@ private:
 	const NodeData* NextValue(const char* typeName);
 	void AppendValue(const char* name, const char* typeName, std::string text);
 	void ReportUnreadable(const NodeData& node, const char* typeName) const;
+	void ReportStrayValue(const std::string& outcome) const;
 	void Report(const std::string& problem) const;
 	std::string ElementName(Tree::const_iterator position) const;
 	std::size_t ValuesBefore(Tree::const_iterator position) const;

@@ -45,7 +45,7 @@ Composition::~Composition()
 
 bool Composition::Load(Serializer& serializer, int baseDepth)
 {
-	while (serializer.HasMore())
+	while (serializer.NextElement())
 	{
 		const int depth = serializer.EnterElementAtDepth();
 		const std::string componentName = serializer.ReadString();
@@ -59,12 +59,13 @@ bool Composition::Load(Serializer& serializer, int baseDepth)
 
 bool Composition::Save(Serializer& serializer)
 {
-	// Oldest first, the order they were loaded in: the table walks newest first, which would
-	// reverse an object's components at every save of a level.
-	std::vector<std::pair<unsigned, Component*>> ordered(components.begin(), components.end());
-	for (auto entry = ordered.rbegin(); entry != ordered.rend(); ++entry)
+	// Oldest first, the order they were loaded in. The table's own walk order changes whenever it
+	// is rebuilt, which would reorder an object's components at every save of a level.
+	for (unsigned typeId : addOrder)
 	{
-		const auto [typeId, component] = *entry;
+		Component* component = GetComponent(typeId);
+		if (component == nullptr)
+			continue;
 		ArchetypeRecord record(false, "");
 		if (archetypeRecords != nullptr)
 		{
@@ -172,10 +173,17 @@ Component* Composition::InsertComponent(unsigned typeId)
 	Component* component = CreateComponent(typeId, Object{this, id});
 	if (component == nullptr)
 		return nullptr;
-	Component*& stored = components[component->GetTypeId()];
-	// The displaced component leaves its system lists before it goes, like a removed one.
+	const unsigned storedTypeId = component->GetTypeId();
+	Component*& stored = components[storedTypeId];
+	// The displaced component leaves its system lists before it goes, like a removed one; its
+	// replacement keeps its place in the save order.
 	if (stored != nullptr)
 		ObjectStore::Discard(stored);
+	else
+	{
+		std::erase(addOrder, storedTypeId);
+		addOrder.push_back(storedTypeId);
+	}
 	stored = component;
 	ObjectStore::Instance().AdvanceComponentEpoch();
 	return component;

@@ -12,6 +12,7 @@
 #include "ObjectStore.h"
 #include "Serializer.h"
 #include "Utilities/Config.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/MemoryManager.h"
 #include "Utilities/Random.h"
 #include "Utilities/ScriptClassRegistry.h"
@@ -208,6 +209,7 @@ void Engine::Shutdown()
 	// A second engine leaves the first one registered.
 	if (singleton == this)
 		singleton = nullptr;
+	tw::Diagnostics::Flush();
 }
 
 void Engine::Run()
@@ -253,6 +255,7 @@ void Engine::RunFrames()
 		for (std::size_t index = 0; index < systems.size(); ++index)
 			systems[index]->Update();
 		ProcessObjectChanges();
+		tw::Diagnostics::EndFrame();
 		timer.EndFrame();
 	}
 }

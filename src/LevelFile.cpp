@@ -43,7 +43,7 @@ bool LevelFile::Load(const std::string& levelName)
 	previousLevel = serializer.ReadString();
 
 	// The file's last group is the default group it was saved from; it loads as a new group.
-	while (serializer.HasMore())
+	while (serializer.NextElement())
 	{
 		serializer.EnterNode("", "");
 		ObjectGroup* group = ObjectGroup::Create();

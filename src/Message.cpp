@@ -1,5 +1,6 @@
 #include "Message.h"
 
+#include "Utilities/Diagnostics.h"
 #include "Utilities/ScriptClassRegistry.h"
 
 #include <algorithm>
@@ -135,16 +136,16 @@ bool Message::Reader::ReadInto(const ValueDestination& destination, const std::s
 {
 	if (!current)
 	{
-		std::cerr << "Message \"" << name << "\": no argument left to read as " << requestedTypeName()
-			<< "; the destination is left unchanged.\n";
+		tw::Diagnostics::Report(std::string("Message \"") + name + "\": no argument left to read as " + requestedTypeName() +
+			"; the destination is left unchanged.");
 		return false;
 	}
 	const Argument* argument = current;
 	current = current->newer;
 	if (argument->value->Get(destination))
 		return true;
-	std::cerr << "Message \"" << name << "\": argument " << ArgumentNumber(argument) << " holds "
-		<< argument->value->ValueTypeName() << " and cannot be read as " << requestedTypeName()
-		<< "; the destination is left unchanged.\n";
+	// A binding's message is read by its handlers every frame it holds.
+	tw::Diagnostics::Report(std::string("Message \"") + name + "\": argument " + std::to_string(ArgumentNumber(argument)) + " holds " +
+		argument->value->ValueTypeName() + " and cannot be read as " + requestedTypeName() + "; the destination is left unchanged.");
 	return false;
 }

@@ -241,7 +241,7 @@ void ObjectGroup::SetRecord(unsigned objectId, MemberRecord record)
 bool ObjectGroup::Load(Serializer& serializer, int baseDepth)
 {
 	std::uint32_t lastDraw = GetElapsedMilliseconds();
-	while (serializer.HasMore())
+	while (serializer.NextElement())
 	{
 		const int depth = serializer.EnterElementAtDepth();
 		const std::string name = serializer.ReadString();

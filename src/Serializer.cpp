@@ -3,6 +3,7 @@
 #include "Utilities/FileReplace.h"
 #include "Utilities/HashMap.h"
 #include "Utilities/SearchPaths.h"
+#include "Utilities/XmlNesting.h"
 
 #include <tinyxml.h>
 
@@ -11,7 +12,9 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -76,46 +79,43 @@ namespace
 			++position;
 	}
 
-	// The text of an element whose first child is text: that makes the element a value.
-	const char* TextOfValueElement(const TiXmlElement& element)
+	// The text of an element whose first children are text: that makes the element a value. A
+	// value saved in several CDATA sections comes back as one text.
+	std::optional<std::string> TextOfValueElement(const TiXmlElement& element)
 	{
-		const TiXmlNode* first = element.FirstChild();
-		if (!first || !first->ToText() || !first->Value() || !*first->Value())
-			return nullptr;
-		return first->Value();
+		std::string text;
+		for (const TiXmlNode* node = element.FirstChild(); node && node->ToText(); node = node->NextSibling())
+			text += node->ValueStr();
+		if (text.empty())
+			return std::nullopt;
+		return text;
 	}
 
 	// TinyXML trims and condenses the spaces of text when it parses and drops text that is
 	// all white space, except inside CDATA; such values go into CDATA so they come back exact.
-	TiXmlText* MakeTextNode(const std::string& value)
+	void AppendText(TiXmlElement& element, const std::string& value)
 	{
 		const bool allWhiteSpace = value.find_first_not_of(" \t\r\n") == std::string::npos;
 		const bool condensable = value.front() == ' ' || value.back() == ' ' || value.find("  ") != std::string::npos;
 		if (!allWhiteSpace && !condensable)
-			return new TiXmlText(value);
-		if (value.find("]]>") == std::string::npos)
 		{
-			auto* text = new TiXmlText(value);
-			text->SetCDATA(true);
-			return text;
+			element.LinkEndChild(new TiXmlText(value));
+			return;
 		}
-		// CDATA cannot hold "]]>": write the text as TinyXML will read it back, so that a saved
-		// file at least reloads and saves again unchanged.
-		std::string condensed;
-		bool spacePending = false;
-		for (const char character : value)
+		// A CDATA section cannot hold "]]>": the text is split between its "]]" and ">" into
+		// sections that loading joins again.
+		constexpr std::string_view kSectionEnd = "]]>";
+		std::size_t start = 0;
+		for (std::size_t end = value.find(kSectionEnd); end != std::string::npos; end = value.find(kSectionEnd, start))
 		{
-			if (character == ' ')
-			{
-				spacePending = !condensed.empty();
-				continue;
-			}
-			if (spacePending)
-				condensed += ' ';
-			spacePending = false;
-			condensed += character;
+			auto* section = new TiXmlText(value.substr(start, end + 2 - start));
+			section->SetCDATA(true);
+			element.LinkEndChild(section);
+			start = end + 2;
 		}
-		return new TiXmlText(condensed);
+		auto* section = new TiXmlText(value.substr(start));
+		section->SetCDATA(true);
+		element.LinkEndChild(section);
 	}
 
 	// Copies the document below from into this tree under parent, marking every node as
@@ -225,6 +225,11 @@ bool Serializer::ParseAndCache(std::istream& in, const std::string& name, const 
 		Report("is a binary file, not an XML data file");
 		return false;
 	}
+	if (tw::NestsDeeperThan(text, tw::kMaxXmlNesting))
+	{
+		Report("nests its elements more than " + std::to_string(tw::kMaxXmlNesting) + " deep; it is not read");
+		return false;
+	}
 	TiXmlDocument document;
 	document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
 	if (document.Error())
@@ -254,15 +259,16 @@ void Serializer::LoadElement(const TiXmlElement& element, Tree& target, Tree::it
 {
 	const char* fileAttribute = element.Attribute("file");
 	const std::string archetypeFile = fileAttribute ? fileAttribute : "";
-	const char* text = TextOfValueElement(element);
+	std::optional<std::string> text = TextOfValueElement(element);
+	const bool isValue = text.has_value();
 
 	NodeData header;
 	header.typeName = element.Value();
 	if (const char* name = element.Attribute("name"))
 		header.name = name;
 	header.depth = archetypeFile.empty() ? depth : depth + 1;
-	header.isValue = text != nullptr;
-	header.value = text ? text : archetypeFile;
+	header.isValue = isValue;
+	header.value = text ? std::move(*text) : archetypeFile;
 	target.InsertChild(parent, std::move(header));
 
 	if (!archetypeFile.empty())
@@ -271,7 +277,7 @@ void Serializer::LoadElement(const TiXmlElement& element, Tree& target, Tree::it
 		SpliceArchetype(archetypeFile, target, parent);
 		--depth;
 	}
-	if (text)
+	if (isValue)
 		return;
 
 	for (const TiXmlElement* child = element.FirstChildElement(); child; child = child->NextSiblingElement())
@@ -360,7 +366,7 @@ void Serializer::SaveElement(TiXmlElement& element, Tree::const_iterator list) c
 				valueElement->SetAttribute("name", *data.name);
 			// An empty value stays an empty element, which reads back as empty text.
 			if (!data.value.empty())
-				valueElement->LinkEndChild(MakeTextNode(data.value));
+				AppendText(*valueElement, data.value);
 			element.LinkEndChild(valueElement);
 			continue;
 		}
@@ -399,10 +405,18 @@ void Serializer::EnterNode(std::string archetypeFile, const std::string& typeNam
 		return;
 	}
 	SkipHeaders(cursor);
-	if (!cursor.is_node())
+	if (cursor.is_end())
 	{
-		Report(std::string(cursor.is_end() ? "no element" : "a value") + " where element " + std::to_string(ValuesBefore(cursor) + 1) +
-			   " of '" + ElementName(cursor) + "' was expected; it reads as empty");
+		Report("no element where element " + std::to_string(ValuesBefore(cursor) + 1) + " of '" + ElementName(cursor) +
+			   "' was expected; it reads as empty");
+		++missingElements;
+		return;
+	}
+	if (cursor.is_leaf())
+	{
+		// Stepped past, or a loop entering the children of an element would meet it forever.
+		ReportStrayValue("it is skipped and the element expected reads as empty");
+		++cursor;
 		++missingElements;
 		return;
 	}
@@ -473,6 +487,20 @@ void Serializer::SkipNode()
 			return;
 		}
 	}
+}
+
+bool Serializer::NextElement()
+{
+	if (writeMode || missingElements > 0)
+		return false;
+	SkipHeaders(cursor);
+	while (cursor.is_leaf())
+	{
+		ReportStrayValue("it is skipped");
+		++cursor;
+		SkipHeaders(cursor);
+	}
+	return cursor.is_node();
 }
 
 bool Serializer::HasMore() const
@@ -568,6 +596,12 @@ void Serializer::ReportUnreadable(const NodeData& node, const char* typeName) co
 {
 	Report("value " + std::to_string(ValuesBefore(cursor)) + (node.name ? " '" + *node.name + "'" : std::string()) + " of '" +
 		   ElementName(cursor) + "' reads \"" + node.value + "\", which is not a " + typeName + "; the default is kept");
+}
+
+void Serializer::ReportStrayValue(const std::string& outcome) const
+{
+	Report("value " + std::to_string(ValuesBefore(cursor) + 1) + (cursor->name ? " '" + *cursor->name + "'" : std::string()) + " of '" +
+		   ElementName(cursor) + "' stands where an element was expected; " + outcome);
 }
 
 void Serializer::Report(const std::string& problem) const

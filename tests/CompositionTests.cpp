@@ -1,4 +1,9 @@
 #include "EngineTestSupport.h"
+#include "Utilities/TestHelpers.h"
+
+#include <sstream>
+#include <utility>
+#include <vector>
 
 using namespace test;
 
@@ -6,6 +11,46 @@ namespace
 {
 	using CompositionHandlers = StoreTest;
 	using CompositionComponents = EngineTest;
+
+	constexpr int kNumberedTypes = 40;
+
+	// Component types "C00" to "C39", enough to fill an object's table past several rebuilds.
+	template <int N>
+	struct __NumberedName
+	{
+		static constexpr char text[] = {'C', static_cast<char>('0' + N / 10), static_cast<char>('0' + N % 10), '\0'};
+		static constexpr const char* name = text;
+	};
+	template <int N>
+	class Numbered : public QuietComponent<Numbered<N>, __NumberedName<N>>
+	{
+	};
+
+	template <int... N>
+	std::vector<unsigned> RegisterNumbered(std::integer_sequence<int, N...>)
+	{
+		(Numbered<N>::Register(), ...);
+		return {Numbered<N>::TypeId()...};
+	}
+
+	// The component names of an object's saved element, in the order written.
+	std::vector<std::string> SavedComponentNames(Composition& object, std::string& text)
+	{
+		Serializer writer;
+		object.Save(writer);
+		std::ostringstream out;
+		writer.SaveToStream(out);
+		text = out.str();
+		std::vector<std::string> names;
+		writer.SwitchToReading();
+		while (writer.NextElement())
+		{
+			writer.EnterNode("", "");
+			names.push_back(writer.ReadString());
+			writer.LeaveNode();
+		}
+		return names;
+	}
 
 	template <class Component>
 	Component& Of(const Object& object)
@@ -148,4 +193,49 @@ TEST_F(CompositionComponents, AddingAPresentTypeDiscardsTheOldComponentAndAnnoun
 	EXPECT_EQ(announced[0], target.id);
 	EXPECT_EQ(announced[1], Probe::TypeId());
 	EXPECT_EQ(target.GetComponents(), Names{"Probe"});
+}
+
+// The table walks in an order that changes whenever it is rebuilt; the save must not follow it.
+TEST_F(CompositionComponents, ComponentsSaveOldestFirstWhateverTheirNumberAndReSaveIdentically)
+{
+	MakeEngine();
+	const std::vector<unsigned> typeIds = RegisterNumbered(std::make_integer_sequence<int, kNumberedTypes>());
+	for (int count = 1; count <= kNumberedTypes; ++count)
+	{
+		// Added in a shuffled order: every seventh type, wrapping round.
+		std::vector<std::string> added;
+		const Object object = CreateObject("Many");
+		for (int index = 0; index < count; ++index)
+		{
+			const unsigned typeId = typeIds[static_cast<std::size_t>(index * 7 % kNumberedTypes)];
+			if (object.object->AddComponent(typeId))
+				added.push_back(GetComponentPrototype(typeId)->GetName());
+		}
+		std::string firstText;
+		EXPECT_EQ(SavedComponentNames(*object.object, firstText), added) << count << " components";
+
+		std::istringstream saved(firstText);
+		Serializer reader;
+		ASSERT_TRUE(reader.LoadFromStream(saved, "Many" + std::to_string(count)));
+		const Object reloaded = CreateObject("Many");
+		reloaded.object->Load(reader, 0);
+		std::string secondText;
+		SavedComponentNames(*reloaded.object, secondText);
+		EXPECT_EQ(secondText, firstText) << count << " components";
+	}
+}
+
+TEST_F(CompositionComponents, AStrayValueAmongTheComponentsIsSkippedWithOneDiagnostic)
+{
+	MakeEngine();
+	std::istringstream text("<Object><Component><string>Marker</string><int>3</int></Component><float name=\"weight\">2</float>"
+							"<Component><string>Probe</string></Component></Object>");
+	Serializer reader;
+	ASSERT_TRUE(reader.LoadFromStream(text, "StrayComponentValue"));
+	const Object object = CreateObject("Crate");
+	const std::string diagnostics = StderrOf([&] { object.object->Load(reader, 0); });
+	EXPECT_EQ(Of<Marker>(object).value, 3);
+	EXPECT_NE(object.object->GetComponent<Probe>(), nullptr);
+	EXPECT_EQ(diagnostics,
+		"Serializer: 'StrayComponentValue': value 2 'weight' of 'Object' stands where an element was expected; it is skipped\n");
 }

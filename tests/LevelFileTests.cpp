@@ -126,4 +126,28 @@ namespace
 		EXPECT_FALSE(engine->SaveLevel(userFolder.Path() + "Occupied"));
 		EXPECT_EQ(userFolder.ReadFile("Occupied/keep"), "kept");
 	}
+
+	// Each once, with one diagnostic naming the file and element: a loop that kept meeting a
+	// value it could not enter used to hang the game.
+	TEST_F(LevelFile, AStrayValueInEachPlaceIsSkippedOnceWithOneDiagnostic)
+	{
+		userFolder.WriteFile("Stray.xml",
+			"<Level><string name=\"nextLevel\">Next</string><string name=\"prevLevel\">Previous</string>"
+			"<string name=\"author\">me</string>"
+			"<ObjectGroup><Object><string>Rock</string>"
+			"<Component><string>BoneTransform</string><Bone><string>Spine</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>1 2 3</Tuple3f></Bone>"
+			"<int name=\"bone\">1</int></Component><float name=\"weight\">2</float></Object>"
+			"<string name=\"note\">x</string><Object><string>Tree</string></Object></ObjectGroup></Level>");
+		bool loaded = false;
+		const std::string diagnostics = StderrOf([&] { loaded = engine->LoadLevel(userFolder.Path() + "Stray.xml"); });
+		ASSERT_TRUE(loaded);
+		EXPECT_EQ(OnlyNamed("Tree").object->GetGroupId(), OnlyNamed("Rock").object->GetGroupId());
+		const BoneTransform* bones = OnlyNamed("Rock").object->GetComponent<BoneTransform>();
+		ASSERT_NE(bones, nullptr);
+		EXPECT_NE(bones->Find("Spine"), bones->End());
+		const std::string level = "Serializer: '" + userFolder.Path() + "Stray.xml': ";
+		const std::string skipped = " stands where an element was expected; it is skipped\n";
+		EXPECT_EQ(diagnostics, level + "value 3 'author' of 'Level'" + skipped + level + "value 3 'bone' of 'Component'" + skipped + level +
+			"value 3 'weight' of 'Object'" + skipped + level + "value 2 'note' of 'ObjectGroup'" + skipped);
+	}
 }

@@ -216,4 +216,14 @@ namespace
 		writer.SaveToStream(text);
 		EXPECT_EQ(text.str(), ReadText(std::string(kFixtures) + "Groups/RockWithOrigin.saved"));
 	}
+
+	TEST_F(ObjectGroup, AStrayValueAmongTheObjectsIsSkippedWithOneDiagnostic)
+	{
+		Group* group = nullptr;
+		const std::string diagnostics = StderrOf([&]
+		{ group = LoadGroup(ObjectElement("Rock") + "<string name=\"author\">me</string>" + ObjectElement("Tree")); });
+		EXPECT_EQ(group->GetMembers().size(), 2u);
+		EXPECT_EQ(Named("Rock").size() + Named("Tree").size(), 2u);
+		EXPECT_EQ(diagnostics, "Serializer: 'Group0': value 2 'author' of 'ObjectGroup' stands where an element was expected; it is skipped\n");
+	}
 }

@@ -1,8 +1,10 @@
 #include "Serializer.h"
 
 #include "EngineTestSupport.h"
+#include "FileSizeLimit.h"
 #include "Utilities/SearchPaths.h"
 #include "Utilities/TestHelpers.h"
+#include "Utilities/XmlNesting.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@ namespace
 {
 	namespace fs = std::filesystem;
 	using ::testing::HasSubstr;
+	using test::FileSizeLimit;
 
 	const std::string kDataDir = std::string(TW_TEST_DATA_DIR) + "Serializer/";
 
@@ -109,22 +112,21 @@ namespace
 	// back exactly as the game wrote them.
 	TEST_F(SerializerFormat, StringsSurviveSaveAndLoadExactly)
 	{
-		// CDATA cannot hold "]]>", so the last value is saved as TinyXML reads it back.
-		const std::vector<std::pair<std::string, std::string>> strings = {{" padded ", " padded "}, {"two  spaces", "two  spaces"},
-			{"   ", "   "}, {"\t", "\t"}, {"line\nbreak", "line\nbreak"}, {"&#x41; is not A", "&#x41; is not A"},
-			{"<tag> & \"quotes\"", "<tag> & \"quotes\""}, {"caf\xC3\xA9", "caf\xC3\xA9"}, {"", ""}, {"  a  ]]> b ", "a ]]> b"}};
+		// A CDATA section cannot hold "]]>": such strings are split over several sections.
+		const std::vector<std::string> strings = {" padded ", "ends in one space ", "two  spaces", "   ", "\t", "line\nbreak",
+			"&#x41; is not A", "<tag> & \"quotes\"", "caf\xC3\xA9", "", "  a  ]]> b ", "]]>]]]>>  ]]", "x]]>"};
 		Serializer writer;
-		for (const auto& [written, readBack] : strings)
+		for (const std::string& written : strings)
 			writer.Write("s", written).Write(written.c_str(), 1);
 		Serializer reader;
 		ASSERT_TRUE(LoadText(reader, Saved(writer), "strings.xml"));
 		EXPECT_EQ(Saved(reader), Saved(writer));
-		for (const auto& [written, readBack] : strings)
+		for (const std::string& written : strings)
 		{
 			std::string read = "unset";
 			int marker = 0;
 			reader.Read(read).Read(marker);
-			EXPECT_EQ(read, readBack);
+			EXPECT_EQ(read, written);
 			EXPECT_EQ(marker, 1) << "values after \"" << written << "\" must stay in place";
 		}
 	}
@@ -309,7 +311,7 @@ namespace
 		EXPECT_EQ(notAValue, 5);
 		for (const char* problem : {"'short.xml'", "value 2 of 'Object' (float) is missing",
 				 "no element where element 2 of 'Object' was expected", "value 1 of 'Unknown' (int) is an element",
-				 "a value where element 2 of 'Unknown' was expected", "never entered"})
+				 "value 2 of 'Unknown' stands where an element was expected", "never entered"})
 			EXPECT_THAT(diagnostics, HasSubstr(problem));
 	}
 
@@ -383,5 +385,83 @@ namespace
 		EXPECT_EQ(folder.ReadFile("level.xml"), "old level");
 		EXPECT_THAT(diagnostics, HasSubstr(target));
 		EXPECT_FALSE(fs::exists(folder.Path() + "missing"));
+	}
+
+	TEST_F(SerializerFiles, SaveWhoseLastWriteFailsReportsAndLeavesTheOldFile)
+	{
+		const std::string target = folder.Path() + "level.xml";
+		folder.WriteFile("level.xml", "old level");
+		Serializer writer;
+		for (int value = 0; value < 2000; ++value)
+			writer.Write("v", value);
+		const std::string diagnostics = StderrOf([&]
+		{
+			// The document is far larger than the limit: its last writes fail, as on a full disk.
+			const FileSizeLimit limit(4096);
+			EXPECT_FALSE(writer.SaveFile(target));
+		});
+		EXPECT_EQ(folder.ReadFile("level.xml"), "old level");
+		EXPECT_THAT(diagnostics, HasSubstr(target));
+		EXPECT_FALSE(fs::exists(target + ".tmp"));
+	}
+
+	// TinyXML's parser and the loader recurse once per level: past the limit a file is refused
+	// before either sees it, whatever the nesting hides in.
+	TEST_F(SerializerFiles, FilesNestedTooDeeplyAreRefusedNamingTheFile)
+	{
+		const auto nested = [](std::size_t depth, const std::string& inside)
+		{
+			std::string text;
+			for (std::size_t level = 0; level < depth; ++level)
+				text += "<Unknown>";
+			text += inside;
+			for (std::size_t level = 0; level < depth; ++level)
+				text += "</Unknown>";
+			return text;
+		};
+		const std::string hidden = "<!-- <a><a><a> --><![CDATA[<a><a>]]><a x=\"a>b\" y='\"' />";
+		const struct { std::size_t depth; std::string inside; bool loads; } cases[] = {{tw::kMaxXmlNesting - 1, "<int>1</int>", true},
+			{tw::kMaxXmlNesting, std::string(300, 'x') + hidden, true}, {tw::kMaxXmlNesting + 1, "", false}, {20'000, "", false},
+			{1'000'000, "", false}};
+		for (const auto& [depth, inside, loads] : cases)
+		{
+			Serializer::ClearFileCache();
+			Serializer reader;
+			const std::string diagnostics = StderrOf([&] { EXPECT_EQ(LoadText(reader, nested(depth, inside), "deep.xml"), loads) << depth; });
+			EXPECT_EQ(diagnostics.find("'deep.xml': nests its elements more than 256 deep") != std::string::npos, !loads) << depth;
+		}
+	}
+
+	TEST_F(SerializerReading, ValuesWhereLoopsExpectElementsAreSkippedOnceEach)
+	{
+		Serializer reader;
+		ASSERT_TRUE(LoadText(reader,
+			"<Unknown><string name=\"stray\">a</string><Object><int>1</int></Object><int>2</int><int>3</int>"
+			"<Object><int>4</int></Object><string name=\"last\">b</string></Unknown>", "stray.xml"));
+		std::vector<int> entered;
+		const std::string diagnostics = StderrOf([&]
+		{
+			for (int guard = 0; reader.NextElement() && guard < 10; ++guard)
+			{
+				reader.EnterNode("", "");
+				entered.push_back(ReadNext(reader, -1));
+				reader.LeaveNode();
+			}
+			// Entering a value steps past it too: the element expected reads as empty.
+			reader.Rewind();
+			reader.EnterNode("", "");
+			EXPECT_FALSE(reader.HasMore());
+			reader.LeaveNode();
+			reader.EnterNode("", "");
+			EXPECT_EQ(ReadNext(reader, -1), 1);
+		});
+		EXPECT_EQ(entered, (std::vector<int>{1, 4}));
+		const std::string skipped = "stands where an element was expected";
+		std::size_t count = 0;
+		for (std::size_t at = diagnostics.find(skipped); at != std::string::npos; at = diagnostics.find(skipped, at + 1))
+			++count;
+		EXPECT_EQ(count, 5u) << diagnostics;
+		for (const char* named : {"'stray.xml': value 1 'stray' of 'Unknown'", "value 3 of 'Unknown'", "value 6 'last' of 'Unknown'"})
+			EXPECT_THAT(diagnostics, HasSubstr(named));
 	}
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "System.h"
+#include "Utilities/Config.h"
 #include "Utilities/Tuple.h"
 
 #include <vector>
@@ -38,9 +39,17 @@ private:
 	void SetIcon();
 	void ListFullscreenModes();
 
-	int width = 0;
-	int height = 0;
+	// A size of 0 takes the desktop's; the default depth is the desktop's too.
+	static constexpr int kDefaultWidth = 0;
+	static constexpr int kDefaultHeight = 0;
+	static constexpr bool kDefaultFullscreen = true;
+
+	int width = kDefaultWidth;
+	int height = kDefaultHeight;
 	int bitsPerPixel = 0;
-	bool fullscreen = true;
+	int defaultBitsPerPixel = 0;
+	bool fullscreen = kDefaultFullscreen;
+	// The "Window" element of the configuration, which every mode set is written into.
+	Config settings;
 	std::vector<Tuple2<int>> modes;
 };

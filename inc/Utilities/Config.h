@@ -28,10 +28,17 @@ public:
 
 	// The key element's text; empty when the element holds no text, the default when it is absent.
 	std::string GetString(const std::string& key, const std::string& defaultValue) const;
+	// An unreadable setting gives the default, with one diagnostic naming the element, key and text.
 	int GetInt(const std::string& key, int defaultValue) const;
 	float GetFloat(const std::string& key, float defaultValue) const;
 	// Only the words "true" and "false" count.
 	bool GetBool(const std::string& key, bool defaultValue) const;
+
+	// Replace the key element's contents with the value, adding the element when there is none.
+	void SetString(const std::string& key, const std::string& value) const;
+	void SetInt(const std::string& key, int value) const;
+	void SetFloat(const std::string& key, float value) const;
+	void SetBool(const std::string& key, bool value) const;
 
 protected:
 	explicit Config(TiXmlElement* element) : element(element)
@@ -43,7 +50,7 @@ protected:
 private:
 	TiXmlElement& Element() const;
 	template <class T>
-	T GetValue(const std::string& key, T defaultValue) const;
+	T GetValue(const std::string& key, T defaultValue, const char* expected) const;
 };
 
 // Move-only: a copy would write the same document back a second time.

@@ -1,6 +1,7 @@
 // Writes a whole file so that readers only ever see the old or the new contents: the text goes
 // to a temporary file in the same folder, which replaces the target only once fully written.
-// The serializer's saves and the configuration's write-back use it.
+// A symbolic link is written through: its target is replaced, in the target's folder. The
+// serializer's saves and the configuration's write-back use it.
 #pragma once
 
 #include <string>

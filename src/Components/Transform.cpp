@@ -5,6 +5,9 @@
 #include "Serializer.h"
 #include "Utilities/ScriptClassRegistry.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace
 {
 	[[maybe_unused]] const bool transformScriptClassRegistered = [] {
@@ -136,7 +139,7 @@ bool BoneTransform::Load(Serializer& serializer)
 	// A value that does not parse keeps the previous bone's.
 	Tuple3f degrees;
 	Tuple3f position;
-	while (serializer.HasMore())
+	while (serializer.NextElement())
 	{
 		serializer.EnterNode("", "");
 		std::string boneName;
@@ -153,8 +156,15 @@ bool BoneTransform::Load(Serializer& serializer)
 
 bool BoneTransform::Serialize(Serializer& serializer)
 {
-	for (const auto& [boneName, bone] : bones)
+	// By name: the table's walk order changes whenever it is rebuilt, so a re-saved file would differ.
+	std::vector<const BoneTable::value_type*> byName;
+	byName.reserve(bones.size());
+	for (const auto& entry : bones)
+		byName.push_back(&entry);
+	std::sort(byName.begin(), byName.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
+	for (const auto* entry : byName)
 	{
+		const auto& [boneName, bone] = *entry;
 		serializer.EnterNode("", "Bone");
 		serializer.Write("Key", boneName);
 		serializer.Write("Orientation", QuaternionToDegreesVector(bone.orientation));

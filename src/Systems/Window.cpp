@@ -48,10 +48,12 @@ void Window::LoadConfig(Config& section)
 	const SDL_VideoInfo* info = SDL_GetVideoInfo();
 	if (!info)
 		FL_THROW("Failed to get video info.");
-	width = section.GetInt("Width", width);
-	height = section.GetInt("Height", height);
-	bitsPerPixel = section.GetInt("BPP", info->vfmt->BitsPerPixel);
-	fullscreen = section.GetBool("Fullscreen", fullscreen);
+	defaultBitsPerPixel = info->vfmt->BitsPerPixel;
+	width = section.GetInt("Width", kDefaultWidth);
+	height = section.GetInt("Height", kDefaultHeight);
+	bitsPerPixel = section.GetInt("BPP", defaultBitsPerPixel);
+	fullscreen = section.GetBool("Fullscreen", kDefaultFullscreen);
+	settings = section;
 }
 
 void Window::Initialize()
@@ -74,7 +76,18 @@ void Window::Initialize()
 	SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
 
 	if (!SetVideoMode())
-		FL_THROW("Failed to set video mode.");
+	{
+		// A mode the user cannot open must not stop every start before a menu could change it.
+		std::cerr << "Window: the configured video mode (Width " << width << ", Height " << height << ", BPP " << bitsPerPixel
+				  << ", Fullscreen " << (fullscreen ? "true" : "false") << ") was refused (" << SDL_GetError()
+				  << "); opening the default mode\n";
+		width = kDefaultWidth;
+		height = kDefaultHeight;
+		bitsPerPixel = defaultBitsPerPixel;
+		fullscreen = kDefaultFullscreen;
+		if (!SetVideoMode())
+			FL_THROW("Failed to set video mode.");
+	}
 	InitializeExtensions();
 	ListFullscreenModes();
 }
@@ -94,6 +107,11 @@ bool Window::SetVideoMode()
 	const SDL_VideoInfo* info = SDL_GetVideoInfo();
 	width = info->current_w;
 	height = info->current_h;
+	// The configuration written at exit holds the mode in use, so the next start opens it again.
+	settings.SetInt("Width", width);
+	settings.SetInt("Height", height);
+	settings.SetInt("BPP", bitsPerPixel);
+	settings.SetBool("Fullscreen", fullscreen);
 	return true;
 }
 

@@ -1,11 +1,12 @@
 #include "Utilities/OperatorVariable.h"
 
-#include <iostream>
+#include "Utilities/Diagnostics.h"
 
 namespace tw
 {
 	void ReportIntegerDivisionByZero(const std::string& typeName)
 	{
-		std::cerr << "Expression: integer division by zero (" << typeName << "); the result is 0.\n";
+		// A binding condition is evaluated every frame: printed once, then counted.
+		Diagnostics::Report("Expression: integer division by zero (" + typeName + "); the result is 0.");
 	}
 }

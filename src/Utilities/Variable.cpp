@@ -1,6 +1,6 @@
 #include "Utilities/Variable.h"
 
-#include <iostream>
+#include "Utilities/Diagnostics.h"
 
 const std::string& Variable::ValueTypeName() const
 {
@@ -10,6 +10,6 @@ const std::string& Variable::ValueTypeName() const
 
 void Variable::ReportTypeMismatch(const std::string& requestedType) const
 {
-	std::cerr << "Variable: a value of type " << ValueTypeName() << " cannot be read as " << requestedType
-		<< "; the destination is left unchanged.\n";
+	tw::Diagnostics::Report("Variable: a value of type " + ValueTypeName() + " cannot be read as " + requestedType +
+		"; the destination is left unchanged.");
 }

@@ -2,9 +2,11 @@
 #include "Systems/Window.h"
 
 #include "Systems/TestEngine.h"
+#include "Utilities/TestHelpers.h"
 
 #include <GL/glew.h>
 #include <SDL/SDL.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -146,4 +148,44 @@ TEST_F(WindowInputEndToEnd, KeyPressSendsTheBoundMessageAndClosingTheWindowShuts
 	ASSERT_EQ(std::system(TW_XWINDOW_TOOL " close Tumblewreck"), 0);
 	EXPECT_TRUE(RunFramesUntil([&] { return !engine->ArgumentsOf("Shutdown").empty(); }));
 	EXPECT_EQ(engine->engine->GetRequestedState(), Engine::kQuit);
+}
+
+// A mode SDL refuses must not end every start before the user reaches a menu to change it.
+TEST_F(WindowTest, ARefusedConfiguredModeFallsBackToTheDefaultModeWithADiagnostic)
+{
+	ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+	const SDL_VideoInfo desktop = *SDL_GetVideoInfo();
+	const char* refused[] = {"<Width>50000</Width><Height>50000</Height><Fullscreen>true</Fullscreen>",
+		"<Width>-640</Width><Height>480</Height><Fullscreen>true</Fullscreen>", "<BPP>64</BPP><Fullscreen>true</Fullscreen>"};
+	for (const char* settings : refused)
+	{
+		const std::string diagnostics = StderrOf([&] { Open(settings); });
+		EXPECT_THAT(diagnostics, ::testing::HasSubstr("Window: the configured video mode (Width ")) << settings;
+		EXPECT_EQ(window->GetWidth(), desktop.current_w) << settings;
+		EXPECT_EQ(SDL_GetVideoSurface()->w, desktop.current_w) << settings;
+		EXPECT_TRUE(IsFullscreen()) << settings;
+		engine.reset();
+	}
+}
+
+// The file written at exit holds the mode in use, so the next start opens it again.
+TEST_F(WindowTest, AModeChangeSurvivesARestart)
+{
+	Open(kWindowed800x600);
+	Message change("ChangeResolution");
+	change.AddArgument(Tuple2<int>(1024, 768));
+	Engine::SendMessage(change.PushBool(false));
+	const std::string configPath = engine->userFolder.Path() + "Tumblewreck.cfg";
+	engine->engine.reset();
+	const std::string written = test::ReadText(configPath);
+	for (const char* kept : {"<Width>1024</Width>", "<Height>768</Height>", "<Fullscreen>false</Fullscreen>", "<BPP>"})
+		EXPECT_THAT(written, ::testing::HasSubstr(kept));
+	engine.reset();
+
+	engine = std::make_unique<TestEngine>(written);
+	window = new Window();
+	engine->engine->AddSystem(window);
+	EXPECT_EQ(window->GetWidth(), 1024);
+	EXPECT_EQ(window->GetHeight(), 768);
+	EXPECT_FALSE(IsFullscreen());
 }

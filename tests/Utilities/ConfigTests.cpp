@@ -1,6 +1,8 @@
 #include "Utilities/Config.h"
 
+#include "FileSizeLimit.h"
 #include "TempFolder.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gmock/gmock.h>
@@ -8,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace
@@ -129,5 +132,123 @@ namespace
 		const float volume = config.GetFloat("Volume", 0.0f);
 		std::locale::global(previous);
 		EXPECT_EQ(volume, 0.75f);
+	}
+
+	// Whatever is not a clean document is the user's and is kept byte for byte; a file nested
+	// too deeply never reaches the recursive parser, and what is written instead stays small.
+	TEST_F(ConfigTest, FilesThatDoNotParseCleanlyAreKeptByteForByteAndDefaultsWritten)
+	{
+		std::string deep;
+		for (int level = 0; level < 10'000; ++level)
+			deep += "<Config>";
+		const std::pair<const char*, std::string> cases[] = {{"binary junk", std::string("\x00\x12\xFF<\x80junk\x00", 10)},
+			{"INI text", "[Window]\nWidth=800\n"}, {"trailing text", "<Config><Mute>true</Mute></Config>\nWidth=800\n"},
+			{"unclosed", "<Config><Mute>true</Mute>"}, {"deep nesting", deep}};
+		for (const auto& [what, text] : cases)
+		{
+			WriteConfig(text);
+			const std::string diagnostics = StderrOf([&] { EXPECT_FALSE(Config::Load(path).GetBool("Mute", false)) << what; });
+			EXPECT_THAT(diagnostics, HasSubstr("'" + path + ".bak'")) << what;
+			EXPECT_EQ(test::ReadText(path + ".bak"), text) << what;
+			EXPECT_EQ(test::ReadText(path), "<Config />\n") << what;
+			fs::remove(path + ".bak");
+		}
+	}
+
+	TEST_F(ConfigTest, OnlyABlankFileCountsAsEmpty)
+	{
+		for (const char* blank : {"", " \n\t\r\n"})
+		{
+			WriteConfig(blank);
+			EXPECT_EQ(StderrOf([&] { Config::Load(path).GetSection("Window"); }), "");
+			EXPECT_EQ(test::ReadText(path), "<Config>\n    <Window />\n</Config>\n");
+			EXPECT_FALSE(fs::exists(path + ".bak"));
+		}
+	}
+
+	TEST_F(ConfigTest, ExistingBackupsAreNeverOverwritten)
+	{
+		folder.WriteFile("Tumblewreck.cfg.bak", "user's own backup");
+		folder.WriteFile("Tumblewreck.cfg.bak.1", "an older broken file");
+		WriteConfig("broken");
+		EXPECT_THAT(StderrOf([&] { Config::Load(path); }), HasSubstr("kept as '" + path + ".bak.2'"));
+		EXPECT_EQ(folder.ReadFile("Tumblewreck.cfg.bak"), "user's own backup");
+		EXPECT_EQ(folder.ReadFile("Tumblewreck.cfg.bak.1"), "an older broken file");
+		EXPECT_EQ(folder.ReadFile("Tumblewreck.cfg.bak.2"), "broken");
+	}
+
+	TEST_F(ConfigTest, AFileThatCannotBeBackedUpIsNeverOverwritten)
+	{
+		const std::string broken = "<Config><Window>" + std::string(8192, ' ') + "<Width>800</Width>";
+		WriteConfig(broken);
+		std::string diagnostics;
+		{
+			std::optional<ConfigFile> config;
+			{
+				// The copy fails part way, as on a full disk.
+				const test::FileSizeLimit limit(4096);
+				diagnostics = StderrOf([&] { config.emplace(Config::Load(path)); });
+			}
+			config->GetSection("Window").SetInt("Width", 1024);
+		}
+		EXPECT_THAT(diagnostics, HasSubstr("will not be overwritten"));
+		EXPECT_EQ(test::ReadText(path), broken);
+	}
+
+	TEST_F(ConfigTest, WriteBackThroughASymbolicLinkKeepsTheLink)
+	{
+		folder.WriteFile("settings/real.cfg", "<Config><Mute>true</Mute></Config>");
+		fs::create_symlink("settings/real.cfg", path);
+		{
+			const ConfigFile config = Config::Load(path);
+			EXPECT_TRUE(config.GetBool("Mute", false));
+			config.SetInt("Width", 640);
+		}
+		EXPECT_TRUE(fs::is_symlink(path));
+		EXPECT_EQ(folder.ReadFile("settings/real.cfg"), "<Config>\n    <Mute>true</Mute>\n    <Width>640</Width>\n</Config>\n");
+		EXPECT_FALSE(fs::exists(folder.Path() + "Tumblewreck.cfg.tmp"));
+	}
+
+	TEST_F(ConfigTest, UnreadableSettingsGiveTheDefaultWithOneDiagnosticEach)
+	{
+		WriteConfig("<Config><Window><Width>wide</Width><Fullscreen>maybe</Fullscreen><Gamma>bright</Gamma></Window></Config>");
+		const ConfigFile config = Config::Load(path);
+		const Config window = config.GetSection("Window");
+		const std::string diagnostics = StderrOf([&]
+		{
+			for (int call = 0; call < 3; ++call)
+			{
+				EXPECT_EQ(window.GetInt("Width", 800), 800);
+				EXPECT_TRUE(window.GetBool("Fullscreen", true));
+				EXPECT_EQ(window.GetFloat("Gamma", 1.5f), 1.5f);
+			}
+			tw::Diagnostics::EndFrame();
+		});
+		for (const char* named : {"setting 'Width' of 'Window' reads \"wide\", which is not a whole number; the default 800 is used\n",
+				 "setting 'Fullscreen' of 'Window' reads \"maybe\", which is not true or false; the default true is used\n",
+				 "setting 'Gamma' of 'Window' reads \"bright\", which is not a number; the default 1.5 is used\n"})
+		{
+			EXPECT_THAT(diagnostics, HasSubstr(named));
+			EXPECT_EQ(diagnostics.find(named), diagnostics.rfind(named)) << "printed once: " << named;
+		}
+	}
+
+	TEST_F(ConfigTest, SettersReplaceOrAddTheKeyWithTheValuesText)
+	{
+		WriteConfig("<Config><Window><Width>800<!-- note --></Width></Window></Config>");
+		{
+			const ConfigFile config = Config::Load(path);
+			const Config window = config.GetSection("Window");
+			window.SetInt("Width", 1024);
+			window.SetBool("Fullscreen", false);
+			window.SetFloat("Gamma", 0.5f);
+			window.SetString("Name", " a <b> ");
+			EXPECT_EQ(window.GetInt("Width", 0), 1024);
+			EXPECT_FALSE(window.GetBool("Fullscreen", true));
+			EXPECT_EQ(window.GetFloat("Gamma", 0.0f), 0.5f);
+			EXPECT_EQ(window.GetString("Name", ""), " a <b> ");
+		}
+		EXPECT_EQ(test::ReadText(path), "<Config>\n    <Window>\n        <Width>1024</Width>\n        <Fullscreen>false</Fullscreen>\n"
+										"        <Gamma>0.5</Gamma>\n        <Name> a &lt;b&gt; </Name>\n    </Window>\n</Config>\n");
 	}
 }

@@ -2,6 +2,7 @@
 // way the systems read their settings (sections, repeated elements, typed values with defaults)
 // and written back when the handle goes.
 #include "Utilities/Config.h"
+#include "Utilities/Diagnostics.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,5 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 	// The written-back file must load again.
 	ConfigFile reloaded = Config::Load(file.string());
 	ReadLikeTheSystems(reloaded);
+	// Each input is a run of its own: its unreadable settings must not count as repeats in the next.
+	tw::Diagnostics::Flush();
 	return 0;
 }

@@ -1,6 +1,8 @@
 #include "Systems/Input.h"
 
 #include "Systems/Input/InputTestRig.h"
+#include "Utilities/Diagnostics.h"
+#include "Utilities/TestHelpers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -137,4 +139,25 @@ TEST(Input, EscapePausesThroughTheObjectNamedGUIOrElseEngineWide)
 	const std::string id = std::to_string(gui.id);
 	EXPECT_EQ(test::Events(), (Names{"PauseGame from " + id + " Probe " + id}));
 	EXPECT_EQ(rig.ArgumentsOf("PauseGame").size(), 1u) << "not also sent engine-wide";
+}
+
+// A condition is evaluated every frame: its fault is printed once and counted until it stops.
+TEST(Binding, AConditionDividingByZeroIsPrintedOnceThenCountedUntilItStops)
+{
+	const std::string diagnostics = StderrOf([]
+	{
+		InputTestRig rig(BindingXml("Player", "1 / S_DOWN", "Forward()"));
+		for (uint32_t frame = 0; frame < 300; ++frame)
+		{
+			rig.Frame(1000 + 16 * frame, {});
+			tw::Diagnostics::EndFrame();
+		}
+		rig.Frame(6000, {SDLK_s});
+		tw::Diagnostics::EndFrame();
+		rig.Frame(6016, {SDLK_s});
+		tw::Diagnostics::EndFrame();
+		EXPECT_EQ(rig.ArgumentsOf("Forward").size(), 2u);
+	});
+	const std::string line = "Expression: integer division by zero (int); the result is 0.";
+	EXPECT_EQ(diagnostics, line + "\n" + line + " [repeated 300 more times]\n");
 }
