@@ -32,8 +32,6 @@ public:
 	// cleared axes' components dropped) after the relative rotation; none when the facing vector
 	// is parallel to the world y axis, where no such turn is defined.
 	std::optional<Quaternion> FacingOrientation(const Tuple3f& toEye) const;
-	// Frames the orientation could not be found in (printed the first time).
-	unsigned GetFailedFrames() const { return failedFrames; }
 
 	ListLinks<Billboard> links;
 
@@ -43,5 +41,4 @@ private:
 
 	Tuple3<bool> followAxes;
 	Tuple3f relativeRotation;
-	unsigned failedFrames = 0;
 };

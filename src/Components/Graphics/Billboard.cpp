@@ -5,10 +5,10 @@
 #include "Composition.h"
 #include "Serializer.h"
 #include "Systems/Graphics/Graphics.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/Matrix4.h"
 
 #include <cmath>
-#include <iostream>
 
 namespace
 {
@@ -86,9 +86,9 @@ bool Billboard::Update()
 	const std::optional<Quaternion> facing = FacingOrientation(sky ? -position : graphics->GetEyePosition() - position);
 	if (facing)
 		transform->SetWorldOrientation(QuaternionFromRotationVector(QuaternionToRotationVector(*facing)));
-	else if (failedFrames++ == 0)
-		std::cout << "Billboard of object \"" << owner->GetName()
-				  << "\": the eye is straight above or below it, the orientation is kept (reported once)\n";
+	else
+		tw::Diagnostics::Report("Billboard of object \"" + owner->GetName() +
+			"\": the eye is straight above or below it, the orientation is kept");
 	return true;
 }
 
