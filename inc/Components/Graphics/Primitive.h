@@ -47,6 +47,9 @@ protected:
 	// tangents and binormals when the program has both.
 	void DrawWithTangents(const PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const;
 	void OnSetVisible(Message::Reader reader);
+	// Pushes the model-view matrix and applies the object's world position, rotation and scale;
+	// false, pushing nothing, when the object has no Transform.
+	bool PushObjectPlacement() const;
 
 	bool visible = false;
 	PrimitiveEntry* mesh = nullptr;

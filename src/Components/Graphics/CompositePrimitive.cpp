@@ -1,6 +1,5 @@
 #include "Components/Graphics/CompositePrimitive.h"
 
-#include "Components/Transform.h"
 #include "Composition.h"
 #include "Serializer.h"
 #include "Systems/Graphics/Graphics.h"
@@ -80,15 +79,8 @@ bool CompositePrimitive::Update()
 {
 	if (!visible || !compositeEntry.draw)
 		return false;
-	const Transform* transform = owner->GetComponent<Transform>();
-	if (transform == nullptr)
+	if (!PushObjectPlacement())
 		return false;
-	const Tuple3f position = transform->GetWorldPosition();
-	const Tuple3f& objectScale = transform->GetScale();
-	glPushMatrix();
-	glTranslatef(position.x, position.y, position.z);
-	RotateByVector(transform->GetWorldRotationVector());
-	glScalef(objectScale.x, objectScale.y, objectScale.z);
 	for (const CompositeData& piece : pieces)
 	{
 		glPushMatrix();

@@ -88,6 +88,15 @@ bool Primitive::Update()
 {
 	if (!visible || !renderEntry.draw || mesh == nullptr)
 		return false;
+	if (!PushObjectPlacement())
+		return false;
+	DrawWithTangents(*mesh, Attribute::Tangent, Attribute::Binormal);
+	glPopMatrix();
+	return true;
+}
+
+bool Primitive::PushObjectPlacement() const
+{
 	const Transform* transform = owner->GetComponent<Transform>();
 	if (transform == nullptr)
 		return false;
@@ -97,8 +106,6 @@ bool Primitive::Update()
 	glTranslatef(position.x, position.y, position.z);
 	RotateByVector(transform->GetWorldRotationVector());
 	glScalef(scale.x, scale.y, scale.z);
-	DrawWithTangents(*mesh, Attribute::Tangent, Attribute::Binormal);
-	glPopMatrix();
 	return true;
 }
 
