@@ -1,6 +1,8 @@
-// FrameTimer: measures the frames of the main loop. A frame's start is taken when it begins and
-// its length in seconds, at most 1/15 s, when it ends; components that animate by time read the
-// length of the last finished frame during their update, so a stall never reaches them as a leap.
+// FrameTimer: measures and paces the frames of the main loop. A frame's start is taken when it
+// begins; when it ends early, the rest of its 16 ms is slept (at most 62.5 frames a second, since
+// physics and animation take one fixed step per frame), and then its length in seconds, at most
+// 1/15 s, is kept: components that animate by time read the length of the last finished frame
+// during their update, so a stall never reaches them as a leap.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +11,16 @@
 class FrameTimer
 {
 public:
-	// Milliseconds since a fixed base; wrapping around is allowed.
-	using Clock = std::function<std::uint32_t()>;
+	// The time the timer reads and waits through; tests put a clock of their own in its place.
+	struct Clock
+	{
+		// Milliseconds since a fixed base; wrapping around is allowed.
+		std::function<std::uint32_t()> now;
+		// Returns after at least that many milliseconds.
+		std::function<void(std::uint32_t milliseconds)> sleep;
+	};
 
+	static constexpr std::uint32_t kFrameMilliseconds = 16;
 	static constexpr double kMaxFrameTime = 1.0 / 15.0;
 
 	// The main loop's timer, over the engine's millisecond clock.
@@ -20,6 +29,7 @@ public:
 	explicit FrameTimer(Clock clock);
 
 	void StartFrame();
+	// Sleeps out the rest of a frame that ends early, then takes its length.
 	void EndFrame();
 
 	// Seconds; 0 until the first frame has ended.

@@ -56,7 +56,8 @@ public:
 	// taking its record along unless to has one for it already.
 	static void MoveMember(const Object& object, ObjectGroup* from, ObjectGroup& to);
 
-	// Delivers the message to every member, forgetting members that have gone.
+	// Delivers the message to every member, forgetting members that have gone. A member may
+	// destroy the group meanwhile: the group is freed when the walk ends.
 	void SendMessage(const Message& message);
 	void StartAll();
 	// The dummy handle when the group has no origin.
@@ -96,4 +97,7 @@ private:
 	tw::unordered_vector<unsigned> members;
 	tw::hash_map<unsigned, MemberRecord> records;
 	unsigned originId = 0;
+	// Message walks of this group under way, and whether it was destroyed during one.
+	unsigned deliveries = 0;
+	bool destroyedDuringDelivery = false;
 };

@@ -19,6 +19,7 @@
 #include "Utilities/SearchPaths.h"
 
 #include <ctime>
+#include <iostream>
 
 namespace
 {
@@ -345,5 +346,12 @@ void Engine::OnRestartLevel(Message::Reader)
 
 void Engine::OnGotoLevel(Message::Reader reader)
 {
-	RequestLevel(reader.Read<std::string>());
+	// Without a level name the request would unload into a level named "".
+	std::string levelName;
+	if (!reader.Read(levelName) || levelName.empty())
+	{
+		std::cerr << "\"GotoLevel\" names no level; the request is ignored.\n";
+		return;
+	}
+	RequestLevel(levelName);
 }

@@ -12,7 +12,7 @@ namespace
 
 FrameTimer& FrameTimer::Instance()
 {
-	static FrameTimer timer(GetElapsedMilliseconds);
+	static FrameTimer timer({GetElapsedMilliseconds, SleepMilliseconds});
 	return timer;
 }
 
@@ -22,13 +22,18 @@ FrameTimer::FrameTimer(Clock clock) : clock(std::move(clock))
 
 void FrameTimer::StartFrame()
 {
-	frameStart = clock();
+	frameStart = clock.now();
 }
 
 void FrameTimer::EndFrame()
 {
 	// Unsigned, so a clock that wrapped around during the frame still gives its length.
-	const std::uint32_t elapsed = clock() - frameStart;
+	std::uint32_t elapsed = clock.now() - frameStart;
+	if (elapsed < kFrameMilliseconds)
+	{
+		clock.sleep(kFrameMilliseconds - elapsed);
+		elapsed = clock.now() - frameStart;
+	}
 	frameTime = std::min(elapsed / kMillisecondsPerSecond, kMaxFrameTime);
 }
 

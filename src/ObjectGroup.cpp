@@ -180,6 +180,8 @@ void ObjectGroup::MoveMember(const Object& object, ObjectGroup* from, ObjectGrou
 
 void ObjectGroup::SendMessage(const Message& message)
 {
+	// A member's handler may destroy this very group: Destroy then leaves the free to the walk.
+	++deliveries;
 	// By index: a handler may change the membership while the walk runs.
 	for (std::size_t index = 0; index < members.size();)
 	{
@@ -192,6 +194,8 @@ void ObjectGroup::SendMessage(const Message& message)
 		member.object->HandleMessage(message);
 		++index;
 	}
+	if (--deliveries == 0 && destroyedDuringDelivery)
+		delete this;
 }
 
 void ObjectGroup::StartAll()
@@ -208,6 +212,8 @@ Object ObjectGroup::GetOriginObject() const
 
 void ObjectGroup::Destroy()
 {
+	if (destroyedDuringDelivery)
+		return;
 	std::unique_ptr<ObjectGroup> self;
 	GroupTable& groups = Groups();
 	if (const auto found = groups.find(id); found != groups.end())
@@ -221,9 +227,15 @@ void ObjectGroup::Destroy()
 	for (unsigned memberId : doomed)
 		ObjectFromId(memberId).object->Destroy();
 	ObjectFromId(doomedOrigin).object->Destroy();
-	// A group of the table goes with self; the default group stays, emptied.
+	// A group of the table goes with self, or once its message walk is over; the default group
+	// stays, emptied.
 	if (self == nullptr)
 		ForgetMembers();
+	else if (deliveries > 0)
+	{
+		self.release();
+		destroyedDuringDelivery = true;
+	}
 }
 
 void ObjectGroup::ForgetMembers()

@@ -31,7 +31,7 @@ namespace
 			WriteLevel("Tower", "Dock", "Bridge");
 			MakeEngine();
 		}
-		void TearDown() override { if (realClock) FrameTimer::Instance().SetClock(realClock); EngineTest::TearDown(); }
+		void TearDown() override { if (realClock.now) FrameTimer::Instance().SetClock(realClock); EngineTest::TearDown(); }
 
 		void WriteLevel(const std::string& name, const std::string& next, const std::string& previous, const std::string& objects = "")
 		{
@@ -142,10 +142,27 @@ namespace
 			(Names{"Update Alpha", "Update Beta", "ObjectDestroyed Dock", "Update Alpha", "Update Beta", "UnloadingLevel Dock"}));
 	}
 
+	TEST_F(FrameLoop, FramesThatEndEarlyAreSleptOutToSixteenMilliseconds)
+	{
+		std::uint32_t now = 7000;
+		realClock = FrameTimer::Instance().SetClock({[&now] { return now; }, [&now](std::uint32_t milliseconds) { now += milliseconds; }});
+		std::vector<std::uint32_t> frameStarts;
+		const std::function<void()> work3ms = [&] {
+			frameStarts.push_back(now);
+			now += 3;
+		};
+		const std::function<void()> work20ms = [&] {
+			frameStarts.push_back(now);
+			now += 20;
+		};
+		Run({work3ms, work3ms, work20ms, work3ms, Quit()});
+		EXPECT_EQ(frameStarts, (std::vector<std::uint32_t>{7000, 7016, 7032, 7052}));
+	}
+
 	TEST_F(FrameLoop, FrameTimeIsTheLastFramesLengthCappedAtOneFifteenth)
 	{
 		std::uint32_t now = 5000;
-		realClock = FrameTimer::Instance().SetClock([&now] { return now; });
+		realClock = FrameTimer::Instance().SetClock({[&now] { return now; }, [&now](std::uint32_t milliseconds) { now += milliseconds; }});
 		std::vector<double> seen;
 		const auto record = [&](std::uint32_t frameLength) {
 			return [&, frameLength] {
@@ -154,7 +171,8 @@ namespace
 			};
 		};
 		Run({[&] { now += 40; }, record(70), record(10), record(1000), record(0), Quit()});
-		const double expected[] = {0.040, FrameTimer::kMaxFrameTime, 0.010, FrameTimer::kMaxFrameTime};
+		// The frame of 10 ms was paced to 16.
+		const double expected[] = {0.040, FrameTimer::kMaxFrameTime, 0.016, FrameTimer::kMaxFrameTime};
 		ASSERT_EQ(seen.size(), 4u);
 		for (std::size_t frame = 0; frame < seen.size(); ++frame)
 			EXPECT_DOUBLE_EQ(seen[frame], expected[frame]) << frame;

@@ -4,6 +4,7 @@
 #include "JSEngine.h"
 #include "Systems/Logic/Logic.h"
 #include "Utilities/SearchPaths.h"
+#include "Utilities/TestHelpers.h"
 
 using namespace test;
 
@@ -188,6 +189,14 @@ TEST_F(EngineSetup, FoldersGainASeparatorAndSearchPathsListUserFoldersFirst)
 	EXPECT_EQ(FindFile("Shadowed.xml"), userFolder.Path() + "Levels/Shadowed.xml");
 }
 
+TEST_F(EngineLevelRequests, GotoLevelWithoutALevelNameSaysSo)
+{
+	MakeEngine();
+	const std::string report = StderrOf([] { Engine::SendMessage(Message("GotoLevel")); });
+	EXPECT_NE(report.find("\"GotoLevel\" names no level; the request is ignored."), std::string::npos) << report;
+	EXPECT_EQ(engine->GetRequestedState(), Engine::kRunning);
+}
+
 TEST_F(EngineLevelRequests, HandlersAndScriptFunctionsOnlySetTheRequest)
 {
 	const auto send = [](const char* name) { return [name] { Engine::SendMessage(Message(name)); }; };
@@ -202,6 +211,10 @@ TEST_F(EngineLevelRequests, HandlersAndScriptFunctionsOnlySetTheRequest)
 		{"NextLevel", send("NextLevel"), Engine::kChangeLevel, "MainMenu"},
 		{"RestartLevel", send("RestartLevel"), Engine::kRestartLevel, "MainMenu"},
 		{"GotoLevel", [] { Engine::SendMessage(Message("GotoLevel").PushString("Castle")); }, Engine::kChangeLevel, "Castle"},
+		// A "GotoLevel" that names no level is ignored.
+		{"GotoLevel without a level", [] { StderrOf([] { Engine::SendMessage(Message("GotoLevel")); }); }, Engine::kRunning, "MainMenu"},
+		{"GotoLevel of \"\"", [] { StderrOf([] { Engine::SendMessage(Message("GotoLevel").PushString("")); }); }, Engine::kRunning, "MainMenu"},
+		{"GotoLevel of a number", [] { StderrOf([] { Engine::SendMessage(Message("GotoLevel").PushInt(2)); }); }, Engine::kRunning, "MainMenu"},
 		{"PrevLevel", send("PrevLevel"), Engine::kChangeLevel, ""},
 		{"script LoadLevel", [] { JSEngine().LoadLevel("Forest"); }, Engine::kChangeLevel, "Forest"},
 		{"script SetNextLevel", [] { JSEngine().SetNextLevel("Cave"); }, Engine::kChangeLevel, "Cave"},

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 namespace
@@ -110,6 +111,43 @@ TEST(Message, PushThatDoesNotFitIsRefusedAndEarlierArgumentsStay)
 	for (std::size_t i = 0; i < fitting; ++i)
 		EXPECT_EQ(reader.Read<int>(), static_cast<int>(i) * 10);
 	EXPECT_FALSE(reader.HasMore());
+}
+
+namespace
+{
+	// Pushes `ints` ints, then a block of `bytes` bytes; whether the block was taken.
+	template<std::size_t bytes>
+	bool PushIntsThenABlock(std::size_t ints)
+	{
+		Message message("Full");
+		for (std::size_t i = 0; i < ints; ++i)
+			message.PushInt(static_cast<int>(i));
+		std::array<unsigned char, bytes> block{};
+		block.back() = 7;
+		StderrOf([&] { message.Push(block); });
+		Message::Reader reader(message);
+		for (std::size_t i = 0; i < ints; ++i)
+			reader.Read<int>();
+		if (!reader.HasMore())
+			return false;
+		EXPECT_EQ(message.GetWriteOffset(), Message::kPayloadBytes) << ints << " ints: a block that fits fills the payload";
+		return reader.Read<std::array<unsigned char, bytes>>().back() == 7;
+	}
+}
+
+TEST(Message, APushThatFillsThePayloadExactlyIsTakenAndOneMoreByteIsNot)
+{
+	// Each block is sized so that its record ends exactly at the payload's end; one more byte,
+	// rounded up to the record's alignment, passes it.
+	static_assert(sizeof(Message::Argument) + sizeof(ConstVarType<std::array<unsigned char, 352>>) == Message::kPayloadBytes);
+	EXPECT_TRUE(PushIntsThenABlock<352>(0));
+	EXPECT_FALSE(PushIntsThenABlock<353>(0));
+	static_assert(Cost<int>() + sizeof(Message::Argument) + sizeof(ConstVarType<std::array<unsigned char, 312>>) == Message::kPayloadBytes);
+	EXPECT_TRUE(PushIntsThenABlock<312>(1));
+	EXPECT_FALSE(PushIntsThenABlock<313>(1));
+	static_assert(3 * Cost<int>() + sizeof(Message::Argument) + sizeof(ConstVarType<std::array<unsigned char, 232>>) == Message::kPayloadBytes);
+	EXPECT_TRUE(PushIntsThenABlock<232>(3));
+	EXPECT_FALSE(PushIntsThenABlock<233>(3));
 }
 
 TEST(Message, CopiesAndAssignmentsAreIndependentOfTheirSource)

@@ -114,6 +114,36 @@ namespace
 		EXPECT_EQ(group->GetMembers().size(), 2u);
 	}
 
+	TEST_F(ObjectGroup, AMemberThatDestroysItsGroupDuringTheGroupsMessageEndsNoWalk)
+	{
+		// The first, a middle and the last member to be visited destroys the group (twice, for the first).
+		for (std::size_t destroyer : {0u, 1u, 2u})
+		{
+			Group* group = Group::Create();
+			const unsigned groupId = group->GetId();
+			std::vector<Object> members;
+			for (const char* name : {"First", "Second", "Third"})
+			{
+				members.push_back(MakeObject<Probe>(name));
+				members.back().object->RegisterHandler("Ping", &Probe::OnAny);
+				members.back().object->SetGroup(groupId);
+			}
+			members[destroyer].object->GetComponent<Probe>()->action = [&](Message::Reader&) {
+				Group::Find(groupId)->Destroy();
+				if (destroyer == 0)
+					group->Destroy();
+			};
+			Events().clear();
+			group->SendMessage(Message("Ping"));
+			EXPECT_EQ(std::count_if(Events().begin(), Events().end(), [](const std::string& event) { return event.rfind("Ping", 0) == 0; }), 3)
+				<< "members are destroyed at the end of the frame: all three still hear it";
+			EXPECT_EQ(Group::Find(groupId), nullptr);
+			ProcessObjectChanges();
+			for (const Object& member : members)
+				EXPECT_TRUE(ObjectFromId(member.id).IsDummy());
+		}
+	}
+
 	TEST_F(ObjectGroup, DestroyingAGroupDestroysItsMembersAndOriginAtTheEndOfTheFrame)
 	{
 		Group* group = LoadGroup(ObjectElement("Rock") + ObjectElement("Tree") + OriginElement("0 0 0", "0 0 0", 1));

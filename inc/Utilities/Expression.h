@@ -2,7 +2,8 @@
 // tree (its identifier-free parts folded to constants) and evaluated on demand to a new value.
 // Input conditions ("W_DOWN | S_DOWN") and message arguments ("W_VALUE - S_VALUE") use it.
 // Comparison and logic operators are single characters: = [ ] { } for == >= <= < >, @ for
-// and, | for or; every binary operator but * and / shares the lowest precedence.
+// and, | for or; every binary operator but * and / shares the lowest precedence. In a quoted
+// string, \" is a quote and \\ a backslash.
 #pragma once
 
 #include "Utilities/HashMap.h"
@@ -65,5 +66,8 @@ private:
 	std::string token;
 	std::unique_ptr<Node> root;
 	NodeKind lastNodeKind = NodeKind::Operator;
-	unsigned parenthesisDepth = 0;
+	// Open parentheses and unary minuses around the factor being parsed.
+	unsigned nestingDepth = 0;
+	// The current token is the "-1" a unary minus became; its "*" follows.
+	bool tokenIsUnaryMinus = false;
 };

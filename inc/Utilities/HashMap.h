@@ -35,7 +35,12 @@ namespace tw
 		// Inserts (key, Value()) first when the key is absent.
 		Value& operator[](const Key& key)
 		{
-			return this->Emplace(key, std::piecewise_construct, std::forward_as_tuple(key), std::tuple<>())
+			if (const iterator found = this->find(key); found != this->end())
+				return found->second;
+			// The key may lie in this very map (m[m["a"]]), and the insert may rebuild the table,
+			// moving it away: the element is built from a copy.
+			Key copy(key);
+			return this->Emplace(copy, std::piecewise_construct, std::forward_as_tuple(std::move(copy)), std::tuple<>())
 				.first->second;
 		}
 		Value& operator[](Key&& key)

@@ -71,6 +71,7 @@ public:
 		// Releases every region whose units are all free.
 		void ReleaseEmptyRegions();
 
+		std::uint32_t SystemPageSize() const { return systemPageSize; }
 		std::uint32_t UnitSize() const { return unitSize; }
 		std::uint32_t RegionSize() const { return regionSize; }
 		// For each reserved region its units, the region's base first.
@@ -78,15 +79,22 @@ public:
 		std::size_t FreeUnitCount() const { return freeUnits.size(); }
 
 	private:
+		// A free unit and its index in freeUnits.
+		struct FreeUnitPlace
+		{
+			unsigned char* unit;
+			std::size_t index;
+		};
+
 		bool ReserveRegion();
-		bool IsFreeUnit(const unsigned char* unit) const;
-		void RemoveFreeUnit(const unsigned char* unit);
 
 		std::uint32_t systemPageSize;
 		std::uint32_t unitSize;
 		std::uint32_t regionSize;
 		RegionList regions;
 		tw::unordered_vector<unsigned char*, tw::malloc_allocator<unsigned char*>> freeUnits;
+		// Scratch of ReleaseEmptyRegions, with room for every unit.
+		std::vector<FreeUnitPlace, tw::malloc_allocator<FreeUnitPlace>> freeUnitPlaces;
 		// The units of all regions: the most that can ever stand in freeUnits.
 		std::size_t unitCount = 0;
 	};
@@ -121,7 +129,7 @@ public:
 		// Commits one more unit and puts its blocks on the free list, the highest on top.
 		void AddPage();
 		// Gives back the pages that hold no live block and then the regions left empty;
-		// returns the number of pages given back.
+		// returns the number of pages given back. Linear in the pages and the free blocks.
 		std::uint32_t ReleaseEmptyPages();
 
 		std::uint32_t BlocksPerPage() const { return blocksPerPage; }
@@ -136,7 +144,7 @@ public:
 			FreeBlock* next;
 		};
 
-		bool IsOnPage(const FreeBlock* block, const unsigned char* page) const;
+		unsigned char* PageOf(const FreeBlock* block) const;
 
 		std::uint32_t blocksPerPage;
 		std::uint32_t blockSize;

@@ -38,5 +38,6 @@ private:
 // Parses "Name(arg, ...)" into the handle, replacing its message. False when the text has no
 // "(" (the handle is unchanged) or holds an empty argument (earlier arguments stay);
 // FLException when an argument is not a valid expression. Inside double quotes, commas,
-// parentheses and spaces are kept and \n, \r, \t stand for line feed, carriage return and tab.
+// parentheses and spaces are kept, \n, \r, \t stand for line feed, carriage return and tab, and
+// \" and \\ for a quote and a backslash.
 bool ParseMessage(const std::string& text, ParsedMessage& handle);

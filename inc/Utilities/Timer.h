@@ -8,3 +8,6 @@ uint32_t GetElapsedMilliseconds();
 
 // Milliseconds since the clock started, without starting it (the raw tick count before).
 uint32_t GetElapsedMillisecondsNoInit();
+
+// Returns after at least that many milliseconds.
+void SleepMilliseconds(uint32_t milliseconds);

@@ -110,12 +110,26 @@ namespace
 		return text.find_first_of(characters) != std::string::npos;
 	}
 
+	// Inside a quoted literal, \" stands for a quote and \\ for a backslash; any other backslash
+	// is itself.
+	std::string Unescape(const std::string& quoted)
+	{
+		std::string text;
+		for (std::size_t index = 0; index < quoted.size(); ++index)
+		{
+			const bool escape = quoted[index] == '\\' && index + 1 < quoted.size() &&
+				(quoted[index + 1] == '"' || quoted[index + 1] == '\\');
+			text += quoted[escape ? ++index : index];
+		}
+		return text;
+	}
+
 	// Suffixes choose the type: f makes a float of a number with a point (double without);
 	// u or x unsigned, s 16-bit, b 8-bit integers.
 	std::unique_ptr<OperatorVariable> MakeLiteral(const std::string& text)
 	{
 		if (text[0] == '"')
-			return std::make_unique<OperVarType<std::string>>(text.substr(1, text.size() - 2));
+			return std::make_unique<OperVarType<std::string>>(Unescape(text.substr(1, text.size() - 2)));
 		if (text[0] == 'f' || text[0] == 'F')
 			return std::make_unique<OperConstVarType<bool>>(false);
 		if (text[0] == 't' || text[0] == 'T')
@@ -169,7 +183,7 @@ void Expression::Parse(const std::string& text)
 	length = source.size();
 	position = 0;
 	lastNodeKind = NodeKind::Operator;
-	parenthesisDepth = 0;
+	nestingDepth = 0;
 	try
 	{
 		NextToken();
@@ -200,18 +214,22 @@ bool Expression::IsConstant() const
 	return root && root->kind == NodeKind::Value;
 }
 
-// A quoted string is one token with its spaces and operator characters. Otherwise + and - are
-// binary after an operand; before one, + is dropped and - either starts a negative number or,
-// before an identifier or "(", becomes the literal -1 and turns itself into a "*" in the text.
+// A quoted string is one token with its spaces, operator characters and escaped quotes.
+// Otherwise + and - are binary after an operand; before one, + is dropped and - either starts a
+// negative number or, before an identifier or "(", becomes the literal -1 and turns itself into
+// a "*" in the text.
 void Expression::NextToken()
 {
 	token.clear();
+	tokenIsUnaryMinus = false;
 	while (position < length && IsBlank(source[position]))
 		++position;
 	if (position < length && source[position] == '"')
 	{
-		const std::size_t closing = source.find('"', position + 1);
-		const std::size_t end = closing == std::string::npos ? length : closing + 1;
+		std::size_t closing = position + 1;
+		while (closing < length && source[closing] != '"')
+			closing += source[closing] == '\\' && closing + 1 < length ? 2 : 1;
+		const std::size_t end = closing < length ? closing + 1 : length;
 		token.assign(source, position, end - position);
 		position = end;
 		return;
@@ -243,6 +261,7 @@ void Expression::NextToken()
 			if (MinusIsUnaryBeforeOperand())
 			{
 				token = "-1";
+				tokenIsUnaryMinus = true;
 				source[position] = '*';
 				return;
 			}
@@ -297,11 +316,11 @@ std::unique_ptr<Expression::Node> Expression::ParseFactor()
 {
 	if (token == "(")
 	{
-		if (++parenthesisDepth > kMaxDepth)
+		if (++nestingDepth > kMaxDepth)
 			ThrowTooDeep();
 		NextToken();
 		std::unique_ptr<Node> sum = ParseSum();
-		--parenthesisDepth;
+		--nestingDepth;
 		NextToken();
 		return sum;
 	}
@@ -320,9 +339,19 @@ std::unique_ptr<Expression::Node> Expression::ParseFactor()
 	{
 		FL_THROW("Expected identifier or literal, found " + (token.empty() ? std::string("the end of the text") : "\"" + token + "\""));
 	}
+	const bool negatesNextFactor = tokenIsUnaryMinus;
 	lastNodeKind = node->kind;
 	NextToken();
-	return node;
+	if (!negatesNextFactor)
+		return node;
+	// Unary minus binds tighter than * and /: "10 / -x" is 10 / (-1 * x), not (10 / -1) * x.
+	if (++nestingDepth > kMaxDepth)
+		ThrowTooDeep();
+	lastNodeKind = NodeKind::Operator;
+	NextToken();
+	std::unique_ptr<Node> negated = MakeOperator('*', std::move(node), ParseFactor());
+	--nestingDepth;
+	return negated;
 }
 
 std::unique_ptr<Expression::Node> Expression::MakeOperator(char operation, std::unique_ptr<Node> left,

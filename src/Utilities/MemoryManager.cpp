@@ -2,6 +2,7 @@
 
 #include "Platform/VirtualMemory.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -115,8 +116,9 @@ bool MemoryManager::PageSource::ReserveRegion()
 		UnitList units;
 		for (std::uint32_t offset = 0; regionSize - offset >= unitSize; offset += unitSize)
 			units.push_back(base + offset);
-		// Room for every unit at once, so that taking a unit back can never fail.
+		// Room for every unit at once, so that taking a unit back or releasing regions can never fail.
 		freeUnits.reserve(static_cast<std::uint32_t>(unitCount + units.size()));
+		freeUnitPlaces.reserve(unitCount + units.size());
 		regions.push_back(std::move(units));
 	}
 	catch (const std::bad_alloc&)
@@ -136,44 +138,43 @@ void MemoryManager::PageSource::ReturnUnit(unsigned char* unit)
 	Platform::DecommitPages(unit, unitSize);
 }
 
+// A region goes when all its units are free; its units leave the free-unit list by unordered
+// erase (the last entry takes the place), region by region and unit by unit in region order.
+// The free units sorted by address, each with its place in the list, make every test and erase
+// a binary search rather than a walk of the whole list.
 void MemoryManager::PageSource::ReleaseEmptyRegions()
 {
+	freeUnitPlaces.clear();
+	for (std::size_t index = 0; index < freeUnits.size(); ++index)
+		freeUnitPlaces.push_back({freeUnits[index], index});
+	std::sort(freeUnitPlaces.begin(), freeUnitPlaces.end(),
+		[](const FreeUnitPlace& a, const FreeUnitPlace& b) { return a.unit < b.unit; });
+	const auto placeOf = [this](const unsigned char* unit) -> FreeUnitPlace* {
+		const auto found = std::lower_bound(freeUnitPlaces.begin(), freeUnitPlaces.end(), unit,
+			[](const FreeUnitPlace& place, const unsigned char* address) { return place.unit < address; });
+		return found != freeUnitPlaces.end() && found->unit == unit ? &*found : nullptr;
+	};
 	for (std::size_t index = 0; index < regions.size();)
 	{
 		const UnitList& units = regions[index];
-		bool allFree = true;
-		for (const unsigned char* unit : units)
-			allFree = allFree && IsFreeUnit(unit);
-		if (!allFree)
+		if (!std::all_of(units.begin(), units.end(), [&](const unsigned char* unit) { return placeOf(unit) != nullptr; }))
 		{
 			++index;
 			continue;
 		}
 		for (const unsigned char* unit : units)
-			RemoveFreeUnit(unit);
+		{
+			const std::size_t place = placeOf(unit)->index;
+			unsigned char* const last = freeUnits.back();
+			freeUnits[place] = last;
+			freeUnits.pop_back();
+			placeOf(last)->index = place;
+		}
 		Platform::ReleaseAddressSpace(units.front(), regionSize);
 		unitCount -= units.size();
 		// The last region moves into this place and is examined next.
 		regions.erase(regions.begin() + index);
 	}
-}
-
-bool MemoryManager::PageSource::IsFreeUnit(const unsigned char* unit) const
-{
-	for (const unsigned char* freeUnit : freeUnits)
-		if (freeUnit == unit)
-			return true;
-	return false;
-}
-
-void MemoryManager::PageSource::RemoveFreeUnit(const unsigned char* unit)
-{
-	for (auto it = freeUnits.begin(); it != freeUnits.end(); ++it)
-		if (*it == unit)
-		{
-			freeUnits.erase(it);
-			return;
-		}
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -206,52 +207,98 @@ void MemoryManager::Allocator::AddPage()
 		GiveBack(user);
 }
 
-bool MemoryManager::Allocator::IsOnPage(const FreeBlock* block, const unsigned char* page) const
+// While empty pages are released, a page's lead bytes, which no block uses, hold its note: the
+// head of a chain of its free blocks, and a 32-bit word that first counts its free blocks and
+// then holds either the offset of the chain's tail in the page or kEmptyPageMark.
+namespace
 {
-	const auto* address = reinterpret_cast<const unsigned char*>(block);
-	return address >= page && address < page + pageSource.UnitSize();
+	constexpr std::size_t kNoteHeadAt = 0;
+	constexpr std::size_t kNoteWordAt = sizeof(void*);
+	constexpr std::uint32_t kEmptyPageMark = UINT32_MAX;
+	static_assert(kNoteWordAt + sizeof(std::uint32_t) <= MemoryManager::kLeadBytes, "the note must fit in a page's lead bytes");
+
+	template <typename T>
+	T ReadNote(const unsigned char* page, std::size_t at)
+	{
+		T value;
+		std::memcpy(&value, page + at, sizeof value);
+		return value;
+	}
+
+	template <typename T>
+	void WriteNote(unsigned char* page, std::size_t at, T value)
+	{
+		std::memcpy(page + at, &value, sizeof value);
+	}
 }
 
+// A block's user address lies in the first system page of its unit: a unit of one system page
+// holds all its blocks, and a larger unit (blocks of a page or more) holds exactly one block.
+unsigned char* MemoryManager::Allocator::PageOf(const FreeBlock* block) const
+{
+	const auto address = reinterpret_cast<std::uintptr_t>(block);
+	return reinterpret_cast<unsigned char*>(address - address % pageSource.SystemPageSize());
+}
+
+// The result is that of examining the pages in list order, each by unlinking its free blocks
+// from the list onto a side chain (which reverses them), giving the page back when the chain
+// holds all its blocks (the last page taking its place in the list and being examined next),
+// and otherwise putting the chain back in front of the list. That walks the list once per page;
+// here the free list is walked twice in all, and every page's note is kept in its lead bytes.
 std::uint32_t MemoryManager::Allocator::ReleaseEmptyPages()
 {
+	for (unsigned char* page : pages)
+		WriteNote<std::uint32_t>(page, kNoteWordAt, 0);
+	for (const FreeBlock* block = freeList; block; block = block->next)
+	{
+		unsigned char* page = PageOf(block);
+		WriteNote(page, kNoteWordAt, ReadNote<std::uint32_t>(page, kNoteWordAt) + 1);
+	}
+	for (unsigned char* page : pages)
+	{
+		const bool empty = ReadNote<std::uint32_t>(page, kNoteWordAt) == blocksPerPage;
+		WriteNote<FreeBlock*>(page, kNoteHeadAt, nullptr);
+		WriteNote<std::uint32_t>(page, kNoteWordAt, empty ? kEmptyPageMark : 0);
+	}
+	// Each kept page's free blocks onto its own chain, reversed.
+	for (FreeBlock* block = freeList; block;)
+	{
+		FreeBlock* const next = block->next;
+		unsigned char* page = PageOf(block);
+		if (ReadNote<std::uint32_t>(page, kNoteWordAt) != kEmptyPageMark)
+		{
+			FreeBlock* const head = ReadNote<FreeBlock*>(page, kNoteHeadAt);
+			if (!head)
+				WriteNote(page, kNoteWordAt, static_cast<std::uint32_t>(reinterpret_cast<unsigned char*>(block) - page));
+			block->next = head;
+			WriteNote(page, kNoteHeadAt, block);
+		}
+		block = next;
+	}
 	std::uint32_t released = 0;
 	for (std::size_t index = 0; index < pages.size();)
 	{
 		unsigned char* page = pages[index];
-		// Unlink the page's free blocks onto a side chain, stopping once all are found.
-		FreeBlock* sideChain = nullptr;
-		FreeBlock* sideChainTail = nullptr;
-		std::uint32_t found = 0;
-		for (FreeBlock** link = &freeList; *link && found < blocksPerPage;)
+		if (ReadNote<std::uint32_t>(page, kNoteWordAt) != kEmptyPageMark)
 		{
-			FreeBlock* block = *link;
-			if (!IsOnPage(block, page))
-			{
-				link = &block->next;
-				continue;
-			}
-			*link = block->next;
-			block->next = sideChain;
-			sideChain = block;
-			if (!sideChainTail)
-				sideChainTail = block;
-			++found;
-		}
-		if (found == blocksPerPage)
-		{
-			pageSource.ReturnUnit(page);
-			// The last page moves into this place and is examined next.
-			pages.erase(pages.begin() + index);
-			++released;
+			++index;
 			continue;
 		}
-		if (sideChain)
-		{
-			sideChainTail->next = freeList;
-			freeList = sideChain;
-		}
-		++index;
+		pageSource.ReturnUnit(page);
+		// The last page moves into this place and is examined next.
+		pages.erase(pages.begin() + index);
+		++released;
 	}
+	// The kept pages now stand in the order they were examined; the chain of the page examined
+	// last ends up in front.
+	freeList = nullptr;
+	for (unsigned char* page : pages)
+		if (FreeBlock* const head = ReadNote<FreeBlock*>(page, kNoteHeadAt))
+		{
+			auto* tail = reinterpret_cast<FreeBlock*>(page + ReadNote<std::uint32_t>(page, kNoteWordAt));
+			tail->next = freeList;
+			freeList = head;
+		}
 	pageSource.ReleaseEmptyRegions();
 	pageCount -= released;
 	totalBlocks -= released * blocksPerPage;

@@ -101,6 +101,10 @@ bool ParseMessage(const std::string& text, ParsedMessage& handle)
 		{
 			if (escaping)
 			{
+				// A quote or backslash stays escaped for the expression parser, which would
+				// otherwise end the string at the quote.
+				if (character == '"' || character == '\\')
+					argument += '\\';
 				argument += EscapedCharacter(character);
 				escaping = false;
 			}

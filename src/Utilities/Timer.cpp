@@ -22,3 +22,8 @@ uint32_t GetElapsedMillisecondsNoInit()
 {
 	return SDL_GetTicks() - baseTicks;
 }
+
+void SleepMilliseconds(uint32_t milliseconds)
+{
+	SDL_Delay(milliseconds);
+}

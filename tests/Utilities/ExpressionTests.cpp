@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <tuple>
 
 namespace
@@ -44,6 +45,9 @@ TEST(Expression, ConstantExpressionsFoldToTypedValues)
 		{"7us", tw::TypeIdOf<unsigned short>(), "7"}, {"0x1F", tw::TypeIdOf<unsigned>(), "0"}, {"t", tw::TypeIdOf<bool>(), "1"},
 		{"True", tw::TypeIdOf<bool>(), "1"}, {"F", tw::TypeIdOf<bool>(), "0"},
 		{"\"a b\"", tw::TypeIdOf<std::string>(), "a b"}, {"\"x+(y)\"", tw::TypeIdOf<std::string>(), "x+(y)"},
+		// In a string, \" is a quote and \\ a backslash; other backslashes stay.
+		{"\"a\\\"b c\"", tw::TypeIdOf<std::string>(), "a\"b c"}, {"\"a\\\\\"", tw::TypeIdOf<std::string>(), "a\\"},
+		{"\"C:\\q\"", tw::TypeIdOf<std::string>(), "C:\\q"},
 		// Comparisons and logic give bools; = [ ] { } are == >= <= < >, @ is and, | is or.
 		{"3 [ 3", tw::TypeIdOf<bool>(), "1"}, {"2 ] 1", tw::TypeIdOf<bool>(), "0"}, {"1 { 2", tw::TypeIdOf<bool>(), "1"},
 		{"2 } 1", tw::TypeIdOf<bool>(), "1"}, {"1 @ 0", tw::TypeIdOf<bool>(), "0"}, {"0 | 2", tw::TypeIdOf<bool>(), "1"},
@@ -77,6 +81,45 @@ TEST(Expression, OperatorsGroupLeftOnTwoLevelsAndIgnoreTrailingTokens)
 	};
 	for (const auto& [text, value] : cases)
 		EXPECT_EQ(Evaluate(text, variables)->ToString(), value) << text;
+}
+
+TEST(Expression, UnaryMinusBindsTighterThanEveryBinaryOperator)
+{
+	OperVarType<int> x(2);
+	const Expression::VariableTable variables = Table({{"x", &x}});
+	// With x = 2, "-x" and "-(x)" after each operator must read as the literal -2 does.
+	for (const char* operation : {"*", "/", "+", "-", "=", "[", "]", "{", "}", "@", "|"})
+		for (const char* left : {"10", "-2", "0"})
+		{
+			const std::string literal = std::string(left) + " " + operation + " -2";
+			const std::string expected = Evaluate(literal)->ToString();
+			for (const char* negated : {"-x", "-(x)", "-(x + 0)"})
+			{
+				const std::string text = std::string(left) + " " + operation + " " + negated;
+				EXPECT_EQ(Evaluate(text, variables)->ToString(), expected) << text << " against " << literal;
+			}
+		}
+	const std::pair<const char*, const char*> chains[] = {
+		{"10 / -x * 3", "-15"}, {"12 / -x / -x", "3"}, {"-x * -x", "4"}, {"--x", "2"}, {"12 / --x", "6"}, {"-x / 2", "-1"},
+	};
+	for (const auto& [text, value] : chains)
+		EXPECT_EQ(Evaluate(text, variables)->ToString(), value) << text;
+}
+
+TEST(Expression, ComparisonsOfEqualOperandsAcrossTypes)
+{
+	OperVarType<int> i(3);
+	OperVarType<float> level(0.25f);
+	OperVarType<std::string> s("abc");
+	const Expression::VariableTable variables = Table({{"i", &i}, {"level", &level}, {"s", &s}});
+	// Equal operands: = [ ] hold, { } do not; folded and bound alike.
+	for (const char* operands : {"3 %c 3", "i %c 3", "3 %c i", "0.25f %c level", "level %c 0.25f", "\"abc\" %c s", "s %c \"abc\"", "-1 %c -1", "t %c t"})
+		for (const auto& [operation, holds] : {std::pair{'=', "1"}, {'[', "1"}, {']', "1"}, {'{', "0"}, {'}', "0"}})
+		{
+			char text[32];
+			std::snprintf(text, sizeof text, operands, operation);
+			EXPECT_EQ(Evaluate(text, variables)->ToString(), holds) << text;
+		}
 }
 
 TEST(Expression, SyntaxErrorsAndUnboundIdentifiersThrow)
@@ -138,4 +181,5 @@ TEST(Expression, NestingBeyondTheLimitIsRefused)
 	for (unsigned i = 0; i <= Expression::kMaxDepth; ++i)
 		longChain += "+x";
 	EXPECT_THROW(Evaluate(longChain), FLException);
+	EXPECT_THROW(Evaluate(std::string(100000, '-') + "x"), FLException) << "a chain of unary minuses";
 }

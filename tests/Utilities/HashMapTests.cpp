@@ -197,6 +197,23 @@ TEST(HashMap, StringAndPointerKeysAndIndexing)
 	EXPECT_EQ(pointers.find(nullptr), pointers.end());
 }
 
+TEST(HashMap, IndexingWithAKeyHeldByTheSameMapSurvivesARebuild)
+{
+	// Every size through several rebuilds: at some of them the new key's insert rebuilds the table.
+	for (int size = 1; size < 100; ++size)
+	{
+		tw::hash_map<std::string, std::string> links;
+		for (int index = 0; index < size; ++index)
+			links["key " + std::to_string(index)] = "value " + std::to_string(index);
+		const std::string target = "a name too long to sit inside the string itself: " + std::to_string(size);
+		links["key 0"] = target;
+		links[links["key 0"]] = "linked";
+		EXPECT_EQ(links.size(), static_cast<std::size_t>(size + 1));
+		ASSERT_TRUE(links.contains(target)) << size << " keys";
+		EXPECT_EQ(links.find(target)->second, "linked");
+	}
+}
+
 TEST(HashMap, FastModuloMatchesRemainder)
 {
 	// Slot positions must be those of hash mod capacity; the multiply-based remainder stands in for it.

@@ -128,6 +128,102 @@ TEST(MemoryManager, PageWithALiveBlockIsKept)
 	EXPECT_EQ(allocator.PageCount(), 0u);
 }
 
+namespace
+{
+	// The page release as a page-by-page walk of the free list (head first): each page's free
+	// blocks are unlinked onto a side chain; a page whose chain holds all its blocks goes (the
+	// last page takes its place and is examined next), otherwise the chain returns to the front.
+	std::vector<std::uintptr_t> ReleaseByWalkingThePages(std::vector<std::uintptr_t> pages, std::vector<std::uintptr_t> freeList,
+		std::size_t blocksPerPage, std::uintptr_t unitSize)
+	{
+		for (std::size_t index = 0; index < pages.size();)
+		{
+			std::vector<std::uintptr_t> sideChain, rest;
+			for (std::uintptr_t block : freeList)
+				(block - pages[index] < unitSize && sideChain.size() < blocksPerPage ? sideChain : rest).push_back(block);
+			if (sideChain.size() == blocksPerPage)
+			{
+				pages[index] = pages.back();
+				pages.pop_back();
+				freeList = rest;
+				continue;
+			}
+			std::reverse(sideChain.begin(), sideChain.end());
+			sideChain.insert(sideChain.end(), rest.begin(), rest.end());
+			freeList = sideChain;
+			++index;
+		}
+		return freeList;
+	}
+}
+
+TEST(MemoryManager, ReleasingEmptyPagesKeepsLiveBlocksAndLeavesTheFreeListAsAPageByPageWalkWould)
+{
+	// Which blocks of each page are freed; a page of one block loses it to "every other" too.
+	enum Freed { EveryOther, All, AllButOne, None };
+	constexpr Freed kPagePlan[] = {EveryOther, All, AllButOne, None, All, EveryOther, EveryOther};
+	constexpr std::size_t kPages = std::size(kPagePlan);
+	for (std::size_t size : {8, 100, 1000, 5000})
+	{
+		MemoryManager manager;
+		manager.Free(Take(manager, size), false);
+		manager.FreeEmptyPages();
+		const std::uint32_t blockSize = MemoryManager::BlockSizeFor(size);
+		const MemoryManager::Allocator& allocator = *manager.FindAllocator(blockSize);
+		const std::size_t blocksPerPage = allocator.BlocksPerPage();
+		const auto pageOf = [](const void* block) { return Address(block) / Platform::PageSize() * Platform::PageSize(); };
+		std::vector<unsigned char*> blocks(kPages * blocksPerPage);
+		std::vector<std::uintptr_t> pages; // in the order the pool took them
+		for (unsigned char*& block : blocks)
+			if (block = static_cast<unsigned char*>(Take(manager, size)); std::find(pages.begin(), pages.end(), pageOf(block)) == pages.end())
+				pages.push_back(pageOf(block));
+		ASSERT_EQ(pages.size(), kPages);
+
+		std::vector<unsigned char*> doomed, live;
+		std::size_t emptied = 0;
+		for (unsigned char* block : blocks)
+		{
+			const Freed plan = kPagePlan[std::find(pages.begin(), pages.end(), pageOf(block)) - pages.begin()];
+			const std::size_t slot = (Address(block) - pageOf(block) - MemoryManager::kCellBytes) / blockSize;
+			const bool goes = plan == All || (plan == AllButOne && slot != 0) || (plan == EveryOther && slot % 2 == 0);
+			(goes ? doomed : live).push_back(block);
+		}
+		for (Freed plan : kPagePlan)
+			emptied += plan == All || (plan == EveryOther && blocksPerPage == 1);
+		for (unsigned char* block : live)
+			std::memset(block, static_cast<int>(Address(block) % 251), size);
+		std::shuffle(doomed.begin(), doomed.end(), std::mt19937(11));
+		std::vector<std::uintptr_t> freeList;
+		for (unsigned char* block : doomed)
+		{
+			manager.Free(block, false);
+			freeList.insert(freeList.begin(), Address(block));
+		}
+		const std::vector<std::uintptr_t> expected = ReleaseByWalkingThePages(pages, freeList, blocksPerPage, allocator.Source().UnitSize());
+
+		manager.FreeEmptyPages();
+		ASSERT_EQ(allocator.PageCount(), kPages - emptied) << "size " << size;
+		EXPECT_EQ(allocator.TotalBlocks(), allocator.PageCount() * blocksPerPage);
+		std::vector<std::uintptr_t> taken;
+		for (std::size_t index = 0; index < expected.size(); ++index)
+		{
+			taken.push_back(Address(Take(manager, size)));
+			EXPECT_EQ(MappingOf(reinterpret_cast<void*>(taken.back())), "rw-p");
+		}
+		EXPECT_EQ(taken, expected) << "size " << size;
+		EXPECT_EQ(allocator.PageCount(), kPages - emptied) << "the free blocks were enough";
+		// One more needs a new page; no block handed out overlaps a live one.
+		taken.push_back(Address(Take(manager, size)));
+		for (unsigned char* block : live)
+		{
+			EXPECT_EQ(std::count(block, block + size, static_cast<unsigned char>(Address(block) % 251)), static_cast<std::ptrdiff_t>(size));
+			EXPECT_EQ(std::count(taken.begin(), taken.end(), Address(block)), 0);
+		}
+		std::sort(taken.begin(), taken.end());
+		EXPECT_EQ(std::adjacent_find(taken.begin(), taken.end()), taken.end());
+	}
+}
+
 TEST(MemoryManager, FallbackBlocksComeFromMallocAndImpossibleSizesThrow)
 {
 	MemoryManager manager;
@@ -178,8 +274,8 @@ namespace
 		manager.Free(fallback, false);
 		try
 		{
-			Take(manager, 1 << 20);
-			check(false, 5); // a megabyte without address space
+			Take(manager, std::size_t{1} << 30);
+			check(false, 5); // a gigabyte without address space, more than malloc's heap can hold
 		}
 		catch (const tw::memory_exception& exception)
 		{
@@ -190,9 +286,11 @@ namespace
 	}
 }
 
-// Address-space limits and the sanitizers' shadow memory do not mix.
+// Address-space limits and the sanitizers' shadow memory do not mix. The child starts this
+// program anew, so that what earlier tests left in malloc's heap cannot serve the fallback.
 TEST(MemoryManager, OutOfMemoryGivesBackEmptyPagesThenFallsBackToMalloc)
 {
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
 	EXPECT_EXIT(ExhaustAddressSpace(), ::testing::ExitedWithCode(0), "");
 }
 #endif

@@ -75,3 +75,47 @@ TEST(NTree, EndsOfLeavesAndNodesAndConstIterators)
 	EXPECT_EQ(*++first, "after");
 	EXPECT_EQ(Tree::const_iterator(group).child_count(), 1u);
 }
+
+TEST(NTree, PositionsUnderASecondOrLaterSiblingKeepTheirParentLinks)
+{
+	Tree tree;
+	Tree::iterator root = tree.root();
+	std::vector<Tree::iterator> siblings;
+	for (const char* name : {"s0", "s1", "s2", "s3"})
+		siblings.push_back(tree.InsertChild(root, std::string(name)));
+	// Under each sibling but the first: two children, the first of them given one of its own.
+	for (std::size_t k = 1; k < siblings.size(); ++k)
+	{
+		const std::string prefix = std::to_string(k);
+		Tree::iterator first = tree.InsertChild(siblings[k], prefix + ".a");
+		Tree::iterator second = tree.InsertChild(siblings[k], prefix + ".b");
+		Tree::iterator grandchild = tree.InsertChild(first, prefix + ".a.x");
+		EXPECT_TRUE(first.parent() == siblings[k] && second.parent() == siblings[k]) << k;
+		EXPECT_EQ(grandchild.parent(), first) << k;
+		EXPECT_EQ(grandchild.parent().parent(), siblings[k]) << k;
+		EXPECT_EQ(grandchild.parent().parent().parent(), root) << k;
+		EXPECT_EQ(grandchild.depth(), 3);
+	}
+	// Every sibling that took children is now a node with its own list; the first keeps its data.
+	std::vector<std::string> layout;
+	for (Tree::iterator sibling = tree.begin(root); sibling != tree.end(); ++sibling)
+	{
+		if (sibling.is_leaf())
+		{
+			layout.push_back(*sibling);
+			continue;
+		}
+		for (Tree::iterator child = tree.begin(sibling); child != tree.end(); ++child)
+			layout.push_back(child.is_leaf() ? *child : *tree.begin(child) + " under a node");
+		EXPECT_EQ(tree.begin(sibling).parent(), sibling);
+		EXPECT_EQ(tree.end(sibling).parent(), sibling) << "past the end of a later sibling's list";
+	}
+	EXPECT_EQ(layout, (std::vector<std::string>{"s0", "1.a.x under a node", "1.b", "2.a.x under a node", "2.b", "3.a.x under a node", "3.b"}));
+	EXPECT_EQ(tree.size(), 13u);
+	// Insertion through a climbed-back position lands in that sibling's list.
+	Tree::iterator climbed = tree.begin(siblings[2]).parent();
+	tree.InsertChild(climbed, std::string("2.c"));
+	EXPECT_EQ(siblings[2].child_count(), 3u);
+	EXPECT_EQ(siblings[1].child_count(), 2u);
+	EXPECT_EQ(*--tree.end(siblings[2]), "2.c");
+}

@@ -51,6 +51,10 @@ TEST(ParsedMessage, NameAndArgumentsSplitAtParenthesisAndCommas)
 		{"Say(\"a,b\")", true, "Say", {"a,b"}}, {"Say(\"a b\")", true, "Say", {"a b"}},
 		{"Say(\"line\\nfeed\")", true, "Say", {"line\nfeed"}}, {"Say(\"tab\\there\\r\")", true, "Say", {"tab\there\r"}},
 		{"Say(\"(x)\")", true, "Say", {"(x)"}}, {"Say(\"open to the end", true, "Say", {"open to the end"}},
+		// An escaped quote or backslash is a character of the string, not its end.
+		{"Say(\"a\\\"b c\")", true, "Say", {"a\"b c"}}, {"Say(\"\\\"\\\"\", 2)", true, "Say", {"\"\"", "2"}},
+		{"Say(\"back\\\\\", \"slash\")", true, "Say", {"back\\", "slash"}},
+		{"Say(\"a\\\\b\\q\")", true, "Say", {"a\\bq"}},
 	};
 	for (const auto& c : cases)
 	{

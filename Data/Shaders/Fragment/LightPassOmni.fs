@@ -1,6 +1,8 @@
 // Omni light. Lighting model: Lambert diffuse only, in view space,
 //   light = color.rgb * max(N . normalize(lightPos - P), 0) / (attConst + attLinear d + attQuad d^2),
-// with d = |lightPos - P|, quantised into "striations" bands when that is a sensible count.
+// with d = |lightPos - P|, quantised into "striations" bands when that is a sensible count, and
+// faded out over the outer quarter of the light's sphere (its radius is the distance from the
+// light to this volume fragment), so that the volume's edge never shows.
 // P is rebuilt from the G-buffer's linear depth along the ray through this volume fragment.
 // The light buffer adds every light's rgb (blending one, one).
 #version 120
@@ -32,6 +34,8 @@ void main()
 	vec3 toLight = lightPos - position;
 	float distance = length(toLight);
 	float attenuation = 1.0 / max(attConst + attLinear * distance + attQuad * distance * distance, 0.0001);
+	float radius = length(volumePosition - lightPos);
+	float fade = 1.0 - smoothstep(0.75 * radius, radius, distance);
 	float diffuse = max(dot(normalize(surface.xyz), toLight / max(distance, 0.0001)), 0.0);
-	gl_FragColor = vec4(color.rgb * Banded(diffuse * attenuation), 1.0);
+	gl_FragColor = vec4(color.rgb * Banded(diffuse * attenuation * fade), 1.0);
 }

@@ -8,6 +8,7 @@
 #include "Utilities/Tuple.h"
 
 #include <cfloat>
+#include <string>
 
 struct __LightName
 {
@@ -26,9 +27,30 @@ public:
 		kUnknownType = 3,
 	};
 
+	// Type names are matched in any case; "visible", direction, type name, ambient, diffuse,
+	// specular, attenuation, the two angles (degrees), then optional striations and radius.
+	bool Load(Serializer& serializer) override;
+	bool Serialize(Serializer& serializer) override;
+	// Joins the light list and puts its own render entry (always drawn) on the render-entry list.
+	bool Start() override;
+	// Sets the light's uniforms on the current program and draws its volume; false when it drew
+	// nothing (invisible, or a type without a volume).
+	bool Update() override;
+	void Detach() override;
+
+	int GetType() const { return type; }
+	const Tuple3f& GetDirection() const { return direction; }
+	const Tuple4f& GetDiffuse() const { return diffuse; }
+	float GetStriations() const { return striations; }
+	float GetRadius() const { return radius; }
+	float GetAlphaAngle() const { return alphaAngle; }
+
 	ListLinks<Light> links;
 
-protected:
+private:
+	// The name as written, kept so that an unknown type is saved as it was read.
+	std::string typeName;
+
 	Tuple3f direction;
 	unsigned lightNumber = 0;
 	int type = kUnknownType;
@@ -44,4 +66,6 @@ protected:
 	float radius = 0.0f;
 	// The entry the light puts on the render-entry list (the Primitive part's own stays unused).
 	RenderEntry lightEntry;
+
+	static inline unsigned startedLights = 0;
 };

@@ -118,6 +118,7 @@ public:
 	static bool MeasureEyeDistance(const Component* component);
 	// The squared distance from the eye, by which the frame sorts the sprites far to near.
 	float GetSortKey() const { return eyeDistance; }
+	void SetSortKey(float key) { eyeDistance = key; }
 	const DepthGroupList& GetDepthGroups() const { return depthGroupList; }
 	const SpriteGroup* FindSpriteGroup(const GroupID& id) const;
 	unsigned GetBlendSource() const { return blendSource; }

@@ -66,6 +66,24 @@ protected:
 // ambient 2) and in whether their scale is applied; each remembers what it bound last, so that a
 // bind of the same texture is skipped.
 
+struct __DiffuseTextureName
+{
+	static constexpr const char* name = "DiffuseTexture";
+};
+
+// Scripts see it as class "DiffuseTexture" with the properties "texture" and "scale".
+class DiffuseTexture : public ComponentBase<DiffuseTexture, __DiffuseTextureName, Texture>
+{
+public:
+	// Listens to "SetTexture" (an image name), then reads the base fields.
+	bool Load(Serializer& serializer) override;
+	// Unit 0 with the component's scale; skipped when that texture and scale are bound already.
+	bool Update() override;
+
+private:
+	void OnSetTexture(Message::Reader reader);
+};
+
 struct __SpecularTextureName
 {
 	static constexpr const char* name = "SpecularTexture";

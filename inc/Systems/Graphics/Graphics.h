@@ -17,8 +17,10 @@
 #include "Utilities/Tuple.h"
 #include "Utilities/UnorderedVector.h"
 
+#include <array>
 #include <vector>
 
+class Camera;
 class Composition;
 
 struct __GraphicsName
@@ -90,6 +92,8 @@ public:
 	BillboardList& Billboards() { return billboards; }
 	PointSpriteList& PointSprites() { return pointSprites; }
 
+	// The Camera of the object last in the camera list; null when the list is empty.
+	Camera* GetActiveCamera() const;
 	// The object ids of the started cameras, oldest first; the last is the active camera.
 	const std::vector<unsigned>& GetCameras() const { return cameras; }
 	// Moves the object's id to the end of the camera list.
@@ -115,7 +119,25 @@ public:
 	const tw::unordered_vector<LineDrawInfo>& GetLineQueue() const { return lineQueue; }
 	const tw::unordered_vector<PrimDrawInfo>& GetPrimitiveQueue() const { return primitiveQueue; }
 
+	// The frame's steps, in the order Update takes them.
+	// Writes the eye position and the six view-volume planes (near, left, right, top, bottom, far;
+	// unit normals pointing out, d = n . p); nothing without a camera.
+	void UpdateFrustum(Camera* camera);
+	// The owners of the render entries visible this frame, in list order.
+	void BuildDrawList();
+	void GeometryPass();
+	void LightPass();
+	void ForwardPass();
+	// Point the current program's samplers of units 6 and 7 at the G-buffer and the light buffer.
+	void BindGBuffer();
+	void BindLightBuffer();
+	// Farthest first; of two equal keys the later one goes first.
+	void SortPointSprites();
+
 	const Tuple3f& GetEyePosition() const { return eyePosition; }
+	// {nx, ny, nz, d}: a point x is inside when n . x < d for all six.
+	const std::array<Tuple4f, 6>& GetFrustumPlanes() const { return frustumPlanes; }
+	const tw::unordered_vector<Composition*>& GetDrawList() const { return drawList; }
 
 	// The render targets, for the passes and their tests.
 	unsigned GetFrameBuffer() const { return frameBuffer; }
@@ -139,6 +161,17 @@ private:
 	void CreateRenderTargets();
 	void DeleteRenderTargets();
 	void RegisterComponentTypes();
+	// The frame without a camera: the clear and the swap; the debug queues are dropped.
+	void EmptyFrame();
+	// Binds the frame buffer with the depth buffer and the target as colour, and clears them.
+	void RenderInto(unsigned target, unsigned clearBits);
+	// Back to the window's frame buffer, with its clear colour.
+	void RenderIntoWindow();
+	void SetInvBufferDim() const;
+	// Binds a render target to unit GL_TEXTURE0 + unitIndex with an identity texture matrix and
+	// points the current program's sampler at it; false when no program is current.
+	bool BindTarget(unsigned texture, int unitIndex) const;
+	void DrawObject(Composition* object) const;
 
 	int bufferWidth = 800;
 	int bufferHeight = 600;
@@ -156,6 +189,9 @@ private:
 
 	std::vector<unsigned> cameras;
 	Tuple3f eyePosition;
+	std::array<Tuple4f, 6> frustumPlanes{};
+	// Kept from frame to frame, so that sorting the point sprites allocates nothing.
+	std::vector<PointSprite*> spriteOrder;
 	tw::unordered_vector<Composition*> drawList;
 	tw::unordered_vector<PrimDrawInfo> primitiveQueue;
 	tw::unordered_vector<LineDrawInfo> lineQueue;

@@ -17,8 +17,6 @@ const char* const ShapeNames[5] = {"PLANE", "CUBE", "SPHERE", "CYLINDER", "CONE"
 
 namespace
 {
-	constexpr double kRadiansToDegrees = 57.29577951308232;
-	constexpr float kDivisorEpsilon = 1.1920929e-7f;
 
 	tw::unordered_vector<PrimitiveEntry*>& PrimitiveCache()
 	{
@@ -226,8 +224,7 @@ namespace
 	{
 		if (std::fabs(divisor) > kDivisorEpsilon)
 			return Tuple3f(numerator.x / divisor, numerator.y / divisor, numerator.z / divisor);
-		const auto signedMax = [](float value) { return value < 0.0f ? -FLT_MAX : FLT_MAX; };
-		return Tuple3f(signedMax(numerator.x), signedMax(numerator.y), signedMax(numerator.z));
+		return Tuple3f(SignedMax(numerator.x), SignedMax(numerator.y), SignedMax(numerator.z));
 	}
 }
 

@@ -5,7 +5,17 @@
 #include "Serializer.h"
 #include "Systems/Graphics/Graphics.h"
 
+#include "Utilities/ScriptClassRegistry.h"
+
 #include <GL/glew.h>
+
+namespace
+{
+	[[maybe_unused]] const bool diffuseTextureScriptClassRegistered = [] {
+		ScriptClassRegistry::Instance().Register("DiffuseTexture", 0).AddProperty("texture").AddProperty("scale");
+		return true;
+	}();
+}
 
 bool Texture::Load(Serializer& serializer)
 {
@@ -104,6 +114,28 @@ bool Texture::BindUnlessBound(unsigned& remembered, int unitIndex, const Tuple2f
 	BindTextureUnit(GL_TEXTURE0 + static_cast<unsigned>(unitIndex), texture, bindScale.x, bindScale.y);
 	remembered = name;
 	return true;
+}
+
+bool DiffuseTexture::Load(Serializer& serializer)
+{
+	owner->RegisterHandler("SetTexture", &DiffuseTexture::OnSetTexture);
+	return Texture::Load(serializer);
+}
+
+bool DiffuseTexture::Update()
+{
+	const unsigned name = texture != nullptr ? texture->media.texture : 0;
+	if (name == BoundTextures.diffuse && scale == BoundTextures.diffuseScale)
+		return false;
+	BindTextureUnit(GL_TEXTURE0, texture, scale.x, scale.y);
+	BoundTextures.diffuse = name;
+	BoundTextures.diffuseScale = scale;
+	return true;
+}
+
+void DiffuseTexture::OnSetTexture(Message::Reader reader)
+{
+	ChangeTexture(reader.Read<std::string>());
 }
 
 bool SpecularTexture::Update()

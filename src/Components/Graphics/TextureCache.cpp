@@ -202,8 +202,8 @@ bool BindTextureUnit(unsigned unit, const TextureEntry* entry, float scaleX, flo
 	glActiveTexture(unit);
 	glEnable(GL_TEXTURE_2D);
 	glBindTexture(GL_TEXTURE_2D, entry != nullptr ? entry->media.texture : 0);
+	ResetTextureMatrix();
 	glMatrixMode(GL_TEXTURE);
-	glLoadIdentity();
 	glScalef(scaleX, scaleY, 1.0f);
 	glMatrixMode(GL_MODELVIEW);
 	if (CurrentProgram != 0)
@@ -214,6 +214,13 @@ bool BindTextureUnit(unsigned unit, const TextureEntry* entry, float scaleX, flo
 			glUniform1i(location, index);
 	}
 	return true;
+}
+
+void ResetTextureMatrix()
+{
+	glMatrixMode(GL_TEXTURE);
+	glLoadIdentity();
+	glMatrixMode(GL_MODELVIEW);
 }
 
 void ReleaseTextureCache()

@@ -2,15 +2,11 @@
 
 #include "Composition.h"
 #include "Serializer.h"
+#include "Utilities/MathCommon.h"
 
 #include <GL/glew.h>
 
 #include <cmath>
-
-namespace
-{
-	constexpr double kRadiansToDegrees = 57.29577951308232;
-}
 
 bool TextureTransform::Load(Serializer& serializer)
 {

@@ -1,13 +1,16 @@
 #include "Systems/Graphics/Graphics.h"
 
+#include "Components/Graphics/Camera.h"
 #include "Components/Graphics/CompositePrimitive.h"
 #include "Components/Graphics/ConnectionReader.h"
+#include "Components/Graphics/DebugPrim.h"
 #include "Components/Graphics/GLContext.h"
 #include "Components/Graphics/PixelBuffer.h"
 #include "Components/Graphics/Primitive.h"
 #include "Components/Graphics/PrimitiveMesh.h"
 #include "Components/Graphics/TextureTransform.h"
 #include "Engine.h"
+#include "Object.h"
 #include "Systems/Window.h"
 #include "Utilities/Config.h"
 #include "Utilities/DebugDraw.h"
@@ -80,14 +83,17 @@ void Graphics::Initialize()
 void Graphics::RegisterComponentTypes()
 {
 	// The order fixes the type ids of these components when nothing asked for them earlier.
+	Camera::Register();
 	Shader::Register();
 	Primitive::Register();
 	Texture::Register();
+	DiffuseTexture::Register();
 	Skybox::Register();
 	Light::Register();
 	CompositePrimitive::Register();
 	PixelBuffer::Register();
 	OrthoPlane::Register();
+	DebugPrim::Register();
 	EmissiveTexture::Register();
 	AmbientTexture::Register();
 	SpecularTexture::Register();
@@ -97,16 +103,18 @@ void Graphics::RegisterComponentTypes()
 	TextureTransform::Register();
 }
 
-void Graphics::Update()
+void Graphics::EmptyFrame()
 {
-	glGetError();
-	// Without a camera there is nothing to look through: the frame is the clear and the swap, and
-	// what was queued for the debug pass is dropped.
 	glBindFramebuffer(GL_FRAMEBUFFER, 0);
 	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 	primitiveQueue.clear();
 	lineQueue.clear();
 	SDL_GL_SwapBuffers();
+}
+
+Camera* Graphics::GetActiveCamera() const
+{
+	return cameras.empty() ? nullptr : static_cast<Camera*>(FindComponent(cameras.back(), Camera::TypeId()));
 }
 
 void Graphics::AddCamera(unsigned objectId)

@@ -31,6 +31,42 @@ namespace test
 		return "<Component><string>" + name + "</string>" + values + "</Component>";
 	}
 
+	inline std::string TransformXml(const std::string& position, const std::string& scale = "1 1 1",
+		const std::string& degrees = "0 0 0")
+	{
+		return ComponentXml("Transform", "<Tuple3f>" + position + "</Tuple3f><Tuple3f>" + scale + "</Tuple3f><Tuple3f>" + degrees +
+				"</Tuple3f>");
+	}
+
+	// A camera with a 60 degree field of view (the Graphics default) and no pitch limits to speak of.
+	inline std::string CameraXml(const std::string& direction, float nearClip = 1.0f, float farClip = 100.0f)
+	{
+		return ComponentXml("Camera", "<Tuple3f>" + direction +
+				"</Tuple3f><float>0</float><float>0</float><float>0</float><float>0</float><float>" + std::to_string(nearClip) +
+				"</float><float>" + std::to_string(farClip) + "</float><float>89</float><float>-89</float><Tuple3f>0 0 0</Tuple3f>");
+	}
+
+	inline std::string LightXml(const std::string& type, const std::string& direction, const std::string& colour,
+		const std::string& attenuation = "1 0 0", float radius = 0.0f)
+	{
+		return ComponentXml("Light", "<bool>true</bool><Tuple3f>" + direction + "</Tuple3f><string>" + type +
+				"</string><Tuple4f>0 0 0 1</Tuple4f><Tuple4f>" + colour + "</Tuple4f><Tuple4f>1 1 1 1</Tuple4f><Tuple3f>" +
+				attenuation + "</Tuple3f><float>0</float><float>0</float><float>3.40282e+38</float><float>" +
+				std::to_string(radius) + "</float>");
+	}
+
+	// A shape drawn with the shader and diffuse image given (the image found in the game's data).
+	inline std::string ShapeXml(const std::string& shape, int stacks, int slices, const std::string& shader = "Forward",
+		const std::string& image = "", const std::string& scale = "1 1")
+	{
+		std::string xml = ComponentXml("Shader", "<string>" + shader + "</string>") +
+			ComponentXml("Primitive", "<string>" + shape + "</string><int>" + std::to_string(stacks) + "</int><int>" +
+				std::to_string(slices) + "</int>");
+		if (!image.empty())
+			xml += ComponentXml("DiffuseTexture", "<string>" + image + "</string><string>GL_RGBA8</string><Tuple2f>" + scale + "</Tuple2f>");
+		return xml;
+	}
+
 	// What the component writes, as the file text.
 	inline std::string SavedText(Component& component)
 	{
@@ -89,12 +125,23 @@ namespace test
 			return object.object;
 		}
 
-		// RGBA bytes of the window's back buffer, bottom row first.
-		static std::vector<unsigned char> ReadPixels(int width = kGLTestWidth, int height = kGLTestHeight)
+		// A new object made from the XML and started, as a level load starts its objects.
+		static Composition* StartedObject(const std::string& componentsXml, const std::string& name = "Thing")
+		{
+			Composition* object = MakeObject(componentsXml, name);
+			object->Start();
+			return object;
+		}
+
+		// RGBA bytes of the window's back buffer, bottom row first. Mesa's software renderer keeps the
+		// back buffer through a swap, so this is also the frame just presented (its front buffer
+		// reads back black from an Xvfb window).
+		static std::vector<unsigned char> ReadPixels(GLenum buffer = GL_BACK, int width = kGLTestWidth, int height = kGLTestHeight)
 		{
 			std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
+			glBindFramebuffer(GL_FRAMEBUFFER, 0);
 			glPixelStorei(GL_PACK_ALIGNMENT, 1);
-			glReadBuffer(GL_BACK);
+			glReadBuffer(buffer);
 			glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 			return pixels;
 		}
