@@ -19,7 +19,6 @@
 #include "Utilities/SearchPaths.h"
 
 #include <ctime>
-#include <iostream>
 
 namespace
 {
@@ -350,7 +349,7 @@ void Engine::OnGotoLevel(Message::Reader reader)
 	std::string levelName;
 	if (!reader.Read(levelName) || levelName.empty())
 	{
-		std::cerr << "\"GotoLevel\" names no level; the request is ignored.\n";
+		tw::Diagnostics::Report("\"GotoLevel\" names no level; the request is ignored.");
 		return;
 	}
 	RequestLevel(levelName);

@@ -1,5 +1,244 @@
 #include "Systems/Physics/Physics.h"
 
-void Physics::LoadConfig(Config&)
+#include "Components/Physics/PhysicsId.h"
+#include "Engine.h"
+#include "ObjectGroup.h"
+#include "Utilities/Config.h"
+#include "Utilities/Timer.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace
 {
+	Physics* instance = nullptr;
+
+	// The engine's clock, read without starting it: the frame loop starts it, and the profiler must
+	// not move its base when physics runs without the loop.
+	std::uint32_t Now()
+	{
+		return GetElapsedMillisecondsNoInit();
+	}
+
+	// A member of a group loaded under an origin takes the origin's prefix on its physics id.
+	void PrefixPhysicsId(Component& component, unsigned originPhysicsId)
+	{
+		Physics* physics = Physics::Instance();
+		auto& physicsId = static_cast<PhysicsId&>(component);
+		if (physics != nullptr)
+			physics->UnregisterPhysicsId(physicsId);
+		physicsId.id = ObjectGroup::PrefixedPhysicsId(physicsId.id, originPhysicsId);
+		if (physics != nullptr)
+			physics->RegisterPhysicsId(physicsId);
+	}
+}
+
+Physics::Physics() : resolution(transgression), stages{&detection, &transgression, &resolution}
+{
+	resolution.SetSolverIterations(settings.constraintIterations);
+	resolution.SetSolverTimeStep(settings.timeStep);
+	instance = this;
+}
+
+Physics::~Physics()
+{
+	ForEachStage([](PhysicsSubsystem& stage) { stage.Release(); });
+	if (instance == this)
+		instance = nullptr;
+}
+
+Physics* Physics::Instance()
+{
+	return instance;
+}
+
+const PhysicsSettings& Physics::Settings()
+{
+	static const PhysicsSettings defaults;
+	return instance != nullptr ? instance->settings : defaults;
+}
+
+template <class Operation>
+void Physics::ForEachStage(Operation operation)
+{
+	for (PhysicsSubsystem* stage : stages)
+		operation(*stage);
+}
+
+void Physics::LoadConfig(Config& section)
+{
+	ForEachStage([](PhysicsSubsystem& stage) { stage.Initialize(); });
+	PhysicsId::Register();
+	ObjectGroup::RegisterPhysicsIdPrefixer(PhysicsId::TypeId(), PrefixPhysicsId);
+
+	RegisterHandler("Pause", &Physics::OnPause);
+	RegisterHandler("PausePhysics", &Physics::OnPause);
+	RegisterHandler("ToggleUpdate", &Physics::OnToggleUpdate);
+	RegisterHandler("FrameStep", &Physics::OnFrameStep);
+	RegisterHandler("ToggleDebug", &Physics::OnToggleDebug);
+	RegisterHandler("UnloadingLevel", &Physics::OnUnloadingLevel);
+	RegisterHandler("LevelLoaded", &Physics::OnLevelLoaded);
+	RegisterHandler("ClearProfiler", &Physics::OnClearProfiler);
+	RegisterHandler("PrintProfiler", &Physics::OnPrintProfiler);
+
+	ReadSettings(section);
+}
+
+void Physics::ReadSettings(Config& section)
+{
+	PhysicsSettings& s = settings;
+	s.timeStep = section.GetFloat("Time_Step", s.timeStep);
+	s.epaIterations = section.GetInt("EPA_Iterations", s.epaIterations);
+	s.gjkIterations = section.GetInt("GJK_Iterations", s.gjkIterations);
+	s.constraintIterations = section.GetInt("Constraint_Iterations", s.constraintIterations);
+	s.slop = section.GetFloat("Slop", s.slop);
+	s.baumgarte = section.GetFloat("Baumgarte", s.baumgarte);
+	s.SetEpaToleranceDegrees(section.GetFloat("EPA_Tolerance", s.GetEpaToleranceDegrees()));
+	s.constraintFrameLimit = section.GetInt("Constraint_Frame_Limit", s.constraintFrameLimit);
+	s.sleepTimeout = section.GetInt("Sleep_Timeout", s.sleepTimeout);
+	s.sleepEpsilon = section.GetFloat("Sleep_Epsilon", s.sleepEpsilon);
+	s.gravityMagnitude = section.GetFloat("Gravity_Magnitude", s.gravityMagnitude);
+	s.maxBodies = section.GetInt("Max_Bodies", s.maxBodies);
+	s.maxColliders = section.GetInt("Max_Colliders", s.maxColliders);
+	s.maxContacts = section.GetInt("Max_Contacts", s.maxContacts);
+	s.maxConstraints = section.GetInt("Max_Constraints", s.maxConstraints);
+	s.maxManifolds = section.GetInt("Max_Manifolds", s.maxManifolds);
+
+	resolution.SetSolverTimeStep(s.timeStep);
+	resolution.SetSolverIterations(s.constraintIterations);
+}
+
+void Physics::Initialize()
+{
+	ForEachStage([](PhysicsSubsystem& stage) { stage.Start(); });
+}
+
+void Physics::Update()
+{
+	frameStart = Now();
+	const unsigned stepsBefore = frameCounter++;
+	resolution.SetSolverIterations(stepsBefore < kWarmUpSteps ? kWarmUpIterations : settings.constraintIterations);
+
+	ForEachStage([](PhysicsSubsystem& stage) { stage.PreUpdate(); });
+	ForEachStage([](PhysicsSubsystem& stage) {
+		stage.updateStart = Now();
+		stage.Update();
+		stage.durations.Record(Now() - stage.updateStart);
+	});
+	ForEachStage([](PhysicsSubsystem& stage) { stage.PostUpdate(); });
+	frameTimes.Record(Now() - frameStart);
+}
+
+void Physics::Shutdown()
+{
+	ForEachStage([](PhysicsSubsystem& stage) { stage.Shutdown(); });
+	levelLoaded = false;
+	// Every object went with the last level; a pending component would be a dangling pointer.
+	pendingIds.clear();
+	physicsIds.clear();
+}
+
+bool Physics::RayCast(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody, Tuple3f* hitPoint)
+{
+	bool hit = false;
+	Message message("PhysicsQueryRayCast");
+	message.Push(&hit).Push(origin).Push(direction).Push(hitBody).Push(hitPoint);
+	Engine::SendMessage(message);
+	return hit;
+}
+
+void Physics::RegisterPhysicsId(PhysicsId& component)
+{
+	if (component.id != 0)
+	{
+		physicsIds[component.id] = component.objectId;
+		return;
+	}
+	if (!levelLoaded)
+	{
+		if (std::find(pendingIds.begin(), pendingIds.end(), &component) == pendingIds.end())
+			pendingIds.push_back(&component);
+		return;
+	}
+	AssignFreshId(component);
+}
+
+void Physics::UnregisterPhysicsId(PhysicsId& component)
+{
+	// A component that goes while waiting for an id must not be given one later.
+	std::erase(pendingIds, &component);
+	const auto found = physicsIds.find(component.id);
+	if (found != physicsIds.end() && found->second == component.objectId)
+		physicsIds.erase(found);
+}
+
+void Physics::AssignFreshId(PhysicsId& component)
+{
+	physicsIds.erase(component.id);
+	component.id = SmallestFreeId();
+	physicsIds[component.id] = component.objectId;
+}
+
+unsigned Physics::SmallestFreeId() const
+{
+	unsigned id = 1;
+	while (physicsIds.find(id) != physicsIds.end())
+		++id;
+	return id;
+}
+
+unsigned Physics::ObjectIdFromPhysicsId(unsigned physicsId) const
+{
+	const auto found = physicsIds.find(physicsId);
+	return found != physicsIds.end() ? found->second : 0;
+}
+
+void Physics::OnPause(Message::Reader reader)
+{
+	resolution.updateEnabled = !reader.Read<bool>();
+}
+
+void Physics::OnToggleUpdate(Message::Reader)
+{
+	resolution.updateEnabled = !resolution.updateEnabled;
+}
+
+void Physics::OnFrameStep(Message::Reader)
+{
+	resolution.stepOnce = true;
+}
+
+void Physics::OnToggleDebug(Message::Reader)
+{
+	debugDraw = !debugDraw;
+}
+
+void Physics::OnUnloadingLevel(Message::Reader)
+{
+	ForEachStage([](PhysicsSubsystem& stage) { stage.OnUnloadingLevel(); });
+}
+
+void Physics::OnLevelLoaded(Message::Reader)
+{
+	frameCounter = 0;
+	levelLoaded = true;
+	const std::vector<PhysicsId*> waiting = std::move(pendingIds);
+	pendingIds.clear();
+	for (PhysicsId* component : waiting)
+		AssignFreshId(*component);
+	ForEachStage([](PhysicsSubsystem& stage) { stage.OnLevelLoaded(); });
+}
+
+void Physics::OnClearProfiler(Message::Reader)
+{
+	frameTimes.Clear();
+	ForEachStage([](PhysicsSubsystem& stage) { stage.durations.Clear(); });
+}
+
+void Physics::OnPrintProfiler(Message::Reader)
+{
+	std::cout << "Average physics frame time: " << frameTimes.Average() << '\n'
+			  << "Transgression: " << transgression.durations.Average() << '\n'
+			  << "Resolution: " << resolution.durations.Average() << '\n'
+			  << "Detection: " << detection.durations.Average() << "\n\n";
 }
