@@ -5,6 +5,7 @@
 
 #include "Component.h"
 #include "Components/Graphics/PrimitiveMesh.h"
+#include "Components/Graphics/ShaderProgram.h"
 #include "Message.h"
 #include "Systems/Graphics/RenderEntry.h"
 
@@ -42,11 +43,15 @@ protected:
 	// Links the entry into the Graphics system's render-entry list.
 	void StartRenderEntry(RenderEntry& entry, int kind, RenderEntry::Predicate predicate);
 	void StopRenderEntry(RenderEntry& entry);
+	// Draws the mesh, with the two attributes of the object's Shader program pointed at its
+	// tangents and binormals when the program has both.
+	void DrawWithTangents(const PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const;
+	void OnSetVisible(Message::Reader reader);
+	// Pushes the model-view matrix and applies the object's world position, rotation and scale;
+	// false, pushing nothing, when the object has no Transform.
+	bool PushObjectPlacement() const;
 
 	bool visible = false;
 	PrimitiveEntry* mesh = nullptr;
 	RenderEntry renderEntry;
-
-private:
-	void OnSetVisible(Message::Reader reader);
 };

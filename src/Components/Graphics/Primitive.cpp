@@ -18,10 +18,10 @@ namespace
 
 	// Points the program's tangent and binormal attributes at the mesh; false when the program
 	// has not both.
-	bool EnableTangents(unsigned program, const PrimitiveEntry& mesh)
+	bool EnableTangents(unsigned program, const PrimitiveEntry& mesh, Attribute tangentName, Attribute binormalName)
 	{
-		const int tangent = AttributeLocation(program, Attribute::Tangent);
-		const int binormal = AttributeLocation(program, Attribute::Binormal);
+		const int tangent = AttributeLocation(program, tangentName);
+		const int binormal = AttributeLocation(program, binormalName);
 		if (tangent < 0 || binormal < 0 || mesh.media.vertices.empty())
 			return false;
 		const PrimitiveVertex& first = mesh.media.vertices.front();
@@ -32,10 +32,10 @@ namespace
 		return true;
 	}
 
-	void DisableTangents(unsigned program)
+	void DisableTangents(unsigned program, Attribute tangentName, Attribute binormalName)
 	{
-		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, Attribute::Tangent)));
-		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, Attribute::Binormal)));
+		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, tangentName)));
+		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, binormalName)));
 	}
 }
 
@@ -88,19 +88,31 @@ bool Primitive::Update()
 {
 	if (!visible || !renderEntry.draw || mesh == nullptr)
 		return false;
+	if (!PushObjectPlacement())
+		return false;
+	DrawWithTangents(*mesh, Attribute::Tangent, Attribute::Binormal);
+	glPopMatrix();
+	return true;
+}
+
+bool Primitive::PushObjectPlacement() const
+{
 	const Transform* transform = owner->GetComponent<Transform>();
 	if (transform == nullptr)
 		return false;
 	PushPlacement(transform->GetWorldPosition(), transform->GetWorldRotationVector(), transform->GetScale());
+	return true;
+}
+
+void Primitive::DrawWithTangents(const PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const
+{
 	// Without a Shader on the object there is no program to read tangent attributes from.
 	const Shader* shader = owner->GetComponent<Shader>();
 	const unsigned program = shader != nullptr ? shader->GetProgram() : 0;
-	const bool tangents = program != 0 && EnableTangents(program, *mesh);
-	DrawPrimitiveMesh(*mesh);
+	const bool tangents = program != 0 && EnableTangents(program, entry, tangent, binormal);
+	DrawPrimitiveMesh(entry);
 	if (tangents)
-		DisableTangents(program);
-	glPopMatrix();
-	return true;
+		DisableTangents(program, tangent, binormal);
 }
 
 void Primitive::Release()

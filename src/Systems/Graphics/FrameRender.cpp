@@ -15,6 +15,8 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 
+#include "Utilities/ListSort.h"
+
 #include <GL/glew.h>
 #include <SDL/SDL.h>
 
@@ -348,16 +350,5 @@ void Graphics::ForwardPass()
 
 void Graphics::SortPointSprites()
 {
-	spriteOrder.clear();
-	pointSprites.ForEach([this](PointSprite* sprite) { spriteOrder.push_back(sprite); });
-	// What a bottom-up merge that takes the later run's element on equal keys gives: farthest
-	// first, and of equal keys the later one first.
-	std::reverse(spriteOrder.begin(), spriteOrder.end());
-	std::stable_sort(spriteOrder.begin(), spriteOrder.end(),
-		[](const PointSprite* a, const PointSprite* b) { return a->GetSortKey() > b->GetSortKey(); });
-	for (PointSprite* sprite : spriteOrder)
-	{
-		pointSprites.Remove(sprite);
-		pointSprites.PushBack(sprite);
-	}
+	SortLargestFirst(pointSprites, spriteOrder, [](const PointSprite* sprite) { return sprite->GetSortKey(); });
 }
