@@ -24,7 +24,7 @@ namespace render_tests
 
 		::Light* Loaded(const std::string& values)
 		{
-			return MakeObject(test::ComponentXml("Transform", "<Tuple3f>0 1 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>") +
+			return MakeObject(test::TransformXml("0 1 0") +
 				test::ComponentXml("Light", values))
 				->GetComponent<::Light>();
 		}

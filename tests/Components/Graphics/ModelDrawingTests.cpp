@@ -111,7 +111,7 @@ TEST_F(ModelDrawing, ATangentLayoutUnderAShaderDrawsCleanlyAndHiddenModelsDrawNo
 	UseProgram("GeometryPass");
 	EXPECT_TRUE(model.Update());
 
-	Model& hidden = *MakeObject(test::ComponentXml("Transform", "<Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>") +
+	Model& hidden = *MakeObject(test::TransformXml("0 0 0") +
 		test::ComponentXml("Model", "<string>Reed.model</string><bool>false</bool><float>0.025</float><bool>false</bool>"))
 						->GetComponent<Model>();
 	hidden.Start();
