@@ -162,7 +162,7 @@ TEST(Connection, SavingAndReadingKeepsEveryFieldInKeyOrder)
 	EXPECT_NEAR(static_cast<SocketConnection&>(*kinds[2].loaded).cone.limit, std::sin(35.0f * kDegree), 1e-6);
 }
 
-TEST(Connection, StaticPairsStayDisconnectedAndCostNothing)
+TEST(Connection, StaticPairsAndPairsWithoutABodyStayDisconnected)
 {
 	PhysicsWorld world;
 	ResolutionManager& resolution = world.Resolution();
@@ -194,14 +194,10 @@ TEST(Connection, StaticPairsStayDisconnectedAndCostNothing)
 	EXPECT_FALSE(rope->connected);
 	EXPECT_EQ(resolution.activeConstraints.Count(), 0u);
 	EXPECT_EQ(resolution.inactiveConstraints.Count(), 1u);
-}
 
-TEST(Connection, WithoutBothBodiesNothingIsSetUpOrConnected)
-{
-	PhysicsWorld world;
-	ResolutionManager& resolution = world.Resolution();
+	// Without both bodies nothing is set up or connected.
 	auto rod = LoadConnection("Rod", 1.0f, Tuple3f(), Tuple3f());
-	rod->bodyA = &world.AddBody(1.0f, Tuple3f());
+	rod->bodyA = &crate;
 	rod->CreateConstraints(resolution);
 	EXPECT_FALSE(rod->SetUp());
 	EXPECT_FALSE(rod->Connect(resolution));

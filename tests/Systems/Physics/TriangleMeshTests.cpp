@@ -370,6 +370,15 @@ TEST(TriangleMesh, TrianglePieceAnswersLikeItsCorners)
 	contact.normal = Tuple3f(1, 0.01f, 0).Normalize();
 	triangle.FilterContact(contact);
 	EXPECT_EQ(contact.depth, 0.3f);
+
+	// A triangle without area is never hit and has no normal.
+	const Tuple3f q[3] = {{0, 0, 0}, {1, 0, 0}, {3, 0, 0}};
+	TriangleCollider line(&q[0], &q[1], &q[2]);
+	line.Bake();
+	EXPECT_EQ(line.GetFaceNormal(), Tuple3f());
+	EXPECT_EQ(line.RayCast({1, 1, 0}, {0, -1, 0}), kRayMiss);
+	EXPECT_EQ(line.GetFeature({1, 0, 0}, points), 1);
+	EXPECT_EQ(points[0], q[2]);
 }
 
 TEST(TriangleMesh, EnclosingSphereHoldsEveryCorner)
@@ -400,18 +409,6 @@ TEST(TriangleMesh, EnclosingSphereHoldsEveryCorner)
 		for (const Tuple3f* corner : {&c.a, &c.b, &c.c})
 			EXPECT_LE(triangle.GetCentre().Distance(*corner), triangle.GetRadius() * (1 + 1e-6)) << *corner;
 	}
-}
-
-TEST(TriangleMesh, ATriangleWithoutAreaIsNeverHitAndHasNoNormal)
-{
-	const Tuple3f p[3] = {{0, 0, 0}, {1, 0, 0}, {3, 0, 0}};
-	TriangleCollider line(&p[0], &p[1], &p[2]);
-	line.Bake();
-	EXPECT_EQ(line.GetFaceNormal(), Tuple3f());
-	EXPECT_EQ(line.RayCast({1, 1, 0}, {0, -1, 0}), kRayMiss);
-	Tuple3f points[ConvexGeometry::kMaxFeaturePoints];
-	EXPECT_EQ(line.GetFeature({1, 0, 0}, points), 1);
-	EXPECT_EQ(points[0], p[2]);
 }
 
 TEST(TriangleMesh, ShapesSunkIntoAFloorTouchItAlongItsNormal)
