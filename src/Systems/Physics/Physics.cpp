@@ -33,7 +33,7 @@ namespace
 	}
 }
 
-Physics::Physics() : stages{&detection, &transgression, &resolution}
+Physics::Physics() : resolution(transgression), stages{&detection, &transgression, &resolution}
 {
 	resolution.SetSolverIterations(settings.constraintIterations);
 	resolution.SetSolverTimeStep(settings.timeStep);

@@ -1,32 +1,302 @@
 #include "Systems/Physics/ResolutionManager.h"
 
+#include "Component.h"
+#include "Components/Physics/ZeroRotation.h"
+#include "Components/Transform.h"
+#include "Systems/Physics/Collider.h"
+#include "Systems/Physics/Physics.h"
+#include "Systems/Physics/TransgressionManager.h"
+#include "Utilities/Diagnostics.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+namespace
+{
+	// Share of the velocity kept per step by bodies under gravity.
+	constexpr float kDamping = 0.995f;
+
+	std::string FullList(const char* which)
+	{
+		return std::string("the ") + which + " constraint list is full (Max_Constraints " +
+			std::to_string(Physics::Settings().maxConstraints) + ")";
+	}
+
+	// orientation += ½·dt·(ω ⊗ orientation) for the pure quaternion ω; normalised later.
+	Quaternion Integrate(const Quaternion& q, const Tuple3f& omega, float dt)
+	{
+		const float half = 0.5f * dt;
+		const Tuple3f xyz(q.x, q.y, q.z);
+		const Tuple3f change = (omega * q.w + Tuple3f().CrossProduct(omega, xyz)) * half;
+		return {q.x + change.x, q.y + change.y, q.z + change.z, q.w - half * omega.DotProduct(xyz)};
+	}
+}
+
+void PostStepList::Append(PostStepLink& link)
+{
+	link.next = nullptr;
+	link.prev = last;
+	(last != nullptr ? last->next : first) = &link;
+	last = &link;
+	++count;
+}
+
+void PostStepList::Remove(PostStepLink& link)
+{
+	if (link.prev == nullptr && first != &link)
+		return;
+	(link.prev != nullptr ? link.prev->next : first) = link.next;
+	(link.next != nullptr ? link.next->prev : last) = link.prev;
+	link.next = link.prev = nullptr;
+	--count;
+}
+
+void PostStepList::UpdateAll() const
+{
+	for (PostStepLink* link = first; link != nullptr;)
+	{
+		PostStepLink* following = link->next;
+		link->component->Update();
+		link = following;
+	}
+}
+
+ResolutionManager::ResolutionManager(TransgressionManager& transgression) : transgression(transgression) {}
+
+void ResolutionManager::Initialize()
+{
+	ZeroRotation::Register();
+}
+
 void ResolutionManager::Start()
 {
+	const PhysicsSettings& settings = Physics::Settings();
+	// The pools are reserved anew for every level: nothing of an earlier level may stay listed.
+	bodies = BodyList();
+	transgression.islands.Clear();
+	activeConstraints.Reserve(static_cast<unsigned>(std::max(settings.maxConstraints, 0)));
+	inactiveConstraints.Reserve(2 * static_cast<unsigned>(std::max(settings.maxConstraints, 0)));
+	bodyPool.Reserve(static_cast<unsigned>(std::max(settings.maxBodies, 0)));
 	updateEnabled = true;
 	stepOnce = false;
 }
 
+void ResolutionManager::OnLevelLoaded()
+{
+	tearingDown = false;
+}
+
+void ResolutionManager::OnUnloadingLevel()
+{
+	tearingDown = true;
+	activeConstraints.Clear();
+	inactiveConstraints.Clear();
+}
+
+void ResolutionManager::PreUpdate()
+{
+	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
+		if (body->transform != nullptr)
+			body->orientation = body->transform->GetWorldOrientation();
+}
+
+void ResolutionManager::Update()
+{
+	if (!updateEnabled && !stepOnce)
+		return;
+	const PhysicsSettings& settings = Physics::Settings();
+	const Tuple3f gravity = settings.Gravity();
+	const float dt = settings.timeStep;
+
+	IntegrateVelocities(gravity, dt);
+	PrepareSolverInput(gravity, dt);
+	solver.Solve(activeConstraints);
+	ApplyConstraintForces(dt);
+	IntegratePositions(dt);
+	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
+		body->UpdateSleep();
+}
+
+void ResolutionManager::IntegrateVelocities(const Tuple3f& gravity, float dt)
+{
+	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
+	{
+		if (body->IsStatic())
+			continue;
+		const bool floating = body->HasFlag(kBodyNoGravity);
+		const Tuple3f acceleration = floating ? body->acceleration : body->acceleration + gravity;
+		body->velocity += acceleration * dt;
+		body->angularVelocity += body->angularAcceleration * dt;
+		if (floating)
+			continue;
+		body->velocity *= kDamping;
+		if (!body->HasFlag(kBodyLogic))
+			body->angularVelocity *= kDamping;
+	}
+}
+
+void ResolutionManager::PrepareSolverInput(const Tuple3f& gravity, float dt)
+{
+	const float inverseDt = 1.0f / dt;
+	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
+	{
+		// An island at rest must not gather speed from gravity that its contacts would cancel.
+		if (!body->IsStatic() && !body->HasFlag(kBodyNoGravity) && transgression.IsIslandAsleep(*body))
+			body->velocity -= gravity * dt;
+		std::fill(std::begin(body->constraintForce), std::end(body->constraintForce), 0.0f);
+		std::fill(std::begin(body->solverAccel), std::end(body->solverAccel), 0.0f);
+		const Tuple3f velocity = body->velocity * inverseDt;
+		const Tuple3f spin = body->angularVelocity * inverseDt;
+		for (int axis = 0; axis < 3; ++axis)
+		{
+			body->solverVelocity[axis] = velocity[axis];
+			body->solverVelocity[axis + 3] = spin[axis];
+		}
+	}
+}
+
+void ResolutionManager::ApplyConstraintForces(float dt)
+{
+	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
+	{
+		// Sides without mass are inert: a static body's collider may still report an inertia.
+		if (body->inverseMass == 0.0f)
+			continue;
+		const float* force = body->constraintForce;
+		body->velocity += Tuple3f(force[0], force[1], force[2]) * (body->inverseMass * dt);
+		body->angularVelocity += body->worldInverseInertia * Tuple3f(force[3], force[4], force[5]) * dt;
+	}
+}
+
+void ResolutionManager::IntegratePositions(float dt)
+{
+	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
+	{
+		if (body->IsStatic() || body->IsAsleep())
+			continue;
+		body->orientation = Integrate(body->orientation, body->angularVelocity, dt);
+		if (body->transform != nullptr)
+		{
+			body->transform->SetWorldPosition(body->GetPosition() + body->velocity * dt);
+			body->transform->SetWorldOrientation(body->orientation);
+		}
+		body->UpdateDerived();
+	}
+}
+
 void ResolutionManager::PostUpdate()
 {
+	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
+	{
+		if (body->transform != nullptr)
+			body->transform->SetWorldOrientation(body->orientation);
+		body->acceleration = body->angularAcceleration = Tuple3f();
+		if (body->collider != nullptr)
+			body->collider->DebugDraw();
+	}
+	postStepComponents2.UpdateAll();
+	postStepComponents.UpdateAll();
 	stepOnce = false;
+}
+
+bool ResolutionManager::AddBody(RigidBody& body)
+{
+	if (bodies.Contains(body))
+		return false;
+	body.next = nullptr;
+	body.prev = bodies.last;
+	(bodies.last != nullptr ? bodies.last->next : bodies.first) = &body;
+	bodies.last = &body;
+	++bodies.count;
+	transgression.islands.MakeSet(&body)->info.asleep = body.IsAsleep();
+	return true;
+}
+
+bool ResolutionManager::RemoveBody(RigidBody& body)
+{
+	if (!bodies.Contains(body))
+		return false;
+	transgression.islands.Remove(&body);
+	(body.prev != nullptr ? body.prev->next : bodies.first) = body.next;
+	(body.next != nullptr ? body.next->prev : bodies.last) = body.prev;
+	body.next = body.prev = nullptr;
+	--bodies.count;
+	return true;
+}
+
+ConstraintRef ResolutionManager::CreateConstraint()
+{
+	ConstraintRef ref;
+	ref.record = inactiveConstraints.Insert(Constraint());
+	if (ref.record == nullptr)
+		ReportRefusedRow(FullList("inactive"));
+	return ref;
+}
+
+bool ResolutionManager::EnableConstraint(ConstraintRef& ref)
+{
+	if (ref.record == nullptr || ref.active)
+		return ref.active;
+	// The solver reads both bodies of every active row.
+	if (ref.record->bodyA == nullptr || ref.record->bodyB == nullptr)
+	{
+		ReportRefusedRow("a row lacks a body");
+		return false;
+	}
+	return MoveConstraint(ref, inactiveConstraints, activeConstraints, true);
+}
+
+bool ResolutionManager::DisableConstraint(ConstraintRef& ref)
+{
+	if (ref.record == nullptr || !ref.active)
+		return true;
+	return MoveConstraint(ref, activeConstraints, inactiveConstraints, false);
+}
+
+bool ResolutionManager::MoveConstraint(ConstraintRef& ref, ConstraintList& from, ConstraintList& to, bool active)
+{
+	Constraint* moved = to.Insert(*ref.record);
+	if (moved == nullptr)
+	{
+		ReportRefusedRow(FullList(active ? "active" : "inactive"));
+		return false;
+	}
+	from.Erase(ref.record);
+	ref.record = moved;
+	ref.active = active;
+	return true;
+}
+
+void ResolutionManager::DestroyConstraint(ConstraintRef& ref)
+{
+	if (ref.record != nullptr)
+		(ref.active ? activeConstraints : inactiveConstraints).Erase(ref.record);
+	ref = ConstraintRef();
+}
+
+void ResolutionManager::ReportRefusedRow(const std::string& why)
+{
+	// A full list stays full from frame to frame: the line is printed once, then counted.
+	tw::Diagnostics::Report("Physics: a constraint row was refused: " + why);
 }
 
 void ResolutionManager::SetSolverIterations(int iterations)
 {
-	solverIterations = iterations;
+	solver.iterations = iterations;
 }
 
 int ResolutionManager::GetSolverIterations() const
 {
-	return solverIterations;
+	return solver.iterations;
 }
 
 void ResolutionManager::SetSolverTimeStep(float seconds)
 {
-	solverTimeStep = seconds;
+	solver.timeStep = seconds;
 }
 
 float ResolutionManager::GetSolverTimeStep() const
 {
-	return solverTimeStep;
+	return solver.timeStep;
 }

@@ -1,0 +1,242 @@
+#include "Systems/Physics/ConstraintSolver.h"
+#include "Systems/Physics/RigidBody.h"
+
+#include "Systems/Physics/PhysicsWorld.h"
+#include "Utilities/TestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace
+{
+	constexpr float kStep = 0.016f;
+	const Tuple3f kAlongX(1, 0, 0);
+
+	// A body without inertia moving along x, ready for a solve.
+	RigidBody Moving(float inverseMass, float velocityX)
+	{
+		RigidBody body;
+		body.inverseMass = inverseMass;
+		body.velocity = Tuple3f(velocityX, 0, 0);
+		body.solverVelocity[0] = velocityX / kStep;
+		return body;
+	}
+
+	// A row from a to b along x with no bias, between the given bounds.
+	Constraint Row(RigidBody& a, RigidBody& b, float lower = -kUnboundedMultiplier, float upper = kUnboundedMultiplier)
+	{
+		Constraint row;
+		row.bodyA = &a;
+		row.bodyB = &b;
+		row.lowerBound = lower;
+		row.upperBound = upper;
+		BuildLinearConstraintRow(row, 0.0f, 0.0f, kAlongX, Tuple3f(), Tuple3f());
+		return row;
+	}
+
+	// The velocity along x after the resolution stage hands the constraint force over.
+	float VelocityAfter(const RigidBody& body)
+	{
+		return body.velocity.x + body.inverseMass * body.constraintForce[0] * kStep;
+	}
+
+	float Solve(ConstraintList& rows, int iterations)
+	{
+		ConstraintSolver solver;
+		solver.iterations = iterations;
+		solver.timeStep = kStep;
+		solver.Solve(rows);
+		return rows.Head()->element.lambda;
+	}
+
+	// A static anchor with three bodies of masses 1, 2 and 3 hanging below it on rods, one step
+	// after gravity was added: the rods must take the step's gravity back out.
+	struct HangingChain
+	{
+		static constexpr int kLinks = 3;
+
+		explicit HangingChain(const float* warmLambdas)
+		{
+			rows.Reserve(kLinks);
+			const Tuple3f down(0, -1, 0);
+			for (int i = 1; i <= kLinks; ++i)
+			{
+				bodies[i].inverseMass = 1.0f / static_cast<float>(i);
+				bodies[i].velocity = Tuple3f(0, -9.8f * kStep, 0);
+				bodies[i].solverVelocity[1] = -9.8f;
+			}
+			for (int i = 0; i < kLinks; ++i)
+			{
+				Constraint row;
+				row.bodyA = &bodies[i];
+				row.bodyB = &bodies[i + 1];
+				row.lowerBound = -kUnboundedMultiplier;
+				row.upperBound = kUnboundedMultiplier;
+				row.lambda = warmLambdas != nullptr ? warmLambdas[i] : 0.0f;
+				BuildLinearConstraintRow(row, 0.0f, 0.0f, down, Tuple3f(), Tuple3f());
+				rows.Insert(row);
+			}
+		}
+
+		// The largest stretching speed of a rod after the step.
+		float Residual() const
+		{
+			float worst = 0.0f;
+			for (int i = 0; i < kLinks; ++i)
+			{
+				const float upper = bodies[i].velocity.y + bodies[i].inverseMass * bodies[i].constraintForce[1] * kStep;
+				const float lower =
+					bodies[i + 1].velocity.y + bodies[i + 1].inverseMass * bodies[i + 1].constraintForce[1] * kStep;
+				worst = std::max(worst, std::fabs(lower - upper));
+			}
+			return worst;
+		}
+
+		RigidBody bodies[kLinks + 1];
+		ConstraintList rows;
+	};
+
+	// The fewest iterations after which every rod of the chain stretches slower than 1e-4 m/s.
+	int IterationsToSettle(const float* warmLambdas)
+	{
+		for (int iterations = 0; iterations <= 200; ++iterations)
+		{
+			HangingChain chain(warmLambdas);
+			Solve(chain.rows, iterations);
+			if (chain.Residual() < 1e-4f)
+				return iterations;
+		}
+		return -1;
+	}
+}
+
+TEST(ConstraintSolver, OneRowIsSolvedExactlyInOneIteration)
+{
+	// Masses 1 and 2 closing at 2 m/s: J M⁻¹ Jᵀ = 1.5, rhs = 2 / dt, λ = rhs / 1.5.
+	RigidBody a = Moving(1.0f, 1.0f);
+	RigidBody b = Moving(0.5f, -1.0f);
+	ConstraintList rows;
+	rows.Reserve(1);
+	rows.Insert(Row(a, b));
+	const float lambda = Solve(rows, 1);
+	EXPECT_NEAR(lambda * kStep, 4.0f / 3.0f, 1e-5);
+	EXPECT_NEAR(rows.Head()->element.inverseDiagonal, 1.0f / 1.5f, 1e-6);
+	EXPECT_NEAR(a.constraintForce[0], -lambda, 1e-3);
+	EXPECT_NEAR(b.constraintForce[0], lambda, 1e-3);
+	// Both end at the common velocity that keeps momentum: (1·1 + 2·(−1)) / 3.
+	EXPECT_NEAR(VelocityAfter(a), -1.0f / 3.0f, 1e-5);
+	EXPECT_NEAR(VelocityAfter(b), -1.0f / 3.0f, 1e-5);
+}
+
+TEST(ConstraintSolver, CoupledRowsConvergeToTheHandSolution)
+{
+	// Three unit masses at 2, 0 and −1 m/s joined by two rigid rows all end at 1/3 m/s; the
+	// impulses are 5/3 (A to B) and 4/3 (B to C).
+	RigidBody a = Moving(1.0f, 2.0f);
+	RigidBody b = Moving(1.0f, 0.0f);
+	RigidBody c = Moving(1.0f, -1.0f);
+	ConstraintList rows;
+	rows.Reserve(2);
+	rows.Insert(Row(a, b));
+	rows.Insert(Row(b, c));
+	Solve(rows, 50);
+	EXPECT_NEAR(rows.Head()->element.lambda * kStep, 5.0f / 3.0f, 1e-5);
+	EXPECT_NEAR(rows.Tail()->element.lambda * kStep, 4.0f / 3.0f, 1e-5);
+	for (const RigidBody* body : {&a, &b, &c})
+		EXPECT_NEAR(VelocityAfter(*body), 1.0f / 3.0f, 1e-5);
+}
+
+TEST(ConstraintSolver, BoundsClampTheMultiplier)
+{
+	// The bodies close at 2 m/s, which an unbounded row stops with λ·dt = 1 (unit masses).
+	const struct
+	{
+		float lower;
+		float upper;
+		float impulse;
+	} cases[] = {{-kUnboundedMultiplier, kUnboundedMultiplier, 1.0f}, {-kUnboundedMultiplier, 0.0f, 0.0f},
+		{0.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 10.0f * kStep}, {-kUnboundedMultiplier, 20.0f, 20.0f * kStep}};
+	for (const auto& c : cases)
+	{
+		RigidBody a = Moving(1.0f, 1.0f);
+		RigidBody b = Moving(1.0f, -1.0f);
+		ConstraintList rows;
+		rows.Reserve(1);
+		rows.Insert(Row(a, b, c.lower, c.upper));
+		EXPECT_NEAR(Solve(rows, 10) * kStep, c.impulse, 1e-5) << "bounds " << c.lower << ", " << c.upper;
+	}
+}
+
+TEST(ConstraintSolver, SidesWithoutMassAreInert)
+{
+	// A static body whose collider reported an inertia, joined off-centre to a unit mass.
+	RigidBody anchor = Moving(0.0f, 0.0f);
+	anchor.worldInverseInertia = test::SphereInverseInertia(1.0f, 1.0f);
+	RigidBody ball = Moving(1.0f, -1.0f);
+	ConstraintList rows;
+	rows.Reserve(2);
+	Constraint row = Row(anchor, ball);
+	BuildLinearConstraintRow(row, 0.0f, 0.0f, kAlongX, Tuple3f(0, 1, 0), Tuple3f());
+	rows.Insert(row);
+	Solve(rows, 5);
+	const Constraint& solved = rows.Head()->element;
+	for (int i = 0; i < 6; ++i)
+		EXPECT_EQ(solved.massJacobian[i], 0.0f) << i;
+	for (float accel : anchor.solverAccel)
+		EXPECT_EQ(accel, 0.0f);
+	EXPECT_NEAR(VelocityAfter(ball), 0.0f, 1e-5) << "the ball alone takes the whole correction";
+
+	// Between two bodies without mass the row is singular: capped, and it moves nothing.
+	RigidBody wall = Moving(0.0f, 0.0f);
+	RigidBody floor = Moving(0.0f, 0.0f);
+	rows.Clear();
+	rows.Insert(Row(wall, floor));
+	Solve(rows, 5);
+	EXPECT_EQ(rows.Head()->element.inverseDiagonal, 100000.0f);
+	for (const RigidBody* body : {&wall, &floor})
+		for (float accel : body->solverAccel)
+			EXPECT_EQ(accel, 0.0f);
+}
+
+TEST(ConstraintSolver, WithoutIterationsLastStepsMultiplierIsHandedOver)
+{
+	RigidBody a = Moving(1.0f, 0.0f);
+	RigidBody b = Moving(0.5f, 0.0f);
+	ConstraintList rows;
+	rows.Reserve(1);
+	Constraint row = Row(a, b);
+	row.lambda = 5.0f;
+	row.forceScale = 2.0f;
+	rows.Insert(row);
+	EXPECT_EQ(Solve(rows, 0), 5.0f);
+	EXPECT_EQ(a.constraintForce[0], -10.0f);
+	EXPECT_EQ(b.constraintForce[0], 10.0f);
+	EXPECT_EQ(a.solverAccel[0], -5.0f);
+	EXPECT_EQ(b.solverAccel[0], 2.5f);
+}
+
+TEST(ConstraintSolver, WarmStartingSettlesInFewerIterations)
+{
+	const int cold = IterationsToSettle(nullptr);
+	ASSERT_GT(cold, 0);
+
+	// Rows that stay active keep their multipliers: after twenty steps of ten iterations each,
+	// every step starting from the last, the chain's rows start close to their answer.
+	std::vector<float> lambdas(HangingChain::kLinks, 0.0f);
+	for (int step = 0; step < 20; ++step)
+	{
+		HangingChain chain(lambdas.data());
+		Solve(chain.rows, 10);
+		lambdas.clear();
+		for (const Constraint& row : chain.rows)
+			lambdas.push_back(row.lambda);
+	}
+	const int warm = IterationsToSettle(lambdas.data());
+
+	EXPECT_GE(warm, 0);
+	EXPECT_LT(warm, cold);
+	std::cout << "Hanging chain of three: " << cold << " iterations cold, " << warm << " warm\n";
+}

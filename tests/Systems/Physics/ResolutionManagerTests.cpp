@@ -1,0 +1,339 @@
+#include "Systems/Physics/ResolutionManager.h"
+#include "Systems/Physics/TransgressionManager.h"
+
+#include "QuietComponent.h"
+#include "Systems/Physics/PhysicsWorld.h"
+#include "Utilities/TestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+	constexpr float kStep = 0.016f;
+	constexpr float kGravity = -9.8f;
+	constexpr float kDamping = 0.995f;
+
+	using test::PhysicsWorld;
+
+	Tuple3f PositionOf(const RigidBody& body)
+	{
+		return body.GetPosition();
+	}
+
+	void Send(const char* name)
+	{
+		Engine::SendMessage(Message(name));
+	}
+
+	void SendPause(bool paused)
+	{
+		Message message("Pause");
+		message.PushBool(paused);
+		Engine::SendMessage(message);
+	}
+
+	// A component that notes its name each time it is updated.
+	struct __StepProbeName
+	{
+		static constexpr const char* name = "StepProbe";
+	};
+
+	class StepProbe : public test::QuietComponent<StepProbe, __StepProbeName>
+	{
+	public:
+		bool Update() override
+		{
+			log->push_back(label);
+			if (unlinkFrom != nullptr)
+				unlinkFrom->Remove(link);
+			return true;
+		}
+
+		std::string label;
+		std::vector<std::string>* log = nullptr;
+		PostStepList* unlinkFrom = nullptr;
+		PostStepLink link{this};
+	};
+}
+
+TEST(ResolutionManager, StartSizesThePoolsFromTheSettings)
+{
+	PhysicsWorld world("<Physics><Max_Bodies>7</Max_Bodies><Max_Constraints>3</Max_Constraints></Physics>");
+	ResolutionManager& resolution = world.Resolution();
+	EXPECT_EQ(resolution.bodyPool.Capacity(), 7u);
+	EXPECT_EQ(resolution.activeConstraints.Capacity(), 3u);
+	EXPECT_EQ(resolution.inactiveConstraints.Capacity(), 6u);
+	EXPECT_TRUE(resolution.updateEnabled);
+	EXPECT_FALSE(resolution.stepOnce);
+}
+
+TEST(ResolutionManager, FreeFallFollowsDampedGravity)
+{
+	PhysicsWorld world;
+	RigidBody& body = world.AddBody(1.0f, Tuple3f(0, 10, 0));
+	double velocity = 0.0;
+	double height = 10.0;
+	for (int step = 1; step <= 100; ++step)
+	{
+		world.Step();
+		velocity = (velocity + kGravity * kStep) * kDamping;
+		height += velocity * kStep;
+		ASSERT_NEAR(body.velocity.y, velocity, 1e-5) << "step " << step;
+		ASSERT_NEAR(PositionOf(body).y, height, 1e-4) << "step " << step;
+	}
+	EXPECT_EQ(body.velocity.x, 0.0f);
+	EXPECT_FALSE(body.IsAsleep());
+}
+
+TEST(ResolutionManager, NoGravityBodiesKeepTheirVelocityAndOthersAreDamped)
+{
+	PhysicsWorld world;
+	const Matrix4 inertia = test::SphereInverseInertia(1.0f, 0.5f);
+	RigidBody& floating = world.AddBody(1.0f, Tuple3f(), kBodyNoGravity, inertia);
+	RigidBody& falling = world.AddBody(1.0f, Tuple3f(), 0, inertia);
+	const Tuple3f velocity(1, 2, 3);
+	const Tuple3f spin(0.5f, 0, 0);
+	for (RigidBody* body : {&floating, &falling})
+	{
+		body->velocity = velocity;
+		body->angularVelocity = spin;
+	}
+	world.Step();
+	EXPECT_EQ(falling.angularVelocity, spin * kDamping);
+	ExpectNear(falling.velocity, (velocity + Tuple3f(0, kGravity * kStep, 0)) * kDamping, 1e-6);
+
+	world.Step(49);
+	EXPECT_EQ(floating.velocity, velocity);
+	EXPECT_EQ(floating.angularVelocity, spin);
+	ExpectNear(PositionOf(floating), velocity * (50 * kStep), 1e-4);
+	EXPECT_NE(floating.orientation, Quaternion()) << "it turns with its spin";
+}
+
+TEST(ResolutionManager, BodiesWithoutMassMoveOnlyUnderLogic)
+{
+	PhysicsWorld world;
+	const Tuple3f start(1, 2, 3);
+	const Tuple3f velocity(2, 0, -1);
+	const Tuple3f spin(0, 1, 0);
+	RigidBody& fixed = world.AddBody(0.0f, start);
+	RigidBody& told = world.AddBody(0.0f, start, kBodyLogic | kBodyNoGravity);
+	RigidBody& heavy = world.AddBody(0.0f, start, kBodyLogic);
+	for (RigidBody* body : {&fixed, &told, &heavy})
+	{
+		body->velocity = velocity;
+		body->angularVelocity = spin;
+	}
+	world.Step(10);
+	EXPECT_EQ(PositionOf(fixed), start) << "a static body never moves, whatever its velocity";
+
+	EXPECT_EQ(told.velocity, velocity);
+	EXPECT_EQ(told.angularVelocity, spin);
+	ExpectNear(PositionOf(told), start + velocity * (10 * kStep), 1e-5);
+
+	// A LOGIC body under gravity falls and loses linear speed, but keeps its spin.
+	EXPECT_EQ(heavy.angularVelocity, spin);
+	EXPECT_LT(heavy.velocity.y, 0.0f);
+	EXPECT_LT(heavy.velocity.x, velocity.x);
+}
+
+TEST(ResolutionManager, PauseHoldsBodiesAndFrameStepMovesThemOneStep)
+{
+	PhysicsWorld world;
+	Physics& physics = *world.physics;
+	RigidBody& body = world.AddBody(1.0f, Tuple3f(), kBodyNoGravity);
+	body.velocity = Tuple3f(1, 0, 0);
+
+	SendPause(true);
+	body.ApplyForce(Tuple3f(0, 100, 0), PositionOf(body));
+	physics.Update();
+	physics.Update();
+	EXPECT_EQ(PositionOf(body), Tuple3f()) << "paused";
+	EXPECT_EQ(body.acceleration, Tuple3f()) << "a force applied while paused is lost";
+
+	Send("FrameStep");
+	Send("FrameStep");
+	physics.Update();
+	ExpectNear(PositionOf(body), Tuple3f(kStep, 0, 0), 1e-7);
+	EXPECT_EQ(body.velocity, Tuple3f(1, 0, 0));
+	// Two FrameSteps in one frame make one step.
+	physics.Update();
+	ExpectNear(PositionOf(body), Tuple3f(kStep, 0, 0), 1e-7);
+
+	SendPause(false);
+	physics.Update();
+	ExpectNear(PositionOf(body), Tuple3f(2 * kStep, 0, 0), 1e-7);
+}
+
+TEST(ResolutionManager, AsleepBodiesHoldStillAndTheirIslandsLoseTheStepsGravity)
+{
+	PhysicsWorld world;
+	RigidBody& body = world.AddBody(1.0f, Tuple3f(0, 5, 0));
+	body.Sleep();
+	world.physics->GetTransgression().islands.Find(&body)->info.asleep = true;
+
+	world.Resolution().Update();
+	// The step's gravity, damped, minus the undamped gravity taken back.
+	EXPECT_NEAR(body.solverVelocity[1], (kGravity * kStep * kDamping - kGravity * kStep) / kStep, 1e-4);
+	EXPECT_EQ(PositionOf(body), Tuple3f(0, 5, 0));
+	EXPECT_EQ(body.velocity, Tuple3f()) << "an asleep body ends the step still";
+
+	// A push within ten times Sleep_Epsilon is swallowed; a clear push wakes the body, which
+	// moves from the next step on.
+	const float epsilon = world.Settings().sleepEpsilon;
+	body.velocity = Tuple3f(std::sqrt(5.0f * epsilon), 0, 0);
+	world.Step();
+	EXPECT_TRUE(body.IsAsleep());
+	EXPECT_EQ(body.velocity, Tuple3f());
+
+	body.velocity = Tuple3f(1, 0, 0);
+	world.Step();
+	EXPECT_FALSE(body.IsAsleep());
+	EXPECT_EQ(PositionOf(body), Tuple3f(0, 5, 0));
+	world.physics->GetTransgression().islands.Find(&body)->info.asleep = false;
+	world.Step();
+	EXPECT_GT(PositionOf(body).x, 0.0f);
+}
+
+TEST(ResolutionManager, BodiesJoinAndLeaveTheListAndTheirIslands)
+{
+	PhysicsWorld world;
+	ResolutionManager& resolution = world.Resolution();
+	const IslandSet& islands = world.physics->GetTransgression().islands;
+	RigidBody& first = world.AddBody(1.0f, Tuple3f());
+	RigidBody& middle = world.AddBody(1.0f, Tuple3f());
+	RigidBody& last = world.AddBody(1.0f, Tuple3f());
+	EXPECT_FALSE(resolution.AddBody(middle)) << "a body is simulated once";
+	EXPECT_TRUE(islands.Contains(&middle));
+
+	EXPECT_TRUE(resolution.RemoveBody(middle));
+	EXPECT_FALSE(resolution.RemoveBody(middle));
+	EXPECT_FALSE(islands.Contains(&middle));
+	EXPECT_EQ(resolution.GetBodies().count, 2u);
+	EXPECT_TRUE(first.next == &last && last.prev == &first);
+
+	EXPECT_TRUE(resolution.RemoveBody(first) && resolution.RemoveBody(last));
+	EXPECT_TRUE(resolution.GetBodies().first == nullptr && resolution.GetBodies().last == nullptr);
+
+	// Physics restarts for every level: the pools are reserved anew, so nothing may stay listed.
+	world.AddBody(1.0f, Tuple3f());
+	world.physics->Shutdown();
+	world.physics->Initialize();
+	EXPECT_EQ(resolution.GetBodies().first, nullptr);
+	EXPECT_EQ(islands.Size(), 0u);
+}
+
+TEST(ResolutionManager, RowsMoveBetweenTheListsKeepingTheirMultiplier)
+{
+	PhysicsWorld world;
+	ResolutionManager& resolution = world.Resolution();
+	ConstraintRef ref = resolution.CreateConstraint();
+	ASSERT_NE(ref.record, nullptr);
+	EXPECT_EQ(resolution.inactiveConstraints.Count(), 1u);
+
+	EXPECT_FALSE(resolution.EnableConstraint(ref)) << "a row without bodies never reaches the solver";
+	ref.record->bodyA = &world.AddBody(1.0f, Tuple3f());
+	ref.record->bodyB = &world.AddBody(1.0f, Tuple3f());
+	ref.record->lambda = 3.5f;
+	EXPECT_TRUE(resolution.EnableConstraint(ref));
+	EXPECT_TRUE(ref.active && resolution.inactiveConstraints.Count() == 0u);
+	EXPECT_EQ(&resolution.activeConstraints.Head()->element, ref.record);
+
+	EXPECT_TRUE(resolution.DisableConstraint(ref));
+	EXPECT_FALSE(ref.active);
+	EXPECT_EQ(ref.record->lambda, 3.5f);
+	EXPECT_EQ(resolution.activeConstraints.Count(), 0u);
+
+	resolution.DestroyConstraint(ref);
+	EXPECT_EQ(ref.record, nullptr);
+	EXPECT_EQ(resolution.inactiveConstraints.Count(), 0u);
+}
+
+TEST(ResolutionManager, FullListsRefuseRowsAndReportOnce)
+{
+	PhysicsWorld world("<Physics><Max_Constraints>1</Max_Constraints></Physics>");
+	ResolutionManager& resolution = world.Resolution();
+	RigidBody& a = world.AddBody(1.0f, Tuple3f());
+	RigidBody& b = world.AddBody(1.0f, Tuple3f());
+	ConstraintRef refs[4];
+	const std::string report = StderrOf([&] {
+		for (ConstraintRef& ref : refs)
+		{
+			ref = resolution.CreateConstraint();
+			if (ref.record != nullptr)
+			{
+				ref.record->bodyA = &a;
+				ref.record->bodyB = &b;
+			}
+		}
+		EXPECT_TRUE(resolution.EnableConstraint(refs[0]));
+		EXPECT_FALSE(resolution.EnableConstraint(refs[1]));
+	});
+	// The inactive list holds twice Max_Constraints; the two rows beyond are refused.
+	EXPECT_TRUE(refs[1].record != nullptr && refs[2].record == nullptr && refs[3].record == nullptr);
+	EXPECT_FALSE(refs[1].active);
+	EXPECT_EQ(resolution.activeConstraints.Count(), 1u);
+	EXPECT_EQ(resolution.inactiveConstraints.Count(), 1u);
+	for (const char* line : {"the inactive constraint list is full (Max_Constraints 1)", "the active constraint list is full"})
+	{
+		EXPECT_NE(report.find(line), std::string::npos) << report;
+		EXPECT_EQ(report.find(line), report.rfind(line)) << "repeats are only counted: " << report;
+	}
+
+	world.Step();
+	EXPECT_EQ(a.velocity, b.velocity) << "the step runs with what fitted";
+}
+
+TEST(ResolutionManager, PostStepComponentsRunAfterEveryFrameSecondListFirst)
+{
+	PhysicsWorld world;
+	ResolutionManager& resolution = world.Resolution();
+	std::vector<std::string> log;
+	StepProbe first, second, early;
+	for (auto [probe, label] : {std::pair{&first, "first"}, {&second, "second"}, {&early, "early"}})
+	{
+		probe->label = label;
+		probe->log = &log;
+	}
+	resolution.postStepComponents.Append(first.link);
+	resolution.postStepComponents.Append(second.link);
+	resolution.postStepComponents2.Append(early.link);
+	// The first unlinks itself while the list runs; the walk goes on to the second.
+	first.unlinkFrom = &resolution.postStepComponents;
+
+	SendPause(true);
+	world.physics->Update();
+	EXPECT_EQ(log, (std::vector<std::string>{"early", "first", "second"})) << "paused frames run them too";
+	world.physics->Update();
+	EXPECT_EQ(log, (std::vector<std::string>{"early", "first", "second", "early", "second"}));
+	EXPECT_EQ(resolution.postStepComponents.count, 1u);
+
+	resolution.postStepComponents.Remove(first.link);
+	resolution.postStepComponents.Remove(second.link);
+	resolution.postStepComponents2.Remove(early.link);
+	EXPECT_EQ(resolution.postStepComponents.first, nullptr);
+	EXPECT_EQ(resolution.postStepComponents2.count, 0u);
+}
+
+TEST(ResolutionManager, OrientationsTravelBetweenBodyAndTransform)
+{
+	PhysicsWorld world;
+	RigidBody& body = world.AddBody(1.0f, Tuple3f(), kBodyNoGravity, test::SphereInverseInertia(1.0f, 1.0f));
+	body.transform->SetWorldOrientation(kQuarterTurnZ);
+	world.Resolution().PreUpdate();
+	ExpectNear(body.orientation, kQuarterTurnZ, 1e-6);
+
+	// A spin of π/2 rad/s about y for one second turns the body a quarter about y on top.
+	body.angularVelocity = Tuple3f(0, 1.5707964f, 0);
+	const int steps = static_cast<int>(1.0f / kStep + 0.5f);
+	for (int i = 0; i < steps; ++i)
+	{
+		world.Resolution().Update();
+		world.Resolution().PostUpdate();
+	}
+	const Quaternion expected = QuaternionFromRotationVector(Tuple3f(0, 1.5707964f * steps * kStep, 0)) * kQuarterTurnZ;
+	ExpectNear(body.orientation, expected, 1e-3);
+	ExpectNear(body.transform->GetWorldOrientation(), body.orientation, 1e-6);
+}
