@@ -294,6 +294,17 @@ namespace tw
 			{
 				return maxLoadFactor;
 			}
+			// A lower maximum keeps probes short in a map that is hit constantly; the table grows at
+			// once when it already holds more than the new maximum allows. A maximum that is not
+			// positive could hold nothing and is ignored.
+			void max_load_factor(float factor)
+			{
+				if (!(factor > 0.0f))
+					return;
+				maxLoadFactor = factor;
+				while (static_cast<float>(usedCount) / static_cast<float>(slotTotal) > maxLoadFactor)
+					Rebuild();
+			}
 
 			// Iteration starts at the most recently inserted element.
 			iterator begin()

@@ -474,6 +474,14 @@ using Tuple3f = Tuple3<float>;
 using Tuple4f = Tuple4<float>;
 using Tuple4i = Tuple4<int>;
 
+// a x b as a value, for expressions that chain products.
+template <typename T>
+Tuple3<T> Cross(const Tuple3<T>& a, const Tuple3<T>& b)
+{
+	Tuple3<T> result;
+	return result.CrossProduct(a, b);
+}
+
 // Text form of data files: components in memory order, one space between them; reading
 // accepts any whitespace between components.
 template <typename T>

@@ -25,6 +25,8 @@ enum GeometryKind : int
 	kGeometrySphere = 3,
 	kGeometryPlane = 4,
 	kGeometryTriangle = 5,
+	// A point mass: it answers only Support, GetCentre and GetFeature, so only GJK serves its pairs.
+	kGeometryParticle = 6,
 };
 
 // One triangle of a navigation-mesh export, as indices into the exported vertices.

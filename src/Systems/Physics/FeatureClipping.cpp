@@ -1,0 +1,130 @@
+#include "Systems/Physics/FeatureClipping.h"
+
+#include <cmath>
+
+namespace
+{
+	constexpr float kTolerance = 0.0001f;
+	// Edges whose directions have a larger cosine run the same way.
+	constexpr float kSameWayCosine = 0.9f;
+
+	Tuple3f IntoPlane(const Tuple3f& point, const Tuple3f& normal)
+	{
+		return point - normal * normal.DotProduct(point);
+	}
+
+	// The feature's points laid into the plane through the origin perpendicular to the normal.
+	struct ProjectedFeature
+	{
+		ProjectedFeature(const SupportFeature& feature, const Tuple3f& normal) : count(feature.count)
+		{
+			for (int i = 0; i < count; ++i)
+				points[i] = IntoPlane(feature.points[i], normal);
+		}
+
+		// A segment is one edge; a polygon has one edge per point, closing back to the first.
+		int EdgeCount() const { return count == 2 ? 1 : count; }
+
+		int count;
+		Tuple3f points[ConvexGeometry::kMaxFeaturePoints];
+	};
+
+	bool Inside(float value, float end0, float end1)
+	{
+		return (value - end0) * (value - end1) < 0.0f;
+	}
+
+	// The two ends of the stretch that segments a and b share, measured along a direction.
+	void AppendOverlap(const SupportFeature& a, const SupportFeature& b, const Tuple3f& along, std::vector<ClipPoint>& out)
+	{
+		const float a0 = a.points[0].DotProduct(along), a1 = a.points[1].DotProduct(along);
+		const float b0 = b.points[0].DotProduct(along), b1 = b.points[1].DotProduct(along);
+		const bool a0Inside = Inside(a0, b0, b1), a1Inside = Inside(a1, b0, b1);
+		const bool b0Inside = Inside(b0, a0, a1);
+		if (a0Inside)
+			out.push_back({ClipPoint::kFirst, a.points[0]});
+		if (a1Inside)
+			out.push_back({ClipPoint::kFirst, a.points[1]});
+		if (!a0Inside && !a1Inside)
+		{
+			if (b0Inside)
+			{
+				out.push_back({ClipPoint::kSecond, b.points[0]});
+				out.push_back({ClipPoint::kSecond, b.points[1]});
+			}
+		}
+		else if (a0Inside != a1Inside)
+			out.push_back({ClipPoint::kSecond, b0Inside ? b.points[0] : b.points[1]});
+	}
+}
+
+void FeatureClipping::ClipEdges(const SupportFeature& a, const SupportFeature& b, const Tuple3f& normal,
+	std::vector<ClipPoint>& out)
+{
+	const Tuple3f edgeA = a.points[1] - a.points[0], edgeB = b.points[1] - b.points[0];
+	if (edgeA.Normalize().DotProduct(edgeB.Normalize()) <= kSameWayCosine)
+	{
+		float s = 0.0f;
+		if (SegmentsCross(IntoPlane(a.points[0], normal), IntoPlane(a.points[1], normal), IntoPlane(b.points[0], normal),
+				IntoPlane(b.points[1], normal), s))
+			out.push_back({ClipPoint::kFirst, a.points[0] + edgeA * s});
+		return;
+	}
+	if (normal.DotProduct(edgeA) < kTolerance)
+		AppendOverlap(a, b, edgeA, out);
+	else if (normal.DotProduct(edgeB) < kTolerance)
+		AppendOverlap(a, b, edgeB, out);
+}
+
+void FeatureClipping::ClipFeatures(const SupportFeature& a, const SupportFeature& b, const Tuple3f& normal,
+	std::vector<ClipPoint>& out)
+{
+	const ProjectedFeature projectedA(a, normal), projectedB(b, normal);
+	for (int i = 0; i < projectedA.EdgeCount(); ++i)
+	{
+		const int nextA = (i + 1) % a.count;
+		for (int j = 0; j < projectedB.EdgeCount(); ++j)
+		{
+			float s = 0.0f;
+			if (SegmentsCross(projectedA.points[i], projectedA.points[nextA], projectedB.points[j],
+					projectedB.points[(j + 1) % b.count], s))
+				out.push_back({ClipPoint::kFirst, a.points[i] + (a.points[nextA] - a.points[i]) * s});
+		}
+	}
+	for (int i = 0; i < a.count; ++i)
+		if (PolygonContains(projectedB.points, b.count, projectedA.points[i]))
+			out.push_back({ClipPoint::kFirst, a.points[i]});
+	for (int i = 0; i < b.count; ++i)
+		if (PolygonContains(projectedA.points, a.count, projectedB.points[i]))
+			out.push_back({ClipPoint::kSecond, b.points[i]});
+}
+
+bool FeatureClipping::SegmentsCross(const Tuple3f& p0, const Tuple3f& p1, const Tuple3f& q0, const Tuple3f& q1, float& s)
+{
+	const Tuple3f d1 = p1 - p0, d2 = q1 - q0, r = p0 - q0;
+	if (d1 == Tuple3f() || d2 == Tuple3f())
+		return false;
+	const float a = d1.DotProduct(d1), e = d2.DotProduct(d2), b = d1.DotProduct(d2);
+	const float c = d1.DotProduct(r), f = d2.DotProduct(r);
+	const float denominator = a * e - b * b;
+	if (std::fabs(denominator) < kTolerance)
+		return false;
+	s = (b * f - c * e) / denominator;
+	const float t = (b * s + f) / e;
+	return s > 0.0f && s < 1.0f && t > 0.0f && t < 1.0f;
+}
+
+bool FeatureClipping::PolygonContains(const Tuple3f* polygon, int count, const Tuple3f& point)
+{
+	if (count < 3)
+		return false;
+	const Tuple3f normal = Cross(polygon[1] - polygon[0], polygon[count - 1] - polygon[0]);
+	for (int i = 0; i < count; ++i)
+	{
+		const Tuple3f& from = polygon[i];
+		const Tuple3f outward = Cross(polygon[(i + 1) % count] - from, normal);
+		if (outward.DotProduct(point - from) > kTolerance)
+			return false;
+	}
+	return true;
+}

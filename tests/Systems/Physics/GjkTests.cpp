@@ -1,0 +1,173 @@
+#include "Systems/Physics/Gjk.h"
+
+#include "Systems/Physics/NarrowPhaseTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+	SimplexVertex At(const Tuple3f& point)
+	{
+		return {point, Tuple3f(), point};
+	}
+
+	// Whether the tetrahedron holds the point, or has it on its surface within the GJK band.
+	bool Encloses(const Simplex& s, const test::Vector& p)
+	{
+		const test::Vector v[4] = {s[0].point, s[1].point, s[2].point, s[3].point};
+		for (int opposite = 0; opposite < 4; ++opposite)
+		{
+			const test::Vector &a = v[(opposite + 1) % 4], &b = v[(opposite + 2) % 4], &c = v[(opposite + 3) % 4];
+			test::Vector normal = (b - a).Cross(c - a);
+			normal = normal * (1.0 / normal.Length());
+			if ((v[opposite] - a).Dot(normal) > 0.0)
+				normal = normal * -1.0;
+			if ((p - a).Dot(normal) > 2e-4)
+				return false;
+		}
+		return true;
+	}
+
+	// A tetrahedron around the origin, ordered as the triangle case leaves a simplex (newest last):
+	// the faces through the newest vertex then face outwards.
+	const Tuple3f kTetrahedron[4] = {{1, 0, -1}, {-0.5f, 0.866f, -1}, {-0.5f, -0.866f, -1}, {0, 0, 2}};
+
+	Simplex Shifted(const Tuple3f& shift)
+	{
+		Simplex simplex;
+		for (const Tuple3f& p : kTetrahedron)
+			simplex.push_back(At(p - shift));
+		return simplex;
+	}
+}
+
+TEST(Gjk, SpheresOverlapWithinTheSumOfTheirRadii)
+{
+	const struct
+	{
+		float distance;
+		bool overlap;
+	} cases[] = {{1.5f, true}, {1.99f, true}, {2.01f, false}, {2.5f, false}};
+	GjkWorkspace work;
+	for (const auto& c : cases)
+	{
+		const PrimitiveCollider a = test::Primitive("sphere", {2, 2, 2}, {0, 0, 0});
+		const PrimitiveCollider b = test::Primitive("sphere", {2, 2, 2}, {c.distance, 0, 0});
+		EXPECT_EQ(GjkIntersect(work, a, b, 20), c.overlap) << c.distance;
+	}
+	EXPECT_EQ(work.simplex.size(), 1u) << "2.5 apart: the first support point does not pass the origin";
+}
+
+TEST(Gjk, NoIterationsNeverOverlap)
+{
+	GjkWorkspace work;
+	const PrimitiveCollider a = test::Primitive("cube", {1, 1, 1}, {0, 0, 0});
+	EXPECT_FALSE(GjkIntersect(work, a, a, 0));
+	EXPECT_TRUE(GjkIntersect(work, a, a, 20)) << "the zero first direction is nudged";
+	EXPECT_EQ(work.simplex.size(), 4u);
+}
+
+TEST(Gjk, VerdictMatchesAnalyticAnswersAtRandomPoses)
+{
+	tw::SeedRand(45);
+	GjkWorkspace work;
+	int overlaps = 0, decided = 0;
+	for (int trial = 0; trial < 3000; ++trial)
+	{
+		const Tuple3f sizeA(RandomIn(0.3f, 2), RandomIn(0.3f, 2), RandomIn(0.3f, 2));
+		const Tuple3f sizeB(RandomIn(0.3f, 2), RandomIn(0.3f, 2), RandomIn(0.3f, 2));
+		const Tuple3f centreA(RandomIn(-1, 1), RandomIn(-1, 1), RandomIn(-1, 1));
+		const Tuple3f centreB = centreA + test::RandomUnitVector() * RandomIn(0, 2.5f);
+		double margin = 0.0;
+		PrimitiveCollider a = test::Primitive("cube", sizeA, centreA), b = a;
+		switch (trial % 3)
+		{
+		case 0:
+			a = test::Primitive("sphere", {sizeA.x, sizeA.x, sizeA.x}, centreA);
+			b = test::Primitive("sphere", {sizeB.x, sizeB.x, sizeB.x}, centreB);
+			margin = (sizeA.x + sizeB.x) / 2.0 - test::Vector(centreB - centreA).Length();
+			break;
+		case 1:
+			a = test::Primitive("sphere", {sizeA.x, sizeA.x, sizeA.x}, centreA);
+			b = test::Primitive("cube", sizeB, centreB, test::RandomOrientation());
+			margin = sizeA.x / 2.0 - (test::ClosestPointOfBox(b, sizeB, centreA) - centreA).Length();
+			break;
+		default:
+			a = test::Primitive("cube", sizeA, centreA, test::RandomOrientation());
+			b = test::Primitive("cube", sizeB, centreB, test::RandomOrientation());
+			margin = test::BoxPenetration(a, b);
+		}
+		if (std::fabs(margin) < 1e-3)
+			continue;
+		++decided;
+		overlaps += margin > 0;
+		const bool overlap = GjkIntersect(work, a, b, 20);
+		ASSERT_EQ(overlap, margin > 0) << "trial " << trial << " margin " << margin;
+		if (overlap)
+		{
+			ASSERT_TRUE(Encloses(work.simplex, test::Vector())) << "trial " << trial;
+		}
+	}
+	EXPECT_GT(overlaps, decided / 4);
+	EXPECT_LT(overlaps, decided * 3 / 4);
+}
+
+TEST(Gjk, TriangleCaseKeepsTheRegionOfTheOrigin)
+{
+	// The triangle C, B, A (A newest) in the plane z = 1, shifted so that the origin lies in each
+	// region in turn.
+	const Tuple3f c(0, 0, 1), b(2, 0, 1), a(0, 2, 1);
+	const struct
+	{
+		Tuple3f shift;
+		std::vector<Tuple3f> kept;
+	} cases[] = {
+		{{-1, 1, 0}, {c, a}},      // beyond the edge AC
+		{{1, 1, 0}, {a, b}},       // beyond the edge AB
+		{{0.5f, 0.5f, 2}, {c, b, a}}, // over the triangle, on the side of its normal AC x AB (+z)
+		{{0.5f, 0.5f, 0}, {b, c, a}}, // under the triangle: the winding flips
+	};
+	for (const auto& entry : cases)
+	{
+		Simplex simplex = {At(c - entry.shift), At(b - entry.shift), At(a - entry.shift)};
+		Tuple3f direction;
+		EXPECT_FALSE(SimplexTriangleCase(direction, simplex));
+		ASSERT_EQ(simplex.size(), entry.kept.size()) << entry.shift;
+		for (std::size_t i = 0; i < simplex.size(); ++i)
+			ExpectNear(simplex[i].point, entry.kept[i] - entry.shift, 1e-6);
+		EXPECT_GT(direction.DotProduct(-simplex.back().point), 0.0f) << "the direction leads to the origin";
+	}
+}
+
+TEST(Gjk, TetrahedronCaseEnclosesOrReducesToTheFaceOrEdgeOverTheOrigin)
+{
+	const test::Vector apex = kTetrahedron[3], p0 = kTetrahedron[0], p1 = kTetrahedron[1], p2 = kTetrahedron[2];
+	const test::Vector n0 = (p0 - apex).Cross(p1 - apex), n2 = (p2 - apex).Cross(p0 - apex);
+	const test::Vector faceCentre = (p0 + p1 + apex) * (1.0 / 3.0);
+	const test::Vector beyondFace = faceCentre + n0 * (0.5 / n0.Length());
+	const test::Vector beyondEdge = (p0 + apex) * 0.5 + (n0 * (1.0 / n0.Length()) + n2 * (1.0 / n2.Length())) * 2.0;
+
+	const auto single = [](const test::Vector& v) { return Tuple3f(static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)); };
+	// The origin inside, beyond the face (p0, p1, apex), beyond the edge (p0, apex): what stays.
+	const struct
+	{
+		Tuple3f shift;
+		std::vector<int> kept;
+	} cases[] = {{{}, {0, 1, 2, 3}}, {single(beyondFace), {0, 1, 3}}, {single(beyondEdge), {0, 3}}};
+	for (const auto& entry : cases)
+	{
+		Simplex simplex = Shifted(entry.shift);
+		Tuple3f direction;
+		EXPECT_EQ(SimplexTetrahedronCase(direction, simplex), entry.kept.size() == 4);
+		ASSERT_EQ(simplex.size(), entry.kept.size());
+		for (std::size_t i = 0; i < simplex.size(); ++i)
+			ExpectNear(simplex[i].point, kTetrahedron[entry.kept[i]] - entry.shift, 1e-6);
+		if (entry.kept.size() == 4)
+			continue;
+		EXPECT_GT(direction.DotProduct(-simplex.back().point), 0.0f) << "towards the origin";
+		if (entry.kept.size() == 2)
+		{
+			EXPECT_NEAR(direction.DotProduct(simplex[1].point - simplex[0].point), 0.0f, 1e-4) << "perpendicular to the edge";
+		}
+	}
+}

@@ -1,0 +1,214 @@
+#include "Systems/Physics/SweepPrune.h"
+
+#include "Utilities/Random.h"
+#include "Utilities/TestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <set>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+namespace
+{
+	using Box = std::array<float, 6>;
+
+	// With the axes as the detection stage creates them.
+	struct ThreeAxisSweepPrune : SweepPrune
+	{
+		ThreeAxisSweepPrune()
+		{
+			AddAxis("X", 0);
+			AddAxis("Z", 2);
+			AddAxis("Y", 1);
+		}
+	};
+
+	Box BoxAt(float x, float y, float z, float half = 0.5f)
+	{
+		return {x - half, y - half, z - half, x + half, y + half, z + half};
+	}
+
+	int OverlapCount(const SweepPrune& sap, const void* a, const void* b)
+	{
+		const auto found = sap.GetOverlaps().find({a, b});
+		return found == sap.GetOverlaps().end() ? 0 : found->second.count;
+	}
+
+	std::string DumpOf(const SweepPrune& sap)
+	{
+		std::ostringstream out;
+		sap.Dump(out);
+		return out.str();
+	}
+}
+
+TEST(SweepPrune, OneBoxIsNotSortedUntilASecondArrives)
+{
+	ThreeAxisSweepPrune sap;
+	Box a = BoxAt(0, 0, 0), b = BoxAt(0.5f, 0.5f, 0.5f);
+	sap.Insert(&a, a.data());
+	sap.Update();
+	EXPECT_TRUE(sap.GetOverlaps().empty());
+	sap.Insert(&b, b.data());
+	EXPECT_TRUE(sap.GetPairs().empty()) << "nothing is counted before the sort";
+	sap.Update();
+	EXPECT_EQ(OverlapCount(sap, &a, &b), 3);
+	EXPECT_TRUE(sap.GetPairs().contains({&a, &b}));
+}
+
+TEST(SweepPrune, PairEntersOnTheThirdAxisAndLeavesOnAnyAxis)
+{
+	ThreeAxisSweepPrune sap;
+	Box a = BoxAt(0, 0, 0), b = BoxAt(0.5f, 0.5f, 3.0f);
+	sap.Insert(&a, a.data());
+	sap.Insert(&b, b.data());
+	sap.Update();
+	EXPECT_EQ(OverlapCount(sap, &a, &b), 2);
+	EXPECT_TRUE(sap.GetPairs().empty());
+
+	b = BoxAt(0.5f, 0.5f, 0.9f);
+	sap.Update();
+	EXPECT_EQ(OverlapCount(sap, &a, &b), 3);
+	EXPECT_EQ(sap.GetPairs().size(), 1u);
+
+	b = BoxAt(-2.0f, 0.5f, 0.9f);
+	sap.Update();
+	EXPECT_EQ(OverlapCount(sap, &a, &b), 2);
+	EXPECT_TRUE(sap.GetPairs().empty());
+}
+
+TEST(SweepPrune, BoxesThatOnlyTouchInThatOrderDoNotOverlap)
+{
+	ThreeAxisSweepPrune sap;
+	Box a = BoxAt(0, 0, 0), b = BoxAt(1.0f, 0, 0);
+	ASSERT_EQ(a[3], b[0]);
+	sap.Insert(&a, a.data());
+	sap.Insert(&b, b.data());
+	sap.Update();
+	EXPECT_EQ(OverlapCount(sap, &a, &b), 2) << "y and z overlap; x only touches";
+	EXPECT_TRUE(sap.GetPairs().empty());
+}
+
+TEST(SweepPrune, RemoveForgetsTheKeysOverlapsOnly)
+{
+	ThreeAxisSweepPrune sap;
+	Box a = BoxAt(0, 0, 0), b = BoxAt(0.5f, 0, 0), c = BoxAt(0.2f, 0.2f, 0);
+	for (Box* box : {&a, &b, &c})
+		sap.Insert(box, box->data());
+	sap.Update();
+	ASSERT_EQ(sap.GetPairs().size(), 3u);
+	sap.Remove(&b);
+	EXPECT_EQ(sap.GetObjectCount(), 2u);
+	EXPECT_EQ(sap.GetOverlaps().size(), 1u);
+	EXPECT_EQ(sap.GetPairs().size(), 1u);
+	EXPECT_TRUE(sap.GetPairs().contains({&a, &c}));
+	Box unknown = BoxAt(0, 0, 0);
+	sap.Remove(&unknown);
+	EXPECT_EQ(sap.GetObjectCount(), 2u);
+	// The removed box's ends are gone: moving it changes nothing.
+	b = BoxAt(100, 100, 100);
+	sap.Update();
+	EXPECT_EQ(sap.GetPairs().size(), 1u);
+}
+
+TEST(SweepPrune, PairReadsTheEarlierInsertedKeyFirst)
+{
+	ThreeAxisSweepPrune sap;
+	Box boxes[2] = {BoxAt(0, 0, 0), BoxAt(0.5f, 0, 0)};
+	sap.Insert(&boxes[1], boxes[1].data());
+	sap.Insert(&boxes[0], boxes[0].data());
+	sap.Update();
+	ASSERT_EQ(sap.GetPairs().size(), 1u);
+	EXPECT_EQ(sap.GetPairs().begin()->first, (SweepPrune::PairKey(&boxes[1], &boxes[0])));
+}
+
+TEST(SweepPrune, DumpCountsObjectsOverlapsPairsAndExtremaPerAxis)
+{
+	ThreeAxisSweepPrune sap;
+	EXPECT_EQ(DumpOf(sap), "\n0 objects\n0 overlaps\n0 pairs\n0 extrema on Y axis\n0 extrema on Z axis\n0 extrema on X axis\n\n");
+	Box boxes[3] = {BoxAt(0, 0, 0), BoxAt(0.5f, 0, 0), BoxAt(5, 0, 0)};
+	for (Box& box : boxes)
+		sap.Insert(&box, box.data());
+	sap.Update();
+	EXPECT_EQ(DumpOf(sap), "\n3 objects\n3 overlaps\n1 pairs\n6 extrema on Y axis\n6 extrema on Z axis\n6 extrema on X axis\n\n");
+	sap.Clear();
+	EXPECT_EQ(DumpOf(sap), "\n0 objects\n0 overlaps\n0 pairs\n0 extrema on Y axis\n0 extrema on Z axis\n0 extrema on X axis\n\n");
+}
+
+TEST(SweepPrune, FullStructureRefusesTheNextBox)
+{
+	ThreeAxisSweepPrune sap;
+	std::vector<Box> boxes(SweepPrune::kMaxBoxes + 1);
+	for (unsigned i = 0; i < SweepPrune::kMaxBoxes; ++i)
+	{
+		const float along = static_cast<float>(i) * 2.0f;
+		boxes[i] = BoxAt(along, along, along);
+		ASSERT_TRUE(sap.Insert(&boxes[i], boxes[i].data())) << i;
+	}
+	boxes.back() = BoxAt(0.5f, 0, 0);
+	EXPECT_FALSE(sap.Insert(&boxes.back(), boxes.back().data()));
+	EXPECT_EQ(sap.GetRefusedCount(), 1u);
+	sap.Update();
+	EXPECT_EQ(sap.GetObjectCount(), SweepPrune::kMaxBoxes);
+	EXPECT_TRUE(sap.GetPairs().empty()) << "the refused box overlaps the first but was never filed";
+	sap.Remove(&boxes[0]);
+	EXPECT_TRUE(sap.Insert(&boxes.back(), boxes.back().data()));
+}
+
+TEST(SweepPrune, PairSetEqualsBruteForceOverRandomMovingBoxes)
+{
+	constexpr int kBoxCount = 1000, kSteps = 100;
+	constexpr float kWorld = 40.0f;
+	tw::SeedRand(20);
+	ThreeAxisSweepPrune sap;
+	std::vector<Box> boxes(kBoxCount);
+	for (Box& box : boxes)
+	{
+		box = BoxAt(RandomIn(0, kWorld), RandomIn(0, kWorld), RandomIn(0, kWorld), RandomIn(0.2f, 1.5f));
+		sap.Insert(&box, box.data());
+	}
+	for (int step = 0; step < kSteps; ++step)
+	{
+		// Every box moves a little; a few jump across the world, and now and then one leaves and
+		// comes back.
+		for (int i = 0; i < kBoxCount; ++i)
+		{
+			Box& box = boxes[i];
+			const bool jump = tw::Rand() % 50 == 0;
+			for (int axis = 0; axis < 3; ++axis)
+			{
+				const float shift = jump ? RandomIn(-kWorld / 2, kWorld / 2) : RandomIn(-0.3f, 0.3f);
+				box[axis] += shift;
+				box[axis + 3] += shift;
+			}
+		}
+		if (step % 10 == 5)
+		{
+			Box& box = boxes[tw::Rand() % kBoxCount];
+			sap.Remove(&box);
+			sap.Insert(&box, box.data());
+		}
+		sap.Update();
+
+		std::set<std::pair<const void*, const void*>> expected, found;
+		for (int i = 0; i < kBoxCount; ++i)
+			for (int j = i + 1; j < kBoxCount; ++j)
+			{
+				const Box &a = boxes[i], &b = boxes[j];
+				bool overlap = true;
+				for (int axis = 0; axis < 3 && overlap; ++axis)
+					overlap = a[axis] < b[axis + 3] && b[axis] < a[axis + 3];
+				if (overlap)
+					expected.insert(std::minmax<const void*>(&a, &b));
+			}
+		for (const auto& [pair, value] : sap.GetPairs())
+		{
+			EXPECT_EQ(value, 1);
+			found.insert(std::minmax(pair.first, pair.second));
+		}
+		ASSERT_EQ(found, expected) << "step " << step;
+	}
+}
