@@ -1,33 +1,77 @@
-// A physics world with the whole step: an engine with the Physics system, and bodies on objects
-// with a Transform, a composite collider of one primitive and a log of the contact messages they
-// receive. Static bodies carry a PhysicsMaterial of density 0. The scene's "LevelLoaded" files the
-// colliders; each Step is one frame's physics update.
+// A physics world with the whole step: an engine with the Physics system and bodies made by the
+// test component "SceneBody" (flags, then the pieces of a composite collider), which also counts
+// the contact messages its object receives. Bodies come from code (PhysicsScene::Add) or from a
+// level file; static bodies carry a PhysicsMaterial of density 0. Each Step is one frame's physics.
 #pragma once
 
 #include "Components/Physics/PhysicsMaterial.h"
 #include "Components/Transform.h"
 #include "Object.h"
+#include "Serializer.h"
 #include "Systems/Physics/CompositePrimitiveCollider.h"
 #include "Systems/Physics/Physics.h"
 
 #include "QuietComponent.h"
 #include "Systems/TestEngine.h"
 
-#include <deque>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace test
 {
-	struct __ContactLogName
+	struct __SceneBodyName
 	{
-		static constexpr const char* name = "ContactLog";
+		static constexpr const char* name = "SceneBody";
 	};
 
-	// Counts the contact messages its object receives and keeps the last "Collision"'s arguments.
-	class ContactLog : public QuietComponent<ContactLog, __ContactLogName>
+	// A minimal body component: at Start it puts a rigid body with its collider into the world.
+	class SceneBody : public QuietComponent<SceneBody, __SceneBodyName>
 	{
 	public:
+		bool Load(Serializer& serializer) override
+		{
+			std::string flagText;
+			serializer.Read(flagText);
+			flags = ParseBodyFlags(flagText);
+			collider->Load(serializer);
+			return true;
+		}
+
+		bool Start() override
+		{
+			Physics& physics = *Physics::Instance();
+			const unsigned id = owner->GetId();
+			owner->RegisterHandler<SceneBody>("Collision", &SceneBody::OnCollision);
+			owner->RegisterHandler<SceneBody>("CollisionEnd", &SceneBody::OnCollisionEnd);
+			auto* transform = owner->GetComponent<Transform>();
+			body = physics.GetResolution().bodyPool.Insert(RigidBody());
+			body->ownerId = id;
+			body->transform = transform;
+			body->collider = collider.get();
+			body->flags = flags;
+			body->orientation = transform->GetWorldOrientation();
+			collider->SetBody(body);
+			collider->SetOwnerId(id);
+			collider->Initialize();
+			body->sleepCounter = physics.GetSettings().sleepTimeout;
+			body->ComputeMass(false);
+			body->UpdateDerived();
+			physics.GetResolution().AddBody(*body);
+			physics.GetDetection().AddCollider(collider.get());
+			return true;
+		}
+
+		void Release() override
+		{
+			Physics* physics = Physics::Instance();
+			if (physics == nullptr || body == nullptr)
+				return;
+			physics->GetDetection().RemoveCollider(collider.get());
+			physics->GetResolution().RemoveBody(*body);
+			physics->GetResolution().bodyPool.Erase(body);
+			body = nullptr;
+		}
+
 		void OnCollision(Message::Reader reader)
 		{
 			++collisions;
@@ -38,6 +82,10 @@ namespace test
 		}
 		void OnCollisionEnd(Message::Reader) { ++ends; }
 
+		unsigned flags = 0;
+		// Shared by the prototype's clones only until Load or the test fills the pieces.
+		std::shared_ptr<CompositePrimitiveCollider> collider = std::make_shared<CompositePrimitiveCollider>();
+		RigidBody* body = nullptr;
 		int collisions = 0;
 		int ends = 0;
 		unsigned other = 0;
@@ -60,11 +108,13 @@ namespace test
 	class PhysicsScene
 	{
 	public:
-		explicit PhysicsScene(const std::string& physicsElement = "") : engine("<Config>" + physicsElement + "</Config>")
+		explicit PhysicsScene(const std::string& physicsElement = "",
+			const std::string& dataFolder = TW_TEST_DATA_DIR "../../Data/")
+			: engine("<Config>" + physicsElement + "</Config>", dataFolder)
 		{
-			ContactLog::Register();
 			physics = new Physics();
 			engine.engine->AddSystem(physics);
+			SceneBody::Register();
 			PhysicsMaterial::Register();
 			physics->Initialize();
 		}
@@ -73,9 +123,6 @@ namespace test
 		{
 			const Object object = CreateObject(shape.isStatic ? "Ground" : "Body");
 			object.object->AddComponent(Transform::TypeId());
-			object.object->AddComponent(ContactLog::TypeId());
-			object.object->RegisterHandler<ContactLog>("Collision", &ContactLog::OnCollision);
-			object.object->RegisterHandler<ContactLog>("CollisionEnd", &ContactLog::OnCollisionEnd);
 			if (shape.isStatic)
 			{
 				object.object->AddComponent(PhysicsMaterial::TypeId());
@@ -84,30 +131,21 @@ namespace test
 			Transform* transform = object.object->GetComponent<Transform>();
 			transform->SetWorldPosition(position);
 			transform->SetScale(Tuple3f(1, 1, 1));
-
-			CompositePrimitiveCollider& collider = colliders.emplace_back();
-			collider.primitives.emplace_back(shape.scale, shape.shape, Tuple3f(), shape.rotation * 0.01745329238474369f);
-			RigidBody* body = physics->GetResolution().bodyPool.Insert(RigidBody());
-			body->ownerId = object.id;
-			body->transform = transform;
-			body->collider = &collider;
-			body->flags = shape.flags;
-			body->orientation = transform->GetWorldOrientation();
-			collider.SetBody(body);
-			collider.SetOwnerId(object.id);
-			collider.Initialize();
-			body->sleepCounter = physics->GetSettings().sleepTimeout;
-			body->ComputeMass(false);
-			body->UpdateDerived();
-			physics->GetResolution().AddBody(*body);
-			physics->GetDetection().AddCollider(&collider);
-			return *body;
+			object.object->AddComponent(SceneBody::TypeId());
+			SceneBody& component = *object.object->GetComponent<SceneBody>();
+			component.collider = std::make_shared<CompositePrimitiveCollider>();
+			component.collider->primitives.emplace_back(shape.scale, shape.shape, Tuple3f(),
+				shape.rotation * 0.01745329238474369f);
+			component.flags = shape.flags;
+			component.Start();
+			return *component.body;
 		}
 
-		RigidBody& AddBox(const Tuple3f& position, const Tuple3f& size = Tuple3f(1, 1, 1))
+		RigidBody& AddBox(const Tuple3f& position, const Tuple3f& size = Tuple3f(1, 1, 1), unsigned flags = 0)
 		{
 			BodyShape shape;
 			shape.scale = size;
+			shape.flags = flags;
 			return Add(shape, position);
 		}
 
@@ -130,13 +168,12 @@ namespace test
 				physics->Update();
 		}
 
-		static ContactLog& Log(const RigidBody& body) { return *body.GetOwner().object->GetComponent<ContactLog>(); }
+		static SceneBody& Log(const RigidBody& body) { return *body.GetOwner().object->GetComponent<SceneBody>(); }
 
 		static Tuple3f Position(const RigidBody& body) { return body.GetPosition(); }
 
 		TestEngine engine;
 		// Owned by the engine.
 		Physics* physics = nullptr;
-		std::deque<CompositePrimitiveCollider> colliders;
 	};
 }
