@@ -53,8 +53,9 @@ public:
 	// the filed ones and the static geometry.
 	void FilePendingAndCollide();
 
-	// The nearest strictly positive ray parameter over the list, CONTROLLER bodies passed through;
-	// the hit body is written where given. kRayMiss (body untouched) for none.
+	// The nearest strictly positive ray parameter t over the list, CONTROLLER bodies passed
+	// through: the hit is origin + t · direction, whatever the direction's length. The hit body is
+	// written where given. kRayMiss (body untouched) for none.
 	static float RayCastColliderList(const IntrusiveList<Collider>& colliders, const Tuple3f& origin,
 		const Tuple3f& direction, RigidBody** hitBody);
 	// Answers "PhysicsQueryRayCast": bool* hit, origin, direction, then optional RigidBody** and

@@ -325,7 +325,9 @@ float DetectionManager::RayCastColliderList(const IntrusiveList<Collider>& colli
 		return kRayMiss;
 	if (hitBody != nullptr)
 		*hitBody = const_cast<RigidBody*>(hit->GetBody());
-	return best;
+	// Mended: the pieces answer (hit − origin) · direction, which is the parameter of the hit
+	// only for a unit direction; divided by the squared length, origin + t · direction is the hit.
+	return best / direction.LengthSquared();
 }
 
 void DetectionManager::QueryRayCast(Message::Reader reader)
