@@ -12,11 +12,7 @@ namespace
 	TEST(BoxStack, FiveBoxesSettleAsleepInPlaceAndANudgeWakesTheIslandWithoutNewReports)
 	{
 		PhysicsScene scene;
-		scene.AddFloor();
-		std::vector<RigidBody*> boxes;
-		for (int i = 0; i < 5; ++i)
-			boxes.push_back(&scene.AddBox(Tuple3f(0.0f, 0.5f + static_cast<float>(i), 0.0f)));
-		scene.LoadLevel();
+		const std::vector<RigidBody*> boxes = scene.AddStackOnFloor(5);
 
 		int settledAt = -1;
 		for (int step = 1; step <= 625 && settledAt < 0; ++step)

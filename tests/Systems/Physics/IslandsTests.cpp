@@ -47,11 +47,7 @@ namespace
 		EXPECT_TRUE(kept.asleep);
 
 		PhysicsScene scene;
-		scene.AddFloor();
-		std::vector<RigidBody*> stack;
-		for (int i = 0; i < 3; ++i)
-			stack.push_back(&scene.AddBox(Tuple3f(0.0f, 0.5f + static_cast<float>(i), 0.0f)));
-		scene.LoadLevel();
+		const std::vector<RigidBody*> stack = scene.AddStackOnFloor(3);
 		scene.Step(300);
 		for (const RigidBody* box : stack)
 			EXPECT_TRUE(box->IsAsleep() && box->staticMarker);

@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace test
 {
@@ -158,6 +159,17 @@ namespace test
 			shape.rotation = Tuple3f(-90.0f, 0.0f, 0.0f);
 			shape.isStatic = true;
 			return Add(shape, Tuple3f(0.0f, y, 0.0f));
+		}
+
+		// A floor and unit boxes stacked on it at x = z = 0, the lowest first; the level is loaded.
+		std::vector<RigidBody*> AddStackOnFloor(int count)
+		{
+			AddFloor();
+			std::vector<RigidBody*> boxes;
+			for (int i = 0; i < count; ++i)
+				boxes.push_back(&AddBox(Tuple3f(0.0f, 0.5f + static_cast<float>(i), 0.0f)));
+			LoadLevel();
+			return boxes;
 		}
 
 		void LoadLevel() { Engine::SendMessage(Message("LevelLoaded")); }

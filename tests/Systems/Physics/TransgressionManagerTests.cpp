@@ -44,10 +44,9 @@ namespace
 	TEST(TransgressionManager, ASleepingPairIsParkedAndWakesWithItsRowsWithoutANewReport)
 	{
 		PhysicsScene scene;
-		scene.AddFloor();
-		RigidBody& lower = scene.AddBox(Tuple3f(0.0f, 0.5f, 0.0f));
-		RigidBody& upper = scene.AddBox(Tuple3f(0.0f, 1.5f, 0.0f));
-		scene.LoadLevel();
+		const std::vector<RigidBody*> stack = scene.AddStackOnFloor(2);
+		RigidBody& lower = *stack[0];
+		RigidBody& upper = *stack[1];
 		scene.Step(200);
 		ASSERT_TRUE(lower.IsAsleep() && upper.IsAsleep());
 		TransgressionManager& transgression = scene.physics->GetTransgression();
