@@ -69,8 +69,7 @@ public:
 	float restitutionFactor = 1.0f;
 	// restitutionFactor for a fast approach, else 1.
 	float bounceFactor = 1.0f;
-	// The combined friction of the owners times the gravity's magnitude; the row building shares
-	// it out over the contact points.
+	// The combined friction of the owners; it scales the frictional bounds of the rows.
 	float friction = 0.0f;
 	IntrusiveList<ContactPoint> contacts;
 	IntrusiveList<ContactRowRef> activeRefs;

@@ -29,7 +29,8 @@ void RegisterColliderPrototype(const std::string& typeName, std::unique_ptr<Coll
 class DetectionManager : public PhysicsSubsystem
 {
 public:
-	explicit DetectionManager(TransgressionManager& transgression);
+	// The contact stage is built after this one: only its address is taken here.
+	explicit DetectionManager(TransgressionManager* transgression);
 
 	// Collider prototypes and the sweep-and-prune axes.
 	void Initialize() override;
@@ -106,5 +107,5 @@ private:
 	IntrusiveList<Collider> dynamicColliders;
 	IntrusiveList<Collider> staticColliders;
 	std::vector<Collider*> pendingColliders;
-	TransgressionManager& transgression;
+	TransgressionManager* transgression;
 };

@@ -75,7 +75,7 @@ void RegisterColliderPrototype(const std::string& typeName, std::unique_ptr<Coll
 	slot = std::move(prototype);
 }
 
-DetectionManager::DetectionManager(TransgressionManager& transgression) : transgression(transgression)
+DetectionManager::DetectionManager(TransgressionManager* transgression) : transgression(transgression)
 {
 	staticGeometries.reserve(1000);
 }
@@ -216,7 +216,7 @@ void DetectionManager::AddContacts(CollisionManifold*& manifold, RigidBody& firs
 {
 	if (manifold == nullptr)
 	{
-		manifold = transgression.FindOrCreateManifold(first, second);
+		manifold = transgression->FindOrCreateManifold(first, second);
 		// A full manifold pool refuses the pair for this step.
 		if (manifold == nullptr)
 			return;
@@ -231,7 +231,7 @@ void DetectionManager::Settle(CollisionManifold* manifold, RigidBody& first, Rig
 		return;
 	if (manifold->contacts.count == 0)
 	{
-		transgression.DestroyManifold(*manifold);
+		transgression->DestroyManifold(*manifold);
 		return;
 	}
 	manifold->ghost = first.HasFlag(kBodyGhost) || second.HasFlag(kBodyGhost);
