@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Systems/Physics/ContactPoint.h"
-#include "Systems/Physics/IntrusiveList.h"
+#include "Systems/Physics/PhysicsList.h"
 #include "Utilities/ContiguousList.h"
 #include "Utilities/Tuple.h"
 
@@ -71,9 +71,9 @@ public:
 	float bounceFactor = 1.0f;
 	// The combined friction of the owners; it scales the frictional bounds of the rows.
 	float friction = 0.0f;
-	IntrusiveList<ContactPoint> contacts;
-	IntrusiveList<ContactRowRef> activeRefs;
-	IntrusiveList<ContactRowRef> retiredRefs;
+	PhysicsList<ContactPoint> contacts;
+	PhysicsList<ContactRowRef> activeRefs;
+	PhysicsList<ContactRowRef> retiredRefs;
 
 private:
 	tw::ContiguousList<ContactPoint>* contactPool = nullptr;

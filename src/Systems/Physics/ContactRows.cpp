@@ -59,7 +59,7 @@ void ContactRows::Build(CollisionManifold& manifold)
 	Retire(manifold);
 }
 
-ContactRowRef* ContactRows::FindMatch(const IntrusiveList<ContactRowRef>& refs, const Tuple3f& point) const
+ContactRowRef* ContactRows::FindMatch(const PhysicsList<ContactRowRef>& refs, const Tuple3f& point) const
 {
 	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
 		if (ref->age != 0 && (ref->point - point).LengthSquared() < kMatchDistanceSquared)
@@ -195,7 +195,7 @@ void ContactRows::Unpark(CollisionManifold& manifold)
 	MoveAll(manifold.activeRefs, resolution.inactiveConstraints, resolution.activeConstraints);
 }
 
-void ContactRows::MoveAll(IntrusiveList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
+void ContactRows::MoveAll(PhysicsList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
 {
 	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
 		Move(*ref, from, to);
@@ -224,7 +224,7 @@ void ContactRows::Remove(ContactRowRef& ref, ConstraintList& list) const
 	ref.normalRow = ref.tangentRow1 = ref.tangentRow2 = nullptr;
 }
 
-void ContactRows::Free(IntrusiveList<ContactRowRef>& refs, ContactRowRef& ref)
+void ContactRows::Free(PhysicsList<ContactRowRef>& refs, ContactRowRef& ref)
 {
 	refs.Remove(ref);
 	pool.Erase(&ref);

@@ -1,9 +1,11 @@
 #include "Systems/Physics/DetectionManager.h"
 
 #include "Systems/Physics/CompositePrimitiveCollider.h"
+#include "Systems/Physics/ParticleCollider.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/PrimitiveCollider.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Systems/Physics/StaticTriangleMesh.h"
 #include "Systems/Physics/TransgressionManager.h"
 #include "Utilities/HashMap.h"
 
@@ -83,6 +85,8 @@ DetectionManager::DetectionManager(TransgressionManager* transgression) : transg
 void DetectionManager::Initialize()
 {
 	RegisterColliderPrototype("CompositePrimitive", std::make_unique<CompositePrimitiveCollider>());
+	RegisterColliderPrototype("StaticTriangleMesh", std::make_unique<StaticTriangleMesh>());
+	RegisterColliderPrototype("ParticleCollision", std::make_unique<ParticleCollision>());
 	sweepPrune.AddAxis("X", 0);
 	sweepPrune.AddAxis("Z", 2);
 	sweepPrune.AddAxis("Y", 1);
@@ -304,7 +308,7 @@ void DetectionManager::CollideWithPieces(Collider& moving, const std::vector<Con
 	Settle(manifold, movingBody, staticBody);
 }
 
-float DetectionManager::RayCastColliderList(const IntrusiveList<Collider>& colliders, const Tuple3f& origin,
+float DetectionManager::RayCastColliderList(const PhysicsList<Collider>& colliders, const Tuple3f& origin,
 	const Tuple3f& direction, RigidBody** hitBody)
 {
 	float best = kUnboundedDistance;
