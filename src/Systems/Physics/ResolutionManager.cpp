@@ -1,6 +1,7 @@
 #include "Systems/Physics/ResolutionManager.h"
 
 #include "Component.h"
+#include "Components/Physics/PhysicsMaterial.h"
 #include "Components/Physics/ZeroRotation.h"
 #include "Components/Transform.h"
 #include "Systems/Physics/Collider.h"
@@ -66,6 +67,7 @@ ResolutionManager::ResolutionManager(TransgressionManager& transgression) : tran
 
 void ResolutionManager::Initialize()
 {
+	PhysicsMaterial::Register();
 	ZeroRotation::Register();
 }
 
@@ -222,6 +224,7 @@ bool ResolutionManager::RemoveBody(RigidBody& body)
 	(body.next != nullptr ? body.next->prev : bodies.last) = body.prev;
 	body.next = body.prev = nullptr;
 	--bodies.count;
+	transgression.EndContactsOf(body);
 	return true;
 }
 
