@@ -7,6 +7,10 @@
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/DisjointSet.h"
 
+#include <vector>
+
+class Connection;
+
 // What an island of touching or connected bodies knows of itself.
 struct IslandInfo
 {
@@ -28,6 +32,16 @@ public:
 		return island != nullptr ? island->info.asleep : body.IsAsleep();
 	}
 
+	// Wakes every body of the body's island, the body itself included; the island is awake again.
+	void WakeIsland(RigidBody& body);
+
+	// The connections whose rows the step keeps up; a connection is listed at most once.
+	void AddConnection(Connection& connection);
+	// A connection that is not listed is left alone.
+	void RemoveConnection(Connection& connection);
+	bool IsListed(const Connection& connection) const;
+
 	// Every body the resolution stage simulates has an island.
 	IslandSet islands;
+	std::vector<Connection*> connections;
 };

@@ -1,6 +1,7 @@
 #include "Systems/Physics/ResolutionManager.h"
 
 #include "Component.h"
+#include "Components/Physics/Body.h"
 #include "Components/Physics/ZeroRotation.h"
 #include "Components/Transform.h"
 #include "Systems/Physics/Collider.h"
@@ -66,6 +67,7 @@ ResolutionManager::ResolutionManager(TransgressionManager& transgression) : tran
 
 void ResolutionManager::Initialize()
 {
+	Body::Register();
 	ZeroRotation::Register();
 }
 
