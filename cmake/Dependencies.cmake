@@ -4,10 +4,12 @@ find_package(Threads REQUIRED)
 pkg_check_modules(SDL REQUIRED IMPORTED_TARGET sdl)
 # GLEW loads the OpenGL entry points once the window has its context.
 pkg_check_modules(GLEW REQUIRED IMPORTED_TARGET glew gl glu)
+# SDL_image reads the image files of textures.
+pkg_check_modules(SDL_IMAGE REQUIRED IMPORTED_TARGET SDL_image)
 find_path(TINYXML_INCLUDE_DIR tinyxml.h REQUIRED)
 find_library(TINYXML_LIBRARY tinyxml REQUIRED)
 
 add_library(tw_deps INTERFACE)
 add_library(tw::deps ALIAS tw_deps)
 target_include_directories(tw_deps INTERFACE ${TINYXML_INCLUDE_DIR})
-target_link_libraries(tw_deps INTERFACE PkgConfig::SDL PkgConfig::GLEW ${TINYXML_LIBRARY} Threads::Threads ${CMAKE_DL_LIBS})
+target_link_libraries(tw_deps INTERFACE PkgConfig::SDL PkgConfig::SDL_IMAGE PkgConfig::GLEW ${TINYXML_LIBRARY} Threads::Threads ${CMAKE_DL_LIBS})

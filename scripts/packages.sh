@@ -4,7 +4,7 @@ TW_PACKAGES=(
   g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl1.2-dev libsdl-image1.2-dev libtinyxml-dev libglew-dev
-  libgl1-mesa-dri libglu1-mesa-dev libx11-dev
+  libgl1-mesa-dri libglu1-mesa-dev libx11-dev zlib1g-dev
   xvfb xauth xdotool
 )
 

@@ -22,7 +22,7 @@ namespace
 		static constexpr const char* name = text;
 	};
 	template <int N>
-	class Numbered : public QuietComponent<Numbered<N>, __NumberedName<N>>
+	class Numbered : public test::QuietComponent<Numbered<N>, __NumberedName<N>>
 	{
 	};
 

@@ -15,6 +15,10 @@ constexpr double kAngleEpsilon = 1e-4;
 // Matrices whose determinant's magnitude is at or below this have no inverse.
 constexpr double kDeterminantEpsilon = 1e-5;
 
+// Angles are radians in memory; files and OpenGL's rotation calls take degrees.
+constexpr double kDegreesToRadians = 0.017453292519943295;
+constexpr double kRadiansToDegrees = 57.29577951308232;
+
 // The value a zero-length normalisation or a zero division gives a component: the largest
 // value with the component's sign, where zero (and negative zero) counts as positive.
 constexpr float SignedMax(float component)

@@ -1,0 +1,8 @@
+#version 120
+
+uniform sampler2D sampler[8];
+
+void main()
+{
+	gl_FragColor = texture2D(sampler[0], gl_PointCoord) * gl_Color;
+}

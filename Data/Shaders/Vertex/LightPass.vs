@@ -1,0 +1,7 @@
+// Directional light: a quad covering the whole view.
+#version 120
+
+void main()
+{
+	gl_Position = ftransform();
+}

@@ -1,0 +1,73 @@
+// Primitive meshes: the five unit shapes (plane, cube, sphere, cylinder, cone) generated on the
+// CPU with colours, texture coordinates, normals, tangents and binormals, shared through a cache
+// keyed by shape and tessellation, and drawn from client-side arrays as indexed triangles. The
+// primitive components, the lights and the debug drawing all draw through here.
+#pragma once
+
+#include "Components/Graphics/MediaInfo.h"
+#include "Utilities/Tuple.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PrimitiveVertex
+{
+	Tuple3f position;
+	Tuple4f colour{1.0f, 1.0f, 1.0f, 1.0f};
+	Tuple2f texCoord;
+	Tuple3f normal;
+	Tuple3f tangent;
+	Tuple3f binormal;
+	// How many triangles added to the tangent while they are averaged.
+	std::uint32_t counter = 0;
+};
+static_assert(sizeof(PrimitiveVertex) == 76, "the vertex layout of primitive meshes is 76 bytes");
+
+enum PrimitiveShape : int
+{
+	kPlane = 0,
+	kCube = 1,
+	kSphere = 2,
+	kCylinder = 3,
+	kCone = 4,
+	// An unknown shape name: an empty mesh.
+	kNoShape = 5,
+};
+
+struct PrimitiveData
+{
+	std::vector<PrimitiveVertex> vertices;
+	// Three per triangle, counter-clockwise seen from outside.
+	std::vector<std::uint32_t> indices;
+	int shape = kNoShape;
+	int stacks = 0;
+	int slices = 0;
+};
+
+using PrimitiveEntry = MediaInfo<PrimitiveData>;
+
+// "PLANE", "CUBE", "SPHERE", "CYLINDER", "CONE".
+extern const char* const ShapeNames[5];
+
+// Case-insensitive; kNoShape when the name is none of ShapeNames.
+int ShapeFromName(std::string name);
+// The name of a shape; empty for kNoShape.
+std::string ShapeName(int shape);
+// The tessellation a shape is generated with: every generator needs at least one stack and one
+// slice, the sphere and the cylinder two stacks, the cylinder and the cone two slices, and none
+// more than kMaxTessellation (a data file must not make the game allocate without bound).
+void ClampTessellation(int& shape, int& stacks, int& slices);
+inline constexpr int kMaxTessellation = 256;
+
+// The cached mesh (count + 1), generated on first request; the request is clamped first.
+PrimitiveEntry* GetPrimitiveData(int shape, int stacks, int slices);
+PrimitiveData GeneratePrimitiveMesh(int shape, int stacks, int slices);
+// Averages each vertex's triangle tangents and binormals (not normalised).
+void ComputeTangents(PrimitiveData& mesh);
+void DrawPrimitiveMesh(const PrimitiveEntry& entry);
+// Draws the cached mesh under the placement, with "color" set on the current program.
+void DrawPrimitiveShape(int shape, int slices, int stacks, Tuple3f position, Tuple3f scale, Tuple3f rotation, Tuple4f colour);
+// glRotatef about a rotation vector: its length (radians) in degrees, the vector as axis.
+void RotateByVector(const Tuple3f& rotation);
+void ReleasePrimitiveCache();

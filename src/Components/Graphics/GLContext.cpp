@@ -1,0 +1,8 @@
+#include "Components/Graphics/GLContext.h"
+
+#include <SDL/SDL.h>
+
+bool HasGLContext()
+{
+	return SDL_GetVideoSurface() != nullptr;
+}

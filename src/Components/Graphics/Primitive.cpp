@@ -1,0 +1,136 @@
+#include "Components/Graphics/Primitive.h"
+
+#include "Components/Graphics/Shader.h"
+#include "Components/Transform.h"
+#include "Composition.h"
+#include "Serializer.h"
+#include "Systems/Graphics/Graphics.h"
+#include "Utilities/ScriptClassRegistry.h"
+
+#include <GL/glew.h>
+
+namespace
+{
+	[[maybe_unused]] const bool primitiveScriptClassRegistered = [] {
+		ScriptClassRegistry::Instance().Register("Primitive", 0).AddProperty("visible");
+		return true;
+	}();
+
+	// Points the program's tangent and binormal attributes at the mesh; false when the program
+	// has not both.
+	bool EnableTangents(unsigned program, const PrimitiveEntry& mesh, Attribute tangentName, Attribute binormalName)
+	{
+		const int tangent = AttributeLocation(program, tangentName);
+		const int binormal = AttributeLocation(program, binormalName);
+		if (tangent < 0 || binormal < 0 || mesh.media.vertices.empty())
+			return false;
+		const PrimitiveVertex& first = mesh.media.vertices.front();
+		glVertexAttribPointer(static_cast<GLuint>(tangent), 3, GL_FLOAT, GL_FALSE, sizeof(PrimitiveVertex), &first.tangent);
+		glVertexAttribPointer(static_cast<GLuint>(binormal), 3, GL_FLOAT, GL_FALSE, sizeof(PrimitiveVertex), &first.binormal);
+		glEnableVertexAttribArray(static_cast<GLuint>(tangent));
+		glEnableVertexAttribArray(static_cast<GLuint>(binormal));
+		return true;
+	}
+
+	void DisableTangents(unsigned program, Attribute tangentName, Attribute binormalName)
+	{
+		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, tangentName)));
+		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, binormalName)));
+	}
+}
+
+bool Primitive::Load(Serializer& serializer)
+{
+	visible = true;
+	std::string shapeName;
+	int stacks = 0;
+	int slices = 0;
+	serializer.Read(shapeName).Read(stacks).Read(slices);
+	ReleaseMedia(mesh);
+	mesh = GetPrimitiveData(ShapeFromName(shapeName), stacks, slices);
+	return true;
+}
+
+bool Primitive::Serialize(Serializer& serializer)
+{
+	const PrimitiveData empty;
+	const PrimitiveData& data = mesh != nullptr ? mesh->media : empty;
+	serializer.Write("shape name", ShapeName(data.shape));
+	serializer.Write("stacks", data.stacks);
+	serializer.Write("slices", data.slices);
+	return true;
+}
+
+bool Primitive::Start()
+{
+	owner->RegisterHandler("SetVisible", &Primitive::OnSetVisible);
+	StartRenderEntry(renderEntry, 0, &Graphics::IsOutsideView);
+	return true;
+}
+
+void Primitive::StartRenderEntry(RenderEntry& entry, int kind, RenderEntry::Predicate predicate)
+{
+	entry.component = this;
+	entry.owner = owner;
+	entry.kind = kind;
+	entry.predicate = predicate;
+	if (Graphics* graphics = Graphics::Find())
+		graphics->RenderEntries().PushBack(&entry);
+}
+
+void Primitive::StopRenderEntry(RenderEntry& entry)
+{
+	if (Graphics* graphics = Graphics::Find())
+		graphics->RenderEntries().Remove(&entry);
+}
+
+bool Primitive::Update()
+{
+	if (!visible || !renderEntry.draw || mesh == nullptr)
+		return false;
+	if (!PushObjectPlacement())
+		return false;
+	DrawWithTangents(*mesh, Attribute::Tangent, Attribute::Binormal);
+	glPopMatrix();
+	return true;
+}
+
+bool Primitive::PushObjectPlacement() const
+{
+	const Transform* transform = owner->GetComponent<Transform>();
+	if (transform == nullptr)
+		return false;
+	const Tuple3f position = transform->GetWorldPosition();
+	const Tuple3f& scale = transform->GetScale();
+	glPushMatrix();
+	glTranslatef(position.x, position.y, position.z);
+	RotateByVector(transform->GetWorldRotationVector());
+	glScalef(scale.x, scale.y, scale.z);
+	return true;
+}
+
+void Primitive::DrawWithTangents(const PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const
+{
+	// Without a Shader on the object there is no program to read tangent attributes from.
+	const Shader* shader = owner->GetComponent<Shader>();
+	const unsigned program = shader != nullptr ? shader->GetProgram() : 0;
+	const bool tangents = program != 0 && EnableTangents(program, entry, tangent, binormal);
+	DrawPrimitiveMesh(entry);
+	if (tangents)
+		DisableTangents(program, tangent, binormal);
+}
+
+void Primitive::Release()
+{
+	ReleaseMedia(mesh);
+}
+
+void Primitive::Detach()
+{
+	StopRenderEntry(renderEntry);
+}
+
+void Primitive::OnSetVisible(Message::Reader reader)
+{
+	visible = reader.Read<bool>();
+}

@@ -1,0 +1,346 @@
+// The Graphics system's frame: a deferred renderer. The geometry pass writes the visible scene's
+// normals and depths into the G-buffer, the light pass adds every light's contribution into the
+// light buffer, and the forward pass draws the sky, the scene (whose shaders read both buffers),
+// the point sprites and the screen planes into the window; the debug pass and the swap end it.
+#include "Systems/Graphics/Graphics.h"
+
+#include "Components/Graphics/Camera.h"
+#include "Components/Graphics/CompositePrimitive.h"
+#include "Components/Graphics/DebugPrim.h"
+#include "Components/Graphics/PixelBuffer.h"
+#include "Components/Graphics/Primitive.h"
+#include "Components/Graphics/ShaderProgram.h"
+#include "Components/Graphics/TextureTransform.h"
+#include "Components/Transform.h"
+#include "Composition.h"
+
+#include "Utilities/ListSort.h"
+
+#include <GL/glew.h>
+#include <SDL/SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace
+{
+	template <class T>
+	T* ComponentOf(Composition* object)
+	{
+		return object->GetComponent<T>();
+	}
+
+	template <class T>
+	void UpdateIfPresent(Composition* object)
+	{
+		if (T* component = ComponentOf<T>(object))
+			component->Update();
+	}
+
+	void SetFloat(int location, float value)
+	{
+		if (location >= 0)
+			glUniform1f(location, value);
+	}
+
+	// The object's TextureTransform, else its diffuse texture's scale, on unit 0, where the
+	// object's own texture is. (Loading the identity instead would throw away the scale of every
+	// diffuse texture, which was just set on that same matrix.)
+	void SetTextureMatrix(Composition* object)
+	{
+		glActiveTexture(GL_TEXTURE0);
+		if (TextureTransform* transform = ComponentOf<TextureTransform>(object))
+		{
+			transform->Update();
+			return;
+		}
+		ResetTextureMatrix();
+		if (const DiffuseTexture* diffuse = ComponentOf<DiffuseTexture>(object))
+		{
+			glMatrixMode(GL_TEXTURE);
+			glScalef(diffuse->GetScale().x, diffuse->GetScale().y, 1.0f);
+			glMatrixMode(GL_MODELVIEW);
+		}
+	}
+
+	Tuple4f Plane(const Tuple3f& normal, const Tuple3f& point)
+	{
+		const Tuple3f unit = normal.Normalize();
+		return Tuple4f(unit.x, unit.y, unit.z, unit.DotProduct(point));
+	}
+
+	Tuple3f Cross(const Tuple3f& a, const Tuple3f& b)
+	{
+		Tuple3f result;
+		return result.CrossProduct(a, b);
+	}
+}
+
+void Graphics::Update()
+{
+	glGetError();
+	Camera* camera = GetActiveCamera();
+	// Without a camera there is nothing to look through.
+	if (camera == nullptr)
+	{
+		EmptyFrame();
+		return;
+	}
+	camera->Update();
+	UpdateFrustum(camera);
+	BuildDrawList();
+	billboards.ForEach([](Billboard* billboard) { billboard->Update(); });
+	GeometryPass();
+	LightPass();
+	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+	ForwardPass();
+	DebugPass();
+	SDL_GL_SwapBuffers();
+}
+
+void Graphics::UpdateFrustum(Camera* camera)
+{
+	if (camera == nullptr)
+		return;
+	const Tuple3f e = eyePosition = camera->GetEyePosition();
+	const Tuple3f& v = camera->GetDirection();
+	const Tuple3f& u = camera->GetUp();
+	const Tuple3f& r = camera->GetRight();
+	const float n = camera->GetNearClip();
+	const float f = camera->GetFarClip();
+	const float aspect = static_cast<float>(viewWidth) / static_cast<float>(viewHeight);
+	const float t = static_cast<float>(2.0 * std::tan(camera->GetFieldOfView() * std::numbers::pi / 180.0 * 0.5));
+	struct Corners
+	{
+		Tuple3f bottomLeft, bottomRight, topRight, topLeft;
+	};
+	const auto corners = [&](float distance) {
+		const float h = t * distance;
+		const float w = aspect * h;
+		const Tuple3f c = e + v * distance;
+		return Corners{c - r * (w / 2) - u * (h / 2), c + r * (w / 2) - u * (h / 2), c + r * (w / 2) + u * (h / 2),
+			c - r * (w / 2) + u * (h / 2)};
+	};
+	const Corners near = corners(n);
+	const Corners far = corners(f);
+	frustumPlanes[0] = Plane(Cross(near.bottomRight - near.bottomLeft, near.topRight - near.bottomLeft), near.bottomLeft);
+	frustumPlanes[1] = Plane(Cross(far.topLeft - near.bottomLeft, far.bottomLeft - near.bottomLeft), near.bottomLeft);
+	frustumPlanes[2] = Plane(Cross(far.bottomRight - near.bottomRight, far.topRight - near.bottomRight), near.bottomRight);
+	frustumPlanes[3] = Plane(Cross(far.topRight - near.topRight, far.topLeft - near.topRight), near.topRight);
+	frustumPlanes[4] = Plane(Cross(far.bottomLeft - near.bottomRight, far.bottomRight - near.bottomRight), near.bottomRight);
+	frustumPlanes[5] = Plane(Cross(far.bottomLeft - far.topRight, far.topLeft - far.topRight), far.topRight);
+}
+
+void Graphics::BuildDrawList()
+{
+	drawList.clear();
+	renderEntries.ForEach([this](RenderEntry* entry) {
+		if (entry->kind >= 0 && entry->kind <= 3)
+			entry->draw = entry->predicate == nullptr || !entry->predicate(entry->component);
+		if (entry->draw)
+			drawList.push_back(entry->owner);
+	});
+}
+
+void Graphics::DrawObject(Composition* object) const
+{
+	if (Primitive* primitive = ComponentOf<Primitive>(object))
+		primitive->Update();
+	else if (CompositePrimitive* composite = ComponentOf<CompositePrimitive>(object))
+		composite->Update();
+}
+
+void Graphics::RenderInto(unsigned target, unsigned clearBits)
+{
+	glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
+	glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+	glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
+	glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
+	glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+	glClear(clearBits);
+}
+
+void Graphics::RenderIntoWindow()
+{
+	glBindFramebuffer(GL_FRAMEBUFFER, 0);
+	glBindRenderbuffer(GL_RENDERBUFFER, 0);
+	glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+}
+
+void Graphics::GeometryPass()
+{
+	const Camera* camera = GetActiveCamera();
+	glDisable(GL_BLEND);
+	glDisable(GL_ALPHA_TEST);
+	RenderInto(geometryBuffer, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+	// Both programs get this frame's clip distances up front: sending them only on a program
+	// change would leave a program that stays bound across frames with old ones.
+	const float invClipDiff = 1.0f / (camera->GetFarClip() - camera->GetNearClip());
+	unsigned staticProgram = 0;
+	for (const char* name : {"AnimatedGeometryPass", "GeometryPass"})
+	{
+		UseProgram(name);
+		staticProgram = CurrentProgram;
+		SetFloat(CurrentUniform(Uniform::ClipNear), camera->GetNearClip());
+		SetFloat(CurrentUniform(Uniform::InvClipDiff), invClipDiff);
+	}
+	for (Composition* object : drawList)
+	{
+		if (ComponentOf<Skybox>(object) != nullptr || ComponentOf<OrthoPlane>(object) != nullptr)
+			continue;
+		UseProgram(staticProgram);
+		DrawObject(object);
+	}
+	RenderIntoWindow();
+	glEnable(GL_BLEND);
+	glEnable(GL_ALPHA_TEST);
+}
+
+void Graphics::SetInvBufferDim() const
+{
+	const int location = CurrentUniform(Uniform::InvBufferDim);
+	if (location >= 0)
+		glUniform2f(location, 1.0f / static_cast<float>(bufferWidth), 1.0f / static_cast<float>(bufferHeight));
+}
+
+void Graphics::LightPass()
+{
+	glDisable(GL_ALPHA_TEST);
+	glBlendFunc(GL_ONE, GL_ONE);
+	// The depth of the geometry pass stays: the light volumes are tested against it.
+	RenderInto(lightBuffer, GL_COLOR_BUFFER_BIT);
+	// Light volumes test against the scene's depth but must not write it: a directional light's
+	// quad would otherwise hide every light volume drawn after it.
+	glDepthMask(GL_FALSE);
+	lights.ForEach([this](Light* light) {
+		// A light of another type has no program (nor volume) and is skipped.
+		const char* program = light->GetType() == Light::kOmni ? "LightPassOmni"
+			: light->GetType() == Light::kDirectional           ? "LightPass"
+																 : nullptr;
+		if (program == nullptr)
+			return;
+		if (UseProgram(program))
+		{
+			SetInvBufferDim();
+			BindGBuffer();
+		}
+		light->Update();
+	});
+	glDepthMask(GL_TRUE);
+	RenderIntoWindow();
+	glEnable(GL_ALPHA_TEST);
+	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void Graphics::BindGBuffer()
+{
+	if (!BindTarget(geometryBuffer, 6))
+		return;
+	const Camera* camera = GetActiveCamera();
+	if (camera == nullptr)
+		return;
+	if (const int location = CurrentUniform(Uniform::CamDir); location >= 0)
+		glUniform3f(location, camera->GetDirection().x, camera->GetDirection().y, camera->GetDirection().z);
+	SetFloat(CurrentUniform(Uniform::ClipNear), camera->GetNearClip());
+	SetFloat(CurrentUniform(Uniform::ClipFar), camera->GetFarClip());
+}
+
+void Graphics::BindLightBuffer()
+{
+	BindTarget(lightBuffer, 7);
+}
+
+bool Graphics::BindTarget(unsigned texture, int unitIndex) const
+{
+	glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unitIndex));
+	glEnable(GL_TEXTURE_2D);
+	glBindTexture(GL_TEXTURE_2D, texture);
+	ResetTextureMatrix();
+	if (CurrentProgram == 0)
+		return false;
+	const int sampler = CurrentUniform(static_cast<Uniform>(static_cast<int>(Uniform::Sampler0) + unitIndex));
+	if (sampler >= 0)
+		glUniform1i(sampler, unitIndex);
+	return true;
+}
+
+void Graphics::ForwardPass()
+{
+	// Sky: around the eye, deepest first, behind everything.
+	glDisable(GL_DEPTH_TEST);
+	glMatrixMode(GL_MODELVIEW);
+	glPushMatrix();
+	glTranslatef(eyePosition.x, eyePosition.y, eyePosition.z);
+	skies.ForEach([](Skybox* sky) {
+		Composition* object = sky->owner;
+		UpdateIfPresent<Shader>(object);
+		sky->Update();
+		UpdateIfPresent<DiffuseTexture>(object);
+		UpdateIfPresent<PixelBuffer>(object);
+		SetTextureMatrix(object);
+		UpdateIfPresent<Primitive>(object);
+		UpdateIfPresent<CompositePrimitive>(object);
+	});
+	glMatrixMode(GL_MODELVIEW);
+	glPopMatrix();
+	glEnable(GL_DEPTH_TEST);
+	glFrontFace(GL_CCW);
+
+	for (Composition* object : drawList)
+	{
+		if (ComponentOf<Skybox>(object) != nullptr || ComponentOf<OrthoPlane>(object) != nullptr)
+			continue;
+		if (Shader* shader = ComponentOf<Shader>(object); shader != nullptr && shader->Update())
+		{
+			SetInvBufferDim();
+			BindGBuffer();
+			BindLightBuffer();
+		}
+		if (PixelBuffer* pixels = ComponentOf<PixelBuffer>(object))
+			pixels->Update();
+		else
+			UpdateIfPresent<DiffuseTexture>(object);
+		SetTextureMatrix(object);
+		if (ComponentOf<DebugPrim>(object) != nullptr)
+		{
+			if (const Transform* transform = ComponentOf<Transform>(object))
+				DrawCube(transform->GetWorldPosition(), transform->GetScale(), transform->GetWorldRotationVector(),
+					Tuple4f(1.0f, 1.0f, 1.0f, 1.0f));
+			continue;
+		}
+		DrawObject(object);
+	}
+
+	UseProgram("ParticleShader");
+	glEnable(GL_BLEND);
+	SortPointSprites();
+	glDepthMask(GL_FALSE);
+	pointSprites.ForEach([](PointSprite* sprite) { sprite->Update(); });
+	glDepthMask(GL_TRUE);
+	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+	glDisable(GL_DEPTH_TEST);
+	orthoPlanes.ForEach([](OrthoPlane* plane) {
+		Composition* object = plane->owner;
+		UpdateIfPresent<Shader>(object);
+		UpdateIfPresent<DiffuseTexture>(object);
+		UpdateIfPresent<AmbientTexture>(object);
+		UpdateIfPresent<SpecularTexture>(object);
+		UpdateIfPresent<EmissiveTexture>(object);
+		if (PixelBuffer* pixels = ComponentOf<PixelBuffer>(object))
+		{
+			glActiveTexture(GL_TEXTURE0);
+			glDisable(GL_TEXTURE_2D);
+			BoundTextures.diffuse = 0;
+			pixels->Update();
+		}
+		plane->Update();
+	});
+	glEnable(GL_DEPTH_TEST);
+}
+
+void Graphics::SortPointSprites()
+{
+	SortLargestFirst(pointSprites, spriteOrder, [](const PointSprite* sprite) { return sprite->GetSortKey(); });
+}

@@ -1,0 +1,42 @@
+#include "Components/Graphics/AxisArrows.h"
+
+#include "Components/Graphics/GLTest.h"
+#include "Utilities/TestHelpers.h"
+
+namespace render_tests
+{
+	class AxisArrows : public test::GLTest
+	{
+	};
+
+	TEST_F(AxisArrows, QueueThreeColouredArrowsAndASphereInFrontOfTheCamera)
+	{
+		::AxisArrows arrows;
+		EXPECT_TRUE(arrows.Update()) << "without a camera it queues nothing";
+		EXPECT_TRUE(graphics->GetLineQueue().empty());
+		Composition* viewer = MakeObject(
+			test::ComponentXml("Transform", "<Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>") +
+			test::ComponentXml("Camera", "<Tuple3f>0 0 -1</Tuple3f><float>0</float><float>0</float><float>0</float><float>0</float>"
+										 "<float>0.1</float><float>100</float><float>80</float><float>-80</float><Tuple3f>0 0 0</Tuple3f>"));
+		viewer->Start();
+		arrows.Update();
+		const Tuple3f origin(-0.125f, -1.0f / 13.0f, -0.25f);
+		const auto& lines = graphics->GetLineQueue();
+		ASSERT_EQ(lines.size(), 3u);
+		const Tuple4f colours[] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}};
+		for (int axis = 0; axis < 3; ++axis)
+		{
+			ExpectNear(lines[axis].start, origin, 1e-6);
+			Tuple3f end = origin;
+			end[axis] += 0.025f;
+			ExpectNear(lines[axis].end, end, 1e-6);
+			EXPECT_EQ(lines[axis].width, 7.0f);
+			EXPECT_EQ(lines[axis].colour, colours[axis]);
+		}
+		const auto& shapes = graphics->GetPrimitiveQueue();
+		ASSERT_EQ(shapes.size(), 4u);
+		EXPECT_EQ(shapes[0].rotation, Tuple3f(0, 0, -1.5707964f)) << "the red head turns from +y to +x";
+		EXPECT_EQ(shapes[3].colour, Tuple4f(0.5f, 0.5f, 0.5f, 1.0f));
+		EXPECT_EQ(shapes[3].scale, Tuple3f(0.005f, 0.005f, 0.005f));
+	}
+}

@@ -1,0 +1,87 @@
+#include "Components/Graphics/Primitive.h"
+
+#include "Components/Graphics/GLTest.h"
+#include "Components/Graphics/Shader.h"
+#include "Message.h"
+#include "Utilities/ScriptClassRegistry.h"
+
+#include <gmock/gmock.h>
+
+using ::testing::HasSubstr;
+
+// Named, not anonymous: the fixtures carry the names of the classes they test.
+namespace render_tests
+{
+	class Primitive : public test::GLTest
+	{
+	protected:
+		static std::string PlacedPrimitive(const std::string& shape, int stacks, int slices)
+		{
+			return test::ComponentXml("Transform", "<Tuple3f>1 2 3</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>") +
+				test::ComponentXml("Primitive", "<string>" + shape + "</string><int>" + std::to_string(stacks) + "</int><int>" +
+					std::to_string(slices) + "</int>");
+		}
+	};
+
+TEST_F(Primitive, LoadsVisibleAndSavesTheClampedTessellation)
+{
+	Composition* object = MakeObject(PlacedPrimitive("sphere", 1, 9));
+	::Primitive* primitive = object->GetComponent<::Primitive>();
+	EXPECT_TRUE(primitive->IsVisible());
+	const std::string saved = test::SavedText(*primitive);
+	EXPECT_THAT(saved, HasSubstr("<string name=\"shape name\">SPHERE</string>"));
+	EXPECT_THAT(saved, HasSubstr("<int name=\"stacks\">2</int>"));
+	EXPECT_THAT(saved, HasSubstr("<int name=\"slices\">9</int>"));
+}
+
+TEST_F(Primitive, StartListsTheRenderEntryAndDetachRemovesIt)
+{
+	Composition* first = MakeObject(PlacedPrimitive("cube", 1, 1));
+	Composition* second = MakeObject(PlacedPrimitive("cone", 2, 8));
+	first->Start();
+	second->Start();
+	const Graphics::RenderEntryList& entries = graphics->RenderEntries();
+	ASSERT_EQ(entries.Count(), 2u);
+	EXPECT_EQ(entries.First()->owner, first);
+	EXPECT_EQ(entries.Last()->owner, second) << "in Start order";
+	EXPECT_EQ(entries.First()->component, first->GetComponent<::Primitive>());
+	first->GetComponent<::Primitive>()->Detach();
+	EXPECT_EQ(entries.Count(), 1u);
+	EXPECT_EQ(entries.First()->owner, second);
+}
+
+TEST_F(Primitive, DrawsOnlyWhenVisibleAndOnTheDrawList)
+{
+	Composition* object = MakeObject(PlacedPrimitive("cylinder", 2, 8));
+	object->Start();
+	::Primitive* primitive = object->GetComponent<::Primitive>();
+	UseProgram("Debug");
+	EXPECT_TRUE(primitive->Update()) << "without a Shader it draws without tangents";
+	Message hide("SetVisible");
+	hide.Push(false);
+	object->HandleMessage(hide);
+	EXPECT_FALSE(primitive->IsVisible());
+	EXPECT_FALSE(primitive->Update());
+	Message show("SetVisible");
+	show.Push(true);
+	object->HandleMessage(show);
+	EXPECT_TRUE(primitive->Update());
+}
+
+TEST_F(Primitive, WithAShaderItDrawsUnderThatProgram)
+{
+	Composition* object = MakeObject(PlacedPrimitive("sphere", 6, 6) + test::ComponentXml("Shader", "<string>GeometryPass</string>"));
+	object->Start();
+	object->GetComponent<Shader>()->Update();
+	EXPECT_TRUE(object->GetComponent<::Primitive>()->Update());
+}
+
+TEST_F(Primitive, ScriptsSeeTheVisibleProperty)
+{
+	const ScriptClass* primitive = ScriptClassRegistry::Instance().Find("Primitive");
+	ASSERT_NE(primitive, nullptr);
+	ASSERT_EQ(primitive->GetProperties().size(), 1u);
+	EXPECT_EQ(primitive->GetProperties()[0].name, "visible");
+	EXPECT_TRUE(primitive->GetProperties()[0].writable);
+}
+}

@@ -1,0 +1,182 @@
+#include "Systems/Graphics/Graphics.h"
+
+#include "Components/Graphics/Camera.h"
+#include "Components/Graphics/GLTest.h"
+#include "Components/Graphics/PointSprite.h"
+#include "Utilities/TestHelpers.h"
+
+#include <gmock/gmock.h>
+
+using ::testing::ElementsAre;
+
+namespace render_tests
+{
+	class FrameRender : public test::GLTest
+	{
+	protected:
+		// The level-0 texels of a render target, RGBA floats.
+		static std::vector<float> TargetTexels(unsigned texture)
+		{
+			std::vector<float> texels(static_cast<std::size_t>(test::kGLTestWidth) * test::kGLTestHeight * 4);
+			glBindTexture(GL_TEXTURE_2D, texture);
+			glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
+			glBindTexture(GL_TEXTURE_2D, 0);
+			return texels;
+		}
+
+		static float Largest(const std::vector<float>& values)
+		{
+			return *std::max_element(values.begin(), values.end());
+		}
+
+		Composition* StartedCamera(const std::string& position = "0 0 0", const std::string& direction = "0 0 -1")
+		{
+			return StartedObject(test::TransformXml(position) + test::CameraXml(direction), "Viewer");
+		}
+
+		// The frame up to its passes, without the swap.
+		void PrepareFrame()
+		{
+			Camera* camera = graphics->GetActiveCamera();
+			camera->Update();
+			graphics->UpdateFrustum(camera);
+			graphics->BuildDrawList();
+		}
+	};
+
+	TEST_F(FrameRender, FrustumPlanesOfALevelCameraAtTheOrigin)
+	{
+		StartedCamera();
+		graphics->UpdateFrustum(graphics->GetActiveCamera());
+		const auto& planes = graphics->GetFrustumPlanes();
+		ExpectNear(planes[0], Tuple4f(0, 0, 1, -1), 1e-5);
+		ExpectNear(planes[5], Tuple4f(0, 0, -1, 100), 1e-4);
+		const float tangent = std::tan(0.5236f);
+		const float half = tangent * 4.0f / 3.0f;
+		// Every side plane leans out by the half angle, and its d is 0 through the eye.
+		ExpectNear(planes[1], Tuple4f(-1, 0, half, 0) * static_cast<float>(1.0 / std::sqrt(1 + half * half)), 1e-4);
+		ExpectNear(planes[3], Tuple4f(0, 1, tangent, 0) * static_cast<float>(1.0 / std::sqrt(1 + tangent * tangent)), 1e-4);
+		EXPECT_EQ(graphics->GetEyePosition(), Tuple3f(0, 0, 0));
+	}
+
+	TEST_F(FrameRender, DrawListHoldsTheVisibleEntriesOwnersInListOrder)
+	{
+		Composition* first = StartedObject(test::TransformXml("0 0 -5") + test::ShapeXml("cube", 1, 1));
+		Composition* second = StartedObject(test::TransformXml("1 0 -5") + test::ShapeXml("sphere", 4, 4));
+		RenderEntry hidden;
+		hidden.owner = first;
+		hidden.kind = 0;
+		hidden.predicate = [](const Component*) { return true; };
+		RenderEntry kept;
+		kept.owner = second;
+		kept.kind = 7;
+		kept.draw = true;
+		graphics->RenderEntries().PushBack(&hidden);
+		graphics->RenderEntries().PushBack(&kept);
+		graphics->BuildDrawList();
+		EXPECT_THAT(std::vector<Composition*>(graphics->GetDrawList().begin(), graphics->GetDrawList().end()),
+			ElementsAre(first, second, second));
+		EXPECT_FALSE(hidden.draw);
+		graphics->RenderEntries().Remove(&hidden);
+		graphics->RenderEntries().Remove(&kept);
+	}
+
+	TEST_F(FrameRender, GeometryPassWritesNormalsAndDepthsButNotTheSky)
+	{
+		StartedCamera();
+		StartedObject(test::TransformXml("0 0 -5", "2 2 2") + test::ShapeXml("plane", 1, 1));
+		StartedObject(test::TransformXml("0 0 0", "50 50 50") + test::ComponentXml("Skybox", "<bool>true</bool><float>1</float>") +
+			test::ShapeXml("sphere", 8, 8, "HUDShader"));
+		PrepareFrame();
+		graphics->GeometryPass();
+		const std::vector<float> texels = TargetTexels(graphics->GetGeometryBuffer());
+		const std::size_t centre = 4 * ((test::kGLTestHeight / 2) * test::kGLTestWidth + test::kGLTestWidth / 2);
+		EXPECT_NEAR(texels[centre + 2], 1.0f, 1e-3) << "the plane faces the camera: view-space normal +z";
+		EXPECT_NEAR(texels[centre + 3], (5.0f - 1.0f) / 99.0f, 1e-3) << "linear depth between the clip planes";
+		EXPECT_EQ(texels[3], 0.0f) << "the corner shows only sky, which the geometry pass leaves out";
+	}
+
+	TEST_F(FrameRender, LightsAddOnlyWhereTheyReach)
+	{
+		StartedCamera();
+		StartedObject(test::TransformXml("0 0 -5", "8 8 1") + test::ShapeXml("plane", 1, 1));
+		// A dim directional light first: its full-view quad must not hide the omni light's volume.
+		StartedObject(test::TransformXml("0 5 0") + test::LightXml("DIRECTIONAL", "0 0 -1", "0 0 0.1 1"));
+		StartedObject(test::TransformXml("-2 0 -4") + test::LightXml("OMNI", "0 -1 0", "1 0 0 1", "1 0 0", 4.0f));
+		PrepareFrame();
+		graphics->GeometryPass();
+		graphics->LightPass();
+		const std::vector<float> light = TargetTexels(graphics->GetLightBuffer());
+		const auto at = [&](int x, int y) { return light[4 * (y * test::kGLTestWidth + x)]; };
+		EXPECT_EQ(at(test::kGLTestWidth - 10, test::kGLTestHeight / 2), 0.0f) << "far right, out of the light's reach";
+		EXPECT_NEAR(light[4 * ((test::kGLTestHeight / 2) * test::kGLTestWidth + test::kGLTestWidth - 10) + 2], 0.1f, 1e-3)
+			<< "the directional light reaches everywhere";
+		EXPECT_GT(Largest(light), 0.5f) << "the red omni light";
+		StartedObject(test::TransformXml("0 0 0") + test::LightXml("lamp", "0 -1 0", "0 1 0 1"));
+		PrepareFrame();
+		graphics->GeometryPass();
+		graphics->LightPass();
+		ExpectNoGLError("a light of an unknown type");
+	}
+
+	TEST_F(FrameRender, DebugPrimObjectsShowAsAWhiteCubeInsteadOfTheirShape)
+	{
+		StartedCamera();
+		StartedObject(test::TransformXml("1 2 -6", "2 3 4") + test::ShapeXml("sphere", 6, 6) + test::ComponentXml("DebugPrim", ""));
+		PrepareFrame();
+		graphics->ForwardPass();
+		ASSERT_EQ(graphics->GetPrimitiveQueue().size(), 1u);
+		const Graphics::PrimDrawInfo& cube = graphics->GetPrimitiveQueue()[0];
+		EXPECT_EQ(cube.shape, kCube);
+		EXPECT_EQ(cube.position, Tuple3f(1, 2, -6));
+		EXPECT_EQ(cube.scale, Tuple3f(2, 3, 4));
+		EXPECT_EQ(cube.colour, Tuple4f(1, 1, 1, 1));
+	}
+
+	TEST_F(FrameRender, AnObjectsTextureScaleSurvivesWithoutATextureTransform)
+	{
+		StartedCamera();
+		StartedObject(test::TransformXml("0 0 -5") + test::ShapeXml("plane", 1, 1, "Forward", "Checker.png", "6 4"));
+		PrepareFrame();
+		graphics->ForwardPass();
+		glActiveTexture(GL_TEXTURE0);
+		GLfloat matrix[16];
+		glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+		EXPECT_EQ(matrix[0], 6.0f);
+		EXPECT_EQ(matrix[5], 4.0f);
+	}
+
+	TEST_F(FrameRender, PointSpritesSortFarthestFirstAndEqualKeysSwap)
+	{
+		PointSprite sprites[4];
+		const float keys[] = {1.0f, 5.0f, 5.0f, 3.0f};
+		for (int i = 0; i < 4; ++i)
+		{
+			sprites[i].SetSortKey(keys[i]);
+			graphics->PointSprites().PushBack(&sprites[i]);
+		}
+		graphics->SortPointSprites();
+		std::vector<PointSprite*> order;
+		graphics->PointSprites().ForEach([&](PointSprite* sprite) { order.push_back(sprite); });
+		EXPECT_THAT(order, ElementsAre(&sprites[2], &sprites[1], &sprites[3], &sprites[0]));
+		for (PointSprite& sprite : sprites)
+			graphics->PointSprites().Remove(&sprite);
+	}
+
+	TEST_F(FrameRender, AFrameWithoutACameraIsBlackAndAFrameWithOneDrawsTheScene)
+	{
+		StartedObject(test::TransformXml("0 0 -4", "3 3 3") + test::ShapeXml("cube", 1, 1, "Forward", "Crate.png"));
+		StartedObject(test::TransformXml("0 5 0") + test::LightXml("DIRECTIONAL", "0 0 -1", "1 1 1 1"));
+		graphics->Update();
+		const std::vector<unsigned char> empty = ReadPixels();
+		EXPECT_EQ(*std::max_element(empty.begin(), empty.end() - 1), 255) << "only alpha";
+		EXPECT_EQ(std::count(empty.begin(), empty.end(), 0u), static_cast<long>(empty.size() * 3 / 4));
+		StartedCamera();
+		graphics->Update();
+		const std::vector<unsigned char> drawn = ReadPixels();
+
+		const unsigned char* centre = drawn.data() + 4 * ((test::kGLTestHeight / 2) * test::kGLTestWidth + test::kGLTestWidth / 2);
+		EXPECT_GT(centre[0] + centre[1] + centre[2], 60) << "the lit crate fills the middle";
+		ExpectNoGLError("the frame");
+	}
+}
