@@ -7,6 +7,7 @@
 void DetectionManager::Initialize()
 {
 	GlobalConnection::Register();
+	InstallConnectionReaderPhysics();
 }
 
 void DetectionManager::AddCollider(Collider* collider)

@@ -1,6 +1,7 @@
 #include "Systems/Physics/ResolutionManager.h"
 
 #include "Component.h"
+#include "Components/Graphics/ConnectionReader.h"
 #include "Components/Physics/Body.h"
 #include "Components/Physics/ZeroRotation.h"
 #include "Components/Transform.h"
@@ -199,6 +200,13 @@ void ResolutionManager::PostUpdate()
 	}
 	postStepComponents2.UpdateAll();
 	postStepComponents.UpdateAll();
+	// The visible bodies of ropes and rods follow their connections.
+	for (ConnectionReader* reader = PostStepConnectionReaders().First(); reader != nullptr;)
+	{
+		ConnectionReader* following = ConnectionReaderList::Next(reader);
+		reader->Update();
+		reader = following;
+	}
 	stepOnce = false;
 }
 
