@@ -3,6 +3,7 @@
 #include "Component.h"
 #include "Components/Graphics/ConnectionReader.h"
 #include "Components/Physics/Body.h"
+#include "Components/Physics/PhysicsMaterial.h"
 #include "Components/Physics/ZeroRotation.h"
 #include "Components/Transform.h"
 #include "Systems/Physics/Collider.h"
@@ -69,6 +70,7 @@ ResolutionManager::ResolutionManager(TransgressionManager& transgression) : tran
 void ResolutionManager::Initialize()
 {
 	Body::Register();
+	PhysicsMaterial::Register();
 	ZeroRotation::Register();
 }
 
@@ -232,6 +234,7 @@ bool ResolutionManager::RemoveBody(RigidBody& body)
 	(body.next != nullptr ? body.next->prev : bodies.last) = body.prev;
 	body.next = body.prev = nullptr;
 	--bodies.count;
+	transgression.EndContactsOf(body);
 	return true;
 }
 
