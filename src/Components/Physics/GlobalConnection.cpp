@@ -164,7 +164,7 @@ void GlobalConnection::OnRemoteInit(Message::Reader)
 void GlobalConnection::Join()
 {
 	Physics* physics = Physics::Instance();
-	if (physics == nullptr || physics->GetTransgression().IsListed(*connection))
+	if (physics == nullptr || physics->GetTransgression().GetConnections().Contains(*connection))
 		return;
 	if (connection->Connect(physics->GetResolution()))
 		physics->GetTransgression().AddConnection(*connection);
@@ -194,7 +194,7 @@ void GlobalConnection::OnConnect(Message::Reader reader)
 void GlobalConnection::OnDisconnect(Message::Reader)
 {
 	Physics* physics = Physics::Instance();
-	if (connection == nullptr || physics == nullptr || !physics->GetTransgression().IsListed(*connection))
+	if (connection == nullptr || physics == nullptr || !physics->GetTransgression().GetConnections().Contains(*connection))
 		return;
 	physics->GetTransgression().RemoveConnection(*connection);
 	connection->Disconnect(physics->GetResolution());

@@ -40,7 +40,7 @@ namespace
 
 		bool Listed(const GlobalConnection& component) const
 		{
-			return world.physics->GetTransgression().IsListed(*component.GetConnection());
+			return world.physics->GetTransgression().GetConnections().Contains(*component.GetConnection());
 		}
 
 		unsigned ActiveRows() const { return world.physics->GetResolution().activeConstraints.Count(); }
@@ -69,7 +69,7 @@ namespace
 		EXPECT_EQ(ActiveRows(), 1u);
 
 		holder.object->HandleMessage(Message("RemoteInit"));
-		EXPECT_EQ(world.physics->GetTransgression().connections.size(), 1u);
+		EXPECT_EQ(world.physics->GetTransgression().GetConnections().count, 1u);
 		EXPECT_EQ(ActiveRows(), 1u);
 	}
 
@@ -109,7 +109,7 @@ namespace
 			SCOPED_TRACE(step.message);
 			holder.object->HandleMessage(Message(step.message));
 			EXPECT_EQ(Listed(component), step.listed);
-			EXPECT_EQ(world.physics->GetTransgression().connections.size(), step.listed ? 1u : 0u);
+			EXPECT_EQ(world.physics->GetTransgression().GetConnections().count, step.listed ? 1u : 0u);
 			EXPECT_EQ(ActiveRows(), step.activeRows);
 		}
 	}
@@ -145,10 +145,10 @@ namespace
 			SCOPED_TRACE(c.name);
 			const Object holder = AddConnectionObject(c.values);
 			EXPECT_EQ(ConnectionOf(holder).GetConnection() != nullptr, c.hasConnection);
-			EXPECT_TRUE(world.physics->GetTransgression().connections.empty());
+			EXPECT_EQ(world.physics->GetTransgression().GetConnections().count, 0u);
 			EXPECT_EQ(ActiveRows(), 0u);
 			holder.object->HandleMessage(Message("Connect"));
-			EXPECT_TRUE(world.physics->GetTransgression().connections.empty());
+			EXPECT_EQ(world.physics->GetTransgression().GetConnections().count, 0u);
 		}
 	}
 
@@ -186,7 +186,7 @@ namespace
 		const Object holder = AddConnectionObject();
 		holder.object->RemoveComponent("GlobalConnection");
 		ProcessObjectChanges();
-		EXPECT_TRUE(world.physics->GetTransgression().connections.empty());
+		EXPECT_EQ(world.physics->GetTransgression().GetConnections().count, 0u);
 		EXPECT_EQ(ActiveRows(), 0u);
 		EXPECT_EQ(world.physics->GetResolution().inactiveConstraints.Count(), 0u);
 	}
