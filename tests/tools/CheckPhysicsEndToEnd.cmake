@@ -5,51 +5,21 @@
 # Run with cmake -P and:
 #   PROGRAM  the game with the reporting component;  LEVEL  the test level's path
 #   CLOSER   the X window tool;  WORK  a scratch folder, emptied first
-file(REMOVE_RECURSE "${WORK}")
-set(userFolder "${WORK}/data/Tumblewreck")
-file(MAKE_DIRECTORY "${userFolder}")
-file(WRITE "${userFolder}/Tumblewreck.cfg" "<Config>
-	<FirstLevel>${LEVEL}</FirstLevel>
-	<Window>
-		<Width>320</Width>
-		<Height>240</Height>
-		<Fullscreen>false</Fullscreen>
-	</Window>
-</Config>
-")
-set(ENV{XDG_DATA_HOME} "${WORK}/data")
+include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
-set(player [=[
-xdotool search --sync --name '^Tumblewreck$' >/dev/null
+# Let the boxes settle, walk for one second, let the player stop, close.
+tw_play_game(320 240 "xdotool search --sync --name '^Tumblewreck$' >/dev/null
 sleep 2
 xdotool keydown w
 sleep 1
 xdotool keyup w
 sleep 2
-for attempt in $(seq 200)
-do
-  "$0" close Tumblewreck >/dev/null || exit 0
-  sleep 0.05
-done
-exit 1]=])
-execute_process(
-  COMMAND "${PROGRAM}"
-  COMMAND sh -c "${player}" "${CLOSER}"
-  WORKING_DIRECTORY "${WORK}"
-  RESULTS_VARIABLE results
-  OUTPUT_VARIABLE output
-  ERROR_VARIABLE errors
-  TIMEOUT 100)
-message(STATUS "exit: ${results}\nstdout:\n${output}\nstderr:\n${errors}")
-
-if(NOT results STREQUAL "0;0")
-  message(FATAL_ERROR "expected the game to end with 0 once its window was closed, got ${results}")
-endif()
+${TW_CLOSE_WINDOW}")
 
 # "start|end NAME x y z asleep|awake"
 set(number "[-0-9.e+]+")
 function(placement when name out)
-  string(REGEX MATCH "${when} ${name} (${number}) (${number}) (${number}) ([a-z]+)" line "${errors}")
+  string(REGEX MATCH "${when} ${name} (${number}) (${number}) (${number}) ([a-z]+)" line "${GAME_ERRORS}")
   if(NOT line)
     message(FATAL_ERROR "no ${when} placement of ${name} was reported")
   endif()
