@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Systems/Physics/ContactPoint.h"
-#include "Systems/Physics/IntrusiveList.h"
+#include "Systems/Physics/CountedList.h"
 #include "Utilities/ContiguousList.h"
 #include "Utilities/Tuple.h"
 
@@ -72,9 +72,9 @@ public:
 	// The combined friction of the owners times the gravity's magnitude; the row building shares
 	// it out over the contact points.
 	float friction = 0.0f;
-	IntrusiveList<ContactPoint> contacts;
-	IntrusiveList<ContactRowRef> activeRefs;
-	IntrusiveList<ContactRowRef> retiredRefs;
+	CountedList<ContactPoint> contacts;
+	CountedList<ContactRowRef> activeRefs;
+	CountedList<ContactRowRef> retiredRefs;
 
 private:
 	tw::ContiguousList<ContactPoint>* contactPool = nullptr;

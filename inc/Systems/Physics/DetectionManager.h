@@ -7,7 +7,7 @@
 #include "Message.h"
 #include "Systems/Physics/Collider.h"
 #include "Systems/Physics/Gjk.h"
-#include "Systems/Physics/IntrusiveList.h"
+#include "Systems/Physics/CountedList.h"
 #include "Systems/Physics/NarrowPhaseContext.h"
 #include "Systems/Physics/PhysicsSubsystem.h"
 #include "Systems/Physics/SweepPrune.h"
@@ -56,7 +56,7 @@ public:
 	// The nearest strictly positive ray parameter t over the list, CONTROLLER bodies passed
 	// through: the hit is origin + t · direction, whatever the direction's length. The hit body is
 	// written where given. kRayMiss (body untouched) for none.
-	static float RayCastColliderList(const IntrusiveList<Collider>& colliders, const Tuple3f& origin,
+	static float RayCastColliderList(const CountedList<Collider>& colliders, const Tuple3f& origin,
 		const Tuple3f& direction, RigidBody** hitBody);
 	// Answers "PhysicsQueryRayCast": bool* hit, origin, direction, then optional RigidBody** and
 	// Tuple3f* for the hit body and point. A message without the hit pointer is ignored.
@@ -69,8 +69,8 @@ public:
 	bool QueryPrimitive(int kind, const Tuple3f& position, const Tuple3f& rotation, const Tuple3f& scale,
 		std::vector<RigidBody*>* found);
 
-	const IntrusiveList<Collider>& GetDynamicColliders() const { return dynamicColliders; }
-	const IntrusiveList<Collider>& GetStaticColliders() const { return staticColliders; }
+	const CountedList<Collider>& GetDynamicColliders() const { return dynamicColliders; }
+	const CountedList<Collider>& GetStaticColliders() const { return staticColliders; }
 	unsigned GetPendingCount() const { return static_cast<unsigned>(pendingColliders.size()); }
 	const SweepPrune& GetSweepPrune() const { return sweepPrune; }
 	const AABBTree& GetStaticTree() const { return staticTree; }
@@ -103,8 +103,8 @@ private:
 	GjkWorkspace queryWork;
 	std::vector<ConvexGeometry*> staticGeometries;
 	std::vector<AABBTree::LeafNode*> treeHits;
-	IntrusiveList<Collider> dynamicColliders;
-	IntrusiveList<Collider> staticColliders;
+	CountedList<Collider> dynamicColliders;
+	CountedList<Collider> staticColliders;
 	std::vector<Collider*> pendingColliders;
 	TransgressionManager& transgression;
 };

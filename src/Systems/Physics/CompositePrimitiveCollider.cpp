@@ -8,13 +8,15 @@
 #include "Utilities/AABB.h"
 #include "Utilities/DebugDraw.h"
 #include "Utilities/Inertia.h"
+#include "Utilities/MathCommon.h"
 
 #include <limits>
 
 namespace
 {
-	constexpr float kDegreesToRadians = 0.01745329238474369f;
-	constexpr float kRadiansToDegrees = 57.29578f;
+	// Files hold degrees; the pieces keep radians, in single precision.
+	constexpr float kPieceDegreesToRadians = static_cast<float>(kDegreesToRadians);
+	constexpr float kPieceRadiansToDegrees = static_cast<float>(kRadiansToDegrees);
 	constexpr float kBoundsMargin = 0.0001f;
 	// Below this a mass counts as none.
 	constexpr float kMassEpsilon = 1.1920929e-07f;
@@ -40,7 +42,7 @@ bool CompositePrimitiveCollider::Load(Serializer& serializer)
 		std::string shape;
 		Tuple3f offset, rotation, scale;
 		serializer.Read(shape).Read(offset).Read(rotation).Read(scale);
-		primitives.emplace_back(scale, shape, offset, rotation * kDegreesToRadians);
+		primitives.emplace_back(scale, shape, offset, rotation * kPieceDegreesToRadians);
 		unitPiece = scale == Tuple3f(1.0f, 1.0f, 1.0f) && offset == Tuple3f() && rotation == Tuple3f();
 		serializer.LeaveNode();
 	}
@@ -55,7 +57,7 @@ bool CompositePrimitiveCollider::Save(Serializer& serializer)
 		serializer.EnterNode("", "Collider");
 		serializer.Write("Primitive", piece.shapeName);
 		serializer.Write("Offset", piece.offset);
-		serializer.Write("Rotation", QuaternionToRotationVector(piece.orientation) * kRadiansToDegrees);
+		serializer.Write("Rotation", QuaternionToRotationVector(piece.orientation) * kPieceRadiansToDegrees);
 		serializer.Write("Scale", piece.scale);
 		serializer.LeaveNode();
 	}

@@ -58,7 +58,7 @@ void ContactRows::Build(CollisionManifold& manifold)
 	Retire(manifold);
 }
 
-ContactRowRef* ContactRows::FindMatch(const IntrusiveList<ContactRowRef>& refs, const Tuple3f& point) const
+ContactRowRef* ContactRows::FindMatch(const CountedList<ContactRowRef>& refs, const Tuple3f& point) const
 {
 	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
 		if (ref->age != 0 && (ref->point - point).LengthSquared() < kMatchDistanceSquared)
@@ -196,7 +196,7 @@ void ContactRows::Unpark(CollisionManifold& manifold)
 	MoveAll(manifold.activeRefs, resolution.inactiveConstraints, resolution.activeConstraints);
 }
 
-void ContactRows::MoveAll(IntrusiveList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
+void ContactRows::MoveAll(CountedList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
 {
 	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
 		Move(*ref, from, to);
@@ -225,7 +225,7 @@ void ContactRows::Remove(ContactRowRef& ref, ConstraintList& list) const
 	ref.normalRow = ref.tangentRow1 = ref.tangentRow2 = nullptr;
 }
 
-void ContactRows::Free(IntrusiveList<ContactRowRef>& refs, ContactRowRef& ref)
+void ContactRows::Free(CountedList<ContactRowRef>& refs, ContactRowRef& ref)
 {
 	refs.Remove(ref);
 	pool.Erase(&ref);

@@ -308,7 +308,7 @@ void DetectionManager::CollideWithPieces(Collider& moving, const std::vector<Con
 	Settle(manifold, movingBody, staticBody);
 }
 
-float DetectionManager::RayCastColliderList(const IntrusiveList<Collider>& colliders, const Tuple3f& origin,
+float DetectionManager::RayCastColliderList(const CountedList<Collider>& colliders, const Tuple3f& origin,
 	const Tuple3f& direction, RigidBody** hitBody)
 {
 	float best = kUnboundedDistance;
