@@ -2,12 +2,9 @@
 
 #include "Components/Graphics/Camera.h"
 #include "Components/Physics/PhysicsComponentWorld.h"
-#include "Systems/Graphics/Graphics.h"
-#include "Systems/Window.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 namespace
 {
@@ -41,29 +38,19 @@ namespace
 		Tuple3f targetPoint;
 	};
 
-	const std::string kCameraValues = "<Tuple3f>0 0 -1</Tuple3f><float>-20</float><float>0</float><float>20</float>"
-		"<float>5</float><float>1</float><float>100</float><float>80</float><float>-80</float><Tuple3f>0 0 0</Tuple3f>";
-
 	class CursorController_ : public ::testing::Test
 	{
 	protected:
 		void SetUp() override
 		{
-			if (std::getenv("DISPLAY") == nullptr)
+			world = PhysicsComponentWorld::WithGraphics();
+			if (world == nullptr)
 				GTEST_SKIP() << "needs an X display: run the tests under xvfb-run";
-			world = std::make_unique<PhysicsComponentWorld>(
-				"<Window><Width>64</Width><Height>64</Height><Fullscreen>false</Fullscreen></Window><Graphics/>");
-			world->engine.engine->AddSystem(new Window());
-			world->engine.engine->AddSystem(new Graphics());
 			ray = new AimedRay();
 			world->engine.engine->AddSystem(ray);
 			::CursorController::Register();
 
-			eye = CreateObject("Eye");
-			eye.object->AddComponent(Transform::TypeId());
-			eye.object->GetComponent<Transform>()->SetScale(Tuple3f(1, 1, 1));
-			PhysicsComponentWorld::AddLoaded(eye, Camera::TypeId(), kCameraValues);
-			eye.object->Start();
+			eye = PhysicsComponentWorld::AddCamera(Tuple3f());
 
 			cursor = world->AddBodyObject("Cursor", Tuple3f(), false, PhysicsComponentWorld::BodyValues("NOGRAVITY"));
 			PhysicsComponentWorld::AddLoaded(cursor, ::CursorController::TypeId(), "");

@@ -3,13 +3,18 @@
 // whose mass the test sets.
 #pragma once
 
+#include "Components/Graphics/Camera.h"
 #include "Components/Physics/Body.h"
 #include "Components/Physics/PhysicsId.h"
 #include "Components/Transform.h"
 #include "Serializer.h"
 #include "Systems/Physics/FakeCollider.h"
+#include "Systems/Graphics/Graphics.h"
 #include "Systems/Physics/PhysicsWorld.h"
+#include "Systems/Window.h"
 
+#include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -35,6 +40,32 @@ namespace test
 		explicit PhysicsComponentWorld(const std::string& physicsElement = "") : PhysicsWorld(physicsElement)
 		{
 			RegisterColliderPrototype(kTestColliderType, std::make_unique<UnitCollider>());
+		}
+
+		// A world with a window and the Graphics system, for the components that read the active
+		// camera; null without an X display.
+		static std::unique_ptr<PhysicsComponentWorld> WithGraphics()
+		{
+			if (std::getenv("DISPLAY") == nullptr)
+				return nullptr;
+			auto world = std::make_unique<PhysicsComponentWorld>(
+				"<Window><Width>64</Width><Height>64</Height><Fullscreen>false</Fullscreen></Window><Graphics/>");
+			world->engine.engine->AddSystem(new Window());
+			world->engine.engine->AddSystem(new Graphics());
+			return world;
+		}
+
+		// A started camera object at the position looking down -z.
+		static Object AddCamera(const Tuple3f& position)
+		{
+			const Object eye = CreateObject("Eye");
+			eye.object->AddComponent(Transform::TypeId());
+			eye.object->GetComponent<Transform>()->SetWorldPosition(position);
+			eye.object->GetComponent<Transform>()->SetScale(Tuple3f(1, 1, 1));
+			AddLoaded(eye, Camera::TypeId(), "<Tuple3f>0 0 -1</Tuple3f><float>-20</float><float>0</float><float>20</float>"
+				"<float>5</float><float>1</float><float>100</float><float>80</float><float>-80</float><Tuple3f>0 0 0</Tuple3f>");
+			eye.object->Start();
+			return eye;
 		}
 
 		// The values of a component element, as a level file writes them.
