@@ -69,13 +69,6 @@ public:
 	float angle = 0.0f;
 
 private:
-	struct Contact
-	{
-		unsigned objectId = 0;
-		// From the other body towards this one, as the contact was reported.
-		Tuple3f normal;
-	};
-
 	void OnMoveForward(Message::Reader reader);
 	void OnStrafe(Message::Reader reader);
 	void OnJump(Message::Reader reader);
@@ -89,7 +82,7 @@ private:
 	void ApplyMove(const Tuple3f& move, float maximum);
 	void FaceCamera();
 	void Crouch(RigidBody& body);
-	void MeasureGround();
+	void MeasureGround(const RigidBody& body);
 	void Decelerate(RigidBody& body);
 	RigidBody* GetRigidBody() const;
 
@@ -102,6 +95,6 @@ private:
 	float crouchTimer = 0.0f;
 	// How far the scale has gone from standing (0) to crouched (1).
 	float crouchFraction = 0.0f;
-	// The bodies the object touches.
-	tw::hash_map<RigidBody*, Contact> contacts;
+	// Each body the object touches, with that body's object id.
+	tw::hash_map<RigidBody*, unsigned> contacts;
 };

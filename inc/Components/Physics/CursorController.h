@@ -46,7 +46,7 @@ private:
 	// Lets go of the grabbed body when its object has gone, so that its freed record is never read.
 	bool GrabbedBodyIsAlive() const;
 	void Drag(const Tuple3f& target);
-	void Release();
+	void LetGo();
 
 	RigidBody* cursorBody = nullptr;
 	RigidBody* grabbedBody = nullptr;

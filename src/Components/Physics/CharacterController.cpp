@@ -6,6 +6,7 @@
 #include "Composition.h"
 #include "Engine.h"
 #include "Serializer.h"
+#include "Systems/Physics/CollisionManifold.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Quaternion.h"
@@ -80,7 +81,7 @@ bool CharacterController::Update()
 	if (crouchState != kAtRest)
 		Crouch(*body);
 	if (!airborne)
-		MeasureGround();
+		MeasureGround(*body);
 	if (!moved && !airborne)
 		Decelerate(*body);
 	airborne = contacts.empty();
@@ -140,12 +141,21 @@ void CharacterController::Crouch(RigidBody& body)
 	body.Wake();
 }
 
-void CharacterController::MeasureGround()
+void CharacterController::MeasureGround(const RigidBody& body)
 {
+	Physics* physics = Physics::Instance();
 	const Tuple3f gravity = Physics::Settings().gravityDirection;
 	groundMeasure = 0.0f;
+	if (physics == nullptr)
+		return;
 	for (const auto& entry : contacts)
-		groundMeasure = std::max(groundMeasure, std::fabs(entry.second.normal.DotProduct(gravity)));
+	{
+		const CollisionManifold* manifold = physics->GetTransgression().FindManifold(body, *entry.first);
+		if (manifold == nullptr)
+			continue;
+		for (const ContactPoint* contact = manifold->contacts.first; contact != nullptr; contact = contact->next)
+			groundMeasure = std::max(groundMeasure, std::fabs(contact->normal.DotProduct(gravity)));
+	}
 }
 
 void CharacterController::Decelerate(RigidBody& body)
@@ -231,16 +241,13 @@ void CharacterController::OnUncrouch(Message::Reader)
 
 void CharacterController::OnCollision(Message::Reader reader)
 {
-	Contact contact;
-	Tuple3f point;
-	float depth = 0.0f;
-	RigidBody* other = nullptr;
-	reader.Read(contact.objectId);
-	reader.Read(point);
-	reader.Read(contact.normal);
-	reader.Read(depth);
-	reader.Read(other);
-	contacts.insert({other, contact});
+	const unsigned objectId = reader.Read<unsigned>();
+	reader.Read<Tuple3f>();
+	reader.Read<Tuple3f>();
+	reader.Read<float>();
+	// A report without its body names no pair to measure.
+	if (RigidBody* other = reader.Read<RigidBody*>())
+		contacts.insert({other, objectId});
 }
 
 void CharacterController::OnCollisionEnd(Message::Reader reader)

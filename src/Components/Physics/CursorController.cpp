@@ -89,7 +89,7 @@ bool CursorController::Update()
 	if (cursorBody == nullptr || !GetView(eye, direction))
 		return true;
 	if (grabbedBody != nullptr && !GrabbedBodyIsAlive())
-		Release();
+		LetGo();
 
 	RigidBody* hitBody = nullptr;
 	Tuple3f hit;
@@ -163,10 +163,10 @@ void CursorController::OnGrabSelectedBody(Message::Reader)
 void CursorController::OnReleaseConstrainedBody(Message::Reader)
 {
 	if (grabbedBody != nullptr)
-		Release();
+		LetGo();
 }
 
-void CursorController::Release()
+void CursorController::LetGo()
 {
 	if (Physics* physics = Physics::Instance())
 		physics->GetResolution().DisableConstraint(constraint);

@@ -2,6 +2,7 @@
 
 #include "Components/Graphics/Camera.h"
 #include "Components/Physics/PhysicsComponentWorld.h"
+#include "Systems/Physics/CollisionManifold.h"
 
 #include <gtest/gtest.h>
 
@@ -49,9 +50,14 @@ namespace
 		::CharacterController& Controller() const { return *player.object->GetComponent<::CharacterController>(); }
 		RigidBody& Body() const { return PhysicsComponentWorld::RigidBodyOf(player); }
 
-		// The floor reports a contact whose normal points from it to the player.
+		// The floor touches the player: the pair's manifold holds a contact with the normal, and the
+		// player hears of it.
 		void Touch(const Tuple3f& normal)
 		{
+			CollisionManifold* manifold = world.physics->GetTransgression().FindOrCreateManifold(Body(), floor);
+			ContactPoint contact;
+			contact.normal = normal;
+			manifold->AddContact(contact);
 			Message collision("Collision");
 			collision.PushU32(floorId).Push(Tuple3f()).Push(normal).PushFloat(0.01f).Push(&floor);
 			player.object->HandleMessage(collision);
