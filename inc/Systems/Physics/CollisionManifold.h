@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Systems/Physics/ContactPoint.h"
-#include "Systems/Physics/CountedList.h"
+#include "Systems/Physics/PhysicsList.h"
 #include "Utilities/ContiguousList.h"
 #include "Utilities/Tuple.h"
 
@@ -69,12 +69,11 @@ public:
 	float restitutionFactor = 1.0f;
 	// restitutionFactor for a fast approach, else 1.
 	float bounceFactor = 1.0f;
-	// The combined friction of the owners times the gravity's magnitude; the row building shares
-	// it out over the contact points.
+	// The combined friction of the owners; it scales the frictional bounds of the rows.
 	float friction = 0.0f;
-	CountedList<ContactPoint> contacts;
-	CountedList<ContactRowRef> activeRefs;
-	CountedList<ContactRowRef> retiredRefs;
+	PhysicsList<ContactPoint> contacts;
+	PhysicsList<ContactRowRef> activeRefs;
+	PhysicsList<ContactRowRef> retiredRefs;
 
 private:
 	tw::ContiguousList<ContactPoint>* contactPool = nullptr;

@@ -34,7 +34,7 @@ public:
 	unsigned GetReferenceCount() const { return pool.Count(); }
 
 private:
-	ContactRowRef* FindMatch(const CountedList<ContactRowRef>& refs, const Tuple3f& point) const;
+	ContactRowRef* FindMatch(const PhysicsList<ContactRowRef>& refs, const Tuple3f& point) const;
 	// False, building nothing, when the pool or the active list is full or the level is torn down.
 	bool Create(ContactRowRef& ref, const ContactPoint& contact, const CollisionManifold& manifold);
 	void Update(ContactRowRef& ref, const ContactPoint& contact, const CollisionManifold& manifold) const;
@@ -44,8 +44,8 @@ private:
 	// is full.
 	bool Move(ContactRowRef& ref, ConstraintList& from, ConstraintList& to) const;
 	void Remove(ContactRowRef& ref, ConstraintList& list) const;
-	void MoveAll(CountedList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const;
-	void Free(CountedList<ContactRowRef>& refs, ContactRowRef& ref);
+	void MoveAll(PhysicsList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const;
+	void Free(PhysicsList<ContactRowRef>& refs, ContactRowRef& ref);
 
 	tw::ContiguousList<ContactRowRef> pool;
 	ResolutionManager& resolution;

@@ -7,7 +7,7 @@
 #include "Message.h"
 #include "Systems/Physics/Collider.h"
 #include "Systems/Physics/Gjk.h"
-#include "Systems/Physics/CountedList.h"
+#include "Systems/Physics/PhysicsList.h"
 #include "Systems/Physics/NarrowPhaseContext.h"
 #include "Systems/Physics/PhysicsSubsystem.h"
 #include "Systems/Physics/SweepPrune.h"
@@ -21,7 +21,8 @@
 class CollisionManifold;
 class TransgressionManager;
 
-// The collider prototype registered under a type name ("CompositePrimitive"); null for any other.
+// The collider prototype registered under a type name ("CompositePrimitive", "StaticTriangleMesh",
+// "ParticleCollision"); null for any other.
 const Collider* ColliderPrototypeLookup(const std::string& typeName);
 // Registers a prototype under its type name; a name already taken keeps its prototype.
 void RegisterColliderPrototype(const std::string& typeName, std::unique_ptr<Collider> prototype);
@@ -29,7 +30,8 @@ void RegisterColliderPrototype(const std::string& typeName, std::unique_ptr<Coll
 class DetectionManager : public PhysicsSubsystem
 {
 public:
-	explicit DetectionManager(TransgressionManager& transgression);
+	// The contact stage is built after this one: only its address is taken here.
+	explicit DetectionManager(TransgressionManager* transgression);
 
 	// Collider prototypes and the sweep-and-prune axes.
 	void Initialize() override;
@@ -56,7 +58,7 @@ public:
 	// The nearest strictly positive ray parameter t over the list, CONTROLLER bodies passed
 	// through: the hit is origin + t · direction, whatever the direction's length. The hit body is
 	// written where given. kRayMiss (body untouched) for none.
-	static float RayCastColliderList(const CountedList<Collider>& colliders, const Tuple3f& origin,
+	static float RayCastColliderList(const PhysicsList<Collider>& colliders, const Tuple3f& origin,
 		const Tuple3f& direction, RigidBody** hitBody);
 	// Answers "PhysicsQueryRayCast": bool* hit, origin, direction, then optional RigidBody** and
 	// Tuple3f* for the hit body and point. A message without the hit pointer is ignored.
@@ -69,8 +71,8 @@ public:
 	bool QueryPrimitive(int kind, const Tuple3f& position, const Tuple3f& rotation, const Tuple3f& scale,
 		std::vector<RigidBody*>* found);
 
-	const CountedList<Collider>& GetDynamicColliders() const { return dynamicColliders; }
-	const CountedList<Collider>& GetStaticColliders() const { return staticColliders; }
+	const PhysicsList<Collider>& GetDynamicColliders() const { return dynamicColliders; }
+	const PhysicsList<Collider>& GetStaticColliders() const { return staticColliders; }
 	unsigned GetPendingCount() const { return static_cast<unsigned>(pendingColliders.size()); }
 	const SweepPrune& GetSweepPrune() const { return sweepPrune; }
 	const AABBTree& GetStaticTree() const { return staticTree; }
@@ -103,8 +105,8 @@ private:
 	GjkWorkspace queryWork;
 	std::vector<ConvexGeometry*> staticGeometries;
 	std::vector<AABBTree::LeafNode*> treeHits;
-	CountedList<Collider> dynamicColliders;
-	CountedList<Collider> staticColliders;
+	PhysicsList<Collider> dynamicColliders;
+	PhysicsList<Collider> staticColliders;
 	std::vector<Collider*> pendingColliders;
-	TransgressionManager& transgression;
+	TransgressionManager* transgression;
 };

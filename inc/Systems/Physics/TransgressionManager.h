@@ -6,7 +6,7 @@
 
 #include "Systems/Physics/CollisionManifold.h"
 #include "Systems/Physics/ContactRows.h"
-#include "Systems/Physics/CountedList.h"
+#include "Systems/Physics/PhysicsList.h"
 #include "Systems/Physics/PhysicsSubsystem.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/ContiguousList.h"
@@ -76,7 +76,7 @@ public:
 	const ManifoldMap& GetAwakeManifolds() const { return awakeManifolds; }
 	const ManifoldMap& GetSleepingManifolds() const { return sleepingManifolds; }
 	unsigned GetContactRowReferenceCount() const { return rows.GetReferenceCount(); }
-	const CountedList<Connection>& GetConnections() const { return connections; }
+	const PhysicsList<Connection>& GetConnections() const { return connections; }
 
 	// Every body the resolution stage simulates has an island.
 	IslandSet islands;
@@ -97,7 +97,7 @@ private:
 	ManifoldMap awakeManifolds;
 	ManifoldMap sleepingManifolds;
 	tw::ContiguousList<CollisionManifold> manifoldPool;
-	CountedList<Connection> connections;
+	PhysicsList<Connection> connections;
 	// Scratch of the reports; keeps its storage between steps.
 	std::vector<CollisionManifold*> reportQueue;
 };

@@ -1,7 +1,6 @@
 #include "Systems/Physics/CollisionManifold.h"
 
 #include "Components/Physics/PhysicsMaterial.h"
-#include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
 
 #include <functional>
@@ -17,7 +16,7 @@ CollisionManifold::CollisionManifold(RigidBody* first, RigidBody* second, tw::Co
 	: body0(first),
 	  body1(second),
 	  restitutionFactor(CombineRestitution(first->ownerId, second->ownerId)),
-	  friction(CombineFriction(first->ownerId, second->ownerId) * Physics::Settings().gravityMagnitude),
+	  friction(CombineFriction(first->ownerId, second->ownerId)),
 	  contactPool(&contactPool)
 {
 }

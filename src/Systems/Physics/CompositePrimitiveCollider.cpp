@@ -14,9 +14,8 @@
 
 namespace
 {
-	// Files hold degrees; the pieces keep radians, in single precision.
-	constexpr float kPieceDegreesToRadians = static_cast<float>(kDegreesToRadians);
-	constexpr float kPieceRadiansToDegrees = static_cast<float>(kRadiansToDegrees);
+	constexpr float kDegreesToRadiansF = static_cast<float>(kDegreesToRadians);
+	constexpr float kRadiansToDegreesF = static_cast<float>(kRadiansToDegrees);
 	constexpr float kBoundsMargin = 0.0001f;
 	// Below this a mass counts as none.
 	constexpr float kMassEpsilon = 1.1920929e-07f;
@@ -42,7 +41,7 @@ bool CompositePrimitiveCollider::Load(Serializer& serializer)
 		std::string shape;
 		Tuple3f offset, rotation, scale;
 		serializer.Read(shape).Read(offset).Read(rotation).Read(scale);
-		primitives.emplace_back(scale, shape, offset, rotation * kPieceDegreesToRadians);
+		primitives.emplace_back(scale, shape, offset, rotation * kDegreesToRadiansF);
 		unitPiece = scale == Tuple3f(1.0f, 1.0f, 1.0f) && offset == Tuple3f() && rotation == Tuple3f();
 		serializer.LeaveNode();
 	}
@@ -57,7 +56,7 @@ bool CompositePrimitiveCollider::Save(Serializer& serializer)
 		serializer.EnterNode("", "Collider");
 		serializer.Write("Primitive", piece.shapeName);
 		serializer.Write("Offset", piece.offset);
-		serializer.Write("Rotation", QuaternionToRotationVector(piece.orientation) * kPieceRadiansToDegrees);
+		serializer.Write("Rotation", QuaternionToRotationVector(piece.orientation) * kRadiansToDegreesF);
 		serializer.Write("Scale", piece.scale);
 		serializer.LeaveNode();
 	}

@@ -1,5 +1,6 @@
 #include "Systems/Physics/ContactRows.h"
 
+#include "Components/Physics/PhysicsMaterial.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/ResolutionManager.h"
 #include "Systems/Physics/RigidBody.h"
@@ -58,7 +59,7 @@ void ContactRows::Build(CollisionManifold& manifold)
 	Retire(manifold);
 }
 
-ContactRowRef* ContactRows::FindMatch(const CountedList<ContactRowRef>& refs, const Tuple3f& point) const
+ContactRowRef* ContactRows::FindMatch(const PhysicsList<ContactRowRef>& refs, const Tuple3f& point) const
 {
 	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
 		if (ref->age != 0 && (ref->point - point).LengthSquared() < kMatchDistanceSquared)
@@ -98,13 +99,11 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	const Tuple3f t1 = -UnitOr(PerpendicularVector(m), Tuple3f(1.0f, 0.0f, 0.0f));
 	const Tuple3f t2 = UnitOr(Cross(m, t1), Tuple3f(0.0f, 0.0f, 1.0f));
 
-	// The body that gravity presses into the contact bears it; the combined friction shared out
-	// over the points scales it, so materials take effect.
-	const PhysicsSettings& settings = Physics::Settings();
-	const float s = settings.gravityDirection.DotProduct(m);
+	// The body that gravity presses into the contact bears it; the owners' combined friction
+	// scales the bound, the default material (0.3) giving the mass itself.
+	const float s = Physics::Settings().gravityDirection.DotProduct(m);
 	const float pressed = s > 0.0f ? manifold.body0->mass * s : manifold.body1->mass * -s;
-	const float share = manifold.contacts.count > 0 ? manifold.friction / static_cast<float>(manifold.contacts.count) : 0.0f;
-	const float limit = pressed * share;
+	const float limit = pressed * manifold.friction / PhysicsMaterial::kDefaultFriction;
 
 	BuildContactConstraintRow(*ref.normalRow, manifold.bounceFactor, contact.depth, m, rA, rB);
 	for (Constraint* tangent : {ref.tangentRow1, ref.tangentRow2})
@@ -196,7 +195,7 @@ void ContactRows::Unpark(CollisionManifold& manifold)
 	MoveAll(manifold.activeRefs, resolution.inactiveConstraints, resolution.activeConstraints);
 }
 
-void ContactRows::MoveAll(CountedList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
+void ContactRows::MoveAll(PhysicsList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
 {
 	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
 		Move(*ref, from, to);
@@ -225,7 +224,7 @@ void ContactRows::Remove(ContactRowRef& ref, ConstraintList& list) const
 	ref.normalRow = ref.tangentRow1 = ref.tangentRow2 = nullptr;
 }
 
-void ContactRows::Free(CountedList<ContactRowRef>& refs, ContactRowRef& ref)
+void ContactRows::Free(PhysicsList<ContactRowRef>& refs, ContactRowRef& ref)
 {
 	refs.Remove(ref);
 	pool.Erase(&ref);

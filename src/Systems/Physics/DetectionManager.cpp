@@ -1,11 +1,12 @@
 #include "Systems/Physics/DetectionManager.h"
 
 #include "Components/Physics/GlobalConnection.h"
-
 #include "Systems/Physics/CompositePrimitiveCollider.h"
+#include "Systems/Physics/ParticleCollider.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/PrimitiveCollider.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Systems/Physics/StaticTriangleMesh.h"
 #include "Systems/Physics/TransgressionManager.h"
 #include "Utilities/HashMap.h"
 
@@ -77,7 +78,7 @@ void RegisterColliderPrototype(const std::string& typeName, std::unique_ptr<Coll
 	slot = std::move(prototype);
 }
 
-DetectionManager::DetectionManager(TransgressionManager& transgression) : transgression(transgression)
+DetectionManager::DetectionManager(TransgressionManager* transgression) : transgression(transgression)
 {
 	staticGeometries.reserve(1000);
 }
@@ -87,6 +88,8 @@ void DetectionManager::Initialize()
 	GlobalConnection::Register();
 	InstallConnectionReaderPhysics();
 	RegisterColliderPrototype("CompositePrimitive", std::make_unique<CompositePrimitiveCollider>());
+	RegisterColliderPrototype("StaticTriangleMesh", std::make_unique<StaticTriangleMesh>());
+	RegisterColliderPrototype("ParticleCollision", std::make_unique<ParticleCollision>());
 	sweepPrune.AddAxis("X", 0);
 	sweepPrune.AddAxis("Z", 2);
 	sweepPrune.AddAxis("Y", 1);
@@ -220,7 +223,7 @@ void DetectionManager::AddContacts(CollisionManifold*& manifold, RigidBody& firs
 {
 	if (manifold == nullptr)
 	{
-		manifold = transgression.FindOrCreateManifold(first, second);
+		manifold = transgression->FindOrCreateManifold(first, second);
 		// A full manifold pool refuses the pair for this step.
 		if (manifold == nullptr)
 			return;
@@ -235,7 +238,7 @@ void DetectionManager::Settle(CollisionManifold* manifold, RigidBody& first, Rig
 		return;
 	if (manifold->contacts.count == 0)
 	{
-		transgression.DestroyManifold(*manifold);
+		transgression->DestroyManifold(*manifold);
 		return;
 	}
 	manifold->ghost = first.HasFlag(kBodyGhost) || second.HasFlag(kBodyGhost);
@@ -308,7 +311,7 @@ void DetectionManager::CollideWithPieces(Collider& moving, const std::vector<Con
 	Settle(manifold, movingBody, staticBody);
 }
 
-float DetectionManager::RayCastColliderList(const CountedList<Collider>& colliders, const Tuple3f& origin,
+float DetectionManager::RayCastColliderList(const PhysicsList<Collider>& colliders, const Tuple3f& origin,
 	const Tuple3f& direction, RigidBody** hitBody)
 {
 	float best = kUnboundedDistance;

@@ -34,7 +34,7 @@ namespace
 }
 
 Physics::Physics()
-	: detection(transgression), transgression(detection, resolution), resolution(transgression), stages{&detection, &transgression, &resolution}
+	: detection(&transgression), transgression(detection, resolution), resolution(transgression), stages{&detection, &transgression, &resolution}
 {
 	resolution.SetSolverIterations(settings.constraintIterations);
 	resolution.SetSolverTimeStep(settings.timeStep);

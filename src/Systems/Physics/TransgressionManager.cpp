@@ -147,12 +147,12 @@ void TransgressionManager::WakeIsland(RigidBody& body)
 
 void TransgressionManager::SendCollision(CollisionManifold& manifold)
 {
-	manifold.unreported = false;
 	// A manifold whose contacts went in the step it was made (its body turned GHOST) has nothing
-	// to tell.
+	// to tell yet: it stays unreported, so no "CollisionEnd" can follow a report never sent.
 	const ContactPoint* contact = manifold.contacts.first;
 	if (contact == nullptr)
 		return;
+	manifold.unreported = false;
 	Message toFirst("Collision");
 	toFirst.PushU32(manifold.body1->ownerId).Push(contact->point).Push(contact->normal).PushFloat(contact->depth).Push(manifold.body1);
 	Deliver(manifold.body0->ownerId, toFirst);

@@ -97,4 +97,18 @@ namespace
 		scene.Step(30);
 		EXPECT_LT(ghost.GetPosition().y, 0.0f) << "fell through";
 	}
+
+	TEST(TransgressionManager, AManifoldWithoutContactsIsNeitherReportedNorEnded)
+	{
+		PhysicsScene scene("<Physics><Gravity_Magnitude>0</Gravity_Magnitude></Physics>");
+		RigidBody& a = scene.AddBox(Tuple3f(0.0f, 0.0f, 0.0f));
+		RigidBody& b = scene.AddBox(Tuple3f(5.0f, 0.0f, 0.0f));
+		scene.LoadLevel();
+		TransgressionManager& transgression = scene.physics->GetTransgression();
+		ASSERT_NE(transgression.FindOrCreateManifold(a, b), nullptr);
+		scene.Step(3);
+		EXPECT_EQ(transgression.FindManifold(a, b), nullptr) << "aged out untouched";
+		for (const RigidBody* body : {&a, &b})
+			EXPECT_EQ(PhysicsScene::Log(*body).collisions + PhysicsScene::Log(*body).ends, 0);
+	}
 }

@@ -1,10 +1,10 @@
-// CountedList: a counted list {count, first, last} threaded through the items' own next and prev
+// PhysicsList: a counted list {count, first, last} threaded through the items' own next and prev
 // fields. The physics stages keep their colliders, contacts, contact-row references and connections
 // in such lists, so moving an item between lists never allocates.
 #pragma once
 
 template <class T>
-struct CountedList
+struct PhysicsList
 {
 	unsigned count = 0;
 	T* first = nullptr;
