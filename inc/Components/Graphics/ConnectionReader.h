@@ -4,14 +4,15 @@
 #pragma once
 
 #include "Component.h"
-#include "Utilities/IntrusiveList.h"
+#include "Systems/Physics/ResolutionManager.h"
 #include "Utilities/Quaternion.h"
 #include "Utilities/Tuple.h"
 
 class Composition;
 
-// What the reader needs of the physics engine, installed by the physics components. Until they
-// are, no object has a connection or a body, and readers leave their objects alone.
+// What the reader needs of the physics components (the GlobalConnection that holds an object's
+// constraints and the Body that holds its rigid body), installed by them. Until they are, no
+// object has a connection or a body, and readers leave their objects alone.
 struct ConnectionPhysics
 {
 	// The world anchor points of the first distance constraint of the object's GlobalConnection
@@ -40,9 +41,15 @@ public:
 		Tuple3f scale;
 	};
 
+	ConnectionReader() = default;
+	// The copy is on no post-step list until it starts.
+	ConnectionReader(const ConnectionReader& other);
+	ConnectionReader& operator=(const ConnectionReader&) = delete;
+
 	bool Load(Serializer& serializer) override;
 	bool Serialize(Serializer& serializer) override;
-	// Joins the post-step list and makes the object's body a gravity-free ghost.
+	// Joins the physics resolution stage's post-step list, which updates it after every step, and
+	// makes the object's body a gravity-free ghost.
 	bool Start() override;
 	// Follows the connection: the object's y axis runs from the second anchor to the first, its
 	// centre sits midway and its length is their distance. Always true.
@@ -53,15 +60,14 @@ public:
 	// distance, radius / 2). Anchors closer than 1e-4 keep their tiny distance as the length.
 	static Placement Follow(const Tuple3f& first, const Tuple3f& second, float radius);
 
-	// The physics engine's hooks (empty until the physics components install them).
+	// The physics components' hooks (empty until they install them).
 	static ConnectionPhysics& Physics();
-
-	ListLinks<ConnectionReader> postStepLinks;
+	const PostStepLink& GetPostStepLink() const { return postStepLink; }
 
 private:
+	static ResolutionManager* Resolution();
+
+	PostStepLink postStepLink;
 	float radius = 0.0f;
 };
 
-using ConnectionReaderList = IntrusiveList<ConnectionReader, &ConnectionReader::postStepLinks>;
-// The started readers, which the physics resolution stage updates, in order, after every step.
-ConnectionReaderList& PostStepConnectionReaders();

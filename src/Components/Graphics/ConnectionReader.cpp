@@ -2,7 +2,9 @@
 
 #include "Components/Transform.h"
 #include "Composition.h"
+#include "Engine.h"
 #include "Serializer.h"
+#include "Systems/Physics/Physics.h"
 
 namespace
 {
@@ -16,10 +18,15 @@ ConnectionPhysics& ConnectionReader::Physics()
 	return hooks;
 }
 
-ConnectionReaderList& PostStepConnectionReaders()
+ResolutionManager* ConnectionReader::Resolution()
 {
-	static ConnectionReaderList readers;
-	return readers;
+	const Engine* engine = Engine::Instance();
+	::Physics* physics = engine != nullptr ? engine->GetSystem<::Physics>() : nullptr;
+	return physics != nullptr ? &physics->GetResolution() : nullptr;
+}
+
+ConnectionReader::ConnectionReader(const ConnectionReader& other) : ComponentBase(other), radius(other.radius)
+{
 }
 
 bool ConnectionReader::Load(Serializer& serializer)
@@ -36,7 +43,9 @@ bool ConnectionReader::Serialize(Serializer& serializer)
 
 bool ConnectionReader::Start()
 {
-	PostStepConnectionReaders().PushBack(this);
+	postStepLink.component = this;
+	if (ResolutionManager* resolution = Resolution())
+		resolution->postStepComponents.Append(postStepLink);
 	if (Physics().makeGhost != nullptr)
 		Physics().makeGhost(*owner);
 	return true;
@@ -44,7 +53,8 @@ bool ConnectionReader::Start()
 
 void ConnectionReader::Detach()
 {
-	PostStepConnectionReaders().Remove(this);
+	if (ResolutionManager* resolution = Resolution())
+		resolution->postStepComponents.Remove(postStepLink);
 }
 
 bool ConnectionReader::Update()

@@ -2,6 +2,7 @@
 
 #include "Components/Graphics/GLTest.h"
 #include "Components/Transform.h"
+#include "Systems/Physics/Physics.h"
 
 #include <gmock/gmock.h>
 
@@ -34,6 +35,11 @@ namespace render_tests
 		void SetUp() override
 		{
 			test::GLTest::SetUp();
+			if (!engine)
+				return;
+			physics = new Physics();
+			engine->engine->AddSystem(physics);
+			physics->Initialize();
 			FakeConnection::connected = true;
 			FakeConnection::ghosts = FakeConnection::follows = 0;
 			::ConnectionReader::Physics() = {&FakeConnection::Anchors, &FakeConnection::MakeGhost, &FakeConnection::Follow};
@@ -52,6 +58,11 @@ namespace render_tests
 			object->Start();
 			return object;
 		}
+
+		const PostStepList& PostStepReaders() const { return physics->GetResolution().postStepComponents; }
+
+		// Owned by the engine.
+		Physics* physics = nullptr;
 
 		static void ExpectNear(const Tuple3f& actual, const Tuple3f& expected, const std::string& what)
 		{
@@ -85,14 +96,13 @@ namespace render_tests
 		EXPECT_NEAR(static_cast<float>(tiny.orientation.Length()), 1.0f, 1e-5f);
 	}
 
-	TEST_F(ConnectionReader, UpdatePlacesTheObjectAndItsBodyFollows)
+	TEST_F(ConnectionReader, AfterAPhysicsStepTheObjectIsPlacedAndItsBodyFollows)
 	{
 		Composition* rope = Rope();
 		EXPECT_EQ(FakeConnection::ghosts, 1) << "the body became a ghost at start";
 		FakeConnection::first = Tuple3f(0, 4, 0);
 		FakeConnection::second = Tuple3f(0, 0, 0);
-		for (::ConnectionReader* reader = PostStepConnectionReaders().First(); reader != nullptr; reader = ConnectionReaderList::Next(reader))
-			EXPECT_TRUE(reader->Update());
+		PostStepReaders().UpdateAll();
 		const Transform* transform = rope->GetComponent<Transform>();
 		ExpectNear(transform->GetWorldPosition(), Tuple3f(0, 2, 0), "position");
 		ExpectNear(transform->GetScale(), Tuple3f(0.1f, 4, 0.1f), "scale");
@@ -111,15 +121,21 @@ namespace render_tests
 		EXPECT_EQ(FakeConnection::follows, 0);
 	}
 
-	TEST_F(ConnectionReader, ReadersListInStartOrderAndSaveTheirRadius)
+	TEST_F(ConnectionReader, ReadersJoinThePostStepListInStartOrderAndACopyIsOnNone)
 	{
 		Composition* first = Rope();
 		Composition* second = Rope();
-		EXPECT_EQ(PostStepConnectionReaders().First(), first->GetComponent<::ConnectionReader>());
-		EXPECT_EQ(PostStepConnectionReaders().Last(), second->GetComponent<::ConnectionReader>());
-		EXPECT_THAT(test::SavedText(*first->GetComponent<::ConnectionReader>()), HasSubstr("<float name=\"radius\">0.2</float>"));
-		first->GetComponent<::ConnectionReader>()->Detach();
+		::ConnectionReader* firstReader = first->GetComponent<::ConnectionReader>();
+		EXPECT_EQ(PostStepReaders().first, &firstReader->GetPostStepLink());
+		EXPECT_EQ(PostStepReaders().last, &second->GetComponent<::ConnectionReader>()->GetPostStepLink());
+		EXPECT_EQ(PostStepReaders().first->component, firstReader);
+		EXPECT_THAT(test::SavedText(*firstReader), HasSubstr("<float name=\"radius\">0.2</float>"));
+		const std::unique_ptr<Component> copy(firstReader->Clone());
+		copy->Detach();
+		EXPECT_EQ(PostStepReaders().count, 2u) << "detaching an unstarted copy leaves the list alone";
+		firstReader->Detach();
+		firstReader->Detach();
 		second->GetComponent<::ConnectionReader>()->Detach();
-		EXPECT_EQ(PostStepConnectionReaders().Count(), 0u);
+		EXPECT_EQ(PostStepReaders().count, 0u);
 	}
 }
