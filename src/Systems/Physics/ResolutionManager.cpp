@@ -1,7 +1,6 @@
 #include "Systems/Physics/ResolutionManager.h"
 
 #include "Component.h"
-#include "Components/Graphics/ConnectionReader.h"
 #include "Components/Physics/Body.h"
 #include "Components/Physics/PhysicsMaterial.h"
 #include "Components/Physics/ZeroRotation.h"
@@ -202,13 +201,6 @@ void ResolutionManager::PostUpdate()
 	}
 	postStepComponents2.UpdateAll();
 	postStepComponents.UpdateAll();
-	// The visible bodies of ropes and rods follow their connections.
-	for (ConnectionReader* reader = PostStepConnectionReaders().First(); reader != nullptr;)
-	{
-		ConnectionReader* following = ConnectionReaderList::Next(reader);
-		reader->Update();
-		reader = following;
-	}
 	stepOnce = false;
 }
 
