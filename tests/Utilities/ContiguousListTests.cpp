@@ -71,7 +71,7 @@ TEST(ContiguousList, ErasingHeadTailOrTheOnlyElementRelinksTheEnds)
 	EXPECT_TRUE(list.IsEmpty());
 }
 
-TEST(ContiguousList, ErasingThroughAnElementPointerFreesExactlyItsNodeWhereverItStands)
+TEST(ContiguousList, ErasingFreesExactlyItsNodeWhereverItStandsAndClearRestartsInAddressOrder)
 {
 	List list;
 	list.Reserve(6);
@@ -84,6 +84,12 @@ TEST(ContiguousList, ErasingThroughAnElementPointerFreesExactlyItsNodeWhereverIt
 		EXPECT_EQ(list.FreeHead(), list.NodeAt(static_cast<unsigned>(index))) << "the freed node is taken next";
 	}
 	EXPECT_EQ(Walk(list), (std::vector<std::string>{"B", "C"}));
+
+	// After Clear, inserts take the nodes in address order again.
+	list.Clear();
+	EXPECT_TRUE(list.IsEmpty());
+	for (unsigned slot = 0; slot < 6; ++slot)
+		EXPECT_EQ(SlotOf(list, list.Insert("x")), slot);
 }
 
 TEST(ContiguousList, NewListHoldsOneElementAndAFullPoolRefusesAnInsert)
@@ -104,20 +110,6 @@ TEST(ContiguousList, NewListHoldsOneElementAndAFullPoolRefusesAnInsert)
 
 	list.Reserve(0);
 	EXPECT_EQ(list.Capacity(), 1u);
-}
-
-TEST(ContiguousList, AfterClearInsertsTakeTheNodesInAddressOrderAgain)
-{
-	List list;
-	list.Reserve(4);
-	list.Insert("A");
-	std::string* b = list.Insert("B");
-	list.Insert("C");
-	list.Erase(b);
-	list.Clear();
-	EXPECT_TRUE(list.IsEmpty());
-	for (unsigned slot = 0; slot < 4; ++slot)
-		EXPECT_EQ(SlotOf(list, list.Insert("x")), slot);
 }
 
 TEST(ContiguousList, ErasingWhatIsNotInTheListIsRefusedAndChangesNothing)

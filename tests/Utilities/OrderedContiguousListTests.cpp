@@ -32,24 +32,18 @@ namespace
 	}
 }
 
-TEST(OrderedContiguousList, ReinsertFillsTheErasedMiddleNodeBetweenItsNeighbours)
-{
-	List list;
-	list.Reserve(4);
-	list.Insert(1);
-	int* middle = list.Insert(2);
-	list.Insert(3);
-	ASSERT_TRUE(list.Erase(middle));
-	EXPECT_EQ(Walk(list), (std::vector<int>{1, 3}));
-	EXPECT_EQ(list.Insert(4), middle);
-	EXPECT_EQ(Walk(list), (std::vector<int>{1, 4, 3}));
-}
-
-TEST(OrderedContiguousList, ErasingHeadAndOnlyElementAndClearingRestartAtTheFirstNode)
+TEST(OrderedContiguousList, ReinsertsFillTheErasedNodeInPlaceAndClearingRestartsAtTheFirst)
 {
 	List list;
 	list.Reserve(3);
 	int* first = list.Insert(1);
+	int* middle = list.Insert(2);
+	list.Insert(3);
+	ASSERT_TRUE(list.Erase(middle));
+	EXPECT_EQ(list.Insert(4), middle);
+	EXPECT_EQ(Walk(list), (std::vector<int>{1, 4, 3})) << "between its neighbours";
+	list.Erase(list.Tail());
+	ASSERT_TRUE(list.Erase(middle));
 	list.Insert(2);
 	list.Erase(first);
 	EXPECT_EQ(list.Head()->element, 2);

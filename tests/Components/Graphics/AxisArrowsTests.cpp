@@ -14,11 +14,7 @@ namespace render_tests
 		::AxisArrows arrows;
 		EXPECT_TRUE(arrows.Update()) << "without a camera it queues nothing";
 		EXPECT_TRUE(graphics->GetLineQueue().empty());
-		Composition* viewer = MakeObject(
-			test::ComponentXml("Transform", "<Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>") +
-			test::ComponentXml("Camera", "<Tuple3f>0 0 -1</Tuple3f><float>0</float><float>0</float><float>0</float><float>0</float>"
-										 "<float>0.1</float><float>100</float><float>80</float><float>-80</float><Tuple3f>0 0 0</Tuple3f>"));
-		viewer->Start();
+		StartedObject(test::TransformXml("0 0 0") + test::CameraXml("0 0 -1", 0.1f, 100.0f));
 		arrows.Update();
 		const Tuple3f origin(-0.125f, -1.0f / 13.0f, -0.25f);
 		const auto& lines = graphics->GetLineQueue();

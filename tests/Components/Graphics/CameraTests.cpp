@@ -2,7 +2,6 @@
 
 #include "Components/Graphics/GLTest.h"
 #include "Components/Transform.h"
-#include "Utilities/ScriptClassRegistry.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gmock/gmock.h>
@@ -134,9 +133,5 @@ namespace render_tests
 		EXPECT_THAT(saved, HasSubstr("<float name=\"relative maximum FOV\">20</float>"));
 		EXPECT_THAT(saved, HasSubstr("<float name=\"maximum pitch\">80</float>"));
 		EXPECT_THAT(saved, HasSubstr("<float name=\"far clip distance\">100</float>"));
-		const ScriptClass* script = ScriptClassRegistry::Instance().Find("Camera");
-		ASSERT_NE(script, nullptr);
-		ASSERT_EQ(script->GetProperties().size(), 3u);
-		EXPECT_EQ(script->GetProperties()[0].name, "dir");
 	}
 }

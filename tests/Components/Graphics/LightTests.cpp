@@ -24,13 +24,13 @@ namespace render_tests
 
 		::Light* Loaded(const std::string& values)
 		{
-			return MakeObject(test::ComponentXml("Transform", "<Tuple3f>0 1 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>") +
+			return MakeObject(test::TransformXml("0 1 0") +
 				test::ComponentXml("Light", values))
 				->GetComponent<::Light>();
 		}
 	};
 
-	TEST_F(Light, TypeNamesInAnyCaseChooseTheVolume)
+	TEST_F(Light, TypeNamesInAnyCaseChooseTheVolumeAndLightsWithoutOneOrHiddenDrawNothing)
 	{
 		const struct
 		{
@@ -41,13 +41,18 @@ namespace render_tests
 			{"SPOT", ::Light::kSpot, -1}, {"lamp", ::Light::kUnknownType, -1}};
 		for (const auto& c : cases)
 		{
-			const ::Light* light = Loaded(LightValues(c.name));
+			::Light* light = Loaded(LightValues(c.name));
 			EXPECT_EQ(light->GetType(), c.type) << c.name;
 			if (c.shape < 0)
+			{
 				EXPECT_EQ(light->GetMesh(), nullptr) << c.name;
+				EXPECT_FALSE(light->Update()) << "a light without a volume draws nothing";
+			}
 			else
 				EXPECT_EQ(light->GetMesh()->media.shape, c.shape) << c.name;
 		}
+		::Light* hidden = Loaded("<bool>false</bool>" + LightValues("OMNI").substr(std::string("<bool>true</bool>").size()));
+		EXPECT_FALSE(hidden->Update());
 		EXPECT_EQ(Loaded(LightValues("omni"))->GetMesh()->media.stacks, 12);
 		EXPECT_THAT(test::SavedText(*Loaded(LightValues("lamp"))), HasSubstr("<string name=\"type name\">lamp</string>"))
 			<< "an unknown name is kept as it was";
@@ -80,13 +85,5 @@ namespace render_tests
 		light->Detach();
 		EXPECT_EQ(graphics->Lights().Count(), 0u);
 		EXPECT_EQ(graphics->RenderEntries().Count(), 0u);
-	}
-
-	TEST_F(Light, LightsWithoutAVolumeOrHiddenDrawNothing)
-	{
-		EXPECT_FALSE(Loaded(LightValues("SPOT"))->Update());
-		EXPECT_FALSE(Loaded(LightValues("lamp"))->Update());
-		::Light* hidden = Loaded("<bool>false</bool>" + LightValues("OMNI").substr(std::string("<bool>true</bool>").size()));
-		EXPECT_FALSE(hidden->Update());
 	}
 }

@@ -15,8 +15,7 @@ namespace
 		// The shipped sample model standing at the origin, on an object with the extra components.
 		static Model& Reed(const std::string& extraComponents = "", const std::string& file = test::kSampleModelFile)
 		{
-			Composition* object = MakeObject("<Component><string>Transform</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f>"
-											 "<Tuple3f>0 0 0</Tuple3f></Component>" +
+			Composition* object = MakeObject(test::TransformXml("0 0 0") +
 				test::ComponentXml("Model", "<string>" + file + "</string><bool>true</bool><float>0.025</float><bool>false</bool>") +
 				extraComponents);
 			object->Start();
@@ -111,7 +110,7 @@ TEST_F(ModelDrawing, ATangentLayoutUnderAShaderDrawsCleanlyAndHiddenModelsDrawNo
 	UseProgram("GeometryPass");
 	EXPECT_TRUE(model.Update());
 
-	Model& hidden = *MakeObject(test::ComponentXml("Transform", "<Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>") +
+	Model& hidden = *MakeObject(test::TransformXml("0 0 0") +
 		test::ComponentXml("Model", "<string>Reed.model</string><bool>false</bool><float>0.025</float><bool>false</bool>"))
 						->GetComponent<Model>();
 	hidden.Start();

@@ -15,10 +15,7 @@ namespace
 	using test::ModelFileWriter;
 	using Bytes = ModelFileWriter::Bytes;
 
-	Model::ModelData Read(const Bytes& file, std::string& problem)
-	{
-		return ModelFile::Read(file, problem);
-	}
+	using ModelFile::Read;
 	Model::ModelData ReadClean(const Bytes& file)
 	{
 		std::string problem;
@@ -75,7 +72,12 @@ TEST(ModelFile, EveryVertexFormatParsesWithItsStride)
 		EXPECT_EQ(mesh.vertices[stride + 1], static_cast<std::uint8_t>((stride + 1) * 7));
 		// Without a graphics context nothing goes to buffer objects; the arrays stay.
 		EXPECT_EQ(mesh.vertexBuffer, 0u);
+		EXPECT_EQ(GetVertexLayout(format)->stride, static_cast<int>(stride)) << "the layout the drawing uses";
 	}
+	EXPECT_EQ(GetVertexLayout(1)->blendIndices, 48);
+	EXPECT_EQ(GetVertexLayout(2)->texCoord, -1);
+	EXPECT_EQ(GetVertexLayout(5)->colour, 12);
+	EXPECT_EQ(GetVertexLayout(6), nullptr);
 }
 
 TEST(ModelFile, SkeletonAndAnimationsReadInFileOrder)

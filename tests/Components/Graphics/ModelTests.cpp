@@ -5,16 +5,8 @@
 #include "Components/Graphics/ModelTestSupport.h"
 #include "Utilities/TestHelpers.h"
 
-TW_MODEL_TEST(Model, CreatedModelsHaveTheirDefaultsAndClonesOwnTheirPose)
+TW_MODEL_TEST(Model, ClonesShareTheDataAndOwnTheirPose)
 {
-	std::unique_ptr<Component> created(Model().Create());
-	const auto& fresh = static_cast<const Model&>(*created);
-	EXPECT_FLOAT_EQ(fresh.GetSpeed(), 0.025f);
-	EXPECT_EQ(fresh.GetTime(), 0.0f);
-	EXPECT_EQ(fresh.GetCurrentAnimation(), nullptr);
-	EXPECT_TRUE(fresh.GetBoneMatrices().empty());
-	EXPECT_EQ(created->GetName(), "Model");
-
 	Model& model = StartedModel();
 	Send(model, Message("SetAnimation").AddArgument(std::string("Walk")).AddArgument(1.0f));
 	model.Animate(0.5f);

@@ -3,7 +3,6 @@
 #include "Components/Graphics/GLTest.h"
 #include "Components/Graphics/Shader.h"
 #include "Message.h"
-#include "Utilities/ScriptClassRegistry.h"
 
 #include <gmock/gmock.h>
 
@@ -17,7 +16,7 @@ namespace render_tests
 	protected:
 		static std::string PlacedPrimitive(const std::string& shape, int stacks, int slices)
 		{
-			return test::ComponentXml("Transform", "<Tuple3f>1 2 3</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>") +
+			return test::TransformXml("1 2 3") +
 				test::ComponentXml("Primitive", "<string>" + shape + "</string><int>" + std::to_string(stacks) + "</int><int>" +
 					std::to_string(slices) + "</int>");
 		}
@@ -50,7 +49,7 @@ TEST_F(Primitive, StartListsTheRenderEntryAndDetachRemovesIt)
 	EXPECT_EQ(entries.First()->owner, second);
 }
 
-TEST_F(Primitive, DrawsOnlyWhenVisibleAndOnTheDrawList)
+TEST_F(Primitive, DrawsOnlyWhenVisibleWithOrWithoutAShader)
 {
 	Composition* object = MakeObject(PlacedPrimitive("cylinder", 2, 8));
 	object->Start();
@@ -66,22 +65,10 @@ TEST_F(Primitive, DrawsOnlyWhenVisibleAndOnTheDrawList)
 	show.Push(true);
 	object->HandleMessage(show);
 	EXPECT_TRUE(primitive->Update());
-}
 
-TEST_F(Primitive, WithAShaderItDrawsUnderThatProgram)
-{
-	Composition* object = MakeObject(PlacedPrimitive("sphere", 6, 6) + test::ComponentXml("Shader", "<string>GeometryPass</string>"));
-	object->Start();
-	object->GetComponent<Shader>()->Update();
-	EXPECT_TRUE(object->GetComponent<::Primitive>()->Update());
-}
-
-TEST_F(Primitive, ScriptsSeeTheVisibleProperty)
-{
-	const ScriptClass* primitive = ScriptClassRegistry::Instance().Find("Primitive");
-	ASSERT_NE(primitive, nullptr);
-	ASSERT_EQ(primitive->GetProperties().size(), 1u);
-	EXPECT_EQ(primitive->GetProperties()[0].name, "visible");
-	EXPECT_TRUE(primitive->GetProperties()[0].writable);
+	Composition* shaded = MakeObject(PlacedPrimitive("sphere", 6, 6) + test::ComponentXml("Shader", "<string>GeometryPass</string>"));
+	shaded->Start();
+	shaded->GetComponent<Shader>()->Update();
+	EXPECT_TRUE(shaded->GetComponent<::Primitive>()->Update()) << "with a Shader it draws under that program";
 }
 }

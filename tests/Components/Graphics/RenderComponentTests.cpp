@@ -2,7 +2,6 @@
 #include "Components/Graphics/Light.h"
 #include "Components/Graphics/Skybox.h"
 #include "Components/Graphics/Texture.h"
-#include "Components/Graphics/TextureTransform.h"
 
 #include "ComponentFactory.h"
 #include "Components/Graphics/GLTest.h"
@@ -39,21 +38,6 @@ namespace render_tests
 			EXPECT_NE(made->GetTypeId(), ComponentTypeIdFromName(c.base)) << c.name;
 			EXPECT_EQ(made->GetTypeId(), prototype->GetTypeId());
 		}
-	}
-
-	TEST_F(RenderComponent, CreatedComponentsHoldTheirDefaults)
-	{
-		const std::unique_ptr<Component> transform(GetComponentPrototype(TextureTransform::TypeId())->Create());
-		const TextureTransform& made = static_cast<const TextureTransform&>(*transform);
-		EXPECT_EQ(made.GetPos(), Tuple2f());
-		EXPECT_EQ(made.GetRot(), Tuple2f());
-		EXPECT_EQ(made.GetScale(), Tuple3f());
-		const std::unique_ptr<Component> texture(GetComponentPrototype(EmissiveTexture::TypeId())->Create());
-		EXPECT_EQ(static_cast<const ::Texture&>(*texture).GetScale(), Tuple2f()) << "set by Load";
-		EXPECT_EQ(static_cast<const ::Texture&>(*texture).GetEntry(), nullptr);
-		const std::unique_ptr<Component> composite(GetComponentPrototype(CompositePrimitive::TypeId())->Create());
-		EXPECT_TRUE(static_cast<const CompositePrimitive&>(*composite).GetPieces().empty());
-		EXPECT_TRUE(static_cast<const CompositePrimitive&>(*composite).GetRenderEntry().draw);
 	}
 
 	TEST_F(RenderComponent, ACloneOwnsCopiesOfItsPieces)

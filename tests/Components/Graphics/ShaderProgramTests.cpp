@@ -53,24 +53,21 @@ TEST_F(ShaderProgram, EveryShippedProgramCompilesAndLinksWithAnEmptyLog)
 	}
 }
 
-TEST_F(ShaderProgram, RequestsShareOneEntryThatOutlivesItsUsers)
+TEST_F(ShaderProgram, RequestsShareOneEntryThatOutlivesItsUsersAndProgramsShareStages)
 {
-	ShaderProgramEntry* first = GetShaderProgram("Debug");
-	ShaderProgramEntry* second = GetShaderProgram("Debug");
+	ShaderProgramEntry* first = GetShaderProgram("GeometryPass");
+	ShaderProgramEntry* second = GetShaderProgram("GeometryPass");
 	EXPECT_EQ(first, second);
 	EXPECT_EQ(first->count, 2u);
 	const unsigned program = first->media.program;
 	ReleaseMedia(first);
 	ReleaseMedia(second);
 	EXPECT_EQ(first, nullptr);
-	ShaderProgramEntry* third = GetShaderProgram("Debug");
-	EXPECT_EQ(third->count, 1u);
-	EXPECT_EQ(third->media.program, program) << "a cached program is not built again";
-}
-
-TEST_F(ShaderProgram, ProgramsNamingOneSourceShareItsStage)
-{
 	ShaderProgramEntry* still = GetShaderProgram("GeometryPass");
+	EXPECT_EQ(still->count, 1u);
+	EXPECT_EQ(still->media.program, program) << "a cached program is not built again";
+
+	// Programs naming one source share its stage.
 	ShaderProgramEntry* skinned = GetShaderProgram("AnimatedGeometryPass");
 	EXPECT_EQ(still->media.second, skinned->media.second);
 	EXPECT_EQ(still->media.second->count, 2u);
@@ -78,27 +75,24 @@ TEST_F(ShaderProgram, ProgramsNamingOneSourceShareItsStage)
 	EXPECT_NE(still->media.first, skinned->media.first);
 }
 
-TEST_F(ShaderProgram, CompileFailurePrintsTheLogOnceAndStaysCached)
+TEST_F(ShaderProgram, BuildFailuresPrintTheLogOnceAndStayCached)
 {
 	WriteProgram("BrokenCompile", "BrokenCompile.vs", "BrokenCompile.fs");
+	WriteProgram("BrokenLink", "BrokenCompile.vs", "BrokenLink.fs");
 	WriteSource("BrokenCompile.vs", kVertex);
 	WriteSource("BrokenCompile.fs", "#version 120\nvoid main() { gl_FragColor = undeclared; }\n");
+	WriteSource("BrokenLink.fs", "#version 120\nvarying vec3 neverWritten;\nvoid main() { gl_FragColor = vec4(neverWritten, 1.0); }\n");
 	ShaderProgramEntry* entry = nullptr;
-	const std::string log = Captured([&] { entry = GetShaderProgram("BrokenCompile"); });
+	std::string log = Captured([&] { entry = GetShaderProgram("BrokenCompile"); });
 	EXPECT_THAT(log, HasSubstr("Error encountered in BrokenCompile.fs\nError log: \n"));
 	EXPECT_THAT(log, HasSubstr("undeclared"));
 	ShaderProgramEntry* again = nullptr;
 	EXPECT_EQ(Captured([&] { again = GetShaderProgram("BrokenCompile"); }), "");
 	EXPECT_EQ(again, entry);
 	EXPECT_EQ(again->count, 2u);
-}
 
-TEST_F(ShaderProgram, LinkFailurePrintsTheProgramNameThenThreeLines)
-{
-	WriteProgram("BrokenLink", "BrokenLink.vs", "BrokenLink.fs");
-	WriteSource("BrokenLink.vs", kVertex);
-	WriteSource("BrokenLink.fs", "#version 120\nvarying vec3 neverWritten;\nvoid main() { gl_FragColor = vec4(neverWritten, 1.0); }\n");
-	const std::string log = Captured([] { GetShaderProgram("BrokenLink"); });
+	// A link failure prints the program's name, then three lines.
+	log = Captured([] { GetShaderProgram("BrokenLink"); });
 	EXPECT_EQ(log.rfind("Shader program \"BrokenLink\":\nError encountered in linking program\nError log: \n", 0), 0u) << log;
 	EXPECT_THAT(log, HasSubstr("neverWritten"));
 	EXPECT_EQ(log.back(), '\n');
@@ -155,22 +149,16 @@ TEST_F(ShaderProgram, StageFollowsTheNameVertexFirst)
 	EXPECT_EQ(shader, 0u);
 }
 
-TEST_F(ShaderProgram, UseProgramBindsOnlyOnAChange)
-{
-	const unsigned program = GetShaderProgram("Debug")->media.program;
-	EXPECT_TRUE(UseProgram(program));
-	EXPECT_FALSE(UseProgram(program));
-	GLint bound = 0;
-	glGetIntegerv(GL_CURRENT_PROGRAM, &bound);
-	EXPECT_EQ(static_cast<unsigned>(bound), program);
-	EXPECT_EQ(CurrentProgram, program);
-	EXPECT_FALSE(UseProgram("Debug")) << "by name, the same program";
-}
-
-TEST_F(ShaderProgram, ReleasingTheCachesForgetsTheBoundProgramAndItsLocations)
+TEST_F(ShaderProgram, UseProgramBindsOnlyOnAChangeAndReleasingTheCachesForgetsTheBinding)
 {
 	const unsigned debug = GetShaderProgram("Debug")->media.program;
-	UseProgram(debug);
+	EXPECT_TRUE(UseProgram(debug));
+	EXPECT_FALSE(UseProgram(debug));
+	GLint bound = 0;
+	glGetIntegerv(GL_CURRENT_PROGRAM, &bound);
+	EXPECT_EQ(static_cast<unsigned>(bound), debug);
+	EXPECT_FALSE(UseProgram("Debug")) << "by name, the same program";
+
 	ReleaseShaderCaches();
 	EXPECT_EQ(CurrentProgram, 0u);
 	// OpenGL hands the released name out again, now for a program whose uniforms differ.
@@ -182,7 +170,6 @@ TEST_F(ShaderProgram, ReleasingTheCachesForgetsTheBoundProgramAndItsLocations)
 	EXPECT_EQ(UniformLocation(omni, "invBufferDim"), glGetUniformLocation(omni, "invBufferDim"));
 	EXPECT_EQ(UniformLocation(omni, Uniform::EmissiveFactor), -1);
 	EXPECT_EQ(UniformLocation(0u, Uniform::Color), -1);
-	(void)debug;
 }
 
 TEST_F(ShaderProgram, ShaderComponentsListByProgramNewestFirst)

@@ -1,7 +1,6 @@
 #include "Components/Graphics/Texture.h"
 
 #include "Components/Graphics/GLTest.h"
-#include "Utilities/ScriptClassRegistry.h"
 #include "Utilities/SearchPaths.h"
 
 #include <gmock/gmock.h>
@@ -54,7 +53,7 @@ namespace render_tests
 		EXPECT_TRUE(same->Update()) << "once unit 0 was switched off, the texture is bound again";
 	}
 
-	TEST_F(DiffuseTexture, SetTextureChangesTheImageAndScriptsSeeBothProperties)
+	TEST_F(DiffuseTexture, SetTextureChangesTheImage)
 	{
 		::DiffuseTexture* diffuse = Loaded<::DiffuseTexture>("DiffuseTexture", "rgb.png", "1 1");
 		Message change("SetTexture");
@@ -62,11 +61,6 @@ namespace render_tests
 		diffuse->owner->HandleMessage(change);
 		EXPECT_EQ(diffuse->GetTextureName(), "rgba.png");
 		EXPECT_THAT(test::SavedText(*diffuse), HasSubstr("<string name=\"texture name\">rgba.png</string>"));
-		const ScriptClass* script = ScriptClassRegistry::Instance().Find("DiffuseTexture");
-		ASSERT_NE(script, nullptr);
-		ASSERT_EQ(script->GetProperties().size(), 2u);
-		EXPECT_EQ(script->GetProperties()[0].name, "texture");
-		EXPECT_EQ(script->GetProperties()[1].name, "scale");
 	}
 
 	TEST_F(SpecularTexture, BindsUnitOneUnscaled)

@@ -32,10 +32,7 @@ namespace
 		}
 	}
 
-	std::vector<RagdollBone> Read(const Bytes& file, std::string& problem)
-	{
-		return RagdollFile::Read(file, problem);
-	}
+	using RagdollFile::Read;
 
 	// A mesh of format 1 (52-byte vertices), a chunk of another kind and an animation with one
 	// track per bone before the skeleton, so that any cut of the file loses the skeleton.
@@ -50,21 +47,7 @@ namespace
 	}
 }
 
-TEST(RagdollFile, SkeletonIsReadInFileOrderWithParentsLinked)
-{
-	std::string problem = "stale";
-	const std::vector<RagdollBone> bones = Read(test::RagdollFileBytes(test::FiveBoneSkeleton()), problem);
-	EXPECT_EQ(problem, "");
-	ExpectFiveBones(bones, "a skeleton alone");
-
-	// The first bone's parent field is never read.
-	std::vector<test::RagdollBoneEntry> rootWithParent = test::FiveBoneSkeleton();
-	rootWithParent[0].parent = 3;
-	EXPECT_EQ(Read(test::RagdollFileBytes(rootWithParent), problem).front().parent, nullptr);
-	EXPECT_EQ(problem, "");
-}
-
-TEST(RagdollFile, AModelFileServesAndOtherChunksAreReadOver)
+TEST(RagdollFile, SkeletonIsReadAloneOrFromAModelFileWithParentsLinked)
 {
 	const std::vector<test::RagdollBoneEntry> skeleton = test::FiveBoneSkeleton();
 	const struct
@@ -72,6 +55,7 @@ TEST(RagdollFile, AModelFileServesAndOtherChunksAreReadOver)
 		Bytes file;
 		const char* what;
 	} cases[] = {
+		{test::RagdollFileBytes(skeleton), "a skeleton alone"},
 		{ModelAround(skeleton).Build(), "mesh, other chunk, animation, skeleton"},
 		{ModelAround(skeleton).EndMarker().Build(), "with an end marker"},
 		{ModelAround(skeleton).EndMarker().Chunk(kOtherTag, 1000, Bytes(3)).Build(), "nothing after the end marker is read"},
@@ -87,6 +71,13 @@ TEST(RagdollFile, AModelFileServesAndOtherChunksAreReadOver)
 		ExpectFiveBones(Read(c.file, problem), c.what);
 		EXPECT_EQ(problem, "") << c.what;
 	}
+
+	// The first bone's parent field is never read.
+	std::vector<test::RagdollBoneEntry> rootWithParent = skeleton;
+	rootWithParent[0].parent = 3;
+	std::string problem = "stale";
+	EXPECT_EQ(Read(test::RagdollFileBytes(rootWithParent), problem).front().parent, nullptr);
+	EXPECT_EQ(problem, "");
 }
 
 TEST(RagdollFile, DamagedFilesAreRefusedNamingChunkAndFault)

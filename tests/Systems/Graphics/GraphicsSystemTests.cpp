@@ -3,7 +3,6 @@
 #include "Components/Graphics/GLTest.h"
 #include "Components/Graphics/Primitive.h"
 #include "ComponentFactory.h"
-#include "Systems/Graphics/VertexLayout.h"
 #include "Utilities/Config.h"
 
 #include <gmock/gmock.h>
@@ -90,7 +89,7 @@ namespace render_tests
 		ExpectCompleteTargets();
 		Composition* object = MakeObject(test::ComponentXml("Shader", "<string>Debug</string>") +
 			test::ComponentXml("Texture", "<string>NoSuchImage.png</string><string>GL_RGBA8</string>") +
-			test::ComponentXml("Transform", "<Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>") +
+			test::TransformXml("0 0 0") +
 			test::ComponentXml("Primitive", "<string>cube</string><int>1</int><int>1</int>"));
 		object->Start();
 		const PrimitiveEntry* mesh = object->GetComponent<Primitive>()->GetMesh();
@@ -166,16 +165,5 @@ namespace render_tests
 		graphics->Textures().ForEach([&](::Texture* texture) { left.push_back(texture->owner); });
 		EXPECT_THAT(left, ElementsAre(objects[1], objects[3], objects[4]));
 		EXPECT_EQ(graphics->Textures().Count(), 3u);
-	}
-
-	TEST_F(GraphicsSystem, VertexLayoutsGiveStridesAndOffsets)
-	{
-		const unsigned strides[] = {32, 52, 16, 56, 76, 76};
-		for (unsigned format = 0; format < kVertexFormatCount; ++format)
-			EXPECT_EQ(GetVertexLayout(format)->stride, static_cast<int>(strides[format])) << format;
-		EXPECT_EQ(GetVertexLayout(1)->blendIndices, 48);
-		EXPECT_EQ(GetVertexLayout(2)->texCoord, -1);
-		EXPECT_EQ(GetVertexLayout(5)->colour, 12);
-		EXPECT_EQ(GetVertexLayout(6), nullptr);
 	}
 }

@@ -13,11 +13,6 @@ namespace
 	using test::LoadConnection;
 	using test::PhysicsWorld;
 
-	Tuple3f AngularA(const Constraint& row)
-	{
-		return {row.jacobian[3], row.jacobian[4], row.jacobian[5]};
-	}
-
 	// Identity poses, so B's direction is its A-frame direction.
 	struct PlaneFixture
 	{
@@ -62,7 +57,7 @@ TEST(AnglePlaneConstraint, HoldsTheDirectionInThePlaneOrAtTheNearerLimit)
 		fixture.plane().BuildRows();
 		const Constraint& row = *fixture.plane().ref.record;
 		SCOPED_TRACE(::testing::Message() << c.direction);
-		ExpectNear(AngularA(row), c.axis, 1e-5);
+		ExpectNear(test::JacobianPart(row, 3), c.axis, 1e-5);
 		EXPECT_EQ(row.upperBound, c.axis == Tuple3f() ? 0.0f : kUnboundedMultiplier);
 		EXPECT_TRUE(std::isfinite(row.bias));
 	}

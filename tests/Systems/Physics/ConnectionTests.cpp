@@ -13,6 +13,7 @@
 
 namespace
 {
+	using test::JacobianPart;
 	using test::Join;
 	using test::LoadConnection;
 	using test::PhysicsWorld;
@@ -50,11 +51,6 @@ namespace
 		return text.str();
 	}
 
-	Tuple3f JacobianPart(const Constraint& row, int first)
-	{
-		return {row.jacobian[first], row.jacobian[first + 1], row.jacobian[first + 2]};
-	}
-
 	// A static anchor at the origin joined by a rope or rod of the given length to a unit mass.
 	struct AnchoredLine
 	{
@@ -73,6 +69,25 @@ namespace
 		RigidBody& anchor;
 		RigidBody& end;
 		std::unique_ptr<Connection> connection;
+	};
+
+	// A unit mass hanging 1 below a static body on a socket with a 30-degree cone.
+	struct HangingSocket
+	{
+		HangingSocket() :
+			upper(world.AddBody(0.0f, Tuple3f())),
+			lower(world.AddBody(1.0f, Tuple3f(0, -1, 0))),
+			socket(LoadConnection("Socket", Tuple3f(0, -0.5f, 0), 30.0f, Tuple3f(0, -1, 0), Tuple3f(0, -1, 0)))
+		{
+			Join(world.Resolution(), *socket, upper, lower);
+		}
+
+		SocketConnection& Joint() { return static_cast<SocketConnection&>(*socket); }
+
+		PhysicsWorld world;
+		RigidBody& upper;
+		RigidBody& lower;
+		std::unique_ptr<Connection> socket;
 	};
 
 	// The turn of the body about y, from its orientation's rotation vector.
@@ -147,7 +162,7 @@ TEST(Connection, SavingAndReadingKeepsEveryFieldInKeyOrder)
 	EXPECT_NEAR(static_cast<SocketConnection&>(*kinds[2].loaded).cone.limit, std::sin(35.0f * kDegree), 1e-6);
 }
 
-TEST(Connection, StaticPairsStayDisconnectedAndCostNothing)
+TEST(Connection, StaticPairsAndPairsWithoutABodyStayDisconnected)
 {
 	PhysicsWorld world;
 	ResolutionManager& resolution = world.Resolution();
@@ -179,14 +194,10 @@ TEST(Connection, StaticPairsStayDisconnectedAndCostNothing)
 	EXPECT_FALSE(rope->connected);
 	EXPECT_EQ(resolution.activeConstraints.Count(), 0u);
 	EXPECT_EQ(resolution.inactiveConstraints.Count(), 1u);
-}
 
-TEST(Connection, WithoutBothBodiesNothingIsSetUpOrConnected)
-{
-	PhysicsWorld world;
-	ResolutionManager& resolution = world.Resolution();
+	// Without both bodies nothing is set up or connected.
 	auto rod = LoadConnection("Rod", 1.0f, Tuple3f(), Tuple3f());
-	rod->bodyA = &world.AddBody(1.0f, Tuple3f());
+	rod->bodyA = &crate;
 	rod->CreateConstraints(resolution);
 	EXPECT_FALSE(rod->SetUp());
 	EXPECT_FALSE(rod->Connect(resolution));
@@ -197,14 +208,13 @@ TEST(Connection, WithoutBothBodiesNothingIsSetUpOrConnected)
 
 TEST(Connection, DestroyingErasesTheRowsExceptWhileALevelIsTornDown)
 {
-	PhysicsWorld world;
+	HangingSocket hanging;
+	PhysicsWorld& world = hanging.world;
 	ResolutionManager& resolution = world.Resolution();
-	auto socket = LoadConnection("Socket", Tuple3f(), 30.0f, Tuple3f(0, -1, 0), Tuple3f(0, -1, 0));
-	Join(resolution, *socket, world.AddBody(0.0f, Tuple3f()), world.AddBody(1.0f, Tuple3f(0, -1, 0)));
 	EXPECT_EQ(resolution.activeConstraints.Count(), 3u);
-	socket->Disconnect(resolution);
+	hanging.socket->Disconnect(resolution);
 	EXPECT_EQ(resolution.inactiveConstraints.Count(), 3u);
-	socket->DestroyConstraints(resolution);
+	hanging.socket->DestroyConstraints(resolution);
 	EXPECT_EQ(resolution.inactiveConstraints.Count(), 0u);
 
 	// While a level goes, the lists are emptied wholesale and the connection leaves them alone.
@@ -350,36 +360,27 @@ TEST(Socket, ConeRowActsOnlyBeyondTheConeAngle)
 	} cases[] = {{0.0f, false}, {15.0f, false}, {25.0f, false}, {40.0f, true}, {60.0f, true}};
 	for (const auto& c : cases)
 	{
-		PhysicsWorld world;
-		RigidBody& upper = world.AddBody(0.0f, Tuple3f());
-		RigidBody& lower = world.AddBody(1.0f, Tuple3f(0, -1, 0));
-		auto socket = LoadConnection("Socket", Tuple3f(0, -0.5f, 0), 30.0f, Tuple3f(0, -1, 0), Tuple3f(0, -1, 0));
-		Join(world.Resolution(), *socket, upper, lower);
-		lower.SetOrientation(QuaternionFromRotationVector(Tuple3f(0, 0, c.degrees * kDegree)));
-		lower.UpdateDerived();
-		socket->Update(world.Resolution());
-		const Constraint& cone = *static_cast<SocketConnection&>(*socket).cone.ref.record;
+		HangingSocket hanging;
+		hanging.lower.SetOrientation(QuaternionFromRotationVector(Tuple3f(0, 0, c.degrees * kDegree)));
+		hanging.lower.UpdateDerived();
+		hanging.socket->Update(hanging.world.Resolution());
+		const Constraint& cone = *hanging.Joint().cone.ref.record;
 		EXPECT_EQ(cone.upperBound, c.active ? kUnboundedMultiplier : 0.0f) << c.degrees << " degrees";
 	}
 }
 
 TEST(Socket, TwistRowStaysOffWhenTheDirectionLiesAlongTheAxis)
 {
-	PhysicsWorld world;
-	RigidBody& upper = world.AddBody(0.0f, Tuple3f());
-	RigidBody& lower = world.AddBody(1.0f, Tuple3f(0, -1, 0));
-	auto socket = LoadConnection("Socket", Tuple3f(0, -0.5f, 0), 30.0f, Tuple3f(0, -1, 0), Tuple3f(0, -1, 0));
-	Join(world.Resolution(), *socket, upper, lower);
+	HangingSocket hanging;
 	// B's twist direction turned onto the axis: nothing across the axis is left to measure.
-	auto& joint = static_cast<SocketConnection&>(*socket);
-	joint.axis.direction = Tuple3f(0, -1, 0);
-	socket->Update(world.Resolution());
-	const Constraint& twist = *joint.axis.ref.record;
+	hanging.Joint().axis.direction = Tuple3f(0, -1, 0);
+	hanging.socket->Update(hanging.world.Resolution());
+	const Constraint& twist = *hanging.Joint().axis.ref.record;
 	for (float value : twist.jacobian)
 		EXPECT_EQ(value, 0.0f);
 	EXPECT_EQ(twist.upperBound, 0.0f);
-	StepWith(world, *socket, 10);
-	EXPECT_TRUE(std::isfinite(lower.velocity.y) && std::isfinite(lower.angularVelocity.x));
+	StepWith(hanging.world, *hanging.socket, 10);
+	EXPECT_TRUE(std::isfinite(hanging.lower.velocity.y) && std::isfinite(hanging.lower.angularVelocity.x));
 }
 
 TEST(Socket, HoldsTwistWhereAHingeLetsItTurn)

@@ -1,5 +1,6 @@
 #include "Systems/Physics/Constraint.h"
 
+#include "Systems/Physics/PhysicsWorld.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +12,8 @@ namespace
 	// The defaults every row builder reads when no Physics system exists.
 	constexpr float kSlop = 0.005f;
 	constexpr float kBaumgarte = 15.0f;
+	using test::JacobianPart;
 
-	Tuple3f Side(const Constraint& row, int first)
-	{
-		return {row.jacobian[first], row.jacobian[first + 1], row.jacobian[first + 2]};
-	}
 }
 
 TEST(Constraint, LinearRowPullsBackOnlyTheErrorBeyondSlop)
@@ -35,10 +33,10 @@ TEST(Constraint, LinearRowPullsBackOnlyTheErrorBeyondSlop)
 	// −n and −(rA × n) for A, n and rB × n for B.
 	Constraint row;
 	BuildLinearConstraintRow(row, 2.0f, 0.0f, Tuple3f(1, 0, 0), Tuple3f(0, 1, 0), Tuple3f(0, 0, 2));
-	EXPECT_EQ(Side(row, 0), Tuple3f(-1, 0, 0));
-	EXPECT_EQ(Side(row, 3), Tuple3f(0, 0, 1));
-	EXPECT_EQ(Side(row, 6), Tuple3f(1, 0, 0));
-	EXPECT_EQ(Side(row, 9), Tuple3f(0, 2, 0));
+	EXPECT_EQ(JacobianPart(row, 0), Tuple3f(-1, 0, 0));
+	EXPECT_EQ(JacobianPart(row, 3), Tuple3f(0, 0, 1));
+	EXPECT_EQ(JacobianPart(row, 6), Tuple3f(1, 0, 0));
+	EXPECT_EQ(JacobianPart(row, 9), Tuple3f(0, 2, 0));
 	EXPECT_EQ(row.forceScale, 1.0f);
 }
 
@@ -48,8 +46,8 @@ TEST(Constraint, ContactRowPushesOutWithBaumgarteAndKeepsItsScale)
 	BuildContactConstraintRow(row, 1.5f, 0.105f, Tuple3f(0, 1, 0), Tuple3f(1, 0, 0), Tuple3f());
 	EXPECT_NEAR(row.bias, kBaumgarte * 0.1f, 1e-5);
 	EXPECT_EQ(row.forceScale, 1.5f);
-	EXPECT_EQ(Side(row, 0), Tuple3f(0, -1, 0));
-	EXPECT_EQ(Side(row, 3), Tuple3f(0, 0, -1));
+	EXPECT_EQ(JacobianPart(row, 0), Tuple3f(0, -1, 0));
+	EXPECT_EQ(JacobianPart(row, 3), Tuple3f(0, 0, -1));
 
 	BuildContactConstraintRow(row, 1.0f, kSlop, Tuple3f(0, 1, 0), Tuple3f(), Tuple3f());
 	EXPECT_EQ(row.bias, 0.0f) << "a penetration within the slop is tolerated";
@@ -75,9 +73,9 @@ TEST(Constraint, AngularRowActsOnlyBeyondItsLimit)
 		SCOPED_TRACE(c.degrees);
 		EXPECT_EQ(row.upperBound, c.active ? kUnboundedMultiplier : 0.0f);
 		EXPECT_NEAR(row.bias, kBaumgarte * error * 0.5f, 1e-5);
-		EXPECT_EQ(Side(row, 0), Tuple3f());
-		EXPECT_EQ(Side(row, 6), Tuple3f());
-		ExpectNear(Side(row, 3), Tuple3f(0, 0, c.active ? std::sin(angle) : 0.0f), 1e-6);
-		ExpectNear(Side(row, 9), Tuple3f(0, 0, c.active ? -std::sin(angle) : 0.0f), 1e-6);
+		EXPECT_EQ(JacobianPart(row, 0), Tuple3f());
+		EXPECT_EQ(JacobianPart(row, 6), Tuple3f());
+		ExpectNear(JacobianPart(row, 3), Tuple3f(0, 0, c.active ? std::sin(angle) : 0.0f), 1e-6);
+		ExpectNear(JacobianPart(row, 9), Tuple3f(0, 0, c.active ? -std::sin(angle) : 0.0f), 1e-6);
 	}
 }

@@ -8,12 +8,9 @@
 #include "Systems/Physics/RigidBody.h"
 #include "Systems/Physics/TriangleCollider.h"
 #include "Systems/TestEngine.h"
-#include "Utilities/DebugDraw.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace
 {
@@ -42,15 +39,6 @@ namespace
 		Transform* transform = nullptr;
 		ParticleCollision collision;
 	};
-
-	struct DrawnSphere
-	{
-		Tuple3f centre;
-		float radius = 0.0f;
-		Tuple4f colour;
-		int count = 0;
-	};
-	DrawnSphere drawn;
 }
 
 TEST_F(ParticleColliderTest, MassIsTheDataValueAndNothingElseIsComputed)
@@ -78,24 +66,6 @@ TEST_F(ParticleColliderTest, MassIsTheDataValueAndNothingElseIsComputed)
 		EXPECT_EQ(centre, Tuple3f());
 		EXPECT_EQ(collision.isStatic, wasStatic) << "left as it was";
 	}
-	EXPECT_EQ(collision.GetVolume(), 0.0f);
-	EXPECT_TRUE(collision.GetVertices().empty());
-	EXPECT_TRUE(collision.GetIndices().empty());
-}
-
-TEST_F(ParticleColliderTest, TheRadiusThatIsNeverSetIsZero)
-{
-	const std::unique_ptr<Collider> clone(collision.Clone());
-	for (const Collider* collider : {static_cast<const Collider*>(&collision), static_cast<const Collider*>(clone.get())})
-	{
-		const ConvexGeometry& point = *collider->GetGeometry(0);
-		EXPECT_EQ(point.GetRadius(), 0.0f);
-		EXPECT_EQ(point.geometryKind, kGeometryParticle);
-		EXPECT_EQ(collider->GetRadius(), 0.0f);
-		EXPECT_EQ(collider->GetGeometryCount(), 1u);
-		EXPECT_EQ(point.GetCentre(), Tuple3f());
-	}
-	EXPECT_EQ(static_cast<const ParticleCollision&>(*clone).particle.mass, 0.0f) << "a clone is new and empty";
 }
 
 TEST_F(ParticleColliderTest, ThePointFollowsTheBodyAndIsItsOwnBox)
@@ -123,13 +93,7 @@ TEST_F(ParticleColliderTest, ThePointFollowsTheBodyAndIsItsOwnBox)
 	const float anywhere[6] = {-100, -100, -100, 100, 100, 100};
 	collision.GetGeometries(anywhere, pieces);
 	EXPECT_TRUE(pieces.empty());
-}
-
-TEST_F(ParticleColliderTest, RaysNeverHitAPoint)
-{
-	Place({0, 0, 5});
-	EXPECT_EQ(collision.RayCast({0, 0, 0}, {0, 0, 1}), kRayMiss) << "aimed straight at it";
-	EXPECT_EQ(collision.GetGeometry(0)->RayCast({0, 0, 0}, {0, 0, 1}), kRayMiss);
+	EXPECT_EQ(collision.RayCast(position - Tuple3f(0, 0, 5), {0, 0, 1}), kRayMiss) << "rays never hit a point";
 }
 
 TEST_F(ParticleColliderTest, OnlyGjkServesAParticleAndItTouchesWhatHoldsIt)
@@ -159,18 +123,4 @@ TEST_F(ParticleColliderTest, OnlyGjkServesAParticleAndItTouchesWhatHoldsIt)
 		Place({0, height, 0});
 		EXPECT_FALSE(context.TestPair(*collision.GetGeometry(0), floor)) << height;
 	}
-}
-
-TEST_F(ParticleColliderTest, DrawsASmallWhiteSphereAlways)
-{
-	const DebugDraw::DrawSphereUniformHook previous = DebugDraw::DrawSphereUniform;
-	DebugDraw::DrawSphereUniform = [](Tuple3f centre, float radius, Tuple4f colour) { drawn = {centre, radius, colour, drawn.count + 1}; };
-	drawn = {};
-	Place({1, 2, 3});
-	collision.DebugDraw();
-	DebugDraw::DrawSphereUniform = previous;
-	EXPECT_EQ(drawn.count, 1);
-	EXPECT_EQ(drawn.centre, Tuple3f(1, 2, 3));
-	EXPECT_EQ(drawn.radius, 0.1f);
-	EXPECT_EQ(drawn.colour, Tuple4f(1, 1, 1, 1));
 }

@@ -69,17 +69,11 @@ TEST_F(PhysicsSystem, KeysReplaceTheSettingsAndTheToleranceIsHeldInRadians)
 			  "<Max_Bodies>250</Max_Bodies><Max_Manifolds>9</Max_Manifolds></Physics>");
 	const PhysicsSettings& s = Physics::Settings();
 	EXPECT_FLOAT_EQ(s.epaTolerance, 0.10471976f);
-	EXPECT_FLOAT_EQ(s.epaToleranceSin, 0.10452846f);
-	EXPECT_FLOAT_EQ(s.epaToleranceCos, 0.99452190f);
 	EXPECT_FLOAT_EQ(s.epaToleranceTan, 0.10510424f);
-	EXPECT_FLOAT_EQ(s.timeStep, 0.02f);
 	EXPECT_FLOAT_EQ(physics->GetResolution().GetSolverTimeStep(), 0.02f);
 	EXPECT_EQ(s.constraintIterations, 7);
-	EXPECT_EQ(s.sleepTimeout, 30);
 	EXPECT_EQ(s.Gravity(), Tuple3f(0.0f, -3.5f, 0.0f));
-	EXPECT_EQ(s.maxBodies, 250);
-	EXPECT_EQ(s.maxManifolds, 9);
-	EXPECT_EQ(s.maxContacts, 2000);
+	EXPECT_EQ(s.maxContacts, 2000) << "a key left out keeps its default";
 
 	// A missing key passes the value held as its default: the tolerance survives the round trip.
 	PhysicsSettings roundTrip = s;
@@ -107,11 +101,10 @@ TEST_F(PhysicsSystem, SolverRunsFiftyIterationsForTheFirstTwentyStepsOfALevel)
 	}
 }
 
-TEST_F(PhysicsSystem, PauseStepAndDebugMessagesSetTheFlags)
+TEST_F(PhysicsSystem, PauseAndDebugMessagesSetTheFlags)
 {
 	const ResolutionManager& resolution = physics->GetResolution();
 	ASSERT_TRUE(resolution.updateEnabled);
-	ASSERT_FALSE(resolution.stepOnce);
 
 	const struct
 	{
@@ -128,15 +121,6 @@ TEST_F(PhysicsSystem, PauseStepAndDebugMessagesSetTheFlags)
 			SendBool(c.name, c.argument == 1);
 		EXPECT_EQ(resolution.updateEnabled, c.updateEnabled) << c.name << ' ' << c.argument;
 	}
-
-	// Two "FrameStep" in one frame still make one step: the flag lasts until the frame's end.
-	SendBool("Pause", true);
-	Send("FrameStep");
-	Send("FrameStep");
-	EXPECT_TRUE(resolution.stepOnce);
-	physics->Update();
-	EXPECT_FALSE(resolution.stepOnce);
-	EXPECT_FALSE(resolution.updateEnabled);
 
 	EXPECT_FALSE(physics->IsDebugDrawing());
 	Send("ToggleDebug");

@@ -32,6 +32,12 @@ namespace test
 		return inverse;
 	}
 
+	// Three entries of a row's jacobian from first: 0 and 3 are A's linear and angular parts, 6 and 9 B's.
+	inline Tuple3f JacobianPart(const Constraint& row, int first)
+	{
+		return {row.jacobian[first], row.jacobian[first + 1], row.jacobian[first + 2]};
+	}
+
 	class PhysicsWorld
 	{
 	public:

@@ -2,6 +2,7 @@
 #include "Systems/Physics/PrimitiveCollider.h"
 #include "Systems/Physics/RigidBody.h"
 
+#include "Systems/Physics/NarrowPhaseTestSupport.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -52,16 +53,6 @@ namespace
 		}
 	}
 
-	Tuple3f RandomUnit()
-	{
-		for (;;)
-		{
-			const Tuple3f v(RandomIn(-1, 1), RandomIn(-1, 1), RandomIn(-1, 1));
-			if (v.Length() > 0.1)
-				return v.Normalize();
-		}
-	}
-
 	Tuple3f RandomInteriorPoint(int shape)
 	{
 		for (;;)
@@ -81,11 +72,11 @@ namespace
 
 	Placement RandomPlacement(int shape)
 	{
-		const Tuple3f bodyRotation = RandomUnit() * RandomIn(0.0f, 3.0f);
+		const Tuple3f bodyRotation = test::RandomUnitVector() * RandomIn(0.0f, 3.0f);
 		Placement placement{BodyAt(Tuple3f(RandomIn(-5, 5), RandomIn(-5, 5), RandomIn(-5, 5)),
 								QuaternionFromRotationVector(bodyRotation)),
 			PrimitiveCollider(Tuple3f(RandomIn(0.5f, 3), RandomIn(0.5f, 3), RandomIn(0.5f, 3)), kShapeNames[shape],
-				Tuple3f(RandomIn(-1, 1), RandomIn(-1, 1), RandomIn(-1, 1)), RandomUnit() * RandomIn(0.0f, 3.0f))};
+				Tuple3f(RandomIn(-1, 1), RandomIn(-1, 1), RandomIn(-1, 1)), test::RandomUnitVector() * RandomIn(0.0f, 3.0f))};
 		placement.piece.UpdateTransform(placement.body);
 		return placement;
 	}
@@ -189,7 +180,7 @@ TEST(PrimitiveCollider, PlacedSupportIsTheFarthestPointOfThePlacedShape)
 		for (int trial = 0; trial < 20; ++trial)
 		{
 			const Placement placement = RandomPlacement(shape);
-			const Tuple3f direction = RandomUnit();
+			const Tuple3f direction = test::RandomUnitVector();
 			const Tuple3f support = placement.piece.Support(direction);
 			const Tuple3f local = placement.piece.inverseMatrix * support;
 			EXPECT_TRUE(Inside(shape, local.x * 0.999, local.y * 0.999, local.z * 0.999)) << kShapeNames[shape];
@@ -209,7 +200,7 @@ TEST(PrimitiveCollider, RandomRaysHitWhereTheSolidBegins)
 		{
 			const Placement placement = RandomPlacement(shape);
 			const Tuple3f target = placement.piece.worldMatrix * RandomInteriorPoint(shape);
-			const Tuple3f origin = target - RandomUnit() * RandomIn(8.0f, 12.0f);
+			const Tuple3f origin = target - test::RandomUnitVector() * RandomIn(8.0f, 12.0f);
 			const Tuple3f direction = (target - origin).Normalize();
 			const double reference = ReferenceEntry(placement.piece, origin, direction, target.Distance(origin));
 			ASSERT_GT(reference, 0.0) << kShapeNames[shape];

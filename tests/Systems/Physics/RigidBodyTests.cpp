@@ -49,7 +49,7 @@ namespace
 	}
 }
 
-TEST(RigidBody, FlagNamesReadAndWriteTheMask)
+TEST(RigidBody, FlagNamesReadAndWriteTheMaskAndUnknownWordsAreNamed)
 {
 	const struct
 	{
@@ -64,10 +64,8 @@ TEST(RigidBody, FlagNamesReadAndWriteTheMask)
 	EXPECT_EQ(FormatBodyFlags(0), "");
 	for (unsigned mask = 0; mask < 128; ++mask)
 		EXPECT_EQ(ParseBodyFlags(FormatBodyFlags(mask)), mask) << "what the formatter writes reads back";
-}
 
-TEST(RigidBody, UnknownFlagWordIsSkippedAndNamed)
-{
+	// An unknown word is skipped and named.
 	unsigned mask = 0;
 	tw::Diagnostics::Flush();
 	const std::string report = StderrOf([&] { mask = ParseBodyFlags("GHOST FLOATY"); });

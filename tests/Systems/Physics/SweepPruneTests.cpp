@@ -45,51 +45,42 @@ namespace
 	}
 }
 
-TEST(SweepPrune, OneBoxIsNotSortedUntilASecondArrives)
+TEST(SweepPrune, OneBoxIsNotSortedUntilASecondArrivesAndThePairReadsTheEarlierFirst)
 {
 	ThreeAxisSweepPrune sap;
-	Box a = BoxAt(0, 0, 0), b = BoxAt(0.5f, 0.5f, 0.5f);
-	sap.Insert(&a, a.data());
+	Box boxes[2] = {BoxAt(0.5f, 0.5f, 0.5f), BoxAt(0, 0, 0)};
+	sap.Insert(&boxes[1], boxes[1].data());
 	sap.Update();
 	EXPECT_TRUE(sap.GetOverlaps().empty());
-	sap.Insert(&b, b.data());
+	sap.Insert(&boxes[0], boxes[0].data());
 	EXPECT_TRUE(sap.GetPairs().empty()) << "nothing is counted before the sort";
 	sap.Update();
-	EXPECT_EQ(OverlapCount(sap, &a, &b), 3);
-	EXPECT_TRUE(sap.GetPairs().contains({&a, &b}));
+	EXPECT_EQ(OverlapCount(sap, &boxes[1], &boxes[0]), 3);
+	ASSERT_EQ(sap.GetPairs().size(), 1u);
+	EXPECT_EQ(sap.GetPairs().begin()->first, (SweepPrune::PairKey(&boxes[1], &boxes[0])));
 }
 
 TEST(SweepPrune, PairEntersOnTheThirdAxisAndLeavesOnAnyAxis)
 {
 	ThreeAxisSweepPrune sap;
-	Box a = BoxAt(0, 0, 0), b = BoxAt(0.5f, 0.5f, 3.0f);
-	sap.Insert(&a, a.data());
-	sap.Insert(&b, b.data());
-	sap.Update();
-	EXPECT_EQ(OverlapCount(sap, &a, &b), 2);
-	EXPECT_TRUE(sap.GetPairs().empty());
-
-	b = BoxAt(0.5f, 0.5f, 0.9f);
-	sap.Update();
-	EXPECT_EQ(OverlapCount(sap, &a, &b), 3);
-	EXPECT_EQ(sap.GetPairs().size(), 1u);
-
-	b = BoxAt(-2.0f, 0.5f, 0.9f);
-	sap.Update();
-	EXPECT_EQ(OverlapCount(sap, &a, &b), 2);
-	EXPECT_TRUE(sap.GetPairs().empty());
-}
-
-TEST(SweepPrune, BoxesThatOnlyTouchInThatOrderDoNotOverlap)
-{
-	ThreeAxisSweepPrune sap;
 	Box a = BoxAt(0, 0, 0), b = BoxAt(1.0f, 0, 0);
-	ASSERT_EQ(a[3], b[0]);
 	sap.Insert(&a, a.data());
 	sap.Insert(&b, b.data());
-	sap.Update();
-	EXPECT_EQ(OverlapCount(sap, &a, &b), 2) << "y and z overlap; x only touches";
-	EXPECT_TRUE(sap.GetPairs().empty());
+	const struct
+	{
+		Box at;
+		int overlaps;
+		bool pair;
+	} moves[] = {// Boxes that only touch in that order do not overlap on that axis.
+		{BoxAt(1.0f, 0, 0), 2, false}, {BoxAt(0.5f, 0.5f, 3.0f), 2, false}, {BoxAt(0.5f, 0.5f, 0.9f), 3, true},
+		{BoxAt(-2.0f, 0.5f, 0.9f), 2, false}};
+	for (const auto& move : moves)
+	{
+		b = move.at;
+		sap.Update();
+		EXPECT_EQ(OverlapCount(sap, &a, &b), move.overlaps) << b[0] << ' ' << b[1] << ' ' << b[2];
+		EXPECT_EQ(sap.GetPairs().size(), move.pair ? 1u : 0u);
+	}
 }
 
 TEST(SweepPrune, RemoveForgetsTheKeysOverlapsOnly)
@@ -112,17 +103,6 @@ TEST(SweepPrune, RemoveForgetsTheKeysOverlapsOnly)
 	b = BoxAt(100, 100, 100);
 	sap.Update();
 	EXPECT_EQ(sap.GetPairs().size(), 1u);
-}
-
-TEST(SweepPrune, PairReadsTheEarlierInsertedKeyFirst)
-{
-	ThreeAxisSweepPrune sap;
-	Box boxes[2] = {BoxAt(0, 0, 0), BoxAt(0.5f, 0, 0)};
-	sap.Insert(&boxes[1], boxes[1].data());
-	sap.Insert(&boxes[0], boxes[0].data());
-	sap.Update();
-	ASSERT_EQ(sap.GetPairs().size(), 1u);
-	EXPECT_EQ(sap.GetPairs().begin()->first, (SweepPrune::PairKey(&boxes[1], &boxes[0])));
 }
 
 TEST(SweepPrune, DumpCountsObjectsOverlapsPairsAndExtremaPerAxis)
