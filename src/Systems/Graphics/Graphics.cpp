@@ -10,8 +10,11 @@
 #include "Components/Graphics/Primitive.h"
 #include "Components/Graphics/PrimitiveMesh.h"
 #include "Components/Graphics/TextureTransform.h"
+#include "Components/Physics/Body.h"
+#include "Composition.h"
 #include "Engine.h"
 #include "Object.h"
+#include "Systems/Physics/Collider.h"
 #include "Systems/Window.h"
 #include "Utilities/Config.h"
 #include "Utilities/DebugDraw.h"
@@ -158,8 +161,26 @@ void Graphics::AddShader(Shader* shader)
 	shaders.InsertOrdered(shader, [program](const Shader* listed) { return listed->GetProgram() <= program; });
 }
 
-bool Graphics::IsOutsideView(const Component*)
+bool Graphics::IsOutsideView(const Component* component)
 {
+	const Graphics* graphics = Find();
+	Composition* object = component != nullptr ? component->owner : nullptr;
+	const Body* body = object != nullptr ? object->GetComponent<Body>() : nullptr;
+	const Collider* collider = body != nullptr ? body->GetCollider() : nullptr;
+	if (graphics == nullptr || collider == nullptr)
+		return false;
+	const float* box = collider->GetBounds();
+	for (const Tuple4f& plane : graphics->frustumPlanes)
+	{
+		// No view has been set up yet: nothing is culled.
+		if (plane.x == 0.0f && plane.y == 0.0f && plane.z == 0.0f)
+			continue;
+		// The corner of the box deepest inside the plane: when even it lies outside, all do.
+		const Tuple3f deepest(plane.x >= 0.0f ? box[0] : box[3], plane.y >= 0.0f ? box[1] : box[4],
+			plane.z >= 0.0f ? box[2] : box[5]);
+		if (plane.x * deepest.x + plane.y * deepest.y + plane.z * deepest.z >= plane.w)
+			return true;
+	}
 	return false;
 }
 

@@ -1,5 +1,6 @@
 #include "Systems/Physics/DetectionManager.h"
 
+#include "Components/Physics/GlobalConnection.h"
 #include "Systems/Physics/CompositePrimitiveCollider.h"
 #include "Systems/Physics/ParticleCollider.h"
 #include "Systems/Physics/Physics.h"
@@ -84,6 +85,8 @@ DetectionManager::DetectionManager(TransgressionManager* transgression) : transg
 
 void DetectionManager::Initialize()
 {
+	GlobalConnection::Register();
+	InstallConnectionReaderPhysics();
 	RegisterColliderPrototype("CompositePrimitive", std::make_unique<CompositePrimitiveCollider>());
 	RegisterColliderPrototype("StaticTriangleMesh", std::make_unique<StaticTriangleMesh>());
 	RegisterColliderPrototype("ParticleCollision", std::make_unique<ParticleCollision>());

@@ -1,6 +1,7 @@
 #include "Systems/Physics/ResolutionManager.h"
 
 #include "Component.h"
+#include "Components/Physics/Body.h"
 #include "Components/Physics/PhysicsMaterial.h"
 #include "Components/Physics/ZeroRotation.h"
 #include "Components/Transform.h"
@@ -67,6 +68,7 @@ ResolutionManager::ResolutionManager(TransgressionManager& transgression) : tran
 
 void ResolutionManager::Initialize()
 {
+	Body::Register();
 	PhysicsMaterial::Register();
 	ZeroRotation::Register();
 }

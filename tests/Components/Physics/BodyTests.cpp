@@ -1,0 +1,220 @@
+#include "Components/Physics/Body.h"
+
+#include "Components/Physics/PhysicsComponentWorld.h"
+#include "Components/Physics/PhysicsMaterial.h"
+#include "Utilities/ScriptClassRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace
+{
+	using test::PhysicsComponentWorld;
+
+	class BodyComponent : public ::testing::Test
+	{
+	protected:
+		PhysicsComponentWorld world;
+	};
+
+	// The velocities are what the simulation changes; everything else must come back as written.
+	std::string WithoutDynamicFields(const std::string& text)
+	{
+		static const std::regex dynamic("(name=\"(Velocity|Acceleration|Angular Velocity|Angular Acceleration)\">)[^<]*");
+		return std::regex_replace(text, dynamic, "$1");
+	}
+
+	TEST_F(BodyComponent, SaveThenLoadGivesTheSameText)
+	{
+		const std::string values = PhysicsComponentWorld::BodyValues(" GHOST NOGRAVITY", test::kTestColliderType, "1 2 3");
+		const Object first = world.AddBodyObject("First", Tuple3f(0, 5, 0), true, values);
+		world.Step(3);
+		const std::string saved = PhysicsComponentWorld::Saved(PhysicsComponentWorld::BodyOf(first));
+
+		Serializer reread;
+		std::istringstream text(saved);
+		ASSERT_TRUE(reread.LoadFromStream(text, "BodySavedText"));
+		const Object second = CreateObject("Second");
+		second.object->AddComponent(Transform::TypeId());
+		second.object->AddComponent(Body::TypeId(), reread);
+		const std::string resaved = PhysicsComponentWorld::Saved(PhysicsComponentWorld::BodyOf(second));
+
+		EXPECT_EQ(resaved, saved);
+		EXPECT_NE(saved.find("CDATA[ GHOST NOGRAVITY]"), std::string::npos);
+		EXPECT_NE(saved.find(test::kTestColliderType), std::string::npos);
+		const std::string unstepped =
+			PhysicsComponentWorld::Saved(PhysicsComponentWorld::BodyOf(world.AddBodyObject("Third", Tuple3f(), true, values)));
+		EXPECT_EQ(WithoutDynamicFields(unstepped), WithoutDynamicFields(saved));
+	}
+
+	TEST_F(BodyComponent, FlagWordsAreWrittenAsNamesOrDefault)
+	{
+		const struct
+		{
+			const char* flags;
+			unsigned mask;
+			const char* written;
+		} cases[] = {
+			{"DEFAULT", 0u, ">DEFAULT<"},
+			{"GHOST NOGRAVITY", kBodyGhost | kBodyNoGravity, "CDATA[ GHOST NOGRAVITY]"},
+			{"CONTROLLER", kBodyController, "CDATA[ CONTROLLER]"},
+		};
+		for (const auto& c : cases)
+		{
+			SCOPED_TRACE(c.flags);
+			const Object object = world.AddBodyObject("Flags", Tuple3f(), false, PhysicsComponentWorld::BodyValues(c.flags));
+			EXPECT_EQ(PhysicsComponentWorld::RigidBodyOf(object).flags, c.mask);
+			EXPECT_NE(PhysicsComponentWorld::Saved(PhysicsComponentWorld::BodyOf(object)).find(c.written), std::string::npos);
+		}
+	}
+
+	TEST_F(BodyComponent, LoadMakesASimulatedBodyAndStartPlacesIt)
+	{
+		const Object object = world.AddBodyObject("Crate", Tuple3f(1, 2, 3), false);
+		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
+		EXPECT_TRUE(world.Resolution().GetBodies().Contains(body));
+		EXPECT_EQ(body.ownerId, object.id);
+		EXPECT_EQ(body.transform, nullptr);
+
+		object.object->Start();
+		EXPECT_EQ(body.transform, object.object->GetComponent<Transform>());
+		EXPECT_FLOAT_EQ(body.mass, 1.0f);
+		EXPECT_EQ(world.physics->GetDetection().GetPendingCount(), 1u);
+		EXPECT_EQ(body.collider, PhysicsComponentWorld::BodyOf(object).GetCollider());
+		world.Step(10);
+		EXPECT_LT(object.object->GetComponent<Transform>()->GetWorldPosition().y, 2.0f);
+	}
+
+	TEST_F(BodyComponent, UnknownColliderTypeLeavesABodyWithoutCollider)
+	{
+		const Object object =
+			world.AddBodyObject("Odd", Tuple3f(), true, PhysicsComponentWorld::BodyValues("DEFAULT", "NoSuchCollider"));
+		Body& body = PhysicsComponentWorld::BodyOf(object);
+		EXPECT_EQ(body.GetCollider(), nullptr);
+		EXPECT_TRUE(body.IsStarted());
+		EXPECT_EQ(world.physics->GetDetection().GetPendingCount(), 0u);
+		EXPECT_EQ(PhysicsComponentWorld::Saved(body).find("Composite"), std::string::npos);
+	}
+
+	TEST_F(BodyComponent, SetPosAndSetRotWakeTheWholeIsland)
+	{
+		for (const char* message : {"SetPos", "SetRot"})
+		{
+			SCOPED_TRACE(message);
+			const Object moved = world.AddBodyObject("Moved", Tuple3f());
+			const Object neighbour = world.AddBodyObject("Neighbour", Tuple3f(0, 1, 0));
+			RigidBody& movedBody = PhysicsComponentWorld::RigidBodyOf(moved);
+			RigidBody& neighbourBody = PhysicsComponentWorld::RigidBodyOf(neighbour);
+			world.physics->GetTransgression().islands.Union(&movedBody, &neighbourBody);
+			movedBody.Sleep();
+			neighbourBody.Sleep();
+
+			Message move(message);
+			move.Push(Tuple3f(0.5f, 4.0f, 0.0f));
+			moved.object->HandleMessage(move);
+
+			EXPECT_FALSE(movedBody.IsAsleep());
+			EXPECT_FALSE(neighbourBody.IsAsleep());
+			EXPECT_FALSE(world.physics->GetTransgression().IsIslandAsleep(neighbourBody));
+		}
+	}
+
+	TEST_F(BodyComponent, SetPosPlacesTheBodyInWorldSpace)
+	{
+		const Object object = world.AddBodyObject("Crate", Tuple3f());
+		Message move("SetPos");
+		move.Push(Tuple3f(3, 4, 5));
+		object.object->HandleMessage(move);
+		const RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
+		EXPECT_FLOAT_EQ(body.GetPosition().y, 4.0f);
+		EXPECT_FLOAT_EQ(body.transforms.world.At(1, 3), 4.0f);
+	}
+
+	TEST_F(BodyComponent, VelocityMessagesWakeOnlyForLinearVelocity)
+	{
+		const Object object = world.AddBodyObject("Crate", Tuple3f());
+		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
+		body.Sleep();
+		Message spin("SetAngularVelocity");
+		spin.Push(Tuple3f(0, 2, 0));
+		object.object->HandleMessage(spin);
+		EXPECT_FLOAT_EQ(body.angularVelocity.y, 2.0f);
+		EXPECT_TRUE(body.IsAsleep());
+
+		Message push("SetVelocity");
+		push.Push(Tuple3f(1, 0, 0));
+		object.object->HandleMessage(push);
+		EXPECT_FLOAT_EQ(body.velocity.x, 1.0f);
+		EXPECT_FALSE(body.IsAsleep());
+	}
+
+	TEST_F(BodyComponent, RemoteInitStartsOnceAndKeepsADetachedColliderOut)
+	{
+		const Object object = world.AddBodyObject("Ragdolled", Tuple3f(), false);
+		Body& body = PhysicsComponentWorld::BodyOf(object);
+		object.object->HandleMessage(Message("RemoteInit"));
+		EXPECT_TRUE(body.IsStarted());
+		EXPECT_EQ(world.physics->GetDetection().GetPendingCount(), 1u);
+
+		// A later start does nothing: handlers are not doubled and the collider is not queued again.
+		object.object->Start();
+		object.object->HandleMessage(Message("RemoteInit"));
+		EXPECT_EQ(world.physics->GetDetection().GetPendingCount(), 1u);
+		EXPECT_EQ(object.object->GetHandlerTargets("SetPos").size(), 1u);
+	}
+
+	TEST_F(BodyComponent, SetStaticTakesTheMassAwayWithOrWithoutAMaterial)
+	{
+		for (const bool hasMaterial : {true, false})
+		{
+			SCOPED_TRACE(hasMaterial ? "with a material" : "without a material");
+			const Object object = world.AddBodyObject("Crate", Tuple3f(), false,
+				PhysicsComponentWorld::BodyValues("DEFAULT", "CompositePrimitive", "0 0 0", PhysicsComponentWorld::UnitCube()));
+			if (hasMaterial)
+				PhysicsComponentWorld::AddLoaded(object, PhysicsMaterial::TypeId(), "<float>0.5</float><float>0.8</float><float>2</float>");
+			object.object->Start();
+			RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
+			ASSERT_GT(body.mass, 0.0f);
+
+			object.object->HandleMessage(Message("SetStatic"));
+			EXPECT_TRUE(body.IsStatic());
+			EXPECT_TRUE(body.IsAsleep());
+			EXPECT_FLOAT_EQ(PhysicsMaterial::FrictionOf(object.id), hasMaterial ? 0.8f : PhysicsMaterial::kDefaultFriction);
+		}
+	}
+
+	TEST_F(BodyComponent, RemovalTakesTheBodyAndColliderAway)
+	{
+		const Object object = world.AddBodyObject("Crate", Tuple3f());
+		RigidBody* body = PhysicsComponentWorld::BodyOf(object).GetBody();
+		const unsigned poolSize = world.Resolution().bodyPool.Count();
+		object.object->RemoveComponent("Body");
+		ProcessObjectChanges();
+		EXPECT_FALSE(world.Resolution().GetBodies().Contains(*body));
+		EXPECT_EQ(world.physics->GetDetection().GetPendingCount(), 0u);
+		EXPECT_EQ(world.Resolution().bodyPool.Count(), poolSize - 1);
+	}
+
+	TEST(BodyComponentPool, AFullBodyPoolLeavesTheObjectWithoutBody)
+	{
+		test::PhysicsComponentWorld world("<Physics><Max_Bodies>1</Max_Bodies></Physics>");
+		world.AddBodyObject("First", Tuple3f());
+		const Object second = world.AddBodyObject("Second", Tuple3f());
+		EXPECT_EQ(PhysicsComponentWorld::BodyOf(second).GetBody(), nullptr);
+		Message push("SetVelocity");
+		push.Push(Tuple3f(1, 0, 0));
+		second.object->HandleMessage(push);
+		EXPECT_NE(PhysicsComponentWorld::Saved(PhysicsComponentWorld::BodyOf(second)).find("DEFAULT"), std::string::npos);
+	}
+
+	TEST_F(BodyComponent, ScriptClassIsRegisteredWithItsTwoVelocities)
+	{
+		const ScriptClass* bodyClass = ScriptClassRegistry::Instance().Find("Body");
+		ASSERT_NE(bodyClass, nullptr);
+		ASSERT_EQ(bodyClass->GetProperties().size(), 2u);
+		EXPECT_EQ(bodyClass->GetProperties()[0].name, "Velocity");
+		EXPECT_EQ(bodyClass->GetProperties()[1].name, "AngularVelocity");
+		EXPECT_TRUE(bodyClass->GetProperties()[0].writable);
+	}
+}
