@@ -2,6 +2,7 @@
 
 #include "Component.h"
 #include "Components/Physics/Body.h"
+#include "Components/Physics/GolemPoints.h"
 #include "Components/Physics/ZeroRotation.h"
 #include "Components/Transform.h"
 #include "Systems/Physics/Collider.h"
@@ -69,6 +70,8 @@ void ResolutionManager::Initialize()
 {
 	Body::Register();
 	ZeroRotation::Register();
+	// Until the Logic system registers the gameplay components.
+	GolemPoints::Register();
 }
 
 void ResolutionManager::Start()
