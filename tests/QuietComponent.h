@@ -6,6 +6,5 @@
 
 namespace test
 {
-	template <class Derived, class NameTag>
-	using QuietComponent = ::QuietComponent<Derived, NameTag>;
+	using ::QuietComponent;
 }

@@ -3,7 +3,7 @@
 // GeometryPass.vs writes a static vertex.
 #version 120
 
-const int kMaxBones = 64;
+const int kMaxBones = 80;
 
 uniform float clipNear;
 uniform float invClipDiff;

@@ -70,4 +70,7 @@ void DrawPrimitiveMesh(const PrimitiveEntry& entry);
 void DrawPrimitiveShape(int shape, int slices, int stacks, Tuple3f position, Tuple3f scale, Tuple3f rotation, Tuple4f colour);
 // glRotatef about a rotation vector: its length (radians) in degrees, the vector as axis.
 void RotateByVector(const Tuple3f& rotation);
+// Pushes the model-view matrix and multiplies in a placement: translation, then the rotation
+// vector (radians), then the scale. The caller pops it.
+void PushPlacement(const Tuple3f& position, const Tuple3f& rotation, const Tuple3f& scale);
 void ReleasePrimitiveCache();

@@ -6,6 +6,7 @@
 
 #include "Components/Graphics/Billboard.h"
 #include "Components/Graphics/Light.h"
+#include "Components/Graphics/Model.h"
 #include "Components/Graphics/OrthoPlane.h"
 #include "Components/Graphics/PointSprite.h"
 #include "Components/Graphics/Shader.h"
@@ -32,6 +33,8 @@ class Graphics : public SystemBase<Graphics, __GraphicsName>
 {
 public:
 	using RenderEntry = ::RenderEntry;
+	// How far every model's animation advances each frame.
+	static constexpr float kAnimationStep = 0.16f;
 	using ShaderList = IntrusiveList<Shader, &Shader::links>;
 	using TextureList = IntrusiveList<Texture, &Texture::links>;
 	using RenderEntryList = IntrusiveList<RenderEntry, &RenderEntry::links>;
@@ -40,6 +43,7 @@ public:
 	using OrthoPlaneList = IntrusiveList<OrthoPlane, &OrthoPlane::links>;
 	using BillboardList = IntrusiveList<Billboard, &Billboard::links>;
 	using PointSpriteList = IntrusiveList<PointSprite, &PointSprite::spriteLinks>;
+	using ModelList = IntrusiveList<Model, &Model::links>;
 
 	// One queued debug line: world-space end points, width in pixels, RGBA colour.
 	struct LineDrawInfo
@@ -91,6 +95,7 @@ public:
 	OrthoPlaneList& OrthoPlanes() { return orthoPlanes; }
 	BillboardList& Billboards() { return billboards; }
 	PointSpriteList& PointSprites() { return pointSprites; }
+	ModelList& Models() { return models; }
 
 	// The Camera of the object last in the camera list; null when the list is empty.
 	Camera* GetActiveCamera() const;
@@ -199,6 +204,7 @@ private:
 	ShaderList shaders;
 	SkyList skies;
 	LightList lights;
+	ModelList models;
 	OrthoPlaneList orthoPlanes;
 	TextureList textures;
 	BillboardList billboards;

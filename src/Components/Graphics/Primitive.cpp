@@ -100,12 +100,7 @@ bool Primitive::PushObjectPlacement() const
 	const Transform* transform = owner->GetComponent<Transform>();
 	if (transform == nullptr)
 		return false;
-	const Tuple3f position = transform->GetWorldPosition();
-	const Tuple3f& scale = transform->GetScale();
-	glPushMatrix();
-	glTranslatef(position.x, position.y, position.z);
-	RotateByVector(transform->GetWorldRotationVector());
-	glScalef(scale.x, scale.y, scale.z);
+	PushPlacement(transform->GetWorldPosition(), transform->GetWorldRotationVector(), transform->GetScale());
 	return true;
 }
 

@@ -364,12 +364,17 @@ void RotateByVector(const Tuple3f& rotation)
 	glRotatef(static_cast<float>(rotation.Length() * kRadiansToDegrees), rotation.x, rotation.y, rotation.z);
 }
 
-void DrawPrimitiveShape(int shape, int slices, int stacks, Tuple3f position, Tuple3f scale, Tuple3f rotation, Tuple4f colour)
+void PushPlacement(const Tuple3f& position, const Tuple3f& rotation, const Tuple3f& scale)
 {
 	glPushMatrix();
 	glTranslatef(position.x, position.y, position.z);
 	RotateByVector(rotation);
 	glScalef(scale.x, scale.y, scale.z);
+}
+
+void DrawPrimitiveShape(int shape, int slices, int stacks, Tuple3f position, Tuple3f scale, Tuple3f rotation, Tuple4f colour)
+{
+	PushPlacement(position, rotation, scale);
 	glLineWidth(3.0f);
 	const int colourLocation = CurrentUniform(Uniform::Color);
 	if (colourLocation >= 0)

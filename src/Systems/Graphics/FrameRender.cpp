@@ -7,6 +7,7 @@
 #include "Components/Graphics/Camera.h"
 #include "Components/Graphics/CompositePrimitive.h"
 #include "Components/Graphics/DebugPrim.h"
+#include "Components/Graphics/Model.h"
 #include "Components/Graphics/PixelBuffer.h"
 #include "Components/Graphics/Primitive.h"
 #include "Components/Graphics/ShaderProgram.h"
@@ -90,6 +91,8 @@ void Graphics::Update()
 	camera->Update();
 	UpdateFrustum(camera);
 	BuildDrawList();
+	// A fixed step every frame, not the frame time: animation speeds in the data are tuned to it.
+	models.ForEach([](Model* model) { model->Animate(kAnimationStep); });
 	billboards.ForEach([](Billboard* billboard) { billboard->Update(); });
 	GeometryPass();
 	LightPass();
@@ -147,6 +150,8 @@ void Graphics::DrawObject(Composition* object) const
 {
 	if (Primitive* primitive = ComponentOf<Primitive>(object))
 		primitive->Update();
+	else if (Model* model = ComponentOf<Model>(object))
+		model->Update();
 	else if (CompositePrimitive* composite = ComponentOf<CompositePrimitive>(object))
 		composite->Update();
 }
@@ -177,19 +182,21 @@ void Graphics::GeometryPass()
 	// Both programs get this frame's clip distances up front: sending them only on a program
 	// change would leave a program that stays bound across frames with old ones.
 	const float invClipDiff = 1.0f / (camera->GetFarClip() - camera->GetNearClip());
-	unsigned staticProgram = 0;
-	for (const char* name : {"AnimatedGeometryPass", "GeometryPass"})
-	{
+	const auto prepare = [&](const char* name) {
 		UseProgram(name);
-		staticProgram = CurrentProgram;
 		SetFloat(CurrentUniform(Uniform::ClipNear), camera->GetNearClip());
 		SetFloat(CurrentUniform(Uniform::InvClipDiff), invClipDiff);
-	}
+		return CurrentProgram;
+	};
+	const unsigned animatedProgram = prepare("AnimatedGeometryPass");
+	const unsigned staticProgram = prepare("GeometryPass");
 	for (Composition* object : drawList)
 	{
 		if (ComponentOf<Skybox>(object) != nullptr || ComponentOf<OrthoPlane>(object) != nullptr)
 			continue;
-		UseProgram(staticProgram);
+		const Model* model = ComponentOf<Model>(object);
+		const bool skinned = model != nullptr && !model->GetBoneMatrices().empty();
+		UseProgram(skinned ? animatedProgram : staticProgram);
 		DrawObject(object);
 	}
 	RenderIntoWindow();
@@ -281,6 +288,7 @@ void Graphics::ForwardPass()
 		SetTextureMatrix(object);
 		UpdateIfPresent<Primitive>(object);
 		UpdateIfPresent<CompositePrimitive>(object);
+		UpdateIfPresent<Model>(object);
 	});
 	glMatrixMode(GL_MODELVIEW);
 	glPopMatrix();

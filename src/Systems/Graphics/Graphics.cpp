@@ -5,6 +5,7 @@
 #include "Components/Graphics/ConnectionReader.h"
 #include "Components/Graphics/DebugPrim.h"
 #include "Components/Graphics/GLContext.h"
+#include "Components/Graphics/GolemModel.h"
 #include "Components/Graphics/PixelBuffer.h"
 #include "Components/Graphics/Primitive.h"
 #include "Components/Graphics/PrimitiveMesh.h"
@@ -75,6 +76,7 @@ void Graphics::Initialize()
 	glEnable(GL_BLEND);
 	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 	InitTextureFormatTable();
+	BuildBoneUniformNames();
 	RegisterComponentTypes();
 	DebugDraw::DrawLine = &QueueDebugLine;
 	DebugDraw::DrawSphereUniform = &QueueDebugSphere;
@@ -93,6 +95,7 @@ void Graphics::RegisterComponentTypes()
 	CompositePrimitive::Register();
 	PixelBuffer::Register();
 	OrthoPlane::Register();
+	Model::Register();
 	DebugPrim::Register();
 	EmissiveTexture::Register();
 	AmbientTexture::Register();
@@ -101,6 +104,7 @@ void Graphics::RegisterComponentTypes()
 	PointSprite::Register();
 	ConnectionReader::Register();
 	TextureTransform::Register();
+	GolemModel::Register();
 }
 
 void Graphics::EmptyFrame()
@@ -133,6 +137,7 @@ void Graphics::Shutdown()
 	ReleaseShaderCaches();
 	ReleasePrimitiveCache();
 	ReleaseTextureCache();
+	ReleaseAllModels();
 	DeleteRenderTargets();
 }
 
@@ -144,6 +149,7 @@ void Graphics::Reload()
 	shaders.ForEach([](Shader* shader) { shader->Reload(); });
 	textures.ForEach([](Texture* texture) { texture->Reload(); });
 	pointSprites.ForEach([](PointSprite* sprite) { sprite->Reload(); });
+	models.ForEach([](Model* model) { model->ReloadMedia(); });
 }
 
 void Graphics::AddShader(Shader* shader)
@@ -161,6 +167,7 @@ void Graphics::OnLosingDevice(Message::Reader)
 {
 	ReleaseShaderCaches();
 	ReleaseTextureCache();
+	ReleaseAllModels();
 	DeleteRenderTargets();
 }
 

@@ -125,6 +125,19 @@ namespace test
 			return object.object;
 		}
 
+		// The window's frame buffer cleared to black, with an orthographic view of x and y in [-1, 1].
+		static void BeginFlatFrame()
+		{
+			// The renderer leaves its own frame buffer bound after creating it.
+			glBindFramebuffer(GL_FRAMEBUFFER, 0);
+			glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+			glMatrixMode(GL_PROJECTION);
+			glLoadIdentity();
+			glOrtho(-1, 1, -1, 1, -1, 1);
+			glMatrixMode(GL_MODELVIEW);
+			glLoadIdentity();
+		}
+
 		// A new object made from the XML and started, as a level load starts its objects.
 		static Composition* StartedObject(const std::string& componentsXml, const std::string& name = "Thing")
 		{

@@ -148,15 +148,8 @@ TEST_F(PrimitiveMesh, RequestsAreClampedBeforeTheCacheIsAsked)
 
 TEST_F(PrimitiveMesh, DrawnShapesCoverTheirPixelsInTheirColour)
 {
-	// The renderer leaves its own frame buffer bound after creating it.
-	glBindFramebuffer(GL_FRAMEBUFFER, 0);
+	BeginFlatFrame();
 	UseProgram("Debug");
-	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-	glMatrixMode(GL_PROJECTION);
-	glLoadIdentity();
-	glOrtho(-1, 1, -1, 1, -1, 1);
-	glMatrixMode(GL_MODELVIEW);
-	glLoadIdentity();
 	glDisable(GL_BLEND);
 	// The unit plane scaled to the left half of the view; a sphere turned about z on the right.
 	DrawPrimitiveShape(kPlane, 1, 1, {-0.5f, 0, 0}, {1, 2, 1}, {}, {1, 0, 0, 1});

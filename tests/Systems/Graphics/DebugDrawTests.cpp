@@ -12,18 +12,6 @@ namespace render_tests
 	class DebugDraw : public test::GLTest
 	{
 	protected:
-		// An orthographic view of x and y in [-1, 1] on the window, cleared to black.
-		void BeginFlatFrame()
-		{
-			glBindFramebuffer(GL_FRAMEBUFFER, 0);
-			glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-			glMatrixMode(GL_PROJECTION);
-			glLoadIdentity();
-			glOrtho(-1, 1, -1, 1, -1, 1);
-			glMatrixMode(GL_MODELVIEW);
-			glLoadIdentity();
-		}
-
 		// How many pixels of row y have a red channel above half.
 		static int RedPixelsInRow(const std::vector<unsigned char>& pixels, int y)
 		{

@@ -24,9 +24,13 @@ namespace render_tests
 			return texels;
 		}
 
-		static float Largest(const std::vector<float>& values)
+		// The largest value of one channel (0 red ... 3 alpha) of RGBA texels.
+		static float Largest(const std::vector<float>& texels, int channel)
 		{
-			return *std::max_element(values.begin(), values.end());
+			float largest = 0.0f;
+			for (std::size_t i = static_cast<std::size_t>(channel); i < texels.size(); i += 4)
+				largest = std::max(largest, texels[i]);
+			return largest;
 		}
 
 		Composition* StartedCamera(const std::string& position = "0 0 0", const std::string& direction = "0 0 -1")
@@ -94,6 +98,16 @@ namespace render_tests
 		EXPECT_NEAR(texels[centre + 2], 1.0f, 1e-3) << "the plane faces the camera: view-space normal +z";
 		EXPECT_NEAR(texels[centre + 3], (5.0f - 1.0f) / 99.0f, 1e-3) << "linear depth between the clip planes";
 		EXPECT_EQ(texels[3], 0.0f) << "the corner shows only sky, which the geometry pass leaves out";
+		// Both programs have this frame's clip distances, though only one of them drew.
+		for (const char* name : {"GeometryPass", "AnimatedGeometryPass"})
+		{
+			const unsigned program = GetShaderProgram(name)->media.program;
+			GLfloat values[2] = {0, 0};
+			glGetUniformfv(program, glGetUniformLocation(program, "clipNear"), &values[0]);
+			glGetUniformfv(program, glGetUniformLocation(program, "invClipDiff"), &values[1]);
+			EXPECT_EQ(values[0], 1.0f) << name;
+			EXPECT_FLOAT_EQ(values[1], 1.0f / 99.0f) << name;
+		}
 	}
 
 	TEST_F(FrameRender, LightsAddOnlyWhereTheyReach)
@@ -111,7 +125,7 @@ namespace render_tests
 		EXPECT_EQ(at(test::kGLTestWidth - 10, test::kGLTestHeight / 2), 0.0f) << "far right, out of the light's reach";
 		EXPECT_NEAR(light[4 * ((test::kGLTestHeight / 2) * test::kGLTestWidth + test::kGLTestWidth - 10) + 2], 0.1f, 1e-3)
 			<< "the directional light reaches everywhere";
-		EXPECT_GT(Largest(light), 0.5f) << "the red omni light";
+		EXPECT_GT(Largest(light, 0), 0.5f) << "the red omni light";
 		StartedObject(test::TransformXml("0 0 0") + test::LightXml("lamp", "0 -1 0", "0 1 0 1"));
 		PrepareFrame();
 		graphics->GeometryPass();
