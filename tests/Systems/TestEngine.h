@@ -41,11 +41,12 @@ public:
 class TestEngine
 {
 public:
-	// The text of the configuration file the engine loads.
-	explicit TestEngine(const std::string& configText)
+	// The text of the configuration file the engine loads, and the data folder (the project's
+	// Data folder unless another is given).
+	explicit TestEngine(const std::string& configText, const std::string& dataFolder = TW_TEST_DATA_DIR "../../Data/")
 	{
 		userFolder.WriteFile("Tumblewreck.cfg", configText);
-		engine = std::make_unique<Engine>(TW_TEST_DATA_DIR "../../Data/", userFolder.Path(), "Tumblewreck.cfg");
+		engine = std::make_unique<Engine>(dataFolder, userFolder.Path(), "Tumblewreck.cfg");
 		recorder = new MessageRecorder();
 		engine->AddSystem(recorder);
 	}

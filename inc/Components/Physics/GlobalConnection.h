@@ -61,3 +61,7 @@ private:
 	std::string kind;
 	std::unique_ptr<Connection> connection;
 };
+
+// Lets the render side's ConnectionReader find an object's connection anchors and ghost and place
+// its body.
+void InstallConnectionReaderPhysics();

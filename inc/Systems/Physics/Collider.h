@@ -8,7 +8,6 @@
 #include "Utilities/Matrix4.h"
 #include "Utilities/Tuple.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -135,9 +134,3 @@ public:
 	float bounds[6]{};
 	float radius = 0.0f;
 };
-
-// The prototype of a collider type ("CompositePrimitive", "StaticTriangleMesh", "ParticleCollision");
-// null for a name that names none. A new collider of the type is the prototype's Clone.
-const Collider* ColliderPrototypeLookup(const std::string& typeName);
-// Files the prototype under the name, replacing one filed before; a null prototype removes the name.
-void RegisterColliderPrototype(const std::string& typeName, std::unique_ptr<Collider> prototype);

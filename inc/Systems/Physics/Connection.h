@@ -53,6 +53,9 @@ public:
 	// The first listed constraint that is a distance constraint; null when none is listed.
 	DistanceConstraint* FindDistanceConstraint() const;
 
+	// Links of the contact stage's connection list, which runs Update every step.
+	Connection* next = nullptr;
+	Connection* prev = nullptr;
 	bool connected = false;
 	RigidBody* bodyA = nullptr;
 	RigidBody* bodyB = nullptr;

@@ -1,23 +1,110 @@
-// DetectionManager: the first stage of the physics step, which finds the pairs of colliders that
-// touch and fills their contact manifolds, and answers ray and shape queries.
+// DetectionManager: the first stage of the physics step. It files the colliders of the running
+// level (moving ones in the sweep-and-prune, static ones in an AABB tree), finds the pairs that
+// touch each step and fills their contact manifolds through the narrow phase, and answers the ray
+// and shape queries gameplay sends. It also holds the collider prototypes.
 #pragma once
 
+#include "Message.h"
+#include "Systems/Physics/Collider.h"
+#include "Systems/Physics/Gjk.h"
+#include "Systems/Physics/CountedList.h"
+#include "Systems/Physics/NarrowPhaseContext.h"
 #include "Systems/Physics/PhysicsSubsystem.h"
+#include "Systems/Physics/SweepPrune.h"
+#include "Utilities/AABBTree.h"
 
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
-class Collider;
+class CollisionManifold;
+class TransgressionManager;
+
+// The collider prototype registered under a type name ("CompositePrimitive"); null for any other.
+const Collider* ColliderPrototypeLookup(const std::string& typeName);
+// Registers a prototype under its type name; a name already taken keeps its prototype.
+void RegisterColliderPrototype(const std::string& typeName, std::unique_ptr<Collider> prototype);
 
 class DetectionManager : public PhysicsSubsystem
 {
 public:
-	// Registers the GlobalConnection component type.
-	void Initialize() override;
-	// Queues the collider for filing at the next update; null, or a collider already queued, is ignored.
-	void AddCollider(Collider* collider);
-	// Takes the collider out of detection; null is ignored.
-	void RemoveCollider(Collider* collider);
-	bool IsQueued(const Collider* collider) const;
+	explicit DetectionManager(TransgressionManager& transgression);
 
+	// Collider prototypes and the sweep-and-prune axes.
+	void Initialize() override;
+	// The prototypes and the filed moving colliders are forgotten.
+	void Release() override;
+	// The static tree collects its leaves until the level has loaded.
+	void Start() override;
+	// Files the colliders of the level and builds the static tree over them.
+	void OnLevelLoaded() override;
+	void Shutdown() override;
+	void OnUnloadingLevel() override;
+	// Files the new colliders and collides every candidate pair.
+	void Update() override;
+
+	// Null is ignored; the collider is filed at the next Update, level load or transgression update.
+	void AddCollider(Collider* collider);
+	// Null is ignored; a collider still waiting to be filed leaves the waiting list.
+	void RemoveCollider(Collider* collider);
+	void FilePending();
+	// The transgression stage's late filing: new moving colliders are collided at once against
+	// the filed ones and the static geometry.
+	void FilePendingAndCollide();
+
+	// The nearest strictly positive ray parameter t over the list, CONTROLLER bodies passed
+	// through: the hit is origin + t · direction, whatever the direction's length. The hit body is
+	// written where given. kRayMiss (body untouched) for none.
+	static float RayCastColliderList(const CountedList<Collider>& colliders, const Tuple3f& origin,
+		const Tuple3f& direction, RigidBody** hitBody);
+	// Answers "PhysicsQueryRayCast": bool* hit, origin, direction, then optional RigidBody** and
+	// Tuple3f* for the hit body and point. A message without the hit pointer is ignored.
+	void QueryRayCast(Message::Reader reader);
+	// Answers "PhysicsQueryPrimitive": bool* found, kind, position, rotation vector, scale, then an
+	// optional std::vector<RigidBody*>* for the bodies touched.
+	void QueryPrimitive(Message::Reader reader);
+	// Whether a primitive of the geometry kind (cube 0, cone 1, cylinder 2, sphere 3, plane 4)
+	// overlaps a moving collider; each touched body is appended once where given.
+	bool QueryPrimitive(int kind, const Tuple3f& position, const Tuple3f& rotation, const Tuple3f& scale,
+		std::vector<RigidBody*>* found);
+
+	const CountedList<Collider>& GetDynamicColliders() const { return dynamicColliders; }
+	const CountedList<Collider>& GetStaticColliders() const { return staticColliders; }
+	unsigned GetPendingCount() const { return static_cast<unsigned>(pendingColliders.size()); }
+	const SweepPrune& GetSweepPrune() const { return sweepPrune; }
+	const AABBTree& GetStaticTree() const { return staticTree; }
+
+	// The depth of the static tree that debug drawing shows; "AABBLevel" adds to it.
+	int aabbDrawLevel = 0;
+
+private:
+	struct StaticLeaf
+	{
+		AABB box;
+		AABBTree::LeafNode* leaf = nullptr;
+	};
+
+	void FileStatic(Collider& collider);
+	// outer's pieces against inner's; inner's body becomes the manifold's first body.
+	void CollidePair(Collider& outer, Collider& inner);
+	void CollideWithStatic(Collider& collider);
+	void CollideWithPieces(Collider& moving, const std::vector<ConvexGeometry*>& pieces);
+	// Files the contacts of one overlapping piece pair, the manifold found on the first overlap.
+	void AddContacts(CollisionManifold*& manifold, RigidBody& first, RigidBody& second, const ConvexGeometry& a,
+		const ConvexGeometry& b);
+	// Keeps a manifold that received contacts, with its bodies in order; drops one left empty.
+	void Settle(CollisionManifold* manifold, RigidBody& first, RigidBody& second);
+
+	AABBTree staticTree;
+	std::map<const Collider*, StaticLeaf> staticLeaves;
+	SweepPrune sweepPrune;
+	NarrowPhaseContext narrowPhase;
+	GjkWorkspace queryWork;
+	std::vector<ConvexGeometry*> staticGeometries;
+	std::vector<AABBTree::LeafNode*> treeHits;
+	CountedList<Collider> dynamicColliders;
+	CountedList<Collider> staticColliders;
 	std::vector<Collider*> pendingColliders;
+	TransgressionManager& transgression;
 };

@@ -57,6 +57,9 @@ public:
 	// are stored where asked.
 	static bool RayCast(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody = nullptr,
 		Tuple3f* hitPoint = nullptr);
+	// The nearest hit among the static colliders only, asked of the detection stage directly.
+	bool RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody = nullptr,
+		Tuple3f* hitPoint = nullptr) const;
 
 	// Maps the component's id to its object. An id of 0 waits for the level to load, or, once it
 	// has, takes the smallest free id at once.
@@ -78,6 +81,10 @@ public:
 	std::uint32_t GetFrameStart() const { return frameStart; }
 
 private:
+	void OnDebugSAP(Message::Reader reader);
+	void OnAABBLevel(Message::Reader reader);
+	void OnQueryRayCast(Message::Reader reader);
+	void OnQueryPrimitive(Message::Reader reader);
 	void OnPause(Message::Reader reader);
 	void OnToggleUpdate(Message::Reader reader);
 	void OnFrameStep(Message::Reader reader);

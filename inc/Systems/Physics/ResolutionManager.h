@@ -73,7 +73,8 @@ public:
 	// A body of the pool joins the simulation at the end of the list, as an island of its own.
 	// False for a body that is already simulated.
 	bool AddBody(RigidBody& body);
-	// The body leaves its island and the simulation. False for a body that is not simulated.
+	// The body leaves its island and the simulation, and its contacts end ("CollisionEnd" both
+	// ways, the other bodies woken). False for a body that is not simulated.
 	bool RemoveBody(RigidBody& body);
 
 	// A new inactive row with zero Jacobians; its owner fills it before enabling it. A full

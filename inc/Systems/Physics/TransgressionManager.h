@@ -1,15 +1,23 @@
 // TransgressionManager: the second stage of the physics step, which keeps the contacts between
 // bodies from step to step, tells objects when they start and stop touching, groups bodies into
-// islands and turns contacts into constraint rows.
+// islands that sleep and wake together, parks the contacts of sleeping islands, runs the
+// connections and turns contacts into constraint rows.
 #pragma once
 
+#include "Systems/Physics/CollisionManifold.h"
+#include "Systems/Physics/ContactRows.h"
+#include "Systems/Physics/CountedList.h"
 #include "Systems/Physics/PhysicsSubsystem.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Utilities/ContiguousList.h"
 #include "Utilities/DisjointSet.h"
+#include "Utilities/HashMap.h"
 
 #include <vector>
 
 class Connection;
+class DetectionManager;
+class ResolutionManager;
 
 // What an island of touching or connected bodies knows of itself.
 struct IslandInfo
@@ -25,23 +33,71 @@ using IslandSet = tw::DisjointSet<const RigidBody*, IslandInfo>;
 class TransgressionManager : public PhysicsSubsystem
 {
 public:
+	using ManifoldMap = tw::hash_map<CollisionPair, CollisionManifold*>;
+
+	TransgressionManager(DetectionManager& detection, ResolutionManager& resolution);
+
+	// Reserves the manifold, contact and row-reference pools.
+	void Start() override;
+	// Every manifold goes, without messages.
+	void Shutdown() override;
+	// Reports, late filing, islands, parking, ageing, connections and contact rows.
+	void Update() override;
+	// Connections draw their constraints while physics debug drawing is on.
+	void PostUpdate() override;
+
+	// The pair's manifold, awake or asleep; a new one when it has none. Null when the pool is full.
+	CollisionManifold* FindOrCreateManifold(RigidBody& first, RigidBody& second);
+	// Null when the pair has none.
+	CollisionManifold* FindManifold(const RigidBody& a, const RigidBody& b) const;
+	// Releases the manifold and sends "CollisionEnd" when "Collision" was sent.
+	void DestroyManifold(CollisionManifold& manifold);
+	// Contacts, rows and references of the manifold go; the manifold stays.
+	void ReleaseManifold(CollisionManifold& manifold);
+	// Ends every contact of a body that leaves the world: "CollisionEnd" both ways, both bodies
+	// woken.
+	void EndContactsOf(RigidBody& body);
+
+	void AddConnection(Connection& connection);
+	void RemoveConnection(Connection& connection);
+
 	// Whether the body's island sleeps as a whole; a body without an island is one of its own.
 	bool IsIslandAsleep(const RigidBody& body) const
 	{
 		const IslandSet::Set* island = islands.Find(&body);
 		return island != nullptr ? island->info.asleep : body.IsAsleep();
 	}
-
-	// Wakes every body of the body's island, the body itself included; the island is awake again.
+	// Wakes every body of the body's island, the body included.
 	void WakeIsland(RigidBody& body);
 
-	// The connections whose rows the step keeps up; a connection is listed at most once.
-	void AddConnection(Connection& connection);
-	// A connection that is not listed is left alone.
-	void RemoveConnection(Connection& connection);
-	bool IsListed(const Connection& connection) const;
+	void SendCollision(CollisionManifold& manifold);
+	void SendCollisionEnd(CollisionManifold& manifold);
+
+	const ManifoldMap& GetAwakeManifolds() const { return awakeManifolds; }
+	const ManifoldMap& GetSleepingManifolds() const { return sleepingManifolds; }
+	unsigned GetContactRowReferenceCount() const { return rows.GetReferenceCount(); }
+	const CountedList<Connection>& GetConnections() const { return connections; }
 
 	// Every body the resolution stage simulates has an island.
 	IslandSet islands;
-	std::vector<Connection*> connections;
+
+private:
+	void ReportNew(ManifoldMap& map);
+	void FormIslands();
+	void Unite(const RigidBody* a, const RigidBody* b);
+	void WakeParkedManifolds();
+	void AgeAwakeManifolds();
+	// The record back to the pool; the caller has erased its map entry.
+	void Free(CollisionManifold& manifold);
+
+	DetectionManager& detection;
+	ResolutionManager& resolution;
+	ContactRows rows;
+	tw::ContiguousList<ContactPoint> contactPool;
+	ManifoldMap awakeManifolds;
+	ManifoldMap sleepingManifolds;
+	tw::ContiguousList<CollisionManifold> manifoldPool;
+	CountedList<Connection> connections;
+	// Scratch of the reports; keeps its storage between steps.
+	std::vector<CollisionManifold*> reportQueue;
 };

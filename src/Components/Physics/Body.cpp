@@ -1,6 +1,7 @@
 #include "Components/Physics/Body.h"
 
 #include "ComponentFactory.h"
+#include "Components/Physics/PhysicsMaterial.h"
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Serializer.h"
@@ -285,6 +286,12 @@ void Body::OnSetStatic(Message::Reader)
 {
 	if (body == nullptr)
 		return;
+	// Without a material the density would stay the default and the body would keep its mass:
+	// the object gets a default material whose density then drops to 0.
+	if (owner->GetComponent<PhysicsMaterial>() == nullptr)
+		owner->AddComponent(PhysicsMaterial::TypeId());
+	if (PhysicsMaterial* material = owner->GetComponent<PhysicsMaterial>())
+		material->density = 0.0f;
 	body->ComputeMass(false);
 }
 

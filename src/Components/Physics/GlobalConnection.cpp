@@ -1,12 +1,59 @@
 #include "Components/Physics/GlobalConnection.h"
 
+#include "Components/Graphics/ConnectionReader.h"
 #include "Components/Physics/Body.h"
+#include "Components/Transform.h"
 #include "Composition.h"
 #include "Object.h"
 #include "Serializer.h"
 #include "Systems/Physics/Connection.h"
+#include "Systems/Physics/RigidBody.h"
 #include "Systems/Physics/Physics.h"
 #include "Utilities/Diagnostics.h"
+
+namespace
+{
+	RigidBody* RigidBodyOf(Composition& object)
+	{
+		const Body* body = object.GetComponent<Body>();
+		return body != nullptr ? body->GetBody() : nullptr;
+	}
+
+	bool FindDistanceAnchors(Composition& object, Tuple3f& first, Tuple3f& second)
+	{
+		const GlobalConnection* component = object.GetComponent<GlobalConnection>();
+		const Connection* connection = component != nullptr ? component->GetConnection() : nullptr;
+		const DistanceConstraint* distance = connection != nullptr ? connection->FindDistanceConstraint() : nullptr;
+		if (distance == nullptr || connection->bodyA == nullptr || connection->bodyB == nullptr)
+			return false;
+		first = connection->bodyA->transforms.world * distance->anchorA;
+		second = connection->bodyB->transforms.world * distance->anchorB;
+		return true;
+	}
+
+	void MakeGhost(Composition& object)
+	{
+		if (RigidBody* body = RigidBodyOf(object))
+		{
+			body->flags |= kBodyGhost;
+			body->flags |= kBodyNoGravity;
+		}
+	}
+
+	void FollowTransform(Composition& object)
+	{
+		RigidBody* body = RigidBodyOf(object);
+		if (body == nullptr || body->transform == nullptr)
+			return;
+		body->orientation = body->transform->GetWorldOrientation();
+		body->UpdateDerived();
+	}
+}
+
+void InstallConnectionReaderPhysics()
+{
+	ConnectionReader::Physics() = {&FindDistanceAnchors, &MakeGhost, &FollowTransform};
+}
 
 GlobalConnection::GlobalConnection() = default;
 
@@ -117,7 +164,7 @@ void GlobalConnection::OnRemoteInit(Message::Reader)
 void GlobalConnection::Join()
 {
 	Physics* physics = Physics::Instance();
-	if (physics == nullptr || physics->GetTransgression().IsListed(*connection))
+	if (physics == nullptr || physics->GetTransgression().GetConnections().Contains(*connection))
 		return;
 	if (connection->Connect(physics->GetResolution()))
 		physics->GetTransgression().AddConnection(*connection);
@@ -147,7 +194,7 @@ void GlobalConnection::OnConnect(Message::Reader reader)
 void GlobalConnection::OnDisconnect(Message::Reader)
 {
 	Physics* physics = Physics::Instance();
-	if (connection == nullptr || physics == nullptr || !physics->GetTransgression().IsListed(*connection))
+	if (connection == nullptr || physics == nullptr || !physics->GetTransgression().GetConnections().Contains(*connection))
 		return;
 	physics->GetTransgression().RemoveConnection(*connection);
 	connection->Disconnect(physics->GetResolution());

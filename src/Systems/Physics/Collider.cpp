@@ -1,7 +1,6 @@
 #include "Systems/Physics/Collider.h"
 
 #include "Systems/Physics/RigidBody.h"
-#include "Utilities/HashMap.h"
 
 Tuple3f Collider::GetPosition() const
 {
@@ -24,27 +23,4 @@ float Collider::RayCast(const Tuple3f& origin, const Tuple3f& direction) const
 			best = t;
 	}
 	return best >= kUnboundedDistance ? kRayMiss : best;
-}
-
-namespace
-{
-	tw::hash_map<std::string, std::unique_ptr<Collider>>& ColliderPrototypes()
-	{
-		static tw::hash_map<std::string, std::unique_ptr<Collider>> prototypes;
-		return prototypes;
-	}
-}
-
-const Collider* ColliderPrototypeLookup(const std::string& typeName)
-{
-	const auto found = ColliderPrototypes().find(typeName);
-	return found != ColliderPrototypes().end() ? found->second.get() : nullptr;
-}
-
-void RegisterColliderPrototype(const std::string& typeName, std::unique_ptr<Collider> prototype)
-{
-	if (prototype == nullptr)
-		ColliderPrototypes().erase(typeName);
-	else
-		ColliderPrototypes()[typeName] = std::move(prototype);
 }

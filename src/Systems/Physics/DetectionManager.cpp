@@ -2,25 +2,403 @@
 
 #include "Components/Physics/GlobalConnection.h"
 
+#include "Systems/Physics/CompositePrimitiveCollider.h"
+#include "Systems/Physics/Physics.h"
+#include "Systems/Physics/PrimitiveCollider.h"
+#include "Systems/Physics/RigidBody.h"
+#include "Systems/Physics/TransgressionManager.h"
+#include "Utilities/HashMap.h"
+
 #include <algorithm>
+
+namespace
+{
+	tw::hash_map<std::string, std::unique_ptr<Collider>>& ColliderPrototypes()
+	{
+		static tw::hash_map<std::string, std::unique_ptr<Collider>> prototypes;
+		return prototypes;
+	}
+
+	AABB BoxOf(const Collider& collider)
+	{
+		const float* bounds = collider.GetBounds();
+		return {Tuple3f(bounds[0], bounds[1], bounds[2]), Tuple3f(bounds[3], bounds[4], bounds[5])};
+	}
+
+	float RayTestCollider(AABBTree::UserData data, const Tuple3f* origin, const Tuple3f* direction)
+	{
+		return static_cast<const Collider*>(data)->RayCast(*origin, *direction);
+	}
+
+	bool SpheresTouch(float radiusA, const Tuple3f& centreA, float radiusB, const Tuple3f& centreB)
+	{
+		const float reach = radiusA + radiusB;
+		return reach * reach >= (centreB - centreA).LengthSquared();
+	}
+
+	bool SpheresTouch(const ConvexGeometry& a, const ConvexGeometry& b)
+	{
+		return SpheresTouch(a.GetRadius(), a.GetCentre(), b.GetRadius(), b.GetCentre());
+	}
+
+	// Pairs that must not collide: both asleep, or one the other's collision parent.
+	bool Skipped(const RigidBody* a, const RigidBody* b)
+	{
+		return a == nullptr || b == nullptr || a == b || (a->IsAsleep() && b->IsAsleep()) || a->collisionParent == b ||
+			b->collisionParent == a;
+	}
+
+	// On none of the axes (x, z, y) does one box start strictly beyond the other's end.
+	bool BoundsOverlap(const float* a, const float* b)
+	{
+		for (int axis : {0, 2, 1})
+			if (a[axis] > b[axis + 3] || b[axis] > a[axis + 3])
+				return false;
+		return true;
+	}
+
+	// The shape names by geometry kind, the numbering of the shape query.
+	constexpr const char* kShapeOfKind[] = {"cube", "cone", "cylinder", "sphere", "plane"};
+	constexpr int kQueryKinds = sizeof(kShapeOfKind) / sizeof(kShapeOfKind[0]);
+}
+
+const Collider* ColliderPrototypeLookup(const std::string& typeName)
+{
+	const auto found = ColliderPrototypes().find(typeName);
+	return found != ColliderPrototypes().end() ? found->second.get() : nullptr;
+}
+
+void RegisterColliderPrototype(const std::string& typeName, std::unique_ptr<Collider> prototype)
+{
+	std::unique_ptr<Collider>& slot = ColliderPrototypes()[typeName];
+	if (slot != nullptr)
+		return;
+	prototype->typeName = typeName;
+	slot = std::move(prototype);
+}
+
+DetectionManager::DetectionManager(TransgressionManager& transgression) : transgression(transgression)
+{
+	staticGeometries.reserve(1000);
+}
 
 void DetectionManager::Initialize()
 {
 	GlobalConnection::Register();
+	InstallConnectionReaderPhysics();
+	RegisterColliderPrototype("CompositePrimitive", std::make_unique<CompositePrimitiveCollider>());
+	sweepPrune.AddAxis("X", 0);
+	sweepPrune.AddAxis("Z", 2);
+	sweepPrune.AddAxis("Y", 1);
+}
+
+void DetectionManager::Release()
+{
+	sweepPrune.Clear();
+	ColliderPrototypes().clear();
+}
+
+void DetectionManager::Start()
+{
+	staticTree.Clear();
+	staticLeaves.clear();
+	dynamicColliders.Clear();
+	staticColliders.Clear();
+	pendingColliders.clear();
+	sweepPrune.Clear();
+	staticTree.SetCollectFlag(true);
+}
+
+void DetectionManager::OnLevelLoaded()
+{
+	FilePending();
+	staticTree.Build();
+}
+
+void DetectionManager::Shutdown()
+{
+	staticTree.Clear();
+	staticLeaves.clear();
+}
+
+void DetectionManager::OnUnloadingLevel()
+{
+	sweepPrune.Clear();
 }
 
 void DetectionManager::AddCollider(Collider* collider)
 {
-	if (collider != nullptr && !IsQueued(collider))
+	if (collider != nullptr)
 		pendingColliders.push_back(collider);
 }
 
 void DetectionManager::RemoveCollider(Collider* collider)
 {
-	std::erase(pendingColliders, collider);
+	if (collider == nullptr)
+		return;
+	if (const auto pending = std::find(pendingColliders.begin(), pendingColliders.end(), collider);
+		pending != pendingColliders.end())
+	{
+		pendingColliders.erase(pending);
+		return;
+	}
+	if (const auto found = staticLeaves.find(collider); found != staticLeaves.end())
+	{
+		staticTree.RemoveNode(found->second.leaf);
+		staticLeaves.erase(found);
+		staticColliders.Remove(*collider);
+		return;
+	}
+	if (!dynamicColliders.Contains(*collider))
+		return;
+	dynamicColliders.Remove(*collider);
+	sweepPrune.Remove(collider);
 }
 
-bool DetectionManager::IsQueued(const Collider* collider) const
+void DetectionManager::FileStatic(Collider& collider)
 {
-	return std::find(pendingColliders.begin(), pendingColliders.end(), collider) != pendingColliders.end();
+	staticColliders.Append(collider);
+	StaticLeaf& entry = staticLeaves[&collider];
+	entry.box = BoxOf(collider);
+	entry.leaf = staticTree.Insert(&entry.box, &collider, RayTestCollider);
+}
+
+void DetectionManager::FilePending()
+{
+	for (Collider* collider : pendingColliders)
+	{
+		if (collider->isStatic)
+		{
+			FileStatic(*collider);
+			continue;
+		}
+		dynamicColliders.Append(*collider);
+		sweepPrune.Insert(collider, collider->GetBounds());
+	}
+	pendingColliders.clear();
+}
+
+void DetectionManager::FilePendingAndCollide()
+{
+	// By index: a "CollisionEnd" handler of this very filing may add colliders, which join it.
+	for (std::size_t index = 0; index < pendingColliders.size(); ++index)
+	{
+		Collider* collider = pendingColliders[index];
+		if (collider->isStatic)
+		{
+			FileStatic(*collider);
+			continue;
+		}
+		for (Collider* other = dynamicColliders.first; other != nullptr; other = other->next)
+			if (BoundsOverlap(collider->GetBounds(), other->GetBounds()) && !Skipped(collider->GetBody(), other->GetBody()))
+				CollidePair(*collider, *other);
+		CollideWithStatic(*collider);
+		dynamicColliders.Append(*collider);
+		sweepPrune.Insert(collider, collider->GetBounds());
+	}
+	pendingColliders.clear();
+}
+
+void DetectionManager::Update()
+{
+	FilePending();
+	sweepPrune.Update();
+	for (const auto& pair : sweepPrune.GetPairs())
+	{
+		// The pair's first key was filed first: the later collider is the outer one.
+		auto* inner = static_cast<Collider*>(const_cast<void*>(pair.first.first));
+		auto* outer = static_cast<Collider*>(const_cast<void*>(pair.first.second));
+		if (!Skipped(outer->GetBody(), inner->GetBody()))
+			CollidePair(*outer, *inner);
+	}
+	for (Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
+		CollideWithStatic(*collider);
+}
+
+void DetectionManager::AddContacts(CollisionManifold*& manifold, RigidBody& first, RigidBody& second,
+	const ConvexGeometry& a, const ConvexGeometry& b)
+{
+	if (manifold == nullptr)
+	{
+		manifold = transgression.FindOrCreateManifold(first, second);
+		// A full manifold pool refuses the pair for this step.
+		if (manifold == nullptr)
+			return;
+		manifold->ClearContacts();
+	}
+	narrowPhase.GenerateContactManifold(a, b, *manifold);
+}
+
+void DetectionManager::Settle(CollisionManifold* manifold, RigidBody& first, RigidBody& second)
+{
+	if (manifold == nullptr)
+		return;
+	if (manifold->contacts.count == 0)
+	{
+		transgression.DestroyManifold(*manifold);
+		return;
+	}
+	manifold->ghost = first.HasFlag(kBodyGhost) || second.HasFlag(kBodyGhost);
+	manifold->body0 = &first;
+	manifold->body1 = &second;
+	manifold->touched = true;
+}
+
+void DetectionManager::CollidePair(Collider& outer, Collider& inner)
+{
+	RigidBody& outerBody = *outer.GetBody();
+	RigidBody& innerBody = *inner.GetBody();
+	CollisionManifold* manifold = nullptr;
+	bool refused = false;
+	for (unsigned j = 0; j < inner.GetGeometryCount() && !refused; ++j)
+	{
+		const ConvexGeometry& b = *inner.GetGeometry(j);
+		for (unsigned i = 0; i < outer.GetGeometryCount(); ++i)
+		{
+			const ConvexGeometry& a = *outer.GetGeometry(i);
+			if (!SpheresTouch(a, b) || !narrowPhase.TestPair(b, a))
+				continue;
+			AddContacts(manifold, innerBody, outerBody, b, a);
+			if (manifold == nullptr)
+			{
+				refused = true;
+				break;
+			}
+		}
+	}
+	Settle(manifold, innerBody, outerBody);
+}
+
+void DetectionManager::CollideWithStatic(Collider& collider)
+{
+	const RigidBody* body = collider.GetBody();
+	if (body == nullptr || body->IsAsleep() || staticColliders.count == 0)
+		return;
+	treeHits.clear();
+	staticTree.QueryBox(BoxOf(collider), treeHits);
+	for (const AABBTree::LeafNode* leaf : treeHits)
+	{
+		staticGeometries.clear();
+		static_cast<Collider*>(leaf->data)->GetGeometries(collider.GetBounds(), staticGeometries);
+		CollideWithPieces(collider, staticGeometries);
+	}
+}
+
+void DetectionManager::CollideWithPieces(Collider& moving, const std::vector<ConvexGeometry*>& pieces)
+{
+	if (pieces.empty() || pieces.front()->owner == nullptr || pieces.front()->owner->GetBody() == nullptr)
+		return;
+	RigidBody& movingBody = *moving.GetBody();
+	RigidBody& staticBody = *pieces.front()->owner->GetBody();
+	if (&movingBody == &staticBody)
+		return;
+	CollisionManifold* manifold = nullptr;
+	for (unsigned i = 0; i < moving.GetGeometryCount(); ++i)
+	{
+		const ConvexGeometry& a = *moving.GetGeometry(i);
+		for (const ConvexGeometry* piece : pieces)
+		{
+			if (!SpheresTouch(a, *piece) || !narrowPhase.TestPair(a, *piece))
+				continue;
+			AddContacts(manifold, movingBody, staticBody, a, *piece);
+			if (manifold == nullptr)
+				return;
+		}
+	}
+	Settle(manifold, movingBody, staticBody);
+}
+
+float DetectionManager::RayCastColliderList(const CountedList<Collider>& colliders, const Tuple3f& origin,
+	const Tuple3f& direction, RigidBody** hitBody)
+{
+	float best = kUnboundedDistance;
+	const Collider* hit = nullptr;
+	for (const Collider* collider = colliders.first; collider != nullptr; collider = collider->next)
+	{
+		const RigidBody* body = collider->GetBody();
+		if (body != nullptr && body->HasFlag(kBodyController))
+			continue;
+		const float t = collider->RayCast(origin, direction);
+		if (t > 0.0f && t < best)
+		{
+			best = t;
+			hit = collider;
+		}
+	}
+	if (hit == nullptr)
+		return kRayMiss;
+	if (hitBody != nullptr)
+		*hitBody = const_cast<RigidBody*>(hit->GetBody());
+	// Mended: the pieces answer (hit − origin) · direction, which is the parameter of the hit
+	// only for a unit direction; divided by the squared length, origin + t · direction is the hit.
+	return best / direction.LengthSquared();
+}
+
+void DetectionManager::QueryRayCast(Message::Reader reader)
+{
+	bool* hit = reader.Read<bool*>();
+	const Tuple3f origin = reader.Read<Tuple3f>();
+	const Tuple3f direction = reader.Read<Tuple3f>();
+	RigidBody** hitBody = reader.HasMore() ? reader.Read<RigidBody**>() : nullptr;
+	Tuple3f* hitPoint = reader.HasMore() ? reader.Read<Tuple3f*>() : nullptr;
+	if (hit == nullptr)
+		return;
+	RigidBody* staticBody = nullptr;
+	RigidBody* dynamicBody = nullptr;
+	const float ts = RayCastColliderList(staticColliders, origin, direction, &staticBody);
+	const float td = RayCastColliderList(dynamicColliders, origin, direction, &dynamicBody);
+	*hit = ts > 0.0f || td > 0.0f;
+	if (!*hit)
+		return;
+	// Of equal distances the static hit is reported.
+	const bool staticWins = ts > 0.0f && (td <= 0.0f || ts <= td);
+	const float t = staticWins ? ts : td;
+	if (hitPoint != nullptr)
+		*hitPoint = origin + direction * t;
+	if (hitBody != nullptr)
+		*hitBody = staticWins ? staticBody : dynamicBody;
+}
+
+void DetectionManager::QueryPrimitive(Message::Reader reader)
+{
+	bool* found = reader.Read<bool*>();
+	const int kind = reader.Read<int>();
+	const Tuple3f position = reader.Read<Tuple3f>();
+	const Tuple3f rotation = reader.Read<Tuple3f>();
+	const Tuple3f scale = reader.Read<Tuple3f>();
+	auto* bodies = reader.HasMore() ? reader.Read<std::vector<RigidBody*>*>() : nullptr;
+	if (found != nullptr)
+		*found = QueryPrimitive(kind, position, rotation, scale, bodies);
+}
+
+bool DetectionManager::QueryPrimitive(int kind, const Tuple3f& position, const Tuple3f& rotation, const Tuple3f& scale,
+	std::vector<RigidBody*>* found)
+{
+	const char* shape = kind >= 0 && kind < kQueryKinds ? kShapeOfKind[kind] : "sphere";
+	PrimitiveCollider probe(scale, shape, Tuple3f(), Tuple3f());
+	const ShapeTransforms placed = ShapeTransforms::From(position, scale, QuaternionFromRotationVector(rotation));
+	probe.worldMatrix = placed.world;
+	probe.inverseMatrix = placed.inverse;
+	probe.directionMatrix = placed.direction;
+	probe.worldOrientation = QuaternionFromRotationVector(rotation);
+	probe.radius = 0.5f * static_cast<float>(scale.Length());
+
+	const int iterations = Physics::Settings().gjkIterations;
+	bool touched = false;
+	for (Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
+	{
+		if (!SpheresTouch(collider->GetRadius(), collider->GetPosition(), probe.radius, position))
+			continue;
+		for (unsigned i = 0; i < collider->GetGeometryCount(); ++i)
+		{
+			const ConvexGeometry& piece = *collider->GetGeometry(i);
+			if (!SpheresTouch(piece, probe) || !GjkIntersect(queryWork, piece, probe, iterations))
+				continue;
+			touched = true;
+			if (found != nullptr)
+				found->push_back(collider->GetBody());
+			break;
+		}
+	}
+	return touched;
 }

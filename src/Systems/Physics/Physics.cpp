@@ -33,7 +33,8 @@ namespace
 	}
 }
 
-Physics::Physics() : resolution(transgression), stages{&detection, &transgression, &resolution}
+Physics::Physics()
+	: detection(transgression), transgression(detection, resolution), resolution(transgression), stages{&detection, &transgression, &resolution}
 {
 	resolution.SetSolverIterations(settings.constraintIterations);
 	resolution.SetSolverTimeStep(settings.timeStep);
@@ -71,6 +72,10 @@ void Physics::LoadConfig(Config& section)
 	PhysicsId::Register();
 	ObjectGroup::RegisterPhysicsIdPrefixer(PhysicsId::TypeId(), PrefixPhysicsId);
 
+	RegisterHandler("DebugSAP", &Physics::OnDebugSAP);
+	RegisterHandler("AABBLevel", &Physics::OnAABBLevel);
+	RegisterHandler("PhysicsQueryRayCast", &Physics::OnQueryRayCast);
+	RegisterHandler("PhysicsQueryPrimitive", &Physics::OnQueryPrimitive);
 	RegisterHandler("Pause", &Physics::OnPause);
 	RegisterHandler("PausePhysics", &Physics::OnPause);
 	RegisterHandler("ToggleUpdate", &Physics::OnToggleUpdate);
@@ -147,6 +152,19 @@ bool Physics::RayCast(const Tuple3f& origin, const Tuple3f& direction, RigidBody
 	return hit;
 }
 
+bool Physics::RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody, Tuple3f* hitPoint) const
+{
+	RigidBody* body = nullptr;
+	const float t = DetectionManager::RayCastColliderList(detection.GetStaticColliders(), origin, direction, &body);
+	if (t <= 0.0f)
+		return false;
+	if (hitBody != nullptr)
+		*hitBody = body;
+	if (hitPoint != nullptr)
+		*hitPoint = origin + direction * t;
+	return true;
+}
+
 void Physics::RegisterPhysicsId(PhysicsId& component)
 {
 	if (component.id != 0)
@@ -191,6 +209,26 @@ unsigned Physics::ObjectIdFromPhysicsId(unsigned physicsId) const
 {
 	const auto found = physicsIds.find(physicsId);
 	return found != physicsIds.end() ? found->second : 0;
+}
+
+void Physics::OnDebugSAP(Message::Reader)
+{
+	detection.GetSweepPrune().Dump();
+}
+
+void Physics::OnAABBLevel(Message::Reader reader)
+{
+	detection.aabbDrawLevel += reader.Read<int>();
+}
+
+void Physics::OnQueryRayCast(Message::Reader reader)
+{
+	detection.QueryRayCast(reader);
+}
+
+void Physics::OnQueryPrimitive(Message::Reader reader)
+{
+	detection.QueryPrimitive(reader);
 }
 
 void Physics::OnPause(Message::Reader reader)

@@ -1,8 +1,9 @@
 #include "Systems/Physics/ResolutionManager.h"
 
 #include "Component.h"
+#include "Components/Graphics/ConnectionReader.h"
 #include "Components/Physics/Body.h"
-#include "Components/Physics/GolemPoints.h"
+#include "Components/Physics/PhysicsMaterial.h"
 #include "Components/Physics/ZeroRotation.h"
 #include "Components/Transform.h"
 #include "Systems/Physics/Collider.h"
@@ -69,9 +70,8 @@ ResolutionManager::ResolutionManager(TransgressionManager& transgression) : tran
 void ResolutionManager::Initialize()
 {
 	Body::Register();
+	PhysicsMaterial::Register();
 	ZeroRotation::Register();
-	// Until the Logic system registers the gameplay components.
-	GolemPoints::Register();
 }
 
 void ResolutionManager::Start()
@@ -202,6 +202,13 @@ void ResolutionManager::PostUpdate()
 	}
 	postStepComponents2.UpdateAll();
 	postStepComponents.UpdateAll();
+	// The visible bodies of ropes and rods follow their connections.
+	for (ConnectionReader* reader = PostStepConnectionReaders().First(); reader != nullptr;)
+	{
+		ConnectionReader* following = ConnectionReaderList::Next(reader);
+		reader->Update();
+		reader = following;
+	}
 	stepOnce = false;
 }
 
@@ -227,6 +234,7 @@ bool ResolutionManager::RemoveBody(RigidBody& body)
 	(body.next != nullptr ? body.next->prev : bodies.last) = body.prev;
 	body.next = body.prev = nullptr;
 	--bodies.count;
+	transgression.EndContactsOf(body);
 	return true;
 }
 

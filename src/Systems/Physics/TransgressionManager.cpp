@@ -1,33 +1,281 @@
 #include "Systems/Physics/TransgressionManager.h"
 
+#include "Message.h"
+#include "Systems/Physics/Connection.h"
+#include "Systems/Physics/DetectionManager.h"
+#include "Systems/Physics/Physics.h"
+#include "Systems/Physics/ResolutionManager.h"
+#include "Utilities/Timer.h"
+
 #include <algorithm>
+
+namespace
+{
+	unsigned Capacity(int setting)
+	{
+		return static_cast<unsigned>(std::max(setting, 0));
+	}
+
+	void Deliver(unsigned receiverId, Message& message)
+	{
+		ObjectFromId(receiverId).SendMessage(message);
+	}
+
+	// Only bodies that move can join islands: a static floor under two boxes keeps them apart.
+	bool JoinsIslands(const RigidBody& body)
+	{
+		return body.inverseMass != 0.0f || body.HasFlag(kBodyLogic);
+	}
+}
+
+TransgressionManager::TransgressionManager(DetectionManager& detection, ResolutionManager& resolution)
+	: detection(detection), resolution(resolution), rows(resolution)
+{
+}
+
+void TransgressionManager::Start()
+{
+	awakeManifolds.clear();
+	sleepingManifolds.clear();
+	manifoldPool.Reserve(Capacity(Physics::Settings().maxManifolds));
+	contactPool.Reserve(Capacity(Physics::Settings().maxContacts));
+	rows.Reserve(Capacity(Physics::Settings().maxContacts));
+	reportQueue.reserve(Capacity(Physics::Settings().maxManifolds));
+	connections.Clear();
+}
+
+void TransgressionManager::Shutdown()
+{
+	for (ManifoldMap* map : {&awakeManifolds, &sleepingManifolds})
+	{
+		for (auto& entry : *map)
+		{
+			ReleaseManifold(*entry.second);
+			Free(*entry.second);
+		}
+		map->clear();
+	}
+}
+
+CollisionManifold* TransgressionManager::FindOrCreateManifold(RigidBody& first, RigidBody& second)
+{
+	const CollisionPair pair = MakeCollisionPair(&first, &second);
+	for (ManifoldMap* map : {&awakeManifolds, &sleepingManifolds})
+		if (const auto found = map->find(pair); found != map->end())
+			return found->second;
+	CollisionManifold* manifold = manifoldPool.Insert(CollisionManifold(
+		const_cast<RigidBody*>(static_cast<const RigidBody*>(pair.first)),
+		const_cast<RigidBody*>(static_cast<const RigidBody*>(pair.second)), contactPool));
+	if (manifold != nullptr)
+		awakeManifolds[pair] = manifold;
+	return manifold;
+}
+
+CollisionManifold* TransgressionManager::FindManifold(const RigidBody& a, const RigidBody& b) const
+{
+	const CollisionPair pair = MakeCollisionPair(&a, &b);
+	for (const ManifoldMap* map : {&awakeManifolds, &sleepingManifolds})
+		if (const auto found = map->find(pair); found != map->end())
+			return found->second;
+	return nullptr;
+}
+
+void TransgressionManager::DestroyManifold(CollisionManifold& manifold)
+{
+	ReleaseManifold(manifold);
+	if (!manifold.unreported)
+		SendCollisionEnd(manifold);
+	const CollisionPair pair = MakeCollisionPair(manifold.body0, manifold.body1);
+	if (awakeManifolds.erase(pair) == 0)
+		sleepingManifolds.erase(pair);
+	Free(manifold);
+}
+
+void TransgressionManager::ReleaseManifold(CollisionManifold& manifold)
+{
+	manifold.ClearContacts();
+	rows.Release(manifold);
+}
+
+void TransgressionManager::Free(CollisionManifold& manifold)
+{
+	manifoldPool.Erase(&manifold);
+}
+
+void TransgressionManager::EndContactsOf(RigidBody& body)
+{
+	for (ManifoldMap* map : {&sleepingManifolds, &awakeManifolds})
+		for (auto entry = map->begin(); entry != map->end();)
+		{
+			CollisionManifold& manifold = *entry->second;
+			if (manifold.body0 != &body && manifold.body1 != &body)
+			{
+				++entry;
+				continue;
+			}
+			SendCollisionEnd(manifold);
+			manifold.body0->Wake();
+			manifold.body1->Wake();
+			ReleaseManifold(manifold);
+			Free(manifold);
+			entry = map->erase(entry);
+		}
+}
+
+void TransgressionManager::AddConnection(Connection& connection)
+{
+	if (!connections.Contains(connection))
+		connections.Append(connection);
+}
+
+void TransgressionManager::RemoveConnection(Connection& connection)
+{
+	connections.Remove(connection);
+}
 
 void TransgressionManager::WakeIsland(RigidBody& body)
 {
-	IslandSet::Set* island = islands.Find(&body);
+	const IslandSet::Set* island = islands.Find(&body);
 	if (island == nullptr)
 	{
 		body.Wake();
 		return;
 	}
-	island->info.asleep = false;
-	// The island set keys bodies by const pointer; the bodies themselves live in the mutable pool.
-	for (IslandSet::Node* member = island->first; member != nullptr; member = member->next)
-		const_cast<RigidBody*>(member->key)->Wake();
+	for (IslandSet::Node* node = island->first; node != nullptr; node = node->next)
+		const_cast<RigidBody*>(node->key)->Wake();
 }
 
-void TransgressionManager::AddConnection(Connection& connection)
+void TransgressionManager::SendCollision(CollisionManifold& manifold)
 {
-	if (!IsListed(connection))
-		connections.push_back(&connection);
+	manifold.unreported = false;
+	// A manifold whose contacts went in the step it was made (its body turned GHOST) has nothing
+	// to tell.
+	const ContactPoint* contact = manifold.contacts.first;
+	if (contact == nullptr)
+		return;
+	Message toFirst("Collision");
+	toFirst.PushU32(manifold.body1->ownerId).Push(contact->point).Push(contact->normal).PushFloat(contact->depth).Push(manifold.body1);
+	Deliver(manifold.body0->ownerId, toFirst);
+	Message toSecond("Collision");
+	toSecond.PushU32(manifold.body0->ownerId).Push(contact->point).Push(-contact->normal).PushFloat(contact->depth).Push(manifold.body0);
+	Deliver(manifold.body1->ownerId, toSecond);
 }
 
-void TransgressionManager::RemoveConnection(Connection& connection)
+void TransgressionManager::SendCollisionEnd(CollisionManifold& manifold)
 {
-	std::erase(connections, &connection);
+	Message toFirst("CollisionEnd");
+	toFirst.PushU32(manifold.body1->ownerId).Push(manifold.body1);
+	Deliver(manifold.body0->ownerId, toFirst);
+	Message toSecond("CollisionEnd");
+	toSecond.PushU32(manifold.body0->ownerId).Push(manifold.body0);
+	Deliver(manifold.body1->ownerId, toSecond);
 }
 
-bool TransgressionManager::IsListed(const Connection& connection) const
+void TransgressionManager::Update()
 {
-	return std::find(connections.begin(), connections.end(), &connection) != connections.end();
+	ReportNew(awakeManifolds);
+	ReportNew(sleepingManifolds);
+	detection.FilePendingAndCollide();
+	FormIslands();
+	WakeParkedManifolds();
+	AgeAwakeManifolds();
+	for (Connection* connection = connections.first; connection != nullptr;)
+	{
+		Connection* following = connection->next;
+		connection->Update(resolution);
+		connection = following;
+	}
+	for (auto& entry : awakeManifolds)
+		rows.Build(*entry.second);
+}
+
+void TransgressionManager::ReportNew(ManifoldMap& map)
+{
+	// A handler may end contacts (a body removed at once): the walk collects first, then reports
+	// each manifold still held.
+	reportQueue.clear();
+	for (auto& entry : map)
+		if (entry.second->unreported)
+			reportQueue.push_back(entry.second);
+	for (CollisionManifold* manifold : reportQueue)
+		if (manifoldPool.NodeOf(manifold) != nullptr && manifold->unreported)
+			SendCollision(*manifold);
+}
+
+void TransgressionManager::FormIslands()
+{
+	islands.Separate([](const RigidBody* body, IslandInfo& info) { info.asleep = body->IsAsleep(); });
+	for (const ManifoldMap* map : {&awakeManifolds, &sleepingManifolds})
+		for (const auto& entry : *map)
+			if (JoinsIslands(*entry.second->body0) && JoinsIslands(*entry.second->body1))
+				Unite(entry.second->body0, entry.second->body1);
+	for (Connection* connection = connections.first; connection != nullptr; connection = connection->next)
+		if (connection->bodyA != nullptr && connection->bodyB != nullptr)
+			Unite(connection->bodyA, connection->bodyB);
+	for (RigidBody* body = resolution.GetBodies().first; body != nullptr; body = body->next)
+		body->staticMarker = IsIslandAsleep(*body);
+}
+
+void TransgressionManager::Unite(const RigidBody* a, const RigidBody* b)
+{
+	IslandSet::Set* first = islands.Find(a);
+	IslandSet::Set* second = islands.Find(b);
+	if (first == nullptr || second == nullptr || first == second)
+		return;
+	islands.Union(a, b);
+}
+
+void TransgressionManager::WakeParkedManifolds()
+{
+	for (auto entry = sleepingManifolds.begin(); entry != sleepingManifolds.end();)
+	{
+		CollisionManifold& manifold = *entry->second;
+		if (manifold.body0->staticMarker && manifold.body1->staticMarker)
+		{
+			++entry;
+			continue;
+		}
+		manifold.inactive = false;
+		rows.Unpark(manifold);
+		awakeManifolds[entry->first] = &manifold;
+		entry = sleepingManifolds.erase(entry);
+	}
+}
+
+void TransgressionManager::AgeAwakeManifolds()
+{
+	for (auto entry = awakeManifolds.begin(); entry != awakeManifolds.end();)
+	{
+		CollisionManifold& manifold = *entry->second;
+		const bool bothAsleep = manifold.body0->IsAsleep() && manifold.body1->IsAsleep();
+		if (!manifold.touched && !bothAsleep)
+		{
+			ReleaseManifold(manifold);
+			if (!manifold.unreported)
+				SendCollisionEnd(manifold);
+			Free(manifold);
+			entry = awakeManifolds.erase(entry);
+			continue;
+		}
+		if (manifold.body0->staticMarker && manifold.body1->staticMarker)
+		{
+			manifold.inactive = true;
+			rows.Park(manifold);
+			sleepingManifolds[entry->first] = &manifold;
+			entry = awakeManifolds.erase(entry);
+			continue;
+		}
+		manifold.touched = false;
+		++entry;
+	}
+}
+
+void TransgressionManager::PostUpdate()
+{
+	const Physics* physics = Physics::Instance();
+	if (physics == nullptr || !physics->IsDebugDrawing())
+		return;
+	for (const Connection* connection = connections.first; connection != nullptr; connection = connection->next)
+		for (const BaseConstraint* constraint : connection->constraints)
+			constraint->DebugDraw();
 }

@@ -1,6 +1,7 @@
 #include "Components/Physics/Body.h"
 
 #include "Components/Physics/PhysicsComponentWorld.h"
+#include "Components/Physics/PhysicsMaterial.h"
 #include "Utilities/ScriptClassRegistry.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +80,7 @@ namespace
 		object.object->Start();
 		EXPECT_EQ(body.transform, object.object->GetComponent<Transform>());
 		EXPECT_FLOAT_EQ(body.mass, 1.0f);
-		EXPECT_TRUE(world.physics->GetDetection().IsQueued(body.collider));
+		EXPECT_EQ(world.physics->GetDetection().GetPendingCount(), 1u);
 		EXPECT_EQ(body.collider, PhysicsComponentWorld::BodyOf(object).GetCollider());
 		world.Step(10);
 		EXPECT_LT(object.object->GetComponent<Transform>()->GetWorldPosition().y, 2.0f);
@@ -92,7 +93,7 @@ namespace
 		Body& body = PhysicsComponentWorld::BodyOf(object);
 		EXPECT_EQ(body.GetCollider(), nullptr);
 		EXPECT_TRUE(body.IsStarted());
-		EXPECT_TRUE(world.physics->GetDetection().pendingColliders.empty());
+		EXPECT_EQ(world.physics->GetDetection().GetPendingCount(), 0u);
 		EXPECT_EQ(PhysicsComponentWorld::Saved(body).find("Composite"), std::string::npos);
 	}
 
@@ -154,13 +155,33 @@ namespace
 		Body& body = PhysicsComponentWorld::BodyOf(object);
 		object.object->HandleMessage(Message("RemoteInit"));
 		EXPECT_TRUE(body.IsStarted());
-		EXPECT_EQ(world.physics->GetDetection().pendingColliders.size(), 1u);
+		EXPECT_EQ(world.physics->GetDetection().GetPendingCount(), 1u);
 
 		// A later start does nothing: handlers are not doubled and the collider is not queued again.
 		object.object->Start();
 		object.object->HandleMessage(Message("RemoteInit"));
-		EXPECT_EQ(world.physics->GetDetection().pendingColliders.size(), 1u);
+		EXPECT_EQ(world.physics->GetDetection().GetPendingCount(), 1u);
 		EXPECT_EQ(object.object->GetHandlerTargets("SetPos").size(), 1u);
+	}
+
+	TEST_F(BodyComponent, SetStaticTakesTheMassAwayWithOrWithoutAMaterial)
+	{
+		for (const bool hasMaterial : {true, false})
+		{
+			SCOPED_TRACE(hasMaterial ? "with a material" : "without a material");
+			const Object object = world.AddBodyObject("Crate", Tuple3f(), false,
+				PhysicsComponentWorld::BodyValues("DEFAULT", "CompositePrimitive", "0 0 0", PhysicsComponentWorld::UnitCube()));
+			if (hasMaterial)
+				PhysicsComponentWorld::AddLoaded(object, PhysicsMaterial::TypeId(), "<float>0.5</float><float>0.8</float><float>2</float>");
+			object.object->Start();
+			RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
+			ASSERT_GT(body.mass, 0.0f);
+
+			object.object->HandleMessage(Message("SetStatic"));
+			EXPECT_TRUE(body.IsStatic());
+			EXPECT_TRUE(body.IsAsleep());
+			EXPECT_FLOAT_EQ(PhysicsMaterial::FrictionOf(object.id), hasMaterial ? 0.8f : PhysicsMaterial::kDefaultFriction);
+		}
 	}
 
 	TEST_F(BodyComponent, RemovalTakesTheBodyAndColliderAway)
@@ -171,7 +192,7 @@ namespace
 		object.object->RemoveComponent("Body");
 		ProcessObjectChanges();
 		EXPECT_FALSE(world.Resolution().GetBodies().Contains(*body));
-		EXPECT_TRUE(world.physics->GetDetection().pendingColliders.empty());
+		EXPECT_EQ(world.physics->GetDetection().GetPendingCount(), 0u);
 		EXPECT_EQ(world.Resolution().bodyPool.Count(), poolSize - 1);
 	}
 

@@ -40,7 +40,7 @@ namespace
 
 		bool Listed(const GlobalConnection& component) const
 		{
-			return world.physics->GetTransgression().IsListed(*component.GetConnection());
+			return world.physics->GetTransgression().GetConnections().Contains(*component.GetConnection());
 		}
 
 		unsigned ActiveRows() const { return world.physics->GetResolution().activeConstraints.Count(); }
@@ -69,7 +69,7 @@ namespace
 		EXPECT_EQ(ActiveRows(), 1u);
 
 		holder.object->HandleMessage(Message("RemoteInit"));
-		EXPECT_EQ(world.physics->GetTransgression().connections.size(), 1u);
+		EXPECT_EQ(world.physics->GetTransgression().GetConnections().count, 1u);
 		EXPECT_EQ(ActiveRows(), 1u);
 	}
 
@@ -109,7 +109,7 @@ namespace
 			SCOPED_TRACE(step.message);
 			holder.object->HandleMessage(Message(step.message));
 			EXPECT_EQ(Listed(component), step.listed);
-			EXPECT_EQ(world.physics->GetTransgression().connections.size(), step.listed ? 1u : 0u);
+			EXPECT_EQ(world.physics->GetTransgression().GetConnections().count, step.listed ? 1u : 0u);
 			EXPECT_EQ(ActiveRows(), step.activeRows);
 		}
 	}
@@ -136,7 +136,8 @@ namespace
 			std::string values;
 			bool hasConnection;
 		} cases[] = {
-			{"unknown physics id", "<unsigned>1</unsigned><unsigned>9</unsigned><string>Rope</string><float>2</float>", true},
+			{"unknown physics id", "<unsigned>1</unsigned><unsigned>9</unsigned><string>Rope</string><float>2</float>"
+									"<Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f>", true},
 			{"unknown kind", "<unsigned>1</unsigned><unsigned>2</unsigned><string>Chain</string>", false},
 		};
 		for (const auto& c : cases)
@@ -144,10 +145,10 @@ namespace
 			SCOPED_TRACE(c.name);
 			const Object holder = AddConnectionObject(c.values);
 			EXPECT_EQ(ConnectionOf(holder).GetConnection() != nullptr, c.hasConnection);
-			EXPECT_TRUE(world.physics->GetTransgression().connections.empty());
+			EXPECT_EQ(world.physics->GetTransgression().GetConnections().count, 0u);
 			EXPECT_EQ(ActiveRows(), 0u);
 			holder.object->HandleMessage(Message("Connect"));
-			EXPECT_TRUE(world.physics->GetTransgression().connections.empty());
+			EXPECT_EQ(world.physics->GetTransgression().GetConnections().count, 0u);
 		}
 	}
 
@@ -185,8 +186,36 @@ namespace
 		const Object holder = AddConnectionObject();
 		holder.object->RemoveComponent("GlobalConnection");
 		ProcessObjectChanges();
-		EXPECT_TRUE(world.physics->GetTransgression().connections.empty());
+		EXPECT_EQ(world.physics->GetTransgression().GetConnections().count, 0u);
 		EXPECT_EQ(ActiveRows(), 0u);
 		EXPECT_EQ(world.physics->GetResolution().inactiveConstraints.Count(), 0u);
+	}
+}
+
+#include "Components/Graphics/ConnectionReader.h"
+
+namespace
+{
+	TEST_F(GlobalConnection, AConnectionReaderHangsItsObjectAlongTheRope)
+	{
+		ConnectionReader::Register();
+		// The rope's own object carries the reader: it becomes the visible rope.
+		const Object rope = world.AddBodyObject("Rope", Tuple3f(5, 0, 0), false);
+		PhysicsComponentWorld::AddLoaded(rope, ::GlobalConnection::TypeId(), kRopeValues);
+		PhysicsComponentWorld::AddLoaded(rope, ConnectionReader::TypeId(), "<float>0.2</float>");
+		rope.object->Start();
+		const RigidBody& ropeBody = PhysicsComponentWorld::RigidBodyOf(rope);
+		EXPECT_TRUE(ropeBody.HasFlag(kBodyGhost));
+		EXPECT_TRUE(ropeBody.HasFlag(kBodyNoGravity));
+
+		world.Step(5);
+		const Tuple3f top = PhysicsComponentWorld::RigidBodyOf(first).GetPosition();
+		const Tuple3f bottom = PhysicsComponentWorld::RigidBodyOf(second).GetPosition();
+		const Transform& placed = *rope.object->GetComponent<Transform>();
+		EXPECT_NEAR(placed.GetWorldPosition().y, (top.y + bottom.y) * 0.5f, 1e-4) << "midway between the anchors";
+		EXPECT_NEAR(placed.GetWorldPosition().x, 0.0f, 1e-4);
+		EXPECT_NEAR(placed.GetScale().y, (top - bottom).Length(), 1e-4) << "as long as the anchors are apart";
+		EXPECT_LT(placed.GetWorldPosition().y, -0.5f) << "the bodies fell, and the reader followed them";
+		EXPECT_NEAR(ropeBody.GetPosition().y, placed.GetWorldPosition().y, 1e-5) << "the rope's body follows its object";
 	}
 }

@@ -36,7 +36,6 @@ namespace test
 		{
 			RegisterColliderPrototype(kTestColliderType, std::make_unique<UnitCollider>());
 		}
-		~PhysicsComponentWorld() { RegisterColliderPrototype(kTestColliderType, nullptr); }
 
 		// The values of a component element, as a level file writes them.
 		static void Parse(Serializer& serializer, const std::string& values)
@@ -57,13 +56,20 @@ namespace test
 
 		// The values of a Body: velocities, flags and an optional collider element.
 		static std::string BodyValues(const std::string& flags = "DEFAULT", const std::string& colliderType = kTestColliderType,
-			const std::string& velocity = "0 0 0")
+			const std::string& velocity = "0 0 0", const std::string& colliderValues = "")
 		{
 			std::string values = "<Tuple3f>" + velocity + "</Tuple3f><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f>"
 				"<Tuple3f>0 0 0</Tuple3f><string>" + flags + "</string>";
 			if (!colliderType.empty())
-				values += "<Composite><string>" + colliderType + "</string></Composite>";
+				values += "<Composite><string>" + colliderType + "</string>" + colliderValues + "</Composite>";
 			return values;
+		}
+
+		// The collider values of a unit cube.
+		static std::string UnitCube()
+		{
+			return "<Collider><string>cube</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f>"
+				   "<Tuple3f>1 1 1</Tuple3f></Collider>";
 		}
 
 		// An object with a Transform at the position and a loaded Body; started when asked.

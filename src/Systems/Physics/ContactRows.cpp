@@ -1,0 +1,232 @@
+#include "Systems/Physics/ContactRows.h"
+
+#include "Systems/Physics/Physics.h"
+#include "Systems/Physics/ResolutionManager.h"
+#include "Systems/Physics/RigidBody.h"
+#include "Utilities/Quaternion.h"
+
+namespace
+{
+	// Below this squared length a tangent is no direction.
+	constexpr float kDegenerateTangent = 0.0001f;
+
+	Tuple3f UnitOr(const Tuple3f& v, const Tuple3f& fallback)
+	{
+		return v.LengthSquared() < kDegenerateTangent ? fallback : v.Normalize();
+	}
+}
+
+ContactRows::ContactRows(ResolutionManager& resolution) : resolution(resolution) {}
+
+void ContactRows::Reserve(unsigned capacity)
+{
+	pool.Reserve(capacity);
+}
+
+void ContactRows::Build(CollisionManifold& manifold)
+{
+	if (manifold.ghost)
+	{
+		Release(manifold);
+		return;
+	}
+	manifold.centre0 = manifold.body0->GetWorldCentreOfMass();
+	manifold.centre1 = manifold.body1->GetWorldCentreOfMass();
+	const float approach = (manifold.body0->velocity - manifold.body1->velocity).LengthSquared();
+	manifold.bounceFactor = approach > kBounceSpeedSquared ? manifold.restitutionFactor : 1.0f;
+
+	for (const ContactPoint* contact = manifold.contacts.first; contact != nullptr; contact = contact->next)
+	{
+		ContactRowRef* match = FindMatch(manifold.activeRefs, contact->point);
+		if (match == nullptr)
+			match = FindMatch(manifold.retiredRefs, contact->point);
+		if (match != nullptr)
+		{
+			Update(*match, *contact, manifold);
+			continue;
+		}
+		ContactRowRef* ref = pool.Insert(ContactRowRef());
+		if (ref == nullptr)
+			continue;
+		if (!Create(*ref, *contact, manifold))
+		{
+			pool.Erase(ref);
+			continue;
+		}
+		manifold.activeRefs.Append(*ref);
+	}
+	Retire(manifold);
+}
+
+ContactRowRef* ContactRows::FindMatch(const CountedList<ContactRowRef>& refs, const Tuple3f& point) const
+{
+	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
+		if (ref->age != 0 && (ref->point - point).LengthSquared() < kMatchDistanceSquared)
+			return ref;
+	return nullptr;
+}
+
+bool ContactRows::Create(ContactRowRef& ref, const ContactPoint& contact, const CollisionManifold& manifold)
+{
+	if (resolution.tearingDown)
+		return false;
+	ConstraintList& active = resolution.activeConstraints;
+	if (active.Capacity() - active.Count() < 3)
+		return false;
+	Constraint normal;
+	normal.bodyA = manifold.body0;
+	normal.bodyB = manifold.body1;
+	normal.lowerBound = 0.0f;
+	normal.upperBound = kUnboundedMultiplier;
+	Constraint tangent;
+	tangent.bodyA = manifold.body0;
+	tangent.bodyB = manifold.body1;
+	ref.normalRow = active.Insert(normal);
+	ref.tangentRow1 = active.Insert(tangent);
+	ref.tangentRow2 = active.Insert(tangent);
+	Update(ref, contact, manifold);
+	return true;
+}
+
+void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const CollisionManifold& manifold) const
+{
+	ref.point = contact.point;
+	ref.age = 0;
+	const Tuple3f m = -contact.normal;
+	const Tuple3f rA = contact.point - manifold.centre0;
+	const Tuple3f rB = contact.point + contact.normal * contact.depth - manifold.centre1;
+	const Tuple3f t1 = -UnitOr(PerpendicularVector(m), Tuple3f(1.0f, 0.0f, 0.0f));
+	const Tuple3f t2 = UnitOr(Cross(m, t1), Tuple3f(0.0f, 0.0f, 1.0f));
+
+	// The body that gravity presses into the contact bears it; the combined friction shared out
+	// over the points scales it, so materials take effect.
+	const PhysicsSettings& settings = Physics::Settings();
+	const float s = settings.gravityDirection.DotProduct(m);
+	const float pressed = s > 0.0f ? manifold.body0->mass * s : manifold.body1->mass * -s;
+	const float share = manifold.contacts.count > 0 ? manifold.friction / static_cast<float>(manifold.contacts.count) : 0.0f;
+	const float limit = pressed * share;
+
+	BuildContactConstraintRow(*ref.normalRow, manifold.bounceFactor, contact.depth, m, rA, rB);
+	for (Constraint* tangent : {ref.tangentRow1, ref.tangentRow2})
+	{
+		tangent->lowerBound = -limit;
+		tangent->upperBound = limit;
+	}
+	BuildLinearConstraintRow(*ref.tangentRow1, 0.0f, 0.0f, t1, rA, rB);
+	BuildLinearConstraintRow(*ref.tangentRow2, 0.0f, 0.0f, t2, rA, rB);
+}
+
+void ContactRows::Retire(CollisionManifold& manifold)
+{
+	const bool ghost = manifold.body0->HasFlag(kBodyGhost) || manifold.body1->HasFlag(kBodyGhost);
+	if (ghost && !manifold.ghost)
+	{
+		manifold.ghost = true;
+		manifold.ClearContacts();
+		Release(manifold);
+		return;
+	}
+	const unsigned limit = static_cast<unsigned>(Physics::Settings().constraintFrameLimit);
+	for (ContactRowRef* ref = manifold.retiredRefs.first; ref != nullptr;)
+	{
+		ContactRowRef* following = ref->next;
+		if (ref->age == 0)
+		{
+			if (Move(*ref, resolution.inactiveConstraints, resolution.activeConstraints))
+			{
+				manifold.retiredRefs.Remove(*ref);
+				manifold.activeRefs.Append(*ref);
+			}
+		}
+		else if (ref->age > limit)
+		{
+			Remove(*ref, resolution.inactiveConstraints);
+			Free(manifold.retiredRefs, *ref);
+		}
+		else
+			++ref->age;
+		ref = following;
+	}
+	for (ContactRowRef* ref = manifold.activeRefs.first; ref != nullptr;)
+	{
+		ContactRowRef* following = ref->next;
+		// Revived references were appended behind the walk's start and are matched, so age 0.
+		if (ref->age == 0)
+			ref->age = 1;
+		else
+		{
+			++ref->age;
+			if (Move(*ref, resolution.activeConstraints, resolution.inactiveConstraints))
+			{
+				manifold.activeRefs.Remove(*ref);
+				manifold.retiredRefs.Append(*ref);
+			}
+		}
+		ref = following;
+	}
+}
+
+void ContactRows::Release(CollisionManifold& manifold)
+{
+	const bool keepRecords = resolution.tearingDown;
+	ConstraintList& activeList = manifold.inactive ? resolution.inactiveConstraints : resolution.activeConstraints;
+	while (manifold.activeRefs.first != nullptr)
+	{
+		ContactRowRef& ref = *manifold.activeRefs.first;
+		if (!keepRecords)
+			Remove(ref, activeList);
+		Free(manifold.activeRefs, ref);
+	}
+	while (manifold.retiredRefs.first != nullptr)
+	{
+		ContactRowRef& ref = *manifold.retiredRefs.first;
+		if (!keepRecords)
+			Remove(ref, resolution.inactiveConstraints);
+		Free(manifold.retiredRefs, ref);
+	}
+}
+
+void ContactRows::Park(CollisionManifold& manifold)
+{
+	MoveAll(manifold.activeRefs, resolution.activeConstraints, resolution.inactiveConstraints);
+}
+
+void ContactRows::Unpark(CollisionManifold& manifold)
+{
+	MoveAll(manifold.activeRefs, resolution.inactiveConstraints, resolution.activeConstraints);
+}
+
+void ContactRows::MoveAll(CountedList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
+{
+	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
+		Move(*ref, from, to);
+}
+
+bool ContactRows::Move(ContactRowRef& ref, ConstraintList& from, ConstraintList& to) const
+{
+	// A record is where the list holding the reference says, unless an earlier move was refused.
+	if (from.NodeOf(ref.normalRow) == nullptr)
+		return to.NodeOf(ref.normalRow) != nullptr;
+	if (to.Capacity() - to.Count() < 3)
+		return false;
+	for (Constraint** row : {&ref.normalRow, &ref.tangentRow1, &ref.tangentRow2})
+	{
+		Constraint* moved = to.Insert(**row);
+		from.Erase(*row);
+		*row = moved;
+	}
+	return true;
+}
+
+void ContactRows::Remove(ContactRowRef& ref, ConstraintList& list) const
+{
+	for (Constraint* row : {ref.normalRow, ref.tangentRow1, ref.tangentRow2})
+		list.Erase(row);
+	ref.normalRow = ref.tangentRow1 = ref.tangentRow2 = nullptr;
+}
+
+void ContactRows::Free(CountedList<ContactRowRef>& refs, ContactRowRef& ref)
+{
+	refs.Remove(ref);
+	pool.Erase(&ref);
+}

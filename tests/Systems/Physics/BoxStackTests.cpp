@@ -1,0 +1,45 @@
+#include "Systems/Physics/PhysicsScene.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+	using test::PhysicsScene;
+
+	TEST(BoxStack, FiveBoxesSettleAsleepInPlaceAndANudgeWakesTheIslandWithoutNewReports)
+	{
+		PhysicsScene scene;
+		const std::vector<RigidBody*> boxes = scene.AddStackOnFloor(5);
+
+		int settledAt = -1;
+		for (int step = 1; step <= 625 && settledAt < 0; ++step)
+		{
+			scene.Step();
+			if (std::all_of(boxes.begin(), boxes.end(), [](const RigidBody* b) { return b->IsAsleep(); }))
+				settledAt = step;
+		}
+		ASSERT_GT(settledAt, 0) << "not all asleep within 625 steps";
+		for (int i = 0; i < 5; ++i)
+		{
+			// Sideways drift; downwards each contact may keep its slop of penetration.
+			const Tuple3f moved = PhysicsScene::Position(*boxes[i]) - Tuple3f(0.0f, 0.5f + static_cast<float>(i), 0.0f);
+			EXPECT_LT(std::hypot(moved.x, moved.z), 0.02f) << "box " << i;
+			EXPECT_LT(std::fabs(moved.y), 0.005f * static_cast<float>(i + 1) + 0.001f) << "box " << i;
+		}
+		EXPECT_EQ(scene.engine.ArgumentsOf("AddObstacle").size(), 6u) << "the floor and each box once";
+		const int reportsBefore = PhysicsScene::Log(*boxes[1]).collisions;
+
+		boxes[0]->velocity = Tuple3f(0.5f, 0.0f, 0.0f);
+		scene.physics->GetTransgression().WakeIsland(*boxes[0]);
+		scene.Step();
+		for (const RigidBody* box : boxes)
+			EXPECT_FALSE(box->staticMarker);
+		EXPECT_TRUE(scene.physics->GetTransgression().GetSleepingManifolds().empty());
+		scene.Step(5);
+		EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(), [](const RigidBody* b) { return b->IsAsleep(); }));
+		EXPECT_EQ(PhysicsScene::Log(*boxes[1]).collisions, reportsBefore) << "woken contacts are not new";
+	}
+}

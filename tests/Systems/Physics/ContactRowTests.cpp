@@ -1,0 +1,148 @@
+#include "Systems/Physics/ContactRows.h"
+#include "Systems/Physics/PhysicsScene.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+	using test::PhysicsScene;
+
+	// Rows for a hand-made manifold between a box and the floor, built step by step.
+	class ContactRow : public ::testing::Test
+	{
+	protected:
+		void SetUp() override
+		{
+			floor = &scene.AddFloor();
+			box = &scene.AddBox(Tuple3f(0.0f, 0.45f, 0.0f));
+			contactPool.Reserve(16);
+			rows.Reserve(16);
+			manifold = CollisionManifold(box, floor, contactPool);
+		}
+
+		// One step's contacts: each point with the floor's normal and the depth given.
+		void Build(std::initializer_list<Tuple3f> points, float depth = 0.05f)
+		{
+			manifold.ClearContacts();
+			for (const Tuple3f& point : points)
+			{
+				ContactPoint contact;
+				contact.point = point;
+				contact.normal = Tuple3f(0.0f, 1.0f, 0.0f);
+				contact.depth = depth;
+				manifold.AddContact(contact);
+			}
+			rows.Build(manifold);
+		}
+
+		ConstraintList& Active() { return scene.physics->GetResolution().activeConstraints; }
+		ConstraintList& Inactive() { return scene.physics->GetResolution().inactiveConstraints; }
+
+		PhysicsScene scene;
+		RigidBody* floor = nullptr;
+		RigidBody* box = nullptr;
+		tw::ContiguousList<ContactPoint> contactPool;
+		ContactRows rows{scene.physics->GetResolution()};
+		CollisionManifold manifold;
+	};
+
+	TEST_F(ContactRow, AMatchedPointKeepsItsRowsAndTheirMultipliers)
+	{
+		const Tuple3f corner(0.5f, 0.0f, 0.5f);
+		Build({corner});
+		ASSERT_EQ(manifold.activeRefs.count, 1u);
+		EXPECT_EQ(Active().Count(), 3u);
+		const ContactRowRef& ref = *manifold.activeRefs.first;
+		EXPECT_EQ(ref.age, 1u);
+		ref.normalRow->lambda = 5.0f;
+		const Constraint* normal = ref.normalRow;
+		for (int step = 0; step < 10; ++step)
+			Build({corner + Tuple3f(0.01f, 0.0f, 0.0f)});
+		EXPECT_EQ(rows.GetReferenceCount(), 1u) << "no row made after the first step";
+		EXPECT_EQ(manifold.activeRefs.first->normalRow, normal);
+		EXPECT_EQ(normal->lambda, 5.0f);
+		EXPECT_EQ(normal->lowerBound, 0.0f);
+		EXPECT_EQ(normal->upperBound, kUnboundedMultiplier);
+		EXPECT_NEAR(normal->bias, 15.0f * (0.05f - 0.005f), 1e-5f);
+	}
+
+	TEST_F(ContactRow, AVanishedPointRetiresItsRowsAndRevivesThemOrLosesThemAfterTheFrameLimit)
+	{
+		const Tuple3f corner(0.5f, 0.0f, 0.5f);
+		Build({corner});
+		manifold.activeRefs.first->normalRow->lambda = 7.0f;
+		Build({});
+		EXPECT_EQ(manifold.retiredRefs.count, 1u);
+		EXPECT_EQ(Active().Count(), 0u);
+		EXPECT_EQ(Inactive().Count(), 3u);
+		Build({corner + Tuple3f(0.0f, 0.0f, 0.04f)});
+		ASSERT_EQ(manifold.activeRefs.count, 1u) << "revived within 0.05";
+		EXPECT_EQ(manifold.activeRefs.first->normalRow->lambda, 7.0f);
+		EXPECT_EQ(Active().Count(), 3u);
+
+		const int limit = scene.physics->GetSettings().constraintFrameLimit;
+		for (int step = 0; step < limit + 2; ++step)
+			Build({});
+		EXPECT_EQ(manifold.activeRefs.count + manifold.retiredRefs.count, 0u);
+		EXPECT_EQ(Inactive().Count(), 0u);
+		EXPECT_EQ(rows.GetReferenceCount(), 0u);
+	}
+
+	TEST_F(ContactRow, FastApproachesBounceAndWallsGiveNoFriction)
+	{
+		manifold.restitutionFactor = 1.5f;
+		box->velocity = Tuple3f(0.0f, -1.8f, 0.0f);
+		Build({Tuple3f(0.5f, 0.0f, 0.5f)});
+		EXPECT_EQ(manifold.activeRefs.first->normalRow->forceScale, 1.5f) << "squared speed 3.24";
+		box->velocity = Tuple3f(0.0f, -1.7f, 0.0f);
+		Build({Tuple3f(0.5f, 0.0f, 0.5f)});
+		EXPECT_EQ(manifold.activeRefs.first->normalRow->forceScale, 1.0f) << "squared speed 2.89";
+		EXPECT_GT(manifold.activeRefs.first->tangentRow1->upperBound, 0.0f);
+
+		manifold.ClearContacts();
+		ContactPoint wall;
+		wall.point = Tuple3f(0.5f, 0.45f, 0.0f);
+		wall.normal = Tuple3f(-1.0f, 0.0f, 0.0f);
+		wall.depth = 0.01f;
+		manifold.AddContact(wall);
+		rows.Build(manifold);
+		const ContactRowRef* sideways = manifold.activeRefs.last;
+		EXPECT_EQ(sideways->tangentRow1->upperBound, 0.0f);
+		EXPECT_EQ(sideways->tangentRow2->lowerBound, 0.0f);
+	}
+
+	TEST_F(ContactRow, AGhostManifoldLosesEveryRow)
+	{
+		Build({Tuple3f(0.5f, 0.0f, 0.5f), Tuple3f(-0.5f, 0.0f, 0.5f)});
+		EXPECT_EQ(Active().Count(), 6u);
+		box->flags |= kBodyGhost;
+		Build({Tuple3f(0.5f, 0.0f, 0.5f)});
+		EXPECT_TRUE(manifold.ghost);
+		EXPECT_EQ(manifold.contacts.count, 0u) << "released in the step the flag appeared";
+		EXPECT_EQ(Active().Count() + Inactive().Count(), 0u);
+		Build({Tuple3f(0.5f, 0.0f, 0.5f)});
+		EXPECT_EQ(Active().Count(), 0u);
+		manifold.ClearContacts();
+	}
+
+	TEST_F(ContactRow, CloseContactsMergeKeepingTheDeeper)
+	{
+		ContactPoint contact;
+		contact.point = Tuple3f(0.0f, 0.0f, 0.0f);
+		contact.depth = 0.01f;
+		manifold.AddContact(contact);
+		contact.point = Tuple3f(0.03f, 0.0f, 0.0f);
+		contact.depth = 0.02f;
+		manifold.AddContact(contact);
+		contact.point = Tuple3f(0.0f, 0.0f, 0.02f);
+		contact.depth = 0.005f;
+		manifold.AddContact(contact);
+		ASSERT_EQ(manifold.contacts.count, 1u);
+		EXPECT_EQ(manifold.contacts.first->point, Tuple3f(0.03f, 0.0f, 0.0f));
+		contact.point = Tuple3f(1.0f, 0.0f, 0.0f);
+		manifold.AddContact(contact);
+		EXPECT_EQ(manifold.contacts.count, 2u);
+		manifold.ClearContacts();
+		EXPECT_EQ(contactPool.Count(), 0u);
+	}
+}

@@ -1,0 +1,64 @@
+#include "Systems/Physics/Connection.h"
+#include "Systems/Physics/PhysicsScene.h"
+#include "Systems/Physics/PhysicsWorld.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+	using test::PhysicsScene;
+
+	bool SameIsland(PhysicsScene& scene, const RigidBody& a, const RigidBody& b)
+	{
+		const IslandSet& islands = scene.physics->GetTransgression().islands;
+		return islands.Find(&a) == islands.Find(&b);
+	}
+
+	TEST(Islands, TouchingAndConnectedBodiesShareAnIslandButAStaticFloorJoinsNone)
+	{
+		PhysicsScene scene;
+		scene.AddFloor();
+		RigidBody& a = scene.AddBox(Tuple3f(-3.0f, 0.5f, 0.0f));
+		RigidBody& b = scene.AddBox(Tuple3f(3.0f, 0.5f, 0.0f));
+		RigidBody& c = scene.AddBox(Tuple3f(3.0f, 1.5f, 0.0f));
+		scene.LoadLevel();
+		scene.Step(3);
+		EXPECT_FALSE(SameIsland(scene, a, b)) << "only the floor lies between them";
+		EXPECT_TRUE(SameIsland(scene, b, c)) << "stacked";
+
+		std::unique_ptr<Connection> rope = test::LoadConnection("Rope", 8.0f, Tuple3f(), Tuple3f());
+		test::Join(scene.physics->GetResolution(), *rope, a, b);
+		scene.physics->GetTransgression().AddConnection(*rope);
+		scene.Step();
+		EXPECT_TRUE(SameIsland(scene, a, c)) << "the rope joins them without touching";
+		scene.physics->GetTransgression().RemoveConnection(*rope);
+		rope->DestroyConstraints(scene.physics->GetResolution());
+		scene.Step();
+		EXPECT_FALSE(SameIsland(scene, a, b));
+	}
+
+	TEST(Islands, AnIslandSleepsOnlyWhenAllItsBodiesDoAndWakesAsAWhole)
+	{
+		IslandInfo kept{true};
+		IslandInfo::Join(kept, IslandInfo{false});
+		EXPECT_FALSE(kept.asleep);
+		kept.asleep = true;
+		IslandInfo::Join(kept, IslandInfo{true});
+		EXPECT_TRUE(kept.asleep);
+
+		PhysicsScene scene;
+		const std::vector<RigidBody*> stack = scene.AddStackOnFloor(3);
+		scene.Step(300);
+		for (const RigidBody* box : stack)
+			EXPECT_TRUE(box->IsAsleep() && box->staticMarker);
+		stack[2]->sleepCounter = 5;
+		scene.Step();
+		EXPECT_FALSE(stack[0]->staticMarker) << "one awake body keeps the island awake";
+
+		for (RigidBody* box : stack)
+			box->sleepCounter = -1;
+		scene.physics->GetTransgression().WakeIsland(*stack[0]);
+		for (const RigidBody* box : stack)
+			EXPECT_FALSE(box->IsAsleep());
+	}
+}

@@ -1,0 +1,44 @@
+# Plays a game program under X for the end-to-end checks: a fresh user folder whose configuration
+# starts the given level in a small window, the game run side by side with a shell script that acts
+# as the player (it gets the X window tool as $0 and must close the window in the end), and the
+# game's exit checked. Leaves the game's stderr in GAME_ERRORS and the user folder in USER_FOLDER.
+#   PROGRAM  the game;  LEVEL  the level's path;  CLOSER  the X window tool;  WORK  a scratch folder
+function(tw_play_game width height player)
+  file(REMOVE_RECURSE "${WORK}")
+  set(userFolder "${WORK}/data/Tumblewreck")
+  file(MAKE_DIRECTORY "${userFolder}")
+  file(WRITE "${userFolder}/Tumblewreck.cfg" "<Config>
+	<FirstLevel>${LEVEL}</FirstLevel>
+	<Window>
+		<Width>${width}</Width>
+		<Height>${height}</Height>
+		<Fullscreen>false</Fullscreen>
+	</Window>
+</Config>
+")
+  set(ENV{XDG_DATA_HOME} "${WORK}/data")
+  # The two commands form a pipeline, so the game reports on stderr, which both share.
+  execute_process(
+    COMMAND "${PROGRAM}"
+    COMMAND sh -c "${player}" "${CLOSER}"
+    WORKING_DIRECTORY "${WORK}"
+    RESULTS_VARIABLE results
+    OUTPUT_VARIABLE output
+    ERROR_VARIABLE errors
+    TIMEOUT 100)
+  message(STATUS "exit: ${results}\nstdout:\n${output}\nstderr:\n${errors}")
+  if(NOT results STREQUAL "0;0")
+    message(FATAL_ERROR "expected the game to end with 0 once its window was closed, got ${results}")
+  endif()
+  set(GAME_ERRORS "${errors}" PARENT_SCOPE)
+  set(USER_FOLDER "${userFolder}" PARENT_SCOPE)
+endfunction()
+
+# The end of every player script: ask the window to close until it has gone.
+set(TW_CLOSE_WINDOW [=[
+for attempt in $(seq 200)
+do
+  "$0" close Tumblewreck >/dev/null || exit 0
+  sleep 0.05
+done
+exit 1]=])
