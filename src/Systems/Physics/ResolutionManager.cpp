@@ -4,6 +4,7 @@
 #include "Components/Graphics/ConnectionReader.h"
 #include "Components/Physics/Body.h"
 #include "Components/Physics/PhysicsMaterial.h"
+#include "Components/Physics/Ragdoll.h"
 #include "Components/Physics/ZeroRotation.h"
 #include "Components/Transform.h"
 #include "Systems/Physics/Collider.h"
@@ -72,6 +73,7 @@ void ResolutionManager::Initialize()
 	Body::Register();
 	PhysicsMaterial::Register();
 	ZeroRotation::Register();
+	Ragdoll::Register();
 }
 
 void ResolutionManager::Start()
