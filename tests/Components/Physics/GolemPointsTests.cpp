@@ -130,6 +130,9 @@ namespace
 		const Object third = AddLoose("Third", Tuple3f(10, 0, 4));
 		const Object fourth = AddLoose("Fourth", Tuple3f(10, 0, 4));
 		EXPECT_EQ(points->AttachObject(first.id), 0);
+		// An object already held, or one without a body, takes no point.
+		EXPECT_EQ(points->AttachObject(first.id), -1);
+		EXPECT_EQ(points->AttachObject(golem.id), -1);
 		EXPECT_EQ(points->AttachObject(second.id), 2);
 		EXPECT_EQ(points->AttachObject(third.id), 1);
 		// Every point taken: nothing changes.
