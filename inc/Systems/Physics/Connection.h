@@ -79,6 +79,8 @@ class DistanceConnection : public Connection
 public:
 	bool Load(Serializer& serializer) override;
 	bool Save(Serializer& serializer) const override;
+	// The length and the row's bounds; the constraint becomes the listed one. Load ends with it.
+	void Configure(float length);
 
 	DistanceConstraint distance;
 
@@ -118,6 +120,9 @@ public:
 	// The anchor's point on B and the twist at connection time become the rest pose.
 	bool SetUp() override;
 	std::unique_ptr<Connection> Create() const override { return std::make_unique<SocketConnection>(); }
+	// The anchor on A, the cone's half angle in radians and its directions on A and B; the twist
+	// turns about A's direction. Load ends with it.
+	void Configure(const Tuple3f& anchorA, float radians, const Tuple3f& directionA, const Tuple3f& directionB);
 
 	// The cone's half angle in radians.
 	float angle = 0.0f;

@@ -43,7 +43,7 @@ public:
 
 	// Lower case.
 	std::string shapeName;
-	// A PrimitiveShape.
+	// A UnitShapeIndex.
 	int shapeIndex = kShapeSphere;
 	Tuple3f scale;
 	Quaternion orientation;

@@ -12,7 +12,7 @@
 #include <vector>
 
 // The index of a shape in the per-shape tables (not the geometry kind of the shape-pair table).
-enum PrimitiveShape : int
+enum UnitShapeIndex : int
 {
 	kShapeSphere = 0,
 	kShapeCube = 1,

@@ -2,6 +2,7 @@
 
 #include "Components/Physics/CharacterController.h"
 #include "Components/Physics/CursorController.h"
+#include "Components/Physics/GolemPoints.h"
 #include "Composition.h"
 #include "Object.h"
 
@@ -11,7 +12,8 @@ void Logic::LoadConfig(Config&)
 {
 	CharacterController::Register();
 	CursorController::Register();
-	logicTypes = {CharacterController::TypeId(), CursorController::TypeId()};
+	GolemPoints::Register();
+	logicTypes = {CharacterController::TypeId(), CursorController::TypeId(), GolemPoints::TypeId()};
 
 	// An object joins once it has started, so no component is updated before its start.
 	RegisterHandler("ObjectCreated", &Logic::OnObjectCreated);

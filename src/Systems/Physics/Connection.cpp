@@ -148,10 +148,16 @@ DistanceConnection::DistanceConnection(const char* lengthKey, float upperBound) 
 bool DistanceConnection::Load(Serializer& serializer)
 {
 	serializer.Read(distance.length).Read(distance.anchorA).Read(distance.anchorB);
+	Configure(distance.length);
+	return true;
+}
+
+void DistanceConnection::Configure(float length)
+{
+	distance.length = length;
 	distance.lowerBound = -kUnboundedMultiplier;
 	distance.upperBound = upperBound;
 	List({&distance});
-	return true;
 }
 
 bool DistanceConnection::Save(Serializer& serializer) const
@@ -163,8 +169,20 @@ bool DistanceConnection::Save(Serializer& serializer) const
 bool SocketConnection::Load(Serializer& serializer)
 {
 	float degrees = angle * kDegreesPerRadian;
-	serializer.Read(distance.anchorA).Read(degrees).Read(cone.directionA).Read(cone.directionB);
-	angle = degrees * kRadiansPerDegree;
+	Tuple3f anchorA = distance.anchorA;
+	Tuple3f directionA = cone.directionA;
+	Tuple3f directionB = cone.directionB;
+	serializer.Read(anchorA).Read(degrees).Read(directionA).Read(directionB);
+	Configure(anchorA, degrees * kRadiansPerDegree, directionA, directionB);
+	return true;
+}
+
+void SocketConnection::Configure(const Tuple3f& anchorA, float radians, const Tuple3f& directionA, const Tuple3f& directionB)
+{
+	distance.anchorA = anchorA;
+	angle = radians;
+	cone.directionA = directionA;
+	cone.directionB = directionB;
 	ConfigureJoint(distance);
 	cone.limit = std::sin(angle);
 	ConfigureTwist(axis, cone.directionA, kSocketTwistLimit);
@@ -174,7 +192,6 @@ bool SocketConnection::Load(Serializer& serializer)
 		angular->upperBound = kUnboundedMultiplier;
 	}
 	List({&axis, &cone, &distance});
-	return true;
 }
 
 bool SocketConnection::Save(Serializer& serializer) const

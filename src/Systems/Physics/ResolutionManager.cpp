@@ -3,6 +3,7 @@
 #include "Component.h"
 #include "Components/Physics/Body.h"
 #include "Components/Physics/PhysicsMaterial.h"
+#include "Components/Physics/Ragdoll.h"
 #include "Components/Physics/ZeroRotation.h"
 #include "Components/Transform.h"
 #include "Systems/Physics/Collider.h"
@@ -71,6 +72,7 @@ void ResolutionManager::Initialize()
 	Body::Register();
 	PhysicsMaterial::Register();
 	ZeroRotation::Register();
+	Ragdoll::Register();
 }
 
 void ResolutionManager::Start()
