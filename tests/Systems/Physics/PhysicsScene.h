@@ -10,6 +10,7 @@
 #include "Serializer.h"
 #include "Systems/Physics/CompositePrimitiveCollider.h"
 #include "Systems/Physics/Physics.h"
+#include "Systems/Physics/StaticTriangleMesh.h"
 
 #include "QuietComponent.h"
 #include "Systems/TestEngine.h"
@@ -45,10 +46,11 @@ namespace test
 			owner->RegisterHandler<SceneBody>("Collision", &SceneBody::OnCollision);
 			owner->RegisterHandler<SceneBody>("CollisionEnd", &SceneBody::OnCollisionEnd);
 			auto* transform = owner->GetComponent<Transform>();
+			Collider* collider = Active();
 			body = physics.GetResolution().bodyPool.Insert(RigidBody());
 			body->ownerId = id;
 			body->transform = transform;
-			body->collider = collider.get();
+			body->collider = collider;
 			body->flags = flags;
 			body->orientation = transform->GetWorldOrientation();
 			collider->SetBody(body);
@@ -58,7 +60,7 @@ namespace test
 			body->ComputeMass(false);
 			body->UpdateDerived();
 			physics.GetResolution().AddBody(*body);
-			physics.GetDetection().AddCollider(collider.get());
+			physics.GetDetection().AddCollider(collider);
 			return true;
 		}
 
@@ -67,7 +69,7 @@ namespace test
 			Physics* physics = Physics::Instance();
 			if (physics == nullptr || body == nullptr)
 				return;
-			physics->GetDetection().RemoveCollider(collider.get());
+			physics->GetDetection().RemoveCollider(Active());
 			physics->GetResolution().RemoveBody(*body);
 			physics->GetResolution().bodyPool.Erase(body);
 			body = nullptr;
@@ -83,9 +85,13 @@ namespace test
 		}
 		void OnCollisionEnd(Message::Reader) { ++ends; }
 
+		// The composite, unless the test gave the body another kind of collider.
+		Collider* Active() const { return otherCollider != nullptr ? otherCollider.get() : collider.get(); }
+
 		unsigned flags = 0;
 		// Shared by the prototype's clones only until Load or the test fills the pieces.
 		std::shared_ptr<CompositePrimitiveCollider> collider = std::make_shared<CompositePrimitiveCollider>();
+		std::shared_ptr<Collider> otherCollider;
 		RigidBody* body = nullptr;
 		int collisions = 0;
 		int ends = 0;
@@ -122,22 +128,22 @@ namespace test
 
 		RigidBody& Add(const BodyShape& shape, const Tuple3f& position)
 		{
-			const Object object = CreateObject(shape.isStatic ? "Ground" : "Body");
-			object.object->AddComponent(Transform::TypeId());
-			if (shape.isStatic)
-			{
-				object.object->AddComponent(PhysicsMaterial::TypeId());
-				object.object->GetComponent<PhysicsMaterial>()->density = 0.0f;
-			}
-			Transform* transform = object.object->GetComponent<Transform>();
-			transform->SetWorldPosition(position);
-			transform->SetScale(Tuple3f(1, 1, 1));
-			object.object->AddComponent(SceneBody::TypeId());
-			SceneBody& component = *object.object->GetComponent<SceneBody>();
+			SceneBody& component = AddSceneBody(shape.isStatic, position);
 			component.collider = std::make_shared<CompositePrimitiveCollider>();
 			component.collider->primitives.emplace_back(shape.scale, shape.shape, Tuple3f(),
 				shape.rotation * 0.01745329238474369f);
 			component.flags = shape.flags;
+			component.Start();
+			return *component.body;
+		}
+
+		// A static triangle mesh, in world space as given.
+		RigidBody& AddMesh(CollisionMeshFile::Mesh mesh)
+		{
+			SceneBody& component = AddSceneBody(true, Tuple3f());
+			auto triangles = std::make_shared<StaticTriangleMesh>();
+			triangles->SetMesh(std::move(mesh));
+			component.otherCollider = triangles;
 			component.Start();
 			return *component.body;
 		}
@@ -178,6 +184,24 @@ namespace test
 		{
 			for (int i = 0; i < count; ++i)
 				physics->Update();
+		}
+
+		// An object with a Transform at the position and a SceneBody not yet started; a static one
+		// carries a material of density 0.
+		SceneBody& AddSceneBody(bool isStatic, const Tuple3f& position)
+		{
+			const Object object = CreateObject(isStatic ? "Ground" : "Body");
+			object.object->AddComponent(Transform::TypeId());
+			if (isStatic)
+			{
+				object.object->AddComponent(PhysicsMaterial::TypeId());
+				object.object->GetComponent<PhysicsMaterial>()->density = 0.0f;
+			}
+			Transform* transform = object.object->GetComponent<Transform>();
+			transform->SetWorldPosition(position);
+			transform->SetScale(Tuple3f(1, 1, 1));
+			object.object->AddComponent(SceneBody::TypeId());
+			return *object.object->GetComponent<SceneBody>();
 		}
 
 		static SceneBody& Log(const RigidBody& body) { return *body.GetOwner().object->GetComponent<SceneBody>(); }

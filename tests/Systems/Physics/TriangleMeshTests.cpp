@@ -4,6 +4,7 @@
 #include "Systems/Physics/CollisionMeshWriter.h"
 #include "Systems/Physics/NarrowPhaseContext.h"
 #include "Systems/Physics/NarrowPhaseTestSupport.h"
+#include "Systems/Physics/PhysicsScene.h"
 #include "Systems/Physics/RigidBody.h"
 #include "TempFolder.h"
 #include "Utilities/SearchPaths.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <fstream>
@@ -451,5 +453,33 @@ TEST(TriangleMesh, ShapesSunkIntoAFloorTouchItAlongItsNormal)
 				EXPECT_NEAR(contact.point.y, 0.0, 1e-3) << what << ": on the floor's surface";
 			}
 		}
+	}
+}
+
+// The whole step over a mesh: boxes dropped onto a tessellated floor settle on it and sleep.
+TEST(TriangleMesh, DroppedBoxesComeToRestOnAMeshFloor)
+{
+	test::PhysicsScene scene;
+	const MeshData floor = Grid(8, 8.0f, [](float, float) { return 0.0f; });
+	scene.AddMesh(CollisionMeshFile::Mesh{floor.vertices, floor.indices});
+	const std::vector<Tuple3f> drops = {{0.3f, 1.0f, 0.2f}, {-2.6f, 2.0f, 1.1f}, {2.2f, 3.0f, -1.7f}};
+	std::vector<RigidBody*> boxes;
+	for (const Tuple3f& drop : drops)
+		boxes.push_back(&scene.AddBox(drop));
+	scene.LoadLevel();
+	int settledAt = -1;
+	for (int step = 1; step <= 625 && settledAt < 0; ++step)
+	{
+		scene.Step();
+		if (std::all_of(boxes.begin(), boxes.end(), [](const RigidBody* box) { return box->IsAsleep(); }))
+			settledAt = step;
+	}
+	EXPECT_GT(settledAt, 0) << "not all asleep within 625 steps";
+	for (std::size_t i = 0; i < boxes.size(); ++i)
+	{
+		const Tuple3f at = test::PhysicsScene::Position(*boxes[i]);
+		EXPECT_NEAR(at.y, 0.5f, 0.02f) << "box " << i << " rests on the floor, neither sunk nor floating";
+		EXPECT_NEAR(at.x, drops[i].x, 0.05f) << "box " << i;
+		EXPECT_NEAR(at.z, drops[i].z, 0.05f) << "box " << i;
 	}
 }
