@@ -14,13 +14,7 @@ namespace
 		PhysicsScene scene;
 		const std::vector<RigidBody*> boxes = scene.AddStackOnFloor(5);
 
-		int settledAt = -1;
-		for (int step = 1; step <= 625 && settledAt < 0; ++step)
-		{
-			scene.Step();
-			if (std::all_of(boxes.begin(), boxes.end(), [](const RigidBody* b) { return b->IsAsleep(); }))
-				settledAt = step;
-		}
+		const int settledAt = scene.StepUntilAsleep(boxes, 625);
 		ASSERT_GT(settledAt, 0) << "not all asleep within 625 steps";
 		for (int i = 0; i < 5; ++i)
 		{

@@ -15,6 +15,7 @@
 #include "QuietComponent.h"
 #include "Systems/TestEngine.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -202,6 +203,19 @@ namespace test
 			transform->SetScale(Tuple3f(1, 1, 1));
 			object.object->AddComponent(SceneBody::TypeId());
 			return *object.object->GetComponent<SceneBody>();
+		}
+
+		// Steps until every body sleeps; the step that put the last one to sleep, or -1 when they
+		// still move after maxSteps.
+		int StepUntilAsleep(const std::vector<RigidBody*>& bodies, int maxSteps)
+		{
+			for (int step = 1; step <= maxSteps; ++step)
+			{
+				Step();
+				if (std::all_of(bodies.begin(), bodies.end(), [](const RigidBody* body) { return body->IsAsleep(); }))
+					return step;
+			}
+			return -1;
 		}
 
 		static SceneBody& Log(const RigidBody& body) { return *body.GetOwner().object->GetComponent<SceneBody>(); }

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <fstream>
@@ -467,13 +466,7 @@ TEST(TriangleMesh, DroppedBoxesComeToRestOnAMeshFloor)
 	for (const Tuple3f& drop : drops)
 		boxes.push_back(&scene.AddBox(drop));
 	scene.LoadLevel();
-	int settledAt = -1;
-	for (int step = 1; step <= 625 && settledAt < 0; ++step)
-	{
-		scene.Step();
-		if (std::all_of(boxes.begin(), boxes.end(), [](const RigidBody* box) { return box->IsAsleep(); }))
-			settledAt = step;
-	}
+	const int settledAt = scene.StepUntilAsleep(boxes, 625);
 	EXPECT_GT(settledAt, 0) << "not all asleep within 625 steps";
 	for (std::size_t i = 0; i < boxes.size(); ++i)
 	{
