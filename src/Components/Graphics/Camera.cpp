@@ -24,11 +24,6 @@ namespace
 		return true;
 	}();
 
-	Tuple3f Cross(const Tuple3f& a, const Tuple3f& b)
-	{
-		Tuple3f result;
-		return result.CrossProduct(a, b);
-	}
 
 	Tuple3f ReadTuple(Message::Reader& reader)
 	{

@@ -71,11 +71,6 @@ namespace
 		return Tuple4f(unit.x, unit.y, unit.z, unit.DotProduct(point));
 	}
 
-	Tuple3f Cross(const Tuple3f& a, const Tuple3f& b)
-	{
-		Tuple3f result;
-		return result.CrossProduct(a, b);
-	}
 }
 
 void Graphics::Update()

@@ -4,6 +4,7 @@
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/ResolutionManager.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Utilities/MathCommon.h"
 #include "Utilities/Matrix4.h"
 #include "Utilities/Quaternion.h"
 
@@ -12,8 +13,8 @@
 
 namespace
 {
-	constexpr float kRadiansPerDegree = 0.017453292519943295f;
-	constexpr float kDegreesPerRadian = 57.29577951308232f;
+	constexpr float kRadiansPerDegree = static_cast<float>(kDegreesToRadians);
+	constexpr float kDegreesPerRadian = static_cast<float>(kRadiansToDegrees);
 	// How far a socket's twist and a hinge's twist may stray from the rest pose.
 	const float kSocketTwistLimit = std::sin(0.08726646f);
 	const float kHingeTwistLimit = std::sin(0.034906585f);

@@ -11,6 +11,7 @@
 #include "Systems/Physics/CompositePrimitiveCollider.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/StaticTriangleMesh.h"
+#include "Utilities/MathCommon.h"
 
 #include "QuietComponent.h"
 #include "Systems/TestEngine.h"
@@ -132,7 +133,7 @@ namespace test
 			SceneBody& component = AddSceneBody(shape.isStatic, position);
 			component.collider = std::make_shared<CompositePrimitiveCollider>();
 			component.collider->primitives.emplace_back(shape.scale, shape.shape, Tuple3f(),
-				shape.rotation * 0.01745329238474369f);
+				shape.rotation * static_cast<float>(kDegreesToRadians));
 			component.flags = shape.flags;
 			component.Start();
 			return *component.body;
