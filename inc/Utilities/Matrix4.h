@@ -47,3 +47,6 @@ struct Matrix4
 	// r x m x transpose(r): a tensor m expressed in the frame that r rotates into.
 	static Matrix4 SimilarityTransform(const Matrix4& m, const Matrix4& r);
 };
+
+// The rotation of a matrix's upper 3x3 as a unit quaternion with w >= 0; stable near half turns.
+Quaternion QuaternionFromRotationMatrix(const Matrix4& m);

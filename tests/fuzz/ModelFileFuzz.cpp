@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 				Model::EvaluateTrack(track, cursor, time, position, rotation);
 				if (cursor >= track.size())
 					__builtin_trap();
-				Model::RotationOf(Model::BuildPoseMatrix(position, rotation));
+				QuaternionFromRotationMatrix(Model::BuildPoseMatrix(position, rotation));
 			}
 		}
 	}

@@ -81,8 +81,6 @@ public:
 	// Interpolates one bone's track at time, moving its key cursor from where it was.
 	static void EvaluateTrack(const std::vector<Key>& keys, unsigned& cursor, float time, Tuple3f& position,
 		Quaternion& rotation);
-	// The rotation of a matrix's upper 3x3 block as a unit quaternion, stable for every angle.
-	static Quaternion RotationOf(const Matrix4& matrix);
 
 	const std::string& GetModelName() const { return modelName; }
 	const MediaInfo<ModelData>* GetMedia() const { return media; }

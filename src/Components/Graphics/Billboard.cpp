@@ -15,31 +15,6 @@ namespace
 	// How far from 1 the length of the facing quaternion may be before it counts as undefined.
 	constexpr float kUnitTolerance = 1e-4f;
 
-	// The quaternion of a rotation matrix, from its largest diagonal term. The trace alone would
-	// divide by zero for half turns, which is what a billboard facing an eye in front of it along
-	// +z needs.
-	Quaternion RotationToQuaternion(const Matrix4& m)
-	{
-		const float trace = m.At(0, 0) + m.At(1, 1) + m.At(2, 2);
-		if (trace > 0.0f)
-		{
-			const float s = std::sqrt(1.0f + trace) * 2.0f;
-			return {(m.At(2, 1) - m.At(1, 2)) / s, (m.At(0, 2) - m.At(2, 0)) / s, (m.At(1, 0) - m.At(0, 1)) / s, s / 4.0f};
-		}
-		if (m.At(0, 0) > m.At(1, 1) && m.At(0, 0) > m.At(2, 2))
-		{
-			const float s = std::sqrt(1.0f + m.At(0, 0) - m.At(1, 1) - m.At(2, 2)) * 2.0f;
-			return {s / 4.0f, (m.At(0, 1) + m.At(1, 0)) / s, (m.At(0, 2) + m.At(2, 0)) / s, (m.At(2, 1) - m.At(1, 2)) / s};
-		}
-		if (m.At(1, 1) > m.At(2, 2))
-		{
-			const float s = std::sqrt(1.0f + m.At(1, 1) - m.At(0, 0) - m.At(2, 2)) * 2.0f;
-			return {(m.At(0, 1) + m.At(1, 0)) / s, s / 4.0f, (m.At(1, 2) + m.At(2, 1)) / s, (m.At(0, 2) - m.At(2, 0)) / s};
-		}
-		const float s = std::sqrt(1.0f + m.At(2, 2) - m.At(0, 0) - m.At(1, 1)) * 2.0f;
-		return {(m.At(0, 2) + m.At(2, 0)) / s, (m.At(1, 2) + m.At(2, 1)) / s, s / 4.0f, (m.At(1, 0) - m.At(0, 1)) / s};
-	}
-
 	// Normalised unless it is the zero vector.
 	Tuple3f NormalizedOrZero(const Tuple3f& v)
 	{
@@ -114,8 +89,7 @@ std::optional<Quaternion> Billboard::FacingOrientation(const Tuple3f& toEye) con
 	const float angle = static_cast<float>(relativeRotation.Length());
 	const Matrix4 relative = angle > 0.0f ? Matrix4::FromAxisAngle(relativeRotation / angle, angle) : Matrix4::Identity();
 	const Matrix4 m = facing * relative;
-	Quaternion q = RotationToQuaternion(m);
-	q = q / static_cast<float>(q.Length());
+	const Quaternion q = QuaternionFromRotationMatrix(m);
 	// A turn that went wrong has a length of NaN or far from 1; an exact test of 1 would also
 	// refuse good turns that rounding leaves a few units in the last place off.
 	const float length = static_cast<float>(q.Length());

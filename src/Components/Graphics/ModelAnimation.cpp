@@ -57,7 +57,7 @@ void Model::ApplyAnimatedPose(float step, const Skeleton& skeleton, BoneTransfor
 		const auto entry = bones->Find(bone.name);
 		if (entry == bones->End())
 			continue;
-		entry->second.orientation = isRoot ? rotation : RotationOf(parent) * rotation;
+		entry->second.orientation = isRoot ? rotation : QuaternionFromRotationMatrix(parent) * rotation;
 		entry->second.position = isRoot ? position : parent * position;
 	}
 	ApplySkinOffsets(skeleton);
@@ -123,48 +123,3 @@ void Model::EvaluateTrack(const std::vector<Key>& keys, unsigned& cursor, float 
 	rotation = Quaternion::Slerp(from.rotation, to.rotation, static_cast<float>(u));
 }
 
-Quaternion Model::RotationOf(const Matrix4& m)
-{
-	// Builds the quaternion from its largest component, so the square root is always of a sum of
-	// at least 1: the trace formula alone takes the root of a negative number near half turns.
-	const double m00 = m.At(0, 0), m11 = m.At(1, 1), m22 = m.At(2, 2);
-	const double trace = m00 + m11 + m22;
-	double x, y, z, w;
-	if (trace > 0.0)
-	{
-		const double s = 2.0 * std::sqrt(1.0 + trace);
-		w = 0.25 * s;
-		x = (m.At(2, 1) - m.At(1, 2)) / s;
-		y = (m.At(0, 2) - m.At(2, 0)) / s;
-		z = (m.At(1, 0) - m.At(0, 1)) / s;
-	}
-	else if (m00 >= m11 && m00 >= m22)
-	{
-		const double s = 2.0 * std::sqrt(1.0 + m00 - m11 - m22);
-		w = (m.At(2, 1) - m.At(1, 2)) / s;
-		x = 0.25 * s;
-		y = (m.At(0, 1) + m.At(1, 0)) / s;
-		z = (m.At(0, 2) + m.At(2, 0)) / s;
-	}
-	else if (m11 >= m22)
-	{
-		const double s = 2.0 * std::sqrt(1.0 + m11 - m00 - m22);
-		w = (m.At(0, 2) - m.At(2, 0)) / s;
-		x = (m.At(0, 1) + m.At(1, 0)) / s;
-		y = 0.25 * s;
-		z = (m.At(1, 2) + m.At(2, 1)) / s;
-	}
-	else
-	{
-		const double s = 2.0 * std::sqrt(1.0 + m22 - m00 - m11);
-		w = (m.At(1, 0) - m.At(0, 1)) / s;
-		x = (m.At(0, 2) + m.At(2, 0)) / s;
-		y = (m.At(1, 2) + m.At(2, 1)) / s;
-		z = 0.25 * s;
-	}
-	// The same rotation as the trace formula gives wherever that one is defined (w >= 0).
-	const double sign = w < 0.0 ? -1.0 : 1.0;
-	const double length = std::sqrt(x * x + y * y + z * z + w * w);
-	return Quaternion(static_cast<float>(sign * x / length), static_cast<float>(sign * y / length),
-		static_cast<float>(sign * z / length), static_cast<float>(sign * w / length));
-}

@@ -89,7 +89,7 @@ TEST(AnimationTrack, MatrixRotationIsStableNearHalfTurns)
 		// Every fourth rotation lies within a hair of a half turn, where 1 + trace is about 0.
 		const float turn = trial % 4 == 0 ? std::numbers::pi_v<float> - static_cast<float>(trial % 7) * 1e-4f : angle(random);
 		const Quaternion rotation = QuaternionFromRotationVector(axis * turn);
-		const Quaternion found = Model::RotationOf(Model::BuildPoseMatrix({1, 2, 3}, rotation));
+		const Quaternion found = QuaternionFromRotationMatrix(Model::BuildPoseMatrix({1, 2, 3}, rotation));
 		ASSERT_TRUE(std::isfinite(found.x) && std::isfinite(found.w)) << "axis " << axis << " angle " << turn;
 		ExpectSameRotation(found, rotation, 1e-4);
 		EXPECT_GE(found.w, 0.0f);
