@@ -24,6 +24,12 @@ run_suite() {
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON
 run_suite "$root/build/test-release" -DCMAKE_BUILD_TYPE=Release
 
+# The memory manager's tests under ThreadSanitizer: a narrow clang build of only what they need.
+tsan_build="$root/build/tsan"
+CC=clang CXX=clang++ cmake -S "$root/tests/ThreadSanitizer" -B "$tsan_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$tsan_build" -j "$(tw_jobs)"
+(cd "$tsan_build" && ctest --output-on-failure -j "$(tw_jobs)")
+
 fuzz_build="$root/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_build" -G Ninja -DTW_FUZZ=ON -DTW_SANITIZE=ON \
   -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF

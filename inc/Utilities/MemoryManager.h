@@ -8,9 +8,11 @@
 #include "Utilities/SpinLock.h"
 #include "Utilities/UnorderedVector.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace tw
@@ -99,6 +101,20 @@ public:
 		std::size_t unitCount = 0;
 	};
 
+	// A free block's link lives at its user address, which is aligned for a pointer.
+	struct FreeBlock
+	{
+		FreeBlock* next;
+	};
+
+	// Free blocks linked from head to tail, as they move between a pool and a thread's cache.
+	struct BlockChain
+	{
+		FreeBlock* head = nullptr;
+		FreeBlock* tail = nullptr;
+		std::uint32_t count = 0;
+	};
+
 	// The pool of one block size: its pages and the free list threaded through their blocks.
 	class Allocator
 	{
@@ -107,15 +123,18 @@ public:
 		Allocator(const Allocator&) = delete;
 		Allocator& operator=(const Allocator&) = delete;
 
-		// The user address of a free block, adding a page when none is left. Throws
-		// tw::memory_exception("Out of physical memory.", 0) when no page can be had.
-		void* TakeBlock()
+		// Up to `count` blocks off the front of the free list, in its order, adding a page when
+		// the list is empty. Throws tw::memory_exception("Out of physical memory.", 0) when no
+		// page can be had.
+		BlockChain TakeBlocks(std::uint32_t count)
 		{
 			if (!freeList)
 				AddPage();
-			FreeBlock* block = freeList;
-			freeList = block->next;
-			return block;
+			BlockChain taken{freeList, freeList, 1};
+			for (; taken.count < count && taken.tail->next; ++taken.count)
+				taken.tail = taken.tail->next;
+			freeList = std::exchange(taken.tail->next, nullptr);
+			return taken;
 		}
 
 		// Puts the block at a user address back on the free list.
@@ -124,6 +143,13 @@ public:
 			auto* block = static_cast<FreeBlock*>(user);
 			block->next = freeList;
 			freeList = block;
+		}
+
+		// Puts a chain in front of the free list, keeping its order.
+		void GiveBack(const BlockChain& chain)
+		{
+			chain.tail->next = freeList;
+			freeList = chain.head;
 		}
 
 		// Commits one more unit and puts its blocks on the free list, the highest on top.
@@ -138,12 +164,6 @@ public:
 		const PageSource& Source() const { return pageSource; }
 
 	private:
-		// A free block's link lives at its user address, which is aligned for a pointer.
-		struct FreeBlock
-		{
-			FreeBlock* next;
-		};
-
 		unsigned char* PageOf(const FreeBlock* block) const;
 
 		std::uint32_t blocksPerPage;
@@ -154,6 +174,9 @@ public:
 		std::uint32_t totalBlocks = 0;
 		std::uint32_t pageCount = 0;
 	};
+
+	// One thread's free blocks of one manager (MemoryManagerThreadCache.h).
+	class ThreadCache;
 
 	// The manager behind the global new and delete, built on first use and never destroyed:
 	// static destructors that run after anything we could register still free their memory.
@@ -172,7 +195,8 @@ public:
 	// Puts a block back in its pool (or back to malloc). Null does nothing. A pointer whose
 	// header names no pool is reported on stderr and ends the program: delete cannot throw.
 	void Free(void* p, bool isArray) noexcept;
-	// Gives back the empty pages of every pool.
+	// Gives back the empty pages of every pool. The calling thread's cache goes back first; the
+	// blocks in other threads' caches count as used, since those threads take them without a lock.
 	void FreeEmptyPages();
 
 	// The pooled block size for `size` bytes: the size plus the header in whole cells; 0 when
@@ -190,20 +214,39 @@ private:
 		tw::malloc_allocator<tw::hash_slot<std::pair<const std::uint32_t, Allocator*>>>>;
 
 	// Block sizes up to this many bytes are also found by direct index, sparing the hash
-	// lookup on every new and delete; the table stays the record of all allocators.
+	// lookup on every new and delete; the table stays the record of all allocators. Threads
+	// cache blocks of these sizes.
 	static constexpr std::uint32_t kDirectBlockSizes = 4096;
 
+	// The pool of a pooled block size up to kDirectBlockSizes, read without the lock: pools
+	// are only ever added.
+	Allocator* DirectAllocator(std::uint32_t blockSize) const
+	{
+		return blockSize % kCellBytes == 0 ? directAllocators[blockSize / kCellBytes].load(std::memory_order_acquire) : nullptr;
+	}
 	Allocator* FindAllocatorLocked(std::uint32_t blockSize) const;
 	// The pool of a block size, created on first use; null when there is no memory for it.
 	Allocator* AllocatorFor(std::uint32_t blockSize);
 	Allocator* CreateAllocator(std::uint32_t blockSize);
-	// A block of the pool after giving back empty pages; null when memory is still short.
-	void* RetryAfterReleasingPages(Allocator& allocator);
+	// Up to `count` blocks of the pool of a block size, adding a page when it has none; an empty
+	// chain when there is no memory for the pool or a page. The caller holds the lock.
+	BlockChain TakeBlocksLocked(std::uint32_t blockSize, std::uint32_t count);
+	// A block of the pool, taken under the lock.
+	void* TakeBlock(std::uint32_t blockSize);
+	// Memory is short: the calling thread's cache and the empty pages go back, this pool's
+	// first, before a block is tried again; null when memory is still short.
+	void* TakeAfterReleasingPages(std::uint32_t blockSize, ThreadCache* cache);
 	void FreeEmptyPagesLocked();
 
 	// The game allocates from one thread, but the GL driver, the script engine and the audio
-	// library call new from theirs: every pool operation holds this lock.
+	// library call new from theirs: every pool operation holds this lock. Each thread keeps a
+	// cache of free blocks in front of the pools, so most news and deletes never take it.
 	mutable SpinLock lock;
 	AllocatorTable allocators;
-	Allocator* directAllocators[kDirectBlockSizes / kCellBytes + 1] = {};
+	std::atomic<Allocator*> directAllocators[kDirectBlockSizes / kCellBytes + 1] = {};
+	// Names this manager in the threads' cache tables, which outlive it: never reused.
+	std::uint64_t id = 0;
+	// The managers alive and the caches of each, kept by ThreadCache under its own lock.
+	MemoryManager* nextLive = nullptr;
+	ThreadCache* caches = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "Utilities/MemoryManager.h"
 
 #include "Platform/VirtualMemory.h"
+#include "Utilities/MemoryManagerThreadCache.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -51,21 +52,6 @@ namespace
 	void FreeFallback(void* user)
 	{
 		std::free(static_cast<unsigned char*>(user) - MemoryManager::kCellBytes);
-	}
-
-	// A block of the pool, or null when no page could be had for it.
-	void* TakeBlockOrNull(MemoryManager::Allocator& allocator)
-	{
-		try
-		{
-			return allocator.TakeBlock();
-		}
-		catch (const tw::memory_exception& exception)
-		{
-			if (exception.code() != 0)
-				throw;
-		}
-		return nullptr;
 	}
 
 	[[noreturn]] void ReportAddressNotOnPage(const void* user, std::uint32_t header)
@@ -315,10 +301,14 @@ MemoryManager& MemoryManager::Instance()
 	return *instance;
 }
 
-MemoryManager::MemoryManager() = default;
+MemoryManager::MemoryManager()
+{
+	ThreadCache::Register(*this);
+}
 
 MemoryManager::~MemoryManager()
 {
+	ThreadCache::Unregister(*this);
 	for (auto& entry : allocators)
 	{
 		entry.second->~Allocator();
@@ -344,7 +334,7 @@ std::uint32_t MemoryManager::HeaderOf(const void* user)
 inline MemoryManager::Allocator* MemoryManager::FindAllocatorLocked(std::uint32_t blockSize) const
 {
 	if (blockSize <= kDirectBlockSizes)
-		return blockSize % kCellBytes == 0 ? directAllocators[blockSize / kCellBytes] : nullptr;
+		return DirectAllocator(blockSize);
 	auto found = allocators.find(blockSize);
 	return found == allocators.end() ? nullptr : found->second;
 }
@@ -361,15 +351,10 @@ void* MemoryManager::Allocate(std::size_t size, bool isArray, const char* file, 
 	const std::uint32_t blockSize = BlockSizeFor(size);
 	if (blockSize == 0)
 		return AllocateFallback(size);
-	void* user;
-	{
-		std::lock_guard<SpinLock> guard(lock);
-		Allocator* allocator = AllocatorFor(blockSize);
-		user = allocator ? TakeBlockOrNull(*allocator) : nullptr;
-		// Out of memory: give back this pool's empty pages and try again, then every pool's.
-		if (allocator && !user)
-			user = RetryAfterReleasingPages(*allocator);
-	}
+	ThreadCache* cache = blockSize <= kDirectBlockSizes ? ThreadCache::Of(*this) : nullptr;
+	void* user = cache ? cache->Take(blockSize) : TakeBlock(blockSize);
+	if (!user)
+		user = TakeAfterReleasingPages(blockSize, cache);
 	if (!user)
 		return AllocateFallback(size);
 	WriteHeader(user, isArray ? blockSize | kArrayBit : blockSize);
@@ -394,17 +379,46 @@ MemoryManager::Allocator* MemoryManager::CreateAllocator(std::uint32_t blockSize
 		return nullptr;
 	}
 	if (blockSize <= kDirectBlockSizes)
-		directAllocators[blockSize / kCellBytes] = allocator;
+		directAllocators[blockSize / kCellBytes].store(allocator, std::memory_order_release);
 	return allocator;
 }
 
-void* MemoryManager::RetryAfterReleasingPages(Allocator& allocator)
+MemoryManager::BlockChain MemoryManager::TakeBlocksLocked(std::uint32_t blockSize, std::uint32_t count)
 {
-	allocator.ReleaseEmptyPages();
-	if (void* user = TakeBlockOrNull(allocator))
+	Allocator* allocator = AllocatorFor(blockSize);
+	if (!allocator)
+		return {};
+	try
+	{
+		return allocator->TakeBlocks(count);
+	}
+	catch (const tw::memory_exception& exception)
+	{
+		if (exception.code() != 0)
+			throw;
+	}
+	return {};
+}
+
+void* MemoryManager::TakeBlock(std::uint32_t blockSize)
+{
+	std::lock_guard<SpinLock> guard(lock);
+	return TakeBlocksLocked(blockSize, 1).head;
+}
+
+void* MemoryManager::TakeAfterReleasingPages(std::uint32_t blockSize, ThreadCache* cache)
+{
+	std::lock_guard<SpinLock> guard(lock);
+	Allocator* allocator = AllocatorFor(blockSize);
+	if (!allocator)
+		return nullptr;
+	if (cache)
+		cache->FlushLocked();
+	allocator->ReleaseEmptyPages();
+	if (void* user = TakeBlocksLocked(blockSize, 1).head)
 		return user;
 	FreeEmptyPagesLocked();
-	return TakeBlockOrNull(allocator);
+	return TakeBlocksLocked(blockSize, 1).head;
 }
 
 void MemoryManager::Free(void* p, bool isArray) noexcept
@@ -418,6 +432,13 @@ void MemoryManager::Free(void* p, bool isArray) noexcept
 		FreeFallback(p);
 		return;
 	}
+	// A size without a pool names memory the manager never handed out: it must not be cached.
+	if (blockSize <= kDirectBlockSizes && DirectAllocator(blockSize))
+		if (ThreadCache* cache = ThreadCache::Of(*this))
+		{
+			cache->Put(p, blockSize);
+			return;
+		}
 	std::lock_guard<SpinLock> guard(lock);
 	Allocator* allocator = FindAllocatorLocked(blockSize);
 	if (!allocator)
@@ -427,7 +448,10 @@ void MemoryManager::Free(void* p, bool isArray) noexcept
 
 void MemoryManager::FreeEmptyPages()
 {
+	ThreadCache* cache = ThreadCache::Existing(*this);
 	std::lock_guard<SpinLock> guard(lock);
+	if (cache)
+		cache->FlushLocked();
 	FreeEmptyPagesLocked();
 }
 

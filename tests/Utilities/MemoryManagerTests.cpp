@@ -16,7 +16,17 @@
 #include <utility>
 #include <vector>
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// gcc names the sanitizers with macros, clang through __has_feature.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TW_SANITIZED
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define TW_SANITIZED
+#endif
+#endif
+
+#if !defined(TW_SANITIZED)
+#include <malloc.h>
 #include <sys/resource.h>
 #endif
 
@@ -248,7 +258,7 @@ TEST(MemoryManager, FreeingNullDoesNothingAndAnUnknownSizeAborts)
 	EXPECT_DEATH(manager.Free(forged + 16, false), "Address not on a page\\.");
 }
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if !defined(TW_SANITIZED)
 namespace
 {
 	// Exits with the number of the first check that fails, or 0.
@@ -258,7 +268,11 @@ namespace
 		MemoryManager manager;
 		// A pool holding one empty page, which the starved allocation below must give back.
 		manager.Free(Take(manager, 100), false);
-		std::free(std::malloc(1 << 16)); // leaves malloc room in its heap for the fallback
+		// Leaves malloc room in its heap for the fallback, which it must not trim away; the
+		// volatile keeps the compiler from dropping the pair.
+		mallopt(M_TRIM_THRESHOLD, 1 << 30);
+		void* volatile room = std::malloc(1 << 16);
+		std::free(room);
 		// From here on no mapping can grow: the next region reservation fails.
 		std::ifstream statm("/proc/self/statm");
 		std::size_t pages = 0;

@@ -1,0 +1,240 @@
+#include "Utilities/MemoryManagerThreadCache.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <semaphore>
+#include <thread>
+#include <vector>
+
+namespace
+{
+	struct Block
+	{
+		unsigned char* p;
+		std::size_t size;
+		unsigned char fill;
+
+		bool Intact() const { return std::count(p, p + size, fill) == static_cast<std::ptrdiff_t>(size); }
+	};
+
+	Block Fill(MemoryManager& manager, std::size_t size, unsigned char fill)
+	{
+		auto* p = static_cast<unsigned char*>(manager.Allocate(size, false, __FILE__, __LINE__));
+		std::memset(p, fill, size);
+		return {p, size, fill};
+	}
+
+	std::uint32_t PagesOf(const MemoryManager& manager, std::size_t size)
+	{
+		const MemoryManager::Allocator* allocator = manager.FindAllocator(MemoryManager::BlockSizeFor(size));
+		return allocator ? allocator->PageCount() : 0;
+	}
+
+	// Cached sizes and one past the cached range.
+	constexpr std::size_t kSizes[] = {0, 24, 100, 1000, 4092, 5000};
+}
+
+TEST(MemoryManagerThreadCache, EightThreadsTradingBlocksForTwoSecondsKeepEveryByteAndGiveEveryPageBack)
+{
+	MemoryManager manager;
+	struct Mailbox
+	{
+		std::mutex lock;
+		std::vector<Block> blocks;
+	} mailboxes[8];
+	std::atomic<int> corrupted = 0;
+	const auto release = [&](const Block& block) {
+		corrupted += !block.Intact();
+		manager.Free(block.p, false);
+	};
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+	std::vector<std::thread> threads;
+	for (unsigned self = 0; self < 8; ++self)
+		threads.emplace_back([&, self] {
+			std::mt19937 random(self);
+			std::vector<Block> own, received;
+			// Each round hands blocks to the others and frees what they handed over: thread 0
+			// keeps all it allocates and thread 7 hands on most, so some threads mostly free and
+			// others mostly allocate.
+			while (std::chrono::steady_clock::now() < deadline)
+			{
+				for (int operation = 0; operation < 1000; ++operation)
+				{
+					const Block block = Fill(manager, random() % 8 ? random() % 600 : random() % 6000, static_cast<unsigned char>(random()));
+					if (Mailbox& other = mailboxes[(self + 1 + random() % 7) % 8]; random() % 8 < self)
+					{
+						std::lock_guard<std::mutex> guard(other.lock);
+						other.blocks.push_back(block);
+					}
+					else
+						own.push_back(block);
+					if (own.size() > 200)
+					{
+						std::swap(own[random() % own.size()], own.back());
+						release(own.back());
+						own.pop_back();
+					}
+				}
+				{
+					std::lock_guard<std::mutex> guard(mailboxes[self].lock);
+					received.swap(mailboxes[self].blocks);
+				}
+				std::for_each(received.begin(), received.end(), release);
+				received.clear();
+			}
+			std::for_each(own.begin(), own.end(), release);
+		});
+	for (std::thread& thread : threads)
+		thread.join();
+	for (Mailbox& mailbox : mailboxes)
+		std::for_each(mailbox.blocks.begin(), mailbox.blocks.end(), release);
+	EXPECT_EQ(corrupted, 0);
+	manager.FreeEmptyPages();
+	for (std::uint32_t blockSize = 16; blockSize <= MemoryManager::BlockSizeFor(6000); blockSize += 16)
+		EXPECT_EQ(PagesOf(manager, blockSize - 4), 0u) << "block size " << blockSize;
+}
+
+TEST(MemoryManagerThreadCache, BlocksOfEndedThreadsLiveOnAndTheirPagesReturnOnceFreed)
+{
+	MemoryManager manager;
+	std::vector<Block> handedOver;
+	std::mutex handOver;
+	std::vector<std::thread> threads;
+	for (unsigned self = 0; self < 4; ++self)
+		threads.emplace_back([&, self] {
+			// Every other block is freed at once, so the thread ends with a full cache.
+			std::vector<Block> kept;
+			for (int index = 0; index < 300; ++index)
+				for (std::size_t size : kSizes)
+					if (const Block block = Fill(manager, size, static_cast<unsigned char>(self * 64 + index)); index % 2)
+						manager.Free(block.p, false);
+					else
+						kept.push_back(block);
+			std::lock_guard<std::mutex> guard(handOver);
+			handedOver.insert(handedOver.end(), kept.begin(), kept.end());
+		});
+	for (std::thread& thread : threads)
+		thread.join();
+	// What the ended threads cached is free again, but none of what they handed over.
+	std::vector<Block> fresh;
+	for (int index = 0; index < 600; ++index)
+		for (std::size_t size : kSizes)
+			fresh.push_back(Fill(manager, size, 0xEE));
+	for (const Block& block : handedOver)
+	{
+		EXPECT_TRUE(block.Intact()) << "size " << block.size;
+		manager.Free(block.p, false);
+	}
+	for (const Block& block : fresh)
+		manager.Free(block.p, false);
+	manager.FreeEmptyPages();
+	for (std::size_t size : kSizes)
+		EXPECT_EQ(PagesOf(manager, size), 0u) << "size " << size;
+}
+
+TEST(MemoryManagerThreadCache, ALiveThreadsCachedBlocksKeepTheirPagesUntilItEnds)
+{
+	MemoryManager manager;
+	std::binary_semaphore cached{0}, released{0};
+	std::thread worker([&] {
+		const auto takeAndFree = [&] {
+			std::vector<Block> blocks;
+			for (int index = 0; index < 100; ++index)
+				blocks.push_back(Fill(manager, 100, 1)); // faults on a page given back
+			for (const Block& block : blocks)
+				manager.Free(block.p, false);
+		};
+		takeAndFree();
+		cached.release();
+		released.acquire();
+		takeAndFree();
+	});
+	cached.acquire();
+	manager.FreeEmptyPages();
+	EXPECT_GT(PagesOf(manager, 100), 0u);
+	released.release();
+	worker.join();
+	manager.FreeEmptyPages();
+	EXPECT_EQ(PagesOf(manager, 100), 0u);
+}
+
+TEST(MemoryManagerThreadCache, AThreadThatMostlyFreesHandsItsSurplusBackToThePools)
+{
+	MemoryManager manager;
+	std::vector<Block> blocks;
+	for (int index = 0; index < 10000; ++index)
+		blocks.push_back(Fill(manager, 60, 2));
+	const std::uint32_t pagesInUse = PagesOf(manager, 60);
+	std::binary_semaphore freed{0}, done{0};
+	std::thread consumer([&] {
+		for (const Block& block : blocks)
+			manager.Free(block.p, false);
+		freed.release();
+		done.acquire();
+	});
+	freed.acquire();
+	manager.FreeEmptyPages();
+	EXPECT_LT(PagesOf(manager, 60), pagesInUse / 10);
+	done.release();
+	consumer.join();
+}
+
+TEST(MemoryManagerThreadCache, ManagersComingAndGoingOnOneThreadKeepTheirBlocksApart)
+{
+	// Up to and past the number of managers a thread keeps caches for at once; each round
+	// replaces the managers of the one before, often at the same addresses.
+	for (int live : {1, MemoryManager::ThreadCache::kSlots, MemoryManager::ThreadCache::kSlots + 3})
+		for (int round = 0; round < 3; ++round)
+		{
+			std::vector<std::unique_ptr<MemoryManager>> managers;
+			std::vector<Block> blocks;
+			for (int index = 0; index < live; ++index)
+			{
+				managers.push_back(std::make_unique<MemoryManager>());
+				for (int count = 0; count < 50; ++count)
+					blocks.push_back(Fill(*managers.back(), 40, static_cast<unsigned char>(index)));
+			}
+			for (const Block& block : blocks)
+			{
+				EXPECT_TRUE(block.Intact()) << live << " managers";
+				managers[block.fill]->Free(block.p, false);
+			}
+			for (const auto& manager : managers)
+			{
+				manager->FreeEmptyPages();
+				EXPECT_EQ(PagesOf(*manager, 40), 0u) << live << " managers";
+			}
+		}
+}
+
+TEST(MemoryManagerThreadCache, BlocksFreedByThreadLocalDestructorsAfterTheCacheHasGoneReachTheirPool)
+{
+	MemoryManager manager;
+	// Made before the thread's first cache, so it is destroyed after the cache went back.
+	struct LateFree
+	{
+		MemoryManager* manager = nullptr;
+		void* block = nullptr;
+		~LateFree()
+		{
+			if (!manager)
+				return;
+			manager->Free(block, false);
+			manager->Free(manager->Allocate(64, false, nullptr, 0), false);
+		}
+	};
+	std::thread([&] {
+		static thread_local LateFree late;
+		late.manager = &manager;
+		late.block = manager.Allocate(64, false, nullptr, 0);
+	}).join();
+	manager.FreeEmptyPages();
+	EXPECT_EQ(PagesOf(manager, 64), 0u);
+}
