@@ -44,11 +44,8 @@ namespace
 TEST(MemoryManagerThreadCache, EightThreadsTradingBlocksForTwoSecondsKeepEveryByteAndGiveEveryPageBack)
 {
 	MemoryManager manager;
-	struct Mailbox
-	{
-		std::mutex lock;
-		std::vector<Block> blocks;
-	} mailboxes[8];
+	std::mutex exchangeLock;
+	std::vector<Block> exchange;
 	std::atomic<int> corrupted = 0;
 	const auto release = [&](const Block& block) {
 		corrupted += !block.Intact();
@@ -58,43 +55,41 @@ TEST(MemoryManagerThreadCache, EightThreadsTradingBlocksForTwoSecondsKeepEveryBy
 	std::vector<std::thread> threads;
 	for (unsigned self = 0; self < 8; ++self)
 		threads.emplace_back([&, self] {
+			// Thread 0 hands on none of its blocks and thread 7 most; each frees all but 200 of
+			// what it kept and took from the others, so some mostly allocate and others mostly free.
 			std::mt19937 random(self);
-			std::vector<Block> own, received;
-			// Each round hands blocks to the others and frees what they handed over: thread 0
-			// keeps all it allocates and thread 7 hands on most, so some threads mostly free and
-			// others mostly allocate.
+			std::vector<Block> own, taken;
 			while (std::chrono::steady_clock::now() < deadline)
 			{
 				for (int operation = 0; operation < 1000; ++operation)
 				{
 					const Block block = Fill(manager, random() % 8 ? random() % 600 : random() % 6000, static_cast<unsigned char>(random()));
-					if (Mailbox& other = mailboxes[(self + 1 + random() % 7) % 8]; random() % 8 < self)
-					{
-						std::lock_guard<std::mutex> guard(other.lock);
-						other.blocks.push_back(block);
-					}
-					else
+					if (random() % 8 >= self)
 						own.push_back(block);
-					if (own.size() > 200)
+					else
 					{
-						std::swap(own[random() % own.size()], own.back());
-						release(own.back());
-						own.pop_back();
+						std::lock_guard<std::mutex> guard(exchangeLock);
+						exchange.push_back(block);
 					}
 				}
 				{
-					std::lock_guard<std::mutex> guard(mailboxes[self].lock);
-					received.swap(mailboxes[self].blocks);
+					std::lock_guard<std::mutex> guard(exchangeLock);
+					taken.swap(exchange);
 				}
-				std::for_each(received.begin(), received.end(), release);
-				received.clear();
+				own.insert(own.end(), taken.begin(), taken.end());
+				std::shuffle(own.begin(), own.end(), random);
+				if (own.size() > 200)
+				{
+					std::for_each(own.begin() + 200, own.end(), release);
+					own.resize(200);
+				}
+				taken.clear();
 			}
 			std::for_each(own.begin(), own.end(), release);
 		});
 	for (std::thread& thread : threads)
 		thread.join();
-	for (Mailbox& mailbox : mailboxes)
-		std::for_each(mailbox.blocks.begin(), mailbox.blocks.end(), release);
+	std::for_each(exchange.begin(), exchange.end(), release);
 	EXPECT_EQ(corrupted, 0);
 	manager.FreeEmptyPages();
 	for (std::uint32_t blockSize = 16; blockSize <= MemoryManager::BlockSizeFor(6000); blockSize += 16)
@@ -104,21 +99,17 @@ TEST(MemoryManagerThreadCache, EightThreadsTradingBlocksForTwoSecondsKeepEveryBy
 TEST(MemoryManagerThreadCache, BlocksOfEndedThreadsLiveOnAndTheirPagesReturnOnceFreed)
 {
 	MemoryManager manager;
-	std::vector<Block> handedOver;
-	std::mutex handOver;
+	std::vector<Block> handedOver[4];
 	std::vector<std::thread> threads;
 	for (unsigned self = 0; self < 4; ++self)
 		threads.emplace_back([&, self] {
 			// Every other block is freed at once, so the thread ends with a full cache.
-			std::vector<Block> kept;
 			for (int index = 0; index < 300; ++index)
 				for (std::size_t size : kSizes)
 					if (const Block block = Fill(manager, size, static_cast<unsigned char>(self * 64 + index)); index % 2)
 						manager.Free(block.p, false);
 					else
-						kept.push_back(block);
-			std::lock_guard<std::mutex> guard(handOver);
-			handedOver.insert(handedOver.end(), kept.begin(), kept.end());
+						handedOver[self].push_back(block);
 		});
 	for (std::thread& thread : threads)
 		thread.join();
@@ -127,11 +118,12 @@ TEST(MemoryManagerThreadCache, BlocksOfEndedThreadsLiveOnAndTheirPagesReturnOnce
 	for (int index = 0; index < 600; ++index)
 		for (std::size_t size : kSizes)
 			fresh.push_back(Fill(manager, size, 0xEE));
-	for (const Block& block : handedOver)
-	{
-		EXPECT_TRUE(block.Intact()) << "size " << block.size;
-		manager.Free(block.p, false);
-	}
+	for (const std::vector<Block>& blocks : handedOver)
+		for (const Block& block : blocks)
+		{
+			EXPECT_TRUE(block.Intact()) << "size " << block.size;
+			manager.Free(block.p, false);
+		}
 	for (const Block& block : fresh)
 		manager.Free(block.p, false);
 	manager.FreeEmptyPages();
