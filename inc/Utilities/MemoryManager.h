@@ -1,6 +1,8 @@
 // MemoryManager: the allocator behind the program's global new and delete. It hands out blocks
 // from one pool per block size, whose pages it commits a unit at a time inside reserved regions,
 // and gives empty pages back to the system on request (the engine asks after every level unload).
+// Each thread takes and frees blocks through its own cache in front of the pools
+// (MemoryManagerThreadCache.h), so threads allocating at once do not queue on the pools' lock.
 #pragma once
 
 #include "Utilities/HashMap.h"
