@@ -233,6 +233,10 @@ private:
 	// Up to `count` blocks of the pool of a block size, adding a page when it has none; an empty
 	// chain when there is no memory for the pool or a page. The caller holds the lock.
 	BlockChain TakeBlocksLocked(std::uint32_t blockSize, std::uint32_t count);
+	// Allocate and Free where the calling thread's cache cannot serve: sizes it does not hold
+	// (malloc's among them), a thread without a cache, a cache that could not be refilled.
+	void* AllocateWithoutCache(std::size_t size, bool isArray, ThreadCache* cache);
+	void FreeWithoutCache(void* p) noexcept;
 	// A block of the pool, taken under the lock.
 	void* TakeBlock(std::uint32_t blockSize);
 	// Memory is short: the calling thread's cache and the empty pages go back, this pool's

@@ -349,10 +349,21 @@ inline MemoryManager::Allocator* MemoryManager::AllocatorFor(std::uint32_t block
 void* MemoryManager::Allocate(std::size_t size, bool isArray, const char* file, int line)
 {
 	const std::uint32_t blockSize = BlockSizeFor(size);
+	ThreadCache* cache = blockSize != 0 && blockSize <= kDirectBlockSizes ? ThreadCache::Of(*this) : nullptr;
+	void* user = cache ? cache->Take(blockSize) : nullptr;
+	if (!user)
+		return AllocateWithoutCache(size, isArray, cache);
+	WriteHeader(user, isArray ? blockSize | kArrayBit : blockSize);
+	return user;
+}
+
+// Kept out of Allocate, so that the common path saves no registers for it.
+[[gnu::noinline]] void* MemoryManager::AllocateWithoutCache(std::size_t size, bool isArray, ThreadCache* cache)
+{
+	const std::uint32_t blockSize = BlockSizeFor(size);
 	if (blockSize == 0)
 		return AllocateFallback(size);
-	ThreadCache* cache = blockSize <= kDirectBlockSizes ? ThreadCache::Of(*this) : nullptr;
-	void* user = cache ? cache->Take(blockSize) : TakeBlock(blockSize);
+	void* user = cache ? nullptr : TakeBlock(blockSize);
 	if (!user)
 		user = TakeAfterReleasingPages(blockSize, cache);
 	if (!user)
@@ -425,6 +436,20 @@ void MemoryManager::Free(void* p, bool isArray) noexcept
 {
 	if (!p)
 		return;
+	// A size without a pool (a malloc block's 0 among them) names memory that is not pooled: it
+	// must not be cached.
+	const std::uint32_t blockSize = HeaderOf(p) & ~kArrayBit;
+	if (blockSize <= kDirectBlockSizes && DirectAllocator(blockSize))
+		if (ThreadCache* cache = ThreadCache::Of(*this))
+		{
+			cache->Put(p, blockSize);
+			return;
+		}
+	FreeWithoutCache(p);
+}
+
+[[gnu::noinline]] void MemoryManager::FreeWithoutCache(void* p) noexcept
+{
 	const std::uint32_t header = HeaderOf(p);
 	const std::uint32_t blockSize = header & ~kArrayBit;
 	if (blockSize == 0)
@@ -432,13 +457,6 @@ void MemoryManager::Free(void* p, bool isArray) noexcept
 		FreeFallback(p);
 		return;
 	}
-	// A size without a pool names memory the manager never handed out: it must not be cached.
-	if (blockSize <= kDirectBlockSizes && DirectAllocator(blockSize))
-		if (ThreadCache* cache = ThreadCache::Of(*this))
-		{
-			cache->Put(p, blockSize);
-			return;
-		}
 	std::lock_guard<SpinLock> guard(lock);
 	Allocator* allocator = FindAllocatorLocked(blockSize);
 	if (!allocator)
