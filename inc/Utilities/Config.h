@@ -49,6 +49,7 @@ protected:
 
 private:
 	TiXmlElement& Element() const;
+	void ReplaceUnreadableText(TiXmlElement& keyElement, const std::string& value) const;
 	template <class T>
 	T GetValue(const std::string& key, T defaultValue, const char* expected) const;
 };

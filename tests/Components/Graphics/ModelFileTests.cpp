@@ -2,8 +2,8 @@
 
 #include "Components/Graphics/ModelFileWriter.h"
 #include "Components/Graphics/SampleModel.h"
+#include "HostileFiles.h"
 #include "Systems/Graphics/VertexLayout.h"
-#include "TempFolder.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +221,48 @@ TEST(ModelFile, LoadNamesTheFileOfADamagedModel)
 	EXPECT_EQ(testing::internal::GetCapturedStderr(),
 		"Model file '" + folder.Path() + "Broken.model': mesh chunk at byte 8: index 2 names vertex 5 of 3; the model is left empty\n");
 	EXPECT_TRUE(data.mesh.vertices.empty());
+}
+
+TEST(ModelFile, DevicesFifosFoldersAndHugeFilesGiveTheEmptyModelWithOneDiagnostic)
+{
+	const test::TempFolder folder;
+	for (const test::HostileFile& file : test::HostileFiles(folder))
+	{
+		testing::internal::CaptureStderr();
+		ExpectEmpty(ModelFile::Load(file.path));
+		test::ExpectOneDiagnostic(testing::internal::GetCapturedStderr(), file);
+	}
+}
+
+// A zero-filled or foreign file parses cleanly into nothing; a model that ends with the end
+// marker after its chunks is the usual case and loads silently.
+TEST(ModelFile, AFileThatHoldsNothingSaysSoAndAModelEndingInAZeroTagDoesNot)
+{
+	const test::TempFolder folder;
+	const struct
+	{
+		const char* name;
+		Bytes bytes;
+		bool empty;
+	} cases[] = {
+		{"ZeroTag.model", ModelFileWriter().EndMarker().Build(), true},
+		{"Zeros.model", Bytes(4096, 0), true},
+		{"Foreign.model", ModelFileWriter().Chunk(0x474E5089, Bytes(40, 7)).Build(), true},
+		{"Valid.model", Valid().EndMarker().Build(), false},
+	};
+	for (const auto& c : cases)
+	{
+		folder.WriteFile(c.name, std::string(c.bytes.begin(), c.bytes.end()));
+		testing::internal::CaptureStderr();
+		const Model::ModelData data = ModelFile::Load(folder.Path() + c.name);
+		const std::string printed = testing::internal::GetCapturedStderr();
+		EXPECT_EQ(printed, c.empty ? "Model file '" + folder.Path() + c.name +
+										 "': holds no mesh, skeleton or animation, only an end marker or chunks of unknown kinds; "
+										 "the model is empty\n"
+								   : "")
+			<< c.name;
+		EXPECT_EQ(data.hasSkeleton, !c.empty) << c.name;
+	}
 }
 
 TEST(ModelFile, ShippedSampleModelIsTheWritersOutput)

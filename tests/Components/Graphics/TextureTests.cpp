@@ -3,6 +3,7 @@
 
 #include "Components/Graphics/GLTest.h"
 #include "Components/Transform.h"
+#include "HostileFiles.h"
 #include "Utilities/SearchPaths.h"
 
 #include <GL/glew.h>
@@ -120,6 +121,17 @@ TEST_F(Texture, AnImageThatCannotBeLoadedGivesAPlaceholderAndADiagnostic)
 	testing::internal::CaptureStdout();
 	EXPECT_NE(GetTexture("NotAnImage.png", 0, false)->media.texture, 0u) << "format 0 still gives a usable placeholder";
 	EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("\"NotAnImage.png\""));
+}
+
+TEST_F(Texture, DevicesFifosFoldersAndHugeFilesGiveAPlaceholderWithOneDiagnostic)
+{
+	for (const test::HostileFile& file : test::HostileFiles(engine->userFolder))
+	{
+		testing::internal::CaptureStdout();
+		const TextureEntry* entry = GetTexture(file.path, kRgba8, false);
+		test::ExpectOneDiagnostic(testing::internal::GetCapturedStdout(), file);
+		EXPECT_THAT(Texels(*entry, 1), ElementsAreArray({kWhite}));
+	}
 }
 
 TEST_F(Texture, TheNameIsTheKeyWhateverTheFormatAndClamp)

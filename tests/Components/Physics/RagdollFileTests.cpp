@@ -1,7 +1,7 @@
 #include "Components/Physics/RagdollFile.h"
 
 #include "Components/Physics/RagdollFileWriter.h"
-#include "TempFolder.h"
+#include "HostileFiles.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -190,6 +190,17 @@ TEST(RagdollFile, LoadNamesTheFileItCouldNotRead)
 	const std::string diagnostic = StderrOf([&] { EXPECT_FALSE(RagdollFile::Load(folder.Path() + "/absent.rag", bones)); });
 	EXPECT_NE(diagnostic.find("absent.rag': not found; the ragdoll has no skeleton"), std::string::npos) << diagnostic;
 	EXPECT_TRUE(bones.empty());
+}
+
+TEST(RagdollFile, DevicesFifosFoldersAndHugeFilesAreRefusedWithOneDiagnostic)
+{
+	const test::TempFolder folder;
+	for (const test::HostileFile& file : test::HostileFiles(folder))
+	{
+		std::vector<RagdollBone> bones(1);
+		test::ExpectOneDiagnostic(StderrOf([&] { EXPECT_FALSE(RagdollFile::Load(file.path, bones)); }), file);
+		EXPECT_TRUE(bones.empty());
+	}
 }
 
 TEST(RagdollFile, EachBoneTakesOnePart)
