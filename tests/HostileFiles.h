@@ -1,17 +1,14 @@
 // Names that lead where no data file reader may read: a device that never ends, a FIFO without a
 // writer (opening it would wait for ever), a folder, and a file one byte past the size limit
-// (sparse, so it takes no disk). Each comes with the words the refusal must use.
+// (sparse, so it takes no disk), each with the words its refusal must use.
 #pragma once
 
 #include "TempFolder.h"
 #include "Utilities/BinaryFile.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <string>
 #include <sys/stat.h>
 #include <vector>
 
@@ -25,19 +22,23 @@ namespace test
 
 	inline std::vector<HostileFile> HostileFiles(const TempFolder& folder)
 	{
-		const std::string fifo = folder.Path() + "fifo";
-		EXPECT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+		EXPECT_EQ(mkfifo((folder.Path() + "fifo").c_str(), 0600), 0);
 		folder.WriteFile("huge", "");
 		std::filesystem::resize_file(folder.Path() + "huge", kMaxDataFileBytes + 1);
-		return {{"/dev/zero", "is not a file"}, {fifo, "is not a file"}, {folder.Path(), "is not a file"},
+		return {{"/dev/zero", "is not a file"}, {folder.Path() + "fifo", "is not a file"}, {folder.Path(), "is not a file"},
 			{folder.Path() + "huge", "is " + std::to_string(kMaxDataFileBytes + 1) + " bytes, more than the"}};
 	}
 
-	// One line that names the file and says what is wrong with it.
-	inline void ExpectOneDiagnostic(const std::string& printed, const HostileFile& file)
+	// Reads each hostile file (load returns what it printed): one line naming it and what is wrong.
+	template <class Load>
+	void ExpectEachRefusedWithOneDiagnostic(const TempFolder& folder, Load load)
 	{
-		EXPECT_THAT(printed, ::testing::HasSubstr(file.path));
-		EXPECT_THAT(printed, ::testing::HasSubstr(file.problem));
-		EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+		for (const HostileFile& file : HostileFiles(folder))
+		{
+			const std::string printed = load(file.path);
+			EXPECT_THAT(printed, ::testing::HasSubstr(file.path));
+			EXPECT_THAT(printed, ::testing::HasSubstr(file.problem));
+			EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+		}
 	}
 }

@@ -1,16 +1,11 @@
 #include "LoadingViewPace.h"
 
 #include "EngineTestSupport.h"
-#include "ObjectGroup.h"
 #include "Utilities/Timer.h"
 
 namespace
 {
-	using namespace test;
-
-	class LoadingViewPace : public EngineTest
-	{
-	};
+	using LoadingViewPace = test::EngineTest;
 
 	// A level of many small groups used to present a whole frame after every group.
 	TEST_F(LoadingViewPace, AThousandGroupsRedrawTheLoadingViewAtMostThirtyTimesASecond)

@@ -225,13 +225,9 @@ TEST(ModelFile, LoadNamesTheFileOfADamagedModel)
 
 TEST(ModelFile, DevicesFifosFoldersAndHugeFilesGiveTheEmptyModelWithOneDiagnostic)
 {
-	const test::TempFolder folder;
-	for (const test::HostileFile& file : test::HostileFiles(folder))
-	{
-		testing::internal::CaptureStderr();
-		ExpectEmpty(ModelFile::Load(file.path));
-		test::ExpectOneDiagnostic(testing::internal::GetCapturedStderr(), file);
-	}
+	test::ExpectEachRefusedWithOneDiagnostic(test::TempFolder(), [](const std::string& path) {
+		return StderrOf([&] { ExpectEmpty(ModelFile::Load(path)); });
+	});
 }
 
 // A zero-filled or foreign file parses cleanly into nothing; a model that ends with the end
@@ -239,29 +235,16 @@ TEST(ModelFile, DevicesFifosFoldersAndHugeFilesGiveTheEmptyModelWithOneDiagnosti
 TEST(ModelFile, AFileThatHoldsNothingSaysSoAndAModelEndingInAZeroTagDoesNot)
 {
 	const test::TempFolder folder;
-	const struct
+	const std::pair<Bytes, bool> cases[] = {{ModelFileWriter().EndMarker().Build(), true}, {Bytes(4096, 0), true},
+		{ModelFileWriter().Chunk(0x474E5089, Bytes(40, 7)).Build(), true}, {Valid().EndMarker().Build(), false}};
+	for (const auto& [bytes, empty] : cases)
 	{
-		const char* name;
-		Bytes bytes;
-		bool empty;
-	} cases[] = {
-		{"ZeroTag.model", ModelFileWriter().EndMarker().Build(), true},
-		{"Zeros.model", Bytes(4096, 0), true},
-		{"Foreign.model", ModelFileWriter().Chunk(0x474E5089, Bytes(40, 7)).Build(), true},
-		{"Valid.model", Valid().EndMarker().Build(), false},
-	};
-	for (const auto& c : cases)
-	{
-		folder.WriteFile(c.name, std::string(c.bytes.begin(), c.bytes.end()));
-		testing::internal::CaptureStderr();
-		const Model::ModelData data = ModelFile::Load(folder.Path() + c.name);
-		const std::string printed = testing::internal::GetCapturedStderr();
-		EXPECT_EQ(printed, c.empty ? "Model file '" + folder.Path() + c.name +
-										 "': holds no mesh, skeleton or animation, only an end marker or chunks of unknown kinds; "
-										 "the model is empty\n"
-								   : "")
-			<< c.name;
-		EXPECT_EQ(data.hasSkeleton, !c.empty) << c.name;
+		folder.WriteFile("Some.model", std::string(bytes.begin(), bytes.end()));
+		Model::ModelData data;
+		const std::string printed = StderrOf([&] { data = ModelFile::Load(folder.Path() + "Some.model"); });
+		EXPECT_EQ(printed, empty ? "Model file '" + folder.Path() + "Some.model': holds no mesh, skeleton or animation, only an end "
+								   "marker or chunks of unknown kinds; the model is empty\n" : "");
+		EXPECT_EQ(data.hasSkeleton, !empty);
 	}
 }
 

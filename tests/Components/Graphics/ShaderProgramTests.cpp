@@ -128,12 +128,9 @@ TEST_F(ShaderProgram, UnreadableDefinitionsGiveProgramZeroWithOneDiagnostic)
 
 TEST_F(ShaderProgram, DevicesFifosFoldersAndHugeFilesAreRefusedWithOneDiagnostic)
 {
-	for (const test::HostileFile& file : test::HostileFiles(engine->userFolder))
-	{
-		ShaderProgramEntry* entry = nullptr;
-		test::ExpectOneDiagnostic(Captured([&] { entry = GetShaderProgram(file.path); }), file);
-		EXPECT_EQ(entry->media.program, 0u);
-	}
+	test::ExpectEachRefusedWithOneDiagnostic(engine->userFolder, [](const std::string& path) {
+		return Captured([&] { EXPECT_EQ(GetShaderProgram(path)->media.program, 0u); });
+	});
 }
 
 TEST_F(ShaderProgram, StageFollowsTheNameVertexFirst)

@@ -125,13 +125,11 @@ TEST_F(Texture, AnImageThatCannotBeLoadedGivesAPlaceholderAndADiagnostic)
 
 TEST_F(Texture, DevicesFifosFoldersAndHugeFilesGiveAPlaceholderWithOneDiagnostic)
 {
-	for (const test::HostileFile& file : test::HostileFiles(engine->userFolder))
-	{
+	test::ExpectEachRefusedWithOneDiagnostic(engine->userFolder, [](const std::string& path) {
 		testing::internal::CaptureStdout();
-		const TextureEntry* entry = GetTexture(file.path, kRgba8, false);
-		test::ExpectOneDiagnostic(testing::internal::GetCapturedStdout(), file);
-		EXPECT_THAT(Texels(*entry, 1), ElementsAreArray({kWhite}));
-	}
+		EXPECT_THAT(Texels(*GetTexture(path, kRgba8, false), 1), ElementsAreArray({kWhite}));
+		return testing::internal::GetCapturedStdout();
+	});
 }
 
 TEST_F(Texture, TheNameIsTheKeyWhateverTheFormatAndClamp)

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <fstream>
@@ -240,13 +241,10 @@ TEST(TriangleMesh, LoadReadsTheNamedFileAndALostOneLeavesTheMeshEmpty)
 
 TEST(CollisionMeshFile, DevicesFifosFoldersAndHugeFilesAreRefusedWithOneDiagnostic)
 {
-	const test::TempFolder folder;
-	for (const test::HostileFile& file : test::HostileFiles(folder))
-	{
+	test::ExpectEachRefusedWithOneDiagnostic(test::TempFolder(), [](const std::string& path) {
 		CollisionMeshFile::Mesh mesh{{{1, 2, 3}}, {0}};
-		test::ExpectOneDiagnostic(StderrOf([&] { EXPECT_FALSE(CollisionMeshFile::Load(file.path, mesh)); }), file);
-		EXPECT_TRUE(mesh.vertices.empty() && mesh.indices.empty());
-	}
+		return StderrOf([&] { EXPECT_FALSE(CollisionMeshFile::Load(path, mesh) || !mesh.indices.empty()); });
+	});
 }
 
 // A careless export repeats one triangle many times; its centres never separate, and splitting
@@ -269,8 +267,7 @@ TEST(CollisionMeshFile, SoupsOfOneRepeatedTriangleLoadBuildAndAnswerQueries)
 		mesh.Initialize();
 		EXPECT_EQ(mesh.RayCast({0.25f, 5, 0.25f}, {0, -1, 0}), 5.0f) << copies;
 		std::vector<ConvexGeometry*> touching;
-		const float box[6] = {0.1f, -1, 0.1f, 0.2f, 1, 0.2f};
-		mesh.GetGeometries(box, touching);
+		mesh.GetGeometries(std::array{0.1f, -1.0f, 0.1f, 0.2f, 1.0f, 0.2f}.data(), touching);
 		EXPECT_EQ(touching.size(), copies);
 	}
 }
