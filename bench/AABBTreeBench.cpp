@@ -1,6 +1,7 @@
 // Builds an AABB tree over 10,000 random boxes and casts 100,000 rays against it, beside
 // brute-force loops over the same boxes and rays (two slab tests, so the reference is not
-// handicapped by the tree's choice of one).
+// handicapped by the tree's choice of one). Also builds trees over the boxes of 100,000 distinct
+// triangles and of 100,000 copies of one triangle, whose centres never separate.
 #include "Utilities/AABBTree.h"
 #include "Utilities/Random.h"
 
@@ -13,6 +14,7 @@ namespace
 {
 	constexpr int kBoxCount = 10000;
 	constexpr int kRayCount = 100000;
+	constexpr int kTriangleCount = 100000;
 	constexpr float kWorldSize = 500.0f;
 
 	float RandomIn(float low, float high)
@@ -63,13 +65,40 @@ namespace
 		return scene;
 	}
 
-	void BuildTree(AABBTree& tree, const Scene& scene)
+	void BuildTree(AABBTree& tree, const std::vector<AABB>& boxes)
 	{
 		tree.SetCollectFlag(true);
-		for (const AABB& box : scene.boxes)
+		for (const AABB& box : boxes)
 			tree.Insert(&box, const_cast<AABB*>(&box), HitBox);
 		tree.Build();
 	}
+
+	// The flat boxes of a terrain's triangles, all different or all one triangle's.
+	std::vector<AABB> TriangleBoxes(bool copiesOfOne)
+	{
+		tw::SeedRand(777);
+		std::vector<AABB> boxes;
+		for (int i = 0; i < kTriangleCount; ++i)
+		{
+			const Tuple3f corner = copiesOfOne ? Tuple3f() : Tuple3f(RandomIn(0, kWorldSize), RandomIn(0, 5), RandomIn(0, kWorldSize));
+			boxes.push_back({corner, corner + Tuple3f(1, 0, 1)});
+		}
+		return boxes;
+	}
+
+	void BM_BuildTriangleTree(benchmark::State& state)
+	{
+		const std::vector<AABB> boxes = TriangleBoxes(state.range(0) != 0);
+		for (auto _ : state)
+		{
+			AABBTree tree;
+			BuildTree(tree, boxes);
+			benchmark::DoNotOptimize(tree.Root());
+		}
+		state.SetLabel(state.range(0) != 0 ? "copies of one triangle" : "distinct triangles");
+		state.SetItemsProcessed(state.iterations() * kTriangleCount);
+	}
+	BENCHMARK(BM_BuildTriangleTree)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 	void BM_BuildTree(benchmark::State& state)
 	{
@@ -77,7 +106,7 @@ namespace
 		for (auto _ : state)
 		{
 			AABBTree tree;
-			BuildTree(tree, scene);
+			BuildTree(tree, scene.boxes);
 			benchmark::DoNotOptimize(tree.Root());
 		}
 		state.SetItemsProcessed(state.iterations() * kBoxCount);
@@ -88,7 +117,7 @@ namespace
 	{
 		const Scene& scene = GetScene();
 		AABBTree tree;
-		BuildTree(tree, scene);
+		BuildTree(tree, scene.boxes);
 		for (auto _ : state)
 		{
 			int hits = 0;

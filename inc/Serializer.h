@@ -118,7 +118,7 @@ public:
 
 private:
 	bool AdoptCachedTree(const std::string& fileName);
-	bool ParseAndCache(std::istream& in, const std::string& fileName, const std::string& path);
+	bool ParseAndCache(const std::string& text, const std::string& fileName, const std::string& path);
 	void LoadElement(const TiXmlElement& element, Tree& target, Tree::iterator parent);
 	void SpliceArchetype(const std::string& archetypeFile, Tree& target, Tree::iterator parent);
 	void SaveElement(TiXmlElement& element, Tree::const_iterator list) const;

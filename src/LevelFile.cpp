@@ -2,7 +2,7 @@
 
 #include "Composition.h"
 #include "Engine.h"
-#include "LoadingView.h"
+#include "LoadingViewPace.h"
 #include "Message.h"
 #include "Object.h"
 #include "ObjectGroup.h"
@@ -27,7 +27,7 @@ bool LevelFile::Load(const std::string& levelName)
 	ObjectGroup::DestroyAll();
 	DestroyAllObjects();
 	groupNames.clear();
-	DrawEngineLoadingView();
+	LoadingViewPace::DrawNow();
 
 	Serializer serializer;
 	if (!serializer.LoadFile(levelName))
@@ -37,7 +37,7 @@ bool LevelFile::Load(const std::string& levelName)
 		std::cerr << "Level '" << levelName << "': holds nothing; no objects were created\n";
 		return false;
 	}
-	DrawEngineLoadingView();
+	LoadingViewPace::DrawWhenDue();
 	// By position, whatever the values are named.
 	nextLevel = serializer.ReadString();
 	previousLevel = serializer.ReadString();
@@ -51,16 +51,16 @@ bool LevelFile::Load(const std::string& levelName)
 			groupNames[group->GetId()] = groupFile;
 		group->Load(serializer, kGroupBaseDepth);
 		serializer.LeaveNode();
-		DrawEngineLoadingView();
+		LoadingViewPace::DrawWhenDue();
 	}
 
 	ProcessObjectChanges();
-	DrawEngineLoadingView();
+	LoadingViewPace::DrawWhenDue();
 	for (Object object = FirstObject(); !object.IsDummy(); object = NextObject(object))
 		object.object->Start();
-	DrawEngineLoadingView();
+	LoadingViewPace::DrawWhenDue();
 	Engine::SendMessage(Message("LevelLoaded"));
-	DrawEngineLoadingView();
+	LoadingViewPace::DrawNow();
 	return true;
 }
 

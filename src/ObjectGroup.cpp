@@ -4,10 +4,9 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
-#include "LoadingView.h"
+#include "LoadingViewPace.h"
 #include "Serializer.h"
 #include "Systems/GUI/GUI.h"
-#include "Utilities/Timer.h"
 
 #include <algorithm>
 #include <memory>
@@ -17,8 +16,6 @@ namespace
 {
 	using GroupTable = tw::hash_map<unsigned, std::unique_ptr<ObjectGroup>>;
 
-	// While a group loads, the loading page is redrawn at least this often.
-	constexpr std::uint32_t kLoadingViewIntervalMs = 32;
 	constexpr unsigned kPhysicsIdGroupShift = 16;
 	constexpr unsigned kPhysicsIdLocalMask = 0xFFFFu;
 
@@ -52,16 +49,6 @@ namespace
 		// Composed as quaternions: re-expressing the rotation by subtracting rotation vectors would
 		// turn the object whenever its rotation and the origin's do not share an axis.
 		transform.SetWorldOrientation(orientation);
-	}
-
-	void DrawLoadingViewWhenDue(std::uint32_t& lastDraw)
-	{
-		const std::uint32_t now = GetElapsedMilliseconds();
-		if (now - lastDraw > kLoadingViewIntervalMs)
-		{
-			DrawEngineLoadingView();
-			lastDraw = now;
-		}
 	}
 }
 
@@ -252,7 +239,6 @@ void ObjectGroup::SetRecord(unsigned objectId, MemberRecord record)
 
 bool ObjectGroup::Load(Serializer& serializer, int baseDepth)
 {
-	std::uint32_t lastDraw = GetElapsedMilliseconds();
 	while (serializer.NextElement())
 	{
 		const int depth = serializer.EnterElementAtDepth();
@@ -272,7 +258,7 @@ bool ObjectGroup::Load(Serializer& serializer, int baseDepth)
 		else
 			object.object->Load(serializer, baseDepth + 1);
 
-		DrawLoadingViewWhenDue(lastDraw);
+		LoadingViewPace::DrawWhenDue();
 		serializer.LeaveNode();
 	}
 

@@ -1,5 +1,6 @@
 #include "Serializer.h"
 
+#include "Utilities/BinaryFile.h"
 #include "Utilities/FileReplace.h"
 #include "Utilities/HashMap.h"
 #include "Utilities/SearchPaths.h"
@@ -173,16 +174,14 @@ bool Serializer::LoadFile(const std::string& name)
 	bool loaded = AdoptCachedTree(name);
 	if (!loaded)
 	{
-		// Only regular files: a name such as "/dev/zero" must not be read until memory runs out.
+		// Only regular files of a bounded size: "/dev/zero" must not be read until memory runs out.
 		const std::string path = FindFile(name);
-		std::error_code error;
-		std::ifstream in;
-		if (std::filesystem::is_regular_file(path, error))
-			in.open(path, std::ios::binary);
-		if (in.is_open())
-			loaded = ParseAndCache(in, name, path);
+		std::string text;
+		std::string problem;
+		if (ReadFileAt(path, text, problem))
+			loaded = ParseAndCache(text, name, path);
 		else
-			Report("is not a readable file, here or in the search paths");
+			Report("is not a readable file, here or in the search paths (" + problem + ")");
 	}
 	Rewind();
 	return loaded;
@@ -192,7 +191,11 @@ bool Serializer::LoadFromStream(std::istream& in, const std::string& name)
 {
 	writeMode = false;
 	fileName = name;
-	const bool loaded = AdoptCachedTree(name) || ParseAndCache(in, name, std::string());
+	bool loaded = AdoptCachedTree(name);
+	if (!loaded && !in)
+		Report("the stream cannot be read");
+	else if (!loaded)
+		loaded = ParseAndCache(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), name, std::string());
 	Rewind();
 	return loaded;
 }
@@ -206,20 +209,14 @@ bool Serializer::AdoptCachedTree(const std::string& name)
 	return true;
 }
 
-bool Serializer::ParseAndCache(std::istream& in, const std::string& name, const std::string& path)
+bool Serializer::ParseAndCache(const std::string& text, const std::string& name, const std::string& path)
 {
-	if (!in)
-	{
-		Report("the stream cannot be read");
-		return false;
-	}
 	const auto& chain = LoadingChain();
 	if (std::find(chain.begin(), chain.end(), name) != chain.end())
 	{
 		Report("includes itself through " + DescribeChain(name) + "; that inclusion is skipped");
 		return false;
 	}
-	const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 	if (text.compare(0, sizeof kBinaryFileMark, kBinaryFileMark, sizeof kBinaryFileMark) == 0)
 	{
 		Report("is a binary file, not an XML data file");

@@ -4,6 +4,8 @@
 #include "Systems/GUI/GUI.h"
 #include "Utilities/TestHelpers.h"
 
+#include <sys/stat.h>
+
 namespace
 {
 	using namespace test;
@@ -82,7 +84,10 @@ namespace
 		userFolder.WriteFile("Levels/Empty", "<Level />");
 		userFolder.WriteFile("Levels/Malformed", "<Level><string>Next</string>");
 		userFolder.WriteFile("Levels/Binary", "\x12\x41\x21\x53<Level><string>Next</string></Level>");
-		for (const char* name : {"Empty", "Malformed", "Binary", "NoSuchLevel"})
+		const std::string fifo = userFolder.Path() + "Levels/Pipe";
+		ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+		for (const std::string& name : {std::string("Empty"), std::string("Malformed"), std::string("Binary"), std::string("NoSuchLevel"),
+				 std::string("/dev/zero"), fifo})
 		{
 			SCOPED_TRACE(name);
 			ASSERT_TRUE(engine->LoadLevel("Harbour"));

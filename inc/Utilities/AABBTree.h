@@ -41,7 +41,9 @@ public:
 	// Build; otherwise it joins at the top, as right child of a new root.
 	LeafNode* Insert(const AABB* box, UserData data, RayTest rayTest);
 	// Builds the tree top-down over the collected leaves (and the leaves already in the
-	// tree) by a surface-area-and-volume cost, numbers the depths and stops collecting.
+	// tree) by a surface-area-and-volume cost, numbers the depths and stops collecting. Ranges
+	// whose centres do not separate, and every range past a fixed depth, are halved by count,
+	// so copies of one box or boxes nested in each other still build a shallow tree.
 	void Build();
 	// Detaches and deletes a leaf, then each ancestor left without children.
 	void RemoveNode(LeafNode* leaf);

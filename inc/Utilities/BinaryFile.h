@@ -1,10 +1,22 @@
-// ReadBinaryFile: the whole of a binary data file (collision meshes, ragdoll skeletons), found
-// through the engine's search paths, for readers that check every field against the file's length.
+// The one way the game opens a data file (models, ragdolls, collision meshes, textures, shader
+// definitions and sources, levels, the configuration): only regular files up to a stated size are
+// read, so a name such as "/dev/zero", a FIFO or a huge file can neither hang the game nor
+// exhaust its memory. Readers check every field against the bytes they were given.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// False, leaving bytes empty, when no readable file has the name.
-bool ReadBinaryFile(const std::string& name, std::vector<std::uint8_t>& bytes);
+// The largest data file the game reads; a bigger one is refused before any of it is read.
+constexpr std::uintmax_t kMaxDataFileBytes = std::uintmax_t{256} << 20;
+
+// The whole of the file at path. False, leaving the contents empty and problem saying why
+// ("not found", "is not a file but a device, ...", too large, unreadable),
+// when it cannot be read; the caller names the file in its one diagnostic.
+bool ReadFileAt(const std::string& path, std::string& contents, std::string& problem);
+bool ReadFileAt(const std::string& path, std::vector<std::uint8_t>& contents, std::string& problem);
+
+// As ReadFileAt, for the file the search paths find for name (the name itself when none holds it).
+bool ReadDataFile(const std::string& name, std::string& contents, std::string& problem);
+bool ReadDataFile(const std::string& name, std::vector<std::uint8_t>& contents, std::string& problem);

@@ -35,6 +35,8 @@ public:
 	bool GetBool(const std::string& key, bool defaultValue) const;
 
 	// Replace the key element's contents with the value, adding the element when there is none.
+	// Text that a getter could not read is quoted in a diagnostic as it is replaced, and the file
+	// as it was is kept as a backup (under the ".bak" rules) before the document is written over it.
 	void SetString(const std::string& key, const std::string& value) const;
 	void SetInt(const std::string& key, int value) const;
 	void SetFloat(const std::string& key, float value) const;
@@ -49,6 +51,7 @@ protected:
 
 private:
 	TiXmlElement& Element() const;
+	void ReplaceUnreadableText(TiXmlElement& keyElement, const std::string& value) const;
 	template <class T>
 	T GetValue(const std::string& key, T defaultValue, const char* expected) const;
 };

@@ -3,11 +3,12 @@
 #include "Engine.h"
 #include "Utilities/Config.h"
 #include "Utilities/FLException.h"
-#include "Utilities/SearchPaths.h"
+#include "Utilities/BinaryFile.h"
 
 #include <GL/glew.h>
 #include <SDL/SDL.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <iostream>
 
@@ -118,7 +119,11 @@ bool Window::SetVideoMode()
 void Window::SetIcon()
 {
 	// Without a readable icon the window opens with the desktop's default one.
-	SDL_RWops* file = SDL_RWFromFile(FindFile(kIconFile).c_str(), "rb");
+	std::vector<std::uint8_t> bytes;
+	std::string problem;
+	if (!ReadDataFile(kIconFile, bytes, problem))
+		return;
+	SDL_RWops* file = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
 	if (!file)
 		return;
 	SDL_Surface* icon = SDL_LoadBMP_RW(file, 1);

@@ -71,18 +71,78 @@ public:
 			items.push_back({*leaf->box, leaf->box->Centre(), leaf});
 	}
 
-	// The subtree over items [first, last), which are sorted by sortedAxis (-1: by none).
-	Node* Build(size_t first, size_t last, int sortedAxis)
+	// The tree over all items, numbered by depth; depthCounter is raised to the deepest depth.
+	// Built from an explicit list of ranges, not by recursion, so no input can run the stack out.
+	Node* Build(int& depthCounter)
 	{
-		const size_t count = last - first;
-		if (count == 0)
+		if (items.empty())
 			return nullptr;
-		if (count == 1)
-			return items[first].leaf;
+		Node* root = nullptr;
+		std::vector<InternalNode*> internals;
+		std::vector<Range> ranges{{0, items.size(), -1, 0, nullptr, false}};
+		while (!ranges.empty())
+		{
+			const Range range = ranges.back();
+			ranges.pop_back();
+			const bool single = range.last - range.first == 1;
+			Node* node = single ? items[range.first].leaf : MakeInternal(internals);
+			node->depth = range.depth;
+			depthCounter = std::max(depthCounter, range.depth);
+			node->parent = range.parent;
+			if (range.parent == nullptr)
+				root = node;
+			else
+				(range.isRight ? range.parent->right : range.parent->left) = node;
+			if (!single)
+			{
+				int splitAxis = range.sortedAxis;
+				const size_t split = ChooseSplit(range, splitAxis);
+				ranges.push_back({range.first, split, splitAxis, range.depth + 1, node, false});
+				ranges.push_back({split, range.last, splitAxis, range.depth + 1, node, true});
+			}
+		}
+		// Made parents first, so in reverse every node's children already have their boxes.
+		for (auto internal = internals.rbegin(); internal != internals.rend(); ++internal)
+			(*internal)->UniteChildBoxes();
+		return root;
+	}
 
-		size_t split = first + 1;
-		int splitAxis = sortedAxis;
-		if (count > 2)
+private:
+	struct Item
+	{
+		AABB box;
+		Tuple3f centre;
+		Node* leaf;
+	};
+
+	// Items [first, last), sorted by sortedAxis (-1: by none), to become the child of parent.
+	struct Range
+	{
+		size_t first;
+		size_t last;
+		int sortedAxis;
+		int depth;
+		Node* parent;
+		bool isRight;
+	};
+
+	// Below this depth the cheapest split is used; beyond it ranges are halved, which bounds the
+	// depth (and so every query's recursion) even for boxes nested like onion skins.
+	static constexpr int kMaxCostDepth = 48;
+
+	static Node* MakeInternal(std::vector<InternalNode*>& internals)
+	{
+		internals.push_back(new InternalNode);
+		return internals.back();
+	}
+
+	// Where a range of two or more items splits, leaving them sorted along splitAxis.
+	size_t ChooseSplit(const Range& range, int& splitAxis)
+	{
+		const size_t first = range.first, last = range.last, count = last - first;
+		int sortedAxis = range.sortedAxis;
+		size_t split = first + count / 2;
+		if (count > 2 && range.depth < kMaxCostDepth)
 		{
 			bool found = false;
 			double bestCost = kNoSplitCost;
@@ -97,28 +157,18 @@ public:
 				}
 				found |= FindCheapestSplit(first, last, axis, bestCost, split, splitAxis);
 			}
-			// Every candidate cost 1e12 or more (or was not a number): halve the range.
+			// No axis separates the centres (duplicates), or every candidate cost 1e12 or more
+			// (or was not a number): halve the range, which keeps the tree balanced.
 			if (!found)
 			{
 				split = first + count / 2;
 				splitAxis = sortedAxis;
 			}
-			if (splitAxis != sortedAxis)
-				SortByCentre(first, last, splitAxis);
 		}
-
-		Node* right = Build(split, last, splitAxis);
-		Node* left = Build(first, split, splitAxis);
-		return Join(left, right);
+		if (splitAxis != sortedAxis)
+			SortByCentre(first, last, splitAxis);
+		return split;
 	}
-
-private:
-	struct Item
-	{
-		AABB box;
-		Tuple3f centre;
-		Node* leaf;
-	};
 
 	void SortByCentre(size_t first, size_t last, int axis)
 	{
@@ -131,16 +181,16 @@ private:
 
 	// Tries every split position of the range, sorted along axis; a split strictly cheaper
 	// than bestCost replaces it (so the first of equal costs wins). Splits never fall
-	// between centres closer than 1e-4.
+	// between centres closer than 1e-4: centres that do not separate are not split by cost
+	// at all, since peeling them off one at a time would take quadratic time.
 	bool FindCheapestSplit(size_t first, size_t last, int axis, double& bestCost, size_t& split, int& splitAxis)
 	{
 		SweepCosts(first, last);
 		bool found = false;
-		for (size_t k = first + 1; k + 1 < last; ++k)
+		for (size_t k = first + 1; k < last; ++k)
 		{
-			const float before = items[k - 1].centre[axis];
-			while (k < last - 1 && std::fabs(items[k].centre[axis] - before) < kAngleEpsilon)
-				++k;
+			if (!(std::fabs(items[k].centre[axis] - items[k - 1].centre[axis]) >= kAngleEpsilon))
+				continue;
 			const double cost = leftCosts[k] + rightCosts[k];
 			if (cost < bestCost)
 			{
@@ -194,9 +244,7 @@ void AABBTree::Build()
 	if (!pendingNodes.empty())
 	{
 		Builder builder(pendingNodes);
-		root = builder.Build(0, pendingNodes.size(), -1);
-		root->parent = nullptr;
-		NumberDepths(root, 0);
+		root = builder.Build(depthCounter);
 	}
 	pendingNodes.clear();
 }

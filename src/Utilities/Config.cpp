@@ -1,5 +1,6 @@
 #include "Utilities/Config.h"
 
+#include "Utilities/BinaryFile.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/FLException.h"
 #include "Utilities/FileReplace.h"
@@ -9,10 +10,7 @@
 #include <tinyxml.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <optional>
 
 namespace
 {
@@ -23,17 +21,6 @@ namespace
 	bool StartsWithByteOrderMark(const std::string& text)
 	{
 		return text.starts_with(kByteOrderMark);
-	}
-
-	std::optional<std::string> ReadWholeFile(const std::string& path)
-	{
-		std::ifstream in(path, std::ios::binary);
-		if (!in)
-			return std::nullopt;
-		std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-		if (in.bad())
-			return std::nullopt;
-		return text;
 	}
 
 	bool IsBlank(const std::string& text)
@@ -86,16 +73,28 @@ namespace
 		return {};
 	}
 
-	// A file the user can no longer read back is still theirs: keep a copy before the defaults
-	// written at exit replace it. False when no copy could be made, so it must not be overwritten.
-	bool KeepMalformedFile(const std::string& path, const std::string& problem)
+	// Copies the file to the first free backup name, which it returns; error is set when no copy was made.
+	std::string BackUp(const std::string& path, std::error_code& error)
 	{
 		const std::string backup = FreeBackupName(path);
-		std::error_code error;
 		if (backup.empty())
 			error = std::make_error_code(std::errc::file_exists);
 		else
 			std::filesystem::copy_file(path, backup, std::filesystem::copy_options::none, error);
+		return backup;
+	}
+
+	// Marks a setting whose text a getter could not read, and a document in which a setter then
+	// replaced such a text: that file is backed up before it is written over.
+	char unreadableText;
+	char holdsReplacedText;
+
+	// A file the user can no longer read back is still theirs: keep a copy before the defaults
+	// written at exit replace it. False when no copy could be made, so it must not be overwritten.
+	bool KeepMalformedFile(const std::string& path, const std::string& problem)
+	{
+		std::error_code error;
+		const std::string backup = BackUp(path, error);
 		if (error)
 		{
 			std::cerr << "Config: '" << path << "': " << problem << "; it could not be kept as a backup (" << error.message()
@@ -106,7 +105,7 @@ namespace
 		return true;
 	}
 
-	void ReportNotOverwritten(const std::string& path, const char* problem)
+	void ReportNotOverwritten(const std::string& path, const std::string& problem)
 	{
 		std::cerr << "Config: '" << path << "' " << problem << "; defaults are used and it will not be overwritten\n";
 	}
@@ -119,18 +118,20 @@ ConfigFile Config::Load(const std::string& path)
 	bool byteOrderMark = false;
 	std::error_code error;
 	const bool exists = std::filesystem::exists(path, error);
-	const std::optional<std::string> text = exists && std::filesystem::is_regular_file(path, error) ? ReadWholeFile(path) : std::nullopt;
+	std::string text;
+	std::string readProblem;
+	const bool read = exists && ReadFileAt(path, text, readProblem);
 	// Writing back over something that was there but could not be read would lose it.
-	if (exists && !text)
+	if (exists && !read)
 	{
-		ReportNotOverwritten(path, std::filesystem::is_regular_file(path, error) ? "cannot be read" : "is not a file");
+		ReportNotOverwritten(path, readProblem);
 		writeBack = false;
 	}
 	// Only a file that is really empty counts as none; anything else that does not parse is kept.
-	else if (text && !IsBlank(*text))
+	else if (read && !IsBlank(text))
 	{
-		byteOrderMark = StartsWithByteOrderMark(*text);
-		const std::string problem = ParseProblem(*document, *text);
+		byteOrderMark = StartsWithByteOrderMark(text);
+		const std::string problem = ParseProblem(*document, text);
 		if (!problem.empty())
 		{
 			writeBack = KeepMalformedFile(path, problem);
@@ -197,6 +198,8 @@ void Config::SetString(const std::string& key, const std::string& value) const
 	TiXmlElement* keyElement = Element().FirstChildElement(key);
 	if (!keyElement)
 		keyElement = Element().LinkEndChild(new TiXmlElement(key))->ToElement();
+	else if (keyElement->GetUserData() == &unreadableText)
+		ReplaceUnreadableText(*keyElement, value);
 	keyElement->Clear();
 	keyElement->LinkEndChild(new TiXmlText(value));
 }
@@ -214,6 +217,24 @@ void Config::SetFloat(const std::string& key, float value) const
 void Config::SetBool(const std::string& key, bool value) const
 {
 	SetString(key, ValueText::Format(value));
+}
+
+// The user wrote the text by hand: before a system's value overwrites it, say so and quote it,
+// and have the file as it was kept when it is written.
+void Config::ReplaceUnreadableText(TiXmlElement& keyElement, const std::string& value) const
+{
+	const TiXmlNode* first = keyElement.FirstChild();
+	const std::string text = first && first->ToText() ? first->ValueStr() : std::string();
+	if (text == value)
+		return;
+	keyElement.SetUserData(nullptr);
+	TiXmlDocument* document = keyElement.GetDocument();
+	if (document == nullptr)
+		return;
+	document->SetUserData(&holdsReplacedText);
+	tw::Diagnostics::Report("Config: setting '" + keyElement.ValueStr() + "' of '" + Element().ValueStr() + "' reads \"" + text +
+		"\", which could not be read; it will be replaced by \"" + value + "\" when '" + document->ValueStr() +
+		"' is saved, and the file as it was is kept as a .bak backup");
 }
 
 TiXmlElement& Config::Element() const
@@ -234,8 +255,11 @@ T Config::GetValue(const std::string& key, T defaultValue, const char* expected)
 		return defaultValue;
 	T value = defaultValue;
 	if (!ValueText::Parse(first->ValueStr(), value))
+	{
 		tw::Diagnostics::Report("Config: setting '" + key + "' of '" + Element().ValueStr() + "' reads \"" + first->ValueStr() + "\", which is not " +
 			expected + "; the default " + ValueText::Format(defaultValue) + " is used");
+		Element().FirstChildElement(key)->SetUserData(&unreadableText);
+	}
 	return value;
 }
 
@@ -275,6 +299,19 @@ void ConfigFile::WriteBack()
 {
 	if (!document || !writeBack)
 		return;
+	std::error_code backupError;
+	if (document->GetUserData() == &holdsReplacedText && std::filesystem::exists(path, backupError))
+	{
+		const std::string backup = BackUp(path, backupError);
+		if (backupError)
+		{
+			std::cerr << "Config: '" << path << "' not saved: it holds settings that were unreadable and could not be kept as a backup ("
+					  << backupError.message() << ")\n";
+			return;
+		}
+		std::cerr << "Config: '" << path << "': its unreadable settings are replaced; the file as it was is kept as '" << backup << "'\n";
+		document->SetUserData(nullptr);
+	}
 	TiXmlPrinter printer;
 	document->Accept(&printer);
 	const std::string text = (byteOrderMark ? std::string(kByteOrderMark) : std::string()) + printer.Str();

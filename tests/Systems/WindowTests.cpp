@@ -189,3 +189,23 @@ TEST_F(WindowTest, AModeChangeSurvivesARestart)
 	EXPECT_EQ(window->GetHeight(), 768);
 	EXPECT_FALSE(IsFullscreen());
 }
+
+// The mode in use replaces unreadable settings when the configuration is written: the user is
+// told which texts go, and the file as it was is kept beside it.
+TEST_F(WindowTest, UnreadableSettingsAreQuotedReplacedByTheModeInUseAndKeptInABackup)
+{
+	const std::string diagnostics = StderrOf([&] { Open("<Width>wide</Width><Height>600</Height><BPP>deep</BPP><Fullscreen>maybe</Fullscreen>"); });
+	for (const char* quoted : {"'Width' of 'Window' reads \"wide\", which could not be read; it will be replaced by",
+			 "'BPP' of 'Window' reads \"deep\", which could not be read; it will be replaced by",
+			 "'Fullscreen' of 'Window' reads \"maybe\", which could not be read; it will be replaced by \"true\""})
+		EXPECT_THAT(diagnostics, ::testing::HasSubstr(quoted));
+	const std::string configPath = engine->userFolder.Path() + "Tumblewreck.cfg";
+	const std::string original = test::ReadText(configPath);
+	const int width = window->GetWidth();
+	engine->engine.reset();
+	EXPECT_EQ(test::ReadText(configPath + ".bak"), original);
+	const std::string written = test::ReadText(configPath);
+	EXPECT_THAT(written, ::testing::HasSubstr("<Width>" + std::to_string(width) + "</Width>"));
+	for (const char* replaced : {"wide", "deep", "maybe"})
+		EXPECT_THAT(written, ::testing::Not(::testing::HasSubstr(replaced)));
+}

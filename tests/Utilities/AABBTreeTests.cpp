@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
 #include <vector>
 
@@ -97,6 +98,34 @@ TEST(AABBTree, BuildLinksParentsNumbersDepthsAndSeparatesClusters)
 	EXPECT_EQ(identical.Query(BoxAt(1, 2, 3, 0.1f)).size(), 300u);
 	for (const AABBTree::Node* side : {clusters.Root()->left, clusters.Root()->right})
 		EXPECT_TRUE(side->box->max.x < 10 || side->box->min.x > 90) << "a subtree spans both clusters";
+}
+
+// Copies of one box have centres that never separate, and boxes nested like onion skins are
+// cheapest to split one at a time; both used to build as deep as they are many.
+TEST(AABBTree, CopiesOfOneBoxAndNestedBoxesBuildAShallowTreeOfEveryLeaf)
+{
+	Tree copies(true), nested(true), mixed(true);
+	for (int i = 0; i < 20000; ++i)
+		copies.Add(BoxAt(1, 2, 3));
+	for (int i = 0; i < 2000; ++i)
+		nested.Add(BoxAt(i * 1e-3f, 0, 0, std::pow(1.03f, static_cast<float>(i))));
+	tw::SeedRand(8);
+	for (int i = 0; i < 4000; ++i)
+		mixed.Add(i % 2 == 0 ? BoxAt(50, 50, 50) : RandomBox(100, 5));
+	const struct
+	{
+		Tree& tree;
+		int maxDepth;
+	} cases[] = {{copies, 15}, {nested, 64}, {mixed, 40}};
+	for (const auto& c : cases)
+	{
+		c.tree.Build();
+		int deepest = 0;
+		EXPECT_EQ(CheckSubtree(c.tree.Root(), 0, deepest), static_cast<int>(c.tree.boxes.size()));
+		EXPECT_LE(c.tree.DepthCounter(), c.maxDepth);
+		EXPECT_EQ(c.tree.Query(kEverything).size(), c.tree.boxes.size());
+	}
+	EXPECT_EQ(copies.Query(BoxAt(1, 2, 3, 0.1f)).size(), 20000u);
 }
 
 TEST(AABBTree, InsertAfterBuildJoinsAtTheTopAndClearEmptiesEverything)

@@ -233,6 +233,36 @@ namespace
 		}
 	}
 
+	// Only a file whose unreadable text a setter replaces is backed up before it is written, and a
+	// backup that cannot be made (the copy fails part way, as on a full disk) keeps the file as it is.
+	TEST_F(ConfigTest, ReplacingUnreadableTextQuotesItAndBacksTheFileUpFirst)
+	{
+		const std::string large = "<Config>" + std::string(8192, ' ') + "<Width>wide</Width></Config>";
+		const struct
+		{
+			std::string text;
+			bool set, backedUp;
+			rlim_t sizeLimit;
+		} cases[] = {{"<Config><Width>800</Width></Config>", true, false, RLIM_INFINITY}, {"<Config><Width>wide</Width></Config>", false, false, RLIM_INFINITY},
+			{"<Config><Width>wide</Width></Config>", true, true, RLIM_INFINITY}, {large, true, false, 4096}};
+		for (const auto& c : cases)
+		{
+			WriteConfig(c.text);
+			fs::remove(path + ".bak");
+			const test::FileSizeLimit limit(c.sizeLimit);
+			const std::string diagnostics = StderrOf([&] {
+				const ConfigFile config = Config::Load(path);
+				config.GetInt("Width", 640);
+				if (c.set)
+					config.SetInt("Width", 1024);
+			});
+			// A copy that failed part way may leave a partial backup behind.
+			const bool unlimited = c.sizeLimit == RLIM_INFINITY;
+			EXPECT_TRUE(!unlimited || test::ReadText(path + ".bak") == (c.backedUp ? c.text : ""));
+			EXPECT_EQ(test::ReadText(path).find("1024") != std::string::npos, c.set && unlimited) << diagnostics;
+		}
+	}
+
 	TEST_F(ConfigTest, SettersReplaceOrAddTheKeyWithTheValuesText)
 	{
 		WriteConfig("<Config><Window><Width>800<!-- note --></Width></Window></Config>");

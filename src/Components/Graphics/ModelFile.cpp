@@ -3,15 +3,13 @@
 #include "Components/Graphics/GLContext.h"
 
 #include "Systems/Graphics/VertexLayout.h"
+#include "Utilities/BinaryFile.h"
 #include "Utilities/ChunkReader.h"
-#include "Utilities/SearchPaths.h"
 
 #include <GL/glew.h>
 
 #include <cmath>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -349,17 +347,21 @@ Model::ModelData ModelFile::Read(std::span<const std::uint8_t> file, std::string
 
 Model::ModelData ModelFile::Load(const std::string& modelName)
 {
-	std::ifstream in(FindFile(modelName), std::ios::binary);
-	if (!in)
+	std::vector<std::uint8_t> bytes;
+	std::string problem;
+	if (!ReadDataFile(modelName, bytes, problem))
 	{
-		std::cerr << "Model file '" << modelName << "': not found; the model is empty\n";
+		std::cerr << "Model file '" << modelName << "': " << problem << "; the model is empty\n";
 		return Empty();
 	}
-	const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-	std::string problem;
 	Model::ModelData data = Read(bytes, problem);
 	if (!problem.empty())
 		std::cerr << "Model file '" << modelName << "': " << problem << "; the model is left empty\n";
+	// A zero-filled or foreign file reads as a well-formed model with nothing in it (its first tag
+	// is the end marker, or every chunk is of an unknown kind); a silent empty model hides that.
+	else if (data.mesh.stride == 0 && !data.hasSkeleton && data.animations.size() == 1)
+		std::cerr << "Model file '" << modelName << "': holds no mesh, skeleton or animation, only an end marker "
+					 "or chunks of unknown kinds; the model is empty\n";
 	else if (data.mesh.stride != 0 && HasGLContext())
 		Upload(data.mesh);
 	return data;

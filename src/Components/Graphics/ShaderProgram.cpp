@@ -1,17 +1,16 @@
 #include "Components/Graphics/ShaderProgram.h"
 
 #include "Serializer.h"
+#include "Utilities/BinaryFile.h"
 #include "Utilities/HashMap.h"
-#include "Utilities/SearchPaths.h"
 #include "Utilities/UnorderedVector.h"
 #include "Components/Graphics/GLContext.h"
 
 #include <GL/glew.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <vector>
 
 unsigned CurrentProgram = 0;
@@ -84,15 +83,15 @@ namespace
 		return 0;
 	}
 
-	// Each line read is followed by "\n". A missing file gives empty text, which OpenGL rejects.
+	// The last line ends with "\n". A missing file gives empty text, which OpenGL rejects.
 	std::string ReadSource(const std::string& fileName)
 	{
-		std::ifstream file(FindFile(fileName));
-		if (!file)
-			std::cout << "Shader source \"" << fileName << "\" was not found" << std::endl;
 		std::string source;
-		for (std::string line; std::getline(file, line);)
-			source += line + "\n";
+		std::string problem;
+		if (!ReadDataFile(fileName, source, problem))
+			std::cout << "Shader source \"" << fileName << "\" was not read: " << problem << std::endl;
+		else if (!source.empty() && source.back() != '\n')
+			source += '\n';
 		return source;
 	}
 
@@ -117,15 +116,17 @@ namespace
 			std::cout << "Shader program: asked for a program without a name" << std::endl;
 			return false;
 		}
-		const std::string path = FindFile(programName);
-		std::error_code error;
-		if (!std::filesystem::is_regular_file(path, error))
+		std::string text;
+		std::string problem;
+		if (!ReadDataFile(programName, text, problem))
 		{
-			std::cout << "Shader program \"" << programName << "\": no definition file of that name" << std::endl;
+			std::cout << "Shader program \"" << programName << "\": no definition file of that name can be read (" << problem << ")"
+					  << std::endl;
 			return false;
 		}
+		std::istringstream in(text);
 		Serializer definition;
-		if (!definition.LoadFile(programName))
+		if (!definition.LoadFromStream(in, programName))
 		{
 			std::cout << "Shader program \"" << programName << "\": the definition file cannot be read" << std::endl;
 			return false;

@@ -3,7 +3,7 @@
 #include "Components/Graphics/GLContext.h"
 #include "Components/Graphics/ShaderProgram.h"
 #include "Utilities/HashMap.h"
-#include "Utilities/SearchPaths.h"
+#include "Utilities/BinaryFile.h"
 #include "Utilities/UnorderedVector.h"
 
 #include <GL/glew.h>
@@ -163,11 +163,22 @@ TextureEntry* GetTexture(const std::string& imageName, unsigned internalFormat, 
 
 TextureData LoadTexture(const std::string& imageName, unsigned internalFormat, bool clamp)
 {
-	SDL_Surface* surface = IMG_Load(FindFile(imageName).c_str());
+	std::vector<std::uint8_t> bytes;
+	std::string problem;
+	SDL_Surface* surface = nullptr;
+	if (ReadDataFile(imageName, bytes, problem))
+	{
+		// Decoded from the bytes read, as IMG_Load would decode the file: the extension names the
+		// formats (such as TGA) that carry no mark of their own.
+		const std::size_t dot = imageName.rfind('.');
+		std::string extension = dot == std::string::npos ? std::string() : imageName.substr(dot + 1);
+		surface = IMG_LoadTyped_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1, extension.data());
+		if (surface == nullptr)
+			problem = IMG_GetError();
+	}
 	if (surface == nullptr)
 	{
-		std::cout << "Texture \"" << imageName << "\" cannot be loaded (" << IMG_GetError() << "); using a 1x1 placeholder"
-				  << std::endl;
+		std::cout << "Texture \"" << imageName << "\" cannot be loaded (" << problem << "); using a 1x1 placeholder" << std::endl;
 		return Placeholder(internalFormat, clamp);
 	}
 	const TextureData data = UploadSurface(surface, internalFormat, clamp);

@@ -245,9 +245,9 @@ std::vector<RagdollBone> RagdollFile::Read(std::span<const std::uint8_t> file, s
 bool RagdollFile::Load(const std::string& fileName, std::vector<RagdollBone>& bones)
 {
 	std::vector<std::uint8_t> bytes;
-	std::string problem = "not found";
+	std::string problem;
 	bones.clear();
-	if (ReadBinaryFile(fileName, bytes))
+	if (ReadDataFile(fileName, bytes, problem))
 		bones = Read(bytes, problem);
 	if (problem.empty())
 		return true;

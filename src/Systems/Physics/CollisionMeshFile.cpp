@@ -86,8 +86,8 @@ CollisionMeshFile::Mesh CollisionMeshFile::Read(std::span<const std::uint8_t> fi
 bool CollisionMeshFile::Load(const std::string& fileName, Mesh& mesh)
 {
 	std::vector<std::uint8_t> bytes;
-	std::string problem = "not found";
-	if (ReadBinaryFile(fileName, bytes))
+	std::string problem;
+	if (ReadDataFile(fileName, bytes, problem))
 		mesh = Read(bytes, problem);
 	else
 		mesh = Mesh();

@@ -2,8 +2,8 @@
 
 #include "Components/Graphics/ModelFileWriter.h"
 #include "Components/Graphics/SampleModel.h"
+#include "HostileFiles.h"
 #include "Systems/Graphics/VertexLayout.h"
-#include "TempFolder.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +221,31 @@ TEST(ModelFile, LoadNamesTheFileOfADamagedModel)
 	EXPECT_EQ(testing::internal::GetCapturedStderr(),
 		"Model file '" + folder.Path() + "Broken.model': mesh chunk at byte 8: index 2 names vertex 5 of 3; the model is left empty\n");
 	EXPECT_TRUE(data.mesh.vertices.empty());
+}
+
+TEST(ModelFile, DevicesFifosFoldersAndHugeFilesGiveTheEmptyModelWithOneDiagnostic)
+{
+	test::ExpectEachRefusedWithOneDiagnostic(test::TempFolder(), [](const std::string& path) {
+		return StderrOf([&] { ExpectEmpty(ModelFile::Load(path)); });
+	});
+}
+
+// A zero-filled or foreign file parses cleanly into nothing; a model that ends with the end
+// marker after its chunks is the usual case and loads silently.
+TEST(ModelFile, AFileThatHoldsNothingSaysSoAndAModelEndingInAZeroTagDoesNot)
+{
+	const test::TempFolder folder;
+	const std::pair<Bytes, bool> cases[] = {{ModelFileWriter().EndMarker().Build(), true}, {Bytes(4096, 0), true},
+		{ModelFileWriter().Chunk(0x474E5089, Bytes(40, 7)).Build(), true}, {Valid().EndMarker().Build(), false}};
+	for (const auto& [bytes, empty] : cases)
+	{
+		folder.WriteFile("Some.model", std::string(bytes.begin(), bytes.end()));
+		Model::ModelData data;
+		const std::string printed = StderrOf([&] { data = ModelFile::Load(folder.Path() + "Some.model"); });
+		EXPECT_EQ(printed, empty ? "Model file '" + folder.Path() + "Some.model': holds no mesh, skeleton or animation, only an end "
+								   "marker or chunks of unknown kinds; the model is empty\n" : "");
+		EXPECT_EQ(data.hasSkeleton, !empty);
+	}
 }
 
 TEST(ModelFile, ShippedSampleModelIsTheWritersOutput)

@@ -2,6 +2,7 @@
 #include "Components/Graphics/ShaderProgram.h"
 
 #include "Components/Graphics/GLTest.h"
+#include "HostileFiles.h"
 
 #include <gmock/gmock.h>
 
@@ -121,8 +122,15 @@ TEST_F(ShaderProgram, UnreadableDefinitionsGiveProgramZeroWithOneDiagnostic)
 		EXPECT_EQ(Captured([&] { GetShaderProgram(program.name); }), "") << "cached, so reported once";
 	}
 	const std::string log = Captured([] { GetShaderProgram("MissingSource"); });
-	EXPECT_THAT(log, HasSubstr("Shader source \"NotThere.vs\" was not found"));
-	EXPECT_THAT(log, HasSubstr("Shader source \"AlsoNotThere.fs\" was not found"));
+	EXPECT_THAT(log, HasSubstr("Shader source \"NotThere.vs\" was not read: not found"));
+	EXPECT_THAT(log, HasSubstr("Shader source \"AlsoNotThere.fs\" was not read: not found"));
+}
+
+TEST_F(ShaderProgram, DevicesFifosFoldersAndHugeFilesAreRefusedWithOneDiagnostic)
+{
+	test::ExpectEachRefusedWithOneDiagnostic(engine->userFolder, [](const std::string& path) {
+		return Captured([&] { EXPECT_EQ(GetShaderProgram(path)->media.program, 0u); });
+	});
 }
 
 TEST_F(ShaderProgram, StageFollowsTheNameVertexFirst)

@@ -3,6 +3,7 @@
 
 #include "Components/Graphics/GLTest.h"
 #include "Components/Transform.h"
+#include "HostileFiles.h"
 #include "Utilities/SearchPaths.h"
 
 #include <GL/glew.h>
@@ -120,6 +121,15 @@ TEST_F(Texture, AnImageThatCannotBeLoadedGivesAPlaceholderAndADiagnostic)
 	testing::internal::CaptureStdout();
 	EXPECT_NE(GetTexture("NotAnImage.png", 0, false)->media.texture, 0u) << "format 0 still gives a usable placeholder";
 	EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("\"NotAnImage.png\""));
+}
+
+TEST_F(Texture, DevicesFifosFoldersAndHugeFilesGiveAPlaceholderWithOneDiagnostic)
+{
+	test::ExpectEachRefusedWithOneDiagnostic(engine->userFolder, [](const std::string& path) {
+		testing::internal::CaptureStdout();
+		EXPECT_THAT(Texels(*GetTexture(path, kRgba8, false), 1), ElementsAreArray({kWhite}));
+		return testing::internal::GetCapturedStdout();
+	});
 }
 
 TEST_F(Texture, TheNameIsTheKeyWhateverTheFormatAndClamp)

@@ -1,7 +1,7 @@
 #include "Components/Physics/RagdollFile.h"
 
 #include "Components/Physics/RagdollFileWriter.h"
-#include "TempFolder.h"
+#include "HostileFiles.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -190,6 +190,14 @@ TEST(RagdollFile, LoadNamesTheFileItCouldNotRead)
 	const std::string diagnostic = StderrOf([&] { EXPECT_FALSE(RagdollFile::Load(folder.Path() + "/absent.rag", bones)); });
 	EXPECT_NE(diagnostic.find("absent.rag': not found; the ragdoll has no skeleton"), std::string::npos) << diagnostic;
 	EXPECT_TRUE(bones.empty());
+}
+
+TEST(RagdollFile, DevicesFifosFoldersAndHugeFilesAreRefusedWithOneDiagnostic)
+{
+	test::ExpectEachRefusedWithOneDiagnostic(test::TempFolder(), [](const std::string& path) {
+		std::vector<RagdollBone> bones(1);
+		return StderrOf([&] { EXPECT_FALSE(RagdollFile::Load(path, bones) || !bones.empty()); });
+	});
 }
 
 TEST(RagdollFile, EachBoneTakesOnePart)

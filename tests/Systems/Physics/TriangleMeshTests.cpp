@@ -6,12 +6,13 @@
 #include "Systems/Physics/NarrowPhaseTestSupport.h"
 #include "Systems/Physics/PhysicsScene.h"
 #include "Systems/Physics/RigidBody.h"
-#include "TempFolder.h"
+#include "HostileFiles.h"
 #include "Utilities/SearchPaths.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <fstream>
@@ -235,6 +236,39 @@ TEST(TriangleMesh, LoadReadsTheNamedFileAndALostOneLeavesTheMeshEmpty)
 		mesh.Save(saved);
 		saved.SwitchToReading();
 		EXPECT_EQ(saved.ReadString(), c.file);
+	}
+}
+
+TEST(CollisionMeshFile, DevicesFifosFoldersAndHugeFilesAreRefusedWithOneDiagnostic)
+{
+	test::ExpectEachRefusedWithOneDiagnostic(test::TempFolder(), [](const std::string& path) {
+		CollisionMeshFile::Mesh mesh{{{1, 2, 3}}, {0}};
+		return StderrOf([&] { EXPECT_FALSE(CollisionMeshFile::Load(path, mesh) || !mesh.indices.empty()); });
+	});
+}
+
+// A careless export repeats one triangle many times; its centres never separate, and splitting
+// them one copy at a time took quadratic time and a recursion as deep as the count.
+TEST(CollisionMeshFile, SoupsOfOneRepeatedTriangleLoadBuildAndAnswerQueries)
+{
+	const test::TempFolder folder;
+	for (const std::uint32_t copies : {16000u, 100000u})
+	{
+		MeshData soup{{{0, 0, 0}, {0, 0, 1}, {1, 0, 0}}, {}};
+		for (std::uint32_t copy = 0; copy < copies; ++copy)
+			soup.indices.insert(soup.indices.end(), {0, 1, 2});
+		const CollisionMeshWriter::Bytes bytes = CollisionMeshWriter::Build(soup.vertices, soup.indices);
+		folder.WriteFile("soup.col", std::string(bytes.begin(), bytes.end()));
+		Serializer data;
+		data.Write("File Name", folder.Path() + "soup.col");
+		data.SwitchToReading();
+		StaticTriangleMesh mesh;
+		ASSERT_TRUE(mesh.Load(data));
+		mesh.Initialize();
+		EXPECT_EQ(mesh.RayCast({0.25f, 5, 0.25f}, {0, -1, 0}), 5.0f) << copies;
+		std::vector<ConvexGeometry*> touching;
+		mesh.GetGeometries(std::array{0.1f, -1.0f, 0.1f, 0.2f, 1.0f, 0.2f}.data(), touching);
+		EXPECT_EQ(touching.size(), copies);
 	}
 }
 
