@@ -1,0 +1,65 @@
+#include "Components/Sound/Ambience.h"
+
+#include "Components/Sound/SoundTable.h"
+#include "Composition.h"
+#include "Serializer.h"
+#include "Sound.h"
+#include "Utilities/SearchPaths.h"
+
+bool Ambience::Load(Serializer& serializer)
+{
+	Sound* sound = SoundTable::FindSound();
+	Record record;
+	// Only values make records: an element among them ends the list (reading could not pass it).
+	while (serializer.HasValue())
+	{
+		record = Record();
+		serializer.Read(record.name).Read(record.file).Read(record.volume);
+		records.push_back(record);
+		if (sound != nullptr)
+			sound->SetAmbienceStream(record.name, sound->system->createStream(FindFile(record.file), snd::kLoop));
+	}
+	if (sound == nullptr)
+		return true;
+	channel = sound->system->playSound(sound->GetAmbienceStream(record.name), false);
+	channel.setChannelGroup(sound->trackGroup);
+	channel.setVolume(record.volume);
+	return true;
+}
+
+bool Ambience::Serialize(Serializer& serializer)
+{
+	for (const Record& record : records)
+		serializer.Write("Name", record.name).Write("Filename", record.file).Write("Volume", record.volume);
+	return true;
+}
+
+bool Ambience::Start()
+{
+	owner->RegisterHandler<Ambience>("PlayTrack", &Ambience::OnPlayTrack);
+	owner->RegisterHandler<Ambience>("PauseLevelTrack", &Ambience::OnPauseLevelTrack);
+	trackPaused = true;
+	SoundTable::JoinUpdates(owner->GetId());
+	return true;
+}
+
+bool Ambience::Update()
+{
+	return true;
+}
+
+void Ambience::Detach()
+{
+	SoundTable::LeaveUpdates(owner->GetId());
+	channel.stop();
+}
+
+void Ambience::OnPlayTrack(Message::Reader reader)
+{
+	reader.Read<std::string>();
+}
+
+void Ambience::OnPauseLevelTrack(Message::Reader)
+{
+	SoundTable::TogglePause(trackPaused, channel);
+}
