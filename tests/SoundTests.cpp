@@ -127,3 +127,36 @@ namespace
 		EXPECT_FLOAT_EQ(again->masterGroup->getVolume(), 0.0f);
 	}
 }
+
+namespace
+{
+	// A level whose only object plays the shipped menu track (a tone of RMS 0.2) at volume 1.
+	constexpr const char* kMusicLevel = R"(<Level><string name="nextLevel">Music</string><string name="prevLevel">Music</string><ObjectGroup><Object>
+		<string name="Archetype">Music</string><Component><string name="ComponentName">MusicTrack</string>
+		<effect><string name="Name">StartTrack</string><string name="Filename">MenuTheme.ogg</string><float name="Volume">1</float></effect>
+		</Component></Object></ObjectGroup></Level>)";
+
+	TEST_F(SoundSystem, EndToEndALevelsMusicIsHeardUnlessMutedOrPausedAndResumingPlaysThePauseSound)
+	{
+		struct Case { const char* mute; std::vector<bool> pauses; double menuTrack; double pauseSound; };
+		for (const Case& c : {Case{"false", {}, 0.05, 0}, Case{"true", {}, 0, 0}, Case{"false", {true}, 0, 0}, Case{"false", {true, false}, 0.05, 0.05}})
+		{
+			StartEngine(std::string("<Mute>") + c.mute + "</Mute><Pause1>Pause.wav</Pause1>");
+			folder.WriteFile("Music.level", kMusicLevel);
+			ASSERT_TRUE(engine->engine->LoadLevel(folder.Path() + "Music.level"));
+			Play(120 * 0.016f);
+			for (bool paused : c.pauses)
+				engine->engine->SendMessage(Message("Pause").PushBool(paused));
+			const double pauseTone = Heard(test::kPauseSoundFrequency, 0.4f);
+			const double level = Level(0.5f);
+			SCOPED_TRACE(std::string("mute ") + c.mute + ", pauses " + std::to_string(c.pauses.size()));
+			if (c.menuTrack > 0)
+				EXPECT_GT(level, c.menuTrack);
+			else
+				EXPECT_LT(level, 1e-4);
+			EXPECT_EQ(pauseTone > 0.05, c.pauseSound > 0);
+			ObjectGroup::DestroyAll();
+			DestroyAllObjects();
+		}
+	}
+}

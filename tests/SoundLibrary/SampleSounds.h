@@ -47,6 +47,27 @@ namespace test
 		return sf_close(file) == 0 && written;
 	}
 
+	// The sounds shipped in Data/Sounds/, written by MakeSampleSounds.
+	struct SampleSound
+	{
+		const char* file;
+		// 0: noise.
+		float frequency;
+		float amplitude;
+		float seconds;
+		int format;
+	};
+	// The menu track's tone: RMS 0.2, a whole number of periods in its length so that it loops
+	// seamlessly. The pause sound's tone differs from it.
+	constexpr float kMenuTrackFrequency = 330.0f;
+	constexpr float kPauseSoundFrequency = 1000.0f;
+	inline constexpr SampleSound kSampleSounds[] = {
+		{"MenuTheme.ogg", kMenuTrackFrequency, 0.2f * std::numbers::sqrt2_v<float>, 4.0f, SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+		{"Pause.wav", kPauseSoundFrequency, 0.5f, 0.5f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Click.wav", 0.0f, 0.5f, 0.08f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Wind.ogg", 0.0f, 0.2f, 2.0f, SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+	};
+
 	// Interleaved stereo frames [first, last) of a mix.
 	struct MixRange
 	{

@@ -37,6 +37,8 @@ namespace test
 		Sound& StartEngine(const std::string& settings = "")
 		{
 			const std::string mute = settings.find("<Mute>") == std::string::npos ? "<Mute>false</Mute>" : "";
+			// One engine at a time: only the first of two becomes the instance the components find.
+			engine.reset();
 			engine = std::make_unique<TestEngine>("<Config><Sound>" + mute + settings + "</Sound></Config>");
 			sound = new Sound(snd::Output::kLoopback);
 			engine->engine->AddSystem(sound);
