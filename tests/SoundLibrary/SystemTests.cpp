@@ -177,4 +177,24 @@ namespace
 		EXPECT_FALSE(channel.isPlaying());
 		EXPECT_LT(Left(), 1e-4);
 	}
+
+	TEST_F(SoundLibrary, ShippedSampleTonesPlayAtTheirLevelAsSoundsAndAsStreams)
+	{
+		for (const test::SampleSound& sample : test::kSampleSounds)
+			for (bool streamed : {false, true})
+			{
+				const std::string path = TW_TEST_DATA_DIR "../../Data/Sounds/" + std::string(sample.file);
+				snd::Sound* sound = streamed ? system.createStream(path, snd::kDefault) : system.createSound(path, snd::kDefault);
+				ASSERT_NE(sound, nullptr) << path;
+				if (sample.frequency == 0)
+					continue;
+				system.playSound(sound, false);
+				system.update(kFrame);
+				// 0.1 s holds a whole number of periods of every shipped tone.
+				system.update(0.1f);
+				const double expected = sample.amplitude / std::sqrt(2.0);
+				EXPECT_NEAR(test::FrequencyRms(test::WholeMix(system.LastMix()), sample.frequency), expected, expected * 0.05) << path << " streamed " << streamed;
+				sound->release();
+			}
+	}
 }
