@@ -74,6 +74,8 @@ void Sound::Initialize()
 	MusicTrack::Register();
 	Ambience::Register();
 
+	// Initialising twice must not orphan the sounds of the first layer.
+	Shutdown();
 	listener = nullptr;
 	system = std::make_unique<snd::System>(output);
 	sfxGroup = system->createChannelGroup("SFXGroup");
@@ -260,6 +262,9 @@ snd::Sound* Sound::GetAmbienceStream(const std::string& name)
 void Sound::OnPause(Message::Reader reader)
 {
 	const bool paused = reader.Read<bool>();
+	// The handlers outlive a shut-down layer in the system's table.
+	if (!system)
+		return;
 	if (InterfaceChannel.isPlaying())
 		InterfaceChannel.stop();
 	masterGroup->setPaused(paused);
@@ -271,6 +276,8 @@ void Sound::OnPause(Message::Reader reader)
 
 void Sound::OnMuteAllSounds(Message::Reader)
 {
+	if (!system)
+		return;
 	if (!muted)
 	{
 		savedMasterVolume = masterGroup->getVolume();

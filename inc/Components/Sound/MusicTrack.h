@@ -3,7 +3,7 @@
 // "PauseLevelTrack" pauses and resumes the track, "ChangeMusic" switches to another named track.
 #pragma once
 
-#include "Component.h"
+#include "Components/Sound/LevelTrack.h"
 #include "Components/Sound/SoundTable.h"
 #include "Message.h"
 
@@ -12,26 +12,18 @@ struct __MusicTrackName
 	static constexpr const char* name = "MusicTrack";
 };
 
-class MusicTrack : public ComponentBase<MusicTrack, __MusicTrackName>
+class MusicTrack : public LevelTrack<MusicTrack, __MusicTrackName>
 {
 public:
 	// The table as streams, then "StartTrack" (nothing plays without it).
 	bool Load(Serializer& serializer) override;
 	bool Serialize(Serializer& serializer) override;
-	// Arms "PlayTrack", "PauseLevelTrack" and "ChangeMusic" and sets the pause flag: the first
-	// "PauseLevelTrack" after starting therefore leaves the track playing.
+	// The level track's handlers and "ChangeMusic".
 	bool Start() override;
-	bool Update() override;
-	// Leaves the Sound system's update and silences the track at once.
-	void Detach() override;
 
-	bool paused = false;
 	SoundTable table;
-	snd::Channel channel;
 
 private:
 	void StartLevelTrack();
-	void OnPlayTrack(Message::Reader reader);
-	void OnPauseLevelTrack(Message::Reader reader);
 	void OnChangeMusic(Message::Reader reader);
 };

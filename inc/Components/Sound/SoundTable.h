@@ -76,8 +76,6 @@ public:
 	// Enters or removes the object in the Sound system's per-frame update.
 	static void JoinUpdates(unsigned objectId);
 	static void LeaveUpdates(unsigned objectId);
-	// Flips the pause flag of a track and pauses or resumes its channel to match.
-	static void TogglePause(bool& paused, const snd::Channel& channel);
 
 private:
 	std::vector<Entry> entries;

@@ -1,7 +1,6 @@
 #include "Components/Sound/Ambience.h"
 
 #include "Components/Sound/SoundTable.h"
-#include "Composition.h"
 #include "Serializer.h"
 #include "Sound.h"
 #include "Utilities/SearchPaths.h"
@@ -32,34 +31,4 @@ bool Ambience::Serialize(Serializer& serializer)
 	for (const Record& record : records)
 		serializer.Write("Name", record.name).Write("Filename", record.file).Write("Volume", record.volume);
 	return true;
-}
-
-bool Ambience::Start()
-{
-	owner->RegisterHandler<Ambience>("PlayTrack", &Ambience::OnPlayTrack);
-	owner->RegisterHandler<Ambience>("PauseLevelTrack", &Ambience::OnPauseLevelTrack);
-	trackPaused = true;
-	SoundTable::JoinUpdates(owner->GetId());
-	return true;
-}
-
-bool Ambience::Update()
-{
-	return true;
-}
-
-void Ambience::Detach()
-{
-	SoundTable::LeaveUpdates(owner->GetId());
-	channel.stop();
-}
-
-void Ambience::OnPlayTrack(Message::Reader reader)
-{
-	reader.Read<std::string>();
-}
-
-void Ambience::OnPauseLevelTrack(Message::Reader)
-{
-	SoundTable::TogglePause(trackPaused, channel);
 }

@@ -35,33 +35,9 @@ bool MusicTrack::Serialize(Serializer& serializer)
 
 bool MusicTrack::Start()
 {
-	owner->RegisterHandler<MusicTrack>("PlayTrack", &MusicTrack::OnPlayTrack);
-	owner->RegisterHandler<MusicTrack>("PauseLevelTrack", &MusicTrack::OnPauseLevelTrack);
+	LevelTrack::Start();
 	owner->RegisterHandler<MusicTrack>("ChangeMusic", &MusicTrack::OnChangeMusic);
-	paused = true;
-	SoundTable::JoinUpdates(owner->GetId());
 	return true;
-}
-
-bool MusicTrack::Update()
-{
-	return true;
-}
-
-void MusicTrack::Detach()
-{
-	SoundTable::LeaveUpdates(owner->GetId());
-	channel.stop();
-}
-
-void MusicTrack::OnPlayTrack(Message::Reader reader)
-{
-	reader.Read<std::string>();
-}
-
-void MusicTrack::OnPauseLevelTrack(Message::Reader)
-{
-	SoundTable::TogglePause(paused, channel);
 }
 
 void MusicTrack::OnChangeMusic(Message::Reader reader)

@@ -129,9 +129,3 @@ void SoundTable::LeaveUpdates(unsigned objectId)
 	if (Sound* sound = FindSound())
 		sound->soundObjects.erase(objectId);
 }
-
-void SoundTable::TogglePause(bool& paused, const snd::Channel& channel)
-{
-	paused = !paused;
-	channel.setPaused(paused);
-}
