@@ -36,6 +36,9 @@ namespace snd
 			SoundFile::MemoryCursor& cursor = Cursor(data);
 			const sf_count_t available = std::max<sf_count_t>(0, MemoryLength(data) - cursor.position);
 			const sf_count_t taken = std::clamp<sf_count_t>(count, 0, available);
+			// Empty bytes have no data pointer at all.
+			if (taken == 0)
+				return 0;
 			std::memcpy(out, cursor.bytes->data() + cursor.position, static_cast<std::size_t>(taken));
 			cursor.position += taken;
 			return taken;

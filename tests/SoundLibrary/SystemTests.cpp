@@ -165,6 +165,7 @@ namespace
 			EXPECT_EQ(system.createSound(path, snd::kDefault), nullptr) << path;
 			EXPECT_EQ(system.createStream(path, snd::kLoop), nullptr) << path;
 		}
+		EXPECT_EQ(system.createSound(std::vector<unsigned char>(), "empty", snd::kDefault, true), nullptr);
 		EXPECT_EQ(system.playSound(nullptr, false), snd::Channel());
 	}
 
