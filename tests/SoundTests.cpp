@@ -1,5 +1,7 @@
 #include "Components/Sound/SoundTestSupport.h"
 
+#include <sstream>
+
 #include <vector>
 
 namespace
@@ -108,6 +110,27 @@ namespace
 		system.Reload();
 		EXPECT_EQ(system.CreationSoundCount, 0);
 		EXPECT_GT(Heard(600), kHeard);
+	}
+
+	TEST_F(SoundSystem, MovingTheListenerBringsTheListenerChannelsToIt)
+	{
+		Sound& system = StartEngine();
+		SoundTable table;
+		Serializer serializer;
+		std::istringstream text("<Component>" + Entry("Walk", ToneFile(600)) + "</Component>");
+		ASSERT_TRUE(serializer.LoadFromStream(text, "walk.xml"));
+		table.Load(serializer, SoundTable::Kind::kSound);
+		const Tuple3f far(100, 0, 0);
+		const Tuple3f still;
+		SoundTable::StartOptions placed;
+		placed.position = &far;
+		placed.velocity = &still;
+		table.Start(system.FootStepChannel1, "Walk", system.sfxGroup, placed);
+		const double distant = Heard(600);
+		// Forward and up need not be unit vectors: the Sound system normalises them.
+		system.MoveListener(Tuple3f(-40, 0, 0), still, Tuple3f(0, 0, -2), Tuple3f(0, 3, 0));
+		EXPECT_FLOAT_EQ(system.listenerUp.y, 1.0f);
+		EXPECT_GT(Heard(600), 50 * distant);
 	}
 
 	TEST_F(SoundSystem, VolumesAndMuteSurviveARestart)
