@@ -13,3 +13,7 @@ add_library(tw_deps INTERFACE)
 add_library(tw::deps ALIAS tw_deps)
 target_include_directories(tw_deps INTERFACE ${TINYXML_INCLUDE_DIR})
 target_link_libraries(tw_deps INTERFACE PkgConfig::SDL PkgConfig::SDL_IMAGE PkgConfig::GLEW ${TINYXML_LIBRARY} Threads::Threads ${CMAKE_DL_LIBS})
+
+# OpenAL Soft mixes and plays the sounds; libsndfile decodes the sound files.
+pkg_check_modules(AUDIO REQUIRED IMPORTED_TARGET openal sndfile)
+target_link_libraries(tw_deps INTERFACE PkgConfig::AUDIO)

@@ -75,6 +75,8 @@ public:
 	void SkipNode();
 	// True while the current element has a further value or element at the cursor.
 	bool HasMore() const;
+	// True when a value (not an element) is at the cursor: what the next Read takes.
+	bool HasValue() const;
 	// Read mode: steps past values standing where the loop over an element's children expects
 	// elements, one diagnostic each; true when an element is at the cursor.
 	bool NextElement();
@@ -124,6 +126,7 @@ private:
 	void SaveElement(TiXmlElement& element, Tree::const_iterator list) const;
 
 	const NodeData* NextValue(const char* typeName);
+	bool IsEmptyValue(Tree::iterator position) const;
 	void AppendValue(const char* name, const char* typeName, std::string text);
 	void ReportUnreadable(const NodeData& node, const char* typeName) const;
 	void ReportStrayValue(const std::string& outcome) const;

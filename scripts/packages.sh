@@ -6,6 +6,7 @@ TW_PACKAGES=(
   libsdl1.2-dev libsdl-image1.2-dev libtinyxml-dev libglew-dev
   libgl1-mesa-dri libglu1-mesa-dev libx11-dev zlib1g-dev
   xvfb xauth xdotool
+  libopenal-dev libsndfile1-dev
 )
 
 tw_install_packages() {

@@ -35,6 +35,13 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_build" -G Ninja -DTW_FUZZ=ON -DT
   -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF
 cmake --build "$fuzz_build" -j "$(tw_jobs)"
 for target in "$fuzz_build"/bin/*Fuzz; do
-  echo "Fuzzing $(basename "$target") briefly"
-  "$target" -seed=1 -runs=20000 -close_fd_mask=3
+  name=$(basename "$target")
+  echo "Fuzzing $name briefly"
+  # A seed corpus kept in the repository is only read: new inputs go to a scratch folder.
+  corpus=()
+  if [ -d "$root/tests/fuzz/corpus/$name" ]; then
+    mkdir -p "$fuzz_build/found/$name"
+    corpus=("$fuzz_build/found/$name" "$root/tests/fuzz/corpus/$name")
+  fi
+  "$target" -seed=1 -runs=20000 -close_fd_mask=3 "${corpus[@]}"
 done

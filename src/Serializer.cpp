@@ -509,6 +509,21 @@ bool Serializer::HasMore() const
 	return !probe.is_end();
 }
 
+bool Serializer::HasValue() const
+{
+	if (missingElements > 0)
+		return false;
+	Tree::iterator probe = cursor;
+	SkipHeaders(probe);
+	return probe.is_leaf() || IsEmptyValue(probe);
+}
+
+bool Serializer::IsEmptyValue(Tree::iterator position) const
+{
+	// An element holding nothing at all is how an empty value comes back from the file.
+	return position.is_node() && position.child_count() == 1 && IsHeader(tree->begin(position)) && tree->begin(position)->value.empty();
+}
+
 const char* Serializer::PeekValue() const
 {
 	if (missingElements > 0)
@@ -556,15 +571,11 @@ const Serializer::NodeData* Serializer::NextValue(const char* typeName)
 		++cursor;
 		return value;
 	}
-	if (cursor.is_node())
+	if (IsEmptyValue(cursor))
 	{
-		// An element holding nothing at all is how an empty value comes back from the file.
 		const Tree::iterator inside = tree->begin(cursor);
-		if (cursor.child_count() == 1 && IsHeader(inside) && inside->value.empty())
-		{
-			++cursor;
-			return &*inside;
-		}
+		++cursor;
+		return &*inside;
 	}
 	Report(std::string("value ") + std::to_string(ValuesBefore(cursor) + 1) + " of '" + ElementName(cursor) + "' (" + typeName + ") is " +
 		   (cursor.is_end() ? "missing" : "an element") + "; the default is kept");

@@ -3,6 +3,8 @@
 // save, and its saved text must load and save again to the very same text. The level loader then
 // reads the same document: whatever it holds, loading must end (run with -timeout to catch a hang).
 #include "Components/Origin.h"
+#include "Components/Sound/Ambience.h"
+#include "Components/Sound/MusicTrack.h"
 #include "Components/Transform.h"
 #include "LevelFile.h"
 #include "Object.h"
@@ -55,6 +57,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 	Transform::Register();
 	BoneTransform::Register();
 	Origin::Register();
+	// Without a Sound system the sound components only read and write their data.
+	MusicTrack::Register();
+	Ambience::Register();
 	return 0;
 }
 

@@ -64,13 +64,13 @@ function(expect_text haystack needle what)
 endfunction()
 
 # Each system's element is added to the configuration as the system is added; the Window system
-# writes the mode it opened into its own.
+# writes the mode it opened into its own, the Sound system its volumes and mute.
 function(expect_configuration_of_every_system)
   if(NOT EXISTS "${userFolder}/Tumblewreck.cfg")
     message(FATAL_ERROR "no configuration written to ${userFolder}/Tumblewreck.cfg")
   endif()
   file(READ "${userFolder}/Tumblewreck.cfg" configuration)
-  if(NOT configuration MATCHES "<Window>[ \t\n]*<Width>[0-9]+</Width>[ \t\n]*<Height>[0-9]+</Height>[ \t\n]*<BPP>[0-9]+</BPP>[ \t\n]*<Fullscreen>(true|false)</Fullscreen>[ \t\n]*</Window>[^<]*<Input[^<]*<Logic[^<]*<ParticleManager[^<]*<Physics[^<]*<Sound[^<]*<GUI[^<]*<Graphics")
+  if(NOT configuration MATCHES "<Window>[ \t\n]*<Width>[0-9]+</Width>[ \t\n]*<Height>[0-9]+</Height>[ \t\n]*<BPP>[0-9]+</BPP>[ \t\n]*<Fullscreen>(true|false)</Fullscreen>[ \t\n]*</Window>[^<]*<Input[^<]*<Logic[^<]*<ParticleManager[^<]*<Physics[^<]*<Sound(>.*</Sound>| />)[^<]*<GUI[^<]*<Graphics")
     message(FATAL_ERROR "the eight systems are not in the configuration in their order:\n${configuration}")
   endif()
 endfunction()

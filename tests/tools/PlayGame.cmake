@@ -1,7 +1,8 @@
 # Plays a game program under X for the end-to-end checks: a fresh user folder whose configuration
 # starts the given level in a small window, the game run side by side with a shell script that acts
 # as the player (it gets the X window tool as $0 and must close the window in the end), and the
-# game's exit checked. Leaves the game's stderr in GAME_ERRORS and the user folder in USER_FOLDER.
+# game's exit checked. Leaves the game's stderr in GAME_ERRORS and the user folder in USER_FOLDER;
+# TW_EXTRA_CONFIG, when set, adds its elements to the configuration.
 #   PROGRAM  the game;  LEVEL  the level's path;  CLOSER  the X window tool;  WORK  a scratch folder
 function(tw_play_game width height player)
   file(REMOVE_RECURSE "${WORK}")
@@ -14,6 +15,7 @@ function(tw_play_game width height player)
 		<Height>${height}</Height>
 		<Fullscreen>false</Fullscreen>
 	</Window>
+	${TW_EXTRA_CONFIG}
 </Config>
 ")
   set(ENV{XDG_DATA_HOME} "${WORK}/data")

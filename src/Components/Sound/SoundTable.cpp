@@ -1,0 +1,131 @@
+#include "Components/Sound/SoundTable.h"
+
+#include "Engine.h"
+#include "Serializer.h"
+#include "Sound.h"
+#include "Utilities/SearchPaths.h"
+
+#include <algorithm>
+
+void SoundTable::Load(Serializer& serializer, Kind kind)
+{
+	Sound* sound = FindSound();
+	while (serializer.NextElement())
+	{
+		serializer.EnterNode("", "");
+		Entry entry;
+		serializer.Read(entry.name).Read(entry.file).Read(entry.volume);
+		serializer.LeaveNode();
+		const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry& held) { return held.name == entry.name; });
+		if (found != entries.end())
+			*found = entry;
+		else
+			entries.push_back(entry);
+		if (sound == nullptr)
+			continue;
+		if (const auto cached = sound->cache.find(entry.file); cached != sound->cache.end())
+		{
+			++cached->second.second;
+			continue;
+		}
+		const std::string path = FindFile(entry.file);
+		snd::Sound* created = kind == Kind::kStream ? sound->system->createStream(path, snd::kLoop) : sound->system->createSound(path, snd::k3D);
+		sound->cache[entry.file] = {created, 1};
+	}
+}
+
+void SoundTable::Serialize(Serializer& serializer) const
+{
+	for (const Entry& entry : entries)
+	{
+		serializer.EnterNode("", "effect");
+		serializer.Write("Name", entry.name).Write("Filename", entry.file).Write("Volume", entry.volume);
+		serializer.LeaveNode();
+	}
+}
+
+void SoundTable::Release() const
+{
+	Sound* sound = FindSound();
+	if (sound == nullptr)
+		return;
+	for (const Entry& entry : entries)
+		if (const auto cached = sound->cache.find(entry.file); cached != sound->cache.end())
+			--cached->second.second;
+}
+
+bool SoundTable::Contains(const std::string& name) const
+{
+	return std::any_of(entries.begin(), entries.end(), [&](const Entry& entry) { return entry.name == name; });
+}
+
+SoundTable::Entry SoundTable::Lookup(const std::string& name) const
+{
+	const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry& entry) { return entry.name == name; });
+	return found != entries.end() ? *found : Entry{name, std::string(), 0.0f};
+}
+
+snd::Sound* SoundTable::CachedSound(const std::string& name) const
+{
+	Sound* sound = FindSound();
+	if (sound == nullptr)
+		return nullptr;
+	const auto cached = sound->cache.find(Lookup(name).file);
+	return cached != sound->cache.end() ? cached->second.first : nullptr;
+}
+
+void SoundTable::Start(snd::Channel& channel, const std::string& name, snd::ChannelGroup* group, const StartOptions& options) const
+{
+	Sound* sound = FindSound();
+	if (sound == nullptr)
+		return;
+	// Paused first, so that nothing is heard before the settings are in place.
+	channel = sound->system->playSound(CachedSound(name), true);
+	channel.setVolume(Lookup(name).volume);
+	if (options.position != nullptr && options.velocity != nullptr)
+	{
+		const snd::Vector position{options.position->x, options.position->y, options.position->z};
+		const snd::Vector velocity{options.velocity->x, options.velocity->y, options.velocity->z};
+		channel.set3DAttributes(&position, &velocity);
+	}
+	channel.setChannelGroup(group);
+	if (options.loop)
+		channel.setMode(snd::kLoop);
+	channel.setPaused(false);
+}
+
+void SoundTable::Start(snd::Channel& channel, const std::string& name, snd::ChannelGroup* group) const
+{
+	Start(channel, name, group, StartOptions());
+}
+
+bool SoundTable::SkipWhilePlaying(const snd::Channel& channel)
+{
+	return !channel.isPlaying();
+}
+
+bool SoundTable::RestartWhilePlaying(const snd::Channel& channel)
+{
+	if (channel.isPlaying())
+		channel.stop();
+	return true;
+}
+
+Sound* SoundTable::FindSound()
+{
+	const Engine* engine = Engine::Instance();
+	Sound* sound = engine != nullptr ? engine->GetSystem<Sound>() : nullptr;
+	return sound != nullptr && sound->system ? sound : nullptr;
+}
+
+void SoundTable::JoinUpdates(unsigned objectId)
+{
+	if (Sound* sound = FindSound())
+		sound->soundObjects.insert(objectId);
+}
+
+void SoundTable::LeaveUpdates(unsigned objectId)
+{
+	if (Sound* sound = FindSound())
+		sound->soundObjects.erase(objectId);
+}
