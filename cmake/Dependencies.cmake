@@ -13,3 +13,11 @@ add_library(tw_deps INTERFACE)
 add_library(tw::deps ALIAS tw_deps)
 target_include_directories(tw_deps INTERFACE ${TINYXML_INCLUDE_DIR})
 target_link_libraries(tw_deps INTERFACE PkgConfig::SDL PkgConfig::SDL_IMAGE PkgConfig::GLEW ${TINYXML_LIBRARY} Threads::Threads ${CMAKE_DL_LIBS})
+
+# Recast builds the navigation mesh, Detour queries it. Debian ships no pkg-config file; the
+# headers sit in a folder of their own (with a DebugDraw.h of its own): include <recastnavigation/...>.
+find_path(RECAST_INCLUDE_DIR recastnavigation/Recast.h REQUIRED)
+find_library(RECAST_LIBRARY Recast REQUIRED)
+find_library(DETOUR_LIBRARY Detour REQUIRED)
+target_include_directories(tw_deps SYSTEM INTERFACE ${RECAST_INCLUDE_DIR})
+target_link_libraries(tw_deps INTERFACE ${RECAST_LIBRARY} ${DETOUR_LIBRARY})

@@ -7,6 +7,8 @@ TW_PACKAGES=(
   libgl1-mesa-dri libglu1-mesa-dev libx11-dev zlib1g-dev
   xvfb xauth xdotool
 )
+# Recast and Detour: the navigation mesh and its path queries.
+TW_PACKAGES+=(librecast-dev)
 
 tw_install_packages() {
   local missing=()

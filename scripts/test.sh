@@ -21,6 +21,12 @@ run_suite() {
   (cd "$build" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j "$(tw_jobs)")
 }
 
+# The game's random numbers come from its seedable generator (tw::Rand), never from C's rand().
+if grep -rnE '(^|[^A-Za-z0-9_])s?rand[[:space:]]*\(' "$root/src"; then
+  echo "C rand() called in src/: use tw::Rand (Utilities/Random.h)" >&2
+  exit 1
+fi
+
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON
 run_suite "$root/build/test-release" -DCMAKE_BUILD_TYPE=Release
 
@@ -30,5 +36,9 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_build" -G Ninja -DTW_FUZZ=ON -DT
 cmake --build "$fuzz_build" -j "$(tw_jobs)"
 for target in "$fuzz_build"/bin/*Fuzz; do
   echo "Fuzzing $(basename "$target") briefly"
-  "$target" -seed=1 -runs=20000 -close_fd_mask=3
+  # A target's seed files live in tests/fuzz/corpus/<target>/; what the run adds goes to scratch.
+  seeds="$root/tests/fuzz/corpus/$(basename "$target")"
+  corpus=()
+  [ -d "$seeds" ] && corpus=("$(mktemp -d)" "$seeds")
+  "$target" -seed=1 -runs=20000 -close_fd_mask=3 "${corpus[@]}"
 done
