@@ -12,6 +12,7 @@
 #include <recastnavigation/Recast.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 class Component;
@@ -69,12 +70,6 @@ private:
 	{
 		void operator()(dtNavMeshQuery* query) const;
 	};
-	// A logic object and its components of the updated types, in update order.
-	struct LogicObject
-	{
-		unsigned id;
-		std::vector<Component*> row;
-	};
 
 	void OnPause(Message::Reader reader);
 	void OnObjectCreated(Message::Reader reader);
@@ -87,9 +82,15 @@ private:
 	void DrawNavMesh() const;
 	void Join(unsigned objectId);
 	void Leave(unsigned objectId);
-	void FillRow(LogicObject& logicObject) const;
-	// Every row anew, once any object gained or lost a component since they were filled.
-	void RefreshRowsIfStale();
+	// Appends the object's components of the updated types, in update order, as its row.
+	void AppendRow(unsigned objectId);
+	// Every row anew: some object gained or lost a component since they were filled.
+	void RefreshRows();
+	// The calls of a pass in their order, from the rows; the rows first when they are stale.
+	void BuildPassOrder();
+	// The rest of a pass, from the object index and slot, after an update changed some object's
+	// components: the rows are checked before every call.
+	void UpdateRowsFrom(std::size_t index, std::size_t slot);
 	bool HasLogicComponent(const Composition& object) const;
 
 	rcConfig navMeshConfig{};
@@ -103,7 +104,17 @@ private:
 	int tileGridHeight = 0;
 
 	// In the order they joined; the same ids as logicObjectIds.
-	std::vector<LogicObject> logicObjects;
+	std::vector<unsigned> logicObjects;
+	// The rows of the logic objects, one after the other in the order they joined: object i's
+	// components are rows[rowStarts[i]] up to rows[rowStarts[i + 1]].
+	std::vector<Component*> rows;
+	std::vector<std::size_t> rowStarts{0};
+	// Every component a pass calls, in call order (the object that joined last first), and the
+	// (object index, slot) of each, to go on from there when an update changed the rows.
+	std::vector<Component*> passOrder;
+	std::vector<std::pair<std::size_t, std::size_t>> passPositions;
+	// An object joined or left since passOrder was built.
+	bool passOrderStale = false;
 	tw::hash_set<unsigned> logicObjectIds;
 	tw::hash_set<unsigned> logicComponentTypes;
 	tw::hash_set<unsigned> availableObjectOwners;

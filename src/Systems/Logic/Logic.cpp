@@ -152,39 +152,70 @@ void Logic::Update()
 
 void Logic::UpdateComponents()
 {
-	// From the object that joined last; objects that join during the pass sit beyond the count
-	// taken here and are first updated next frame. An update may add or replace components of
-	// any object, so the rows are checked before every call.
-	for (std::size_t index = logicObjects.size(); index-- > 0;)
-		for (std::size_t slot = 0;; ++slot)
+	const unsigned& epoch = ObjectStore::Instance().ComponentEpoch();
+	if (epoch != rowsEpoch || passOrderStale)
+		BuildPassOrder();
+	// Objects that join during the pass are not in passOrder: they are first updated next frame.
+	for (std::size_t call = 0; call < passOrder.size(); ++call)
+	{
+		// An update may add or replace components of any object: a component may have gone.
+		if (epoch != rowsEpoch)
 		{
-			RefreshRowsIfStale();
-			if (index >= logicObjects.size() || slot >= logicObjects[index].row.size())
-				break;
-			logicObjects[index].row[slot]->Update();
+			UpdateRowsFrom(passPositions[call].first, passPositions[call].second);
+			return;
 		}
+		passOrder[call]->Update();
+	}
 }
 
-void Logic::RefreshRowsIfStale()
+void Logic::UpdateRowsFrom(std::size_t index, std::size_t slot)
 {
-	const unsigned epoch = ObjectStore::Instance().ComponentEpoch();
-	if (epoch == rowsEpoch)
-		return;
-	rowsEpoch = epoch;
-	for (LogicObject& logicObject : logicObjects)
-		FillRow(logicObject);
+	const unsigned& epoch = ObjectStore::Instance().ComponentEpoch();
+	for (++index; index-- > 0; slot = 0)
+		for (;; ++slot)
+		{
+			if (epoch != rowsEpoch)
+				RefreshRows();
+			if (index + 1 >= rowStarts.size() || rowStarts[index] + slot >= rowStarts[index + 1])
+				break;
+			rows[rowStarts[index] + slot]->Update();
+		}
+	passOrderStale = true;
 }
 
-void Logic::FillRow(LogicObject& logicObject) const
+void Logic::BuildPassOrder()
 {
-	logicObject.row.clear();
+	if (ObjectStore::Instance().ComponentEpoch() != rowsEpoch)
+		RefreshRows();
+	passOrder.clear();
+	passPositions.clear();
+	for (std::size_t index = logicObjects.size(); index-- > 0;)
+		for (std::size_t at = rowStarts[index]; at < rowStarts[index + 1]; ++at)
+		{
+			passOrder.push_back(rows[at]);
+			passPositions.emplace_back(index, at - rowStarts[index]);
+		}
+	passOrderStale = false;
+}
+
+void Logic::RefreshRows()
+{
+	rowsEpoch = ObjectStore::Instance().ComponentEpoch();
+	rows.clear();
+	rowStarts.resize(1);
+	for (unsigned objectId : logicObjects)
+		AppendRow(objectId);
+}
+
+void Logic::AppendRow(unsigned objectId)
+{
 	// Never asked of the "Dummy" object, which would hand out the prototypes.
-	const Object object = ObjectFromId(logicObject.id);
-	if (object.IsDummy())
-		return;
-	for (unsigned typeId : updateTypeIds)
-		if (Component* component = object.object->GetComponent(typeId))
-			logicObject.row.push_back(component);
+	const Object object = ObjectFromId(objectId);
+	if (!object.IsDummy())
+		for (unsigned typeId : updateTypeIds)
+			if (Component* component = object.object->GetComponent(typeId))
+				rows.push_back(component);
+	rowStarts.push_back(rows.size());
 }
 
 void Logic::DrawNavMesh() const
@@ -227,6 +258,9 @@ void Logic::Shutdown()
 void Logic::UnloadLevel()
 {
 	logicObjects.clear();
+	rows.clear();
+	rowStarts.resize(1);
+	passOrderStale = true;
 	logicObjectIds.clear();
 	availableObjectOwners.clear();
 }
@@ -244,10 +278,7 @@ void Logic::UnregisterAvailableObjects(Component& component)
 
 std::vector<unsigned> Logic::GetLogicObjects() const
 {
-	std::vector<unsigned> ids;
-	for (auto logicObject = logicObjects.rbegin(); logicObject != logicObjects.rend(); ++logicObject)
-		ids.push_back(logicObject->id);
-	return ids;
+	return std::vector<unsigned>(logicObjects.rbegin(), logicObjects.rend());
 }
 
 bool Logic::HasLogicComponent(const Composition& object) const
@@ -261,14 +292,24 @@ void Logic::Join(unsigned objectId)
 {
 	if (!logicObjectIds.insert(objectId).second)
 		return;
-	logicObjects.push_back({objectId, {}});
-	FillRow(logicObjects.back());
+	logicObjects.push_back(objectId);
+	AppendRow(objectId);
+	passOrderStale = true;
 }
 
 void Logic::Leave(unsigned objectId)
 {
-	if (logicObjectIds.erase(objectId) > 0)
-		std::erase_if(logicObjects, [objectId](const LogicObject& logicObject) { return logicObject.id == objectId; });
+	if (logicObjectIds.erase(objectId) == 0)
+		return;
+	const auto index = static_cast<std::size_t>(std::find(logicObjects.begin(), logicObjects.end(), objectId) - logicObjects.begin());
+	logicObjects.erase(logicObjects.begin() + static_cast<std::ptrdiff_t>(index));
+	const std::size_t first = rowStarts[index];
+	const std::size_t count = rowStarts[index + 1] - first;
+	rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.begin() + static_cast<std::ptrdiff_t>(first + count));
+	rowStarts.erase(rowStarts.begin() + static_cast<std::ptrdiff_t>(index) + 1);
+	for (std::size_t later = index + 1; later < rowStarts.size(); ++later)
+		rowStarts[later] -= count;
+	passOrderStale = true;
 }
 
 void Logic::OnPause(Message::Reader reader)

@@ -146,14 +146,17 @@ namespace
 	TEST(LogicSystem, NewestObjectFirstAndObjectsStartedByAnUpdateWaitForTheNextPass)
 	{
 		GameWorld world;
-		GameWorld::AddTree("First", "TestLeaf", LeafFields("first", Running, 100));
+		const Object first = GameWorld::AddTree("First", "TestLeaf", LeafFields("first", Running, 100));
 		GameWorld::AddTree("Second", "TestLeaf", LeafFields("second", Running, 100));
 		constexpr int kSpawned = 40;
-		// Enough joiners to move the object list while the pass walks it.
-		test::LeafActions()["second"] = [] {
-			if (Events().back() == "Start second")
-				for (int spawn = 0; spawn < kSpawned; ++spawn)
-					GameWorld::AddTree("Spawn", "TestLeaf", LeafFields("spawn", Running, 100));
+		// Enough joiners to move the object list while the pass walks it; and the tree the pass
+		// is about to call is replaced (the old one deleted) before it gets there.
+		test::LeafActions()["second"] = [first] {
+			if (Events().back() != "Start second")
+				return;
+			for (int spawn = 0; spawn < kSpawned; ++spawn)
+				GameWorld::AddTree("Spawn", "TestLeaf", LeafFields("spawn", Running, 100));
+			PhysicsComponentWorld::AddLoaded(first, BehaviorTree::TypeId(), "<string>TestLeaf</string>" + LeafFields("first", Running, 100));
 		};
 		world.Frame();
 		EXPECT_EQ(Events(), (Names{"Start second", "Start first"}));
