@@ -7,6 +7,7 @@
 #include "Composition.h"
 #include "Serializer.h"
 #include "Systems/Logic/LogicTypes.h"
+#include "Utilities/Diagnostics.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -68,5 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	const std::string document(reinterpret_cast<const char*>(data), size);
 	RoundTrip<BehaviorTree>(document);
 	Serializer::ClearFileCache();
+	// The lines reported stay remembered until a frame ends; one input is one frame here.
+	tw::Diagnostics::Flush();
 	return 0;
 }
