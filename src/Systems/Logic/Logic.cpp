@@ -155,16 +155,20 @@ void Logic::UpdateComponents()
 	const unsigned& epoch = ObjectStore::Instance().ComponentEpoch();
 	if (epoch != rowsEpoch || passOrderStale)
 		BuildPassOrder();
-	// Objects that join during the pass are not in passOrder: they are first updated next frame.
-	for (std::size_t call = 0; call < passOrder.size(); ++call)
+	// Nothing changes passOrder during the pass: objects that join are not in it (they are first
+	// updated next frame), and leaving waits for the end of the frame.
+	const unsigned filledAt = rowsEpoch;
+	Component* const* calls = passOrder.data();
+	const std::size_t callCount = passOrder.size();
+	for (std::size_t call = 0; call < callCount; ++call)
 	{
 		// An update may add or replace components of any object: a component may have gone.
-		if (epoch != rowsEpoch)
+		if (epoch != filledAt)
 		{
 			UpdateRowsFrom(passPositions[call].first, passPositions[call].second);
 			return;
 		}
-		passOrder[call]->Update();
+		calls[call]->Update();
 	}
 }
 
