@@ -14,7 +14,6 @@
 #include <recastnavigation/DetourNavMeshQuery.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <sstream>
 
@@ -63,12 +62,16 @@ namespace
 		return Setting(section, key, defaultValue, "it must be a finite number", [](T) { return true; });
 	}
 
-	// The quotient in single precision, as Recast's build takes it, as a whole number of cells.
+	// No level is a million cells across; the bound keeps the border and tile sums within int.
+	constexpr double kMaxCells = 1 << 20;
+
+	// A whole number of cells.
 	int Cells(double cells)
 	{
-		return static_cast<int>(std::clamp(cells, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
+		return static_cast<int>(std::clamp(cells, -kMaxCells, kMaxCells));
 	}
 
+	// In single precision, before any rounding to whole cells.
 	float Quotient(float value, float cellSize)
 	{
 		return value / cellSize;
