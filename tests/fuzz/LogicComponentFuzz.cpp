@@ -67,6 +67,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
 	const std::string document(reinterpret_cast<const char*>(data), size);
+	// Every logic component that reads stored fields has its line here.
 	RoundTrip<BehaviorTree>(document);
 	Serializer::ClearFileCache();
 	// The lines reported stay remembered until a frame ends; one input is one frame here.
