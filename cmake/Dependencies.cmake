@@ -17,3 +17,11 @@ target_link_libraries(tw_deps INTERFACE PkgConfig::SDL PkgConfig::SDL_IMAGE PkgC
 # OpenAL Soft mixes and plays the sounds; libsndfile decodes the sound files.
 pkg_check_modules(AUDIO REQUIRED IMPORTED_TARGET openal sndfile)
 target_link_libraries(tw_deps INTERFACE PkgConfig::AUDIO)
+
+# Recast builds the navigation mesh, Detour queries it. Debian ships no pkg-config file; the
+# headers sit in a folder of their own (with a DebugDraw.h of its own): include <recastnavigation/...>.
+find_path(RECAST_INCLUDE_DIR recastnavigation/Recast.h REQUIRED)
+find_library(RECAST_LIBRARY Recast REQUIRED)
+find_library(DETOUR_LIBRARY Detour REQUIRED)
+target_include_directories(tw_deps SYSTEM INTERFACE ${RECAST_INCLUDE_DIR})
+target_link_libraries(tw_deps INTERFACE ${RECAST_LIBRARY} ${DETOUR_LIBRARY})

@@ -103,6 +103,11 @@ public:
 		return *this;
 	}
 	std::string ReadString();
+	// Read mode: copies what the current element holds from the cursor to its end (values and
+	// nested elements) and moves past it. WriteKept appends such a copy to the current element in
+	// write mode, so data a reader cannot interpret is saved back as it came.
+	std::shared_ptr<const Tree> KeepRest();
+	void WriteKept(const Tree& kept);
 
 	// Appends a value named name (no name attribute when null) to the current element.
 	template <class T>

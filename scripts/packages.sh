@@ -8,6 +8,8 @@ TW_PACKAGES=(
   xvfb xauth xdotool
   libopenal-dev libsndfile1-dev
 )
+# Recast and Detour: the navigation mesh and its path queries.
+TW_PACKAGES+=(librecast-dev)
 
 tw_install_packages() {
   local missing=()

@@ -21,6 +21,12 @@ run_suite() {
   (cd "$build" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j "$(tw_jobs)")
 }
 
+# The game's random numbers come from its seedable generator (tw::Rand), never from C's rand().
+if grep -rnE '(^|[^A-Za-z0-9_])s?rand[[:space:]]*\(' "$root/src"; then
+  echo "C rand() called in src/: use tw::Rand (Utilities/Random.h)" >&2
+  exit 1
+fi
+
 run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON
 run_suite "$root/build/test-release" -DCMAKE_BUILD_TYPE=Release
 

@@ -555,6 +555,43 @@ std::string Serializer::ReadString()
 	return text;
 }
 
+namespace
+{
+	// Appends copies of the nodes from first to the end of its list under target's node at parent.
+	void CopyList(Serializer::Tree& target, Serializer::Tree::iterator parent, const Serializer::Tree& source,
+		Serializer::Tree::const_iterator first)
+	{
+		for (Serializer::Tree::const_iterator node = first; !node.is_end(); ++node)
+		{
+			if (node.is_leaf())
+			{
+				target.InsertChild(parent, *node);
+				continue;
+			}
+			// Inserting under the new leaf turns it into an element.
+			Serializer::Tree::iterator element = target.InsertChild(parent, Serializer::NodeData());
+			CopyList(target, element, source, source.begin(node));
+		}
+	}
+}
+
+std::shared_ptr<const Serializer::Tree> Serializer::KeepRest()
+{
+	auto kept = std::make_shared<Tree>();
+	if (writeMode || missingElements > 0 || cursor.is_end())
+		return kept;
+	CopyList(*kept, kept->root(), *tree, cursor);
+	cursor = tree->end(cursor.parent());
+	return kept;
+}
+
+void Serializer::WriteKept(const Tree& kept)
+{
+	if (!writeMode)
+		return;
+	CopyList(*tree, cursor.parent(), kept, kept.begin(kept.root()));
+}
+
 void Serializer::ClearFileCache()
 {
 	FileCache().clear();

@@ -154,7 +154,7 @@ namespace test
 
 	struct __DirectorName { static constexpr const char* name = "Director"; };
 	// Runs the test's script: on the n-th frame of the run it calls script[n]. Logs the messages it
-	// listens to with the current level; quits on its own after kRunawayFrames.
+	// listens to with the current level; quits on its own after runawayFrames.
 	class Director : public SystemBase<Director, __DirectorName>
 	{
 	public:
@@ -166,7 +166,7 @@ namespace test
 		{
 			if (const auto step = script.find(++frame); step != script.end())
 				step->second();
-			if (frame >= kRunawayFrames)
+			if (frame >= runawayFrames)
 			{
 				Events().push_back("Runaway");
 				Engine::Instance()->RequestState(Engine::kQuit);
@@ -178,6 +178,7 @@ namespace test
 		Names listensTo{"LevelLoaded", "UnloadingLevel"};
 		std::map<unsigned, std::function<void()>> script;
 		unsigned frame = 0;
+		unsigned runawayFrames = kRunawayFrames;
 	};
 
 	// Starts every test with an empty store, no groups, the test components registered and an empty

@@ -64,6 +64,31 @@ namespace
 	using SerializerFiles = SerializerTest;
 	using SerializerReading = SerializerTest;
 
+	TEST_F(SerializerFormat, KeptRestOfAnElementIsWrittenBackAsItCame)
+	{
+		const std::string rest = "<float name=\"Reach\">2.5</float><Crate><int name=\"n\">3</int><Unknown /></Crate>";
+		std::istringstream text("<Unknown><Step><string name=\"kind\">Mystery</string>" + rest + "</Step><int>7</int></Unknown>");
+		Serializer reader;
+		ASSERT_TRUE(reader.LoadFromStream(text, "Kept.xml"));
+		reader.EnterNode("", "");
+		EXPECT_EQ(reader.ReadString(), "Mystery");
+		const std::shared_ptr<const Serializer::Tree> kept = reader.KeepRest();
+		EXPECT_FALSE(reader.HasMore());
+		reader.LeaveNode();
+		EXPECT_EQ(ReadNext<int>(reader), 7) << "the cursor stands after the element";
+
+		Serializer writer;
+		writer.EnterNode("", "Step");
+		writer.Write<std::string>("kind", "Mystery");
+		writer.WriteKept(*kept);
+		writer.LeaveNode();
+		writer.Write("n", 7);
+		std::istringstream expected("<Unknown><Step><string name=\"kind\">Mystery</string>" + rest + "</Step><int name=\"n\">7</int></Unknown>");
+		Serializer original;
+		ASSERT_TRUE(original.LoadFromStream(expected, "KeptExpected.xml"));
+		EXPECT_EQ(Saved(writer), Saved(original));
+	}
+
 	TEST_F(SerializerFormat, WritingProducesTheDocumentLayout)
 	{
 		EXPECT_EQ(Saved(Serializer()), "<Unknown />\n");

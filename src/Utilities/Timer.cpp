@@ -6,10 +6,18 @@ namespace
 {
 	bool timerStarted = false;
 	uint32_t baseTicks = 0;
+	ElapsedMillisecondsHook clockHook = nullptr;
+}
+
+void SetElapsedMillisecondsHook(ElapsedMillisecondsHook hook)
+{
+	clockHook = hook;
 }
 
 uint32_t GetElapsedMilliseconds()
 {
+	if (clockHook != nullptr)
+		return clockHook();
 	if (!timerStarted && SDL_InitSubSystem(SDL_INIT_TIMER) >= 0)
 	{
 		timerStarted = true;
@@ -20,6 +28,8 @@ uint32_t GetElapsedMilliseconds()
 
 uint32_t GetElapsedMillisecondsNoInit()
 {
+	if (clockHook != nullptr)
+		return clockHook();
 	return SDL_GetTicks() - baseTicks;
 }
 

@@ -1,18 +1,26 @@
 // Fuzzes the serializer's parse path: the input's first bytes choose a walk of reads, enters and
 // leaves (misuse included), the rest is parsed as a data file from memory. Whatever loads must
 // save, and its saved text must load and save again to the very same text. The level loader then
-// reads the same document: whatever it holds, loading must end (run with -timeout to catch a hang).
+// reads the same document into an engine with the Logic and Physics systems: whatever it holds,
+// loading must end (run with -timeout to catch a hang), and its objects start and play three frames.
 #include "Components/Origin.h"
 #include "Components/Sound/Ambience.h"
 #include "Components/Sound/MusicTrack.h"
 #include "Components/Transform.h"
+#include "Composition.h"
+#include "Engine.h"
 #include "LevelFile.h"
 #include "Object.h"
 #include "ObjectGroup.h"
 #include "Serializer.h"
+#include "Systems/Logic/Logic.h"
+#include "Systems/Physics/Physics.h"
+#include "Utilities/Diagnostics.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -41,6 +49,37 @@ namespace
 		}
 	}
 
+	constexpr int kFramesPlayed = 3;
+
+	// Made once: an engine over a scratch user folder with an empty configuration.
+	Engine& GameEngine()
+	{
+		static Engine* engine = [] {
+			const std::filesystem::path folder = std::filesystem::temp_directory_path() / "SerializerFuzzUser";
+			std::filesystem::create_directories(folder);
+			std::ofstream(folder / "Tumblewreck.cfg") << "<Config/>";
+			auto* made = new Engine("", folder.string() + "/", "Tumblewreck.cfg");
+			made->AddSystem(new Logic());
+			made->AddSystem(new Physics());
+			return made;
+		}();
+		return *engine;
+	}
+
+	void PlayLoadedObjects()
+	{
+		for (Object object = FirstObject(); !object.IsDummy(); object = NextObject(object))
+			object.object->Start();
+		for (int frame = 0; frame < kFramesPlayed; ++frame)
+		{
+			for (System* system : GameEngine().GetSystems())
+				system->Update();
+			ProcessObjectChanges();
+			tw::Diagnostics::EndFrame();
+		}
+		tw::Diagnostics::Flush();
+	}
+
 	std::string SavedText(const Serializer& serializer)
 	{
 		std::ostringstream out;
@@ -54,9 +93,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
 	// Diagnostics are expected on almost every input; printing them would only slow the run.
 	std::cerr.rdbuf(nullptr);
-	Transform::Register();
-	BoneTransform::Register();
-	Origin::Register();
+	GameEngine();
 	// Without a Sound system the sound components only read and write their data.
 	MusicTrack::Register();
 	Ambience::Register();
@@ -89,7 +126,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	std::string nextLevel;
 	std::string previousLevel;
 	LevelFile::GroupNames groupNames;
+	for (System* system : GameEngine().GetSystems())
+		system->Reload();
 	LevelFile(nextLevel, previousLevel, groupNames).Load("fuzz.xml");
+	PlayLoadedObjects();
 	ObjectGroup::DestroyAll();
 	DestroyAllObjects();
 	return 0;

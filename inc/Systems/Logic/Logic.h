@@ -1,12 +1,25 @@
-// Logic: the system that updates the gameplay and controller components once per frame, before the
-// physics step. So far it knows the physics controllers (CharacterController, CursorController);
-// the behaviour trees, the navigation mesh and the gameplay components are not built yet.
+// Logic: the engine system that owns the game's behaviour. It registers the gameplay component
+// types and the behaviour-node types, keeps the set of objects that carry a logic component and
+// updates their components once a frame in one fixed type order (the object that joined last
+// first), obeys "Pause", and owns the navigation settings and the navigation mesh. It is the third
+// system of the engine: its update runs after input and before physics and rendering.
 #pragma once
 
 #include "Message.h"
 #include "System.h"
+#include "Utilities/HashSet.h"
 
+#include <recastnavigation/Recast.h>
+
+#include <memory>
+#include <utility>
 #include <vector>
+
+class Component;
+class Composition;
+class dtNavMesh;
+class dtNavMeshQuery;
+class dtQueryFilter;
 
 struct __LogicName
 {
@@ -16,25 +29,98 @@ struct __LogicName
 class Logic : public SystemBase<Logic, __LogicName>
 {
 public:
-	// Registers the logic component types and follows the objects that carry them.
-	void LoadConfig(Config& section) override;
-	// The logic components of every logic object, the object that joined last first, each object's
-	// components in the fixed order of their types.
-	void Update() override;
+	Logic();
+	~Logic() override;
 
-	// Ids of the objects with a logic component, in the order they joined.
-	const std::vector<unsigned>& GetLogicObjects() const { return logicObjects; }
+	// Reads the navigation and path settings of the "Logic" element; a value Recast cannot take
+	// falls back to its default with one diagnostic naming the key.
+	void LoadConfig(Config& section) override;
+	// Once, when the engine adds the system: the node and component types, the handlers.
+	void Initialize() override;
+	// The logic components of every logic object (unless paused), then the nav-mesh display.
+	void Update() override;
+	void Shutdown() override;
+	// A level change keeps the types, the behaviour registry and the settings: only the level's
+	// state goes.
+	void Reload() override { UnloadLevel(); }
+	// Forgets the level's logic objects and house owners.
+	void UnloadLevel();
+
+	bool IsLogicObject(unsigned objectId) const;
+	// Objects that carry an AvailableObjects component; the component enters its owner itself.
+	tw::hash_set<unsigned>& GetAvailableObjectOwners() { return availableObjectOwners; }
+	void UnregisterAvailableObjects(Component& component);
+
+	// The logic objects in update order: the one that joined last first.
+	std::vector<unsigned> GetLogicObjects() const;
+	const rcConfig& GetNavMeshConfig() const { return navMeshConfig; }
+	// Always odd.
+	int GetPathSmoothing() const { return pathSmoothing; }
+	float GetPathCurveRadius() const { return pathCurveRadius; }
+	const dtQueryFilter* GetQueryFilter() const { return queryFilter.get(); }
+	bool IsPaused() const { return paused; }
+	bool IsDrawingNavMesh() const { return drawNavMesh; }
 
 private:
+	struct NavMeshDeleter
+	{
+		void operator()(dtNavMesh* navMesh) const;
+	};
+	struct NavQueryDeleter
+	{
+		void operator()(dtNavMeshQuery* query) const;
+	};
+
+	void OnPause(Message::Reader reader);
 	void OnObjectCreated(Message::Reader reader);
 	void OnObjectDestroyed(Message::Reader reader);
+	void OnComponentAdded(Message::Reader reader);
 	void OnComponentRemoved(Message::Reader reader);
-	void OnUnloadingLevel(Message::Reader reader);
+	void OnToggleNavMesh(Message::Reader reader);
 
-	bool IsLogicType(unsigned typeId) const;
-	bool HasLogicComponent(unsigned objectId) const;
+	void UpdateComponents();
+	void DrawNavMesh() const;
+	void Join(unsigned objectId);
+	void Leave(unsigned objectId);
+	// Appends the object's components of the updated types, in update order, as its row.
+	void AppendRow(unsigned objectId);
+	// Every row anew: some object gained or lost a component since they were filled.
+	void RefreshRows();
+	// The calls of a pass in their order, from the rows; the rows first when they are stale.
+	void BuildPassOrder();
+	// The rest of a pass, from the object index and slot, after an update changed some object's
+	// components: the rows are checked before every call.
+	void UpdateRowsFrom(std::size_t index, std::size_t slot);
+	bool HasLogicComponent(const Composition& object) const;
 
-	// The update order.
-	std::vector<unsigned> logicTypes;
+	rcConfig navMeshConfig{};
+	int pathSmoothing = 5;
+	float pathCurveRadius = 1.0f;
+	std::unique_ptr<dtNavMesh, NavMeshDeleter> navMesh;
+	std::unique_ptr<dtNavMeshQuery, NavQueryDeleter> navQuery;
+	std::unique_ptr<dtQueryFilter> queryFilter;
+	// Tiles along x and along z of the built nav mesh.
+	int tileGridWidth = 0;
+	int tileGridHeight = 0;
+
+	// In the order they joined; the same ids as logicObjectIds.
 	std::vector<unsigned> logicObjects;
+	// The rows of the logic objects, one after the other in the order they joined: object i's
+	// components are rows[rowStarts[i]] up to rows[rowStarts[i + 1]].
+	std::vector<Component*> rows;
+	std::vector<std::size_t> rowStarts{0};
+	// Every component a pass calls, in call order (the object that joined last first), and the
+	// (object index, slot) of each, to go on from there when an update changed the rows.
+	std::vector<Component*> passOrder;
+	std::vector<std::pair<std::size_t, std::size_t>> passPositions;
+	// An object joined or left since passOrder was built.
+	bool passOrderStale = false;
+	tw::hash_set<unsigned> logicObjectIds;
+	tw::hash_set<unsigned> logicComponentTypes;
+	tw::hash_set<unsigned> availableObjectOwners;
+	std::vector<unsigned> updateTypeIds;
+	// The object store's component epoch when the rows were last filled.
+	unsigned rowsEpoch = 0;
+	bool paused = false;
+	bool drawNavMesh = false;
 };

@@ -7,6 +7,7 @@
 #include "Components/Graphics/Camera.h"
 #include "Components/Graphics/CompositePrimitive.h"
 #include "Components/Graphics/DebugPrim.h"
+#include "Components/Graphics/GLContext.h"
 #include "Components/Graphics/Model.h"
 #include "Components/Graphics/PixelBuffer.h"
 #include "Components/Graphics/Primitive.h"
@@ -75,6 +76,14 @@ namespace
 
 void Graphics::Update()
 {
+	// Headless: the models still animate, since gameplay reads their bones; nothing is drawn.
+	if (!HasGLContext())
+	{
+		models.ForEach([](Model* model) { model->Animate(kAnimationStep); });
+		primitiveQueue.clear();
+		lineQueue.clear();
+		return;
+	}
 	glGetError();
 	Camera* camera = GetActiveCamera();
 	// Without a camera there is nothing to look through.

@@ -63,6 +63,14 @@ void Graphics::LoadConfig(Config& section)
 void Graphics::Initialize()
 {
 	TakeWindowSize();
+	InitTextureFormatTable();
+	BuildBoneUniformNames();
+	RegisterComponentTypes();
+	DebugDraw::DrawLine = &QueueDebugLine;
+	DebugDraw::DrawSphereUniform = &QueueDebugSphere;
+	// Without an OpenGL context (a headless game) the system keeps its lists and queues only.
+	if (!HasGLContext())
+		return;
 	glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 	glClearDepth(1.0);
 	SetViewport();
@@ -78,11 +86,6 @@ void Graphics::Initialize()
 	glEnable(GL_CULL_FACE);
 	glEnable(GL_BLEND);
 	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-	InitTextureFormatTable();
-	BuildBoneUniformNames();
-	RegisterComponentTypes();
-	DebugDraw::DrawLine = &QueueDebugLine;
-	DebugDraw::DrawSphereUniform = &QueueDebugSphere;
 }
 
 void Graphics::RegisterComponentTypes()
@@ -146,6 +149,8 @@ void Graphics::Shutdown()
 
 void Graphics::Reload()
 {
+	if (!HasGLContext())
+		return;
 	// Deleted first: a level change reaches here with the previous level's targets still alive.
 	DeleteRenderTargets();
 	CreateRenderTargets();

@@ -1,74 +1,359 @@
 #include "Systems/Logic/Logic.h"
 
-#include "Components/Physics/CharacterController.h"
-#include "Components/Physics/CursorController.h"
-#include "Components/Physics/GolemPoints.h"
+#include "Component.h"
 #include "Composition.h"
 #include "Object.h"
+#include "ObjectStore.h"
+#include "Systems/Logic/BehaviorRegistry.h"
+#include "Systems/Logic/LogicTypes.h"
+#include "Utilities/Config.h"
+#include "Utilities/DebugDraw.h"
+#include "Utilities/Diagnostics.h"
+
+#include <recastnavigation/DetourNavMesh.h>
+#include <recastnavigation/DetourNavMeshQuery.h>
 
 #include <algorithm>
+#include <cmath>
+#include <sstream>
 
-void Logic::LoadConfig(Config&)
+namespace
 {
-	CharacterController::Register();
-	CursorController::Register();
-	GolemPoints::Register();
-	logicTypes = {CharacterController::TypeId(), CursorController::TypeId(), GolemPoints::TypeId()};
+	constexpr float kCellSize = 0.25f;
+	constexpr float kCellHeight = 0.5f;
+	constexpr float kTileSize = 32.0f;
+	constexpr int kMaxVertsPerPoly = 3;
+	constexpr float kMinRegionArea = 64.0f;
+	constexpr float kMergeRegionArea = 400.0f;
+	// Recast's polygons hold at most this many vertices.
+	constexpr int kRecastMaxVertsPerPoly = 6;
+	// Below this many cells a detail sample distance is not worth sampling.
+	constexpr float kMinSampleDistance = 0.9f;
+	constexpr float kNavMeshLineWidth = 2.0f;
 
-	// An object joins once it has started, so no component is updated before its start.
+	int Read(Config& section, const char* key, int defaultValue)
+	{
+		return section.GetInt(key, defaultValue);
+	}
+
+	float Read(Config& section, const char* key, float defaultValue)
+	{
+		return section.GetFloat(key, defaultValue);
+	}
+
+	// A setting of the "Logic" element that is finite and passes the check, else the default with
+	// one diagnostic naming the key.
+	template <class T, class Check>
+	T Setting(Config& section, const char* key, T defaultValue, const char* requirement, Check check)
+	{
+		const T value = Read(section, key, defaultValue);
+		if (std::isfinite(static_cast<double>(value)) && check(value))
+			return value;
+		std::ostringstream line;
+		line << "Logic configuration: \"" << key << "\" " << value << " cannot be used (" << requirement << "); the default "
+			 << defaultValue << " is used";
+		tw::Diagnostics::Report(line.str());
+		return defaultValue;
+	}
+
+	template <class T>
+	T Setting(Config& section, const char* key, T defaultValue)
+	{
+		return Setting(section, key, defaultValue, "it must be a finite number", [](T) { return true; });
+	}
+
+	// No level is a million cells across; the bound keeps the border and tile sums within int.
+	constexpr double kMaxCells = 1 << 20;
+
+	// A whole number of cells.
+	int Cells(double cells)
+	{
+		return static_cast<int>(std::clamp(cells, -kMaxCells, kMaxCells));
+	}
+
+	// In single precision, before any rounding to whole cells.
+	float Quotient(float value, float cellSize)
+	{
+		return value / cellSize;
+	}
+}
+
+void Logic::NavMeshDeleter::operator()(dtNavMesh* mesh) const
+{
+	dtFreeNavMesh(mesh);
+}
+
+void Logic::NavQueryDeleter::operator()(dtNavMeshQuery* query) const
+{
+	dtFreeNavMeshQuery(query);
+}
+
+Logic::Logic() = default;
+
+Logic::~Logic() = default;
+
+void Logic::LoadConfig(Config& section)
+{
+	const auto positive = [](float value) { return value > 0.0f; };
+	const auto notNegative = [](float value) { return value >= 0.0f; };
+	pathSmoothing = Setting(section, "PathSmoothing", 5) | 1;
+	pathCurveRadius = Setting(section, "PathCurveRadius", 1.0f);
+	rcConfig& config = navMeshConfig;
+	config = rcConfig{};
+	const float cs = config.cs = Setting(section, "CellSize", kCellSize, "it must be above 0", positive);
+	const float ch = config.ch = Setting(section, "CellHeight", kCellHeight, "it must be above 0", positive);
+	config.walkableSlopeAngle = Setting(section, "MaxWalkableSlope", 30.0f);
+	config.walkableHeight = Cells(std::ceil(Quotient(Setting(section, "MinCeilingHeight", 1.7f), ch)));
+	config.walkableClimb = Cells(std::floor(Quotient(Setting(section, "MinClimbableHeight", 0.9f), ch)));
+	config.walkableRadius = Cells(std::ceil(Quotient(Setting(section, "MinAgentRadius", 1.25f), cs)));
+	config.maxEdgeLen = Cells(Quotient(Setting(section, "MaxNavPolyEdgeLen", 12.0f), cs));
+	config.maxSimplificationError = Setting(section, "MaxEdgeError", 1.3f);
+	config.minRegionArea = Cells(Setting(section, "MinRegionArea", kMinRegionArea, "it must not be negative", notNegative));
+	config.mergeRegionArea =
+		Cells(Setting(section, "MergeRegionArea", kMergeRegionArea, "it must not be negative", notNegative));
+	config.maxVertsPerPoly = Setting(section, "MaxVertsPerNavPoly", kMaxVertsPerPoly, "it must be 3 to 6",
+		[](int value) { return value >= 3 && value <= kRecastMaxVertsPerPoly; });
+	config.tileSize = Cells(Setting(section, "TileSize", kTileSize, "it must be at least 1", [](float value) { return value >= 1.0f; }));
+	config.borderSize = config.walkableRadius + 3;
+	config.width = config.height = config.tileSize + 2 * config.borderSize;
+	const float sampleDistance = Setting(section, "SampleDistance", 6.0f);
+	config.detailSampleDist = sampleDistance < kMinSampleDistance ? 0.0f : cs * sampleDistance;
+	config.detailSampleMaxError = cs * Setting(section, "MaxSampleError", 1.0f);
+	navMesh.reset();
+	navQuery.reset();
+}
+
+void Logic::Initialize()
+{
+	paused = false;
+	drawNavMesh = false;
+	queryFilter = std::make_unique<dtQueryFilter>();
+	RegisterLogicBehaviors();
+	for (const LogicComponentType& type : LogicRegistrationOrder())
+	{
+		logicComponentTypes.insert(type.typeId());
+		type.registerType();
+	}
+	updateTypeIds.clear();
+	for (unsigned (*typeId)() : LogicUpdateOrder())
+		updateTypeIds.push_back(typeId());
+	RegisterHandler("Pause", &Logic::OnPause);
 	RegisterHandler("ObjectCreated", &Logic::OnObjectCreated);
 	RegisterHandler("ObjectDestroyed", &Logic::OnObjectDestroyed);
+	RegisterHandler("ComponentAdded", &Logic::OnComponentAdded);
 	RegisterHandler("ComponentRemoved", &Logic::OnComponentRemoved);
-	RegisterHandler("UnloadingLevel", &Logic::OnUnloadingLevel);
+	RegisterHandler("ToggleNavMesh", &Logic::OnToggleNavMesh);
 }
 
 void Logic::Update()
 {
-	// Destruction waits for the end of the frame, so the list holds still during the walk.
-	for (auto id = logicObjects.rbegin(); id != logicObjects.rend(); ++id)
+	if (!paused)
+		UpdateComponents();
+	if (drawNavMesh)
+		DrawNavMesh();
+}
+
+void Logic::UpdateComponents()
+{
+	const unsigned& epoch = ObjectStore::Instance().ComponentEpoch();
+	if (epoch != rowsEpoch || passOrderStale)
+		BuildPassOrder();
+	// Nothing changes passOrder during the pass: objects that join are not in it (they are first
+	// updated next frame), and leaving waits for the end of the frame.
+	const unsigned filledAt = rowsEpoch;
+	Component* const* calls = passOrder.data();
+	const std::size_t callCount = passOrder.size();
+	for (std::size_t call = 0; call < callCount; ++call)
 	{
-		const Object object = ObjectFromId(*id);
-		if (object.IsDummy())
-			continue;
-		for (unsigned typeId : logicTypes)
-			if (Component* component = object.object->GetComponent(typeId))
-				component->Update();
+		// An update may add or replace components of any object: a component may have gone.
+		if (epoch != filledAt)
+		{
+			UpdateRowsFrom(passPositions[call].first, passPositions[call].second);
+			return;
+		}
+		calls[call]->Update();
 	}
 }
 
-bool Logic::IsLogicType(unsigned typeId) const
+void Logic::UpdateRowsFrom(std::size_t index, std::size_t slot)
 {
-	return std::find(logicTypes.begin(), logicTypes.end(), typeId) != logicTypes.end();
+	const unsigned& epoch = ObjectStore::Instance().ComponentEpoch();
+	for (++index; index-- > 0; slot = 0)
+		for (;; ++slot)
+		{
+			if (epoch != rowsEpoch)
+				RefreshRows();
+			if (index + 1 >= rowStarts.size() || rowStarts[index] + slot >= rowStarts[index + 1])
+				break;
+			rows[rowStarts[index] + slot]->Update();
+		}
+	passOrderStale = true;
 }
 
-bool Logic::HasLogicComponent(unsigned objectId) const
+void Logic::BuildPassOrder()
 {
+	if (ObjectStore::Instance().ComponentEpoch() != rowsEpoch)
+		RefreshRows();
+	passOrder.clear();
+	passPositions.clear();
+	for (std::size_t index = logicObjects.size(); index-- > 0;)
+		for (std::size_t at = rowStarts[index]; at < rowStarts[index + 1]; ++at)
+		{
+			passOrder.push_back(rows[at]);
+			passPositions.emplace_back(index, at - rowStarts[index]);
+		}
+	passOrderStale = false;
+}
+
+void Logic::RefreshRows()
+{
+	rowsEpoch = ObjectStore::Instance().ComponentEpoch();
+	rows.clear();
+	rowStarts.resize(1);
+	for (unsigned objectId : logicObjects)
+		AppendRow(objectId);
+}
+
+void Logic::AppendRow(unsigned objectId)
+{
+	// Never asked of the "Dummy" object, which would hand out the prototypes.
 	const Object object = ObjectFromId(objectId);
-	return !object.IsDummy() && std::any_of(logicTypes.begin(), logicTypes.end(),
-		[&](unsigned typeId) { return object.object->GetComponent(typeId) != nullptr; });
+	if (!object.IsDummy())
+		for (unsigned typeId : updateTypeIds)
+			if (Component* component = object.object->GetComponent(typeId))
+				rows.push_back(component);
+	rowStarts.push_back(rows.size());
+}
+
+void Logic::DrawNavMesh() const
+{
+	if (navMesh == nullptr)
+		return;
+	const Tuple4f green(0.0f, 1.0f, 0.0f, 1.0f);
+	const dtNavMesh& mesh = *navMesh;
+	for (int x = 0; x < tileGridWidth; ++x)
+		for (int z = 0; z < tileGridHeight; ++z)
+		{
+			const dtMeshTile* tile = mesh.getTileAt(x, z, 0);
+			if (tile == nullptr || tile->header == nullptr)
+				continue;
+			for (int polygon = 0; polygon < tile->header->polyCount; ++polygon)
+			{
+				const dtPoly& poly = tile->polys[polygon];
+				if (poly.vertCount < 3)
+					continue;
+				// The nav polygons are triangles: the first three vertices are the polygon.
+				const auto vertex = [&](int corner) {
+					const float* at = &tile->verts[poly.verts[corner] * 3];
+					return Tuple3f(at[0], at[1], at[2]);
+				};
+				for (int corner = 0; corner < 3; ++corner)
+					DebugDraw::DrawLine(vertex(corner), vertex((corner + 1) % 3), kNavMeshLineWidth, green);
+			}
+		}
+}
+
+void Logic::Shutdown()
+{
+	queryFilter.reset();
+	navMesh.reset();
+	navQuery.reset();
+	ClearBehaviorRegistry();
+	availableObjectOwners.clear();
+}
+
+void Logic::UnloadLevel()
+{
+	logicObjects.clear();
+	rows.clear();
+	rowStarts.resize(1);
+	passOrderStale = true;
+	logicObjectIds.clear();
+	availableObjectOwners.clear();
+}
+
+bool Logic::IsLogicObject(unsigned objectId) const
+{
+	return logicObjectIds.contains(objectId);
+}
+
+void Logic::UnregisterAvailableObjects(Component& component)
+{
+	if (component.owner != nullptr)
+		availableObjectOwners.erase(component.owner->GetId());
+}
+
+std::vector<unsigned> Logic::GetLogicObjects() const
+{
+	return std::vector<unsigned>(logicObjects.rbegin(), logicObjects.rend());
+}
+
+bool Logic::HasLogicComponent(const Composition& object) const
+{
+	const Composition::ComponentTable& components = object.GetComponents();
+	return std::any_of(components.begin(), components.end(),
+		[this](const auto& entry) { return entry.second != nullptr && logicComponentTypes.contains(entry.first); });
+}
+
+void Logic::Join(unsigned objectId)
+{
+	if (!logicObjectIds.insert(objectId).second)
+		return;
+	logicObjects.push_back(objectId);
+	AppendRow(objectId);
+	passOrderStale = true;
+}
+
+void Logic::Leave(unsigned objectId)
+{
+	if (logicObjectIds.erase(objectId) == 0)
+		return;
+	const auto index = static_cast<std::size_t>(std::find(logicObjects.begin(), logicObjects.end(), objectId) - logicObjects.begin());
+	logicObjects.erase(logicObjects.begin() + static_cast<std::ptrdiff_t>(index));
+	const std::size_t first = rowStarts[index];
+	const std::size_t count = rowStarts[index + 1] - first;
+	rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.begin() + static_cast<std::ptrdiff_t>(first + count));
+	rowStarts.erase(rowStarts.begin() + static_cast<std::ptrdiff_t>(index) + 1);
+	for (std::size_t later = index + 1; later < rowStarts.size(); ++later)
+		rowStarts[later] -= count;
+	passOrderStale = true;
+}
+
+void Logic::OnPause(Message::Reader reader)
+{
+	reader.Read(paused);
 }
 
 void Logic::OnObjectCreated(Message::Reader reader)
 {
-	const unsigned objectId = reader.Read<unsigned>();
-	if (HasLogicComponent(objectId) && std::find(logicObjects.begin(), logicObjects.end(), objectId) == logicObjects.end())
-		logicObjects.push_back(objectId);
+	const Object object = ObjectFromId(reader.Read<unsigned>());
+	if (!object.IsDummy() && HasLogicComponent(*object.object))
+		Join(object.id);
 }
 
 void Logic::OnObjectDestroyed(Message::Reader reader)
 {
-	std::erase(logicObjects, reader.Read<unsigned>());
+	Leave(reader.Read<unsigned>());
+}
+
+void Logic::OnComponentAdded(Message::Reader reader)
+{
+	const Object object = ObjectFromId(reader.Read<unsigned>());
+	if (!object.IsDummy() && logicComponentTypes.contains(reader.Read<unsigned>()))
+		Join(object.id);
 }
 
 void Logic::OnComponentRemoved(Message::Reader reader)
 {
-	const unsigned objectId = reader.Read<unsigned>();
-	if (IsLogicType(reader.Read<unsigned>()) && !HasLogicComponent(objectId))
-		std::erase(logicObjects, objectId);
+	const Object object = ObjectFromId(reader.Read<unsigned>());
+	if (!object.IsDummy() && !HasLogicComponent(*object.object))
+		Leave(object.id);
 }
 
-void Logic::OnUnloadingLevel(Message::Reader)
+void Logic::OnToggleNavMesh(Message::Reader reader)
 {
-	// Object ids start again with the next level.
-	logicObjects.clear();
+	if (reader.current == nullptr)
+		drawNavMesh = !drawNavMesh;
+	else
+		reader.Read(drawNavMesh);
 }
