@@ -7,8 +7,8 @@
 #include "Composition.h"
 #include "Object.h"
 #include "Serializer.h"
+#include "Systems/Particle/ParticleManager.h"
 #include "Systems/Particle/ParticleSetter.h"
-#include "Systems/Particle/ParticleSetterRegistry.h"
 #include "Utilities/UnorderedVector.h"
 
 #include <benchmark/benchmark.h>
@@ -36,8 +36,7 @@ namespace
 	{
 		static const bool registered = [] {
 			PointSprite::Register();
-			ParticleSystem::Register();
-			ParticleSetterRegistry::Instance().RegisterAll();
+			ParticleManager::RegisterParticleTypes();
 			return true;
 		}();
 		(void)registered;

@@ -8,7 +8,7 @@
 #include "Composition.h"
 #include "Object.h"
 #include "Serializer.h"
-#include "Systems/Particle/ParticleSetterRegistry.h"
+#include "Systems/Particle/ParticleManager.h"
 #include "Utilities/Diagnostics.h"
 
 #include <cstddef>
@@ -43,8 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
 	static const bool registered = [] {
 		PointSprite::Register();
-		ParticleSystem::Register();
-		ParticleSetterRegistry::Instance().RegisterAll();
+		ParticleManager::RegisterParticleTypes();
 		return true;
 	}();
 	(void)registered;

@@ -20,6 +20,9 @@ public:
 
 	// The engine's ParticleManager; null when there is none.
 	static ParticleManager* Find();
+	// Registers the ParticleSystem component type (once) and creates every setter prototype anew:
+	// what a level's particle data needs, with or without the system.
+	static void RegisterParticleTypes();
 
 	// Binds "PauseParticles"; there are no settings.
 	void LoadConfig(Config& section) override;

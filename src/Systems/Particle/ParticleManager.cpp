@@ -14,10 +14,15 @@ void ParticleManager::LoadConfig(Config&)
 	RegisterHandler("PauseParticles", &ParticleManager::OnPauseParticles);
 }
 
-void ParticleManager::Initialize()
+void ParticleManager::RegisterParticleTypes()
 {
 	ParticleSystem::Register();
 	ParticleSetterRegistry::Instance().RegisterAll();
+}
+
+void ParticleManager::Initialize()
+{
+	RegisterParticleTypes();
 	running = true;
 }
 

@@ -27,7 +27,7 @@ namespace
 			return number() + " " + number() + " " + number() + " " + number();
 		if (type == "unsigned")
 			return std::to_string(tw::Rand());
-		return "Name" + std::to_string(tw::Rand());
+		return std::string("Name") + std::to_string(tw::Rand());
 	}
 
 	// The lists of the list setters, whose defaults save no values; frequencies with exact totals.
@@ -59,7 +59,8 @@ TEST(ParticleSetter, EverySetterSavedWithRandomParametersReloadsToTheSameText)
 		for (std::sregex_iterator at(parameters.begin(), parameters.end(), value), end; at != end; ++at)
 		{
 			values.push_back(RandomValue((*at)[1]));
-			document += "<" + (*at)[1].str() + " name=\"" + (*at)[2].str() + "\">" + values.back() + "</" + (*at)[1].str() + ">";
+			const std::string type = (*at)[1].str();
+			document += "<" + type + " name=\"" + (*at)[2].str() + "\">" + values.back() + "</" + type + ">";
 		}
 		document += "</Setter>";
 		const std::unique_ptr<ParticleSetter> first = test::ReadSetter(document);

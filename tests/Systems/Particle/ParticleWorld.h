@@ -50,7 +50,7 @@ namespace test
 		static int reads = 0;
 		std::istringstream text(document);
 		Serializer serializer;
-		EXPECT_TRUE(serializer.LoadFromStream(text, "ParticleSetterText" + std::to_string(++reads)));
+		EXPECT_TRUE(serializer.LoadFromStream(text, std::string("ParticleSetterText") + std::to_string(++reads)));
 		const ParticleSetter* prototype = ParticleSetterLookup(serializer.ReadString());
 		if (prototype == nullptr)
 			return nullptr;

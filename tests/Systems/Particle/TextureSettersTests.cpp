@@ -28,7 +28,7 @@ namespace
 	}
 }
 
-TEST(TextureSetters, FrequenciesOneOneTwoSplitTheThresholdsAtAQuarterAndAHalf)
+TEST(TextureSetters, FrequenciesSplitTheThresholdsByTheirShares)
 {
 	const PS::WeightedChoice choice = Choice({1, 1, 2});
 	EXPECT_EQ(choice.Frequencies(), (std::vector<float>{0.25f, 0.25f, 0.5f}));
@@ -36,6 +36,7 @@ TEST(TextureSetters, FrequenciesOneOneTwoSplitTheThresholdsAtAQuarterAndAHalf)
 	{
 		const unsigned expected = draw <= 25 ? 0u : (draw <= 50 ? 1u : 2u);
 		EXPECT_EQ(choice.Pick(static_cast<float>(draw) * 0.01f), expected) << draw;
+		EXPECT_EQ(Choice({0.3f}).Pick(static_cast<float>(draw) * 0.01f), 0u) << "a single entry is always chosen";
 	}
 }
 
@@ -67,14 +68,6 @@ TEST(TextureSetters, FrequenciesWithoutAPositiveFiniteTotalChooseNothingAndSaveA
 		EXPECT_EQ(test::SavedSetter(*test::ReadSetter(test::SavedSetter(*textures))), test::SavedSetter(*textures));
 		EXPECT_THAT(test::SavedSetter(*textures), ::testing::Not(::testing::HasSubstr("nan")));
 	}
-}
-
-TEST(TextureSetters, ASingleColourIsAlwaysChosen)
-{
-	test::ParticleWorld world;
-	const auto colors = MakeSetter("Spawn_Color_Randomizer", "<Tuple4f>0.5 0.25 1 1</Tuple4f><float>0.3</float>");
-	for (int i = 0; i < 100; ++i)
-		EXPECT_EQ(Applied(*colors).startColor, Tuple4f(0.5f, 0.25f, 1, 1));
 }
 
 TEST(TextureSetters, TheSequencerCyclesThroughItsColoursChangingOnlyTheDrawnColour)
