@@ -129,7 +129,7 @@ TEST(ParticleSystem, WhilePhysicsIsPausedParticlesAreDrawnButNeitherAgedNorMoved
 	test::ParticleWorld world;
 	ParticleSystem& system = world.AddEmitter(GroupXml("Jet", false, false, "1",
 		LongLife() + SetterXml("Spawn_Velocity_Variation", "<Tuple3f>1 0 0</Tuple3f><Tuple3f>1 0 0</Tuple3f>"),
-		SetterXml("PlaceHolder"), SetterXml("Draw_Random_Texture")), false, true);
+		SetterXml("PlaceHolder"), SetterXml("Draw_Random_Texture")), true);
 	PointSprite& sprite = *system.owner->GetComponent<PointSprite>();
 	Burst(system, "Jet", 1);
 	world.Frames(1);
@@ -200,7 +200,7 @@ TEST(ParticleSystem, ThirtyGroupsLoadRunAndSaveInTheOrderTheyFirstAppeared)
 	std::string groups;
 	for (int i = 0; i < 30; ++i)
 		groups += GroupXml(std::string("g") + std::to_string(i), true, true, "0.016", LongLife(), SetterXml("PlaceHolder"), SetterXml("Draw_Random_Texture"));
-	ParticleSystem& system = world.AddEmitter(groups, false, true);
+	ParticleSystem& system = world.AddEmitter(groups, true);
 	world.Frames(2);
 	ASSERT_EQ(system.Groups().size(), 30u);
 	for (int i = 0; i < 30; ++i)
@@ -225,7 +225,7 @@ TEST(ParticleSystem, ACloneHasSettersOfItsOwnAndOutlivesItsSource)
 	test::ParticleWorld world;
 	ParticleSystem& source = world.AddEmitter(
 		GroupXml("Sparks", true, true, "0.016", LongLife() + SetterXml("Spawn_Color_Sequencer", "<Tuple4f>1 0 0 1</Tuple4f>"),
-			SetterXml("PlaceHolder"), SetterXml("Draw_Random_Texture")), false, true);
+			SetterXml("PlaceHolder"), SetterXml("Draw_Random_Texture")), true);
 	world.Frames(3);
 	std::unique_ptr<Component> copy(source.Clone());
 	auto& clone = static_cast<ParticleSystem&>(*copy);

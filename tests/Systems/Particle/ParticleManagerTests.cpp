@@ -32,8 +32,8 @@ TEST(ParticleManager, UpdatesSystemsInTheOrderTheyStartedUntilTheyDetach)
 	test::ParticleWorld world;
 	// The first system updated draws the first random number.
 	const std::string group = GroupXml("Seed", true, true, "0.016", LongLife() + SetterXml("Spawn_Scale_Field", "<float>0</float><float>1</float>"));
-	ParticleSystem& a = world.AddEmitter(group, false, false, "A");
-	ParticleSystem& b = world.AddEmitter(group, false, false, "B");
+	ParticleSystem& a = world.AddEmitter(group, false, "A");
+	ParticleSystem& b = world.AddEmitter(group, false, "B");
 	tw::SeedRand(7);
 	const float first = PS::Rand01();
 	const float second = PS::Rand01();

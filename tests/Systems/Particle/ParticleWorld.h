@@ -89,12 +89,11 @@ namespace test
 			PointSprite::Register();
 		}
 
-		// A started ParticleSystem of the groups on a new object, with a Body at the position and a
-		// (not started, so drawing nothing) PointSprite when asked.
-		ParticleSystem& AddEmitter(const std::string& groups, bool withBody = false, bool withSprite = false,
-			const std::string& name = "Emitter", const Tuple3f& position = Tuple3f())
+		// A started ParticleSystem of the groups on a new object, with a PointSprite (not started, so
+		// drawing nothing) when asked.
+		ParticleSystem& AddEmitter(const std::string& groups, bool withSprite = false, const std::string& name = "Emitter")
 		{
-			const Object object = withBody ? AddBodyObject(name, position) : CreateObject(name);
+			const Object object = CreateObject(name);
 			if (withSprite)
 				AddLoaded(object, PointSprite::TypeId(), "<Tuple3f>1 0 0</Tuple3f><float>8</float><float>64</float><float>1</float>"
 					"<float>1</float><string>GL_SRC_ALPHA</string><string>GL_ONE</string><bool>false</bool>");
