@@ -194,6 +194,20 @@ TEST(ParticleSystem, SpawnsBeyondTenThousandInOneUpdateAreDropped)
 	EXPECT_EQ(system.FindGroup("Flood")->accumulator, 0.0f);
 }
 
+TEST(ParticleSystem, ASpawnedParticleThatIsNotFiniteIsDropped)
+{
+	test::ParticleWorld world;
+	ParticleSystem& system = world.AddEmitter(GroupXml("Blast", false, false, "1",
+		LongLife() + SetterXml("Spawn_Velocity_Variation", "<Tuple3f>3e38 0 0</Tuple3f><Tuple3f>3e38 0 0</Tuple3f>") +
+			SetterXml("Spawn_Velocity_Default", "<float>3e38</float>")));
+	testing::internal::CaptureStderr();
+	Burst(system, "Blast", 2);
+	world.Frames(1);
+	EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("not finite; it is dropped"));
+	tw::Diagnostics::Flush();
+	EXPECT_EQ(test::CountOf(system, "Blast"), 0u);
+}
+
 TEST(ParticleSystem, ThirtyGroupsLoadRunAndSaveInTheOrderTheyFirstAppeared)
 {
 	test::ParticleWorld world;
