@@ -123,6 +123,15 @@ public:
 	// Forgets every parsed file, so the next load reads it from disk again.
 	static void ClearFileCache();
 
+	// A copy of one element with everything inside it: what a reader keeps of data it does not
+	// understand, so that saving writes it back unchanged and loses nothing.
+	using Fragment = std::shared_ptr<const Tree>;
+	// Read mode: a copy of the element at the cursor (null when no element stands there); the
+	// cursor does not move.
+	Fragment CopyElement() const;
+	// Write mode: appends the copied element to the current element.
+	void WriteFragment(const Fragment& fragment);
+
 private:
 	bool AdoptCachedTree(const std::string& fileName);
 	bool ParseAndCache(const std::string& text, const std::string& fileName, const std::string& path);

@@ -500,6 +500,51 @@ bool Serializer::NextElement()
 	return cursor.is_node();
 }
 
+namespace
+{
+	// Copies the sibling list from source into target under parent; every depth is moved by shift.
+	void CopyList(Serializer::Tree& target, Serializer::Tree::iterator parent, const Serializer::Tree& source,
+		Serializer::Tree::const_iterator list, int shift)
+	{
+		for (Serializer::Tree::const_iterator node = list; !node.is_end(); ++node)
+		{
+			if (node.is_leaf())
+			{
+				Serializer::NodeData data = *node;
+				data.depth = static_cast<unsigned>(std::max(0, static_cast<int>(data.depth) + shift));
+				target.InsertChild(parent, std::move(data));
+				continue;
+			}
+			Serializer::Tree::iterator group = target.InsertChild(parent, Serializer::NodeData());
+			CopyList(target, group, source, source.begin(node), shift);
+		}
+	}
+}
+
+Serializer::Fragment Serializer::CopyElement() const
+{
+	if (writeMode || missingElements > 0)
+		return nullptr;
+	Tree::iterator element = cursor;
+	SkipHeaders(element);
+	if (!element.is_node())
+		return nullptr;
+	auto copy = std::make_shared<Tree>();
+	Tree::iterator root = copy->root();
+	Tree::iterator group = copy->InsertChild(root, NodeData());
+	// Depths are kept relative to the element's container, whose depth is the cursor's.
+	CopyList(*copy, group, *tree, tree->begin(element), -static_cast<int>(depth));
+	return copy;
+}
+
+void Serializer::WriteFragment(const Fragment& fragment)
+{
+	if (!writeMode || fragment == nullptr)
+		return;
+	Tree::iterator container = cursor.parent();
+	CopyList(*tree, container, *fragment, fragment->begin(fragment->root()), static_cast<int>(depth));
+}
+
 bool Serializer::HasMore() const
 {
 	if (missingElements > 0)

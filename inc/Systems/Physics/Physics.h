@@ -71,6 +71,8 @@ public:
 	const PhysicsSettings& GetSettings() const { return settings; }
 	PhysicsSettings& GetSettings() { return settings; }
 	bool IsDebugDrawing() const { return debugDraw; }
+	// True while steps run: not paused, or a single step ("FrameStep") is pending this frame.
+	bool IsUpdating() const { return resolution.updateEnabled || resolution.stepOnce; }
 	bool IsLevelLoaded() const { return levelLoaded; }
 	// Physics steps since the last "LevelLoaded".
 	unsigned GetFrameCounter() const { return frameCounter; }

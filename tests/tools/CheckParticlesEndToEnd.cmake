@@ -1,0 +1,28 @@
+# Plays the main menu with its lamp sparks: starts the particles end-to-end game in a fresh user
+# folder and waits until its probe has read back the frames and ended the game. The sparks must
+# show around the lamp, twinkle (the counted pixels change in ten frames) and be gone once
+# switched off and cleared. Run with cmake -P and:
+#   PROGRAM  the game with the probe;  LEVEL  the level's path
+#   CLOSER   the X window tool;  WORK  a scratch folder, emptied first
+include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
+
+tw_play_game(640 480 "xdotool search --sync --name '^Tumblewreck$' >/dev/null
+for wait in $(seq 900)
+do
+  xdotool search --name '^Tumblewreck$' >/dev/null || exit 0
+  sleep 0.1
+done
+${TW_CLOSE_WINDOW}")
+
+string(REGEX MATCH "sparks60 ([0-9]+)" line "${GAME_ERRORS}")
+if(NOT line OR CMAKE_MATCH_1 LESS 50)
+  message(FATAL_ERROR "expected at least 50 spark pixels around the lamp after 60 frames: '${line}'")
+endif()
+string(REGEX MATCH "sparks70 ([0-9]+) changed ([0-9]+)" line "${GAME_ERRORS}")
+if(NOT line OR CMAKE_MATCH_2 EQUAL 0)
+  message(FATAL_ERROR "the spark pixels did not change in ten frames: '${line}'")
+endif()
+string(REGEX MATCH "cleared ([0-9]+)" line "${GAME_ERRORS}")
+if(NOT line OR NOT CMAKE_MATCH_1 EQUAL 0)
+  message(FATAL_ERROR "spark pixels remain after the sparks were switched off and cleared: '${line}'")
+endif()

@@ -1,0 +1,132 @@
+// The game's start-up with one more system, "ParticleProbe", which reads back the frames the game
+// shows and counts the pixels of the main menu's lamp sparks: pixels whose colour lies within
+// 24/255 per channel of the sparks' colour field, inside the lamp's screen rectangle (its position
+// projected through the active camera, ±40 pixels). It prints the counts 60 and 70 frames after
+// the level loaded, how many counted pixels changed between the two, then switches the sparks off
+// and clears them and prints the count two frames later, and ends the game.
+#include "Components/Graphics/Camera.h"
+#include "Engine.h"
+#include "Message.h"
+#include "Object.h"
+#include "Startup.h"
+#include "System.h"
+#include "Systems/Graphics/Graphics.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <iostream>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace
+{
+	struct __ParticleProbeName
+	{
+		static constexpr const char* name = "ParticleProbe";
+	};
+
+	// The sparks' colour field (the level's "Spawn_Color_Field"), widened by the tolerance.
+	constexpr float kLow[3] = {0.35f, 0.6f, 1.0f};
+	constexpr float kHigh[3] = {0.5f, 0.75f, 1.0f};
+	constexpr float kTolerance = 24.0f / 255.0f;
+	const double kLamp[3] = {1.2, 1.4, 1.8};
+	constexpr int kHalfBox = 40;
+
+	class ParticleProbe : public SystemBase<ParticleProbe, __ParticleProbeName>
+	{
+	public:
+		void LoadConfig(Config&) override {}
+		void Initialize() override { RegisterHandler("LevelLoaded", &ParticleProbe::OnLevelLoaded); }
+		void Update() override
+		{
+			if (!levelLoaded)
+				return;
+			++frames;
+			if (frames == 60)
+			{
+				first = CountedPixels();
+				std::cerr << "sparks60 " << first.size() << std::endl;
+			}
+			else if (frames == 70)
+			{
+				const std::set<int> second = CountedPixels();
+				std::vector<int> changed;
+				std::set_symmetric_difference(first.begin(), first.end(), second.begin(), second.end(), std::back_inserter(changed));
+				std::cerr << "sparks70 " << second.size() << " changed " << changed.size() << std::endl;
+				SendMessageToNamed("LampSparks", Message("ParticleActivate").PushString("Twinkle").PushBool(false));
+				SendMessageToNamed("LampSparks", Message("ParticleClear").PushString("Twinkle"));
+			}
+			else if (frames == 72)
+			{
+				std::cerr << "cleared " << CountedPixels().size() << std::endl;
+				Engine::SendMessage(Message("Shutdown"));
+			}
+		}
+
+	private:
+		void OnLevelLoaded(Message::Reader) { levelLoaded = true; }
+
+		// Indices of the counted pixels of the frame on screen.
+		static std::set<int> CountedPixels()
+		{
+			Graphics* graphics = Graphics::Find();
+			Camera* camera = graphics != nullptr ? graphics->GetActiveCamera() : nullptr;
+			if (camera == nullptr)
+				return {};
+			const int width = static_cast<int>(graphics->GetScreenWidth());
+			const int height = static_cast<int>(graphics->GetScreenHeight());
+			// The camera loads its projection and view; the lamp is projected through them.
+			camera->Update();
+			GLdouble model[16];
+			GLdouble projection[16];
+			const GLint viewport[4] = {0, 0, width, height};
+			glGetDoublev(GL_MODELVIEW_MATRIX, model);
+			glGetDoublev(GL_PROJECTION_MATRIX, projection);
+			GLdouble x = 0;
+			GLdouble y = 0;
+			GLdouble z = 0;
+			gluProject(kLamp[0], kLamp[1], kLamp[2], model, projection, viewport, &x, &y, &z);
+			std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
+			glBindFramebuffer(GL_FRAMEBUFFER, 0);
+			// After the swap Mesa's software rasteriser still holds the frame in the back buffer; the
+			// front buffer of an Xvfb window reads back black.
+			glReadBuffer(GL_BACK);
+			glPixelStorei(GL_PACK_ALIGNMENT, 1);
+			glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+			std::set<int> counted;
+			for (int row = std::max(0, static_cast<int>(y) - kHalfBox); row < std::min(height, static_cast<int>(y) + kHalfBox); ++row)
+				for (int column = std::max(0, static_cast<int>(x) - kHalfBox); column < std::min(width, static_cast<int>(x) + kHalfBox); ++column)
+				{
+					const unsigned char* pixel = &pixels[(static_cast<std::size_t>(row) * width + column) * 4];
+					bool inside = true;
+					for (int channel = 0; channel < 3; ++channel)
+					{
+						const float value = pixel[channel] / 255.0f;
+						inside = inside && value >= kLow[channel] - kTolerance && value <= kHigh[channel] + kTolerance;
+					}
+					if (inside)
+						counted.insert(row * width + column);
+				}
+			return counted;
+		}
+
+		bool levelLoaded = false;
+		unsigned frames = 0;
+		std::set<int> first;
+	};
+}
+
+int main(int argc, char** argv)
+{
+	const std::optional<Startup::Folders> folders = Startup::PrepareFolders(argc > 0 ? argv[0] : nullptr);
+	if (!folders)
+		return -1;
+	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
+	Startup::AddSystems(engine);
+	engine.AddSystem(new ParticleProbe());
+	engine.Run();
+	return 0;
+}
