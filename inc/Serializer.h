@@ -75,6 +75,13 @@ public:
 	void SkipNode();
 	// True while the current element has a further value or element at the cursor.
 	bool HasMore() const;
+	// True when the next value is written as a T, so that a reader can tell which of its
+	// optional values a record holds.
+	template <class T>
+	bool NextValueIs() const
+	{
+		return NextValueHasType(SerialTypeName<T>::value);
+	}
 	// Read mode: steps past values standing where the loop over an element's children expects
 	// elements, one diagnostic each; true when an element is at the cursor.
 	bool NextElement();
@@ -124,6 +131,7 @@ private:
 	void SaveElement(TiXmlElement& element, Tree::const_iterator list) const;
 
 	const NodeData* NextValue(const char* typeName);
+	bool NextValueHasType(const char* typeName) const;
 	void AppendValue(const char* name, const char* typeName, std::string text);
 	void ReportUnreadable(const NodeData& node, const char* typeName) const;
 	void ReportStrayValue(const std::string& outcome) const;

@@ -512,6 +512,15 @@ bool Serializer::HasMore() const
 	return !probe.is_end();
 }
 
+bool Serializer::NextValueHasType(const char* typeName) const
+{
+	if (missingElements > 0)
+		return false;
+	Tree::iterator probe = cursor;
+	SkipHeaders(probe);
+	return !probe.is_end() && probe.is_leaf() && probe->isValue && probe->typeName == typeName;
+}
+
 const char* Serializer::PeekValue() const
 {
 	if (missingElements > 0)
