@@ -56,7 +56,7 @@ public:
 	// and shows the first pose.
 	bool Start() override;
 	// Draws the model with the current program (a skinned one with its bone matrices as
-	// "boneMatrices", and "skinned" set for the draw); false,
+	// "boneMatrices"); false,
 	// drawing nothing, unless it is visible this frame and has a mesh and a Transform.
 	bool Update() override;
 	// Gives the cache entry back.

@@ -53,7 +53,7 @@ enum class Uniform
 	ClipNear, InvClipDiff, ClipFar, CamDir, InvBufferDim, Color, EmissiveFactor,
 	AttConst, AttLinear, AttQuad, Striations, LightPos, L,
 	// The first element of the bone array: the whole array is set from there in one call.
-	BoneMatrices, Skinned,
+	BoneMatrices,
 	Count
 };
 enum class Attribute

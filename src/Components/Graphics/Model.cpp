@@ -156,17 +156,9 @@ bool Model::Update()
 		return false;
 	glMatrixMode(GL_MODELVIEW);
 	PushPlacement(transform->GetWorldPosition(), transform->GetWorldRotationVector(), transform->GetScale());
-	// A program that skins on request (the forward one) is told so for this draw only: the
-	// objects after it are rigid unless they say otherwise.
-	const int skinnedLocation = CurrentUniform(Uniform::Skinned);
-	const bool skinned = IsSkinned();
-	if (skinned)
+	if (IsSkinned())
 		UploadBoneMatrices();
-	if (skinned && skinnedLocation >= 0)
-		glUniform1i(skinnedLocation, 1);
 	DrawMesh(data->mesh);
-	if (skinned && skinnedLocation >= 0)
-		glUniform1i(skinnedLocation, 0);
 	glPopMatrix();
 	return true;
 }

@@ -351,7 +351,10 @@ void Graphics::ForwardPass()
 	{
 		if (ComponentOf<Skybox>(object) != nullptr || ComponentOf<OrthoPlane>(object) != nullptr)
 			continue;
-		if (Shader* shader = ComponentOf<Shader>(object); shader != nullptr && shader->Update())
+		// A skinned model is drawn by its program's skinning twin, posed as the geometry pass drew it.
+		const Model* model = ComponentOf<Model>(object);
+		Shader* shader = ComponentOf<Shader>(object);
+		if (shader != nullptr && UseProgram(model != nullptr && model->IsSkinned() ? shader->GetSkinnedProgram() : shader->GetProgram()))
 		{
 			SetInvBufferDim();
 			BindGBuffer();
