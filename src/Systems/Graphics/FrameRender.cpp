@@ -92,6 +92,15 @@ namespace
 		}
 	}
 
+	// A skinned model is drawn by its program's skinning twin, posed as the geometry pass drew it;
+	// without a twin it keeps the program and shows its rest pose.
+	unsigned ForwardProgram(Composition* object, Shader& shader)
+	{
+		const Model* model = ComponentOf<Model>(object);
+		const unsigned skinning = model != nullptr && model->IsSkinned() ? shader.GetSkinnedProgram() : 0;
+		return skinning != 0 ? skinning : shader.GetProgram();
+	}
+
 	// The passes' programs, named once: a name built from text every frame would allocate.
 	const std::string kGeometryProgram = "GeometryPass";
 	const std::string kAnimatedGeometryProgram = "AnimatedGeometryPass";
@@ -351,10 +360,7 @@ void Graphics::ForwardPass()
 	{
 		if (ComponentOf<Skybox>(object) != nullptr || ComponentOf<OrthoPlane>(object) != nullptr)
 			continue;
-		// A skinned model is drawn by its program's skinning twin, posed as the geometry pass drew it.
-		const Model* model = ComponentOf<Model>(object);
-		Shader* shader = ComponentOf<Shader>(object);
-		if (shader != nullptr && UseProgram(model != nullptr && model->IsSkinned() ? shader->GetSkinnedProgram() : shader->GetProgram()))
+		if (Shader* shader = ComponentOf<Shader>(object); shader != nullptr && UseProgram(ForwardProgram(object, *shader)))
 		{
 			SetInvBufferDim();
 			BindGBuffer();
