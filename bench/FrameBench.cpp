@@ -1,20 +1,30 @@
 // One frame of the deferred renderer on Mesa's software rasteriser (run under xvfb-run): 500
-// textured primitives, 32 omni lights and 2,000 depth-sorted point sprites at 1280x720, the whole frame and each pass alone (every
-// measurement ends with glFinish, so it counts the rasterising and not only the queuing).
+// textured primitives and 32 omni lights at 1280x720, the whole frame and each pass alone, beside
+// a reference floor: the same triangles through the same programs and render targets, one
+// buffer-object draw per mesh, with nothing of the engine around them. A variant adds 2,000
+// depth-sorted point sprites. Every measurement ends with glFinish, so it counts the rasterising
+// and not only the queuing.
 #include "Components/Graphics/Camera.h"
+#include "Components/Graphics/Light.h"
 #include "Components/Graphics/PointSprite.h"
+#include "Components/Graphics/Primitive.h"
 #include "Components/Graphics/ShaderProgram.h"
+#include "Components/Graphics/Texture.h"
+#include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
 #include "Object.h"
 #include "Serializer.h"
 #include "Systems/Graphics/Graphics.h"
+#include "Systems/Graphics/LightScissor.h"
 #include "Systems/Window.h"
 #include "Utilities/FLException.h"
 
 #include <GL/glew.h>
+#include <SDL/SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +32,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -105,7 +116,6 @@ namespace
 					Values("Light", "<bool>true</bool><Tuple3f>0 -1 0</Tuple3f><string>OMNI</string><Tuple4f>0 0 0 1</Tuple4f>"
 						"<Tuple4f>0.8 0.6 0.4 1</Tuple4f><Tuple4f>1 1 1 1</Tuple4f><Tuple3f>1 0.2 0.1</Tuple3f><float>0</float>"
 						"<float>0</float><float>3.4e38</float><float>8</float>"));
-			AddPointSprites();
 		}
 
 		std::unique_ptr<Engine> engine;
@@ -145,6 +155,179 @@ namespace
 	}
 	BENCHMARK(BM_Frame)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
+	// The scene as bare OpenGL: for every primitive its model-view matrix, mesh and image; for
+	// every light its model-view matrix, scissor and uniforms, all found once.
+	class ReferenceFrame
+	{
+	public:
+		explicit ReferenceFrame(Graphics& graphics) : graphics(graphics)
+		{
+			Camera& camera = *graphics.GetActiveCamera();
+			PrepareFrame(graphics);
+			const Matrix4& view = camera.GetViewMatrix();
+			const Tuple4<int> viewport = Graphics::FitViewport(1280, 720, graphics.GetBufferWidth(), graphics.GetBufferHeight());
+			const PerspectiveView perspective{camera.GetNearClip(), camera.GetFieldOfView(), 1280.0f / 720.0f, viewport};
+			glMatrixMode(GL_MODELVIEW);
+			for (Composition* object : graphics.GetDrawList())
+			{
+				const Transform* transform = object->GetComponent<Transform>();
+				if (const Primitive* primitive = object->GetComponent<Primitive>(); primitive != nullptr && object->GetComponent<Light>() == nullptr)
+				{
+					PushPlacement(transform->GetWorldPosition(), transform->GetWorldRotationVector(), transform->GetScale());
+					meshes.push_back({ModelView(), primitive->GetMesh(),
+						object->GetComponent<DiffuseTexture>()->GetEntry()->media.texture});
+					glPopMatrix();
+				}
+			}
+			graphics.Lights().ForEach([&](Light* light) {
+				const Tuple3f position = light->GetWorldPosition();
+				glPushMatrix();
+				glTranslatef(position.x, position.y, position.z);
+				glScalef(light->GetRadius(), light->GetRadius(), light->GetRadius());
+				lights.push_back({ModelView(), light->GetMesh(), view * position,
+					SphereScissor(view * position, light->GetVolumeRadius(), perspective), light->GetDiffuse()});
+				glPopMatrix();
+			});
+			geometry = GetShaderProgram("GeometryPass")->media.program;
+			omni = GetShaderProgram("LightPassOmni")->media.program;
+			forward = GetShaderProgram("Forward")->media.program;
+		}
+
+		void Draw()
+		{
+			const Camera& camera = *graphics.GetActiveCamera();
+			glBindFramebuffer(GL_FRAMEBUFFER, graphics.GetFrameBuffer());
+			glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, graphics.GetGeometryBuffer(), 0);
+			glClearColor(0, 0, 0, 0);
+			glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+			glDisable(GL_BLEND);
+			glUseProgram(geometry);
+			glUniform1f(UniformLocation(geometry, Uniform::ClipNear), camera.GetNearClip());
+			glUniform1f(UniformLocation(geometry, Uniform::InvClipDiff), 1.0f / (camera.GetFarClip() - camera.GetNearClip()));
+			DrawMeshes(false);
+
+			glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, graphics.GetLightBuffer(), 0);
+			glClear(GL_COLOR_BUFFER_BIT);
+			glEnable(GL_BLEND);
+			glBlendFunc(GL_ONE, GL_ONE);
+			glDepthMask(GL_FALSE);
+			glUseProgram(omni);
+			glActiveTexture(GL_TEXTURE6);
+			glBindTexture(GL_TEXTURE_2D, graphics.GetGeometryBuffer());
+			glUniform1i(UniformLocation(omni, Uniform::Sampler6), 6);
+			glUniform2f(UniformLocation(omni, Uniform::InvBufferDim), 1.0f / 1280.0f, 1.0f / 720.0f);
+			glUniform1f(UniformLocation(omni, Uniform::ClipNear), camera.GetNearClip());
+			glUniform1f(UniformLocation(omni, Uniform::ClipFar), camera.GetFarClip());
+			// Every light of the scene has these.
+			glUniform1f(UniformLocation(omni, Uniform::AttConst), 1.0f);
+			glUniform1f(UniformLocation(omni, Uniform::AttLinear), 0.2f);
+			glUniform1f(UniformLocation(omni, Uniform::AttQuad), 0.1f);
+			glUniform1f(UniformLocation(omni, Uniform::Striations), 3.4e38f);
+			glEnable(GL_SCISSOR_TEST);
+			for (const LightDraw& light : lights)
+			{
+				glScissor(light.scissor.x, light.scissor.y, light.scissor.z, light.scissor.w);
+				glUniform4f(UniformLocation(omni, Uniform::Color), light.colour.x, light.colour.y, light.colour.z, light.colour.w);
+				glUniform3f(UniformLocation(omni, Uniform::LightPos), light.viewPosition.x, light.viewPosition.y, light.viewPosition.z);
+				glLoadMatrixf(light.modelView.data());
+				DrawMesh(*light.mesh);
+			}
+			glDisable(GL_SCISSOR_TEST);
+			glDepthMask(GL_TRUE);
+			glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+			glBindFramebuffer(GL_FRAMEBUFFER, 0);
+			glClearColor(0, 0, 0, 1);
+			glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+			glUseProgram(forward);
+			glActiveTexture(GL_TEXTURE7);
+			glBindTexture(GL_TEXTURE_2D, graphics.GetLightBuffer());
+			glUniform1i(UniformLocation(forward, Uniform::Sampler7), 7);
+			glUniform2f(UniformLocation(forward, Uniform::InvBufferDim), 1.0f / 1280.0f, 1.0f / 720.0f);
+			glActiveTexture(GL_TEXTURE0);
+			glUniform1i(UniformLocation(forward, Uniform::Sampler0), 0);
+			DrawMeshes(true);
+			SDL_GL_SwapBuffers();
+			// The engine's memory of bindings is left behind by this bare drawing.
+			glUseProgram(CurrentProgram);
+			BoundTextures = TextureBindMemory{};
+		}
+
+	private:
+		struct MeshDraw
+		{
+			std::vector<float> modelView;
+			const PrimitiveEntry* mesh;
+			unsigned texture;
+		};
+		struct LightDraw
+		{
+			std::vector<float> modelView;
+			const PrimitiveEntry* mesh;
+			Tuple3f viewPosition;
+			Tuple4<int> scissor;
+			Tuple4f colour;
+		};
+
+		static std::vector<float> ModelView()
+		{
+			std::vector<float> matrix(16);
+			glGetFloatv(GL_MODELVIEW_MATRIX, matrix.data());
+			return matrix;
+		}
+
+		static void DrawMesh(const PrimitiveEntry& entry)
+		{
+			const PrimitiveData& mesh = entry.media;
+			glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
+			glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
+			glVertexPointer(3, GL_FLOAT, sizeof(PrimitiveVertex), reinterpret_cast<const void*>(offsetof(PrimitiveVertex, position)));
+			glTexCoordPointer(2, GL_FLOAT, sizeof(PrimitiveVertex), reinterpret_cast<const void*>(offsetof(PrimitiveVertex, texCoord)));
+			glNormalPointer(GL_FLOAT, sizeof(PrimitiveVertex), reinterpret_cast<const void*>(offsetof(PrimitiveVertex, normal)));
+			glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT, nullptr);
+		}
+
+		void DrawMeshes(bool textured)
+		{
+			glEnableClientState(GL_VERTEX_ARRAY);
+			glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+			glEnableClientState(GL_NORMAL_ARRAY);
+			for (const MeshDraw& draw : meshes)
+			{
+				if (textured)
+					glBindTexture(GL_TEXTURE_2D, draw.texture);
+				glLoadMatrixf(draw.modelView.data());
+				DrawMesh(*draw.mesh);
+			}
+			glDisableClientState(GL_VERTEX_ARRAY);
+			glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+			glDisableClientState(GL_NORMAL_ARRAY);
+			glBindBuffer(GL_ARRAY_BUFFER, 0);
+			glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+		}
+
+		Graphics& graphics;
+		std::vector<MeshDraw> meshes;
+		std::vector<LightDraw> lights;
+		unsigned geometry = 0;
+		unsigned omni = 0;
+		unsigned forward = 0;
+	};
+
+	void BM_ReferenceFloor(benchmark::State& state)
+	{
+		Graphics& graphics = *TheScene().graphics;
+		// One engine frame first: it uploads every mesh the floor draws from.
+		graphics.Update();
+		ReferenceFrame reference(graphics);
+		for (auto _ : state)
+		{
+			reference.Draw();
+			glFinish();
+		}
+	}
+	BENCHMARK(BM_ReferenceFloor)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
 	template <void (Graphics::*Pass)()>
 	void BM_Pass(benchmark::State& state)
 	{
@@ -160,10 +343,32 @@ namespace
 	BENCHMARK(BM_Pass<&Graphics::LightPass>)->Name("BM_LightPass")->Unit(benchmark::kMillisecond)->MinTime(2.0);
 	BENCHMARK(BM_Pass<&Graphics::ForwardPass>)->Name("BM_ForwardPass")->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+	// The scene with the sprite cloud added (it stays for the benchmarks after this one).
+	Graphics& SceneWithSprites()
+	{
+		static const bool added = [] {
+			AddPointSprites();
+			return true;
+		}();
+		(void)added;
+		return *TheScene().graphics;
+	}
+
+	void BM_FrameWithSprites(benchmark::State& state)
+	{
+		Graphics& graphics = SceneWithSprites();
+		for (auto _ : state)
+		{
+			graphics.Update();
+			glFinish();
+		}
+	}
+	BENCHMARK(BM_FrameWithSprites)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
 	// The forward pass's point-sprite step alone: sorting the sprites and drawing their groups.
 	void BM_PointSprites(benchmark::State& state)
 	{
-		Graphics& graphics = *TheScene().graphics;
+		Graphics& graphics = SceneWithSprites();
 		PrepareFrame(graphics);
 		UseProgram("ParticleShader");
 		glDepthMask(GL_FALSE);

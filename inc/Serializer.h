@@ -77,6 +77,13 @@ public:
 	bool HasMore() const;
 	// True when a value (not an element) is at the cursor: what the next Read takes.
 	bool HasValue() const;
+	// True when the next value is written as a T, so that a reader can tell which of its
+	// optional values a record holds.
+	template <class T>
+	bool NextValueIs() const
+	{
+		return NextValueHasType(SerialTypeName<T>::value);
+	}
 	// Read mode: steps past values standing where the loop over an element's children expects
 	// elements, one diagnostic each; true when an element is at the cursor.
 	bool NextElement();
@@ -141,6 +148,7 @@ private:
 
 	const NodeData* NextValue(const char* typeName);
 	bool IsEmptyValue(Tree::iterator position) const;
+	bool NextValueHasType(const char* typeName) const;
 	void AppendValue(const char* name, const char* typeName, std::string text);
 	void ReportUnreadable(const NodeData& node, const char* typeName) const;
 	void ReportStrayValue(const std::string& outcome) const;

@@ -569,6 +569,15 @@ bool Serializer::IsEmptyValue(Tree::iterator position) const
 	return position.is_node() && position.child_count() == 1 && IsHeader(tree->begin(position)) && tree->begin(position)->value.empty();
 }
 
+bool Serializer::NextValueHasType(const char* typeName) const
+{
+	if (missingElements > 0)
+		return false;
+	Tree::iterator probe = cursor;
+	SkipHeaders(probe);
+	return !probe.is_end() && probe.is_leaf() && probe->isValue && probe->typeName == typeName;
+}
+
 const char* Serializer::PeekValue() const
 {
 	if (missingElements > 0)

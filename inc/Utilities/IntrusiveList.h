@@ -29,9 +29,12 @@ public:
 
 	void PushBack(T* member) { InsertBefore(nullptr, member); }
 
-	// Links the member before position (at the end when position is null).
+	// Links the member before position (at the end when position is null). A member already on
+	// the list stays where it is: linking it twice would tie the list into a loop.
 	void InsertBefore(T* position, T* member)
 	{
+		if (IsLinked(member))
+			return;
 		ListLinks<T>& links = member->*Links;
 		links.next = position;
 		links.prev = position != nullptr ? (position->*Links).prev : last;
@@ -44,6 +47,8 @@ public:
 	template <class Predicate>
 	void InsertOrdered(T* member, Predicate goesBefore)
 	{
+		if (IsLinked(member))
+			return;
 		T* position = first;
 		while (position != nullptr && !goesBefore(position))
 			position = Next(position);

@@ -5,6 +5,7 @@
 #include "Utilities/IntrusiveList.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 // Largest key first; of two equal keys the member later in the list goes first (as a bottom-up
@@ -16,7 +17,16 @@ void SortLargestFirst(IntrusiveList<T, Links>& list, std::vector<T*>& scratch, K
 	scratch.clear();
 	list.ForEach([&scratch](T* member) { scratch.push_back(member); });
 	std::reverse(scratch.begin(), scratch.end());
-	std::stable_sort(scratch.begin(), scratch.end(), [&key](const T* a, const T* b) { return key(a) > key(b); });
+	// An insertion sort: stable, and unlike std::stable_sort it asks for no buffer. The order
+	// changes little from frame to frame, so it is close to one pass over the list.
+	for (std::size_t i = 1; i < scratch.size(); ++i)
+	{
+		T* member = scratch[i];
+		std::size_t j = i;
+		for (; j > 0 && key(scratch[j - 1]) < key(member); --j)
+			scratch[j] = scratch[j - 1];
+		scratch[j] = member;
+	}
 	for (T* member : scratch)
 	{
 		list.Remove(member);

@@ -54,7 +54,8 @@ public:
 	float GetFarClip() const { return farClip; }
 
 private:
-	// right = direction x (0, 1, 0), up = right x direction, all three normalised.
+	// right = direction x (0, 1, 0), up = right x direction, all three normalised; along the up
+	// axis right keeps its level direction (the world x axis when it has none).
 	void RebuildBasis();
 
 	void OnMove(Message::Reader reader);

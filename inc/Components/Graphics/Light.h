@@ -8,6 +8,8 @@
 #include "Utilities/Tuple.h"
 
 #include <cfloat>
+
+class Camera;
 #include <string>
 
 struct __LightName
@@ -38,6 +40,13 @@ public:
 	bool Update() override;
 	void Detach() override;
 
+	// The owner's world position; the origin without a Transform.
+	Tuple3f GetWorldPosition() const;
+	// How far an omni light's volume reaches from its position.
+	float GetVolumeRadius() const;
+	// True when the eye, or the near plane around it, lies within the omni light's volume.
+	bool VolumeHoldsEye(const Camera& camera) const;
+
 	int GetType() const { return type; }
 	const Tuple3f& GetDirection() const { return direction; }
 	const Tuple4f& GetDiffuse() const { return diffuse; }
@@ -48,6 +57,8 @@ public:
 	ListLinks<Light> links;
 
 private:
+	void DrawVolume(const Camera& camera, const Tuple3f& position) const;
+
 	// The name as written, kept so that an unknown type is saved as it was read.
 	std::string typeName;
 

@@ -55,11 +55,17 @@ public:
 	// Joins the Graphics system's model list and render entries, sizes the pose to the skeleton
 	// and shows the first pose.
 	bool Start() override;
-	// Draws the model with the current program (its bone matrices as "boneMatrices[i]"); false,
+	// Draws the model with the current program (a skinned one with its bone matrices as
+	// "boneMatrices"); false,
 	// drawing nothing, unless it is visible this frame and has a mesh and a Transform.
 	bool Update() override;
 	// Gives the cache entry back.
 	void Release() override;
+	// True when the model draws through its bones: it has a skeleton and its mesh carries blend
+	// weights and indices.
+	bool IsSkinned() const;
+	// The box of the mesh's rest positions in model space; false without a mesh.
+	bool GetMeshBounds(Tuple3f& low, Tuple3f& high) const;
 	// Leaves the Graphics system's lists.
 	void Detach() override;
 
@@ -145,6 +151,3 @@ MediaInfo<Model::ModelData>* LoadModel(const std::string& modelName);
 void ReleaseAllModels();
 // How many entries the cache holds.
 unsigned CachedModelCount();
-// Makes the names "boneMatrices[0]" to "boneMatrices[79]"; making them again changes nothing.
-void BuildBoneUniformNames();
-const std::vector<std::string>& BoneUniformNames();

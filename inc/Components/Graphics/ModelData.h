@@ -66,6 +66,9 @@ struct Model::Mesh
 	unsigned vertexCount = 0;
 	unsigned formatId = 0;
 	unsigned stride = 0;
+	// The box the vertices' rest positions fill; the renderer culls a rigid model by it.
+	Tuple3f boundsMin;
+	Tuple3f boundsMax;
 };
 
 struct Model::ModelData

@@ -45,7 +45,7 @@ protected:
 	void StopRenderEntry(RenderEntry& entry);
 	// Draws the mesh, with the two attributes of the object's Shader program pointed at its
 	// tangents and binormals when the program has both.
-	void DrawWithTangents(const PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const;
+	void DrawWithTangents(PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const;
 	void OnSetVisible(Message::Reader reader);
 	// Pushes the model-view matrix and applies the object's world position, rotation and scale;
 	// false, pushing nothing, when the object has no Transform.

@@ -1,7 +1,8 @@
 // Primitive meshes: the five unit shapes (plane, cube, sphere, cylinder, cone) generated on the
 // CPU with colours, texture coordinates, normals, tangents and binormals, shared through a cache
-// keyed by shape and tessellation, and drawn from client-side arrays as indexed triangles. The
-// primitive components, the lights and the debug drawing all draw through here.
+// keyed by shape and tessellation, and drawn as indexed triangles from buffer objects uploaded on
+// their first draw. The primitive components, the lights and the debug drawing all draw through
+// here.
 #pragma once
 
 #include "Components/Graphics/MediaInfo.h"
@@ -43,6 +44,9 @@ struct PrimitiveData
 	int shape = kNoShape;
 	int stacks = 0;
 	int slices = 0;
+	// Buffer objects holding the arrays on the graphics card, made on the first draw; 0 before.
+	unsigned vertexBuffer = 0;
+	unsigned indexBuffer = 0;
 };
 
 using PrimitiveEntry = MediaInfo<PrimitiveData>;
@@ -65,7 +69,9 @@ PrimitiveEntry* GetPrimitiveData(int shape, int stacks, int slices);
 PrimitiveData GeneratePrimitiveMesh(int shape, int stacks, int slices);
 // Averages each vertex's triangle tangents and binormals (not normalised).
 void ComputeTangents(PrimitiveData& mesh);
-void DrawPrimitiveMesh(const PrimitiveEntry& entry);
+// Draws the mesh; with tangent and binormal locations of the current program (-1: none) it feeds
+// them the mesh's tangents and binormals.
+void DrawPrimitiveMesh(PrimitiveEntry& entry, int tangentLocation = -1, int binormalLocation = -1);
 // Draws the cached mesh under the placement, with "color" set on the current program.
 void DrawPrimitiveShape(int shape, int slices, int stacks, Tuple3f position, Tuple3f scale, Tuple3f rotation, Tuple4f colour);
 // glRotatef about a rotation vector: its length (radians) in degrees, the vector as axis.
@@ -74,3 +80,6 @@ void RotateByVector(const Tuple3f& rotation);
 // vector (radians), then the scale. The caller pops it.
 void PushPlacement(const Tuple3f& position, const Tuple3f& rotation, const Tuple3f& scale);
 void ReleasePrimitiveCache();
+// Deletes the meshes' buffer objects (the context that holds them is about to go); the next draw
+// of each mesh uploads it again.
+void ReleasePrimitiveBuffers();

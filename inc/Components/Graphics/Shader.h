@@ -30,6 +30,9 @@ public:
 
 	// 0 when no program is held.
 	unsigned GetProgram() const { return program != nullptr ? program->media.program : 0; }
+	// The program that draws skinned models for this one: "Animated" before its name, fetched on
+	// first use; 0 when there is no such program.
+	unsigned GetSkinnedProgram();
 	const std::string& GetProgramName() const { return programName; }
 	// Fetches the program again by name (after the caches were emptied by a device loss).
 	void Reload();
@@ -38,5 +41,6 @@ public:
 
 private:
 	ShaderProgramEntry* program = nullptr;
+	ShaderProgramEntry* skinnedProgram = nullptr;
 	std::string programName;
 };

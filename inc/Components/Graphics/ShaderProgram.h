@@ -52,6 +52,8 @@ enum class Uniform
 	Sampler0, Sampler1, Sampler2, Sampler3, Sampler4, Sampler5, Sampler6, Sampler7,
 	ClipNear, InvClipDiff, ClipFar, CamDir, InvBufferDim, Color, EmissiveFactor,
 	AttConst, AttLinear, AttQuad, Striations, LightPos, L,
+	// The first element of the bone array: the whole array is set from there in one call.
+	BoneMatrices,
 	Count
 };
 enum class Attribute

@@ -24,7 +24,7 @@ public:
 
 	// Texture name, format text, then an optional scale and an optional clamp flag.
 	bool Load(Serializer& serializer) override;
-	// "texture name" (the held entry's), "format", "scale"; the clamp flag is not written.
+	// "texture name" (the held entry's), "format", "scale", "clamp".
 	bool Serialize(Serializer& serializer) override;
 	bool Start() override;
 	// The base binds nothing.
@@ -51,7 +51,10 @@ protected:
 	bool BindUnlessBound(unsigned& remembered, int unitIndex, const Tuple2f& bindScale);
 	// Reads the base fields; the optional clamp flag only when readClamp.
 	void ReadTextureFields(Serializer& serializer, bool readClamp);
-	// Gives the held texture back and takes the image of the name with this format and clamp flag.
+	// Reads the clamp flag when the next value is one.
+	void ReadClamp(Serializer& serializer);
+	// Gives the held texture back and takes the image of the name with this format and clamp
+	// flag; the name becomes the one reloaded and saved.
 	void FetchTexture(const std::string& imageName);
 	void WriteTextureFields(Serializer& serializer) const;
 
@@ -119,7 +122,7 @@ public:
 	// Listens to "SetEmissiveFactor"; reads the texture name, format and optional scale, then the
 	// emissive factor, then an optional clamp flag.
 	bool Load(Serializer& serializer) override;
-	// The base fields, then "emissive factor".
+	// The base fields, then "emissive factor" and "clamp".
 	bool Serialize(Serializer& serializer) override;
 	// Sets "emissiveFactor" on the current program on every call, then binds to unit 1, unscaled.
 	bool Update() override;

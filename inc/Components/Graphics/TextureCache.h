@@ -51,6 +51,9 @@ TextureData UploadSurface(SDL_Surface* surface, unsigned internalFormat, bool cl
 // Binds the texture to unit (GL_TEXTURE0 + i), sets the texture matrix to the scale and, when a
 // program is bound, its "sampler[i]" to i. Always true.
 bool BindTextureUnit(unsigned unit, const TextureEntry* entry, float scaleX, float scaleY);
+// Binds a 1x1 white texture to unit 0 (made on first use), for objects that have no texture of
+// their own: sampled, it leaves their colour as it is.
+void BindWhiteTexture();
 // Loads the identity into the texture matrix of the active unit; the model-view matrix is current after.
 void ResetTextureMatrix();
 // Deletes every texture, empties the cache and forgets every remembered binding.

@@ -19,6 +19,8 @@
 #include "Utilities/UnorderedVector.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 class Camera;
@@ -128,7 +130,9 @@ public:
 	// Writes the eye position and the six view-volume planes (near, left, right, top, bottom, far;
 	// unit normals pointing out, d = n . p); nothing without a camera.
 	void UpdateFrustum(Camera* camera);
-	// The owners of the render entries visible this frame, in list order.
+	// The owners of the render entries visible this frame, in list order, and the order the
+	// passes draw them in: grouped by program, then by diffuse image, list order within a group,
+	// so that each program and texture is bound once a frame.
 	void BuildDrawList();
 	void GeometryPass();
 	void LightPass();
@@ -143,6 +147,7 @@ public:
 	// {nx, ny, nz, d}: a point x is inside when n . x < d for all six.
 	const std::array<Tuple4f, 6>& GetFrustumPlanes() const { return frustumPlanes; }
 	const tw::unordered_vector<Composition*>& GetDrawList() const { return drawList; }
+	const std::vector<Composition*>& GetDrawOrder() const { return drawOrder; }
 
 	// The render targets, for the passes and their tests.
 	unsigned GetFrameBuffer() const { return frameBuffer; }
@@ -151,7 +156,8 @@ public:
 	unsigned GetDepthBuffer() const { return depthBuffer; }
 
 	// The draw predicate of primitives and models: true when the component's object lies outside
-	// the view. Objects are culled by their physics body's box; an object without one is drawn.
+	// the view. Objects are culled by their physics body's box, else by the box of their
+	// primitive's shape or rigid model's mesh; a skinned model without a body is drawn.
 	static bool IsOutsideView(const Component* component);
 
 	// The viewport (x, y, width, height) that fits a picture of the buffer's aspect ratio into the
@@ -198,6 +204,15 @@ private:
 	// Kept from frame to frame, so that sorting the point sprites allocates nothing.
 	std::vector<PointSprite*> spriteOrder;
 	tw::unordered_vector<Composition*> drawList;
+	// Both kept from frame to frame, so that ordering the draw list allocates nothing.
+	struct DrawKey
+	{
+		std::uint64_t state;
+		std::size_t listIndex;
+		Composition* object;
+	};
+	std::vector<DrawKey> drawKeys;
+	std::vector<Composition*> drawOrder;
 	tw::unordered_vector<PrimDrawInfo> primitiveQueue;
 	tw::unordered_vector<LineDrawInfo> lineQueue;
 

@@ -47,6 +47,7 @@ bool Camera::Load(Serializer& serializer)
 		.Read(minimumPitch)
 		.Read(offset);
 	targetFieldOfView = fieldOfView;
+	baseFieldOfView = 0.0f;
 	maximumPitch = static_cast<float>(maximumPitch * kDegreesToRadians);
 	minimumPitch = static_cast<float>(minimumPitch * kDegreesToRadians);
 	owner->RegisterHandler("Move", &Camera::OnMove);
@@ -84,10 +85,14 @@ bool Camera::Start()
 	if (graphics != nullptr)
 		graphics->AddCamera(owner->GetId());
 	RebuildBasis();
-	baseFieldOfView = graphics != nullptr ? graphics->GetBaseFOV() : 0.0f;
-	maximumFieldOfView += baseFieldOfView;
-	fieldOfView += baseFieldOfView;
-	minimumFieldOfView += baseFieldOfView;
+	// The angles are relative to the base until the first start; a second start only moves them
+	// to a changed base, instead of adding the base again.
+	const float base = graphics != nullptr ? graphics->GetBaseFOV() : 0.0f;
+	const float shift = base - baseFieldOfView;
+	baseFieldOfView = base;
+	maximumFieldOfView += shift;
+	fieldOfView += shift;
+	minimumFieldOfView += shift;
 	targetFieldOfView = fieldOfView;
 	return true;
 }
@@ -186,7 +191,16 @@ void Camera::Pitch(float angle)
 
 void Camera::RebuildBasis()
 {
-	right = Cross(direction, Tuple3f(0.0f, 1.0f, 0.0f));
+	// No direction at all looks down the view axis.
+	if (!(direction.Length() > kDivisorEpsilon))
+		direction = Tuple3f(0.0f, 0.0f, -1.0f);
+	const Tuple3f crossed = Cross(direction, Tuple3f(0.0f, 1.0f, 0.0f));
+	// Looking straight up or down the cross product vanishes: the right the camera had still
+	// stands (it is level, so perpendicular to the view), else the world's x axis.
+	if (crossed.Length() > kDivisorEpsilon)
+		right = crossed;
+	else if (!(right.Length() > kDivisorEpsilon) || std::fabs(right.DotProduct(direction)) > kDivisorEpsilon)
+		right = Tuple3f(1.0f, 0.0f, 0.0f);
 	up = Cross(right, direction);
 	direction.NormalizeThis();
 	up.NormalizeThis();

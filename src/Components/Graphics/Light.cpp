@@ -106,8 +106,7 @@ bool Light::Update()
 	const Tuple3f viewDirection = ToView(view, direction, 0.0f).Normalize();
 	if (const int location = CurrentUniform(Uniform::Color); location >= 0)
 		glUniform4f(location, diffuse.x, diffuse.y, diffuse.z, diffuse.w);
-	const Transform* transform = owner->GetComponent<Transform>();
-	const Tuple3f position = transform != nullptr ? transform->GetWorldPosition() : Tuple3f();
+	const Tuple3f position = GetWorldPosition();
 	if (const int location = CurrentUniform(Uniform::LightPos); location >= 0)
 	{
 		const Tuple3f viewPosition = ToView(view, position, 1.0f);
@@ -115,11 +114,7 @@ bool Light::Update()
 	}
 	if (type == kOmni)
 	{
-		glPushMatrix();
-		glTranslatef(position.x, position.y, position.z);
-		glScalef(radius, radius, radius);
-		DrawPrimitiveMesh(*mesh);
-		glPopMatrix();
+		DrawVolume(*camera, position);
 		return true;
 	}
 	glMatrixMode(GL_PROJECTION);
@@ -131,12 +126,62 @@ bool Light::Update()
 	glLoadIdentity();
 	if (const int location = CurrentUniform(Uniform::L); location >= 0)
 		glUniform3f(location, viewDirection.x, viewDirection.y, viewDirection.z);
+	// The quad lies at depth 0.5 of the window: tested, it would hide every surface nearer than
+	// that, and every pixel is meant to be lit.
+	glDisable(GL_DEPTH_TEST);
 	DrawPrimitiveMesh(*mesh);
+	glEnable(GL_DEPTH_TEST);
 	glMatrixMode(GL_PROJECTION);
 	glPopMatrix();
 	glMatrixMode(GL_MODELVIEW);
 	glPopMatrix();
 	return true;
+}
+
+Tuple3f Light::GetWorldPosition() const
+{
+	const Transform* transform = owner != nullptr ? owner->GetComponent<Transform>() : nullptr;
+	return transform != nullptr ? transform->GetWorldPosition() : Tuple3f();
+}
+
+float Light::GetVolumeRadius() const
+{
+	// The unit sphere of the primitive meshes has a diameter of 1.
+	return 0.5f * radius;
+}
+
+bool Light::VolumeHoldsEye(const Camera& camera) const
+{
+	const float halfHeight = static_cast<float>(std::tan(camera.GetFieldOfView() * kDegreesToRadians * 0.5));
+	const Graphics* graphics = Graphics::Find();
+	const float aspect = graphics != nullptr && graphics->GetScreenHeight() != 0
+		? static_cast<float>(graphics->GetScreenWidth()) / static_cast<float>(graphics->GetScreenHeight())
+		: 1.0f;
+	// The farthest the near plane reaches from the eye: the distance to its corners.
+	const float nearReach = camera.GetNearClip() * std::sqrt(1.0f + halfHeight * halfHeight * (1.0f + aspect * aspect));
+	return (camera.GetEyePosition() - GetWorldPosition()).Length() <= GetVolumeRadius() + nearReach;
+}
+
+void Light::DrawVolume(const Camera& camera, const Tuple3f& position) const
+{
+	// With the eye inside (or the near plane cutting the front faces away) only the far side of
+	// the volume is left to draw: its back faces, lighting what lies in front of them.
+	const bool inside = VolumeHoldsEye(camera);
+	if (inside)
+	{
+		glCullFace(GL_FRONT);
+		glDepthFunc(GL_GEQUAL);
+	}
+	glPushMatrix();
+	glTranslatef(position.x, position.y, position.z);
+	glScalef(radius, radius, radius);
+	DrawPrimitiveMesh(*mesh);
+	glPopMatrix();
+	if (inside)
+	{
+		glCullFace(GL_BACK);
+		glDepthFunc(GL_LEQUAL);
+	}
 }
 
 void Light::Detach()

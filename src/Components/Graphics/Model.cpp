@@ -14,6 +14,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace
 {
@@ -21,12 +22,6 @@ namespace
 	{
 		static tw::unordered_vector<MediaInfo<Model::ModelData>*> cache;
 		return cache;
-	}
-
-	std::vector<std::string>& UniformNames()
-	{
-		static std::vector<std::string> names;
-		return names;
 	}
 
 	constexpr int kModelEntryKind = 2;
@@ -45,6 +40,26 @@ namespace
 	};
 }
 
+namespace
+{
+	void FindBounds(Model::Mesh& mesh)
+	{
+		const VertexLayout* layout = GetVertexLayout(mesh.formatId);
+		if (layout == nullptr || mesh.vertexCount == 0)
+			return;
+		for (std::size_t vertex = 0; vertex < mesh.vertexCount; ++vertex)
+		{
+			Tuple3f position;
+			std::memcpy(&position, mesh.vertices.data() + vertex * mesh.stride + layout->position, sizeof position);
+			for (int axis = 0; axis < 3; ++axis)
+			{
+				mesh.boundsMin[axis] = vertex == 0 ? position[axis] : std::min(mesh.boundsMin[axis], position[axis]);
+				mesh.boundsMax[axis] = vertex == 0 ? position[axis] : std::max(mesh.boundsMax[axis], position[axis]);
+			}
+		}
+	}
+}
+
 MediaInfo<Model::ModelData>* LoadModel(const std::string& modelName)
 {
 	for (MediaInfo<Model::ModelData>* entry : ModelCache())
@@ -54,6 +69,7 @@ MediaInfo<Model::ModelData>* LoadModel(const std::string& modelName)
 			return entry;
 		}
 	auto* entry = new MediaInfo<Model::ModelData>{1, ModelFile::Load(modelName), modelName};
+	FindBounds(entry->media.mesh);
 	ModelCache().push_back(entry);
 	return entry;
 }
@@ -72,20 +88,6 @@ void ReleaseAllModels()
 unsigned CachedModelCount()
 {
 	return static_cast<unsigned>(ModelCache().size());
-}
-
-void BuildBoneUniformNames()
-{
-	std::vector<std::string>& names = UniformNames();
-	if (!names.empty())
-		return;
-	for (unsigned bone = 0; bone < Model::kMaxBones; ++bone)
-		names.push_back("boneMatrices[" + std::to_string(bone) + "]");
-}
-
-const std::vector<std::string>& BoneUniformNames()
-{
-	return UniformNames();
 }
 
 bool Model::Load(Serializer& serializer)
@@ -154,22 +156,41 @@ bool Model::Update()
 		return false;
 	glMatrixMode(GL_MODELVIEW);
 	PushPlacement(transform->GetWorldPosition(), transform->GetWorldRotationVector(), transform->GetScale());
-	UploadBoneMatrices();
+	if (IsSkinned())
+		UploadBoneMatrices();
 	DrawMesh(data->mesh);
 	glPopMatrix();
 	return true;
 }
 
+bool Model::GetMeshBounds(Tuple3f& low, Tuple3f& high) const
+{
+	const ModelData* data = Data();
+	if (data == nullptr || data->mesh.vertexCount == 0)
+		return false;
+	low = data->mesh.boundsMin;
+	high = data->mesh.boundsMax;
+	return true;
+}
+
+bool Model::IsSkinned() const
+{
+	const ModelData* data = Data();
+	if (data == nullptr || boneMatrices.empty())
+		return false;
+	// A rigid mesh beside a skeleton has no blend data: skinning it would read bone weights the
+	// vertices do not carry.
+	const VertexLayout* layout = GetVertexLayout(data->mesh.formatId);
+	return layout != nullptr && layout->blendWeights >= 0 && layout->blendIndices >= 0;
+}
+
 void Model::UploadBoneMatrices() const
 {
-	const std::vector<std::string>& names = BoneUniformNames();
-	const std::size_t count = std::min(boneMatrices.size(), names.size());
-	for (std::size_t bone = 0; bone < count; ++bone)
-	{
-		const int location = UniformLocation(CurrentProgram, names[bone]);
-		if (location >= 0)
-			glUniformMatrix4fv(location, 1, GL_TRUE, boneMatrices[bone].m);
-	}
+	const int location = CurrentUniform(Uniform::BoneMatrices);
+	static_assert(sizeof(Matrix4) == 16 * sizeof(float), "bone matrices are uploaded as one float array");
+	if (location >= 0)
+		glUniformMatrix4fv(location, static_cast<GLsizei>(std::min<std::size_t>(boneMatrices.size(), kMaxBones)), GL_TRUE,
+			boneMatrices.front().m);
 }
 
 void Model::DrawMesh(const Mesh& mesh) const

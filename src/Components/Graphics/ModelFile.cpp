@@ -45,6 +45,7 @@ namespace
 		bool ReadTrack(ByteReader& body, std::size_t track, std::vector<Model::Key>& keys);
 		bool ReadName(ByteReader& body, const std::string& owner, std::string& name);
 		bool CheckTrackCounts(const std::vector<ReadAnimation>& animations, std::size_t boneCount);
+		bool CheckBlendIndices(const Model::Mesh& mesh, std::size_t meshOffset, std::size_t boneCount);
 
 		// Names the chunk that the next failure is reported against.
 		void Enter(const char* chunkName, std::size_t offset)
@@ -82,6 +83,7 @@ namespace
 		if (!chunks.SkipOuterHeader())
 			return Fail("shorter than its 8-byte header");
 		bool meshRead = false;
+		std::size_t meshOffset = 0;
 		std::vector<ReadAnimation> animations;
 		for (;;)
 		{
@@ -104,6 +106,7 @@ namespace
 				if (!ReadMesh(body, data.mesh))
 					return false;
 				meshRead = true;
+				meshOffset = chunks.ChunkOffset();
 				break;
 			case ModelFile::kSkeletonTag:
 				Enter("skeleton chunk", chunks.ChunkOffset());
@@ -129,7 +132,8 @@ namespace
 				return Fail("its size " + std::to_string(header.size) + " leaves " + std::to_string(body.Remaining()) +
 					" bytes after its fields");
 		}
-		if (!CheckTrackCounts(animations, data.skeleton.bones.size()))
+		if (!CheckTrackCounts(animations, data.skeleton.bones.size()) ||
+			!CheckBlendIndices(data.mesh, meshOffset, data.skeleton.bones.size()))
 			return false;
 		// File order; a repeated name keeps its first animation.
 		for (ReadAnimation& animation : animations)
@@ -269,6 +273,28 @@ namespace
 				Enter("animation chunk", animation.offset);
 				return Fail("\"" + animation.record->name + "\" has " + std::to_string(animation.record->tracks.size()) +
 					" tracks for " + std::to_string(boneCount) + " bones");
+			}
+		return true;
+	}
+
+	// A skinned vertex names its bones by index into the skeleton: one past the end would make the
+	// skinning read a matrix that does not exist. Without bones the mesh is drawn rigid.
+	bool Parser::CheckBlendIndices(const Model::Mesh& mesh, std::size_t meshOffset, std::size_t boneCount)
+	{
+		const VertexLayout* layout = GetVertexLayout(mesh.formatId);
+		if (boneCount == 0 || layout == nullptr || layout->blendIndices < 0)
+			return true;
+		constexpr int kBonesPerVertex = 4;
+		for (std::size_t vertex = 0; vertex < mesh.vertexCount; ++vertex)
+			for (int slot = 0; slot < kBonesPerVertex; ++slot)
+			{
+				const std::uint8_t bone = mesh.vertices[vertex * mesh.stride + static_cast<std::size_t>(layout->blendIndices + slot)];
+				if (bone >= boneCount)
+				{
+					Enter("mesh chunk", meshOffset);
+					return Fail("vertex " + std::to_string(vertex) + " blends bone " + std::to_string(bone) + " of " +
+						std::to_string(boneCount));
+				}
 			}
 		return true;
 	}

@@ -87,6 +87,8 @@ bool PixelBuffer::Update()
 	const int sampler = CurrentUniform(Uniform::Sampler0);
 	if (sampler >= 0)
 		glUniform1i(sampler, 0);
+	// Unit 0 holds this texture now: a diffuse texture drawn next must not skip its bind.
+	BoundTextures.diffuse = glTexture;
 	return true;
 }
 

@@ -15,28 +15,6 @@ namespace
 		ScriptClassRegistry::Instance().Register("Primitive", 0).AddProperty("visible");
 		return true;
 	}();
-
-	// Points the program's tangent and binormal attributes at the mesh; false when the program
-	// has not both.
-	bool EnableTangents(unsigned program, const PrimitiveEntry& mesh, Attribute tangentName, Attribute binormalName)
-	{
-		const int tangent = AttributeLocation(program, tangentName);
-		const int binormal = AttributeLocation(program, binormalName);
-		if (tangent < 0 || binormal < 0 || mesh.media.vertices.empty())
-			return false;
-		const PrimitiveVertex& first = mesh.media.vertices.front();
-		glVertexAttribPointer(static_cast<GLuint>(tangent), 3, GL_FLOAT, GL_FALSE, sizeof(PrimitiveVertex), &first.tangent);
-		glVertexAttribPointer(static_cast<GLuint>(binormal), 3, GL_FLOAT, GL_FALSE, sizeof(PrimitiveVertex), &first.binormal);
-		glEnableVertexAttribArray(static_cast<GLuint>(tangent));
-		glEnableVertexAttribArray(static_cast<GLuint>(binormal));
-		return true;
-	}
-
-	void DisableTangents(unsigned program, Attribute tangentName, Attribute binormalName)
-	{
-		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, tangentName)));
-		glDisableVertexAttribArray(static_cast<GLuint>(AttributeLocation(program, binormalName)));
-	}
 }
 
 bool Primitive::Load(Serializer& serializer)
@@ -104,15 +82,12 @@ bool Primitive::PushObjectPlacement() const
 	return true;
 }
 
-void Primitive::DrawWithTangents(const PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const
+void Primitive::DrawWithTangents(PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const
 {
 	// Without a Shader on the object there is no program to read tangent attributes from.
 	const Shader* shader = owner->GetComponent<Shader>();
 	const unsigned program = shader != nullptr ? shader->GetProgram() : 0;
-	const bool tangents = program != 0 && EnableTangents(program, entry, tangent, binormal);
-	DrawPrimitiveMesh(entry);
-	if (tangents)
-		DisableTangents(program, tangent, binormal);
+	DrawPrimitiveMesh(entry, AttributeLocation(program, tangent), AttributeLocation(program, binormal));
 }
 
 void Primitive::Release()

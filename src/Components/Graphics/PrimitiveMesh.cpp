@@ -1,5 +1,6 @@
 #include "Components/Graphics/PrimitiveMesh.h"
 
+#include "Components/Graphics/GLContext.h"
 #include "Components/Graphics/ShaderProgram.h"
 #include "Utilities/MathCommon.h"
 #include "Utilities/Matrix4.h"
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <cstddef>
 #include <numbers>
+#include <utility>
 
 const char* const ShapeNames[5] = {"PLANE", "CUBE", "SPHERE", "CYLINDER", "CONE"};
 
@@ -337,26 +339,65 @@ void ComputeTangents(PrimitiveData& mesh)
 		}
 }
 
-void DrawPrimitiveMesh(const PrimitiveEntry& entry)
+namespace
 {
-	const PrimitiveData& mesh = entry.media;
+	void Upload(PrimitiveData& mesh)
+	{
+		glGenBuffers(1, &mesh.vertexBuffer);
+		glGenBuffers(1, &mesh.indexBuffer);
+		glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
+		glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.vertices.size() * sizeof(PrimitiveVertex)), mesh.vertices.data(),
+			GL_STATIC_DRAW);
+		glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
+		glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.indices.size() * sizeof(std::uint32_t)),
+			mesh.indices.data(), GL_STATIC_DRAW);
+	}
+
+	const void* Offset(std::size_t offset)
+	{
+		return reinterpret_cast<const void*>(offset);
+	}
+}
+
+void DrawPrimitiveMesh(PrimitiveEntry& entry, int tangentLocation, int binormalLocation)
+{
+	PrimitiveData& mesh = entry.media;
 	if (mesh.indices.empty())
 		return;
+	if (mesh.vertexBuffer == 0)
+		Upload(mesh);
+	glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
+	glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
 	constexpr GLsizei stride = sizeof(PrimitiveVertex);
-	const PrimitiveVertex& first = mesh.vertices.front();
-	glVertexPointer(3, GL_FLOAT, stride, &first.position);
-	glColorPointer(4, GL_FLOAT, stride, &first.colour);
-	glTexCoordPointer(2, GL_FLOAT, stride, &first.texCoord);
-	glNormalPointer(GL_FLOAT, stride, &first.normal);
+	glVertexPointer(3, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, position)));
+	glColorPointer(4, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, colour)));
+	glTexCoordPointer(2, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, texCoord)));
+	glNormalPointer(GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, normal)));
 	glEnableClientState(GL_VERTEX_ARRAY);
 	glEnableClientState(GL_COLOR_ARRAY);
 	glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 	glEnableClientState(GL_NORMAL_ARRAY);
-	glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT, mesh.indices.data());
+	const bool tangents = tangentLocation >= 0 && binormalLocation >= 0;
+	if (tangents)
+		for (const auto& [location, offset] : {std::pair{tangentLocation, offsetof(PrimitiveVertex, tangent)},
+				 std::pair{binormalLocation, offsetof(PrimitiveVertex, binormal)}})
+		{
+			glVertexAttribPointer(static_cast<GLuint>(location), 3, GL_FLOAT, GL_FALSE, stride, Offset(offset));
+			glEnableVertexAttribArray(static_cast<GLuint>(location));
+		}
+	glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT, nullptr);
+	if (tangents)
+	{
+		glDisableVertexAttribArray(static_cast<GLuint>(tangentLocation));
+		glDisableVertexAttribArray(static_cast<GLuint>(binormalLocation));
+	}
 	glDisableClientState(GL_VERTEX_ARRAY);
 	glDisableClientState(GL_COLOR_ARRAY);
 	glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 	glDisableClientState(GL_NORMAL_ARRAY);
+	// Client-side arrays elsewhere (sprites, debug lines) need no buffer bound.
+	glBindBuffer(GL_ARRAY_BUFFER, 0);
+	glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
 void RotateByVector(const Tuple3f& rotation)
@@ -385,8 +426,24 @@ void DrawPrimitiveShape(int shape, int slices, int stacks, Tuple3f position, Tup
 	glPopMatrix();
 }
 
+void ReleasePrimitiveBuffers()
+{
+	const bool deleteBuffers = HasGLContext();
+	for (PrimitiveEntry* entry : PrimitiveCache())
+	{
+		PrimitiveData& mesh = entry->media;
+		if (deleteBuffers && mesh.vertexBuffer != 0)
+		{
+			glDeleteBuffers(1, &mesh.vertexBuffer);
+			glDeleteBuffers(1, &mesh.indexBuffer);
+		}
+		mesh.vertexBuffer = mesh.indexBuffer = 0;
+	}
+}
+
 void ReleasePrimitiveCache()
 {
+	ReleasePrimitiveBuffers();
 	tw::unordered_vector<PrimitiveEntry*>& cache = PrimitiveCache();
 	for (PrimitiveEntry* entry : cache)
 		delete entry;

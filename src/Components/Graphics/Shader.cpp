@@ -29,9 +29,17 @@ bool Shader::Update()
 	return UseProgram(GetProgram());
 }
 
+unsigned Shader::GetSkinnedProgram()
+{
+	if (skinnedProgram == nullptr && !programName.empty())
+		skinnedProgram = GetShaderProgram("Animated" + programName);
+	return skinnedProgram != nullptr ? skinnedProgram->media.program : 0;
+}
+
 void Shader::Release()
 {
 	ReleaseMedia(program);
+	ReleaseMedia(skinnedProgram);
 }
 
 void Shader::Detach()
@@ -43,4 +51,6 @@ void Shader::Detach()
 void Shader::Reload()
 {
 	program = GetShaderProgram(programName);
+	// The caches were emptied with the device: the skinned program is fetched again when needed.
+	skinnedProgram = nullptr;
 }

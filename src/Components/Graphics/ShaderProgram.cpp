@@ -21,7 +21,7 @@ namespace
 	constexpr std::array<const char*, static_cast<std::size_t>(Uniform::Count)> kUniformNames = {
 		"sampler[0]", "sampler[1]", "sampler[2]", "sampler[3]", "sampler[4]", "sampler[5]", "sampler[6]",
 		"sampler[7]", "clipNear", "invClipDiff", "clipFar", "camDir", "invBufferDim", "color",
-		"emissiveFactor", "attConst", "attLinear", "attQuad", "striations", "lightPos", "L"};
+		"emissiveFactor", "attConst", "attLinear", "attQuad", "striations", "lightPos", "L", "boneMatrices[0]"};
 	// The composite primitive looks its tangents up with capitals, the primitive without.
 	constexpr std::array<const char*, static_cast<std::size_t>(Attribute::Count)> kAttributeNames = {
 		"tangent", "binormal", "Tangent", "Binormal", "blendWeights", "blendIndices"};

@@ -28,16 +28,25 @@ void Texture::ReadTextureFields(Serializer& serializer, bool readClamp)
 {
 	serializer.Read(textureName);
 	serializer.Read(format);
+	// Told apart by their types: a record may leave the scale out and still hold what follows.
 	scale = Tuple2f(1.0f, 1.0f);
-	if (serializer.HasMore())
+	if (serializer.NextValueIs<Tuple2f>())
 		serializer.Read(scale);
 	clamp = false;
-	if (readClamp && serializer.HasMore())
+	if (readClamp)
+		ReadClamp(serializer);
+}
+
+void Texture::ReadClamp(Serializer& serializer)
+{
+	if (serializer.NextValueIs<bool>())
 		serializer.Read(clamp);
 }
 
 void Texture::FetchTexture(const std::string& imageName)
 {
+	// The name is kept with the texture: a reload after a device loss fetches the one shown.
+	textureName = imageName;
 	ReleaseMedia(texture);
 	texture = GetTexture(imageName, static_cast<unsigned>(ParseTextureFormat(format)), clamp);
 }
@@ -45,6 +54,7 @@ void Texture::FetchTexture(const std::string& imageName)
 bool Texture::Serialize(Serializer& serializer)
 {
 	WriteTextureFields(serializer);
+	serializer.Write("clamp", clamp);
 	return true;
 }
 
@@ -154,8 +164,7 @@ bool EmissiveTexture::Load(Serializer& serializer)
 	// The factor follows the scale, where Serialize writes it; a clamp flag may come last.
 	ReadTextureFields(serializer, false);
 	serializer.Read(emissiveFactor);
-	if (serializer.HasMore())
-		serializer.Read(clamp);
+	ReadClamp(serializer);
 	FetchTexture(textureName);
 	return true;
 }
@@ -164,6 +173,7 @@ bool EmissiveTexture::Serialize(Serializer& serializer)
 {
 	WriteTextureFields(serializer);
 	serializer.Write("emissive factor", emissiveFactor);
+	serializer.Write("clamp", clamp);
 	return true;
 }
 

@@ -33,6 +33,9 @@ namespace
 		return cache;
 	}
 
+	// Made on first use and deleted with the cache.
+	unsigned whiteTexture = 0;
+
 	struct FormatName
 	{
 		const char* name;
@@ -227,6 +230,18 @@ bool BindTextureUnit(unsigned unit, const TextureEntry* entry, float scaleX, flo
 	return true;
 }
 
+void BindWhiteTexture()
+{
+	if (whiteTexture == 0)
+		whiteTexture = Placeholder(GL_RGBA8, false).texture;
+	if (BoundTextures.diffuse == whiteTexture)
+		return;
+	const TextureEntry white{1, TextureData{whiteTexture, GL_RGBA8, 0}, std::string()};
+	BindTextureUnit(GL_TEXTURE0, &white, 1.0f, 1.0f);
+	BoundTextures.diffuse = whiteTexture;
+	BoundTextures.diffuseScale = Tuple2f(1.0f, 1.0f);
+}
+
 void ResetTextureMatrix()
 {
 	glMatrixMode(GL_TEXTURE);
@@ -245,6 +260,9 @@ void ReleaseTextureCache()
 		delete entry;
 	}
 	cache.clear();
+	if (deleteTextures && whiteTexture != 0)
+		glDeleteTextures(1, &whiteTexture);
+	whiteTexture = 0;
 	// OpenGL reuses texture names: a remembered one could skip the bind of a new texture.
 	BoundTextures = TextureBindMemory{};
 }

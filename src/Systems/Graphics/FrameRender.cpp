@@ -11,10 +11,12 @@
 #include "Components/Graphics/Model.h"
 #include "Components/Graphics/PixelBuffer.h"
 #include "Components/Graphics/Primitive.h"
+#include "Components/Graphics/Shader.h"
 #include "Components/Graphics/ShaderProgram.h"
 #include "Components/Graphics/TextureTransform.h"
 #include "Components/Transform.h"
 #include "Composition.h"
+#include "Systems/Graphics/LightScissor.h"
 
 #include "Utilities/ListSort.h"
 
@@ -24,6 +26,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
 
 namespace
 {
@@ -46,9 +49,31 @@ namespace
 			glUniform1f(location, value);
 	}
 
+	// The object's image on unit 0: its pixel buffer, else its diffuse texture, else white, so
+	// that an untextured object does not show whatever the unit held last.
+	void BindObjectTexture(Composition* object)
+	{
+		if (PixelBuffer* pixels = ComponentOf<PixelBuffer>(object))
+			pixels->Update();
+		else if (DiffuseTexture* diffuse = ComponentOf<DiffuseTexture>(object))
+			diffuse->Update();
+		else
+			BindWhiteTexture();
+	}
+
+	// The texture BindObjectTexture binds for the object, by its OpenGL name (0 for white).
+	unsigned ImageOf(Composition* object)
+	{
+		if (const PixelBuffer* pixels = ComponentOf<PixelBuffer>(object))
+			return pixels->GetGLTexture();
+		const DiffuseTexture* diffuse = ComponentOf<DiffuseTexture>(object);
+		return diffuse != nullptr && diffuse->GetEntry() != nullptr ? diffuse->GetEntry()->media.texture : 0;
+	}
+
 	// The object's TextureTransform, else its diffuse texture's scale, on unit 0, where the
 	// object's own texture is. (Loading the identity instead would throw away the scale of every
-	// diffuse texture, which was just set on that same matrix.)
+	// diffuse texture, which was just set on that same matrix.) A pixel buffer's matrix, which
+	// maps its display bounds, stays as its bind left it.
 	void SetTextureMatrix(Composition* object)
 	{
 		glActiveTexture(GL_TEXTURE0);
@@ -57,6 +82,8 @@ namespace
 			transform->Update();
 			return;
 		}
+		if (ComponentOf<PixelBuffer>(object) != nullptr)
+			return;
 		ResetTextureMatrix();
 		if (const DiffuseTexture* diffuse = ComponentOf<DiffuseTexture>(object))
 		{
@@ -65,6 +92,22 @@ namespace
 			glMatrixMode(GL_MODELVIEW);
 		}
 	}
+
+	// A skinned model is drawn by its program's skinning twin, posed as the geometry pass drew it;
+	// without a twin it keeps the program and shows its rest pose.
+	unsigned ForwardProgram(Composition* object, Shader& shader)
+	{
+		const Model* model = ComponentOf<Model>(object);
+		const unsigned skinning = model != nullptr && model->IsSkinned() ? shader.GetSkinnedProgram() : 0;
+		return skinning != 0 ? skinning : shader.GetProgram();
+	}
+
+	// The passes' programs, named once: a name built from text every frame would allocate.
+	const std::string kGeometryProgram = "GeometryPass";
+	const std::string kAnimatedGeometryProgram = "AnimatedGeometryPass";
+	const std::string kOmniLightProgram = "LightPassOmni";
+	const std::string kDirectionalLightProgram = "LightPass";
+	const std::string kParticleProgram = "ParticleShader";
 
 	Tuple4f Plane(const Tuple3f& normal, const Tuple3f& point)
 	{
@@ -148,6 +191,20 @@ void Graphics::BuildDrawList()
 		if (entry->draw)
 			drawList.push_back(entry->owner);
 	});
+	drawKeys.clear();
+	for (std::size_t i = 0; i < drawList.size(); ++i)
+	{
+		Composition* object = drawList[i];
+		const Shader* shader = ComponentOf<Shader>(object);
+		const std::uint64_t program = shader != nullptr ? shader->GetProgram() : 0;
+		drawKeys.push_back({program << 32 | ImageOf(object), i, object});
+	}
+	std::sort(drawKeys.begin(), drawKeys.end(), [](const DrawKey& a, const DrawKey& b) {
+		return a.state != b.state ? a.state < b.state : a.listIndex < b.listIndex;
+	});
+	drawOrder.clear();
+	for (const DrawKey& key : drawKeys)
+		drawOrder.push_back(key.object);
 }
 
 void Graphics::DrawObject(Composition* object) const
@@ -186,21 +243,20 @@ void Graphics::GeometryPass()
 	// Both programs get this frame's clip distances up front: sending them only on a program
 	// change would leave a program that stays bound across frames with old ones.
 	const float invClipDiff = 1.0f / (camera->GetFarClip() - camera->GetNearClip());
-	const auto prepare = [&](const char* name) {
+	const auto prepare = [&](const std::string& name) {
 		UseProgram(name);
 		SetFloat(CurrentUniform(Uniform::ClipNear), camera->GetNearClip());
 		SetFloat(CurrentUniform(Uniform::InvClipDiff), invClipDiff);
 		return CurrentProgram;
 	};
-	const unsigned animatedProgram = prepare("AnimatedGeometryPass");
-	const unsigned staticProgram = prepare("GeometryPass");
-	for (Composition* object : drawList)
+	const unsigned animatedProgram = prepare(kAnimatedGeometryProgram);
+	const unsigned staticProgram = prepare(kGeometryProgram);
+	for (Composition* object : drawOrder)
 	{
 		if (ComponentOf<Skybox>(object) != nullptr || ComponentOf<OrthoPlane>(object) != nullptr)
 			continue;
 		const Model* model = ComponentOf<Model>(object);
-		const bool skinned = model != nullptr && !model->GetBoneMatrices().empty();
-		UseProgram(skinned ? animatedProgram : staticProgram);
+		UseProgram(model != nullptr && model->IsSkinned() ? animatedProgram : staticProgram);
 		DrawObject(object);
 	}
 	RenderIntoWindow();
@@ -224,20 +280,31 @@ void Graphics::LightPass()
 	// Light volumes test against the scene's depth but must not write it: a directional light's
 	// quad would otherwise hide every light volume drawn after it.
 	glDepthMask(GL_FALSE);
-	lights.ForEach([this](Light* light) {
+	Camera* camera = GetActiveCamera();
+	const Tuple4<int> viewport = FitViewport(viewWidth, viewHeight, bufferWidth, bufferHeight);
+	const PerspectiveView view{camera->GetNearClip(), camera->GetFieldOfView(),
+		static_cast<float>(viewWidth) / static_cast<float>(viewHeight), viewport};
+	const Matrix4& viewMatrix = camera->GetViewMatrix();
+	// Each omni light shades only the pixels its sphere can reach.
+	glEnable(GL_SCISSOR_TEST);
+	lights.ForEach([&](Light* light) {
 		// A light of another type has no program (nor volume) and is skipped.
-		const char* program = light->GetType() == Light::kOmni ? "LightPassOmni"
-			: light->GetType() == Light::kDirectional           ? "LightPass"
-																 : nullptr;
-		if (program == nullptr)
+		const bool omni = light->GetType() == Light::kOmni;
+		if (!omni && light->GetType() != Light::kDirectional)
 			return;
-		if (UseProgram(program))
+		const Tuple4<int> area =
+			omni ? SphereScissor(viewMatrix * light->GetWorldPosition(), light->GetVolumeRadius(), view) : viewport;
+		if (area.z <= 0 || area.w <= 0)
+			return;
+		glScissor(area.x, area.y, area.z, area.w);
+		if (UseProgram(omni ? kOmniLightProgram : kDirectionalLightProgram))
 		{
 			SetInvBufferDim();
 			BindGBuffer();
 		}
 		light->Update();
 	});
+	glDisable(GL_SCISSOR_TEST);
 	glDepthMask(GL_TRUE);
 	RenderIntoWindow();
 	glEnable(GL_ALPHA_TEST);
@@ -287,8 +354,7 @@ void Graphics::ForwardPass()
 		Composition* object = sky->owner;
 		UpdateIfPresent<Shader>(object);
 		sky->Update();
-		UpdateIfPresent<DiffuseTexture>(object);
-		UpdateIfPresent<PixelBuffer>(object);
+		BindObjectTexture(object);
 		SetTextureMatrix(object);
 		UpdateIfPresent<Primitive>(object);
 		UpdateIfPresent<CompositePrimitive>(object);
@@ -299,20 +365,17 @@ void Graphics::ForwardPass()
 	glEnable(GL_DEPTH_TEST);
 	glFrontFace(GL_CCW);
 
-	for (Composition* object : drawList)
+	for (Composition* object : drawOrder)
 	{
 		if (ComponentOf<Skybox>(object) != nullptr || ComponentOf<OrthoPlane>(object) != nullptr)
 			continue;
-		if (Shader* shader = ComponentOf<Shader>(object); shader != nullptr && shader->Update())
+		if (Shader* shader = ComponentOf<Shader>(object); shader != nullptr && UseProgram(ForwardProgram(object, *shader)))
 		{
 			SetInvBufferDim();
 			BindGBuffer();
 			BindLightBuffer();
 		}
-		if (PixelBuffer* pixels = ComponentOf<PixelBuffer>(object))
-			pixels->Update();
-		else
-			UpdateIfPresent<DiffuseTexture>(object);
+		BindObjectTexture(object);
 		SetTextureMatrix(object);
 		if (ComponentOf<DebugPrim>(object) != nullptr)
 		{
@@ -324,7 +387,7 @@ void Graphics::ForwardPass()
 		DrawObject(object);
 	}
 
-	UseProgram("ParticleShader");
+	UseProgram(kParticleProgram);
 	glEnable(GL_BLEND);
 	SortPointSprites();
 	glDepthMask(GL_FALSE);

@@ -11,6 +11,7 @@
 #include "Components/Graphics/PrimitiveMesh.h"
 #include "Components/Graphics/TextureTransform.h"
 #include "Components/Physics/Body.h"
+#include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
 #include "Object.h"
@@ -23,6 +24,8 @@
 #include <SDL/SDL.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 namespace
 {
@@ -38,6 +41,50 @@ namespace
 		constexpr int kTessellation = 10;
 		if (Graphics* graphics = Graphics::Find())
 			graphics->DrawSphereUniform(centre, radius, Tuple3f(), kTessellation, kTessellation, colour);
+	}
+}
+
+namespace
+{
+	// The world box {min x, y, z, max x, y, z} around an object without a body: its primitive's
+	// unit shape, or its rigid model's mesh, under its Transform. False when there is none (a
+	// skinned model's bones may carry its vertices anywhere).
+	bool MeshWorldBox(const Component& component, Composition& object, std::array<float, 6>& box)
+	{
+		Tuple3f low(-0.5f, -0.5f, -0.5f);
+		Tuple3f high(0.5f, 0.5f, 0.5f);
+		if (component.GetTypeId() == Primitive::TypeId())
+		{
+			const PrimitiveEntry* mesh = static_cast<const Primitive&>(component).GetMesh();
+			if (mesh == nullptr || mesh->media.shape == kNoShape)
+				return false;
+		}
+		else if (component.GetTypeId() == Model::TypeId())
+		{
+			const Model& model = static_cast<const Model&>(component);
+			if (model.IsSkinned() || !model.GetMeshBounds(low, high))
+				return false;
+		}
+		else
+			return false;
+		// Skies are drawn around the eye, wherever their objects stand.
+		const Transform* transform = object.GetComponent<Transform>();
+		if (transform == nullptr || object.GetComponent<Skybox>() != nullptr)
+			return false;
+		const Matrix4 rotation = Matrix4::FromRotation(transform->GetWorldOrientation());
+		const Tuple3f& scale = transform->GetScale();
+		const Tuple3f centre = rotation * Tuple3f((low.x + high.x) * 0.5f * scale.x, (low.y + high.y) * 0.5f * scale.y,
+			(low.z + high.z) * 0.5f * scale.z);
+		const Tuple3f half((high.x - low.x) * 0.5f * scale.x, (high.y - low.y) * 0.5f * scale.y, (high.z - low.z) * 0.5f * scale.z);
+		const Tuple3f position = transform->GetWorldPosition();
+		for (int row = 0; row < 3; ++row)
+		{
+			const float reach = std::fabs(rotation.At(row, 0) * half.x) + std::fabs(rotation.At(row, 1) * half.y) +
+				std::fabs(rotation.At(row, 2) * half.z);
+			box[static_cast<std::size_t>(row)] = position[row] + centre[row] - reach;
+			box[static_cast<std::size_t>(row) + 3] = position[row] + centre[row] + reach;
+		}
+		return true;
 	}
 }
 
@@ -64,7 +111,6 @@ void Graphics::Initialize()
 {
 	TakeWindowSize();
 	InitTextureFormatTable();
-	BuildBoneUniformNames();
 	RegisterComponentTypes();
 	DebugDraw::DrawLine = &QueueDebugLine;
 	DebugDraw::DrawSphereUniform = &QueueDebugSphere;
@@ -170,11 +216,14 @@ bool Graphics::IsOutsideView(const Component* component)
 {
 	const Graphics* graphics = Find();
 	Composition* object = component != nullptr ? component->owner : nullptr;
-	const Body* body = object != nullptr ? object->GetComponent<Body>() : nullptr;
-	const Collider* collider = body != nullptr ? body->GetCollider() : nullptr;
-	if (graphics == nullptr || collider == nullptr)
+	if (graphics == nullptr || object == nullptr)
 		return false;
-	const float* box = collider->GetBounds();
+	const Body* body = object->GetComponent<Body>();
+	const Collider* collider = body != nullptr ? body->GetCollider() : nullptr;
+	std::array<float, 6> meshBox{};
+	if (collider == nullptr && !MeshWorldBox(*component, *object, meshBox))
+		return false;
+	const float* box = collider != nullptr ? collider->GetBounds() : meshBox.data();
 	for (const Tuple4f& plane : graphics->frustumPlanes)
 	{
 		// No view has been set up yet: nothing is culled.
@@ -192,6 +241,7 @@ bool Graphics::IsOutsideView(const Component* component)
 void Graphics::OnLosingDevice(Message::Reader)
 {
 	ReleaseShaderCaches();
+	ReleasePrimitiveBuffers();
 	ReleaseTextureCache();
 	ReleaseAllModels();
 	DeleteRenderTargets();

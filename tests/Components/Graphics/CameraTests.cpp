@@ -69,6 +69,33 @@ namespace render_tests
 		ExpectNear(camera->GetRight(), Tuple3f(0, 0, -1), 1e-6);
 	}
 
+	TEST_F(Camera, ALookAlongTheUpAxisKeepsAUsableBasisAndFrustum)
+	{
+		const struct
+		{
+			Tuple3f before;
+			Tuple3f direction;
+			Tuple3f right;
+		} cases[] = {
+			{{0, 0, -1}, {0, -1, 0}, {1, 0, 0}},
+			{{-1, 0, 0}, {0, 1, 0}, {0, 0, -1}},
+			{{0, 0, -1}, {0, 0, 0}, {1, 0, 0}},
+		};
+		for (const auto& c : cases)
+		{
+			::Camera* camera = StartedCamera();
+			Send("SetDir", {c.before.x, c.before.y, c.before.z});
+			Send("SetDir", {c.direction.x, c.direction.y, c.direction.z});
+			ExpectNear(camera->GetRight(), c.right, 1e-6);
+			EXPECT_NEAR(camera->GetUp().Length(), 1.0, 1e-6);
+			EXPECT_NEAR(camera->GetUp().DotProduct(camera->GetDirection()), 0.0, 1e-6);
+			graphics->UpdateFrustum(camera);
+			for (const Tuple4f& plane : graphics->GetFrustumPlanes())
+				EXPECT_TRUE(std::isfinite(plane.x) && std::isfinite(plane.y) && std::isfinite(plane.z) && std::isfinite(plane.w));
+			camera->Detach();
+		}
+	}
+
 	TEST_F(Camera, PitchStopsExactlyAtItsLimit)
 	{
 		::Camera* camera = StartedCamera("0 0 0", "1 1 1", "0 0 0", 45.0f);
@@ -122,6 +149,8 @@ namespace render_tests
 		first->Start();
 		EXPECT_EQ(graphics->GetActiveCamera(), first) << "a camera that starts again moves to the end";
 		EXPECT_EQ(graphics->GetCameras().size(), 2u);
+		EXPECT_EQ(first->GetFieldOfView(), 60.0f) << "the base field of view is added once";
+		EXPECT_THAT(test::SavedText(*first), HasSubstr("<float name=\"relative field of view angle\">0</float>"));
 		first->Detach();
 		EXPECT_EQ(graphics->GetActiveCamera(), second);
 	}

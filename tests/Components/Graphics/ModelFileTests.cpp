@@ -151,6 +151,9 @@ TEST(ModelFile, DamagedFilesAreRejectedNamingTheChunk)
 	Bytes longName;
 	ModelFileWriter::Name(longName, std::string(128, 'n'));
 	longName.resize(200, 0);
+	// Vertex 1 of format 4 (76 bytes, indices at 72) names a third bone in its third slot.
+	Bytes badBlend(3 * 76, 0);
+	badBlend[76 + 72 + 2] = 2;
 
 	const struct
 	{
@@ -187,6 +190,10 @@ TEST(ModelFile, DamagedFilesAreRejectedNamingTheChunk)
 		{"empty track", Valid().AnimationChunk(emptyTrack).Build(), "animation chunk \"Walk\" at byte 578: track 1 has no keys"},
 		{"keys backwards", Valid().AnimationChunk(backwards).Build(), "track 0: key 1 is not in ascending time"},
 		{"duration", Valid().AnimationChunk(notANumber).Build(), "its duration is not a number"},
+		{"blend index past the bones", ModelFileWriter().Mesh(4, {0, 1, 2}, 3, badBlend).Skeleton(TwoBones()).Build(),
+			"mesh chunk at byte 8: vertex 1 blends bone 2 of 2"},
+		{"blend index, skeleton first", ModelFileWriter().Skeleton(TwoBones()).Mesh(4, {0, 1, 2}, 3, badBlend).Build(),
+			"vertex 1 blends bone 2 of 2"},
 	};
 	for (const auto& [what, file, problem] : cases)
 	{

@@ -6,6 +6,7 @@
 #include "Components/Graphics/ModelFile.h"
 #include "Systems/Graphics/VertexLayout.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <fstream>
@@ -66,12 +67,18 @@ namespace test
 			body.insert(body.end(), vertexBytes.begin(), vertexBytes.end());
 			return Chunk(ModelFile::kMeshTag, body);
 		}
-		// A mesh of vertexCount vertices of the format's stride filled with a counting pattern.
+		// A mesh of vertexCount vertices of the format's stride filled with a counting pattern; blend
+		// indices all name bone 0, which every skeleton has.
 		ModelFileWriter& PatternMesh(std::uint32_t formatId, const std::vector<std::uint32_t>& indices, std::uint32_t vertexCount)
 		{
-			Bytes vertices(static_cast<std::size_t>(vertexCount) * GetVertexStride(formatId));
+			const std::size_t stride = GetVertexStride(formatId);
+			Bytes vertices(static_cast<std::size_t>(vertexCount) * stride);
 			for (std::size_t i = 0; i < vertices.size(); ++i)
 				vertices[i] = static_cast<std::uint8_t>(i * 7);
+			const VertexLayout* layout = GetVertexLayout(formatId);
+			if (layout != nullptr && layout->blendIndices >= 0)
+				for (std::size_t vertex = 0; vertex < vertexCount; ++vertex)
+					std::fill_n(vertices.begin() + static_cast<std::ptrdiff_t>(vertex * stride) + layout->blendIndices, 4, 0);
 			return Mesh(formatId, indices, vertexCount, vertices);
 		}
 		ModelFileWriter& Skeleton(const std::vector<Bone>& bones)

@@ -114,3 +114,23 @@ TW_MODEL_TEST(Model, AfterADeviceLossModelsShareFreshDataAndKeepTheirPose)
 	ExpectNear(model.GetBoneMatrices()[1], uninterrupted.GetBoneMatrices()[1], 1e-6);
 	ExpectNear(Bone(model, "Child").position, Bone(uninterrupted, "Child").position, 1e-6);
 }
+
+TW_MODEL_TEST(Model, OnlyAMeshWithBlendDataBesideASkeletonIsSkinned)
+{
+	const struct
+	{
+		std::uint32_t format;
+		bool skeleton;
+		bool skinned;
+	} cases[] = {{1, true, true}, {4, true, true}, {2, true, false}, {0, true, false}, {3, true, false}, {1, false, false}};
+	for (const auto& c : cases)
+	{
+		test::ModelFileWriter writer;
+		writer.PatternMesh(c.format, {0, 1, 2}, 3);
+		if (c.skeleton)
+			writer.Skeleton({{"Root", Model::Bone::kNoParent, {}, {}, {}, {}}});
+		const std::string file = "Format" + std::to_string(c.format) + (c.skeleton ? "Boned" : "") + ".model";
+		writer.EndMarker().Save(folder.Path() + file);
+		EXPECT_EQ(StartedModel({}, file).IsSkinned(), c.skinned) << file;
+	}
+}

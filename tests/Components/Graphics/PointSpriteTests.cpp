@@ -81,6 +81,11 @@ namespace render_tests
 		EXPECT_THAT(DepthOrder(*sprite), ElementsAre(std::pair(0u, 100.0f), std::pair(1u, 100.0f)));
 		sprite->ClearGroup(0);
 		EXPECT_EQ(PointCount(*sprite, 0, 0, false), 0u);
+		for (const ::PointSprite::GroupID id : {::PointSprite::GroupID{0, 0, false}, ::PointSprite::GroupID{0, 1, false}})
+		{
+			const ::PointSprite::SpriteGroup* cleared = sprite->FindSpriteGroup(id);
+			EXPECT_TRUE(cleared->positions.empty() && cleared->colors.empty() && cleared->sizes.empty()) << "every per-point array";
+		}
 		EXPECT_EQ(PointCount(*sprite, 1, ::PointSprite::TextureKey(1, 3), false), 1u) << "other groups keep their points";
 		EXPECT_NE(sprite->FindSpriteGroup({0, 0, false}), nullptr) << "a cleared group stays";
 	}

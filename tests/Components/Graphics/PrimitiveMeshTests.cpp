@@ -138,6 +138,30 @@ TEST_F(PrimitiveMesh, RequestsAreClampedBeforeTheCacheIsAsked)
 	EXPECT_EQ(GetPrimitiveData(-7, 1, 1), GetPrimitiveData(kNoShape, 3, 3)) << "every unknown shape is one empty mesh";
 }
 
+TEST_F(PrimitiveMesh, TheCacheIsKeyedByShapeStacksAndSlices)
+{
+	const struct
+	{
+		Tessellation request;
+		bool shared;
+	} cases[] = {
+		{{kSphere, 4, 6}, true},
+		{{kCylinder, 4, 6}, false},
+		{{kSphere, 5, 6}, false},
+		{{kSphere, 4, 7}, false},
+		{{kSphere, 6, 4}, false},
+	};
+	PrimitiveEntry* base = GetPrimitiveData(kSphere, 4, 6);
+	for (const auto& c : cases)
+	{
+		PrimitiveEntry* entry = GetPrimitiveData(c.request.shape, c.request.stacks, c.request.slices);
+		EXPECT_EQ(entry == base, c.shared) << ShapeName(c.request.shape) << " " << c.request.stacks << "x" << c.request.slices;
+		EXPECT_EQ(entry->media.shape, c.request.shape);
+		EXPECT_EQ(entry->media.stacks, c.request.stacks);
+		EXPECT_EQ(entry->media.slices, c.request.slices);
+	}
+}
+
 TEST_F(PrimitiveMesh, DrawnShapesCoverTheirPixelsInTheirColour)
 {
 	BeginFlatFrame();

@@ -1,7 +1,9 @@
 #include "Components/Graphics/Texture.h"
 #include "Components/Graphics/TextureCache.h"
 
+#include "ComponentFactory.h"
 #include "Components/Graphics/GLTest.h"
+#include "Engine.h"
 #include "Components/Transform.h"
 #include "HostileFiles.h"
 #include "Utilities/SearchPaths.h"
@@ -219,5 +221,54 @@ TEST_F(Texture, ComponentLoadsDefaultsStartsListedAndSavesItsEntrysName)
 	EXPECT_FALSE(graphics->Textures().IsLinked(texture));
 	texture->Detach();
 	EXPECT_EQ(graphics->Textures().Count(), 0u) << "a second detach changes nothing";
+}
+
+TEST_F(Texture, ASaveAndReloadKeepsTheClampFlagScaleAndEmissiveFactor)
+{
+	const struct
+	{
+		const char* component;
+		const char* values;
+		Tuple2f scale;
+		bool clamp;
+		float emissiveFactor;
+	} cases[] = {
+		{"DiffuseTexture", "<Tuple2f>2 3</Tuple2f><bool>true</bool>", {2, 3}, true, 0},
+		{"DiffuseTexture", "<bool>true</bool>", {1, 1}, true, 0},
+		{"DiffuseTexture", "", {1, 1}, false, 0},
+		{"EmissiveTexture", "<float>0.5</float>", {1, 1}, false, 0.5f},
+		{"EmissiveTexture", "<float>0.5</float><bool>true</bool>", {1, 1}, true, 0.5f},
+		{"EmissiveTexture", "<Tuple2f>2 2</Tuple2f><float>0.75</float><bool>true</bool>", {2, 2}, true, 0.75f},
+	};
+	for (const auto& c : cases)
+	{
+		std::string saved = std::string("<string>rgb.png</string><string>GL_RGBA8</string>") + c.values;
+		for (int round = 0; round < 2; ++round)
+		{
+			Composition* object = MakeObject(test::ComponentXml(c.component, saved));
+			const ::Texture* texture = static_cast<::Texture*>(object->GetComponent(ComponentTypeIdFromName(c.component)));
+			const std::string what = std::string(c.component) + c.values + " round " + std::to_string(round);
+			EXPECT_EQ(texture->GetScale(), c.scale) << what;
+			if (const EmissiveTexture* emissive = object->GetComponent<EmissiveTexture>())
+			{
+				EXPECT_EQ(emissive->GetEmissiveFactor(), c.emissiveFactor) << what;
+			}
+			saved = test::SavedText(*object->GetComponent(ComponentTypeIdFromName(c.component)));
+			EXPECT_THAT(saved, HasSubstr(c.clamp ? "<bool name=\"clamp\">true</bool>" : "<bool name=\"clamp\">false</bool>")) << what;
+			saved = saved.substr(saved.find('>') + 1, saved.rfind('<') - saved.find('>') - 1);
+		}
+	}
+}
+
+TEST_F(Texture, SetTextureOutlastsADeviceLossAndIsSaved)
+{
+	Composition* object = StartedObject(test::ComponentXml("DiffuseTexture", "<string>rgb.png</string><string>GL_RGBA8</string>"));
+	object->HandleMessage(Message("SetTexture").AddArgument(std::string("rgba.png")));
+	Engine::SendMessage(Message("LosingDevice"));
+	Engine::SendMessage(Message("LostDevice"));
+	const DiffuseTexture* texture = object->GetComponent<DiffuseTexture>();
+	EXPECT_EQ(texture->GetTextureName(), "rgba.png");
+	EXPECT_THAT(Texels(*texture->GetEntry(), 4), ElementsAreArray({kRed, Rgba{0, 255, 0, 128}, Rgba{0, 0, 255, 64}, Rgba{255, 255, 255, 0}}));
+	EXPECT_THAT(test::SavedText(*object->GetComponent<DiffuseTexture>()), HasSubstr("<string name=\"texture name\">rgba.png</string>"));
 }
 }

@@ -3,6 +3,9 @@
 #include "Components/Graphics/Camera.h"
 #include "Components/Graphics/GLTest.h"
 #include "Components/Graphics/PointSprite.h"
+#include "Components/Graphics/Primitive.h"
+#include "Components/Graphics/Model.h"
+#include "Components/Graphics/Shader.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gmock/gmock.h>
@@ -192,5 +195,81 @@ namespace render_tests
 		const unsigned char* centre = drawn.data() + 4 * ((test::kGLTestHeight / 2) * test::kGLTestWidth + test::kGLTestWidth / 2);
 		EXPECT_GT(centre[0] + centre[1] + centre[2], 60) << "the lit crate fills the middle";
 		ExpectNoGLError("the frame");
+	}
+
+	TEST_F(FrameRender, StartingRenderComponentsTwiceListsThemOnce)
+	{
+		const std::vector<Composition*> objects = {
+			StartedObject(test::TransformXml("0 0 -5") + test::ShapeXml("cube", 1, 1, "Forward", "Crate.png") +
+				test::ComponentXml("Skybox", "<bool>false</bool><float>1</float>")),
+			StartedObject(test::TransformXml("0 5 0") + test::LightXml("OMNI", "0 -1 0", "1 1 1 1")),
+			StartedObject(test::TransformXml("0 0 -5") +
+				test::ComponentXml("Model", "<string>Reed.model</string><bool>true</bool><float>0.025</float><bool>false</bool>")),
+		};
+		for (Composition* object : objects)
+			object->Start();
+		const auto walked = [](const auto& list) {
+			unsigned members = 0;
+			list.ForEach([&members](const auto*) { ++members; });
+			return members;
+		};
+		const std::pair<unsigned, unsigned> lists[] = {
+			{walked(graphics->RenderEntries()), 3u}, {walked(graphics->Shaders()), 1u}, {walked(graphics->Textures()), 1u},
+			{walked(graphics->Skies()), 1u}, {walked(graphics->Lights()), 1u}, {walked(graphics->Models()), 1u}};
+		for (const auto& [members, expected] : lists)
+			EXPECT_EQ(members, expected);
+	}
+
+	TEST_F(FrameRender, TheDrawOrderGroupsByProgramThenImageAndKeepsListOrderWithin)
+	{
+		StartedCamera();
+		const auto shape = [this](const char* shader, const char* image) {
+			return StartedObject(test::TransformXml("0 0 -5") + test::ShapeXml("cube", 1, 1, shader, image));
+		};
+		Composition* crateA = shape("Forward", "Crate.png");
+		Composition* hud = shape("HUDShader", "Crate.png");
+		Composition* marble = shape("Forward", "Marble.png");
+		Composition* crateB = shape("Forward", "Crate.png");
+		Composition* plain = shape("Forward", "");
+		PrepareFrame();
+		const std::vector<Composition*>& order = graphics->GetDrawOrder();
+		ASSERT_EQ(order.size(), 5u);
+		const auto position = [&order](Composition* object) { return std::find(order.begin(), order.end(), object) - order.begin(); };
+		EXPECT_EQ(position(crateB), position(crateA) + 1) << "one image, one program: together, in list order";
+		const auto programOf = [](Composition* object) { return object->GetComponent<Shader>()->GetProgram(); };
+		for (std::size_t i = 1; i < order.size(); ++i)
+			EXPECT_LE(programOf(order[i - 1]), programOf(order[i])) << "programs are not interleaved";
+		EXPECT_EQ(std::count(order.begin(), order.end(), hud) + std::count(order.begin(), order.end(), marble) +
+				std::count(order.begin(), order.end(), plain),
+			3);
+	}
+
+	TEST_F(FrameRender, ObjectsWithoutABodyAreCulledByTheirMesh)
+	{
+		StartedCamera();
+		graphics->UpdateFrustum(graphics->GetActiveCamera());
+		const std::string reed = test::ComponentXml("Model", "<string>Reed.model</string><bool>true</bool><float>0.025</float><bool>false</bool>");
+		const struct
+		{
+			const char* what;
+			std::string components;
+			bool culled;
+		} cases[] = {
+			{"cube in front", test::TransformXml("0 0 -10") + test::ShapeXml("cube", 1, 1), false},
+			{"cube behind", test::TransformXml("0 0 10") + test::ShapeXml("cube", 1, 1), true},
+			// Scaled 30 times, the box reaches 15 to either side: from x = 15 into the view.
+			{"wide cube beside the view", test::TransformXml("15 0 -5", "30 1 1") + test::ShapeXml("cube", 1, 1), false},
+			{"cube beside the view", test::TransformXml("20 0 -5") + test::ShapeXml("cube", 1, 1), true},
+			{"sky behind", test::TransformXml("0 0 80") + test::ShapeXml("sphere", 4, 4) +
+					test::ComponentXml("Skybox", "<bool>true</bool><float>1</float>"), false},
+			{"skinned model behind", test::TransformXml("0 0 10") + reed, false},
+		};
+		for (const auto& c : cases)
+		{
+			Composition* object = StartedObject(c.components);
+			const Component* drawn = object->GetComponent<Model>() != nullptr ? static_cast<Component*>(object->GetComponent<Model>())
+																			  : object->GetComponent<Primitive>();
+			EXPECT_EQ(Graphics::IsOutsideView(drawn), c.culled) << c.what;
+		}
 	}
 }
