@@ -20,7 +20,7 @@
 class HtmlDocument;
 class HtmlNode;
 
-class PageScript : public ScriptRuntime::Page
+class PageScript final : public ScriptRuntime::Page
 {
 public:
 	// What an event carries besides its type and target.
@@ -93,6 +93,8 @@ private:
 	// The handler an "on..." attribute or property gives the node for the event type, or empty.
 	v8::Local<v8::Function> HandlerOf(HtmlNode& node, const std::string& type);
 	void DropHandles();
+	// The node's object kept in slot, made from the template on first use.
+	v8::Local<v8::Object> Instance(v8::Global<v8::Object>& slot, const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node);
 
 	v8::Isolate* isolate;
 	HtmlDocument& document;

@@ -158,12 +158,27 @@ namespace
 		Changed(page);
 	}
 
-	void AttributeAccessor(HtmlNode* node, const GetterInfo& info, const char* attribute)
+	constexpr char kId[] = "id";
+	constexpr char kClass[] = "class";
+
+	// The attribute as a property of the node.
+	template <const char* attribute>
+	void GetAttribute(v8::Local<v8::String>, const GetterInfo& info)
 	{
-		if (node == nullptr)
-			return;
-		const std::string* value = node->GetAttribute(attribute);
-		info.GetReturnValue().Set(Text(info.GetIsolate(), value != nullptr ? *value : std::string()));
+		HtmlNode* node = This(info);
+		const std::string* value = node != nullptr ? node->GetAttribute(attribute) : nullptr;
+		if (node != nullptr)
+			info.GetReturnValue().Set(Text(info.GetIsolate(), value != nullptr ? *value : std::string()));
+	}
+
+	template <const char* attribute>
+	void SetAttribute(v8::Local<v8::String>, v8::Local<v8::Value> value, const SetterInfo& info)
+	{
+		if (HtmlNode* node = This(info))
+		{
+			node->SetAttribute(attribute, Utf8(info.GetIsolate(), value));
+			Changed(PageOf(info.GetIsolate()));
+		}
 	}
 
 	HtmlNode* Sibling(HtmlNode* node, int step)
@@ -175,23 +190,17 @@ namespace
 		return at >= 0 && at < static_cast<long>(siblings.size()) ? siblings[static_cast<std::size_t>(at)] : nullptr;
 	}
 
+	// A node related to this one (parent, a child, a sibling), or null.
+	template <HtmlNode* (*relation)(HtmlNode&)>
+	void Related(v8::Local<v8::String>, const GetterInfo& info)
+	{
+		if (HtmlNode* node = This(info))
+			info.GetReturnValue().Set(WrapOrNull(PageOf(info.GetIsolate()), relation(*node)));
+	}
+
 	const Accessor kAccessors[] = {
-		{"id", [](v8::Local<v8::String>, const GetterInfo& info) { AttributeAccessor(This(info), info, "id"); },
-			[](v8::Local<v8::String>, v8::Local<v8::Value> value, const SetterInfo& info) {
-				if (HtmlNode* node = This(info))
-				{
-					node->SetAttribute("id", Utf8(info.GetIsolate(), value));
-					Changed(PageOf(info.GetIsolate()));
-				}
-			}},
-		{"className", [](v8::Local<v8::String>, const GetterInfo& info) { AttributeAccessor(This(info), info, "class"); },
-			[](v8::Local<v8::String>, v8::Local<v8::Value> value, const SetterInfo& info) {
-				if (HtmlNode* node = This(info))
-				{
-					node->SetAttribute("class", Utf8(info.GetIsolate(), value));
-					Changed(PageOf(info.GetIsolate()));
-				}
-			}},
+		{"id", GetAttribute<kId>, SetAttribute<kId>},
+		{"className", GetAttribute<kClass>, SetAttribute<kClass>},
 		{"innerHTML",
 			[](v8::Local<v8::String>, const GetterInfo& info) {
 				if (HtmlNode* node = This(info))
@@ -234,24 +243,11 @@ namespace
 					info.GetReturnValue().Set(kTypes[static_cast<int>(node->type)]);
 			},
 			nullptr},
-		{"parentNode", [](v8::Local<v8::String>, const GetterInfo& info) {
-			 if (HtmlNode* node = This(info))
-				 info.GetReturnValue().Set(WrapOrNull(PageOf(info.GetIsolate()), node->parent));
-		 }, nullptr},
-		{"firstChild", [](v8::Local<v8::String>, const GetterInfo& info) {
-			 if (HtmlNode* node = This(info))
-				 info.GetReturnValue().Set(WrapOrNull(PageOf(info.GetIsolate()), node->children.empty() ? nullptr : node->children.front()));
-		 }, nullptr},
-		{"lastChild", [](v8::Local<v8::String>, const GetterInfo& info) {
-			 if (HtmlNode* node = This(info))
-				 info.GetReturnValue().Set(WrapOrNull(PageOf(info.GetIsolate()), node->children.empty() ? nullptr : node->children.back()));
-		 }, nullptr},
-		{"nextSibling", [](v8::Local<v8::String>, const GetterInfo& info) {
-			 info.GetReturnValue().Set(WrapOrNull(PageOf(info.GetIsolate()), Sibling(This(info), 1)));
-		 }, nullptr},
-		{"previousSibling", [](v8::Local<v8::String>, const GetterInfo& info) {
-			 info.GetReturnValue().Set(WrapOrNull(PageOf(info.GetIsolate()), Sibling(This(info), -1)));
-		 }, nullptr},
+		{"parentNode", Related<[](HtmlNode& node) { return node.parent; }>, nullptr},
+		{"firstChild", Related<[](HtmlNode& node) { return node.children.empty() ? nullptr : node.children.front(); }>, nullptr},
+		{"lastChild", Related<[](HtmlNode& node) { return node.children.empty() ? nullptr : node.children.back(); }>, nullptr},
+		{"nextSibling", Related<[](HtmlNode& node) { return Sibling(&node, 1); }>, nullptr},
+		{"previousSibling", Related<[](HtmlNode& node) { return Sibling(&node, -1); }>, nullptr},
 		{"childNodes", [](v8::Local<v8::String>, const GetterInfo& info) {
 			 if (HtmlNode* node = This(info))
 				 info.GetReturnValue().Set(NodeList(PageOf(info.GetIsolate()), node->children));

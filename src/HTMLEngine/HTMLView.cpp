@@ -10,6 +10,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -21,16 +22,27 @@ namespace
 		return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 	}
 
-	// cairo paints premultiplied colours; the game's textures take straight alpha.
+	// cairo paints premultiplied colours; the game's textures take straight alpha. Most of a HUD is
+	// fully clear or fully opaque, so pairs of such pixels are passed over a word at a time.
 	void Unpremultiply(uint8_t* bgra, std::size_t count)
 	{
-		for (std::size_t i = 0; i < count; ++i, bgra += 4)
+		constexpr uint64_t kAlphas = 0xFF000000FF000000ull;
+		for (std::size_t i = 0; i < count; i += 2)
 		{
-			const unsigned alpha = bgra[3];
-			if (alpha == 0 || alpha == 255)
+			uint64_t pair = 0;
+			const std::size_t pixels = std::min<std::size_t>(2, count - i);
+			std::memcpy(&pair, bgra + i * 4, pixels * 4);
+			if (pixels == 2 && ((pair & kAlphas) == 0 || (pair & kAlphas) == kAlphas))
 				continue;
-			for (int channel = 0; channel < 3; ++channel)
-				bgra[channel] = static_cast<uint8_t>(std::min(255u, (bgra[channel] * 255u + alpha / 2) / alpha));
+			for (std::size_t p = i; p < i + pixels; ++p)
+			{
+				uint8_t* pixel = bgra + p * 4;
+				const unsigned alpha = pixel[3];
+				if (alpha == 0 || alpha == 255)
+					continue;
+				for (int channel = 0; channel < 3; ++channel)
+					pixel[channel] = static_cast<uint8_t>(std::min(255u, (pixel[channel] * 255u + alpha / 2) / alpha));
+			}
 		}
 	}
 }

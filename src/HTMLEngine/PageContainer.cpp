@@ -74,18 +74,15 @@ namespace
 		SDL_Surface* loaded = IMG_Load(path.c_str());
 		if (loaded == nullptr)
 			return nullptr;
-		SDL_PixelFormat format{};
-		format.BitsPerPixel = 32;
-		format.BytesPerPixel = 4;
-		format.Rmask = 0x00FF0000;
-		format.Gmask = 0x0000FF00;
-		format.Bmask = 0x000000FF;
-		format.Amask = 0xFF000000;
-		format.Rshift = 16;
-		format.Gshift = 8;
-		format.Ashift = 24;
-		format.alpha = 255;
-		SDL_Surface* argb = SDL_ConvertSurface(loaded, &format, SDL_SWSURFACE);
+		SDL_Surface* argb = SDL_CreateRGBSurface(SDL_SWSURFACE, loaded->w, loaded->h, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
+		const bool opaque = loaded->format->Amask == 0;
+		// The copy must take the picture's alpha as it is, not blend the picture onto the new surface.
+		SDL_SetAlpha(loaded, 0, 255);
+		if (argb != nullptr && SDL_BlitSurface(loaded, nullptr, argb, nullptr) != 0)
+		{
+			SDL_FreeSurface(argb);
+			argb = nullptr;
+		}
 		SDL_FreeSurface(loaded);
 		if (argb == nullptr)
 			return nullptr;
@@ -101,7 +98,7 @@ namespace
 			{
 				// cairo keeps colours premultiplied by alpha.
 				const uint32_t pixel = source[column];
-				const uint32_t alpha = pixel >> 24;
+				const uint32_t alpha = opaque ? 255 : pixel >> 24;
 				const auto scale = [alpha](uint32_t channel) { return (channel * alpha + 127) / 255; };
 				out[column] = (alpha << 24) | (scale((pixel >> 16) & 0xFF) << 16) | (scale((pixel >> 8) & 0xFF) << 8) | scale(pixel & 0xFF);
 			}

@@ -205,8 +205,9 @@ void PageScript::RunTimers(std::uint32_t now)
 		if (static_cast<std::int32_t>(now - timer.due) >= 0)
 			due.emplace_back(timer.due, timer.id);
 	std::stable_sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return static_cast<std::int32_t>(a.first - b.first) < 0; });
-	for (const auto& [when, id] : due)
+	for (const auto& entry : due)
 	{
+		const int id = entry.second;
 		const auto found = std::find_if(timers.begin(), timers.end(), [id](const Timer& timer) { return timer.id == id; });
 		if (found == timers.end())
 			continue;
@@ -231,24 +232,23 @@ void PageScript::AddWindowListener(const std::string& type, v8::Local<v8::Functi
 
 v8::Local<v8::Object> PageScript::Wrap(HtmlNode& node)
 {
-	if (node.wrapper.IsEmpty())
-	{
-		v8::Local<v8::Object> made = nodeTemplate.Get(isolate)->NewInstance(GetContext()).ToLocalChecked();
-		made->SetAlignedPointerInInternalField(0, &node);
-		node.wrapper.Reset(isolate, made);
-	}
-	return node.wrapper.Get(isolate);
+	return Instance(node.wrapper, nodeTemplate, node);
 }
 
 v8::Local<v8::Object> PageScript::StyleOf(HtmlNode& node)
 {
-	if (node.styleObject.IsEmpty())
+	return Instance(node.styleObject, styleTemplate, node);
+}
+
+v8::Local<v8::Object> PageScript::Instance(v8::Global<v8::Object>& slot, const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node)
+{
+	if (slot.IsEmpty())
 	{
-		v8::Local<v8::Object> made = styleTemplate.Get(isolate)->NewInstance(GetContext()).ToLocalChecked();
-		made->SetAlignedPointerInInternalField(0, &node);
-		node.styleObject.Reset(isolate, made);
+		v8::Local<v8::Object> object = made.Get(isolate)->NewInstance(GetContext()).ToLocalChecked();
+		object->SetAlignedPointerInInternalField(0, &node);
+		slot.Reset(isolate, object);
 	}
-	return node.styleObject.Get(isolate);
+	return slot.Get(isolate);
 }
 
 v8::Local<v8::Function> PageScript::HandlerOf(HtmlNode& node, const std::string& type)

@@ -63,21 +63,26 @@ namespace
 
 	TEST_F(HtmlPaint, APngBackgroundAndAnImagePaintFromThePagesFolder)
 	{
-		cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
-		cairo_t* cr = cairo_create(picture);
-		cairo_set_source_rgb(cr, 0, 1, 0);
-		cairo_paint(cr);
-		cairo_destroy(cr);
 		folder.WriteFile("Images/.keep", "");
-		ASSERT_EQ(cairo_surface_write_to_png(picture, (folder.Path() + "Images/green.png").c_str()), CAIRO_STATUS_SUCCESS);
-		cairo_surface_destroy(picture);
+		for (const auto& [name, alpha] : {std::pair{"green", 1.0}, std::pair{"half", 0.5}})
+		{
+			cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
+			cairo_t* cr = cairo_create(picture);
+			cairo_set_source_rgba(cr, 0, 1, 0, alpha);
+			cairo_paint(cr);
+			cairo_destroy(cr);
+			ASSERT_EQ(cairo_surface_write_to_png(picture, (folder.Path() + "Images/" + name + ".png").c_str()), CAIRO_STATUS_SUCCESS);
+			cairo_surface_destroy(picture);
+		}
 		folder.WriteFile("style.css", "#bg { background-image: url(Images/green.png); }");
 		HTMLView* view = Load("<head><link rel='stylesheet' href='style.css'></head><body style='margin: 0'>"
 							  "<div id='bg' style='position: absolute; left: 0; top: 0; width: 20px; height: 20px'></div>"
-							  "<img src='Images/green.png' style='position: absolute; left: 50px; top: 0; width: 8px; height: 8px'></body>");
+							  "<img src='Images/half.png' style='position: absolute; left: 50px; top: 0; width: 8px; height: 8px'></body>");
 		EXPECT_EQ(Pixel(*view, 2, 2), (Bgra{0, 255, 0, 255}));
 		EXPECT_EQ(Pixel(*view, 17, 17), (Bgra{0, 255, 0, 255})) << "the background repeats";
-		EXPECT_EQ(Pixel(*view, 53, 3), (Bgra{0, 255, 0, 255})) << "the image";
+		const Bgra image = Pixel(*view, 53, 3);
+		EXPECT_EQ(image[1], 255) << "the image";
+		EXPECT_NEAR(image[3], 128, 2) << "keeps its own alpha";
 		EXPECT_EQ(Pixel(*view, 30, 3), (Bgra{0, 0, 0, 0}));
 	}
 
