@@ -18,7 +18,7 @@ target_link_libraries(tw_deps INTERFACE PkgConfig::SDL PkgConfig::SDL_IMAGE PkgC
 # their scripts. V8 10.2 comes from Debian's libnode unpacked by scripts/fetch-v8.sh (a NodeSource
 # nodejs puts V8 11 headers in the system include folder, so only the unpacked prefix is used).
 find_package(litehtml REQUIRED)
-pkg_check_modules(HTML_PAINT REQUIRED IMPORTED_TARGET pangocairo cairo gumbo fontconfig)
+pkg_check_modules(HTML_PAINT REQUIRED IMPORTED_TARGET pangocairo pangoft2 cairo gumbo fontconfig)
 set(TW_V8_PREFIX ${CMAKE_SOURCE_DIR}/third_party/v8/usr)
 set(TW_V8_LIBRARY ${TW_V8_PREFIX}/lib/x86_64-linux-gnu/libnode.so.108)
 if(NOT EXISTS ${TW_V8_LIBRARY} OR NOT EXISTS ${TW_V8_PREFIX}/include/node/v8-version.h)

@@ -2,7 +2,6 @@
 
 #include "Components/Graphics/GLTest.h"
 #include "HTMLEngine/HTMLView.h"
-#include "HTMLEngine/PageShot.h"
 
 namespace render_tests
 {
@@ -52,28 +51,5 @@ namespace render_tests
 			EXPECT_EQ(RedPixels(ReadPixels()), 0) << "draw " << draw << " cleared and showed the (transparent) page";
 			EXPECT_EQ(CurrentProgram, 0u) << "no program is left bound";
 		}
-	}
-
-	TEST_F(LoadingView, ShowsTheLoadingPageAsTheEngineRendersIt)
-	{
-		const std::string page = TW_TEST_DATA_DIR "../../Data/HUDElements/LoadingScreen.html";
-		::LoadingView view(page);
-		view.Draw();
-		ASSERT_NE(view.GetTexture(), 0u);
-		const std::size_t bytes = static_cast<std::size_t>(test::kGLTestWidth) * test::kGLTestHeight * 4;
-		std::vector<unsigned char> texture(bytes);
-		glBindTexture(GL_TEXTURE_2D, view.GetTexture());
-		glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, texture.data());
-		glBindTexture(GL_TEXTURE_2D, 0);
-		const std::vector<uint8_t> expected = test::RenderPage(page, test::kGLTestWidth, test::kGLTestHeight, true);
-		ASSERT_EQ(expected.size(), bytes);
-		double error = 0.0;
-		std::size_t painted = 0;
-		for (std::size_t i = 0; i < bytes; ++i)
-			error += std::abs(static_cast<int>(texture[i]) - static_cast<int>(expected[i]));
-		for (std::size_t i = 0; i < bytes; i += 4)
-			painted += texture[i] != 0 || texture[i + 1] != 0 || texture[i + 2] != 0 || texture[i + 3] != 0 ? 1 : 0;
-		EXPECT_LE(error / static_cast<double>(bytes), 2.0);
-		EXPECT_GE(painted * 100, bytes / 4) << "at least 1% of the pixels differ from the empty canvas";
 	}
 }

@@ -3,9 +3,13 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
 #include <glib.h>
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
+#include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <set>
 #include <fstream>
 #include <sstream>
 
@@ -69,6 +73,18 @@ namespace
 		cairo_close_path(cr);
 	}
 
+	// The game's own fonts sit in "Fonts/" beside the pages' folder (Data/Fonts for Data/HUDElements);
+	// fontconfig takes them as application fonts, once per folder.
+	void AddGameFonts(const std::string& pageFolder)
+	{
+		static std::set<std::string> added;
+		const std::string fonts = pageFolder + "../Fonts/";
+		if (pageFolder.empty() || !added.insert(fonts).second || !std::filesystem::is_directory(fonts))
+			return;
+		if (FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8*>(fonts.c_str())))
+			pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(pango_cairo_font_map_get_default()));
+	}
+
 	cairo_surface_t* LoadPicture(const std::string& path)
 	{
 		SDL_Surface* loaded = IMG_Load(path.c_str());
@@ -111,6 +127,7 @@ namespace
 
 PageContainer::PageContainer(std::string pageFolder) : pageFolder(std::move(pageFolder))
 {
+	AddGameFonts(this->pageFolder);
 }
 
 PageContainer::~PageContainer()
