@@ -22,28 +22,34 @@ namespace
 		return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 	}
 
+	void UnpremultiplyPixel(uint8_t* pixel)
+	{
+		const unsigned alpha = pixel[3];
+		if (alpha == 0 || alpha == 255)
+			return;
+		for (int channel = 0; channel < 3; ++channel)
+			pixel[channel] = static_cast<uint8_t>(std::min(255u, (pixel[channel] * 255u + alpha / 2) / alpha));
+	}
+
 	// cairo paints premultiplied colours; the game's textures take straight alpha. Most of a HUD is
-	// fully clear or fully opaque, so pairs of such pixels are passed over a word at a time.
+	// fully clear or fully opaque, so runs of four such pixels are passed over two words at a time.
 	void Unpremultiply(uint8_t* bgra, std::size_t count)
 	{
 		constexpr uint64_t kAlphas = 0xFF000000FF000000ull;
-		for (std::size_t i = 0; i < count; i += 2)
+		std::size_t i = 0;
+		for (; i + 4 <= count; i += 4)
 		{
-			uint64_t pair = 0;
-			const std::size_t pixels = std::min<std::size_t>(2, count - i);
-			std::memcpy(&pair, bgra + i * 4, pixels * 4);
-			if (pixels == 2 && ((pair & kAlphas) == 0 || (pair & kAlphas) == kAlphas))
+			uint64_t words[2];
+			std::memcpy(words, bgra + i * 4, sizeof(words));
+			const uint64_t first = words[0] & kAlphas;
+			const uint64_t second = words[1] & kAlphas;
+			if ((first | second) == 0 || (first & second) == kAlphas)
 				continue;
-			for (std::size_t p = i; p < i + pixels; ++p)
-			{
-				uint8_t* pixel = bgra + p * 4;
-				const unsigned alpha = pixel[3];
-				if (alpha == 0 || alpha == 255)
-					continue;
-				for (int channel = 0; channel < 3; ++channel)
-					pixel[channel] = static_cast<uint8_t>(std::min(255u, (pixel[channel] * 255u + alpha / 2) / alpha));
-			}
+			for (std::size_t p = i; p < i + 4; ++p)
+				UnpremultiplyPixel(bgra + p * 4);
 		}
+		for (; i < count; ++i)
+			UnpremultiplyPixel(bgra + i * 4);
 	}
 }
 

@@ -32,13 +32,19 @@ namespace
 
 	TEST_F(HtmlPaint, TranslucentColoursAreHandedOutStraightNotPremultiplied)
 	{
-		HTMLView* view = Load("<body><div style='position: absolute; left: 0; top: 0; width: 20px; height: 20px;"
+		// From x 1 to 21: clear and translucent pixels share the first and last runs the pass looks at.
+		HTMLView* view = Load("<body><div style='position: absolute; left: 1px; top: 0; width: 21px; height: 20px;"
 							  "background-color: rgba(255, 128, 0, 0.5)'></div></body>");
-		const Bgra pixel = Pixel(*view, 5, 5);
-		EXPECT_NEAR(pixel[2], 255, 2);
-		EXPECT_NEAR(pixel[1], 128, 2);
-		EXPECT_EQ(pixel[0], 0);
-		EXPECT_NEAR(pixel[3], 128, 2);
+		for (int x : {1, 2, 5, 20, 21})
+		{
+			const Bgra pixel = Pixel(*view, x, 5);
+			EXPECT_NEAR(pixel[2], 255, 2) << x;
+			EXPECT_NEAR(pixel[1], 128, 2) << x;
+			EXPECT_EQ(pixel[0], 0) << x;
+			EXPECT_NEAR(pixel[3], 128, 2) << x;
+		}
+		EXPECT_EQ(Pixel(*view, 0, 5), (Bgra{0, 0, 0, 0}));
+		EXPECT_EQ(Pixel(*view, 22, 5), (Bgra{0, 0, 0, 0}));
 	}
 
 	int CountDark(const HTMLView& view, int left, int top, int right, int bottom)
