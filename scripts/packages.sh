@@ -10,6 +10,12 @@ TW_PACKAGES=(
 )
 # Recast and Detour: the navigation mesh and its path queries.
 TW_PACKAGES+=(librecast-dev)
+# The HTML engine: layout, parsing, painting and fonts; then V8's runtime libraries (V8 itself: fetch-v8.sh).
+TW_PACKAGES+=(
+  liblitehtml-dev libgumbo-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core
+  libbrotli1 libc-ares2 libicu72 libnghttp2-14 libssl3 libuv1 zlib1g
+)
+source "$(dirname "${BASH_SOURCE[0]}")/fetch-v8.sh"
 
 tw_install_packages() {
   local missing=()
@@ -17,12 +23,13 @@ tw_install_packages() {
   for package in "${TW_PACKAGES[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
   done
-  [ ${#missing[@]} -eq 0 ] && return 0
+  [ ${#missing[@]} -eq 0 ] && { tw_fetch_v8; return 0; }
   local sudo=()
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   echo "Installing: ${missing[*]}"
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  tw_fetch_v8
 }
 
 tw_jobs() {

@@ -1,18 +1,57 @@
-// HTMLEngine: the library-wide entry points of the HTML engine that the GUI system and the
-// loading view use: start-up, the per-frame update and view creation.
+// HTMLEngine: the library-wide entry points of the HTML engine that the GUI system, the loading
+// view and the script bridge use: start-up and shutdown of the script runtime, the per-frame
+// update that runs timers, lays out and paints every view, view creation, and the registration
+// of native classes, global functions and global objects with the pages' scripts.
+//
+// Pages are HTML parsed by gumbo into the engine's own DOM, laid out by litehtml, painted with
+// cairo and pango, and scripted by V8 (one isolate; one context per view). Everything runs on the
+// game thread; a watchdog thread only stops a script that runs too long.
 #pragma once
 
+#include <v8-local-handle.h>
+#include <v8-object.h>
+#include <v8-template.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
 class HTMLView;
+struct JSFuncDesc;
 
 namespace HTMLEngine
 {
-	// Starts the engine; resourcePath may be null. True when the engine runs afterwards.
+	// Starts the script runtime (a V8 isolate); resourcePath may be null and is not used. A view
+	// created or a class registered before Initialize starts it too. Always true.
 	bool Initialize(const char* resourcePath);
-	// Lets every view advance loading, layout, scripts and painting.
+	// Runs due timers, then lays out (at most once) and paints every view that changed.
 	void Update();
-	// Ends the engine; every view must have been destroyed before.
+	// Ends the runtime; every view should have been destroyed before (a view still alive loses its
+	// scripts). Registered classes, globals and instances are forgotten with the isolate.
 	void Destroy();
 
-	// A new view of the given size, owned by the caller until HTMLView::Destroy.
+	// A new view of the given size (at least 1x1), owned by the caller until HTMLView::Destroy.
+	// A transparent view clears to BGRA (0, 0, 0, 0), an opaque one to white.
 	HTMLView* CreateView(int width, int height, bool transparent, bool enableAsyncRendering);
+
+	// Makes the class constructible in every page, present and later. first is the constructor
+	// record (its callback constructs; instances have two internal fields, native pointer and class
+	// tag, left to the callback); the records after it are functions (their CallbackFunc as the
+	// call's data) and properties (function-form getter and setter). The records stay the caller's
+	// and must outlive the runtime. A second class of the same name replaces the first.
+	void RegisterV8Object(const std::string& className, const JSFuncDesc* first, void* reserved);
+	// Makes every function of the list callable by name in every page, present and later.
+	void RegisterV8Globals(const JSFuncDesc* first, void* reserved);
+	// Publishes object under name as a global of every page, present and later.
+	void AddGlobalObjInstance(const std::string& name, v8::Local<v8::Object> object);
+	// The function template of a registered class in the current isolate (empty when unknown);
+	// the script bridge makes wrappers from it.
+	v8::Local<v8::FunctionTemplate> ClassTemplate(const std::string& className);
+	// The isolate the pages run in, starting the runtime if needed.
+	v8::Isolate* GetIsolate();
+
+	// The game-millisecond clock timers run on (the engine's millisecond clock unless replaced;
+	// tests drive it by hand). Returns the clock it replaced.
+	using Clock = std::function<std::uint32_t()>;
+	Clock SetClock(Clock clock);
 }

@@ -13,4 +13,10 @@ namespace tw
 	// True when the elements of text nest deeper than limit. Comments, CDATA sections,
 	// declarations and quoted attribute values are skipped; on malformed text the count errs deep.
 	bool NestsDeeperThan(std::string_view text, unsigned limit);
+
+	// The same count for HTML: void elements (br, img ...) open no level, and the raw text of
+	// script and style elements holds no markup.
+	bool HtmlNestsDeeperThan(std::string_view text, unsigned limit);
+	// An HTML element that has no content and no closing tag (name in lowercase).
+	bool IsVoidHtmlElement(std::string_view name);
 }

@@ -1,5 +1,10 @@
 #include "Utilities/XmlNesting.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string>
+
 namespace
 {
 	// Where the markup starting at start ends: past terminator, or the text's end.
@@ -15,11 +20,59 @@ namespace
 		const auto byte = static_cast<unsigned char>(character);
 		return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || byte == '_' || byte >= 0x80;
 	}
+
+	// How elements of a markup language nest beyond the tags themselves.
+	struct Rules
+	{
+		bool html;
+	};
+
+	std::string LowerName(std::string_view tag)
+	{
+		std::string name;
+		for (char character : tag)
+		{
+			if (std::isspace(static_cast<unsigned char>(character)) || character == '/' || character == '>')
+				break;
+			name += static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
+		}
+		return name;
+	}
+
+	bool EqualsIgnoringCase(std::string_view text, std::string_view lower)
+	{
+		return text.size() == lower.size() && std::equal(text.begin(), text.end(), lower.begin(), [](char a, char b) {
+			return std::tolower(static_cast<unsigned char>(a)) == b;
+		});
+	}
+
+
+	bool NestsDeeper(std::string_view text, unsigned limit, Rules rules);
 }
 
 namespace tw
 {
 	bool NestsDeeperThan(std::string_view text, unsigned limit)
+	{
+		return NestsDeeper(text, limit, Rules{false});
+	}
+
+	bool HtmlNestsDeeperThan(std::string_view text, unsigned limit)
+	{
+		return NestsDeeper(text, limit, Rules{true});
+	}
+
+	bool IsVoidHtmlElement(std::string_view name)
+	{
+		static constexpr std::array<std::string_view, 14> kVoid{"area", "base", "br", "col", "embed", "hr", "img", "input",
+			"link", "meta", "param", "source", "track", "wbr"};
+		return std::find(kVoid.begin(), kVoid.end(), name) != kVoid.end();
+	}
+}
+
+namespace
+{
+	bool NestsDeeper(std::string_view text, unsigned limit, Rules rules)
 	{
 		unsigned depth = 0;
 		std::size_t position = text.find('<');
@@ -52,9 +105,20 @@ namespace tw
 						break;
 				}
 				const bool selfClosing = end < text.size() && text[end - 1] == '/';
-				if (!selfClosing && ++depth > limit)
+				const std::string name = rules.html ? LowerName(rest.substr(1)) : std::string();
+				if (!selfClosing && !(rules.html && tw::IsVoidHtmlElement(name)) && ++depth > limit)
 					return true;
 				position = end + 1;
+				if (rules.html && (name == "script" || name == "style"))
+				{
+					// Raw text up to the closing tag, which the next step counts.
+					const std::string closing = "</" + name;
+					std::size_t close = std::min(position, text.size());
+					while (close < text.size() && !EqualsIgnoringCase(text.substr(close, closing.size()), closing))
+						close = std::min(text.find("</", close + 1), text.size());
+					position = close;
+					continue;
+				}
 			}
 			else
 				position = PastTerminator(text, position, ">");

@@ -1,0 +1,104 @@
+// HtmlDocument: the DOM of one page, the single truth about its content: gumbo parses markup into
+// it, scripts change it, and layout is rebuilt from it. The document owns every node it made,
+// attached or not; a node a script never saw is freed as soon as it leaves the tree (innerHTML
+// replacing the children of a counter every frame must not pile up nodes), one a script holds
+// lives until the page ends. Nodes carry the script handles that belong to them (wrapper, style
+// object, handlers, listeners); DropScriptHandles resets them all before their isolate goes.
+#pragma once
+
+#include <v8-function.h>
+#include <v8-persistent-handle.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+class HtmlNode
+{
+public:
+	enum class Type
+	{
+		Document,
+		Element,
+		Text,
+		Comment
+	};
+
+	HtmlNode(Type type, unsigned id, std::string name) : type(type), id(id), name(std::move(name))
+	{
+	}
+
+	bool IsElement() const
+	{
+		return type == Type::Element;
+	}
+	// The attribute's value, or null.
+	const std::string* GetAttribute(std::string_view attribute) const;
+	void SetAttribute(std::string_view attribute, std::string value);
+	// The text of every text node below, in document order.
+	std::string TextContent() const;
+	// True when the class attribute lists className.
+	bool HasClass(std::string_view className) const;
+
+	const Type type;
+	// Stable while the page lives: layout marks its boxes with it to find the node again.
+	const unsigned id;
+	// Lowercase tag name for elements; the text of text and comment nodes.
+	std::string name;
+	std::vector<std::pair<std::string, std::string>> attributes;
+	HtmlNode* parent = nullptr;
+	std::vector<HtmlNode*> children;
+
+	// Script side: the node's object, its style object, "on..." handlers set from scripts, and
+	// addEventListener's listeners as (type, function).
+	v8::Global<v8::Object> wrapper;
+	v8::Global<v8::Object> styleObject;
+	std::vector<std::pair<std::string, v8::Global<v8::Function>>> handlers;
+	std::vector<std::pair<std::string, v8::Global<v8::Function>>> listeners;
+};
+
+class HtmlDocument
+{
+public:
+	HtmlDocument();
+
+	HtmlNode& Root()
+	{
+		return *root;
+	}
+	const HtmlNode& Root() const
+	{
+		return *root;
+	}
+	HtmlNode* Create(HtmlNode::Type type, std::string name);
+	// The body element (the document's first html > body), or null.
+	HtmlNode* Body() const;
+
+	// Tree changes; each marks the document changed. A child already in a tree leaves it first.
+	// False (and nothing changes) when the change would make a node its own ancestor or ref is not
+	// a child of parent.
+	bool InsertBefore(HtmlNode& parent, HtmlNode& child, HtmlNode* ref);
+	void Remove(HtmlNode& child);
+	// Removes every child of parent (freeing those no script holds).
+	void ClearChildren(HtmlNode& parent);
+
+	HtmlNode* FindById(std::string_view id) const;
+	std::vector<HtmlNode*> FindByTag(const HtmlNode& from, std::string_view tag) const;
+	std::vector<HtmlNode*> FindByClass(const HtmlNode& from, std::string_view className) const;
+	HtmlNode* FromId(unsigned id) const;
+
+	// Set by every change of the tree, an attribute or a style; the view clears it once laid out.
+	bool changed = true;
+
+	void DropScriptHandles();
+
+private:
+	void FreeUnheld(HtmlNode& node);
+
+	std::unordered_map<unsigned, std::unique_ptr<HtmlNode>> nodes;
+	unsigned nextId = 0;
+	HtmlNode* root;
+};

@@ -1,0 +1,111 @@
+// PageScript: the script side of one loaded page: its V8 context with the DOM, console, timers and
+// everything registered with the engine; running the page's scripts and statements; and
+// dispatching events through the DOM. Every entry into the page's scripts is guarded: an uncaught
+// exception is reported (page, line, message; once, then counted) and a run over the watchdog's
+// limit is stopped, and the page keeps working either way.
+#pragma once
+
+#include "HTMLEngine/ScriptRuntime.h"
+
+#include <v8-context.h>
+#include <v8-exception.h>
+#include <v8-function.h>
+#include <v8-persistent-handle.h>
+#include <v8-template.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class HtmlDocument;
+class HtmlNode;
+
+class PageScript final : public ScriptRuntime::Page
+{
+public:
+	// What an event carries besides its type and target.
+	struct EventDetails
+	{
+		int keyCode = 0;
+		int charCode = 0;
+		int clientX = 0;
+		int clientY = 0;
+		int button = 0;
+	};
+
+	// pageName names the page in reports; pageFolder is where relative script sources are.
+	PageScript(HtmlDocument& document, std::string pageName, std::string pageFolder);
+	~PageScript();
+	PageScript(const PageScript&) = delete;
+	PageScript& operator=(const PageScript&) = delete;
+
+	// The inline and src scripts in document order, then the load event.
+	void RunPageScripts();
+	// Runs source in the page; where names its origin in reports.
+	void Execute(const std::string& source, const std::string& where);
+	// Runs the timers due at the game millisecond now, each at most once.
+	void RunTimers(std::uint32_t now);
+	// Dispatches the event at target and up through its ancestors to the window, unless a
+	// handler stops it. Returns false when a handler called preventDefault.
+	bool Dispatch(HtmlNode* target, const std::string& type, const EventDetails& details);
+
+	void SetViewSize(int width, int height);
+	HtmlDocument& GetDocument()
+	{
+		return document;
+	}
+	const std::string& GetPageName() const
+	{
+		return pageName;
+	}
+
+	// The page behind the context a callback runs in.
+	static PageScript& Of(v8::Local<v8::Context> context);
+
+	v8::Local<v8::Context> GetContext() override;
+	void Detach() override;
+
+	// Used by the DOM bindings.
+	v8::Local<v8::Object> Wrap(HtmlNode& node);
+	v8::Local<v8::Object> StyleOf(HtmlNode& node);
+	void AddTimer(v8::Local<v8::Value> action, double delay, bool repeat, int& id);
+	void ClearTimer(int id);
+	void AddWindowListener(const std::string& type, v8::Local<v8::Function> listener);
+	void Report(const std::string& where, int line, const std::string& message) const;
+	int viewWidth = 1;
+	int viewHeight = 1;
+
+private:
+	struct Timer
+	{
+		int id;
+		std::uint32_t due;
+		std::uint32_t interval;
+		bool repeat;
+		v8::Global<v8::Value> action;
+	};
+
+	// Calls function with the receiver and arguments under the guards every entry has.
+	void Call(v8::Local<v8::Function> function, v8::Local<v8::Value> receiver, std::vector<v8::Local<v8::Value>> arguments,
+		const std::string& where);
+	// Reports what the entry's try-catch caught, if anything.
+	void Settle(v8::TryCatch& caught, const std::string& where);
+	// The handler an "on..." attribute or property gives the node for the event type, or empty.
+	v8::Local<v8::Function> HandlerOf(HtmlNode& node, const std::string& type);
+	void DropHandles();
+	// The node's object kept in slot, made from the template on first use.
+	v8::Local<v8::Object> Instance(v8::Global<v8::Object>& slot, const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node);
+
+	v8::Isolate* isolate;
+	HtmlDocument& document;
+	std::string pageName;
+	std::string pageFolder;
+	v8::Global<v8::Context> context;
+	v8::Global<v8::ObjectTemplate> nodeTemplate;
+	v8::Global<v8::ObjectTemplate> styleTemplate;
+	v8::Global<v8::FunctionTemplate> eventTemplate;
+	std::vector<Timer> timers;
+	int nextTimerId = 1;
+	std::vector<std::pair<std::string, v8::Global<v8::Function>>> windowListeners;
+	bool attached = true;
+};

@@ -1,0 +1,54 @@
+// ScriptWatchdog: a thread that stops a script entry running longer than a limit, so that a page
+// with an endless loop never hangs the game. The game thread arms it around each entry into a
+// page's scripts; if the entry is still running when the limit passes, the watchdog calls
+// TerminateExecution on the isolate, which V8 allows from another thread.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace v8
+{
+	class Isolate;
+}
+
+class ScriptWatchdog
+{
+public:
+	static constexpr std::chrono::milliseconds kLimit{2000};
+
+	ScriptWatchdog() = default;
+	~ScriptWatchdog();
+	ScriptWatchdog(const ScriptWatchdog&) = delete;
+	ScriptWatchdog& operator=(const ScriptWatchdog&) = delete;
+
+	// Watches the isolate from a thread started on first Arm.
+	void Watch(v8::Isolate* watched);
+
+	// Arms the watchdog for the duration of one entry; entries nest (only the outermost counts).
+	class Entry
+	{
+	public:
+		explicit Entry(ScriptWatchdog& watchdog);
+		~Entry();
+		Entry(const Entry&) = delete;
+		Entry& operator=(const Entry&) = delete;
+
+	private:
+		ScriptWatchdog& watchdog;
+	};
+
+private:
+	void Run();
+
+	v8::Isolate* isolate = nullptr;
+	std::mutex mutex;
+	std::condition_variable changed;
+	std::thread thread;
+	int depth = 0;
+	bool armed = false;
+	bool stopping = false;
+	std::chrono::steady_clock::time_point deadline;
+};

@@ -1,0 +1,598 @@
+#include "HTMLEngine/DomBindings.h"
+
+#include "HTMLEngine/HtmlDocument.h"
+#include "HTMLEngine/HtmlMarkup.h"
+#include "HTMLEngine/HtmlParser.h"
+
+#include <v8-array-buffer.h>
+#include <v8-container.h>
+#include <v8-exception.h>
+#include <v8-external.h>
+#include <v8-function.h>
+#include <v8-primitive.h>
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+
+namespace
+{
+	using Info = v8::FunctionCallbackInfo<v8::Value>;
+	using GetterInfo = v8::PropertyCallbackInfo<v8::Value>;
+	using SetterInfo = v8::PropertyCallbackInfo<void>;
+
+	v8::Local<v8::String> Text(v8::Isolate* isolate, const std::string& text)
+	{
+		return v8::String::NewFromUtf8(isolate, text.c_str(), v8::NewStringType::kNormal, static_cast<int>(text.size()))
+			.ToLocalChecked();
+	}
+
+	std::string Utf8(v8::Isolate* isolate, v8::Local<v8::Value> value)
+	{
+		if (value.IsEmpty() || value->IsUndefined() || value->IsNull())
+			return {};
+		v8::String::Utf8Value text(isolate, value);
+		return *text != nullptr ? std::string(*text, static_cast<std::size_t>(text.length())) : std::string();
+	}
+
+	PageScript& PageOf(v8::Isolate* isolate)
+	{
+		return PageScript::Of(isolate->GetCurrentContext());
+	}
+
+	// The node behind a value, when it is a node of this page.
+	HtmlNode* NodeOf(PageScript& page, v8::Local<v8::Value> value)
+	{
+		if (value.IsEmpty() || !value->IsObject())
+			return nullptr;
+		v8::Local<v8::Object> object = value.As<v8::Object>();
+		if (object->InternalFieldCount() != 1)
+			return nullptr;
+		auto* node = static_cast<HtmlNode*>(object->GetAlignedPointerFromInternalField(0));
+		return node != nullptr && page.GetDocument().FromId(node->id) == node ? node : nullptr;
+	}
+
+	template <class CallbackInfo>
+	HtmlNode* This(const CallbackInfo& info)
+	{
+		return NodeOf(PageOf(info.GetIsolate()), info.This());
+	}
+
+	v8::Local<v8::Value> WrapOrNull(PageScript& page, HtmlNode* node)
+	{
+		return node != nullptr ? v8::Local<v8::Value>(page.Wrap(*node)) : v8::Local<v8::Value>(v8::Null(page.GetContext()->GetIsolate()));
+	}
+
+	v8::Local<v8::Array> NodeList(PageScript& page, const std::vector<HtmlNode*>& nodes)
+	{
+		v8::Local<v8::Context> context = page.GetContext();
+		v8::Local<v8::Array> list = v8::Array::New(context->GetIsolate(), static_cast<int>(nodes.size()));
+		for (std::size_t i = 0; i < nodes.size(); ++i)
+			list->Set(context, static_cast<uint32_t>(i), page.Wrap(*nodes[i])).Check();
+		return list;
+	}
+
+	void Changed(PageScript& page)
+	{
+		page.GetDocument().changed = true;
+	}
+
+	std::string Lower(std::string text)
+	{
+		std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+		return text;
+	}
+
+	// Declarations of a style attribute: "name: value; ..." in order.
+	std::vector<std::pair<std::string, std::string>> Declarations(const std::string& style)
+	{
+		std::vector<std::pair<std::string, std::string>> declarations;
+		std::size_t start = 0;
+		while (start < style.size())
+		{
+			const std::size_t end = std::min(style.find(';', start), style.size());
+			const std::string item = style.substr(start, end - start);
+			const std::size_t colon = item.find(':');
+			const auto trim = [](std::string text) {
+				const std::size_t first = text.find_first_not_of(" \t\r\n");
+				const std::size_t last = text.find_last_not_of(" \t\r\n");
+				return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+			};
+			if (colon != std::string::npos && !trim(item.substr(0, colon)).empty())
+				declarations.emplace_back(Lower(trim(item.substr(0, colon))), trim(item.substr(colon + 1)));
+			start = end + 1;
+		}
+		return declarations;
+	}
+
+	// fontSize -> font-size, cssFloat -> float.
+	std::string CssName(const std::string& property)
+	{
+		if (property == "cssFloat")
+			return "float";
+		std::string name;
+		for (char c : property)
+		{
+			if (std::isupper(static_cast<unsigned char>(c)))
+				name += '-';
+			name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+		}
+		return name;
+	}
+
+	void SetDeclaration(HtmlNode& node, const std::string& name, const std::string& value)
+	{
+		const std::string* style = node.GetAttribute("style");
+		auto declarations = Declarations(style != nullptr ? *style : std::string());
+		const auto found = std::find_if(declarations.begin(), declarations.end(), [&](const auto& d) { return d.first == name; });
+		if (found != declarations.end())
+			declarations.erase(found);
+		if (!value.empty())
+			declarations.emplace_back(name, value);
+		std::string text;
+		for (const auto& [key, declared] : declarations)
+			text += key + ": " + declared + "; ";
+		if (!text.empty())
+			text.pop_back();
+		node.SetAttribute("style", text);
+	}
+
+	// Accessors of nodes: name, getter and (for writable ones) setter.
+	struct Accessor
+	{
+		const char* name;
+		v8::AccessorGetterCallback get;
+		v8::AccessorSetterCallback set;
+	};
+
+	void SetText(HtmlNode& node, PageScript& page, const std::string& text)
+	{
+		if (node.type == HtmlNode::Type::Text || node.type == HtmlNode::Type::Comment)
+			node.name = text;
+		else
+		{
+			page.GetDocument().ClearChildren(node);
+			if (!text.empty())
+				page.GetDocument().InsertBefore(node, *page.GetDocument().Create(HtmlNode::Type::Text, text), nullptr);
+		}
+		Changed(page);
+	}
+
+	constexpr char kId[] = "id";
+	constexpr char kClass[] = "class";
+
+	// The attribute as a property of the node.
+	template <const char* attribute>
+	void GetAttribute(v8::Local<v8::String>, const GetterInfo& info)
+	{
+		HtmlNode* node = This(info);
+		const std::string* value = node != nullptr ? node->GetAttribute(attribute) : nullptr;
+		if (node != nullptr)
+			info.GetReturnValue().Set(Text(info.GetIsolate(), value != nullptr ? *value : std::string()));
+	}
+
+	template <const char* attribute>
+	void SetAttribute(v8::Local<v8::String>, v8::Local<v8::Value> value, const SetterInfo& info)
+	{
+		if (HtmlNode* node = This(info))
+		{
+			node->SetAttribute(attribute, Utf8(info.GetIsolate(), value));
+			Changed(PageOf(info.GetIsolate()));
+		}
+	}
+
+	HtmlNode* Sibling(HtmlNode* node, int step)
+	{
+		if (node == nullptr || node->parent == nullptr)
+			return nullptr;
+		const auto& siblings = node->parent->children;
+		const auto at = std::find(siblings.begin(), siblings.end(), node) - siblings.begin() + step;
+		return at >= 0 && at < static_cast<long>(siblings.size()) ? siblings[static_cast<std::size_t>(at)] : nullptr;
+	}
+
+	// A node related to this one (parent, a child, a sibling), or null.
+	template <HtmlNode* (*relation)(HtmlNode&)>
+	void Related(v8::Local<v8::String>, const GetterInfo& info)
+	{
+		if (HtmlNode* node = This(info))
+			info.GetReturnValue().Set(WrapOrNull(PageOf(info.GetIsolate()), relation(*node)));
+	}
+
+	const Accessor kAccessors[] = {
+		{"id", GetAttribute<kId>, SetAttribute<kId>},
+		{"className", GetAttribute<kClass>, SetAttribute<kClass>},
+		{"innerHTML",
+			[](v8::Local<v8::String>, const GetterInfo& info) {
+				if (HtmlNode* node = This(info))
+					info.GetReturnValue().Set(Text(info.GetIsolate(), HtmlMarkup::Inner(*node)));
+			},
+			[](v8::Local<v8::String>, v8::Local<v8::Value> value, const SetterInfo& info) {
+				HtmlNode* node = This(info);
+				if (node == nullptr || !node->IsElement())
+					return;
+				PageScript& page = PageOf(info.GetIsolate());
+				std::string error;
+				if (!HtmlParser::ParseFragment(Utf8(info.GetIsolate(), value), page.GetDocument(), *node, error))
+					page.Report(page.GetPageName(), 0, "innerHTML of <" + node->name + "> refused: " + error);
+				Changed(page);
+			}},
+		{"textContent",
+			[](v8::Local<v8::String>, const GetterInfo& info) {
+				if (HtmlNode* node = This(info))
+					info.GetReturnValue().Set(Text(info.GetIsolate(), node->TextContent()));
+			},
+			[](v8::Local<v8::String>, v8::Local<v8::Value> value, const SetterInfo& info) {
+				if (HtmlNode* node = This(info))
+					SetText(*node, PageOf(info.GetIsolate()), Utf8(info.GetIsolate(), value));
+			}},
+		{"tagName",
+			[](v8::Local<v8::String>, const GetterInfo& info) {
+				HtmlNode* node = This(info);
+				if (node != nullptr && node->IsElement())
+				{
+					std::string upper = node->name;
+					std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+					info.GetReturnValue().Set(Text(info.GetIsolate(), upper));
+				}
+			},
+			nullptr},
+		{"nodeType",
+			[](v8::Local<v8::String>, const GetterInfo& info) {
+				static constexpr int kTypes[] = {9, 1, 3, 8};
+				if (HtmlNode* node = This(info))
+					info.GetReturnValue().Set(kTypes[static_cast<int>(node->type)]);
+			},
+			nullptr},
+		{"parentNode", Related<[](HtmlNode& node) { return node.parent; }>, nullptr},
+		{"firstChild", Related<[](HtmlNode& node) { return node.children.empty() ? nullptr : node.children.front(); }>, nullptr},
+		{"lastChild", Related<[](HtmlNode& node) { return node.children.empty() ? nullptr : node.children.back(); }>, nullptr},
+		{"nextSibling", Related<[](HtmlNode& node) { return Sibling(&node, 1); }>, nullptr},
+		{"previousSibling", Related<[](HtmlNode& node) { return Sibling(&node, -1); }>, nullptr},
+		{"childNodes", [](v8::Local<v8::String>, const GetterInfo& info) {
+			 if (HtmlNode* node = This(info))
+				 info.GetReturnValue().Set(NodeList(PageOf(info.GetIsolate()), node->children));
+		 }, nullptr},
+		{"children", [](v8::Local<v8::String>, const GetterInfo& info) {
+			 if (HtmlNode* node = This(info))
+			 {
+				 std::vector<HtmlNode*> elements;
+				 std::copy_if(node->children.begin(), node->children.end(), std::back_inserter(elements), [](const HtmlNode* child) { return child->IsElement(); });
+				 info.GetReturnValue().Set(NodeList(PageOf(info.GetIsolate()), elements));
+			 }
+		 }, nullptr},
+		{"style", [](v8::Local<v8::String>, const GetterInfo& info) {
+			 if (HtmlNode* node = This(info); node != nullptr && node->IsElement())
+				 info.GetReturnValue().Set(PageOf(info.GetIsolate()).StyleOf(*node));
+		 }, nullptr},
+		{"body", [](v8::Local<v8::String>, const GetterInfo& info) {
+			 PageScript& page = PageOf(info.GetIsolate());
+			 info.GetReturnValue().Set(WrapOrNull(page, page.GetDocument().Body()));
+		 }, nullptr},
+		{"documentElement", [](v8::Local<v8::String>, const GetterInfo& info) {
+			 PageScript& page = PageOf(info.GetIsolate());
+			 const auto& top = page.GetDocument().Root().children;
+			 const auto html = std::find_if(top.begin(), top.end(), [](const HtmlNode* node) { return node->IsElement(); });
+			 info.GetReturnValue().Set(WrapOrNull(page, html != top.end() ? *html : nullptr));
+		 }, nullptr},
+	};
+
+	// "on..." handler properties: a function set from script, or the attribute's text.
+	constexpr const char* kHandlers[] = {"onclick", "onmousedown", "onmouseup", "onmousemove", "onkeydown", "onkeyup",
+		"onkeypress", "onload"};
+
+	void HandlerGetter(v8::Local<v8::String> property, const GetterInfo& info)
+	{
+		HtmlNode* node = This(info);
+		const std::string name = Utf8(info.GetIsolate(), property);
+		if (node == nullptr)
+			return;
+		for (auto& [key, handler] : node->handlers)
+			if (key == name)
+				return info.GetReturnValue().Set(handler.Get(info.GetIsolate()));
+		info.GetReturnValue().SetNull();
+	}
+
+	void HandlerSetter(v8::Local<v8::String> property, v8::Local<v8::Value> value, const SetterInfo& info)
+	{
+		HtmlNode* node = This(info);
+		if (node == nullptr)
+			return;
+		const std::string name = Utf8(info.GetIsolate(), property);
+		std::erase_if(node->handlers, [&](const auto& entry) { return entry.first == name; });
+		if (value->IsFunction())
+			node->handlers.emplace_back(name, v8::Global<v8::Function>(info.GetIsolate(), value.As<v8::Function>()));
+	}
+
+	struct Method
+	{
+		const char* name;
+		v8::FunctionCallback call;
+	};
+
+	void Insert(const Info& info, HtmlNode* ref)
+	{
+		PageScript& page = PageOf(info.GetIsolate());
+		HtmlNode* parent = This(info);
+		HtmlNode* child = NodeOf(page, info[0]);
+		if (parent == nullptr || child == nullptr || !page.GetDocument().InsertBefore(*parent, *child, ref))
+		{
+			info.GetIsolate()->ThrowException(v8::Exception::Error(Text(info.GetIsolate(), "the node cannot be inserted there")));
+			return;
+		}
+		info.GetReturnValue().Set(info[0]);
+	}
+
+	void Listen(const Info& info, bool add)
+	{
+		HtmlNode* node = This(info);
+		PageScript& page = PageOf(info.GetIsolate());
+		const std::string type = Utf8(info.GetIsolate(), info[0]);
+		if (!info[1]->IsFunction())
+			return;
+		v8::Local<v8::Function> listener = info[1].As<v8::Function>();
+		if (node == nullptr)
+		{
+			// The window (the global object).
+			if (add)
+				page.AddWindowListener(type, listener);
+			return;
+		}
+		std::erase_if(node->listeners, [&](const auto& entry) { return entry.first == type && entry.second == listener; });
+		if (add)
+			node->listeners.emplace_back(type, v8::Global<v8::Function>(info.GetIsolate(), listener));
+	}
+
+	void Search(const Info& info, bool byClass)
+	{
+		PageScript& page = PageOf(info.GetIsolate());
+		HtmlNode* from = This(info);
+		if (from == nullptr)
+			return;
+		const std::string key = Utf8(info.GetIsolate(), info[0]);
+		info.GetReturnValue().Set(NodeList(page, byClass ? page.GetDocument().FindByClass(*from, key)
+														 : page.GetDocument().FindByTag(*from, Lower(key))));
+	}
+
+	const Method kMethods[] = {
+		{"appendChild", [](const Info& info) { Insert(info, nullptr); }},
+		{"insertBefore",
+			[](const Info& info) {
+				HtmlNode* ref = NodeOf(PageOf(info.GetIsolate()), info[1]);
+				if (ref == nullptr && !info[1]->IsNullOrUndefined())
+				{
+					info.GetIsolate()->ThrowException(v8::Exception::Error(Text(info.GetIsolate(), "insertBefore: the reference is not a node")));
+					return;
+				}
+				Insert(info, ref);
+			}},
+		{"removeChild",
+			[](const Info& info) {
+				PageScript& page = PageOf(info.GetIsolate());
+				HtmlNode* parent = This(info);
+				HtmlNode* child = NodeOf(page, info[0]);
+				if (parent == nullptr || child == nullptr || child->parent != parent)
+				{
+					info.GetIsolate()->ThrowException(v8::Exception::Error(Text(info.GetIsolate(), "removeChild: not a child of this node")));
+					return;
+				}
+				page.GetDocument().Remove(*child);
+				info.GetReturnValue().Set(info[0]);
+			}},
+		{"getAttribute",
+			[](const Info& info) {
+				HtmlNode* node = This(info);
+				const std::string* value = node != nullptr ? node->GetAttribute(Lower(Utf8(info.GetIsolate(), info[0]))) : nullptr;
+				if (value != nullptr)
+					info.GetReturnValue().Set(Text(info.GetIsolate(), *value));
+				else
+					info.GetReturnValue().SetNull();
+			}},
+		{"setAttribute",
+			[](const Info& info) {
+				if (HtmlNode* node = This(info); node != nullptr && node->IsElement())
+				{
+					node->SetAttribute(Lower(Utf8(info.GetIsolate(), info[0])), Utf8(info.GetIsolate(), info[1]));
+					Changed(PageOf(info.GetIsolate()));
+				}
+			}},
+		{"removeAttribute",
+			[](const Info& info) {
+				if (HtmlNode* node = This(info))
+				{
+					const std::string name = Lower(Utf8(info.GetIsolate(), info[0]));
+					std::erase_if(node->attributes, [&](const auto& attribute) { return attribute.first == name; });
+					Changed(PageOf(info.GetIsolate()));
+				}
+			}},
+		{"addEventListener", [](const Info& info) { Listen(info, true); }},
+		{"removeEventListener", [](const Info& info) { Listen(info, false); }},
+		{"getElementsByTagName", [](const Info& info) { Search(info, false); }},
+		{"getElementsByClassName", [](const Info& info) { Search(info, true); }},
+		{"getElementById",
+			[](const Info& info) {
+				PageScript& page = PageOf(info.GetIsolate());
+				info.GetReturnValue().Set(WrapOrNull(page, page.GetDocument().FindById(Utf8(info.GetIsolate(), info[0]))));
+			}},
+		{"createElement",
+			[](const Info& info) {
+				PageScript& page = PageOf(info.GetIsolate());
+				const std::string tag = Lower(Utf8(info.GetIsolate(), info[0]));
+				if (tag.empty() || tag.find_first_of(" <>/\"'=") != std::string::npos)
+				{
+					info.GetIsolate()->ThrowException(v8::Exception::Error(Text(info.GetIsolate(), "createElement: invalid tag name")));
+					return;
+				}
+				info.GetReturnValue().Set(page.Wrap(*page.GetDocument().Create(HtmlNode::Type::Element, tag)));
+			}},
+		{"createTextNode",
+			[](const Info& info) {
+				PageScript& page = PageOf(info.GetIsolate());
+				info.GetReturnValue().Set(page.Wrap(*page.GetDocument().Create(HtmlNode::Type::Text, Utf8(info.GetIsolate(), info[0]))));
+			}},
+	};
+
+	void StyleGetter(v8::Local<v8::Name> property, const GetterInfo& info)
+	{
+		HtmlNode* node = This(info);
+		if (node == nullptr || !property->IsString())
+			return;
+		const std::string name = Utf8(info.GetIsolate(), property);
+		const std::string* style = node->GetAttribute("style");
+		if (name == "cssText")
+			return info.GetReturnValue().Set(Text(info.GetIsolate(), style != nullptr ? *style : std::string()));
+		std::string value;
+		for (const auto& [key, declared] : Declarations(style != nullptr ? *style : std::string()))
+			if (key == CssName(name))
+				value = declared;
+		info.GetReturnValue().Set(Text(info.GetIsolate(), value));
+	}
+
+	void StyleSetter(v8::Local<v8::Name> property, v8::Local<v8::Value> value, const GetterInfo& info)
+	{
+		HtmlNode* node = This(info);
+		if (node == nullptr || !property->IsString())
+			return;
+		const std::string name = Utf8(info.GetIsolate(), property);
+		if (name == "cssText")
+			node->SetAttribute("style", Utf8(info.GetIsolate(), value));
+		else
+			SetDeclaration(*node, CssName(name), Utf8(info.GetIsolate(), value));
+		Changed(PageOf(info.GetIsolate()));
+		info.GetReturnValue().Set(value);
+	}
+
+	v8::Local<v8::Private> Flag(v8::Isolate* isolate, const char* name)
+	{
+		return v8::Private::ForApi(isolate, Text(isolate, name));
+	}
+
+	bool FlagSet(v8::Local<v8::Context> context, v8::Local<v8::Object> event, const char* name)
+	{
+		v8::Local<v8::Value> value;
+		return event->GetPrivate(context, Flag(context->GetIsolate(), name)).ToLocal(&value) && value->IsTrue();
+	}
+
+	void Timer(const Info& info, bool repeat)
+	{
+		int id = 0;
+		const double delay = info[1]->IsNumber() ? info[1].As<v8::Number>()->Value() : 0.0;
+		PageOf(info.GetIsolate()).AddTimer(info[0], delay, repeat, id);
+		info.GetReturnValue().Set(id);
+	}
+
+	void ClearTimer(const Info& info)
+	{
+		if (info[0]->IsNumber())
+			PageOf(info.GetIsolate()).ClearTimer(static_cast<int>(info[0].As<v8::Number>()->Value()));
+	}
+}
+
+namespace DomBindings
+{
+	v8::Local<v8::ObjectTemplate> NodeTemplate(v8::Isolate* isolate)
+	{
+		v8::Local<v8::ObjectTemplate> made = v8::ObjectTemplate::New(isolate);
+		made->SetInternalFieldCount(1);
+		for (const Accessor& accessor : kAccessors)
+			made->SetAccessor(Text(isolate, accessor.name), accessor.get, accessor.set);
+		for (const char* handler : kHandlers)
+			made->SetAccessor(Text(isolate, handler), HandlerGetter, HandlerSetter);
+		for (const Method& method : kMethods)
+			made->Set(Text(isolate, method.name), v8::FunctionTemplate::New(isolate, method.call));
+		made->SetAccessor(Text(isolate, "nodeName"), [](v8::Local<v8::String>, const GetterInfo& info) {
+			if (HtmlNode* node = This(info))
+			{
+				std::string name = node->IsElement() ? node->name : node->type == HtmlNode::Type::Text ? "#text" : node->name;
+				if (node->IsElement())
+					std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+				info.GetReturnValue().Set(Text(info.GetIsolate(), node->type == HtmlNode::Type::Comment ? "#comment" : name));
+			}
+		});
+		return made;
+	}
+
+	v8::Local<v8::ObjectTemplate> StyleTemplate(v8::Isolate* isolate)
+	{
+		v8::Local<v8::ObjectTemplate> made = v8::ObjectTemplate::New(isolate);
+		made->SetInternalFieldCount(1);
+		made->SetHandler(v8::NamedPropertyHandlerConfiguration(StyleGetter, StyleSetter));
+		return made;
+	}
+
+	v8::Local<v8::FunctionTemplate> EventTemplate(v8::Isolate* isolate)
+	{
+		v8::Local<v8::FunctionTemplate> made = v8::FunctionTemplate::New(isolate);
+		made->SetClassName(Text(isolate, "Event"));
+		made->PrototypeTemplate()->Set(Text(isolate, "preventDefault"), v8::FunctionTemplate::New(isolate, [](const Info& info) {
+			v8::Local<v8::Context> context = info.GetIsolate()->GetCurrentContext();
+			info.This()->SetPrivate(context, Flag(info.GetIsolate(), "prevented"), v8::True(info.GetIsolate())).Check();
+			info.This()->Set(context, Text(info.GetIsolate(), "defaultPrevented"), v8::True(info.GetIsolate())).Check();
+		}));
+		made->PrototypeTemplate()->Set(Text(isolate, "stopPropagation"), v8::FunctionTemplate::New(isolate, [](const Info& info) {
+			info.This()->SetPrivate(info.GetIsolate()->GetCurrentContext(), Flag(info.GetIsolate(), "stopped"), v8::True(info.GetIsolate())).Check();
+		}));
+		return made;
+	}
+
+	v8::Local<v8::Object> MakeEvent(v8::Local<v8::Context> context, v8::Local<v8::FunctionTemplate> eventTemplate,
+		const std::string& type, v8::Local<v8::Object> target, const PageScript::EventDetails& details)
+	{
+		v8::Isolate* isolate = context->GetIsolate();
+		v8::Local<v8::Object> event = eventTemplate->GetFunction(context).ToLocalChecked()->NewInstance(context).ToLocalChecked();
+		const auto set = [&](const char* name, v8::Local<v8::Value> value) { event->Set(context, Text(isolate, name), value).Check(); };
+		set("type", Text(isolate, type));
+		set("target", target);
+		set("currentTarget", target);
+		set("keyCode", v8::Integer::New(isolate, details.keyCode));
+		set("charCode", v8::Integer::New(isolate, details.charCode));
+		set("which", v8::Integer::New(isolate, details.charCode != 0 ? details.charCode : details.keyCode));
+		set("clientX", v8::Integer::New(isolate, details.clientX));
+		set("clientY", v8::Integer::New(isolate, details.clientY));
+		set("button", v8::Integer::New(isolate, details.button));
+		set("defaultPrevented", v8::False(isolate));
+		return event;
+	}
+
+	bool PropagationStopped(v8::Local<v8::Context> context, v8::Local<v8::Object> event)
+	{
+		return FlagSet(context, event, "stopped");
+	}
+
+	bool DefaultPrevented(v8::Local<v8::Context> context, v8::Local<v8::Object> event)
+	{
+		return FlagSet(context, event, "prevented");
+	}
+
+	void InstallGlobals(v8::Local<v8::Context> context, PageScript& page)
+	{
+		v8::Isolate* isolate = context->GetIsolate();
+		v8::Local<v8::Object> global = context->Global();
+		const auto function = [&](v8::Local<v8::Object> on, const char* name, v8::FunctionCallback call) {
+			on->Set(context, Text(isolate, name), v8::FunctionTemplate::New(isolate, call)->GetFunction(context).ToLocalChecked()).Check();
+		};
+		global->Set(context, Text(isolate, "window"), global).Check();
+		global->Set(context, Text(isolate, "document"), page.Wrap(page.GetDocument().Root())).Check();
+		v8::Local<v8::Object> console = v8::Object::New(isolate);
+		function(console, "log", [](const Info& info) {
+			std::string line;
+			for (int i = 0; i < info.Length(); ++i)
+			{
+				if (i > 0)
+					line += ' ';
+				line += Utf8(info.GetIsolate(), info[i]);
+			}
+			std::cout << line << std::endl;
+		});
+		global->Set(context, Text(isolate, "console"), console).Check();
+		function(global, "setTimeout", [](const Info& info) { Timer(info, false); });
+		function(global, "setInterval", [](const Info& info) { Timer(info, true); });
+		function(global, "clearTimeout", ClearTimer);
+		function(global, "clearInterval", ClearTimer);
+		function(global, "addEventListener", [](const Info& info) { Listen(info, true); });
+		const auto size = [&](const char* name, v8::AccessorNameGetterCallback get) {
+			global->SetAccessor(context, Text(isolate, name), get).Check();
+		};
+		size("innerWidth", [](v8::Local<v8::Name>, const GetterInfo& info) { info.GetReturnValue().Set(PageOf(info.GetIsolate()).viewWidth); });
+		size("innerHeight", [](v8::Local<v8::Name>, const GetterInfo& info) { info.GetReturnValue().Set(PageOf(info.GetIsolate()).viewHeight); });
+	}
+}

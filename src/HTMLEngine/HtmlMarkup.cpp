@@ -1,0 +1,95 @@
+#include "HTMLEngine/HtmlMarkup.h"
+
+#include "HTMLEngine/HtmlDocument.h"
+#include "Utilities/XmlNesting.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace
+{
+	void Escape(std::string& out, std::string_view text, bool attribute)
+	{
+		for (char character : text)
+		{
+			switch (character)
+			{
+			case '&': out += "&amp;"; break;
+			case '<': out += attribute ? "<" : "&lt;"; break;
+			case '>': out += attribute ? ">" : "&gt;"; break;
+			case '"': out += attribute ? "&quot;" : "\""; break;
+			default: out += character;
+			}
+		}
+	}
+
+	bool IsRawText(const HtmlNode* node)
+	{
+		return node != nullptr && (node->name == "script" || node->name == "style");
+	}
+
+	void Write(std::string& out, const HtmlNode& node, bool forLayout, unsigned depth);
+
+	void WriteChildren(std::string& out, const HtmlNode& node, bool forLayout, unsigned depth)
+	{
+		if (depth >= tw::kMaxXmlNesting)
+			return;
+		if (forLayout && node.name == "script")
+			return;
+		for (const HtmlNode* child : node.children)
+			Write(out, *child, forLayout, depth + 1);
+	}
+
+	void Write(std::string& out, const HtmlNode& node, bool forLayout, unsigned depth)
+	{
+		switch (node.type)
+		{
+		case HtmlNode::Type::Text:
+			if (IsRawText(node.parent))
+				out += node.name;
+			else
+				Escape(out, node.name, false);
+			return;
+		case HtmlNode::Type::Comment:
+			if (!forLayout)
+				out += "<!--" + node.name + "-->";
+			return;
+		case HtmlNode::Type::Document:
+			WriteChildren(out, node, forLayout, depth);
+			return;
+		case HtmlNode::Type::Element:
+			break;
+		}
+		out += '<' + node.name;
+		for (const auto& [key, value] : node.attributes)
+		{
+			out += ' ' + key + "=\"";
+			Escape(out, value, true);
+			out += '"';
+		}
+		if (forLayout)
+			out += std::string(" ") + HtmlMarkup::kNodeIdAttribute + "=\"" + std::to_string(node.id) + '"';
+		out += '>';
+		if (tw::IsVoidHtmlElement(node.name))
+			return;
+		WriteChildren(out, node, forLayout, depth);
+		out += "</" + node.name + '>';
+	}
+}
+
+namespace HtmlMarkup
+{
+	std::string Inner(const HtmlNode& node)
+	{
+		std::string out;
+		WriteChildren(out, node, false, 0);
+		return out;
+	}
+
+	std::string ForLayout(const HtmlNode& document)
+	{
+		std::string out;
+		Write(out, document, true, 0);
+		return out;
+	}
+}

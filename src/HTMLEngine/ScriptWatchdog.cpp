@@ -1,0 +1,62 @@
+#include "HTMLEngine/ScriptWatchdog.h"
+
+#include <v8-isolate.h>
+
+ScriptWatchdog::~ScriptWatchdog()
+{
+	{
+		std::lock_guard lock(mutex);
+		stopping = true;
+	}
+	changed.notify_all();
+	if (thread.joinable())
+		thread.join();
+}
+
+void ScriptWatchdog::Watch(v8::Isolate* watched)
+{
+	isolate = watched;
+}
+
+void ScriptWatchdog::Run()
+{
+	std::unique_lock lock(mutex);
+	while (!stopping)
+	{
+		if (!armed)
+		{
+			changed.wait(lock);
+			continue;
+		}
+		if (changed.wait_until(lock, deadline) == std::cv_status::timeout && armed && std::chrono::steady_clock::now() >= deadline)
+		{
+			isolate->TerminateExecution();
+			armed = false;
+		}
+	}
+}
+
+ScriptWatchdog::Entry::Entry(ScriptWatchdog& watchdog) : watchdog(watchdog)
+{
+	std::lock_guard lock(watchdog.mutex);
+	if (watchdog.depth++ > 0)
+		return;
+	if (!watchdog.thread.joinable())
+		watchdog.thread = std::thread([&watchdog] { watchdog.Run(); });
+	watchdog.armed = true;
+	watchdog.deadline = std::chrono::steady_clock::now() + kLimit;
+	watchdog.changed.notify_all();
+}
+
+ScriptWatchdog::Entry::~Entry()
+{
+	{
+		std::lock_guard lock(watchdog.mutex);
+		if (--watchdog.depth > 0)
+			return;
+		watchdog.armed = false;
+	}
+	watchdog.changed.notify_all();
+	// A termination that landed as the entry ended must not stop the next one.
+	watchdog.isolate->CancelTerminateExecution();
+}
