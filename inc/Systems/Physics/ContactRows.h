@@ -16,7 +16,8 @@ class ContactRows
 public:
 	// Points within 0.05 of a reference's point reuse its rows.
 	static constexpr float kMatchDistanceSquared = 0.0025f;
-	// A squared approach speed above this gives the normal row the manifold's restitution.
+	// A contact whose bodies close along its normal faster than the root of this bounces with the
+	// manifold's restitution; sliding along the surface does not count.
 	static constexpr float kBounceSpeedSquared = 3.0f;
 
 	explicit ContactRows(ResolutionManager& resolution);

@@ -33,8 +33,6 @@ void ContactRows::Build(CollisionManifold& manifold)
 	}
 	manifold.centre0 = manifold.body0->GetWorldCentreOfMass();
 	manifold.centre1 = manifold.body1->GetWorldCentreOfMass();
-	const float approach = (manifold.body0->velocity - manifold.body1->velocity).LengthSquared();
-	manifold.bounceFactor = approach > kBounceSpeedSquared ? manifold.restitutionFactor : 1.0f;
 
 	for (const ContactPoint* contact = manifold.contacts.first; contact != nullptr; contact = contact->next)
 	{
@@ -105,7 +103,13 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	const float pressed = s > 0.0f ? manifold.body0->mass * s : manifold.body1->mass * -s;
 	const float limit = pressed * manifold.friction / PhysicsMaterial::kDefaultFriction;
 
-	BuildContactConstraintRow(*ref.normalRow, manifold.bounceFactor, contact.depth, m, rA, rB);
+	// Mended: only the speed at which the contact points close along the normal bounces; a box
+	// sliding fast along a floor used to hop.
+	const RigidBody& a = *manifold.body0;
+	const RigidBody& b = *manifold.body1;
+	const float closing = (a.velocity + Cross(a.angularVelocity, rA) - b.velocity - Cross(b.angularVelocity, rB)).DotProduct(m);
+	const float bounce = closing > 0.0f && closing * closing > kBounceSpeedSquared ? manifold.restitutionFactor : 1.0f;
+	BuildContactConstraintRow(*ref.normalRow, bounce, contact.depth, m, rA, rB);
 	for (Constraint* tangent : {ref.tangentRow1, ref.tangentRow2})
 	{
 		tangent->lowerBound = -limit;

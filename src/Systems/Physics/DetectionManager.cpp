@@ -37,6 +37,19 @@ namespace
 		return reach * reach >= (centreB - centreA).LengthSquared();
 	}
 
+	// Whether a sphere reaches a collider's bounding box: the box holds every piece wherever it
+	// sits, which a sphere about the body origin does not.
+	bool SphereTouchesBounds(const Tuple3f& centre, float radius, const float* bounds)
+	{
+		float distanceSquared = 0.0f;
+		for (int axis = 0; axis < 3; ++axis)
+		{
+			const float outside = std::max({bounds[axis] - centre[axis], centre[axis] - bounds[axis + 3], 0.0f});
+			distanceSquared += outside * outside;
+		}
+		return distanceSquared <= radius * radius;
+	}
+
 	bool SpheresTouch(const ConvexGeometry& a, const ConvexGeometry& b)
 	{
 		return SpheresTouch(a.GetRadius(), a.GetCentre(), b.GetRadius(), b.GetCentre());
@@ -332,9 +345,9 @@ float DetectionManager::RayCastColliderList(const PhysicsList<Collider>& collide
 		return kRayMiss;
 	if (hitBody != nullptr)
 		*hitBody = const_cast<RigidBody*>(hit->GetBody());
-	// Mended: the pieces answer (hit − origin) · direction, which is the parameter of the hit
-	// only for a unit direction; divided by the squared length, origin + t · direction is the hit.
-	return best / direction.LengthSquared();
+	// Mended: every collider answers the ray's own parameter; the primitives used to answer
+	// (hit − origin) · direction and the triangles t, so a mesh hit was scaled by the wrong length.
+	return best;
 }
 
 void DetectionManager::QueryRayCast(Message::Reader reader)
@@ -390,7 +403,9 @@ bool DetectionManager::QueryPrimitive(int kind, const Tuple3f& position, const T
 	bool touched = false;
 	for (Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
 	{
-		if (!SpheresTouch(collider->GetRadius(), collider->GetPosition(), probe.radius, position))
+		// Mended: the bounds, not a radius about the body origin that ignored the pieces' size and
+		// offset, decide whether the pieces are tried.
+		if (!SphereTouchesBounds(position, probe.radius, collider->GetBounds()))
 			continue;
 		for (unsigned i = 0; i < collider->GetGeometryCount(); ++i)
 		{

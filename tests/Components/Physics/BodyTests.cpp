@@ -176,9 +176,12 @@ namespace
 			object.object->Start();
 			RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
 			ASSERT_GT(body.mass, 0.0f);
+			body.velocity = Tuple3f(3, 0, 0);
+			body.angularVelocity = Tuple3f(0, 1, 0);
 
 			object.object->HandleMessage(Message("SetStatic"));
 			EXPECT_TRUE(body.IsStatic());
+			EXPECT_EQ(body.velocity + body.angularVelocity, Tuple3f()) << "a sliding body stops";
 			EXPECT_TRUE(body.IsAsleep());
 			EXPECT_FLOAT_EQ(PhysicsMaterial::FrictionOf(object.id), hasMaterial ? 0.8f : PhysicsMaterial::kDefaultFriction);
 		}

@@ -30,6 +30,9 @@ namespace
 			pieces.emplace_back(Tuple3f(1, 1, 1), "cube", Tuple3f(0.3f, 0.0f, 0.0f), Tuple3f());
 			pieces.back().owner = dumbbell->collider;
 			dumbbell->UpdateDerived();
+			// A 4 x 4 mesh square a quarter above the floor, and a moving 10 x 1 x 10 slab.
+			mesh = &scene.AddMesh({{{10, 0.25f, -2}, {14, 0.25f, -2}, {14, 0.25f, 2}, {10, 0.25f, 2}}, {0, 2, 1, 0, 3, 2}});
+			slab = &scene.AddBox(Tuple3f(0.0f, 0.5f, 15.0f), Tuple3f(10, 1, 10));
 			scene.LoadLevel();
 		}
 
@@ -50,6 +53,8 @@ namespace
 		RigidBody* sphere = nullptr;
 		RigidBody* controller = nullptr;
 		RigidBody* dumbbell = nullptr;
+		RigidBody* mesh = nullptr;
+		RigidBody* slab = nullptr;
 	};
 
 	TEST_F(RayQuery, HitsAreExactAndControllerBodiesArePassedThrough)
@@ -68,6 +73,10 @@ namespace
 			{{-3, 10, 0}, {0, -1, 0}, floor, {-3, 0, 0}},
 			{{0, 1, 3}, {0, 0, -1}, wall, {0, 1, -4}},
 			{{-0.5f, 10, 6}, {0, -1, 0}, dumbbell, {-0.5f, 1, 6}},
+			// Every collider answers in the ray's own parameter, whatever the direction's length.
+			{{12, 10, 0}, {0, -2, 0}, mesh, {12, 0.25f, 0}},
+			{{12, 0.2f, 0}, {0, 0.5f, 0}, mesh, {12, 0.25f, 0}},
+			{{9, 0.5f, 15}, {-0.25f, 0, 0}, slab, {5, 0.5f, 15}},
 		};
 		for (const Case& c : cases)
 		{
@@ -106,5 +115,7 @@ namespace
 		EXPECT_FALSE(QueryPrimitive(1, Tuple3f(20.0f, 20.0f, 20.0f), Tuple3f(1, 1, 1), nullptr));
 		EXPECT_TRUE(found.empty());
 		EXPECT_TRUE(QueryPrimitive(2, Tuple3f(-3.0f, 1.1f, 0.0f), Tuple3f(0.5f, 0.5f, 0.5f), nullptr)) << "controllers are found";
+		EXPECT_TRUE(QueryPrimitive(3, Tuple3f(4.0f, 0.5f, 19.0f), Tuple3f(0.5f, 0.5f, 0.5f), &found)) << "far from the slab's centre";
+		EXPECT_EQ(found, std::vector<RigidBody*>{slab});
 	}
 }
