@@ -74,7 +74,8 @@ public:
 	// False for a body that is already simulated.
 	bool AddBody(RigidBody& body);
 	// The body leaves its island and the simulation, and its contacts end ("CollisionEnd" both
-	// ways, the other bodies woken). False for a body that is not simulated.
+	// ways, the other bodies woken) and every connection holding it lets go. False for a body
+	// that is not simulated.
 	bool RemoveBody(RigidBody& body);
 
 	// A new inactive row with zero Jacobians; its owner fills it before enabling it. A full

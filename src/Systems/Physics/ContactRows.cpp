@@ -164,6 +164,13 @@ void ContactRows::Retire(CollisionManifold& manifold)
 				manifold.activeRefs.Remove(*ref);
 				manifold.retiredRefs.Append(*ref);
 			}
+			else
+			{
+				// Mended: a vanished point whose rows cannot be retired loses them rather than
+				// keep pushing from where the bodies no longer touch.
+				Remove(*ref, resolution.activeConstraints);
+				Free(manifold.activeRefs, *ref);
+			}
 		}
 		ref = following;
 	}
@@ -189,20 +196,28 @@ void ContactRows::Release(CollisionManifold& manifold)
 	}
 }
 
-void ContactRows::Park(CollisionManifold& manifold)
+bool ContactRows::Park(CollisionManifold& manifold)
 {
-	MoveAll(manifold.activeRefs, resolution.activeConstraints, resolution.inactiveConstraints);
+	return MoveAll(manifold.activeRefs, resolution.activeConstraints, resolution.inactiveConstraints);
 }
 
-void ContactRows::Unpark(CollisionManifold& manifold)
+bool ContactRows::Unpark(CollisionManifold& manifold)
 {
-	MoveAll(manifold.activeRefs, resolution.inactiveConstraints, resolution.activeConstraints);
+	return MoveAll(manifold.activeRefs, resolution.inactiveConstraints, resolution.activeConstraints);
 }
 
-void ContactRows::MoveAll(PhysicsList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
+bool ContactRows::MoveAll(PhysicsList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
 {
+	// All or nothing: a manifold whose rows were split between the lists would leave rows in the
+	// solver that no reference accounts for, pushing bodies that no longer touch.
+	unsigned rowCount = 0;
+	for (const ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
+		rowCount += 3;
+	if (to.Capacity() - to.Count() < rowCount)
+		return false;
 	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
 		Move(*ref, from, to);
+	return true;
 }
 
 bool ContactRows::Move(ContactRowRef& ref, ConstraintList& from, ConstraintList& to) const

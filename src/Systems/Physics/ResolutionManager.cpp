@@ -229,6 +229,9 @@ bool ResolutionManager::RemoveBody(RigidBody& body)
 	body.next = body.prev = nullptr;
 	--bodies.count;
 	transgression.EndContactsOf(body);
+	// Mended: ropes, sockets and hinges used to keep the address, and the next body made in its
+	// slot inherited them.
+	transgression.DetachConnectionsOf(body);
 	return true;
 }
 
