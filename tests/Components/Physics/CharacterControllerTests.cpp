@@ -96,6 +96,14 @@ namespace
 		EXPECT_TRUE(Controller().IsAirborne());
 	}
 
+	TEST_F(CharacterController, SavesItsThirteenValuesAndReloadsToTheSameText)
+	{
+		const std::string saved = PhysicsComponentWorld::Saved(Controller());
+		EXPECT_NE(saved.find(">0.16<"), std::string::npos) << saved;
+		EXPECT_NE(saved.find(">1 0.5 1<"), std::string::npos) << saved;
+		PhysicsComponentWorld::ExpectSavedTextReloads(Controller(), CreateObject("Reloaded"));
+	}
+
 	TEST_F(CharacterController, JumpNeedsGroundFirmerThanTheThreshold)
 	{
 		const float steepest = std::sqrt(1.0f - 0.05f * 0.05f);
