@@ -115,6 +115,9 @@ private:
 	void PrepareSolverInput(const Tuple3f& gravity, float dt);
 	void ApplyConstraintForces(float dt);
 	void IntegratePositions(float dt);
+	// Counts every body's still steps, then puts each island to sleep as a whole once all its
+	// members are ready, or wakes all of it while one still moves.
+	void UpdateSleep();
 	// Moves a row's record from one list into the other.
 	bool MoveConstraint(ConstraintRef& ref, ConstraintList& from, ConstraintList& to, bool active);
 	void ReportRefusedRow(const std::string& why);

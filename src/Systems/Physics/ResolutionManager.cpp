@@ -120,8 +120,33 @@ void ResolutionManager::Update()
 	solver.Solve(activeConstraints);
 	ApplyConstraintForces(dt);
 	IntegratePositions(dt);
+	UpdateSleep();
+}
+
+void ResolutionManager::UpdateSleep()
+{
+	// Mended: sleep is decided per island. A body that slept on its own inside an awake island was
+	// still solved as movable while its share of each correction was thrown away, so the last
+	// awake body of a pile limit-cycled and the pile never parked.
 	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
-		body->UpdateSleep();
+		body->keepsIslandAwake = body->CountStillSteps();
+	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
+	{
+		const IslandSet::Set* island = transgression.islands.Find(body);
+		if (island == nullptr || island->first == nullptr)
+		{
+			body->Settle(body->keepsIslandAwake);
+			continue;
+		}
+		// Each island once, from its first member.
+		if (island->first->key != body)
+			continue;
+		bool keptAwake = false;
+		for (const IslandSet::Node* node = island->first; node != nullptr; node = node->next)
+			keptAwake = keptAwake || node->key->keepsIslandAwake;
+		for (const IslandSet::Node* node = island->first; node != nullptr; node = node->next)
+			const_cast<RigidBody*>(node->key)->Settle(keptAwake);
+	}
 }
 
 void ResolutionManager::IntegrateVelocities(const Tuple3f& gravity, float dt)
