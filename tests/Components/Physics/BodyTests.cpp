@@ -187,6 +187,19 @@ namespace
 		}
 	}
 
+	TEST_F(BodyComponent, SetScaleTakesMassAndInertiaWithIt)
+	{
+		const Object object = world.AddBodyObject("Crate", Tuple3f(), true,
+			PhysicsComponentWorld::BodyValues("DEFAULT", "CompositePrimitive", "0 0 0", PhysicsComponentWorld::UnitCube()));
+		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
+		const float mass = body.mass, inverseInertia = body.localInverseInertia.At(0, 0);
+		Message scale("SetScale");
+		scale.Push(Tuple3f(2, 2, 2));
+		object.object->HandleMessage(scale);
+		EXPECT_NEAR(body.mass, 8 * mass, 1e-3 * mass);
+		EXPECT_NEAR(body.localInverseInertia.At(0, 0), inverseInertia / 32, 1e-3 * inverseInertia / 32) << "m r² grows 32-fold";
+	}
+
 	TEST_F(BodyComponent, RemovalTakesTheBodyAndColliderAway)
 	{
 		const Object object = world.AddBodyObject("Crate", Tuple3f());

@@ -155,15 +155,36 @@ namespace
 
 namespace
 {
-	TEST(Restitution, ABoxSlidingOnABouncyFloorDoesNotHop)
+	// A floor and a unit box on or above it, both of restitution 0.5.
+	RigidBody& BouncyBoxOverBouncyFloor(test::PhysicsScene& scene, float height)
 	{
-		test::PhysicsScene scene;
 		RigidBody& floor = scene.AddFloor();
 		floor.GetOwner().object->GetComponent<PhysicsMaterial>()->restitution = 0.5f;
-		RigidBody& box = scene.AddBox(Tuple3f(0.0f, 0.5f, 0.0f));
+		RigidBody& box = scene.AddBox(Tuple3f(0.0f, height, 0.0f));
 		box.GetOwner().object->AddComponent(PhysicsMaterial::TypeId());
 		box.GetOwner().object->GetComponent<PhysicsMaterial>()->restitution = 0.5f;
 		scene.LoadLevel();
+		return box;
+	}
+
+	TEST(Restitution, ABoxFallingOntoABouncyFloorBouncesBackUp)
+	{
+		test::PhysicsScene scene;
+		RigidBody& box = BouncyBoxOverBouncyFloor(scene, 2.5f);
+		float lowest = 10.0f, risen = 0.0f;
+		for (int step = 0; step < 90; ++step)
+		{
+			scene.Step();
+			lowest = std::min(lowest, box.GetPosition().y);
+			risen = std::max(risen, box.GetPosition().y - lowest);
+		}
+		EXPECT_GT(risen, 0.1f) << "the box left the floor again after landing";
+	}
+
+	TEST(Restitution, ABoxSlidingOnABouncyFloorDoesNotHop)
+	{
+		test::PhysicsScene scene;
+		RigidBody& box = BouncyBoxOverBouncyFloor(scene, 0.5f);
 		box.velocity = Tuple3f(3.0f, 0.0f, 0.0f);
 		float highest = 0.0f;
 		for (int step = 0; step < 60; ++step)

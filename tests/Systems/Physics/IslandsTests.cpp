@@ -79,4 +79,19 @@ namespace
 		EXPECT_EQ(resolution.activeConstraints.Count(), referencedRows);
 		EXPECT_GT(referencedRows, 0u) << "the parking was refused";
 	}
+
+	TEST(Islands, APartNeverTouchesItsParentWhicheverWayTheLinkPoints)
+	{
+		for (const bool childFirst : {true, false})
+		{
+			PhysicsScene scene;
+			RigidBody& a = scene.AddBox(Tuple3f(0.0f, 5.0f, 0.0f), Tuple3f(1, 1, 1), kBodyNoGravity);
+			RigidBody& b = scene.AddBox(Tuple3f(0.5f, 5.0f, 0.0f), Tuple3f(1, 1, 1), kBodyNoGravity);
+			(childFirst ? a : b).collisionParent = childFirst ? &b : &a;
+			scene.LoadLevel();
+			scene.Step(3);
+			EXPECT_EQ(scene.physics->GetTransgression().FindManifold(a, b), nullptr) << childFirst;
+			EXPECT_FALSE(SameIsland(scene, a, b)) << childFirst;
+		}
+	}
 }

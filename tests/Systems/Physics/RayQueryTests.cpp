@@ -115,7 +115,17 @@ namespace
 		EXPECT_FALSE(QueryPrimitive(1, Tuple3f(20.0f, 20.0f, 20.0f), Tuple3f(1, 1, 1), nullptr));
 		EXPECT_TRUE(found.empty());
 		EXPECT_TRUE(QueryPrimitive(2, Tuple3f(-3.0f, 1.1f, 0.0f), Tuple3f(0.5f, 0.5f, 0.5f), nullptr)) << "controllers are found";
-		EXPECT_TRUE(QueryPrimitive(3, Tuple3f(4.0f, 0.5f, 19.0f), Tuple3f(0.5f, 0.5f, 0.5f), &found)) << "far from the slab's centre";
+	}
+
+	class ShapeQuery : public RayQuery
+	{
+	};
+
+	TEST_F(ShapeQuery, FindsAWideSlabFarFromItsOriginButNotBesideIt)
+	{
+		std::vector<RigidBody*> found;
+		EXPECT_TRUE(QueryPrimitive(3, Tuple3f(4.0f, 0.5f, 19.0f), Tuple3f(0.5f, 0.5f, 0.5f), &found)) << "inside the slab";
 		EXPECT_EQ(found, std::vector<RigidBody*>{slab});
+		EXPECT_FALSE(QueryPrimitive(3, Tuple3f(5.5f, 0.5f, 19.0f), Tuple3f(0.5f, 0.5f, 0.5f), nullptr)) << "beside it";
 	}
 }
