@@ -60,6 +60,8 @@ public:
 	// written where given. kRayMiss (body untouched) for none.
 	static float RayCastColliderList(const PhysicsList<Collider>& colliders, const Tuple3f& origin,
 		const Tuple3f& direction, RigidBody** hitBody);
+	// The same over the static colliders, answered from the static box tree.
+	float RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody) const;
 	// Answers "PhysicsQueryRayCast": bool* hit, origin, direction, then optional RigidBody** and
 	// Tuple3f* for the hit body and point. A message without the hit pointer is ignored.
 	void QueryRayCast(Message::Reader reader);

@@ -26,9 +26,15 @@ namespace
 		return {Tuple3f(bounds[0], bounds[1], bounds[2]), Tuple3f(bounds[3], bounds[4], bounds[5])};
 	}
 
+	// The leaf test of the static tree: the answer of the list walk for one collider.
 	float RayTestCollider(AABBTree::UserData data, const Tuple3f* origin, const Tuple3f* direction)
 	{
-		return static_cast<const Collider*>(data)->RayCast(*origin, *direction);
+		const auto* collider = static_cast<const Collider*>(data);
+		const RigidBody* body = collider->GetBody();
+		if (body != nullptr && body->HasFlag(kBodyController))
+			return kRayMiss;
+		const float t = collider->RayCast(*origin, *direction);
+		return t > 0.0f ? t : kRayMiss;
 	}
 
 	bool SpheresTouch(float radiusA, const Tuple3f& centreA, float radiusB, const Tuple3f& centreB)
@@ -350,6 +356,20 @@ float DetectionManager::RayCastColliderList(const PhysicsList<Collider>& collide
 	return best;
 }
 
+float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody) const
+{
+	// Until the level has loaded the tree only collects its leaves: the list answers instead.
+	if (staticTree.IsCollecting())
+		return RayCastColliderList(staticColliders, origin, direction, hitBody);
+	AABBTree::UserData hit = nullptr;
+	const float t = staticTree.RayCast(origin, direction, hit);
+	if (hit == nullptr || !(t > 0.0f))
+		return kRayMiss;
+	if (hitBody != nullptr)
+		*hitBody = const_cast<RigidBody*>(static_cast<const Collider*>(hit)->GetBody());
+	return t;
+}
+
 void DetectionManager::QueryRayCast(Message::Reader reader)
 {
 	bool* hit = reader.Read<bool*>();
@@ -361,7 +381,7 @@ void DetectionManager::QueryRayCast(Message::Reader reader)
 		return;
 	RigidBody* staticBody = nullptr;
 	RigidBody* dynamicBody = nullptr;
-	const float ts = RayCastColliderList(staticColliders, origin, direction, &staticBody);
+	const float ts = RayCastStatic(origin, direction, &staticBody);
 	const float td = RayCastColliderList(dynamicColliders, origin, direction, &dynamicBody);
 	*hit = ts > 0.0f || td > 0.0f;
 	if (!*hit)

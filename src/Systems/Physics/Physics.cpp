@@ -138,7 +138,7 @@ bool Physics::RayCast(const Tuple3f& origin, const Tuple3f& direction, RigidBody
 bool Physics::RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody, Tuple3f* hitPoint) const
 {
 	RigidBody* body = nullptr;
-	const float t = DetectionManager::RayCastColliderList(detection.GetStaticColliders(), origin, direction, &body);
+	const float t = detection.RayCastStatic(origin, direction, &body);
 	if (t <= 0.0f)
 		return false;
 	if (hitBody != nullptr)

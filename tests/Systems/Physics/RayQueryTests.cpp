@@ -1,4 +1,5 @@
 #include "Systems/Physics/PhysicsScene.h"
+#include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -127,5 +128,45 @@ namespace
 		EXPECT_TRUE(QueryPrimitive(3, Tuple3f(4.0f, 0.5f, 19.0f), Tuple3f(0.5f, 0.5f, 0.5f), &found)) << "inside the slab";
 		EXPECT_EQ(found, std::vector<RigidBody*>{slab});
 		EXPECT_FALSE(QueryPrimitive(3, Tuple3f(5.5f, 0.5f, 19.0f), Tuple3f(0.5f, 0.5f, 0.5f), nullptr)) << "beside it";
+	}
+}
+
+namespace
+{
+	TEST(RayQueryTree, AnswersEqualTheListWalkOverARandomScene)
+	{
+		test::PhysicsScene scene("<Physics><Max_Bodies>200</Max_Bodies></Physics>");
+		tw::SeedRand(2026);
+		constexpr const char* kShapes[] = {"cube", "sphere", "cylinder", "cone"};
+		for (int i = 0; i < 120; ++i)
+		{
+			test::BodyShape shape;
+			shape.shape = kShapes[i % 4];
+			shape.isStatic = i % 2 == 0;
+			shape.flags = i % 7 == 0 ? kBodyController : 0u;
+			shape.scale = Tuple3f(RandomIn(0.2f, 3), RandomIn(0.2f, 3), RandomIn(0.2f, 3));
+			shape.rotation = Tuple3f(RandomIn(0, 90), RandomIn(0, 90), RandomIn(0, 90));
+			scene.Add(shape, Tuple3f(RandomIn(-15, 15), RandomIn(-15, 15), RandomIn(-15, 15)));
+		}
+		scene.AddMesh({{{-20, -16, -20}, {20, -16, -20}, {20, -14, 20}, {-20, -18, 20}}, {0, 2, 1, 0, 3, 2}});
+		scene.LoadLevel();
+		const DetectionManager& detection = scene.physics->GetDetection();
+		int hits = 0;
+		for (int ray = 0; ray < 2000; ++ray)
+		{
+			const Tuple3f origin(RandomIn(-25, 25), RandomIn(-25, 25), RandomIn(-25, 25));
+			const Tuple3f direction = (Tuple3f(RandomIn(-10, 10), RandomIn(-10, 10), RandomIn(-10, 10)) - origin) * RandomIn(0.1f, 3);
+			RigidBody *walked = nullptr, *found = nullptr;
+			const float expected = DetectionManager::RayCastColliderList(detection.GetStaticColliders(), origin, direction, &walked);
+			const float t = detection.RayCastStatic(origin, direction, &found);
+			ASSERT_EQ(t > 0.0f, expected > 0.0f) << "ray " << ray;
+			if (expected > 0.0f)
+			{
+				++hits;
+				EXPECT_EQ(found, walked) << "ray " << ray;
+				EXPECT_NEAR(t, expected, 1e-5 * expected) << "ray " << ray;
+			}
+		}
+		EXPECT_GT(hits, 500);
 	}
 }
