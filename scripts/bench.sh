@@ -20,11 +20,11 @@ for bench in "$build"/bin/*Bench; do
   "$bench" --benchmark_counters_tabular=true | tee -a "$results"
 done
 
-# Rows "Scene/Tumblewreck" and "Scene/Bullet": the ratio of their CPU times (column 4, ms).
+# Rows "Scene/Tumblewreck[/...]" and "Scene/Bullet[/...]": the ratio of their CPU times (column 4, ms).
 echo
-echo "scene ours(ms) bullet(ms) ratio"
-awk '$1 ~ /\/(Tumblewreck|Bullet)$/ {
+printf '%-16s %12s %12s %8s\n' scene "ours (ms)" "Bullet (ms)" ratio
+awk '$1 ~ /\/(Tumblewreck|Bullet)(\/|$)/ {
        split($1, name, "/"); cpu[name[1] "/" name[2]] = $4; scenes[name[1]] = 1 }
      END { for (scene in scenes) {
              ours = cpu[scene "/Tumblewreck"]; theirs = cpu[scene "/Bullet"]
-             if (ours != "" && theirs > 0) printf "%s %s %s %.2fx\n", scene, ours, theirs, ours / theirs } }' "$results" | sort | column -t
+             if (ours != "" && theirs > 0) printf "%-16s %12s %12s %7.2fx\n", scene, ours, theirs, ours / theirs } }' "$results" | sort

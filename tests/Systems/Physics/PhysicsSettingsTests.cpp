@@ -60,7 +60,9 @@ namespace
 			const Started started = StartWith(c.key, c.value);
 			EXPECT_EQ(started.printed.empty(), c.taken) << c.key << ' ' << c.value << ": " << started.printed;
 			if (!c.taken)
+			{
 				EXPECT_NE(started.printed.find(std::string("'") + c.key + "'"), std::string::npos) << started.printed;
+			}
 		}
 		EXPECT_FLOAT_EQ(StartWith("Time_Step", "-1").settings.timeStep, 0.016f) << "the default stays";
 	}
