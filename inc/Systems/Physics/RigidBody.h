@@ -93,6 +93,9 @@ struct RigidBody
 	Transform* transform = nullptr;
 	// Not owned by the body (the Body component owns it); null for none.
 	Collider* collider = nullptr;
+	// Counts every UpdateDerived of any body: a box tree over moving colliders built at one count
+	// is out of date at another.
+	static inline std::uint64_t placementGeneration = 0;
 	// >= 0: awake, still steps left before sleeping; -1: asleep.
 	int sleepCounter = 0;
 	// This step's answer of CountStillSteps.

@@ -125,6 +125,7 @@ void DetectionManager::Start()
 	staticTree.Clear();
 	staticLeaves.clear();
 	dynamicColliders.Clear();
+	movingTreeStale = true;
 	staticColliders.Clear();
 	pendingColliders.clear();
 	sweepPrune.Clear();
@@ -141,6 +142,8 @@ void DetectionManager::Shutdown()
 {
 	staticTree.Clear();
 	staticLeaves.clear();
+	movingTree.Clear();
+	movingTreeStale = true;
 }
 
 void DetectionManager::OnUnloadingLevel()
@@ -174,6 +177,7 @@ void DetectionManager::RemoveCollider(Collider* collider)
 	if (!dynamicColliders.Contains(*collider))
 		return;
 	dynamicColliders.Remove(*collider);
+	movingTreeStale = true;
 	sweepPrune.Remove(collider);
 }
 
@@ -195,6 +199,7 @@ void DetectionManager::FilePending()
 			continue;
 		}
 		dynamicColliders.Append(*collider);
+		movingTreeStale = true;
 		sweepPrune.Insert(collider, collider->GetBounds());
 	}
 	pendingColliders.clear();
@@ -216,6 +221,7 @@ void DetectionManager::FilePendingAndCollide()
 				CollidePair(*collider, *other);
 		CollideWithStatic(*collider);
 		dynamicColliders.Append(*collider);
+		movingTreeStale = true;
 		sweepPrune.Insert(collider, collider->GetBounds());
 	}
 	pendingColliders.clear();
@@ -370,6 +376,37 @@ float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& dire
 	return t;
 }
 
+float DetectionManager::RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody)
+{
+	if (dynamicColliders.first == nullptr)
+		return kRayMiss;
+	if (movingTreeStale || movingTreeGeneration != RigidBody::placementGeneration)
+		RebuildMovingTree();
+	AABBTree::UserData hit = nullptr;
+	const float t = movingTree.RayCast(origin, direction, hit);
+	if (hit == nullptr || !(t > 0.0f))
+		return kRayMiss;
+	if (hitBody != nullptr)
+		*hitBody = const_cast<RigidBody*>(static_cast<const Collider*>(hit)->GetBody());
+	return t;
+}
+
+void DetectionManager::RebuildMovingTree()
+{
+	movingTree.Clear();
+	movingBoxes.clear();
+	movingBoxes.reserve(dynamicColliders.count);
+	for (const Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
+		movingBoxes.push_back(BoxOf(*collider));
+	movingTree.SetCollectFlag(true);
+	std::size_t index = 0;
+	for (Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
+		movingTree.Insert(&movingBoxes[index++], collider, RayTestCollider);
+	movingTree.Build();
+	movingTreeGeneration = RigidBody::placementGeneration;
+	movingTreeStale = false;
+}
+
 void DetectionManager::QueryRayCast(Message::Reader reader)
 {
 	bool* hit = reader.Read<bool*>();
@@ -382,7 +419,7 @@ void DetectionManager::QueryRayCast(Message::Reader reader)
 	RigidBody* staticBody = nullptr;
 	RigidBody* dynamicBody = nullptr;
 	const float ts = RayCastStatic(origin, direction, &staticBody);
-	const float td = RayCastColliderList(dynamicColliders, origin, direction, &dynamicBody);
+	const float td = RayCastMoving(origin, direction, &dynamicBody);
 	*hit = ts > 0.0f || td > 0.0f;
 	if (!*hit)
 		return;

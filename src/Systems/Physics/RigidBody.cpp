@@ -112,6 +112,7 @@ void RigidBody::ComputeMass(bool keepRotation)
 
 void RigidBody::UpdateDerived()
 {
+	++placementGeneration;
 	orientation /= static_cast<float>(orientation.Length());
 	const Tuple3f scale = transform != nullptr ? transform->GetScale() : Tuple3f(1.0f, 1.0f, 1.0f);
 	transforms = ShapeTransforms::From(GetPosition(), scale, orientation);

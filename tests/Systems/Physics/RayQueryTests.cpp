@@ -150,23 +150,30 @@ namespace
 		}
 		scene.AddMesh({{{-20, -16, -20}, {20, -16, -20}, {20, -14, 20}, {-20, -18, 20}}, {0, 2, 1, 0, 3, 2}});
 		scene.LoadLevel();
-		const DetectionManager& detection = scene.physics->GetDetection();
+		DetectionManager& detection = scene.physics->GetDetection();
 		int hits = 0;
-		for (int ray = 0; ray < 2000; ++ray)
-		{
-			const Tuple3f origin(RandomIn(-25, 25), RandomIn(-25, 25), RandomIn(-25, 25));
-			const Tuple3f direction = (Tuple3f(RandomIn(-10, 10), RandomIn(-10, 10), RandomIn(-10, 10)) - origin) * RandomIn(0.1f, 3);
-			RigidBody *walked = nullptr, *found = nullptr;
-			const float expected = DetectionManager::RayCastColliderList(detection.GetStaticColliders(), origin, direction, &walked);
-			const float t = detection.RayCastStatic(origin, direction, &found);
-			ASSERT_EQ(t > 0.0f, expected > 0.0f) << "ray " << ray;
-			if (expected > 0.0f)
+		// Before and after the moving bodies fell for a while: the moving tree follows them.
+		for (int round = 0; round < 2; ++round, scene.Step(10))
+			for (int ray = 0; ray < 1000; ++ray)
 			{
-				++hits;
-				EXPECT_EQ(found, walked) << "ray " << ray;
-				EXPECT_NEAR(t, expected, 1e-5 * expected) << "ray " << ray;
+				const Tuple3f origin(RandomIn(-25, 25), RandomIn(-25, 25), RandomIn(-25, 25));
+				const Tuple3f direction = (Tuple3f(RandomIn(-10, 10), RandomIn(-10, 10), RandomIn(-10, 10)) - origin) * RandomIn(0.1f, 3);
+				for (const bool moving : {false, true})
+				{
+					RigidBody *walked = nullptr, *found = nullptr;
+					const float expected = DetectionManager::RayCastColliderList(
+						moving ? detection.GetDynamicColliders() : detection.GetStaticColliders(), origin, direction, &walked);
+					const float t = moving ? detection.RayCastMoving(origin, direction, &found)
+										   : detection.RayCastStatic(origin, direction, &found);
+					ASSERT_EQ(t > 0.0f, expected > 0.0f) << "ray " << ray << " moving " << moving;
+					if (expected > 0.0f)
+					{
+						++hits;
+						EXPECT_EQ(found, walked) << "ray " << ray;
+						EXPECT_NEAR(t, expected, 1e-5 * expected) << "ray " << ray;
+					}
+				}
 			}
-		}
 		EXPECT_GT(hits, 500);
 	}
 }
