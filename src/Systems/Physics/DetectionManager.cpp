@@ -37,6 +37,18 @@ namespace
 		return t > 0.0f ? t : kRayMiss;
 	}
 
+	// The nearest hit of a tree of colliders as the list walk answers it: the parameter, the body.
+	float RayCastTree(const AABBTree& tree, const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody)
+	{
+		AABBTree::UserData hit = nullptr;
+		const float t = tree.RayCast(origin, direction, hit);
+		if (hit == nullptr || !(t > 0.0f))
+			return kRayMiss;
+		if (hitBody != nullptr)
+			*hitBody = const_cast<RigidBody*>(static_cast<const Collider*>(hit)->GetBody());
+		return t;
+	}
+
 	bool SpheresTouch(float radiusA, const Tuple3f& centreA, float radiusB, const Tuple3f& centreB)
 	{
 		const float reach = radiusA + radiusB;
@@ -367,13 +379,7 @@ float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& dire
 	// Until the level has loaded the tree only collects its leaves: the list answers instead.
 	if (staticTree.IsCollecting())
 		return RayCastColliderList(staticColliders, origin, direction, hitBody);
-	AABBTree::UserData hit = nullptr;
-	const float t = staticTree.RayCast(origin, direction, hit);
-	if (hit == nullptr || !(t > 0.0f))
-		return kRayMiss;
-	if (hitBody != nullptr)
-		*hitBody = const_cast<RigidBody*>(static_cast<const Collider*>(hit)->GetBody());
-	return t;
+	return RayCastTree(staticTree, origin, direction, hitBody);
 }
 
 float DetectionManager::RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody)
@@ -382,13 +388,7 @@ float DetectionManager::RayCastMoving(const Tuple3f& origin, const Tuple3f& dire
 		return kRayMiss;
 	if (movingTreeStale || movingTreeGeneration != RigidBody::placementGeneration)
 		RebuildMovingTree();
-	AABBTree::UserData hit = nullptr;
-	const float t = movingTree.RayCast(origin, direction, hit);
-	if (hit == nullptr || !(t > 0.0f))
-		return kRayMiss;
-	if (hitBody != nullptr)
-		*hitBody = const_cast<RigidBody*>(static_cast<const Collider*>(hit)->GetBody());
-	return t;
+	return RayCastTree(movingTree, origin, direction, hitBody);
 }
 
 void DetectionManager::RebuildMovingTree()
