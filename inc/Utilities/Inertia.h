@@ -33,8 +33,13 @@ public:
 	static void FromShape(InertiaShape shape, const Tuple3f& dimensions, float mass, Matrix4& out);
 
 	// Clears both matrices; unless the mass is zero or NaN fills them with the ellipsoid's
-	// tensor and its inverse (all zeros when the determinant is at or below 1e-5).
+	// tensor and its inverse.
 	static void Compute(InertiaTensorPair& out, const Tuple3f& dimensions, float mass);
+
+	// The inverse of the tensor's 3x3 block, element 15 set to 1; all zeros when the block is
+	// singular relative to its largest element (its determinant at or below 1e-9 of that cubed).
+	static Matrix4 Invert(const Matrix4& tensor);
+	static constexpr double kRelativeSingularity = 1e-9;
 
 	// Adds one part's tensor to the accumulator: rotated by orientation into the body frame
 	// and moved to offset about the body origin (parallel-axis theorem). All 16 elements are

@@ -88,7 +88,37 @@ void InertiaTensor::Compute(InertiaTensorPair& out, const Tuple3f& dimensions, f
 	if (mass == 0.0f || std::isnan(mass))
 		return;
 	FromShape(InertiaShape::Ellipsoid, dimensions, mass, out.tensor);
-	out.inverse = out.tensor.Inverse();
+	out.inverse = Invert(out.tensor);
+}
+
+Matrix4 InertiaTensor::Invert(const Matrix4& tensor)
+{
+	double a[3][3];
+	double scale = 0.0;
+	for (int row = 0; row < 3; ++row)
+		for (int column = 0; column < 3; ++column)
+		{
+			a[row][column] = tensor.At(row, column);
+			scale = std::max(scale, std::fabs(a[row][column]));
+		}
+	double cofactor[3][3];
+	for (int row = 0; row < 3; ++row)
+		for (int column = 0; column < 3; ++column)
+		{
+			const int r1 = (row + 1) % 3, r2 = (row + 2) % 3, c1 = (column + 1) % 3, c2 = (column + 2) % 3;
+			cofactor[row][column] = a[r1][c1] * a[r2][c2] - a[r1][c2] * a[r2][c1];
+		}
+	const double determinant = a[0][0] * cofactor[0][0] + a[0][1] * cofactor[0][1] + a[0][2] * cofactor[0][2];
+	// Singular relative to the tensor's own size: a 0.1 m cube (moments near 1e-3) still turns,
+	// while a tensor flat along an axis does not.
+	Matrix4 inverse;
+	if (!(std::fabs(determinant) > kRelativeSingularity * scale * scale * scale))
+		return inverse;
+	for (int row = 0; row < 3; ++row)
+		for (int column = 0; column < 3; ++column)
+			inverse.At(row, column) = static_cast<float>(cofactor[column][row] / determinant);
+	inverse.At(3, 3) = 1.0f;
+	return inverse;
 }
 
 void InertiaTensor::TransformToBody(Matrix4& accumulator, const Tuple3f& offset, InertiaShape shape,

@@ -41,7 +41,8 @@ public:
 	// time and an angle kept for the data's sake.
 	bool Load(Serializer& serializer) override;
 	// The controller's values live in its archetype: nothing is written.
-	bool Serialize(Serializer&) override { return true; }
+	// Writes the 13 values Load reads, in its order, so a controller of a level saves and reloads.
+	bool Serialize(Serializer& serializer) override;
 	// Unpauses the game and takes the standing scale.
 	bool Start() override;
 	// Facing, wake, crouching, ground measure, deceleration, airborne.

@@ -70,8 +70,9 @@ public:
 	// part on a bone the skeleton lacks, or that has a part already, or of no size, is reported and
 	// left out; a joint without an ancestor part gets no connection.
 	bool Load(Serializer& serializer) override;
-	// Writes nothing.
-	bool Serialize(Serializer&) override { return true; }
+	// Writes the file name, the flag and every part element as it was read, left-out parts too,
+	// so a ragdoll declared in a level saves and reloads.
+	bool Serialize(Serializer& serializer) override;
 	// Needs the object's Transform, BoneTransform and Body and an entry for every bone; without
 	// them the ragdoll is reported once and stays inert.
 	bool Start() override;
@@ -91,10 +92,28 @@ private:
 	void OnSetVelocity(Message::Reader reader);
 	void OnOrient(Message::Reader reader);
 
-	void LoadPart(Serializer& serializer);
-	void BuildPart(RagdollPart& part, RagdollBone& bone, const std::string& shape, const Tuple3f& vector, float width,
-		const Tuple3f& offset);
-	void LoadJoint(Serializer& serializer, RagdollPart& part);
+	// One part element as it stands in the level; optional values are marked present or not.
+	struct PartElement
+	{
+		std::string boneName;
+		bool hasShape = false;
+		std::string shape = "sphere";
+		Tuple3f vector;
+		float width = 0.0f;
+		bool hasOffset = false;
+		Tuple3f offset;
+		bool hasJoint = false;
+		std::string jointKind;
+		float degrees = 0.0f;
+		bool hasAxis = false;
+		Tuple3f axis;
+	};
+
+	static PartElement ReadPart(Serializer& serializer);
+	static void WritePart(Serializer& serializer, const PartElement& element);
+	void LoadPart(const PartElement& element);
+	void BuildPart(RagdollPart& part, RagdollBone& bone, const PartElement& element);
+	void LoadJoint(const PartElement& element, RagdollPart& part);
 	// The nearest part among the bone and its ancestors; null when none has one.
 	static RagdollPart* NearestPart(RagdollBone* bone);
 	// True when everything the ragdoll needs is there; reports what is missing.
@@ -119,6 +138,8 @@ private:
 	std::vector<RagdollPart> parts;
 	std::vector<RagdollBone> bones;
 	std::vector<RagdollJoint> joints;
+	// The part elements as read, for saving.
+	std::vector<PartElement> partElements;
 	RigidBody* objectBody = nullptr;
 	Transform* transform = nullptr;
 	BoneTransform* boneTransform = nullptr;

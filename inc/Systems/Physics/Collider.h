@@ -57,7 +57,7 @@ public:
 
 	// The world point of the piece farthest along the direction (which need not be unit length).
 	virtual Tuple3f Support(const Tuple3f& direction) const = 0;
-	// (hit − origin) · direction for the first hit, kRayMiss when the ray misses.
+	// The parameter t of the first hit, origin + t · direction, kRayMiss when the ray misses.
 	virtual float RayCast(const Tuple3f& origin, const Tuple3f& direction) const = 0;
 	// The surface normal at a world point of the surface, not normalised.
 	virtual Tuple3f GetNormal(const Tuple3f& point) const = 0;

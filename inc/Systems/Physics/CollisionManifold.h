@@ -67,8 +67,6 @@ public:
 	Tuple3f centre1;
 	// 1 + the smaller restitution of the two owners.
 	float restitutionFactor = 1.0f;
-	// restitutionFactor for a fast approach, else 1.
-	float bounceFactor = 1.0f;
 	// The combined friction of the owners; it scales the frictional bounds of the rows.
 	float friction = 0.0f;
 	PhysicsList<ContactPoint> contacts;

@@ -43,4 +43,6 @@ public:
 private:
 	// The scale of the body's Transform; (1, 1, 1) without one.
 	Tuple3f ObjectScale() const;
+	// The piece's centre of volume in the body frame, before the object's scale.
+	static Tuple3f PieceCentroid(const PrimitiveCollider& piece);
 };

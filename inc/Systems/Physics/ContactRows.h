@@ -16,7 +16,8 @@ class ContactRows
 public:
 	// Points within 0.05 of a reference's point reuse its rows.
 	static constexpr float kMatchDistanceSquared = 0.0025f;
-	// A squared approach speed above this gives the normal row the manifold's restitution.
+	// A contact whose bodies close along its normal faster than the root of this bounces with the
+	// manifold's restitution; sliding along the surface does not count.
 	static constexpr float kBounceSpeedSquared = 3.0f;
 
 	explicit ContactRows(ResolutionManager& resolution);
@@ -27,9 +28,9 @@ public:
 	// Removes every row and reference of the manifold (not while the level is torn down).
 	void Release(CollisionManifold& manifold);
 	// Moves the rows of the manifold's active references between the lists as the pair falls
-	// asleep or wakes.
-	void Park(CollisionManifold& manifold);
-	void Unpark(CollisionManifold& manifold);
+	// asleep or wakes. False, moving nothing, when the receiving list cannot take them all.
+	bool Park(CollisionManifold& manifold);
+	bool Unpark(CollisionManifold& manifold);
 
 	unsigned GetReferenceCount() const { return pool.Count(); }
 
@@ -44,7 +45,7 @@ private:
 	// is full.
 	bool Move(ContactRowRef& ref, ConstraintList& from, ConstraintList& to) const;
 	void Remove(ContactRowRef& ref, ConstraintList& list) const;
-	void MoveAll(PhysicsList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const;
+	bool MoveAll(PhysicsList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const;
 	void Free(PhysicsList<ContactRowRef>& refs, ContactRowRef& ref);
 
 	tw::ContiguousList<ContactRowRef> pool;

@@ -13,6 +13,7 @@
 #include "Systems/Physics/SweepPrune.h"
 #include "Utilities/AABBTree.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -60,6 +61,11 @@ public:
 	// written where given. kRayMiss (body untouched) for none.
 	static float RayCastColliderList(const PhysicsList<Collider>& colliders, const Tuple3f& origin,
 		const Tuple3f& direction, RigidBody** hitBody);
+	// The same over the static colliders, answered from the static box tree.
+	float RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody) const;
+	// The same over the moving colliders, answered from a box tree over them that is rebuilt on
+	// the first query after any of them moved, came or went.
+	float RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody);
 	// Answers "PhysicsQueryRayCast": bool* hit, origin, direction, then optional RigidBody** and
 	// Tuple3f* for the hit body and point. A message without the hit pointer is ignored.
 	void QueryRayCast(Message::Reader reader);
@@ -98,8 +104,16 @@ private:
 	// Keeps a manifold that received contacts, with its bodies in order; drops one left empty.
 	void Settle(CollisionManifold* manifold, RigidBody& first, RigidBody& second);
 
+	void RebuildMovingTree();
+
 	AABBTree staticTree;
 	std::map<const Collider*, StaticLeaf> staticLeaves;
+	AABBTree movingTree;
+	// The leaves' boxes; never grown while the tree points into them.
+	std::vector<AABB> movingBoxes;
+	// The placement count the moving tree was built at; stale forces a rebuild whatever it says.
+	std::uint64_t movingTreeGeneration = 0;
+	bool movingTreeStale = true;
 	SweepPrune sweepPrune;
 	NarrowPhaseContext narrowPhase;
 	GjkWorkspace queryWork;

@@ -32,3 +32,9 @@ bool BoxSphereCollide(PairTestScratch& scratch, const ConvexGeometry& box, const
 // The sphere against the rectangle's closest point; an ellipsoid goes to GJK and EPA.
 bool SpherePlaneCollide(PairTestScratch& scratch, const ConvexGeometry& sphere, const ConvexGeometry& plane,
 	Tuple3f& direction);
+// Two spheres: the line between the centres, exactly; an ellipsoid goes to GJK and EPA.
+bool SphereSphereCollide(PairTestScratch& scratch, const ConvexGeometry& first, const ConvexGeometry& second,
+	Tuple3f& direction);
+// A sphere against a mesh triangle's closest point, exactly; an ellipsoid goes to GJK and EPA.
+bool SphereTriangleCollide(PairTestScratch& scratch, const ConvexGeometry& sphere, const ConvexGeometry& triangle,
+	Tuple3f& direction);

@@ -5,6 +5,10 @@
 
 #include "Utilities/Tuple.h"
 
+#include <cstddef>
+
+class Config;
+
 struct PhysicsSettings
 {
 	// The EPA tolerance is held in radians beside its sine, cosine and tangent; SetEpaToleranceDegrees
@@ -40,8 +44,17 @@ struct PhysicsSettings
 	int maxManifolds = 500;
 
 	static constexpr float kDefaultEpaToleranceDegrees = 3.0f;
+	// No pool holds more records than this, however much memory the machine has.
+	static constexpr int kMaxPoolRecords = 1 << 20;
 
 	PhysicsSettings() { SetEpaToleranceDegrees(kDefaultEpaToleranceDegrees); }
+
+	// Each key present replaces its setting. A value outside the key's range (a step of no length,
+	// a pool larger than memory allows) is refused with one diagnostic naming the key, and the
+	// setting keeps the value it held.
+	void Read(const Config& section);
+	// The largest pool of records of that size that physical memory allows, at most kMaxPoolRecords.
+	static int PoolLimit(std::size_t recordBytes);
 
 	void SetEpaToleranceDegrees(float degrees);
 	float GetEpaToleranceDegrees() const;

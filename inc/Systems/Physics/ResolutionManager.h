@@ -74,7 +74,8 @@ public:
 	// False for a body that is already simulated.
 	bool AddBody(RigidBody& body);
 	// The body leaves its island and the simulation, and its contacts end ("CollisionEnd" both
-	// ways, the other bodies woken). False for a body that is not simulated.
+	// ways, the other bodies woken) and every connection holding it lets go. False for a body
+	// that is not simulated.
 	bool RemoveBody(RigidBody& body);
 
 	// A new inactive row with zero Jacobians; its owner fills it before enabling it. A full
@@ -114,6 +115,11 @@ private:
 	void PrepareSolverInput(const Tuple3f& gravity, float dt);
 	void ApplyConstraintForces(float dt);
 	void IntegratePositions(float dt);
+	// The step of a fast body, shortened where its path meets a static collider.
+	Tuple3f SweptStep(const RigidBody& body, const Tuple3f& step) const;
+	// Counts every body's still steps, then puts each island to sleep as a whole once all its
+	// members are ready, or wakes all of it while one still moves.
+	void UpdateSleep();
 	// Moves a row's record from one list into the other.
 	bool MoveConstraint(ConstraintRef& ref, ConstraintList& from, ConstraintList& to, bool active);
 	void ReportRefusedRow(const std::string& why);

@@ -93,8 +93,13 @@ struct RigidBody
 	Transform* transform = nullptr;
 	// Not owned by the body (the Body component owns it); null for none.
 	Collider* collider = nullptr;
+	// Counts every UpdateDerived of any body: a box tree over moving colliders built at one count
+	// is out of date at another.
+	static inline std::uint64_t placementGeneration = 0;
 	// >= 0: awake, still steps left before sleeping; -1: asleep.
 	int sleepCounter = 0;
+	// This step's answer of CountStillSteps.
+	bool keepsIslandAwake = false;
 	// Set when ComputeMass finds no mass; the contact stage later uses it for its island's asleep flag.
 	bool staticMarker = false;
 
@@ -122,7 +127,14 @@ struct RigidBody
 	void Wake();
 	// Sends "AddObstacle" with the owner id.
 	void Sleep();
-	// Once per step after integration: counts still steps down and sleeps, or wakes a body that
-	// moves clearly again; an asleep body ends the step without velocity.
-	void UpdateSleep();
+	// Once per step after integration, the body's own part of its island's decision: an awake
+	// body counts its still steps down and restarts the count when it moves. True for a body that
+	// keeps its island awake: awake and not yet still for Sleep_Timeout steps, or asleep and
+	// clearly moving again.
+	bool CountStillSteps();
+	// The island's decision carried out on the body: woken while its island is kept awake, put to
+	// sleep once it is not; an asleep body ends the step without velocity.
+	void Settle(bool islandAwake);
+	// Both steps for a body that is an island of its own.
+	void UpdateSleep() { Settle(CountStillSteps()); }
 };

@@ -58,6 +58,9 @@ public:
 	// woken.
 	void EndContactsOf(RigidBody& body);
 
+	// Every listed connection holding the body is disconnected, forgets the body and leaves the
+	// list: a body that leaves the world must not be pulled, nor its pool slot's next tenant.
+	void DetachConnectionsOf(const RigidBody& body);
 	void AddConnection(Connection& connection);
 	void RemoveConnection(Connection& connection);
 

@@ -293,6 +293,8 @@ void Body::OnSetStatic(Message::Reader)
 	if (PhysicsMaterial* material = owner->GetComponent<PhysicsMaterial>())
 		material->density = 0.0f;
 	body->ComputeMass(false);
+	// Mended: a static body keeps no speed, or it would never rest and would carry what lies on it.
+	body->velocity = body->angularVelocity = Tuple3f();
 }
 
 void Body::OnWakeUp(Message::Reader)

@@ -50,6 +50,25 @@ bool CharacterController::Load(Serializer& serializer)
 	return true;
 }
 
+bool CharacterController::Serialize(Serializer& serializer)
+{
+	static constexpr const char* kSpeedNames[] = {"Max Speed Forward", "Max Speed Backward", "Max Speed Sideways"};
+	static constexpr const char* kAccelerationNames[] = {"Acceleration Forward", "Acceleration Backward",
+		"Acceleration Sideways"};
+	for (int index = 0; index < 3; ++index)
+		serializer.Write(kSpeedNames[index], groundMaxSpeed[index]);
+	for (int index = 0; index < 3; ++index)
+		serializer.Write(kAccelerationNames[index], groundAcceleration[index]);
+	serializer.Write("Air Speed Factor", airSpeedFactor);
+	serializer.Write("Air Acceleration Factor", airAccelerationFactor);
+	serializer.Write("Deceleration", deceleration);
+	serializer.Write("Jump Speed", jumpSpeed);
+	serializer.Write("Crouched Scale", crouchedScale);
+	serializer.Write("Crouch Time", crouchTime);
+	serializer.Write("Angle", angle);
+	return true;
+}
+
 bool CharacterController::Start()
 {
 	Message unpause("Pause");

@@ -1,14 +1,38 @@
 #include "Components/Physics/PhysicsMaterial.h"
 
 #include "Serializer.h"
+#include "Utilities/Diagnostics.h"
+#include "Utilities/ValueText.h"
 
 #include <algorithm>
+#include <limits>
+#include <string>
+
+namespace
+{
+	// A value read outside [low, high] (a bounce that adds energy, a negative mass) is refused
+	// with one diagnostic naming the value, and the material keeps what it held.
+	void ReadInRange(Serializer& serializer, const char* name, float& value, float low, float high)
+	{
+		float read = value;
+		serializer.Read(read);
+		if (read >= low && read <= high)
+		{
+			value = read;
+			return;
+		}
+		tw::Diagnostics::Report("PhysicsMaterial: \"" + std::string(name) + "\" reads " + ValueText::Format(read) +
+			", outside " + ValueText::Format(low) + ".." + ValueText::Format(high) + "; " + ValueText::Format(value) +
+			" is kept");
+	}
+}
 
 bool PhysicsMaterial::Load(Serializer& serializer)
 {
-	serializer.Read(restitution);
-	serializer.Read(friction);
-	serializer.Read(density);
+	constexpr float kLargest = std::numeric_limits<float>::max();
+	ReadInRange(serializer, "Restitution Coefficient", restitution, 0.0f, 1.0f);
+	ReadInRange(serializer, "Friction Coefficient", friction, 0.0f, kLargest);
+	ReadInRange(serializer, "Density", density, 0.0f, kLargest);
 	return true;
 }
 

@@ -42,54 +42,108 @@ bool Ragdoll::Load(Serializer& serializer)
 	// Parts and bones point at each other: the vectors never grow past the bone count.
 	parts.reserve(bones.size());
 	joints.reserve(bones.size());
-	// Without a skeleton (already reported) no part has a bone to hang on.
-	while (!bones.empty() && serializer.NextElement())
+	partElements.clear();
+	while (serializer.NextElement())
 	{
 		serializer.EnterNode("", "");
-		LoadPart(serializer);
+		partElements.push_back(ReadPart(serializer));
 		serializer.LeaveNode();
+		// Without a skeleton (already reported) no part has a bone to hang on.
+		if (!bones.empty())
+			LoadPart(partElements.back());
 	}
 	return true;
 }
 
-void Ragdoll::LoadPart(Serializer& serializer)
+bool Ragdoll::Serialize(Serializer& serializer)
 {
-	std::string boneName;
-	serializer.Read(boneName);
-	std::string shape = "sphere";
-	Tuple3f vector;
-	float width = 0.0f;
-	Tuple3f offset;
+	serializer.Write("File", fileName);
+	serializer.Write("Ragdolled", ragdolled);
+	for (const PartElement& element : partElements)
+		WritePart(serializer, element);
+	return true;
+}
+
+Ragdoll::PartElement Ragdoll::ReadPart(Serializer& serializer)
+{
+	PartElement element;
+	serializer.Read(element.boneName);
 	if (serializer.NextElement())
 	{
+		element.hasShape = true;
 		serializer.EnterNode("", "");
-		serializer.Read(shape).Read(vector).Read(width);
-		if (serializer.HasMore())
-			serializer.Read(offset);
+		serializer.Read(element.shape).Read(element.vector).Read(element.width);
+		element.hasOffset = serializer.HasMore();
+		if (element.hasOffset)
+			serializer.Read(element.offset);
 		serializer.LeaveNode();
 	}
+	element.axis = element.vector;
+	if (serializer.NextElement())
+	{
+		element.hasJoint = true;
+		serializer.EnterNode("", "");
+		serializer.Read(element.jointKind);
+		if (element.jointKind == "Socket")
+		{
+			serializer.Read(element.degrees);
+			element.hasAxis = serializer.HasMore();
+			if (element.hasAxis)
+				serializer.Read(element.axis);
+		}
+		serializer.LeaveNode();
+	}
+	return element;
+}
+
+void Ragdoll::WritePart(Serializer& serializer, const PartElement& element)
+{
+	serializer.EnterNode("", "Part");
+	serializer.Write("Bone", element.boneName);
+	if (element.hasShape)
+	{
+		serializer.EnterNode("", "Shape");
+		serializer.Write("Shape", element.shape);
+		serializer.Write("Bone Vector", element.vector);
+		serializer.Write("Width", element.width);
+		if (element.hasOffset)
+			serializer.Write("Offset", element.offset);
+		serializer.LeaveNode();
+	}
+	if (element.hasJoint)
+	{
+		serializer.EnterNode("", "Joint");
+		serializer.Write("Kind", element.jointKind);
+		if (element.jointKind == "Socket")
+		{
+			serializer.Write("Angle", element.degrees);
+			if (element.hasAxis)
+				serializer.Write("Axis", element.axis);
+		}
+		serializer.LeaveNode();
+	}
+	serializer.LeaveNode();
+}
+
+void Ragdoll::LoadPart(const PartElement& element)
+{
 	std::string problem;
-	RagdollBone* bone = RagdollFile::FindBoneForPart(bones, boneName, problem);
-	if (bone == nullptr || parts.size() >= bones.size() || width <= 0.0f || vector.Length() <= 0.0f)
+	RagdollBone* bone = RagdollFile::FindBoneForPart(bones, element.boneName, problem);
+	if (bone == nullptr || parts.size() >= bones.size() || element.width <= 0.0f || element.vector.Length() <= 0.0f)
 	{
 		if (bone != nullptr)
-			problem = "the part of bone \"" + boneName + "\" has no size (width and bone vector must not be 0)";
+			problem = "the part of bone \"" + element.boneName + "\" has no size (width and bone vector must not be 0)";
 		tw::Diagnostics::Report("Ragdoll of object \"" + owner->GetName() + "\" ('" + fileName + "'): " + problem +
 			"; the part is left out");
 		return;
 	}
 	RagdollPart& part = parts.emplace_back();
-	BuildPart(part, *bone, shape, vector, width, offset);
-	if (serializer.NextElement())
-	{
-		serializer.EnterNode("", "");
-		LoadJoint(serializer, part);
-		serializer.LeaveNode();
-	}
+	BuildPart(part, *bone, element);
+	if (element.hasJoint)
+		LoadJoint(element, part);
 }
 
-void Ragdoll::BuildPart(RagdollPart& part, RagdollBone& bone, const std::string& shape, const Tuple3f& vector,
-	float width, const Tuple3f& offset)
+void Ragdoll::BuildPart(RagdollPart& part, RagdollBone& bone, const PartElement& element)
 {
 	bone.part = &part;
 	part.bone = &bone;
@@ -98,29 +152,23 @@ void Ragdoll::BuildPart(RagdollPart& part, RagdollBone& bone, const std::string&
 	if (part.body == nullptr)
 		tw::Diagnostics::Report("Ragdoll of object \"" + owner->GetName() + "\": the body pool is full (Max_Bodies " +
 			std::to_string(Physics::Settings().maxBodies) + "), the part of bone \"" + bone.name + "\" has no body");
+	const Tuple3f& vector = element.vector;
 	part.axis = vector;
-	part.frame.SetScale(Tuple3f(width, vector.Length(), width));
-	part.collider.primitives.emplace_back(Tuple3f(1.0f, 1.0f, 1.0f), shape, Tuple3f(), Tuple3f());
+	part.frame.SetScale(Tuple3f(element.width, vector.Length(), element.width));
+	part.collider.primitives.emplace_back(Tuple3f(1.0f, 1.0f, 1.0f), element.shape, Tuple3f(), Tuple3f());
 	part.collider.isSingleUnit = true;
-	part.bindPosition = offset + bone.bindPosition + vector * 0.5f;
+	part.bindPosition = element.offset + bone.bindPosition + vector * 0.5f;
 	part.bindOrientation = QuaternionFromTo(kUp, vector.Normalize());
 }
 
-void Ragdoll::LoadJoint(Serializer& serializer, RagdollPart& part)
+void Ragdoll::LoadJoint(const PartElement& element, RagdollPart& part)
 {
 	RagdollPart* parent = NearestPart(part.bone->parent);
 	// A part never collides with the part it hangs on.
 	if (parent != nullptr && part.body != nullptr)
 		part.body->collisionParent = parent->body;
-	std::string kind;
-	serializer.Read(kind);
-	if (kind != "Socket")
+	if (element.jointKind != "Socket")
 		return;
-	float degrees = 0.0f;
-	Tuple3f axis = part.axis;
-	serializer.Read(degrees);
-	if (serializer.HasMore())
-		serializer.Read(axis);
 	if (parent == nullptr || parent->body == nullptr || part.body == nullptr)
 	{
 		tw::Diagnostics::Report("Ragdoll of object \"" + owner->GetName() + "\": the socket of bone \"" + part.bone->name +
@@ -133,8 +181,8 @@ void Ragdoll::LoadJoint(Serializer& serializer, RagdollPart& part)
 	joint.child = &part;
 	joint.connection = std::make_unique<SocketConnection>();
 	SocketConnection& socket = *joint.connection;
-	socket.Configure(Tuple3f(), degrees * static_cast<float>(kDegreesToRadians),
-		Quaternion::InverseRotate(parent->bindOrientation, axis.Normalize()), kUp);
+	socket.Configure(Tuple3f(), element.degrees * static_cast<float>(kDegreesToRadians),
+		Quaternion::InverseRotate(parent->bindOrientation, element.axis.Normalize()), kUp);
 	socket.bodyA = parent->body;
 	socket.bodyB = part.body;
 	socket.CreateConstraints(Physics::Instance()->GetResolution());

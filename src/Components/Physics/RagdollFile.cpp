@@ -68,12 +68,13 @@ namespace
 			ByteReader body;
 			const ChunkReader::Step step = chunks.Next(header, body);
 			chunk = "chunk";
-			if (step == ChunkReader::Step::End)
+			// Mended: 1 to 7 bytes after the last chunk, too few for a header, end the file as
+			// the format's reader always took them; they used to refuse a good skeleton.
+			const bool headerCutOff = header.tag == 0 && header.size == 0;
+			if (step == ChunkReader::Step::End || (step == ChunkReader::Step::Damaged && headerCutOff))
 				break;
 			if (step == ChunkReader::Step::Damaged)
-				return Fail(header.tag == 0 && header.size == 0
-						? "the chunk header is cut off"
-						: "its size " + std::to_string(header.size) + " runs past the end of the file");
+				return Fail("its size " + std::to_string(header.size) + " runs past the end of the file");
 			if (!ReadChunk(header, body))
 				return false;
 		}

@@ -104,6 +104,11 @@ void CompositePrimitiveCollider::UpdateBounds()
 	}
 }
 
+Tuple3f CompositePrimitiveCollider::PieceCentroid(const PrimitiveCollider& piece)
+{
+	return Quaternion::Rotate(piece.orientation, Times(ShapeCentroids[piece.shapeIndex], piece.scale)) + piece.offset;
+}
+
 Tuple3f CompositePrimitiveCollider::ObjectScale() const
 {
 	return body != nullptr && body->transform != nullptr ? body->transform->GetScale() : Tuple3f(1.0f, 1.0f, 1.0f);
@@ -125,22 +130,26 @@ void CompositePrimitiveCollider::ComputeMass(Matrix4& inverseInertia, float& mas
 	if (density == 0.0f)
 		return;
 
-	Matrix4 inertia;
 	Tuple3f weighted;
 	for (const PrimitiveCollider& piece : primitives)
 	{
-		const Tuple3f size = Times(piece.scale, objectScale);
-		const float pieceMass = density * piece.GetVolume(size);
+		const float pieceMass = density * piece.GetVolume(Times(piece.scale, objectScale));
 		mass += pieceMass;
-		const Tuple3f centre = Quaternion::Rotate(piece.orientation, Times(ShapeCentroids[piece.shapeIndex], piece.scale)) + piece.offset;
-		weighted += centre * pieceMass;
-		InertiaTensor::TransformToBody(inertia, piece.offset, static_cast<InertiaShape>(piece.shapeIndex), size,
-			piece.orientation, pieceMass);
+		weighted += PieceCentroid(piece) * pieceMass;
 	}
 	// Mended: without mass the centre is the body origin rather than the largest float.
 	if (std::fabs(mass) > kMassEpsilon)
 		centreOfMass = weighted / mass;
-	inverseInertia = inertia.Inverse();
+	// Mended: each piece's inertia is moved to the centre of mass (in the object's scaled frame),
+	// not to the body origin, which made off-centre shapes far too hard to turn.
+	Matrix4 inertia;
+	for (const PrimitiveCollider& piece : primitives)
+	{
+		const Tuple3f size = Times(piece.scale, objectScale);
+		InertiaTensor::TransformToBody(inertia, Times(PieceCentroid(piece) - centreOfMass, objectScale),
+			static_cast<InertiaShape>(piece.shapeIndex), size, piece.orientation, density * piece.GetVolume(size));
+	}
+	inverseInertia = InertiaTensor::Invert(inertia);
 	isStatic = false;
 }
 

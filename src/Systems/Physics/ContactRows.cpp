@@ -33,8 +33,6 @@ void ContactRows::Build(CollisionManifold& manifold)
 	}
 	manifold.centre0 = manifold.body0->GetWorldCentreOfMass();
 	manifold.centre1 = manifold.body1->GetWorldCentreOfMass();
-	const float approach = (manifold.body0->velocity - manifold.body1->velocity).LengthSquared();
-	manifold.bounceFactor = approach > kBounceSpeedSquared ? manifold.restitutionFactor : 1.0f;
 
 	for (const ContactPoint* contact = manifold.contacts.first; contact != nullptr; contact = contact->next)
 	{
@@ -105,7 +103,13 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	const float pressed = s > 0.0f ? manifold.body0->mass * s : manifold.body1->mass * -s;
 	const float limit = pressed * manifold.friction / PhysicsMaterial::kDefaultFriction;
 
-	BuildContactConstraintRow(*ref.normalRow, manifold.bounceFactor, contact.depth, m, rA, rB);
+	// Mended: only the speed at which the contact points close along the normal bounces; a box
+	// sliding fast along a floor used to hop.
+	const RigidBody& a = *manifold.body0;
+	const RigidBody& b = *manifold.body1;
+	const float closing = (a.velocity + Cross(a.angularVelocity, rA) - b.velocity - Cross(b.angularVelocity, rB)).DotProduct(m);
+	const float bounce = closing > 0.0f && closing * closing > kBounceSpeedSquared ? manifold.restitutionFactor : 1.0f;
+	BuildContactConstraintRow(*ref.normalRow, bounce, contact.depth, m, rA, rB);
 	for (Constraint* tangent : {ref.tangentRow1, ref.tangentRow2})
 	{
 		tangent->lowerBound = -limit;
@@ -160,6 +164,13 @@ void ContactRows::Retire(CollisionManifold& manifold)
 				manifold.activeRefs.Remove(*ref);
 				manifold.retiredRefs.Append(*ref);
 			}
+			else
+			{
+				// Mended: a vanished point whose rows cannot be retired loses them rather than
+				// keep pushing from where the bodies no longer touch.
+				Remove(*ref, resolution.activeConstraints);
+				Free(manifold.activeRefs, *ref);
+			}
 		}
 		ref = following;
 	}
@@ -185,20 +196,28 @@ void ContactRows::Release(CollisionManifold& manifold)
 	}
 }
 
-void ContactRows::Park(CollisionManifold& manifold)
+bool ContactRows::Park(CollisionManifold& manifold)
 {
-	MoveAll(manifold.activeRefs, resolution.activeConstraints, resolution.inactiveConstraints);
+	return MoveAll(manifold.activeRefs, resolution.activeConstraints, resolution.inactiveConstraints);
 }
 
-void ContactRows::Unpark(CollisionManifold& manifold)
+bool ContactRows::Unpark(CollisionManifold& manifold)
 {
-	MoveAll(manifold.activeRefs, resolution.inactiveConstraints, resolution.activeConstraints);
+	return MoveAll(manifold.activeRefs, resolution.inactiveConstraints, resolution.activeConstraints);
 }
 
-void ContactRows::MoveAll(PhysicsList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
+bool ContactRows::MoveAll(PhysicsList<ContactRowRef>& refs, ConstraintList& from, ConstraintList& to) const
 {
+	// All or nothing: a manifold whose rows were split between the lists would leave rows in the
+	// solver that no reference accounts for, pushing bodies that no longer touch.
+	unsigned rowCount = 0;
+	for (const ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
+		rowCount += 3;
+	if (to.Capacity() - to.Count() < rowCount)
+		return false;
 	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
 		Move(*ref, from, to);
+	return true;
 }
 
 bool ContactRows::Move(ContactRowRef& ref, ConstraintList& from, ConstraintList& to) const

@@ -26,15 +26,46 @@ namespace
 		return {Tuple3f(bounds[0], bounds[1], bounds[2]), Tuple3f(bounds[3], bounds[4], bounds[5])};
 	}
 
+	// The leaf test of the static tree: the answer of the list walk for one collider.
 	float RayTestCollider(AABBTree::UserData data, const Tuple3f* origin, const Tuple3f* direction)
 	{
-		return static_cast<const Collider*>(data)->RayCast(*origin, *direction);
+		const auto* collider = static_cast<const Collider*>(data);
+		const RigidBody* body = collider->GetBody();
+		if (body != nullptr && body->HasFlag(kBodyController))
+			return kRayMiss;
+		const float t = collider->RayCast(*origin, *direction);
+		return t > 0.0f ? t : kRayMiss;
+	}
+
+	// The nearest hit of a tree of colliders as the list walk answers it: the parameter, the body.
+	float RayCastTree(const AABBTree& tree, const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody)
+	{
+		AABBTree::UserData hit = nullptr;
+		const float t = tree.RayCast(origin, direction, hit);
+		if (hit == nullptr || !(t > 0.0f))
+			return kRayMiss;
+		if (hitBody != nullptr)
+			*hitBody = const_cast<RigidBody*>(static_cast<const Collider*>(hit)->GetBody());
+		return t;
 	}
 
 	bool SpheresTouch(float radiusA, const Tuple3f& centreA, float radiusB, const Tuple3f& centreB)
 	{
 		const float reach = radiusA + radiusB;
 		return reach * reach >= (centreB - centreA).LengthSquared();
+	}
+
+	// Whether a sphere reaches a collider's bounding box: the box holds every piece wherever it
+	// sits, which a sphere about the body origin does not.
+	bool SphereTouchesBounds(const Tuple3f& centre, float radius, const float* bounds)
+	{
+		float distanceSquared = 0.0f;
+		for (int axis = 0; axis < 3; ++axis)
+		{
+			const float outside = std::max({bounds[axis] - centre[axis], centre[axis] - bounds[axis + 3], 0.0f});
+			distanceSquared += outside * outside;
+		}
+		return distanceSquared <= radius * radius;
 	}
 
 	bool SpheresTouch(const ConvexGeometry& a, const ConvexGeometry& b)
@@ -106,6 +137,7 @@ void DetectionManager::Start()
 	staticTree.Clear();
 	staticLeaves.clear();
 	dynamicColliders.Clear();
+	movingTreeStale = true;
 	staticColliders.Clear();
 	pendingColliders.clear();
 	sweepPrune.Clear();
@@ -122,6 +154,8 @@ void DetectionManager::Shutdown()
 {
 	staticTree.Clear();
 	staticLeaves.clear();
+	movingTree.Clear();
+	movingTreeStale = true;
 }
 
 void DetectionManager::OnUnloadingLevel()
@@ -155,6 +189,7 @@ void DetectionManager::RemoveCollider(Collider* collider)
 	if (!dynamicColliders.Contains(*collider))
 		return;
 	dynamicColliders.Remove(*collider);
+	movingTreeStale = true;
 	sweepPrune.Remove(collider);
 }
 
@@ -176,6 +211,7 @@ void DetectionManager::FilePending()
 			continue;
 		}
 		dynamicColliders.Append(*collider);
+		movingTreeStale = true;
 		sweepPrune.Insert(collider, collider->GetBounds());
 	}
 	pendingColliders.clear();
@@ -197,6 +233,7 @@ void DetectionManager::FilePendingAndCollide()
 				CollidePair(*collider, *other);
 		CollideWithStatic(*collider);
 		dynamicColliders.Append(*collider);
+		movingTreeStale = true;
 		sweepPrune.Insert(collider, collider->GetBounds());
 	}
 	pendingColliders.clear();
@@ -332,9 +369,42 @@ float DetectionManager::RayCastColliderList(const PhysicsList<Collider>& collide
 		return kRayMiss;
 	if (hitBody != nullptr)
 		*hitBody = const_cast<RigidBody*>(hit->GetBody());
-	// Mended: the pieces answer (hit − origin) · direction, which is the parameter of the hit
-	// only for a unit direction; divided by the squared length, origin + t · direction is the hit.
-	return best / direction.LengthSquared();
+	// Mended: every collider answers the ray's own parameter; the primitives used to answer
+	// (hit − origin) · direction and the triangles t, so a mesh hit was scaled by the wrong length.
+	return best;
+}
+
+float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody) const
+{
+	// Until the level has loaded the tree only collects its leaves: the list answers instead.
+	if (staticTree.IsCollecting())
+		return RayCastColliderList(staticColliders, origin, direction, hitBody);
+	return RayCastTree(staticTree, origin, direction, hitBody);
+}
+
+float DetectionManager::RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody)
+{
+	if (dynamicColliders.first == nullptr)
+		return kRayMiss;
+	if (movingTreeStale || movingTreeGeneration != RigidBody::placementGeneration)
+		RebuildMovingTree();
+	return RayCastTree(movingTree, origin, direction, hitBody);
+}
+
+void DetectionManager::RebuildMovingTree()
+{
+	movingTree.Clear();
+	movingBoxes.clear();
+	movingBoxes.reserve(dynamicColliders.count);
+	for (const Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
+		movingBoxes.push_back(BoxOf(*collider));
+	movingTree.SetCollectFlag(true);
+	std::size_t index = 0;
+	for (Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
+		movingTree.Insert(&movingBoxes[index++], collider, RayTestCollider);
+	movingTree.Build();
+	movingTreeGeneration = RigidBody::placementGeneration;
+	movingTreeStale = false;
 }
 
 void DetectionManager::QueryRayCast(Message::Reader reader)
@@ -348,8 +418,8 @@ void DetectionManager::QueryRayCast(Message::Reader reader)
 		return;
 	RigidBody* staticBody = nullptr;
 	RigidBody* dynamicBody = nullptr;
-	const float ts = RayCastColliderList(staticColliders, origin, direction, &staticBody);
-	const float td = RayCastColliderList(dynamicColliders, origin, direction, &dynamicBody);
+	const float ts = RayCastStatic(origin, direction, &staticBody);
+	const float td = RayCastMoving(origin, direction, &dynamicBody);
 	*hit = ts > 0.0f || td > 0.0f;
 	if (!*hit)
 		return;
@@ -390,7 +460,9 @@ bool DetectionManager::QueryPrimitive(int kind, const Tuple3f& position, const T
 	bool touched = false;
 	for (Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
 	{
-		if (!SpheresTouch(collider->GetRadius(), collider->GetPosition(), probe.radius, position))
+		// Mended: the bounds, not a radius about the body origin that ignored the pieces' size and
+		// offset, decide whether the pieces are tried.
+		if (!SphereTouchesBounds(position, probe.radius, collider->GetBounds()))
 			continue;
 		for (unsigned i = 0; i < collider->GetGeometryCount(); ++i)
 		{

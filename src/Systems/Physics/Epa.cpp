@@ -30,7 +30,9 @@ Tuple3f EpaWorkspace::ExpandPolytopeContact(Simplex& vertices, const ConvexGeome
 	MakePolytopeFace(vertices, 0, 1, 3);
 	MakePolytopeFace(vertices, 0, 2, 3);
 	MakePolytopeFace(vertices, 1, 2, 3);
-	for (int i = 0; i < iterations; ++i)
+	const float tolerance = kRelativeGap * (a.GetRadius() + b.GetRadius());
+	const int cap = iterations * kIterationCapFactor;
+	for (int i = 0; i < cap; ++i)
 	{
 		const PolytopeFace* closest = ClosestFace();
 		if (closest == nullptr)
@@ -39,8 +41,8 @@ Tuple3f EpaWorkspace::ExpandPolytopeContact(Simplex& vertices, const ConvexGeome
 		const Tuple3f supportA = a.Support(normal);
 		const Tuple3f supportB = b.Support(-normal);
 		const SimplexVertex vertex{supportA, supportB, supportA - supportB};
-		// Nothing lies beyond the nearest face: the polytope has reached the boundary there.
-		if (closest->distance >= normal.DotProduct(vertex.point))
+		// Nothing lies (measurably) beyond the nearest face: the polytope has reached the boundary.
+		if (normal.DotProduct(vertex.point) - closest->distance <= tolerance)
 			break;
 		Expand(vertices, vertex);
 	}

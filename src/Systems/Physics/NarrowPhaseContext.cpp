@@ -31,6 +31,8 @@ void NarrowPhaseContext::BuildCollisionTable()
 	pairTests[kGeometryCube][kGeometryPlane] = BoxPlaneCollide;
 	pairTests[kGeometryCylinder][kGeometryPlane] = CylinderPlaneCollide;
 	pairTests[kGeometrySphere][kGeometryPlane] = SpherePlaneCollide;
+	pairTests[kGeometrySphere][kGeometrySphere] = SphereSphereCollide;
+	pairTests[kGeometrySphere][kGeometryTriangle] = SphereTriangleCollide;
 }
 
 PairTest NarrowPhaseContext::GetPairTest(int smallerKind, int largerKind) const

@@ -2,6 +2,7 @@
 
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/PrimitiveCollider.h"
+#include "Systems/Physics/TriangleCollider.h"
 
 #include <cmath>
 
@@ -163,6 +164,41 @@ namespace
 		return true;
 	}
 
+	// The sphere of a primitive that is one, else null (an ellipsoid, or another geometry).
+	const PrimitiveCollider* AsSphere(const ConvexGeometry& geometry)
+	{
+		const PrimitiveCollider* piece = AsPrimitive(geometry);
+		return piece != nullptr && IsSpherical(SolidOf(*piece)) ? piece : nullptr;
+	}
+
+	// The point of the triangle closest to p, by the Voronoi regions of its corners and edges.
+	Tuple3f ClosestPointOfTriangle(const Tuple3f& p, const Tuple3f& a, const Tuple3f& b, const Tuple3f& c)
+	{
+		const Tuple3f ab = b - a, ac = c - a, ap = p - a;
+		const float d1 = ab.DotProduct(ap), d2 = ac.DotProduct(ap);
+		if (d1 <= 0.0f && d2 <= 0.0f)
+			return a;
+		const Tuple3f bp = p - b;
+		const float d3 = ab.DotProduct(bp), d4 = ac.DotProduct(bp);
+		if (d3 >= 0.0f && d4 <= d3)
+			return b;
+		const float vc = d1 * d4 - d3 * d2;
+		if (vc <= 0.0f && d1 >= 0.0f && d3 <= 0.0f)
+			return a + ab * (d1 / (d1 - d3));
+		const Tuple3f cp = p - c;
+		const float d5 = ab.DotProduct(cp), d6 = ac.DotProduct(cp);
+		if (d6 >= 0.0f && d5 <= d6)
+			return c;
+		const float vb = d5 * d2 - d1 * d6;
+		if (vb <= 0.0f && d2 >= 0.0f && d6 <= 0.0f)
+			return a + ac * (d2 / (d2 - d6));
+		const float va = d3 * d6 - d5 * d4;
+		if (va <= 0.0f && d4 - d3 >= 0.0f && d5 - d6 >= 0.0f)
+			return b + (c - b) * ((d4 - d3) / ((d4 - d3) + (d5 - d6)));
+		const float denominator = 1.0f / (va + vb + vc);
+		return a + ab * (vb * denominator) + ac * (vc * denominator);
+	}
+
 	bool SphereAgainst(PairTestScratch& scratch, const ConvexGeometry& smaller, const ConvexGeometry& larger,
 		const ConvexGeometry& sphere, const PrimitiveCollider& solidPiece, int axisCount, Tuple3f& direction)
 	{
@@ -223,4 +259,33 @@ bool SpherePlaneCollide(PairTestScratch& scratch, const ConvexGeometry& sphere, 
 	if (solid == nullptr)
 		return GjkEpaCollide(scratch, sphere, plane, direction);
 	return SphereAgainst(scratch, sphere, plane, sphere, *solid, 2, direction);
+}
+
+bool SphereSphereCollide(PairTestScratch& scratch, const ConvexGeometry& first, const ConvexGeometry& second,
+	Tuple3f& direction)
+{
+	const PrimitiveCollider *a = AsSphere(first), *b = AsSphere(second);
+	if (a == nullptr || b == nullptr)
+		return GjkEpaCollide(scratch, first, second, direction);
+	const float reach = SolidOf(*a).half[0] + SolidOf(*b).half[0];
+	direction = b->GetCentre() - a->GetCentre();
+	const bool overlap = direction.LengthSquared() < reach * reach;
+	direction = direction.Normalize();
+	return overlap;
+}
+
+bool SphereTriangleCollide(PairTestScratch& scratch, const ConvexGeometry& sphere, const ConvexGeometry& triangle,
+	Tuple3f& direction)
+{
+	const PrimitiveCollider* round = AsSphere(sphere);
+	const auto* face = dynamic_cast<const TriangleCollider*>(&triangle);
+	if (round == nullptr || face == nullptr)
+		return GjkEpaCollide(scratch, sphere, triangle, direction);
+	const float radius = SolidOf(*round).half[0];
+	const Tuple3f centre = round->GetCentre();
+	direction = centre - ClosestPointOfTriangle(centre, face->Corner(0), face->Corner(1), face->Corner(2));
+	const bool overlap = direction.LengthSquared() < radius * radius;
+	// A centre in the triangle's plane has no direction of its own: the face normal serves.
+	direction = direction.LengthSquared() < kTolerance * kTolerance ? face->GetFaceNormal() : direction.Normalize();
+	return overlap;
 }

@@ -91,26 +91,9 @@ void Physics::LoadConfig(Config& section)
 
 void Physics::ReadSettings(Config& section)
 {
-	PhysicsSettings& s = settings;
-	s.timeStep = section.GetFloat("Time_Step", s.timeStep);
-	s.epaIterations = section.GetInt("EPA_Iterations", s.epaIterations);
-	s.gjkIterations = section.GetInt("GJK_Iterations", s.gjkIterations);
-	s.constraintIterations = section.GetInt("Constraint_Iterations", s.constraintIterations);
-	s.slop = section.GetFloat("Slop", s.slop);
-	s.baumgarte = section.GetFloat("Baumgarte", s.baumgarte);
-	s.SetEpaToleranceDegrees(section.GetFloat("EPA_Tolerance", s.GetEpaToleranceDegrees()));
-	s.constraintFrameLimit = section.GetInt("Constraint_Frame_Limit", s.constraintFrameLimit);
-	s.sleepTimeout = section.GetInt("Sleep_Timeout", s.sleepTimeout);
-	s.sleepEpsilon = section.GetFloat("Sleep_Epsilon", s.sleepEpsilon);
-	s.gravityMagnitude = section.GetFloat("Gravity_Magnitude", s.gravityMagnitude);
-	s.maxBodies = section.GetInt("Max_Bodies", s.maxBodies);
-	s.maxColliders = section.GetInt("Max_Colliders", s.maxColliders);
-	s.maxContacts = section.GetInt("Max_Contacts", s.maxContacts);
-	s.maxConstraints = section.GetInt("Max_Constraints", s.maxConstraints);
-	s.maxManifolds = section.GetInt("Max_Manifolds", s.maxManifolds);
-
-	resolution.SetSolverTimeStep(s.timeStep);
-	resolution.SetSolverIterations(s.constraintIterations);
+	settings.Read(section);
+	resolution.SetSolverTimeStep(settings.timeStep);
+	resolution.SetSolverIterations(settings.constraintIterations);
 }
 
 void Physics::Initialize()
@@ -155,7 +138,7 @@ bool Physics::RayCast(const Tuple3f& origin, const Tuple3f& direction, RigidBody
 bool Physics::RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody, Tuple3f* hitPoint) const
 {
 	RigidBody* body = nullptr;
-	const float t = DetectionManager::RayCastColliderList(detection.GetStaticColliders(), origin, direction, &body);
+	const float t = detection.RayCastStatic(origin, direction, &body);
 	if (t <= 0.0f)
 		return false;
 	if (hitBody != nullptr)

@@ -81,7 +81,8 @@ float PrimitiveCollider::RayCast(const Tuple3f& origin, const Tuple3f& direction
 	Tuple3f localHit;
 	if (!UnitShape::RayCast(shapeIndex, inverseMatrix * origin, Linear(inverseMatrix, direction), localHit))
 		return kRayMiss;
-	return (worldMatrix * localHit - origin).DotProduct(direction);
+	// The ray's own parameter, as the triangles answer: one unit for every collider.
+	return (worldMatrix * localHit - origin).DotProduct(direction) / direction.LengthSquared();
 }
 
 Tuple3f PrimitiveCollider::GetNormal(const Tuple3f& point) const

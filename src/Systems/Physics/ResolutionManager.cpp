@@ -12,6 +12,7 @@
 #include "Utilities/Diagnostics.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <string>
 
@@ -19,6 +20,9 @@ namespace
 {
 	// Share of the velocity kept per step by bodies under gravity.
 	constexpr float kDamping = 0.995f;
+	// How far a swept body may end inside what stopped it, so that the next detection finds the
+	// contact.
+	constexpr float kSweepPenetration = 0.01f;
 
 	std::string FullList(const char* which)
 	{
@@ -120,8 +124,33 @@ void ResolutionManager::Update()
 	solver.Solve(activeConstraints);
 	ApplyConstraintForces(dt);
 	IntegratePositions(dt);
+	UpdateSleep();
+}
+
+void ResolutionManager::UpdateSleep()
+{
+	// Mended: sleep is decided per island. A body that slept on its own inside an awake island was
+	// still solved as movable while its share of each correction was thrown away, so the last
+	// awake body of a pile limit-cycled and the pile never parked.
 	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
-		body->UpdateSleep();
+		body->keepsIslandAwake = body->CountStillSteps();
+	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
+	{
+		const IslandSet::Set* island = transgression.islands.Find(body);
+		if (island == nullptr || island->first == nullptr)
+		{
+			body->Settle(body->keepsIslandAwake);
+			continue;
+		}
+		// Each island once, from its first member.
+		if (island->first->key != body)
+			continue;
+		bool keptAwake = false;
+		for (const IslandSet::Node* node = island->first; node != nullptr; node = node->next)
+			keptAwake = keptAwake || node->key->keepsIslandAwake;
+		for (const IslandSet::Node* node = island->first; node != nullptr; node = node->next)
+			const_cast<RigidBody*>(node->key)->Settle(keptAwake);
+	}
 }
 
 void ResolutionManager::IntegrateVelocities(const Tuple3f& gravity, float dt)
@@ -184,11 +213,36 @@ void ResolutionManager::IntegratePositions(float dt)
 		body->orientation = Integrate(body->orientation, body->angularVelocity, dt);
 		if (body->transform != nullptr)
 		{
-			body->transform->SetWorldPosition(body->GetPosition() + body->velocity * dt);
+			body->transform->SetWorldPosition(body->GetPosition() + SweptStep(*body, body->velocity * dt));
 			body->transform->SetWorldOrientation(body->orientation);
 		}
 		body->UpdateDerived();
 	}
+}
+
+Tuple3f ResolutionManager::SweptStep(const RigidBody& body, const Tuple3f& step) const
+{
+	// Mended: a body that moves farther in one step than it is thick used to pass through a mesh
+	// triangle or a thin static box between two detections (a box at 40 m/s goes 0.64 a step).
+	// Its centre's path is cast against the static colliders and the step ends where the body's
+	// leading side reaches the first hit, leaving the contact to the next detection.
+	const Physics* physics = Physics::Instance();
+	if (body.collider == nullptr || physics == nullptr || body.HasFlag(kBodyGhost))
+		return step;
+	const float* bounds = body.collider->GetBounds();
+	const Tuple3f low(bounds[0], bounds[1], bounds[2]), high(bounds[3], bounds[4], bounds[5]);
+	const Tuple3f half = (high - low) * 0.5f;
+	const float length = static_cast<float>(step.Length());
+	if (!(length > std::min({half.x, half.y, half.z})))
+		return step;
+	const Tuple3f centre = (low + high) * 0.5f;
+	Tuple3f hit;
+	if (!physics->RayCastStatic(centre, step, nullptr, &hit))
+		return step;
+	const Tuple3f direction = step * (1.0f / length);
+	const float extent = std::fabs(direction.x) * half.x + std::fabs(direction.y) * half.y + std::fabs(direction.z) * half.z;
+	const float allowed = static_cast<float>((hit - centre).Length()) - extent + kSweepPenetration;
+	return allowed >= length ? step : direction * std::max(allowed, 0.0f);
 }
 
 void ResolutionManager::PostUpdate()
@@ -229,6 +283,9 @@ bool ResolutionManager::RemoveBody(RigidBody& body)
 	body.next = body.prev = nullptr;
 	--bodies.count;
 	transgression.EndContactsOf(body);
+	// Mended: ropes, sockets and hinges used to keep the address, and the next body made in its
+	// slot inherited them.
+	transgression.DetachConnectionsOf(body);
 	return true;
 }
 

@@ -112,6 +112,7 @@ void RigidBody::ComputeMass(bool keepRotation)
 
 void RigidBody::UpdateDerived()
 {
+	++placementGeneration;
 	orientation /= static_cast<float>(orientation.Length());
 	const Tuple3f scale = transform != nullptr ? transform->GetScale() : Tuple3f(1.0f, 1.0f, 1.0f);
 	transforms = ShapeTransforms::From(GetPosition(), scale, orientation);
@@ -165,24 +166,30 @@ void RigidBody::Sleep()
 	SendObstacleMessage("AddObstacle", ownerId);
 }
 
-void RigidBody::UpdateSleep()
+bool RigidBody::CountStillSteps()
 {
 	const float epsilon = Physics::Settings().sleepEpsilon;
 	const float speed = velocity.LengthSquared();
 	const float spin = angularVelocity.LengthSquared();
-	if (sleepCounter >= 0)
+	if (IsAsleep())
+		return speed > kWakeFactor * epsilon || spin > kWakeFactor * epsilon;
+	if (!(speed < epsilon && spin < epsilon))
 	{
-		if (speed < epsilon && spin < epsilon)
-		{
-			if (--sleepCounter < 0)
-				Sleep();
-		}
-		else
-			Wake();
+		sleepCounter = Physics::Settings().sleepTimeout;
+		return true;
 	}
-	else if (speed > kWakeFactor * epsilon || spin > kWakeFactor * epsilon)
-		Wake();
+	if (sleepCounter == 0)
+		return false;
+	--sleepCounter;
+	return true;
+}
 
-	if (sleepCounter < 0)
+void RigidBody::Settle(bool islandAwake)
+{
+	if (islandAwake && IsAsleep())
+		Wake();
+	else if (!islandAwake && !IsAsleep())
+		Sleep();
+	if (IsAsleep())
 		velocity = angularVelocity = Tuple3f();
 }

@@ -122,6 +122,23 @@ void TransgressionManager::EndContactsOf(RigidBody& body)
 		}
 }
 
+void TransgressionManager::DetachConnectionsOf(const RigidBody& body)
+{
+	for (Connection* connection = connections.first; connection != nullptr;)
+	{
+		Connection* following = connection->next;
+		if (connection->bodyA == &body || connection->bodyB == &body)
+		{
+			connection->Disconnect(resolution);
+			for (RigidBody** held : {&connection->bodyA, &connection->bodyB})
+				if (*held == &body)
+					*held = nullptr;
+			connections.Remove(*connection);
+		}
+		connection = following;
+	}
+}
+
 void TransgressionManager::AddConnection(Connection& connection)
 {
 	if (!connections.Contains(connection))
@@ -235,8 +252,11 @@ void TransgressionManager::WakeParkedManifolds()
 			++entry;
 			continue;
 		}
+		// A full active list cannot take the parked rows back: they go, and the next build makes
+		// them anew as room allows.
+		if (!rows.Unpark(manifold))
+			rows.Release(manifold);
 		manifold.inactive = false;
-		rows.Unpark(manifold);
 		awakeManifolds[entry->first] = &manifold;
 		entry = sleepingManifolds.erase(entry);
 	}
@@ -257,10 +277,11 @@ void TransgressionManager::AgeAwakeManifolds()
 			entry = awakeManifolds.erase(entry);
 			continue;
 		}
-		if (manifold.body0->staticMarker && manifold.body1->staticMarker)
+		// Mended: a full inactive list refuses the parking and the manifold stays awake; its rows
+		// used to stay in the solver unaccounted for.
+		if (manifold.body0->staticMarker && manifold.body1->staticMarker && rows.Park(manifold))
 		{
 			manifold.inactive = true;
-			rows.Park(manifold);
 			sleepingManifolds[entry->first] = &manifold;
 			entry = awakeManifolds.erase(entry);
 			continue;

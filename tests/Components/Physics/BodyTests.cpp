@@ -176,12 +176,28 @@ namespace
 			object.object->Start();
 			RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
 			ASSERT_GT(body.mass, 0.0f);
+			body.velocity = Tuple3f(3, 0, 0);
+			body.angularVelocity = Tuple3f(0, 1, 0);
 
 			object.object->HandleMessage(Message("SetStatic"));
 			EXPECT_TRUE(body.IsStatic());
+			EXPECT_EQ(body.velocity + body.angularVelocity, Tuple3f()) << "a sliding body stops";
 			EXPECT_TRUE(body.IsAsleep());
 			EXPECT_FLOAT_EQ(PhysicsMaterial::FrictionOf(object.id), hasMaterial ? 0.8f : PhysicsMaterial::kDefaultFriction);
 		}
+	}
+
+	TEST_F(BodyComponent, SetScaleTakesMassAndInertiaWithIt)
+	{
+		const Object object = world.AddBodyObject("Crate", Tuple3f(), true,
+			PhysicsComponentWorld::BodyValues("DEFAULT", "CompositePrimitive", "0 0 0", PhysicsComponentWorld::UnitCube()));
+		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
+		const float mass = body.mass, inverseInertia = body.localInverseInertia.At(0, 0);
+		Message scale("SetScale");
+		scale.Push(Tuple3f(2, 2, 2));
+		object.object->HandleMessage(scale);
+		EXPECT_NEAR(body.mass, 8 * mass, 1e-3 * mass);
+		EXPECT_NEAR(body.localInverseInertia.At(0, 0), inverseInertia / 32, 1e-3 * inverseInertia / 32) << "m r² grows 32-fold";
 	}
 
 	TEST_F(BodyComponent, RemovalTakesTheBodyAndColliderAway)

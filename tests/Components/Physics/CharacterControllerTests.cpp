@@ -96,6 +96,25 @@ namespace
 		EXPECT_TRUE(Controller().IsAirborne());
 	}
 
+	TEST_F(CharacterController, SavesItsThirteenValuesAndReloadsToTheSameText)
+	{
+		const std::string saved = PhysicsComponentWorld::Saved(Controller());
+		EXPECT_NE(saved.find(">0.16<"), std::string::npos) << saved;
+		EXPECT_NE(saved.find(">1 0.5 1<"), std::string::npos) << saved;
+		PhysicsComponentWorld::ExpectSavedTextReloads(Controller(), CreateObject("Reloaded"));
+	}
+
+	TEST_F(CharacterController, MovingWhileFallingKeepsTheFallSpeed)
+	{
+		for (const char* message : {"MoveForward", "Strafe"})
+		{
+			Body().velocity = Tuple3f(0, -6, 0);
+			Send(message, 1.0f);
+			EXPECT_FLOAT_EQ(Body().velocity.y, -6.0f) << message;
+			EXPECT_GT(std::hypot(Body().velocity.x, Body().velocity.z), 0.0f) << message << " steers in the air";
+		}
+	}
+
 	TEST_F(CharacterController, JumpNeedsGroundFirmerThanTheThreshold)
 	{
 		const float steepest = std::sqrt(1.0f - 0.05f * 0.05f);

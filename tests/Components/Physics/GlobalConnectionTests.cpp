@@ -89,6 +89,27 @@ namespace
 		EXPECT_LT(distance, 2.1f);
 	}
 
+	TEST_F(GlobalConnection, ADestroyedBodyLeavesTheRopeAndTheNextBodyIsNotPulled)
+	{
+		const Object holder = AddConnectionObject();
+		ASSERT_TRUE(Listed(ConnectionOf(holder)));
+		second.object->Destroy();
+		ProcessObjectChanges();
+		EXPECT_FALSE(Listed(ConnectionOf(holder)));
+		EXPECT_EQ(ConnectionOf(holder).GetConnection()->bodyB, nullptr);
+		EXPECT_EQ(ActiveRows(), 0u);
+
+		const Object newcomer = world.AddBodyObject("Newcomer", Tuple3f(0, -10, 0), false);
+		newcomer.object->Start();
+		for (int step = 0; step < 30; ++step)
+		{
+			world.physics->GetTransgression().Update();
+			world.Step();
+		}
+		EXPECT_LT(PhysicsComponentWorld::RigidBodyOf(newcomer).GetPosition().y, -10.5f) << "falls freely";
+		EXPECT_EQ(ActiveRows(), 0u);
+	}
+
 	TEST_F(GlobalConnection, DisconnectAndConnectAlternateAndRepeatsAreHarmless)
 	{
 		const Object holder = AddConnectionObject();

@@ -135,5 +135,18 @@ namespace test
 			writer.SaveToStream(text);
 			return text.str();
 		}
+
+		// The component saved, loaded onto the other object and saved again: a level saved and
+		// reloaded must give the same text.
+		static void ExpectSavedTextReloads(Component& component, const Object& other)
+		{
+			const std::string saved = Saved(component);
+			Serializer reader;
+			static int reloads = 0;
+			std::istringstream text(saved);
+			ASSERT_TRUE(reader.LoadFromStream(text, "ReloadedComponent" + std::to_string(++reloads)));
+			other.object->AddComponent(component.GetTypeId(), reader);
+			EXPECT_EQ(Saved(*other.object->GetComponent(component.GetTypeId())), saved);
+		}
 	};
 }

@@ -94,8 +94,6 @@ TEST(RagdollFile, DamagedFilesAreRefusedNamingChunkAndFault)
 		return body;
 	};
 	Bytes twoSkeletons = ModelFileWriter().Skeleton(good).Skeleton(good).Build();
-	Bytes cutHeader = test::RagdollFileBytes(good);
-	cutHeader.insert(cutHeader.end(), {1, 2, 3});
 	Bytes longName = test::RagdollFileBytes({{std::string(128, 'x'), 0, {}, {}, {}, {}}});
 	Bytes badMesh;
 	ModelFileWriter::U32(badMesh, 1);
@@ -114,7 +112,6 @@ TEST(RagdollFile, DamagedFilesAreRefusedNamingChunkAndFault)
 		{Bytes(7), "file at byte 0: shorter than its 8-byte header"},
 		{Bytes(8), "there is no skeleton chunk"},
 		{ModelFileWriter().PatternMesh(0, {0, 0, 0}, 1).EndMarker().Skeleton(good).Build(), "there is no skeleton chunk"},
-		{cutHeader, "the chunk header is cut off"},
 		{ModelFileWriter().Chunk(kOtherTag, 100, Bytes(99)).Build(), "chunk at byte 8: its size 100 runs past the end of the file"},
 		{twoSkeletons, "a second skeleton chunk"},
 		{ModelFileWriter().Chunk(ModelFile::kSkeletonTag, skeletonBody(0)).Build(), "skeleton chunk at byte 8: the skeleton has no bones"},
@@ -150,6 +147,17 @@ TEST(RagdollFile, DamagedFilesAreRefusedNamingChunkAndFault)
 		std::string problem;
 		EXPECT_TRUE(Read(ModelFileWriter().Chunk(ModelFile::kSkeletonTag, padded).Build(), problem).empty()) << size;
 		EXPECT_NE(problem, "") << size;
+	}
+}
+
+TEST(RagdollFile, OneToSevenTrailingBytesEndTheFile)
+{
+	for (std::uint8_t trailing = 1; trailing <= 7; ++trailing)
+	{
+		Bytes file = test::RagdollFileBytes(test::FiveBoneSkeleton());
+		file.insert(file.end(), trailing, trailing);
+		std::string problem;
+		EXPECT_EQ(Read(file, problem).size(), 5u) << int(trailing) << " bytes: " << problem;
 	}
 }
 

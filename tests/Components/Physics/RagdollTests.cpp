@@ -302,6 +302,21 @@ namespace
 		}
 	}
 
+	TEST_F(Ragdoll, SavesEveryPartAsReadAndReloadsToTheSameText)
+	{
+		const std::string parts = kFigureParts + Part("tail", Shape("cube", "0 1 0", "0.1")) +
+			Part("spine2", "<Shape><string>cone</string><Tuple3f>0 1 0</Tuple3f><float>0.2</float><Tuple3f>0 0.1 0</Tuple3f></Shape>",
+				"<Joint><string>Socket</string><float>30</float><Tuple3f>1 0 0</Tuple3f></Joint>");
+		Object figure;
+		StderrOf([&] { figure = AddFigure(Tuple3f(0, 0, 0), parts); });
+		tw::Diagnostics::Flush();
+		const std::string saved = PhysicsComponentWorld::Saved(RagdollOf(figure));
+		for (const char* expected : {"figure.rag", "tail", "spine2", ">0 0.1 0<", ">30<", ">1 0 0<", "head"})
+			EXPECT_NE(saved.find(expected), std::string::npos) << expected << " in " << saved;
+		StderrOf([&] { PhysicsComponentWorld::ExpectSavedTextReloads(RagdollOf(figure), CreateObject("Reloaded")); });
+		tw::Diagnostics::Flush();
+	}
+
 	TEST_F(Ragdoll, WithoutWhatItNeedsTheRagdollStaysStill)
 	{
 		struct Case

@@ -36,4 +36,24 @@ namespace
 		EXPECT_TRUE(std::none_of(boxes.begin(), boxes.end(), [](const RigidBody* b) { return b->IsAsleep(); }));
 		EXPECT_EQ(PhysicsScene::Log(*boxes[1]).collisions, reportsBefore) << "woken contacts are not new";
 	}
+
+	TEST(BoxStack, APyramidSleepsAsAWholeAndADroppedBoxWakesItUntilAllRestAgain)
+	{
+		PhysicsScene scene("<Physics><Max_Bodies>40</Max_Bodies></Physics>");
+		scene.AddFloor();
+		std::vector<RigidBody*> boxes;
+		constexpr int kBase = 5;
+		for (int layer = 0; layer < kBase; ++layer)
+			for (int i = 0; i < kBase - layer; ++i)
+				boxes.push_back(&scene.AddBox(Tuple3f(1.05f * (static_cast<float>(i) + 0.5f * static_cast<float>(layer)), 0.5f + static_cast<float>(layer), 0.0f)));
+		scene.LoadLevel();
+		ASSERT_GT(scene.StepUntilAsleep(boxes, 500), 0) << "the pyramid never sleeps";
+
+		RigidBody& dropped = scene.AddBox(Tuple3f(2.1f, 5.6f, 0.0f));
+		scene.Step(20);
+		EXPECT_FALSE(boxes.front()->IsAsleep()) << "the landing box woke the whole island";
+		boxes.push_back(&dropped);
+		EXPECT_GT(scene.StepUntilAsleep(boxes, 500), 0) << "the island parks again";
+		EXPECT_TRUE(std::all_of(boxes.begin(), boxes.end(), [](const RigidBody* b) { return b->staticMarker || b->IsAsleep(); }));
+	}
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 namespace
 {
@@ -106,6 +107,46 @@ namespace
 		unitCube.ComputeMass(inverse, mass, centre);
 		EXPECT_NEAR(mass, 790.0f, 1e-3f);
 		EXPECT_NEAR(inverse.At(1, 1), 6.0f / 790.0f, 1e-6f) << "1 / (m (1 + 1) / 12)";
+	}
+
+	TEST(CompositeCollider, HammerInertiaIsTakenAboutTheCentreOfMassAndFollowsTheObjectScale)
+	{
+		PhysicsScene scene;
+		CompositePrimitiveCollider& hammer = MakeBody(scene, BodyShape());
+		hammer.primitives = LoadPieces({{"cube", {}, {}, {0.1f, 1.0f, 0.1f}}, {"cube", {0, 0.6f, 0}, {}, {0.4f, 0.2f, 0.2f}}}).primitives;
+		for (const float scale : {1.0f, 2.0f})
+		{
+			hammer.GetBody()->transform->SetScale(Tuple3f(scale, scale, scale));
+			// Handle and head as boxes about their own centres, moved to the common centre.
+			const double handle = 790.0 * 0.01 * std::pow(scale, 3), head = 790.0 * 0.016 * std::pow(scale, 3);
+			const double centre = head * 0.6 / (handle + head);
+			const double handleY = -centre * scale, headY = (0.6 - centre) * scale, s2 = scale * scale;
+			const double aboutX = handle / 12 * (1.01 * s2) + handle * handleY * handleY + head / 12 * (0.08 * s2) + head * headY * headY;
+			const double aboutY = handle / 12 * (0.02 * s2) + head / 12 * (0.2 * s2);
+			Matrix4 inverse;
+			float mass = 0.0f;
+			Tuple3f centreOfMass;
+			hammer.ComputeMass(inverse, mass, centreOfMass);
+			EXPECT_NEAR(mass, handle + head, 1e-3 * mass) << scale;
+			EXPECT_NEAR(centreOfMass.y, centre, 1e-5) << "in the body frame, before the scale";
+			EXPECT_NEAR(inverse.At(0, 0), 1.0 / aboutX, 1e-4 / aboutX) << scale;
+			EXPECT_NEAR(inverse.At(1, 1), 1.0 / aboutY, 1e-4 / aboutY) << scale;
+		}
+	}
+
+	TEST(CompositeCollider, ASmallCubeTippedOnAnEdgeFallsOver)
+	{
+		PhysicsScene scene;
+		scene.AddFloor();
+		BodyShape cube;
+		cube.scale = Tuple3f(0.1f, 0.1f, 0.1f);
+		// Resting on one edge, leaning 10 degrees past upright.
+		cube.rotation = Tuple3f(0.0f, 0.0f, 35.0f);
+		const float halfDiagonal = 0.05f * std::numbers::sqrt2_v<float>;
+		RigidBody& body = scene.Add(cube, Tuple3f(0.0f, halfDiagonal * std::cos(10.0f * static_cast<float>(kDegreesToRadians)), 0.0f));
+		scene.LoadLevel();
+		scene.Step(120);
+		EXPECT_LT(body.GetPosition().y, 0.055f) << "lies on a face";
 	}
 
 	TEST(CompositeCollider, ZeroDensityGivesAStaticColliderCentredAtTheOriginUnlessTheBodyIsLogic)

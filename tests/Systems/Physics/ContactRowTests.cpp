@@ -97,6 +97,12 @@ namespace
 		box->velocity = Tuple3f(0.0f, -1.7f, 0.0f);
 		Build({Tuple3f(0.5f, 0.0f, 0.5f)});
 		EXPECT_EQ(manifold.activeRefs.first->normalRow->forceScale, 1.0f) << "squared speed 2.89";
+		for (const Tuple3f& velocity : {Tuple3f(3.0f, -0.1f, 0.0f), Tuple3f(0.0f, 1.8f, 0.0f)})
+		{
+			box->velocity = velocity;
+			Build({Tuple3f(0.5f, 0.0f, 0.5f)});
+			EXPECT_EQ(manifold.activeRefs.first->normalRow->forceScale, 1.0f) << "sliding or leaving " << velocity.x;
+		}
 		EXPECT_GT(manifold.activeRefs.first->tangentRow1->upperBound, 0.0f);
 
 		manifold.ClearContacts();
@@ -144,5 +150,48 @@ namespace
 		EXPECT_EQ(manifold.contacts.count, 2u);
 		manifold.ClearContacts();
 		EXPECT_EQ(contactPool.Count(), 0u);
+	}
+}
+
+namespace
+{
+	// A floor and a unit box on or above it, both of restitution 0.5.
+	RigidBody& BouncyBoxOverBouncyFloor(test::PhysicsScene& scene, float height)
+	{
+		RigidBody& floor = scene.AddFloor();
+		floor.GetOwner().object->GetComponent<PhysicsMaterial>()->restitution = 0.5f;
+		RigidBody& box = scene.AddBox(Tuple3f(0.0f, height, 0.0f));
+		box.GetOwner().object->AddComponent(PhysicsMaterial::TypeId());
+		box.GetOwner().object->GetComponent<PhysicsMaterial>()->restitution = 0.5f;
+		scene.LoadLevel();
+		return box;
+	}
+
+	TEST(Restitution, ABoxFallingOntoABouncyFloorBouncesBackUp)
+	{
+		test::PhysicsScene scene;
+		RigidBody& box = BouncyBoxOverBouncyFloor(scene, 2.5f);
+		float lowest = 10.0f, risen = 0.0f;
+		for (int step = 0; step < 90; ++step)
+		{
+			scene.Step();
+			lowest = std::min(lowest, box.GetPosition().y);
+			risen = std::max(risen, box.GetPosition().y - lowest);
+		}
+		EXPECT_GT(risen, 0.1f) << "the box left the floor again after landing";
+	}
+
+	TEST(Restitution, ABoxSlidingOnABouncyFloorDoesNotHop)
+	{
+		test::PhysicsScene scene;
+		RigidBody& box = BouncyBoxOverBouncyFloor(scene, 0.5f);
+		box.velocity = Tuple3f(3.0f, 0.0f, 0.0f);
+		float highest = 0.0f;
+		for (int step = 0; step < 60; ++step)
+		{
+			scene.Step();
+			highest = std::max(highest, box.GetPosition().y);
+		}
+		EXPECT_LT(highest, 0.52f);
 	}
 }

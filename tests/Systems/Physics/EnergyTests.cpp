@@ -97,4 +97,24 @@ namespace
 		for (std::size_t i = 0; i < runs[0].size(); ++i)
 			EXPECT_EQ(std::memcmp(&runs[0][i], &runs[1][i], sizeof(Tuple3f)), 0) << "body " << i;
 	}
+
+	TEST(Energy, ASphereRestingOnThreeSpheresStaysPut)
+	{
+		PhysicsScene scene;
+		BodyShape ball;
+		ball.shape = "sphere";
+		ball.isStatic = true;
+		const float across = 1.0f / std::sqrt(3.0f);
+		for (int i = 0; i < 3; ++i)
+		{
+			const float angle = 2.0943951f * static_cast<float>(i);
+			scene.Add(ball, Tuple3f(across * std::cos(angle), 0.5f, across * std::sin(angle)));
+		}
+		ball.isStatic = false;
+		RigidBody& top = scene.Add(ball, Tuple3f(0.0f, 0.5f + std::sqrt(1.0f - across * across) + 0.002f, 0.0f));
+		scene.LoadLevel();
+		scene.Step(300);
+		EXPECT_LT(top.velocity.Length(), 0.05);
+		EXPECT_LT(std::hypot(top.GetPosition().x, top.GetPosition().z), 0.01);
+	}
 }

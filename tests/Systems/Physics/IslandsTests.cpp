@@ -61,4 +61,37 @@ namespace
 		for (const RigidBody* box : stack)
 			EXPECT_FALSE(box->IsAsleep());
 	}
+
+	TEST(Islands, AFullInactiveListRefusesTheParkingAndLeavesNoStrayRow)
+	{
+		PhysicsScene scene("<Physics><Max_Constraints>60</Max_Constraints></Physics>");
+		const std::vector<RigidBody*> stack = scene.AddStackOnFloor(2);
+		ResolutionManager& resolution = scene.physics->GetResolution();
+		while (resolution.inactiveConstraints.Count() < resolution.inactiveConstraints.Capacity())
+			resolution.CreateConstraint();
+		ASSERT_GT(scene.StepUntilAsleep(stack, 400), 0);
+		scene.Step(5);
+		// Every active row belongs to a reference of an awake manifold.
+		unsigned referencedRows = 0;
+		for (const auto& entry : scene.physics->GetTransgression().GetAwakeManifolds())
+			for (const ContactRowRef* ref = entry.second->activeRefs.first; ref != nullptr; ref = ref->next)
+				referencedRows += 3;
+		EXPECT_EQ(resolution.activeConstraints.Count(), referencedRows);
+		EXPECT_GT(referencedRows, 0u) << "the parking was refused";
+	}
+
+	TEST(Islands, APartNeverTouchesItsParentWhicheverWayTheLinkPoints)
+	{
+		for (const bool childFirst : {true, false})
+		{
+			PhysicsScene scene;
+			RigidBody& a = scene.AddBox(Tuple3f(0.0f, 5.0f, 0.0f), Tuple3f(1, 1, 1), kBodyNoGravity);
+			RigidBody& b = scene.AddBox(Tuple3f(0.5f, 5.0f, 0.0f), Tuple3f(1, 1, 1), kBodyNoGravity);
+			(childFirst ? a : b).collisionParent = childFirst ? &b : &a;
+			scene.LoadLevel();
+			scene.Step(3);
+			EXPECT_EQ(scene.physics->GetTransgression().FindManifold(a, b), nullptr) << childFirst;
+			EXPECT_FALSE(SameIsland(scene, a, b)) << childFirst;
+		}
+	}
 }

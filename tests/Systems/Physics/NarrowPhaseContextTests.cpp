@@ -49,6 +49,10 @@ TEST(ShapePair, TableHoldsTheSpecialTestsAboveTheDiagonal)
 				expected = CylinderPlaneCollide;
 			else if (row == kGeometrySphere && column == kGeometryPlane)
 				expected = SpherePlaneCollide;
+			else if (row == kGeometrySphere && column == kGeometrySphere)
+				expected = SphereSphereCollide;
+			else if (row == kGeometrySphere && column == kGeometryTriangle)
+				expected = SphereTriangleCollide;
 			EXPECT_EQ(context.GetPairTest(row, column), expected) << row << ", " << column;
 		}
 	EXPECT_EQ(context.GetPairTest(kGeometrySphere, kGeometryParticle), GjkEpaCollide) << "the particle reaches only GJK";

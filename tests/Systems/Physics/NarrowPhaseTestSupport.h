@@ -24,6 +24,8 @@ namespace test
 		body.transforms = ShapeTransforms::From(position, Tuple3f(1.0f, 1.0f, 1.0f), orientation);
 		PrimitiveCollider piece(size, shape, Tuple3f(), Tuple3f());
 		piece.UpdateTransform(body);
+		// As the composite collider sets it: half the diagonal of the size.
+		piece.radius = 0.5f * static_cast<float>(size.Length());
 		return piece;
 	}
 

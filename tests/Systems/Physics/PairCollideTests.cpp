@@ -1,10 +1,13 @@
 #include "Systems/Physics/PairCollide.h"
+#include "Systems/Physics/NarrowPhaseContext.h"
+#include "Systems/Physics/TriangleCollider.h"
 
 #include "Systems/Physics/NarrowPhaseTestSupport.h"
 #include "Systems/Physics/Physics.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -189,4 +192,107 @@ TEST(PairTest, IterationSettingsGateTheGjkTests)
 	EXPECT_FALSE(GjkEpaCollide(scratch, cylinder, cone, direction)) << "three rounds never build a tetrahedron";
 	physics.GetSettings().gjkIterations = 20;
 	EXPECT_TRUE(CylinderPlaneCollide(scratch, cylinder, Floor(), direction));
+}
+
+namespace
+{
+	// The point of a solid sphere, cylinder or cone (unit shapes scaled to the size, posed as given)
+	// nearest to p, worked out in the shape's frame; false when p lies inside. A cone's section
+	// through its axis is the right triangle apex (0, h/2), rim (r, -h/2), base centre (0, -h/2).
+	bool ClosestPointOfRound(const std::string& shape, const Tuple3f& size, const Tuple3f& position,
+		const Quaternion& orientation, const Tuple3f& p, test::Vector& closest)
+	{
+		const test::Vector local(Quaternion::InverseRotate(orientation, p - position));
+		const double r = size.x / 2, h = size.y / 2, rho = std::hypot(local.x, local.z);
+		double cr = 0, cy = 0;
+		if (shape == "sphere")
+		{
+			if (local.Length() < r)
+				return false;
+			closest = test::Vector(position) + (test::Vector(p) - test::Vector(position)) * (r / local.Length());
+			return true;
+		}
+		if (shape == "cylinder")
+		{
+			if (rho < r && std::fabs(local.y) < h)
+				return false;
+			cr = std::min(rho, r);
+			cy = std::clamp(local.y, -h, h);
+		}
+		else
+		{
+			if (local.y > -h && rho < r * (h - local.y) / (2 * h))
+				return false;
+			const double corners[3][2] = {{0, h}, {r, -h}, {0, -h}};
+			double best = 1e30;
+			for (int edge = 0; edge < 3; ++edge)
+			{
+				const double *a = corners[edge], *b = corners[(edge + 1) % 3];
+				const double dr = b[0] - a[0], dy = b[1] - a[1];
+				const double t = std::clamp(((rho - a[0]) * dr + (local.y - a[1]) * dy) / (dr * dr + dy * dy), 0.0, 1.0);
+				const double qr = a[0] + t * dr, qy = a[1] + t * dy;
+				const double distance = std::hypot(rho - qr, local.y - qy);
+				if (distance < best)
+				{
+					best = distance;
+					cr = qr;
+					cy = qy;
+				}
+			}
+		}
+		const double scale = rho > 0 ? cr / rho : 0;
+		closest = test::Vector(position) + test::Vector(Quaternion::Rotate(orientation,
+			Tuple3f(static_cast<float>(local.x * scale), static_cast<float>(cy), static_cast<float>(local.z * scale))));
+		return true;
+	}
+
+	TEST(PairCollide, CurvedPairsGiveTheExactNormalWithinTwoDegreesAtTheShippedSettings)
+	{
+		const double kCosTwoDegrees = std::cos(2.0 * std::numbers::pi / 180.0);
+		tw::SeedRand(26);
+		NarrowPhaseContext context;
+		for (const char* shape : {"sphere", "cylinder", "cone"})
+		{
+			int checked = 0;
+			for (int trial = 0; trial < 300; ++trial)
+			{
+				const float radius = RandomIn(0.2f, 0.8f), width = RandomIn(0.4f, 2.0f);
+				const Tuple3f size(width, shape == std::string("sphere") ? width : RandomIn(0.4f, 2.0f), width);
+				const Quaternion orientation = test::RandomOrientation();
+				const PrimitiveCollider round = test::Primitive(shape, size, {0, 0, 0}, orientation);
+				const Tuple3f centre = test::RandomUnitVector() * RandomIn(0.1f, 1.5f);
+				test::Vector closest;
+				if (!ClosestPointOfRound(shape, size, {0, 0, 0}, orientation, centre, closest))
+					continue;
+				const test::Vector gap = test::Vector(centre) - closest;
+				if (gap.Length() < 0.02 || gap.Length() > radius - 0.02)
+					continue;
+				++checked;
+				ASSERT_TRUE(context.TestPair(round, Ball(centre, radius))) << shape << " trial " << trial;
+				const double cosine = std::fabs(test::Vector(context.normal.Normalize()).Dot(gap * (1.0 / gap.Length())));
+				EXPECT_GT(cosine, kCosTwoDegrees) << shape << " trial " << trial;
+			}
+			EXPECT_GT(checked, 40) << shape;
+		}
+	}
+
+	TEST(PairCollide, SphereAgainstATriangleTakesTheClosestPointOfFaceEdgeOrCorner)
+	{
+		const Tuple3f corners[3] = {{0, 0, 0}, {2, 0, 0}, {0, 0, 2}};
+		TriangleCollider triangle(&corners[0], &corners[1], &corners[2]);
+		triangle.Bake();
+		const struct
+		{
+			Tuple3f centre;
+			Tuple3f normal;
+		} cases[] = {{{0.5f, 0.3f, 0.5f}, {0, 1, 0}}, {{1.0f, 0.3f, -0.3f}, Tuple3f(0, 1, -1).Normalize()},
+			{{-0.3f, -0.3f, -0.3f}, Tuple3f(-1, -1, -1).Normalize()}, {{0.5f, 0.0f, 0.5f}, {0, 1, 0}}};
+		NarrowPhaseContext context;
+		for (const auto& c : cases)
+		{
+			ASSERT_TRUE(context.TestPair(Ball(c.centre, 0.6f), triangle)) << c.centre.x;
+			ExpectNear(Along(context.normal, c.normal), c.normal, 1e-5);
+		}
+		EXPECT_FALSE(context.TestPair(Ball({0.5f, 0.7f, 0.5f}, 0.6f), triangle));
+	}
 }

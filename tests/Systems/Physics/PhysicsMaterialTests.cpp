@@ -1,4 +1,5 @@
 #include "Systems/Physics/PhysicsScene.h"
+#include "Utilities/Diagnostics.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,29 @@ namespace
 		EXPECT_EQ(loaded.restitution, 0.25f);
 		EXPECT_EQ(loaded.friction, 0.75f);
 		EXPECT_EQ(loaded.density, 12.0f);
+	}
+
+	TEST(PhysicsMaterial, ValuesOutOfRangeAreRefusedAndTheDefaultsKept)
+	{
+		PhysicsScene scene;
+		const float cases[][3] = {{1.5f, 0.5f, 10.0f}, {0.5f, -1.0f, 10.0f}, {0.5f, 0.5f, -10.0f}};
+		for (const auto& values : cases)
+		{
+			Serializer data;
+			data.Write("Restitution Coefficient", values[0]);
+			data.Write("Friction Coefficient", values[1]);
+			data.Write("Density", values[2]);
+			data.SwitchToReading();
+			PhysicsMaterial loaded;
+			tw::Diagnostics::Flush();
+			testing::internal::CaptureStderr();
+			loaded.Load(data);
+			const std::string printed = testing::internal::GetCapturedStderr();
+			EXPECT_LE(loaded.restitution, 1.0f);
+			EXPECT_GE(loaded.friction, 0.0f);
+			EXPECT_GE(loaded.density, 0.0f);
+			EXPECT_NE(printed.find("PhysicsMaterial: \""), std::string::npos) << printed;
+		}
 	}
 
 	TEST(PhysicsMaterial, AManifoldBetweenTwoObjectsCarriesTheirMaterials)

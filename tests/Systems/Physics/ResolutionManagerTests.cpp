@@ -2,6 +2,7 @@
 #include "Systems/Physics/TransgressionManager.h"
 
 #include "QuietComponent.h"
+#include "Systems/Physics/PhysicsScene.h"
 #include "Systems/Physics/PhysicsWorld.h"
 #include "Utilities/TestHelpers.h"
 
@@ -301,4 +302,42 @@ TEST(ResolutionManager, OrientationsTravelBetweenBodyAndTransform)
 	const Quaternion expected = QuaternionFromRotationVector(Tuple3f(0, 1.5707964f * steps * kStep, 0)) * kQuarterTurnZ;
 	ExpectNear(body.orientation, expected, 1e-3);
 	ExpectNear(body.transform->GetWorldOrientation(), body.orientation, 1e-6);
+}
+
+namespace
+{
+	TEST(Tunnel, ASmallBoxAtFortyMetresASecondStopsOnAMeshFloorAThinFloorAndAThinWall)
+	{
+		const struct
+		{
+			const char* what;
+			Tuple3f start;
+			Tuple3f velocity;
+			bool mesh;
+			Tuple3f wallSize;
+		} cases[] = {{"mesh floor", {0, 3, 0}, {0, -40, 0}, true, {}}, {"thin floor", {0, 3, 0}, {0, -40, 0}, false, {20, 0.05f, 20}},
+			{"thin wall", {-3, 1, 0}, {40, 0, 0}, false, {0.05f, 20, 20}}};
+		for (const auto& c : cases)
+		{
+			test::PhysicsScene scene;
+			if (c.mesh)
+				scene.AddMesh({{{-10, 0, -10}, {10, 0, -10}, {10, 0, 10}, {-10, 0, 10}}, {0, 2, 1, 0, 3, 2}});
+			else
+			{
+				test::BodyShape wall;
+				wall.isStatic = true;
+				wall.scale = c.wallSize;
+				scene.Add(wall, Tuple3f(0, 0, 0));
+			}
+			test::BodyShape crate;
+			crate.scale = Tuple3f(0.2f, 0.2f, 0.2f);
+			crate.flags = c.velocity.y == 0.0f ? kBodyNoGravity : 0u;
+			RigidBody& box = scene.Add(crate, c.start);
+			scene.LoadLevel();
+			box.velocity = c.velocity;
+			scene.Step(40);
+			const Tuple3f along = c.velocity.Normalize();
+			EXPECT_LT(box.GetPosition().DotProduct(along), -0.08f) << c.what << ": stopped on the near side";
+		}
+	}
 }
