@@ -79,6 +79,9 @@ public:
 	Component* listener = nullptr;
 	std::unique_ptr<snd::System> system;
 	std::vector<std::unique_ptr<EffectEntry>> effects;
+	// Effect name -> the sound of the first SoundEffect that named it; emptied at Shutdown with
+	// the device whose sounds it holds.
+	tw::hash_map<std::string, snd::Sound*> effectSounds;
 	SoundCache cache;
 	snd::ChannelGroup* sfxGroup = nullptr;
 	snd::ChannelGroup* trackGroup = nullptr;
