@@ -53,6 +53,9 @@ public:
 	explicit Sound(snd::Output output = snd::Output::kDefaultDevice);
 	~Sound() override;
 
+	// The ten sound component types, with the component factory; Initialize calls it.
+	static void RegisterComponents();
+
 	void LoadConfig(Config& section) override;
 	// Registers the sound component types, opens the layer, makes the groups and the interface
 	// and pause sounds, applies the volumes and mute and writes them back into the configuration.

@@ -74,9 +74,9 @@ void Sound::LoadConfig(Config& section)
 	}
 }
 
-void Sound::Initialize()
+void Sound::RegisterComponents()
 {
-	// The component types in their registration order.
+	// In this order.
 	SoundEffect::Register();
 	MusicTrack::Register();
 	Ear::Register();
@@ -87,6 +87,11 @@ void Sound::Initialize()
 	AudioEvent::Register();
 	BossSFX::Register();
 	Ambience::Register();
+}
+
+void Sound::Initialize()
+{
+	RegisterComponents();
 
 	// Initialising twice must not orphan the sounds of the first layer.
 	Shutdown();

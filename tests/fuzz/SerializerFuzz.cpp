@@ -3,20 +3,12 @@
 // save, and its saved text must load and save again to the very same text. The level loader then
 // reads the same document: whatever it holds, loading must end (run with -timeout to catch a hang).
 #include "Components/Origin.h"
-#include "Components/Sound/Ambience.h"
-#include "Components/Sound/AudioEvent.h"
-#include "Components/Sound/BossSFX.h"
-#include "Components/Sound/Ear.h"
-#include "Components/Sound/FootStep.h"
-#include "Components/Sound/HPSound.h"
-#include "Components/Sound/MusicTrack.h"
-#include "Components/Sound/SoundEffect.h"
-#include "Components/Sound/Voice.h"
 #include "Components/Transform.h"
 #include "LevelFile.h"
 #include "Object.h"
 #include "ObjectGroup.h"
 #include "Serializer.h"
+#include "Sound.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -65,16 +57,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 	BoneTransform::Register();
 	Origin::Register();
 	// Without a Sound system the sound components only read and write their data.
-	SoundEffect::Register();
-	MusicTrack::Register();
-	Ear::Register();
-	SoundMaterial::Register();
-	FootStep::Register();
-	Voice::Register();
-	HPSound::Register();
-	AudioEvent::Register();
-	BossSFX::Register();
-	Ambience::Register();
+	Sound::RegisterComponents();
 	return 0;
 }
 
