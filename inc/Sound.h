@@ -53,6 +53,9 @@ public:
 	explicit Sound(snd::Output output = snd::Output::kDefaultDevice);
 	~Sound() override;
 
+	// The ten sound component types, with the component factory; Initialize calls it.
+	static void RegisterComponents();
+
 	void LoadConfig(Config& section) override;
 	// Registers the sound component types, opens the layer, makes the groups and the interface
 	// and pause sounds, applies the volumes and mute and writes them back into the configuration.
@@ -79,6 +82,9 @@ public:
 	Component* listener = nullptr;
 	std::unique_ptr<snd::System> system;
 	std::vector<std::unique_ptr<EffectEntry>> effects;
+	// Effect name -> the sound of the first SoundEffect that named it; emptied at Shutdown with
+	// the device whose sounds it holds.
+	tw::hash_map<std::string, snd::Sound*> effectSounds;
 	SoundCache cache;
 	snd::ChannelGroup* sfxGroup = nullptr;
 	snd::ChannelGroup* trackGroup = nullptr;

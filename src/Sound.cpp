@@ -2,7 +2,14 @@
 
 #include "Component.h"
 #include "Components/Sound/Ambience.h"
+#include "Components/Sound/AudioEvent.h"
+#include "Components/Sound/BossSFX.h"
+#include "Components/Sound/Ear.h"
+#include "Components/Sound/FootStep.h"
+#include "Components/Sound/HPSound.h"
 #include "Components/Sound/MusicTrack.h"
+#include "Components/Sound/SoundEffect.h"
+#include "Components/Sound/Voice.h"
 #include "Composition.h"
 #include "FrameTimer.h"
 #include "Object.h"
@@ -67,12 +74,24 @@ void Sound::LoadConfig(Config& section)
 	}
 }
 
+void Sound::RegisterComponents()
+{
+	// In this order.
+	SoundEffect::Register();
+	MusicTrack::Register();
+	Ear::Register();
+	SoundMaterial::Register();
+	FootStep::Register();
+	Voice::Register();
+	HPSound::Register();
+	AudioEvent::Register();
+	BossSFX::Register();
+	Ambience::Register();
+}
+
 void Sound::Initialize()
 {
-	// The component types in their registration order; the rest join with the components that
-	// play event, listener, effect, footstep, player and voice sounds.
-	MusicTrack::Register();
-	Ambience::Register();
+	RegisterComponents();
 
 	// Initialising twice must not orphan the sounds of the first layer.
 	Shutdown();
@@ -132,8 +151,15 @@ void Sound::UpdateSoundObjects()
 			gone.push_back(id);
 			continue;
 		}
-		// In this order; the listener, footstep, voice, player and event components come between.
+		// In this order; SoundEffect has nothing to update.
 		UpdateIfPresent<MusicTrack>(*object.object);
+		UpdateIfPresent<Ear>(*object.object);
+		UpdateIfPresent<SoundMaterial>(*object.object);
+		UpdateIfPresent<FootStep>(*object.object);
+		UpdateIfPresent<Voice>(*object.object);
+		UpdateIfPresent<HPSound>(*object.object);
+		UpdateIfPresent<AudioEvent>(*object.object);
+		UpdateIfPresent<BossSFX>(*object.object);
 		UpdateIfPresent<Ambience>(*object.object);
 	}
 	for (const unsigned id : gone)
@@ -171,6 +197,10 @@ void Sound::ReleaseSounds()
 		if (entry.first != nullptr)
 			entry.first->release();
 	cache.clear();
+	for (auto& [name, effect] : effectSounds)
+		if (effect != nullptr)
+			effect->release();
+	effectSounds.clear();
 	for (NamedSounds* sounds : {&interfaceSounds, &pauseSounds})
 		for (auto& [file, entry] : *sounds)
 			if (entry.sound != nullptr)

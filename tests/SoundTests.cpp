@@ -1,5 +1,7 @@
 #include "Components/Sound/SoundTestSupport.h"
 
+#include "ComponentFactory.h"
+
 #include <sstream>
 
 #include <vector>
@@ -180,6 +182,18 @@ namespace
 			EXPECT_EQ(pauseTone > 0.05, c.pauseSound > 0);
 			ObjectGroup::DestroyAll();
 			DestroyAllObjects();
+		}
+	}
+
+	TEST_F(SoundSystem, RegistersTheTenSoundComponentTypes)
+	{
+		ClearComponentFactory();
+		StartEngine();
+		for (const char* name : {"SoundEffect", "MusicTrack", "Ear", "SoundMaterial", "FootStep", "Voice", "HPSound", "AudioEvent", "BossSFX", "Ambience"})
+		{
+			const unsigned typeId = ComponentTypeIdFromName(name);
+			ASSERT_NE(typeId, 0u) << name;
+			EXPECT_EQ(GetComponentPrototype(typeId)->GetName(), name);
 		}
 	}
 }

@@ -2,19 +2,24 @@
 
 namespace
 {
-	unsigned randomState = 1;
+	tw::RandomSequence shared(1);
 }
 
 namespace tw
 {
+	int RandomSequence::Next()
+	{
+		state = state * 214013u + 2531011u;
+		return static_cast<int>((state >> 16) & 0x7fffu);
+	}
+
 	int Rand()
 	{
-		randomState = randomState * 214013u + 2531011u;
-		return static_cast<int>((randomState >> 16) & 0x7fffu);
+		return shared.Next();
 	}
 
 	void SeedRand(unsigned seed)
 	{
-		randomState = seed;
+		shared = RandomSequence(seed);
 	}
 }

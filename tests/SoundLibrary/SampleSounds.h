@@ -66,6 +66,11 @@ namespace test
 		{"Pause.wav", kPauseSoundFrequency, 0.5f, 0.5f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
 		{"Click.wav", 0.0f, 0.5f, 0.08f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
 		{"Wind.ogg", 0.0f, 0.2f, 2.0f, SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+		// Footstep (RMS 0.2), voice, gulp and pant: whole numbers of periods in 0.1 s.
+		{"Step.wav", 440.0f, 0.2f * std::numbers::sqrt2_v<float>, 0.3f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Voice.wav", 660.0f, 0.5f, 0.5f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Gulp.wav", 0.0f, 0.4f, 0.2f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Pant.wav", 0.0f, 0.2f, 0.6f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
 	};
 
 	// Interleaved stereo frames [first, last) of a mix.

@@ -4,8 +4,6 @@
 // reads the same document into an engine with the Logic and Physics systems: whatever it holds,
 // loading must end (run with -timeout to catch a hang), and its objects start and play three frames.
 #include "Components/Origin.h"
-#include "Components/Sound/Ambience.h"
-#include "Components/Sound/MusicTrack.h"
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
@@ -13,6 +11,7 @@
 #include "Object.h"
 #include "ObjectGroup.h"
 #include "Serializer.h"
+#include "Sound.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Physics/Physics.h"
 #include "Utilities/Diagnostics.h"
@@ -95,8 +94,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 	std::cerr.rdbuf(nullptr);
 	GameEngine();
 	// Without a Sound system the sound components only read and write their data.
-	MusicTrack::Register();
-	Ambience::Register();
+	Sound::RegisterComponents();
 	return 0;
 }
 

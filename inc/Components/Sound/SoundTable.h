@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class Composition;
 class Serializer;
 class Sound;
 namespace snd
@@ -44,12 +45,35 @@ public:
 		// Both given for positioned sounds.
 		const Tuple3f* position = nullptr;
 		const Tuple3f* velocity = nullptr;
+		// Set (maximum above 0) only by the sounds that must carry further than the default.
+		float minDistance = 0.0f;
+		float maxDistance = 0.0f;
 		bool loop = false;
 	};
+
+	// Where an object's sounds play: its world position and its body's velocity. An object
+	// without a Transform has no place (its sounds play without 3-D attributes); without a Body
+	// its velocity is 0.
+	struct Place
+	{
+		Tuple3f position;
+		Tuple3f velocity;
+		bool known = false;
+
+		// Positioned at this place when it is known.
+		StartOptions Options() const;
+		// Moves the channel here when the place is known.
+		void Move(const snd::Channel& channel) const;
+	};
+	static Place PlaceOf(Composition& owner);
 
 	// Reads every child element (whatever its name) as name, file, volume by position. A repeated
 	// name keeps the last file and volume; the cache counts the file of every element read.
 	void Load(Serializer& serializer, Kind kind);
+	// Enters the next child element and reads its name, file and volume by position.
+	static Entry ReadEntry(Serializer& serializer);
+	// One element "effect" with "Name", "Filename", "Volume" per entry, in order.
+	static void WriteEntries(Serializer& serializer, const std::vector<Entry>& entries);
 	// One element "effect" with "Name", "Filename", "Volume" per entry, in load order.
 	void Serialize(Serializer& serializer) const;
 	// Lowers the cache count of every entry's file; the sounds stay until the Sound system shuts down.

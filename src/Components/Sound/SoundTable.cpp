@@ -1,5 +1,8 @@
 #include "Components/Sound/SoundTable.h"
 
+#include "Components/Physics/Body.h"
+#include "Components/Transform.h"
+#include "Composition.h"
 #include "Engine.h"
 #include "Serializer.h"
 #include "Sound.h"
@@ -12,10 +15,7 @@ void SoundTable::Load(Serializer& serializer, Kind kind)
 	Sound* sound = FindSound();
 	while (serializer.NextElement())
 	{
-		serializer.EnterNode("", "");
-		Entry entry;
-		serializer.Read(entry.name).Read(entry.file).Read(entry.volume);
-		serializer.LeaveNode();
+		const Entry entry = ReadEntry(serializer);
 		const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry& held) { return held.name == entry.name; });
 		if (found != entries.end())
 			*found = entry;
@@ -34,7 +34,16 @@ void SoundTable::Load(Serializer& serializer, Kind kind)
 	}
 }
 
-void SoundTable::Serialize(Serializer& serializer) const
+SoundTable::Entry SoundTable::ReadEntry(Serializer& serializer)
+{
+	serializer.EnterNode("", "");
+	Entry entry;
+	serializer.Read(entry.name).Read(entry.file).Read(entry.volume);
+	serializer.LeaveNode();
+	return entry;
+}
+
+void SoundTable::WriteEntries(Serializer& serializer, const std::vector<Entry>& entries)
 {
 	for (const Entry& entry : entries)
 	{
@@ -42,6 +51,11 @@ void SoundTable::Serialize(Serializer& serializer) const
 		serializer.Write("Name", entry.name).Write("Filename", entry.file).Write("Volume", entry.volume);
 		serializer.LeaveNode();
 	}
+}
+
+void SoundTable::Serialize(Serializer& serializer) const
+{
+	WriteEntries(serializer, entries);
 }
 
 void SoundTable::Release() const
@@ -88,6 +102,8 @@ void SoundTable::Start(snd::Channel& channel, const std::string& name, snd::Chan
 		const snd::Vector velocity{options.velocity->x, options.velocity->y, options.velocity->z};
 		channel.set3DAttributes(&position, &velocity);
 	}
+	if (options.maxDistance > 0.0f)
+		channel.set3DMinMaxDistance(options.minDistance, options.maxDistance);
 	channel.setChannelGroup(group);
 	if (options.loop)
 		channel.setMode(snd::kLoop);
@@ -128,4 +144,37 @@ void SoundTable::LeaveUpdates(unsigned objectId)
 {
 	if (Sound* sound = FindSound())
 		sound->soundObjects.erase(objectId);
+}
+
+SoundTable::Place SoundTable::PlaceOf(Composition& owner)
+{
+	Place place;
+	if (const Transform* transform = owner.GetComponent<Transform>())
+	{
+		place.position = transform->GetWorldPosition();
+		place.known = true;
+	}
+	if (const Body* body = owner.GetComponent<Body>())
+		place.velocity = body->GetVelocity();
+	return place;
+}
+
+SoundTable::StartOptions SoundTable::Place::Options() const
+{
+	StartOptions options;
+	if (known)
+	{
+		options.position = &position;
+		options.velocity = &velocity;
+	}
+	return options;
+}
+
+void SoundTable::Place::Move(const snd::Channel& channel) const
+{
+	if (!known)
+		return;
+	const snd::Vector where{position.x, position.y, position.z};
+	const snd::Vector speed{velocity.x, velocity.y, velocity.z};
+	channel.set3DAttributes(&where, &speed);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Components/Sound/SoundTable.h"
+#include "Components/Transform.h"
 #include "Composition.h"
 #include "Object.h"
 #include "ObjectGroup.h"
@@ -83,6 +84,15 @@ namespace test
 			object.object->Start();
 			return *object.object->template GetComponent<T>();
 		}
+
+		// Puts the component's object at the position (adding a Transform); its sounds play there.
+		static void PlaceAt(Component& component, const Tuple3f& position)
+		{
+			if (component.owner->GetComponent<Transform>() == nullptr)
+				component.owner->AddComponent(Transform::TypeId());
+			component.owner->GetComponent<Transform>()->SetWorldPosition(position);
+		}
+		static void Send(Component& component, const Message& message) { component.owner->HandleMessage(message); }
 
 		// A table entry's data: element, name, file, volume.
 		static std::string Entry(const std::string& name, const std::string& file, float volume = 1.0f, const std::string& element = "effect")
