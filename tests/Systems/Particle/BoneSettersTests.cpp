@@ -8,17 +8,10 @@
 #include <cmath>
 
 using test::Applied;
+using test::Attached;
 
 namespace
 {
-	std::unique_ptr<ParticleSetter> Attached(const std::string& name, const std::string& values, unsigned ownerId = 0)
-	{
-		std::unique_ptr<ParticleSetter> setter = test::MakeSetter(name, values);
-		setter->Attach(ownerId);
-		setter->Refresh();
-		return setter;
-	}
-
 	// An object at (10, 0, 0) whose bone "Arm" sits at the given model position, turned by the
 	// rotation vector in degrees.
 	unsigned ArmOwner(test::ParticleWorld& world, const char* armPosition = "0 1 0", const char* armRotation = "0 0 0")

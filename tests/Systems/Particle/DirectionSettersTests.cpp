@@ -8,17 +8,10 @@
 #include <cmath>
 
 using test::Applied;
+using test::Attached;
 
 namespace
 {
-	std::unique_ptr<ParticleSetter> Attached(const std::string& name, const std::string& values, unsigned ownerId = 0)
-	{
-		std::unique_ptr<ParticleSetter> setter = test::MakeSetter(name, values);
-		setter->Attach(ownerId);
-		setter->Refresh();
-		return setter;
-	}
-
 	double DegreesBetween(const Tuple3f& a, const Tuple3f& b)
 	{
 		return std::acos(std::clamp(a.DotProduct(b) / (a.Length() * b.Length()), -1.0, 1.0)) * 57.29577951308232;

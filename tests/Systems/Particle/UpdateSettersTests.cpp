@@ -9,17 +9,10 @@
 #include <cmath>
 
 using test::Applied;
+using test::Attached;
 
 namespace
 {
-	std::unique_ptr<ParticleSetter> Attached(const std::string& name, const std::string& values, unsigned ownerId = 0)
-	{
-		std::unique_ptr<ParticleSetter> setter = test::MakeSetter(name, values);
-		setter->Attach(ownerId);
-		setter->Refresh();
-		return setter;
-	}
-
 	Particle Coloured(float life, const Tuple4f& color)
 	{
 		Particle particle;
