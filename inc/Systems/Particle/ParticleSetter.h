@@ -105,6 +105,9 @@ namespace PS
 	float RandomBetween(float a, float b);
 	// A random value in [0, 2π) with 2π rounded to float.
 	float RandomAngle();
+	// (cos θ sin φ, sin θ sin φ, cos φ) for random angles φ then θ: a unit direction, denser at
+	// the poles.
+	Tuple3f RandomSphereDirection();
 	// The physics system's fixed step: particle time is never the frame time.
 	float TimeStep();
 	// The body of the object's Body component; null when the object, the Body or its body is gone.

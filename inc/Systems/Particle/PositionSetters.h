@@ -115,12 +115,16 @@ namespace PS
 	};
 
 	// A running angle that grows by dAngle degrees with every particle, never wrapped; it starts
-	// at 0 at Attach.
-	template <class T>
-	class RunningAngleSetter : public ParticleSetterBase<T>
+	// at 0 at Attach. Base is the setter's other Attach work (the owner's body).
+	template <class T, class Base = ParticleSetterBase<T>>
+	class RunningAngleSetter : public Base
 	{
 	public:
-		void Attach(unsigned) override { angle = 0.0f; }
+		void Attach(unsigned objectId) override
+		{
+			Base::Attach(objectId);
+			angle = 0.0f;
+		}
 
 	protected:
 		// The angle in radians after one more step of degrees.

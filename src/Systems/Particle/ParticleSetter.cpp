@@ -66,6 +66,14 @@ namespace PS
 		return static_cast<float>(6.2831854820251465 * Rand01());
 	}
 
+	Tuple3f RandomSphereDirection()
+	{
+		const double phi = RandomAngle();
+		const double theta = RandomAngle();
+		return Tuple3f(static_cast<float>(std::cos(theta) * std::sin(phi)), static_cast<float>(std::sin(theta) * std::sin(phi)),
+			static_cast<float>(std::cos(phi)));
+	}
+
 	float TimeStep()
 	{
 		return Physics::Settings().timeStep;

@@ -1,8 +1,11 @@
 #include "Systems/Particle/ParticleSetterRegistry.h"
 
+#include "Systems/Particle/BoneSetters.h"
+#include "Systems/Particle/DirectionSetters.h"
 #include "Systems/Particle/PositionSetters.h"
 #include "Systems/Particle/SpawnSetters.h"
 #include "Systems/Particle/TextureSetters.h"
+#include "Systems/Particle/UpdateSetters.h"
 
 #include <iterator>
 
@@ -46,10 +49,39 @@ namespace
 		{"Spawn_Position_Camera_Circle", Create<PS::Spawn_Position_Camera_Circle>},
 		{"Spawn_Pig_Stars", Create<PS::Spawn_Pig_Stars>},
 		{"Spawn_Position_Checkpoint", Create<PS::Spawn_Position_Checkpoint>},
+		{"Spawn_Position_Bone", Create<PS::Spawn_Position_Bone>},
 		{"Spawn_Position_Relative", Create<PS::Spawn_Position_Relative>},
+		{"CylinderSpawner", Create<PS::CylinderSpawner>},
+		{"EllipsoidSpawner", Create<PS::EllipsoidSpawner>},
 		{"Spawn_Ring", Create<PS::Spawn_Ring>},
+		{"Spawn_Direction_Sphere", Create<PS::Spawn_Direction_Sphere>},
+		{"Spawn_Direction_Circle", Create<PS::Spawn_Direction_Circle>},
+		{"Spawn_Direction_Camera_Radial", Create<PS::Spawn_Direction_Camera_Radial>},
+		{"Spawn_Direction_Global", Create<PS::Spawn_Direction_Global>},
+		{"Spawn_Cone_Edge_Model", Create<PS::Spawn_Cone_Edge_Model>},
+		{"Spawn_Direction_Model", Create<PS::Spawn_Direction_Model>},
+		{"Spawn_Cone_Global", Create<PS::Spawn_Cone_Global>},
+		{"Spawn_Cone_Model", Create<PS::Spawn_Cone_Model>},
+		{"Spawn_Cone_Camera", Create<PS::Spawn_Cone_Camera>},
 		{"Spawn_Random_Angle", Create<PS::Spawn_Random_Angle>},
+		{"Spawn_Direction_Bone", Create<PS::Spawn_Direction_Bone>},
 		{"Spawn_Scale_Field", Create<PS::Spawn_Scale_Field>},
+		{"Update_Accelerate_Global", Create<PS::Update_Accelerate_Global>},
+		{"Update_Velocity_Damp", Create<PS::Update_Velocity_Damp>},
+		{"Update_Velocity_Camera", Create<PS::Update_Velocity_Camera>},
+		{"Update_Velocity_Camera_Blow", Create<PS::Update_Velocity_Camera_Blow>},
+		{"Update_Scale_Default", Create<PS::Update_Scale_Default>},
+		{"Update_Color_Dark", Create<PS::Update_Color_Dark>},
+		{"Update_Color", Create<PS::Update_Color>},
+		{"Update_Alpha", Create<PS::Update_Alpha>},
+		{"Update_Pig_Stars", Create<PS::Update_Pig_Stars>},
+		{"Update_Vortex", Create<PS::Update_Vortex>},
+		{"Update_Position_Relative", Create<PS::Update_Position_Relative>},
+		{"CylinderUpdater", Create<PS::CylinderUpdater>},
+		{"EllipsoidUpdater", Create<PS::EllipsoidUpdater>},
+		{"Update_Position_ARH", Create<PS::Update_Position_ARH>},
+		{"Update_Scale_Inverse", Create<PS::Update_Scale_Inverse>},
+		{"Update_Draw_Debug", Create<PS::Update_Draw_Debug>},
 		{"Draw_Random_Texture", Create<PS::RandomTextureDrawer>},
 	};
 }

@@ -59,11 +59,7 @@ namespace PS
 		if (body == nullptr)
 			return;
 		const float r = RandomBetween(0.0f, rad);
-		const double phi = RandomAngle();
-		const double theta = RandomAngle();
-		const Tuple3f direction(static_cast<float>(std::cos(theta) * std::sin(phi)), static_cast<float>(std::sin(theta) * std::sin(phi)),
-			static_cast<float>(std::cos(phi)));
-		PlaceAt(particle, ModelToWorld(*body, modelPos) + direction * r);
+		PlaceAt(particle, ModelToWorld(*body, modelPos) + RandomSphereDirection() * r);
 	}
 
 	void Spawn_Position_Camera::Apply(Particle& particle)

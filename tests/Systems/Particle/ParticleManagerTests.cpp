@@ -54,7 +54,7 @@ TEST(ParticleManager, RegisteringAgainKeepsOnePrototypePerNameOfTheTable)
 	test::ParticleWorld world;
 	ParticleSetterRegistry& registry = ParticleSetterRegistry::Instance();
 	const std::vector<std::string> names = ParticleSetterRegistry::TableNames();
-	ASSERT_EQ(names.size(), 29u);
+	ASSERT_EQ(names.size(), 58u);
 	EXPECT_EQ(names.front(), "Zero");
 	EXPECT_EQ(names.back(), "Draw_Random_Texture");
 	const ParticleSetter* before = ParticleSetterLookup("Spawn_Fire");

@@ -64,6 +64,15 @@ namespace test
 		return ReadSetter(SetterXml(name, values));
 	}
 
+	// The setter attached to the owner and refreshed for this frame.
+	inline std::unique_ptr<ParticleSetter> Attached(const std::string& name, const std::string& values, unsigned ownerId = 0)
+	{
+		std::unique_ptr<ParticleSetter> setter = MakeSetter(name, values);
+		setter->Attach(ownerId);
+		setter->Refresh();
+		return setter;
+	}
+
 	// The setter's name and parameters as it saves them.
 	inline std::string SavedSetter(ParticleSetter& setter)
 	{

@@ -9,20 +9,12 @@
 #include <cmath>
 
 using test::Applied;
+using test::Attached;
 using test::MakeSetter;
 
 namespace
 {
 	constexpr double kDegree = 0.017453292519943295;
-
-	// The setter attached to the owner and refreshed for this frame.
-	std::unique_ptr<ParticleSetter> Attached(const std::string& name, const std::string& values, unsigned ownerId)
-	{
-		std::unique_ptr<ParticleSetter> setter = MakeSetter(name, values);
-		setter->Attach(ownerId);
-		setter->Refresh();
-		return setter;
-	}
 
 	void ExpectNear(const Tuple3f& actual, const Tuple3f& expected, const std::string& what)
 	{
