@@ -20,7 +20,9 @@ namespace
 
 std::uint32_t DelayMessage::ToMilliseconds(float seconds)
 {
-	const double milliseconds = std::trunc(static_cast<double>(seconds) * 1000.0);
+	// A saved delay is the float nearest to milliseconds / 1000, which may lie just below it: the
+	// margin (far below a millisecond) keeps save and reload from losing a millisecond each time.
+	const double milliseconds = std::trunc(static_cast<double>(seconds) * 1000.0 * (1.0 + 1e-6));
 	if (!(milliseconds > 0.0))
 		return 0;
 	if (milliseconds >= 4294967295.0)

@@ -66,7 +66,7 @@ namespace
 	TEST(DelayMessage, DelaysAreWholeMillisecondsNeverNegativeAndClamped)
 	{
 		const std::pair<float, std::uint32_t> cases[] = {{1.0009f, 1000u}, {-2.0f, 0u}, {5e6f, 4294967295u},
-			{std::numeric_limits<float>::quiet_NaN(), 0u}, {0.0005f, 0u}};
+			{std::numeric_limits<float>::quiet_NaN(), 0u}, {0.0005f, 0u}, {0.007f, 7u}};
 		for (const auto& [seconds, milliseconds] : cases)
 			EXPECT_EQ(DelayMessage::ToMilliseconds(seconds), milliseconds) << seconds;
 		StoredMessageWorld world;
