@@ -40,6 +40,23 @@ void WriteRelayList(Serializer& serializer, const std::vector<RelayMsg>& list, c
 // "object \"Name\" (id N), Type": where a diagnostic about a component's data points.
 std::string DescribeComponent(const Composition& owner, const char* type);
 
+void ReportNested(const Composition& owner, const char* type, const char* message);
+
+// Runs the handling of a message unless the same handling is already under way (its own sends
+// led back to it): the nested arrival is then refused with one diagnostic, so it cannot recurse.
+template <class Handle>
+void HandleUnlessNested(bool& handling, const Composition& owner, const char* type, const char* message, Handle handle)
+{
+	if (handling)
+	{
+		ReportNested(owner, type, message);
+		return;
+	}
+	handling = true;
+	handle();
+	handling = false;
+}
+
 // Records keyed by name, in the order read; of two records with one name the first stays.
 template <class T>
 class KeyedRecords

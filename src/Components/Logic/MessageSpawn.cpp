@@ -3,7 +3,6 @@
 #include "Archetype.h"
 #include "Components/Transform.h"
 #include "Composition.h"
-#include "Utilities/Diagnostics.h"
 
 bool MessageSpawn::Load(Serializer& serializer)
 {
@@ -50,21 +49,15 @@ void MessageSpawn::OnSpawn(Message::Reader reader)
 	MessageHandler* handler = handlers.Find(reader.name);
 	if (handler == nullptr)
 		return;
-	if (handler->spawning)
-	{
-		tw::Diagnostics::Report(DescribeComponent(*owner, __MessageSpawnName::name) + ": \"" + reader.name +
-			"\" arrived again while its spawns were starting; the nested arrival is ignored");
-		return;
-	}
-	handler->spawning = true;
-	for (const SpawnEntry& entry : handler->spawn)
-	{
-		const Object spawned = CreateObjectFromArchetype(entry.filename);
-		if (spawned.IsDummy())
-			continue;
-		spawned.object->Start();
-		if (const Transform* transform = owner->GetComponent<Transform>())
-			spawned.object->HandleMessage(Message("SetPos").Push(transform->GetWorldPosition() + entry.offset));
-	}
-	handler->spawning = false;
+	HandleUnlessNested(handler->spawning, *owner, __MessageSpawnName::name, reader.name, [&] {
+		for (const SpawnEntry& entry : handler->spawn)
+		{
+			const Object spawned = CreateObjectFromArchetype(entry.filename);
+			if (spawned.IsDummy())
+				continue;
+			spawned.object->Start();
+			if (const Transform* transform = owner->GetComponent<Transform>())
+				spawned.object->HandleMessage(Message("SetPos").Push(transform->GetWorldPosition() + entry.offset));
+		}
+	});
 }

@@ -1,7 +1,6 @@
 #include "Components/Logic/Relay.h"
 
 #include "Composition.h"
-#include "Utilities/Diagnostics.h"
 
 bool Relay::Load(Serializer& serializer)
 {
@@ -40,14 +39,8 @@ void Relay::OnRelay(Message::Reader reader)
 	Entry* entry = relayTable.Find(reader.name);
 	if (entry == nullptr)
 		return;
-	if (entry->sending)
-	{
-		tw::Diagnostics::Report(DescribeComponent(*owner, __RelayName::name) + ": \"" + reader.name +
-			"\" arrived again while its own messages were being sent; the nested arrival is ignored");
-		return;
-	}
-	entry->sending = true;
-	for (const RelayMsg& message : entry->messages)
-		message.SendTo(*owner);
-	entry->sending = false;
+	HandleUnlessNested(entry->sending, *owner, __RelayName::name, reader.name, [&] {
+		for (const RelayMsg& message : entry->messages)
+			message.SendTo(*owner);
+	});
 }

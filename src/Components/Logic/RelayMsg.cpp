@@ -69,3 +69,8 @@ std::string DescribeComponent(const Composition& owner, const char* type)
 {
 	return "object \"" + owner.GetName() + "\" (id " + std::to_string(owner.GetId()) + "), " + type;
 }
+
+void ReportNested(const Composition& owner, const char* type, const char* message)
+{
+	tw::Diagnostics::Report(DescribeComponent(owner, type) + ": \"" + message + "\" arrived again while it was being handled; the nested arrival is ignored");
+}
