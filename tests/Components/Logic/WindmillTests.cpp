@@ -75,3 +75,20 @@ namespace
 			EXPECT_NE(saved.find(part), std::string::npos) << part << " in " << saved;
 	}
 }
+
+namespace
+{
+	using namespace test;
+
+	TEST(Windmill, WithoutABodyItStaysInert)
+	{
+		StoredMessageWorld world;
+		const Object mill = world.Add<Windmill>("Mill", kSettings + kLists, Str("On") + Str("Reset"));
+		mill.object->AddComponent(Transform::TypeId());
+		mill.object->Start();
+		mill.SendMessage(Message("Blown"));
+		world.Frame(100);
+		EXPECT_EQ(Speed(mill), 0.0f);
+		EXPECT_TRUE(Listener::Log().empty());
+	}
+}
