@@ -4,6 +4,14 @@
 // and its second save equals its first: nothing it keeps is lost or changed by a round trip.
 // Seed files live in tests/fuzz/corpus/LogicComponentFuzz/.
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/DelayMessage.h"
+#include "Components/Logic/DestroyOnMessage.h"
+#include "Components/Logic/MessageSpawn.h"
+#include "Components/Logic/PowerUp.h"
+#include "Components/Logic/Relay.h"
+#include "Components/Logic/Switch.h"
+#include "Components/Logic/WinCollision.h"
+#include "Components/Logic/Windmill.h"
 #include "Composition.h"
 #include "Serializer.h"
 #include "Systems/Logic/LogicTypes.h"
@@ -69,6 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	const std::string document(reinterpret_cast<const char*>(data), size);
 	// Every logic component that reads stored fields has its line here.
 	RoundTrip<BehaviorTree>(document);
+	RoundTrip<WinCollision>(document);
+	RoundTrip<PowerUp>(document);
+	RoundTrip<MessageSpawn>(document);
+	RoundTrip<PowerUpCollector>(document);
+	RoundTrip<DelayMessage>(document);
+	RoundTrip<Switch>(document);
+	RoundTrip<Relay>(document);
+	RoundTrip<DestroyOnMessage>(document);
+	RoundTrip<Windmill>(document);
 	Serializer::ClearFileCache();
 	// The lines reported stay remembered until a frame ends; one input is one frame here.
 	tw::Diagnostics::Flush();

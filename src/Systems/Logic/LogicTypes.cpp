@@ -1,6 +1,14 @@
 #include "Systems/Logic/LogicTypes.h"
 
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/DelayMessage.h"
+#include "Components/Logic/DestroyOnMessage.h"
+#include "Components/Logic/MessageSpawn.h"
+#include "Components/Logic/PowerUp.h"
+#include "Components/Logic/Relay.h"
+#include "Components/Logic/Switch.h"
+#include "Components/Logic/WinCollision.h"
+#include "Components/Logic/Windmill.h"
 #include "Components/Physics/CharacterController.h"
 #include "Components/Physics/CursorController.h"
 #include "Components/Physics/GolemPoints.h"
@@ -18,6 +26,15 @@ namespace
 
 	constexpr LogicComponentType kRegistrationOrder[] = {
 		Entry<BehaviorTree>(),
+		Entry<WinCollision>(),
+		Entry<PowerUp>(),
+		Entry<MessageSpawn>(),
+		Entry<PowerUpCollector>(),
+		Entry<DelayMessage>(),
+		Entry<Switch>(),
+		Entry<Relay>(),
+		Entry<DestroyOnMessage>(),
+		Entry<Windmill>(),
 		Entry<GolemPoints>(),
 		Entry<CharacterController>(),
 		Entry<CursorController>(),
@@ -27,7 +44,9 @@ namespace
 		&CharacterController::TypeId,
 		&BehaviorTree::TypeId,
 		&CursorController::TypeId,
+		&DelayMessage::TypeId,
 		&GolemPoints::TypeId,
+		&Windmill::TypeId,
 	};
 }
 

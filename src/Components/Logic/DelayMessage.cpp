@@ -1,0 +1,91 @@
+#include "Components/Logic/DelayMessage.h"
+
+#include "Composition.h"
+#include "Message.h"
+#include "Utilities/Diagnostics.h"
+#include "Utilities/Timer.h"
+
+#include <cmath>
+
+namespace
+{
+	// The name the message is sent under: the text before "(", as long as a message name can be.
+	std::string KeyOf(const RelayMsg& message)
+	{
+		if (const Message* prepared = message.GetMessage())
+			return prepared->GetName();
+		return message.rawData.substr(0, std::min(message.rawData.find('('), Message::kMaxNameLength));
+	}
+}
+
+std::uint32_t DelayMessage::ToMilliseconds(float seconds)
+{
+	// A saved delay is the float nearest to milliseconds / 1000, which may lie just below it: the
+	// margin (far below a millisecond) keeps save and reload from losing a millisecond each time.
+	const double milliseconds = std::trunc(static_cast<double>(seconds) * 1000.0 * (1.0 + 1e-6));
+	if (!(milliseconds > 0.0))
+		return 0;
+	if (milliseconds >= 4294967295.0)
+		return UINT32_MAX;
+	return static_cast<std::uint32_t>(milliseconds);
+}
+
+bool DelayMessage::Load(Serializer& serializer)
+{
+	const std::string where = DescribeComponent(*owner, __DelayMessageName::name);
+	while (serializer.NextElement())
+	{
+		serializer.EnterNode("", "");
+		const std::string text = serializer.ReadString();
+		float seconds = 0.0f;
+		serializer.Read(seconds);
+		int repeat = 1;
+		if (serializer.HasValue())
+			serializer.Read(repeat);
+		serializer.LeaveNode();
+		TimedMsg timed{GetElapsedMilliseconds(), ToMilliseconds(seconds), repeat, repeat, RelayMsg(text, where)};
+		const std::string key = KeyOf(timed.message);
+		if (!timedMessages.Add(key, std::move(timed)))
+			tw::Diagnostics::Report(where + ": a second delayed message named \"" + key + "\" (\"" + text +
+				"\") is dropped; the first one stays");
+	}
+	return true;
+}
+
+bool DelayMessage::Serialize(Serializer& serializer)
+{
+	for (const auto& [key, timed] : timedMessages.Entries())
+	{
+		serializer.EnterNode("", "");
+		serializer.Write("message", timed.message.rawData);
+		serializer.Write("fireIn", static_cast<float>(timed.fireIn / 1000.0));
+		serializer.Write("repeat", timed.repeat);
+		serializer.LeaveNode();
+	}
+	return true;
+}
+
+bool DelayMessage::Start()
+{
+	for (auto& [key, timed] : timedMessages.Entries())
+	{
+		timed.remaining = timed.repeat;
+		timed.lastFired = GetElapsedMilliseconds();
+	}
+	return true;
+}
+
+bool DelayMessage::Update()
+{
+	for (auto& [key, timed] : timedMessages.Entries())
+	{
+		const std::uint32_t now = GetElapsedMilliseconds();
+		if (now - timed.lastFired <= timed.fireIn || timed.remaining == 0)
+			continue;
+		if (timed.remaining > 0)
+			--timed.remaining;
+		timed.message.SendTo(*owner);
+		timed.lastFired = GetElapsedMilliseconds();
+	}
+	return true;
+}

@@ -1,0 +1,113 @@
+#include "Components/Logic/DelayMessage.h"
+#include "Components/Logic/DestroyOnMessage.h"
+
+#include "Components/Logic/StoredMessageWorld.h"
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+	using namespace test;
+
+	std::string Delayed(const std::string& text, const std::string& seconds, const std::string& repeat = "")
+	{
+		return Element(Str(text) + "<float>" + seconds + "</float>" + (repeat.empty() ? "" : "<int>" + repeat + "</int>"));
+	}
+
+	// The frames (from 1) in which "Tick" was heard, over count frames.
+	std::vector<int> TickFrames(StoredMessageWorld& world, int count)
+	{
+		std::vector<int> frames;
+		for (int frame = 1; frame <= count; ++frame)
+		{
+			Listener::Log().clear();
+			world.Frame();
+			if (!Listener::Log().empty())
+				frames.push_back(frame);
+		}
+		return frames;
+	}
+
+	TEST(DelayMessage, SendsAfterEachDelayAsOftenAsRepeatSays)
+	{
+		struct Case
+		{
+			std::string seconds, repeat;
+			int frames;
+			std::vector<int> expected;
+		};
+		// Frame k runs at 16 (k - 1) ms after the start: a delay is over once more than it has passed.
+		const Case cases[] = {
+			{"0", "-1", 4, {2, 3, 4}},
+			{"0.5", "3", 150, {33, 65, 97}},
+			{"0.1", "-1", 30, {8, 15, 22, 29}},
+			{"0", "0", 5, {}},
+		};
+		for (const Case& c : cases)
+		{
+			StoredMessageWorld world;
+			const Object object = world.Add<DelayMessage>("Timer", Delayed("Tick()", c.seconds, c.repeat), Str("Tick"));
+			object.object->Start();
+			EXPECT_EQ(TickFrames(world, c.frames), c.expected) << c.seconds << " s, repeat " << c.repeat;
+		}
+	}
+
+	TEST(DelayMessage, StartArmsTheCountAgain)
+	{
+		StoredMessageWorld world;
+		const Object object = world.Add<DelayMessage>("Timer", Delayed("Tick()", "0.5", "3"), Str("Tick"));
+		object.object->Start();
+		world.Frame(150);
+		object.object->Start();
+		EXPECT_EQ(TickFrames(world, 100), (std::vector<int>{33, 65, 97}));
+	}
+
+	TEST(DelayMessage, DelaysAreWholeMillisecondsNeverNegativeAndClamped)
+	{
+		const std::pair<float, std::uint32_t> cases[] = {{1.0009f, 1000u}, {-2.0f, 0u}, {5e6f, 4294967295u},
+			{std::numeric_limits<float>::quiet_NaN(), 0u}, {0.0005f, 0u}, {0.007f, 7u}};
+		for (const auto& [seconds, milliseconds] : cases)
+			EXPECT_EQ(DelayMessage::ToMilliseconds(seconds), milliseconds) << seconds;
+		StoredMessageWorld world;
+		const Object object = world.Add<DelayMessage>("Timer", Delayed("Tick()", "1.0009"));
+		EXPECT_NE(world.Saved(world.Of<DelayMessage>(object)).find("<float name=\"fireIn\">1</float>"), std::string::npos);
+	}
+
+	TEST(DelayMessage, ASecondMessageOfOneNameIsDroppedWithOneDiagnostic)
+	{
+		StoredMessageWorld world;
+		Object object{};
+		const std::string printed = Printed(
+			[&] { object = world.Add<DelayMessage>("Timer", Delayed("Tick(1)", "1") + Delayed("Tick(2)", "2"), Str("Tick")); });
+		EXPECT_NE(printed.find("\"Tick\" (\"Tick(2)\") is dropped"), std::string::npos) << printed;
+		ASSERT_EQ(world.Of<DelayMessage>(object).GetMessages().Entries().size(), 1u);
+		EXPECT_EQ(world.Of<DelayMessage>(object).GetMessages().Entries()[0].second.message.rawData, "Tick(1)");
+	}
+
+	TEST(DestroyOnMessage, DestroysOnItsNamesOrByDefaultOnDestroyThis)
+	{
+		struct Case
+		{
+			std::string values, message;
+			bool destroyed;
+		};
+		const Case cases[] = {
+			{"", "DestroyThis", true},
+			{Str("Smash") + Str("Burn"), "Smash", true},
+			{Str("Smash") + Str("Burn"), "Burn", true},
+			{Str("Smash") + Str("Burn"), "DestroyThis", false},
+		};
+		for (const Case& c : cases)
+		{
+			StoredMessageWorld world;
+			const Object object = world.Add<DestroyOnMessage>("Vase", c.values);
+			const unsigned id = object.id;
+			object.SendMessage(Message(c.message));
+			if (c.values.empty())
+				EXPECT_NE(world.Saved(world.Of<DestroyOnMessage>(object)).find(">DestroyThis<"), std::string::npos);
+			world.Frame();
+			EXPECT_EQ(ObjectFromId(id).IsDummy(), c.destroyed) << c.message;
+		}
+	}
+}

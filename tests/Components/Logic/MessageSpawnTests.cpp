@@ -1,0 +1,41 @@
+#include "Components/Logic/MessageSpawn.h"
+
+#include "Components/Logic/StoredMessageWorld.h"
+#include "Components/Transform.h"
+
+namespace
+{
+	using namespace test;
+
+	std::string Spawn(const std::string& file, const std::string& offset = "")
+	{
+		return Element(Str(file) + (offset.empty() ? "" : "<Tuple3f>" + offset + "</Tuple3f>"));
+	}
+
+	// The world positions of the objects named "Spark", oldest first.
+	std::vector<Tuple3f> Sparks()
+	{
+		std::vector<Tuple3f> positions;
+		for (const unsigned id : ObjectIdsByName("Spark"))
+			positions.push_back(ObjectFromId(id).object->GetComponent<Transform>()->GetWorldPosition());
+		return positions;
+	}
+
+	TEST(MessageSpawn, EveryArrivalPlacesOneSetAtTheOwnerPlusTheOffsets)
+	{
+		StoredMessageWorld world;
+		const std::string spark = world.WriteLevel("Spark.xml", "<Object><string>Spark</string><Component>"
+			"<string>Transform</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f></Component></Object>");
+		const Object owner = world.Add<MessageSpawn>("Nest", Element(Str("Burst") + Spawn(spark) + Spawn(spark, "0 2 0")) +
+			Element(Str("Quiet")));
+		owner.object->AddComponent(Transform::TypeId());
+		owner.object->GetComponent<Transform>()->SetWorldPosition(Tuple3f(1, 0, 0));
+		owner.SendMessage(Message("Burst"));
+		owner.SendMessage(Message("Quiet"));
+		owner.SendMessage(Message("Burst"));
+		EXPECT_EQ(Sparks(), (std::vector<Tuple3f>{{1, 0, 0}, {1, 2, 0}, {1, 0, 0}, {1, 2, 0}}));
+		const Object reloaded = world.Reloaded<MessageSpawn>(owner);
+		EXPECT_EQ(world.Saved(world.Of<MessageSpawn>(reloaded)), world.Saved(world.Of<MessageSpawn>(owner)));
+		EXPECT_NE(world.Saved(world.Of<MessageSpawn>(owner)).find(">Quiet<"), std::string::npos);
+	}
+}

@@ -1,0 +1,94 @@
+#include "Components/Logic/Windmill.h"
+
+#include "Components/Logic/StoredMessageWorld.h"
+#include "Systems/Physics/Physics.h"
+
+namespace
+{
+	using namespace test;
+
+	// Full speed 90 degrees/s, acceleration 45 degrees/s^2, blown 1 s, sucked 0.5 s, decay 0.98.
+	const std::string kLists = Element(Str("On()")) + Element(Str("Off()")) + Element(Str("Reset()"));
+	const std::string kSettings =
+		"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>1</float><float>0.5</float><float>0.98</float>";
+	constexpr float kAccel = 0.7853982f * 0.016f;
+
+	Object AddWindmill(StoredMessageWorld& world, const std::string& lists = kLists)
+	{
+		const Object mill = world.AddBodyObject("Mill", Tuple3f(0, 0, 0), false, world.BodyValues("NOGRAVITY"));
+		world.AddLoaded(mill, Windmill::TypeId(), kSettings + lists);
+		world.AddLoaded(mill, Listener::TypeId(), Str("On") + Str("Off") + Str("Reset"));
+		mill.object->Start();
+		return mill;
+	}
+
+	float Speed(const Object& mill)
+	{
+		return StoredMessageWorld::Of<Windmill>(mill).GetAngularSpeed();
+	}
+
+	TEST(Windmill, ABlowSpinsItUpToFullSpeedThenItDecaysToRestFiringEachListOnce)
+	{
+		StoredMessageWorld world;
+		const Object mill = AddWindmill(world);
+		mill.SendMessage(Message("Blown"));
+		world.Frame(10);
+		EXPECT_NEAR(Speed(mill), 10 * 4 * kAccel, 1e-4f);
+		EXPECT_NEAR(world.RigidBodyOf(mill).angularVelocity.y, Speed(mill), 1e-6f);
+		world.Frame(300);
+		EXPECT_EQ(world.HeardNames(), (std::vector<std::string>{"On", "Reset"}));
+		EXPECT_EQ(Speed(mill), 0.0f);
+	}
+
+	TEST(Windmill, ASuckAfterABlowReversesAtOnce)
+	{
+		StoredMessageWorld world;
+		const Object mill = AddWindmill(world);
+		mill.SendMessage(Message("Blown"));
+		world.Frame(10);
+		const float blown = Speed(mill);
+		mill.SendMessage(Message("Sucked"));
+		world.Frame();
+		EXPECT_NEAR(Speed(mill), blown - kAccel, 1e-5f);
+	}
+
+	TEST(Windmill, WhilePhysicsIsPausedItNeitherDecaysNorFires)
+	{
+		StoredMessageWorld world;
+		const Object mill = AddWindmill(world);
+		mill.SendMessage(Message("Blown"));
+		world.Frame(80);
+		const float spinning = Speed(mill);
+		Physics::Instance()->GetResolution().updateEnabled = false;
+		world.Frame(300);
+		EXPECT_EQ(Speed(mill), spinning);
+		EXPECT_EQ(world.HeardNames(), (std::vector<std::string>{"On"}));
+	}
+
+	TEST(Windmill, SixNumbersAndThreeListsSurviveSaveAndReloadWithAnEmptyOnList)
+	{
+		StoredMessageWorld world;
+		const Object mill = AddWindmill(world, Element(Str("")) + Element(Str("Off()") + Str("A(1)")) + Element(Str("Reset()")));
+		const std::string saved = world.Saved(world.Of<Windmill>(mill));
+		EXPECT_EQ(world.Saved(world.Of<Windmill>(world.Reloaded<Windmill>(mill))), saved);
+		for (const std::string part : {">0 1 0<", ">90<", ">45<", ">1<", ">0.5<", ">0.98<", ">Off()<", ">A(1)<", ">Reset()<"})
+			EXPECT_NE(saved.find(part), std::string::npos) << part << " in " << saved;
+	}
+}
+
+namespace
+{
+	using namespace test;
+
+	TEST(Windmill, WithoutABodyItStaysInert)
+	{
+		StoredMessageWorld world;
+		const Object mill = world.Add<Windmill>("Mill", kSettings + kLists, Str("On") + Str("Reset"));
+		mill.object->AddComponent(Transform::TypeId());
+		mill.object->Start();
+		mill.SendMessage(Message("Blown"));
+		world.Frame(100);
+		EXPECT_EQ(Speed(mill), 0.0f);
+		EXPECT_TRUE(Listener::Log().empty());
+	}
+}
