@@ -1,9 +1,24 @@
 // Fuzzes the readers of the logic components: the input is parsed as a document and read as each
-// logic component in turn (Load), written (Serialize), read again from what was written and
+// logic component in turn (the behaviour tree and every gameplay component) (Load), written (Serialize), read again from what was written and
 // written once more. Whatever the file holds, a component takes what it can, reports the rest,
 // and its second save equals its first: nothing it keeps is lost or changed by a round trip.
 // Seed files live in tests/fuzz/corpus/LogicComponentFuzz/.
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/CollisionDamage.h"
+#include "Components/Logic/DamageReticle.h"
+#include "Components/Logic/DeathClock.h"
+#include "Components/Logic/ExplodeOnHit.h"
+#include "Components/Logic/Explosion.h"
+#include "Components/Logic/FallDamage.h"
+#include "Components/Logic/ForceField.h"
+#include "Components/Logic/Health.h"
+#include "Components/Logic/KnockOut.h"
+#include "Components/Logic/PlayerDeath.h"
+#include "Components/Logic/RagdollDeath.h"
+#include "Components/Logic/Reflection.h"
+#include "Components/Logic/TeamDamage.h"
+#include "Components/Logic/Trampoline.h"
+#include "Components/Logic/VelocityDamper.h"
 #include "Composition.h"
 #include "Serializer.h"
 #include "Systems/Logic/LogicTypes.h"
@@ -67,6 +82,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
 	const std::string document(reinterpret_cast<const char*>(data), size);
 	RoundTrip<BehaviorTree>(document);
+	RoundTrip<CollisionDamage>(document);
+	RoundTrip<DamageReticle>(document);
+	RoundTrip<DeathClock>(document);
+	RoundTrip<ExplodeOnHit>(document);
+	RoundTrip<Explosion>(document);
+	RoundTrip<FallDamage>(document);
+	RoundTrip<ForceField>(document);
+	RoundTrip<Health>(document);
+	RoundTrip<KnockOut>(document);
+	RoundTrip<PlayerDeath>(document);
+	RoundTrip<RagdollDeath>(document);
+	RoundTrip<Reflection>(document);
+	RoundTrip<TeamDamage>(document);
+	RoundTrip<Trampoline>(document);
+	RoundTrip<VelocityDamper>(document);
 	Serializer::ClearFileCache();
 	return 0;
 }

@@ -1,6 +1,21 @@
 #include "Systems/Logic/LogicTypes.h"
 
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/CollisionDamage.h"
+#include "Components/Logic/DamageReticle.h"
+#include "Components/Logic/DeathClock.h"
+#include "Components/Logic/ExplodeOnHit.h"
+#include "Components/Logic/Explosion.h"
+#include "Components/Logic/FallDamage.h"
+#include "Components/Logic/ForceField.h"
+#include "Components/Logic/Health.h"
+#include "Components/Logic/KnockOut.h"
+#include "Components/Logic/PlayerDeath.h"
+#include "Components/Logic/RagdollDeath.h"
+#include "Components/Logic/Reflection.h"
+#include "Components/Logic/TeamDamage.h"
+#include "Components/Logic/Trampoline.h"
+#include "Components/Logic/VelocityDamper.h"
 #include "Components/Physics/CharacterController.h"
 #include "Components/Physics/CursorController.h"
 #include "Components/Physics/GolemPoints.h"
@@ -17,16 +32,37 @@ namespace
 	}
 
 	constexpr LogicComponentType kRegistrationOrder[] = {
+		Entry<ForceField>(),
+		Entry<DeathClock>(),
+		Entry<Reflection>(),
+		Entry<Health>(),
+		Entry<CollisionDamage>(),
+		Entry<FallDamage>(),
+		Entry<TeamDamage>(),
+		Entry<ExplodeOnHit>(),
+		Entry<RagdollDeath>(),
+		Entry<PlayerDeath>(),
 		Entry<BehaviorTree>(),
+		Entry<Explosion>(),
+		Entry<VelocityDamper>(),
+		Entry<KnockOut>(),
+		Entry<DamageReticle>(),
+		Entry<Trampoline>(),
 		Entry<GolemPoints>(),
 		Entry<CharacterController>(),
 		Entry<CursorController>(),
 	};
 
 	constexpr unsigned (*kUpdateOrder[])() = {
+		&ForceField::TypeId,
+		&DeathClock::TypeId,
+		&RagdollDeath::TypeId,
+		&ExplodeOnHit::TypeId,
 		&CharacterController::TypeId,
 		&BehaviorTree::TypeId,
 		&CursorController::TypeId,
+		&Explosion::TypeId,
+		&VelocityDamper::TypeId,
 		&GolemPoints::TypeId,
 	};
 }
