@@ -3,7 +3,6 @@
 // maxDamage at maxVelocity; GHOST bodies do no harm.
 #pragma once
 
-#include "Components/QuietComponent.h"
 #include "Components/Logic/DamageRange.h"
 #include "Message.h"
 
@@ -12,15 +11,9 @@ struct __CollisionDamageName
 	static constexpr const char* name = "CollisionDamage";
 };
 
-class CollisionDamage : public QuietComponent<CollisionDamage, __CollisionDamageName>
+class CollisionDamage : public ImpactDamage<CollisionDamage, __CollisionDamageName>
 {
 public:
-	bool Load(Serializer& serializer) override;
-	bool Serialize(Serializer& serializer) override;
-	bool Start() override;
-
-private:
+	// The "Collision" handler.
 	void OnCollision(Message::Reader reader);
-
-	DamageRange range;
 };

@@ -1,6 +1,10 @@
 // DamageRange: the settings CollisionDamage and FallDamage share, read and written by one loader:
-// below minVelocity a hit does no harm, at maxVelocity it deals maxDamage.
+// below minVelocity a hit does no harm, at maxVelocity it deals maxDamage. ImpactDamage is their
+// common base: the range as their stored form and their "Collision" handler bound at the start.
 #pragma once
+
+#include "Components/QuietComponent.h"
+#include "Composition.h"
 
 class Serializer;
 
@@ -17,4 +21,28 @@ struct DamageRange
 	double Fraction(float speed) const;
 	// maxDamage * fraction, truncated towards zero and clamped to the 32-bit range.
 	int Damage(double fraction) const;
+};
+
+template <class T, class NameTag>
+class ImpactDamage : public QuietComponent<T, NameTag>
+{
+public:
+	bool Load(Serializer& serializer) override
+	{
+		range.Load(serializer);
+		return true;
+	}
+	bool Serialize(Serializer& serializer) override
+	{
+		range.Serialize(serializer);
+		return true;
+	}
+	bool Start() override
+	{
+		this->owner->RegisterHandler("Collision", &T::OnCollision);
+		return true;
+	}
+
+protected:
+	DamageRange range;
 };

@@ -3,7 +3,6 @@
 // to maxDamage at maxVelocity and beyond without cap; nothing while the object lies as a ragdoll.
 #pragma once
 
-#include "Components/QuietComponent.h"
 #include "Components/Logic/DamageRange.h"
 #include "Message.h"
 
@@ -12,15 +11,9 @@ struct __FallDamageName
 	static constexpr const char* name = "FallDamage";
 };
 
-class FallDamage : public QuietComponent<FallDamage, __FallDamageName>
+class FallDamage : public ImpactDamage<FallDamage, __FallDamageName>
 {
 public:
-	bool Load(Serializer& serializer) override;
-	bool Serialize(Serializer& serializer) override;
-	bool Start() override;
-
-private:
+	// The "Collision" handler.
 	void OnCollision(Message::Reader reader);
-
-	DamageRange range;
 };

@@ -9,24 +9,6 @@
 #include <algorithm>
 #include <cmath>
 
-bool CollisionDamage::Load(Serializer& serializer)
-{
-	range.Load(serializer);
-	return true;
-}
-
-bool CollisionDamage::Serialize(Serializer& serializer)
-{
-	range.Serialize(serializer);
-	return true;
-}
-
-bool CollisionDamage::Start()
-{
-	owner->RegisterHandler("Collision", &CollisionDamage::OnCollision);
-	return true;
-}
-
 void CollisionDamage::OnCollision(Message::Reader reader)
 {
 	const ContactReport contact = ContactReport::Read(reader);

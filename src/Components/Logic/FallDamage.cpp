@@ -7,24 +7,6 @@
 #include "Object.h"
 #include "Systems/Physics/RigidBody.h"
 
-bool FallDamage::Load(Serializer& serializer)
-{
-	range.Load(serializer);
-	return true;
-}
-
-bool FallDamage::Serialize(Serializer& serializer)
-{
-	range.Serialize(serializer);
-	return true;
-}
-
-bool FallDamage::Start()
-{
-	owner->RegisterHandler("Collision", &FallDamage::OnCollision);
-	return true;
-}
-
 void FallDamage::OnCollision(Message::Reader reader)
 {
 	const Ragdoll* ragdoll = owner->GetComponent<Ragdoll>();
