@@ -13,6 +13,7 @@
 #include "Serializer.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Physics/Physics.h"
+#include "Utilities/Diagnostics.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -72,7 +73,9 @@ namespace
 			for (System* system : GameEngine().GetSystems())
 				system->Update();
 			ProcessObjectChanges();
+			tw::Diagnostics::EndFrame();
 		}
+		tw::Diagnostics::Flush();
 	}
 
 	std::string SavedText(const Serializer& serializer)

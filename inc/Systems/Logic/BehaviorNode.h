@@ -25,6 +25,9 @@ enum BehaviorStatus : int
 	Success = 3,
 };
 
+// "BehaviorTree of object 'Name' (id)": how diagnostics about a tree name it.
+std::string DescribeTreeOwner(const Composition* owner);
+
 class BehaviorNode
 {
 public:

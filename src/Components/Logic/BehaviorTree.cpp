@@ -32,8 +32,8 @@ void BehaviorTree::BuildTree(Serializer& serializer)
 	keptData.reset();
 	if (root == nullptr)
 	{
-		tw::Diagnostics::Report("BehaviorTree of object '" + owner->GetName() + "' (" + std::to_string(owner->GetId()) +
-			"): no behaviour is registered as root type \"" + rootType + "\"; the object has no tree and its data is kept");
+		tw::Diagnostics::Report(DescribeTreeOwner(owner) + ": no behaviour is registered as root type \"" + rootType +
+			"\"; the object has no tree and its data is kept");
 		keptData = serializer.KeepRest();
 		return;
 	}

@@ -9,6 +9,13 @@ namespace
 	constexpr const char* kTypeKey = "Behavior";
 }
 
+std::string DescribeTreeOwner(const Composition* owner)
+{
+	const std::string name = owner != nullptr ? owner->GetName() : std::string();
+	const unsigned id = owner != nullptr ? owner->GetId() : 0;
+	return "BehaviorTree of object '" + name + "' (" + std::to_string(id) + ")";
+}
+
 BehaviorNode::~BehaviorNode() = default;
 
 void BehaviorNode::Deserialize(Serializer& serializer)
@@ -29,10 +36,8 @@ void BehaviorNode::ReadChild(Serializer& serializer)
 	std::unique_ptr<BehaviorNode> child = CreateBehavior(type);
 	if (child == nullptr)
 	{
-		const std::string objectName = owner != nullptr ? owner->GetName() : std::string();
-		const unsigned objectId = owner != nullptr ? owner->GetId() : 0;
-		tw::Diagnostics::Report("BehaviorTree of object '" + objectName + "' (" + std::to_string(objectId) +
-			"): no behaviour is registered as \"" + type + "\"; it is left out of the tree and saved back as it was");
+		tw::Diagnostics::Report(DescribeTreeOwner(owner) + ": no behaviour is registered as \"" + type +
+			"\"; it is left out of the tree and saved back as it was");
 		keptChildren.push_back({children.size(), type, serializer.KeepRest()});
 		return;
 	}

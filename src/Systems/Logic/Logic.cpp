@@ -14,7 +14,6 @@
 #include <recastnavigation/DetourNavMeshQuery.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <sstream>
 
@@ -63,12 +62,16 @@ namespace
 		return Setting(section, key, defaultValue, "it must be a finite number", [](T) { return true; });
 	}
 
-	// The quotient in single precision, as Recast's build takes it, as a whole number of cells.
+	// No level is a million cells across; the bound keeps the border and tile sums within int.
+	constexpr double kMaxCells = 1 << 20;
+
+	// A whole number of cells.
 	int Cells(double cells)
 	{
-		return static_cast<int>(std::clamp(cells, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
+		return static_cast<int>(std::clamp(cells, -kMaxCells, kMaxCells));
 	}
 
+	// In single precision, before any rounding to whole cells.
 	float Quotient(float value, float cellSize)
 	{
 		return value / cellSize;
@@ -155,16 +158,20 @@ void Logic::UpdateComponents()
 	const unsigned& epoch = ObjectStore::Instance().ComponentEpoch();
 	if (epoch != rowsEpoch || passOrderStale)
 		BuildPassOrder();
-	// Objects that join during the pass are not in passOrder: they are first updated next frame.
-	for (std::size_t call = 0; call < passOrder.size(); ++call)
+	// Nothing changes passOrder during the pass: objects that join are not in it (they are first
+	// updated next frame), and leaving waits for the end of the frame.
+	const unsigned filledAt = rowsEpoch;
+	Component* const* calls = passOrder.data();
+	const std::size_t callCount = passOrder.size();
+	for (std::size_t call = 0; call < callCount; ++call)
 	{
 		// An update may add or replace components of any object: a component may have gone.
-		if (epoch != rowsEpoch)
+		if (epoch != filledAt)
 		{
 			UpdateRowsFrom(passPositions[call].first, passPositions[call].second);
 			return;
 		}
-		passOrder[call]->Update();
+		calls[call]->Update();
 	}
 }
 

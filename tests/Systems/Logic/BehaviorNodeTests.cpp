@@ -11,26 +11,6 @@ namespace
 {
 	using namespace test;
 
-	std::string SavedDocument(const std::string& stored)
-	{
-		std::istringstream text("<Unknown>" + stored + "</Unknown>");
-		Serializer document;
-		static int documents = 0;
-		EXPECT_TRUE(document.LoadFromStream(text, "SavedDocument" + std::to_string(++documents)));
-		std::ostringstream saved;
-		document.SaveToStream(saved);
-		return saved.str();
-	}
-
-	std::string SavedNode(const BehaviorNode& node)
-	{
-		Serializer writer;
-		node.Serialize(writer);
-		std::ostringstream saved;
-		writer.SaveToStream(saved);
-		return saved.str();
-	}
-
 	template <class T>
 	bool Makes(const char* typeName)
 	{

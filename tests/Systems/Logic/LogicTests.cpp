@@ -39,6 +39,7 @@ namespace
 			{"<MinClimbableHeight>0.9</MinClimbableHeight>", &rcConfig::walkableClimb, 1},
 			{"<MaxNavPolyEdgeLen>12.9</MaxNavPolyEdgeLen>", &rcConfig::maxEdgeLen, 51},
 			{"<MinRegionArea>64.9</MinRegionArea>", &rcConfig::minRegionArea, 64},
+			{"<MinAgentRadius>1e30</MinAgentRadius>", &rcConfig::walkableRadius, 1 << 20},
 		};
 		for (const Case& c : cases)
 		{

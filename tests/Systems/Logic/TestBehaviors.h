@@ -119,6 +119,28 @@ namespace test
 		return node;
 	}
 
+	// What the stored values and children save as, read as a document and written again.
+	inline std::string SavedDocument(const std::string& stored)
+	{
+		static int documents = 0;
+		std::istringstream text("<Unknown>" + stored + "</Unknown>");
+		Serializer document;
+		EXPECT_TRUE(document.LoadFromStream(text, "SavedDocument" + std::to_string(++documents)));
+		std::ostringstream saved;
+		document.SaveToStream(saved);
+		return saved.str();
+	}
+
+	// What the node writes when saved.
+	inline std::string SavedNode(const BehaviorNode& node)
+	{
+		Serializer writer;
+		node.Serialize(writer);
+		std::ostringstream saved;
+		writer.SaveToStream(saved);
+		return saved.str();
+	}
+
 	// Drives a node as a tree drives its root, one update a frame, until its run ends; then
 	// finishes it. The events of the run.
 	inline Names RunToEnd(BehaviorNode& node, int maxUpdates = 100)
