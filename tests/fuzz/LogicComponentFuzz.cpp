@@ -13,7 +13,6 @@
 #include "Components/Logic/ForceField.h"
 #include "Components/Logic/Health.h"
 #include "Components/Logic/KnockOut.h"
-#include "Components/Logic/PlayerDeath.h"
 #include "Components/Logic/RagdollDeath.h"
 #include "Components/Logic/Reflection.h"
 #include "Components/Logic/TeamDamage.h"
@@ -93,7 +92,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	RoundTrip<ForceField>(document);
 	RoundTrip<Health>(document);
 	RoundTrip<KnockOut>(document);
-	RoundTrip<PlayerDeath>(document);
 	RoundTrip<RagdollDeath>(document);
 	RoundTrip<Reflection>(document);
 	RoundTrip<TeamDamage>(document);
