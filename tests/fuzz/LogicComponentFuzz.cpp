@@ -1,15 +1,29 @@
 // Fuzzes the readers of the logic components: the input is parsed as a document and read as each
-// logic component in turn (Load), written (Serialize), read again from what was written and
+// logic component in turn (the behaviour tree and every gameplay component) (Load), written (Serialize), read again from what was written and
 // written once more. Whatever the file holds, a component takes what it can, reports the rest,
 // and its second save equals its first: nothing it keeps is lost or changed by a round trip.
 // Seed files live in tests/fuzz/corpus/LogicComponentFuzz/.
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/CollisionDamage.h"
+#include "Components/Logic/DamageReticle.h"
+#include "Components/Logic/DeathClock.h"
 #include "Components/Logic/DelayMessage.h"
 #include "Components/Logic/DestroyOnMessage.h"
+#include "Components/Logic/ExplodeOnHit.h"
+#include "Components/Logic/Explosion.h"
+#include "Components/Logic/FallDamage.h"
+#include "Components/Logic/ForceField.h"
+#include "Components/Logic/Health.h"
+#include "Components/Logic/KnockOut.h"
 #include "Components/Logic/MessageSpawn.h"
 #include "Components/Logic/PowerUp.h"
+#include "Components/Logic/RagdollDeath.h"
+#include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
 #include "Components/Logic/Switch.h"
+#include "Components/Logic/TeamDamage.h"
+#include "Components/Logic/Trampoline.h"
+#include "Components/Logic/VelocityDamper.h"
 #include "Components/Logic/WinCollision.h"
 #include "Components/Logic/Windmill.h"
 #include "Composition.h"
@@ -52,6 +66,8 @@ namespace
 	template <class T>
 	void RoundTrip(const std::string& document)
 	{
+		// The serializer keeps parsed documents by name: each type must read its own save.
+		Serializer::ClearFileCache();
 		const std::unique_ptr<T> first = Loaded<T>(document, "FuzzedComponent");
 		if (first == nullptr)
 			return;
@@ -86,6 +102,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	RoundTrip<Relay>(document);
 	RoundTrip<DestroyOnMessage>(document);
 	RoundTrip<Windmill>(document);
+	RoundTrip<CollisionDamage>(document);
+	RoundTrip<DamageReticle>(document);
+	RoundTrip<DeathClock>(document);
+	RoundTrip<ExplodeOnHit>(document);
+	RoundTrip<Explosion>(document);
+	RoundTrip<FallDamage>(document);
+	RoundTrip<ForceField>(document);
+	RoundTrip<Health>(document);
+	RoundTrip<KnockOut>(document);
+	RoundTrip<RagdollDeath>(document);
+	RoundTrip<Reflection>(document);
+	RoundTrip<TeamDamage>(document);
+	RoundTrip<Trampoline>(document);
+	RoundTrip<VelocityDamper>(document);
 	Serializer::ClearFileCache();
 	// The lines reported stay remembered until a frame ends; one input is one frame here.
 	tw::Diagnostics::Flush();

@@ -1,12 +1,27 @@
 #include "Systems/Logic/LogicTypes.h"
 
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/CollisionDamage.h"
+#include "Components/Logic/DamageReticle.h"
+#include "Components/Logic/DeathClock.h"
 #include "Components/Logic/DelayMessage.h"
 #include "Components/Logic/DestroyOnMessage.h"
+#include "Components/Logic/ExplodeOnHit.h"
+#include "Components/Logic/Explosion.h"
+#include "Components/Logic/FallDamage.h"
+#include "Components/Logic/ForceField.h"
+#include "Components/Logic/Health.h"
+#include "Components/Logic/KnockOut.h"
 #include "Components/Logic/MessageSpawn.h"
+#include "Components/Logic/PlayerDeath.h"
 #include "Components/Logic/PowerUp.h"
+#include "Components/Logic/RagdollDeath.h"
+#include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
 #include "Components/Logic/Switch.h"
+#include "Components/Logic/TeamDamage.h"
+#include "Components/Logic/Trampoline.h"
+#include "Components/Logic/VelocityDamper.h"
 #include "Components/Logic/WinCollision.h"
 #include "Components/Logic/Windmill.h"
 #include "Components/Physics/CharacterController.h"
@@ -25,15 +40,30 @@ namespace
 	}
 
 	constexpr LogicComponentType kRegistrationOrder[] = {
+		Entry<ForceField>(),
+		Entry<DeathClock>(),
+		Entry<Reflection>(),
+		Entry<Health>(),
+		Entry<CollisionDamage>(),
+		Entry<FallDamage>(),
+		Entry<TeamDamage>(),
+		Entry<ExplodeOnHit>(),
+		Entry<RagdollDeath>(),
+		Entry<PlayerDeath>(),
 		Entry<BehaviorTree>(),
 		Entry<WinCollision>(),
 		Entry<PowerUp>(),
 		Entry<MessageSpawn>(),
 		Entry<PowerUpCollector>(),
 		Entry<DelayMessage>(),
+		Entry<Explosion>(),
+		Entry<VelocityDamper>(),
+		Entry<KnockOut>(),
 		Entry<Switch>(),
 		Entry<Relay>(),
+		Entry<DamageReticle>(),
 		Entry<DestroyOnMessage>(),
+		Entry<Trampoline>(),
 		Entry<Windmill>(),
 		Entry<GolemPoints>(),
 		Entry<CharacterController>(),
@@ -41,10 +71,16 @@ namespace
 	};
 
 	constexpr unsigned (*kUpdateOrder[])() = {
+		&ForceField::TypeId,
+		&DeathClock::TypeId,
+		&RagdollDeath::TypeId,
+		&ExplodeOnHit::TypeId,
 		&CharacterController::TypeId,
 		&BehaviorTree::TypeId,
 		&CursorController::TypeId,
 		&DelayMessage::TypeId,
+		&Explosion::TypeId,
+		&VelocityDamper::TypeId,
 		&GolemPoints::TypeId,
 		&Windmill::TypeId,
 	};

@@ -1,0 +1,57 @@
+// Explosion: the blast on an object with a body. At rest it collects the bodies touching it; an
+// "Explode" with uses left damages and sets off everything it touches, and for time seconds of
+// physics steps grows the object from iScale towards fScale ("SetScale") and pushes every touching
+// body away from its centre; then it shrinks back and forgets its contacts. A negative uses never
+// runs out; an "Explode" that comes back to an explosion while it passes one on is ignored.
+#pragma once
+
+#include "Components/QuietComponent.h"
+#include "Message.h"
+#include "Utilities/Tuple.h"
+
+#include <utility>
+#include <vector>
+
+class Transform;
+struct RigidBody;
+
+struct __ExplosionName
+{
+	static constexpr const char* name = "Explosion";
+};
+
+class Explosion : public QuietComponent<Explosion, __ExplosionName>
+{
+public:
+	bool Load(Serializer& serializer) override;
+	bool Serialize(Serializer& serializer) override;
+	bool Start() override;
+	bool Update() override;
+
+	bool IsExploding() const { return exploding; }
+	int GetUses() const { return uses; }
+	std::size_t TouchingCount() const { return touching.size(); }
+
+private:
+	void OnExplode(Message::Reader reader);
+	void OnCollision(Message::Reader reader);
+	void OnCollisionEnd(Message::Reader reader);
+	void Reset();
+	// "Damage"(damage, centre), then "Explode", to the object of the id.
+	void Strike(unsigned objectId) const;
+	Tuple3f Centre() const;
+
+	Tuple3f iScale;
+	Tuple3f fScale;
+	float time = 0.0f;
+	float force = 0.0f;
+	int damage = 0;
+	int uses = 0;
+	float elapsed = 0.0f;
+	bool exploding = false;
+	bool passingOn = false;
+	Tuple3f scaleDelta;
+	// (body, owner id) in the order the contacts began; walked newest first.
+	std::vector<std::pair<RigidBody*, unsigned>> touching;
+	Transform* transform = nullptr;
+};

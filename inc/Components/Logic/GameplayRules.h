@@ -1,0 +1,37 @@
+// Rules the gameplay components share: how a duration in seconds becomes milliseconds, how a float
+// damage becomes hit points, when physics counts as stepping and with what step, and how the
+// arguments of a "Collision" message are read.
+#pragma once
+
+#include "Message.h"
+#include "Utilities/Tuple.h"
+
+#include <cstdint>
+
+struct RigidBody;
+
+// Seconds to milliseconds truncated; NaN and negative give 0, values past 2^32 - 1 are clamped.
+std::uint32_t SecondsToMilliseconds(float seconds);
+// Truncated towards zero and clamped to the 32-bit range; NaN gives 0.
+int ClampToInt(double value);
+bool IsFinite(const Tuple3f& value);
+// True while the Physics system steps: its update is on or a single step is pending.
+bool PhysicsSteps();
+// The physics step in seconds ("Time_Step").
+float PhysicsTimeStep();
+// Sends the message to the object of the id; nothing when there is no such object.
+void SendToObject(unsigned objectId, const Message& message);
+
+// The arguments of "Collision": other object id, contact point, normal from the other body to the
+// receiver, depth and the other body. complete is false when the message stops before the point.
+struct ContactReport
+{
+	unsigned otherId = 0;
+	Tuple3f point;
+	Tuple3f normal;
+	float depth = 0.0f;
+	RigidBody* otherBody = nullptr;
+	bool complete = false;
+
+	static ContactReport Read(Message::Reader reader);
+};

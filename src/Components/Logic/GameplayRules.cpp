@@ -1,0 +1,72 @@
+#include "Components/Logic/GameplayRules.h"
+
+#include "Composition.h"
+#include "Object.h"
+#include "Systems/Physics/Physics.h"
+#include "Systems/Physics/ResolutionManager.h"
+
+#include <cmath>
+#include <limits>
+
+std::uint32_t SecondsToMilliseconds(float seconds)
+{
+	const double milliseconds = static_cast<double>(seconds) * 1000.0;
+	if (!(milliseconds > 0.0))
+		return 0;
+	if (milliseconds >= static_cast<double>(std::numeric_limits<std::uint32_t>::max()))
+		return std::numeric_limits<std::uint32_t>::max();
+	return static_cast<std::uint32_t>(milliseconds);
+}
+
+int ClampToInt(double value)
+{
+	if (std::isnan(value))
+		return 0;
+	if (value >= static_cast<double>(std::numeric_limits<int>::max()))
+		return std::numeric_limits<int>::max();
+	if (value <= static_cast<double>(std::numeric_limits<int>::min()))
+		return std::numeric_limits<int>::min();
+	return static_cast<int>(value);
+}
+
+bool IsFinite(const Tuple3f& value)
+{
+	return std::isfinite(value.x) && std::isfinite(value.y) && std::isfinite(value.z);
+}
+
+bool PhysicsSteps()
+{
+	Physics* physics = Physics::Instance();
+	if (physics == nullptr)
+		return false;
+	const ResolutionManager& resolution = physics->GetResolution();
+	return resolution.updateEnabled || resolution.stepOnce;
+}
+
+float PhysicsTimeStep()
+{
+	return Physics::Settings().timeStep;
+}
+
+void SendToObject(unsigned objectId, const Message& message)
+{
+	const Object object = ObjectFromId(objectId);
+	if (!object.IsDummy())
+		object.object->HandleMessage(message);
+}
+
+ContactReport ContactReport::Read(Message::Reader reader)
+{
+	ContactReport report;
+	// A report cut short keeps its defaults for what is missing.
+	if (reader.HasMore())
+		reader.Read(report.otherId);
+	report.complete = reader.HasMore() && reader.Read(report.point);
+	if (reader.HasMore())
+		reader.Read(report.normal);
+	if (reader.HasMore())
+		reader.Read(report.depth);
+	if (reader.HasMore())
+		reader.Read(report.otherBody);
+	return report;
+}

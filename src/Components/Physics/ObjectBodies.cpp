@@ -1,0 +1,26 @@
+#include "Components/Physics/ObjectBodies.h"
+
+#include "Components/Physics/Body.h"
+#include "Components/Physics/Ragdoll.h"
+#include "Object.h"
+
+RigidBody* MainBodyOf(unsigned objectId)
+{
+	const auto* body = static_cast<const Body*>(FindComponent(objectId, Body::TypeId()));
+	return body != nullptr ? body->GetBody() : nullptr;
+}
+
+bool IsBodyOfObject(unsigned objectId, const RigidBody* body)
+{
+	if (body == nullptr)
+		return false;
+	if (MainBodyOf(objectId) == body)
+		return true;
+	const auto* ragdoll = static_cast<const Ragdoll*>(FindComponent(objectId, Ragdoll::TypeId()));
+	if (ragdoll == nullptr)
+		return false;
+	for (const RagdollPart& part : ragdoll->GetParts())
+		if (part.body == body)
+			return true;
+	return false;
+}

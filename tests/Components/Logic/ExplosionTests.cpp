@@ -1,0 +1,90 @@
+#include "Components/Logic/Explosion.h"
+
+#include "Components/Logic/GameplayWorld.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+	using test::GameplayWorld;
+
+	std::string BlastValues(int uses, float time = 1.0f, float force = 10.0f)
+	{
+		return "<Tuple3f>1 1 1</Tuple3f><Tuple3f>3 3 3</Tuple3f><float>" + std::to_string(time) + "</float><float>" +
+			std::to_string(force) + "</float><int>4</int><int>" + std::to_string(uses) + "</int>";
+	}
+
+	void Touch(const Object& explosion, const Object& other)
+	{
+		explosion.object->HandleMessage(test::Collision(other.id, &GameplayWorld::RigidBodyOf(other)));
+	}
+
+	TEST(Explosion, UsesLimitTheBlastsAndNegativeUsesNeverRunOut)
+	{
+		const struct { int uses; std::size_t damages; } cases[] = {{1, 1}, {2, 2}, {0, 0}, {-1, 3}};
+		for (const auto& c : cases)
+		{
+			GameplayWorld world;
+			const Object blast = world.AddLogic(Explosion::TypeId(), BlastValues(c.uses), Tuple3f(7, 8, 9));
+			const Object crate = world.AddBodyObject("Crate", Tuple3f(1, 0, 0));
+			test::MessageLog& log = test::Listen(crate, {"Damage", "Explode"});
+			Touch(blast, crate);
+			for (int explode = 0; explode < 3; ++explode)
+				blast.object->HandleMessage(Message("Explode"));
+			EXPECT_EQ(log.Count("Damage"), c.damages) << c.uses;
+			EXPECT_EQ(log.Count("Explode"), c.damages) << c.uses;
+			if (c.damages > 0)
+				EXPECT_EQ(log.entries.front(), "Damage 4 7 8 9");
+		}
+	}
+
+	TEST(Explosion, TouchingEndlessExplosionsEndTheirChain)
+	{
+		GameplayWorld world;
+		std::vector<Object> blasts;
+		std::vector<test::MessageLog*> logs;
+		for (int index = 0; index < 3; ++index)
+		{
+			blasts.push_back(world.AddLogic(Explosion::TypeId(), BlastValues(-1), Tuple3f(static_cast<float>(index), 0, 0), true));
+			logs.push_back(&test::Listen(blasts.back(), {"Damage"}));
+		}
+		for (const Object& blast : blasts)
+			for (const Object& other : blasts)
+				if (other.id != blast.id)
+					Touch(blast, other);
+		// An echo reaching an explosion that is passing "Explode" on is ignored; one reaching it
+		// after it finished is a new blast. From the first: A blasts once, B and C twice each, and
+		// every blast damages both neighbours.
+		for (std::size_t round = 1; round <= 2; ++round)
+		{
+			blasts[0].object->HandleMessage(Message("Explode"));
+			EXPECT_EQ(logs[0]->Count("Damage"), 4 * round);
+			EXPECT_EQ(logs[1]->Count("Damage"), 3 * round);
+			EXPECT_EQ(logs[2]->Count("Damage"), 3 * round);
+		}
+	}
+
+	TEST(Explosion, PushesTouchingBodiesFromItsCentreAndForgetsThemWhenTheBlastEnds)
+	{
+		GameplayWorld world;
+		const Object blast = world.AddLogic(Explosion::TypeId(), BlastValues(1, 0.02f, 10.0f));
+		const Object centre = world.AddBodyObject("Centre", Tuple3f());
+		const Object side = world.AddBodyObject("Side", Tuple3f(2, 0, 0), false);
+		side.object->GetComponent<Transform>()->SetScale(Tuple3f(2, 2, 2));
+		side.object->Start();
+		Touch(blast, centre);
+		Touch(blast, side);
+		RigidBody& centreBody = GameplayWorld::RigidBodyOf(centre);
+		RigidBody& sideBody = GameplayWorld::RigidBodyOf(side);
+		centreBody.inverseMass = sideBody.inverseMass = 0.5f;
+		blast.object->HandleMessage(Message("Explode"));
+		Explosion& explosion = *blast.object->GetComponent<Explosion>();
+		explosion.Update();
+		EXPECT_EQ(centreBody.acceleration, Tuple3f(0, 5, 0));
+		EXPECT_NEAR(sideBody.acceleration.x, 20.0f, 1e-4f);
+		EXPECT_EQ(explosion.TouchingCount(), 2u);
+		explosion.Update();
+		EXPECT_FALSE(explosion.IsExploding());
+		EXPECT_EQ(explosion.TouchingCount(), 0u);
+	}
+}

@@ -1,0 +1,91 @@
+#include "Components/Logic/ForceField.h"
+
+#include "Components/Logic/GameplayRules.h"
+#include "Components/Logic/GameplayWorld.h"
+#include "Systems/Physics/Collider.h"
+#include "Utilities/Diagnostics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+	using test::GameplayWorld;
+
+	const std::string kField = "<float>2</float><float>10</float><Tuple3f>1 0 0</Tuple3f>";
+
+	TEST(ForceField, StrengthGrowsFromTailAtTheCentreToHeadOneUnitAhead)
+	{
+		// (distance ahead along the direction, strength)
+		const std::pair<float, float> cases[] = {{0.5f, 2 + 0.25f * 8}, {1.5f, 10}, {1.0f, 10}, {-1.0f, 2}, {0.0f, 2}};
+		for (const auto& [ahead, strength] : cases)
+		{
+			GameplayWorld world;
+			const Object field = world.AddLogic(ForceField::TypeId(), kField);
+			const Object crate = world.AddBodyObject("Crate", Tuple3f(ahead, 0, 0), true, GameplayWorld::CubeBody());
+			RigidBody& body = GameplayWorld::RigidBodyOf(crate);
+			body.inverseMass = 0.5f;
+			field.object->HandleMessage(test::Collision(crate.id, &body));
+			field.object->GetComponent<ForceField>()->Update();
+			const float radius = body.collider->GetRadius();
+			ASSERT_GT(radius, 0.0f);
+			EXPECT_NEAR(body.acceleration.x, strength * radius * radius * 0.5f, 1e-4f) << ahead;
+			EXPECT_TRUE(std::isfinite(body.angularAcceleration.x));
+		}
+	}
+
+	TEST(ForceField, NeverPushesStaticControllerOrLogicBodiesAndBlowsEachObjectOnce)
+	{
+		GameplayWorld world;
+		const Object field = world.AddLogic(ForceField::TypeId(), kField);
+		for (const char* flags : {"STATIC", "CONTROLLER", "LOGIC", "DEFAULT"})
+		{
+			const Object crate = world.AddBodyObject(flags, Tuple3f(0.5f, 0, 0), true, GameplayWorld::CubeBody(flags));
+			test::MessageLog& log = test::Listen(crate, {"Blown"});
+			GameplayWorld::RigidBodyOf(crate).inverseMass = std::string(flags) == "STATIC" ? 0.0f : 1.0f;
+			field.object->HandleMessage(test::Collision(crate.id, &GameplayWorld::RigidBodyOf(crate)));
+			field.object->HandleMessage(test::Collision(crate.id, &GameplayWorld::RigidBodyOf(crate)));
+			field.object->GetComponent<ForceField>()->Update();
+			EXPECT_EQ(log.Count("Blown"), 1u) << flags;
+			EXPECT_EQ(GameplayWorld::RigidBodyOf(crate).acceleration.x > 0.0f, std::string(flags) == "DEFAULT") << flags;
+		}
+	}
+
+	TEST(ForceField, SetForceAndSetDirectionChangeTheFieldButAZeroDirectionIsRefused)
+	{
+		GameplayWorld world;
+		const Object object = world.AddLogic(ForceField::TypeId(), kField);
+		const ForceField& field = *object.object->GetComponent<ForceField>();
+		object.object->HandleMessage(Message("SetForce").PushFloat(5));
+		EXPECT_EQ(std::make_pair(field.GetHeadForce(), field.GetTailForce()), std::make_pair(5.0f, 5.0f));
+		object.object->HandleMessage(Message("SetForce").PushFloat(5).PushFloat(2));
+		EXPECT_EQ(std::make_pair(field.GetHeadForce(), field.GetTailForce()), std::make_pair(5.0f, 2.0f));
+		object.object->HandleMessage(Message("SetDirection").Push(Tuple3f(0, 2, 0)));
+		EXPECT_EQ(field.GetDirection(), Tuple3f(0, 1, 0));
+		tw::Diagnostics::Flush();
+		testing::internal::CaptureStderr();
+		object.object->HandleMessage(Message("SetDirection").Push(Tuple3f(0, 0, 0)));
+		EXPECT_NE(testing::internal::GetCapturedStderr().find("SetDirection"), std::string::npos);
+		EXPECT_EQ(field.GetDirection(), Tuple3f(0, 1, 0));
+		// Bodies pushed after the refusal get finite values.
+		const Object crate = world.AddBodyObject("Crate", Tuple3f(0.5f, 0, 0));
+		object.object->HandleMessage(test::Collision(crate.id, &GameplayWorld::RigidBodyOf(crate)));
+		object.object->GetComponent<ForceField>()->Update();
+		EXPECT_TRUE(IsFinite(GameplayWorld::RigidBodyOf(crate).acceleration));
+	}
+
+	TEST(ForceField, ABodyItsObjectNoLongerOwnsIsNeverPushed)
+	{
+		GameplayWorld world;
+		const Object field = world.AddLogic(ForceField::TypeId(), kField);
+		const Object crate = world.AddBodyObject("Crate", Tuple3f(0.5f, 0, 0));
+		field.object->HandleMessage(test::Collision(crate.id, &GameplayWorld::RigidBodyOf(crate)));
+		crate.object->RemoveComponent("Body");
+		ProcessObjectChanges();
+		// The freed record may now serve another object's body.
+		const Object other = world.AddBodyObject("Other", Tuple3f(0.5f, 0, 0));
+		field.object->GetComponent<ForceField>()->Update();
+		EXPECT_EQ(GameplayWorld::RigidBodyOf(other).acceleration, Tuple3f());
+	}
+}

@@ -1,0 +1,71 @@
+#include "Systems/Logic/LogicTypes.h"
+
+#include "Components/Logic/CollisionDamage.h"
+#include "Components/Logic/DamageReticle.h"
+#include "Components/Logic/DeathClock.h"
+#include "Components/Logic/ExplodeOnHit.h"
+#include "Components/Logic/Explosion.h"
+#include "Components/Logic/FallDamage.h"
+#include "Components/Logic/ForceField.h"
+#include "Components/Logic/GameplayWorld.h"
+#include "Components/Logic/Health.h"
+#include "Components/Logic/KnockOut.h"
+#include "Components/Logic/RagdollDeath.h"
+#include "Components/Logic/Reflection.h"
+#include "Components/Logic/TeamDamage.h"
+#include "Components/Logic/Trampoline.h"
+#include "Components/Logic/VelocityDamper.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace
+{
+	using test::GameplayWorld;
+	using testing::HasSubstr;
+
+	TEST(LogicSystem, AnObjectWhoseOnlyLogicComponentIsHealthIsKeptButNeverUpdated)
+	{
+		GameplayWorld world;
+		const Object object = world.AddLogic(Health::TypeId(), "<unsigned>10</unsigned>");
+		EXPECT_TRUE(world.logic->IsLogicObject(object.id));
+		const auto updated = LogicUpdateOrder();
+		for (unsigned (*handlerOnly)() : {&Health::TypeId, &CollisionDamage::TypeId, &Reflection::TypeId, &Trampoline::TypeId})
+			EXPECT_EQ(std::count_if(updated.begin(), updated.end(), [&](auto typeId) { return typeId() == handlerOnly(); }), 0);
+		// The update table keeps the fixed order: the field first, the damper right after the blast.
+		EXPECT_EQ(updated.front()(), ForceField::TypeId());
+		const auto blast = std::find_if(updated.begin(), updated.end(), [](auto typeId) { return typeId() == Explosion::TypeId(); });
+		ASSERT_NE(blast + 1, updated.end());
+		EXPECT_EQ(blast[1](), VelocityDamper::TypeId());
+	}
+
+	TEST(LogicSystem, GameplayComponentsSaveWhatTheyReadAndDefaultTheTrailingFields)
+	{
+		// (type, values read, text the save must hold)
+		const struct { unsigned typeId; const char* values; const char* saved; } cases[] = {
+			{Health::TypeId(), "<unsigned>10</unsigned>", "<int name=\"ragdollThreshold\">1</int>"},
+			{FallDamage::TypeId(), "<float>1</float><float>2</float><int>3</int>", "<int name=\"maxDamage\">3</int>"},
+			{TeamDamage::TypeId(), "<string>red</string><int>2</int>", "<string name=\"teamName\">red</string>"},
+			{DamageReticle::TypeId(), "<float>2</float><string>Hud</string>", "<string name=\"hudElement\">Hud</string>"},
+			{RagdollDeath::TypeId(), "<float>2.5</float>", "<float name=\"Lifetime\">2.5</float>"},
+			{KnockOut::TypeId(), "<unsigned>9</unsigned>", "<unsigned name=\"particleBurst\">9</unsigned>"},
+			{DeathClock::TypeId(), "<float>1</float>", "<float name=\"totalTimeToLive\">1</float>"},
+			{ExplodeOnHit::TypeId(), "<float>3</float><int>1</int><unsigned>5</unsigned>", "<float name=\"minExplodeVelocity\">3</float>"},
+			{ExplodeOnHit::TypeId(), "<float>3</float><int>1</int><unsigned>5</unsigned>", "<bool name=\"paused\">false</bool>"},
+			{Explosion::TypeId(), "<Tuple3f>0 0.005 2</Tuple3f><Tuple3f>1 1 1</Tuple3f><float>1</float><float>1</float><int>1</int><int>1</int>",
+				"<Tuple3f name=\"iScale\">0.01 0.01 2</Tuple3f>"},
+			{ForceField::TypeId(), "<float>1</float><float>2</float><Tuple3f>0 3 0</Tuple3f>", "<Tuple3f name=\"direction\">0 3 0</Tuple3f>"},
+			{Reflection::TypeId(), "<float>1</float><float>2</float><float>30</float><float>4</float>", "<float name=\"collisionAngle_\">30</float>"},
+			{Trampoline::TypeId(), "<float>1</float><float>2</float><Tuple3f>0 1 0</Tuple3f>", "<Tuple3f name=\"normalMS\">0 1 0</Tuple3f>"},
+			{VelocityDamper::TypeId(), "<float>0.9</float>", "<Tuple3f name=\"maxSpeed\">1e+12 1e+12 1e+12</Tuple3f>"},
+		};
+		for (const auto& c : cases)
+		{
+			GameplayWorld world;
+			const Object object = world.AddLogic(c.typeId, c.values);
+			EXPECT_THAT(GameplayWorld::Saved(*object.object->GetComponent(c.typeId)), HasSubstr(c.saved)) << c.values;
+		}
+	}
+}
