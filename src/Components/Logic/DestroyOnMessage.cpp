@@ -5,10 +5,12 @@
 
 bool DestroyOnMessage::Load(Serializer& serializer)
 {
-	if (!serializer.HasMore())
-		destroyMessages.push_back("DestroyThis");
 	while (serializer.HasValue())
 		destroyMessages.push_back(serializer.ReadString());
+	// A node without names (empty, or holding only elements) listens for "DestroyThis", and saves
+	// it, so a save and reload keep the same names.
+	if (destroyMessages.empty())
+		destroyMessages.push_back("DestroyThis");
 	for (const std::string& name : destroyMessages)
 		owner->RegisterHandler(name, &DestroyOnMessage::OnDestroyMessage);
 	return true;
