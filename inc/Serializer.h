@@ -147,6 +147,8 @@ private:
 	void SaveElement(TiXmlElement& element, Tree::const_iterator list) const;
 
 	const NodeData* NextValue(const char* typeName);
+	// Where the next read would start, past the headers; nothing while inside missing elements.
+	std::optional<Tree::iterator> ProbeAtCursor() const;
 	bool IsEmptyValue(Tree::iterator position) const;
 	bool NextValueHasType(const char* typeName) const;
 	void AppendValue(const char* name, const char* typeName, std::string text);

@@ -545,22 +545,25 @@ void Serializer::WriteFragment(const Fragment& fragment)
 	CopyList(*tree, container, *fragment, fragment->begin(fragment->root()), static_cast<int>(depth));
 }
 
-bool Serializer::HasMore() const
+std::optional<Serializer::Tree::iterator> Serializer::ProbeAtCursor() const
 {
 	if (missingElements > 0)
-		return false;
+		return std::nullopt;
 	Tree::iterator probe = cursor;
 	SkipHeaders(probe);
-	return !probe.is_end();
+	return probe;
+}
+
+bool Serializer::HasMore() const
+{
+	const std::optional<Tree::iterator> probe = ProbeAtCursor();
+	return probe && !probe->is_end();
 }
 
 bool Serializer::HasValue() const
 {
-	if (missingElements > 0)
-		return false;
-	Tree::iterator probe = cursor;
-	SkipHeaders(probe);
-	return probe.is_leaf() || IsEmptyValue(probe);
+	const std::optional<Tree::iterator> probe = ProbeAtCursor();
+	return probe && (probe->is_leaf() || IsEmptyValue(*probe));
 }
 
 bool Serializer::IsEmptyValue(Tree::iterator position) const
@@ -571,11 +574,8 @@ bool Serializer::IsEmptyValue(Tree::iterator position) const
 
 bool Serializer::NextValueHasType(const char* typeName) const
 {
-	if (missingElements > 0)
-		return false;
-	Tree::iterator probe = cursor;
-	SkipHeaders(probe);
-	return !probe.is_end() && probe.is_leaf() && probe->isValue && probe->typeName == typeName;
+	const std::optional<Tree::iterator> probe = ProbeAtCursor();
+	return probe && !probe->is_end() && probe->is_leaf() && (*probe)->isValue && (*probe)->typeName == typeName;
 }
 
 const char* Serializer::PeekValue() const
