@@ -120,3 +120,52 @@ namespace
 			ASSERT_TRUE(width == 2.0f && colour.x == 0 && colour.y == 1 && colour.z == 0 && colour.w == 1);
 	}
 }
+
+namespace
+{
+	// Whether the polyline keeps out of the box's footprint (min x, min z, max x, max z).
+	bool KeepsOut(const std::vector<Tuple3f>& path, float minX, float minZ, float maxX, float maxZ)
+	{
+		for (std::size_t i = 1; i < path.size(); ++i)
+			for (int step = 0; step <= 100; ++step)
+			{
+				const float t = static_cast<float>(step) / 100.0f;
+				const float x = path[i - 1].x + (path[i].x - path[i - 1].x) * t;
+				const float z = path[i - 1].z + (path[i].z - path[i - 1].z) * t;
+				if (x > minX && x < maxX && z > minZ && z < maxZ)
+					return false;
+			}
+		return true;
+	}
+
+	// The real physics step: a crate dropped on a 64 x 64 floor falls asleep and becomes a hole
+	// that paths go around; woken and moved away, the path runs straight again.
+	TEST(NavObstacle, ACrateAsleepOnTheFloorIsAHoleThatPathsGoAround)
+	{
+		NavWorld world;
+		const std::string cube = NavWorld::BodyValues("DEFAULT", "CompositePrimitive", "0 0 0", NavWorld::UnitCube());
+		const Object floor = world.AddBodyObject("Floor", Tuple3f(32, -0.5f, 32), false, cube);
+		floor.object->GetComponent<Transform>()->SetScale(Tuple3f(64, 1, 64));
+		floor.object->Start();
+		floor.object->HandleMessage(Message("SetStatic"));
+		world.LevelLoaded();
+		ASSERT_EQ(world.Nav().tilesX, 8);
+		const Object crate = world.AddBodyObject("Crate", Tuple3f(36, 2, 36), false, cube);
+		crate.object->GetComponent<Transform>()->SetScale(Tuple3f(2, 2, 2));
+		crate.object->Start();
+		int frame = 0;
+		while (world.logic->GetObstacles().Size() == 0 && frame++ < 1000)
+			world.Frame();
+		ASSERT_EQ(world.logic->GetObstacles().Size(), 1u) << "the crate falls asleep";
+		world.Frame(10);
+		EXPECT_EQ(world.Nav().tileCache->GetQueueLength(), 0u) << "rebuilt within 10 frames";
+		const float radius = world.Nav().tileCache->agentRadius - 0.3f;
+		const std::vector<Tuple3f> around = test::StraightPath(world.Nav(), Tuple3f(10, 0, 36), Tuple3f(60, 0, 36));
+		ASSERT_GT(around.size(), 2u);
+		EXPECT_TRUE(KeepsOut(around, 35 - radius, 35 - radius, 37 + radius, 37 + radius));
+		NavWorld::RigidBodyOf(crate).Wake();
+		crate.object->HandleMessage(Message("SetPos").Push(Tuple3f(36, 1, 10)));
+		world.Frame(10);
+		EXPECT_EQ(test::StraightPath(world.Nav(), Tuple3f(10, 0, 36), Tuple3f(60, 0, 36)).size(), 2u);
+	}
+}
