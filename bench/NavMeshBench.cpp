@@ -7,13 +7,16 @@
 // - TileRebuild: one tile rebuilt from the cache against that pipeline's build of it.
 // - Obstacle: a box over four tiles added and then removed, each time until the mesh is current,
 //   against DetourTileCache (heightfield layers, LZ4, a box obstacle) on the same level.
+#include "Systems/Logic/Logic.h"
 #include "Systems/Logic/NavBuildContext.h"
 #include "Systems/Logic/NavMeshBuild.h"
 #include "Systems/Logic/ObstacleSet.h"
+#include "Utilities/Config.h"
 #include "Utilities/Random.h"
 
 #include <benchmark/benchmark.h>
 #include <lz4.h>
+#include <tinyxml.h>
 #include <recastnavigation/DetourNavMesh.h>
 #include <recastnavigation/DetourNavMeshBuilder.h>
 #include <recastnavigation/DetourTileCache.h>
@@ -24,24 +27,19 @@
 
 namespace
 {
+	// The build settings of an empty "Logic" element: the game's defaults.
 	rcConfig DefaultConfig()
 	{
-		rcConfig config{};
-		config.cs = 0.25f;
-		config.ch = 0.5f;
-		config.walkableSlopeAngle = 30.0f;
-		config.walkableHeight = 4;
-		config.walkableClimb = 1;
-		config.walkableRadius = 5;
-		config.maxEdgeLen = 48;
-		config.maxSimplificationError = 1.3f;
-		config.minRegionArea = 64;
-		config.mergeRegionArea = 400;
-		config.maxVertsPerPoly = 3;
-		config.tileSize = 32;
-		config.borderSize = config.walkableRadius + 3;
-		config.width = config.height = config.tileSize + 2 * config.borderSize;
-		return config;
+		// A section onto an element of its own, without a document to write back.
+		struct Section : Config
+		{
+			explicit Section(TiXmlElement* element) : Config(element) {}
+		};
+		TiXmlElement element("Logic");
+		Section section(&element);
+		Logic logic;
+		logic.LoadConfig(section);
+		return logic.GetNavMeshConfig();
 	}
 
 	// Rolling ground of 4 x 4-unit quads and boxes of 1 to 3 units resting on it.
@@ -83,56 +81,16 @@ namespace
 		return geometry;
 	}
 
-	struct HeightfieldDeleter
-	{
-		void operator()(rcHeightfield* field) const { rcFreeHeightField(field); }
-	};
-
-	// The tile's widened bounds and its filtered heightfield, as both pipelines start.
-	std::unique_ptr<rcHeightfield, HeightfieldDeleter> Rasterised(const rcConfig& config, const rcChunkyTriMesh& chunks, const LevelGeometry& geometry,
-		int x, int z, float* bmin, float* bmax)
-	{
-		const float tileWidth = static_cast<float>(config.tileSize) * config.cs;
-		const float border = static_cast<float>(config.borderSize) * config.cs;
-		bmin[0] = config.bmin[0] + static_cast<float>(x) * tileWidth - border;
-		bmin[1] = config.bmin[1];
-		bmin[2] = config.bmin[2] + static_cast<float>(z) * tileWidth - border;
-		bmax[0] = config.bmin[0] + static_cast<float>(x + 1) * tileWidth + border;
-		bmax[1] = config.bmax[1];
-		bmax[2] = config.bmin[2] + static_cast<float>(z + 1) * tileWidth + border;
-		rcContext context(false);
-		std::unique_ptr<rcHeightfield, HeightfieldDeleter> solid(rcAllocHeightfield());
-		rcCreateHeightfield(&context, *solid, config.width, config.height, bmin, bmax, config.cs, config.ch);
-		std::vector<unsigned char> areas(static_cast<std::size_t>(chunks.maxTrisPerChunk));
-		const float rmin[2] = {bmin[0], bmin[2]};
-		const float rmax[2] = {bmax[0], bmax[2]};
-		int ids[512];
-		const int count = rcGetChunksOverlappingRect(&chunks, rmin, rmax, ids, 512);
-		for (int i = 0; i < count; ++i)
-		{
-			const rcChunkyTriMeshNode& node = chunks.nodes[static_cast<std::size_t>(ids[i])];
-			const int* tris = &chunks.tris[static_cast<std::size_t>(node.i) * 3];
-			std::fill_n(areas.begin(), node.n, 0);
-			rcMarkWalkableTriangles(&context, config.walkableSlopeAngle, geometry.vertices.data(), geometry.VertexCount(), tris, node.n, areas.data());
-			rcRasterizeTriangles(&context, geometry.vertices.data(), geometry.VertexCount(), tris, areas.data(), node.n, *solid, config.walkableClimb);
-		}
-		rcFilterLowHangingWalkableObstacles(&context, config.walkableClimb, *solid);
-		rcFilterLedgeSpans(&context, config.walkableHeight, config.walkableClimb, *solid);
-		rcFilterWalkableLowHeightSpans(&context, config.walkableHeight, *solid);
-		return solid;
-	}
-
 	// The library's tiled pipeline for one tile, added to the mesh.
 	void LibraryTile(const rcConfig& config, const Navigation& navigation, const LevelGeometry& geometry, int x, int z)
 	{
-		float bmin[3];
-		float bmax[3];
-		auto solid = Rasterised(config, *navigation.chunkyMesh, geometry, x, z, bmin, bmax);
-		rcContext context(false);
+		NavBuildContext context;
+		int triangles = 0;
+		const HeightfieldPtr solid = RasteriseTile(config, *navigation.chunkyMesh, geometry, x, z, context, triangles);
 		rcCompactHeightfield* chf = rcAllocCompactHeightfield();
 		rcContourSet* cset = rcAllocContourSet();
 		rcPolyMesh* pmesh = rcAllocPolyMesh();
-		if (rcBuildCompactHeightfield(&context, config.walkableHeight, config.walkableClimb, *solid, *chf) &&
+		if (solid != nullptr && rcBuildCompactHeightfield(&context, config.walkableHeight, config.walkableClimb, *solid, *chf) &&
 			rcErodeWalkableArea(&context, config.walkableRadius, *chf) &&
 			rcBuildRegionsMonotone(&context, *chf, config.borderSize, config.minRegionArea, config.mergeRegionArea) &&
 			rcBuildContours(&context, *chf, config.maxSimplificationError, config.maxEdgeLen, *cset) && cset->nconts > 0 &&
@@ -304,16 +262,15 @@ namespace
 		meshParams.maxPolys = 1 << 12;
 		level.navigation.navMesh.reset(dtAllocNavMesh());
 		level.navigation.navMesh->init(&meshParams);
-		rcContext context(false);
+		NavBuildContext context;
 		for (int z = 0; z < level.navigation.tilesZ; ++z)
 			for (int x = 0; x < level.navigation.tilesX; ++x)
 			{
-				float bmin[3];
-				float bmax[3];
-				auto solid = Rasterised(config, *level.navigation.chunkyMesh, level.geometry, x, z, bmin, bmax);
+				int triangles = 0;
+				const HeightfieldPtr solid = RasteriseTile(config, *level.navigation.chunkyMesh, level.geometry, x, z, context, triangles);
 				rcCompactHeightfield* chf = rcAllocCompactHeightfield();
 				rcHeightfieldLayerSet* layers = rcAllocHeightfieldLayerSet();
-				if (rcBuildCompactHeightfield(&context, config.walkableHeight, config.walkableClimb, *solid, *chf) &&
+				if (solid != nullptr && rcBuildCompactHeightfield(&context, config.walkableHeight, config.walkableClimb, *solid, *chf) &&
 					rcBuildHeightfieldLayers(&context, *chf, config.borderSize, config.walkableHeight, *layers))
 					for (int i = 0; i < layers->nlayers; ++i)
 					{

@@ -70,6 +70,21 @@ constexpr int kTrisPerChunk = 256;
 // mesh cannot be made. Every tile that fails is reported and skipped.
 bool BuildNavMesh(rcConfig& config, const LevelGeometry& geometry, Navigation& navigation);
 
+struct HeightfieldDeleter
+{
+	void operator()(rcHeightfield* field) const { rcFreeHeightField(field); }
+};
+using HeightfieldPtr = std::unique_ptr<rcHeightfield, HeightfieldDeleter>;
+
+// The grid cell's bounds without its border: the level's whole height.
+void TileBounds(const rcConfig& config, int x, int z, float* bmin, float* bmax);
+
+// The level's triangles near the grid cell rasterised into a heightfield over the cell and its
+// border, and filtered; null when no triangle is near or Recast fails (logged). Adds the
+// triangles rasterised to triCount.
+HeightfieldPtr RasteriseTile(const rcConfig& config, const rcChunkyTriMesh& chunkyMesh, const LevelGeometry& geometry, int x, int z,
+	NavBuildContext& context, int& triCount);
+
 // The cached tile at the grid cell: its rasterised, filtered spans as a compressed lean
 // heightfield; null for a cell without walkable ground.
 std::unique_ptr<CachedTile> BuildNavigation(const rcConfig& config, const rcChunkyTriMesh& chunkyMesh, const LevelGeometry& geometry,

@@ -21,11 +21,6 @@ namespace
 	// Bits of a 32-bit polygon reference left to tile and polygon indices after 10 bits of salt.
 	constexpr int kTileAndPolyBits = 22;
 
-	struct HeightfieldDeleter
-	{
-		void operator()(rcHeightfield* field) const { rcFreeHeightField(field); }
-	};
-
 	// Tiles over an extent: cells taken upwards, so geometry past the last whole tile keeps a
 	// column of its own.
 	double TileCount(float minimum, float maximum, const rcConfig& config)
@@ -90,44 +85,43 @@ void LevelGeometry::Append(const std::vector<Tuple3f>& newVertices, const std::v
 			" vertices that are not finite; " + std::to_string(dropped) + " of its triangles are left out of the navigation mesh");
 }
 
-std::unique_ptr<CachedTile> BuildNavigation(const rcConfig& config, const rcChunkyTriMesh& chunkyMesh, const LevelGeometry& geometry,
-	int x, int z, NavBuildContext& context)
+void TileBounds(const rcConfig& config, int x, int z, float* bmin, float* bmax)
+{
+	const float tileWidth = static_cast<float>(config.tileSize) * config.cs;
+	bmin[0] = config.bmin[0] + static_cast<float>(x) * tileWidth;
+	bmin[1] = config.bmin[1];
+	bmin[2] = config.bmin[2] + static_cast<float>(z) * tileWidth;
+	bmax[0] = config.bmin[0] + static_cast<float>(x + 1) * tileWidth;
+	bmax[1] = config.bmax[1];
+	bmax[2] = config.bmin[2] + static_cast<float>(z + 1) * tileWidth;
+}
+
+HeightfieldPtr RasteriseTile(const rcConfig& config, const rcChunkyTriMesh& chunkyMesh, const LevelGeometry& geometry, int x, int z,
+	NavBuildContext& context, int& triCount)
 {
 	context.SetTile(x, z);
-	auto tile = std::make_unique<CachedTile>();
-	tile->x = x;
-	tile->z = z;
-	const float tileWidth = static_cast<float>(config.tileSize) * config.cs;
-	tile->bmin[0] = config.bmin[0] + static_cast<float>(x) * tileWidth;
-	tile->bmin[1] = config.bmin[1];
-	tile->bmin[2] = config.bmin[2] + static_cast<float>(z) * tileWidth;
-	tile->bmax[0] = config.bmin[0] + static_cast<float>(x + 1) * tileWidth;
-	tile->bmax[1] = config.bmax[1];
-	tile->bmax[2] = config.bmin[2] + static_cast<float>(z + 1) * tileWidth;
-
-	rcConfig tileConfig = config;
-	std::copy(tile->bmin, tile->bmin + 3, tileConfig.bmin);
-	std::copy(tile->bmax, tile->bmax + 3, tileConfig.bmax);
+	float bmin[3];
+	float bmax[3];
+	TileBounds(config, x, z, bmin, bmax);
 	const float border = static_cast<float>(config.borderSize) * config.cs;
-	tileConfig.bmin[0] -= border;
-	tileConfig.bmin[2] -= border;
-	tileConfig.bmax[0] += border;
-	tileConfig.bmax[2] += border;
-
-	std::unique_ptr<rcHeightfield, HeightfieldDeleter> solid(rcAllocHeightfield());
+	bmin[0] -= border;
+	bmin[2] -= border;
+	bmax[0] += border;
+	bmax[2] += border;
+	HeightfieldPtr solid(rcAllocHeightfield());
 	if (solid == nullptr)
 	{
 		context.log(RC_LOG_ERROR, "buildNavigation: Out of memory 'solid'.");
 		return nullptr;
 	}
-	if (!rcCreateHeightfield(&context, *solid, tileConfig.width, tileConfig.height, tileConfig.bmin, tileConfig.bmax, config.cs, config.ch))
+	if (!rcCreateHeightfield(&context, *solid, config.width, config.height, bmin, bmax, config.cs, config.ch))
 	{
 		context.log(RC_LOG_ERROR, "buildNavigation: Could not create solid heightfield.");
 		return nullptr;
 	}
 	std::vector<unsigned char> areas(static_cast<std::size_t>(chunkyMesh.maxTrisPerChunk));
-	const float rectMin[2] = {tileConfig.bmin[0], tileConfig.bmin[2]};
-	const float rectMax[2] = {tileConfig.bmax[0], tileConfig.bmax[2]};
+	const float rectMin[2] = {bmin[0], bmin[2]};
+	const float rectMax[2] = {bmax[0], bmax[2]};
 	int chunkIds[kMaxChunkIds];
 	const int chunkCount = rcGetChunksOverlappingRect(&chunkyMesh, rectMin, rectMax, chunkIds, kMaxChunkIds);
 	if (chunkCount == 0)
@@ -137,7 +131,7 @@ std::unique_ptr<CachedTile> BuildNavigation(const rcConfig& config, const rcChun
 	{
 		const rcChunkyTriMeshNode& node = chunkyMesh.nodes[static_cast<std::size_t>(chunkIds[chunk])];
 		const int* triangles = &chunkyMesh.tris[static_cast<std::size_t>(node.i) * 3];
-		tile->triCount += node.n;
+		triCount += node.n;
 		std::fill_n(areas.begin(), node.n, 0);
 		rcMarkWalkableTriangles(&context, config.walkableSlopeAngle, vertices, geometry.VertexCount(), triangles, node.n, areas.data());
 		if (!rcRasterizeTriangles(&context, vertices, geometry.VertexCount(), triangles, areas.data(), node.n, *solid, config.walkableClimb))
@@ -146,7 +140,18 @@ std::unique_ptr<CachedTile> BuildNavigation(const rcConfig& config, const rcChun
 	rcFilterLowHangingWalkableObstacles(&context, config.walkableClimb, *solid);
 	rcFilterLedgeSpans(&context, config.walkableHeight, config.walkableClimb, *solid);
 	rcFilterWalkableLowHeightSpans(&context, config.walkableHeight, *solid);
-	if (rcGetHeightFieldSpanCount(&context, *solid) == 0)
+	return solid;
+}
+
+std::unique_ptr<CachedTile> BuildNavigation(const rcConfig& config, const rcChunkyTriMesh& chunkyMesh, const LevelGeometry& geometry,
+	int x, int z, NavBuildContext& context)
+{
+	auto tile = std::make_unique<CachedTile>();
+	tile->x = x;
+	tile->z = z;
+	TileBounds(config, x, z, tile->bmin, tile->bmax);
+	const HeightfieldPtr solid = RasteriseTile(config, chunkyMesh, geometry, x, z, context, tile->triCount);
+	if (solid == nullptr || rcGetHeightFieldSpanCount(&context, *solid) == 0)
 		return nullptr;
 	const std::vector<unsigned char> lean = rcBuildLeanHeightfield(&context, *solid, config.walkableHeight);
 	if (lean.empty())

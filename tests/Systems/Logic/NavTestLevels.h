@@ -2,6 +2,7 @@
 // configuration, flat floors of triangle quads, and a navigation built from them.
 #pragma once
 
+#include "Systems/Logic/Logic.h"
 #include "Systems/Logic/NavBuildContext.h"
 #include "Systems/Logic/NavMeshBuild.h"
 #include "Systems/Physics/FakeCollider.h"
@@ -9,9 +10,11 @@
 #include <recastnavigation/DetourNavMesh.h>
 #include <recastnavigation/DetourNavMeshQuery.h>
 
+#include "Utilities/Config.h"
 #include "Utilities/Diagnostics.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <cmath>
 #include <functional>
@@ -20,25 +23,19 @@
 
 namespace test
 {
-	// The defaults of the "Logic" element: cells of 0.25 x 0.5, tiles of 32 cells (8 units).
+	// The build settings of an empty "Logic" element: cells of 0.25 x 0.5, tiles of 32 cells (8 units).
 	inline rcConfig NavTestConfig()
 	{
-		rcConfig config{};
-		config.cs = 0.25f;
-		config.ch = 0.5f;
-		config.walkableSlopeAngle = 30.0f;
-		config.walkableHeight = 4;
-		config.walkableClimb = 1;
-		config.walkableRadius = 5;
-		config.maxEdgeLen = 48;
-		config.maxSimplificationError = 1.3f;
-		config.minRegionArea = 64;
-		config.mergeRegionArea = 400;
-		config.maxVertsPerPoly = 3;
-		config.tileSize = 32;
-		config.borderSize = config.walkableRadius + 3;
-		config.width = config.height = config.tileSize + 2 * config.borderSize;
-		return config;
+		// A section onto an element of its own, without a document to write back.
+		struct Section : Config
+		{
+			explicit Section(TiXmlElement* element) : Config(element) {}
+		};
+		TiXmlElement element("Logic");
+		Section section(&element);
+		Logic logic;
+		logic.LoadConfig(section);
+		return logic.GetNavMeshConfig();
 	}
 
 	// A floor at height y from (x0, z0) to (x1, z1) of quads of the given side, two triangles each.
