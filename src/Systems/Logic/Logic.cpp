@@ -111,6 +111,8 @@ void Logic::LoadConfig(Config& section)
 	const float sampleDistance = Setting(section, "SampleDistance", 6.0f);
 	config.detailSampleDist = sampleDistance < kMinSampleDistance ? 0.0f : cs * sampleDistance;
 	config.detailSampleMaxError = cs * Setting(section, "MaxSampleError", 1.0f);
+	// The obstacles first: they leave the obstacle lists of the tiles they are in.
+	obstacles.Clear();
 	navigation = Navigation{};
 }
 
