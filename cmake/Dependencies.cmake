@@ -25,6 +25,9 @@ find_library(RECAST_LIBRARY Recast REQUIRED)
 find_library(DETOUR_LIBRARY Detour REQUIRED)
 target_include_directories(tw_deps SYSTEM INTERFACE ${RECAST_INCLUDE_DIR})
 target_link_libraries(tw_deps INTERFACE ${RECAST_LIBRARY} ${DETOUR_LIBRARY})
+# LZ4 compresses the navigation tile cache's heightfields.
+pkg_check_modules(LZ4 REQUIRED IMPORTED_TARGET liblz4)
+target_link_libraries(tw_deps INTERFACE PkgConfig::LZ4)
 # The HTML engine: gumbo parses pages, litehtml lays them out, cairo and pango paint them, V8 runs
 # their scripts. V8 10.2 comes from Debian's libnode unpacked by scripts/fetch-v8.sh (a NodeSource
 # nodejs puts V8 11 headers in the system include folder, so only the unpacked prefix is used).
@@ -45,3 +48,7 @@ set_target_properties(tw_v8 PROPERTIES IMPORTED_LOCATION ${TW_V8_LIBRARY}
 target_include_directories(tw_v8 SYSTEM INTERFACE ${TW_V8_PREFIX}/include/node)
 set(CMAKE_BUILD_RPATH ${TW_V8_PREFIX}/lib/x86_64-linux-gnu)
 target_link_libraries(tw_deps INTERFACE litehtml PkgConfig::HTML_PAINT tw_v8)
+# RecastAlloc.h (rcAlloc, for the compact heightfields built from lean ones) includes its
+# neighbours without the folder name.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/Systems/Logic/MeshGeneration/LeanHeightfield.cpp
+  PROPERTIES INCLUDE_DIRECTORIES ${RECAST_INCLUDE_DIR}/recastnavigation)

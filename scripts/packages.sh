@@ -10,6 +10,8 @@ TW_PACKAGES=(
 )
 # Recast and Detour: the navigation mesh and its path queries.
 TW_PACKAGES+=(librecast-dev)
+# LZ4: the navigation tile cache's compressed heightfields.
+TW_PACKAGES+=(liblz4-dev)
 # The HTML engine: layout, parsing, painting and fonts; then V8's runtime libraries (V8 itself: fetch-v8.sh).
 TW_PACKAGES+=(
   liblitehtml-dev libgumbo-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core

@@ -7,6 +7,8 @@
 
 #include "Message.h"
 #include "System.h"
+#include "Systems/Logic/NavMeshBuild.h"
+#include "Systems/Logic/ObstacleSet.h"
 #include "Utilities/HashSet.h"
 
 #include <recastnavigation/Recast.h>
@@ -15,10 +17,9 @@
 #include <utility>
 #include <vector>
 
+class Collider;
 class Component;
 class Composition;
-class dtNavMesh;
-class dtNavMeshQuery;
 class dtQueryFilter;
 
 struct __LogicName
@@ -37,13 +38,14 @@ public:
 	void LoadConfig(Config& section) override;
 	// Once, when the engine adds the system: the node and component types, the handlers.
 	void Initialize() override;
-	// The logic components of every logic object (unless paused), then the nav-mesh display.
+	// The tile cache's rebuilds (also while paused), the logic components of every logic object
+	// (unless paused), then the nav-mesh display.
 	void Update() override;
 	void Shutdown() override;
 	// A level change keeps the types, the behaviour registry and the settings: only the level's
 	// state goes.
 	void Reload() override { UnloadLevel(); }
-	// Forgets the level's logic objects and house owners.
+	// Forgets the level's logic objects, house owners, obstacles and cached tiles.
 	void UnloadLevel();
 
 	bool IsLogicObject(unsigned objectId) const;
@@ -60,23 +62,24 @@ public:
 	const dtQueryFilter* GetQueryFilter() const { return queryFilter.get(); }
 	bool IsPaused() const { return paused; }
 	bool IsDrawingNavMesh() const { return drawNavMesh; }
+	// The level's navigation: empty pointers until a level with static geometry has loaded.
+	const Navigation& GetNavigation() const { return navigation; }
+	const ObstacleSet& GetObstacles() const { return obstacles; }
 
 private:
-	struct NavMeshDeleter
-	{
-		void operator()(dtNavMesh* navMesh) const;
-	};
-	struct NavQueryDeleter
-	{
-		void operator()(dtNavMeshQuery* query) const;
-	};
-
 	void OnPause(Message::Reader reader);
 	void OnObjectCreated(Message::Reader reader);
 	void OnObjectDestroyed(Message::Reader reader);
 	void OnComponentAdded(Message::Reader reader);
 	void OnComponentRemoved(Message::Reader reader);
 	void OnToggleNavMesh(Message::Reader reader);
+	void OnLevelLoaded(Message::Reader reader);
+	void OnAddObstacle(Message::Reader reader);
+	void OnRemoveObstacle(Message::Reader reader);
+	// Queues the tiles the id's obstacle was recorded in and forgets it.
+	void RemoveObstacle(unsigned objectId);
+	// The collider of a body that can stand in the way: a Body with a collider that is not static.
+	static const Collider* ObstacleCollider(unsigned objectId);
 
 	void UpdateComponents();
 	void DrawNavMesh() const;
@@ -96,12 +99,9 @@ private:
 	rcConfig navMeshConfig{};
 	int pathSmoothing = 5;
 	float pathCurveRadius = 1.0f;
-	std::unique_ptr<dtNavMesh, NavMeshDeleter> navMesh;
-	std::unique_ptr<dtNavMeshQuery, NavQueryDeleter> navQuery;
+	Navigation navigation;
 	std::unique_ptr<dtQueryFilter> queryFilter;
-	// Tiles along x and along z of the built nav mesh.
-	int tileGridWidth = 0;
-	int tileGridHeight = 0;
+	ObstacleSet obstacles;
 
 	// In the order they joined; the same ids as logicObjectIds.
 	std::vector<unsigned> logicObjects;

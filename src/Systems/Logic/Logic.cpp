@@ -1,11 +1,13 @@
 #include "Systems/Logic/Logic.h"
 
 #include "Component.h"
+#include "Components/Physics/Body.h"
 #include "Composition.h"
 #include "Object.h"
 #include "ObjectStore.h"
 #include "Systems/Logic/BehaviorRegistry.h"
 #include "Systems/Logic/LogicTypes.h"
+#include "Systems/Physics/RigidBody.h"
 #include "Utilities/Config.h"
 #include "Utilities/DebugDraw.h"
 #include "Utilities/Diagnostics.h"
@@ -78,16 +80,6 @@ namespace
 	}
 }
 
-void Logic::NavMeshDeleter::operator()(dtNavMesh* mesh) const
-{
-	dtFreeNavMesh(mesh);
-}
-
-void Logic::NavQueryDeleter::operator()(dtNavMeshQuery* query) const
-{
-	dtFreeNavMeshQuery(query);
-}
-
 Logic::Logic() = default;
 
 Logic::~Logic() = default;
@@ -119,8 +111,9 @@ void Logic::LoadConfig(Config& section)
 	const float sampleDistance = Setting(section, "SampleDistance", 6.0f);
 	config.detailSampleDist = sampleDistance < kMinSampleDistance ? 0.0f : cs * sampleDistance;
 	config.detailSampleMaxError = cs * Setting(section, "MaxSampleError", 1.0f);
-	navMesh.reset();
-	navQuery.reset();
+	// The obstacles first: they leave the obstacle lists of the tiles they are in.
+	obstacles.Clear();
+	navigation = Navigation{};
 }
 
 void Logic::Initialize()
@@ -138,6 +131,9 @@ void Logic::Initialize()
 	for (unsigned (*typeId)() : LogicUpdateOrder())
 		updateTypeIds.push_back(typeId());
 	RegisterHandler("Pause", &Logic::OnPause);
+	RegisterHandler("LevelLoaded", &Logic::OnLevelLoaded);
+	RegisterHandler("AddObstacle", &Logic::OnAddObstacle);
+	RegisterHandler("RemoveObstacle", &Logic::OnRemoveObstacle);
 	RegisterHandler("ObjectCreated", &Logic::OnObjectCreated);
 	RegisterHandler("ObjectDestroyed", &Logic::OnObjectDestroyed);
 	RegisterHandler("ComponentAdded", &Logic::OnComponentAdded);
@@ -147,6 +143,8 @@ void Logic::Initialize()
 
 void Logic::Update()
 {
+	if (navigation.tileCache != nullptr && navigation.navMesh != nullptr)
+		navigation.tileCache->Update(*navigation.navMesh);
 	if (!paused)
 		UpdateComponents();
 	if (drawNavMesh)
@@ -227,12 +225,12 @@ void Logic::AppendRow(unsigned objectId)
 
 void Logic::DrawNavMesh() const
 {
-	if (navMesh == nullptr)
+	if (navigation.navMesh == nullptr)
 		return;
 	const Tuple4f green(0.0f, 1.0f, 0.0f, 1.0f);
-	const dtNavMesh& mesh = *navMesh;
-	for (int x = 0; x < tileGridWidth; ++x)
-		for (int z = 0; z < tileGridHeight; ++z)
+	const dtNavMesh& mesh = *navigation.navMesh;
+	for (int x = 0; x < navigation.tilesX; ++x)
+		for (int z = 0; z < navigation.tilesZ; ++z)
 		{
 			const dtMeshTile* tile = mesh.getTileAt(x, z, 0);
 			if (tile == nullptr || tile->header == nullptr)
@@ -255,9 +253,9 @@ void Logic::DrawNavMesh() const
 
 void Logic::Shutdown()
 {
+	obstacles.Clear();
 	queryFilter.reset();
-	navMesh.reset();
-	navQuery.reset();
+	navigation = Navigation{};
 	ClearBehaviorRegistry();
 	availableObjectOwners.clear();
 }
@@ -270,6 +268,10 @@ void Logic::UnloadLevel()
 	passOrderStale = true;
 	logicObjectIds.clear();
 	availableObjectOwners.clear();
+	// The obstacles first: they leave the obstacle lists of the tiles they are in.
+	obstacles.Clear();
+	if (navigation.tileCache != nullptr)
+		navigation.tileCache->Clear();
 }
 
 bool Logic::IsLogicObject(unsigned objectId) const
@@ -333,7 +335,10 @@ void Logic::OnObjectCreated(Message::Reader reader)
 
 void Logic::OnObjectDestroyed(Message::Reader reader)
 {
-	Leave(reader.Read<unsigned>());
+	const auto objectId = reader.Read<unsigned>();
+	Leave(objectId);
+	// A crate destroyed asleep never wakes: without this its hole would stay for the level.
+	RemoveObstacle(objectId);
 }
 
 void Logic::OnComponentAdded(Message::Reader reader)
@@ -356,4 +361,76 @@ void Logic::OnToggleNavMesh(Message::Reader reader)
 		drawNavMesh = !drawNavMesh;
 	else
 		reader.Read(drawNavMesh);
+}
+
+void Logic::OnLevelLoaded(Message::Reader)
+{
+	// Each build starts from empty lists: a level's mesh comes from its own static colliders.
+	LevelGeometry geometry;
+	for (Object object = FirstObject(); !object.IsDummy(); object = NextObject(object))
+	{
+		if (HasLogicComponent(*object.object))
+			Join(object.id);
+		const Body* body = object.object->GetComponent<Body>();
+		const Collider* collider = body != nullptr ? body->GetCollider() : nullptr;
+		if (collider != nullptr && collider->isStatic)
+			geometry.Append(collider->GetVertices(), collider->GetIndices(), object.GetName());
+	}
+	obstacles.Clear();
+	// A level without static geometry drops the last level's mesh, so path requests fail rather
+	// than follow a mesh of another level.
+	navigation = Navigation{};
+	if (!geometry.Empty())
+		BuildNavMesh(navMeshConfig, geometry, navigation);
+}
+
+const Collider* Logic::ObstacleCollider(unsigned objectId)
+{
+	const Object object = ObjectFromId(objectId);
+	if (object.IsDummy())
+		return nullptr;
+	const Body* body = object.object->GetComponent<Body>();
+	if (body == nullptr || body->GetCollider() == nullptr || body->GetBody() == nullptr || body->GetBody()->IsStatic())
+		return nullptr;
+	return body->GetCollider();
+}
+
+void Logic::OnAddObstacle(Message::Reader reader)
+{
+	const auto objectId = reader.Read<unsigned>();
+	NavMeshTileCache* cache = navigation.tileCache.get();
+	const Collider* collider = ObstacleCollider(objectId);
+	if (cache == nullptr || collider == nullptr || obstacles.Find(objectId) != nullptr)
+		return;
+	const float* bounds = collider->GetBounds();
+	TempObstacle& obstacle = obstacles.Insert(objectId, bounds);
+	for (CachedTile* tile : cache->TilesOverlapping(bounds, bounds + 3))
+	{
+		obstacle.Attach(*tile);
+		cache->QueueTile(tile->x, tile->z);
+	}
+}
+
+void Logic::OnRemoveObstacle(Message::Reader reader)
+{
+	const auto objectId = reader.Read<unsigned>();
+	// The body may have moved since it fell asleep: the tiles it covers now are rebuilt too.
+	if (const Collider* collider = ObstacleCollider(objectId); collider != nullptr && navigation.tileCache != nullptr)
+	{
+		const float* bounds = collider->GetBounds();
+		for (const CachedTile* tile : navigation.tileCache->TilesOverlapping(bounds, bounds + 3))
+			navigation.tileCache->QueueTile(tile->x, tile->z);
+	}
+	RemoveObstacle(objectId);
+}
+
+void Logic::RemoveObstacle(unsigned objectId)
+{
+	const TempObstacle* obstacle = obstacles.Find(objectId);
+	if (obstacle == nullptr)
+		return;
+	if (navigation.tileCache != nullptr)
+		for (const CachedTile* tile : obstacle->tiles)
+			navigation.tileCache->QueueTile(tile->x, tile->z);
+	obstacles.Remove(objectId);
 }

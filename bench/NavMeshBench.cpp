@@ -1,0 +1,316 @@
+// The navigation build and the tile cache against the library's own ways of doing the same work,
+// on a 128 x 128-unit level of about 4,000 triangles (uneven ground and 200 boxes) with the
+// default settings of the "Logic" element (tiles of 8 units: 16 x 16 tiles).
+// - LevelBuild: our whole build (rasterise, filter, lean block, compress, then every tile from its
+//   block) against the library's tiled pipeline on the same chunky mesh (rasterise, filter, compact
+//   heightfield, erode, regions, contours, polygon mesh, tile data, add tile). Also at 1,024 tiles.
+// - TileRebuild: one tile rebuilt from the cache against that pipeline's build of it.
+// - Obstacle: a box over four tiles added and then removed, each time until the mesh is current,
+//   against DetourTileCache (heightfield layers, LZ4, a box obstacle) on the same level.
+#include "Systems/Logic/Logic.h"
+#include "Systems/Logic/NavBuildContext.h"
+#include "Systems/Logic/NavMeshBuild.h"
+#include "Systems/Logic/ObstacleSet.h"
+#include "Utilities/Config.h"
+#include "Utilities/Random.h"
+
+#include <benchmark/benchmark.h>
+#include <lz4.h>
+#include <tinyxml.h>
+#include <recastnavigation/DetourNavMesh.h>
+#include <recastnavigation/DetourNavMeshBuilder.h>
+#include <recastnavigation/DetourTileCache.h>
+#include <recastnavigation/DetourTileCacheBuilder.h>
+
+#include <cmath>
+#include <memory>
+
+namespace
+{
+	// The build settings of an empty "Logic" element: the game's defaults.
+	rcConfig DefaultConfig()
+	{
+		// A section onto an element of its own, without a document to write back.
+		struct Section : Config
+		{
+			explicit Section(TiXmlElement* element) : Config(element) {}
+		};
+		TiXmlElement element("Logic");
+		Section section(&element);
+		Logic logic;
+		logic.LoadConfig(section);
+		return logic.GetNavMeshConfig();
+	}
+
+	// Rolling ground of 4 x 4-unit quads and boxes of 1 to 3 units resting on it.
+	LevelGeometry Level(float size, int boxes)
+	{
+		std::vector<Tuple3f> vertices;
+		std::vector<IndexTriple> triangles;
+		const auto ground = [](float x, float z) { return 0.6f * std::sin(x * 0.15f) * std::cos(z * 0.11f); };
+		const int quads = static_cast<int>(size / 4);
+		for (int z = 0; z <= quads; ++z)
+			for (int x = 0; x <= quads; ++x)
+				vertices.emplace_back(static_cast<float>(x) * 4, ground(static_cast<float>(x) * 4, static_cast<float>(z) * 4), static_cast<float>(z) * 4);
+		const auto corner = [quads](int x, int z) { return static_cast<unsigned>(z * (quads + 1) + x); };
+		for (int z = 0; z < quads; ++z)
+			for (int x = 0; x < quads; ++x)
+			{
+				triangles.push_back({corner(x, z), corner(x, z + 1), corner(x + 1, z + 1)});
+				triangles.push_back({corner(x, z), corner(x + 1, z + 1), corner(x + 1, z)});
+			}
+		tw::SeedRand(3);
+		for (int box = 0; box < boxes; ++box)
+		{
+			const float half = 0.5f + static_cast<float>(tw::Rand() % 100) / 100.0f;
+			const float cx = 4 + static_cast<float>(tw::Rand() % static_cast<int>(size - 8));
+			const float cz = 4 + static_cast<float>(tw::Rand() % static_cast<int>(size - 8));
+			const float bottom = ground(cx, cz) - 0.5f;
+			const auto first = static_cast<unsigned>(vertices.size());
+			for (int k = 0; k < 8; ++k)
+				vertices.emplace_back(cx + ((k & 1) ? half : -half), bottom + ((k & 2) ? 2 * half + 0.5f : 0.0f), cz + ((k & 4) ? half : -half));
+			const unsigned faces[6][4] = {{0, 1, 3, 2}, {4, 6, 7, 5}, {0, 4, 5, 1}, {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 5, 7, 3}};
+			for (const auto& face : faces)
+			{
+				triangles.push_back({first + face[0], first + face[1], first + face[2]});
+				triangles.push_back({first + face[0], first + face[2], first + face[3]});
+			}
+		}
+		LevelGeometry geometry;
+		geometry.Append(vertices, triangles, "BenchLevel");
+		return geometry;
+	}
+
+	// The library's tiled pipeline for one tile, added to the mesh.
+	void LibraryTile(const rcConfig& config, const Navigation& navigation, const LevelGeometry& geometry, int x, int z)
+	{
+		NavBuildContext context;
+		int triangles = 0;
+		const HeightfieldPtr solid = RasteriseTile(config, *navigation.chunkyMesh, geometry, x, z, context, triangles);
+		rcCompactHeightfield* chf = rcAllocCompactHeightfield();
+		rcContourSet* cset = rcAllocContourSet();
+		rcPolyMesh* pmesh = rcAllocPolyMesh();
+		if (solid != nullptr && rcBuildCompactHeightfield(&context, config.walkableHeight, config.walkableClimb, *solid, *chf) &&
+			rcErodeWalkableArea(&context, config.walkableRadius, *chf) &&
+			rcBuildRegionsMonotone(&context, *chf, config.borderSize, config.minRegionArea, config.mergeRegionArea) &&
+			rcBuildContours(&context, *chf, config.maxSimplificationError, config.maxEdgeLen, *cset) && cset->nconts > 0 &&
+			rcBuildPolyMesh(&context, *cset, config.maxVertsPerPoly, *pmesh) && pmesh->npolys > 0)
+		{
+			for (int i = 0; i < pmesh->npolys; ++i)
+				pmesh->flags[i] = pmesh->areas[i] == RC_WALKABLE_AREA ? 1 : 0;
+			dtNavMeshCreateParams params{};
+			params.verts = pmesh->verts;
+			params.vertCount = pmesh->nverts;
+			params.polys = pmesh->polys;
+			params.polyFlags = pmesh->flags;
+			params.polyAreas = pmesh->areas;
+			params.polyCount = pmesh->npolys;
+			params.nvp = pmesh->nvp;
+			params.walkableHeight = 2.0f;
+			params.walkableRadius = 1.25f;
+			params.walkableClimb = 0.5f;
+			params.tileX = x;
+			params.tileY = z;
+			std::copy(pmesh->bmin, pmesh->bmin + 3, params.bmin);
+			std::copy(pmesh->bmax, pmesh->bmax + 3, params.bmax);
+			params.cs = config.cs;
+			params.ch = config.ch;
+			params.buildBvTree = true;
+			unsigned char* data = nullptr;
+			int size = 0;
+			if (dtCreateNavMeshData(&params, &data, &size))
+				NavMeshTileCache::SwapIn(*navigation.navMesh, x, z, {data, size});
+		}
+		rcFreePolyMesh(pmesh);
+		rcFreeContourSet(cset);
+		rcFreeCompactHeightfield(chf);
+	}
+
+	struct BenchLevel
+	{
+		explicit BenchLevel(float size = 128.0f) : geometry(Level(size, static_cast<int>(200 * size * size / (128 * 128))))
+		{
+			BuildNavMesh(config, geometry, navigation);
+		}
+		rcConfig config = DefaultConfig();
+		LevelGeometry geometry;
+		Navigation navigation;
+	};
+
+	void BM_LevelBuild_Ours(benchmark::State& state)
+	{
+		const LevelGeometry geometry = Level(static_cast<float>(state.range(0)), static_cast<int>(200 * state.range(0) * state.range(0) / (128 * 128)));
+		for (auto _ : state)
+		{
+			rcConfig config = DefaultConfig();
+			Navigation navigation;
+			BuildNavMesh(config, geometry, navigation);
+			state.counters["tiles"] = navigation.tilesX * navigation.tilesZ;
+		}
+		state.counters["triangles"] = geometry.TriangleCount();
+	}
+	BENCHMARK(BM_LevelBuild_Ours)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond);
+
+	void BM_LevelBuild_Library(benchmark::State& state)
+	{
+		BenchLevel level(static_cast<float>(state.range(0)));
+		for (auto _ : state)
+			for (int z = 0; z < level.navigation.tilesZ; ++z)
+				for (int x = 0; x < level.navigation.tilesX; ++x)
+					LibraryTile(level.config, level.navigation, level.geometry, x, z);
+	}
+	BENCHMARK(BM_LevelBuild_Library)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond);
+
+	void BM_TileRebuild_Ours(benchmark::State& state)
+	{
+		BenchLevel level;
+		for (auto _ : state)
+		{
+			level.navigation.tileCache->QueueTile(5, 7);
+			while (level.navigation.tileCache->GetQueueLength() > 0)
+				level.navigation.tileCache->Update(*level.navigation.navMesh);
+		}
+	}
+	BENCHMARK(BM_TileRebuild_Ours)->Unit(benchmark::kMicrosecond);
+
+	void BM_TileRebuild_Library(benchmark::State& state)
+	{
+		BenchLevel level;
+		for (auto _ : state)
+			LibraryTile(level.config, level.navigation, level.geometry, 5, 7);
+	}
+	BENCHMARK(BM_TileRebuild_Library)->Unit(benchmark::kMicrosecond);
+
+	// A box over the corner where tiles (7, 7), (8, 7), (7, 8) and (8, 8) meet.
+	constexpr float kBoxMin[3] = {63, -2, 63};
+	constexpr float kBoxMax[3] = {65, 3, 65};
+
+	void BM_Obstacle_Ours(benchmark::State& state)
+	{
+		BenchLevel level;
+		NavMeshTileCache& cache = *level.navigation.tileCache;
+		const float box[6] = {kBoxMin[0], kBoxMin[1], kBoxMin[2], kBoxMax[0], kBoxMax[1], kBoxMax[2]};
+		ObstacleSet obstacles;
+		for (auto _ : state)
+		{
+			TempObstacle& obstacle = obstacles.Insert(1, box);
+			for (CachedTile* tile : cache.TilesOverlapping(box, box + 3))
+			{
+				obstacle.Attach(*tile);
+				cache.QueueTile(tile->x, tile->z);
+			}
+			while (cache.GetQueueLength() > 0)
+				cache.Update(*level.navigation.navMesh);
+			for (CachedTile* tile : obstacle.tiles)
+				cache.QueueTile(tile->x, tile->z);
+			obstacles.Remove(1);
+			while (cache.GetQueueLength() > 0)
+				cache.Update(*level.navigation.navMesh);
+		}
+	}
+	BENCHMARK(BM_Obstacle_Ours)->Unit(benchmark::kMillisecond);
+
+	struct LZ4Compressor : dtTileCacheCompressor
+	{
+		int maxCompressedSize(const int bufferSize) override { return LZ4_compressBound(bufferSize); }
+		dtStatus compress(const unsigned char* buffer, const int bufferSize, unsigned char* compressed, const int maxSize, int* compressedSize) override
+		{
+			*compressedSize = LZ4_compress_default(reinterpret_cast<const char*>(buffer), reinterpret_cast<char*>(compressed), bufferSize, maxSize);
+			return *compressedSize > 0 ? DT_SUCCESS : DT_FAILURE;
+		}
+		dtStatus decompress(const unsigned char* compressed, const int compressedSize, unsigned char* buffer, const int maxBufferSize, int* bufferSize) override
+		{
+			*bufferSize = LZ4_decompress_safe(reinterpret_cast<const char*>(compressed), reinterpret_cast<char*>(buffer), compressedSize, maxBufferSize);
+			return *bufferSize >= 0 ? DT_SUCCESS : DT_FAILURE;
+		}
+	};
+
+	struct WalkableFlags : dtTileCacheMeshProcess
+	{
+		void process(dtNavMeshCreateParams* params, unsigned char* areas, unsigned short* flags) override
+		{
+			for (int i = 0; i < params->polyCount; ++i)
+				flags[i] = areas[i] == RC_WALKABLE_AREA ? 1 : 0;
+		}
+	};
+
+	void BM_Obstacle_DetourTileCache(benchmark::State& state)
+	{
+		BenchLevel level;
+		const rcConfig& config = level.config;
+		LZ4Compressor compressor;
+		WalkableFlags process;
+		dtTileCacheAlloc allocator;
+		dtTileCache* tileCache = dtAllocTileCache();
+		dtTileCacheParams params{};
+		std::copy(config.bmin, config.bmin + 3, params.orig);
+		params.cs = config.cs;
+		params.ch = config.ch;
+		params.width = params.height = config.tileSize;
+		params.walkableHeight = 2.0f;
+		params.walkableRadius = 1.25f;
+		params.walkableClimb = 0.5f;
+		params.maxSimplificationError = config.maxSimplificationError;
+		params.maxTiles = level.navigation.tilesX * level.navigation.tilesZ * 4;
+		params.maxObstacles = 16;
+		tileCache->init(&params, &allocator, &compressor, &process);
+		// Boxes add layers above the ground: a mesh of its own, with room for them.
+		dtNavMeshParams meshParams{};
+		std::copy(config.bmin, config.bmin + 3, meshParams.orig);
+		meshParams.tileWidth = meshParams.tileHeight = static_cast<float>(config.tileSize) * config.cs;
+		meshParams.maxTiles = params.maxTiles;
+		meshParams.maxPolys = 1 << 12;
+		level.navigation.navMesh.reset(dtAllocNavMesh());
+		level.navigation.navMesh->init(&meshParams);
+		NavBuildContext context;
+		for (int z = 0; z < level.navigation.tilesZ; ++z)
+			for (int x = 0; x < level.navigation.tilesX; ++x)
+			{
+				int triangles = 0;
+				const HeightfieldPtr solid = RasteriseTile(config, *level.navigation.chunkyMesh, level.geometry, x, z, context, triangles);
+				rcCompactHeightfield* chf = rcAllocCompactHeightfield();
+				rcHeightfieldLayerSet* layers = rcAllocHeightfieldLayerSet();
+				if (solid != nullptr && rcBuildCompactHeightfield(&context, config.walkableHeight, config.walkableClimb, *solid, *chf) &&
+					rcBuildHeightfieldLayers(&context, *chf, config.borderSize, config.walkableHeight, *layers))
+					for (int i = 0; i < layers->nlayers; ++i)
+					{
+						const rcHeightfieldLayer& layer = layers->layers[i];
+						dtTileCacheLayerHeader header{};
+						header.magic = DT_TILECACHE_MAGIC;
+						header.version = DT_TILECACHE_VERSION;
+						header.tx = x;
+						header.ty = z;
+						header.tlayer = i;
+						std::copy(layer.bmin, layer.bmin + 3, header.bmin);
+						std::copy(layer.bmax, layer.bmax + 3, header.bmax);
+						header.width = static_cast<unsigned char>(layer.width);
+						header.height = static_cast<unsigned char>(layer.height);
+						header.minx = static_cast<unsigned char>(layer.minx);
+						header.maxx = static_cast<unsigned char>(layer.maxx);
+						header.miny = static_cast<unsigned char>(layer.miny);
+						header.maxy = static_cast<unsigned char>(layer.maxy);
+						header.hmin = static_cast<unsigned short>(layer.hmin);
+						header.hmax = static_cast<unsigned short>(layer.hmax);
+						unsigned char* data = nullptr;
+						int size = 0;
+						if (dtStatusSucceed(dtBuildTileCacheLayer(&compressor, &header, layer.heights, layer.areas, layer.cons, &data, &size)))
+							tileCache->addTile(data, size, DT_COMPRESSEDTILE_FREE_DATA, nullptr);
+					}
+				rcFreeHeightfieldLayerSet(layers);
+				rcFreeCompactHeightfield(chf);
+				tileCache->buildNavMeshTilesAt(x, z, level.navigation.navMesh.get());
+			}
+		for (auto _ : state)
+		{
+			dtObstacleRef ref = 0;
+			tileCache->addBoxObstacle(kBoxMin, kBoxMax, &ref);
+			for (bool upToDate = false; !upToDate;)
+				tileCache->update(0, level.navigation.navMesh.get(), &upToDate);
+			tileCache->removeObstacle(ref);
+			for (bool upToDate = false; !upToDate;)
+				tileCache->update(0, level.navigation.navMesh.get(), &upToDate);
+		}
+		dtFreeTileCache(tileCache);
+	}
+	BENCHMARK(BM_Obstacle_DetourTileCache)->Unit(benchmark::kMillisecond);
+}

@@ -1,0 +1,299 @@
+#include "Systems/Logic/NavMeshTileCache.h"
+
+#include "Systems/Logic/MeshGeneration/LeanHeightfield.h"
+#include "Systems/Logic/NavBuildContext.h"
+#include "Systems/Logic/ObstacleSet.h"
+#include "Utilities/Diagnostics.h"
+#include "Utilities/Timer.h"
+
+#include <lz4.h>
+#include <recastnavigation/DetourAlloc.h>
+#include <recastnavigation/DetourNavMesh.h>
+#include <recastnavigation/DetourNavMeshBuilder.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace
+{
+	constexpr int kBufferGranule = 512;
+	// Walkable polygons carry this flag, so the default query filter takes them.
+	constexpr unsigned short kWalkableFlag = 1;
+
+	enum Stage
+	{
+		kDecompress = 0,
+		kMarkAndErode = 1,
+		kRegions = 2,
+		kContours = 3,
+		kPolyMesh = 4,
+		kSwap = 5,
+	};
+
+	// The cell of a world coordinate, truncated toward zero as the grid's origin is its corner;
+	// clamped so that a box far outside cannot overflow.
+	int CellOf(float coordinate, float origin, float tileWidth)
+	{
+		const double cell = (static_cast<double>(coordinate) - origin) / tileWidth;
+		return static_cast<int>(std::clamp(cell, -1.0, 1e6));
+	}
+
+	void RemoveTileAt(dtNavMesh& navMesh, int x, int z)
+	{
+		if (const dtTileRef ref = navMesh.getTileRefAt(x, z, 0); ref != 0)
+			navMesh.removeTile(ref, nullptr, nullptr);
+	}
+}
+
+NavMeshTileCache::NavMeshTileCache(const rcConfig& buildConfig) : config(buildConfig)
+{
+	agentHeight = static_cast<float>(config.walkableHeight) * config.ch;
+	agentRadius = static_cast<float>(config.walkableRadius) * config.cs;
+	agentClimb = static_cast<float>(config.walkableClimb) * config.ch;
+}
+
+NavMeshTileCache::~NavMeshTileCache() = default;
+
+void NavMeshTileCache::Clear()
+{
+	rows.clear();
+	tileCount = 0;
+	buffer.clear();
+	buffer.shrink_to_fit();
+}
+
+void NavMeshTileCache::AddTile(std::unique_ptr<CachedTile> tile)
+{
+	const auto x = static_cast<std::size_t>(tile->x);
+	const auto z = static_cast<std::size_t>(tile->z);
+	if (rows.size() < z + 1)
+		rows.resize(z + 1);
+	if (rows[z].size() < x + 1)
+		rows[z].resize(x + 1);
+	rows[z][x] = std::move(tile);
+	++tileCount;
+}
+
+CachedTile* NavMeshTileCache::GetTile(int x, int z) const
+{
+	if (x < 0 || z < 0 || static_cast<std::size_t>(z) >= rows.size() || static_cast<std::size_t>(x) >= rows[static_cast<std::size_t>(z)].size())
+		return nullptr;
+	return rows[static_cast<std::size_t>(z)][static_cast<std::size_t>(x)].get();
+}
+
+std::vector<CachedTile*> NavMeshTileCache::TilesOverlapping(const float* bmin, const float* bmax) const
+{
+	std::vector<CachedTile*> tiles;
+	const float tileWidth = static_cast<float>(config.tileSize) * config.cs;
+	if (!std::isfinite(bmin[0]) || !std::isfinite(bmin[2]) || !std::isfinite(bmax[0]) || !std::isfinite(bmax[2]))
+		return tiles;
+	const int x0 = CellOf(bmin[0], config.bmin[0], tileWidth);
+	const int x1 = CellOf(bmax[0], config.bmin[0], tileWidth);
+	const int z0 = CellOf(bmin[2], config.bmin[2], tileWidth);
+	const int z1 = std::min(CellOf(bmax[2], config.bmin[2], tileWidth), static_cast<int>(rows.size()) - 1);
+	for (int z = std::max(z0, 0); z <= z1; ++z)
+	{
+		const int lastX = std::min(x1, static_cast<int>(rows[static_cast<std::size_t>(z)].size()) - 1);
+		for (int x = std::max(x0, 0); x <= lastX; ++x)
+			if (CachedTile* tile = GetTile(x, z))
+				tiles.push_back(tile);
+	}
+	return tiles;
+}
+
+bool NavMeshTileCache::ReserveBuffer(int size)
+{
+	buffer.clear();
+	buffer.shrink_to_fit();
+	if (size < 0)
+		return false;
+	try
+	{
+		buffer.resize(static_cast<std::size_t>((size + kBufferGranule) / kBufferGranule * kBufferGranule));
+	}
+	catch (const std::bad_alloc&)
+	{
+		return false;
+	}
+	return true;
+}
+
+std::uint64_t NavMeshTileCache::Key(int x, int z)
+{
+	return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(z)) << 32) | static_cast<std::uint32_t>(x);
+}
+
+bool NavMeshTileCache::QueueTile(int x, int z)
+{
+	if (queued.insert(Key(x, z)).second)
+		queue.emplace_back(x, z);
+	return true;
+}
+
+void NavMeshTileCache::PopFront()
+{
+	queued.erase(Key(queue.front().first, queue.front().second));
+	queue.pop_front();
+}
+
+NavMeshTileCache::StageResult NavMeshTileCache::Decompress(const CachedTile* tile, TileBuild& build, NavBuildContext& context)
+{
+	if (tile == nullptr || tile->data.empty() || buffer.empty())
+		return StageResult::Failed;
+	const int raw = LZ4_decompress_safe(reinterpret_cast<const char*>(tile->data.data()), reinterpret_cast<char*>(buffer.data()),
+		static_cast<int>(tile->data.size()), static_cast<int>(buffer.size()));
+	std::string fault = raw == tile->rawSize ? CheckLeanHeightfield(buffer.data(), static_cast<std::size_t>(raw), config.width, config.height)
+											 : "it decompresses to " + std::to_string(raw) + " bytes, not " + std::to_string(tile->rawSize);
+	if (!fault.empty())
+	{
+		tw::Diagnostics::Report("Navigation tile (" + std::to_string(tile->x) + ", " + std::to_string(tile->z) +
+			"): the cached heightfield is damaged (" + fault + "); the tile is not rebuilt");
+		return StageResult::Failed;
+	}
+	build.compact.reset(rcAllocCompactHeightfield());
+	if (build.compact == nullptr || !BuildCompactFromLean(&context, config.walkableHeight, config.walkableClimb, buffer.data(), *build.compact))
+		return StageResult::Failed;
+	return StageResult::Next;
+}
+
+NavMeshTileCache::StageResult NavMeshTileCache::RunStage(int stageIndex, CachedTile* tile, TileBuild& build, NavBuildContext& context)
+{
+	switch (stageIndex)
+	{
+	case kDecompress:
+		build = TileBuild{};
+		return Decompress(tile, build, context);
+	case kMarkAndErode:
+		// Obstacles go in before the erosion, so the agent radius stays clear around them too.
+		for (const TempObstacle* obstacle : tile->obstacles)
+			rcMarkBoxArea(&context, obstacle->bmin, obstacle->bmax, RC_NULL_AREA, *build.compact);
+		return rcErodeWalkableArea(&context, config.walkableRadius, *build.compact) ? StageResult::Next : StageResult::Failed;
+	case kRegions:
+		return rcBuildRegionsMonotone(&context, *build.compact, config.borderSize, config.minRegionArea, config.mergeRegionArea)
+			? StageResult::Next
+			: StageResult::Failed;
+	case kContours:
+		build.contours.reset(rcAllocContourSet());
+		if (build.contours == nullptr ||
+			!rcBuildContours(&context, *build.compact, config.maxSimplificationError, config.maxEdgeLen, *build.contours))
+			return StageResult::Failed;
+		return build.contours->nconts == 0 ? StageResult::Empty : StageResult::Next;
+	default:
+		build.polyMesh.reset(rcAllocPolyMesh());
+		if (build.polyMesh == nullptr || !rcBuildPolyMesh(&context, *build.contours, config.maxVertsPerPoly, *build.polyMesh))
+			return StageResult::Failed;
+		return build.polyMesh->npolys == 0 ? StageResult::Empty : StageResult::Next;
+	}
+}
+
+NavTileData NavMeshTileCache::CreateTileData(const CachedTile& tile, rcPolyMesh& polyMesh) const
+{
+	// The contour step has already taken the border off: the vertices run from 0 to tileSize.
+	for (int i = 0; i < polyMesh.npolys; ++i)
+		polyMesh.flags[i] = polyMesh.areas[i] == RC_WALKABLE_AREA ? kWalkableFlag : 0;
+	dtNavMeshCreateParams params{};
+	params.verts = polyMesh.verts;
+	params.vertCount = polyMesh.nverts;
+	params.polys = polyMesh.polys;
+	params.polyFlags = polyMesh.flags;
+	params.polyAreas = polyMesh.areas;
+	params.polyCount = polyMesh.npolys;
+	params.nvp = polyMesh.nvp;
+	params.walkableHeight = agentHeight;
+	params.walkableRadius = agentRadius;
+	params.walkableClimb = agentClimb;
+	params.tileX = tile.x;
+	params.tileY = tile.z;
+	std::copy(tile.bmin, tile.bmin + 3, params.bmin);
+	std::copy(tile.bmax, tile.bmax + 3, params.bmax);
+	// Mended: floors sit up to a cell above the level's top once rasterised; with the level's top
+	// as the tile's, Detour's queries clip them away and find no polygon on a flat level. The
+	// compact heightfield is raised by the same walkable height.
+	params.bmax[1] += agentHeight;
+	params.cs = config.cs;
+	params.ch = config.ch;
+	params.buildBvTree = true;
+	NavTileData result;
+	if (!dtCreateNavMeshData(&params, &result.data, &result.size))
+	{
+		tw::Diagnostics::Report("Navigation tile (" + std::to_string(tile.x) + ", " + std::to_string(tile.z) + "): Detour cannot take its " +
+			std::to_string(polyMesh.npolys) + " polygons and " + std::to_string(polyMesh.nverts) + " vertices");
+		return {};
+	}
+	return result;
+}
+
+NavTileData NavMeshTileCache::BuildTile(int x, int z, NavBuildContext& context)
+{
+	CachedTile* tile = GetTile(x, z);
+	context.SetTile(x, z);
+	TileBuild build;
+	for (int stageIndex = kDecompress; stageIndex < kSwap; ++stageIndex)
+		if (RunStage(stageIndex, tile, build, context) != StageResult::Next)
+			return {};
+	return CreateTileData(*tile, *build.polyMesh);
+}
+
+void NavMeshTileCache::Step(dtNavMesh& navMesh, NavBuildContext& context)
+{
+	const auto [x, z] = queue.front();
+	context.SetTile(x, z);
+	CachedTile* tile = GetTile(x, z);
+	if (stage == kSwap)
+	{
+		stage = kFinished;
+		SwapIn(navMesh, x, z, CreateTileData(*tile, *front.polyMesh));
+		return;
+	}
+	switch (RunStage(stage, tile, front, context))
+	{
+	case StageResult::Next:
+		++stage;
+		return;
+	case StageResult::Failed:
+		stage = kFinished;
+		return;
+	case StageResult::Empty:
+		// Mended: keeping the tile from before the obstacle would let characters walk through a
+		// crate that covers the whole tile.
+		RemoveTileAt(navMesh, x, z);
+		stage = kFinished;
+		return;
+	}
+}
+
+bool NavMeshTileCache::SwapIn(dtNavMesh& navMesh, int x, int z, NavTileData data)
+{
+	if (data.data == nullptr)
+		return false;
+	RemoveTileAt(navMesh, x, z);
+	if (dtStatusSucceed(navMesh.addTile(data.data, data.size, DT_TILE_FREE_DATA, 0, nullptr)))
+		return true;
+	const auto* header = reinterpret_cast<const dtMeshHeader*>(data.data);
+	tw::Diagnostics::Report("Navigation tile (" + std::to_string(x) + ", " + std::to_string(z) + "): the navigation mesh refuses its " +
+		std::to_string(header->polyCount) + " polygons");
+	dtFree(data.data);
+	return false;
+}
+
+void NavMeshTileCache::Update(dtNavMesh& navMesh)
+{
+	if (queue.empty() || buffer.empty())
+		return;
+	const std::uint32_t start = GetElapsedMilliseconds();
+	NavBuildContext context;
+	while (!queue.empty())
+	{
+		if (stage == kFinished)
+		{
+			PopFront();
+			stage = kDecompress;
+			if (queue.empty())
+				return;
+		}
+		Step(navMesh, context);
+		if (GetElapsedMilliseconds() - start > kBudgetMilliseconds)
+			return;
+	}
+}

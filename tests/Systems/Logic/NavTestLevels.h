@@ -1,0 +1,196 @@
+// Levels for the navigation tests: the build settings the Logic system derives from its default
+// configuration, flat floors of triangle quads, and a navigation built from them.
+#pragma once
+
+#include "Systems/Logic/Logic.h"
+#include "Systems/Logic/NavBuildContext.h"
+#include "Systems/Logic/NavMeshBuild.h"
+#include "Systems/Physics/FakeCollider.h"
+
+#include <recastnavigation/DetourNavMesh.h>
+#include <recastnavigation/DetourNavMeshQuery.h>
+
+#include "Utilities/Config.h"
+#include "Utilities/Diagnostics.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace test
+{
+	// The build settings of an empty "Logic" element: cells of 0.25 x 0.5, tiles of 32 cells (8 units).
+	inline rcConfig NavTestConfig()
+	{
+		// A section onto an element of its own, without a document to write back.
+		struct Section : Config
+		{
+			explicit Section(TiXmlElement* element) : Config(element) {}
+		};
+		TiXmlElement element("Logic");
+		Section section(&element);
+		Logic logic;
+		logic.LoadConfig(section);
+		return logic.GetNavMeshConfig();
+	}
+
+	// A floor at height y from (x0, z0) to (x1, z1) of quads of the given side, two triangles each.
+	inline void AddFloor(std::vector<Tuple3f>& vertices, std::vector<IndexTriple>& triangles, float x0, float z0, float x1, float z1,
+		float y = 0.0f, float side = 4.0f)
+	{
+		for (float x = x0; x < x1; x += side)
+			for (float z = z0; z < z1; z += side)
+			{
+				const auto first = static_cast<unsigned>(vertices.size());
+				const float xe = std::min(x + side, x1);
+				const float ze = std::min(z + side, z1);
+				vertices.insert(vertices.end(), {Tuple3f(x, y, z), Tuple3f(x, y, ze), Tuple3f(xe, y, ze), Tuple3f(xe, y, z)});
+				triangles.push_back({first, first + 1, first + 2});
+				triangles.push_back({first, first + 2, first + 3});
+			}
+	}
+
+	inline LevelGeometry Floor(float x1, float z1, float side = 4.0f)
+	{
+		std::vector<Tuple3f> vertices;
+		std::vector<IndexTriple> triangles;
+		AddFloor(vertices, triangles, 0.0f, 0.0f, x1, z1, 0.0f, side);
+		LevelGeometry geometry;
+		geometry.Append(vertices, triangles, "Floor");
+		return geometry;
+	}
+
+	// What the action reports through tw::Diagnostics.
+	inline std::string Reported(const std::function<void()>& action)
+	{
+		tw::Diagnostics::Flush();
+		testing::internal::CaptureStderr();
+		action();
+		tw::Diagnostics::Flush();
+		return testing::internal::GetCapturedStderr();
+	}
+
+	// The tiles the mesh holds.
+	inline int MeshTileCount(const dtNavMesh& mesh)
+	{
+		int count = 0;
+		for (int i = 0; i < mesh.getMaxTiles(); ++i)
+		{
+			const dtMeshTile* tile = mesh.getTile(i);
+			count += tile != nullptr && tile->header != nullptr ? 1 : 0;
+		}
+		return count;
+	}
+
+	// The straight path between two points of the mesh; empty when no whole path was found.
+	inline std::vector<Tuple3f> StraightPath(const Navigation& navigation, const Tuple3f& from, const Tuple3f& to)
+	{
+		if (navigation.navQuery == nullptr)
+			return {};
+		dtNavMeshQuery& query = *navigation.navQuery;
+		const dtQueryFilter filter;
+		const float extents[3] = {1.0f, 2.0f, 1.0f};
+		dtPolyRef start = 0;
+		dtPolyRef end = 0;
+		float startPoint[3];
+		float endPoint[3];
+		query.findNearestPoly(&from.x, extents, &filter, &start, startPoint);
+		query.findNearestPoly(&to.x, extents, &filter, &end, endPoint);
+		if (start == 0 || end == 0)
+			return {};
+		dtPolyRef polys[256];
+		int polyCount = 0;
+		const dtStatus status = query.findPath(start, end, startPoint, endPoint, &filter, polys, &polyCount, 256);
+		if (dtStatusFailed(status) || (status & DT_PARTIAL_RESULT) != 0 || polyCount == 0)
+			return {};
+		float straight[3 * 256];
+		int pointCount = 0;
+		query.findStraightPath(startPoint, endPoint, polys, polyCount, straight, nullptr, nullptr, &pointCount, 256);
+		std::vector<Tuple3f> points;
+		for (int i = 0; i < pointCount; ++i)
+			points.emplace_back(straight[3 * i], straight[3 * i + 1], straight[3 * i + 2]);
+		return points;
+	}
+
+	// A static collider holding the triangles of the floor the test sets; its bounds are the test's.
+	class FloorCollider : public FakeCollider
+	{
+	public:
+		Collider* Clone() const override { return new FloorCollider(); }
+		void Initialize() override { isStatic = true; }
+		std::vector<Tuple3f> GetVertices() const override { return Shape().first; }
+		std::vector<IndexTriple> GetIndices() const override { return Shape().second; }
+
+		static std::pair<std::vector<Tuple3f>, std::vector<IndexTriple>>& Shape()
+		{
+			static std::pair<std::vector<Tuple3f>, std::vector<IndexTriple>> shape;
+			return shape;
+		}
+	};
+}
+
+#include "Systems/Logic/GameWorld.h"
+#include "Systems/Physics/DetectionManager.h"
+
+namespace test
+{
+	// The harness with a static floor object from (0, 0) to (x1, z1) and crates whose bounds the test
+	// sets; "LevelLoaded" builds the navigation.
+	class NavWorld : public GameWorld
+	{
+	public:
+		NavWorld() { RegisterColliderPrototype("NavFloor", std::make_unique<FloorCollider>()); }
+
+		Object AddFloorObject(float x1, float z1, float x0 = 0.0f, float z0 = 0.0f)
+		{
+			auto& [vertices, triangles] = FloorCollider::Shape();
+			vertices.clear();
+			triangles.clear();
+			AddFloor(vertices, triangles, x0, z0, x1, z1);
+			return AddBodyObject("Ground", Tuple3f(0, 0, 0), true, BodyValues("DEFAULT", "NavFloor"));
+		}
+
+		// A dynamic body whose collider covers the box.
+		Object AddCrate(const Tuple3f& low, const Tuple3f& high)
+		{
+			const Object crate = AddBodyObject("Crate", (low + high) * 0.5f);
+			SetBounds(crate, low, high);
+			return crate;
+		}
+
+		static void SetBounds(const Object& object, const Tuple3f& low, const Tuple3f& high)
+		{
+			float* bounds = BodyOf(object).GetCollider()->bounds;
+			for (int axis = 0; axis < 3; ++axis)
+			{
+				bounds[axis] = low[axis];
+				bounds[axis + 3] = high[axis];
+			}
+		}
+
+		void LevelLoaded() { Engine::SendMessage(Message("LevelLoaded")); }
+		const Navigation& Nav() const { return logic->GetNavigation(); }
+
+		// Frames until the tile cache has nothing queued (a bounded number).
+		void RebuildQueued()
+		{
+			for (int frame = 0; frame < 100 && Nav().tileCache != nullptr && Nav().tileCache->GetQueueLength() > 0; ++frame)
+				Frame();
+		}
+
+		// How far, horizontally, the nearest walkable point is from the position; far without any.
+		float DistanceToMesh(const Tuple3f& position) const
+		{
+			const dtQueryFilter filter;
+			const float extents[3] = {4.0f, 4.0f, 4.0f};
+			dtPolyRef ref = 0;
+			float point[3] = {1e6f, 1e6f, 1e6f};
+			Nav().navQuery->findNearestPoly(&position.x, extents, &filter, &ref, point);
+			return std::hypot(point[0] - position.x, point[2] - position.z);
+		}
+	};
+}
