@@ -1,6 +1,6 @@
 # Plays the main menu with its lamp sparks: starts the particles end-to-end game in a fresh user
 # folder and waits until its probe has read back the frames and ended the game. The sparks must
-# show around the lamp, twinkle (the counted pixels change in ten frames) and be gone once
+# show around the lamp, rise well above the sphere they spawn in, twinkle (the counted pixels change in ten frames) and be gone once
 # switched off and cleared. Run with cmake -P and:
 #   PROGRAM  the game with the probe;  LEVEL  the level's path
 #   CLOSER   the X window tool;  WORK  a scratch folder, emptied first
@@ -19,6 +19,11 @@ ${TW_CLOSE_WINDOW}")
 string(REGEX MATCH "sparks60 ([0-9]+)" line "${GAME_ERRORS}")
 if(NOT line OR CMAKE_MATCH_1 LESS 20)
   message(FATAL_ERROR "expected at least 20 spark pixels around the lamp after 60 frames: '${line}'")
+endif()
+# Rising sparks: pixels at least 40 above the spawn sphere's screen rectangle (none if they did not rise).
+string(REGEX MATCH "risen60 ([0-9]+)" line "${GAME_ERRORS}")
+if(NOT line OR CMAKE_MATCH_1 LESS 20)
+  message(FATAL_ERROR "expected at least 20 spark pixels 40 pixels above the spawn sphere after 60 frames: '${line}'")
 endif()
 string(REGEX MATCH "sparks70 ([0-9]+) changed ([0-9]+)" line "${GAME_ERRORS}")
 if(NOT line OR CMAKE_MATCH_2 EQUAL 0)

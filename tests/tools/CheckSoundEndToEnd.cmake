@@ -5,13 +5,7 @@
 #   CHECKER  the sound-file checker;  MUTE  "true" or "false"
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
-# Beside WORK, which the game's run empties.
-set(audio "${WORK}-audio")
-file(REMOVE_RECURSE "${audio}")
-file(MAKE_DIRECTORY "${audio}")
-set(wave "${audio}/mix.wav")
-file(WRITE "${audio}/alsoft.conf" "[general]\ndrivers = wave\n[wave]\nfile = ${wave}\n")
-set(ENV{ALSOFT_CONF} "${audio}/alsoft.conf")
+tw_capture_sound(wave)
 set(TW_EXTRA_CONFIG "<Sound><Mute>${MUTE}</Mute></Sound>")
 tw_play_game(320 240 "sleep 5\n${TW_CLOSE_WINDOW}")
 

@@ -3,7 +3,9 @@
 // 24/255 per channel of the sparks' colour field, inside the lamp's screen rectangle (its position
 // projected through the active camera, ±40 pixels). It prints the counts 60 and 70 frames after
 // the level loaded, how many counted pixels changed between the two, then switches the sparks off
-// and clears them and prints the count two frames later, and ends the game.
+// and clears them and prints the count two frames later, and ends the game. At frame 60 it also
+// prints how many pixels of the sparks' colour lie at least 40 pixels above the screen rectangle
+// of the sphere they spawn in (the rising sparks).
 #include "Components/Graphics/Camera.h"
 #include "Engine.h"
 #include "Message.h"
@@ -33,7 +35,18 @@ namespace
 	constexpr float kHigh[3] = {0.5f, 0.75f, 1.0f};
 	constexpr float kTolerance = 24.0f / 255.0f;
 	const double kLamp[3] = {1.2, 1.4, 1.8};
+	// The radius of the sphere about the lamp the sparks spawn in.
+	constexpr double kSpawnRadius = 0.35;
 	constexpr int kHalfBox = 40;
+
+	// Screen pixels [left, right) x [bottom, top), rows counted from the bottom as OpenGL reads them.
+	struct Box
+	{
+		int left;
+		int right;
+		int bottom;
+		int top;
+	};
 
 	class ParticleProbe : public SystemBase<ParticleProbe, __ParticleProbeName>
 	{
@@ -47,12 +60,13 @@ namespace
 			++frames;
 			if (frames == 60)
 			{
-				first = CountedPixels();
+				first = CountedPixels(Around);
 				std::cerr << "sparks60 " << first.size() << std::endl;
+				std::cerr << "risen60 " << CountedPixels(Above).size() << std::endl;
 			}
 			else if (frames == 70)
 			{
-				const std::set<int> second = CountedPixels();
+				const std::set<int> second = CountedPixels(Around);
 				std::vector<int> changed;
 				std::set_symmetric_difference(first.begin(), first.end(), second.begin(), second.end(), std::back_inserter(changed));
 				std::cerr << "sparks70 " << second.size() << " changed " << changed.size() << std::endl;
@@ -61,7 +75,7 @@ namespace
 			}
 			else if (frames == 72)
 			{
-				std::cerr << "cleared " << CountedPixels().size() << std::endl;
+				std::cerr << "cleared " << CountedPixels(Around).size() << std::endl;
 				Engine::SendMessage(Message("Shutdown"));
 			}
 		}
@@ -69,8 +83,36 @@ namespace
 	private:
 		void OnLevelLoaded(Message::Reader) { levelLoaded = true; }
 
-		// Indices of the counted pixels of the frame on screen.
-		static std::set<int> CountedPixels()
+		// The lamp's point ±40 pixels.
+		static Box Around(const GLdouble* model, const GLdouble* projection, const GLint* viewport)
+		{
+			GLdouble x = 0;
+			GLdouble y = 0;
+			GLdouble z = 0;
+			gluProject(kLamp[0], kLamp[1], kLamp[2], model, projection, viewport, &x, &y, &z);
+			return {static_cast<int>(x) - kHalfBox, static_cast<int>(x) + kHalfBox, static_cast<int>(y) - kHalfBox, static_cast<int>(y) + kHalfBox};
+		}
+
+		// From 40 pixels above the spawn sphere's screen rectangle (its bounding cube's corners
+		// projected) to the top of the screen, as wide as the rectangle ±40 pixels.
+		static Box Above(const GLdouble* model, const GLdouble* projection, const GLint* viewport)
+		{
+			Box sphere{viewport[2], 0, viewport[3], 0};
+			for (int corner = 0; corner < 8; ++corner)
+			{
+				GLdouble x = 0;
+				GLdouble y = 0;
+				GLdouble z = 0;
+				gluProject(kLamp[0] + ((corner & 1) != 0 ? kSpawnRadius : -kSpawnRadius), kLamp[1] + ((corner & 2) != 0 ? kSpawnRadius : -kSpawnRadius),
+					kLamp[2] + ((corner & 4) != 0 ? kSpawnRadius : -kSpawnRadius), model, projection, viewport, &x, &y, &z);
+				sphere = {std::min(sphere.left, static_cast<int>(x)), std::max(sphere.right, static_cast<int>(x)), std::min(sphere.bottom, static_cast<int>(y)),
+					std::max(sphere.top, static_cast<int>(y))};
+			}
+			return {sphere.left - kHalfBox, sphere.right + kHalfBox, sphere.top + kHalfBox, viewport[3]};
+		}
+
+		// Indices of the pixels of the sparks' colour in the box of the frame on screen.
+		static std::set<int> CountedPixels(Box (*region)(const GLdouble*, const GLdouble*, const GLint*))
 		{
 			Graphics* graphics = Graphics::Find();
 			Camera* camera = graphics != nullptr ? graphics->GetActiveCamera() : nullptr;
@@ -85,10 +127,7 @@ namespace
 			const GLint viewport[4] = {0, 0, width, height};
 			glGetDoublev(GL_MODELVIEW_MATRIX, model);
 			glGetDoublev(GL_PROJECTION_MATRIX, projection);
-			GLdouble x = 0;
-			GLdouble y = 0;
-			GLdouble z = 0;
-			gluProject(kLamp[0], kLamp[1], kLamp[2], model, projection, viewport, &x, &y, &z);
+			const Box box = region(model, projection, viewport);
 			std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
 			glBindFramebuffer(GL_FRAMEBUFFER, 0);
 			// After the swap Mesa's software rasteriser still holds the frame in the back buffer; the
@@ -97,8 +136,8 @@ namespace
 			glPixelStorei(GL_PACK_ALIGNMENT, 1);
 			glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 			std::set<int> counted;
-			for (int row = std::max(0, static_cast<int>(y) - kHalfBox); row < std::min(height, static_cast<int>(y) + kHalfBox); ++row)
-				for (int column = std::max(0, static_cast<int>(x) - kHalfBox); column < std::min(width, static_cast<int>(x) + kHalfBox); ++column)
+			for (int row = std::max(0, box.bottom); row < std::min(height, box.top); ++row)
+				for (int column = std::max(0, box.left); column < std::min(width, box.right); ++column)
 				{
 					const unsigned char* pixel = &pixels[(static_cast<std::size_t>(row) * width + column) * 4];
 					bool inside = true;

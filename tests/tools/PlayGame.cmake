@@ -44,3 +44,14 @@ do
   sleep 0.05
 done
 exit 1]=])
+
+# Makes OpenAL Soft write the game's mix into a wave file (beside WORK, which the game's run empties)
+# instead of playing it; the file's path goes into the variable.
+function(tw_capture_sound out)
+  set(audio "${WORK}-audio")
+  file(REMOVE_RECURSE "${audio}")
+  file(MAKE_DIRECTORY "${audio}")
+  file(WRITE "${audio}/alsoft.conf" "[general]\ndrivers = wave\n[wave]\nfile = ${audio}/mix.wav\n")
+  set(ENV{ALSOFT_CONF} "${audio}/alsoft.conf")
+  set(${out} "${audio}/mix.wav" PARENT_SCOPE)
+endfunction()

@@ -20,14 +20,16 @@ public:
 	// Becomes the listener.
 	bool Start() override;
 	// Refreshes the four vectors and, while this Ear is the listener, moves the listener to them.
-	// What the object lacks (Transform, Body, Camera) leaves its vectors as they were, the
-	// velocity 0.
+	// What the object lacks (Transform, Body, Camera) leaves its vectors as they were (the
+	// default orientation without a camera), the velocity 0.
 	bool Update() override;
 	// Stops being the listener; another Ear that listens stays the listener.
 	void Detach() override;
 
 	Tuple3f position;
 	Tuple3f velocity;
-	Tuple3f forward;
-	Tuple3f up;
+	// Until a camera turns it, the ear faces down -z with +y up, as a camera does by default: a
+	// zero vector would give the listener no orientation and no left or right.
+	Tuple3f forward{0.0f, 0.0f, -1.0f};
+	Tuple3f up{0.0f, 1.0f, 0.0f};
 };

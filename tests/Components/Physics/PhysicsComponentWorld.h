@@ -6,6 +6,7 @@
 #include "Components/Graphics/Camera.h"
 #include "Components/Physics/Body.h"
 #include "Components/Physics/PhysicsId.h"
+#include "Components/Physics/PhysicsMaterial.h"
 #include "Components/Transform.h"
 #include "Serializer.h"
 #include "Systems/Physics/FakeCollider.h"
@@ -17,6 +18,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace test
 {
@@ -115,6 +118,26 @@ namespace test
 			AddLoaded(object, Body::TypeId(), bodyValues);
 			if (start)
 				object.object->Start();
+			return object;
+		}
+
+		// A started static cube of the size (a floor, a tile) carrying a material of density 0, with
+		// further components loaded from (type id, values) pairs.
+		static Object AddStaticBox(const std::string& name, const Tuple3f& position, const Tuple3f& size,
+			const std::vector<std::pair<unsigned, std::string>>& components = {})
+		{
+			const Object object = CreateObject(name);
+			object.object->AddComponent(Transform::TypeId());
+			object.object->GetComponent<Transform>()->SetWorldPosition(position);
+			object.object->GetComponent<Transform>()->SetScale(Tuple3f(1, 1, 1));
+			object.object->AddComponent(PhysicsMaterial::TypeId());
+			object.object->GetComponent<PhysicsMaterial>()->density = 0.0f;
+			const std::string cube = "<Collider><string>cube</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f><Tuple3f>" +
+				std::to_string(size.x) + " " + std::to_string(size.y) + " " + std::to_string(size.z) + "</Tuple3f></Collider>";
+			AddLoaded(object, Body::TypeId(), BodyValues("DEFAULT", "CompositePrimitive", "0 0 0", cube));
+			for (const auto& [typeId, values] : components)
+				AddLoaded(object, typeId, values);
+			object.object->Start();
 			return object;
 		}
 
