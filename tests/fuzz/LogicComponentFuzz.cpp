@@ -4,6 +4,8 @@
 // and its second save equals its first: nothing it keeps is lost or changed by a round trip.
 // Seed files live in tests/fuzz/corpus/LogicComponentFuzz/.
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/Boundary.h"
+#include "Components/Logic/CameraShake.h"
 #include "Components/Logic/CollisionDamage.h"
 #include "Components/Logic/DamageReticle.h"
 #include "Components/Logic/DeathClock.h"
@@ -14,12 +16,19 @@
 #include "Components/Logic/FallDamage.h"
 #include "Components/Logic/ForceField.h"
 #include "Components/Logic/Health.h"
+#include "Components/Logic/Hover.h"
 #include "Components/Logic/KnockOut.h"
 #include "Components/Logic/MessageSpawn.h"
+#include "Components/Logic/Mover.h"
+#include "Components/Logic/Popup.h"
 #include "Components/Logic/PowerUp.h"
 #include "Components/Logic/RagdollDeath.h"
 #include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
+#include "Components/Logic/ShootAtObject.h"
+#include "Components/Logic/Spinner.h"
+#include "Components/Logic/StaticMover.h"
+#include "Components/Logic/StaticRotater.h"
 #include "Components/Logic/Switch.h"
 #include "Components/Logic/TeamDamage.h"
 #include "Components/Logic/Trampoline.h"
@@ -116,6 +125,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	RoundTrip<TeamDamage>(document);
 	RoundTrip<Trampoline>(document);
 	RoundTrip<VelocityDamper>(document);
+	RoundTrip<Mover>(document);
+	RoundTrip<Hover>(document);
+	RoundTrip<Spinner>(document);
+	RoundTrip<StaticMover>(document);
+	RoundTrip<StaticRotater>(document);
+	RoundTrip<Popup>(document);
+	RoundTrip<Boundary>(document);
+	RoundTrip<CameraShake>(document);
+	RoundTrip<ShootAtObject>(document);
 	Serializer::ClearFileCache();
 	// The lines reported stay remembered until a frame ends; one input is one frame here.
 	tw::Diagnostics::Flush();

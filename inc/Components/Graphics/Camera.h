@@ -44,6 +44,8 @@ public:
 	const Tuple3f& GetDirection() const { return direction; }
 	const Tuple3f& GetUp() const { return up; }
 	const Tuple3f& GetRight() const { return right; }
+	// The eye offset from the owner, as "SetCameraOffset" last set it.
+	const Tuple3f& GetOffset() const { return offset; }
 	// Script properties write these unchanged, without rebuilding the basis.
 	void SetDirection(const Tuple3f& value) { direction = value; }
 	void SetUp(const Tuple3f& value) { up = value; }

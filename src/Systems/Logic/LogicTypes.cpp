@@ -1,6 +1,8 @@
 #include "Systems/Logic/LogicTypes.h"
 
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/Boundary.h"
+#include "Components/Logic/CameraShake.h"
 #include "Components/Logic/CollisionDamage.h"
 #include "Components/Logic/DamageReticle.h"
 #include "Components/Logic/DeathClock.h"
@@ -11,13 +13,20 @@
 #include "Components/Logic/FallDamage.h"
 #include "Components/Logic/ForceField.h"
 #include "Components/Logic/Health.h"
+#include "Components/Logic/Hover.h"
 #include "Components/Logic/KnockOut.h"
 #include "Components/Logic/MessageSpawn.h"
+#include "Components/Logic/Mover.h"
 #include "Components/Logic/PlayerDeath.h"
+#include "Components/Logic/Popup.h"
 #include "Components/Logic/PowerUp.h"
 #include "Components/Logic/RagdollDeath.h"
 #include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
+#include "Components/Logic/ShootAtObject.h"
+#include "Components/Logic/Spinner.h"
+#include "Components/Logic/StaticMover.h"
+#include "Components/Logic/StaticRotater.h"
 #include "Components/Logic/Switch.h"
 #include "Components/Logic/TeamDamage.h"
 #include "Components/Logic/Trampoline.h"
@@ -41,7 +50,9 @@ namespace
 
 	constexpr LogicComponentType kRegistrationOrder[] = {
 		Entry<ForceField>(),
+		Entry<Mover>(),
 		Entry<DeathClock>(),
+		Entry<ShootAtObject>(),
 		Entry<Reflection>(),
 		Entry<Health>(),
 		Entry<CollisionDamage>(),
@@ -52,15 +63,22 @@ namespace
 		Entry<PlayerDeath>(),
 		Entry<BehaviorTree>(),
 		Entry<WinCollision>(),
+		Entry<Popup>(),
+		Entry<CameraShake>(),
+		Entry<Boundary>(),
 		Entry<PowerUp>(),
 		Entry<MessageSpawn>(),
+		Entry<Hover>(),
+		Entry<Spinner>(),
 		Entry<PowerUpCollector>(),
 		Entry<DelayMessage>(),
 		Entry<Explosion>(),
 		Entry<VelocityDamper>(),
 		Entry<KnockOut>(),
+		Entry<StaticRotater>(),
 		Entry<Switch>(),
 		Entry<Relay>(),
+		Entry<StaticMover>(),
 		Entry<DamageReticle>(),
 		Entry<DestroyOnMessage>(),
 		Entry<Trampoline>(),
@@ -72,15 +90,24 @@ namespace
 
 	constexpr unsigned (*kUpdateOrder[])() = {
 		&ForceField::TypeId,
+		&Mover::TypeId,
 		&DeathClock::TypeId,
+		&ShootAtObject::TypeId,
 		&RagdollDeath::TypeId,
 		&ExplodeOnHit::TypeId,
 		&CharacterController::TypeId,
 		&BehaviorTree::TypeId,
+		&Popup::TypeId,
+		&CameraShake::TypeId,
+		&Boundary::TypeId,
 		&CursorController::TypeId,
+		&Hover::TypeId,
+		&Spinner::TypeId,
 		&DelayMessage::TypeId,
 		&Explosion::TypeId,
 		&VelocityDamper::TypeId,
+		&StaticRotater::TypeId,
+		&StaticMover::TypeId,
 		&GolemPoints::TypeId,
 		&Windmill::TypeId,
 	};

@@ -1,0 +1,31 @@
+#include "Components/Logic/MotionRules.h"
+
+#include "Components/Logic/RelayMsg.h"
+#include "Components/Physics/Body.h"
+#include "Components/Transform.h"
+#include "Composition.h"
+#include "Message.h"
+#include "Utilities/Diagnostics.h"
+
+Transform* RequireTransform(Composition& owner, const char* type)
+{
+	Transform* transform = owner.GetComponent<Transform>();
+	if (transform == nullptr)
+		tw::Diagnostics::Report(DescribeComponent(owner, type) + ": the object has no Transform; the component does nothing");
+	return transform;
+}
+
+RigidBody* RequireBody(Composition& owner, const char* type)
+{
+	const Body* body = owner.GetComponent<Body>();
+	RigidBody* rigidBody = body != nullptr ? body->GetBody() : nullptr;
+	if (rigidBody == nullptr)
+		tw::Diagnostics::Report(DescribeComponent(owner, type) + ": the object has no Body; the component does nothing");
+	return rigidBody;
+}
+
+void SendTurn(Composition& owner, const Quaternion& startOrientation, const Tuple3f& rotation)
+{
+	const Quaternion turned = QuaternionFromRotationVector(rotation) * startOrientation;
+	owner.HandleMessage(Message("SetRot").Push(QuaternionToRotationVector(turned)));
+}

@@ -1,0 +1,105 @@
+#include "Components/Logic/Boundary.h"
+
+#include "Components/Logic/MotionWorld.h"
+#include "ObjectGroup.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iomanip>
+#include <sstream>
+
+namespace
+{
+	using namespace test;
+
+	std::string BoundaryValues(const std::string& target, const std::string& dimensions)
+	{
+		return "<string>" + target + "</string><string>Left</string><string>Back</string><Tuple3f>" + dimensions + "</Tuple3f>";
+	}
+
+	// Nine significant digits read back as the same float.
+	std::string Exact(const Tuple3f& value)
+	{
+		std::ostringstream text;
+		text << std::setprecision(9) << value.x << ' ' << value.y << ' ' << value.z;
+		return text.str();
+	}
+
+	// A unit cube without gravity at the position, watched by a Boundary of its own.
+	Object AddWatchedCube(MotionWorld& world, const std::string& dimensions, const Tuple3f& position = Tuple3f(0, 5, 0))
+	{
+		const Object cube = world.AddBodyObject("Cube", position, false, MotionWorld::CubeBody("NOGRAVITY"));
+		MotionWorld::AddLoaded(cube, Boundary::TypeId(), BoundaryValues("__This", dimensions));
+		cube.object->Start();
+		return cube;
+	}
+
+	TEST(Boundary, ATargetLargerThanTheBoxIsOutsideAtOnceAndBoundsTouchingAFaceAreInside)
+	{
+		// The box that touches the cube's bounds on their far side from its centre, and that box
+		// one step of float smaller; then a box smaller than the cube.
+		Tuple3f touching;
+		{
+			MotionWorld probeWorld;
+			const Object probe = probeWorld.AddBodyObject("Cube", Tuple3f(), true, MotionWorld::CubeBody("NOGRAVITY"));
+			const float* bounds = MotionWorld::RigidBodyOf(probe).collider->GetBounds();
+			const Tuple3f centre = MotionWorld::RigidBodyOf(probe).GetPosition();
+			for (int axis = 0; axis < 3; ++axis)
+				touching[axis] = 2.0f * std::max(centre[axis] - bounds[axis], bounds[axis + 3] - centre[axis]);
+		}
+		const Tuple3f smaller(touching.x, std::nextafter(touching.y, 0.0f), touching.z);
+		// (box dimensions, messages heard)
+		const struct { Tuple3f dimensions; std::vector<std::string> heard; } cases[] = {
+			{Tuple3f(0.5f, 0.5f, 0.5f), {"Left"}},
+			{touching, {}},
+			{smaller, {"Left"}},
+		};
+		for (const auto& c : cases)
+		{
+			MotionWorld world;
+			// At the origin, where a float step of the box's size moves its faces.
+			const Object cube = AddWatchedCube(world, Exact(c.dimensions), Tuple3f());
+			MessageLog& log = Listen(cube, {"Left", "Back"});
+			world.Frame(20);
+			EXPECT_EQ(log.entries, c.heard) << Exact(c.dimensions);
+		}
+	}
+
+	TEST(Boundary, LeavingAndComingBackTwiceSendsExitEnterExitEnter)
+	{
+		MotionWorld world;
+		const Object cube = AddWatchedCube(world, "4 4 4");
+		MessageLog& log = Listen(cube, {"Left", "Back"});
+		world.Frame();
+		for (const float x : {5.0f, 0.0f, 6.0f, 1.0f})
+		{
+			cube.SendMessage(Message("SetPos").Push(Tuple3f(x, 5, 0)));
+			world.Frame(3);
+		}
+		EXPECT_EQ(log.entries, (std::vector<std::string>{"Left", "Back", "Left", "Back"}));
+	}
+
+	TEST(Boundary, FindsANamedTargetOnlyAmongTheMembersOfItsOwnGroup)
+	{
+		// (target in the watcher's group, found)
+		for (const bool sameGroup : {true, false})
+		{
+			MotionWorld world;
+			ObjectGroup* group = ObjectGroup::Create();
+			const Object ball = world.AddBodyObject("Ball", Tuple3f(0, 5, 0), false, MotionWorld::CubeBody("NOGRAVITY"));
+			if (sameGroup)
+				ball.object->SetGroup(group->GetId());
+			ball.object->Start();
+			const Object watcher = CreateObject("Watcher");
+			watcher.object->SetGroup(group->GetId());
+			MotionWorld::AddLoaded(watcher, Boundary::TypeId(), BoundaryValues("Ball", "4 4 4"));
+			watcher.object->Start();
+			MessageLog& log = Listen(watcher, {"Left"});
+			EXPECT_EQ(MotionWorld::Of<Boundary>(watcher).GetTargetId(), sameGroup ? ball.id : 0u);
+			world.Frame();
+			ball.SendMessage(Message("SetPos").Push(Tuple3f(10, 5, 0)));
+			world.Frame(3);
+			EXPECT_EQ(log.Count("Left"), sameGroup ? 1u : 0u);
+		}
+	}
+}
