@@ -1,6 +1,9 @@
 #include "Systems/Logic/LogicTypes.h"
 
+#include "Components/Logic/Activator.h"
+#include "Components/Logic/AirJump.h"
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/Blow.h"
 #include "Components/Logic/Boundary.h"
 #include "Components/Logic/CameraShake.h"
 #include "Components/Logic/CollisionDamage.h"
@@ -12,21 +15,26 @@
 #include "Components/Logic/Explosion.h"
 #include "Components/Logic/FallDamage.h"
 #include "Components/Logic/ForceField.h"
+#include "Components/Logic/Grabber.h"
 #include "Components/Logic/Health.h"
 #include "Components/Logic/Hover.h"
 #include "Components/Logic/KnockOut.h"
+#include "Components/Logic/Lungs.h"
 #include "Components/Logic/MessageSpawn.h"
 #include "Components/Logic/Mover.h"
 #include "Components/Logic/PlayerDeath.h"
 #include "Components/Logic/Popup.h"
 #include "Components/Logic/PowerUp.h"
 #include "Components/Logic/RagdollDeath.h"
+#include "Components/Logic/RayCaster.h"
 #include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
+#include "Components/Logic/Scaler.h"
 #include "Components/Logic/ShootAtObject.h"
 #include "Components/Logic/Spinner.h"
 #include "Components/Logic/StaticMover.h"
 #include "Components/Logic/StaticRotater.h"
+#include "Components/Logic/Suck.h"
 #include "Components/Logic/Switch.h"
 #include "Components/Logic/TeamDamage.h"
 #include "Components/Logic/Trampoline.h"
@@ -49,16 +57,21 @@ namespace
 	}
 
 	constexpr LogicComponentType kRegistrationOrder[] = {
+		Entry<Blow>(),
 		Entry<ForceField>(),
+		Entry<Scaler>(),
 		Entry<Mover>(),
 		Entry<DeathClock>(),
+		Entry<Suck>(),
 		Entry<ShootAtObject>(),
+		Entry<AirJump>(),
 		Entry<Reflection>(),
 		Entry<Health>(),
 		Entry<CollisionDamage>(),
 		Entry<FallDamage>(),
 		Entry<TeamDamage>(),
 		Entry<ExplodeOnHit>(),
+		Entry<Lungs>(),
 		Entry<RagdollDeath>(),
 		Entry<PlayerDeath>(),
 		Entry<BehaviorTree>(),
@@ -78,6 +91,9 @@ namespace
 		Entry<StaticRotater>(),
 		Entry<Switch>(),
 		Entry<Relay>(),
+		Entry<Activator>(),
+		Entry<RayCaster>(),
+		Entry<Grabber>(),
 		Entry<StaticMover>(),
 		Entry<DamageReticle>(),
 		Entry<DestroyOnMessage>(),
@@ -90,9 +106,13 @@ namespace
 
 	constexpr unsigned (*kUpdateOrder[])() = {
 		&ForceField::TypeId,
+		&Scaler::TypeId,
 		&Mover::TypeId,
+		&Suck::TypeId,
+		&Blow::TypeId,
 		&DeathClock::TypeId,
 		&ShootAtObject::TypeId,
+		&Lungs::TypeId,
 		&RagdollDeath::TypeId,
 		&ExplodeOnHit::TypeId,
 		&CharacterController::TypeId,
@@ -108,6 +128,9 @@ namespace
 		&VelocityDamper::TypeId,
 		&StaticRotater::TypeId,
 		&StaticMover::TypeId,
+		&Activator::TypeId,
+		&RayCaster::TypeId,
+		&Grabber::TypeId,
 		&GolemPoints::TypeId,
 		&Windmill::TypeId,
 	};
