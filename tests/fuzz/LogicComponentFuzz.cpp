@@ -14,12 +14,15 @@
 #include "Components/Logic/FallDamage.h"
 #include "Components/Logic/ForceField.h"
 #include "Components/Logic/Health.h"
+#include "Components/Logic/HouseDestroyed.h"
 #include "Components/Logic/KnockOut.h"
 #include "Components/Logic/MessageSpawn.h"
+#include "Components/Logic/Objectives.h"
 #include "Components/Logic/PowerUp.h"
 #include "Components/Logic/RagdollDeath.h"
 #include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
+#include "Components/Logic/Spawner.h"
 #include "Components/Logic/Switch.h"
 #include "Components/Logic/TeamDamage.h"
 #include "Components/Logic/Trampoline.h"
@@ -116,6 +119,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	RoundTrip<TeamDamage>(document);
 	RoundTrip<Trampoline>(document);
 	RoundTrip<VelocityDamper>(document);
+	RoundTrip<Objectives>(document);
+	RoundTrip<HouseDestroyed>(document);
+	RoundTrip<Spawner>(document);
 	Serializer::ClearFileCache();
 	// The lines reported stay remembered until a frame ends; one input is one frame here.
 	tw::Diagnostics::Flush();

@@ -11,13 +11,16 @@
 #include "Components/Logic/FallDamage.h"
 #include "Components/Logic/ForceField.h"
 #include "Components/Logic/Health.h"
+#include "Components/Logic/HouseDestroyed.h"
 #include "Components/Logic/KnockOut.h"
 #include "Components/Logic/MessageSpawn.h"
+#include "Components/Logic/Objectives.h"
 #include "Components/Logic/PlayerDeath.h"
 #include "Components/Logic/PowerUp.h"
 #include "Components/Logic/RagdollDeath.h"
 #include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
+#include "Components/Logic/Spawner.h"
 #include "Components/Logic/Switch.h"
 #include "Components/Logic/TeamDamage.h"
 #include "Components/Logic/Trampoline.h"
@@ -50,8 +53,11 @@ namespace
 		Entry<ExplodeOnHit>(),
 		Entry<RagdollDeath>(),
 		Entry<PlayerDeath>(),
+		Entry<Spawner>(),
 		Entry<BehaviorTree>(),
 		Entry<WinCollision>(),
+		Entry<HouseDestroyed>(),
+		Entry<Objectives>(),
 		Entry<PowerUp>(),
 		Entry<MessageSpawn>(),
 		Entry<PowerUpCollector>(),
@@ -76,6 +82,7 @@ namespace
 		&RagdollDeath::TypeId,
 		&ExplodeOnHit::TypeId,
 		&CharacterController::TypeId,
+		&Spawner::TypeId,
 		&BehaviorTree::TypeId,
 		&CursorController::TypeId,
 		&DelayMessage::TypeId,
@@ -83,6 +90,7 @@ namespace
 		&VelocityDamper::TypeId,
 		&GolemPoints::TypeId,
 		&Windmill::TypeId,
+		&Objectives::TypeId,
 	};
 }
 
