@@ -55,7 +55,7 @@ namespace
 	Outcome PlayFirstLevel()
 	{
 		Outcome outcome;
-		GameWorld world("<FirstLevel>Homestead</FirstLevel>");
+		GameWorld world("<FirstLevel>Homestead</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>");
 		// The level's textures load into an OpenGL context: a window, and the renderer again over it.
 		world.engine.engine->AddSystem(new Window());
 		world.engine.engine->AddSystem(new Graphics());
