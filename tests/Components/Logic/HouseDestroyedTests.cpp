@@ -69,4 +69,21 @@ namespace
 			EXPECT_EQ(HousesDestroyed(), 0);
 		}
 	}
+
+	TEST(HouseDestroyed, SavesItsMessageAndParticleCountAndDefaultsTheCountToZero)
+	{
+		GameplayWorld world;
+		const std::pair<std::string, std::string> cases[] = {
+			{"<string>Crumble</string><unsigned>12</unsigned>", "<unsigned name=\"particlesSpawned\">12</unsigned>"},
+			{"<string>Crumble</string>", "<unsigned name=\"particlesSpawned\">0</unsigned>"},
+		};
+		for (const auto& [values, saved] : cases)
+		{
+			const Object house = CreateObject("House");
+			GameplayWorld::AddLoaded(house, HouseDestroyed::TypeId(), values);
+			const std::string text = GameplayWorld::Saved(*house.object->GetComponent<HouseDestroyed>());
+			EXPECT_NE(text.find("<string name=\"destroyMessage\">Crumble</string>"), std::string::npos) << text;
+			EXPECT_NE(text.find(saved), std::string::npos) << text;
+		}
+	}
 }

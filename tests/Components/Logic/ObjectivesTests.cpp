@@ -94,6 +94,30 @@ namespace
 		EXPECT_LT(secondAt - completed, 2016u);
 	}
 
+	TEST(Objectives, AchievedMessagesGoOnceThoughCompletionRepeats)
+	{
+		Level level(Messages(Achieved("First()", "Box", 0)) + Goal("A", "House"));
+		StoredMessageWorld::Add<Objectives>("Box", Messages(), Str("First"));
+		for (int hit = 0; hit < 3; ++hit)
+		{
+			level.house.SendMessage(Message("A"));
+			level.world.Frame(3);
+		}
+		const std::vector<std::string> heard = StoredMessageWorld::HeardNames();
+		EXPECT_EQ(std::count(heard.begin(), heard.end(), "AllObjectivesComplete"), 3);
+		EXPECT_EQ(std::count(heard.begin(), heard.end(), "First"), 1);
+	}
+
+	TEST(Objectives, ObjectsNamedAfterTheLevelLoadedAreNotWatched)
+	{
+		Level level(Messages() + Goal("A", "House"));
+		const Object late = CreateObject("House");
+		late.SendMessage(Message("A"));
+		EXPECT_TRUE(StoredMessageWorld::HeardNames().empty());
+		level.house.SendMessage(Message("A"));
+		EXPECT_EQ(level.world.Of<Objectives>(level.player).GetGoals().Entries()[0].second.count, 1u);
+	}
+
 	TEST(Objectives, CastleDestroyedRevealsDeathOnlyWhenThatGoalExists)
 	{
 		for (const bool withDeath : {true, false})

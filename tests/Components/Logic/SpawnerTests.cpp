@@ -110,6 +110,41 @@ namespace
 		EXPECT_TRUE(ObjectFromId(imp.id).IsDummy());
 	}
 
+	TEST(Spawner, ADestroyedSpawnFreesItsPlace)
+	{
+		StoredMessageWorld world;
+		AddPlayer(Tuple3f(1, 0, 0));
+		const Object spawner = AddSpawner(world, 0, 5.0f, "0 0 1", 1);
+		spawner.object->Start();
+		world.Frame(3);
+		ASSERT_EQ(ObjectIdsByName("Imp").size(), 1u);
+		ObjectFromName("Imp").object->Destroy();
+		world.Frame(2);
+		EXPECT_EQ(ObjectIdsByName("Imp").size(), 1u);
+		EXPECT_EQ(world.Of<Spawner>(spawner).GetSpawnedCount(), 1u);
+	}
+
+	TEST(Spawner, AMissingWatchedObjectLeavesTheClockAlone)
+	{
+		StoredMessageWorld world;
+		const Object spawner = AddSpawner(world, 1000, 5.0f, "0 0 1", 1);
+		spawner.object->Start();
+		world.Frame(70);
+		AddPlayer(Tuple3f(1, 0, 0));
+		world.Frame();
+		EXPECT_EQ(ObjectIdsByName("Imp").size(), 1u);
+	}
+
+	TEST(Spawner, SavesItsSixValuesAsRead)
+	{
+		StoredMessageWorld world;
+		const Object spawner = AddSpawner(world, 250, 7.5f, "0 0 2", 4);
+		const std::string saved = world.Saved(world.Of<Spawner>(spawner));
+		for (const char* field : {"<unsigned name=\"spawnInterval\">250<", "Imp.xml<", "<string name=\"watchedObj\">Player<",
+				 "<float name=\"spawnDist\">7.5<", "<Tuple3f name=\"spawnDir\">0 0 2<", "<unsigned name=\"maxSpawned\">4<"})
+			EXPECT_NE(saved.find(field), std::string::npos) << field << " in " << saved;
+	}
+
 	TEST(Spawner, ScriptClassHoldsItsThreeProperties)
 	{
 		const ScriptClass* spawner = ScriptClassRegistry::Instance().Find("Spawner");
