@@ -20,11 +20,13 @@
 #include "Components/Logic/ForceField.h"
 #include "Components/Logic/Grabber.h"
 #include "Components/Logic/Health.h"
+#include "Components/Logic/HouseDestroyed.h"
 #include "Components/Logic/Hover.h"
 #include "Components/Logic/KnockOut.h"
 #include "Components/Logic/Lungs.h"
 #include "Components/Logic/MessageSpawn.h"
 #include "Components/Logic/Mover.h"
+#include "Components/Logic/Objectives.h"
 #include "Components/Logic/Popup.h"
 #include "Components/Logic/PowerUp.h"
 #include "Components/Logic/RagdollDeath.h"
@@ -33,6 +35,7 @@
 #include "Components/Logic/Relay.h"
 #include "Components/Logic/Scaler.h"
 #include "Components/Logic/ShootAtObject.h"
+#include "Components/Logic/Spawner.h"
 #include "Components/Logic/Spinner.h"
 #include "Components/Logic/StaticMover.h"
 #include "Components/Logic/StaticRotater.h"
@@ -150,6 +153,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	RoundTrip<RayCaster>(document);
 	RoundTrip<Activator>(document);
 	RoundTrip<Grabber>(document);
+	RoundTrip<Objectives>(document);
+	RoundTrip<HouseDestroyed>(document);
+	RoundTrip<Spawner>(document);
 	Serializer::ClearFileCache();
 	// The lines reported stay remembered until a frame ends; one input is one frame here.
 	tw::Diagnostics::Flush();

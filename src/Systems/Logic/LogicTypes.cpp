@@ -17,11 +17,13 @@
 #include "Components/Logic/ForceField.h"
 #include "Components/Logic/Grabber.h"
 #include "Components/Logic/Health.h"
+#include "Components/Logic/HouseDestroyed.h"
 #include "Components/Logic/Hover.h"
 #include "Components/Logic/KnockOut.h"
 #include "Components/Logic/Lungs.h"
 #include "Components/Logic/MessageSpawn.h"
 #include "Components/Logic/Mover.h"
+#include "Components/Logic/Objectives.h"
 #include "Components/Logic/PlayerDeath.h"
 #include "Components/Logic/Popup.h"
 #include "Components/Logic/PowerUp.h"
@@ -31,6 +33,7 @@
 #include "Components/Logic/Relay.h"
 #include "Components/Logic/Scaler.h"
 #include "Components/Logic/ShootAtObject.h"
+#include "Components/Logic/Spawner.h"
 #include "Components/Logic/Spinner.h"
 #include "Components/Logic/StaticMover.h"
 #include "Components/Logic/StaticRotater.h"
@@ -74,11 +77,14 @@ namespace
 		Entry<Lungs>(),
 		Entry<RagdollDeath>(),
 		Entry<PlayerDeath>(),
+		Entry<Spawner>(),
 		Entry<BehaviorTree>(),
 		Entry<WinCollision>(),
 		Entry<Popup>(),
 		Entry<CameraShake>(),
 		Entry<Boundary>(),
+		Entry<HouseDestroyed>(),
+		Entry<Objectives>(),
 		Entry<PowerUp>(),
 		Entry<MessageSpawn>(),
 		Entry<Hover>(),
@@ -116,6 +122,7 @@ namespace
 		&RagdollDeath::TypeId,
 		&ExplodeOnHit::TypeId,
 		&CharacterController::TypeId,
+		&Spawner::TypeId,
 		&BehaviorTree::TypeId,
 		&Popup::TypeId,
 		&CameraShake::TypeId,
@@ -133,6 +140,7 @@ namespace
 		&Grabber::TypeId,
 		&GolemPoints::TypeId,
 		&Windmill::TypeId,
+		&Objectives::TypeId,
 	};
 }
 
