@@ -126,6 +126,23 @@ namespace
 		}
 	}
 
+	TEST(Blow, PlaceObjectSetsTheNewestDownStillInFrontOfTheCamera)
+	{
+		BreathWorld world(Tuple3f(0, 50, 0));
+		const Object player = world.AddPlayer({{Blow::TypeId(), BreathWorld::BlowValues(1)}});
+		test::MessageLog& log = test::Listen(player, {"EnableSuck"});
+		const Object crate = world.AddCrate(Tuple3f(10, 1, 0));
+		AddObject(player, crate);
+		world.Frame();
+		player.object->HandleMessage(Message("PlaceObject"));
+		player.object->HandleMessage(Message("PlaceObject"));
+		const RigidBody& body = BreathWorld::RigidBodyOf(crate);
+		EXPECT_EQ(body.GetPosition(), world.eye + Tuple3f(0, 0, -3));
+		EXPECT_EQ(body.velocity, Tuple3f());
+		EXPECT_FALSE(body.HasFlag(kBodyNoGravity));
+		EXPECT_EQ(log.Named("EnableSuck"), (std::vector<std::string>{"EnableSuck 0", "EnableSuck 1"})) << "the second finds nothing";
+	}
+
 	TEST(Blow, ScriptClassBindsRoomCapacityAndTheHeldList)
 	{
 		const ScriptClass* blow = ScriptClassRegistry::Instance().Find("Blow");

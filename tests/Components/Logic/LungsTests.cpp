@@ -103,6 +103,17 @@ namespace
 		EXPECT_EQ(player.lungs->curCapacity, 5.0f);
 	}
 
+	TEST(Lungs, PlaceStateAsksForOnePlacingAndReturnsToRest)
+	{
+		BreathWorld world;
+		const Player player = AddPlayer(world);
+		test::Listen(player.object, {"PlaceObject"});
+		SetState(player, Lungs::kPlace);
+		world.Frame(3);
+		EXPECT_EQ(player.log->Count("PlaceObject"), 1u);
+		EXPECT_EQ(player.lungs->state, static_cast<unsigned>(Lungs::kRest));
+	}
+
 	TEST(Lungs, WithoutCapacityEveryRatioIsZero)
 	{
 		BreathWorld world;
