@@ -2,11 +2,12 @@
 // run: the pass over 1,000 logic objects against a flat array of their component pointers, and
 // 1,000 trees (a SequenceNode of two timed leaves) against a switch-based state machine that does
 // the same work frame by frame, kept inline in one array and as separately allocated objects. Game time advances 16 ms a frame through the clock hook.
+#include "BenchEngine.h"
+
 #include "Components/Logic/BehaviorTree.h"
 #include "Composition.h"
 #include "Engine.h"
 #include "Object.h"
-#include "Serializer.h"
 #include "Systems/Logic/BehaviorRegistry.h"
 #include "Systems/Logic/Logic.h"
 #include "Utilities/Timer.h"
@@ -14,10 +15,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -51,10 +49,7 @@ namespace
 	public:
 		LogicWorld()
 		{
-			const std::filesystem::path user = std::filesystem::temp_directory_path() / "LogicBenchUser";
-			std::filesystem::create_directories(user);
-			std::ofstream(user / "Tumblewreck.cfg") << "<Config/>";
-			engine = std::make_unique<Engine>("", user.string() + "/", "Tumblewreck.cfg");
+			engine = bench::MakeEngine("LogicBenchUser");
 			logic = new Logic();
 			engine->AddSystem(logic);
 			RegisterBehavior<TimedLeaf>("TimedLeaf");
@@ -73,13 +68,7 @@ namespace
 			if (stored.empty())
 				object.object->AddComponent(BehaviorTree::TypeId());
 			else
-			{
-				static int documents = 0;
-				std::istringstream text("<Component>" + stored + "</Component>");
-				Serializer serializer;
-				serializer.LoadFromStream(text, "LogicBenchTree" + std::to_string(++documents));
-				object.object->AddComponent(BehaviorTree::TypeId(), serializer);
-			}
+				bench::AddLoaded(object, BehaviorTree::TypeId(), stored);
 			object.object->Start();
 			return object.object->GetComponent(BehaviorTree::TypeId());
 		}

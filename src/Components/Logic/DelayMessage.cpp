@@ -20,14 +20,19 @@ namespace
 
 std::uint32_t DelayMessage::ToMilliseconds(float seconds)
 {
-	// A saved delay is the float nearest to milliseconds / 1000, which may lie just below it: the
-	// margin (far below a millisecond) keeps save and reload from losing a millisecond each time.
-	const double milliseconds = std::trunc(static_cast<double>(seconds) * 1000.0 * (1.0 + 1e-6));
+	const double milliseconds = static_cast<double>(seconds) * 1000.0;
 	if (!(milliseconds > 0.0))
 		return 0;
 	if (milliseconds >= 4294967295.0)
 		return UINT32_MAX;
-	return static_cast<std::uint32_t>(milliseconds);
+	// A saved delay is the float nearest to milliseconds / 1000, which may lie just below them: a
+	// value that is the saved form of the nearest whole millisecond reads as that millisecond, any
+	// other is cut to whole milliseconds. A margin relative to the value instead gained
+	// milliseconds at every save of a long delay (9999 s: 9 ms).
+	const double nearest = std::round(milliseconds);
+	if (static_cast<float>(nearest / 1000.0) == seconds)
+		return static_cast<std::uint32_t>(nearest);
+	return static_cast<std::uint32_t>(std::trunc(milliseconds));
 }
 
 bool DelayMessage::Load(Serializer& serializer)

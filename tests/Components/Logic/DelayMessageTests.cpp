@@ -69,6 +69,12 @@ namespace
 			{std::numeric_limits<float>::quiet_NaN(), 0u}, {0.0005f, 0u}, {0.007f, 7u}};
 		for (const auto& [seconds, milliseconds] : cases)
 			EXPECT_EQ(DelayMessage::ToMilliseconds(seconds), milliseconds) << seconds;
+		// A delay saved and read back saves the same again, at every size.
+		for (const float seconds : {0.007f, 1.0009f, 9999.0f, 12345.678f, 1e5f, 3.3e6f})
+		{
+			const float saved = static_cast<float>(DelayMessage::ToMilliseconds(seconds) / 1000.0);
+			EXPECT_EQ(static_cast<float>(DelayMessage::ToMilliseconds(saved) / 1000.0), saved) << seconds;
+		}
 		StoredMessageWorld world;
 		const Object object = world.Add<DelayMessage>("Timer", Delayed("Tick()", "1.0009"));
 		EXPECT_NE(world.Saved(world.Of<DelayMessage>(object)).find("<float name=\"fireIn\">1</float>"), std::string::npos);

@@ -88,4 +88,20 @@ namespace
 		field.object->GetComponent<ForceField>()->Update();
 		EXPECT_EQ(GameplayWorld::RigidBodyOf(other).acceleration, Tuple3f());
 	}
+
+	TEST(ForceField, ARagdollPartIsPushedOnlyWhileItsFigureLiesAsARagdoll)
+	{
+		GameplayWorld world;
+		const Object field = world.AddLogic(ForceField::TypeId(), kField);
+		const Object figure = world.AddFigure(Tuple3f(0.5f, 0, 0), true);
+		RigidBody& part = *figure.object->GetComponent<Ragdoll>()->GetParts().front().body;
+		field.object->HandleMessage(test::Collision(figure.id, &part));
+		ForceField& forceField = *field.object->GetComponent<ForceField>();
+		forceField.Update();
+		EXPECT_GT(part.acceleration.x, 0.0f);
+		part.acceleration = Tuple3f();
+		figure.object->HandleMessage(Message("Ragdoll").PushBool(false));
+		forceField.Update();
+		EXPECT_EQ(part.acceleration, Tuple3f()) << "out of the simulation since the switch";
+	}
 }

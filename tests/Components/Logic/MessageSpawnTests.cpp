@@ -38,4 +38,35 @@ namespace
 		EXPECT_EQ(world.Saved(world.Of<MessageSpawn>(reloaded)), world.Saved(world.Of<MessageSpawn>(owner)));
 		EXPECT_NE(world.Saved(world.Of<MessageSpawn>(owner)).find(">Quiet<"), std::string::npos);
 	}
+
+	struct __EchoName
+	{
+		static constexpr const char* name = "Echo";
+	};
+
+	// Sends "Burst" to the object named "Nest" when its object starts.
+	class Echo : public QuietComponent<Echo, __EchoName>
+	{
+	public:
+		bool Start() override
+		{
+			SendMessageToNamed("Nest", Message("Burst"));
+			return true;
+		}
+	};
+
+	TEST(MessageSpawn, ANameArrivingWhileItsSpawnsStartIsRefusedAndTheOuterArrivalCompletes)
+	{
+		StoredMessageWorld world;
+		Echo::Register();
+		// Each echo, as it starts, sends "Burst" back into the spawner that made it.
+		const std::string echo = world.WriteLevel("Echo.xml", "<Object><string>Echo</string><Component>"
+			"<string>Echo</string></Component></Object>");
+		const Object owner = world.Add<MessageSpawn>("Nest", Element(Str("Burst") + Spawn(echo) + Spawn(echo)));
+		const std::string printed = Printed([&] { owner.SendMessage(Message("Burst")); });
+		EXPECT_EQ(ObjectIdsByName("Echo").size(), 2u);
+		EXPECT_NE(printed.find("object \"Nest\" (id " + std::to_string(owner.id) + "), MessageSpawn: \"Burst\" arrived again"), std::string::npos) << printed;
+		Printed([&] { owner.SendMessage(Message("Burst")); });
+		EXPECT_EQ(ObjectIdsByName("Echo").size(), 4u) << "the refusal lasts only while the spawns start";
+	}
 }

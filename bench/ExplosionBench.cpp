@@ -1,0 +1,141 @@
+// A blast passed along a row of 200 touching explosive pieces (Explosion uses 1, Health, a body
+// each): one "Explode" to the first sets off every piece in one frame, each damaging and pushing
+// its neighbours, beside the same damage and pushes done by direct calls on the same bodies.
+// Counted: the "Explode" and the Logic update that pushes, as the frame's gameplay work; the
+// pieces are rebuilt between iterations, untimed, since each explodes only once.
+#include "BenchEngine.h"
+
+#include "Components/Logic/Explosion.h"
+#include "Components/Logic/Health.h"
+#include "Components/Physics/Body.h"
+#include "Components/Transform.h"
+#include "Systems/Logic/Logic.h"
+#include "Systems/Physics/Physics.h"
+#include "Systems/Physics/RigidBody.h"
+#include "Utilities/Timer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace
+{
+	constexpr int kPieces = 200;
+	constexpr int kDamage = 5;
+	constexpr float kForce = 100.0f;
+	const std::string kBody = "<Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f>"
+							  "<string>DEFAULT</string><Composite><string>CompositePrimitive</string><Collider><string>cube</string>"
+							  "<Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f></Collider></Composite>";
+	// iScale, fScale, time 0 (one step), force, damage, uses 1.
+	const std::string kExplosion = "<Tuple3f>1 1 1</Tuple3f><Tuple3f>2 2 2</Tuple3f><float>0</float><float>100</float><int>5</int><int>1</int>";
+	const std::string kHealth = "<unsigned>1000</unsigned><unsigned>0</unsigned><int>100000</int>";
+
+	std::uint32_t now = 0;
+	std::uint32_t GameTime() { return now; }
+
+	class BlastWorld
+	{
+	public:
+		BlastWorld() : engine(bench::MakeEngine("ExplosionBenchUser", "<Config><Physics><Max_Bodies>400</Max_Bodies></Physics></Config>"))
+		{
+			SetElapsedMillisecondsHook(&GameTime);
+			engine->AddSystem(new Physics());
+			logic = new Logic();
+			engine->AddSystem(logic);
+			Engine::SendMessage(Message("LevelLoaded"));
+		}
+		~BlastWorld()
+		{
+			SetElapsedMillisecondsHook(nullptr);
+			engine->Shutdown();
+		}
+
+		// A row of unit cubes one unit apart, each told of its neighbours as the contacts would.
+		void BuildRow()
+		{
+			DestroyAllObjects();
+			ProcessObjectChanges();
+			pieces.clear();
+			for (int index = 0; index < kPieces; ++index)
+			{
+				const Object piece = CreateObject("Piece");
+				piece.object->AddComponent(Transform::TypeId());
+				piece.object->GetComponent<Transform>()->SetWorldPosition(Tuple3f(static_cast<float>(index), 0.5f, 0.0f));
+				piece.object->GetComponent<Transform>()->SetScale(Tuple3f(1, 1, 1));
+				bench::AddLoaded(piece, Body::TypeId(), kBody);
+				bench::AddLoaded(piece, Health::TypeId(), kHealth);
+				bench::AddLoaded(piece, Explosion::TypeId(), kExplosion);
+				piece.object->Start();
+				pieces.push_back(piece);
+			}
+			ProcessObjectChanges();
+			for (int index = 0; index < kPieces; ++index)
+				for (const int neighbour : {index - 1, index + 1})
+					if (neighbour >= 0 && neighbour < kPieces)
+						pieces[index].SendMessage(Message("Collision").PushU32(pieces[neighbour].id).Push(Tuple3f()).Push(Tuple3f(1, 0, 0))
+							.PushFloat(0.01f).Push(BodyOf(neighbour)));
+			// A frame later: a hit in the millisecond a Health starts is ignored.
+			now += 16;
+		}
+
+		RigidBody* BodyOf(int index) const { return pieces[index].object->GetComponent<Body>()->GetBody(); }
+		int HealthOf(int index) const { return pieces[index].object->GetComponent<Health>()->GetHealth(); }
+
+		std::unique_ptr<Engine> engine;
+		Logic* logic = nullptr;
+		std::vector<Object> pieces;
+	};
+
+	void BM_ExplodeThroughMessages(benchmark::State& state)
+	{
+		BlastWorld world;
+		for (auto _ : state)
+		{
+			state.PauseTiming();
+			world.BuildRow();
+			state.ResumeTiming();
+			world.pieces.front().SendMessage(Message("Explode"));
+			world.logic->Update();
+		}
+		if (world.HealthOf(kPieces - 1) == 1000 || world.BodyOf(kPieces - 1)->acceleration.x <= 0.0f)
+			state.SkipWithError("the blast did not reach the last piece");
+		state.SetItemsProcessed(state.iterations() * kPieces);
+	}
+	BENCHMARK(BM_ExplodeThroughMessages)->Unit(benchmark::kMicrosecond);
+
+	// The same work without messages: every piece damages each neighbour (the health a plain
+	// number) and pushes its body away from the piece's centre, scaled as the explosion scales it.
+	void BM_ExplodeByDirectCalls(benchmark::State& state)
+	{
+		BlastWorld world;
+		std::vector<int> health(kPieces);
+		for (auto _ : state)
+		{
+			state.PauseTiming();
+			world.BuildRow();
+			std::vector<RigidBody*> bodies;
+			for (int index = 0; index < kPieces; ++index)
+				bodies.push_back(world.BodyOf(index));
+			health.assign(kPieces, 1000);
+			state.ResumeTiming();
+			for (int index = 0; index < kPieces; ++index)
+				for (const int neighbour : {index - 1, index + 1})
+				{
+					if (neighbour < 0 || neighbour >= kPieces)
+						continue;
+					health[neighbour] -= kDamage;
+					RigidBody& body = *bodies[neighbour];
+					const Tuple3f centre = bodies[index]->GetPosition();
+					const Tuple3f direction = (body.GetPosition() - centre).Normalize();
+					const Tuple3f scale = body.transform->GetScale();
+					const float averageScale = (scale.x + scale.y + scale.z) / 3.0f;
+					body.acceleration += direction * (kForce * averageScale * averageScale * body.inverseMass);
+				}
+			benchmark::DoNotOptimize(health.data());
+		}
+		state.SetItemsProcessed(state.iterations() * kPieces);
+	}
+	BENCHMARK(BM_ExplodeByDirectCalls)->Unit(benchmark::kMicrosecond);
+}
