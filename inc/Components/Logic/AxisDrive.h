@@ -4,8 +4,10 @@
 #pragma once
 
 #include "Message.h"
+#include "Utilities/Tuple.h"
 
 class Composition;
+struct RigidBody;
 
 struct AxisDrive
 {
@@ -24,6 +26,10 @@ struct AxisDrive
 	void Receive(Message::Reader reader, float unit, const Composition& owner, const char* type);
 	// One physics step: Moving while under way, Arrived once (value is then exactly the target).
 	Step Advance(float dt);
+	// One frame on the owner's body: while under way its velocity field (linear or angular) is
+	// axis x speed, and on arrival it is zeroed; the caller then snaps the object to the target.
+	// Idle unless physics steps and the object has its Transform and Body (reported otherwise).
+	Step Drive(Composition& owner, const char* type, Tuple3f RigidBody::*velocityField, const Tuple3f& axis);
 
 	float value = 0.0f;
 	float targetValue = 0.0f;

@@ -1,7 +1,9 @@
 #include "Components/Logic/AxisDrive.h"
 
 #include "Components/Logic/GameplayRules.h"
+#include "Components/Logic/MotionRules.h"
 #include "Components/Logic/RelayMsg.h"
+#include "Systems/Physics/RigidBody.h"
 #include "Utilities/Diagnostics.h"
 
 #include <cmath>
@@ -44,4 +46,19 @@ AxisDrive::Step AxisDrive::Advance(float dt)
 	value = targetValue;
 	moveSpeed = 0.0f;
 	return Step::Arrived;
+}
+
+AxisDrive::Step AxisDrive::Drive(Composition& owner, const char* type, Tuple3f RigidBody::*velocityField, const Tuple3f& axis)
+{
+	if (RequireTransform(owner, type) == nullptr)
+		return Step::Idle;
+	RigidBody* body = RequireBody(owner, type);
+	if (body == nullptr || !PhysicsSteps())
+		return Step::Idle;
+	const Step step = Advance(PhysicsTimeStep());
+	if (step == Step::Moving)
+		body->*velocityField = axis * moveSpeed;
+	else if (step == Step::Arrived)
+		body->*velocityField = Tuple3f(0, 0, 0);
+	return step;
 }

@@ -1,7 +1,5 @@
 #include "Components/Logic/StaticMover.h"
 
-#include "Components/Logic/GameplayRules.h"
-#include "Components/Logic/MotionRules.h"
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Serializer.h"
@@ -39,22 +37,7 @@ void StaticMover::OnMove(Message::Reader reader)
 
 bool StaticMover::Update()
 {
-	if (RequireTransform(*owner, __StaticMoverName::name) == nullptr)
-		return true;
-	RigidBody* body = RequireBody(*owner, __StaticMoverName::name);
-	if (body == nullptr || !PhysicsSteps())
-		return true;
-	switch (drive.Advance(PhysicsTimeStep()))
-	{
-	case AxisDrive::Step::Idle:
-		break;
-	case AxisDrive::Step::Moving:
-		body->velocity = worldAxis * drive.moveSpeed;
-		break;
-	case AxisDrive::Step::Arrived:
+	if (drive.Drive(*owner, __StaticMoverName::name, &RigidBody::velocity, worldAxis) == AxisDrive::Step::Arrived)
 		owner->HandleMessage(Message("SetPos").Push(startPosition + worldAxis * drive.targetValue));
-		body->velocity = Tuple3f(0, 0, 0);
-		break;
-	}
 	return true;
 }

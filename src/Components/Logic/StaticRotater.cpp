@@ -1,6 +1,5 @@
 #include "Components/Logic/StaticRotater.h"
 
-#include "Components/Logic/GameplayRules.h"
 #include "Components/Logic/MotionRules.h"
 #include "Components/Transform.h"
 #include "Composition.h"
@@ -37,22 +36,7 @@ void StaticRotater::OnRotate(Message::Reader reader)
 
 bool StaticRotater::Update()
 {
-	if (RequireTransform(*owner, __StaticRotaterName::name) == nullptr)
-		return true;
-	RigidBody* body = RequireBody(*owner, __StaticRotaterName::name);
-	if (body == nullptr || !PhysicsSteps())
-		return true;
-	switch (drive.Advance(PhysicsTimeStep()))
-	{
-	case AxisDrive::Step::Idle:
-		break;
-	case AxisDrive::Step::Moving:
-		body->angularVelocity = worldAxis * drive.moveSpeed;
-		break;
-	case AxisDrive::Step::Arrived:
+	if (drive.Drive(*owner, __StaticRotaterName::name, &RigidBody::angularVelocity, worldAxis) == AxisDrive::Step::Arrived)
 		SendTurn(*owner, startOrientation, worldAxis * drive.targetValue);
-		body->angularVelocity = Tuple3f(0, 0, 0);
-		break;
-	}
 	return true;
 }
