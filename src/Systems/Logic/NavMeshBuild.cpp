@@ -178,8 +178,9 @@ bool BuildNavMesh(rcConfig& config, const LevelGeometry& geometry, Navigation& n
 	navigation = Navigation{};
 	std::copy(geometry.bmin, geometry.bmin + 3, config.bmin);
 	std::copy(geometry.bmax, geometry.bmax + 3, config.bmax);
-	const double tilesX = TileCount(geometry.bmin[0], geometry.bmax[0], config);
-	const double tilesZ = TileCount(geometry.bmin[2], geometry.bmax[2], config);
+	// A flat extent still has a row or column of tiles: a zero count must not let the other pass.
+	const double tilesX = std::max(1.0, TileCount(geometry.bmin[0], geometry.bmax[0], config));
+	const double tilesZ = std::max(1.0, TileCount(geometry.bmin[2], geometry.bmax[2], config));
 	// A box far away must not make the game allocate billions of cells.
 	if (!(tilesX * tilesZ <= kMaxNavTiles))
 	{
@@ -187,8 +188,8 @@ bool BuildNavMesh(rcConfig& config, const LevelGeometry& geometry, Navigation& n
 			" x " + std::to_string(tilesZ) + " tiles, more than " + std::to_string(kMaxNavTiles) + "; no navigation mesh is built");
 		return false;
 	}
-	navigation.tilesX = std::max(1, static_cast<int>(tilesX));
-	navigation.tilesZ = std::max(1, static_cast<int>(tilesZ));
+	navigation.tilesX = static_cast<int>(tilesX);
+	navigation.tilesZ = static_cast<int>(tilesZ);
 	navigation.tileCache = std::make_unique<NavMeshTileCache>(config);
 	navigation.chunkyMesh = std::make_unique<rcChunkyTriMesh>();
 	if (!rcCreateChunkyTriMesh(geometry.vertices.data(), geometry.triangles.data(), geometry.TriangleCount(), kTrisPerChunk,
