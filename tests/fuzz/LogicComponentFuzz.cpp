@@ -3,7 +3,10 @@
 // written once more. Whatever the file holds, a component takes what it can, reports the rest,
 // and its second save equals its first: nothing it keeps is lost or changed by a round trip.
 // Seed files live in tests/fuzz/corpus/LogicComponentFuzz/.
+#include "Components/Logic/Activator.h"
+#include "Components/Logic/AirJump.h"
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/Blow.h"
 #include "Components/Logic/CollisionDamage.h"
 #include "Components/Logic/DamageReticle.h"
 #include "Components/Logic/DeathClock.h"
@@ -13,16 +16,21 @@
 #include "Components/Logic/Explosion.h"
 #include "Components/Logic/FallDamage.h"
 #include "Components/Logic/ForceField.h"
+#include "Components/Logic/Grabber.h"
 #include "Components/Logic/Health.h"
 #include "Components/Logic/HouseDestroyed.h"
 #include "Components/Logic/KnockOut.h"
+#include "Components/Logic/Lungs.h"
 #include "Components/Logic/MessageSpawn.h"
 #include "Components/Logic/Objectives.h"
 #include "Components/Logic/PowerUp.h"
 #include "Components/Logic/RagdollDeath.h"
+#include "Components/Logic/RayCaster.h"
 #include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
+#include "Components/Logic/Scaler.h"
 #include "Components/Logic/Spawner.h"
+#include "Components/Logic/Suck.h"
 #include "Components/Logic/Switch.h"
 #include "Components/Logic/TeamDamage.h"
 #include "Components/Logic/Trampoline.h"
@@ -122,6 +130,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	RoundTrip<Objectives>(document);
 	RoundTrip<HouseDestroyed>(document);
 	RoundTrip<Spawner>(document);
+	RoundTrip<Scaler>(document);
+	RoundTrip<Blow>(document);
+	RoundTrip<Lungs>(document);
+	RoundTrip<Suck>(document);
+	RoundTrip<AirJump>(document);
+	RoundTrip<RayCaster>(document);
+	RoundTrip<Activator>(document);
+	RoundTrip<Grabber>(document);
 	Serializer::ClearFileCache();
 	// The lines reported stay remembered until a frame ends; one input is one frame here.
 	tw::Diagnostics::Flush();

@@ -19,6 +19,8 @@ bool IsFinite(const Tuple3f& value);
 bool PhysicsSteps();
 // The physics step in seconds ("Time_Step").
 float PhysicsTimeStep();
+// True while the Logic system is paused (no Logic system counts as not paused).
+bool LogicPaused();
 // Sends the message to the object of the id; nothing when there is no such object.
 void SendToObject(unsigned objectId, const Message& message);
 

@@ -49,6 +49,11 @@ struct ConstraintRef
 // the bias pulls back β · (error − Slop) once the error passes Slop. Distance constraints and drags.
 void BuildLinearConstraintRow(Constraint& row, float beta, float error, const Tuple3f& n, const Tuple3f& rA,
 	const Tuple3f& rB);
+// A slack rope from the world point anchorA on body A to the world point anchorB on body B: the row
+// (bodies, bounds, Jacobian, bias) can only pull anchorB towards anchorA, and within slack of it not
+// at all. The drags of the cursor and of the player's grab hold bodies with it.
+void BuildSlackRopeRow(Constraint& row, RigidBody& bodyA, const Tuple3f& anchorA, RigidBody& bodyB, const Tuple3f& anchorB,
+	float slack, float beta);
 // The same row for a contact of the given depth, with the Baumgarte factor and the force scale.
 void BuildContactConstraintRow(Constraint& row, float scale, float depth, const Tuple3f& n, const Tuple3f& rA,
 	const Tuple3f& rB);

@@ -1,7 +1,9 @@
 #include "Components/Logic/GameplayRules.h"
 
 #include "Composition.h"
+#include "Engine.h"
 #include "Object.h"
+#include "Systems/Logic/Logic.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/ResolutionManager.h"
 
@@ -46,6 +48,13 @@ bool PhysicsSteps()
 float PhysicsTimeStep()
 {
 	return Physics::Settings().timeStep;
+}
+
+bool LogicPaused()
+{
+	const Engine* engine = Engine::Instance();
+	const Logic* logic = engine != nullptr ? engine->GetSystem<Logic>() : nullptr;
+	return logic != nullptr && logic->IsPaused();
 }
 
 void SendToObject(unsigned objectId, const Message& message)

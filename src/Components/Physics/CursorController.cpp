@@ -10,7 +10,6 @@
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/DebugDraw.h"
 
-#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -124,19 +123,8 @@ void CursorController::Drag(const Tuple3f& target)
 	grabbedBody->angularVelocity *= 0.9f;
 	if (constraint.record == nullptr)
 		return;
-	Constraint& row = *constraint.record;
-	row.bodyA = cursorBody;
-	row.bodyB = grabbedBody;
-	row.lowerBound = -kUnboundedMultiplier;
-	row.upperBound = 0.0f;
-	const Tuple3f grabWorld = grabbedBody->transforms.world * grabPoint;
-	const Tuple3f offset = grabWorld - target;
-	const float distance = static_cast<float>(offset.Length());
-	// Within the slack the row holds nothing, as a slack rope pulls nothing (this also spares a
-	// grab point on the target its undefined direction).
-	const Tuple3f direction = distance > kSlack ? offset * (1.0f / distance) : Tuple3f();
-	BuildLinearConstraintRow(row, Physics::Settings().baumgarte, std::max(distance - kSlack, 0.0f), direction, Tuple3f(),
-		grabWorld - grabbedBody->GetWorldCentreOfMass());
+	BuildSlackRopeRow(*constraint.record, *cursorBody, target, *grabbedBody, grabbedBody->transforms.world * grabPoint, kSlack,
+		Physics::Settings().baumgarte);
 }
 
 void CursorController::OnGrabSelectedBody(Message::Reader)

@@ -1,6 +1,9 @@
 #include "Systems/Logic/LogicTypes.h"
 
+#include "Components/Logic/Activator.h"
+#include "Components/Logic/AirJump.h"
 #include "Components/Logic/BehaviorTree.h"
+#include "Components/Logic/Blow.h"
 #include "Components/Logic/CollisionDamage.h"
 #include "Components/Logic/DamageReticle.h"
 #include "Components/Logic/DeathClock.h"
@@ -9,18 +12,23 @@
 #include "Components/Logic/ExplodeOnHit.h"
 #include "Components/Logic/Explosion.h"
 #include "Components/Logic/FallDamage.h"
+#include "Components/Logic/Grabber.h"
 #include "Components/Logic/ForceField.h"
 #include "Components/Logic/Health.h"
 #include "Components/Logic/HouseDestroyed.h"
 #include "Components/Logic/KnockOut.h"
+#include "Components/Logic/Lungs.h"
 #include "Components/Logic/MessageSpawn.h"
 #include "Components/Logic/Objectives.h"
 #include "Components/Logic/PlayerDeath.h"
 #include "Components/Logic/PowerUp.h"
 #include "Components/Logic/RagdollDeath.h"
+#include "Components/Logic/RayCaster.h"
 #include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
+#include "Components/Logic/Scaler.h"
 #include "Components/Logic/Spawner.h"
+#include "Components/Logic/Suck.h"
 #include "Components/Logic/Switch.h"
 #include "Components/Logic/TeamDamage.h"
 #include "Components/Logic/Trampoline.h"
@@ -43,14 +51,19 @@ namespace
 	}
 
 	constexpr LogicComponentType kRegistrationOrder[] = {
+		Entry<Blow>(),
 		Entry<ForceField>(),
+		Entry<Scaler>(),
 		Entry<DeathClock>(),
+		Entry<Suck>(),
+		Entry<AirJump>(),
 		Entry<Reflection>(),
 		Entry<Health>(),
 		Entry<CollisionDamage>(),
 		Entry<FallDamage>(),
 		Entry<TeamDamage>(),
 		Entry<ExplodeOnHit>(),
+		Entry<Lungs>(),
 		Entry<RagdollDeath>(),
 		Entry<PlayerDeath>(),
 		Entry<Spawner>(),
@@ -67,6 +80,9 @@ namespace
 		Entry<KnockOut>(),
 		Entry<Switch>(),
 		Entry<Relay>(),
+		Entry<Activator>(),
+		Entry<RayCaster>(),
+		Entry<Grabber>(),
 		Entry<DamageReticle>(),
 		Entry<DestroyOnMessage>(),
 		Entry<Trampoline>(),
@@ -78,7 +94,11 @@ namespace
 
 	constexpr unsigned (*kUpdateOrder[])() = {
 		&ForceField::TypeId,
+		&Scaler::TypeId,
+		&Suck::TypeId,
+		&Blow::TypeId,
 		&DeathClock::TypeId,
+		&Lungs::TypeId,
 		&RagdollDeath::TypeId,
 		&ExplodeOnHit::TypeId,
 		&CharacterController::TypeId,
@@ -88,6 +108,9 @@ namespace
 		&DelayMessage::TypeId,
 		&Explosion::TypeId,
 		&VelocityDamper::TypeId,
+		&Activator::TypeId,
+		&RayCaster::TypeId,
+		&Grabber::TypeId,
 		&GolemPoints::TypeId,
 		&Windmill::TypeId,
 		&Objectives::TypeId,

@@ -1,6 +1,7 @@
 #include "Systems/Physics/Constraint.h"
 
 #include "Systems/Physics/Physics.h"
+#include "Systems/Physics/RigidBody.h"
 
 #include <algorithm>
 
@@ -36,6 +37,22 @@ void BuildLinearConstraintRow(Constraint& row, float beta, float error, const Tu
 {
 	row.bias = -beta * std::max(error - Physics::Settings().slop, 0.0f);
 	SetLinearJacobian(row, n, rA, rB);
+}
+
+void BuildSlackRopeRow(Constraint& row, RigidBody& bodyA, const Tuple3f& anchorA, RigidBody& bodyB, const Tuple3f& anchorB,
+	float slack, float beta)
+{
+	row.bodyA = &bodyA;
+	row.bodyB = &bodyB;
+	row.lowerBound = -kUnboundedMultiplier;
+	row.upperBound = 0.0f;
+	const Tuple3f offset = anchorB - anchorA;
+	const float distance = static_cast<float>(offset.Length());
+	// Within the slack the row holds nothing, as a slack rope pulls nothing (this also spares
+	// anchors that meet their undefined direction).
+	const Tuple3f direction = distance > slack ? offset * (1.0f / distance) : Tuple3f();
+	BuildLinearConstraintRow(row, beta, std::max(distance - slack, 0.0f), direction, anchorA - bodyA.GetWorldCentreOfMass(),
+		anchorB - bodyB.GetWorldCentreOfMass());
 }
 
 void BuildContactConstraintRow(Constraint& row, float scale, float depth, const Tuple3f& n, const Tuple3f& rA,
