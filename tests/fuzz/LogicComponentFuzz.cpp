@@ -145,6 +145,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	RoundTrip<Boundary>(document);
 	RoundTrip<CameraShake>(document);
 	RoundTrip<ShootAtObject>(document);
+	RoundTrip<Objectives>(document);
+	RoundTrip<HouseDestroyed>(document);
+	RoundTrip<Spawner>(document);
 	RoundTrip<Scaler>(document);
 	RoundTrip<Blow>(document);
 	RoundTrip<Lungs>(document);
