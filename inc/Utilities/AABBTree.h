@@ -48,11 +48,15 @@ public:
 	// Detaches and deletes a leaf, then each ancestor left without children.
 	void RemoveNode(LeafNode* leaf);
 
+	// A distance beyond any hit.
+	static constexpr float kNoHitYet = 1e12f;
+
 	// Appends every leaf whose box overlaps the query box (touching counts).
 	void QueryBox(const AABB& query, std::vector<LeafNode*>& out) const;
 	// The nearest hit distance, writing the hit leaf's data; -1 (data untouched) for none.
-	// Of leaves hit at the same distance the leftmost in the tree wins.
-	float RayCast(const Tuple3f& origin, const Tuple3f& direction, UserData& hitData) const;
+	// Of leaves hit at the same distance the leftmost in the tree wins. Boxes the ray enters
+	// beyond farthest are not visited: a caller holding a hit from elsewhere passes its distance.
+	float RayCast(const Tuple3f& origin, const Tuple3f& direction, UserData& hitData, float farthest = kNoHitYet) const;
 	// The leaf holding data whose box contains point, or null.
 	LeafNode* QueryPoint(UserData data, const Tuple3f& point) const;
 

@@ -9,7 +9,6 @@ namespace
 {
 	// Costs and distances start here: anything real is smaller.
 	constexpr double kNoSplitCost = 1e12;
-	constexpr float kNoHitYet = 1e12f;
 	constexpr float kMiss = -1.0f;
 
 	// Surface area plus volume: what a ray or a box query pays for entering the box.
@@ -361,11 +360,11 @@ float AABBTree::VisitChildren(const Node* node, RayState& ray, UserData& hitData
 	return kMiss;
 }
 
-float AABBTree::RayCast(const Tuple3f& origin, const Tuple3f& direction, UserData& hitData) const
+float AABBTree::RayCast(const Tuple3f& origin, const Tuple3f& direction, UserData& hitData, float farthest) const
 {
 	if (root == nullptr)
 		return kMiss;
-	RayState ray{origin, direction, RaySlabs(origin, direction), kNoHitYet};
+	RayState ray{origin, direction, RaySlabs(origin, direction), farthest};
 	UserData nearestData = nullptr;
 	const float hit = VisitRay(root, root->box->RayEntry(ray.slabs), ray, nearestData);
 	if (hit < 0.0f)

@@ -20,6 +20,9 @@ struct Constraint
 	float upperBound = 0.0f;
 	// Velocity bias, set by the row builders.
 	float bias = 0.0f;
+	// The bias corrects positions only: the solver moves the bodies apart by it for this step
+	// without leaving it in their velocities, which would keep resting contacts jittering.
+	bool positional = false;
 	// The accumulated multiplier (a force); kept from step to step, which warm-starts the solve.
 	float lambda = 0.0f;
 	// Body A linear (3), angular (3), then body B linear (3), angular (3).

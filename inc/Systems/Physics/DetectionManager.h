@@ -64,8 +64,10 @@ public:
 	// The same over the static colliders, answered from the static box tree.
 	float RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody) const;
 	// The same over the moving colliders, answered from a box tree over them that is rebuilt on
-	// the first query after any of them moved, came or went.
-	float RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody);
+	// the first query after any of them moved, came or went. Boxes the ray enters beyond farthest
+	// are skipped, so a hit found there may be farther than farthest or missed.
+	float RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,
+		float farthest = AABBTree::kNoHitYet);
 	// Answers "PhysicsQueryRayCast": bool* hit, origin, direction, then optional RigidBody** and
 	// Tuple3f* for the hit body and point. A message without the hit pointer is ignored.
 	void QueryRayCast(Message::Reader reader);

@@ -67,6 +67,12 @@ struct RigidBody
 	float solverAccel[6]{};
 	// Velocity and angular velocity each divided by Time_Step: the solver's input.
 	float solverVelocity[6]{};
+	// The solver's separation of overlapping contacts for this step: added to the velocities
+	// when the positions are integrated, then dropped, so the correction never stays as speed.
+	Tuple3f pushVelocity;
+	Tuple3f pushSpin;
+	// The body's index in the solver's compact array during a solve; -1 outside one.
+	int solverSlot = -1;
 	unsigned ownerId = 0;
 	// A body this one never collides with (a ragdoll part's parent part); null for none.
 	RigidBody* collisionParent = nullptr;

@@ -60,6 +60,8 @@ void BuildContactConstraintRow(Constraint& row, float scale, float depth, const 
 {
 	const PhysicsSettings& settings = Physics::Settings();
 	row.bias = settings.baumgarte * std::max(depth - settings.slop, 0.0f);
+	// Mended: the depth is corrected in positions only; as speed it kept resting piles jittering.
+	row.positional = true;
 	row.forceScale = scale;
 	SetLinearJacobian(row, n, rA, rB);
 }

@@ -2,6 +2,7 @@
 
 #include "Systems/Physics/RigidBody.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -40,53 +41,118 @@ namespace
 		massJacobian[5] = angular.z;
 	}
 
-	void SetUp(Constraint& row, float inverseTimeStep)
+	// One projected Gauss-Seidel update of a row's multiplier against the bodies' running sums.
+	void Relax(float rhs, const float* jacobian, const float* massJacobian, float inverseDiagonal, float lower,
+		float upper, float& multiplier, float* sumA, float* sumB)
+	{
+		const float delta = (rhs - Dot6(jacobian, sumA) - Dot6(jacobian + 6, sumB)) * inverseDiagonal;
+		float lambda = multiplier + delta;
+		if (lower > lambda)
+			lambda = lower;
+		else if (lambda > upper)
+			lambda = upper;
+		const float change = lambda - multiplier;
+		multiplier = lambda;
+		AddScaled6(sumA, massJacobian, change);
+		AddScaled6(sumB, massJacobian + 6, change);
+	}
+}
+
+unsigned ConstraintSolver::Pack(RigidBody& body)
+{
+	if (body.solverSlot < 0)
+	{
+		body.solverSlot = static_cast<int>(packedBodies.size());
+		packedBodies.push_back(&body);
+		Vector6& sum = accel.emplace_back();
+		std::copy(std::begin(body.solverAccel), std::end(body.solverAccel), sum.v);
+		pushAccel.emplace_back() = Vector6{};
+	}
+	return static_cast<unsigned>(body.solverSlot);
+}
+
+void ConstraintSolver::PackRows(ConstraintList& rows)
+{
+	const float inverseTimeStep = 1.0f / timeStep;
+	for (Constraint& row : rows)
 	{
 		RigidBody& a = *row.bodyA;
 		RigidBody& b = *row.bodyB;
+		PackedRow& packed = packedRows.emplace_back();
+		packed.bodyA = Pack(a);
+		packed.bodyB = Pack(b);
 		SetMassJacobian(a, row.jacobian, row.massJacobian);
 		SetMassJacobian(b, row.jacobian + 6, row.massJacobian + 6);
-		AddScaled6(a.solverAccel, row.massJacobian, row.lambda);
-		AddScaled6(b.solverAccel, row.massJacobian + 6, row.lambda);
+		AddScaled6(accel[packed.bodyA].v, row.massJacobian, row.lambda);
+		AddScaled6(accel[packed.bodyB].v, row.massJacobian + 6, row.lambda);
 		const float diagonal = Dot6(row.jacobian, row.massJacobian) + Dot6(row.jacobian + 6, row.massJacobian + 6);
 		row.inverseDiagonal = std::fabs(diagonal) > kSingularDiagonal ? 1.0f / diagonal : kSingularInverse;
-		row.rhs = row.bias * inverseTimeStep -
+		const float velocityBias = row.positional ? 0.0f : row.bias;
+		row.rhs = velocityBias * inverseTimeStep -
 			(Dot6(row.jacobian, a.solverVelocity) + Dot6(row.jacobian + 6, b.solverVelocity));
+		packed.lowerBound = row.lowerBound;
+		packed.upperBound = row.upperBound;
+		packed.lambda = row.lambda;
+		packed.inverseDiagonal = row.inverseDiagonal;
+		packed.rhs = row.rhs;
+		packed.positionRhs = row.positional ? row.bias * inverseTimeStep : 0.0f;
+		packed.positionLambda = 0.0f;
+		std::copy(std::begin(row.jacobian), std::end(row.jacobian), packed.jacobian);
+		std::copy(std::begin(row.massJacobian), std::end(row.massJacobian), packed.massJacobian);
+		if (row.positional)
+			positionalRows.push_back(static_cast<unsigned>(packedRows.size() - 1));
 	}
+}
 
-	void Relax(Constraint& row)
-	{
-		RigidBody& a = *row.bodyA;
-		RigidBody& b = *row.bodyB;
-		const float delta =
-			(row.rhs - Dot6(row.jacobian, a.solverAccel) - Dot6(row.jacobian + 6, b.solverAccel)) * row.inverseDiagonal;
-		float lambda = row.lambda + delta;
-		if (row.lowerBound > lambda)
-			lambda = row.lowerBound;
-		else if (lambda > row.upperBound)
-			lambda = row.upperBound;
-		const float change = lambda - row.lambda;
-		row.lambda = lambda;
-		AddScaled6(a.solverAccel, row.massJacobian, change);
-		AddScaled6(b.solverAccel, row.massJacobian + 6, change);
-	}
+void ConstraintSolver::SolvePositions()
+{
+	// Rows without depth to correct still take part, or a push could drive a body into another.
+	const bool anyDepth = std::any_of(positionalRows.begin(), positionalRows.end(),
+		[this](unsigned index) { return packedRows[index].positionRhs > 0.0f; });
+	if (!anyDepth)
+		return;
+	for (int pass = 0; pass < iterations; ++pass)
+		for (unsigned index : positionalRows)
+		{
+			PackedRow& row = packedRows[index];
+			Relax(row.positionRhs, row.jacobian, row.massJacobian, row.inverseDiagonal, row.lowerBound, row.upperBound,
+				row.positionLambda, pushAccel[row.bodyA].v, pushAccel[row.bodyB].v);
+		}
+}
 
-	void HandOver(const Constraint& row)
+void ConstraintSolver::Unpack(ConstraintList& rows)
+{
+	auto packed = packedRows.begin();
+	for (Constraint& row : rows)
 	{
+		row.lambda = (packed++)->lambda;
 		const float force = row.forceScale * row.lambda;
 		AddScaled6(row.bodyA->constraintForce, row.jacobian, force);
 		AddScaled6(row.bodyB->constraintForce, row.jacobian + 6, force);
 	}
+	for (std::size_t i = 0; i < packedBodies.size(); ++i)
+	{
+		RigidBody& body = *packedBodies[i];
+		std::copy(std::begin(accel[i].v), std::end(accel[i].v), body.solverAccel);
+		const float* push = pushAccel[i].v;
+		body.pushVelocity = Tuple3f(push[0], push[1], push[2]) * timeStep;
+		body.pushSpin = Tuple3f(push[3], push[4], push[5]) * timeStep;
+		body.solverSlot = -1;
+	}
 }
 
-void ConstraintSolver::Solve(ConstraintList& rows) const
+void ConstraintSolver::Solve(ConstraintList& rows)
 {
-	const float inverseTimeStep = 1.0f / timeStep;
-	for (Constraint& row : rows)
-		SetUp(row, inverseTimeStep);
+	packedRows.clear();
+	positionalRows.clear();
+	packedBodies.clear();
+	accel.clear();
+	pushAccel.clear();
+	PackRows(rows);
 	for (int pass = 0; pass < iterations; ++pass)
-		for (Constraint& row : rows)
-			Relax(row);
-	for (const Constraint& row : rows)
-		HandOver(row);
+		for (PackedRow& row : packedRows)
+			Relax(row.rhs, row.jacobian, row.massJacobian, row.inverseDiagonal, row.lowerBound, row.upperBound, row.lambda,
+				accel[row.bodyA].v, accel[row.bodyB].v);
+	SolvePositions();
+	Unpack(rows);
 }

@@ -38,10 +38,11 @@ namespace
 	}
 
 	// The nearest hit of a tree of colliders as the list walk answers it: the parameter, the body.
-	float RayCastTree(const AABBTree& tree, const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody)
+	float RayCastTree(const AABBTree& tree, const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,
+		float farthest = AABBTree::kNoHitYet)
 	{
 		AABBTree::UserData hit = nullptr;
-		const float t = tree.RayCast(origin, direction, hit);
+		const float t = tree.RayCast(origin, direction, hit, farthest);
 		if (hit == nullptr || !(t > 0.0f))
 			return kRayMiss;
 		if (hitBody != nullptr)
@@ -382,13 +383,14 @@ float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& dire
 	return RayCastTree(staticTree, origin, direction, hitBody);
 }
 
-float DetectionManager::RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody)
+float DetectionManager::RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,
+	float farthest)
 {
 	if (dynamicColliders.first == nullptr)
 		return kRayMiss;
 	if (movingTreeStale || movingTreeGeneration != RigidBody::placementGeneration)
 		RebuildMovingTree();
-	return RayCastTree(movingTree, origin, direction, hitBody);
+	return RayCastTree(movingTree, origin, direction, hitBody, farthest);
 }
 
 void DetectionManager::RebuildMovingTree()
@@ -419,7 +421,8 @@ void DetectionManager::QueryRayCast(Message::Reader reader)
 	RigidBody* staticBody = nullptr;
 	RigidBody* dynamicBody = nullptr;
 	const float ts = RayCastStatic(origin, direction, &staticBody);
-	const float td = RayCastMoving(origin, direction, &dynamicBody);
+	// The static hit bounds the moving query: boxes beyond it cannot hold a nearer answer.
+	const float td = RayCastMoving(origin, direction, &dynamicBody, ts > 0.0f ? ts : AABBTree::kNoHitYet);
 	*hit = ts > 0.0f || td > 0.0f;
 	if (!*hit)
 		return;

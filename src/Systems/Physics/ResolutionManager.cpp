@@ -181,6 +181,7 @@ void ResolutionManager::PrepareSolverInput(const Tuple3f& gravity, float dt)
 			body->velocity -= gravity * dt;
 		std::fill(std::begin(body->constraintForce), std::end(body->constraintForce), 0.0f);
 		std::fill(std::begin(body->solverAccel), std::end(body->solverAccel), 0.0f);
+		body->pushVelocity = body->pushSpin = Tuple3f();
 		const Tuple3f velocity = body->velocity * inverseDt;
 		const Tuple3f spin = body->angularVelocity * inverseDt;
 		for (int axis = 0; axis < 3; ++axis)
@@ -210,10 +211,10 @@ void ResolutionManager::IntegratePositions(float dt)
 	{
 		if (body->IsStatic() || body->IsAsleep())
 			continue;
-		body->orientation = Integrate(body->orientation, body->angularVelocity, dt);
+		body->orientation = Integrate(body->orientation, body->angularVelocity + body->pushSpin, dt);
 		if (body->transform != nullptr)
 		{
-			body->transform->SetWorldPosition(body->GetPosition() + SweptStep(*body, body->velocity * dt));
+			body->transform->SetWorldPosition(body->GetPosition() + SweptStep(*body, (body->velocity + body->pushVelocity) * dt));
 			body->transform->SetWorldOrientation(body->orientation);
 		}
 		body->UpdateDerived();

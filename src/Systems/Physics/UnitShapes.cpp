@@ -18,6 +18,9 @@ namespace
 	constexpr float kEllipsoidFactor = 0.5235987901687622f;
 	// sin 60° × 0.5: the hexagon a cylinder cap reports as its face.
 	constexpr float kHexagonZ = 0.4330127f;
+	// The outward normal of the cone's side, radial and up parts: (1, 0.5) normalised.
+	constexpr float kSideNormalRadial = 0.8944272f;
+	constexpr float kSideNormalUp = 0.4472136f;
 
 	// ±0.5 by the sign of the component; 0 counts as negative.
 	float HalfSign(float value)
@@ -292,6 +295,15 @@ namespace
 	{
 		const Tuple3f n = q.scaled.Normalize();
 		const Tuple3f apex(0.0f, kHalf, 0.0f);
+		// Mended: a cone lying on its side touches along the line from apex to rim; with the apex
+		// alone it rocked about that point and a pile of cones never came to rest.
+		const float sideways = std::sqrt(n.x * n.x + n.z * n.z);
+		if (sideways * kSideNormalRadial + n.y * kSideNormalUp > q.cosine)
+		{
+			points[0] = apex;
+			points[1] = RimPoint(n, -kHalf);
+			return 2;
+		}
 		if (n.y > 0.0f)
 		{
 			points[0] = apex;

@@ -240,3 +240,53 @@ TEST(ConstraintSolver, WarmStartingSettlesInFewerIterations)
 	EXPECT_LT(warm, cold);
 	std::cout << "Hanging chain of three: " << cold << " iterations cold, " << warm << " warm\n";
 }
+
+TEST(ConstraintSolver, TheAccumulatedMultiplierIsClampedNotEachStep)
+{
+	// Unit masses at rest; a one-sided row (λ >= 0) warm-started at λ·dt = 1. Clamping the running
+	// total lets an iteration take part of the warm start back; clamping each change would keep it.
+	const struct
+	{
+		float separating;
+		float impulse;
+	} cases[] = {
+		{0.0f, 0.0f},   // nothing to hold: the whole warm start is taken back, never below 0
+		{-1.0f, 1.0f},  // closing at 2 m/s needs λ·dt = 1: the warm start stays
+		{-3.0f, 3.0f},  // closing faster: the total grows past the warm start
+		{2.0f, 0.0f},   // separating: the total stops at the bound, not below it
+	};
+	for (const auto& c : cases)
+	{
+		RigidBody a = Moving(1.0f, -c.separating);
+		RigidBody b = Moving(1.0f, c.separating);
+		ConstraintList rows;
+		rows.Reserve(1);
+		Constraint row = Row(a, b, 0.0f, kUnboundedMultiplier);
+		row.lambda = 1.0f / kStep;
+		rows.Insert(row);
+		EXPECT_NEAR(Solve(rows, 3) * kStep, c.impulse, 1e-5) << "separating at " << c.separating;
+		EXPECT_GE(VelocityAfter(b) - VelocityAfter(a), -1e-5f) << "no row may leave the bodies closing";
+	}
+}
+
+TEST(ConstraintSolver, PositionalRowsSeparateForOneStepWithoutLeavingSpeed)
+{
+	// Two unit masses at rest overlapping along x; the contact row's bias asks them apart at the
+	// given speed. A positional row pushes for this step only; a velocity row keeps the speed.
+	for (const bool positional : {true, false})
+	{
+		RigidBody a = Moving(1.0f, 0.0f);
+		RigidBody b = Moving(1.0f, 0.0f);
+		ConstraintList rows;
+		rows.Reserve(1);
+		Constraint row = Row(a, b, 0.0f, kUnboundedMultiplier);
+		row.bias = 0.5f;
+		row.positional = positional;
+		rows.Insert(row);
+		Solve(rows, 10);
+		const float push = b.pushVelocity.x - a.pushVelocity.x;
+		const float kept = VelocityAfter(b) - VelocityAfter(a);
+		EXPECT_NEAR(positional ? push : kept, 0.5f, 1e-5) << "positional " << positional;
+		EXPECT_NEAR(positional ? kept : push, 0.0f, 1e-6) << "positional " << positional;
+	}
+}

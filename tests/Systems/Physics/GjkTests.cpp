@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace
 {
 	SimplexVertex At(const Tuple3f& point)
@@ -31,6 +33,35 @@ namespace
 	// A tetrahedron around the origin, ordered as the triangle case leaves a simplex (newest last):
 	// the faces through the newest vertex then face outwards.
 	const Tuple3f kTetrahedron[4] = {{1, 0, -1}, {-0.5f, 0.866f, -1}, {-0.5f, -0.866f, -1}, {0, 0, 2}};
+
+	// The point of the simplex's hull nearest the origin, by trying every vertex, edge and face
+	// (and the inside of a tetrahedron).
+	test::Vector NearestToOrigin(const Simplex& s)
+	{
+		test::Vector best = s[0].point;
+		const auto consider = [&best](const test::Vector& p) {
+			if (p.Length() < best.Length())
+				best = p;
+		};
+		const std::size_t n = s.size();
+		for (std::size_t i = 0; i < n; ++i)
+			for (std::size_t j = i + 1; j < n; ++j)
+			{
+				const test::Vector a = s[i].point, e = test::Vector(s[j].point) - a;
+				const double t = -a.Dot(e) / e.Dot(e);
+				if (t > 0.0 && t < 1.0)
+					consider(a + e * t);
+				for (std::size_t k = j + 1; k < n; ++k)
+				{
+					const test::Vector f = test::Vector(s[k].point) - a;
+					const double ee = e.Dot(e), ef = e.Dot(f), ff = f.Dot(f), det = ee * ff - ef * ef;
+					const double u = (-a.Dot(e) * ff + a.Dot(f) * ef) / det, v = (-a.Dot(f) * ee + a.Dot(e) * ef) / det;
+					if (det > 1e-12 && u > 0.0 && v > 0.0 && u + v < 1.0)
+						consider(a + e * u + f * v);
+				}
+			}
+		return n == 4 && Encloses(s, test::Vector()) ? test::Vector() : best;
+	}
 
 	Simplex Shifted(const Tuple3f& shift)
 	{
@@ -156,4 +187,39 @@ TEST(Gjk, TetrahedronCaseEnclosesOrReducesToTheFaceOrEdgeOverTheOrigin)
 			EXPECT_NEAR(direction.DotProduct(simplex[1].point - simplex[0].point), 0.0f, 1e-4) << "perpendicular to the edge";
 		}
 	}
+}
+
+TEST(Gjk, EachCaseKeepsTheSubSimplexNearestTheOriginAlongRandomSearches)
+{
+	// GJK's searches as they run: each new vertex lies past the origin along the search direction.
+	// Whatever a case drops, the nearest point of what it keeps is the nearest point of what it got.
+	bool (*const cases[])(Tuple3f&, Simplex&) = {SimplexPointCase, SimplexLineCase, SimplexTriangleCase,
+		SimplexTetrahedronCase};
+	std::mt19937 random(7);
+	std::uniform_real_distribution<float> coordinate(-2.0f, 2.0f);
+	const auto randomPoint = [&] { return Tuple3f(coordinate(random), coordinate(random), coordinate(random)); };
+	int checked = 0;
+	for (int search = 0; search < 2000; ++search)
+	{
+		Simplex simplex = {At(randomPoint())};
+		Tuple3f direction;
+		SimplexPointCase(direction, simplex);
+		while (simplex.size() < 4 && direction.LengthSquared() > 1e-6f)
+		{
+			Tuple3f next = randomPoint();
+			while (next.DotProduct(direction) <= 0.1f * static_cast<float>(direction.Length()))
+				next = randomPoint();
+			simplex.push_back(At(next));
+			const test::Vector nearest = NearestToOrigin(simplex);
+			const bool encloses = cases[simplex.size() - 1](direction, simplex);
+			ASSERT_EQ(encloses, nearest.Length() == 0.0) << "search " << search;
+			if (encloses)
+				break;
+			const test::Vector kept = NearestToOrigin(simplex);
+			ASSERT_NEAR((kept - nearest).Length(), 0.0, 1e-4) << "search " << search << ", " << simplex.size() << " kept";
+			ASSERT_GT(test::Vector(direction).Dot(nearest * -1.0), 0.0) << "the search leads to the origin";
+			++checked;
+		}
+	}
+	EXPECT_GT(checked, 3000);
 }

@@ -274,6 +274,7 @@ TEST(PrimitiveCollider, FeaturesFacingADirection)
 		{"cube", {0, 0, 1}, 4}, {"cube", {0, 0, -1}, 4}, {"cube", {1, tilt, 0}, 4},
 		{"cube", {1, 1, 0}, 2}, {"cube", {0, -1, 1}, 2}, {"cube", {1, 1, 1}, 1},
 		{"cone", {0, 1, 0}, 1}, {"cone", {1, 0, 0}, 2}, {"cone", {0, -1, 0}, 4}, {"cone", {1, -0.5f, 0}, 1},
+		{"cone", {2, 1, 0}, 2}, {"cone", {0, 1, -2}, 2}, {"cone", {1, 0.6f, 0}, 1}, // the side: apex and rim
 		{"cylinder", {0, 1, 0}, 6}, {"cylinder", {0, -1, 0}, 6}, {"cylinder", {1, 0, 1}, 2}, {"cylinder", {1, 1, 0}, 1},
 		{"plane", {0, 0, 1}, 4}, {"plane", {0, 1, 0.05f}, 2}, {"plane", {1, 0, 0.05f}, 2}, {"plane", {1, 1, 0}, 1},
 	};
