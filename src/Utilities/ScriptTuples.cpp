@@ -1,0 +1,150 @@
+#include "Utilities/v8/ScriptTuples.h"
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+	// A float read as an int without the undefined behaviour of an out-of-range cast.
+	int TruncatedInt(float value)
+	{
+		const double wide = value;
+		if (std::isnan(wide))
+			return 0;
+		if (wide >= static_cast<double>(std::numeric_limits<int>::max()))
+			return std::numeric_limits<int>::max();
+		if (wide <= static_cast<double>(std::numeric_limits<int>::min()))
+			return std::numeric_limits<int>::min();
+		return static_cast<int>(wide);
+	}
+
+	template <class Tuple>
+	v8::Local<v8::Object> Make(const char* className, const Tuple* tuple)
+	{
+		return JSObject<Tuple>::WrapNative(className, const_cast<Tuple*>(tuple), true);
+	}
+
+	template <class Tuple>
+	bool Copy(v8::Local<v8::Value> value, Tuple& tuple)
+	{
+		const Tuple* native = JSObject<Tuple>::Native(value);
+		if (native != nullptr)
+			tuple = *native;
+		return native != nullptr;
+	}
+
+	[[maybe_unused]] const bool tupleScriptClassesRegistered = [] {
+		JSObject<Tuple2<int>>::Bind("Tuple2i", 0)
+			.AddMember("x", &Tuple2<int>::x)
+			.AddMember("y", &Tuple2<int>::y)
+			.AddFunction("Negate", &Tuple2<int>::Negate)
+			.AddFunction("Clamp", &Tuple2<int>::Clamp)
+			.AddFunction("Randomize", &Tuple2<int>::Randomize)
+			.AddFunction("Length", &Tuple2<int>::Length)
+			.AddFunction("LengthSquared", &Tuple2<int>::LengthSquared)
+			.AddFunction("Direction", &Tuple2<int>::Direction)
+			.AddFunction("Normalize", &Tuple2<int>::Normalize)
+			.AddFunction("DotProduct", &Tuple2<int>::DotProduct)
+			.AddFunction("AngleBetween", &Tuple2<int>::AngleBetween)
+			.AddFunction("Distance", &Tuple2<int>::Distance)
+			.AddFunction("DistanceSquared", &Tuple2<int>::DistanceSquared)
+			.AddFunction("Set", &Tuple2<int>::Set);
+		JSObject<Tuple2<float>>::Bind("Vec2", 0)
+			.AddMember("x", &Tuple2<float>::x)
+			.AddMember("y", &Tuple2<float>::y)
+			.AddFunction("Negate", &Tuple2<float>::Negate)
+			.AddFunction("Clamp", &Tuple2<float>::Clamp)
+			.AddFunction("Randomize", &Tuple2<float>::Randomize)
+			.AddFunction("Length", &Tuple2<float>::Length)
+			.AddFunction("LengthSquared", &Tuple2<float>::LengthSquared)
+			.AddFunction("Direction", &Tuple2<float>::Direction)
+			.AddFunction("Normalize", &Tuple2<float>::Normalize)
+			.AddFunction("DotProduct", &Tuple2<float>::DotProduct)
+			.AddFunction("AngleBetween", &Tuple2<float>::AngleBetween)
+			.AddFunction("Distance", &Tuple2<float>::Distance)
+			.AddFunction("DistanceSquared", &Tuple2<float>::DistanceSquared)
+			.AddFunction("Set", &Tuple2<float>::Set);
+		JSObject<Tuple3<float>>::Bind("Vec3", 0)
+			.AddMember("x", &Tuple3<float>::x)
+			.AddMember("y", &Tuple3<float>::y)
+			.AddMember("z", &Tuple3<float>::z)
+			.AddFunction("Negate", &Tuple3<float>::Negate)
+			.AddFunction("Clamp", &Tuple3<float>::Clamp)
+			.AddFunction("Randomize", &Tuple3<float>::Randomize)
+			.AddFunction("Length", &Tuple3<float>::Length)
+			.AddFunction("LengthSquared", &Tuple3<float>::LengthSquared)
+			.AddFunction("Normalize", &Tuple3<float>::Normalize)
+			.AddFunction("NormalizeThis", &Tuple3<float>::NormalizeThis)
+			.AddFunction("Resize", &Tuple3<float>::Resize)
+			.AddFunction("ResizeThis", &Tuple3<float>::ResizeThis)
+			.AddFunction("DotProduct", &Tuple3<float>::DotProduct)
+			.AddFunction("CrossProduct", &Tuple3<float>::CrossProduct)
+			.AddFunction("AngleBetween", &Tuple3<float>::AngleBetween)
+			.AddFunction("Distance", &Tuple3<float>::Distance)
+			.AddFunction("DistanceSquared", &Tuple3<float>::DistanceSquared)
+			.AddFunction("Set", &Tuple3<float>::Set);
+		JSObject<Tuple4<float>>::Bind("Vec4", 0)
+			.AddMember("x", &Tuple4<float>::x)
+			.AddMember("y", &Tuple4<float>::y)
+			.AddMember("z", &Tuple4<float>::z)
+			.AddMember("w", &Tuple4<float>::w)
+			.AddFunction("Negate", &Tuple4<float>::Negate)
+			.AddFunction("Clamp", &Tuple4<float>::Clamp)
+			.AddFunction("Randomize", &Tuple4<float>::Randomize)
+			.AddFunction("Length", &Tuple4<float>::Length)
+			.AddFunction("Normalize", &Tuple4<float>::Normalize);
+		return true;
+	}();
+}
+
+v8::Local<v8::Object> MakeScriptTuple2i(const Tuple2<int>* tuple)
+{
+	return Make("Tuple2i", tuple);
+}
+
+v8::Local<v8::Object> MakeScriptVec2(const Tuple2<float>* tuple)
+{
+	return Make("Vec2", tuple);
+}
+
+v8::Local<v8::Object> MakeScriptVec3(const Tuple3<float>* tuple)
+{
+	return Make("Vec3", tuple);
+}
+
+v8::Local<v8::Object> MakeScriptVec4(const Tuple4<float>* tuple)
+{
+	return Make("Vec4", tuple);
+}
+
+bool UnwrapScriptTuple2i(v8::Local<v8::Value> value, Tuple2<int>& tuple)
+{
+	if (Copy(value, tuple))
+		return true;
+	Tuple2<float> other;
+	if (!Copy(value, other))
+		return false;
+	tuple = Tuple2<int>(TruncatedInt(other.x), TruncatedInt(other.y));
+	return true;
+}
+
+bool UnwrapScriptVec2(v8::Local<v8::Value> value, Tuple2<float>& tuple)
+{
+	if (Copy(value, tuple))
+		return true;
+	Tuple2<int> other;
+	if (!Copy(value, other))
+		return false;
+	tuple = Tuple2<float>(static_cast<float>(other.x), static_cast<float>(other.y));
+	return true;
+}
+
+bool UnwrapScriptVec3(v8::Local<v8::Value> value, Tuple3<float>& tuple)
+{
+	return Copy(value, tuple);
+}
+
+bool UnwrapScriptVec4(v8::Local<v8::Value> value, Tuple4<float>& tuple)
+{
+	return Copy(value, tuple);
+}
