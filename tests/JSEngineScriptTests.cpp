@@ -106,4 +106,14 @@ namespace
 		Run("e.SetVolume(3, false);");
 		EXPECT_FLOAT_EQ(sound->effectVolume, 1.0f);
 	}
+
+	TEST_F(ScriptEngine, GotoPrevLevelMakesThePreviousLevelTheNextOne)
+	{
+		MakeEngine();
+		Run("new Engine().LoadLevel('Second');");
+		const std::string previous = engine->GetPreviousLevel();
+		Run("new Engine().GotoPrevLevel();");
+		EXPECT_EQ(engine->GetNextLevel(), previous);
+		EXPECT_EQ(engine->GetRequestedState(), Engine::kChangeLevel);
+	}
 }

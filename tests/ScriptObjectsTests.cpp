@@ -1,4 +1,6 @@
+#include "Components/Graphics/Camera.h"
 #include "Components/Graphics/Primitive.h"
+#include "Components/Origin.h"
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Object.h"
@@ -42,6 +44,8 @@ namespace
 			ScriptProbe::Register();
 			Transform::Register();
 			Primitive::Register();
+			Origin::Register();
+			Camera::Register();
 			ScriptProbe::heard.clear();
 			ScriptPageTest::SetUp();
 		}
@@ -153,5 +157,54 @@ namespace
 						  "; p.visible = " + row.value + "; return p.visible; })()"),
 				row.expected)
 				<< row.value;
+	}
+
+	TEST_F(ScriptObjects, AffectedPairsAreIndependentCopies)
+	{
+		const Object crate = MakeCrate();
+		EXPECT_EQ(Eval("(function () { var o = new ObjectFromName('Crate', 0); var a = o.GetAffected('Probe')[0];"
+			" a.first = 99; var b = o.GetAffected('Probe')[0]; return (a !== b) + ' ' + b.first; })()"),
+			"true " + std::to_string(crate.id));
+		EXPECT_EQ(crate.object->GetHandlerTargets("Probe").size(), 1u);
+	}
+
+	TEST_F(ScriptObjects, GetComponentOnTheDummyAnswersTheTypesPrototype)
+	{
+		EXPECT_EQ(Eval("(function () { var o = new ObjectFromName('Nobody', 0); var t = o.GetComponent('Transform');"
+			" return (t instanceof Transform) + ' ' + o.GetComponent('Nonsense'); })()"),
+			"true undefined");
+	}
+
+	TEST_F(ScriptComponents, VectorPropertiesReadAsNewCopiesAndWriteByValue)
+	{
+		Object crate = MakeCrate();
+		crate.object->AddComponent(Origin::TypeId());
+		crate.object->AddComponent(Camera::TypeId());
+		Run("var o = new ObjectFromName('Crate', 0); var origin = o.GetComponent('Origin'), camera = o.GetComponent('Camera');"
+			"var v = new Vec3(); v.Set(1, 2, 3); origin.pos = v; camera.dir = v; v.x = 9;"
+			"var read = origin.pos; read.y = 7;");
+		EXPECT_EQ(crate.object->GetComponent<Origin>()->GetPosition(), Tuple3f(1, 2, 3));
+		EXPECT_EQ(crate.object->GetComponent<Camera>()->GetDirection(), Tuple3f(1, 2, 3));
+		EXPECT_EQ(Eval("(origin.pos !== origin.pos) + ' ' + origin.pos.y + ' ' + camera.dir.x"), "true 2 1");
+	}
+
+	TEST_F(ScriptComponents, TransformRotationIsInDegreesAndAFreeBodyReadsStill)
+	{
+		Object crate = MakeCrate();
+		Run("var t = new ObjectFromName('Crate', 0).GetComponent('Transform'); var r = new Vec3(); r.Set(0, 90, 0); t.rot = r;");
+		EXPECT_NEAR(crate.object->GetComponent<Transform>()->GetWorldRotationVector().y, 1.5707963f, 1e-5f);
+		EXPECT_EQ(Eval("Math.round(t.rot.y * 1000)"), "90000");
+		EXPECT_EQ(Eval("(function () { var b = new Body(); var v = b.Velocity; return v.x + ',' + v.y + ',' + v.z; })()"), "0,0,0");
+	}
+
+	TEST_F(ScriptComponents, ACollectedWrapperLeavesItsComponentAlive)
+	{
+		Object crate = MakeCrate();
+		crate.object->GetComponent<Transform>()->SetScale(Tuple3f(4, 4, 4));
+		Run("for (var i = 0; i < 10; ++i) new ObjectFromName('Crate', 0).GetComponent('Transform');");
+		Collect();
+		ASSERT_NE(crate.object->GetComponent<Transform>(), nullptr);
+		EXPECT_EQ(crate.object->GetComponent<Transform>()->GetScale(), Tuple3f(4, 4, 4));
+		EXPECT_EQ(Eval("new ObjectFromName('Crate', 0).GetComponent('Transform').scale.z"), "4");
 	}
 }

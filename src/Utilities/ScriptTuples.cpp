@@ -33,37 +33,30 @@ namespace
 		return native != nullptr;
 	}
 
+	// "Tuple2i" and "Vec2" bind the same members over their component type.
+	template <class T>
+	void BindTuple2(const char* className)
+	{
+		JSObject<Tuple2<T>>::Bind(className, 0)
+			.AddMember("x", &Tuple2<T>::x)
+			.AddMember("y", &Tuple2<T>::y)
+			.AddFunction("Negate", &Tuple2<T>::Negate)
+			.AddFunction("Clamp", &Tuple2<T>::Clamp)
+			.AddFunction("Randomize", &Tuple2<T>::Randomize)
+			.AddFunction("Length", &Tuple2<T>::Length)
+			.AddFunction("LengthSquared", &Tuple2<T>::LengthSquared)
+			.AddFunction("Direction", &Tuple2<T>::Direction)
+			.AddFunction("Normalize", &Tuple2<T>::Normalize)
+			.AddFunction("DotProduct", &Tuple2<T>::DotProduct)
+			.AddFunction("AngleBetween", &Tuple2<T>::AngleBetween)
+			.AddFunction("Distance", &Tuple2<T>::Distance)
+			.AddFunction("DistanceSquared", &Tuple2<T>::DistanceSquared)
+			.AddFunction("Set", &Tuple2<T>::Set);
+	}
+
 	[[maybe_unused]] const bool tupleScriptClassesRegistered = [] {
-		JSObject<Tuple2<int>>::Bind("Tuple2i", 0)
-			.AddMember("x", &Tuple2<int>::x)
-			.AddMember("y", &Tuple2<int>::y)
-			.AddFunction("Negate", &Tuple2<int>::Negate)
-			.AddFunction("Clamp", &Tuple2<int>::Clamp)
-			.AddFunction("Randomize", &Tuple2<int>::Randomize)
-			.AddFunction("Length", &Tuple2<int>::Length)
-			.AddFunction("LengthSquared", &Tuple2<int>::LengthSquared)
-			.AddFunction("Direction", &Tuple2<int>::Direction)
-			.AddFunction("Normalize", &Tuple2<int>::Normalize)
-			.AddFunction("DotProduct", &Tuple2<int>::DotProduct)
-			.AddFunction("AngleBetween", &Tuple2<int>::AngleBetween)
-			.AddFunction("Distance", &Tuple2<int>::Distance)
-			.AddFunction("DistanceSquared", &Tuple2<int>::DistanceSquared)
-			.AddFunction("Set", &Tuple2<int>::Set);
-		JSObject<Tuple2<float>>::Bind("Vec2", 0)
-			.AddMember("x", &Tuple2<float>::x)
-			.AddMember("y", &Tuple2<float>::y)
-			.AddFunction("Negate", &Tuple2<float>::Negate)
-			.AddFunction("Clamp", &Tuple2<float>::Clamp)
-			.AddFunction("Randomize", &Tuple2<float>::Randomize)
-			.AddFunction("Length", &Tuple2<float>::Length)
-			.AddFunction("LengthSquared", &Tuple2<float>::LengthSquared)
-			.AddFunction("Direction", &Tuple2<float>::Direction)
-			.AddFunction("Normalize", &Tuple2<float>::Normalize)
-			.AddFunction("DotProduct", &Tuple2<float>::DotProduct)
-			.AddFunction("AngleBetween", &Tuple2<float>::AngleBetween)
-			.AddFunction("Distance", &Tuple2<float>::Distance)
-			.AddFunction("DistanceSquared", &Tuple2<float>::DistanceSquared)
-			.AddFunction("Set", &Tuple2<float>::Set);
+		BindTuple2<int>("Tuple2i");
+		BindTuple2<float>("Vec2");
 		JSObject<Tuple3<float>>::Bind("Vec3", 0)
 			.AddMember("x", &Tuple3<float>::x)
 			.AddMember("y", &Tuple3<float>::y)

@@ -127,4 +127,11 @@ namespace
 		EXPECT_EQ(Gauge::live, before);
 		HTMLEngine::Initialize(nullptr);
 	}
+
+	TEST_F(JSObjectTemplate, AConstructorGivenAnObjectOfItsClassAfterItsArgumentsGivesThatObject)
+	{
+		EXPECT_EQ(Eval("(function () { var a = new TestGauge(); a.level = 4; var b = new TestGauge(a);"
+			" return (b === a) + ' ' + b.level; })()"), "true 4");
+		EXPECT_EQ(Eval("(function () { var b = new TestGauge({}); return b.level; })()"), "0");
+	}
 }

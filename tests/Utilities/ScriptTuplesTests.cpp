@@ -100,4 +100,35 @@ namespace
 			EXPECT_EQ(Eval(statement), "10") << tuple;
 		}
 	}
+
+	TEST_F(ScriptTuples, PropertiesStoreNumbersInTheClassesTypeAndZeroForAnythingElse)
+	{
+		const Row rows[] = {
+			{"(function () { var t = new Tuple2i(); t.x = 2.7; t.y = -2.7; return s(t); })()", "2,-2"},
+			{"(function () { var t = new Vec2(); t.x = 0.1; t.y = '3'; return s(t); })()", "0.10000000149011612,0"},
+			{"(function () { var t = new Vec4(); t.w = 1e40; t.z = null; return s(t); })()", "0,0,0,Infinity"},
+			{"(function () { var t = new Tuple2i(); t.x = 4294967297; return t.x; })()", "1"},
+		};
+		for (const Row& row : rows)
+			EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
+	}
+
+	TEST_F(ScriptTuples, ArgumentsTheCallDoesNotCarryReadAsZero)
+	{
+		EXPECT_EQ(Eval("(function () { var t = t2(5, -5); t.Clamp(); return s(t); })()"), "0,0");
+		EXPECT_EQ(Eval("(function () { var t = v3(1, 2, 3); t.Set(5); return s(t); })()"), "5,0,0");
+		EXPECT_EQ(Eval("s(v3(3, 4, 0).Resize())"), "0,0,0");
+	}
+
+	TEST_F(ScriptTuples, Tuple2iSumsAndProductsWrapAround)
+	{
+		const Row rows[] = {
+			{"t2(2147483647, 0).DotProduct(t2(2, 0))", "-2"},
+			{"t2(-2147483648, 0).DistanceSquared(t2(0, 0))", "0"},
+			{"t2(46341, 0).LengthSquared()", "-2147479015"},
+			{"(function () { var t = t2(-2147483648, 1); t.Negate(); return s(t); })()", "-2147483648,-1"},
+		};
+		for (const Row& row : rows)
+			EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
+	}
 }
