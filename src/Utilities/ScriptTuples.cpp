@@ -33,6 +33,24 @@ namespace
 		return native != nullptr;
 	}
 
+	float Widened(int value)
+	{
+		return static_cast<float>(value);
+	}
+
+	// A tuple of the class, or one of the other two-component class converted by value.
+	template <class Wanted, class Other>
+	bool CopyTwoComponents(v8::Local<v8::Value> value, Tuple2<Wanted>& tuple, Wanted (*convert)(Other))
+	{
+		if (Copy(value, tuple))
+			return true;
+		Tuple2<Other> other;
+		if (!Copy(value, other))
+			return false;
+		tuple = Tuple2<Wanted>(convert(other.x), convert(other.y));
+		return true;
+	}
+
 	// "Tuple2i" and "Vec2" bind the same members over their component type.
 	template <class T>
 	void BindTuple2(const char* className)
@@ -112,24 +130,12 @@ v8::Local<v8::Object> MakeScriptVec4(const Tuple4<float>* tuple)
 
 bool UnwrapScriptTuple2i(v8::Local<v8::Value> value, Tuple2<int>& tuple)
 {
-	if (Copy(value, tuple))
-		return true;
-	Tuple2<float> other;
-	if (!Copy(value, other))
-		return false;
-	tuple = Tuple2<int>(TruncatedInt(other.x), TruncatedInt(other.y));
-	return true;
+	return CopyTwoComponents(value, tuple, &TruncatedInt);
 }
 
 bool UnwrapScriptVec2(v8::Local<v8::Value> value, Tuple2<float>& tuple)
 {
-	if (Copy(value, tuple))
-		return true;
-	Tuple2<int> other;
-	if (!Copy(value, other))
-		return false;
-	tuple = Tuple2<float>(static_cast<float>(other.x), static_cast<float>(other.y));
-	return true;
+	return CopyTwoComponents(value, tuple, &Widened);
 }
 
 bool UnwrapScriptVec3(v8::Local<v8::Value> value, Tuple3<float>& tuple)
