@@ -24,7 +24,8 @@ public:
 		owner = other.owner;
 		return *this;
 	}
-	virtual ~Component() = default;
+	// Script wrappers that stand for the component forget it.
+	virtual ~Component();
 
 	// A new instance copied from this one, owner included.
 	virtual Component* Clone() const = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 class Engine;
+class Sound;
 class Window;
 
 class JSEngine
@@ -41,8 +42,16 @@ public:
 	// Sends "ChangeResolution" with the current size only when the flag differs.
 	void SetFullScreen(bool fullScreen);
 
+	// The Sound system's mute switch and volumes (music true: the music volume, else the effects').
+	bool IsMuted() const;
+	// Sends "MuteAllSounds" engine-wide only when the switch differs (the Sound system toggles).
+	void SetMuted(bool muted);
+	float GetVolume(bool music) const;
+	void SetVolume(float volume, bool music);
+
 private:
 	const Window* GetWindow() const;
+	Sound* GetSound() const;
 
 	Engine* engine;
 };

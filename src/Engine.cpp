@@ -5,6 +5,7 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "FrameTimer.h"
+#include "JSEngine.h"
 #include "LevelFile.h"
 #include "LoadingView.h"
 #include "Object.h"
@@ -15,8 +16,8 @@
 #include "Utilities/Diagnostics.h"
 #include "Utilities/MemoryManager.h"
 #include "Utilities/Random.h"
-#include "Utilities/ScriptClassRegistry.h"
 #include "Utilities/SearchPaths.h"
+#include "Utilities/v8/ScriptTuples.h"
 
 #include <ctime>
 
@@ -41,30 +42,29 @@ namespace
 		"PhysicsModels/", "Levels/Tutorials/",
 	};
 
-	// The script class "Engine" (JSEngine): recorded here so that it is present whenever the engine is.
+	// The script class "Engine": bound here so that it is present whenever the engine is.
 	[[maybe_unused]] const bool engineScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance()
-			.Register("Engine", 0)
-			.AddFunction("LoadLevel", 1)
-			.AddFunction("SaveLevel", 1)
-			.AddFunction("GotoNextLevel", 0)
-			.AddFunction("SetNextLevel", 1)
-			.AddFunction("GotoPrevLevel", 0)
-			.AddFunction("ReloadLevel", 0)
-			.AddFunction("GetResolutions", 0)
-			.AddFunction("SetResolution", 3)
-			.AddFunction("Exit", 0)
-			.AddFunction("Pause", 1)
-			.AddFunction("IsFullScreen", 0)
-			.AddFunction("SetFullScreen", 1)
-			.AddFunction("CurrentResolutionIndex", 0)
-			.AddFunction("IsMuted", 0)
-			.AddFunction("SetMuted", 1)
-			.AddFunction("CurrLevel", 0)
-			.AddFunction("GetVolume", 1)
-			.AddFunction("SetVolume", 2)
-			.AddFunction("GetWidth", 0)
-			.AddFunction("GetHeight", 0);
+		JSObject<JSEngine>::Bind("Engine", 0)
+			.AddFunction("LoadLevel", &JSEngine::LoadLevel)
+			.AddFunction("SaveLevel", &JSEngine::SaveLevel)
+			.AddFunction("GotoNextLevel", &JSEngine::GotoNextLevel)
+			.AddFunction("SetNextLevel", &JSEngine::SetNextLevel)
+			.AddFunction("GotoPrevLevel", &JSEngine::GotoPrevLevel)
+			.AddFunction("ReloadLevel", &JSEngine::ReloadLevel)
+			.AddFunction("GetResolutions", &JSEngine::GetResolutions)
+			.AddFunction("SetResolution", &JSEngine::SetResolution)
+			.AddFunction("Exit", &JSEngine::Exit)
+			.AddFunction("Pause", &JSEngine::Pause)
+			.AddFunction("IsFullScreen", &JSEngine::IsFullScreen)
+			.AddFunction("SetFullScreen", &JSEngine::SetFullScreen)
+			.AddFunction("CurrentResolutionIndex", &JSEngine::CurrentResolutionIndex)
+			.AddFunction("IsMuted", &JSEngine::IsMuted)
+			.AddFunction("SetMuted", &JSEngine::SetMuted)
+			.AddFunction("CurrLevel", &JSEngine::CurrLevel)
+			.AddFunction("GetVolume", &JSEngine::GetVolume)
+			.AddFunction("SetVolume", &JSEngine::SetVolume)
+			.AddFunction("GetWidth", &JSEngine::GetWidth)
+			.AddFunction("GetHeight", &JSEngine::GetHeight);
 		return true;
 	}();
 

@@ -2,6 +2,7 @@
 
 #include "Engine.h"
 #include "Message.h"
+#include "Sound.h"
 #include "Systems/Window.h"
 
 JSEngine::JSEngine() : engine(Engine::Instance())
@@ -114,4 +115,36 @@ void JSEngine::SetFullScreen(bool fullScreen)
 	if (window == nullptr || window->IsFullscreen() == fullScreen)
 		return;
 	SetResolution(window->GetWidth(), window->GetHeight(), fullScreen);
+}
+
+Sound* JSEngine::GetSound() const
+{
+	return engine != nullptr ? engine->GetSystem<Sound>() : nullptr;
+}
+
+bool JSEngine::IsMuted() const
+{
+	const Sound* sound = GetSound();
+	return sound != nullptr && sound->muted;
+}
+
+void JSEngine::SetMuted(bool muted)
+{
+	const Sound* sound = GetSound();
+	if (sound != nullptr && sound->muted != muted)
+		Engine::SendMessage(Message("MuteAllSounds"));
+}
+
+float JSEngine::GetVolume(bool music) const
+{
+	const Sound* sound = GetSound();
+	if (sound == nullptr)
+		return 0.0f;
+	return music ? sound->musicVolume : sound->effectVolume;
+}
+
+void JSEngine::SetVolume(float volume, bool music)
+{
+	if (Sound* sound = GetSound())
+		sound->SetVolume(volume, music);
 }

@@ -1,7 +1,7 @@
 #include "Message.h"
 
 #include "Utilities/Diagnostics.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "ScriptValues.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,20 +18,24 @@ namespace
 		return number;
 	}
 
+	Message* MakeScriptMessage(const v8::FunctionCallbackInfo<v8::Value>& info)
+	{
+		return new Message(JSValueToStdString(info[0]));
+	}
+
 	// Scripts build messages with the constructor (the name) and the eight push methods, each
 	// returning the message so calls chain, and read the name as "id".
 	[[maybe_unused]] const bool messageScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance()
-			.Register("Message", 1)
-			.AddFunction("PushFloat", 1)
-			.AddFunction("PushInt", 1)
-			.AddFunction("PushU32", 1)
-			.AddFunction("PushDouble", 1)
-			.AddFunction("PushBool", 1)
-			.AddFunction("PushShort", 1)
-			.AddFunction("PushU16", 1)
-			.AddFunction("PushString", 1)
-			.AddReadOnlyProperty("id");
+		JSObject<Message>::Bind("Message", 1, &MakeScriptMessage)
+			.AddFunction("PushFloat", &Message::PushFloat)
+			.AddFunction("PushInt", &Message::PushInt)
+			.AddFunction("PushU32", &Message::PushU32)
+			.AddFunction("PushDouble", &Message::PushDouble)
+			.AddFunction("PushBool", &Message::PushBool)
+			.AddFunction("PushShort", &Message::PushShort)
+			.AddFunction("PushU16", &Message::PushU16)
+			.AddFunction("PushString", static_cast<Message& (Message::*)(const std::string&)>(&Message::PushString))
+			.AddGetter("id", &Message::GetName);
 		return true;
 	}();
 }

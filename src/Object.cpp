@@ -4,25 +4,73 @@
 #include "ComponentFactory.h"
 #include "Composition.h"
 #include "ObjectStore.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "ScriptValues.h"
+#include "Utilities/v8/ScriptTuples.h"
 
 namespace
 {
-	void RecordObjectFunctions(ScriptClass& scriptClass)
+	// A script handle names its object by id and looks it up at every call, so that a handle kept
+	// across a destroy or a level change answers as the "Dummy" object instead of reaching freed
+	// memory; an object that took the id since is told apart by its address.
+	Object Live(const Object& handle)
 	{
-		scriptClass.AddFunction("GetId", 0)
-			.AddFunction("GetName", 0)
-			.AddFunction("GetComponent", 1)
-			.AddFunction("GetComponents", 0)
-			.AddFunction("GetAffected", 1)
-			.AddFunction("SendMessage", 1);
+		const Object found = ObjectFromId(handle.id);
+		return found.object == handle.object ? found : ObjectFromId(0);
+	}
+
+	unsigned ScriptGetId(Object& handle)
+	{
+		return Live(handle).GetId();
+	}
+	std::string ScriptGetName(Object& handle)
+	{
+		return Live(handle).GetName();
+	}
+	Component* ScriptGetComponent(Object& handle, const std::string& componentName)
+	{
+		return Live(handle).GetComponent(componentName);
+	}
+	std::vector<std::string> ScriptGetComponents(Object& handle)
+	{
+		return Live(handle).GetComponents();
+	}
+	std::vector<IDPair> ScriptGetAffected(Object& handle, const std::string& messageName)
+	{
+		return Live(handle).GetAffected(messageName);
+	}
+	void ScriptSendMessage(Object& handle, const Message& message)
+	{
+		Live(handle).SendMessage(message);
+	}
+
+	void BindObjectFunctions(JSObject<Object>& scriptClass)
+	{
+		scriptClass.AddFunction("GetId", &ScriptGetId)
+			.AddFunction("GetName", &ScriptGetName)
+			.AddFunction("GetComponent", &ScriptGetComponent)
+			.AddFunction("GetComponents", &ScriptGetComponents)
+			.AddFunction("GetAffected", &ScriptGetAffected)
+			.AddFunction("SendMessage", &ScriptSendMessage);
+	}
+
+	Object* MakeObjectFromName(const v8::FunctionCallbackInfo<v8::Value>& info)
+	{
+		int index = 0;
+		ScriptValue<int>::From(info.GetIsolate(), info[1], index);
+		return new Object(ObjectFromName(JSValueToStdString(info[0]), static_cast<unsigned>(index)));
+	}
+
+	Object* MakeObjectFromId(const v8::FunctionCallbackInfo<v8::Value>& info)
+	{
+		unsigned id = 0;
+		ScriptValue<unsigned>::From(info.GetIsolate(), info[0], id);
+		return new Object(ObjectFromId(id));
 	}
 
 	[[maybe_unused]] const bool objectScriptClassesRegistered = [] {
-		ScriptClassRegistry& registry = ScriptClassRegistry::Instance();
-		registry.Register("IDPair", 0).AddProperty("first").AddProperty("second");
-		RecordObjectFunctions(registry.Register("ObjectFromName", 2));
-		RecordObjectFunctions(registry.Register("ObjectFromId", 1));
+		JSObject<IDPair>::Bind("IDPair", 0).AddMember("first", &IDPair::first).AddMember("second", &IDPair::second);
+		BindObjectFunctions(JSObject<Object>::Bind("ObjectFromName", 2, &MakeObjectFromName));
+		BindObjectFunctions(JSObject<Object>::Bind("ObjectFromId", 1, &MakeObjectFromId));
 		return true;
 	}();
 }

@@ -12,7 +12,9 @@
 #include "Components/Sound/Voice.h"
 #include "Composition.h"
 #include "FrameTimer.h"
+#include "Engine.h"
 #include "Object.h"
+#include "Utilities/JavaScript.h"
 #include "Utilities/SearchPaths.h"
 
 #include <algorithm>
@@ -43,6 +45,16 @@ namespace
 		if (Component* component = object.GetComponent<T>())
 			component->Update();
 	}
+
+	// The global script function "PlaySound": pages play the interface sounds by name.
+	void PlaySoundFromScript(const std::string& name)
+	{
+		Engine* engine = Engine::Instance();
+		if (Sound* sound = engine != nullptr ? engine->GetSystem<Sound>() : nullptr)
+			sound->PlaySound(name);
+	}
+
+	[[maybe_unused]] const bool playSoundRegistered = RegisterJSGlobalFunction(&PlaySoundFromScript, "PlaySound");
 }
 
 Sound::Sound(snd::Output output) : output(output)

@@ -50,6 +50,10 @@ namespace HTMLEngine
 	// The isolate the pages run in, starting the runtime if needed.
 	v8::Isolate* GetIsolate();
 
+	// Called just before the runtime disposes its isolate, while handles can still be reset: weak
+	// callbacks never run for the objects left then, so their owner frees them here. Null for none.
+	void SetShutdownListener(void (*listener)());
+
 	// The game-millisecond clock timers run on (the engine's millisecond clock unless replaced;
 	// tests drive it by hand). Returns the clock it replaced.
 	using Clock = std::function<std::uint32_t()>;

@@ -44,6 +44,8 @@ public:
 	// The game-millisecond clock that page timers run on.
 	static std::uint32_t Now();
 	static std::function<std::uint32_t()> SetClock(std::function<std::uint32_t()> clock);
+	// Told just before the isolate is disposed.
+	static void SetShutdownListener(void (*listener)());
 
 	ScriptRuntime(const ScriptRuntime&) = delete;
 	ScriptRuntime& operator=(const ScriptRuntime&) = delete;

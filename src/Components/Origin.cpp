@@ -3,18 +3,17 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Serializer.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/ScriptTuples.h"
 
 #include <algorithm>
 
 namespace
 {
 	[[maybe_unused]] const bool originScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance()
-			.Register("Origin", 0)
-			.AddProperty("pos")
-			.AddProperty("rotDeg")
-			.AddFunction("Transform", 1);
+		JSObject<Origin>::Bind("Origin", 0)
+			.AddAccessor("pos", &Origin::GetPosition, &Origin::SetPosition)
+			.AddAccessor("rotDeg", &Origin::GetRotationDegrees, &Origin::SetRotationDegrees)
+			.AddFunction("Transform", &Origin::TransformPoint);
 		return true;
 	}();
 }

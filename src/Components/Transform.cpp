@@ -3,15 +3,32 @@
 #include "Components/Origin.h"
 #include "Composition.h"
 #include "Serializer.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/ScriptTuples.h"
 
 #include <algorithm>
+#include <numbers>
 #include <vector>
 
 namespace
 {
+	constexpr float kDegreesPerRadian = 57.29578f;
+
+	// Scripts give and take rotations in degrees.
+	Tuple3f WorldRotationDegrees(Transform& transform)
+	{
+		return transform.GetWorldRotationVector() * kDegreesPerRadian;
+	}
+	void SetWorldRotationDegrees(Transform& transform, const Tuple3f& degrees)
+	{
+		const auto radians = [](float value) { return static_cast<float>(value * std::numbers::pi / 180.0); };
+		transform.SetWorldRotationVector(Tuple3f(radians(degrees.x), radians(degrees.y), radians(degrees.z)));
+	}
+
 	[[maybe_unused]] const bool transformScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance().Register("Transform", 0).AddProperty("pos").AddProperty("scale").AddProperty("rot");
+		JSObject<Transform>::Bind("Transform", 0)
+			.AddAccessor("pos", &Transform::GetWorldPosition, &Transform::SetWorldPosition)
+			.AddAccessor("scale", &Transform::GetScale, &Transform::SetScale)
+			.AddAccessor("rot", &WorldRotationDegrees, &SetWorldRotationDegrees);
 		return true;
 	}();
 }

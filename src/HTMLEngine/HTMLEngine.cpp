@@ -86,6 +86,11 @@ namespace HTMLEngine
 		return ScriptRuntime::Instance().GetIsolate();
 	}
 
+	void SetShutdownListener(void (*listener)())
+	{
+		ScriptRuntime::SetShutdownListener(listener);
+	}
+
 	Clock SetClock(Clock clock)
 	{
 		return ScriptRuntime::SetClock(std::move(clock));

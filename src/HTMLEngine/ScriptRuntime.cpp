@@ -17,6 +17,12 @@ namespace
 {
 	ScriptRuntime* running = nullptr;
 
+	void (*&ShutdownListener())()
+	{
+		static void (*listener)() = nullptr;
+		return listener;
+	}
+
 	std::function<std::uint32_t()>& Clock()
 	{
 		static std::function<std::uint32_t()> clock = [] { return GetElapsedMilliseconds(); };
@@ -80,6 +86,11 @@ std::uint32_t ScriptRuntime::Now()
 	return Clock()();
 }
 
+void ScriptRuntime::SetShutdownListener(void (*listener)())
+{
+	ShutdownListener() = listener;
+}
+
 std::function<std::uint32_t()> ScriptRuntime::SetClock(std::function<std::uint32_t()> clock)
 {
 	return std::exchange(Clock(), std::move(clock));
@@ -105,6 +116,8 @@ ScriptRuntime::~ScriptRuntime()
 	for (Page* page : std::vector<Page*>(pages))
 		page->Detach();
 	pages.clear();
+	if (ShutdownListener() != nullptr)
+		ShutdownListener()();
 	// Every handle goes before its isolate.
 	classes.clear();
 	globals.clear();

@@ -1,6 +1,7 @@
 // GUI: the HTML interface system. Until that subsystem is built it is a placeholder that has its
 // name and type id and takes part in the frame as an empty system; of the subsystem's work it only
-// keeps the set of the level editor's own object names, which level saving asks about.
+// hands the script classes to the pages' script engine and keeps the set of the level editor's own
+// object names, which level saving asks about.
 #pragma once
 
 #include "System.h"
@@ -17,6 +18,8 @@ class GUI : public SystemBase<GUI, __GUIName>
 {
 public:
 	void LoadConfig(Config& section) override;
+	// Hands the script classes and global functions to the pages' script engine.
+	void Initialize() override;
 
 	// The names of the objects the level editor made for its own use; saving a level skips them.
 	void AddEditorObjectName(const std::string& objectName);

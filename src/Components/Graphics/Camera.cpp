@@ -5,7 +5,7 @@
 #include "Serializer.h"
 #include "Utilities/MathCommon.h"
 #include "Systems/Graphics/Graphics.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/ScriptTuples.h"
 #include "Utilities/TypeId.h"
 
 #include <GL/glew.h>
@@ -20,7 +20,10 @@ namespace
 	constexpr float kFieldOfViewTolerance = 0.001f;
 
 	[[maybe_unused]] const bool cameraScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance().Register("Camera", 0).AddProperty("dir").AddProperty("up").AddProperty("right");
+		JSObject<Camera>::Bind("Camera", 0)
+			.AddAccessor("dir", &Camera::GetDirection, &Camera::SetDirection)
+			.AddAccessor("up", &Camera::GetUp, &Camera::SetUp)
+			.AddAccessor("right", &Camera::GetRight, &Camera::SetRight);
 		return true;
 	}();
 

@@ -5,14 +5,14 @@
 #include "Composition.h"
 #include "Serializer.h"
 #include "Systems/Graphics/Graphics.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/ScriptTuples.h"
 
 #include <GL/glew.h>
 
 namespace
 {
 	[[maybe_unused]] const bool primitiveScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance().Register("Primitive", 0).AddProperty("visible");
+		JSObject<Primitive>::Bind("Primitive", 0).AddAccessor("visible", &Primitive::IsVisible, &Primitive::SetVisible);
 		return true;
 	}();
 }

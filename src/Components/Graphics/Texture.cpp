@@ -5,14 +5,16 @@
 #include "Serializer.h"
 #include "Systems/Graphics/Graphics.h"
 
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/ScriptTuples.h"
 
 #include <GL/glew.h>
 
 namespace
 {
 	[[maybe_unused]] const bool diffuseTextureScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance().Register("DiffuseTexture", 0).AddProperty("texture").AddProperty("scale");
+		JSObject<DiffuseTexture>::Bind("DiffuseTexture", 0)
+			.AddAccessor("texture", &Texture::GetTextureName, &Texture::ChangeTexture)
+			.AddAccessor("scale", &Texture::GetScale, &Texture::SetScale);
 		return true;
 	}();
 }

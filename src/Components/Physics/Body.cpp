@@ -10,7 +10,7 @@
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/Quaternion.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/ScriptTuples.h"
 
 #include <memory>
 #include <string>
@@ -18,7 +18,9 @@
 namespace
 {
 	[[maybe_unused]] const bool bodyScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance().Register("Body", 0).AddProperty("Velocity").AddProperty("AngularVelocity");
+		JSObject<Body>::Bind("Body", 0)
+			.AddAccessor("Velocity", &Body::GetVelocity, &Body::SetVelocity)
+			.AddAccessor("AngularVelocity", &Body::GetAngularVelocity, &Body::SetAngularVelocity);
 		return true;
 	}();
 

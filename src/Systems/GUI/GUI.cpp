@@ -1,7 +1,16 @@
 #include "Systems/GUI/GUI.h"
 
+#include "HTMLEngine/HTMLEngine.h"
+#include "Utilities/JavaScript.h"
+
 void GUI::LoadConfig(Config&)
 {
+}
+
+void GUI::Initialize()
+{
+	HTMLEngine::Initialize(nullptr);
+	JavaScript::Instance().RegisterWithHTMLEngine();
 }
 
 void GUI::AddEditorObjectName(const std::string& objectName)

@@ -2,7 +2,7 @@
 
 #include "Components/Physics/PhysicsComponentWorld.h"
 #include "Components/Physics/PhysicsMaterial.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/JSObject.h"
 
 #include <gtest/gtest.h>
 
@@ -226,11 +226,12 @@ namespace
 
 	TEST_F(BodyComponent, ScriptClassIsRegisteredWithItsTwoVelocities)
 	{
-		const ScriptClass* bodyClass = ScriptClassRegistry::Instance().Find("Body");
+		const JSObjectBase* bodyClass = JavaScript::Instance().FindClass("Body");
 		ASSERT_NE(bodyClass, nullptr);
-		ASSERT_EQ(bodyClass->GetProperties().size(), 2u);
-		EXPECT_EQ(bodyClass->GetProperties()[0].name, "Velocity");
-		EXPECT_EQ(bodyClass->GetProperties()[1].name, "AngularVelocity");
-		EXPECT_TRUE(bodyClass->GetProperties()[0].writable);
+		std::vector<std::string> properties;
+		for (const JSFuncDesc* record = bodyClass->First()->next; record != nullptr; record = record->next)
+			if (record->IsProperty() && record->setter != nullptr)
+				properties.push_back(record->name);
+		EXPECT_EQ(properties, (std::vector<std::string>{"Velocity", "AngularVelocity"}));
 	}
 }

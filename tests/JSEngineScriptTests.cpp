@@ -1,0 +1,119 @@
+#include "Engine.h"
+#include "Sound.h"
+#include "TempFolder.h"
+#include "Utilities/ScriptPage.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+	struct __ScriptListenerName
+	{
+		static constexpr const char* name = "ScriptListener";
+	};
+
+	// Logs the engine-wide messages that the "Engine" class sends.
+	class ScriptListener : public SystemBase<ScriptListener, __ScriptListenerName>
+	{
+	public:
+		void LoadConfig(Config&) override {}
+		void Initialize() override
+		{
+			for (const char* name : {"MuteAllSounds", "PauseGame", "ChangeResolution"})
+				RegisterHandler(name, &ScriptListener::OnAny);
+		}
+		void OnAny(Message::Reader reader) { heard.push_back(reader.name); }
+
+		std::vector<std::string> heard;
+	};
+
+	class ScriptEngine : public test::ScriptPageTest
+	{
+	protected:
+		void MakeEngine()
+		{
+			engine = std::make_unique<Engine>(dataFolder.Path(), userFolder.Path(), "Tumblewreck.cfg");
+			sound = new Sound();
+			engine->AddSystem(sound);
+			listener = new ScriptListener();
+			engine->AddSystem(listener);
+			listener->Initialize();
+		}
+		void TearDown() override
+		{
+			ScriptPageTest::TearDown();
+			engine.reset();
+		}
+
+		test::TempFolder userFolder;
+		test::TempFolder dataFolder;
+		std::unique_ptr<Engine> engine;
+		Sound* sound = nullptr;
+		ScriptListener* listener = nullptr;
+	};
+
+	TEST_F(ScriptEngine, WithoutAnEngineEveryFunctionAnswersEmpty)
+	{
+		EXPECT_EQ(Eval("(function () { var e = new Engine(); e.LoadLevel('A'); e.Exit(); e.SetMuted(true);"
+			" return [e.CurrLevel(), e.GetWidth(), e.CurrentResolutionIndex(), e.IsMuted(), e.GetVolume(true),"
+			" e.GetResolutions().length, e.IsFullScreen()].join(); })()"),
+			",0,-1,false,0,0,false");
+	}
+
+	TEST_F(ScriptEngine, LevelRequestsOnlySetTheNextLevelAndTheState)
+	{
+		MakeEngine();
+		const std::string currentLevel = engine->GetCurrentLevel();
+		const struct
+		{
+			const char* call;
+			Engine::State state;
+			const char* nextLevel;
+		} rows[] = {
+			{"LoadLevel('Second')", Engine::kChangeLevel, "Second"},
+			{"SetNextLevel('Third')", Engine::kChangeLevel, "Third"},
+			{"ReloadLevel()", Engine::kRestartLevel, "Third"},
+			{"GotoNextLevel()", Engine::kChangeLevel, "Third"},
+			{"Exit()", Engine::kQuit, "Third"},
+		};
+		for (const auto& row : rows)
+		{
+			Run(std::string("new Engine().") + row.call + ";");
+			EXPECT_EQ(engine->GetRequestedState(), row.state) << row.call;
+			EXPECT_EQ(engine->GetNextLevel(), row.nextLevel) << row.call;
+			EXPECT_EQ(engine->GetCurrentLevel(), currentLevel) << row.call;
+		}
+	}
+
+	TEST_F(ScriptEngine, SwitchesSendOnlyWhenTheyChangeSomething)
+	{
+		MakeEngine();
+		sound->muted = true;
+		Run("var e = new Engine(); e.SetMuted(true); e.Pause(false); e.SetFullScreen(false); e.SetResolution(800, 600, true);"
+			" e.SetMuted(false);");
+		EXPECT_EQ(listener->heard, (std::vector<std::string>{"PauseGame", "ChangeResolution", "MuteAllSounds"}));
+		// The Sound system toggled its switch on the one "MuteAllSounds".
+		EXPECT_EQ(Eval("e.IsMuted()"), "false");
+	}
+
+	TEST_F(ScriptEngine, VolumesAreStoredPerKindAndANonNumberSetsZero)
+	{
+		MakeEngine();
+		Run("var e = new Engine(); e.SetVolume(0.25, true); e.SetVolume('loud', false);");
+		EXPECT_FLOAT_EQ(sound->musicVolume, 0.25f);
+		EXPECT_FLOAT_EQ(sound->effectVolume, 0.0f);
+		EXPECT_EQ(Eval("e.GetVolume(true) + ' ' + e.GetVolume(false)"), "0.25 0");
+		Run("e.SetVolume(3, false);");
+		EXPECT_FLOAT_EQ(sound->effectVolume, 1.0f);
+	}
+
+	TEST_F(ScriptEngine, GotoPrevLevelMakesThePreviousLevelTheNextOne)
+	{
+		MakeEngine();
+		Run("new Engine().LoadLevel('Second');");
+		const std::string previous = engine->GetPreviousLevel();
+		Run("new Engine().GotoPrevLevel();");
+		EXPECT_EQ(engine->GetNextLevel(), previous);
+		EXPECT_EQ(engine->GetRequestedState(), Engine::kChangeLevel);
+	}
+}
