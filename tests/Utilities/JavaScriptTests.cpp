@@ -63,7 +63,8 @@ namespace
 	TEST_F(JavaScriptHost, EveryClassIsConstructibleAndEveryMemberAndGlobalAnswers)
 	{
 		const char* const classes[] = {"Engine", "Message", "IDPair", "ObjectFromName", "ObjectFromId", "Tuple2i", "Vec2",
-			"Vec3", "Vec4", "Origin", "Transform", "Camera", "DiffuseTexture", "Primitive", "Body"};
+			"Vec3", "Vec4", "Origin", "Transform", "Camera", "DiffuseTexture", "Primitive", "Body", "Lungs", "Suck", "Blow",
+			"Spawner", "Popup"};
 		std::string script = "var failed = [], answered = 0;";
 		for (const char* name : classes)
 		{
@@ -79,7 +80,7 @@ namespace
 					member + "'); }";
 			}
 		}
-		script += "for (var g of ['PlaySound', 'TestGlobalNewer']) { try { window[g]('x'); ++answered; } catch (e) { failed.push(g); } }"
+		script += "for (var g of ['PlaySound', 'TestGlobalNewer', 'TotalHouses', 'HousesDestroyed']) { try { window[g]('x'); ++answered; } catch (e) { failed.push(g); } }"
 				  "record(failed.join(), answered);";
 		const std::vector<std::string> lines = Run(script);
 		ASSERT_EQ(lines.size(), 1u);

@@ -10,7 +10,8 @@
 #include "Serializer.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Random.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/JSObject.h"
+#include "Utilities/v8/ScriptTuples.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,8 +19,10 @@
 namespace
 {
 	[[maybe_unused]] const bool blowScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance().Register("Blow", 0).AddProperty("maxObjs").AddReadOnlyProperty("empty").AddReadOnlyProperty(
-			"heldObjs");
+		JSObject<Blow>::Bind("Blow", 0)
+			.AddMember("maxObjs", &Blow::maxHeld)
+			.AddGetter("empty", &Blow::IsEmpty)
+			.AddGetter("heldObjs", &Blow::HeldObjects);
 		return true;
 	}();
 

@@ -3,6 +3,7 @@
 #include "Composition.h"
 #include "ObjectGroup.h"
 #include "Serializer.h"
+#include "Utilities/JavaScript.h"
 
 namespace
 {
@@ -18,6 +19,13 @@ int TotalHouses()
 int HousesDestroyed()
 {
 	return housesDestroyed;
+}
+
+namespace
+{
+	// Pages show the counts of the level's houses.
+	[[maybe_unused]] const bool houseCountersRegistered =
+		RegisterJSGlobalFunction(&TotalHouses, "TotalHouses") && RegisterJSGlobalFunction(&HousesDestroyed, "HousesDestroyed");
 }
 
 bool HouseDestroyed::Load(Serializer& serializer)

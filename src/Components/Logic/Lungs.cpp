@@ -6,7 +6,7 @@
 #include "FrameTimer.h"
 #include "Object.h"
 #include "Serializer.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/JSObject.h"
 
 #include <cmath>
 #include <limits>
@@ -14,15 +14,14 @@
 namespace
 {
 	[[maybe_unused]] const bool lungsScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance()
-			.Register("Lungs", 0)
-			.AddProperty("standardRegenRate")
-			.AddProperty("inhaleRegenRate")
-			.AddProperty("asymptoteRegenMod")
-			.AddProperty("curCapacity")
-			.AddProperty("baseCapacity")
-			.AddProperty("maxCapacity")
-			.AddProperty("burstMultiplier");
+		JSObject<Lungs>::Bind("Lungs", 0)
+			.AddMember("standardRegenRate", &Lungs::standardRegenRate)
+			.AddMember("inhaleRegenRate", &Lungs::inhaleRegenRate)
+			.AddMember("asymptoteRegenMod", &Lungs::asymptoteRegenMod)
+			.AddMember("curCapacity", &Lungs::curCapacity)
+			.AddMember("baseCapacity", &Lungs::baseCapacity)
+			.AddMember("maxCapacity", &Lungs::maxCapacity)
+			.AddMember("burstMultiplier", &Lungs::burstStrengthMultiplier);
 		return true;
 	}();
 

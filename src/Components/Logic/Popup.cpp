@@ -7,7 +7,7 @@
 #include "Object.h"
 #include "Serializer.h"
 #include "Utilities/Diagnostics.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/JSObject.h"
 
 #include <cmath>
 #include <limits>
@@ -15,7 +15,10 @@
 namespace
 {
 	[[maybe_unused]] const bool popupScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance().Register("Popup", 0).AddProperty("watchedObj").AddProperty("objPopupDist").AddProperty("jitterTime");
+		JSObject<Popup>::Bind("Popup", 0)
+			.AddMember("watchedObj", &Popup::watchedObjName)
+			.AddMember("objPopupDist", &Popup::objPopupDist)
+			.AddMember("jitterTime", &Popup::jitterTime);
 		return true;
 	}();
 

@@ -5,7 +5,8 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Utilities/Diagnostics.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/JSObject.h"
+#include "Utilities/v8/ScriptTuples.h"
 #include "Utilities/Timer.h"
 
 #include <cmath>
@@ -13,7 +14,10 @@
 namespace
 {
 	[[maybe_unused]] const bool spawnerScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance().Register("Spawner", 0).AddProperty("spawnDist").AddProperty("spawnDir").AddProperty("spawnInterval");
+		JSObject<Spawner>::Bind("Spawner", 0)
+			.AddMember("spawnDist", &Spawner::spawnDist)
+			.AddMember("spawnDir", &Spawner::spawnDir)
+			.AddMember("spawnInterval", &Spawner::spawnInterval);
 		return true;
 	}();
 

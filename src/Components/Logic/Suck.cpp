@@ -13,7 +13,7 @@
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Quaternion.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "Utilities/v8/JSObject.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +21,7 @@
 namespace
 {
 	[[maybe_unused]] const bool suckScriptClassRegistered = [] {
-		ScriptClassRegistry::Instance().Register("Suck", 0).AddProperty("active").AddProperty("grabDist");
+		JSObject<Suck>::Bind("Suck", 0).AddMember("active", &Suck::active).AddMember("grabDist", &Suck::grabDist);
 		return true;
 	}();
 

@@ -1,7 +1,7 @@
 #include "Components/Logic/Blow.h"
 
 #include "Components/Logic/BreathWorld.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "../../Utilities/ScriptMembers.h"
 
 #include <gtest/gtest.h>
 
@@ -145,11 +145,6 @@ namespace
 
 	TEST(Blow, ScriptClassBindsRoomCapacityAndTheHeldList)
 	{
-		const ScriptClass* blow = ScriptClassRegistry::Instance().Find("Blow");
-		ASSERT_NE(blow, nullptr);
-		std::vector<std::pair<std::string, bool>> properties;
-		for (const ScriptProperty& property : blow->GetProperties())
-			properties.emplace_back(property.name, property.writable);
-		EXPECT_EQ(properties, (std::vector<std::pair<std::string, bool>>{{"maxObjs", true}, {"empty", false}, {"heldObjs", false}}));
+		EXPECT_EQ(test::ScriptMembers("Blow"), (std::vector<std::string>{"maxObjs", "empty read-only", "heldObjs read-only"}));
 	}
 }

@@ -1,7 +1,7 @@
 #include "Components/Logic/Popup.h"
 
 #include "Components/Logic/MotionWorld.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "../../Utilities/ScriptMembers.h"
 
 namespace
 {
@@ -80,11 +80,6 @@ namespace
 		EXPECT_EQ(MotionWorld::Of<Popup>(scene.popup).objPopupDist, 16.0f);
 		const std::string saved = MotionWorld::Saved(MotionWorld::Of<Popup>(scene.popup));
 		EXPECT_NE(saved.find("<float name=\"objPopupDist\">4</float>"), std::string::npos) << saved;
-		const ScriptClass* popupClass = ScriptClassRegistry::Instance().Find("Popup");
-		ASSERT_NE(popupClass, nullptr);
-		std::vector<std::string> names;
-		for (const ScriptProperty& property : popupClass->GetProperties())
-			names.push_back(property.name + (property.writable ? "" : " read-only"));
-		EXPECT_EQ(names, (std::vector<std::string>{"watchedObj", "objPopupDist", "jitterTime"}));
+		EXPECT_EQ(test::ScriptMembers("Popup"), (std::vector<std::string>{"watchedObj", "objPopupDist", "jitterTime"}));
 	}
 }

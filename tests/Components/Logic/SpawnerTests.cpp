@@ -4,7 +4,7 @@
 #include "Components/Logic/StoredMessageWorld.h"
 #include "Components/Transform.h"
 #include "ObjectGroup.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "../../Utilities/ScriptMembers.h"
 
 #include <gmock/gmock.h>
 
@@ -147,11 +147,6 @@ namespace
 
 	TEST(Spawner, ScriptClassHoldsItsThreeProperties)
 	{
-		const ScriptClass* spawner = ScriptClassRegistry::Instance().Find("Spawner");
-		ASSERT_NE(spawner, nullptr);
-		std::vector<std::string> names;
-		for (const ScriptProperty& property : spawner->GetProperties())
-			names.push_back(property.name);
-		EXPECT_THAT(names, testing::UnorderedElementsAre("spawnDist", "spawnDir", "spawnInterval"));
+		EXPECT_THAT(test::ScriptMembers("Spawner"), testing::UnorderedElementsAre("spawnDist", "spawnDir", "spawnInterval"));
 	}
 }

@@ -2,7 +2,7 @@
 
 #include "Components/Logic/BreathWorld.h"
 #include "Components/Logic/GameplayRules.h"
-#include "Utilities/ScriptClassRegistry.h"
+#include "../../Utilities/ScriptMembers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -141,12 +141,7 @@ namespace
 		};
 		for (const auto& c : cases)
 		{
-			const ScriptClass* found = ScriptClassRegistry::Instance().Find(c.name);
-			ASSERT_NE(found, nullptr) << c.name;
-			std::vector<std::string> names;
-			for (const ScriptProperty& property : found->GetProperties())
-				names.push_back(property.name);
-			EXPECT_EQ(names, c.properties);
+			EXPECT_EQ(test::ScriptMembers(c.name), c.properties) << c.name;
 		}
 	}
 }
