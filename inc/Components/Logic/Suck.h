@@ -54,6 +54,10 @@ private:
 	float parForce = 0.0f;
 	// Squared, like grabDist.
 	float maxGrabDist = 0.0f;
+	// The distances as the file gave them: saved back while their squares still hold, since the
+	// root of a square is not always the number squared.
+	float grabDistRead = 0.0f;
+	float maxGrabDistRead = 0.0f;
 	float maxVolume = 0.0f;
 	// x the width of the area cone, y its length.
 	Tuple3f aoeScale;

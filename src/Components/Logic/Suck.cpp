@@ -32,9 +32,10 @@ namespace
 	// The aimed pull never falls below a fifth of maxForce inside the reach.
 	constexpr float kAimedFalloffCap = 0.8f;
 
-	float RootOf(float squared)
+	// The distance to save for a squared one: the one read when it still squares to it.
+	float DistanceToSave(float squared, float read)
 	{
-		return std::sqrt(std::max(squared, 0.0f));
+		return read * read == squared ? read : std::sqrt(std::max(squared, 0.0f));
 	}
 }
 
@@ -52,6 +53,8 @@ Suck::Suck(const Suck& other)
 	  perpForce(other.perpForce),
 	  parForce(other.parForce),
 	  maxGrabDist(other.maxGrabDist),
+	  grabDistRead(other.grabDistRead),
+	  maxGrabDistRead(other.maxGrabDistRead),
 	  maxVolume(other.maxVolume),
 	  aoeScale(other.aoeScale),
 	  scalerDescription(other.scalerDescription)
@@ -66,6 +69,8 @@ bool Suck::Load(Serializer& serializer)
 	serializer.Read(grabDist).Read(maxGrabDist).Read(maxForce).Read(perpForce).Read(parForce).Read(aoeScale).Read(maxVolume);
 	active = false;
 	enabled = true;
+	grabDistRead = grabDist;
+	maxGrabDistRead = maxGrabDist;
 	grabDist *= grabDist;
 	maxGrabDist *= maxGrabDist;
 	if (serializer.HasMore())
@@ -80,8 +85,8 @@ bool Suck::Load(Serializer& serializer)
 
 bool Suck::Serialize(Serializer& serializer)
 {
-	serializer.Write("grabDist", RootOf(grabDist))
-		.Write("maxGrabDist", RootOf(maxGrabDist))
+	serializer.Write("grabDist", DistanceToSave(grabDist, grabDistRead))
+		.Write("maxGrabDist", DistanceToSave(maxGrabDist, maxGrabDistRead))
 		.Write("maxForce", maxForce)
 		.Write("perpForce", perpForce)
 		.Write("parForce", parForce)

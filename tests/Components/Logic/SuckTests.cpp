@@ -133,6 +133,18 @@ namespace
 		BreathWorld::ExpectSavedTextReloads(suck, world.AddCrate(Tuple3f(5, 5, 5)));
 	}
 
+	TEST(Suck, DistancesWhoseSquaresLoseThemAreSavedAsRead)
+	{
+		// A negative distance squares to a positive one, and a tiny one to zero.
+		for (const char* distance : {"-2", "1e-30"})
+		{
+			BreathWorld world;
+			const Object player = world.AddPlayer({{Suck::TypeId(), SuckValues(distance, distance, "1 2 3")}});
+			const std::string saved = BreathWorld::Saved(*player.object->GetComponent<Suck>());
+			EXPECT_THAT(saved, HasSubstr(std::string("<float name=\"maxGrabDist\">") + distance + "</float>")) << saved;
+		}
+	}
+
 	TEST(Suck, ScriptClassesOfTheBreathBindTheirProperties)
 	{
 		const struct { const char* name; std::vector<std::string> properties; } cases[] = {
