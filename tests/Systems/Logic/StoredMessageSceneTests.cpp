@@ -1,9 +1,9 @@
 // A level of stored messages played through the game loop with the real physics step: the player
 // runs over a power-up and a switch pad whose switch opens a gate, and on to the exit, which ends
-// the level. A stored text carries numbers and strings only, never a position, so the gate's relay
-// opens it by destroying it rather than by moving it.
+// the level. The gate's relay turns "Open" into a "Move" that lifts the gate 4 units.
 #include "Components/Logic/Health.h"
 #include "Components/Logic/StoredMessageWorld.h"
+#include "Components/Transform.h"
 #include "Engine.h"
 #include "Utilities/SearchPaths.h"
 
@@ -39,6 +39,7 @@ namespace
 		constexpr unsigned kTouchAgainFrames = 31; // within the switch's 1 s cooldown
 		std::vector<int> health;
 		unsigned gateOpenedFrame = 0;
+		float gateHeight = 0.0f;
 		unsigned medkitGoneFrame = 0;
 		unsigned exitFrame = 0;
 		bool touchedAgain = false;
@@ -58,7 +59,9 @@ namespace
 				Note(health, player.object->GetComponent<Health>()->GetHealth());
 				if (medkitGoneFrame == 0 && Named("Medkit").IsDummy())
 					medkitGoneFrame = frame;
-				if (gateOpenedFrame == 0 && Named("Gate").IsDummy())
+				// Open once the player, 1 unit tall, fits under it.
+				gateHeight = Named("Gate").object->GetComponent<Transform>()->GetWorldPosition().y;
+				if (gateOpenedFrame == 0 && gateHeight >= 2.0f)
 					gateOpenedFrame = frame;
 				// A second touch of the pad while the switch cools down changes nothing.
 				if (gateOpenedFrame != 0 && frame == gateOpenedFrame + kTouchAgainFrames)
@@ -77,6 +80,7 @@ namespace
 		EXPECT_EQ(opens, 1) << "the group hears \"Open\" once";
 		EXPECT_LT(medkitGoneFrame, gateOpenedFrame) << "the power-up lies before the pad";
 		EXPECT_GT(exitFrame, gateOpenedFrame);
+		EXPECT_EQ(gateHeight, 5.0f) << "lifted exactly 4 units";
 		EXPECT_LE(exitFrame, kRunFrames) << "the player reached the exit while running";
 		const std::vector<std::string> expected = {"LevelLoaded SwitchGate", "UnloadingLevel SwitchGate",
 			"LevelLoaded SwitchGateExit", "UnloadingLevel SwitchGateExit"};
