@@ -14,13 +14,24 @@ namespace
 	constexpr float kMinStrength = 0.0001f;
 	constexpr double kRadiansPerDegree = 0.017453292519943295;
 	constexpr double kDegreesPerRadian = 57.29577951308232;
+
+	// A direction already of unit length is kept as it is, so that a saved direction reads back
+	// unchanged (normalising again can move its last digit); one without a length becomes zero,
+	// which never launches.
+	Tuple3f UnitDirection(const Tuple3f& direction)
+	{
+		const double length = direction.Length();
+		if (!(length > 0.0) || !std::isfinite(length))
+			return Tuple3f();
+		return std::abs(length - 1.0) <= 1e-6 ? direction : direction.Normalize();
+	}
 }
 
 bool AirJump::Load(Serializer& serializer)
 {
 	float degrees = 0.0f;
 	serializer.Read(jumpDir).Read(degrees).Read(maxChargeTime).Read(maxGroundDist).Read(minJumpForce).Read(maxJumpForce);
-	jumpDir = jumpDir.Normalize();
+	jumpDir = UnitDirection(jumpDir);
 	angleTolerance = static_cast<float>(degrees * kRadiansPerDegree);
 	return true;
 }

@@ -60,5 +60,8 @@ namespace
 		const std::string saved = BreathWorld::Saved(*player.object->GetComponent<AirJump>());
 		EXPECT_NE(saved.find("<Tuple3f name=\"jumpDir\">0 1 0</Tuple3f>"), std::string::npos) << saved;
 		EXPECT_NE(saved.find("<float name=\"angleTolerance\">30</float>"), std::string::npos) << saved;
+		// A direction without a length is kept as zero, not as the largest floats.
+		const Object still = world.AddPlayer({{AirJump::TypeId(), "<Tuple3f>0 0 0</Tuple3f>"}});
+		EXPECT_NE(BreathWorld::Saved(*still.object->GetComponent<AirJump>()).find("<Tuple3f name=\"jumpDir\">0 0 0</Tuple3f>"), std::string::npos);
 	}
 }
