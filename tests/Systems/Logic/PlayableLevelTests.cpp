@@ -1,3 +1,4 @@
+#include "Components/Logic/Blow.h"
 #include "Components/Logic/HouseDestroyed.h"
 #include "Components/QuietComponent.h"
 #include "Systems/Logic/GameWorld.h"
@@ -50,9 +51,17 @@ namespace
 
 	constexpr unsigned kFrames = 2000;
 
-	// Plays the shipped first level: the crate ahead of the player is shot at the house, as a
-	// blow shoots a held object, and the run goes on until the next level has played a while.
-	Outcome PlayFirstLevel()
+	// How the crate ahead of the player reaches the house: set flying by hand as a blow shoots a
+	// held object, or breathed in, held and blown out by the player's own breath.
+	enum class Shot
+	{
+		ByHand,
+		ByBreath
+	};
+
+	// Plays the shipped first level: the crate ahead of the player is shot at the house, and the
+	// run goes on until the next level has played a while.
+	Outcome PlayFirstLevel(Shot shot)
 	{
 		Outcome outcome;
 		GameWorld world("<FirstLevel>Homestead</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>");
@@ -67,17 +76,35 @@ namespace
 			Reporter::Attach("Player", {"HouseDestroyed", "ObjectiveComplete", "AllObjectivesComplete"});
 			Reporter::Attach("HousePiece", {"Explode"});
 		};
-		actions[20] = [] {
-			const Object crate = ObjectFromName("Crate");
-			crate.SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 1.5f, -3.0f)));
-			crate.SendMessage(Message("SetVelocity").Push(Tuple3f(0.0f, 0.0f, -30.0f)));
-		};
+		// Breathing in from frame 20 until the crate is held, then out.
+		unsigned breathedOut = 0;
+		if (shot == Shot::ByHand)
+			actions[20] = [] {
+				const Object crate = ObjectFromName("Crate");
+				crate.SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 1.5f, -3.0f)));
+				crate.SendMessage(Message("SetVelocity").Push(Tuple3f(0.0f, 0.0f, -30.0f)));
+			};
+		else
+			actions[20] = [] {
+				const Object player = ObjectFromName("Player");
+				player.SendMessage(Message("SetLungState").PushU32(1));
+				player.SendMessage(Message("SetSucking").PushBool(true));
+			};
 		std::map<unsigned, std::function<void()>> script;
 		for (unsigned frame = 1; frame <= kFrames; ++frame)
 			script[frame] = [&, frame] {
 				Reporter::Frame() = frame;
 				if (const auto action = actions.find(frame); action != actions.end())
 					action->second();
+				const Object player = ObjectFromName("Player");
+				const Blow* blow = player.IsDummy() ? nullptr : player.object->GetComponent<Blow>();
+				if (shot == Shot::ByBreath && breathedOut == 0 && blow != nullptr && !blow->heldObjs.empty())
+				{
+					breathedOut = frame;
+					player.SendMessage(Message("SetSucking").PushBool(false));
+					player.SendMessage(Message("SetLungState").PushU32(0));
+					player.SendMessage(Message("SetLungState").PushU32(2));
+				}
 				const auto& log = Reporter::Log();
 				if (outcome.destroyedAfterDeath < 0 && std::any_of(log.begin(), log.end(), [](const std::string& entry) { return entry.ends_with("House Death"); }))
 					outcome.destroyedAfterDeath = HousesDestroyed();
@@ -93,9 +120,10 @@ namespace
 		return outcome;
 	}
 
-	TEST(PlayableLevel, AShotCrateBringsTheHouseDownAndTheNextLevelFollows)
+	// Every step of the chain from the house's damage to the next level, and a second run alike.
+	void ExpectTheHouseDownAndTheNextLevel(Shot shot)
 	{
-		const Outcome first = PlayFirstLevel();
+		const Outcome first = PlayFirstLevel(shot);
 		ASSERT_FALSE(first.log.empty());
 		auto frameOf = [&](const std::string& what) {
 			for (const std::string& entry : first.log)
@@ -116,7 +144,17 @@ namespace
 		EXPECT_GE(first.nextLevelFrame - complete, 63);
 		EXPECT_LE(first.nextLevelFrame - complete, 70);
 		EXPECT_NE(std::find(Events().begin(), Events().end(), "LevelLoaded Hillside"), Events().end());
-		const Outcome second = PlayFirstLevel();
+		const Outcome second = PlayFirstLevel(shot);
 		EXPECT_EQ(second.log, first.log);
+	}
+
+	TEST(PlayableLevel, AShotCrateBringsTheHouseDownAndTheNextLevelFollows)
+	{
+		ExpectTheHouseDownAndTheNextLevel(Shot::ByHand);
+	}
+
+	TEST(PlayableLevel, SuckBlowDestroyHouseCompletesObjective)
+	{
+		ExpectTheHouseDownAndTheNextLevel(Shot::ByBreath);
 	}
 }
