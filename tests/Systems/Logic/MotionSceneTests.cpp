@@ -1,7 +1,8 @@
 // Whole scenes of the motion components in the headless game with the real physics step: a turret
-// firing balls at the player, a lever opening a sliding door, and a popup target rising as the
+// whose blow fires balls at the player, a lever opening a sliding door, and a popup target rising as the
 // player walks past; each scene played twice must give the same trace.
 #include "Components/Logic/BallisticAim.h"
+#include "Components/Logic/Blow.h"
 #include "Components/Logic/Mover.h"
 #include "Components/Logic/MotionWorld.h"
 #include "Components/Logic/Popup.h"
@@ -14,52 +15,48 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 
 namespace
 {
 	using namespace test;
 
-	struct __BallLauncherName
+	struct __LaunchRecorderName
 	{
-		static constexpr const char* name = "BallLauncher";
+		static constexpr const char* name = "LaunchRecorder";
 	};
 
-	// Carries out a turret's "StartGust" the way a gust of breath does: a ball leaves the launch
-	// point along the normalised aim at a fixed speed.
-	class BallLauncher : public QuietComponent<BallLauncher, __BallLauncherName>
+	// On each ball the turret's blow shoots: the velocity the ball is given.
+	class LaunchRecorder : public QuietComponent<LaunchRecorder, __LaunchRecorderName>
 	{
 	public:
-		static constexpr float kSpeed = 10.0f;
-
 		bool Start() override
 		{
-			owner->RegisterHandler("StartGust", &BallLauncher::OnGust);
+			owner->RegisterHandler("SetVelocity", &LaunchRecorder::OnSetVelocity);
 			return true;
 		}
-		std::vector<Object> balls;
-		// The velocity each ball was given.
-		std::vector<Tuple3f> launches;
-		MotionWorld* world = nullptr;
+		static std::vector<Tuple3f>& Launches()
+		{
+			static std::vector<Tuple3f> launches;
+			return launches;
+		}
 
 	private:
-		void OnGust(Message::Reader reader)
-		{
-			float strength = 0.0f;
-			Tuple3f origin;
-			Tuple3f aim;
-			reader.Read(strength);
-			reader.Read(origin);
-			reader.Read(aim);
-			const Tuple3f direction = aim.Normalize();
-			const Object ball = world->AddBodyObject("Ball", origin + direction, false, MotionWorld::CubeBody());
-			ball.object->GetComponent<Transform>()->SetScale(Tuple3f(0.2f, 0.2f, 0.2f));
-			ball.object->Start();
-			MotionWorld::RigidBodyOf(ball).velocity = direction * kSpeed;
-			balls.push_back(ball);
-			launches.push_back(MotionWorld::RigidBodyOf(ball).velocity);
-		}
+		void OnSetVelocity(Message::Reader reader) { Launches().push_back(reader.Read<Tuple3f>()); }
 	};
+
+	// The gust object of the turret's blow: a small cube named "Ball" that records its launch.
+	std::string WriteBall(MotionWorld& world)
+	{
+		const std::string path = world.folder.Path() + "/ball.xml";
+		std::ofstream(path) << "<Object><string name=\"Archetype\">Ball</string>"
+			"<Component><string name=\"ComponentName\">Transform</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>0.2 0.2 0.2</Tuple3f>"
+			"<Tuple3f>0 0 0</Tuple3f></Component><Component><string name=\"ComponentName\">Body</string>" +
+			MotionWorld::CubeBody() + "</Component><Component><string name=\"ComponentName\">LaunchRecorder</string></Component></Object>";
+		return path;
+	}
 
 	struct TurretRun
 	{
@@ -67,28 +64,36 @@ namespace
 		std::vector<Tuple3f> landings;
 	};
 
-	// The turret at the origin on a floor, the player `distance` along x; 260 frames (4.16 s).
+	// The turret at the origin on a floor, its blow shooting balls at 10 units/s, the player
+	// `distance` along x; 260 frames (4.16 s).
 	TurretRun RunTurret(float distance)
 	{
 		MotionWorld world;
 		world.AddFloor(0.0f);
-		BallLauncher::Register();
+		LaunchRecorder::Register();
+		LaunchRecorder::Launches().clear();
 		world.AddMoving(0, "", Tuple3f(distance, 1, 0), Tuple3f(), false, "Player");
-		const Object turret = world.AddMoving(BallLauncher::TypeId(), "", Tuple3f(0, 1, 0), Tuple3f(), false, "Turret");
-		BallLauncher& launcher = MotionWorld::Of<BallLauncher>(turret);
-		launcher.world = &world;
+		const Object turret = world.AddMoving(Blow::TypeId(),
+			"<unsigned>0</unsigned><float>10</float><float>20</float><float>10</float><float>1</float><float>3</float><string>" +
+				WriteBall(world) + "</string>",
+			Tuple3f(0, 1, 0), Tuple3f(), false, "Turret");
 		MotionWorld::AddLoaded(turret, ShootAtObject::TypeId(), "<string>Player</string><string>StartGust</string><unsigned>2000</unsigned>"
 			"<float>10</float><float>225</float>");
 		TurretRun run;
+		std::vector<Object> balls;
 		std::vector<bool> landed;
 		for (int frame = 0; frame < 260; ++frame)
 		{
 			world.Frame();
-			for (std::size_t ball = 0; ball < launcher.balls.size(); ++ball)
-			{
-				const Tuple3f at = MotionWorld::PositionOf(launcher.balls[ball]);
-				if (landed.size() <= ball)
+			for (const unsigned id : ObjectIdsByName("Ball"))
+				if (std::none_of(balls.begin(), balls.end(), [id](const Object& ball) { return ball.id == id; }))
+				{
+					balls.push_back(ObjectFromId(id));
 					landed.push_back(false);
+				}
+			for (std::size_t ball = 0; ball < balls.size(); ++ball)
+			{
+				const Tuple3f at = MotionWorld::PositionOf(balls[ball]);
 				if (!landed[ball] && at.y < 0.2f)
 				{
 					landed[ball] = true;
@@ -96,7 +101,7 @@ namespace
 				}
 			}
 		}
-		run.launches = launcher.launches;
+		run.launches = LaunchRecorder::Launches();
 		const Tuple3f aim = BallisticAim(Tuple3f(distance, 0, 0), 10.0f, -9.8f).Normalize();
 		for (const Tuple3f& launch : run.launches)
 			EXPECT_LT((launch.Normalize() - aim).Length(), 1e-4);
