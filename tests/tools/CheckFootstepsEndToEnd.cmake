@@ -9,12 +9,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
 tw_capture_sound(wave)
 set(TW_EXTRA_CONFIG "<Sound><Mute>false</Mute></Sound>")
-tw_play_game(320 240 "xdotool search --sync --name '^Tumblewreck$' >/dev/null
-sleep 2
-xdotool search --name '^Tumblewreck$' windowfocus
-xdotool keydown w
-sleep 1
-xdotool keyup w
+tw_play_game(320 240 "${TW_WALK_ONE_SECOND}
 sleep 1
 ${TW_CLOSE_WINDOW}")
 

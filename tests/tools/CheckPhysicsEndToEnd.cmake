@@ -7,15 +7,8 @@
 #   CLOSER   the X window tool;  WORK  a scratch folder, emptied first
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
-# Let the boxes settle, walk for one second, let the player stop, close. Xvfb has no window
-# manager: the keys go to the window under the pointer unless the game's window takes the focus,
-# and other tests may open windows on the same display.
-tw_play_game(320 240 "xdotool search --sync --name '^Tumblewreck$' >/dev/null
-sleep 2
-xdotool search --name '^Tumblewreck$' windowfocus
-xdotool keydown w
-sleep 1
-xdotool keyup w
+# Let the boxes settle, walk for one second, let the player stop, close.
+tw_play_game(320 240 "${TW_WALK_ONE_SECOND}
 sleep 2
 ${TW_CLOSE_WINDOW}")
 

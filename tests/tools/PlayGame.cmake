@@ -36,6 +36,17 @@ function(tw_play_game width height player)
   set(USER_FOLDER "${userFolder}" PARENT_SCOPE)
 endfunction()
 
+# A player script's walk: once the window is up and has had two seconds, "w" held for one second.
+# Xvfb has no window manager: the keys go to the window under the pointer unless the game's window
+# takes the focus, and other tests may open windows on the same display.
+set(TW_WALK_ONE_SECOND [=[
+xdotool search --sync --name '^Tumblewreck$' >/dev/null
+sleep 2
+xdotool search --name '^Tumblewreck$' windowfocus
+xdotool keydown w
+sleep 1
+xdotool keyup w]=])
+
 # The end of every player script: ask the window to close until it has gone.
 set(TW_CLOSE_WINDOW [=[
 for attempt in $(seq 200)
