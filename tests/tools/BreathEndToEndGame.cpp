@@ -6,6 +6,7 @@
 #include "Composition.h"
 #include "Engine.h"
 #include "QuietComponent.h"
+#include "PlayerCue.h"
 #include "Startup.h"
 
 #include <iostream>
@@ -26,6 +27,7 @@ namespace
 			owner->RegisterHandler("PauseClock", &BreathReporter::OnPauseClock);
 			owner->RegisterHandler("ShotFromObj", &BreathReporter::OnShotFromObj);
 			owner->RegisterHandler("SetVelocity", &BreathReporter::OnSetVelocity);
+			test::LeaveCue("playing");
 			return true;
 		}
 		// Objects go before the systems when the game ends: the transform is still there.
@@ -39,7 +41,10 @@ namespace
 		void OnPauseClock(Message::Reader reader)
 		{
 			if (reader.Read<bool>())
+			{
 				std::cerr << "held " << owner->GetName() << std::endl;
+				test::LeaveCue("held");
+			}
 		}
 		void OnShotFromObj(Message::Reader) { std::cerr << "shot " << owner->GetName() << std::endl; }
 		void OnSetVelocity(Message::Reader reader) { Report("velocity", reader.Read<Tuple3f>()); }

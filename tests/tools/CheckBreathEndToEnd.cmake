@@ -1,6 +1,7 @@
 # Plays one breath with real mouse buttons: starts the breath end-to-end game on its test level (a
-# floor, a crate 6 ahead of the player, who has Lungs, Suck and Blow), holds the right button for
-# two seconds without moving the pointer, releases it, presses the left one, and closes the window.
+# floor, a crate 6 ahead of the player, who has Lungs, Suck and Blow), holds the right button until
+# the game cues that the crate is taken in, without moving the pointer, releases it, presses the
+# left one, and closes the window.
 # The crate must have been taken in, then shot forward, and be ahead of where it stood at the end.
 # Run with cmake -P and:
 #   PROGRAM  the game with the reporting component;  LEVEL  the test level's path
@@ -8,10 +9,13 @@
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
 # The left press is held a moment: a press and release inside one frame would be one unseen change.
-tw_play_game(320 240 "xdotool search --sync --name '^Tumblewreck$' >/dev/null
-sleep 1
+tw_play_game(320 240 "${TW_WAIT_FOR_CUE}
+xdotool search --sync --name '^Tumblewreck$' >/dev/null
+wait_for_cue playing
+sleep 0.5
 xdotool mousedown 3
-sleep 2
+wait_for_cue held
+sleep 0.5
 xdotool mouseup 3
 sleep 0.5
 xdotool mousedown 1

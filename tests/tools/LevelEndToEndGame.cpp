@@ -1,11 +1,13 @@
 // The game's start-up with one more system, "LevelProbe", for playing the first level through:
 // it writes on stderr each level loaded ("LevelLoaded <name>") and each "Death" of an object named
 // "House" ("Death House"), and ends the game a second after a level other than the first one
-// loaded. The level end-to-end test plays with real mouse buttons meanwhile.
+// loaded. The level end-to-end test plays with real mouse buttons meanwhile, cued by the files
+// "playing" (the first level loaded) and "held" (a crate taken in).
 #include "Composition.h"
 #include "Engine.h"
 #include "Message.h"
 #include "Object.h"
+#include "PlayerCue.h"
 #include "QuietComponent.h"
 #include "Startup.h"
 #include "System.h"
@@ -21,6 +23,7 @@ namespace
 		static constexpr const char* name = "DeathReporter";
 	};
 
+	// On the houses: their "Death"; on the crates: being taken in ("PauseClock" true).
 	class DeathReporter : public test::QuietComponent<DeathReporter, __DeathReporterName>
 	{
 	public:
@@ -28,8 +31,14 @@ namespace
 		{
 			object.object->AddComponent(TypeId());
 			object.object->RegisterHandler("Death", &DeathReporter::OnDeath);
+			object.object->RegisterHandler("PauseClock", &DeathReporter::OnPauseClock);
 		}
 		void OnDeath(Message::Reader) { std::cerr << "Death " << owner->GetName() << std::endl; }
+		void OnPauseClock(Message::Reader reader)
+		{
+			if (reader.Read<bool>())
+				test::LeaveCue("held");
+		}
 	};
 
 	struct __LevelProbeName
@@ -56,10 +65,13 @@ namespace
 			std::cerr << "LevelLoaded " << level << std::endl;
 			if (firstLevel.empty())
 				firstLevel = level;
+			if (level == firstLevel)
+				test::LeaveCue("playing");
 			else if (level != firstLevel && framesLeft == 0)
 				framesLeft = 60;
-			for (unsigned id : ObjectIdsByName("House"))
-				DeathReporter::AttachTo(ObjectFromId(id));
+			for (const char* name : {"House", "Crate"})
+				for (unsigned id : ObjectIdsByName(name))
+					DeathReporter::AttachTo(ObjectFromId(id));
 		}
 
 		std::string firstLevel;

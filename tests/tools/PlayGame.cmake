@@ -47,6 +47,18 @@ xdotool keydown w
 sleep 1
 xdotool keyup w]=])
 
+# A player script's wait for a cue the game leaves in the shared working folder (PlayerCue.h):
+# "wait_for_cue NAME" returns once the file is there, or fails after a minute.
+set(TW_WAIT_FOR_CUE [=[
+wait_for_cue() {
+  for wait in $(seq 600)
+  do
+    [ -f "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}]=])
+
 # The end of every player script: ask the window to close until it has gone.
 set(TW_CLOSE_WINDOW [=[
 for attempt in $(seq 200)
