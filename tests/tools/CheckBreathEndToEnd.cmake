@@ -8,19 +8,7 @@
 #   CLOSER   the X window tool;  WORK  a scratch folder, emptied first
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
-# The left press is held a moment: a press and release inside one frame would be one unseen change.
-tw_play_game(320 240 "${TW_WAIT_FOR_CUE}
-xdotool search --sync --name '^Tumblewreck$' >/dev/null
-wait_for_cue playing
-sleep 0.5
-xdotool mousedown 3
-wait_for_cue held
-sleep 0.5
-xdotool mouseup 3
-sleep 0.5
-xdotool mousedown 1
-sleep 0.3
-xdotool mouseup 1
+tw_play_game(320 240 "${TW_BREATHE_IN_AND_SHOOT}
 sleep 2
 ${TW_CLOSE_WINDOW}")
 
