@@ -6,34 +6,14 @@
 #include "Object.h"
 #include "ObjectGroup.h"
 #include "QuietComponent.h"
+#include "ScriptProbe.h"
 #include "Utilities/ScriptPage.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
-	struct __ScriptProbeName
-	{
-		static constexpr const char* name = "ScriptProbe";
-	};
-
-	// Hears "Probe" and keeps what its arguments were, oldest first.
-	class ScriptProbe : public test::QuietComponent<ScriptProbe, __ScriptProbeName>
-	{
-	public:
-		bool Start() override
-		{
-			owner->RegisterHandler("Probe", &ScriptProbe::OnProbe);
-			return true;
-		}
-		void OnProbe(Message::Reader reader)
-		{
-			const int number = reader.Read<int>();
-			heard.push_back(std::to_string(number) + " " + reader.Read<std::string>());
-		}
-
-		static inline std::vector<std::string> heard;
-	};
+	using test::ScriptProbe;
 
 	class ScriptObjectsTest : public test::ScriptPageTest
 	{
@@ -157,6 +137,32 @@ namespace
 						  "; p.visible = " + row.value + "; return p.visible; })()"),
 				row.expected)
 				<< row.value;
+	}
+
+	TEST_F(ScriptComponents, BlowTellsWhetherThereIsRoomAndTakesItsHeldListFromAnArray)
+	{
+		const struct
+		{
+			const char* maxObjs;
+			const char* heldObjs;
+			const char* expected;
+		} rows[] = {
+			{"3", "[1, 2]", "true 1,2"},
+			{"3", "[1, 2, 3]", "false 1,2,3"},
+			{"0", "[]", "false "},
+			{"'many'", "[4, 'x', 7]", "false 4,0,7"},
+			// Reading stops at the first missing index; anything but an array empties the list.
+			{"9", "[5, , 9]", "true 5"},
+			{"9", "12", "true "},
+		};
+		for (const auto& row : rows)
+			EXPECT_EQ(Eval(std::string("(function () { var b = new Blow(); b.heldObjs = [8]; b.maxObjs = ") + row.maxObjs +
+						  "; b.heldObjs = " + row.heldObjs + "; b.empty = !b.empty; return b.empty + ' ' + b.heldObjs.join(); })()"),
+				row.expected)
+				<< row.heldObjs;
+		EXPECT_EQ(Eval("(function () { var b = new Blow(); b.heldObjs = [1]; var l = b.heldObjs; l.push(2);"
+			" return (l !== b.heldObjs) + ' ' + b.heldObjs.join(); })()"),
+			"true 1");
 	}
 
 	TEST_F(ScriptObjects, AffectedPairsAreIndependentCopies)

@@ -140,7 +140,14 @@ bool UnwrapScriptVec2(v8::Local<v8::Value> value, Tuple2<float>& tuple)
 
 bool UnwrapScriptVec3(v8::Local<v8::Value> value, Tuple3<float>& tuple)
 {
-	return Copy(value, tuple);
+	if (Copy(value, tuple))
+		return true;
+	// A larger tuple holds a whole Vec3 in its first three components; pages pass one for the other.
+	Tuple4<float> larger;
+	if (!Copy(value, larger))
+		return false;
+	tuple = Tuple3<float>(larger.x, larger.y, larger.z);
+	return true;
 }
 
 bool UnwrapScriptVec4(v8::Local<v8::Value> value, Tuple4<float>& tuple)

@@ -66,9 +66,10 @@ namespace
 			EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
 	}
 
-	TEST_F(ScriptTuples, ASmallerTupleIsRefusedAndTheOtherTwoComponentClassConvertsByValue)
+	TEST_F(ScriptTuples, ASmallerTupleIsRefusedALargerOneLendsItsFirstComponentsAndTheOtherTwoComponentClassConvertsByValue)
 	{
 		EXPECT_EQ(Eval("v3(1, 2, 3).DotProduct(v2(1, 2))"), "undefined");
+		EXPECT_EQ(Eval("v3(1, 2, 3).DotProduct(v4(1, 1, 1, 9))"), "6");
 		EXPECT_EQ(Eval("v4(1, 2, 3, 4).Clamp === undefined || v3(1, 2, 3).Distance({x: 1})"), "undefined");
 		EXPECT_EQ(Eval("t2(3, 4).DotProduct(v2(1.9, 2))"), "11");
 		EXPECT_EQ(Eval("v2(0.5, 0).DotProduct(t2(4, 9))"), "2");

@@ -29,10 +29,8 @@ public:
 	bool Update() override;
 
 	bool HasRoom() const { return heldObjs.size() < maxHeld; }
-	bool IsEmpty() const { return heldObjs.empty(); }
-	std::vector<unsigned> HeldObjects() const { return heldObjs; }
 
-	// Script-visible: "heldObjs" (read-only) and "maxObjs". Ids of the held objects, oldest first.
+	// Script-visible: "heldObjs" and "maxObjs" ("empty" is HasRoom). Ids of the held objects, oldest first.
 	std::vector<unsigned> heldObjs;
 	unsigned maxHeld = 0;
 

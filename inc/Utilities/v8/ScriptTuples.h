@@ -54,10 +54,27 @@ struct ScriptValue<Tuple4<float>> : ScriptTuple<Tuple4<float>, MakeScriptVec4, U
 {
 };
 
-// A list as a new script array, element i the script value of entry i.
+// A list as a new script array, element i the script value of entry i. Read back from an array
+// up to its first missing index, each element as T reads it; anything but an array is the empty list.
 template <class T>
 struct ScriptValue<std::vector<T>>
 {
+	static bool From(v8::Isolate* isolate, v8::Local<v8::Value> value, std::vector<T>& out)
+	{
+		out.clear();
+		if (!value->IsArray())
+			return true;
+		const v8::Local<v8::Context> context = isolate->GetCurrentContext();
+		const v8::Local<v8::Array> array = value.As<v8::Array>();
+		for (std::uint32_t i = 0; array->Has(context, i).FromMaybe(false); ++i)
+		{
+			T element{};
+			if (!ScriptValue<T>::From(isolate, array->Get(context, i).ToLocalChecked(), element))
+				return false;
+			out.push_back(element);
+		}
+		return true;
+	}
 	static v8::Local<v8::Value> To(v8::Isolate* isolate, const std::vector<T>& values)
 	{
 		const v8::Local<v8::Context> context = isolate->GetCurrentContext();

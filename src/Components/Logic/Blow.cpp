@@ -21,8 +21,8 @@ namespace
 	[[maybe_unused]] const bool blowScriptClassRegistered = [] {
 		JSObject<Blow>::Bind("Blow", 0)
 			.AddMember("maxObjs", &Blow::maxHeld)
-			.AddGetter("empty", &Blow::IsEmpty)
-			.AddGetter("heldObjs", &Blow::HeldObjects);
+			.AddGetter("empty", &Blow::HasRoom)
+			.AddMember("heldObjs", &Blow::heldObjs);
 		return true;
 	}();
 

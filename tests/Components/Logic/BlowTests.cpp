@@ -145,6 +145,6 @@ namespace
 
 	TEST(Blow, ScriptClassBindsRoomCapacityAndTheHeldList)
 	{
-		EXPECT_EQ(test::ScriptMembers("Blow"), (std::vector<std::string>{"maxObjs", "empty read-only", "heldObjs read-only"}));
+		EXPECT_EQ(test::ScriptMembers("Blow"), (std::vector<std::string>{"maxObjs", "empty read-only", "heldObjs"}));
 	}
 }
