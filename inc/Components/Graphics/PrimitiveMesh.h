@@ -47,6 +47,9 @@ struct PrimitiveData
 	// Buffer objects holding the arrays on the graphics card, made on the first draw; 0 before.
 	unsigned vertexBuffer = 0;
 	unsigned indexBuffer = 0;
+	// The vertex array object that keeps the buffers' bindings, layout and enabled arrays, so
+	// that a draw sets one binding instead of a dozen array states.
+	unsigned vertexArray = 0;
 };
 
 using PrimitiveEntry = MediaInfo<PrimitiveData>;

@@ -341,8 +341,18 @@ void ComputeTangents(PrimitiveData& mesh)
 
 namespace
 {
+	const void* Offset(std::size_t offset)
+	{
+		return reinterpret_cast<const void*>(offset);
+	}
+
+	// The arrays go to buffer objects once; the vertex array object records where each attribute
+	// lies in them. The array buffer binding is not part of it and is left unbound, since
+	// client-side arrays elsewhere (sprites, debug lines) need none bound.
 	void Upload(PrimitiveData& mesh)
 	{
+		glGenVertexArrays(1, &mesh.vertexArray);
+		glBindVertexArray(mesh.vertexArray);
 		glGenBuffers(1, &mesh.vertexBuffer);
 		glGenBuffers(1, &mesh.indexBuffer);
 		glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
@@ -351,11 +361,17 @@ namespace
 		glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
 		glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.indices.size() * sizeof(std::uint32_t)),
 			mesh.indices.data(), GL_STATIC_DRAW);
-	}
-
-	const void* Offset(std::size_t offset)
-	{
-		return reinterpret_cast<const void*>(offset);
+		constexpr GLsizei stride = sizeof(PrimitiveVertex);
+		glVertexPointer(3, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, position)));
+		glColorPointer(4, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, colour)));
+		glTexCoordPointer(2, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, texCoord)));
+		glNormalPointer(GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, normal)));
+		glEnableClientState(GL_VERTEX_ARRAY);
+		glEnableClientState(GL_COLOR_ARRAY);
+		glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+		glEnableClientState(GL_NORMAL_ARRAY);
+		glBindVertexArray(0);
+		glBindBuffer(GL_ARRAY_BUFFER, 0);
 	}
 }
 
@@ -364,40 +380,29 @@ void DrawPrimitiveMesh(PrimitiveEntry& entry, int tangentLocation, int binormalL
 	PrimitiveData& mesh = entry.media;
 	if (mesh.indices.empty())
 		return;
-	if (mesh.vertexBuffer == 0)
+	if (mesh.vertexArray == 0)
 		Upload(mesh);
-	glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
-	glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
-	constexpr GLsizei stride = sizeof(PrimitiveVertex);
-	glVertexPointer(3, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, position)));
-	glColorPointer(4, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, colour)));
-	glTexCoordPointer(2, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, texCoord)));
-	glNormalPointer(GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, normal)));
-	glEnableClientState(GL_VERTEX_ARRAY);
-	glEnableClientState(GL_COLOR_ARRAY);
-	glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-	glEnableClientState(GL_NORMAL_ARRAY);
+	glBindVertexArray(mesh.vertexArray);
+	// The tangent locations belong to the program, not the mesh: fed for this draw only.
 	const bool tangents = tangentLocation >= 0 && binormalLocation >= 0;
 	if (tangents)
+	{
+		glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
 		for (const auto& [location, offset] : {std::pair{tangentLocation, offsetof(PrimitiveVertex, tangent)},
 				 std::pair{binormalLocation, offsetof(PrimitiveVertex, binormal)}})
 		{
-			glVertexAttribPointer(static_cast<GLuint>(location), 3, GL_FLOAT, GL_FALSE, stride, Offset(offset));
+			glVertexAttribPointer(static_cast<GLuint>(location), 3, GL_FLOAT, GL_FALSE, sizeof(PrimitiveVertex), Offset(offset));
 			glEnableVertexAttribArray(static_cast<GLuint>(location));
 		}
+		glBindBuffer(GL_ARRAY_BUFFER, 0);
+	}
 	glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT, nullptr);
 	if (tangents)
 	{
 		glDisableVertexAttribArray(static_cast<GLuint>(tangentLocation));
 		glDisableVertexAttribArray(static_cast<GLuint>(binormalLocation));
 	}
-	glDisableClientState(GL_VERTEX_ARRAY);
-	glDisableClientState(GL_COLOR_ARRAY);
-	glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-	glDisableClientState(GL_NORMAL_ARRAY);
-	// Client-side arrays elsewhere (sprites, debug lines) need no buffer bound.
-	glBindBuffer(GL_ARRAY_BUFFER, 0);
-	glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+	glBindVertexArray(0);
 }
 
 void RotateByVector(const Tuple3f& rotation)
@@ -432,12 +437,13 @@ void ReleasePrimitiveBuffers()
 	for (PrimitiveEntry* entry : PrimitiveCache())
 	{
 		PrimitiveData& mesh = entry->media;
-		if (deleteBuffers && mesh.vertexBuffer != 0)
+		if (deleteBuffers && mesh.vertexArray != 0)
 		{
+			glDeleteVertexArrays(1, &mesh.vertexArray);
 			glDeleteBuffers(1, &mesh.vertexBuffer);
 			glDeleteBuffers(1, &mesh.indexBuffer);
 		}
-		mesh.vertexBuffer = mesh.indexBuffer = 0;
+		mesh.vertexArray = mesh.vertexBuffer = mesh.indexBuffer = 0;
 	}
 }
 

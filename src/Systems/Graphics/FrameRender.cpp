@@ -26,7 +26,9 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
+#include <tuple>
 
 namespace
 {
@@ -73,24 +75,32 @@ namespace
 	// The object's TextureTransform, else its diffuse texture's scale, on unit 0, where the
 	// object's own texture is. (Loading the identity instead would throw away the scale of every
 	// diffuse texture, which was just set on that same matrix.) A pixel buffer's matrix, which
-	// maps its display bounds, stays as its bind left it.
-	void SetTextureMatrix(Composition* object)
+	// maps its display bounds, stays as its bind left it. The scale the matrix holds is
+	// remembered, so that a run of objects of one scale loads it once; a transform or a pixel
+	// buffer leaves it unknown.
+	void SetTextureMatrix(Composition* object, std::optional<Tuple2f>& heldScale)
 	{
 		glActiveTexture(GL_TEXTURE0);
 		if (TextureTransform* transform = ComponentOf<TextureTransform>(object))
 		{
 			transform->Update();
+			heldScale.reset();
 			return;
 		}
 		if (ComponentOf<PixelBuffer>(object) != nullptr)
+		{
+			heldScale.reset();
+			return;
+		}
+		const DiffuseTexture* diffuse = ComponentOf<DiffuseTexture>(object);
+		const Tuple2f scale = diffuse != nullptr ? diffuse->GetScale() : Tuple2f(1.0f, 1.0f);
+		if (heldScale == scale)
 			return;
 		ResetTextureMatrix();
-		if (const DiffuseTexture* diffuse = ComponentOf<DiffuseTexture>(object))
-		{
-			glMatrixMode(GL_TEXTURE);
-			glScalef(diffuse->GetScale().x, diffuse->GetScale().y, 1.0f);
-			glMatrixMode(GL_MODELVIEW);
-		}
+		glMatrixMode(GL_TEXTURE);
+		glScalef(scale.x, scale.y, 1.0f);
+		glMatrixMode(GL_MODELVIEW);
+		heldScale = scale;
 	}
 
 	// A skinned model is drawn by its program's skinning twin, posed as the geometry pass drew it;
@@ -196,15 +206,30 @@ void Graphics::BuildDrawList()
 	{
 		Composition* object = drawList[i];
 		const Shader* shader = ComponentOf<Shader>(object);
-		const std::uint64_t program = shader != nullptr ? shader->GetProgram() : 0;
-		drawKeys.push_back({program << 32 | ImageOf(object), i, object});
+		drawKeys.push_back({shader != nullptr ? shader->GetProgram() : 0, DepthBand(object), ImageOf(object), i, object});
 	}
 	std::sort(drawKeys.begin(), drawKeys.end(), [](const DrawKey& a, const DrawKey& b) {
-		return a.state != b.state ? a.state < b.state : a.listIndex < b.listIndex;
+		return std::tie(a.program, a.band, a.image, a.listIndex) < std::tie(b.program, b.band, b.image, b.listIndex);
 	});
 	drawOrder.clear();
 	for (const DrawKey& key : drawKeys)
 		drawOrder.push_back(key.object);
+}
+
+unsigned Graphics::DepthBand(Composition* object) const
+{
+	const Transform* transform = ComponentOf<Transform>(object);
+	if (transform == nullptr)
+		return 0;
+	// The far plane's normal is the view direction, and its distance from the eye the view's depth.
+	const Tuple4f& far = frustumPlanes[5];
+	const Tuple3f direction(far.x, far.y, far.z);
+	const float range = far.w - direction.DotProduct(eyePosition);
+	const float depth = direction.DotProduct(transform->GetWorldPosition() - eyePosition);
+	if (!(range > 0.0f) || !(depth > 0.0f))
+		return 0;
+	const float fraction = std::min(depth / range, 1.0f);
+	return std::min(static_cast<unsigned>(fraction * static_cast<float>(kDepthBands)), kDepthBands - 1);
 }
 
 void Graphics::DrawObject(Composition* object) const
@@ -355,7 +380,8 @@ void Graphics::ForwardPass()
 		UpdateIfPresent<Shader>(object);
 		sky->Update();
 		BindObjectTexture(object);
-		SetTextureMatrix(object);
+		std::optional<Tuple2f> unknownScale;
+		SetTextureMatrix(object, unknownScale);
 		UpdateIfPresent<Primitive>(object);
 		UpdateIfPresent<CompositePrimitive>(object);
 		UpdateIfPresent<Model>(object);
@@ -365,6 +391,7 @@ void Graphics::ForwardPass()
 	glEnable(GL_DEPTH_TEST);
 	glFrontFace(GL_CCW);
 
+	std::optional<Tuple2f> heldScale;
 	for (Composition* object : drawOrder)
 	{
 		if (ComponentOf<Skybox>(object) != nullptr || ComponentOf<OrthoPlane>(object) != nullptr)
@@ -376,7 +403,7 @@ void Graphics::ForwardPass()
 			BindLightBuffer();
 		}
 		BindObjectTexture(object);
-		SetTextureMatrix(object);
+		SetTextureMatrix(object, heldScale);
 		if (ComponentOf<DebugPrim>(object) != nullptr)
 		{
 			if (const Transform* transform = ComponentOf<Transform>(object))

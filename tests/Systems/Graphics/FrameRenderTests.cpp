@@ -163,6 +163,25 @@ namespace render_tests
 		EXPECT_EQ(matrix[5], 4.0f);
 	}
 
+	// The matrix a scale leaves is remembered across objects; one a transform loaded is not.
+	TEST_F(FrameRender, AScaleAfterATextureTransformIsLoadedAgain)
+	{
+		StartedCamera();
+		const auto plane = [this](const char* z, const std::string& extra) {
+			StartedObject(test::TransformXml(z) + test::ShapeXml("plane", 1, 1, "Forward", "Checker.png", "6 4") + extra);
+		};
+		plane("0 0 -5", "");
+		plane("0 0 -40", test::ComponentXml("TextureTransform", "<Tuple2f>0 0</Tuple2f><Tuple2f>3 3</Tuple2f><Tuple2f>0 0</Tuple2f>"));
+		plane("0 0 -80", "");
+		PrepareFrame();
+		graphics->ForwardPass();
+		glActiveTexture(GL_TEXTURE0);
+		GLfloat matrix[16];
+		glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+		EXPECT_EQ(matrix[0], 6.0f);
+		EXPECT_EQ(matrix[5], 4.0f);
+	}
+
 	TEST_F(FrameRender, PointSpritesSortFarthestFirstAndEqualKeysSwap)
 	{
 		PointSprite sprites[4];
@@ -242,6 +261,23 @@ namespace render_tests
 		EXPECT_EQ(std::count(order.begin(), order.end(), hud) + std::count(order.begin(), order.end(), marble) +
 				std::count(order.begin(), order.end(), plain),
 			3);
+	}
+
+	// Nearer objects first within a program, so that the depth test spares the hidden fill.
+	TEST_F(FrameRender, TheDrawOrderPutsNearerDepthBandsFirstWhateverTheirImage)
+	{
+		StartedCamera();
+		const auto shape = [this](const char* z, const char* image) {
+			return StartedObject(test::TransformXml(z) + test::ShapeXml("cube", 1, 1, "Forward", image));
+		};
+		Composition* farCrate = shape("0 0 -60", "Crate.png");
+		Composition* farMarble = shape("0 0 -60", "Marble.png");
+		Composition* nearCrate = shape("0 0 -5", "Crate.png");
+		Composition* nearMarble = shape("0 0 -5", "Marble.png");
+		PrepareFrame();
+		const std::vector<Composition*>& order = graphics->GetDrawOrder();
+		const auto position = [&order](Composition* object) { return std::find(order.begin(), order.end(), object) - order.begin(); };
+		EXPECT_LT(std::max(position(nearCrate), position(nearMarble)), std::min(position(farCrate), position(farMarble)));
 	}
 
 	TEST_F(FrameRender, ObjectsWithoutABodyAreCulledByTheirMesh)
