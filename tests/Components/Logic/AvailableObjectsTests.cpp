@@ -4,7 +4,6 @@
 #include "Components/Logic/HouseWorld.h"
 #include "Utilities/DebugDraw.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace
@@ -42,21 +41,6 @@ namespace
 		std::vector<Object> pieces;
 		Object owner;
 	};
-
-	TEST(AvailableObjects, StoresItsTwoIntsWithoutNamesAndDefaultsThemToTen)
-	{
-		const struct { const char* values; const char* saved; } cases[] = {
-			{"<int>3</int><int>7</int>", "<int>3</int>\n\t<int>7</int>"},
-			{"<int>3</int>", "<int>3</int>\n\t<int>10</int>"},
-			{"", "<int>10</int>\n\t<int>10</int>"},
-		};
-		for (const auto& c : cases)
-		{
-			HouseWorld world;
-			const Object owner = world.AddLogic(AvailableObjects::TypeId(), c.values);
-			EXPECT_THAT(HouseWorld::Saved(HouseOf(owner)), testing::HasSubstr(c.saved)) << c.values;
-		}
-	}
 
 	TEST(AvailableObjects, EveryHouseOfALevelRecordsItsPiecesAndTheGroundBelowIt)
 	{
