@@ -5,6 +5,7 @@
 // Seed files live in tests/fuzz/corpus/LogicComponentFuzz/.
 #include "Components/Logic/Activator.h"
 #include "Components/Logic/AirJump.h"
+#include "Components/Logic/AvailableObjects.h"
 #include "Components/Logic/BehaviorTree.h"
 #include "Components/Logic/Blow.h"
 #include "Components/Logic/Boundary.h"
@@ -122,6 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	RoundTrip<Relay>(document);
 	RoundTrip<DestroyOnMessage>(document);
 	RoundTrip<Windmill>(document);
+	RoundTrip<AvailableObjects>(document);
 	RoundTrip<CollisionDamage>(document);
 	RoundTrip<DamageReticle>(document);
 	RoundTrip<DeathClock>(document);

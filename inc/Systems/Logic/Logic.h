@@ -52,6 +52,8 @@ public:
 	// Objects that carry an AvailableObjects component; the component enters its owner itself.
 	tw::hash_set<unsigned>& GetAvailableObjectOwners() { return availableObjectOwners; }
 	void UnregisterAvailableObjects(Component& component);
+	// Records the pieces of every house in the running engine's Logic system.
+	static void BuildHouseBlackboards();
 
 	// The logic objects in update order: the one that joined last first.
 	std::vector<unsigned> GetLogicObjects() const;

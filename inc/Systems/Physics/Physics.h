@@ -53,6 +53,11 @@ public:
 	// that the next level starts from a clean world.
 	void Shutdown() override;
 
+	// Level-loaded work of another system that needs the level's colliders filed: run by
+	// "LevelLoaded" after the stages. Null for none.
+	using LevelLoadedHook = void (*)();
+	static void SetLevelLoadedHook(LevelLoadedHook hook);
+
 	// Sends "PhysicsQueryRayCast" engine-wide; true when a body was hit, whose body and hit point
 	// are stored where asked.
 	static bool RayCast(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody = nullptr,

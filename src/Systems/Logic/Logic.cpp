@@ -1,12 +1,15 @@
 #include "Systems/Logic/Logic.h"
 
 #include "Component.h"
+#include "Components/Logic/AvailableObjects.h"
 #include "Components/Physics/Body.h"
 #include "Composition.h"
+#include "Engine.h"
 #include "Object.h"
 #include "ObjectStore.h"
 #include "Systems/Logic/BehaviorRegistry.h"
 #include "Systems/Logic/LogicTypes.h"
+#include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Config.h"
 #include "Utilities/DebugDraw.h"
@@ -130,6 +133,9 @@ void Logic::Initialize()
 	updateTypeIds.clear();
 	for (unsigned (*typeId)() : LogicUpdateOrder())
 		updateTypeIds.push_back(typeId());
+	// The houses are recorded by Physics, once its stages have filed the level's colliders: this
+	// system's own "LevelLoaded" runs before that.
+	Physics::SetLevelLoadedHook(&Logic::BuildHouseBlackboards);
 	RegisterHandler("Pause", &Logic::OnPause);
 	RegisterHandler("LevelLoaded", &Logic::OnLevelLoaded);
 	RegisterHandler("AddObstacle", &Logic::OnAddObstacle);
@@ -258,6 +264,7 @@ void Logic::Shutdown()
 	navigation = Navigation{};
 	ClearBehaviorRegistry();
 	availableObjectOwners.clear();
+	Physics::SetLevelLoadedHook(nullptr);
 }
 
 void Logic::UnloadLevel()
@@ -272,6 +279,18 @@ void Logic::UnloadLevel()
 	obstacles.Clear();
 	if (navigation.tileCache != nullptr)
 		navigation.tileCache->Clear();
+}
+
+void Logic::BuildHouseBlackboards()
+{
+	const Engine* engine = Engine::Instance();
+	Logic* logic = engine != nullptr ? engine->GetSystem<Logic>() : nullptr;
+	if (logic == nullptr)
+		return;
+	// Every house, not only the one started last: the others would stay unrebuildable.
+	for (unsigned ownerId : logic->availableObjectOwners)
+		if (auto* house = static_cast<AvailableObjects*>(FindComponent(ownerId, AvailableObjects::TypeId())))
+			house->BuildBlackboard();
 }
 
 bool Logic::IsLogicObject(unsigned objectId) const

@@ -2,6 +2,7 @@
 
 #include "Components/Logic/Activator.h"
 #include "Components/Logic/AirJump.h"
+#include "Components/Logic/AvailableObjects.h"
 #include "Components/Logic/BehaviorTree.h"
 #include "Components/Logic/Blow.h"
 #include "Components/Logic/Boundary.h"
@@ -105,6 +106,7 @@ namespace
 		Entry<DestroyOnMessage>(),
 		Entry<Trampoline>(),
 		Entry<Windmill>(),
+		Entry<AvailableObjects>(),
 		Entry<GolemPoints>(),
 		Entry<CharacterController>(),
 		Entry<CursorController>(),
@@ -140,6 +142,7 @@ namespace
 		&Grabber::TypeId,
 		&GolemPoints::TypeId,
 		&Windmill::TypeId,
+		&AvailableObjects::TypeId,
 		&Objectives::TypeId,
 	};
 }

@@ -12,6 +12,7 @@
 namespace
 {
 	Physics* instance = nullptr;
+	Physics::LevelLoadedHook levelLoadedHook = nullptr;
 
 	// The engine's clock, read without starting it: the frame loop starts it, and the profiler must
 	// not move its base when physics runs without the loop.
@@ -248,6 +249,13 @@ void Physics::OnLevelLoaded(Message::Reader)
 	for (PhysicsId* component : waiting)
 		AssignFreshId(*component);
 	ForEachStage([](PhysicsSubsystem& stage) { stage.OnLevelLoaded(); });
+	if (levelLoadedHook != nullptr)
+		levelLoadedHook();
+}
+
+void Physics::SetLevelLoadedHook(LevelLoadedHook hook)
+{
+	levelLoadedHook = hook;
 }
 
 void Physics::OnClearProfiler(Message::Reader)

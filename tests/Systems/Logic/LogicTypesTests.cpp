@@ -1,5 +1,6 @@
 #include "Systems/Logic/LogicTypes.h"
 
+#include "Components/Logic/AvailableObjects.h"
 #include "Components/Logic/CollisionDamage.h"
 #include "Components/Logic/DamageReticle.h"
 #include "Components/Logic/DeathClock.h"
@@ -60,6 +61,9 @@ namespace
 			{Reflection::TypeId(), "<float>1</float><float>2</float><float>30</float><float>4</float>", "<float name=\"collisionAngle_\">30</float>"},
 			{Trampoline::TypeId(), "<float>1</float><float>2</float><Tuple3f>0 1 0</Tuple3f>", "<Tuple3f name=\"normalMS\">0 1 0</Tuple3f>"},
 			{VelocityDamper::TypeId(), "<float>0.9</float>", "<Tuple3f name=\"maxSpeed\">1e+12 1e+12 1e+12</Tuple3f>"},
+			// Two nameless ints, 10 each when a file omits them.
+			{AvailableObjects::TypeId(), "<int>3</int>", "<int>3</int>\n\t<int>10</int>"},
+			{AvailableObjects::TypeId(), "", "<int>10</int>\n\t<int>10</int>"},
 		};
 		for (const auto& c : cases)
 		{
