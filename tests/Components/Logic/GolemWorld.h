@@ -121,13 +121,10 @@ namespace test
 			return scraps;
 		}
 
-		// A crate-like player that stands on the floor.
+		// A player that stays where it is put (no gravity), so that where it stands is known.
 		Object AddPlayer(const Tuple3f& position)
 		{
-			const Object player = AddBodyObject("Player", position, false, CubeBody());
-			AddLoaded(player, PhysicsMaterial::TypeId(), "<float>0</float><float>0.5</float><float>50</float>");
-			player.object->Start();
-			return player;
+			return AddBodyObject("Player", position, true, CubeBody("NOGRAVITY"));
 		}
 
 		// Frames until the golem has said "ReeledIn" count times; false after the limit.
