@@ -26,7 +26,9 @@ namespace
 	{
 		std::size_t operator()(const Cell& cell) const
 		{
-			return static_cast<std::size_t>(cell.x * 73856093 ^ cell.y * 19349663 ^ cell.z * 83492791);
+			// Unsigned, so that far cells wrap instead of overflowing.
+			const auto x = static_cast<std::uint64_t>(cell.x), y = static_cast<std::uint64_t>(cell.y), z = static_cast<std::uint64_t>(cell.z);
+			return static_cast<std::size_t>(x * 73856093u ^ y * 19349663u ^ z * 83492791u);
 		}
 	};
 

@@ -74,6 +74,8 @@ namespace
 			{"scaled apart", {{a, "b1"}, {Tuple3f(0.1f, 0, 0), "b1"}}, Tuple3f(2, 1, 1), {a, Tuple3f(0.1f, 0, 0)}},
 			{"head places never stay", {{a, "b0"}, {far, "b1"}, {Tuple3f(5.1f, 0, 0), "b0"}}, one, {far}},
 			{"the moved place is examined next", {{a, "b1"}, {Tuple3f(0.1f, 0, 0), "b1"}, {Tuple3f(0.05f, 0, 0), "b1"}}, one, {a}},
+			{"far out, where cells are clamped", {{Tuple3f(3e13f, -3e13f, 0), "b1"}, {Tuple3f(3e13f, -3e13f, 0), "b2"}}, one,
+				{Tuple3f(3e13f, -3e13f, 0)}},
 			{"erasing moves the last place", {{a, "b1"}, {Tuple3f(0.1f, 0, 0), "b1"}, {far, "b1"}, {farther, "b1"}}, one,
 				{a, farther, far}},
 		};
