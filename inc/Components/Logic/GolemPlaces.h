@@ -24,10 +24,10 @@ public:
 	// reported once per call, naming the model.
 	static Places Read(const Model::ModelData& model, const std::string& modelName);
 
-	// Walks the list from the front: a place on headBone is erased; every other place erases each
-	// place whose position (scaled component-wise by scale) lies in the box of halfExtent about its
-	// own, bounds included. Erasing moves the last place into the hole, and the moved place is
-	// examined next. Candidates are found through a grid of cells the size of the box, so that a
-	// golem of thousands of vertices does not compare every pair.
+	// Walks the list from the front: a place on headBone is erased (and any left after the walk);
+	// every other place erases each place whose position (scaled component-wise by scale) lies in the
+	// box of halfExtent about its own, bounds included. Erasing moves the last place into the hole,
+	// and the moved place is examined next. Candidates are found through a grid of cells the size of
+	// the box, so that a golem of thousands of vertices does not compare every pair.
 	static void Prune(Places& places, const std::string& headBone, const Tuple3f& halfExtent, const Tuple3f& scale);
 };

@@ -54,7 +54,11 @@ namespace
 
 	std::int64_t CellCoordinate(float value, double cellSize)
 	{
-		return static_cast<std::int64_t>(std::clamp(std::floor(static_cast<double>(value) / cellSize), -kCellLimit, kCellLimit));
+		const double cell = std::floor(static_cast<double>(value) / cellSize);
+		// A NaN bound (an infinite box about an infinite place) bounds no place: any cell will do.
+		if (std::isnan(cell))
+			return 0;
+		return static_cast<std::int64_t>(std::clamp(cell, -kCellLimit, kCellLimit));
 	}
 
 	double CellSize(float halfExtent)
@@ -239,4 +243,6 @@ GolemPlaces::Places GolemPlaces::Read(const Model::ModelData& model, const std::
 void GolemPlaces::Prune(Places& places, const std::string& headBone, const Tuple3f& halfExtent, const Tuple3f& scale)
 {
 	places = PruneWalk(places, headBone, halfExtent, scale).Run();
+	// A head place moved into a hole behind the walk is never walked itself; it must still go.
+	std::erase_if(places, [&headBone](const GolemPoints::PointDescription& place) { return place.bone == headBone; });
 }

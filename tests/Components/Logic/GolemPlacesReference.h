@@ -45,6 +45,7 @@ namespace test
 				erase(j);
 			}
 		}
+		std::erase_if(places, [&headBone](const GolemPoints::PointDescription& place) { return place.bone == headBone; });
 	}
 
 	// count places on boneCount bones named "b0".."bN" (bone 0 is the head) in a box of the size.

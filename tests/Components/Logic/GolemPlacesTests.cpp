@@ -105,6 +105,13 @@ namespace
 			GolemPlaces::Prune(places, "b0", h, scale);
 			ASSERT_EQ(Positions(places), Positions(expected)) << "golem " << golem << " of " << count << " places";
 		}
+		// Infinite boxes about places scaled to infinity have NaN bounds.
+		const float infinity = std::numeric_limits<float>::infinity();
+		Places infinite = {{Tuple3f(1e38f, 0, 0), "b1"}, {Tuple3f(0, 0, 0), "b1"}, {Tuple3f(-1e38f, 5, 0), "b2"}};
+		Places expected = infinite;
+		test::ReferencePrune(expected, "b0", Tuple3f(infinity, infinity, infinity), Tuple3f(10, 1, 1));
+		GolemPlaces::Prune(infinite, "b0", Tuple3f(infinity, infinity, infinity), Tuple3f(10, 1, 1));
+		EXPECT_EQ(Positions(infinite), Positions(expected));
 	}
 
 	TEST(GolemPlaces, ReadingSkipsRecordsItCannotPlaceAndNamesTheModel)
