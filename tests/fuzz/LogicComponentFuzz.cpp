@@ -19,6 +19,7 @@
 #include "Components/Logic/Explosion.h"
 #include "Components/Logic/FallDamage.h"
 #include "Components/Logic/ForceField.h"
+#include "Components/Logic/Golem.h"
 #include "Components/Logic/Grabber.h"
 #include "Components/Logic/Health.h"
 #include "Components/Logic/HouseDestroyed.h"
@@ -31,6 +32,7 @@
 #include "Components/Logic/Popup.h"
 #include "Components/Logic/PowerUp.h"
 #include "Components/Logic/RagdollDeath.h"
+#include "Components/Logic/RagdollLink.h"
 #include "Components/Logic/RayCaster.h"
 #include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
@@ -122,8 +124,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	RoundTrip<Switch>(document);
 	RoundTrip<Relay>(document);
 	RoundTrip<DestroyOnMessage>(document);
+	RoundTrip<Golem>(document);
 	RoundTrip<Windmill>(document);
 	RoundTrip<AvailableObjects>(document);
+	RoundTrip<RagdollLink>(document);
 	RoundTrip<CollisionDamage>(document);
 	RoundTrip<DamageReticle>(document);
 	RoundTrip<DeathClock>(document);

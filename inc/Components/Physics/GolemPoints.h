@@ -50,6 +50,9 @@ public:
 		Tuple3f previousAnchorPosition;
 		bool taken = false;
 		bool reeling = false;
+		// Set while the rope has still to finish reeling in, so that a reel of no time finishes in
+		// its first update instead of leaving the object a ghost for good.
+		bool reelPending = false;
 		float fullLength = 0.0f;
 		float reelTimer = 0.0f;
 	};
@@ -71,6 +74,7 @@ public:
 	// no body.
 	int AttachObject(unsigned objectId);
 	void ReleaseObject(unsigned objectId);
+	bool IsAttached(unsigned objectId) const { return attached.find(objectId) != attached.end(); }
 	// Appends the id of every attached object.
 	void GetAttachedObjects(std::vector<unsigned>& objectIds) const;
 	// The world position of the object's point; (0, 0, 0) when the object is not attached.
@@ -91,7 +95,8 @@ private:
 	void OnRagdoll(Message::Reader reader);
 
 	void MakeAnchor(Point& point);
-	void UpdatePoint(Point& point);
+	// True when the point's reel finished in this update.
+	bool UpdatePoint(Point& point);
 	void AttachRope(Point& point, RigidBody& body);
 	void DetachRope(Point& point);
 	void SetReeling(Point& point, bool on);

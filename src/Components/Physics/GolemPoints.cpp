@@ -62,13 +62,14 @@ bool GolemPoints::Update()
 		localToWorld = Matrix4::FromTransform(frame->GetWorldPosition(), frame->GetScale(), frame->GetWorldOrientation());
 	reeledLastFrame = reeling;
 	reeling = false;
+	bool finishedNow = false;
 	for (const std::unique_ptr<Point>& point : points)
 	{
-		UpdatePoint(*point);
+		finishedNow = UpdatePoint(*point) || finishedNow;
 		if (point->reelTimer > 0.0f)
 			reeling = true;
 	}
-	if (!reeling && reeledLastFrame)
+	if (!reeling && (reeledLastFrame || finishedNow))
 		owner->HandleMessage(Message("ReeledIn"));
 	return true;
 }
@@ -142,10 +143,10 @@ void GolemPoints::MakeAnchor(Point& point)
 	point.anchor->ComputeMass(false);
 }
 
-void GolemPoints::UpdatePoint(Point& point)
+bool GolemPoints::UpdatePoint(Point& point)
 {
 	if (point.anchor == nullptr)
-		return;
+		return false;
 	point.anchor->Wake();
 	const Tuple3f local = point.bone != nullptr
 		? point.bone->position + Quaternion::Rotate(point.bone->orientation, point.offset)
@@ -159,15 +160,19 @@ void GolemPoints::UpdatePoint(Point& point)
 
 	RigidBody* held = point.rope.bodyB;
 	if (!point.taken || !point.reeling || held == nullptr)
-		return;
+		return false;
 	const float timer = point.reelTimer - step;
+	bool finished = false;
 	if (timer > 0.0f)
 		point.rope.distance.length = timer / reelTime * point.fullLength;
-	// Crossing zero includes landing on it exactly, so that the object never stays a ghost.
-	else if (point.reelTimer > 0.0f)
+	// Crossing zero includes landing on it exactly, and a reelTime of zero or less lands in the
+	// first update, so that the object never stays a ghost.
+	else if (point.reelPending)
 	{
 		point.rope.distance.length = 0.0f;
 		held->flags &= ~(kBodyGhost | kBodyNoGravity);
+		point.reelPending = false;
+		finished = true;
 	}
 	point.reelTimer = timer;
 	if (point.rope.distance.length < kHeldLength)
@@ -175,6 +180,7 @@ void GolemPoints::UpdatePoint(Point& point)
 		held->velocity = held->velocity * damp;
 		held->angularVelocity = held->angularVelocity * damp;
 	}
+	return finished;
 }
 
 int GolemPoints::AttachObject(unsigned objectId)
@@ -244,6 +250,7 @@ void GolemPoints::AttachRope(Point& point, RigidBody& body)
 		return;
 	point.taken = true;
 	point.reeling = true;
+	point.reelPending = true;
 	point.reelTimer = reelTime;
 	body.flags |= kBodyGhost | kBodyNoGravity;
 	const float distance = (point.anchor->GetPosition() - body.GetPosition()).Length();
@@ -269,6 +276,7 @@ void GolemPoints::DetachRope(Point& point)
 	}
 	point.taken = false;
 	point.reeling = false;
+	point.reelPending = false;
 }
 
 void GolemPoints::SetReeling(Point& point, bool on)
@@ -280,6 +288,7 @@ void GolemPoints::SetReeling(Point& point, bool on)
 	if (on)
 	{
 		point.reelTimer = reelTime;
+		point.reelPending = true;
 		point.fullLength = (point.anchor->GetPosition() - held->GetPosition()).Length();
 		point.rope.Connect(physics->GetResolution());
 		physics->GetTransgression().AddConnection(point.rope);

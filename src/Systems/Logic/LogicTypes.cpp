@@ -16,6 +16,7 @@
 #include "Components/Logic/Explosion.h"
 #include "Components/Logic/FallDamage.h"
 #include "Components/Logic/ForceField.h"
+#include "Components/Logic/Golem.h"
 #include "Components/Logic/Grabber.h"
 #include "Components/Logic/Health.h"
 #include "Components/Logic/HouseDestroyed.h"
@@ -29,6 +30,7 @@
 #include "Components/Logic/Popup.h"
 #include "Components/Logic/PowerUp.h"
 #include "Components/Logic/RagdollDeath.h"
+#include "Components/Logic/RagdollLink.h"
 #include "Components/Logic/RayCaster.h"
 #include "Components/Logic/Reflection.h"
 #include "Components/Logic/Relay.h"
@@ -51,6 +53,10 @@
 #include "Systems/Logic/BehaviorRegistry.h"
 #include "Systems/Logic/CompositeNodes.h"
 #include "Systems/Logic/CooldownPriorityNode.h"
+#include "Systems/Logic/GolemFollowObject.h"
+#include "Systems/Logic/GolemSpawnObjects.h"
+#include "Systems/Logic/GolemTeleport.h"
+#include "Systems/Logic/GolemThrowScraps.h"
 
 namespace
 {
@@ -104,8 +110,10 @@ namespace
 		Entry<StaticMover>(),
 		Entry<DamageReticle>(),
 		Entry<DestroyOnMessage>(),
+		Entry<Golem>(),
 		Entry<Trampoline>(),
 		Entry<Windmill>(),
+		Entry<RagdollLink>(),
 		Entry<AvailableObjects>(),
 		Entry<GolemPoints>(),
 		Entry<CharacterController>(),
@@ -142,6 +150,7 @@ namespace
 		&Grabber::TypeId,
 		&GolemPoints::TypeId,
 		&Windmill::TypeId,
+		&RagdollLink::TypeId,
 		&AvailableObjects::TypeId,
 		&Objectives::TypeId,
 	};
@@ -160,6 +169,10 @@ std::span<unsigned (*const)()> LogicUpdateOrder()
 void RegisterLogicBehaviors()
 {
 	RegisterBehavior<SequenceNode>("SequenceNode");
+	RegisterBehavior<GolemSpawnObjects>("GolemSpawnObjects");
+	RegisterBehavior<GolemFollowObject>("GolemFollowObject");
+	RegisterBehavior<GolemThrowScraps>("GolemThrowScraps");
+	RegisterBehavior<GolemTeleport>("GolemTeleport");
 	RegisterBehavior<RandomSelectorNode>("RandomSelectorNode");
 	RegisterBehavior<OrderedSelectorNode>("OrderedSelectorNode");
 	RegisterBehavior<NonDeterministicNode>("NonDeterministicNode");

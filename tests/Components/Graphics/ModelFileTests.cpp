@@ -259,7 +259,7 @@ TEST(ModelFile, ShippedSampleModelIsTheWritersOutput)
 {
 	const std::string shipped = test::ReadText(std::string(TW_TEST_DATA_DIR) + "../../Data/Models/" + test::kSampleModelFile);
 	const Bytes written = test::SampleModelBytes();
-	EXPECT_EQ(Bytes(shipped.begin(), shipped.end()), written) << "regenerate it with MakeSampleModels Data/Models";
+	EXPECT_EQ(Bytes(shipped.begin(), shipped.end()), written) << "regenerate it with MakeSampleModels Data";
 	const Model::ModelData data = ReadClean(written);
 	EXPECT_EQ(data.skeleton.bones.size(), 2u);
 	EXPECT_EQ(data.mesh.vertexCount, 12u);

@@ -178,6 +178,29 @@ namespace
 		EXPECT_EQ(body.velocity, Tuple3f(1, 1, 1) * 0.0625f);
 	}
 
+	TEST_F(GolemPoints, AReelOfNoTimeEndsInTheFirstUpdateWithOneReeledIn)
+	{
+		for (const float reelTime : {0.0f, -1.0f})
+		{
+			SCOPED_TRACE(reelTime);
+			points->reelTime = reelTime;
+			SetPoints({{Tuple3f(0, 0, 0), "Foot"}});
+			const int before = counter->count;
+			const Object stone = AddLoose("Stone", Tuple3f(10, -4, 0));
+			RigidBody& body = PhysicsComponentWorld::RigidBodyOf(stone);
+			ASSERT_EQ(points->AttachObject(stone.id), 0);
+			const ::GolemPoints::Point& point = *points->GetPoints()[0];
+			points->Update();
+			EXPECT_FLOAT_EQ(point.rope.distance.length, 0.0f);
+			EXPECT_FALSE(body.HasFlag(kBodyGhost));
+			EXPECT_FALSE(body.HasFlag(kBodyNoGravity));
+			EXPECT_EQ(counter->count, before + 1);
+			points->Update();
+			points->Update();
+			EXPECT_EQ(counter->count, before + 1);
+		}
+	}
+
 	TEST_F(GolemPoints, RagdollStopsAndRestartsTheReeling)
 	{
 		SetPoints({{Tuple3f(0, 0, 0), "Foot"}});
