@@ -36,7 +36,7 @@ namespace
 		for (int z = 0; z < kSide; ++z)
 			for (int x = 0; x < kSide; ++x)
 			{
-				const int roll = tw::Rand() % 40;
+				const int roll = tw::Rand() % 300;
 				if (roll == 0)
 					continue;
 				const auto floor = static_cast<unsigned short>(x / 6 + (roll == 1 ? 10 : 0));
