@@ -36,7 +36,7 @@ namespace
 		}
 	};
 
-	// The span that the link of span `index` in column (x, z) leads to, in direction dir.
+	// The span that the link of `span` (in column (x, z)) in direction dir leads to.
 	int Neighbour(const rcCompactHeightfield& chf, int x, int z, const rcCompactSpan& span, int dir)
 	{
 		const int nx = x + rcGetDirOffsetX(dir);
