@@ -7,41 +7,30 @@
 // - TileRebuild: one tile rebuilt from the cache against that pipeline's build of it.
 // - Obstacle: a box over four tiles added and then removed, each time until the mesh is current,
 //   against DetourTileCache (heightfield layers, LZ4, a box obstacle) on the same level.
+// - StagedRebuild: every tile queued and rebuilt within the 5 ms budget per frame; how long frames
+//   and stages take.
 #include "Systems/Logic/Logic.h"
 #include "Systems/Logic/NavBuildContext.h"
 #include "Systems/Logic/NavMeshBuild.h"
 #include "Systems/Logic/ObstacleSet.h"
-#include "Utilities/Config.h"
+#include "Systems/Logic/NavTestConfig.h"
 #include "Utilities/Random.h"
+#include "Utilities/Timer.h"
 
 #include <benchmark/benchmark.h>
 #include <lz4.h>
-#include <tinyxml.h>
 #include <recastnavigation/DetourNavMesh.h>
 #include <recastnavigation/DetourNavMeshBuilder.h>
 #include <recastnavigation/DetourTileCache.h>
 #include <recastnavigation/DetourTileCacheBuilder.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <memory>
 
 namespace
 {
-	// The build settings of an empty "Logic" element: the game's defaults.
-	rcConfig DefaultConfig()
-	{
-		// A section onto an element of its own, without a document to write back.
-		struct Section : Config
-		{
-			explicit Section(TiXmlElement* element) : Config(element) {}
-		};
-		TiXmlElement element("Logic");
-		Section section(&element);
-		Logic logic;
-		logic.LoadConfig(section);
-		return logic.GetNavMeshConfig();
-	}
-
 	// Rolling ground of 4 x 4-unit quads and boxes of 1 to 3 units resting on it.
 	LevelGeometry Level(float size, int boxes)
 	{
@@ -132,7 +121,7 @@ namespace
 		{
 			BuildNavMesh(config, geometry, navigation);
 		}
-		rcConfig config = DefaultConfig();
+		rcConfig config = test::NavTestConfig();
 		LevelGeometry geometry;
 		Navigation navigation;
 	};
@@ -142,7 +131,7 @@ namespace
 		const LevelGeometry geometry = Level(static_cast<float>(state.range(0)), static_cast<int>(200 * state.range(0) * state.range(0) / (128 * 128)));
 		for (auto _ : state)
 		{
-			rcConfig config = DefaultConfig();
+			rcConfig config = test::NavTestConfig();
 			Navigation navigation;
 			BuildNavMesh(config, geometry, navigation);
 			state.counters["tiles"] = navigation.tilesX * navigation.tilesZ;
@@ -209,6 +198,66 @@ namespace
 		}
 	}
 	BENCHMARK(BM_Obstacle_Ours)->Unit(benchmark::kMillisecond);
+
+	// The game clock read by the cache's update, on real time: the time between two readings is
+	// one stage, as the update reads the clock when it starts and after every stage.
+	struct StageClock
+	{
+		using Clock = std::chrono::steady_clock;
+		StageClock() { SetElapsedMillisecondsHook(&Read); }
+		~StageClock() { SetElapsedMillisecondsHook(nullptr); }
+		StageClock(const StageClock&) = delete;
+		StageClock& operator=(const StageClock&) = delete;
+
+		static std::uint32_t Read()
+		{
+			previous = last;
+			last = Clock::now();
+			return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(last - start).count());
+		}
+		static double Milliseconds(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
+
+		static inline const Clock::time_point start = Clock::now();
+		static inline Clock::time_point last;
+		static inline Clock::time_point previous;
+	};
+
+	// Every tile of the level queued at once and rebuilt a frame (one update) at a time: the
+	// longest frame, the longest stage, and the longest time a frame had spent before its last
+	// stage began, which the 5 ms budget bounds (read on a millisecond clock: under 6 ms).
+	void BM_StagedRebuild_Ours(benchmark::State& state)
+	{
+		BenchLevel level;
+		NavMeshTileCache& cache = *level.navigation.tileCache;
+		const StageClock clock;
+		double longestFrame = 0;
+		double longestStage = 0;
+		double longestBeforeLastStage = 0;
+		int frames = 0;
+		for (auto _ : state)
+		{
+			for (int z = 0; z < level.navigation.tilesZ; ++z)
+				for (int x = 0; x < level.navigation.tilesX; ++x)
+					cache.QueueTile(x, z);
+			while (cache.GetQueueLength() > 0)
+			{
+				const StageClock::Clock::time_point frameStart = StageClock::Clock::now();
+				StageClock::last = StageClock::previous = frameStart;
+				cache.Update(*level.navigation.navMesh);
+				const StageClock::Clock::time_point frameEnd = StageClock::Clock::now();
+				longestFrame = std::max(longestFrame, StageClock::Milliseconds(frameEnd - frameStart));
+				longestStage = std::max(longestStage, StageClock::Milliseconds(StageClock::last - StageClock::previous));
+				longestBeforeLastStage = std::max(longestBeforeLastStage, StageClock::Milliseconds(StageClock::previous - frameStart));
+				++frames;
+			}
+		}
+		state.counters["frames"] = benchmark::Counter(frames, benchmark::Counter::kAvgIterations);
+		state.counters["longestFrameMs"] = longestFrame;
+		state.counters["longestStageMs"] = longestStage;
+		state.counters["beforeLastStageMs"] = longestBeforeLastStage;
+		state.counters["budgetMs"] = NavMeshTileCache::kBudgetMilliseconds;
+	}
+	BENCHMARK(BM_StagedRebuild_Ours)->Unit(benchmark::kMillisecond);
 
 	struct LZ4Compressor : dtTileCacheCompressor
 	{

@@ -1,10 +1,13 @@
 // Fuzzes the tile cache's lean heightfield check and decoder: the input is taken as LZ4-compressed
 // block bytes, as a raw block, or as the columns and spans of a block put together from the bytes.
-// Whatever passes the check must decode into a compact heightfield that Recast can erode.
+// Whatever passes the check must decode into a compact heightfield that Recast can erode, and a
+// box marked and eroded on the kept decoded field must give the areas of the library's erosion.
+#include "Systems/Logic/MeshGeneration/DecodedTileField.h"
 #include "Systems/Logic/MeshGeneration/LeanHeightfield.h"
 
 #include <lz4.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -58,10 +61,28 @@ namespace
 			return;
 		rcContext context(false);
 		rcCompactHeightfield* compact = rcAllocCompactHeightfield();
+		DecodedTileField decoded;
 		// The library's later steps are left out: blocks of any shape reach them here, while the
 		// cache only hands them blocks of its tile's size.
-		if (BuildCompactFromLean(&context, 4, 1, block.data(), *compact))
-			rcErodeWalkableArea(&context, 1, *compact);
+		if (BuildCompactFromLean(&context, 4, 1, block.data(), *compact) && decoded.Decode(&context, 4, 1, block.data()))
+		{
+			// A rebuild's marking and erosion near the box must give the library's own areas.
+			float bmin[3];
+			float bmax[3];
+			for (int axis = 0; axis < 3; ++axis)
+			{
+				bmin[axis] = header.bmin[axis] + (header.bmax[axis] - header.bmin[axis]) * 0.3f;
+				bmax[axis] = header.bmin[axis] + (header.bmax[axis] - header.bmin[axis]) * 0.6f;
+			}
+			const int radius = 1 + header.width % 3;
+			ReusedCompactField work;
+			decoded.MarkAndErode(&context, {{bmin, bmax}}, radius, work);
+			rcMarkBoxArea(&context, bmin, bmax, RC_NULL_AREA, *compact);
+			rcErodeWalkableArea(&context, radius, *compact);
+			if (work.Field().spanCount != compact->spanCount ||
+				!std::equal(compact->areas, compact->areas + compact->spanCount, work.Field().areas))
+				__builtin_trap();
+		}
 		rcFreeCompactHeightfield(compact);
 	}
 }

@@ -4,6 +4,7 @@
 // frame may end (5 ms of game time per frame), and swapped into the Detour mesh.
 #pragma once
 
+#include "Systems/Logic/MeshGeneration/DecodedTileField.h"
 #include "Utilities/UnorderedVector.h"
 
 #include <recastnavigation/Recast.h>
@@ -84,10 +85,6 @@ public:
 	float agentClimb = 0.0f;
 
 private:
-	struct CompactDeleter
-	{
-		void operator()(rcCompactHeightfield* field) const { rcFreeCompactHeightfield(field); }
-	};
 	struct ContourDeleter
 	{
 		void operator()(rcContourSet* contours) const { rcFreeContourSet(contours); }
@@ -96,10 +93,14 @@ private:
 	{
 		void operator()(rcPolyMesh* mesh) const { rcFreePolyMesh(mesh); }
 	};
-	// A tile's intermediate results, kept between the stages of a rebuild.
+	// A tile's intermediate results, kept between the stages of a rebuild; the working field's
+	// arrays serve one tile after another.
 	struct TileBuild
 	{
-		std::unique_ptr<rcCompactHeightfield, CompactDeleter> compact;
+		// The field decoded for this rebuild alone; or null, the field then kept by the cache.
+		std::unique_ptr<DecodedTileField> ownField;
+		const DecodedTileField* field = nullptr;
+		ReusedCompactField work;
 		std::unique_ptr<rcContourSet, ContourDeleter> contours;
 		std::unique_ptr<rcPolyMesh, PolyMeshDeleter> polyMesh;
 	};
@@ -112,8 +113,10 @@ private:
 		Empty,
 	};
 
-	StageResult RunStage(int stageIndex, CachedTile* tile, TileBuild& build, NavBuildContext& context);
-	StageResult Decompress(const CachedTile* tile, TileBuild& build, NavBuildContext& context);
+	StageResult RunStage(int stageIndex, CachedTile* tile, TileBuild& build, NavBuildContext& context, bool keep);
+	// Points the build at the tile's decoded field: kept from an earlier rebuild, or decoded now
+	// and kept (`keep`) or owned by the build.
+	StageResult Decompress(const CachedTile* tile, TileBuild& build, NavBuildContext& context, bool keep);
 	NavTileData CreateTileData(const CachedTile& tile, rcPolyMesh& polyMesh) const;
 	// Advances the front entry by one stage; the swap ends it.
 	void Step(dtNavMesh& navMesh, NavBuildContext& context);
@@ -127,6 +130,9 @@ private:
 	std::deque<std::pair<int, int>> queue;
 	// The queue's cells, to refuse a queued one without walking the queue.
 	std::unordered_set<std::uint64_t> queued;
+	// The fields of the tiles rebuilt last, the most recent at the back: an obstacle's tiles are
+	// rebuilt again when it goes.
+	std::vector<std::pair<std::uint64_t, std::unique_ptr<DecodedTileField>>> decoded;
 	int stage = 0;
 	TileBuild front;
 };

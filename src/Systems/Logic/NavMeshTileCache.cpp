@@ -18,6 +18,8 @@
 namespace
 {
 	constexpr int kBufferGranule = 512;
+	// Decoded fields kept: about 35 KB each with the default settings.
+	constexpr std::size_t kDecodedFieldsKept = 16;
 	// Walkable polygons carry this flag, so the default query filter takes them.
 	constexpr unsigned short kWalkableFlag = 1;
 
@@ -58,6 +60,7 @@ NavMeshTileCache::~NavMeshTileCache() = default;
 void NavMeshTileCache::Clear()
 {
 	rows.clear();
+	decoded.clear();
 	tileCount = 0;
 	buffer.clear();
 	buffer.shrink_to_fit();
@@ -137,10 +140,18 @@ void NavMeshTileCache::PopFront()
 	queue.pop_front();
 }
 
-NavMeshTileCache::StageResult NavMeshTileCache::Decompress(const CachedTile* tile, TileBuild& build, NavBuildContext& context)
+NavMeshTileCache::StageResult NavMeshTileCache::Decompress(const CachedTile* tile, TileBuild& build, NavBuildContext& context, bool keep)
 {
 	if (tile == nullptr || tile->data.empty() || buffer.empty())
 		return StageResult::Failed;
+	const std::uint64_t key = Key(tile->x, tile->z);
+	if (const auto kept = std::find_if(decoded.begin(), decoded.end(), [key](const auto& entry) { return entry.first == key; });
+		kept != decoded.end())
+	{
+		std::rotate(kept, kept + 1, decoded.end());
+		build.field = decoded.back().second.get();
+		return StageResult::Next;
+	}
 	const int raw = LZ4_decompress_safe(reinterpret_cast<const char*>(tile->data.data()), reinterpret_cast<char*>(buffer.data()),
 		static_cast<int>(tile->data.size()), static_cast<int>(buffer.size()));
 	std::string fault = raw == tile->rawSize ? CheckLeanHeightfield(buffer.data(), static_cast<std::size_t>(raw), config.width, config.height)
@@ -151,32 +162,49 @@ NavMeshTileCache::StageResult NavMeshTileCache::Decompress(const CachedTile* til
 			"): the cached heightfield is damaged (" + fault + "); the tile is not rebuilt");
 		return StageResult::Failed;
 	}
-	build.compact.reset(rcAllocCompactHeightfield());
-	if (build.compact == nullptr || !BuildCompactFromLean(&context, config.walkableHeight, config.walkableClimb, buffer.data(), *build.compact))
+	auto field = std::make_unique<DecodedTileField>();
+	if (!field->Decode(&context, config.walkableHeight, config.walkableClimb, buffer.data()))
 		return StageResult::Failed;
+	build.field = field.get();
+	if (!keep)
+	{
+		build.ownField = std::move(field);
+		return StageResult::Next;
+	}
+	if (decoded.size() == kDecodedFieldsKept)
+		decoded.erase(decoded.begin());
+	decoded.emplace_back(key, std::move(field));
 	return StageResult::Next;
 }
 
-NavMeshTileCache::StageResult NavMeshTileCache::RunStage(int stageIndex, CachedTile* tile, TileBuild& build, NavBuildContext& context)
+NavMeshTileCache::StageResult NavMeshTileCache::RunStage(int stageIndex, CachedTile* tile, TileBuild& build, NavBuildContext& context, bool keep)
 {
+	rcCompactHeightfield& compact = build.work.Field();
 	switch (stageIndex)
 	{
 	case kDecompress:
-		build = TileBuild{};
-		return Decompress(tile, build, context);
+		build.ownField.reset();
+		build.field = nullptr;
+		build.contours.reset();
+		build.polyMesh.reset();
+		return Decompress(tile, build, context, keep);
 	case kMarkAndErode:
+	{
 		// Obstacles go in before the erosion, so the agent radius stays clear around them too.
+		std::vector<MarkedBox> boxes;
 		for (const TempObstacle* obstacle : tile->obstacles)
-			rcMarkBoxArea(&context, obstacle->bmin, obstacle->bmax, RC_NULL_AREA, *build.compact);
-		return rcErodeWalkableArea(&context, config.walkableRadius, *build.compact) ? StageResult::Next : StageResult::Failed;
+			boxes.push_back({obstacle->bmin, obstacle->bmax});
+		build.field->MarkAndErode(&context, boxes, config.walkableRadius, build.work);
+		return StageResult::Next;
+	}
 	case kRegions:
-		return rcBuildRegionsMonotone(&context, *build.compact, config.borderSize, config.minRegionArea, config.mergeRegionArea)
+		return rcBuildRegionsMonotone(&context, compact, config.borderSize, config.minRegionArea, config.mergeRegionArea)
 			? StageResult::Next
 			: StageResult::Failed;
 	case kContours:
 		build.contours.reset(rcAllocContourSet());
 		if (build.contours == nullptr ||
-			!rcBuildContours(&context, *build.compact, config.maxSimplificationError, config.maxEdgeLen, *build.contours))
+			!rcBuildContours(&context, compact, config.maxSimplificationError, config.maxEdgeLen, *build.contours))
 			return StageResult::Failed;
 		return build.contours->nconts == 0 ? StageResult::Empty : StageResult::Next;
 	default:
@@ -230,7 +258,7 @@ NavTileData NavMeshTileCache::BuildTile(int x, int z, NavBuildContext& context)
 	context.SetTile(x, z);
 	TileBuild build;
 	for (int stageIndex = kDecompress; stageIndex < kSwap; ++stageIndex)
-		if (RunStage(stageIndex, tile, build, context) != StageResult::Next)
+		if (RunStage(stageIndex, tile, build, context, false) != StageResult::Next)
 			return {};
 	return CreateTileData(*tile, *build.polyMesh);
 }
@@ -246,7 +274,7 @@ void NavMeshTileCache::Step(dtNavMesh& navMesh, NavBuildContext& context)
 		SwapIn(navMesh, x, z, CreateTileData(*tile, *front.polyMesh));
 		return;
 	}
-	switch (RunStage(stage, tile, front, context))
+	switch (RunStage(stage, tile, front, context, true))
 	{
 	case StageResult::Next:
 		++stage;

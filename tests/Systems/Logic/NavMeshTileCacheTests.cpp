@@ -125,4 +125,31 @@ namespace
 		EXPECT_EQ(level.Ref(0, 0), 0u) << "characters must not walk through the crate";
 		EXPECT_NE(level.Ref(1, 0), 0u);
 	}
+
+	// The decoded field kept from the obstacle's rebuild serves the rebuild once it goes: the
+	// tile comes back as the level's build made it, rebuild after rebuild.
+	TEST(NavTileCache, TilesRebuiltFromTheirKeptFieldsComeBackAsBuilt)
+	{
+		TileCacheLevel level;
+		const auto vertices = [&] {
+			const dtMeshTile* tile = level.Mesh().getTileAt(1, 1, 0);
+			return tile == nullptr ? std::vector<float>{} : std::vector<float>(tile->verts, tile->verts + 3 * tile->header->vertCount);
+		};
+		const std::vector<float> built = vertices();
+		ASSERT_FALSE(built.empty());
+		const float bounds[6] = {11, -1, 11, 13, 3, 13};
+		for (int round = 0; round < 2; ++round)
+		{
+			{
+				TempObstacle obstacle(1, bounds);
+				obstacle.Attach(*level.Cache().GetTile(1, 1));
+				level.Cache().QueueTile(1, 1);
+				level.UpdateUntilIdle();
+				EXPECT_NE(vertices(), built) << "round " << round;
+			}
+			level.Cache().QueueTile(1, 1);
+			level.UpdateUntilIdle();
+			EXPECT_EQ(vertices(), built) << "round " << round;
+		}
+	}
 }

@@ -1,20 +1,18 @@
-// Levels for the navigation tests: the build settings the Logic system derives from its default
-// configuration, flat floors of triangle quads, and a navigation built from them.
+// Levels for the navigation tests: flat floors of triangle quads, and a navigation built from them.
 #pragma once
 
 #include "Systems/Logic/Logic.h"
 #include "Systems/Logic/NavBuildContext.h"
 #include "Systems/Logic/NavMeshBuild.h"
+#include "Systems/Logic/NavTestConfig.h"
 #include "Systems/Physics/FakeCollider.h"
 
 #include <recastnavigation/DetourNavMesh.h>
 #include <recastnavigation/DetourNavMeshQuery.h>
 
-#include "Utilities/Config.h"
 #include "Utilities/Diagnostics.h"
 
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include <cmath>
 #include <functional>
@@ -23,21 +21,6 @@
 
 namespace test
 {
-	// The build settings of an empty "Logic" element: cells of 0.25 x 0.5, tiles of 32 cells (8 units).
-	inline rcConfig NavTestConfig()
-	{
-		// A section onto an element of its own, without a document to write back.
-		struct Section : Config
-		{
-			explicit Section(TiXmlElement* element) : Config(element) {}
-		};
-		TiXmlElement element("Logic");
-		Section section(&element);
-		Logic logic;
-		logic.LoadConfig(section);
-		return logic.GetNavMeshConfig();
-	}
-
 	// A floor at height y from (x0, z0) to (x1, z1) of quads of the given side, two triangles each.
 	inline void AddFloor(std::vector<Tuple3f>& vertices, std::vector<IndexTriple>& triangles, float x0, float z0, float x1, float z1,
 		float y = 0.0f, float side = 4.0f)

@@ -1,0 +1,60 @@
+// A tile's compact heightfield as decoded from its lean block, kept between rebuilds together with
+// every span's distance to the edge of the walkable area. A rebuild copies it into a working field
+// and, after marking obstacle boxes, measures distances again only near the marked spans: the
+// erosion of the whole tile is done once, when the tile is decoded.
+#pragma once
+
+#include <recastnavigation/Recast.h>
+
+#include <vector>
+
+// A compact heightfield whose arrays are kept and reused by every copy into it.
+class ReusedCompactField
+{
+public:
+	ReusedCompactField() = default;
+	// The arrays are the vectors': the library's destructor must not free them.
+	~ReusedCompactField();
+	ReusedCompactField(const ReusedCompactField&) = delete;
+	ReusedCompactField& operator=(const ReusedCompactField&) = delete;
+
+	// Makes the field a copy of `source`: cells, spans, areas and settings.
+	void CopyFrom(const rcCompactHeightfield& source);
+	rcCompactHeightfield& Field() { return field; }
+
+private:
+	rcCompactHeightfield field;
+	std::vector<rcCompactCell> cells;
+	std::vector<rcCompactSpan> spans;
+	std::vector<unsigned char> areas;
+};
+
+// An obstacle's box, min xyz and max xyz.
+struct MarkedBox
+{
+	const float* bmin;
+	const float* bmax;
+};
+
+class DecodedTileField
+{
+public:
+	DecodedTileField() = default;
+	DecodedTileField(const DecodedTileField&) = delete;
+	DecodedTileField& operator=(const DecodedTileField&) = delete;
+
+	// Builds the compact heightfield of a checked lean block and its edge distances; false (logged)
+	// when out of memory.
+	bool Decode(rcContext* ctx, int walkableHeight, int walkableClimb, const unsigned char* lean);
+
+	// Copies the decoded field into `work`, marks every box (rcMarkBoxArea's rules) unwalkable and erodes by `radius` cells: the same areas as rcMarkBoxArea on the decoded
+	// field followed by rcErodeWalkableArea.
+	void MarkAndErode(rcContext* ctx, const std::vector<MarkedBox>& boxes, int radius, ReusedCompactField& work) const;
+
+private:
+	// Its destructor frees the arrays.
+	rcCompactHeightfield field;
+	// Recast's chamfer distance (2 per step, 3 per diagonal, 255 at most) to the nearest span that
+	// is unwalkable or lacks a walkable neighbour.
+	std::vector<unsigned char> edgeDistance;
+};

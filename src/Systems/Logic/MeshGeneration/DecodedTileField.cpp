@@ -1,0 +1,193 @@
+#include "Systems/Logic/MeshGeneration/DecodedTileField.h"
+
+#include "Systems/Logic/MeshGeneration/LeanHeightfield.h"
+
+#include <algorithm>
+
+namespace
+{
+	constexpr unsigned char kFar = 0xff;
+
+	// A range of columns, both ends included.
+	struct ColumnWindow
+	{
+		int x0 = 0;
+		int z0 = 0;
+		int x1 = -1;
+		int z1 = -1;
+
+		bool Empty() const { return x1 < x0 || z1 < z0; }
+		void Add(int x, int z)
+		{
+			if (Empty())
+			{
+				x0 = x1 = x;
+				z0 = z1 = z;
+				return;
+			}
+			x0 = std::min(x0, x);
+			x1 = std::max(x1, x);
+			z0 = std::min(z0, z);
+			z1 = std::max(z1, z);
+		}
+		ColumnWindow Grown(int by, int width, int height) const
+		{
+			return {std::max(0, x0 - by), std::max(0, z0 - by), std::min(width - 1, x1 + by), std::min(height - 1, z1 + by)};
+		}
+	};
+
+	// The span that the link of `span` (in column (x, z)) in direction dir leads to.
+	int Neighbour(const rcCompactHeightfield& chf, int x, int z, const rcCompactSpan& span, int dir)
+	{
+		const int nx = x + rcGetDirOffsetX(dir);
+		const int nz = z + rcGetDirOffsetY(dir);
+		return static_cast<int>(chf.cells[nx + nz * chf.width].index) + rcGetCon(span, dir);
+	}
+
+	// Edge spans start at distance 0: unwalkable ones and those without four walkable neighbours.
+	void SeedEdges(const rcCompactHeightfield& chf, const ColumnWindow& window, unsigned char* distance)
+	{
+		for (int z = window.z0; z <= window.z1; ++z)
+			for (int x = window.x0; x <= window.x1; ++x)
+			{
+				const rcCompactCell& cell = chf.cells[x + z * chf.width];
+				for (int i = static_cast<int>(cell.index), end = static_cast<int>(cell.index + cell.count); i < end; ++i)
+				{
+					if (chf.areas[i] == RC_NULL_AREA)
+					{
+						distance[i] = 0;
+						continue;
+					}
+					int walkableNeighbours = 0;
+					for (int dir = 0; dir < 4; ++dir)
+						if (rcGetCon(chf.spans[i], dir) != RC_NOT_CONNECTED && chf.areas[Neighbour(chf, x, z, chf.spans[i], dir)] != RC_NULL_AREA)
+							++walkableNeighbours;
+					if (walkableNeighbours != 4)
+						distance[i] = 0;
+				}
+			}
+	}
+
+	// Lowers the distance of span i to that of the span one step in `dir` plus 2, and to that of
+	// the span one more step in `turn` from there plus 3.
+	void Relax(const rcCompactHeightfield& chf, int x, int z, int i, int dir, int turn, unsigned char* distance)
+	{
+		const rcCompactSpan& span = chf.spans[i];
+		if (rcGetCon(span, dir) == RC_NOT_CONNECTED)
+			return;
+		const int ax = x + rcGetDirOffsetX(dir);
+		const int az = z + rcGetDirOffsetY(dir);
+		const int ai = Neighbour(chf, x, z, span, dir);
+		distance[i] = static_cast<unsigned char>(std::min<int>(distance[i], std::min(distance[ai] + 2, 255)));
+		if (rcGetCon(chf.spans[ai], turn) != RC_NOT_CONNECTED)
+		{
+			const int di = Neighbour(chf, ax, az, chf.spans[ai], turn);
+			distance[i] = static_cast<unsigned char>(std::min<int>(distance[i], std::min(distance[di] + 3, 255)));
+		}
+	}
+
+	// Recast's two chamfer passes over the window: forward from the -x and -z neighbours, then
+	// backward from the +x and +z ones.
+	void ChamferPasses(const rcCompactHeightfield& chf, const ColumnWindow& window, unsigned char* distance)
+	{
+		for (int z = window.z0; z <= window.z1; ++z)
+			for (int x = window.x0; x <= window.x1; ++x)
+			{
+				const rcCompactCell& cell = chf.cells[x + z * chf.width];
+				for (int i = static_cast<int>(cell.index), end = static_cast<int>(cell.index + cell.count); i < end; ++i)
+				{
+					Relax(chf, x, z, i, 0, 3, distance);
+					Relax(chf, x, z, i, 3, 2, distance);
+				}
+			}
+		for (int z = window.z1; z >= window.z0; --z)
+			for (int x = window.x1; x >= window.x0; --x)
+			{
+				const rcCompactCell& cell = chf.cells[x + z * chf.width];
+				for (int i = static_cast<int>(cell.index), end = static_cast<int>(cell.index + cell.count); i < end; ++i)
+				{
+					Relax(chf, x, z, i, 2, 1, distance);
+					Relax(chf, x, z, i, 1, 0, distance);
+				}
+			}
+	}
+}
+
+ReusedCompactField::~ReusedCompactField()
+{
+	field.cells = nullptr;
+	field.spans = nullptr;
+	field.areas = nullptr;
+}
+
+void ReusedCompactField::CopyFrom(const rcCompactHeightfield& source)
+{
+	cells.assign(source.cells, source.cells + source.width * source.height);
+	spans.assign(source.spans, source.spans + source.spanCount);
+	areas.assign(source.areas, source.areas + source.spanCount);
+	field.width = source.width;
+	field.height = source.height;
+	field.spanCount = source.spanCount;
+	field.walkableHeight = source.walkableHeight;
+	field.walkableClimb = source.walkableClimb;
+	field.borderSize = source.borderSize;
+	field.maxDistance = source.maxDistance;
+	field.maxRegions = source.maxRegions;
+	std::copy(source.bmin, source.bmin + 3, field.bmin);
+	std::copy(source.bmax, source.bmax + 3, field.bmax);
+	field.cs = source.cs;
+	field.ch = source.ch;
+	field.cells = cells.data();
+	field.spans = spans.data();
+	field.areas = areas.data();
+}
+
+bool DecodedTileField::Decode(rcContext* ctx, int walkableHeight, int walkableClimb, const unsigned char* lean)
+{
+	if (!BuildCompactFromLean(ctx, walkableHeight, walkableClimb, lean, field))
+		return false;
+	edgeDistance.assign(static_cast<std::size_t>(field.spanCount), kFar);
+	const ColumnWindow whole{0, 0, field.width - 1, field.height - 1};
+	SeedEdges(field, whole, edgeDistance.data());
+	ChamferPasses(field, whole, edgeDistance.data());
+	return true;
+}
+
+void DecodedTileField::MarkAndErode(rcContext* ctx, const std::vector<MarkedBox>& boxes, int radius, ReusedCompactField& work) const
+{
+	work.CopyFrom(field);
+	rcCompactHeightfield& chf = work.Field();
+	for (const MarkedBox& box : boxes)
+		rcMarkBoxArea(ctx, box.bmin, box.bmax, RC_NULL_AREA, chf);
+	const int threshold = radius * 2;
+	// The spans the boxes took: what the obstacles add to the edges of the walkable area.
+	ColumnWindow marked;
+	for (int z = 0; z < chf.height; ++z)
+		for (int x = 0; x < chf.width; ++x)
+		{
+			const rcCompactCell& cell = chf.cells[x + z * chf.width];
+			for (unsigned i = cell.index, end = cell.index + cell.count; i < end; ++i)
+				if (chf.areas[i] != field.areas[i])
+					marked.Add(x, z);
+		}
+	if (!marked.Empty() && threshold > 0)
+	{
+		// A step costs at least 2, so no span more than `radius` columns away comes under the
+		// threshold; distances from the old edges are already in edgeDistance.
+		const ColumnWindow window = marked.Grown(radius + 1, chf.width, chf.height);
+		std::vector<unsigned char> distance(static_cast<std::size_t>(chf.spanCount), kFar);
+		SeedEdges(chf, window, distance.data());
+		ChamferPasses(chf, window, distance.data());
+		for (int z = window.z0; z <= window.z1; ++z)
+			for (int x = window.x0; x <= window.x1; ++x)
+			{
+				const rcCompactCell& cell = chf.cells[x + z * chf.width];
+				for (unsigned i = cell.index, end = cell.index + cell.count; i < end; ++i)
+					if (distance[i] < threshold)
+						chf.areas[i] = RC_NULL_AREA;
+			}
+	}
+	for (int i = 0; i < chf.spanCount; ++i)
+		if (edgeDistance[static_cast<std::size_t>(i)] < threshold)
+			chf.areas[i] = RC_NULL_AREA;
+}
