@@ -340,4 +340,27 @@ namespace
 			EXPECT_LT(box.GetPosition().DotProduct(along), -0.08f) << c.what << ": stopped on the near side";
 		}
 	}
+
+	// A pile presses the bodies under it slowly but deep into the floor; the floor's winding
+	// (which side its triangles face) must not matter.
+	TEST(Tunnel, ABodyPressedSlowlyIntoAMeshFloorStaysOnItWhicheverWayTheFloorFaces)
+	{
+		const std::vector<std::uint32_t> windings[] = {{0, 2, 1, 0, 3, 2}, {0, 1, 2, 0, 2, 3}};
+		for (const auto& indices : windings)
+		{
+			test::PhysicsScene scene;
+			scene.AddMesh({{{-10, 0, -10}, {10, 0, -10}, {10, 0, 10}, {-10, 0, 10}}, indices});
+			test::BodyShape crate;
+			crate.scale = Tuple3f(0.2f, 0.2f, 0.2f);
+			crate.flags = kBodyNoGravity;
+			RigidBody& box = scene.Add(crate, Tuple3f(0.3f, 0.02f, 0.4f));
+			scene.LoadLevel();
+			for (int step = 0; step < 30; ++step)
+			{
+				box.velocity = Tuple3f(0, -1, 0);
+				scene.Step();
+			}
+			EXPECT_GT(box.GetPosition().y, 0.0f) << "winding " << indices[1];
+		}
+	}
 }
