@@ -61,8 +61,10 @@ public:
 	// written where given. kRayMiss (body untouched) for none.
 	static float RayCastColliderList(const PhysicsList<Collider>& colliders, const Tuple3f& origin,
 		const Tuple3f& direction, RigidBody** hitBody);
-	// The same over the static colliders, answered from the static box tree.
-	float RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody) const;
+	// The same over the static colliders, answered from the static box tree; boxes the ray enters
+	// beyond farthest are skipped, as for RayCastMoving.
+	float RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,
+		float farthest = AABBTree::kNoHitYet) const;
 	// The same over the moving colliders, answered from a box tree over them that is rebuilt on
 	// the first query after any of them moved, came or went. Boxes the ray enters beyond farthest
 	// are skipped, so a hit found there may be farther than farthest or missed.

@@ -375,12 +375,13 @@ float DetectionManager::RayCastColliderList(const PhysicsList<Collider>& collide
 	return best;
 }
 
-float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody) const
+float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,
+	float farthest) const
 {
 	// Until the level has loaded the tree only collects its leaves: the list answers instead.
 	if (staticTree.IsCollecting())
 		return RayCastColliderList(staticColliders, origin, direction, hitBody);
-	return RayCastTree(staticTree, origin, direction, hitBody);
+	return RayCastTree(staticTree, origin, direction, hitBody, farthest);
 }
 
 float DetectionManager::RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,

@@ -23,6 +23,15 @@ namespace
 	// How far a swept body may end inside what stopped it, so that the next detection finds the
 	// contact.
 	constexpr float kSweepPenetration = 0.01f;
+	// How far short of a mesh surface a slow body's origin stops.
+	constexpr float kOriginClearance = 0.001f;
+
+	// Whether the static body is a triangle mesh, a surface without an inside.
+	bool IsMesh(const RigidBody& body)
+	{
+		return body.collider != nullptr && body.collider->GetGeometryCount() > 0 &&
+			body.collider->GetGeometry(0)->geometryKind == kGeometryTriangle;
+	}
 
 	std::string FullList(const char* which)
 	{
@@ -223,27 +232,42 @@ void ResolutionManager::IntegratePositions(float dt)
 
 Tuple3f ResolutionManager::SweptStep(const RigidBody& body, const Tuple3f& step) const
 {
-	// Mended: a body that moves farther in one step than it is thick used to pass through a mesh
-	// triangle or a thin static box between two detections (a box at 40 m/s goes 0.64 a step).
-	// Its centre's path is cast against the static colliders and the step ends where the body's
-	// leading side reaches the first hit, leaving the contact to the next detection.
-	const Physics* physics = Physics::Instance();
+	Physics* physics = Physics::Instance();
 	if (body.collider == nullptr || physics == nullptr || body.HasFlag(kBodyGhost))
 		return step;
+	const float length = static_cast<float>(step.Length());
+	if (!(length > 0.0f))
+		return step;
+	const Tuple3f direction = step * (1.0f / length);
 	const float* bounds = body.collider->GetBounds();
 	const Tuple3f low(bounds[0], bounds[1], bounds[2]), high(bounds[3], bounds[4], bounds[5]);
 	const Tuple3f half = (high - low) * 0.5f;
-	const float length = static_cast<float>(step.Length());
-	if (!(length > std::min({half.x, half.y, half.z})))
+	if (length > std::min({half.x, half.y, half.z}))
+	{
+		// Mended: a body that moves farther in one step than it is thick used to pass through a
+		// mesh triangle or a thin static box between two detections (a box at 40 m/s goes 0.64 a
+		// step). Its centre's path is cast against the static colliders and the step ends where the
+		// body's leading side reaches the first hit, leaving the contact to the next detection.
+		const Tuple3f centre = (low + high) * 0.5f;
+		const float t = physics->GetDetection().RayCastStatic(centre, step, nullptr);
+		if (!(t > 0.0f))
+			return step;
+		const float extent = std::fabs(direction.x) * half.x + std::fabs(direction.y) * half.y + std::fabs(direction.z) * half.z;
+		const float allowed = t * length - extent + kSweepPenetration;
+		return allowed >= length ? step : direction * std::max(allowed, 0.0f);
+	}
+	// Mended: a slow body pressed deep into a mesh (a cone's apex under a pile) could take its
+	// origin across a triangle's plane; its contacts, turned by where the origin lies, then pushed
+	// it out on the far side and it fell through the floor. Its origin now stops short of any mesh
+	// surface. A static solid has an inside a body must be able to leave: its contacts see to it.
+	// A body without mass, moved by gameplay, goes where it is sent.
+	if (body.inverseMass == 0.0f)
 		return step;
-	const Tuple3f centre = (low + high) * 0.5f;
-	Tuple3f hit;
-	if (!physics->RayCastStatic(centre, step, nullptr, &hit))
+	RigidBody* surface = nullptr;
+	const float t = physics->GetDetection().RayCastStatic(body.GetPosition(), step, &surface, 1.0f);
+	if (!(t > 0.0f) || t >= 1.0f || surface == nullptr || !IsMesh(*surface))
 		return step;
-	const Tuple3f direction = step * (1.0f / length);
-	const float extent = std::fabs(direction.x) * half.x + std::fabs(direction.y) * half.y + std::fabs(direction.z) * half.z;
-	const float allowed = static_cast<float>((hit - centre).Length()) - extent + kSweepPenetration;
-	return allowed >= length ? step : direction * std::max(allowed, 0.0f);
+	return direction * std::max(t * length - kOriginClearance, 0.0f);
 }
 
 void ResolutionManager::PostUpdate()

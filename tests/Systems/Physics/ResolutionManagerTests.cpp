@@ -340,4 +340,25 @@ namespace
 			EXPECT_LT(box.GetPosition().DotProduct(along), -0.08f) << c.what << ": stopped on the near side";
 		}
 	}
+
+	// A heavy pile presses a small body under it slowly but deep into the floor: the contacts give
+	// way, yet the body must stay on the floor, whichever way the floor's triangles face.
+	TEST(Tunnel, ASmallBodyUnderAHeavyOneStaysOnAMeshFloorWhicheverWayTheFloorFaces)
+	{
+		const std::vector<std::uint32_t> windings[] = {{0, 2, 1, 0, 3, 2}, {0, 1, 2, 0, 2, 3}};
+		for (const auto& indices : windings)
+		{
+			test::PhysicsScene scene;
+			scene.AddMesh({{{-10, 0, -10}, {10, 0, -10}, {10, 0, 10}, {-10, 0, 10}}, indices});
+			test::BodyShape pebble;
+			pebble.scale = Tuple3f(0.2f, 0.2f, 0.2f);
+			test::BodyShape load;
+			load.scale = Tuple3f(3, 3, 3);
+			RigidBody& small = scene.Add(pebble, Tuple3f(0, 0.1f, 0));
+			scene.Add(load, Tuple3f(0, 1.7f, 0));
+			scene.LoadLevel();
+			scene.Step(100);
+			EXPECT_GT(small.GetPosition().y, 0.0f) << "winding " << indices[1];
+		}
+	}
 }
