@@ -22,6 +22,7 @@
 #include "Components/Logic/KnockOut.h"
 #include "Components/Logic/Lungs.h"
 #include "Components/Logic/MessageSpawn.h"
+#include "Components/Logic/PathMovement.h"
 #include "Components/Logic/Mover.h"
 #include "Components/Logic/Objectives.h"
 #include "Components/Logic/PlayerDeath.h"
@@ -48,8 +49,12 @@
 #include "Components/Physics/CursorController.h"
 #include "Components/Physics/GolemPoints.h"
 #include "Systems/Logic/BehaviorRegistry.h"
+#include "Systems/Logic/ChargeObject.h"
 #include "Systems/Logic/CompositeNodes.h"
 #include "Systems/Logic/CooldownPriorityNode.h"
+#include "Systems/Logic/HeadOffObject.h"
+#include "Systems/Logic/MovementLeaves.h"
+#include "Systems/Logic/ThrowBomb.h"
 
 namespace
 {
@@ -74,6 +79,7 @@ namespace
 		Entry<FallDamage>(),
 		Entry<TeamDamage>(),
 		Entry<ExplodeOnHit>(),
+		Entry<PathMovement>(),
 		Entry<Lungs>(),
 		Entry<RagdollDeath>(),
 		Entry<PlayerDeath>(),
@@ -124,6 +130,7 @@ namespace
 		&CharacterController::TypeId,
 		&Spawner::TypeId,
 		&BehaviorTree::TypeId,
+		&PathMovement::TypeId,
 		&Popup::TypeId,
 		&CameraShake::TypeId,
 		&Boundary::TypeId,
@@ -156,7 +163,13 @@ std::span<unsigned (*const)()> LogicUpdateOrder()
 
 void RegisterLogicBehaviors()
 {
+	RegisterBehavior<Idle>("Idle");
+	RegisterBehavior<Tumble>("Tumble");
+	RegisterBehavior<Wander>("Wander");
+	RegisterBehavior<ThrowBomb>("ThrowBomb");
+	RegisterBehavior<ChargeObject>("ChargeObject");
 	RegisterBehavior<SequenceNode>("SequenceNode");
+	RegisterBehavior<HeadOffObject>("HeadOffObject");
 	RegisterBehavior<RandomSelectorNode>("RandomSelectorNode");
 	RegisterBehavior<OrderedSelectorNode>("OrderedSelectorNode");
 	RegisterBehavior<NonDeterministicNode>("NonDeterministicNode");
