@@ -2,8 +2,8 @@
 #include "Components/Logic/GameplayWorld.h"
 #include "Components/Logic/PathMovement.h"
 #include "Systems/Logic/NavTestLevels.h"
+#include "Utilities/DebugDraw.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace
@@ -117,24 +117,31 @@ namespace
 		}
 	}
 
-	TEST(PathMovement, SavesWhatItReadsWithTheDistanceOffThePathKeptSquaredAndDefaultsForMissingFields)
+	std::vector<std::pair<Tuple3f, Tuple3f>>& DrawnLines()
 	{
-		const struct
-		{
-			const char* values;
-			const char* saved;
-		} cases[] = {
-			{"<float>3</float><float>0.5</float><float>2</float>", "<float name=\"maxDistOffPath\">2</float>"},
-			{"<float>3</float><float>0.5</float><float>2</float>", "<float name=\"regenTime\">0.5</float>"},
-			{"", "<float name=\"speed\">0</float>"},
-			{"", "<float name=\"regenTime\">1</float>"},
-			{"", "<float name=\"maxDistOffPath\">0</float>"},
+		static std::vector<std::pair<Tuple3f, Tuple3f>> lines;
+		return lines;
+	}
+
+	TEST(PathMovement, WithTheNavMeshShownTheRemainingPathIsDrawnHalfAUnitUpFromTheCharacter)
+	{
+		WalkLevel level;
+		level.SetEnd(Tuple3f(24, 0, 20));
+		const DebugDraw::DrawLineHook previous = DebugDraw::DrawLine;
+		// The path in red; the navigation mesh itself is drawn in green.
+		DebugDraw::DrawLine = [](Tuple3f from, Tuple3f to, float, Tuple4f colour) {
+			if (colour == Tuple4f(1, 0, 0, 1))
+				DrawnLines().emplace_back(from, to);
 		};
-		for (const auto& c : cases)
-		{
-			test::GameplayWorld world;
-			const Object object = world.AddLogic(PathMovement::TypeId(), c.values);
-			EXPECT_THAT(NavWorld::Saved(*object.object->GetComponent<PathMovement>()), testing::HasSubstr(c.saved)) << c.values;
-		}
+		DrawnLines().clear();
+		level.world.Frame();
+		EXPECT_TRUE(DrawnLines().empty());
+		Engine::SendMessage(Message("ToggleNavMesh").PushBool(true));
+		level.world.Frame();
+		DebugDraw::DrawLine = previous;
+		const std::vector<Tuple3f>& path = level.Movement().GetPath();
+		ASSERT_EQ(DrawnLines().size(), path.size() - level.Movement().GetPathIndex());
+		EXPECT_EQ(DrawnLines().front().first, Tuple3f(4, 0.5f, 4));
+		EXPECT_EQ(DrawnLines().back().second, Tuple3f(path.back().x, 0.5f, path.back().z));
 	}
 }
