@@ -10,6 +10,7 @@
 
 #include "Components/Logic/PathMovement.h"
 #include "Components/Physics/Body.h"
+#include "Components/Physics/PhysicsMaterial.h"
 #include "Components/Transform.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Logic/PathQuery.h"
@@ -20,6 +21,7 @@
 #include <recastnavigation/DetourNavMeshQuery.h>
 
 #include <memory>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -112,6 +114,10 @@ namespace
 			const Object floor = CreateObject("Floor");
 			floor.object->AddComponent(Transform::TypeId());
 			floor.object->GetComponent<Transform>()->SetWorldPosition(Tuple3f(64, -0.5f, 64));
+			floor.object->GetComponent<Transform>()->SetScale(Tuple3f(1, 1, 1));
+			// Without mass the floor is static, and the navigation is built from it.
+			floor.object->AddComponent(PhysicsMaterial::TypeId());
+			floor.object->GetComponent<PhysicsMaterial>()->density = 0.0f;
 			bench::AddLoaded(floor, Body::TypeId(), "<Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f>"
 				"<Tuple3f>0 0 0</Tuple3f><string>STATIC</string><Composite><string>CompositePrimitive</string><Collider>"
 				"<string>cube</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f><Tuple3f>128 1 128</Tuple3f></Collider></Composite>");
@@ -124,11 +130,14 @@ namespace
 				object.object->AddComponent(Transform::TypeId());
 				const Tuple3f at(4.0f + static_cast<float>(tw::Rand() % 120), 0.5f, 4.0f + static_cast<float>(tw::Rand() % 120));
 				object.object->GetComponent<Transform>()->SetWorldPosition(at);
-				bench::AddLoaded(object, PathMovement::TypeId(), "<float>3</float><float>0.5</float>");
+				object.object->GetComponent<Transform>()->SetScale(Tuple3f(1, 1, 1));
+				bench::AddLoaded(object, PathMovement::TypeId(), "<float>3</float><float>0.5</float><float>0</float>");
 				object.object->Start();
 				walkers.emplace_back(object, Tuple3f(128.0f - at.x, 0.0f, 128.0f - at.z));
 			}
 			ProcessObjectChanges();
+			if (logic->GetNavigation().navQuery == nullptr)
+				throw std::runtime_error("the walkers' floor gave no navigation mesh");
 			// Set off over one regeneration period, so that as many regenerate in every frame.
 			for (int frame = 0; frame < kFramesPerRegeneration; ++frame)
 			{
