@@ -2,6 +2,7 @@
 
 #include "Components/Logic/GameplayRules.h"
 #include "Components/Logic/MotionRules.h"
+#include "Components/Logic/SquaredDistance.h"
 #include "Components/Physics/Body.h"
 #include "Components/Transform.h"
 #include "Composition.h"
@@ -40,7 +41,7 @@ bool PathMovement::Load(Serializer& serializer)
 {
 	float offPath = std::sqrt(maxDistOffPath);
 	serializer.Read(speed).Read(regenTime).Read(offPath);
-	maxDistOffPath = offPath * offPath;
+	maxDistOffPath = SquaredDistance(offPath);
 	return true;
 }
 

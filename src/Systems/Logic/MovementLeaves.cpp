@@ -3,6 +3,7 @@
 #include "Components/Logic/GameplayRules.h"
 #include "Components/Logic/Health.h"
 #include "Components/Logic/PathMovement.h"
+#include "Components/Logic/SquaredDistance.h"
 #include "Components/Physics/Ragdoll.h"
 #include "Components/Transform.h"
 #include "Composition.h"
@@ -112,7 +113,7 @@ void Tumble::Deserialize(Serializer& serializer)
 {
 	float standSpeed = std::sqrt(minStandSpeed);
 	serializer.Read(standSpeed);
-	minStandSpeed = standSpeed * standSpeed;
+	minStandSpeed = SquaredDistance(standSpeed);
 	ReadSeconds(serializer, waitUntilStand);
 }
 
