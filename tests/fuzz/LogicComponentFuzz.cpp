@@ -27,6 +27,7 @@
 #include "Components/Logic/KnockOut.h"
 #include "Components/Logic/Lungs.h"
 #include "Components/Logic/MessageSpawn.h"
+#include "Components/Logic/PathMovement.h"
 #include "Components/Logic/Mover.h"
 #include "Components/Logic/Objectives.h"
 #include "Components/Logic/Popup.h"
@@ -154,6 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	RoundTrip<Objectives>(document);
 	RoundTrip<HouseDestroyed>(document);
 	RoundTrip<Spawner>(document);
+	RoundTrip<PathMovement>(document);
 	RoundTrip<Scaler>(document);
 	RoundTrip<Blow>(document);
 	RoundTrip<Lungs>(document);

@@ -24,6 +24,7 @@ public:
 	bool Start() override;
 
 	int GetHealth() const { return health; }
+	unsigned GetMaxHealth() const { return maxHealth; }
 	bool IsDead() const { return dead; }
 
 private:

@@ -9,6 +9,7 @@
 #include "System.h"
 #include "Systems/Logic/NavMeshBuild.h"
 #include "Systems/Logic/ObstacleSet.h"
+#include "Systems/Logic/PathQuery.h"
 #include "Utilities/HashSet.h"
 
 #include <recastnavigation/Recast.h>
@@ -67,6 +68,11 @@ public:
 	// The level's navigation: empty pointers until a level with static geometry has loaded.
 	const Navigation& GetNavigation() const { return navigation; }
 	const ObstacleSet& GetObstacles() const { return obstacles; }
+	// Smoothing, curve radius and the agent's size in world units.
+	PathSettings GetPathSettings() const;
+	// The points picked with "SetStartNavPoint" and "SetEndNavPoint", for debugging paths by hand.
+	const Tuple3f& GetDebugStartPoint() const { return debugStartPoint; }
+	const Tuple3f& GetDebugEndPoint() const { return debugEndPoint; }
 
 private:
 	void OnPause(Message::Reader reader);
@@ -75,6 +81,11 @@ private:
 	void OnComponentAdded(Message::Reader reader);
 	void OnComponentRemoved(Message::Reader reader);
 	void OnToggleNavMesh(Message::Reader reader);
+	// "GeneratePath": start, end, then optional std::vector<Tuple3f>* (appended to), bool* (the
+	// end is reached) and Tuple3f* (the last point), answered before the send returns.
+	void OnGeneratePath(Message::Reader reader);
+	void OnSetStartNavPoint(Message::Reader reader);
+	void OnSetEndNavPoint(Message::Reader reader);
 	void OnLevelLoaded(Message::Reader reader);
 	void OnAddObstacle(Message::Reader reader);
 	void OnRemoveObstacle(Message::Reader reader);
@@ -104,6 +115,9 @@ private:
 	Navigation navigation;
 	std::unique_ptr<dtQueryFilter> queryFilter;
 	ObstacleSet obstacles;
+	PathQuery pathQuery;
+	Tuple3f debugStartPoint;
+	Tuple3f debugEndPoint;
 
 	// In the order they joined; the same ids as logicObjectIds.
 	std::vector<unsigned> logicObjects;

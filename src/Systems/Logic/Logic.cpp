@@ -2,6 +2,7 @@
 
 #include "Component.h"
 #include "Components/Logic/AvailableObjects.h"
+#include "Components/Logic/CameraAim.h"
 #include "Components/Physics/Body.h"
 #include "Composition.h"
 #include "Engine.h"
@@ -145,6 +146,9 @@ void Logic::Initialize()
 	RegisterHandler("ComponentAdded", &Logic::OnComponentAdded);
 	RegisterHandler("ComponentRemoved", &Logic::OnComponentRemoved);
 	RegisterHandler("ToggleNavMesh", &Logic::OnToggleNavMesh);
+	RegisterHandler("GeneratePath", &Logic::OnGeneratePath);
+	RegisterHandler("SetStartNavPoint", &Logic::OnSetStartNavPoint);
+	RegisterHandler("SetEndNavPoint", &Logic::OnSetEndNavPoint);
 }
 
 void Logic::Update()
@@ -380,6 +384,44 @@ void Logic::OnToggleNavMesh(Message::Reader reader)
 		drawNavMesh = !drawNavMesh;
 	else
 		reader.Read(drawNavMesh);
+}
+
+PathSettings Logic::GetPathSettings() const
+{
+	const rcConfig& config = navMeshConfig;
+	return {pathSmoothing, pathCurveRadius, static_cast<float>(config.walkableRadius) * config.cs,
+		static_cast<float>(config.walkableHeight) * config.ch};
+}
+
+void Logic::OnGeneratePath(Message::Reader reader)
+{
+	const auto start = reader.Read<Tuple3f>();
+	const auto end = reader.Read<Tuple3f>();
+	auto* points = reader.HasMore() ? reader.Read<std::vector<Tuple3f>*>() : nullptr;
+	bool* reachesEnd = reader.HasMore() ? reader.Read<bool*>() : nullptr;
+	Tuple3f* last = reader.HasMore() ? reader.Read<Tuple3f*>() : nullptr;
+	PathQuery::Result result{false, start};
+	std::vector<Tuple3f> unused;
+	if (navigation.navQuery != nullptr && queryFilter != nullptr)
+		pathQuery.Generate(*navigation.navQuery, *queryFilter, GetPathSettings(), start, end, points != nullptr ? *points : unused, result);
+	if (reachesEnd != nullptr)
+		*reachesEnd = result.reachesEnd;
+	if (last != nullptr)
+		*last = result.last;
+}
+
+void Logic::OnSetStartNavPoint(Message::Reader)
+{
+	RigidBody* body = nullptr;
+	if (const auto aim = CameraAim::Active())
+		aim->Cast(body, debugStartPoint);
+}
+
+void Logic::OnSetEndNavPoint(Message::Reader)
+{
+	RigidBody* body = nullptr;
+	if (const auto aim = CameraAim::Active())
+		aim->Cast(body, debugEndPoint);
 }
 
 void Logic::OnLevelLoaded(Message::Reader)

@@ -26,6 +26,7 @@
 #include "Components/Logic/MessageSpawn.h"
 #include "Components/Logic/Mover.h"
 #include "Components/Logic/Objectives.h"
+#include "Components/Logic/PathMovement.h"
 #include "Components/Logic/PlayerDeath.h"
 #include "Components/Logic/Popup.h"
 #include "Components/Logic/PowerUp.h"
@@ -51,12 +52,16 @@
 #include "Components/Physics/CursorController.h"
 #include "Components/Physics/GolemPoints.h"
 #include "Systems/Logic/BehaviorRegistry.h"
+#include "Systems/Logic/ChargeObject.h"
 #include "Systems/Logic/CompositeNodes.h"
 #include "Systems/Logic/CooldownPriorityNode.h"
 #include "Systems/Logic/GolemFollowObject.h"
 #include "Systems/Logic/GolemSpawnObjects.h"
 #include "Systems/Logic/GolemTeleport.h"
 #include "Systems/Logic/GolemThrowScraps.h"
+#include "Systems/Logic/HeadOffObject.h"
+#include "Systems/Logic/MovementLeaves.h"
+#include "Systems/Logic/ThrowBomb.h"
 
 namespace
 {
@@ -81,6 +86,7 @@ namespace
 		Entry<FallDamage>(),
 		Entry<TeamDamage>(),
 		Entry<ExplodeOnHit>(),
+		Entry<PathMovement>(),
 		Entry<Lungs>(),
 		Entry<RagdollDeath>(),
 		Entry<PlayerDeath>(),
@@ -134,6 +140,7 @@ namespace
 		&CharacterController::TypeId,
 		&Spawner::TypeId,
 		&BehaviorTree::TypeId,
+		&PathMovement::TypeId,
 		&Popup::TypeId,
 		&CameraShake::TypeId,
 		&Boundary::TypeId,
@@ -168,7 +175,13 @@ std::span<unsigned (*const)()> LogicUpdateOrder()
 
 void RegisterLogicBehaviors()
 {
+	RegisterBehavior<Idle>("Idle");
+	RegisterBehavior<Tumble>("Tumble");
+	RegisterBehavior<Wander>("Wander");
+	RegisterBehavior<ThrowBomb>("ThrowBomb");
+	RegisterBehavior<ChargeObject>("ChargeObject");
 	RegisterBehavior<SequenceNode>("SequenceNode");
+	RegisterBehavior<HeadOffObject>("HeadOffObject");
 	RegisterBehavior<GolemSpawnObjects>("GolemSpawnObjects");
 	RegisterBehavior<GolemFollowObject>("GolemFollowObject");
 	RegisterBehavior<GolemThrowScraps>("GolemThrowScraps");

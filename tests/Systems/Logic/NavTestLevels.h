@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <initializer_list>
 #include <functional>
 #include <string>
 #include <vector>
@@ -116,11 +118,33 @@ namespace test
 	};
 }
 
+#include "Components/Logic/PathMovement.h"
+#include "Components/QuietComponent.h"
 #include "Systems/Logic/GameWorld.h"
 #include "Systems/Physics/DetectionManager.h"
 
 namespace test
 {
+	struct __StrideName
+	{
+		static constexpr const char* name = "Stride";
+	};
+
+	// Keeps the last "SetVelocity" of a character without a body: the test moves it by that.
+	class Stride : public QuietComponent<Stride, __StrideName>
+	{
+	public:
+		bool Start() override
+		{
+			owner->RegisterHandler("SetVelocity", &Stride::OnSetVelocity);
+			return true;
+		}
+		Tuple3f velocity;
+
+	private:
+		void OnSetVelocity(Message::Reader reader) { reader.Read(velocity); }
+	};
+
 	// The harness with a static floor object from (0, 0) to (x1, z1) and crates whose bounds the test
 	// sets; "LevelLoaded" builds the navigation.
 	class NavWorld : public GameWorld
@@ -130,11 +154,26 @@ namespace test
 
 		Object AddFloorObject(float x1, float z1, float x0 = 0.0f, float z0 = 0.0f)
 		{
+			return AddFloorObject({{x0, z0, x1, z1}});
+		}
+
+		// One floor object of the rectangles {x0, z0, x1, z1}.
+		Object AddFloorObject(std::initializer_list<std::array<float, 4>> rectangles)
+		{
 			auto& [vertices, triangles] = FloorCollider::Shape();
 			vertices.clear();
 			triangles.clear();
-			AddFloor(vertices, triangles, x0, z0, x1, z1);
+			for (const auto& [x0, z0, x1, z1] : rectangles)
+				AddFloor(vertices, triangles, x0, z0, x1, z1);
 			return AddBodyObject("Ground", Tuple3f(0, 0, 0), true, BodyValues("DEFAULT", "NavFloor"));
+		}
+
+		// The points "GeneratePath" appends to the given ones; reached and last as it answers them.
+		static std::vector<Tuple3f> Path(const Tuple3f& from, const Tuple3f& to, bool* reached = nullptr, Tuple3f* last = nullptr,
+			std::vector<Tuple3f> points = {})
+		{
+			Engine::SendMessage(Message("GeneratePath").Push(from).Push(to).Push(&points).Push(reached).Push(last));
+			return points;
 		}
 
 		// A dynamic body whose collider covers the box.
@@ -155,6 +194,32 @@ namespace test
 			}
 		}
 
+		// A started character at the position with a PathMovement loaded from the values (speed,
+		// regenTime) and a Stride.
+		static Object AddWalker(const Tuple3f& position, const std::string& values = "<float>4</float><float>1</float>")
+		{
+			Stride::Register();
+			const Object walker = CreateObject("Walker");
+			walker.object->AddComponent(Transform::TypeId());
+			walker.object->GetComponent<Transform>()->SetWorldPosition(position);
+			walker.object->GetComponent<Transform>()->SetScale(Tuple3f(1, 1, 1));
+			AddLoaded(walker, PathMovement::TypeId(), values);
+			walker.object->AddComponent(Stride::TypeId());
+			walker.object->Start();
+			return walker;
+		}
+
+		// Frames in each of which the walker moves by its last velocity.
+		void Walk(const Object& walker, unsigned frames)
+		{
+			Transform& transform = *walker.object->GetComponent<Transform>();
+			for (unsigned frame = 0; frame < frames; ++frame)
+			{
+				Frame();
+				transform.SetWorldPosition(transform.GetWorldPosition() + walker.object->GetComponent<Stride>()->velocity * 0.016f);
+			}
+		}
+
 		void LevelLoaded() { Engine::SendMessage(Message("LevelLoaded")); }
 		const Navigation& Nav() const { return logic->GetNavigation(); }
 
@@ -165,15 +230,22 @@ namespace test
 				Frame();
 		}
 
-		// How far, horizontally, the nearest walkable point is from the position; far without any.
-		float DistanceToMesh(const Tuple3f& position) const
+		// The nearest walkable point within a few units; far away without any.
+		Tuple3f NearestOnMesh(const Tuple3f& position) const
 		{
 			const dtQueryFilter filter;
 			const float extents[3] = {4.0f, 4.0f, 4.0f};
 			dtPolyRef ref = 0;
 			float point[3] = {1e6f, 1e6f, 1e6f};
 			Nav().navQuery->findNearestPoly(&position.x, extents, &filter, &ref, point);
-			return std::hypot(point[0] - position.x, point[2] - position.z);
+			return Tuple3f(point[0], point[1], point[2]);
+		}
+
+		// How far, horizontally, the nearest walkable point is from the position; far without any.
+		float DistanceToMesh(const Tuple3f& position) const
+		{
+			const Tuple3f point = NearestOnMesh(position);
+			return std::hypot(point.x - position.x, point.z - position.z);
 		}
 	};
 }

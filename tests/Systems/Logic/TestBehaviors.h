@@ -119,6 +119,16 @@ namespace test
 		return node;
 	}
 
+	// A node of the type read from the stored fields for the owner, started as a parent starts it.
+	inline std::unique_ptr<BehaviorNode> StartNode(const std::string& type, const std::string& stored, Composition* owner)
+	{
+		std::unique_ptr<BehaviorNode> node = ReadNode(type, stored);
+		node->owner = owner;
+		node->status = Running;
+		node->Start();
+		return node;
+	}
+
 	// What the stored values and children save as, read as a document and written again.
 	inline std::string SavedDocument(const std::string& stored)
 	{

@@ -1,0 +1,34 @@
+// Rules the behaviour leaves that act on a character share: its own and its target's positions,
+// the facing toward a point, and messages to itself. A leaf looks its target up again every
+// update, since the target may have been destroyed in between.
+#pragma once
+
+#include "Message.h"
+#include "Utilities/Tuple.h"
+
+#include <string>
+
+class Composition;
+class PathMovement;
+class Transform;
+struct RigidBody;
+
+namespace LeafRules
+{
+	// The yaw that turns a character to face along the horizontal offset (dx, dz).
+	float FacingYaw(float dx, float dz);
+	// The live object of the id, or null (never the "Dummy" object).
+	Composition* Find(unsigned objectId);
+	// The live object of the name, or null.
+	Composition* FindByName(const std::string& name);
+	Transform* TransformOf(Composition* object);
+	RigidBody* BodyOf(Composition* object);
+	// Sets the yaw on the owner's rigid body, which hands it to its Transform; on the Transform
+	// alone when there is no body.
+	void Face(Composition& owner, float yaw);
+	void Send(Composition* owner, const Message& message);
+	// "SetAnimation" with the animation's name.
+	void Animate(Composition* owner, const char* animation);
+	// Milliseconds as the seconds a node writes: the nearest float that reads back as as many.
+	float ToSeconds(unsigned milliseconds);
+}

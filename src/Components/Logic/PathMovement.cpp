@@ -1,0 +1,160 @@
+#include "Components/Logic/PathMovement.h"
+
+#include "Components/Logic/GameplayRules.h"
+#include "Components/Logic/MotionRules.h"
+#include "Components/Logic/SquaredDistance.h"
+#include "Components/Physics/Body.h"
+#include "Components/Transform.h"
+#include "Composition.h"
+#include "Engine.h"
+#include "Serializer.h"
+#include "Systems/Logic/Logic.h"
+#include "Systems/Physics/RigidBody.h"
+#include "Utilities/DebugDraw.h"
+#include "Utilities/Timer.h"
+
+#include <cmath>
+
+namespace
+{
+	constexpr float kPi = 3.14159265358979f;
+	// Within this squared distance a path point counts as reached.
+	constexpr float kReachedSquared = 1.0f;
+	// Less horizontal offset than this gives no direction to walk or face.
+	constexpr float kNoHorizontalOffset = 1e-4f;
+	constexpr float kPathLineHeight = 0.5f;
+	constexpr float kPathLineWidth = 3.0f;
+
+	bool DrawingPaths()
+	{
+		const Engine* engine = Engine::Instance();
+		const Logic* logic = engine != nullptr ? engine->GetSystem<Logic>() : nullptr;
+		return logic != nullptr && logic->IsDrawingNavMesh();
+	}
+}
+
+PathMovement::PathMovement() : lastGenerated(GetElapsedMilliseconds())
+{
+}
+
+bool PathMovement::Load(Serializer& serializer)
+{
+	float offPath = std::sqrt(maxDistOffPath);
+	serializer.Read(speed).Read(regenTime).Read(offPath);
+	maxDistOffPath = SquaredDistance(offPath);
+	return true;
+}
+
+bool PathMovement::Serialize(Serializer& serializer)
+{
+	serializer.Write("speed", speed).Write("regenTime", regenTime).Write("maxDistOffPath", std::sqrt(maxDistOffPath));
+	return true;
+}
+
+bool PathMovement::Start()
+{
+	moving = true;
+	owner->RegisterHandler("SetEndPoint", &PathMovement::OnSetEndPoint);
+	owner->RegisterHandler("SetSpeed", &PathMovement::OnSetSpeed);
+	owner->RegisterHandler("StopPathing", &PathMovement::OnStopPathing);
+	owner->RegisterHandler("Ragdoll", &PathMovement::OnStopPathing);
+	owner->RegisterHandler("AddWayPoint", &PathMovement::OnAddWayPoint);
+	return true;
+}
+
+void PathMovement::RequestPath(const Tuple3f& from, bool* reachesEnd)
+{
+	path.clear();
+	pathIndex = 1;
+	Message request("GeneratePath");
+	request.Push(from).Push(end).Push(&path).Push(reachesEnd);
+	Engine::SendMessage(request);
+	lastGenerated = GetElapsedMilliseconds();
+}
+
+void PathMovement::OnSetEndPoint(Message::Reader reader)
+{
+	if (!reader.Read(end))
+		return;
+	bool* reachesEnd = reader.HasMore() ? reader.Read<bool*>() : nullptr;
+	const Transform* transform = RequireTransform(*owner, __PathMovementName::name);
+	if (transform == nullptr)
+		return;
+	start = transform->GetWorldPosition();
+	wayPoints.clear();
+	RequestPath(start, reachesEnd);
+	moving = true;
+}
+
+void PathMovement::OnSetSpeed(Message::Reader reader)
+{
+	if (reader.Read(speed))
+		moving = true;
+}
+
+void PathMovement::OnStopPathing(Message::Reader reader)
+{
+	bool stop = false;
+	if (reader.Read(stop))
+		moving = !stop;
+}
+
+void PathMovement::OnAddWayPoint(Message::Reader reader)
+{
+	Tuple3f point;
+	if (reader.Read(point))
+		wayPoints.push_back(point);
+}
+
+bool PathMovement::Update()
+{
+	if (!moving || pathIndex >= path.size())
+		return true;
+	const Transform* transform = RequireTransform(*owner, __PathMovementName::name);
+	if (transform == nullptr)
+		return true;
+	const Tuple3f position = transform->GetWorldPosition();
+	if (GetElapsedMilliseconds() - lastGenerated > SecondsToMilliseconds(regenTime))
+	{
+		RequestPath(position, nullptr);
+		path.insert(path.end(), wayPoints.begin(), wayPoints.end());
+		// Steered in this update too: with regenTime 0 every update regenerates.
+		if (pathIndex >= path.size())
+			return true;
+	}
+	Steer(position);
+	return true;
+}
+
+void PathMovement::Steer(const Tuple3f& position)
+{
+	const Tuple3f target = path[pathIndex];
+	const float dx = target.x - position.x;
+	const float dz = target.z - position.z;
+	const float horizontal = std::hypot(dx, dz);
+	const bool hasDirection = horizontal >= kNoHorizontalOffset;
+	const float directionX = hasDirection ? dx / horizontal : 0.0f;
+	const float directionZ = hasDirection ? dz / horizontal : 0.0f;
+	const Body* body = owner->GetComponent<Body>();
+	const float fall = body != nullptr && body->GetBody() != nullptr ? body->GetBody()->velocity.y : 0.0f;
+	owner->HandleMessage(Message("SetVelocity").Push(Tuple3f(speed * directionX, fall, speed * directionZ)));
+	if (position.DistanceSquared(target) < kReachedSquared && ++pathIndex >= path.size())
+		owner->HandleMessage(Message("PathingComplete"));
+	if (hasDirection)
+		if (Transform* transform = owner->GetComponent<Transform>())
+			transform->SetWorldRotationVector(Tuple3f(0.0f, std::atan2(directionX, directionZ) + kPi, 0.0f));
+	if (DrawingPaths())
+		DrawPath(position);
+}
+
+void PathMovement::DrawPath(const Tuple3f& position) const
+{
+	const Tuple4f red(1.0f, 0.0f, 0.0f, 1.0f);
+	Tuple3f from(position.x, kPathLineHeight, position.z);
+	for (std::size_t at = pathIndex; at < path.size(); ++at)
+	{
+		const Tuple3f to(path[at].x, kPathLineHeight, path[at].z);
+		DebugDraw::DrawLine(from, to, kPathLineWidth, red);
+		from = to;
+	}
+}

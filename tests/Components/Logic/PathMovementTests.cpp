@@ -1,0 +1,147 @@
+#include "Components/Logic/GameplayRules.h"
+#include "Components/Logic/GameplayWorld.h"
+#include "Components/Logic/PathMovement.h"
+#include "Systems/Logic/NavTestLevels.h"
+#include "Utilities/DebugDraw.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+	using test::NavWorld;
+	using test::Stride;
+
+	// A 32-unit floor with a walker standing half a unit above it at (4, 4).
+	struct WalkLevel
+	{
+		explicit WalkLevel(const std::string& values = "<float>4</float><float>1</float>")
+		{
+			world.AddFloorObject(32, 32);
+			world.LevelLoaded();
+			walker = NavWorld::AddWalker(Tuple3f(4, 0.5f, 4), values);
+			log = &test::Listen(walker, {"PathingComplete"});
+		}
+		PathMovement& Movement() const { return *walker.object->GetComponent<PathMovement>(); }
+		Tuple3f& Velocity() const { return walker.object->GetComponent<Stride>()->velocity; }
+		Transform& Place() const { return *walker.object->GetComponent<Transform>(); }
+		bool SetEnd(const Tuple3f& end) const
+		{
+			bool reached = false;
+			walker.object->HandleMessage(Message("SetEndPoint").Push(end).Push(&reached));
+			return reached;
+		}
+		// Walks until "PathingComplete" or the frames run out; the frames it took.
+		unsigned WalkToEnd(unsigned frames)
+		{
+			for (unsigned frame = 0; frame < frames; ++frame)
+			{
+				world.Walk(walker, 1);
+				if (log->Count("PathingComplete") > 0)
+					return frame + 1;
+			}
+			return frames;
+		}
+
+		NavWorld world;
+		Object walker;
+		test::MessageLog* log = nullptr;
+	};
+
+	TEST(PathMovement, TheWalkHeadsForTheSecondPointNeverTheStartAndAnnouncesItsEndOnce)
+	{
+		WalkLevel level;
+		ASSERT_TRUE(level.SetEnd(Tuple3f(24, 0, 4)));
+		EXPECT_EQ(level.Movement().GetPathIndex(), 1u);
+		level.world.Walk(level.walker, 1);
+		EXPECT_NEAR(level.Velocity().x, 4.0f, 1e-4f);
+		EXPECT_NEAR(level.Velocity().z, 0.0f, 1e-4f);
+		EXPECT_LT(level.WalkToEnd(400), 400u);
+		EXPECT_LT(std::hypot(level.Place().GetWorldPosition().x - 24.0f, level.Place().GetWorldPosition().z - 4.0f), 1.0f);
+		level.world.Walk(level.walker, 100);
+		EXPECT_EQ(level.log->Count("PathingComplete"), 1u);
+	}
+
+	TEST(PathMovement, AWayPointJoinsThePathOnlyAfterTheNextRegeneration)
+	{
+		WalkLevel level("<float>1</float><float>1</float>");
+		level.SetEnd(Tuple3f(24, 0, 4));
+		const std::size_t length = level.Movement().GetPath().size();
+		const Tuple3f wayPoint(20, 0, 20);
+		level.walker.object->HandleMessage(Message("AddWayPoint").Push(wayPoint));
+		level.world.Walk(level.walker, 60);
+		EXPECT_EQ(level.Movement().GetPath().size(), length);
+		level.world.Walk(level.walker, 5);
+		ASSERT_FALSE(level.Movement().GetPath().empty());
+		EXPECT_EQ(level.Movement().GetPath().back(), wayPoint);
+	}
+
+	TEST(PathMovement, WithRegenTimeZeroItRegeneratesEveryFrameAndStillWalksToTheEnd)
+	{
+		WalkLevel level("<float>4</float><float>0</float>");
+		ASSERT_TRUE(level.SetEnd(Tuple3f(20, 0, 16)));
+		EXPECT_LT(level.WalkToEnd(600), 600u);
+		const Tuple3f at = level.Place().GetWorldPosition();
+		EXPECT_LT(std::hypot(at.x - 20.0f, at.z - 16.0f), 1.0f);
+	}
+
+	TEST(PathMovement, ATargetStraightBelowGivesNoHorizontalVelocityAndKeepsTheFacing)
+	{
+		WalkLevel level;
+		level.Place().SetWorldRotationVector(Tuple3f(0, 1, 0));
+		level.Velocity() = Tuple3f(9, 9, 9);
+		level.SetEnd(Tuple3f(4, 0, 4));
+		ASSERT_GE(level.Movement().GetPath().size(), 2u);
+		level.world.Frame();
+		EXPECT_TRUE(IsFinite(level.Velocity()));
+		EXPECT_EQ(level.Velocity().x, 0.0f);
+		EXPECT_EQ(level.Velocity().z, 0.0f);
+		EXPECT_NEAR(level.Place().GetWorldRotationVector().y, 1.0f, 1e-4f);
+	}
+
+	TEST(PathMovement, StopPathingAndRagdollPauseTheWalkWithoutClearingItAndTheOppositeResumesIt)
+	{
+		for (const char* pause : {"StopPathing", "Ragdoll"})
+		{
+			WalkLevel level;
+			level.SetEnd(Tuple3f(24, 0, 20));
+			level.world.Walk(level.walker, 10);
+			const std::vector<Tuple3f> path = level.Movement().GetPath();
+			level.walker.object->HandleMessage(Message(pause).PushBool(true));
+			level.Velocity() = Tuple3f();
+			level.world.Walk(level.walker, 100);
+			EXPECT_EQ(level.Velocity(), Tuple3f()) << pause;
+			EXPECT_EQ(level.Movement().GetPath(), path) << pause;
+			level.walker.object->HandleMessage(Message(pause).PushBool(false));
+			level.world.Walk(level.walker, 1);
+			EXPECT_GT(level.Velocity().Length(), 3.9) << pause;
+		}
+	}
+
+	std::vector<std::pair<Tuple3f, Tuple3f>>& DrawnLines()
+	{
+		static std::vector<std::pair<Tuple3f, Tuple3f>> lines;
+		return lines;
+	}
+
+	TEST(PathMovement, WithTheNavMeshShownTheRemainingPathIsDrawnHalfAUnitUpFromTheCharacter)
+	{
+		WalkLevel level;
+		level.SetEnd(Tuple3f(24, 0, 20));
+		const DebugDraw::DrawLineHook previous = DebugDraw::DrawLine;
+		// The path in red; the navigation mesh itself is drawn in green.
+		DebugDraw::DrawLine = [](Tuple3f from, Tuple3f to, float, Tuple4f colour) {
+			if (colour == Tuple4f(1, 0, 0, 1))
+				DrawnLines().emplace_back(from, to);
+		};
+		DrawnLines().clear();
+		level.world.Frame();
+		EXPECT_TRUE(DrawnLines().empty());
+		Engine::SendMessage(Message("ToggleNavMesh").PushBool(true));
+		level.world.Frame();
+		DebugDraw::DrawLine = previous;
+		const std::vector<Tuple3f>& path = level.Movement().GetPath();
+		ASSERT_EQ(DrawnLines().size(), path.size() - level.Movement().GetPathIndex());
+		EXPECT_EQ(DrawnLines().front().first, Tuple3f(4, 0.5f, 4));
+		EXPECT_EQ(DrawnLines().back().second, Tuple3f(path.back().x, 0.5f, path.back().z));
+	}
+}
