@@ -1,6 +1,7 @@
 // ParsedMessage: a message described by text, "Name(arg, ...)", parsed once into a ready
-// Message whose arguments are expressions evaluated each time a handler reads them, plus the
-// named variables those expressions bind to. Handles are reference-counted: copies share one
+// Message whose arguments are expressions evaluated each time a handler reads them (an argument
+// without identifiers is kept as its value, which every read would give), plus the named
+// variables those expressions bind to. Handles are reference-counted: copies share one
 // target, and the last one to go frees the message, the variables and the expressions.
 #pragma once
 

@@ -37,6 +37,8 @@ namespace
 		}
 	}
 
+	using ExpressionArgument = OperVarType<Expression*>;
+
 	bool IsBlank(char character)
 	{
 		return character == ' ' || character == '\t' || character == '\r' || character == '\n';
@@ -66,12 +68,24 @@ bool ParsedMessage::AddArgument(const std::string& text)
 		return false;
 	auto expression = std::make_unique<Expression>();
 	expression->Parse(text);
-	expression->ResolveIdentifiers(target->variables);
-	target->expressions.push_back(std::move(expression));
-
 	Message& message = *target->message;
 	const std::uint32_t usedBefore = message.GetWriteOffset();
-	message.PushVariable(OperVarType<Expression*>(target->expressions.back().get()));
+	// Asked before binding, which turns identifiers into values too: an argument without
+	// identifiers reads the same at every send, so its value is kept instead of evaluated anew
+	// at each read. Only a value no larger than the expression's record is kept (numbers, not
+	// strings), so a text fits the payload exactly as far as before.
+	if (expression->IsConstant())
+	{
+		const std::unique_ptr<OperatorVariable> value = expression->Evaluate();
+		if (value->Size() <= sizeof(ExpressionArgument) && value->Alignment() <= alignof(ExpressionArgument))
+		{
+			message.PushVariable(*value);
+			return message.GetWriteOffset() != usedBefore;
+		}
+	}
+	expression->ResolveIdentifiers(target->variables);
+	target->expressions.push_back(std::move(expression));
+	message.PushVariable(ExpressionArgument(target->expressions.back().get()));
 	if (message.GetWriteOffset() != usedBefore)
 		return true;
 	target->expressions.pop_back();

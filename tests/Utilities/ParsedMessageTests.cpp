@@ -87,6 +87,15 @@ TEST(ParsedMessage, ArgumentsAreEvaluatedAtEveryRead)
 	keys.w = 0.0f;
 	EXPECT_EQ(Message::Reader(*handle.GetMessage()).Read<float>(), -0.25f);
 	EXPECT_EQ(Message::Reader(sent).Read<int>(), 0);
+
+	// A lone identifier is bound to a value too, yet must not be kept like a constant.
+	ASSERT_TRUE(ParseMessage("Move(W_VALUE, 2 * 3)", handle));
+	for (const float w : {1.0f, 4.0f})
+	{
+		keys.w = w;
+		Message::Reader reader(*handle.GetMessage());
+		EXPECT_TRUE(reader.Read<float>() == w && reader.CurrentTypeId() == tw::TypeIdOf<int>() && reader.Read<int>() == 6) << w;
+	}
 }
 
 TEST(ParsedMessage, BadArgumentsThrowTheExpressionErrors)

@@ -83,6 +83,11 @@ namespace test
 		{
 			return BodyValues(flags, "CompositePrimitive", "0 0 0", UnitCube());
 		}
+		// The same with a sphere one unit across.
+		static std::string SphereBody()
+		{
+			return BodyValues("DEFAULT", "CompositePrimitive", "0 0 0", UnitShape("sphere"));
+		}
 
 		// An object with a Transform at the position (and a cube Body when asked) and the component
 		// loaded from the values; started.

@@ -99,12 +99,13 @@ namespace test
 			return values;
 		}
 
-		// The collider values of a unit cube.
-		static std::string UnitCube()
+		// The collider values of a primitive shape ("cube", "sphere" ...) one unit across.
+		static std::string UnitShape(const std::string& shape)
 		{
-			return "<Collider><string>cube</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f>"
+			return "<Collider><string>" + shape + "</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f>"
 				   "<Tuple3f>1 1 1</Tuple3f></Collider>";
 		}
+		static std::string UnitCube() { return UnitShape("cube"); }
 
 		// An object with a Transform at the position and a loaded Body; started when asked.
 		Object AddBodyObject(const std::string& name, const Tuple3f& position, bool start = true,

@@ -43,7 +43,7 @@ namespace
 		bool operator==(const CrateFate&) const = default;
 	};
 
-	// A wall of 10 crates, 5 wide and 2 high, hit by a heavy block at 15 units per second.
+	// A wall of 10 crates, 5 wide and 2 high, hit by a heavy ball at 15 units per second.
 	std::vector<CrateFate> BreakTheWall()
 	{
 		GameplayWorld world;
@@ -54,15 +54,15 @@ namespace
 			for (int column = 0; column < 5; ++column)
 			{
 				const Object crate = AddCrate(world, Tuple3f(static_cast<float>(column - 2), 0.5f + static_cast<float>(row), 0));
-				// Momentum, mass times speed: a unit crate weighs 790, the block 8 times that.
+				// Momentum, mass times speed: a unit crate weighs 790, the ball (2.5 across) 8.2 times that.
 				GameplayWorld::AddLoaded(crate, CollisionDamage::TypeId(), "<float>20000</float><float>80000</float><int>40</int>");
 				GameplayWorld::AddLoaded(crate, RagdollDeath::TypeId(), "<float>1</float>");
 				crate.object->Start();
 				crates.push_back(crate);
 				logs.push_back(&test::Listen(crate, {"Death"}));
 			}
-		const Object ball = world.AddBodyObject("Ball", Tuple3f(0, 1, -4), false, GameplayWorld::CubeBody());
-		ball.object->GetComponent<Transform>()->SetScale(Tuple3f(2, 2, 2));
+		const Object ball = world.AddBodyObject("Ball", Tuple3f(0, 1.25f, -4), false, GameplayWorld::SphereBody());
+		ball.object->GetComponent<Transform>()->SetScale(Tuple3f(2.5f, 2.5f, 2.5f));
 		ball.object->Start();
 		Engine::SendMessage(Message("LevelLoaded"));
 		GameplayWorld::RigidBodyOf(ball).velocity = Tuple3f(0, 0, 15);
@@ -92,7 +92,7 @@ namespace
 		return fates;
 	}
 
-	TEST(HealthScene, ABlockBreakingAWallKillsTheCratesItHitsHardAndTheDeadGoASecondLater)
+	TEST(HealthScene, ABallBreakingAWallKillsTheCratesItHitsHardAndTheDeadGoASecondLater)
 	{
 		const std::vector<CrateFate> fates = BreakTheWall();
 		std::size_t dead = 0;
