@@ -1,7 +1,8 @@
 // Behaviour leaves that move a character or wait for it to get up: Idle stands still for a random
 // time, Wander walks to a random point nearby through the character's PathMovement, and Tumble
-// waits until a ragdolled character has come to rest and then stands it up. They act by messages
-// to their own object and by reading its components.
+// waits until a ragdolled character has come to rest and then stands it up; BossTumble stands the
+// fallen golem up after a fixed time. They act by messages to their own object and by reading its
+// components.
 #pragma once
 
 #include "Systems/Logic/BehaviorNode.h"
@@ -64,4 +65,19 @@ private:
 	std::uint32_t waitUntilStand = 0;
 	// When the body was last moving.
 	std::uint32_t restTime = 0;
+};
+
+class BossTumble : public BehaviorNode
+{
+public:
+	void Deserialize(Serializer& serializer) override;
+	void Serialize(Serializer& serializer) const override;
+	void Start() override;
+	void Update() override;
+	void Finish() override {}
+
+private:
+	// Milliseconds.
+	std::uint32_t waitUntilStand = 0;
+	std::uint32_t startTime = 0;
 };

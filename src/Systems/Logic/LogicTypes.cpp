@@ -179,6 +179,7 @@ void RegisterLogicBehaviors()
 	RegisterBehavior<Tumble>("Tumble");
 	RegisterBehavior<Wander>("Wander");
 	RegisterBehavior<ThrowBomb>("ThrowBomb");
+	RegisterBehavior<BossTumble>("BossTumble");
 	RegisterBehavior<ChargeObject>("ChargeObject");
 	RegisterBehavior<SequenceNode>("SequenceNode");
 	RegisterBehavior<HeadOffObject>("HeadOffObject");

@@ -1,6 +1,7 @@
 #include "Systems/Logic/MovementLeaves.h"
 
 #include "Components/Logic/GameplayRules.h"
+#include "Components/Logic/Golem.h"
 #include "Components/Logic/Health.h"
 #include "Components/Logic/PathMovement.h"
 #include "Components/Logic/SquaredDistance.h"
@@ -150,6 +151,44 @@ void Tumble::Update()
 	if (body->velocity.LengthSquared() > minStandSpeed)
 		restTime = now;
 	if (now - restTime > waitUntilStand)
+	{
+		status = Success;
+		owner->HandleMessage(Message("Ragdoll").PushBool(false));
+	}
+}
+
+namespace
+{
+	bool GolemLiesDown(const Composition* owner)
+	{
+		const Golem* golem = owner != nullptr ? owner->GetComponent<Golem>() : nullptr;
+		return golem != nullptr && golem->IsRagdolled();
+	}
+}
+
+void BossTumble::Deserialize(Serializer& serializer)
+{
+	ReadSeconds(serializer, waitUntilStand);
+}
+
+void BossTumble::Serialize(Serializer& serializer) const
+{
+	serializer.Write("waitUntilStand", LeafRules::ToSeconds(waitUntilStand));
+}
+
+void BossTumble::Start()
+{
+	startTime = GetElapsedMilliseconds();
+	if (!GolemLiesDown(owner))
+		status = Failure;
+}
+
+void BossTumble::Update()
+{
+	if (!GolemLiesDown(owner))
+		status = Failure;
+	// The wait decides, whatever the golem did meanwhile: the tree above chooses whether to run on.
+	if (owner != nullptr && GetElapsedMilliseconds() - startTime > waitUntilStand)
 	{
 		status = Success;
 		owner->HandleMessage(Message("Ragdoll").PushBool(false));

@@ -10,7 +10,7 @@ namespace
 	using test::GolemFightScene;
 	using test::GolemWorld;
 
-	TEST(GolemFight, SummonedGolemFollowsThrowsIsKnockedOverStandsAndDies)
+	TEST(GolemFight, SummonedGolemFollowsThrowsIsKnockedOverStandsUpByItselfAndDies)
 	{
 		GolemFightScene fight(3);
 		const auto reeledIn = [&](std::size_t count) { return [&fight, count] { return fight.golemLog->Count("ReeledIn") >= count; }; };
@@ -69,8 +69,13 @@ namespace
 		EXPECT_FALSE(GolemWorld::GolemOf(fight.golem).IsArmed());
 		EXPECT_TRUE(GolemWorld::GolemOf(fight.golem).IsRagdolled());
 
-		// Stood up, it reels the rest in and is armed again.
-		fight.golem.object->HandleMessage(Message("Ragdoll").PushBool(false));
+		// Its tree stands it up once the archetype's waitUntilStand (3 s) has passed; it reels the
+		// rest in and is armed again.
+		unsigned framesDown = 0;
+		const auto standing = [&] { return !GolemWorld::GolemOf(fight.golem).IsRagdolled() || (++framesDown, false); };
+		ASSERT_TRUE(fight.FrameUntil(standing, 4.5f)) << "it never stood up";
+		EXPECT_GE(framesDown, 3 * GolemFightScene::kFramesPerSecond - 2) << "it stood up before its wait";
+		EXPECT_EQ(fight.golemLog->Named("Ragdoll"), (std::vector<std::string>{"Ragdoll 1", "Ragdoll 0"}));
 		ASSERT_TRUE(fight.FrameUntil(reeledIn(2), 3.0f));
 		EXPECT_TRUE(GolemWorld::GolemOf(fight.golem).IsArmed());
 

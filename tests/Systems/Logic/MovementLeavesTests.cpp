@@ -1,6 +1,7 @@
 #include "Systems/Logic/MovementLeaves.h"
 
 #include "Components/Logic/GameplayWorld.h"
+#include "Components/Logic/GolemWorld.h"
 #include "Components/Logic/Health.h"
 #include "Systems/Logic/NavTestLevels.h"
 
@@ -179,5 +180,29 @@ namespace
 			level.Run(*tumble, 1, Tuple3f(5, 0, 0));
 			EXPECT_EQ(tumble->status, c.status) << c.maxHealth << " " << c.damage;
 		}
+	}
+
+	TEST(BossTumbleNode, StandsTheGolemUpOnceItsWaitHasPassedWhetherOrNotItLayDownAtStart)
+	{
+		for (const bool downAtStart : {true, false})
+		{
+			test::GolemWorld world;
+			const Object golem = world.AddGolem(Tuple3f(0, 2, 0));
+			if (downAtStart)
+				golem.object->HandleMessage(Message("Ragdoll").PushBool(true));
+			auto tumble = StartNode("BossTumble", "<float>2</float>", golem);
+			EXPECT_EQ(tumble->status, downAtStart ? Running : Failure) << downAtStart;
+			GameClock::Advance(2000);
+			tumble->Update();
+			EXPECT_EQ(world.golemLog->Count("Ragdoll"), downAtStart ? 1u : 0u) << "nothing before the wait has passed";
+			GameClock::Advance(1);
+			tumble->Update();
+			EXPECT_EQ(tumble->status, Success) << downAtStart;
+			EXPECT_EQ(world.golemLog->entries.back(), "Ragdoll " + tw::TextOf(false)) << downAtStart;
+			EXPECT_FALSE(test::GolemWorld::GolemOf(golem).IsRagdolled());
+		}
+		test::GameplayWorld world;
+		EXPECT_EQ(StartNode("BossTumble", "<float>2</float>", world.AddLogic(PathMovement::TypeId(), "<float>2</float>"))->status, Failure)
+			<< "no golem";
 	}
 }
