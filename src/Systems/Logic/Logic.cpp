@@ -131,6 +131,8 @@ void Logic::Initialize()
 	for (unsigned (*typeId)() : LogicUpdateOrder())
 		updateTypeIds.push_back(typeId());
 	RegisterHandler("Pause", &Logic::OnPause);
+	// The level editor pauses logic alone with "PauseLogic".
+	RegisterHandler("PauseLogic", &Logic::OnPause);
 	RegisterHandler("LevelLoaded", &Logic::OnLevelLoaded);
 	RegisterHandler("AddObstacle", &Logic::OnAddObstacle);
 	RegisterHandler("RemoveObstacle", &Logic::OnRemoveObstacle);
