@@ -5,7 +5,12 @@
 // writes what share of that rectangle on screen shows the colour, then the same with the menu
 // hidden (the level behind), keeps the frame as "menu.png", writes the button's centre in window
 // pixels to the file "start-button" and leaves the cue "menu-shown". "KeyReporter" writes every
-// "ReportKey" its object receives ("Key <code>"), as the key test level's page sends it.
+// "ReportKey" its object receives ("Key <code>"), as the key test level's page sends it. On the
+// heads-up display test level it puts up the display ("PlayerHudObj"), measures the run of the
+// health bar's colour on the bar's middle row on screen at full health, gives the "Player" a
+// "HealthPercentage" of 0.25, measures again ("HealthRun <full> <quarter>") and leaves the cue
+// "hud-measured".
+#include "Archetype.h"
 #include "Components/GUI/HTMLPane.h"
 #include "Composition.h"
 #include "Engine.h"
@@ -58,14 +63,28 @@ namespace
 	// Frames after the main menu loaded before it is measured: the page is loaded, painted and shown.
 	constexpr unsigned kSettleFrames = 30;
 
+	// The health bar's colour in Hud.css (#d63a2f).
+	constexpr int kHealthBar[3] = {0xd6, 0x3a, 0x2f};
+
 	struct Rect
 	{
 		int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
 	};
 
-	bool NearButton(int r, int g, int b)
+	bool Near(const int (&colour)[3], int r, int g, int b)
 	{
-		return std::abs(r - kButton[0]) <= kTolerance && std::abs(g - kButton[1]) <= kTolerance && std::abs(b - kButton[2]) <= kTolerance;
+		return std::abs(r - colour[0]) <= kTolerance && std::abs(g - colour[1]) <= kTolerance && std::abs(b - colour[2]) <= kTolerance;
+	}
+
+	// The frame last drawn, RGBA rows bottom first.
+	std::vector<unsigned char> ReadFrame(int width, int height)
+	{
+		std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
+		glBindFramebuffer(GL_FRAMEBUFFER, 0);
+		glReadBuffer(GL_BACK);
+		glPixelStorei(GL_PACK_ALIGNMENT, 1);
+		glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+		return pixels;
 	}
 
 	struct __GuiProbeName
@@ -80,6 +99,8 @@ namespace
 		void Initialize() override { RegisterHandler("LevelLoaded", &GuiProbe::OnLevelLoaded); }
 		void Update() override
 		{
+			if (hudFrames > 0)
+				MeasureHud(--hudFrames);
 			if (menuFrames == 0 || --menuFrames > 2)
 				return;
 			const Object menu = ObjectFromName("MainMenu");
@@ -106,6 +127,58 @@ namespace
 			test::LeaveCue(("level-" + level).c_str());
 			if (level == "MainMenu")
 				menuFrames = kSettleFrames;
+			if (level == "GuiHudEndToEnd")
+			{
+				CreateObjectFromArchetype("PlayerHudObj.xml").object->Start();
+				hudFrames = 2 * kSettleFrames;
+			}
+		}
+
+		// At full health once the display is up, then at a quarter after it had time to repaint.
+		void MeasureHud(unsigned framesLeft)
+		{
+			if (framesLeft == kSettleFrames)
+			{
+				fullRun = HealthRun();
+				ObjectFromName("Player").object->HandleMessage(Message("HealthPercentage").PushFloat(0.25f));
+			}
+			else if (framesLeft == 0)
+			{
+				std::cerr << "HealthRun " << fullRun << " " << HealthRun() << std::endl;
+				test::LeaveCue("hud-measured");
+			}
+		}
+
+		// The longest run of the bar's colour on screen along the bar's middle row, the row found in
+		// the display's page (a 4:3 window shows the page pixel for pixel).
+		int HealthRun() const
+		{
+			const HTMLView* view = ObjectFromName("PlayerHudObj").object->GetComponent<HTMLPane>()->GetView();
+			int top = -1, bottom = -1;
+			for (int y = 0; y < view->GetHeight(); ++y)
+				for (int x = 0; x < view->GetWidth(); ++x)
+				{
+					const std::uint8_t* pixel = view->GetPixels() + y * view->GetBytesPerRow() + x * 4;
+					if (Near(kHealthBar, pixel[2], pixel[1], pixel[0]))
+					{
+						top = top < 0 ? y : top;
+						bottom = y;
+					}
+				}
+			const Window* window = Engine::Instance()->GetSystem<Window>();
+			const int width = window->GetWidth(), height = window->GetHeight();
+			const int row = (top + bottom) / 2;
+			if (top < 0 || row >= height)
+				return 0;
+			const std::vector<unsigned char> frame = ReadFrame(width, height);
+			int longest = 0, run = 0;
+			for (int x = 0; x < width; ++x)
+			{
+				const unsigned char* pixel = &frame[(static_cast<std::size_t>(height - 1 - row) * width + x) * 4];
+				run = Near(kHealthBar, pixel[0], pixel[1], pixel[2]) ? run + 1 : 0;
+				longest = std::max(longest, run);
+			}
+			return longest;
 		}
 
 		// The button in window pixels: found in the page's own pixels, placed as the plane shows it
@@ -134,11 +207,7 @@ namespace
 		{
 			const Window* window = Engine::Instance()->GetSystem<Window>();
 			const int width = window->GetWidth(), height = window->GetHeight();
-			std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
-			glBindFramebuffer(GL_FRAMEBUFFER, 0);
-			glReadBuffer(GL_BACK);
-			glPixelStorei(GL_PACK_ALIGNMENT, 1);
-			glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+			const std::vector<unsigned char> pixels = ReadFrame(width, height);
 			if (keep)
 			{
 				std::vector<std::uint8_t> bgra(pixels.size());
@@ -155,13 +224,15 @@ namespace
 				{
 					const unsigned char* pixel = &pixels[(static_cast<std::size_t>(height - 1 - y) * width + x) * 4];
 					++total;
-					inside += NearButton(pixel[0], pixel[1], pixel[2]) ? 1 : 0;
+					inside += Near(kButton, pixel[0], pixel[1], pixel[2]) ? 1 : 0;
 				}
 			return total > 0 ? static_cast<double>(inside) / total : 0.0;
 		}
 
 		unsigned menuFrames = 0;
 		Rect button;
+		unsigned hudFrames = 0;
+		int fullRun = 0;
 	};
 
 	// The key test level's page: every key pressed goes to the object "Reporter" in a message the
