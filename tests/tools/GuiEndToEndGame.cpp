@@ -9,7 +9,11 @@
 // heads-up display test level it puts up the display ("PlayerHudObj"), measures the run of the
 // health bar's colour on the bar's middle row on screen at full health, gives the "Player" a
 // "HealthPercentage" of 0.25, measures again ("HealthRun <full> <quarter>") and leaves the cue
-// "hud-measured".
+// "hud-measured". On the pause test level it leaves the cue "ready" once the level plays and
+// "paused" at the pause; a
+// second after each "Pause" it writes how far the falling "Box" moved in that second ("PausedFall"
+// or "ResumedFall"), then ends the game half a second later, or, paused with "Resume" set in its
+// configuration element, leaves the cue "paused-second" for the player to resume.
 #include "Archetype.h"
 #include "Components/GUI/HTMLPane.h"
 #include "Composition.h"
@@ -23,6 +27,9 @@
 #include "Startup.h"
 #include "System.h"
 #include "Systems/Window.h"
+#include "Components/Transform.h"
+#include "Utilities/Config.h"
+#include "Utilities/Timer.h"
 
 #include <GL/glew.h>
 
@@ -95,10 +102,17 @@ namespace
 	class GuiProbe : public SystemBase<GuiProbe, __GuiProbeName>
 	{
 	public:
-		void LoadConfig(Config&) override {}
-		void Initialize() override { RegisterHandler("LevelLoaded", &GuiProbe::OnLevelLoaded); }
+		void LoadConfig(Config& section) override { resume = section.GetBool("Resume", false); }
+		void Initialize() override
+		{
+			RegisterHandler("LevelLoaded", &GuiProbe::OnLevelLoaded);
+			RegisterHandler("Pause", &GuiProbe::OnPause);
+		}
 		void Update() override
 		{
+			if (readyFrames > 0 && --readyFrames == 0)
+				test::LeaveCue("ready");
+			WatchTheBox();
 			if (hudFrames > 0)
 				MeasureHud(--hudFrames);
 			if (menuFrames == 0 || --menuFrames > 2)
@@ -127,10 +141,43 @@ namespace
 			test::LeaveCue(("level-" + level).c_str());
 			if (level == "MainMenu")
 				menuFrames = kSettleFrames;
+			if (level == "GuiPauseEndToEnd")
+				readyFrames = kSettleFrames;
 			if (level == "GuiHudEndToEnd")
 			{
 				CreateObjectFromArchetype("PlayerHudObj.xml").object->Start();
 				hudFrames = 2 * kSettleFrames;
+			}
+		}
+
+		static float BoxHeight() { return ObjectFromName("Box").object->GetComponent<Transform>()->GetWorldPosition().y; }
+
+		void OnPause(Message::Reader reader)
+		{
+			paused = reader.Read<bool>();
+			if (paused)
+				test::LeaveCue("paused");
+			watchStart = GetElapsedMilliseconds();
+			startHeight = BoxHeight();
+			watching = true;
+		}
+
+		// A second after the pause changed: how far the box moved; half a second later the end.
+		void WatchTheBox()
+		{
+			const std::uint32_t elapsed = GetElapsedMilliseconds() - watchStart;
+			if (watching && elapsed >= 1000)
+			{
+				std::cerr << (paused ? "PausedFall " : "ResumedFall ") << std::abs(BoxHeight() - startHeight) << std::endl;
+				watching = false;
+				ending = !(paused && resume);
+				if (!ending)
+					test::LeaveCue("paused-second");
+			}
+			if (ending && elapsed >= 1500)
+			{
+				ending = false;
+				Engine::SendMessage(Message("Shutdown"));
 			}
 		}
 
@@ -233,6 +280,13 @@ namespace
 		Rect button;
 		unsigned hudFrames = 0;
 		int fullRun = 0;
+		unsigned readyFrames = 0;
+		bool resume = false;
+		bool paused = false;
+		bool watching = false;
+		bool ending = false;
+		std::uint32_t watchStart = 0;
+		float startHeight = 0.0f;
 	};
 
 	// The key test level's page: every key pressed goes to the object "Reporter" in a message the
