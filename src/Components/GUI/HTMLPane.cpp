@@ -77,6 +77,10 @@ bool HTMLPane::Serialize(Serializer& serializer)
 
 bool HTMLPane::Start()
 {
+	// Started again, the pane keeps its page: a second view would be lost and the pane listed twice,
+	// once after it is gone.
+	if (view != nullptr)
+		return true;
 	view = HTMLEngine::CreateView(dimensions.z, dimensions.w, transparent, false);
 	view->SetAllowScollbars(scroll);
 	if (isFile == 1)

@@ -110,6 +110,17 @@ namespace gui_tests
 		EXPECT_THAT(Run(*pane, "record('alive');"), ::testing::ElementsAre("alive"));
 	}
 
+	TEST_F(HTMLPaneTest, StartedAgainAPaneKeepsItsPageAndIsListedOnce)
+	{
+		HTMLPane* pane = StartedPane(50, 50, 20, 20, "<body></body>");
+		const HTMLView* view = pane->GetView();
+		pane->Start();
+		EXPECT_EQ(pane->GetView(), view);
+		pane->owner->Destroy();
+		ProcessObjectChanges();
+		EXPECT_TRUE(gui->GetPanes().empty());
+	}
+
 	TEST_F(HTMLPaneTest, AViewTooLargeForAnyTextureIsHeldAtTheLargestSide)
 	{
 		const HTMLPane* pane = MakeObject(PaneXml("0 0 2000000 -3", "x.html"))->GetComponent<HTMLPane>();
