@@ -104,7 +104,7 @@ namespace
 	TEST_F(LevelFile, ObjectsMadeWhilePlayingAreSavedInTheDefaultGroupButNotTheEditorsOwn)
 	{
 		engine->AddSystem(new GUI);
-		engine->GetSystem<GUI>()->AddEditorObjectName("SelectionBox");
+		engine->GetSystem<GUI>()->AddEditorObject("SelectionBox", 1);
 		ASSERT_TRUE(engine->LoadLevel("Harbour"));
 		CreateObject("Buoy").object->AddComponent(Marker::TypeId());
 		CreateObject("SelectionBox");

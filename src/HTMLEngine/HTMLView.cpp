@@ -146,6 +146,10 @@ void HTMLView::ExecuteJavascript(const std::string& source, const char*)
 
 void HTMLView::SetAllowScollbars(bool allow)
 {
+	// Panes set it before every upload: repainting for the same value would leave the view dirty,
+	// and uploaded again, in every frame.
+	if (allowScrollbars == allow)
+		return;
 	allowScrollbars = allow;
 	needsPaint = true;
 }

@@ -1,7 +1,7 @@
 // Fuzzes the serializer's parse path: the input's first bytes choose a walk of reads, enters and
 // leaves (misuse included), the rest is parsed as a data file from memory. Whatever loads must
 // save, and its saved text must load and save again to the very same text. The level loader then
-// reads the same document into an engine with the Logic and Physics systems: whatever it holds,
+// reads the same document into an engine with the Logic, Physics and GUI systems: whatever it holds,
 // loading must end (run with -timeout to catch a hang), and its objects start and play three frames.
 #include "Components/Origin.h"
 #include "Components/Transform.h"
@@ -12,6 +12,8 @@
 #include "ObjectGroup.h"
 #include "Serializer.h"
 #include "Sound.h"
+#include "Systems/GUI/GUI.h"
+#include "Systems/Input/HeadTracking.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Physics/Physics.h"
 #include "Utilities/Diagnostics.h"
@@ -60,6 +62,7 @@ namespace
 			auto* made = new Engine("", folder.string() + "/", "Tumblewreck.cfg");
 			made->AddSystem(new Logic());
 			made->AddSystem(new Physics());
+			made->AddSystem(new GUI());
 			return made;
 		}();
 		return *engine;
@@ -95,6 +98,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 	GameEngine();
 	// Without a Sound system the sound components only read and write their data.
 	Sound::RegisterComponents();
+	// Without an Input system head tracking only reads its data and takes its dots.
+	HeadTracking::Register();
 	return 0;
 }
 

@@ -29,6 +29,7 @@ public:
 	// The window area (x, y, width, height) the box is drawn into in a window of this size.
 	Tuple4<int> Viewport(int windowWidth, int windowHeight) const;
 	const Tuple4<int>& GetBounds() const { return bounds; }
+	void SetBounds(const Tuple4<int>& value) { bounds = value; }
 
 	ListLinks<OrthoPlane> links;
 

@@ -36,6 +36,8 @@ public:
 	// Makes the texture again after a device loss (repeating at its edges) and sends the owner
 	// "ForceRedraw", so that the producer writes the whole content again.
 	void Reload() override;
+	// A texture of the new size in place of the old one; ends with "ForceRedraw" as Reload does.
+	void Resize(const Tuple2<int>& dimensions);
 
 	// Writes the rectangle (x, y, width, height) of the buffer from data, whose row y starts at
 	// data + y * pitch: the data covers the whole buffer. The part outside the buffer is dropped.

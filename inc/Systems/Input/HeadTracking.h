@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Component.h"
+#include "Message.h"
 #include "Utilities/Tuple.h"
 #include "Utilities/UnorderedVector.h"
 
@@ -23,13 +24,21 @@ public:
 	// "movementScaling" (1.0 when the file ends before it).
 	bool Load(Serializer& serializer) override;
 	bool Serialize(Serializer& serializer) override;
-	// Hooks the component into the Input system, replacing any earlier one.
+	// Listens to "AddIRDot" (weight, y, x) and hooks the component into the Input system,
+	// replacing any earlier one.
 	bool Start() override;
+	// Takes the two heaviest dots received since the last update and moves the object sideways and
+	// in depth as the head moved since the previous sample, in the active camera's frame.
 	bool Update() override;
 	// Clears the Input system's hook.
 	void Detach() override;
 
 private:
+	void OnAddIRDot(Message::Reader reader);
+	// Where the head is, in screen heights, from the two chosen dots.
+	Tuple3<float> HeadPosition() const;
+	void MoveBy(const Tuple3<float>& head) const;
+
 	// The two dots chosen in the latest update (x, y, weight).
 	Tuple3<float> dotA;
 	Tuple3<float> dotB;

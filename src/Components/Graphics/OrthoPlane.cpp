@@ -72,10 +72,18 @@ bool OrthoPlane::Update()
 	glPushMatrix();
 	glLoadIdentity();
 	glOrtho(bounds.x, bounds.z, bounds.w, bounds.y, -1.0, 1.0);
+	// The downward box mirrors the texture with the plane: mirrored back, the top row of an image
+	// (a page's first row) shows at the top.
+	glMatrixMode(GL_TEXTURE);
+	glPushMatrix();
+	glTranslatef(0.0f, 1.0f, 0.0f);
+	glScalef(1.0f, -1.0f, 1.0f);
 	glMatrixMode(GL_MODELVIEW);
 	glPushMatrix();
 	glLoadIdentity();
 	Primitive::Update();
+	glPopMatrix();
+	glMatrixMode(GL_TEXTURE);
 	glPopMatrix();
 	glMatrixMode(GL_PROJECTION);
 	glPopMatrix();

@@ -113,6 +113,12 @@ void PixelBuffer::Reload()
 	owner->HandleMessage(Message("ForceRedraw"));
 }
 
+void PixelBuffer::Resize(const Tuple2<int>& dimensions)
+{
+	bufferDimensions = dimensions;
+	Reload();
+}
+
 void PixelBuffer::OnSetDisplayBounds(Message::Reader reader)
 {
 	reader.Read(displayBounds);

@@ -138,6 +138,8 @@ void Logic::Initialize()
 	// system's own "LevelLoaded" runs before that.
 	Physics::SetLevelLoadedHook(&Logic::BuildHouseBlackboards);
 	RegisterHandler("Pause", &Logic::OnPause);
+	// The level editor pauses logic alone with "PauseLogic".
+	RegisterHandler("PauseLogic", &Logic::OnPause);
 	RegisterHandler("LevelLoaded", &Logic::OnLevelLoaded);
 	RegisterHandler("AddObstacle", &Logic::OnAddObstacle);
 	RegisterHandler("RemoveObstacle", &Logic::OnRemoveObstacle);

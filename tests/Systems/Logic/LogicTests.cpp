@@ -183,6 +183,21 @@ namespace
 		EXPECT_EQ(Events(), Names{"Update guard"});
 	}
 
+	// The level editor pauses logic alone, and resumes it, with "PauseLogic".
+	TEST(LogicSystem, PauseLogicStopsAndResumesTheTreesAsPauseDoes)
+	{
+		GameWorld world;
+		GameWorld::AddTree("Guard", "TestLeaf", LeafFields("guard", Running, 1000));
+		world.Frame();
+		Engine::SendMessage(Message("PauseLogic").PushBool(true));
+		Events().clear();
+		world.Frame(2);
+		EXPECT_TRUE(Events().empty());
+		Engine::SendMessage(Message("PauseLogic").PushBool(false));
+		world.Frame();
+		EXPECT_EQ(Events(), Names{"Update guard"});
+	}
+
 	TEST(LogicSystem, ToggleNavMeshFlipsWithoutArgumentAndTakesOne)
 	{
 		GameWorld world;

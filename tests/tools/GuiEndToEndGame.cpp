@@ -1,0 +1,312 @@
+// The game's start-up with a frame probe and a reporting component for the HTML interface's
+// end-to-end tests. "GuiProbe" writes each level loaded ("LevelLoaded <name>") and leaves the cue
+// "level-<name>". On the main menu, once the page is up, it finds the start button in the menu's
+// page as laid out at the window's size (the pixels of its CSS colour), reads the frame back and
+// writes what share of that rectangle on screen shows the colour, then the same with the menu
+// hidden (the level behind), keeps the frame as "menu.png", writes the button's centre in window
+// pixels to the file "start-button" and leaves the cue "menu-shown". "KeyReporter" writes every
+// "ReportKey" its object receives ("Key <code>"), as the key test level's page sends it. On the
+// heads-up display test level it puts up the display ("PlayerHudObj"), measures the run of the
+// health bar's colour on the bar's middle row on screen at full health, gives the "Player" a
+// "HealthPercentage" of 0.25, measures again ("HealthRun <full> <quarter>") and leaves the cue
+// "hud-measured". On the pause test level it leaves the cue "ready" once the level plays and
+// "paused" at the pause; a
+// second after each "Pause" it writes how far the falling "Box" moved in that second ("PausedFall"
+// or "ResumedFall"), then ends the game half a second later, or, paused with "Resume" set in its
+// configuration element, leaves the cue "paused-second" for the player to resume.
+#include "Archetype.h"
+#include "Components/GUI/HTMLPane.h"
+#include "Composition.h"
+#include "Engine.h"
+#include "HTMLEngine/HTMLView.h"
+#include "HTMLEngine/PageShot.h"
+#include "Message.h"
+#include "Object.h"
+#include "PlayerCue.h"
+#include "QuietComponent.h"
+#include "Startup.h"
+#include "System.h"
+#include "Systems/Window.h"
+#include "Components/Transform.h"
+#include "Utilities/Config.h"
+#include "Utilities/Timer.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace
+{
+	struct __KeyReporterName
+	{
+		static constexpr const char* name = "KeyReporter";
+	};
+
+	class KeyReporter : public test::QuietComponent<KeyReporter, __KeyReporterName>
+	{
+	public:
+		bool Start() override
+		{
+			owner->RegisterHandler("ReportKey", &KeyReporter::OnReportKey);
+			return true;
+		}
+		void OnReportKey(Message::Reader reader)
+		{
+			const int code = reader.Read<int>();
+			std::cerr << "Key " << code << std::endl;
+			test::LeaveCue(("key-" + std::to_string(code)).c_str());
+		}
+	};
+
+	// The start button's colour in Menu.css (#c8402a) and how near a pixel must come to it.
+	constexpr int kButton[3] = {0xc8, 0x40, 0x2a};
+	constexpr int kTolerance = 8;
+	// Frames after the main menu loaded before it is measured: the page is loaded, painted and shown.
+	constexpr unsigned kSettleFrames = 30;
+
+	// The health bar's colour in Hud.css (#d63a2f).
+	constexpr int kHealthBar[3] = {0xd6, 0x3a, 0x2f};
+
+	struct Rect
+	{
+		int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+	};
+
+	bool Near(const int (&colour)[3], int r, int g, int b)
+	{
+		return std::abs(r - colour[0]) <= kTolerance && std::abs(g - colour[1]) <= kTolerance && std::abs(b - colour[2]) <= kTolerance;
+	}
+
+	// The frame last drawn, RGBA rows bottom first.
+	std::vector<unsigned char> ReadFrame(int width, int height)
+	{
+		std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
+		glBindFramebuffer(GL_FRAMEBUFFER, 0);
+		glReadBuffer(GL_BACK);
+		glPixelStorei(GL_PACK_ALIGNMENT, 1);
+		glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+		return pixels;
+	}
+
+	struct __GuiProbeName
+	{
+		static constexpr const char* name = "GuiProbe";
+	};
+
+	class GuiProbe : public SystemBase<GuiProbe, __GuiProbeName>
+	{
+	public:
+		void LoadConfig(Config& section) override { resume = section.GetBool("Resume", false); }
+		void Initialize() override
+		{
+			RegisterHandler("LevelLoaded", &GuiProbe::OnLevelLoaded);
+			RegisterHandler("Pause", &GuiProbe::OnPause);
+		}
+		void Update() override
+		{
+			if (readyFrames > 0 && --readyFrames == 0)
+				test::LeaveCue("ready");
+			WatchTheBox();
+			if (hudFrames > 0)
+				MeasureHud(--hudFrames);
+			if (menuFrames == 0 || --menuFrames > 2)
+				return;
+			const Object menu = ObjectFromName("MainMenu");
+			if (menu.IsDummy())
+				return;
+			if (menuFrames == 2)
+				MeasureMenu(*menu.object);
+			else if (menuFrames == 1)
+			{
+				std::cerr << "Behind " << ButtonShare() << std::endl;
+				menu.object->HandleMessage(Message("SetVisible").PushBool(true));
+				std::ofstream("start-button") << (button.left + button.right) / 2 << " " << (button.top + button.bottom) / 2 << "\n";
+				test::LeaveCue("menu-shown");
+				menuFrames = 0;
+			}
+		}
+
+	private:
+		void OnLevelLoaded(Message::Reader)
+		{
+			std::string level = Engine::Instance()->GetCurrentLevel();
+			level = level.substr(level.find_last_of('/') + 1);
+			std::cerr << "LevelLoaded " << level << std::endl;
+			test::LeaveCue(("level-" + level).c_str());
+			if (level == "MainMenu")
+				menuFrames = kSettleFrames;
+			if (level == "GuiPauseEndToEnd")
+				readyFrames = kSettleFrames;
+			if (level == "GuiHudEndToEnd")
+			{
+				CreateObjectFromArchetype("PlayerHudObj.xml").object->Start();
+				hudFrames = 2 * kSettleFrames;
+			}
+		}
+
+		static float BoxHeight() { return ObjectFromName("Box").object->GetComponent<Transform>()->GetWorldPosition().y; }
+
+		void OnPause(Message::Reader reader)
+		{
+			paused = reader.Read<bool>();
+			if (paused)
+				test::LeaveCue("paused");
+			watchStart = GetElapsedMilliseconds();
+			startHeight = BoxHeight();
+			watching = true;
+		}
+
+		// A second after the pause changed: how far the box moved; half a second later the end.
+		void WatchTheBox()
+		{
+			const std::uint32_t elapsed = GetElapsedMilliseconds() - watchStart;
+			if (watching && elapsed >= 1000)
+			{
+				std::cerr << (paused ? "PausedFall " : "ResumedFall ") << std::abs(BoxHeight() - startHeight) << std::endl;
+				watching = false;
+				ending = !(paused && resume);
+				if (!ending)
+					test::LeaveCue("paused-second");
+			}
+			if (ending && elapsed >= 1500)
+			{
+				ending = false;
+				Engine::SendMessage(Message("Shutdown"));
+			}
+		}
+
+		// At full health once the display is up, then at a quarter after it had time to repaint.
+		void MeasureHud(unsigned framesLeft)
+		{
+			if (framesLeft == kSettleFrames)
+			{
+				fullRun = HealthRun();
+				ObjectFromName("Player").object->HandleMessage(Message("HealthPercentage").PushFloat(0.25f));
+			}
+			else if (framesLeft == 0)
+			{
+				std::cerr << "HealthRun " << fullRun << " " << HealthRun() << std::endl;
+				test::LeaveCue("hud-measured");
+			}
+		}
+
+		// The longest run of the bar's colour on screen along the bar's middle row, the row found in
+		// the display's page (a 4:3 window shows the page pixel for pixel).
+		int HealthRun() const
+		{
+			const HTMLView* view = ObjectFromName("PlayerHudObj").object->GetComponent<HTMLPane>()->GetView();
+			int top = -1, bottom = -1;
+			for (int y = 0; y < view->GetHeight(); ++y)
+				for (int x = 0; x < view->GetWidth(); ++x)
+				{
+					const std::uint8_t* pixel = view->GetPixels() + y * view->GetBytesPerRow() + x * 4;
+					if (Near(kHealthBar, pixel[2], pixel[1], pixel[0]))
+					{
+						top = top < 0 ? y : top;
+						bottom = y;
+					}
+				}
+			const Window* window = Engine::Instance()->GetSystem<Window>();
+			const int width = window->GetWidth(), height = window->GetHeight();
+			const int row = (top + bottom) / 2;
+			if (top < 0 || row >= height)
+				return 0;
+			const std::vector<unsigned char> frame = ReadFrame(width, height);
+			int longest = 0, run = 0;
+			for (int x = 0; x < width; ++x)
+			{
+				const unsigned char* pixel = &frame[(static_cast<std::size_t>(height - 1 - row) * width + x) * 4];
+				run = Near(kHealthBar, pixel[0], pixel[1], pixel[2]) ? run + 1 : 0;
+				longest = std::max(longest, run);
+			}
+			return longest;
+		}
+
+		// The button in window pixels: found in the page's own pixels, placed as the plane shows it
+		// (a 4:3 pane centred in the window, one page pixel a window pixel).
+		void MeasureMenu(Composition& menu)
+		{
+			const HTMLPane* pane = menu.GetComponent<HTMLPane>();
+			const HTMLView* view = pane->GetView();
+			const Window* window = Engine::Instance()->GetSystem<Window>();
+			const int offsetX = (window->GetWidth() - view->GetWidth()) / 2;
+			for (int y = 0; y < view->GetHeight(); ++y)
+				for (int x = 0; x < view->GetWidth(); ++x)
+				{
+					const std::uint8_t* pixel = view->GetPixels() + y * view->GetBytesPerRow() + x * 4;
+					if (pixel[2] == kButton[0] && pixel[1] == kButton[1] && pixel[0] == kButton[2])
+						button = {std::min(button.left, x + offsetX), std::min(button.top, y), std::max(button.right, x + offsetX + 1),
+							std::max(button.bottom, y + 1)};
+				}
+			std::cerr << "Button " << button.left << " " << button.top << " " << button.right << " " << button.bottom << std::endl;
+			std::cerr << "Shown " << ButtonShare(true) << std::endl;
+			menu.HandleMessage(Message("SetVisible").PushBool(false));
+		}
+
+		// The share of the button's rectangle in the frame last drawn that shows its colour.
+		double ButtonShare(bool keep = false) const
+		{
+			const Window* window = Engine::Instance()->GetSystem<Window>();
+			const int width = window->GetWidth(), height = window->GetHeight();
+			const std::vector<unsigned char> pixels = ReadFrame(width, height);
+			if (keep)
+			{
+				std::vector<std::uint8_t> bgra(pixels.size());
+				for (int y = 0; y < height; ++y)
+					for (int x = 0; x < width; ++x)
+						for (int c = 0; c < 4; ++c)
+							bgra[(static_cast<std::size_t>(y) * width + x) * 4 + c] =
+								pixels[(static_cast<std::size_t>(height - 1 - y) * width + x) * 4 + (c == 3 ? 3 : 2 - c)];
+				test::WriteBgraPng(bgra, width, height, "menu.png");
+			}
+			int inside = 0, total = 0;
+			for (int y = std::max(button.top, 0); y < std::min(button.bottom, height); ++y)
+				for (int x = std::max(button.left, 0); x < std::min(button.right, width); ++x)
+				{
+					const unsigned char* pixel = &pixels[(static_cast<std::size_t>(height - 1 - y) * width + x) * 4];
+					++total;
+					inside += Near(kButton, pixel[0], pixel[1], pixel[2]) ? 1 : 0;
+				}
+			return total > 0 ? static_cast<double>(inside) / total : 0.0;
+		}
+
+		unsigned menuFrames = 0;
+		Rect button;
+		unsigned hudFrames = 0;
+		int fullRun = 0;
+		unsigned readyFrames = 0;
+		bool resume = false;
+		bool paused = false;
+		bool watching = false;
+		bool ending = false;
+		std::uint32_t watchStart = 0;
+		float startHeight = 0.0f;
+	};
+
+	// The key test level's page: every key pressed goes to the object "Reporter" in a message the
+	// page builds.
+	constexpr const char* kKeyPage =
+		"<body><script>document.body.addEventListener('keydown', function(e) {"
+		" var report = new Message('ReportKey'); report.PushInt(e.keyCode);"
+		" new ObjectFromName('Reporter', 0).SendMessage(report); });</script></body>";
+}
+
+int main(int argc, char** argv)
+{
+	const std::optional<Startup::Folders> folders = Startup::PrepareFolders(argc > 0 ? argv[0] : nullptr);
+	if (!folders)
+		return -1;
+	std::ofstream("KeyPage.html") << kKeyPage;
+	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
+	KeyReporter::Register();
+	Startup::AddSystems(engine);
+	engine.AddSystem(new GuiProbe());
+	engine.Run();
+	return 0;
+}
