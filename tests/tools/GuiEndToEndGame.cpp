@@ -10,7 +10,7 @@
 // health bar's colour on the bar's middle row on screen at full health, gives the "Player" a
 // "HealthPercentage" of 0.25, measures again ("HealthRun <full> <quarter>") and leaves the cue
 // "hud-measured". On the pause test level it leaves the cue "ready" once the level plays and
-// "paused" at the pause; a
+// "paused" at the pause and "resumed" when it ends; a
 // second after each "Pause" it writes how far the falling "Box" moved in that second ("PausedFall"
 // or "ResumedFall"), then ends the game half a second later, or, paused with "Resume" set in its
 // configuration element, leaves the cue "paused-second" for the player to resume.
@@ -155,8 +155,7 @@ namespace
 		void OnPause(Message::Reader reader)
 		{
 			paused = reader.Read<bool>();
-			if (paused)
-				test::LeaveCue("paused");
+			test::LeaveCue(paused ? "paused" : "resumed");
 			watchStart = GetElapsedMilliseconds();
 			startHeight = BoxHeight();
 			watching = true;

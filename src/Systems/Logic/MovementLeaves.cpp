@@ -159,7 +159,7 @@ void Tumble::Update()
 
 namespace
 {
-	bool GolemLiesDown(const Composition* owner)
+	bool GolemLiesDown(Composition* owner)
 	{
 		const Golem* golem = owner != nullptr ? owner->GetComponent<Golem>() : nullptr;
 		return golem != nullptr && golem->IsRagdolled();
