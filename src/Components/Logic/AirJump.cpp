@@ -16,14 +16,18 @@ namespace
 	constexpr double kDegreesPerRadian = 57.29577951308232;
 
 	// A direction already of unit length is kept as it is, so that a saved direction reads back
-	// unchanged (normalising again can move its last digit); one without a length becomes zero,
-	// which never launches.
+	// unchanged (normalising again can move its last digit); one too short to give a direction
+	// becomes zero, which never launches. Divided in double, so that a direction longer than the
+	// largest float still gives a unit one.
 	Tuple3f UnitDirection(const Tuple3f& direction)
 	{
 		const double length = direction.Length();
-		if (!(length > 0.0) || !std::isfinite(length))
+		if (!std::isfinite(length) || TupleMath::IsZeroLength<float>(length))
 			return Tuple3f();
-		return std::abs(length - 1.0) <= 1e-6 ? direction : direction.Normalize();
+		if (std::abs(length - 1.0) <= 1e-6)
+			return direction;
+		return Tuple3f(static_cast<float>(direction.x / length), static_cast<float>(direction.y / length),
+			static_cast<float>(direction.z / length));
 	}
 }
 

@@ -60,8 +60,17 @@ namespace
 		const std::string saved = BreathWorld::Saved(*player.object->GetComponent<AirJump>());
 		EXPECT_NE(saved.find("<Tuple3f name=\"jumpDir\">0 1 0</Tuple3f>"), std::string::npos) << saved;
 		EXPECT_NE(saved.find("<float name=\"angleTolerance\">30</float>"), std::string::npos) << saved;
-		// A direction without a length is kept as zero, not as the largest floats.
-		const Object still = world.AddPlayer({{AirJump::TypeId(), "<Tuple3f>0 0 0</Tuple3f>"}});
-		EXPECT_NE(BreathWorld::Saved(*still.object->GetComponent<AirJump>()).find("<Tuple3f name=\"jumpDir\">0 0 0</Tuple3f>"), std::string::npos);
+		// A direction too short to have one is kept as zero, not as the largest floats; one longer
+		// than the largest float still reads back as it was saved.
+		for (const char* direction : {"0 0 0", "-1e-30 0 0", "3e38 3e38 0"})
+		{
+			const Object other = world.AddPlayer({{AirJump::TypeId(), std::string("<Tuple3f>") + direction + "</Tuple3f>"}});
+			BreathWorld::ExpectSavedTextReloads(*other.object->GetComponent<AirJump>(), world.AddCrate(Tuple3f(5, 5, 5)));
+			const bool zero = std::string(direction) != "3e38 3e38 0";
+			EXPECT_EQ(BreathWorld::Saved(*other.object->GetComponent<AirJump>()).find("<Tuple3f name=\"jumpDir\">0 0 0</Tuple3f>") !=
+						  std::string::npos,
+				zero)
+				<< direction;
+		}
 	}
 }
