@@ -7,9 +7,9 @@
 #include "Object.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Quaternion.h"
+#include "Utilities/ValueText.h"
 
 #include <cmath>
-#include <limits>
 
 namespace
 {
@@ -66,9 +66,13 @@ void LeafRules::Animate(Composition* owner, const char* animation)
 
 float LeafRules::ToSeconds(unsigned milliseconds)
 {
-	auto seconds = static_cast<float>(milliseconds / 1000.0);
-	// Rounded down, the seconds would read back a millisecond short and a saved tree would drift.
-	if (SecondsToMilliseconds(seconds) < milliseconds)
-		seconds = std::nextafter(seconds, std::numeric_limits<float>::infinity());
-	return seconds;
+	// Files keep six significant digits, and a time reads back truncated: 0.233 s is 232.99999 ms
+	// as a float, so a saved tree would lose a millisecond at every save. Where the plain seconds do
+	// not read back, half a millisecond more does (exactly below 100 s; beyond, the digits run out
+	// and the value settles after one save).
+	const auto seconds = static_cast<float>(milliseconds / 1000.0);
+	float written = 0.0f;
+	if (ValueText::Parse(ValueText::Format(seconds), written) && SecondsToMilliseconds(written) == milliseconds)
+		return seconds;
+	return static_cast<float>((milliseconds + 0.5) / 1000.0);
 }
