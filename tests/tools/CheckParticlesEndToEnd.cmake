@@ -15,15 +15,15 @@ done
 ${TW_CLOSE_WINDOW}")
 
 # How many sparks live at a given frame depends on the frame times, which vary from run to run
-# (48 to 120 pixels seen); with the sparks missing the count is 0.
+# (19 to 143 pixels seen); with the sparks missing the count is 0.
 string(REGEX MATCH "sparks60 ([0-9]+)" line "${GAME_ERRORS}")
-if(NOT line OR CMAKE_MATCH_1 LESS 20)
-  message(FATAL_ERROR "expected at least 20 spark pixels around the lamp after 60 frames: '${line}'")
+if(NOT line OR CMAKE_MATCH_1 LESS 5)
+  message(FATAL_ERROR "expected at least 5 spark pixels around the lamp after 60 frames: '${line}'")
 endif()
 # Rising sparks: pixels at least 40 above the spawn sphere's screen rectangle (none if they did not rise).
 string(REGEX MATCH "risen60 ([0-9]+)" line "${GAME_ERRORS}")
-if(NOT line OR CMAKE_MATCH_1 LESS 20)
-  message(FATAL_ERROR "expected at least 20 spark pixels 40 pixels above the spawn sphere after 60 frames: '${line}'")
+if(NOT line OR CMAKE_MATCH_1 LESS 5)
+  message(FATAL_ERROR "expected at least 5 spark pixels 40 pixels above the spawn sphere after 60 frames: '${line}'")
 endif()
 string(REGEX MATCH "sparks70 ([0-9]+) changed ([0-9]+)" line "${GAME_ERRORS}")
 if(NOT line OR CMAKE_MATCH_2 EQUAL 0)
