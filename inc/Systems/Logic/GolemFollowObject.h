@@ -5,9 +5,9 @@
 #pragma once
 
 #include "Systems/Logic/BehaviorNode.h"
+#include "Systems/Logic/LeafClock.h"
 #include "Utilities/Tuple.h"
 
-#include <cstdint>
 #include <string>
 
 class GolemFollowObject final : public BehaviorNode
@@ -15,8 +15,6 @@ class GolemFollowObject final : public BehaviorNode
 public:
 	// Closer than this on the ground plane the golem neither walks nor turns.
 	static constexpr float kStopDistance = 0.5f;
-
-	GolemFollowObject();
 
 	void Deserialize(Serializer& serializer) override;
 	void Serialize(Serializer& serializer) const override;
@@ -36,5 +34,5 @@ public:
 private:
 	// As read, so that a save writes back what was loaded, not a value converted there and back.
 	float angularVelocityDegrees = 0.0f;
-	std::uint32_t startTime;
+	LeafClock following;
 };

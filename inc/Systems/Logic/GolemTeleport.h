@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Systems/Logic/BehaviorNode.h"
+#include "Systems/Logic/LeafClock.h"
 #include "Utilities/Tuple.h"
 
 #include <cstdint>
@@ -23,8 +24,6 @@ public:
 		kRegroup = 3,
 		kSpinDown = 4,
 	};
-
-	GolemTeleport();
 
 	// The places come last, as one nested element; with none the node fails at Start.
 	void Deserialize(Serializer& serializer) override;
@@ -65,7 +64,7 @@ private:
 	Tuple2f destination;
 	std::uint32_t locationIndex = 0;
 	Phase phase = kSpinUp;
-	std::uint32_t phaseStart;
+	LeafClock inPhase;
 	float phaseElapsed = 0.0f;
 	std::vector<unsigned> scraps;
 	std::vector<float> releaseTimes;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Systems/Logic/BehaviorNode.h"
+#include "Systems/Logic/LeafClock.h"
 #include "Utilities/Tuple.h"
 
 #include <cstdint>
@@ -21,8 +22,6 @@ public:
 		kWait = 1,
 		kReel = 2,
 	};
-
-	GolemThrowScraps();
 
 	// The file puts "Wait Time" before "Reel Time".
 	void Deserialize(Serializer& serializer) override;
@@ -61,6 +60,6 @@ private:
 
 	std::vector<unsigned> spawned;
 	std::vector<unsigned> thrown;
-	std::uint32_t phaseStart;
+	LeafClock inPhase;
 	Phase phase = kGhost;
 };

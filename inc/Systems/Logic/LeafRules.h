@@ -6,6 +6,7 @@
 #include "Message.h"
 #include "Utilities/Tuple.h"
 
+#include <optional>
 #include <string>
 
 class Composition;
@@ -29,6 +30,9 @@ namespace LeafRules
 	void Send(Composition* owner, const Message& message);
 	// "SetAnimation" with the animation's name.
 	void Animate(Composition* owner, const char* animation);
+	// Where one of the owner's bones stands in the world. Without such a bone: none, and one
+	// diagnostic naming the tree's owner, the leaf, the bone and what the leaf does without it.
+	std::optional<Tuple3f> BoneInWorld(Composition& owner, const std::string& bone, const char* leaf, const char* without);
 	// Milliseconds as the seconds a node writes: the nearest float that reads back as as many.
 	float ToSeconds(unsigned milliseconds);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Systems/Logic/BehaviorNode.h"
+#include "Systems/Logic/LeafClock.h"
 
 #include <cstdint>
 
@@ -23,7 +24,7 @@ private:
 	std::uint32_t minIdleTime = 0;
 	std::uint32_t maxIdleTime = 0;
 	std::uint32_t duration = 0;
-	std::uint32_t startTime = 0;
+	LeafClock idling;
 };
 
 class Wander : public BehaviorNode
@@ -43,7 +44,7 @@ private:
 	float maxWanderDist = 0.0f;
 	float minSpeed = 0.0f;
 	float maxSpeed = 0.0f;
-	std::uint32_t startTime = 0;
+	LeafClock walking;
 };
 
 class Tumble : public BehaviorNode
@@ -63,8 +64,8 @@ private:
 	float minStandSpeed = 0.0f;
 	// Milliseconds.
 	std::uint32_t waitUntilStand = 0;
-	// When the body was last moving.
-	std::uint32_t restTime = 0;
+	// Since the body was last moving.
+	LeafClock resting;
 };
 
 class BossTumble : public BehaviorNode
@@ -79,5 +80,5 @@ public:
 private:
 	// Milliseconds.
 	std::uint32_t waitUntilStand = 0;
-	std::uint32_t startTime = 0;
+	LeafClock lying;
 };

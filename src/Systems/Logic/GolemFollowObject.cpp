@@ -6,7 +6,6 @@
 #include "Object.h"
 #include "Utilities/Quaternion.h"
 #include "Utilities/MathCommon.h"
-#include "Utilities/Timer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,10 +24,6 @@ namespace
 	}
 }
 
-GolemFollowObject::GolemFollowObject() : startTime(GetElapsedMilliseconds())
-{
-}
-
 void GolemFollowObject::Deserialize(Serializer& serializer)
 {
 	serializer.Read(targetName).Read(velocity).Read(angularVelocityDegrees).Read(radius).Read(stateTime).Read(lookDirMS);
@@ -44,7 +39,7 @@ void GolemFollowObject::Serialize(Serializer& serializer) const
 
 void GolemFollowObject::Start()
 {
-	startTime = GetElapsedMilliseconds();
+	following.Restart();
 	owner->HandleMessage(Message("SetAnimation").PushString("Walk").PushFloat(0.01f));
 	const Object head = ObjectFromName("GolemHead");
 	if (!head.IsDummy())
@@ -56,8 +51,7 @@ void GolemFollowObject::Start()
 
 void GolemFollowObject::Update()
 {
-	const float elapsed = static_cast<float>(GetElapsedMilliseconds() - startTime) / 1000.0f;
-	if (elapsed >= stateTime)
+	if (following.Seconds() >= stateTime)
 	{
 		status = Failure;
 		return;

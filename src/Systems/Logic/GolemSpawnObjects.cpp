@@ -4,9 +4,9 @@
 #include "Components/Logic/BonePose.h"
 #include "Components/Transform.h"
 #include "Composition.h"
+#include "Systems/Logic/LeafRules.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
-#include "Utilities/Diagnostics.h"
 
 void GolemSpawnObjects::Deserialize(Serializer& serializer)
 {
@@ -39,14 +39,10 @@ void GolemSpawnObjects::Update()
 
 void GolemSpawnObjects::SpawnBelow(const std::string& hand, const Tuple3f& rotation) const
 {
-	const auto bone = FindBonePose(*owner, hand);
-	if (!bone)
-	{
-		tw::Diagnostics::Report(DescribeTreeOwner(owner) + ": GolemSpawnObjects finds no bone \"" + hand +
-			"\", that hand spawns nothing");
+	const auto found = LeafRules::BoneInWorld(*owner, hand, "GolemSpawnObjects", "that hand spawns nothing");
+	if (!found)
 		return;
-	}
-	const Tuple3f handPosition = ModelToWorld(*owner, bone->position);
+	const Tuple3f& handPosition = *found;
 	// Over a void the ray leaves the point as it is: the object appears at the hand.
 	Tuple3f ground = handPosition;
 	if (const Physics* physics = Physics::Instance())

@@ -8,7 +8,6 @@
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Random.h"
 #include "Utilities/MathCommon.h"
-#include "Utilities/Timer.h"
 
 #include <algorithm>
 #include <numbers>
@@ -30,10 +29,6 @@ namespace
 	{
 		return duration > 0.0f ? std::min(elapsed / duration, 1.0f) : 1.0f;
 	}
-}
-
-GolemTeleport::GolemTeleport() : phaseStart(GetElapsedMilliseconds())
-{
 }
 
 void GolemTeleport::Deserialize(Serializer& serializer)
@@ -92,7 +87,7 @@ void GolemTeleport::Start()
 
 void GolemTeleport::Update()
 {
-	phaseElapsed = static_cast<float>(GetElapsedMilliseconds() - phaseStart) / 1000.0f;
+	phaseElapsed = inPhase.Seconds();
 	GolemPoints* points = Points();
 	switch (phase)
 	{
@@ -164,7 +159,7 @@ void GolemTeleport::Update()
 void GolemTeleport::EnterPhase(Phase next)
 {
 	phase = next;
-	phaseStart = GetElapsedMilliseconds();
+	inPhase.Restart();
 }
 
 void GolemTeleport::SetSpin(float rate) const

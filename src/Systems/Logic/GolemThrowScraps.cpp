@@ -7,11 +7,11 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Object.h"
+#include "Systems/Logic/LeafRules.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/Quaternion.h"
 #include "Utilities/Random.h"
-#include "Utilities/Timer.h"
 
 #include <cmath>
 #include <numbers>
@@ -26,15 +26,6 @@ namespace
 		const float length = static_cast<float>(v.Length());
 		return length > 1e-6f && std::isfinite(length) ? v * (1.0f / length) : fallback;
 	}
-
-	float SecondsSince(std::uint32_t start)
-	{
-		return static_cast<float>(GetElapsedMilliseconds() - start) / 1000.0f;
-	}
-}
-
-GolemThrowScraps::GolemThrowScraps() : phaseStart(GetElapsedMilliseconds())
-{
 }
 
 void GolemThrowScraps::Deserialize(Serializer& serializer)
@@ -76,7 +67,7 @@ void GolemThrowScraps::Start()
 	GolemPoints* points = Points();
 	for (const unsigned scrap : thrown)
 		ThrowScrap(scrap, aim, points);
-	phaseStart = GetElapsedMilliseconds();
+	inPhase.Restart();
 	phase = kGhost;
 	owner->HandleMessage(Message("SetAnimation").PushString("Throw").PushFloat(0.1f));
 }
@@ -107,14 +98,10 @@ void GolemThrowScraps::ThrowScrap(unsigned scrap, const Aim& aim, GolemPoints* p
 
 void GolemThrowScraps::ThrowRing(const std::string& hand, const Aim& aim)
 {
-	const auto bone = FindBonePose(*owner, hand);
-	if (!bone)
-	{
-		tw::Diagnostics::Report(DescribeTreeOwner(owner) + ": GolemThrowScraps finds no bone \"" + hand +
-			"\", that hand throws no ring");
+	const auto found = LeafRules::BoneInWorld(*owner, hand, "GolemThrowScraps", "that hand throws no ring");
+	if (!found)
 		return;
-	}
-	const Tuple3f handPosition = ModelToWorld(*owner, bone->position);
+	const Tuple3f& handPosition = *found;
 	const float flight = static_cast<float>((handPosition - aim.position).Length()) / velocity;
 	const Tuple3f ahead = aim.position + aim.velocity * flight;
 	const Tuple3f direction = Normalized(ahead - handPosition, Tuple3f(0.0f, 0.0f, 1.0f));
@@ -145,7 +132,7 @@ void GolemThrowScraps::ThrowRing(const std::string& hand, const Aim& aim)
 
 void GolemThrowScraps::Update()
 {
-	const float elapsed = SecondsSince(phaseStart);
+	const float elapsed = inPhase.Seconds();
 	switch (phase)
 	{
 	case kGhost:
@@ -160,7 +147,7 @@ void GolemThrowScraps::Update()
 		if (elapsed > waitTime)
 		{
 			phase = kReel;
-			phaseStart = GetElapsedMilliseconds();
+			inPhase.Restart();
 		}
 		break;
 	case kReel:
@@ -197,16 +184,13 @@ void GolemThrowScraps::ClearGhosts() const
 void GolemThrowScraps::Release() const
 {
 	GolemPoints* points = Points();
-	if (points != nullptr)
-		for (const unsigned scrap : thrown)
-			points->SetPointValue(scrap, 0.0f);
 	for (const unsigned scrap : thrown)
+	{
+		if (points != nullptr)
+			points->SetPointValue(scrap, 0.0f);
 		if (RigidBody* body = RigidBodyOf(scrap))
-		{
 			body->flags &= ~kBodyNoGravity;
-			if (points != nullptr)
-				points->SetPointValue(scrap, 0.0f);
-		}
+	}
 }
 
 GolemPoints* GolemThrowScraps::Points() const

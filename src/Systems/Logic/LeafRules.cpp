@@ -1,11 +1,14 @@
 #include "Systems/Logic/LeafRules.h"
 
+#include "Components/Logic/BonePose.h"
 #include "Components/Logic/GameplayRules.h"
 #include "Components/Physics/Body.h"
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Object.h"
+#include "Systems/Logic/BehaviorNode.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/Quaternion.h"
 #include "Utilities/ValueText.h"
 
@@ -75,4 +78,15 @@ float LeafRules::ToSeconds(unsigned milliseconds)
 	if (ValueText::Parse(ValueText::Format(seconds), written) && SecondsToMilliseconds(written) == milliseconds)
 		return seconds;
 	return static_cast<float>((milliseconds + 0.5) / 1000.0);
+}
+
+std::optional<Tuple3f> LeafRules::BoneInWorld(Composition& owner, const std::string& bone, const char* leaf, const char* without)
+{
+	const auto pose = FindBonePose(owner, bone);
+	if (!pose)
+	{
+		tw::Diagnostics::Report(DescribeTreeOwner(&owner) + ": " + leaf + " finds no bone \"" + bone + "\", " + without);
+		return std::nullopt;
+	}
+	return ModelToWorld(owner, pose->position);
 }

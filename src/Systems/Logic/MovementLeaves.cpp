@@ -11,7 +11,6 @@
 #include "Systems/Logic/LeafRules.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Random.h"
-#include "Utilities/Timer.h"
 
 #include <cmath>
 
@@ -50,12 +49,12 @@ void Idle::Start()
 	// Bounds out of order idle for the shortest time rather than a random one.
 	const std::uint32_t spread = maxIdleTime > minIdleTime ? maxIdleTime - minIdleTime : 0;
 	duration = minIdleTime + (spread > 0 ? static_cast<std::uint32_t>(tw::Rand()) % spread : 0);
-	startTime = GetElapsedMilliseconds();
+	idling.Restart();
 }
 
 void Idle::Update()
 {
-	if (GetElapsedMilliseconds() - startTime > duration)
+	if (idling.Milliseconds() > duration)
 		status = Success;
 }
 
@@ -100,13 +99,13 @@ void Wander::Start()
 	if (!reachable)
 		status = Failure;
 	else
-		startTime = GetElapsedMilliseconds();
+		walking.Restart();
 }
 
 void Wander::Update()
 {
 	const PathMovement* movement = owner != nullptr ? owner->GetComponent<PathMovement>() : nullptr;
-	if (movement == nullptr || !movement->IsWalking() || GetElapsedMilliseconds() - startTime >= kLongestWalk)
+	if (movement == nullptr || !movement->IsWalking() || walking.Milliseconds() >= kLongestWalk)
 		status = Success;
 }
 
@@ -125,7 +124,7 @@ void Tumble::Serialize(Serializer& serializer) const
 
 void Tumble::Start()
 {
-	restTime = GetElapsedMilliseconds();
+	resting.Restart();
 	const Ragdoll* ragdoll = owner != nullptr ? owner->GetComponent<Ragdoll>() : nullptr;
 	if (ragdoll == nullptr || !ragdoll->IsRagdolled())
 		status = Failure;
@@ -147,10 +146,9 @@ void Tumble::Update()
 		status = Success;
 		return;
 	}
-	const std::uint32_t now = GetElapsedMilliseconds();
 	if (body->velocity.LengthSquared() > minStandSpeed)
-		restTime = now;
-	if (now - restTime > waitUntilStand)
+		resting.Restart();
+	if (resting.Milliseconds() > waitUntilStand)
 	{
 		status = Success;
 		owner->HandleMessage(Message("Ragdoll").PushBool(false));
@@ -178,7 +176,7 @@ void BossTumble::Serialize(Serializer& serializer) const
 
 void BossTumble::Start()
 {
-	startTime = GetElapsedMilliseconds();
+	lying.Restart();
 	if (!GolemLiesDown(owner))
 		status = Failure;
 }
@@ -188,7 +186,7 @@ void BossTumble::Update()
 	if (!GolemLiesDown(owner))
 		status = Failure;
 	// The wait decides, whatever the golem did meanwhile: the tree above chooses whether to run on.
-	if (owner != nullptr && GetElapsedMilliseconds() - startTime > waitUntilStand)
+	if (owner != nullptr && lying.Milliseconds() > waitUntilStand)
 	{
 		status = Success;
 		owner->HandleMessage(Message("Ragdoll").PushBool(false));

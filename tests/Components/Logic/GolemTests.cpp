@@ -3,6 +3,7 @@
 #include "Components/Logic/GolemWorld.h"
 #include "Components/Logic/Scaler.h"
 #include "Components/Logic/TeamDamage.h"
+#include "Systems/Logic/GolemFightScene.h"
 
 #include <gtest/gtest.h>
 
@@ -154,6 +155,48 @@ namespace
 		}
 		armed.world.Frame();
 		EXPECT_TRUE(ObjectFromId(armed.golem.id).IsDummy());
+	}
+
+	// Golems are made the way levels make them: from the one archetype, whose parsed file both share.
+	TEST(Golem, TwoGolemsOfOneArchetypeCountHitsOnlyOnTheirOwnParts)
+	{
+		test::GolemFightScene fight;
+		const Tuple3f second(8, 0, 0);
+		const Object other = CreateObjectFromArchetype("Golem.xml");
+		ASSERT_FALSE(other.IsDummy());
+		other.object->Start();
+		other.object->HandleMessage(Message("SetPos").Push(second));
+		for (unsigned i = 0; i < test::GolemFightScene::kScraps; ++i)
+		{
+			const Object scrap = CreateObjectFromArchetype("Scrap.xml");
+			scrap.object->Start();
+			const float angle = 6.2831853f * static_cast<float>(i) / test::GolemFightScene::kScraps;
+			scrap.object->HandleMessage(Message("SetPos").Push(second + Tuple3f(3.5f * std::cos(angle), 0.3f, 3.5f * std::sin(angle))));
+		}
+		fight.world.Frame(5);
+		// Their summons overlap: each scrap may hang on one golem only.
+		fight.golem.object->HandleMessage(Message("SummonScraps"));
+		other.object->HandleMessage(Message("SummonScraps"));
+		const std::vector<unsigned> first = GolemWorld::Attached(fight.golem);
+		const std::vector<unsigned> its = GolemWorld::Attached(other);
+		ASSERT_FALSE(first.empty());
+		ASSERT_FALSE(its.empty());
+		for (const unsigned id : its)
+			EXPECT_EQ(std::count(first.begin(), first.end(), id), 0) << "scrap " << id << " hangs on both golems";
+		ASSERT_TRUE(fight.FrameUntil([&] { return GolemWorld::GolemOf(fight.golem).IsArmed() && GolemWorld::GolemOf(other).IsArmed(); }, 3.0f));
+
+		const auto hits = [](const Object& golem) {
+			std::vector<std::uint32_t> counts;
+			for (const Golem::DamageablePart& part : GolemWorld::GolemOf(golem).GetParts())
+				counts.push_back(part.hits);
+			return counts;
+		};
+		GolemWorld::Explode(GolemWorld::PartScraps(fight.golem, 0).at(0));
+		EXPECT_EQ(hits(fight.golem), (std::vector<std::uint32_t>{1, 0}));
+		EXPECT_EQ(hits(other), (std::vector<std::uint32_t>{0, 0}));
+		GolemWorld::Explode(GolemWorld::PartScraps(other, 1).at(0));
+		EXPECT_EQ(hits(fight.golem), (std::vector<std::uint32_t>{1, 0}));
+		EXPECT_EQ(hits(other), (std::vector<std::uint32_t>{0, 1}));
 	}
 
 	TEST(Golem, TheFirstOfTwoHitsShedsEachScrapWithProbabilityAQuarter)

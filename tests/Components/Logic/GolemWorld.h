@@ -10,6 +10,7 @@
 #include "Components/Logic/Golem.h"
 #include "Components/Logic/RagdollLink.h"
 #include "Components/Physics/GolemPoints.h"
+#include "Engine.h"
 
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ namespace test
 			floor.object->GetComponent<Transform>()->SetScale(Tuple3f(40, 1, 40));
 			floor.object->Start();
 			floor.object->HandleMessage(Message("SetStatic"));
+			// As a level's load ends: until then static colliders wait for the static tree's build,
+			// seen by rays but not by the contacts of what falls on them.
+			Engine::SendMessage(Message("LevelLoaded"));
 		}
 
 		static std::string ShippedModelPath() { return std::string(TW_TEST_DATA_DIR) + "../../Data/Models/" + kGolemModelFile; }
@@ -121,10 +125,9 @@ namespace test
 			return scraps;
 		}
 
-		// A player that stays where it is put (no gravity), so that where it stands is known.
 		Object AddPlayer(const Tuple3f& position)
 		{
-			return AddBodyObject("Player", position, true, CubeBody("NOGRAVITY"));
+			return AddBodyObject("Player", position, true, CubeBody());
 		}
 
 		// Frames until the golem has said "ReeledIn" count times; false after the limit.
@@ -152,6 +155,17 @@ namespace test
 			for (const std::string& bone : GolemOf(golem).GetParts()[part].bones)
 				GolemOf(golem).GetScrapsByName(bone, 1000, ids);
 			return ids;
+		}
+
+		// "Pebble.xml", the archetype the leaves spawn: a Transform, and a Body when asked.
+		void WritePebble(bool withBody) const
+		{
+			const std::string body = "<Component><string name=\"ComponentName\">Body</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f>"
+				"<Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f><string>DEFAULT</string><Composite><string>TestCollider</string>"
+				"</Composite></Component>";
+			engine.userFolder.WriteFile("Objects/Pebble.xml", "<Object><string>Pebble</string><Component>"
+				"<string name=\"ComponentName\">Transform</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f>"
+				"<Tuple3f>0 0 0</Tuple3f></Component>" + (withBody ? body : std::string()) + "</Object>");
 		}
 
 		static void Explode(unsigned scrapId) { ObjectFromId(scrapId).object->HandleMessage(Message("Explode")); }

@@ -73,6 +73,15 @@ namespace
 			return world.AddBodyObject(name, position);
 		}
 
+		// A stone 4 units below the one point "Foot", tied to it.
+		Object TieStone()
+		{
+			SetPoints({{Tuple3f(0, 0, 0), "Foot"}});
+			const Object stone = AddLoose("Stone", Tuple3f(10, -4, 0));
+			EXPECT_EQ(points->AttachObject(stone.id), 0);
+			return stone;
+		}
+
 		PhysicsComponentWorld world;
 		float step = 0.0f;
 		Object golem;
@@ -147,10 +156,7 @@ namespace
 
 	TEST_F(GolemPoints, ReelingEndsOnAnExactZeroTimerAndSendsReeledInOnce)
 	{
-		SetPoints({{Tuple3f(0, 0, 0), "Foot"}});
-		const Object stone = AddLoose("Stone", Tuple3f(10, -4, 0));
-		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(stone);
-		ASSERT_EQ(points->AttachObject(stone.id), 0);
+		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(TieStone());
 		const ::GolemPoints::Point& point = *points->GetPoints()[0];
 		EXPECT_TRUE(body.HasFlag(kBodyGhost));
 		EXPECT_TRUE(body.HasFlag(kBodyNoGravity));
@@ -184,11 +190,8 @@ namespace
 		{
 			SCOPED_TRACE(reelTime);
 			points->reelTime = reelTime;
-			SetPoints({{Tuple3f(0, 0, 0), "Foot"}});
 			const int before = counter->count;
-			const Object stone = AddLoose("Stone", Tuple3f(10, -4, 0));
-			RigidBody& body = PhysicsComponentWorld::RigidBodyOf(stone);
-			ASSERT_EQ(points->AttachObject(stone.id), 0);
+			RigidBody& body = PhysicsComponentWorld::RigidBodyOf(TieStone());
 			const ::GolemPoints::Point& point = *points->GetPoints()[0];
 			points->Update();
 			EXPECT_FLOAT_EQ(point.rope.distance.length, 0.0f);
@@ -203,10 +206,7 @@ namespace
 
 	TEST_F(GolemPoints, RagdollStopsAndRestartsTheReeling)
 	{
-		SetPoints({{Tuple3f(0, 0, 0), "Foot"}});
-		const Object stone = AddLoose("Stone", Tuple3f(10, -4, 0));
-		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(stone);
-		points->AttachObject(stone.id);
+		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(TieStone());
 		const ::GolemPoints::Point& point = *points->GetPoints()[0];
 
 		golem.object->HandleMessage(Message("Ragdoll").PushBool(true));
@@ -226,10 +226,8 @@ namespace
 
 	TEST_F(GolemPoints, ReleaseLetsTheObjectGoAndFreesThePoint)
 	{
-		SetPoints({{Tuple3f(0, 0, 0), "Foot"}});
-		const Object stone = AddLoose("Stone", Tuple3f(10, -4, 0));
+		const Object stone = TieStone();
 		const Object pebble = AddLoose("Pebble", Tuple3f(10, -5, 0));
-		points->AttachObject(stone.id);
 		points->ReleaseObject(pebble.id);
 		points->ReleaseObject(stone.id);
 		EXPECT_FALSE(PhysicsComponentWorld::RigidBodyOf(stone).HasFlag(kBodyGhost));

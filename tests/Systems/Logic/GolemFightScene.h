@@ -1,5 +1,5 @@
 // The golem fight as a level stages it, headless with real physics: the shipped golem, head and
-// scrap archetypes (the model written where the game finds it), twenty loose scraps about the
+// scrap archetypes (the model and ragdoll written where the game finds them), twenty loose scraps about the
 // golem and a player a few strides away. The fight tests drive it frame by frame; a test of another
 // way to stand the golem up reuses the scene and replaces the step that does it.
 #pragma once
@@ -25,6 +25,8 @@ namespace test
 			for (const char* archetype : {"Golem.xml", "GolemHead.xml", "Scrap.xml"})
 				world.engine.userFolder.WriteFile(std::string("Objects/") + archetype, FileText(data + "Objects/" + archetype));
 			world.engine.userFolder.WriteFile(std::string("Models/") + kGolemModelFile, FileText(data + "Models/" + kGolemModelFile));
+			world.engine.userFolder.WriteFile(std::string("PhysicsModels/") + kGolemRagdollFile,
+				FileText(data + "PhysicsModels/" + kGolemRagdollFile));
 			head = Started(CreateObjectFromArchetype("GolemHead.xml"), {"Connect", "Disconnect"}, &headLog);
 			golem = Started(CreateObjectFromArchetype("Golem.xml"), {"ReeledIn", "Ragdoll", "RevaluateBehavior", "Death"}, &golemLog);
 			for (unsigned i = 0; i < kScraps; ++i)

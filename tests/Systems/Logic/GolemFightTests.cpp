@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace
@@ -24,6 +25,7 @@ namespace
 
 		// The level lets the golem loose: it walks up to the player and throws from its forearms.
 		const Tuple3f playerAt = fight.player.object->GetComponent<Transform>()->GetWorldPosition();
+		EXPECT_NEAR(playerAt.y, 0.5, 0.05) << "the player has come to stand on the floor";
 		const auto distanceToPlayer = [&] {
 			const Tuple3f at = fight.golem.object->GetComponent<Transform>()->GetWorldPosition();
 			return Tuple3f(at.x - playerAt.x, 0, at.z - playerAt.z).Length();
@@ -72,9 +74,19 @@ namespace
 		// Its tree stands it up once the archetype's waitUntilStand (3 s) has passed; it reels the
 		// rest in and is armed again.
 		unsigned framesDown = 0;
-		const auto standing = [&] { return !GolemWorld::GolemOf(fight.golem).IsRagdolled() || (++framesDown, false); };
+		double tilt = 0.0;
+		const auto standing = [&] {
+			const Tuple3f up = Quaternion::Rotate(fight.golem.object->GetComponent<Transform>()->GetWorldOrientation(), Tuple3f(0, 1, 0));
+			tilt = std::max(tilt, std::acos(std::clamp(static_cast<double>(up.y), -1.0, 1.0)));
+			return !GolemWorld::GolemOf(fight.golem).IsRagdolled() || (++framesDown, false);
+		};
 		ASSERT_TRUE(fight.FrameUntil(standing, 4.5f)) << "it never stood up";
 		EXPECT_GE(framesDown, 3 * GolemFightScene::kFramesPerSecond - 2) << "it stood up before its wait";
+		EXPECT_GT(tilt, 1.0) << "its ragdoll fell over";
+		EXPECT_FALSE(fight.golem.object->GetComponent<Ragdoll>()->IsRagdolled());
+		const Transform& stood = *fight.golem.object->GetComponent<Transform>();
+		EXPECT_NEAR(Quaternion::Rotate(stood.GetWorldOrientation(), Tuple3f(0, 1, 0)).y, 1.0, 1e-4) << "upright again";
+		EXPECT_NEAR(stood.GetWorldPosition().y, 0.0, 0.05) << "on the floor below where it lay";
 		EXPECT_EQ(fight.golemLog->Named("Ragdoll"), (std::vector<std::string>{"Ragdoll 1", "Ragdoll 0"}));
 		ASSERT_TRUE(fight.FrameUntil(reeledIn(2), 3.0f));
 		EXPECT_TRUE(GolemWorld::GolemOf(fight.golem).IsArmed());

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 namespace
 {
@@ -89,20 +90,28 @@ namespace
 
 	TEST(GolemFollowObject, FailsWhenItsTimeIsUpOrTheTargetIsGone)
 	{
+		struct Case
 		{
-			Follow timed;
-			timed.world.clock.Advance(9999);
-			timed.node->Update();
-			EXPECT_EQ(timed.node->status, Running);
-			timed.world.clock.Advance(1);
-			timed.node->Update();
-			EXPECT_EQ(timed.node->status, Failure);
+			const char* what;
+			std::function<void(Follow&)> meanwhile;
+			BehaviorStatus status;
+		};
+		const Case cases[] = {
+			{"1 ms short of stateTime", [](Follow& follow) { follow.world.clock.Advance(9999); }, Running},
+			{"stateTime is up", [](Follow& follow) { follow.world.clock.Advance(10000); }, Failure},
+			{"the target is gone",
+				[](Follow& follow) {
+					follow.player.object->Destroy();
+					follow.world.Frame();
+				},
+				Failure},
+		};
+		for (const Case& c : cases)
+		{
+			Follow follow;
+			c.meanwhile(follow);
+			follow.node->Update();
+			EXPECT_EQ(follow.node->status, c.status) << c.what;
 		}
-
-		Follow lost;
-		lost.player.object->Destroy();
-		lost.world.Frame();
-		lost.node->Update();
-		EXPECT_EQ(lost.node->status, Failure);
 	}
 }

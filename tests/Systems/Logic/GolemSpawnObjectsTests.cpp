@@ -27,9 +27,7 @@ namespace
 		for (const Case& c : cases)
 		{
 			GolemWorld world;
-			world.engine.userFolder.WriteFile("Objects/Pebble.xml", "<Object><string>Pebble</string><Component>"
-				"<string name=\"ComponentName\">Transform</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f>"
-				"<Tuple3f>0 0 0</Tuple3f></Component></Object>");
+			world.WritePebble(false);
 			if (c.ledge)
 				GolemWorld::AddStaticBox("Ledge", Tuple3f(1.2f, 1.5f, 0), Tuple3f(1, 1, 1));
 			const Object golem = world.AddGolem(c.golemAt);

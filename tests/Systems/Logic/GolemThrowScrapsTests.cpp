@@ -23,11 +23,7 @@ namespace
 	{
 		explicit ThrowWorld(bool dressed)
 		{
-			world.engine.userFolder.WriteFile("Objects/Pebble.xml", "<Object><string>Pebble</string><Component>"
-				"<string name=\"ComponentName\">Transform</string><Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f>"
-				"<Tuple3f>0 0 0</Tuple3f></Component>" + std::string("<Component><string name=\"ComponentName\">Body</string>") +
-				"<Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f><Tuple3f>0 0 0</Tuple3f>"
-				"<string>DEFAULT</string><Composite><string>TestCollider</string></Composite></Component></Object>");
+			world.WritePebble(true);
 			golem = world.AddGolem(Tuple3f());
 			player = world.AddPlayer(Tuple3f(0, 0.5f, 15));
 			if (dressed)

@@ -1,0 +1,22 @@
+// LeafClock: when a behaviour leaf started something (its run, a phase, a rest) on the game
+// clock, and how long ago that was. A new clock starts at once, so that a leaf updated before
+// its Start measures from its creation rather than from the clock's zero.
+#pragma once
+
+#include "Utilities/Timer.h"
+
+#include <cstdint>
+
+class LeafClock
+{
+public:
+	LeafClock() : start(GetElapsedMilliseconds()) {}
+
+	void Restart() { start = GetElapsedMilliseconds(); }
+	// Unsigned: the count stays right when the millisecond clock wraps.
+	std::uint32_t Milliseconds() const { return GetElapsedMilliseconds() - start; }
+	float Seconds() const { return static_cast<float>(Milliseconds()) / 1000.0f; }
+
+private:
+	std::uint32_t start;
+};
