@@ -74,6 +74,20 @@ namespace
 		}
 	}
 
+	TEST(RebuildHouse, AHouseAtTheLimitOrFartherIsIgnoredAndNothingIsSent)
+	{
+		// (distance of the ruin from the builder, with maxHouseDist 20; status)
+		const struct { float distance; BehaviorStatus status; } cases[] = {{20.0f, Failure}, {19.99f, Running}};
+		for (const auto& c : cases)
+		{
+			HouseWorld world;
+			const Builder builder(Tuple3f(0, 0.5f, 0));
+			HouseWorld::AddOwner(nullptr, Tuple3f(c.distance, 0.5f, 0)).SendMessage(Message("HouseDestroyed"));
+			EXPECT_EQ(builder.Start()->status, c.status) << c.distance;
+			EXPECT_EQ(builder.log->entries.empty(), c.status == Failure) << c.distance;
+		}
+	}
+
 	TEST(RebuildHouse, ARuinIsWalkedToAndDeclaredUnderRebuildingWithinFourUnitsUnlessItChanged)
 	{
 		// (where the builder stands when it updates; whether the house was mended meanwhile; status,
