@@ -9,6 +9,7 @@
 #include "Message.h"
 #include "Systems/Logic/BuildingBlackboard.h"
 
+#include <cstdint>
 #include <vector>
 
 struct __AvailableObjectsName
@@ -47,6 +48,8 @@ public:
 	BuildingBlackboard& Blackboard() { return blackboard; }
 	int GetHouseState() const { return houseState; }
 	const Tuple3f& GetGroundPoint() const { return groundPoint; }
+	// Counts the starts of every house of the process: the house started first has the lowest.
+	std::uint64_t GetStartOrder() const { return startOrder; }
 
 private:
 	void OnClear(Message::Reader reader);
@@ -65,5 +68,6 @@ private:
 	int drawLevel = 0;
 	bool debugDraw = false;
 	int houseState = kWhole;
+	std::uint64_t startOrder = 0;
 	BuildingBlackboard blackboard;
 };

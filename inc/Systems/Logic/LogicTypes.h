@@ -6,6 +6,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 struct LogicComponentType
 {
@@ -13,9 +14,17 @@ struct LogicComponentType
 	void (*registerType)();
 };
 
+struct LogicBehaviorType
+{
+	const char* name;
+	void (*registerAs)(const std::string& typeName);
+};
+
 // Every component type the Logic system owns, in registration order.
 std::span<const LogicComponentType> LogicRegistrationOrder();
 // The type ids of the updated types, in update order.
 std::span<unsigned (*const)()> LogicUpdateOrder();
+// Every behaviour-node type under its stored name, in registry order.
+std::span<const LogicBehaviorType> LogicBehaviorOrder();
 // Registers every behaviour-node type under its stored name, in registry order.
 void RegisterLogicBehaviors();

@@ -22,6 +22,12 @@ namespace
 		return engine != nullptr ? engine->GetSystem<Logic>() : nullptr;
 	}
 
+	std::uint64_t NextStartOrder()
+	{
+		static std::uint64_t started = 0;
+		return ++started;
+	}
+
 	void AddRecord(unsigned objectId, std::vector<ObjectBoundsRecord>& pieces)
 	{
 		if (const std::optional<ObjectBoundsRecord> record = ObjectBoundsRecord::Measure(objectId))
@@ -46,6 +52,7 @@ bool AvailableObjects::Serialize(Serializer& serializer)
 bool AvailableObjects::Start()
 {
 	houseState = kWhole;
+	startOrder = NextStartOrder();
 	drawLevel = 0;
 	debugDraw = false;
 	owner->RegisterHandler("Clear", &AvailableObjects::OnClear);

@@ -61,6 +61,7 @@
 #include "Systems/Logic/GolemThrowScraps.h"
 #include "Systems/Logic/HeadOffObject.h"
 #include "Systems/Logic/MovementLeaves.h"
+#include "Systems/Logic/RebuildHouse.h"
 #include "Systems/Logic/ThrowBomb.h"
 
 namespace
@@ -161,6 +162,26 @@ namespace
 		&AvailableObjects::TypeId,
 		&Objectives::TypeId,
 	};
+
+	constexpr LogicBehaviorType kBehaviorOrder[] = {
+		{"Idle", &RegisterBehavior<Idle>},
+		{"Tumble", &RegisterBehavior<Tumble>},
+		{"Wander", &RegisterBehavior<Wander>},
+		{"ThrowBomb", &RegisterBehavior<ThrowBomb>},
+		{"BossTumble", &RegisterBehavior<BossTumble>},
+		{"ChargeObject", &RegisterBehavior<ChargeObject>},
+		{"SequenceNode", &RegisterBehavior<SequenceNode>},
+		{"RebuildHouse", &RegisterBehavior<RebuildHouse>},
+		{"HeadOffObject", &RegisterBehavior<HeadOffObject>},
+		{"GolemSpawnObjects", &RegisterBehavior<GolemSpawnObjects>},
+		{"GolemFollowObject", &RegisterBehavior<GolemFollowObject>},
+		{"GolemThrowScraps", &RegisterBehavior<GolemThrowScraps>},
+		{"GolemTeleport", &RegisterBehavior<GolemTeleport>},
+		{"RandomSelectorNode", &RegisterBehavior<RandomSelectorNode>},
+		{"OrderedSelectorNode", &RegisterBehavior<OrderedSelectorNode>},
+		{"NonDeterministicNode", &RegisterBehavior<NonDeterministicNode>},
+		{"CooldownPriorityNode", &RegisterBehavior<CooldownPriorityNode>},
+	};
 }
 
 std::span<const LogicComponentType> LogicRegistrationOrder()
@@ -173,22 +194,13 @@ std::span<unsigned (*const)()> LogicUpdateOrder()
 	return kUpdateOrder;
 }
 
+std::span<const LogicBehaviorType> LogicBehaviorOrder()
+{
+	return kBehaviorOrder;
+}
+
 void RegisterLogicBehaviors()
 {
-	RegisterBehavior<Idle>("Idle");
-	RegisterBehavior<Tumble>("Tumble");
-	RegisterBehavior<Wander>("Wander");
-	RegisterBehavior<ThrowBomb>("ThrowBomb");
-	RegisterBehavior<BossTumble>("BossTumble");
-	RegisterBehavior<ChargeObject>("ChargeObject");
-	RegisterBehavior<SequenceNode>("SequenceNode");
-	RegisterBehavior<HeadOffObject>("HeadOffObject");
-	RegisterBehavior<GolemSpawnObjects>("GolemSpawnObjects");
-	RegisterBehavior<GolemFollowObject>("GolemFollowObject");
-	RegisterBehavior<GolemThrowScraps>("GolemThrowScraps");
-	RegisterBehavior<GolemTeleport>("GolemTeleport");
-	RegisterBehavior<RandomSelectorNode>("RandomSelectorNode");
-	RegisterBehavior<OrderedSelectorNode>("OrderedSelectorNode");
-	RegisterBehavior<NonDeterministicNode>("NonDeterministicNode");
-	RegisterBehavior<CooldownPriorityNode>("CooldownPriorityNode");
+	for (const LogicBehaviorType& type : kBehaviorOrder)
+		type.registerAs(type.name);
 }

@@ -10,37 +10,7 @@ namespace
 {
 	using test::HouseWorld;
 
-	// The house's object, above its pieces, in its group; started.
-	Object AddOwner(ObjectGroup& group, const Tuple3f& position, const std::string& values = "<int>4</int><int>4</int>")
-	{
-		const Object house = CreateObject("House");
-		house.object->AddComponent(Transform::TypeId());
-		house.object->GetComponent<Transform>()->SetWorldPosition(position);
-		house.object->GetComponent<Transform>()->SetScale(Tuple3f(1, 1, 1));
-		HouseWorld::AddLoaded(house, AvailableObjects::TypeId(), values);
-		house.object->SetGroup(group.GetId());
-		house.object->Start();
-		return house;
-	}
-
-	AvailableObjects& HouseOf(const Object& owner)
-	{
-		return *owner.object->GetComponent<AvailableObjects>();
-	}
-
-	// A stacked house with its owner above it, recorded at level load.
-	struct StandingHouse
-	{
-		StandingHouse() : group(*ObjectGroup::Create()), pieces(HouseWorld::AddStackedHouse(&group)), owner(AddOwner(group, Tuple3f(1, 5, 0.5f)))
-		{
-			Engine::SendMessage(Message("LevelLoaded"));
-		}
-		AvailableObjects& House() const { return HouseOf(owner); }
-
-		ObjectGroup& group;
-		std::vector<Object> pieces;
-		Object owner;
-	};
+	using test::StandingHouse;
 
 	TEST(AvailableObjects, EveryHouseOfALevelRecordsItsPiecesAndTheGroundBelowIt)
 	{
@@ -49,18 +19,18 @@ namespace
 		ObjectGroup& second = *ObjectGroup::Create();
 		HouseWorld::AddPiece(Tuple3f(0.5f, 0.5f, 0.5f), Tuple3f(1, 1, 1), &first);
 		HouseWorld::AddPiece(Tuple3f(-10, 1, 5), Tuple3f(2, 2, 2), &second);
-		const Object firstOwner = AddOwner(first, Tuple3f(0.5f, 5, 0.5f));
-		const Object secondOwner = AddOwner(second, Tuple3f(-10, 6, 5));
+		const Object firstOwner = HouseWorld::AddOwner(&first, Tuple3f(0.5f, 5, 0.5f));
+		const Object secondOwner = HouseWorld::AddOwner(&second, Tuple3f(-10, 6, 5));
 		Engine::SendMessage(Message("LevelLoaded"));
 		for (const Object& owner : {firstOwner, secondOwner})
 		{
-			AvailableObjects& house = HouseOf(owner);
+			AvailableObjects& house = HouseWorld::HouseOf(owner);
 			ASSERT_NE(house.Blackboard().Root(), nullptr) << "a house of the level has no pieces";
 			EXPECT_FALSE(house.Blackboard().Refresh());
 			const Tuple3f above = owner.object->GetComponent<Transform>()->GetWorldPosition();
 			EXPECT_NEAR((house.GetGroundPoint() - Tuple3f(above.x, 0, above.z)).Length(), 0.0, 1e-3);
 		}
-		EXPECT_NEAR(HouseOf(secondOwner).Blackboard().Root()->box.max.y, 2.0f, 1e-3);
+		EXPECT_NEAR(HouseWorld::HouseOf(secondOwner).Blackboard().Root()->box.max.y, 2.0f, 1e-3);
 	}
 
 	TEST(AvailableObjects, OnlyMovableObjectsWithoutLogicOrPhysicsIdArePieces)
@@ -89,10 +59,10 @@ namespace
 					other.object->Start();
 				}
 			}
-			const Object owner = AddOwner(group, Tuple3f(0.5f, 5, 0.5f));
+			const Object owner = HouseWorld::AddOwner(&group, Tuple3f(0.5f, 5, 0.5f));
 			Engine::SendMessage(Message("LevelLoaded"));
-			ASSERT_NE(HouseOf(owner).Blackboard().Root(), nullptr);
-			EXPECT_EQ(HouseOf(owner).Blackboard().Root()->box.max.x > 3.0f, c.piece) << what;
+			ASSERT_NE(HouseWorld::HouseOf(owner).Blackboard().Root(), nullptr);
+			EXPECT_EQ(HouseWorld::HouseOf(owner).Blackboard().Root()->box.max.x > 3.0f, c.piece) << what;
 		}
 	}
 

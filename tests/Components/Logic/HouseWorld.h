@@ -2,6 +2,7 @@
 // and houses stacked from box pieces of one object group, each piece a movable body.
 #pragma once
 
+#include "Components/Logic/AvailableObjects.h"
 #include "Components/Logic/GameplayWorld.h"
 #include "ObjectGroup.h"
 #include "Systems/Logic/BuildingBlackboard.h"
@@ -43,6 +44,22 @@ namespace test
 			return pieces;
 		}
 
+		// The house's object at the position (above its pieces), in the group when one is given; started.
+		static Object AddOwner(ObjectGroup* group, const Tuple3f& position, const std::string& values = "<int>4</int><int>4</int>")
+		{
+			const Object house = CreateObject("House");
+			house.object->AddComponent(Transform::TypeId());
+			house.object->GetComponent<Transform>()->SetWorldPosition(position);
+			house.object->GetComponent<Transform>()->SetScale(Tuple3f(1, 1, 1));
+			AddLoaded(house, AvailableObjects::TypeId(), values);
+			if (group != nullptr)
+				house.object->SetGroup(group->GetId());
+			house.object->Start();
+			return house;
+		}
+
+		static AvailableObjects& HouseOf(const Object& owner) { return *owner.object->GetComponent<AvailableObjects>(); }
+
 		static void Move(const Object& piece, const Tuple3f& centre) { piece.SendMessage(Message("SetPos").Push(centre)); }
 
 		static std::vector<ObjectBoundsRecord> Records(const std::vector<Object>& pieces)
@@ -54,5 +71,20 @@ namespace test
 		}
 
 		static AABB BoxOf(const Object& piece) { return ObjectBoundsRecord::Measure(piece.id)->Box(); }
+	};
+
+	// A stacked house with its owner above it, recorded at level load.
+	struct StandingHouse
+	{
+		StandingHouse()
+			: group(*ObjectGroup::Create()), pieces(HouseWorld::AddStackedHouse(&group)), owner(HouseWorld::AddOwner(&group, Tuple3f(1, 5, 0.5f)))
+		{
+			Engine::SendMessage(Message("LevelLoaded"));
+		}
+		AvailableObjects& House() const { return HouseWorld::HouseOf(owner); }
+
+		ObjectGroup& group;
+		std::vector<Object> pieces;
+		Object owner;
 	};
 }

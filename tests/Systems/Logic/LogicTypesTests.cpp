@@ -16,11 +16,17 @@
 #include "Components/Logic/TeamDamage.h"
 #include "Components/Logic/Trampoline.h"
 #include "Components/Logic/VelocityDamper.h"
+#include "ComponentFactory.h"
+#include "Systems/Logic/BehaviorRegistry.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
+#include <string>
+#include <typeinfo>
+#include <vector>
 
 namespace
 {
@@ -71,5 +77,62 @@ namespace
 			const Object object = world.AddLogic(c.typeId, c.values);
 			EXPECT_THAT(GameplayWorld::Saved(*object.object->GetComponent(c.typeId)), HasSubstr(c.saved)) << c.values;
 		}
+	}
+
+	std::vector<std::string> Words(const std::string& text)
+	{
+		std::vector<std::string> words;
+		std::istringstream stream(text);
+		for (std::string word; stream >> word;)
+			words.push_back(word);
+		return words;
+	}
+
+	std::string NameOf(unsigned typeId)
+	{
+		const Component* prototype = GetComponentPrototype(typeId);
+		return prototype != nullptr ? prototype->GetName() : "(unregistered " + std::to_string(typeId) + ")";
+	}
+
+	TEST(LogicTables, ComponentTypesAndBehaviourNodesAreRegisteredAndUpdatedInTheirFixedOrders)
+	{
+		GameplayWorld world;
+		const std::vector<std::string> registration = Words(
+			"Blow ForceField Scaler Mover DeathClock Suck ShootAtObject AirJump Reflection Health CollisionDamage FallDamage "
+			"TeamDamage ExplodeOnHit PathMovement Lungs RagdollDeath PlayerDeath Spawner BehaviorTree WinCollision Popup "
+			"CameraShake Boundary HouseDestroyed Objectives PowerUp MessageSpawn Hover Spinner PowerUpCollector DelayMessage "
+			"Explosion VelocityDamper KnockOut StaticRotater Switch Relay Activator RayCaster Grabber StaticMover DamageReticle "
+			"DestroyOnMessage Golem Trampoline Windmill RagdollLink AvailableObjects GolemPoints CharacterController CursorController");
+		const std::vector<std::string> update = Words(
+			"ForceField Scaler Mover Suck Blow DeathClock ShootAtObject Lungs RagdollDeath ExplodeOnHit CharacterController "
+			"Spawner BehaviorTree PathMovement Popup CameraShake Boundary CursorController Hover Spinner DelayMessage Explosion "
+			"VelocityDamper StaticRotater StaticMover Activator RayCaster Grabber GolemPoints Windmill RagdollLink "
+			"AvailableObjects Objectives");
+		const std::vector<std::string> behaviours = Words(
+			"Idle Tumble Wander ThrowBomb BossTumble ChargeObject SequenceNode RebuildHouse HeadOffObject GolemSpawnObjects "
+			"GolemFollowObject GolemThrowScraps GolemTeleport RandomSelectorNode OrderedSelectorNode NonDeterministicNode "
+			"CooldownPriorityNode");
+		ASSERT_EQ(registration.size(), 52u);
+		ASSERT_EQ(update.size(), 33u);
+		ASSERT_EQ(behaviours.size(), 17u);
+
+		std::vector<std::string> registered;
+		for (const LogicComponentType& type : LogicRegistrationOrder())
+			registered.push_back(NameOf(type.typeId()));
+		EXPECT_EQ(registered, registration);
+		std::vector<std::string> updated;
+		for (unsigned (*typeId)() : LogicUpdateOrder())
+			updated.push_back(NameOf(typeId()));
+		EXPECT_EQ(updated, update);
+		std::vector<std::string> named;
+		for (const LogicBehaviorType& type : LogicBehaviorOrder())
+		{
+			named.push_back(type.name);
+			// Each name makes a node of its own kind: no two names share a cloner.
+			const std::unique_ptr<BehaviorNode> node = CreateBehavior(type.name);
+			ASSERT_NE(node, nullptr) << type.name;
+			EXPECT_NE(std::string(typeid(*node).name()).find(type.name), std::string::npos) << type.name;
+		}
+		EXPECT_EQ(named, behaviours);
 	}
 }

@@ -1,0 +1,146 @@
+// The golem rebuilds, end to end and headless, with real physics and navigation: a house of eight
+// pieces in two layers (a pinwheel of four bricks, two of them turned a quarter, under a roof of
+// four slabs) is blown apart; the golem's tree walks it to the ruin, clears it, then fetches and
+// carries the pieces back one by one until the house stands again.
+#include "Components/Logic/GolemWorld.h"
+#include "Components/Logic/HouseDestroyed.h"
+#include "Components/Logic/HouseWorld.h"
+#include "Components/Logic/PathMovement.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <set>
+
+namespace
+{
+	using test::GolemWorld;
+	using test::HouseWorld;
+
+	constexpr float kQuarterTurn = 1.5707964f;
+	constexpr unsigned kFramesPerSecond = 62;
+	const Tuple3f kHouseCentre(1.5f, 0.0f, 1.5f);
+
+	struct RebuildScene
+	{
+		RebuildScene()
+		{
+			ObjectGroup& group = *ObjectGroup::Create();
+			// (centre, size, turned a quarter about y)
+			const struct { Tuple3f centre; Tuple3f size; bool turned; } bricks[] = {
+				{Tuple3f(1, 0.5f, 0.5f), Tuple3f(2, 1, 1), false},
+				{Tuple3f(2.5f, 0.5f, 1), Tuple3f(2, 1, 1), true},
+				{Tuple3f(2, 0.5f, 2.5f), Tuple3f(2, 1, 1), false},
+				{Tuple3f(0.5f, 0.5f, 2), Tuple3f(2, 1, 1), true},
+				{Tuple3f(0.75f, 1.5f, 0.75f), Tuple3f(1.5f, 1, 1.5f), false},
+				{Tuple3f(2.25f, 1.5f, 0.75f), Tuple3f(1.5f, 1, 1.5f), false},
+				{Tuple3f(0.75f, 1.5f, 2.25f), Tuple3f(1.5f, 1, 1.5f), false},
+				{Tuple3f(2.25f, 1.5f, 2.25f), Tuple3f(1.5f, 1, 1.5f), false},
+			};
+			for (const auto& brick : bricks)
+			{
+				const Object piece = HouseWorld::AddPiece(brick.centre, brick.size, &group);
+				if (brick.turned)
+					piece.SendMessage(Message("SetRot").Push(Tuple3f(0, kQuarterTurn, 0)));
+				pieces.push_back(piece);
+			}
+			owner = HouseWorld::AddOwner(&group, kHouseCentre + Tuple3f(0, 2, 0), "<int>15</int><int>6</int>");
+			HouseWorld::AddLoaded(owner, HouseDestroyed::TypeId(), "<string>Blast</string><unsigned>0</unsigned>");
+			owner.object->Start();
+			golem = AddGolem(kHouseCentre + Tuple3f(0, 0, 14));
+			Engine::SendMessage(Message("LevelLoaded"));
+			for (const Object& piece : pieces)
+				slots.push_back(HouseWorld::BoxOf(piece));
+		}
+
+		// A builder as the level has it: the golem's body, bones and hold points, a path follower and
+		// a tree that runs RebuildHouse over and over.
+		Object AddGolem(const Tuple3f& position)
+		{
+			const Object golem = world.AddBodyObject("Golem", position, false, HouseWorld::CubeBody("LOGIC NOGRAVITY GHOST"));
+			HouseWorld::AddLoaded(golem, BoneTransform::TypeId(), GolemWorld::BoneEntries());
+			HouseWorld::AddLoaded(golem, GolemPoints::TypeId(), "<float>0.5</float><float>0.5</float>");
+			HouseWorld::AddLoaded(golem, PathMovement::TypeId(), "<float>4</float><float>1</float><float>3</float>");
+			HouseWorld::AddLoaded(golem, BehaviorTree::TypeId(), "<string>SequenceNode</string><Unknown><string>RebuildHouse</string>"
+				"<float>40</float><float>4</float><string>head</string><Tuple3f>0 3.5 0.5</Tuple3f></Unknown>");
+			golem.object->Start();
+			return golem;
+		}
+
+		// The blast: every piece thrown outward from the house's middle and up.
+		void Blast() const
+		{
+			owner.SendMessage(Message("Blast"));
+			for (const Object& piece : pieces)
+			{
+				const Tuple3f at = HouseWorld::BoxOf(piece).Centre();
+				Tuple3f out(at.x - kHouseCentre.x, 0, at.z - kHouseCentre.z);
+				out = out * (1.0f / static_cast<float>(out.Length()));
+				piece.SendMessage(Message("SetVelocity").Push(out * 9.0f + Tuple3f(0, 4, 0)));
+			}
+		}
+
+		// Which slot the piece fills (within 0.1 units at each corner), given that like pieces may
+		// swap slots; none when it fills none.
+		std::optional<std::size_t> SlotFilled(std::size_t piece) const
+		{
+			const AABB box = HouseWorld::BoxOf(pieces[piece]);
+			for (std::size_t slot = 0; slot < slots.size(); ++slot)
+				if ((box.min - slots[slot].min).Length() < 0.1 && (box.max - slots[slot].max).Length() < 0.1)
+					return slot;
+			return std::nullopt;
+		}
+
+		AvailableObjects& House() const { return HouseWorld::HouseOf(owner); }
+
+		HouseWorld world;
+		std::vector<Object> pieces;
+		std::vector<AABB> slots;
+		Object owner;
+		Object golem;
+	};
+
+	TEST(GolemRebuilds, ABlownDownHouseOfEightPiecesStandsAgainWithinFiveMinutes)
+	{
+		RebuildScene scene;
+		scene.world.Frame(kFramesPerSecond / 2);
+		ASSERT_EQ(scene.House().GetHouseState(), AvailableObjects::kWhole);
+		scene.Blast();
+		EXPECT_EQ(scene.House().GetHouseState(), AvailableObjects::kDestroyed);
+		scene.world.Frame(2 * kFramesPerSecond);
+		for (std::size_t piece = 0; piece < scene.pieces.size(); ++piece)
+			ASSERT_FALSE(scene.SlotFilled(piece)) << "piece " << piece << " stayed in place";
+
+		std::vector<int> states{scene.House().GetHouseState()};
+		std::set<unsigned> carried;
+		const GolemPoints& points = *scene.golem.object->GetComponent<GolemPoints>();
+		unsigned frame = 0;
+		for (; frame < 300 * kFramesPerSecond && scene.House().GetHouseState() != AvailableObjects::kWhole; ++frame)
+		{
+			scene.world.Frame();
+			if (scene.House().GetHouseState() != states.back())
+				states.push_back(scene.House().GetHouseState());
+			for (const Object& piece : scene.pieces)
+				if (points.IsAttached(piece.id))
+					carried.insert(piece.id);
+		}
+		testing::Test::RecordProperty("rebuiltAfterGameSeconds", static_cast<int>(frame / kFramesPerSecond));
+		// Let the last piece settle.
+		scene.world.Frame(kFramesPerSecond);
+		EXPECT_EQ(states, (std::vector<int>{AvailableObjects::kDestroyed, AvailableObjects::kBeingRebuilt, AvailableObjects::kWhole}))
+			<< "after " << frame / kFramesPerSecond << " s";
+		EXPECT_EQ(carried.size(), scene.pieces.size()) << "each piece is carried";
+		std::set<std::size_t> filled;
+		for (std::size_t piece = 0; piece < scene.pieces.size(); ++piece)
+		{
+			const std::optional<std::size_t> slot = scene.SlotFilled(piece);
+			EXPECT_TRUE(slot) << "piece " << piece << " lies outside every slot";
+			if (slot)
+				filled.insert(*slot);
+			EXPECT_FALSE(HouseWorld::RigidBodyOf(scene.pieces[piece]).HasFlag(kBodyGhost)) << "piece " << piece;
+		}
+		EXPECT_EQ(filled.size(), scene.slots.size()) << "two pieces share a slot";
+		EXPECT_TRUE(scene.House().Blackboard().IsComplete()) << "a slot or piece is still promised";
+	}
+}
