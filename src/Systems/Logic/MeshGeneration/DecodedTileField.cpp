@@ -120,26 +120,80 @@ ReusedCompactField::~ReusedCompactField()
 	field.areas = nullptr;
 }
 
-void ReusedCompactField::CopyFrom(const rcCompactHeightfield& source)
+void ReusedCompactField::TakeSettings(const rcCompactHeightfield& source, int cut)
 {
-	cells.assign(source.cells, source.cells + source.width * source.height);
-	spans.assign(source.spans, source.spans + source.spanCount);
-	areas.assign(source.areas, source.areas + source.spanCount);
-	field.width = source.width;
-	field.height = source.height;
-	field.spanCount = source.spanCount;
+	field.width = source.width - 2 * cut;
+	field.height = source.height - 2 * cut;
+	field.spanCount = static_cast<int>(spans.size());
 	field.walkableHeight = source.walkableHeight;
 	field.walkableClimb = source.walkableClimb;
-	field.borderSize = source.borderSize;
+	field.borderSize = std::max(0, source.borderSize - cut);
 	field.maxDistance = source.maxDistance;
 	field.maxRegions = source.maxRegions;
-	std::copy(source.bmin, source.bmin + 3, field.bmin);
-	std::copy(source.bmax, source.bmax + 3, field.bmax);
+	const float offset = static_cast<float>(cut) * source.cs;
+	field.bmin[0] = source.bmin[0] + offset;
+	field.bmin[1] = source.bmin[1];
+	field.bmin[2] = source.bmin[2] + offset;
+	field.bmax[0] = source.bmax[0] - offset;
+	field.bmax[1] = source.bmax[1];
+	field.bmax[2] = source.bmax[2] - offset;
 	field.cs = source.cs;
 	field.ch = source.ch;
 	field.cells = cells.data();
 	field.spans = spans.data();
 	field.areas = areas.data();
+}
+
+void ReusedCompactField::CopyFrom(const rcCompactHeightfield& source)
+{
+	cells.assign(source.cells, source.cells + source.width * source.height);
+	spans.assign(source.spans, source.spans + source.spanCount);
+	areas.assign(source.areas, source.areas + source.spanCount);
+	TakeSettings(source, 0);
+}
+
+void ReusedCompactField::CopyInside(const rcCompactHeightfield& source, int cut)
+{
+	const int width = source.width - 2 * cut;
+	const int height = source.height - 2 * cut;
+	cells.resize(static_cast<std::size_t>(width * height));
+	spans.clear();
+	areas.clear();
+	// A compact field lays its spans out row after row, so the spans of a row's inner columns
+	// are one run.
+	for (int z = 0; z < height; ++z)
+	{
+		const rcCompactCell* row = source.cells + cut + (z + cut) * source.width;
+		const unsigned first = row[0].index;
+		const unsigned end = row[width - 1].index + row[width - 1].count;
+		const auto shift = static_cast<unsigned>(spans.size()) - first;
+		for (int x = 0; x < width; ++x)
+		{
+			rcCompactCell& to = cells[static_cast<std::size_t>(x + z * width)];
+			to.index = row[x].index + shift;
+			to.count = row[x].count;
+		}
+		spans.insert(spans.end(), source.spans + first, source.spans + end);
+		areas.insert(areas.end(), source.areas + first, source.areas + end);
+	}
+	TakeSettings(source, cut);
+	for (int z = 0; z < height; ++z)
+	{
+		// Only the outermost columns have links to cut.
+		const int step = z == 0 || z == height - 1 ? 1 : std::max(1, width - 1);
+		for (int x = 0; x < width; x += step)
+		{
+			const rcCompactCell& cell = cells[static_cast<std::size_t>(x + z * width)];
+			for (unsigned i = cell.index, end = cell.index + cell.count; i < end; ++i)
+				for (int dir = 0; dir < 4; ++dir)
+				{
+					const int nx = x + rcGetDirOffsetX(dir);
+					const int nz = z + rcGetDirOffsetY(dir);
+					if (nx < 0 || nz < 0 || nx >= width || nz >= height)
+						rcSetCon(spans[i], dir, RC_NOT_CONNECTED);
+				}
+		}
+	}
 }
 
 bool DecodedTileField::Decode(rcContext* ctx, int walkableHeight, int walkableClimb, const unsigned char* lean)
