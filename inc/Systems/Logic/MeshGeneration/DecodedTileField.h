@@ -20,6 +20,9 @@ public:
 
 	// Makes the field a copy of `source`: cells, spans, areas and settings.
 	void CopyFrom(const rcCompactHeightfield& source);
+	// Makes the field one over the cells and spans of `source` (which must outlive its use and is
+	// not written: marking boxes writes areas alone) with a copy of its areas.
+	void ShareColumnsOf(const rcCompactHeightfield& source);
 	// Makes the field a copy of `source` without `cut` columns on every side; links to the columns
 	// cut away become unconnected.
 	void CopyInside(const rcCompactHeightfield& source, int cut);
