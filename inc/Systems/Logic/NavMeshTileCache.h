@@ -101,8 +101,21 @@ private:
 		std::unique_ptr<DecodedTileField> ownField;
 		const DecodedTileField* field = nullptr;
 		ReusedCompactField work;
+		// The working field without the outer columns of its border, which the later stages read.
+		ReusedCompactField inside;
 		std::unique_ptr<rcContourSet, ContourDeleter> contours;
 		std::unique_ptr<rcPolyMesh, PolyMeshDeleter> polyMesh;
+		// The tile's Detour data from an earlier rebuild without obstacles, when this one has
+		// none either: swapped in as it is, the stages between skipped.
+		std::vector<unsigned char> unobstructed;
+	};
+	// A tile's field decoded by a rebuild, and what its rebuild without obstacles gave once there
+	// has been one (its result, as the field and the settings do not change within a level).
+	struct KeptTile
+	{
+		std::uint64_t key = 0;
+		std::unique_ptr<DecodedTileField> field;
+		std::vector<unsigned char> unobstructed;
 	};
 	enum class StageResult
 	{
@@ -118,6 +131,10 @@ private:
 	// and kept (`keep`) or owned by the build.
 	StageResult Decompress(const CachedTile* tile, TileBuild& build, NavBuildContext& context, bool keep);
 	NavTileData CreateTileData(const CachedTile& tile, rcPolyMesh& polyMesh) const;
+	// The front entry's Detour data: kept from an earlier rebuild or made from its polygons, and
+	// then kept when the tile has no obstacle.
+	NavTileData FrontTileData(const CachedTile& tile);
+	KeptTile* FindKept(std::uint64_t key);
 	// Advances the front entry by one stage; the swap ends it.
 	void Step(dtNavMesh& navMesh, NavBuildContext& context);
 	void PopFront();
@@ -132,7 +149,7 @@ private:
 	std::unordered_set<std::uint64_t> queued;
 	// The fields of the tiles rebuilt last, the most recent at the back: an obstacle's tiles are
 	// rebuilt again when it goes.
-	std::vector<std::pair<std::uint64_t, std::unique_ptr<DecodedTileField>>> decoded;
+	std::vector<KeptTile> decoded;
 	int stage = 0;
 	TileBuild front;
 };

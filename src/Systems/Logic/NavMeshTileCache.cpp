@@ -41,6 +41,14 @@ namespace
 		return static_cast<int>(std::clamp(cell, -1.0, 1e6));
 	}
 
+	// Columns of the border that regions, contours and polygons do without: they keep the border
+	// out of every region and read no span beyond its innermost column, so a field cut down to
+	// that column gives the same polygons for half the columns of a default tile.
+	int BorderColumnsCut(const rcConfig& config)
+	{
+		return std::max(0, config.borderSize - 1);
+	}
+
 	void RemoveTileAt(dtNavMesh& navMesh, int x, int z)
 	{
 		if (const dtTileRef ref = navMesh.getTileRefAt(x, z, 0); ref != 0)
@@ -145,11 +153,10 @@ NavMeshTileCache::StageResult NavMeshTileCache::Decompress(const CachedTile* til
 	if (tile == nullptr || tile->data.empty() || buffer.empty())
 		return StageResult::Failed;
 	const std::uint64_t key = Key(tile->x, tile->z);
-	if (const auto kept = std::find_if(decoded.begin(), decoded.end(), [key](const auto& entry) { return entry.first == key; });
-		kept != decoded.end())
+	if (KeptTile* kept = FindKept(key); kept != nullptr)
 	{
-		std::rotate(kept, kept + 1, decoded.end());
-		build.field = decoded.back().second.get();
+		std::rotate(kept, kept + 1, decoded.data() + decoded.size());
+		build.field = decoded.back().field.get();
 		return StageResult::Next;
 	}
 	const int raw = LZ4_decompress_safe(reinterpret_cast<const char*>(tile->data.data()), reinterpret_cast<char*>(buffer.data()),
@@ -173,13 +180,19 @@ NavMeshTileCache::StageResult NavMeshTileCache::Decompress(const CachedTile* til
 	}
 	if (decoded.size() == kDecodedFieldsKept)
 		decoded.erase(decoded.begin());
-	decoded.emplace_back(key, std::move(field));
+	decoded.push_back({key, std::move(field), {}});
 	return StageResult::Next;
+}
+
+NavMeshTileCache::KeptTile* NavMeshTileCache::FindKept(std::uint64_t key)
+{
+	const auto kept = std::find_if(decoded.begin(), decoded.end(), [key](const KeptTile& entry) { return entry.key == key; });
+	return kept == decoded.end() ? nullptr : &*kept;
 }
 
 NavMeshTileCache::StageResult NavMeshTileCache::RunStage(int stageIndex, CachedTile* tile, TileBuild& build, NavBuildContext& context, bool keep)
 {
-	rcCompactHeightfield& compact = build.work.Field();
+	rcCompactHeightfield& compact = build.inside.Field();
 	switch (stageIndex)
 	{
 	case kDecompress:
@@ -187,6 +200,7 @@ NavMeshTileCache::StageResult NavMeshTileCache::RunStage(int stageIndex, CachedT
 		build.field = nullptr;
 		build.contours.reset();
 		build.polyMesh.reset();
+		build.unobstructed.clear();
 		return Decompress(tile, build, context, keep);
 	case kMarkAndErode:
 	{
@@ -195,10 +209,11 @@ NavMeshTileCache::StageResult NavMeshTileCache::RunStage(int stageIndex, CachedT
 		for (const TempObstacle* obstacle : tile->obstacles)
 			boxes.push_back({obstacle->bmin, obstacle->bmax});
 		build.field->MarkAndErode(&context, boxes, config.walkableRadius, build.work);
+		build.inside.CopyInside(build.work.Field(), BorderColumnsCut(config));
 		return StageResult::Next;
 	}
 	case kRegions:
-		return rcBuildRegionsMonotone(&context, compact, config.borderSize, config.minRegionArea, config.mergeRegionArea)
+		return rcBuildRegionsMonotone(&context, compact, config.borderSize - BorderColumnsCut(config), config.minRegionArea, config.mergeRegionArea)
 			? StageResult::Next
 			: StageResult::Failed;
 	case kContours:
@@ -271,13 +286,19 @@ void NavMeshTileCache::Step(dtNavMesh& navMesh, NavBuildContext& context)
 	if (stage == kSwap)
 	{
 		stage = kFinished;
-		SwapIn(navMesh, x, z, CreateTileData(*tile, *front.polyMesh));
+		SwapIn(navMesh, x, z, FrontTileData(*tile));
 		return;
 	}
 	switch (RunStage(stage, tile, front, context, true))
 	{
 	case StageResult::Next:
 		++stage;
+		if (const KeptTile* kept = FindKept(Key(x, z)); stage == kMarkAndErode && tile->obstacles.empty() && kept != nullptr)
+			if (!kept->unobstructed.empty())
+			{
+				front.unobstructed = kept->unobstructed;
+				stage = kSwap;
+			}
 		return;
 	case StageResult::Failed:
 		stage = kFinished;
@@ -289,6 +310,22 @@ void NavMeshTileCache::Step(dtNavMesh& navMesh, NavBuildContext& context)
 		stage = kFinished;
 		return;
 	}
+}
+
+NavTileData NavMeshTileCache::FrontTileData(const CachedTile& tile)
+{
+	if (!front.unobstructed.empty())
+	{
+		NavTileData copy{static_cast<unsigned char*>(dtAlloc(front.unobstructed.size(), DT_ALLOC_PERM)), static_cast<int>(front.unobstructed.size())};
+		if (copy.data != nullptr)
+			std::copy(front.unobstructed.begin(), front.unobstructed.end(), copy.data);
+		return copy;
+	}
+	const NavTileData made = CreateTileData(tile, *front.polyMesh);
+	// Copied before the mesh takes the data: adding a tile writes its links into it.
+	if (KeptTile* kept = FindKept(Key(tile.x, tile.z)); kept != nullptr && made.data != nullptr && tile.obstacles.empty())
+		kept->unobstructed.assign(made.data, made.data + made.size);
+	return made;
 }
 
 bool NavMeshTileCache::SwapIn(dtNavMesh& navMesh, int x, int z, NavTileData data)

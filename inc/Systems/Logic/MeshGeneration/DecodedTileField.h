@@ -20,9 +20,18 @@ public:
 
 	// Makes the field a copy of `source`: cells, spans, areas and settings.
 	void CopyFrom(const rcCompactHeightfield& source);
+	// Makes the field one over the cells and spans of `source` (which must outlive its use and is
+	// not written: marking boxes writes areas alone) with a copy of its areas.
+	void ShareColumnsOf(const rcCompactHeightfield& source);
+	// Makes the field a copy of `source` without `cut` columns on every side; links to the columns
+	// cut away become unconnected.
+	void CopyInside(const rcCompactHeightfield& source, int cut);
 	rcCompactHeightfield& Field() { return field; }
 
 private:
+	// The settings of `source` with `cut` columns taken off every side; the arrays are the vectors'.
+	void TakeSettings(const rcCompactHeightfield& source, int cut);
+
 	rcCompactHeightfield field;
 	std::vector<rcCompactCell> cells;
 	std::vector<rcCompactSpan> spans;

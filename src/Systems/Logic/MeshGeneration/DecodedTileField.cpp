@@ -3,6 +3,7 @@
 #include "Systems/Logic/MeshGeneration/LeanHeightfield.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -36,6 +37,22 @@ namespace
 		}
 	};
 
+	// The columns under a box, clamped to the field; empty when it misses the field.
+	ColumnWindow BoxColumns(const rcCompactHeightfield& chf, const MarkedBox& box)
+	{
+		const auto column = [&chf](float coordinate, float origin) {
+			return std::clamp(std::floor((static_cast<double>(coordinate) - origin) / chf.cs), -1.0, 1e6);
+		};
+		const double x0 = column(box.bmin[0], chf.bmin[0]);
+		const double x1 = column(box.bmax[0], chf.bmin[0]);
+		const double z0 = column(box.bmin[2], chf.bmin[2]);
+		const double z1 = column(box.bmax[2], chf.bmin[2]);
+		if (!(x1 >= 0 && z1 >= 0 && x0 < chf.width && z0 < chf.height))
+			return {};
+		return {std::max(0, static_cast<int>(x0)), std::max(0, static_cast<int>(z0)), std::min(chf.width - 1, static_cast<int>(x1)),
+			std::min(chf.height - 1, static_cast<int>(z1))};
+	}
+
 	// The span that the link of `span` (in column (x, z)) in direction dir leads to.
 	int Neighbour(const rcCompactHeightfield& chf, int x, int z, const rcCompactSpan& span, int dir)
 	{
@@ -68,26 +85,36 @@ namespace
 			}
 	}
 
-	// Lowers the distance of span i to that of the span one step in `dir` plus 2, and to that of
-	// the span one more step in `turn` from there plus 3.
-	void Relax(const rcCompactHeightfield& chf, int x, int z, int i, int dir, int turn, unsigned char* distance)
+	// The distance that span i (in column (x, z)) gets through the span one step in `dir`, plus 2,
+	// or through the span one more step in `turn` from there, plus 3; 255 at most.
+	int Reach(const rcCompactHeightfield& chf, int x, int z, int i, int dir, int turn, const unsigned char* distance)
 	{
 		const rcCompactSpan& span = chf.spans[i];
 		if (rcGetCon(span, dir) == RC_NOT_CONNECTED)
-			return;
-		const int ax = x + rcGetDirOffsetX(dir);
-		const int az = z + rcGetDirOffsetY(dir);
+			return 255;
 		const int ai = Neighbour(chf, x, z, span, dir);
-		distance[i] = static_cast<unsigned char>(std::min<int>(distance[i], std::min(distance[ai] + 2, 255)));
+		int reach = distance[ai] + 2;
 		if (rcGetCon(chf.spans[ai], turn) != RC_NOT_CONNECTED)
-		{
-			const int di = Neighbour(chf, ax, az, chf.spans[ai], turn);
-			distance[i] = static_cast<unsigned char>(std::min<int>(distance[i], std::min(distance[di] + 3, 255)));
-		}
+			reach = std::min(reach, distance[Neighbour(chf, x + rcGetDirOffsetX(dir), z + rcGetDirOffsetY(dir), chf.spans[ai], turn)] + 3);
+		return std::min(reach, 255);
 	}
 
-	// Recast's two chamfer passes over the window: forward from the -x and -z neighbours, then
-	// backward from the +x and +z ones.
+	// Lowers the distance of span i to what it gets through the two directions; a span at 0 (an
+	// edge) cannot get lower.
+	void Relax(const rcCompactHeightfield& chf, int x, int z, int i, const int (&steps)[2][2], unsigned char* distance)
+	{
+		if (distance[i] == 0)
+			return;
+		const int reach = std::min(Reach(chf, x, z, i, steps[0][0], steps[0][1], distance), Reach(chf, x, z, i, steps[1][0], steps[1][1], distance));
+		distance[i] = static_cast<unsigned char>(std::min<int>(distance[i], reach));
+	}
+
+	// Direction and turn of each pass's two steps: the forward pass reads the -x and -z
+	// neighbours, the backward pass the +x and +z ones.
+	constexpr int kForward[2][2] = {{0, 3}, {3, 2}};
+	constexpr int kBackward[2][2] = {{2, 1}, {1, 0}};
+
+	// Recast's two chamfer passes over the window.
 	void ChamferPasses(const rcCompactHeightfield& chf, const ColumnWindow& window, unsigned char* distance)
 	{
 		for (int z = window.z0; z <= window.z1; ++z)
@@ -95,20 +122,14 @@ namespace
 			{
 				const rcCompactCell& cell = chf.cells[x + z * chf.width];
 				for (int i = static_cast<int>(cell.index), end = static_cast<int>(cell.index + cell.count); i < end; ++i)
-				{
-					Relax(chf, x, z, i, 0, 3, distance);
-					Relax(chf, x, z, i, 3, 2, distance);
-				}
+					Relax(chf, x, z, i, kForward, distance);
 			}
 		for (int z = window.z1; z >= window.z0; --z)
 			for (int x = window.x1; x >= window.x0; --x)
 			{
 				const rcCompactCell& cell = chf.cells[x + z * chf.width];
 				for (int i = static_cast<int>(cell.index), end = static_cast<int>(cell.index + cell.count); i < end; ++i)
-				{
-					Relax(chf, x, z, i, 2, 1, distance);
-					Relax(chf, x, z, i, 1, 0, distance);
-				}
+					Relax(chf, x, z, i, kBackward, distance);
 			}
 	}
 }
@@ -120,26 +141,89 @@ ReusedCompactField::~ReusedCompactField()
 	field.areas = nullptr;
 }
 
-void ReusedCompactField::CopyFrom(const rcCompactHeightfield& source)
+void ReusedCompactField::TakeSettings(const rcCompactHeightfield& source, int cut)
 {
-	cells.assign(source.cells, source.cells + source.width * source.height);
-	spans.assign(source.spans, source.spans + source.spanCount);
-	areas.assign(source.areas, source.areas + source.spanCount);
-	field.width = source.width;
-	field.height = source.height;
-	field.spanCount = source.spanCount;
+	field.width = source.width - 2 * cut;
+	field.height = source.height - 2 * cut;
+	field.spanCount = static_cast<int>(spans.size());
 	field.walkableHeight = source.walkableHeight;
 	field.walkableClimb = source.walkableClimb;
-	field.borderSize = source.borderSize;
+	field.borderSize = std::max(0, source.borderSize - cut);
 	field.maxDistance = source.maxDistance;
 	field.maxRegions = source.maxRegions;
-	std::copy(source.bmin, source.bmin + 3, field.bmin);
-	std::copy(source.bmax, source.bmax + 3, field.bmax);
+	const float offset = static_cast<float>(cut) * source.cs;
+	field.bmin[0] = source.bmin[0] + offset;
+	field.bmin[1] = source.bmin[1];
+	field.bmin[2] = source.bmin[2] + offset;
+	field.bmax[0] = source.bmax[0] - offset;
+	field.bmax[1] = source.bmax[1];
+	field.bmax[2] = source.bmax[2] - offset;
 	field.cs = source.cs;
 	field.ch = source.ch;
 	field.cells = cells.data();
 	field.spans = spans.data();
 	field.areas = areas.data();
+}
+
+void ReusedCompactField::CopyFrom(const rcCompactHeightfield& source)
+{
+	cells.assign(source.cells, source.cells + source.width * source.height);
+	spans.assign(source.spans, source.spans + source.spanCount);
+	areas.assign(source.areas, source.areas + source.spanCount);
+	TakeSettings(source, 0);
+}
+
+void ReusedCompactField::ShareColumnsOf(const rcCompactHeightfield& source)
+{
+	areas.assign(source.areas, source.areas + source.spanCount);
+	TakeSettings(source, 0);
+	field.spanCount = source.spanCount;
+	field.cells = source.cells;
+	field.spans = source.spans;
+}
+
+void ReusedCompactField::CopyInside(const rcCompactHeightfield& source, int cut)
+{
+	const int width = source.width - 2 * cut;
+	const int height = source.height - 2 * cut;
+	cells.resize(static_cast<std::size_t>(width * height));
+	spans.clear();
+	areas.clear();
+	// A compact field lays its spans out row after row, so the spans of a row's inner columns
+	// are one run.
+	for (int z = 0; z < height; ++z)
+	{
+		const rcCompactCell* row = source.cells + cut + (z + cut) * source.width;
+		const unsigned first = row[0].index;
+		const unsigned end = row[width - 1].index + row[width - 1].count;
+		const auto shift = static_cast<unsigned>(spans.size()) - first;
+		for (int x = 0; x < width; ++x)
+		{
+			rcCompactCell& to = cells[static_cast<std::size_t>(x + z * width)];
+			to.index = row[x].index + shift;
+			to.count = row[x].count;
+		}
+		spans.insert(spans.end(), source.spans + first, source.spans + end);
+		areas.insert(areas.end(), source.areas + first, source.areas + end);
+	}
+	TakeSettings(source, cut);
+	for (int z = 0; z < height; ++z)
+	{
+		// Only the outermost columns have links to cut.
+		const int step = z == 0 || z == height - 1 ? 1 : std::max(1, width - 1);
+		for (int x = 0; x < width; x += step)
+		{
+			const rcCompactCell& cell = cells[static_cast<std::size_t>(x + z * width)];
+			for (unsigned i = cell.index, end = cell.index + cell.count; i < end; ++i)
+				for (int dir = 0; dir < 4; ++dir)
+				{
+					const int nx = x + rcGetDirOffsetX(dir);
+					const int nz = z + rcGetDirOffsetY(dir);
+					if (nx < 0 || nz < 0 || nx >= width || nz >= height)
+						rcSetCon(spans[i], dir, RC_NOT_CONNECTED);
+				}
+		}
+	}
 }
 
 bool DecodedTileField::Decode(rcContext* ctx, int walkableHeight, int walkableClimb, const unsigned char* lean)
@@ -155,21 +239,26 @@ bool DecodedTileField::Decode(rcContext* ctx, int walkableHeight, int walkableCl
 
 void DecodedTileField::MarkAndErode(rcContext* ctx, const std::vector<MarkedBox>& boxes, int radius, ReusedCompactField& work) const
 {
-	work.CopyFrom(field);
+	work.ShareColumnsOf(field);
 	rcCompactHeightfield& chf = work.Field();
 	for (const MarkedBox& box : boxes)
 		rcMarkBoxArea(ctx, box.bmin, box.bmax, RC_NULL_AREA, chf);
 	const int threshold = radius * 2;
 	// The spans the boxes took: what the obstacles add to the edges of the walkable area.
 	ColumnWindow marked;
-	for (int z = 0; z < chf.height; ++z)
-		for (int x = 0; x < chf.width; ++x)
-		{
-			const rcCompactCell& cell = chf.cells[x + z * chf.width];
-			for (unsigned i = cell.index, end = cell.index + cell.count; i < end; ++i)
-				if (chf.areas[i] != field.areas[i])
-					marked.Add(x, z);
-		}
+	for (const MarkedBox& box : boxes)
+	{
+		// The box's columns and one more around them: the marking rounds them as it does.
+		const ColumnWindow columns = BoxColumns(chf, box).Grown(1, chf.width, chf.height);
+		for (int z = columns.z0; z <= columns.z1; ++z)
+			for (int x = columns.x0; x <= columns.x1; ++x)
+			{
+				const rcCompactCell& cell = chf.cells[x + z * chf.width];
+				for (unsigned i = cell.index, end = cell.index + cell.count; i < end; ++i)
+					if (chf.areas[i] != field.areas[i])
+						marked.Add(x, z);
+			}
+	}
 	if (!marked.Empty() && threshold > 0)
 	{
 		// A step costs at least 2, so no span more than `radius` columns away comes under the

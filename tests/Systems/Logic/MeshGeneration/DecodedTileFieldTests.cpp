@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -90,5 +91,69 @@ namespace
 						EXPECT_EQ(walkable, 0);
 				}
 		}
+	}
+
+	struct ContourSetDeleter
+	{
+		void operator()(rcContourSet* contours) const { rcFreeContourSet(contours); }
+	};
+	struct PolyMeshDeleter
+	{
+		void operator()(rcPolyMesh* mesh) const { rcFreePolyMesh(mesh); }
+	};
+
+	// Regions, contours and polygons of a field with a border of `borderSize` columns.
+	std::unique_ptr<rcPolyMesh, PolyMeshDeleter> Polygons(rcCompactHeightfield& field, int borderSize)
+	{
+		rcContext context(false);
+		std::unique_ptr<rcContourSet, ContourSetDeleter> contours(rcAllocContourSet());
+		std::unique_ptr<rcPolyMesh, PolyMeshDeleter> mesh(rcAllocPolyMesh());
+		EXPECT_TRUE(rcBuildRegionsMonotone(&context, field, borderSize, 8, 20));
+		EXPECT_TRUE(rcBuildContours(&context, field, 1.3f, 12, *contours));
+		EXPECT_TRUE(rcBuildPolyMesh(&context, *contours, 6, *mesh));
+		return mesh;
+	}
+
+	// The rebuild cuts the border down to its innermost column before the regions: the polygons
+	// must be those of the whole field, vertex for vertex, with the same regions and areas.
+	TEST(DecodedTileField, TheFieldCutToItsInnermostBorderColumnGivesTheWholeFieldsPolygons)
+	{
+		constexpr int kBorder = 8;
+		const float middle[6] = {20, 0, 20, 23, 50, 24};
+		const float acrossTheBorder[6] = {5, 0, 30, 10, 50, 33};
+		const float bridge[6] = {12, 9, 21, 16, 12, 25};
+		const std::vector<std::vector<const float*>> boxSets = {{}, {middle}, {acrossTheBorder, bridge}};
+		rcContext context(false);
+		ReusedCompactField whole;
+		ReusedCompactField wholeCopy;
+		ReusedCompactField inside;
+		int polygons = 0;
+		for (unsigned seed = 1; seed <= 6; ++seed)
+		{
+			const std::vector<unsigned char> lean = RoughTile(seed);
+			DecodedTileField decoded;
+			ASSERT_TRUE(decoded.Decode(&context, kWalkableHeight, kWalkableClimb, lean.data()));
+			for (std::size_t set = 0; set < boxSets.size(); ++set)
+			{
+				SCOPED_TRACE("seed " + std::to_string(seed) + ", boxes " + std::to_string(set));
+				std::vector<MarkedBox> boxes;
+				for (const float* box : boxSets[set])
+					boxes.push_back({box, box + 3});
+				decoded.MarkAndErode(&context, boxes, 2, whole);
+				wholeCopy.CopyFrom(whole.Field());
+				inside.CopyInside(whole.Field(), kBorder - 1);
+				const auto expected = Polygons(wholeCopy.Field(), kBorder);
+				const auto actual = Polygons(inside.Field(), 1);
+				ASSERT_EQ(actual->nverts, expected->nverts);
+				ASSERT_EQ(actual->npolys, expected->npolys);
+				ASSERT_EQ(actual->nvp, expected->nvp);
+				EXPECT_TRUE(std::equal(actual->verts, actual->verts + 3 * actual->nverts, expected->verts));
+				EXPECT_TRUE(std::equal(actual->polys, actual->polys + 2 * actual->nvp * actual->npolys, expected->polys));
+				EXPECT_TRUE(std::equal(actual->regs, actual->regs + actual->npolys, expected->regs));
+				EXPECT_TRUE(std::equal(actual->areas, actual->areas + actual->npolys, expected->areas));
+				polygons += expected->npolys;
+			}
+		}
+		EXPECT_GT(polygons, 18 * 4) << "the tiles must have polygons to compare";
 	}
 }
