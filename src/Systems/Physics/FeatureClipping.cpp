@@ -7,10 +7,21 @@ namespace
 	constexpr float kTolerance = 0.0001f;
 	// Edges whose directions have a larger cosine run the same way.
 	constexpr float kSameWayCosine = 0.9f;
+	// An edge tilted out of the contact plane by no more than the angle between edges that run the
+	// same way (sin² = 1 - 0.9²) touches along its length.
+	constexpr float kAlongPlaneSineSquared = 1.0f - kSameWayCosine * kSameWayCosine;
 
 	Tuple3f IntoPlane(const Tuple3f& point, const Tuple3f& normal)
 	{
 		return point - normal * normal.DotProduct(point);
+	}
+
+	// Whether an edge runs along the plane perpendicular to the contact normal, tilted out of it by
+	// no more than parallel edges may be turned; a zero-length edge does not.
+	bool LiesAlongContactPlane(const Tuple3f& edge, const Tuple3f& normal)
+	{
+		const float along = edge.DotProduct(normal);
+		return along * along < kAlongPlaneSineSquared * edge.LengthSquared();
 	}
 
 	// The feature's points laid into the plane through the origin perpendicular to the normal.
@@ -62,7 +73,9 @@ void FeatureClipping::ClipEdges(const SupportFeature& a, const SupportFeature& b
 	std::vector<ClipPoint>& out)
 {
 	const Tuple3f edgeA = a.points[1] - a.points[0], edgeB = b.points[1] - b.points[0];
-	if (edgeA.Normalize().DotProduct(edgeB.Normalize()) <= kSameWayCosine)
+	// Mended: edges listed the opposite way round are as parallel as edges listed alike; taken
+	// for crossing edges, parallel lines gave no point at all.
+	if (std::fabs(edgeA.Normalize().DotProduct(edgeB.Normalize())) <= kSameWayCosine)
 	{
 		float s = 0.0f;
 		if (SegmentsCross(IntoPlane(a.points[0], normal), IntoPlane(a.points[1], normal), IntoPlane(b.points[0], normal),
@@ -70,10 +83,13 @@ void FeatureClipping::ClipEdges(const SupportFeature& a, const SupportFeature& b
 			out.push_back({ClipPoint::kFirst, a.points[0] + edgeA * s});
 		return;
 	}
-	if (normal.DotProduct(edgeA) < kTolerance)
-		AppendOverlap(a, b, edgeA, out);
-	else if (normal.DotProduct(edgeB) < kTolerance)
-		AppendOverlap(a, b, edgeB, out);
+	// Mended: the overlap is measured across the contact plane. Edges tilted out of it by a few
+	// degrees (two cones side by side) used to give no overlap, and the single contact left in its
+	// place jumped from one end of the common line to the other from step to step.
+	if (LiesAlongContactPlane(edgeA, normal))
+		AppendOverlap(a, b, IntoPlane(edgeA, normal), out);
+	else if (LiesAlongContactPlane(edgeB, normal))
+		AppendOverlap(a, b, IntoPlane(edgeB, normal), out);
 }
 
 void FeatureClipping::ClipFeatures(const SupportFeature& a, const SupportFeature& b, const Tuple3f& normal,

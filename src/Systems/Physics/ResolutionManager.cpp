@@ -26,11 +26,46 @@ namespace
 	// How far short of a mesh surface a slow body's origin stops.
 	constexpr float kOriginClearance = 0.001f;
 
+	// Whether a step is long enough to carry the body through something thinner than itself: longer
+	// than half its thinnest extent. Ghosts and bodies without a collider go where they are sent.
+	bool IsFastStep(const RigidBody& body, const Tuple3f& step)
+	{
+		if (body.collider == nullptr || body.HasFlag(kBodyGhost))
+			return false;
+		const float length = static_cast<float>(step.Length());
+		const float* bounds = body.collider->GetBounds();
+		const float thinnest = std::min({bounds[3] - bounds[0], bounds[4] - bounds[1], bounds[5] - bounds[2]});
+		return length > 0.5f * thinnest;
+	}
+
 	// Whether the static body is a triangle mesh, a surface without an inside.
 	bool IsMesh(const RigidBody& body)
 	{
 		return body.collider != nullptr && body.collider->GetGeometryCount() > 0 &&
 			body.collider->GetGeometry(0)->geometryKind == kGeometryTriangle;
+	}
+
+	// Mended: a slow body pressed deep into a mesh (a cone's apex under a pile) could take its
+	// origin across a triangle's plane; its contacts, turned by where the origin lies, then pushed
+	// it out on the far side and it fell through the floor. Its origin now stops short of any mesh
+	// surface, and the speed that carried it there goes with the step it no longer takes: kept, it
+	// grew by gravity every step while the body stood still, so the body never counted as still
+	// and kept its whole pile awake. A static solid has an inside a body must be able to leave: its
+	// contacts see to it. A body without mass, moved by gameplay, goes where it is sent.
+	Tuple3f StopOriginShortOfMesh(RigidBody& body, const Tuple3f& step)
+	{
+		Physics* physics = Physics::Instance();
+		const float length = static_cast<float>(step.Length());
+		if (physics == nullptr || body.collider == nullptr || body.HasFlag(kBodyGhost) || body.inverseMass == 0.0f ||
+			!(length > 0.0f))
+			return step;
+		RigidBody* surface = nullptr;
+		const float t = physics->GetDetection().RayCastStatic(body.GetPosition(), step, &surface, 1.0f);
+		if (!(t > 0.0f) || t >= 1.0f || surface == nullptr || !IsMesh(*surface))
+			return step;
+		const Tuple3f direction = step * (1.0f / length);
+		body.velocity -= direction * std::max(body.velocity.DotProduct(direction), 0.0f);
+		return direction * std::max(t * length - kOriginClearance, 0.0f);
 	}
 
 	std::string FullList(const char* which)
@@ -223,7 +258,9 @@ void ResolutionManager::IntegratePositions(float dt)
 		body->orientation = Integrate(body->orientation, body->angularVelocity + body->pushSpin, dt);
 		if (body->transform != nullptr)
 		{
-			body->transform->SetWorldPosition(body->GetPosition() + SweptStep(*body, (body->velocity + body->pushVelocity) * dt));
+			const Tuple3f step = (body->velocity + body->pushVelocity) * dt;
+			const Tuple3f taken = IsFastStep(*body, step) ? SweptStep(*body, step) : StopOriginShortOfMesh(*body, step);
+			body->transform->SetWorldPosition(body->GetPosition() + taken);
 			body->transform->SetWorldOrientation(body->orientation);
 		}
 		body->UpdateDerived();
@@ -233,41 +270,24 @@ void ResolutionManager::IntegratePositions(float dt)
 Tuple3f ResolutionManager::SweptStep(const RigidBody& body, const Tuple3f& step) const
 {
 	Physics* physics = Physics::Instance();
-	if (body.collider == nullptr || physics == nullptr || body.HasFlag(kBodyGhost))
+	if (!IsFastStep(body, step) || physics == nullptr)
 		return step;
-	const float length = static_cast<float>(step.Length());
-	if (!(length > 0.0f))
-		return step;
-	const Tuple3f direction = step * (1.0f / length);
+	// Mended: a body that moves farther in one step than it is thick used to pass through a
+	// mesh triangle or a thin static box between two detections (a box at 40 m/s goes 0.64 a
+	// step). Its centre's path is cast against the static colliders and the step ends where the
+	// body's leading side reaches the first hit, leaving the contact to the next detection.
 	const float* bounds = body.collider->GetBounds();
 	const Tuple3f low(bounds[0], bounds[1], bounds[2]), high(bounds[3], bounds[4], bounds[5]);
 	const Tuple3f half = (high - low) * 0.5f;
-	if (length > std::min({half.x, half.y, half.z}))
-	{
-		// Mended: a body that moves farther in one step than it is thick used to pass through a
-		// mesh triangle or a thin static box between two detections (a box at 40 m/s goes 0.64 a
-		// step). Its centre's path is cast against the static colliders and the step ends where the
-		// body's leading side reaches the first hit, leaving the contact to the next detection.
-		const Tuple3f centre = (low + high) * 0.5f;
-		const float t = physics->GetDetection().RayCastStatic(centre, step, nullptr);
-		if (!(t > 0.0f))
-			return step;
-		const float extent = std::fabs(direction.x) * half.x + std::fabs(direction.y) * half.y + std::fabs(direction.z) * half.z;
-		const float allowed = t * length - extent + kSweepPenetration;
-		return allowed >= length ? step : direction * std::max(allowed, 0.0f);
-	}
-	// Mended: a slow body pressed deep into a mesh (a cone's apex under a pile) could take its
-	// origin across a triangle's plane; its contacts, turned by where the origin lies, then pushed
-	// it out on the far side and it fell through the floor. Its origin now stops short of any mesh
-	// surface. A static solid has an inside a body must be able to leave: its contacts see to it.
-	// A body without mass, moved by gameplay, goes where it is sent.
-	if (body.inverseMass == 0.0f)
+	const float length = static_cast<float>(step.Length());
+	const Tuple3f direction = step * (1.0f / length);
+	const Tuple3f centre = (low + high) * 0.5f;
+	const float t = physics->GetDetection().RayCastStatic(centre, step, nullptr);
+	if (!(t > 0.0f))
 		return step;
-	RigidBody* surface = nullptr;
-	const float t = physics->GetDetection().RayCastStatic(body.GetPosition(), step, &surface, 1.0f);
-	if (!(t > 0.0f) || t >= 1.0f || surface == nullptr || !IsMesh(*surface))
-		return step;
-	return direction * std::max(t * length - kOriginClearance, 0.0f);
+	const float extent = std::fabs(direction.x) * half.x + std::fabs(direction.y) * half.y + std::fabs(direction.z) * half.z;
+	const float allowed = t * length - extent + kSweepPenetration;
+	return allowed >= length ? step : direction * std::max(allowed, 0.0f);
 }
 
 void ResolutionManager::PostUpdate()

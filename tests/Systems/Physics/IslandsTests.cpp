@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 namespace
 {
 	using test::PhysicsScene;
@@ -35,6 +39,57 @@ namespace
 		rope->DestroyConstraints(scene.physics->GetResolution());
 		scene.Step();
 		EXPECT_FALSE(SameIsland(scene, a, b));
+	}
+
+	// A paraboloid bowl, 40 x 25 squares of two triangles over 40 x 40 units, 16 high at the middle
+	// of each side.
+	CollisionMeshFile::Mesh Bowl()
+	{
+		constexpr int kColumns = 40, kRows = 25;
+		constexpr float kHalf = 20.0f;
+		CollisionMeshFile::Mesh bowl;
+		for (int row = 0; row <= kRows; ++row)
+			for (int column = 0; column <= kColumns; ++column)
+			{
+				const float x = -kHalf + 2.0f * kHalf * static_cast<float>(column) / kColumns;
+				const float z = -kHalf + 2.0f * kHalf * static_cast<float>(row) / kRows;
+				bowl.vertices.emplace_back(x, 0.04f * (x * x + z * z), z);
+			}
+		const auto at = [](int row, int column) { return static_cast<std::uint32_t>(row * (kColumns + 1) + column); };
+		for (int row = 0; row < kRows; ++row)
+			for (int column = 0; column < kColumns; ++column)
+				bowl.indices.insert(bowl.indices.end(), {at(row, column), at(row + 1, column), at(row, column + 1),
+					at(row, column + 1), at(row + 1, column), at(row + 1, column + 1)});
+		return bowl;
+	}
+
+	// Cones roll and rock against each other and against the bowl; one of them still moving keeps
+	// the whole pile awake.
+	TEST(Islands, AHundredSpheresAndConesDroppedIntoAMeshBowlAllSleepWithinAThousandSteps)
+	{
+		PhysicsScene scene("<Physics><Max_Bodies>200</Max_Bodies><Max_Contacts>4000</Max_Contacts>"
+						   "<Max_Constraints>12000</Max_Constraints><Max_Manifolds>1000</Max_Manifolds></Physics>");
+		scene.AddMesh(Bowl());
+		std::vector<RigidBody*> bodies;
+		for (int layer = 0; layer < 4; ++layer)
+			for (int row = 0; row < 5; ++row)
+				for (int column = 0; column < 5; ++column)
+				{
+					test::BodyShape shape;
+					shape.shape = bodies.size() % 2 == 0 ? "sphere" : "cone";
+					bodies.push_back(&scene.Add(shape, Tuple3f(1.5f * static_cast<float>(column) - 3.0f,
+						5.0f + 1.5f * static_cast<float>(layer), 1.5f * static_cast<float>(row) - 3.0f)));
+				}
+		scene.LoadLevel();
+		int step = 0;
+		while (step < 1000 && !std::all_of(bodies.begin(), bodies.end(), [](const RigidBody* body) { return body->IsAsleep(); }))
+		{
+			scene.Step();
+			++step;
+		}
+		EXPECT_LT(step, 1000) << "not all asleep";
+		for (const RigidBody* body : bodies)
+			EXPECT_GT(body->GetPosition().y, 0.0f) << "below the bowl";
 	}
 
 	TEST(Islands, AnIslandSleepsOnlyWhenAllItsBodiesDoAndWakesAsAWhole)

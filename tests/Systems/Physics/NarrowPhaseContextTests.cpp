@@ -185,21 +185,42 @@ TEST(Manifold, CornerCrossedEdgesAndSphereOnAFaceGiveOneContact)
 	}
 }
 
-TEST(Manifold, ParallelEdgesOverlappingByHalfGiveTheEndsOfTheOverlap)
+// Two segments one unit apart along x share the stretch from x 1 to x 2, whichever way round they
+// are listed and tilted a few degrees out of the contact plane (two cones lying side by side); an
+// edge tilted farther touches at one point only, which the fallback places.
+TEST(Manifold, ParallelEdgesGiveTheEndsOfTheirOverlapListedEitherWayAndTiltedAFewDegrees)
 {
-	SupportFeature a, b;
-	a.count = b.count = 2;
-	a.points[0] = {0, 0, 0};
-	a.points[1] = {2, 0, 0};
-	b.points[0] = {1, -0.1f, 0};
-	b.points[1] = {3, -0.1f, 0};
-	std::vector<ClipPoint> clipped;
-	FeatureClipping::ClipEdges(a, b, {0, 1, 0}, clipped);
-	ASSERT_EQ(clipped.size(), 2u);
-	EXPECT_EQ(clipped[0].side, ClipPoint::kFirst);
-	ExpectNear(clipped[0].point, {2, 0, 0}, 1e-6);
-	EXPECT_EQ(clipped[1].side, ClipPoint::kSecond);
-	ExpectNear(clipped[1].point, {1, -0.1f, 0}, 1e-6);
+	const struct
+	{
+		const char* what;
+		Tuple3f a0, a1, b0, b1;
+		std::vector<ClipPoint> expected;
+	} cases[] = {
+		{"listed alike", {0, 0, 0}, {2, 0, 0}, {1, -0.1f, 0}, {3, -0.1f, 0},
+			{{ClipPoint::kFirst, {2, 0, 0}}, {ClipPoint::kSecond, {1, -0.1f, 0}}}},
+		{"second listed the other way", {0, 0, 0}, {2, 0, 0}, {3, -0.1f, 0}, {1, -0.1f, 0},
+			{{ClipPoint::kFirst, {2, 0, 0}}, {ClipPoint::kSecond, {1, -0.1f, 0}}}},
+		{"both tilted 5 degrees", {0, 0, 0}, {2, 0.175f, 0}, {1, -0.1f, 0}, {3, 0.075f, 0},
+			{{ClipPoint::kFirst, {2, 0.175f, 0}}, {ClipPoint::kSecond, {1, -0.1f, 0}}}},
+		{"both tilted about 30 degrees", {0, 0, 0}, {2, 1.2f, 0}, {1, -0.1f, 0}, {3, 0.9f, 0}, {}},
+	};
+	for (const auto& c : cases)
+	{
+		SupportFeature a, b;
+		a.count = b.count = 2;
+		a.points[0] = c.a0;
+		a.points[1] = c.a1;
+		b.points[0] = c.b0;
+		b.points[1] = c.b1;
+		std::vector<ClipPoint> clipped;
+		FeatureClipping::ClipEdges(a, b, {0, 1, 0}, clipped);
+		ASSERT_EQ(clipped.size(), c.expected.size()) << c.what;
+		for (std::size_t i = 0; i < clipped.size(); ++i)
+		{
+			EXPECT_EQ(clipped[i].side, c.expected[i].side) << c.what << ", point " << i;
+			ExpectNear(clipped[i].point, c.expected[i].point, 1e-6);
+		}
+	}
 }
 
 TEST(Manifold, SegmentCrossingAndPolygonContainmentAreStrictAndBanded)
