@@ -24,11 +24,15 @@
 #include <SDL/SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -195,6 +199,13 @@ namespace
 
 		void Draw()
 		{
+			GeometryPass();
+			LightPass();
+			ForwardPass();
+		}
+
+		void GeometryPass()
+		{
 			const Camera& camera = *graphics.GetActiveCamera();
 			glBindFramebuffer(GL_FRAMEBUFFER, graphics.GetFrameBuffer());
 			glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, graphics.GetGeometryBuffer(), 0);
@@ -205,7 +216,12 @@ namespace
 			glUniform1f(UniformLocation(geometry, Uniform::ClipNear), camera.GetNearClip());
 			glUniform1f(UniformLocation(geometry, Uniform::InvClipDiff), 1.0f / (camera.GetFarClip() - camera.GetNearClip()));
 			DrawMeshes(false);
+		}
 
+		void LightPass()
+		{
+			const Camera& camera = *graphics.GetActiveCamera();
+			glBindFramebuffer(GL_FRAMEBUFFER, graphics.GetFrameBuffer());
 			glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, graphics.GetLightBuffer(), 0);
 			glClear(GL_COLOR_BUFFER_BIT);
 			glEnable(GL_BLEND);
@@ -224,6 +240,8 @@ namespace
 			glUniform1f(UniformLocation(omni, Uniform::AttQuad), 0.1f);
 			glUniform1f(UniformLocation(omni, Uniform::Striations), 3.4e38f);
 			glEnable(GL_SCISSOR_TEST);
+			// The volumes need their positions only (without the array enabled they draw nothing).
+			glEnableClientState(GL_VERTEX_ARRAY);
 			for (const LightDraw& light : lights)
 			{
 				glScissor(light.scissor.x, light.scissor.y, light.scissor.z, light.scissor.w);
@@ -232,10 +250,15 @@ namespace
 				glLoadMatrixf(light.modelView.data());
 				DrawMesh(*light.mesh);
 			}
+			glDisableClientState(GL_VERTEX_ARRAY);
+			UnbindBuffers();
 			glDisable(GL_SCISSOR_TEST);
 			glDepthMask(GL_TRUE);
 			glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+		}
 
+		void ForwardPass()
+		{
 			glBindFramebuffer(GL_FRAMEBUFFER, 0);
 			glClearColor(0, 0, 0, 1);
 			glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -302,6 +325,11 @@ namespace
 			glDisableClientState(GL_VERTEX_ARRAY);
 			glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 			glDisableClientState(GL_NORMAL_ARRAY);
+			UnbindBuffers();
+		}
+
+		static void UnbindBuffers()
+		{
 			glBindBuffer(GL_ARRAY_BUFFER, 0);
 			glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 		}
@@ -327,6 +355,126 @@ namespace
 		}
 	}
 	BENCHMARK(BM_ReferenceFloor)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+	// Wall, main-thread CPU and whole-process CPU (the rasteriser threads too) milliseconds of each
+	// timed frame.
+	class FrameTimes
+	{
+	public:
+		template <class DrawFrame>
+		void Time(DrawFrame&& draw)
+		{
+			const auto wallStart = std::chrono::steady_clock::now();
+			const double cpuStart = CpuMilliseconds(CLOCK_THREAD_CPUTIME_ID);
+			const double processStart = CpuMilliseconds(CLOCK_PROCESS_CPUTIME_ID);
+			draw();
+			glFinish();
+			cpu.push_back(CpuMilliseconds(CLOCK_THREAD_CPUTIME_ID) - cpuStart);
+			process.push_back(CpuMilliseconds(CLOCK_PROCESS_CPUTIME_ID) - processStart);
+			wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count());
+		}
+
+		double MedianWall() { return Median(wall); }
+		double MedianCpu() { return Median(cpu); }
+		double MedianProcessCpu() { return Median(process); }
+
+	private:
+		static double CpuMilliseconds(clockid_t clock)
+		{
+			timespec now{};
+			clock_gettime(clock, &now);
+			return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
+		}
+
+		static double Median(std::vector<double>& values)
+		{
+			if (values.empty())
+				return 0.0;
+			std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2), values.end());
+			return values[values.size() / 2];
+		}
+
+		std::vector<double> wall;
+		std::vector<double> cpu;
+		std::vector<double> process;
+	};
+
+	// The engine's frame and the floor's in turn, so that both meet the same load: on a shared
+	// machine the rasteriser threads' share moves either by a fifth from one second to the next,
+	// and two benchmarks run seconds apart compare the load as much as the frames. Medians of
+	// each, in milliseconds; the ratio is the engine's wall time over the floor's.
+	void BM_FrameBesideFloor(benchmark::State& state)
+	{
+		Graphics& graphics = *TheScene().graphics;
+		graphics.Update();
+		ReferenceFrame reference(graphics);
+		FrameTimes engine;
+		FrameTimes floor;
+		bool engineFirst = true;
+		for (auto _ : state)
+		{
+			if (engineFirst)
+				engine.Time([&] { graphics.Update(); });
+			floor.Time([&] { reference.Draw(); });
+			if (!engineFirst)
+				engine.Time([&] { graphics.Update(); });
+			engineFirst = !engineFirst;
+		}
+		const double engineWall = engine.MedianWall();
+		const double floorWall = floor.MedianWall();
+		state.counters["engine_ms"] = engineWall;
+		state.counters["floor_ms"] = floorWall;
+		state.counters["ratio"] = floorWall > 0.0 ? engineWall / floorWall : 0.0;
+		state.counters["engine_cpu_ms"] = engine.MedianCpu();
+		state.counters["floor_cpu_ms"] = floor.MedianCpu();
+		state.counters["engine_all_cpu_ms"] = engine.MedianProcessCpu();
+		state.counters["floor_all_cpu_ms"] = floor.MedianProcessCpu();
+	}
+	BENCHMARK(BM_FrameBesideFloor)->Unit(benchmark::kMillisecond)->MinTime(6.0);
+
+	// Each pass of the engine's frame beside the floor's same pass, each ended by glFinish: where
+	// the frames differ. Wall and whole-process CPU medians, in milliseconds.
+	void BM_PassesBesideFloor(benchmark::State& state)
+	{
+		Graphics& graphics = *TheScene().graphics;
+		graphics.Update();
+		ReferenceFrame reference(graphics);
+		struct PassPair
+		{
+			const char* name;
+			std::function<void()> engine;
+			std::function<void()> floor;
+			FrameTimes engineTimes;
+			FrameTimes floorTimes;
+		};
+		PassPair passes[] = {
+			{"geometry", [&] { PrepareFrame(graphics); graphics.GeometryPass(); }, [&] { reference.GeometryPass(); }, {}, {}},
+			{"light", [&] { graphics.LightPass(); }, [&] { reference.LightPass(); }, {}, {}},
+			{"forward",
+				[&] {
+					glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+					graphics.ForwardPass();
+					SDL_GL_SwapBuffers();
+				},
+				[&] { reference.ForwardPass(); }, {}, {}},
+		};
+		for (auto _ : state)
+		{
+			for (PassPair& pass : passes)
+				pass.engineTimes.Time(pass.engine);
+			for (PassPair& pass : passes)
+				pass.floorTimes.Time(pass.floor);
+		}
+		for (PassPair& pass : passes)
+		{
+			const std::string name = pass.name;
+			state.counters[name + "_ms"] = pass.engineTimes.MedianWall();
+			state.counters[name + "_floor_ms"] = pass.floorTimes.MedianWall();
+			state.counters[name + "_all_cpu_ms"] = pass.engineTimes.MedianProcessCpu();
+			state.counters[name + "_floor_all_cpu_ms"] = pass.floorTimes.MedianProcessCpu();
+		}
+	}
+	BENCHMARK(BM_PassesBesideFloor)->Unit(benchmark::kMillisecond)->MinTime(6.0);
 
 	template <void (Graphics::*Pass)()>
 	void BM_Pass(benchmark::State& state)
