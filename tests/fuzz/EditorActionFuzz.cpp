@@ -15,6 +15,8 @@
 #include "Systems/Graphics/Graphics.h"
 #include "Systems/Physics/Physics.h"
 
+#include "FuzzBytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -25,29 +27,13 @@
 
 namespace
 {
-	// Reads the next value from the bytes; zero once they run out.
-	class ByteReader
-	{
-	public:
-		ByteReader(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
-		template <class T>
-		T Next()
-		{
-			T value{};
-			const std::size_t taken = sizeof(T) < size - offset ? sizeof(T) : size - offset;
-			std::memcpy(&value, data + offset, taken);
-			offset += taken;
-			return value;
-		}
-		// A small whole number in [-range, range].
-		float Small(int range) { return static_cast<float>(static_cast<int>(Next<std::uint8_t>() % (2 * range + 1)) - range); }
-		bool Empty() const { return offset >= size; }
+	using fuzz::ByteReader;
 
-	private:
-		const std::uint8_t* data;
-		std::size_t size;
-		std::size_t offset = 0;
-	};
+	// A small whole number in [-range, range].
+	float Small(ByteReader& bytes, int range)
+	{
+		return static_cast<float>(static_cast<int>(bytes.Next<std::uint8_t>() % (2 * range + 1)) - range);
+	}
 
 	const std::filesystem::path& Root()
 	{
@@ -165,15 +151,15 @@ namespace
 		case 10: placement->ToggleType(); break;
 		case 11: placement->SetCurrObjName(kFiles[bytes.Next<std::uint8_t>() % 4]); break;
 		case 12:
-			placement->SetScale(Tuple3f(bytes.Small(3), bytes.Small(3), bytes.Small(3)));
-			placement->SetRotation(Tuple3f(bytes.Small(180), bytes.Small(180), bytes.Small(180)));
+			placement->SetScale(Tuple3f(Small(bytes, 3), Small(bytes, 3), Small(bytes, 3)));
+			placement->SetRotation(Tuple3f(Small(bytes, 180), Small(bytes, 180), Small(bytes, 180)));
 			break;
 		case 13:
 		{
 			const Object camera = ObjectFromName("CameraObject");
-			camera.object->HandleMessage(Message("SetPos").Push(Tuple3f(bytes.Small(8), bytes.Small(8), bytes.Small(8))));
+			camera.object->HandleMessage(Message("SetPos").Push(Tuple3f(Small(bytes, 8), Small(bytes, 8), Small(bytes, 8))));
 			if (Camera* view = camera.object->GetComponent<Camera>())
-				view->SetDirection(Tuple3f(bytes.Small(2), bytes.Small(2), bytes.Small(2)));
+				view->SetDirection(Tuple3f(Small(bytes, 2), Small(bytes, 2), Small(bytes, 2)));
 			break;
 		}
 		case 14: selection->SetCurrObjID(bytes.Next<std::uint8_t>() % 32); break;

@@ -37,14 +37,12 @@ set(TW_EXTRA_CONFIG "<Input><Button><Type>Key</Type><Name>F2</Name><Key>F2</Key>
 	<StartingLECamDirY>-0.5</StartingLECamDirY><StartingLECamDirZ>-1</StartingLECamDirZ></GUI>
 	<EditorProbe><Expected>${expected}</Expected></EditorProbe>")
 
-# Held across frames (a press and release inside one frame is never seen), again until the cue.
-function(press_until key cue out)
+# The player's action, again until the game leaves the cue: on a loaded machine a click can come
+# before the page takes it.
+function(until_cue action cue out)
   set(${out} "for attempt in $(seq 10)
 do
-  xdotool search --name '^Tumblewreck$' windowfocus
-  xdotool keydown ${key}
-  sleep 0.3
-  xdotool keyup ${key}
+  ${action}
   for wait in $(seq 30)
   do
     [ -f ${cue} ] && break 2
@@ -53,23 +51,23 @@ do
 done
 [ -f ${cue} ] || exit 1" PARENT_SCOPE)
 endfunction()
-# A page button clicked until the cue: on a loaded machine a click can come before the page takes it.
+# A key held across frames (a press and release inside one frame is never seen).
+function(press_until key cue out)
+  until_cue("xdotool search --name '^Tumblewreck$' windowfocus
+  xdotool keydown ${key}
+  sleep 0.3
+  xdotool keyup ${key}" ${cue} action)
+  set(${out} "${action}" PARENT_SCOPE)
+endfunction()
+# A page button at that window point.
 function(click_until x y cue out)
-  set(${out} "for attempt in $(seq 10)
-do
-  window=$(xdotool search --name '^Tumblewreck$' | head -1)
+  until_cue("window=$(xdotool search --name '^Tumblewreck$' | head -1)
   xdotool mousemove --window $window ${x} ${y}
   sleep 0.3
   xdotool mousedown 1
   sleep 0.3
-  xdotool mouseup 1
-  for wait in $(seq 30)
-  do
-    [ -f ${cue} ] && break 2
-    sleep 0.1
-  done
-done
-[ -f ${cue} ] || exit 1" PARENT_SCOPE)
+  xdotool mouseup 1" ${cue} action)
+  set(${out} "${action}" PARENT_SCOPE)
 endfunction()
 press_until(F2 editor-on-1 editor_on)
 click_until(36 71 created create)
