@@ -42,6 +42,21 @@ namespace
 		EXPECT_FALSE(std::filesystem::exists(game.Path() + "Data/Levels/Level1"));
 	}
 
+	TEST_F(LevelEditorBrainSaving, ASaveInsideAHandlerLeavesTheFramesDestructionsToTheFramesEnd)
+	{
+		BrainOn("Level1", {"Data/Levels/Level1"});
+		const Object doomed = MakeObject<test::Probe>("Doomed");
+		doomed.object->RegisterHandler("SaveLevel", &test::Probe::OnAny);
+		doomed.object->GetComponent<test::Probe>()->action = [&](Message::Reader&) {
+			doomed.object->Destroy();
+			brain.SaveToExtension();
+		};
+		doomed.object->HandleMessage(Message("SaveLevel"));
+		EXPECT_FALSE(ObjectFromId(doomed.id).IsDummy());
+		ProcessObjectChanges();
+		EXPECT_TRUE(ObjectFromId(doomed.id).IsDummy());
+	}
+
 	TEST_F(LevelEditorBrainSaving, FoldersComeInTheirOrderEachSortedAndMissingOnesAddNothing)
 	{
 		BrainOn("MainMenu", {"Data/Levels/Tutorials/T", "Data/Levels/LevelEditor/E", "Data/Levels/b", "Data/Levels/a",
