@@ -60,6 +60,8 @@ public:
 	// Writes the current groups as a level file; false when writing failed, which leaves the old
 	// file as it was.
 	bool SaveLevel(const std::string& fileName);
+	// The next save names the group by the file it was placed from, as a loaded level's groups are.
+	void RecordGroupFile(unsigned groupId, const std::string& fileName);
 	// The loading view while a level loads or unloads, else null.
 	LoadingView* GetLoadingView() const
 	{
@@ -109,6 +111,11 @@ public:
 	const std::string& GetUserFolder() const
 	{
 		return userFolder;
+	}
+	// Always ending in "/".
+	const std::string& GetDataFolder() const
+	{
+		return dataFolder;
 	}
 	// Full path of the HTML page shown while a level loads.
 	const std::string& GetLoadingPage() const

@@ -282,6 +282,11 @@ bool Engine::SaveLevel(const std::string& fileName)
 	return LevelFile(nextLevel, previousLevel, groupNames).Save(fileName);
 }
 
+void Engine::RecordGroupFile(unsigned groupId, const std::string& fileName)
+{
+	groupNames[groupId] = fileName;
+}
+
 void Engine::RequestState(State state)
 {
 	requestedState = state;

@@ -77,9 +77,9 @@ bool LevelFile::Save(const std::string& fileName) const
 	SaveGroup(serializer, ObjectGroup::Default());
 	serializer.Rewind();
 	// The real result: a save reported as done when the file was not written loses the level.
-	const bool saved = serializer.SaveFile(fileName);
-	ProcessObjectChanges();
-	return saved;
+	// Destructions wait for the frame's end: a save runs inside message handlers (the editor's
+	// "SaveLevel"), and an object queued for destruction may be the one whose handler is running.
+	return serializer.SaveFile(fileName);
 }
 
 void LevelFile::SaveGroup(Serializer& serializer, ObjectGroup& group) const

@@ -333,6 +333,5 @@ bool ObjectGroup::Save(Serializer& serializer)
 			origin->Serialize(serializer);
 		serializer.LeaveNode();
 	}
-	ProcessObjectChanges();
 	return true;
 }

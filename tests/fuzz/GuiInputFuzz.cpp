@@ -12,6 +12,8 @@
 #include "Serializer.h"
 #include "Systems/GUI/GUI.h"
 
+#include "FuzzBytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -25,27 +27,7 @@ namespace
 {
 	constexpr int kPanes = 2;
 
-	// Reads the next value from the bytes; zero once they run out.
-	class ByteReader
-	{
-	public:
-		ByteReader(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
-		template <class T>
-		T Next()
-		{
-			T value{};
-			const std::size_t taken = sizeof(T) < size - offset ? sizeof(T) : size - offset;
-			std::memcpy(&value, data + offset, taken);
-			offset += taken;
-			return value;
-		}
-		bool Empty() const { return offset >= size; }
-
-	private:
-		const std::uint8_t* data;
-		std::size_t size;
-		std::size_t offset = 0;
-	};
+	using fuzz::ByteReader;
 
 	GUI& GuiSystem()
 	{

@@ -51,6 +51,8 @@ public:
 	// A name already listed takes the new id.
 	void AddEditorObject(const std::string& objectName, unsigned objectId);
 	bool IsEditorObjectName(const std::string& objectName) const;
+	// Forgets every listed object: switching the editor off leaves them, and saving keeps them.
+	void ClearEditorObjects();
 
 	unsigned GetPauseMenuId() const { return pauseMenuId; }
 	bool IsEditorActive() const { return editorActive; }
@@ -80,6 +82,8 @@ private:
 	};
 	void InjectPointer(Message::Reader& reader, PointerEvent event) const;
 	void UpdateEditor();
+	// Runs switchOff when the toggle is on, else switchOn: the shape of the editor and pause toggles.
+	void Toggle(bool isOn, void (GUI::*switchOn)(), void (GUI::*switchOff)());
 	void SwitchEditorOn();
 	void SwitchEditorOff();
 	void OpenPauseMenu();

@@ -18,7 +18,8 @@ namespace
 bool CompositePrimitive::Load(Serializer& serializer)
 {
 	visible = true;
-	for (int piece = 0; serializer.HasMore(); ++piece)
+	// Values only: a read never steps over an element, so reading on at one would never end.
+	for (int piece = 0; serializer.HasValue(); ++piece)
 	{
 		std::string shapeName;
 		int stacks = 0;
@@ -26,7 +27,7 @@ bool CompositePrimitive::Load(Serializer& serializer)
 		CompositeData data;
 		int values = 0;
 		const auto next = [&](auto& value) {
-			if (serializer.HasMore())
+			if (serializer.HasValue())
 			{
 				serializer.Read(value);
 				++values;
@@ -50,6 +51,8 @@ bool CompositePrimitive::Load(Serializer& serializer)
 		data.mesh = GetPrimitiveData(shape, stacks, slices);
 		pieces.push_back(data);
 	}
+	if (serializer.HasMore())
+		std::cout << "CompositePrimitive of object \"" << owner->GetName() << "\": an element stands where a piece's value belongs; the rest is skipped\n";
 	return true;
 }
 

@@ -4,9 +4,12 @@
 #include "ComponentFactory.h"
 #include "Components/GUI/HTMLPane.h"
 #include "Components/GUI/HudObjective.h"
+#include "Components/GUI/LevelEditorBrain.h"
 #include "Components/GUI/MovementMode.h"
+#include "Components/GUI/PlaceAndDeleteMode.h"
 #include "Components/GUI/PlayerHud.h"
 #include "Components/GUI/ResizeToResolution.h"
+#include "Components/GUI/SelectionMode.h"
 #include "Components/GUI/VexalHud.h"
 #include "Components/Graphics/AxisArrows.h"
 #include "Components/Graphics/Camera.h"
@@ -139,6 +142,20 @@ namespace
 		if (!object.IsDummy())
 			object.object->HandleMessage(message);
 	}
+
+	void SetPlayerHudHidden(bool hidden)
+	{
+		DeliverToFirstNamed("PlayerHudObj", Message("HiddenHud").PushBool(hidden));
+	}
+
+	// A started object of the archetype; the dummy handle when the file gives none.
+	Object StartedFromArchetype(const char* fileName)
+	{
+		const Object made = CreateObjectFromArchetype(fileName);
+		if (!made.IsDummy())
+			made.object->Start();
+		return made;
+	}
 }
 
 Tuple2<int> GUI::WindowSize()
@@ -167,7 +184,10 @@ void GUI::Initialize()
 	FillKeyMap();
 	HTMLEngine::Initialize(nullptr);
 	JavaScript::Instance().RegisterWithHTMLEngine();
+	LevelEditorBrain::Register();
 	HTMLPane::Register();
+	SelectionMode::Register();
+	PlaceAndDeleteMode::Register();
 	MovementMode::Register();
 	PlayerHud::Register();
 	ResizeToResolution::Register();
@@ -243,6 +263,11 @@ void GUI::AddEditorObject(const std::string& objectName, unsigned objectId)
 	// Replaced, not kept: after a level change the old id names a dead object, and the new
 	// editor would never be updated or removed.
 	editorObjects[objectName] = objectId;
+}
+
+void GUI::ClearEditorObjects()
+{
+	editorObjects.clear();
 }
 
 bool GUI::IsEditorObjectName(const std::string& objectName) const
@@ -350,25 +375,23 @@ void GUI::OnMouseMove(Message::Reader reader)
 	InjectPointer(reader, PointerEvent::Move);
 }
 
+void GUI::Toggle(bool isOn, void (GUI::*switchOn)(), void (GUI::*switchOff)())
+{
+	(this->*(isOn ? switchOff : switchOn))();
+}
+
 void GUI::OnCreateLevelEditor(Message::Reader)
 {
-	if (editorActive)
-		SwitchEditorOff();
-	else
-		SwitchEditorOn();
+	Toggle(editorActive, &GUI::SwitchEditorOn, &GUI::SwitchEditorOff);
 }
 
 void GUI::SwitchEditorOn()
 {
-	const Object editor = CreateObjectFromArchetype("LevelEditor.xml");
-	if (!editor.IsDummy())
-	{
-		editor.object->Start();
+	if (const Object editor = StartedFromArchetype("LevelEditor.xml"); !editor.IsDummy())
 		AddEditorObject(editor.object->GetName(), editor.id);
-	}
 	for (const char* pause : kEditorPauses)
 		SendEngineWide(pause, true);
-	DeliverToFirstNamed("PlayerHudObj", Message("HiddenHud").PushBool(true));
+	SetPlayerHudHidden(true);
 	editorActive = true;
 }
 
@@ -396,7 +419,7 @@ void GUI::SwitchEditorOff()
 		editorObjects.erase(name);
 	for (const char* pause : kEditorPauses)
 		SendEngineWide(pause, false);
-	DeliverToFirstNamed("PlayerHudObj", Message("HiddenHud").PushBool(false));
+	SetPlayerHudHidden(false);
 	editorActive = false;
 }
 
@@ -410,21 +433,15 @@ void GUI::OnLevelLoaded(Message::Reader)
 
 void GUI::OnPauseGame(Message::Reader)
 {
-	if (pauseMenuId == 0)
-		OpenPauseMenu();
-	else
-		ClosePauseMenu();
+	Toggle(pauseMenuId != 0, &GUI::OpenPauseMenu, &GUI::ClosePauseMenu);
 }
 
 void GUI::OpenPauseMenu()
 {
-	const Object menu = CreateObjectFromArchetype("PauseMenu.xml");
-	if (!menu.IsDummy())
-		menu.object->Start();
-	pauseMenuId = menu.id;
+	pauseMenuId = StartedFromArchetype("PauseMenu.xml").id;
 	SendEngineWide("Pause", true);
 	DeliverToFirstNamed("WindIndicator", Message("SetVisible").PushBool(false));
-	DeliverToFirstNamed("PlayerHudObj", Message("HiddenHud").PushBool(true));
+	SetPlayerHudHidden(true);
 }
 
 void GUI::ClosePauseMenu()
@@ -435,5 +452,5 @@ void GUI::ClosePauseMenu()
 	SendEngineWide("Pause", false);
 	SendEngineWide("HiddenHud", false);
 	DeliverToFirstNamed("WindIndicator", Message("SetVisible").PushBool(true));
-	DeliverToFirstNamed("PlayerHudObj", Message("HiddenHud").PushBool(false));
+	SetPlayerHudHidden(false);
 }

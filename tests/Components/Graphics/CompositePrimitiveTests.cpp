@@ -70,6 +70,12 @@ namespace render_tests
 		const auto& pieces = object->GetComponent<::CompositePrimitive>()->GetPieces();
 		ASSERT_EQ(pieces.size(), 1u);
 		EXPECT_TRUE(pieces[0].mesh->media.indices.empty());
+
+		testing::internal::CaptureStdout();
+		Composition* nested = Composite(Piece("cube", "0 0 0", "1 1 1", "0 0 0") + "<Collider><string>cube</string></Collider>" +
+			Piece("cube", "0 0 0", "1 1 1", "0 0 0"));
+		EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("an element stands where a piece's value belongs"));
+		EXPECT_EQ(nested->GetComponent<::CompositePrimitive>()->GetPieces().size(), 1u);
 	}
 
 	TEST_F(CompositePrimitive, PieceRotationsAreDegreesAndTheObjectsAreRadians)

@@ -185,6 +185,13 @@ namespace gui_tests
 		EXPECT_TRUE(ObjectIdsByName("LevelEditor").empty()) << "the new editor is the one switched off";
 	}
 
+	TEST_F(GUISystem, RegistersTheTenInterfaceAndEditorComponentTypes)
+	{
+		for (const char* name : {"LevelEditorBrain", "HTMLPane", "SelectionMode", "PlaceAndDeleteMode", "MovementMode", "PlayerHud",
+				 "ResizeToResolution", "AxisArrows", "HudObjective", "VexalHud"})
+			EXPECT_NE(ComponentTypeIdFromName(name), 0u) << name;
+	}
+
 	TEST_F(GUISystem, ShutdownDetachesEveryPane)
 	{
 		StartedPane(100, 100, 50, 50, "<body></body>");

@@ -1,0 +1,195 @@
+#include "Components/GUI/PlaceAndDeleteMode.h"
+
+#include "Archetype.h"
+#include "Components/GUI/LevelEditorBrain.h"
+#include "Components/Logic/CameraAim.h"
+#include "Composition.h"
+#include "Engine.h"
+#include "Object.h"
+#include "ObjectGroup.h"
+#include "Serializer.h"
+#include "Systems/Graphics/Graphics.h"
+#include "Systems/Physics/Physics.h"
+#include "Systems/Physics/RigidBody.h"
+#include "Utilities/v8/JSObject.h"
+#include "Utilities/v8/ScriptTuples.h"
+
+#include <cmath>
+#include <iostream>
+
+namespace
+{
+	[[maybe_unused]] const bool placeAndDeleteModeScriptClassRegistered = [] {
+		JSObject<PlaceAndDeleteMode>::Bind("PlaceAndDeleteMode", 0)
+			.AddAccessor("CurrObjName", &PlaceAndDeleteMode::GetCurrObjName, &PlaceAndDeleteMode::SetCurrObjName)
+			.AddAccessor("Scale", &PlaceAndDeleteMode::GetScale, &PlaceAndDeleteMode::SetScale)
+			.AddAccessor("Rotation", &PlaceAndDeleteMode::GetRotation, &PlaceAndDeleteMode::SetRotation)
+			.AddGetter("CreatableObjectList", &PlaceAndDeleteMode::GetCreatableObjectList)
+			.AddGetter("CreatableGroupList", &PlaceAndDeleteMode::GetCreatableGroupList)
+			.AddGetter("ObjectsOrGroups", &PlaceAndDeleteMode::GetObjectsOrGroups)
+			.AddFunction("ToggleMode", &PlaceAndDeleteMode::ToggleMode)
+			.AddFunction("ToggleType", &PlaceAndDeleteMode::ToggleType);
+		return true;
+	}();
+
+	constexpr int kSplicedGroupBaseDepth = -1;
+	constexpr float kDegreesToRadians = 0.017453292519943295f;
+	// How far below the box a drop line reaches when nothing lies under it.
+	constexpr float kDropLineDepth = 100.0f;
+	const Tuple4f kMarkerColour(0.0f, 0.0f, 1.0f, 1.0f);
+	const Tuple4f kBoxColour(1.0f, 0.0f, 0.0f, 1.0f);
+	const Tuple4f kDropLineColour(0.0f, 0.0f, 0.0f, 1.0f);
+
+	Tuple3f Floor(const Tuple3f& point)
+	{
+		return {std::floor(point.x), std::floor(point.y), std::floor(point.z)};
+	}
+
+	Tuple3f CellCentre(const Tuple3f& point)
+	{
+		return Floor(point) + Tuple3f(0.5f, 0.5f, 0.5f);
+	}
+
+	Tuple3f Radians(const Tuple3f& degrees)
+	{
+		return degrees * kDegreesToRadians;
+	}
+}
+
+bool PlaceAndDeleteMode::Start()
+{
+	owner->RegisterHandler("CreateObject", &PlaceAndDeleteMode::OnCreateObject);
+	owner->RegisterHandler("DeleteObject", &PlaceAndDeleteMode::OnDeleteObject);
+	owner->RegisterHandler("Decrease", &PlaceAndDeleteMode::OnDecrease);
+	owner->RegisterHandler("Increase", &PlaceAndDeleteMode::OnIncrease);
+	LevelEditorBrain::ListGameFolder(kObjectFolder, CreatableObjectList, false);
+	LevelEditorBrain::ListGameFolder(kGroupFolder, CreatableGroupList, false);
+	Scale = Tuple3f(1.0f, 1.0f, 1.0f);
+	Rotation = Tuple3f();
+	return true;
+}
+
+bool PlaceAndDeleteMode::InPlaceMode() const
+{
+	return owner != nullptr && LevelEditorBrain::ModeOf(*owner) == 0u;
+}
+
+bool PlaceAndDeleteMode::Update()
+{
+	const std::optional<CameraAim> aim = CameraAim::Active();
+	if (!aim)
+		return true;
+	if (PlacementMode == 1 && InPlaceMode())
+		PreviewOnGrid(aim->eye, aim->direction);
+	else
+		Physics::RayCast(aim->eye, aim->direction, nullptr, &PlacePos);
+	return true;
+}
+
+void PlaceAndDeleteMode::PreviewOnGrid(const Tuple3f& eye, const Tuple3f& direction)
+{
+	PlacePos = Floor(eye + Tuple3f(direction.x * PlaceDistance.x, direction.y * PlaceDistance.y, direction.z * PlaceDistance.z));
+	const Tuple3f c = PlacePos + Tuple3f(0.5f, 0.5f, 0.5f);
+	Graphics* graphics = Graphics::Find();
+	if (graphics != nullptr)
+	{
+		graphics->DrawSphere(c, Tuple3f(0.1f, 0.1f, 0.1f), Tuple3f(), 10, 10, kMarkerColour);
+		graphics->DrawCube(c, Scale, Radians(Rotation), kBoxColour);
+	}
+	const Tuple3f h = Scale * 0.5f;
+	Tuple3f g;
+	const bool hit = Physics::RayCast(c, Tuple3f(0.0f, -1.0f, 0.0f), nullptr, &g);
+	if (graphics == nullptr)
+		return;
+	if (!hit)
+	{
+		graphics->DrawLine(Tuple3f(c.x, c.y - h.y, c.z), Tuple3f(c.x, c.y - kDropLineDepth, c.z), 1.0f, kDropLineColour);
+		return;
+	}
+	// One line under each bottom corner of the axis-aligned box.
+	for (const auto& [sx, sz] : {std::pair(1.0f, 1.0f), std::pair(-1.0f, -1.0f), std::pair(1.0f, -1.0f), std::pair(-1.0f, 1.0f)})
+		graphics->DrawLine(Tuple3f(c.x + sx * h.x, c.y - h.y, c.z + sz * h.z), Tuple3f(g.x + sx * h.x, g.y, g.z + sz * h.z), 1.0f,
+			kDropLineColour);
+}
+
+void PlaceAndDeleteMode::OnCreateObject(Message::Reader)
+{
+	if (!InPlaceMode())
+		return;
+	Tuple3f target = PlacementMode == 0 ? PlacePos + Tuple3f(0.0f, Scale.y * 0.5f, 0.0f) : CellCentre(PlacePos);
+	if (ObjectsOrGroups == 0)
+		CreateObjectAt(target);
+	else
+		CreateGroupAt(target);
+}
+
+void PlaceAndDeleteMode::CreateObjectAt(const Tuple3f& target) const
+{
+	const Object made = CreateObjectFromArchetype(CurrObjName);
+	if (made.IsDummy())
+	{
+		std::cerr << "PlaceAndDeleteMode: the archetype \"" << CurrObjName << "\" did not load; nothing was created\n";
+		return;
+	}
+	made.object->HandleMessage(Message("SetPos").Push(target));
+	made.object->HandleMessage(Message("SetScale").Push(Scale));
+	made.object->HandleMessage(Message("SetRot").Push(Radians(Rotation)));
+	made.object->Start();
+	KeepPlacement(*made.object);
+}
+
+void PlaceAndDeleteMode::CreateGroupAt(Tuple3f target) const
+{
+	Serializer serializer;
+	// An empty group would be saved naming a file that cannot load: nothing is made instead.
+	if (!serializer.LoadFile(CurrObjName))
+	{
+		std::cerr << "PlaceAndDeleteMode: the group file \"" << CurrObjName << "\" did not load; nothing was created\n";
+		return;
+	}
+	ObjectGroup* group = ObjectGroup::Create();
+	// Loaded as if spliced into a level, one step below its group element: the objects stay the
+	// file's, and the level save names the file instead of writing them.
+	group->Load(serializer, kSplicedGroupBaseDepth);
+	if (Engine* engine = Engine::Instance())
+		engine->RecordGroupFile(group->GetId(), CurrObjName);
+	if (PlacementMode == 0)
+		target.y -= 0.5f;
+	const Object origin = group->GetOriginObject();
+	origin.SendMessage(Message("SetPos").Push(target));
+	origin.SendMessage(Message("SetRot").Push(Radians(Rotation)));
+	group->StartAll();
+	if (!origin.IsDummy())
+		KeepPlacement(*origin.object);
+}
+
+void PlaceAndDeleteMode::KeepPlacement(Composition& placed)
+{
+	for (const auto& [objectId, typeId] : placed.GetHandlerTargets("SetPos"))
+		if (const Object target = ObjectFromId(objectId); !target.IsDummy())
+			target.object->ClearArchetypeRecord(typeId);
+}
+
+void PlaceAndDeleteMode::OnDeleteObject(Message::Reader)
+{
+	if (!InPlaceMode())
+		return;
+	const std::optional<CameraAim> aim = CameraAim::Active();
+	RigidBody* body = nullptr;
+	Tuple3f point;
+	// Whatever owns the body goes; a member of a group goes alone.
+	if (aim && aim->Cast(body, point))
+		body->GetOwner().object->Destroy();
+}
+
+void PlaceAndDeleteMode::OnDecrease(Message::Reader)
+{
+	if (InPlaceMode())
+		PlaceDistance -= Tuple3f(1.0f, 1.0f, 1.0f);
+}
+
+void PlaceAndDeleteMode::OnIncrease(Message::Reader)
+{
+	if (InPlaceMode())
+		PlaceDistance += Tuple3f(1.0f, 1.0f, 1.0f);
+}

@@ -1,0 +1,167 @@
+#include "Components/GUI/LevelEditorBrain.h"
+
+#include "EngineTestSupport.h"
+#include "Components/GUI/EditorWorld.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+	using Names = std::vector<std::string>;
+
+	// The editor's level folders under a scratch game folder, the engine's data folder in it.
+	class LevelEditorBrainSaving : public test::EngineTest
+	{
+	protected:
+		// Writes the levels (paths under the game folder) and starts an engine on the level named.
+		LevelEditorBrain& BrainOn(const std::string& levelName, const Names& levels)
+		{
+			for (const std::string& level : levels)
+				game.WriteFile(level, "old");
+			WriteConfig("<Config><FirstLevel>" + levelName + "</FirstLevel></Config>");
+			MakeEngine(game.Path() + "Data/");
+			brain.ListLevels();
+			return brain;
+		}
+
+		test::TempFolder game;
+		LevelEditorBrain brain;
+	};
+
+	TEST_F(LevelEditorBrainSaving, TheLevelIsSavedIntoTheFileOfItsNameNotOneContainingIt)
+	{
+		BrainOn("Level1", {"Data/Levels/Level10", "Data/Levels/Physics/Level1"}).SaveToExtension();
+		EXPECT_EQ(game.ReadFile("Data/Levels/Level10"), "old");
+		EXPECT_NE(game.ReadFile("Data/Levels/Physics/Level1").find("nextLevel"), std::string::npos);
+	}
+
+	TEST_F(LevelEditorBrainSaving, WithoutAFileOfItsNameNothingIsSaved)
+	{
+		BrainOn("Level1", {"Data/Levels/Level10"}).SaveToExtension();
+		EXPECT_EQ(game.ReadFile("Data/Levels/Level10"), "old");
+		EXPECT_FALSE(std::filesystem::exists(game.Path() + "Data/Levels/Level1"));
+	}
+
+	TEST_F(LevelEditorBrainSaving, ASaveInsideAHandlerLeavesTheFramesDestructionsToTheFramesEnd)
+	{
+		BrainOn("Level1", {"Data/Levels/Level1"});
+		const Object doomed = MakeObject<test::Probe>("Doomed");
+		doomed.object->RegisterHandler("SaveLevel", &test::Probe::OnAny);
+		doomed.object->GetComponent<test::Probe>()->action = [&](Message::Reader&) {
+			doomed.object->Destroy();
+			brain.SaveToExtension();
+		};
+		doomed.object->HandleMessage(Message("SaveLevel"));
+		EXPECT_FALSE(ObjectFromId(doomed.id).IsDummy());
+		ProcessObjectChanges();
+		EXPECT_TRUE(ObjectFromId(doomed.id).IsDummy());
+	}
+
+	TEST_F(LevelEditorBrainSaving, FoldersComeInTheirOrderEachSortedAndMissingOnesAddNothing)
+	{
+		BrainOn("MainMenu", {"Data/Levels/Tutorials/T", "Data/Levels/LevelEditor/E", "Data/Levels/b", "Data/Levels/a",
+								"Data/Levels/Deeper/D"});
+		EXPECT_EQ(brain.GetLevelList(), (Names{"Data/Levels/a", "Data/Levels/b", "Data/Levels/LevelEditor/E", "Data/Levels/Tutorials/T"}));
+	}
+}
+
+namespace gui_tests
+{
+	using LevelEditorBrainInWorld = EditorWorld;
+
+	TEST_F(LevelEditorBrainInWorld, ChangeModeCyclesThreeModesKeepsThemAndReloadsThePage)
+	{
+		StartEditor(0);
+		for (unsigned expected : {1u, 2u, 0u})
+		{
+			Tell(editor, "ChangeMode");
+			EXPECT_EQ(brain->GetCurrentMode(), expected);
+			EXPECT_EQ(gui->StartingLEMode, static_cast<int>(expected));
+		}
+		EXPECT_EQ(page->calls, Names(3, "LoadMode(); void(0);"));
+		brain->SetCurrentMode(5);
+		EXPECT_EQ(gui->StartingLEMode, 5);
+		EXPECT_EQ(page->calls.size(), 3u);
+		Tell(editor, "ChangeMode");
+		EXPECT_EQ(brain->GetCurrentMode(), 0u);
+	}
+
+	TEST_F(LevelEditorBrainInWorld, AnExistingCameraIsUsedNotListedAndSurvivesSwitchingOff)
+	{
+		Composition* camera = StartedObject(test::TransformXml("1 2 3") + test::CameraXml("0 0 -1"), "CameraObject");
+		StartEditor();
+		EXPECT_EQ(ObjectIdsByName("CameraObject").size(), 1u);
+		EXPECT_FALSE(gui->IsEditorObjectName("CameraObject"));
+		Engine::SendMessage(Message("CreateLevelEditor"));
+		ProcessObjectChanges();
+		EXPECT_EQ(ObjectFromName("CameraObject").object, camera);
+		EXPECT_TRUE(ObjectIdsByName("LevelEditorHud").empty());
+	}
+
+	TEST_F(LevelEditorBrainInWorld, WithoutAPlayerTheCameraTakesTheKeptPlaceAndAUsableView)
+	{
+		const struct
+		{
+			Tuple3f kept;
+			Tuple3f direction;
+			Tuple3f right;
+		} cases[] = {{{0, 0, 0}, {0, 0, -1}, {1, 0, 0}}, {{0, 0, 2}, {0, 0, 1}, {-1, 0, 0}}, {{0, 3, 0}, {0, 1, 0}, {1, 0, 0}},
+			{{NAN, 0, 0}, {0, 0, -1}, {1, 0, 0}}};
+		for (const auto& c : cases)
+		{
+			gui->StartingLECamPos = Tuple3f(4, 5, 6);
+			gui->StartingLECamDir = c.kept;
+			StartEditor();
+			const Camera* camera = ObjectFromName("CameraObject").object->GetComponent<Camera>();
+			EXPECT_EQ(camera->GetEyePosition(), Tuple3f(4, 5, 6));
+			EXPECT_EQ(camera->GetDirection(), c.direction) << Vec(c.kept);
+			EXPECT_EQ(camera->GetRight(), c.right) << Vec(c.kept);
+			Engine::SendMessage(Message("CreateLevelEditor"));
+			ProcessObjectChanges();
+		}
+	}
+
+	TEST_F(LevelEditorBrainInWorld, SwitchingOffAndOnAgainRestoresTheCameraPlace)
+	{
+		StartEditor();
+		Aim(Tuple3f(7, 8, 9), Tuple3f(1, 0, 0));
+		Engine::SendMessage(Message("CreateLevelEditor"));
+		ProcessObjectChanges();
+		StartEditor();
+		const Camera* camera = ObjectFromName("CameraObject").object->GetComponent<Camera>();
+		EXPECT_EQ(camera->GetEyePosition(), Tuple3f(7, 8, 9));
+		EXPECT_EQ(camera->GetDirection(), Tuple3f(1, 0, 0));
+	}
+
+	TEST_F(LevelEditorBrainInWorld, ACameraArchetypeThatDoesNotLoadChangesNoCameraPrototype)
+	{
+		engine->userFolder.WriteFile("CameraObject.xml", "");
+		const Camera* prototype = static_cast<const Camera*>(GetComponentPrototype(Camera::TypeId()));
+		const Tuple3f before = prototype->GetDirection();
+		gui->StartingLECamDir = Tuple3f(0, 1, 0);
+		StartEditor();
+		EXPECT_EQ(prototype->GetDirection(), before);
+		EXPECT_FALSE(gui->IsEditorObjectName("CameraObject"));
+		EXPECT_FALSE(ObjectIdsByName("LevelEditorHud").empty());
+	}
+
+	TEST_F(LevelEditorBrainInWorld, TheMarkerSitsWhereTheViewMeetsABodyAndAtTheOriginOnAMiss)
+	{
+		Box(Tuple3f(0, 0, -10));
+		StartEditor(1);
+		const struct
+		{
+			Tuple3f direction;
+			Tuple3f marker;
+		} views[] = {{{0, 0, -1}, {0, 0, -9.5f}}, {{0, 0, 1}, {0, 0, 0}}};
+		for (const auto& view : views)
+		{
+			Aim(Tuple3f(0, 0, 0), view.direction);
+			Frame();
+			const auto& spheres = graphics->GetPrimitiveQueue();
+			ASSERT_FALSE(spheres.empty());
+			EXPECT_LT(spheres[0].position.DistanceSquared(view.marker), 1e-6f) << Vec(spheres[0].position);
+			EXPECT_EQ(spheres[0].colour, Tuple4f(1, 0, 0, 1));
+		}
+	}
+}

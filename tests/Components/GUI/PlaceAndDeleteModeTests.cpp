@@ -1,0 +1,158 @@
+#include "Components/GUI/PlaceAndDeleteMode.h"
+
+#include "Components/GUI/EditorWorld.h"
+#include "Components/Origin.h"
+#include "Components/Transform.h"
+#include "ObjectGroup.h"
+
+#include <gtest/gtest.h>
+
+namespace gui_tests
+{
+	class PlaceAndDeleteModeInWorld : public EditorWorld
+	{
+	protected:
+		// Grid placement from the eye along the direction; the cell's corner after one frame.
+		Tuple3f GridCell(const Tuple3f& eye, const Tuple3f& direction)
+		{
+			if (placement->GetPlacementMode() == 0)
+				placement->ToggleMode();
+			Aim(eye, direction);
+			Frame();
+			return placement->GetPlacePos();
+		}
+	};
+
+	TEST_F(PlaceAndDeleteModeInWorld, GridPlacementTakesTheUnitCellAtTheDistanceRoundingDown)
+	{
+		StartEditor(0);
+		EXPECT_EQ(GridCell(Tuple3f(0.2f, 1.7f, -3.4f), Tuple3f(0, 0, 1)), Tuple3f(0, 1, 1));
+		EXPECT_EQ(graphics->GetPrimitiveQueue()[0].position, Tuple3f(0.5f, 1.5f, 1.5f));
+		EXPECT_EQ(GridCell(Tuple3f(-0.2f, 0.0f, -5.0f), Tuple3f(0, 0, 1)), Tuple3f(-1, 0, 0));
+		Tell(editor, "Decrease", 6);
+		EXPECT_EQ(placement->GetPlaceDistance(), Tuple3f(-1, -1, -1));
+		Tell(editor, "Increase");
+		EXPECT_EQ(placement->GetPlaceDistance(), Tuple3f(0, 0, 0));
+	}
+
+	// The black lines of the frame: the gizmo draws its own in colour.
+	std::vector<Graphics::LineDrawInfo> DropLines(const Graphics& graphics)
+	{
+		std::vector<Graphics::LineDrawInfo> lines;
+		for (const Graphics::LineDrawInfo& line : graphics.GetLineQueue())
+			if (line.colour == Tuple4f(0, 0, 0, 1))
+				lines.push_back(line);
+		return lines;
+	}
+
+	TEST_F(PlaceAndDeleteModeInWorld, TheDropLinesReachTheGroundUnderEachCornerOrHangOneLineOnAMiss)
+	{
+		StartEditor(0);
+		placement->SetScale(Tuple3f(2, 2, 2));
+		GridCell(Tuple3f(0.2f, 1.7f, -3.4f), Tuple3f(0, 0, 1));
+		std::vector<Graphics::LineDrawInfo> lines = DropLines(*graphics);
+		ASSERT_EQ(lines.size(), 1u);
+		EXPECT_EQ(lines[0].start, Tuple3f(0.5f, 0.5f, 1.5f));
+		EXPECT_EQ(lines[0].end, Tuple3f(0.5f, -98.5f, 1.5f));
+		Box(Tuple3f(0, -3, 0), Tuple3f(20, 2, 20));
+		Frame();
+		lines = DropLines(*graphics);
+		ASSERT_EQ(lines.size(), 4u);
+		EXPECT_EQ(lines[0].start, Tuple3f(1.5f, 0.5f, 2.5f));
+		EXPECT_EQ(lines[0].end, Tuple3f(1.5f, -2.0f, 2.5f));
+		EXPECT_EQ(lines[3].end, Tuple3f(-0.5f, -2.0f, 2.5f));
+	}
+
+	TEST_F(PlaceAndDeleteModeInWorld, OnASurfaceAnObjectRestsOnItsBaseAndAGroupHalfAUnitLower)
+	{
+		Box(Tuple3f(0, 1, -10), Tuple3f(4, 2, 4));
+		StartEditor(0);
+		placement->SetScale(Tuple3f(1, 4, 1));
+		Aim(Tuple3f(0, 10, -10), Tuple3f(0, -1, 0));
+		Frame();
+		placement->SetCurrObjName("EditorCrate.xml");
+		Tell(editor, "CreateObject");
+		const Object crate = ObjectFromName("EditorCrate");
+		ASSERT_FALSE(crate.IsDummy());
+		EXPECT_EQ(crate.object->GetComponent<Transform>()->GetWorldPosition(), Tuple3f(0, 4, -10));
+		EXPECT_EQ(crate.object->GetComponent<Transform>()->GetScale(), Tuple3f(1, 4, 1));
+
+		placement->ToggleType();
+		placement->SetCurrObjName("Tower.xml");
+		Tell(editor, "CreateObject");
+		ASSERT_FALSE(ObjectGroup::InCreationOrder().empty());
+		const Object origin = ObjectGroup::InCreationOrder().back()->GetOriginObject();
+		ASSERT_FALSE(origin.IsDummy());
+		EXPECT_EQ(origin.object->GetComponent<Origin>()->GetPosition(), Tuple3f(0, 3.5f, -10));
+	}
+
+	TEST_F(PlaceAndDeleteModeInWorld, TheFourActionsWaitForPlaceModeAndTheTogglesWorkInEveryMode)
+	{
+		Composition* target = Box(Tuple3f(0, 0, -5));
+		const unsigned targetId = target->GetId();
+		for (unsigned mode : {1u, 2u})
+		{
+			StartEditor(mode);
+			Aim(Tuple3f(0, 0, 0), Tuple3f(0, 0, -1));
+			Frame();
+			placement->SetCurrObjName("EditorCrate.xml");
+			for (const char* action : {"CreateObject", "DeleteObject", "Decrease", "Increase"})
+				Tell(editor, action);
+			ProcessObjectChanges();
+			EXPECT_EQ(ObjectFromId(targetId).object, target) << mode;
+			EXPECT_TRUE(ObjectIdsByName("EditorCrate").empty()) << mode;
+			EXPECT_EQ(placement->GetPlaceDistance(), Tuple3f(5, 5, 5)) << mode;
+			placement->ToggleMode();
+			placement->ToggleType();
+			EXPECT_EQ(placement->GetPlacementMode(), 1u);
+			EXPECT_EQ(placement->GetObjectsOrGroups(), 1u);
+			placement->ToggleMode();
+			placement->ToggleType();
+			EXPECT_EQ(placement->GetPlacementMode(), 0u);
+			EXPECT_EQ(placement->GetObjectsOrGroups(), 0u);
+			Engine::SendMessage(Message("CreateLevelEditor"));
+			ProcessObjectChanges();
+		}
+		StartEditor(0);
+		Aim(Tuple3f(0, 0, 0), Tuple3f(0, 0, -1));
+		Tell(editor, "DeleteObject");
+		ProcessObjectChanges();
+		EXPECT_TRUE(ObjectFromId(targetId).IsDummy());
+	}
+
+	TEST_F(PlaceAndDeleteModeInWorld, ACreatedObjectIsSavedWhereItWasPlacedWithoutTheEditorsObjects)
+	{
+		Box(Tuple3f(0, -1, 0), Tuple3f(20, 2, 20));
+		StartEditor(0);
+		Aim(Tuple3f(3, 5, 2), Tuple3f(0, -1, 0));
+		Frame();
+		placement->SetCurrObjName("EditorCrate.xml");
+		Tell(editor, "CreateObject");
+		const std::string saved = folder.Path() + "Saved";
+		ASSERT_TRUE(engine->engine->SaveLevel(saved));
+		const std::string text = test::ReadText(saved);
+		EXPECT_NE(text.find("<Tuple3f name=\"bt.pos\">3 0.5 2</Tuple3f>"), std::string::npos) << text;
+		for (const char* editorObject : {"LevelEditor<", "CameraObject", "LevelEditorHud"})
+			EXPECT_EQ(text.find(editorObject), std::string::npos) << editorObject;
+	}
+
+	TEST_F(PlaceAndDeleteModeInWorld, AGroupFileThatDoesNotLoadCreatesNothing)
+	{
+		StartEditor(0);
+		placement->ToggleType();
+		placement->SetCurrObjName("NoSuchTower.xml");
+		const std::size_t groups = ObjectGroup::InCreationOrder().size();
+		const std::size_t objects = ObjectGroup::Default().GetMembers().size();
+		Tell(editor, "CreateObject");
+		EXPECT_EQ(ObjectGroup::InCreationOrder().size(), groups);
+		EXPECT_EQ(ObjectGroup::Default().GetMembers().size(), objects);
+	}
+
+	TEST_F(PlaceAndDeleteModeInWorld, TheCreatableListsHoldTheBareNamesOfTheGamesFiles)
+	{
+		StartEditor(0);
+		EXPECT_EQ(placement->GetCreatableObjectList(), std::vector<std::string>{"EditorCrate.xml"});
+		EXPECT_EQ(placement->GetCreatableGroupList(), std::vector<std::string>{"Tower.xml"});
+		EXPECT_EQ(placement->GetScale(), Tuple3f(1, 1, 1));
+	}
+}
