@@ -1,8 +1,10 @@
-// The game's start-up with one more system, "LevelProbe", for playing the first level through:
-// it writes on stderr each level loaded ("LevelLoaded <name>") and each "Death" of an object named
-// "House" ("Death House"), and ends the game a second after a level other than the first one
-// loaded. The level end-to-end test plays with real mouse buttons meanwhile, cued by the files
-// "playing" (the first level loaded) and "held" (a crate taken in).
+// The game's start-up with one more system, "LevelProbe", for playing the shipped levels through:
+// it writes on stderr each level loaded ("LevelLoaded <name>"), each "Death" of an object named
+// "House" ("Death House") and each change of a rebuildable house's state ("HouseState <state>"),
+// and ends the game a second after a level other than the first one loaded. The end-to-end tests
+// play with real mouse buttons meanwhile, cued by the files "playing" (the first level loaded),
+// "held" (a crate taken in) and "rebuilt" (a house stands again after it came down).
+#include "Components/Logic/AvailableObjects.h"
 #include "Composition.h"
 #include "Engine.h"
 #include "Message.h"
@@ -15,6 +17,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -41,6 +44,41 @@ namespace
 		}
 	};
 
+	struct __HouseStateReporterName
+	{
+		static constexpr const char* name = "HouseStateReporter";
+	};
+
+	// On a house with a record of its pieces: writes each change of its state, and cues "rebuilt"
+	// once it is whole again after it came down.
+	class HouseStateReporter : public test::QuietComponent<HouseStateReporter, __HouseStateReporterName>
+	{
+	public:
+		static void AttachTo(const Object& object)
+		{
+			object.object->AddComponent(TypeId());
+			object.object->GetComponent<HouseStateReporter>()->reported = StateOf(object);
+		}
+		static void Report(const Object& object)
+		{
+			HouseStateReporter* reporter = object.IsDummy() ? nullptr : object.object->GetComponent<HouseStateReporter>();
+			if (reporter == nullptr || StateOf(object) == reporter->reported)
+				return;
+			reporter->reported = StateOf(object);
+			std::cerr << "HouseState " << reporter->reported << std::endl;
+			if (reporter->reported == AvailableObjects::kDestroyed)
+				reporter->cameDown = true;
+			else if (reporter->reported == AvailableObjects::kWhole && reporter->cameDown)
+				test::LeaveCue("rebuilt");
+		}
+
+	private:
+		static int StateOf(const Object& object) { return object.object->GetComponent<AvailableObjects>()->GetHouseState(); }
+
+		int reported = AvailableObjects::kWhole;
+		bool cameDown = false;
+	};
+
 	struct __LevelProbeName
 	{
 		static constexpr const char* name = "LevelProbe";
@@ -53,6 +91,8 @@ namespace
 		void Initialize() override { RegisterHandler("LevelLoaded", &LevelProbe::OnLevelLoaded); }
 		void Update() override
 		{
+			for (unsigned id : houses)
+				HouseStateReporter::Report(ObjectFromId(id));
 			// About a second of frames after the next level came.
 			if (framesLeft > 0 && --framesLeft == 0)
 				Engine::SendMessage(Message("Shutdown"));
@@ -72,9 +112,17 @@ namespace
 			for (const char* name : {"House", "Crate"})
 				for (unsigned id : ObjectIdsByName(name))
 					DeathReporter::AttachTo(ObjectFromId(id));
+			houses.clear();
+			for (Object object = FirstObject(); !object.IsDummy(); object = NextObject(object))
+				if (object.object->GetComponent<AvailableObjects>() != nullptr)
+				{
+					HouseStateReporter::AttachTo(object);
+					houses.push_back(object.id);
+				}
 		}
 
 		std::string firstLevel;
+		std::vector<unsigned> houses;
 		unsigned framesLeft = 0;
 	};
 }
@@ -86,6 +134,7 @@ int main(int argc, char** argv)
 		return -1;
 	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
 	DeathReporter::Register();
+	HouseStateReporter::Register();
 	Startup::AddSystems(engine);
 	engine.AddSystem(new LevelProbe());
 	engine.Run();

@@ -2,7 +2,8 @@
 # starts the given level in a small window, the game run side by side with a shell script that acts
 # as the player (it gets the X window tool as $0 and must close the window in the end), and the
 # game's exit checked. Leaves the game's stderr in GAME_ERRORS and the user folder in USER_FOLDER;
-# TW_EXTRA_CONFIG, when set, adds its elements to the configuration.
+# TW_EXTRA_CONFIG, when set, adds its elements to the configuration; TW_GAME_TIMEOUT, when set, gives
+# the game longer than 100 seconds.
 #   PROGRAM  the game;  LEVEL  the level's path;  CLOSER  the X window tool;  WORK  a scratch folder
 function(tw_play_game width height player)
   file(REMOVE_RECURSE "${WORK}")
@@ -19,6 +20,10 @@ function(tw_play_game width height player)
 </Config>
 ")
   set(ENV{XDG_DATA_HOME} "${WORK}/data")
+  set(timeout 100)
+  if(TW_GAME_TIMEOUT)
+    set(timeout ${TW_GAME_TIMEOUT})
+  endif()
   # The two commands form a pipeline, so the game reports on stderr, which both share.
   execute_process(
     COMMAND "${PROGRAM}"
@@ -27,7 +32,7 @@ function(tw_play_game width height player)
     RESULTS_VARIABLE results
     OUTPUT_VARIABLE output
     ERROR_VARIABLE errors
-    TIMEOUT 100)
+    TIMEOUT ${timeout})
   message(STATUS "exit: ${results}\nstdout:\n${output}\nstderr:\n${errors}")
   if(NOT results STREQUAL "0;0")
     message(FATAL_ERROR "expected the game to end with 0 once its window was closed, got ${results}")
