@@ -333,5 +333,15 @@ bool ObjectGroup::Save(Serializer& serializer)
 			origin->Serialize(serializer);
 		serializer.LeaveNode();
 	}
+	else if (originId != 0)
+	{
+		// The origin was deleted on its own (in the editor) and its members now stand in the
+		// world's frame: that frame is written as the origin, so the origin of the group's file
+		// cannot carry them elsewhere on the next load.
+		serializer.EnterNode("", "");
+		serializer.Write("ObjectArchetype", std::string(kOriginName));
+		Origin().Serialize(serializer);
+		serializer.LeaveNode();
+	}
 	return true;
 }

@@ -247,6 +247,24 @@ namespace
 		EXPECT_EQ(text.str(), ReadText(std::string(kFixtures) + "Groups/RockWithOrigin.saved"));
 	}
 
+	TEST_F(ObjectGroup, AGroupWhoseOriginWasDeletedAloneSavesTheWorldsFrameAsItsOrigin)
+	{
+		const std::string post = "<Component><string>Transform</string><Tuple3f>1 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f></Component>";
+		Group* group = LoadGroup(ObjectElement("Post", post) + OriginElement("4 0 0", "0 90 0", 3));
+		ProcessObjectChanges();
+		group->GetOriginObject().object->Destroy();
+		ProcessObjectChanges();
+
+		Serializer writer;
+		writer.EnterNode("", "ObjectGroup");
+		EXPECT_TRUE(group->Save(writer));
+		writer.LeaveNode();
+		std::ostringstream text;
+		writer.SaveToStream(text);
+		EXPECT_NE(text.str().find("<string name=\"ObjectArchetype\">Origin</string>\n\t\t\t<Tuple3f name=\"pos\">0 0 0</Tuple3f>\n"
+								  "\t\t\t<Tuple3f name=\"rot\">0 0 0</Tuple3f>"), std::string::npos) << text.str();
+	}
+
 	TEST_F(ObjectGroup, AStrayValueAmongTheObjectsIsSkippedWithOneDiagnostic)
 	{
 		Group* group = nullptr;
