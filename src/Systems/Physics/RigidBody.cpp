@@ -8,6 +8,7 @@
 #include "Systems/Physics/Physics.h"
 #include "Utilities/Diagnostics.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace
@@ -112,14 +113,22 @@ void RigidBody::ComputeMass(bool keepRotation)
 
 void RigidBody::UpdateDerived()
 {
-	++placementGeneration;
 	orientation /= static_cast<float>(orientation.Length());
 	const Tuple3f scale = transform != nullptr ? transform->GetScale() : Tuple3f(1.0f, 1.0f, 1.0f);
 	transforms = ShapeTransforms::From(GetPosition(), scale, orientation);
 	if (collider == nullptr)
+	{
+		++placementGeneration;
 		return;
+	}
+	float boundsBefore[6];
+	std::copy_n(collider->GetBounds(), 6, boundsBefore);
 	collider->UpdateTransform();
 	collider->UpdateBounds();
+	// The ray query's tree over moving bodies holds only their boxes: a body set again where it
+	// stood (an editor's "TransformUpdated" every frame) leaves that tree as it is.
+	if (!std::equal(boundsBefore, boundsBefore + 6, collider->GetBounds()))
+		++placementGeneration;
 	worldInverseInertia = Matrix4::SimilarityTransform(localInverseInertia, Matrix4::FromRotation(orientation));
 }
 
