@@ -49,6 +49,17 @@ namespace
 			return group;
 		}
 
+		// The text a group writes as the contents of its level's group element.
+		static std::string SavedText(Group& group)
+		{
+			Serializer writer;
+			writer.EnterNode("", "ObjectGroup");
+			EXPECT_TRUE(group.Save(writer));
+			writer.LeaveNode();
+			std::ostringstream text;
+			writer.SaveToStream(text);
+			return text.str();
+		}
 		unsigned loadedGroups = 0;
 	};
 
@@ -238,13 +249,7 @@ namespace
 		group->SetRecord(OnlyNamed("Inherited").id, Group::MemberRecord(true, ""));
 		group->GetOriginObject().object->AddComponent(Marker::TypeId());
 
-		Serializer writer;
-		writer.EnterNode("", "ObjectGroup");
-		EXPECT_TRUE(group->Save(writer));
-		writer.LeaveNode();
-		std::ostringstream text;
-		writer.SaveToStream(text);
-		EXPECT_EQ(text.str(), ReadText(std::string(kFixtures) + "Groups/RockWithOrigin.saved"));
+		EXPECT_EQ(SavedText(*group), ReadText(std::string(kFixtures) + "Groups/RockWithOrigin.saved"));
 	}
 
 	TEST_F(ObjectGroup, AGroupWhoseOriginWasDeletedAloneSavesTheWorldsFrameAsItsOrigin)
@@ -255,14 +260,9 @@ namespace
 		group->GetOriginObject().object->Destroy();
 		ProcessObjectChanges();
 
-		Serializer writer;
-		writer.EnterNode("", "ObjectGroup");
-		EXPECT_TRUE(group->Save(writer));
-		writer.LeaveNode();
-		std::ostringstream text;
-		writer.SaveToStream(text);
-		EXPECT_NE(text.str().find("<string name=\"ObjectArchetype\">Origin</string>\n\t\t\t<Tuple3f name=\"pos\">0 0 0</Tuple3f>\n"
-								  "\t\t\t<Tuple3f name=\"rot\">0 0 0</Tuple3f>"), std::string::npos) << text.str();
+		const std::string saved = SavedText(*group);
+		EXPECT_NE(saved.find("<string name=\"ObjectArchetype\">Origin</string>\n\t\t\t<Tuple3f name=\"pos\">0 0 0</Tuple3f>\n"
+								  "\t\t\t<Tuple3f name=\"rot\">0 0 0</Tuple3f>"), std::string::npos) << saved;
 	}
 
 	TEST_F(ObjectGroup, AStrayValueAmongTheObjectsIsSkippedWithOneDiagnostic)
