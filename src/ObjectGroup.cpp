@@ -323,25 +323,19 @@ bool ObjectGroup::Save(Serializer& serializer)
 		serializer.LeaveNode();
 	}
 
+	// A group that never had an origin writes none. An origin deleted on its own (in the editor)
+	// left its members standing in the world's frame: that frame is written as the origin, so the
+	// origin of the group's file cannot carry them elsewhere on the next load.
 	const Object originObject = GetOriginObject();
-	if (!originObject.IsDummy())
-	{
-		// Written without a type name; only the origin's Origin component is kept.
-		serializer.EnterNode("", "");
-		serializer.Write("ObjectArchetype", std::string(kOriginName));
-		if (Origin* origin = originObject.object->GetComponent<Origin>())
-			origin->Serialize(serializer);
-		serializer.LeaveNode();
-	}
-	else if (originId != 0)
-	{
-		// The origin was deleted on its own (in the editor) and its members now stand in the
-		// world's frame: that frame is written as the origin, so the origin of the group's file
-		// cannot carry them elsewhere on the next load.
-		serializer.EnterNode("", "");
-		serializer.Write("ObjectArchetype", std::string(kOriginName));
+	if (originObject.IsDummy() && originId == 0)
+		return true;
+	// Written without a type name; only the origin's Origin component is kept.
+	serializer.EnterNode("", "");
+	serializer.Write("ObjectArchetype", std::string(kOriginName));
+	if (originObject.IsDummy())
 		Origin().Serialize(serializer);
-		serializer.LeaveNode();
-	}
+	else if (Origin* origin = originObject.object->GetComponent<Origin>())
+		origin->Serialize(serializer);
+	serializer.LeaveNode();
 	return true;
 }
