@@ -81,6 +81,7 @@ private:
 	Quaternion rotation;
 	// conjugate(rotation) / |rotation|^2.
 	Quaternion inverseRotation;
+	DegreesAsRead rotationAsRead;
 	unsigned physicsId = 0;
 	// The transforms whose parent this is, so that none keeps a pointer to a deleted origin.
 	std::vector<Transform*> children;

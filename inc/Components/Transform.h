@@ -77,6 +77,7 @@ private:
 	Tuple3f position;
 	Tuple3f scale;
 	Quaternion rotation;
+	DegreesAsRead rotationAsRead;
 };
 
 struct __BoneTransformName
@@ -92,6 +93,7 @@ public:
 	{
 		Quaternion orientation;
 		Tuple3f position;
+		DegreesAsRead orientationAsRead;
 	};
 	using BoneTable = tw::hash_map<std::string, BoneInfo>;
 

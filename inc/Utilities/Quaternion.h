@@ -44,6 +44,27 @@ Tuple3f QuaternionToRotationVector(const Quaternion& q);
 // The same with the angle in degrees, as files write rotations.
 Quaternion QuaternionFromDegreesVector(const Tuple3f& degrees);
 Tuple3f QuaternionToDegreesVector(const Quaternion& q);
+// Degrees as a file gave them, kept beside the orientation they made. Converting an orientation
+// back to degrees can move the last written digit, and a file loaded and saved again without
+// edits must come out as it was; an orientation changed since is written from its quaternion.
+class DegreesAsRead
+{
+public:
+	Quaternion Read(const Tuple3f& degrees)
+	{
+		read = degrees;
+		made = QuaternionFromDegreesVector(degrees);
+		return made;
+	}
+	Tuple3f Of(const Quaternion& orientation) const
+	{
+		return orientation == made ? read : QuaternionToDegreesVector(orientation);
+	}
+
+private:
+	Tuple3f read;
+	Quaternion made;
+};
 // The shortest-arc rotation turning unit vector from onto unit vector to.
 Quaternion QuaternionFromTo(const Tuple3f& from, const Tuple3f& to);
 // A vector perpendicular to v (not normalised).

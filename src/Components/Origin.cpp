@@ -29,6 +29,7 @@ Origin::Origin(const Origin& other)
 	  position(other.position),
 	  rotation(other.rotation),
 	  inverseRotation(other.inverseRotation),
+	  rotationAsRead(other.rotationAsRead),
 	  physicsId(other.physicsId)
 {
 }
@@ -95,12 +96,12 @@ void Origin::SetRotation(const Quaternion& q)
 
 Tuple3f Origin::GetRotationDegrees() const
 {
-	return QuaternionToDegreesVector(rotation);
+	return rotationAsRead.Of(rotation);
 }
 
 void Origin::SetRotationDegrees(const Tuple3f& degrees)
 {
-	SetRotation(QuaternionFromDegreesVector(degrees));
+	SetRotation(rotationAsRead.Read(degrees));
 }
 
 Tuple3f Origin::TransformPoint(const Tuple3f& point) const

@@ -38,7 +38,8 @@ Transform::Transform(const Transform& other)
 	  dimensions(other.dimensions),
 	  position(other.position),
 	  scale(other.scale),
-	  rotation(other.rotation)
+	  rotation(other.rotation),
+	  rotationAsRead(other.rotationAsRead)
 {
 	SetParent(other.parent);
 }
@@ -59,7 +60,7 @@ bool Transform::Load(Serializer& serializer)
 	serializer.Read(scale);
 	Tuple3f degrees;
 	serializer.Read(degrees);
-	rotation = QuaternionFromDegreesVector(degrees);
+	rotation = rotationAsRead.Read(degrees);
 	dimensions = Tuple3f(1.0f, 1.0f, 1.0f);
 	return true;
 }
@@ -68,7 +69,7 @@ bool Transform::Serialize(Serializer& serializer)
 {
 	serializer.Write("bt.pos", position);
 	serializer.Write("bt.scale", scale);
-	serializer.Write("Rotation", QuaternionToDegreesVector(rotation));
+	serializer.Write("Rotation", rotationAsRead.Of(rotation));
 	return true;
 }
 
@@ -164,7 +165,7 @@ bool BoneTransform::Load(Serializer& serializer)
 		serializer.Read(degrees);
 		serializer.Read(position);
 		BoneInfo& bone = bones[boneName];
-		bone.orientation = QuaternionFromDegreesVector(degrees);
+		bone.orientation = bone.orientationAsRead.Read(degrees);
 		bone.position = position;
 		serializer.LeaveNode();
 	}
@@ -184,7 +185,7 @@ bool BoneTransform::Serialize(Serializer& serializer)
 		const auto& [boneName, bone] = *entry;
 		serializer.EnterNode("", "Bone");
 		serializer.Write("Key", boneName);
-		serializer.Write("Orientation", QuaternionToDegreesVector(bone.orientation));
+		serializer.Write("Orientation", bone.orientationAsRead.Of(bone.orientation));
 		serializer.Write("Position", bone.position);
 		serializer.LeaveNode();
 	}

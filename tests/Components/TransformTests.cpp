@@ -79,6 +79,22 @@ TEST_F(TransformWorldValues, LoadReadsLocalValuesAndRegistersItsHandlers)
 	EXPECT_TRUE(bare.GetAffected("SetPos").empty());
 }
 
+// Degrees made into a quaternion and back can change in their last digit: a level loaded and saved
+// without edits must keep its file as it was, and a rotation set since is saved as it now stands.
+TEST_F(TransformWorldValues, AnUnchangedRotationSavesTheDegreesItWasLoadedWith)
+{
+	Transform& transform = LoadedTransform("0 -1 0", "3 -2 2", "10 1 -9.00001");
+	EXPECT_NE(Saved(transform).find("name=\"Rotation\">10 1 -9.00001<"), std::string::npos) << Saved(transform);
+	std::unique_ptr<Transform> copy(static_cast<Transform*>(transform.Clone()));
+	EXPECT_EQ(Saved(*copy), Saved(transform));
+
+	transform.owner->HandleMessage(Message("SetRot").AddArgument(Tuple3f(0, kQuarterTurn, 0)));
+	EXPECT_NE(Saved(transform).find("name=\"Rotation\">0 90 0<"), std::string::npos) << Saved(transform);
+
+	origin.SetRotationDegrees(Tuple3f(10, 1, -9.00001f));
+	ExpectNear(origin.GetRotationDegrees(), Tuple3f(10, 1, -9.00001f), 0.0);
+}
+
 TEST_F(TransformWorldValues, UnderARotatedMovedOriginWorldValuesRoundTrip)
 {
 	origin.SetPosition(Tuple3f(10, 0, 0));
