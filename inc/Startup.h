@@ -1,8 +1,8 @@
 // Start-up of the game: finds the user folder (creating it) and the data folder, installs the
-// crash report, and adds the eight systems in their frame order. The entry function runs these
-// steps around the engine; nothing else in the game calls them.
+// crash report, adds the eight systems in their frame order and runs the level loop.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,4 +28,12 @@ namespace Startup
 	// Window, Input, Logic, ParticleManager, Physics, Sound, GUI, Graphics: the order of adding
 	// is the order in which they update every frame.
 	void AddSystems(Engine& engine);
+
+	using EngineStep = std::function<void(Engine&)>;
+
+	// The whole game, from the folders to the window's closing: 0 then, -1 without a user folder.
+	// The engine's destruction writes the configuration back and shuts the systems down. A test
+	// program adds its own before the systems (components its levels use, files it serves) and
+	// after them (a probe system, which then updates last every frame).
+	int RunGame(const char* argv0, const EngineStep& beforeSystems = nullptr, const EngineStep& afterSystems = nullptr);
 }

@@ -51,4 +51,19 @@ namespace Startup
 		engine.AddSystem(new GUI);
 		engine.AddSystem(new Graphics);
 	}
+
+	int RunGame(const char* argv0, const EngineStep& beforeSystems, const EngineStep& afterSystems)
+	{
+		const std::optional<Folders> folders = PrepareFolders(argv0);
+		if (!folders)
+			return -1;
+		Engine engine(folders->dataFolder, folders->userFolder, kConfigFileName);
+		if (beforeSystems)
+			beforeSystems(engine);
+		AddSystems(engine);
+		if (afterSystems)
+			afterSystems(engine);
+		engine.Run();
+		return 0;
+	}
 }

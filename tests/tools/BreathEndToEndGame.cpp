@@ -10,7 +10,6 @@
 #include "Startup.h"
 
 #include <iostream>
-#include <optional>
 
 namespace
 {
@@ -58,12 +57,5 @@ namespace
 
 int main(int argc, char** argv)
 {
-	const std::optional<Startup::Folders> folders = Startup::PrepareFolders(argc > 0 ? argv[0] : nullptr);
-	if (!folders)
-		return -1;
-	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
-	BreathReporter::Register();
-	Startup::AddSystems(engine);
-	engine.Run();
-	return 0;
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, [](Engine&) { BreathReporter::Register(); });
 }

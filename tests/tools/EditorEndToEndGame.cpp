@@ -27,7 +27,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -173,12 +172,5 @@ namespace
 
 int main(int argc, char** argv)
 {
-	const std::optional<Startup::Folders> folders = Startup::PrepareFolders(argc > 0 ? argv[0] : nullptr);
-	if (!folders)
-		return -1;
-	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
-	Startup::AddSystems(engine);
-	engine.AddSystem(new EditorProbe());
-	engine.Run();
-	return 0;
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, nullptr, [](Engine& engine) { engine.AddSystem(new EditorProbe()); });
 }

@@ -37,7 +37,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -298,14 +297,10 @@ namespace
 
 int main(int argc, char** argv)
 {
-	const std::optional<Startup::Folders> folders = Startup::PrepareFolders(argc > 0 ? argv[0] : nullptr);
-	if (!folders)
-		return -1;
-	std::ofstream("KeyPage.html") << kKeyPage;
-	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
-	KeyReporter::Register();
-	Startup::AddSystems(engine);
-	engine.AddSystem(new GuiProbe());
-	engine.Run();
-	return 0;
+	const auto serveKeyPage = [](Engine&)
+	{
+		std::ofstream("KeyPage.html") << kKeyPage;
+		KeyReporter::Register();
+	};
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, serveKeyPage, [](Engine& engine) { engine.AddSystem(new GuiProbe()); });
 }

@@ -15,7 +15,6 @@
 #include "System.h"
 
 #include <iostream>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -129,14 +128,10 @@ namespace
 
 int main(int argc, char** argv)
 {
-	const std::optional<Startup::Folders> folders = Startup::PrepareFolders(argc > 0 ? argv[0] : nullptr);
-	if (!folders)
-		return -1;
-	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
-	DeathReporter::Register();
-	HouseStateReporter::Register();
-	Startup::AddSystems(engine);
-	engine.AddSystem(new LevelProbe());
-	engine.Run();
-	return 0;
+	const auto registerReporters = [](Engine&)
+	{
+		DeathReporter::Register();
+		HouseStateReporter::Register();
+	};
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, registerReporters, [](Engine& engine) { engine.AddSystem(new LevelProbe()); });
 }

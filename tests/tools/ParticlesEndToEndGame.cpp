@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <iostream>
-#include <optional>
 #include <set>
 #include <vector>
 
@@ -160,12 +159,5 @@ namespace
 
 int main(int argc, char** argv)
 {
-	const std::optional<Startup::Folders> folders = Startup::PrepareFolders(argc > 0 ? argv[0] : nullptr);
-	if (!folders)
-		return -1;
-	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
-	Startup::AddSystems(engine);
-	engine.AddSystem(new ParticleProbe());
-	engine.Run();
-	return 0;
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, nullptr, [](Engine& engine) { engine.AddSystem(new ParticleProbe()); });
 }

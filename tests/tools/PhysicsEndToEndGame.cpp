@@ -10,7 +10,6 @@
 #include "Systems/Physics/RigidBody.h"
 
 #include <iostream>
-#include <optional>
 
 namespace
 {
@@ -46,12 +45,5 @@ namespace
 
 int main(int argc, char** argv)
 {
-	const std::optional<Startup::Folders> folders = Startup::PrepareFolders(argc > 0 ? argv[0] : nullptr);
-	if (!folders)
-		return -1;
-	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
-	PlacementReporter::Register();
-	Startup::AddSystems(engine);
-	engine.Run();
-	return 0;
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, [](Engine&) { PlacementReporter::Register(); });
 }

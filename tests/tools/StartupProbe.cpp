@@ -10,7 +10,6 @@
 
 #include <cstdlib>
 #include <iostream>
-#include <optional>
 #include <string>
 
 namespace
@@ -75,12 +74,5 @@ int main(int argc, char** argv)
 	const unsigned frameLimit = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
 	const bool crash = argc > 2 && std::string(argv[2]) == "crash";
 
-	const std::optional<Startup::Folders> folders = Startup::PrepareFolders(argv[0]);
-	if (!folders)
-		return -1;
-	Engine engine(folders->dataFolder, folders->userFolder, Startup::kConfigFileName);
-	Startup::AddSystems(engine);
-	engine.AddSystem(new StartupProbe(frameLimit, crash));
-	engine.Run();
-	return 0;
+	return Startup::RunGame(argv[0], nullptr, [&](Engine& engine) { engine.AddSystem(new StartupProbe(frameLimit, crash)); });
 }

@@ -183,7 +183,7 @@ TEST_F(Animation, RagdollPoseFollowsTheBoneTransformWhileTimeStands)
 	EXPECT_FLOAT_EQ(ragdoll.GetTime(), 0.0f);
 	EXPECT_TRUE(ragdoll.IsRagdoll());
 
-	Bone(ragdoll, "Child") = {kQuarterTurnX, Tuple3f(3, 4, 5)};
+	Bone(ragdoll, "Child") = {kQuarterTurnX, Tuple3f(3, 4, 5), {}};
 	ragdoll.Animate(0.25f);
 	ExpectNear(ragdoll.GetBoneMatrices()[1], Model::BuildPoseMatrix({3, 4, 5}, kQuarterTurnX) * Translation({0, -1, 0}), kTolerance);
 	Send(ragdoll, Message("Ragdoll").AddArgument(false));
