@@ -7,6 +7,7 @@
 #include "Message.h"
 #include "System.h"
 #include "Systems/Physics/DetectionManager.h"
+#include "Systems/Physics/PendingRescales.h"
 #include "Systems/Physics/PhysicsSettings.h"
 #include "Systems/Physics/PhysicsSubsystem.h"
 #include "Systems/Physics/ResolutionManager.h"
@@ -84,6 +85,8 @@ public:
 	DetectionManager& GetDetection() { return detection; }
 	TransgressionManager& GetTransgression() { return transgression; }
 	ResolutionManager& GetResolution() { return resolution; }
+	// Rescaled bodies not yet recomputed; whoever reads bodies outside the step settles them first.
+	PendingRescales& GetRescales() { return rescales; }
 	// Milliseconds since the engine's timer base at which the last step began.
 	std::uint32_t GetFrameStart() const { return frameStart; }
 
@@ -111,6 +114,7 @@ private:
 	DetectionManager detection;
 	TransgressionManager transgression;
 	ResolutionManager resolution;
+	PendingRescales rescales;
 	PhysicsSettings settings;
 	bool debugDraw = false;
 	unsigned frameCounter = 0;

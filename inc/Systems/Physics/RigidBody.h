@@ -95,6 +95,8 @@ struct RigidBody
 	Matrix4 worldInverseInertia;
 	// In the body frame.
 	Tuple3f centreOfMass;
+	// The Transform scale that mass, inertia and centre were last computed for.
+	Tuple3f massScale{1.0f, 1.0f, 1.0f};
 	// The owner's Transform; not owned.
 	Transform* transform = nullptr;
 	// Not owned by the body (the Body component owns it); null for none.

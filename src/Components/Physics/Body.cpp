@@ -159,6 +159,7 @@ void Body::Release()
 	body->collider = nullptr;
 	if (Physics* physics = Physics::Instance())
 	{
+		physics->GetRescales().Forget(*body);
 		physics->GetResolution().RemoveBody(*body);
 		physics->GetResolution().bodyPool.Erase(body);
 	}
@@ -269,13 +270,23 @@ void Body::OnSetRot(Message::Reader reader)
 void Body::OnSetScale(Message::Reader reader)
 {
 	Tuple3f scale;
-	if (body == nullptr || !reader.Read(scale))
+	// A body lives in the physics system's pool: there is none without it.
+	Physics* physics = Physics::Instance();
+	if (body == nullptr || physics == nullptr || !reader.Read(scale))
 		return;
+	// Mass, inertia and placement follow when next read: a blast grows and shrinks its body in one
+	// update, and a body back where it started needs nothing recomputed.
+	PendingRescales& rescales = physics->GetRescales();
+	if (rescales.IsDeferring())
+		rescales.Defer(*body);
 	if (body->transform != nullptr)
 		body->transform->SetScale(scale);
-	body->ComputeMass(false);
+	if (!rescales.IsDeferring())
+		body->ComputeMass(false);
 	body->Wake();
-	WakeIslandAndUpdate();
+	physics->GetTransgression().WakeIsland(*body);
+	if (!rescales.IsDeferring())
+		body->UpdateDerived();
 }
 
 void Body::OnTransformUpdated(Message::Reader)

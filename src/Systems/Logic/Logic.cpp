@@ -25,6 +25,22 @@
 
 namespace
 {
+	// An update may rescale a body that the next component reads: the body is brought up to date
+	// between the two.
+	void UpdateAndSettle(Component& component)
+	{
+		Physics* physics = Physics::Instance();
+		if (physics == nullptr)
+		{
+			component.Update();
+			return;
+		}
+		physics->GetRescales().SetDeferring(true);
+		component.Update();
+		physics->GetRescales().SetDeferring(false);
+		physics->GetRescales().SettleAll();
+	}
+
 	constexpr float kCellSize = 0.25f;
 	constexpr float kCellHeight = 0.5f;
 	constexpr float kTileSize = 32.0f;
@@ -181,7 +197,7 @@ void Logic::UpdateComponents()
 			UpdateRowsFrom(passPositions[call].first, passPositions[call].second);
 			return;
 		}
-		calls[call]->Update();
+		UpdateAndSettle(*calls[call]);
 	}
 }
 
@@ -195,7 +211,7 @@ void Logic::UpdateRowsFrom(std::size_t index, std::size_t slot)
 				RefreshRows();
 			if (index + 1 >= rowStarts.size() || rowStarts[index] + slot >= rowStarts[index + 1])
 				break;
-			rows[rowStarts[index] + slot]->Update();
+			UpdateAndSettle(*rows[rowStarts[index] + slot]);
 		}
 	passOrderStale = true;
 }

@@ -107,6 +107,7 @@ void Physics::Update()
 	frameStart = Now();
 	const unsigned stepsBefore = frameCounter++;
 	resolution.SetSolverIterations(stepsBefore < kWarmUpSteps ? kWarmUpIterations : settings.constraintIterations);
+	rescales.SettleAll();
 
 	ForEachStage([](PhysicsSubsystem& stage) { stage.PreUpdate(); });
 	ForEachStage([](PhysicsSubsystem& stage) {
@@ -125,6 +126,7 @@ void Physics::Shutdown()
 	// Every object went with the last level; a pending component would be a dangling pointer.
 	pendingIds.clear();
 	physicsIds.clear();
+	rescales = PendingRescales();
 }
 
 bool Physics::RayCast(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody, Tuple3f* hitPoint)
@@ -207,11 +209,13 @@ void Physics::OnAABBLevel(Message::Reader reader)
 
 void Physics::OnQueryRayCast(Message::Reader reader)
 {
+	rescales.SettleAll();
 	detection.QueryRayCast(reader);
 }
 
 void Physics::OnQueryPrimitive(Message::Reader reader)
 {
+	rescales.SettleAll();
 	detection.QueryPrimitive(reader);
 }
 

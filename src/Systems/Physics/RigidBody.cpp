@@ -91,6 +91,7 @@ ShapeTransforms ShapeTransforms::Within(const ShapeTransforms& parent) const
 
 void RigidBody::ComputeMass(bool keepRotation)
 {
+	massScale = transform != nullptr ? transform->GetScale() : Tuple3f(1.0f, 1.0f, 1.0f);
 	if (collider != nullptr)
 	{
 		collider->ComputeMass(localInverseInertia, mass, centreOfMass);

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <regex>
+#include <vector>
 
 namespace
 {
@@ -196,8 +198,109 @@ namespace
 		Message scale("SetScale");
 		scale.Push(Tuple3f(2, 2, 2));
 		object.object->HandleMessage(scale);
+		world.physics->Update();
 		EXPECT_NEAR(body.mass, 8 * mass, 1e-3 * mass);
 		EXPECT_NEAR(body.localInverseInertia.At(0, 0), inverseInertia / 32, 1e-3 * inverseInertia / 32) << "m r² grows 32-fold";
+	}
+
+	// Every field a rescale recomputes, compared bit for bit.
+	std::vector<unsigned char> RescaledState(const RigidBody& body)
+	{
+		std::vector<unsigned char> bytes;
+		const auto add = [&bytes](const auto& field) {
+			const auto* first = reinterpret_cast<const unsigned char*>(&field);
+			bytes.insert(bytes.end(), first, first + sizeof(field));
+		};
+		add(body.mass);
+		add(body.inverseMass);
+		add(body.localInverseInertia);
+		add(body.worldInverseInertia);
+		add(body.centreOfMass);
+		add(body.transforms);
+		add(body.orientation);
+		for (int index = 0; index < 6; ++index)
+			add(body.collider->GetBounds()[index]);
+		return bytes;
+	}
+
+	// As a logic component's update sends it: the recompute is put off until a reader comes.
+	void SendScale(const Object& object, const Tuple3f& scale)
+	{
+		PendingRescales& rescales = Physics::Instance()->GetRescales();
+		rescales.SetDeferring(true);
+		Message message("SetScale");
+		message.Push(scale);
+		object.object->HandleMessage(message);
+		rescales.SetDeferring(false);
+	}
+
+	TEST_F(BodyComponent, GrowAndShrinkBeforeAnyReaderLeaveTheBodyUntouched)
+	{
+		const Object object = world.AddBodyObject("Piece", Tuple3f(1, 2, 3), true,
+			PhysicsComponentWorld::BodyValues("DEFAULT", "CompositePrimitive", "0 0 0", PhysicsComponentWorld::UnitCube()));
+		const RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
+		const std::vector<unsigned char> before = RescaledState(body);
+		const std::uint64_t generation = RigidBody::placementGeneration;
+		SendScale(object, Tuple3f(2, 2, 2));
+		SendScale(object, Tuple3f(1, 1, 1));
+		world.physics->GetRescales().SettleAll();
+		EXPECT_EQ(RescaledState(body), before);
+		EXPECT_EQ(RigidBody::placementGeneration, generation) << "nothing was placed again";
+		EXPECT_FALSE(body.IsAsleep());
+	}
+
+	// Each reader settles the rescale first, whatever happened to the body between grow and shrink.
+	// A single grow counts too: the Transform has the new scale before the Body hears of it.
+	TEST_F(BodyComponent, EveryReaderSeesTheScaleLastSent)
+	{
+		const struct
+		{
+			const char* name;
+			bool movedBetween;
+			Tuple3f finalScale;
+			void (*read)(test::PhysicsComponentWorld&);
+		} cases[] = {
+			{"physics step after one grow", false, Tuple3f(2, 2, 2), [](test::PhysicsComponentWorld& w) { w.physics->Update(); }},
+			{"ray query after one grow", false, Tuple3f(2, 2, 2), [](test::PhysicsComponentWorld&) { Physics::RayCast(Tuple3f(0, 50, 0), Tuple3f(0, -1, 0)); }},
+			{"moved between", true, Tuple3f(1, 1, 1), [](test::PhysicsComponentWorld&) { Physics::RayCast(Tuple3f(0, 50, 0), Tuple3f(0, -1, 0)); }},
+		};
+		for (const auto& c : cases)
+		{
+			SCOPED_TRACE(c.name);
+			const std::string cube = PhysicsComponentWorld::BodyValues("NOGRAVITY", "CompositePrimitive", "0 0 0", PhysicsComponentWorld::UnitCube());
+			const Object reference = world.AddBodyObject("Reference", Tuple3f(0, 10, 0), false, cube);
+			reference.object->GetComponent<Transform>()->SetScale(c.finalScale);
+			reference.object->Start();
+			const Object object = world.AddBodyObject("Piece", Tuple3f(0, 0, 0), true, cube);
+			SendScale(object, Tuple3f(2, 2, 2));
+			if (c.movedBetween)
+			{
+				Message move("SetPos");
+				move.Push(Tuple3f(0, 10, 0));
+				object.object->HandleMessage(move);
+				SendScale(object, Tuple3f(1, 1, 1));
+			}
+			c.read(world);
+			const RigidBody& body = PhysicsComponentWorld::RigidBodyOf(object);
+			const RigidBody& expected = PhysicsComponentWorld::RigidBodyOf(reference);
+			EXPECT_FLOAT_EQ(body.mass, expected.mass);
+			EXPECT_FLOAT_EQ(body.localInverseInertia.At(1, 1), expected.localInverseInertia.At(1, 1));
+			EXPECT_FLOAT_EQ(body.collider->GetBounds()[0] - body.GetPosition().x, expected.collider->GetBounds()[0] - expected.GetPosition().x);
+			DestroyAllObjects();
+			ProcessObjectChanges();
+		}
+	}
+
+	TEST_F(BodyComponent, ABodyRemovedWithItsRescalePendingIsNeverSettled)
+	{
+		const Object object = world.AddBodyObject("Piece", Tuple3f());
+		const RigidBody* body = PhysicsComponentWorld::BodyOf(object).GetBody();
+		SendScale(object, Tuple3f(3, 3, 3));
+		ASSERT_TRUE(world.physics->GetRescales().IsPending(*body));
+		object.object->RemoveComponent("Body");
+		ProcessObjectChanges();
+		EXPECT_TRUE(world.physics->GetRescales().IsEmpty());
+		world.physics->Update();
 	}
 
 	TEST_F(BodyComponent, RemovalTakesTheBodyAndColliderAway)
