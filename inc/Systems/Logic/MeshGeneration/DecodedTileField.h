@@ -66,7 +66,8 @@ public:
 	void MarkAndErode(rcContext* ctx, const std::vector<MarkedBox>& boxes, int radius, ReusedCompactField& work) const;
 
 	// Makes `inside` the field `marked` (what MarkAndErode made of this field) without the columns
-	// cut at decoding: links to them unconnected.
+	// cut at decoding: links to them unconnected. It shares this field's cut cells and spans, so
+	// it serves until the next call and the spans' region ids are its own to write.
 	void CutInside(const rcCompactHeightfield& marked, ReusedCompactField& inside) const;
 
 private:
@@ -76,7 +77,7 @@ private:
 	// is unwalkable or lacks a walkable neighbour.
 	std::vector<unsigned char> edgeDistance;
 	// The field without the cut columns: its cells and spans serve every rebuild, which only
-	// changes areas.
+	// changes areas; the spans' region ids are scratch for the rebuild in progress.
 	ReusedCompactField inside;
 	int cut = 0;
 };
