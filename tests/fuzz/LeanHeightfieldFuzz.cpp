@@ -48,6 +48,22 @@ namespace
 		return block;
 	}
 
+	// Whether `inside` holds the columns of `whole` inside `cut` on every side, with their areas.
+	bool HoldsTheInnerColumns(const rcCompactHeightfield& whole, const rcCompactHeightfield& inside, int cut)
+	{
+		if (inside.width != whole.width - 2 * cut || inside.height != whole.height - 2 * cut)
+			return false;
+		for (int z = 0; z < inside.height; ++z)
+			for (int x = 0; x < inside.width; ++x)
+			{
+				const rcCompactCell& from = whole.cells[x + cut + (z + cut) * whole.width];
+				const rcCompactCell& to = inside.cells[x + z * inside.width];
+				if (from.count != to.count || !std::equal(whole.areas + from.index, whole.areas + from.index + from.count, inside.areas + to.index))
+					return false;
+			}
+		return true;
+	}
+
 	void Decode(const std::vector<unsigned char>& block)
 	{
 		if (block.size() < sizeof(LeanHeightfieldHeader))
@@ -64,7 +80,8 @@ namespace
 		DecodedTileField decoded;
 		// The library's later steps are left out: blocks of any shape reach them here, while the
 		// cache only hands them blocks of its tile's size.
-		if (BuildCompactFromLean(&context, 4, 1, block.data(), *compact) && decoded.Decode(&context, 4, 1, block.data()))
+		const int cut = header.height % 3;
+		if (BuildCompactFromLean(&context, 4, 1, block.data(), *compact) && decoded.Decode(&context, 4, 1, cut, block.data()))
 		{
 			// A rebuild's marking and erosion near the box must give the library's own areas.
 			float bmin[3];
@@ -81,6 +98,11 @@ namespace
 			rcErodeWalkableArea(&context, radius, *compact);
 			if (work.Field().spanCount != compact->spanCount ||
 				!std::equal(compact->areas, compact->areas + compact->spanCount, work.Field().areas))
+				__builtin_trap();
+			ReusedCompactField inside;
+			decoded.CutInside(work.Field(), inside);
+			const int kept = std::clamp(cut, 0, (std::min(header.width, header.height) - 1) / 2);
+			if (!HoldsTheInnerColumns(work.Field(), inside.Field(), kept))
 				__builtin_trap();
 		}
 		rcFreeCompactHeightfield(compact);

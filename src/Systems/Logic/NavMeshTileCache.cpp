@@ -170,7 +170,7 @@ NavMeshTileCache::StageResult NavMeshTileCache::Decompress(const CachedTile* til
 		return StageResult::Failed;
 	}
 	auto field = std::make_unique<DecodedTileField>();
-	if (!field->Decode(&context, config.walkableHeight, config.walkableClimb, buffer.data()))
+	if (!field->Decode(&context, config.walkableHeight, config.walkableClimb, BorderColumnsCut(config), buffer.data()))
 		return StageResult::Failed;
 	build.field = field.get();
 	if (!keep)
@@ -209,7 +209,7 @@ NavMeshTileCache::StageResult NavMeshTileCache::RunStage(int stageIndex, CachedT
 		for (const TempObstacle* obstacle : tile->obstacles)
 			boxes.push_back({obstacle->bmin, obstacle->bmax});
 		build.field->MarkAndErode(&context, boxes, config.walkableRadius, build.work);
-		build.inside.CopyInside(build.work.Field(), BorderColumnsCut(config));
+		build.field->CutInside(build.work.Field(), build.inside);
 		return StageResult::Next;
 	}
 	case kRegions:

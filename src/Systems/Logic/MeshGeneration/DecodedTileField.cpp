@@ -53,60 +53,38 @@ namespace
 			std::min(chf.height - 1, static_cast<int>(z1))};
 	}
 
-	// The span that the link of `span` (in column (x, z)) in direction dir leads to.
-	int Neighbour(const rcCompactHeightfield& chf, int x, int z, const rcCompactSpan& span, int dir)
-	{
-		const int nx = x + rcGetDirOffsetX(dir);
-		const int nz = z + rcGetDirOffsetY(dir);
-		return static_cast<int>(chf.cells[nx + nz * chf.width].index) + rcGetCon(span, dir);
-	}
-
 	// Edge spans start at distance 0: unwalkable ones and those without four walkable neighbours.
 	void SeedEdges(const rcCompactHeightfield& chf, const ColumnWindow& window, unsigned char* distance)
 	{
+		// Locals: a store through unsigned char may alias anything, so fields read through `chf`
+		// would be loaded again after every write.
+		const rcCompactCell* const cells = chf.cells;
+		const rcCompactSpan* const spans = chf.spans;
+		const unsigned char* const areas = chf.areas;
+		const int width = chf.width;
 		for (int z = window.z0; z <= window.z1; ++z)
 			for (int x = window.x0; x <= window.x1; ++x)
 			{
-				const rcCompactCell& cell = chf.cells[x + z * chf.width];
+				const rcCompactCell& cell = cells[x + z * width];
 				for (int i = static_cast<int>(cell.index), end = static_cast<int>(cell.index + cell.count); i < end; ++i)
 				{
-					if (chf.areas[i] == RC_NULL_AREA)
+					if (areas[i] == RC_NULL_AREA)
 					{
 						distance[i] = 0;
 						continue;
 					}
 					int walkableNeighbours = 0;
 					for (int dir = 0; dir < 4; ++dir)
-						if (rcGetCon(chf.spans[i], dir) != RC_NOT_CONNECTED && chf.areas[Neighbour(chf, x, z, chf.spans[i], dir)] != RC_NULL_AREA)
+					{
+						const int con = rcGetCon(spans[i], dir);
+						if (con != RC_NOT_CONNECTED &&
+							areas[cells[x + rcGetDirOffsetX(dir) + (z + rcGetDirOffsetY(dir)) * width].index + con] != RC_NULL_AREA)
 							++walkableNeighbours;
+					}
 					if (walkableNeighbours != 4)
 						distance[i] = 0;
 				}
 			}
-	}
-
-	// The distance that span i (in column (x, z)) gets through the span one step in `dir`, plus 2,
-	// or through the span one more step in `turn` from there, plus 3; 255 at most.
-	int Reach(const rcCompactHeightfield& chf, int x, int z, int i, int dir, int turn, const unsigned char* distance)
-	{
-		const rcCompactSpan& span = chf.spans[i];
-		if (rcGetCon(span, dir) == RC_NOT_CONNECTED)
-			return 255;
-		const int ai = Neighbour(chf, x, z, span, dir);
-		int reach = distance[ai] + 2;
-		if (rcGetCon(chf.spans[ai], turn) != RC_NOT_CONNECTED)
-			reach = std::min(reach, distance[Neighbour(chf, x + rcGetDirOffsetX(dir), z + rcGetDirOffsetY(dir), chf.spans[ai], turn)] + 3);
-		return std::min(reach, 255);
-	}
-
-	// Lowers the distance of span i to what it gets through the two directions; a span at 0 (an
-	// edge) cannot get lower.
-	void Relax(const rcCompactHeightfield& chf, int x, int z, int i, const int (&steps)[2][2], unsigned char* distance)
-	{
-		if (distance[i] == 0)
-			return;
-		const int reach = std::min(Reach(chf, x, z, i, steps[0][0], steps[0][1], distance), Reach(chf, x, z, i, steps[1][0], steps[1][1], distance));
-		distance[i] = static_cast<unsigned char>(std::min<int>(distance[i], reach));
 	}
 
 	// Direction and turn of each pass's two steps: the forward pass reads the -x and -z
@@ -114,23 +92,43 @@ namespace
 	constexpr int kForward[2][2] = {{0, 3}, {3, 2}};
 	constexpr int kBackward[2][2] = {{2, 1}, {1, 0}};
 
-	// Recast's two chamfer passes over the window.
+	// Recast's two chamfer passes over the window: 2 per step, 3 per diagonal, 255 at most.
 	void ChamferPasses(const rcCompactHeightfield& chf, const ColumnWindow& window, unsigned char* distance)
 	{
+		const rcCompactCell* const cells = chf.cells;
+		const rcCompactSpan* const spans = chf.spans;
+		const int width = chf.width;
+		// The distance that span i (in column (x, z)) gets through the span one step in `dir`,
+		// plus 2, or through the span one more step in `turn` from there, plus 3.
+		const auto reach = [cells, spans, width, distance](int x, int z, int i, int dir, int turn) {
+			const int con = rcGetCon(spans[i], dir);
+			if (con == RC_NOT_CONNECTED)
+				return 255;
+			const int ax = x + rcGetDirOffsetX(dir);
+			const int az = z + rcGetDirOffsetY(dir);
+			const int ai = static_cast<int>(cells[ax + az * width].index) + con;
+			int result = distance[ai] + 2;
+			if (const int turnCon = rcGetCon(spans[ai], turn); turnCon != RC_NOT_CONNECTED)
+				result = std::min(result,
+					distance[static_cast<int>(cells[ax + rcGetDirOffsetX(turn) + (az + rcGetDirOffsetY(turn)) * width].index) + turnCon] + 3);
+			return result;
+		};
+		// A span at 0 (an edge) cannot get lower.
+		const auto relaxColumn = [cells, width, distance, &reach](int x, int z, const int(&steps)[2][2]) {
+			const rcCompactCell& cell = cells[x + z * width];
+			for (int i = static_cast<int>(cell.index), end = static_cast<int>(cell.index + cell.count); i < end; ++i)
+				if (distance[i] != 0)
+				{
+					const int through = std::min(reach(x, z, i, steps[0][0], steps[0][1]), reach(x, z, i, steps[1][0], steps[1][1]));
+					distance[i] = static_cast<unsigned char>(std::min<int>(distance[i], through));
+				}
+		};
 		for (int z = window.z0; z <= window.z1; ++z)
 			for (int x = window.x0; x <= window.x1; ++x)
-			{
-				const rcCompactCell& cell = chf.cells[x + z * chf.width];
-				for (int i = static_cast<int>(cell.index), end = static_cast<int>(cell.index + cell.count); i < end; ++i)
-					Relax(chf, x, z, i, kForward, distance);
-			}
+				relaxColumn(x, z, kForward);
 		for (int z = window.z1; z >= window.z0; --z)
 			for (int x = window.x1; x >= window.x0; --x)
-			{
-				const rcCompactCell& cell = chf.cells[x + z * chf.width];
-				for (int i = static_cast<int>(cell.index), end = static_cast<int>(cell.index + cell.count); i < end; ++i)
-					Relax(chf, x, z, i, kBackward, distance);
-			}
+				relaxColumn(x, z, kBackward);
 	}
 }
 
@@ -226,10 +224,23 @@ void ReusedCompactField::CopyInside(const rcCompactHeightfield& source, int cut)
 	}
 }
 
-bool DecodedTileField::Decode(rcContext* ctx, int walkableHeight, int walkableClimb, const unsigned char* lean)
+void ReusedCompactField::TakeAreasInside(const rcCompactHeightfield& source, int cut)
+{
+	for (int z = 0; z < field.height; ++z)
+	{
+		const rcCompactCell* row = source.cells + cut + (z + cut) * source.width;
+		const unsigned first = row[0].index;
+		const unsigned end = row[field.width - 1].index + row[field.width - 1].count;
+		std::copy(source.areas + first, source.areas + end, field.areas + field.cells[z * field.width].index);
+	}
+}
+
+bool DecodedTileField::Decode(rcContext* ctx, int walkableHeight, int walkableClimb, int innerCut, const unsigned char* lean)
 {
 	if (!BuildCompactFromLean(ctx, walkableHeight, walkableClimb, lean, field))
 		return false;
+	cut = std::clamp(innerCut, 0, (std::min(field.width, field.height) - 1) / 2);
+	inside.CopyInside(field, cut);
 	edgeDistance.assign(static_cast<std::size_t>(field.spanCount), kFar);
 	const ColumnWindow whole{0, 0, field.width - 1, field.height - 1};
 	SeedEdges(field, whole, edgeDistance.data());
@@ -244,7 +255,7 @@ void DecodedTileField::MarkAndErode(rcContext* ctx, const std::vector<MarkedBox>
 	for (const MarkedBox& box : boxes)
 		rcMarkBoxArea(ctx, box.bmin, box.bmax, RC_NULL_AREA, chf);
 	const int threshold = radius * 2;
-	// The spans the boxes took: what the obstacles add to the edges of the walkable area.
+	// The spans the boxes took.
 	ColumnWindow marked;
 	for (const MarkedBox& box : boxes)
 	{
@@ -259,24 +270,36 @@ void DecodedTileField::MarkAndErode(rcContext* ctx, const std::vector<MarkedBox>
 						marked.Add(x, z);
 			}
 	}
+	unsigned char* const areas = chf.areas;
 	if (!marked.Empty() && threshold > 0)
 	{
-		// A step costs at least 2, so no span more than `radius` columns away comes under the
-		// threshold; distances from the old edges are already in edgeDistance.
-		const ColumnWindow window = marked.Grown(radius + 1, chf.width, chf.height);
+		// Marking only takes spans away, so the edges of the marked field are the old edges, whose
+		// distances edgeDistance holds, and the marked spans and their neighbours: distances from
+		// those alone are measured here, and the nearer of the two counts. A step costs at least 2,
+		// so none of them brings a span more than `radius` columns away under the threshold.
 		std::vector<unsigned char> distance(static_cast<std::size_t>(chf.spanCount), kFar);
-		SeedEdges(chf, window, distance.data());
+		SeedEdges(chf, marked.Grown(1, chf.width, chf.height), distance.data());
+		const ColumnWindow window = marked.Grown(radius, chf.width, chf.height);
 		ChamferPasses(chf, window, distance.data());
+		const rcCompactCell* const cells = chf.cells;
 		for (int z = window.z0; z <= window.z1; ++z)
 			for (int x = window.x0; x <= window.x1; ++x)
 			{
-				const rcCompactCell& cell = chf.cells[x + z * chf.width];
+				const rcCompactCell& cell = cells[x + z * chf.width];
 				for (unsigned i = cell.index, end = cell.index + cell.count; i < end; ++i)
 					if (distance[i] < threshold)
-						chf.areas[i] = RC_NULL_AREA;
+						areas[i] = RC_NULL_AREA;
 			}
 	}
-	for (int i = 0; i < chf.spanCount; ++i)
-		if (edgeDistance[static_cast<std::size_t>(i)] < threshold)
-			chf.areas[i] = RC_NULL_AREA;
+	const unsigned char* const oldDistance = edgeDistance.data();
+	for (int i = 0, count = chf.spanCount; i < count; ++i)
+		areas[i] = oldDistance[i] < threshold ? RC_NULL_AREA : areas[i];
+}
+
+void DecodedTileField::CutInside(const rcCompactHeightfield& marked, ReusedCompactField& to) const
+{
+	// Shared, not copied: a copy per rebuild brought more cache misses than the steps after it.
+	// The regions step writes its ids into the shared spans, which nothing else reads.
+	to.ShareColumnsOf(inside.Field());
+	to.TakeAreasInside(marked, cut);
 }

@@ -64,7 +64,7 @@ namespace
 		{
 			const std::vector<unsigned char> lean = RoughTile(seed);
 			DecodedTileField decoded;
-			ASSERT_TRUE(decoded.Decode(&context, kWalkableHeight, kWalkableClimb, lean.data()));
+			ASSERT_TRUE(decoded.Decode(&context, kWalkableHeight, kWalkableClimb, 0, lean.data()));
 			for (const int radius : {0, 1, 5})
 				for (std::size_t set = 0; set < boxSets.size(); ++set)
 				{
@@ -132,7 +132,7 @@ namespace
 		{
 			const std::vector<unsigned char> lean = RoughTile(seed);
 			DecodedTileField decoded;
-			ASSERT_TRUE(decoded.Decode(&context, kWalkableHeight, kWalkableClimb, lean.data()));
+			ASSERT_TRUE(decoded.Decode(&context, kWalkableHeight, kWalkableClimb, kBorder - 1, lean.data()));
 			for (std::size_t set = 0; set < boxSets.size(); ++set)
 			{
 				SCOPED_TRACE("seed " + std::to_string(seed) + ", boxes " + std::to_string(set));
@@ -141,7 +141,7 @@ namespace
 					boxes.push_back({box, box + 3});
 				decoded.MarkAndErode(&context, boxes, 2, whole);
 				wholeCopy.CopyFrom(whole.Field());
-				inside.CopyInside(whole.Field(), kBorder - 1);
+				decoded.CutInside(whole.Field(), inside);
 				const auto expected = Polygons(wholeCopy.Field(), kBorder);
 				const auto actual = Polygons(inside.Field(), 1);
 				ASSERT_EQ(actual->nverts, expected->nverts);
