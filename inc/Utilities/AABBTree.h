@@ -2,10 +2,12 @@
 // the triangles of a static mesh). Filled while a level loads and built top-down in one
 // pass; afterwards single leaves can be added and removed. Answers box-overlap queries, ray
 // casts that ask each leaf's owner for the exact hit, and the lookup of a leaf by its data.
+// Ray casts walk a packed copy of the tree, made again on the first cast after a change.
 #pragma once
 
 #include "Utilities/AABB.h"
 #include "Utilities/BoxTree.h"
+#include "Utilities/PackedRayTree.h"
 #include "Utilities/Tuple.h"
 
 #include <vector>
@@ -37,8 +39,9 @@ public:
 	using LeafNode = AABBTreeLeafNode;
 	using InternalNode = AABBTreeInternalNode;
 
-	// A new leaf over the caller's box (which must outlive it). Collecting, it waits for
-	// Build; otherwise it joins at the top, as right child of a new root.
+	// A new leaf over the caller's box (which must outlive it; a box changed in place counts
+	// once Refit has run, or once its leaf was removed and inserted again). Collecting, it waits for Build; otherwise it joins at the top,
+	// as right child of a new root.
 	LeafNode* Insert(const AABB* box, UserData data, RayTest rayTest);
 	// Builds the tree top-down over the collected leaves (and the leaves already in the
 	// tree) by a surface-area-and-volume cost, numbers the depths and stops collecting. Ranges
@@ -47,6 +50,11 @@ public:
 	void Build();
 	// Detaches and deletes a leaf, then each ancestor left without children.
 	void RemoveNode(LeafNode* leaf);
+	// Deletes every node, collected ones included; stops collecting.
+	void Clear();
+	// After the caller changed leaves' boxes in place: every internal box becomes the union of its
+	// children's again, the shape of the tree staying as it is.
+	void Refit();
 
 	// A distance beyond any hit.
 	static constexpr float kNoHitYet = 1e12f;
@@ -61,16 +69,22 @@ public:
 	LeafNode* QueryPoint(UserData data, const Tuple3f& point) const;
 
 private:
-	struct RayState;
 	class Builder;
 
-	// The nearest hit below node entered at distance entry (skipped when negative or beyond
-	// the best hit so far), with its data; -1 for none.
-	float VisitRay(const Node* node, float entry, RayState& ray, UserData& hitData) const;
-	float VisitChildren(const Node* node, RayState& ray, UserData& hitData) const;
 	void AdoptLeavesOfTree();
 	// Clears the link to node in its parent (or the root).
 	void DetachFromParent(Node* node);
+
+	struct RayLeaf
+	{
+		UserData data;
+		RayTest rayTest;
+	};
+
+	// Ray casts are const: the packed copy is a cache they bring up to date.
+	mutable PackedRayTree packed;
+	mutable std::vector<RayLeaf> rayLeaves;
+	mutable bool packedStale = true;
 };
 
 // Refers to the caller's box, which must outlive the leaf; the box is not copied.

@@ -7,9 +7,8 @@
 
 namespace
 {
-	// Costs and distances start here: anything real is smaller.
+	// Costs start here: anything real is smaller.
 	constexpr double kNoSplitCost = 1e12;
-	constexpr float kMiss = -1.0f;
 
 	// Surface area plus volume: what a ray or a box query pays for entering the box.
 	double SplitCost(const AABB& box)
@@ -43,20 +42,7 @@ namespace
 			return found;
 		return FindLeaf(node->right, data, point);
 	}
-
-	float RayEntryOf(const AABBTree::Node* node, const RaySlabs& ray)
-	{
-		return node == nullptr ? kMiss : node->box->RayEntry(ray);
-	}
 }
-
-struct AABBTree::RayState
-{
-	Tuple3f origin;
-	Tuple3f direction;
-	RaySlabs slabs;
-	float best;
-};
 
 // Top-down build over a working copy of the leaves' boxes and centres, so the sorts and
 // sweeps touch contiguous memory instead of following each leaf's box pointer.
@@ -232,12 +218,14 @@ AABBTree::LeafNode* AABBTree::Insert(const AABB* box, UserData data, RayTest ray
 	leaf->data = data;
 	leaf->rayTest = rayTest;
 	Place(leaf);
+	packedStale = true;
 	return leaf;
 }
 
 void AABBTree::Build()
 {
 	collecting = false;
+	packedStale = true;
 	// Building over a filled tree would orphan it: its leaves join the build instead.
 	AdoptLeavesOfTree();
 	if (!pendingNodes.empty())
@@ -272,8 +260,43 @@ void AABBTree::AdoptLeavesOfTree()
 	}
 }
 
+void AABBTree::Clear()
+{
+	BoxTree::Clear();
+	packedStale = true;
+}
+
+void AABBTree::Refit()
+{
+	packedStale = true;
+	// Parents before their children, so in reverse every child's box is final before its parent's.
+	std::vector<InternalNode*> internals;
+	std::vector<Node*> stack;
+	if (root != nullptr)
+		stack.push_back(root);
+	while (!stack.empty())
+	{
+		Node* node = stack.back();
+		stack.pop_back();
+		if (node->IsLeaf())
+			continue;
+		internals.push_back(static_cast<InternalNode*>(node));
+		for (Node* child : {node->left, node->right})
+			if (child != nullptr)
+				stack.push_back(child);
+	}
+	for (auto internal = internals.rbegin(); internal != internals.rend(); ++internal)
+	{
+		InternalNode& node = **internal;
+		// Removals can leave one child.
+		node.ownBox = node.left == nullptr ? *node.right->box
+			: node.right == nullptr ? *node.left->box : AABB::Union(*node.left->box, *node.right->box);
+	}
+}
+
 void AABBTree::RemoveNode(LeafNode* leaf)
 {
+	packedStale = true;
 	if (leaf->parent == nullptr && leaf != root)
 	{
 		// A leaf still waiting for the build: deleting it alone would leave the build a
@@ -314,61 +337,19 @@ AABBTree::LeafNode* AABBTree::QueryPoint(UserData data, const Tuple3f& point) co
 	return FindLeaf(root, data, point);
 }
 
-// Inline so that the many children a ray misses cost a comparison, not a call.
-inline float AABBTree::VisitRay(const Node* node, float entry, RayState& ray, UserData& hitData) const
-{
-	if (entry < 0.0f || entry > ray.best)
-		return kMiss;
-	if (!node->IsLeaf())
-		return VisitChildren(node, ray, hitData);
-	const auto* leaf = static_cast<const LeafNode*>(node);
-	const float hit = leaf->rayTest(leaf->data, &ray.origin, &ray.direction);
-	if (hit < 0.0f)
-		return kMiss;
-	ray.best = std::min(ray.best, hit);
-	hitData = leaf->data;
-	return hit;
-}
-
-float AABBTree::VisitChildren(const Node* node, RayState& ray, UserData& hitData) const
-{
-	const float leftEntry = RayEntryOf(node->left, ray.slabs);
-	const float rightEntry = RayEntryOf(node->right, ray.slabs);
-	UserData leftData = nullptr, rightData = nullptr;
-	float leftHit, rightHit;
-	// The nearer child first, so its hit can rule the farther one out.
-	if (leftEntry >= rightEntry)
-	{
-		rightHit = VisitRay(node->right, rightEntry, ray, rightData);
-		leftHit = VisitRay(node->left, leftEntry, ray, leftData);
-	}
-	else
-	{
-		leftHit = VisitRay(node->left, leftEntry, ray, leftData);
-		rightHit = VisitRay(node->right, rightEntry, ray, rightData);
-	}
-	if (leftHit >= 0.0f && (rightHit < 0.0f || leftHit <= rightHit))
-	{
-		hitData = leftData;
-		return leftHit;
-	}
-	if (rightHit >= 0.0f)
-	{
-		hitData = rightData;
-		return rightHit;
-	}
-	return kMiss;
-}
-
 float AABBTree::RayCast(const Tuple3f& origin, const Tuple3f& direction, UserData& hitData, float farthest) const
 {
-	if (root == nullptr)
-		return kMiss;
-	RayState ray{origin, direction, RaySlabs(origin, direction), farthest};
-	UserData nearestData = nullptr;
-	const float hit = VisitRay(root, root->box->RayEntry(ray.slabs), ray, nearestData);
-	if (hit < 0.0f)
-		return kMiss;
-	hitData = nearestData;
+	if (packedStale)
+	{
+		rayLeaves.clear();
+		for (const LeafNode* leaf : packed.Pack(root))
+			rayLeaves.push_back({leaf->data, leaf->rayTest});
+		packedStale = false;
+	}
+	std::uint32_t hitLeaf = 0;
+	const float hit = packed.RayCast(origin, direction, farthest, rayLeaves.data(),
+		[&](const RayLeaf& leaf) { return leaf.rayTest(leaf.data, &origin, &direction); }, hitLeaf);
+	if (hit >= 0.0f)
+		hitData = rayLeaves[hitLeaf].data;
 	return hit;
 }

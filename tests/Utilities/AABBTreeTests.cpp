@@ -206,6 +206,25 @@ TEST(AABBTree, RayCastAsksTheOwnerForTheExactHit)
 	EXPECT_TRUE(tree.RayCast(Tuple3f(0, 0.6f, 0), Tuple3f(1, 0.00005f, 0), data) == -1.0f && data == behind->data) << "a miss leaves the data alone";
 }
 
+TEST(AABBTree, RayCastSeesEveryChangeSinceTheLastCast)
+{
+	Tree tree(true);
+	Leaf* far = tree.Add(BoxAt(8));
+	tree.Build();
+	AABBTree::UserData data = nullptr;
+	const Tuple3f origin(0, 0, 0), along(1, 0, 0);
+	EXPECT_TRUE(tree.RayCast(origin, along, data) == 7.5f && data == far->data);
+	Leaf* near = tree.Add(BoxAt(4));
+	EXPECT_TRUE(tree.RayCast(origin, along, data) == 3.5f && data == near->data) << "inserted";
+	tree.RemoveNode(near);
+	EXPECT_TRUE(tree.RayCast(origin, along, data) == 7.5f && data == far->data) << "removed";
+	tree.boxes.front() = BoxAt(2);
+	tree.Refit();
+	EXPECT_TRUE(tree.RayCast(origin, along, data) == 1.5f && data == far->data) << "refitted";
+	tree.Clear();
+	EXPECT_EQ(tree.RayCast(origin, along, data), -1.0f) << "cleared";
+}
+
 TEST(AABBTree, RayCastTieReportsTheLeftLeaf)
 {
 	// Two leaves entered at the same distance: x = 2 face of both.
@@ -218,7 +237,44 @@ TEST(AABBTree, RayCastTieReportsTheLeftLeaf)
 	EXPECT_EQ(data, static_cast<Leaf*>(tie.Root()->left)->data);
 }
 
-TEST(AABBTree, RandomQueriesAndRaysMatchBruteForce)
+namespace
+{
+	// Box queries and rays against the live boxes one by one: the same boxes, the nearest entry.
+	void ExpectTreeMatchesBruteForce(const Tree& tree, const std::vector<const AABB*>& live, float world)
+	{
+		for (int query = 0; query < 300; ++query)
+		{
+			const AABB region = RandomBox(world, 30);
+			std::vector<const AABB*> expected;
+			std::copy_if(live.begin(), live.end(), std::back_inserter(expected), [&](const AABB* box) { return box->Overlaps(region); });
+			ASSERT_EQ(tree.Query(region), expected) << "query " << query;
+		}
+		int hits = 0;
+		for (int ray = 0; ray < 2000; ++ray)
+		{
+			const Tuple3f origin(RandomIn(-20, world + 20), RandomIn(-20, world + 20), RandomIn(-20, world + 20));
+			Tuple3f direction(0, 0, 1); // every tenth ray runs parallel to two slabs
+			while (ray % 10 != 0 && (direction = Tuple3f(RandomIn(-1, 1), RandomIn(-1, 1), RandomIn(-1, 1))).Length() < 0.1)
+				;
+			direction = direction.Normalize();
+			float nearest = -1.0f;
+			for (const AABB* box : live)
+				if (const float hit = box->RayEntry(origin, direction); hit >= 0.0f && (nearest < 0.0f || hit < nearest))
+					nearest = hit;
+			AABBTree::UserData data = nullptr;
+			const float distance = tree.RayCast(origin, direction, data);
+			ASSERT_EQ(distance, nearest) << "ray " << ray << " from " << origin << " along " << direction;
+			hits += distance >= 0.0f;
+			if (distance >= 0.0f)
+			{
+				ASSERT_TRUE(std::binary_search(live.begin(), live.end(), static_cast<const AABB*>(data)) && static_cast<const AABB*>(data)->RayEntry(origin, direction) == distance);
+			}
+		}
+		EXPECT_GT(hits, 500) << "the rays should mostly hit something";
+	}
+}
+
+TEST(AABBTree, RandomQueriesAndRaysMatchBruteForceBeforeAndAfterARefit)
 {
 	tw::SeedRand(2024);
 	constexpr float kWorld = 200.0f;
@@ -239,33 +295,16 @@ TEST(AABBTree, RandomQueriesAndRaysMatchBruteForce)
 		leaves.push_back(tree.Add(RandomBox(kWorld, 6)));
 	const std::vector<const AABB*> live = Tree::DataOf(leaves);
 
-	for (int query = 0; query < 300; ++query)
+	ExpectTreeMatchesBruteForce(tree, live, kWorld);
+
+	// Every box moved and resized where it stands, then the tree refitted around them.
+	for (AABB& box : tree.boxes)
 	{
-		const AABB region = RandomBox(kWorld, 30);
-		std::vector<const AABB*> expected;
-		std::copy_if(live.begin(), live.end(), std::back_inserter(expected), [&](const AABB* box) { return box->Overlaps(region); });
-		ASSERT_EQ(tree.Query(region), expected) << "query " << query;
+		const Tuple3f corner = box.min + Tuple3f(RandomIn(-20, 20), RandomIn(-20, 20), RandomIn(-20, 20));
+		box = {corner, corner + Tuple3f(RandomIn(0.1f, 9), RandomIn(0.1f, 9), RandomIn(0.1f, 9))};
 	}
-	int hits = 0;
-	for (int ray = 0; ray < 2000; ++ray)
-	{
-		const Tuple3f origin(RandomIn(-20, kWorld + 20), RandomIn(-20, kWorld + 20), RandomIn(-20, kWorld + 20));
-		Tuple3f direction(0, 0, 1); // every tenth ray runs parallel to two slabs
-		while (ray % 10 != 0 && (direction = Tuple3f(RandomIn(-1, 1), RandomIn(-1, 1), RandomIn(-1, 1))).Length() < 0.1)
-			;
-		direction = direction.Normalize();
-		float nearest = -1.0f;
-		for (const AABB* box : live)
-			if (const float hit = box->RayEntry(origin, direction); hit >= 0.0f && (nearest < 0.0f || hit < nearest))
-				nearest = hit;
-		AABBTree::UserData data = nullptr;
-		const float distance = tree.RayCast(origin, direction, data);
-		ASSERT_EQ(distance, nearest) << "ray " << ray << " from " << origin << " along " << direction;
-		hits += distance >= 0.0f;
-		if (distance >= 0.0f)
-		{
-			ASSERT_TRUE(std::binary_search(live.begin(), live.end(), static_cast<const AABB*>(data)) && static_cast<const AABB*>(data)->RayEntry(origin, direction) == distance);
-		}
-	}
-	EXPECT_GT(hits, 500) << "the rays should mostly hit something";
+	tree.Refit();
+	int deepest = 0;
+	EXPECT_EQ(CheckSubtree(tree.Root(), -1, deepest), static_cast<int>(live.size()));
+	ExpectTreeMatchesBruteForce(tree, live, kWorld);
 }

@@ -65,9 +65,11 @@ public:
 	// beyond farthest are skipped, as for RayCastMoving.
 	float RayCastStatic(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,
 		float farthest = AABBTree::kNoHitYet) const;
-	// The same over the moving colliders, answered from a box tree over them that is rebuilt on
-	// the first query after any of them moved, came or went. Boxes the ray enters beyond farthest
-	// are skipped, so a hit found there may be farther than farthest or missed.
+	// The same over the moving colliders, answered from a box tree over them. The first query
+	// after any of them moved refits the tree to their boxes; after one came or went, or after
+	// kRefitsPerBuild refits (bodies far from where the tree was built make it slow), the tree is
+	// rebuilt. Boxes the ray enters beyond farthest are skipped, so a hit found there may be
+	// farther than farthest or missed.
 	float RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,
 		float farthest = AABBTree::kNoHitYet);
 	// Answers "PhysicsQueryRayCast": bool* hit, origin, direction, then optional RigidBody** and
@@ -109,6 +111,11 @@ private:
 	void Settle(CollisionManifold* manifold, RigidBody& first, RigidBody& second);
 
 	void RebuildMovingTree();
+	void RefitMovingTree();
+	// Fills movingBoxes from the moving colliders, in list order.
+	void MeasureMovingBoxes();
+
+	static constexpr int kRefitsPerBuild = 30;
 
 	AABBTree staticTree;
 	std::map<const Collider*, StaticLeaf> staticLeaves;
@@ -118,6 +125,8 @@ private:
 	// The placement count the moving tree was built at; stale forces a rebuild whatever it says.
 	std::uint64_t movingTreeGeneration = 0;
 	bool movingTreeStale = true;
+	// Refits since the moving tree was last built.
+	int movingTreeRefits = 0;
 	SweepPrune sweepPrune;
 	NarrowPhaseContext narrowPhase;
 	GjkWorkspace queryWork;

@@ -1,6 +1,6 @@
 // StaticTriangleMesh: the collider of level geometry. An immovable mesh read from a collision mesh
 // file, baked into world space once, cut into one TriangleCollider per triangle and filed into a
-// box tree for the detection stage's box and ray queries. It has no mass, so the detection stage
+// box tree for the detection stage's box queries; rays walk a packed copy of that tree. It has no mass, so the detection stage
 // keeps it among the static colliders, and it hands its whole mesh to the navigation-mesh builder.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include "Systems/Physics/CollisionMeshFile.h"
 #include "Systems/Physics/TriangleCollider.h"
 #include "Utilities/AABBTree.h"
+#include "Utilities/PackedRayTree.h"
 
 #include <cstdint>
 #include <string>
@@ -59,6 +60,10 @@ private:
 	std::vector<Tuple3f> vertices;
 	std::vector<std::uint32_t> indices;
 	std::vector<TriangleCollider> triangles;
+	// Answers box queries only: its leaves carry no ray test, rays walk rayTree.
 	AABBTree tree;
+	PackedRayTree rayTree;
+	// The triangles in the ray tree's leaf order.
+	std::vector<TriangleRay> rayTriangles;
 	std::vector<AABBTree::LeafNode*> overlapping;
 };

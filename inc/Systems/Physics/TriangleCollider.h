@@ -6,6 +6,17 @@
 #include "Systems/Physics/Collider.h"
 #include "Utilities/AABB.h"
 
+// What a triangle's ray test reads: its corners and unit normal. The static mesh copies these
+// out of its triangles in its ray tree's leaf order, so a ray's leaf tests read one array.
+struct TriangleRay
+{
+	// Where the ray meets the triangle's plane, as TriangleCollider::RayCast.
+	float Cast(const Tuple3f& origin, const Tuple3f& direction) const;
+
+	Tuple3f corners[3];
+	Tuple3f normal;
+};
+
 class TriangleCollider : public ConvexGeometry
 {
 public:
@@ -30,6 +41,7 @@ public:
 	const Tuple3f& Corner(int index) const { return *corners[index]; }
 	const AABB& GetBox() const { return box; }
 	const Tuple3f& GetFaceNormal() const { return normal; }
+	TriangleRay GetRay() const { return {{*corners[0], *corners[1], *corners[2]}, normal}; }
 
 private:
 	void ComputeEnclosingSphere();

@@ -389,18 +389,26 @@ float DetectionManager::RayCastMoving(const Tuple3f& origin, const Tuple3f& dire
 {
 	if (dynamicColliders.first == nullptr)
 		return kRayMiss;
-	if (movingTreeStale || movingTreeGeneration != RigidBody::placementGeneration)
+	const bool moved = movingTreeGeneration != RigidBody::placementGeneration;
+	if (movingTreeStale || (moved && movingTreeRefits >= kRefitsPerBuild))
 		RebuildMovingTree();
+	else if (moved)
+		RefitMovingTree();
 	return RayCastTree(movingTree, origin, direction, hitBody, farthest);
+}
+
+void DetectionManager::MeasureMovingBoxes()
+{
+	movingBoxes.resize(dynamicColliders.count);
+	std::size_t index = 0;
+	for (const Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
+		movingBoxes[index++] = BoxOf(*collider);
 }
 
 void DetectionManager::RebuildMovingTree()
 {
 	movingTree.Clear();
-	movingBoxes.clear();
-	movingBoxes.reserve(dynamicColliders.count);
-	for (const Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
-		movingBoxes.push_back(BoxOf(*collider));
+	MeasureMovingBoxes();
 	movingTree.SetCollectFlag(true);
 	std::size_t index = 0;
 	for (Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
@@ -408,6 +416,17 @@ void DetectionManager::RebuildMovingTree()
 	movingTree.Build();
 	movingTreeGeneration = RigidBody::placementGeneration;
 	movingTreeStale = false;
+	movingTreeRefits = 0;
+}
+
+void DetectionManager::RefitMovingTree()
+{
+	// The same colliders in the same order, so the same count: the boxes stay where the leaves
+	// point and are refilled in place.
+	MeasureMovingBoxes();
+	movingTree.Refit();
+	movingTreeGeneration = RigidBody::placementGeneration;
+	++movingTreeRefits;
 }
 
 void DetectionManager::QueryRayCast(Message::Reader reader)

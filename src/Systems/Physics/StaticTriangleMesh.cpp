@@ -5,20 +5,11 @@
 
 #include <algorithm>
 
-namespace
-{
-	// The tree's leaf test: only hits strictly ahead of the origin count, as in every collider's
-	// ray test, so a ray starting on the mesh does not stop at its own surface.
-	float TriangleRayTest(AABBTree::UserData data, const Tuple3f* origin, const Tuple3f* direction)
-	{
-		const float t = static_cast<const TriangleCollider*>(data)->RayCast(*origin, *direction);
-		return t > 0.0f ? t : kRayMiss;
-	}
-}
-
 void StaticTriangleMesh::SetMesh(CollisionMeshFile::Mesh mesh)
 {
 	tree.Clear();
+	rayTree.Pack(nullptr);
+	rayTriangles.clear();
 	triangles.clear();
 	vertices = std::move(mesh.vertices);
 	indices = std::move(mesh.indices);
@@ -39,9 +30,12 @@ void StaticTriangleMesh::Initialize()
 	{
 		triangle.Bake();
 		triangle.owner = this;
-		tree.Insert(&triangle.GetBox(), &triangle, TriangleRayTest);
+		tree.Insert(&triangle.GetBox(), &triangle, nullptr);
 	}
 	tree.Build();
+	rayTriangles.clear();
+	for (const AABBTree::LeafNode* leaf : rayTree.Pack(tree.Root()))
+		rayTriangles.push_back(static_cast<const TriangleCollider*>(leaf->data)->GetRay());
 	radius = kMeshRadius;
 }
 
@@ -93,8 +87,15 @@ void StaticTriangleMesh::GetGeometries(const float* box, std::vector<ConvexGeome
 
 float StaticTriangleMesh::RayCast(const Tuple3f& origin, const Tuple3f& direction) const
 {
-	AABBTree::UserData hit = nullptr;
-	return tree.RayCast(origin, direction, hit);
+	std::uint32_t hitTriangle = 0;
+	// Only hits strictly ahead of the origin count, as in every collider's ray test, so a ray
+	// starting on the mesh does not stop at its own surface.
+	return rayTree.RayCast(origin, direction, AABBTree::kNoHitYet, rayTriangles.data(),
+		[&](const TriangleRay& triangle) {
+			const float t = triangle.Cast(origin, direction);
+			return t > 0.0f ? t : kRayMiss;
+		},
+		hitTriangle);
 }
 
 std::vector<IndexTriple> StaticTriangleMesh::GetIndices() const

@@ -44,7 +44,12 @@ Tuple3f TriangleCollider::Support(const Tuple3f& direction) const
 
 float TriangleCollider::RayCast(const Tuple3f& origin, const Tuple3f& direction) const
 {
-	const Tuple3f a = *corners[0] - origin, b = *corners[1] - origin, c = *corners[2] - origin;
+	return GetRay().Cast(origin, direction);
+}
+
+float TriangleRay::Cast(const Tuple3f& origin, const Tuple3f& direction) const
+{
+	const Tuple3f a = corners[0] - origin, b = corners[1] - origin, c = corners[2] - origin;
 	const float sides[3] = {direction.DotProduct(Cross(a, b)), direction.DotProduct(Cross(b, c)),
 		direction.DotProduct(Cross(c, a))};
 	// Inside when no two of the edges see the ray on opposite sides; a zero counts as either side.

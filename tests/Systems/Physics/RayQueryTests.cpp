@@ -152,9 +152,10 @@ namespace
 		scene.LoadLevel();
 		DetectionManager& detection = scene.physics->GetDetection();
 		int hits = 0;
-		// Before and after the moving bodies fell for a while: the moving tree follows them.
-		for (int round = 0; round < 2; ++round, scene.Step(10))
-			for (int ray = 0; ray < 1000; ++ray)
+		// A step between rounds, so the moving tree follows the falling bodies through its build,
+		// many refits and the rebuild after them.
+		for (int round = 0; round < 40; ++round, scene.Step(1))
+			for (int ray = 0; ray < 50; ++ray)
 			{
 				const Tuple3f origin(RandomIn(-25, 25), RandomIn(-25, 25), RandomIn(-25, 25));
 				const Tuple3f direction = (Tuple3f(RandomIn(-10, 10), RandomIn(-10, 10), RandomIn(-10, 10)) - origin) * RandomIn(0.1f, 3);
@@ -165,12 +166,12 @@ namespace
 						moving ? detection.GetDynamicColliders() : detection.GetStaticColliders(), origin, direction, &walked);
 					const float t = moving ? detection.RayCastMoving(origin, direction, &found)
 										   : detection.RayCastStatic(origin, direction, &found);
-					ASSERT_EQ(t > 0.0f, expected > 0.0f) << "ray " << ray << " moving " << moving;
+					ASSERT_EQ(t > 0.0f, expected > 0.0f) << "round " << round << " ray " << ray << " moving " << moving;
 					if (expected > 0.0f)
 					{
 						++hits;
-						EXPECT_EQ(found, walked) << "ray " << ray;
-						EXPECT_NEAR(t, expected, 1e-5 * expected) << "ray " << ray;
+						EXPECT_EQ(found, walked) << "round " << round << " ray " << ray;
+						EXPECT_NEAR(t, expected, 1e-5 * expected) << "round " << round << " ray " << ray;
 					}
 				}
 			}
