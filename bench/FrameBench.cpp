@@ -433,7 +433,7 @@ namespace
 	BENCHMARK(BM_FrameBesideFloor)->Unit(benchmark::kMillisecond)->MinTime(6.0);
 
 	// Each pass of the engine's frame beside the floor's same pass, each ended by glFinish: where
-	// the frames differ. Wall and whole-process CPU medians, in milliseconds.
+	// the frames differ. Wall, main-thread CPU and whole-process CPU medians, in milliseconds.
 	void BM_PassesBesideFloor(benchmark::State& state)
 	{
 		Graphics& graphics = *TheScene().graphics;
@@ -470,6 +470,8 @@ namespace
 			const std::string name = pass.name;
 			state.counters[name + "_ms"] = pass.engineTimes.MedianWall();
 			state.counters[name + "_floor_ms"] = pass.floorTimes.MedianWall();
+			state.counters[name + "_cpu_ms"] = pass.engineTimes.MedianCpu();
+			state.counters[name + "_floor_cpu_ms"] = pass.floorTimes.MedianCpu();
 			state.counters[name + "_all_cpu_ms"] = pass.engineTimes.MedianProcessCpu();
 			state.counters[name + "_floor_all_cpu_ms"] = pass.floorTimes.MedianProcessCpu();
 		}
