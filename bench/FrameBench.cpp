@@ -1,7 +1,9 @@
 // One frame of the deferred renderer on Mesa's software rasteriser (run under xvfb-run): 500
 // textured primitives and 32 omni lights at 1280x720, the whole frame and each pass alone, beside
 // a reference floor: the same triangles through the same programs and render targets, one
-// buffer-object draw per mesh, with nothing of the engine around them. A variant adds 2,000
+// buffer-object draw per mesh, with nothing of the engine around them. The floor submits every
+// triangle as modelled; the engine leaves out the facets seen from behind and draws flat faces as
+// fans over their outlines (PrimitiveFacets), so its frame may cost less. A variant adds 2,000
 // depth-sorted point sprites. Every measurement ends with glFinish, so it counts the rasterising
 // and not only the queuing.
 #include "Components/Graphics/Camera.h"

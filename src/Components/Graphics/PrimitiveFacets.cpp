@@ -72,6 +72,8 @@ namespace
 	// The corners of the points' convex outline, counter-clockwise, points on its edges left out.
 	std::vector<FlatVertex> Outline(std::vector<FlatVertex> points, double scale)
 	{
+		if (points.size() < 3)
+			return {};
 		std::sort(points.begin(), points.end(), [](const FlatVertex& a, const FlatVertex& b) {
 			return a.u < b.u || (a.u == b.u && a.v < b.v);
 		});
@@ -89,7 +91,7 @@ namespace
 		for (std::size_t i = points.size() - 1; i-- > 0;)
 			add(points[i], lowerSize);
 		// The last corner added is the first again.
-		size = size > 0 ? size - 1 : 0;
+		--size;
 		hull.resize(size);
 		return hull;
 	}
