@@ -9,6 +9,8 @@
 #include "Message.h"
 #include "Systems/Graphics/RenderEntry.h"
 
+#include <optional>
+
 struct __PrimitiveName
 {
 	static constexpr const char* name = "Primitive";
@@ -31,6 +33,9 @@ public:
 	bool Start() override;
 	// Draws the mesh when visible and on the draw list this frame; false when it drew nothing.
 	bool Update() override;
+	// Update for a pass that culls back faces, with the eye at `eye` in the world: the facets it
+	// sees from behind are not submitted at all.
+	bool DrawFacing(const Tuple3f& eye);
 	void Release() override;
 	void Detach() override;
 
@@ -45,7 +50,9 @@ protected:
 	void StopRenderEntry(RenderEntry& entry);
 	// Draws the mesh, with the two attributes of the object's Shader program pointed at its
 	// tangents and binormals when the program has both.
-	void DrawWithTangents(PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const;
+	// With the eye in the mesh's own space, only the facets it sees the front of are drawn.
+	void DrawWithTangents(PrimitiveEntry& entry, Attribute tangent, Attribute binormal,
+		const std::optional<Tuple3f>& eyeInMesh = std::nullopt) const;
 	void OnSetVisible(Message::Reader reader);
 	// Pushes the model-view matrix and applies the object's world position, rotation and scale;
 	// false, pushing nothing, when the object has no Transform.
@@ -54,4 +61,8 @@ protected:
 	bool visible = false;
 	PrimitiveEntry* mesh = nullptr;
 	RenderEntry renderEntry;
+
+private:
+	// The mesh under the object's placement; the eye (in the world) leaves out back facets.
+	bool Draw(const std::optional<Tuple3f>& eye);
 };

@@ -6,9 +6,11 @@
 #pragma once
 
 #include "Components/Graphics/MediaInfo.h"
+#include "Components/Graphics/PrimitiveFacets.h"
 #include "Utilities/Tuple.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,9 @@ struct PrimitiveData
 	// The vertex array object that keeps the buffers' bindings, layout and enabled arrays, so
 	// that a draw sets one binding instead of a dozen array states.
 	unsigned vertexArray = 0;
+	// The triangles grouped by plane and the flat facets' outline fans, made with the buffers:
+	// the index buffer holds these indices.
+	PrimitiveFacets facets;
 };
 
 using PrimitiveEntry = MediaInfo<PrimitiveData>;
@@ -75,6 +80,10 @@ void ComputeTangents(PrimitiveData& mesh);
 // Draws the mesh; with tangent and binormal locations of the current program (-1: none) it feeds
 // them the mesh's tangents and binormals.
 void DrawPrimitiveMesh(PrimitiveEntry& entry, int tangentLocation = -1, int binormalLocation = -1);
+// The same, for a pass that culls back faces (counter-clockwise fronts): the facets an eye at
+// eyeInMesh (in the mesh's own space) sees from behind are not submitted, and flat facets whose
+// tessellation cannot show (nor tangents are fed) are drawn as fans over their outlines.
+void DrawPrimitiveMeshFacing(PrimitiveEntry& entry, const Tuple3f& eyeInMesh, int tangentLocation, int binormalLocation);
 // Draws the cached mesh under the placement, with "color" set on the current program.
 void DrawPrimitiveShape(int shape, int slices, int stacks, Tuple3f position, Tuple3f scale, Tuple3f rotation, Tuple4f colour);
 // glRotatef about a rotation vector: its length (radians) in degrees, the vector as axis.
@@ -82,6 +91,10 @@ void RotateByVector(const Tuple3f& rotation);
 // Pushes the model-view matrix and multiplies in a placement: translation, then the rotation
 // vector (radians), then the scale. The caller pops it.
 void PushPlacement(const Tuple3f& position, const Tuple3f& rotation, const Tuple3f& scale);
+// The world point in the space PushPlacement draws in; none when a scale component is not
+// positive, since a mirrored or flattened placement changes which side of a triangle is its front.
+std::optional<Tuple3f> PointInPlacement(const Tuple3f& point, const Tuple3f& position, const Tuple3f& rotation,
+	const Tuple3f& scale);
 void ReleasePrimitiveCache();
 // Deletes the meshes' buffer objects (the context that holds them is about to go); the next draw
 // of each mesh uploads it again.

@@ -64,11 +64,27 @@ void Primitive::StopRenderEntry(RenderEntry& entry)
 
 bool Primitive::Update()
 {
+	return Draw(std::nullopt);
+}
+
+bool Primitive::DrawFacing(const Tuple3f& eye)
+{
+	return Draw(eye);
+}
+
+bool Primitive::Draw(const std::optional<Tuple3f>& eye)
+{
 	if (!visible || !renderEntry.draw || mesh == nullptr)
 		return false;
-	if (!PushObjectPlacement())
+	const Transform* transform = owner->GetComponent<Transform>();
+	if (transform == nullptr)
 		return false;
-	DrawWithTangents(*mesh, Attribute::Tangent, Attribute::Binormal);
+	const Tuple3f position = transform->GetWorldPosition();
+	const Tuple3f rotation = transform->GetWorldRotationVector();
+	const Tuple3f& scale = transform->GetScale();
+	PushPlacement(position, rotation, scale);
+	DrawWithTangents(*mesh, Attribute::Tangent, Attribute::Binormal,
+		eye ? PointInPlacement(*eye, position, rotation, scale) : std::nullopt);
 	glPopMatrix();
 	return true;
 }
@@ -82,12 +98,18 @@ bool Primitive::PushObjectPlacement() const
 	return true;
 }
 
-void Primitive::DrawWithTangents(PrimitiveEntry& entry, Attribute tangent, Attribute binormal) const
+void Primitive::DrawWithTangents(PrimitiveEntry& entry, Attribute tangent, Attribute binormal,
+	const std::optional<Tuple3f>& eyeInMesh) const
 {
 	// Without a Shader on the object there is no program to read tangent attributes from.
 	const Shader* shader = owner->GetComponent<Shader>();
 	const unsigned program = shader != nullptr ? shader->GetProgram() : 0;
-	DrawPrimitiveMesh(entry, AttributeLocation(program, tangent), AttributeLocation(program, binormal));
+	const int tangentLocation = AttributeLocation(program, tangent);
+	const int binormalLocation = AttributeLocation(program, binormal);
+	if (eyeInMesh)
+		DrawPrimitiveMeshFacing(entry, *eyeInMesh, tangentLocation, binormalLocation);
+	else
+		DrawPrimitiveMesh(entry, tangentLocation, binormalLocation);
 }
 
 void Primitive::Release()

@@ -358,9 +358,11 @@ namespace
 		glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
 		glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.vertices.size() * sizeof(PrimitiveVertex)), mesh.vertices.data(),
 			GL_STATIC_DRAW);
+		mesh.facets = PrimitiveFacets(mesh);
+		const std::vector<std::uint32_t>& indices = mesh.facets.Indices();
 		glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
-		glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.indices.size() * sizeof(std::uint32_t)),
-			mesh.indices.data(), GL_STATIC_DRAW);
+		glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)), indices.data(),
+			GL_STATIC_DRAW);
 		constexpr GLsizei stride = sizeof(PrimitiveVertex);
 		glVertexPointer(3, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, position)));
 		glColorPointer(4, GL_FLOAT, stride, Offset(offsetof(PrimitiveVertex, colour)));
@@ -375,34 +377,73 @@ namespace
 	}
 }
 
+namespace
+{
+	// Binds the mesh (uploading it on its first draw) and, with both locations, its tangents; the
+	// draw submits the index ranges; then the bindings are undone.
+	template <class Submit>
+	void DrawBound(PrimitiveEntry& entry, int tangentLocation, int binormalLocation, Submit&& submit)
+	{
+		PrimitiveData& mesh = entry.media;
+		if (mesh.indices.empty())
+			return;
+		if (mesh.vertexArray == 0)
+			Upload(mesh);
+		glBindVertexArray(mesh.vertexArray);
+		// The tangent locations belong to the program, not the mesh: fed for this draw only.
+		const bool tangents = tangentLocation >= 0 && binormalLocation >= 0;
+		if (tangents)
+		{
+			glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
+			for (const auto& [location, offset] : {std::pair{tangentLocation, offsetof(PrimitiveVertex, tangent)},
+					 std::pair{binormalLocation, offsetof(PrimitiveVertex, binormal)}})
+			{
+				glVertexAttribPointer(static_cast<GLuint>(location), 3, GL_FLOAT, GL_FALSE, sizeof(PrimitiveVertex), Offset(offset));
+				glEnableVertexAttribArray(static_cast<GLuint>(location));
+			}
+			glBindBuffer(GL_ARRAY_BUFFER, 0);
+		}
+		submit(mesh);
+		if (tangents)
+		{
+			glDisableVertexAttribArray(static_cast<GLuint>(tangentLocation));
+			glDisableVertexAttribArray(static_cast<GLuint>(binormalLocation));
+		}
+		glBindVertexArray(0);
+	}
+
+	// The facing ranges of one draw, kept between draws so that a frame allocates nothing.
+	struct FacingDraw
+	{
+		std::vector<PrimitiveFacets::Range> ranges;
+		std::vector<GLsizei> counts;
+		std::vector<const void*> offsets;
+	};
+}
+
 void DrawPrimitiveMesh(PrimitiveEntry& entry, int tangentLocation, int binormalLocation)
 {
-	PrimitiveData& mesh = entry.media;
-	if (mesh.indices.empty())
-		return;
-	if (mesh.vertexArray == 0)
-		Upload(mesh);
-	glBindVertexArray(mesh.vertexArray);
-	// The tangent locations belong to the program, not the mesh: fed for this draw only.
-	const bool tangents = tangentLocation >= 0 && binormalLocation >= 0;
-	if (tangents)
-	{
-		glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
-		for (const auto& [location, offset] : {std::pair{tangentLocation, offsetof(PrimitiveVertex, tangent)},
-				 std::pair{binormalLocation, offsetof(PrimitiveVertex, binormal)}})
+	DrawBound(entry, tangentLocation, binormalLocation, [](const PrimitiveData& mesh) {
+		glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.facets.MeshIndexCount()), GL_UNSIGNED_INT, nullptr);
+	});
+}
+
+void DrawPrimitiveMeshFacing(PrimitiveEntry& entry, const Tuple3f& eyeInMesh, int tangentLocation, int binormalLocation)
+{
+	static FacingDraw draw;
+	DrawBound(entry, tangentLocation, binormalLocation, [&](const PrimitiveData& mesh) {
+		mesh.facets.CollectFacing(eyeInMesh, tangentLocation < 0 || binormalLocation < 0, draw.ranges);
+		draw.counts.clear();
+		draw.offsets.clear();
+		for (const PrimitiveFacets::Range& range : draw.ranges)
 		{
-			glVertexAttribPointer(static_cast<GLuint>(location), 3, GL_FLOAT, GL_FALSE, sizeof(PrimitiveVertex), Offset(offset));
-			glEnableVertexAttribArray(static_cast<GLuint>(location));
+			draw.counts.push_back(static_cast<GLsizei>(range.count));
+			draw.offsets.push_back(Offset(range.first * sizeof(std::uint32_t)));
 		}
-		glBindBuffer(GL_ARRAY_BUFFER, 0);
-	}
-	glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT, nullptr);
-	if (tangents)
-	{
-		glDisableVertexAttribArray(static_cast<GLuint>(tangentLocation));
-		glDisableVertexAttribArray(static_cast<GLuint>(binormalLocation));
-	}
-	glBindVertexArray(0);
+		if (!draw.counts.empty())
+			glMultiDrawElements(GL_TRIANGLES, draw.counts.data(), GL_UNSIGNED_INT, draw.offsets.data(),
+				static_cast<GLsizei>(draw.counts.size()));
+	});
 }
 
 void RotateByVector(const Tuple3f& rotation)
@@ -416,6 +457,18 @@ void PushPlacement(const Tuple3f& position, const Tuple3f& rotation, const Tuple
 	glTranslatef(position.x, position.y, position.z);
 	RotateByVector(rotation);
 	glScalef(scale.x, scale.y, scale.z);
+}
+
+std::optional<Tuple3f> PointInPlacement(const Tuple3f& point, const Tuple3f& position, const Tuple3f& rotation,
+	const Tuple3f& scale)
+{
+	if (!(scale.x > 0.0f && scale.y > 0.0f && scale.z > 0.0f))
+		return std::nullopt;
+	const float angle = static_cast<float>(rotation.Length());
+	// glRotatef turns nothing about a zero axis.
+	const Matrix4 turn = angle > 0.0f ? Matrix4::FromAxisAngle(rotation * (1.0f / angle), angle) : Matrix4::Identity();
+	const Tuple3f unturned = turn.Transpose() * (point - position);
+	return Tuple3f(unturned.x / scale.x, unturned.y / scale.y, unturned.z / scale.z);
 }
 
 void DrawPrimitiveShape(int shape, int slices, int stacks, Tuple3f position, Tuple3f scale, Tuple3f rotation, Tuple4f colour)

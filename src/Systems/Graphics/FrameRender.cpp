@@ -234,8 +234,10 @@ unsigned Graphics::DepthBand(Composition* object) const
 
 void Graphics::DrawObject(Composition* object) const
 {
+	// Both passes that draw the draw list cull back faces, so a primitive need not submit the
+	// facets the eye sees from behind.
 	if (Primitive* primitive = ComponentOf<Primitive>(object))
-		primitive->Update();
+		primitive->DrawFacing(eyePosition);
 	else if (Model* model = ComponentOf<Model>(object))
 		model->Update();
 	else if (CompositePrimitive* composite = ComponentOf<CompositePrimitive>(object))
@@ -264,6 +266,10 @@ void Graphics::GeometryPass()
 	const Camera* camera = GetActiveCamera();
 	glDisable(GL_BLEND);
 	glDisable(GL_ALPHA_TEST);
+	// The draw list is drawn one-sided in this pass and the forward pass: DrawObject relies on it.
+	glEnable(GL_CULL_FACE);
+	glCullFace(GL_BACK);
+	glFrontFace(GL_CCW);
 	RenderInto(geometryBuffer, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 	// Both programs get this frame's clip distances up front: sending them only on a program
 	// change would leave a program that stays bound across frames with old ones.
