@@ -4,6 +4,7 @@
 // the arguments oldest first through a Message::Reader.
 #pragma once
 
+#include "MessageName.h"
 #include "Utilities/Variable.h"
 
 #include <cstddef>
@@ -13,7 +14,7 @@
 class Message
 {
 public:
-	static constexpr std::size_t kMaxNameLength = 31;
+	static constexpr std::size_t kMaxNameLength = MessageName::kMaxLength;
 	// Room for the arguments: three times the original 128 bytes, which assumed 4-byte
 	// pointers; every argument costs a link entry plus its record, each aligned for itself.
 	static constexpr std::size_t kPayloadBytes = 384;
@@ -36,7 +37,7 @@ public:
 	public:
 		explicit Reader(const Message& message) : Reader(message, message.GetObjectId()) {}
 		Reader(const Message& message, unsigned objectId)
-			: current(message.oldest), name(message.name), objectId(objectId)
+			: current(message.oldest), name(message.name.c_str()), objectId(objectId)
 		{
 		}
 
@@ -75,7 +76,9 @@ public:
 	Message& operator=(const Message& other);
 	~Message();
 
-	const char* GetName() const { return name; }
+	const char* GetName() const { return name.c_str(); }
+	// The name as the handler tables file it, hashed when the message was named.
+	const MessageName& GetKey() const { return name; }
 	unsigned GetObjectId() const { return objectId; }
 	// Bytes of the payload in use.
 	std::uint32_t GetWriteOffset() const { return writeOffset; }
@@ -154,12 +157,11 @@ private:
 	void ReportRefusedPush(const std::string& typeName, std::size_t size) const;
 	void CopyArgumentsFrom(const Message& other);
 	void DestroyArguments();
-	void SetName(const char* text, std::size_t length);
 
 	alignas(kPayloadAlignment) unsigned char payload[kPayloadBytes];
 	std::uint32_t writeOffset;
 	std::uint32_t objectId;
-	char name[kMaxNameLength + 1];
+	MessageName name;
 	Argument* newest;
 	Argument* oldest;
 };

@@ -98,7 +98,7 @@ void Composition::Start()
 void Composition::HandleMessage(const Message& message)
 {
 	handlers.Deliver(
-		MessageName(message.GetName()), ObjectStore::Instance().ComponentEpoch(),
+		message.GetKey(), ObjectStore::Instance().ComponentEpoch(),
 		[this](const HandlerTable::Entry& entry) { return FindHandlerComponent(entry); },
 		[&](Component* component, HandlerTable::Handler handler) { (component->*handler)(Message::Reader(message, id)); });
 }

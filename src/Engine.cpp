@@ -165,7 +165,7 @@ void Engine::SendMessage(const Message& message)
 
 void Engine::Deliver(const Message& message)
 {
-	const MessageName name(message.GetName());
+	const MessageName& name = message.GetKey();
 	listeners.Deliver(
 		name, ObjectStore::Instance().ComponentEpoch(),
 		[](const HandlerTable::Entry& entry) { return FindComponent(entry.objectId, entry.typeId); },

@@ -41,21 +41,18 @@ namespace
 }
 
 Message::Message(const char* text)
-	: writeOffset(0), objectId(0), newest(nullptr), oldest(nullptr)
+	: writeOffset(0), objectId(0), name(text), newest(nullptr), oldest(nullptr)
 {
-	SetName(text, text ? std::strlen(text) : 0);
 }
 
 Message::Message(const std::string& text)
-	: writeOffset(0), objectId(0), newest(nullptr), oldest(nullptr)
+	: writeOffset(0), objectId(0), name(text), newest(nullptr), oldest(nullptr)
 {
-	SetName(text.c_str(), text.size());
 }
 
 Message::Message(const Message& other)
-	: writeOffset(0), objectId(other.objectId), newest(nullptr), oldest(nullptr)
+	: writeOffset(0), objectId(other.objectId), name(other.name), newest(nullptr), oldest(nullptr)
 {
-	std::memcpy(name, other.name, sizeof name);
 	CopyArgumentsFrom(other);
 }
 
@@ -66,7 +63,7 @@ Message& Message::operator=(const Message& other)
 	if (this != &other)
 	{
 		DestroyArguments();
-		std::memcpy(name, other.name, sizeof name);
+		name = other.name;
 		objectId = other.objectId;
 		CopyArgumentsFrom(other);
 	}
@@ -94,7 +91,7 @@ Message& Message::PushVariable(const Variable& variable)
 
 void Message::ReportRefusedPush(const std::string& typeName, std::size_t size) const
 {
-	std::cerr << "Message \"" << name << "\": argument " << ArgumentNumber(newest) + 1 << " (" << typeName << ", "
+	std::cerr << "Message \"" << name.c_str() << "\": argument " << ArgumentNumber(newest) + 1 << " (" << typeName << ", "
 		<< size << " bytes) does not fit in the " << kPayloadBytes << "-byte payload (" << writeOffset
 		<< " bytes in use); it is not pushed.\n";
 }
@@ -126,14 +123,6 @@ void Message::DestroyArguments()
 	newest = nullptr;
 	oldest = nullptr;
 	writeOffset = 0;
-}
-
-void Message::SetName(const char* text, std::size_t length)
-{
-	const std::size_t kept = std::min(length, kMaxNameLength);
-	if (kept)
-		std::memcpy(name, text, kept);
-	std::fill(name + kept, name + sizeof name, '\0');
 }
 
 bool Message::Reader::ReadInto(const ValueDestination& destination, const std::string& (*requestedTypeName)())

@@ -2,7 +2,7 @@
 
 void System::HandleMessage(const Message& message)
 {
-	const auto found = handlers.find(MessageName(message.GetName()));
+	const auto found = handlers.find(message.GetKey());
 	if (found != handlers.end())
 		(this->*found->second)(Message::Reader(message));
 }

@@ -58,6 +58,39 @@ TEST(Message, NameKeepsAtMost31Characters)
 	EXPECT_STREQ(Message(static_cast<const char*>(nullptr)).GetName(), "");
 }
 
+// A message carries the key its handlers are filed under: the same name, cut or not, gives the
+// same key; a name one character apart, anywhere in the 31, gives another.
+TEST(Message, KeyIsTheNameItsHandlersAreFiledUnder)
+{
+	const std::string exactly31(31, 'n');
+	const std::string lastDiffers = std::string(30, 'n') + "m";
+	const struct
+	{
+		std::string sent;
+		std::string filed;
+		bool found;
+	} cases[] = {
+		{"Damage", "Damage", true},
+		{exactly31 + "X", exactly31 + "Y", true},
+		{std::string("Damage\0Taken", 12), "Damage", true},
+		{exactly31, lastDiffers, false},
+		{"Damage", "DamageTaken", false},
+		{"Damagf", "Damage", false},
+		{"", "", true},
+	};
+	for (const auto& c : cases)
+	{
+		SCOPED_TRACE(c.sent + " / " + c.filed);
+		const Message message(c.sent);
+		const Message copy = message;
+		const MessageName filed(c.filed);
+		EXPECT_EQ(message.GetKey() == filed, c.found);
+		EXPECT_EQ(copy.GetKey() == filed, c.found);
+		if (c.found)
+			EXPECT_EQ(MessageNameHash()(message.GetKey()), MessageNameHash()(filed));
+	}
+}
+
 TEST(Message, EveryKindOfArgumentReadsBackInPushOrder)
 {
 	bool answered = false;

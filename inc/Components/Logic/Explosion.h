@@ -37,8 +37,10 @@ private:
 	void OnCollision(Message::Reader reader);
 	void OnCollisionEnd(Message::Reader reader);
 	void Reset();
-	// "Damage"(damage, centre), then "Explode", to the object of the id.
-	void Strike(unsigned objectId) const;
+	// "Damage"(damage, centre), built once for a whole blast.
+	Message Hit() const;
+	// The hit, then "Explode", to the object of the id.
+	static void Strike(unsigned objectId, const Message& hit);
 	Tuple3f Centre() const;
 
 	Tuple3f iScale;

@@ -58,10 +58,18 @@ Tuple3f Explosion::Centre() const
 	return transform != nullptr ? transform->GetWorldPosition() : Tuple3f();
 }
 
-void Explosion::Strike(unsigned objectId) const
+Message Explosion::Hit() const
 {
-	SendToObject(objectId, Message("Damage").PushInt(damage).Push(Centre()));
-	SendToObject(objectId, Message("Explode"));
+	Message hit("Damage");
+	hit.PushInt(damage).Push(Centre());
+	return hit;
+}
+
+void Explosion::Strike(unsigned objectId, const Message& hit)
+{
+	static const Message explode("Explode");
+	SendToObject(objectId, hit);
+	SendToObject(objectId, explode);
 }
 
 void Explosion::OnExplode(Message::Reader)
@@ -73,10 +81,11 @@ void Explosion::OnExplode(Message::Reader)
 		--uses;
 	exploding = true;
 	passingOn = true;
+	const Message hit = Hit();
 	// By index: a handler further down may change the contacts.
 	for (std::size_t index = touching.size(); index-- > 0;)
 		if (index < touching.size())
-			Strike(touching[index].second);
+			Strike(touching[index].second, hit);
 	passingOn = false;
 }
 
@@ -84,7 +93,7 @@ void Explosion::OnCollision(Message::Reader reader)
 {
 	const ContactReport contact = ContactReport::Read(reader);
 	if (exploding)
-		Strike(contact.otherId);
+		Strike(contact.otherId, Hit());
 	if (contact.otherBody == nullptr || contact.otherBody->HasFlag(kBodyGhost))
 		return;
 	const auto held = std::find_if(touching.begin(), touching.end(), [&](const auto& entry) { return entry.first == contact.otherBody; });
