@@ -18,15 +18,17 @@ struct RigidBody;
 using CollisionPair = std::pair<const void*, const void*>;
 CollisionPair MakeCollisionPair(const RigidBody* a, const RigidBody* b);
 
-// The three constraint rows of one contact point: against penetration and two frictional ones.
+// The four constraint rows of one contact point: against penetration, two frictional ones along the
+// surface and one against spinning about the normal.
 struct ContactRowRef
 {
 	ContactRowRef* next = nullptr;
 	ContactRowRef* prev = nullptr;
-	// Records in the resolution stage's active or inactive list; all three in the same one.
+	// Records in the resolution stage's active or inactive list; all four in the same one.
 	Constraint* normalRow = nullptr;
 	Constraint* tangentRow1 = nullptr;
 	Constraint* tangentRow2 = nullptr;
+	Constraint* spinRow = nullptr;
 	// Where the rows were last built, in world space.
 	Tuple3f point;
 	// 0: matched in this step; otherwise the row-building passes since the last match, plus one.

@@ -60,6 +60,8 @@ void BuildSlackRopeRow(Constraint& row, RigidBody& bodyA, const Tuple3f& anchorA
 // The same row for a contact of the given depth, with the Baumgarte factor and the force scale.
 void BuildContactConstraintRow(Constraint& row, float scale, float depth, const Tuple3f& n, const Tuple3f& rA,
 	const Tuple3f& rB);
+// Opposes the bodies' relative spin about unit axis n; no bias, as there is no angle to restore.
+void BuildSpinConstraintRow(Constraint& row, const Tuple3f& n);
 // Turns direction a of body A towards direction b of body B about a × b while the sine of their
 // angle exceeds limit; otherwise the row is switched off (zero axis, upper bound 0).
 void BuildAngularConstraintRow(Constraint& row, const Tuple3f& a, const Tuple3f& b, float limit);

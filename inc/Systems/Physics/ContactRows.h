@@ -1,5 +1,5 @@
-// ContactRows: turns the contact points of a manifold into constraint rows, three per point (one
-// against penetration, two frictional), and keeps them from step to step: each new point is
+// ContactRows: turns the contact points of a manifold into constraint rows, four per point (one
+// against penetration, two frictional along the surface, one against spin about the normal), and keeps them from step to step: each new point is
 // matched by position to the rows of the previous step, so the multipliers warm-start the solver;
 // rows whose point vanished are parked for a while in case it returns. It owns the pool of the
 // references that tie a manifold to its rows.
@@ -14,11 +14,15 @@ class ResolutionManager;
 class ContactRows
 {
 public:
+	static constexpr unsigned kRowsPerPoint = 4;
 	// Points within 0.05 of a reference's point reuse its rows.
 	static constexpr float kMatchDistanceSquared = 0.0025f;
 	// A contact whose bodies close along its normal faster than the root of this bounces with the
 	// manifold's restitution; sliding along the surface does not count.
 	static constexpr float kBounceSpeedSquared = 3.0f;
+	// The radius of the patch a point stands for: the spin row's bound is the frictional bound
+	// times this, so a ball spinning on the ground slows to rest while one rolling keeps rolling.
+	static constexpr float kSpinPatchRadius = 0.05f;
 
 	explicit ContactRows(ResolutionManager& resolution);
 
@@ -41,7 +45,7 @@ private:
 	void Update(ContactRowRef& ref, const ContactPoint& contact, const CollisionManifold& manifold) const;
 	// Retires the references left unmatched, revives the matched retired ones, drops the old.
 	void Retire(CollisionManifold& manifold);
-	// The three records into the other list, multipliers kept; false, changing nothing, when it
+	// The four records into the other list, multipliers kept; false, changing nothing, when it
 	// is full.
 	bool Move(ContactRowRef& ref, ConstraintList& from, ConstraintList& to) const;
 	void Remove(ContactRowRef& ref, ConstraintList& list) const;

@@ -66,6 +66,13 @@ void BuildContactConstraintRow(Constraint& row, float scale, float depth, const 
 	SetLinearJacobian(row, n, rA, rB);
 }
 
+void BuildSpinConstraintRow(Constraint& row, const Tuple3f& n)
+{
+	row.bias = 0.0f;
+	SetSide(row.jacobian, Tuple3f(), -n);
+	SetSide(row.jacobian + 6, Tuple3f(), n);
+}
+
 void BuildAngularConstraintRow(Constraint& row, const Tuple3f& a, const Tuple3f& b, float limit)
 {
 	Tuple3f axis = Tuple3f().CrossProduct(a, b);

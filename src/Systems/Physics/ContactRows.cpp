@@ -6,6 +6,9 @@
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Quaternion.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace
 {
 	// Below this squared length a tangent is no direction.
@@ -70,7 +73,7 @@ bool ContactRows::Create(ContactRowRef& ref, const ContactPoint& contact, const 
 	if (resolution.tearingDown)
 		return false;
 	ConstraintList& active = resolution.activeConstraints;
-	if (active.Capacity() - active.Count() < 3)
+	if (active.Capacity() - active.Count() < kRowsPerPoint)
 		return false;
 	Constraint normal;
 	normal.bodyA = manifold.body0;
@@ -83,6 +86,7 @@ bool ContactRows::Create(ContactRowRef& ref, const ContactPoint& contact, const 
 	ref.normalRow = active.Insert(normal);
 	ref.tangentRow1 = active.Insert(tangent);
 	ref.tangentRow2 = active.Insert(tangent);
+	ref.spinRow = active.Insert(tangent);
 	Update(ref, contact, manifold);
 	return true;
 }
@@ -98,10 +102,14 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	const Tuple3f t2 = UnitOr(Cross(m, t1), Tuple3f(0.0f, 0.0f, 1.0f));
 
 	// The body that gravity presses into the contact bears it; the owners' combined friction
-	// scales the bound, the default material (0.3) giving the mass itself.
+	// scales the bound, the default material (0.3) giving the mass itself. Mended: what rests on
+	// that body presses too, so the bound also follows the point's last normal force, scaled by
+	// the friction and by how level the contact is (walls keep none); a stack on a slope slid.
 	const float s = Physics::Settings().gravityDirection.DotProduct(m);
 	const float pressed = s > 0.0f ? manifold.body0->mass * s : manifold.body1->mass * -s;
-	const float limit = pressed * manifold.friction / PhysicsMaterial::kDefaultFriction;
+	const float ownWeight = pressed * manifold.friction / PhysicsMaterial::kDefaultFriction;
+	const float load = manifold.friction * std::fabs(s) * std::max(ref.normalRow->lambda, 0.0f);
+	const float limit = std::max(ownWeight, load);
 
 	// Mended: only the speed at which the contact points close along the normal bounces; a box
 	// sliding fast along a floor used to hop.
@@ -117,6 +125,11 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	}
 	BuildLinearConstraintRow(*ref.tangentRow1, 0.0f, 0.0f, t1, rA, rB);
 	BuildLinearConstraintRow(*ref.tangentRow2, 0.0f, 0.0f, t2, rA, rB);
+	// The twist bound follows the body's own weight only: following the load, a heavy box turning
+	// on a small one spun it fast enough to pass through the floor.
+	ref.spinRow->lowerBound = -ownWeight * kSpinPatchRadius;
+	ref.spinRow->upperBound = ownWeight * kSpinPatchRadius;
+	BuildSpinConstraintRow(*ref.spinRow, m);
 }
 
 void ContactRows::Retire(CollisionManifold& manifold)
@@ -212,7 +225,7 @@ bool ContactRows::MoveAll(PhysicsList<ContactRowRef>& refs, ConstraintList& from
 	// solver that no reference accounts for, pushing bodies that no longer touch.
 	unsigned rowCount = 0;
 	for (const ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
-		rowCount += 3;
+		rowCount += kRowsPerPoint;
 	if (to.Capacity() - to.Count() < rowCount)
 		return false;
 	for (ContactRowRef* ref = refs.first; ref != nullptr; ref = ref->next)
@@ -225,9 +238,9 @@ bool ContactRows::Move(ContactRowRef& ref, ConstraintList& from, ConstraintList&
 	// A record is where the list holding the reference says, unless an earlier move was refused.
 	if (from.NodeOf(ref.normalRow) == nullptr)
 		return to.NodeOf(ref.normalRow) != nullptr;
-	if (to.Capacity() - to.Count() < 3)
+	if (to.Capacity() - to.Count() < kRowsPerPoint)
 		return false;
-	for (Constraint** row : {&ref.normalRow, &ref.tangentRow1, &ref.tangentRow2})
+	for (Constraint** row : {&ref.normalRow, &ref.tangentRow1, &ref.tangentRow2, &ref.spinRow})
 	{
 		Constraint* moved = to.Insert(**row);
 		from.Erase(*row);
@@ -238,9 +251,9 @@ bool ContactRows::Move(ContactRowRef& ref, ConstraintList& from, ConstraintList&
 
 void ContactRows::Remove(ContactRowRef& ref, ConstraintList& list) const
 {
-	for (Constraint* row : {ref.normalRow, ref.tangentRow1, ref.tangentRow2})
+	for (Constraint* row : {ref.normalRow, ref.tangentRow1, ref.tangentRow2, ref.spinRow})
 		list.Erase(row);
-	ref.normalRow = ref.tangentRow1 = ref.tangentRow2 = nullptr;
+	ref.normalRow = ref.tangentRow1 = ref.tangentRow2 = ref.spinRow = nullptr;
 }
 
 void ContactRows::Free(PhysicsList<ContactRowRef>& refs, ContactRowRef& ref)

@@ -56,4 +56,34 @@ namespace
 		EXPECT_GT(scene.StepUntilAsleep(boxes, 500), 0) << "the island parks again";
 		EXPECT_TRUE(std::all_of(boxes.begin(), boxes.end(), [](const RigidBody* b) { return b->staticMarker || b->IsAsleep(); }));
 	}
+
+	TEST(BoxStack, BoxesOnAGentleSlopeHoldWhetherAloneOrStacked)
+	{
+		// Friction must follow the weight resting on a box, not only the box's own.
+		constexpr float kDegrees = 12.0f;
+		const float angle = kDegrees * static_cast<float>(kDegreesToRadians);
+		const Tuple3f up(-std::sin(angle), std::cos(angle), 0.0f);
+		for (const int count : {1, 3})
+		{
+			PhysicsScene scene;
+			test::BodyShape slope;
+			slope.scale = Tuple3f(20.0f, 1.0f, 6.0f);
+			slope.rotation = Tuple3f(0.0f, 0.0f, kDegrees);
+			slope.isStatic = true;
+			scene.Add(slope, Tuple3f());
+			std::vector<RigidBody*> boxes;
+			std::vector<Tuple3f> starts;
+			test::BodyShape box;
+			box.rotation = slope.rotation;
+			for (int i = 0; i < count; ++i)
+			{
+				starts.push_back(up * (1.0f + static_cast<float>(i) * 1.001f));
+				boxes.push_back(&scene.Add(box, starts.back()));
+			}
+			scene.LoadLevel();
+			EXPECT_GT(scene.StepUntilAsleep(boxes, 600), 0) << count << " boxes not asleep within 600 steps";
+			for (int i = 0; i < count; ++i)
+				EXPECT_LT((PhysicsScene::Position(*boxes[i]) - starts[i]).Length(), 0.05) << count << " boxes, box " << i;
+		}
+	}
 }

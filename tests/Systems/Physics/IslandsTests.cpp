@@ -1,4 +1,5 @@
 #include "Systems/Physics/Connection.h"
+#include "Systems/Physics/ContactRows.h"
 #include "Systems/Physics/PhysicsScene.h"
 #include "Systems/Physics/PhysicsWorld.h"
 
@@ -130,7 +131,7 @@ namespace
 		unsigned referencedRows = 0;
 		for (const auto& entry : scene.physics->GetTransgression().GetAwakeManifolds())
 			for (const ContactRowRef* ref = entry.second->activeRefs.first; ref != nullptr; ref = ref->next)
-				referencedRows += 3;
+				referencedRows += ContactRows::kRowsPerPoint;
 		EXPECT_EQ(resolution.activeConstraints.Count(), referencedRows);
 		EXPECT_GT(referencedRows, 0u) << "the parking was refused";
 	}
