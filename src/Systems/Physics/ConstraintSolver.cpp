@@ -41,6 +41,13 @@ namespace
 		massJacobian[5] = angular.z;
 	}
 
+	// A row bounded to zero on both sides can carry no impulse (a twist row where several points
+	// already hold the turn): it is left out of the solve and keeps no multiplier.
+	bool IsInert(const Constraint& row)
+	{
+		return row.lowerBound == 0.0f && row.upperBound == 0.0f;
+	}
+
 	// One projected Gauss-Seidel update of a row's multiplier against the bodies' running sums.
 	void Relax(float rhs, const float* jacobian, const float* massJacobian, float inverseDiagonal, float lower,
 		float upper, float& multiplier, float* sumA, float* sumB)
@@ -76,6 +83,11 @@ void ConstraintSolver::PackRows(ConstraintList& rows)
 	const float inverseTimeStep = 1.0f / timeStep;
 	for (Constraint& row : rows)
 	{
+		if (IsInert(row))
+		{
+			row.lambda = 0.0f;
+			continue;
+		}
 		RigidBody& a = *row.bodyA;
 		RigidBody& b = *row.bodyB;
 		PackedRow& packed = packedRows.emplace_back();
@@ -125,6 +137,8 @@ void ConstraintSolver::Unpack(ConstraintList& rows)
 	auto packed = packedRows.begin();
 	for (Constraint& row : rows)
 	{
+		if (IsInert(row))
+			continue;
 		row.lambda = (packed++)->lambda;
 		const float force = row.forceScale * row.lambda;
 		AddScaled6(row.bodyA->constraintForce, row.jacobian, force);

@@ -126,9 +126,11 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	BuildLinearConstraintRow(*ref.tangentRow1, 0.0f, 0.0f, t1, rA, rB);
 	BuildLinearConstraintRow(*ref.tangentRow2, 0.0f, 0.0f, t2, rA, rB);
 	// The twist bound follows the body's own weight only: following the load, a heavy box turning
-	// on a small one spun it fast enough to pass through the floor.
-	ref.spinRow->lowerBound = -ownWeight * kSpinPatchRadius;
-	ref.spinRow->upperBound = ownWeight * kSpinPatchRadius;
+	// on a small one spun it fast enough to pass through the floor. Several points already hold a
+	// turn by their sideways rows; a twist row there too fought them and kept a pile from settling.
+	const float twist = manifold.contacts.count > 1 ? 0.0f : ownWeight * kSpinPatchRadius;
+	ref.spinRow->lowerBound = -twist;
+	ref.spinRow->upperBound = twist;
 	BuildSpinConstraintRow(*ref.spinRow, m);
 }
 

@@ -218,6 +218,27 @@ TEST(ConstraintSolver, WithoutIterationsLastStepsMultiplierIsHandedOver)
 	EXPECT_EQ(b.solverAccel[0], 2.5f);
 }
 
+TEST(ConstraintSolver, ARowBoundedToZeroCarriesNothingAndTheOthersKeepTheirMultipliers)
+{
+	RigidBody a = Moving(1.0f, 0.0f);
+	RigidBody b = Moving(0.5f, 0.0f);
+	ConstraintList rows;
+	rows.Reserve(2);
+	Constraint inert = Row(a, b, 0.0f, 0.0f);
+	inert.lambda = 5.0f;
+	rows.Insert(inert);
+	Constraint live = Row(a, b);
+	live.lambda = 5.0f;
+	rows.Insert(live);
+	EXPECT_EQ(Solve(rows, 0), 0.0f) << "no stale warm start";
+	std::vector<float> lambdas;
+	for (const Constraint& row : rows)
+		lambdas.push_back(row.lambda);
+	EXPECT_EQ(lambdas, (std::vector<float>{0.0f, 5.0f}));
+	EXPECT_EQ(a.solverAccel[0], -5.0f);
+	EXPECT_EQ(b.solverAccel[0], 2.5f);
+}
+
 TEST(ConstraintSolver, WarmStartingSettlesInFewerIterations)
 {
 	const int cold = IterationsToSettle(nullptr);

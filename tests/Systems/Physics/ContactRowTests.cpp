@@ -118,6 +118,17 @@ namespace
 		EXPECT_EQ(sideways->spinRow->upperBound, 0.0f);
 	}
 
+	TEST_F(ContactRow, OnlyALonePointResistsTwist)
+	{
+		// Several points hold a turn by their sideways friction; a lone point (a ball) cannot.
+		Build({Tuple3f(0.5f, 0.0f, 0.5f)});
+		EXPECT_GT(manifold.activeRefs.first->spinRow->upperBound, 0.0f);
+		Build({Tuple3f(0.5f, 0.0f, 0.5f), Tuple3f(-0.5f, 0.0f, -0.5f)});
+		ASSERT_EQ(manifold.activeRefs.count, 2u);
+		for (const ContactRowRef* ref = manifold.activeRefs.first; ref != nullptr; ref = ref->next)
+			EXPECT_EQ(ref->spinRow->upperBound, 0.0f);
+	}
+
 	TEST_F(ContactRow, AGhostManifoldLosesEveryRow)
 	{
 		Build({Tuple3f(0.5f, 0.0f, 0.5f), Tuple3f(-0.5f, 0.0f, 0.5f)});
