@@ -15,8 +15,13 @@ class Composition;
 class ObjectStore
 {
 public:
-	// Built on first use, so objects may be created from static initialisers of any file.
-	static ObjectStore& Instance();
+	// Built on first use, so objects may be created from static initialisers of any file. Inline:
+	// every message delivery asks it for the component epoch.
+	static ObjectStore& Instance()
+	{
+		static ObjectStore store;
+		return store;
+	}
 
 	ObjectStore(const ObjectStore&) = delete;
 	ObjectStore& operator=(const ObjectStore&) = delete;
@@ -64,8 +69,9 @@ private:
 	void Unlink(Composition* object);
 
 	Composition* newest = nullptr;
-	// Ids of deleted objects keep a null entry until DestroyAll.
-	tw::hash_map<unsigned, Composition*> byId;
+	// Indexed by id: ids are handed out in order from 1 and restart only with DestroyAll, and every
+	// message sent by id looks here. Ids of deleted objects (and 0) keep a null entry until DestroyAll.
+	std::vector<Composition*> byId;
 	tw::hash_map<std::string, std::vector<unsigned>> byName;
 	std::vector<IDPair> removals;
 	std::vector<IDPair> releases;

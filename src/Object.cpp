@@ -129,7 +129,8 @@ Object ObjectFromId(unsigned id)
 Component* FindComponent(unsigned objectId, unsigned typeId)
 {
 	const Object target = ObjectFromId(objectId);
-	return target.IsDummy() ? nullptr : target.object->GetComponent(typeId);
+	// A lookup that finds nothing gives id 0 (the "Dummy" object, whose components are prototypes).
+	return target.id == 0 ? nullptr : target.object->GetComponent(typeId);
 }
 
 Object ObjectFromName(const std::string& name, unsigned index)

@@ -15,12 +15,6 @@ namespace
 	}
 }
 
-ObjectStore& ObjectStore::Instance()
-{
-	static ObjectStore store;
-	return store;
-}
-
 void ObjectStore::Discard(Component* component)
 {
 	if (!component->discardStarted)
@@ -38,6 +32,8 @@ Object ObjectStore::Create(const std::string& name)
 	Composition* object = new Composition;
 	object->id = nextId++;
 	object->name = name;
+	if (byId.size() <= object->id)
+		byId.resize(object->id + 1, nullptr);
 	byId[object->id] = object;
 	byName[name].push_back(object->id);
 	object->SetGroup(0);
@@ -50,10 +46,9 @@ Object ObjectStore::Create(const std::string& name)
 
 Object ObjectStore::FromId(unsigned id) const
 {
-	const auto found = byId.find(id);
-	if (found == byId.end() || found->second == nullptr)
+	if (id >= byId.size() || byId[id] == nullptr)
 		return Object{&DummyComposition::Instance(), 0};
-	return Object{found->second, id};
+	return Object{byId[id], id};
 }
 
 Object ObjectStore::FromName(const std::string& name, unsigned index)
@@ -262,7 +257,7 @@ void ObjectStore::DestroyAll()
 		DeleteObject(object);
 	}
 	destroyingAll = false;
-	// Cleared whole rather than entry by entry, which would leave the table full of tombstones.
+	// Cleared whole (entry by entry would leave the name table full of tombstones); ids restart at 1.
 	byId.clear();
 	removals.clear();
 	releases.clear();

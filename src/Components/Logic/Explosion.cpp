@@ -16,6 +16,15 @@ namespace
 	constexpr float kSmallestScale = 0.01f;
 	// Closer to the centre than this (squared), a body is pushed straight up.
 	constexpr float kCentreDistanceSquared = 0.0001f;
+
+	// Copied from one message named once: a blast rescales every piece twice in a frame.
+	Message SetScaleMessage(const Tuple3f& scale)
+	{
+		static const Message named("SetScale");
+		Message message(named);
+		message.Push(scale);
+		return message;
+	}
 }
 
 bool Explosion::Load(Serializer& serializer)
@@ -50,7 +59,7 @@ void Explosion::Reset()
 	elapsed = 0.0f;
 	exploding = false;
 	touching.clear();
-	owner->HandleMessage(Message("SetScale").Push(iScale));
+	owner->HandleMessage(SetScaleMessage(iScale));
 }
 
 Tuple3f Explosion::Centre() const
@@ -60,7 +69,8 @@ Tuple3f Explosion::Centre() const
 
 Message Explosion::Hit() const
 {
-	Message hit("Damage");
+	static const Message named("Damage");
+	Message hit(named);
 	hit.PushInt(damage).Push(Centre());
 	return hit;
 }
@@ -68,8 +78,11 @@ Message Explosion::Hit() const
 void Explosion::Strike(unsigned objectId, const Message& hit)
 {
 	static const Message explode("Explode");
-	SendToObject(objectId, hit);
-	SendToObject(objectId, explode);
+	// Objects are deleted only between frames (a level load waits for the frame's end too), so the
+	// object found serves both deliveries; a missing one is the "Dummy" object, which ignores them.
+	Composition* target = ObjectFromId(objectId).object;
+	target->HandleMessage(hit);
+	target->HandleMessage(explode);
 }
 
 void Explosion::OnExplode(Message::Reader)
@@ -117,7 +130,7 @@ bool Explosion::Update()
 	const float progress = time > 0.0f ? elapsed / time : 1.0f;
 	const Tuple3f scale = iScale + scaleDelta * progress;
 	if (IsFinite(scale))
-		owner->HandleMessage(Message("SetScale").Push(scale));
+		owner->HandleMessage(SetScaleMessage(scale));
 	const Tuple3f centre = Centre();
 	for (std::size_t index = touching.size(); index-- > 0;)
 	{

@@ -59,9 +59,8 @@ bool LogicPaused()
 
 void SendToObject(unsigned objectId, const Message& message)
 {
-	const Object object = ObjectFromId(objectId);
-	if (!object.IsDummy())
-		object.object->HandleMessage(message);
+	// A missing object is the "Dummy" object, which ignores every message.
+	ObjectFromId(objectId).object->HandleMessage(message);
 }
 
 ContactReport ContactReport::Read(Message::Reader reader)

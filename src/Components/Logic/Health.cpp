@@ -62,9 +62,16 @@ void Health::OnDamage(Message::Reader reader)
 	// Saturating, so a huge hit cannot wrap the hit points round to full health.
 	health = ClampToInt(static_cast<double>(health) - amount);
 	lastDamageTime = now;
-	owner->HandleMessage(Message("HealthPercentage").PushFloat(Percentage()));
+	// Copied from messages named once: one blast damages a whole row of pieces in a frame.
+	static const Message percentageNamed("HealthPercentage");
+	static const Message damageTakenNamed("DamageTaken");
+	Message percentage(percentageNamed);
+	owner->HandleMessage(percentage.PushFloat(Percentage()));
 	if (hasSource)
-		owner->HandleMessage(Message("DamageTaken").Push(source));
+	{
+		Message damageTaken(damageTakenNamed);
+		owner->HandleMessage(damageTaken.Push(source));
+	}
 	if (health <= 0 && !dead)
 	{
 		dead = true;
