@@ -219,6 +219,7 @@ TEST(AABBTree, RayCastSeesEveryChangeSinceTheLastCast)
 	tree.boxes.front() = BoxAt(2);
 	tree.Refit();
 	EXPECT_EQ(tree.Cast(origin, along), Hit(1.5f, far->data)) << "refitted";
+	EXPECT_EQ(tree.Cast(Tuple3f(2, -5, 0), Tuple3f(0, 1, 0)), Hit(4.5f, far->data)) << "refitted, away from where the box was";
 	tree.Clear();
 	EXPECT_EQ(tree.Cast(origin, along).first, -1.0f) << "cleared";
 }
