@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <utility>
 #include <vector>
 
 namespace
 {
 	using Leaf = AABBTree::LeafNode;
-	const AABB kEverything{{-100, -100, -100}, {100, 100, 100}};
+	using Hit = std::pair<float, AABBTree::UserData>;
+	const AABB kEverything{{-1000, -1000, -1000}, {1000, 1000, 1000}};
 
 	// A tree that keeps the boxes its leaves refer to; each leaf's data is its own box, whose
 	// entry is the exact hit.
@@ -31,6 +33,12 @@ namespace
 			std::vector<Leaf*> found;
 			QueryBox(region, found);
 			return DataOf(found);
+		}
+		// The distance and data a ray cast reports, its data starting as `data`.
+		Hit Cast(const Tuple3f& origin, const Tuple3f& direction, AABBTree::UserData data = nullptr) const
+		{
+			const float distance = RayCast(origin, direction, data);
+			return {distance, data};
 		}
 		static std::vector<const AABB*> DataOf(const std::vector<Leaf*>& leaves)
 		{
@@ -73,59 +81,56 @@ namespace
 		deepest = std::max(deepest, node->depth);
 		return 1;
 	}
-}
 
-TEST(AABBTree, BuildLinksParentsNumbersDepthsAndSeparatesClusters)
-{
-	tw::SeedRand(3);
-	Tree random(true), identical(true), clusters(true);
-	for (int i = 0; i < 500; ++i)
-		random.Add(RandomBox(100, 5));
-	for (int i = 0; i < 300; ++i)
-		identical.Add(BoxAt(1, 2, 3));
-	for (float x : {100.0f, 1.0f, 101.0f, 0.0f, 2.0f, 102.0f, 103.0f})
-		clusters.Add(BoxAt(x, x * 0.01f));
-	EXPECT_EQ(random.Root(), nullptr) << "collected leaves wait for the build";
-	for (Tree* tree : {&random, &identical, &clusters})
+	// Checks the whole tree as CheckSubtree does and that it holds `leaves` leaves; returns the
+	// depth of its deepest leaf.
+	int CheckTree(const AABBTree& tree, std::size_t leaves, bool depthsNumbered = true)
 	{
-		tree->Build();
-		EXPECT_TRUE(!tree->IsCollecting() && tree->Root()->parent == nullptr);
 		int deepest = 0;
-		EXPECT_EQ(CheckSubtree(tree->Root(), 0, deepest), static_cast<int>(tree->boxes.size()));
-		EXPECT_EQ(tree->DepthCounter(), deepest);
+		EXPECT_EQ(CheckSubtree(tree.Root(), depthsNumbered ? 0 : -1, deepest), static_cast<int>(leaves));
+		return deepest;
 	}
-	EXPECT_LT(random.DepthCounter(), 40) << "the cost-driven split keeps random boxes shallow";
-	EXPECT_EQ(identical.Query(BoxAt(1, 2, 3, 0.1f)).size(), 300u);
-	for (const AABBTree::Node* side : {clusters.Root()->left, clusters.Root()->right})
-		EXPECT_TRUE(side->box->max.x < 10 || side->box->min.x > 90) << "a subtree spans both clusters";
 }
 
 // Copies of one box have centres that never separate, and boxes nested like onion skins are
 // cheapest to split one at a time; both used to build as deep as they are many.
-TEST(AABBTree, CopiesOfOneBoxAndNestedBoxesBuildAShallowTreeOfEveryLeaf)
+TEST(AABBTree, BuildLinksParentsNumbersDepthsAndStaysShallow)
 {
-	Tree copies(true), nested(true), mixed(true);
-	for (int i = 0; i < 20000; ++i)
-		copies.Add(BoxAt(1, 2, 3));
-	for (int i = 0; i < 2000; ++i)
-		nested.Add(BoxAt(i * 1e-3f, 0, 0, std::pow(1.03f, static_cast<float>(i))));
-	tw::SeedRand(8);
-	for (int i = 0; i < 4000; ++i)
-		mixed.Add(i % 2 == 0 ? BoxAt(50, 50, 50) : RandomBox(100, 5));
 	const struct
 	{
-		Tree& tree;
+		const char* layout;
+		int seed;
+		int leaves;
+		AABB (*box)(int i);
 		int maxDepth;
-	} cases[] = {{copies, 15}, {nested, 64}, {mixed, 40}};
-	for (const auto& c : cases)
+		bool twoClusters;
+	} rows[] = {
+		{"random", 3, 500, [](int) { return RandomBox(100, 5); }, 39, false},
+		{"300 copies", 0, 300, [](int) { return BoxAt(1, 2, 3); }, 9, false},
+		{"two clusters", 0, 7, [](int i) { constexpr float x[] = {100, 1, 101, 0, 2, 102, 103}; return BoxAt(x[i], x[i] * 0.01f); }, 3, true},
+		{"20000 copies", 0, 20000, [](int) { return BoxAt(1, 2, 3); }, 15, false},
+		{"nested", 0, 2000, [](int i) { return BoxAt(i * 1e-3f, 0, 0, std::pow(1.03f, static_cast<float>(i))); }, 64, false},
+		{"copies among random", 8, 4000, [](int i) { return i % 2 == 0 ? BoxAt(50, 50, 50) : RandomBox(100, 5); }, 40, false},
+	};
+	for (const auto& row : rows)
 	{
-		c.tree.Build();
-		int deepest = 0;
-		EXPECT_EQ(CheckSubtree(c.tree.Root(), 0, deepest), static_cast<int>(c.tree.boxes.size()));
-		EXPECT_LE(c.tree.DepthCounter(), c.maxDepth);
-		EXPECT_EQ(c.tree.Query(kEverything).size(), c.tree.boxes.size());
+		SCOPED_TRACE(row.layout);
+		tw::SeedRand(row.seed);
+		Tree tree(true);
+		for (int i = 0; i < row.leaves; ++i)
+			tree.Add(row.box(i));
+		EXPECT_EQ(tree.Root(), nullptr) << "collected leaves wait for the build";
+		tree.Build();
+		EXPECT_TRUE(!tree.IsCollecting() && tree.Root()->parent == nullptr);
+		EXPECT_EQ(tree.DepthCounter(), CheckTree(tree, tree.boxes.size()));
+		EXPECT_LE(tree.DepthCounter(), row.maxDepth);
+		EXPECT_EQ(tree.Query(kEverything).size(), tree.boxes.size());
+		const Tuple3f first = tree.boxes.front().Centre();
+		const AABB spot = BoxAt(first.x, first.y, first.z, 0.1f);
+		EXPECT_EQ(tree.Query(spot).size(), static_cast<std::size_t>(std::count_if(tree.boxes.begin(), tree.boxes.end(), [&](const AABB& box) { return box.Overlaps(spot); })));
+		for (const AABBTree::Node* side : {tree.Root()->left, tree.Root()->right})
+			EXPECT_TRUE(!row.twoClusters || side->box->max.x < 10 || side->box->min.x > 90) << "a subtree spans both clusters";
 	}
-	EXPECT_EQ(copies.Query(BoxAt(1, 2, 3, 0.1f)).size(), 20000u);
 }
 
 TEST(AABBTree, InsertAfterBuildJoinsAtTheTopAndClearEmptiesEverything)
@@ -164,15 +169,14 @@ TEST(AABBTree, RemoveNodePrunesEmptyAncestorsAndQueryPointFindsTheRest)
 		for (Leaf* leaf : kept)
 			EXPECT_TRUE(tree.QueryPoint(leaf->data, leaf->box->Centre()) == leaf && !tree.QueryPoint(&tree, leaf->box->Centre()) &&
 				!tree.QueryPoint(leaf->data, leaf->box->Centre() + Tuple3f(0, 1, 0))) << "the point and the data must both match";
-		int deepest = 0;
-		EXPECT_EQ(CheckSubtree(tree.Root(), -1, deepest), static_cast<int>(kept.size()));
+		CheckTree(tree, kept.size(), false);
 	}
 	EXPECT_EQ(tree.Root(), nullptr);
-	AABBTree::UserData data = nullptr;
-	EXPECT_EQ(tree.RayCast(Tuple3f(-5, 0, 0), Tuple3f(1, 0, 0), data), -1.0f);
+	EXPECT_EQ(tree.Cast(Tuple3f(-5, 0, 0), Tuple3f(1, 0, 0)).first, -1.0f);
 }
 
-TEST(AABBTree, RemovingACollectedLeafKeepsTheBuildSound)
+// A build takes the leaves the tree already holds and those collected since, less any removed.
+TEST(AABBTree, BuildKeepsTheLeavesHeldAndCollectedButNotTheRemoved)
 {
 	Tree collected(true);
 	Leaf* first = collected.Add(BoxAt(0));
@@ -180,19 +184,15 @@ TEST(AABBTree, RemovingACollectedLeafKeepsTheBuildSound)
 	Leaf* last = collected.Add(BoxAt(10));
 	collected.Build();
 	EXPECT_EQ(collected.Query(kEverything), Tree::DataOf({first, last}));
-}
 
-TEST(AABBTree, BuildOverAFilledTreeKeepsItsLeaves)
-{
 	Tree filled;
-	Leaf* first = filled.Add(BoxAt(0));
+	Leaf* held = filled.Add(BoxAt(0));
 	filled.Add(BoxAt(4));
 	filled.SetCollectFlag(true);
 	filled.Add(BoxAt(8));
 	filled.Build();
-	int deepest = 0;
-	EXPECT_EQ(CheckSubtree(filled.Root(), 0, deepest), 3);
-	EXPECT_EQ(filled.QueryPoint(first->data, Tuple3f(0, 0, 0)), first);
+	CheckTree(filled, 3);
+	EXPECT_EQ(filled.QueryPoint(held->data, Tuple3f(0, 0, 0)), held);
 }
 
 TEST(AABBTree, RayCastAsksTheOwnerForTheExactHit)
@@ -201,9 +201,8 @@ TEST(AABBTree, RayCastAsksTheOwnerForTheExactHit)
 	const AABB inFront = BoxAt(3); // its owner says miss
 	tree.Insert(&inFront, nullptr, [](AABBTree::UserData, const Tuple3f*, const Tuple3f*) { return -1.0f; });
 	Leaf* behind = tree.Add(BoxAt(6));
-	AABBTree::UserData data = nullptr;
-	EXPECT_TRUE(tree.RayCast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0), data) == 5.5f && data == behind->data);
-	EXPECT_TRUE(tree.RayCast(Tuple3f(0, 0.6f, 0), Tuple3f(1, 0.00005f, 0), data) == -1.0f && data == behind->data) << "a miss leaves the data alone";
+	EXPECT_EQ(tree.Cast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0)), Hit(5.5f, behind->data));
+	EXPECT_EQ(tree.Cast(Tuple3f(0, 0.6f, 0), Tuple3f(1, 0.00005f, 0), behind->data), Hit(-1.0f, behind->data)) << "a miss leaves the data alone";
 }
 
 TEST(AABBTree, RayCastSeesEveryChangeSinceTheLastCast)
@@ -211,30 +210,28 @@ TEST(AABBTree, RayCastSeesEveryChangeSinceTheLastCast)
 	Tree tree(true);
 	Leaf* far = tree.Add(BoxAt(8));
 	tree.Build();
-	AABBTree::UserData data = nullptr;
 	const Tuple3f origin(0, 0, 0), along(1, 0, 0);
-	EXPECT_TRUE(tree.RayCast(origin, along, data) == 7.5f && data == far->data);
+	EXPECT_EQ(tree.Cast(origin, along), Hit(7.5f, far->data));
 	Leaf* near = tree.Add(BoxAt(4));
-	EXPECT_TRUE(tree.RayCast(origin, along, data) == 3.5f && data == near->data) << "inserted";
+	EXPECT_EQ(tree.Cast(origin, along), Hit(3.5f, near->data)) << "inserted";
 	tree.RemoveNode(near);
-	EXPECT_TRUE(tree.RayCast(origin, along, data) == 7.5f && data == far->data) << "removed";
+	EXPECT_EQ(tree.Cast(origin, along), Hit(7.5f, far->data)) << "removed";
 	tree.boxes.front() = BoxAt(2);
 	tree.Refit();
-	EXPECT_TRUE(tree.RayCast(origin, along, data) == 1.5f && data == far->data) << "refitted";
+	EXPECT_EQ(tree.Cast(origin, along), Hit(1.5f, far->data)) << "refitted";
+	EXPECT_EQ(tree.Cast(Tuple3f(2, -5, 0), Tuple3f(0, 1, 0)), Hit(4.5f, far->data)) << "refitted, away from where the box was";
 	tree.Clear();
-	EXPECT_EQ(tree.RayCast(origin, along, data), -1.0f) << "cleared";
+	EXPECT_EQ(tree.Cast(origin, along).first, -1.0f) << "cleared";
 }
 
 TEST(AABBTree, RayCastTieReportsTheLeftLeaf)
 {
 	// Two leaves entered at the same distance: x = 2 face of both.
-	AABBTree::UserData data = nullptr;
 	Tree tie(true);
 	tie.Add(AABB{{2, 0, -1}, {3, 1, 1}});
 	tie.Add(AABB{{2, -1, -1}, {3, 0, 1}});
 	tie.Build();
-	EXPECT_EQ(tie.RayCast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0), data), 2.0f);
-	EXPECT_EQ(data, static_cast<Leaf*>(tie.Root()->left)->data);
+	EXPECT_EQ(tie.Cast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0)), Hit(2.0f, static_cast<Leaf*>(tie.Root()->left)->data));
 }
 
 namespace
@@ -304,7 +301,6 @@ TEST(AABBTree, RandomQueriesAndRaysMatchBruteForceBeforeAndAfterARefit)
 		box = {corner, corner + Tuple3f(RandomIn(0.1f, 9), RandomIn(0.1f, 9), RandomIn(0.1f, 9))};
 	}
 	tree.Refit();
-	int deepest = 0;
-	EXPECT_EQ(CheckSubtree(tree.Root(), -1, deepest), static_cast<int>(live.size()));
+	CheckTree(tree, live.size(), false);
 	ExpectTreeMatchesBruteForce(tree, live, kWorld);
 }

@@ -12,7 +12,7 @@ namespace
 	// Unit boxes centred on the x axis at the given distances, built into one tree.
 	struct Row
 	{
-		explicit Row(std::initializer_list<float> centres)
+		explicit Row(const std::vector<float>& centres)
 		{
 			tree.SetCollectFlag(true);
 			for (float x : centres)
@@ -52,34 +52,34 @@ namespace
 	}
 }
 
+// Along +x a hit at distance d is the box whose min.x is d.
 TEST(PackedRayTree, LeavesComeLeftToRightAndTheNearestHitRulesOutFartherBoxes)
 {
-	const Row row({12, 2, 8, 4, 10, 6, 16, 14});
-	std::vector<const AABB*> leftToRight;
-	CollectLeaves(row.tree.Root(), leftToRight);
-	EXPECT_EQ(row.order, leftToRight);
-
-	int tests = 0;
-	std::uint32_t hitLeaf = 99;
-	EXPECT_EQ(row.Cast(AABBTree::kNoHitYet, tests, hitLeaf), 1.5f);
-	EXPECT_EQ(row.order[hitLeaf]->min.x, 1.5f);
-	EXPECT_EQ(tests, 1) << "every box behind the first hit is entered beyond it";
-
-	tests = 0;
-	hitLeaf = 99;
-	EXPECT_EQ(row.Cast(1.0f, tests, hitLeaf), -1.0f) << "nothing is entered before farthest";
-	EXPECT_TRUE(tests == 0 && hitLeaf == 99);
-}
-
-TEST(PackedRayTree, AnEmptyTreeMissesAndATreeOfOneLeafIsItsLeaf)
-{
-	PackedRayTree packed;
-	EXPECT_TRUE(packed.Pack(nullptr).empty());
-	std::uint32_t hitLeaf = 7;
-	const int* none = nullptr;
-	EXPECT_EQ(packed.RayCast(Tuple3f(), Tuple3f(1, 0, 0), AABBTree::kNoHitYet, none, [](int) { return 1.0f; }, hitLeaf), -1.0f);
-
-	const Row one({3});
-	int tests = 0;
-	EXPECT_TRUE(one.order.size() == 1 && one.Cast(AABBTree::kNoHitYet, tests, hitLeaf) == 2.5f && hitLeaf == 0);
+	const std::vector<float> eight{12, 2, 8, 4, 10, 6, 16, 14};
+	const struct
+	{
+		const char* name;
+		std::vector<float> centres;
+		float farthest, distance;
+		int tests;
+	} cases[] = {
+		{"every box behind the first hit is entered beyond it", eight, AABBTree::kNoHitYet, 1.5f, 1},
+		{"nothing is entered before farthest", eight, 1.0f, -1.0f, 0},
+		{"a tree of one leaf is its leaf", {3}, AABBTree::kNoHitYet, 2.5f, 1},
+		{"an empty tree misses", {}, AABBTree::kNoHitYet, -1.0f, 0},
+	};
+	for (const auto& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		const Row row(c.centres);
+		std::vector<const AABB*> leftToRight;
+		CollectLeaves(row.tree.Root(), leftToRight);
+		EXPECT_EQ(row.order, leftToRight);
+		int tests = 0;
+		std::uint32_t hitLeaf = 99;
+		EXPECT_EQ(row.Cast(c.farthest, tests, hitLeaf), c.distance);
+		EXPECT_EQ(tests, c.tests);
+		EXPECT_EQ(hitLeaf < row.order.size() ? row.order[hitLeaf]->min.x : -1.0f, c.distance) << "hit leaf " << hitLeaf;
+		EXPECT_TRUE(c.distance >= 0.0f || hitLeaf == 99) << "a miss leaves hitLeaf alone";
+	}
 }

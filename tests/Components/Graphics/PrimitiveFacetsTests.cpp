@@ -24,17 +24,30 @@ namespace
 
 	const Shape kShapes[] = {{kPlane, 3, 4}, {kCube, 4, 5}, {kSphere, 6, 8}, {kCylinder, 3, 10}, {kCone, 4, 9}};
 
-	// The triangles of the ranges, each rotated to start at its smallest index (winding kept).
-	std::vector<Triangle> TrianglesOf(const PrimitiveFacets& facets, const std::vector<PrimitiveFacets::Range>& ranges)
+	// A shape's mesh and the facets a primitive groups it into.
+	struct ShapeFacets
+	{
+		explicit ShapeFacets(const Shape& s) : mesh(GeneratePrimitiveMesh(s.shape, s.stacks, s.slices)), facets(mesh) {}
+		PrimitiveData mesh;
+		PrimitiveFacets facets;
+	};
+
+	// The triangle starting at `first`, rotated to start at its smallest index (winding kept), so
+	// that it compares equal whichever corner a list starts it at.
+	Triangle TriangleAt(const std::vector<std::uint32_t>& indices, std::size_t first)
+	{
+		Triangle t{indices[first], indices[first + 1], indices[first + 2]};
+		std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
+		return t;
+	}
+
+	// The triangles of the ranges, sorted.
+	std::vector<Triangle> TrianglesOf(const std::vector<std::uint32_t>& indices, const std::vector<PrimitiveFacets::Range>& ranges)
 	{
 		std::vector<Triangle> triangles;
 		for (const PrimitiveFacets::Range& range : ranges)
 			for (std::uint32_t i = range.first; i < range.first + range.count; i += 3)
-			{
-				Triangle t{facets.Indices()[i], facets.Indices()[i + 1], facets.Indices()[i + 2]};
-				std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
-				triangles.push_back(t);
-			}
+				triangles.push_back(TriangleAt(indices, i));
 		std::sort(triangles.begin(), triangles.end());
 		return triangles;
 	}
@@ -93,70 +106,54 @@ TEST(PrimitiveFacets, HoldEveryTriangleOnceWithItsWinding)
 {
 	for (const Shape& s : kShapes)
 	{
-		const PrimitiveData mesh = GeneratePrimitiveMesh(s.shape, s.stacks, s.slices);
-		const PrimitiveFacets facets(mesh);
-		ASSERT_EQ(facets.MeshIndexCount(), mesh.indices.size()) << ShapeName(s.shape);
-		const std::vector<PrimitiveFacets::Range> all{{0, facets.MeshIndexCount()}};
-		std::vector<Triangle> expected;
-		for (std::size_t i = 0; i < mesh.indices.size(); i += 3)
-		{
-			Triangle t{mesh.indices[i], mesh.indices[i + 1], mesh.indices[i + 2]};
-			std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
-			expected.push_back(t);
-		}
-		std::sort(expected.begin(), expected.end());
-		EXPECT_EQ(TrianglesOf(facets, all), expected) << ShapeName(s.shape);
+		SCOPED_TRACE(ShapeName(s.shape));
+		const ShapeFacets shape(s);
+		ASSERT_EQ(shape.facets.MeshIndexCount(), shape.mesh.indices.size());
+		const std::uint32_t count = shape.facets.MeshIndexCount();
+		EXPECT_EQ(TrianglesOf(shape.facets.Indices(), {{0, count}}), TrianglesOf(shape.mesh.indices, {{0, count}}));
 	}
 }
 
 // Against a brute-force test of every triangle: no triangle the rasteriser would draw is left out,
-// from random eyes around, on and inside the shapes, with or without outline fans.
+// from random eyes around, on and inside the shapes, and with outline fans every point of such a
+// triangle is drawn with the same texture coordinates and normal.
 TEST(PrimitiveFacets, NeverLeaveOutATriangleFacingTheEye)
 {
 	tw::RandomSequence random(27);
 	std::vector<PrimitiveFacets::Range> ranges;
 	for (const Shape& s : kShapes)
 	{
-		const PrimitiveData mesh = GeneratePrimitiveMesh(s.shape, s.stacks, s.slices);
-		const PrimitiveFacets facets(mesh);
+		SCOPED_TRACE(ShapeName(s.shape));
+		const ShapeFacets shape(s);
+		const PrimitiveData& mesh = shape.mesh;
 		for (int trial = 0; trial < 200; ++trial)
 		{
 			const Tuple3f eye = trial == 0 ? Tuple3f(0.5f, 0.1f, 0.2f) : RandomEye(random);
-			facets.CollectFacing(eye, false, ranges);
-			const std::vector<Triangle> drawn = TrianglesOf(facets, ranges);
+			shape.facets.CollectFacing(eye, false, ranges);
+			const std::vector<Triangle> drawn = TrianglesOf(shape.facets.Indices(), ranges);
+			shape.facets.CollectFacing(eye, true, ranges);
+			const std::vector<Triangle> fanned = TrianglesOf(shape.facets.Indices(), ranges);
 			for (std::size_t i = 0; i < mesh.indices.size(); i += 3)
 			{
-				Triangle t{mesh.indices[i], mesh.indices[i + 1], mesh.indices[i + 2]};
-				std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
-				if (FacesEye(mesh, t, eye))
-				{
-					ASSERT_TRUE(std::binary_search(drawn.begin(), drawn.end(), t))
-						<< ShapeName(s.shape) << " triangle " << i / 3 << " eye " << eye.x << ' ' << eye.y << ' ' << eye.z;
-				}
-			}
-			// Every point of a triangle facing the eye is drawn by an outline fan or triangle with
-			// the same texture coordinates and normal.
-			facets.CollectFacing(eye, true, ranges);
-			const std::vector<Triangle> fanned = TrianglesOf(facets, ranges);
-			for (std::size_t i = 0; i < mesh.indices.size(); i += 3)
-			{
-				const Triangle t{mesh.indices[i], mesh.indices[i + 1], mesh.indices[i + 2]};
+				const Triangle t = TriangleAt(mesh.indices, i);
 				if (!FacesEye(mesh, t, eye))
 					continue;
+				SCOPED_TRACE(testing::Message() << "triangle " << i / 3 << " eye " << eye.x << ' ' << eye.y << ' ' << eye.z);
+				ASSERT_TRUE(std::binary_search(drawn.begin(), drawn.end(), t));
 				const Tuple3f point = Position(mesh, t[0]) * 0.2f + Position(mesh, t[1]) * 0.3f + Position(mesh, t[2]) * 0.5f;
 				std::array<float, 5> expected{};
 				ASSERT_TRUE(Interpolate(mesh, t, point, expected));
 				bool covered = false;
-				for (const Triangle& drawnTriangle : fanned)
+				for (const Triangle& fannedTriangle : fanned)
 				{
 					std::array<float, 5> values{};
-					if (!Interpolate(mesh, drawnTriangle, point, values))
+					if (!Interpolate(mesh, fannedTriangle, point, values))
 						continue;
 					covered = true;
 					for (std::size_t k = 0; k < values.size(); ++k)
-						ASSERT_NEAR(values[k], expected[k], 1e-4f) << ShapeName(s.shape) << " triangle " << i / 3 << " value " << k;
+						ASSERT_NEAR(values[k], expected[k], 1e-4f) << "value " << k;
 				}
-				ASSERT_TRUE(covered) << ShapeName(s.shape) << " triangle " << i / 3;
+				ASSERT_TRUE(covered);
 			}
 		}
 	}
@@ -185,9 +182,8 @@ TEST(PrimitiveFacets, DrawFlatFacesAsOutlinesAndLeaveOutFacesSeenFromBehind)
 	std::vector<PrimitiveFacets::Range> ranges;
 	for (const auto& c : cases)
 	{
-		const PrimitiveData mesh = GeneratePrimitiveMesh(c.shape.shape, c.shape.stacks, c.shape.slices);
-		const PrimitiveFacets facets(mesh);
-		facets.CollectFacing(c.eye, c.outlines, ranges);
-		EXPECT_EQ(TrianglesOf(facets, ranges).size(), c.triangles) << ShapeName(c.shape.shape) << " outlines " << c.outlines;
+		const ShapeFacets shape(c.shape);
+		shape.facets.CollectFacing(c.eye, c.outlines, ranges);
+		EXPECT_EQ(TrianglesOf(shape.facets.Indices(), ranges).size(), c.triangles) << ShapeName(c.shape.shape) << " outlines " << c.outlines;
 	}
 }
