@@ -117,6 +117,14 @@ void PlaceAndDeleteMode::OnCreateObject(Message::Reader)
 	if (!InPlaceMode())
 		return;
 	Tuple3f target = PlacementMode == 0 ? PlacePos + Tuple3f(0.0f, Scale.y * 0.5f, 0.0f) : CellCentre(PlacePos);
+	// A camera aimed along an almost zero direction can put the mark at infinity, and a level
+	// saved with an infinite position reloads it as the origin.
+	if (!std::isfinite(target.x) || !std::isfinite(target.y) || !std::isfinite(target.z))
+	{
+		std::cerr << "PlaceAndDeleteMode: the placement point (" << target.x << ' ' << target.y << ' ' << target.z
+				  << ") is not finite; nothing was created\n";
+		return;
+	}
 	if (ObjectsOrGroups == 0)
 		CreateObjectAt(target);
 	else

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace gui_tests
 {
 	class PlaceAndDeleteModeInWorld : public EditorWorld
@@ -146,6 +148,15 @@ namespace gui_tests
 		Tell(editor, "CreateObject");
 		EXPECT_EQ(ObjectGroup::InCreationOrder().size(), groups);
 		EXPECT_EQ(ObjectGroup::Default().GetMembers().size(), objects);
+	}
+
+	TEST_F(PlaceAndDeleteModeInWorld, AMarkAtInfinityCreatesNothing)
+	{
+		StartEditor(0);
+		ASSERT_FALSE(std::isfinite(GridCell(Tuple3f(0, 0, 0), Tuple3f(0, 0, 0)).x));
+		placement->SetCurrObjName("EditorCrate.xml");
+		Tell(editor, "CreateObject");
+		EXPECT_TRUE(ObjectFromName("EditorCrate").IsDummy());
 	}
 
 	TEST_F(PlaceAndDeleteModeInWorld, TheCreatableListsHoldTheBareNamesOfTheGamesFiles)
