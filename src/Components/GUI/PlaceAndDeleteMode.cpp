@@ -3,6 +3,7 @@
 #include "Archetype.h"
 #include "Components/GUI/LevelEditorBrain.h"
 #include "Components/Logic/CameraAim.h"
+#include "Components/Logic/GameplayRules.h"
 #include "Composition.h"
 #include "Engine.h"
 #include "Object.h"
@@ -119,7 +120,7 @@ void PlaceAndDeleteMode::OnCreateObject(Message::Reader)
 	Tuple3f target = PlacementMode == 0 ? PlacePos + Tuple3f(0.0f, Scale.y * 0.5f, 0.0f) : CellCentre(PlacePos);
 	// A camera aimed along an almost zero direction can put the mark at infinity, and a level
 	// saved with an infinite position reloads it as the origin.
-	if (!std::isfinite(target.x) || !std::isfinite(target.y) || !std::isfinite(target.z))
+	if (!IsFinite(target))
 	{
 		std::cerr << "PlaceAndDeleteMode: the placement point (" << target.x << ' ' << target.y << ' ' << target.z
 				  << ") is not finite; nothing was created\n";

@@ -277,15 +277,16 @@ void Body::OnSetScale(Message::Reader reader)
 	// Mass, inertia and placement follow when next read: a blast grows and shrinks its body in one
 	// update, and a body back where it started needs nothing recomputed.
 	PendingRescales& rescales = physics->GetRescales();
-	if (rescales.IsDeferring())
+	const bool deferred = rescales.IsDeferring();
+	if (deferred)
 		rescales.Defer(*body);
 	if (body->transform != nullptr)
 		body->transform->SetScale(scale);
-	if (!rescales.IsDeferring())
+	if (!deferred)
 		body->ComputeMass(false);
 	body->Wake();
 	physics->GetTransgression().WakeIsland(*body);
-	if (!rescales.IsDeferring())
+	if (!deferred)
 		body->UpdateDerived();
 }
 
