@@ -3,6 +3,7 @@
 #include "Archetype.h"
 #include "Components/Graphics/Camera.h"
 #include "Components/Logic/CameraAim.h"
+#include "Components/Logic/GameplayRules.h"
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
@@ -42,7 +43,7 @@ namespace
 
 	bool IsUsableDirection(const Tuple3f& direction)
 	{
-		return std::isfinite(direction.x) && std::isfinite(direction.y) && std::isfinite(direction.z) && direction.LengthSquared() > 0.0f;
+		return IsFinite(direction) && direction.LengthSquared() > 0.0f;
 	}
 
 	// The configuration's default direction is zero, which normalises to FLT_MAX components: the

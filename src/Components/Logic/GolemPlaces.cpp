@@ -1,5 +1,6 @@
 #include "Components/Logic/GolemPlaces.h"
 
+#include "Components/Logic/GameplayRules.h"
 #include "Utilities/Diagnostics.h"
 
 #include <algorithm>
@@ -45,11 +46,6 @@ namespace
 	{
 		return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
 			static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-	}
-
-	bool IsFinitePosition(const Tuple3f& position)
-	{
-		return std::isfinite(position.x) && std::isfinite(position.y) && std::isfinite(position.z);
 	}
 
 	std::int64_t CellCoordinate(float value, double cellSize)
@@ -224,7 +220,7 @@ GolemPlaces::Places GolemPlaces::Read(const Model::ModelData& model, const std::
 		const std::uint8_t* bytes = mesh.vertices.data() + record * kPlaceStride;
 		const Tuple3f position(ReadFloat(bytes), ReadFloat(bytes + 4), ReadFloat(bytes + 8));
 		const std::uint32_t bone = ReadUnsigned(bytes + 12);
-		if (!IsFinitePosition(position))
+		if (!IsFinite(position))
 			++badPositions;
 		else if (bone >= boneCount)
 			++badBones;
