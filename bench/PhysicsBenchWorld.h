@@ -16,6 +16,7 @@
 #include <btBulletDynamicsCommon.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -28,6 +29,16 @@ namespace bench
 	constexpr int kIterations = 10;
 	// The engine's default density: the mass of a unit cube.
 	constexpr float kDensity = 790.0f;
+
+	// The scene's spacing moved by this many steps of the given size, from the environment's
+	// "TW_BENCH_NUDGE" (unset: the scene as written). Whether a resting figure (a step at which
+	// all sleep, a count asleep) holds for the engine or only for one rounding of one scene shows
+	// over a few nudged runs.
+	inline float Nudged(float spacing, float step)
+	{
+		const char* text = std::getenv("TW_BENCH_NUDGE");
+		return text == nullptr ? spacing : spacing + step * std::strtof(text, nullptr);
+	}
 
 	// The calling thread's processor time: the machine may be shared, and waiting is not stepping.
 	inline double ThreadMilliseconds()
