@@ -8,10 +8,10 @@
 #include "Message.h"
 #include "MessageName.h"
 #include "Object.h"
-#include "Utilities/HashMap.h"
 #include "Utilities/UnorderedVector.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -31,7 +31,6 @@ public:
 	};
 
 	HandlerTable() = default;
-	~HandlerTable();
 	HandlerTable(const HandlerTable&) = delete;
 	HandlerTable& operator=(const HandlerTable&) = delete;
 
@@ -81,16 +80,21 @@ private:
 		unsigned& activeDeliveries;
 	};
 
-	// The lists live on the heap so that a table rebuild during a walk never moves the list walked.
-	using ListTable = tw::hash_map<MessageName, SlotList*, MessageNameHash>;
-
-	// Null when the name has no list.
-	SlotList* Find(const MessageName& name) const;
+	// Null when the name has no list. A table without entries never looks the name's id up.
+	SlotList* Find(const MessageName& name) const
+	{
+		if (lists.empty())
+			return nullptr;
+		const std::uint32_t id = name.Id();
+		return id < lists.size() ? lists[id].get() : nullptr;
+	}
 	void MarkDropped(Slot& slot);
 	void EraseDropped();
 
-	// Made on the first registration: most objects never get a handler.
-	std::unique_ptr<ListTable> lists;
+	// Indexed by the name's id, null where the name has no entry; empty until the first
+	// registration, since most objects never get a handler. The lists live on the heap so that
+	// growing this vector during a walk never moves the list walked.
+	std::vector<std::unique_ptr<SlotList>> lists;
 	unsigned activeDeliveries = 0;
 	unsigned droppedCount = 0;
 };

@@ -72,6 +72,8 @@ public:
 
 	explicit Message(const char* name = "");
 	explicit Message(const std::string& name);
+	// For a name kept and sent over and over: its id is looked up once, in the kept name.
+	explicit Message(const MessageName& name);
 	Message(const Message& other);
 	Message& operator=(const Message& other);
 	~Message();

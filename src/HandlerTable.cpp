@@ -2,29 +2,14 @@
 
 #include <algorithm>
 
-HandlerTable::~HandlerTable()
-{
-	if (lists != nullptr)
-		for (auto& named : *lists)
-			delete named.second;
-}
-
-HandlerTable::SlotList* HandlerTable::Find(const MessageName& name) const
-{
-	if (lists == nullptr)
-		return nullptr;
-	const auto found = lists->find(name);
-	return found != lists->end() ? found->second : nullptr;
-}
-
 void HandlerTable::Add(const MessageName& name, const Entry& entry)
 {
-	if (lists == nullptr)
-		lists = std::make_unique<ListTable>();
-	SlotList*& slots = (*lists)[name];
-	if (slots == nullptr)
-		slots = new SlotList;
-	slots->push_back(Slot{entry});
+	const std::uint32_t id = name.Intern();
+	if (id >= lists.size())
+		lists.resize(id + 1);
+	if (lists[id] == nullptr)
+		lists[id] = std::make_unique<SlotList>();
+	lists[id]->push_back(Slot{entry});
 }
 
 bool HandlerTable::Contains(const MessageName& name, unsigned objectId, unsigned typeId) const
@@ -37,12 +22,11 @@ bool HandlerTable::Contains(const MessageName& name, unsigned objectId, unsigned
 
 void HandlerTable::Drop(unsigned objectId)
 {
-	if (lists == nullptr)
-		return;
-	for (auto& named : *lists)
-		for (Slot& slot : *named.second)
-			if (objectId == 0 || slot.entry.objectId == objectId)
-				MarkDropped(slot);
+	for (const std::unique_ptr<SlotList>& slots : lists)
+		if (slots != nullptr)
+			for (Slot& slot : *slots)
+				if (objectId == 0 || slot.entry.objectId == objectId)
+					MarkDropped(slot);
 }
 
 void HandlerTable::Drop(const MessageName& name, unsigned objectId)
@@ -75,17 +59,13 @@ void HandlerTable::MarkDropped(Slot& slot)
 
 void HandlerTable::EraseDropped()
 {
-	for (auto named = lists->begin(); named != lists->end();)
+	for (std::unique_ptr<SlotList>& slots : lists)
 	{
-		SlotList& slots = *named->second;
-		std::erase_if(slots, [](const Slot& slot) { return slot.dropped; });
-		if (slots.empty())
-		{
-			delete named->second;
-			named = lists->erase(named);
-		}
-		else
-			++named;
+		if (slots == nullptr)
+			continue;
+		std::erase_if(*slots, [](const Slot& slot) { return slot.dropped; });
+		if (slots->empty())
+			slots.reset();
 	}
 	droppedCount = 0;
 }

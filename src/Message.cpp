@@ -50,6 +50,11 @@ Message::Message(const std::string& text)
 {
 }
 
+Message::Message(const MessageName& key)
+	: writeOffset(0), objectId(0), name((key.Id(), key)), newest(nullptr), oldest(nullptr)
+{
+}
+
 Message::Message(const Message& other)
 	: writeOffset(0), objectId(other.objectId), name(other.name), newest(nullptr), oldest(nullptr)
 {

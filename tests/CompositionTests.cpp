@@ -1,6 +1,7 @@
 #include "EngineTestSupport.h"
 #include "Utilities/TestHelpers.h"
 
+#include <functional>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -75,6 +76,32 @@ TEST_F(CompositionHandlers, CallsHandlersInRegistrationOrderWithTheReceiversId)
 	EXPECT_EQ(Events(), (Names{"Ping from 1 OtherProbe 1", "Ping from 1 Probe 1", "Ping from 1 Probe 2"}));
 	const std::vector<IDPair> expected = {{1, OtherProbe::TypeId()}, {1, Probe::TypeId()}, {2, Probe::TypeId()}};
 	EXPECT_EQ(target.GetAffected("Ping"), expected);
+}
+
+// A name looked up while no handler anywhere had it must be looked up again once one is filed:
+// whether sent as the same message again or as a new message from a name kept for sending.
+TEST_F(CompositionHandlers, ANameFirstSentWithoutHandlersReachesOnesFiledLater)
+{
+	const Object target = MakeObject<Probe, OtherProbe>("Target");
+	target.object->RegisterHandler("Ping", &Probe::OnAny);
+	const MessageName kept("FiledAfterAKeptNameWasSent");
+	const Message early("FiledAfterAMessageWasSent");
+	const struct
+	{
+		const char* name;
+		std::function<void()> send;
+	} cases[] = {
+		{"FiledAfterAMessageWasSent", [&] { target.object->HandleMessage(early); }},
+		{"FiledAfterAKeptNameWasSent", [&] { target.object->HandleMessage(Message(kept)); }},
+	};
+	for (const auto& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		c.send();
+		target.object->RegisterHandler(c.name, &OtherProbe::OnAny);
+		c.send();
+		EXPECT_EQ(CountOf(std::string(c.name) + " from 1 OtherProbe 1"), 1u);
+	}
 }
 
 TEST_F(CompositionHandlers, HandlerThatDestroysItsOwnObjectLetsTheWalkFinish)

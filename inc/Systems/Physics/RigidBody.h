@@ -87,6 +87,12 @@ struct RigidBody
 	Tuple3f angularAcceleration;
 	// Body-to-world T·R·S with the Transform's scale, and its companions; rebuilt by UpdateDerived.
 	ShapeTransforms transforms;
+	// What UpdateDerived last built transforms from: a body placed where it already stands is
+	// recognised without building the matrices again.
+	Tuple3f placedPosition;
+	Tuple3f placedScale;
+	Quaternion placedOrientation;
+	bool placed = false;
 	float mass = 0.0f;
 	// Exactly 0 when mass is 0: infinite mass.
 	float inverseMass = 0.0f;

@@ -17,11 +17,14 @@ namespace
 	// Closer to the centre than this (squared), a body is pushed straight up.
 	constexpr float kCentreDistanceSquared = 0.0001f;
 
-	// Copied from one message named once: a blast rescales every piece twice in a frame.
+	// Named once: a blast rescales every piece twice in a frame and damages each neighbour.
+	const MessageName kSetScale("SetScale");
+	const MessageName kDamage("Damage");
+	const MessageName kExplode("Explode");
+
 	Message SetScaleMessage(const Tuple3f& scale)
 	{
-		static const Message named("SetScale");
-		Message message(named);
+		Message message(kSetScale);
 		message.Push(scale);
 		return message;
 	}
@@ -69,15 +72,14 @@ Tuple3f Explosion::Centre() const
 
 Message Explosion::Hit() const
 {
-	static const Message named("Damage");
-	Message hit(named);
+	Message hit(kDamage);
 	hit.PushInt(damage).Push(Centre());
 	return hit;
 }
 
 void Explosion::Strike(unsigned objectId, const Message& hit)
 {
-	static const Message explode("Explode");
+	const Message explode(kExplode);
 	// Objects are deleted only between frames (a level load waits for the frame's end too), so the
 	// object found serves both deliveries; a missing one is the "Dummy" object, which ignores them.
 	Composition* target = ObjectFromId(objectId).object;

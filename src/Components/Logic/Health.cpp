@@ -62,14 +62,14 @@ void Health::OnDamage(Message::Reader reader)
 	// Saturating, so a huge hit cannot wrap the hit points round to full health.
 	health = ClampToInt(static_cast<double>(health) - amount);
 	lastDamageTime = now;
-	// Copied from messages named once: one blast damages a whole row of pieces in a frame.
-	static const Message percentageNamed("HealthPercentage");
-	static const Message damageTakenNamed("DamageTaken");
-	Message percentage(percentageNamed);
+	// Named once: one blast damages a whole row of pieces in a frame.
+	static const MessageName percentageName("HealthPercentage");
+	static const MessageName damageTakenName("DamageTaken");
+	Message percentage(percentageName);
 	owner->HandleMessage(percentage.PushFloat(Percentage()));
 	if (hasSource)
 	{
-		Message damageTaken(damageTakenNamed);
+		Message damageTaken(damageTakenName);
 		owner->HandleMessage(damageTaken.Push(source));
 	}
 	if (health <= 0 && !dead)

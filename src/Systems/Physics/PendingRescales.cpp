@@ -25,8 +25,14 @@ void PendingRescales::Defer(RigidBody& body)
 bool PendingRescales::IsCurrent(const RigidBody& body)
 {
 	const Tuple3f scale = body.transform != nullptr ? body.transform->GetScale() : Tuple3f(1.0f, 1.0f, 1.0f);
-	return SameBits(body.massScale, scale) &&
-		SameBits(body.transforms, ShapeTransforms::From(body.GetPosition(), scale, body.orientation));
+	if (!SameBits(body.massScale, scale))
+		return false;
+	const Tuple3f position = body.GetPosition();
+	// The same inputs give the same matrices; only different ones (q and -q, say) need building.
+	if (body.placed && SameBits(body.placedPosition, position) && SameBits(body.placedScale, scale) &&
+		SameBits(body.placedOrientation, body.orientation))
+		return true;
+	return SameBits(body.transforms, ShapeTransforms::From(position, scale, body.orientation));
 }
 
 void PendingRescales::SettleAll()

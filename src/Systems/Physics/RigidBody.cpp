@@ -116,7 +116,11 @@ void RigidBody::UpdateDerived()
 {
 	orientation /= static_cast<float>(orientation.Length());
 	const Tuple3f scale = transform != nullptr ? transform->GetScale() : Tuple3f(1.0f, 1.0f, 1.0f);
-	transforms = ShapeTransforms::From(GetPosition(), scale, orientation);
+	placedPosition = GetPosition();
+	placedScale = scale;
+	placedOrientation = orientation;
+	placed = true;
+	transforms = ShapeTransforms::From(placedPosition, scale, orientation);
 	if (collider == nullptr)
 	{
 		++placementGeneration;
