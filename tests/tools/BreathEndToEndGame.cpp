@@ -1,7 +1,7 @@
 // The game's start-up with one test-only component, "BreathReporter", which writes on stderr what
-// happens to its object in a breath: taken in ("PauseClock" true), shot ("ShotFromObj"), the
-// velocity it is given, and where it is when the game ends. The breath end-to-end test puts it on
-// the crate in front of the player and plays with real mouse buttons.
+// happens to its object in a breath: taken in ("PauseClock" true), let out ("PauseClock" false),
+// shot ("ShotFromObj"), the velocity it is given, and where it is when the game ends. The breath
+// end-to-end test puts it on the crate in front of the player and plays with real mouse buttons.
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
@@ -44,6 +44,8 @@ namespace
 				std::cerr << "held " << owner->GetName() << std::endl;
 				test::LeaveCue("held");
 			}
+			else
+				test::LeaveCue("released");
 		}
 		void OnShotFromObj(Message::Reader) { std::cerr << "shot " << owner->GetName() << std::endl; }
 		void OnSetVelocity(Message::Reader reader) { Report("velocity", reader.Read<Tuple3f>()); }

@@ -3,7 +3,8 @@
 // "House" ("Death House") and each change of a rebuildable house's state ("HouseState <state>"),
 // and ends the game a second after a level other than the first one loaded. The end-to-end tests
 // play with real mouse buttons meanwhile, cued by the files "playing" (the first level loaded),
-// "held" (a crate taken in) and "rebuilt" (a house stands again after it came down).
+// "held" (a crate taken in), "released" (a crate let out again) and "rebuilt" (a house stands again
+// after it came down).
 #include "Components/Logic/AvailableObjects.h"
 #include "Composition.h"
 #include "Engine.h"
@@ -25,7 +26,7 @@ namespace
 		static constexpr const char* name = "DeathReporter";
 	};
 
-	// On the houses: their "Death"; on the crates: being taken in ("PauseClock" true).
+	// On the houses: their "Death"; on the crates: being taken in and let out ("PauseClock").
 	class DeathReporter : public test::QuietComponent<DeathReporter, __DeathReporterName>
 	{
 	public:
@@ -38,8 +39,7 @@ namespace
 		void OnDeath(Message::Reader) { std::cerr << "Death " << owner->GetName() << std::endl; }
 		void OnPauseClock(Message::Reader reader)
 		{
-			if (reader.Read<bool>())
-				test::LeaveCue("held");
+			test::LeaveCue(reader.Read<bool>() ? "held" : "released");
 		}
 	};
 

@@ -65,8 +65,8 @@ wait_for_cue() {
 }]=])
 
 # A player script's breath, pointer still: once the game cues that it plays, the right button held
-# until it cues a crate taken in, then the left one pressed. The left press is held a moment: a
-# press and release inside one frame would be one unseen change.
+# until it cues a crate taken in, then the left one held until it cues the crate let out: a press
+# and release inside one frame would be one unseen change, and a loaded machine's frame can be long.
 set(TW_BREATHE_IN_AND_SHOOT "${TW_WAIT_FOR_CUE}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
 wait_for_cue playing
@@ -77,7 +77,7 @@ sleep 0.5
 xdotool mouseup 3
 sleep 0.5
 xdotool mousedown 1
-sleep 0.3
+wait_for_cue released
 xdotool mouseup 1")
 
 # The end of every player script: ask the window to close until it has gone.
