@@ -20,7 +20,6 @@ namespace
 	// Named once: a blast rescales every piece twice in a frame and damages each neighbour.
 	const MessageName kSetScale("SetScale");
 	const MessageName kDamage("Damage");
-	const MessageName kExplode("Explode");
 
 	Message SetScaleMessage(const Tuple3f& scale)
 	{
@@ -79,7 +78,8 @@ Message Explosion::Hit() const
 
 void Explosion::Strike(unsigned objectId, const Message& hit)
 {
-	const Message explode(kExplode);
+	// Built once: it carries no arguments, and its name keeps the id it was first looked up with.
+	static const Message explode("Explode");
 	// Objects are deleted only between frames (a level load waits for the frame's end too), so the
 	// object found serves both deliveries; a missing one is the "Dummy" object, which ignores them.
 	Composition* target = ObjectFromId(objectId).object;

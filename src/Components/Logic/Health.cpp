@@ -9,6 +9,13 @@
 
 #include <cstdint>
 
+namespace
+{
+	// Named once: one blast damages a whole row of pieces in a frame.
+	const MessageName kHealthPercentage("HealthPercentage");
+	const MessageName kDamageTaken("DamageTaken");
+}
+
 Health::Health() : lastDamageTime(GetElapsedMilliseconds())
 {
 }
@@ -62,14 +69,11 @@ void Health::OnDamage(Message::Reader reader)
 	// Saturating, so a huge hit cannot wrap the hit points round to full health.
 	health = ClampToInt(static_cast<double>(health) - amount);
 	lastDamageTime = now;
-	// Named once: one blast damages a whole row of pieces in a frame.
-	static const MessageName percentageName("HealthPercentage");
-	static const MessageName damageTakenName("DamageTaken");
-	Message percentage(percentageName);
+	Message percentage(kHealthPercentage);
 	owner->HandleMessage(percentage.PushFloat(Percentage()));
 	if (hasSource)
 	{
-		Message damageTaken(damageTakenName);
+		Message damageTaken(kDamageTaken);
 		owner->HandleMessage(damageTaken.Push(source));
 	}
 	if (health <= 0 && !dead)
