@@ -14,6 +14,20 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:intercept_tls_get_addr=0
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+# The sanitized build alone takes about 4 GB. A machine short of room would fail deep in a build
+# with "No space left on device"; say so before starting.
+needed_mb=5000
+free_mb=$(df -Pm "$root" | awk 'NR == 2 { print $4 }')
+if [ "$free_mb" -lt "$needed_mb" ]; then
+  echo "scripts/test.sh: only $free_mb MB free under $root; the builds need about $needed_mb MB" >&2
+fi
+
+# On CI nothing reuses a build once its tests have passed: its room goes to the next one.
+drop_build_on_ci() {
+  [ -n "${CI:-}" ] && rm -rf "$1"
+  return 0
+}
+
 run_suite() {
   local build="$1"
   shift
@@ -22,6 +36,7 @@ run_suite() {
   # -noreset: by default the X server resets whenever its last client disconnects, and a window
   # test starting in that moment cannot open the display.
   (cd "$build" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j "$(tw_jobs)")
+  drop_build_on_ci "$build"
 }
 
 # The game's random numbers come from its seedable generator (tw::Rand), never from C's rand().
@@ -38,6 +53,7 @@ tsan_build="$root/build/tsan"
 CC=clang CXX=clang++ cmake -S "$root/tests/ThreadSanitizer" -B "$tsan_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$tsan_build" -j "$(tw_jobs)"
 (cd "$tsan_build" && ctest --output-on-failure -j "$(tw_jobs)")
+drop_build_on_ci "$tsan_build"
 
 fuzz_build="$root/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_build" -G Ninja -DTW_FUZZ=ON -DTW_SANITIZE=ON \
