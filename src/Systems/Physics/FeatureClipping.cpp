@@ -1,6 +1,8 @@
 #include "Systems/Physics/FeatureClipping.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -66,6 +68,53 @@ namespace
 		}
 		else if (a0Inside != a1Inside)
 			out.push_back({ClipPoint::kSecond, b0Inside ? b.points[0] : b.points[1]});
+	}
+
+	Tuple3f ClosestPointOfSegment(const Tuple3f& point, const Tuple3f& from, const Tuple3f& to)
+	{
+		const Tuple3f edge = to - from;
+		const float lengthSquared = edge.LengthSquared();
+		if (!(lengthSquared > 0.0f))
+			return from;
+		return from + edge * std::clamp((point - from).DotProduct(edge) / lengthSquared, 0.0f, 1.0f);
+	}
+
+	// The closest points of two segments, p on the first and q on the second.
+	void ClosestPointsOfSegments(const Tuple3f& p0, const Tuple3f& p1, const Tuple3f& q0, const Tuple3f& q1, Tuple3f& p,
+		Tuple3f& q)
+	{
+		const Tuple3f d1 = p1 - p0, d2 = q1 - q0, r = p0 - q0;
+		const float a = d1.DotProduct(d1), e = d2.DotProduct(d2), b = d1.DotProduct(d2);
+		const float c = d1.DotProduct(r), f = d2.DotProduct(r);
+		const float denominator = a * e - b * b;
+		// Parallel segments: any s will do, the clamps below find the matching t.
+		float s = denominator > kTolerance * a * e ? std::clamp((b * f - c * e) / denominator, 0.0f, 1.0f) : 0.0f;
+		p = p0 + d1 * s;
+		q = ClosestPointOfSegment(p, q0, q1);
+		p = ClosestPointOfSegment(q, p0, p1);
+	}
+
+	// The point of a feature closest to a point: the feature itself, the nearest point of its
+	// segment, or of its polygon (inside it, or on its rim).
+	Tuple3f ClosestPointOfFeature(const SupportFeature& feature, const Tuple3f& point)
+	{
+		if (feature.count == 1)
+			return feature.points[0];
+		if (feature.count == 2)
+			return ClosestPointOfSegment(point, feature.points[0], feature.points[1]);
+		const Tuple3f normal =
+			Cross(feature.points[1] - feature.points[0], feature.points[feature.count - 1] - feature.points[0]).Normalize();
+		const Tuple3f inPlane = point - normal * normal.DotProduct(point - feature.points[0]);
+		if (std::isfinite(inPlane.x) && FeatureClipping::PolygonContains(feature.points, feature.count, inPlane))
+			return inPlane;
+		Tuple3f closest = feature.points[0];
+		for (int i = 0; i < feature.count; ++i)
+		{
+			const Tuple3f candidate = ClosestPointOfSegment(point, feature.points[i], feature.points[(i + 1) % feature.count]);
+			if (candidate.DistanceSquared(point) < closest.DistanceSquared(point))
+				closest = candidate;
+		}
+		return closest;
 	}
 }
 
@@ -143,4 +192,28 @@ bool FeatureClipping::PolygonContains(const Tuple3f* polygon, int count, const T
 			return false;
 	}
 	return true;
+}
+
+void FeatureClipping::ClosestPoints(const SupportFeature& a, const SupportFeature& b, Tuple3f& onA, Tuple3f& onB)
+{
+	float least = std::numeric_limits<float>::infinity();
+	const auto keep = [&](const Tuple3f& p, const Tuple3f& q) {
+		const float distanceSquared = p.DistanceSquared(q);
+		if (distanceSquared < least)
+			least = distanceSquared, onA = p, onB = q;
+	};
+	// Two convex features are closest at a point of one against the other, or edge against edge.
+	for (int i = 0; i < a.count; ++i)
+		keep(a.points[i], ClosestPointOfFeature(b, a.points[i]));
+	for (int j = 0; j < b.count; ++j)
+		keep(ClosestPointOfFeature(a, b.points[j]), b.points[j]);
+	const int edgesA = a.count == 2 ? 1 : (a.count > 2 ? a.count : 0);
+	const int edgesB = b.count == 2 ? 1 : (b.count > 2 ? b.count : 0);
+	for (int i = 0; i < edgesA; ++i)
+		for (int j = 0; j < edgesB; ++j)
+		{
+			Tuple3f p, q;
+			ClosestPointsOfSegments(a.points[i], a.points[(i + 1) % a.count], b.points[j], b.points[(j + 1) % b.count], p, q);
+			keep(p, q);
+		}
 }

@@ -122,6 +122,15 @@ void NarrowPhaseContext::GenerateContactManifold(const ConvexGeometry& first, co
 	const bool onSecond = std::fabs(facingA - facingB) < kTolerance ? featureA.count > featureB.count : facingA > facingB;
 	ContactPoint fallback;
 	fallback.point = onSecond ? supportB - u * depth : supportA;
+	// Mended: a face's support point is any of its corners (a cone's apex on a mesh triangle got
+	// its contact a metre away and spun); where the chosen feature is a face, the contact goes
+	// where the two features come closest.
+	if ((onSecond ? featureB.count : featureA.count) >= 3)
+	{
+		Tuple3f onFirst, onSecondFeature;
+		FeatureClipping::ClosestPoints(featureA, featureB, onFirst, onSecondFeature);
+		fallback.point = onFirst;
+	}
 	fallback.normal = u;
 	fallback.depth = depth;
 	manifold.AddContact(fallback);

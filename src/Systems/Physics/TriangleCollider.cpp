@@ -84,11 +84,12 @@ int TriangleCollider::GetFeature(const Tuple3f& direction, Tuple3f* points) cons
 			points[i] = *corners[i];
 		return 3;
 	}
+	// Mended: two edges may face the direction; stopping at the first one that is not across it
+	// left the second to the corner test below, whose two corners tie along the direction and
+	// were picked by rounding, so the contact jumped along the edge from step to step.
 	for (int i = 0; i < 3; ++i)
-		if (edgeNormals[i].DotProduct(n) > 0.0f)
+		if (edgeNormals[i].DotProduct(n) > 0.0f && std::fabs(edgeDirections[i].DotProduct(n)) < settings.epaToleranceSin)
 		{
-			if (std::fabs(edgeDirections[i].DotProduct(n)) >= settings.epaToleranceSin)
-				break;
 			points[0] = *corners[i];
 			points[1] = *corners[(i + 1) % 3];
 			return 2;

@@ -289,6 +289,29 @@ namespace
 		return 1;
 	}
 
+	// The cone's base as the diamond of its four rim points on the axes, with the rim point
+	// farthest along a tilted direction set between the two corners it lies between.
+	// Mended: with the diamond alone, a base tilted towards a rim point between two corners
+	// touched where the diamond is not, and its one contact jumped from that rim point (seen as
+	// a vertex from one step) to a diamond corner a quarter turn away (seen as the base from the
+	// next), rocking the cone on whatever it lay against.
+	int ConeBase(const Tuple3f& n, Tuple3f* points)
+	{
+		static constexpr float kDiamond[4][2] = {{kHalf, 0.0f}, {0.0f, kHalf}, {-kHalf, 0.0f}, {0.0f, -kHalf}};
+		// The quarter, counted from +x towards +z, whose open arc holds the tilt; -1 without one.
+		int quarter = -1;
+		if (std::fabs(n.x) > kAxisEpsilon && std::fabs(n.z) > kAxisEpsilon)
+			quarter = n.x > 0.0f ? (n.z > 0.0f ? 0 : 3) : (n.z > 0.0f ? 1 : 2);
+		int count = 0;
+		for (int i = 0; i < 4; ++i)
+		{
+			points[count++] = Tuple3f(kDiamond[i][0], -kHalf, kDiamond[i][1]);
+			if (i == quarter)
+				points[count++] = RimPoint(n, -kHalf);
+		}
+		return count;
+	}
+
 	// The cone's feature follows the scaled direction; it is normalised here so that the face test
 	// against the tolerance's cosine does not depend on the cone's size.
 	int ConeFeature(const FeatureQuery& q, Tuple3f* points)
@@ -316,13 +339,7 @@ namespace
 			return 2;
 		}
 		if (n.y < -q.cosine)
-		{
-			points[0] = Tuple3f(kHalf, -kHalf, 0.0f);
-			points[1] = Tuple3f(0.0f, -kHalf, kHalf);
-			points[2] = Tuple3f(-kHalf, -kHalf, 0.0f);
-			points[3] = Tuple3f(0.0f, -kHalf, -kHalf);
-			return 4;
-		}
+			return ConeBase(n, points);
 		points[0] = RimPoint(n, -kHalf);
 		return 1;
 	}

@@ -2,6 +2,7 @@
 
 #include "Systems/Physics/NarrowPhaseTestSupport.h"
 #include "Systems/Physics/Physics.h"
+#include "Systems/Physics/TriangleCollider.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,49 @@ TEST(Manifold, CornerCrossedEdgesAndSphereOnAFaceGiveOneContact)
 		EXPECT_NEAR(contacts.contacts[0].depth, c.depth, 1e-4);
 		if (!std::isnan(c.point.x))
 			ExpectNear(contacts.contacts[0].point, c.point, 1e-4);
+	}
+}
+
+// A cone's apex or a cube's corner 1 cm into a floor, with the direction a few degrees off the
+// floor's normal as EPA leaves it: the single contact lies where they touch, on whichever geometry
+// the manifold takes first, not at some corner of the floor metres away.
+TEST(Manifold, VertexOnAFloorFaceTouchesWhereItRestsWithEitherGeometryFirst)
+{
+	NarrowPhaseContext context;
+	const Tuple3f floorCorners[3] = {{-10, 0, -10}, {10, 0, -10}, {0, 0, 10}};
+	TriangleCollider triangle(&floorCorners[0], &floorCorners[1], &floorCorners[2]);
+	triangle.Bake();
+	const PrimitiveCollider slab = test::Primitive("cube", {20, 1, 20}, {0, -0.5f, 0});
+	const Quaternion apexDown = QuaternionFromRotationVector({std::numbers::pi_v<float>, 0, 0});
+	const Quaternion cornerDown = QuaternionFromTo(Tuple3f(-1, -1, -1).Normalize(), Tuple3f(0, -1, 0));
+	const PrimitiveCollider cone = test::Primitive("cone", {0.4f, 0.6f, 0.4f}, {0.3f, 0.29f, 0.2f}, apexDown);
+	const PrimitiveCollider cube = test::Primitive("cube", {0.3f, 0.3f, 0.3f}, {0.3f, 0.15f * std::sqrt(3.0f) - 0.01f, 0.2f}, cornerDown);
+	const Tuple3f resting(0.3f, -0.01f, 0.2f);
+	// Two degrees off the vertical, inside the three degrees within which a face still faces it.
+	const Tuple3f tiltedUp(std::sin(0.035f), std::cos(0.035f), 0);
+	const struct
+	{
+		const char* what;
+		const ConvexGeometry& body;
+		const ConvexGeometry& floor;
+	} cases[] = {
+		{"cone apex on a triangle", cone, triangle},
+		{"cube corner on a triangle", cube, triangle},
+		{"cone apex on a box face", cone, slab},
+		{"cube corner on a box face", cube, slab},
+	};
+	for (const auto& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		test::ContactCollector bodyFirst, floorFirst;
+		context.normal = -tiltedUp;
+		context.GenerateContactManifold(c.body, c.floor, bodyFirst);
+		context.normal = tiltedUp;
+		context.GenerateContactManifold(c.floor, c.body, floorFirst);
+		ASSERT_EQ(bodyFirst.GetContactCount(), 1u);
+		ASSERT_EQ(floorFirst.GetContactCount(), 1u);
+		ExpectNear(bodyFirst.contacts[0].point, resting, 0.02);
+		ExpectNear(floorFirst.contacts[0].point, Tuple3f(resting.x, 0, resting.z), 0.02);
 	}
 }
 

@@ -275,6 +275,7 @@ TEST(PrimitiveCollider, FeaturesFacingADirection)
 		{"cube", {1, 1, 0}, 2}, {"cube", {0, -1, 1}, 2}, {"cube", {1, 1, 1}, 1},
 		{"cone", {0, 1, 0}, 1}, {"cone", {1, 0, 0}, 2}, {"cone", {0, -1, 0}, 4}, {"cone", {1, -0.5f, 0}, 1},
 		{"cone", {2, 1, 0}, 2}, {"cone", {0, 1, -2}, 2}, {"cone", {1, 0.6f, 0}, 1}, // the side: apex and rim
+		{"cone", {tilt, -1, tilt}, 5}, {"cone", {-tilt, -1, 0}, 4}, // the base and the rim point it leans to
 		{"cylinder", {0, 1, 0}, 6}, {"cylinder", {0, -1, 0}, 6}, {"cylinder", {1, 0, 1}, 2}, {"cylinder", {1, 1, 0}, 1},
 		{"plane", {0, 0, 1}, 4}, {"plane", {0, 1, 0.05f}, 2}, {"plane", {1, 0, 0.05f}, 2}, {"plane", {1, 1, 0}, 1},
 	};
@@ -291,6 +292,18 @@ TEST(PrimitiveCollider, FeaturesFacingADirection)
 				points[i].y * 0.999, points[i].z * 0.999)) << c.shape << " point " << points[i];
 			EXPECT_GE(c.direction.DotProduct(points[i]), 0.0f) << "on the side it faces";
 		}
+	}
+
+	// A base leaning towards a rim point between two corners of its diamond holds that point, where
+	// it touches.
+	for (const Tuple3f& leaning : {Tuple3f(tilt, -1, tilt), Tuple3f(-tilt, -1, 0.3f * tilt), Tuple3f(0.2f * tilt, -1, -tilt)})
+	{
+		const PrimitiveCollider cone = Placed("cone");
+		Tuple3f base[ConvexGeometry::kMaxFeaturePoints];
+		const int count = cone.GetFeature(leaning, base);
+		const Tuple3f touching = cone.Support(leaning);
+		EXPECT_TRUE(std::any_of(base, base + count, [&](const Tuple3f& p) { return p.DistanceSquared(touching) < 1e-8f; }))
+			<< "towards " << leaning;
 	}
 
 	// A unit cube's face under the same tilt, placed and turned: four points on the turned face.

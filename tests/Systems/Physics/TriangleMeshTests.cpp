@@ -395,6 +395,9 @@ TEST(TriangleMesh, TrianglePieceAnswersLikeItsCorners)
 	EXPECT_EQ(points[0], p[1]);
 	EXPECT_EQ(triangle.GetFeature({1, -0.2f, 0}, points), 1) << "a corner";
 	EXPECT_EQ(points[0], p[1]);
+	EXPECT_EQ(triangle.GetFeature({-1, -0.2f, -0.03f}, points), 2) << "the edge P2-P0, though P0-P1 faces the direction too";
+	EXPECT_EQ(points[0], p[2]);
+	EXPECT_EQ(points[1], p[0]);
 
 	ContactPoint contact;
 	contact.depth = 0.3f;
