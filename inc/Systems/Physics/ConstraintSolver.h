@@ -44,8 +44,9 @@ private:
 	};
 	struct PackedRow
 	{
-		Side jacobianA;
-		Side jacobianB;
+		// J / (J · M⁻¹ · Jᵀ): a relaxation's step is then one product shorter.
+		Side scaledJacobianA;
+		Side scaledJacobianB;
 		Side massJacobianA;
 		Side massJacobianB;
 		unsigned bodyA;
