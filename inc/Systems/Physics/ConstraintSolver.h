@@ -44,9 +44,8 @@ private:
 	};
 	struct PackedRow
 	{
-		// J / (J · M⁻¹ · Jᵀ): a relaxation's step is then one product shorter.
-		Side scaledJacobianA;
-		Side scaledJacobianB;
+		Side jacobianA;
+		Side jacobianB;
 		Side massJacobianA;
 		Side massJacobianB;
 		unsigned bodyA;

@@ -60,9 +60,9 @@ ConstraintSolver::Side ConstraintSolver::MassJacobian(const PackedBody& body, co
 // lanes of J · sums are summed side by side and added at the end.
 inline void ConstraintSolver::Relax(const PackedRow& row, float rhs, float& multiplier, Side& sumA, Side& sumB)
 {
-	const Lanes products = (row.scaledJacobianA.linear * sumA.linear + row.scaledJacobianA.angular * sumA.angular) +
-		(row.scaledJacobianB.linear * sumB.linear + row.scaledJacobianB.angular * sumB.angular);
-	const float delta = rhs * row.inverseDiagonal - ((products[0] + products[1]) + (products[2] + products[3]));
+	const Lanes products = (row.jacobianA.linear * sumA.linear + row.jacobianA.angular * sumA.angular) +
+		(row.jacobianB.linear * sumB.linear + row.jacobianB.angular * sumB.angular);
+	const float delta = (rhs - ((products[0] + products[1]) + (products[2] + products[3]))) * row.inverseDiagonal;
 	float lambda = multiplier + delta;
 	if (row.lowerBound > lambda)
 		lambda = row.lowerBound;
@@ -109,10 +109,10 @@ void ConstraintSolver::PackRows(ConstraintList& rows)
 		packed.bodyB = Pack(*row.bodyB);
 		const PackedBody& a = packedBodies[packed.bodyA];
 		const PackedBody& b = packedBodies[packed.bodyB];
-		const Side jacobianA = Spread(row.jacobian);
-		const Side jacobianB = Spread(row.jacobian + 6);
-		packed.massJacobianA = MassJacobian(a, jacobianA);
-		packed.massJacobianB = MassJacobian(b, jacobianB);
+		packed.jacobianA = Spread(row.jacobian);
+		packed.jacobianB = Spread(row.jacobian + 6);
+		packed.massJacobianA = MassJacobian(a, packed.jacobianA);
+		packed.massJacobianB = MassJacobian(b, packed.jacobianB);
 		Gather(packed.massJacobianA, row.massJacobian);
 		Gather(packed.massJacobianB, row.massJacobian + 6);
 		Side& accelA = accel[packed.bodyA];
@@ -129,8 +129,6 @@ void ConstraintSolver::PackRows(ConstraintList& rows)
 		packed.upperBound = row.upperBound;
 		packed.lambda = row.lambda;
 		packed.inverseDiagonal = row.inverseDiagonal;
-		packed.scaledJacobianA = Side{jacobianA.linear * row.inverseDiagonal, jacobianA.angular * row.inverseDiagonal};
-		packed.scaledJacobianB = Side{jacobianB.linear * row.inverseDiagonal, jacobianB.angular * row.inverseDiagonal};
 		packed.rhs = row.rhs;
 		packed.positionRhs = row.positional ? row.bias * inverseTimeStep : 0.0f;
 		packed.positionLambda = 0.0f;
