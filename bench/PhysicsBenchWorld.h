@@ -149,6 +149,8 @@ namespace bench
 		{
 			auto collider = std::make_unique<CompositePrimitiveCollider>();
 			collider->primitives.emplace_back(scale, shape, Tuple3f(), rotation);
+			// As a level load marks it: a unit piece takes the body's matrices instead of its own.
+			collider->isSingleUnit = CompositePrimitiveCollider::IsUnitPiece(scale, Tuple3f(), rotation);
 			return AddBody(position, std::move(collider), isStatic);
 		}
 
