@@ -52,13 +52,17 @@ namespace bench
 	class StepTimes
 	{
 	public:
+		// Returns the call's milliseconds, so that another record can take the same figure.
 		template <class Work>
-		void Time(Work work)
+		double Time(Work work)
 		{
 			const double start = ThreadMilliseconds();
 			work();
-			milliseconds.push_back(ThreadMilliseconds() - start);
+			Add(ThreadMilliseconds() - start);
+			return milliseconds.back();
 		}
+
+		void Add(double callMilliseconds) { milliseconds.push_back(callMilliseconds); }
 
 		// Counters name_mean and name_p95.
 		void Report(benchmark::State& state, const std::string& name) const
@@ -145,6 +149,8 @@ namespace bench
 		{
 			auto collider = std::make_unique<CompositePrimitiveCollider>();
 			collider->primitives.emplace_back(scale, shape, Tuple3f(), rotation);
+			// As a level load marks it: a unit piece takes the body's matrices instead of its own.
+			collider->isSingleUnit = CompositePrimitiveCollider::IsUnitPiece(scale, Tuple3f(), rotation);
 			return AddBody(position, std::move(collider), isStatic);
 		}
 

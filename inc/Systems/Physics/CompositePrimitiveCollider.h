@@ -36,6 +36,9 @@ public:
 	std::vector<Tuple3f> GetVertices() const override;
 	std::vector<IndexTriple> GetIndices() const override;
 
+	// Whether a piece so placed needs no matrices of its own (unit scale, no offset, no rotation).
+	static bool IsUnitPiece(const Tuple3f& scale, const Tuple3f& offset, const Tuple3f& rotation);
+
 	// One piece of unit scale, no offset and no rotation: it takes the body's matrices as they are.
 	bool isSingleUnit = false;
 	std::vector<PrimitiveCollider> primitives;

@@ -24,12 +24,30 @@ public:
 	float timeStep = 0.016f;
 
 private:
-	struct Vector6
+	// Four floats held and computed as one (a vector of the compiler's: one register where the
+	// processor has them, plain floats where not). A side of a row or a body takes two: linear
+	// x, y, z, then angular x, y, z, each with a fourth lane that stays zero.
+	using Lanes = float __attribute__((vector_size(16)));
+	struct Side
 	{
-		float v[6];
+		Lanes linear;
+		Lanes angular;
+	};
+	// The solver's copy of what it reads of a body, so that the row set-up walks one array.
+	struct PackedBody
+	{
+		RigidBody* body;
+		float inverseMass;
+		// The rotation part of the world inverse inertia, column by column.
+		Lanes inverseInertiaColumns[3];
+		float velocity[6];
 	};
 	struct PackedRow
 	{
+		Side jacobianA;
+		Side jacobianB;
+		Side massJacobianA;
+		Side massJacobianB;
 		unsigned bodyA;
 		unsigned bodyB;
 		float lowerBound;
@@ -40,10 +58,12 @@ private:
 		// The depth's correction speed over the time step for a positional row, else 0.
 		float positionRhs;
 		float positionLambda;
-		float jacobian[12];
-		float massJacobian[12];
 	};
 
+	static Side Spread(const float* side);
+	static void Gather(const Side& side, float* six);
+	static Side MassJacobian(const PackedBody& body, const Side& jacobian);
+	static void Relax(const PackedRow& row, float rhs, float& multiplier, Side& sumA, Side& sumB);
 	unsigned Pack(RigidBody& body);
 	void PackRows(ConstraintList& rows);
 	void SolvePositions();
@@ -52,7 +72,9 @@ private:
 	std::vector<PackedRow> packedRows;
 	// Indices into packedRows of the rows whose bias corrects positions.
 	std::vector<unsigned> positionalRows;
-	std::vector<RigidBody*> packedBodies;
-	std::vector<Vector6> accel;
-	std::vector<Vector6> pushAccel;
+	std::vector<PackedBody> packedBodies;
+	// Per packed body: the running inverse mass × constraint force, and the same for the
+	// positional rows' push.
+	std::vector<Side> accel;
+	std::vector<Side> pushAccel;
 };

@@ -42,11 +42,16 @@ bool CompositePrimitiveCollider::Load(Serializer& serializer)
 		Tuple3f offset, rotation, scale;
 		serializer.Read(shape).Read(offset).Read(rotation).Read(scale);
 		primitives.emplace_back(scale, shape, offset, rotation * kDegreesToRadiansF);
-		unitPiece = scale == Tuple3f(1.0f, 1.0f, 1.0f) && offset == Tuple3f() && rotation == Tuple3f();
+		unitPiece = IsUnitPiece(scale, offset, rotation);
 		serializer.LeaveNode();
 	}
 	isSingleUnit = primitives.size() == 1 && unitPiece;
 	return true;
+}
+
+bool CompositePrimitiveCollider::IsUnitPiece(const Tuple3f& scale, const Tuple3f& offset, const Tuple3f& rotation)
+{
+	return scale == Tuple3f(1.0f, 1.0f, 1.0f) && offset == Tuple3f() && rotation == Tuple3f();
 }
 
 bool CompositePrimitiveCollider::Save(Serializer& serializer)

@@ -23,46 +23,57 @@ namespace
 			target[i] += source[i] * scale;
 	}
 
-	// M⁻¹ · Jᵀ for one side. A body without mass (static, or kinematic under "LOGIC") is inert:
-	// the row moves it neither along nor about anything, whatever inertia its collider reported.
-	void SetMassJacobian(const RigidBody& body, const float* jacobian, float* massJacobian)
-	{
-		if (body.inverseMass == 0.0f)
-		{
-			for (int i = 0; i < 6; ++i)
-				massJacobian[i] = 0.0f;
-			return;
-		}
-		const Tuple3f angular = body.worldInverseInertia * Tuple3f(jacobian[3], jacobian[4], jacobian[5]);
-		for (int i = 0; i < 3; ++i)
-			massJacobian[i] = body.inverseMass * jacobian[i];
-		massJacobian[3] = angular.x;
-		massJacobian[4] = angular.y;
-		massJacobian[5] = angular.z;
-	}
-
 	// A row bounded to zero on both sides can carry no impulse (a twist row where several points
 	// already hold the turn): it is left out of the solve and keeps no multiplier.
 	bool IsInert(const Constraint& row)
 	{
 		return row.lowerBound == 0.0f && row.upperBound == 0.0f;
 	}
+}
 
-	// One projected Gauss-Seidel update of a row's multiplier against the bodies' running sums.
-	void Relax(float rhs, const float* jacobian, const float* massJacobian, float inverseDiagonal, float lower,
-		float upper, float& multiplier, float* sumA, float* sumB)
+ConstraintSolver::Side ConstraintSolver::Spread(const float* side)
+{
+	return Side{Lanes{side[0], side[1], side[2], 0.0f}, Lanes{side[3], side[4], side[5], 0.0f}};
+}
+
+void ConstraintSolver::Gather(const Side& side, float* six)
+{
+	for (int axis = 0; axis < 3; ++axis)
 	{
-		const float delta = (rhs - Dot6(jacobian, sumA) - Dot6(jacobian + 6, sumB)) * inverseDiagonal;
-		float lambda = multiplier + delta;
-		if (lower > lambda)
-			lambda = lower;
-		else if (lambda > upper)
-			lambda = upper;
-		const float change = lambda - multiplier;
-		multiplier = lambda;
-		AddScaled6(sumA, massJacobian, change);
-		AddScaled6(sumB, massJacobian + 6, change);
+		six[axis] = side.linear[axis];
+		six[axis + 3] = side.angular[axis];
 	}
+}
+
+// M⁻¹ · Jᵀ for one side. A body without mass (static, or kinematic under "LOGIC") is inert: the
+// row moves it neither along nor about anything, whatever inertia its collider reported.
+ConstraintSolver::Side ConstraintSolver::MassJacobian(const PackedBody& body, const Side& jacobian)
+{
+	if (body.inverseMass == 0.0f)
+		return Side{};
+	const Lanes* columns = body.inverseInertiaColumns;
+	return Side{jacobian.linear * body.inverseMass, columns[0] * jacobian.angular[0] + columns[1] * jacobian.angular[1] +
+		columns[2] * jacobian.angular[2]};
+}
+
+// One projected Gauss-Seidel update of a multiplier against the bodies' running sums. The four
+// lanes of J · sums are summed side by side and added at the end.
+inline void ConstraintSolver::Relax(const PackedRow& row, float rhs, float& multiplier, Side& sumA, Side& sumB)
+{
+	const Lanes products = (row.jacobianA.linear * sumA.linear + row.jacobianA.angular * sumA.angular) +
+		(row.jacobianB.linear * sumB.linear + row.jacobianB.angular * sumB.angular);
+	const float delta = (rhs - ((products[0] + products[1]) + (products[2] + products[3]))) * row.inverseDiagonal;
+	float lambda = multiplier + delta;
+	if (row.lowerBound > lambda)
+		lambda = row.lowerBound;
+	else if (lambda > row.upperBound)
+		lambda = row.upperBound;
+	const float change = lambda - multiplier;
+	multiplier = lambda;
+	sumA.linear += row.massJacobianA.linear * change;
+	sumA.angular += row.massJacobianA.angular * change;
+	sumB.linear += row.massJacobianB.linear * change;
+	sumB.angular += row.massJacobianB.angular * change;
 }
 
 unsigned ConstraintSolver::Pack(RigidBody& body)
@@ -70,10 +81,15 @@ unsigned ConstraintSolver::Pack(RigidBody& body)
 	if (body.solverSlot < 0)
 	{
 		body.solverSlot = static_cast<int>(packedBodies.size());
-		packedBodies.push_back(&body);
-		Vector6& sum = accel.emplace_back();
-		std::copy(std::begin(body.solverAccel), std::end(body.solverAccel), sum.v);
-		pushAccel.emplace_back() = Vector6{};
+		PackedBody& packed = packedBodies.emplace_back();
+		packed.body = &body;
+		packed.inverseMass = body.inverseMass;
+		const Matrix4& inertia = body.worldInverseInertia;
+		for (int column = 0; column < 3; ++column)
+			packed.inverseInertiaColumns[column] = Lanes{inertia.At(0, column), inertia.At(1, column), inertia.At(2, column), 0.0f};
+		std::copy(std::begin(body.solverVelocity), std::end(body.solverVelocity), packed.velocity);
+		accel.push_back(Spread(body.solverAccel));
+		pushAccel.push_back(Side{});
 	}
 	return static_cast<unsigned>(body.solverSlot);
 }
@@ -88,20 +104,27 @@ void ConstraintSolver::PackRows(ConstraintList& rows)
 			row.lambda = 0.0f;
 			continue;
 		}
-		RigidBody& a = *row.bodyA;
-		RigidBody& b = *row.bodyB;
 		PackedRow& packed = packedRows.emplace_back();
-		packed.bodyA = Pack(a);
-		packed.bodyB = Pack(b);
-		SetMassJacobian(a, row.jacobian, row.massJacobian);
-		SetMassJacobian(b, row.jacobian + 6, row.massJacobian + 6);
-		AddScaled6(accel[packed.bodyA].v, row.massJacobian, row.lambda);
-		AddScaled6(accel[packed.bodyB].v, row.massJacobian + 6, row.lambda);
+		packed.bodyA = Pack(*row.bodyA);
+		packed.bodyB = Pack(*row.bodyB);
+		const PackedBody& a = packedBodies[packed.bodyA];
+		const PackedBody& b = packedBodies[packed.bodyB];
+		packed.jacobianA = Spread(row.jacobian);
+		packed.jacobianB = Spread(row.jacobian + 6);
+		packed.massJacobianA = MassJacobian(a, packed.jacobianA);
+		packed.massJacobianB = MassJacobian(b, packed.jacobianB);
+		Gather(packed.massJacobianA, row.massJacobian);
+		Gather(packed.massJacobianB, row.massJacobian + 6);
+		Side& accelA = accel[packed.bodyA];
+		accelA.linear += packed.massJacobianA.linear * row.lambda;
+		accelA.angular += packed.massJacobianA.angular * row.lambda;
+		Side& accelB = accel[packed.bodyB];
+		accelB.linear += packed.massJacobianB.linear * row.lambda;
+		accelB.angular += packed.massJacobianB.angular * row.lambda;
 		const float diagonal = Dot6(row.jacobian, row.massJacobian) + Dot6(row.jacobian + 6, row.massJacobian + 6);
 		row.inverseDiagonal = std::fabs(diagonal) > kSingularDiagonal ? 1.0f / diagonal : kSingularInverse;
 		const float velocityBias = row.positional ? 0.0f : row.bias;
-		row.rhs = velocityBias * inverseTimeStep -
-			(Dot6(row.jacobian, a.solverVelocity) + Dot6(row.jacobian + 6, b.solverVelocity));
+		row.rhs = velocityBias * inverseTimeStep - (Dot6(row.jacobian, a.velocity) + Dot6(row.jacobian + 6, b.velocity));
 		packed.lowerBound = row.lowerBound;
 		packed.upperBound = row.upperBound;
 		packed.lambda = row.lambda;
@@ -109,8 +132,6 @@ void ConstraintSolver::PackRows(ConstraintList& rows)
 		packed.rhs = row.rhs;
 		packed.positionRhs = row.positional ? row.bias * inverseTimeStep : 0.0f;
 		packed.positionLambda = 0.0f;
-		std::copy(std::begin(row.jacobian), std::end(row.jacobian), packed.jacobian);
-		std::copy(std::begin(row.massJacobian), std::end(row.massJacobian), packed.massJacobian);
 		if (row.positional)
 			positionalRows.push_back(static_cast<unsigned>(packedRows.size() - 1));
 	}
@@ -127,8 +148,7 @@ void ConstraintSolver::SolvePositions()
 		for (unsigned index : positionalRows)
 		{
 			PackedRow& row = packedRows[index];
-			Relax(row.positionRhs, row.jacobian, row.massJacobian, row.inverseDiagonal, row.lowerBound, row.upperBound,
-				row.positionLambda, pushAccel[row.bodyA].v, pushAccel[row.bodyB].v);
+			Relax(row, row.positionRhs, row.positionLambda, pushAccel[row.bodyA], pushAccel[row.bodyB]);
 		}
 }
 
@@ -146,11 +166,16 @@ void ConstraintSolver::Unpack(ConstraintList& rows)
 	}
 	for (std::size_t i = 0; i < packedBodies.size(); ++i)
 	{
-		RigidBody& body = *packedBodies[i];
-		std::copy(std::begin(accel[i].v), std::end(accel[i].v), body.solverAccel);
-		const float* push = pushAccel[i].v;
-		body.pushVelocity = Tuple3f(push[0], push[1], push[2]) * timeStep;
-		body.pushSpin = Tuple3f(push[3], push[4], push[5]) * timeStep;
+		RigidBody& body = *packedBodies[i].body;
+		const Side& sum = accel[i];
+		const Side& push = pushAccel[i];
+		for (int axis = 0; axis < 3; ++axis)
+		{
+			body.solverAccel[axis] = sum.linear[axis];
+			body.solverAccel[axis + 3] = sum.angular[axis];
+		}
+		body.pushVelocity = Tuple3f(push.linear[0], push.linear[1], push.linear[2]) * timeStep;
+		body.pushSpin = Tuple3f(push.angular[0], push.angular[1], push.angular[2]) * timeStep;
 		body.solverSlot = -1;
 	}
 }
@@ -165,8 +190,7 @@ void ConstraintSolver::Solve(ConstraintList& rows)
 	PackRows(rows);
 	for (int pass = 0; pass < iterations; ++pass)
 		for (PackedRow& row : packedRows)
-			Relax(row.rhs, row.jacobian, row.massJacobian, row.inverseDiagonal, row.lowerBound, row.upperBound, row.lambda,
-				accel[row.bodyA].v, accel[row.bodyB].v);
+			Relax(row, row.rhs, row.lambda, accel[row.bodyA], accel[row.bodyB]);
 	SolvePositions();
 	Unpack(rows);
 }

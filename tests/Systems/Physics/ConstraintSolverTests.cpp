@@ -311,3 +311,54 @@ TEST(ConstraintSolver, PositionalRowsSeparateForOneStepWithoutLeavingSpeed)
 		EXPECT_NEAR(positional ? kept : push, 0.0f, 1e-6) << "positional " << positional;
 	}
 }
+
+TEST(ConstraintSolver, OffCentreRowsTurnTheBodyByItsInverseInertia)
+{
+	// A unit mass held off-centre by a static anchor, moving into the row (a velocity row) or
+	// overlapping it (a positional row), along each axis in turn. Whatever the multiplier, the
+	// body's turn is I⁻¹ · (r × n) times it and its push along n is the multiplier itself; the
+	// row's relative speed (or push) along n is what it asked for. The inverse inertia is not
+	// symmetric on purpose, so that a transposed product shows as well as a swapped axis.
+	Matrix4 inverseInertia = Matrix4::Identity();
+	const float entries[3][3] = {{2.0f, 0.3f, -0.1f}, {0.5f, 1.5f, 0.2f}, {-0.4f, 0.1f, 3.0f}};
+	for (int row = 0; row < 3; ++row)
+		for (int column = 0; column < 3; ++column)
+			inverseInertia.At(row, column) = entries[row][column];
+	const Tuple3f anchorOffset(0.3f, -0.2f, 0.5f);
+	for (const bool positional : {false, true})
+		for (const Tuple3f& n : {Tuple3f(1, 0, 0), Tuple3f(0, 1, 0), Tuple3f(0, 0, 1)})
+		{
+			RigidBody anchor = Moving(0.0f, 0.0f);
+			RigidBody ball = Moving(1.0f, 0.0f);
+			ball.worldInverseInertia = inverseInertia;
+			constexpr float kSpeed = 0.5f;
+			if (!positional)
+				for (int axis = 0; axis < 3; ++axis)
+					ball.solverVelocity[axis] = -n[axis] * kSpeed / kStep;
+			ConstraintList rows;
+			rows.Reserve(1);
+			Constraint row = Row(anchor, ball);
+			BuildLinearConstraintRow(row, 0.0f, 0.0f, n, Tuple3f(), anchorOffset);
+			row.positional = positional;
+			row.bias = positional ? kSpeed : 0.0f;
+			rows.Insert(row);
+			Solve(rows, 10);
+
+			const Tuple3f linear = positional ? ball.pushVelocity
+											  : Tuple3f(ball.solverAccel[0], ball.solverAccel[1], ball.solverAccel[2]) * kStep;
+			const Tuple3f turn = positional ? ball.pushSpin
+											: Tuple3f(ball.solverAccel[3], ball.solverAccel[4], ball.solverAccel[5]) * kStep;
+			const float impulse = linear.DotProduct(n);
+			const Tuple3f expectedTurn = inverseInertia * Tuple3f().CrossProduct(anchorOffset, n) * impulse;
+			for (int axis = 0; axis < 3; ++axis)
+			{
+				EXPECT_NEAR(linear[axis], n[axis] * impulse, 1e-5) << "positional " << positional << ", axis " << axis;
+				EXPECT_NEAR(turn[axis], expectedTurn[axis], 1e-5) << "positional " << positional << ", axis " << axis;
+			}
+			// The speed along the row at the anchor point after the solve (or the push's).
+			const Tuple3f moved = positional ? Tuple3f() : -n * kSpeed;
+			const float alongRow = (moved + linear).DotProduct(n) + turn.DotProduct(Tuple3f().CrossProduct(anchorOffset, n));
+			EXPECT_NEAR(alongRow, positional ? kSpeed : 0.0f, 1e-5) << "positional " << positional;
+			EXPECT_GT(std::fabs(impulse), 0.1f) << "positional " << positional;
+		}
+}
