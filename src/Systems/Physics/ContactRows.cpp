@@ -18,6 +18,12 @@ namespace
 	{
 		return v.LengthSquared() < kDegenerateTangent ? fallback : v.Normalize();
 	}
+
+	// The direction a linear row pushes body B along (zero for a row not built yet).
+	Tuple3f PushDirection(const Constraint& row)
+	{
+		return Tuple3f(row.jacobian[6], row.jacobian[7], row.jacobian[8]);
+	}
 }
 
 ContactRows::ContactRows(ResolutionManager& resolution) : resolution(resolution) {}
@@ -98,7 +104,13 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	const Tuple3f m = -contact.normal;
 	const Tuple3f rA = contact.point - manifold.centre0;
 	const Tuple3f rB = contact.point + contact.normal * contact.depth - manifold.centre1;
-	const Tuple3f t1 = -UnitOr(PerpendicularVector(m), Tuple3f(1.0f, 0.0f, 0.0f));
+	// Mended: the surface directions were picked afresh from the normal, and a normal within a hair
+	// of an axis swapped them from one step to the next (x and z under a box, thousands of times as
+	// a pile settles), so the multipliers kept to warm the solve pushed a quarter turn off. A point
+	// keeps its last first direction, laid into the surface; a new point picks one from the normal.
+	const Tuple3f previous = PushDirection(*ref.tangentRow1);
+	const Tuple3f fresh = -UnitOr(PerpendicularVector(m), Tuple3f(1.0f, 0.0f, 0.0f));
+	const Tuple3f t1 = UnitOr(previous - m * previous.DotProduct(m), fresh);
 	const Tuple3f t2 = UnitOr(Cross(m, t1), Tuple3f(0.0f, 0.0f, 1.0f));
 
 	// The body that gravity presses into the contact bears it; the owners' combined friction
@@ -122,6 +134,10 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	{
 		tangent->lowerBound = -limit;
 		tangent->upperBound = limit;
+		// Mended: the multiplier kept from the last step warms the solve before any bound is met,
+		// so one beyond this step's bound (the point has lost its load) pushed harder than
+		// friction can.
+		tangent->lambda = std::clamp(tangent->lambda, -limit, limit);
 	}
 	BuildLinearConstraintRow(*ref.tangentRow1, 0.0f, 0.0f, t1, rA, rB);
 	BuildLinearConstraintRow(*ref.tangentRow2, 0.0f, 0.0f, t2, rA, rB);

@@ -20,15 +20,16 @@ namespace
 			manifold = CollisionManifold(box, floor, contactPool);
 		}
 
-		// One step's contacts: each point with the floor's normal and the depth given.
-		void Build(std::initializer_list<Tuple3f> points, float depth = 0.05f)
+		// One step's contacts: each point with the depth and normal given (the floor's by default).
+		void Build(std::initializer_list<Tuple3f> points, float depth = 0.05f,
+			const Tuple3f& normal = Tuple3f(0.0f, 1.0f, 0.0f))
 		{
 			manifold.ClearContacts();
 			for (const Tuple3f& point : points)
 			{
 				ContactPoint contact;
 				contact.point = point;
-				contact.normal = Tuple3f(0.0f, 1.0f, 0.0f);
+				contact.normal = normal;
 				contact.depth = depth;
 				manifold.AddContact(contact);
 			}
@@ -64,6 +65,62 @@ namespace
 		EXPECT_EQ(normal->lowerBound, 0.0f);
 		EXPECT_EQ(normal->upperBound, kUnboundedMultiplier);
 		EXPECT_NEAR(normal->bias, 15.0f * (0.05f - 0.005f), 1e-5f);
+	}
+
+	// The friction force a point's two surface rows apply to the box, from their multipliers.
+	Tuple3f FrictionOnBox(const ContactRowRef& ref)
+	{
+		Tuple3f force;
+		for (const Constraint* row : {ref.tangentRow1, ref.tangentRow2})
+			force += Tuple3f(row->jacobian[0], row->jacobian[1], row->jacobian[2]) * row->lambda;
+		return force;
+	}
+
+	TEST_F(ContactRow, FrictionCarriedToTheNextStepPushesTheSameWayAsTheNormalTurnsPastAnAxis)
+	{
+		// Directions picked afresh from the normal change axis between these pairs of normals,
+		// except the first.
+		struct Case
+		{
+			Tuple3f before, after;
+		};
+		const Case cases[] = {
+			{{0.0f, 1.0f, 0.0f}, {0.0f, 1.0f, 0.0f}},
+			{{0.0f, 1.0f, 0.0f}, {0.0f, 1.0f, 0.001f}},
+			{{0.001f, 1.0f, 0.0f}, {0.0005f, 1.0f, 0.001f}},
+			{{0.3f, 0.9f, 0.3001f}, {0.3001f, 0.9f, 0.3f}},
+		};
+		const Tuple3f corner(0.5f, 0.0f, 0.5f);
+		for (const Case& c : cases)
+		{
+			Build({corner}, 0.01f, c.before.Normalize());
+			ASSERT_EQ(manifold.activeRefs.count, 1u);
+			manifold.activeRefs.first->tangentRow1->lambda = 300.0f;
+			manifold.activeRefs.first->tangentRow2->lambda = -120.0f;
+			const Tuple3f held = FrictionOnBox(*manifold.activeRefs.first);
+			Build({corner}, 0.01f, c.after.Normalize());
+			ASSERT_EQ(manifold.activeRefs.count, 1u) << "the point keeps its rows";
+			const Tuple3f carried = FrictionOnBox(*manifold.activeRefs.first);
+			EXPECT_LT((carried - held).Length(), 0.5f) << "normal " << c.after.x << " " << c.after.y << " " << c.after.z;
+		}
+	}
+
+	TEST_F(ContactRow, FrictionKeptFromTheLastStepStaysWithinThisStepsBound)
+	{
+		// Without normal force the bound is the box's own weight: its mass at the default friction.
+		const float bound = box->mass;
+		const float cases[][2] = {{2.0f * bound, bound}, {-3.0f * bound, -bound}, {0.5f * bound, 0.5f * bound}};
+		const Tuple3f corner(0.5f, 0.0f, 0.5f);
+		for (const auto& [kept, expected] : cases)
+		{
+			Build({corner});
+			ContactRowRef& ref = *manifold.activeRefs.first;
+			ref.normalRow->lambda = 0.0f;
+			ref.tangentRow1->lambda = ref.tangentRow2->lambda = kept;
+			Build({corner});
+			EXPECT_FLOAT_EQ(ref.tangentRow1->lambda, expected) << "kept " << kept;
+			EXPECT_FLOAT_EQ(ref.tangentRow2->lambda, expected) << "kept " << kept;
+		}
 	}
 
 	TEST_F(ContactRow, AVanishedPointRetiresItsRowsAndRevivesThemOrLosesThemAfterTheFrameLimit)
