@@ -43,7 +43,7 @@ namespace FeatureClipping
 	// Whether a point lies inside a planar polygon of three or more points, edges included (within
 	// a small band); fewer points contain nothing.
 	bool PolygonContains(const Tuple3f* polygon, int count, const Tuple3f& point);
-	// The closest pair of points of two features (vertex, segment or planar polygon): onA on the
-	// first, onB on the second. Where the features cross, some point of the crossing.
-	void ClosestPoints(const SupportFeature& a, const SupportFeature& b, Tuple3f& onA, Tuple3f& onB);
+	// The point of the first feature closest to the second (each a vertex, segment or planar
+	// polygon). Where the features cross, some point of the crossing.
+	Tuple3f ClosestPointOfFirst(const SupportFeature& a, const SupportFeature& b);
 }

@@ -167,13 +167,8 @@ void ConstraintSolver::Unpack(ConstraintList& rows)
 	for (std::size_t i = 0; i < packedBodies.size(); ++i)
 	{
 		RigidBody& body = *packedBodies[i].body;
-		const Side& sum = accel[i];
 		const Side& push = pushAccel[i];
-		for (int axis = 0; axis < 3; ++axis)
-		{
-			body.solverAccel[axis] = sum.linear[axis];
-			body.solverAccel[axis + 3] = sum.angular[axis];
-		}
+		Gather(accel[i], body.solverAccel);
 		body.pushVelocity = Tuple3f(push.linear[0], push.linear[1], push.linear[2]) * timeStep;
 		body.pushSpin = Tuple3f(push.angular[0], push.angular[1], push.angular[2]) * timeStep;
 		body.solverSlot = -1;

@@ -109,8 +109,9 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	// a pile settles), so the multipliers kept to warm the solve pushed a quarter turn off. A point
 	// keeps its last first direction, laid into the surface; a new point picks one from the normal.
 	const Tuple3f previous = PushDirection(*ref.tangentRow1);
-	const Tuple3f fresh = -UnitOr(PerpendicularVector(m), Tuple3f(1.0f, 0.0f, 0.0f));
-	const Tuple3f t1 = UnitOr(previous - m * previous.DotProduct(m), fresh);
+	const Tuple3f laid = previous - m * previous.DotProduct(m);
+	const Tuple3f t1 =
+		laid.LengthSquared() < kDegenerateTangent ? -UnitOr(PerpendicularVector(m), Tuple3f(1.0f, 0.0f, 0.0f)) : laid.Normalize();
 	const Tuple3f t2 = UnitOr(Cross(m, t1), Tuple3f(0.0f, 0.0f, 1.0f));
 
 	// The body that gravity presses into the contact bears it; the owners' combined friction

@@ -194,13 +194,14 @@ bool FeatureClipping::PolygonContains(const Tuple3f* polygon, int count, const T
 	return true;
 }
 
-void FeatureClipping::ClosestPoints(const SupportFeature& a, const SupportFeature& b, Tuple3f& onA, Tuple3f& onB)
+Tuple3f FeatureClipping::ClosestPointOfFirst(const SupportFeature& a, const SupportFeature& b)
 {
 	float least = std::numeric_limits<float>::infinity();
+	Tuple3f onA;
 	const auto keep = [&](const Tuple3f& p, const Tuple3f& q) {
 		const float distanceSquared = p.DistanceSquared(q);
 		if (distanceSquared < least)
-			least = distanceSquared, onA = p, onB = q;
+			least = distanceSquared, onA = p;
 	};
 	// Two convex features are closest at a point of one against the other, or edge against edge.
 	for (int i = 0; i < a.count; ++i)
@@ -216,4 +217,5 @@ void FeatureClipping::ClosestPoints(const SupportFeature& a, const SupportFeatur
 			ClosestPointsOfSegments(a.points[i], a.points[(i + 1) % a.count], b.points[j], b.points[(j + 1) % b.count], p, q);
 			keep(p, q);
 		}
+	return onA;
 }

@@ -121,16 +121,13 @@ void NarrowPhaseContext::GenerateContactManifold(const ConvexGeometry& first, co
 	const float facingA = std::fabs(normalA.DotProduct(u)), facingB = std::fabs(normalB.DotProduct(u));
 	const bool onSecond = std::fabs(facingA - facingB) < kTolerance ? featureA.count > featureB.count : facingA > facingB;
 	ContactPoint fallback;
-	fallback.point = onSecond ? supportB - u * depth : supportA;
 	// Mended: a face's support point is any of its corners (a cone's apex on a mesh triangle got
 	// its contact a metre away and spun); where the chosen feature is a face, the contact goes
 	// where the two features come closest.
 	if ((onSecond ? featureB.count : featureA.count) >= 3)
-	{
-		Tuple3f onFirst, onSecondFeature;
-		FeatureClipping::ClosestPoints(featureA, featureB, onFirst, onSecondFeature);
-		fallback.point = onFirst;
-	}
+		fallback.point = FeatureClipping::ClosestPointOfFirst(featureA, featureB);
+	else
+		fallback.point = onSecond ? supportB - u * depth : supportA;
 	fallback.normal = u;
 	fallback.depth = depth;
 	manifold.AddContact(fallback);
