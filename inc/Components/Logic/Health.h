@@ -6,6 +6,7 @@
 
 #include "Components/QuietComponent.h"
 #include "Message.h"
+#include "Utilities/Tuple.h"
 
 #include <cstdint>
 
@@ -26,6 +27,9 @@ public:
 	int GetHealth() const { return health; }
 	unsigned GetMaxHealth() const { return maxHealth; }
 	bool IsDead() const { return dead; }
+	// What a "Damage" does, for a caller holding the component: source is where the damage came
+	// from, when known.
+	void TakeDamage(int amount, const Tuple3f* source);
 
 private:
 	void OnDamage(Message::Reader reader);

@@ -50,6 +50,9 @@ public:
 	void SetVelocity(const Tuple3f& velocity);
 	Tuple3f GetAngularVelocity() const;
 	void SetAngularVelocity(const Tuple3f& angularVelocity);
+	// What a "SetScale" does to the body: the Transform's scale, mass, inertia and placement (put
+	// off while Logic updates a component), and a wake of its island.
+	void Rescale(const Tuple3f& scale);
 
 private:
 	void OnRemoteInit(Message::Reader reader);

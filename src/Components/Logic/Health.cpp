@@ -5,7 +5,6 @@
 #include "Object.h"
 #include "Serializer.h"
 #include "Utilities/Timer.h"
-#include "Utilities/Tuple.h"
 
 #include <cstdint>
 
@@ -57,6 +56,11 @@ void Health::OnDamage(Message::Reader reader)
 	const int amount = reader.Read<int>();
 	Tuple3f source;
 	const bool hasSource = reader.HasMore() && reader.Read(source);
+	TakeDamage(amount, hasSource ? &source : nullptr);
+}
+
+void Health::TakeDamage(int amount, const Tuple3f* source)
+{
 	// A heavy hit knocks the object over even while invulnerable or dead.
 	if (amount >= ragdollThreshold)
 	{
@@ -71,10 +75,10 @@ void Health::OnDamage(Message::Reader reader)
 	lastDamageTime = now;
 	Message percentage(kHealthPercentage);
 	owner->HandleMessage(percentage.PushFloat(Percentage()));
-	if (hasSource)
+	if (source != nullptr)
 	{
 		Message damageTaken(kDamageTaken);
-		owner->HandleMessage(damageTaken.Push(source));
+		owner->HandleMessage(damageTaken.Push(*source));
 	}
 	if (health <= 0 && !dead)
 	{

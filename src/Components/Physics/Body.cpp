@@ -270,9 +270,15 @@ void Body::OnSetRot(Message::Reader reader)
 void Body::OnSetScale(Message::Reader reader)
 {
 	Tuple3f scale;
+	if (reader.Read(scale))
+		Rescale(scale);
+}
+
+void Body::Rescale(const Tuple3f& scale)
+{
 	// A body lives in the physics system's pool: there is none without it.
 	Physics* physics = Physics::Instance();
-	if (body == nullptr || physics == nullptr || !reader.Read(scale))
+	if (body == nullptr || physics == nullptr)
 		return;
 	// Mass, inertia and placement follow when next read: a blast grows and shrinks its body in one
 	// update, and a body back where it started needs nothing recomputed.
