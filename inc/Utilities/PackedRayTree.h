@@ -59,11 +59,10 @@ private:
 		float entry;
 	};
 
-	// Pushes a child and starts loading its node or leaf, which the walk will likely read soon.
+	// Starts loading a kept child's node or leaf, which the walk will likely read soon.
 	template <class Leaf>
-	void Keep(Pending*& top, const Pending& child, const Leaf* leaves) const
+	void Prefetch(const Pending& child, const Leaf* leaves) const
 	{
-		*top++ = child;
 		if (child.ref & kLeafBit)
 			__builtin_prefetch(leaves + (child.ref & ~kLeafBit));
 		else
@@ -113,23 +112,22 @@ float PackedRayTree::RayCast(const Tuple3f& origin, const Tuple3f& direction, fl
 		}
 		const Node& node = nodes[next.ref];
 		const RaySlabs::BoxLanes entries = slabs.Entries(node.lows, node.highs);
-		// The entered children, farthest first, so that the nearest is kept last and walked first
-		// and its hit can rule the farther ones out; a child the ray misses is not kept at all.
-		Pending entered[kWidth];
-		int enteredCount = 0;
+		// The entered children kept farthest first, so that the nearest is walked first and its hit
+		// can rule the farther ones out; a child the ray misses is not kept at all.
+		Pending* const firstKept = top;
 		for (int slot = 0; slot < kWidth; ++slot)
 		{
 			if (node.children[slot] == kNoChild || !(entries[slot] >= 0.0f) || entries[slot] > bound)
 				continue;
-			int place = 0;
-			while (place < enteredCount && entered[place].entry > entries[slot])
+			Pending* place = firstKept;
+			while (place != top && place->entry > entries[slot])
 				++place;
-			std::copy_backward(entered + place, entered + enteredCount, entered + enteredCount + 1);
-			entered[place] = {node.children[slot], entries[slot]};
-			++enteredCount;
+			std::copy_backward(place, top, top + 1);
+			*place = {node.children[slot], entries[slot]};
+			++top;
 		}
-		for (int index = 0; index < enteredCount; ++index)
-			Keep(top, entered[index], leaves);
+		for (const Pending* kept = firstKept; kept != top; ++kept)
+			Prefetch(*kept, leaves);
 	}
 	if (nearest < 0.0f)
 		return kMiss;
