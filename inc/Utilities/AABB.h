@@ -84,8 +84,8 @@ struct RaySlabs
 
 	// Four floats the compiler keeps in one register where the target has one (a GCC and Clang
 	// vector extension, so not bound to one processor): four boxes' bounds on one axis.
-	using BoxLanes = float __attribute__((vector_size(4 * sizeof(float))));
 	static constexpr int kBoxLanes = 4;
+	using BoxLanes = float __attribute__((vector_size(kBoxLanes * sizeof(float))));
 
 	// RayEntry of four boxes at once, given axis by axis (lows[axis][lane], highs[axis][lane]).
 	BoxLanes Entries(const BoxLanes (&lows)[3], const BoxLanes (&highs)[3]) const
