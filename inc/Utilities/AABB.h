@@ -65,37 +65,67 @@ struct RaySlabs
 
 	// Narrows [nearest, farthest] to the part of the ray inside one axis's slab; an empty
 	// range (nearest > farthest) is a miss. Never bailing out early keeps the test free of
-	// branches the processor cannot predict; narrowing an empty range leaves it empty.
-	void ClipToSlab(int axis, float low, float high, float& nearest, float& farthest) const
+	// branches the processor cannot predict; narrowing an empty range leaves it empty. Value is
+	// a float, or BoxLanes for four boxes at once, each lane as a float on its own would go.
+	template <class Value>
+	void ClipToSlab(int axis, Value low, Value high, Value& nearest, Value& farthest) const
 	{
 		const float start = origin[axis];
 		if (parallel[axis])
 		{
-			if (start < low || start > high)
-				farthest = -kMissedSlab;
+			farthest = ((start < low) | (start > high)) ? Value{} - kMissedSlab : farthest;
 			return;
 		}
-		const float toLow = (low - start) * reciprocal[axis];
-		const float toHigh = (high - start) * reciprocal[axis];
-		nearest = std::max(nearest, std::min(toLow, toHigh));
-		farthest = std::min(farthest, std::max(toLow, toHigh));
+		const Value toLow = (low - start) * reciprocal[axis];
+		const Value toHigh = (high - start) * reciprocal[axis];
+		nearest = Larger(nearest, Smaller(toLow, toHigh));
+		farthest = Smaller(farthest, Larger(toLow, toHigh));
 	}
 
+	// Four floats the compiler keeps in one register where the target has one (a GCC and Clang
+	// vector extension, so not bound to one processor): four boxes' bounds on one axis.
+	static constexpr int kBoxLanes = 4;
+	using BoxLanes = float __attribute__((vector_size(kBoxLanes * sizeof(float))));
+
+	// RayEntry of four boxes at once, given axis by axis (lows[axis][lane], highs[axis][lane]).
+	BoxLanes Entries(const BoxLanes (&lows)[3], const BoxLanes (&highs)[3]) const
+	{
+		BoxLanes nearest{};
+		BoxLanes farthest = BoxLanes{} + kRayFarAway;
+		for (int axis = 0; axis < 3; ++axis)
+			ClipToSlab(axis, lows[axis], highs[axis], nearest, farthest);
+		return nearest <= farthest ? nearest : BoxLanes{} + kMissedBox;
+	}
+
+	// Slab distances start at "no limit".
+	static constexpr float kRayFarAway = 1e12f;
+	static constexpr float kMissedBox = -1.0f;
+
 private:
+	// std::min and std::max as they pick (the first of equals), for floats and BoxLanes alike.
+	template <class Value>
+	static Value Smaller(Value a, Value b)
+	{
+		return b < a ? b : a;
+	}
+	template <class Value>
+	static Value Larger(Value a, Value b)
+	{
+		return a < b ? b : a;
+	}
+
 	static constexpr float kMissedSlab = 1e30f;
 };
 
 // Inline: the trees' ray casts spend most of their time here.
 inline float AABB::RayEntry(const RaySlabs& ray) const
 {
-	// Slab distances start at "no limit".
-	constexpr float kRayFarAway = 1e12f;
 	float nearest = 0.0f;
-	float farthest = kRayFarAway;
+	float farthest = RaySlabs::kRayFarAway;
 	ray.ClipToSlab(0, min.x, max.x, nearest, farthest);
 	ray.ClipToSlab(1, min.y, max.y, nearest, farthest);
 	ray.ClipToSlab(2, min.z, max.z, nearest, farthest);
-	return nearest <= farthest ? nearest : -1.0f;
+	return nearest <= farthest ? nearest : RaySlabs::kMissedBox;
 }
 
 inline float AABB::RayEntry(const Tuple3f& origin, const Tuple3f& direction) const

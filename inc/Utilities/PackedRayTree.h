@@ -1,6 +1,7 @@
-// PackedRayTree: the copy of an AABBTree that ray casts walk. Every internal node holds both
-// children's boxes and references in one cache line, so a ray reads no pointer until it reaches
-// a leaf; the owner keeps what each leaf's test reads in an array of its own, in leaf order.
+// PackedRayTree: the copy of an AABBTree that ray casts walk. Each node gathers up to four
+// subtrees of the binary tree, their boxes stored axis by axis so one pass tests all four, with
+// their references in the same two cache lines: a ray reads no pointer until it reaches a leaf.
+// The owner keeps what each leaf's test reads in an array of its own, in leaf order.
 // AABBTree packs one for its ray casts, the static triangle mesh one over its triangles.
 #pragma once
 
@@ -24,8 +25,8 @@ public:
 	// The nearest hit distance, with its leaf's index in hitLeaf; -1 (hitLeaf untouched) for none.
 	// leaves is the owner's array in leaf order and leafTest(leaves[index]) a leaf's exact hit
 	// distance along the ray, negative (or not a number) for a miss; a leaf's entry starts loading
-	// as soon as its box is entered. Of leaves hit at the same distance the leftmost wins. The
-	// nearer child is entered first (the right one of two entered at the same distance), and a box
+	// as soon as its box is entered. Of leaves hit at the same distance the leftmost wins. Nearer
+	// children are entered first (the left one of two entered at the same distance), and a box
 	// entered beyond farthest or beyond the nearest hit so far is skipped.
 	template <class Leaf, class LeafTest>
 	float RayCast(const Tuple3f& origin, const Tuple3f& direction, float farthest, const Leaf* leaves,
@@ -38,10 +39,17 @@ private:
 	static constexpr ChildRef kNoChild = 0xffffffffu;
 	static constexpr float kMiss = -1.0f;
 
+	// As many children as one pass of the slab test takes side by side.
+	static constexpr int kWidth = RaySlabs::kBoxLanes;
+
 	struct alignas(64) Node
 	{
-		AABB boxes[2];
-		ChildRef children[2] = {kNoChild, kNoChild};
+		// lows[axis][slot], highs[axis][slot]: the children's boxes axis by axis.
+		RaySlabs::BoxLanes lows[3] = {};
+		RaySlabs::BoxLanes highs[3] = {};
+		ChildRef children[kWidth] = {kNoChild, kNoChild, kNoChild, kNoChild};
+
+		void SetBox(int slot, const AABB& box);
 	};
 
 	// A child still to visit, with the distance at which the ray enters its box.
@@ -51,11 +59,10 @@ private:
 		float entry;
 	};
 
-	// Pushes a child and starts loading its node or leaf, which the walk will likely read soon.
+	// Starts loading a kept child's node or leaf, which the walk will likely read soon.
 	template <class Leaf>
-	void Keep(Pending*& top, const Pending& child, const Leaf* leaves) const
+	void Prefetch(const Pending& child, const Leaf* leaves) const
 	{
-		*top++ = child;
 		if (child.ref & kLeafBit)
 			__builtin_prefetch(leaves + (child.ref & ~kLeafBit));
 		else
@@ -104,17 +111,23 @@ float PackedRayTree::RayCast(const Tuple3f& origin, const Tuple3f& direction, fl
 			continue;
 		}
 		const Node& node = nodes[next.ref];
-		const float leftEntry = node.children[0] == kNoChild ? kMiss : node.boxes[0].RayEntry(slabs);
-		const float rightEntry = node.children[1] == kNoChild ? kMiss : node.boxes[1].RayEntry(slabs);
-		// The nearer child on top, so its hit can rule the farther one out; a child the ray
-		// misses is not kept at all.
-		const bool rightFirst = leftEntry >= rightEntry;
-		const Pending near = rightFirst ? Pending{node.children[1], rightEntry} : Pending{node.children[0], leftEntry};
-		const Pending far = rightFirst ? Pending{node.children[0], leftEntry} : Pending{node.children[1], rightEntry};
-		if (far.entry >= 0.0f)
-			Keep(top, far, leaves);
-		if (near.entry >= 0.0f)
-			Keep(top, near, leaves);
+		const RaySlabs::BoxLanes entries = slabs.Entries(node.lows, node.highs);
+		// The entered children kept farthest first, so that the nearest is walked first and its hit
+		// can rule the farther ones out; a child the ray misses is not kept at all.
+		Pending* const firstKept = top;
+		for (int slot = 0; slot < kWidth; ++slot)
+		{
+			if (node.children[slot] == kNoChild || !(entries[slot] >= 0.0f) || entries[slot] > bound)
+				continue;
+			Pending* place = firstKept;
+			while (place != top && place->entry > entries[slot])
+				++place;
+			std::copy_backward(place, top, top + 1);
+			*place = {node.children[slot], entries[slot]};
+			++top;
+		}
+		for (const Pending* kept = firstKept; kept != top; ++kept)
+			Prefetch(*kept, leaves);
 	}
 	if (nearest < 0.0f)
 		return kMiss;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 namespace
 {
@@ -46,4 +47,36 @@ TEST(AABB, RayEntry)
 	};
 	for (const auto& [origin, direction, entry] : cases)
 		EXPECT_EQ(kUnitCube.RayEntry(origin, direction), entry) << origin << " along " << direction;
+}
+
+// Each lane answers as its box alone would, whether an axis runs through the slabs, along
+// them (inside, outside, on a face) or away from the box.
+TEST(AABB, FourBoxesAtOnceEnterAsEachAlone)
+{
+	const AABB boxes[RaySlabs::kBoxLanes] = {
+		kUnitCube, {{2, 0, 0}, {3, 1, 1}}, {{-1, 1, -4}, {0, 2, 4}}, {{0.25f, 0.25f, -3}, {0.75f, 0.75f, -2}}};
+	RaySlabs::BoxLanes lows[3], highs[3];
+	for (int lane = 0; lane < RaySlabs::kBoxLanes; ++lane)
+		for (int axis = 0; axis < 3; ++axis)
+		{
+			lows[axis][lane] = boxes[lane].min[axis];
+			highs[axis][lane] = boxes[lane].max[axis];
+		}
+	const std::pair<Tuple3f, Tuple3f> rays[] = {
+		{{-2, 0.5f, 0.5f}, {1, 0, 0}}, {{0.5f, 0.5f, 0.5f}, {0, 0, -1}}, {{-2, 1.0f, 0.5f}, {1, 5e-5f, 0}},
+		{{-2, 1.5f, 0.5f}, {1, 5e-5f, 0}}, {{-1, -1, 0.5f}, {1, 1, 0}}, {{4, 0.5f, 0.5f}, {-1, 0.1f, -0.2f}},
+		{{0.5f, 1.5f, 0}, {0, 0, 1}}, {{0.5f, 0.5f, 9}, {0.01f, -0.02f, -1}},
+	};
+	int entered = 0;
+	for (const auto& [origin, direction] : rays)
+	{
+		const RaySlabs slabs(origin, direction);
+		const RaySlabs::BoxLanes entries = slabs.Entries(lows, highs);
+		for (int lane = 0; lane < RaySlabs::kBoxLanes; ++lane)
+		{
+			EXPECT_EQ(entries[lane], boxes[lane].RayEntry(slabs)) << origin << " along " << direction << ", box " << lane;
+			entered += entries[lane] >= 0.0f;
+		}
+	}
+	EXPECT_GE(entered, 10) << "most rays should enter some of the boxes";
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <vector>
 
@@ -81,5 +82,55 @@ TEST(PackedRayTree, LeavesComeLeftToRightAndTheNearestHitRulesOutFartherBoxes)
 		EXPECT_EQ(tests, c.tests);
 		EXPECT_EQ(hitLeaf < row.order.size() ? row.order[hitLeaf]->min.x : -1.0f, c.distance) << "hit leaf " << hitLeaf;
 		EXPECT_TRUE(c.distance >= 0.0f || hitLeaf == 99) << "a miss leaves hitLeaf alone";
+	}
+}
+
+// Leaves that all miss leave nothing to prune: the walk tests every leaf whose box it enters
+// once, however the binary tree was shaped (deep chains fill the walk's stack the most).
+TEST(PackedRayTree, AWalkWithoutHitsTestsEveryEnteredLeafOnce)
+{
+	const struct
+	{
+		const char* name;
+		int leaves;
+		bool built;
+		int removeEvery;
+	} cases[] = {
+		{"built", 100, true, 0},
+		{"grown one leaf at a time, a chain", 300, false, 0},
+		{"built, then every third leaf removed", 100, true, 3},
+		{"grown, then every other leaf removed", 60, false, 2},
+	};
+	for (const auto& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		std::deque<AABB> boxes;
+		AABBTree tree;
+		tree.SetCollectFlag(c.built);
+		std::vector<AABBTree::LeafNode*> inserted;
+		for (int i = 0; i < c.leaves; ++i)
+		{
+			const float x = static_cast<float>(i % 7) + 2.0f;
+			AABB* box = &boxes.emplace_back(AABB{{x, -0.5f, -0.5f}, {x + 1.0f, 0.5f, 0.5f}});
+			inserted.push_back(tree.Insert(box, box, nullptr));
+		}
+		if (c.built)
+			tree.Build();
+		int kept = c.leaves;
+		for (int i = 0; c.removeEvery > 0 && i < c.leaves; i += c.removeEvery, --kept)
+			tree.RemoveNode(inserted[static_cast<std::size_t>(i)]);
+		PackedRayTree packed;
+		const std::vector<const AABBTreeLeafNode*> order = packed.Pack(tree.Root());
+		ASSERT_EQ(order.size(), static_cast<std::size_t>(kept));
+		std::vector<int> tests(order.size());
+		std::uint32_t hitLeaf = 99;
+		const float hit = packed.RayCast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0), AABBTree::kNoHitYet, order.data(),
+			[&](const AABBTreeLeafNode* leaf) {
+				++tests[static_cast<std::size_t>(std::find(order.begin(), order.end(), leaf) - order.begin())];
+				return -1.0f;
+			},
+			hitLeaf);
+		EXPECT_EQ(hit, -1.0f);
+		EXPECT_EQ(std::count(tests.begin(), tests.end(), 1), kept) << "each leaf tested once";
 	}
 }
