@@ -64,6 +64,9 @@ private:
 	static void Gather(const Side& side, float* six);
 	static Side MassJacobian(const PackedBody& body, const Side& jacobian);
 	static void Relax(const PackedRow& row, float rhs, float& multiplier, Side& sumA, Side& sumB);
+	template <class RowAt>
+	static void RelaxPass(std::size_t rowCount, RowAt rowAt, float PackedRow::*rhs, float PackedRow::*multiplier,
+		std::vector<Side>& sums);
 	unsigned Pack(RigidBody& body);
 	void PackRows(ConstraintList& rows);
 	void SolvePositions();

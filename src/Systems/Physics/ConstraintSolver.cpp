@@ -137,6 +137,49 @@ void ConstraintSolver::PackRows(ConstraintList& rows)
 	}
 }
 
+// The rows of one contact or connection come one after another on the same two bodies: their
+// sums are held in registers over such a run and written back when the pair changes, so a row
+// does not wait for the one before it to store them and load them back. A row that joins a body
+// to itself relaxes in place, both of its sides being the one sum.
+template <class RowAt>
+void ConstraintSolver::RelaxPass(std::size_t rowCount, RowAt rowAt, float PackedRow::*rhs, float PackedRow::*multiplier,
+	std::vector<Side>& sums)
+{
+	constexpr unsigned kNone = ~0u;
+	unsigned heldA = kNone;
+	unsigned heldB = kNone;
+	Side sumA{};
+	Side sumB{};
+	for (std::size_t i = 0; i < rowCount; ++i)
+	{
+		PackedRow& row = rowAt(i);
+		if (row.bodyA != heldA || row.bodyB != heldB)
+		{
+			if (heldA != kNone)
+			{
+				sums[heldA] = sumA;
+				sums[heldB] = sumB;
+			}
+			if (row.bodyA == row.bodyB)
+			{
+				heldA = heldB = kNone;
+				Relax(row, row.*rhs, row.*multiplier, sums[row.bodyA], sums[row.bodyB]);
+				continue;
+			}
+			heldA = row.bodyA;
+			heldB = row.bodyB;
+			sumA = sums[heldA];
+			sumB = sums[heldB];
+		}
+		Relax(row, row.*rhs, row.*multiplier, sumA, sumB);
+	}
+	if (heldA != kNone)
+	{
+		sums[heldA] = sumA;
+		sums[heldB] = sumB;
+	}
+}
+
 void ConstraintSolver::SolvePositions()
 {
 	// Rows without depth to correct still take part, or a push could drive a body into another.
@@ -145,11 +188,8 @@ void ConstraintSolver::SolvePositions()
 	if (!anyDepth)
 		return;
 	for (int pass = 0; pass < iterations; ++pass)
-		for (unsigned index : positionalRows)
-		{
-			PackedRow& row = packedRows[index];
-			Relax(row, row.positionRhs, row.positionLambda, pushAccel[row.bodyA], pushAccel[row.bodyB]);
-		}
+		RelaxPass(positionalRows.size(), [this](std::size_t i) -> PackedRow& { return packedRows[positionalRows[i]]; },
+			&PackedRow::positionRhs, &PackedRow::positionLambda, pushAccel);
 }
 
 void ConstraintSolver::Unpack(ConstraintList& rows)
@@ -184,8 +224,8 @@ void ConstraintSolver::Solve(ConstraintList& rows)
 	pushAccel.clear();
 	PackRows(rows);
 	for (int pass = 0; pass < iterations; ++pass)
-		for (PackedRow& row : packedRows)
-			Relax(row, row.rhs, row.lambda, accel[row.bodyA], accel[row.bodyB]);
+		RelaxPass(packedRows.size(), [this](std::size_t i) -> PackedRow& { return packedRows[i]; }, &PackedRow::rhs,
+			&PackedRow::lambda, accel);
 	SolvePositions();
 	Unpack(rows);
 }
