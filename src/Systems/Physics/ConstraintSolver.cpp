@@ -137,46 +137,94 @@ void ConstraintSolver::PackRows(ConstraintList& rows)
 	}
 }
 
-// The rows of one contact or connection come one after another on the same two bodies: their
-// sums are held in registers over such a run and written back when the pair changes, so a row
-// does not wait for the one before it to store them and load them back. A row that joins a body
-// to itself relaxes in place, both of its sides being the one sum.
-template <class RowAt>
-void ConstraintSolver::RelaxPass(std::size_t rowCount, RowAt rowAt, float PackedRow::*rhs, float PackedRow::*multiplier,
-	std::vector<Side>& sums)
+// Two runs of rows may be relaxed side by side only if no body that moves belongs to both: then
+// no row of one reads a sum that a row of the other writes, and the result is the same as one
+// run after the other. A body without mass may belong to both, as its sums never change. A row
+// that joins a body to itself is never paired.
+bool ConstraintSolver::Apart(const PackedRow& first, const PackedRow& second) const
 {
-	constexpr unsigned kNone = ~0u;
-	unsigned heldA = kNone;
-	unsigned heldB = kNone;
-	Side sumA{};
-	Side sumB{};
-	for (std::size_t i = 0; i < rowCount; ++i)
+	if (first.bodyA == first.bodyB || second.bodyA == second.bodyB)
+		return false;
+	for (const unsigned body : {first.bodyA, first.bodyB})
+		if ((body == second.bodyA || body == second.bodyB) && packedBodies[body].inverseMass != 0.0f)
+			return false;
+	return true;
+}
+
+template <class RowAt>
+void ConstraintSolver::GroupRuns(std::size_t rowCount, RowAt rowAt, std::vector<RunGroup>& groups) const
+{
+	const auto runEnd = [&rowAt, rowCount](std::size_t start) {
+		const PackedRow& lead = rowAt(start);
+		std::size_t end = start + 1;
+		while (end < rowCount && rowAt(end).bodyA == lead.bodyA && rowAt(end).bodyB == lead.bodyB)
+			++end;
+		return end;
+	};
+	groups.clear();
+	for (std::size_t start = 0; start < rowCount;)
 	{
-		PackedRow& row = rowAt(i);
-		if (row.bodyA != heldA || row.bodyB != heldB)
+		std::size_t end = runEnd(start);
+		RunGroup group{static_cast<unsigned>(start), static_cast<unsigned>(end - start), static_cast<unsigned>(end), 0};
+		if (end < rowCount && Apart(rowAt(start), rowAt(end)))
 		{
-			if (heldA != kNone)
-			{
-				sums[heldA] = sumA;
-				sums[heldB] = sumB;
-			}
-			if (row.bodyA == row.bodyB)
-			{
-				heldA = heldB = kNone;
-				Relax(row, row.*rhs, row.*multiplier, sums[row.bodyA], sums[row.bodyB]);
-				continue;
-			}
-			heldA = row.bodyA;
-			heldB = row.bodyB;
-			sumA = sums[heldA];
-			sumB = sums[heldB];
+			const std::size_t secondEnd = runEnd(end);
+			group.secondCount = static_cast<unsigned>(secondEnd - end);
+			end = secondEnd;
 		}
-		Relax(row, row.*rhs, row.*multiplier, sumA, sumB);
+		groups.push_back(group);
+		start = end;
 	}
-	if (heldA != kNone)
+}
+
+// Each row waits on the sums the row before it wrote, so a run's sums are held in registers
+// rather than stored and loaded back between its rows, and a second run on other bodies is
+// interleaved with the first so that the processor works on both waits at once. A run of rows
+// joining a body to itself relaxes in place, both of its sides being the one sum.
+template <class RowAt>
+void ConstraintSolver::RelaxGroups(const std::vector<RunGroup>& groups, RowAt rowAt, float PackedRow::*rhs,
+	float PackedRow::*multiplier, std::vector<Side>& sums)
+{
+	const auto relax = [&](unsigned index, Side& sumA, Side& sumB) {
+		PackedRow& row = rowAt(index);
+		Relax(row, row.*rhs, row.*multiplier, sumA, sumB);
+	};
+	for (const RunGroup& group : groups)
 	{
-		sums[heldA] = sumA;
-		sums[heldB] = sumB;
+		const PackedRow& lead = rowAt(group.first);
+		if (lead.bodyA == lead.bodyB)
+		{
+			for (unsigned k = 0; k < group.count; ++k)
+				relax(group.first + k, sums[lead.bodyA], sums[lead.bodyA]);
+			continue;
+		}
+		Side firstA = sums[lead.bodyA];
+		Side firstB = sums[lead.bodyB];
+		if (group.secondCount == 0)
+		{
+			for (unsigned k = 0; k < group.count; ++k)
+				relax(group.first + k, firstA, firstB);
+		}
+		else
+		{
+			const PackedRow& secondLead = rowAt(group.secondFirst);
+			Side secondA = sums[secondLead.bodyA];
+			Side secondB = sums[secondLead.bodyB];
+			const unsigned common = std::min(group.count, group.secondCount);
+			for (unsigned k = 0; k < common; ++k)
+			{
+				relax(group.first + k, firstA, firstB);
+				relax(group.secondFirst + k, secondA, secondB);
+			}
+			for (unsigned k = common; k < group.count; ++k)
+				relax(group.first + k, firstA, firstB);
+			for (unsigned k = common; k < group.secondCount; ++k)
+				relax(group.secondFirst + k, secondA, secondB);
+			sums[secondLead.bodyA] = secondA;
+			sums[secondLead.bodyB] = secondB;
+		}
+		sums[lead.bodyA] = firstA;
+		sums[lead.bodyB] = firstB;
 	}
 }
 
@@ -187,9 +235,10 @@ void ConstraintSolver::SolvePositions()
 		[this](unsigned index) { return packedRows[index].positionRhs > 0.0f; });
 	if (!anyDepth)
 		return;
+	const auto rowAt = [this](std::size_t i) -> PackedRow& { return packedRows[positionalRows[i]]; };
+	GroupRuns(positionalRows.size(), rowAt, runGroups);
 	for (int pass = 0; pass < iterations; ++pass)
-		RelaxPass(positionalRows.size(), [this](std::size_t i) -> PackedRow& { return packedRows[positionalRows[i]]; },
-			&PackedRow::positionRhs, &PackedRow::positionLambda, pushAccel);
+		RelaxGroups(runGroups, rowAt, &PackedRow::positionRhs, &PackedRow::positionLambda, pushAccel);
 }
 
 void ConstraintSolver::Unpack(ConstraintList& rows)
@@ -223,9 +272,10 @@ void ConstraintSolver::Solve(ConstraintList& rows)
 	accel.clear();
 	pushAccel.clear();
 	PackRows(rows);
+	const auto rowAt = [this](std::size_t i) -> PackedRow& { return packedRows[i]; };
+	GroupRuns(packedRows.size(), rowAt, runGroups);
 	for (int pass = 0; pass < iterations; ++pass)
-		RelaxPass(packedRows.size(), [this](std::size_t i) -> PackedRow& { return packedRows[i]; }, &PackedRow::rhs,
-			&PackedRow::lambda, accel);
+		RelaxGroups(runGroups, rowAt, &PackedRow::rhs, &PackedRow::lambda, accel);
 	SolvePositions();
 	Unpack(rows);
 }

@@ -408,3 +408,55 @@ TEST(ConstraintSolver, ARowJoiningABodyToItselfActsThroughBothSides)
 	EXPECT_NEAR(kSpin + body.solverAccel[5] * kStep, 0.0f, 1e-5);
 	EXPECT_NEAR(body.solverAccel[0], 0.0f, 1e-6) << "the two sides' pushes cancel";
 }
+
+TEST(ConstraintSolver, OneIterationRelaxesTheRowsInTheirOrder)
+{
+	// Unit masses a, b, c, d at 2, 0, −1 and 5 m/s and a static g; each row is rigid along x or y
+	// between two of them. After one iteration each row has brought its two bodies to one speed
+	// along its axis, in the order given: a later row sees what the earlier ones did to its bodies.
+	enum Body
+	{
+		A,
+		B,
+		C,
+		D,
+		G
+	};
+	struct RowSpec
+	{
+		Body first;
+		Body second;
+		Tuple3f axis;
+	};
+	const Tuple3f alongY(0, 1, 0);
+	const struct
+	{
+		const char* name;
+		std::vector<RowSpec> rows;
+		float expected[4];
+	} cases[] = {
+		{"a chain through b", {{A, B, kAlongX}, {B, C, kAlongX}}, {1.0f, 0.0f, 0.0f, 5.0f}},
+		{"two pairs apart", {{A, B, kAlongX}, {C, D, kAlongX}}, {1.0f, 1.0f, 2.0f, 2.0f}},
+		{"a longer second pair", {{A, B, kAlongX}, {C, D, alongY}, {C, D, kAlongX}}, {1.0f, 1.0f, 2.0f, 2.0f}},
+		{"a longer first pair", {{C, D, alongY}, {C, D, kAlongX}, {A, B, kAlongX}}, {1.0f, 1.0f, 2.0f, 2.0f}},
+		{"two bodies on one static", {{A, G, kAlongX}, {C, G, kAlongX}}, {0.0f, 0.0f, 0.0f, 5.0f}},
+		{"two pairs apart, then across them", {{A, B, kAlongX}, {C, D, kAlongX}, {C, B, kAlongX}}, {1.0f, 1.5f, 1.5f, 2.0f}},
+		{"apart, then through b", {{C, D, kAlongX}, {A, B, kAlongX}, {B, C, kAlongX}}, {1.0f, 1.5f, 1.5f, 2.0f}},
+		{"through b, then apart", {{A, B, kAlongX}, {B, C, kAlongX}, {A, D, kAlongX}}, {3.0f, 0.0f, 0.0f, 3.0f}},
+	};
+	for (const auto& c : cases)
+	{
+		RigidBody bodies[] = {Moving(1.0f, 2.0f), Moving(1.0f, 0.0f), Moving(1.0f, -1.0f), Moving(1.0f, 5.0f), Moving(0.0f, 0.0f)};
+		ConstraintList rows;
+		rows.Reserve(static_cast<unsigned>(c.rows.size()));
+		for (const RowSpec& spec : c.rows)
+		{
+			Constraint row = Row(bodies[spec.first], bodies[spec.second]);
+			BuildLinearConstraintRow(row, 0.0f, 0.0f, spec.axis, Tuple3f(), Tuple3f());
+			rows.Insert(row);
+		}
+		Solve(rows, 1);
+		for (int body = A; body <= D; ++body)
+			EXPECT_NEAR(VelocityAfter(bodies[body]), c.expected[body], 1e-5) << c.name << ", body " << body;
+	}
+}
