@@ -64,6 +64,21 @@ private:
 	static void Gather(const Side& side, float* six);
 	static Side MassJacobian(const PackedBody& body, const Side& jacobian);
 	static void Relax(const PackedRow& row, float rhs, float& multiplier, Side& sumA, Side& sumB);
+	// Consecutive rows on one pair of bodies form a run; a group is one run, or two adjacent runs
+	// on bodies apart from each other. Indices count rows of the pass, not of packedRows.
+	struct RunGroup
+	{
+		unsigned first;
+		unsigned count;
+		unsigned secondFirst;
+		unsigned secondCount;
+	};
+	bool Apart(const PackedRow& first, const PackedRow& second) const;
+	template <class RowAt>
+	void GroupRuns(std::size_t rowCount, RowAt rowAt, std::vector<RunGroup>& groups) const;
+	template <class RowAt>
+	static void RelaxGroups(const std::vector<RunGroup>& groups, RowAt rowAt, float PackedRow::*rhs,
+		float PackedRow::*multiplier, std::vector<Side>& sums);
 	unsigned Pack(RigidBody& body);
 	void PackRows(ConstraintList& rows);
 	void SolvePositions();
@@ -77,4 +92,6 @@ private:
 	// positional rows' push.
 	std::vector<Side> accel;
 	std::vector<Side> pushAccel;
+	// The runs of the pass being solved, regrouped for each pass's row set.
+	std::vector<RunGroup> runGroups;
 };

@@ -53,8 +53,10 @@ public:
 
 private:
 	// Appends the face over three vertices, its normal turned away from the centroid of all the
-	// vertices; a face whose vertices lie on one line has no normal and is left out.
-	void MakePolytopeFace(const Simplex& vertices, std::uint32_t a, std::uint32_t b, std::uint32_t c);
+	// vertices (worked out once by the caller for all the faces it makes over one vertex set); a
+	// face whose vertices lie on one line has no normal and is left out.
+	void MakePolytopeFace(const Simplex& vertices, const Tuple3f& centroid, std::uint32_t a, std::uint32_t b,
+		std::uint32_t c);
 	// The face with the smallest distance, the earlier one on a tie; null when there is none.
 	const PolytopeFace* ClosestFace() const;
 	// Adds the vertex, removes every face it sees and closes the hole with faces over the horizon.

@@ -137,6 +137,97 @@ void ConstraintSolver::PackRows(ConstraintList& rows)
 	}
 }
 
+// Two runs of rows may be relaxed side by side only if no body that moves belongs to both: then
+// no row of one reads a sum that a row of the other writes, and the result is the same as one
+// run after the other. A body without mass may belong to both, as its sums never change. A row
+// that joins a body to itself is never paired.
+bool ConstraintSolver::Apart(const PackedRow& first, const PackedRow& second) const
+{
+	if (first.bodyA == first.bodyB || second.bodyA == second.bodyB)
+		return false;
+	for (const unsigned body : {first.bodyA, first.bodyB})
+		if ((body == second.bodyA || body == second.bodyB) && packedBodies[body].inverseMass != 0.0f)
+			return false;
+	return true;
+}
+
+template <class RowAt>
+void ConstraintSolver::GroupRuns(std::size_t rowCount, RowAt rowAt, std::vector<RunGroup>& groups) const
+{
+	const auto runEnd = [&rowAt, rowCount](std::size_t start) {
+		const PackedRow& lead = rowAt(start);
+		std::size_t end = start + 1;
+		while (end < rowCount && rowAt(end).bodyA == lead.bodyA && rowAt(end).bodyB == lead.bodyB)
+			++end;
+		return end;
+	};
+	groups.clear();
+	for (std::size_t start = 0; start < rowCount;)
+	{
+		std::size_t end = runEnd(start);
+		RunGroup group{static_cast<unsigned>(start), static_cast<unsigned>(end - start), static_cast<unsigned>(end), 0};
+		if (end < rowCount && Apart(rowAt(start), rowAt(end)))
+		{
+			const std::size_t secondEnd = runEnd(end);
+			group.secondCount = static_cast<unsigned>(secondEnd - end);
+			end = secondEnd;
+		}
+		groups.push_back(group);
+		start = end;
+	}
+}
+
+// Each row waits on the sums the row before it wrote, so a run's sums are held in registers
+// rather than stored and loaded back between its rows, and a second run on other bodies is
+// interleaved with the first so that the processor works on both waits at once. A run of rows
+// joining a body to itself relaxes in place, both of its sides being the one sum.
+template <class RowAt>
+void ConstraintSolver::RelaxGroups(const std::vector<RunGroup>& groups, RowAt rowAt, float PackedRow::*rhs,
+	float PackedRow::*multiplier, std::vector<Side>& sums)
+{
+	const auto relax = [&](unsigned index, Side& sumA, Side& sumB) {
+		PackedRow& row = rowAt(index);
+		Relax(row, row.*rhs, row.*multiplier, sumA, sumB);
+	};
+	for (const RunGroup& group : groups)
+	{
+		const PackedRow& lead = rowAt(group.first);
+		if (lead.bodyA == lead.bodyB)
+		{
+			for (unsigned k = 0; k < group.count; ++k)
+				relax(group.first + k, sums[lead.bodyA], sums[lead.bodyA]);
+			continue;
+		}
+		Side firstA = sums[lead.bodyA];
+		Side firstB = sums[lead.bodyB];
+		if (group.secondCount == 0)
+		{
+			for (unsigned k = 0; k < group.count; ++k)
+				relax(group.first + k, firstA, firstB);
+		}
+		else
+		{
+			const PackedRow& secondLead = rowAt(group.secondFirst);
+			Side secondA = sums[secondLead.bodyA];
+			Side secondB = sums[secondLead.bodyB];
+			const unsigned common = std::min(group.count, group.secondCount);
+			for (unsigned k = 0; k < common; ++k)
+			{
+				relax(group.first + k, firstA, firstB);
+				relax(group.secondFirst + k, secondA, secondB);
+			}
+			for (unsigned k = common; k < group.count; ++k)
+				relax(group.first + k, firstA, firstB);
+			for (unsigned k = common; k < group.secondCount; ++k)
+				relax(group.secondFirst + k, secondA, secondB);
+			sums[secondLead.bodyA] = secondA;
+			sums[secondLead.bodyB] = secondB;
+		}
+		sums[lead.bodyA] = firstA;
+		sums[lead.bodyB] = firstB;
+	}
+}
+
 void ConstraintSolver::SolvePositions()
 {
 	// Rows without depth to correct still take part, or a push could drive a body into another.
@@ -144,12 +235,10 @@ void ConstraintSolver::SolvePositions()
 		[this](unsigned index) { return packedRows[index].positionRhs > 0.0f; });
 	if (!anyDepth)
 		return;
+	const auto rowAt = [this](std::size_t i) -> PackedRow& { return packedRows[positionalRows[i]]; };
+	GroupRuns(positionalRows.size(), rowAt, runGroups);
 	for (int pass = 0; pass < iterations; ++pass)
-		for (unsigned index : positionalRows)
-		{
-			PackedRow& row = packedRows[index];
-			Relax(row, row.positionRhs, row.positionLambda, pushAccel[row.bodyA], pushAccel[row.bodyB]);
-		}
+		RelaxGroups(runGroups, rowAt, &PackedRow::positionRhs, &PackedRow::positionLambda, pushAccel);
 }
 
 void ConstraintSolver::Unpack(ConstraintList& rows)
@@ -183,9 +272,10 @@ void ConstraintSolver::Solve(ConstraintList& rows)
 	accel.clear();
 	pushAccel.clear();
 	PackRows(rows);
+	const auto rowAt = [this](std::size_t i) -> PackedRow& { return packedRows[i]; };
+	GroupRuns(packedRows.size(), rowAt, runGroups);
 	for (int pass = 0; pass < iterations; ++pass)
-		for (PackedRow& row : packedRows)
-			Relax(row, row.rhs, row.lambda, accel[row.bodyA], accel[row.bodyB]);
+		RelaxGroups(runGroups, rowAt, &PackedRow::rhs, &PackedRow::lambda, accel);
 	SolvePositions();
 	Unpack(rows);
 }

@@ -14,6 +14,14 @@ namespace
 	{
 		return static_cast<double>(v.x) * v.x + static_cast<double>(v.y) * v.y + static_cast<double>(v.z) * v.z;
 	}
+
+	Tuple3f Centroid(const Simplex& vertices)
+	{
+		Tuple3f centroid;
+		for (const SimplexVertex& vertex : vertices)
+			centroid += vertex.point;
+		return centroid * (1.0f / static_cast<float>(vertices.size()));
+	}
 }
 
 EpaWorkspace::EpaWorkspace()
@@ -26,10 +34,11 @@ Tuple3f EpaWorkspace::ExpandPolytopeContact(Simplex& vertices, const ConvexGeome
 	int iterations)
 {
 	faces.clear();
-	MakePolytopeFace(vertices, 0, 1, 2);
-	MakePolytopeFace(vertices, 0, 1, 3);
-	MakePolytopeFace(vertices, 0, 2, 3);
-	MakePolytopeFace(vertices, 1, 2, 3);
+	const Tuple3f centroid = Centroid(vertices);
+	MakePolytopeFace(vertices, centroid, 0, 1, 2);
+	MakePolytopeFace(vertices, centroid, 0, 1, 3);
+	MakePolytopeFace(vertices, centroid, 0, 2, 3);
+	MakePolytopeFace(vertices, centroid, 1, 2, 3);
 	const float tolerance = kRelativeGap * (a.GetRadius() + b.GetRadius());
 	const int cap = iterations * kIterationCapFactor;
 	for (int i = 0; i < cap; ++i)
@@ -51,7 +60,8 @@ Tuple3f EpaWorkspace::ExpandPolytopeContact(Simplex& vertices, const ConvexGeome
 	return closest != nullptr ? closest->normal : Tuple3f();
 }
 
-void EpaWorkspace::MakePolytopeFace(const Simplex& vertices, std::uint32_t a, std::uint32_t b, std::uint32_t c)
+void EpaWorkspace::MakePolytopeFace(const Simplex& vertices, const Tuple3f& centroid, std::uint32_t a, std::uint32_t b,
+	std::uint32_t c)
 {
 	const Tuple3f& pointA = vertices[a].point;
 	const Tuple3f ab = vertices[b].point - pointA, ac = vertices[c].point - pointA;
@@ -61,10 +71,6 @@ void EpaWorkspace::MakePolytopeFace(const Simplex& vertices, std::uint32_t a, st
 	if (!(WideLengthSquared(cross) > kDegenerateSine * kDegenerateSine * WideLengthSquared(ab) * WideLengthSquared(ac)))
 		return;
 	Tuple3f normal = cross.Normalize();
-	Tuple3f centroid;
-	for (const SimplexVertex& vertex : vertices)
-		centroid += vertex.point;
-	centroid = centroid * (1.0f / static_cast<float>(vertices.size()));
 	if (normal.DotProduct(pointA - centroid) < 0.0f)
 		normal = -normal;
 	faces.push_back({a, b, c, normal, std::fabs(normal.DotProduct(pointA))});
@@ -98,8 +104,9 @@ void EpaWorkspace::Expand(Simplex& vertices, const SimplexVertex& vertex)
 		else
 			++i;
 	}
+	const Tuple3f centroid = Centroid(vertices);
 	for (const PolytopeEdge& edge : horizon)
-		MakePolytopeFace(vertices, edge.first, edge.second, newest);
+		MakePolytopeFace(vertices, centroid, edge.first, edge.second, newest);
 	horizon.clear();
 }
 

@@ -26,6 +26,44 @@ namespace
 		return along * along < kAlongPlaneSineSquared * edge.LengthSquared();
 	}
 
+	// The index after i around a polygon of count points. Cheaper than i + 1 modulo the count,
+	// a division the clipping loops would otherwise pay on every edge.
+	int NextAround(int i, int count)
+	{
+		return i + 1 == count ? 0 : i + 1;
+	}
+
+	// A planar polygon with the outward direction of each edge worked out once, for clipping that
+	// asks whether each point of the other feature lies inside it.
+	class PolygonEdges
+	{
+	public:
+		PolygonEdges(const Tuple3f* polygon, int count) : polygon(polygon), count(count)
+		{
+			if (count < 3)
+				return;
+			const Tuple3f normal = Cross(polygon[1] - polygon[0], polygon[count - 1] - polygon[0]);
+			for (int i = 0; i < count; ++i)
+				outward[i] = Cross(polygon[NextAround(i, count)] - polygon[i], normal);
+		}
+
+		// Fewer than three points contain nothing; a point on an edge (within a small band) is in.
+		bool Contains(const Tuple3f& point) const
+		{
+			if (count < 3)
+				return false;
+			for (int i = 0; i < count; ++i)
+				if (outward[i].DotProduct(point - polygon[i]) > kTolerance)
+					return false;
+			return true;
+		}
+
+	private:
+		const Tuple3f* polygon;
+		int count;
+		Tuple3f outward[ConvexGeometry::kMaxFeaturePoints];
+	};
+
 	// The feature's points laid into the plane through the origin perpendicular to the normal.
 	struct ProjectedFeature
 	{
@@ -110,7 +148,7 @@ namespace
 		Tuple3f closest = feature.points[0];
 		for (int i = 0; i < feature.count; ++i)
 		{
-			const Tuple3f candidate = ClosestPointOfSegment(point, feature.points[i], feature.points[(i + 1) % feature.count]);
+			const Tuple3f candidate = ClosestPointOfSegment(point, feature.points[i], feature.points[NextAround(i, feature.count)]);
 			if (candidate.DistanceSquared(point) < closest.DistanceSquared(point))
 				closest = candidate;
 		}
@@ -147,20 +185,21 @@ void FeatureClipping::ClipFeatures(const SupportFeature& a, const SupportFeature
 	const ProjectedFeature projectedA(a, normal), projectedB(b, normal);
 	for (int i = 0; i < projectedA.EdgeCount(); ++i)
 	{
-		const int nextA = (i + 1) % a.count;
+		const int nextA = NextAround(i, a.count);
 		for (int j = 0; j < projectedB.EdgeCount(); ++j)
 		{
 			float s = 0.0f;
 			if (SegmentsCross(projectedA.points[i], projectedA.points[nextA], projectedB.points[j],
-					projectedB.points[(j + 1) % b.count], s))
+					projectedB.points[NextAround(j, b.count)], s))
 				out.push_back({ClipPoint::kFirst, a.points[i] + (a.points[nextA] - a.points[i]) * s});
 		}
 	}
+	const PolygonEdges polygonA(projectedA.points, a.count), polygonB(projectedB.points, b.count);
 	for (int i = 0; i < a.count; ++i)
-		if (PolygonContains(projectedB.points, b.count, projectedA.points[i]))
+		if (polygonB.Contains(projectedA.points[i]))
 			out.push_back({ClipPoint::kFirst, a.points[i]});
 	for (int i = 0; i < b.count; ++i)
-		if (PolygonContains(projectedA.points, a.count, projectedB.points[i]))
+		if (polygonA.Contains(projectedB.points[i]))
 			out.push_back({ClipPoint::kSecond, b.points[i]});
 }
 
@@ -181,17 +220,7 @@ bool FeatureClipping::SegmentsCross(const Tuple3f& p0, const Tuple3f& p1, const 
 
 bool FeatureClipping::PolygonContains(const Tuple3f* polygon, int count, const Tuple3f& point)
 {
-	if (count < 3)
-		return false;
-	const Tuple3f normal = Cross(polygon[1] - polygon[0], polygon[count - 1] - polygon[0]);
-	for (int i = 0; i < count; ++i)
-	{
-		const Tuple3f& from = polygon[i];
-		const Tuple3f outward = Cross(polygon[(i + 1) % count] - from, normal);
-		if (outward.DotProduct(point - from) > kTolerance)
-			return false;
-	}
-	return true;
+	return PolygonEdges(polygon, count).Contains(point);
 }
 
 Tuple3f FeatureClipping::ClosestPointOfFirst(const SupportFeature& a, const SupportFeature& b)
@@ -214,7 +243,7 @@ Tuple3f FeatureClipping::ClosestPointOfFirst(const SupportFeature& a, const Supp
 		for (int j = 0; j < edgesB; ++j)
 		{
 			Tuple3f p, q;
-			ClosestPointsOfSegments(a.points[i], a.points[(i + 1) % a.count], b.points[j], b.points[(j + 1) % b.count], p, q);
+			ClosestPointsOfSegments(a.points[i], a.points[NextAround(i, a.count)], b.points[j], b.points[NextAround(j, b.count)], p, q);
 			keep(p, q);
 		}
 	return onA;
