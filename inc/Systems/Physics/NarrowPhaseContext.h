@@ -29,6 +29,8 @@ public:
 	// The contacts of an overlapping pair, right after its test, added to the manifold: points on
 	// the first geometry, normals from the second towards the first. Adds at least one contact.
 	void GenerateContactManifold(const ConvexGeometry& first, const ConvexGeometry& second, ContactReceiver& manifold);
+	// Detection's: the pair tests alone keep none.
+	void SetContactMargin(float margin) { scratch.contactMargin = margin; }
 
 	SupportFeature featureA;
 	SupportFeature featureB;

@@ -12,6 +12,8 @@ struct PairTestScratch
 {
 	GjkWorkspace gjk;
 	EpaWorkspace epa;
+	// How far apart two boxes may be and still count as touching: detection's kContactMargin.
+	float contactMargin = 0.0f;
 };
 
 // Arguments: the geometry of the smaller kind, that of the larger kind, the direction out.

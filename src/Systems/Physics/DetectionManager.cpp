@@ -113,6 +113,7 @@ void RegisterColliderPrototype(const std::string& typeName, std::unique_ptr<Coll
 DetectionManager::DetectionManager(TransgressionManager* transgression) : transgression(transgression)
 {
 	staticGeometries.reserve(1000);
+	narrowPhase.SetContactMargin(kContactMargin);
 }
 
 void DetectionManager::Initialize()

@@ -92,6 +92,8 @@ void NarrowPhaseContext::GenerateContactManifold(const ConvexGeometry& first, co
 			FeatureClipping::ClipFeatures(featureA, featureB, u, clipPoints);
 	}
 
+	// Within the pair's margin, a point short of the other feature still touches.
+	const float shallowest = scratch.contactMargin > 0.0f ? -scratch.contactMargin : kTolerance;
 	for (const ClipPoint& clip : clipPoints)
 	{
 		ContactPoint contact;
@@ -108,7 +110,7 @@ void NarrowPhaseContext::GenerateContactManifold(const ConvexGeometry& first, co
 			contact.point = clip.point - u * contact.depth;
 		}
 		// Mended: a face seen edge-on divides by nearly zero; such a point is no contact.
-		if (contact.depth > kTolerance && std::isfinite(contact.depth) && std::isfinite(contact.point.x) &&
+		if (contact.depth > shallowest && std::isfinite(contact.depth) && std::isfinite(contact.point.x) &&
 			std::isfinite(contact.point.y) && std::isfinite(contact.point.z))
 			manifold.AddContact(contact);
 	}

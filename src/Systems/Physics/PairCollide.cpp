@@ -70,6 +70,8 @@ namespace
 	};
 	constexpr SecondBoxAxes kBoxAxes{0, 3};
 	constexpr SecondBoxAxes kRectangleAxes{2, 2};
+	// An axis this close to the gravity (cosine) takes the contact margin.
+	constexpr float kUprightCosine = 0.7f;
 
 	// The separating-axis test of two oriented boxes in its published form, also keeping the axis
 	// of least penetration (the earlier one on a tie).
@@ -78,7 +80,7 @@ namespace
 	// generation takes a direction shorter than 0.01 for none and puts the line between the centres
 	// in its place, so a sphere centre close to a box face, or a nearly parallel edge pair, got a
 	// contact along the wrong line.
-	bool SeparatingAxisTest(const SolidBox& a, const SolidBox& b, SecondBoxAxes tried, Tuple3f& direction)
+	bool SeparatingAxisTest(const SolidBox& a, const SolidBox& b, SecondBoxAxes tried, float margin, Tuple3f& direction)
 	{
 		float r[3][3], faceR[3][3], absR[3][3];
 		bool sameWay = false;
@@ -97,10 +99,14 @@ namespace
 		const float t[3] = {between.DotProduct(a.axes[0]), between.DotProduct(a.axes[1]), between.DotProduct(a.axes[2])};
 
 		float best = kUnboundedDistance;
-		// False when the axis separates the boxes.
+		const Tuple3f& gravity = Physics::Settings().gravityDirection;
+		// False when the axis separates the boxes. A gap within the margin separates them only
+		// across the gravity: a stack placed at rest holds from its first step, while a body sunk a
+		// little into the floor still slides over the seam between two floor tiles.
 		const auto tryAxis = [&](float radiusA, float radiusB, float distance, const Tuple3f& axis, float axisLength) {
 			const float penetration = radiusA + radiusB - distance;
-			if (!(penetration > 0.0f))
+			const bool upright = std::fabs(axis.DotProduct(gravity)) > kUprightCosine * axisLength;
+			if (!(penetration > (upright ? -margin * axisLength : 0.0f)))
 				return false;
 			if (penetration / axisLength < best)
 			{
@@ -233,7 +239,7 @@ bool BoxBoxCollide(PairTestScratch& scratch, const ConvexGeometry& box, const Co
 	const PrimitiveCollider *first = AsPrimitive(box), *second = AsPrimitive(other);
 	if (first == nullptr || second == nullptr)
 		return GjkEpaCollide(scratch, box, other, direction);
-	return SeparatingAxisTest(SolidOf(*first), SolidOf(*second), kBoxAxes, direction);
+	return SeparatingAxisTest(SolidOf(*first), SolidOf(*second), kBoxAxes, scratch.contactMargin, direction);
 }
 
 bool BoxPlaneCollide(PairTestScratch& scratch, const ConvexGeometry& box, const ConvexGeometry& plane, Tuple3f& direction)
@@ -241,7 +247,7 @@ bool BoxPlaneCollide(PairTestScratch& scratch, const ConvexGeometry& box, const 
 	const PrimitiveCollider *first = AsPrimitive(box), *second = AsPrimitive(plane);
 	if (first == nullptr || second == nullptr)
 		return GjkEpaCollide(scratch, box, plane, direction);
-	return SeparatingAxisTest(SolidOf(*first), SolidOf(*second), kRectangleAxes, direction);
+	return SeparatingAxisTest(SolidOf(*first), SolidOf(*second), kRectangleAxes, scratch.contactMargin, direction);
 }
 
 bool BoxSphereCollide(PairTestScratch& scratch, const ConvexGeometry& box, const ConvexGeometry& sphere, Tuple3f& direction)

@@ -37,6 +37,20 @@ namespace
 		EXPECT_EQ(PhysicsScene::Log(*boxes[1]).collisions, reportsBefore) << "woken contacts are not new";
 	}
 
+	TEST(BoxStack, ATowerPlacedFaceToFaceStandsFromItsFirstStep)
+	{
+		// Each box held only once the one below had stopped: the top of ten fell for ten steps.
+		PhysicsScene scene;
+		const std::vector<RigidBody*> boxes = scene.AddStackOnFloor(10);
+		for (int step = 1; step <= 12; ++step)
+		{
+			scene.Step();
+			for (std::size_t i = 0; i < boxes.size(); ++i)
+				ASSERT_LT(boxes[i]->velocity.Length(), 0.2f) << "box " << i << " at step " << step;
+		}
+		EXPECT_GT(PhysicsScene::Position(*boxes.back()).y, 9.5f - 0.01f);
+	}
+
 	TEST(BoxStack, APyramidSleepsAsAWholeAndADroppedBoxWakesItUntilAllRestAgain)
 	{
 		PhysicsScene scene("<Physics><Max_Bodies>40</Max_Bodies></Physics>");

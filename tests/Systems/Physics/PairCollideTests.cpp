@@ -1,3 +1,4 @@
+#include "Systems/Physics/ContactPoint.h"
 #include "Systems/Physics/PairCollide.h"
 #include "Systems/Physics/NarrowPhaseContext.h"
 #include "Systems/Physics/TriangleCollider.h"
@@ -53,6 +54,31 @@ TEST(PairTest, BoxesOverlappingAlongXKeepTheFirstTiedAxisAndATurnedEdgeTakesTheF
 	Tuple3f unchanged(7, 7, 7);
 	EXPECT_FALSE(BoxBoxCollide(scratch, a, UnitCube({1.0f, 0, 0}), unchanged)) << "faces that only touch";
 	EXPECT_EQ(unchanged, Tuple3f(7, 7, 7));
+}
+
+TEST(PairTest, WithAContactMarginBoxesTouchAcrossAGapOnlyAlongTheGravity)
+{
+	PairTestScratch scratch;
+	scratch.contactMargin = kContactMargin;
+	const PrimitiveCollider a = UnitCube({0, 0, 0});
+	const struct
+	{
+		Tuple3f centre;
+		bool touches;
+	} cases[] = {
+		{{0.0f, 1.0f, 0.0f}, true},
+		{{0.3f, 1.0f + 0.5f * kContactMargin, 0.0f}, true},
+		{{0.0f, 1.0f + 2.0f * kContactMargin, 0.0f}, false},
+		{{1.0f, 0.0f, 0.0f}, false},
+		{{0.0f, 0.0f, 1.0f + 0.5f * kContactMargin}, false},
+	};
+	for (const auto& c : cases)
+	{
+		Tuple3f direction;
+		EXPECT_EQ(BoxBoxCollide(scratch, a, UnitCube(c.centre), direction), c.touches) << c.centre;
+		if (c.touches)
+			EXPECT_EQ(Along(direction, {0, 1, 0}), Tuple3f(0, 1, 0)) << c.centre;
+	}
 }
 
 TEST(PairTest, BoxBoxAgreesWithBruteForceAtRandomPoses)
