@@ -21,7 +21,8 @@ struct Constraint
 	// Velocity bias, set by the row builders.
 	float bias = 0.0f;
 	// The bias corrects positions only: the solver moves the bodies apart by it for this step
-	// without leaving it in their velocities, which would keep resting contacts jittering.
+	// without leaving it in their velocities, which would keep resting contacts jittering. A
+	// negative one is a gap, which the velocities may close and the correction never pushes into.
 	bool positional = false;
 	// The accumulated multiplier (a force); kept from step to step, which warm-starts the solve.
 	float lambda = 0.0f;

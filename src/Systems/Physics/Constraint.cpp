@@ -59,18 +59,10 @@ void BuildContactConstraintRow(Constraint& row, float scale, float depth, const 
 	const Tuple3f& rB)
 {
 	const PhysicsSettings& settings = Physics::Settings();
-	// A gap lets the bodies close it within the step, and no further.
-	if (depth < 0.0f)
-	{
-		row.bias = depth / settings.timeStep;
-		row.positional = false;
-	}
-	else
-	{
-		row.bias = settings.baumgarte * std::max(depth - settings.slop, 0.0f);
-		// Mended: the depth is corrected in positions only; as speed it kept resting piles jittering.
-		row.positional = true;
-	}
+	// Mended: the depth is corrected in positions only; as speed it kept resting piles jittering.
+	// A gap (a negative bias) lets the bodies close it within the step, and no further.
+	row.bias = depth < 0.0f ? depth / settings.timeStep : settings.baumgarte * std::max(depth - settings.slop, 0.0f);
+	row.positional = true;
 	row.forceScale = scale;
 	SetLinearJacobian(row, n, rA, rB);
 }

@@ -123,14 +123,15 @@ void ConstraintSolver::PackRows(ConstraintList& rows)
 		accelB.angular += packed.massJacobianB.angular * row.lambda;
 		const float diagonal = Dot6(row.jacobian, row.massJacobian) + Dot6(row.jacobian + 6, row.massJacobian + 6);
 		row.inverseDiagonal = std::fabs(diagonal) > kSingularDiagonal ? 1.0f / diagonal : kSingularInverse;
-		const float velocityBias = row.positional ? 0.0f : row.bias;
+		// A positional row's gap is closed at speed; the correction never pushes into it.
+		const float velocityBias = row.positional ? std::min(row.bias, 0.0f) : row.bias;
 		row.rhs = velocityBias * inverseTimeStep - (Dot6(row.jacobian, a.velocity) + Dot6(row.jacobian + 6, b.velocity));
 		packed.lowerBound = row.lowerBound;
 		packed.upperBound = row.upperBound;
 		packed.lambda = row.lambda;
 		packed.inverseDiagonal = row.inverseDiagonal;
 		packed.rhs = row.rhs;
-		packed.positionRhs = row.positional ? row.bias * inverseTimeStep : 0.0f;
+		packed.positionRhs = row.positional ? std::max(row.bias, 0.0f) * inverseTimeStep : 0.0f;
 		packed.positionLambda = 0.0f;
 		if (row.positional)
 			positionalRows.push_back(static_cast<unsigned>(packedRows.size() - 1));
