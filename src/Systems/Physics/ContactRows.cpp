@@ -122,7 +122,8 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	const float pressed = s > 0.0f ? manifold.body0->mass * s : manifold.body1->mass * -s;
 	const float ownWeight = pressed * manifold.friction / PhysicsMaterial::kDefaultFriction;
 	const float load = manifold.friction * std::fabs(s) * std::max(ref.normalRow->lambda, 0.0f);
-	const float limit = std::max(ownWeight, load);
+	// Across a gap nothing presses yet, so nothing rubs.
+	const float limit = contact.depth < 0.0f ? 0.0f : std::max(ownWeight, load);
 
 	// Mended: only the speed at which the contact points close along the normal bounces; a box
 	// sliding fast along a floor used to hop.
