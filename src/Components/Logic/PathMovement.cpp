@@ -18,7 +18,7 @@
 namespace
 {
 	constexpr float kPi = 3.14159265358979f;
-	// Within this squared distance a path point counts as reached.
+	// Within this squared distance, across the ground, a path point counts as reached.
 	constexpr float kReachedSquared = 1.0f;
 	// Less horizontal offset than this gives no direction to walk or face.
 	constexpr float kNoHorizontalOffset = 1e-4f;
@@ -138,7 +138,10 @@ void PathMovement::Steer(const Tuple3f& position)
 	const Body* body = owner->GetComponent<Body>();
 	const float fall = body != nullptr && body->GetBody() != nullptr ? body->GetBody()->velocity.y : 0.0f;
 	owner->HandleMessage(Message("SetVelocity").Push(Tuple3f(speed * directionX, fall, speed * directionZ)));
-	if (position.DistanceSquared(target) < kReachedSquared && ++pathIndex >= path.size())
+	// Mended: measured in 3-D, from a centre half the character's height above the path's points,
+	// a character 2 units tall reached them only while sunk into the floor, and the 3-unit
+	// Charger never did.
+	if (horizontal * horizontal < kReachedSquared && ++pathIndex >= path.size())
 		owner->HandleMessage(Message("PathingComplete"));
 	if (hasDirection)
 		if (Transform* transform = owner->GetComponent<Transform>())

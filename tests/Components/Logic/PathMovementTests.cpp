@@ -11,14 +11,14 @@ namespace
 	using test::NavWorld;
 	using test::Stride;
 
-	// A 32-unit floor with a walker standing half a unit above it at (4, 4).
+	// A 32-unit floor with a walker standing (by default) half a unit above it at (4, 4).
 	struct WalkLevel
 	{
-		explicit WalkLevel(const std::string& values = "<float>4</float><float>1</float>")
+		explicit WalkLevel(const std::string& values = "<float>4</float><float>1</float>", float height = 0.5f)
 		{
 			world.AddFloorObject(32, 32);
 			world.LevelLoaded();
-			walker = NavWorld::AddWalker(Tuple3f(4, 0.5f, 4), values);
+			walker = NavWorld::AddWalker(Tuple3f(4, height, 4), values);
 			log = &test::Listen(walker, {"PathingComplete"});
 		}
 		PathMovement& Movement() const { return *walker.object->GetComponent<PathMovement>(); }
@@ -59,6 +59,16 @@ namespace
 		EXPECT_LT(std::hypot(level.Place().GetWorldPosition().x - 24.0f, level.Place().GetWorldPosition().z - 4.0f), 1.0f);
 		level.world.Walk(level.walker, 100);
 		EXPECT_EQ(level.log->Count("PathingComplete"), 1u);
+	}
+
+	TEST(PathMovement, ACharacterWhoseCentreStandsAUnitOrMoreAboveThePathStillArrives)
+	{
+		for (const float height : {1.0f, 1.5f})
+		{
+			WalkLevel level("<float>4</float><float>1</float>", height);
+			ASSERT_TRUE(level.SetEnd(Tuple3f(24, 0, 4)));
+			EXPECT_LT(level.WalkToEnd(400), 400u) << "centre " << height << " up";
+		}
 	}
 
 	TEST(PathMovement, AWayPointJoinsThePathOnlyAfterTheNextRegeneration)

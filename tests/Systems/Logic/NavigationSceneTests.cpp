@@ -20,7 +20,7 @@ namespace
 	struct CrateWalk
 	{
 		static constexpr float kAgentRadius = 1.25f;
-		const Tuple3f start{20, 0.9f, 4};
+		const Tuple3f start{20, 1, 4};
 		const Tuple3f end{20, 0, 24};
 
 		CrateWalk()
@@ -31,7 +31,7 @@ namespace
 			world.Frame(2);
 			GameplayWorld::RigidBodyOf(crate).Sleep();
 			world.RebuildQueued();
-			walker = world.AddBodyObject("Walker", start, false, Cube("DEFAULT", "1 1.8 1"));
+			walker = world.AddBodyObject("Walker", start, false, Cube("DEFAULT", "1 2 1"));
 			ZeroRotation::Register();
 			walker.object->AddComponent(ZeroRotation::TypeId());
 			GameplayWorld::AddLoaded(walker, PathMovement::TypeId(), "<float>4</float><float>0.5</float>");
