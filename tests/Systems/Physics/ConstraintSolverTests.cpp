@@ -396,7 +396,7 @@ TEST(ConstraintSolver, OneIterationRelaxesTheRowsInTheirOrder)
 		D,
 		G
 	};
-	struct RowSpec
+	struct RowLink
 	{
 		Body first;
 		Body second;
@@ -406,7 +406,7 @@ TEST(ConstraintSolver, OneIterationRelaxesTheRowsInTheirOrder)
 	const struct
 	{
 		const char* name;
-		std::vector<RowSpec> rows;
+		std::vector<RowLink> rows;
 		float expected[4];
 	} cases[] = {
 		{"a chain through b", {{A, B, kAlongX}, {B, C, kAlongX}}, {1.0f, 0.0f, 0.0f, 5.0f}},
@@ -424,10 +424,10 @@ TEST(ConstraintSolver, OneIterationRelaxesTheRowsInTheirOrder)
 		RigidBody bodies[] = {Moving(1.0f, 2.0f), Moving(1.0f, 0.0f), Moving(1.0f, -1.0f), Moving(1.0f, 5.0f), Moving(0.0f, 0.0f)};
 		ConstraintList rows;
 		rows.Reserve(static_cast<unsigned>(c.rows.size()));
-		for (const RowSpec& spec : c.rows)
+		for (const RowLink& link : c.rows)
 		{
-			Constraint row = Row(bodies[spec.first], bodies[spec.second]);
-			BuildLinearConstraintRow(row, 0.0f, 0.0f, spec.axis, Tuple3f(), Tuple3f());
+			Constraint row = Row(bodies[link.first], bodies[link.second]);
+			BuildLinearConstraintRow(row, 0.0f, 0.0f, link.axis, Tuple3f(), Tuple3f());
 			rows.Insert(row);
 		}
 		Solve(rows, 1);
