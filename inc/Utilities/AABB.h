@@ -2,6 +2,7 @@
 // physics broad phase use it, with the overlap, containment and ray-entry tests they share.
 #pragma once
 
+#include "Utilities/FloatLanes.h"
 #include "Utilities/MathCommon.h"
 #include "Utilities/Tuple.h"
 
@@ -82,10 +83,9 @@ struct RaySlabs
 		farthest = Smaller(farthest, Larger(toLow, toHigh));
 	}
 
-	// Four floats the compiler keeps in one register where the target has one (a GCC and Clang
-	// vector extension, so not bound to one processor): four boxes' bounds on one axis.
-	static constexpr int kBoxLanes = 4;
-	using BoxLanes = float __attribute__((vector_size(kBoxLanes * sizeof(float))));
+	// Four boxes' bounds on one axis.
+	static constexpr int kBoxLanes = kFloatLanes;
+	using BoxLanes = FloatLanes;
 
 	// RayEntry of four boxes at once, given axis by axis (lows[axis][lane], highs[axis][lane]).
 	BoxLanes Entries(const BoxLanes (&lows)[3], const BoxLanes (&highs)[3]) const

@@ -18,11 +18,16 @@ namespace
 			int widest = -1;
 			double widestArea = -1.0;
 			for (int slot = 0; slot < count; ++slot)
-				if (!slots[slot]->IsLeaf() && slots[slot]->box->SurfaceArea() > widestArea)
+			{
+				if (slots[slot]->IsLeaf())
+					continue;
+				const double area = slots[slot]->box->SurfaceArea();
+				if (area > widestArea)
 				{
 					widest = slot;
-					widestArea = slots[slot]->box->SurfaceArea();
+					widestArea = area;
 				}
+			}
 			if (widest < 0)
 				break;
 			const AABBTreeNode* opened = slots[widest];

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Systems/Physics/Constraint.h"
+#include "Utilities/FloatLanes.h"
 
 #include <vector>
 
@@ -24,10 +25,9 @@ public:
 	float timeStep = 0.016f;
 
 private:
-	// Four floats held and computed as one (a vector of the compiler's: one register where the
-	// processor has them, plain floats where not). A side of a row or a body takes two: linear
-	// x, y, z, then angular x, y, z, each with a fourth lane that stays zero.
-	using Lanes = float __attribute__((vector_size(16)));
+	// A side of a row or a body takes two: linear x, y, z, then angular x, y, z, each with a fourth
+	// lane that stays zero.
+	using Lanes = FloatLanes;
 	struct Side
 	{
 		Lanes linear;

@@ -105,8 +105,8 @@ namespace
 		// little into the floor still slides over the seam between two floor tiles.
 		const auto tryAxis = [&](float radiusA, float radiusB, float distance, const Tuple3f& axis, float axisLength) {
 			const float penetration = radiusA + radiusB - distance;
-			const bool upright = std::fabs(axis.DotProduct(gravity)) > kUprightCosine * axisLength;
-			if (!(penetration > (upright ? -margin * axisLength : 0.0f)))
+			if (!(penetration > 0.0f) &&
+				!(penetration > -margin * axisLength && std::fabs(axis.DotProduct(gravity)) > kUprightCosine * axisLength))
 				return false;
 			if (penetration / axisLength < best)
 			{
