@@ -85,9 +85,9 @@ public:
 	IslandSet islands;
 
 private:
-	void ReportNew(ManifoldMap& map);
+	// Sends "Collision" for each unreported manifold of the map; true when one stays unreported.
+	bool ReportNew(ManifoldMap& map);
 	void FormIslands();
-	void Unite(const RigidBody* a, const RigidBody* b);
 	void WakeParkedManifolds();
 	void AgeAwakeManifolds();
 	// The record back to the pool; the caller has erased its map entry.
@@ -101,6 +101,8 @@ private:
 	ManifoldMap sleepingManifolds;
 	tw::ContiguousList<CollisionManifold> manifoldPool;
 	PhysicsList<Connection> connections;
+	// Whether a manifold may have been parked before its "Collision" was sent.
+	bool sleepingUnreported = false;
 	// Scratch of the reports; keeps its storage between steps.
 	std::vector<CollisionManifold*> reportQueue;
 };

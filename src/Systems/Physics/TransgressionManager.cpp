@@ -37,6 +37,7 @@ void TransgressionManager::Start()
 {
 	awakeManifolds.clear();
 	sleepingManifolds.clear();
+	sleepingUnreported = false;
 	manifoldPool.Reserve(Capacity(Physics::Settings().maxManifolds));
 	contactPool.Reserve(Capacity(Physics::Settings().maxContacts));
 	rows.Reserve(Capacity(Physics::Settings().maxContacts));
@@ -191,7 +192,10 @@ void TransgressionManager::SendCollisionEnd(CollisionManifold& manifold)
 void TransgressionManager::Update()
 {
 	ReportNew(awakeManifolds);
-	ReportNew(sleepingManifolds);
+	// Parking is the only way into the sleeping map, so it holds an unreported manifold only when
+	// one was parked before its report: a resting world need not walk its sleeping contacts.
+	if (sleepingUnreported)
+		sleepingUnreported = ReportNew(sleepingManifolds);
 	detection.FilePendingAndCollide();
 	FormIslands();
 	WakeParkedManifolds();
@@ -206,7 +210,7 @@ void TransgressionManager::Update()
 		rows.Build(*entry.second);
 }
 
-void TransgressionManager::ReportNew(ManifoldMap& map)
+bool TransgressionManager::ReportNew(ManifoldMap& map)
 {
 	// A handler may end contacts (a body removed at once): the walk collects first, then reports
 	// each manifold still held.
@@ -214,9 +218,14 @@ void TransgressionManager::ReportNew(ManifoldMap& map)
 	for (auto& entry : map)
 		if (entry.second->unreported)
 			reportQueue.push_back(entry.second);
+	bool anyLeft = false;
 	for (CollisionManifold* manifold : reportQueue)
 		if (manifoldPool.NodeOf(manifold) != nullptr && manifold->unreported)
+		{
 			SendCollision(*manifold);
+			anyLeft = anyLeft || manifold->unreported;
+		}
+	return anyLeft;
 }
 
 void TransgressionManager::FormIslands()
@@ -225,21 +234,12 @@ void TransgressionManager::FormIslands()
 	for (const ManifoldMap* map : {&awakeManifolds, &sleepingManifolds})
 		for (const auto& entry : *map)
 			if (JoinsIslands(*entry.second->body0) && JoinsIslands(*entry.second->body1))
-				Unite(entry.second->body0, entry.second->body1);
+				islands.Union(entry.second->body0, entry.second->body1);
 	for (Connection* connection = connections.first; connection != nullptr; connection = connection->next)
 		if (connection->bodyA != nullptr && connection->bodyB != nullptr)
-			Unite(connection->bodyA, connection->bodyB);
+			islands.Union(connection->bodyA, connection->bodyB);
 	for (RigidBody* body = resolution.GetBodies().first; body != nullptr; body = body->next)
 		body->staticMarker = IsIslandAsleep(*body);
-}
-
-void TransgressionManager::Unite(const RigidBody* a, const RigidBody* b)
-{
-	IslandSet::Set* first = islands.Find(a);
-	IslandSet::Set* second = islands.Find(b);
-	if (first == nullptr || second == nullptr || first == second)
-		return;
-	islands.Union(a, b);
 }
 
 void TransgressionManager::WakeParkedManifolds()
@@ -282,6 +282,7 @@ void TransgressionManager::AgeAwakeManifolds()
 		if (manifold.body0->staticMarker && manifold.body1->staticMarker && rows.Park(manifold))
 		{
 			manifold.inactive = true;
+			sleepingUnreported = sleepingUnreported || manifold.unreported;
 			sleepingManifolds[entry->first] = &manifold;
 			entry = awakeManifolds.erase(entry);
 			continue;
