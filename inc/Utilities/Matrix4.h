@@ -21,8 +21,16 @@ struct Matrix4
 	Matrix4 operator*(const Matrix4& other) const;
 	Matrix4 operator*(float scale) const;
 	Matrix4 operator+(const Matrix4& other) const;
-	// The point (x, y, z, 1) transformed: each component is a stored row times the point.
-	Tuple3f operator*(const Tuple3f& point) const;
+	// The point (x, y, z, 1) transformed: each component is a stored row times the point, summed in
+	// double. Inline: the physics engine's support functions call it on every GJK and EPA step.
+	Tuple3f operator*(const Tuple3f& point) const
+	{
+		Tuple3f result;
+		for (int row = 0; row < 3; ++row)
+			result[row] = static_cast<float>(static_cast<double>(At(row, 0)) * point.x +
+				static_cast<double>(At(row, 1)) * point.y + static_cast<double>(At(row, 2)) * point.z + At(row, 3));
+		return result;
+	}
 	bool operator==(const Matrix4&) const = default;
 
 	[[nodiscard]] Matrix4 Transpose() const;

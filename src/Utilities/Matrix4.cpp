@@ -73,15 +73,6 @@ Matrix4 Matrix4::operator+(const Matrix4& other) const
 	return sum;
 }
 
-Tuple3f Matrix4::operator*(const Tuple3f& point) const
-{
-	Tuple3f result;
-	for (int row = 0; row < 3; ++row)
-		result[row] = static_cast<float>(static_cast<double>(At(row, 0)) * point.x +
-			static_cast<double>(At(row, 1)) * point.y + static_cast<double>(At(row, 2)) * point.z + At(row, 3));
-	return result;
-}
-
 Matrix4 Matrix4::Transpose() const
 {
 	Matrix4 transposed;
