@@ -22,7 +22,7 @@ namespace
 		return low + (high - low) * static_cast<float>(tw::Rand()) / tw::kRandMax;
 	}
 
-	float HitBox(AABBTree::UserData data, const Tuple3f* origin, const Tuple3f* direction)
+	float HitBox(AABBTree::UserData data, const Tuple3f* origin, const Tuple3f* direction, float)
 	{
 		return static_cast<const AABB*>(data)->RayEntry(*origin, *direction);
 	}

@@ -32,8 +32,9 @@ class AABBTree : public BoxTree<AABBTreeNode, AABBTreeInternalNode>
 public:
 	// The owner's value a leaf carries (a collider or triangle pointer) and hands back.
 	using UserData = void*;
-	// The exact hit distance along the ray for a leaf's owner, negative for a miss.
-	using RayTest = float (*)(UserData data, const Tuple3f* origin, const Tuple3f* direction);
+	// The exact hit distance along the ray for a leaf's owner, negative for a miss. A hit beyond
+	// farthest (the nearest hit the walk holds) may be answered as a miss.
+	using RayTest = float (*)(UserData data, const Tuple3f* origin, const Tuple3f* direction, float farthest);
 
 	using Node = AABBTreeNode;
 	using LeafNode = AABBTreeLeafNode;

@@ -23,8 +23,9 @@ public:
 	std::vector<const AABBTreeLeafNode*> Pack(const AABBTreeNode* root);
 
 	// The nearest hit distance, with its leaf's index in hitLeaf; -1 (hitLeaf untouched) for none.
-	// leaves is the owner's array in leaf order and leafTest(leaves[index]) a leaf's exact hit
-	// distance along the ray, negative (or not a number) for a miss; a leaf's entry starts loading
+	// leaves is the owner's array in leaf order and leafTest(leaves[index], bound) a leaf's exact hit
+	// distance along the ray, negative (or not a number) for a miss, where bound is farthest or the
+	// nearest hit so far: a leaf may answer a miss for a hit beyond it; a leaf's entry starts loading
 	// as soon as its box is entered. Of leaves hit at the same distance the leftmost wins. Nearer
 	// children are entered first (the left one of two entered at the same distance), and a box
 	// entered beyond farthest or beyond the nearest hit so far is skipped.
@@ -99,7 +100,7 @@ float PackedRayTree::RayCast(const Tuple3f& origin, const Tuple3f& direction, fl
 		if (next.ref & kLeafBit)
 		{
 			const ChildRef leaf = next.ref & ~kLeafBit;
-			const float hit = leafTest(leaves[leaf]);
+			const float hit = leafTest(leaves[leaf], bound);
 			if (!(hit >= 0.0f))
 				continue;
 			bound = std::min(bound, hit);

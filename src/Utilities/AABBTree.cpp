@@ -348,7 +348,7 @@ float AABBTree::RayCast(const Tuple3f& origin, const Tuple3f& direction, UserDat
 	}
 	std::uint32_t hitLeaf = 0;
 	const float hit = packed.RayCast(origin, direction, farthest, rayLeaves.data(),
-		[&](const RayLeaf& leaf) { return leaf.rayTest(leaf.data, &origin, &direction); }, hitLeaf);
+		[&](const RayLeaf& leaf, float bound) { return leaf.rayTest(leaf.data, &origin, &direction, bound); }, hitLeaf);
 	if (hit >= 0.0f)
 		hitData = rayLeaves[hitLeaf].data;
 	return hit;

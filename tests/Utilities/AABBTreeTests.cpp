@@ -24,7 +24,7 @@ namespace
 		Leaf* Add(const AABB& box)
 		{
 			AABB* own = &boxes.emplace_back(box);
-			return Insert(own, own, [](UserData data, const Tuple3f* origin, const Tuple3f* direction) {
+			return Insert(own, own, [](UserData data, const Tuple3f* origin, const Tuple3f* direction, float) {
 				return static_cast<const AABB*>(data)->RayEntry(*origin, *direction);
 			});
 		}
@@ -199,7 +199,7 @@ TEST(AABBTree, RayCastAsksTheOwnerForTheExactHit)
 {
 	Tree tree;
 	const AABB inFront = BoxAt(3); // its owner says miss
-	tree.Insert(&inFront, nullptr, [](AABBTree::UserData, const Tuple3f*, const Tuple3f*) { return -1.0f; });
+	tree.Insert(&inFront, nullptr, [](AABBTree::UserData, const Tuple3f*, const Tuple3f*, float) { return -1.0f; });
 	Leaf* behind = tree.Add(BoxAt(6));
 	EXPECT_EQ(tree.Cast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0)), Hit(5.5f, behind->data));
 	EXPECT_EQ(tree.Cast(Tuple3f(0, 0.6f, 0), Tuple3f(1, 0.00005f, 0), behind->data), Hit(-1.0f, behind->data)) << "a miss leaves the data alone";

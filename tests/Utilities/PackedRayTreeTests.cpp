@@ -30,7 +30,7 @@ namespace
 		float Cast(float farthest, int& tests, std::uint32_t& hitLeaf) const
 		{
 			const Tuple3f origin(0, 0, 0), along(1, 0, 0);
-			return packed.RayCast(origin, along, farthest, order.data(), [&](const AABB* box) {
+			return packed.RayCast(origin, along, farthest, order.data(), [&](const AABB* box, float) {
 				++tests;
 				return box->RayEntry(origin, along);
 			}, hitLeaf);
@@ -125,7 +125,7 @@ TEST(PackedRayTree, AWalkWithoutHitsTestsEveryEnteredLeafOnce)
 		std::vector<int> tests(order.size());
 		std::uint32_t hitLeaf = 99;
 		const float hit = packed.RayCast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0), AABBTree::kNoHitYet, order.data(),
-			[&](const AABBTreeLeafNode* leaf) {
+			[&](const AABBTreeLeafNode* leaf, float) {
 				++tests[static_cast<std::size_t>(std::find(order.begin(), order.end(), leaf) - order.begin())];
 				return -1.0f;
 			},

@@ -118,6 +118,12 @@ public:
 	virtual void GetGeometries(const float* box, std::vector<ConvexGeometry*>& out) = 0;
 	// The smallest strictly positive parameter of all pieces' hits; kRayMiss when none.
 	virtual float RayCast(const Tuple3f& origin, const Tuple3f& direction) const;
+	// As RayCast for a hit at or before farthest; beyond it, either that hit or kRayMiss. A collider
+	// of many pieces can then stop its search early.
+	virtual float RayCastWithin(const Tuple3f& origin, const Tuple3f& direction, [[maybe_unused]] float farthest) const
+	{
+		return RayCast(origin, direction);
+	}
 	// World-space vertices and triangles for the navigation mesh.
 	virtual std::vector<Tuple3f> GetVertices() const = 0;
 	virtual std::vector<IndexTriple> GetIndices() const = 0;

@@ -46,6 +46,8 @@ public:
 	void GetGeometries(const float* box, std::vector<ConvexGeometry*>& out) override;
 	// The nearest strictly positive hit of any triangle; kRayMiss for none.
 	float RayCast(const Tuple3f& origin, const Tuple3f& direction) const override;
+	// Skips the triangles the ray can only reach beyond farthest.
+	float RayCastWithin(const Tuple3f& origin, const Tuple3f& direction, float farthest) const override;
 	std::vector<Tuple3f> GetVertices() const override { return vertices; }
 	std::vector<IndexTriple> GetIndices() const override;
 

@@ -27,13 +27,13 @@ namespace
 	}
 
 	// The leaf test of the static tree: the answer of the list walk for one collider.
-	float RayTestCollider(AABBTree::UserData data, const Tuple3f* origin, const Tuple3f* direction)
+	float RayTestCollider(AABBTree::UserData data, const Tuple3f* origin, const Tuple3f* direction, float farthest)
 	{
 		const auto* collider = static_cast<const Collider*>(data);
 		const RigidBody* body = collider->GetBody();
 		if (body != nullptr && body->HasFlag(kBodyController))
 			return kRayMiss;
-		const float t = collider->RayCast(*origin, *direction);
+		const float t = collider->RayCastWithin(*origin, *direction, farthest);
 		return t > 0.0f ? t : kRayMiss;
 	}
 

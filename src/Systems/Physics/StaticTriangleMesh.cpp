@@ -87,11 +87,16 @@ void StaticTriangleMesh::GetGeometries(const float* box, std::vector<ConvexGeome
 
 float StaticTriangleMesh::RayCast(const Tuple3f& origin, const Tuple3f& direction) const
 {
+	return RayCastWithin(origin, direction, AABBTree::kNoHitYet);
+}
+
+float StaticTriangleMesh::RayCastWithin(const Tuple3f& origin, const Tuple3f& direction, float farthest) const
+{
 	std::uint32_t hitTriangle = 0;
 	// Only hits strictly ahead of the origin count, as in every collider's ray test, so a ray
 	// starting on the mesh does not stop at its own surface.
-	return rayTree.RayCast(origin, direction, AABBTree::kNoHitYet, rayTriangles.data(),
-		[&](const TriangleRay& triangle) {
+	return rayTree.RayCast(origin, direction, farthest, rayTriangles.data(),
+		[&](const TriangleRay& triangle, float) {
 			const float t = triangle.Cast(origin, direction);
 			return t > 0.0f ? t : kRayMiss;
 		},

@@ -331,7 +331,7 @@ TEST(TriangleMesh, RaysHitTheSurfaceExactly)
 	EXPECT_EQ(empty.RayCast({0, 5, 0}, {0, -1, 0}), kRayMiss);
 }
 
-TEST(TriangleMesh, TreeRayCastFindsTheNearestTriangle)
+TEST(TriangleMesh, TreeRayCastFindsTheNearestTriangleAndABoundedOneStopsOnlyBeyondIt)
 {
 	const auto mesh = MakeMesh(Grid(12, 5.0f, [](float x, float z) { return std::sin(x) * std::cos(z); }));
 	tw::SeedRand(9);
@@ -344,6 +344,15 @@ TEST(TriangleMesh, TreeRayCastFindsTheNearestTriangle)
 		const float expected = mesh->Collider::RayCast(origin, direction);
 		EXPECT_EQ(mesh->RayCast(origin, direction), expected) << origin << " " << direction;
 		hits += expected > 0.0f;
+		// Bounded exactly at the hit or anywhere from half to one and a half times its distance:
+		// exact up to the bound, the hit or a miss beyond it.
+		const float reach = expected > 0.0f ? expected : 4.0f;
+		const float farthest = i % 2 == 0 ? reach : reach * RandomIn(0.5f, 1.5f);
+		const float bounded = mesh->RayCastWithin(origin, direction, farthest);
+		if (expected > 0.0f && expected <= farthest)
+			EXPECT_EQ(bounded, expected) << origin << " " << direction << " within " << farthest;
+		else
+			EXPECT_TRUE(bounded == expected || bounded == kRayMiss) << origin << " " << direction;
 	}
 	EXPECT_GT(hits, 200) << "the rays must test hits, not only misses";
 }
