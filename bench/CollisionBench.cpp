@@ -82,7 +82,7 @@ namespace
 			MoveSome(boxes, layout, cursor);
 			sap.Update();
 		}
-		state.counters["overlaps"] = static_cast<double>(sap.GetOverlaps().size());
+		state.counters["overlaps"] = static_cast<double>(sap.GetOverlapCount());
 		state.counters["pairs"] = static_cast<double>(sap.GetPairs().size());
 		state.SetLabel(layout == kScattered ? "scattered" : "on one floor");
 	}

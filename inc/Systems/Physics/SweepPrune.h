@@ -5,6 +5,7 @@
 // their owners keep them, so a box that moves is seen at the next Update without any call.
 #pragma once
 
+#include "Systems/Physics/OverlapTable.h"
 #include "Utilities/ContiguousList.h"
 #include "Utilities/HashMap.h"
 
@@ -18,8 +19,8 @@ public:
 	// Records, and extrema per axis: every box puts two extrema on each axis, so 2500 boxes.
 	static constexpr unsigned kCapacity = 5000;
 	static constexpr unsigned kMaxBoxes = kCapacity / 2;
-	// The pair maps are hit on every swap of a minimum and a maximum: short probes matter more
-	// than memory there.
+	// The pair map is hit whenever a pair starts or stops overlapping on all three axes: short
+	// probes matter more than memory there.
 	static constexpr float kPairMapLoad = 0.5f;
 
 	using Key = const void*;
@@ -50,12 +51,6 @@ public:
 		Object* owner = nullptr;
 	};
 
-	// On how many axes (1 to 3) the boxes of a pair overlap.
-	struct Overlap
-	{
-		int count = 0;
-	};
-
 	struct Axis
 	{
 		// The box component the axis reads: 0 x, 1 y, 2 z.
@@ -64,7 +59,6 @@ public:
 	};
 
 	using PairMap = tw::hash_map<PairKey, int>;
-	using OverlapMap = tw::hash_map<PairKey, Overlap>;
 
 	SweepPrune();
 	// The extrema point into the structure's own records.
@@ -87,7 +81,10 @@ public:
 
 	// The pairs whose boxes overlap on all three axes; the value is always 1.
 	const PairMap& GetPairs() const { return pairs; }
-	const OverlapMap& GetOverlaps() const { return overlaps; }
+	// The pairs whose boxes overlap on at least one axis.
+	unsigned GetOverlapCount() const { return overlaps.Size(); }
+	// On how many axes (0 to 3) the boxes of two filed keys overlap; 0 for a key not filed.
+	int AxesOverlapping(Key a, Key b) const;
 	unsigned GetObjectCount() const { return objects.Count(); }
 	// Insertions refused because the structure was full.
 	unsigned GetRefusedCount() const { return refusedCount; }
@@ -99,10 +96,12 @@ private:
 	void BeginOverlap(const Object& a, const Object& b);
 	void EndOverlap(const Object& a, const Object& b);
 	static PairKey PairOf(const Object& a, const Object& b);
+	const Object* ObjectOf(Key key) const;
 	bool HasRoom() const;
 
 	tw::ContiguousList<Object> objects;
-	OverlapMap overlaps;
+	// Keyed by the two objects' serials.
+	OverlapTable overlaps;
 	tw::hash_map<std::string, Axis> axes;
 	PairMap pairs;
 	unsigned nextSerial = 0;

@@ -3,7 +3,6 @@
 SweepPrune::SweepPrune()
 {
 	objects.Reserve(kCapacity);
-	overlaps.max_load_factor(kPairMapLoad);
 	pairs.max_load_factor(kPairMapLoad);
 }
 
@@ -44,15 +43,27 @@ bool SweepPrune::Insert(Key key, const float* box)
 	return true;
 }
 
+const SweepPrune::Object* SweepPrune::ObjectOf(Key key) const
+{
+	for (const Object& object : objects)
+		if (object.key == key)
+			return &object;
+	return nullptr;
+}
+
+int SweepPrune::AxesOverlapping(Key a, Key b) const
+{
+	const Object* objectA = ObjectOf(a);
+	const Object* objectB = ObjectOf(b);
+	if (objectA == nullptr || objectB == nullptr)
+		return 0;
+	const OverlapTable::Entry* entry = overlaps.Find(OverlapTable::KeyOf(objectA->serial, objectB->serial));
+	return entry != nullptr ? entry->count : 0;
+}
+
 void SweepPrune::Remove(Key key)
 {
-	Object* removed = nullptr;
-	for (Object& object : objects)
-		if (object.key == key)
-		{
-			removed = &object;
-			break;
-		}
+	const Object* removed = ObjectOf(key);
 	if (removed == nullptr)
 		return;
 	for (auto& [name, axis] : axes)
@@ -71,9 +82,10 @@ void SweepPrune::Remove(Key key)
 	}
 	for (const Object& other : objects)
 	{
-		const PairKey pair = PairOf(other, *removed);
-		overlaps.erase(pair);
-		pairs.erase(pair);
+		if (&other == removed)
+			continue;
+		overlaps.Erase(OverlapTable::KeyOf(other.serial, removed->serial));
+		pairs.erase(PairOf(other, *removed));
 	}
 	objects.Erase(removed);
 }
@@ -91,7 +103,7 @@ void SweepPrune::Clear()
 	objects.Clear();
 	for (auto& [name, axis] : axes)
 		axis.extrema.Clear();
-	overlaps.clear();
+	overlaps.Clear();
 	pairs.clear();
 }
 
@@ -99,7 +111,7 @@ void SweepPrune::Dump(std::ostream& out) const
 {
 	out << '\n'
 		<< objects.Count() << " objects\n"
-		<< overlaps.size() << " overlaps\n"
+		<< overlaps.Size() << " overlaps\n"
 		<< pairs.size() << " pairs\n";
 	for (const auto& [name, axis] : axes)
 	{
@@ -124,11 +136,13 @@ void SweepPrune::SortAxis(Axis& axis)
 		for (ExtremumNode* walked = moving->prev; walked != nullptr && *walked->element.value > value; walked = walked->prev)
 		{
 			const Extremum& passed = walked->element;
-			if (passed.owner->key != end.owner->key)
+			// Two minima or two maxima passing each other change no overlap: the owners are read
+			// only when a minimum and a maximum swap.
+			if (passed.kind != end.kind && passed.owner->key != end.owner->key)
 			{
-				if (end.kind == kMaximum && passed.kind == kMinimum)
+				if (end.kind == kMaximum)
 					EndOverlap(*end.owner, *passed.owner);
-				else if (end.kind == kMinimum && passed.kind == kMaximum)
+				else
 					BeginOverlap(*end.owner, *passed.owner);
 			}
 			landing = walked;
@@ -146,25 +160,23 @@ SweepPrune::PairKey SweepPrune::PairOf(const Object& a, const Object& b)
 
 void SweepPrune::BeginOverlap(const Object& a, const Object& b)
 {
-	const PairKey pair = PairOf(a, b);
-	if (++overlaps[pair].count == 3)
-		pairs[pair] = 1;
+	if (++overlaps.FindOrAdd(OverlapTable::KeyOf(a.serial, b.serial)).count == 3)
+		pairs.insert({PairOf(a, b), 1});
 }
 
 void SweepPrune::EndOverlap(const Object& a, const Object& b)
 {
-	const PairKey pair = PairOf(a, b);
-	const auto found = overlaps.find(pair);
-	if (found == overlaps.end())
+	OverlapTable::Entry* entry = overlaps.Find(OverlapTable::KeyOf(a.serial, b.serial));
+	if (entry == nullptr)
 		return;
-	int& count = found->second.count;
+	int& count = entry->count;
 	if (count == 1)
-		overlaps.erase(found);
+		overlaps.Erase(*entry);
 	else if (count == 2)
 		count = 1;
 	else if (count == 3)
 	{
-		pairs.erase(pair);
+		pairs.erase(PairOf(a, b));
 		count = 2;
 	}
 }
