@@ -19,6 +19,7 @@ public:
 	// Records, and extrema per axis: every box puts two extrema on each axis, so 2500 boxes.
 	static constexpr unsigned kCapacity = 5000;
 	static constexpr unsigned kMaxBoxes = kCapacity / 2;
+	static_assert(kCapacity <= OverlapTable::kIndexLimit, "the overlap table keys records by their index");
 	// The pair map is hit whenever a pair starts or stops overlapping on all three axes: short
 	// probes matter more than memory there.
 	static constexpr float kPairMapLoad = 0.5f;
@@ -35,6 +36,8 @@ public:
 		const float* box = nullptr;
 		// Order of insertion, which orders the keys of a pair.
 		unsigned serial = 0;
+		// The record's place in the pool, which keys the overlap counts.
+		unsigned index = 0;
 	};
 
 	enum ExtremumKind : int
@@ -100,7 +103,8 @@ private:
 	bool HasRoom() const;
 
 	tw::ContiguousList<Object> objects;
-	// Keyed by the two objects' serials.
+	// Keyed by the two objects' record indices: a record leaves with every overlap naming it,
+	// so a reused index inherits none.
 	OverlapTable overlaps;
 	tw::hash_map<std::string, Axis> axes;
 	PairMap pairs;

@@ -33,6 +33,7 @@ bool SweepPrune::Insert(Key key, const float* box)
 		return false;
 	}
 	Object* object = objects.Insert(Object{key, box, nextSerial++});
+	object->index = objects.IndexOf(objects.NodeOf(object));
 	// The new ends wait unsorted at the tail: the next sort carries them into place and counts
 	// every overlap they meet on the way.
 	for (auto& [name, axis] : axes)
@@ -57,8 +58,8 @@ int SweepPrune::AxesOverlapping(Key a, Key b) const
 	const Object* objectB = ObjectOf(b);
 	if (objectA == nullptr || objectB == nullptr)
 		return 0;
-	const OverlapTable::Entry* entry = overlaps.Find(OverlapTable::KeyOf(objectA->serial, objectB->serial));
-	return entry != nullptr ? entry->count : 0;
+	const OverlapTable::Entry* entry = overlaps.Find(OverlapTable::KeyOf(objectA->index, objectB->index));
+	return entry != nullptr ? entry->Count() : 0;
 }
 
 void SweepPrune::Remove(Key key)
@@ -84,7 +85,7 @@ void SweepPrune::Remove(Key key)
 	{
 		if (&other == removed)
 			continue;
-		overlaps.Erase(OverlapTable::KeyOf(other.serial, removed->serial));
+		overlaps.Erase(OverlapTable::KeyOf(other.index, removed->index));
 		pairs.erase(PairOf(other, *removed));
 	}
 	objects.Erase(removed);
@@ -160,23 +161,29 @@ SweepPrune::PairKey SweepPrune::PairOf(const Object& a, const Object& b)
 
 void SweepPrune::BeginOverlap(const Object& a, const Object& b)
 {
-	if (++overlaps.FindOrAdd(OverlapTable::KeyOf(a.serial, b.serial)).count == 3)
+	OverlapTable::Entry& entry = overlaps.FindOrAdd(OverlapTable::KeyOf(a.index, b.index));
+	const int count = entry.Count() + 1;
+	// Three axes at most: the count has two bits.
+	if (count > 3)
+		return;
+	entry.SetCount(count);
+	if (count == 3)
 		pairs.insert({PairOf(a, b), 1});
 }
 
 void SweepPrune::EndOverlap(const Object& a, const Object& b)
 {
-	OverlapTable::Entry* entry = overlaps.Find(OverlapTable::KeyOf(a.serial, b.serial));
+	OverlapTable::Entry* entry = overlaps.Find(OverlapTable::KeyOf(a.index, b.index));
 	if (entry == nullptr)
 		return;
-	int& count = entry->count;
+	const int count = entry->Count();
 	if (count == 1)
 		overlaps.Erase(*entry);
 	else if (count == 2)
-		count = 1;
+		entry->SetCount(1);
 	else if (count == 3)
 	{
 		pairs.erase(PairOf(a, b));
-		count = 2;
+		entry->SetCount(2);
 	}
 }
