@@ -56,7 +56,8 @@ int SweepPrune::AxesOverlapping(Key a, Key b) const
 {
 	const Object* objectA = ObjectOf(a);
 	const Object* objectB = ObjectOf(b);
-	if (objectA == nullptr || objectB == nullptr)
+	// A box with itself has no key: the key of one index twice may read as an empty slot.
+	if (objectA == nullptr || objectB == nullptr || objectA == objectB)
 		return 0;
 	const OverlapTable::Entry* entry = overlaps.Find(OverlapTable::KeyOf(objectA->index, objectB->index));
 	return entry != nullptr ? entry->Count() : 0;
