@@ -1,7 +1,7 @@
 # Shared by the play and test scripts: the Debian packages the project builds and runs with,
 # installed only when some are missing.
 TW_PACKAGES=(
-  g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
+  g++ clang libclang-rt-14-dev lld cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl1.2-dev libsdl-image1.2-dev libtinyxml-dev libglew-dev
   libgl1-mesa-dri libglu1-mesa-dev libx11-dev zlib1g-dev
