@@ -212,9 +212,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	ProcessObjectChanges();
 	const std::string saved = Read(level);
 	const std::string resaved = LoadAndSave(engine, level);
+	// A level that comes back byte for byte is settled: loading the same bytes again would only
+	// repeat this round, at a third of the input's time.
+	if (resaved == saved)
+		return 0;
 	// The file's last group is the default group, which loads as a group of its own: when the
 	// editor placed objects there, the first re-save adds an empty default group, and no more.
-	if ((resaved != saved && resaved != WithEmptyDefaultGroup(saved)) || LoadAndSave(engine, Root() / "Resaved") != resaved)
+	if (resaved != WithEmptyDefaultGroup(saved) || LoadAndSave(engine, Root() / "Resaved") != resaved)
 		__builtin_trap();
 	return 0;
 }
