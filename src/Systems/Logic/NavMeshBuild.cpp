@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 namespace
@@ -27,6 +28,19 @@ namespace
 	{
 		const double cells = std::ceil((static_cast<double>(maximum) - minimum) / config.cs);
 		return std::ceil(cells / config.tileSize);
+	}
+
+	// Far from the origin a float steps by more than a fraction of a cell, and Recast's clipping of
+	// a triangle to the cells then writes past its fixed buffers: each cell spans at least this many
+	// float steps at the level's farthest coordinate.
+	constexpr float kFloatStepsPerCell = 64.0f;
+
+	bool CellsResolvable(const LevelGeometry& geometry, const rcConfig& config)
+	{
+		float farthest = 0.0f;
+		for (int axis = 0; axis < 3; ++axis)
+			farthest = std::max({farthest, std::fabs(geometry.bmin[axis]), std::fabs(geometry.bmax[axis])});
+		return farthest * std::numeric_limits<float>::epsilon() * kFloatStepsPerCell <= std::min(config.cs, config.ch);
 	}
 
 	std::string Extent(const LevelGeometry& geometry)
@@ -186,6 +200,12 @@ bool BuildNavMesh(rcConfig& config, const LevelGeometry& geometry, Navigation& n
 	{
 		tw::Diagnostics::Report("Navigation: the level's static geometry spans " + Extent(geometry) + ", " + std::to_string(tilesX) +
 			" x " + std::to_string(tilesZ) + " tiles, more than " + std::to_string(kMaxNavTiles) + "; no navigation mesh is built");
+		return false;
+	}
+	if (!CellsResolvable(geometry, config))
+	{
+		tw::Diagnostics::Report("Navigation: the level's static geometry spans " + Extent(geometry) +
+			", too far from the origin for its cells; no navigation mesh is built");
 		return false;
 	}
 	navigation.tilesX = static_cast<int>(tilesX);

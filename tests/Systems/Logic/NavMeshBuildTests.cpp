@@ -48,6 +48,23 @@ namespace
 		}
 	}
 
+	TEST(NavMeshBuild, ASmallFloorFarFromTheOriginBuildsNoMeshWhereAFloatStepsByMoreThanAFractionOfACell)
+	{
+		// The test settings' cells are 0.25 wide: 64 float steps fit in one up to 32,768 units out.
+		for (const auto& [offset, builds] : {std::pair{32760.0f, true}, {32768.0f, false}, {8.6e8f, false}})
+		{
+			std::vector<Tuple3f> vertices;
+			std::vector<IndexTriple> triangles;
+			test::AddFloor(vertices, triangles, offset, offset, offset + 8, offset + 8);
+			LevelGeometry geometry;
+			geometry.Append(vertices, triangles, "Far");
+			rcConfig config = test::NavTestConfig();
+			Navigation navigation;
+			const std::string reported = test::Reported([&] { EXPECT_EQ(BuildNavMesh(config, geometry, navigation), builds) << offset; });
+			EXPECT_EQ(reported.find("too far from the origin") != std::string::npos, !builds) << offset << reported;
+		}
+	}
+
 	TEST(NavMeshBuild, GeometryFarAwayBuildsNoMeshAndNamesTheExtent)
 	{
 		LevelGeometry geometry = test::Floor(8, 8);
