@@ -47,6 +47,9 @@ public:
 		bool isValue = false;
 		// Copied in from an archetype file; saving writes the file's name, not these nodes.
 		bool fromArchetype = false;
+		// Set once a reader has said the value does not read as its type: every object made
+		// from a cached archetype reads the same node.
+		mutable bool misreadReported = false;
 	};
 	using Tree = tw::n_tree<NodeData>;
 
@@ -96,7 +99,8 @@ public:
 	// The nesting depth at the cursor; it rises one extra step inside archetype contents.
 	unsigned GetDepth() const { return depth; }
 
-	// Reads the next value into out; a missing or unreadable value leaves out as it was.
+	// Reads the next value into out; a missing or unreadable value leaves out as it was, and a
+	// value followed by other text keeps what was read. Either is reported once per value.
 	template <class T>
 	Serializer& Read(T& out)
 	{
@@ -105,8 +109,8 @@ public:
 			return *this;
 		if constexpr (std::is_same_v<T, std::string>)
 			out = node->value;
-		else if (!ValueText::Parse(node->value, out))
-			ReportUnreadable(*node, SerialTypeName<T>::value);
+		else if (const ValueText::Reading reading = ValueText::ParseChecked(node->value, out); reading != ValueText::Reading::Whole)
+			ReportMisread(*node, SerialTypeName<T>::value, reading);
 		return *this;
 	}
 	std::string ReadString();
@@ -152,7 +156,7 @@ private:
 	bool IsEmptyValue(Tree::iterator position) const;
 	bool NextValueHasType(const char* typeName) const;
 	void AppendValue(const char* name, const char* typeName, std::string text);
-	void ReportUnreadable(const NodeData& node, const char* typeName) const;
+	void ReportMisread(const NodeData& node, const char* typeName, ValueText::Reading reading) const;
 	void ReportStrayValue(const std::string& outcome) const;
 	void Report(const std::string& problem) const;
 	std::string ElementName(Tree::const_iterator position) const;

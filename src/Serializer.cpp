@@ -691,10 +691,16 @@ void Serializer::AppendValue(const char* name, const char* typeName, std::string
 	tree->InsertChild(container, std::move(value));
 }
 
-void Serializer::ReportUnreadable(const NodeData& node, const char* typeName) const
+void Serializer::ReportMisread(const NodeData& node, const char* typeName, ValueText::Reading reading) const
 {
+	if (node.misreadReported)
+		return;
+	node.misreadReported = true;
+	const std::string outcome = reading == ValueText::Reading::Partial
+		? std::string("of which only the start reads as ") + typeName + "; the rest is ignored"
+		: std::string("which is not a ") + typeName + "; the default is kept";
 	Report("value " + std::to_string(ValuesBefore(cursor)) + (node.name ? " '" + *node.name + "'" : std::string()) + " of '" +
-		   ElementName(cursor) + "' reads \"" + node.value + "\", which is not a " + typeName + "; the default is kept");
+		   ElementName(cursor) + "' reads \"" + node.value + "\", " + outcome);
 }
 
 void Serializer::ReportStrayValue(const std::string& outcome) const

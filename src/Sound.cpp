@@ -307,6 +307,10 @@ void Sound::OnPause(Message::Reader reader)
 	// The handlers outlive a shut-down layer in the system's table.
 	if (!system)
 		return;
+	// Every level start sends "Pause"(false) though nothing was paused: only a change of state
+	// may cut off the interface sound or play a pause sound.
+	if (paused == masterGroup->getPaused())
+		return;
 	if (InterfaceChannel.isPlaying())
 		InterfaceChannel.stop();
 	masterGroup->setPaused(paused);

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <memory>
 #include <string>
@@ -114,6 +116,19 @@ namespace
 		ASSERT_FALSE(other.empty());
 		EXPECT_GT(test::Rms(test::WholeMix(click), 0), 0.05);
 		EXPECT_LT(test::Rms(test::WholeMix(other), 0), 1e-4);
+	}
+
+	TEST_F(ScriptEngineEndToEnd, TheShippedMenusClickPlaysTheFileConfiguredAsButtonClick)
+	{
+		std::ifstream file(TW_TEST_DATA_DIR "../../Data/HUDElements/Menu.js");
+		const std::string menuScript((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+		ASSERT_FALSE(menuScript.empty());
+		std::vector<float> click;
+		std::vector<std::function<void()>> steps{Script(menuScript + " Click();")};
+		for (int frame = 0; frame < 12; ++frame)
+			steps.push_back(Listen(click));
+		Run(steps);
+		EXPECT_GT(test::Rms(test::WholeMix(click), 0), 0.05);
 	}
 
 	TEST_F(ScriptEngineEndToEnd, AMessageBuiltByAPageReachesAnObjectOfTheLoadedLevelInPushOrder)

@@ -50,6 +50,24 @@ namespace
 		EXPECT_LT(Level(), 1e-4);
 	}
 
+	// A level start sends "Pause"(false) to a game that was never paused.
+	TEST_F(SoundSystem, PauseThatChangesNothingNeitherPlaysAPauseSoundNorCutsTheInterfaceSoundOff)
+	{
+		const std::string click = ToneFile(600);
+		struct Case { std::vector<bool> pauses; bool clickHeard; bool pauseHeard; };
+		for (const Case& c : {Case{{false}, true, false}, Case{{false, false}, true, false}, Case{{true, true}, false, false},
+							   Case{{true, false, false}, false, true}})
+		{
+			Sound& system = StartEngine("<ButtonClick>" + click + "</ButtonClick><Pause1>" + ToneFile(1000) + "</Pause1>");
+			system.PlaySound(click);
+			for (bool paused : c.pauses)
+				engine->engine->SendMessage(Message("Pause").PushBool(paused));
+			const std::vector<float> mix = Play();
+			EXPECT_EQ(test::FrequencyRms(test::WholeMix(mix), 600) > kHeard, c.clickHeard) << c.pauses.size() << " messages";
+			EXPECT_EQ(test::FrequencyRms(test::WholeMix(mix), 1000) > kHeard, c.pauseHeard) << c.pauses.size() << " messages";
+		}
+	}
+
 	TEST_F(SoundSystem, PlaySoundOfAKnownNameCutsOffTheInterfaceSoundAndAnUnknownOneDoesNot)
 	{
 		const std::string click = ToneFile(600);

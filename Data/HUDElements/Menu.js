@@ -2,7 +2,8 @@
 var engine = new Engine();
 
 function Click() {
-	PlaySound("Click");
+	// The Sound system keys interface sounds by the file name the configuration gives them.
+	PlaySound("Click.wav");
 }
 
 function StartGame() {

@@ -1,6 +1,7 @@
 // Text forms of the typed values kept in data and configuration files: numbers in the classic
 // "C" locale whatever the user's locale is, six significant digits, booleans as "true"/"false".
-// Reading skips leading white space and ignores whatever follows the value ("12abc" gives 12).
+// Reading skips leading white space and ignores whatever follows the value ("12abc" gives 12);
+// ParseChecked also tells whether anything did follow.
 #pragma once
 
 #include <istream>
@@ -22,14 +23,29 @@ namespace ValueText
 		return TakeOutput();
 	}
 
+	enum class Reading
+	{
+		Unreadable,
+		// A value was read, but text other than white space follows it ("0.5" as an unsigned).
+		Partial,
+		Whole,
+	};
+
 	// Leaves out untouched when the text does not hold a T, so a half-read tuple never leaks.
+	template <class T>
+	Reading ParseChecked(std::string_view text, T& out)
+	{
+		T parsed = out;
+		std::istream& in = InputStream(text);
+		if (!(in >> parsed))
+			return Reading::Unreadable;
+		out = parsed;
+		return (in >> std::ws).eof() ? Reading::Whole : Reading::Partial;
+	}
+
 	template <class T>
 	bool Parse(std::string_view text, T& out)
 	{
-		T parsed = out;
-		if (!(InputStream(text) >> parsed))
-			return false;
-		out = parsed;
-		return true;
+		return ParseChecked(text, out) != Reading::Unreadable;
 	}
 }

@@ -5,6 +5,7 @@
 #include "Engine.h"
 #include "Object.h"
 #include "Systems/Input/HeadTracking.h"
+#include "Systems/Input/MouseMove.h"
 #include "Systems/Input/SdlInputDevice.h"
 #include "Utilities/Config.h"
 #include "Utilities/OperGetterType.h"
@@ -269,7 +270,10 @@ void Input::OnPause(Message::Reader reader)
 	const bool paused = reader.Read<bool>();
 	active = !paused;
 	SDL_ShowCursor(paused ? SDL_ENABLE : SDL_DISABLE);
-	context.mouseWarp = active;
+	if (active)
+		MouseMove::CapturePointer(context);
+	else
+		context.mouseWarp = false;
 }
 
 void Input::OnLevelEditorActive(Message::Reader reader)

@@ -61,16 +61,33 @@ namespace test
 	// seamlessly. The pause sound's tone differs from it.
 	constexpr float kMenuTrackFrequency = 330.0f;
 	constexpr float kPauseSoundFrequency = 1000.0f;
+	constexpr float kHomesteadTrackFrequency = 220.0f;
+	constexpr float kHillsideTrackFrequency = 260.0f;
+	constexpr float kStepFrequency = 440.0f;
+	constexpr float kSuckFrequency = 880.0f;
+	constexpr float kBlowFrequency = 740.0f;
+	constexpr float kHouseFallFrequency = 150.0f;
 	inline constexpr SampleSound kSampleSounds[] = {
 		{"MenuTheme.ogg", kMenuTrackFrequency, 0.2f * std::numbers::sqrt2_v<float>, 4.0f, SF_FORMAT_OGG | SF_FORMAT_VORBIS},
 		{"Pause.wav", kPauseSoundFrequency, 0.5f, 0.5f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
 		{"Click.wav", 0.0f, 0.5f, 0.08f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
 		{"Wind.ogg", 0.0f, 0.2f, 2.0f, SF_FORMAT_OGG | SF_FORMAT_VORBIS},
 		// Footstep (RMS 0.2), voice, gulp and pant: whole numbers of periods in 0.1 s.
-		{"Step.wav", 440.0f, 0.2f * std::numbers::sqrt2_v<float>, 0.3f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Step.wav", kStepFrequency, 0.2f * std::numbers::sqrt2_v<float>, 0.3f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
 		{"Voice.wav", 660.0f, 0.5f, 0.5f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
 		{"Gulp.wav", 0.0f, 0.4f, 0.2f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
 		{"Pant.wav", 0.0f, 0.2f, 0.6f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		// The levels' music (RMS 0.2, seamless loops) and the player's and the houses' sounds, each
+		// at a frequency of its own so that a check can tell them apart in a mix.
+		{"Homestead.ogg", kHomesteadTrackFrequency, 0.2f * std::numbers::sqrt2_v<float>, 4.0f, SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+		{"Hillside.ogg", kHillsideTrackFrequency, 0.2f * std::numbers::sqrt2_v<float>, 4.0f, SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+		{"StepWood.wav", 520.0f, 0.2f * std::numbers::sqrt2_v<float>, 0.3f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Suck.wav", kSuckFrequency, 0.4f, 0.25f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Blow.wav", kBlowFrequency, 0.5f, 0.25f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Shoot.wav", 1200.0f, 0.4f, 0.3f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"HouseFall.wav", kHouseFallFrequency, 0.9f, 1.5f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Explosion.wav", 0.0f, 0.8f, 0.8f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+		{"Thud.wav", 100.0f, 0.6f, 0.2f, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
 	};
 
 	// Interleaved stereo frames [first, last) of a mix.

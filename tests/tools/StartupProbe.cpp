@@ -1,7 +1,9 @@
 // The game's start-up (folders, crash report, engine, the eight systems, the level loop) with one
 // more system that ends the run after a number of frames: by asking the engine to shut down, or by
-// crashing on purpose. The start-up tests run it in a fresh user folder.
-// Usage: StartupProbe <frames> [crash]
+// crashing on purpose. On a tour it goes from the menu to the two shipped levels in turn and, before
+// it ends, makes one object of every shipped archetype. The start-up tests run it in a fresh user folder.
+// Usage: StartupProbe <frames> [crash | tour]
+#include "Archetype.h"
 #include "Engine.h"
 #include "Message.h"
 #include "Platform/VirtualMemory.h"
@@ -9,6 +11,7 @@
 #include "System.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -23,7 +26,14 @@ namespace
 	class StartupProbe : public SystemBase<StartupProbe, __StartupProbeName>
 	{
 	public:
-		StartupProbe(unsigned frameLimit, bool crash) : frameLimit(frameLimit), crash(crash)
+		enum class Ending
+		{
+			Shutdown,
+			Crash,
+			Tour,
+		};
+
+		StartupProbe(unsigned frameLimit, Ending ending) : frameLimit(frameLimit), ending(ending)
 		{
 		}
 
@@ -36,11 +46,18 @@ namespace
 		}
 		void Update() override
 		{
-			if (++frames < frameLimit)
+			++frames;
+			if (ending == Ending::Tour && frames == frameLimit / 3)
+				Engine::Instance()->RequestLevel("Homestead");
+			if (ending == Ending::Tour && frames == frameLimit * 2 / 3)
+				Engine::Instance()->RequestLevel("Hillside");
+			if (frames < frameLimit)
 				return;
 			std::cout << "Frames " << frames << std::endl;
-			if (crash)
+			if (ending == Ending::Crash)
 				CrashOnPurpose();
+			if (ending == Ending::Tour)
+				MakeEveryArchetype();
 			Engine::SendMessage(Message("Shutdown"));
 		}
 
@@ -58,8 +75,15 @@ namespace
 			*inaccessible = 1;
 		}
 
+		static void MakeEveryArchetype()
+		{
+			for (const auto& entry : std::filesystem::directory_iterator(Engine::Instance()->GetDataFolder() + "Objects"))
+				if (entry.is_regular_file() && entry.path().extension() == ".xml")
+					CreateObjectFromArchetype(entry.path().filename().string());
+		}
+
 		unsigned frameLimit;
-		bool crash;
+		Ending ending;
 		unsigned frames = 0;
 	};
 }
@@ -68,11 +92,14 @@ int main(int argc, char** argv)
 {
 	if (argc < 2)
 	{
-		std::cerr << "usage: StartupProbe <frames> [crash]\n";
+		std::cerr << "usage: StartupProbe <frames> [crash | tour]\n";
 		return 2;
 	}
 	const unsigned frameLimit = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
-	const bool crash = argc > 2 && std::string(argv[2]) == "crash";
+	const std::string ending = argc > 2 ? argv[2] : "";
+	const StartupProbe::Ending how = ending == "crash" ? StartupProbe::Ending::Crash
+		: ending == "tour"								 ? StartupProbe::Ending::Tour
+														 : StartupProbe::Ending::Shutdown;
 
-	return Startup::RunGame(argv[0], nullptr, [&](Engine& engine) { engine.AddSystem(new StartupProbe(frameLimit, crash)); });
+	return Startup::RunGame(argv[0], nullptr, [&](Engine& engine) { engine.AddSystem(new StartupProbe(frameLimit, how)); });
 }

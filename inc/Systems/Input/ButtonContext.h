@@ -12,6 +12,8 @@ struct MotionSampler
 	unsigned aliveButtons = 0;
 	unsigned pollsInCycle = 0;
 	PixelPair lastMotion;
+	// The next sample measures where the pointer was left before it was captured, not a motion.
+	bool dropNextSample = false;
 };
 
 struct ButtonContext

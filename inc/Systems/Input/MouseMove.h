@@ -19,6 +19,10 @@ public:
 	MouseMove(ButtonContext& context, const Config& element);
 	~MouseMove() override;
 
+	// From now on motion is read against the window centre: the pointer is put there, and the
+	// first sample, which may still see it where it was left, reads no motion.
+	static void CapturePointer(ButtonContext& context);
+
 	std::string Describe() const override;
 
 protected:

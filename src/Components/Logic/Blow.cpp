@@ -173,8 +173,9 @@ void Blow::OnStartGust(Message::Reader reader)
 		owner->HandleMessage(Message("FireObject"));
 		Launch(heldId, aim, speed);
 	}
-	else
+	else if (!emptyObjFile.empty())
 	{
+		// An empty gust file means a breath out with nothing held shoots nothing.
 		const Object gust = CreateObjectFromArchetype(emptyObjFile);
 		gust.object->Start();
 		aim.origin += aim.direction * kMuzzleDistance;

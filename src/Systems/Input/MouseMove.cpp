@@ -7,6 +7,7 @@
 #include <cmath>
 #include <iostream>
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -53,6 +54,14 @@ MouseMove::~MouseMove()
 	--context.motion.aliveButtons;
 }
 
+void MouseMove::CapturePointer(ButtonContext& context)
+{
+	context.mouseWarp = true;
+	context.motion.dropNextSample = true;
+	const PixelPair centre = WindowCentre(context.device);
+	context.device.WarpMouse(centre.x, centre.y);
+}
+
 std::string MouseMove::Describe() const
 {
 	switch (axis)
@@ -81,7 +90,11 @@ PixelPair MouseMove::CurrentMotion()
 		const PixelPair centre = WindowCentre(device);
 		if (device.HasInputFocus())
 			device.WarpMouse(centre.x, centre.y);
-		sampler.lastMotion = {pointer.x - centre.x, pointer.y - centre.y};
+		// A warp may reach the window system after the pointer's last position has.
+		if (std::exchange(sampler.dropNextSample, false))
+			sampler.lastMotion = {};
+		else
+			sampler.lastMotion = {pointer.x - centre.x, pointer.y - centre.y};
 	}
 	else
 	{

@@ -2,6 +2,7 @@
 
 #include "Components/Logic/BreathWorld.h"
 #include "../../Utilities/ScriptMembers.h"
+#include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,23 @@ namespace
 				EXPECT_NEAR(BreathWorld::RigidBodyOf(gust).velocity.z, -5.0f, 1e-4f);
 			}
 		}
+	}
+
+	TEST(Blow, AnEmptyGustFileBlowsWithoutAGustOrADiagnostic)
+	{
+		BreathWorld world;
+		const Object player = world.AddPlayer({{Blow::TypeId(), BreathWorld::BlowValues(0, "")}});
+		test::MessageLog& log = test::Listen(player, {"Blow"});
+		const auto countObjects = [] {
+			std::size_t count = 0;
+			for (Object object = FirstObject(); !object.IsDummy(); object = NextObject(object))
+				++count;
+			return count;
+		};
+		const std::size_t objectsBefore = countObjects();
+		EXPECT_EQ(StderrOf([&] { Gust(player, 1.0f); Gust(player, 1.0f); }), "");
+		EXPECT_EQ(countObjects(), objectsBefore);
+		EXPECT_EQ(log.Count("Blow"), 2u);
 	}
 
 	TEST(Blow, ShootsTheNewestFirstFromTheEyeWhenSomethingStandsWithinThreeUnits)

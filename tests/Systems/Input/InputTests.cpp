@@ -122,6 +122,43 @@ TEST(Input, HeldKeysSendTheirBindingEveryActiveFrameAndAcrossAReload)
 	EXPECT_EQ(rig.ArgumentsOf("MoveForward"), (ArgumentLists{{"1"}, {"1"}, {"0"}}));
 }
 
+// Clicking "Start" or "Resume" leaves the pointer on the button: that offset from the centre
+// would turn the view the level gives.
+TEST(Input, TheFirstPointerReadingAfterCaptureIsNoMotionWhereverThePointerWas)
+{
+	enum class Start { LevelChange, Resume, RepeatedUnpause };
+	struct Case { Start start; PixelPair pointer; bool warpSeenLate; };
+	const Case cases[] = {{Start::LevelChange, {300, 222}, false}, {Start::LevelChange, {0, 0}, true},
+		{Start::Resume, {650, 590}, false}, {Start::Resume, {400, 299}, true}, {Start::RepeatedUnpause, {100, 500}, true}};
+	for (const Case& c : cases)
+	{
+		InputTestRig rig;
+		rig.Frame(1000);
+		if (c.start == Start::Resume)
+			rig.SendPause(true);
+		if (c.start == Start::RepeatedUnpause)
+		{
+			rig.SendPause(false);
+			rig.Frame(1008);
+		}
+		if (c.start == Start::LevelChange)
+			rig.input->Reload();
+		rig.device->pointer = c.pointer;
+		rig.SendPause(false);
+		EXPECT_EQ(rig.device->pointer.x, 400) << "the pointer goes to the centre at once";
+		EXPECT_EQ(rig.device->pointer.y, 300);
+		if (c.warpSeenLate)
+			rig.device->pointer = c.pointer;
+		rig.Frame(1016);
+		const std::size_t turnsBefore = rig.ArgumentsOf("RotY").size() + rig.ArgumentsOf("RotRight").size();
+		rig.device->pointer = {425, 300};
+		rig.Frame(1032);
+		EXPECT_EQ(turnsBefore, 0u) << "pointer at " << c.pointer.x << "," << c.pointer.y;
+		EXPECT_EQ(rig.ArgumentsOf("RotY").size(), 1u) << "later motion still turns";
+		EXPECT_EQ(rig.ArgumentsOf("RotRight").size(), 0u);
+	}
+}
+
 TEST(Input, EscapePausesThroughTheObjectNamedGUIOrElseEngineWide)
 {
 	InputTestRig rig;
