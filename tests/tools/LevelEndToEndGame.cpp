@@ -114,8 +114,8 @@ namespace
 	// Game milliseconds after the house's death: the fall's frame, a look at the pieces, and the
 	// second look that finds them still, before the level changes 5 s after the death.
 	constexpr std::uint32_t kFallShotMs = 500;
-	constexpr std::uint32_t kPiecesFirstLookMs = 4000;
-	constexpr std::uint32_t kPiecesLastLookMs = 4500;
+	constexpr std::uint32_t kPiecesFirstLookMs = 4300;
+	constexpr std::uint32_t kPiecesLastLookMs = 4800;
 
 	struct Piece
 	{
