@@ -8,11 +8,7 @@
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
 tw_play_game(320 240 "${TW_BREATHE_IN_AND_SHOOT}
-for wait in $(seq 600)
-do
-  xdotool search --name '^Tumblewreck$' >/dev/null || exit 0
-  sleep 0.1
-done
+${TW_WAIT_FOR_THE_END}
 ${TW_CLOSE_WINDOW}")
 
 # The first level is named by its path; the next one by its name.

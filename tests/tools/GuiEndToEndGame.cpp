@@ -18,6 +18,7 @@
 #include "Components/GUI/HTMLPane.h"
 #include "Composition.h"
 #include "Engine.h"
+#include "FrameShot.h"
 #include "HTMLEngine/HTMLView.h"
 #include "HTMLEngine/PageShot.h"
 #include "Message.h"
@@ -63,35 +64,17 @@ namespace
 		}
 	};
 
-	// The start button's colour in Menu.css (#c8402a) and how near a pixel must come to it.
+	using test::Near;
+	using test::ReadFrame;
+	using test::Rect;
+
+	// The start button's colour in Menu.css (#c8402a).
 	constexpr int kButton[3] = {0xc8, 0x40, 0x2a};
-	constexpr int kTolerance = 8;
 	// Frames after the main menu loaded before it is measured: the page is loaded, painted and shown.
 	constexpr unsigned kSettleFrames = 30;
 
 	// The health bar's colour in Hud.css (#d63a2f).
 	constexpr int kHealthBar[3] = {0xd6, 0x3a, 0x2f};
-
-	struct Rect
-	{
-		int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
-	};
-
-	bool Near(const int (&colour)[3], int r, int g, int b)
-	{
-		return std::abs(r - colour[0]) <= kTolerance && std::abs(g - colour[1]) <= kTolerance && std::abs(b - colour[2]) <= kTolerance;
-	}
-
-	// The frame last drawn, RGBA rows bottom first.
-	std::vector<unsigned char> ReadFrame(int width, int height)
-	{
-		std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
-		glBindFramebuffer(GL_FRAMEBUFFER, 0);
-		glReadBuffer(GL_BACK);
-		glPixelStorei(GL_PACK_ALIGNMENT, 1);
-		glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-		return pixels;
-	}
 
 	struct __GuiProbeName
 	{
@@ -226,22 +209,10 @@ namespace
 			return longest;
 		}
 
-		// The button in window pixels: found in the page's own pixels, placed as the plane shows it
-		// (a 4:3 pane centred in the window, one page pixel a window pixel).
+		// The button in window pixels: found in the page's own pixels, placed as the plane shows it.
 		void MeasureMenu(Composition& menu)
 		{
-			const HTMLPane* pane = menu.GetComponent<HTMLPane>();
-			const HTMLView* view = pane->GetView();
-			const Window* window = Engine::Instance()->GetSystem<Window>();
-			const int offsetX = (window->GetWidth() - view->GetWidth()) / 2;
-			for (int y = 0; y < view->GetHeight(); ++y)
-				for (int x = 0; x < view->GetWidth(); ++x)
-				{
-					const std::uint8_t* pixel = view->GetPixels() + y * view->GetBytesPerRow() + x * 4;
-					if (pixel[2] == kButton[0] && pixel[1] == kButton[1] && pixel[0] == kButton[2])
-						button = {std::min(button.left, x + offsetX), std::min(button.top, y), std::max(button.right, x + offsetX + 1),
-							std::max(button.bottom, y + 1)};
-				}
+			button = test::ColourOnPane(menu, kButton, Engine::Instance()->GetSystem<Window>()->GetWidth());
 			std::cerr << "Button " << button.left << " " << button.top << " " << button.right << " " << button.bottom << std::endl;
 			std::cerr << "Shown " << ButtonShare(true) << std::endl;
 			menu.HandleMessage(Message("SetVisible").PushBool(false));
@@ -254,15 +225,7 @@ namespace
 			const int width = window->GetWidth(), height = window->GetHeight();
 			const std::vector<unsigned char> pixels = ReadFrame(width, height);
 			if (keep)
-			{
-				std::vector<std::uint8_t> bgra(pixels.size());
-				for (int y = 0; y < height; ++y)
-					for (int x = 0; x < width; ++x)
-						for (int c = 0; c < 4; ++c)
-							bgra[(static_cast<std::size_t>(y) * width + x) * 4 + c] =
-								pixels[(static_cast<std::size_t>(height - 1 - y) * width + x) * 4 + (c == 3 ? 3 : 2 - c)];
-				test::WriteBgraPng(bgra, width, height, "menu.png");
-			}
+				test::WriteFramePng(pixels, width, height, "menu.png");
 			int inside = 0, total = 0;
 			for (int y = std::max(button.top, 0); y < std::min(button.bottom, height); ++y)
 				for (int x = std::max(button.left, 0); x < std::min(button.right, width); ++x)

@@ -2,14 +2,18 @@
 # starts the given level in a small window, the game run side by side with a shell script that acts
 # as the player (it gets the X window tool as $0 and must close the window in the end), and the
 # game's exit checked. Leaves the game's stderr in GAME_ERRORS and the user folder in USER_FOLDER;
-# TW_EXTRA_CONFIG, when set, adds its elements to the configuration; TW_GAME_TIMEOUT, when set, gives
-# the game longer than 100 seconds.
+# TW_EXTRA_CONFIG, when set, adds its elements to the configuration; TW_CONFIG, when set, is the
+# whole configuration instead (the size and the level are then the game's own); TW_GAME_TIMEOUT,
+# when set, gives the game longer than 100 seconds.
 #   PROGRAM  the game;  LEVEL  the level's path;  CLOSER  the X window tool;  WORK  a scratch folder
 function(tw_play_game width height player)
   file(REMOVE_RECURSE "${WORK}")
   set(userFolder "${WORK}/data/Tumblewreck")
   file(MAKE_DIRECTORY "${userFolder}")
-  file(WRITE "${userFolder}/Tumblewreck.cfg" "<Config>
+  if(TW_CONFIG)
+    file(WRITE "${userFolder}/Tumblewreck.cfg" "${TW_CONFIG}")
+  else()
+    file(WRITE "${userFolder}/Tumblewreck.cfg" "<Config>
 	<FirstLevel>${LEVEL}</FirstLevel>
 	<Window>
 		<Width>${width}</Width>
@@ -19,6 +23,7 @@ function(tw_play_game width height player)
 	${TW_EXTRA_CONFIG}
 </Config>
 ")
+  endif()
   set(ENV{XDG_DATA_HOME} "${WORK}/data")
   set(timeout 100)
   if(TW_GAME_TIMEOUT)
@@ -79,6 +84,13 @@ sleep 0.5
 xdotool mousedown 1
 wait_for_cue released
 xdotool mouseup 1")
+
+# A player script's wait for the game to end itself, with a last close after a minute.
+set(TW_WAIT_FOR_THE_END "for wait in $(seq 600)
+do
+  xdotool search --name '^Tumblewreck$' >/dev/null || exit 0
+  sleep 0.1
+done")
 
 # The end of every player script: ask the window to close until it has gone.
 set(TW_CLOSE_WINDOW [=[

@@ -113,6 +113,10 @@ void ParticleSystem::OnBurst(Message::Reader reader)
 
 void ParticleSystem::OnActivate(Message::Reader reader)
 {
+	// The built-in left-button binding sends the switch alone, naming no group: it switches none,
+	// and a report at every click would only repeat that.
+	if (reader.CurrentTypeId() != tw::TypeIdOf<std::string>())
+		return;
 	ParticleGroup* group = FindGroup(reader.Read<std::string>());
 	const bool on = reader.Read<bool>();
 	if (group != nullptr)

@@ -110,6 +110,18 @@ TEST(ParticleSystem, MessagesActOnTheNamedGroupOnly)
 	EXPECT_EQ(test::CountOf(system, "B"), 2u);
 }
 
+// The left-button binding's "ParticleActivate(true)" names no group: nothing switches, nothing is said.
+TEST(ParticleSystem, ASwitchWithoutAGroupNameSwitchesNothingQuietly)
+{
+	test::ParticleWorld world;
+	ParticleSystem& system = world.AddEmitter(GroupXml("A", false, true, "1", LongLife()));
+	testing::internal::CaptureStderr();
+	Send(system, Message("ParticleActivate").PushBool(true));
+	world.Frames(2);
+	EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+	EXPECT_FALSE(system.FindGroup("A")->active_);
+}
+
 TEST(ParticleSystem, TwoUpdateSettersAdvanceTheParticleTwice)
 {
 	test::ParticleWorld world;
