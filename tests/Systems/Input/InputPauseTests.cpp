@@ -1,8 +1,11 @@
 // The level editor in a level with a player: while the editor is on the pointer stays free and
-// the player's bindings are idle whatever "Pause" says.
+// the player's bindings are idle whatever "Pause" says, and the editor's pauses of physics and
+// logic outlast the pause menu's.
 #include "Systems/Input.h"
 
 #include "Systems/Input/InputTestRig.h"
+#include "Systems/Logic/Logic.h"
+#include "Systems/Physics/Physics.h"
 
 #include <gtest/gtest.h>
 
@@ -79,5 +82,37 @@ TEST(InputPause, TheEditorFreesThePointerAndStillsThePlayerWhateverPauseSaysUnti
 		EXPECT_EQ(Received(camera, "Move"), step.cameraMoves);
 		EXPECT_EQ(Received(camera, "RotY"), step.cameraMoves);
 		EXPECT_EQ(rig.device->warps > warps, step.pointerHeld);
+	}
+}
+
+TEST(InputPause, TheEditorsPausesOutlastEveryPauseFalseAndTheMenusOutlastTheEditor)
+{
+	TestEngine engine("<Config/>");
+	auto* physics = new Physics();
+	auto* logic = new Logic();
+	engine.engine->AddSystem(logic);
+	engine.engine->AddSystem(physics);
+	struct Step
+	{
+		const char* what;
+		bool running;
+	};
+	// "Editor" stands for what the GUI sends as the editor goes on or off.
+	const Step steps[] = {
+		{"Pause(false)", true}, {"Editor(true)", false}, {"Pause(false)", false}, {"Pause(true)", false},
+		{"Editor(false)", false}, {"Pause(false)", true}, {"Editor(true)", false}, {"Editor(false)", true},
+	};
+	for (const Step& step : steps)
+	{
+		const std::string what = step.what;
+		const bool value = what.find("true") != std::string::npos;
+		if (what.rfind("Pause", 0) == 0)
+			Send("Pause", value);
+		else
+			for (const char* pause : {"PausePhysics", "PauseParticles", "PauseLogic"})
+				Send(pause, value);
+		SCOPED_TRACE("after " + what);
+		EXPECT_EQ(physics->IsUpdating(), step.running);
+		EXPECT_EQ(!logic->IsPaused(), step.running);
 	}
 }
