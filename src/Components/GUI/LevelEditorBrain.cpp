@@ -67,8 +67,9 @@ bool LevelEditorBrain::Start()
 	owner->RegisterHandler("ChangeMode", &LevelEditorBrain::OnChangeMode);
 	if (Composition* camera = EditorCamera())
 		PlaceCamera(*camera);
-	MakePage();
+	// The page fills its lists as it loads, inside MakePage.
 	ListLevels();
+	MakePage();
 	return true;
 }
 

@@ -103,6 +103,19 @@ namespace gui_tests
 		EXPECT_EQ(brain->GetCurrentMode(), 0u);
 	}
 
+	TEST_F(LevelEditorBrainInWorld, ThePageListsTheLevelsAndCreatablesAsTheEditorOpens)
+	{
+		StartEditor();
+		Frame();
+		HTMLPane* pane = ObjectFromName("LevelEditorHud").object->GetComponent<HTMLPane>();
+		const std::size_t levels = brain->GetLevelList().size();
+		const std::size_t creatables = placement->GetCreatableObjectList().size();
+		ASSERT_GT(levels * creatables, 0u);
+		EXPECT_EQ(Run(*pane, "record(document.getElementById('levels').childNodes.length,"
+							 " document.getElementById('creatables').childNodes.length);"),
+			Names{std::to_string(levels) + " " + std::to_string(creatables)});
+	}
+
 	TEST_F(LevelEditorBrainInWorld, AnExistingCameraIsUsedNotListedAndSurvivesSwitchingOff)
 	{
 		Composition* camera = StartedObject(test::TransformXml("1 2 3") + test::CameraXml("0 0 -1"), "CameraObject");
