@@ -85,6 +85,10 @@ public:
 	tw::unordered_vector<IDPair> GetHandlerTargets(const std::string& messageName) const;
 	// The next save writes the component in full.
 	void ClearArchetypeRecord(unsigned typeId);
+	// An object the interface made for itself (the pause menu, the level editor's objects): it is
+	// never part of a saved level.
+	void MarkAsInterface() { madeByInterface = true; }
+	bool IsInterface() const { return madeByInterface; }
 	const ComponentTable& GetComponents() const
 	{
 		return components;
@@ -119,6 +123,7 @@ private:
 	HandlerTable handlers;
 	// Set once the object sits in the destruction list, so that it is queued only once.
 	bool destructionQueued = false;
+	bool madeByInterface = false;
 };
 
 // The "Dummy" object: it ignores every message and command, answers every query with 0, empty or

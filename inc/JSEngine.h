@@ -20,8 +20,9 @@ public:
 	// nextLevel := name, then a change to it.
 	void LoadLevel(const std::string& levelName);
 	void SetNextLevel(const std::string& levelName);
-	// Writes the current level to the file; the script is not told whether it worked.
-	void SaveLevel(const std::string& fileName);
+	// Saves the current level under that name into the user folder's levels; a path or a name
+	// with ".." is refused with a diagnostic. The script is not told whether it worked.
+	void SaveLevel(const std::string& levelName);
 	void GotoNextLevel();
 	// nextLevel := the previous level, then a change to it.
 	void GotoPrevLevel();

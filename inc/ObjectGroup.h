@@ -90,8 +90,6 @@ private:
 	bool IsMember(unsigned objectId) const;
 	void ForgetMembers();
 	void HangMembersOnOrigin();
-	// True when the level editor made the object for its own use.
-	static bool IsEditorObject(const std::string& objectName);
 
 	unsigned id;
 	tw::unordered_vector<unsigned> members;

@@ -4,6 +4,7 @@
 #include "Message.h"
 #include "Sound.h"
 #include "Systems/Window.h"
+#include "UserLevels.h"
 
 JSEngine::JSEngine() : engine(Engine::Instance())
 {
@@ -20,10 +21,11 @@ void JSEngine::SetNextLevel(const std::string& levelName)
 	LoadLevel(levelName);
 }
 
-void JSEngine::SaveLevel(const std::string& fileName)
+void JSEngine::SaveLevel(const std::string& levelName)
 {
+	// A page is data anyone may write: it names a level, never a place to write.
 	if (engine != nullptr)
-		engine->SaveLevel(fileName);
+		UserLevels::Save(*engine, levelName, "Engine.SaveLevel");
 }
 
 void JSEngine::GotoNextLevel()

@@ -6,7 +6,6 @@
 #include "Engine.h"
 #include "LoadingViewPace.h"
 #include "Serializer.h"
-#include "Systems/GUI/GUI.h"
 
 #include <algorithm>
 #include <memory>
@@ -292,13 +291,6 @@ void ObjectGroup::HangMembersOnOrigin()
 	}
 }
 
-bool ObjectGroup::IsEditorObject(const std::string& objectName)
-{
-	const Engine* engine = Engine::Instance();
-	const GUI* gui = engine != nullptr ? engine->GetSystem<GUI>() : nullptr;
-	return gui != nullptr && gui->IsEditorObjectName(objectName);
-}
-
 bool ObjectGroup::Save(Serializer& serializer)
 {
 	for (unsigned memberId : members)
@@ -307,7 +299,7 @@ bool ObjectGroup::Save(Serializer& serializer)
 		if (member.IsDummy())
 			continue;
 		const std::string& name = member.object->GetName();
-		if (name == kOriginName || IsEditorObject(name))
+		if (name == kOriginName || member.object->IsInterface())
 			continue;
 		const auto found = records.find(memberId);
 		const MemberRecord record = found != records.end() ? found->second : MemberRecord(false, "");

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 namespace
 {
 	struct __ScriptListenerName
@@ -115,5 +118,28 @@ namespace
 		Run("new Engine().GotoPrevLevel();");
 		EXPECT_EQ(engine->GetNextLevel(), previous);
 		EXPECT_EQ(engine->GetRequestedState(), Engine::kChangeLevel);
+	}
+
+	// A page is data anyone may write: it names a level and cannot choose where the file goes.
+	TEST_F(ScriptEngine, SaveLevelWritesOnlyAPlainNameAndOnlyIntoTheUserFoldersLevels)
+	{
+		MakeEngine();
+		test::TempFolder outside;
+		outside.WriteFile("victim", "keep");
+		::testing::internal::CaptureStderr();
+		for (const std::string name : {outside.Path() + "victim", std::string("../x"), std::string("..")})
+			Run("new Engine().SaveLevel('" + name + "');");
+		const std::string diagnostics = ::testing::internal::GetCapturedStderr();
+		EXPECT_NE(diagnostics.find("Engine.SaveLevel: the level name \"../x\" is not a plain file name"), std::string::npos);
+		Run("new Engine().SaveLevel('Mine');");
+
+		std::vector<std::string> written;
+		for (const auto& entry : std::filesystem::recursive_directory_iterator(userFolder.Path()))
+			if (entry.path().filename().string().rfind("Tumblewreck.cfg", 0) != 0)
+				written.push_back(std::filesystem::relative(entry.path(), userFolder.Path()).string());
+		std::sort(written.begin(), written.end());
+		EXPECT_EQ(written, (std::vector<std::string>{"Levels", "Levels/Mine"}));
+		EXPECT_NE(userFolder.ReadFile("Levels/Mine").find("nextLevel"), std::string::npos);
+		EXPECT_EQ(outside.ReadFile("victim"), "keep");
 	}
 }

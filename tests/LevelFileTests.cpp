@@ -104,10 +104,9 @@ namespace
 	TEST_F(LevelFile, ObjectsMadeWhilePlayingAreSavedInTheDefaultGroupButNotTheEditorsOwn)
 	{
 		engine->AddSystem(new GUI);
-		engine->GetSystem<GUI>()->AddEditorObject("SelectionBox", 1);
 		ASSERT_TRUE(engine->LoadLevel("Harbour"));
 		CreateObject("Buoy").object->AddComponent(Marker::TypeId());
-		CreateObject("SelectionBox");
+		engine->GetSystem<GUI>()->AddEditorObject("SelectionBox", CreateObject("SelectionBox").id);
 
 		const std::string saved = userFolder.Path() + "Played";
 		ASSERT_TRUE(engine->SaveLevel(saved));

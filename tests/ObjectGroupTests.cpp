@@ -242,10 +242,10 @@ namespace
 	TEST_F(ObjectGroup, SaveWritesTheGroupsOwnMembersThenOnlyTheOriginOfItsOrigin)
 	{
 		engine->AddSystem(new GUI);
-		engine->GetSystem<GUI>()->AddEditorObject("Gizmo", 1);
 		Group* group = LoadGroup(ObjectElement("Rock", "<Component><string>Marker</string><int>4</int></Component>") + OriginElement("1 2 3", "0 0 0", 9));
 		for (const char* name : {"Gizmo", "Origin", "Inherited"})
 			CreateObject(name).object->SetGroup(group->GetId());
+		engine->GetSystem<GUI>()->AddEditorObject("Gizmo", OnlyNamed("Gizmo").id);
 		group->SetRecord(OnlyNamed("Inherited").id, Group::MemberRecord(true, ""));
 		group->GetOriginObject().object->AddComponent(Marker::TypeId());
 

@@ -32,6 +32,8 @@ public:
 	// Built-in sets, added when the configuration has fewer button names or bindings.
 	static constexpr size_t kBuiltInButtonCount = 10;
 	static constexpr size_t kBuiltInBindingCount = 13;
+	// While the level editor is on, bindings to this object do not act and the pointer is free.
+	static constexpr const char* kPlayerName = "Player";
 
 	// Reads the keyboard and mouse through SDL.
 	Input();
@@ -56,6 +58,8 @@ public:
 	bool IsLevelEditorActive() const { return levelEditorActive; }
 	const ButtonTable& GetButtons() const { return buttons; }
 	const BindingList& GetBindings() const { return bindings; }
+	// The editor camera's bindings, acting only while the level editor is on.
+	const BindingList& GetEditorBindings() const { return editorBindings; }
 	const ButtonContext& GetButtonContext() const { return context; }
 
 private:
@@ -64,6 +68,9 @@ private:
 	void UpdateBindings();
 	void AddBuiltInButtons();
 	void AddBuiltInBindings();
+	// The movement keys move the editor camera, and the mouse turns it while the right button is
+	// held (the left one clicks the editor's page).
+	void AddEditorBindings();
 	// Enters the fifteen variables of every button name into the parser's name table.
 	void RegisterVariables();
 	template<typename T>
@@ -71,6 +78,10 @@ private:
 	void SendEventMessage(const SDL_Event& event, uint32_t& wheelMask);
 	// Stops holding the pointer at the window centre and shows it.
 	void FreePointer();
+	// Holds the pointer at the window centre and hides it, or frees and shows it, as the game
+	// asks; while the level editor is on it stays free whatever the game asked, until the editor
+	// goes off.
+	void HoldPointer(bool held);
 
 	void OnPause(Message::Reader reader);
 	void OnLevelEditorActive(Message::Reader reader);
@@ -84,6 +95,9 @@ private:
 	bool active = false;
 	ButtonTable buttons;
 	BindingList bindings;
+	BindingList editorBindings;
 	bool levelEditorActive = false;
+	// What the game last asked of the pointer ("Pause", a level change).
+	bool pointerHeld = false;
 	Component* headTracker = nullptr;
 };

@@ -59,6 +59,13 @@ namespace
 		{"Player", "MBTNL_RELEASED", "ParticleActivate(false)"},
 	};
 
+	// Per frame while held: the camera moves a quarter unit, or turns as the player's view does.
+	constexpr BuiltInBinding kEditorBindings[] = {
+		{"CameraObject", "W_DOWN | S_DOWN | A_DOWN | D_DOWN", "Move(D_VALUE * 0.25f - A_VALUE * 0.25f, 0.0f, S_VALUE * 0.25f - W_VALUE * 0.25f)"},
+		{"CameraObject", "MBTNR_DOWN @ MOUSEX_DOWN", "RotY(MOUSEX_VALUE)"},
+		{"CameraObject", "MBTNR_DOWN @ MOUSEY_DOWN", "RotRight(MOUSEY_VALUE)"},
+	};
+
 	static_assert(std::size(kBuiltInButtons) == Input::kBuiltInButtonCount);
 	static_assert(std::size(kBuiltInBindings) == Input::kBuiltInBindingCount);
 
@@ -74,7 +81,8 @@ Input::Input() : Input(std::make_unique<SdlInputDevice>())
 }
 
 Input::Input(std::unique_ptr<InputDevice> device)
-	: device(std::move(device)), context(*this->device), buttons(context), bindings(parser, variables)
+	: device(std::move(device)), context(*this->device), buttons(context), bindings(parser, variables),
+	  editorBindings(parser, variables)
 {
 }
 
@@ -107,6 +115,7 @@ void Input::LoadConfig(Config& section)
 		bindings.AddBindingFromConfig(element);
 	if (bindings.Size() < kBuiltInBindingCount)
 		AddBuiltInBindings();
+	AddEditorBindings();
 }
 
 void Input::AddBuiltInButtons()
@@ -119,6 +128,12 @@ void Input::AddBuiltInBindings()
 {
 	for (const BuiltInBinding& binding : kBuiltInBindings)
 		bindings.AddBinding(binding.recipient, binding.message, binding.condition);
+}
+
+void Input::AddEditorBindings()
+{
+	for (const BuiltInBinding& binding : kEditorBindings)
+		editorBindings.AddBinding(binding.recipient, binding.message, binding.condition);
 }
 
 template<typename T>
@@ -229,14 +244,21 @@ void Input::SendEventMessage(const SDL_Event& event, uint32_t& wheelMask)
 void Input::UpdateBindings()
 {
 	buttons.PollAll();
-	bindings.SendHolding([](const std::string& recipient, const Message& message)
+	const auto deliver = [](const std::string& recipient, const Message& message)
 	{
 		const Object target = ObjectFromName(recipient);
 		if (target.IsDummy())
 			Engine::SendMessage(message);
 		else
 			target.object->HandleMessage(message);
+	};
+	bindings.SendHolding([this, &deliver](const std::string& recipient, const Message& message)
+	{
+		if (!levelEditorActive || recipient != kPlayerName)
+			deliver(recipient, message);
 	});
+	if (levelEditorActive)
+		editorBindings.SendHolding(deliver);
 	if (headTracker)
 		headTracker->Update();
 }
@@ -251,6 +273,7 @@ void Input::Reload()
 void Input::Shutdown()
 {
 	bindings.Clear();
+	editorBindings.Clear();
 	buttons.Clear();
 	// The variables read the records, so the table goes first.
 	variables.clear();
@@ -261,22 +284,30 @@ void Input::Shutdown()
 
 void Input::FreePointer()
 {
-	context.mouseWarp = false;
-	SDL_ShowCursor(SDL_ENABLE);
+	HoldPointer(false);
+}
+
+void Input::HoldPointer(bool held)
+{
+	pointerHeld = held;
+	if (held && !levelEditorActive)
+		MouseMove::CapturePointer(context);
+	else
+		context.mouseWarp = false;
+	SDL_ShowCursor(context.mouseWarp ? SDL_DISABLE : SDL_ENABLE);
 }
 
 void Input::OnPause(Message::Reader reader)
 {
 	const bool paused = reader.Read<bool>();
 	active = !paused;
-	SDL_ShowCursor(paused ? SDL_ENABLE : SDL_DISABLE);
-	if (active)
-		MouseMove::CapturePointer(context);
-	else
-		context.mouseWarp = false;
+	HoldPointer(active);
 }
 
 void Input::OnLevelEditorActive(Message::Reader reader)
 {
 	levelEditorActive = reader.Read<bool>();
+	// Clicks in the editor's page need the pointer where the player leaves it; switched off, the
+	// pointer is as the game last asked.
+	HoldPointer(pointerHeld);
 }

@@ -1,7 +1,8 @@
 // Fuzzes the level editor: the input's bytes become a run of editor messages and script-class
 // calls (modes, toggles, distances, scale and rotation, where the camera looks, create, delete,
-// select, group, frames) on a small level of bodies and a group, then the editor saves the level.
-// Whatever was done, the saved level must load and its own save must be byte-identical.
+// select, group, the pause menu opened and closed, frames) on a small level of bodies and a group,
+// then the editor saves the level into the user folder. Whatever was done, the saved level must
+// hold no pause menu, load, and its own save must be byte-identical; the game's level is unchanged.
 #include "Components/GUI/LevelEditorBrain.h"
 #include "Components/GUI/PlaceAndDeleteMode.h"
 #include "Components/GUI/SelectionMode.h"
@@ -93,6 +94,8 @@ namespace
 			Write("game/Data/Objects/CameraObject.xml", "<Object><string>CameraObject</string>" + Component("Transform", TransformValues("0 0 0")) +
 					Component("Camera", "<Tuple3f>0 0 -1</Tuple3f><float>0</float><float>0</float><float>0</float><float>0</float>"
 						"<float>0.1</float><float>100</float><float>89</float><float>-89</float><Tuple3f>0 0 0</Tuple3f>") + "</Object>");
+			Write("game/Data/Objects/PauseMenu.xml", "<Object><string>PauseMenu</string>" +
+					Component("Transform", TransformValues("0 0 0")) + "</Object>");
 			Write("game/Data/Objects/LevelEditorHud.xml", "<Object><string>LevelEditorHud</string>" +
 					Component("Transform", TransformValues("0 0 0")) + "</Object>");
 			Write("game/Data/Objects/EditorCreatable/Crate.xml", "<Object><string>Crate</string>" + BoxComponents("0 0 0", "100") + "</Object>");
@@ -140,7 +143,7 @@ namespace
 		auto* brain = editor.GetComponent<LevelEditorBrain>();
 		auto* placement = editor.GetComponent<PlaceAndDeleteMode>();
 		auto* selection = editor.GetComponent<SelectionMode>();
-		const unsigned action = bytes.Next<std::uint8_t>() % 16;
+		const unsigned action = bytes.Next<std::uint8_t>() % 17;
 		switch (action)
 		{
 		case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7:
@@ -165,7 +168,8 @@ namespace
 			break;
 		}
 		case 14: selection->SetCurrObjID(bytes.Next<std::uint8_t>() % 32); break;
-		default: selection->DeleteObj(); break;
+		case 15: selection->DeleteObj(); break;
+		default: Engine::SendMessage(Message("PauseGame")); break;
 		}
 	}
 }
@@ -181,9 +185,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
 	Engine& engine = MakeEngine();
 	ByteReader bytes(data, size);
-	const std::filesystem::path level = Root() / "game/Data/Levels/Yard";
+	const std::filesystem::path level = Root() / "user/Levels/Yard";
+	std::filesystem::remove(level);
 	Write("game/Data/Levels/Yard", kYard);
 	Serializer::ClearFileCache();
+	// The last input may have left the pause menu open: closed, so that it does not hold the physics
+	// of every later input paused.
+	if (engine.GetSystem<GUI>()->GetPauseMenuId() != 0)
+		Engine::SendMessage(Message("PauseGame"));
 	if (!engine.LoadLevel("Yard"))
 		__builtin_trap();
 	// An editor that deleted itself (its selection set to its own id) is still on for the GUI, and
@@ -211,6 +220,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	Engine::SendMessage(Message("CreateLevelEditor"));
 	ProcessObjectChanges();
 	const std::string saved = Read(level);
+	if (saved.find("PauseMenu") != std::string::npos || Read(Root() / "game/Data/Levels/Yard") != kYard)
+		__builtin_trap();
 	const std::string resaved = LoadAndSave(engine, level);
 	// A level that comes back byte for byte is settled: loading the same bytes again would only
 	// repeat this round, at a third of the input's time.

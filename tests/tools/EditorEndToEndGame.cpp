@@ -1,13 +1,23 @@
-// The game's start-up with a frame probe for the level editor's end-to-end test. "EditorProbe"
-// writes each level loaded ("LevelLoaded <name>", cue "level-<name>") with the place of every
-// "EditorCrate" in it ("Crate x y z"). Each time the editor comes on, once its page has settled: the
-// first time it reads the page's texture back over the pane's rectangle, compares it with the
-// rendering in the PNG file its "Expected" setting names ("PageDiff <largest channel difference>") and keeps where the editor
+// The game's start-up with a frame probe for the level editor's end-to-end test in a level with a
+// player. "EditorProbe" writes each level loaded ("LevelLoaded <name>", cue "level-<name>", then the
+// cue "settled" once its bodies have had time to come to rest) with how far every "EditorCrate" in
+// it stands from its "Placed" setting ("CrateOff <distance>") and the number of pause menus in it
+// ("PauseMenus <n>"); with a "Placed" setting it also matches every object of the level by name to
+// the nearest place listed in the file its "Stood" setting names ("Misplaced <name> <distance>"
+// beyond 0.02, "Gone <name>" for each listed place left over, then "Compared <n> Unmatched <n>").
+// Each time the editor comes on, once its page has settled: the first time it reads the page's
+// texture back over the pane's rectangle, rows "FirstRow" to "LastRow", compares it with the
+// rendering in the PNG file its "Expected" setting names ("PageDiff <largest channel difference>"),
+// lists where every object of the level stands into the "Stood" file and keeps where the editor
 // camera stands; the second time it writes how far the camera stands from there ("CameraMoved
-// <distance>"); cues "editor-on-1" and "editor-on-2". A crate placed while the editor runs gives
-// "Placed x y z" and the cue "created"; the level file holding a crate gives the cue "saved"; the
-// editor going off gives "editor-off".
+// <distance>"); cues "editor-on-1" and "editor-on-2". While the editor runs: a mode change gives
+// "Mode <m>" and the cue "mode-<m>"; the camera 10 units from where it started gives "CameraTravel
+// <distance>" and the cue "moved"; a crate placed gives "Placed x y z" and the cue "created"; the
+// pause menu opening gives the cue "menu-open", and closing "PhysicsUpdating <0|1>", the crate's
+// drift since it was placed ("CrateDrift <distance>") and the cue "menu-closed"; the level file
+// holding a crate gives the cue "saved"; the editor going off gives "editor-off".
 #include "Components/GUI/HTMLPane.h"
+#include "Components/GUI/LevelEditorBrain.h"
 #include "Components/Graphics/Camera.h"
 #include "Components/Graphics/PixelBuffer.h"
 #include "Components/Transform.h"
@@ -18,6 +28,8 @@
 #include "Startup.h"
 #include "System.h"
 #include "Utilities/Config.h"
+#include "Systems/GUI/GUI.h"
+#include "Systems/Physics/Physics.h"
 #include "Utilities/SearchPaths.h"
 
 #include <GL/glew.h>
@@ -27,6 +39,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -36,6 +49,11 @@ namespace
 	// Frames after the editor came on before its page is read: loaded, painted and uploaded.
 	constexpr unsigned kSettleFrames = 30;
 	constexpr unsigned kSaveCheckInterval = 10;
+	// Frames after a level loaded before its bodies are taken to rest.
+	constexpr unsigned kRestFrames = 120;
+	constexpr float kTravel = 10.0f;
+	constexpr float kPlaceTolerance = 0.02f;
+	constexpr const char* kLevel = "Homestead";
 
 	std::string Text(const Tuple3f& v)
 	{
@@ -44,9 +62,60 @@ namespace
 		return text.str();
 	}
 
-	// The largest difference of any channel between the pane's rectangle of the texture and the
-	// BGRA rendering in the file; 256 when either cannot be read or the sizes differ.
-	int PageDifference(const HTMLPane& pane, const PixelBuffer& buffer, const char* expectedFile)
+	struct Placement
+	{
+		std::string name;
+		Tuple3f position;
+	};
+
+	// Every object of the level with a place: the interface's own objects are not the level's.
+	std::vector<Placement> LevelPlacements()
+	{
+		std::vector<Placement> placements;
+		for (Object object = FirstObject(); !object.IsDummy(); object = NextObject(object))
+			if (const Transform* transform = object.object->GetComponent<Transform>(); transform != nullptr && !object.object->IsInterface())
+				placements.push_back({object.object->GetName(), transform->GetWorldPosition()});
+		return placements;
+	}
+
+	void WritePlacements(const std::string& file)
+	{
+		std::ofstream out(file);
+		for (const Placement& placement : LevelPlacements())
+			out << placement.name << " " << Text(placement.position) << "\n";
+	}
+
+	// Each object of the level against the nearest unmatched listed place of its name.
+	void ComparePlacements(const std::string& file)
+	{
+		std::vector<Placement> stood;
+		std::ifstream in(file);
+		for (Placement placement; in >> placement.name >> placement.position.x >> placement.position.y >> placement.position.z;)
+			stood.push_back(placement);
+		unsigned compared = 0;
+		for (const Placement& now : LevelPlacements())
+		{
+			auto nearest = stood.end();
+			for (auto candidate = stood.begin(); candidate != stood.end(); ++candidate)
+				if (candidate->name == now.name && (nearest == stood.end() ||
+						(candidate->position - now.position).Length() < (nearest->position - now.position).Length()))
+					nearest = candidate;
+			if (nearest == stood.end())
+				continue;
+			const float distance = (nearest->position - now.position).Length();
+			if (distance > kPlaceTolerance)
+				std::cerr << "Misplaced " << now.name << " " << distance << std::endl;
+			stood.erase(nearest);
+			++compared;
+		}
+		for (const Placement& gone : stood)
+			std::cerr << "Gone " << gone.name << std::endl;
+		std::cerr << "Compared " << compared << " Unmatched " << stood.size() << std::endl;
+	}
+
+	// The largest difference of any channel between the rows of the pane's rectangle of the texture
+	// and of the BGRA rendering in the file; 256 when either cannot be read or the sizes differ.
+	int PageDifference(const HTMLPane& pane, const PixelBuffer& buffer, const char* expectedFile, int firstRow, int lastRow)
 	{
 		SDL_Surface* loaded = IMG_Load(expectedFile);
 		if (loaded == nullptr)
@@ -67,7 +136,7 @@ namespace
 		int largest = expected->w == rectangle.z && expected->h == rectangle.w ? 0 : 256;
 		if (largest > 0)
 			std::cerr << "The rendering is " << expected->w << " x " << expected->h << ", the pane " << rectangle.z << " x " << rectangle.w << std::endl;
-		for (int y = 0; largest < 256 && y < rectangle.w; ++y)
+		for (int y = std::max(firstRow, 0); largest < 256 && y < std::min(lastRow, rectangle.w); ++y)
 			for (int x = 0; x < rectangle.z; ++x)
 			{
 				const std::uint8_t* shown = &texture[(static_cast<std::size_t>(y + rectangle.y) * size.x + x + rectangle.x) * 4];
@@ -90,7 +159,12 @@ namespace
 		void LoadConfig(Config& section) override
 		{
 			expectedPage = section.GetString("Expected", "");
-			std::istringstream(section.GetString("Placed", "")) >> placed.x >> placed.y >> placed.z;
+			firstRow = section.GetInt("FirstRow", 0);
+			lastRow = section.GetInt("LastRow", 0);
+			stoodFile = section.GetString("Stood", "");
+			const std::string placedText = section.GetString("Placed", "");
+			comparing = !placedText.empty();
+			std::istringstream(placedText) >> placed.x >> placed.y >> placed.z;
 		}
 		void Initialize() override
 		{
@@ -99,25 +173,17 @@ namespace
 		}
 		void Update() override
 		{
+			if (restFrames > 0 && --restFrames == 0)
+				test::LeaveCue("settled");
 			if (settleFrames > 0 && --settleFrames == 0)
 				MeasureEditor();
-			if (!editorOn)
+			if (!editorOn || editorStarts == 0)
 				return;
-			const std::vector<unsigned> crates = ObjectIdsByName("EditorCrate");
-			if (crates.size() > crateCount)
-			{
-				crateCount = crates.size();
-				std::cerr << "Placed " << Text(ObjectFromId(crates.back()).object->GetComponent<Transform>()->GetWorldPosition()) << std::endl;
-				test::LeaveCue("created");
-			}
-			if (crateCount > 0 && !saved && ++frames % kSaveCheckInterval == 0)
-			{
-				std::ifstream file(FindFile("Workshop"));
-				const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-				saved = text.find("EditorCrate") != std::string::npos;
-				if (saved)
-					test::LeaveCue("saved");
-			}
+			WatchMode();
+			WatchCamera();
+			WatchCrates();
+			WatchPauseMenu();
+			WatchSave();
 		}
 
 	private:
@@ -128,7 +194,11 @@ namespace
 			std::cerr << "LevelLoaded " << level << std::endl;
 			for (unsigned id : ObjectIdsByName("EditorCrate"))
 				std::cerr << "CrateOff " << (ObjectFromId(id).object->GetComponent<Transform>()->GetWorldPosition() - placed).Length() << std::endl;
+			std::cerr << "PauseMenus " << ObjectIdsByName("PauseMenu").size() << std::endl;
+			if (comparing)
+				ComparePlacements(stoodFile);
 			crateCount = ObjectIdsByName("EditorCrate").size();
+			restFrames = kRestFrames;
 			test::LeaveCue(("level-" + level).c_str());
 		}
 
@@ -141,29 +211,115 @@ namespace
 				test::LeaveCue("editor-off");
 		}
 
+		Tuple3f CameraPosition() const
+		{
+			return ObjectFromName("CameraObject").object->GetComponent<Camera>()->GetEyePosition();
+		}
+
 		void MeasureEditor()
 		{
 			++editorStarts;
-			const Tuple3f camera = ObjectFromName("CameraObject").object->GetComponent<Camera>()->GetEyePosition();
+			const Tuple3f camera = CameraPosition();
 			if (editorStarts == 1)
 			{
 				const Object page = ObjectFromName("LevelEditorHud");
 				const HTMLPane* pane = page.object->GetComponent<HTMLPane>();
 				const PixelBuffer* buffer = page.object->GetComponent<PixelBuffer>();
-				std::cerr << "PageDiff " << (pane != nullptr && buffer != nullptr ? PageDifference(*pane, *buffer, expectedPage.c_str()) : 256) << std::endl;
+				std::cerr << "PageDiff "
+						  << (pane != nullptr && buffer != nullptr ? PageDifference(*pane, *buffer, expectedPage.c_str(), firstRow, lastRow) : 256)
+						  << std::endl;
+				WritePlacements(stoodFile);
 				firstCamera = camera;
+				mode = Mode();
 			}
 			else
 				std::cerr << "CameraMoved " << (camera - firstCamera).Length() << std::endl;
 			test::LeaveCue(("editor-on-" + std::to_string(editorStarts)).c_str());
 		}
 
+		static unsigned Mode()
+		{
+			const Object editor = ObjectFromName("LevelEditor");
+			const std::optional<unsigned> mode = editor.IsDummy() ? std::nullopt : LevelEditorBrain::ModeOf(*editor.object);
+			return mode.value_or(0);
+		}
+
+		void WatchMode()
+		{
+			if (const unsigned now = Mode(); now != mode)
+			{
+				mode = now;
+				std::cerr << "Mode " << mode << std::endl;
+				test::LeaveCue(("mode-" + std::to_string(mode)).c_str());
+			}
+		}
+
+		void WatchCamera()
+		{
+			const float travel = (CameraPosition() - firstCamera).Length();
+			if (!travelled && travel >= kTravel)
+			{
+				travelled = true;
+				std::cerr << "CameraTravel " << travel << std::endl;
+				test::LeaveCue("moved");
+			}
+		}
+
+		void WatchCrates()
+		{
+			const std::vector<unsigned> crates = ObjectIdsByName("EditorCrate");
+			if (crates.size() > crateCount)
+			{
+				crateCount = crates.size();
+				crate = crates.back();
+				crateAt = ObjectFromId(crate).object->GetComponent<Transform>()->GetWorldPosition();
+				std::cerr << "Placed " << Text(crateAt) << std::endl;
+				test::LeaveCue("created");
+			}
+		}
+
+		void WatchPauseMenu()
+		{
+			const bool open = Engine::Instance()->GetSystem<GUI>()->GetPauseMenuId() != 0;
+			if (open && !menuOpen)
+				test::LeaveCue("menu-open");
+			if (!open && menuOpen)
+			{
+				std::cerr << "PhysicsUpdating " << Engine::Instance()->GetSystem<Physics>()->IsUpdating() << std::endl;
+				if (const Object placedCrate = ObjectFromId(crate); !placedCrate.IsDummy())
+					std::cerr << "CrateDrift " << (placedCrate.object->GetComponent<Transform>()->GetWorldPosition() - crateAt).Length() << std::endl;
+				test::LeaveCue("menu-closed");
+			}
+			menuOpen = open;
+		}
+
+		void WatchSave()
+		{
+			if (crateCount == 0 || saved || ++frames % kSaveCheckInterval != 0)
+				return;
+			std::ifstream file(FindFile(kLevel));
+			const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+			saved = text.find("EditorCrate") != std::string::npos;
+			if (saved)
+				test::LeaveCue("saved");
+		}
+
 		std::string expectedPage;
+		int firstRow = 0;
+		int lastRow = 0;
+		std::string stoodFile;
+		bool comparing = false;
 		Tuple3f placed;
+		unsigned restFrames = 0;
 		unsigned settleFrames = 0;
 		unsigned editorStarts = 0;
 		bool editorOn = false;
+		unsigned mode = 0;
+		bool travelled = false;
 		std::size_t crateCount = 0;
+		unsigned crate = 0;
+		Tuple3f crateAt;
+		bool menuOpen = false;
 		bool saved = false;
 		unsigned frames = 0;
 		Tuple3f firstCamera;

@@ -4,12 +4,17 @@
 # game's exit checked. Leaves the game's stderr in GAME_ERRORS and the user folder in USER_FOLDER;
 # TW_EXTRA_CONFIG, when set, adds its elements to the configuration; TW_CONFIG, when set, is the
 # whole configuration instead (the size and the level are then the game's own); TW_GAME_TIMEOUT,
-# when set, gives the game longer than 100 seconds.
+# when set, gives the game longer than 100 seconds; TW_USER_LEVELS, when set, names a folder copied
+# in as the user folder's "Levels" (the levels a player saved in an earlier run); TW_USER_FILES, when
+# set, is a list of name and contents pairs written into the user folder first.
 #   PROGRAM  the game;  LEVEL  the level's path;  CLOSER  the X window tool;  WORK  a scratch folder
 function(tw_play_game width height player)
   file(REMOVE_RECURSE "${WORK}")
   set(userFolder "${WORK}/data/Tumblewreck")
   file(MAKE_DIRECTORY "${userFolder}")
+  if(TW_USER_LEVELS)
+    file(COPY "${TW_USER_LEVELS}/" DESTINATION "${userFolder}/Levels")
+  endif()
   if(TW_CONFIG)
     file(WRITE "${userFolder}/Tumblewreck.cfg" "${TW_CONFIG}")
   else()

@@ -26,7 +26,8 @@ public:
 	HTMLPane& operator=(const HTMLPane&) = delete;
 
 	// "dimensions", "scroll", "transparent", "startupType" ("URL" in any case, else a file),
-	// "startupLoc" (found through the search paths), "handlesInput" (true when absent).
+	// "startupLoc" (a file is found through the search paths, and saved back under the name it was
+	// given), "handlesInput" (true when absent).
 	bool Load(Serializer& serializer) override;
 	bool Serialize(Serializer& serializer) override;
 	// Creates the view, requests the page, listens to its messages and joins the GUI's panes.
@@ -45,7 +46,10 @@ public:
 	// Places the pane at the origin with that size and resizes its view; each side is held to
 	// [0, kLargestSide].
 	void Resize(int width, int height);
+	// The page as given, which is what is saved.
 	const std::string& GetStartupLoc() const { return startupLoc; }
+	// What the view loads: the file the search paths found for the given name, or the URL.
+	const std::string& GetPageLocation() const { return pageLocation; }
 	bool IsFile() const { return isFile != 0; }
 	bool HandlesInput() const { return handlesInput; }
 
@@ -63,4 +67,6 @@ private:
 	bool transparent = false;
 	unsigned isFile = 1;
 	std::string startupLoc;
+	// Resolved when loading only: a saved absolute path would name this machine's folders.
+	std::string pageLocation;
 };

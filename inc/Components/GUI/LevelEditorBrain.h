@@ -20,7 +20,7 @@ struct __LevelEditorBrainName
 class LevelEditorBrain : public ComponentBase<LevelEditorBrain, __LevelEditorBrainName>
 {
 public:
-	// The folders the editor may save into, searched in this order.
+	// The game's level folders the editor lists, in this order.
 	static constexpr const char* kLevelFolders[] = {"Data/Levels/", "Data/Levels/Physics/", "Data/Levels/LevelEditor/", "Data/Levels/Tutorials/"};
 
 	// Takes the mode the GUI system kept from the last editor.
@@ -39,7 +39,8 @@ public:
 	void SetCurrentMode(unsigned mode);
 	// The next mode of the three, and the page reloads its mode panel.
 	void ChangeMode();
-	// Saves the running level into the listed file of the same name; nothing when none is listed.
+	// Saves the running level under its name into the user folder's levels, which the game reads
+	// first; a failure is reported.
 	void SaveToExtension();
 	// The editor's objects are no longer the editor's: switching off leaves them, saving keeps them.
 	void EmptyObjectList();

@@ -47,12 +47,14 @@ public:
 	// becomes the point in that pane's own pixels. Null when fewer panes lie there.
 	HTMLView* PaneAt(int& x, int& y, unsigned n, Tuple2<int> window = WindowSize()) const;
 
-	// The objects the level editor made for its own use, by name; saving a level skips them.
+	// The objects the level editor made for its own use, by name; they are interface objects too.
 	// A name already listed takes the new id.
 	void AddEditorObject(const std::string& objectName, unsigned objectId);
 	bool IsEditorObjectName(const std::string& objectName) const;
-	// Forgets every listed object: switching the editor off leaves them, and saving keeps them.
+	// Forgets every listed object: switching the editor off leaves them (they stay interface objects).
 	void ClearEditorObjects();
+	// Marks the object as one the interface made for itself: a saved level never holds it.
+	static void AddInterfaceObject(unsigned objectId);
 
 	unsigned GetPauseMenuId() const { return pauseMenuId; }
 	bool IsEditorActive() const { return editorActive; }

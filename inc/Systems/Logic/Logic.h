@@ -11,6 +11,7 @@
 #include "Systems/Logic/ObstacleSet.h"
 #include "Systems/Logic/PathQuery.h"
 #include "Utilities/HashSet.h"
+#include "Utilities/PauseHolds.h"
 
 #include <recastnavigation/Recast.h>
 
@@ -63,7 +64,7 @@ public:
 	int GetPathSmoothing() const { return pathSmoothing; }
 	float GetPathCurveRadius() const { return pathCurveRadius; }
 	const dtQueryFilter* GetQueryFilter() const { return queryFilter.get(); }
-	bool IsPaused() const { return paused; }
+	bool IsPaused() const { return pauses.Any(); }
 	bool IsDrawingNavMesh() const { return drawNavMesh; }
 	// The level's navigation: empty pointers until a level with static geometry has loaded.
 	const Navigation& GetNavigation() const { return navigation; }
@@ -76,6 +77,7 @@ public:
 
 private:
 	void OnPause(Message::Reader reader);
+	void OnPauseLogic(Message::Reader reader);
 	void OnObjectCreated(Message::Reader reader);
 	void OnObjectDestroyed(Message::Reader reader);
 	void OnComponentAdded(Message::Reader reader);
@@ -137,6 +139,6 @@ private:
 	std::vector<unsigned> updateTypeIds;
 	// The object store's component epoch when the rows were last filled.
 	unsigned rowsEpoch = 0;
-	bool paused = false;
+	PauseHolds pauses;
 	bool drawNavMesh = false;
 };

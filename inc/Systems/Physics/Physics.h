@@ -13,6 +13,7 @@
 #include "Systems/Physics/ResolutionManager.h"
 #include "Systems/Physics/TransgressionManager.h"
 #include "Utilities/HashMap.h"
+#include "Utilities/PauseHolds.h"
 #include "Utilities/Tuple.h"
 
 #include <array>
@@ -96,6 +97,9 @@ private:
 	void OnQueryRayCast(Message::Reader reader);
 	void OnQueryPrimitive(Message::Reader reader);
 	void OnPause(Message::Reader reader);
+	void OnPausePhysics(Message::Reader reader);
+	// Steps run only while nobody holds the physics paused.
+	void ApplyPauses();
 	void OnToggleUpdate(Message::Reader reader);
 	void OnFrameStep(Message::Reader reader);
 	void OnToggleDebug(Message::Reader reader);
@@ -114,6 +118,7 @@ private:
 	DetectionManager detection;
 	TransgressionManager transgression;
 	ResolutionManager resolution;
+	PauseHolds pauses;
 	PendingRescales rescales;
 	PhysicsSettings settings;
 	bool debugDraw = false;

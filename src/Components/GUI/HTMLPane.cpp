@@ -36,7 +36,8 @@ namespace
 
 HTMLPane::HTMLPane(const HTMLPane& other)
 	: ComponentBase(other), dimensions(other.dimensions), handlesInput(other.handlesInput), scroll(other.scroll),
-	  transparent(other.transparent), isFile(other.isFile), startupLoc(other.startupLoc)
+	  transparent(other.transparent), isFile(other.isFile), startupLoc(other.startupLoc),
+	  pageLocation(other.pageLocation)
 {
 }
 
@@ -56,8 +57,7 @@ bool HTMLPane::Load(Serializer& serializer)
 	// Stripped before the search, so that neither the page loaded nor the name saved keeps it.
 	if (isFile == 1 && startupLoc.starts_with("./"))
 		startupLoc.erase(0, 2);
-	if (isFile == 1)
-		startupLoc = FindFile(startupLoc);
+	pageLocation = isFile == 1 ? FindFile(startupLoc) : startupLoc;
 	handlesInput = true;
 	if (serializer.HasMore())
 		serializer.Read(handlesInput);
@@ -84,9 +84,9 @@ bool HTMLPane::Start()
 	view = HTMLEngine::CreateView(dimensions.z, dimensions.w, transparent, false);
 	view->SetAllowScollbars(scroll);
 	if (isFile == 1)
-		view->LoadFile(startupLoc, nullptr);
+		view->LoadFile(pageLocation, nullptr);
 	else
-		view->LoadURL(startupLoc, nullptr);
+		view->LoadURL(pageLocation, nullptr);
 	owner->RegisterHandler("CallJSFunction", &HTMLPane::OnCallJSFunction);
 	owner->RegisterHandler("LoadURL", &HTMLPane::OnLoadURL);
 	owner->RegisterHandler("ForceRedraw", &HTMLPane::OnForceRedraw);

@@ -12,6 +12,7 @@
 #include "Systems/GUI/GUI.h"
 #include "Systems/Graphics/Graphics.h"
 #include "Systems/Physics/Physics.h"
+#include "UserLevels.h"
 #include "Utilities/v8/JSObject.h"
 #include "Utilities/v8/ScriptTuples.h"
 
@@ -52,13 +53,6 @@ namespace
 	{
 		return IsUsableDirection(direction) ? direction : Tuple3f(0.0f, 0.0f, -1.0f);
 	}
-
-	// The name after the last "/".
-	std::string FileNameOf(const std::string& path)
-	{
-		const std::size_t slash = path.find_last_of('/');
-		return slash == std::string::npos ? path : path.substr(slash + 1);
-	}
 }
 
 LevelEditorBrain::LevelEditorBrain()
@@ -73,8 +67,9 @@ bool LevelEditorBrain::Start()
 	owner->RegisterHandler("ChangeMode", &LevelEditorBrain::OnChangeMode);
 	if (Composition* camera = EditorCamera())
 		PlaceCamera(*camera);
-	MakePage();
+	// The page fills its lists as it loads, inside MakePage.
 	ListLevels();
+	MakePage();
 	return true;
 }
 
@@ -185,19 +180,10 @@ void LevelEditorBrain::RefreshPage() const
 
 void LevelEditorBrain::SaveToExtension()
 {
-	Engine* engine = Engine::Instance();
-	if (engine == nullptr)
-		return;
-	const std::string& levelName = engine->GetCurrentLevel();
-	// The whole file name, not a part of it: Level1 must not be saved over Level10.
-	for (const std::string& entry : LevelList)
-		if (FileNameOf(entry) == levelName)
-		{
-			if (!engine->SaveLevel(GameFolder() + entry))
-				std::cerr << "LevelEditorBrain: the level \"" << levelName << "\" could not be saved into \"" << GameFolder() + entry << "\"\n";
-			return;
-		}
-	std::cerr << "LevelEditorBrain: no level file in the editor's folders is named \"" << levelName << "\"; nothing was saved\n";
+	// Into the user folder, which the game reads first: a save into the game's Data would be
+	// hidden by a user copy of the level, and in a build tree would rewrite the shipped files.
+	if (Engine* engine = Engine::Instance())
+		UserLevels::Save(*engine, engine->GetCurrentLevel(), "LevelEditorBrain");
 }
 
 void LevelEditorBrain::EmptyObjectList()

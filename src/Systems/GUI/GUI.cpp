@@ -263,6 +263,13 @@ void GUI::AddEditorObject(const std::string& objectName, unsigned objectId)
 	// Replaced, not kept: after a level change the old id names a dead object, and the new
 	// editor would never be updated or removed.
 	editorObjects[objectName] = objectId;
+	AddInterfaceObject(objectId);
+}
+
+void GUI::AddInterfaceObject(unsigned objectId)
+{
+	if (const Object object = ObjectFromId(objectId); !object.IsDummy())
+		object.object->MarkAsInterface();
 }
 
 void GUI::ClearEditorObjects()
@@ -439,6 +446,7 @@ void GUI::OnPauseGame(Message::Reader)
 void GUI::OpenPauseMenu()
 {
 	pauseMenuId = StartedFromArchetype("PauseMenu.xml").id;
+	AddInterfaceObject(pauseMenuId);
 	SendEngineWide("Pause", true);
 	DeliverToFirstNamed("WindIndicator", Message("SetVisible").PushBool(false));
 	SetPlayerHudHidden(true);

@@ -138,7 +138,7 @@ void Logic::LoadConfig(Config& section)
 
 void Logic::Initialize()
 {
-	paused = false;
+	pauses.Clear();
 	drawNavMesh = false;
 	queryFilter = std::make_unique<dtQueryFilter>();
 	RegisterLogicBehaviors();
@@ -155,7 +155,7 @@ void Logic::Initialize()
 	Physics::SetLevelLoadedHook(&Logic::BuildHouseBlackboards);
 	RegisterHandler("Pause", &Logic::OnPause);
 	// The level editor pauses logic alone with "PauseLogic".
-	RegisterHandler("PauseLogic", &Logic::OnPause);
+	RegisterHandler("PauseLogic", &Logic::OnPauseLogic);
 	RegisterHandler("LevelLoaded", &Logic::OnLevelLoaded);
 	RegisterHandler("AddObstacle", &Logic::OnAddObstacle);
 	RegisterHandler("RemoveObstacle", &Logic::OnRemoveObstacle);
@@ -173,7 +173,7 @@ void Logic::Update()
 {
 	if (navigation.tileCache != nullptr && navigation.navMesh != nullptr)
 		navigation.tileCache->Update(*navigation.navMesh);
-	if (!paused)
+	if (!pauses.Any())
 		UpdateComponents();
 	if (drawNavMesh)
 		DrawNavMesh();
@@ -364,7 +364,12 @@ void Logic::Leave(unsigned objectId)
 
 void Logic::OnPause(Message::Reader reader)
 {
-	reader.Read(paused);
+	pauses.Set(PauseHolds::Holder::Game, reader.Read<bool>());
+}
+
+void Logic::OnPauseLogic(Message::Reader reader)
+{
+	pauses.Set(PauseHolds::Holder::Editor, reader.Read<bool>());
 }
 
 void Logic::OnObjectCreated(Message::Reader reader)

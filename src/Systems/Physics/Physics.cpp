@@ -78,7 +78,7 @@ void Physics::LoadConfig(Config& section)
 	RegisterHandler("PhysicsQueryRayCast", &Physics::OnQueryRayCast);
 	RegisterHandler("PhysicsQueryPrimitive", &Physics::OnQueryPrimitive);
 	RegisterHandler("Pause", &Physics::OnPause);
-	RegisterHandler("PausePhysics", &Physics::OnPause);
+	RegisterHandler("PausePhysics", &Physics::OnPausePhysics);
 	RegisterHandler("ToggleUpdate", &Physics::OnToggleUpdate);
 	RegisterHandler("FrameStep", &Physics::OnFrameStep);
 	RegisterHandler("ToggleDebug", &Physics::OnToggleDebug);
@@ -100,6 +100,7 @@ void Physics::ReadSettings(Config& section)
 void Physics::Initialize()
 {
 	ForEachStage([](PhysicsSubsystem& stage) { stage.Start(); });
+	pauses.Clear();
 }
 
 void Physics::Update()
@@ -221,7 +222,19 @@ void Physics::OnQueryPrimitive(Message::Reader reader)
 
 void Physics::OnPause(Message::Reader reader)
 {
-	resolution.updateEnabled = !reader.Read<bool>();
+	pauses.Set(PauseHolds::Holder::Game, reader.Read<bool>());
+	ApplyPauses();
+}
+
+void Physics::OnPausePhysics(Message::Reader reader)
+{
+	pauses.Set(PauseHolds::Holder::Editor, reader.Read<bool>());
+	ApplyPauses();
+}
+
+void Physics::ApplyPauses()
+{
+	resolution.updateEnabled = !pauses.Any();
 }
 
 void Physics::OnToggleUpdate(Message::Reader)

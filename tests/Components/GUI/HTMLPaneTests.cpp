@@ -61,10 +61,21 @@ namespace gui_tests
 	{
 		engine->userFolder.WriteFile("Strip.html", "<body></body>");
 		HTMLPane* pane = StartedObject(test::TransformXml("0 0 0") + PaneXml("0 0 8 8", "./Strip.html"))->GetComponent<HTMLPane>();
-		EXPECT_EQ(pane->GetView()->GetLoadedFile(), pane->GetStartupLoc());
-		EXPECT_THAT(pane->GetStartupLoc(), ::testing::EndsWith("Strip.html"));
-		EXPECT_THAT(pane->GetStartupLoc(), ::testing::Not(::testing::HasSubstr("./")));
+		EXPECT_EQ(pane->GetView()->GetLoadedFile(), engine->userFolder.Path() + "Strip.html");
+		EXPECT_EQ(pane->GetStartupLoc(), "Strip.html");
 		EXPECT_THAT(test::SavedText(*pane), ::testing::Not(::testing::HasSubstr("./")));
+	}
+
+	// A saved level must load its pages on another machine, or after the game's folder moves.
+	TEST_F(HTMLPaneTest, APaneLoadsTheFileFoundAndSavesTheNameItWasGiven)
+	{
+		engine->userFolder.WriteFile("HUDElements/Found.html", "<body></body>");
+		for (const std::string name : {"Found.html", "Missing.html"})
+		{
+			HTMLPane* pane = StartedObject(test::TransformXml("0 0 0") + PaneXml("0 0 8 8", name))->GetComponent<HTMLPane>();
+			EXPECT_EQ(pane->GetPageLocation(), name == "Found.html" ? engine->userFolder.Path() + "HUDElements/Found.html" : name);
+			EXPECT_THAT(test::SavedText(*pane), ::testing::HasSubstr(">" + name + "<"));
+		}
 	}
 
 	TEST_F(HTMLPaneTest, WithoutHandlesInputTheSelectionStays)

@@ -3,6 +3,7 @@
 #include "EngineTestSupport.h"
 #include "Components/GUI/EditorWorld.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace
@@ -28,18 +29,34 @@ namespace
 		LevelEditorBrain brain;
 	};
 
-	TEST_F(LevelEditorBrainSaving, TheLevelIsSavedIntoTheFileOfItsNameNotOneContainingIt)
+	// The game reads the user folder first: a save into the game's Data would be hidden by a user
+	// copy of the level, and in a build tree would rewrite the shipped files.
+	TEST_F(LevelEditorBrainSaving, TheLevelIsSavedIntoTheUserFoldersLevelsAndTheGamesDataIsNeverWritten)
 	{
 		BrainOn("Level1", {"Data/Levels/Level10", "Data/Levels/Physics/Level1"}).SaveToExtension();
 		EXPECT_EQ(game.ReadFile("Data/Levels/Level10"), "old");
-		EXPECT_NE(game.ReadFile("Data/Levels/Physics/Level1").find("nextLevel"), std::string::npos);
+		EXPECT_EQ(game.ReadFile("Data/Levels/Physics/Level1"), "old");
+		EXPECT_NE(userFolder.ReadFile("Levels/Level1").find("nextLevel"), std::string::npos);
 	}
 
-	TEST_F(LevelEditorBrainSaving, WithoutAFileOfItsNameNothingIsSaved)
+	TEST_F(LevelEditorBrainSaving, AFailedSaveIsReportedAndAPathAsTheLevelNameIsRefused)
 	{
-		BrainOn("Level1", {"Data/Levels/Level10"}).SaveToExtension();
-		EXPECT_EQ(game.ReadFile("Data/Levels/Level10"), "old");
-		EXPECT_FALSE(std::filesystem::exists(game.Path() + "Data/Levels/Level1"));
+		const struct
+		{
+			const char* levelName;
+			const char* report;
+		} cases[] = {{"Level1", "the folder \""}, {"../Level1", "the level name \"../Level1\" is not a plain file name"}};
+		for (const auto& c : cases)
+		{
+			engine.reset();
+			// A file where the levels folder would go: nothing can be saved there.
+			userFolder.WriteFile("Levels", "not a folder");
+			::testing::internal::CaptureStderr();
+			BrainOn(c.levelName, {"Data/Levels/Level1"}).SaveToExtension();
+			EXPECT_THAT(::testing::internal::GetCapturedStderr(), ::testing::HasSubstr(std::string("LevelEditorBrain: ") + c.report));
+			EXPECT_EQ(userFolder.ReadFile("Levels"), "not a folder");
+			EXPECT_EQ(game.ReadFile("Data/Levels/Level1"), "old");
+		}
 	}
 
 	TEST_F(LevelEditorBrainSaving, ASaveInsideAHandlerLeavesTheFramesDestructionsToTheFramesEnd)
@@ -84,6 +101,19 @@ namespace gui_tests
 		EXPECT_EQ(page->calls.size(), 3u);
 		Tell(editor, "ChangeMode");
 		EXPECT_EQ(brain->GetCurrentMode(), 0u);
+	}
+
+	TEST_F(LevelEditorBrainInWorld, ThePageListsTheLevelsAndCreatablesAsTheEditorOpens)
+	{
+		StartEditor();
+		Frame();
+		HTMLPane* pane = ObjectFromName("LevelEditorHud").object->GetComponent<HTMLPane>();
+		const std::size_t levels = brain->GetLevelList().size();
+		const std::size_t creatables = placement->GetCreatableObjectList().size();
+		ASSERT_GT(levels * creatables, 0u);
+		EXPECT_EQ(Run(*pane, "record(document.getElementById('levels').childNodes.length,"
+							 " document.getElementById('creatables').childNodes.length);"),
+			Names{std::to_string(levels) + " " + std::to_string(creatables)});
 	}
 
 	TEST_F(LevelEditorBrainInWorld, AnExistingCameraIsUsedNotListedAndSurvivesSwitchingOff)

@@ -166,6 +166,24 @@ namespace gui_tests
 		EXPECT_EQ(engine->ArgumentsOf("PauseLogic"), (ArgumentLists{{"1"}, {"0"}}));
 	}
 
+	TEST_F(GUISystemToggles, ALevelSavedWithThePauseMenuOrTheEditorOpenIsTheLevelSavedWithoutThem)
+	{
+		StartedObject(test::TransformXml("1 2 3"), "Crate");
+		const auto saved = [this](const std::string& name) {
+			EXPECT_TRUE(engine->engine->SaveLevel(engine->userFolder.Path() + name));
+			return engine->userFolder.ReadFile(name);
+		};
+		const std::string closed = saved("closed");
+		ASSERT_NE(closed.find("Crate"), std::string::npos);
+		Engine::SendMessage(Message("PauseGame"));
+		Engine::SendMessage(Message("CreateLevelEditor"));
+		// An editor object the editor stopped listing is still the interface's, not the level's.
+		const Object page = CreateObject("LevelEditorHud");
+		gui->AddEditorObject("LevelEditorHud", page.id);
+		gui->ClearEditorObjects();
+		EXPECT_EQ(saved("open"), closed);
+	}
+
 	TEST_F(GUISystemToggles, AfterALevelChangeTheNewEditorIsListedAndUpdated)
 	{
 		Engine::SendMessage(Message("CreateLevelEditor"));

@@ -117,6 +117,8 @@ TEST(Input, HeldKeysSendTheirBindingEveryActiveFrameAndAcrossAReload)
 	rig.input->Reload();
 	EXPECT_FALSE(rig.input->GetButtonContext().mouseWarp);
 	EXPECT_TRUE(rig.input->IsLevelEditorActive());
+	// The editor rests the player's bindings; switched off, they act again.
+	Engine::SendMessage(Message("LevelEditorActive").PushBool(false));
 	rig.Frame(1048, {SDLK_w, SDLK_s});
 	rig.Frame(1064, {});
 	EXPECT_EQ(rig.ArgumentsOf("MoveForward"), (ArgumentLists{{"1"}, {"1"}, {"0"}}));
