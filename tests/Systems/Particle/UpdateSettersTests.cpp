@@ -3,6 +3,7 @@
 #include "Composition.h"
 #include "Systems/Graphics/Graphics.h"
 #include "Systems/Particle/ParticleWorld.h"
+#include "Utilities/Diagnostics.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,34 @@ TEST(UpdateSetters, ZeroDivisorsLeaveTheParticleFiniteAndUnchanged)
 	const auto inverse = Attached("Update_Scale_Inverse", "<float>4</float><float>2</float><float>8</float>");
 	EXPECT_EQ(Applied(*inverse, Coloured(2.0f, Tuple4f())).scale, 8.0f);
 	EXPECT_EQ(Applied(*inverse, particle).scale, 2.0f) << "initScale / tail at life 0";
+}
+
+// An update that overflows a particle's size, velocity, position or colour drops the particle.
+TEST(UpdateSetters, AParticleAnUpdateLeavesNotFiniteIsDropped)
+{
+	test::ParticleWorld world;
+	const std::string colour = test::SetterXml("Spawn_Color_Default", "<Tuple4f>1 1 1 1</Tuple4f>");
+	const std::pair<const char*, std::string> updates[] = {
+		{"Update_Scale_Default", "<float>3e38</float>"},
+		{"Update_Accelerate_Global", "<Tuple3f>0 3e38 0</Tuple3f>"},
+		{"Update_Vortex", "<float>0</float><float>3e38</float><float>0</float>"},
+		{"Update_Color", "<float>1e-30</float><Tuple4f>3e38 0 0 1</Tuple4f>"},
+	};
+	for (const auto& [name, values] : updates)
+	{
+		ParticleSystem& system = world.AddEmitter(test::GroupXml("Spark", false, false, "1", test::LongLife() + colour,
+			test::SetterXml(name, values)));
+		tw::Diagnostics::Flush();
+		testing::internal::CaptureStderr();
+		system.FindGroup("Spark")->Burst(3);
+		world.Frames(1);
+		for (int frame = 0; frame < 400 && test::CountOf(system, "Spark") > 0; ++frame)
+			world.Frames(1);
+		tw::Diagnostics::Flush();
+		const std::string printed = testing::internal::GetCapturedStderr();
+		EXPECT_EQ(test::CountOf(system, "Spark"), 0u) << name;
+		EXPECT_NE(printed.find("not finite; it is dropped"), std::string::npos) << name;
+	}
 }
 
 TEST(UpdateSetters, AlphaDrainsToZeroInOneSecondOfStepsAndStaysThere)
