@@ -163,9 +163,10 @@ void Sound::Update()
 	if (listener != nullptr)
 		listener->Update();
 	UpdateSoundObjects();
-
-	const double frameTime = FrameTimer::Instance().GetFrameTime();
-	system->update(frameTime > 0.0 ? static_cast<float>(frameTime) : FrameTimer::kFrameMilliseconds / 1000.0f);
+	// The real time, not the frame time capped for animation: below 15 frames a second the
+	// loopback mix would otherwise fall behind, and sounds outlast their length.
+	const double elapsed = FrameTimer::Instance().GetElapsedTime();
+	system->update(elapsed > 0.0 ? static_cast<float>(elapsed) : FrameTimer::kFrameMilliseconds / 1000.0f);
 	std::erase_if(effects, [](const std::unique_ptr<EffectEntry>& entry) { return entry->uses == 0; });
 	ReleaseRetiredStreams();
 }

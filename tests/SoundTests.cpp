@@ -172,6 +172,20 @@ namespace
 		}
 	}
 
+	// A game below 15 frames a second without a sound device: a 1 s sound ends after 1.2 s of
+	// frames of 200 ms each, not after 1.2 s of the frame times the animation is given.
+	TEST_F(SoundSystem, TheLoopbackMixKeepsRealTimeBelowFifteenFramesASecond)
+	{
+		const std::string tone = ToneFile(600, 1.0f);
+		Sound& system = StartEngine("<ButtonClick>" + tone + "</ButtonClick>");
+		system.PlaySound(tone);
+		LastFrameTook(200);
+		for (int frame = 0; frame < 6; ++frame)
+			system.Update();
+		EXPECT_FALSE(system.InterfaceChannel.isPlaying());
+		LastFrameTook(FrameTimer::kFrameMilliseconds);
+	}
+
 	TEST_F(SoundSystem, VolumesAndMuteSurviveARestart)
 	{
 		StartEngine();
