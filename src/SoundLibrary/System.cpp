@@ -1,5 +1,6 @@
 #include "SoundLibrary/System.h"
 
+#include "Platform/QuietErrorStream.h"
 #include "Utilities/Diagnostics.h"
 
 #include <AL/al.h>
@@ -68,7 +69,12 @@ namespace snd
 	{
 		if (output == Output::kDefaultDevice)
 		{
-			device = alcOpenDevice(nullptr);
+			{
+				// Without a sound card ALSA and OpenAL print a dozen lines of their own; the line
+				// below says it once.
+				const Platform::QuietErrorStream quiet;
+				device = alcOpenDevice(nullptr);
+			}
 			if (device != nullptr)
 			{
 				context = alcCreateContext(device, nullptr);
