@@ -148,7 +148,7 @@ namespace snd
 		SoundFile file(sound->GetSource(), sound->OutputChannels());
 		if (!file.IsOpen())
 		{
-			tw::Diagnostics::Report("Sound file \"" + name + "\" cannot be played: " + file.Error());
+			tw::Diagnostics::ReportOnce("Sound file \"" + name + "\" cannot be played: " + file.Error());
 			return nullptr;
 		}
 		if (!streamed)
@@ -164,7 +164,7 @@ namespace snd
 			}
 			if (frames == 0)
 			{
-				tw::Diagnostics::Report("Sound file \"" + name + "\" cannot be played: it holds no sound");
+				tw::Diagnostics::ReportOnce("Sound file \"" + name + "\" cannot be played: it holds no sound");
 				return nullptr;
 			}
 			if (frames >= maxFrames)

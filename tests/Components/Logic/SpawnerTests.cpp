@@ -4,6 +4,7 @@
 #include "Components/Logic/StoredMessageWorld.h"
 #include "Components/Transform.h"
 #include "ObjectGroup.h"
+#include "Utilities/Diagnostics.h"
 #include "../../Utilities/ScriptMembers.h"
 
 #include <gmock/gmock.h>
@@ -52,6 +53,35 @@ namespace
 		}
 	}
 
+	// A missing archetype, a folder and an endless device: the reader says so once, however often
+	// and however far apart the spawner tries.
+	TEST(Spawner, AnArchetypeThatCannotBeReadIsReportedOnce)
+	{
+		for (const unsigned interval : {0u, 100u})
+		{
+			StoredMessageWorld world;
+			AddPlayer(Tuple3f(1, 0, 0));
+			const std::string folder = world.engine.userFolder.Path();
+			for (const std::string& archetype : {folder + "Missing.xml", folder, std::string("/dev/zero")})
+			{
+				const Object spawner = StoredMessageWorld::Add<Spawner>("Spawner", "<unsigned>" + std::to_string(interval) + "</unsigned>" +
+					Str(archetype) + Str("Player") + "<float>5</float><Tuple3f>0 0 1</Tuple3f><unsigned>5</unsigned>");
+				spawner.object->AddComponent(Transform::TypeId());
+				spawner.object->Start();
+				tw::Diagnostics::Flush();
+				testing::internal::CaptureStderr();
+				world.Frame(40);
+				const std::string printed = testing::internal::GetCapturedStderr();
+				const std::string line = "Serializer: '" + archetype + "'";
+				const std::size_t first = printed.find(line);
+				EXPECT_NE(first, std::string::npos) << archetype << "\n" << printed;
+				EXPECT_EQ(printed.find(line, first + 1), std::string::npos) << interval << " ms, " << archetype << "\n" << printed;
+				spawner.object->Destroy();
+				world.Frame();
+			}
+		}
+	}
+
 	TEST(Spawner, PlacesSpawnsAlongItsDirectionOrOnTheSpotWithoutOne)
 	{
 		const std::pair<std::string, Tuple3f> cases[] = {{"0 0 2", Tuple3f(0, 0, 3)}, {"0 0 0", Tuple3f(0, 0, 0)}};
@@ -68,6 +98,7 @@ namespace
 			EXPECT_EQ(ObjectFromName("Imp").object->GetComponent<Transform>()->GetWorldPosition(), position) << direction;
 		}
 	}
+
 
 	TEST(Spawner, GoesWithTheLastHouseOfItsGroupCountedFromBeforeItStarted)
 	{
