@@ -9,6 +9,8 @@
 
 #include <gmock/gmock.h>
 
+#include <cmath>
+
 namespace
 {
 	using namespace test;
@@ -99,6 +101,22 @@ namespace
 		}
 	}
 
+	// Turned about the vertical by the angle between the spawner and the spawn, both seen from the
+	// world's origin across the ground: from (4, 0) to (4, 3), the angle whose tangent is 3/4.
+	TEST(Spawner, TurnsTheSpawnByTheAngleBetweenItselfAndTheSpawnSeenFromTheOrigin)
+	{
+		StoredMessageWorld world;
+		AddPlayer(Tuple3f(4.5f, 0, 0));
+		const Object spawner = AddSpawner(world, 0, 5.0f, "0 0 1", 1);
+		spawner.object->GetComponent<Transform>()->SetWorldPosition(Tuple3f(4, 0, 0));
+		spawner.object->Start();
+		world.Frame();
+		ASSERT_EQ(ObjectIdsByName("Imp").size(), 1u);
+		const Tuple3f turn = ObjectFromName("Imp").object->GetComponent<Transform>()->GetWorldRotationVector();
+		EXPECT_NEAR(turn.y, std::atan2(3.0f, 4.0f), 1e-5f);
+		EXPECT_NEAR(turn.x, 0.0f, 1e-6f);
+		EXPECT_NEAR(turn.z, 0.0f, 1e-6f);
+	}
 
 	TEST(Spawner, GoesWithTheLastHouseOfItsGroupCountedFromBeforeItStarted)
 	{
