@@ -33,3 +33,34 @@ TEST(ParticleGroup, LiveParticlesStopAtTheBoundWhichIsReportedOnce)
 	world.Frames(1);
 	EXPECT_EQ(group.particles.size(), ParticleGroup::kMaxLiveParticles) << "one died: one more spawns";
 }
+
+namespace
+{
+	// Counts the particles it is applied to.
+	class CountingSetter : public ParticleSetterBase<CountingSetter>
+	{
+	public:
+		void Apply(Particle&) override { ++calls; }
+		int calls = 0;
+	};
+}
+
+TEST(ParticleGroup, AParticleWithoutALifetimeIsUpdatedAndDrawnOnceThenGoes)
+{
+	test::ParticleWorld world;
+	ParticleSystem& system = world.AddEmitter(GroupXml("Puff", false, false, "1", ""));
+	ParticleGroup& group = *system.FindGroup("Puff");
+	CountingSetter updated;
+	CountingSetter drawn;
+	group.updaters_.running.push_back(&updated);
+	group.drawers_.running.push_back(&drawn);
+	group.Burst(1);
+	world.Frames(1);
+	EXPECT_EQ(group.particles.size(), 1u);
+	world.Frames(2);
+	EXPECT_EQ(updated.calls, 1);
+	EXPECT_EQ(drawn.calls, 1);
+	EXPECT_TRUE(group.particles.empty());
+	group.updaters_.running.clear();
+	group.drawers_.running.clear();
+}

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 using test::Applied;
 using test::Attached;
@@ -84,20 +85,23 @@ TEST(UpdateSetters, AParticleAnUpdateLeavesNotFiniteIsDropped)
 	}
 }
 
-TEST(UpdateSetters, AlphaDrainsToZeroInOneSecondOfStepsAndStaysThere)
+TEST(UpdateSetters, AlphaRunsToItsBoundInOneSecondOfStepsAndStaysThere)
 {
 	test::ParticleWorld world;
 	const float dt = world.Settings().timeStep;
-	const auto drain = Attached("Update_Alpha", "<float>-1</float>");
-	Particle particle = Coloured(1.0f, Tuple4f(1, 1, 1, 1));
 	const int steps = static_cast<int>(std::ceil(1.0f / dt));
-	for (int step = 1; step < steps; ++step)
-		drain->Apply(particle);
-	EXPECT_GT(particle.color.w, 0.0f);
-	for (int step = 0; step < 10; ++step)
+	for (const auto& [drain, from, bound] : {std::tuple{"-1", 1.0f, 0.0f}, {"1", 0.0f, 1.0f}})
 	{
-		drain->Apply(particle);
-		EXPECT_EQ(particle.color.w, 0.0f);
+		const auto alpha = Attached("Update_Alpha", std::string("<float>") + drain + "</float>");
+		Particle particle = Coloured(1.0f, Tuple4f(1, 1, 1, from));
+		for (int step = 1; step < steps; ++step)
+			alpha->Apply(particle);
+		EXPECT_NE(particle.color.w, bound) << drain;
+		for (int step = 0; step < 10; ++step)
+		{
+			alpha->Apply(particle);
+			EXPECT_EQ(particle.color.w, bound) << drain;
+		}
 	}
 }
 
@@ -158,6 +162,15 @@ TEST(UpdateSetters, CirclingSettersFollowTheirTargetAndSkipItOnceGone)
 	EXPECT_EQ(Applied(*Attached("Update_Pig_Stars", "<float>1</float><float>1</float><float>1</float>", bodiless), particle).position,
 		particle.position);
 	EXPECT_EQ(Applied(*Attached("Update_Position_Relative", "<Tuple3f>1 1 1</Tuple3f>", bodiless), particle).position, particle.position);
+}
+
+TEST(UpdateSetters, RelativeCarriesThePositionByTheModelPointOfTheOwnersBody)
+{
+	test::ParticleWorld world;
+	const unsigned lamp = world.AddBodyObject("Lamp", Tuple3f(10, 0, 0)).id;
+	Particle particle;
+	particle.position = Tuple3f(0, 1, 0);
+	EXPECT_EQ(Applied(*Attached("Update_Position_Relative", "<Tuple3f>1 2 3</Tuple3f>", lamp), particle).position, Tuple3f(11, 3, 3));
 }
 
 TEST(CameraUpdateSetters, SteeringHidesParticlesPastThePlaneButKeepsThemMovingAndAgeing)
