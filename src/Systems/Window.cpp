@@ -93,6 +93,14 @@ void Window::Initialize()
 	ListFullscreenModes();
 }
 
+int Window::IndexOfMode(const std::vector<Tuple2<int>>& modes, int width, int height)
+{
+	for (std::size_t index = 0; index < modes.size(); ++index)
+		if (modes[index].x == width && modes[index].y == height)
+			return static_cast<int>(index);
+	return -1;
+}
+
 void Window::Shutdown()
 {
 	SDL_Quit();
