@@ -38,6 +38,12 @@ public:
 		return frameTime;
 	}
 
+	// Seconds the last finished frame really took, not capped: what the sound mix keeps pace with.
+	double GetElapsedTime() const
+	{
+		return elapsedTime;
+	}
+
 	// Replaces the clock and returns the one it replaced.
 	Clock SetClock(Clock newClock);
 
@@ -45,4 +51,5 @@ private:
 	Clock clock;
 	std::uint32_t frameStart = 0;
 	double frameTime = 0.0;
+	double elapsedTime = 0.0;
 };

@@ -34,7 +34,8 @@ void FrameTimer::EndFrame()
 		clock.sleep(kFrameMilliseconds - elapsed);
 		elapsed = clock.now() - frameStart;
 	}
-	frameTime = std::min(elapsed / kMillisecondsPerSecond, kMaxFrameTime);
+	elapsedTime = elapsed / kMillisecondsPerSecond;
+	frameTime = std::min(elapsedTime, kMaxFrameTime);
 }
 
 FrameTimer::Clock FrameTimer::SetClock(Clock newClock)

@@ -84,13 +84,7 @@ std::vector<Tuple2<int>> JSEngine::GetResolutions() const
 int JSEngine::CurrentResolutionIndex() const
 {
 	const Window* window = GetWindow();
-	if (window == nullptr)
-		return -1;
-	const std::vector<Tuple2<int>>& modes = window->GetModes();
-	for (std::size_t index = 0; index < modes.size(); ++index)
-		if (modes[index].x == window->GetWidth() && modes[index].y == window->GetHeight())
-			return static_cast<int>(index);
-	return -1;
+	return window != nullptr ? window->CurrentModeIndex() : -1;
 }
 
 int JSEngine::GetWidth() const

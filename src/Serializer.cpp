@@ -1,6 +1,7 @@
 #include "Serializer.h"
 
 #include "Utilities/BinaryFile.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/FileReplace.h"
 #include "Utilities/HashMap.h"
 #include "Utilities/SearchPaths.h"
@@ -63,10 +64,19 @@ namespace
 		return text + repeated;
 	}
 
-	void Diagnose(const std::string& fileName, const std::string& problem)
+	std::string DiagnosticLine(const std::string& fileName, const std::string& problem)
 	{
-		std::cerr << "Serializer: '" << (fileName.empty() ? std::string("(unnamed document)") : fileName) << "': " << problem
-				  << '\n';
+		return "Serializer: '" + (fileName.empty() ? std::string("(unnamed document)") : fileName) + "': " + problem;
+	}
+
+	// A problem of a whole document. Mended: one read from a file was printed at every attempt
+	// (a spawner naming an unreadable file, many a frame); it is printed once and then counted.
+	void ReportDocumentProblem(const std::string& fileName, const std::string& problem, bool fromFile)
+	{
+		if (fromFile)
+			tw::Diagnostics::ReportOnce(DiagnosticLine(fileName, problem));
+		else
+			std::cerr << DiagnosticLine(fileName, problem) << '\n';
 	}
 
 	bool IsHeader(const Tree::const_iterator& position)
@@ -181,7 +191,7 @@ bool Serializer::LoadFile(const std::string& name)
 		if (ReadFileAt(path, text, problem))
 			loaded = ParseAndCache(text, name, path);
 		else
-			Report("is not a readable file, here or in the search paths (" + problem + ")");
+			ReportDocumentProblem(fileName, "is not a readable file, here or in the search paths (" + problem + ")", true);
 	}
 	Rewind();
 	return loaded;
@@ -219,26 +229,27 @@ bool Serializer::ParseAndCache(const std::string& text, const std::string& name,
 	}
 	if (text.compare(0, sizeof kBinaryFileMark, kBinaryFileMark, sizeof kBinaryFileMark) == 0)
 	{
-		Report("is a binary file, not an XML data file");
+		ReportDocumentProblem(fileName, "is a binary file, not an XML data file", !path.empty());
 		return false;
 	}
 	if (tw::NestsDeeperThan(text, tw::kMaxXmlNesting))
 	{
-		Report("nests its elements more than " + std::to_string(tw::kMaxXmlNesting) + " deep; it is not read");
+		ReportDocumentProblem(fileName, "nests its elements more than " + std::to_string(tw::kMaxXmlNesting) + " deep; it is not read", !path.empty());
 		return false;
 	}
 	TiXmlDocument document;
 	document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
 	if (document.Error())
 	{
-		Report(std::string("is not well-formed XML: ") + document.ErrorDesc() + " (line " + std::to_string(document.ErrorRow()) +
-			   ", column " + std::to_string(document.ErrorCol()) + ")");
+		ReportDocumentProblem(fileName, std::string("is not well-formed XML: ") + document.ErrorDesc() + " (line " + std::to_string(document.ErrorRow()) +
+							  ", column " + std::to_string(document.ErrorCol()) + ")",
+			!path.empty());
 		return false;
 	}
 	const TiXmlElement* rootElement = document.RootElement();
 	if (!rootElement)
 	{
-		Report("holds no XML element");
+		ReportDocumentProblem(fileName, "holds no XML element", !path.empty());
 		return false;
 	}
 
@@ -307,13 +318,13 @@ bool Serializer::SaveFile(const std::string& name)
 	std::ostringstream text;
 	if (!SaveToStream(text))
 	{
-		Diagnose(name, "the document could not be printed");
+		std::cerr << DiagnosticLine(name, "the document could not be printed") << '\n';
 		return false;
 	}
 	std::string error;
 	if (!ReplaceFileContents(name, text.str(), error))
 	{
-		Diagnose(name, "not saved: " + error);
+		std::cerr << DiagnosticLine(name, "not saved: " + error) << '\n';
 		return false;
 	}
 	// A later load of this file must see what was just written, not the parse of the old one.
@@ -711,8 +722,10 @@ void Serializer::ReportStrayValue(const std::string& outcome) const
 
 void Serializer::Report(const std::string& problem) const
 {
-	Diagnose(fileName, problem);
+	std::cerr << DiagnosticLine(fileName, problem) << '\n';
 }
+
+
 
 std::string Serializer::ElementName(Tree::const_iterator position) const
 {

@@ -14,6 +14,8 @@
 #include "FrameTimer.h"
 #include "Engine.h"
 #include "Object.h"
+#include "SoundLibrary/ChannelGroup.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/JavaScript.h"
 #include "Utilities/SearchPaths.h"
 
@@ -37,6 +39,21 @@ namespace
 			return found->second;
 		sounds.emplace_back(file, Sound::S_Struct{});
 		return sounds.back().second;
+	}
+
+	// A configured volume brought into 0..1; one out of range is reported and written back clamped,
+	// so that the saved configuration holds what is played.
+	float ConfiguredVolume(Config& section, const std::string& key)
+	{
+		const float read = section.GetFloat(key, 1.0f);
+		const float volume = snd::ClampVolume(read);
+		if (volume != read)
+		{
+			tw::Diagnostics::Report("Sound configuration: \"" + key + "\" " + std::to_string(read) + " is outside 0 to 1; " +
+				std::to_string(volume) + " is used");
+			section.SetFloat(key, volume);
+		}
+		return volume;
 	}
 
 	template <class T>
@@ -70,19 +87,19 @@ void Sound::LoadConfig(Config& section)
 {
 	settings = section;
 	configured = true;
-	effectVolume = section.GetFloat("EffectVolume", 1.0f);
-	musicVolume = section.GetFloat("MusicVolume", 1.0f);
+	effectVolume = ConfiguredVolume(section, "EffectVolume");
+	musicVolume = ConfiguredVolume(section, "MusicVolume");
 	muted = section.GetBool("Mute", true);
 	// Entries are keyed by file name: two keys naming one file share an entry, the later volume wins.
 	for (const char* key : kInterfaceKeys)
 	{
 		const std::string file = section.GetString(key, "");
-		FindOrInsert(interfaceSounds, file).volume = section.GetFloat(std::string(key) + "Volume", 1.0f);
+		FindOrInsert(interfaceSounds, file).volume = ConfiguredVolume(section, std::string(key) + "Volume");
 	}
 	for (int index = 1; index <= kPauseSounds; ++index)
 	{
 		const std::string file = section.GetString("Pause" + std::to_string(index), "");
-		FindOrInsert(pauseSounds, file).volume = section.GetFloat("PauseVolume" + std::to_string(index), 1.0f);
+		FindOrInsert(pauseSounds, file).volume = ConfiguredVolume(section, "PauseVolume" + std::to_string(index));
 	}
 }
 
@@ -146,8 +163,10 @@ void Sound::Update()
 	if (listener != nullptr)
 		listener->Update();
 	UpdateSoundObjects();
-	const double frameTime = FrameTimer::Instance().GetFrameTime();
-	system->update(frameTime > 0.0 ? static_cast<float>(frameTime) : FrameTimer::kFrameMilliseconds / 1000.0f);
+	// The real time, not the frame time capped for animation: below 15 frames a second the
+	// loopback mix would otherwise fall behind, and sounds outlast their length.
+	const double elapsed = FrameTimer::Instance().GetElapsedTime();
+	system->update(elapsed > 0.0 ? static_cast<float>(elapsed) : FrameTimer::kFrameMilliseconds / 1000.0f);
 	std::erase_if(effects, [](const std::unique_ptr<EffectEntry>& entry) { return entry->uses == 0; });
 	ReleaseRetiredStreams();
 }

@@ -1,6 +1,7 @@
 #include "Components/Sound/SoundTestSupport.h"
 
 #include "ComponentFactory.h"
+#include "Utilities/Diagnostics.h"
 
 #include <sstream>
 
@@ -151,6 +152,56 @@ namespace
 		system.MoveListener(Tuple3f(-40, 0, 0), still, Tuple3f(0, 0, -2), Tuple3f(0, 3, 0));
 		EXPECT_FLOAT_EQ(system.listenerUp.y, 1.0f);
 		EXPECT_GT(Heard(600), 50 * distant);
+	}
+
+	TEST_F(SoundSystem, VolumesOutOfRangeAreClampedReportedAndSavedClamped)
+	{
+		struct Case
+		{
+			const char* key;
+			const char* value;
+			float expected;
+			float (*volume)(const Sound&);
+		};
+		const Case cases[] = {
+			{"EffectVolume", "3", 1.0f, [](const Sound& s) { return s.effectVolume; }},
+			{"MusicVolume", "-2", 0.0f, [](const Sound& s) { return s.musicVolume; }},
+			{"StartLevelVolume", "1.5", 1.0f, [](const Sound& s) { return s.interfaceSounds[0].second.volume; }},
+			{"PauseVolume5", "-7", 0.0f, [](const Sound& s) { return s.pauseSounds[0].second.volume; }},
+		};
+		for (const Case& c : cases)
+		{
+			tw::Diagnostics::Flush();
+			testing::internal::CaptureStderr();
+			StartEngine(std::string("<StartLevel>Click.wav</StartLevel><") + c.key + ">" + c.value + "</" + c.key + ">");
+			tw::Diagnostics::Flush();
+			const std::string reported = testing::internal::GetCapturedStderr();
+			EXPECT_NE(reported.find(std::string("\"") + c.key + "\""), std::string::npos) << reported;
+			EXPECT_FLOAT_EQ(c.volume(*sound), c.expected) << c.key;
+			const std::string configFolder = engine->userFolder.Path();
+			engine->engine.reset();
+			testing::internal::CaptureStderr();
+			Engine restarted(TW_TEST_DATA_DIR "../../Data/", configFolder, "Tumblewreck.cfg");
+			Sound* again = new Sound(snd::Output::kLoopback);
+			restarted.AddSystem(again);
+			tw::Diagnostics::Flush();
+			EXPECT_EQ(testing::internal::GetCapturedStderr().find(c.key), std::string::npos) << "saved clamped";
+			EXPECT_FLOAT_EQ(c.volume(*again), c.expected) << c.key;
+		}
+	}
+
+	// A game below 15 frames a second without a sound device: a 1 s sound ends after 1.2 s of
+	// frames of 200 ms each, not after 1.2 s of the frame times the animation is given.
+	TEST_F(SoundSystem, TheLoopbackMixKeepsRealTimeBelowFifteenFramesASecond)
+	{
+		const std::string tone = ToneFile(600, 1.0f);
+		Sound& system = StartEngine("<ButtonClick>" + tone + "</ButtonClick>");
+		system.PlaySound(tone);
+		LastFrameTook(200);
+		for (int frame = 0; frame < 6; ++frame)
+			system.Update();
+		EXPECT_FALSE(system.InterfaceChannel.isPlaying());
+		LastFrameTook(FrameTimer::kFrameMilliseconds);
 	}
 
 	TEST_F(SoundSystem, VolumesAndMuteSurviveARestart)

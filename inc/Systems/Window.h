@@ -30,6 +30,9 @@ public:
 	bool IsFullscreen() const { return fullscreen; }
 	// The full-screen OpenGL modes SDL offers, in SDL's order.
 	const std::vector<Tuple2<int>>& GetModes() const { return modes; }
+	// The index of the mode in use among GetModes (width and height both match); -1 when absent.
+	int CurrentModeIndex() const { return IndexOfMode(modes, width, height); }
+	static int IndexOfMode(const std::vector<Tuple2<int>>& modes, int width, int height);
 
 private:
 	void OnChangeResolution(Message::Reader reader);

@@ -1,5 +1,6 @@
 #include "SoundLibrary/System.h"
 
+#include "Platform/QuietErrorStream.h"
 #include "Utilities/Diagnostics.h"
 
 #include <AL/al.h>
@@ -68,7 +69,12 @@ namespace snd
 	{
 		if (output == Output::kDefaultDevice)
 		{
-			device = alcOpenDevice(nullptr);
+			{
+				// Without a sound card ALSA and OpenAL print a dozen lines of their own; the line
+				// below says it once.
+				const Platform::QuietErrorStream quiet;
+				device = alcOpenDevice(nullptr);
+			}
 			if (device != nullptr)
 			{
 				context = alcCreateContext(device, nullptr);
@@ -142,7 +148,7 @@ namespace snd
 		SoundFile file(sound->GetSource(), sound->OutputChannels());
 		if (!file.IsOpen())
 		{
-			tw::Diagnostics::Report("Sound file \"" + name + "\" cannot be played: " + file.Error());
+			tw::Diagnostics::ReportOnce("Sound file \"" + name + "\" cannot be played: " + file.Error());
 			return nullptr;
 		}
 		if (!streamed)
@@ -158,7 +164,7 @@ namespace snd
 			}
 			if (frames == 0)
 			{
-				tw::Diagnostics::Report("Sound file \"" + name + "\" cannot be played: it holds no sound");
+				tw::Diagnostics::ReportOnce("Sound file \"" + name + "\" cannot be played: it holds no sound");
 				return nullptr;
 			}
 			if (frames >= maxFrames)

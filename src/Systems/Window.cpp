@@ -20,7 +20,11 @@ namespace
 	void InitializeVideo()
 	{
 		if (SDL_Init(SDL_INIT_VIDEO) < 0)
+		{
+			// The exception's text is the game's own; SDL's reason is what tells a failed start apart.
+			std::cerr << "Window: SDL's video does not start: " << SDL_GetError() << "\n";
 			FL_THROW("Failed to initialize video.");
+		}
 	}
 
 	// GLEW loads the OpenGL entry points of the context just made current.
@@ -91,6 +95,14 @@ void Window::Initialize()
 	}
 	InitializeExtensions();
 	ListFullscreenModes();
+}
+
+int Window::IndexOfMode(const std::vector<Tuple2<int>>& modes, int width, int height)
+{
+	for (std::size_t index = 0; index < modes.size(); ++index)
+		if (modes[index].x == width && modes[index].y == height)
+			return static_cast<int>(index);
+	return -1;
 }
 
 void Window::Shutdown()

@@ -11,6 +11,8 @@ namespace
 	{
 		unsigned long count = 0;
 		bool reportedThisFrame = true;
+		// Counted until the next flush, however many frames pass between its repeats.
+		bool lasting = false;
 	};
 
 	// The lines printed and still coming. Destroyed at exit, which prints what is still pending.
@@ -19,14 +21,16 @@ namespace
 	public:
 		~ReportedLines() { Flush(); }
 
-		void Report(const std::string& line)
+		void Report(const std::string& line, bool lasting)
 		{
 			const std::lock_guard lock(mutex);
 			const auto found = lines.find(line);
 			if (found == lines.end())
 			{
 				std::cerr << line << '\n';
-				lines[line] = Repeats();
+				Repeats repeats;
+				repeats.lasting = lasting;
+				lines[line] = repeats;
 				return;
 			}
 			++found->second.count;
@@ -38,7 +42,7 @@ namespace
 			const std::lock_guard lock(mutex);
 			for (auto entry = lines.begin(); entry != lines.end();)
 			{
-				if (entry->second.reportedThisFrame)
+				if (entry->second.reportedThisFrame || entry->second.lasting)
 				{
 					entry->second.reportedThisFrame = false;
 					++entry;
@@ -79,7 +83,12 @@ namespace tw
 {
 	void Diagnostics::Report(const std::string& line)
 	{
-		Lines().Report(line);
+		Lines().Report(line, false);
+	}
+
+	void Diagnostics::ReportOnce(const std::string& line)
+	{
+		Lines().Report(line, true);
 	}
 
 	void Diagnostics::EndFrame()

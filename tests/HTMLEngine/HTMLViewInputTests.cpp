@@ -89,6 +89,27 @@ namespace
 		}
 	}
 
+	// The pointer 30 pixels down the view is over the page 30 pixels further down its scroll.
+	TEST_F(HtmlInput, TheElementUnderThePointerOfAScrolledPageCountsTheScroll)
+	{
+		const std::string page = "<body style='margin: 0' onclick=\"record(event.target.id)\"><div id='top' style='height: 60px'></div>"
+								 "<div id='low' style='height: 1000px'></div></body>";
+		for (const auto& [steps, clicked] : {std::pair{0, "top"}, {2, "low"}})
+		{
+			HTMLView* view = Load(page, 100, 100);
+			view->SetAllowScollbars(true);
+			HTMLEngine::Update();
+			for (int step = 0; step < steps; ++step)
+				view->InjectMouseWheel(-20.0f, 0.0f);
+			HTMLEngine::Update();
+			Recorded().clear();
+			view->InjectMouseMove(15.0f, 30.0f);
+			view->InjectMouseDown(HTMLView::LeftMouseButton, 1);
+			view->InjectMouseUp(HTMLView::LeftMouseButton);
+			EXPECT_EQ(Recorded(), std::vector<std::string>{clicked}) << steps << " wheel steps";
+		}
+	}
+
 	TEST_F(HtmlInput, HoverRestylesAndDirtiesTheView)
 	{
 		HTMLView* view = Load("<style>#h { position: absolute; left: 0; top: 0; width: 20px; height: 20px; background: #0000ff; }"

@@ -169,6 +169,16 @@ namespace
 		EXPECT_EQ(system.playSound(nullptr, false), snd::Channel());
 	}
 
+	TEST(SoundDevice, AStartWithoutADeviceIsToldInTheGamesOneLineAlone)
+	{
+		testing::internal::CaptureStderr();
+		const snd::System layer(snd::Output::kDefaultDevice);
+		const std::string printed = testing::internal::GetCapturedStderr();
+		if (!layer.IsLoopback())
+			GTEST_SKIP() << "this machine has an audio device";
+		EXPECT_EQ(printed, "Sound: no audio device opens; sounds are mixed on OpenAL Soft's loopback device and not heard\n");
+	}
+
 	TEST_F(SoundLibrary, ReleasedSoundStopsItsChannels)
 	{
 		snd::Sound* sound = Tone(snd::kLoop, 0.5f, true);

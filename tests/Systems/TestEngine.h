@@ -4,6 +4,7 @@
 #pragma once
 
 #include "EngineTestSupport.h"
+#include "Utilities/Diagnostics.h"
 
 #include <memory>
 #include <string>
@@ -45,6 +46,8 @@ public:
 	// Data folder unless another is given).
 	explicit TestEngine(const std::string& configText, const std::string& dataFolder = TW_TEST_DATA_DIR "../../Data/")
 	{
+		// Nothing an earlier test printed is remembered: its lines are printed again here.
+		tw::Diagnostics::Flush();
 		userFolder.WriteFile("Tumblewreck.cfg", configText);
 		engine = std::make_unique<Engine>(dataFolder, userFolder.Path(), "Tumblewreck.cfg");
 		recorder = new MessageRecorder();

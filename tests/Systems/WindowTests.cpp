@@ -69,6 +69,18 @@ namespace
 	constexpr const char* kWindowed800x600 = "<Width>800</Width><Height>600</Height><Fullscreen>false</Fullscreen>";
 }
 
+// Pages select the mode in use in their resolution list by this index.
+TEST(WindowModes, TheIndexOfAModeMatchesBothWidthAndHeight)
+{
+	const std::vector<Tuple2<int>> modes{{1280, 1024}, {1280, 960}, {1024, 768}};
+	const struct
+	{
+		int width, height, index;
+	} cases[] = {{1280, 1024, 0}, {1280, 960, 1}, {1024, 768, 2}, {1024, 960, -1}, {800, 600, -1}};
+	for (const auto& c : cases)
+		EXPECT_EQ(Window::IndexOfMode(modes, c.width, c.height), c.index) << c.width << " x " << c.height;
+}
+
 TEST_F(WindowTest, EmptySettingsOpenFullScreenAtTheDesktopSize)
 {
 	ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();

@@ -101,6 +101,10 @@ public:
 	static void JoinUpdates(unsigned objectId);
 	static void LeaveUpdates(unsigned objectId);
 
+	// The cache's key of a file loaded as that kind: a file used both ways has an entry of each.
+	static std::string CacheKey(const std::string& file, Kind kind);
+
 private:
 	std::vector<Entry> entries;
+	Kind kind = Kind::kSound;
 };

@@ -68,7 +68,8 @@ public:
 	// The shared decompression buffer: (size + 512) rounded down to a multiple of 512 bytes.
 	bool ReserveBuffer(int size);
 	int GetBufferSize() const { return static_cast<int>(buffer.size()); }
-	// Appends the cell unless it is queued already (the entry in progress included).
+	// Appends the cell unless it waits in the queue already; a cell whose rebuild has begun is
+	// queued again, so that a change to its obstacles is not lost.
 	bool QueueTile(int x, int z);
 	std::size_t GetQueueLength() const { return queue.size(); }
 	int GetStage() const { return stage; }
@@ -108,6 +109,8 @@ private:
 		// The tile's Detour data from an earlier rebuild without obstacles, when this one has
 		// none either: swapped in as it is, the stages between skipped.
 		std::vector<unsigned char> unobstructed;
+		// Whether this rebuild marked any obstacle: the tile's list may have changed since.
+		bool markedObstacles = false;
 	};
 	// A tile's field decoded by a rebuild, and what its rebuild without obstacles gave once there
 	// has been one (its result, as the field and the settings do not change within a level).
@@ -145,7 +148,8 @@ private:
 	std::vector<unsigned char> buffer;
 	rcConfig config;
 	std::deque<std::pair<int, int>> queue;
-	// The queue's cells, to refuse a queued one without walking the queue.
+	// The cells waiting in the queue (not the one being rebuilt), to refuse a queued one without
+	// walking the queue.
 	std::unordered_set<std::uint64_t> queued;
 	// The fields of the tiles rebuilt last, the most recent at the back: an obstacle's tiles are
 	// rebuilt again when it goes.

@@ -23,6 +23,9 @@ class ParticleGroup
 public:
 	// At most this many particles spawn in one group in one update; owed emission beyond is dropped.
 	static constexpr unsigned kMaxSpawnsPerUpdate = 10000;
+	// A group never holds more live particles than this: a long life and a short interval would
+	// otherwise grow it without end.
+	static constexpr unsigned kMaxLiveParticles = 20000;
 	// Room reserved for particles when the group starts.
 	static constexpr unsigned kStartCapacity = 300;
 
@@ -83,6 +86,9 @@ private:
 	void LoadList(Serializer& serializer, SetterList& list, const char* key);
 	void SaveList(Serializer& serializer, const SetterList& list, const char* key) const;
 	void CopyList(const SetterList& from, SetterList& to);
+	// Every update setter on every particle, each followed by the advance; a particle left with a
+	// value that is not finite is dropped.
+	void ApplyUpdaters(float dt);
 	void Age(float dt);
 	void Emit(float dt);
 	void Spawn();

@@ -10,8 +10,16 @@
 
 #include <algorithm>
 
+std::string SoundTable::CacheKey(const std::string& file, Kind kind)
+{
+	// Mended: one file used as music and as an effect shared one entry, and whichever loaded first
+	// played both ways. A stream's key ends in a character no file name written in XML can hold.
+	return kind == Kind::kStream ? file + std::string(1, '\0') + "stream" : file;
+}
+
 void SoundTable::Load(Serializer& serializer, Kind kind)
 {
+	this->kind = kind;
 	Sound* sound = FindSound();
 	while (serializer.NextElement())
 	{
@@ -23,14 +31,15 @@ void SoundTable::Load(Serializer& serializer, Kind kind)
 			entries.push_back(entry);
 		if (sound == nullptr)
 			continue;
-		if (const auto cached = sound->cache.find(entry.file); cached != sound->cache.end())
+		const std::string key = CacheKey(entry.file, kind);
+		if (const auto cached = sound->cache.find(key); cached != sound->cache.end())
 		{
 			++cached->second.second;
 			continue;
 		}
 		const std::string path = FindFile(entry.file);
 		snd::Sound* created = kind == Kind::kStream ? sound->system->createStream(path, snd::kLoop) : sound->system->createSound(path, snd::k3D);
-		sound->cache[entry.file] = {created, 1};
+		sound->cache[key] = {created, 1};
 	}
 }
 
@@ -64,7 +73,7 @@ void SoundTable::Release() const
 	if (sound == nullptr)
 		return;
 	for (const Entry& entry : entries)
-		if (const auto cached = sound->cache.find(entry.file); cached != sound->cache.end())
+		if (const auto cached = sound->cache.find(CacheKey(entry.file, kind)); cached != sound->cache.end())
 			--cached->second.second;
 }
 
@@ -84,7 +93,7 @@ snd::Sound* SoundTable::CachedSound(const std::string& name) const
 	Sound* sound = FindSound();
 	if (sound == nullptr)
 		return nullptr;
-	const auto cached = sound->cache.find(Lookup(name).file);
+	const auto cached = sound->cache.find(CacheKey(Lookup(name).file, kind));
 	return cached != sound->cache.end() ? cached->second.first : nullptr;
 }
 

@@ -114,10 +114,16 @@ void Logic::LoadConfig(Config& section)
 	config = rcConfig{};
 	const float cs = config.cs = Setting(section, "CellSize", kCellSize, "it must be above 0", positive);
 	const float ch = config.ch = Setting(section, "CellHeight", kCellHeight, "it must be above 0", positive);
-	config.walkableSlopeAngle = Setting(section, "MaxWalkableSlope", 30.0f);
-	config.walkableHeight = Cells(std::ceil(Quotient(Setting(section, "MinCeilingHeight", 1.7f), ch)));
-	config.walkableClimb = Cells(std::floor(Quotient(Setting(section, "MinClimbableHeight", 0.9f), ch)));
-	config.walkableRadius = Cells(std::ceil(Quotient(Setting(section, "MinAgentRadius", 1.25f), cs)));
+	// A negative border reaches the region build and crashes it; a negative height, climb or radius
+	// leaves no walkable span, and no ceiling at all lets the first path query search for ever.
+	config.walkableSlopeAngle = Setting(section, "MaxWalkableSlope", 30.0f, "it must be 0 to 90 degrees",
+		[](float value) { return value >= 0.0f && value <= 90.0f; });
+	config.walkableHeight =
+		Cells(std::ceil(Quotient(Setting(section, "MinCeilingHeight", 1.7f, "it must be above 0", positive), ch)));
+	config.walkableClimb =
+		Cells(std::floor(Quotient(Setting(section, "MinClimbableHeight", 0.9f, "it must not be negative", notNegative), ch)));
+	config.walkableRadius =
+		Cells(std::ceil(Quotient(Setting(section, "MinAgentRadius", 1.25f, "it must not be negative", notNegative), cs)));
 	config.maxEdgeLen = Cells(Quotient(Setting(section, "MaxNavPolyEdgeLen", 12.0f), cs));
 	config.maxSimplificationError = Setting(section, "MaxEdgeError", 1.3f);
 	config.minRegionArea = Cells(Setting(section, "MinRegionArea", kMinRegionArea, "it must not be negative", notNegative));

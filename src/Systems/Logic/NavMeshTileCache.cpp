@@ -144,7 +144,6 @@ bool NavMeshTileCache::QueueTile(int x, int z)
 
 void NavMeshTileCache::PopFront()
 {
-	queued.erase(Key(queue.front().first, queue.front().second));
 	queue.pop_front();
 }
 
@@ -201,6 +200,7 @@ NavMeshTileCache::StageResult NavMeshTileCache::RunStage(int stageIndex, CachedT
 		build.contours.reset();
 		build.polyMesh.reset();
 		build.unobstructed.clear();
+		build.markedObstacles = false;
 		return Decompress(tile, build, context, keep);
 	case kMarkAndErode:
 	{
@@ -208,6 +208,7 @@ NavMeshTileCache::StageResult NavMeshTileCache::RunStage(int stageIndex, CachedT
 		std::vector<MarkedBox> boxes;
 		for (const TempObstacle* obstacle : tile->obstacles)
 			boxes.push_back({obstacle->bmin, obstacle->bmax});
+		build.markedObstacles = !boxes.empty();
 		build.field->MarkAndErode(&context, boxes, config.walkableRadius, build.work);
 		build.field->CutInside(build.work.Field(), build.inside);
 		return StageResult::Next;
@@ -322,8 +323,10 @@ NavTileData NavMeshTileCache::FrontTileData(const CachedTile& tile)
 		return copy;
 	}
 	const NavTileData made = CreateTileData(tile, *front.polyMesh);
-	// Copied before the mesh takes the data: adding a tile writes its links into it.
-	if (KeptTile* kept = FindKept(Key(tile.x, tile.z)); kept != nullptr && made.data != nullptr && tile.obstacles.empty())
+	// Copied before the mesh takes the data: adding a tile writes its links into it. Mended: kept
+	// when the tile had no obstacle at the swap, a tile whose obstacle went during its rebuild kept
+	// the hole as its unobstructed form, and every later rebuild brought the hole back.
+	if (KeptTile* kept = FindKept(Key(tile.x, tile.z)); kept != nullptr && made.data != nullptr && !front.markedObstacles)
 		kept->unobstructed.assign(made.data, made.data + made.size);
 	return made;
 }
@@ -357,6 +360,10 @@ void NavMeshTileCache::Update(dtNavMesh& navMesh)
 			if (queue.empty())
 				return;
 		}
+		// Mended: a cell stays refused while its rebuild runs, and an obstacle that came or went
+		// after its obstacles were marked was lost. Once begun, the cell is queued again by a change.
+		if (stage == kDecompress)
+			queued.erase(Key(queue.front().first, queue.front().second));
 		Step(navMesh, context);
 		if (GetElapsedMilliseconds() - start > kBudgetMilliseconds)
 			return;

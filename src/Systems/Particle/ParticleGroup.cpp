@@ -120,17 +120,34 @@ void ParticleGroup::Update(float dt, bool updating)
 		Age(dt);
 		Emit(dt);
 		if (!updaters_.running.empty())
-			for (Particle& particle : particles)
-				for (ParticleSetter* setter : updaters_.running)
-				{
-					setter->Apply(particle);
-					particle.position += particle.velocity * dt;
-				}
+			ApplyUpdaters(dt);
 	}
 	if (!drawers_.running.empty())
 		for (Particle& particle : particles)
 			for (ParticleSetter* setter : drawers_.running)
 				setter->Apply(particle);
+}
+
+void ParticleGroup::ApplyUpdaters(float dt)
+{
+	for (unsigned i = 0; i < particles.size();)
+	{
+		Particle& particle = particles[i];
+		for (ParticleSetter* setter : updaters_.running)
+		{
+			setter->Apply(particle);
+			particle.position += particle.velocity * dt;
+		}
+		if (particle.IsFinite())
+		{
+			++i;
+			continue;
+		}
+		// Mended: a value that is not finite spreads to the sprite buffers and the bounds drawn.
+		ReportOnce("an update left a particle with a value that is not finite; it is dropped");
+		particle = particles.back();
+		particles.pop_back();
+	}
 }
 
 void ParticleGroup::Age(float dt)
@@ -182,6 +199,11 @@ void ParticleGroup::Emit(float dt)
 
 void ParticleGroup::Spawn()
 {
+	if (particles.size() >= kMaxLiveParticles)
+	{
+		ReportOnce("the bound of " + std::to_string(kMaxLiveParticles) + " live particles is reached; no more spawn until some die");
+		return;
+	}
 	Particle particle;
 	for (ParticleSetter* setter : initializers_.running)
 		setter->Apply(particle);

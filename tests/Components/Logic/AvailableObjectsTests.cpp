@@ -37,7 +37,7 @@ namespace
 	{
 		// (what stands beside the house in its group, whether it becomes a piece)
 		const struct { const char* what; bool piece; } cases[] = {
-			{"movable", true}, {"static", false}, {"physics id", false}, {"logic", false},
+			{"movable", true}, {"static", false}, {"physics id", false}, {"logic", false}, {"logic flag", true}, {"static logic flag", true},
 		};
 		for (const auto& c : cases)
 		{
@@ -50,7 +50,11 @@ namespace
 				HouseWorld::AddStaticBox("Wall", beside, Tuple3f(1, 1, 1)).object->SetGroup(group.GetId());
 			else
 			{
-				const Object other = HouseWorld::AddPiece(beside, Tuple3f(1, 1, 1), &group);
+				const bool logicFlag = what.find("logic flag") != std::string::npos;
+				const Object other = HouseWorld::AddPiece(beside, Tuple3f(1, 1, 1), &group, logicFlag ? "LOGIC" : "DEFAULT");
+				// A body flagged LOGIC counts whatever its mass.
+				if (what == "static logic flag")
+					other.object->HandleMessage(Message("SetStatic"));
 				if (what == "physics id")
 					HouseWorld::GivePhysicsId(other, 7);
 				if (what == "logic")

@@ -35,6 +35,23 @@ namespace
 		EXPECT_EQ(starts, (std::vector<int>{1, 3, 5}));
 	}
 
+	// Whether the run succeeds or fails, its root is finished once, in the frame after it ended;
+	// one that runs for two updates ends a frame later.
+	TEST(BehaviorTree, TheRootIsFinishedInTheFrameAfterItsRunEnded)
+	{
+		const struct
+		{
+			int result, updates;
+			std::vector<int> finishes;
+		} cases[] = {{Success, 0, {2, 4, 6}}, {Failure, 0, {2, 4, 6}}, {Success, 1, {3, 6}}};
+		for (const auto& c : cases)
+		{
+			GameWorld world;
+			GameWorld::AddTree("Guard", "TestLeaf", LeafFields("a", c.result, c.updates));
+			EXPECT_EQ(FramesOf(world, "Finish a", 6), c.finishes) << c.result << ", " << c.updates << " updates";
+		}
+	}
+
 	TEST(BehaviorTree, RevaluateBehaviorFinishesTheRunningLeafAndRestartsNextUpdate)
 	{
 		GameWorld world;

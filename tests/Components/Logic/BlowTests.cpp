@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <fstream>
 
 namespace
@@ -141,6 +142,45 @@ namespace
 		{
 			EXPECT_FALSE(BreathWorld::RigidBodyOf(crate).HasFlag(kBodyNoGravity));
 			EXPECT_LT(BreathWorld::RigidBodyOf(crate).velocity.y, -0.5f) << "falls again";
+		}
+	}
+
+	// A held object still flying is parked once it is slow or within a squared distance of 2.
+	TEST(Blow, AHeldObjectIsParkedWhenSlowOrCloseToThePlayer)
+	{
+		const struct
+		{
+			Tuple3f offset, velocity;
+			bool parked;
+		} cases[] = {{{0, 0, -1.3f}, {0, 0, 5}, true}, {{0, 0, -1.5f}, {0, 0, 5}, false}, {{0, 0, -5}, {0, 0, 0.9f}, true}};
+		for (const auto& c : cases)
+		{
+			BreathWorld world(Tuple3f(0, 50, 0));
+			const Object player = world.AddPlayer({{Blow::TypeId(), BreathWorld::BlowValues(1)}});
+			const Object crate = world.AddCrate(world.eye + c.offset);
+			AddObject(player, crate);
+			BreathWorld::RigidBodyOf(crate).velocity = c.velocity;
+			player.object->GetComponent<Blow>()->Update();
+			EXPECT_EQ(BreathWorld::RigidBodyOf(crate).GetPosition().y <= Blow::kParkHeight, c.parked) << c.offset << " moving " << c.velocity;
+		}
+	}
+
+	// A held object's clock stops while it is held and runs again once it is shot or set down.
+	TEST(Blow, LettingAnObjectOutRunsItsClockAgain)
+	{
+		const std::function<void(const Object&)> letOuts[] = {
+			[](const Object& player) { Gust(player, 1.0f); },
+			[](const Object& player) { player.object->HandleMessage(Message("PlaceObject")); },
+		};
+		for (const auto& letOut : letOuts)
+		{
+			BreathWorld world(Tuple3f(0, 50, 0));
+			const Object player = world.AddPlayer({{Blow::TypeId(), BreathWorld::BlowValues(1)}});
+			const Object crate = world.AddCrate(Tuple3f(10, 1, 0));
+			test::MessageLog& log = test::Listen(crate, {"PauseClock"});
+			AddObject(player, crate);
+			letOut(player);
+			EXPECT_EQ(log.Named("PauseClock"), (std::vector<std::string>{"PauseClock 1", "PauseClock 0"}));
 		}
 	}
 

@@ -64,6 +64,27 @@ namespace
 		}
 	}
 
+	// A contact that begins while the blast lasts is struck at once, and then pushed with the rest;
+	// one that begins while it rests is only collected.
+	TEST(Explosion, AContactBeginningDuringTheBlastIsStruckAtOnceAndPushed)
+	{
+		for (const bool exploding : {true, false})
+		{
+			GameplayWorld world;
+			const Object blast = world.AddLogic(Explosion::TypeId(), BlastValues(-1, 1.0f, 10.0f), Tuple3f(7, 8, 9));
+			const Object crate = world.AddBodyObject("Crate", Tuple3f(9, 8, 9));
+			test::MessageLog& log = test::Listen(crate, {"Damage", "Explode"});
+			if (exploding)
+				blast.object->HandleMessage(Message("Explode"));
+			Touch(blast, crate);
+			EXPECT_EQ(log.entries, exploding ? (std::vector<std::string>{"Damage 4 7 8 9", "Explode"}) : std::vector<std::string>{});
+			RigidBody& body = GameplayWorld::RigidBodyOf(crate);
+			body.acceleration = Tuple3f();
+			blast.object->GetComponent<Explosion>()->Update();
+			EXPECT_EQ(body.acceleration.x > 0.0f, exploding);
+		}
+	}
+
 	TEST(Explosion, PushesTouchingBodiesFromItsCentreAndForgetsThemWhenTheBlastEnds)
 	{
 		GameplayWorld world;

@@ -35,6 +35,27 @@ namespace
 		}
 	}
 
+	// A crate above the centre of a field pushing along +x turns about +z (the centre lies below it),
+	// by 0.15 of the turn its inertia gives the torque; one below turns the other way.
+	TEST(ForceField, TurnsABodyAboutTheFieldsCentre)
+	{
+		for (const float height : {1.0f, -1.0f})
+		{
+			GameplayWorld world;
+			const Object field = world.AddLogic(ForceField::TypeId(), kField);
+			const Object crate = world.AddBodyObject("Crate", Tuple3f(0, height, 0), true, GameplayWorld::CubeBody());
+			RigidBody& body = GameplayWorld::RigidBodyOf(crate);
+			field.object->HandleMessage(test::Collision(crate.id, &body));
+			field.object->GetComponent<ForceField>()->Update();
+			const float radius = body.collider->GetRadius();
+			const Tuple3f torque(0, 0, height * 2 * radius * radius);
+			const Tuple3f expected = (body.worldInverseInertia * torque) * 0.15f;
+			ASSERT_GT(std::fabs(expected.z), 0.0f);
+			for (int axis = 0; axis < 3; ++axis)
+				EXPECT_NEAR(body.angularAcceleration[axis], expected[axis], 1e-5f) << "height " << height << " axis " << axis;
+		}
+	}
+
 	TEST(ForceField, NeverPushesStaticControllerOrLogicBodiesAndBlowsEachObjectOnce)
 	{
 		GameplayWorld world;

@@ -82,6 +82,21 @@ namespace
 		EXPECT_FALSE(player.object->GetComponent<Grabber>()->GetConstraint().active);
 	}
 
+	TEST(Grabber, DampsTheHeldBodysMotionByATwentiethEachUpdate)
+	{
+		BreathWorld world;
+		const Object player = AddHand(world, "5");
+		const Object crate = AddTarget(world, Tuple3f(0, 0, -3), "NOGRAVITY");
+		player.object->HandleMessage(Message("Grab"));
+		ASSERT_EQ(Held(player), crate.id);
+		RigidBody& body = BreathWorld::RigidBodyOf(crate);
+		body.velocity = Tuple3f(2, 4, 0);
+		body.angularVelocity = Tuple3f(0, 0, 1);
+		player.object->GetComponent<Grabber>()->Update();
+		EXPECT_EQ(body.velocity, Tuple3f(2, 4, 0) * 0.95f);
+		EXPECT_EQ(body.angularVelocity, Tuple3f(0, 0, 0.95f));
+	}
+
 	TEST(Grabber, HoldsTheGrabbedPointWithinTheSlackOfTheTargetAndDoesNotPullInsideIt)
 	{
 		// (crate flags, largest distance of the grabbed point from the target after 2 s)

@@ -60,6 +60,27 @@ namespace
 		EXPECT_EQ(player.lungs->curCapacity, 10.0f);
 	}
 
+	// One frame of 16 ms towards twice the maximum: (20 - breath) / 10 x rate x dt.
+	TEST(Lungs, EachStateRefillsAtItsOwnRateTowardsTheAsymptote)
+	{
+		const struct
+		{
+			unsigned state;
+			float breath, expected;
+		} cases[] = {{Lungs::kRest, 1.0f, 1.0f + 1.9f * 0.016f}, {Lungs::kInhale, 5.0f, 5.0f + 1.5f * 100 * 0.016f},
+			{Lungs::kRelease, 1.0f, 1.0f + 1.9f * 0.016f}};
+		for (const auto& c : cases)
+		{
+			BreathWorld world;
+			const Player player = AddPlayer(world);
+			world.Frame();
+			SetState(player, c.state);
+			player.lungs->curCapacity = c.breath;
+			world.Frame();
+			EXPECT_NEAR(player.lungs->curCapacity, c.expected, 1e-4) << "state " << c.state;
+		}
+	}
+
 	TEST(Lungs, ReleaseGustsByTheBreathAndBurstsFromFullLungs)
 	{
 		// (breath, Blow full, gusts sent, particle bursts sent)

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <sstream>
+
 namespace
 {
 	using test::NavWorld;
@@ -59,6 +62,44 @@ namespace
 		EXPECT_LT(std::hypot(level.Place().GetWorldPosition().x - 24.0f, level.Place().GetWorldPosition().z - 4.0f), 1.0f);
 		level.world.Walk(level.walker, 100);
 		EXPECT_EQ(level.log->Count("PathingComplete"), 1u);
+	}
+
+	// Its back to where it heads (its model -z looks along the way), for each way it heads.
+	TEST(PathMovement, TheWalkerTurnsItsModelMinusZAlongItsWay)
+	{
+		for (const auto& [end, heading] : {std::pair{Tuple3f(24, 0, 4), Tuple3f(1, 0, 0)}, {Tuple3f(4, 0, 24), Tuple3f(0, 0, 1)},
+				 {Tuple3f(4, 0, 0.5f), Tuple3f(0, 0, -1)}})
+		{
+			WalkLevel level;
+			ASSERT_TRUE(level.SetEnd(end));
+			level.world.Walk(level.walker, 1);
+			const Tuple3f back = Quaternion::Rotate(level.Place().GetWorldOrientation(), Tuple3f(0, 0, 1));
+			EXPECT_LT(back.Distance(heading * -1.0f), 1e-3f) << end << ": " << back;
+		}
+	}
+
+	// The steering sets the ground velocity and leaves the body's fall or rise as it is.
+	TEST(PathMovement, SteeringKeepsTheBodysVerticalVelocity)
+	{
+		for (const float vertical : {-3.0f, 2.0f})
+		{
+			NavWorld world;
+			world.AddFloorObject(32, 32);
+			world.LevelLoaded();
+			const Object walker = world.AddBodyObject("Walker", Tuple3f(4, 0.5f, 4), false, NavWorld::BodyValues("NOGRAVITY"));
+			NavWorld::AddLoaded(walker, PathMovement::TypeId(), "<float>4</float><float>1</float>");
+			walker.object->Start();
+			test::MessageLog& log = test::Listen(walker, {"SetVelocity"});
+			walker.object->HandleMessage(Message("SetEndPoint").Push(Tuple3f(24, 0, 4)));
+			NavWorld::RigidBodyOf(walker).velocity = Tuple3f(0, vertical, 0);
+			world.Frame();
+			ASSERT_FALSE(log.entries.empty());
+			std::istringstream sent(log.entries.front().substr(std::string("SetVelocity ").size()));
+			Tuple3f velocity;
+			sent >> velocity.x >> velocity.y >> velocity.z;
+			EXPECT_EQ(velocity.y, vertical);
+			EXPECT_NEAR(std::hypot(velocity.x, velocity.z), 4.0f, 1e-3f);
+		}
 	}
 
 	TEST(PathMovement, ACharacterWhoseCentreStandsAUnitOrMoreAboveThePathStillArrives)

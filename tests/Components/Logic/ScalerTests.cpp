@@ -81,4 +81,16 @@ namespace
 		world.Frame(10);
 		EXPECT_EQ(ScaleOf(object), Tuple3f(4, 4, 4));
 	}
+
+	// A finished run reversed and restarted jumps to its former end at once, before any frame.
+	TEST(Scaler, RestartSendsTheStartingScaleAtOnce)
+	{
+		GameplayWorld world;
+		const Object object = AddScaled("1 1 1", "3 3 3", "0.1");
+		world.Frame(10);
+		object.object->HandleMessage(Message("SetScale").Push(Tuple3f(5, 5, 5)));
+		object.object->HandleMessage(Message("ReverseScaler"));
+		object.object->HandleMessage(Message("RestartScaler"));
+		EXPECT_EQ(ScaleOf(object), Tuple3f(3, 3, 3));
+	}
 }

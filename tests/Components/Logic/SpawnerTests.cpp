@@ -4,9 +4,12 @@
 #include "Components/Logic/StoredMessageWorld.h"
 #include "Components/Transform.h"
 #include "ObjectGroup.h"
+#include "Utilities/Diagnostics.h"
 #include "../../Utilities/ScriptMembers.h"
 
 #include <gmock/gmock.h>
+
+#include <cmath>
 
 namespace
 {
@@ -52,6 +55,35 @@ namespace
 		}
 	}
 
+	// A missing archetype, a folder and an endless device: the reader says so once, however often
+	// and however far apart the spawner tries.
+	TEST(Spawner, AnArchetypeThatCannotBeReadIsReportedOnce)
+	{
+		for (const unsigned interval : {0u, 100u})
+		{
+			StoredMessageWorld world;
+			AddPlayer(Tuple3f(1, 0, 0));
+			const std::string folder = world.engine.userFolder.Path();
+			for (const std::string& archetype : {folder + "Missing.xml", folder, std::string("/dev/zero")})
+			{
+				const Object spawner = StoredMessageWorld::Add<Spawner>("Spawner", "<unsigned>" + std::to_string(interval) + "</unsigned>" +
+					Str(archetype) + Str("Player") + "<float>5</float><Tuple3f>0 0 1</Tuple3f><unsigned>5</unsigned>");
+				spawner.object->AddComponent(Transform::TypeId());
+				spawner.object->Start();
+				tw::Diagnostics::Flush();
+				testing::internal::CaptureStderr();
+				world.Frame(40);
+				const std::string printed = testing::internal::GetCapturedStderr();
+				const std::string line = "Serializer: '" + archetype + "'";
+				const std::size_t first = printed.find(line);
+				EXPECT_NE(first, std::string::npos) << archetype << "\n" << printed;
+				EXPECT_EQ(printed.find(line, first + 1), std::string::npos) << interval << " ms, " << archetype << "\n" << printed;
+				spawner.object->Destroy();
+				world.Frame();
+			}
+		}
+	}
+
 	TEST(Spawner, PlacesSpawnsAlongItsDirectionOrOnTheSpotWithoutOne)
 	{
 		const std::pair<std::string, Tuple3f> cases[] = {{"0 0 2", Tuple3f(0, 0, 3)}, {"0 0 0", Tuple3f(0, 0, 0)}};
@@ -67,6 +99,23 @@ namespace
 			ASSERT_EQ(ObjectIdsByName("Imp").size(), 1u);
 			EXPECT_EQ(ObjectFromName("Imp").object->GetComponent<Transform>()->GetWorldPosition(), position) << direction;
 		}
+	}
+
+	// Turned about the vertical by the angle between the spawner and the spawn, both seen from the
+	// world's origin across the ground: from (4, 0) to (4, 3), the angle whose tangent is 3/4.
+	TEST(Spawner, TurnsTheSpawnByTheAngleBetweenItselfAndTheSpawnSeenFromTheOrigin)
+	{
+		StoredMessageWorld world;
+		AddPlayer(Tuple3f(4.5f, 0, 0));
+		const Object spawner = AddSpawner(world, 0, 5.0f, "0 0 1", 1);
+		spawner.object->GetComponent<Transform>()->SetWorldPosition(Tuple3f(4, 0, 0));
+		spawner.object->Start();
+		world.Frame();
+		ASSERT_EQ(ObjectIdsByName("Imp").size(), 1u);
+		const Tuple3f turn = ObjectFromName("Imp").object->GetComponent<Transform>()->GetWorldRotationVector();
+		EXPECT_NEAR(turn.y, std::atan2(3.0f, 4.0f), 1e-5f);
+		EXPECT_NEAR(turn.x, 0.0f, 1e-6f);
+		EXPECT_NEAR(turn.z, 0.0f, 1e-6f);
 	}
 
 	TEST(Spawner, GoesWithTheLastHouseOfItsGroupCountedFromBeforeItStarted)

@@ -2,6 +2,8 @@
 
 #include "Components/Logic/MotionWorld.h"
 
+#include <cmath>
+
 namespace
 {
 	using namespace test;
@@ -43,6 +45,29 @@ namespace
 			EXPECT_NEAR((MotionWorld::PositionOf(door) - start).DotProduct(c.axis), 4.0f - 0.032f, 1e-3f);
 			RunUntilStopped(world, door);
 			EXPECT_EQ(MotionWorld::PositionOf(door), start);
+		}
+	}
+
+	// Half a second into a move to 4, a new "Move" heads from where the door is: back to 0.5, or on to 2.
+	TEST(StaticMover, ASecondMoveDuringATravelHeadsFromWhereTheDoorIs)
+	{
+		// (target, frames to arrive after the first): the travel counts from the door's place less
+		// the step it made at the old speed.
+		for (const auto& [target, frames] : {std::pair{0.5f, 14u}, {2.0f, 32u}})
+		{
+			MotionWorld world;
+			const Object door = AddDoor(world);
+			const Tuple3f start = MotionWorld::PositionOf(door);
+			door.SendMessage(Message("Move").PushFloat(4.0f).PushFloat(2.0f));
+			world.Frame(31);
+			const float reached = MotionWorld::PositionOf(door).x - start.x;
+			door.SendMessage(Message("Move").PushFloat(target).PushFloat(2.0f));
+			world.Frame();
+			const float step = MotionWorld::PositionOf(door).x - start.x - reached;
+			EXPECT_NEAR(std::fabs(step), 0.032f, 0.01f) << target;
+			EXPECT_EQ(step > 0.0f, target > reached) << target;
+			EXPECT_EQ(RunUntilStopped(world, door), frames) << target;
+			EXPECT_EQ(MotionWorld::PositionOf(door), start + Tuple3f(target, 0, 0));
 		}
 	}
 

@@ -54,6 +54,40 @@ namespace
 		}
 	}
 
+	// The cone runs ahead of the player by one physics step of its velocity: a crate 20 units
+	// aside is in it only when the player moves that far in a step.
+	TEST(Suck, TheAreaConeLeadsByThePlayersVelocityOverAStep)
+	{
+		for (const float lead : {0.0f, 20.0f})
+		{
+			BreathWorld world;
+			const Object player = world.AddPlayer({{Suck::TypeId(), SuckValues("0", "0", "4 10 4")}});
+			const Object crate = world.AddCrate(world.eye + Tuple3f(20, 0, -5), "NOGRAVITY");
+			world.FileColliders();
+			RigidBody& body = BreathWorld::RigidBodyOf(crate);
+			body.acceleration = Tuple3f();
+			BreathWorld::RigidBodyOf(player).velocity = Tuple3f(lead / world.Settings().timeStep, 0, 0);
+			StartSucking(player).Update();
+			EXPECT_NEAR(body.acceleration.z / body.inverseMass, lead > 0.0f ? 5.0f : 0.0f, 0.05f) << "lead " << lead;
+		}
+	}
+
+	// maxForce 50, reach 10: (1 - min(d^2 / 100, 0.8)) x 50 at the squared distance of the hit point.
+	TEST(Suck, TheAimedPullWeakensWithTheSquaredDistanceDownToAFifth)
+	{
+		for (const auto& [nearFace, force] : {std::pair{2.0f, 48.0f}, {6.0f, 32.0f}, {9.0f, 10.0f}})
+		{
+			BreathWorld world;
+			const Object player = world.AddPlayer({{Suck::TypeId(), SuckValues("0", "10", "0 0 0")}});
+			const Object crate = world.AddCrate(world.eye + Tuple3f(0, 0, -nearFace - 0.5f), "NOGRAVITY");
+			world.FileColliders();
+			RigidBody& body = BreathWorld::RigidBodyOf(crate);
+			body.acceleration = Tuple3f();
+			StartSucking(player).Update();
+			EXPECT_NEAR(body.acceleration.z / body.inverseMass, force, 0.05f) << "near face " << nearFace << " away";
+		}
+	}
+
 	TEST(Suck, AimedBodiesThatCannotMoveAreToldButNotPulled)
 	{
 		// (flags, made static, "Sucked" received, pulled)

@@ -40,6 +40,38 @@ namespace
 		EXPECT_EQ(Speed(mill), 0.0f);
 	}
 
+	// 4 x 45 degrees/s^2 for 32 steps passes 90 degrees/s: that step holds it at exactly full speed
+	// and fires the on list; the push goes on above it without another clamp.
+	TEST(Windmill, ReachingFullSpeedClampsItOnceAndTheOnListFires)
+	{
+		StoredMessageWorld world;
+		const Object mill = AddWindmill(world);
+		const float full = 90.0f * 0.017453292f;
+		mill.SendMessage(Message("Blown"));
+		world.Frame(31);
+		EXPECT_LT(Speed(mill), full);
+		EXPECT_TRUE(world.HeardNames().empty());
+		world.Frame();
+		EXPECT_FLOAT_EQ(Speed(mill), full);
+		EXPECT_EQ(world.HeardNames(), std::vector<std::string>{"On"});
+		world.Frame();
+		EXPECT_NEAR(Speed(mill), full + 4 * kAccel, 1e-5f);
+		EXPECT_EQ(world.HeardNames(), std::vector<std::string>{"On"});
+	}
+
+	// A suck against a slow forward spin passes through rest while it lasts: nothing is reset.
+	TEST(Windmill, PassingThroughRestWhileAPushLastsResetsNothing)
+	{
+		StoredMessageWorld world;
+		const Object mill = AddWindmill(world);
+		mill.SendMessage(Message("Blown"));
+		world.Frame(3);
+		mill.SendMessage(Message("Sucked"));
+		world.Frame(8);
+		EXPECT_NEAR(Speed(mill), 3 * 4 * kAccel - 8 * kAccel, 1e-5f);
+		EXPECT_TRUE(world.HeardNames().empty());
+	}
+
 	TEST(Windmill, ASuckAfterABlowReversesAtOnce)
 	{
 		StoredMessageWorld world;

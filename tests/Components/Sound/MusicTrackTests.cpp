@@ -17,6 +17,24 @@ namespace
 		EXPECT_GT(Heard(600), kHeard);
 	}
 
+	TEST_F(MusicTrack, TheStartTrackPlaysAtItsOwnVolume)
+	{
+		StartEngine();
+		const std::string tone = ToneFile(600);
+		double full = 0.0;
+		for (const float volume : {1.0f, 0.25f})
+		{
+			::MusicTrack& track = MakeStarted<::MusicTrack>(Entry("StartTrack", tone, volume));
+			const double heard = Heard(600);
+			if (volume == 1.0f)
+				full = heard;
+			EXPECT_NEAR(heard, full * volume, 0.05 * full) << volume;
+			track.owner->Destroy();
+			ProcessObjectChanges();
+		}
+		EXPECT_GT(full, kHeard);
+	}
+
 	TEST_F(MusicTrack, ChangeMusicToThePlayingTrackRestartsItFromTheBeginning)
 	{
 		StartEngine();

@@ -1,4 +1,6 @@
+#include "Components/Sound/MusicTrack.h"
 #include "Components/Sound/SoundTestSupport.h"
+#include "Components/Sound/Voice.h"
 
 #include <sstream>
 
@@ -39,6 +41,24 @@ namespace
 		first.Release();
 		second.Release();
 		EXPECT_EQ(system.cache[file].second, 0);
+	}
+
+	// Music streams and loops; a voice of the same file is positioned: louder on the side it is on.
+	TEST_F(SoundTable, AFileUsedAsMusicAndAsAnEffectIsCachedOnceAsEach)
+	{
+		Sound& system = StartEngine();
+		const std::string tone = ToneFile(600, 0.1f);
+		const std::size_t soundsBefore = system.system->SoundCount();
+		::MusicTrack& track = MakeStarted<::MusicTrack>(Entry("Theme", tone), "Music");
+		Voice& voice = MakeStarted<Voice>(Entry("Damage", tone));
+		EXPECT_EQ(system.system->SoundCount(), soundsBefore + 2);
+		PlaceAt(voice, Tuple3f(10.0f, 0.0f, 0.0f));
+		Send(voice, Message("Damage"));
+		const std::vector<float>& mix = Play(0.08f);
+		EXPECT_GT(test::Rms(test::WholeMix(mix), 1), 2.0 * test::Rms(test::WholeMix(mix), 0));
+		Send(track, Message("ChangeMusic").PushString("Theme"));
+		Play(0.3f);
+		EXPECT_GT(Heard(600, 0.2f), kHeard) << "a 0.1 s track heard after 0.3 s: it loops";
 	}
 
 	TEST_F(SoundTable, ElementsLoadByPositionWhateverTheirNamesAndRepeatedNamesKeepTheLast)

@@ -6,6 +6,7 @@
 #include "Components/Sound/SoundTable.h"
 #include "Components/Transform.h"
 #include "Composition.h"
+#include "FrameTimer.h"
 #include "Object.h"
 #include "ObjectGroup.h"
 #include "Serializer.h"
@@ -43,7 +44,21 @@ namespace test
 			engine = std::make_unique<TestEngine>("<Config><Sound>" + mute + settings + "</Sound></Config>");
 			sound = new Sound(snd::Output::kLoopback);
 			engine->engine->AddSystem(sound);
+			LastFrameTook(FrameTimer::kFrameMilliseconds);
 			return *sound;
+		}
+
+		// The frame timer as after a frame of that many milliseconds: the mix of each update is that
+		// long, whatever frames an earlier test ran.
+		static void LastFrameTook(std::uint32_t milliseconds)
+		{
+			std::uint32_t now = 0;
+			FrameTimer& timer = FrameTimer::Instance();
+			const FrameTimer::Clock before = timer.SetClock({[&] { return now; }, [&](std::uint32_t ms) { now += ms; }});
+			timer.StartFrame();
+			now += milliseconds;
+			timer.EndFrame();
+			timer.SetClock(before);
 		}
 
 		// A sine of peak 0.5 in a scratch file; its path. Frequency 0 writes noise.

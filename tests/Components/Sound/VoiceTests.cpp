@@ -113,6 +113,32 @@ namespace
 		}
 	}
 
+	// Each of its three channels: moved from the listener's right to its left while it plays.
+	TEST_F(VoiceComponent, ItsChannelsFollowItsObjectEveryFrame)
+	{
+		StartEngine();
+		const std::string tone = ToneFile(600);
+		const std::pair<std::string, Message> cases[] = {
+			{"Damage", Message("Damage")}, {"Stars", Message("ParticleBurst").PushString("Stars")}, {"ContinuousSound", Message("Nothing")}};
+		for (const auto& [entry, message] : cases)
+		{
+			Voice& voice = MakeStarted<Voice>(Entry(entry, tone));
+			PlaceAt(voice, Tuple3f(10.0f, 0.0f, 0.0f));
+			Send(voice, message);
+			for (const float x : {10.0f, -10.0f, 10.0f})
+			{
+				PlaceAt(voice, Tuple3f(x, 0.0f, 0.0f));
+				Play(0.05f);
+				const std::vector<float>& mix = Play(0.05f);
+				const double left = test::Rms(test::WholeMix(mix), 0);
+				const double right = test::Rms(test::WholeMix(mix), 1);
+				EXPECT_GT(x > 0.0f ? right : left, 2.0 * (x > 0.0f ? left : right)) << entry << " at x " << x;
+			}
+			voice.owner->Destroy();
+			ProcessObjectChanges();
+		}
+	}
+
 	TEST_F(VoiceComponent, AVoiceToTheListenersRightIsLouderRight)
 	{
 		StartEngine();

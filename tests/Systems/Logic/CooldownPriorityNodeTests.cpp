@@ -55,6 +55,26 @@ namespace
 		}
 	}
 
+	// A failed child ends the run as a succeeded one does: it rests its cooldown, the node its buffer.
+	TEST(CooldownPriorityNode, AFailedChildRestsItsCooldownAndTheNodeItsBuffer)
+	{
+		BehaviorScope scope;
+		struct Case { float bufferTime; std::string entries; std::vector<std::pair<std::uint32_t, Names>> runs; };
+		const Case cases[] = {
+			{0.0f, Entry("a", 1, 0, 5, Failure) + Entry("b", 0, 0, 1), {{1000, {"Start a", "Finish a"}}, {0, {"Start b", "Finish b"}}}},
+			{2.0f, Entry("a", 0, 0, 1, Failure), {{2000, {"Start a", "Finish a"}}, {1999, {}}, {1, {"Start a", "Finish a"}}}},
+		};
+		for (const Case& c : cases)
+		{
+			std::unique_ptr<BehaviorNode> node = Node(c.bufferTime, c.entries);
+			for (const auto& [milliseconds, events] : c.runs)
+			{
+				GameClock::Advance(milliseconds);
+				EXPECT_EQ(RunToEnd(*node), events) << c.entries << " after " << milliseconds;
+			}
+		}
+	}
+
 	TEST(CooldownPriorityNode, HeadStartCountsOnlyAtTheFirstEvaluation)
 	{
 		BehaviorScope scope;

@@ -65,6 +65,22 @@ namespace
 		}
 	}
 
+	// An 8-unit ramp at the angle: beyond the 30 degrees a character climbs, no tile is walkable.
+	TEST(NavMeshBuild, GroundSteeperThanTheWalkableSlopeYieldsNoTile)
+	{
+		for (const auto& [degrees, walkable] : {std::pair{20.0f, true}, {45.0f, false}, {60.0f, false}})
+		{
+			const float rise = 8.0f * std::tan(degrees * 3.14159265f / 180.0f);
+			LevelGeometry geometry;
+			geometry.Append({Tuple3f(0, 0, 0), Tuple3f(0, 0, 8), Tuple3f(8, rise, 8), Tuple3f(8, rise, 0)}, {{0, 1, 2}, {0, 2, 3}}, "Ramp");
+			rcConfig config = test::NavTestConfig();
+			Navigation navigation;
+			BuildNavMesh(config, geometry, navigation);
+			const int tiles = navigation.navMesh != nullptr ? test::MeshTileCount(*navigation.navMesh) : 0;
+			EXPECT_EQ(tiles > 0, walkable) << degrees << " degrees";
+		}
+	}
+
 	TEST(NavMeshBuild, GeometryFarAwayBuildsNoMeshAndNamesTheExtent)
 	{
 		LevelGeometry geometry = test::Floor(8, 8);

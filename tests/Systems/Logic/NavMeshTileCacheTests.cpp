@@ -48,7 +48,7 @@ namespace
 		}
 	}
 
-	TEST(NavTileCache, QueueRefusesAQueuedCellTheFinishedFrontIncluded)
+	TEST(NavTileCache, QueueRefusesAWaitingCellButTakesOneWhoseRebuildHasBegun)
 	{
 		TileCacheLevel level;
 		const SixMillisecondStages clock;
@@ -56,14 +56,48 @@ namespace
 		level.Cache().QueueTile(1, 0);
 		level.Cache().QueueTile(0, 0);
 		EXPECT_EQ(level.Cache().GetQueueLength(), 2u);
-		for (int update = 0; update < 6; ++update)
-			level.Cache().Update(level.Mesh());
-		ASSERT_EQ(level.Cache().GetStage(), NavMeshTileCache::kFinished);
-		level.Cache().QueueTile(0, 0);
-		EXPECT_EQ(level.Cache().GetQueueLength(), 2u) << "the finished front is still queued";
 		level.Cache().Update(level.Mesh());
+		level.Cache().QueueTile(1, 0);
+		EXPECT_EQ(level.Cache().GetQueueLength(), 2u) << "still waiting";
 		level.Cache().QueueTile(0, 0);
-		EXPECT_EQ(level.Cache().GetQueueLength(), 2u) << "popped, then queued again";
+		EXPECT_EQ(level.Cache().GetQueueLength(), 3u) << "its rebuild has begun";
+		level.Cache().QueueTile(0, 0);
+		EXPECT_EQ(level.Cache().GetQueueLength(), 3u);
+	}
+
+	// An obstacle that comes or goes while its tile is rebuilt, after the obstacles were marked:
+	// the tile is rebuilt again with the change.
+	TEST(NavTileCache, AnObstacleChangedDuringTheTilesRebuildIsKept)
+	{
+		const float bounds[6] = {11, -1, 11, 13, 3, 13};
+		for (const bool arrives : {true, false})
+		{
+			TileCacheLevel level;
+			const auto vertices = [&] {
+				const dtMeshTile* tile = level.Mesh().getTileAt(1, 1, 0);
+				return tile == nullptr ? std::vector<float>{} : std::vector<float>(tile->verts, tile->verts + 3 * tile->header->vertCount);
+			};
+			const std::vector<float> built = vertices();
+			auto obstacle = std::make_unique<TempObstacle>(1, bounds);
+			if (!arrives)
+			{
+				obstacle->Attach(*level.Cache().GetTile(1, 1));
+				level.Cache().QueueTile(1, 1);
+				level.UpdateUntilIdle();
+			}
+			const SixMillisecondStages clock;
+			level.Cache().QueueTile(1, 1);
+			level.Cache().Update(level.Mesh());
+			level.Cache().Update(level.Mesh());
+			ASSERT_GT(level.Cache().GetStage(), 1) << "past the marking";
+			if (arrives)
+				obstacle->Attach(*level.Cache().GetTile(1, 1));
+			else
+				obstacle.reset();
+			level.Cache().QueueTile(1, 1);
+			level.UpdateUntilIdle();
+			EXPECT_EQ(vertices() != built, arrives) << (arrives ? "the hole is missing" : "the hole stays");
+		}
 	}
 
 	TEST(NavTileCache, StagesOverrunningTheBudgetRunOnePerUpdateAndTheMeshChangesOnlyAtTheSwap)

@@ -76,14 +76,18 @@ namespace
 	TEST(GeneratePath, AnEndOnAnUnconnectedFloorIsNotReachedButThePointsGoToTheCorridorsEnd)
 	{
 		FloorLevel level({{0, 0, 16, 16}, {24, 0, 40, 16}});
-		bool reached = true;
-		Tuple3f last;
-		const std::vector<Tuple3f> points = NavWorld::Path(Tuple3f(4, 0, 8), Tuple3f(32, 0, 8), &reached, &last);
-		EXPECT_FALSE(reached);
-		ASSERT_GE(points.size(), 2u);
-		EXPECT_LT(points.back().x, 16.0f);
-		EXPECT_GT(points.back().x, 12.0f);
-		EXPECT_EQ(last, points.back());
+		// On the far floor, and beside it (moved onto it, and still not reached).
+		for (const Tuple3f& end : {Tuple3f(32, 0, 8), Tuple3f(32, 0, 19)})
+		{
+			bool reached = true;
+			Tuple3f last;
+			const std::vector<Tuple3f> points = NavWorld::Path(Tuple3f(4, 0, 8), end, &reached, &last);
+			EXPECT_FALSE(reached) << end;
+			ASSERT_GE(points.size(), 2u) << end;
+			EXPECT_LT(points.back().x, 16.0f) << end;
+			EXPECT_GT(points.back().x, 12.0f) << end;
+			EXPECT_EQ(last, points.back()) << end;
+		}
 	}
 
 	TEST(GeneratePath, ThePointsAreAppendedAfterThoseTheRequesterHolds)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using test::Applied;
@@ -55,6 +56,24 @@ TEST(BoneSetters, CylinderSpawnerRadiiLieBetweenItsRadiusAndAHalf)
 		const float radius = Applied(*narrow).base.z;
 		EXPECT_TRUE(radius > 0.2f && radius <= 0.5f) << radius;
 	}
+}
+
+TEST(BoneSetters, EllipsoidSpawnerRadiiSpreadFromAHalfToOneAndAFifth)
+{
+	test::ParticleWorld world;
+	const auto spawner = Attached("EllipsoidSpawner", "");
+	float lowest = 2.0f;
+	float highest = 0.0f;
+	for (int i = 0; i < 400; ++i)
+	{
+		const Particle particle = Applied(*spawner);
+		EXPECT_EQ(particle.base.y, 0.0f);
+		EXPECT_TRUE(particle.base.z >= 0.5f && particle.base.z < 1.2f) << particle.base.z;
+		lowest = std::min(lowest, particle.base.z);
+		highest = std::max(highest, particle.base.z);
+	}
+	EXPECT_LT(lowest, 0.55f);
+	EXPECT_GT(highest, 1.15f);
 }
 
 TEST(BoneSetters, AngularSpeedIsSavedInDegreesAndTurnsInRadians)

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using test::Applied;
@@ -51,6 +52,24 @@ TEST(PositionSetters, ShapesSpawnWithinTheirRadiusAboutTheModelPointCarriedByThe
 		const Tuple3f onDisc = Applied(*disc).position;
 		EXPECT_TRUE(std::fabs(onDisc.y) < 1e-6 && (onDisc - Tuple3f(10, 0, 0)).Length() < 2.0) << onDisc << ": a disc facing +y";
 	}
+}
+
+TEST(PositionSetters, ALineSpawnsAlongTheWholeSegmentBetweenItsEnds)
+{
+	test::ParticleWorld world;
+	const unsigned owner = world.AddBodyObject("Lamp", Tuple3f(10, 0, 0)).id;
+	const auto line = Attached("Spawn_Position_Line", "<Tuple3f>0 1 0</Tuple3f><Tuple3f>2 1 0</Tuple3f>", owner);
+	float lowest = 20.0f;
+	float highest = 0.0f;
+	for (int i = 0; i < 200; ++i)
+	{
+		const Tuple3f at = Applied(*line).position;
+		EXPECT_TRUE(at.x >= 10.0f && at.x <= 12.0f && at.y == 1.0f && at.z == 0.0f) << at;
+		lowest = std::min(lowest, at.x);
+		highest = std::max(highest, at.x);
+	}
+	EXPECT_LT(lowest, 10.2f);
+	EXPECT_GT(highest, 11.8f);
 }
 
 TEST(PositionSetters, WithoutABodyTheSetterLeavesTheParticleAlone)

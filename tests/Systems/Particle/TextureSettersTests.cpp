@@ -2,6 +2,7 @@
 
 #include "Components/Graphics/GLTest.h"
 #include "Systems/Particle/ParticleWorld.h"
+#include "Utilities/Random.h"
 #include "Utilities/SearchPaths.h"
 
 #include <gmock/gmock.h>
@@ -37,6 +38,26 @@ TEST(TextureSetters, FrequenciesSplitTheThresholdsByTheirShares)
 		const unsigned expected = draw <= 25 ? 0u : (draw <= 50 ? 1u : 2u);
 		EXPECT_EQ(choice.Pick(static_cast<float>(draw) * 0.01f), expected) << draw;
 		EXPECT_EQ(Choice({0.3f}).Pick(static_cast<float>(draw) * 0.01f), 0u) << "a single entry is always chosen";
+	}
+}
+
+// The threshold of each pick is the game generator's next number modulo 100, in hundredths.
+TEST(TextureSetters, RandomizersDrawTheirThresholdsFromTheGamesGenerator)
+{
+	test::ParticleWorld world;
+	const auto textures = MakeSetter("Spawn_Texture_Randomizer", "<float>1</float><float>1</float><float>2</float>");
+	const Tuple4f red(1, 0, 0, 1);
+	const Tuple4f green(0, 1, 0, 1);
+	const auto colors = MakeSetter("Spawn_Color_Randomizer", "<Tuple4f>1 0 0 1</Tuple4f><float>1</float><Tuple4f>0 1 0 1</Tuple4f><float>3</float>");
+	std::vector<int> draws;
+	tw::SeedRand(7);
+	for (int i = 0; i < 400; ++i)
+		draws.push_back(tw::Rand() % 100);
+	tw::SeedRand(7);
+	for (std::size_t i = 0; i < draws.size(); i += 2)
+	{
+		EXPECT_EQ(Applied(*textures).textureIndex, draws[i] <= 25 ? 0u : (draws[i] <= 50 ? 1u : 2u)) << draws[i];
+		EXPECT_EQ(Applied(*colors).color, draws[i + 1] <= 25 ? red : green) << draws[i + 1];
 	}
 }
 

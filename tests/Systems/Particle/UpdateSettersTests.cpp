@@ -3,10 +3,12 @@
 #include "Composition.h"
 #include "Systems/Graphics/Graphics.h"
 #include "Systems/Particle/ParticleWorld.h"
+#include "Utilities/Diagnostics.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 using test::Applied;
 using test::Attached;
@@ -55,20 +57,51 @@ TEST(UpdateSetters, ZeroDivisorsLeaveTheParticleFiniteAndUnchanged)
 	EXPECT_EQ(Applied(*inverse, particle).scale, 2.0f) << "initScale / tail at life 0";
 }
 
-TEST(UpdateSetters, AlphaDrainsToZeroInOneSecondOfStepsAndStaysThere)
+// An update that overflows a particle's size, velocity, position or colour drops the particle.
+TEST(UpdateSetters, AParticleAnUpdateLeavesNotFiniteIsDropped)
+{
+	test::ParticleWorld world;
+	const std::string colour = test::SetterXml("Spawn_Color_Default", "<Tuple4f>1 1 1 1</Tuple4f>");
+	const std::pair<const char*, std::string> updates[] = {
+		{"Update_Scale_Default", "<float>3e38</float>"},
+		{"Update_Accelerate_Global", "<Tuple3f>0 3e38 0</Tuple3f>"},
+		{"Update_Vortex", "<float>0</float><float>3e38</float><float>0</float>"},
+		{"Update_Color", "<float>1e-30</float><Tuple4f>3e38 0 0 1</Tuple4f>"},
+	};
+	for (const auto& [name, values] : updates)
+	{
+		ParticleSystem& system = world.AddEmitter(test::GroupXml("Spark", false, false, "1", test::LongLife() + colour,
+			test::SetterXml(name, values)));
+		tw::Diagnostics::Flush();
+		testing::internal::CaptureStderr();
+		system.FindGroup("Spark")->Burst(3);
+		world.Frames(1);
+		for (int frame = 0; frame < 400 && test::CountOf(system, "Spark") > 0; ++frame)
+			world.Frames(1);
+		tw::Diagnostics::Flush();
+		const std::string printed = testing::internal::GetCapturedStderr();
+		EXPECT_EQ(test::CountOf(system, "Spark"), 0u) << name;
+		EXPECT_NE(printed.find("not finite; it is dropped"), std::string::npos) << name;
+	}
+}
+
+TEST(UpdateSetters, AlphaRunsToItsBoundInOneSecondOfStepsAndStaysThere)
 {
 	test::ParticleWorld world;
 	const float dt = world.Settings().timeStep;
-	const auto drain = Attached("Update_Alpha", "<float>-1</float>");
-	Particle particle = Coloured(1.0f, Tuple4f(1, 1, 1, 1));
 	const int steps = static_cast<int>(std::ceil(1.0f / dt));
-	for (int step = 1; step < steps; ++step)
-		drain->Apply(particle);
-	EXPECT_GT(particle.color.w, 0.0f);
-	for (int step = 0; step < 10; ++step)
+	for (const auto& [drain, from, bound] : {std::tuple{"-1", 1.0f, 0.0f}, {"1", 0.0f, 1.0f}})
 	{
-		drain->Apply(particle);
-		EXPECT_EQ(particle.color.w, 0.0f);
+		const auto alpha = Attached("Update_Alpha", std::string("<float>") + drain + "</float>");
+		Particle particle = Coloured(1.0f, Tuple4f(1, 1, 1, from));
+		for (int step = 1; step < steps; ++step)
+			alpha->Apply(particle);
+		EXPECT_NE(particle.color.w, bound) << drain;
+		for (int step = 0; step < 10; ++step)
+		{
+			alpha->Apply(particle);
+			EXPECT_EQ(particle.color.w, bound) << drain;
+		}
 	}
 }
 
@@ -129,6 +162,15 @@ TEST(UpdateSetters, CirclingSettersFollowTheirTargetAndSkipItOnceGone)
 	EXPECT_EQ(Applied(*Attached("Update_Pig_Stars", "<float>1</float><float>1</float><float>1</float>", bodiless), particle).position,
 		particle.position);
 	EXPECT_EQ(Applied(*Attached("Update_Position_Relative", "<Tuple3f>1 1 1</Tuple3f>", bodiless), particle).position, particle.position);
+}
+
+TEST(UpdateSetters, RelativeCarriesThePositionByTheModelPointOfTheOwnersBody)
+{
+	test::ParticleWorld world;
+	const unsigned lamp = world.AddBodyObject("Lamp", Tuple3f(10, 0, 0)).id;
+	Particle particle;
+	particle.position = Tuple3f(0, 1, 0);
+	EXPECT_EQ(Applied(*Attached("Update_Position_Relative", "<Tuple3f>1 2 3</Tuple3f>", lamp), particle).position, Tuple3f(11, 3, 3));
 }
 
 TEST(CameraUpdateSetters, SteeringHidesParticlesPastThePlaneButKeepsThemMovingAndAgeing)

@@ -122,6 +122,10 @@ namespace
 
 TEST(PrimitiveCollider, ShapeNamesInAnyCaseGiveTheShapeAndUnknownNamesASphere)
 {
+	// Unknown names are remembered for the process: a name of its own for each run of the test.
+	static int runs = 0;
+	const std::string unknown = "Blob" + std::to_string(++runs);
+	const std::string lowerUnknown = "blob" + std::to_string(runs);
 	const struct
 	{
 		const char* name;
@@ -130,7 +134,7 @@ TEST(PrimitiveCollider, ShapeNamesInAnyCaseGiveTheShapeAndUnknownNamesASphere)
 	} cases[] = {{"sphere", kShapeSphere, kGeometrySphere}, {"Cube", kShapeCube, kGeometryCube},
 		{"CUBE", kShapeCube, kGeometryCube}, {"cone", kShapeCone, kGeometryCone},
 		{"Cylinder", kShapeCylinder, kGeometryCylinder}, {"plane", kShapePlane, kGeometryPlane},
-		{"Blob", kShapeSphere, kGeometrySphere}, {"blob", kShapeSphere, kGeometrySphere}};
+		{unknown.c_str(), kShapeSphere, kGeometrySphere}, {lowerUnknown.c_str(), kShapeSphere, kGeometrySphere}};
 	std::string reports;
 	for (const auto& c : cases)
 		reports += StderrOf([&] {
@@ -140,7 +144,7 @@ TEST(PrimitiveCollider, ShapeNamesInAnyCaseGiveTheShapeAndUnknownNamesASphere)
 		});
 	// The unknown name is reported once, whatever its case.
 	EXPECT_EQ(std::count(reports.begin(), reports.end(), '\n'), 1) << reports;
-	EXPECT_NE(reports.find("\"Blob\" is no shape"), std::string::npos) << reports;
+	EXPECT_NE(reports.find("\"" + unknown + "\" is no shape"), std::string::npos) << reports;
 	EXPECT_EQ(PrimitiveCollider(Tuple3f(1, 1, 1), "Cube", Tuple3f(), Tuple3f()).shapeName, "cube");
 }
 
