@@ -105,6 +105,24 @@ namespace
 	}
 	BENCHMARK(BM_LevelBuild_Ours)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond);
 
+	// The bench level with a collision mesh of copies of one triangle across it, as a hostile level
+	// file may hold; 0 copies is the level alone, the reference the others are held to.
+	void BM_LevelBuild_CopiedTriangle(benchmark::State& state)
+	{
+		LevelGeometry geometry = Level(128, 200);
+		if (const auto copies = static_cast<std::size_t>(state.range(0)); copies > 0)
+			geometry.Append({Tuple3f(0, 1, 0), Tuple3f(0, 1, 128), Tuple3f(128, 1, 128)}, std::vector<IndexTriple>(copies, IndexTriple{0, 1, 2}),
+				"Copies");
+		for (auto _ : state)
+		{
+			rcConfig config = test::NavTestConfig();
+			Navigation navigation;
+			BuildNavMesh(config, geometry, navigation);
+		}
+		state.counters["triangles"] = geometry.TriangleCount();
+	}
+	BENCHMARK(BM_LevelBuild_CopiedTriangle)->Arg(0)->Arg(16000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 	void BM_LevelBuild_Library(benchmark::State& state)
 	{
 		BenchLevel level(static_cast<float>(state.range(0)));

@@ -6,6 +6,7 @@
 #include "Message.h"
 #include "Utilities/Tuple.h"
 
+#include <cmath>
 #include <cstdint>
 
 struct RigidBody;
@@ -14,7 +15,11 @@ struct RigidBody;
 std::uint32_t SecondsToMilliseconds(float seconds);
 // Truncated towards zero and clamped to the 32-bit range; NaN gives 0.
 int ClampToInt(double value);
-bool IsFinite(const Tuple3f& value);
+// Inline: the movers ask it of every step they take.
+inline bool IsFinite(const Tuple3f& value)
+{
+	return std::isfinite(value.x) && std::isfinite(value.y) && std::isfinite(value.z);
+}
 // True while the Physics system steps: its update is on or a single step is pending.
 bool PhysicsSteps();
 // The physics step in seconds ("Time_Step").

@@ -10,8 +10,10 @@
 #pragma once
 
 #include "Serializer.h"
+#include "Systems/Logic/BehaviorMemory.h"
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,14 @@ public:
 		std::unique_ptr<BehaviorNode> node;
 	};
 
+	using ChildList = std::vector<BehaviorChild, BehaviorAllocator<BehaviorChild>>;
+
+	// A tree read under a BehaviorBlockScope keeps its nodes together.
+	static void* operator new(std::size_t bytes) { return BehaviorMemory::Allocate(bytes); }
+	static void operator delete(void* node) noexcept { BehaviorMemory::Free(node); }
+	// The blocks align to a pointer: a node type needing more does not compile.
+	static void* operator new(std::size_t, std::align_val_t) = delete;
+
 	BehaviorNode() = default;
 	BehaviorNode(const BehaviorNode&) = delete;
 	BehaviorNode& operator=(const BehaviorNode&) = delete;
@@ -58,7 +68,7 @@ public:
 
 	BehaviorStatus status = Ready;
 	// In file order. A child whose type is not registered is not among them (see keptChildren).
-	std::vector<BehaviorChild> children;
+	ChildList children;
 	// The game object the tree acts for; set by whoever makes the node, before it reads its data.
 	Composition* owner = nullptr;
 
@@ -81,7 +91,7 @@ private:
 		std::shared_ptr<const Serializer::Tree> data;
 	};
 
-	void ReadChild(Serializer& serializer);
+	void ReadChild(Serializer& serializer, std::vector<BehaviorChild>& read);
 	void WriteChild(Serializer& serializer, std::size_t index) const;
 
 	std::vector<KeptChild> keptChildren;

@@ -20,8 +20,13 @@ protected:
 	// Ends the run at the last child, or starts the next one; result is the status at the end.
 	void StartNextOrEnd(BehaviorStatus result);
 
+	// Starts child current, which is the one being run from now on.
+	void StartCurrent();
+
 	// Index of the child being run.
 	unsigned current = 0;
+	// The node of child current, looked at in every update without going through the records.
+	BehaviorNode* running = nullptr;
 };
 
 class OrderedSelectorNode final : public SequenceNode

@@ -23,6 +23,7 @@ class Collider;
 class Component;
 class Composition;
 class dtQueryFilter;
+class RescaleDeferral;
 
 struct __LogicName
 {
@@ -108,7 +109,7 @@ private:
 	void BuildPassOrder();
 	// The rest of a pass, from the object index and slot, after an update changed some object's
 	// components: the rows are checked before every call.
-	void UpdateRowsFrom(std::size_t index, std::size_t slot);
+	void UpdateRowsFrom(std::size_t index, std::size_t slot, RescaleDeferral& deferral);
 	bool HasLogicComponent(const Composition& object) const;
 
 	rcConfig navMeshConfig{};

@@ -76,6 +76,13 @@ struct HeightfieldDeleter
 };
 using HeightfieldPtr = std::unique_ptr<rcHeightfield, HeightfieldDeleter>;
 
+// The geometry's triangles (three vertex indices each) without copies, first copies in their
+// order. A collision mesh may hold thousands of copies of one triangle, each of which would be
+// rasterised again into every tile it touches for the same spans. A copy has the same corners bit
+// for bit in the same turning order, from whichever corner; a triangle turned the other way faces
+// the other side and is kept.
+std::vector<int> DistinctTriangles(const LevelGeometry& geometry);
+
 // The grid cell's bounds without its border: the level's whole height.
 void TileBounds(const rcConfig& config, int x, int z, float* bmin, float* bmax);
 

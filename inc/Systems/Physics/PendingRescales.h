@@ -34,3 +34,28 @@ private:
 	std::vector<RigidBody*> pending;
 	bool deferring = false;
 };
+
+// Rescales deferred for a whole run of component updates: open once around the run, and settled
+// after each update that left one pending, so the next component reads the body up to date. An
+// update that rescales nothing costs one look at the list.
+class RescaleDeferral
+{
+public:
+	// None: no physics world, nothing to defer.
+	explicit RescaleDeferral(PendingRescales* rescales);
+	~RescaleDeferral();
+	RescaleDeferral(const RescaleDeferral&) = delete;
+	RescaleDeferral& operator=(const RescaleDeferral&) = delete;
+
+	void SettleAfterUpdate()
+	{
+		if (rescales != nullptr && !rescales->IsEmpty())
+			SettleOutsideDeferral();
+	}
+
+private:
+	// Settles with deferring off, as after an update of its own.
+	void SettleOutsideDeferral();
+
+	PendingRescales* rescales;
+};

@@ -28,6 +28,7 @@ bool BehaviorTree::Load(Serializer& serializer)
 
 void BehaviorTree::BuildTree(Serializer& serializer)
 {
+	const BehaviorBlockScope ownBlocks;
 	root = CreateBehavior(rootType);
 	keptData.reset();
 	if (root == nullptr)

@@ -31,11 +31,6 @@ int ClampToInt(double value)
 	return static_cast<int>(value);
 }
 
-bool IsFinite(const Tuple3f& value)
-{
-	return std::isfinite(value.x) && std::isfinite(value.y) && std::isfinite(value.z);
-}
-
 bool PhysicsSteps()
 {
 	Physics* physics = Physics::Instance();

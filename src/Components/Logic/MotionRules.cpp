@@ -5,7 +5,14 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Message.h"
+#include "MessageName.h"
 #include "Utilities/Diagnostics.h"
+
+namespace
+{
+	// Named once: every spinner and rotator sends it in every step.
+	const MessageName kSetRot("SetRot");
+}
 
 Transform* RequireTransform(Composition& owner, const char* type)
 {
@@ -27,5 +34,5 @@ RigidBody* RequireBody(Composition& owner, const char* type)
 void SendTurn(Composition& owner, const Quaternion& startOrientation, const Tuple3f& rotation)
 {
 	const Quaternion turned = QuaternionFromRotationVector(rotation) * startOrientation;
-	owner.HandleMessage(Message("SetRot").Push(QuaternionToRotationVector(turned)));
+	owner.HandleMessage(Message(kSetRot).Push(QuaternionToRotationVector(turned)));
 }

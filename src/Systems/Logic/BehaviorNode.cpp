@@ -22,15 +22,21 @@ void BehaviorNode::Deserialize(Serializer& serializer)
 {
 	children.clear();
 	keptChildren.clear();
+	std::vector<BehaviorChild> read;
 	while (serializer.NextElement())
 	{
 		serializer.EnterNode("", "");
-		ReadChild(serializer);
+		ReadChild(serializer, read);
 		serializer.LeaveNode();
 	}
+	// The list is made to measure once the children are read: in a tree's block it follows
+	// them, with no space left behind by its growth.
+	children.reserve(read.size());
+	for (BehaviorChild& child : read)
+		children.push_back(std::move(child));
 }
 
-void BehaviorNode::ReadChild(Serializer& serializer)
+void BehaviorNode::ReadChild(Serializer& serializer, std::vector<BehaviorChild>& read)
 {
 	const std::string type = serializer.ReadString();
 	std::unique_ptr<BehaviorNode> child = CreateBehavior(type);
@@ -38,13 +44,13 @@ void BehaviorNode::ReadChild(Serializer& serializer)
 	{
 		tw::Diagnostics::Report(DescribeTreeOwner(owner) + ": no behaviour is registered as \"" + type +
 			"\"; it is left out of the tree and saved back as it was");
-		keptChildren.push_back({children.size(), type, serializer.KeepRest()});
+		keptChildren.push_back({read.size(), type, serializer.KeepRest()});
 		return;
 	}
 	ReadChildSettings(serializer);
 	child->owner = owner;
 	child->Deserialize(serializer);
-	children.push_back({type, std::move(child)});
+	read.push_back({type, std::move(child)});
 }
 
 void BehaviorNode::Serialize(Serializer& serializer) const

@@ -18,20 +18,26 @@ void SequenceNode::Start()
 		return;
 	}
 	current = 0;
-	StartChild(*children[0].node);
+	StartCurrent();
+}
+
+void SequenceNode::StartCurrent()
+{
+	running = children[current].node.get();
+	StartChild(*running);
 }
 
 void SequenceNode::StartNextOrEnd(BehaviorStatus result)
 {
 	if (++current < children.size())
-		StartChild(*children[current].node);
+		StartCurrent();
 	else
 		status = result;
 }
 
 void SequenceNode::Update()
 {
-	BehaviorNode& child = *children[current].node;
+	BehaviorNode& child = *running;
 	if (child.status == Running)
 		child.Update();
 	else if (Failed(child.status))
@@ -48,7 +54,7 @@ void SequenceNode::Update()
 
 void OrderedSelectorNode::Update()
 {
-	BehaviorNode& child = *children[current].node;
+	BehaviorNode& child = *running;
 	if (child.status == Running)
 		child.Update();
 	else if (Failed(child.status))

@@ -27,18 +27,16 @@ namespace
 {
 	// An update may rescale a body that the next component reads: the body is brought up to date
 	// between the two.
-	void UpdateAndSettle(Component& component)
+	void UpdateAndSettle(Component& component, RescaleDeferral& deferral)
+	{
+		component.Update();
+		deferral.SettleAfterUpdate();
+	}
+
+	PendingRescales* WorldRescales()
 	{
 		Physics* physics = Physics::Instance();
-		if (physics == nullptr)
-		{
-			component.Update();
-			return;
-		}
-		physics->GetRescales().SetDeferring(true);
-		component.Update();
-		physics->GetRescales().SetDeferring(false);
-		physics->GetRescales().SettleAll();
+		return physics != nullptr ? &physics->GetRescales() : nullptr;
 	}
 
 	constexpr float kCellSize = 0.25f;
@@ -193,6 +191,7 @@ void Logic::UpdateComponents()
 	// Nothing changes passOrder during the pass: objects that join are not in it (they are first
 	// updated next frame), and leaving waits for the end of the frame.
 	const unsigned filledAt = rowsEpoch;
+	RescaleDeferral deferral(WorldRescales());
 	Component* const* calls = passOrder.data();
 	const std::size_t callCount = passOrder.size();
 	for (std::size_t call = 0; call < callCount; ++call)
@@ -200,14 +199,14 @@ void Logic::UpdateComponents()
 		// An update may add or replace components of any object: a component may have gone.
 		if (epoch != filledAt)
 		{
-			UpdateRowsFrom(passPositions[call].first, passPositions[call].second);
+			UpdateRowsFrom(passPositions[call].first, passPositions[call].second, deferral);
 			return;
 		}
-		UpdateAndSettle(*calls[call]);
+		UpdateAndSettle(*calls[call], deferral);
 	}
 }
 
-void Logic::UpdateRowsFrom(std::size_t index, std::size_t slot)
+void Logic::UpdateRowsFrom(std::size_t index, std::size_t slot, RescaleDeferral& deferral)
 {
 	const unsigned& epoch = ObjectStore::Instance().ComponentEpoch();
 	for (++index; index-- > 0; slot = 0)
@@ -217,7 +216,7 @@ void Logic::UpdateRowsFrom(std::size_t index, std::size_t slot)
 				RefreshRows();
 			if (index + 1 >= rowStarts.size() || rowStarts[index] + slot >= rowStarts[index + 1])
 				break;
-			UpdateAndSettle(*rows[rowStarts[index] + slot]);
+			UpdateAndSettle(*rows[rowStarts[index] + slot], deferral);
 		}
 	passOrderStale = true;
 }

@@ -9,10 +9,14 @@
 #include <recastnavigation/DetourNavMeshQuery.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <sstream>
+#include <unordered_set>
 
 namespace
 {
@@ -41,6 +45,37 @@ namespace
 		for (int axis = 0; axis < 3; ++axis)
 			farthest = std::max({farthest, std::fabs(geometry.bmin[axis]), std::fabs(geometry.bmax[axis])});
 		return farthest * std::numeric_limits<float>::epsilon() * kFloatStepsPerCell <= std::min(config.cs, config.ch);
+	}
+
+	// A triangle's corners bit for bit, from its lowest corner on in its turning order.
+	struct TriangleKey
+	{
+		std::array<std::uint32_t, 9> bits;
+
+		bool operator==(const TriangleKey&) const = default;
+	};
+
+	struct TriangleKeyHash
+	{
+		std::size_t operator()(const TriangleKey& key) const
+		{
+			std::uint64_t mixed = 0;
+			for (std::uint32_t word : key.bits)
+				mixed = (mixed ^ word) * 0x9E3779B97F4A7C15ull;
+			return static_cast<std::size_t>(mixed ^ (mixed >> 32));
+		}
+	};
+
+	TriangleKey KeyOf(const LevelGeometry& geometry, const int* corners)
+	{
+		std::array<std::array<std::uint32_t, 3>, 3> points;
+		for (int corner = 0; corner < 3; ++corner)
+			std::memcpy(points[corner].data(), &geometry.vertices[static_cast<std::size_t>(corners[corner]) * 3], sizeof points[corner]);
+		const auto first = std::min_element(points.begin(), points.end()) - points.begin();
+		TriangleKey key{};
+		for (int corner = 0; corner < 3; ++corner)
+			std::copy(points[(first + corner) % 3].begin(), points[(first + corner) % 3].end(), key.bits.begin() + corner * 3);
+		return key;
 	}
 
 	std::string Extent(const LevelGeometry& geometry)
@@ -97,6 +132,21 @@ void LevelGeometry::Append(const std::vector<Tuple3f>& newVertices, const std::v
 	if (kept != static_cast<int>(newVertices.size()) || dropped > 0)
 		tw::Diagnostics::Report("Navigation: \"" + owner + "\" has " + std::to_string(newVertices.size() - static_cast<std::size_t>(kept)) +
 			" vertices that are not finite; " + std::to_string(dropped) + " of its triangles are left out of the navigation mesh");
+}
+
+std::vector<int> DistinctTriangles(const LevelGeometry& geometry)
+{
+	std::vector<int> distinct;
+	distinct.reserve(geometry.triangles.size());
+	std::unordered_set<TriangleKey, TriangleKeyHash> seen;
+	seen.reserve(static_cast<std::size_t>(geometry.TriangleCount()));
+	for (std::size_t first = 0; first < geometry.triangles.size(); first += 3)
+	{
+		const int* corners = &geometry.triangles[first];
+		if (seen.insert(KeyOf(geometry, corners)).second)
+			distinct.insert(distinct.end(), corners, corners + 3);
+	}
+	return distinct;
 }
 
 void TileBounds(const rcConfig& config, int x, int z, float* bmin, float* bmax)
@@ -212,10 +262,11 @@ bool BuildNavMesh(rcConfig& config, const LevelGeometry& geometry, Navigation& n
 	navigation.tilesZ = static_cast<int>(tilesZ);
 	navigation.tileCache = std::make_unique<NavMeshTileCache>(config);
 	navigation.chunkyMesh = std::make_unique<rcChunkyTriMesh>();
-	if (!rcCreateChunkyTriMesh(geometry.vertices.data(), geometry.triangles.data(), geometry.TriangleCount(), kTrisPerChunk,
-			navigation.chunkyMesh.get()))
+	const std::vector<int> triangles = DistinctTriangles(geometry);
+	const int triangleCount = static_cast<int>(triangles.size() / 3);
+	if (!rcCreateChunkyTriMesh(geometry.vertices.data(), triangles.data(), triangleCount, kTrisPerChunk, navigation.chunkyMesh.get()))
 	{
-		tw::Diagnostics::Report("Navigation: out of memory grouping " + std::to_string(geometry.TriangleCount()) + " triangles");
+		tw::Diagnostics::Report("Navigation: out of memory grouping " + std::to_string(triangleCount) + " triangles");
 		navigation = Navigation{};
 		return false;
 	}

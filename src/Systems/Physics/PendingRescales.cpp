@@ -64,3 +64,25 @@ bool PendingRescales::IsPending(const RigidBody& body) const
 {
 	return std::find(pending.begin(), pending.end(), &body) != pending.end();
 }
+
+RescaleDeferral::RescaleDeferral(PendingRescales* rescales)
+	: rescales(rescales)
+{
+	if (rescales != nullptr)
+		rescales->SetDeferring(true);
+}
+
+RescaleDeferral::~RescaleDeferral()
+{
+	if (rescales == nullptr)
+		return;
+	rescales->SetDeferring(false);
+	rescales->SettleAll();
+}
+
+void RescaleDeferral::SettleOutsideDeferral()
+{
+	rescales->SetDeferring(false);
+	rescales->SettleAll();
+	rescales->SetDeferring(true);
+}

@@ -215,6 +215,31 @@ namespace
 		EXPECT_EQ(Events().back(), "Update first");
 	}
 
+	// A rescale an update makes is settled before the next component runs; after the pass a
+	// rescale is made at once again, as anywhere outside it.
+	TEST(LogicSystem, ARescaleIsSettledBeforeTheNextUpdateAndMadeAtOnceAfterThePass)
+	{
+		GameWorld world;
+		const Object crate = world.AddBodyObject("Crate", Tuple3f(), true,
+			PhysicsComponentWorld::BodyValues("DEFAULT", "CompositePrimitive", "0 0 0", PhysicsComponentWorld::UnitCube()));
+		const RigidBody& body = PhysicsComponentWorld::RigidBodyOf(crate);
+		const float massAtOne = body.mass;
+		const auto scaleCrate = [crate](float size) {
+			Message scale("SetScale");
+			scale.Push(Tuple3f(size, size, size));
+			crate.object->HandleMessage(scale);
+		};
+		GameWorld::AddTree("Reader", "TestLeaf", LeafFields("read", Running, 100));
+		GameWorld::AddTree("Grower", "TestLeaf", LeafFields("grow", Running, 100));
+		float massRead = 0.0f;
+		test::LeafActions()["grow"] = [&] { scaleCrate(2.0f); };
+		test::LeafActions()["read"] = [&] { massRead = body.mass; };
+		world.logic->Update();
+		EXPECT_NEAR(massRead, 8 * massAtOne, 1e-3f * massAtOne) << "the newer grower ran first";
+		scaleCrate(1.0f);
+		EXPECT_NEAR(body.mass, massAtOne, 1e-3f * massAtOne);
+	}
+
 	TEST(LogicSystem, PauseStopsTheTreesButNotTheHandlers)
 	{
 		GameWorld world;

@@ -36,6 +36,63 @@ namespace
 		}
 	}
 
+	TEST(NavMeshBuild, CopiesOfATriangleAreRasterisedOnceWhicheverCornerTheyStartAt)
+	{
+		// Vertices 0-2 a triangle, 3 a second vertex at the place of 0.
+		const std::vector<Tuple3f> vertices = {Tuple3f(0, 0, 0), Tuple3f(0, 0, 4), Tuple3f(4, 0, 4), Tuple3f(0, 0, 0)};
+		const struct { std::vector<IndexTriple> triangles; std::vector<int> distinct; } cases[] = {
+			{{{0, 1, 2}, {0, 1, 2}, {0, 1, 2}}, {0, 1, 2}},
+			{{{1, 2, 0}, {0, 1, 2}, {2, 0, 1}}, {1, 2, 0}},
+			{{{0, 1, 2}, {3, 1, 2}}, {0, 1, 2}},
+			{{{0, 1, 2}, {0, 2, 1}}, {0, 1, 2, 0, 2, 1}},
+			{{{0, 2, 1}, {0, 1, 2}, {1, 0, 2}}, {0, 2, 1, 0, 1, 2}},
+		};
+		for (const auto& c : cases)
+		{
+			LevelGeometry geometry;
+			geometry.Append(vertices, c.triangles, "Copies");
+			EXPECT_EQ(DistinctTriangles(geometry), c.distinct) << c.triangles.size();
+		}
+	}
+
+	// The walkable polygons of every tile, corner by corner.
+	std::vector<float> MeshVertices(const dtNavMesh& mesh)
+	{
+		std::vector<float> corners;
+		for (int i = 0; i < mesh.getMaxTiles(); ++i)
+			if (const dtMeshTile* tile = mesh.getTile(i); tile->header != nullptr)
+				for (int poly = 0; poly < tile->header->polyCount; ++poly)
+					for (int corner = 0; corner < tile->polys[poly].vertCount; ++corner)
+					{
+						const float* at = &tile->verts[tile->polys[poly].verts[corner] * 3];
+						corners.insert(corners.end(), at, at + 3);
+					}
+		return corners;
+	}
+
+	TEST(NavMeshBuild, ALevelHoldingThousandsOfCopiesOfARampBuildsTheMeshOfOneCopy)
+	{
+		const auto level = [](unsigned copies) {
+			std::vector<Tuple3f> vertices;
+			std::vector<IndexTriple> triangles;
+			test::AddFloor(vertices, triangles, 0, 0, 24, 24);
+			const auto first = static_cast<unsigned>(vertices.size());
+			vertices.insert(vertices.end(), {Tuple3f(4, 0, 4), Tuple3f(4, 2, 12), Tuple3f(12, 2, 12)});
+			for (unsigned copy = 0; copy < copies; ++copy)
+				triangles.push_back({first, first + 1, first + 2});
+			LevelGeometry geometry;
+			geometry.Append(vertices, triangles, "Ramp");
+			return geometry;
+		};
+		rcConfig config = test::NavTestConfig();
+		Navigation once;
+		Navigation copied;
+		ASSERT_TRUE(BuildNavMesh(config, level(1), once));
+		ASSERT_TRUE(BuildNavMesh(config, level(2000), copied));
+		EXPECT_FALSE(MeshVertices(*once.navMesh).empty());
+		EXPECT_EQ(MeshVertices(*copied.navMesh), MeshVertices(*once.navMesh));
+	}
+
 	TEST(NavMeshBuild, TileColumnsCoverTheWholeExtent)
 	{
 		for (const auto& [extent, columns] : {std::pair{8.0f, 1}, {8.1f, 2}, {16.0f, 2}, {3.0f, 1}})
