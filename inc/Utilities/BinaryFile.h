@@ -16,6 +16,8 @@ constexpr std::uintmax_t kMaxDataFileBytes = std::uintmax_t{256} << 20;
 // when it cannot be read; the caller names the file in its one diagnostic.
 bool ReadFileAt(const std::string& path, std::string& contents, std::string& problem);
 bool ReadFileAt(const std::string& path, std::vector<std::uint8_t>& contents, std::string& problem);
+// As ReadFileAt, for a kind of file that may hold at most limit bytes.
+bool ReadFileAt(const std::string& path, std::string& contents, std::string& problem, std::uintmax_t limit);
 
 // As ReadFileAt, for the file the search paths find for name (the name itself when none holds it).
 bool ReadDataFile(const std::string& name, std::string& contents, std::string& problem);

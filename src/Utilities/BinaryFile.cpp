@@ -8,7 +8,7 @@
 namespace
 {
 	template <class Contents>
-	bool ReadBounded(const std::string& path, Contents& contents, std::string& problem)
+	bool ReadBounded(const std::string& path, Contents& contents, std::string& problem, std::uintmax_t limit = kMaxDataFileBytes)
 	{
 		contents.clear();
 		std::error_code error;
@@ -25,17 +25,17 @@ namespace
 			return false;
 		}
 		const std::uintmax_t size = std::filesystem::file_size(path, error);
-		if (error || size > kMaxDataFileBytes)
+		if (error || size > limit)
 		{
 			problem = error ? "its size cannot be read (" + error.message() + ")"
-							: "is " + std::to_string(size) + " bytes, more than the " + std::to_string(kMaxDataFileBytes) +
+							: "is " + std::to_string(size) + " bytes, more than the " + std::to_string(limit) +
 								  " a data file may hold";
 			return false;
 		}
 		std::ifstream in(path, std::ios::binary);
 		// One byte past the limit is asked for, so a file that grew since it was measured is caught
 		// without reading the rest of it.
-		contents.resize(static_cast<std::size_t>(kMaxDataFileBytes < size + 1 ? kMaxDataFileBytes + 1 : size + 1));
+		contents.resize(static_cast<std::size_t>(limit < size + 1 ? limit + 1 : size + 1));
 		in.read(reinterpret_cast<char*>(contents.data()), static_cast<std::streamsize>(contents.size()));
 		if (!in.is_open() || in.bad())
 		{
@@ -44,10 +44,10 @@ namespace
 			return false;
 		}
 		contents.resize(static_cast<std::size_t>(in.gcount()));
-		if (contents.size() > kMaxDataFileBytes)
+		if (contents.size() > limit)
 		{
 			contents.clear();
-			problem = "grew past the " + std::to_string(kMaxDataFileBytes) + " bytes a data file may hold while it was read";
+			problem = "grew past the " + std::to_string(limit) + " bytes a data file may hold while it was read";
 			return false;
 		}
 		problem.clear();
@@ -63,6 +63,11 @@ bool ReadFileAt(const std::string& path, std::string& contents, std::string& pro
 bool ReadFileAt(const std::string& path, std::vector<std::uint8_t>& contents, std::string& problem)
 {
 	return ReadBounded(path, contents, problem);
+}
+
+bool ReadFileAt(const std::string& path, std::string& contents, std::string& problem, std::uintmax_t limit)
+{
+	return ReadBounded(path, contents, problem, limit);
 }
 
 bool ReadDataFile(const std::string& name, std::string& contents, std::string& problem)
