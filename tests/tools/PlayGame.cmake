@@ -3,7 +3,8 @@
 # as the player (it gets the X window tool as $0 and must close the window in the end), and the
 # game's exit checked. Leaves the game's stderr in GAME_ERRORS and the user folder in USER_FOLDER;
 # TW_EXTRA_CONFIG, when set, adds its elements to the configuration; TW_GAME_TIMEOUT, when set, gives
-# the game longer than 100 seconds.
+# the game longer than 100 seconds; TW_USER_FILES, when set, is a list of name and contents pairs
+# written into the user folder first.
 #   PROGRAM  the game;  LEVEL  the level's path;  CLOSER  the X window tool;  WORK  a scratch folder
 function(tw_play_game width height player)
   file(REMOVE_RECURSE "${WORK}")
@@ -19,6 +20,11 @@ function(tw_play_game width height player)
 	${TW_EXTRA_CONFIG}
 </Config>
 ")
+  set(files ${TW_USER_FILES})
+  while(files)
+    list(POP_FRONT files name contents)
+    file(WRITE "${userFolder}/${name}" "${contents}")
+  endwhile()
   set(ENV{XDG_DATA_HOME} "${WORK}/data")
   set(timeout 100)
   if(TW_GAME_TIMEOUT)
