@@ -1,7 +1,9 @@
 #include "SoundLibrary/System.h"
 
 #include "SoundLibrary/SampleSounds.h"
+#include "HostileFiles.h"
 #include "TempFolder.h"
+#include "Utilities/Diagnostics.h"
 
 #include <gtest/gtest.h>
 
@@ -167,6 +169,17 @@ namespace
 		}
 		EXPECT_EQ(system.createSound(std::vector<unsigned char>(), "empty", snd::kDefault, true), nullptr);
 		EXPECT_EQ(system.playSound(nullptr, false), snd::Channel());
+	}
+
+	TEST_F(SoundLibrary, FilesThatAreNoRegularFilesAreRefusedUnopened)
+	{
+		test::ExpectEachRefusedWithOneDiagnostic(folder, [&](const std::string& path) {
+			tw::Diagnostics::Flush();
+			::testing::internal::CaptureStderr();
+			EXPECT_EQ(system.createStream(path, snd::kLoop), nullptr) << path;
+			tw::Diagnostics::Flush();
+			return ::testing::internal::GetCapturedStderr();
+		});
 	}
 
 	TEST_F(SoundLibrary, ReleasedSoundStopsItsChannels)
