@@ -4,10 +4,6 @@
 #include "Utilities/Diagnostics.h"
 #include "Utilities/SearchPaths.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <vector>
-
 namespace
 {
 	std::string WithoutScheme(const std::string& reference)
@@ -16,24 +12,6 @@ namespace
 			if (reference.rfind(scheme, 0) == 0)
 				return reference.substr(std::char_traits<char>::length(scheme));
 		return reference;
-	}
-
-	// The absolute path with "..", "." and symbolic links resolved, as far as they exist.
-	std::filesystem::path Real(const std::string& path)
-	{
-		std::error_code error;
-		std::filesystem::path real = std::filesystem::weakly_canonical(std::filesystem::absolute(path, error), error);
-		return error ? std::filesystem::path() : real;
-	}
-
-	bool Inside(const std::filesystem::path& path, const std::string& folder)
-	{
-		const std::filesystem::path root = Real(folder);
-		if (path.empty() || root.empty())
-			return false;
-		const auto [rootEnd, pathAt] = std::mismatch(root.begin(), root.end(), path.begin(), path.end());
-		// A trailing "/" leaves an empty last element in the root.
-		return rootEnd == root.end() || (std::next(rootEnd) == root.end() && rootEnd->empty());
 	}
 
 	const char* KindName(PageFiles::Kind kind)
@@ -83,11 +61,8 @@ namespace PageFiles
 
 	bool Confined(const std::string& path, const std::string& root)
 	{
-		const std::filesystem::path real = Real(path);
-		const std::vector<std::string>& folders = GetSearchPaths().Entries();
-		if (folders.empty())
-			return Inside(real, root.empty() ? "." : root);
-		return std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) { return Inside(real, folder); });
+		const SearchPathList& folders = GetSearchPaths();
+		return folders.Entries().empty() ? IsInsideFolder(path, root.empty() ? "." : root) : folders.Holds(path);
 	}
 
 	bool Read(const std::string& page, const std::string& root, const std::string& reference, const std::string& base,
