@@ -1,10 +1,8 @@
 #include "HTMLEngine/PageFiles.h"
-#include "HostileFiles.h"
 #include "TempFolder.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/SearchPaths.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,33 +11,16 @@ namespace
 {
 	using PageFiles::Kind;
 
-	// Reads reference for page.html in the page folder, confined to root (the page's folder when
-	// empty); what was printed goes to printed.
-	bool Read(const test::TempFolder& page, const std::string& reference, std::string& printed, std::string& contents,
-		const std::string& root = {})
+	// Reads reference for page.html in the page folder; what was printed goes to printed.
+	bool Read(const test::TempFolder& page, const std::string& reference, std::string& printed, std::string& contents)
 	{
 		tw::Diagnostics::Flush();
 		::testing::internal::CaptureStderr();
-		const bool read = PageFiles::Read(page.Path() + "page.html", root.empty() ? page.Path() : root, reference,
+		const bool read = PageFiles::Read(page.Path() + "page.html", page.Path(), reference,
 			page.Path() + "page.html", Kind::Script, contents);
 		tw::Diagnostics::Flush();
 		printed = ::testing::internal::GetCapturedStderr();
 		return read;
-	}
-
-	TEST(PageFiles, DevicesFifosFoldersAndFilesOverTheKindsLimitAreRefusedWithOneDiagnostic)
-	{
-		test::TempFolder page;
-		test::ExpectEachRefusedWithOneDiagnostic(page, [&](const std::string& path) {
-			std::string printed, contents;
-			EXPECT_FALSE(Read(page, path, printed, contents, "/"));
-			EXPECT_THAT(printed, ::testing::HasSubstr("page.html\": the script"));
-			return printed;
-		});
-		page.WriteFile("large.js", std::string(PageFiles::SizeLimit(Kind::Script) + 1, ' '));
-		std::string printed, contents;
-		EXPECT_FALSE(Read(page, "large.js", printed, contents));
-		EXPECT_THAT(printed, ::testing::HasSubstr("more than the " + std::to_string(PageFiles::SizeLimit(Kind::Script))));
 	}
 
 	TEST(PageFiles, OnlyReferencesInsideThePagesRootOrTheSearchPathsAreRead)

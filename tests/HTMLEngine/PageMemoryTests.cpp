@@ -1,89 +1,15 @@
 #include "HTMLEngine/HtmlDocument.h"
-#include "HTMLEngine/HtmlMarkup.h"
 #include "HTMLEngine/HtmlParser.h"
-#include "HTMLEngine/PageContainer.h"
-#include "HTMLEngine/PageLayout.h"
 #include "HTMLEngine/PageScript.h"
 #include "HtmlTestPage.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <fstream>
-#include <functional>
 
 namespace
 {
-	using ::testing::HasSubstr;
-	using PageBounds = test::HtmlTest;
-
-	std::string Printed(const std::function<void()>& run)
-	{
-		tw::Diagnostics::Flush();
-		::testing::internal::CaptureStderr();
-		run();
-		tw::Diagnostics::Flush();
-		return ::testing::internal::GetCapturedStderr();
-	}
-
-	TEST_F(PageBounds, StyleSheetsImportEachOnceAndAtMostTheLimit)
-	{
-		folder.WriteFile("self.css", "@import 'self.css'; @import 'other.css'; div { height: 40px; background: #00ff00; }");
-		folder.WriteFile("other.css", "@import url(self.css); @import 'chain0.css';");
-		for (int i = 0; i < PageContainer::kMaxImports + 5; ++i)
-			folder.WriteFile("chain" + std::to_string(i) + ".css", "@import 'chain" + std::to_string(i + 1) + ".css';");
-		HTMLView* view = nullptr;
-		const std::string printed = Printed([&] {
-			view = Load("<head><link rel='stylesheet' href='self.css'></head><body><div></div></body>", 100, 100, false);
-		});
-		EXPECT_EQ(Pixel(*view, 50, 20), (std::array<int, 4>{0, 255, 0, 255}));
-		EXPECT_THAT(printed, HasSubstr("more than " + std::to_string(PageContainer::kMaxImports) + " style sheets"));
-		EXPECT_EQ(printed.find('\n'), printed.rfind('\n')) << printed;
-	}
-
-	TEST_F(PageBounds, TableSpansAreHeldToWhatAPageCanShow)
-	{
-		HtmlDocument document;
-		std::string error;
-		ASSERT_TRUE(HtmlParser::ParsePage("<table><tr><td colspan='1000000000' rowspan=-5>x<td colspan=99999999999999999999 "
-										  "rowspan=3><tr><td>y", document, error));
-		const std::string markup = HtmlMarkup::ForLayout(document.Root());
-		EXPECT_THAT(markup, HasSubstr("colspan=\"256\" rowspan=\"1\""));
-		EXPECT_THAT(markup, HasSubstr("colspan=\"256\" rowspan=\"3\""));
-		EXPECT_THAT(HtmlMarkup::Inner(document.Root()), HasSubstr("colspan=\"1000000000\""));
-		Load("<table><tr><td colspan='1000000000' rowspan='1000000000'>x<td colspan=99999999999999999999><tr><td>y");
-	}
-
-	TEST_F(PageBounds, APageOverTheLayoutBudgetShowsBlankWithOneDiagnostic)
-	{
-		const struct
-		{
-			std::string body;
-			bool laidOut;
-		} cases[] = {
-			{std::string(2000, 'w'), true},
-			{[] { std::string words; for (std::size_t i = 0; i <= PageLayout::kMaxLayoutBoxes / 2; ++i) words += "w "; return words; }(), false},
-			{[] { std::string spans; for (std::size_t i = 0; i < PageLayout::kMaxLayoutBoxes / 4; ++i) spans += "<i>a b</i>"; return spans; }(), false},
-		};
-		for (const auto& c : cases)
-		{
-			HTMLView* view = nullptr;
-			const std::string printed = Printed([&] {
-				view = Load("<body style='background: #0000ff'>" + c.body + "</body>", 20, 20, false);
-			});
-			EXPECT_EQ(Pixel(*view, 10, 10)[1] == 0, c.laidOut) << c.body.size();
-			EXPECT_EQ(printed.find("is not laid out") != std::string::npos, !c.laidOut) << printed;
-		}
-		std::string tags;
-		for (long i = 0; i <= HtmlParser::kMaxTags; ++i)
-			tags += "<br>";
-		HtmlDocument document;
-		std::string error;
-		EXPECT_FALSE(HtmlParser::ParsePage(tags, document, error));
-		EXPECT_EQ(error, "more than " + std::to_string(HtmlParser::kMaxTags) + " tags");
-	}
-
 	class NodeWrappers : public test::HtmlTest
 	{
 	protected:
