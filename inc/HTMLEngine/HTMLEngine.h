@@ -12,6 +12,7 @@
 #include <v8-object.h>
 #include <v8-template.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -58,4 +59,8 @@ namespace HTMLEngine
 	// tests drive it by hand). Returns the clock it replaced.
 	using Clock = std::function<std::uint32_t()>;
 	Clock SetClock(Clock clock);
+
+	// The time a page's entry into its scripts may take (its scripts and load event, a frame's
+	// timers, an event) before it is stopped: 2 s unless set. Returns the budget it replaced.
+	std::chrono::milliseconds SetScriptBudget(std::chrono::milliseconds budget);
 }

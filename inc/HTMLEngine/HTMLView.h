@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,9 @@ public:
 
 	// Loads the page at path (relative style sheets, scripts and images resolve against its
 	// folder), runs its scripts and its load event; it is painted at the next update. A file that
-	// cannot be read or is refused leaves a blank page and a diagnostic naming it. frameName is
-	// unused (no frames).
+	// cannot be read or is refused (outside the game's folders, not a regular file, too large)
+	// leaves a blank page and a diagnostic naming it. Asked while the page's own script runs, the
+	// load waits for the next update. frameName is unused (no frames).
 	void LoadFile(const std::string& path, const char* frameName = nullptr);
 	// Only "file:" URLs load; any other scheme gives a blank page and a diagnostic (no network).
 	void LoadURL(const std::string& url, const char* frameName = nullptr);
@@ -112,7 +114,8 @@ public:
 	// Drops the page's scripts (the script runtime is ending); the page stays as painted.
 	void DropScripts();
 
-	// Ends the view; the pointer is invalid afterwards.
+	// Ends the view; the pointer is invalid afterwards (asked from its own page's script, the view
+	// goes at the next update).
 	void Destroy();
 
 private:
@@ -133,6 +136,8 @@ private:
 	bool allowScrollbars = false;
 	std::vector<uint8_t> pixels;
 	std::string loadedFile;
+	std::optional<std::string> pendingPage;
+	bool doomed = false;
 	bool dirty = false;
 	Rect dirtyRect{0, 0, 0, 0};
 	bool needsLayout = false;

@@ -1,9 +1,11 @@
 // HtmlDocument: the DOM of one page, the single truth about its content: gumbo parses markup into
 // it, scripts change it, and layout is rebuilt from it. The document owns every node it made,
 // attached or not; a node a script never saw is freed as soon as it leaves the tree (innerHTML
-// replacing the children of a counter every frame must not pile up nodes), one a script holds
-// lives until the page ends. Nodes carry the script handles that belong to them (wrapper, style
-// object, handlers, listeners); DropScriptHandles resets them all before their isolate goes.
+// replacing the children of a counter every frame must not pile up nodes). A node's script wrapper
+// is held strongly while the node is in the document and weakly while it is out of it: once a
+// script can no longer reach a removed node, its wrapper is collected and the node freed at the
+// next FreeCollected. Nodes carry the script handles that belong to them (wrapper, style object,
+// handlers, listeners); DropScriptHandles resets them all before their isolate goes.
 #pragma once
 
 #include <v8-function.h>
@@ -15,6 +17,8 @@
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+class HtmlDocument;
 
 class HtmlNode
 {
@@ -43,6 +47,7 @@ public:
 	// True when the class attribute lists className.
 	bool HasClass(std::string_view className) const;
 
+	HtmlDocument* owner = nullptr;
 	const Type type;
 	// Stable while the page lives: layout marks its boxes with it to find the node again.
 	const unsigned id;
@@ -89,16 +94,32 @@ public:
 	std::vector<HtmlNode*> FindByTag(const HtmlNode& from, std::string_view tag) const;
 	std::vector<HtmlNode*> FindByClass(const HtmlNode& from, std::string_view className) const;
 	HtmlNode* FromId(unsigned id) const;
+	// How many nodes the document holds, in the tree or not.
+	std::size_t Size() const
+	{
+		return nodes.size();
+	}
 
 	// Set by every change of the tree, an attribute or a style; the view clears it once laid out.
 	bool changed = true;
 
 	void DropScriptHandles();
+	// Sets the node's new wrapper, held as the node's place in the tree says.
+	void AdoptWrapper(HtmlNode& node, v8::Isolate* isolate, v8::Local<v8::Object> wrapper);
+	// Frees the removed nodes whose wrappers were collected since the last call.
+	void FreeCollected();
+	// Only the "on..." handlers set from scripts and the listeners.
+	void DropHandlers();
 
 private:
 	void FreeUnheld(HtmlNode& node);
+	bool InDocument(const HtmlNode& node) const;
+	// Holds the wrappers of top and everything below it strongly or weakly.
+	void HoldWrappers(HtmlNode& top, bool strongly);
+	static void WrapperCollected(const v8::WeakCallbackInfo<HtmlNode>& data);
 
 	std::unordered_map<unsigned, std::unique_ptr<HtmlNode>> nodes;
 	unsigned nextId = 0;
 	HtmlNode* root;
+	std::vector<unsigned> collected;
 };

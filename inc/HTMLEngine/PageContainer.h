@@ -1,7 +1,8 @@
 // PageContainer: what litehtml asks of its host, answered with pango fonts, cairo drawing and
 // SDL_image pictures: fonts and text measures, backgrounds, borders, images, clips, style sheets
 // linked from the page, and the view's size. Relative URLs resolve against the page's folder;
-// only files are read (no network).
+// only files inside the game's folders are read (no network), as PageFiles says. Style sheets a
+// layout imports are bounded: each once, and at most kMaxImports in all.
 #pragma once
 
 #include <litehtml/litehtml.h>
@@ -15,12 +16,17 @@
 class PageContainer : public litehtml::document_container
 {
 public:
-	explicit PageContainer(std::string pageFolder);
+	static constexpr int kMaxImports = 32;
+
+	// pageName names the page in diagnostics (the folder when empty).
+	explicit PageContainer(std::string pageFolder, std::string pageName = {});
 	~PageContainer();
 	PageContainer(const PageContainer&) = delete;
 	PageContainer& operator=(const PageContainer&) = delete;
 
 	void SetViewSize(int width, int height);
+	// A new layout starts: style sheets may be imported again.
+	void BeginLayout();
 	// path resolved against base (a folder or a file in it), else against the page's folder.
 	std::string Resolve(const std::string& path, const std::string& base) const;
 
@@ -80,6 +86,8 @@ private:
 	cairo_surface_t* Image(const std::string& src, const std::string& base);
 
 	std::string pageFolder;
+	std::string pageName;
+	std::vector<std::string> imported;
 	int viewWidth = 1;
 	int viewHeight = 1;
 	std::vector<Clip> clips;

@@ -8,6 +8,7 @@
 
 #include <cairo.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -16,7 +17,12 @@ class HtmlDocument;
 class PageLayout
 {
 public:
-	explicit PageLayout(const std::string& pageFolder);
+	// What litehtml may make of one page (elements, and words of text, which it boxes one by
+	// one): a page over it is not laid out, and shows blank, so that it cannot exhaust the memory.
+	static constexpr std::size_t kMaxLayoutBoxes = 60000;
+
+	// pageName names the page in diagnostics (the folder when empty).
+	explicit PageLayout(const std::string& pageFolder, const std::string& pageName = {});
 
 	// The defaults a browser gives elements (litehtml ships none), under every page's own styles.
 	static const char* MasterStylesheet();
@@ -26,7 +32,8 @@ public:
 		return container;
 	}
 
-	// Lays the document out at the view's size.
+	// Lays the document out at the view's size; a document over the budget is refused (blank, one
+	// diagnostic).
 	void Build(const HtmlDocument& document, int width, int height);
 	// Lays the current boxes out again (after a :hover change restyled them).
 	void Render(int width);
@@ -42,6 +49,7 @@ public:
 
 private:
 	PageContainer container;
+	std::string pageName;
 	std::shared_ptr<litehtml::document> page;
 	int pointerX = -1;
 	int pointerY = -1;

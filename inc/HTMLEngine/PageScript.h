@@ -1,8 +1,10 @@
 // PageScript: the script side of one loaded page: its V8 context with the DOM, console, timers and
 // everything registered with the engine; running the page's scripts and statements; and
 // dispatching events through the DOM. Every entry into the page's scripts is guarded: an uncaught
-// exception is reported (page, line, message; once, then counted) and a run over the watchdog's
-// limit is stopped, and the page keeps working either way.
+// exception is reported (page, line, message; once, then counted). An entry that runs over the
+// watchdog's budget is stopped and the page loses its timers and event handlers (one diagnostic
+// naming the page), so that it costs no more frames; one that exhausts the script memory loses
+// its scripts altogether. Statements run afterwards still work.
 #pragma once
 
 #include "HTMLEngine/ScriptRuntime.h"
@@ -13,7 +15,9 @@
 #include <v8-persistent-handle.h>
 #include <v8-template.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,6 +53,12 @@ public:
 	// handler stops it. Returns false when a handler called preventDefault.
 	bool Dispatch(HtmlNode* target, const std::string& type, const EventDetails& details);
 
+	// True while one of the page's entries runs: what would free the page must wait until it returns.
+	bool IsRunning() const
+	{
+		return running > 0;
+	}
+
 	void SetViewSize(int width, int height);
 	HtmlDocument& GetDocument()
 	{
@@ -76,25 +86,54 @@ public:
 	int viewHeight = 1;
 
 private:
+	// More would only be a page arming timers without end.
+	static constexpr std::size_t kMaxTimers = 10000;
+
 	struct Timer
 	{
-		int id;
 		std::uint32_t due;
 		std::uint32_t interval;
 		bool repeat;
 		v8::Global<v8::Value> action;
 	};
 
+	// Watches one entry into the page's scripts: the watchdog's budget and the running count.
+	class Entry
+	{
+	public:
+		explicit Entry(PageScript& page);
+		~Entry();
+		Entry(const Entry&) = delete;
+		Entry& operator=(const Entry&) = delete;
+
+	private:
+		PageScript& page;
+		ScriptWatchdog::Entry watched;
+	};
+
+	// Runs a source; the caller holds the entry.
+	void Run(const std::string& source, const std::string& where);
+	// Runs a timer's action that is not a function, as text.
+	void RunText(v8::Local<v8::Value> action);
+	// The body's "onload", window.onload, then the window's load listeners.
+	void RunLoadHandlers();
 	// Calls function with the receiver and arguments under the guards every entry has.
 	void Call(v8::Local<v8::Function> function, v8::Local<v8::Value> receiver, std::vector<v8::Local<v8::Value>> arguments,
 		const std::string& where);
-	// Reports what the entry's try-catch caught, if anything.
+	// Reports what the entry's try-catch caught, if anything; a stopped entry silences the page.
 	void Settle(v8::TryCatch& caught, const std::string& where);
+	// After a stop: no timer or handler of the page runs again; out of memory, no script at all.
+	void Silence(bool outOfMemory);
+	// True while the page may still run timers and handlers.
+	bool Listening() const
+	{
+		return attached && !silenced;
+	}
 	// The handler an "on..." attribute or property gives the node for the event type, or empty.
 	v8::Local<v8::Function> HandlerOf(HtmlNode& node, const std::string& type);
 	void DropHandles();
-	// The node's object kept in slot, made from the template on first use.
-	v8::Local<v8::Object> Instance(v8::Global<v8::Object>& slot, const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node);
+	// A new object of the template standing for the node.
+	v8::Local<v8::Object> Instance(const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node);
 
 	v8::Isolate* isolate;
 	HtmlDocument& document;
@@ -104,8 +143,11 @@ private:
 	v8::Global<v8::ObjectTemplate> nodeTemplate;
 	v8::Global<v8::ObjectTemplate> styleTemplate;
 	v8::Global<v8::FunctionTemplate> eventTemplate;
-	std::vector<Timer> timers;
+	// By id, which grows with each timer set.
+	std::map<int, Timer> timers;
 	int nextTimerId = 1;
 	std::vector<std::pair<std::string, v8::Global<v8::Function>>> windowListeners;
 	bool attached = true;
+	bool silenced = false;
+	int running = 0;
 };

@@ -12,11 +12,14 @@
 #include <v8-persistent-handle.h>
 #include <v8-template.h>
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct JSFuncDesc;
@@ -44,6 +47,12 @@ public:
 	// The game-millisecond clock that page timers run on.
 	static std::uint32_t Now();
 	static std::function<std::uint32_t()> SetClock(std::function<std::uint32_t()> clock);
+	// The time one entry into a page's scripts may take (ScriptWatchdog::kDefaultBudget unless
+	// set), for this runtime and those after it. Returns the budget it replaced.
+	static std::chrono::milliseconds SetBudget(std::chrono::milliseconds budget);
+	static std::chrono::milliseconds GetBudget();
+	// What the pages' scripts together may hold; a script that needs more is stopped.
+	static constexpr std::size_t kHeapLimitMegabytes = 128;
 	// Told just before the isolate is disposed.
 	static void SetShutdownListener(void (*listener)());
 
@@ -57,6 +66,11 @@ public:
 	ScriptWatchdog& GetWatchdog()
 	{
 		return watchdog;
+	}
+	// True once after a script was stopped for running out of memory.
+	bool TakeMemoryExhausted()
+	{
+		return std::exchange(memoryExhausted, false);
 	}
 
 	void RegisterClass(const std::string& name, const JSFuncDesc* first);
@@ -76,10 +90,12 @@ private:
 	// Sets a global of the context: an object as it is, a function template as its function there.
 	void Install(v8::Local<v8::Context> context, const std::string& name, v8::Local<v8::Data> value);
 	void InstallEverywhere(const std::string& name, v8::Local<v8::Data> value);
+	static std::size_t NearHeapLimit(void* data, std::size_t current, std::size_t initial);
 
 	std::unique_ptr<v8::ArrayBuffer::Allocator> allocator;
 	v8::Isolate* isolate = nullptr;
 	ScriptWatchdog watchdog;
+	bool memoryExhausted = false;
 	v8::Global<v8::Value> securityToken;
 	// Insertion order, so that a page sees a replaced class or global under its latest value.
 	std::map<std::string, v8::Global<v8::FunctionTemplate>> classes;

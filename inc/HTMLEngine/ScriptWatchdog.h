@@ -1,7 +1,9 @@
-// ScriptWatchdog: a thread that stops a script entry running longer than a limit, so that a page
-// with an endless loop never hangs the game. The game thread arms it around each entry into a
-// page's scripts; if the entry is still running when the limit passes, the watchdog calls
-// TerminateExecution on the isolate, which V8 allows from another thread.
+// ScriptWatchdog: a thread that stops a script entry running longer than its budget, so that a
+// page with an endless loop never hangs the game. The game thread arms it around each entry into a
+// page's scripts; if the entry is still running when its deadline passes, the watchdog calls
+// TerminateExecution on the isolate, which V8 allows from another thread. The budget is one for
+// all that a page's entry does in a frame: the page's scripts and load event, a frame's timers,
+// an event's dispatch.
 #pragma once
 
 #include <chrono>
@@ -17,7 +19,8 @@ namespace v8
 class ScriptWatchdog
 {
 public:
-	static constexpr std::chrono::milliseconds kLimit{2000};
+	using Clock = std::chrono::steady_clock;
+	static constexpr std::chrono::milliseconds kDefaultBudget{2000};
 
 	ScriptWatchdog() = default;
 	~ScriptWatchdog();
@@ -26,6 +29,13 @@ public:
 
 	// Watches the isolate from a thread started on first Arm.
 	void Watch(v8::Isolate* watched);
+
+	// The time an outermost entry may run (at least 1 ms).
+	void SetBudget(std::chrono::milliseconds budget);
+	std::chrono::milliseconds GetBudget() const
+	{
+		return budget;
+	}
 
 	// Arms the watchdog for the duration of one entry; entries nest (only the outermost counts).
 	class Entry
@@ -44,11 +54,12 @@ private:
 	void Run();
 
 	v8::Isolate* isolate = nullptr;
+	std::chrono::milliseconds budget = kDefaultBudget;
 	std::mutex mutex;
 	std::condition_variable changed;
 	std::thread thread;
 	int depth = 0;
 	bool armed = false;
 	bool stopping = false;
-	std::chrono::steady_clock::time_point deadline;
+	Clock::time_point deadline;
 };

@@ -16,12 +16,17 @@ public:
 	// that does, else the name unchanged. "\" in a name is read as "/".
 	std::string Find(const std::string& name) const;
 	void Erase(Paths::const_iterator first, Paths::const_iterator last);
+	// True when path, with "..", "." and symbolic links resolved, lies inside one of the folders.
+	bool Holds(const std::string& path) const;
 
 	const Paths& Entries() const { return paths; }
 
 private:
 	Paths paths;
 };
+
+// True when path lies inside folder, both with "..", "." and symbolic links resolved.
+bool IsInsideFolder(const std::string& path, const std::string& folder);
 
 SearchPathList& GetSearchPaths();
 bool AddSearchPath(const std::string& path);

@@ -24,7 +24,7 @@ namespace
 	v8::Local<v8::String> Text(v8::Isolate* isolate, const std::string& text)
 	{
 		return v8::String::NewFromUtf8(isolate, text.c_str(), v8::NewStringType::kNormal, static_cast<int>(text.size()))
-			.ToLocalChecked();
+			.FromMaybe(v8::String::Empty(isolate));
 	}
 
 	std::string Utf8(v8::Isolate* isolate, v8::Local<v8::Value> value)
@@ -68,7 +68,7 @@ namespace
 		v8::Local<v8::Context> context = page.GetContext();
 		v8::Local<v8::Array> list = v8::Array::New(context->GetIsolate(), static_cast<int>(nodes.size()));
 		for (std::size_t i = 0; i < nodes.size(); ++i)
-			list->Set(context, static_cast<uint32_t>(i), page.Wrap(*nodes[i])).Check();
+			(void)list->CreateDataProperty(context, static_cast<uint32_t>(i), page.Wrap(*nodes[i])).FromMaybe(false);
 		return list;
 	}
 
@@ -525,11 +525,11 @@ namespace DomBindings
 		made->SetClassName(Text(isolate, "Event"));
 		made->PrototypeTemplate()->Set(Text(isolate, "preventDefault"), v8::FunctionTemplate::New(isolate, [](const Info& info) {
 			v8::Local<v8::Context> context = info.GetIsolate()->GetCurrentContext();
-			info.This()->SetPrivate(context, Flag(info.GetIsolate(), "prevented"), v8::True(info.GetIsolate())).Check();
-			info.This()->Set(context, Text(info.GetIsolate(), "defaultPrevented"), v8::True(info.GetIsolate())).Check();
+			(void)info.This()->SetPrivate(context, Flag(info.GetIsolate(), "prevented"), v8::True(info.GetIsolate())).FromMaybe(false);
+			(void)info.This()->CreateDataProperty(context, Text(info.GetIsolate(), "defaultPrevented"), v8::True(info.GetIsolate())).FromMaybe(false);
 		}));
 		made->PrototypeTemplate()->Set(Text(isolate, "stopPropagation"), v8::FunctionTemplate::New(isolate, [](const Info& info) {
-			info.This()->SetPrivate(info.GetIsolate()->GetCurrentContext(), Flag(info.GetIsolate(), "stopped"), v8::True(info.GetIsolate())).Check();
+			(void)info.This()->SetPrivate(info.GetIsolate()->GetCurrentContext(), Flag(info.GetIsolate(), "stopped"), v8::True(info.GetIsolate())).FromMaybe(false);
 		}));
 		return made;
 	}
@@ -538,8 +538,14 @@ namespace DomBindings
 		const std::string& type, v8::Local<v8::Object> target, const PageScript::EventDetails& details)
 	{
 		v8::Isolate* isolate = context->GetIsolate();
-		v8::Local<v8::Object> event = eventTemplate->GetFunction(context).ToLocalChecked()->NewInstance(context).ToLocalChecked();
-		const auto set = [&](const char* name, v8::Local<v8::Value> value) { event->Set(context, Text(isolate, name), value).Check(); };
+		v8::Local<v8::Function> constructor;
+		v8::Local<v8::Object> event;
+		if (!eventTemplate->GetFunction(context).ToLocal(&constructor) || !constructor->NewInstance(context).ToLocal(&event))
+			return {};
+		// Data properties: setters a page put on Object.prototype never run.
+		const auto set = [&](const char* name, v8::Local<v8::Value> value) {
+			(void)event->CreateDataProperty(context, Text(isolate, name), value).FromMaybe(false);
+		};
 		set("type", Text(isolate, type));
 		set("target", target);
 		set("currentTarget", target);
@@ -567,11 +573,16 @@ namespace DomBindings
 	{
 		v8::Isolate* isolate = context->GetIsolate();
 		v8::Local<v8::Object> global = context->Global();
-		const auto function = [&](v8::Local<v8::Object> on, const char* name, v8::FunctionCallback call) {
-			on->Set(context, Text(isolate, name), v8::FunctionTemplate::New(isolate, call)->GetFunction(context).ToLocalChecked()).Check();
+		const auto define = [&](v8::Local<v8::Object> on, const char* name, v8::Local<v8::Value> value) {
+			(void)on->CreateDataProperty(context, Text(isolate, name), value).FromMaybe(false);
 		};
-		global->Set(context, Text(isolate, "window"), global).Check();
-		global->Set(context, Text(isolate, "document"), page.Wrap(page.GetDocument().Root())).Check();
+		const auto function = [&](v8::Local<v8::Object> on, const char* name, v8::FunctionCallback call) {
+			v8::Local<v8::Function> made;
+			if (v8::FunctionTemplate::New(isolate, call)->GetFunction(context).ToLocal(&made))
+				define(on, name, made);
+		};
+		define(global, "window", global);
+		define(global, "document", page.Wrap(page.GetDocument().Root()));
 		v8::Local<v8::Object> console = v8::Object::New(isolate);
 		function(console, "log", [](const Info& info) {
 			std::string line;
@@ -583,14 +594,14 @@ namespace DomBindings
 			}
 			std::cout << line << std::endl;
 		});
-		global->Set(context, Text(isolate, "console"), console).Check();
+		define(global, "console", console);
 		function(global, "setTimeout", [](const Info& info) { Timer(info, false); });
 		function(global, "setInterval", [](const Info& info) { Timer(info, true); });
 		function(global, "clearTimeout", ClearTimer);
 		function(global, "clearInterval", ClearTimer);
 		function(global, "addEventListener", [](const Info& info) { Listen(info, true); });
 		const auto size = [&](const char* name, v8::AccessorNameGetterCallback get) {
-			global->SetAccessor(context, Text(isolate, name), get).Check();
+			(void)global->SetAccessor(context, Text(isolate, name), get).FromMaybe(false);
 		};
 		size("innerWidth", [](v8::Local<v8::Name>, const GetterInfo& info) { info.GetReturnValue().Set(PageOf(info.GetIsolate()).viewWidth); });
 		size("innerHeight", [](v8::Local<v8::Name>, const GetterInfo& info) { info.GetReturnValue().Set(PageOf(info.GetIsolate()).viewHeight); });

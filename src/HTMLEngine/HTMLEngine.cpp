@@ -95,4 +95,9 @@ namespace HTMLEngine
 	{
 		return ScriptRuntime::SetClock(std::move(clock));
 	}
+
+	std::chrono::milliseconds SetScriptBudget(std::chrono::milliseconds budget)
+	{
+		return ScriptRuntime::SetBudget(budget);
+	}
 }

@@ -3,6 +3,7 @@
 #include "HTMLEngine/HTMLEngine.h"
 #include "HTMLEngine/HtmlDocument.h"
 #include "HTMLEngine/HtmlParser.h"
+#include "HTMLEngine/PageFiles.h"
 #include "HTMLEngine/PageLayout.h"
 #include "HTMLEngine/PageScript.h"
 #include "Utilities/Diagnostics.h"
@@ -11,8 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <utility>
 
 namespace
 {
@@ -77,7 +77,11 @@ HTMLView::~HTMLView()
 
 void HTMLView::Destroy()
 {
-	delete this;
+	// Asked from the page's own script: the view goes at the next update, once the script returned.
+	if (script != nullptr && script->IsRunning())
+		doomed = true;
+	else
+		delete this;
 }
 
 void HTMLView::DropScripts()
@@ -91,7 +95,7 @@ void HTMLView::StartPage(const std::string& path, const std::string& markup)
 	// The old page's handles go before the document they point into.
 	script.reset();
 	document = std::make_unique<HtmlDocument>();
-	layout = std::make_unique<PageLayout>(FolderOf(path));
+	layout = std::make_unique<PageLayout>(FolderOf(path), path);
 	loadedFile = path;
 	scrollY = 0;
 	std::fill(std::begin(pressed), std::end(pressed), -1);
@@ -109,17 +113,14 @@ void HTMLView::StartPage(const std::string& path, const std::string& markup)
 
 void HTMLView::LoadFile(const std::string& path, const char*)
 {
-	std::ifstream file(path, std::ios::binary);
-	if (!file)
+	// Asked from the page's own script: the page and its document must outlive the entry.
+	if (script != nullptr && script->IsRunning())
 	{
-		tw::Diagnostics::Report("HTMLView: cannot read the page \"" + path + "\"");
-		StartPage(path, "");
+		pendingPage = path;
 		return;
 	}
-	// Only the limit and one byte more are read: a larger file is refused without reading it all.
-	std::string markup(HtmlParser::kMaxBytes + 1, '\0');
-	file.read(markup.data(), static_cast<std::streamsize>(markup.size()));
-	markup.resize(static_cast<std::size_t>(file.gcount()));
+	std::string markup;
+	PageFiles::Read(path, FolderOf(path), path, "", PageFiles::Kind::Page, markup);
 	StartPage(path, markup);
 }
 
@@ -129,13 +130,13 @@ void HTMLView::LoadURL(const std::string& url, const char* frameName)
 	if (url.rfind(kFileScheme, 0) != 0)
 	{
 		tw::Diagnostics::Report("HTMLView: only file: URLs load, not \"" + url + "\"");
-		StartPage("", "");
+		if (script != nullptr && script->IsRunning())
+			pendingPage = std::string();
+		else
+			StartPage("", "");
 		return;
 	}
-	std::string path = url.substr(kFileScheme.size());
-	if (path.rfind("//", 0) == 0)
-		path = path.substr(2);
-	LoadFile(path, frameName);
+	LoadFile(PageFiles::Resolve(url, ""), frameName);
 }
 
 void HTMLView::ExecuteJavascript(const std::string& source, const char*)
@@ -176,6 +177,20 @@ void HTMLView::Resize(int newWidth, int newHeight)
 
 void HTMLView::Update(std::uint32_t now)
 {
+	if (doomed)
+	{
+		delete this;
+		return;
+	}
+	if (pendingPage.has_value())
+	{
+		const std::string page = *std::exchange(pendingPage, std::nullopt);
+		if (page.empty())
+			StartPage("", "");
+		else
+			LoadFile(page);
+	}
+	document->FreeCollected();
 	if (script != nullptr)
 		script->RunTimers(now);
 	if (needsLayout || document->changed)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace
 {
@@ -96,6 +97,7 @@ HtmlNode* HtmlDocument::Create(HtmlNode::Type type, std::string name)
 	const unsigned id = nextId++;
 	auto node = std::make_unique<HtmlNode>(type, id, std::move(name));
 	HtmlNode* made = node.get();
+	made->owner = this;
 	nodes.emplace(id, std::move(node));
 	return made;
 }
@@ -125,9 +127,12 @@ bool HtmlDocument::InsertBefore(HtmlNode& parent, HtmlNode& child, HtmlNode* ref
 		siblings.erase(std::find(siblings.begin(), siblings.end(), &child));
 	}
 	const auto at = ref != nullptr ? std::find(parent.children.begin(), parent.children.end(), ref) : parent.children.end();
+	const bool wasIn = child.parent != nullptr && InDocument(child);
 	parent.children.insert(at, &child);
 	child.parent = &parent;
 	changed = true;
+	if (!wasIn && InDocument(child))
+		HoldWrappers(child, true);
 	return true;
 }
 
@@ -135,10 +140,13 @@ void HtmlDocument::Remove(HtmlNode& child)
 {
 	if (child.parent == nullptr)
 		return;
+	const bool wasIn = InDocument(child);
 	auto& siblings = child.parent->children;
 	siblings.erase(std::find(siblings.begin(), siblings.end(), &child));
 	child.parent = nullptr;
 	changed = true;
+	if (wasIn)
+		HoldWrappers(child, false);
 	FreeUnheld(child);
 }
 
@@ -192,7 +200,67 @@ void HtmlDocument::DropScriptHandles()
 	{
 		node->wrapper.Reset();
 		node->styleObject.Reset();
+	}
+	DropHandlers();
+}
+
+void HtmlDocument::DropHandlers()
+{
+	for (auto& [id, node] : nodes)
+	{
 		node->handlers.clear();
 		node->listeners.clear();
+	}
+}
+
+bool HtmlDocument::InDocument(const HtmlNode& node) const
+{
+	const HtmlNode* top = &node;
+	while (top->parent != nullptr)
+		top = top->parent;
+	return top == root;
+}
+
+void HtmlDocument::HoldWrappers(HtmlNode& top, bool strongly)
+{
+	const auto hold = [strongly](HtmlNode& node) {
+		if (node.wrapper.IsEmpty())
+			return;
+		if (strongly)
+			node.wrapper.ClearWeak();
+		else
+			node.wrapper.SetWeak(&node, &WrapperCollected, v8::WeakCallbackType::kParameter);
+	};
+	hold(top);
+	ForEachBelow(top, hold);
+}
+
+void HtmlDocument::AdoptWrapper(HtmlNode& node, v8::Isolate* isolate, v8::Local<v8::Object> wrapper)
+{
+	node.wrapper.Reset(isolate, wrapper);
+	if (!InDocument(node))
+		node.wrapper.SetWeak(&node, &WrapperCollected, v8::WeakCallbackType::kParameter);
+}
+
+void HtmlDocument::WrapperCollected(const v8::WeakCallbackInfo<HtmlNode>& data)
+{
+	// Only the handle may be touched while the collector runs: the node goes at FreeCollected.
+	HtmlNode* node = data.GetParameter();
+	node->wrapper.Reset();
+	node->owner->collected.push_back(node->id);
+}
+
+void HtmlDocument::FreeCollected()
+{
+	for (const unsigned id : std::exchange(collected, {}))
+	{
+		HtmlNode* node = FromId(id);
+		if (node == nullptr || !node->wrapper.IsEmpty())
+			continue;
+		HtmlNode* top = node;
+		while (top->parent != nullptr)
+			top = top->parent;
+		if (top != root)
+			FreeUnheld(*top);
 	}
 }

@@ -4,6 +4,7 @@
 #include "Utilities/XmlNesting.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
 
 namespace
@@ -21,6 +22,17 @@ namespace
 			default: out += character;
 			}
 		}
+	}
+
+	// litehtml builds a table's grid from the spans: a span is held to what a page can show.
+	constexpr long kMaxTableSpan = 256;
+
+	std::string_view LayoutValue(std::string_view key, const std::string& value, std::string& clamped)
+	{
+		if (key != "colspan" && key != "rowspan")
+			return value;
+		clamped = std::to_string(std::clamp(std::strtol(value.c_str(), nullptr, 10), 1L, kMaxTableSpan));
+		return clamped;
 	}
 
 	bool IsRawText(const HtmlNode* node)
@@ -61,10 +73,11 @@ namespace
 			break;
 		}
 		out += '<' + node.name;
+		std::string clamped;
 		for (const auto& [key, value] : node.attributes)
 		{
 			out += ' ' + key + "=\"";
-			Escape(out, value, true);
+			Escape(out, forLayout ? LayoutValue(key, value, clamped) : std::string_view(value), true);
 			out += '"';
 		}
 		if (forLayout)

@@ -5,6 +5,7 @@
 
 #include <gumbo.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,8 @@ namespace
 			error = "larger than " + std::to_string(HtmlParser::kMaxBytes) + " bytes";
 		else if (tw::HtmlNestsDeeperThan(markup, tw::kMaxXmlNesting))
 			error = "elements nest deeper than " + std::to_string(tw::kMaxXmlNesting);
+		else if (std::count(markup.begin(), markup.end(), '<') > HtmlParser::kMaxTags)
+			error = "more than " + std::to_string(HtmlParser::kMaxTags) + " tags";
 		else
 			return true;
 		return false;

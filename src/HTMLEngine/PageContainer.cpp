@@ -1,5 +1,8 @@
 #include "HTMLEngine/PageContainer.h"
 
+#include "HTMLEngine/PageFiles.h"
+#include "Utilities/Diagnostics.h"
+
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
 #include <glib.h>
@@ -10,8 +13,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
-#include <fstream>
-#include <sstream>
 
 namespace
 {
@@ -85,9 +86,26 @@ namespace
 			pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(pango_cairo_font_map_get_default()));
 	}
 
-	cairo_surface_t* LoadPicture(const std::string& path)
+	// An import's URL as written: "'name'" and url("name") stand for name.
+	std::string Unquoted(std::string url)
 	{
-		SDL_Surface* loaded = IMG_Load(path.c_str());
+		const auto trim = [&url] {
+			const std::size_t first = url.find_first_not_of(" \t\r\n");
+			const std::size_t last = url.find_last_not_of(" \t\r\n");
+			url = first == std::string::npos ? std::string() : url.substr(first, last - first + 1);
+		};
+		trim();
+		if (url.rfind("url(", 0) == 0 && url.back() == ')')
+			url = url.substr(4, url.size() - 5);
+		trim();
+		if (url.size() >= 2 && (url.front() == '"' || url.front() == '\'') && url.back() == url.front())
+			url = url.substr(1, url.size() - 2);
+		return url;
+	}
+
+	cairo_surface_t* LoadPicture(const std::string& bytes)
+	{
+		SDL_Surface* loaded = IMG_Load_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
 		if (loaded == nullptr)
 			return nullptr;
 		SDL_Surface* argb = SDL_CreateRGBSurface(SDL_SWSURFACE, loaded->w, loaded->h, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
@@ -125,7 +143,8 @@ namespace
 	}
 }
 
-PageContainer::PageContainer(std::string pageFolder) : pageFolder(std::move(pageFolder))
+PageContainer::PageContainer(std::string pageFolder, std::string pageName)
+	: pageFolder(std::move(pageFolder)), pageName(pageName.empty() ? this->pageFolder : std::move(pageName))
 {
 	AddGameFonts(this->pageFolder);
 }
@@ -137,6 +156,11 @@ PageContainer::~PageContainer()
 			cairo_surface_destroy(picture);
 }
 
+void PageContainer::BeginLayout()
+{
+	imported.clear();
+}
+
 void PageContainer::SetViewSize(int width, int height)
 {
 	viewWidth = width;
@@ -145,16 +169,7 @@ void PageContainer::SetViewSize(int width, int height)
 
 std::string PageContainer::Resolve(const std::string& path, const std::string& base) const
 {
-	std::string local = path.rfind("file://", 0) == 0 ? path.substr(7) : path;
-	if (local.empty() || local.front() == '/')
-		return local;
-	std::string folder = pageFolder;
-	if (!base.empty())
-	{
-		const std::string baseLocal = base.rfind("file://", 0) == 0 ? base.substr(7) : base;
-		folder = baseLocal.substr(0, baseLocal.find_last_of('/') + 1);
-	}
-	return folder + local;
+	return PageFiles::Resolve(path, base.empty() ? pageFolder : base);
 }
 
 litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t* faceName, int size, int weight,
@@ -274,7 +289,8 @@ cairo_surface_t* PageContainer::Image(const std::string& src, const std::string&
 	const auto found = images.find(path);
 	if (found != images.end())
 		return found->second;
-	return images[path] = LoadPicture(path);
+	std::string bytes;
+	return images[path] = PageFiles::Read(pageName, pageFolder, path, "", PageFiles::Kind::Image, bytes) ? LoadPicture(bytes) : nullptr;
 }
 
 void PageContainer::load_image(const litehtml::tchar_t* src, const litehtml::tchar_t* baseurl, bool)
@@ -404,11 +420,19 @@ void PageContainer::transform_text(litehtml::tstring& text, litehtml::text_trans
 
 void PageContainer::import_css(litehtml::tstring& text, const litehtml::tstring& url, litehtml::tstring& baseurl)
 {
-	const std::string path = Resolve(url, baseurl);
-	std::ifstream file(path, std::ios::binary);
-	std::ostringstream content;
-	content << file.rdbuf();
-	text = content.str();
+	const std::string path = Resolve(Unquoted(url), baseurl);
+	text.clear();
+	// A sheet importing itself, or sheets importing each other, would recurse until the stack ends.
+	if (std::find(imported.begin(), imported.end(), path) != imported.end())
+		return;
+	if (imported.size() >= kMaxImports)
+	{
+		tw::Diagnostics::Report("HTMLView: page \"" + pageName + "\": more than " + std::to_string(kMaxImports) +
+			" style sheets; \"" + url + "\" is not imported");
+		return;
+	}
+	imported.push_back(path);
+	PageFiles::Read(pageName, pageFolder, path, "", PageFiles::Kind::Stylesheet, text);
 	baseurl = path;
 }
 

@@ -2,8 +2,11 @@
 
 #include "HTMLEngine/HtmlDocument.h"
 #include "HTMLEngine/HtmlMarkup.h"
+#include "Utilities/Diagnostics.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <vector>
 
 namespace
 {
@@ -53,6 +56,33 @@ input, button, select, textarea { display: inline-block; }
 button { border: 2px outset #c0c0c0; background-color: #e0e0e0; padding: 1px 6px; }
 )css";
 
+	// Elements and words below root, as litehtml will box them; counting stops past the budget.
+	std::size_t BoxCount(const HtmlNode& root)
+	{
+		std::size_t boxes = 0;
+		std::vector<const HtmlNode*> pending{&root};
+		while (!pending.empty() && boxes <= PageLayout::kMaxLayoutBoxes)
+		{
+			const HtmlNode* node = pending.back();
+			pending.pop_back();
+			if (node->type == HtmlNode::Type::Text)
+			{
+				// A word and the space after it are a box each.
+				bool inWord = false;
+				for (const char character : node->name)
+				{
+					const bool space = std::isspace(static_cast<unsigned char>(character)) != 0;
+					boxes += space != inWord ? 0 : 1;
+					inWord = !space;
+				}
+				continue;
+			}
+			++boxes;
+			pending.insert(pending.end(), node->children.begin(), node->children.end());
+		}
+		return boxes;
+	}
+
 	litehtml::context& SharedContext()
 	{
 		static litehtml::context context = [] {
@@ -64,7 +94,8 @@ button { border: 2px outset #c0c0c0; background-color: #e0e0e0; padding: 1px 6px
 	}
 }
 
-PageLayout::PageLayout(const std::string& pageFolder) : container(pageFolder)
+PageLayout::PageLayout(const std::string& pageFolder, const std::string& pageName)
+	: container(pageFolder, pageName), pageName(pageName.empty() ? pageFolder : pageName)
 {
 }
 
@@ -76,6 +107,14 @@ const char* PageLayout::MasterStylesheet()
 void PageLayout::Build(const HtmlDocument& document, int width, int height)
 {
 	container.SetViewSize(width, height);
+	container.BeginLayout();
+	if (const std::size_t boxes = BoxCount(document.Root()); boxes > kMaxLayoutBoxes)
+	{
+		page = nullptr;
+		tw::Diagnostics::Report("HTMLView: page \"" + pageName + "\" is not laid out: it makes " + std::to_string(boxes) +
+			" boxes, more than the " + std::to_string(kMaxLayoutBoxes) + " a page may have");
+		return;
+	}
 	const std::string markup = HtmlMarkup::ForLayout(document.Root());
 	page = litehtml::document::createFromString(markup.c_str(), &container, &SharedContext());
 	page->render(width);

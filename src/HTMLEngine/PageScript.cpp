@@ -2,6 +2,7 @@
 
 #include "HTMLEngine/DomBindings.h"
 #include "HTMLEngine/HtmlDocument.h"
+#include "HTMLEngine/PageFiles.h"
 #include "Utilities/Diagnostics.h"
 
 #include <v8-exception.h>
@@ -10,8 +11,7 @@
 #include <v8-script.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <cmath>
 
 namespace
 {
@@ -20,7 +20,7 @@ namespace
 	v8::Local<v8::String> Text(v8::Isolate* isolate, const std::string& text)
 	{
 		return v8::String::NewFromUtf8(isolate, text.c_str(), v8::NewStringType::kNormal, static_cast<int>(text.size()))
-			.ToLocalChecked();
+			.FromMaybe(v8::String::Empty(isolate));
 	}
 }
 
@@ -90,17 +90,33 @@ void PageScript::Report(const std::string& where, int line, const std::string& m
 	tw::Diagnostics::Report(where + ":" + std::to_string(line) + ": " + message);
 }
 
+PageScript::Entry::Entry(PageScript& page) : page(page), watched(ScriptRuntime::Instance().GetWatchdog())
+{
+	++page.running;
+}
+
+PageScript::Entry::~Entry()
+{
+	--page.running;
+}
+
 void PageScript::Settle(v8::TryCatch& caught, const std::string& where)
 {
 	if (caught.HasTerminated())
 	{
-		Report(where, 0, "script ran longer than " + std::to_string(ScriptWatchdog::kLimit.count()) + " ms and was stopped");
-		isolate->CancelTerminateExecution();
+		const bool outOfMemory = ScriptRuntime::Instance().TakeMemoryExhausted();
+		if (!silenced)
+			Report(pageName, 0, outOfMemory
+					? "script used more than the " + std::to_string(ScriptRuntime::kHeapLimitMegabytes) +
+						  " MB scripts may hold and was stopped; the page runs no more script"
+					: "script ran longer than " + std::to_string(ScriptRuntime::GetBudget().count()) +
+						  " ms and was stopped; the page's timers and event handlers are cleared");
+		Silence(outOfMemory);
 		return;
 	}
 	if (!caught.HasCaught())
 		return;
-	v8::Local<v8::Context> current = GetContext();
+	v8::Local<v8::Context> current = isolate->GetCurrentContext();
 	v8::String::Utf8Value message(isolate, caught.Exception());
 	int line = 0;
 	if (v8::Local<v8::Message> details = caught.Message(); !details.IsEmpty())
@@ -108,14 +124,33 @@ void PageScript::Settle(v8::TryCatch& caught, const std::string& where)
 	Report(where, line, *message != nullptr ? *message : "exception");
 }
 
+void PageScript::Silence(bool outOfMemory)
+{
+	silenced = true;
+	timers.clear();
+	windowListeners.clear();
+	document.DropHandlers();
+	if (!outOfMemory || !attached)
+		return;
+	// What the page's script holds goes with its context, so that the memory comes back.
+	DropHandles();
+	ScriptRuntime::Instance().Leave(*this);
+	attached = false;
+}
+
 void PageScript::Execute(const std::string& source, const std::string& where)
 {
 	if (!attached)
 		return;
 	v8::HandleScope scope(isolate);
+	v8::Context::Scope entered(GetContext());
+	Entry watched(*this);
+	Run(source, where);
+}
+
+void PageScript::Run(const std::string& source, const std::string& where)
+{
 	v8::Local<v8::Context> current = GetContext();
-	v8::Context::Scope entered(current);
-	ScriptWatchdog::Entry watched(ScriptRuntime::Instance().GetWatchdog());
 	v8::TryCatch caught(isolate);
 	v8::ScriptOrigin origin(isolate, Text(isolate, where));
 	v8::Local<v8::Script> script;
@@ -131,8 +166,7 @@ void PageScript::Execute(const std::string& source, const std::string& where)
 void PageScript::Call(v8::Local<v8::Function> function, v8::Local<v8::Value> receiver,
 	std::vector<v8::Local<v8::Value>> arguments, const std::string& where)
 {
-	v8::Local<v8::Context> current = GetContext();
-	ScriptWatchdog::Entry watched(ScriptRuntime::Instance().GetWatchdog());
+	v8::Local<v8::Context> current = isolate->GetCurrentContext();
 	v8::TryCatch caught(isolate);
 	const v8::MaybeLocal<v8::Value> result = function->Call(current, receiver, static_cast<int>(arguments.size()), arguments.data());
 	(void)result;
@@ -143,86 +177,126 @@ void PageScript::RunPageScripts()
 {
 	if (!attached)
 		return;
-	for (HtmlNode* script : document.FindByTag(document.Root(), "script"))
+	v8::HandleScope scope(isolate);
+	v8::Context::Scope entered(GetContext());
+	Entry watched(*this);
+	// By id: a script may remove the script elements after it.
+	std::vector<unsigned> scripts;
+	for (const HtmlNode* script : document.FindByTag(document.Root(), "script"))
+		scripts.push_back(script->id);
+	for (unsigned id : scripts)
 	{
+		const HtmlNode* script = document.FromId(id);
+		if (script == nullptr)
+			continue;
 		if (const std::string* source = script->GetAttribute("src"))
 		{
-			const std::string path = source->rfind('/', 0) == 0 ? *source : pageFolder + *source;
-			std::ifstream file(path, std::ios::binary);
-			if (!file)
-			{
-				Report(pageName, 0, "cannot read the script \"" + *source + "\"");
-				continue;
-			}
-			std::ostringstream text;
-			text << file.rdbuf();
-			Execute(text.str(), path);
+			std::string text;
+			if (PageFiles::Read(pageName, pageFolder, *source, pageFolder, PageFiles::Kind::Script, text))
+				Run(text, pageFolder + *source);
 		}
 		else
-			Execute(script->TextContent(), pageName);
-		if (!attached)
+			Run(script->TextContent(), pageName);
+		if (!Listening())
 			return;
 	}
+	RunLoadHandlers();
+}
+
+void PageScript::RunLoadHandlers()
+{
 	// The load event: the body's handler, then window.onload and the window's listeners.
-	v8::HandleScope scope(isolate);
 	v8::Local<v8::Context> current = GetContext();
-	v8::Context::Scope entered(current);
 	if (HtmlNode* body = document.Body())
 		if (v8::Local<v8::Function> handler = HandlerOf(*body, "load"); !handler.IsEmpty())
 			Call(handler, Wrap(*body), {}, pageName);
+	if (!Listening())
+		return;
+	// window.onload may be a getter of the page's own.
 	v8::Local<v8::Value> onload;
-	if (current->Global()->Get(current, Text(isolate, "onload")).ToLocal(&onload) && onload->IsFunction())
+	{
+		v8::TryCatch caught(isolate);
+		if (!current->Global()->Get(current, Text(isolate, "onload")).ToLocal(&onload))
+		{
+			Settle(caught, pageName);
+			return;
+		}
+	}
+	if (onload->IsFunction())
 		Call(onload.As<v8::Function>(), current->Global(), {}, pageName);
-	for (std::size_t i = 0; i < windowListeners.size(); ++i)
+	for (std::size_t i = 0; Listening() && i < windowListeners.size(); ++i)
 		if (windowListeners[i].first == "load")
 			Call(windowListeners[i].second.Get(isolate), current->Global(), {}, pageName);
 }
 
 void PageScript::AddTimer(v8::Local<v8::Value> action, double delay, bool repeat, int& id)
 {
-	const auto milliseconds = static_cast<std::uint32_t>(std::clamp(delay, 0.0, 2147483647.0));
+	id = 0;
+	if (timers.size() >= kMaxTimers)
+	{
+		Report(pageName, 0, "more than " + std::to_string(kMaxTimers) + " timers; no more are set");
+		return;
+	}
+	const auto milliseconds = static_cast<std::uint32_t>(std::clamp(std::isnan(delay) ? 0.0 : delay, 0.0, 2147483647.0));
 	id = nextTimerId++;
-	Timer timer{id, ScriptRuntime::Now() + milliseconds, std::max<std::uint32_t>(milliseconds, 1), repeat, {}};
+	Timer& timer = timers[id];
+	timer = Timer{ScriptRuntime::Now() + milliseconds, std::max<std::uint32_t>(milliseconds, 1), repeat, {}};
 	timer.action.Reset(isolate, action);
-	timers.push_back(std::move(timer));
 }
 
 void PageScript::ClearTimer(int id)
 {
-	timers.erase(std::remove_if(timers.begin(), timers.end(), [id](const Timer& timer) { return timer.id == id; }), timers.end());
+	timers.erase(id);
 }
 
 void PageScript::RunTimers(std::uint32_t now)
 {
-	if (!attached || timers.empty())
+	if (!Listening() || timers.empty())
 		return;
 	v8::HandleScope scope(isolate);
 	v8::Local<v8::Context> current = GetContext();
 	v8::Context::Scope entered(current);
+	// One budget for the frame's timers together.
+	Entry watched(*this);
 	// Due now, oldest first; each runs once even if a timer callback adds or clears others.
 	std::vector<std::pair<std::uint32_t, int>> due;
-	for (const Timer& timer : timers)
+	for (const auto& [id, timer] : timers)
 		if (static_cast<std::int32_t>(now - timer.due) >= 0)
-			due.emplace_back(timer.due, timer.id);
+			due.emplace_back(timer.due, id);
 	std::stable_sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return static_cast<std::int32_t>(a.first - b.first) < 0; });
 	for (const auto& entry : due)
 	{
-		const int id = entry.second;
-		const auto found = std::find_if(timers.begin(), timers.end(), [id](const Timer& timer) { return timer.id == id; });
+		const auto found = timers.find(entry.second);
 		if (found == timers.end())
 			continue;
-		v8::Local<v8::Value> action = found->action.Get(isolate);
-		if (found->repeat)
-			found->due = now + found->interval;
+		v8::Local<v8::Value> action = found->second.action.Get(isolate);
+		if (found->second.repeat)
+			found->second.due = now + found->second.interval;
 		else
 			timers.erase(found);
 		if (action->IsFunction())
 			Call(action.As<v8::Function>(), current->Global(), {}, pageName);
 		else
-			Execute(*v8::String::Utf8Value(isolate, action), pageName);
-		if (!attached)
+			RunText(action);
+		if (!Listening())
 			return;
 	}
+}
+
+void PageScript::RunText(v8::Local<v8::Value> action)
+{
+	// The text of an action that is not a function: its toString is the page's own script.
+	v8::Local<v8::String> text;
+	{
+		v8::TryCatch caught(isolate);
+		if (!action->ToString(isolate->GetCurrentContext()).ToLocal(&text))
+		{
+			Settle(caught, pageName);
+			return;
+		}
+	}
+	const v8::String::Utf8Value source(isolate, text);
+	Run(*source != nullptr ? std::string(*source, static_cast<std::size_t>(source.length())) : std::string(), pageName);
 }
 
 void PageScript::AddWindowListener(const std::string& type, v8::Local<v8::Function> listener)
@@ -232,23 +306,34 @@ void PageScript::AddWindowListener(const std::string& type, v8::Local<v8::Functi
 
 v8::Local<v8::Object> PageScript::Wrap(HtmlNode& node)
 {
-	return Instance(node.wrapper, nodeTemplate, node);
+	if (!node.wrapper.IsEmpty())
+		return node.wrapper.Get(isolate);
+	v8::Local<v8::Object> object = Instance(nodeTemplate, node);
+	document.AdoptWrapper(node, isolate, object);
+	return object;
 }
 
 v8::Local<v8::Object> PageScript::StyleOf(HtmlNode& node)
 {
-	return Instance(node.styleObject, styleTemplate, node);
+	if (!node.styleObject.IsEmpty())
+		return node.styleObject.Get(isolate);
+	// The style object keeps the node's wrapper, and so the node, alive; a style object nothing
+	// holds is made again on the next use.
+	v8::Local<v8::Object> style = Instance(styleTemplate, node);
+	v8::Local<v8::Context> current = GetContext();
+	(void)style->SetPrivate(current, v8::Private::ForApi(isolate, Text(isolate, "node")), Wrap(node)).FromMaybe(false);
+	node.styleObject.Reset(isolate, style);
+	node.styleObject.SetWeak();
+	return style;
 }
 
-v8::Local<v8::Object> PageScript::Instance(v8::Global<v8::Object>& slot, const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node)
+v8::Local<v8::Object> PageScript::Instance(const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node)
 {
-	if (slot.IsEmpty())
-	{
-		v8::Local<v8::Object> object = made.Get(isolate)->NewInstance(GetContext()).ToLocalChecked();
-		object->SetAlignedPointerInInternalField(0, &node);
-		slot.Reset(isolate, object);
-	}
-	return slot.Get(isolate);
+	v8::Local<v8::Object> object;
+	if (!made.Get(isolate)->NewInstance(GetContext()).ToLocal(&object))
+		return v8::Object::New(isolate);
+	object->SetAlignedPointerInInternalField(0, &node);
+	return object;
 }
 
 v8::Local<v8::Function> PageScript::HandlerOf(HtmlNode& node, const std::string& type)
@@ -275,12 +360,15 @@ v8::Local<v8::Function> PageScript::HandlerOf(HtmlNode& node, const std::string&
 
 bool PageScript::Dispatch(HtmlNode* target, const std::string& type, const EventDetails& details)
 {
-	if (!attached || target == nullptr)
+	if (!Listening() || target == nullptr)
 		return true;
 	v8::HandleScope scope(isolate);
 	v8::Local<v8::Context> current = GetContext();
 	v8::Context::Scope entered(current);
+	Entry watched(*this);
 	v8::Local<v8::Object> event = DomBindings::MakeEvent(current, eventTemplate.Get(isolate), type, Wrap(*target), details);
+	if (event.IsEmpty())
+		return true;
 	// The path is fixed before any handler runs, as handlers may move nodes.
 	std::vector<unsigned> path;
 	for (HtmlNode* node = target; node != nullptr; node = node->parent)
@@ -292,13 +380,13 @@ bool PageScript::Dispatch(HtmlNode* target, const std::string& type, const Event
 			continue;
 		if (v8::Local<v8::Function> handler = HandlerOf(*node, type); !handler.IsEmpty())
 			Call(handler, Wrap(*node), {event}, pageName);
-		for (std::size_t i = 0; attached && i < node->listeners.size(); ++i)
+		for (std::size_t i = 0; Listening() && document.FromId(id) == node && i < node->listeners.size(); ++i)
 			if (node->listeners[i].first == type)
 				Call(node->listeners[i].second.Get(isolate), Wrap(*node), {event}, pageName);
-		if (!attached || DomBindings::PropagationStopped(current, event))
+		if (!Listening() || DomBindings::PropagationStopped(current, event))
 			return !DomBindings::DefaultPrevented(current, event);
 	}
-	for (std::size_t i = 0; attached && i < windowListeners.size(); ++i)
+	for (std::size_t i = 0; Listening() && i < windowListeners.size(); ++i)
 		if (windowListeners[i].first == type)
 			Call(windowListeners[i].second.Get(isolate), current->Global(), {event}, pageName);
 	return !DomBindings::DefaultPrevented(current, event);

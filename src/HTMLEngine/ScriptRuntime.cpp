@@ -23,6 +23,12 @@ namespace
 		return listener;
 	}
 
+	std::chrono::milliseconds& Budget()
+	{
+		static std::chrono::milliseconds budget = ScriptWatchdog::kDefaultBudget;
+		return budget;
+	}
+
 	std::function<std::uint32_t()>& Clock()
 	{
 		static std::function<std::uint32_t()> clock = [] { return GetElapsedMilliseconds(); };
@@ -44,7 +50,7 @@ namespace
 	v8::Local<v8::String> Name(v8::Isolate* isolate, const std::string& name)
 	{
 		return v8::String::NewFromUtf8(isolate, name.c_str(), v8::NewStringType::kNormal, static_cast<int>(name.size()))
-			.ToLocalChecked();
+			.FromMaybe(v8::String::Empty(isolate));
 	}
 
 	v8::Local<v8::FunctionTemplate> FunctionOf(v8::Isolate* isolate, JSCallback callback, const JSFuncDesc& record,
@@ -91,6 +97,29 @@ void ScriptRuntime::SetShutdownListener(void (*listener)())
 	ShutdownListener() = listener;
 }
 
+std::chrono::milliseconds ScriptRuntime::SetBudget(std::chrono::milliseconds budget)
+{
+	const std::chrono::milliseconds replaced = std::exchange(Budget(), budget);
+	if (running != nullptr)
+		running->watchdog.SetBudget(budget);
+	return replaced;
+}
+
+std::chrono::milliseconds ScriptRuntime::GetBudget()
+{
+	return Budget();
+}
+
+std::size_t ScriptRuntime::NearHeapLimit(void* data, std::size_t current, std::size_t)
+{
+	// The script that allocates is stopped, not the game: the heap grows a little so that it can
+	// unwind, and shrinks back once the stopped page has let its memory go.
+	auto* runtime = static_cast<ScriptRuntime*>(data);
+	runtime->memoryExhausted = true;
+	runtime->isolate->TerminateExecution();
+	return current + (std::size_t{kHeapLimitMegabytes} << 20) / 2;
+}
+
 std::function<std::uint32_t()> ScriptRuntime::SetClock(std::function<std::uint32_t()> clock)
 {
 	return std::exchange(Clock(), std::move(clock));
@@ -102,7 +131,11 @@ ScriptRuntime::ScriptRuntime()
 	allocator.reset(v8::ArrayBuffer::Allocator::NewDefaultAllocator());
 	v8::Isolate::CreateParams params;
 	params.array_buffer_allocator = allocator.get();
+	params.constraints.ConfigureDefaultsFromHeapSize(0, std::size_t{kHeapLimitMegabytes} << 20);
 	isolate = v8::Isolate::New(params);
+	isolate->AddNearHeapLimitCallback(&NearHeapLimit, this);
+	isolate->AutomaticallyRestoreInitialHeapLimit();
+	watchdog.SetBudget(Budget());
 	// Everything runs on the game thread: the isolate stays entered for its whole life.
 	isolate->Enter();
 	watchdog.Watch(isolate);
@@ -198,9 +231,11 @@ void ScriptRuntime::Install(v8::Local<v8::Context> context, const std::string& n
 {
 	v8::Context::Scope entered(context);
 	v8::Local<v8::Value> global = value.As<v8::Value>();
-	if (value->IsFunctionTemplate())
-		global = value.As<v8::FunctionTemplate>()->GetFunction(context).ToLocalChecked();
-	context->Global()->Set(context, Name(isolate, name), global).Check();
+	if (value->IsFunctionTemplate() && !value.As<v8::FunctionTemplate>()->GetFunction(context).ToLocal(&global))
+		return;
+	// A data property: a page's own setter or read-only global of the same name is replaced,
+	// never run.
+	(void)context->Global()->DefineOwnProperty(context, Name(isolate, name), global).FromMaybe(false);
 }
 
 void ScriptRuntime::InstallEverywhere(const std::string& name, v8::Local<v8::Data> value)

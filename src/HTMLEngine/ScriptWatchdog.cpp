@@ -2,6 +2,8 @@
 
 #include <v8-isolate.h>
 
+#include <algorithm>
+
 ScriptWatchdog::~ScriptWatchdog()
 {
 	{
@@ -18,6 +20,11 @@ void ScriptWatchdog::Watch(v8::Isolate* watched)
 	isolate = watched;
 }
 
+void ScriptWatchdog::SetBudget(std::chrono::milliseconds newBudget)
+{
+	budget = std::max(newBudget, std::chrono::milliseconds(1));
+}
+
 void ScriptWatchdog::Run()
 {
 	std::unique_lock lock(mutex);
@@ -28,7 +35,7 @@ void ScriptWatchdog::Run()
 			changed.wait(lock);
 			continue;
 		}
-		if (changed.wait_until(lock, deadline) == std::cv_status::timeout && armed && std::chrono::steady_clock::now() >= deadline)
+		if (changed.wait_until(lock, deadline) == std::cv_status::timeout && armed && Clock::now() >= deadline)
 		{
 			isolate->TerminateExecution();
 			armed = false;
@@ -44,7 +51,7 @@ ScriptWatchdog::Entry::Entry(ScriptWatchdog& watchdog) : watchdog(watchdog)
 	if (!watchdog.thread.joinable())
 		watchdog.thread = std::thread([&watchdog] { watchdog.Run(); });
 	watchdog.armed = true;
-	watchdog.deadline = std::chrono::steady_clock::now() + kLimit;
+	watchdog.deadline = Clock::now() + watchdog.budget;
 	watchdog.changed.notify_all();
 }
 

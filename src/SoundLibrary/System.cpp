@@ -1,6 +1,7 @@
 #include "SoundLibrary/System.h"
 
 #include "Platform/QuietErrorStream.h"
+#include "Utilities/BinaryFile.h"
 #include "Utilities/Diagnostics.h"
 
 #include <AL/al.h>
@@ -143,6 +144,13 @@ namespace snd
 	{
 		if (context == nullptr)
 			return nullptr;
+		// A named file is opened only when it is a regular file: a FIFO would hang the game, and a
+		// device never ends.
+		if (std::string problem; !source.path.empty() && !CheckDataFile(source.path, problem))
+		{
+			tw::Diagnostics::Report("Sound file \"" + name + "\" cannot be played: " + problem);
+			return nullptr;
+		}
 		MakeCurrent();
 		auto sound = std::make_unique<Sound>(*this, std::move(source), mode, streamed);
 		SoundFile file(sound->GetSource(), sound->OutputChannels());

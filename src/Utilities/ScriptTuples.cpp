@@ -56,6 +56,7 @@ namespace
 	void BindTuple2(const char* className)
 	{
 		JSObject<Tuple2<T>>::Bind(className, 0)
+			.CopiedByConstructor()
 			.AddMember("x", &Tuple2<T>::x)
 			.AddMember("y", &Tuple2<T>::y)
 			.AddFunction("Negate", &Tuple2<T>::Negate)
@@ -76,6 +77,7 @@ namespace
 		BindTuple2<int>("Tuple2i");
 		BindTuple2<float>("Vec2");
 		JSObject<Tuple3<float>>::Bind("Vec3", 0)
+			.CopiedByConstructor()
 			.AddMember("x", &Tuple3<float>::x)
 			.AddMember("y", &Tuple3<float>::y)
 			.AddMember("z", &Tuple3<float>::z)
@@ -95,6 +97,7 @@ namespace
 			.AddFunction("DistanceSquared", &Tuple3<float>::DistanceSquared)
 			.AddFunction("Set", &Tuple3<float>::Set);
 		JSObject<Tuple4<float>>::Bind("Vec4", 0)
+			.CopiedByConstructor()
 			.AddMember("x", &Tuple4<float>::x)
 			.AddMember("y", &Tuple4<float>::y)
 			.AddMember("z", &Tuple4<float>::z)

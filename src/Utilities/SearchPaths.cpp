@@ -15,6 +15,30 @@ namespace
 		std::ifstream probe(path, std::ios::binary);
 		return probe.is_open();
 	}
+
+	// The absolute path with "..", "." and symbolic links resolved, as far as they exist.
+	std::filesystem::path Real(const std::string& path)
+	{
+		std::error_code error;
+		std::filesystem::path real = std::filesystem::weakly_canonical(std::filesystem::absolute(path, error), error);
+		return error ? std::filesystem::path() : real;
+	}
+}
+
+bool IsInsideFolder(const std::string& path, const std::string& folder)
+{
+	const std::filesystem::path real = Real(path);
+	const std::filesystem::path root = Real(folder);
+	if (real.empty() || root.empty())
+		return false;
+	const auto rootEnd = std::mismatch(root.begin(), root.end(), real.begin(), real.end()).first;
+	// A folder written with a trailing "/" ends in an empty element.
+	return rootEnd == root.end() || (std::next(rootEnd) == root.end() && rootEnd->empty());
+}
+
+bool SearchPathList::Holds(const std::string& path) const
+{
+	return std::any_of(paths.begin(), paths.end(), [&](const std::string& folder) { return IsInsideFolder(path, folder); });
 }
 
 bool SearchPathList::Add(std::string path)

@@ -120,6 +120,7 @@ namespace
 		Load("<body><script>record('ran')</script>" + std::string(8u << 20, ' ') + "</body>");
 		const std::string printed = ::testing::internal::GetCapturedStderr();
 		EXPECT_TRUE(Recorded().empty());
-		EXPECT_NE(printed.find("page.html\" refused: larger than"), std::string::npos) << printed;
+		EXPECT_NE(printed.find("page.html) is refused: is "), std::string::npos) << printed;
+		EXPECT_NE(printed.find(" bytes, more than the " + std::to_string(8u << 20)), std::string::npos) << printed;
 	}
 }

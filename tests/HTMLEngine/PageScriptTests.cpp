@@ -98,7 +98,7 @@ namespace
 		::testing::internal::CaptureStderr();
 		Load("<body><script src='missing.js'></script><script>record('next')</script></body>");
 		const std::string printed = ::testing::internal::GetCapturedStderr();
-		EXPECT_NE(printed.find("cannot read the script \"missing.js\""), std::string::npos) << printed;
+		EXPECT_NE(printed.find("the script \"missing.js\" (" + folder.Path() + "missing.js) is refused: not found"), std::string::npos) << printed;
 		EXPECT_EQ(Recorded(), std::vector<std::string>{"next"});
 	}
 }

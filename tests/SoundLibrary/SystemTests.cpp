@@ -1,7 +1,9 @@
 #include "SoundLibrary/System.h"
 
 #include "SoundLibrary/SampleSounds.h"
+#include "HostileFiles.h"
 #include "TempFolder.h"
+#include "Utilities/Diagnostics.h"
 
 #include <gtest/gtest.h>
 
@@ -177,6 +179,17 @@ namespace
 		if (!layer.IsLoopback())
 			GTEST_SKIP() << "this machine has an audio device";
 		EXPECT_EQ(printed, "Sound: no audio device opens; sounds are mixed on OpenAL Soft's loopback device and not heard\n");
+	}
+
+	TEST_F(SoundLibrary, FilesThatAreNoRegularFilesAreRefusedUnopened)
+	{
+		test::ExpectEachRefusedWithOneDiagnostic(folder, [&](const std::string& path) {
+			tw::Diagnostics::Flush();
+			::testing::internal::CaptureStderr();
+			EXPECT_EQ(system.createStream(path, snd::kLoop), nullptr) << path;
+			tw::Diagnostics::Flush();
+			return ::testing::internal::GetCapturedStderr();
+		});
 	}
 
 	TEST_F(SoundLibrary, ReleasedSoundStopsItsChannels)

@@ -66,6 +66,19 @@ namespace
 			EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
 	}
 
+	TEST_F(ScriptTuples, NewGivenATupleOfItsClassMakesAnIndependentCopy)
+	{
+		const Row rows[] = {
+			{"(function () { var a = t2(1, 2), b = new Tuple2i(a); b.x = 9; return (a !== b) + ' ' + s(a) + ' ' + s(b); })()", "true 1,2 9,2"},
+			{"(function () { var a = v2(1, 2), b = new Vec2(a); b.y = 9; return (a !== b) + ' ' + s(a) + ' ' + s(b); })()", "true 1,2 1,9"},
+			{"(function () { var a = v3(1, 2, 3), b = new Vec3(a); b.z = 9; return (a !== b) + ' ' + s(a) + ' ' + s(b); })()", "true 1,2,3 1,2,9"},
+			{"(function () { var a = v4(1, 2, 3, 4), b = new Vec4(a); b.w = 9; return (a !== b) + ' ' + s(a) + ' ' + s(b); })()",
+				"true 1,2,3,4 1,2,3,9"},
+		};
+		for (const Row& row : rows)
+			EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
+	}
+
 	TEST_F(ScriptTuples, ASmallerTupleIsRefusedALargerOneLendsItsFirstComponentsAndTheOtherTwoComponentClassConvertsByValue)
 	{
 		EXPECT_EQ(Eval("v3(1, 2, 3).DotProduct(v2(1, 2))"), "undefined");

@@ -1,18 +1,15 @@
 // Any bytes as a page with a style sheet: parsed into the DOM, laid out at 320x240 and painted;
-// its scripts are compiled (not run), so that V8's parser sees what pages can hold.
+// then its scripts run live with the DOM bindings (a short watchdog budget stops endless ones), an
+// event is dispatched and its timers run, and it is laid out again after what they changed.
 #include "HTMLEngine/HTMLEngine.h"
 #include "HTMLEngine/HtmlDocument.h"
 #include "HTMLEngine/HtmlParser.h"
 #include "HTMLEngine/PageLayout.h"
+#include "HTMLEngine/PageScript.h"
 
 #include <cairo.h>
-#include <v8-context.h>
-#include <v8-exception.h>
-#include <v8-isolate.h>
-#include <v8-persistent-handle.h>
-#include <v8-primitive.h>
-#include <v8-script.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,21 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 	cairo_surface_destroy(surface);
 	layout.NodeAt(10, 10);
 
-	v8::Isolate* isolate = HTMLEngine::GetIsolate();
-	v8::HandleScope scope(isolate);
-	// One context for every input: making one costs more than compiling the scripts.
-	static v8::Global<v8::Context> shared(isolate, v8::Context::New(isolate));
-	v8::Local<v8::Context> context = shared.Get(isolate);
-	v8::Context::Scope entered(context);
-	for (HtmlNode* script : document.FindByTag(document.Root(), "script"))
-	{
-		v8::TryCatch caught(isolate);
-		v8::Local<v8::String> source;
-		if (v8::String::NewFromUtf8(isolate, script->TextContent().c_str(), v8::NewStringType::kNormal).ToLocal(&source))
-		{
-			const v8::MaybeLocal<v8::Script> compiled = v8::Script::Compile(context, source);
-			(void)compiled;
-		}
-	}
+	static const bool budgetSet = (HTMLEngine::SetScriptBudget(std::chrono::milliseconds(50)), true);
+	(void)budgetSet;
+	PageScript script(document, "fuzz.html", "");
+	script.RunPageScripts();
+	script.Dispatch(document.Body(), "click", PageScript::EventDetails{});
+	script.RunTimers(1000);
+	document.FreeCollected();
+	layout.Build(document, 320, 240);
 	return 0;
 }

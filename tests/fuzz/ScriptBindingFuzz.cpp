@@ -1,6 +1,7 @@
 // Fuzzes the script bindings: the bytes choose a sequence of calls (class, member, and the kind of
 // each argument: numbers, strings, tuples of every class, null, plain objects, the wrapper of a
-// destroyed component), written as JavaScript and run in a page. Whatever a page passes, a call
+// destroyed component, values whose conversions throw or never end), written as JavaScript and
+// run in a page, whose watchdog stops what runs too long. Whatever a page passes, a call
 // neither crashes nor reads freed memory; a wrong argument only answers undefined.
 #include "Components/Transform.h"
 #include "Composition.h"
@@ -12,6 +13,7 @@
 
 #include <v8-isolate.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -24,7 +26,9 @@ namespace
 	const char* const kClasses[] = {"Engine", "Message", "IDPair", "ObjectFromName", "ObjectFromId", "Tuple2i", "Vec2", "Vec3",
 		"Vec4", "Origin", "Transform", "Camera", "Primitive", "Body"};
 	const char* const kArguments[] = {"0", "-1", "2147483648", "1e308", "NaN", "'Crate'", "''", "null", "undefined", "({})",
-		"new Tuple2i()", "new Vec2()", "new Vec3()", "new Vec4()", "new Message('M')", "dead", "crate", "[4, 'x', 7]"};
+		"new Tuple2i()", "new Vec2()", "new Vec3()", "new Vec4()", "new Message('M')", "dead", "crate", "[4, 'x', 7]",
+		"({toString: function() { throw 1; }})", "({valueOf: function() { for (;;); }})",
+		"Object.defineProperty([1], 0, {get: function() { throw 1; }})", "new Vec3(new Vec3())"};
 
 	struct Member
 	{
@@ -49,6 +53,7 @@ namespace
 	{
 		static HTMLView* view = [] {
 			HTMLEngine::Initialize(nullptr);
+			HTMLEngine::SetScriptBudget(std::chrono::milliseconds(50));
 			JavaScript::Instance().RegisterWithHTMLEngine();
 			Transform::Register();
 			const std::string path = "/tmp/ScriptBindingFuzzPage.html";

@@ -260,9 +260,10 @@ namespace
 
 int main(int argc, char** argv)
 {
-	const auto serveKeyPage = [](Engine&)
+	// Into the user folder: pages load only from the game's folders.
+	const auto serveKeyPage = [](Engine& engine)
 	{
-		std::ofstream("KeyPage.html") << kKeyPage;
+		std::ofstream(engine.GetUserFolder() + "KeyPage.html") << kKeyPage;
 		KeyReporter::Register();
 	};
 	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, serveKeyPage, [](Engine& engine) { engine.AddSystem(new GuiProbe()); });

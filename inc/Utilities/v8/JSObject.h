@@ -144,8 +144,17 @@ public:
 	{
 		CallbackFunc* payload = new CallbackFunc();
 		payload->Set(0, factory);
-		payload->Set(1, argumentCount);
+		payload->Set(1, ConstructorSetup{argumentCount, false});
 		Append(new JSFuncDesc(className, &Construct, payload, argumentCount), className);
+		constructorPayload = payload;
+		return *this;
+	}
+
+	// For value classes (tuples): new given an object of the class makes a copy of it instead of
+	// answering that object, so that changing the copy leaves the original as it was.
+	JSObject& CopiedByConstructor()
+	{
+		constructorPayload->Set(1, ConstructorSetup{constructorPayload->Get<ConstructorSetup>(1).argumentCount, true});
 		return *this;
 	}
 
@@ -251,6 +260,14 @@ public:
 	}
 
 private:
+	struct ConstructorSetup
+	{
+		int argumentCount;
+		bool copies;
+	};
+
+	CallbackFunc* constructorPayload = nullptr;
+
 	struct Entry
 	{
 		v8::Global<v8::Object> handle;
@@ -303,9 +320,11 @@ private:
 	static void Construct(const v8::FunctionCallbackInfo<v8::Value>& info)
 	{
 		const CallbackFunc* payload = JSObjectDetail::DataOf(info);
-		const int argumentCount = payload->Get<int>(1);
+		const auto [argumentCount, copying] = payload->Get<ConstructorSetup>(1);
 		const v8::Local<v8::Value> target = JSObjectDetail::Receiver(info, argumentCount);
-		if (Native(target) != nullptr)
+		const T* given = Native(target);
+		const bool copies = copying && info.IsConstructCall();
+		if (given != nullptr && !copies)
 		{
 			info.GetReturnValue().Set(target);
 			return;
@@ -323,7 +342,7 @@ private:
 			self->SetAlignedPointerInInternalField(0, nullptr);
 			return;
 		}
-		Adopt(info.GetIsolate(), self, payload->Get<Factory>(0)(info), true);
+		Adopt(info.GetIsolate(), self, given != nullptr ? new T(*given) : payload->Get<Factory>(0)(info), true);
 	}
 
 	template <class Arguments, std::size_t... I>

@@ -68,8 +68,10 @@ struct ScriptValue<std::vector<T>>
 		const v8::Local<v8::Array> array = value.As<v8::Array>();
 		for (std::uint32_t i = 0; array->Has(context, i).FromMaybe(false); ++i)
 		{
+			// A getter of the page's that throws refuses the call as a wrong element does.
 			T element{};
-			if (!ScriptValue<T>::From(isolate, array->Get(context, i).ToLocalChecked(), element))
+			v8::Local<v8::Value> item;
+			if (!array->Get(context, i).ToLocal(&item) || !ScriptValue<T>::From(isolate, item, element))
 				return false;
 			out.push_back(element);
 		}
@@ -83,7 +85,7 @@ struct ScriptValue<std::vector<T>>
 		{
 			const v8::Local<v8::Value> element = ScriptValue<T>::To(isolate, values[i]);
 			if (!element.IsEmpty())
-				array->Set(context, static_cast<std::uint32_t>(i), element).Check();
+				(void)array->CreateDataProperty(context, static_cast<std::uint32_t>(i), element).FromMaybe(false);
 		}
 		return array;
 	}

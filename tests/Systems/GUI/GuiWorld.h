@@ -10,6 +10,7 @@
 #include "HTMLEngine/JSFuncDesc.h"
 #include "Systems/GUI/GUI.h"
 #include "TempFolder.h"
+#include "Utilities/SearchPaths.h"
 
 #include <v8-function-callback.h>
 #include <v8-primitive.h>
@@ -46,6 +47,8 @@ namespace gui_tests
 			gui = new GUI();
 			engine->engine->AddSystem(gui);
 			HTMLEngine::RegisterV8Globals(&recordFunction, nullptr);
+			// Pages load only from the game's folders: the scratch folder is one.
+			AddSearchPath(folder.Path());
 			Recorded().clear();
 		}
 

@@ -1,0 +1,205 @@
+#include "HtmlTestPage.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+
+namespace
+{
+	using std::chrono::milliseconds;
+
+	constexpr milliseconds kBudget{100};
+	constexpr milliseconds kSlack{50};
+	// A load parses up to the page size limit: it may take longer than a frame, never for ever.
+	constexpr milliseconds kLoadLimit{3000};
+#if defined(__SANITIZE_ADDRESS__)
+	// AddressSanitizer keeps freed memory in quarantine: only the Release build measures it.
+	constexpr bool kMeasuresMemory = false;
+#else
+	constexpr bool kMeasuresMemory = true;
+#endif
+	constexpr long kMemoryLimitMegabytes = 300;
+
+	long ResidentMegabytes()
+	{
+		long pages = 0;
+		long resident = 0;
+		std::ifstream("/proc/self/statm") >> pages >> resident;
+		return resident * sysconf(_SC_PAGESIZE) >> 20;
+	}
+
+	HTMLView*& Navigated()
+	{
+		static HTMLView* view = nullptr;
+		return view;
+	}
+
+	// navigate(url): the page's pane loads url, as a pane's "LoadURL" does.
+	void Navigate(const v8::FunctionCallbackInfo<v8::Value>& info)
+	{
+		if (Navigated() != nullptr)
+			Navigated()->LoadURL(*v8::String::Utf8Value(info.GetIsolate(), info[0]));
+	}
+
+	struct HostileCase
+	{
+		const char* name;
+		std::function<void(const test::TempFolder&)> prepare;
+		std::function<std::string()> page;
+		// What the diagnostics must say of it ("" when nothing), and whether statements still run.
+		const char* printed;
+		bool runsStatements;
+	};
+
+	std::function<std::string()> Markup(const char* markup)
+	{
+		return [markup] { return std::string(markup); };
+	}
+
+	void Nothing(const test::TempFolder&)
+	{
+	}
+
+	class HostilePage : public test::HtmlTest
+	{
+	protected:
+		void SetUp() override
+		{
+			HtmlTest::SetUp();
+			previousBudget = HTMLEngine::SetScriptBudget(kBudget);
+			HTMLEngine::RegisterV8Globals(&navigateFunction, nullptr);
+		}
+		void TearDown() override
+		{
+			Navigated() = nullptr;
+			HtmlTest::TearDown();
+			HTMLEngine::SetScriptBudget(previousBudget);
+		}
+
+		// Plays a few frames of input and updates; the longest of them.
+		milliseconds LongestFrame(HTMLView& view)
+		{
+			milliseconds longest{0};
+			for (int frame = 0; frame < 6; ++frame)
+			{
+				const auto start = std::chrono::steady_clock::now();
+				now += 20;
+				view.InjectMouseMove(10.0f + frame, 10.0f);
+				view.InjectMouseDown(HTMLView::LeftMouseButton, 1);
+				view.InjectMouseUp(HTMLView::LeftMouseButton);
+				view.InjectKeyEvent(true, 65, 0, 'a', 0);
+				HTMLEngine::Update();
+				longest = std::max(longest, std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start));
+				if (kMeasuresMemory)
+					EXPECT_LT(ResidentMegabytes(), kMemoryLimitMegabytes) << "frame " << frame;
+			}
+			return longest;
+		}
+
+		milliseconds previousBudget{0};
+		JSFuncDesc navigateFunction{"navigate", Navigate, 1};
+	};
+
+	constexpr const char* kStopped = "script ran longer than 100 ms and was stopped";
+
+	const HostileCase kCases[] = {
+		{"an onload getter that loops", Nothing,
+			Markup("<body><script>Object.defineProperty(window, 'onload', {get: function() { for (;;); }});</script></body>"), kStopped, true},
+		{"a timer action whose toString loops", Nothing,
+			Markup("<body><script>setTimeout({toString: function() { for (;;); }}, 0);</script></body>"), kStopped, true},
+		{"a clientX setter on Object.prototype that loops", Nothing,
+			Markup("<body><script>Object.defineProperty(Object.prototype, 'clientX', {set: function() { for (;;); }});"
+				   "</script><div style='height: 50px'>x</div></body>"), "", true},
+		{"an endless interval", Nothing, Markup("<body><script>setInterval(function() { for (;;); }, 0);</script></body>"), kStopped, true},
+		{"an endless event handler", Nothing, Markup("<body onmousemove='for (;;);' onkeydown='for (;;);'>x</body>"), kStopped, true},
+		{"intervals arming intervals", Nothing,
+			Markup("<body><script>function f() { setInterval(f, 0); setInterval(f, 0); } for (var i = 0; i < 6000; ++i) f();</script></body>"),
+			"more than 10000 timers", true},
+		{"a throwing clientX setter", Nothing,
+			Markup("<body><script>Object.defineProperty(Object.prototype, 'clientX', {set: function() { throw 1; }});"
+				   "</script><div>x</div></body>"), "", true},
+		{"a throwing index setter on Array.prototype", Nothing,
+			Markup("<body><div>x</div><script>Object.defineProperty(Array.prototype, '0', {set: function() { throw 1; }});"
+				   "document.getElementsByTagName('div'); document.body.childNodes;</script></body>"), "", true},
+		{"a timer action whose toString throws", Nothing,
+			Markup("<body><script>setInterval({toString: function() { throw 'no text'; }}, 0);</script></body>"), "page.html:1: no text", true},
+		{"a script that allocates without end", Nothing,
+			Markup("<body><script>var kept = []; for (;;) kept.push(new Array(100000).fill(1.5));</script></body>"), "was stopped", true},
+		{"deep recursion", Nothing,
+			Markup("<body><script>var e = document.body; for (var i = 0; i < 2000; ++i) { var d = document.createElement('div');"
+				   " e.appendChild(d); e = d; } function down(n) { return down(n + 1) + 1; } down(0);</script></body>"),
+			"", true},
+		{"a page that reloads itself from a timer", Nothing,
+			Markup("<body><script>setTimeout(function() { navigate('file:' + location); }, 0);"
+				   "document.body.onclick = function() { navigate('file:' + location); };</script></body>"), "", true},
+		{"a page that loads another page from a handler", [](const test::TempFolder& folder) { folder.WriteFile("other.html", "<p>o</p>"); },
+			Markup("<body onmousedown=\"navigate('file:' + location.replace('page', 'other'))\">x</body>"), "", true},
+		{"style sheets importing themselves and each other without end",
+			[](const test::TempFolder& folder) {
+				folder.WriteFile("self.css", "@import url(self.css); @import 'other.css'; p { color: red; }");
+				folder.WriteFile("other.css", "@import 'self.css'; @import 'chain0.css';");
+				for (int i = 0; i < 40; ++i)
+					folder.WriteFile("chain" + std::to_string(i) + ".css", "@import 'chain" + std::to_string(i + 1) + ".css';");
+			},
+			Markup("<head><link rel='stylesheet' href='self.css'></head><body><p>x</p></body>"), "more than 32 style sheets", true},
+		{"resources that are devices, FIFOs, folders or outside",
+			[](const test::TempFolder& folder) {
+				EXPECT_EQ(mkfifo((folder.Path() + "fifo").c_str(), 0600), 0);
+				std::filesystem::create_directory(folder.Path() + "picture.png");
+			},
+			Markup("<head><link rel='stylesheet' href='/dev/zero'><link rel='stylesheet' href='fifo'>"
+				   "<script src='/dev/zero'></script><script src='fifo'></script><script src='../../../../../etc/hostname'></script>"
+				   "</head><body><img src='fifo'><img src='picture.png'><img src='/dev/zero'></body>"),
+			"is not a file but a device", true},
+		{"a table span of a billion in broken markup", Nothing,
+			Markup("<table><tr><td colspan='1000000000' rowspan='1000000000'>x<td colspan=99999999999999999999><tr><td>y"), "", true},
+		{"a 10 MB page", Nothing, [] { return "<body>" + std::string(10u << 20, 'a') + "</body>"; }, "more than the 8388608", true},
+		{"a page of more tags than a page may hold", Nothing, [] {
+			 std::string tags;
+			 for (int i = 0; i <= 100000; ++i)
+				 tags += "<br>";
+			 return tags;
+		 }, "more than 100000 tags", false},
+		{"a page of words just under the size limit", Nothing, [] {
+			 std::string words;
+			 while (words.size() < (8u << 20) - 200)
+				 words += "ab ";
+			 return "<body>" + words + "</body>";
+		 }, "is not laid out", true},
+	};
+
+	TEST_F(HostilePage, KeepsEachFrameWithinTheBudgetAndTheMemoryAndNeverEndsTheGame)
+	{
+		for (const HostileCase& hostile : kCases)
+		{
+			test::TempFolder pageFolder;
+			hostile.prepare(pageFolder);
+			pageFolder.WriteFile("page.html", "<script>var location = '" + pageFolder.Path() + "page.html';</script>" + hostile.page());
+			HTMLView* view = HTMLEngine::CreateView(100, 100, true, false);
+			Navigated() = view;
+			::testing::internal::CaptureStderr();
+			const auto start = std::chrono::steady_clock::now();
+			view->LoadFile(pageFolder.Path() + "page.html");
+			HTMLEngine::Update();
+			const auto loaded = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
+			const milliseconds longest = LongestFrame(*view);
+			tw::Diagnostics::Flush();
+			const std::string printed = ::testing::internal::GetCapturedStderr();
+			EXPECT_LT(loaded, kLoadLimit) << hostile.name;
+			EXPECT_LT(longest, kBudget + kSlack) << hostile.name;
+			EXPECT_NE(printed.find(hostile.printed), std::string::npos) << hostile.name << ": " << printed;
+			Recorded().clear();
+			view->ExecuteJavascript("record('runs')");
+			EXPECT_EQ(Recorded().size(), hostile.runsStatements ? 1u : 0u) << hostile.name;
+			view->Destroy();
+			Navigated() = nullptr;
+		}
+		Recorded().clear();
+		Load("<body><script>record('still running')</script></body>");
+		EXPECT_EQ(Recorded(), std::vector<std::string>{"still running"});
+	}
+}

@@ -1,0 +1,99 @@
+#include "HtmlTestPage.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace
+{
+	using ::testing::HasSubstr;
+
+	HTMLView*& Navigated()
+	{
+		static HTMLView* view = nullptr;
+		return view;
+	}
+
+	// navigate(url): the page's view loads url, as its pane's "LoadURL" does.
+	void Navigate(const v8::FunctionCallbackInfo<v8::Value>& info)
+	{
+		Navigated()->LoadURL(*v8::String::Utf8Value(info.GetIsolate(), info[0]));
+	}
+
+	class ScriptEntries : public test::HtmlTest
+	{
+	protected:
+		void SetUp() override
+		{
+			HtmlTest::SetUp();
+			previousBudget = HTMLEngine::SetScriptBudget(std::chrono::milliseconds(60));
+			HTMLEngine::RegisterV8Globals(&navigateFunction, nullptr);
+		}
+		void TearDown() override
+		{
+			HtmlTest::TearDown();
+			HTMLEngine::SetScriptBudget(previousBudget);
+		}
+
+		// Loads the page, then plays frames of pointer, click and key input; what was printed.
+		std::string Play(const std::string& page, int frames = 4)
+		{
+			::testing::internal::CaptureStderr();
+			HTMLView* view = Load(page);
+			for (int frame = 0; frame < frames; ++frame)
+			{
+				now += 20;
+				view->InjectMouseMove(20.0f + frame, 20.0f);
+				view->InjectMouseDown(HTMLView::LeftMouseButton, 1);
+				view->InjectMouseUp(HTMLView::LeftMouseButton);
+				view->InjectKeyEvent(true, 65, 0, 'a', 0);
+				HTMLEngine::Update();
+			}
+			tw::Diagnostics::Flush();
+			return ::testing::internal::GetCapturedStderr();
+		}
+
+		std::chrono::milliseconds previousBudget{0};
+		JSFuncDesc navigateFunction{"navigate", Navigate, 1};
+	};
+
+	TEST_F(ScriptEntries, AScriptOverTheMemoryLimitIsStoppedAndOnlyItsPageLosesItsScripts)
+	{
+		// Time enough to fill the script memory, even under the sanitizers.
+		HTMLEngine::SetScriptBudget(std::chrono::milliseconds(20000));
+		const std::string printed = Play("<body onclick=\"record('clicked')\"><script>var kept = [];"
+			"for (;;) kept.push(new Array(100000).fill(1.5));</script></body>");
+		EXPECT_THAT(printed, HasSubstr(folder.Path() + "page.html:0: script used more than the 128 MB scripts may hold"));
+		EXPECT_TRUE(Recorded().empty());
+		Load("<body><script>record('another page runs')</script></body>");
+		EXPECT_EQ(Recorded(), std::vector<std::string>{"another page runs"});
+	}
+
+	TEST_F(ScriptEntries, ANavigationFromThePagesOwnScriptWaitsUntilItsEntryReturned)
+	{
+		folder.WriteFile("next.html", "<body><script>record('next page')</script></body>");
+		const std::string next = "'file:" + folder.Path() + "next.html'";
+		const std::string pages[] = {
+			"<body onload=\"navigate(" + next + "); record('load ran on', document.body.id)\" id='first'></body>",
+			"<body id='first'><script>setTimeout(function() { navigate(" + next + "); record('timer ran on', document.body.id); }, 0);</script></body>",
+			"<body id='first' onmousedown=\"navigate(" + next + "); record('handler ran on', document.body.id)\">"
+			"<div style='height: 90px'>x</div></body>",
+		};
+		const char* ran[] = {"load ran on first", "timer ran on first", "handler ran on first"};
+		for (std::size_t i = 0; i < std::size(pages); ++i)
+		{
+			views.push_back(Navigated() = HTMLEngine::CreateView(100, 100, true, false));
+			folder.WriteFile("page.html", pages[i]);
+			Recorded().clear();
+			Navigated()->LoadFile(folder.Path() + "page.html");
+			now += 20;
+			HTMLEngine::Update();
+			Navigated()->InjectMouseMove(20.0f, 20.0f);
+			Navigated()->InjectMouseDown(HTMLView::LeftMouseButton, 1);
+			HTMLEngine::Update();
+			EXPECT_EQ(Recorded(), (std::vector<std::string>{ran[i], "next page"})) << pages[i];
+			EXPECT_EQ(Navigated()->GetLoadedFile(), folder.Path() + "next.html");
+		}
+	}
+}
