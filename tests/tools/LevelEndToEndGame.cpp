@@ -18,6 +18,7 @@
 #include "Composition.h"
 #include "Engine.h"
 #include "FrameShot.h"
+#include "FrameTimer.h"
 #include "Message.h"
 #include "Object.h"
 #include "PlayerCue.h"
@@ -26,6 +27,8 @@
 #include "System.h"
 #include "Systems/Window.h"
 #include "Utilities/Timer.h"
+
+#include <SDL/SDL.h>
 
 #include <algorithm>
 #include <cmath>
@@ -117,6 +120,39 @@ namespace
 	constexpr std::uint32_t kPiecesFirstLookMs = 4300;
 	constexpr std::uint32_t kPiecesLastLookMs = 4800;
 
+	// From the house's death until the pieces' last look, game time advances one frame a frame, as
+	// the physics does: the pieces then fall as far before each look, and before the level changes,
+	// however slowly a loaded machine draws. Afterwards it runs on with the SDL clock, unbroken.
+	class SteppedClock
+	{
+	public:
+		static void Start()
+		{
+			stepped = GetElapsedMilliseconds();
+			stepping = true;
+			SetElapsedMillisecondsHook(&Now);
+		}
+		static void Step()
+		{
+			if (stepping)
+				stepped += FrameTimer::kFrameMilliseconds;
+		}
+		static void Stop()
+		{
+			if (!stepping)
+				return;
+			offset = stepped - SDL_GetTicks();
+			stepping = false;
+		}
+
+	private:
+		static std::uint32_t Now() { return stepping ? stepped : SDL_GetTicks() + offset; }
+
+		static inline std::uint32_t stepped = 0;
+		static inline std::uint32_t offset = 0;
+		static inline bool stepping = false;
+	};
+
 	struct Piece
 	{
 		unsigned id;
@@ -197,6 +233,7 @@ namespace
 				const Tuple3f scale = transform->GetScale();
 				pieces.push_back({id, transform->GetWorldPosition(), transform->GetWorldPosition(), 0.5f * std::max({scale.x, scale.y, scale.z})});
 			}
+			SteppedClock::Stop();
 			deathTime = 0;
 			fallStage = 0;
 		}
@@ -246,9 +283,13 @@ namespace
 			{
 				if (!firstLevel.empty() && Engine::Instance()->GetCurrentLevel() == firstLevel && !pieces.empty() &&
 					ObjectIdsByName("House").empty())
+				{
+					SteppedClock::Start();
 					deathTime = GetElapsedMilliseconds();
+				}
 				return;
 			}
+			SteppedClock::Step();
 			const std::uint32_t since = GetElapsedMilliseconds() - deathTime;
 			if (fallStage == 0 && since >= kFallShotMs)
 			{
@@ -264,6 +305,7 @@ namespace
 			else if (fallStage == 2 && since >= kPiecesLastLookMs)
 			{
 				ReportPieces();
+				SteppedClock::Stop();
 				fallStage = 3;
 			}
 		}
