@@ -195,6 +195,9 @@ void Engine::Shutdown()
 	// Writes the configuration back to its file.
 	config.reset();
 	DestroyAllObjects();
+	// Ids restart with the next engine: a group kept past this one would hand its records to
+	// whatever object next takes an old member's id.
+	ObjectGroup::DestroyAll();
 	for (System* system : systems)
 	{
 		system->Shutdown();

@@ -2,6 +2,7 @@
 
 #include "EngineTestSupport.h"
 #include "JSEngine.h"
+#include "ObjectGroup.h"
 #include "Systems/Logic/Logic.h"
 #include "Utilities/SearchPaths.h"
 #include "Utilities/TestHelpers.h"
@@ -139,6 +140,8 @@ TEST_F(EngineSystems, ShutdownDestroysObjectsBeforeShuttingSystemsDownInOrder)
 	MakeObject<Probe>("Object");
 	Events().clear();
 	engine.reset();
+	// Ids restart with the next engine: a group still listing this one would claim its successor.
+	EXPECT_TRUE(ObjectGroup::Default().GetMembers().empty());
 	const Names expected = {"Detach Probe 1", "Release Probe 1", "Delete Probe 1", "Shutdown Alpha", "Delete Alpha", "Shutdown Beta",
 		"Delete Beta"};
 	ASSERT_GE(Events().size(), expected.size());
