@@ -108,4 +108,55 @@ namespace
 		for (float walked : outcome.villagerWalks)
 			EXPECT_GT(walked, 1.0f) << "a villager stays where it was placed";
 	}
+
+	// The first level's tetherball and drifting cloud over 24 s: the ball's greatest distance from
+	// the pole's top and its lowest point, the rope's length as drawn, the cloud's farthest x, its x
+	// at the end and how many clouds there are then.
+	struct FirstLevelOutcome
+	{
+		float ballReach = 0.0f;
+		float ballLowest = 1e9f;
+		float ropeLength = 0.0f;
+		float cloudFarthest = -1e9f;
+		float cloudAtEnd = 0.0f;
+		std::size_t cloudsAtEnd = 0;
+	};
+
+	FirstLevelOutcome PlayTheFirstLevelAWhile()
+	{
+		FirstLevelOutcome outcome;
+		GameWorld world("<FirstLevel>Homestead</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>");
+		world.engine.engine->AddSystem(new Window());
+		world.engine.engine->AddSystem(new Graphics());
+		constexpr unsigned kFrames = 1500;
+		std::map<unsigned, std::function<void()>> script;
+		const Tuple3f poleTop(8.0f, 4.0f, 6.0f);
+		for (unsigned frame = 1; frame <= kFrames; ++frame)
+			script[frame] = [&] {
+				const Tuple3f ball = PositionOf(ObjectFromName("TetherBall"));
+				outcome.ballReach = std::max(outcome.ballReach, static_cast<float>(ball.Distance(poleTop)));
+				outcome.ballLowest = std::min(outcome.ballLowest, ball.y);
+				outcome.cloudFarthest = std::max(outcome.cloudFarthest, PositionOf(ObjectFromName("Cloud")).x);
+			};
+		script[kFrames + 1] = [&] {
+			outcome.ropeLength = ObjectFromName("TetherRope").object->GetComponent<Transform>()->GetScale().y;
+			outcome.cloudAtEnd = PositionOf(ObjectFromName("Cloud")).x;
+			outcome.cloudsAtEnd = ObjectIdsByName("Cloud").size();
+			Engine::Instance()->RequestState(Engine::kQuit);
+		};
+		world.Run(world.engine.engine->GetCurrentLevel(), script, kFrames + 10);
+		return outcome;
+	}
+
+	TEST(PlayableLevelToys, TheFirstLevelsTetherballHangsOnItsRopeAndTheCloudComesBackAfterItsCrossing)
+	{
+		const FirstLevelOutcome outcome = PlayTheFirstLevelAWhile();
+		EXPECT_LT(outcome.ballReach, 2.55f) << "the rope of 2.5 holds the ball";
+		EXPECT_GT(outcome.ballLowest, 1.4f) << "the ball hangs clear of the floor";
+		EXPECT_NEAR(outcome.ropeLength, 2.5f, 0.05f) << "the rope is drawn from the pole to the ball";
+		// 1.5 units a second for 20 s from x -15, then a new cloud from the start for 4 s.
+		EXPECT_NEAR(outcome.cloudFarthest, 15.0f, 0.5f);
+		EXPECT_NEAR(outcome.cloudAtEnd, -9.0f, 0.5f);
+		EXPECT_EQ(outcome.cloudsAtEnd, 1u);
+	}
 }
