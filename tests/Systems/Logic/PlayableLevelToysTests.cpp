@@ -33,6 +33,7 @@ namespace
 		bool medkitTaken = false;
 		std::vector<std::string> playerHeard;
 		std::vector<float> villagerWalks;
+		float dogToPlayer = 1e9f;
 	};
 
 	Outcome PlayPastTheToys()
@@ -73,6 +74,14 @@ namespace
 		script[620] = [&] {
 			outcome.signTurn = static_cast<float>(ObjectFromName("SignBoard").object->GetComponent<Transform>()->GetWorldRotationVector().Length());
 		};
+		// Five units from the sheepdog, which runs at the player.
+		script[700] = [] {
+			const Tuple3f dog = PositionOf(ObjectFromName("Sheepdog"));
+			PutPlayerAt(Tuple3f(dog.x + (dog.x > 0.0f ? -5.0f : 5.0f), 1.0f, dog.z));
+		};
+		script[820] = [&] {
+			outcome.dogToPlayer = static_cast<float>(PositionOf(ObjectFromName("Sheepdog")).Distance(PositionOf(ObjectFromName("Player"))));
+		};
 		for (unsigned frame = 2; frame <= 900; ++frame)
 		{
 			auto step = script.count(frame) != 0 ? script[frame] : std::function<void()>();
@@ -104,6 +113,7 @@ namespace
 		EXPECT_TRUE(outcome.medkitTaken);
 		EXPECT_EQ(outcome.playerHeard.size(), 1u) << "the medkit heals once";
 		EXPECT_NEAR(outcome.signTurn, 1.5708f, 0.1f) << "the board springs up as the player passes";
+		EXPECT_LT(outcome.dogToPlayer, 2.5f) << "the sheepdog heads the player off";
 		ASSERT_EQ(outcome.villagerWalks.size(), 3u);
 		for (float walked : outcome.villagerWalks)
 			EXPECT_GT(walked, 1.0f) << "a villager stays where it was placed";
