@@ -17,6 +17,22 @@ namespace
 		return transform != nullptr ? transform->GetWorldPosition() : Tuple3f(1e9f, 1e9f, 1e9f);
 	}
 
+	// A shipped level run through the game loop, with the window and renderer its textures load into.
+	class ShippedLevelWorld : public GameWorld
+	{
+	public:
+		explicit ShippedLevelWorld(const std::string& level)
+			: GameWorld("<FirstLevel>" + level + "</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>")
+		{
+			engine.engine->AddSystem(new Window());
+			engine.engine->AddSystem(new Graphics());
+		}
+		void Play(std::map<unsigned, std::function<void()>> script, unsigned frames)
+		{
+			Run(engine.engine->GetCurrentLevel(), std::move(script), frames);
+		}
+	};
+
 	void PutPlayerAt(const Tuple3f& position)
 	{
 		ObjectFromName("Player").SendMessage(Message("SetPos").Push(position));
@@ -39,9 +55,7 @@ namespace
 	Outcome PlayPastTheToys()
 	{
 		Outcome outcome;
-		GameWorld world("<FirstLevel>Hillside</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>");
-		world.engine.engine->AddSystem(new Window());
-		world.engine.engine->AddSystem(new Graphics());
+		ShippedLevelWorld world("Hillside");
 		std::vector<unsigned> villagers;
 		std::vector<Tuple3f> villagerStarts;
 		test::MessageLog* player = nullptr;
@@ -99,7 +113,7 @@ namespace
 			outcome.playerHeard = player->Named("Heal");
 			Engine::Instance()->RequestState(Engine::kQuit);
 		};
-		world.Run(world.engine.engine->GetCurrentLevel(), script, 910);
+		world.Play(script, 910);
 		return outcome;
 	}
 
@@ -135,9 +149,7 @@ namespace
 	FirstLevelOutcome PlayTheFirstLevelAWhile()
 	{
 		FirstLevelOutcome outcome;
-		GameWorld world("<FirstLevel>Homestead</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>");
-		world.engine.engine->AddSystem(new Window());
-		world.engine.engine->AddSystem(new Graphics());
+		ShippedLevelWorld world("Homestead");
 		constexpr unsigned kFrames = 1500;
 		std::map<unsigned, std::function<void()>> script;
 		const Tuple3f poleTop(8.0f, 4.0f, 6.0f);
@@ -154,7 +166,7 @@ namespace
 			outcome.cloudsAtEnd = ObjectIdsByName("Cloud").size();
 			Engine::Instance()->RequestState(Engine::kQuit);
 		};
-		world.Run(world.engine.engine->GetCurrentLevel(), script, kFrames + 10);
+		world.Play(script, kFrames + 10);
 		return outcome;
 	}
 
