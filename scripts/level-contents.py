@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Prints, level by level, the component types and behaviour nodes a shipped level uses (its own
-objects and every archetype file it names, followed through the files they name), then the
-registered ones that no level uses.
+objects and every archetype file it names, followed through the files they name), then what the
+archetype files no level names use (the game makes those itself: menus, the editor), then the
+registered types that none of these uses.
 
 Usage: scripts/level-contents.py [repository folder]"""
 import pathlib
@@ -61,20 +62,32 @@ def contents(path, components, behaviors, seen):
             contents(archetype_file(named), components, behaviors, seen)
 
 
+def report(title, components, behaviors):
+    print(f"{title}:")
+    print("  components: " + (", ".join(sorted(components)) or "none"))
+    print("  behaviour nodes: " + (", ".join(sorted(behaviors)) or "none"))
+
+
 def main():
     all_components = registered_components()
     all_behaviors = registered_behaviors()
-    used_components, used_behaviors = set(), set()
+    used_components, used_behaviors, reached = set(), set(), set()
     for level in sorted(p for p in (data / "Levels").iterdir() if p.is_file()):
-        components, behaviors = set(), set()
-        contents(level, components, behaviors, set())
+        components, behaviors, seen = set(), set(), set()
+        contents(level, components, behaviors, seen)
+        reached |= seen
         used_components |= components
         used_behaviors |= behaviors
-        print(f"{level.name}:")
-        print("  components: " + ", ".join(sorted(components)))
-        print("  behaviour nodes: " + (", ".join(sorted(behaviors)) or "none"))
-    print("registered components no level uses: " + (", ".join(sorted(all_components - used_components)) or "none"))
-    print("registered behaviour nodes no level uses: " + (", ".join(sorted(all_behaviors - used_behaviors)) or "none"))
+        report(level.name, components, behaviors)
+    for archetype in sorted((data / "Objects").glob("*.xml")):
+        if archetype not in reached:
+            components, behaviors = set(), set()
+            contents(archetype, components, behaviors, set())
+            used_components |= components
+            used_behaviors |= behaviors
+            report(f"{archetype.name} (named by no level)", components, behaviors)
+    print("registered components nothing uses: " + (", ".join(sorted(all_components - used_components)) or "none"))
+    print("registered behaviour nodes nothing uses: " + (", ".join(sorted(all_behaviors - used_behaviors)) or "none"))
 
 
 main()
