@@ -1,0 +1,184 @@
+#include "Archetype.h"
+#include "Components/Logic/GameplayWorld.h"
+#include "Components/Logic/Health.h"
+#include "Systems/Window.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+	using test::GameWorld;
+
+	Tuple3f PositionOf(const Object& object)
+	{
+		const Transform* transform = object.IsDummy() ? nullptr : object.object->GetComponent<Transform>();
+		return transform != nullptr ? transform->GetWorldPosition() : Tuple3f(1e9f, 1e9f, 1e9f);
+	}
+
+	// A shipped level run through the game loop, with the window and renderer its textures load into.
+	class ShippedLevelWorld : public GameWorld
+	{
+	public:
+		explicit ShippedLevelWorld(const std::string& level)
+			: GameWorld("<FirstLevel>" + level + "</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>")
+		{
+			engine.engine->AddSystem(new Window());
+			engine.engine->AddSystem(new Graphics());
+		}
+		void Play(std::map<unsigned, std::function<void()>> script, unsigned frames)
+		{
+			Run(engine.engine->GetCurrentLevel(), std::move(script), frames);
+		}
+	};
+
+	void PutPlayerAt(const Tuple3f& position)
+	{
+		ObjectFromName("Player").SendMessage(Message("SetPos").Push(position));
+	}
+
+	// What the shipped second level's toys did while the player was led past them.
+	struct Outcome
+	{
+		float gateRise = 0.0f;
+		float crateBounceTop = 0.0f;
+		float signTurn = 0.0f;
+		std::size_t cratesFromTheMill = 0;
+		std::size_t shellsFired = 0;
+		bool medkitTaken = false;
+		std::vector<std::string> playerHeard;
+		std::vector<float> villagerWalks;
+		float dogToPlayer = 1e9f;
+	};
+
+	Outcome PlayPastTheToys()
+	{
+		Outcome outcome;
+		ShippedLevelWorld world("Hillside");
+		std::vector<unsigned> villagers;
+		std::vector<Tuple3f> villagerStarts;
+		test::MessageLog* player = nullptr;
+		float gateStart = 0.0f;
+		std::size_t cratesAtStart = 0;
+		Object bouncer;
+		std::map<unsigned, std::function<void()>> script;
+		script[1] = [&] {
+			villagers = ObjectIdsByName("Villager");
+			for (unsigned id : villagers)
+				villagerStarts.push_back(PositionOf(ObjectFromId(id)));
+			player = &test::Listen(ObjectFromName("Player"), {"Heal", "DamageTaken"});
+			gateStart = PositionOf(ObjectFromName("Gate")).y;
+			cratesAtStart = ObjectIdsByName("Crate").size();
+			ObjectFromName("Windmill").SendMessage(Message("Blown"));
+			bouncer = CreateObjectFromArchetype("Crate.xml");
+			bouncer.object->Start();
+			bouncer.SendMessage(Message("SetPos").Push(Tuple3f(-14.0f, 4.0f, 4.0f)));
+		};
+		script[150] = [&] { outcome.cratesFromTheMill = ObjectIdsByName("Crate").size() - cratesAtStart - 1; };
+		// Onto the pressure plate, in the turret's reach.
+		script[200] = [] { PutPlayerAt(Tuple3f(16.0f, 1.0f, 0.0f)); };
+		script[330] = [&] { outcome.gateRise = PositionOf(ObjectFromName("Gate")).y - gateStart; };
+		// Hurt, then into the opened pen where the medkit hovers.
+		script[400] = [] { ObjectFromName("Player").SendMessage(Message("Damage").PushInt(30).Push(Tuple3f(25.0f, 2.5f, 0.0f))); };
+		script[420] = [] { PutPlayerAt(Tuple3f(22.5f, 1.0f, 0.0f)); };
+		script[480] = [&] { outcome.medkitTaken = ObjectIdsByName("Medkit").empty(); };
+		// Beside the hinged board.
+		script[500] = [] { PutPlayerAt(Tuple3f(10.0f, 1.0f, -3.0f)); };
+		script[620] = [&] {
+			outcome.signTurn = static_cast<float>(ObjectFromName("SignBoard").object->GetComponent<Transform>()->GetWorldRotationVector().Length());
+		};
+		// Five units from the sheepdog, which runs at the player.
+		script[700] = [] {
+			const Tuple3f dog = PositionOf(ObjectFromName("Sheepdog"));
+			PutPlayerAt(Tuple3f(dog.x + (dog.x > 0.0f ? -5.0f : 5.0f), 1.0f, dog.z));
+		};
+		script[820] = [&] {
+			outcome.dogToPlayer = static_cast<float>(PositionOf(ObjectFromName("Sheepdog")).Distance(PositionOf(ObjectFromName("Player"))));
+		};
+		for (unsigned frame = 2; frame <= 900; ++frame)
+		{
+			auto step = script.count(frame) != 0 ? script[frame] : std::function<void()>();
+			script[frame] = [&, step, frame] {
+				if (step)
+					step();
+				if (frame > 60 && frame < 200)
+					outcome.crateBounceTop = std::max(outcome.crateBounceTop, PositionOf(bouncer).y);
+				outcome.shellsFired = std::max(outcome.shellsFired, ObjectIdsByName("Shell").size());
+			};
+		}
+		script[901] = [&] {
+			for (std::size_t villager = 0; villager < villagers.size(); ++villager)
+				outcome.villagerWalks.push_back(static_cast<float>(PositionOf(ObjectFromId(villagers[villager])).Distance(villagerStarts[villager])));
+			outcome.playerHeard = player->Named("Heal");
+			Engine::Instance()->RequestState(Engine::kQuit);
+		};
+		world.Play(script, 910);
+		return outcome;
+	}
+
+	TEST(PlayableLevelToys, TheSecondLevelsToysAnswerThePlayer)
+	{
+		const Outcome outcome = PlayPastTheToys();
+		EXPECT_EQ(outcome.cratesFromTheMill, 1u) << "the blown windmill drops one crate";
+		EXPECT_GT(outcome.crateBounceTop, 4.5f) << "a crate dropped from 4 units bounces higher off the trampoline";
+		EXPECT_NEAR(outcome.gateRise, 2.5f, 0.05f) << "the plate opens the pen's gate";
+		EXPECT_GE(outcome.shellsFired, 1u) << "the turret shoots at the player in its reach";
+		EXPECT_TRUE(outcome.medkitTaken);
+		EXPECT_EQ(outcome.playerHeard.size(), 1u) << "the medkit heals once";
+		EXPECT_NEAR(outcome.signTurn, 1.5708f, 0.1f) << "the board springs up as the player passes";
+		EXPECT_LT(outcome.dogToPlayer, 2.5f) << "the sheepdog heads the player off";
+		ASSERT_EQ(outcome.villagerWalks.size(), 3u);
+		for (float walked : outcome.villagerWalks)
+			EXPECT_GT(walked, 1.0f) << "a villager stays where it was placed";
+	}
+
+	// The first level's tetherball and drifting cloud over 24 s: the ball's greatest distance from
+	// the pole's top and its lowest point, the rope's length as drawn, the cloud's farthest x, its x
+	// at the end and how many clouds there are then.
+	struct FirstLevelOutcome
+	{
+		float ballReach = 0.0f;
+		float ballLowest = 1e9f;
+		float ropeLength = 0.0f;
+		float cloudFarthest = -1e9f;
+		float cloudAtEnd = 0.0f;
+		std::size_t cloudsAtEnd = 0;
+	};
+
+	FirstLevelOutcome PlayTheFirstLevelAWhile()
+	{
+		FirstLevelOutcome outcome;
+		ShippedLevelWorld world("Homestead");
+		constexpr unsigned kFrames = 1500;
+		std::map<unsigned, std::function<void()>> script;
+		const Tuple3f poleTop(8.0f, 4.0f, 6.0f);
+		for (unsigned frame = 1; frame <= kFrames; ++frame)
+			script[frame] = [&] {
+				const Tuple3f ball = PositionOf(ObjectFromName("TetherBall"));
+				outcome.ballReach = std::max(outcome.ballReach, static_cast<float>(ball.Distance(poleTop)));
+				outcome.ballLowest = std::min(outcome.ballLowest, ball.y);
+				outcome.cloudFarthest = std::max(outcome.cloudFarthest, PositionOf(ObjectFromName("Cloud")).x);
+			};
+		script[kFrames + 1] = [&] {
+			outcome.ropeLength = ObjectFromName("TetherRope").object->GetComponent<Transform>()->GetScale().y;
+			outcome.cloudAtEnd = PositionOf(ObjectFromName("Cloud")).x;
+			outcome.cloudsAtEnd = ObjectIdsByName("Cloud").size();
+			Engine::Instance()->RequestState(Engine::kQuit);
+		};
+		world.Play(script, kFrames + 10);
+		return outcome;
+	}
+
+	TEST(PlayableLevelToys, TheFirstLevelsTetherballHangsOnItsRopeAndTheCloudComesBackAfterItsCrossing)
+	{
+		const FirstLevelOutcome outcome = PlayTheFirstLevelAWhile();
+		EXPECT_LT(outcome.ballReach, 2.55f) << "the rope of 2.5 holds the ball";
+		EXPECT_GT(outcome.ballLowest, 1.4f) << "the ball hangs clear of the floor";
+		EXPECT_NEAR(outcome.ropeLength, 2.5f, 0.05f) << "the rope is drawn from the pole to the ball";
+		// 1.5 units a second for 20 s from x -15, then a new cloud from the start for 4 s.
+		EXPECT_NEAR(outcome.cloudFarthest, 15.0f, 0.5f);
+		EXPECT_NEAR(outcome.cloudAtEnd, -9.0f, 0.5f);
+		EXPECT_EQ(outcome.cloudsAtEnd, 1u);
+	}
+}
