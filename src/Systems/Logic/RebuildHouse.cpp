@@ -158,6 +158,9 @@ void RebuildHouse::Update()
 			ReleasePiece();
 			house->owner->HandleMessage(Message("RestoreNextObject").Push(placement));
 			SetPieceGhost(false);
+			// Mended: nothing else stops the golem, which walked on out of the world.
+			if (house->GetHouseState() == AvailableObjects::kWhole)
+				LeafRules::Send(owner, Message("StopPathing").PushBool(true));
 			status = Success;
 			phase = kDone;
 		}

@@ -102,6 +102,33 @@ namespace
 		}
 	}
 
+	// Whether the walk ends or is paused, the body stops across the ground and keeps its rise.
+	TEST(PathMovement, AnEndedOrPausedWalkStopsTheBodysGroundVelocityOnly)
+	{
+		for (const char* cause : {"PathingComplete", "StopPathing", "Ragdoll"})
+		{
+			NavWorld world;
+			world.AddFloorObject(32, 32);
+			world.LevelLoaded();
+			const Object walker = world.AddBodyObject("Walker", Tuple3f(4, 0.5f, 4), false, NavWorld::BodyValues("NOGRAVITY"));
+			NavWorld::AddLoaded(walker, PathMovement::TypeId(), "<float>4</float><float>100</float>");
+			walker.object->Start();
+			test::MessageLog& log = test::Listen(walker, {"PathingComplete"});
+			walker.object->HandleMessage(Message("SetEndPoint").Push(Tuple3f(7, 0, 4)));
+			RigidBody& body = NavWorld::RigidBodyOf(walker);
+			body.velocity.y = 0.25f;
+			for (int frame = 0; frame < 10; ++frame)
+				world.Frame();
+			if (std::string(cause) != "PathingComplete")
+				walker.object->HandleMessage(Message(cause).PushBool(true));
+			for (int frame = 0; frame < 200 && log.Count("PathingComplete") == 0 && std::string(cause) == "PathingComplete"; ++frame)
+				world.Frame();
+			world.Frame();
+			EXPECT_EQ(Tuple3f(body.velocity.x, 0, body.velocity.z), Tuple3f()) << cause;
+			EXPECT_EQ(body.velocity.y, 0.25f) << cause;
+		}
+	}
+
 	TEST(PathMovement, ACharacterWhoseCentreStandsAUnitOrMoreAboveThePathStillArrives)
 	{
 		for (const float height : {1.0f, 1.5f})

@@ -22,7 +22,7 @@ namespace
 			object.object->AddComponent(Transform::TypeId());
 			MoveTo(position);
 			HouseWorld::AddLoaded(object, GolemPoints::TypeId(), "<float>0.5</float><float>0.5</float>");
-			log = &test::Listen(object, {"SetSpeed", "SetEndPoint", "AddWayPoint", "SetAnimation"});
+			log = &test::Listen(object, {"SetSpeed", "SetEndPoint", "AddWayPoint", "SetAnimation", "StopPathing"});
 			object.object->Start();
 		}
 		void MoveTo(const Tuple3f& position) const { object.object->GetComponent<Transform>()->SetWorldPosition(position); }
@@ -200,5 +200,25 @@ namespace
 		EXPECT_FALSE(house.IsGhost());
 		house.House().RefreshRegion();
 		EXPECT_EQ(house.House().Blackboard().NextObject().objectId, house.pieces[3].id);
+	}
+
+	// The builder stops walking once its last piece makes the house whole, and only then.
+	TEST(RebuildHouse, PlacingThePieceThatMakesTheHouseWholeStopsTheBuilder)
+	{
+		for (const bool secondKnocked : {false, true})
+		{
+			HouseWorld world;
+			KnockedHouse house;
+			if (secondKnocked)
+				HouseWorld::Move(house.pieces[2], Tuple3f(4.5f, 0.5f, 3.5f));
+			const Builder builder(Tuple3f(4.5f, 0.5f, 2));
+			const auto node = builder.Start();
+			node->Update();
+			ASSERT_EQ(AsRebuild(*node).GetPhase(), RebuildHouse::kCarrying) << secondKnocked;
+			builder.MoveTo(AsRebuild(*node).GetPlacement().position);
+			node->Update();
+			ASSERT_EQ(node->status, Success) << secondKnocked;
+			EXPECT_EQ(builder.log->Count("StopPathing"), secondKnocked ? 0u : 1u) << secondKnocked;
+		}
 	}
 }
