@@ -89,17 +89,17 @@ void RebuildHouse::Start()
 	if (house->GetHouseState() != AvailableObjects::kDestroyed)
 	{
 		house->RefreshRegion();
-		if (!house->Blackboard().Refresh())
+		if (house->Blackboard().Refresh())
 		{
-			status = Failure;
-			return;
+			placement = house->Blackboard().NextObject();
+			target = PositionOf(placement.objectId);
 		}
-		placement = house->Blackboard().NextObject();
-		target = PositionOf(placement.objectId);
 		if (placement.objectId == 0 || !target)
 		{
 			house->Blackboard().RemoveObject(placement);
 			placement = {};
+			// Mended: a slot no piece can reach kept the house "being rebuilt" for ever.
+			house->EndRebuildIfStalled();
 			status = Failure;
 			return;
 		}
@@ -116,6 +116,9 @@ void RebuildHouse::Update()
 	// No limit while carrying, not even after a long pause between two updates.
 	if (phase != kCarrying && GetElapsedMilliseconds() - startTime > kLongestWalk)
 	{
+		// A piece beyond every path would otherwise be chosen again at each activation.
+		if (AvailableObjects* house = House(); house != nullptr && phase == kToPiece)
+			house->FetchFailed(placement.objectId);
 		status = Failure;
 		return;
 	}

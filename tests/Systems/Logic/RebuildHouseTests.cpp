@@ -33,6 +33,14 @@ namespace
 		test::MessageLog* log = nullptr;
 	};
 
+	std::size_t Occurrences(const std::string& text, const std::string& part)
+	{
+		std::size_t count = 0;
+		for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+			++count;
+		return count;
+	}
+
 	RebuildHouse& AsRebuild(BehaviorNode& node)
 	{
 		return dynamic_cast<RebuildHouse&>(node);
@@ -219,6 +227,37 @@ namespace
 			node->Update();
 			ASSERT_EQ(node->status, Success) << secondKnocked;
 			EXPECT_EQ(builder.log->Count("StopPathing"), secondKnocked ? 0u : 1u) << secondKnocked;
+		}
+	}
+
+	// A piece out of the search region is never offered; one offered but never reached is given
+	// up after its second try. Either way the rebuild ends within a bounded time with the slot left empty.
+	TEST(RebuildHouse, ARebuildThatCannotFetchAPieceEndsInBoundedTimeWithOneReport)
+	{
+		const struct { Tuple3f piece; std::size_t givenUp; } cases[] = {{Tuple3f(20, 0.5f, 0.5f), 0}, {Tuple3f(4.5f, 0.5f, 0.5f), 1}};
+		for (const auto& row : cases)
+		{
+			HouseWorld world;
+			KnockedHouse house;
+			HouseWorld::Move(house.pieces[3], row.piece);
+			const Builder builder(Tuple3f(4.5f, 0.5f, 12));
+			::testing::internal::CaptureStderr();
+			for (int activation = 0; activation < 20 && house.House().GetHouseState() != AvailableObjects::kWhole; ++activation)
+			{
+				const auto node = builder.Start();
+				for (int update = 0; update < 5 && node->status == Running; ++update)
+				{
+					test::GameClock::Advance(5000);
+					node->Update();
+				}
+				node->Finish();
+				test::GameClock::Advance(5000);
+			}
+			const std::string printed = ::testing::internal::GetCapturedStderr();
+			EXPECT_EQ(house.House().GetHouseState(), AvailableObjects::kWhole) << row.piece;
+			EXPECT_LT(HouseWorld::BoxOf(house.pieces[3]).Centre().Distance(row.piece), 1e-3) << "the slot stays empty";
+			EXPECT_EQ(Occurrences(printed, "gives up piece"), row.givenUp) << printed;
+			EXPECT_EQ(Occurrences(printed, "ends its rebuild"), 1u) << printed;
 		}
 	}
 }
