@@ -12,7 +12,6 @@
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Diagnostics.h"
-#include "Utilities/Timer.h"
 
 #include <algorithm>
 
@@ -166,7 +165,7 @@ bool AvailableObjects::IsGivenUp(unsigned objectId) const
 
 void AvailableObjects::EndRebuildIfStalled()
 {
-	if (houseState != kBeingRebuilt || GetElapsedMilliseconds() - lastProgress < kLongestStall)
+	if (houseState != kBeingRebuilt || Logic::GameMilliseconds() - lastProgress < kLongestStall)
 		return;
 	houseState = kWhole;
 	tw::Diagnostics::Report(Describe() + ": ends its rebuild with the pieces in place; nothing more could be fetched for " +
@@ -183,7 +182,7 @@ void AvailableObjects::BeginRebuild()
 	if (houseState != kBeingRebuilt)
 		failedFetches.clear();
 	houseState = kBeingRebuilt;
-	lastProgress = GetElapsedMilliseconds();
+	lastProgress = Logic::GameMilliseconds();
 }
 
 void AvailableObjects::OnClear(Message::Reader)

@@ -10,7 +10,6 @@
 #include "Systems/Logic/LeafRules.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Physics/RigidBody.h"
-#include "Utilities/Timer.h"
 
 #include <optional>
 #include <vector>
@@ -30,7 +29,7 @@ namespace
 	}
 }
 
-RebuildHouse::RebuildHouse() : startTime(GetElapsedMilliseconds())
+RebuildHouse::RebuildHouse() : startTime(Logic::GameMilliseconds())
 {
 }
 
@@ -108,13 +107,13 @@ void RebuildHouse::Start()
 	owner->HandleMessage(Message("SetSpeed").PushFloat(speed));
 	WalkTo(*target);
 	LeafRules::Animate(owner, "Walk");
-	startTime = GetElapsedMilliseconds();
+	startTime = Logic::GameMilliseconds();
 }
 
 void RebuildHouse::Update()
 {
 	// No limit while carrying, not even after a long pause between two updates.
-	if (phase != kCarrying && GetElapsedMilliseconds() - startTime > kLongestWalk)
+	if (phase != kCarrying && Logic::GameMilliseconds() - startTime > kLongestWalk)
 	{
 		// A piece beyond every path would otherwise be chosen again at each activation.
 		if (AvailableObjects* house = House(); house != nullptr && phase == kToPiece)
@@ -183,7 +182,7 @@ void RebuildHouse::PickUp()
 		points->AttachObject(placement.objectId);
 	SetPieceGhost(true);
 	phase = kCarrying;
-	startTime = GetElapsedMilliseconds();
+	startTime = Logic::GameMilliseconds();
 }
 
 void RebuildHouse::Finish()
