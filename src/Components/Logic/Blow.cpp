@@ -3,6 +3,7 @@
 #include "Archetype.h"
 #include "Components/Logic/CameraAim.h"
 #include "Components/Logic/GameplayRules.h"
+#include "Components/Logic/Scaler.h"
 #include "Components/Physics/ObjectBodies.h"
 #include "Components/Transform.h"
 #include "Composition.h"
@@ -226,6 +227,10 @@ void Blow::OnAddObject(Message::Reader reader)
 		Send(taken, "PauseClock", true);
 		Send(taken, "WakeUp");
 		Send(taken, "Ragdoll", true);
+		// Mended: caught while it grows back, the object took its half-grown size for its own and
+		// stayed small for good; the new shrink starts from the size it was made with.
+		if (const Scaler* regrowing = taken.object->GetComponent<Scaler>())
+			Send(taken, "SetScale", regrowing->GetStartScale());
 		while (reader.HasMore())
 		{
 			unsigned typeId = 0;

@@ -1,6 +1,7 @@
 #include "Components/Logic/Blow.h"
 
 #include "Components/Logic/BreathWorld.h"
+#include "Components/Logic/Scaler.h"
 #include "../../Utilities/ScriptMembers.h"
 #include "Utilities/TestHelpers.h"
 
@@ -199,6 +200,30 @@ namespace
 		EXPECT_EQ(body.velocity, Tuple3f());
 		EXPECT_FALSE(body.HasFlag(kBodyNoGravity));
 		EXPECT_EQ(log.Named("EnableSuck"), (std::vector<std::string>{"EnableSuck 0", "EnableSuck 1"})) << "the second finds nothing";
+	}
+
+	// Caught again halfway through growing back, a crate still ends at the size it was made with.
+	TEST(Blow, ACrateCaughtWhileGrowingBackRegrowsToItsOwnScale)
+	{
+		BreathWorld world(Tuple3f(0, 50, 0));
+		const Object player = world.AddPlayer({{Blow::TypeId(), BreathWorld::BlowValues(1)}});
+		const Object crate = world.AddCrate(Tuple3f(10, 1, 0));
+		crate.SendMessage(Message("SetScale").Push(Tuple3f(1.5f, 1.5f, 1.5f)));
+		Serializer shrink;
+		BreathWorld::Parse(shrink, "<Tuple3f>0.2 0.2 0.2</Tuple3f><float>0.5</float>");
+		const auto breatheIn = [&] {
+			shrink.Rewind();
+			player.object->HandleMessage(Message("AddObject").PushU32(crate.id).PushU32(Scaler::TypeId()).Push(&shrink));
+		};
+		breatheIn();
+		world.Frame(40);
+		player.object->HandleMessage(Message("PlaceObject"));
+		world.Frame(16);
+		breatheIn();
+		world.Frame(40);
+		player.object->HandleMessage(Message("PlaceObject"));
+		world.Frame(40);
+		EXPECT_LT(crate.object->GetComponent<Transform>()->GetScale().Distance(Tuple3f(1.5f, 1.5f, 1.5f)), 1e-4f);
 	}
 
 	TEST(Blow, ScriptClassBindsRoomCapacityAndTheHeldList)
