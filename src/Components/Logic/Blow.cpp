@@ -10,6 +10,7 @@
 #include "Object.h"
 #include "Serializer.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/Random.h"
 #include "Utilities/v8/JSObject.h"
 #include "Utilities/v8/ScriptTuples.h"
@@ -135,6 +136,13 @@ bool Blow::ReadAim(Message::Reader& reader, Aim& aim) const
 		reader.Read(aim.origin);
 		Tuple3f direction;
 		reader.Read(direction);
+		// Mended: normalising a zero or broken direction wrote infinite velocities into the shot.
+		if (!IsFinite(direction) || TupleMath::IsZeroLength<float>(direction.Length()))
+		{
+			tw::Diagnostics::Report("Blow of object '" + owner->GetName() + "' (" + std::to_string(owner->GetId()) +
+				"): \"StartGust\" with a zero or non-finite direction shoots nothing");
+			return false;
+		}
 		aim.direction = direction.Normalize();
 	}
 	else

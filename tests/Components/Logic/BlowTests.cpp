@@ -1,15 +1,19 @@
 #include "Components/Logic/Blow.h"
 
 #include "Components/Logic/BreathWorld.h"
+#include "Components/Logic/GameplayRules.h"
 #include "Components/Logic/Scaler.h"
 #include "../../Utilities/ScriptMembers.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <fstream>
+#include <limits>
 
 namespace
 {
@@ -58,6 +62,27 @@ namespace
 				EXPECT_EQ(BreathWorld::RigidBodyOf(gust).GetPosition(), world.eye + Tuple3f(0, 0, -3));
 				EXPECT_NEAR(BreathWorld::RigidBodyOf(gust).velocity.z, -5.0f, 1e-4f);
 			}
+		}
+	}
+
+	// A direction that points nowhere shoots neither a gust nor a held crate, and says so once.
+	TEST(Blow, AGustWithAZeroOrNonFiniteDirectionShootsNothingAndReportsOnce)
+	{
+		const float nan = std::numeric_limits<float>::quiet_NaN();
+		for (const Tuple3f& direction : {Tuple3f(), Tuple3f(nan, 0, -1), Tuple3f(0, std::numeric_limits<float>::infinity(), 0)})
+		{
+			BreathWorld world;
+			const Object player = world.AddPlayer({{Blow::TypeId(), BreathWorld::BlowValues(1, WriteGust(world))}});
+			const Object crate = world.AddCrate(Tuple3f(0, 1, -5));
+			AddObject(player, crate);
+			const auto gust = [&] { player.object->HandleMessage(Message("StartGust").PushFloat(1).Push(world.eye).Push(direction)); };
+			tw::Diagnostics::Flush();
+			const std::string printed = StderrOf([&] { gust(); gust(); });
+			EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << direction << ": " << printed;
+			EXPECT_NE(printed.find("\"StartGust\""), std::string::npos) << printed;
+			EXPECT_EQ(player.object->GetComponent<Blow>()->heldObjs, std::vector<unsigned>{crate.id}) << direction;
+			EXPECT_TRUE(ObjectIdsByName("Gust").empty()) << direction;
+			EXPECT_TRUE(IsFinite(BreathWorld::RigidBodyOf(crate).velocity)) << direction;
 		}
 	}
 
