@@ -50,6 +50,17 @@ namespace
 		test::MessageLog* log = nullptr;
 	};
 
+	// On a 32-unit floor, a walker whose body keeps its own rise or fall (no gravity) at (4, 4).
+	Object AddBodyWalker(NavWorld& world, const std::string& values)
+	{
+		world.AddFloorObject(32, 32);
+		world.LevelLoaded();
+		const Object walker = world.AddBodyObject("Walker", Tuple3f(4, 0.5f, 4), false, NavWorld::BodyValues("NOGRAVITY"));
+		NavWorld::AddLoaded(walker, PathMovement::TypeId(), values);
+		walker.object->Start();
+		return walker;
+	}
+
 	TEST(PathMovement, TheWalkHeadsForTheSecondPointNeverTheStartAndAnnouncesItsEndOnce)
 	{
 		WalkLevel level;
@@ -84,11 +95,7 @@ namespace
 		for (const float vertical : {-3.0f, 2.0f})
 		{
 			NavWorld world;
-			world.AddFloorObject(32, 32);
-			world.LevelLoaded();
-			const Object walker = world.AddBodyObject("Walker", Tuple3f(4, 0.5f, 4), false, NavWorld::BodyValues("NOGRAVITY"));
-			NavWorld::AddLoaded(walker, PathMovement::TypeId(), "<float>4</float><float>1</float>");
-			walker.object->Start();
+			const Object walker = AddBodyWalker(world, "<float>4</float><float>1</float>");
 			test::MessageLog& log = test::Listen(walker, {"SetVelocity"});
 			walker.object->HandleMessage(Message("SetEndPoint").Push(Tuple3f(24, 0, 4)));
 			NavWorld::RigidBodyOf(walker).velocity = Tuple3f(0, vertical, 0);
@@ -108,11 +115,7 @@ namespace
 		for (const char* cause : {"PathingComplete", "StopPathing", "Ragdoll"})
 		{
 			NavWorld world;
-			world.AddFloorObject(32, 32);
-			world.LevelLoaded();
-			const Object walker = world.AddBodyObject("Walker", Tuple3f(4, 0.5f, 4), false, NavWorld::BodyValues("NOGRAVITY"));
-			NavWorld::AddLoaded(walker, PathMovement::TypeId(), "<float>4</float><float>100</float>");
-			walker.object->Start();
+			const Object walker = AddBodyWalker(world, "<float>4</float><float>100</float>");
 			test::MessageLog& log = test::Listen(walker, {"PathingComplete"});
 			walker.object->HandleMessage(Message("SetEndPoint").Push(Tuple3f(7, 0, 4)));
 			RigidBody& body = NavWorld::RigidBodyOf(walker);
