@@ -402,25 +402,29 @@ namespace
 		std::vector<double> process;
 	};
 
-	// The engine's frame and the floor's in turn, so that both meet the same load: on a shared
-	// machine the rasteriser threads' share moves either by a fifth from one second to the next,
-	// and two benchmarks run seconds apart compare the load as much as the frames. Medians of
-	// each, in milliseconds; the ratio is the engine's wall time over the floor's.
-	void BM_FrameBesideFloor(benchmark::State& state)
+	// Draws the engine's way and the floor's in turn, each after prepare (untimed), so that both
+	// meet the same load: on a shared machine the rasteriser threads' share moves either by a fifth
+	// from one second to the next, and two benchmarks run seconds apart compare the load as much as
+	// the drawing. Medians of each, in milliseconds; the ratio is the engine's wall time over the
+	// floor's.
+	void TimeBesideFloor(benchmark::State& state, const std::function<void()>& prepare, const std::function<void()>& engineDraw,
+		const std::function<void()>& floorDraw)
 	{
-		Graphics& graphics = *TheScene().graphics;
-		graphics.Update();
-		ReferenceFrame reference(graphics);
 		FrameTimes engine;
 		FrameTimes floor;
+		const auto timeEngine = [&] {
+			prepare();
+			engine.Time(engineDraw);
+		};
 		bool engineFirst = true;
 		for (auto _ : state)
 		{
 			if (engineFirst)
-				engine.Time([&] { graphics.Update(); });
-			floor.Time([&] { reference.Draw(); });
+				timeEngine();
+			prepare();
+			floor.Time(floorDraw);
 			if (!engineFirst)
-				engine.Time([&] { graphics.Update(); });
+				timeEngine();
 			engineFirst = !engineFirst;
 		}
 		const double engineWall = engine.MedianWall();
@@ -432,6 +436,14 @@ namespace
 		state.counters["floor_cpu_ms"] = floor.MedianCpu();
 		state.counters["engine_all_cpu_ms"] = engine.MedianProcessCpu();
 		state.counters["floor_all_cpu_ms"] = floor.MedianProcessCpu();
+	}
+
+	void BM_FrameBesideFloor(benchmark::State& state)
+	{
+		Graphics& graphics = *TheScene().graphics;
+		graphics.Update();
+		ReferenceFrame reference(graphics);
+		TimeBesideFloor(state, [] {}, [&] { graphics.Update(); }, [&] { reference.Draw(); });
 	}
 	BENCHMARK(BM_FrameBesideFloor)->Unit(benchmark::kMillisecond)->MinTime(6.0);
 
@@ -637,8 +649,7 @@ namespace
 		return pixels;
 	}
 
-	// The engine's drawing of the spark group beside the floor's, in turn, each ended by glFinish
-	// after clearing the colour buffer: medians in milliseconds and the ratio of their wall times.
+	// The engine's drawing of the spark group beside the floor's, each onto a cleared colour buffer.
 	// The two pictures are compared first: a floor that drew something else would prove nothing.
 	void BM_ParticlesBesideFloor(benchmark::State& state)
 	{
@@ -649,7 +660,7 @@ namespace
 		glBindFramebuffer(GL_FRAMEBUFFER, 0);
 		UseProgram("ParticleShader");
 		glEnable(GL_BLEND);
-		// Nothing else is drawn, so every point would pass the depth test.
+		// Nothing else is drawn: without the depth test no depth buffer needs clearing.
 		glDisable(GL_DEPTH_TEST);
 		const std::vector<unsigned char> engineImage = PixelsOf([&] { sprite.Update(); });
 		const std::vector<unsigned char> floorImage = PixelsOf([&] { floor.Draw(); });
@@ -661,31 +672,8 @@ namespace
 			// Alpha stays as cleared.
 			lit += at % 4 != 3 && engineImage[at] != 0;
 		}
-		FrameTimes engine;
-		FrameTimes reference;
-		bool engineFirst = true;
-		for (auto _ : state)
-		{
-			glClear(GL_COLOR_BUFFER_BIT);
-			if (engineFirst)
-				engine.Time([&] { sprite.Update(); });
-			glClear(GL_COLOR_BUFFER_BIT);
-			reference.Time([&] { floor.Draw(); });
-			if (!engineFirst)
-			{
-				glClear(GL_COLOR_BUFFER_BIT);
-				engine.Time([&] { sprite.Update(); });
-			}
-			engineFirst = !engineFirst;
-		}
+		TimeBesideFloor(state, [] { glClear(GL_COLOR_BUFFER_BIT); }, [&] { sprite.Update(); }, [&] { floor.Draw(); });
 		glEnable(GL_DEPTH_TEST);
-		const double engineWall = engine.MedianWall();
-		const double floorWall = reference.MedianWall();
-		state.counters["engine_ms"] = engineWall;
-		state.counters["floor_ms"] = floorWall;
-		state.counters["ratio"] = floorWall > 0.0 ? engineWall / floorWall : 0.0;
-		state.counters["engine_all_cpu_ms"] = engine.MedianProcessCpu();
-		state.counters["floor_all_cpu_ms"] = reference.MedianProcessCpu();
 		state.counters["lit_bytes"] = static_cast<double>(lit);
 		state.counters["differing_bytes"] = static_cast<double>(differing);
 	}
