@@ -1,6 +1,12 @@
 #include "EngineTestSupport.h"
 
 #include "FrameTimer.h"
+#include "Systems/Input.h"
+#include "Systems/Window.h"
+
+#include <SDL/SDL.h>
+
+#include <cstdlib>
 
 namespace
 {
@@ -16,6 +22,31 @@ namespace
 		void Initialize() override { Events().push_back("Initialize Steady"); }
 		void Update() override { Events().push_back("Update Steady"); }
 		void Shutdown() override { Events().push_back("Shutdown Steady"); }
+	};
+
+	struct __StallName { static constexpr const char* name = "Stall"; };
+	// A level load that takes long: on "CloseAndStall" (sent by an object starting while Dock loads)
+	// it asks the window to close, as a user would, and holds the load up for a second and a half.
+	// It notes the time the level is loaded.
+	class Stall : public SystemBase<Stall, __StallName>
+	{
+	public:
+		void LoadConfig(Config&) override {}
+		void Initialize() override
+		{
+			RegisterHandler("CloseAndStall", &Stall::OnCloseAndStall);
+			RegisterHandler("LevelLoaded", &Stall::OnLevelLoaded);
+		}
+		void Update() override {}
+		void OnCloseAndStall(Message::Reader)
+		{
+			closed = std::system(TW_XWINDOW_TOOL " close Tumblewreck") == 0;
+			SDL_Delay(1500);
+		}
+		void OnLevelLoaded(Message::Reader) { loadedAt = SDL_GetTicks(); }
+
+		bool closed = false;
+		Uint32 loadedAt = 0;
 	};
 
 	// Levels Dock, Bridge and Tower, each with one "Buoy" object, starting at Dock.
@@ -74,6 +105,8 @@ namespace
 		FrameTimer::Clock realClock;
 	};
 	using FrameLoop = LevelChange;
+	// Opens a window: named so that it takes its turn on the one X display.
+	using WindowCloseWhileLoading = LevelChange;
 
 	TEST_F(LevelChange, RequestsInALoopRestartGoToTheNextOrPreviousLevelAndQuit)
 	{
@@ -106,6 +139,30 @@ namespace
 							  "in Dock after Quay, next Bridge, 3 objects", "UnloadingLevel Dock"}));
 		EXPECT_EQ(frames, 3u);
 		EXPECT_EQ(engine->GetLoadingView(), nullptr);
+	}
+
+	// Unlike a request made by the level's objects, the user's wish to leave must outlast the load.
+	TEST_F(WindowCloseWhileLoading, EndsTheGameWithinASecondOfTheLoad)
+	{
+		if (!std::getenv("DISPLAY"))
+			GTEST_SKIP() << "needs an X display: run the tests under xvfb-run";
+		engine.reset();
+		WriteConfig("<Config><FirstLevel>Dock</FirstLevel><Window><Width>640</Width><Height>480</Height>"
+					"<Fullscreen>false</Fullscreen></Window></Config>");
+		MakeEngine();
+		WriteLevel("Dock", "Bridge", "Quay",
+			"<Object><string>Closer</string><Component><string>StartMessage</string><string>CloseAndStall</string></Component></Object>");
+		engine->AddSystem(new Window());
+		engine->AddSystem(new Input());
+		auto* stall = new Stall;
+		engine->AddSystem(stall);
+		::testing::internal::CaptureStderr();
+		const Names events = Run({});
+		const Uint32 endedAt = SDL_GetTicks();
+		::testing::internal::GetCapturedStderr();
+		ASSERT_TRUE(stall->closed);
+		EXPECT_EQ(events, (Names{"Sent CloseAndStall showing LoadingScreen.html", "LevelLoaded Dock", "UnloadingLevel Dock"}));
+		EXPECT_LE(endedAt - stall->loadedAt, 1000u);
 	}
 
 	TEST_F(LevelChange, ALevelThatFailsLeavesAnEmptyWorldAndALaterRequestTriesItAgain)

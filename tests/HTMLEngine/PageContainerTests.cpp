@@ -47,6 +47,42 @@ namespace
 		EXPECT_EQ(Pixel(*view, 22, 5), (Bgra{0, 0, 0, 0}));
 	}
 
+	// What cairo paints for the colour, made straight again by rounding division.
+	Bgra StraightFromCairo(int red, int green, int blue, double alpha)
+	{
+		cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+		cairo_t* cr = cairo_create(surface);
+		cairo_set_source_rgba(cr, red / 255.0, green / 255.0, blue / 255.0, alpha);
+		cairo_paint(cr);
+		cairo_destroy(cr);
+		cairo_surface_flush(surface);
+		const uint8_t* painted = cairo_image_surface_get_data(surface);
+		const int a = painted[3];
+		Bgra straight{0, 0, 0, a};
+		for (int channel = 0; channel < 3 && a > 0; ++channel)
+			straight[channel] = std::min(255, (painted[channel] * 255 + a / 2) / a);
+		cairo_surface_destroy(surface);
+		return straight;
+	}
+
+	TEST_F(HtmlPaint, TranslucentPixelsAreExactlyCairosPaintMadeStraight)
+	{
+		// Alphas whose byte is exact, so the page and cairo are handed the same one.
+		const struct
+		{
+			int red, green, blue;
+			double alpha;
+		} colours[] = {{200, 100, 30, 0.2}, {255, 1, 77, 0.4}, {9, 250, 128, 0.6}, {3, 199, 254, 0.8}};
+		for (const auto& colour : colours)
+		{
+			const std::string rgba = std::to_string(colour.red) + "," + std::to_string(colour.green) + "," +
+				std::to_string(colour.blue) + "," + std::to_string(colour.alpha);
+			HTMLView* view = Load("<body><div style='position: absolute; left: 0; top: 0; width: 8px; height: 8px;"
+								  "background-color: rgba(" + rgba + ")'></div></body>", 16, 16);
+			EXPECT_EQ(Pixel(*view, 3, 3), StraightFromCairo(colour.red, colour.green, colour.blue, colour.alpha)) << rgba;
+		}
+	}
+
 	int CountDark(const HTMLView& view, int left, int top, int right, int bottom)
 	{
 		int dark = 0;
