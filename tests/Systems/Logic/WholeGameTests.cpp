@@ -230,8 +230,8 @@ namespace
 			std::string hits = "hits";
 			for (const ::Golem::DamageablePart& part : boss.GetParts())
 				hits += " " + std::to_string(part.hits);
-			if (hits != lastHits)
-				Note(hits);
+			if (hits != lastHits && !lastHits.empty())
+				Note(journey.FrameOf("first hit") < 0 ? "first hit" : hits);
 			lastHits = hits;
 		}
 
@@ -316,8 +316,7 @@ namespace
 		// In the lair: summoned, armed, each leaf seen before the first hit, every part hit home.
 		const int armed = frameOf("golem ReeledIn");
 		EXPECT_GT(armed, levels[2]);
-		int firstHit = frameOf("hits 1 0");
-		firstHit = firstHit > 0 && (frameOf("hits 0 1") < 0 || firstHit < frameOf("hits 0 1")) ? firstHit : frameOf("hits 0 1");
+		const int firstHit = frameOf("first hit");
 		for (const char* leaf : {"golem SetAnimation Walk 0.01", "golem drops a crate", "golem Cyclone", "golem SetAnimation Throw 0.1"})
 		{
 			SCOPED_TRACE(leaf);
