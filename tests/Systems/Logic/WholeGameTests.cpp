@@ -77,7 +77,7 @@ namespace
 				BringTheHouseDown();
 			if (level == "Lair")
 				FightTheGolem();
-			if (level == "Won")
+			if (level == "Won" && journey.wonPage.empty())
 				journey.wonPage = ShownPage();
 		}
 
