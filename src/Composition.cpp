@@ -5,6 +5,7 @@
 #include "ObjectGroup.h"
 #include "ObjectStore.h"
 #include "Serializer.h"
+#include "Utilities/Diagnostics.h"
 
 #include <vector>
 
@@ -20,6 +21,11 @@ namespace
 			typeIds.push_back(entry.first);
 		return typeIds;
 	}
+
+	// Objects whose "Created" handlers are running, one inside another. Past the bound "Created"
+	// is withheld, which ends an archetype that creates itself from its own "Created" handlers.
+	constexpr unsigned kMaxNestedCreations = 32;
+	unsigned nestedCreations = 0;
 
 	void SendEngineWide(const char* name, unsigned first)
 	{
@@ -91,7 +97,18 @@ void Composition::Start()
 	for (unsigned typeId : ComponentTypeIds(components))
 		if (Component* component = GetComponent(typeId))
 			component->Start();
+	// Mended: an archetype whose "Created" handlers create it again recursed until the stack ran out.
+	if (nestedCreations >= kMaxNestedCreations)
+	{
+		tw::Diagnostics::Report("Object \"" + GetName() + "\" (id " + std::to_string(id) + "): created " +
+			std::to_string(kMaxNestedCreations) + " objects deep from \"Created\" handlers, which look like an archetype "
+			"that creates itself; its own \"Created\" is not sent");
+		SendEngineWide("ObjectCreated", id);
+		return;
+	}
+	++nestedCreations;
 	HandleMessage(Message("Created"));
+	--nestedCreations;
 	SendEngineWide("ObjectCreated", id);
 }
 

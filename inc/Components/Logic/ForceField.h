@@ -1,7 +1,7 @@
 // ForceField: an object whose body marks a volume that blows. Every body that has begun a contact
 // with it is pushed each frame along direction, from tailForce at the field's centre to headForce
-// one unit ahead, and turned about the centre; it keeps being pushed while its object lives, until
-// "CollisionOff". An object touching the field for the first time is told so with "Blown".
+// one unit ahead, and turned about the centre, until its contact ends ("CollisionEnd", or
+// "CollisionOff"). An object touching the field for the first time is told so with "Blown".
 // "SetDirection" and "SetForce" change the field at run time.
 #pragma once
 
@@ -46,6 +46,10 @@ private:
 	void OnSetForce(Message::Reader reader);
 	void OnCollision(Message::Reader reader);
 	void OnCollisionOff(Message::Reader reader);
+	void OnCollisionEnd(Message::Reader reader);
+	// The body no longer touches: it is no longer pushed. The object's entry stays, so that a
+	// new contact sends no second "Blown".
+	void Drop(unsigned objectId, const RigidBody* body);
 	Touched* Find(unsigned objectId);
 	void Push(RigidBody& body, const Tuple3f& centre, float scaleLength) const;
 

@@ -3,7 +3,8 @@
 // the next point, faces the direction of travel and announces "PathingComplete" at the end. The
 // path is asked for again from where the character stands every regenTime, so the walk follows
 // obstacles that come and go. Behaviour leaves drive it with "SetEndPoint", "SetSpeed",
-// "AddWayPoint" and "StopPathing"; a ragdolled character stops steering until it stands up.
+// "AddWayPoint" and "StopPathing"; a ragdolled character stops steering until it stands up. A walk
+// that ends or pauses stops the body across the ground.
 #pragma once
 
 #include "Components/QuietComponent.h"
@@ -45,6 +46,10 @@ private:
 	// Asks the Logic system for a path from the position to the end, into an emptied path.
 	void RequestPath(const Tuple3f& from, bool* reachesEnd);
 	void Steer(const Tuple3f& position);
+	// The body's own rise or fall, which steering and stopping leave as it is.
+	float VerticalVelocity() const;
+	// Takes back the ground velocity the walk set.
+	void StopBody();
 	void DrawPath(const Tuple3f& position) const;
 
 	float speed = 0.0f;

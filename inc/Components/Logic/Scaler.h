@@ -24,6 +24,9 @@ public:
 	bool Start() override;
 	bool Update() override;
 
+	// The scale the factors multiply: the object's own, taken at Start or at the last rebase.
+	const Tuple3f& GetStartScale() const { return startScale; }
+
 private:
 	void OnRestartScaler(Message::Reader reader);
 	void OnReverseScaler(Message::Reader reader);

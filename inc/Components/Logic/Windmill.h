@@ -2,7 +2,8 @@
 // forwards at four times its acceleration for blownTime, "Sucked" backwards for suckedTime; without
 // a push the speed decays each physics step. Reaching full speed forwards or backwards fires the
 // on or off list to its group, coming back to rest after the push fires the reset list. It runs
-// only while physics steps; without a Transform or a Body it stays inert.
+// only while physics steps; without a Transform or a Body it stays inert, and so does a windmill
+// whose settings are out of range (a decay outside 0..1 would drive its spin to infinity).
 #pragma once
 
 #include "Components/QuietComponent.h"
@@ -10,6 +11,7 @@
 #include "Message.h"
 #include "Utilities/Quaternion.h"
 
+#include <string>
 #include <vector>
 
 struct __WindmillName
@@ -38,6 +40,8 @@ private:
 	void OnBlown(Message::Reader reader);
 	void OnSucked(Message::Reader reader);
 	void Fire(const std::vector<RelayMsg>& list);
+	// The first setting out of its range, described for a diagnostic; empty when all are in range.
+	std::string SettingOutOfRange() const;
 
 	Tuple3f rotAxisMS{0.0f, 0.0f, 0.0f};
 	float maxAVel = 0.0f;
@@ -54,4 +58,6 @@ private:
 	int spinState = 0;
 	float pushTimer = 0.0f;
 	float pushScale = 0.0f;
+	// Refused at load: the settings stay as read, so a save keeps them, but nothing spins.
+	bool refused = false;
 };

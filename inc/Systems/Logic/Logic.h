@@ -11,6 +11,7 @@
 #include "Systems/Logic/ObstacleSet.h"
 #include "Systems/Logic/PathQuery.h"
 #include "Utilities/HashSet.h"
+#include "Utilities/PausableClock.h"
 #include "Utilities/PauseHolds.h"
 
 #include <recastnavigation/Recast.h>
@@ -66,6 +67,9 @@ public:
 	float GetPathCurveRadius() const { return pathCurveRadius; }
 	const dtQueryFilter* GetQueryFilter() const { return queryFilter.get(); }
 	bool IsPaused() const { return pauses.Any(); }
+	// Milliseconds of game time that stand still while logic is paused (the running engine's
+	// Logic system; the plain elapsed time without one).
+	static std::uint32_t GameMilliseconds();
 	bool IsDrawingNavMesh() const { return drawNavMesh; }
 	// The level's navigation: empty pointers until a level with static geometry has loaded.
 	const Navigation& GetNavigation() const { return navigation; }
@@ -141,5 +145,6 @@ private:
 	// The object store's component epoch when the rows were last filled.
 	unsigned rowsEpoch = 0;
 	PauseHolds pauses;
+	PausableClock gameClock;
 	bool drawNavMesh = false;
 };

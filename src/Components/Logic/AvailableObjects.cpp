@@ -11,6 +11,9 @@
 #include "Systems/Physics/Collider.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Utilities/Diagnostics.h"
+
+#include <algorithm>
 
 namespace
 {
@@ -138,13 +141,53 @@ void AvailableObjects::RefreshRegion()
 	pieces.clear();
 	const auto diameter = static_cast<float>(2 * static_cast<double>(searchRadius));
 	if (QueryPieces(kGeometryCylinder, groundPoint, Tuple3f(diameter, static_cast<float>(searchHeight), diameter), pieces))
+	{
+		std::erase_if(pieces, [this](const ObjectBoundsRecord& piece) { return IsGivenUp(piece.objectId); });
 		blackboard.SetAvailable(pieces);
+	}
 	blackboard.Refresh();
+}
+
+void AvailableObjects::FetchFailed(unsigned objectId)
+{
+	if (IsGivenUp(objectId))
+		return;
+	failedFetches.push_back(objectId);
+	if (IsGivenUp(objectId))
+		tw::Diagnostics::Report(Describe() + ": gives up piece " + std::to_string(objectId) + ", which could not be reached in " +
+			std::to_string(kFetchAttempts) + " tries");
+}
+
+bool AvailableObjects::IsGivenUp(unsigned objectId) const
+{
+	return std::count(failedFetches.begin(), failedFetches.end(), objectId) >= kFetchAttempts;
+}
+
+void AvailableObjects::EndRebuildIfStalled()
+{
+	if (houseState != kBeingRebuilt || Logic::GameMilliseconds() - lastProgress < kLongestStall)
+		return;
+	houseState = kWhole;
+	tw::Diagnostics::Report(Describe() + ": ends its rebuild with the pieces in place; nothing more could be fetched for " +
+		std::to_string(kLongestStall / 1000) + " s");
+}
+
+std::string AvailableObjects::Describe() const
+{
+	return "House '" + owner->GetName() + "' (object " + std::to_string(owner->GetId()) + ")";
+}
+
+void AvailableObjects::BeginRebuild()
+{
+	if (houseState != kBeingRebuilt)
+		failedFetches.clear();
+	houseState = kBeingRebuilt;
+	lastProgress = Logic::GameMilliseconds();
 }
 
 void AvailableObjects::OnClear(Message::Reader)
 {
-	houseState = kBeingRebuilt;
+	BeginRebuild();
 }
 
 void AvailableObjects::OnHouseDestroyed(Message::Reader)
@@ -188,7 +231,7 @@ void AvailableObjects::OnRestoreNextObject(Message::Reader reader)
 			return;
 		placement = blackboard.NextObject();
 	}
-	houseState = kBeingRebuilt;
+	BeginRebuild();
 	// A piece that has gone since it was promised gives its slot back instead of being sent.
 	if (const Object piece = ObjectFromId(placement.objectId); !piece.IsDummy())
 	{

@@ -3,12 +3,14 @@
 #include "Archetype.h"
 #include "Components/Logic/CameraAim.h"
 #include "Components/Logic/GameplayRules.h"
+#include "Components/Logic/Scaler.h"
 #include "Components/Physics/ObjectBodies.h"
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Object.h"
 #include "Serializer.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/Random.h"
 #include "Utilities/v8/JSObject.h"
 #include "Utilities/v8/ScriptTuples.h"
@@ -134,6 +136,13 @@ bool Blow::ReadAim(Message::Reader& reader, Aim& aim) const
 		reader.Read(aim.origin);
 		Tuple3f direction;
 		reader.Read(direction);
+		// Mended: normalising a zero or broken direction wrote infinite velocities into the shot.
+		if (!IsFinite(direction) || TupleMath::IsZeroLength<float>(direction.Length()))
+		{
+			tw::Diagnostics::Report("Blow of object '" + owner->GetName() + "' (" + std::to_string(owner->GetId()) +
+				"): \"StartGust\" with a zero or non-finite direction shoots nothing");
+			return false;
+		}
 		aim.direction = direction.Normalize();
 	}
 	else
@@ -226,6 +235,10 @@ void Blow::OnAddObject(Message::Reader reader)
 		Send(taken, "PauseClock", true);
 		Send(taken, "WakeUp");
 		Send(taken, "Ragdoll", true);
+		// Mended: caught while it grows back, the object took its half-grown size for its own and
+		// stayed small for good; the new shrink starts from the size it was made with.
+		if (const Scaler* regrowing = taken.object->GetComponent<Scaler>())
+			Send(taken, "SetScale", regrowing->GetStartScale());
 		while (reader.HasMore())
 		{
 			unsigned typeId = 0;

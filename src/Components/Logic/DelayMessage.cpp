@@ -2,8 +2,8 @@
 
 #include "Composition.h"
 #include "Message.h"
+#include "Systems/Logic/Logic.h"
 #include "Utilities/Diagnostics.h"
-#include "Utilities/Timer.h"
 
 #include <cmath>
 
@@ -48,7 +48,7 @@ bool DelayMessage::Load(Serializer& serializer)
 		if (serializer.HasValue())
 			serializer.Read(repeat);
 		serializer.LeaveNode();
-		TimedMsg timed{GetElapsedMilliseconds(), ToMilliseconds(seconds), repeat, repeat, RelayMsg(text, where)};
+		TimedMsg timed{Logic::GameMilliseconds(), ToMilliseconds(seconds), repeat, repeat, RelayMsg(text, where)};
 		const std::string key = KeyOf(timed.message);
 		if (!timedMessages.Add(key, std::move(timed)))
 			tw::Diagnostics::Report(where + ": a second delayed message named \"" + key + "\" (\"" + text +
@@ -75,7 +75,7 @@ bool DelayMessage::Start()
 	for (auto& [key, timed] : timedMessages.Entries())
 	{
 		timed.remaining = timed.repeat;
-		timed.lastFired = GetElapsedMilliseconds();
+		timed.lastFired = Logic::GameMilliseconds();
 	}
 	return true;
 }
@@ -84,13 +84,13 @@ bool DelayMessage::Update()
 {
 	for (auto& [key, timed] : timedMessages.Entries())
 	{
-		const std::uint32_t now = GetElapsedMilliseconds();
+		const std::uint32_t now = Logic::GameMilliseconds();
 		if (now - timed.lastFired <= timed.fireIn || timed.remaining == 0)
 			continue;
 		if (timed.remaining > 0)
 			--timed.remaining;
 		timed.message.SendTo(*owner);
-		timed.lastFired = GetElapsedMilliseconds();
+		timed.lastFired = Logic::GameMilliseconds();
 	}
 	return true;
 }

@@ -41,6 +41,7 @@ bool ForceField::Start()
 	owner->RegisterHandler("SetForce", &ForceField::OnSetForce);
 	owner->RegisterHandler("Collision", &ForceField::OnCollision);
 	owner->RegisterHandler("CollisionOff", &ForceField::OnCollisionOff);
+	owner->RegisterHandler("CollisionEnd", &ForceField::OnCollisionEnd);
 	return true;
 }
 
@@ -85,17 +86,32 @@ void ForceField::OnCollision(Message::Reader reader)
 		SendToObject(contact.otherId, Message("Blown"));
 		entry = Find(contact.otherId);
 	}
-	if (entry != nullptr && contact.otherBody != nullptr)
+	// Mended: a body was listed once for every contact it began, and nothing let go of any.
+	if (entry != nullptr && contact.otherBody != nullptr &&
+		std::find(entry->bodies.begin(), entry->bodies.end(), contact.otherBody) == entry->bodies.end())
 		entry->bodies.push_back(contact.otherBody);
 }
 
 void ForceField::OnCollisionOff(Message::Reader reader)
 {
 	const ContactReport contact = ContactReport::Read(reader);
-	Touched* entry = Find(contact.otherId);
+	Drop(contact.otherId, contact.otherBody);
+}
+
+void ForceField::OnCollisionEnd(Message::Reader reader)
+{
+	unsigned otherId = 0;
+	RigidBody* otherBody = nullptr;
+	if (reader.Read(otherId) && reader.Read(otherBody))
+		Drop(otherId, otherBody);
+}
+
+void ForceField::Drop(unsigned objectId, const RigidBody* body)
+{
+	Touched* entry = Find(objectId);
 	if (entry == nullptr)
 		return;
-	const auto found = std::find(entry->bodies.begin(), entry->bodies.end(), contact.otherBody);
+	const auto found = std::find(entry->bodies.begin(), entry->bodies.end(), body);
 	if (found == entry->bodies.end())
 		return;
 	*found = entry->bodies.back();
@@ -109,11 +125,11 @@ bool ForceField::Update()
 		return true;
 	const Tuple3f centre = transform->GetWorldPosition();
 	const auto scaleLength = static_cast<float>(transform->GetScale().Length());
+	// Objects that have gone are forgotten, so the list holds no more than what lives.
+	std::erase_if(touched, [](const Touched& entry) { return ObjectFromId(entry.objectId).IsDummy(); });
 	for (std::size_t index = touched.size(); index-- > 0;)
 	{
 		Touched& entry = touched[index];
-		if (ObjectFromId(entry.objectId).IsDummy())
-			continue;
 		// The pool reuses body records: a body its object no longer owns is dropped.
 		std::erase_if(entry.bodies, [&entry](const RigidBody* body) { return !IsBodyOfObject(entry.objectId, body); });
 		for (RigidBody* body : entry.bodies)

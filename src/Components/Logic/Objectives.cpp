@@ -2,10 +2,10 @@
 
 #include "Composition.h"
 #include "Engine.h"
+#include "Systems/Logic/Logic.h"
 #include "Utilities/Diagnostics.h"
-#include "Utilities/Timer.h"
 
-Objectives::Objectives() : completeTime(GetElapsedMilliseconds())
+Objectives::Objectives() : completeTime(Logic::GameMilliseconds())
 {
 }
 
@@ -121,7 +121,7 @@ void Objectives::CountHit(const std::string& name, Objective& goal)
 	{
 		owner->HandleMessage(Message("AllObjectivesComplete"));
 		allComplete = true;
-		completeTime = GetElapsedMilliseconds();
+		completeTime = Logic::GameMilliseconds();
 	}
 }
 
@@ -139,7 +139,7 @@ bool Objectives::Update()
 		return true;
 	for (AchievedMessage& record : achieved)
 	{
-		if (record.sent || GetElapsedMilliseconds() - completeTime < record.delay)
+		if (record.sent || Logic::GameMilliseconds() - completeTime < record.delay)
 			continue;
 		record.sent = true;
 		const Message* message = record.message.GetMessage();

@@ -95,8 +95,12 @@ void PathMovement::OnSetSpeed(Message::Reader reader)
 void PathMovement::OnStopPathing(Message::Reader reader)
 {
 	bool stop = false;
-	if (reader.Read(stop))
-		moving = !stop;
+	if (!reader.Read(stop))
+		return;
+	// Mended: a kinematic walker kept the last velocity it was given and strolled out of the world.
+	if (stop && IsWalking())
+		StopBody();
+	moving = !stop;
 }
 
 void PathMovement::OnAddWayPoint(Message::Reader reader)
@@ -135,19 +139,31 @@ void PathMovement::Steer(const Tuple3f& position)
 	const bool hasDirection = horizontal >= kNoHorizontalOffset;
 	const float directionX = hasDirection ? dx / horizontal : 0.0f;
 	const float directionZ = hasDirection ? dz / horizontal : 0.0f;
-	const Body* body = owner->GetComponent<Body>();
-	const float fall = body != nullptr && body->GetBody() != nullptr ? body->GetBody()->velocity.y : 0.0f;
-	owner->HandleMessage(Message("SetVelocity").Push(Tuple3f(speed * directionX, fall, speed * directionZ)));
+	owner->HandleMessage(Message("SetVelocity").Push(Tuple3f(speed * directionX, VerticalVelocity(), speed * directionZ)));
 	// Mended: measured in 3-D, from a centre half the character's height above the path's points,
 	// a character 2 units tall reached them only while sunk into the floor, and the 3-unit
 	// Charger never did.
 	if (horizontal * horizontal < kReachedSquared && ++pathIndex >= path.size())
+	{
+		StopBody();
 		owner->HandleMessage(Message("PathingComplete"));
+	}
 	if (hasDirection)
 		if (Transform* transform = owner->GetComponent<Transform>())
 			transform->SetWorldRotationVector(Tuple3f(0.0f, std::atan2(directionX, directionZ) + kPi, 0.0f));
 	if (DrawingPaths())
 		DrawPath(position);
+}
+
+float PathMovement::VerticalVelocity() const
+{
+	const Body* body = owner->GetComponent<Body>();
+	return body != nullptr && body->GetBody() != nullptr ? body->GetBody()->velocity.y : 0.0f;
+}
+
+void PathMovement::StopBody()
+{
+	owner->HandleMessage(Message("SetVelocity").Push(Tuple3f(0.0f, VerticalVelocity(), 0.0f)));
 }
 
 void PathMovement::DrawPath(const Tuple3f& position) const

@@ -92,7 +92,13 @@ void RagdollLink::OnConnect(Message::Reader reader)
 	start.rotation = WorldOrientationOf(*owner);
 	end = anchor;
 	if (body != nullptr)
+	{
 		body->flags |= kLinkFlags;
+		// Mended: the linked body kept the velocity it had here for the whole attachment, which
+		// its contacts then answered as if it were still flying.
+		body->velocity = Tuple3f();
+		body->angularVelocity = Tuple3f();
+	}
 }
 
 void RagdollLink::OnDisconnect(Message::Reader)

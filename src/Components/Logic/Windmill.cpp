@@ -4,9 +4,12 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Systems/Physics/Physics.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/MathCommon.h"
 
 #include <cmath>
+#include <limits>
+#include <sstream>
 
 namespace
 {
@@ -23,6 +26,8 @@ namespace
 bool Windmill::Load(Serializer& serializer)
 {
 	serializer.Read(rotAxisMS).Read(maxAVel).Read(aAccel).Read(blownTime).Read(suckedTime).Read(decay);
+	// Checked as the file gives them, the angles in degrees.
+	const std::string outOfRange = SettingOutOfRange();
 	maxAVel = static_cast<float>(maxAVel * kDegreesToRadians);
 	aAccel = static_cast<float>(aAccel * kDegreesToRadians);
 	const std::string where = DescribeComponent(*owner, __WindmillName::name);
@@ -31,7 +36,38 @@ bool Windmill::Load(Serializer& serializer)
 	ReadRelayList(serializer, resetRelays, where, 1);
 	owner->RegisterHandler("Sucked", &Windmill::OnSucked);
 	owner->RegisterHandler("Blown", &Windmill::OnBlown);
+	refused = !outOfRange.empty();
+	if (refused)
+		tw::Diagnostics::Report(where + ": " + outOfRange + "; the windmill is refused and will not turn");
 	return true;
+}
+
+std::string Windmill::SettingOutOfRange() const
+{
+	constexpr float kUnbounded = std::numeric_limits<float>::infinity();
+	// The times and the full speed cannot be negative.
+	const struct
+	{
+		const char* name;
+		float value, low, high;
+	} ranges[] = {
+		{"decay", decay, 0.0f, 1.0f},
+		{"maxAVel", maxAVel, 0.0f, kUnbounded},
+		{"blownTime", blownTime, 0.0f, kUnbounded},
+		{"suckedTime", suckedTime, 0.0f, kUnbounded},
+	};
+	for (const auto& range : ranges)
+		if (!(range.value >= range.low && range.value <= range.high))
+		{
+			std::ostringstream text;
+			text << range.name << " " << range.value << " must be ";
+			if (range.high < kUnbounded)
+				text << "within " << range.low << ".." << range.high;
+			else
+				text << "at least " << range.low;
+			return text.str();
+		}
+	return {};
 }
 
 bool Windmill::Serialize(Serializer& serializer)
@@ -72,7 +108,7 @@ void Windmill::OnSucked(Message::Reader)
 bool Windmill::Update()
 {
 	const Body* body = owner->GetComponent<Body>();
-	if (!PhysicsSteps() || body == nullptr || body->GetBody() == nullptr || owner->GetComponent<Transform>() == nullptr)
+	if (refused || !PhysicsSteps() || body == nullptr || body->GetBody() == nullptr || owner->GetComponent<Transform>() == nullptr)
 		return true;
 	const float dt = Physics::Settings().timeStep;
 	if (pushTimer > 0.0f)

@@ -15,6 +15,7 @@
 #include "Utilities/Config.h"
 #include "Utilities/DebugDraw.h"
 #include "Utilities/Diagnostics.h"
+#include "Utilities/Timer.h"
 
 #include <recastnavigation/DetourNavMesh.h>
 #include <recastnavigation/DetourNavMeshQuery.h>
@@ -143,6 +144,7 @@ void Logic::LoadConfig(Config& section)
 void Logic::Initialize()
 {
 	pauses.Clear();
+	gameClock.SetHeld(false, GetElapsedMilliseconds());
 	drawNavMesh = false;
 	queryFilter = std::make_unique<dtQueryFilter>();
 	RegisterLogicBehaviors();
@@ -370,11 +372,21 @@ void Logic::Leave(unsigned objectId)
 void Logic::OnPause(Message::Reader reader)
 {
 	pauses.Set(PauseHolds::Holder::Game, reader.Read<bool>());
+	gameClock.SetHeld(pauses.Any(), GetElapsedMilliseconds());
 }
 
 void Logic::OnPauseLogic(Message::Reader reader)
 {
 	pauses.Set(PauseHolds::Holder::Editor, reader.Read<bool>());
+	gameClock.SetHeld(pauses.Any(), GetElapsedMilliseconds());
+}
+
+std::uint32_t Logic::GameMilliseconds()
+{
+	const Engine* engine = Engine::Instance();
+	const Logic* logic = engine != nullptr ? engine->GetSystem<Logic>() : nullptr;
+	const std::uint32_t now = GetElapsedMilliseconds();
+	return logic != nullptr ? logic->gameClock.Read(now) : now;
 }
 
 void Logic::OnObjectCreated(Message::Reader reader)

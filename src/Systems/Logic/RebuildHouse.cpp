@@ -10,7 +10,6 @@
 #include "Systems/Logic/LeafRules.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Physics/RigidBody.h"
-#include "Utilities/Timer.h"
 
 #include <optional>
 #include <vector>
@@ -30,7 +29,7 @@ namespace
 	}
 }
 
-RebuildHouse::RebuildHouse() : startTime(GetElapsedMilliseconds())
+RebuildHouse::RebuildHouse() : startTime(Logic::GameMilliseconds())
 {
 }
 
@@ -89,17 +88,17 @@ void RebuildHouse::Start()
 	if (house->GetHouseState() != AvailableObjects::kDestroyed)
 	{
 		house->RefreshRegion();
-		if (!house->Blackboard().Refresh())
+		if (house->Blackboard().Refresh())
 		{
-			status = Failure;
-			return;
+			placement = house->Blackboard().NextObject();
+			target = PositionOf(placement.objectId);
 		}
-		placement = house->Blackboard().NextObject();
-		target = PositionOf(placement.objectId);
 		if (placement.objectId == 0 || !target)
 		{
 			house->Blackboard().RemoveObject(placement);
 			placement = {};
+			// Mended: a slot no piece can reach kept the house "being rebuilt" for ever.
+			house->EndRebuildIfStalled();
 			status = Failure;
 			return;
 		}
@@ -108,14 +107,17 @@ void RebuildHouse::Start()
 	owner->HandleMessage(Message("SetSpeed").PushFloat(speed));
 	WalkTo(*target);
 	LeafRules::Animate(owner, "Walk");
-	startTime = GetElapsedMilliseconds();
+	startTime = Logic::GameMilliseconds();
 }
 
 void RebuildHouse::Update()
 {
 	// No limit while carrying, not even after a long pause between two updates.
-	if (phase != kCarrying && GetElapsedMilliseconds() - startTime > kLongestWalk)
+	if (phase != kCarrying && Logic::GameMilliseconds() - startTime > kLongestWalk)
 	{
+		// A piece beyond every path would otherwise be chosen again at each activation.
+		if (AvailableObjects* house = House(); house != nullptr && phase == kToPiece)
+			house->FetchFailed(placement.objectId);
 		status = Failure;
 		return;
 	}
@@ -158,6 +160,9 @@ void RebuildHouse::Update()
 			ReleasePiece();
 			house->owner->HandleMessage(Message("RestoreNextObject").Push(placement));
 			SetPieceGhost(false);
+			// Mended: nothing else stops the golem, which walked on out of the world.
+			if (house->GetHouseState() == AvailableObjects::kWhole)
+				LeafRules::Send(owner, Message("StopPathing").PushBool(true));
 			status = Success;
 			phase = kDone;
 		}
@@ -177,7 +182,7 @@ void RebuildHouse::PickUp()
 		points->AttachObject(placement.objectId);
 	SetPieceGhost(true);
 	phase = kCarrying;
-	startTime = GetElapsedMilliseconds();
+	startTime = Logic::GameMilliseconds();
 }
 
 void RebuildHouse::Finish()

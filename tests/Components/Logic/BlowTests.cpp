@@ -1,14 +1,19 @@
 #include "Components/Logic/Blow.h"
 
 #include "Components/Logic/BreathWorld.h"
+#include "Components/Logic/GameplayRules.h"
+#include "Components/Logic/Scaler.h"
 #include "../../Utilities/ScriptMembers.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <fstream>
+#include <limits>
 
 namespace
 {
@@ -57,6 +62,27 @@ namespace
 				EXPECT_EQ(BreathWorld::RigidBodyOf(gust).GetPosition(), world.eye + Tuple3f(0, 0, -3));
 				EXPECT_NEAR(BreathWorld::RigidBodyOf(gust).velocity.z, -5.0f, 1e-4f);
 			}
+		}
+	}
+
+	// A direction that points nowhere shoots neither a gust nor a held crate, and says so once.
+	TEST(Blow, AGustWithAZeroOrNonFiniteDirectionShootsNothingAndReportsOnce)
+	{
+		const float nan = std::numeric_limits<float>::quiet_NaN();
+		for (const Tuple3f& direction : {Tuple3f(), Tuple3f(nan, 0, -1), Tuple3f(0, std::numeric_limits<float>::infinity(), 0)})
+		{
+			BreathWorld world;
+			const Object player = world.AddPlayer({{Blow::TypeId(), BreathWorld::BlowValues(1, WriteGust(world))}});
+			const Object crate = world.AddCrate(Tuple3f(0, 1, -5));
+			AddObject(player, crate);
+			const auto gust = [&] { player.object->HandleMessage(Message("StartGust").PushFloat(1).Push(world.eye).Push(direction)); };
+			tw::Diagnostics::Flush();
+			const std::string printed = StderrOf([&] { gust(); gust(); });
+			EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << direction << ": " << printed;
+			EXPECT_NE(printed.find("\"StartGust\""), std::string::npos) << printed;
+			EXPECT_EQ(player.object->GetComponent<Blow>()->heldObjs, std::vector<unsigned>{crate.id}) << direction;
+			EXPECT_TRUE(ObjectIdsByName("Gust").empty()) << direction;
+			EXPECT_TRUE(IsFinite(BreathWorld::RigidBodyOf(crate).velocity)) << direction;
 		}
 	}
 
@@ -199,6 +225,30 @@ namespace
 		EXPECT_EQ(body.velocity, Tuple3f());
 		EXPECT_FALSE(body.HasFlag(kBodyNoGravity));
 		EXPECT_EQ(log.Named("EnableSuck"), (std::vector<std::string>{"EnableSuck 0", "EnableSuck 1"})) << "the second finds nothing";
+	}
+
+	// Caught again halfway through growing back, a crate still ends at the size it was made with.
+	TEST(Blow, ACrateCaughtWhileGrowingBackRegrowsToItsOwnScale)
+	{
+		BreathWorld world(Tuple3f(0, 50, 0));
+		const Object player = world.AddPlayer({{Blow::TypeId(), BreathWorld::BlowValues(1)}});
+		const Object crate = world.AddCrate(Tuple3f(10, 1, 0));
+		crate.SendMessage(Message("SetScale").Push(Tuple3f(1.5f, 1.5f, 1.5f)));
+		Serializer shrink;
+		BreathWorld::Parse(shrink, "<Tuple3f>0.2 0.2 0.2</Tuple3f><float>0.5</float>");
+		const auto breatheIn = [&] {
+			shrink.Rewind();
+			player.object->HandleMessage(Message("AddObject").PushU32(crate.id).PushU32(Scaler::TypeId()).Push(&shrink));
+		};
+		breatheIn();
+		world.Frame(40);
+		player.object->HandleMessage(Message("PlaceObject"));
+		world.Frame(16);
+		breatheIn();
+		world.Frame(40);
+		player.object->HandleMessage(Message("PlaceObject"));
+		world.Frame(40);
+		EXPECT_LT(crate.object->GetComponent<Transform>()->GetScale().Distance(Tuple3f(1.5f, 1.5f, 1.5f)), 1e-4f);
 	}
 
 	TEST(Blow, ScriptClassBindsRoomCapacityAndTheHeldList)

@@ -53,6 +53,24 @@ namespace
 		}
 	}
 
+	// A one-minute pause by the game or the editor does not count towards a one-second delay.
+	TEST(DelayMessage, ADelayWaitsWhileLogicIsPaused)
+	{
+		for (const char* pause : {"Pause", "PauseLogic"})
+		{
+			StoredMessageWorld world;
+			const Object object = world.Add<DelayMessage>("Timer", Delayed("Tick()", "1"), Str("Tick"));
+			object.object->Start();
+			EXPECT_EQ(TickFrames(world, 10), std::vector<int>{}) << pause;
+			Engine::SendMessage(Message(pause).PushBool(true));
+			GameClock::Advance(60000);
+			world.Frame();
+			Engine::SendMessage(Message(pause).PushBool(false));
+			// 160 ms ran before the pause: more than 1000 have run in the 54th frame after it.
+			EXPECT_EQ(TickFrames(world, 60), std::vector<int>{54}) << pause;
+		}
+	}
+
 	TEST(DelayMessage, StartArmsTheCountAgain)
 	{
 		StoredMessageWorld world;

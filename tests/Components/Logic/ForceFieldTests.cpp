@@ -73,6 +73,32 @@ namespace
 		}
 	}
 
+	// A body is listed once however many contacts it begins, so one "CollisionEnd" lets it go; a
+	// new contact takes it back without a second "Blown".
+	TEST(ForceField, ABodyIsPushedOnlyUntilItsContactEnds)
+	{
+		const struct { int contacts, ends; bool pushed; } cases[] = {{2, 0, true}, {1, 1, false}, {3, 1, false}};
+		for (const auto& row : cases)
+		{
+			GameplayWorld world;
+			const Object field = world.AddLogic(ForceField::TypeId(), kField);
+			const Object crate = world.AddBodyObject("Crate", Tuple3f(0.5f, 0, 0), true, GameplayWorld::CubeBody());
+			test::MessageLog& log = test::Listen(crate, {"Blown"});
+			RigidBody& body = GameplayWorld::RigidBodyOf(crate);
+			for (int contact = 0; contact < row.contacts; ++contact)
+				field.object->HandleMessage(test::Collision(crate.id, &body));
+			for (int end = 0; end < row.ends; ++end)
+				field.object->HandleMessage(Message("CollisionEnd").PushU32(crate.id).Push(&body));
+			body.acceleration = Tuple3f();
+			field.object->GetComponent<ForceField>()->Update();
+			EXPECT_EQ(body.acceleration.x > 0.0f, row.pushed) << row.contacts << " contacts, " << row.ends << " ends";
+			field.object->HandleMessage(test::Collision(crate.id, &body));
+			field.object->GetComponent<ForceField>()->Update();
+			EXPECT_GT(body.acceleration.x, 0.0f);
+			EXPECT_EQ(log.Count("Blown"), 1u);
+		}
+	}
+
 	TEST(ForceField, SetForceAndSetDirectionChangeTheFieldButAZeroDirectionIsRefused)
 	{
 		GameplayWorld world;

@@ -1,7 +1,10 @@
 #include "Components/Logic/MessageSpawn.h"
 
+#include "Archetype.h"
 #include "Components/Logic/StoredMessageWorld.h"
 #include "Components/Transform.h"
+
+#include <algorithm>
 
 namespace
 {
@@ -68,5 +71,20 @@ namespace
 		EXPECT_NE(printed.find("object \"Nest\" (id " + std::to_string(owner.id) + "), MessageSpawn: \"Burst\" arrived again"), std::string::npos) << printed;
 		Printed([&] { owner.SendMessage(Message("Burst")); });
 		EXPECT_EQ(ObjectIdsByName("Echo").size(), 4u) << "the refusal lasts only while the spawns start";
+	}
+
+	// An archetype that spawns itself when created stops at a bounded depth with one report
+	// naming it, instead of overflowing the stack.
+	TEST(MessageSpawn, AnArchetypeThatSpawnsItselfOnCreatedStopsAtABoundedDepth)
+	{
+		StoredMessageWorld world;
+		const std::string loop = world.WriteLevel("Loop.xml", "");
+		world.WriteLevel("Loop.xml", "<Object><string>Loop</string><Component><string>MessageSpawn</string>" +
+			Element(Str("Created") + Spawn(loop)) + "</Component></Object>");
+		const std::string printed = Printed([&] { CreateObjectFromArchetype(loop).object->Start(); });
+		EXPECT_GT(ObjectIdsByName("Loop").size(), 1u);
+		EXPECT_LE(ObjectIdsByName("Loop").size(), 64u);
+		EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+		EXPECT_NE(printed.find("\"Loop\""), std::string::npos) << printed;
 	}
 }

@@ -94,6 +94,24 @@ namespace
 		EXPECT_LT(secondAt - completed, 2016u);
 	}
 
+	// The level change after the goals waits out its delay in game time, not through a pause.
+	TEST(Objectives, AnAchievedMessageWaitsWhileTheGameIsPaused)
+	{
+		Level level(Messages(Achieved("Later()", "Box", 2000)) + Goal("A", "House"));
+		StoredMessageWorld::Add<Objectives>("Box", Messages(), Str("Later"));
+		level.house.SendMessage(Message("A"));
+		Listener::Log().clear();
+		Engine::SendMessage(Message("Pause").PushBool(true));
+		GameClock::Advance(60000);
+		level.world.Frame();
+		Engine::SendMessage(Message("Pause").PushBool(false));
+		level.world.Frame();
+		EXPECT_TRUE(StoredMessageWorld::HeardNames().empty());
+		for (int frame = 0; frame < 130; ++frame)
+			level.world.Frame();
+		EXPECT_EQ(StoredMessageWorld::HeardNames(), std::vector<std::string>{"Later"});
+	}
+
 	TEST(Objectives, AchievedMessagesGoOnceThoughCompletionRepeats)
 	{
 		Level level(Messages(Achieved("First()", "Box", 0)) + Goal("A", "House"));

@@ -50,6 +50,17 @@ namespace
 		test::MessageLog* log = nullptr;
 	};
 
+	// On a 32-unit floor, a walker whose body keeps its own rise or fall (no gravity) at (4, 4).
+	Object AddBodyWalker(NavWorld& world, const std::string& values)
+	{
+		world.AddFloorObject(32, 32);
+		world.LevelLoaded();
+		const Object walker = world.AddBodyObject("Walker", Tuple3f(4, 0.5f, 4), false, NavWorld::BodyValues("NOGRAVITY"));
+		NavWorld::AddLoaded(walker, PathMovement::TypeId(), values);
+		walker.object->Start();
+		return walker;
+	}
+
 	TEST(PathMovement, TheWalkHeadsForTheSecondPointNeverTheStartAndAnnouncesItsEndOnce)
 	{
 		WalkLevel level;
@@ -84,11 +95,7 @@ namespace
 		for (const float vertical : {-3.0f, 2.0f})
 		{
 			NavWorld world;
-			world.AddFloorObject(32, 32);
-			world.LevelLoaded();
-			const Object walker = world.AddBodyObject("Walker", Tuple3f(4, 0.5f, 4), false, NavWorld::BodyValues("NOGRAVITY"));
-			NavWorld::AddLoaded(walker, PathMovement::TypeId(), "<float>4</float><float>1</float>");
-			walker.object->Start();
+			const Object walker = AddBodyWalker(world, "<float>4</float><float>1</float>");
 			test::MessageLog& log = test::Listen(walker, {"SetVelocity"});
 			walker.object->HandleMessage(Message("SetEndPoint").Push(Tuple3f(24, 0, 4)));
 			NavWorld::RigidBodyOf(walker).velocity = Tuple3f(0, vertical, 0);
@@ -99,6 +106,29 @@ namespace
 			sent >> velocity.x >> velocity.y >> velocity.z;
 			EXPECT_EQ(velocity.y, vertical);
 			EXPECT_NEAR(std::hypot(velocity.x, velocity.z), 4.0f, 1e-3f);
+		}
+	}
+
+	// Whether the walk ends or is paused, the body stops across the ground and keeps its rise.
+	TEST(PathMovement, AnEndedOrPausedWalkStopsTheBodysGroundVelocityOnly)
+	{
+		for (const char* cause : {"PathingComplete", "StopPathing", "Ragdoll"})
+		{
+			NavWorld world;
+			const Object walker = AddBodyWalker(world, "<float>4</float><float>100</float>");
+			test::MessageLog& log = test::Listen(walker, {"PathingComplete"});
+			walker.object->HandleMessage(Message("SetEndPoint").Push(Tuple3f(7, 0, 4)));
+			RigidBody& body = NavWorld::RigidBodyOf(walker);
+			body.velocity.y = 0.25f;
+			for (int frame = 0; frame < 10; ++frame)
+				world.Frame();
+			if (std::string(cause) != "PathingComplete")
+				walker.object->HandleMessage(Message(cause).PushBool(true));
+			for (int frame = 0; frame < 200 && log.Count("PathingComplete") == 0 && std::string(cause) == "PathingComplete"; ++frame)
+				world.Frame();
+			world.Frame();
+			EXPECT_EQ(Tuple3f(body.velocity.x, 0, body.velocity.z), Tuple3f()) << cause;
+			EXPECT_EQ(body.velocity.y, 0.25f) << cause;
 		}
 	}
 

@@ -70,6 +70,17 @@ namespace
 		}
 	}
 
+	// A head caught in flight hangs still: it carries no speed of its own into the attachment.
+	TEST(RagdollLink, ConnectingStopsTheFlyingBody)
+	{
+		LinkWorld link;
+		link.HeadBody().velocity = Tuple3f(5, -3, 2);
+		link.HeadBody().angularVelocity = Tuple3f(0, 4, 0);
+		link.Connect();
+		EXPECT_EQ(link.HeadBody().velocity, Tuple3f());
+		EXPECT_EQ(link.HeadBody().angularVelocity, Tuple3f());
+	}
+
 	TEST(RagdollLink, AGlideOfNoTimeArrivesInTheFirstUpdate)
 	{
 		for (const float connectTime : {0.0f, -2.0f})

@@ -3,6 +3,8 @@
 #include "Components/Logic/StoredMessageWorld.h"
 #include "Systems/Physics/Physics.h"
 
+#include <algorithm>
+
 namespace
 {
 	using namespace test;
@@ -95,6 +97,38 @@ namespace
 		world.Frame(300);
 		EXPECT_EQ(Speed(mill), spinning);
 		EXPECT_EQ(world.HeardNames(), (std::vector<std::string>{"On"}));
+	}
+
+	// Settings out of range are refused with one report naming the setting; the bounds themselves pass.
+	TEST(Windmill, SettingsOutOfRangeAreRefusedAtLoadAndTheMillStaysStill)
+	{
+		const struct { const char* settings; const char* reported; } cases[] = {
+			{"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>1</float><float>0.5</float><float>1.5</float>", "decay 1.5"},
+			{"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>1</float><float>0.5</float><float>-0.1</float>", "decay -0.1"},
+			{"<Tuple3f>0 1 0</Tuple3f><float>-90</float><float>45</float><float>1</float><float>0.5</float><float>0.9</float>", "maxAVel -90"},
+			{"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>-1</float><float>0.5</float><float>0.9</float>", "blownTime -1"},
+			{"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>1</float><float>0.5</float><float>1</float>", nullptr},
+			{"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>1</float><float>0.5</float><float>0</float>", nullptr},
+		};
+		for (const auto& row : cases)
+		{
+			StoredMessageWorld world;
+			const Object mill = world.AddBodyObject("Mill", Tuple3f(0, 0, 0), false, world.BodyValues("NOGRAVITY"));
+			const std::string printed = Printed([&] { world.AddLoaded(mill, Windmill::TypeId(), row.settings + kLists); });
+			mill.object->Start();
+			mill.SendMessage(Message("Blown"));
+			world.Frame(30);
+			const Tuple3f spin = StoredMessageWorld::RigidBodyOf(mill).angularVelocity;
+			if (row.reported == nullptr)
+			{
+				EXPECT_TRUE(printed.empty()) << printed;
+				EXPECT_NE(Speed(mill), 0.0f) << row.settings;
+				continue;
+			}
+			EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+			EXPECT_NE(printed.find(row.reported), std::string::npos) << printed;
+			EXPECT_EQ(spin, Tuple3f()) << row.settings;
+		}
 	}
 
 	TEST(Windmill, SixNumbersAndThreeListsSurviveSaveAndReloadWithAnEmptyOnList)

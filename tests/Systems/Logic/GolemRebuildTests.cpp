@@ -142,5 +142,9 @@ namespace
 		}
 		EXPECT_EQ(filled.size(), scene.slots.size()) << "two pieces share a slot";
 		EXPECT_TRUE(scene.House().Blackboard().IsComplete()) << "a slot or piece is still promised";
+		// Its work done, the builder stands where it stopped.
+		const Tuple3f stopped = HouseWorld::RigidBodyOf(scene.golem).GetPosition();
+		scene.world.Frame(10 * kFramesPerSecond);
+		EXPECT_LT(HouseWorld::RigidBodyOf(scene.golem).GetPosition().Distance(stopped), 2.0) << "the builder walked on";
 	}
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 	using test::HouseWorld;
@@ -22,7 +24,7 @@ namespace
 			object.object->AddComponent(Transform::TypeId());
 			MoveTo(position);
 			HouseWorld::AddLoaded(object, GolemPoints::TypeId(), "<float>0.5</float><float>0.5</float>");
-			log = &test::Listen(object, {"SetSpeed", "SetEndPoint", "AddWayPoint", "SetAnimation"});
+			log = &test::Listen(object, {"SetSpeed", "SetEndPoint", "AddWayPoint", "SetAnimation", "StopPathing"});
 			object.object->Start();
 		}
 		void MoveTo(const Tuple3f& position) const { object.object->GetComponent<Transform>()->SetWorldPosition(position); }
@@ -200,5 +202,57 @@ namespace
 		EXPECT_FALSE(house.IsGhost());
 		house.House().RefreshRegion();
 		EXPECT_EQ(house.House().Blackboard().NextObject().objectId, house.pieces[3].id);
+	}
+
+	// The builder stops walking once its last piece makes the house whole, and only then.
+	TEST(RebuildHouse, PlacingThePieceThatMakesTheHouseWholeStopsTheBuilder)
+	{
+		for (const bool secondKnocked : {false, true})
+		{
+			HouseWorld world;
+			KnockedHouse house;
+			if (secondKnocked)
+				HouseWorld::Move(house.pieces[2], Tuple3f(4.5f, 0.5f, 3.5f));
+			const Builder builder(Tuple3f(4.5f, 0.5f, 2));
+			const auto node = builder.Start();
+			node->Update();
+			ASSERT_EQ(AsRebuild(*node).GetPhase(), RebuildHouse::kCarrying) << secondKnocked;
+			builder.MoveTo(AsRebuild(*node).GetPlacement().position);
+			node->Update();
+			ASSERT_EQ(node->status, Success) << secondKnocked;
+			EXPECT_EQ(builder.log->Count("StopPathing"), secondKnocked ? 0u : 1u) << secondKnocked;
+		}
+	}
+
+	// A piece out of the search region is never offered; one offered but never reached is given
+	// up after its second try. Either way the rebuild ends within a bounded time with the slot left empty.
+	TEST(RebuildHouse, ARebuildThatCannotFetchAPieceEndsInBoundedTimeWithOneReport)
+	{
+		const struct { Tuple3f piece; std::size_t givenUp; } cases[] = {{Tuple3f(20, 0.5f, 0.5f), 0}, {Tuple3f(4.5f, 0.5f, 0.5f), 1}};
+		for (const auto& row : cases)
+		{
+			HouseWorld world;
+			KnockedHouse house;
+			HouseWorld::Move(house.pieces[3], row.piece);
+			const Builder builder(Tuple3f(4.5f, 0.5f, 12));
+			::testing::internal::CaptureStderr();
+			for (int activation = 0; activation < 20 && house.House().GetHouseState() != AvailableObjects::kWhole; ++activation)
+			{
+				const auto node = builder.Start();
+				for (int update = 0; update < 5 && node->status == Running; ++update)
+				{
+					test::GameClock::Advance(5000);
+					node->Update();
+				}
+				node->Finish();
+				test::GameClock::Advance(5000);
+			}
+			const std::string printed = ::testing::internal::GetCapturedStderr();
+			EXPECT_EQ(house.House().GetHouseState(), AvailableObjects::kWhole) << row.piece;
+			EXPECT_LT(HouseWorld::BoxOf(house.pieces[3]).Centre().Distance(row.piece), 1e-3) << "the slot stays empty";
+			EXPECT_EQ(static_cast<std::size_t>(std::count(printed.begin(), printed.end(), '\n')), row.givenUp + 1) << printed;
+			EXPECT_EQ(printed.find("gives up piece") != std::string::npos, row.givenUp == 1) << printed;
+			EXPECT_NE(printed.find("ends its rebuild"), std::string::npos) << printed;
+		}
 	}
 }
