@@ -88,7 +88,7 @@ elseif(EXPECT STREQUAL "silent")
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "expected exit code 0, got ${result}")
   endif()
-  foreach(level MainMenu Homestead Hillside)
+  foreach(level MainMenu Homestead Hillside Lair Won)
     expect_text("${output}" "LevelLoaded ${level}\n" "stdout")
   endforeach()
   # ALSA and OpenAL Soft print their own lines when there is no sound card; they are not the game's.

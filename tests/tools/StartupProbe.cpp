@@ -1,6 +1,6 @@
 // The game's start-up (folders, crash report, engine, the eight systems, the level loop) with one
 // more system that ends the run after a number of frames: by asking the engine to shut down, or by
-// crashing on purpose. On a tour it goes from the menu to the two shipped levels in turn and, before
+// crashing on purpose. On a tour it goes from the menu to each shipped level in turn and, before
 // it ends, makes one object of every shipped archetype. The start-up tests run it in a fresh user folder.
 // Usage: StartupProbe <frames> [crash | tour]
 #include "Archetype.h"
@@ -47,10 +47,11 @@ namespace
 		void Update() override
 		{
 			++frames;
-			if (ending == Ending::Tour && frames == frameLimit / 3)
-				Engine::Instance()->RequestLevel("Homestead");
-			if (ending == Ending::Tour && frames == frameLimit * 2 / 3)
-				Engine::Instance()->RequestLevel("Hillside");
+			// Each shipped level in turn, as many frames each, after the menu.
+			static const char* const kTour[] = {"Homestead", "Hillside", "Lair", "Won"};
+			constexpr unsigned kStops = sizeof(kTour) / sizeof(kTour[0]) + 1;
+			if (ending == Ending::Tour && frames % (frameLimit / kStops) == 0 && frames / (frameLimit / kStops) < kStops)
+				Engine::Instance()->RequestLevel(kTour[frames / (frameLimit / kStops) - 1]);
 			if (frames < frameLimit)
 				return;
 			std::cout << "Frames " << frames << std::endl;
