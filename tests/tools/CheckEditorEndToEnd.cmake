@@ -108,16 +108,7 @@ click_until(84 40 saved save)
 press_until(F2 editor-off editor_off)
 press_until(F2 editor-on-2 editor_on_again)
 
-tw_play_game(1024 768 "${TW_WAIT_FOR_CUE}
-xdotool search --sync --name '^Tumblewreck$' >/dev/null
-wait_for_cue menu-shown || exit 1
-read x y < start-button
-window=$(xdotool search --name '^Tumblewreck$' | head -1)
-xdotool mousemove --window $window $x $y
-sleep 0.3
-xdotool mousedown 1
-sleep 0.3
-xdotool mouseup 1
+tw_play_game(1024 768 "${TW_CLICK_START}
 wait_for_cue level-Homestead || exit 1
 wait_for_cue settled || exit 1
 ${editor_on}
