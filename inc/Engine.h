@@ -156,6 +156,8 @@ private:
 	// The group file recorded for each object group of the loaded level, by group id; filled when
 	// a level loads and read when it is saved.
 	tw::hash_map<unsigned, std::string> groupNames;
+	// The group loaded from the level file's last element, the default group it was saved from.
+	unsigned savedDefaultGroup = 0;
 	// Always ending in "/" (unless empty).
 	std::string dataFolder;
 	std::string userFolder;

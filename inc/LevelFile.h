@@ -16,8 +16,9 @@ public:
 	// The group file named by each group element of the loaded level, by group id.
 	using GroupNames = tw::hash_map<unsigned, std::string>;
 
-	// Works on the engine's level names and group files, which loading fills and saving reads.
-	LevelFile(std::string& nextLevel, std::string& previousLevel, GroupNames& groupNames);
+	// Works on the engine's level names, group files and the id of the group loaded from the
+	// file's last element (0 for none), which loading fills and saving reads.
+	LevelFile(std::string& nextLevel, std::string& previousLevel, GroupNames& groupNames, unsigned& savedDefaultGroup);
 
 	// Destroys every group and object, then reads the file found through the search paths; its
 	// objects are started and "LevelLoaded" is sent engine-wide. False when the file cannot be
@@ -32,4 +33,5 @@ private:
 	std::string& nextLevel;
 	std::string& previousLevel;
 	GroupNames& groupNames;
+	unsigned& savedDefaultGroup;
 };

@@ -7,6 +7,7 @@
 #include "Utilities/HashMap.h"
 #include "Utilities/UnorderedVector.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,6 +72,8 @@ public:
 	bool Load(Serializer& serializer, int baseDepth);
 	// Writes every member that is not inherited, then the origin element.
 	bool Save(Serializer& serializer);
+	// Whether Save would write an object or an origin.
+	bool WritesAnything() const;
 
 	void SetRecord(unsigned objectId, MemberRecord record);
 
@@ -88,6 +91,10 @@ private:
 	explicit ObjectGroup(unsigned id);
 
 	bool IsMember(unsigned objectId) const;
+	// The record a save writes the member with; none for an id that no longer resolves, the origin
+	// (written on its own), the interface's objects and members inherited from a group file.
+	std::optional<MemberRecord> WrittenRecord(unsigned memberId) const;
+	bool WritesOrigin() const;
 	void ForgetMembers();
 	void HangMembersOnOrigin();
 

@@ -277,12 +277,12 @@ void Engine::UnloadLevel()
 
 bool Engine::LoadLevel(const std::string& levelName)
 {
-	return LevelFile(nextLevel, previousLevel, groupNames).Load(levelName);
+	return LevelFile(nextLevel, previousLevel, groupNames, savedDefaultGroup).Load(levelName);
 }
 
 bool Engine::SaveLevel(const std::string& fileName)
 {
-	return LevelFile(nextLevel, previousLevel, groupNames).Save(fileName);
+	return LevelFile(nextLevel, previousLevel, groupNames, savedDefaultGroup).Save(fileName);
 }
 
 void Engine::RecordGroupFile(unsigned groupId, const std::string& fileName)

@@ -17,8 +17,8 @@ namespace
 	constexpr int kGroupBaseDepth = 1;
 }
 
-LevelFile::LevelFile(std::string& nextLevel, std::string& previousLevel, GroupNames& groupNames)
-	: nextLevel(nextLevel), previousLevel(previousLevel), groupNames(groupNames)
+LevelFile::LevelFile(std::string& nextLevel, std::string& previousLevel, GroupNames& groupNames, unsigned& savedDefaultGroup)
+	: nextLevel(nextLevel), previousLevel(previousLevel), groupNames(groupNames), savedDefaultGroup(savedDefaultGroup)
 {
 }
 
@@ -27,6 +27,7 @@ bool LevelFile::Load(const std::string& levelName)
 	ObjectGroup::DestroyAll();
 	DestroyAllObjects();
 	groupNames.clear();
+	savedDefaultGroup = 0;
 	LoadingViewPace::DrawNow();
 
 	Serializer serializer;
@@ -50,6 +51,7 @@ bool LevelFile::Load(const std::string& levelName)
 		if (const char* groupFile = serializer.PeekValue())
 			groupNames[group->GetId()] = groupFile;
 		group->Load(serializer, kGroupBaseDepth);
+		savedDefaultGroup = group->GetId();
 		serializer.LeaveNode();
 		LoadingViewPace::DrawWhenDue();
 	}
@@ -71,10 +73,19 @@ bool LevelFile::Save(const std::string& fileName) const
 	serializer.Write("prevLevel", previousLevel);
 	// In creation order, so that a loaded level saves its groups in its own order: the group
 	// table walks newest first, which would reverse them at every save.
+	unsigned lastWritten = 0;
 	for (ObjectGroup* group : ObjectGroup::InCreationOrder())
 		if (!group->GetMembers().empty())
+		{
 			SaveGroup(serializer, *group);
-	SaveGroup(serializer, ObjectGroup::Default());
+			lastWritten = group->GetId();
+		}
+	// The group loaded from the file's last element is the default group it was saved from. While
+	// it still ends the file and the running default group adds nothing, it stands for that group:
+	// another empty default group after it would make every save of a loaded level one group longer.
+	const bool savedDefaultEndsFile = savedDefaultGroup != 0 && lastWritten == savedDefaultGroup;
+	if (!savedDefaultEndsFile || ObjectGroup::Default().WritesAnything())
+		SaveGroup(serializer, ObjectGroup::Default());
 	serializer.Rewind();
 	// The real result: a save reported as done when the file was not written loses the level.
 	// Destructions wait for the frame's end: a save runs inside message handlers (the editor's

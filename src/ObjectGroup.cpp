@@ -291,36 +291,52 @@ void ObjectGroup::HangMembersOnOrigin()
 	}
 }
 
+std::optional<ObjectGroup::MemberRecord> ObjectGroup::WrittenRecord(unsigned memberId) const
+{
+	const Object member = ObjectFromId(memberId);
+	if (member.IsDummy() || member.object->GetName() == kOriginName || member.object->IsInterface())
+		return std::nullopt;
+	const auto found = records.find(memberId);
+	const MemberRecord record = found != records.end() ? found->second : MemberRecord(false, "");
+	if (record.first)
+		return std::nullopt;
+	return record;
+}
+
+bool ObjectGroup::WritesOrigin() const
+{
+	return originId != 0 || !GetOriginObject().IsDummy();
+}
+
+bool ObjectGroup::WritesAnything() const
+{
+	return WritesOrigin() ||
+		std::any_of(members.begin(), members.end(), [this](unsigned memberId) { return WrittenRecord(memberId).has_value(); });
+}
+
 bool ObjectGroup::Save(Serializer& serializer)
 {
 	for (unsigned memberId : members)
 	{
-		const Object member = ObjectFromId(memberId);
-		if (member.IsDummy())
+		const std::optional<MemberRecord> record = WrittenRecord(memberId);
+		if (!record)
 			continue;
-		const std::string& name = member.object->GetName();
-		if (name == kOriginName || member.object->IsInterface())
-			continue;
-		const auto found = records.find(memberId);
-		const MemberRecord record = found != records.end() ? found->second : MemberRecord(false, "");
-		if (record.first)
-			continue;
-
-		serializer.EnterNode(record.second, "Object");
-		if (record.second.empty())
-			serializer.Write("Archetype", name);
+		Composition& member = *ObjectFromId(memberId).object;
+		serializer.EnterNode(record->second, "Object");
+		if (record->second.empty())
+			serializer.Write("Archetype", member.GetName());
 		else
 			serializer.SkipNode();
-		member.object->Save(serializer);
+		member.Save(serializer);
 		serializer.LeaveNode();
 	}
 
 	// A group that never had an origin writes none. An origin deleted on its own (in the editor)
 	// left its members standing in the world's frame: that frame is written as the origin, so the
 	// origin of the group's file cannot carry them elsewhere on the next load.
-	const Object originObject = GetOriginObject();
-	if (originObject.IsDummy() && originId == 0)
+	if (!WritesOrigin())
 		return true;
+	const Object originObject = GetOriginObject();
 	// Written without a type name; only the origin's Origin component is kept.
 	serializer.EnterNode("", "");
 	serializer.Write("ObjectArchetype", std::string(kOriginName));

@@ -102,7 +102,7 @@ namespace
 			const Object object = FirstObject();
 			EXPECT_EQ(object.GetComponents(), Names{"Marker"});
 			EXPECT_EQ(object.object->GetComponent<Marker>()->value, 4);
-			EXPECT_EQ(SavedGroups(), test.savedGroup + "\t<ObjectGroup />\n</Unknown>\n");
+			EXPECT_EQ(SavedGroups(), test.savedGroup + "</Unknown>\n");
 		}
 	}
 }

@@ -118,6 +118,27 @@ namespace
 		EXPECT_EQ(text.find("SelectionBox"), std::string::npos);
 	}
 
+	// The file's last group is the default group it was saved from and loads as a group of its own:
+	// saving the loaded level again must not add an empty default group after it.
+	TEST_F(LevelFile, ALevelSavedWithObjectsMadeWhilePlayingSavesBackByteIdentically)
+	{
+		engine->AddSystem(new GUI);
+		for (const bool editorObjectOnReload : {false, true})
+		{
+			SCOPED_TRACE(editorObjectOnReload);
+			ASSERT_TRUE(engine->LoadLevel("Harbour"));
+			CreateObject("Buoy").object->AddComponent(Marker::TypeId());
+			const std::string first = userFolder.Path() + "Played.first";
+			const std::string second = userFolder.Path() + "Played.second";
+			ASSERT_TRUE(engine->SaveLevel(first));
+			ASSERT_TRUE(engine->LoadLevel(first));
+			if (editorObjectOnReload)
+				engine->GetSystem<GUI>()->AddEditorObject("SelectionBox", CreateObject("SelectionBox").id);
+			ASSERT_TRUE(engine->SaveLevel(second));
+			EXPECT_EQ(ReadText(second), ReadText(first));
+		}
+	}
+
 	TEST_F(LevelFile, SaveReportsAFileThatCouldNotBeWrittenAndKeepsTheOldOne)
 	{
 		ASSERT_TRUE(engine->LoadLevel("Harbour"));

@@ -67,10 +67,6 @@ private:
 	// tracker: the part of a frame that runs only while input is active.
 	void UpdateBindings();
 	void AddBuiltInButtons();
-	void AddBuiltInBindings();
-	// The movement keys move the editor camera, and the mouse turns it while the right button is
-	// held (the left one clicks the editor's page).
-	void AddEditorBindings();
 	// Enters the fifteen variables of every button name into the parser's name table.
 	void RegisterVariables();
 	template<typename T>

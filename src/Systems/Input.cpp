@@ -69,6 +69,13 @@ namespace
 	static_assert(std::size(kBuiltInButtons) == Input::kBuiltInButtonCount);
 	static_assert(std::size(kBuiltInBindings) == Input::kBuiltInBindingCount);
 
+	template<std::size_t Count>
+	void AddBindings(BindingList& list, const BuiltInBinding (&table)[Count])
+	{
+		for (const BuiltInBinding& binding : table)
+			list.AddBinding(binding.recipient, binding.message, binding.condition);
+	}
+
 	template<unsigned Presses>
 	bool IsNthPress(const Button& button)
 	{
@@ -114,26 +121,16 @@ void Input::LoadConfig(Config& section)
 	for (const Config& element : section.GetAll("Binding"))
 		bindings.AddBindingFromConfig(element);
 	if (bindings.Size() < kBuiltInBindingCount)
-		AddBuiltInBindings();
-	AddEditorBindings();
+		AddBindings(bindings, kBuiltInBindings);
+	// The movement keys move the editor camera, and the mouse turns it while the right button is
+	// held (the left one clicks the editor's page).
+	AddBindings(editorBindings, kEditorBindings);
 }
 
 void Input::AddBuiltInButtons()
 {
 	for (const BuiltInButton& button : kBuiltInButtons)
 		buttons.AddButton(button.type, button.name, button.parameter);
-}
-
-void Input::AddBuiltInBindings()
-{
-	for (const BuiltInBinding& binding : kBuiltInBindings)
-		bindings.AddBinding(binding.recipient, binding.message, binding.condition);
-}
-
-void Input::AddEditorBindings()
-{
-	for (const BuiltInBinding& binding : kEditorBindings)
-		editorBindings.AddBinding(binding.recipient, binding.message, binding.condition);
 }
 
 template<typename T>

@@ -129,9 +129,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 	std::string nextLevel;
 	std::string previousLevel;
 	LevelFile::GroupNames groupNames;
+	unsigned savedDefaultGroup = 0;
 	for (System* system : GameEngine().GetSystems())
 		system->Reload();
-	LevelFile(nextLevel, previousLevel, groupNames).Load("fuzz.xml");
+	LevelFile(nextLevel, previousLevel, groupNames, savedDefaultGroup).Load("fuzz.xml");
 	PlayLoadedObjects();
 	ObjectGroup::DestroyAll();
 	DestroyAllObjects();

@@ -1,14 +1,17 @@
-# The level editor in the real game, in Homestead with its player, on a scratch copy of the game:
-# once the level's bodies have come to rest, the editor key opens the editor, and from then on the
-# pointer is the player's: the page's buttons must match HtmlShot's rendering of the page within
-# 2/255 (the panel's lists and mode title are the game's, so only the button rows are compared);
-# W held moves the editor camera 10 units; "Mode" clicked three times goes round the three modes;
-# "Create" places a crate; Escape opens the pause menu and its "Resume" closes it
-# with the physics still paused and the crate where it hangs; "Save" writes the level; the editor
-# goes off and on again, its camera back where it was. The level is saved into the user folder,
-# holding none of the editor's or the pause menu's objects; the game's own level is unchanged. A
-# second run on the saved level finds the crate where it was placed within 0.01, no pause menu,
-# and every other object where it stood when the editor opened. Run with cmake -P and:
+# The level editor in the real game, in Homestead with its player, on a scratch copy of the game: a
+# new user's configuration that only sets the window and binds F2 to the editor, so the game starts
+# on the shipped main menu, whose start button leads to Homestead. Once the level's bodies have come
+# to rest, the editor key opens the editor, and from then on the pointer is the player's: the page's
+# buttons must match HtmlShot's rendering of the page within 2/255 (the panel's lists and mode title
+# are the game's, so only the button rows are compared); "Mode" clicked three times goes round the
+# three modes, and in the second, "Select" and "Delete selection" remove the object ahead; W held
+# moves the editor camera 10 units; "Create" places a crate; Escape opens the pause menu and its
+# "Resume" closes it with the physics still paused and the crate where it hangs; "Save" writes the
+# level; the editor goes off and on again, its camera back where it was. The level is saved into the user folder,
+# holding none of the editor's or the pause menu's objects; the game's own levels are unchanged. A
+# second run on the saved level finds the crate where it was placed within 0.01, no pause menu, the
+# deleted object gone and every other object where it stood when the editor opened. Run with
+# cmake -P and:
 #   PROGRAM  the game with the probe;  DATA  the game's Data folder;  SHOT  HtmlShot
 #   CLOSER   the X window tool;  WORK  a scratch folder, emptied first
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
@@ -21,11 +24,13 @@ file(COPY "${DATA}" DESTINATION "${game}")
 get_filename_component(programName "${PROGRAM}" NAME)
 file(CREATE_LINK "${PROGRAM}" "${game}/${programName}" COPY_ON_ERROR)
 set(PROGRAM "${game}/${programName}")
+file(GLOB_RECURSE shippedLevels RELATIVE "${DATA}/Levels" "${DATA}/Levels/*")
 file(READ "${DATA}/Levels/Homestead" shipped)
 string(REGEX MATCHALL "<Object[ >]" before "${shipped}")
 list(LENGTH before objectsBefore)
 # Kept outside WORK, which every run empties.
 set(stood "${game}/stood.txt")
+set(deleted "${game}/deleted.txt")
 set(savedLevels "${game}/saved-levels")
 
 # The editor's pane takes the window's size, its panel the left 256 pixels.
@@ -37,11 +42,13 @@ if(NOT shot EQUAL 0)
   message(FATAL_ERROR "HtmlShot could not render the editor's page")
 endif()
 
-set(LEVEL Homestead)
-set(editorKey "<Input><Button><Type>Key</Type><Name>F2</Name><Key>F2</Key></Button>
-	<Binding><Recipient>GUI</Recipient><Condition>F2_TRIGGERED</Condition><Message>CreateLevelEditor()</Message></Binding></Input>")
-set(TW_EXTRA_CONFIG "${editorKey}
-	<EditorProbe><Expected>${expected}</Expected><FirstRow>28</FirstRow><LastRow>174</LastRow><Stood>${stood}</Stood></EditorProbe>")
+set(TW_CONFIG "<Config>
+	<Window><Width>1024</Width><Height>768</Height><Fullscreen>false</Fullscreen></Window>
+	<Input><Button><Type>Key</Type><Name>F2</Name><Key>F2</Key></Button>
+		<Binding><Recipient>GUI</Recipient><Condition>F2_TRIGGERED</Condition><Message>CreateLevelEditor()</Message></Binding></Input>
+	<EditorProbe><Expected>${expected}</Expected><FirstRow>28</FirstRow><LastRow>174</LastRow><Stood>${stood}</Stood>
+		<Deleted>${deleted}</Deleted></EditorProbe>
+</Config>")
 
 # The player's action, again until the game leaves the cue: on a loaded machine a click can come
 # before the page takes it.
@@ -76,7 +83,22 @@ function(click_until x y cue out)
   set(${out} "${action}" PARENT_SCOPE)
 endfunction()
 press_until(F2 editor-on-1 editor_on)
+# The view starts a little down onto the floor in front of the crate ahead: the mouse with the
+# right button held lifts it onto the crate.
+set(lift_view "window=$(xdotool search --name '^Tumblewreck$' | head -1)
+xdotool mousemove --window $window 640 400
+sleep 0.3
+xdotool mousedown 3
+for step in 1 2 3 4
+do
+  sleep 0.1
+  xdotool mousemove_relative -- 0 -10
+done
+sleep 0.3
+xdotool mouseup 3")
 click_until(30 40 mode-1 mode_1)
+click_until(34 131 selected select)
+click_until(67 160 deleted delete)
 click_until(30 40 mode-2 mode_2)
 click_until(30 40 mode-0 mode_0)
 click_until(36 71 created create)
@@ -86,19 +108,21 @@ click_until(84 40 saved save)
 press_until(F2 editor-off editor_off)
 press_until(F2 editor-on-2 editor_on_again)
 
-tw_play_game(1024 768 "${TW_WAIT_FOR_CUE}
-xdotool search --sync --name '^Tumblewreck$' >/dev/null
+tw_play_game(1024 768 "${TW_CLICK_START}
 wait_for_cue level-Homestead || exit 1
 wait_for_cue settled || exit 1
 ${editor_on}
+${lift_view}
+${mode_1}
+${select}
+${delete}
+${mode_2}
+${mode_0}
 xdotool search --name '^Tumblewreck$' windowfocus
 xdotool keydown w
 wait_for_cue moved
 xdotool keyup w
 [ -f moved ] || exit 1
-${mode_1}
-${mode_2}
-${mode_0}
 ${create}
 ${open_menu}
 ${resume}
@@ -112,6 +136,12 @@ if(NOT GAME_ERRORS MATCHES "PageDiff ([0-9]+)" OR CMAKE_MATCH_1 GREATER 2)
 endif()
 if(NOT GAME_ERRORS MATCHES "Mode 1.*Mode 2.*Mode 0")
   message(FATAL_ERROR "clicking \"Mode\" did not go round the three modes")
+endif()
+if(NOT GAME_ERRORS MATCHES "Deleted ([^\n]+)")
+  message(FATAL_ERROR "\"Select\" then \"Delete selection\" deleted nothing")
+endif()
+if(NOT CMAKE_MATCH_1 STREQUAL "Crate")
+  message(FATAL_ERROR "\"Select\" then \"Delete selection\" deleted the ${CMAKE_MATCH_1}, not the crate ahead")
 endif()
 if(NOT GAME_ERRORS MATCHES "CameraTravel ([0-9.e+-]+)")
   message(FATAL_ERROR "holding W did not move the editor camera 10 units")
@@ -127,10 +157,13 @@ if(NOT GAME_ERRORS MATCHES "Placed ([-0-9.e+]+) ([-0-9.e+]+) ([-0-9.e+]+)")
 endif()
 set(placed ${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${CMAKE_MATCH_3})
 
-file(READ "${game}/Data/Levels/Homestead" gameLevel)
-if(NOT gameLevel STREQUAL shipped)
-  message(FATAL_ERROR "the game's own Homestead was written")
-endif()
+foreach(level ${shippedLevels})
+  file(READ "${DATA}/Levels/${level}" shippedLevel)
+  file(READ "${game}/Data/Levels/${level}" gameLevel)
+  if(NOT gameLevel STREQUAL shippedLevel)
+    message(FATAL_ERROR "the game's own level ${level} was written")
+  endif()
+endforeach()
 set(savedLevel "${USER_FOLDER}/Levels/Homestead")
 if(NOT EXISTS "${savedLevel}")
   message(FATAL_ERROR "the editor saved nothing into the user folder's levels")
@@ -153,7 +186,9 @@ file(COPY "${USER_FOLDER}/Levels/" DESTINATION "${savedLevels}")
 
 string(REPLACE ";" " " placedText "${placed}")
 set(TW_USER_LEVELS "${savedLevels}")
-set(TW_EXTRA_CONFIG "<EditorProbe><Placed>${placedText}</Placed><Stood>${stood}</Stood></EditorProbe>")
+set(TW_CONFIG "")
+set(LEVEL Homestead)
+set(TW_EXTRA_CONFIG "<EditorProbe><Placed>${placedText}</Placed><Stood>${stood}</Stood><Deleted>${deleted}</Deleted></EditorProbe>")
 tw_play_game(1024 768 "${TW_WAIT_FOR_CUE}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
 wait_for_cue level-Homestead || exit 1
@@ -163,6 +198,9 @@ if(NOT GAME_ERRORS MATCHES "CrateOff ([0-9.e+-]+)" OR CMAKE_MATCH_1 GREATER 0.01
 endif()
 if(NOT GAME_ERRORS MATCHES "PauseMenus 0")
   message(FATAL_ERROR "the saved level opens with a pause menu")
+endif()
+if(GAME_ERRORS MATCHES "Revived ([^\n]+)")
+  message(FATAL_ERROR "restarted on the saved level, the deleted ${CMAKE_MATCH_1} stands where it was")
 endif()
 if(GAME_ERRORS MATCHES "Misplaced ([^\n]+)")
   message(FATAL_ERROR "restarted on the saved level, an object is not where it stood: ${CMAKE_MATCH_1}")

@@ -7,16 +7,7 @@
 #   CLOSER   the X window tool;  WORK  a scratch folder, emptied first
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
-tw_play_game(960 540 "${TW_WAIT_FOR_CUE}
-xdotool search --sync --name '^Tumblewreck$' >/dev/null
-wait_for_cue menu-shown || exit 1
-read x y < start-button
-window=$(xdotool search --name '^Tumblewreck$' | head -1)
-xdotool mousemove --window $window $x $y
-sleep 0.3
-xdotool mousedown 1
-sleep 0.3
-xdotool mouseup 1
+tw_play_game(960 540 "${TW_CLICK_START}
 wait_for_cue level-Homestead
 ${TW_CLOSE_WINDOW}")
 

@@ -3,8 +3,11 @@
 // cue "settled" once its bodies have had time to come to rest) with how far every "EditorCrate" in
 // it stands from its "Placed" setting ("CrateOff <distance>") and the number of pause menus in it
 // ("PauseMenus <n>"); with a "Placed" setting it also matches every object of the level by name to
-// the nearest place listed in the file its "Stood" setting names ("Misplaced <name> <distance>"
-// beyond 0.02, "Gone <name>" for each listed place left over, then "Compared <n> Unmatched <n>").
+// the nearest place listed in the file its "Stood" setting names, leaving out the place listed in
+// the file its "Deleted" setting names ("Revived <name>" when an object of that name stands there
+// again, "Misplaced <name> <distance>" beyond 0.02, "Gone <name>" for each listed place left over,
+// then "Compared <n> Unmatched <n>"). On the main menu, once its page is up, it writes the centre
+// of the start button in window pixels to the file "start-button" and leaves the cue "menu-shown".
 // Each time the editor comes on, once its page has settled: the first time it reads the page's
 // texture back over the pane's rectangle, rows "FirstRow" to "LastRow", compares it with the
 // rendering in the PNG file its "Expected" setting names ("PageDiff <largest channel difference>"),
@@ -14,15 +17,19 @@
 // "Mode <m>" and the cue "mode-<m>"; the camera 10 units from where it started gives "CameraTravel
 // <distance>" and the cue "moved"; a crate placed gives "Placed x y z" and the cue "created"; the
 // pause menu opening gives the cue "menu-open", and closing "PhysicsUpdating <0|1>", the crate's
-// drift since it was placed ("CrateDrift <distance>") and the cue "menu-closed"; the level file
-// holding a crate gives the cue "saved"; the editor going off gives "editor-off".
+// drift since it was placed ("CrateDrift <distance>") and the cue "menu-closed"; an object selected
+// gives "Selected <name>" and the cue "selected", and once it is gone "Deleted <name>", its place
+// in the "Deleted" file and the cue "deleted"; the level file holding a crate gives the cue "saved";
+// the editor going off gives "editor-off".
 #include "Components/GUI/HTMLPane.h"
 #include "Components/GUI/LevelEditorBrain.h"
+#include "Components/GUI/SelectionMode.h"
 #include "Components/Graphics/Camera.h"
 #include "Components/Graphics/PixelBuffer.h"
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
+#include "FrameShot.h"
 #include "Object.h"
 #include "PlayerCue.h"
 #include "Startup.h"
@@ -30,6 +37,7 @@
 #include "Utilities/Config.h"
 #include "Systems/GUI/GUI.h"
 #include "Systems/Physics/Physics.h"
+#include "Systems/Window.h"
 #include "Utilities/SearchPaths.h"
 
 #include <GL/glew.h>
@@ -53,6 +61,7 @@ namespace
 	constexpr unsigned kRestFrames = 120;
 	constexpr float kTravel = 10.0f;
 	constexpr float kPlaceTolerance = 0.02f;
+	constexpr int kStartButton[3] = {0xc8, 0x40, 0x2a};
 	constexpr const char* kLevel = "Homestead";
 
 	std::string Text(const Tuple3f& v)
@@ -78,28 +87,48 @@ namespace
 		return placements;
 	}
 
-	void WritePlacements(const std::string& file)
+	void WritePlacements(const std::string& file, const std::vector<Placement>& placements)
 	{
 		std::ofstream out(file);
-		for (const Placement& placement : LevelPlacements())
+		for (const Placement& placement : placements)
 			out << placement.name << " " << Text(placement.position) << "\n";
 	}
 
-	// Each object of the level against the nearest unmatched listed place of its name.
-	void ComparePlacements(const std::string& file)
+	std::vector<Placement> ReadPlacements(const std::string& file)
 	{
-		std::vector<Placement> stood;
+		std::vector<Placement> placements;
 		std::ifstream in(file);
 		for (Placement placement; in >> placement.name >> placement.position.x >> placement.position.y >> placement.position.z;)
-			stood.push_back(placement);
+			placements.push_back(placement);
+		return placements;
+	}
+
+	// The listed place of that name nearest the position.
+	std::vector<Placement>::iterator Nearest(std::vector<Placement>& places, const Placement& to)
+	{
+		auto nearest = places.end();
+		for (auto candidate = places.begin(); candidate != places.end(); ++candidate)
+			if (candidate->name == to.name && (nearest == places.end() ||
+					(candidate->position - to.position).Length() < (nearest->position - to.position).Length()))
+				nearest = candidate;
+		return nearest;
+	}
+
+	// Each object of the level against the nearest unmatched listed place of its name; the deleted
+	// objects' places are no object's.
+	void ComparePlacements(const std::string& stoodFile, const std::string& deletedFile)
+	{
+		std::vector<Placement> stood = ReadPlacements(stoodFile);
+		std::vector<Placement> deleted = ReadPlacements(deletedFile);
+		for (const Placement& gone : deleted)
+			if (const auto listed = Nearest(stood, gone); listed != stood.end() && (listed->position - gone.position).Length() <= kPlaceTolerance)
+				stood.erase(listed);
 		unsigned compared = 0;
 		for (const Placement& now : LevelPlacements())
 		{
-			auto nearest = stood.end();
-			for (auto candidate = stood.begin(); candidate != stood.end(); ++candidate)
-				if (candidate->name == now.name && (nearest == stood.end() ||
-						(candidate->position - now.position).Length() < (nearest->position - now.position).Length()))
-					nearest = candidate;
+			if (const auto gone = Nearest(deleted, now); gone != deleted.end() && (gone->position - now.position).Length() <= kPlaceTolerance)
+				std::cerr << "Revived " << now.name << std::endl;
+			const auto nearest = Nearest(stood, now);
 			if (nearest == stood.end())
 				continue;
 			const float distance = (nearest->position - now.position).Length();
@@ -162,6 +191,7 @@ namespace
 			firstRow = section.GetInt("FirstRow", 0);
 			lastRow = section.GetInt("LastRow", 0);
 			stoodFile = section.GetString("Stood", "");
+			deletedFile = section.GetString("Deleted", "");
 			const std::string placedText = section.GetString("Placed", "");
 			comparing = !placedText.empty();
 			std::istringstream(placedText) >> placed.x >> placed.y >> placed.z;
@@ -177,9 +207,12 @@ namespace
 				test::LeaveCue("settled");
 			if (settleFrames > 0 && --settleFrames == 0)
 				MeasureEditor();
+			if (menuFrames > 0 && --menuFrames == 0)
+				ShowStartButton();
 			if (!editorOn || editorStarts == 0)
 				return;
 			WatchMode();
+			WatchSelection();
 			WatchCamera();
 			WatchCrates();
 			WatchPauseMenu();
@@ -196,7 +229,9 @@ namespace
 				std::cerr << "CrateOff " << (ObjectFromId(id).object->GetComponent<Transform>()->GetWorldPosition() - placed).Length() << std::endl;
 			std::cerr << "PauseMenus " << ObjectIdsByName("PauseMenu").size() << std::endl;
 			if (comparing)
-				ComparePlacements(stoodFile);
+				ComparePlacements(stoodFile, deletedFile);
+			if (level == "MainMenu")
+				menuFrames = kSettleFrames;
 			crateCount = ObjectIdsByName("EditorCrate").size();
 			restFrames = kRestFrames;
 			test::LeaveCue(("level-" + level).c_str());
@@ -228,7 +263,7 @@ namespace
 				std::cerr << "PageDiff "
 						  << (pane != nullptr && buffer != nullptr ? PageDifference(*pane, *buffer, expectedPage.c_str(), firstRow, lastRow) : 256)
 						  << std::endl;
-				WritePlacements(stoodFile);
+				WritePlacements(stoodFile, LevelPlacements());
 				firstCamera = camera;
 				mode = Mode();
 			}
@@ -251,6 +286,36 @@ namespace
 				mode = now;
 				std::cerr << "Mode " << mode << std::endl;
 				test::LeaveCue(("mode-" + std::to_string(mode)).c_str());
+			}
+		}
+
+		static void ShowStartButton()
+		{
+			const Object menu = ObjectFromName("MainMenu");
+			if (menu.IsDummy())
+				return;
+			const test::Rect button = test::ColourOnPane(*menu.object, kStartButton, Engine::Instance()->GetSystem<Window>()->GetWidth());
+			std::ofstream("start-button") << (button.left + button.right) / 2 << " " << (button.top + button.bottom) / 2 << "\n";
+			test::LeaveCue("menu-shown");
+		}
+
+		void WatchSelection()
+		{
+			const Object editor = ObjectFromName("LevelEditor");
+			const SelectionMode* selection = editor.IsDummy() ? nullptr : editor.object->GetComponent<SelectionMode>();
+			const Object chosen = ObjectFromId(selection != nullptr ? selection->GetCurrObjID() : 0);
+			if (!chosen.IsDummy() && chosen.id != selected.id)
+			{
+				selected = {chosen.id, {chosen.object->GetName(), chosen.object->GetComponent<Transform>()->GetWorldPosition()}};
+				std::cerr << "Selected " << selected.place.name << std::endl;
+				test::LeaveCue("selected");
+			}
+			if (selected.id != 0 && ObjectFromId(selected.id).IsDummy())
+			{
+				std::cerr << "Deleted " << selected.place.name << std::endl;
+				WritePlacements(deletedFile, {selected.place});
+				selected = {};
+				test::LeaveCue("deleted");
 			}
 		}
 
@@ -308,6 +373,13 @@ namespace
 		int firstRow = 0;
 		int lastRow = 0;
 		std::string stoodFile;
+		std::string deletedFile;
+		unsigned menuFrames = 0;
+		struct
+		{
+			unsigned id = 0;
+			Placement place;
+		} selected;
 		bool comparing = false;
 		Tuple3f placed;
 		unsigned restFrames = 0;

@@ -79,6 +79,19 @@ wait_for_cue() {
   return 1
 }]=])
 
+# A player script's click on the main menu's start button, once the probe has cued "menu-shown" and
+# written the button's centre in window pixels to the file "start-button"; the pointer stays there.
+set(TW_CLICK_START "${TW_WAIT_FOR_CUE}
+xdotool search --sync --name '^Tumblewreck$' >/dev/null
+wait_for_cue menu-shown || exit 1
+read x y < start-button
+window=$(xdotool search --name '^Tumblewreck$' | head -1)
+xdotool mousemove --window $window $x $y
+sleep 0.3
+xdotool mousedown 1
+sleep 0.3
+xdotool mouseup 1")
+
 # A player script's breath, pointer still: once the game cues that it plays, the right button held
 # until it cues a crate taken in, then the left one held until it cues the crate let out: a press
 # and release inside one frame would be one unseen change, and a loaded machine's frame can be long.
