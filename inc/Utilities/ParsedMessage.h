@@ -42,3 +42,8 @@ private:
 // parentheses and spaces are kept, \n, \r, \t stand for line feed, carriage return and tab, and
 // \" and \\ for a quote and a backslash.
 bool ParseMessage(const std::string& text, ParsedMessage& handle);
+
+// Reads every argument of the message once, which evaluates its expression; the reason when one
+// of them cannot be evaluated (a name no variable took), else empty. Parsing accepts such an
+// argument, whose every later read would throw inside the handler reading it.
+std::string FirstFailingArgument(const Message& message);

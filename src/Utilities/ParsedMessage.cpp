@@ -1,6 +1,7 @@
 #include "Utilities/ParsedMessage.h"
 
 #include "Utilities/ExpressionVariable.h"
+#include "Utilities/FLException.h"
 
 #include <vector>
 
@@ -152,4 +153,20 @@ bool ParseMessage(const std::string& text, ParsedMessage& handle)
 	if (argument.empty())
 		return !afterComma;
 	return handle.AddArgument(argument);
+}
+
+std::string FirstFailingArgument(const Message& message)
+{
+	for (const Message::Argument* argument = Message::Reader(message).current; argument; argument = argument->newer)
+	{
+		try
+		{
+			argument->value->ToString();
+		}
+		catch (const FLException& error)
+		{
+			return error.message;
+		}
+	}
+	return {};
 }

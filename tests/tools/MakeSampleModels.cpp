@@ -1,10 +1,13 @@
 // Writes the sample models into the data folder given as the argument ("Data/"): the reed and the
-// golem into Models/, the golem's ragdoll into PhysicsModels/. The ModelFile and GolemPlaces tests
-// check that the shipped files are what this writes.
+// golem's two models into Models/, the golem's ragdoll into PhysicsModels/ and its stone texture
+// into Images/. The ModelFile and GolemPlaces tests check that the shipped models are what this writes.
 #include "Components/Graphics/GolemSampleModel.h"
 #include "Components/Graphics/SampleModel.h"
+#include "HTMLEngine/PageShot.h"
 #include "Systems/Graphics/VertexLayout.h"
+#include "Utilities/Random.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 
@@ -22,6 +25,32 @@ namespace
 		std::cout << "wrote " << path << " (" << bytes.size() << " bytes)\n";
 		return true;
 	}
+
+	// Rough grey stone laid in staggered courses with dark joints, each block of its own shade.
+	// Straight BGRA rows, opaque.
+	std::vector<std::uint8_t> GolemStone(int size)
+	{
+		const int kSize = size, kCourse = 16, kBlock = 32;
+		tw::RandomSequence noise(60);
+		const int kBlocksACourse = kSize / kBlock;
+		std::vector<int> blockShade(kSize / kCourse * kBlocksACourse);
+		for (int& shade : blockShade)
+			shade = noise.Next() % 40 - 20;
+		std::vector<std::uint8_t> image;
+		for (int y = 0; y < kSize; ++y)
+			for (int x = 0; x < kSize; ++x)
+			{
+				const int course = y / kCourse;
+				const int shifted = (x + (course % 2) * kBlock / 2) % kSize;
+				const bool joint = y % kCourse < 2 || shifted % kBlock < 2;
+				const int grain = noise.Next() % 24;
+				const int shade = joint ? -60 : blockShade[course * kBlocksACourse + shifted / kBlock] + grain;
+				for (const int base : {100, 112, 118})
+					image.push_back(static_cast<std::uint8_t>(std::clamp(base + shade, 0, 255)));
+				image.push_back(255);
+			}
+		return image;
+	}
 }
 
 int main(int argumentCount, char** arguments)
@@ -34,6 +63,17 @@ int main(int argumentCount, char** arguments)
 	const std::string data = arguments[1];
 	const bool written = Write(data + "/Models/" + test::kSampleModelFile, test::SampleModelBytes()) &&
 		Write(data + "/Models/" + test::kGolemModelFile, test::GolemModelBytes()) &&
+		Write(data + "/Models/" + test::kGolemSkinFile, test::GolemSkinBytes()) &&
 		Write(data + "/PhysicsModels/" + test::kGolemRagdollFile, test::GolemRagdollBytes());
-	return written ? 0 : 1;
+	if (!written)
+		return 1;
+	const std::string texture = data + "/Images/" + test::kGolemTextureFile;
+	constexpr int kTextureSize = 64;
+	if (!test::WriteBgraPng(GolemStone(kTextureSize), kTextureSize, kTextureSize, texture))
+	{
+		std::cerr << "MakeSampleModels: cannot write " << texture << "\n";
+		return 1;
+	}
+	std::cout << "wrote " << texture << "\n";
+	return 0;
 }

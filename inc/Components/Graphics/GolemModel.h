@@ -13,8 +13,8 @@ struct __GolemModelName
 class GolemModel : public ComponentBase<GolemModel, __GolemModelName, Model>
 {
 public:
-	// Binds "SetAnimation" and "ChangeAnimation" under its own type as well, so that they reach
-	// it, then loads as a Model.
+	// Binds "SetAnimation", "ChangeAnimation", "Ragdoll" and "SetAnimationSpeed" under its own type
+	// as well, so that they reach it, then loads as a Model.
 	bool Load(Serializer& serializer) override;
 	// Draws nothing.
 	bool Update() override;

@@ -209,6 +209,10 @@ ShaderProgramData BuildShaderProgram(const std::string& programName)
 	std::string secondName;
 	if (!ReadDefinition(programName, firstName, secondName))
 		return {};
+	// Without a context the program functions were never loaded: a Shader component of an object
+	// made headless (a test world, a tool) gets no program instead of a call through a null pointer.
+	if (!HasGLContext())
+		return {};
 	ShaderProgramData data{0, GetShaderObject(firstName), GetShaderObject(secondName)};
 	data.program = glCreateProgram();
 	if (data.first->media != 0)

@@ -191,6 +191,10 @@ TextureData LoadTexture(const std::string& imageName, unsigned internalFormat, b
 
 TextureData UploadSurface(SDL_Surface* surface, unsigned internalFormat, bool clamp)
 {
+	// Headless (a test world, a tool) there is nothing to upload to, and the mipmap builder would
+	// read the version of a context that does not exist.
+	if (!HasGLContext())
+		return TextureData{0, internalFormat, 0};
 	SDL_Surface* converted = NeedsConversion(*surface) ? ConvertToRgba(surface) : nullptr;
 	const SDL_Surface& pixels = converted != nullptr ? *converted : *surface;
 	glGetError();

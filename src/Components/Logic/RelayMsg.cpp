@@ -13,6 +13,8 @@ RelayMsg::RelayMsg(const std::string& text, const std::string& where) : rawData(
 		valid = ParseMessage(text, parsed) && parsed.GetMessage() != nullptr;
 		if (!valid)
 			problem = "it needs a name, \"(\" and no empty argument";
+		else if (problem = FirstFailingArgument(*parsed.GetMessage()); !problem.empty())
+			valid = false;
 	}
 	catch (const FLException& error)
 	{

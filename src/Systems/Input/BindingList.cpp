@@ -14,24 +14,6 @@ namespace
 		std::cerr << "Input: binding (Recipient \"" << recipient << "\", Condition \"" << conditionText
 				  << "\", Message \"" << messageText << "\") skipped: " << reason << "\n";
 	}
-
-	// Reads every argument of the message once, which evaluates its expression; the reason
-	// when one of them cannot be evaluated, else empty.
-	std::string FirstFailingArgument(const Message& message)
-	{
-		for (const Message::Argument* argument = Message::Reader(message).current; argument; argument = argument->newer)
-		{
-			try
-			{
-				argument->value->ToString();
-			}
-			catch (const FLException& error)
-			{
-				return error.message;
-			}
-		}
-		return {};
-	}
 }
 
 bool BindingList::AddBindingFromConfig(const Config& element)

@@ -23,3 +23,20 @@ TW_MODEL_TEST(GolemModel, IsAModelOfItsOwnTypeThatDrawsNothingButFeedsTheBoneTra
 	EXPECT_EQ(posed.GetCurrentAnimation()->name, "Spin");
 	EXPECT_FLOAT_EQ(posed.GetSpeed(), 0.5f);
 }
+
+TW_MODEL_TEST(GolemModel, PosesItsBonesAsTheDrawnModelBesideItDoes)
+{
+	GolemModel& golem = StartedModel<GolemModel>({"Root", "Child"});
+	Model& drawn = AddLoaded<Model>(ObjectFromId(golem.owner->GetId()), ModelText("Walker.model"));
+	drawn.Start();
+	Send(golem, Message("SetAnimation").AddArgument(std::string("Walk")).AddArgument(1.0f));
+	Send(golem, Message("SetAnimationSpeed").AddArgument(0.5f));
+	Send(golem, Message("Ragdoll").AddArgument(true));
+	for (const Model* model : {static_cast<const Model*>(&golem), static_cast<const Model*>(&drawn)})
+	{
+		ASSERT_NE(model->GetCurrentAnimation(), nullptr) << model->GetName();
+		EXPECT_EQ(model->GetCurrentAnimation()->name, "Walk") << model->GetName();
+		EXPECT_FLOAT_EQ(model->GetSpeed(), 0.5f) << model->GetName();
+		EXPECT_TRUE(model->IsRagdoll()) << model->GetName();
+	}
+}

@@ -1,5 +1,6 @@
 #include "Components/Graphics/ModelFile.h"
 
+#include "Components/Graphics/GolemSampleModel.h"
 #include "Components/Graphics/ModelFileWriter.h"
 #include "Components/Graphics/SampleModel.h"
 #include "HostileFiles.h"
@@ -264,4 +265,37 @@ TEST(ModelFile, ShippedSampleModelIsTheWritersOutput)
 	EXPECT_EQ(data.skeleton.bones.size(), 2u);
 	EXPECT_EQ(data.mesh.vertexCount, 12u);
 	EXPECT_NE(data.animations.find("Sway"), data.animations.end());
+}
+
+TEST(ModelFile, ShippedGolemModelsCarryTheBonesAndAnimationsTheGolemUsesAndItsRagdollFitsThem)
+{
+	const std::string folder = std::string(TW_TEST_DATA_DIR) + "../../Data/";
+	const auto shipped = [&folder](const std::string& file) {
+		const std::string text = test::ReadText(folder + file);
+		return Bytes(text.begin(), text.end());
+	};
+	ASSERT_EQ(shipped("Models/" + std::string(test::kGolemSkinFile)), test::GolemSkinBytes()) << "regenerate it with MakeSampleModels Data";
+	const Model::ModelData skin = ReadClean(test::GolemSkinBytes());
+	const Model::ModelData places = ReadClean(test::GolemModelBytes());
+	const Model::ModelData ragdoll = ReadClean(shipped("PhysicsModels/" + std::string(test::kGolemRagdollFile)));
+	const std::size_t boneCount = skin.skeleton.bones.size();
+	for (const Model::ModelData* data : {&places, &ragdoll})
+		for (std::size_t i = 0; i < boneCount; ++i)
+		{
+			ASSERT_LT(i, data->skeleton.bones.size());
+			EXPECT_EQ(data->skeleton.bones[i]->name, skin.skeleton.bones[i]->name);
+			EXPECT_EQ(data->skeleton.bones[i]->parent, skin.skeleton.bones[i]->parent);
+			EXPECT_EQ(data->skeleton.bones[i]->bindPosition, skin.skeleton.bones[i]->bindPosition);
+		}
+	for (const char* bone : {"ee_hand_L", "ee_hand_R", "lowerArm_L", "lowerArm_R", test::kGolemHeadBone})
+		EXPECT_TRUE(std::any_of(skin.skeleton.bones.begin(), skin.skeleton.bones.end(), [bone](const auto& b) { return b->name == bone; }))
+			<< bone;
+	for (const Model::ModelData* data : {&skin, &places})
+		for (const char* animation : {"Walk", "Throw"})
+		{
+			const auto found = data->animations.find(animation);
+			ASSERT_NE(found, data->animations.end()) << animation;
+			EXPECT_EQ(found->second->tracks.size(), boneCount) << animation;
+		}
+	EXPECT_EQ(skin.mesh.formatId, 1u);
 }

@@ -1,8 +1,11 @@
 #include "Components/Graphics/Shader.h"
 #include "Components/Graphics/ShaderProgram.h"
+#include "Components/Graphics/TextureCache.h"
 
+#include "Components/Graphics/GLContext.h"
 #include "Components/Graphics/GLTest.h"
 #include "HostileFiles.h"
+#include "TempFolder.h"
 
 #include <gmock/gmock.h>
 
@@ -202,5 +205,20 @@ TEST_F(ShaderProgram, ShaderComponentsListByProgramNewestFirst)
 	EXPECT_FALSE(older->GetComponent<Shader>()->Update()) << "the same program is bound already";
 
 	EXPECT_THAT(test::SavedText(*newer->GetComponent<Shader>()), HasSubstr("<string name=\"shader name\">Debug</string>"));
+}
+
+TEST(ShaderProgramWithoutAContext, ProgramsAndTexturesLoadAsNameZeroWithoutCallingOpenGL)
+{
+	if (HasGLContext())
+		GTEST_SKIP() << "a window of another test is open";
+	test::TempFolder folder;
+	folder.WriteFile("Plain.vs", "void main() { gl_Position = ftransform(); }\n");
+	folder.WriteFile("Plain.fs", "void main() { gl_FragColor = vec4(1.0); }\n");
+	folder.WriteFile("Plain", "<ShaderProgram><string>" + folder.Path() + "Plain.vs</string><string>" + folder.Path() +
+		"Plain.fs</string></ShaderProgram>");
+	EXPECT_EQ(GetShaderProgram(folder.Path() + "Plain")->media.program, 0u);
+	ReleaseShaderCaches();
+	EXPECT_EQ(GetTexture(TW_TEST_DATA_DIR "../../Data/Images/Crate.png", GL_RGBA8, false)->media.texture, 0u);
+	ReleaseTextureCache();
 }
 }

@@ -44,12 +44,13 @@ namespace
 
 	TEST(Relay, TextsThatDoNotParseAreReportedNeverSentAndSavedBackUnchanged)
 	{
-		for (const std::string text : {"NoParenthesis", "Bad(1 +)", "Empty(1, )"})
+		// A bare name is an expression naming a variable no message has: every read of it would throw.
+		for (const std::string text : {"NoParenthesis", "Bad(1 +)", "Empty(1, )", "Animate(Walk)"})
 		{
 			StoredMessageWorld world;
 			Object relay{};
 			const std::string printed =
-				Printed([&] { relay = world.Add<Relay>("Relay", Element(Str("Go") + Str(text)), Str("NoParenthesis") + Str("Bad") + Str("Empty")); });
+				Printed([&] { relay = world.Add<Relay>("Relay", Element(Str("Go") + Str(text)), Str("NoParenthesis") + Str("Bad") + Str("Empty") + Str("Animate")); });
 			EXPECT_NE(printed.find("object \"Relay\""), std::string::npos) << printed;
 			EXPECT_NE(printed.find(", Relay: the message \"" + text + "\" does not parse"), std::string::npos) << printed;
 			relay.SendMessage(Message("Go"));
