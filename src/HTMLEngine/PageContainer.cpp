@@ -16,6 +16,9 @@
 
 namespace
 {
+	// Taller than any screen: a larger font shows nothing more.
+	constexpr int kLargestFontPixels = 4096;
+
 	struct Font
 	{
 		PangoFontDescription* description;
@@ -179,7 +182,8 @@ litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t* faceName,
 	std::string families = faceName != nullptr ? faceName : "";
 	families.erase(std::remove_if(families.begin(), families.end(), [](char c) { return c == '"' || c == '\''; }), families.end());
 	pango_font_description_set_family(description, (families.empty() ? std::string("DejaVu Sans") : families + ",DejaVu Sans").c_str());
-	pango_font_description_set_absolute_size(description, std::max(size, 1) * PANGO_SCALE);
+	// A size from a page's style may be anything; in Pango units a larger one would overflow.
+	pango_font_description_set_absolute_size(description, std::clamp(size, 1, kLargestFontPixels) * PANGO_SCALE);
 	pango_font_description_set_weight(description, static_cast<PangoWeight>(std::clamp(weight, 100, 1000)));
 	pango_font_description_set_style(description, italic == litehtml::fontStyleItalic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
 	PangoFontMetrics* fontMetrics = pango_context_get_metrics(SharedContext(), description, nullptr);
