@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <set>
 
 namespace
@@ -247,7 +248,9 @@ void PageContainer::draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* t
 
 int PageContainer::pt_to_px(int pt) const
 {
-	return pt * 96 / 72;
+	// A length from a page's style may be anything: the pixels are clamped, not overflowed.
+	const long long pixels = static_cast<long long>(pt) * 96 / 72;
+	return static_cast<int>(std::clamp<long long>(pixels, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 int PageContainer::get_default_font_size() const

@@ -150,8 +150,9 @@ namespace
 			"is not a file but a device", true},
 		{"a table span of a billion in broken markup", Nothing,
 			Markup("<table><tr><td colspan='1000000000' rowspan='1000000000'>x<td colspan=99999999999999999999><tr><td>y"), "", true},
-		{"a font a hundred million pixels high", Nothing,
-			Markup("<body><p style='font-size: 100000000px; line-height: 100000000px'>x</p></body>"), "", true},
+		{"fonts a hundred million pixels and centimetres high", Nothing,
+			Markup("<body><p style='font-size: 100000000px; line-height: 100000000px'>x</p><p style='font-size: 100000000cm'>y</p></body>"),
+			"", true},
 		{"a 10 MB page", Nothing, [] { return "<body>" + std::string(10u << 20, 'a') + "</body>"; }, "more than the 8388608", true},
 		{"a page of more tags than a page may hold", Nothing, [] {
 			 std::string tags;
