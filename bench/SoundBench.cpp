@@ -17,6 +17,7 @@
 #include "Sound.h"
 #include "SoundLibrary/SampleSounds.h"
 #include "SoundLibrary/System.h"
+#include "Utilities/SearchPaths.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -40,17 +41,25 @@ namespace
 	constexpr float kFrame = 0.016f;
 	constexpr int kFrameSamples = 768;
 
-	// Written once and removed when the program ends.
+	// Written once in a folder of its own and removed when the program ends.
 	struct ScratchTone
 	{
-		ScratchTone() { test::WriteSound(path, test::Tone(440, 0.2f, 2.0f), 1); }
-		~ScratchTone() { std::remove(path.c_str()); }
-		std::string path = "/tmp/tw-sound-bench-" + std::to_string(::getpid()) + ".wav";
+		ScratchTone()
+		{
+			std::filesystem::create_directories(folder);
+			test::WriteSound(path, test::Tone(440, 0.2f, 2.0f), 1);
+		}
+		~ScratchTone() { std::filesystem::remove_all(folder); }
+		std::string folder = "/tmp/tw-sound-bench-" + std::to_string(::getpid()) + "/";
+		std::string path = folder + "tone.wav";
 	};
 
+	// Sounds are read only from the game's folders: the tone's folder is made one again, since
+	// an engine that went took every search path with it.
 	const std::string& ToneFile()
 	{
 		static const ScratchTone tone;
+		AddSearchPath(tone.folder);
 		return tone.path;
 	}
 

@@ -5,12 +5,14 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "FrameTimer.h"
+#include "HTMLEngine/HTMLEngine.h"
 #include "JSEngine.h"
 #include "LevelFile.h"
 #include "LoadingView.h"
 #include "Object.h"
 #include "ObjectGroup.h"
 #include "ObjectStore.h"
+#include "Platform/VirtualMemory.h"
 #include "Serializer.h"
 #include "Utilities/Config.h"
 #include "Utilities/Diagnostics.h"
@@ -73,6 +75,18 @@ namespace
 		if (!folder.empty() && folder.back() != '/' && folder.back() != '\\')
 			folder += '/';
 		return folder;
+	}
+
+	// What a level change freed goes back to the system at once.
+	void GiveBackLevelMemory()
+	{
+		// The pages of the old level and the loading view leave their contexts to the script
+		// heap, which would collect them only when full: megabytes a load until then.
+		HTMLEngine::CollectGarbage();
+		// The old level's textures, the render targets made again and the loading view's texture
+		// were the driver's, from the system heap: the holes they leave there would otherwise stay
+		// with the game, megabytes a load.
+		Platform::TrimSystemHeap();
 	}
 }
 
@@ -244,6 +258,7 @@ void Engine::ChangeLevel()
 	LoadLevel(currentLevel);
 	ProcessObjectChanges();
 	loadingView.reset();
+	GiveBackLevelMemory();
 	// Whatever starting objects or "LevelLoaded" handlers asked for while the level loaded is dropped.
 	currentState = requestedState = kRunning;
 }

@@ -50,6 +50,10 @@ namespace HTMLEngine
 	v8::Local<v8::FunctionTemplate> ClassTemplate(const std::string& className);
 	// The isolate the pages run in, starting the runtime if needed.
 	v8::Isolate* GetIsolate();
+	// Collects what the pages gone left to the script heap (their contexts, wrappers and nodes)
+	// now, as a level change does, instead of when the heap next fills. Nothing when the runtime
+	// is not running.
+	void CollectGarbage();
 
 	// Called just before the runtime disposes its isolate, while handles can still be reset: weak
 	// callbacks never run for the objects left then, so their owner frees them here. Null for none.

@@ -18,4 +18,7 @@ namespace Platform
 	void DecommitPages(void* address, std::size_t size);
 	// Releases a whole range obtained from ReserveAddressSpace.
 	void ReleaseAddressSpace(void* address, std::size_t size);
+	// Gives the system allocator's free pages back to the system, those between blocks still in
+	// use too (the driver's and the libraries' memory does not go through the memory manager).
+	void TrimSystemHeap();
 }

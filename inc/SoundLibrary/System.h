@@ -58,9 +58,10 @@ namespace snd
 		ChannelGroup* createChannelGroup(const std::string& name);
 		ChannelGroup* getMasterChannelGroup() { return &master; }
 
-		// Decoded whole now; null (and one diagnostic) when the file cannot be read.
+		// Decoded whole now; null (and one diagnostic) when the file cannot be read or lies outside
+		// the game's folders (the search paths: the data folder and the user folder).
 		Sound* createSound(const std::string& path, unsigned mode);
-		// Decoded while it plays; null (and one diagnostic) when the file cannot be read.
+		// Decoded while it plays; refused as createSound refuses.
 		Sound* createStream(const std::string& path, unsigned mode);
 		// The same from bytes in memory; name is only used in diagnostics.
 		Sound* createSound(std::vector<unsigned char> bytes, const std::string& name, unsigned mode, bool streamed);

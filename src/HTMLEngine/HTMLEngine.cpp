@@ -86,6 +86,12 @@ namespace HTMLEngine
 		return ScriptRuntime::Instance().GetIsolate();
 	}
 
+	void CollectGarbage()
+	{
+		if (ScriptRuntime::IsRunning())
+			ScriptRuntime::Instance().GetIsolate()->LowMemoryNotification();
+	}
+
 	void SetShutdownListener(void (*listener)())
 	{
 		ScriptRuntime::SetShutdownListener(listener);

@@ -12,10 +12,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <set>
 
 namespace
 {
+	// Taller than any screen: a larger font shows nothing more.
+	constexpr int kLargestFontPixels = 4096;
+
 	struct Font
 	{
 		PangoFontDescription* description;
@@ -179,7 +183,8 @@ litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t* faceName,
 	std::string families = faceName != nullptr ? faceName : "";
 	families.erase(std::remove_if(families.begin(), families.end(), [](char c) { return c == '"' || c == '\''; }), families.end());
 	pango_font_description_set_family(description, (families.empty() ? std::string("DejaVu Sans") : families + ",DejaVu Sans").c_str());
-	pango_font_description_set_absolute_size(description, std::max(size, 1) * PANGO_SCALE);
+	// A size from a page's style may be anything; in Pango units a larger one would overflow.
+	pango_font_description_set_absolute_size(description, std::clamp(size, 1, kLargestFontPixels) * PANGO_SCALE);
 	pango_font_description_set_weight(description, static_cast<PangoWeight>(std::clamp(weight, 100, 1000)));
 	pango_font_description_set_style(description, italic == litehtml::fontStyleItalic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
 	PangoFontMetrics* fontMetrics = pango_context_get_metrics(SharedContext(), description, nullptr);
@@ -243,7 +248,9 @@ void PageContainer::draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* t
 
 int PageContainer::pt_to_px(int pt) const
 {
-	return pt * 96 / 72;
+	// A length from a page's style may be anything: the pixels are clamped, not overflowed.
+	const long long pixels = static_cast<long long>(pt) * 96 / 72;
+	return static_cast<int>(std::clamp<long long>(pixels, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 int PageContainer::get_default_font_size() const

@@ -1,5 +1,6 @@
 #include "Platform/VirtualMemory.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -31,5 +32,10 @@ namespace Platform
 	void ReleaseAddressSpace(void* address, std::size_t size)
 	{
 		munmap(address, size);
+	}
+
+	void TrimSystemHeap()
+	{
+		malloc_trim(0);
 	}
 }

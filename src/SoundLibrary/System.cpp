@@ -3,6 +3,7 @@
 #include "Platform/QuietErrorStream.h"
 #include "Utilities/BinaryFile.h"
 #include "Utilities/Diagnostics.h"
+#include "Utilities/SearchPaths.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -23,6 +24,14 @@ namespace snd
 		constexpr float kRenderSliceSeconds = 0.1f;
 		// A stall longer than this is not made up for: the loopback mix is heard by nobody.
 		constexpr float kMaxUpdateSeconds = 1.0f;
+
+		bool CheckSoundFile(const std::string& path, std::string& problem)
+		{
+			if (GetSearchPaths().Holds(path))
+				return CheckDataFile(path, problem);
+			problem = "it lies outside the game's folders";
+			return false;
+		}
 
 		bool IsFinite(const Vector& vector)
 		{
@@ -144,9 +153,10 @@ namespace snd
 	{
 		if (context == nullptr)
 			return nullptr;
-		// A named file is opened only when it is a regular file: a FIFO would hang the game, and a
+		// A named file is opened only inside the game's folders (a level made by someone else names
+		// its own sounds) and only when it is a regular file: a FIFO would hang the game, and a
 		// device never ends.
-		if (std::string problem; !source.path.empty() && !CheckDataFile(source.path, problem))
+		if (std::string problem; !source.path.empty() && !CheckSoundFile(source.path, problem))
 		{
 			tw::Diagnostics::Report("Sound file \"" + name + "\" cannot be played: " + problem);
 			return nullptr;

@@ -1,4 +1,5 @@
 #include "HtmlTestPage.h"
+#include "ResidentMemory.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -25,14 +26,6 @@ namespace
 	// What the hostile pages may add to the process: a game holding them stays under 300 MB. Counted
 	// from the test's start, so what other tests in the same process left resident is not charged.
 	constexpr long kMemoryGrowthLimitMegabytes = 200;
-
-	long ResidentMegabytes()
-	{
-		long pages = 0;
-		long resident = 0;
-		std::ifstream("/proc/self/statm") >> pages >> resident;
-		return resident * sysconf(_SC_PAGESIZE) >> 20;
-	}
 
 	HTMLView*& Navigated()
 	{
@@ -73,7 +66,7 @@ namespace
 		{
 			HtmlTest::SetUp();
 			previousBudget = HTMLEngine::SetScriptBudget(kBudget);
-			startMegabytes = ResidentMegabytes();
+			startMegabytes = test::ResidentKilobytes() / 1024;
 			HTMLEngine::RegisterV8Globals(&navigateFunction, nullptr);
 		}
 		void TearDown() override
@@ -98,7 +91,7 @@ namespace
 				HTMLEngine::Update();
 				longest = std::max(longest, std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start));
 				if (kMeasuresMemory)
-					EXPECT_LT(ResidentMegabytes() - startMegabytes, kMemoryGrowthLimitMegabytes) << "frame " << frame;
+					EXPECT_LT(test::ResidentKilobytes() / 1024 - startMegabytes, kMemoryGrowthLimitMegabytes) << "frame " << frame;
 			}
 			return longest;
 		}
@@ -161,6 +154,9 @@ namespace
 			"is not a file but a device", true},
 		{"a table span of a billion in broken markup", Nothing,
 			Markup("<table><tr><td colspan='1000000000' rowspan='1000000000'>x<td colspan=99999999999999999999><tr><td>y"), "", true},
+		{"fonts a hundred million pixels and centimetres high", Nothing,
+			Markup("<body><p style='font-size: 100000000px; line-height: 100000000px'>x</p><p style='font-size: 100000000cm'>y</p></body>"),
+			"", true},
 		{"a 10 MB page", Nothing, [] { return "<body>" + std::string(10u << 20, 'a') + "</body>"; }, "more than the 8388608", true},
 		{"a page of more tags than a page may hold", Nothing, [] {
 			 std::string tags;

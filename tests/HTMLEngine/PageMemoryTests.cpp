@@ -2,6 +2,7 @@
 #include "HTMLEngine/HtmlParser.h"
 #include "HTMLEngine/PageScript.h"
 #include "HtmlTestPage.h"
+#include "ResidentMemory.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -71,13 +72,6 @@ namespace
 	constexpr int kReloads = 100;
 #endif
 
-	long ResidentKilobytes()
-	{
-		long pages = 0;
-		long resident = 0;
-		std::ifstream("/proc/self/statm") >> pages >> resident;
-		return resident * (sysconf(_SC_PAGESIZE) / 1024);
-	}
 
 	using PageReloads = test::HtmlTest;
 
@@ -95,9 +89,9 @@ namespace
 			now += 20;
 			HTMLEngine::Update();
 			if (load == 2)
-				second = ResidentKilobytes();
+				second = test::ResidentKilobytes();
 		}
 		if (kReloads == 100)
-			EXPECT_LT(ResidentKilobytes() - second, 20 * 1024);
+			EXPECT_LT(test::ResidentKilobytes() - second, 20 * 1024);
 	}
 }

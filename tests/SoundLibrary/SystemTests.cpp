@@ -2,6 +2,7 @@
 
 #include "SoundLibrary/SampleSounds.h"
 #include "HostileFiles.h"
+#include "ScopedSearchPath.h"
 #include "TempFolder.h"
 #include "Utilities/Diagnostics.h"
 
@@ -37,6 +38,7 @@ namespace
 		double Left(float seconds = 0.2f) { return Listen(seconds).first; }
 
 		test::TempFolder folder;
+		const test::ScopedSearchPath gameFolder{folder.Path()};
 		snd::System system{snd::Output::kLoopback};
 		int count = 0;
 	};
@@ -181,15 +183,30 @@ namespace
 		EXPECT_EQ(printed, "Sound: no audio device opens; sounds are mixed on OpenAL Soft's loopback device and not heard\n");
 	}
 
-	TEST_F(SoundLibrary, FilesThatAreNoRegularFilesAreRefusedUnopened)
+	TEST_F(SoundLibrary, FilesOutsideTheGamesFoldersOrNoRegularFilesAreRefusedUnopened)
 	{
-		test::ExpectEachRefusedWithOneDiagnostic(folder, [&](const std::string& path) {
-			tw::Diagnostics::Flush();
-			::testing::internal::CaptureStderr();
-			EXPECT_EQ(system.createStream(path, snd::kLoop), nullptr) << path;
-			tw::Diagnostics::Flush();
-			return ::testing::internal::GetCapturedStderr();
-		});
+		const test::TempFolder outside;
+		const std::string tone = outside.Path() + "tone.wav";
+		ASSERT_TRUE(test::WriteSound(tone, test::Tone(480.0f, 0.5f, 0.1f), 1));
+		std::filesystem::create_symlink(tone, folder.Path() + "link.wav");
+		const std::string escape = folder.Path() + "../" + std::filesystem::path(outside.Path()).parent_path().filename().string() + "/tone.wav";
+		std::vector<test::HostileFile> files = test::HostileFiles(folder);
+		const std::string kOutside = "lies outside the game's folders";
+		files.front().problem = kOutside;
+		for (const std::string& path : {tone, escape, folder.Path() + "link.wav"})
+			files.push_back({path, kOutside});
+		for (const test::HostileFile& file : files)
+			for (bool streamed : {false, true})
+			{
+				tw::Diagnostics::Flush();
+				::testing::internal::CaptureStderr();
+				EXPECT_EQ(streamed ? system.createStream(file.path, snd::kLoop) : system.createSound(file.path, snd::kLoop), nullptr) << file.path;
+				tw::Diagnostics::Flush();
+				const std::string printed = ::testing::internal::GetCapturedStderr();
+				EXPECT_THAT(printed, ::testing::HasSubstr(file.path));
+				EXPECT_THAT(printed, ::testing::HasSubstr(file.problem));
+				EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+			}
 	}
 
 	TEST_F(SoundLibrary, ReleasedSoundStopsItsChannels)
@@ -204,6 +221,7 @@ namespace
 
 	TEST_F(SoundLibrary, ShippedSampleTonesPlayAtTheirLevelAsSoundsAndAsStreams)
 	{
+		const test::ScopedSearchPath dataFolder{TW_TEST_DATA_DIR "../../Data/"};
 		for (const test::SampleSound& sample : test::kSampleSounds)
 			for (bool streamed : {false, true})
 			{

@@ -12,7 +12,9 @@
 #              as a user would; nothing is printed, and no data file may be missing;
 #            "crash": killed by SIGSEGV, the crash report in the user folder naming the signal,
 #              and its path announced on stderr;
-#            "no-folder": exit code -1 with a message on stderr
+#            "no-folder": exit code -1 with a message on stderr;
+#            "reloads": exit code 0 after the main menu was loaded again and again, the process
+#              grown by less than 20 MB from the second load to the last
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 separate_arguments(arguments UNIX_COMMAND "${ARGS}")
@@ -123,6 +125,16 @@ elseif(EXPECT STREQUAL "no-folder")
     message(FATAL_ERROR "expected exit code -1 (255), got ${result}")
   endif()
   expect_text("${errors}" "Tumblewreck: " "stderr")
+elseif(EXPECT STREQUAL "reloads")
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "expected exit code 0, got ${result}")
+  endif()
+  if(NOT output MATCHES "Grew (-?[0-9]+) KB")
+    message(FATAL_ERROR "the probe did not say how much the game grew")
+  endif()
+  if(CMAKE_MATCH_1 GREATER_EQUAL 20480)
+    message(FATAL_ERROR "the game grew by ${CMAKE_MATCH_1} KB over the loads after the second")
+  endif()
 else()
   message(FATAL_ERROR "unknown EXPECT '${EXPECT}'")
 endif()

@@ -1,14 +1,18 @@
 // The game's start-up (folders, crash report, engine, the eight systems, the level loop) with one
 // more system that ends the run after a number of frames: by asking the engine to shut down, or by
 // crashing on purpose. On a tour it goes from the menu to each shipped level in turn and, before
-// it ends, makes one object of every shipped archetype. The start-up tests run it in a fresh user folder.
-// Usage: StartupProbe <frames> [crash | tour]
+// it ends, makes one object of every shipped archetype. Reloading, it loads the main menu (a level
+// with a full-screen page) that many times, a few frames each, and prints how much the process grew
+// from the second load to the last. The start-up tests run it in a fresh user folder.
+// Usage: StartupProbe <frames> [crash | tour] | StartupProbe <loads> reload
 #include "Archetype.h"
 #include "Engine.h"
 #include "Message.h"
 #include "Platform/VirtualMemory.h"
 #include "Startup.h"
 #include "System.h"
+
+#include "ResidentMemory.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -31,6 +35,7 @@ namespace
 			Shutdown,
 			Crash,
 			Tour,
+			Reload,
 		};
 
 		StartupProbe(unsigned frameLimit, Ending ending) : frameLimit(frameLimit), ending(ending)
@@ -47,6 +52,8 @@ namespace
 		void Update() override
 		{
 			++frames;
+			if (ending == Ending::Reload)
+				return Reload();
 			// Each shipped level in turn, as many frames each, after the menu.
 			static const char* const kTour[] = {"Homestead", "Hillside", "Lair", "Won"};
 			constexpr unsigned kStops = sizeof(kTour) / sizeof(kTour[0]) + 1;
@@ -65,7 +72,24 @@ namespace
 	private:
 		void OnLevelLoaded(Message::Reader)
 		{
-			std::cout << "LevelLoaded " << Engine::Instance()->GetCurrentLevel() << std::endl;
+			++loads;
+			framesInLevel = 0;
+			if (ending != Ending::Reload || loads == 1)
+				std::cout << "LevelLoaded " << Engine::Instance()->GetCurrentLevel() << std::endl;
+		}
+
+		// A few frames in each load, so that the page runs its scripts and is drawn.
+		void Reload()
+		{
+			constexpr unsigned kFramesPerLoad = 3;
+			if (++framesInLevel < kFramesPerLoad)
+				return;
+			if (loads == 2)
+				residentAtSecondLoad = test::ResidentKilobytes();
+			if (loads < frameLimit)
+				return Engine::Instance()->RequestLevel("MainMenu");
+			std::cout << "Loads " << loads << "\nGrew " << test::ResidentKilobytes() - residentAtSecondLoad << " KB" << std::endl;
+			Engine::SendMessage(Message("Shutdown"));
 		}
 
 		// A store into reserved, uncommitted memory: a real fault, which the sanitizers leave to the
@@ -86,6 +110,9 @@ namespace
 		unsigned frameLimit;
 		Ending ending;
 		unsigned frames = 0;
+		unsigned loads = 0;
+		unsigned framesInLevel = 0;
+		long residentAtSecondLoad = 0;
 	};
 }
 
@@ -93,13 +120,14 @@ int main(int argc, char** argv)
 {
 	if (argc < 2)
 	{
-		std::cerr << "usage: StartupProbe <frames> [crash | tour]\n";
+		std::cerr << "usage: StartupProbe <frames> [crash | tour] | StartupProbe <loads> reload\n";
 		return 2;
 	}
 	const unsigned frameLimit = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
 	const std::string ending = argc > 2 ? argv[2] : "";
 	const StartupProbe::Ending how = ending == "crash" ? StartupProbe::Ending::Crash
 		: ending == "tour"								 ? StartupProbe::Ending::Tour
+		: ending == "reload"							 ? StartupProbe::Ending::Reload
 														 : StartupProbe::Ending::Shutdown;
 
 	return Startup::RunGame(argv[0], nullptr, [&](Engine& engine) { engine.AddSystem(new StartupProbe(frameLimit, how)); });

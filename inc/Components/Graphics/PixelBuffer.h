@@ -25,7 +25,8 @@ public:
 	// bounds and the two format names.
 	bool Load(Serializer& serializer) override;
 	bool Serialize(Serializer& serializer) override;
-	// Makes the texture (clamped at its edges), then joins the texture list.
+	// Makes the texture (clamped at its edges) unless a resize made it already, then joins the
+	// texture list.
 	bool Start() override;
 	// Binds the texture to unit 0 with a texture matrix that maps the unit square onto the display
 	// bounds. Always true.

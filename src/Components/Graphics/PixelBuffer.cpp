@@ -47,7 +47,10 @@ bool PixelBuffer::Serialize(Serializer& serializer)
 
 bool PixelBuffer::Start()
 {
-	CreateTexture(GL_CLAMP_TO_EDGE);
+	// A pane started before it may have resized the buffer already, making the texture and
+	// writing its page into it: a second one would leave the first to the driver for good.
+	if (glTexture == 0)
+		CreateTexture(GL_CLAMP_TO_EDGE);
 	return Texture::Start();
 }
 

@@ -38,12 +38,16 @@ namespace render_tests
 		static constexpr int kWidth = 4;
 		static constexpr int kHeight = 2;
 
-		::PixelBuffer* StartedBuffer(const std::string& external = "GL_RGBA", const std::string& extraXml = "")
+		static ::PixelBuffer* MadeBuffer(const std::string& external = "GL_RGBA", const std::string& extraXml = "")
 		{
-			Composition* object = MakeObject(test::ComponentXml("PixelBuffer", "<Tuple2i>4 2</Tuple2i><Tuple4i>0 0 4 2</Tuple4i><string>" +
-				external + "</string><string>GL_RGBA8</string>") + extraXml);
-			object->Start();
-			return object->GetComponent<::PixelBuffer>();
+			return MakeObject(test::ComponentXml("PixelBuffer", "<Tuple2i>4 2</Tuple2i><Tuple4i>0 0 4 2</Tuple4i><string>" + external +
+				"</string><string>GL_RGBA8</string>") + extraXml)->GetComponent<::PixelBuffer>();
+		}
+		static ::PixelBuffer* StartedBuffer(const std::string& external = "GL_RGBA", const std::string& extraXml = "")
+		{
+			::PixelBuffer* buffer = MadeBuffer(external, extraXml);
+			buffer->owner->Start();
+			return buffer;
 		}
 
 		// Every pixel i of the buffer holds the bytes (i, 10 + i, 20 + i, 255).
@@ -180,6 +184,21 @@ namespace render_tests
 		buffer->Detach();
 		EXPECT_EQ(buffer->GetGLTexture(), 0u);
 		EXPECT_FALSE(graphics->Textures().IsLinked(buffer));
+	}
+
+	// A pane started first resizes the buffer ("ResizeHud") and writes its page before the buffer starts.
+	TEST_F(PixelBuffer, ATextureMadeByAResizeBeforeStartIsKeptWithItsPixelsAndDeletedOnDetach)
+	{
+		::PixelBuffer* buffer = MadeBuffer();
+		buffer->Resize(Tuple2<int>(kWidth, kHeight));
+		const unsigned made = buffer->GetGLTexture();
+		const Pixels pixels = Numbered(kWidth, kHeight);
+		Send(*buffer, pixels);
+		buffer->owner->Start();
+		EXPECT_EQ(buffer->GetGLTexture(), made);
+		EXPECT_EQ(TextureContent(*buffer), pixels);
+		buffer->Detach();
+		EXPECT_FALSE(glIsTexture(made));
 	}
 
 	TEST_F(PixelBuffer, FormatsResolveByNameAndAreSavedAsWritten)

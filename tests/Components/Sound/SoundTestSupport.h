@@ -42,6 +42,8 @@ namespace test
 			// One engine at a time: only the first of two becomes the instance the components find.
 			engine.reset();
 			engine = std::make_unique<TestEngine>("<Config><Sound>" + mute + settings + "</Sound></Config>");
+			// The tone files are the game's own: sounds are read only from its folders.
+			AddSearchPath(folder.Path());
 			sound = new Sound(snd::Output::kLoopback);
 			engine->engine->AddSystem(sound);
 			LastFrameTook(FrameTimer::kFrameMilliseconds);
