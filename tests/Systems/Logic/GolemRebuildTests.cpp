@@ -6,10 +6,12 @@
 #include "Components/Logic/HouseDestroyed.h"
 #include "Components/Logic/HouseWorld.h"
 #include "Components/Logic/PathMovement.h"
+#include "Utilities/Random.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <set>
 
@@ -68,17 +70,28 @@ namespace
 			return golem;
 		}
 
-		// The blast: every piece thrown outward from the house's middle and up.
-		void Blast() const
+		static Tuple3f Outward(std::size_t, const Tuple3f& out) { return out * 9.0f + Tuple3f(0, 4, 0); }
+
+		// The blast: every piece thrown outward from the house's middle and up, or as kick says of the
+		// piece of that index.
+		void Blast(const std::function<Tuple3f(std::size_t piece, const Tuple3f& out)>& kick = Outward) const
 		{
 			owner.SendMessage(Message("Blast"));
-			for (const Object& piece : pieces)
+			for (std::size_t piece = 0; piece < pieces.size(); ++piece)
 			{
-				const Tuple3f at = HouseWorld::BoxOf(piece).Centre();
-				Tuple3f out(at.x - kHouseCentre.x, 0, at.z - kHouseCentre.z);
-				out = out * (1.0f / static_cast<float>(out.Length()));
-				piece.SendMessage(Message("SetVelocity").Push(out * 9.0f + Tuple3f(0, 4, 0)));
+				const Tuple3f at = HouseWorld::BoxOf(pieces[piece]).Centre();
+				const Tuple3f out(at.x - kHouseCentre.x, 0, at.z - kHouseCentre.z);
+				pieces[piece].SendMessage(Message("SetVelocity").Push(kick(piece, out * (1.0f / static_cast<float>(out.Length())))));
 			}
+		}
+
+		// Plays until the house says its rebuild is over, at most the given game seconds; the frames taken.
+		unsigned FramesUntilWhole(unsigned seconds)
+		{
+			unsigned frame = 0;
+			for (; frame < seconds * kFramesPerSecond && House().GetHouseState() != AvailableObjects::kWhole; ++frame)
+				world.Frame();
+			return frame;
 		}
 
 		// Which slot the piece fills (within 0.1 units at each corner), given that like pieces may
@@ -146,5 +159,37 @@ namespace
 		const Tuple3f stopped = HouseWorld::RigidBodyOf(scene.golem).GetPosition();
 		scene.world.Frame(10 * kFramesPerSecond);
 		EXPECT_LT(HouseWorld::RigidBodyOf(scene.golem).GetPosition().Distance(stopped), 2.0) << "the builder walked on";
+	}
+
+	// Roof slabs kicked at random land anywhere: beyond the house's search radius of 15, or off the
+	// ground. Those cannot be fetched and are given up; the rebuild still ends in bounded time, and
+	// the builder never leaves the ground.
+	TEST(GolemRebuilds, RandomKicksToTheRoofEndTheRebuildInBoundedTimeWithTheBuilderOnTheGround)
+	{
+		constexpr float kGroundHalfWidth = 30.0f;
+		for (unsigned seed = 1; seed <= 12; ++seed)
+		{
+			SCOPED_TRACE("seed " + std::to_string(seed));
+			tw::RandomSequence draws(seed);
+			const auto draw = [&draws](float low, float high) { return low + (high - low) * static_cast<float>(draws.Next()) / tw::kRandMax; };
+			RebuildScene scene;
+			scene.world.Frame(kFramesPerSecond / 2);
+			scene.Blast([&](std::size_t piece, const Tuple3f& out) {
+				if (piece < 4)
+					return RebuildScene::Outward(piece, out);
+				const float angle = draw(0.0f, 6.2831853f);
+				return Tuple3f(std::cos(angle), 0, std::sin(angle)) * draw(2.0f, 24.0f) + Tuple3f(0, draw(1.0f, 8.0f), 0);
+			});
+			float furthest = 0;
+			unsigned frames = 0;
+			while (frames < 600 * kFramesPerSecond && scene.House().GetHouseState() != AvailableObjects::kWhole)
+			{
+				frames += scene.FramesUntilWhole(1);
+				const Tuple3f at = HouseWorld::RigidBodyOf(scene.golem).GetPosition();
+				furthest = std::max({furthest, std::abs(at.x), std::abs(at.z)});
+			}
+			EXPECT_EQ(scene.House().GetHouseState(), AvailableObjects::kWhole) << "still rebuilding after " << frames / kFramesPerSecond << " s";
+			EXPECT_LT(furthest, kGroundHalfWidth) << "the builder left the ground";
+		}
 	}
 }
