@@ -14,7 +14,8 @@
 #              and its path announced on stderr;
 #            "no-folder": exit code -1 with a message on stderr;
 #            "reloads": exit code 0 after the main menu was loaded again and again, the process
-#              grown by less than 20 MB from the second load to the last
+#              grown by less than 20 MB over the loads after the first ten (the lowest size of
+#              ten loads at each end)
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 separate_arguments(arguments UNIX_COMMAND "${ARGS}")
