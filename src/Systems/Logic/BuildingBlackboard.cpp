@@ -159,6 +159,7 @@ BuildingBlackboard& BuildingBlackboard::operator=(const BuildingBlackboard& othe
 	// The same boxes in the same order build the same tree; the two pre-order walks then pair
 	// every node with its copy.
 	builtBoxes = other.builtBoxes;
+	builtPieces = other.builtPieces;
 	tree.SetCollectFlag(true);
 	for (const AABB& box : builtBoxes)
 		tree.Insert(box);
@@ -188,6 +189,7 @@ BuildingBlackboard& BuildingBlackboard::operator=(const BuildingBlackboard& othe
 	copyList(other.takenSlots, takenSlots);
 	loose = other.loose;
 	takenPieces = other.takenPieces;
+	misplaced = other.misplaced;
 	complete = other.complete;
 	return *this;
 }
@@ -202,6 +204,8 @@ void BuildingBlackboard::ClearAll()
 	takenSlots.clear();
 	takenPieces.clear();
 	builtBoxes.clear();
+	builtPieces.clear();
+	misplaced.clear();
 	complete = false;
 }
 
@@ -215,6 +219,7 @@ void BuildingBlackboard::Build(const std::vector<ObjectBoundsRecord>& pieces)
 		if (pieceSlots.contains(piece.objectId))
 			continue;
 		builtBoxes.push_back(piece.Box());
+		builtPieces.push_back(piece.objectId);
 		leaves.push_back(tree.Insert(piece.Box()));
 		pieceSlots[piece.objectId].push_back(leaves.back());
 	}
@@ -261,6 +266,7 @@ void BuildingBlackboard::FindUniqueSlots(const std::vector<Node*>& leaves)
 void BuildingBlackboard::MarkPresent(const std::vector<ObjectBoundsRecord>& pieces)
 {
 	pieceSlots.clear();
+	misplaced.clear();
 	VolumeAABBTree::MarkAllNodes(tree.Root());
 	if (tree.Root() == nullptr)
 		return;
@@ -287,16 +293,29 @@ void BuildingBlackboard::MarkPresent(const std::vector<ObjectBoundsRecord>& piec
 			MarkFilled(slot);
 			++i;
 		}
-		if (!candidates.empty())
-			pieceSlots[piece.objectId] = candidates;
+		if (candidates.empty())
+			continue;
+		pieceSlots[piece.objectId] = candidates;
+		if (IsMisplaced(piece.objectId, candidates))
+			misplaced.push_back(piece.objectId);
 	}
+}
+
+bool BuildingBlackboard::IsMisplaced(unsigned objectId, const VolumeAABBTree::NodeList& slots) const
+{
+	// Anything but the house's own pieces fills the slots as it stands.
+	if (!Holds(builtPieces, objectId))
+		return false;
+	const std::optional<AABB> shape = RestBox(objectId);
+	return shape && std::none_of(slots.begin(), slots.end(),
+		[&](const Node* slot) { return FitBox(*shape, *slot).score <= kLargestMismatch; });
 }
 
 void BuildingBlackboard::SetAvailable(const std::vector<ObjectBoundsRecord>& pieces)
 {
 	loose.clear();
 	for (const ObjectBoundsRecord& piece : pieces)
-		if (!pieceSlots.contains(piece.objectId) && !Holds(takenPieces, piece.objectId) &&
+		if ((!pieceSlots.contains(piece.objectId) || Holds(misplaced, piece.objectId)) && !Holds(takenPieces, piece.objectId) &&
 			!ObjectFromId(piece.objectId).IsDummy())
 			loose.push_back(piece);
 	for (std::size_t i = 1; i < loose.size(); ++i)
