@@ -29,56 +29,48 @@ namespace
 		return frames;
 	}
 
-	TEST(DelayMessage, SendsAfterEachDelayAsOftenAsRepeatSays)
+	// Frame k runs at 16 (k - 1) ms after the start: a delay is over once more than it has passed.
+	// After some frames a row may start the component again, which arms the count anew, or hold a
+	// one-minute pause by the game or the editor, which does not count towards the delay.
+	TEST(DelayMessage, SendsAfterEachDelayAsOftenAsRepeatSaysCountingFromStartAndNotThroughAPause)
 	{
 		struct Case
 		{
 			std::string seconds, repeat;
+			int before;
+			std::size_t ticksBefore;
+			std::string interruption;
 			int frames;
 			std::vector<int> expected;
 		};
-		// Frame k runs at 16 (k - 1) ms after the start: a delay is over once more than it has passed.
 		const Case cases[] = {
-			{"0", "-1", 4, {2, 3, 4}},
-			{"0.5", "3", 150, {33, 65, 97}},
-			{"0.1", "-1", 30, {8, 15, 22, 29}},
-			{"0", "0", 5, {}},
+			{"0", "-1", 0, 0, "", 4, {2, 3, 4}},
+			{"0.5", "3", 0, 0, "", 150, {33, 65, 97}},
+			{"0.1", "-1", 0, 0, "", 30, {8, 15, 22, 29}},
+			{"0", "0", 0, 0, "", 5, {}},
+			{"0.5", "3", 150, 3, "Start", 100, {33, 65, 97}},
+			// 160 ms ran before the pause: more than 1000 have run in the 54th frame after it.
+			{"1", "", 10, 0, "Pause", 60, {54}},
+			{"1", "", 10, 0, "PauseLogic", 60, {54}},
 		};
 		for (const Case& c : cases)
 		{
+			SCOPED_TRACE(c.seconds + " s, repeat " + c.repeat + ", " + c.interruption);
 			StoredMessageWorld world;
 			const Object object = world.Add<DelayMessage>("Timer", Delayed("Tick()", c.seconds, c.repeat), Str("Tick"));
 			object.object->Start();
-			EXPECT_EQ(TickFrames(world, c.frames), c.expected) << c.seconds << " s, repeat " << c.repeat;
+			EXPECT_EQ(TickFrames(world, c.before).size(), c.ticksBefore);
+			if (c.interruption == "Start")
+				object.object->Start();
+			else if (!c.interruption.empty())
+			{
+				Engine::SendMessage(Message(c.interruption).PushBool(true));
+				GameClock::Advance(60000);
+				world.Frame();
+				Engine::SendMessage(Message(c.interruption).PushBool(false));
+			}
+			EXPECT_EQ(TickFrames(world, c.frames), c.expected);
 		}
-	}
-
-	// A one-minute pause by the game or the editor does not count towards a one-second delay.
-	TEST(DelayMessage, ADelayWaitsWhileLogicIsPaused)
-	{
-		for (const char* pause : {"Pause", "PauseLogic"})
-		{
-			StoredMessageWorld world;
-			const Object object = world.Add<DelayMessage>("Timer", Delayed("Tick()", "1"), Str("Tick"));
-			object.object->Start();
-			EXPECT_EQ(TickFrames(world, 10), std::vector<int>{}) << pause;
-			Engine::SendMessage(Message(pause).PushBool(true));
-			GameClock::Advance(60000);
-			world.Frame();
-			Engine::SendMessage(Message(pause).PushBool(false));
-			// 160 ms ran before the pause: more than 1000 have run in the 54th frame after it.
-			EXPECT_EQ(TickFrames(world, 60), std::vector<int>{54}) << pause;
-		}
-	}
-
-	TEST(DelayMessage, StartArmsTheCountAgain)
-	{
-		StoredMessageWorld world;
-		const Object object = world.Add<DelayMessage>("Timer", Delayed("Tick()", "0.5", "3"), Str("Tick"));
-		object.object->Start();
-		world.Frame(150);
-		object.object->Start();
-		EXPECT_EQ(TickFrames(world, 100), (std::vector<int>{33, 65, 97}));
 	}
 
 	TEST(DelayMessage, DelaysAreWholeMillisecondsNeverNegativeAndClamped)

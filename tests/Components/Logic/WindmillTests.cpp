@@ -9,16 +9,20 @@ namespace
 {
 	using namespace test;
 
-	// Full speed 90 degrees/s, acceleration 45 degrees/s^2, blown 1 s, sucked 0.5 s, decay 0.98.
+	// About y: full speed in degrees/s, acceleration 45 degrees/s^2, blown time in s, sucked 0.5 s, decay.
+	std::string Settings(const std::string& maxAVel, const std::string& blownTime, const std::string& decay)
+	{
+		return "<Tuple3f>0 1 0</Tuple3f><float>" + maxAVel + "</float><float>45</float><float>" + blownTime +
+			"</float><float>0.5</float><float>" + decay + "</float>";
+	}
 	const std::string kLists = Element(Str("On()")) + Element(Str("Off()")) + Element(Str("Reset()"));
-	const std::string kSettings =
-		"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>1</float><float>0.5</float><float>0.98</float>";
+	const std::string kSettings = Settings("90", "1", "0.98");
 	constexpr float kAccel = 0.7853982f * 0.016f;
 
-	Object AddWindmill(StoredMessageWorld& world, const std::string& lists = kLists)
+	Object AddWindmill(StoredMessageWorld& world, const std::string& lists = kLists, const std::string& settings = kSettings)
 	{
 		const Object mill = world.AddBodyObject("Mill", Tuple3f(0, 0, 0), false, world.BodyValues("NOGRAVITY"));
-		world.AddLoaded(mill, Windmill::TypeId(), kSettings + lists);
+		world.AddLoaded(mill, Windmill::TypeId(), settings + lists);
 		world.AddLoaded(mill, Listener::TypeId(), Str("On") + Str("Off") + Str("Reset"));
 		mill.object->Start();
 		return mill;
@@ -61,29 +65,22 @@ namespace
 		EXPECT_EQ(world.HeardNames(), std::vector<std::string>{"On"});
 	}
 
-	// A suck against a slow forward spin passes through rest while it lasts: nothing is reset.
-	TEST(Windmill, PassingThroughRestWhileAPushLastsResetsNothing)
+	// A suck after a blow reverses the push at once; one against a slow forward spin passes through
+	// rest while it lasts, and nothing is reset.
+	TEST(Windmill, ASuckAfterABlowReversesAtOnceAndPassingThroughRestResetsNothing)
 	{
-		StoredMessageWorld world;
-		const Object mill = AddWindmill(world);
-		mill.SendMessage(Message("Blown"));
-		world.Frame(3);
-		mill.SendMessage(Message("Sucked"));
-		world.Frame(8);
-		EXPECT_NEAR(Speed(mill), 3 * 4 * kAccel - 8 * kAccel, 1e-5f);
-		EXPECT_TRUE(world.HeardNames().empty());
-	}
-
-	TEST(Windmill, ASuckAfterABlowReversesAtOnce)
-	{
-		StoredMessageWorld world;
-		const Object mill = AddWindmill(world);
-		mill.SendMessage(Message("Blown"));
-		world.Frame(10);
-		const float blown = Speed(mill);
-		mill.SendMessage(Message("Sucked"));
-		world.Frame();
-		EXPECT_NEAR(Speed(mill), blown - kAccel, 1e-5f);
+		const struct { unsigned blown, sucked; float speed; } cases[] = {{10, 1, 10 * 4 * kAccel - kAccel}, {3, 8, 3 * 4 * kAccel - 8 * kAccel}};
+		for (const auto& row : cases)
+		{
+			StoredMessageWorld world;
+			const Object mill = AddWindmill(world);
+			mill.SendMessage(Message("Blown"));
+			world.Frame(row.blown);
+			mill.SendMessage(Message("Sucked"));
+			world.Frame(row.sucked);
+			EXPECT_NEAR(Speed(mill), row.speed, 1e-5f) << row.blown << " frames blown, " << row.sucked << " sucked";
+			EXPECT_TRUE(world.HeardNames().empty());
+		}
 	}
 
 	TEST(Windmill, WhilePhysicsIsPausedItNeitherDecaysNorFires)
@@ -102,32 +99,31 @@ namespace
 	// Settings out of range are refused with one report naming the setting; the bounds themselves pass.
 	TEST(Windmill, SettingsOutOfRangeAreRefusedAtLoadAndTheMillStaysStill)
 	{
-		const struct { const char* settings; const char* reported; } cases[] = {
-			{"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>1</float><float>0.5</float><float>1.5</float>", "decay 1.5"},
-			{"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>1</float><float>0.5</float><float>-0.1</float>", "decay -0.1"},
-			{"<Tuple3f>0 1 0</Tuple3f><float>-90</float><float>45</float><float>1</float><float>0.5</float><float>0.9</float>", "maxAVel -90"},
-			{"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>-1</float><float>0.5</float><float>0.9</float>", "blownTime -1"},
-			{"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>1</float><float>0.5</float><float>1</float>", nullptr},
-			{"<Tuple3f>0 1 0</Tuple3f><float>90</float><float>45</float><float>1</float><float>0.5</float><float>0</float>", nullptr},
+		const struct { std::string settings; const char* reported; } cases[] = {
+			{Settings("90", "1", "1.5"), "decay 1.5"},
+			{Settings("90", "1", "-0.1"), "decay -0.1"},
+			{Settings("-90", "1", "0.9"), "maxAVel -90"},
+			{Settings("90", "-1", "0.9"), "blownTime -1"},
+			{Settings("90", "1", "1"), nullptr},
+			{Settings("90", "1", "0"), nullptr},
 		};
 		for (const auto& row : cases)
 		{
+			SCOPED_TRACE(row.settings);
 			StoredMessageWorld world;
-			const Object mill = world.AddBodyObject("Mill", Tuple3f(0, 0, 0), false, world.BodyValues("NOGRAVITY"));
-			const std::string printed = Printed([&] { world.AddLoaded(mill, Windmill::TypeId(), row.settings + kLists); });
-			mill.object->Start();
+			Object mill{};
+			const std::string printed = Printed([&] { mill = AddWindmill(world, kLists, row.settings); });
 			mill.SendMessage(Message("Blown"));
 			world.Frame(30);
-			const Tuple3f spin = StoredMessageWorld::RigidBodyOf(mill).angularVelocity;
 			if (row.reported == nullptr)
 			{
 				EXPECT_TRUE(printed.empty()) << printed;
-				EXPECT_NE(Speed(mill), 0.0f) << row.settings;
+				EXPECT_NE(Speed(mill), 0.0f);
 				continue;
 			}
 			EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
 			EXPECT_NE(printed.find(row.reported), std::string::npos) << printed;
-			EXPECT_EQ(spin, Tuple3f()) << row.settings;
+			EXPECT_EQ(StoredMessageWorld::RigidBodyOf(mill).angularVelocity, Tuple3f());
 		}
 	}
 

@@ -5,10 +5,9 @@
 #include "Components/Physics/ObjectBodies.h"
 #include "Components/Physics/ParticleSystem.h"
 #include "Components/Transform.h"
-#include "Systems/Logic/GameWorld.h"
+#include "Systems/Logic/ShippedLevelWorld.h"
 #include "Systems/Particle/ParticleManager.h"
 #include "Systems/Physics/RigidBody.h"
-#include "Systems/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +16,7 @@
 
 namespace
 {
-	using test::GameWorld;
+	using test::PositionOf;
 
 	// Two seconds of 16 ms frames.
 	constexpr unsigned kTwoSeconds = 125;
@@ -29,21 +28,14 @@ namespace
 	// Plays the shipped first level with the renderer and the particles for that many frames.
 	void PlayFirstLevel(const Script& script, unsigned frames)
 	{
-		GameWorld world("<FirstLevel>Homestead</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>");
-		world.engine.engine->AddSystem(new Window());
-		world.engine.engine->AddSystem(new Graphics());
+		test::ShippedLevelWorld world("Homestead");
 		world.engine.engine->AddSystem(new ParticleManager());
-		world.Run(world.engine.engine->GetCurrentLevel(), script, frames);
+		world.Play(script, frames);
 	}
 
 	void ToPlayer(const Message& message)
 	{
 		ObjectFromName("Player").SendMessage(message);
-	}
-
-	Tuple3f PositionOf(unsigned id)
-	{
-		return ObjectFromId(id).object->GetComponent<Transform>()->GetWorldPosition();
 	}
 
 	// One crate at the place given, the others far off to the side.

@@ -1,7 +1,7 @@
 #include "Archetype.h"
 #include "Components/Logic/GameplayRules.h"
 #include "Components/Logic/GameplayWorld.h"
-#include "Systems/Window.h"
+#include "Systems/Logic/ShippedLevelWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 namespace
 {
-	using test::GameWorld;
+	using test::PositionOf;
 
 	// 60 s of game time.
 	constexpr unsigned kFrames = 3750;
@@ -50,19 +50,10 @@ namespace
 		std::string finalPositions;
 	};
 
-	Tuple3f PositionOf(unsigned id)
-	{
-		const Object object = ObjectFromId(id);
-		const Transform* transform = object.IsDummy() ? nullptr : object.object->GetComponent<Transform>();
-		return transform != nullptr ? transform->GetWorldPosition() : Tuple3f(1e9f, 1e9f, 1e9f);
-	}
-
 	Outcome PlayWithCharacters()
 	{
 		Outcome outcome;
-		GameWorld world("<FirstLevel>Homestead</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>");
-		world.engine.engine->AddSystem(new Window());
-		world.engine.engine->AddSystem(new Graphics());
+		test::ShippedLevelWorld world("Homestead");
 		std::vector<unsigned> ids;
 		std::vector<test::MessageLog*> logs;
 		std::vector<unsigned> landedBombs;
@@ -120,7 +111,7 @@ namespace
 			outcome.finalPositions = text.str();
 			Engine::Instance()->RequestState(Engine::kQuit);
 		};
-		world.Run(world.engine.engine->GetCurrentLevel(), script, kFrames + 10);
+		world.Play(script, kFrames + 10);
 		return outcome;
 	}
 

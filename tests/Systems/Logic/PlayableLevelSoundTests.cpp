@@ -3,8 +3,7 @@
 // for the music, the steps, the breath and the house's fall.
 #include "Sound.h"
 #include "SoundLibrary/SampleSounds.h"
-#include "Systems/Logic/GameWorld.h"
-#include "Systems/Window.h"
+#include "Systems/Logic/ShippedLevelWorld.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -47,10 +46,7 @@ namespace
 	LevelRun PlayLevel(const std::string& level, const std::string& house)
 	{
 		LevelRun run;
-		GameWorld world("<FirstLevel>" + level + "</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>"
-			"<Sound><Mute>false</Mute><Pause1>Pause.wav</Pause1></Sound>");
-		world.engine.engine->AddSystem(new Window());
-		world.engine.engine->AddSystem(new Graphics());
+		ShippedLevelWorld world(level, "<Sound><Mute>false</Mute><Pause1>Pause.wav</Pause1></Sound>");
 		Sound* sound = new Sound(snd::Output::kLoopback);
 		world.engine.engine->AddSystem(sound);
 		const auto toPlayer = [](Message message) { ObjectFromName("Player").SendMessage(message); };
@@ -80,7 +76,7 @@ namespace
 				if (frame == kAt.end)
 					Engine::Instance()->RequestState(Engine::kQuit);
 			};
-		run.diagnostics = StderrOf([&] { world.Run(level, script, kAt.end + 1); });
+		run.diagnostics = StderrOf([&] { world.Play(script, kAt.end + 1); });
 		return run;
 	}
 

@@ -2,8 +2,7 @@
 #include "Components/Logic/HouseDestroyed.h"
 #include "Components/QuietComponent.h"
 #include "Components/Transform.h"
-#include "Systems/Logic/GameWorld.h"
-#include "Systems/Window.h"
+#include "Systems/Logic/ShippedLevelWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -90,10 +89,7 @@ namespace
 	Outcome PlayFirstLevel(Shot shot)
 	{
 		Outcome outcome;
-		GameWorld world("<FirstLevel>Homestead</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>");
-		// The level's textures load into an OpenGL context: a window, and the renderer again over it.
-		world.engine.engine->AddSystem(new Window());
-		world.engine.engine->AddSystem(new Graphics());
+		ShippedLevelWorld world("Homestead");
 		Reporter::Register();
 		Reporter::Log().clear();
 		Reporter::CountedAtNews() = -1;
@@ -160,7 +156,7 @@ namespace
 					Engine::Instance()->RequestState(Engine::kQuit);
 				}
 			};
-		world.Run(world.engine.engine->GetCurrentLevel(), script, kFrames);
+		world.Play(script, kFrames);
 		outcome.log = Reporter::Log();
 		outcome.destroyedAtNews = Reporter::CountedAtNews();
 		return outcome;

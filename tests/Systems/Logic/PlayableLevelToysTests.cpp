@@ -1,7 +1,7 @@
 #include "Archetype.h"
 #include "Components/Logic/GameplayWorld.h"
 #include "Components/Logic/Health.h"
-#include "Systems/Window.h"
+#include "Systems/Logic/ShippedLevelWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -9,29 +9,8 @@
 
 namespace
 {
-	using test::GameWorld;
-
-	Tuple3f PositionOf(const Object& object)
-	{
-		const Transform* transform = object.IsDummy() ? nullptr : object.object->GetComponent<Transform>();
-		return transform != nullptr ? transform->GetWorldPosition() : Tuple3f(1e9f, 1e9f, 1e9f);
-	}
-
-	// A shipped level run through the game loop, with the window and renderer its textures load into.
-	class ShippedLevelWorld : public GameWorld
-	{
-	public:
-		explicit ShippedLevelWorld(const std::string& level)
-			: GameWorld("<FirstLevel>" + level + "</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>")
-		{
-			engine.engine->AddSystem(new Window());
-			engine.engine->AddSystem(new Graphics());
-		}
-		void Play(std::map<unsigned, std::function<void()>> script, unsigned frames)
-		{
-			Run(engine.engine->GetCurrentLevel(), std::move(script), frames);
-		}
-	};
+	using test::PositionOf;
+	using test::ShippedLevelWorld;
 
 	void PutPlayerAt(const Tuple3f& position)
 	{
@@ -66,7 +45,7 @@ namespace
 		script[1] = [&] {
 			villagers = ObjectIdsByName("Villager");
 			for (unsigned id : villagers)
-				villagerStarts.push_back(PositionOf(ObjectFromId(id)));
+				villagerStarts.push_back(PositionOf(id));
 			player = &test::Listen(ObjectFromName("Player"), {"Heal", "DamageTaken"});
 			gateStart = PositionOf(ObjectFromName("Gate")).y;
 			cratesAtStart = ObjectIdsByName("Crate").size();
@@ -96,24 +75,17 @@ namespace
 		script[820] = [&] {
 			outcome.dogToPlayer = static_cast<float>(PositionOf(ObjectFromName("Sheepdog")).Distance(PositionOf(ObjectFromName("Player"))));
 		};
-		for (unsigned frame = 2; frame <= 900; ++frame)
-		{
-			auto step = script.count(frame) != 0 ? script[frame] : std::function<void()>();
-			script[frame] = [&, step, frame] {
-				if (step)
-					step();
-				if (frame > 60 && frame < 200)
-					outcome.crateBounceTop = std::max(outcome.crateBounceTop, PositionOf(bouncer).y);
-				outcome.shellsFired = std::max(outcome.shellsFired, ObjectIdsByName("Shell").size());
-			};
-		}
 		script[901] = [&] {
 			for (std::size_t villager = 0; villager < villagers.size(); ++villager)
-				outcome.villagerWalks.push_back(static_cast<float>(PositionOf(ObjectFromId(villagers[villager])).Distance(villagerStarts[villager])));
+				outcome.villagerWalks.push_back(static_cast<float>(PositionOf(villagers[villager]).Distance(villagerStarts[villager])));
 			outcome.playerHeard = player->Named("Heal");
 			Engine::Instance()->RequestState(Engine::kQuit);
 		};
-		world.Play(script, 910);
+		world.Play(script, 910, [&](unsigned frame) {
+			if (frame > 60 && frame < 200)
+				outcome.crateBounceTop = std::max(outcome.crateBounceTop, PositionOf(bouncer).y);
+			outcome.shellsFired = std::max(outcome.shellsFired, ObjectIdsByName("Shell").size());
+		});
 		return outcome;
 	}
 
@@ -153,20 +125,18 @@ namespace
 		constexpr unsigned kFrames = 1500;
 		std::map<unsigned, std::function<void()>> script;
 		const Tuple3f poleTop(8.0f, 4.0f, 6.0f);
-		for (unsigned frame = 1; frame <= kFrames; ++frame)
-			script[frame] = [&] {
-				const Tuple3f ball = PositionOf(ObjectFromName("TetherBall"));
-				outcome.ballReach = std::max(outcome.ballReach, static_cast<float>(ball.Distance(poleTop)));
-				outcome.ballLowest = std::min(outcome.ballLowest, ball.y);
-				outcome.cloudFarthest = std::max(outcome.cloudFarthest, PositionOf(ObjectFromName("Cloud")).x);
-			};
 		script[kFrames + 1] = [&] {
 			outcome.ropeLength = ObjectFromName("TetherRope").object->GetComponent<Transform>()->GetScale().y;
 			outcome.cloudAtEnd = PositionOf(ObjectFromName("Cloud")).x;
 			outcome.cloudsAtEnd = ObjectIdsByName("Cloud").size();
 			Engine::Instance()->RequestState(Engine::kQuit);
 		};
-		world.Play(script, kFrames + 10);
+		world.Play(script, kFrames + 10, [&](unsigned) {
+			const Tuple3f ball = PositionOf(ObjectFromName("TetherBall"));
+			outcome.ballReach = std::max(outcome.ballReach, static_cast<float>(ball.Distance(poleTop)));
+			outcome.ballLowest = std::min(outcome.ballLowest, ball.y);
+			outcome.cloudFarthest = std::max(outcome.cloudFarthest, PositionOf(ObjectFromName("Cloud")).x);
+		});
 		return outcome;
 	}
 

@@ -1,0 +1,46 @@
+// A shipped level played through the game loop in a small window, with the renderer its textures
+// load into: the harness of the tests that play the shipped levels.
+#pragma once
+
+#include "Components/Transform.h"
+#include "Systems/Logic/GameWorld.h"
+#include "Systems/Window.h"
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace test
+{
+	class ShippedLevelWorld : public GameWorld
+	{
+	public:
+		// configElements: more of the configuration ("<Sound>...</Sound>").
+		explicit ShippedLevelWorld(const std::string& level, const std::string& configElements = "")
+			: GameWorld("<FirstLevel>" + level + "</FirstLevel><Window><Width>160</Width><Height>120</Height></Window>" + configElements)
+		{
+			engine.engine->AddSystem(new Window());
+			engine.engine->AddSystem(new Graphics());
+		}
+		// Runs the game loop from the first level for that many frames: on frame n the step n runs,
+		// then everyFrame(n).
+		void Play(std::map<unsigned, std::function<void()>> steps, unsigned frames, const std::function<void(unsigned)>& everyFrame = {})
+		{
+			for (unsigned frame = 1; everyFrame && frame <= frames; ++frame)
+				steps[frame] = [step = steps[frame], &everyFrame, frame] {
+					if (step)
+						step();
+					everyFrame(frame);
+				};
+			Run(engine.engine->GetCurrentLevel(), std::move(steps), frames);
+		}
+	};
+
+	// Where the object stands; far off once it is gone.
+	inline Tuple3f PositionOf(const Object& object)
+	{
+		const Transform* transform = object.IsDummy() ? nullptr : object.object->GetComponent<Transform>();
+		return transform != nullptr ? transform->GetWorldPosition() : Tuple3f(1e9f, 1e9f, 1e9f);
+	}
+	inline Tuple3f PositionOf(unsigned id) { return PositionOf(ObjectFromId(id)); }
+}
