@@ -49,6 +49,8 @@ protected:
 	// Binds the texture to unit GL_TEXTURE0 + unitIndex unless remembered (the kind's memory of
 	// what it bound last) holds it already; true when it bound.
 	bool BindUnlessBound(unsigned& remembered, int unitIndex, const Tuple2f& bindScale);
+	// The same, unscaled, for a unit two kinds share: a bind makes the other kind forget its image.
+	bool BindOnSharedUnit(unsigned& remembered, unsigned& sharerRemembered, int unitIndex);
 	// Reads the base fields; the optional clamp flag only when readClamp.
 	void ReadTextureFields(Serializer& serializer, bool readClamp);
 	// Reads the clamp flag when the next value is one.
@@ -67,7 +69,8 @@ protected:
 
 // The kinds of texture differ in the unit they bind to (diffuse 0, specular and emissive 1,
 // ambient 2) and in whether their scale is applied; each remembers what it bound last, so that a
-// bind of the same texture is skipped.
+// bind of the same texture is skipped. A specular or emissive bind makes the other of the two
+// forget its image, which the shared unit no longer holds.
 
 struct __DiffuseTextureName
 {
@@ -128,6 +131,8 @@ public:
 	bool Update() override;
 
 	float GetEmissiveFactor() const { return emissiveFactor; }
+	// Sets "emissiveFactor" on the current program, if it has one.
+	static void SetProgramFactor(float factor);
 
 private:
 	void OnSetEmissiveFactor(Message::Reader reader);

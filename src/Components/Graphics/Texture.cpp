@@ -150,9 +150,18 @@ void DiffuseTexture::OnSetTexture(Message::Reader reader)
 	ChangeTexture(reader.Read<std::string>());
 }
 
+bool Texture::BindOnSharedUnit(unsigned& remembered, unsigned& sharerRemembered, int unitIndex)
+{
+	if (!BindUnlessBound(remembered, unitIndex, Tuple2f(1.0f, 1.0f)))
+		return false;
+	// The other kind's image is no longer on the unit: its next bind must not be skipped.
+	sharerRemembered = 0;
+	return true;
+}
+
 bool SpecularTexture::Update()
 {
-	return BindUnlessBound(BoundTextures.specular, 1, Tuple2f(1.0f, 1.0f));
+	return BindOnSharedUnit(BoundTextures.specular, BoundTextures.emissive, 1);
 }
 
 bool AmbientTexture::Update()
@@ -181,10 +190,15 @@ bool EmissiveTexture::Serialize(Serializer& serializer)
 
 bool EmissiveTexture::Update()
 {
+	SetProgramFactor(emissiveFactor);
+	return BindOnSharedUnit(BoundTextures.emissive, BoundTextures.specular, 1);
+}
+
+void EmissiveTexture::SetProgramFactor(float factor)
+{
 	const int location = CurrentUniform(Uniform::EmissiveFactor);
 	if (location >= 0)
-		glUniform1f(location, emissiveFactor);
-	return BindUnlessBound(BoundTextures.emissive, 1, Tuple2f(1.0f, 1.0f));
+		glUniform1f(location, factor);
 }
 
 void EmissiveTexture::OnSetEmissiveFactor(Message::Reader reader)

@@ -435,7 +435,12 @@ void Graphics::ForwardPass()
 		UpdateIfPresent<DiffuseTexture>(object);
 		UpdateIfPresent<AmbientTexture>(object);
 		UpdateIfPresent<SpecularTexture>(object);
-		UpdateIfPresent<EmissiveTexture>(object);
+		// A plane without an emissive image must not glow with the factor of the last plane that
+		// shared its program.
+		if (EmissiveTexture* emissive = ComponentOf<EmissiveTexture>(object))
+			emissive->Update();
+		else
+			EmissiveTexture::SetProgramFactor(0.0f);
 		if (PixelBuffer* pixels = ComponentOf<PixelBuffer>(object))
 		{
 			glActiveTexture(GL_TEXTURE0);

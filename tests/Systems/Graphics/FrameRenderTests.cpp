@@ -6,9 +6,12 @@
 #include "Components/Graphics/Primitive.h"
 #include "Components/Graphics/Model.h"
 #include "Components/Graphics/Shader.h"
+#include "Utilities/SearchPaths.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gmock/gmock.h>
+
+#include <array>
 
 using ::testing::ElementsAre;
 
@@ -214,6 +217,40 @@ namespace render_tests
 		const unsigned char* centre = drawn.data() + 4 * ((test::kGLTestHeight / 2) * test::kGLTestWidth + test::kGLTestWidth / 2);
 		EXPECT_GT(centre[0] + centre[1] + centre[2], 60) << "the lit crate fills the middle";
 		ExpectNoGLError("the frame");
+	}
+
+	TEST_F(FrameRender, EachOverlayPlaneShowsItsOwnImagesFrameAfterFrame)
+	{
+		AddSearchPath(TW_TEST_DATA_DIR "Textures/");
+		const auto image = [](const std::string& kind, const std::string& name, const std::string& extra = "") {
+			return test::ComponentXml(kind, "<string>" + name + ".png</string><string>GL_RGBA8</string>" + extra);
+		};
+		// Drawn left to right, each on red, with a white ambient image: the middle plane shares the
+		// first one's program; the last one leaves its specular image on the first one's emissive unit.
+		const struct
+		{
+			const char* shader;
+			std::string images;
+			std::array<unsigned char, 3> colour;
+		} planes[] = {{"GlowPlane", image("EmissiveTexture", "green", "<float>1</float>"), {255, 255, 0}},
+			{"GlowPlane", "", {255, 0, 0}}, {"GlossPlane", image("SpecularTexture", "blue"), {255, 0, 255}}};
+		StartedCamera();
+		for (std::size_t i = 0; i < std::size(planes); ++i)
+			StartedObject(test::TransformXml(std::to_string(53 + 107 * i) + " 120 0." + std::to_string(i + 1), "106 240 1") +
+				test::ComponentXml("Shader", std::string("<string>") + planes[i].shader + "</string>") +
+				test::ComponentXml("OrthoPlane", "<Tuple4i>0 0 320 240</Tuple4i>") + image("DiffuseTexture", "red") +
+				image("AmbientTexture", "white") + planes[i].images);
+		for (int frame = 0; frame < 2; ++frame)
+		{
+			graphics->Update();
+			const std::vector<unsigned char> pixels = ReadPixels();
+			for (std::size_t i = 0; i < std::size(planes); ++i)
+			{
+				const unsigned char* centre = pixels.data() + 4 * (120 * test::kGLTestWidth + 53 + 107 * i);
+				EXPECT_EQ((std::array<unsigned char, 3>{centre[0], centre[1], centre[2]}), planes[i].colour)
+					<< "plane " << i << " in frame " << frame;
+			}
+		}
 	}
 
 	TEST_F(FrameRender, StartingRenderComponentsTwiceListsThemOnce)
