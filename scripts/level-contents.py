@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Prints, level by level, the component types and behaviour nodes a shipped level uses (its own
-objects and every archetype file it names, followed through the files they name), then what the
+objects and every archetype file it names, followed through the files they name, and the components kept inside another
+component's data, such as the Scaler a Suck hands to what it takes in), then what the
 archetype files no level names use (the game makes those itself: menus, the editor), then the
 registered types that none of these uses.
 
@@ -44,8 +45,9 @@ def archetype_file(name):
     return None
 
 
-def contents(path, components, behaviors, seen):
-    """Adds what the file at path and the archetype files it names use."""
+def contents(path, components, behaviors, seen, registered):
+    """Adds what the file at path and the archetype files it names use; an element named after a
+    registered component is that component's data kept by another one."""
     if path in seen:
         return
     seen.add(path)
@@ -55,11 +57,13 @@ def contents(path, components, behaviors, seen):
         key = element.get("name")
         if key == "ComponentName":
             components.add(value)
+        elif element.tag in registered:
+            components.add(element.tag)
         elif key in ("Behavior", "rootType"):
             behaviors.add(value)
         named = element.get("file") or (value if value.endswith(".xml") else "")
         if named and archetype_file(named):
-            contents(archetype_file(named), components, behaviors, seen)
+            contents(archetype_file(named), components, behaviors, seen, registered)
 
 
 def report(title, components, behaviors):
@@ -74,7 +78,7 @@ def main():
     used_components, used_behaviors, reached = set(), set(), set()
     for level in sorted(p for p in (data / "Levels").iterdir() if p.is_file()):
         components, behaviors, seen = set(), set(), set()
-        contents(level, components, behaviors, seen)
+        contents(level, components, behaviors, seen, all_components)
         reached |= seen
         used_components |= components
         used_behaviors |= behaviors
@@ -82,7 +86,7 @@ def main():
     for archetype in sorted((data / "Objects").glob("*.xml")):
         if archetype not in reached:
             components, behaviors = set(), set()
-            contents(archetype, components, behaviors, set())
+            contents(archetype, components, behaviors, set(), all_components)
             used_components |= components
             used_behaviors |= behaviors
             report(f"{archetype.name} (named by no level)", components, behaviors)

@@ -1,6 +1,7 @@
 #include "Components/GUI/PlayerHud.h"
 
 #include "Components/GUI/HudWorld.h"
+#include "Components/Logic/GameplayWorld.h"
 #include "Archetype.h"
 #include "Components/Graphics/OrthoPlane.h"
 #include "Components/Transform.h"
@@ -153,5 +154,29 @@ namespace gui_tests
 		EXPECT_THAT(Run(*hud->GetComponent<HTMLPane>(),
 						"record(document.getElementById('met').textContent, document.getElementById('objectives').children.length);"),
 			ElementsAre("Done: Bring the house down 0"));
+	}
+
+	// The page passes the use and carry keys, which no built-in binding takes, on to the player.
+	TEST_F(ShippedHudTest, TheUseAndCarryKeysReachThePlayer)
+	{
+		MakeShippedHud();
+		const test::MessageLog& heard = test::Listen(ObjectFromId(player->GetId()), {"ActivateTarget", "Grab", "Release"});
+		const struct
+		{
+			const char* event;
+			int symbol;
+			std::vector<std::string> heardSoFar;
+		} steps[] = {
+			{"KeyDown", 'e', {"ActivateTarget"}},
+			{"KeyUp", 'e', {"ActivateTarget"}},
+			{"KeyDown", 'f', {"ActivateTarget", "Grab"}},
+			{"KeyUp", 'f', {"ActivateTarget", "Grab", "Release"}},
+			{"KeyDown", 'w', {"ActivateTarget", "Grab", "Release"}},
+		};
+		for (const auto& step : steps)
+		{
+			Send(step.event, {step.symbol, 0, 0});
+			EXPECT_EQ(heard.entries, step.heardSoFar) << step.event << " " << static_cast<char>(step.symbol);
+		}
 	}
 }

@@ -1,4 +1,5 @@
 #include "Archetype.h"
+#include "Components/Logic/Blow.h"
 #include "Components/Logic/GameplayRules.h"
 #include "Components/Logic/GameplayWorld.h"
 #include "Systems/Logic/ShippedLevelWorld.h"
@@ -132,5 +133,55 @@ namespace
 		const Outcome second = PlayWithCharacters();
 		EXPECT_EQ(second.finalPositions, first.finalPositions);
 		EXPECT_EQ(second.walks, first.walks);
+	}
+
+	// Characters in the first level for 260 frames (4.2 s): one killed, one fallen out of the world
+	// and one held at the depth where the breath parks what it has taken in.
+	TEST(PlayableLevelCharacters, AKilledOrFallenCharacterGoesAfterThreeSecondsAndAParkedOneStays)
+	{
+		const struct
+		{
+			const char* what;
+			const char* archetype;
+			std::function<void(const Object&)> each;
+			bool there2s;
+			bool there4s;
+		} rows[] = {
+			{"killed", "Charger.xml", [](const Object& o) { o.SendMessage(Message("Damage").PushInt(100)); }, true, false},
+			{"fallen", "Villager.xml", [](const Object& o) { o.SendMessage(Message("SetPos").Push(Tuple3f(0, -1200, 0))); }, true, false},
+			{"parked", "Villager.xml", [](const Object& o) { o.SendMessage(Message("SetPos").Push(Tuple3f(0, Blow::kParkHeight - 40, 0))); }, true, true},
+		};
+		GameWorld world("<FirstLevel>Homestead</FirstLevel>");
+		std::vector<Object> objects;
+		std::vector<bool> there2s, there4s;
+		bool chargerHurtsAfterDeath = true;
+		std::map<unsigned, std::function<void()>> script;
+		script[1] = [&] {
+			for (const auto& row : rows)
+			{
+				objects.push_back(CreateObjectFromArchetype(row.archetype));
+				objects.back().object->Start();
+			}
+		};
+		for (unsigned frame = 2; frame <= 260; ++frame)
+			script[frame] = [&, frame] {
+				for (std::size_t row = 0; row < objects.size(); ++row)
+					if (!ObjectFromId(objects[row].id).IsDummy())
+						rows[row].each(objects[row]);
+				if (frame == 10)
+					chargerHurtsAfterDeath = objects[0].GetComponent("TeamDamage") != nullptr;
+				if (frame == 130 || frame == 260)
+					for (const Object& object : objects)
+						(frame == 130 ? there2s : there4s).push_back(!ObjectFromId(object.id).IsDummy());
+			};
+		script[261] = [] { Engine::Instance()->RequestState(Engine::kQuit); };
+		world.Run(world.engine.engine->GetCurrentLevel(), script, 270);
+		EXPECT_FALSE(chargerHurtsAfterDeath);
+		ASSERT_EQ(there4s.size(), std::size(rows));
+		for (std::size_t row = 0; row < std::size(rows); ++row)
+		{
+			EXPECT_EQ(there2s[row], rows[row].there2s) << rows[row].what;
+			EXPECT_EQ(there4s[row], rows[row].there4s) << rows[row].what;
+		}
 	}
 }

@@ -29,6 +29,12 @@ namespace
 		std::vector<std::string> playerHeard;
 		std::vector<float> villagerWalks;
 		float dogToPlayer = 1e9f;
+		float shedDoorRise = 0.0f;
+		// How far the carried crate fell behind the walking player; how far the player walked on
+		// after letting go, and the crate's drift meanwhile.
+		float carriedLag = 1e9f;
+		float walkedAfterRelease = 0.0f;
+		float followedAfterRelease = 1e9f;
 	};
 
 	Outcome PlayPastTheToys()
@@ -75,13 +81,50 @@ namespace
 		script[820] = [&] {
 			outcome.dogToPlayer = static_cast<float>(PositionOf(ObjectFromName("Sheepdog")).Distance(PositionOf(ObjectFromName("Player"))));
 		};
-		script[901] = [&] {
+		// Facing the shed's lever from three units: the use key reaches it, the door opens.
+		float shedDoorStart = 0.0f;
+		script[830] = [&] {
+			shedDoorStart = PositionOf(ObjectFromName("ShedDoor")).y;
+			PutPlayerAt(Tuple3f(17.5f, 1.0f, -21.0f));
+		};
+		script[835] = [] { ObjectFromName("Player").SendMessage(Message("ActivateTarget")); };
+		script[1040] = [&] { outcome.shedDoorRise = PositionOf(ObjectFromName("ShedDoor")).y - shedDoorStart; };
+		// Looking down at a crate before it, the player holds the carry key and walks four units sideways,
+		// lets go and walks on.
+		Object carried;
+		Tuple3f carryStart;
+		float releasedAt = 0.0f;
+		script[1050] = [&] {
+			PutPlayerAt(Tuple3f(-4.0f, 1.0f, 8.0f));
+			carried = CreateObjectFromArchetype("Crate.xml");
+			carried.object->Start();
+			carried.SendMessage(Message("SetPos").Push(Tuple3f(-4.0f, 0.5f, 6.0f)));
+			ObjectFromName("Player").SendMessage(Message("RotRight").PushFloat(0.3f));
+		};
+		script[1080] = [&] {
+			carryStart = PositionOf(carried);
+			ObjectFromName("Player").SendMessage(Message("Grab"));
+		};
+		for (unsigned frame = 1081; frame < 1200; ++frame)
+			script[frame] = [] { ObjectFromName("Player").SendMessage(Message("Strafe").PushFloat(1.0f)); };
+		script[1140] = [&] {
+			const float walked = PositionOf(ObjectFromName("Player")).x + 4.0f;
+			outcome.carriedLag = std::fabs(walked - (PositionOf(carried).x - carryStart.x));
+			ObjectFromName("Player").SendMessage(Message("Release"));
+			carryStart = PositionOf(carried);
+			releasedAt = PositionOf(ObjectFromName("Player")).x;
+		};
+		script[1199] = [&] {
+			outcome.followedAfterRelease = std::fabs(PositionOf(carried).x - carryStart.x);
+			outcome.walkedAfterRelease = std::fabs(PositionOf(ObjectFromName("Player")).x - releasedAt);
+		};
+		script[1201] = [&] {
 			for (std::size_t villager = 0; villager < villagers.size(); ++villager)
 				outcome.villagerWalks.push_back(static_cast<float>(PositionOf(villagers[villager]).Distance(villagerStarts[villager])));
 			outcome.playerHeard = player->Named("Heal");
 			Engine::Instance()->RequestState(Engine::kQuit);
 		};
-		world.Play(script, 910, [&](unsigned frame) {
+		world.Play(script, 1210, [&](unsigned frame) {
 			if (frame > 60 && frame < 200)
 				outcome.crateBounceTop = std::max(outcome.crateBounceTop, PositionOf(bouncer).y);
 			outcome.shellsFired = std::max(outcome.shellsFired, ObjectIdsByName("Shell").size());
@@ -103,6 +146,10 @@ namespace
 		ASSERT_EQ(outcome.villagerWalks.size(), 3u);
 		for (float walked : outcome.villagerWalks)
 			EXPECT_GT(walked, 1.0f) << "a villager stays where it was placed";
+		EXPECT_NEAR(outcome.shedDoorRise, 2.5f, 0.05f) << "the lever opens the shed";
+		EXPECT_LT(outcome.carriedLag, 1.0f) << "the held crate goes with the player";
+		EXPECT_GT(outcome.walkedAfterRelease, 3.0f);
+		EXPECT_LT(outcome.followedAfterRelease, outcome.walkedAfterRelease / 2) << "a released crate stays behind";
 	}
 
 	// The first level's tetherball and drifting cloud over 24 s: the ball's greatest distance from
