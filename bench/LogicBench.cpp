@@ -1,7 +1,9 @@
 // The Logic system's per-frame pass and its behaviour trees, each beside a reference in the same
 // run: the pass over 1,000 logic objects against a flat array of their component pointers, and
 // 1,000 trees (a SequenceNode of two timed leaves) against a switch-based state machine that does
-// the same work frame by frame, kept inline in one array and as separately allocated objects. Game time advances 16 ms a frame through the clock hook.
+// the same work frame by frame, kept inline in one array, as separately allocated objects, and as
+// the one node of a tree updated by the same pass. Game time advances 16 ms a frame through the
+// clock hook.
 #include "BenchEngine.h"
 
 #include "Components/Logic/BehaviorTree.h"
@@ -105,17 +107,22 @@ namespace
 	}
 	BENCHMARK(BM_FlatComponentArray);
 
-	void BM_BehaviorTrees(benchmark::State& state)
+	void RunFrames(LogicWorld& world, benchmark::State& state)
 	{
-		LogicWorld world;
-		for (int object = 0; object < kObjects; ++object)
-			world.AddTree(kTwoTimedLeaves);
 		for (auto _ : state)
 		{
 			world.logic->Update();
 			now += kFrameMilliseconds;
 		}
 		state.SetItemsProcessed(state.iterations() * kObjects);
+	}
+
+	void BM_BehaviorTrees(benchmark::State& state)
+	{
+		LogicWorld world;
+		for (int object = 0; object < kObjects; ++object)
+			world.AddTree(kTwoTimedLeaves);
+		RunFrames(world, state);
 	}
 	BENCHMARK(BM_BehaviorTrees);
 
@@ -189,4 +196,27 @@ namespace
 		state.SetItemsProcessed(state.iterations() * kObjects);
 	}
 	BENCHMARK(BM_SwitchStateMachineObjects);
+
+	// The machine as the one node of a tree: a logic component updated by the same pass as the
+	// trees, so that only the arrangement of the work in nodes differs.
+	class StateMachineLeaf final : public BehaviorNode
+	{
+	public:
+		void Start() override {}
+		void Update() override { machine.Update(); }
+		void Finish() override {}
+
+	private:
+		StateMachine machine;
+	};
+
+	void BM_StateMachineLeaves(benchmark::State& state)
+	{
+		LogicWorld world;
+		RegisterBehavior<StateMachineLeaf>("StateMachineLeaf");
+		for (int object = 0; object < kObjects; ++object)
+			world.AddTree("<string>StateMachineLeaf</string>");
+		RunFrames(world, state);
+	}
+	BENCHMARK(BM_StateMachineLeaves);
 }
