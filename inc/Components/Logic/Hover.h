@@ -5,9 +5,13 @@
 // steps; a period that is not positive leaves it inert.
 #pragma once
 
+#include "CachedComponent.h"
 #include "Components/QuietComponent.h"
 #include "Message.h"
 #include "Utilities/Tuple.h"
+
+class Body;
+class Transform;
 
 struct __HoverName
 {
@@ -41,4 +45,6 @@ private:
 	float phaseRate = 1.0f;
 	bool settling = true;
 	bool initialised = false;
+	CachedComponent<Transform> ownTransform;
+	CachedComponent<Body> ownBody;
 };

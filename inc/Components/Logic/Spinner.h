@@ -3,8 +3,11 @@
 // lets it grow negative. It runs while physics steps.
 #pragma once
 
+#include "CachedComponent.h"
 #include "Components/QuietComponent.h"
 #include "Utilities/Quaternion.h"
+
+class Transform;
 
 struct __SpinnerName
 {
@@ -29,4 +32,5 @@ private:
 	Quaternion startOrientation;
 	// Radians.
 	float angle = 0.0f;
+	CachedComponent<Transform> ownTransform;
 };

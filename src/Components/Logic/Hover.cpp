@@ -80,7 +80,9 @@ void Hover::OnSetPos(Message::Reader reader)
 
 bool Hover::Update()
 {
-	Transform* transform = RequireTransform(*owner, __HoverName::name);
+	Transform* transform = ownTransform.Get(*owner);
+	if (transform == nullptr)
+		RequireTransform(*owner, __HoverName::name);
 	if (transform == nullptr || !(period > 0.0f))
 		return true;
 	if (!initialised)
@@ -117,7 +119,7 @@ bool Hover::Update()
 	if (!IsFinite(p))
 		return true;
 	transform->SetWorldPosition(p);
-	if (const Body* body = owner->GetComponent<Body>(); body != nullptr && body->GetBody() != nullptr)
+	if (const Body* body = ownBody.Get(*owner); body != nullptr && body->GetBody() != nullptr)
 		body->GetBody()->Wake();
 	return true;
 }

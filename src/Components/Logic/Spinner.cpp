@@ -36,7 +36,12 @@ bool Spinner::Start()
 
 bool Spinner::Update()
 {
-	if (RequireTransform(*owner, __SpinnerName::name) == nullptr || !PhysicsSteps())
+	if (ownTransform.Get(*owner) == nullptr)
+	{
+		RequireTransform(*owner, __SpinnerName::name);
+		return true;
+	}
+	if (!PhysicsSteps())
 		return true;
 	angle += static_cast<float>(speed * kDegreesToRadians) * PhysicsTimeStep();
 	// fmod rather than a subtracting loop: a huge speed would otherwise loop for ever.
