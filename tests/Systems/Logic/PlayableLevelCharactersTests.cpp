@@ -151,7 +151,7 @@ namespace
 			{"fallen", "Villager.xml", [](const Object& o) { o.SendMessage(Message("SetPos").Push(Tuple3f(0, -1200, 0))); }, true, false},
 			{"parked", "Villager.xml", [](const Object& o) { o.SendMessage(Message("SetPos").Push(Tuple3f(0, Blow::kParkHeight - 40, 0))); }, true, true},
 		};
-		GameWorld world("<FirstLevel>Homestead</FirstLevel>");
+		test::GameWorld world("<FirstLevel>Homestead</FirstLevel>");
 		std::vector<Object> objects;
 		std::vector<bool> there2s, there4s;
 		bool chargerHurtsAfterDeath = true;
