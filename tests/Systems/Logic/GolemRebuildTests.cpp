@@ -107,15 +107,6 @@ namespace
 			}
 		}
 
-		// Plays until the house says its rebuild is over, at most the given game seconds; the frames taken.
-		unsigned FramesUntilWhole(unsigned seconds)
-		{
-			unsigned frame = 0;
-			for (; frame < seconds * kFramesPerSecond && House().GetHouseState() != AvailableObjects::kWhole; ++frame)
-				world.Frame();
-			return frame;
-		}
-
 		// Which slot the piece fills (within 0.1 units at each corner), given that like pieces may
 		// swap slots; none when it fills none.
 		std::optional<std::size_t> SlotFilled(std::size_t piece) const
