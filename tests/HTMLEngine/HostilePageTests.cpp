@@ -86,7 +86,7 @@ namespace
 		}
 
 		// Plays a few frames of input and updates; the longest of them.
-		milliseconds LongestFrame(HTMLView& view)
+		milliseconds LongestFrame(HTMLView& view, const char* page)
 		{
 			milliseconds longest{0};
 			for (int frame = 0; frame < 6; ++frame)
@@ -100,7 +100,7 @@ namespace
 				HTMLEngine::Update();
 				longest = std::max(longest, std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start));
 				if (kMeasuresMemory)
-					EXPECT_LT(test::ResidentKilobytes() / 1024 - startMegabytes, kMemoryGrowthLimitMegabytes) << "frame " << frame;
+					EXPECT_LT(test::ResidentKilobytes() / 1024 - startMegabytes, kMemoryGrowthLimitMegabytes) << page << ", frame " << frame;
 			}
 			return longest;
 		}
@@ -195,7 +195,7 @@ namespace
 			view->LoadFile(pageFolder.Path() + "page.html");
 			HTMLEngine::Update();
 			const milliseconds loaded = ThreadProcessorTime() - start;
-			const milliseconds longest = LongestFrame(*view);
+			const milliseconds longest = LongestFrame(*view, hostile.name);
 			tw::Diagnostics::Flush();
 			const std::string printed = ::testing::internal::GetCapturedStderr();
 			EXPECT_LT(loaded, kLoadLimit) << hostile.name;
