@@ -73,6 +73,15 @@ public:
 		return std::exchange(memoryExhausted, false);
 	}
 
+	// A stopped page that lets its script's objects go (stopped at the heap limit, or closed) may
+	// leave up to the whole heap as garbage, which would be collected only when the heap fills
+	// again: the collection is made at the end of the frame, when no script runs.
+	void CollectWhenNoScriptRuns()
+	{
+		collectionDue = true;
+	}
+	void CollectIfDue();
+
 	void RegisterClass(const std::string& name, const JSFuncDesc* first);
 	void RegisterGlobals(const JSFuncDesc* first);
 	void AddGlobalInstance(const std::string& name, v8::Local<v8::Object> object);
@@ -96,6 +105,7 @@ private:
 	v8::Isolate* isolate = nullptr;
 	ScriptWatchdog watchdog;
 	bool memoryExhausted = false;
+	bool collectionDue = false;
 	v8::Global<v8::Value> securityToken;
 	// Insertion order, so that a page sees a replaced class or global under its latest value.
 	std::map<std::string, v8::Global<v8::FunctionTemplate>> classes;

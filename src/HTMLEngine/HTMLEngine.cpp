@@ -45,6 +45,8 @@ namespace HTMLEngine
 		for (HTMLView* view : views)
 			if (std::find(LiveViews().begin(), LiveViews().end(), view) != LiveViews().end())
 				view->Update(now);
+		if (ScriptRuntime::IsRunning())
+			ScriptRuntime::Instance().CollectIfDue();
 	}
 
 	void Destroy()

@@ -45,6 +45,9 @@ PageScript::~PageScript()
 		return;
 	DropHandles();
 	ScriptRuntime::Instance().Leave(*this);
+	// A stopped script may have filled the heap before it was stopped.
+	if (silenced)
+		ScriptRuntime::Instance().CollectWhenNoScriptRuns();
 }
 
 void PageScript::Detach()
@@ -135,6 +138,7 @@ void PageScript::Silence(bool outOfMemory)
 	// What the page's script holds goes with its context, so that the memory comes back.
 	DropHandles();
 	ScriptRuntime::Instance().Leave(*this);
+	ScriptRuntime::Instance().CollectWhenNoScriptRuns();
 	attached = false;
 }
 

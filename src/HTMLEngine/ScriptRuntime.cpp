@@ -120,6 +120,12 @@ std::size_t ScriptRuntime::NearHeapLimit(void* data, std::size_t current, std::s
 	return current + (std::size_t{kHeapLimitMegabytes} << 20) / 2;
 }
 
+void ScriptRuntime::CollectIfDue()
+{
+	if (std::exchange(collectionDue, false))
+		isolate->LowMemoryNotification();
+}
+
 std::function<std::uint32_t()> ScriptRuntime::SetClock(std::function<std::uint32_t()> clock)
 {
 	return std::exchange(Clock(), std::move(clock));

@@ -111,6 +111,7 @@ namespace
 	};
 
 	constexpr const char* kStopped = "script ran longer than 100 ms and was stopped";
+	constexpr const char* kAllocatesWithoutEnd = "<body><script>var kept = []; for (;;) kept.push(new Array(100000).fill(1.5));</script></body>";
 
 	const HostileCase kCases[] = {
 		{"an onload getter that loops", Nothing,
@@ -134,7 +135,7 @@ namespace
 		{"a timer action whose toString throws", Nothing,
 			Markup("<body><script>setInterval({toString: function() { throw 'no text'; }}, 0);</script></body>"), "page.html:1: no text", true},
 		{"a script that allocates without end", Nothing,
-			Markup("<body><script>var kept = []; for (;;) kept.push(new Array(100000).fill(1.5));</script></body>"), "was stopped", true},
+			Markup(kAllocatesWithoutEnd), "was stopped", true},
 		{"deep recursion", Nothing,
 			Markup("<body><script>var e = document.body; for (var i = 0; i < 2000; ++i) { var d = document.createElement('div');"
 				   " e.appendChild(d); e = d; } function down(n) { return down(n + 1) + 1; } down(0);</script></body>"),
@@ -210,5 +211,27 @@ namespace
 		Recorded().clear();
 		Load("<body><script>record('still running')</script></body>");
 		EXPECT_EQ(Recorded(), std::vector<std::string>{"still running"});
+	}
+
+	// What a stopped script held goes back at the end of the frame in which its page stopped at the
+	// heap limit or was closed, not the next time the heap fills: the game would keep 100 MB more.
+	TEST_F(HostilePage, StoppedScriptGivesItsHeapBackByTheEndOfTheFrame)
+	{
+		if (!kMeasuresMemory)
+			GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine";
+		for (const milliseconds budget : {kBudget, milliseconds{60000}})
+		{
+			HTMLEngine::SetScriptBudget(budget);
+			folder.WriteFile("page.html", kAllocatesWithoutEnd);
+			HTMLView* view = HTMLEngine::CreateView(100, 100, true, false);
+			::testing::internal::CaptureStderr();
+			view->LoadFile(folder.Path() + "page.html");
+			HTMLEngine::Update();
+			view->Destroy();
+			HTMLEngine::Update();
+			const std::string printed = ::testing::internal::GetCapturedStderr();
+			EXPECT_NE(printed.find("was stopped"), std::string::npos) << printed;
+			EXPECT_LT(test::ResidentKilobytes() / 1024 - startMegabytes, 25) << "budget " << budget.count() << " ms";
+		}
 	}
 }
