@@ -45,8 +45,8 @@ public:
 	void Initialize() override;
 	void Update() override;
 	void Shutdown() override;
-	// At a level change: the pointer is freed and shown and the joystick restarted; buttons,
-	// bindings and the active state stay.
+	// At a level change: the pointer is freed and shown, no motion from before reaches the
+	// buttons, and the joystick is restarted; buttons, bindings and the active state stay.
 	void Reload() override;
 
 	// The head-tracking component driven once per active frame, or null; the component sets

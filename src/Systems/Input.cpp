@@ -263,6 +263,8 @@ void Input::UpdateBindings()
 void Input::Reload()
 {
 	FreePointer();
+	// Nothing the pointer did before, on a page or in the last level, turns the next level's view.
+	context.motion.Restart();
 	SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 	SDL_InitSubSystem(SDL_INIT_JOYSTICK);
 }
@@ -290,7 +292,7 @@ void Input::HoldPointer(bool held)
 	if (held && !levelEditorActive)
 		MouseMove::CapturePointer(context);
 	else
-		context.mouseWarp = false;
+		MouseMove::FreePointer(context);
 	SDL_ShowCursor(context.mouseWarp ? SDL_DISABLE : SDL_ENABLE);
 }
 

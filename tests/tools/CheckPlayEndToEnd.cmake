@@ -1,14 +1,17 @@
 # Plays the game as a new player does: a configuration that only unmutes the sound, so the game
 # starts full screen on the shipped main menu. Once the probe has found the start button, the
 # pointer goes onto it (at POINTER, the percentages of its width and height) and clicks; the level
-# that follows must look where its file says, whatever the pointer's place. With PLAY set the level
-# is then played with the mouse alone, the pointer left where it was: the right button held until
-# the crate ahead is taken in, the left one until it is shot at the house. The house's pieces must
-# have flown more than a unit and lie still on the floor, the heads-up display must show the goal
-# met and the next level must load; nothing but the probe and the sound device may speak.
+# that follows must look where its file says, whatever the pointer's place; with AT_ONCE set the
+# pointer is moved and clicked in one go, so the motion and the click reach the menu's last frame
+# together. With PLAY set the level is then played with the mouse alone, the pointer left where it
+# was: the right button held until the crate ahead is taken in, the left one until it is shot at
+# the house. The house's pieces must have flown more than a unit and lie still on the floor, the
+# heads-up display must show the goal met and the next level must load; nothing but the probe and
+# the sound device may speak.
 # Run with cmake -P and:
 #   PROGRAM  the game with the probe;  CLOSER  the X window tool;  WORK  a scratch folder, emptied first
 #   POINTER  "x y", percentages of the button's width and height;  PLAY  ON to play the level through
+#   AT_ONCE  ON to click with no pause after the move
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
 set(TW_CONFIG "<Config><Sound><Mute>false</Mute></Sound></Config>")
@@ -21,16 +24,17 @@ if(PLAY)
 else()
   set(afterStart "wait_for_cue view-measured")
 endif()
+if(AT_ONCE)
+  set(click "mousedown 1 mouseup 1")
+else()
+  set(click "\nsleep 0.3\nxdotool mousedown 1\nsleep 0.3\nxdotool mouseup 1")
+endif()
 tw_play_game(0 0 "${TW_WAIT_FOR_CUE}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
 wait_for_cue menu-shown || exit 1
 read left top right bottom < start-button
 window=$(xdotool search --name '^Tumblewreck$' | head -1)
-xdotool mousemove --window $window $((left + (right - left) * ${shareX} / 100)) $((top + (bottom - top) * ${shareY} / 100))
-sleep 0.3
-xdotool mousedown 1
-sleep 0.3
-xdotool mouseup 1
+xdotool mousemove --window $window $((left + (right - left) * ${shareX} / 100)) $((top + (bottom - top) * ${shareY} / 100)) ${click}
 ${afterStart}
 ${TW_CLOSE_WINDOW}")
 

@@ -12,8 +12,17 @@ struct MotionSampler
 	unsigned aliveButtons = 0;
 	unsigned pollsInCycle = 0;
 	PixelPair lastMotion;
-	// The next sample measures where the pointer was left before it was captured, not a motion.
+	// The next sample measures what the pointer did before it was captured or freed (where it
+	// was left, motion queued under the other reading), not a motion.
 	bool dropNextSample = false;
+
+	// Called as the pointer is captured or freed, and at a level change: no sample taken before
+	// reaches a button, not even the one a cycle's first button would read next.
+	void Restart()
+	{
+		lastMotion = {};
+		dropNextSample = true;
+	}
 };
 
 struct ButtonContext

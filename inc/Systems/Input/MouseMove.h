@@ -22,6 +22,9 @@ public:
 	// From now on motion is read against the window centre: the pointer is put there, and the
 	// first sample, which may still see it where it was left, reads no motion.
 	static void CapturePointer(ButtonContext& context);
+	// From now on the pointer is free and its relative motion is read; freed from the centre,
+	// the first sample, which holds the warps back to the centre among the moves, reads no motion.
+	static void FreePointer(ButtonContext& context);
 
 	std::string Describe() const override;
 

@@ -57,9 +57,15 @@ MouseMove::~MouseMove()
 void MouseMove::CapturePointer(ButtonContext& context)
 {
 	context.mouseWarp = true;
-	context.motion.dropNextSample = true;
+	context.motion.Restart();
 	const PixelPair centre = WindowCentre(context.device);
 	context.device.WarpMouse(centre.x, centre.y);
+}
+
+void MouseMove::FreePointer(ButtonContext& context)
+{
+	if (std::exchange(context.mouseWarp, false))
+		context.motion.Restart();
 }
 
 std::string MouseMove::Describe() const
@@ -84,22 +90,22 @@ PixelPair MouseMove::CurrentMotion()
 	sampler.pollsInCycle = 0;
 
 	InputDevice& device = context.device;
+	PixelPair motion;
 	if (context.mouseWarp)
 	{
 		const PixelPair pointer = device.MousePosition();
 		const PixelPair centre = WindowCentre(device);
 		if (device.HasInputFocus())
 			device.WarpMouse(centre.x, centre.y);
-		// A warp may reach the window system after the pointer's last position has.
-		if (std::exchange(sampler.dropNextSample, false))
-			sampler.lastMotion = {};
-		else
-			sampler.lastMotion = {pointer.x - centre.x, pointer.y - centre.y};
+		motion = {pointer.x - centre.x, pointer.y - centre.y};
 	}
 	else
 	{
-		sampler.lastMotion = device.RelativeMotion();
+		motion = device.RelativeMotion();
 	}
+	// A warp may reach the window system after the pointer's last position has, and the relative
+	// motion holds every move since it was last read.
+	sampler.lastMotion = std::exchange(sampler.dropNextSample, false) ? PixelPair{} : motion;
 	return sampler.lastMotion;
 }
 

@@ -124,18 +124,31 @@ TEST(Input, HeldKeysSendTheirBindingEveryActiveFrameAndAcrossAReload)
 	EXPECT_EQ(rig.ArgumentsOf("MoveForward"), (ArgumentLists{{"1"}, {"1"}, {"0"}}));
 }
 
-// Clicking "Start" or "Resume" leaves the pointer on the button: that offset from the centre
-// would turn the view the level gives.
-TEST(Input, TheFirstPointerReadingAfterCaptureIsNoMotionWhereverThePointerWas)
+// Clicking "Start" or "Resume" leaves the pointer on the button: that offset from the centre, or
+// the motion that brought it there while the pointer was free, would turn the view the level gives.
+TEST(Input, TheFirstPointerReadingsAfterCaptureAreNoMotionWhereverThePointerWasOrMoved)
 {
-	enum class Start { LevelChange, Resume, RepeatedUnpause };
-	struct Case { Start start; PixelPair pointer; bool warpSeenLate; };
-	const Case cases[] = {{Start::LevelChange, {300, 222}, false}, {Start::LevelChange, {0, 0}, true},
-		{Start::Resume, {650, 590}, false}, {Start::Resume, {400, 299}, true}, {Start::RepeatedUnpause, {100, 500}, true}};
+	// LateUnpause: the level's first frame runs before anything unpauses, the pointer still free.
+	enum class Start { LevelChange, Resume, RepeatedUnpause, LateUnpause };
+	// motion: read in the click's frame (the last before the pause or the level change), or, for
+	// LateUnpause, queued while the level loaded.
+	struct Case { Start start; PixelPair pointer; bool warpSeenLate; PixelPair motion; };
+	const Case cases[] = {{Start::LevelChange, {300, 222}, false, {}}, {Start::LevelChange, {0, 0}, true, {}},
+		{Start::Resume, {650, 590}, false, {}}, {Start::Resume, {400, 299}, true, {}},
+		{Start::RepeatedUnpause, {100, 500}, true, {}}, {Start::LevelChange, {400, 156}, false, {0, -144}},
+		{Start::LevelChange, {250, 380}, true, {-150, 80}}, {Start::Resume, {420, 200}, false, {20, -100}},
+		{Start::LateUnpause, {400, 156}, false, {0, -144}}, {Start::LateUnpause, {0, 0}, true, {-400, -300}}};
 	for (const Case& c : cases)
 	{
+		SCOPED_TRACE("pointer at " + std::to_string(c.pointer.x) + "," + std::to_string(c.pointer.y) + " after a motion of "
+			+ std::to_string(c.motion.x) + "," + std::to_string(c.motion.y));
 		InputTestRig rig;
+		const auto turnsRight = [&rig] { return rig.ArgumentsOf("RotY").size(); };
+		const auto turns = [&] { return turnsRight() + rig.ArgumentsOf("RotRight").size(); };
 		rig.Frame(1000);
+		if (c.start != Start::LateUnpause)
+			rig.device->pendingMotion = c.motion;
+		rig.Frame(1004);
 		if (c.start == Start::Resume)
 			rig.SendPause(true);
 		if (c.start == Start::RepeatedUnpause)
@@ -143,8 +156,15 @@ TEST(Input, TheFirstPointerReadingAfterCaptureIsNoMotionWhereverThePointerWas)
 			rig.SendPause(false);
 			rig.Frame(1008);
 		}
-		if (c.start == Start::LevelChange)
+		if (c.start == Start::LevelChange || c.start == Start::LateUnpause)
 			rig.input->Reload();
+		const std::size_t turnsBefore = turns();
+		const std::size_t turnsRightBefore = turnsRight();
+		if (c.start == Start::LateUnpause)
+		{
+			rig.device->pendingMotion = c.motion;
+			rig.Frame(1012);
+		}
 		rig.device->pointer = c.pointer;
 		rig.SendPause(false);
 		EXPECT_EQ(rig.device->pointer.x, 400) << "the pointer goes to the centre at once";
@@ -152,12 +172,12 @@ TEST(Input, TheFirstPointerReadingAfterCaptureIsNoMotionWhereverThePointerWas)
 		if (c.warpSeenLate)
 			rig.device->pointer = c.pointer;
 		rig.Frame(1016);
-		const std::size_t turnsBefore = rig.ArgumentsOf("RotY").size() + rig.ArgumentsOf("RotRight").size();
+		rig.Frame(1024);
+		EXPECT_EQ(turns(), turnsBefore);
 		rig.device->pointer = {425, 300};
 		rig.Frame(1032);
-		EXPECT_EQ(turnsBefore, 0u) << "pointer at " << c.pointer.x << "," << c.pointer.y;
-		EXPECT_EQ(rig.ArgumentsOf("RotY").size(), 1u) << "later motion still turns";
-		EXPECT_EQ(rig.ArgumentsOf("RotRight").size(), 0u);
+		EXPECT_EQ(turnsRight(), turnsRightBefore + 1) << "later motion still turns";
+		EXPECT_EQ(turns(), turnsBefore + 1);
 	}
 }
 

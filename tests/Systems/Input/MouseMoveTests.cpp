@@ -96,3 +96,18 @@ TEST_F(MouseMoveButton, HugeMotionSaturates)
 	EXPECT_EQ(move.GetValue(), 2147483647);
 	EXPECT_EQ(inverted.GetValue(), -2147483647);
 }
+
+// While the pointer was held, the warps back to the centre gathered as relative motion.
+TEST_F(MouseMoveButton, FreedFromTheCentreTheFirstRelativeReadingIsNoMotion)
+{
+	MouseMove move(context, "X", 0.5f, false);
+	MouseMove::CapturePointer(context);
+	move.Poll();
+	device.pendingMotion = {-144, 0};
+	MouseMove::FreePointer(context);
+	move.Poll();
+	EXPECT_TRUE(move.IsUp());
+	device.pendingMotion = {30, 0};
+	move.Poll();
+	EXPECT_NEAR(move.ValueAsFloat(), 0.03f, 1e-6);
+}
