@@ -2,7 +2,8 @@
 // begins; when it ends early, the rest of its 16 ms is slept (at most 62.5 frames a second, since
 // physics and animation take one fixed step per frame), and then its length in seconds, at most
 // 1/15 s, is kept: components that animate by time read the length of the last finished frame
-// during their update, so a stall never reaches them as a leap.
+// during their update, so a stall never reaches them as a leap. It also keeps the game clock: the
+// time the world has lived through, which a frame longer than its step does not outrun.
 #pragma once
 
 #include <cstdint>
@@ -44,12 +45,23 @@ public:
 		return elapsedTime;
 	}
 
-	// Replaces the clock and returns the one it replaced.
+	// Milliseconds of game time: the clock's reading less what long frames dropped. Physics takes
+	// one fixed step a frame, so a frame stands for at most kFrameMilliseconds of the world's time
+	// however long it took; timers on this clock keep pace with what the physics simulated, and a
+	// slow machine plays the same game in slow motion. Every update of a frame reads the time of
+	// the frame's start, wherever the frame's time went; time between frames counts in full.
+	std::uint32_t GameMilliseconds() const;
+
+	// Replaces the clock and returns the one it replaced; the drops of the old clock are forgotten.
 	Clock SetClock(Clock newClock);
 
 private:
 	Clock clock;
 	std::uint32_t frameStart = 0;
+	// Milliseconds the finished frames ran past their step; the game time at the running frame's start.
+	std::uint32_t dropped = 0;
+	std::uint32_t gameFrameStart = 0;
+	bool inFrame = false;
 	double frameTime = 0.0;
 	double elapsedTime = 0.0;
 };

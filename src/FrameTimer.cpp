@@ -23,6 +23,8 @@ FrameTimer::FrameTimer(Clock clock) : clock(std::move(clock))
 void FrameTimer::StartFrame()
 {
 	frameStart = clock.now();
+	gameFrameStart = frameStart - dropped;
+	inFrame = true;
 }
 
 void FrameTimer::EndFrame()
@@ -36,9 +38,19 @@ void FrameTimer::EndFrame()
 	}
 	elapsedTime = elapsed / kMillisecondsPerSecond;
 	frameTime = std::min(elapsedTime, kMaxFrameTime);
+	if (elapsed > kFrameMilliseconds)
+		dropped += elapsed - kFrameMilliseconds;
+	inFrame = false;
+}
+
+std::uint32_t FrameTimer::GameMilliseconds() const
+{
+	return inFrame ? gameFrameStart : clock.now() - dropped;
 }
 
 FrameTimer::Clock FrameTimer::SetClock(Clock newClock)
 {
+	dropped = 0;
+	inFrame = false;
 	return std::exchange(clock, std::move(newClock));
 }

@@ -67,8 +67,8 @@ public:
 	float GetPathCurveRadius() const { return pathCurveRadius; }
 	const dtQueryFilter* GetQueryFilter() const { return queryFilter.get(); }
 	bool IsPaused() const { return pauses.Any(); }
-	// Milliseconds of game time that stand still while logic is paused (the running engine's
-	// Logic system; the plain elapsed time without one).
+	// Milliseconds of the frame timer's game time, standing still while logic is paused (the
+	// running engine's Logic system; the game time alone without one).
 	static std::uint32_t GameMilliseconds();
 	bool IsDrawingNavMesh() const { return drawNavMesh; }
 	// The level's navigation: empty pointers until a level with static geometry has loaded.

@@ -12,13 +12,13 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
+#include "FrameTimer.h"
 #include "Object.h"
 #include "Serializer.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Physics/Collider.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Random.h"
-#include "Utilities/Timer.h"
 
 #include <algorithm>
 
@@ -43,7 +43,7 @@ namespace
 	}
 }
 
-Golem::Golem() : lastHitTime(GetElapsedMilliseconds())
+Golem::Golem() : lastHitTime(FrameTimer::Instance().GameMilliseconds())
 {
 }
 
@@ -223,7 +223,7 @@ void Golem::OnExplode(Message::Reader reader)
 {
 	const unsigned scrapId = reader.objectId;
 	const Object scrap = ObjectFromId(scrapId);
-	const std::uint32_t now = GetElapsedMilliseconds();
+	const std::uint32_t now = FrameTimer::Instance().GameMilliseconds();
 	if (!armed || now - lastHitTime < invulnerableTime)
 		return;
 	const RigidBody* body = RigidBodyOf(*scrap.object);

@@ -2,9 +2,9 @@
 
 #include "Components/Logic/GameplayRules.h"
 #include "Composition.h"
+#include "FrameTimer.h"
 #include "Object.h"
 #include "Serializer.h"
-#include "Utilities/Timer.h"
 
 #include <cstdint>
 
@@ -15,7 +15,7 @@ namespace
 	const MessageName kDamageTaken("DamageTaken");
 }
 
-Health::Health() : lastDamageTime(GetElapsedMilliseconds())
+Health::Health() : lastDamageTime(FrameTimer::Instance().GameMilliseconds())
 {
 }
 
@@ -40,7 +40,7 @@ bool Health::Start()
 {
 	dead = false;
 	// The invulnerability window also covers the first moments after the start.
-	lastDamageTime = GetElapsedMilliseconds();
+	lastDamageTime = FrameTimer::Instance().GameMilliseconds();
 	owner->RegisterHandler("Damage", &Health::OnDamage);
 	owner->RegisterHandler("Heal", &Health::OnHeal);
 	return true;
@@ -67,7 +67,7 @@ void Health::TakeDamage(int amount, const Tuple3f* source)
 		owner->HandleMessage(Message("Ragdoll").PushBool(true));
 		owner->HandleMessage(Message("RevaluateBehavior"));
 	}
-	const std::uint32_t now = GetElapsedMilliseconds();
+	const std::uint32_t now = FrameTimer::Instance().GameMilliseconds();
 	if (now - lastDamageTime <= invulnerableTime)
 		return;
 	// Saturating, so a huge hit cannot wrap the hit points round to full health.

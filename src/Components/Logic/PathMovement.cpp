@@ -7,11 +7,11 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
+#include "FrameTimer.h"
 #include "Serializer.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/DebugDraw.h"
-#include "Utilities/Timer.h"
 
 #include <cmath>
 
@@ -33,7 +33,7 @@ namespace
 	}
 }
 
-PathMovement::PathMovement() : lastGenerated(GetElapsedMilliseconds())
+PathMovement::PathMovement() : lastGenerated(FrameTimer::Instance().GameMilliseconds())
 {
 }
 
@@ -69,7 +69,7 @@ void PathMovement::RequestPath(const Tuple3f& from, bool* reachesEnd)
 	Message request("GeneratePath");
 	request.Push(from).Push(end).Push(&path).Push(reachesEnd);
 	Engine::SendMessage(request);
-	lastGenerated = GetElapsedMilliseconds();
+	lastGenerated = FrameTimer::Instance().GameMilliseconds();
 }
 
 void PathMovement::OnSetEndPoint(Message::Reader reader)
@@ -118,7 +118,7 @@ bool PathMovement::Update()
 	if (transform == nullptr)
 		return true;
 	const Tuple3f position = transform->GetWorldPosition();
-	if (GetElapsedMilliseconds() - lastGenerated > SecondsToMilliseconds(regenTime))
+	if (FrameTimer::Instance().GameMilliseconds() - lastGenerated > SecondsToMilliseconds(regenTime))
 	{
 		RequestPath(position, nullptr);
 		path.insert(path.end(), wayPoints.begin(), wayPoints.end());

@@ -2,10 +2,10 @@
 
 #include "Components/Logic/GameplayRules.h"
 #include "Composition.h"
+#include "FrameTimer.h"
 #include "Serializer.h"
-#include "Utilities/Timer.h"
 
-RagdollDeath::RagdollDeath() : deathTime(GetElapsedMilliseconds())
+RagdollDeath::RagdollDeath() : deathTime(FrameTimer::Instance().GameMilliseconds())
 {
 }
 
@@ -33,7 +33,7 @@ bool RagdollDeath::Start()
 
 bool RagdollDeath::Update()
 {
-	if (!paused && dead && GetElapsedMilliseconds() - deathTime > SecondsToMilliseconds(Lifetime))
+	if (!paused && dead && FrameTimer::Instance().GameMilliseconds() - deathTime > SecondsToMilliseconds(Lifetime))
 		owner->Destroy();
 	return true;
 }
@@ -45,7 +45,7 @@ void RagdollDeath::OnDeath(Message::Reader)
 	owner->RemoveComponent("TeamDamage");
 	owner->HandleMessage(Message("Ragdoll").PushBool(true));
 	dead = true;
-	deathTime = GetElapsedMilliseconds();
+	deathTime = FrameTimer::Instance().GameMilliseconds();
 }
 
 void RagdollDeath::OnPauseClock(Message::Reader reader)
@@ -55,5 +55,5 @@ void RagdollDeath::OnPauseClock(Message::Reader reader)
 
 void RagdollDeath::OnRestartClock(Message::Reader)
 {
-	deathTime = GetElapsedMilliseconds();
+	deathTime = FrameTimer::Instance().GameMilliseconds();
 }

@@ -4,10 +4,10 @@
 #include "Components/Logic/RelayMsg.h"
 #include "Components/Transform.h"
 #include "Composition.h"
+#include "FrameTimer.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/v8/JSObject.h"
 #include "Utilities/v8/ScriptTuples.h"
-#include "Utilities/Timer.h"
 
 #include <cmath>
 
@@ -28,7 +28,7 @@ namespace
 	}
 }
 
-Spawner::Spawner() : lastSpawnTime(GetElapsedMilliseconds())
+Spawner::Spawner() : lastSpawnTime(FrameTimer::Instance().GameMilliseconds())
 {
 }
 
@@ -84,12 +84,12 @@ void Spawner::OnSpawnedDestroyed(Message::Reader)
 
 bool Spawner::Update()
 {
-	if (spawnedCount >= maxSpawned || GetElapsedMilliseconds() - lastSpawnTime < spawnInterval)
+	if (spawnedCount >= maxSpawned || FrameTimer::Instance().GameMilliseconds() - lastSpawnTime < spawnInterval)
 		return true;
 	const Object watched = ObjectFromName(watchedObj);
 	if (watched.IsDummy())
 		return true;
-	lastSpawnTime = GetElapsedMilliseconds();
+	lastSpawnTime = FrameTimer::Instance().GameMilliseconds();
 	const Transform* own = owner->GetComponent<Transform>();
 	const Transform* target = watched.object->GetComponent<Transform>();
 	if (own == nullptr || target == nullptr)

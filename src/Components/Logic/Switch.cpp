@@ -1,10 +1,10 @@
 #include "Components/Logic/Switch.h"
 
 #include "Composition.h"
+#include "FrameTimer.h"
 #include "Utilities/Diagnostics.h"
-#include "Utilities/Timer.h"
 
-Switch::Switch() : lastChange(GetElapsedMilliseconds())
+Switch::Switch() : lastChange(FrameTimer::Instance().GameMilliseconds())
 {
 }
 
@@ -30,7 +30,7 @@ bool Switch::Serialize(Serializer& serializer)
 
 bool Switch::Start()
 {
-	lastChange = GetElapsedMilliseconds();
+	lastChange = FrameTimer::Instance().GameMilliseconds();
 	return true;
 }
 
@@ -42,7 +42,7 @@ bool Switch::MayChange(const char* message)
 			"\" arrived while the switch was sending its messages; it is ignored");
 		return false;
 	}
-	return GetElapsedMilliseconds() - lastChange >= cooldown;
+	return FrameTimer::Instance().GameMilliseconds() - lastChange >= cooldown;
 }
 
 void Switch::OnToggle(Message::Reader reader)
@@ -63,7 +63,7 @@ void Switch::OnSet(Message::Reader reader)
 void Switch::Change(bool on)
 {
 	isOn = on;
-	lastChange = GetElapsedMilliseconds();
+	lastChange = FrameTimer::Instance().GameMilliseconds();
 	firing = true;
 	for (const RelayMsg& message : on ? onRelays : offRelays)
 		message.SendToGroup(*owner);

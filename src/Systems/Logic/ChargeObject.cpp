@@ -3,10 +3,10 @@
 #include "Components/Logic/GameplayRules.h"
 #include "Components/Transform.h"
 #include "Composition.h"
+#include "FrameTimer.h"
 #include "Systems/Logic/LeafRules.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
-#include "Utilities/Timer.h"
 
 namespace
 {
@@ -19,7 +19,7 @@ namespace
 }
 
 ChargeObject::ChargeObject()
-	: turnStart(GetElapsedMilliseconds()), chargeStart(turnStart), lastImpulse(turnStart)
+	: turnStart(FrameTimer::Instance().GameMilliseconds()), chargeStart(turnStart), lastImpulse(turnStart)
 {
 }
 
@@ -65,7 +65,7 @@ void ChargeObject::Start()
 		return;
 	}
 	phase = Stopping;
-	turnStart = GetElapsedMilliseconds();
+	turnStart = FrameTimer::Instance().GameMilliseconds();
 }
 
 bool ChargeObject::Positions(Tuple3f& own, Tuple3f& target)
@@ -97,7 +97,7 @@ void ChargeObject::Update()
 		Turn();
 		break;
 	case Setting:
-		chargeStart = lastImpulse = GetElapsedMilliseconds();
+		chargeStart = lastImpulse = FrameTimer::Instance().GameMilliseconds();
 		LeafRules::Send(owner, Message("SetAnimation").PushString("Walk").PushFloat(kChargeAnimationRate));
 		phase = Charging;
 		break;
@@ -115,7 +115,7 @@ void ChargeObject::Turn()
 	if (!Positions(own, target))
 		return;
 	LeafRules::Face(*owner, LeafRules::FacingYaw(target.x - own.x, target.z - own.z));
-	if (GetElapsedMilliseconds() - turnStart > kTurnTime)
+	if (FrameTimer::Instance().GameMilliseconds() - turnStart > kTurnTime)
 		phase = Setting;
 }
 
@@ -132,7 +132,7 @@ void ChargeObject::Charge()
 	RigidBody* body = LeafRules::BodyOf(owner);
 	if (hasDirection)
 		LeafRules::Face(*owner, LeafRules::FacingYaw(direction.x, direction.z));
-	const std::uint32_t now = GetElapsedMilliseconds();
+	const std::uint32_t now = FrameTimer::Instance().GameMilliseconds();
 	if (now - lastImpulse > impulseRate)
 	{
 		if (body != nullptr)

@@ -1,6 +1,6 @@
 #include "Systems/Logic/CooldownPriorityNode.h"
 
-#include "Utilities/Timer.h"
+#include "FrameTimer.h"
 
 namespace
 {
@@ -11,7 +11,7 @@ namespace
 	}
 }
 
-CooldownPriorityNode::CooldownPriorityNode() : lastFinish(GetElapsedMilliseconds())
+CooldownPriorityNode::CooldownPriorityNode() : lastFinish(FrameTimer::Instance().GameMilliseconds())
 {
 }
 
@@ -26,7 +26,7 @@ void CooldownPriorityNode::ReadChildSettings(Serializer& serializer)
 {
 	CooldownEntry& entry = cooldowns.emplace_back();
 	serializer.Read(entry.cooldown).Read(entry.initial).Read(entry.priority);
-	entry.lastUsed = GetElapsedMilliseconds();
+	entry.lastUsed = FrameTimer::Instance().GameMilliseconds();
 }
 
 void CooldownPriorityNode::Serialize(Serializer& serializer) const
@@ -54,7 +54,7 @@ bool CooldownPriorityNode::IsReady(CooldownEntry& entry, std::uint32_t now)
 
 std::size_t CooldownPriorityNode::PickCooldownChild()
 {
-	const std::uint32_t now = GetElapsedMilliseconds();
+	const std::uint32_t now = FrameTimer::Instance().GameMilliseconds();
 	std::size_t best = 0;
 	while (best < cooldowns.size() && !IsReady(cooldowns[best], now))
 		++best;
@@ -67,7 +67,7 @@ std::size_t CooldownPriorityNode::PickCooldownChild()
 
 void CooldownPriorityNode::Start()
 {
-	if (children.empty() || SecondsSince(lastFinish, GetElapsedMilliseconds()) < bufferTime)
+	if (children.empty() || SecondsSince(lastFinish, FrameTimer::Instance().GameMilliseconds()) < bufferTime)
 	{
 		status = Success;
 		return;
@@ -81,7 +81,7 @@ void CooldownPriorityNode::Start()
 
 void CooldownPriorityNode::EndChildRun()
 {
-	lastFinish = cooldowns[current].lastUsed = GetElapsedMilliseconds();
+	lastFinish = cooldowns[current].lastUsed = FrameTimer::Instance().GameMilliseconds();
 	children[current].node->Finish();
 	status = Success;
 }

@@ -6,6 +6,7 @@
 #include "Components/Physics/Body.h"
 #include "Composition.h"
 #include "Engine.h"
+#include "FrameTimer.h"
 #include "Object.h"
 #include "ObjectStore.h"
 #include "Systems/Logic/BehaviorRegistry.h"
@@ -15,7 +16,6 @@
 #include "Utilities/Config.h"
 #include "Utilities/DebugDraw.h"
 #include "Utilities/Diagnostics.h"
-#include "Utilities/Timer.h"
 
 #include <recastnavigation/DetourNavMesh.h>
 #include <recastnavigation/DetourNavMeshQuery.h>
@@ -144,7 +144,7 @@ void Logic::LoadConfig(Config& section)
 void Logic::Initialize()
 {
 	pauses.Clear();
-	gameClock.SetHeld(false, GetElapsedMilliseconds());
+	gameClock.SetHeld(false, FrameTimer::Instance().GameMilliseconds());
 	drawNavMesh = false;
 	queryFilter = std::make_unique<dtQueryFilter>();
 	RegisterLogicBehaviors();
@@ -372,20 +372,20 @@ void Logic::Leave(unsigned objectId)
 void Logic::OnPause(Message::Reader reader)
 {
 	pauses.Set(PauseHolds::Holder::Game, reader.Read<bool>());
-	gameClock.SetHeld(pauses.Any(), GetElapsedMilliseconds());
+	gameClock.SetHeld(pauses.Any(), FrameTimer::Instance().GameMilliseconds());
 }
 
 void Logic::OnPauseLogic(Message::Reader reader)
 {
 	pauses.Set(PauseHolds::Holder::Editor, reader.Read<bool>());
-	gameClock.SetHeld(pauses.Any(), GetElapsedMilliseconds());
+	gameClock.SetHeld(pauses.Any(), FrameTimer::Instance().GameMilliseconds());
 }
 
 std::uint32_t Logic::GameMilliseconds()
 {
 	const Engine* engine = Engine::Instance();
 	const Logic* logic = engine != nullptr ? engine->GetSystem<Logic>() : nullptr;
-	const std::uint32_t now = GetElapsedMilliseconds();
+	const std::uint32_t now = FrameTimer::Instance().GameMilliseconds();
 	return logic != nullptr ? logic->gameClock.Read(now) : now;
 }
 

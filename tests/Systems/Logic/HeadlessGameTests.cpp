@@ -1,9 +1,13 @@
+#include "Components/Logic/DelayMessage.h"
+#include "Components/Logic/StoredMessageWorld.h"
 #include "Systems/Logic/GameWorld.h"
 #include "Utilities/DebugDraw.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace
@@ -28,6 +32,45 @@ namespace
 		GameClock::Advance(1000);
 		world.Frame();
 		EXPECT_DOUBLE_EQ(FrameTimer::Instance().GetFrameTime(), 0.016) << "time passing between frames is not the frame's";
+	}
+
+	// A slow machine's frame lasts longer than the one physics step it simulates. The game's timers
+	// count the simulated time, so each ends when a falling stone has fallen as far as on a fast
+	// machine, however much of the frame had passed when the timer looked at the clock.
+	TEST(GameClock, TimersEndAfterTheTimeThePhysicsSimulatedWhenFramesRunLong)
+	{
+		// Each starts a timer of one second and gives the check that it has ended.
+		const std::pair<std::string, std::function<std::function<bool()>(StoredMessageWorld&)>> timers[] = {
+			{"delayed message",
+				[](StoredMessageWorld& world) {
+					world.Add<DelayMessage>("Timer", Element(Str("Tick()") + "<float>1</float>"), Str("Tick")).object->Start();
+					return [] { return !Listener::Log().empty(); };
+				}},
+			{"idling leaf",
+				[](StoredMessageWorld&) {
+					GameWorld::AddTree("Idler", "SequenceNode", Child("Idle", "<float>1</float><float>1</float>") + Leaf("after"));
+					return [] { return std::count(Events().begin(), Events().end(), "Start after") > 0; };
+				}},
+		};
+		for (const auto& [timer, start] : timers)
+		{
+			float fastDrop = 0.0f;
+			// Frames of 16, 17, 100 and 500 ms.
+			for (const std::uint32_t work : {0u, 17u, 100u, 500u})
+			{
+				SCOPED_TRACE(timer + ", frame work " + std::to_string(work));
+				StoredMessageWorld world;
+				world.frameWork = work;
+				const Object stone = world.AddBodyObject("Stone", Tuple3f(0, 100, 0));
+				const std::function<bool()> ended = start(world);
+				for (int frame = 0; !ended() && frame < 200; ++frame)
+					world.Frame();
+				const float drop = 100.0f - GameWorld::RigidBodyOf(stone).GetPosition().y;
+				fastDrop = work == 0 ? drop : fastDrop;
+				EXPECT_NEAR(drop, fastDrop, 1e-4f);
+				EXPECT_GT(drop, 4.0f) << "a second of free fall";
+			}
+		}
 	}
 
 	TEST(GameClock, EngineRunFramesLastSixteenGameMillisecondsAcrossLevelChanges)
