@@ -93,6 +93,11 @@ public:
 	{
 		return components;
 	}
+	// Advances whenever one of the object's components comes or goes.
+	unsigned ComponentVersion() const
+	{
+		return componentVersion;
+	}
 
 protected:
 	Composition() = default;
@@ -113,6 +118,7 @@ private:
 	std::string name;
 	unsigned groupId = kNoGroup;
 	ComponentTable components;
+	unsigned componentVersion = 0;
 	// The type ids of the components in the order they were added, oldest first, which is the
 	// order they are saved in; ids of removed components may linger and are skipped.
 	std::vector<unsigned> addOrder;

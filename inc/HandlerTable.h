@@ -46,10 +46,10 @@ public:
 
 	// For every live entry of the name, in registration order: finds the entry's component with
 	// resolve(entry) and calls call(component, handler); an entry whose component is gone (null) is
-	// dropped. The component found is kept while componentEpoch, which the object store advances
-	// whenever any component comes or goes, stays the same.
-	template <class Resolve, class Call>
-	void Deliver(const MessageName& name, const unsigned& componentEpoch, Resolve&& resolve, Call&& call);
+	// dropped. The component found is kept while epochOf(entry), a count that advances whenever
+	// that component may have come or gone, stays the same.
+	template <class EpochOf, class Resolve, class Call>
+	void Deliver(const MessageName& name, EpochOf&& epochOf, Resolve&& resolve, Call&& call);
 
 private:
 	struct Slot
@@ -99,8 +99,8 @@ private:
 	unsigned droppedCount = 0;
 };
 
-template <class Resolve, class Call>
-void HandlerTable::Deliver(const MessageName& name, const unsigned& componentEpoch, Resolve&& resolve, Call&& call)
+template <class EpochOf, class Resolve, class Call>
+void HandlerTable::Deliver(const MessageName& name, EpochOf&& epochOf, Resolve&& resolve, Call&& call)
 {
 	if (activeDeliveries == 0 && droppedCount != 0)
 		EraseDropped();
@@ -116,10 +116,11 @@ void HandlerTable::Deliver(const MessageName& name, const unsigned& componentEpo
 		Slot& slot = slots[index];
 		if (slot.dropped)
 			continue;
-		if (slot.resolved == nullptr || slot.resolvedEpoch != componentEpoch)
+		const unsigned epoch = epochOf(slot.entry);
+		if (slot.resolved == nullptr || slot.resolvedEpoch != epoch)
 		{
 			slot.resolved = resolve(slot.entry);
-			slot.resolvedEpoch = componentEpoch;
+			slot.resolvedEpoch = epoch;
 			if (slot.resolved == nullptr)
 			{
 				MarkDropped(slot);

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <typeinfo>
 
 class Message
 {
@@ -45,6 +46,16 @@ public:
 		template<typename T>
 		bool Read(T& destination)
 		{
+			// Most handlers read an argument as the very type it was pushed as: that is a plain
+			// copy, without the virtual read and its conversions. The same type_info object means
+			// the same class; a class whose type_info is repeated in another library only misses
+			// the shortcut.
+			if (current != nullptr && &typeid(*current->value) == &typeid(ConstVarType<T>))
+			{
+				destination = static_cast<const ConstVarType<T>*>(current->value)->Value();
+				current = current->newer;
+				return true;
+			}
 			return ReadInto(ValueDestination::For(destination), &tw::TypeName<T>);
 		}
 

@@ -114,8 +114,13 @@ void Composition::Start()
 
 void Composition::HandleMessage(const Message& message)
 {
+	const unsigned& componentEpoch = ObjectStore::Instance().ComponentEpoch();
+	// The object's own components are found again only after one of them came or went, another
+	// object's after a change anywhere: a component added to one object sends no other object's
+	// handlers looking again.
 	handlers.Deliver(
-		message.GetKey(), ObjectStore::Instance().ComponentEpoch(),
+		message.GetKey(),
+		[this, &componentEpoch](const HandlerTable::Entry& entry) { return entry.objectId == id ? componentVersion : componentEpoch; },
 		[this](const HandlerTable::Entry& entry) { return FindHandlerComponent(entry); },
 		[&](Component* component, HandlerTable::Handler handler) { (component->*handler)(Message::Reader(message, id)); });
 }
@@ -202,6 +207,7 @@ Component* Composition::InsertComponent(unsigned typeId)
 		addOrder.push_back(storedTypeId);
 	}
 	stored = component;
+	++componentVersion;
 	ObjectStore::Instance().AdvanceComponentEpoch();
 	return component;
 }

@@ -180,8 +180,9 @@ void Engine::SendMessage(const Message& message)
 void Engine::Deliver(const Message& message)
 {
 	const MessageName& name = message.GetKey();
+	const unsigned& componentEpoch = ObjectStore::Instance().ComponentEpoch();
 	listeners.Deliver(
-		name, ObjectStore::Instance().ComponentEpoch(),
+		name, [&componentEpoch](const HandlerTable::Entry&) { return componentEpoch; },
 		[](const HandlerTable::Entry& entry) { return FindComponent(entry.objectId, entry.typeId); },
 		[&](Component* component, HandlerTable::Handler handler) { (component->*handler)(Message::Reader(message)); });
 

@@ -178,6 +178,7 @@ bool ObjectStore::ProcessQueuedWork()
 		if (present != entry.component || !present->discardStarted)
 			continue;
 		target.object->components.erase(entry.pair.second);
+		++target.object->componentVersion;
 		AdvanceComponentEpoch();
 		delete entry.component;
 		Message removed("ComponentRemoved");
@@ -213,6 +214,7 @@ void ObjectStore::DeleteObject(Composition* object)
 		const auto first = object->components.begin();
 		Component* component = first->second;
 		object->components.erase(first);
+		++object->componentVersion;
 		Discard(component);
 	}
 	delete object;
@@ -251,6 +253,7 @@ void ObjectStore::DestroyAll()
 		for (Component* component : components)
 		{
 			object->components.erase(component->GetTypeId());
+			++object->componentVersion;
 			AdvanceComponentEpoch();
 			delete component;
 		}

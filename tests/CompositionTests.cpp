@@ -199,6 +199,11 @@ TEST_F(CompositionHandlers, HandlersFollowRemovedAndReplacedComponents)
 	Of<OtherProbe>(listener).action = [&](Message::Reader&) { ++calls; };
 	target.object->HandleMessage(Message("Ping"));
 	EXPECT_EQ(calls, 2);
+	// The target's own handler found its component before it was removed.
+	target.object->RemoveComponent("Probe");
+	ProcessObjectChanges();
+	target.object->HandleMessage(Message("Ping"));
+	EXPECT_EQ(calls, 3);
 }
 
 TEST_F(CompositionComponents, AddingAPresentTypeDiscardsTheOldComponentAndAnnouncesTheNew)

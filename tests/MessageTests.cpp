@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
+#include <limits>
+#include <type_traits>
 #include <vector>
 
 namespace
@@ -243,4 +246,38 @@ TEST(Message, ReadsConvertNumbersOnlyAndAFailedReadLeavesTheDestination)
 	report = StderrOf([&] { EXPECT_FALSE(reader.Read(pastTheEnd)); });
 	EXPECT_EQ(pastTheEnd, 42);
 	EXPECT_NE(report.find("\"Typed\": no argument left"), std::string::npos) << report;
+}
+
+// An argument read as the type it was pushed as is copied directly; the same values held by
+// variables of another kind take the general read. Both give the same bits, converted or not.
+TEST(Message, AReadAsThePushedTypeGivesWhatTheGeneralReadGives)
+{
+	Message direct("Direct");
+	Message general("General");
+	const auto push = [&](const auto& value) {
+		direct.Push(value);
+		general.PushVariable(OperVarType<std::decay_t<decltype(value)>>(value));
+	};
+	push(std::numeric_limits<float>::quiet_NaN());
+	push(std::numeric_limits<int>::min());
+	push(4000000000u);
+	push(-1e300);
+	push(true);
+	push(-1);
+	push(kLongText);
+	Message::Reader fast(direct);
+	Message::Reader slow(general);
+	const auto expectSame = [&](auto value) {
+		auto other = value;
+		EXPECT_TRUE(fast.Read(value) && slow.Read(other));
+		EXPECT_EQ(std::memcmp(&value, &other, sizeof(value)), 0) << sizeof(value) << "-byte " << value;
+	};
+	expectSame(1.0f);
+	expectSame(0);
+	expectSame(0u);
+	expectSame(0.0);
+	expectSame(false);
+	expectSame(0u);
+	EXPECT_EQ(fast.Read<std::string>(), slow.Read<std::string>());
+	EXPECT_FALSE(fast.HasMore() || slow.HasMore());
 }

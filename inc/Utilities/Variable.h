@@ -215,6 +215,8 @@ public:
 	bool IsValid() const override { return true; }
 	const std::string& ValueTypeName() const override { return tw::TypeName<T>(); }
 
+	const T& Value() const { return value; }
+
 private:
 	T value;
 };

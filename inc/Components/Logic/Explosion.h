@@ -5,13 +5,14 @@
 // runs out; an "Explode" that comes back to an explosion while it passes one on is ignored.
 #pragma once
 
+#include "CachedComponent.h"
 #include "Components/QuietComponent.h"
 #include "Message.h"
 #include "Utilities/Tuple.h"
 
-#include <utility>
 #include <vector>
 
+class Body;
 class Transform;
 struct RigidBody;
 
@@ -25,7 +26,6 @@ class Explosion : public QuietComponent<Explosion, __ExplosionName>
 public:
 	bool Load(Serializer& serializer) override;
 	bool Serialize(Serializer& serializer) override;
-	bool Start() override;
 	bool Update() override;
 
 	bool IsExploding() const { return exploding; }
@@ -33,15 +33,26 @@ public:
 	std::size_t TouchingCount() const { return touching.size(); }
 
 private:
+	// A body in contact and the id of the object that owns it.
+	struct Contact
+	{
+		RigidBody* body;
+		unsigned objectId;
+		// The object's Body as last found, for the check that the object still owns the body.
+		CachedComponent<Body> ownerBody;
+	};
+
 	void OnExplode(Message::Reader reader);
 	void OnCollision(Message::Reader reader);
 	void OnCollisionEnd(Message::Reader reader);
 	void Reset();
 	// "Damage"(damage, centre), built once for a whole blast.
-	Message Hit() const;
+	Message Hit();
 	// The hit, then "Explode", to the object of the id.
 	static void Strike(unsigned objectId, const Message& hit);
-	Tuple3f Centre() const;
+	// Whether the contact's object still owns its body: the pool reuses body records.
+	static bool IsStillOwned(Contact& contact);
+	Tuple3f Centre();
 
 	Tuple3f iScale;
 	Tuple3f fScale;
@@ -53,7 +64,7 @@ private:
 	bool exploding = false;
 	bool passingOn = false;
 	Tuple3f scaleDelta;
-	// (body, owner id) in the order the contacts began; walked newest first.
-	std::vector<std::pair<RigidBody*, unsigned>> touching;
-	Transform* transform = nullptr;
+	// In the order the contacts began; walked newest first.
+	std::vector<Contact> touching;
+	CachedComponent<Transform> ownTransform;
 };

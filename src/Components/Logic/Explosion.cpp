@@ -1,6 +1,7 @@
 #include "Components/Logic/Explosion.h"
 
 #include "Components/Logic/GameplayRules.h"
+#include "Components/Physics/Body.h"
 #include "Components/Physics/ObjectBodies.h"
 #include "Components/Transform.h"
 #include "Composition.h"
@@ -50,12 +51,6 @@ bool Explosion::Serialize(Serializer& serializer)
 	return true;
 }
 
-bool Explosion::Start()
-{
-	transform = owner->GetComponent<Transform>();
-	return true;
-}
-
 void Explosion::Reset()
 {
 	elapsed = 0.0f;
@@ -64,12 +59,14 @@ void Explosion::Reset()
 	owner->HandleMessage(SetScaleMessage(iScale));
 }
 
-Tuple3f Explosion::Centre() const
+Tuple3f Explosion::Centre()
 {
+	// Found again after a component came or went: the Transform may have been replaced.
+	const Transform* transform = ownTransform.Get(*owner);
 	return transform != nullptr ? transform->GetWorldPosition() : Tuple3f();
 }
 
-Message Explosion::Hit() const
+Message Explosion::Hit()
 {
 	Message hit(kDamage);
 	hit.PushInt(damage).Push(Centre());
@@ -100,7 +97,7 @@ void Explosion::OnExplode(Message::Reader)
 	// By index: a handler further down may change the contacts.
 	for (std::size_t index = touching.size(); index-- > 0;)
 		if (index < touching.size())
-			Strike(touching[index].second, hit);
+			Strike(touching[index].objectId, hit);
 	passingOn = false;
 }
 
@@ -111,16 +108,23 @@ void Explosion::OnCollision(Message::Reader reader)
 		Strike(contact.otherId, Hit());
 	if (contact.otherBody == nullptr || contact.otherBody->HasFlag(kBodyGhost))
 		return;
-	const auto held = std::find_if(touching.begin(), touching.end(), [&](const auto& entry) { return entry.first == contact.otherBody; });
+	const auto held = std::find_if(touching.begin(), touching.end(), [&](const Contact& entry) { return entry.body == contact.otherBody; });
 	if (held == touching.end())
-		touching.emplace_back(contact.otherBody, contact.otherId);
+		touching.push_back(Contact{contact.otherBody, contact.otherId, {}});
 }
 
 void Explosion::OnCollisionEnd(Message::Reader reader)
 {
 	reader.Read<unsigned>();
 	const RigidBody* body = reader.Read<RigidBody*>();
-	std::erase_if(touching, [body](const auto& entry) { return entry.first == body; });
+	std::erase_if(touching, [body](const Contact& entry) { return entry.body == body; });
+}
+
+bool Explosion::IsStillOwned(Contact& contact)
+{
+	// The main body, through the Body last found; anything else (a ragdoll part) is looked up.
+	const Body* mainBody = contact.ownerBody.Get(contact.objectId);
+	return (mainBody != nullptr && mainBody->GetBody() == contact.body) || IsBodyOfObject(contact.objectId, contact.body);
 }
 
 bool Explosion::Update()
@@ -136,13 +140,13 @@ bool Explosion::Update()
 	const Tuple3f centre = Centre();
 	for (std::size_t index = touching.size(); index-- > 0;)
 	{
-		auto [body, objectId] = touching[index];
-		// The pool reuses body records: a body its object no longer owns is forgotten.
-		if (!IsBodyOfObject(objectId, body))
+		// A body its object no longer owns is forgotten.
+		if (!IsStillOwned(touching[index]))
 		{
 			touching.erase(touching.begin() + static_cast<std::ptrdiff_t>(index));
 			continue;
 		}
+		RigidBody* body = touching[index].body;
 		const Tuple3f offset = body->GetPosition() - centre;
 		const Tuple3f direction = offset.LengthSquared() < kCentreDistanceSquared ? Tuple3f(0.0f, 1.0f, 0.0f) : offset.Normalize();
 		const Tuple3f bodyScale = body->transform != nullptr ? body->transform->GetScale() : Tuple3f(1.0f, 1.0f, 1.0f);

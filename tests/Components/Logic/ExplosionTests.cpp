@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace
 {
 	using test::GameplayWorld;
@@ -107,5 +110,46 @@ namespace
 		explosion.Update();
 		EXPECT_FALSE(explosion.IsExploding());
 		EXPECT_EQ(explosion.TouchingCount(), 0u);
+	}
+
+	// The damage comes from where the blast's object is, also after its Transform was replaced.
+	TEST(Explosion, DamagesFromItsReplacedTransform)
+	{
+		GameplayWorld world;
+		const Object blast = world.AddLogic(Explosion::TypeId(), BlastValues(-1), Tuple3f(7, 8, 9));
+		const Object crate = world.AddBodyObject("Crate", Tuple3f(1, 0, 0));
+		test::MessageLog& log = test::Listen(crate, {"Damage"});
+		Touch(blast, crate);
+		blast.object->HandleMessage(Message("Explode"));
+		blast.object->AddComponent(Transform::TypeId());
+		blast.object->GetComponent<Transform>()->SetWorldPosition(Tuple3f(1, 2, 3));
+		blast.object->HandleMessage(Message("Explode"));
+		EXPECT_EQ(log.entries, (std::vector<std::string>{"Damage 4 7 8 9", "Damage 4 1 2 3"}));
+	}
+
+	// A touching body its object no longer owns (the pool reuses records) is forgotten at the next
+	// push; a ragdoll part is held while its figure lies.
+	TEST(Explosion, ForgetsABodyItsObjectNoLongerOwns)
+	{
+		const struct { bool ragdollPart; void (*change)(const Object& other); bool kept; } rows[] = {
+			{false, [](const Object& other) { other.object->RemoveComponent("Body"); }, false},
+			{true, [](const Object&) {}, true},
+			{true, [](const Object& other) { other.object->HandleMessage(Message("Ragdoll").PushBool(false)); }, false},
+		};
+		for (const auto& row : rows)
+		{
+			GameplayWorld world;
+			const Object blast = world.AddLogic(Explosion::TypeId(), BlastValues(-1, 10.0f));
+			const Object other = row.ragdollPart ? world.AddFigure(Tuple3f(2, 0, 0), true) : world.AddBodyObject("Crate", Tuple3f(2, 0, 0));
+			RigidBody* body = row.ragdollPart ? other.object->GetComponent<Ragdoll>()->GetParts().front().body : &GameplayWorld::RigidBodyOf(other);
+			blast.object->HandleMessage(test::Collision(other.id, body));
+			blast.object->HandleMessage(Message("Explode"));
+			Explosion& explosion = *blast.object->GetComponent<Explosion>();
+			explosion.Update();
+			row.change(other);
+			ProcessObjectChanges();
+			explosion.Update();
+			EXPECT_EQ(explosion.TouchingCount(), row.kept ? 1u : 0u) << row.ragdollPart;
+		}
 	}
 }
