@@ -1,6 +1,6 @@
 // Writes the sample models into the data folder given as the argument ("Data/"): the reed and the
-// golem's two models into Models/, the golem's ragdoll into PhysicsModels/ and its stone texture
-// into Images/. The ModelFile and GolemPlaces tests check that the shipped models are what this writes.
+// golem's two models into Models/, the golem's ragdoll into PhysicsModels/, and its stone texture
+// and the keg's staves into Images/. The ModelFile and GolemPlaces tests check that the shipped models are what this writes.
 #include "Components/Graphics/GolemSampleModel.h"
 #include "Components/Graphics/SampleModel.h"
 #include "HTMLEngine/PageShot.h"
@@ -51,6 +51,47 @@ namespace
 			}
 		return image;
 	}
+
+	// A keg's side, wrapped once round a cylinder from the top down: dark red staves, each of its
+	// own shade with a dark seam, held by two black iron hoops, so that a keg never passes for a
+	// crate. Straight BGRA rows, opaque.
+	std::vector<std::uint8_t> KegStaves(int size)
+	{
+		const int kStave = 8, kHoop = 6, kHoopInset = 6;
+		tw::RandomSequence noise(61);
+		std::vector<int> staveShade(size / kStave);
+		for (int& shade : staveShade)
+			shade = noise.Next() % 30 - 15;
+		std::vector<std::uint8_t> image;
+		for (int y = 0; y < size; ++y)
+			for (int x = 0; x < size; ++x)
+			{
+				const int fromEnd = std::min(y, size - 1 - y);
+				const bool hoop = fromEnd >= kHoopInset && fromEnd < kHoopInset + kHoop;
+				const bool seam = x % kStave == 0;
+				const int grain = noise.Next() % 16;
+				int blue = 24, green = 28, red = 150 + staveShade[x / kStave] + grain;
+				if (hoop)
+					blue = green = red = (fromEnd == kHoopInset ? 90 : 40) + grain / 2;
+				else if (seam)
+					red -= 70;
+				for (const int channel : {blue, green, red})
+					image.push_back(static_cast<std::uint8_t>(std::clamp(channel, 0, 255)));
+				image.push_back(255);
+			}
+		return image;
+	}
+
+	bool WriteImage(const std::string& path, const std::vector<std::uint8_t>& bgra, int size)
+	{
+		if (!test::WriteBgraPng(bgra, size, size, path))
+		{
+			std::cerr << "MakeSampleModels: cannot write " << path << "\n";
+			return false;
+		}
+		std::cout << "wrote " << path << "\n";
+		return true;
+	}
 }
 
 int main(int argumentCount, char** arguments)
@@ -67,13 +108,8 @@ int main(int argumentCount, char** arguments)
 		Write(data + "/PhysicsModels/" + test::kGolemRagdollFile, test::GolemRagdollBytes());
 	if (!written)
 		return 1;
-	const std::string texture = data + "/Images/" + test::kGolemTextureFile;
 	constexpr int kTextureSize = 64;
-	if (!test::WriteBgraPng(GolemStone(kTextureSize), kTextureSize, kTextureSize, texture))
-	{
-		std::cerr << "MakeSampleModels: cannot write " << texture << "\n";
-		return 1;
-	}
-	std::cout << "wrote " << texture << "\n";
-	return 0;
+	const bool drawn = WriteImage(data + "/Images/" + test::kGolemTextureFile, GolemStone(kTextureSize), kTextureSize) &&
+		WriteImage(data + "/Images/Keg.png", KegStaves(kTextureSize), kTextureSize);
+	return drawn ? 0 : 1;
 }
