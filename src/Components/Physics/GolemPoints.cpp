@@ -128,7 +128,7 @@ void GolemPoints::MakeAnchor(Point& point)
 	point.anchor = resolution.bodyPool.Insert(RigidBody());
 	if (point.anchor == nullptr)
 	{
-		tw::Diagnostics::Report("GolemPoints of object \"" + owner->GetName() + "\": the body pool is full (Max_Bodies " +
+		tw::Diagnostics::ReportOnce("GolemPoints of object \"" + owner->GetName() + "\": the body pool is full (Max_Bodies " +
 			std::to_string(Physics::Settings().maxBodies) + "), a point has no anchor");
 		return;
 	}

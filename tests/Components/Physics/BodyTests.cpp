@@ -2,6 +2,7 @@
 
 #include "Components/Physics/PhysicsComponentWorld.h"
 #include "Components/Physics/PhysicsMaterial.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/v8/JSObject.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,26 @@ namespace
 		const std::string unstepped =
 			PhysicsComponentWorld::Saved(PhysicsComponentWorld::BodyOf(world.AddBodyObject("Third", Tuple3f(), true, values)));
 		EXPECT_EQ(WithoutDynamicFields(unstepped), WithoutDynamicFields(saved));
+	}
+
+	// Spawners keep making bodies seconds apart once the pool is full: the problem lasts, and is
+	// printed once, not again at every spawn.
+	TEST_F(BodyComponent, AFullPoolIsPrintedOnceHoweverFarApartTheBodiesThatFindItFullCome)
+	{
+		while (world.Resolution().bodyPool.Insert(RigidBody()) != nullptr)
+			;
+		::testing::internal::CaptureStderr();
+		for (int spawn = 0; spawn < 3; ++spawn)
+		{
+			world.AddBodyObject("Late", Tuple3f(0, 5, 0));
+			for (int frame = 0; frame < 3; ++frame)
+				tw::Diagnostics::EndFrame();
+		}
+		const std::string printed = ::testing::internal::GetCapturedStderr();
+		tw::Diagnostics::Flush();
+		const std::string line = "Body of object \"Late\": the body pool is full";
+		EXPECT_EQ(printed.find(line), printed.rfind(line)) << printed;
+		EXPECT_NE(printed.find(line), std::string::npos) << printed;
 	}
 
 	TEST_F(BodyComponent, FlagWordsAreWrittenAsNamesOrDefault)
