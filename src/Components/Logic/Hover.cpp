@@ -80,9 +80,7 @@ void Hover::OnSetPos(Message::Reader reader)
 
 bool Hover::Update()
 {
-	Transform* transform = ownTransform.Get(*owner);
-	if (transform == nullptr)
-		RequireTransform(*owner, __HoverName::name);
+	Transform* transform = RequireTransform(*owner, ownTransform, __HoverName::name);
 	if (transform == nullptr || !(period > 0.0f))
 		return true;
 	if (!initialised)

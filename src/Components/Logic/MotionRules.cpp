@@ -1,5 +1,6 @@
 #include "Components/Logic/MotionRules.h"
 
+#include "CachedComponent.h"
 #include "Components/Logic/RelayMsg.h"
 #include "Components/Physics/Body.h"
 #include "Components/Transform.h"
@@ -12,14 +13,23 @@ namespace
 {
 	// Named once: every spinner and rotator sends it in every step.
 	const MessageName kSetRot("SetRot");
+
+	Transform* ReportIfMissing(Transform* transform, Composition& owner, const char* type)
+	{
+		if (transform == nullptr)
+			tw::Diagnostics::Report(DescribeComponent(owner, type) + ": the object has no Transform; the component does nothing");
+		return transform;
+	}
 }
 
 Transform* RequireTransform(Composition& owner, const char* type)
 {
-	Transform* transform = owner.GetComponent<Transform>();
-	if (transform == nullptr)
-		tw::Diagnostics::Report(DescribeComponent(owner, type) + ": the object has no Transform; the component does nothing");
-	return transform;
+	return ReportIfMissing(owner.GetComponent<Transform>(), owner, type);
+}
+
+Transform* RequireTransform(Composition& owner, CachedComponent<Transform>& cached, const char* type)
+{
+	return ReportIfMissing(cached.Get(owner), owner, type);
 }
 
 RigidBody* RequireBody(Composition& owner, const char* type)

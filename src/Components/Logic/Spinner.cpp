@@ -36,12 +36,7 @@ bool Spinner::Start()
 
 bool Spinner::Update()
 {
-	if (ownTransform.Get(*owner) == nullptr)
-	{
-		RequireTransform(*owner, __SpinnerName::name);
-		return true;
-	}
-	if (!PhysicsSteps())
+	if (RequireTransform(*owner, ownTransform, __SpinnerName::name) == nullptr || !PhysicsSteps())
 		return true;
 	angle += static_cast<float>(speed * kDegreesToRadians) * PhysicsTimeStep();
 	// fmod rather than a subtracting loop: a huge speed would otherwise loop for ever.
