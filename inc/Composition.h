@@ -109,6 +109,11 @@ private:
 	void AddHandler(const std::string& messageName, HandlerTable::Handler handler, unsigned ownerId, unsigned typeId);
 	// Stores a new component of the type, replacing (and discarding) one already there.
 	Component* InsertComponent(unsigned typeId);
+	// Takes the component of the type out of the table; deleting it is the caller's.
+	void EraseComponent(unsigned typeId);
+	// After every change of the table: the object's version and the store's epoch advance, so
+	// that cached lookups of the object's components, and of any object's, look again.
+	void ComponentsChanged();
 	ArchetypeRecord& RecordOf(unsigned typeId);
 
 	// Live list, newest first: newer is towards the head, older away from it.

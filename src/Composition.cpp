@@ -207,9 +207,20 @@ Component* Composition::InsertComponent(unsigned typeId)
 		addOrder.push_back(storedTypeId);
 	}
 	stored = component;
+	ComponentsChanged();
+	return component;
+}
+
+void Composition::EraseComponent(unsigned typeId)
+{
+	components.erase(typeId);
+	ComponentsChanged();
+}
+
+void Composition::ComponentsChanged()
+{
 	++componentVersion;
 	ObjectStore::Instance().AdvanceComponentEpoch();
-	return component;
 }
 
 bool Composition::AddComponent(unsigned typeId)

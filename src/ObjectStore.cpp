@@ -177,9 +177,7 @@ bool ObjectStore::ProcessQueuedWork()
 		Component* present = target.object->GetComponent(entry.pair.second);
 		if (present != entry.component || !present->discardStarted)
 			continue;
-		target.object->components.erase(entry.pair.second);
-		++target.object->componentVersion;
-		AdvanceComponentEpoch();
+		target.object->EraseComponent(entry.pair.second);
 		delete entry.component;
 		Message removed("ComponentRemoved");
 		removed.PushU32(entry.pair.first);
@@ -211,10 +209,8 @@ void ObjectStore::DeleteObject(Composition* object)
 	// Components added after the object was queued were not in the release list.
 	while (!object->components.empty())
 	{
-		const auto first = object->components.begin();
-		Component* component = first->second;
-		object->components.erase(first);
-		++object->componentVersion;
+		const auto [typeId, component] = *object->components.begin();
+		object->EraseComponent(typeId);
 		Discard(component);
 	}
 	delete object;
@@ -252,9 +248,7 @@ void ObjectStore::DestroyAll()
 		byId[object->id] = nullptr;
 		for (Component* component : components)
 		{
-			object->components.erase(component->GetTypeId());
-			++object->componentVersion;
-			AdvanceComponentEpoch();
+			object->EraseComponent(component->GetTypeId());
 			delete component;
 		}
 		DeleteObject(object);
