@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class PhysicsId;
@@ -43,6 +44,9 @@ public:
 	static Physics* Instance();
 	// The settings of Instance(), or the defaults when there is none.
 	static const PhysicsSettings& Settings();
+	// "<component> of object "<name>": the body pool is full (Max_Bodies n), <consequence>",
+	// printed once and then counted: spawners keep finding the pool full seconds apart.
+	static void ReportBodyPoolFull(const char* component, const std::string& objectName, const std::string& consequence);
 
 	// Every stage's Initialize, the message handlers, then the settings: each key present replaces
 	// the value held, a missing one keeps it.

@@ -43,8 +43,7 @@ bool Body::Load(Serializer& serializer)
 		if (body != nullptr)
 			resolution.AddBody(*body);
 		else
-			tw::Diagnostics::ReportOnce("Body of object \"" + owner->GetName() + "\": the body pool is full (Max_Bodies " +
-				std::to_string(Physics::Settings().maxBodies) + "), the object is not simulated");
+			Physics::ReportBodyPoolFull("Body", owner->GetName(), "the object is not simulated");
 	}
 	// Read into a scratch body when there is none, so that the reading position stays right.
 	RigidBody scratch;

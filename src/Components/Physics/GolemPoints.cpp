@@ -128,8 +128,7 @@ void GolemPoints::MakeAnchor(Point& point)
 	point.anchor = resolution.bodyPool.Insert(RigidBody());
 	if (point.anchor == nullptr)
 	{
-		tw::Diagnostics::ReportOnce("GolemPoints of object \"" + owner->GetName() + "\": the body pool is full (Max_Bodies " +
-			std::to_string(Physics::Settings().maxBodies) + "), a point has no anchor");
+		Physics::ReportBodyPoolFull("GolemPoints", owner->GetName(), "a point has no anchor");
 		return;
 	}
 	resolution.AddBody(*point.anchor);

@@ -150,8 +150,7 @@ void Ragdoll::BuildPart(RagdollPart& part, RagdollBone& bone, const PartElement&
 	if (Physics* physics = Physics::Instance())
 		part.body = physics->GetResolution().bodyPool.Insert(RigidBody());
 	if (part.body == nullptr)
-		tw::Diagnostics::ReportOnce("Ragdoll of object \"" + owner->GetName() + "\": the body pool is full (Max_Bodies " +
-			std::to_string(Physics::Settings().maxBodies) + "), the part of bone \"" + bone.name + "\" has no body");
+		Physics::ReportBodyPoolFull("Ragdoll", owner->GetName(), "the part of bone \"" + bone.name + "\" has no body");
 	const Tuple3f& vector = element.vector;
 	part.axis = vector;
 	part.frame.SetScale(Tuple3f(element.width, vector.Length(), element.width));

@@ -4,6 +4,7 @@
 #include "Engine.h"
 #include "ObjectGroup.h"
 #include "Utilities/Config.h"
+#include "Utilities/Diagnostics.h"
 #include "Utilities/Timer.h"
 
 #include <algorithm>
@@ -58,6 +59,12 @@ const PhysicsSettings& Physics::Settings()
 {
 	static const PhysicsSettings defaults;
 	return instance != nullptr ? instance->settings : defaults;
+}
+
+void Physics::ReportBodyPoolFull(const char* component, const std::string& objectName, const std::string& consequence)
+{
+	tw::Diagnostics::ReportOnce(std::string(component) + " of object \"" + objectName + "\": the body pool is full (Max_Bodies " +
+		std::to_string(Settings().maxBodies) + "), " + consequence);
 }
 
 template <class Operation>
