@@ -11,3 +11,5 @@ RigidBody* MainBodyOf(unsigned objectId);
 // True when the body is the object's main body, or one of its ragdoll parts while the parts are
 // simulated (the object lies as a ragdoll).
 bool IsBodyOfObject(unsigned objectId, const RigidBody* body);
+// True when the body is one of the object's ragdoll parts while the parts are simulated.
+bool IsSimulatedPartOfObject(unsigned objectId, const RigidBody* body);

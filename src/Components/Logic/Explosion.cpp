@@ -122,9 +122,9 @@ void Explosion::OnCollisionEnd(Message::Reader reader)
 
 bool Explosion::IsStillOwned(Contact& contact)
 {
-	// The main body, through the Body last found; anything else (a ragdoll part) is looked up.
+	// The main body, through the Body last found; anything else can only be a ragdoll part.
 	const Body* mainBody = contact.ownerBody.Get(contact.objectId);
-	return (mainBody != nullptr && mainBody->GetBody() == contact.body) || IsBodyOfObject(contact.objectId, contact.body);
+	return (mainBody != nullptr && mainBody->GetBody() == contact.body) || IsSimulatedPartOfObject(contact.objectId, contact.body);
 }
 
 bool Explosion::Update()

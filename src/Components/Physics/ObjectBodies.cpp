@@ -13,12 +13,13 @@ RigidBody* MainBodyOf(unsigned objectId)
 
 bool IsBodyOfObject(unsigned objectId, const RigidBody* body)
 {
-	if (body == nullptr)
-		return false;
-	if (MainBodyOf(objectId) == body)
-		return true;
+	return body != nullptr && (MainBodyOf(objectId) == body || IsSimulatedPartOfObject(objectId, body));
+}
+
+bool IsSimulatedPartOfObject(unsigned objectId, const RigidBody* body)
+{
 	const auto* ragdoll = static_cast<const Ragdoll*>(FindComponent(objectId, Ragdoll::TypeId()));
-	if (ragdoll == nullptr)
+	if (body == nullptr || ragdoll == nullptr)
 		return false;
 	// A switch back from ragdoll takes the parts out of the simulation while the object keeps
 	// them: a push given then would wait in the body and kick it at the next switch.
