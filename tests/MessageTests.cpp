@@ -9,6 +9,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -252,32 +253,24 @@ TEST(Message, ReadsConvertNumbersOnlyAndAFailedReadLeavesTheDestination)
 // variables of another kind take the general read. Both give the same bits, converted or not.
 TEST(Message, AReadAsThePushedTypeGivesWhatTheGeneralReadGives)
 {
+	const auto values = std::make_tuple(std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<int>::min(), 4000000000u,
+		-1e300, true, -1);
 	Message direct("Direct");
 	Message general("General");
 	const auto push = [&](const auto& value) {
 		direct.Push(value);
 		general.PushVariable(OperVarType<std::decay_t<decltype(value)>>(value));
 	};
-	push(std::numeric_limits<float>::quiet_NaN());
-	push(std::numeric_limits<int>::min());
-	push(4000000000u);
-	push(-1e300);
-	push(true);
-	push(-1);
+	std::apply([&](const auto&... value) { (push(value), ...); }, values);
 	push(kLongText);
 	Message::Reader fast(direct);
 	Message::Reader slow(general);
-	const auto expectSame = [&](auto value) {
-		auto other = value;
+	const auto expectSame = [&](auto pushed) {
+		decltype(pushed) value{}, other{};
 		EXPECT_TRUE(fast.Read(value) && slow.Read(other));
-		EXPECT_EQ(std::memcmp(&value, &other, sizeof(value)), 0) << sizeof(value) << "-byte " << value;
+		EXPECT_EQ(std::memcmp(&value, &other, sizeof(value)), 0) << sizeof(value) << "-byte " << pushed;
 	};
-	expectSame(1.0f);
-	expectSame(0);
-	expectSame(0u);
-	expectSame(0.0);
-	expectSame(false);
-	expectSame(0u);
+	std::apply([&](auto... value) { (expectSame(value), ...); }, values);
 	EXPECT_EQ(fast.Read<std::string>(), slow.Read<std::string>());
 	EXPECT_FALSE(fast.HasMore() || slow.HasMore());
 }
