@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 	using test::ScriptProbe;
@@ -212,5 +214,35 @@ namespace
 		ASSERT_NE(crate.object->GetComponent<Transform>(), nullptr);
 		EXPECT_EQ(crate.object->GetComponent<Transform>()->GetScale(), Tuple3f(4, 4, 4));
 		EXPECT_EQ(Eval("new ObjectFromName('Crate', 0).GetComponent('Transform').scale.z"), "4");
+	}
+
+	// Component wrappers are shared by every page: what one page left on one must not outlive the page.
+	TEST_F(ScriptComponents, WhatAnEndedPageLeftOnAComponentIsAScriptErrorInTheNextPage)
+	{
+		MakeCrate();
+		Run("var t = new ObjectFromName('Crate', 0).GetComponent('Transform'); t.node = document.body; t.style = t.node.style;"
+			" t.doc = document; t.make = function () { return document.createElement('p'); }; t.later = setTimeout;");
+		folder.WriteFile("next.html", "<body><p id='here'>kept</p></body>");
+		page->LoadFile(folder.Path() + "next.html");
+		HTMLEngine::Update();
+		ASSERT_EQ(Eval("typeof new ObjectFromName('Crate', 0).GetComponent('Transform').node"), "object");
+		const char* calls[] = {"t.node.id", "t.node.firstChild", "t.node.appendChild(document.createElement('p'))",
+			"document.body.appendChild(t.node)", "t.style.color = 'red'", "t.doc.getElementById('here')", "t.make()",
+			"t.later('0', 0)"};
+		for (const char* call : calls)
+		{
+			tw::Diagnostics::Flush();
+			::testing::internal::CaptureStderr();
+			const std::string statement = "var t = new ObjectFromName('Crate', 0).GetComponent('Transform'); record(" + std::string(call) + ");";
+			const bool recorded = !Run(statement).empty() || !Run(statement).empty();
+			tw::Diagnostics::Flush();
+			const std::string printed = ::testing::internal::GetCapturedStderr();
+			EXPECT_FALSE(recorded) << call;
+			// Printed once, then counted.
+			EXPECT_NE(printed.find("Error: "), std::string::npos) << call << ": " << printed;
+			EXPECT_NE(printed.find("[repeated 1 more times]"), std::string::npos) << call << ": " << printed;
+			EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 2) << call << ": " << printed;
+		}
+		EXPECT_EQ(Eval("document.body.textContent"), "kept");
 	}
 }

@@ -5,7 +5,8 @@
 // is held strongly while the node is in the document and weakly while it is out of it: once a
 // script can no longer reach a removed node, its wrapper is collected and the node freed at the
 // next FreeCollected. Nodes carry the script handles that belong to them (wrapper, style object,
-// handlers, listeners); DropScriptHandles resets them all before their isolate goes.
+// handlers, listeners); DropScriptHandles resets them all when the page's script ends, and leaves
+// the objects that scripts of other pages may still hold standing for nothing.
 #pragma once
 
 #include <v8-function.h>
@@ -103,7 +104,17 @@ public:
 	// Set by every change of the tree, an attribute or a style; the view clears it once laid out.
 	bool changed = true;
 
-	void DropScriptHandles();
+	// The script objects standing for nodes (wrappers and style objects) hold the node, a tag that
+	// tells them from other native objects, and the node's id, so that a document checks an object
+	// against its own nodes without reading a node that may be gone.
+	static constexpr int kScriptObjectFields = 3;
+	static void BindScriptObject(v8::Local<v8::Object> object, HtmlNode& node);
+	// The node of this document that value stands for, or null.
+	HtmlNode* NodeOf(v8::Local<v8::Value> value) const;
+
+	// The page's script ends: every script object of a node stands for nothing from now on (another
+	// page's script may hold it), and every handle is reset.
+	void DropScriptHandles(v8::Isolate* isolate);
 	// Sets the node's new wrapper, held as the node's place in the tree says.
 	void AdoptWrapper(HtmlNode& node, v8::Isolate* isolate, v8::Local<v8::Object> wrapper);
 	// Frees the removed nodes whose wrappers were collected since the last call.

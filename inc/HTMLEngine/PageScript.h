@@ -69,8 +69,9 @@ public:
 		return pageName;
 	}
 
-	// The page behind the context a callback runs in.
-	static PageScript& Of(v8::Local<v8::Context> context);
+	// The page behind the context a callback runs in; null once that page's script has ended (a
+	// script of another page may still call a function it kept from there).
+	static PageScript* Of(v8::Local<v8::Context> context);
 
 	v8::Local<v8::Context> GetContext() override;
 	void Detach() override;

@@ -35,27 +35,44 @@ namespace
 		return *text != nullptr ? std::string(*text, static_cast<std::size_t>(text.length())) : std::string();
 	}
 
-	PageScript& PageOf(v8::Isolate* isolate)
+	// The page a callback acts for. Once it has ended, a script of another page that kept one of its
+	// objects or functions gets a script error instead: nothing of the page is left to act on.
+	PageScript* LivePage(v8::Isolate* isolate, v8::Local<v8::Context> context)
 	{
-		return PageScript::Of(isolate->GetCurrentContext());
+		PageScript* page = PageScript::Of(context);
+		if (page == nullptr)
+			isolate->ThrowException(v8::Exception::Error(Text(isolate, "the page this object belongs to has ended")));
+		return page;
+	}
+
+	// A function runs in the context it was made in, which is its page's.
+	PageScript* PageOf(const Info& info)
+	{
+		return LivePage(info.GetIsolate(), info.GetIsolate()->GetCurrentContext());
+	}
+
+	// An accessor runs in its caller's context, which may be another page's: its page is the one
+	// whose context made the receiver.
+	template <class Value>
+	PageScript* PageOf(const v8::PropertyCallbackInfo<Value>& info)
+	{
+		v8::Local<v8::Context> context;
+		if (!info.This()->GetCreationContext().ToLocal(&context))
+			context = info.GetIsolate()->GetCurrentContext();
+		return LivePage(info.GetIsolate(), context);
 	}
 
 	// The node behind a value, when it is a node of this page.
 	HtmlNode* NodeOf(PageScript& page, v8::Local<v8::Value> value)
 	{
-		if (value.IsEmpty() || !value->IsObject())
-			return nullptr;
-		v8::Local<v8::Object> object = value.As<v8::Object>();
-		if (object->InternalFieldCount() != 1)
-			return nullptr;
-		auto* node = static_cast<HtmlNode*>(object->GetAlignedPointerFromInternalField(0));
-		return node != nullptr && page.GetDocument().FromId(node->id) == node ? node : nullptr;
+		return page.GetDocument().NodeOf(value);
 	}
 
 	template <class CallbackInfo>
 	HtmlNode* This(const CallbackInfo& info)
 	{
-		return NodeOf(PageOf(info.GetIsolate()), info.This());
+		PageScript* page = PageOf(info);
+		return page != nullptr ? NodeOf(*page, info.This()) : nullptr;
 	}
 
 	v8::Local<v8::Value> WrapOrNull(PageScript& page, HtmlNode* node)
@@ -177,7 +194,7 @@ namespace
 		if (HtmlNode* node = This(info))
 		{
 			node->SetAttribute(attribute, Utf8(info.GetIsolate(), value));
-			Changed(PageOf(info.GetIsolate()));
+			Changed(*PageOf(info));
 		}
 	}
 
@@ -195,7 +212,7 @@ namespace
 	void Related(v8::Local<v8::String>, const GetterInfo& info)
 	{
 		if (HtmlNode* node = This(info))
-			info.GetReturnValue().Set(WrapOrNull(PageOf(info.GetIsolate()), relation(*node)));
+			info.GetReturnValue().Set(WrapOrNull(*PageOf(info), relation(*node)));
 	}
 
 	const Accessor kAccessors[] = {
@@ -210,7 +227,7 @@ namespace
 				HtmlNode* node = This(info);
 				if (node == nullptr || !node->IsElement())
 					return;
-				PageScript& page = PageOf(info.GetIsolate());
+				PageScript& page = *PageOf(info);
 				std::string error;
 				if (!HtmlParser::ParseFragment(Utf8(info.GetIsolate(), value), page.GetDocument(), *node, error))
 					page.Report(page.GetPageName(), 0, "innerHTML of <" + node->name + "> refused: " + error);
@@ -223,7 +240,7 @@ namespace
 			},
 			[](v8::Local<v8::String>, v8::Local<v8::Value> value, const SetterInfo& info) {
 				if (HtmlNode* node = This(info))
-					SetText(*node, PageOf(info.GetIsolate()), Utf8(info.GetIsolate(), value));
+					SetText(*node, *PageOf(info), Utf8(info.GetIsolate(), value));
 			}},
 		{"tagName",
 			[](v8::Local<v8::String>, const GetterInfo& info) {
@@ -250,29 +267,31 @@ namespace
 		{"previousSibling", Related<[](HtmlNode& node) { return Sibling(&node, -1); }>, nullptr},
 		{"childNodes", [](v8::Local<v8::String>, const GetterInfo& info) {
 			 if (HtmlNode* node = This(info))
-				 info.GetReturnValue().Set(NodeList(PageOf(info.GetIsolate()), node->children));
+				 info.GetReturnValue().Set(NodeList(*PageOf(info), node->children));
 		 }, nullptr},
 		{"children", [](v8::Local<v8::String>, const GetterInfo& info) {
 			 if (HtmlNode* node = This(info))
 			 {
 				 std::vector<HtmlNode*> elements;
 				 std::copy_if(node->children.begin(), node->children.end(), std::back_inserter(elements), [](const HtmlNode* child) { return child->IsElement(); });
-				 info.GetReturnValue().Set(NodeList(PageOf(info.GetIsolate()), elements));
+				 info.GetReturnValue().Set(NodeList(*PageOf(info), elements));
 			 }
 		 }, nullptr},
 		{"style", [](v8::Local<v8::String>, const GetterInfo& info) {
 			 if (HtmlNode* node = This(info); node != nullptr && node->IsElement())
-				 info.GetReturnValue().Set(PageOf(info.GetIsolate()).StyleOf(*node));
+				 info.GetReturnValue().Set(PageOf(info)->StyleOf(*node));
 		 }, nullptr},
 		{"body", [](v8::Local<v8::String>, const GetterInfo& info) {
-			 PageScript& page = PageOf(info.GetIsolate());
-			 info.GetReturnValue().Set(WrapOrNull(page, page.GetDocument().Body()));
+			 if (PageScript* page = PageOf(info))
+				 info.GetReturnValue().Set(WrapOrNull(*page, page->GetDocument().Body()));
 		 }, nullptr},
 		{"documentElement", [](v8::Local<v8::String>, const GetterInfo& info) {
-			 PageScript& page = PageOf(info.GetIsolate());
-			 const auto& top = page.GetDocument().Root().children;
+			 PageScript* page = PageOf(info);
+			 if (page == nullptr)
+				 return;
+			 const auto& top = page->GetDocument().Root().children;
 			 const auto html = std::find_if(top.begin(), top.end(), [](const HtmlNode* node) { return node->IsElement(); });
-			 info.GetReturnValue().Set(WrapOrNull(page, html != top.end() ? *html : nullptr));
+			 info.GetReturnValue().Set(WrapOrNull(*page, html != top.end() ? *html : nullptr));
 		 }, nullptr},
 	};
 
@@ -311,10 +330,12 @@ namespace
 
 	void Insert(const Info& info, HtmlNode* ref)
 	{
-		PageScript& page = PageOf(info.GetIsolate());
 		HtmlNode* parent = This(info);
+		if (parent == nullptr)
+			return;
+		PageScript& page = *PageOf(info);
 		HtmlNode* child = NodeOf(page, info[0]);
-		if (parent == nullptr || child == nullptr || !page.GetDocument().InsertBefore(*parent, *child, ref))
+		if (child == nullptr || !page.GetDocument().InsertBefore(*parent, *child, ref))
 		{
 			info.GetIsolate()->ThrowException(v8::Exception::Error(Text(info.GetIsolate(), "the node cannot be inserted there")));
 			return;
@@ -324,8 +345,10 @@ namespace
 
 	void Listen(const Info& info, bool add)
 	{
-		HtmlNode* node = This(info);
-		PageScript& page = PageOf(info.GetIsolate());
+		PageScript* page = PageOf(info);
+		if (page == nullptr)
+			return;
+		HtmlNode* node = NodeOf(*page, info.This());
 		const std::string type = Utf8(info.GetIsolate(), info[0]);
 		if (!info[1]->IsFunction())
 			return;
@@ -334,7 +357,7 @@ namespace
 		{
 			// The window (the global object).
 			if (add)
-				page.AddWindowListener(type, listener);
+				page->AddWindowListener(type, listener);
 			return;
 		}
 		std::erase_if(node->listeners, [&](const auto& entry) { return entry.first == type && entry.second == listener; });
@@ -344,10 +367,10 @@ namespace
 
 	void Search(const Info& info, bool byClass)
 	{
-		PageScript& page = PageOf(info.GetIsolate());
 		HtmlNode* from = This(info);
 		if (from == nullptr)
 			return;
+		PageScript& page = *PageOf(info);
 		const std::string key = Utf8(info.GetIsolate(), info[0]);
 		info.GetReturnValue().Set(NodeList(page, byClass ? page.GetDocument().FindByClass(*from, key)
 														 : page.GetDocument().FindByTag(*from, Lower(key))));
@@ -357,7 +380,10 @@ namespace
 		{"appendChild", [](const Info& info) { Insert(info, nullptr); }},
 		{"insertBefore",
 			[](const Info& info) {
-				HtmlNode* ref = NodeOf(PageOf(info.GetIsolate()), info[1]);
+				PageScript* page = PageOf(info);
+				if (page == nullptr)
+					return;
+				HtmlNode* ref = NodeOf(*page, info[1]);
 				if (ref == nullptr && !info[1]->IsNullOrUndefined())
 				{
 					info.GetIsolate()->ThrowException(v8::Exception::Error(Text(info.GetIsolate(), "insertBefore: the reference is not a node")));
@@ -367,10 +393,12 @@ namespace
 			}},
 		{"removeChild",
 			[](const Info& info) {
-				PageScript& page = PageOf(info.GetIsolate());
 				HtmlNode* parent = This(info);
+				if (parent == nullptr)
+					return;
+				PageScript& page = *PageOf(info);
 				HtmlNode* child = NodeOf(page, info[0]);
-				if (parent == nullptr || child == nullptr || child->parent != parent)
+				if (child == nullptr || child->parent != parent)
 				{
 					info.GetIsolate()->ThrowException(v8::Exception::Error(Text(info.GetIsolate(), "removeChild: not a child of this node")));
 					return;
@@ -392,7 +420,7 @@ namespace
 				if (HtmlNode* node = This(info); node != nullptr && node->IsElement())
 				{
 					node->SetAttribute(Lower(Utf8(info.GetIsolate(), info[0])), Utf8(info.GetIsolate(), info[1]));
-					Changed(PageOf(info.GetIsolate()));
+					Changed(*PageOf(info));
 				}
 			}},
 		{"removeAttribute",
@@ -401,7 +429,7 @@ namespace
 				{
 					const std::string name = Lower(Utf8(info.GetIsolate(), info[0]));
 					std::erase_if(node->attributes, [&](const auto& attribute) { return attribute.first == name; });
-					Changed(PageOf(info.GetIsolate()));
+					Changed(*PageOf(info));
 				}
 			}},
 		{"addEventListener", [](const Info& info) { Listen(info, true); }},
@@ -410,24 +438,26 @@ namespace
 		{"getElementsByClassName", [](const Info& info) { Search(info, true); }},
 		{"getElementById",
 			[](const Info& info) {
-				PageScript& page = PageOf(info.GetIsolate());
-				info.GetReturnValue().Set(WrapOrNull(page, page.GetDocument().FindById(Utf8(info.GetIsolate(), info[0]))));
+				if (PageScript* page = PageOf(info))
+					info.GetReturnValue().Set(WrapOrNull(*page, page->GetDocument().FindById(Utf8(info.GetIsolate(), info[0]))));
 			}},
 		{"createElement",
 			[](const Info& info) {
-				PageScript& page = PageOf(info.GetIsolate());
+				PageScript* page = PageOf(info);
+				if (page == nullptr)
+					return;
 				const std::string tag = Lower(Utf8(info.GetIsolate(), info[0]));
 				if (tag.empty() || tag.find_first_of(" <>/\"'=") != std::string::npos)
 				{
 					info.GetIsolate()->ThrowException(v8::Exception::Error(Text(info.GetIsolate(), "createElement: invalid tag name")));
 					return;
 				}
-				info.GetReturnValue().Set(page.Wrap(*page.GetDocument().Create(HtmlNode::Type::Element, tag)));
+				info.GetReturnValue().Set(page->Wrap(*page->GetDocument().Create(HtmlNode::Type::Element, tag)));
 			}},
 		{"createTextNode",
 			[](const Info& info) {
-				PageScript& page = PageOf(info.GetIsolate());
-				info.GetReturnValue().Set(page.Wrap(*page.GetDocument().Create(HtmlNode::Type::Text, Utf8(info.GetIsolate(), info[0]))));
+				if (PageScript* page = PageOf(info))
+					info.GetReturnValue().Set(page->Wrap(*page->GetDocument().Create(HtmlNode::Type::Text, Utf8(info.GetIsolate(), info[0]))));
 			}},
 	};
 
@@ -457,7 +487,7 @@ namespace
 			node->SetAttribute("style", Utf8(info.GetIsolate(), value));
 		else
 			SetDeclaration(*node, CssName(name), Utf8(info.GetIsolate(), value));
-		Changed(PageOf(info.GetIsolate()));
+		Changed(*PageOf(info));
 		info.GetReturnValue().Set(value);
 	}
 
@@ -474,16 +504,20 @@ namespace
 
 	void Timer(const Info& info, bool repeat)
 	{
+		PageScript* page = PageOf(info);
+		if (page == nullptr)
+			return;
 		int id = 0;
 		const double delay = info[1]->IsNumber() ? info[1].As<v8::Number>()->Value() : 0.0;
-		PageOf(info.GetIsolate()).AddTimer(info[0], delay, repeat, id);
+		page->AddTimer(info[0], delay, repeat, id);
 		info.GetReturnValue().Set(id);
 	}
 
 	void ClearTimer(const Info& info)
 	{
-		if (info[0]->IsNumber())
-			PageOf(info.GetIsolate()).ClearTimer(static_cast<int>(info[0].As<v8::Number>()->Value()));
+		PageScript* page = PageOf(info);
+		if (page != nullptr && info[0]->IsNumber())
+			page->ClearTimer(static_cast<int>(info[0].As<v8::Number>()->Value()));
 	}
 }
 
@@ -492,7 +526,7 @@ namespace DomBindings
 	v8::Local<v8::ObjectTemplate> NodeTemplate(v8::Isolate* isolate)
 	{
 		v8::Local<v8::ObjectTemplate> made = v8::ObjectTemplate::New(isolate);
-		made->SetInternalFieldCount(1);
+		made->SetInternalFieldCount(HtmlDocument::kScriptObjectFields);
 		for (const Accessor& accessor : kAccessors)
 			made->SetAccessor(Text(isolate, accessor.name), accessor.get, accessor.set);
 		for (const char* handler : kHandlers)
@@ -514,7 +548,7 @@ namespace DomBindings
 	v8::Local<v8::ObjectTemplate> StyleTemplate(v8::Isolate* isolate)
 	{
 		v8::Local<v8::ObjectTemplate> made = v8::ObjectTemplate::New(isolate);
-		made->SetInternalFieldCount(1);
+		made->SetInternalFieldCount(HtmlDocument::kScriptObjectFields);
 		made->SetHandler(v8::NamedPropertyHandlerConfiguration(StyleGetter, StyleSetter));
 		return made;
 	}
@@ -603,7 +637,13 @@ namespace DomBindings
 		const auto size = [&](const char* name, v8::AccessorNameGetterCallback get) {
 			(void)global->SetAccessor(context, Text(isolate, name), get).FromMaybe(false);
 		};
-		size("innerWidth", [](v8::Local<v8::Name>, const GetterInfo& info) { info.GetReturnValue().Set(PageOf(info.GetIsolate()).viewWidth); });
-		size("innerHeight", [](v8::Local<v8::Name>, const GetterInfo& info) { info.GetReturnValue().Set(PageOf(info.GetIsolate()).viewHeight); });
+		size("innerWidth", [](v8::Local<v8::Name>, const GetterInfo& info) {
+			if (PageScript* page = PageOf(info))
+				info.GetReturnValue().Set(page->viewWidth);
+		});
+		size("innerHeight", [](v8::Local<v8::Name>, const GetterInfo& info) {
+			if (PageScript* page = PageOf(info))
+				info.GetReturnValue().Set(page->viewHeight);
+		});
 	}
 }

@@ -1,5 +1,7 @@
 #include "HTMLEngine/HtmlDocument.h"
 
+#include <v8-primitive.h>
+
 #include <algorithm>
 #include <functional>
 #include <utility>
@@ -27,6 +29,25 @@ namespace
 				found.push_back(&node);
 		});
 		return found;
+	}
+
+	enum ScriptObjectField
+	{
+		kNodeField,
+		kTagField,
+		kIdField
+	};
+
+	const void* NodeTag()
+	{
+		static const int tag = 0;
+		return &tag;
+	}
+
+	void Unbind(v8::Isolate* isolate, const v8::Global<v8::Object>& handle)
+	{
+		if (!handle.IsEmpty())
+			handle.Get(isolate)->SetAlignedPointerInInternalField(kNodeField, nullptr);
 	}
 
 	bool HeldByScript(const HtmlNode& node)
@@ -131,8 +152,9 @@ bool HtmlDocument::InsertBefore(HtmlNode& parent, HtmlNode& child, HtmlNode* ref
 	parent.children.insert(at, &child);
 	child.parent = &parent;
 	changed = true;
-	if (!wasIn && InDocument(child))
-		HoldWrappers(child, true);
+	// A move between the document and a detached tree changes how its wrappers are held, either way.
+	if (const bool isIn = InDocument(child); isIn != wasIn)
+		HoldWrappers(child, isIn);
 	return true;
 }
 
@@ -194,10 +216,36 @@ HtmlNode* HtmlDocument::FromId(unsigned id) const
 	return found == nodes.end() ? nullptr : found->second.get();
 }
 
-void HtmlDocument::DropScriptHandles()
+void HtmlDocument::BindScriptObject(v8::Local<v8::Object> object, HtmlNode& node)
 {
+	object->SetAlignedPointerInInternalField(kNodeField, &node);
+	object->SetAlignedPointerInInternalField(kTagField, const_cast<void*>(NodeTag()));
+	object->SetInternalField(kIdField, v8::Integer::NewFromUnsigned(object->GetIsolate(), node.id));
+}
+
+HtmlNode* HtmlDocument::NodeOf(v8::Local<v8::Value> value) const
+{
+	if (value.IsEmpty() || !value->IsObject())
+		return nullptr;
+	const v8::Local<v8::Object> object = value.As<v8::Object>();
+	if (object->InternalFieldCount() != kScriptObjectFields || object->GetAlignedPointerFromInternalField(kTagField) != NodeTag())
+		return nullptr;
+	// The node is compared, never read: a wrapper of another page's node may outlive that node.
+	const auto* node = static_cast<HtmlNode*>(object->GetAlignedPointerFromInternalField(kNodeField));
+	const v8::Local<v8::Value> id = object->GetInternalField(kIdField);
+	if (node == nullptr || !id->IsUint32())
+		return nullptr;
+	HtmlNode* found = FromId(id.As<v8::Uint32>()->Value());
+	return found == node ? found : nullptr;
+}
+
+void HtmlDocument::DropScriptHandles(v8::Isolate* isolate)
+{
+	v8::HandleScope scope(isolate);
 	for (auto& [id, node] : nodes)
 	{
+		Unbind(isolate, node->wrapper);
+		Unbind(isolate, node->styleObject);
 		node->wrapper.Reset();
 		node->styleObject.Reset();
 	}

@@ -58,7 +58,7 @@ void PageScript::Detach()
 
 void PageScript::DropHandles()
 {
-	document.DropScriptHandles();
+	document.DropScriptHandles(isolate);
 	timers.clear();
 	windowListeners.clear();
 	nodeTemplate.Reset();
@@ -72,9 +72,12 @@ void PageScript::DropHandles()
 	context.Reset();
 }
 
-PageScript& PageScript::Of(v8::Local<v8::Context> context)
+PageScript* PageScript::Of(v8::Local<v8::Context> context)
 {
-	return *static_cast<PageScript*>(context->GetAlignedPointerFromEmbedderData(kPageSlot));
+	// A context no page made (the game's own) has no page slot.
+	if (context->GetNumberOfEmbedderDataFields() <= kPageSlot)
+		return nullptr;
+	return static_cast<PageScript*>(context->GetAlignedPointerFromEmbedderData(kPageSlot));
 }
 
 v8::Local<v8::Context> PageScript::GetContext()
@@ -336,7 +339,7 @@ v8::Local<v8::Object> PageScript::Instance(const v8::Global<v8::ObjectTemplate>&
 	v8::Local<v8::Object> object;
 	if (!made.Get(isolate)->NewInstance(GetContext()).ToLocal(&object))
 		return v8::Object::New(isolate);
-	object->SetAlignedPointerInInternalField(0, &node);
+	HtmlDocument::BindScriptObject(object, node);
 	return object;
 }
 

@@ -47,6 +47,8 @@ namespace
 			{"var mark = document.createElement('p'); mark.id = 'marked'; mark.note = 7; document.body.appendChild(mark);"
 			 "mark = style = null;", 1},
 			{"document.body.removeChild(document.getElementById('marked'));", 0},
+			{"(function () { for (var i = 0; i < 200; ++i) { var p = document.createElement('p'); document.body.appendChild(p);"
+			 " document.createElement('div').appendChild(p); } })();", 0},
 		};
 		for (const auto& c : cases)
 			EXPECT_EQ(NodesAfter(c.statements), blank + c.kept) << c.statements;
