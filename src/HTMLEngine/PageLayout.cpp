@@ -78,7 +78,10 @@ button { border: 2px outset #c0c0c0; background-color: #e0e0e0; padding: 1px 6px
 				continue;
 			}
 			++boxes;
-			pending.insert(pending.end(), node->children.begin(), node->children.end());
+			// A script's or style sheet's text is never boxed: layout sees none of a script and
+			// takes a style element's text as a style sheet.
+			if (!node->IsElement() || (node->name != "script" && node->name != "style"))
+				pending.insert(pending.end(), node->children.begin(), node->children.end());
 		}
 		return boxes;
 	}

@@ -123,4 +123,27 @@ namespace
 		EXPECT_NE(printed.find("page.html) is refused: is "), std::string::npos) << printed;
 		EXPECT_NE(printed.find(" bytes, more than the " + std::to_string(8u << 20)), std::string::npos) << printed;
 	}
+
+	// Layout never boxes a script's text nor a style element's: each alone holds more words than a
+	// page may have boxes, and the page is still laid out and painted.
+	TEST_F(HtmlDom, WordsOfScriptsAndStyleSheetsCountNoLayoutBoxes)
+	{
+		std::string statements;
+		std::string rules;
+		for (int word = 0; word < 61000; ++word)
+		{
+			statements += "0; ";
+			rules += "i{} ";
+		}
+		for (const std::string& page : {"<script>" + statements + "record('ran');</script>", "<style>" + rules + "</style>"})
+		{
+			::testing::internal::CaptureStderr();
+			HTMLView* view = Load("<body style='margin: 0'><div style='background: #ff0000; height: 20px'></div>" + page + "</body>",
+				40, 40, false);
+			const std::string printed = ::testing::internal::GetCapturedStderr();
+			EXPECT_EQ(printed.find("is not laid out"), std::string::npos) << printed;
+			EXPECT_EQ(Pixel(*view, 5, 5), (std::array<int, 4>{0, 0, 255, 255})) << page.substr(0, 8);
+		}
+		EXPECT_EQ(Recorded(), std::vector<std::string>{"ran"});
+	}
 }
