@@ -37,6 +37,9 @@ public:
 		return budget;
 	}
 
+	// True while an entry runs.
+	bool IsWatching();
+
 	// Arms the watchdog for the duration of one entry; entries nest (only the outermost counts).
 	class Entry
 	{

@@ -113,10 +113,18 @@ std::chrono::milliseconds ScriptRuntime::GetBudget()
 std::size_t ScriptRuntime::NearHeapLimit(void* data, std::size_t current, std::size_t)
 {
 	// The script that allocates is stopped, not the game: the heap grows a little so that it can
-	// unwind, and shrinks back once the stopped page has let its memory go.
+	// unwind, and shrinks back once the stopped page has let its memory go. Met outside a page's
+	// entry (a context made, a wrapper made by the game, a collection between levels), there is no
+	// script to stop, and a stop would fall on whichever page runs next: the heap only grows, and
+	// what the pages left is collected at the end of the frame.
 	auto* runtime = static_cast<ScriptRuntime*>(data);
-	runtime->memoryExhausted = true;
-	runtime->isolate->TerminateExecution();
+	if (runtime->watchdog.IsWatching())
+	{
+		runtime->memoryExhausted = true;
+		runtime->isolate->TerminateExecution();
+	}
+	else
+		runtime->CollectWhenNoScriptRuns();
 	return current + (std::size_t{kHeapLimitMegabytes} << 20) / 2;
 }
 

@@ -25,6 +25,12 @@ void ScriptWatchdog::SetBudget(std::chrono::milliseconds newBudget)
 	budget = std::max(newBudget, std::chrono::milliseconds(1));
 }
 
+bool ScriptWatchdog::IsWatching()
+{
+	std::lock_guard lock(mutex);
+	return depth > 0;
+}
+
 void ScriptWatchdog::Run()
 {
 	std::unique_lock lock(mutex);

@@ -1,3 +1,4 @@
+#include "HTMLEngine/ScriptRuntime.h"
 #include "HtmlTestPage.h"
 
 #include <gmock/gmock.h>
@@ -95,5 +96,23 @@ namespace
 			EXPECT_EQ(Recorded(), (std::vector<std::string>{ran[i], "next page"})) << pages[i];
 			EXPECT_EQ(Navigated()->GetLoadedFile(), folder.Path() + "next.html");
 		}
+	}
+
+	// The heap limit met while no page's script runs (the game making script objects, a context, a
+	// collection between levels) stops no script: the next page keeps its own.
+	TEST_F(ScriptEntries, TheHeapLimitMetOutsideEveryPagesScriptStopsNoPage)
+	{
+		{
+			v8::Isolate* isolate = HTMLEngine::GetIsolate();
+			v8::HandleScope scope(isolate);
+			const std::string megabyte(1u << 20, 'x');
+			std::vector<v8::Local<v8::String>> held;
+			for (std::size_t size = 0; size < 3 * (ScriptRuntime::kHeapLimitMegabytes << 20) / 2; size += megabyte.size())
+				held.push_back(v8::String::NewFromUtf8(isolate, megabyte.data(), v8::NewStringType::kNormal,
+					static_cast<int>(megabyte.size())).ToLocalChecked());
+		}
+		const std::string printed = Play("<body><script>record('the next page runs')</script></body>", 1);
+		EXPECT_EQ(Recorded(), std::vector<std::string>{"the next page runs"});
+		EXPECT_THAT(printed, ::testing::Not(HasSubstr("was stopped")));
 	}
 }
