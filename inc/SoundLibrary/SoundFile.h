@@ -10,15 +10,18 @@
 #include <vector>
 
 typedef struct sf_private_tag SNDFILE;
+class OpenedFile;
 
 namespace snd
 {
-	// Where a sound's bytes come from: a file path, or bytes in memory (shared by every stream
-	// that decodes them).
+	// Where a sound's bytes come from: a file path, which the System opens and checks once into
+	// file, or bytes in memory. The opened file or the bytes are shared by every stream that
+	// decodes them: nothing opens the path again.
 	struct Source
 	{
 		std::string path;
 		std::shared_ptr<const std::vector<unsigned char>> bytes;
+		std::shared_ptr<const OpenedFile> file;
 	};
 
 	class SoundFile
@@ -43,16 +46,22 @@ namespace snd
 		// Back to the first frame; false when the file cannot seek.
 		bool Rewind();
 
-		// libsndfile's virtual I/O reads bytes in memory through this.
-		struct MemoryCursor
+		// libsndfile's virtual I/O reads the source's bytes, in memory or in its opened file,
+		// through this: each decoder has a place of its own in the shared bytes.
+		struct Cursor
 		{
 			std::shared_ptr<const std::vector<unsigned char>> bytes;
+			std::shared_ptr<const OpenedFile> file;
 			long long position = 0;
+
+			long long Length() const;
+			// Up to count bytes from the position into out; the number read.
+			long long Read(void* out, long long count);
 		};
 
 	private:
 		SNDFILE* file = nullptr;
-		MemoryCursor memory;
+		Cursor cursor;
 		std::string error;
 		int sampleRate = 0;
 		int fileChannels = 0;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class OpenedFile;
+
 // The largest data file the game reads; a bigger one is refused before any of it is read.
 constexpr std::uintmax_t kMaxDataFileBytes = std::uintmax_t{256} << 20;
 
@@ -23,6 +25,12 @@ bool ReadFileAt(const std::string& path, std::string& contents, std::string& pro
 bool ReadFileAt(const std::string& path, std::vector<std::uint8_t>& contents, std::string& problem);
 // As ReadFileAt, for a kind of file that may hold at most limit bytes.
 bool ReadFileAt(const std::string& path, std::string& contents, std::string& problem, std::uintmax_t limit);
+
+// As CheckDataFile, for a file already opened: checks what was opened.
+bool CheckOpenedFile(const OpenedFile& file, std::string& problem, std::uintmax_t limit = kMaxDataFileBytes);
+// As ReadFileAt, for a file already opened (and checked) by the caller: what it read is what was
+// opened, whatever its name points at by now. Of at most limit bytes.
+bool ReadOpenedFile(const OpenedFile& file, std::string& contents, std::string& problem, std::uintmax_t limit);
 
 // As ReadFileAt, for the file the search paths find for name (the name itself when none holds it).
 bool ReadDataFile(const std::string& name, std::string& contents, std::string& problem);

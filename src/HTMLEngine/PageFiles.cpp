@@ -1,5 +1,6 @@
 #include "HTMLEngine/PageFiles.h"
 
+#include "Platform/OpenedFile.h"
 #include "Utilities/BinaryFile.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/SearchPaths.h"
@@ -71,9 +72,12 @@ namespace PageFiles
 		contents.clear();
 		const std::string path = Resolve(reference, base);
 		std::string problem;
-		if (!Confined(path, root))
+		// Opened once, and the opened file is what is checked and read: a link swapped after a
+		// check of the name would lead the read elsewhere.
+		const OpenedFile file(path);
+		if (!Confined(file.IsOpen() ? file.RealPath() : path, root))
 			problem = "lies outside the game's folders";
-		else if (ReadFileAt(path, contents, problem, SizeLimit(kind)))
+		else if (ReadOpenedFile(file, contents, problem, SizeLimit(kind)))
 			return true;
 		tw::Diagnostics::Report("HTMLView: page \"" + page + "\": the " + KindName(kind) + " \"" + reference + "\" (" + path +
 			") is refused: " + problem);

@@ -1,5 +1,7 @@
 #include "SoundLibrary/SoundFile.h"
 
+#include "Platform/OpenedFile.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -10,62 +12,75 @@ namespace snd
 {
 	namespace
 	{
-		SoundFile::MemoryCursor& Cursor(void* data)
+		SoundFile::Cursor& CursorOf(void* data)
 		{
-			return *static_cast<SoundFile::MemoryCursor*>(data);
+			return *static_cast<SoundFile::Cursor*>(data);
 		}
 
-		sf_count_t MemoryLength(void* data)
+		sf_count_t SourceLength(void* data)
 		{
-			return static_cast<sf_count_t>(Cursor(data).bytes->size());
+			return static_cast<sf_count_t>(CursorOf(data).Length());
 		}
 
-		sf_count_t MemorySeek(sf_count_t offset, int whence, void* data)
+		sf_count_t SourceSeek(sf_count_t offset, int whence, void* data)
 		{
-			SoundFile::MemoryCursor& cursor = Cursor(data);
-			const sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? cursor.position : MemoryLength(data);
+			SoundFile::Cursor& cursor = CursorOf(data);
+			const sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? cursor.position : SourceLength(data);
 			const sf_count_t target = base + offset;
-			if (target < 0 || target > MemoryLength(data))
+			if (target < 0 || target > SourceLength(data))
 				return -1;
 			cursor.position = target;
 			return target;
 		}
 
-		sf_count_t MemoryRead(void* out, sf_count_t count, void* data)
+		sf_count_t SourceRead(void* out, sf_count_t count, void* data)
 		{
-			SoundFile::MemoryCursor& cursor = Cursor(data);
-			const sf_count_t available = std::max<sf_count_t>(0, MemoryLength(data) - cursor.position);
-			const sf_count_t taken = std::clamp<sf_count_t>(count, 0, available);
-			// Empty bytes have no data pointer at all.
-			if (taken == 0)
-				return 0;
-			std::memcpy(out, cursor.bytes->data() + cursor.position, static_cast<std::size_t>(taken));
-			cursor.position += taken;
-			return taken;
+			return static_cast<sf_count_t>(CursorOf(data).Read(out, count));
 		}
 
-		sf_count_t MemoryWrite(const void*, sf_count_t, void*)
+		sf_count_t SourceWrite(const void*, sf_count_t, void*)
 		{
 			return 0;
 		}
 
-		sf_count_t MemoryTell(void* data)
+		sf_count_t SourceTell(void* data)
 		{
-			return Cursor(data).position;
+			return CursorOf(data).position;
 		}
+	}
+
+	long long SoundFile::Cursor::Length() const
+	{
+		return bytes ? static_cast<long long>(bytes->size()) : static_cast<long long>(file->Size());
+	}
+
+	long long SoundFile::Cursor::Read(void* out, long long count)
+	{
+		const long long taken = std::clamp<long long>(count, 0, std::max<long long>(0, Length() - position));
+		// Empty bytes have no data pointer at all.
+		if (taken == 0)
+			return 0;
+		long long read = taken;
+		if (bytes)
+			std::memcpy(out, bytes->data() + position, static_cast<std::size_t>(taken));
+		else
+			read = std::max<long long>(0, file->ReadAt(out, static_cast<std::size_t>(taken), static_cast<std::uintmax_t>(position)));
+		position += read;
+		return read;
 	}
 
 	SoundFile::SoundFile(const Source& source, int outputChannels) : outputChannels(outputChannels == 2 ? 2 : 1)
 	{
-		SF_INFO info{};
-		if (source.bytes)
+		if (!source.bytes && !source.file)
 		{
-			memory.bytes = source.bytes;
-			SF_VIRTUAL_IO io{&MemoryLength, &MemorySeek, &MemoryRead, &MemoryWrite, &MemoryTell};
-			file = sf_open_virtual(&io, SFM_READ, &info, &memory);
+			error = "it was not opened";
+			return;
 		}
-		else
-			file = sf_open(source.path.c_str(), SFM_READ, &info);
+		SF_INFO info{};
+		cursor.bytes = source.bytes;
+		cursor.file = source.file;
+		SF_VIRTUAL_IO io{&SourceLength, &SourceSeek, &SourceRead, &SourceWrite, &SourceTell};
+		file = sf_open_virtual(&io, SFM_READ, &info, &cursor);
 		if (file == nullptr)
 		{
 			error = sf_strerror(nullptr);

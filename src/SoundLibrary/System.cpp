@@ -1,5 +1,6 @@
 #include "SoundLibrary/System.h"
 
+#include "Platform/OpenedFile.h"
 #include "Platform/QuietErrorStream.h"
 #include "Utilities/BinaryFile.h"
 #include "Utilities/Diagnostics.h"
@@ -25,12 +26,16 @@ namespace snd
 		// A stall longer than this is not made up for: the loopback mix is heard by nobody.
 		constexpr float kMaxUpdateSeconds = 1.0f;
 
-		bool CheckSoundFile(const std::string& path, std::string& problem)
+		// The file opened once, when it lies inside the game's folders and is a regular file; the
+		// check is of what was opened, so a link swapped afterwards leads nowhere.
+		std::shared_ptr<const OpenedFile> OpenSoundFile(const std::string& path, std::string& problem)
 		{
-			if (GetSearchPaths().Holds(path))
-				return CheckDataFile(path, problem);
-			problem = "it lies outside the game's folders";
-			return false;
+			auto file = std::make_shared<const OpenedFile>(path);
+			if (!GetSearchPaths().Holds(file->IsOpen() ? file->RealPath() : path))
+				problem = "it lies outside the game's folders";
+			else if (CheckOpenedFile(*file, problem))
+				return file;
+			return nullptr;
 		}
 
 		bool IsFinite(const Vector& vector)
@@ -156,7 +161,7 @@ namespace snd
 		// A named file is opened only inside the game's folders (a level made by someone else names
 		// its own sounds) and only when it is a regular file: a FIFO would hang the game, and a
 		// device never ends.
-		if (std::string problem; !source.path.empty() && !CheckSoundFile(source.path, problem))
+		if (std::string problem; !source.path.empty() && !(source.file = OpenSoundFile(source.path, problem)))
 		{
 			tw::Diagnostics::Report("Sound file \"" + name + "\" cannot be played: " + problem);
 			return nullptr;

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 namespace
 {
@@ -59,5 +61,42 @@ namespace
 		EXPECT_TRUE(Read(page, outside.Path() + "secret.js", printed, contents));
 		EXPECT_FALSE(Read(page, "sub/inside.js", printed, contents));
 		paths.Erase(paths.Entries().begin() + static_cast<long>(before), paths.Entries().end());
+	}
+
+	// A link swapped between a file inside and one outside while pages read through it: whatever
+	// is read is the file that was checked.
+	TEST(PageFiles, WhatIsReadIsTheFileThatWasChecked)
+	{
+		test::TempFolder outside;
+		test::TempFolder page;
+		outside.WriteFile("secret.js", "outside");
+		page.WriteFile("inside.js", "inside");
+		std::filesystem::create_symlink(page.Path() + "inside.js", page.Path() + "link.js");
+		std::atomic<bool> reading{true};
+		std::thread swapper([&] {
+			for (int swap = 0; reading; ++swap)
+			{
+				std::error_code ignored;
+				std::filesystem::create_symlink(swap % 2 == 0 ? outside.Path() + "secret.js" : page.Path() + "inside.js",
+					page.Path() + "swapped.js", ignored);
+				std::filesystem::rename(page.Path() + "swapped.js", page.Path() + "link.js", ignored);
+			}
+		});
+		::testing::internal::CaptureStderr();
+		int inside = 0;
+		int outsideRead = 0;
+		for (int read = 0; read < 3000; ++read)
+		{
+			std::string contents;
+			PageFiles::Read(page.Path() + "page.html", page.Path(), "link.js", page.Path(), Kind::Script, contents);
+			inside += contents == "inside" ? 1 : 0;
+			outsideRead += contents == "outside" ? 1 : 0;
+		}
+		reading = false;
+		swapper.join();
+		tw::Diagnostics::Flush();
+		::testing::internal::GetCapturedStderr();
+		EXPECT_EQ(outsideRead, 0);
+		EXPECT_GT(inside, 0);
 	}
 }

@@ -209,6 +209,21 @@ namespace
 			}
 	}
 
+	// A stream decodes from the file checked when it was made: a link put at its name since leads nowhere.
+	TEST_F(SoundLibrary, AStreamPlaysTheFileThatWasCheckedWhateverItsNameLeadsToSince)
+	{
+		const test::TempFolder outside;
+		ASSERT_TRUE(test::WriteSound(outside.Path() + "quiet.wav", test::Tone(480.0f, 0.05f, 1.0f), 1));
+		const std::string path = folder.Path() + "music.wav";
+		ASSERT_TRUE(test::WriteSound(path, test::Tone(480.0f, 0.5f, 1.0f), 1));
+		snd::Sound* stream = system.createStream(path, snd::kLoop);
+		ASSERT_NE(stream, nullptr);
+		std::filesystem::remove(path);
+		std::filesystem::create_symlink(outside.Path() + "quiet.wav", path);
+		system.playSound(stream, false);
+		EXPECT_NEAR(Left(), kHalfSineRms, kHalfSineRms * 0.05);
+	}
+
 	TEST_F(SoundLibrary, ReleasedSoundStopsItsChannels)
 	{
 		snd::Sound* sound = Tone(snd::kLoop, 0.5f, true);
