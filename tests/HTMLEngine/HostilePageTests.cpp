@@ -1,3 +1,4 @@
+#include "HTMLEngine/PageContainer.h"
 #include "HtmlTestPage.h"
 #include "ResidentMemory.h"
 
@@ -233,5 +234,26 @@ namespace
 			EXPECT_NE(printed.find("was stopped"), std::string::npos) << printed;
 			EXPECT_LT(test::ResidentKilobytes() / 1024 - startMegabytes, 25) << "budget " << budget.count() << " ms";
 		}
+	}
+
+	// Each sheet up to the limit paints its own row red; the one past it is left out, not only told.
+	TEST_F(HostilePage, AStyleSheetPastTheImportLimitIsLeftOut)
+	{
+		std::string links;
+		std::string rows;
+		for (int sheet = 0; sheet <= PageContainer::kMaxImports; ++sheet)
+		{
+			const std::string name = "row" + std::to_string(sheet);
+			folder.WriteFile(name + ".css", "#" + name + " { background: #ff0000; }");
+			links += "<link rel='stylesheet' href='" + name + ".css'>";
+			rows += "<div id='" + name + "' style='height: 2px'></div>";
+		}
+		::testing::internal::CaptureStderr();
+		HTMLView* view = Load("<head>" + links + "</head><body style='margin: 0'>" + rows + "</body>", 10, 100, false);
+		tw::Diagnostics::Flush();
+		const std::string printed = ::testing::internal::GetCapturedStderr();
+		for (int sheet = 0; sheet <= PageContainer::kMaxImports; ++sheet)
+			EXPECT_EQ(Pixel(*view, 5, 2 * sheet) == (std::array<int, 4>{0, 0, 255, 255}), sheet < PageContainer::kMaxImports) << sheet;
+		EXPECT_NE(printed.find("row" + std::to_string(PageContainer::kMaxImports) + ".css\" is not imported"), std::string::npos) << printed;
 	}
 }
