@@ -25,12 +25,23 @@ namespace
 		return read;
 	}
 
-	TEST(PageFiles, OnlyReferencesInsideThePagesRootOrTheSearchPathsAreRead)
+	// A page's folder with "sub/inside.js" and another folder with "secret.js".
+	struct PageAndOutside
 	{
+		PageAndOutside()
+		{
+			outside.WriteFile("secret.js", "outside");
+			page.WriteFile("sub/inside.js", "inside");
+		}
 		test::TempFolder outside;
 		test::TempFolder page;
-		outside.WriteFile("secret.js", "outside");
-		page.WriteFile("sub/inside.js", "inside");
+	};
+
+	TEST(PageFiles, OnlyReferencesInsideThePagesRootOrTheSearchPathsAreRead)
+	{
+		const PageAndOutside folders;
+		const test::TempFolder& outside = folders.outside;
+		const test::TempFolder& page = folders.page;
 		std::filesystem::create_symlink(outside.Path() + "secret.js", page.Path() + "link.js");
 		const std::string escape = "../" + std::filesystem::path(outside.Path()).parent_path().filename().string() + "/secret.js";
 		const struct
@@ -67,17 +78,16 @@ namespace
 	// is read is the file that was checked.
 	TEST(PageFiles, WhatIsReadIsTheFileThatWasChecked)
 	{
-		test::TempFolder outside;
-		test::TempFolder page;
-		outside.WriteFile("secret.js", "outside");
-		page.WriteFile("inside.js", "inside");
-		std::filesystem::create_symlink(page.Path() + "inside.js", page.Path() + "link.js");
+		const PageAndOutside folders;
+		const test::TempFolder& outside = folders.outside;
+		const test::TempFolder& page = folders.page;
+		std::filesystem::create_symlink(page.Path() + "sub/inside.js", page.Path() + "link.js");
 		std::atomic<bool> reading{true};
 		std::thread swapper([&] {
 			for (int swap = 0; reading; ++swap)
 			{
 				std::error_code ignored;
-				std::filesystem::create_symlink(swap % 2 == 0 ? outside.Path() + "secret.js" : page.Path() + "inside.js",
+				std::filesystem::create_symlink(swap % 2 == 0 ? outside.Path() + "secret.js" : page.Path() + "sub/inside.js",
 					page.Path() + "swapped.js", ignored);
 				std::filesystem::rename(page.Path() + "swapped.js", page.Path() + "link.js", ignored);
 			}
