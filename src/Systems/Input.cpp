@@ -231,7 +231,10 @@ void Input::SendEventMessage(const SDL_Event& event, uint32_t& wheelMask)
 		break;
 	}
 	case SDL_QUIT:
+		// The window's close button and SIGTERM (which SDL turns into this event) both end up here.
 		Engine::SendMessage(Message("Shutdown"));
+		if (Engine* engine = Engine::Instance())
+			engine->RequestClose();
 		break;
 	default:
 		break;

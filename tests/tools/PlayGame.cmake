@@ -134,3 +134,12 @@ function(tw_capture_sound out)
   set(ENV{ALSOFT_CONF} "${audio}/alsoft.conf")
   set(${out} "${audio}/mix.wav" PARENT_SCOPE)
 endfunction()
+
+# The RMS of the last second of the captured mix, measured by CHECKER (the sound-file checker).
+function(tw_last_second_rms wave out)
+  execute_process(COMMAND "${CHECKER}" "${wave}" 1 OUTPUT_VARIABLE measured RESULT_VARIABLE checked)
+  if(NOT checked EQUAL 0 OR NOT measured MATCHES "rms ([0-9.e+-]+)")
+    message(FATAL_ERROR "the wave device's output cannot be read")
+  endif()
+  set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+endfunction()
