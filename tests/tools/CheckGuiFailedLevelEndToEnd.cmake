@@ -9,24 +9,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 get_filename_component(level "${LEVEL}" NAME)
 set(TW_EXTRA_CONFIG "<Input><Button><Type>Key</Type><Name>N</Name><Key>n</Key></Button>
 <Binding><Recipient>Engine</Recipient><Condition>N_TRIGGERED</Condition><Message>NextLevel()</Message></Binding></Input>")
-# Each key held across frames (a press and release inside one frame is never seen), again until
-# the game cues what it did.
 tw_play_game(640 480 "${TW_WAIT_FOR_CUE}
-press_until() {
-  for attempt in $(seq 10)
-  do
-    xdotool search --name '^Tumblewreck$' windowfocus
-    xdotool keydown $1
-    sleep 0.3
-    xdotool keyup $1
-    for wait in $(seq 20)
-    do
-      [ -f $2 ] && return 0
-      sleep 0.1
-    done
-  done
-  return 1
-}
+${TW_PRESS_UNTIL_CUE}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
 wait_for_cue level-${level} || exit 1
 press_until n level-unloaded || exit 1

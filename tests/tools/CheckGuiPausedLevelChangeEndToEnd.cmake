@@ -15,24 +15,8 @@ if (engine.CurrLevel().indexOf('MainMenu') < 0) engine.LoadLevel('MainMenu')
 set(TW_EXTRA_CONFIG "<Sound><Mute>false</Mute></Sound><Input><Button><Type>Key</Type><Name>B</Name><Key>b</Key></Button>
 <Binding><Recipient>Probe</Recipient><Condition>B_TRIGGERED</Condition><Message>BindingActs()</Message></Binding></Input>")
 tw_capture_sound(wave)
-# Each key held across frames (a press and release inside one frame is never seen), again until
-# the game cues what it did.
 tw_play_game(640 480 "${TW_WAIT_FOR_CUE}
-press_until() {
-  for attempt in $(seq 10)
-  do
-    xdotool search --name '^Tumblewreck$' windowfocus
-    xdotool keydown $1
-    sleep 0.3
-    xdotool keyup $1
-    for wait in $(seq 20)
-    do
-      [ -f $2 ] && return 0
-      sleep 0.1
-    done
-  done
-  return 1
-}
+${TW_PRESS_UNTIL_CUE}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
 wait_for_cue ready || exit 1
 press_until Escape paused || exit 1

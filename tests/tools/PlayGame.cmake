@@ -79,6 +79,27 @@ wait_for_cue() {
   return 1
 }]=])
 
+# A player script's key press that the game must see: "press_until KEY NAME" holds the key across
+# frames (a press and release inside one frame is never seen), again until the game leaves the cue,
+# and fails after ten tries. The window takes the focus first: other tests may open windows.
+set(TW_PRESS_UNTIL_CUE [=[
+press_until() {
+  for attempt in $(seq 10)
+  do
+    xdotool search --name '^Tumblewreck$' windowfocus
+    xdotool keydown $1
+    sleep 0.3
+    xdotool keyup $1
+    for wait in $(seq 20)
+    do
+      [ -f $2 ] && return 0
+      sleep 0.1
+    done
+  done
+  return 1
+}
+]=])
+
 # A player script's click on the main menu's start button, once the probe has cued "menu-shown" and
 # written the button's centre in window pixels to the file "start-button"; the pointer stays there.
 set(TW_CLICK_START "${TW_WAIT_FOR_CUE}
