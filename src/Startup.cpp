@@ -72,8 +72,8 @@ namespace Startup
 			}
 			catch (const FLException& error)
 			{
-				// The engine is gone by now: the systems added so far were shut down, and the
-				// configuration was written back as it was read.
+				// The engine is gone by now: the systems added so far were shut down and the
+				// configuration written back.
 				std::cerr << "Tumblewreck could not start: " << error.message << " (" << error.file << ":" << error.line << ")\n";
 				return nullptr;
 			}
