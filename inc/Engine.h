@@ -82,8 +82,12 @@ public:
 	// empties the component factory, the serializer's file cache and the search paths.
 	void Shutdown();
 
-	// Level-change requests; the level loop acts on them when the current frame ends.
+	// Level-change requests; the level loop acts on them when the current frame ends. The last
+	// request of a frame wins, unless the game is closing.
 	void RequestState(State state);
+	// The window was closed or the process told to terminate: the game ends when this frame ends,
+	// whatever the frame asks for after it (a held key's binding may ask for a level every frame).
+	void RequestClose();
 	// nextLevel := name, then a change to it.
 	void RequestLevel(const std::string& levelName);
 	// nextLevel := previousLevel, then a change to it.
@@ -149,6 +153,8 @@ private:
 	std::unique_ptr<ConfigFile> config;
 	State currentState = kRunning;
 	State requestedState = kRunning;
+	// Set by RequestClose; no later request replaces the quit.
+	bool closing = false;
 	std::string loadingPage;
 	std::string previousLevel;
 	std::string currentLevel;

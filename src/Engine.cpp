@@ -308,13 +308,20 @@ void Engine::RecordGroupFile(unsigned groupId, const std::string& fileName)
 
 void Engine::RequestState(State state)
 {
-	requestedState = state;
+	if (!closing)
+		requestedState = state;
+}
+
+void Engine::RequestClose()
+{
+	requestedState = kQuit;
+	closing = true;
 }
 
 void Engine::RequestLevel(const std::string& levelName)
 {
 	nextLevel = levelName;
-	requestedState = kChangeLevel;
+	RequestState(kChangeLevel);
 }
 
 void Engine::RequestPreviousLevel()

@@ -11,8 +11,10 @@
 #include "Systems/Particle/ParticleManager.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Window.h"
+#include "Utilities/FLException.h"
 
 #include <iostream>
+#include <memory>
 
 namespace
 {
@@ -52,18 +54,41 @@ namespace Startup
 		engine.AddSystem(new Graphics);
 	}
 
+	namespace
+	{
+		// The engine with its systems, ready to run; null, after one line on stderr that says why,
+		// when it cannot start.
+		std::unique_ptr<Engine> StartEngine(const Folders& folders, const EngineStep& beforeSystems, const EngineStep& afterSystems)
+		{
+			try
+			{
+				auto engine = std::make_unique<Engine>(folders.dataFolder, folders.userFolder, kConfigFileName);
+				if (beforeSystems)
+					beforeSystems(*engine);
+				AddSystems(*engine);
+				if (afterSystems)
+					afterSystems(*engine);
+				return engine;
+			}
+			catch (const FLException& error)
+			{
+				// The engine is gone by now: the systems added so far were shut down and the
+				// configuration written back.
+				std::cerr << "Tumblewreck could not start: " << error.message << " (" << error.file << ":" << error.line << ")\n";
+				return nullptr;
+			}
+		}
+	}
+
 	int RunGame(const char* argv0, const EngineStep& beforeSystems, const EngineStep& afterSystems)
 	{
 		const std::optional<Folders> folders = PrepareFolders(argv0);
 		if (!folders)
-			return -1;
-		Engine engine(folders->dataFolder, folders->userFolder, kConfigFileName);
-		if (beforeSystems)
-			beforeSystems(engine);
-		AddSystems(engine);
-		if (afterSystems)
-			afterSystems(engine);
-		engine.Run();
+			return kNoUserFolder;
+		const std::unique_ptr<Engine> engine = StartEngine(*folders, beforeSystems, afterSystems);
+		if (!engine)
+			return kStartFailed;
+		engine->Run();
 		return 0;
 	}
 }

@@ -228,6 +228,9 @@ TEST_F(EngineLevelRequests, HandlersAndScriptFunctionsOnlySetTheRequest)
 		// The last request of a frame wins.
 		{"NextLevel then Shutdown", [&] { send("NextLevel")(); send("Shutdown")(); }, Engine::kQuit, "MainMenu"},
 		{"Shutdown then NextLevel", [&] { send("Shutdown")(); send("NextLevel")(); }, Engine::kChangeLevel, "MainMenu"},
+		// Unless the window was closed: a held key's binding must not keep the game from ending.
+		{"window closed, then NextLevel and RestartLevel",
+			[&] { Engine::Instance()->RequestClose(); send("NextLevel")(); send("RestartLevel")(); }, Engine::kQuit, "MainMenu"},
 	};
 	for (const auto& entry : cases)
 	{

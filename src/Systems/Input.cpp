@@ -231,7 +231,10 @@ void Input::SendEventMessage(const SDL_Event& event, uint32_t& wheelMask)
 		break;
 	}
 	case SDL_QUIT:
+		// The window's close button, SIGTERM and SIGINT (SDL turns both signals into this event).
 		Engine::SendMessage(Message("Shutdown"));
+		if (Engine* engine = Engine::Instance())
+			engine->RequestClose();
 		break;
 	default:
 		break;

@@ -11,20 +11,43 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
 namespace
 {
 	constexpr const char* kCaption = "Tumblewreck";
 	constexpr const char* kIconFile = "icon.bmp";
 
+	// The one SDL driver that gives a window with OpenGL here. Left to choose, SDL would fall back
+	// from it to a text-terminal driver, which writes escape sequences into the terminal and then
+	// refuses every mode: a terminal driver is used only when the user names one.
+	constexpr const char* kDisplayDriver = "x11";
+	constexpr const char* kDriverVariable = "SDL_VIDEODRIVER";
+
+	std::string NoDisplayMessage()
+	{
+		const char* display = std::getenv("DISPLAY");
+		const std::string why = display == nullptr || *display == '\0' ? std::string("DISPLAY is not set")
+																		 : "DISPLAY \"" + std::string(display) + "\" cannot be opened";
+		return "no display could be opened (" + why + "); run the game on a desktop, or under a virtual display: "
+			"xvfb-run -a followed by the game's command";
+	}
+
 	void InitializeVideo()
 	{
-		if (SDL_Init(SDL_INIT_VIDEO) < 0)
-		{
-			// The exception's text is the game's own; SDL's reason is what tells a failed start apart.
-			std::cerr << "Window: SDL's video does not start: " << SDL_GetError() << "\n";
-			FL_THROW("Failed to initialize video.");
-		}
+		const bool driverNamed = std::getenv(kDriverVariable) != nullptr;
+		if (!driverNamed)
+			setenv(kDriverVariable, kDisplayDriver, 1);
+		const bool started = SDL_Init(SDL_INIT_VIDEO) == 0;
+		if (!driverNamed)
+			unsetenv(kDriverVariable);
+		if (started)
+			return;
+		if (!driverNamed)
+			FL_THROW(NoDisplayMessage());
+		// The exception's text is the game's own; SDL's reason is what tells a failed start apart.
+		std::cerr << "Window: SDL's video driver \"" << std::getenv(kDriverVariable) << "\" does not start: " << SDL_GetError() << "\n";
+		FL_THROW("Failed to initialize video.");
 	}
 
 	// GLEW loads the OpenGL entry points of the context just made current.

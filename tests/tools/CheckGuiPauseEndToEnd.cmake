@@ -45,14 +45,6 @@ do
 done
 ${TW_CLOSE_WINDOW}")
 
-function(measure_last_second out)
-  execute_process(COMMAND "${CHECKER}" "${wave}" 1 OUTPUT_VARIABLE measured RESULT_VARIABLE checked)
-  if(NOT checked EQUAL 0 OR NOT measured MATCHES "rms ([0-9.e+-]+)")
-    message(FATAL_ERROR "the wave device's output cannot be read")
-  endif()
-  set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
-endfunction()
-
 foreach(resume false true)
   tw_capture_sound(wave)
   set(TW_EXTRA_CONFIG "<Sound><Mute>false</Mute></Sound><GuiProbe><Resume>${resume}</Resume></GuiProbe>")
@@ -72,7 +64,7 @@ ${press_escape}
 ${wait_for_the_end}")
   endif()
   tw_play_game(320 240 "${player}")
-  measure_last_second(rms)
+  tw_last_second_rms("${wave}" rms)
   message(STATUS "resume ${resume}: the last second's RMS is ${rms}")
   if(resume)
     if(NOT GAME_ERRORS MATCHES "ResumedFall ([0-9.e+-]+)")

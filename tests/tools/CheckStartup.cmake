@@ -2,6 +2,8 @@
 # did. Run with cmake -P and:
 #   PROGRAM  the program;  ARGS  its arguments, separated by spaces
 #   WORK     a scratch folder, emptied first
+#   SETTING  empty, or NAME=VALUE: that variable set for the program (unset when VALUE is empty);
+#            SDL_VIDEODRIVER is unset unless named
 #   XDG      "fresh": XDG_DATA_HOME is WORK/data; "unset": neither XDG_DATA_HOME nor HOME is set;
 #            anything else: the XDG_DATA_HOME to use
 #   EXPECT   "clean": exit code 0, "LevelLoaded MainMenu" and the frames printed, the user folder
@@ -13,6 +15,10 @@
 #            "crash": killed by SIGSEGV, the crash report in the user folder naming the signal,
 #              and its path announced on stderr;
 #            "no-folder": exit code -1 with a message on stderr;
+#            "no-display": exit code 1, nothing on stdout, and on stderr one line only, which says
+#              that no display could be opened and names xvfb-run; no crash report;
+#            "failed-start": exit code 1 and a line on stderr that says the game could not start
+#              because the video mode was refused; no crash report;
 #            "reloads": exit code 0 after the main menu was loaded again and again, the process
 #              grown by less than 20 MB over the loads after the first ten (the lowest size of
 #              ten loads at each end)
@@ -29,6 +35,15 @@ elseif(XDG STREQUAL "unset")
   unset(ENV{HOME})
 else()
   set(ENV{XDG_DATA_HOME} "${XDG}")
+endif()
+
+unset(ENV{SDL_VIDEODRIVER})
+if(SETTING MATCHES "^([^=]+)=(.*)$")
+  if(CMAKE_MATCH_2 STREQUAL "")
+    unset(ENV{${CMAKE_MATCH_1}})
+  else()
+    set(ENV{${CMAKE_MATCH_1}} "${CMAKE_MATCH_2}")
+  endif()
 endif()
 
 if(EXPECT STREQUAL "closed")
@@ -126,6 +141,20 @@ elseif(EXPECT STREQUAL "no-folder")
     message(FATAL_ERROR "expected exit code -1 (255), got ${result}")
   endif()
   expect_text("${errors}" "Tumblewreck: " "stderr")
+elseif(EXPECT STREQUAL "no-display" OR EXPECT STREQUAL "failed-start")
+  if(NOT result EQUAL 1)
+    message(FATAL_ERROR "expected exit code 1, got ${result}")
+  endif()
+  if(EXISTS "${userFolder}/Tumblewreck.dmp")
+    message(FATAL_ERROR "a failed start wrote a crash report")
+  endif()
+  if(EXPECT STREQUAL "no-display")
+    if(NOT output STREQUAL "" OR NOT errors MATCHES "^Tumblewreck could not start: no display could be opened [^\n]*xvfb-run[^\n]*\n$")
+      message(FATAL_ERROR "expected one line on stderr saying no display could be opened and how to run the game, and nothing else")
+    endif()
+  else()
+    expect_text("${errors}" "Tumblewreck could not start: Failed to set video mode." "stderr")
+  endif()
 elseif(EXPECT STREQUAL "reloads")
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "expected exit code 0, got ${result}")

@@ -1,19 +1,23 @@
 // The game's start-up with a frame probe and a reporting component for the HTML interface's
 // end-to-end tests. "GuiProbe" writes each level loaded ("LevelLoaded <name>") and leaves the cue
-// "level-<name>". On the main menu, once the page is up, it finds the start button in the menu's
-// page as laid out at the window's size (the pixels of its CSS colour), reads the frame back and
-// writes what share of that rectangle on screen shows the colour, then the same with the menu
-// hidden (the level behind), keeps the frame as "menu.png", writes the button's centre in window
-// pixels to the file "start-button" and leaves the cue "menu-shown". "KeyReporter" writes every
-// "ReportKey" its object receives ("Key <code>"), as the key test level's page sends it. On the
-// heads-up display test level it puts up the display ("PlayerHudObj"), measures the run of the
-// health bar's colour on the bar's middle row on screen at full health, gives the "Player" a
-// "HealthPercentage" of 0.25, measures again ("HealthRun <full> <quarter>") and leaves the cue
-// "hud-measured". On the pause test level it leaves the cue "ready" once the level plays and
-// "paused" at the pause and "resumed" when it ends; a
-// second after each "Pause" it writes how far the falling "Box" moved in that second ("PausedFall"
-// or "ResumedFall"), then ends the game half a second later, or, paused with "Resume" set in its
-// configuration element, leaves the cue "paused-second" for the player to resume.
+// "level-<name>", and the cue "level-unloaded" whenever a level unloads. On the main menu, once the
+// page is up, it finds the start button in the menu's page as laid out at the window's size (the
+// pixels of its CSS colour), reads the frame back and writes what share of that rectangle on
+// screen shows the colour, then the same with the menu hidden (the level behind), keeps the frame
+// as "menu.png", writes the button's centre in window pixels to the file "start-button" and leaves
+// the cue "menu-shown". "KeyReporter" writes every "ReportKey" its object receives ("Key <code>"),
+// as the key test level's page sends it. On the heads-up display test level it puts up the display
+// ("PlayerHudObj"), measures the run of the health bar's colour on the bar's middle row on screen
+// at full health, gives the "Player" a "HealthPercentage" of 0.25, measures again ("HealthRun
+// <full> <quarter>") and leaves the cue "hud-measured". On the pause test level it leaves the cue
+// "ready" once the level plays. It leaves "paused" at every pause and "resumed" when one ends; a
+// second after each "Pause" in a level with a "Box" it writes how far the box fell in that second
+// ("PausedFall" or "ResumedFall"), then ends the game half a second later, or, paused with "Resume"
+// set in its configuration element, leaves the cue "paused-second" for the player to resume. Paused
+// where no camera looks (a level that failed to load), it finds the pause menu's buttons in the
+// menu's page, writes what share of them shows on screen ("PauseMenuShown <share>"), keeps the
+// frame as "paused.png" and leaves the cue "pause-shot". A "BindingActs" message, as a configured
+// binding sends it, leaves the cue "binding-acted".
 #include "Archetype.h"
 #include "Components/GUI/HTMLPane.h"
 #include "Composition.h"
@@ -27,6 +31,8 @@
 #include "QuietComponent.h"
 #include "Startup.h"
 #include "System.h"
+#include "Systems/GUI/GUI.h"
+#include "Systems/Graphics/Graphics.h"
 #include "Systems/Window.h"
 #include "Components/Transform.h"
 #include "Utilities/Config.h"
@@ -73,6 +79,9 @@ namespace
 	// Frames after the main menu loaded before it is measured: the page is loaded, painted and shown.
 	constexpr unsigned kSettleFrames = 30;
 
+	// The pause menu's buttons' colour in Menu.css (#2a3a5c).
+	constexpr int kMenuButton[3] = {0x2a, 0x3a, 0x5c};
+
 	// The health bar's colour in Hud.css (#d63a2f).
 	constexpr int kHealthBar[3] = {0xd6, 0x3a, 0x2f};
 
@@ -89,12 +98,16 @@ namespace
 		{
 			RegisterHandler("LevelLoaded", &GuiProbe::OnLevelLoaded);
 			RegisterHandler("Pause", &GuiProbe::OnPause);
+			RegisterHandler("BindingActs", &GuiProbe::OnBindingActs);
+			RegisterHandler("UnloadingLevel", &GuiProbe::OnUnloadingLevel);
 		}
 		void Update() override
 		{
 			if (readyFrames > 0 && --readyFrames == 0)
 				test::LeaveCue("ready");
 			WatchTheBox();
+			if (pauseShotFrames > 0 && --pauseShotFrames == 0)
+				ShootPauseMenu();
 			if (hudFrames > 0)
 				MeasureHud(--hudFrames);
 			if (menuFrames == 0 || --menuFrames > 2)
@@ -106,7 +119,7 @@ namespace
 				MeasureMenu(*menu.object);
 			else if (menuFrames == 1)
 			{
-				std::cerr << "Behind " << ButtonShare() << std::endl;
+				std::cerr << "Behind " << ShareOnScreen(button, kButton) << std::endl;
 				menu.object->HandleMessage(Message("SetVisible").PushBool(true));
 				std::ofstream("start-button") << (button.left + button.right) / 2 << " " << (button.top + button.bottom) / 2 << "\n";
 				test::LeaveCue("menu-shown");
@@ -138,14 +151,23 @@ namespace
 		{
 			paused = reader.Read<bool>();
 			test::LeaveCue(paused ? "paused" : "resumed");
+			if (paused && Engine::Instance()->GetSystem<Graphics>()->GetActiveCamera() == nullptr)
+				pauseShotFrames = kSettleFrames;
+			watching = !ObjectFromName("Box").IsDummy();
+			if (!watching)
+				return;
 			watchStart = GetElapsedMilliseconds();
 			startHeight = BoxHeight();
-			watching = true;
 		}
+
+		void OnBindingActs(Message::Reader) { test::LeaveCue("binding-acted"); }
+		void OnUnloadingLevel(Message::Reader) { test::LeaveCue("level-unloaded"); }
 
 		// A second after the pause changed: how far the box moved; half a second later the end.
 		void WatchTheBox()
 		{
+			// The level may have changed under the watch.
+			watching = watching && !ObjectFromName("Box").IsDummy();
 			const std::uint32_t elapsed = GetElapsedMilliseconds() - watchStart;
 			if (watching && elapsed >= 1000)
 			{
@@ -209,30 +231,41 @@ namespace
 			return longest;
 		}
 
+		void ShootPauseMenu()
+		{
+			const Object menu = ObjectFromId(Engine::Instance()->GetSystem<GUI>()->GetPauseMenuId());
+			if (menu.IsDummy())
+				return;
+			const Rect buttons = test::ColourOnPane(*menu.object, kMenuButton, Engine::Instance()->GetSystem<Window>()->GetWidth());
+			std::cerr << "PauseMenuShown " << ShareOnScreen(buttons, kMenuButton, "paused.png") << std::endl;
+			test::LeaveCue("pause-shot");
+		}
+
 		// The button in window pixels: found in the page's own pixels, placed as the plane shows it.
 		void MeasureMenu(Composition& menu)
 		{
 			button = test::ColourOnPane(menu, kButton, Engine::Instance()->GetSystem<Window>()->GetWidth());
 			std::cerr << "Button " << button.left << " " << button.top << " " << button.right << " " << button.bottom << std::endl;
-			std::cerr << "Shown " << ButtonShare(true) << std::endl;
+			std::cerr << "Shown " << ShareOnScreen(button, kButton, "menu.png") << std::endl;
 			menu.HandleMessage(Message("SetVisible").PushBool(false));
 		}
 
-		// The share of the button's rectangle in the frame last drawn that shows its colour.
-		double ButtonShare(bool keep = false) const
+		// The share of the rectangle in the frame last drawn that shows the colour; the frame is kept
+		// as a PNG of that name when one is given.
+		static double ShareOnScreen(const Rect& area, const int (&colour)[3], const char* keepAs = nullptr)
 		{
 			const Window* window = Engine::Instance()->GetSystem<Window>();
 			const int width = window->GetWidth(), height = window->GetHeight();
 			const std::vector<unsigned char> pixels = ReadFrame(width, height);
-			if (keep)
-				test::WriteFramePng(pixels, width, height, "menu.png");
+			if (keepAs != nullptr)
+				test::WriteFramePng(pixels, width, height, keepAs);
 			int inside = 0, total = 0;
-			for (int y = std::max(button.top, 0); y < std::min(button.bottom, height); ++y)
-				for (int x = std::max(button.left, 0); x < std::min(button.right, width); ++x)
+			for (int y = std::max(area.top, 0); y < std::min(area.bottom, height); ++y)
+				for (int x = std::max(area.left, 0); x < std::min(area.right, width); ++x)
 				{
 					const unsigned char* pixel = &pixels[(static_cast<std::size_t>(height - 1 - y) * width + x) * 4];
 					++total;
-					inside += Near(kButton, pixel[0], pixel[1], pixel[2]) ? 1 : 0;
+					inside += Near(colour, pixel[0], pixel[1], pixel[2]) ? 1 : 0;
 				}
 			return total > 0 ? static_cast<double>(inside) / total : 0.0;
 		}
@@ -242,6 +275,7 @@ namespace
 		unsigned hudFrames = 0;
 		int fullRun = 0;
 		unsigned readyFrames = 0;
+		unsigned pauseShotFrames = 0;
 		bool resume = false;
 		bool paused = false;
 		bool watching = false;

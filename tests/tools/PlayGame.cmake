@@ -79,6 +79,27 @@ wait_for_cue() {
   return 1
 }]=])
 
+# A player script's key press that the game must see: "press_until KEY NAME" holds the key across
+# frames (a press and release inside one frame is never seen), again until the game leaves the cue,
+# and fails after ten tries. The window takes the focus first: other tests may open windows.
+set(TW_PRESS_UNTIL_CUE [=[
+press_until() {
+  for attempt in $(seq 10)
+  do
+    xdotool search --name '^Tumblewreck$' windowfocus
+    xdotool keydown $1
+    sleep 0.3
+    xdotool keyup $1
+    for wait in $(seq 20)
+    do
+      [ -f $2 ] && return 0
+      sleep 0.1
+    done
+  done
+  return 1
+}
+]=])
+
 # A player script's click on the main menu's start button, once the probe has cued "menu-shown" and
 # written the button's centre in window pixels to the file "start-button"; the pointer stays there.
 set(TW_CLICK_START "${TW_WAIT_FOR_CUE}
@@ -133,4 +154,13 @@ function(tw_capture_sound out)
   file(WRITE "${audio}/alsoft.conf" "[general]\ndrivers = wave\n[wave]\nfile = ${audio}/mix.wav\n")
   set(ENV{ALSOFT_CONF} "${audio}/alsoft.conf")
   set(${out} "${audio}/mix.wav" PARENT_SCOPE)
+endfunction()
+
+# The RMS of the last second of the captured mix, measured by CHECKER (the sound-file checker).
+function(tw_last_second_rms wave out)
+  execute_process(COMMAND "${CHECKER}" "${wave}" 1 OUTPUT_VARIABLE measured RESULT_VARIABLE checked)
+  if(NOT checked EQUAL 0 OR NOT measured MATCHES "rms ([0-9.e+-]+)")
+    message(FATAL_ERROR "the wave device's output cannot be read")
+  endif()
+  set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
 endfunction()

@@ -32,7 +32,7 @@ public:
 	void Update() override;
 	// Detaches every pane, then ends the HTML engine.
 	void Shutdown() override;
-	// The pause menu died with the level.
+	// The pause menu died with the level (its pause was lifted as the level unloaded).
 	void Reload() override;
 
 	// The Window system's size in pixels; (0, 0) without one.
@@ -73,6 +73,7 @@ private:
 	void OnMouseMove(Message::Reader reader);
 	void OnPauseGame(Message::Reader reader);
 	void OnLevelLoaded(Message::Reader reader);
+	void OnUnloadingLevel(Message::Reader reader);
 
 	void InjectKey(Message::Reader& reader, bool press) const;
 	// Hands the pointer event to every pane under the point; button 0 is a move.

@@ -141,6 +141,9 @@ public:
 	void GeometryPass();
 	void LightPass();
 	void ForwardPass();
+	// The screen-aligned planes (pages, heads-up displays, overlays) over what is drawn, in their
+	// order of depth: the last step of every frame's drawing, with or without a camera.
+	void ScreenPlanePass();
 	// Point the current program's samplers of units 6 and 7 at the G-buffer and the light buffer.
 	void BindGBuffer();
 	void BindLightBuffer();
@@ -176,8 +179,9 @@ private:
 	void CreateRenderTargets();
 	void DeleteRenderTargets();
 	void RegisterComponentTypes();
-	// The frame without a camera: the clear and the swap; the debug queues are dropped.
-	void EmptyFrame();
+	// The frame without a camera (a level that failed to load, or has none): the clear, the
+	// screen-aligned planes and the swap; the debug queues are dropped.
+	void FrameWithoutCamera();
 	// Binds the frame buffer with the depth buffer and the target as colour, and clears them.
 	void RenderInto(unsigned target, unsigned clearBits);
 	// Back to the window's frame buffer, with its clear colour.

@@ -202,6 +202,7 @@ void GUI::Initialize()
 	RegisterHandler("MouseMove", &GUI::OnMouseMove);
 	RegisterHandler("PauseGame", &GUI::OnPauseGame);
 	RegisterHandler("LevelLoaded", &GUI::OnLevelLoaded);
+	RegisterHandler("UnloadingLevel", &GUI::OnUnloadingLevel);
 	pauseMenuId = 0;
 	editorActive = false;
 }
@@ -436,6 +437,18 @@ void GUI::OnLevelLoaded(Message::Reader)
 		return;
 	editorActive = false;
 	Engine::SendMessage(Message("CreateLevelEditor"));
+}
+
+void GUI::OnUnloadingLevel(Message::Reader)
+{
+	// The pause menu goes with the level, and so must its pause: nothing in the next level would
+	// lift it (its bindings rest while paused, and a level without a player sends no "Pause"(false)).
+	// Lifted here, before the systems reload, so that the next level starts with the pointer free.
+	// The editor's own pauses are its own to lift.
+	if (pauseMenuId == 0)
+		return;
+	pauseMenuId = 0;
+	SendEngineWide("Pause", false);
 }
 
 void GUI::OnPauseGame(Message::Reader)

@@ -139,10 +139,10 @@ void Graphics::Update()
 	}
 	glGetError();
 	Camera* camera = GetActiveCamera();
-	// Without a camera there is nothing to look through.
+	// Without a camera there is no world to look through, but the interface is still there.
 	if (camera == nullptr)
 	{
-		EmptyFrame();
+		FrameWithoutCamera();
 		return;
 	}
 	camera->Update();
@@ -426,8 +426,14 @@ void Graphics::ForwardPass()
 	glDepthMask(GL_FALSE);
 	pointSprites.ForEach([](PointSprite* sprite) { sprite->Update(); });
 	glDepthMask(GL_TRUE);
-	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
+	ScreenPlanePass();
+}
+
+void Graphics::ScreenPlanePass()
+{
+	glEnable(GL_BLEND);
+	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 	glDisable(GL_DEPTH_TEST);
 	orthoPlanes.ForEach([](OrthoPlane* plane) {
 		Composition* object = plane->owner;

@@ -159,10 +159,12 @@ void Graphics::RegisterComponentTypes()
 	GolemModel::Register();
 }
 
-void Graphics::EmptyFrame()
+void Graphics::FrameWithoutCamera()
 {
-	glBindFramebuffer(GL_FRAMEBUFFER, 0);
+	RenderIntoWindow();
 	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+	// The pause menu and the pages must show even where there is no world to look at.
+	ScreenPlanePass();
 	primitiveQueue.clear();
 	lineQueue.clear();
 	SDL_GL_SwapBuffers();

@@ -135,7 +135,7 @@ namespace gui_tests
 		};
 	};
 
-	TEST_F(GUISystemToggles, PauseGameOpensAndClosesTheMenuAndALevelChangeForgetsIt)
+	TEST_F(GUISystemToggles, PauseGameOpensAndClosesTheMenuAndALevelChangeForgetsItAndItsPause)
 	{
 		Engine::SendMessage(Message("PauseGame"));
 		const unsigned menuId = gui->GetPauseMenuId();
@@ -146,9 +146,17 @@ namespace gui_tests
 		EXPECT_TRUE(ObjectFromId(menuId).IsDummy());
 		EXPECT_EQ(engine->ArgumentsOf("Pause"), (ArgumentLists{{"1"}, {"0"}}));
 
+		// Unloaded while paused, the level takes the menu and its pause, not the editor's pauses.
+		Engine::SendMessage(Message("CreateLevelEditor"));
 		Engine::SendMessage(Message("PauseGame"));
+		Engine::SendMessage(Message("UnloadingLevel"));
 		gui->Reload();
 		EXPECT_EQ(gui->GetPauseMenuId(), 0u);
+		EXPECT_EQ(engine->ArgumentsOf("Pause"), (ArgumentLists{{"1"}, {"0"}, {"1"}, {"0"}}));
+		EXPECT_EQ(engine->ArgumentsOf("PauseLogic"), (ArgumentLists{{"1"}}));
+		// Without the menu open, a level change sends no "Pause" at all.
+		Engine::SendMessage(Message("UnloadingLevel"));
+		EXPECT_EQ(engine->ArgumentsOf("Pause").size(), 4u);
 	}
 
 	TEST_F(GUISystemToggles, SwitchingTheEditorOffKeepsTheCameraWhereItWas)

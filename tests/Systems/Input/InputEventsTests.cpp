@@ -66,3 +66,13 @@ TEST_F(InputEvents, WheelStepHoldsTheWheelButtonForOneFrame)
 	EXPECT_EQ(rig->ArgumentsOf("Scroll").size(), 1u);
 	EXPECT_EQ(rig->input->GetButtonContext().wheelMask, 0u);
 }
+
+TEST_F(InputEvents, AWindowCloseEndsTheGameThoughAHeldKeysBindingAsksForALevelInTheSameFrame)
+{
+	rig.reset();
+	rig = std::make_unique<InputTestRig>(KeyButtonXml("N", "n") + BindingXml("Engine", "N_DOWN", "NextLevel()"));
+	Push({.type = SDL_QUIT});
+	rig->Frame(1000, {SDLK_n});
+	EXPECT_EQ(rig->ArgumentsOf("NextLevel").size(), 1u) << "the binding acts after the close";
+	EXPECT_EQ(rig->engine.engine->GetRequestedState(), Engine::kQuit);
+}
