@@ -214,6 +214,9 @@ namespace
 				mix.insert(mix.end(), sound->system->LastMix().begin(), sound->system->LastMix().end());
 			}
 			EXPECT_GT(Rms(WholeMix(mix), 0), 1e-3) << entry->name << " is silent";
+			// Each effect is heard alone.
+			channel.stop();
+			sound->Update();
 		}
 	}
 }
