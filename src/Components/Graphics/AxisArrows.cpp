@@ -18,7 +18,8 @@ bool AxisArrows::Update()
 	const Camera* camera = graphics != nullptr ? graphics->GetActiveCamera() : nullptr;
 	if (camera == nullptr)
 		return true;
-	const Tuple3f origin = camera->GetEyePosition() + camera->GetDirection() * (2.5f * camera->GetNearClip()) -
+	// Low on the right of the view: the editor's panel covers the left of the window.
+	const Tuple3f origin = camera->GetEyePosition() + camera->GetDirection() * (2.5f * camera->GetNearClip()) +
 		camera->GetRight() / 8.0f - camera->GetUp() / 13.0f;
 	const struct
 	{

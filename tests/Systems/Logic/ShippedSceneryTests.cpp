@@ -1,0 +1,222 @@
+// The shipped levels as a player sees and hears their surroundings: the ground runs on past what the
+// camera can see, every prop stands on the ground or on another prop, and the effects a level
+// declares are loaded once for the whole game and sound.
+#include "Components/Graphics/Billboard.h"
+#include "Components/Graphics/Camera.h"
+#include "Components/Graphics/CompositePrimitive.h"
+#include "Components/Graphics/OrthoPlane.h"
+#include "Components/Graphics/Primitive.h"
+#include "Components/Graphics/Skybox.h"
+#include "Components/Sound/SoundEffect.h"
+#include "Components/Transform.h"
+#include "Message.h"
+#include "ObjectGroup.h"
+#include "ObjectStore.h"
+#include "Sound.h"
+#include "SoundLibrary/SampleSounds.h"
+#include "Systems/Logic/GameWorld.h"
+#include "Utilities/Quaternion.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace
+{
+	using namespace test;
+
+	// Bodies fall and settle in this many frames before the props are looked at.
+	constexpr unsigned kSettleFrames = 90;
+	// How far apart two boxes may be and still touch, and a bottom that low stands on the ground.
+	constexpr float kTouch = 0.05f;
+	// What stays in the air on purpose: the sky's cloud, a balloon, and a power-up hovering to be seen.
+	const std::set<std::string> kAirborne = {"Cloud", "Balloon", "Medkit"};
+
+	struct Box
+	{
+		Tuple3f low{1e9f, 1e9f, 1e9f};
+		Tuple3f high{-1e9f, -1e9f, -1e9f};
+
+		void Add(const Tuple3f& point)
+		{
+			for (int axis = 0; axis < 3; ++axis)
+			{
+				low[axis] = std::min(low[axis], point[axis]);
+				high[axis] = std::max(high[axis], point[axis]);
+			}
+		}
+		bool Touches(const Box& other) const
+		{
+			for (int axis = 0; axis < 3; ++axis)
+				if (low[axis] > other.high[axis] + kTouch || other.low[axis] > high[axis] + kTouch)
+					return false;
+			return true;
+		}
+	};
+
+	Tuple3f Times(const Tuple3f& a, const Tuple3f& b) { return Tuple3f(a.x * b.x, a.y * b.y, a.z * b.z); }
+
+	// The box around a unit shape (every primitive fits in the unit cube about its middle) placed by
+	// the piece's offset, rotation in degrees and scale, then by the object's Transform.
+	void AddShape(Box& box, const Transform& transform, const Tuple3f& offset, const Tuple3f& degrees, const Tuple3f& scale)
+	{
+		const Quaternion piece = QuaternionFromRotationVector(degrees * (3.14159265f / 180.0f));
+		for (int corner = 0; corner < 8; ++corner)
+		{
+			const Tuple3f unit((corner & 1) ? 0.5f : -0.5f, (corner & 2) ? 0.5f : -0.5f, (corner & 4) ? 0.5f : -0.5f);
+			const Tuple3f inObject = offset + Quaternion::Rotate(piece, Times(unit, scale));
+			box.Add(transform.GetWorldPosition() + Quaternion::Rotate(transform.GetWorldOrientation(), Times(inObject, transform.GetScale())));
+		}
+	}
+
+	struct Prop
+	{
+		std::string name;
+		Box box;
+	};
+
+	// Every drawn shape of the level but the skies, glows and pages.
+	std::vector<Prop> DrawnProps()
+	{
+		std::vector<Prop> props;
+		for (Object each = ObjectStore::Instance().First(); !each.IsDummy(); each = ObjectStore::Instance().Next(each))
+		{
+			Composition* object = each.object;
+			const Transform* transform = object->GetComponent<Transform>();
+			if (transform == nullptr || object->GetComponent<Skybox>() != nullptr || object->GetComponent<Billboard>() != nullptr ||
+				object->GetComponent<OrthoPlane>() != nullptr)
+				continue;
+			Prop prop{object->GetName(), {}};
+			if (object->GetComponent<Primitive>() != nullptr)
+				AddShape(prop.box, *transform, Tuple3f(), Tuple3f(), Tuple3f(1.0f, 1.0f, 1.0f));
+			else if (const CompositePrimitive* composite = object->GetComponent<CompositePrimitive>())
+				for (const CompositePrimitive::CompositeData& piece : composite->GetPieces())
+					AddShape(prop.box, *transform, piece.offset, piece.rotation, piece.scale);
+			else
+				continue;
+			props.push_back(prop);
+		}
+		return props;
+	}
+
+	// The props that stand on nothing: neither on the ground nor, through others, on a prop that does.
+	std::vector<std::string> FloatingProps(const std::vector<Prop>& props)
+	{
+		std::vector<bool> standing(props.size());
+		for (std::size_t prop = 0; prop < props.size(); ++prop)
+			standing[prop] = props[prop].box.low.y <= kTouch || kAirborne.count(props[prop].name) != 0;
+		for (bool spread = true; spread;)
+		{
+			spread = false;
+			for (std::size_t prop = 0; prop < props.size(); ++prop)
+				for (std::size_t under = 0; under < props.size() && !standing[prop]; ++under)
+					if (standing[under] && props[prop].box.Touches(props[under].box))
+						spread = standing[prop] = true;
+		}
+		std::vector<std::string> floating;
+		for (std::size_t prop = 0; prop < props.size(); ++prop)
+			if (!standing[prop])
+				floating.push_back(props[prop].name);
+		return floating;
+	}
+
+	const char* const kShippedLevels[] = {"MainMenu", "Homestead", "Hillside", "Lair", "Won"};
+
+	TEST(ShippedScenery, EveryPropStandsOnTheGroundOrOnAnotherProp)
+	{
+		for (const char* level : kShippedLevels)
+		{
+			GameWorld world;
+			ASSERT_TRUE(world.LoadLevel(level)) << level;
+			// Opened, the shed's door slides up out of the doorway.
+			ObjectStore::Instance().SendToNamed("ShedDoor", Message("Open"));
+			world.Frame(kSettleFrames);
+			const std::vector<Prop> props = DrawnProps();
+			EXPECT_GE(props.size(), 2u) << level;
+			for (const std::string& name : FloatingProps(props))
+				ADD_FAILURE() << level << ": \"" << name << "\" floats";
+		}
+	}
+
+	// From wherever the player can stand (the camera's start, or anywhere within the floor's
+	// half-width about the middle), the ground reaches at least the camera's far clip.
+	TEST(ShippedScenery, TheGroundReachesThePlayersFarClipFromEveryStandingPlace)
+	{
+		const struct { const char* level; const char* camera; float standingHalfWidth; } levels[] = {
+			{"MainMenu", "MenuCamera", 0.0f},
+			{"Homestead", "Player", 30.0f},
+			{"Hillside", "Player", 30.0f},
+			{"Lair", "Player", 17.5f},
+			{"Won", "MenuCamera", 0.0f},
+		};
+		for (const auto& row : levels)
+		{
+			GameWorld world;
+			ASSERT_TRUE(world.LoadLevel(row.level)) << row.level;
+			Composition* camera = ObjectFromName(row.camera).object;
+			Composition* ground = ObjectFromName("Ground").object;
+			ASSERT_NE(camera->GetComponent<Camera>(), nullptr) << row.level;
+			ASSERT_NE(ground->GetComponent<Primitive>(), nullptr) << row.level;
+			const Tuple3f eye = camera->GetComponent<Transform>()->GetWorldPosition();
+			const float farthest = std::max({row.standingHalfWidth, std::fabs(eye.x), std::fabs(eye.z)}) + camera->GetComponent<Camera>()->GetFarClip();
+			// The ground is a unit plane turned flat: its x and y scales span x and z.
+			const Tuple3f groundScale = ground->GetComponent<Transform>()->GetScale();
+			EXPECT_GE(groundScale.x / 2.0f, farthest) << row.level;
+			EXPECT_GE(groundScale.y / 2.0f, farthest) << row.level;
+		}
+	}
+
+	// Homestead, Hillside and the lair in the order of play: every effect the levels declare is
+	// loaded once, counted for each level that names it, is a file the level's own sound tables
+	// play, and is heard when played.
+	TEST(ShippedSoundEffects, LoadOnceAcrossTheLevelsAndAreTheSoundsTheLevelsPlay)
+	{
+		// The levels' music would drown the effects.
+		GameWorld world("<Sound><Mute>false</Mute><MusicVolume>0</MusicVolume></Sound>");
+		Sound* sound = new Sound(snd::Output::kLoopback);
+		world.engine.engine->AddSystem(sound);
+		std::map<std::string, int> namings;
+		for (const char* level : {"Homestead", "Hillside", "Lair"})
+		{
+			ASSERT_TRUE(world.LoadLevel(level)) << level;
+			const std::vector<unsigned> declaring = ObjectIdsByName("Effects");
+			ASSERT_EQ(declaring.size(), 1u) << level;
+			const SoundEffect* effects = ObjectFromId(declaring[0]).object->GetComponent<SoundEffect>();
+			ASSERT_NE(effects, nullptr) << level;
+			EXPECT_FALSE(effects->effects.empty()) << level;
+			for (const SoundTable::Entry& entry : effects->effects)
+			{
+				++namings[entry.name];
+				const auto cached = sound->cache.find(entry.file);
+				EXPECT_TRUE(cached != sound->cache.end() && cached->second.second > 0) << level << ": " << entry.file << " is played by none of its components";
+			}
+			ObjectGroup::DestroyAll();
+			DestroyAllObjects();
+		}
+		ASSERT_EQ(sound->effects.size(), namings.size());
+		EXPECT_EQ(sound->effectSounds.size(), namings.size());
+		for (const auto& entry : sound->effects)
+		{
+			EXPECT_EQ(entry->uses, namings[entry->name]) << entry->name;
+			snd::Sound* effect = sound->effectSounds[entry->name];
+			ASSERT_NE(effect, nullptr) << entry->name;
+			const snd::Channel channel = sound->system->playSound(effect, false);
+			EXPECT_TRUE(channel.isPlaying()) << entry->name;
+			std::vector<float> mix;
+			for (int frame = 0; frame < 6; ++frame)
+			{
+				sound->Update();
+				mix.insert(mix.end(), sound->system->LastMix().begin(), sound->system->LastMix().end());
+			}
+			EXPECT_GT(Rms(WholeMix(mix), 0), 1e-3) << entry->name << " is silent";
+			// Each effect is heard alone.
+			channel.stop();
+			sound->Update();
+		}
+	}
+}
