@@ -82,7 +82,8 @@ public:
 	// empties the component factory, the serializer's file cache and the search paths.
 	void Shutdown();
 
-	// Level-change requests; the level loop acts on them when the current frame ends.
+	// Level-change requests; the level loop acts on them when the current frame ends. A change to
+	// a level named outside the game's folders is refused with a diagnostic (LevelNames).
 	void RequestState(State state);
 	// nextLevel := name, then a change to it.
 	void RequestLevel(const std::string& levelName);
