@@ -83,7 +83,8 @@ public:
 	void Shutdown();
 
 	// Level-change requests; the level loop acts on them when the current frame ends. The last
-	// request of a frame wins, unless the game is closing.
+	// request of a frame wins, unless the game is closing. A change to a level named outside the
+	// game's folders is refused with a diagnostic (LevelNames).
 	void RequestState(State state);
 	// The window was closed or the process told to terminate: the game ends when this frame ends,
 	// whatever the frame asks for after it (a held key's binding may ask for a level every frame).

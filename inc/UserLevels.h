@@ -14,7 +14,10 @@ namespace UserLevels
 	// A name that stays a file of that folder: not empty, no folder part, not "." or "..".
 	bool IsPlainName(const std::string& levelName);
 	// Saves the running level as that folder's file of the name, creating the folder when needed.
-	// False, with a diagnostic naming the requester and the level, when the name is refused or the
-	// file could not be written.
+	// Every kind of file is searched for in the user folder before the game's Data, so a save may
+	// only replace a level: a name with an extension, or one the search paths find as a file
+	// outside the levels' folders, is refused. A page saves at most once a second. False, with one
+	// diagnostic naming the requester and the level, when the save is refused or the file could not
+	// be written.
 	bool Save(Engine& engine, const std::string& levelName, const std::string& requester);
 }

@@ -8,6 +8,7 @@
 #include "HTMLEngine/HTMLEngine.h"
 #include "JSEngine.h"
 #include "LevelFile.h"
+#include "LevelNames.h"
 #include "LoadingView.h"
 #include "Object.h"
 #include "ObjectGroup.h"
@@ -98,10 +99,11 @@ Engine::Engine(const std::string& dataFolder, const std::string& userFolder, con
 	tw::SeedRand(static_cast<unsigned>(std::time(nullptr)));
 
 	config = std::make_unique<ConfigFile>(Config::Load(this->userFolder + configFileName));
-	currentLevel = config->GetString("FirstLevel", currentLevel);
-	nextLevel = currentLevel;
-
 	AddSearchPaths();
+	// The configuration is the user's file: its first level is confined as every level name is.
+	if (const std::string firstLevel = config->GetString("FirstLevel", currentLevel); LevelNames::MayLoad(firstLevel))
+		currentLevel = firstLevel;
+	nextLevel = currentLevel;
 
 	RegisterHandler("SendTo", &Engine::OnSendTo);
 	RegisterHandler("Shutdown", &Engine::OnShutdown);
@@ -308,8 +310,12 @@ void Engine::RecordGroupFile(unsigned groupId, const std::string& fileName)
 
 void Engine::RequestState(State state)
 {
-	if (!closing)
-		requestedState = state;
+	if (closing)
+		return;
+	// The next level was named by a level file, a page or a binding.
+	if (state == kChangeLevel && !LevelNames::MayLoad(nextLevel))
+		return;
+	requestedState = state;
 }
 
 void Engine::RequestClose()
@@ -320,8 +326,10 @@ void Engine::RequestClose()
 
 void Engine::RequestLevel(const std::string& levelName)
 {
+	if (closing || !LevelNames::MayLoad(levelName))
+		return;
 	nextLevel = levelName;
-	RequestState(kChangeLevel);
+	requestedState = kChangeLevel;
 }
 
 void Engine::RequestPreviousLevel()

@@ -150,21 +150,26 @@ namespace
 		}
 	}
 
+	// After a save, every entry whose load would now read the saved file is stale: the entry under
+	// the saved name, one parsed from that file, and one whose name the search paths now resolve to
+	// it. A shipped level stays cached under its bare name when the user's copy saved into the user
+	// folder comes to shadow it, and a restart of the level would bring the shipped one back.
 	void ForgetCachedFile(const std::string& fileName)
 	{
 		namespace fs = std::filesystem;
 		std::error_code error;
 		const fs::path saved = fs::weakly_canonical(fileName, error);
+		const auto isSavedFile = [&](const std::string& path) {
+			std::error_code pathError;
+			return !error && !path.empty() && fs::weakly_canonical(path, pathError) == saved && !pathError;
+		};
+		const fs::path savedFileName = fs::path(fileName).filename();
 		auto& cache = FileCache();
 		for (auto entry = cache.begin(); entry != cache.end();)
 		{
-			bool samePath = false;
-			if (!error && !entry->second.path.empty())
-			{
-				std::error_code entryError;
-				samePath = fs::weakly_canonical(entry->second.path, entryError) == saved && !entryError;
-			}
-			if (entry->first == fileName || samePath)
+			// Only a name ending in the saved file's name can resolve to it: the others are not looked up.
+			const bool resolvesToSaved = fs::path(entry->first).filename() == savedFileName && isSavedFile(FindFile(entry->first));
+			if (entry->first == fileName || isSavedFile(entry->second.path) || resolvesToSaved)
 				entry = cache.erase(entry);
 			else
 				++entry;

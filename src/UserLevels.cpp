@@ -1,10 +1,35 @@
 #include "UserLevels.h"
 
 #include "Engine.h"
+#include "Utilities/Diagnostics.h"
+#include "Utilities/SearchPaths.h"
+#include "Utilities/v8/PageSaveLimit.h"
 
 #include <filesystem>
 #include <iostream>
 #include <system_error>
+
+namespace
+{
+	bool IsLevelFile(const Engine& engine, const std::string& path)
+	{
+		return IsInsideFolder(path, UserLevels::Folder(engine)) || IsInsideFolder(path, engine.GetDataFolder() + "Levels/");
+	}
+
+	// Why a level may not be saved under the name; empty when it may.
+	std::string SaveRefusal(const Engine& engine, const std::string& levelName)
+	{
+		if (!UserLevels::IsPlainName(levelName))
+			return "is not a plain file name (no folders, no \"..\")";
+		if (std::filesystem::path(levelName).has_extension())
+			return "has an extension, which no level has: the saved file would stand before the game's file of that name";
+		const std::string found = FindFile(levelName);
+		std::error_code error;
+		if (std::filesystem::is_regular_file(found, error) && !IsLevelFile(engine, found))
+			return "is the game's file \"" + found + "\", not a level";
+		return "";
+	}
+}
 
 namespace UserLevels
 {
@@ -21,12 +46,13 @@ namespace UserLevels
 
 	bool Save(Engine& engine, const std::string& levelName, const std::string& requester)
 	{
-		if (!IsPlainName(levelName))
+		if (const std::string refusal = SaveRefusal(engine, levelName); !refusal.empty())
 		{
-			std::cerr << requester << ": the level name \"" << levelName
-					  << "\" is not a plain file name (no folders, no \"..\"); nothing was saved\n";
+			tw::Diagnostics::Report(requester + ": the level name \"" + levelName + "\" " + refusal + "; nothing was saved");
 			return false;
 		}
+		if (!PageSaveLimit::Allow(requester))
+			return false;
 		const std::string folder = Folder(engine);
 		std::error_code error;
 		std::filesystem::create_directories(folder, error);

@@ -1,12 +1,14 @@
 #include "EngineTestSupport.h"
 
 #include "FrameTimer.h"
+#include "JSEngine.h"
 #include "Systems/Input.h"
 #include "Systems/Window.h"
 
 #include <SDL/SDL.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace
 {
@@ -105,6 +107,7 @@ namespace
 		FrameTimer::Clock realClock;
 	};
 	using FrameLoop = LevelChange;
+	using LevelFileChain = LevelChange;
 	// Opens a window: named so that it takes its turn on the one X display.
 	using WindowCloseWhileLoading = LevelChange;
 
@@ -174,6 +177,48 @@ namespace
 		EXPECT_EQ(events, (Names{"LevelLoaded Dock", "UnloadingLevel Dock", "in Missing after Dock, next Missing, 0 objects",
 							  "UnloadingLevel Missing", "in Missing after Missing, next Missing, 0 objects", "UnloadingLevel Missing",
 							  "in Missing after Missing, next Missing, 0 objects", "UnloadingLevel Missing"}));
+	}
+
+	// Level names come from level files, bindings, pages and the configuration, all of which anyone
+	// may write: a name that climbs out of the game's folders, or an absolute one, loaded a level
+	// from anywhere.
+	TEST_F(LevelFileChain, ALevelNamedOutsideTheGamesFoldersIsRefusedWithADiagnosticNamingIt)
+	{
+		TempFolder outside;
+		outside.WriteFile("Escape", "<Level><string></string><string></string><ObjectGroup><Object><string>Intruder</string>"
+									"</Object></ObjectGroup></Level>");
+		// From the data folder's "Levels/" up into the temporary folder, and into the outside folder.
+		const std::string climbing = "../../" + std::filesystem::path(outside.Path()).parent_path().filename().string() + "/Escape";
+		const std::string absolute = outside.Path() + "Escape";
+		WriteLevel("Dock", climbing, absolute);
+		const struct
+		{
+			const char* source;
+			std::function<void()> request;
+			std::string named;
+		} cases[] = {
+			{"the level's next level", Send("NextLevel"), climbing},
+			{"the level's previous level", Send("PrevLevel"), absolute},
+			{"a binding", [&] { Engine::SendMessage(Message("GotoLevel").PushString(climbing)); }, climbing},
+			{"a page", [&] { JSEngine().LoadLevel(absolute); }, absolute},
+		};
+		for (const auto& entry : cases)
+		{
+			SCOPED_TRACE(entry.source);
+			engine->RequestState(Engine::kRestartLevel);
+			::testing::internal::CaptureStderr();
+			EXPECT_EQ(Run({entry.request, Quit()}), (Names{"LevelLoaded Dock", "UnloadingLevel Dock"}));
+			const std::string told = ::testing::internal::GetCapturedStderr();
+			EXPECT_NE(told.find("\"" + entry.named + "\""), std::string::npos) << told;
+		}
+
+		engine.reset();
+		WriteConfig("<Config><FirstLevel>" + absolute + "</FirstLevel></Config>");
+		::testing::internal::CaptureStderr();
+		MakeEngine();
+		const std::string told = ::testing::internal::GetCapturedStderr();
+		EXPECT_EQ(engine->GetNextLevel(), "MainMenu") << "the configuration's first level";
+		EXPECT_NE(told.find("\"" + absolute + "\""), std::string::npos) << told;
 	}
 
 	TEST_F(LevelChange, SystemsMarkedForReloadAreReloadedBeforeEveryLoadAndTheOthersAreKept)

@@ -1,6 +1,8 @@
 #include "Engine.h"
 #include "Sound.h"
 #include "TempFolder.h"
+#include "Utilities/SearchPaths.h"
+#include "Utilities/v8/PageSaveLimit.h"
 #include "Utilities/ScriptPage.h"
 
 #include <gtest/gtest.h>
@@ -141,5 +143,64 @@ namespace
 		EXPECT_EQ(written, (std::vector<std::string>{"Levels", "Levels/Mine"}));
 		EXPECT_NE(userFolder.ReadFile("Levels/Mine").find("nextLevel"), std::string::npos);
 		EXPECT_EQ(outside.ReadFile("victim"), "keep");
+	}
+
+	// Every kind of file is found in the user folder's sub-folders, its "Levels/" among them, before
+	// the game's Data: a page that saved a level under another file's name replaced that file for good.
+	TEST_F(ScriptEngine, APageSavesOnlyLevelsAndEveryOtherFileIsStillFoundWhereItWas)
+	{
+		MakeEngine();
+		const std::vector<std::string> otherFiles = {"Objects/Crate.xml", "HUDElements/Hud.html", "Groups/Hut.xml",
+			"Components/Collider/Box.xml", "Images/Sky.png", "Sounds/Click.wav", "Shaders/Glow", "Shaders/Vertex/Glow.vs",
+			"Models/Tree.mdl", "PhysicsModels/Rock", "Fonts/Sans.ttf"};
+		for (const std::string& file : otherFiles)
+			dataFolder.WriteFile(file, "the game's");
+		dataFolder.WriteFile("Levels/Yard", "<Level><string></string><string></string></Level>");
+
+		for (const std::string& file : otherFiles)
+		{
+			const std::string name = std::filesystem::path(file).filename().string();
+			SCOPED_TRACE(name);
+			now += PageSaveLimit::kIntervalMilliseconds;
+			::testing::internal::CaptureStderr();
+			Run("new Engine().SaveLevel('" + name + "');");
+			const std::string told = ::testing::internal::GetCapturedStderr();
+			EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+			EXPECT_NE(told.find("Engine.SaveLevel: the level name \"" + name + "\""), std::string::npos) << told;
+			EXPECT_EQ(FindFile(name), dataFolder.Path() + file);
+		}
+		for (const char* level : {"Yard", "Fresh"})
+		{
+			now += PageSaveLimit::kIntervalMilliseconds;
+			Run(std::string("new Engine().SaveLevel('") + level + "');");
+			EXPECT_EQ(FindFile(level), userFolder.Path() + "Levels/" + level);
+		}
+		EXPECT_EQ(std::distance(std::filesystem::directory_iterator(userFolder.Path() + "Levels"), {}), 2);
+	}
+
+	// A page's timers each run once a frame: a page that saved from them rewrote the level many
+	// times a frame.
+	TEST_F(ScriptEngine, APageSavesAtMostOnceASecondAndIsToldOnceOfTheSavesRefused)
+	{
+		MakeEngine();
+		HTMLView* otherPage = Load("<body></body>");
+		const auto save = [](HTMLView* from, const std::string& level) { from->ExecuteJavascript("new Engine().SaveLevel('" + level + "'); void(0);"); };
+		::testing::internal::CaptureStderr();
+		save(page, "First");
+		now = PageSaveLimit::kIntervalMilliseconds - 1;
+		save(page, "Early");
+		save(page, "Again");
+		save(otherPage, "Other");
+		now = PageSaveLimit::kIntervalMilliseconds;
+		save(page, "Second");
+		const std::string told = ::testing::internal::GetCapturedStderr();
+
+		std::vector<std::string> saved;
+		for (const auto& entry : std::filesystem::directory_iterator(userFolder.Path() + "Levels"))
+			saved.push_back(entry.path().filename().string());
+		std::sort(saved.begin(), saved.end());
+		EXPECT_EQ(saved, (std::vector<std::string>{"First", "Other", "Second"}));
+		EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+		EXPECT_NE(told.find("more than once a second"), std::string::npos) << told;
 	}
 }

@@ -7,11 +7,12 @@
 # three modes, and in the second, "Select" and "Delete selection" remove the object ahead; W held
 # moves the editor camera 10 units; "Create" places a crate; Escape opens the pause menu and its
 # "Resume" closes it with the physics still paused and the crate where it hangs; "Save" writes the
-# level; the editor goes off and on again, its camera back where it was. The level is saved into the user folder,
-# holding none of the editor's or the pause menu's objects; the game's own levels are unchanged. A
-# second run on the saved level finds the crate where it was placed within 0.01, no pause menu, the
-# deleted object gone and every other object where it stood when the editor opened. Run with
-# cmake -P and:
+# level; the editor goes off and on again, its camera back where it was; Escape and the pause menu's
+# "Restart" bring the level back with the crate, and "Save" again writes it still holding the crate.
+# The level is saved into the user folder, holding none of the editor's or the pause menu's objects;
+# the game's own levels are unchanged. A second run on the saved level finds the crate where it was
+# placed within 0.01, no pause menu, the deleted object gone and every other object where it stood
+# when the editor opened. Run with cmake -P and:
 #   PROGRAM  the game with the probe;  DATA  the game's Data folder;  SHOT  HtmlShot
 #   CLOSER   the X window tool;  WORK  a scratch folder, emptied first
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
@@ -102,11 +103,14 @@ click_until(67 160 deleted delete)
 click_until(30 40 mode-2 mode_2)
 click_until(30 40 mode-0 mode_0)
 click_until(36 71 created create)
-press_until(Escape menu-open open_menu)
+press_until(Escape menu-open-1 open_menu)
 click_until(512 276 menu-closed resume)
 click_until(84 40 saved save)
 press_until(F2 editor-off editor_off)
 press_until(F2 editor-on-2 editor_on_again)
+press_until(Escape menu-open-2 open_menu_again)
+click_until(512 356 restarting restart)
+click_until(84 40 saved-2 save_again)
 
 tw_play_game(1024 768 "${TW_CLICK_START}
 wait_for_cue level-Homestead || exit 1
@@ -129,6 +133,11 @@ ${resume}
 ${save}
 ${editor_off}
 ${editor_on_again}
+${open_menu_again}
+${restart}
+wait_for_cue restarted || exit 1
+wait_for_cue editor-on-3 || exit 1
+${save_again}
 ${TW_CLOSE_WINDOW}")
 
 if(NOT GAME_ERRORS MATCHES "PageDiff ([0-9]+)" OR CMAKE_MATCH_1 GREATER 2)
@@ -151,6 +160,12 @@ if(NOT GAME_ERRORS MATCHES "PhysicsUpdating 0" OR NOT GAME_ERRORS MATCHES "Crate
 endif()
 if(NOT GAME_ERRORS MATCHES "CameraMoved ([0-9.e+-]+)" OR CMAKE_MATCH_1 GREATER 0.01)
   message(FATAL_ERROR "switched off and on, the editor camera moved ${CMAKE_MATCH_1}")
+endif()
+if(NOT GAME_ERRORS MATCHES "RestartedCrates ([0-9]+)" OR CMAKE_MATCH_1 LESS 1)
+  message(FATAL_ERROR "after the save, the pause menu's Restart brought the level back without the crate")
+endif()
+if(NOT GAME_ERRORS MATCHES "ResavedCrates ([0-9]+)" OR CMAKE_MATCH_1 LESS 1)
+  message(FATAL_ERROR "saved again after the restart, the level file lost the crate")
 endif()
 if(NOT GAME_ERRORS MATCHES "Placed ([-0-9.e+]+) ([-0-9.e+]+) ([-0-9.e+]+)")
   message(FATAL_ERROR "no crate was placed")

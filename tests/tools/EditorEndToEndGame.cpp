@@ -16,11 +16,14 @@
 // <distance>"); cues "editor-on-1" and "editor-on-2". While the editor runs: a mode change gives
 // "Mode <m>" and the cue "mode-<m>"; the camera 10 units from where it started gives "CameraTravel
 // <distance>" and the cue "moved"; a crate placed gives "Placed x y z" and the cue "created"; the
-// pause menu opening gives the cue "menu-open", and closing "PhysicsUpdating <0|1>", the crate's
-// drift since it was placed ("CrateDrift <distance>") and the cue "menu-closed"; an object selected
-// gives "Selected <name>" and the cue "selected", and once it is gone "Deleted <name>", its place
-// in the "Deleted" file and the cue "deleted"; the level file holding a crate gives the cue "saved";
-// the editor going off gives "editor-off".
+// pause menu opening for the n-th time gives the cue "menu-open-<n>", and closing "PhysicsUpdating
+// <0|1>", the crate's drift since it was placed ("CrateDrift <distance>") and the cue "menu-closed";
+// an object selected gives "Selected <name>" and the cue "selected", and once it is gone "Deleted
+// <name>", its place in the "Deleted" file and the cue "deleted"; the level file holding a crate
+// gives the cue "saved"; the editor going off gives "editor-off". A restart of the level gives the
+// cue "restarting" as it unloads; once a crate was placed, a level loaded gives the number of
+// crates in it ("RestartedCrates <n>") and the cue "restarted", and the level file written again
+// after that gives the number of crates it holds ("ResavedCrates <n>") and the cue "saved-2".
 #include "Components/GUI/HTMLPane.h"
 #include "Components/GUI/LevelEditorBrain.h"
 #include "Components/GUI/SelectionMode.h"
@@ -45,6 +48,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -200,6 +204,7 @@ namespace
 		{
 			RegisterHandler("LevelLoaded", &EditorProbe::OnLevelLoaded);
 			RegisterHandler("LevelEditorActive", &EditorProbe::OnLevelEditorActive);
+			RegisterHandler("UnloadingLevel", &EditorProbe::OnUnloadingLevel);
 		}
 		void Update() override
 		{
@@ -235,6 +240,19 @@ namespace
 			crateCount = ObjectIdsByName("EditorCrate").size();
 			restFrames = kRestFrames;
 			test::LeaveCue(("level-" + level).c_str());
+			if (crate != 0)
+			{
+				std::cerr << "RestartedCrates " << crateCount << std::endl;
+				std::error_code ignored;
+				firstSaveWritten = std::filesystem::last_write_time(FindFile(kLevel), ignored);
+				test::LeaveCue("restarted");
+			}
+		}
+
+		void OnUnloadingLevel(Message::Reader)
+		{
+			if (Engine::Instance()->GetRequestedState() == Engine::kRestartLevel)
+				test::LeaveCue("restarting");
 		}
 
 		void OnLevelEditorActive(Message::Reader reader)
@@ -347,7 +365,7 @@ namespace
 		{
 			const bool open = Engine::Instance()->GetSystem<GUI>()->GetPauseMenuId() != 0;
 			if (open && !menuOpen)
-				test::LeaveCue("menu-open");
+				test::LeaveCue(("menu-open-" + std::to_string(++menuOpenings)).c_str());
 			if (!open && menuOpen)
 			{
 				std::cerr << "PhysicsUpdating " << Engine::Instance()->GetSystem<Physics>()->IsUpdating() << std::endl;
@@ -360,13 +378,28 @@ namespace
 
 		void WatchSave()
 		{
-			if (crateCount == 0 || saved || ++frames % kSaveCheckInterval != 0)
+			if (++frames % kSaveCheckInterval != 0 || (!saved && crateCount == 0))
 				return;
-			std::ifstream file(FindFile(kLevel));
+			const std::string path = FindFile(kLevel);
+			std::ifstream file(path);
 			const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-			saved = text.find("EditorCrate") != std::string::npos;
-			if (saved)
-				test::LeaveCue("saved");
+			if (!saved)
+			{
+				saved = text.find("EditorCrate") != std::string::npos;
+				if (saved)
+					test::LeaveCue("saved");
+				return;
+			}
+			std::error_code ignored;
+			if (resaved || firstSaveWritten == std::filesystem::file_time_type() ||
+				std::filesystem::last_write_time(path, ignored) == firstSaveWritten)
+				return;
+			resaved = true;
+			std::size_t crates = 0;
+			for (std::size_t at = text.find("EditorCrate"); at != std::string::npos; at = text.find("EditorCrate", at + 1))
+				++crates;
+			std::cerr << "ResavedCrates " << crates << std::endl;
+			test::LeaveCue("saved-2");
 		}
 
 		std::string expectedPage;
@@ -392,7 +425,11 @@ namespace
 		unsigned crate = 0;
 		Tuple3f crateAt;
 		bool menuOpen = false;
+		unsigned menuOpenings = 0;
 		bool saved = false;
+		bool resaved = false;
+		// When the first save had written the level file, as a restart found it.
+		std::filesystem::file_time_type firstSaveWritten;
 		unsigned frames = 0;
 		Tuple3f firstCamera;
 	};

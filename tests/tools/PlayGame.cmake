@@ -15,11 +15,18 @@ function(tw_play_game width height player)
   if(TW_USER_LEVELS)
     file(COPY "${TW_USER_LEVELS}/" DESTINATION "${userFolder}/Levels")
   endif()
+  # The game loads levels only from its own folders, by name: a level given by its path goes into
+  # the user folder's "Levels", as a level a player saved.
+  set(firstLevel "${LEVEL}")
+  if(IS_ABSOLUTE "${LEVEL}")
+    file(COPY "${LEVEL}" DESTINATION "${userFolder}/Levels")
+    get_filename_component(firstLevel "${LEVEL}" NAME)
+  endif()
   if(TW_CONFIG)
     file(WRITE "${userFolder}/Tumblewreck.cfg" "${TW_CONFIG}")
   else()
     file(WRITE "${userFolder}/Tumblewreck.cfg" "<Config>
-	<FirstLevel>${LEVEL}</FirstLevel>
+	<FirstLevel>${firstLevel}</FirstLevel>
 	<Window>
 		<Width>${width}</Width>
 		<Height>${height}</Height>

@@ -39,13 +39,15 @@ namespace
 		EXPECT_NE(userFolder.ReadFile("Levels/Level1").find("nextLevel"), std::string::npos);
 	}
 
-	TEST_F(LevelEditorBrainSaving, AFailedSaveIsReportedAndAPathAsTheLevelNameIsRefused)
+	// A level's name never has an extension: a file of such a name in the user folder would stand
+	// before the game's own file of that name.
+	TEST_F(LevelEditorBrainSaving, AFailedSaveIsReportedAndANameThatIsNotALevelsIsRefused)
 	{
 		const struct
 		{
 			const char* levelName;
 			const char* report;
-		} cases[] = {{"Level1", "the folder \""}, {"../Level1", "the level name \"../Level1\" is not a plain file name"}};
+		} cases[] = {{"Level1", "the folder \""}, {"Level1.xml", "the level name \"Level1.xml\" has an extension"}};
 		for (const auto& c : cases)
 		{
 			engine.reset();

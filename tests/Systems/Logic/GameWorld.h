@@ -106,11 +106,12 @@ namespace test
 			}
 		}
 
-		// Writes the level into the user folder; its name as Engine::LoadLevel takes it.
+		// Writes the level into the user folder, which the search paths hold: the name finds it, as
+		// levels are named in the game (a level change refuses paths).
 		std::string WriteLevel(const std::string& name, const std::string& xml) const
 		{
 			engine.userFolder.WriteFile(name, xml);
-			return engine.userFolder.Path() + name;
+			return name;
 		}
 		// As a level change loads a level: the systems' per-level reset, then the load.
 		bool LoadLevel(const std::string& levelName)
