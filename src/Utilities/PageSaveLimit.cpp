@@ -37,7 +37,9 @@ namespace PageSaveLimit
 		if (global->GetPrivate(page, LastSaveKey(isolate)).ToLocal(&lastSave) && lastSave->IsUint32() &&
 			now - lastSave.As<v8::Uint32>()->Value() < kIntervalMilliseconds)
 		{
-			tw::Diagnostics::ReportOnce(requester + ": page \"" + PageScript::Of(page).GetPageName() +
+			const PageScript* script = PageScript::Of(page);
+			const std::string pageName = script != nullptr ? script->GetPageName() : "(ended)";
+			tw::Diagnostics::ReportOnce(requester + ": page \"" + pageName +
 				"\" saves levels more than once a second; the saves in between are refused");
 			return false;
 		}
