@@ -161,7 +161,8 @@ namespace
 	}
 
 	// Onto the plate, through the gate it opens and into the pen, a while under the turret's
-	// shells, then out again on foot.
+	// shells while something else (a crate here, the sheepdog or a villager in play) lands on the
+	// plate, then out again on foot.
 	TEST(PlayableLevelToys, ThePenLetsOutWhoeverWalkedIn)
 	{
 		ShippedLevelWorld world("Hillside");
@@ -176,6 +177,11 @@ namespace
 		};
 		for (unsigned frame = 250; frame < 400; ++frame)
 			script[frame] = [] { ObjectFromName("Player").SendMessage(Message("MoveForward").PushFloat(1.0f)); };
+		script[500] = [] {
+			const Object crate = CreateObjectFromArchetype("Crate.xml");
+			crate.object->Start();
+			crate.SendMessage(Message("SetPos").Push(Tuple3f(16.0f, 1.5f, 0.0f)));
+		};
 		script[650] = [] { FacePlayer(Tuple3f(-1.0f, 0.0f, 0.0f)); };
 		for (unsigned frame = 660; frame < 900; ++frame)
 			script[frame] = [] { ObjectFromName("Player").SendMessage(Message("MoveForward").PushFloat(1.0f)); };
