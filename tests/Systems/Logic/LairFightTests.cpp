@@ -1,6 +1,9 @@
-// The shipped lair, headless: what its golem makes over a long fight must not use up the physics.
+// The shipped lair, headless: what its golem makes over a long fight must not use up the physics,
+// the fight's goal reaches the heads-up display, and the golem's scraps hurt the player.
 #include "Archetype.h"
 #include "Components/Logic/GolemWorld.h"
+#include "Components/Logic/Health.h"
+#include "Systems/GUI/GUI.h"
 #include "Systems/Logic/GameWorld.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
@@ -20,6 +23,18 @@ namespace
 	using test::GolemWorld;
 
 	constexpr unsigned kFramesPerSecond = 62;
+
+	// A blast at a hanging scrap of that part, as a keg blown at it sets off; false when none hangs.
+	bool BlastAScrapOf(const Object& golem, std::size_t part)
+	{
+		for (unsigned id : GolemWorld::PartScraps(golem, part))
+			if (!GolemWorld::RigidBodyOf(ObjectFromId(id)).HasFlag(kBodyNoGravity))
+			{
+				GolemWorld::Explode(id);
+				return true;
+			}
+		return false;
+	}
 
 	// With one forearm bare, every throw makes new objects at that hand: a player who takes minutes
 	// over the other arm must still find room for the kegs.
@@ -44,18 +59,118 @@ namespace
 					most = std::max(most, inUse);
 				if (atBaring || !GolemWorld::GolemOf(golem).IsArmed() || frame < lastHit + kFramesPerSecond)
 					return;
-				for (unsigned id : GolemWorld::PartScraps(golem, 0))
-					if (!GolemWorld::RigidBodyOf(ObjectFromId(id)).HasFlag(kBodyNoGravity))
-					{
-						GolemWorld::Explode(id);
-						lastHit = frame;
-						break;
-					}
+				if (BlastAScrapOf(golem, 0))
+					lastHit = frame;
 			};
 		world.Run("Lair", script, frames);
 		ASSERT_TRUE(atBaring) << "the left forearm was never bared";
 		// Three minutes of throws, two objects each: far more than this if they stayed.
 		EXPECT_LE(most, *atBaring + 12);
+	}
+
+	// The lair's one goal, counted each time a broken part knocks the golem down and met as the
+	// last part breaks and the golem dies, shown on the heads-up display as it goes.
+	TEST(LairFight, TheHudCountsEachKnockDownUntilTheGolemDies)
+	{
+		GameWorld world;
+		world.engine.engine->AddSystem(new GUI());
+		test::MessageLog* player = nullptr;
+		test::MessageLog* hud = nullptr;
+		// What the player and the display heard, kept as the level ends with the golem's death.
+		std::vector<std::string> playerHeard, hudHeard;
+		bool died = false;
+		unsigned lastHit = 0;
+		const unsigned frames = 60 * kFramesPerSecond;
+		std::map<unsigned, std::function<void()>> script;
+		for (unsigned frame = 1; frame <= frames; ++frame)
+			script[frame] = [&, frame] {
+				if (frame == 1)
+				{
+					player = &test::Listen(ObjectFromName("Player"), {"ObjectiveProgress", "ObjectiveComplete", "AllObjectivesComplete"});
+					hud = &test::Listen(ObjectFromName("PlayerHudObj"), {"CallJSFunction"});
+					// The page listed the goals as it came up, before this frame; asked again, it lists
+					// the lair's goal once more, in the second row.
+					ObjectFromName("PlayerHudObj").SendMessage(Message("InitHudObjective"));
+				}
+				// The golem's scraps would end the player, and the level with it, long before both arms.
+				ObjectFromName("Player").SendMessage(Message("Heal").PushInt(100));
+				const Object golem = ObjectFromName("Golem");
+				if (golem.IsDummy())
+				{
+					died = true;
+					playerHeard = player->entries;
+					hudHeard = hud->entries;
+					Engine::Instance()->RequestState(Engine::kQuit);
+					return;
+				}
+				if (frame == 10)
+					golem.object->HandleMessage(Message("SummonScraps"));
+				const ::Golem& boss = GolemWorld::GolemOf(golem);
+				if (!boss.IsArmed() || boss.IsRagdolled() || frame < lastHit + kFramesPerSecond)
+					return;
+				for (std::size_t part = 0; part < boss.GetParts().size(); ++part)
+					if (!boss.GetParts()[part].IsComplete())
+					{
+						if (BlastAScrapOf(golem, part))
+							lastHit = frame;
+						break;
+					}
+			};
+		world.Run("Lair", script, frames);
+		ASSERT_TRUE(died) << "the golem still stands";
+		const auto heard = [&playerHeard](const std::string& name) {
+			return std::count_if(playerHeard.begin(), playerHeard.end(), [&name](const std::string& entry) { return entry.starts_with(name); });
+		};
+		ASSERT_FALSE(playerHeard.empty()) << "nothing was counted";
+		EXPECT_EQ(playerHeard[0], "ObjectiveProgress GolemKnockedDown 1 2");
+		EXPECT_EQ(heard("ObjectiveProgress GolemKnockedDown 2 2"), 1);
+		EXPECT_EQ(heard("ObjectiveProgress"), 2);
+		EXPECT_EQ(heard("ObjectiveComplete"), 1);
+		EXPECT_EQ(heard("AllObjectivesComplete"), 1);
+		std::vector<std::string> shown;
+		std::copy_if(hudHeard.begin(), hudHeard.end(), std::back_inserter(shown), [](const std::string& entry) { return entry.find("Objective") != std::string::npos; });
+		EXPECT_EQ(shown, (std::vector<std::string>{
+			"CallJSFunction InitObjective(\"GolemKnockedDown\", 0, 2, \"Knock the golem down\", 1); void(0);",
+			"CallJSFunction UpdateObjective(\"GolemKnockedDown\", 1, 2); void(0);",
+			"CallJSFunction UpdateObjective(\"GolemKnockedDown\", 2, 2); void(0);",
+			"CallJSFunction ClearObjectives(); void(0);",
+		}));
+	}
+
+	// Once its scraps are reeled in the golem throws them at the player standing before it, and a
+	// scrap that lands hurts.
+	TEST(LairFight, AThrownScrapHurtsThePlayer)
+	{
+		GameWorld world;
+		test::MessageLog* player = nullptr;
+		bool hitHadASource = false;
+		std::optional<unsigned> thrownAt;
+		int healthBefore = 0, healthAfter = 0;
+		const unsigned frames = 12 * kFramesPerSecond;
+		test::MessageLog* golemNews = nullptr;
+		std::map<unsigned, std::function<void()>> script;
+		for (unsigned frame = 1; frame <= frames; ++frame)
+			script[frame] = [&, frame] {
+				const Object me = ObjectFromName("Player");
+				if (frame == 1)
+				{
+					me.SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 1.0f, 3.0f)));
+					player = &test::Listen(me, {"DamageTaken"});
+					golemNews = &test::Listen(ObjectFromName("Golem"), {"SetAnimation"});
+					healthBefore = me.object->GetComponent<Health>()->GetHealth();
+				}
+				if (frame == 10)
+					ObjectFromName("Golem").object->HandleMessage(Message("SummonScraps"));
+				if (!thrownAt && golemNews->Count("SetAnimation Throw 0.1") > 0)
+					thrownAt = frame;
+				healthAfter = me.object->GetComponent<Health>()->GetHealth();
+				hitHadASource = !player->entries.empty();
+			};
+		world.Run("Lair", script, frames);
+		ASSERT_TRUE(thrownAt) << "the golem threw nothing";
+		EXPECT_EQ(healthBefore, 100);
+		EXPECT_LT(healthAfter, healthBefore);
+		EXPECT_TRUE(hitHadASource) << "the hit came from nowhere";
 	}
 
 	// The golem's token falls where the golem broke up, often onto its shed scraps and dropped

@@ -1,4 +1,5 @@
 #include "Components/Logic/Blow.h"
+#include "Components/Logic/GameplayWorld.h"
 #include "Components/Logic/HouseDestroyed.h"
 #include "Components/QuietComponent.h"
 #include "Components/Transform.h"
@@ -208,5 +209,33 @@ namespace
 	TEST(PlayableLevel, SuckBlowDestroyHouseCompletesObjective)
 	{
 		ExpectTheHouseDownAndTheNextLevel(Shot::ByBreath);
+	}
+
+	// Death takes the player back to the start of the level it died in, whichever level that is.
+	TEST(PlayableLevel, APlayerWhoDiesStartsTheSameLevelAgain)
+	{
+		for (const char* level : {"Homestead", "Hillside", "Lair"})
+		{
+			SCOPED_TRACE(level);
+			GameWorld world;
+			std::string levelAfter;
+			bool freshPlayer = false;
+			std::map<unsigned, std::function<void()>> script;
+			// Past the guard that keeps a player unharmed for its first second.
+			script[100] = [] {
+				const Object me = ObjectFromName("Player");
+				Listen(me, {"Death"});
+				me.SendMessage(Message("Damage").PushInt(1000).Push(Tuple3f(0.0f, 0.0f, 0.0f)));
+			};
+			script[160] = [&] {
+				levelAfter = Engine::Instance()->GetCurrentLevel();
+				const Object me = ObjectFromName("Player");
+				freshPlayer = !me.IsDummy() && me.object->GetComponent<MessageLog>() == nullptr;
+				Engine::Instance()->RequestState(Engine::kQuit);
+			};
+			world.Run(level, script, 170);
+			EXPECT_EQ(levelAfter, level);
+			EXPECT_TRUE(freshPlayer) << "the level did not start again";
+		}
 	}
 }

@@ -1,7 +1,10 @@
 #include "Archetype.h"
 #include "Components/Logic/GameplayWorld.h"
 #include "Components/Logic/Health.h"
+#include "Components/Physics/ParticleSystem.h"
 #include "Systems/Logic/ShippedLevelWorld.h"
+#include "Systems/Particle/ParticleGroup.h"
+#include "Systems/Particle/ParticleManager.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +153,91 @@ namespace
 		EXPECT_LT(outcome.carriedLag, 1.0f) << "the held crate goes with the player";
 		EXPECT_GT(outcome.walkedAfterRelease, 3.0f);
 		EXPECT_LT(outcome.followedAfterRelease, outcome.walkedAfterRelease / 2) << "a released crate stays behind";
+	}
+
+	void FacePlayer(const Tuple3f& direction)
+	{
+		ObjectFromName("Player").SendMessage(Message("SetDir").PushFloat(direction.x).PushFloat(direction.y).PushFloat(direction.z));
+	}
+
+	// Onto the plate, through the gate it opens and into the pen, a while under the turret's
+	// shells while something else (a crate here, the sheepdog or a villager in play) lands on the
+	// plate, then out again on foot.
+	TEST(PlayableLevelToys, ThePenLetsOutWhoeverWalkedIn)
+	{
+		ShippedLevelWorld world("Hillside");
+		float deepestIn = 0.0f, outAt = 1e9f;
+		bool sameLife = false;
+		std::map<unsigned, std::function<void()>> script;
+		// Past the plate's cooldown after the start.
+		script[120] = [] {
+			test::Listen(ObjectFromName("Player"), {"Death"});
+			PutPlayerAt(Tuple3f(16.0f, 1.0f, 0.0f));
+			FacePlayer(Tuple3f(1.0f, 0.0f, 0.0f));
+		};
+		for (unsigned frame = 250; frame < 400; ++frame)
+			script[frame] = [] { ObjectFromName("Player").SendMessage(Message("MoveForward").PushFloat(1.0f)); };
+		script[500] = [] {
+			const Object crate = CreateObjectFromArchetype("Crate.xml");
+			crate.object->Start();
+			crate.SendMessage(Message("SetPos").Push(Tuple3f(16.0f, 1.5f, 0.0f)));
+		};
+		script[650] = [] { FacePlayer(Tuple3f(-1.0f, 0.0f, 0.0f)); };
+		for (unsigned frame = 660; frame < 900; ++frame)
+			script[frame] = [] { ObjectFromName("Player").SendMessage(Message("MoveForward").PushFloat(1.0f)); };
+		script[901] = [&] {
+			outAt = PositionOf(ObjectFromName("Player")).x;
+			sameLife = ObjectFromName("Player").object->GetComponent<test::MessageLog>() != nullptr;
+			Engine::Instance()->RequestState(Engine::kQuit);
+		};
+		world.Play(script, 910, [&](unsigned frame) {
+			if (frame > 120)
+				deepestIn = std::max(deepestIn, PositionOf(ObjectFromName("Player")).x);
+		});
+		EXPECT_GT(deepestIn, 21.0f) << "the player never got into the pen";
+		EXPECT_LT(outAt, 18.0f) << "the player is still shut in the pen";
+		EXPECT_TRUE(sameLife) << "the player got out only by dying";
+	}
+
+	// A hit that leaves the hut standing shows on it: dust flies off the hut.
+	TEST(PlayableLevelToys, AHitOnTheHutRaisesDust)
+	{
+		const Tuple3f hutFront(0.0f, 1.5f, -18.0f);
+		const std::pair<const char*, std::function<void()>> hits[] = {
+			{"a crate thrown at it", [hutFront] {
+				 const Object crate = CreateObjectFromArchetype("Crate.xml");
+				 crate.object->Start();
+				 crate.SendMessage(Message("SetPos").Push(hutFront + Tuple3f(0.0f, 0.0f, 2.0f)));
+				 crate.SendMessage(Message("SetVelocity").Push(Tuple3f(0.0f, 0.0f, -8.0f)));
+			 }},
+			{"a keg bursting against it", [hutFront] {
+				 const Object blast = CreateObjectFromArchetype("KegBlast.xml");
+				 blast.object->Start();
+				 blast.SendMessage(Message("SetPos").Push(hutFront + Tuple3f(0.0f, 0.0f, 0.5f)));
+			 }},
+		};
+		for (const auto& [what, hit] : hits)
+		{
+			SCOPED_TRACE(what);
+			ShippedLevelWorld world("Hillside");
+			world.engine.engine->AddSystem(new ParticleManager());
+			std::size_t mostDust = 0;
+			bool standing = false;
+			std::map<unsigned, std::function<void()>> script;
+			script[60] = hit;
+			script[200] = [&] {
+				standing = !ObjectIdsByName("Hut").empty();
+				Engine::Instance()->RequestState(Engine::kQuit);
+			};
+			world.Play(script, 210, [&](unsigned frame) {
+				const Object hut = ObjectFromName("Hut");
+				const ParticleSystem* particles = hut.IsDummy() || frame < 60 ? nullptr : hut.object->GetComponent<ParticleSystem>();
+				if (const ParticleGroup* dust = particles != nullptr ? particles->FindGroup("Dust") : nullptr)
+					mostDust = std::max(mostDust, static_cast<std::size_t>(dust->particles.size()));
+			});
+			EXPECT_TRUE(standing);
+			EXPECT_GT(mostDust, 10u);
+		}
 	}
 
 	// The first level's tetherball and drifting cloud over 24 s: the ball's greatest distance from
