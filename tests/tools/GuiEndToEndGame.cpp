@@ -1,7 +1,8 @@
 // The game's start-up with a frame probe and a reporting component for the HTML interface's
 // end-to-end tests. "GuiProbe" writes each level loaded ("LevelLoaded <name>") and leaves the cue
-// "level-<name>". On the main menu, once the page is up, it finds the start button in the menu's
-// page as laid out at the window's size (the pixels of its CSS colour), reads the frame back and
+// "level-<name>", and writes every "Pause" ("Pause <0 or 1>"). On the main menu, once the page is
+// up, it finds the start button in the menu's page as laid out at the window's size (the pixels of
+// its CSS colour), reads the frame back and
 // writes what share of that rectangle on screen shows the colour, then the same with the menu
 // hidden (the level behind), keeps the frame as "menu.png", writes the button's centre in window
 // pixels to the file "start-button" and leaves the cue "menu-shown". "KeyReporter" writes every
@@ -9,11 +10,16 @@
 // heads-up display test level it puts up the display ("PlayerHudObj"), measures the run of the
 // health bar's colour on the bar's middle row on screen at full health, gives the "Player" a
 // "HealthPercentage" of 0.25, measures again ("HealthRun <full> <quarter>") and leaves the cue
-// "hud-measured". On the pause test level it leaves the cue "ready" once the level plays and
-// "paused" at the pause and "resumed" when it ends; a
-// second after each "Pause" it writes how far the falling "Box" moved in that second ("PausedFall"
-// or "ResumedFall"), then ends the game half a second later, or, paused with "Resume" set in its
-// configuration element, leaves the cue "paused-second" for the player to resume.
+// "hud-measured". On the pause test level and in Homestead it leaves the cue "ready" once the level
+// plays and "paused" at the pause and "resumed" when it ends; a second after each change it writes
+// how far the falling "Box" of the pause test level moved in that second ("PausedFall" or
+// "ResumedFall"), then ends the game half a second later, or, paused with "Resume" set in its
+// configuration element, leaves the cue "paused-second" for the player to resume. Where a veil is
+// shown (the pause menu in Homestead, the won page) it writes what share of the window's outer
+// 32-pixel border the veil darkens ("VeilCover <share>"), from the frame with the veil and the
+// frame without it, keeps the veiled frame ("pause.png" or "won.png") and leaves the cue
+// "veil-measured". On the won level it then writes the centre of the page's button in window
+// pixels to the file "won-button" and leaves the cue "won-shown".
 #include "Archetype.h"
 #include "Components/GUI/HTMLPane.h"
 #include "Composition.h"
@@ -35,6 +41,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -76,6 +83,34 @@ namespace
 	// The health bar's colour in Hud.css (#d63a2f).
 	constexpr int kHealthBar[3] = {0xd6, 0x3a, 0x2f};
 
+	// The other buttons' colour in Menu.css (#2a3a5c), and the veil's colour and opacity.
+	constexpr int kMenuButton[3] = {0x2a, 0x3a, 0x5c};
+	constexpr double kVeil[3] = {10, 14, 24};
+	constexpr double kVeilOpacity = 0.6;
+	// The veil's border measured, in window pixels, and how near a veiled pixel must come to the
+	// blend of the pixel without it and the veil.
+	constexpr int kVeilBorder = 32;
+	constexpr double kVeilTolerance = 12;
+
+	// The share of the window's outer border in which the veiled frame shows the veil over the bare one.
+	double VeilCover(const std::vector<unsigned char>& veiled, const std::vector<unsigned char>& bare, int width, int height)
+	{
+		int covered = 0, total = 0;
+		for (int y = 0; y < height; ++y)
+			for (int x = 0; x < width; ++x)
+			{
+				if (x >= kVeilBorder && x < width - kVeilBorder && y >= kVeilBorder && y < height - kVeilBorder)
+					continue;
+				const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 4;
+				bool blended = true;
+				for (int c = 0; c < 3; ++c)
+					blended = blended && std::abs(veiled[at + c] - ((1.0 - kVeilOpacity) * bare[at + c] + kVeilOpacity * kVeil[c])) <= kVeilTolerance;
+				covered += blended ? 1 : 0;
+				++total;
+			}
+		return total > 0 ? static_cast<double>(covered) / total : 0.0;
+	}
+
 	struct __GuiProbeName
 	{
 		static constexpr const char* name = "GuiProbe";
@@ -94,6 +129,8 @@ namespace
 		{
 			if (readyFrames > 0 && --readyFrames == 0)
 				test::LeaveCue("ready");
+			if (veilFrames > 0)
+				MeasureVeil(--veilFrames);
 			WatchTheBox();
 			if (hudFrames > 0)
 				MeasureHud(--hudFrames);
@@ -123,8 +160,11 @@ namespace
 			test::LeaveCue(("level-" + level).c_str());
 			if (level == "MainMenu")
 				menuFrames = kSettleFrames;
-			if (level == "GuiPauseEndToEnd")
+			boxFalls = level == "GuiPauseEndToEnd";
+			if (boxFalls || level == "Homestead")
 				readyFrames = kSettleFrames;
+			if (level == "Won")
+				StartVeilMeasure("WonPage", "won.png");
 			if (level == "GuiHudEndToEnd")
 			{
 				CreateObjectFromArchetype("PlayerHudObj.xml").object->Start();
@@ -134,13 +174,20 @@ namespace
 
 		static float BoxHeight() { return ObjectFromName("Box").object->GetComponent<Transform>()->GetWorldPosition().y; }
 
+		// Only a change counts: a player's start sends "Pause"(false) though nothing was paused.
 		void OnPause(Message::Reader reader)
 		{
-			paused = reader.Read<bool>();
+			const bool asked = reader.Read<bool>();
+			std::cerr << "Pause " << asked << std::endl;
+			if (asked == paused)
+				return;
+			paused = asked;
 			test::LeaveCue(paused ? "paused" : "resumed");
 			watchStart = GetElapsedMilliseconds();
-			startHeight = BoxHeight();
+			startHeight = boxFalls ? BoxHeight() : 0.0f;
 			watching = true;
+			if (paused && !boxFalls)
+				StartVeilMeasure("PauseMenu", "pause.png");
 		}
 
 		// A second after the pause changed: how far the box moved; half a second later the end.
@@ -149,7 +196,8 @@ namespace
 			const std::uint32_t elapsed = GetElapsedMilliseconds() - watchStart;
 			if (watching && elapsed >= 1000)
 			{
-				std::cerr << (paused ? "PausedFall " : "ResumedFall ") << std::abs(BoxHeight() - startHeight) << std::endl;
+				if (boxFalls)
+					std::cerr << (paused ? "PausedFall " : "ResumedFall ") << std::abs(BoxHeight() - startHeight) << std::endl;
 				watching = false;
 				ending = !(paused && resume);
 				if (!ending)
@@ -160,6 +208,38 @@ namespace
 				ending = false;
 				Engine::SendMessage(Message("Shutdown"));
 			}
+		}
+
+		void StartVeilMeasure(const std::string& objectName, const std::string& shotName)
+		{
+			veilObject = objectName;
+			veilShot = shotName;
+			veilFrames = kSettleFrames;
+		}
+
+		// Once the page is up: the frame with the veil, then, its object hidden, the frame without.
+		void MeasureVeil(unsigned framesLeft)
+		{
+			const Object shown = ObjectFromName(veilObject);
+			if (framesLeft > 1 || shown.IsDummy())
+				return;
+			const Window* window = Engine::Instance()->GetSystem<Window>();
+			const int width = window->GetWidth(), height = window->GetHeight();
+			if (framesLeft == 1)
+			{
+				veiledFrame = ReadFrame(width, height);
+				test::WriteFramePng(veiledFrame, width, height, veilShot);
+				shown.object->HandleMessage(Message("SetVisible").PushBool(false));
+				return;
+			}
+			std::cerr << "VeilCover " << VeilCover(veiledFrame, ReadFrame(width, height), width, height) << std::endl;
+			shown.object->HandleMessage(Message("SetVisible").PushBool(true));
+			test::LeaveCue("veil-measured");
+			if (veilObject != "WonPage")
+				return;
+			const Rect button = test::ColourOnPane(*shown.object, kMenuButton, width);
+			std::ofstream("won-button") << (button.left + button.right) / 2 << " " << (button.top + button.bottom) / 2 << "\n";
+			test::LeaveCue("won-shown");
 		}
 
 		// At full health once the display is up, then at a quarter after it had time to repaint.
@@ -242,6 +322,11 @@ namespace
 		unsigned hudFrames = 0;
 		int fullRun = 0;
 		unsigned readyFrames = 0;
+		unsigned veilFrames = 0;
+		std::string veilObject;
+		std::string veilShot;
+		std::vector<unsigned char> veiledFrame;
+		bool boxFalls = false;
 		bool resume = false;
 		bool paused = false;
 		bool watching = false;

@@ -108,6 +108,24 @@ xdotool mousedown 1
 wait_for_cue released
 xdotool mouseup 1")
 
+# A player script's press of Escape, held across frames (a press and release inside one frame is
+# never seen, and a large window on a loaded machine can take most of a second a frame), again
+# until the game leaves the cue; the script goes into the variable.
+function(tw_press_escape_until cue out)
+  set(${out} "for attempt in $(seq 10)
+do
+  xdotool search --name '^Tumblewreck$' windowfocus
+  xdotool keydown Escape
+  sleep 1
+  xdotool keyup Escape
+  for wait in $(seq 20)
+  do
+    [ -f ${cue} ] && break 2
+    sleep 0.1
+  done
+done" PARENT_SCOPE)
+endfunction()
+
 # A player script's wait for the game to end itself, with a last close after a minute.
 set(TW_WAIT_FOR_THE_END "for wait in $(seq 600)
 do
