@@ -9,16 +9,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
 tw_capture_sound(wave)
 set(TW_EXTRA_CONFIG "<Sound><Mute>false</Mute></Sound>")
-tw_play_game(1024 768 "${TW_WAIT_FOR_CUE}
-xdotool search --sync --name '^Tumblewreck$' >/dev/null
-wait_for_cue won-shown || exit 1
-read x y < won-button
-window=$(xdotool search --name '^Tumblewreck$' | head -1)
-xdotool mousemove --window $window $x $y
-sleep 0.3
-xdotool mousedown 1
-sleep 0.3
-xdotool mouseup 1
+tw_click_where_cued(won-shown won-button click_main_menu)
+tw_play_game(1024 768 "${click_main_menu}
 wait_for_cue menu-shown || exit 1
 sleep 3
 ${TW_CLOSE_WINDOW}")
