@@ -16,21 +16,56 @@ function Quit() {
 	engine.Exit();
 }
 
+// The pause page's buttons. "Pause" toggles the pause whatever its argument, so only a page shown
+// while the game is paused may send it.
 function Resume() {
 	Click();
 	engine.Pause(false);
 }
 
 function Restart() {
-	Click();
-	engine.Pause(false);
+	Resume();
 	engine.ReloadLevel();
 }
 
+function ResumeToMainMenu() {
+	Resume();
+	engine.LoadLevel("MainMenu");
+}
+
+// Escape closes the pause page as Resume does. The bindings rest while paused, so the page answers
+// the key itself, on its release: the press that opened the page is released on it too, and a press
+// still held when the game resumes would open the page again.
+function ResumeOnEscape() {
+	var escapeDown = false;
+	document.body.addEventListener("keydown", function(event) {
+		escapeDown = escapeDown || event.keyCode == 27;
+	});
+	document.body.addEventListener("keyup", function(event) {
+		if (event.keyCode == 27 && escapeDown)
+			Resume();
+	});
+}
+
+// The won page's button: nothing is paused under it, so it only leaves.
 function MainMenu() {
 	Click();
-	engine.Pause(false);
 	engine.LoadLevel("MainMenu");
+}
+
+// The veil covers the whole window, and the menu stands in the largest 4:3 box in its middle, where
+// the level's own 4:3 images are drawn. A page's scripts run before its pane is fitted to the
+// window, so the box is measured a moment later.
+function FitStage() {
+	setTimeout(function() {
+		var width = Math.min(window.innerWidth, Math.floor(window.innerHeight * 4 / 3));
+		var height = Math.min(window.innerHeight, Math.floor(window.innerWidth * 3 / 4));
+		var stage = document.getElementById("stage").style;
+		stage.left = Math.floor((window.innerWidth - width) / 2) + "px";
+		stage.top = Math.floor((window.innerHeight - height) / 2) + "px";
+		stage.width = width + "px";
+		stage.height = height + "px";
+	}, 0);
 }
 
 function Mark(id, on) {

@@ -46,7 +46,8 @@ public:
 	void Update() override;
 	void Shutdown() override;
 	// At a level change: the pointer is freed and shown, no motion from before reaches the
-	// buttons, and the joystick is restarted; buttons, bindings and the active state stay.
+	// buttons, no mouse button pressed before the new level's first frame reaches its pages, and
+	// the joystick is restarted; buttons, bindings and the active state stay.
 	void Reload() override;
 
 	// The head-tracking component driven once per active frame, or null; the component sets
@@ -95,5 +96,7 @@ private:
 	bool levelEditorActive = false;
 	// What the game last asked of the pointer ("Pause", a level change).
 	bool pointerHeld = false;
+	// Set at a level change: the next frame drops the mouse buttons queued while the level loaded.
+	bool levelStarting = false;
 	Component* headTracker = nullptr;
 };

@@ -13,6 +13,7 @@
 #include <SDL/SDL.h>
 
 #include <iostream>
+#include <utility>
 
 namespace
 {
@@ -189,9 +190,13 @@ void Input::Initialize()
 void Input::Update()
 {
 	uint32_t wheelMask = 0;
+	// A press made on the last level's page or on the loading screen waited in the queue while the
+	// level loaded; delivered now it would be a click on whatever page of the new level lies there.
+	const bool dropButtons = std::exchange(levelStarting, false);
 	SDL_Event event;
 	while (SDL_PollEvent(&event))
-		SendEventMessage(event, wheelMask);
+		if (!dropButtons || (event.type != SDL_MOUSEBUTTONDOWN && event.type != SDL_MOUSEBUTTONUP))
+			SendEventMessage(event, wheelMask);
 	context.wheelMask = wheelMask;
 
 	if (active)
@@ -268,6 +273,7 @@ void Input::Reload()
 	FreePointer();
 	// Nothing the pointer did before, on a page or in the last level, turns the next level's view.
 	context.motion.Restart();
+	levelStarting = true;
 	SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 	SDL_InitSubSystem(SDL_INIT_JOYSTICK);
 }

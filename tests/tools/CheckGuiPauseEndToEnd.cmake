@@ -8,20 +8,8 @@
 #   WORK  a scratch folder, emptied first;  CHECKER  the sound-file checker
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
-# Held across frames (a press and release inside one frame is never seen), again until the game
-# cues that it paused.
-set(press_escape "for attempt in $(seq 10)
-do
-  xdotool search --name '^Tumblewreck$' windowfocus
-  xdotool keydown Escape
-  sleep 0.3
-  xdotool keyup Escape
-  for wait in $(seq 20)
-  do
-    [ -f paused ] && break 2
-    sleep 0.1
-  done
-done")
+set(press_escape "${TW_PRESS_UNTIL_CUE}
+press_until Escape paused 1 || exit 1")
 # Clicked again until the game cues that it resumed: on a loaded machine a click can come before
 # the pause menu's page takes it.
 set(click_resume "for attempt in $(seq 10)

@@ -1,23 +1,29 @@
 // The game's start-up with a frame probe and a reporting component for the HTML interface's
 // end-to-end tests. "GuiProbe" writes each level loaded ("LevelLoaded <name>") and leaves the cue
-// "level-<name>", and the cue "level-unloaded" whenever a level unloads. On the main menu, once the
-// page is up, it finds the start button in the menu's page as laid out at the window's size (the
-// pixels of its CSS colour), reads the frame back and writes what share of that rectangle on
-// screen shows the colour, then the same with the menu hidden (the level behind), keeps the frame
-// as "menu.png", writes the button's centre in window pixels to the file "start-button" and leaves
-// the cue "menu-shown". "KeyReporter" writes every "ReportKey" its object receives ("Key <code>"),
-// as the key test level's page sends it. On the heads-up display test level it puts up the display
-// ("PlayerHudObj"), measures the run of the health bar's colour on the bar's middle row on screen
-// at full health, gives the "Player" a "HealthPercentage" of 0.25, measures again ("HealthRun
-// <full> <quarter>") and leaves the cue "hud-measured". On the pause test level it leaves the cue
-// "ready" once the level plays. It leaves "paused" at every pause and "resumed" when one ends; a
-// second after each "Pause" in a level with a "Box" it writes how far the box fell in that second
-// ("PausedFall" or "ResumedFall"), then ends the game half a second later, or, paused with "Resume"
-// set in its configuration element, leaves the cue "paused-second" for the player to resume. Paused
-// where no camera looks (a level that failed to load), it finds the pause menu's buttons in the
-// menu's page, writes what share of them shows on screen ("PauseMenuShown <share>"), keeps the
-// frame as "paused.png" and leaves the cue "pause-shot". A "BindingActs" message, as a configured
-// binding sends it, leaves the cue "binding-acted".
+// "level-<name>", and the cue "level-unloaded" whenever a level unloads, and writes every "Pause"
+// ("Pause <0 or 1>"). On the main menu, once the page is up, it finds the start button in the
+// menu's page as laid out at the window's size (the pixels of its CSS colour), reads the frame back
+// and writes what share of that rectangle on screen shows the colour, then the same with the menu
+// hidden (the level behind), keeps the frame as "menu.png", writes the button's centre in window
+// pixels to the file "start-button" and leaves the cue "menu-shown". "KeyReporter" writes every
+// "ReportKey" its object receives ("Key <code>"), as the key test level's page sends it. On the
+// heads-up display test level it puts up the display ("PlayerHudObj"), measures the run of the
+// health bar's colour on the bar's middle row on screen at full health, gives the "Player" a
+// "HealthPercentage" of 0.25, measures again ("HealthRun <full> <quarter>") and leaves the cue
+// "hud-measured". On the pause test level and in Homestead it leaves the cue "ready" once the level
+// plays and "paused" at the pause and "resumed" when it ends; a second after each change it writes
+// how far the falling "Box" of the pause test level moved in that second ("PausedFall" or
+// "ResumedFall"), then ends the game half a second later, or, paused with "Resume" set in its
+// configuration element, leaves the cue "paused-second" for the player to resume; a level change
+// ends that watch. Where a veil is shown (the pause menu in Homestead, the won page) it writes what
+// share of the window's outer 32-pixel border the veil darkens ("VeilCover <share>"), from the
+// frame with the veil and the frame without it, keeps the veiled frame ("pause.png" or "won.png")
+// and leaves the cue "veil-measured". On the won level it then writes the centre of the page's
+// button in window pixels to the file "won-button" and leaves the cue "won-shown". Paused where no
+// camera looks (a level that failed to load), it finds the pause menu's buttons in the menu's page,
+// writes what share of them shows on screen ("PauseMenuShown <share>"), keeps the frame as
+// "paused.png" and leaves the cue "pause-shot". A "BindingActs" message, as a configured binding
+// sends it, leaves the cue "binding-acted".
 #include "Archetype.h"
 #include "Components/GUI/HTMLPane.h"
 #include "Composition.h"
@@ -41,6 +47,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -85,6 +92,34 @@ namespace
 	// The health bar's colour in Hud.css (#d63a2f).
 	constexpr int kHealthBar[3] = {0xd6, 0x3a, 0x2f};
 
+	// The other buttons' colour in Menu.css (#2a3a5c), and the veil's colour and opacity.
+	constexpr int kMenuButton[3] = {0x2a, 0x3a, 0x5c};
+	constexpr double kVeil[3] = {10, 14, 24};
+	constexpr double kVeilOpacity = 0.6;
+	// The veil's border measured, in window pixels, and how near a veiled pixel must come to the
+	// blend of the pixel without it and the veil.
+	constexpr int kVeilBorder = 32;
+	constexpr double kVeilTolerance = 12;
+
+	// The share of the window's outer border in which the veiled frame shows the veil over the bare one.
+	double VeilCover(const std::vector<unsigned char>& veiled, const std::vector<unsigned char>& bare, int width, int height)
+	{
+		int covered = 0, total = 0;
+		for (int y = 0; y < height; ++y)
+			for (int x = 0; x < width; ++x)
+			{
+				if (x >= kVeilBorder && x < width - kVeilBorder && y >= kVeilBorder && y < height - kVeilBorder)
+					continue;
+				const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 4;
+				bool blended = true;
+				for (int c = 0; c < 3; ++c)
+					blended = blended && std::abs(veiled[at + c] - ((1.0 - kVeilOpacity) * bare[at + c] + kVeilOpacity * kVeil[c])) <= kVeilTolerance;
+				covered += blended ? 1 : 0;
+				++total;
+			}
+		return total > 0 ? static_cast<double>(covered) / total : 0.0;
+	}
+
 	struct __GuiProbeName
 	{
 		static constexpr const char* name = "GuiProbe";
@@ -105,6 +140,8 @@ namespace
 		{
 			if (readyFrames > 0 && --readyFrames == 0)
 				test::LeaveCue("ready");
+			if (veilFrames > 0)
+				MeasureVeil(--veilFrames);
 			WatchTheBox();
 			if (pauseShotFrames > 0 && --pauseShotFrames == 0)
 				ShootPauseMenu();
@@ -136,8 +173,13 @@ namespace
 			test::LeaveCue(("level-" + level).c_str());
 			if (level == "MainMenu")
 				menuFrames = kSettleFrames;
-			if (level == "GuiPauseEndToEnd")
+			boxFalls = level == "GuiPauseEndToEnd";
+			watchesPauses = boxFalls || level == "Homestead";
+			watching = false;
+			if (watchesPauses)
 				readyFrames = kSettleFrames;
+			if (level == "Won")
+				StartVeilMeasure("WonPage", "won.png");
 			if (level == "GuiHudEndToEnd")
 			{
 				CreateObjectFromArchetype("PlayerHudObj.xml").object->Start();
@@ -147,17 +189,24 @@ namespace
 
 		static float BoxHeight() { return ObjectFromName("Box").object->GetComponent<Transform>()->GetWorldPosition().y; }
 
+		// Only a change counts: a player's start sends "Pause"(false) though nothing was paused.
 		void OnPause(Message::Reader reader)
 		{
-			paused = reader.Read<bool>();
+			const bool asked = reader.Read<bool>();
+			std::cerr << "Pause " << asked << std::endl;
+			if (asked == paused)
+				return;
+			paused = asked;
 			test::LeaveCue(paused ? "paused" : "resumed");
 			if (paused && Engine::Instance()->GetSystem<Graphics>()->GetActiveCamera() == nullptr)
 				pauseShotFrames = kSettleFrames;
-			watching = !ObjectFromName("Box").IsDummy();
+			watching = watchesPauses;
 			if (!watching)
 				return;
 			watchStart = GetElapsedMilliseconds();
-			startHeight = BoxHeight();
+			startHeight = boxFalls ? BoxHeight() : 0.0f;
+			if (paused && !boxFalls)
+				StartVeilMeasure("PauseMenu", "pause.png");
 		}
 
 		void OnBindingActs(Message::Reader) { test::LeaveCue("binding-acted"); }
@@ -166,12 +215,13 @@ namespace
 		// A second after the pause changed: how far the box moved; half a second later the end.
 		void WatchTheBox()
 		{
-			// The level may have changed under the watch.
-			watching = watching && !ObjectFromName("Box").IsDummy();
+			// The level may be changing under the watch (a new level's load ends it).
+			watching = watching && (!boxFalls || !ObjectFromName("Box").IsDummy());
 			const std::uint32_t elapsed = GetElapsedMilliseconds() - watchStart;
 			if (watching && elapsed >= 1000)
 			{
-				std::cerr << (paused ? "PausedFall " : "ResumedFall ") << std::abs(BoxHeight() - startHeight) << std::endl;
+				if (boxFalls)
+					std::cerr << (paused ? "PausedFall " : "ResumedFall ") << std::abs(BoxHeight() - startHeight) << std::endl;
 				watching = false;
 				ending = !(paused && resume);
 				if (!ending)
@@ -182,6 +232,38 @@ namespace
 				ending = false;
 				Engine::SendMessage(Message("Shutdown"));
 			}
+		}
+
+		void StartVeilMeasure(const std::string& objectName, const std::string& shotName)
+		{
+			veilObject = objectName;
+			veilShot = shotName;
+			veilFrames = kSettleFrames;
+		}
+
+		// Once the page is up: the frame with the veil, then, its object hidden, the frame without.
+		void MeasureVeil(unsigned framesLeft)
+		{
+			const Object shown = ObjectFromName(veilObject);
+			if (framesLeft > 1 || shown.IsDummy())
+				return;
+			const Window* window = Engine::Instance()->GetSystem<Window>();
+			const int width = window->GetWidth(), height = window->GetHeight();
+			if (framesLeft == 1)
+			{
+				veiledFrame = ReadFrame(width, height);
+				test::WriteFramePng(veiledFrame, width, height, veilShot);
+				shown.object->HandleMessage(Message("SetVisible").PushBool(false));
+				return;
+			}
+			std::cerr << "VeilCover " << VeilCover(veiledFrame, ReadFrame(width, height), width, height) << std::endl;
+			shown.object->HandleMessage(Message("SetVisible").PushBool(true));
+			test::LeaveCue("veil-measured");
+			if (veilObject != "WonPage")
+				return;
+			const Rect button = test::ColourOnPane(*shown.object, kMenuButton, width);
+			std::ofstream("won-button") << (button.left + button.right) / 2 << " " << (button.top + button.bottom) / 2 << "\n";
+			test::LeaveCue("won-shown");
 		}
 
 		// At full health once the display is up, then at a quarter after it had time to repaint.
@@ -276,6 +358,12 @@ namespace
 		int fullRun = 0;
 		unsigned readyFrames = 0;
 		unsigned pauseShotFrames = 0;
+		unsigned veilFrames = 0;
+		std::string veilObject;
+		std::string veilShot;
+		std::vector<unsigned char> veiledFrame;
+		bool boxFalls = false;
+		bool watchesPauses = false;
 		bool resume = false;
 		bool paused = false;
 		bool watching = false;

@@ -86,16 +86,17 @@ wait_for_cue() {
   return 1
 }]=])
 
-# A player script's key press that the game must see: "press_until KEY NAME" holds the key across
-# frames (a press and release inside one frame is never seen), again until the game leaves the cue,
-# and fails after ten tries. The window takes the focus first: other tests may open windows.
+# A player script's key press that the game must see: "press_until KEY NAME [SECONDS]" holds the key
+# across frames (a press and release inside one frame is never seen, and a large window on a loaded
+# machine can take most of a second a frame; 0.3 s unless given), again until the game leaves the
+# cue, and fails after ten tries. The window takes the focus first: other tests may open windows.
 set(TW_PRESS_UNTIL_CUE [=[
 press_until() {
   for attempt in $(seq 10)
   do
     xdotool search --name '^Tumblewreck$' windowfocus
     xdotool keydown $1
-    sleep 0.3
+    sleep ${3:-0.3}
     xdotool keyup $1
     for wait in $(seq 20)
     do
@@ -107,18 +108,24 @@ press_until() {
 }
 ]=])
 
-# A player script's click on the main menu's start button, once the probe has cued "menu-shown" and
-# written the button's centre in window pixels to the file "start-button"; the pointer stays there.
-set(TW_CLICK_START "${TW_WAIT_FOR_CUE}
+# A player script's click, once the game has left the cue, at the point in window pixels that the
+# probe wrote to the file; the pointer stays there. The script goes into the variable.
+function(tw_click_where_cued cue file out)
+  set(${out} "${TW_WAIT_FOR_CUE}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
-wait_for_cue menu-shown || exit 1
-read x y < start-button
+wait_for_cue ${cue} || exit 1
+read x y < ${file}
 window=$(xdotool search --name '^Tumblewreck$' | head -1)
 xdotool mousemove --window $window $x $y
 sleep 0.3
 xdotool mousedown 1
 sleep 0.3
-xdotool mouseup 1")
+xdotool mouseup 1" PARENT_SCOPE)
+endfunction()
+
+# The click on the main menu's start button, whose centre the probe writes to "start-button" once
+# it has cued "menu-shown".
+tw_click_where_cued(menu-shown start-button TW_CLICK_START)
 
 # A player script's breath, pointer still: once the game cues that it plays, the right button held
 # until it cues a crate taken in, then the left one held until it cues the crate let out: a press

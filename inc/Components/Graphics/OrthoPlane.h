@@ -1,6 +1,7 @@
 // OrthoPlane: draws its object as a flat rectangle over the finished frame, in a screen-space box
 // of its own (heads-up displays, menus) letterboxed into the window so the box keeps its aspect.
-// Planes are drawn in the order of their objects' z when they started, larger z on top.
+// Planes are drawn in the order of their objects' z when they started, larger z on top, and
+// of planes with one z the one started later on top.
 #pragma once
 
 #include "Components/Graphics/Primitive.h"
@@ -18,8 +19,8 @@ public:
 	// The box (left, top, right, bottom), then the unit plane from the primitive cache.
 	bool Load(Serializer& serializer) override;
 	bool Serialize(Serializer& serializer) override;
-	// Visible; joins the overlay list before the first plane whose object's world z is not
-	// smaller (the order is not revised when objects move); listens to "SetVisible".
+	// Visible; joins the overlay list before the first plane whose object's world z is larger
+	// (the order is not revised when objects move); listens to "SetVisible".
 	bool Start() override;
 	// Draws the plane in its letterboxed viewport with the box as orthographic projection, y
 	// growing downwards. Always true.

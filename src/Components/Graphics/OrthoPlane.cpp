@@ -33,8 +33,10 @@ bool OrthoPlane::Start()
 	visible = true;
 	if (Graphics* graphics = Graphics::Find())
 	{
+		// Among planes of one z the later one goes on top: a page opened over others (the pause
+		// menu over the editor's panel, both fitted to the window at z 0) must cover them.
 		const float z = WorldZ();
-		graphics->OrthoPlanes().InsertOrdered(this, [z](const OrthoPlane* listed) { return listed->WorldZ() >= z; });
+		graphics->OrthoPlanes().InsertOrdered(this, [z](const OrthoPlane* listed) { return listed->WorldZ() > z; });
 	}
 	owner->RegisterHandler<OrthoPlane>("SetVisible", &OrthoPlane::OnSetVisible);
 	return true;

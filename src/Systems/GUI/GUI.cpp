@@ -45,6 +45,9 @@ namespace
 		keys[8] = 0x08;
 		keys[9] = 0x09;
 		keys[13] = 0x0D;
+		// Escape reaches the pages under its own code: while paused no binding fires, and the
+		// pause page closes itself on it.
+		keys[27] = 0x1B;
 		keys[32] = 0x20;
 		keys[44] = 0xBC;
 		keys[46] = 0xBE;

@@ -56,7 +56,7 @@ namespace render_tests
 		}
 	}
 
-	TEST_F(OrthoPlane, PlanesListByTheirZWhenTheyStartLargerOnTopEqualNewerFirst)
+	TEST_F(OrthoPlane, PlanesListByTheirZWhenTheyStartLargerOnTopEqualNewerOnTop)
 	{
 		Composition* high = Plane("0 0 4 3", "0 0 2");
 		Composition* low = Plane("0 0 4 3", "0 0 1");
@@ -64,9 +64,9 @@ namespace render_tests
 		Composition* top = Plane("0 0 4 3", "5 5 7");
 		for (Composition* object : {high, low, equal, top})
 			object->Start();
-		EXPECT_THAT(Overlays(), ElementsAre(low, equal, high, top));
+		EXPECT_THAT(Overlays(), ElementsAre(low, high, equal, top));
 		high->GetComponent<Transform>()->SetWorldPosition(Tuple3f(0, 0, -9));
-		EXPECT_THAT(Overlays(), ElementsAre(low, equal, high, top)) << "moving does not reorder";
+		EXPECT_THAT(Overlays(), ElementsAre(low, high, equal, top)) << "moving does not reorder";
 		equal->GetComponent<::OrthoPlane>()->Detach();
 		EXPECT_THAT(Overlays(), ElementsAre(low, high, top));
 	}

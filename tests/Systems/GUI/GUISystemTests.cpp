@@ -23,7 +23,7 @@ namespace gui_tests
 		{
 			int symbol;
 			const char* recorded;
-		} keys[] = {{'-', "keydown 109"}, {'/', "keydown 111"}, {'a', "keydown 65"}, {'7', "keydown 55"}, {273, "keydown 38"}, {999, "keydown 0"}};
+		} keys[] = {{'-', "keydown 109"}, {'/', "keydown 111"}, {'a', "keydown 65"}, {'7', "keydown 55"}, {273, "keydown 38"}, {27, "keydown 27"}, {999, "keydown 0"}};
 		for (const auto& key : keys)
 		{
 			Recorded().clear();

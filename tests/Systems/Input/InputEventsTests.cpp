@@ -76,3 +76,23 @@ TEST_F(InputEvents, AWindowCloseEndsTheGameThoughAHeldKeysBindingAsksForALevelIn
 	EXPECT_EQ(rig->ArgumentsOf("NextLevel").size(), 1u) << "the binding acts after the close";
 	EXPECT_EQ(rig->engine.engine->GetRequestedState(), Engine::kQuit);
 }
+
+TEST_F(InputEvents, MouseButtonsQueuedWhileALevelLoadedNeverReachItsPages)
+{
+	rig->input->Reload();
+	Push({.button = {SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 10, 20}});
+	Push({.key = {SDL_KEYDOWN, 0, SDL_PRESSED, {38, SDLK_a, KMOD_NONE, 'a'}}});
+	Push({.motion = {SDL_MOUSEMOTION, 0, 0, 30, 40, 5, -5}});
+	Push({.button = {SDL_MOUSEBUTTONUP, 0, SDL_BUTTON_LEFT, SDL_RELEASED, 10, 20}});
+	rig->Frame(1000);
+	EXPECT_TRUE(rig->ArgumentsOf("MouseDown").empty());
+	EXPECT_TRUE(rig->ArgumentsOf("MouseUp").empty());
+	EXPECT_EQ(rig->ArgumentsOf("KeyDown").size(), 1u);
+	EXPECT_EQ(rig->ArgumentsOf("MouseMove").size(), 1u);
+	// Once the level runs, a click is the player's own.
+	Push({.button = {SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 11, 21}});
+	Push({.button = {SDL_MOUSEBUTTONUP, 0, SDL_BUTTON_LEFT, SDL_RELEASED, 11, 21}});
+	rig->Frame(1016);
+	EXPECT_EQ(rig->ArgumentsOf("MouseDown"), (ArgumentLists{{"1", "11", "21"}}));
+	EXPECT_EQ(rig->ArgumentsOf("MouseUp"), (ArgumentLists{{"1", "11", "21"}}));
+}
