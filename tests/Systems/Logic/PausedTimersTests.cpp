@@ -62,6 +62,7 @@ namespace
 		return 0;
 	}
 
+	// A node of the type started on the owner, once a step has filed the colliders its rays look for.
 	Timer NodeTimer(std::shared_ptr<GameWorld> world, const std::string& type, const std::string& fields, const Object& owner)
 	{
 		world->Step();
