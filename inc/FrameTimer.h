@@ -50,6 +50,7 @@ public:
 	// however long it took; timers on this clock keep pace with what the physics simulated, and a
 	// slow machine plays the same game in slow motion. Every update of a frame reads the time of
 	// the frame's start, wherever the frame's time went; time between frames counts in full.
+	// Gameplay timers read it through Logic::GameMilliseconds, which also stands still while paused.
 	std::uint32_t GameMilliseconds() const;
 
 	// Replaces the clock and returns the one it replaced; the drops of the old clock are forgotten.

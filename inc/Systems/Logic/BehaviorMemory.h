@@ -10,6 +10,9 @@
 
 namespace BehaviorMemory
 {
+	// What every piece is aligned to; a node type that needs more is refused when it is registered.
+	inline constexpr std::size_t kAlignment = alignof(void*);
+
 	void* Allocate(std::size_t bytes);
 	void Free(void* piece) noexcept;
 }

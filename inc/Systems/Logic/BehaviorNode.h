@@ -45,7 +45,8 @@ public:
 	// A tree read under a BehaviorBlockScope keeps its nodes together.
 	static void* operator new(std::size_t bytes) { return BehaviorMemory::Allocate(bytes); }
 	static void operator delete(void* node) noexcept { BehaviorMemory::Free(node); }
-	// The blocks align to a pointer: a node type needing more does not compile.
+	// The blocks align to a pointer; a node type needing more does not compile (RegisterBehavior
+	// refuses one needing up to the default new alignment, which this overload does not see).
 	static void* operator new(std::size_t, std::align_val_t) = delete;
 
 	BehaviorNode() = default;

@@ -20,6 +20,11 @@ public:
 template <class T>
 class BehaviorClonerType final : public BehaviorCloner
 {
+	// A node of 16-byte alignment is made with the plain operator new, from a block piece aligned
+	// to 8 only.
+	static_assert(alignof(T) <= BehaviorMemory::kAlignment,
+		"a behaviour node type may need no more alignment than BehaviorMemory::kAlignment: its nodes are made in blocks aligned to that");
+
 public:
 	std::unique_ptr<BehaviorNode> Clone() const override
 	{

@@ -45,7 +45,9 @@ public:
 	// The settings of Instance(), or the defaults when there is none.
 	static const PhysicsSettings& Settings();
 	// "<component> of object "<name>": the body pool is full (Max_Bodies n), <consequence>",
-	// printed once and then counted: spawners keep finding the pool full seconds apart.
+	// printed for the first object of the level that finds the pool full; every later one, whatever
+	// its name, is only counted under that line: a crowded level or a spawner finds it full hundreds
+	// of times.
 	static void ReportBodyPoolFull(const char* component, const std::string& objectName, const std::string& consequence);
 
 	// Every stage's Initialize, the message handlers, then the settings: each key present replaces
@@ -125,6 +127,8 @@ private:
 	PauseHolds pauses;
 	PendingRescales rescales;
 	PhysicsSettings settings;
+	// The line the first object that found the body pool full printed; empty until one did.
+	std::string bodyPoolFullLine;
 	bool debugDraw = false;
 	unsigned frameCounter = 0;
 	// Detection, transgression, resolution: the order of every stage-wide call. Fixed, so a walk

@@ -12,7 +12,6 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
-#include "FrameTimer.h"
 #include "Object.h"
 #include "Serializer.h"
 #include "Systems/Logic/Logic.h"
@@ -43,7 +42,7 @@ namespace
 	}
 }
 
-Golem::Golem() : lastHitTime(FrameTimer::Instance().GameMilliseconds())
+Golem::Golem() : lastHitTime(Logic::GameMilliseconds())
 {
 }
 
@@ -223,7 +222,7 @@ void Golem::OnExplode(Message::Reader reader)
 {
 	const unsigned scrapId = reader.objectId;
 	const Object scrap = ObjectFromId(scrapId);
-	const std::uint32_t now = FrameTimer::Instance().GameMilliseconds();
+	const std::uint32_t now = Logic::GameMilliseconds();
 	if (!armed || now - lastHitTime < invulnerableTime)
 		return;
 	const RigidBody* body = RigidBodyOf(*scrap.object);

@@ -2,9 +2,9 @@
 
 #include "Components/Logic/GameplayRules.h"
 #include "Composition.h"
-#include "FrameTimer.h"
 #include "Object.h"
 #include "Serializer.h"
+#include "Systems/Logic/Logic.h"
 
 #include <cstdint>
 
@@ -15,7 +15,7 @@ namespace
 	const MessageName kDamageTaken("DamageTaken");
 }
 
-Health::Health() : lastDamageTime(FrameTimer::Instance().GameMilliseconds())
+Health::Health() : lastDamageTime(Logic::GameMilliseconds())
 {
 }
 
@@ -40,7 +40,7 @@ bool Health::Start()
 {
 	dead = false;
 	// The invulnerability window also covers the first moments after the start.
-	lastDamageTime = FrameTimer::Instance().GameMilliseconds();
+	lastDamageTime = Logic::GameMilliseconds();
 	owner->RegisterHandler("Damage", &Health::OnDamage);
 	owner->RegisterHandler("Heal", &Health::OnHeal);
 	return true;
@@ -67,7 +67,7 @@ void Health::TakeDamage(int amount, const Tuple3f* source)
 		owner->HandleMessage(Message("Ragdoll").PushBool(true));
 		owner->HandleMessage(Message("RevaluateBehavior"));
 	}
-	const std::uint32_t now = FrameTimer::Instance().GameMilliseconds();
+	const std::uint32_t now = Logic::GameMilliseconds();
 	if (now - lastDamageTime <= invulnerableTime)
 		return;
 	// Saturating, so a huge hit cannot wrap the hit points round to full health.

@@ -7,7 +7,6 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
-#include "FrameTimer.h"
 #include "Serializer.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Physics/RigidBody.h"
@@ -33,7 +32,7 @@ namespace
 	}
 }
 
-PathMovement::PathMovement() : lastGenerated(FrameTimer::Instance().GameMilliseconds())
+PathMovement::PathMovement() : lastGenerated(Logic::GameMilliseconds())
 {
 }
 
@@ -69,7 +68,7 @@ void PathMovement::RequestPath(const Tuple3f& from, bool* reachesEnd)
 	Message request("GeneratePath");
 	request.Push(from).Push(end).Push(&path).Push(reachesEnd);
 	Engine::SendMessage(request);
-	lastGenerated = FrameTimer::Instance().GameMilliseconds();
+	lastGenerated = Logic::GameMilliseconds();
 }
 
 void PathMovement::OnSetEndPoint(Message::Reader reader)
@@ -118,7 +117,7 @@ bool PathMovement::Update()
 	if (transform == nullptr)
 		return true;
 	const Tuple3f position = transform->GetWorldPosition();
-	if (FrameTimer::Instance().GameMilliseconds() - lastGenerated > SecondsToMilliseconds(regenTime))
+	if (Logic::GameMilliseconds() - lastGenerated > SecondsToMilliseconds(regenTime))
 	{
 		RequestPath(position, nullptr);
 		path.insert(path.end(), wayPoints.begin(), wayPoints.end());

@@ -2,10 +2,10 @@
 
 #include "Components/Logic/GameplayRules.h"
 #include "Composition.h"
-#include "FrameTimer.h"
 #include "Serializer.h"
+#include "Systems/Logic/Logic.h"
 
-RagdollDeath::RagdollDeath() : deathTime(FrameTimer::Instance().GameMilliseconds())
+RagdollDeath::RagdollDeath() : deathTime(Logic::GameMilliseconds())
 {
 }
 
@@ -33,7 +33,7 @@ bool RagdollDeath::Start()
 
 bool RagdollDeath::Update()
 {
-	if (!paused && dead && FrameTimer::Instance().GameMilliseconds() - deathTime > SecondsToMilliseconds(Lifetime))
+	if (!paused && dead && Logic::GameMilliseconds() - deathTime > SecondsToMilliseconds(Lifetime))
 		owner->Destroy();
 	return true;
 }
@@ -45,7 +45,7 @@ void RagdollDeath::OnDeath(Message::Reader)
 	owner->RemoveComponent("TeamDamage");
 	owner->HandleMessage(Message("Ragdoll").PushBool(true));
 	dead = true;
-	deathTime = FrameTimer::Instance().GameMilliseconds();
+	deathTime = Logic::GameMilliseconds();
 }
 
 void RagdollDeath::OnPauseClock(Message::Reader reader)
@@ -55,5 +55,5 @@ void RagdollDeath::OnPauseClock(Message::Reader reader)
 
 void RagdollDeath::OnRestartClock(Message::Reader)
 {
-	deathTime = FrameTimer::Instance().GameMilliseconds();
+	deathTime = Logic::GameMilliseconds();
 }

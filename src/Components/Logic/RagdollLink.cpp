@@ -2,9 +2,9 @@
 
 #include "Components/Logic/BonePose.h"
 #include "Composition.h"
-#include "FrameTimer.h"
 #include "Object.h"
 #include "Serializer.h"
+#include "Systems/Logic/Logic.h"
 #include "Systems/Physics/RigidBody.h"
 
 #include <algorithm>
@@ -14,7 +14,7 @@ namespace
 	constexpr unsigned kLinkFlags = kBodyGhost | kBodyNoGravity | kBodyNoIntegrate;
 }
 
-RagdollLink::RagdollLink() : glideStart(FrameTimer::Instance().GameMilliseconds())
+RagdollLink::RagdollLink() : glideStart(Logic::GameMilliseconds())
 {
 }
 
@@ -49,7 +49,7 @@ bool RagdollLink::Update()
 		body->Wake();
 	if (state == kGliding)
 	{
-		const float seconds = static_cast<float>(FrameTimer::Instance().GameMilliseconds() - glideStart) / 1000.0f;
+		const float seconds = static_cast<float>(Logic::GameMilliseconds() - glideStart) / 1000.0f;
 		// A glide of no time (or a NaN one) is over at once.
 		const float t = connectTime > 0.0f ? std::min(seconds / connectTime, 1.0f) : 1.0f;
 		owner->HandleMessage(Message("SetRot").Push(QuaternionToRotationVector(Quaternion::Slerp(start.rotation, end.rotation, t))));
@@ -86,7 +86,7 @@ void RagdollLink::OnConnect(Message::Reader reader)
 		return;
 	}
 	state = kGliding;
-	glideStart = FrameTimer::Instance().GameMilliseconds();
+	glideStart = Logic::GameMilliseconds();
 	RigidBody* body = RigidBodyOf(*owner);
 	start.position = body != nullptr ? body->GetPosition() : anchor.position;
 	start.rotation = WorldOrientationOf(*owner);

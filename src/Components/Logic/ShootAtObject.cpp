@@ -6,9 +6,9 @@
 #include "Components/Logic/RelayMsg.h"
 #include "Components/Transform.h"
 #include "Composition.h"
-#include "FrameTimer.h"
 #include "Object.h"
 #include "Serializer.h"
+#include "Systems/Logic/Logic.h"
 #include "Systems/Physics/Physics.h"
 #include "Utilities/Diagnostics.h"
 
@@ -51,7 +51,7 @@ bool ShootAtObject::Update()
 	// Characters face a point by this angle about the vertical.
 	const Tuple3f facing(0.0f, std::atan2(q.x - p.x, q.z - p.z) + kPi, 0.0f);
 	own->SetWorldRotationVector(facing);
-	const std::uint32_t now = FrameTimer::Instance().GameMilliseconds();
+	const std::uint32_t now = Logic::GameMilliseconds();
 	if (hasShot && now - lastShot <= shootTime)
 		return true;
 	if (!IsFinite(aim))

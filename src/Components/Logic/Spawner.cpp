@@ -4,7 +4,7 @@
 #include "Components/Logic/RelayMsg.h"
 #include "Components/Transform.h"
 #include "Composition.h"
-#include "FrameTimer.h"
+#include "Systems/Logic/Logic.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/v8/JSObject.h"
 #include "Utilities/v8/ScriptTuples.h"
@@ -28,7 +28,7 @@ namespace
 	}
 }
 
-Spawner::Spawner() : lastSpawnTime(FrameTimer::Instance().GameMilliseconds())
+Spawner::Spawner() : lastSpawnTime(Logic::GameMilliseconds())
 {
 }
 
@@ -84,12 +84,12 @@ void Spawner::OnSpawnedDestroyed(Message::Reader)
 
 bool Spawner::Update()
 {
-	if (spawnedCount >= maxSpawned || FrameTimer::Instance().GameMilliseconds() - lastSpawnTime < spawnInterval)
+	if (spawnedCount >= maxSpawned || Logic::GameMilliseconds() - lastSpawnTime < spawnInterval)
 		return true;
 	const Object watched = ObjectFromName(watchedObj);
 	if (watched.IsDummy())
 		return true;
-	lastSpawnTime = FrameTimer::Instance().GameMilliseconds();
+	lastSpawnTime = Logic::GameMilliseconds();
 	const Transform* own = owner->GetComponent<Transform>();
 	const Transform* target = watched.object->GetComponent<Transform>();
 	if (own == nullptr || target == nullptr)

@@ -1,10 +1,10 @@
 #include "Components/Logic/Switch.h"
 
 #include "Composition.h"
-#include "FrameTimer.h"
+#include "Systems/Logic/Logic.h"
 #include "Utilities/Diagnostics.h"
 
-Switch::Switch() : lastChange(FrameTimer::Instance().GameMilliseconds())
+Switch::Switch() : lastChange(Logic::GameMilliseconds())
 {
 }
 
@@ -30,7 +30,7 @@ bool Switch::Serialize(Serializer& serializer)
 
 bool Switch::Start()
 {
-	lastChange = FrameTimer::Instance().GameMilliseconds();
+	lastChange = Logic::GameMilliseconds();
 	return true;
 }
 
@@ -42,7 +42,7 @@ bool Switch::MayChange(const char* message)
 			"\" arrived while the switch was sending its messages; it is ignored");
 		return false;
 	}
-	return FrameTimer::Instance().GameMilliseconds() - lastChange >= cooldown;
+	return Logic::GameMilliseconds() - lastChange >= cooldown;
 }
 
 void Switch::OnToggle(Message::Reader reader)
@@ -63,7 +63,7 @@ void Switch::OnSet(Message::Reader reader)
 void Switch::Change(bool on)
 {
 	isOn = on;
-	lastChange = FrameTimer::Instance().GameMilliseconds();
+	lastChange = Logic::GameMilliseconds();
 	firing = true;
 	for (const RelayMsg& message : on ? onRelays : offRelays)
 		message.SendToGroup(*owner);

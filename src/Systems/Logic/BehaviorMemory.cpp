@@ -8,12 +8,10 @@ namespace
 {
 	// About ten characters' trees; a piece that does not fit in what is left starts a new block.
 	constexpr std::size_t kBlockBytes = 4096;
-	// Pieces hold nothing aligned beyond a pointer (BehaviorNode refuses over-aligned types).
-	constexpr std::size_t kAlignment = alignof(void*);
 
 	std::size_t Aligned(std::size_t bytes)
 	{
-		return (bytes + kAlignment - 1) / kAlignment * kAlignment;
+		return (bytes + BehaviorMemory::kAlignment - 1) / BehaviorMemory::kAlignment * BehaviorMemory::kAlignment;
 	}
 }
 
@@ -48,7 +46,7 @@ namespace
 	{
 		Block* block;
 	};
-	static_assert(sizeof(PieceHeader) % kAlignment == 0);
+	static_assert(sizeof(PieceHeader) % BehaviorMemory::kAlignment == 0);
 
 	// The innermost open scope's block; none while no scope is open.
 	Block* openBlock = nullptr;

@@ -3,7 +3,7 @@
 #include "Components/Logic/GameplayRules.h"
 #include "Components/Transform.h"
 #include "Composition.h"
-#include "FrameTimer.h"
+#include "Systems/Logic/Logic.h"
 #include "Systems/Logic/LeafRules.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
@@ -19,7 +19,7 @@ namespace
 }
 
 ChargeObject::ChargeObject()
-	: turnStart(FrameTimer::Instance().GameMilliseconds()), chargeStart(turnStart), lastImpulse(turnStart)
+	: turnStart(Logic::GameMilliseconds()), chargeStart(turnStart), lastImpulse(turnStart)
 {
 }
 
@@ -65,7 +65,7 @@ void ChargeObject::Start()
 		return;
 	}
 	phase = Stopping;
-	turnStart = FrameTimer::Instance().GameMilliseconds();
+	turnStart = Logic::GameMilliseconds();
 }
 
 bool ChargeObject::Positions(Tuple3f& own, Tuple3f& target)
@@ -97,7 +97,7 @@ void ChargeObject::Update()
 		Turn();
 		break;
 	case Setting:
-		chargeStart = lastImpulse = FrameTimer::Instance().GameMilliseconds();
+		chargeStart = lastImpulse = Logic::GameMilliseconds();
 		LeafRules::Send(owner, Message("SetAnimation").PushString("Walk").PushFloat(kChargeAnimationRate));
 		phase = Charging;
 		break;
@@ -115,7 +115,7 @@ void ChargeObject::Turn()
 	if (!Positions(own, target))
 		return;
 	LeafRules::Face(*owner, LeafRules::FacingYaw(target.x - own.x, target.z - own.z));
-	if (FrameTimer::Instance().GameMilliseconds() - turnStart > kTurnTime)
+	if (Logic::GameMilliseconds() - turnStart > kTurnTime)
 		phase = Setting;
 }
 
@@ -132,7 +132,7 @@ void ChargeObject::Charge()
 	RigidBody* body = LeafRules::BodyOf(owner);
 	if (hasDirection)
 		LeafRules::Face(*owner, LeafRules::FacingYaw(direction.x, direction.z));
-	const std::uint32_t now = FrameTimer::Instance().GameMilliseconds();
+	const std::uint32_t now = Logic::GameMilliseconds();
 	if (now - lastImpulse > impulseRate)
 	{
 		if (body != nullptr)

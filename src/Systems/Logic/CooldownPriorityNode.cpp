@@ -1,6 +1,6 @@
 #include "Systems/Logic/CooldownPriorityNode.h"
 
-#include "FrameTimer.h"
+#include "Systems/Logic/Logic.h"
 
 namespace
 {
@@ -11,7 +11,7 @@ namespace
 	}
 }
 
-CooldownPriorityNode::CooldownPriorityNode() : lastFinish(FrameTimer::Instance().GameMilliseconds())
+CooldownPriorityNode::CooldownPriorityNode() : lastFinish(Logic::GameMilliseconds())
 {
 }
 
@@ -26,7 +26,7 @@ void CooldownPriorityNode::ReadChildSettings(Serializer& serializer)
 {
 	CooldownEntry& entry = cooldowns.emplace_back();
 	serializer.Read(entry.cooldown).Read(entry.initial).Read(entry.priority);
-	entry.lastUsed = FrameTimer::Instance().GameMilliseconds();
+	entry.lastUsed = Logic::GameMilliseconds();
 }
 
 void CooldownPriorityNode::Serialize(Serializer& serializer) const
@@ -54,7 +54,7 @@ bool CooldownPriorityNode::IsReady(CooldownEntry& entry, std::uint32_t now)
 
 std::size_t CooldownPriorityNode::PickCooldownChild()
 {
-	const std::uint32_t now = FrameTimer::Instance().GameMilliseconds();
+	const std::uint32_t now = Logic::GameMilliseconds();
 	std::size_t best = 0;
 	while (best < cooldowns.size() && !IsReady(cooldowns[best], now))
 		++best;
@@ -67,7 +67,7 @@ std::size_t CooldownPriorityNode::PickCooldownChild()
 
 void CooldownPriorityNode::Start()
 {
-	if (children.empty() || SecondsSince(lastFinish, FrameTimer::Instance().GameMilliseconds()) < bufferTime)
+	if (children.empty() || SecondsSince(lastFinish, Logic::GameMilliseconds()) < bufferTime)
 	{
 		status = Success;
 		return;
@@ -81,7 +81,7 @@ void CooldownPriorityNode::Start()
 
 void CooldownPriorityNode::EndChildRun()
 {
-	lastFinish = cooldowns[current].lastUsed = FrameTimer::Instance().GameMilliseconds();
+	lastFinish = cooldowns[current].lastUsed = Logic::GameMilliseconds();
 	children[current].node->Finish();
 	status = Success;
 }

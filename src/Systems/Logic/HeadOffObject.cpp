@@ -3,11 +3,11 @@
 #include "Components/Logic/PathMovement.h"
 #include "Components/Transform.h"
 #include "Composition.h"
-#include "FrameTimer.h"
+#include "Systems/Logic/Logic.h"
 #include "Systems/Logic/LeafRules.h"
 #include "Systems/Physics/RigidBody.h"
 
-HeadOffObject::HeadOffObject() : startTime(FrameTimer::Instance().GameMilliseconds())
+HeadOffObject::HeadOffObject() : startTime(Logic::GameMilliseconds())
 {
 }
 
@@ -46,7 +46,7 @@ void HeadOffObject::Start()
 	LeafRules::Animate(owner, "Walk");
 	owner->HandleMessage(Message("SetEndPoint").Push(aim).Push(&found));
 	if (found)
-		startTime = FrameTimer::Instance().GameMilliseconds();
+		startTime = Logic::GameMilliseconds();
 	else
 		status = Failure;
 }
@@ -54,6 +54,6 @@ void HeadOffObject::Start()
 void HeadOffObject::Update()
 {
 	const PathMovement* movement = owner != nullptr ? owner->GetComponent<PathMovement>() : nullptr;
-	if (movement == nullptr || !movement->IsWalking() || FrameTimer::Instance().GameMilliseconds() - startTime > kLongestRun)
+	if (movement == nullptr || !movement->IsWalking() || Logic::GameMilliseconds() - startTime > kLongestRun)
 		status = Success;
 }

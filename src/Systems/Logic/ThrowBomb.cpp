@@ -4,7 +4,7 @@
 #include "Components/Logic/GameplayRules.h"
 #include "Components/Transform.h"
 #include "Composition.h"
-#include "FrameTimer.h"
+#include "Systems/Logic/Logic.h"
 #include "Systems/Logic/LeafRules.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
@@ -16,7 +16,7 @@ namespace
 	constexpr float kStrength = 1.0f;
 }
 
-ThrowBomb::ThrowBomb() : lastThrow(FrameTimer::Instance().GameMilliseconds())
+ThrowBomb::ThrowBomb() : lastThrow(Logic::GameMilliseconds())
 {
 }
 
@@ -59,7 +59,7 @@ void ThrowBomb::Start()
 		status = Failure;
 		return;
 	}
-	lastThrow = FrameTimer::Instance().GameMilliseconds();
+	lastThrow = Logic::GameMilliseconds();
 	Tuple3f hitPoint;
 	// Something nearer the target than the launch point blocks the throw; the node still waits
 	// out its cooldown.
@@ -87,6 +87,6 @@ void ThrowBomb::Update()
 	const Tuple3f offset = targetTransform->GetWorldPosition() - ownTransform->GetWorldPosition();
 	if (offset.x != 0.0f || offset.z != 0.0f)
 		LeafRules::Face(*owner, LeafRules::FacingYaw(offset.x, offset.z));
-	if (FrameTimer::Instance().GameMilliseconds() - lastThrow >= cooldown)
+	if (Logic::GameMilliseconds() - lastThrow >= cooldown)
 		status = Success;
 }

@@ -63,8 +63,15 @@ const PhysicsSettings& Physics::Settings()
 
 void Physics::ReportBodyPoolFull(const char* component, const std::string& objectName, const std::string& consequence)
 {
-	tw::Diagnostics::ReportOnce(std::string(component) + " of object \"" + objectName + "\": the body pool is full (Max_Bodies " +
-		std::to_string(Settings().maxBodies) + "), " + consequence);
+	std::string line = std::string(component) + " of object \"" + objectName + "\": the body pool is full (Max_Bodies " +
+		std::to_string(Settings().maxBodies) + "), " + consequence;
+	if (instance != nullptr)
+	{
+		if (instance->bodyPoolFullLine.empty())
+			instance->bodyPoolFullLine = std::move(line);
+		line = instance->bodyPoolFullLine;
+	}
+	tw::Diagnostics::ReportOnce(line);
 }
 
 template <class Operation>
@@ -108,6 +115,7 @@ void Physics::Initialize()
 {
 	ForEachStage([](PhysicsSubsystem& stage) { stage.Start(); });
 	pauses.Clear();
+	bodyPoolFullLine.clear();
 }
 
 void Physics::Update()

@@ -1,13 +1,19 @@
 // The level editor in a level with a player: while the editor is on the pointer stays free and
 // the player's bindings are idle whatever "Pause" says, and the editor's pauses of physics and
-// logic outlast the pause menu's.
+// logic outlast the pause menu's; its free camera moves the way each key names.
 #include "Systems/Input.h"
 
+#include "Components/Graphics/Camera.h"
+#include "Components/Transform.h"
+#include "Serializer.h"
 #include "Systems/Input/InputTestRig.h"
 #include "Systems/Logic/Logic.h"
 #include "Systems/Physics/Physics.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
+#include <tuple>
 
 namespace
 {
@@ -114,5 +120,43 @@ TEST(InputPause, TheEditorsPausesOutlastEveryPauseFalseAndTheMenusOutlastTheEdit
 		SCOPED_TRACE("after " + what);
 		EXPECT_EQ(physics->IsUpdating(), step.running);
 		EXPECT_EQ(!logic->IsPaused(), step.running);
+	}
+}
+
+// The editor's free camera, looking along a diagonal so that no axis stands in for another: each
+// key held moves its eye a quarter unit the way the key names.
+TEST(InputEditorCamera, EachKeyMovesTheCameraTheWayItNames)
+{
+	InputTestRig rig;
+	Camera::Register();
+	const Object object = CreateObject("CameraObject");
+	const auto addLoaded = [&object](unsigned typeId, const std::string& values) {
+		Serializer serializer;
+		std::istringstream text("<Component>" + values + "</Component>");
+		ASSERT_TRUE(serializer.LoadFromStream(text, "EditorCameraText" + std::to_string(typeId)));
+		object.object->AddComponent(typeId, serializer);
+	};
+	addLoaded(Transform::TypeId(), "<Tuple3f>0 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f>");
+	addLoaded(Camera::TypeId(), "<Tuple3f>1 0 -1</Tuple3f><float>0</float><float>0</float><float>0</float><float>0</float>"
+		"<float>1</float><float>100</float><float>89</float><float>-89</float><Tuple3f>0 0 0</Tuple3f>");
+	object.object->Start();
+	Send("Pause", false);
+	Send("LevelEditorActive", true);
+	const Camera& camera = *object.object->GetComponent<Camera>();
+	const Tuple3f forward = Tuple3f(1, 0, -1).Normalize();
+	const Tuple3f right = Tuple3f(1, 0, 1).Normalize();
+	const std::tuple<const char*, SDLKey, Tuple3f> keys[] = {
+		{"W", SDLK_w, forward}, {"S", SDLK_s, forward * -1.0f}, {"A", SDLK_a, right * -1.0f}, {"D", SDLK_d, right}};
+	uint32_t now = 1000;
+	for (const auto& [name, key, way] : keys)
+	{
+		SCOPED_TRACE(name);
+		rig.Frame(now += 16);
+		const Tuple3f before = camera.GetEyePosition();
+		rig.Frame(now += 16, {static_cast<unsigned>(key)});
+		const Tuple3f moved = camera.GetEyePosition() - before;
+		EXPECT_NEAR(moved.x, way.x * 0.25f, 1e-5f);
+		EXPECT_NEAR(moved.y, 0.0f, 1e-5f);
+		EXPECT_NEAR(moved.z, way.z * 0.25f, 1e-5f);
 	}
 }

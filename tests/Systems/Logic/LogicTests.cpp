@@ -80,6 +80,8 @@ namespace
 			{"MaxVertsPerNavPoly", "2", nullptr, &rcConfig::maxVertsPerPoly, 3},
 			{"MergeRegionArea", "-5", nullptr, &rcConfig::mergeRegionArea, 400},
 			{"MinAgentRadius", "nan", nullptr, &rcConfig::walkableRadius, 5},
+			{"MaxWalkableSlope", "-0.01", &rcConfig::walkableSlopeAngle, nullptr, 30},
+			{"MaxWalkableSlope", "90.01", &rcConfig::walkableSlopeAngle, nullptr, 30},
 		};
 		for (const Case& c : cases)
 		{

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -222,6 +223,30 @@ namespace
 			ASSERT_EQ(node->status, Success) << secondKnocked;
 			EXPECT_EQ(builder.log->Count("StopPathing"), secondKnocked ? 0u : 1u) << secondKnocked;
 		}
+	}
+
+	// A piece that cannot be reached is gone for at exactly two activations; from the third on it
+	// is given up, so the builder no longer sets out for it.
+	TEST(RebuildHouse, APieceNotReachedIsTriedTwiceThenGivenUp)
+	{
+		HouseWorld world;
+		KnockedHouse house;
+		const Builder builder(Tuple3f(4.5f, 0.5f, 12));
+		::testing::internal::CaptureStderr();
+		std::vector<BehaviorStatus> started;
+		for (int activation = 0; activation < 4; ++activation)
+		{
+			const auto node = builder.Start();
+			started.push_back(node->status);
+			for (int update = 0; update < 5 && node->status == Running; ++update)
+			{
+				test::GameClock::Advance(5000);
+				node->Update();
+			}
+			node->Finish();
+		}
+		::testing::internal::GetCapturedStderr();
+		EXPECT_EQ(started, (std::vector<BehaviorStatus>{Running, Running, Failure, Failure}));
 	}
 
 	// A piece out of the search region is never offered; one offered but never reached is given

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <vector>
+
 using test::GroupXml;
 using test::LongLife;
 
@@ -43,6 +46,54 @@ namespace
 		void Apply(Particle&) override { ++calls; }
 		int calls = 0;
 	};
+
+	// Records the scale of every particle it is applied to, and leaves the particle of the scale
+	// given not finite.
+	class MarkingSetter : public ParticleSetterBase<MarkingSetter>
+	{
+	public:
+		void Apply(Particle& particle) override
+		{
+			scales.push_back(particle.scale);
+			if (particle.scale == spoiled)
+				particle.velocity.x = std::numeric_limits<float>::infinity();
+		}
+		std::vector<float> scales;
+		float spoiled = -1.0f;
+	};
+}
+
+// The dropped particle's slot takes the group's last live one, which is updated in its turn and
+// drawn with the rest; every other particle stays where it was.
+TEST(ParticleGroup, AParticleDroppedForANonFiniteValueGivesItsSlotToTheLastWhichIsStillUpdatedAndDrawn)
+{
+	test::ParticleWorld world;
+	ParticleSystem& system = world.AddEmitter(GroupXml("Puff", false, false, "1", LongLife()));
+	ParticleGroup& group = *system.FindGroup("Puff");
+	MarkingSetter updated;
+	updated.spoiled = 2.0f;
+	MarkingSetter drawn;
+	group.updaters_.running.push_back(&updated);
+	group.drawers_.running.push_back(&drawn);
+	for (const float scale : {1.0f, 2.0f, 3.0f, 4.0f})
+	{
+		Particle particle;
+		particle.scale = scale;
+		particle.life = 100.0f;
+		group.particles.push_back(particle);
+	}
+	tw::Diagnostics::Flush();
+	testing::internal::CaptureStderr();
+	world.Frames(1);
+	testing::internal::GetCapturedStderr();
+	std::vector<float> live;
+	for (const Particle& particle : group.particles)
+		live.push_back(particle.scale);
+	EXPECT_EQ(live, (std::vector<float>{1.0f, 4.0f, 3.0f}));
+	EXPECT_EQ(updated.scales, (std::vector<float>{1.0f, 2.0f, 4.0f, 3.0f}));
+	EXPECT_EQ(drawn.scales, live);
+	group.updaters_.running.clear();
+	group.drawers_.running.clear();
 }
 
 TEST(ParticleGroup, AParticleWithoutALifetimeIsUpdatedAndDrawnOnceThenGoes)
