@@ -86,13 +86,11 @@ namespace
 	// Frames after the main menu loaded before it is measured: the page is loaded, painted and shown.
 	constexpr unsigned kSettleFrames = 30;
 
-	// The pause menu's buttons' colour in Menu.css (#2a3a5c).
-	constexpr int kMenuButton[3] = {0x2a, 0x3a, 0x5c};
-
 	// The health bar's colour in Hud.css (#d63a2f).
 	constexpr int kHealthBar[3] = {0xd6, 0x3a, 0x2f};
 
-	// The other buttons' colour in Menu.css (#2a3a5c), and the veil's colour and opacity.
+	// The other buttons' colour in Menu.css (#2a3a5c), the pause menu's among them, and the veil's
+	// colour and opacity.
 	constexpr int kMenuButton[3] = {0x2a, 0x3a, 0x5c};
 	constexpr double kVeil[3] = {10, 14, 24};
 	constexpr double kVeilOpacity = 0.6;
