@@ -20,9 +20,10 @@ string(REPLACE " " ";" pointer "${POINTER}")
 list(GET pointer 0 shareX)
 list(GET pointer 1 shareY)
 if(PLAY)
-  set(afterStart "${TW_BREATHE_IN_AND_SHOOT}\n${TW_WAIT_FOR_THE_END}")
+  set(afterStart "${TW_BREATHE_IN_AND_SHOOT}\n${TW_WAIT_FOR_THE_END}\n${TW_CLOSE_WINDOW}")
 else()
-  set(afterStart "wait_for_cue view-measured")
+  # The game must still be running once the view is measured: a click on Start never quits it.
+  set(afterStart "wait_for_cue view-measured || exit 1\n${TW_CLOSE_RUNNING_WINDOW}")
 endif()
 if(AT_ONCE)
   set(click "mousedown 1 mouseup 1")
@@ -35,8 +36,7 @@ wait_for_cue menu-shown || exit 1
 read left top right bottom < start-button
 window=$(xdotool search --name '^Tumblewreck$' | head -1)
 xdotool mousemove --window $window $((left + (right - left) * ${shareX} / 100)) $((top + (bottom - top) * ${shareY} / 100)) ${click}
-${afterStart}
-${TW_CLOSE_WINDOW}")
+${afterStart}")
 
 string(REGEX MATCH "ViewTurn ([0-9.e+-]+)" turn "${GAME_ERRORS}")
 if(NOT turn)

@@ -159,6 +159,10 @@ do
 done
 exit 1]=])
 
+# The end of a player script whose game must still be running: the first close has to find the
+# window, so a game that ended itself (a click that quit it) fails the run.
+set(TW_CLOSE_RUNNING_WINDOW "\"$0\" close Tumblewreck >/dev/null || exit 1\n${TW_CLOSE_WINDOW}")
+
 # Makes OpenAL Soft write the game's mix into a wave file (beside WORK, which the game's run empties)
 # instead of playing it; the file's path goes into the variable.
 function(tw_capture_sound out)
