@@ -341,6 +341,46 @@ namespace
 		}
 	}
 
+	// A keg-sized body coming down at a slant faster than half its height a step is stopped short
+	// of the floor by the sweep; it must still land, be touched by the floor and rest, whether the
+	// floor is a mesh or a static box.
+	TEST(SweptStep, AFastBodyComingDownAtASlantLandsAndRestsOnAMeshOrBoxFloor)
+	{
+		constexpr int kFramesToRest = 30;
+		const float speeds[] = {30, 40, 48};
+		for (const bool mesh : {true, false})
+			for (const float speed : speeds)
+			{
+				test::PhysicsScene scene;
+				if (mesh)
+					scene.AddMesh({{{-20, 0, -20}, {20, 0, -20}, {20, 0, 20}, {-20, 0, 20}}, {0, 2, 1, 0, 3, 2}});
+				else
+				{
+					test::BodyShape floor;
+					floor.isStatic = true;
+					floor.scale = Tuple3f(40, 1, 40);
+					scene.Add(floor, Tuple3f(0, -0.5f, 0));
+				}
+				test::BodyShape keg;
+				keg.shape = "cylinder";
+				keg.scale = Tuple3f(0.8f, 0.8f, 0.8f);
+				RigidBody& body = scene.Add(keg, Tuple3f(5, 3, 8));
+				scene.LoadLevel();
+				body.velocity = Tuple3f(-0.3f * speed, -speed, 0.3f * speed);
+				int restedAt = -1;
+				for (int frame = 1; frame <= 300 && restedAt < 0; ++frame)
+				{
+					scene.Step();
+					const bool resting = body.GetPosition().y < 0.41f && body.velocity.Length() < 0.2f;
+					if (resting && test::PhysicsScene::Log(body).collisions > 0)
+						restedAt = frame;
+				}
+				EXPECT_TRUE(restedAt > 0 && restedAt <= kFramesToRest)
+					<< (mesh ? "mesh" : "box") << " floor at " << speed << " m/s: rested at frame " << restedAt << ", y "
+					<< body.GetPosition().y;
+			}
+	}
+
 	// A heavy pile presses a small body under it slowly but deep into the floor: the contacts give
 	// way, yet the body must stay on the floor, whichever way the floor's triangles face.
 	TEST(Tunnel, ASmallBodyUnderAHeavyOneStaysOnAMeshFloorWhicheverWayTheFloorFaces)
