@@ -296,9 +296,12 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	const float allowed = t * length - extent + kSweepPenetration;
 	if (allowed >= length)
 		return step;
-	// A slanted body stops short of the surface; with its speed kept it stopped there every step.
-	DropVelocityAlong(body, direction);
-	return direction * std::max(allowed, 0.0f);
+	const float taken = std::max(allowed, 0.0f);
+	// Stopped short of the surface at a slant, no contact holds it: kept, its speed stopped it there every step.
+	const Tuple3f hitFromStop = direction * (t * length - taken);
+	if (std::fabs(hitFromStop.x) > half.x || std::fabs(hitFromStop.y) > half.y || std::fabs(hitFromStop.z) > half.z)
+		DropVelocityAlong(body, direction);
+	return direction * taken;
 }
 
 void ResolutionManager::PostUpdate()
