@@ -45,6 +45,13 @@ namespace
 			body.collider->GetGeometry(0)->geometryKind == kGeometryTriangle;
 	}
 
+	// The speed along the direction of a step the body no longer takes in full: kept, it carries
+	// the body into the same stop step after step.
+	void DropVelocityAlong(RigidBody& body, const Tuple3f& direction)
+	{
+		body.velocity -= direction * std::max(body.velocity.DotProduct(direction), 0.0f);
+	}
+
 	// Mended: a slow body pressed deep into a mesh (a cone's apex under a pile) could take its
 	// origin across a triangle's plane; its contacts, turned by where the origin lies, then pushed
 	// it out on the far side and it fell through the floor. Its origin now stops short of any mesh
@@ -64,7 +71,7 @@ namespace
 		if (!(t > 0.0f) || t >= 1.0f || surface == nullptr || !IsMesh(*surface))
 			return step;
 		const Tuple3f direction = step * (1.0f / length);
-		body.velocity -= direction * std::max(body.velocity.DotProduct(direction), 0.0f);
+		DropVelocityAlong(body, direction);
 		return direction * std::max(t * length - kOriginClearance, 0.0f);
 	}
 
@@ -267,7 +274,7 @@ void ResolutionManager::IntegratePositions(float dt)
 	}
 }
 
-Tuple3f ResolutionManager::SweptStep(const RigidBody& body, const Tuple3f& step) const
+Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 {
 	Physics* physics = Physics::Instance();
 	if (!IsFastStep(body, step) || physics == nullptr)
@@ -287,7 +294,14 @@ Tuple3f ResolutionManager::SweptStep(const RigidBody& body, const Tuple3f& step)
 		return step;
 	const float extent = std::fabs(direction.x) * half.x + std::fabs(direction.y) * half.y + std::fabs(direction.z) * half.z;
 	const float allowed = t * length - extent + kSweepPenetration;
-	return allowed >= length ? step : direction * std::max(allowed, 0.0f);
+	if (allowed >= length)
+		return step;
+	const float taken = std::max(allowed, 0.0f);
+	// Stopped short of the surface at a slant, no contact holds it: kept, its speed stopped it there every step.
+	const Tuple3f hitFromStop = direction * (t * length - taken);
+	if (std::fabs(hitFromStop.x) > half.x || std::fabs(hitFromStop.y) > half.y || std::fabs(hitFromStop.z) > half.z)
+		DropVelocityAlong(body, direction);
+	return direction * taken;
 }
 
 void ResolutionManager::PostUpdate()

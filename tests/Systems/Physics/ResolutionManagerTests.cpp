@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -339,6 +340,52 @@ namespace
 			const Tuple3f along = c.velocity.Normalize();
 			EXPECT_LT(box.GetPosition().DotProduct(along), -0.08f) << c.what << ": stopped on the near side";
 		}
+	}
+
+	// A keg-sized body coming down faster than half its height a step is stopped by the sweep; at a
+	// slant it stops short of the floor. It must still land, be touched by the floor and rest,
+	// whether the floor is a mesh or a static box; straight down, the floor takes its whole speed.
+	TEST(SweptStep, AFastBodyComingDownLandsAndRestsOnAMeshOrBoxFloor)
+	{
+		constexpr int kFramesToRest = 30;
+		const struct
+		{
+			Tuple3f velocity;
+			float floorTakes;
+		} cases[] = {{{-9, -30, 9}, 0}, {{-12, -40, 12}, 0}, {{-14.4f, -48, 14.4f}, 0}, {{0, -40, 0}, 39}};
+		for (const bool mesh : {true, false})
+			for (const auto& c : cases)
+			{
+				test::PhysicsScene scene;
+				if (mesh)
+					scene.AddMesh({{{-20, 0, -20}, {20, 0, -20}, {20, 0, 20}, {-20, 0, 20}}, {0, 2, 1, 0, 3, 2}});
+				else
+				{
+					test::BodyShape floor;
+					floor.isStatic = true;
+					floor.scale = Tuple3f(40, 1, 40);
+					scene.Add(floor, Tuple3f(0, -0.5f, 0));
+				}
+				test::BodyShape keg;
+				keg.shape = "cylinder";
+				keg.scale = Tuple3f(0.8f, 0.8f, 0.8f);
+				RigidBody& body = scene.Add(keg, Tuple3f(5, 3, 8));
+				scene.LoadLevel();
+				body.velocity = c.velocity;
+				int restedAt = -1;
+				float hardest = 0.0f;
+				for (int frame = 1; frame <= 300 && restedAt < 0; ++frame)
+				{
+					scene.Step();
+					hardest = std::max(hardest, body.constraintForce[1] * body.inverseMass * kStep);
+					const bool resting = body.GetPosition().y < 0.41f && body.velocity.Length() < 0.2f;
+					if (resting && test::PhysicsScene::Log(body).collisions > 0)
+						restedAt = frame;
+				}
+				EXPECT_TRUE(restedAt > 0 && restedAt <= kFramesToRest) << (mesh ? "mesh" : "box") << " floor, velocity "
+																	 << c.velocity << ": rested at frame " << restedAt;
+				EXPECT_GE(hardest, c.floorTakes) << (mesh ? "mesh" : "box") << " floor, velocity " << c.velocity;
+			}
 	}
 
 	// A heavy pile presses a small body under it slowly but deep into the floor: the contacts give
