@@ -14,7 +14,7 @@ class OpenedFile;
 constexpr std::uintmax_t kMaxDataFileBytes = std::uintmax_t{256} << 20;
 
 // True when path names a regular file of at most limit bytes (its size then goes to size, when
-// given); else false and problem says why, in the words ReadFileAt uses. Nothing is opened.
+// given); else false and problem says why, in the words ReadFileAt uses. Nothing is opened for reading.
 bool CheckDataFile(const std::string& path, std::string& problem, std::uintmax_t limit = kMaxDataFileBytes,
 	std::uintmax_t* size = nullptr);
 
