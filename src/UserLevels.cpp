@@ -3,7 +3,7 @@
 #include "Engine.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/SearchPaths.h"
-#include "Utilities/v8/PageSaveLimit.h"
+#include "HTMLEngine/PageSaveLimit.h"
 
 #include <filesystem>
 #include <iostream>

@@ -2,7 +2,7 @@
 #include "Sound.h"
 #include "TempFolder.h"
 #include "Utilities/SearchPaths.h"
-#include "Utilities/v8/PageSaveLimit.h"
+#include "HTMLEngine/PageSaveLimit.h"
 #include "Utilities/ScriptPage.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Utilities/v8/PageSaveLimit.h"
+#include "HTMLEngine/PageSaveLimit.h"
 
 #include "HTMLEngine/PageScript.h"
 #include "HTMLEngine/ScriptRuntime.h"
