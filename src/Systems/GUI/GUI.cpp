@@ -447,8 +447,10 @@ void GUI::OnUnloadingLevel(Message::Reader)
 	// The pause menu goes with the level, and so must its pause: nothing in the next level would
 	// lift it (its bindings rest while paused, and a level without a player sends no "Pause"(false)).
 	// Lifted here, before the systems reload, so that the next level starts with the pointer free.
-	// The editor's own pauses are its own to lift.
-	if (pauseMenuId == 0)
+	// The editor's own pauses are its own to lift. A game that is ending has no next level, and
+	// lifting the pause would let its world and its music run on through the last frames.
+	const Engine* engine = Engine::Instance();
+	if (pauseMenuId == 0 || (engine != nullptr && engine->GetRequestedState() == Engine::kQuit))
 		return;
 	pauseMenuId = 0;
 	SendEngineWide("Pause", false);
