@@ -22,6 +22,9 @@ class Blow : public QuietComponent<Blow, __BlowName>
 public:
 	// Held objects wait at or below this spot, which lies under every level.
 	static constexpr float kParkHeight = -1000.0f;
+	// A shot starts this far ahead of its origin along the aim (the eye, or the origin "StartGust"
+	// gives) unless something stands closer.
+	static constexpr float kMuzzleDistance = 3.0f;
 
 	bool Load(Serializer& serializer) override;
 	bool Serialize(Serializer& serializer) override;

@@ -29,8 +29,6 @@ namespace
 	}();
 
 	constexpr float kMinStrength = 0.0001f;
-	// A shot starts this far ahead of the eye unless something stands closer.
-	constexpr float kMuzzleDistance = 3.0f;
 	// Apart enough that two parked objects, shrunk or not, never touch.
 	constexpr float kParkSpacing = 20.0f;
 	// Parking happens once a taken-in object is this slow or this close to the player (squared).

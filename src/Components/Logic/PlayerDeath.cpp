@@ -2,14 +2,32 @@
 
 #include "Composition.h"
 #include "Engine.h"
+#include "Object.h"
+#include "Systems/Logic/Logic.h"
 
 bool PlayerDeath::Start()
 {
+	dying = false;
 	owner->RegisterHandler("Death", &PlayerDeath::OnDeath);
+	return true;
+}
+
+bool PlayerDeath::Update()
+{
+	if (dying && Logic::GameMilliseconds() - deathTime >= kRestartDelay)
+	{
+		dying = false;
+		Engine::SendMessage(Message("PrevLevel"));
+	}
 	return true;
 }
 
 void PlayerDeath::OnDeath(Message::Reader)
 {
-	Engine::SendMessage(Message("PrevLevel"));
+	if (dying)
+		return;
+	dying = true;
+	deathTime = Logic::GameMilliseconds();
+	// The display's page says what happened and that the level starts again.
+	ObjectFromName("PlayerHudObj").SendMessage(Message("CallJSFunction").PushString("ShowDeath(); void(0);"));
 }

@@ -1,6 +1,7 @@
 #include "Components/Logic/ShootAtObject.h"
 
 #include "Components/Logic/BallisticAim.h"
+#include "Components/Logic/Blow.h"
 #include "Components/Logic/GameplayRules.h"
 #include "Components/Logic/MotionRules.h"
 #include "Components/Logic/RelayMsg.h"
@@ -19,6 +20,8 @@ namespace
 	constexpr float kPi = 3.14159265358979f;
 	// The shot's strength: a full gust.
 	constexpr float kStrength = 1.0f;
+	// How far ahead of the shooter's centre a shot appears: just outside a shooter a unit across.
+	constexpr float kShotStart = 0.6f;
 }
 
 bool ShootAtObject::Load(Serializer& serializer)
@@ -60,7 +63,11 @@ bool ShootAtObject::Update()
 			" gives no aim at \"" + objName + "\"; no shot is fired");
 		return true;
 	}
-	owner->HandleMessage(Message(message).PushFloat(kStrength).Push(p).Push(aim).Push(facing));
+	// The shot component starts a shot its muzzle distance along the aim from the origin it is
+	// given: from the shooter's centre, a shot at a target nearer than that appeared at or past the
+	// target and hurt it unseen. Given from behind, it leaves the shooter's own front, in sight.
+	const Tuple3f origin = p + aim.Normalize() * (kShotStart - Blow::kMuzzleDistance);
+	owner->HandleMessage(Message(message).PushFloat(kStrength).Push(origin).Push(aim).Push(facing));
 	lastShot = now;
 	hasShot = true;
 	return true;

@@ -161,6 +161,8 @@ namespace
 		&RagdollLink::TypeId,
 		&AvailableObjects::TypeId,
 		&Objectives::TypeId,
+		// Restarts the level a while after the player's death, once the display has said so.
+		&PlayerDeath::TypeId,
 	};
 
 	constexpr LogicBehaviorType kBehaviorOrder[] = {

@@ -2,6 +2,7 @@
 
 #include "Components/GUI/HudWorld.h"
 #include "Components/Logic/GameplayWorld.h"
+#include "Components/Logic/PlayerDeath.h"
 #include "Archetype.h"
 #include "Components/Graphics/OrthoPlane.h"
 #include "Components/Transform.h"
@@ -177,6 +178,36 @@ namespace gui_tests
 		{
 			Send(step.event, {step.symbol, 0, 0});
 			EXPECT_EQ(heard.entries, step.heardSoFar) << step.event << " " << static_cast<char>(step.symbol);
+		}
+	}
+
+	// What happens while nothing is asked of the player reads across the middle of the display: a
+	// level's news, and a death.
+	TEST_F(ShippedHudTest, NewsAndADeathReadAcrossTheMiddle)
+	{
+		const struct
+		{
+			const char* told;
+			const char* text;
+		} rows[] = {
+			{"news", "Its lair is next."},
+			{"death", "You are knocked out. The level starts again."},
+		};
+		for (const auto& row : rows)
+		{
+			SCOPED_TRACE(row.told);
+			ShowShippedHud(1024, 768);
+			if (std::string(row.told) == "news")
+				hud->HandleMessage(Message("CallJSFunction").PushString(std::string("ShowNews('") + row.text + "'); void(0);"));
+			else
+			{
+				PlayerDeath::Register();
+				StartedObject(test::TransformXml("0 0 0") + test::ComponentXml("PlayerDeath", ""), "Dying")->HandleMessage(Message("Death"));
+			}
+			Frames(3);
+			EXPECT_THAT(Run(*hud->GetComponent<HTMLPane>(), "record(document.getElementById('news').textContent);"), ElementsAre(row.text));
+			const PixelExtent drawn = DrawnExtent(View(), {200, 220, 824, 260});
+			EXPECT_GE(drawn.right, 0) << "nothing drawn across the middle";
 		}
 	}
 }

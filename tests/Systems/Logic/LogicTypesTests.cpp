@@ -107,13 +107,13 @@ namespace
 			"ForceField Scaler Mover Suck Blow DeathClock ShootAtObject Lungs RagdollDeath ExplodeOnHit CharacterController "
 			"Spawner BehaviorTree PathMovement Popup CameraShake Boundary CursorController Hover Spinner DelayMessage Explosion "
 			"VelocityDamper StaticRotater StaticMover Activator RayCaster Grabber GolemPoints Windmill RagdollLink "
-			"AvailableObjects Objectives");
+			"AvailableObjects Objectives PlayerDeath");
 		const std::vector<std::string> behaviours = Words(
 			"Idle Tumble Wander ThrowBomb BossTumble ChargeObject SequenceNode RebuildHouse HeadOffObject GolemSpawnObjects "
 			"GolemFollowObject GolemThrowScraps GolemTeleport RandomSelectorNode OrderedSelectorNode NonDeterministicNode "
 			"CooldownPriorityNode");
 		ASSERT_EQ(registration.size(), 52u);
-		ASSERT_EQ(update.size(), 33u);
+		ASSERT_EQ(update.size(), 34u);
 		ASSERT_EQ(behaviours.size(), 17u);
 
 		std::vector<std::string> registered;

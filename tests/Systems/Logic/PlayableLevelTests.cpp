@@ -1,6 +1,8 @@
+#include "Archetype.h"
 #include "Components/Logic/Blow.h"
 #include "Components/Logic/GameplayWorld.h"
 #include "Components/Logic/HouseDestroyed.h"
+#include "Components/Logic/PlayerDeath.h"
 #include "Components/QuietComponent.h"
 #include "Components/Transform.h"
 #include "Systems/Logic/ShippedLevelWorld.h"
@@ -211,29 +213,150 @@ namespace
 		ExpectTheHouseDownAndTheNextLevel(Shot::ByBreath);
 	}
 
-	// Death takes the player back to the start of the level it died in, whichever level that is.
-	TEST(PlayableLevel, APlayerWhoDiesStartsTheSameLevelAgain)
+	// What Hillside's hut heard of one crate the player breathed in and blew at it from a given
+	// distance before its front. The crate grows back from its breathed-in size as it flies, and its
+	// mass with it, which is what the hut's damage rule weighs.
+	struct HutShot
 	{
+		std::vector<std::string> heard;
+		// A hit the hut's damage rule counted, and the dust it raised.
+		bool counted = false;
+		bool dusted = false;
+	};
+
+	HutShot BlowACrateAtTheHut(float distance)
+	{
+		// The hut's front faces +z here; the player turns its back to it to breathe the crate in.
+		constexpr float kHutFront = -18.0f;
+		HutShot shot;
+		ShippedLevelWorld world("Hillside");
+		MessageLog* hut = nullptr;
+		auto face = [](float z) { ObjectFromName("Player").SendMessage(Message("SetDir").PushFloat(0.0f).PushFloat(-0.1f).PushFloat(z)); };
+		auto breath = [](unsigned state) { ObjectFromName("Player").SendMessage(Message("SetLungState").PushU32(state)); };
+		unsigned held = 0;
+		std::map<unsigned, std::function<void()>> script;
+		script[60] = [&] {
+			hut = &Listen(ObjectFromName("Hut"), {"Damage", "DamageTaken"});
+			ObjectFromName("Player").SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 1.0f, kHutFront + 6.0f)));
+			face(1.0f);
+			const Object crate = CreateObjectFromArchetype("Crate.xml");
+			crate.object->Start();
+			crate.SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 0.5f, kHutFront + 8.5f)));
+		};
+		script[70] = [&] {
+			breath(1);
+			ObjectFromName("Player").SendMessage(Message("SetSucking").PushBool(true));
+		};
+		world.Play(script, 400, [&](unsigned frame) {
+			if (hut != nullptr && !ObjectFromName("Hut").IsDummy())
+				shot.heard = hut->entries;
+			const Object me = ObjectFromName("Player");
+			if (frame < 70 || me.IsDummy())
+				return;
+			if (held == 0 && !me.object->GetComponent<Blow>()->heldObjs.empty())
+			{
+				held = frame;
+				me.SendMessage(Message("SetSucking").PushBool(false));
+				breath(0);
+				me.SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 1.0f, kHutFront + distance)));
+				face(-1.0f);
+			}
+			if (held != 0 && frame == held + 30)
+				breath(2);
+			if (held != 0 && frame == held + 32)
+				breath(0);
+		});
+		for (const std::string& entry : shot.heard)
+		{
+			shot.counted = shot.counted || (entry.starts_with("Damage ") && std::stoi(entry.substr(7)) > 0);
+			shot.dusted = shot.dusted || entry.starts_with("DamageTaken");
+		}
+		return shot;
+	}
+
+	TEST(PlayableLevel, ACrateBlownAtTheHutFromNearOrFarCountsAndRaisesDust)
+	{
+		for (float distance : {1.5f, 2.5f, 4.0f, 8.0f, 12.0f})
+		{
+			SCOPED_TRACE(distance);
+			const HutShot shot = BlowACrateAtTheHut(distance);
+			std::string heard;
+			for (const std::string& entry : shot.heard)
+				heard += entry + "; ";
+			EXPECT_TRUE(shot.counted) << heard;
+			EXPECT_TRUE(shot.dusted) << heard;
+		}
+	}
+
+	// Once Hillside's hut is down, the display says what comes while the golem rebuilds it, and the
+	// lair follows within 20 s of game time (frames of 16 ms).
+	TEST(PlayableLevel, HillsideSaysWhatFollowsTheHutAndMovesOnWithinTwentySeconds)
+	{
+		constexpr unsigned kBlowFrame = 60;
+		constexpr unsigned kLongestWait = 20000 / 16;
+		ShippedLevelWorld world("Hillside");
+		MessageLog* display = nullptr;
+		MessageLog* player = nullptr;
+		unsigned completeFrame = 0, lairFrame = 0;
+		std::map<unsigned, std::function<void()>> script;
+		script[kBlowFrame] = [&] {
+			display = &Listen(ObjectFromName("PlayerHudObj"), {"CallJSFunction"});
+			player = &Listen(ObjectFromName("Player"), {"AllObjectivesComplete"});
+			ObjectFromName("Hut").SendMessage(Message("Damage").PushInt(1000).Push(Tuple3f(0.0f, 1.0f, -17.0f)));
+		};
+		std::vector<std::string> shown;
+		world.Play(script, kBlowFrame + kLongestWait + 10, [&](unsigned frame) {
+			if (player != nullptr && completeFrame == 0 && player->Count("AllObjectivesComplete") > 0)
+				completeFrame = frame;
+			if (completeFrame != 0 && frame == completeFrame + 5)
+				shown = display->Named("CallJSFunction");
+			if (lairFrame == 0 && Engine::Instance()->GetCurrentLevel() == "Lair")
+			{
+				lairFrame = frame;
+				Engine::Instance()->RequestState(Engine::kQuit);
+			}
+		});
+		ASSERT_GT(completeFrame, 0u) << "the hut never came down";
+		ASSERT_EQ(shown.size(), 1u);
+		EXPECT_NE(shown[0].find("ShowNews('The hut is down! The golem comes to rebuild it."), std::string::npos) << shown[0];
+		ASSERT_GT(lairFrame, completeFrame) << "still in Hillside " << kLongestWait << " frames after the hut fell";
+		EXPECT_LE(lairFrame - completeFrame, kLongestWait + 2);
+	}
+
+	// Death takes the player back to the start of the level it died in, whichever level that is,
+	// after the display has said so for a while.
+	TEST(PlayableLevel, APlayerWhoDiesIsToldAndStartsTheSameLevelAgain)
+	{
+		constexpr unsigned kDeathFrame = 100;
+		constexpr unsigned kRestartFrames = PlayerDeath::kRestartDelay / 16;
 		for (const char* level : {"Homestead", "Hillside", "Lair"})
 		{
 			SCOPED_TRACE(level);
 			GameWorld world;
 			std::string levelAfter;
+			std::vector<std::string> shownBeforeRestart;
 			bool freshPlayer = false;
+			MessageLog* display = nullptr;
 			std::map<unsigned, std::function<void()>> script;
 			// Past the guard that keeps a player unharmed for its first second.
-			script[100] = [] {
+			script[kDeathFrame] = [&] {
 				const Object me = ObjectFromName("Player");
 				Listen(me, {"Death"});
+				display = &Listen(ObjectFromName("PlayerHudObj"), {"CallJSFunction"});
 				me.SendMessage(Message("Damage").PushInt(1000).Push(Tuple3f(0.0f, 0.0f, 0.0f)));
 			};
-			script[160] = [&] {
+			script[kDeathFrame + kRestartFrames - 10] = [&] {
+				if (ObjectFromName("Player").object->GetComponent<MessageLog>() != nullptr)
+					shownBeforeRestart = display->Named("CallJSFunction");
+			};
+			script[kDeathFrame + kRestartFrames + 60] = [&] {
 				levelAfter = Engine::Instance()->GetCurrentLevel();
 				const Object me = ObjectFromName("Player");
 				freshPlayer = !me.IsDummy() && me.object->GetComponent<MessageLog>() == nullptr;
 				Engine::Instance()->RequestState(Engine::kQuit);
 			};
-			world.Run(level, script, 170);
+			world.Run(level, script, kDeathFrame + kRestartFrames + 70);
+			EXPECT_EQ(shownBeforeRestart, std::vector<std::string>{"CallJSFunction ShowDeath(); void(0);"}) << "the death is not shown while the level waits";
 			EXPECT_EQ(levelAfter, level);
 			EXPECT_TRUE(freshPlayer) << "the level did not start again";
 		}

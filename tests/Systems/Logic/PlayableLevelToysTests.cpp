@@ -140,7 +140,7 @@ namespace
 		const Outcome outcome = PlayPastTheToys();
 		EXPECT_EQ(outcome.cratesFromTheMill, 1u) << "the blown windmill drops one crate";
 		EXPECT_GT(outcome.crateBounceTop, 4.5f) << "a crate dropped from 4 units bounces higher off the trampoline";
-		EXPECT_NEAR(outcome.gateRise, 2.5f, 0.05f) << "the plate opens the pen's gate";
+		EXPECT_NEAR(outcome.gateRise, -2.05f, 0.05f) << "the plate opens the pen's gate, down into the ground";
 		EXPECT_GE(outcome.shellsFired, 1u) << "the turret shoots at the player in its reach";
 		EXPECT_TRUE(outcome.medkitTaken);
 		EXPECT_EQ(outcome.playerHeard.size(), 1u) << "the medkit heals once";
@@ -285,5 +285,34 @@ namespace
 		EXPECT_NEAR(outcome.cloudFarthest, 15.0f, 0.5f);
 		EXPECT_NEAR(outcome.cloudAtEnd, -9.0f, 0.5f);
 		EXPECT_EQ(outcome.cloudsAtEnd, 1u);
+	}
+}
+
+namespace
+{
+	// Wherever the player stands in the turret's reach, in the pen or before it, each shell appears
+	// at the turret and flies in sight: none appears at or past the player.
+	TEST(PlayableLevelToys, TheTurretsShellsLeaveTheTurretInSight)
+	{
+		const Tuple3f turret(25.0f, 2.4f, 0.0f);
+		for (const Tuple3f& at : {Tuple3f(22.5f, 1.0f, 1.5f), Tuple3f(21.0f, 1.0f, -1.5f), Tuple3f(16.0f, 1.0f, 0.0f)})
+		{
+			SCOPED_TRACE(tw::TextOf(at));
+			test::ShippedLevelWorld world("Hillside");
+			std::map<unsigned, Tuple3f> firstSeen;
+			world.Play({}, 240, [&](unsigned frame) {
+				if (frame < 60)
+					return;
+				PutPlayerAt(at);
+				for (unsigned id : ObjectIdsByName("Shell"))
+					firstSeen.emplace(id, PositionOf(id));
+			});
+			EXPECT_GE(firstSeen.size(), 1u);
+			for (const auto& [id, first] : firstSeen)
+			{
+				EXPECT_LT(first.Distance(turret), 1.2f) << "a shell appeared at " << tw::TextOf(first);
+				EXPECT_GT(first.Distance(at), 1.5f) << "a shell appeared at the player";
+			}
+		}
 	}
 }

@@ -4,9 +4,12 @@
 #include "Components/Graphics/Billboard.h"
 #include "Components/Graphics/Camera.h"
 #include "Components/Graphics/CompositePrimitive.h"
+#include "Components/Graphics/Model.h"
 #include "Components/Graphics/OrthoPlane.h"
 #include "Components/Graphics/Primitive.h"
 #include "Components/Graphics/Skybox.h"
+#include "Components/Logic/RagdollLink.h"
+#include "Components/Physics/Body.h"
 #include "Components/Sound/SoundEffect.h"
 #include "Components/Transform.h"
 #include "Message.h"
@@ -15,6 +18,8 @@
 #include "Sound.h"
 #include "SoundLibrary/SampleSounds.h"
 #include "Systems/Logic/GameWorld.h"
+#include "Systems/Physics/Collider.h"
+#include "Systems/Physics/RigidBody.h"
 #include "Utilities/Quaternion.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +54,13 @@ namespace
 				low[axis] = std::min(low[axis], point[axis]);
 				high[axis] = std::max(high[axis], point[axis]);
 			}
+		}
+		bool Contains(const Box& other) const
+		{
+			for (int axis = 0; axis < 3; ++axis)
+				if (other.low[axis] < low[axis] - kTouch || other.high[axis] > high[axis] + kTouch)
+					return false;
+			return true;
 		}
 		bool Touches(const Box& other) const
 		{
@@ -133,13 +145,43 @@ namespace
 		{
 			GameWorld world;
 			ASSERT_TRUE(world.LoadLevel(level)) << level;
-			// Opened, the shed's door slides up out of the doorway.
+			// Opened, the shed's door slides up out of the doorway into its housing, and the pen's gate
+			// down into the ground.
 			ObjectStore::Instance().SendToNamed("ShedDoor", Message("Open"));
+			ObjectStore::Instance().SendToNamed("Gate", Message("Open"));
 			world.Frame(kSettleFrames);
 			const std::vector<Prop> props = DrawnProps();
 			EXPECT_GE(props.size(), 2u) << level;
 			for (const std::string& name : FloatingProps(props))
 				ADD_FAILURE() << level << ": \"" << name << "\" floats";
+		}
+	}
+
+	// Whatever stops the player is seen: every solid body lies within a drawn prop, the ground's
+	// within the ground. The player's own body is not drawn; a model draws its own and the bodies
+	// linked to it.
+	TEST(ShippedScenery, EverySolidBodyWhereThePlayerWalksIsDrawn)
+	{
+		for (const char* level : {"Homestead", "Hillside", "Lair"})
+		{
+			GameWorld world;
+			ASSERT_TRUE(world.LoadLevel(level)) << level;
+			const std::vector<Prop> props = DrawnProps();
+			for (Object each = ObjectStore::Instance().First(); !each.IsDummy(); each = ObjectStore::Instance().Next(each))
+			{
+				const Body* body = each.object->GetComponent<Body>();
+				if (body == nullptr || body->GetBody() == nullptr || body->GetCollider() == nullptr || body->GetBody()->HasFlag(kBodyGhost) ||
+					each.object->GetComponent<Model>() != nullptr || each.object->GetComponent<RagdollLink>() != nullptr ||
+					each.object->GetName() == "Player")
+					continue;
+				const float* bounds = body->GetCollider()->GetBounds();
+				Box solid;
+				solid.Add(Tuple3f(bounds[0], bounds[1], bounds[2]));
+				solid.Add(Tuple3f(bounds[3], bounds[4], bounds[5]));
+				const bool drawn = std::any_of(props.begin(), props.end(), [&solid](const Prop& prop) { return prop.box.Contains(solid); });
+				EXPECT_TRUE(drawn) << level << ": \"" << each.object->GetName() << "\" stops what touches it unseen, from " << solid.low << " to "
+								   << solid.high;
+			}
 		}
 	}
 
