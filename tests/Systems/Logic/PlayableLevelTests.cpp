@@ -318,7 +318,7 @@ namespace
 		});
 		ASSERT_GT(completeFrame, 0u) << "the hut never came down";
 		ASSERT_EQ(shown.size(), 1u);
-		EXPECT_NE(shown[0].find("ShowNews('The hut is down! The golem comes to rebuild it."), std::string::npos) << shown[0];
+		EXPECT_NE(shown[0].find("ShowNews('The roof is off the hut! The golem comes to rebuild it."), std::string::npos) << shown[0];
 		ASSERT_GT(lairFrame, completeFrame) << "still in Hillside " << kLongestWait << " frames after the hut fell";
 		EXPECT_LE(lairFrame - completeFrame, kLongestWait + 2);
 	}
