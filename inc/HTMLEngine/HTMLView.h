@@ -102,8 +102,8 @@ public:
 	void InjectKeyEvent(bool press, int virtualKeyCode, int scanCode, int character, int modifiers);
 	// The pointer in view pixels: hover and mousemove.
 	void InjectMouseMove(float x, float y);
-	// mousedown / mouseup on the element under the pointer; click when press and release hit the
-	// same element.
+	// mousedown / mouseup on the element under the pointer, with the button's number; for the left
+	// button alone, click when press and release hit the same element.
 	void InjectMouseDown(MouseButton button, int clickCount);
 	void InjectMouseUp(MouseButton button);
 	// Scrolls by -amount pixels (20 a wheel step up), only when scroll bars are allowed.

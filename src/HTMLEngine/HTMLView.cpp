@@ -320,7 +320,9 @@ void HTMLView::InjectMouseUp(MouseButton button)
 	const long released = node != nullptr ? static_cast<long>(node->id) : -1;
 	const long down = std::exchange(pressed[index], -1);
 	DispatchMouse("mouseup", index);
-	if (released >= 0 && released == down)
+	// As in a browser, only the primary button clicks: the game's other buttons (the right one
+	// sucks) must not press a page's buttons under the pointer.
+	if (button == LeftMouseButton && released >= 0 && released == down)
 		DispatchMouse("click", index);
 }
 

@@ -39,6 +39,41 @@ namespace
 		}
 	}
 
+	// The right button sucks and the middle one is the browser's own: neither presses a page's button,
+	// even pressed together with the left one or released by it.
+	TEST_F(HtmlInput, OnlyTheLeftButtonClicksTheOthersGiveDownAndUpWithTheirNumber)
+	{
+		const std::string page = "<body style='margin: 0'><div id='b' style='width: 50px; height: 50px'></div><script>"
+								 "['mousedown', 'mouseup', 'click'].forEach(function(type) {"
+								 "document.getElementById('b').addEventListener(type, function(e) { record(e.type, e.button); }); });</script></body>";
+		using Presses = std::vector<std::pair<bool, HTMLView::MouseButton>>;
+		const HTMLView::MouseButton left = HTMLView::LeftMouseButton, middle = HTMLView::MiddleMouseButton,
+									right = HTMLView::RightMouseButton;
+		const struct
+		{
+			Presses presses;
+			std::vector<std::string> recorded;
+		} cases[] = {
+			{{{true, left}, {false, left}}, {"mousedown 0", "mouseup 0", "click 0"}},
+			{{{true, right}, {false, right}}, {"mousedown 2", "mouseup 2"}},
+			{{{true, middle}, {false, middle}}, {"mousedown 1", "mouseup 1"}},
+			{{{true, right}, {false, left}, {false, right}}, {"mousedown 2", "mouseup 0", "mouseup 2"}},
+			{{{true, left}, {true, right}, {false, right}, {false, left}}, {"mousedown 0", "mousedown 2", "mouseup 2", "mouseup 0", "click 0"}},
+		};
+		for (const auto& c : cases)
+		{
+			HTMLView* view = Load(page);
+			Recorded().clear();
+			view->InjectMouseMove(20.0f, 20.0f);
+			for (const auto& [press, button] : c.presses)
+				if (press)
+					view->InjectMouseDown(button, 1);
+				else
+					view->InjectMouseUp(button);
+			EXPECT_EQ(Recorded(), c.recorded) << c.presses.size() << " presses, first button " << c.presses.front().second;
+		}
+	}
+
 	TEST_F(HtmlInput, StopPropagationKeepsTheEventFromTheAncestors)
 	{
 		HTMLView* view = Load(kButtons);

@@ -54,21 +54,45 @@ namespace test
 		WriteBgraPng(bgra, width, height, path);
 	}
 
-	// Where the page of the pane shows exactly that colour, in window pixels: the pane is a plane
+	// Where the page of the pane shows exactly that colour, in window pixels, one rectangle for each
+	// run of rows that show it (a menu's buttons stacked one under the other): the pane is a plane
 	// centred across the window, one page pixel a window pixel.
-	inline Rect ColourOnPane(Composition& paneObject, const int (&colour)[3], int windowWidth)
+	inline std::vector<Rect> ColourBandsOnPane(Composition& paneObject, const int (&colour)[3], int windowWidth)
 	{
 		const HTMLView* view = paneObject.GetComponent<HTMLPane>()->GetView();
 		const int offsetX = (windowWidth - view->GetWidth()) / 2;
-		Rect found;
+		std::vector<Rect> bands;
+		bool inBand = false;
 		for (int y = 0; y < view->GetHeight(); ++y)
+		{
+			Rect row;
 			for (int x = 0; x < view->GetWidth(); ++x)
 			{
 				const std::uint8_t* pixel = view->GetPixels() + y * view->GetBytesPerRow() + x * 4;
 				if (pixel[2] == colour[0] && pixel[1] == colour[1] && pixel[0] == colour[2])
-					found = {std::min(found.left, x + offsetX), std::min(found.top, y), std::max(found.right, x + offsetX + 1),
-						std::max(found.bottom, y + 1)};
+					row = {std::min(row.left, x + offsetX), y, std::max(row.right, x + offsetX + 1), y + 1};
 			}
+			if (row.right < 0)
+			{
+				inBand = false;
+				continue;
+			}
+			if (!inBand)
+				bands.push_back(row);
+			Rect& band = bands.back();
+			band = {std::min(band.left, row.left), band.top, std::max(band.right, row.right), row.bottom};
+			inBand = true;
+		}
+		return bands;
+	}
+
+	// The rectangle around every band of that colour.
+	inline Rect ColourOnPane(Composition& paneObject, const int (&colour)[3], int windowWidth)
+	{
+		Rect found;
+		for (const Rect& band : ColourBandsOnPane(paneObject, colour, windowWidth))
+			found = {std::min(found.left, band.left), std::min(found.top, band.top), std::max(found.right, band.right),
+				std::max(found.bottom, band.bottom)};
 		return found;
 	}
 

@@ -5,7 +5,8 @@
 // menu's page as laid out at the window's size (the pixels of its CSS colour), reads the frame back
 // and writes what share of that rectangle on screen shows the colour, then the same with the menu
 // hidden (the level behind), keeps the frame as "menu.png", writes the button's centre in window
-// pixels to the file "start-button" and leaves the cue "menu-shown". "KeyReporter" writes every
+// pixels to the file "start-button", the centres of every button of the menu to "menu-buttons" (one
+// "x y" a line) and leaves the cue "menu-shown". "KeyReporter" writes every
 // "ReportKey" its object receives ("Key <code>"), as the key test level's page sends it. On the
 // heads-up display test level it puts up the display ("PlayerHudObj"), measures the run of the
 // health bar's colour on the bar's middle row on screen at full health, gives the "Player" a
@@ -18,7 +19,8 @@
 // ends that watch. Where a veil is shown (the pause menu in Homestead, the won page) it writes what
 // share of the window's outer 32-pixel border the veil darkens ("VeilCover <share>"), from the
 // frame with the veil and the frame without it, keeps the veiled frame ("pause.png" or "won.png")
-// and leaves the cue "veil-measured". On the won level it then writes the centre of the page's
+// and leaves the cue "veil-measured", after writing, for the pause menu, the centres of its buttons
+// to "pause-buttons". On the won level it then writes the centre of the page's
 // button in window pixels to the file "won-button" and leaves the cue "won-shown". Paused where no
 // camera looks (a level that failed to load), it finds the pause menu's buttons in the menu's page,
 // writes what share of them shows on screen ("PauseMenuShown <share>"), keeps the frame as
@@ -99,6 +101,14 @@ namespace
 	constexpr int kVeilBorder = 32;
 	constexpr double kVeilTolerance = 12;
 
+	// The centre of each rectangle in window pixels, one "x y" a line.
+	void WriteCentres(const std::string& file, const std::vector<Rect>& rectangles)
+	{
+		std::ofstream centres(file);
+		for (const Rect& rectangle : rectangles)
+			centres << (rectangle.left + rectangle.right) / 2 << " " << (rectangle.top + rectangle.bottom) / 2 << "\n";
+	}
+
 	// The share of the window's outer border in which the veiled frame shows the veil over the bare one.
 	double VeilCover(const std::vector<unsigned char>& veiled, const std::vector<unsigned char>& bare, int width, int height)
 	{
@@ -156,7 +166,10 @@ namespace
 			{
 				std::cerr << "Behind " << ShareOnScreen(button, kButton) << std::endl;
 				menu.object->HandleMessage(Message("SetVisible").PushBool(true));
-				std::ofstream("start-button") << (button.left + button.right) / 2 << " " << (button.top + button.bottom) / 2 << "\n";
+				WriteCentres("start-button", {button});
+				std::vector<Rect> buttons = test::ColourBandsOnPane(*menu.object, kMenuButton, Engine::Instance()->GetSystem<Window>()->GetWidth());
+				buttons.insert(buttons.begin(), button);
+				WriteCentres("menu-buttons", buttons);
 				test::LeaveCue("menu-shown");
 				menuFrames = 0;
 			}
@@ -256,11 +269,12 @@ namespace
 			}
 			std::cerr << "VeilCover " << VeilCover(veiledFrame, ReadFrame(width, height), width, height) << std::endl;
 			shown.object->HandleMessage(Message("SetVisible").PushBool(true));
+			if (veilObject == "PauseMenu")
+				WriteCentres("pause-buttons", test::ColourBandsOnPane(*shown.object, kMenuButton, width));
 			test::LeaveCue("veil-measured");
 			if (veilObject != "WonPage")
 				return;
-			const Rect button = test::ColourOnPane(*shown.object, kMenuButton, width);
-			std::ofstream("won-button") << (button.left + button.right) / 2 << " " << (button.top + button.bottom) / 2 << "\n";
+			WriteCentres("won-button", {test::ColourOnPane(*shown.object, kMenuButton, width)});
 			test::LeaveCue("won-shown");
 		}
 

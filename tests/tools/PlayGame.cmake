@@ -143,6 +143,19 @@ xdotool mousedown 1
 wait_for_cue released
 xdotool mouseup 1")
 
+# The "Pause" lines of the game's stderr ("Pause 0", "Pause 1") from the first "Pause 1" on, none
+# without one: a player's start in a level unpauses what was never paused, before any press.
+function(tw_pauses_from_the_first errors out)
+  string(REGEX MATCHALL "Pause [01]" pauses "${errors}")
+  list(FIND pauses "Pause 1" first)
+  if(first EQUAL -1)
+    set(pauses "")
+  else()
+    list(SUBLIST pauses ${first} -1 pauses)
+  endif()
+  set(${out} "${pauses}" PARENT_SCOPE)
+endfunction()
+
 # A player script's wait for the game to end itself, with a last close after a minute.
 set(TW_WAIT_FOR_THE_END "for wait in $(seq 600)
 do

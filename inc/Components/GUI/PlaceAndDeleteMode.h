@@ -58,6 +58,9 @@ private:
 	bool InPlaceMode() const;
 	// The cell in front of the eye, its marker, the rotated box and its drop lines to the ground.
 	void PreviewOnGrid(const Tuple3f& eye, const Tuple3f& direction);
+	// The target moved sideways, along the view, until the object made there does not overlap the
+	// player's body.
+	Tuple3f ClearOfPlayer(const Tuple3f& target) const;
 	void CreateObjectAt(const Tuple3f& target) const;
 	void CreateGroupAt(Tuple3f target) const;
 	// The next level save writes the placement instead of naming the archetype's own.

@@ -121,7 +121,9 @@ public:
 	void DrawCone(Tuple3f position, Tuple3f scale, Tuple3f rotation, int slices, int stacks, Tuple4f colour);
 	void DrawConeUniform(Tuple3f position, float size, Tuple3f rotation, Tuple4f colour);
 	// Draws every queued shape, then every queued line, and empties both queues; touches no
-	// OpenGL state when nothing is queued.
+	// OpenGL state when nothing is queued. They are part of the world: a frame draws them after
+	// the scene and before the screen planes, which cover them (the pause menu over the editor's
+	// marks).
 	void DebugPass();
 	const tw::unordered_vector<LineDrawInfo>& GetLineQueue() const { return lineQueue; }
 	const tw::unordered_vector<PrimDrawInfo>& GetPrimitiveQueue() const { return primitiveQueue; }
@@ -140,6 +142,7 @@ public:
 	static constexpr unsigned kDepthBands = 32;
 	void GeometryPass();
 	void LightPass();
+	// The sky, the scene and the point sprites into the window.
 	void ForwardPass();
 	// The screen-aligned planes (pages, heads-up displays, overlays) over what is drawn, in their
 	// order of depth: the last step of every frame's drawing, with or without a camera.

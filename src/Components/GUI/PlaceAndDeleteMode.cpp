@@ -2,21 +2,26 @@
 
 #include "Archetype.h"
 #include "Components/GUI/LevelEditorBrain.h"
+#include "Components/Graphics/Camera.h"
 #include "Components/Logic/CameraAim.h"
 #include "Components/Logic/GameplayRules.h"
+#include "Components/Physics/Body.h"
 #include "Composition.h"
 #include "Engine.h"
 #include "Object.h"
 #include "ObjectGroup.h"
 #include "Serializer.h"
 #include "Systems/Graphics/Graphics.h"
+#include "Systems/Physics/Collider.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/v8/JSObject.h"
 #include "Utilities/v8/ScriptTuples.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <limits>
 
 namespace
 {
@@ -54,6 +59,58 @@ namespace
 	Tuple3f Radians(const Tuple3f& degrees)
 	{
 		return degrees * kDegreesToRadians;
+	}
+
+	// Room left between a created object and the player it was moved off.
+	constexpr float kPlayerClearance = 0.05f;
+	// Boxes that meet by less than this only touch (an object put on the player's head): the
+	// physics bounds stand a little proud of the shape.
+	constexpr float kTouching = 0.001f;
+	// Below this, a horizontal heading has no direction to speak of (the view points straight down).
+	constexpr double kLeastHeading = 1e-3;
+
+	// The half extents of the box a created object fills: turned, it may reach as far as its corners.
+	Tuple3f PlacedHalfExtents(const Tuple3f& scale, const Tuple3f& rotation)
+	{
+		const Tuple3f half(std::fabs(scale.x) * 0.5f, std::fabs(scale.y) * 0.5f, std::fabs(scale.z) * 0.5f);
+		if (rotation == Tuple3f())
+			return half;
+		const float reach = static_cast<float>(half.Length());
+		return {reach, reach, reach};
+	}
+
+	// The way a created object steps aside: where the view points, flattened; looking straight
+	// down, towards the top of the view; else along -z.
+	Tuple3f SidewaysHeading(const Tuple3f& direction)
+	{
+		const Graphics* graphics = Graphics::Find();
+		const Camera* camera = graphics != nullptr ? graphics->GetActiveCamera() : nullptr;
+		for (const Tuple3f& way : {direction, camera != nullptr ? camera->GetUp() : Tuple3f()})
+		{
+			const Tuple3f flat(way.x, 0.0f, way.z);
+			if (IsFinite(flat) && flat.Length() > kLeastHeading)
+				return flat.Normalize();
+		}
+		return {0.0f, 0.0f, -1.0f};
+	}
+
+	// The centre moved along the horizontal heading until a box of those half extents clears the
+	// bounds (minimum x, y, z, then maximum) on x or z; unchanged when the two do not overlap.
+	Tuple3f ClearOfBounds(const Tuple3f& centre, const Tuple3f& half, const float* bounds, const Tuple3f& heading)
+	{
+		for (int axis = 0; axis < 3; ++axis)
+			if (centre[axis] + half[axis] <= bounds[axis] + kTouching || centre[axis] - half[axis] >= bounds[axis + 3] - kTouching)
+				return centre;
+		float step = std::numeric_limits<float>::max();
+		for (int axis : {0, 2})
+		{
+			if (std::fabs(heading[axis]) <= kLeastHeading)
+				continue;
+			const float clear = heading[axis] > 0.0f ? bounds[axis + 3] + half[axis] + kPlayerClearance
+													 : bounds[axis] - half[axis] - kPlayerClearance;
+			step = std::min(step, (clear - centre[axis]) / heading[axis]);
+		}
+		return centre + heading * step;
 	}
 }
 
@@ -127,9 +184,28 @@ void PlaceAndDeleteMode::OnCreateObject(Message::Reader)
 		return;
 	}
 	if (ObjectsOrGroups == 0)
-		CreateObjectAt(target);
+		CreateObjectAt(PlacementMode == 0 ? ClearOfPlayer(target) : target);
 	else
 		CreateGroupAt(target);
+}
+
+Tuple3f PlaceAndDeleteMode::ClearOfPlayer(const Tuple3f& target) const
+{
+	// Looking down from the player's eye, the view ray meets the ground at the player's feet: an
+	// object made there would stand inside the player and burst out when the game resumes.
+	const Object player = ObjectFromName("Player");
+	const Body* body = player.IsDummy() ? nullptr : player.object->GetComponent<Body>();
+	const Collider* collider = body != nullptr ? body->GetCollider() : nullptr;
+	const std::optional<CameraAim> aim = CameraAim::Active();
+	if (collider == nullptr || !aim)
+		return target;
+	Tuple3f clear = ClearOfBounds(target, PlacedHalfExtents(Scale, Rotation), collider->GetBounds(), SidewaysHeading(aim->direction));
+	// The ray may have left from inside the player's body and met its underside: beside the
+	// player the object stands on what lies under it, as it would have at the player's feet.
+	Tuple3f ground;
+	if (clear != target && Physics::RayCast(clear, Tuple3f(0.0f, -1.0f, 0.0f), nullptr, &ground))
+		clear.y = ground.y + std::fabs(Scale.y) * 0.5f;
+	return clear;
 }
 
 void PlaceAndDeleteMode::CreateObjectAt(const Tuple3f& target) const

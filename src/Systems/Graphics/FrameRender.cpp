@@ -1,7 +1,8 @@
 // The Graphics system's frame: a deferred renderer. The geometry pass writes the visible scene's
 // normals and depths into the G-buffer, the light pass adds every light's contribution into the
 // light buffer, and the forward pass draws the sky, the scene (whose shaders read both buffers),
-// the point sprites and the screen planes into the window; the debug pass and the swap end it.
+// the point sprites into the window, the debug pass adds the queued marks, and the screen planes go
+// over all of it before the swap.
 #include "Systems/Graphics/Graphics.h"
 
 #include "Components/Graphics/Camera.h"
@@ -156,6 +157,7 @@ void Graphics::Update()
 	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 	ForwardPass();
 	DebugPass();
+	ScreenPlanePass();
 	SDL_GL_SwapBuffers();
 }
 
@@ -426,8 +428,6 @@ void Graphics::ForwardPass()
 	glDepthMask(GL_FALSE);
 	pointSprites.ForEach([](PointSprite* sprite) { sprite->Update(); });
 	glDepthMask(GL_TRUE);
-
-	ScreenPlanePass();
 }
 
 void Graphics::ScreenPlanePass()

@@ -88,6 +88,50 @@ namespace gui_tests
 		EXPECT_EQ(origin.object->GetComponent<Origin>()->GetPosition(), Tuple3f(0, 3.5f, -10));
 	}
 
+	// The editor starts at the player's eye: looking down, the view meets the ground at its feet.
+	TEST_F(PlaceAndDeleteModeInWorld, ACrateCreatedAtThePlayersFeetStandsBesideThePlayer)
+	{
+		Box(Tuple3f(0, -1, 0), Tuple3f(20, 2, 20));
+		Box(Tuple3f(0, 1, 0), Tuple3f(1, 1, 1), false, "Player");
+		StartEditor(0);
+		placement->SetCurrObjName("EditorCrate.xml");
+		const struct
+		{
+			const char* what;
+			Tuple3f eye;
+			Tuple3f direction;
+			float turn;
+			// Where the crate goes when the player is not in its way.
+			Tuple3f aimed;
+		} cases[] = {
+			{"straight down from the eye", {0, 1, 0}, {0, -1, 0}, 0, {0, 0.5f, 0}},
+			{"down and a little ahead", {0, 1, 0}, {0, -1, -0.3f}, 0, {0, 0.5f, -0.3f}},
+			{"straight down, the crate turned", {0, 1, 0}, {0, -1, 0}, 45, {0, 0.5f, 0}},
+			{"down beside the player", {3, 4, 0}, {0, -1, 0}, 0, {3, 0.5f, 0}},
+			{"down onto the player's head", {0, 5, 0}, {0, -1, 0}, 0, {0, 2, 0}},
+		};
+		for (const auto& c : cases)
+		{
+			placement->SetRotation(Tuple3f(0, c.turn, 0));
+			Aim(c.eye, c.direction);
+			Frame();
+			Tell(editor, "CreateObject");
+			ASSERT_EQ(ObjectIdsByName("EditorCrate").size(), 1u) << c.what;
+			Composition* crate = ObjectFromName("EditorCrate").object;
+			const Tuple3f at = crate->GetComponent<Transform>()->GetWorldPosition();
+			// A quarter turn about y reaches out to half the diagonal.
+			const float reach = c.turn == 0 ? 0.5f : 0.7072f;
+			const bool overlaps = std::fabs(at.x) < 0.5f + reach && std::fabs(at.z) < 0.5f + reach && std::fabs(at.y - 1.0f) < 1.0f;
+			EXPECT_FALSE(overlaps) << c.what << ": at " << Vec(at);
+			EXPECT_EQ(at.y, c.aimed.y) << c.what;
+			EXPECT_LE((Tuple3f(at.x, 0, at.z) - Tuple3f(c.aimed.x, 0, c.aimed.z)).Length(), 1.5) << c.what << ": at " << Vec(at);
+			if (c.direction.z < 0)
+				EXPECT_LT(at.z, c.aimed.z) << c.what << ": the crate steps aside the way the view points";
+			crate->Destroy();
+			ProcessObjectChanges();
+		}
+	}
+
 	TEST_F(PlaceAndDeleteModeInWorld, TheFourActionsWaitForPlaceModeAndTheTogglesWorkInEveryMode)
 	{
 		Composition* target = Box(Tuple3f(0, 0, -5));

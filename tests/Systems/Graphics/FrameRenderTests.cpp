@@ -253,6 +253,30 @@ namespace render_tests
 		}
 	}
 
+	// The editor's marks are queued debug drawing: the pause menu's veil over the window must hide them.
+	TEST_F(FrameRender, ScreenPlanesCoverTheDebugLinesDrawnIntoTheWorld)
+	{
+		AddSearchPath(TW_TEST_DATA_DIR "Textures/");
+		StartedCamera();
+		// An opaque red plane over the left half of the window; a green line across the whole view.
+		StartedObject(test::TransformXml("80 120 0.1", "160 240 1") + test::ComponentXml("Shader", "<string>GlowPlane</string>") +
+			test::ComponentXml("OrthoPlane", "<Tuple4i>0 0 320 240</Tuple4i>") +
+			test::ComponentXml("DiffuseTexture", "<string>red.png</string><string>GL_RGBA8</string>") +
+			test::ComponentXml("AmbientTexture", "<string>white.png</string><string>GL_RGBA8</string>"));
+		graphics->DrawLine({-10.0f, 0.0f, -5.0f}, {10.0f, 0.0f, -5.0f}, 3.0f, {0, 1, 0, 1});
+		graphics->Update();
+		const std::vector<unsigned char> pixels = ReadPixels();
+		int greenLeft = 0, greenRight = 0;
+		for (int x = 0; x < test::kGLTestWidth; ++x)
+		{
+			const unsigned char* pixel = pixels.data() + 4 * (test::kGLTestHeight / 2 * test::kGLTestWidth + x);
+			const bool green = pixel[1] > 127 && pixel[0] < 128;
+			(x < test::kGLTestWidth / 2 ? greenLeft : greenRight) += green ? 1 : 0;
+		}
+		EXPECT_EQ(greenLeft, 0) << "the line shows over the plane";
+		EXPECT_GT(greenRight, test::kGLTestWidth / 2 - 10) << "the line is drawn where no plane covers it";
+	}
+
 	TEST_F(FrameRender, StartingRenderComponentsTwiceListsThemOnce)
 	{
 		const std::vector<Composition*> objects = {

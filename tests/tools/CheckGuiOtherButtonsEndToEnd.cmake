@@ -1,0 +1,64 @@
+# Plays the shipped game from the main menu with the mouse's other buttons: the right button (the
+# suck button) and the middle one, pressed and released on every button of the main menu and then
+# on every button of the pause menu in Homestead, must press none of them. Only "Start", clicked
+# afterwards with the left button, leads on, and only the Escape press pauses: the levels loaded are
+# the main menu and Homestead alone, no "Pause" false follows the pause, and the game still runs
+# when the player closes it. Run with cmake -P and:
+#   PROGRAM  the game with the probe;  CLOSER  the X window tool;  WORK  a scratch folder, emptied first
+#   LEVEL  the main menu level's path
+include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
+
+# "other_clicks FILE": at each "x y" line of the file the probe wrote, the right button, then the
+# middle one, each held across frames.
+set(other_clicks [=[
+other_clicks() {
+  window=$(xdotool search --name '^Tumblewreck$' | head -1)
+  while read x y
+  do
+    xdotool mousemove --window $window $x $y
+    sleep 0.2
+    for button in 3 2
+    do
+      xdotool mousedown $button
+      sleep 0.3
+      xdotool mouseup $button
+      sleep 0.2
+    done
+  done < $1
+}]=])
+
+set(TW_EXTRA_CONFIG "<GuiProbe><Resume>true</Resume></GuiProbe>")
+set(TW_GAME_TIMEOUT 150)
+tw_play_game(1024 768 "${TW_WAIT_FOR_CUE}
+${TW_PRESS_UNTIL_CUE}
+${other_clicks}
+xdotool search --sync --name '^Tumblewreck$' >/dev/null
+wait_for_cue menu-shown || exit 1
+other_clicks menu-buttons
+sleep 1
+${TW_CLICK_START}
+wait_for_cue ready || exit 1
+press_until Escape paused 1 || exit 1
+wait_for_cue veil-measured || exit 1
+other_clicks pause-buttons
+sleep 1
+${TW_CLOSE_RUNNING_WINDOW}")
+
+file(STRINGS "${WORK}/menu-buttons" menuButtons)
+file(STRINGS "${WORK}/pause-buttons" pauseButtons)
+list(LENGTH menuButtons menuCount)
+list(LENGTH pauseButtons pauseCount)
+if(NOT menuCount EQUAL 3 OR NOT pauseCount EQUAL 4)
+  message(FATAL_ERROR "the probe found ${menuCount} buttons on the main menu and ${pauseCount} on the pause menu, not 3 and 4")
+endif()
+string(REGEX MATCHALL "LevelLoaded [A-Za-z]+" levels "${GAME_ERRORS}")
+if(NOT levels STREQUAL "LevelLoaded MainMenu;LevelLoaded Homestead")
+  message(FATAL_ERROR "the other buttons changed levels: ${levels}")
+endif()
+tw_pauses_from_the_first("${GAME_ERRORS}" pauses)
+if(NOT pauses)
+  message(FATAL_ERROR "Escape never paused the game")
+endif()
+if(pauses MATCHES "Pause 0")
+  message(FATAL_ERROR "the other buttons on the pause menu resumed the game: ${pauses}")
+endif()
