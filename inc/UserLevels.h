@@ -3,12 +3,30 @@
 // written. The level editor's save and the pages' "Engine.SaveLevel" both come through here.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class Engine;
 
 namespace UserLevels
 {
+	// What became of a save.
+	struct Outcome
+	{
+		enum Kind
+		{
+			kSaved,
+			// Asked for by a page within a second of its last save: made when the second is over.
+			kHeld,
+			kRefused,
+		};
+		Kind kind;
+		// Why a refused save was refused.
+		std::string reason;
+	};
+	// Hears what became of a save: at once, and again when a held save is made.
+	using Told = std::function<void(const Outcome&)>;
+
 	// The user folder's "Levels/" folder, ending in "/".
 	std::string Folder(const Engine& engine);
 	// A name that stays a file of that folder: not empty, no folder part, not "." or "..".
@@ -16,8 +34,11 @@ namespace UserLevels
 	// Saves the running level as that folder's file of the name, creating the folder when needed.
 	// Every kind of file is searched for in the user folder before the game's Data, so a save may
 	// only replace a level: a name with an extension, or one the search paths find as a file
-	// outside the levels' folders, is refused. A page saves at most once a second. False, with one
-	// diagnostic naming the requester and the level, when the save is refused or the file could not
-	// be written.
-	bool Save(Engine& engine, const std::string& levelName, const std::string& requester);
+	// outside the levels' folders, is refused. A link in the place of the folder is refused; a
+	// link in the place of the file is replaced by the saved file. A page saves at most once a
+	// second (see PageSaveLimit): a save asked for sooner is held. True when the level was saved
+	// now; a refused save gives one diagnostic naming the requester and the level.
+	bool Save(Engine& engine, const std::string& levelName, const std::string& requester, Told told = {});
+	// Makes the saves the pages' limit holds, while the level they save is still whole.
+	void MakeHeldSaves();
 }

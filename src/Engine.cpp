@@ -15,6 +15,7 @@
 #include "ObjectStore.h"
 #include "Platform/VirtualMemory.h"
 #include "Serializer.h"
+#include "UserLevels.h"
 #include "Utilities/Config.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/MemoryManager.h"
@@ -209,6 +210,7 @@ void Engine::DropObjectListeners()
 
 void Engine::Shutdown()
 {
+	UserLevels::MakeHeldSaves();
 	// Writes the configuration back to its file.
 	config.reset();
 	DestroyAllObjects();
@@ -283,6 +285,8 @@ void Engine::RunFrames()
 
 void Engine::UnloadLevel()
 {
+	// A page's save held back by its limit saves this level: it is made while the level is whole.
+	UserLevels::MakeHeldSaves();
 	SendMessage(Message("UnloadingLevel"));
 	loadingView = std::make_unique<LoadingView>(loadingPage);
 	loadingView->Draw();

@@ -327,7 +327,9 @@ bool Serializer::SaveFile(const std::string& name)
 		return false;
 	}
 	std::string error;
-	if (!ReplaceFileContents(name, text.str(), error))
+	// A saved level replaces a link of its name: written through, a user folder's link could
+	// rewrite the game's own level.
+	if (!ReplaceFileContents(name, text.str(), error, LinkPolicy::kReplaceLink))
 	{
 		std::cerr << DiagnosticLine(name, "not saved: " + error) << '\n';
 		return false;

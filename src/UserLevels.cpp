@@ -1,33 +1,81 @@
 #include "UserLevels.h"
 
 #include "Engine.h"
+#include "HTMLEngine/PageSaveLimit.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/SearchPaths.h"
-#include "HTMLEngine/PageSaveLimit.h"
 
 #include <filesystem>
-#include <iostream>
 #include <system_error>
+#include <utility>
 
 namespace
 {
+	namespace fs = std::filesystem;
+	using UserLevels::Outcome;
+
 	bool IsLevelFile(const Engine& engine, const std::string& path)
 	{
 		return IsInsideFolder(path, UserLevels::Folder(engine)) || IsInsideFolder(path, engine.GetDataFolder() + "Levels/");
 	}
 
 	// Why a level may not be saved under the name; empty when it may.
-	std::string SaveRefusal(const Engine& engine, const std::string& levelName)
+	std::string NameRefusal(const Engine& engine, const std::string& levelName)
 	{
+		const std::string named = "the level name \"" + levelName + "\" ";
 		if (!UserLevels::IsPlainName(levelName))
-			return "is not a plain file name (no folders, no \"..\")";
-		if (std::filesystem::path(levelName).has_extension())
-			return "has an extension, which no level has: the saved file would stand before the game's file of that name";
+			return named + "is not a plain file name (no folders, no \"..\")";
+		if (fs::path(levelName).has_extension())
+			return named + "has an extension, which no level has: the saved file would stand before the game's file of that name";
 		const std::string found = FindFile(levelName);
 		std::error_code error;
-		if (std::filesystem::is_regular_file(found, error) && !IsLevelFile(engine, found))
-			return "is the game's file \"" + found + "\", not a level";
+		if (fs::is_regular_file(found, error) && !IsLevelFile(engine, found))
+			return named + "is the game's file \"" + found + "\", not a level";
 		return "";
+	}
+
+	// Why the folder cannot take a save; empty when it can, made if it was missing.
+	std::string FolderRefusal(const std::string& folder)
+	{
+		std::error_code error;
+		// Through a link the folder could be the game's own Data.
+		if (fs::is_symlink(fs::symlink_status(fs::path(folder).parent_path(), error)))
+			return "the folder \"" + folder + "\" is a link, which a save never follows";
+		fs::create_directories(folder, error);
+		if (error)
+			return "the folder \"" + folder + "\" could not be made (" + error.message() + ")";
+		return "";
+	}
+
+	Outcome Write(Engine& engine, const std::string& levelName)
+	{
+		const std::string folder = UserLevels::Folder(engine);
+		if (std::string refusal = FolderRefusal(folder); !refusal.empty())
+			return {Outcome::kRefused, std::move(refusal)};
+		if (!engine.SaveLevel(folder + levelName))
+			return {Outcome::kRefused, "the level \"" + levelName + "\" could not be written into \"" + folder + "\""};
+		return {Outcome::kSaved, ""};
+	}
+
+	Outcome Refuse(const std::string& requester, std::string reason)
+	{
+		tw::Diagnostics::Report(requester + ": " + reason + "; nothing was saved");
+		return {Outcome::kRefused, std::move(reason)};
+	}
+
+	void Tell(const UserLevels::Told& told, const Outcome& outcome)
+	{
+		if (told)
+			told(outcome);
+	}
+
+	bool MakeSave(Engine& engine, const std::string& levelName, const std::string& requester, const UserLevels::Told& told)
+	{
+		Outcome outcome = Write(engine, levelName);
+		if (outcome.kind == Outcome::kRefused)
+			outcome = Refuse(requester, std::move(outcome.reason));
+		Tell(told, outcome);
+		return outcome.kind == Outcome::kSaved;
 	}
 }
 
@@ -44,30 +92,27 @@ namespace UserLevels
 			&& levelName.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
 	}
 
-	bool Save(Engine& engine, const std::string& levelName, const std::string& requester)
+	bool Save(Engine& engine, const std::string& levelName, const std::string& requester, Told told)
 	{
-		if (const std::string refusal = SaveRefusal(engine, levelName); !refusal.empty())
+		if (std::string refusal = NameRefusal(engine, levelName); !refusal.empty())
 		{
-			tw::Diagnostics::Report(requester + ": the level name \"" + levelName + "\" " + refusal + "; nothing was saved");
+			Tell(told, Refuse(requester, std::move(refusal)));
 			return false;
 		}
-		if (!PageSaveLimit::Allow(requester))
-			return false;
-		const std::string folder = Folder(engine);
-		std::error_code error;
-		std::filesystem::create_directories(folder, error);
-		if (error)
-		{
-			std::cerr << requester << ": the folder \"" << folder << "\" could not be made (" << error.message()
-					  << "); the level \"" << levelName << "\" was not saved\n";
-			return false;
-		}
-		if (!engine.SaveLevel(folder + levelName))
-		{
-			std::cerr << requester << ": the level \"" << levelName << "\" could not be saved into \"" << folder
-					  << "\"\n";
-			return false;
-		}
-		return true;
+		PageSaveLimit::Pane* pane = PageSaveLimit::RequestingPane();
+		if (pane == nullptr || pane->TakeTurn(PageSaveLimit::Now()))
+			return MakeSave(engine, levelName, requester, told);
+		pane->Hold([levelName, requester, told] {
+			// Made later, when the engine may be another one, or none.
+			if (Engine* current = Engine::Instance())
+				MakeSave(*current, levelName, requester, told);
+		});
+		Tell(told, {Outcome::kHeld, ""});
+		return false;
+	}
+
+	void MakeHeldSaves()
+	{
+		PageSaveLimit::MakeAllHeld();
 	}
 }

@@ -7,6 +7,8 @@
 // unlocking hands the pixels out and leaves the view clean, whatever the lock's argument.
 #pragma once
 
+#include "HTMLEngine/PageSaveLimit.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -149,6 +151,8 @@ private:
 	// Node ids pressed per button, -1 when none.
 	long pressed[3] = {-1, -1, -1};
 
+	// Declared before the page's parts, so that it ends after them: it outlives every page loaded.
+	PageSaveLimit::Pane saves;
 	std::unique_ptr<HtmlDocument> document;
 	std::unique_ptr<PageLayout> layout;
 	std::unique_ptr<PageScript> script;

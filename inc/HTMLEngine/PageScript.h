@@ -7,6 +7,7 @@
 // its scripts altogether. Statements run afterwards still work.
 #pragma once
 
+#include "HTMLEngine/PageSaveLimit.h"
 #include "HTMLEngine/ScriptRuntime.h"
 
 #include <v8-context.h>
@@ -72,6 +73,15 @@ public:
 	// The page behind the context a callback runs in; null once that page's script has ended (a
 	// script of another page may still call a function it kept from there).
 	static PageScript* Of(v8::Local<v8::Context> context);
+	// The saves of the view showing the page, which outlive the page.
+	void SetSaves(PageSaveLimit::Pane& viewSaves)
+	{
+		saves = &viewSaves;
+	}
+	PageSaveLimit::Pane* GetSaves() const
+	{
+		return saves;
+	}
 
 	v8::Local<v8::Context> GetContext() override;
 	void Detach() override;
@@ -148,6 +158,7 @@ private:
 	std::map<int, Timer> timers;
 	int nextTimerId = 1;
 	std::vector<std::pair<std::string, v8::Global<v8::Function>>> windowListeners;
+	PageSaveLimit::Pane* saves = nullptr;
 	bool attached = true;
 	bool silenced = false;
 	int running = 0;

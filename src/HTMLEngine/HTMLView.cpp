@@ -127,6 +127,7 @@ void HTMLView::StartPage(const std::string& path, const std::string& markup)
 		return;
 	}
 	script = std::make_unique<PageScript>(*document, path, FolderOf(path));
+	script->SetSaves(saves);
 	script->SetViewSize(width, height);
 	script->RunPageScripts();
 }
@@ -211,6 +212,7 @@ void HTMLView::Update(std::uint32_t now)
 			LoadFile(page);
 	}
 	document->FreeCollected();
+	saves.MakeDue(now);
 	if (script != nullptr)
 		script->RunTimers(now);
 	if (needsLayout || document->changed)

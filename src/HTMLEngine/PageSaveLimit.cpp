@@ -2,48 +2,95 @@
 
 #include "HTMLEngine/PageScript.h"
 #include "HTMLEngine/ScriptRuntime.h"
-#include "Utilities/Diagnostics.h"
 
 #include <v8-context.h>
 #include <v8-isolate.h>
-#include <v8-object.h>
-#include <v8-primitive.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace
 {
-	// Kept on the page's global object, so that it ends with the page and a new page starts afresh.
-	v8::Local<v8::Private> LastSaveKey(v8::Isolate* isolate)
+	std::vector<PageSaveLimit::Pane*>& Panes()
 	{
-		return v8::Private::ForApi(isolate, v8::String::NewFromUtf8Literal(isolate, "tw.lastLevelSave"));
+		// Never destroyed: a view may end after the statics do.
+		static auto* panes = new std::vector<PageSaveLimit::Pane*>();
+		return *panes;
+	}
+
+	PageSaveLimit::Pane* PaneOf(v8::Local<v8::Context> context)
+	{
+		const PageScript* page = PageScript::Of(context);
+		return page != nullptr ? page->GetSaves() : nullptr;
 	}
 }
 
 namespace PageSaveLimit
 {
-	bool Allow(const std::string& requester)
+	Pane::Pane()
+	{
+		Panes().push_back(this);
+	}
+
+	Pane::~Pane()
+	{
+		std::erase(Panes(), this);
+		MakeHeld();
+	}
+
+	bool Pane::TakeTurn(std::uint32_t now)
+	{
+		if (lastSave.has_value() && now - *lastSave < kIntervalMilliseconds)
+			return false;
+		lastSave = now;
+		return true;
+	}
+
+	void Pane::Hold(Save save)
+	{
+		held = std::move(save);
+	}
+
+	void Pane::MakeDue(std::uint32_t now)
+	{
+		if (held && TakeTurn(now))
+			MakeHeld();
+	}
+
+	void Pane::MakeHeld()
+	{
+		// Taken first: the save may run page script that asks for another.
+		if (const Save save = std::exchange(held, nullptr))
+			save();
+	}
+
+	Pane* RequestingPane()
 	{
 		// Before the script runtime starts, V8 cannot even be asked for its isolate.
 		if (!ScriptRuntime::IsRunning())
-			return true;
+			return nullptr;
 		v8::Isolate* isolate = ScriptRuntime::Instance().GetIsolate();
 		if (!isolate->InContext())
-			return true;
+			return nullptr;
 		v8::HandleScope scope(isolate);
-		// The page whose script asked, also when the save comes through a message or another page's object.
-		const v8::Local<v8::Context> page = isolate->GetEnteredOrMicrotaskContext();
-		const v8::Local<v8::Object> global = page->Global();
-		const std::uint32_t now = ScriptRuntime::Now();
-		v8::Local<v8::Value> lastSave;
-		if (global->GetPrivate(page, LastSaveKey(isolate)).ToLocal(&lastSave) && lastSave->IsUint32() &&
-			now - lastSave.As<v8::Uint32>()->Value() < kIntervalMilliseconds)
-		{
-			const PageScript* script = PageScript::Of(page);
-			const std::string pageName = script != nullptr ? script->GetPageName() : "(ended)";
-			tw::Diagnostics::ReportOnce(requester + ": page \"" + pageName +
-				"\" saves levels more than once a second; the saves in between are refused");
-			return false;
-		}
-		(void)global->SetPrivate(page, LastSaveKey(isolate), v8::Integer::NewFromUnsigned(isolate, now)).FromMaybe(false);
-		return true;
+		// In a native function the current context is the one that made it. Once that page has
+		// ended, the page whose script runs answers for it.
+		if (Pane* maker = PaneOf(isolate->GetCurrentContext()))
+			return maker;
+		return PaneOf(isolate->GetEnteredOrMicrotaskContext());
+	}
+
+	std::uint32_t Now()
+	{
+		return ScriptRuntime::Now();
+	}
+
+	void MakeAllHeld()
+	{
+		// A copy: a save may start or end views.
+		for (Pane* pane : std::vector<Pane*>(Panes()))
+			if (std::find(Panes().begin(), Panes().end(), pane) != Panes().end())
+				pane->MakeHeld();
 	}
 }

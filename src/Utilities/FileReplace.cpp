@@ -29,15 +29,21 @@ namespace
 	}
 }
 
-bool ReplaceFileContents(const std::string& requestedPath, std::string_view contents, std::string& error)
+bool ReplaceFileContents(const std::string& requestedPath, std::string_view contents, std::string& error, LinkPolicy links)
 {
-	const std::string path = FinalTarget(requestedPath).string();
+	const std::string path = links == LinkPolicy::kReplaceTarget ? FinalTarget(requestedPath).string() : requestedPath;
 	if (path.empty())
 	{
 		error = "'" + requestedPath + "' is a loop of symbolic links";
 		return false;
 	}
 	const std::string temporary = path + ".tmp";
+	// A link under the temporary name goes first: the stream would follow it and write through.
+	if (std::error_code removeError; fs::is_symlink(fs::symlink_status(temporary, removeError)) && !fs::remove(temporary, removeError))
+	{
+		error = "cannot clear '" + temporary + "': " + removeError.message();
+		return false;
+	}
 	{
 		std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
 		if (!out)

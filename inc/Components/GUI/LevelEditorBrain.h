@@ -40,7 +40,8 @@ public:
 	// The next mode of the three, and the page reloads its mode panel.
 	void ChangeMode();
 	// Saves the running level under its name into the user folder's levels, which the game reads
-	// first; a failure is reported.
+	// first; the page's ShowSave(kind, level, reason) hears what became of it ("saved", "held"
+	// until the page's save limit lets it through, or "refused" and why), a refusal also stderr.
 	void SaveToExtension();
 	// The editor's objects are no longer the editor's: switching off leaves them, saving keeps them.
 	void EmptyObjectList();

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <utility>
 
 namespace
 {
@@ -132,9 +133,9 @@ void HTMLPane::Upload()
 
 void HTMLPane::Detach()
 {
-	if (view != nullptr)
-		view->Destroy();
-	view = nullptr;
+	// Unset first: the view's ending may make a held save that calls back into this pane's page.
+	if (HTMLView* ending = std::exchange(view, nullptr))
+		ending->Destroy();
 	if (GUI* gui = GuiSystem())
 		gui->RemovePane(this);
 }

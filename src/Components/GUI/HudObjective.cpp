@@ -4,8 +4,8 @@
 #include "Composition.h"
 #include "Object.h"
 #include "Utilities/v8/JSObject.h"
+#include "Utilities/v8/ScriptLiteral.h"
 
-#include <cstdio>
 #include <sstream>
 
 namespace
@@ -14,35 +14,6 @@ namespace
 		JSObject<HudObjective>::Bind("HudObjective", 0);
 		return true;
 	}();
-
-	// The text as a double-quoted script string literal. Level data goes into page statements: a
-	// quote or line break must not end the string, nor may the rest run as script.
-	std::string StringLiteral(const std::string& text)
-	{
-		std::string literal = "\"";
-		for (std::size_t i = 0; i < text.size(); ++i)
-		{
-			const unsigned char c = static_cast<unsigned char>(text[i]);
-			if (c == '"' || c == '\\')
-				literal += {'\\', static_cast<char>(c)};
-			else if (c < 0x20 || c == 0x7F)
-			{
-				char escaped[8];
-				std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-				literal += escaped;
-			}
-			// U+2028 and U+2029 end a line inside older script string literals.
-			else if (c == 0xE2 && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80 &&
-					 (static_cast<unsigned char>(text[i + 2]) == 0xA8 || static_cast<unsigned char>(text[i + 2]) == 0xA9))
-			{
-				literal += static_cast<unsigned char>(text[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
-				i += 2;
-			}
-			else
-				literal += static_cast<char>(c);
-		}
-		return literal + "\"";
-	}
 
 	void CallPage(Composition& display, const std::string& statement)
 	{
@@ -74,8 +45,8 @@ Objectives* HudObjective::PlayerObjectives()
 void HudObjective::AddRow(const std::string& messageName, unsigned count, unsigned hitsRequired, const std::string& description)
 {
 	std::ostringstream statement;
-	statement << "InitObjective(" << StringLiteral(messageName) << ", " << count << ", " << hitsRequired << ", "
-			  << StringLiteral(description) << ", " << objectiveRow << "); void(0);";
+	statement << "InitObjective(" << ScriptStringLiteral(messageName) << ", " << count << ", " << hitsRequired << ", "
+			  << ScriptStringLiteral(description) << ", " << objectiveRow << "); void(0);";
 	CallPage(*owner, statement.str());
 	++objectiveRow;
 }
@@ -117,6 +88,6 @@ void HudObjective::OnObjectiveProgress(Message::Reader reader)
 	const unsigned count = reader.Read<unsigned>();
 	const unsigned hitsRequired = reader.Read<unsigned>();
 	std::ostringstream statement;
-	statement << "UpdateObjective(" << StringLiteral(messageName) << ", " << count << ", " << hitsRequired << "); void(0);";
+	statement << "UpdateObjective(" << ScriptStringLiteral(messageName) << ", " << count << ", " << hitsRequired << "); void(0);";
 	CallPage(*owner, statement.str());
 }

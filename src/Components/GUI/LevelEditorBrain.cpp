@@ -14,6 +14,7 @@
 #include "Systems/Physics/Physics.h"
 #include "UserLevels.h"
 #include "Utilities/v8/JSObject.h"
+#include "Utilities/v8/ScriptLiteral.h"
 #include "Utilities/v8/ScriptTuples.h"
 
 #include <cmath>
@@ -35,6 +36,14 @@ namespace
 	constexpr const char* kCameraArchetype = "CameraObject.xml";
 	constexpr const char* kPageArchetype = "LevelEditorHud.xml";
 	constexpr const char* kCameraName = "CameraObject";
+
+	// The page's ShowSave call for what became of a save of the level.
+	std::string SaveStatement(const UserLevels::Outcome& outcome, const std::string& level)
+	{
+		static constexpr const char* kKinds[] = {"saved", "held", "refused"};
+		return std::string("ShowSave(\"") + kKinds[outcome.kind] + "\", " + ScriptStringLiteral(level) + ", " +
+			ScriptStringLiteral(outcome.reason) + "); void(0);";
+	}
 
 	GUI* FindGui()
 	{
@@ -180,10 +189,17 @@ void LevelEditorBrain::RefreshPage() const
 
 void LevelEditorBrain::SaveToExtension()
 {
+	Engine* engine = Engine::Instance();
+	if (engine == nullptr)
+		return;
 	// Into the user folder, which the game reads first: a save into the game's Data would be
 	// hidden by a user copy of the level, and in a build tree would rewrite the shipped files.
-	if (Engine* engine = Engine::Instance())
-		UserLevels::Save(*engine, engine->GetCurrentLevel(), "LevelEditorBrain");
+	const std::string level = engine->GetCurrentLevel();
+	// By id: a held save is told when this brain may be gone.
+	const unsigned page = HudObjectId_;
+	UserLevels::Save(*engine, level, "LevelEditorBrain", [page, level](const UserLevels::Outcome& outcome) {
+		ObjectFromId(page).SendMessage(Message("CallJSFunction").PushString(SaveStatement(outcome, level)));
+	});
 }
 
 void LevelEditorBrain::EmptyObjectList()

@@ -2,6 +2,8 @@
 
 #include "EngineTestSupport.h"
 #include "Components/GUI/EditorWorld.h"
+#include "HTMLEngine/PageSaveLimit.h"
+#include "UserLevels.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -195,5 +197,66 @@ namespace gui_tests
 			EXPECT_LT(spheres[0].position.DistanceSquared(view.marker), 1e-6f) << Vec(spheres[0].position);
 			EXPECT_EQ(spheres[0].colour, Tuple4f(1, 0, 0, 1));
 		}
+	}
+
+	// The editor on a clock of the test's; the page's Save button and the line its panel shows.
+	class LevelEditorSaving : public EditorWorld
+	{
+	protected:
+		void SetUp() override
+		{
+			EditorWorld::SetUp();
+			if (IsSkipped())
+				return;
+			previousClock = HTMLEngine::SetClock([this] { return now; });
+			StartEditor();
+			Frame();
+			pane = ObjectFromName("LevelEditorHud").object->GetComponent<HTMLPane>();
+		}
+		void TearDown() override
+		{
+			if (previousClock)
+				HTMLEngine::SetClock(previousClock);
+			EditorWorld::TearDown();
+		}
+		std::string ClickSave()
+		{
+			Run(*pane, "Send('SaveLevel');");
+			return Run(*pane, "record(document.getElementById('saveState').textContent);").at(0);
+		}
+		std::string SavedLevel() const { return test::ReadText(engine->userFolder.Path() + "Levels/MainMenu"); }
+
+		std::uint32_t now = 0;
+		HTMLEngine::Clock previousClock;
+		HTMLPane* pane = nullptr;
+	};
+
+	// The page save limit dropped the editor's second save within a second: the edit was lost.
+	TEST_F(LevelEditorSaving, ASaveWithinASecondOfTheLastIsMadeWhenTheSecondIsOverOrBeforeTheLevelGoes)
+	{
+		EXPECT_EQ(ClickSave(), "Saved \u201cMainMenu\u201d");
+		for (const bool levelGoes : {false, true})
+		{
+			const std::string edit = levelGoes ? "EditBeforeALoad" : "EditWithinASecond";
+			Box(Tuple3f(0, 0, -10), Tuple3f(1, 1, 1), true, edit);
+			now += PageSaveLimit::kIntervalMilliseconds / 2;
+			EXPECT_EQ(ClickSave(), "Saving \u201cMainMenu\u201d in a moment\u2026");
+			EXPECT_EQ(SavedLevel().find(edit), std::string::npos) << "made within the second";
+			if (levelGoes)
+				UserLevels::MakeHeldSaves();  // as the engine does before a level goes
+			else
+			{
+				now += PageSaveLimit::kIntervalMilliseconds;
+				Frame();
+			}
+			EXPECT_NE(SavedLevel().find(edit), std::string::npos) << edit;
+			EXPECT_EQ(Run(*pane, "record(document.getElementById('saveState').textContent);"), Names{"Saved \u201cMainMenu\u201d"});
+		}
+	}
+
+	TEST_F(LevelEditorSaving, ThePanelSaysWhyASaveWasRefused)
+	{
+		engine->userFolder.WriteFile("Levels", "not a folder");
+		EXPECT_THAT(ClickSave(), ::testing::StartsWith("Not saved: the folder \"" + engine->userFolder.Path() + "Levels/\" could not be made ("));
 	}
 }
