@@ -55,7 +55,8 @@ public:
 	// state is requested, unloads the level, and starts over; returns once quitting is requested.
 	void Run();
 	// Replaces every group and object by the level file's, starts them and sends "LevelLoaded";
-	// false, leaving no objects, when the file cannot be read or holds nothing.
+	// false, leaving no objects, when the file cannot be read or holds nothing. The file is found as
+	// any data file is; the level loop reads levels from the game's folders alone (LevelNames).
 	bool LoadLevel(const std::string& levelName);
 	// Writes the current groups as a level file; false when writing failed, which leaves the old
 	// file as it was.
@@ -138,6 +139,8 @@ private:
 	System* FindSystem(unsigned typeId) const;
 
 	void ChangeLevel();
+	// Loads currentLevel from the game's folders, through the file checked there.
+	bool LoadRequestedLevel();
 	void RunFrames();
 	void UnloadLevel();
 

@@ -5,9 +5,11 @@
 
 #include "Utilities/HashMap.h"
 
+#include <functional>
 #include <string>
 
 class ObjectGroup;
+class OpenedFile;
 class Serializer;
 
 class LevelFile
@@ -24,10 +26,15 @@ public:
 	// objects are started and "LevelLoaded" is sent engine-wide. False when the file cannot be
 	// read or holds nothing: the world then stays empty.
 	bool Load(const std::string& levelName);
+	// As Load, reading the file the caller opened and checked, whatever its name leads to by now.
+	bool Load(const OpenedFile& file, const std::string& levelName);
+	// Destroys every group and object: the world of a level that is not loaded.
+	void Clear();
 	// False when the file could not be written; the old file is then left as it was.
 	bool Save(const std::string& fileName) const;
 
 private:
+	bool LoadWith(const std::string& levelName, const std::function<bool(Serializer&)>& read);
 	void SaveGroup(Serializer& serializer, ObjectGroup& group) const;
 
 	std::string& nextLevel;

@@ -13,6 +13,7 @@
 #include <string>
 #include <type_traits>
 
+class OpenedFile;
 class TiXmlElement;
 
 // The element name under which each value type is written.
@@ -59,6 +60,10 @@ public:
 
 	// Loads a data file found through the search paths, or takes it from the file cache.
 	bool LoadFile(const std::string& fileName);
+	// Loads the document of a file the caller opened and checked, cached under fileName. A cached
+	// copy is taken only when it was read from that same file: another file of the name found
+	// elsewhere before (or by another lookup) is not what the caller checked.
+	bool LoadOpenedFile(const OpenedFile& file, const std::string& fileName);
 	// Parses a document from a stream and caches it under fileName.
 	bool LoadFromStream(std::istream& in, const std::string& fileName);
 	// Writes the whole document; the target file is replaced only once the write has succeeded.
@@ -144,7 +149,8 @@ public:
 	void WriteFragment(const Fragment& fragment);
 
 private:
-	bool AdoptCachedTree(const std::string& fileName);
+	// Takes the cached tree of the name; when readFrom is given, only one parsed from that path.
+	bool AdoptCachedTree(const std::string& fileName, const std::string* readFrom = nullptr);
 	bool ParseAndCache(const std::string& text, const std::string& fileName, const std::string& path);
 	void LoadElement(const TiXmlElement& element, Tree& target, Tree::iterator parent);
 	void SpliceArchetype(const std::string& archetypeFile, Tree& target, Tree::iterator parent);

@@ -13,6 +13,7 @@
 #include "Object.h"
 #include "ObjectGroup.h"
 #include "ObjectStore.h"
+#include "Platform/OpenedFile.h"
 #include "Platform/VirtualMemory.h"
 #include "Serializer.h"
 #include "UserLevels.h"
@@ -260,7 +261,7 @@ void Engine::ChangeLevel()
 	previousLevel = currentLevel;
 	currentLevel = nextLevel;
 	// A level that fails to load leaves an empty world; the systems (and menu pages) run on.
-	LoadLevel(currentLevel);
+	LoadRequestedLevel();
 	ProcessObjectChanges();
 	loadingView.reset();
 	GiveBackLevelMemory();
@@ -300,6 +301,20 @@ void Engine::UnloadLevel()
 bool Engine::LoadLevel(const std::string& levelName)
 {
 	return LevelFile(nextLevel, previousLevel, groupNames, savedDefaultGroup).Load(levelName);
+}
+
+// Every level the loop loads is checked here, the first level, its fallback and a restart included:
+// a request is checked when it is made, but the name may have been found elsewhere then.
+bool Engine::LoadRequestedLevel()
+{
+	LevelFile level(nextLevel, previousLevel, groupNames, savedDefaultGroup);
+	const std::unique_ptr<OpenedFile> file = LevelNames::Open(currentLevel);
+	if (!file)
+	{
+		level.Clear();
+		return false;
+	}
+	return level.Load(*file, currentLevel);
 }
 
 bool Engine::SaveLevel(const std::string& fileName)

@@ -22,16 +22,30 @@ LevelFile::LevelFile(std::string& nextLevel, std::string& previousLevel, GroupNa
 {
 }
 
-bool LevelFile::Load(const std::string& levelName)
+void LevelFile::Clear()
 {
 	ObjectGroup::DestroyAll();
 	DestroyAllObjects();
 	groupNames.clear();
 	savedDefaultGroup = 0;
 	LoadingViewPace::DrawNow();
+}
 
+bool LevelFile::Load(const std::string& levelName)
+{
+	return LoadWith(levelName, [&](Serializer& serializer) { return serializer.LoadFile(levelName); });
+}
+
+bool LevelFile::Load(const OpenedFile& file, const std::string& levelName)
+{
+	return LoadWith(levelName, [&](Serializer& serializer) { return serializer.LoadOpenedFile(file, levelName); });
+}
+
+bool LevelFile::LoadWith(const std::string& levelName, const std::function<bool(Serializer&)>& read)
+{
+	Clear();
 	Serializer serializer;
-	if (!serializer.LoadFile(levelName))
+	if (!read(serializer))
 		return false;
 	if (!serializer.HasMore())
 	{

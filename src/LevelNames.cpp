@@ -1,10 +1,8 @@
 #include "LevelNames.h"
 
+#include "Platform/OpenedFile.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/SearchPaths.h"
-
-#include <filesystem>
-#include <system_error>
 
 namespace
 {
@@ -15,6 +13,7 @@ namespace
 			(levelName.front() == '/' || levelName.front() == '\\' || (levelName.size() > 1 && levelName[1] == ':'));
 	}
 
+	// Every part is looked at: "Levels/../../x" climbs as surely as "../x".
 	bool ClimbsOut(const std::string& levelName)
 	{
 		for (std::size_t start = 0;;)
@@ -27,21 +26,42 @@ namespace
 			start = end + 1;
 		}
 	}
+
+	// The level's file as the game's folders find it (null when none holds it), and why the level
+	// is refused (empty when it is not).
+	struct Examined
+	{
+		std::unique_ptr<OpenedFile> file;
+		std::string refusal;
+	};
+
+	Examined Examine(const std::string& levelName)
+	{
+		if (IsAbsolute(levelName))
+			return {nullptr, "it is an absolute path"};
+		if (ClimbsOut(levelName))
+			return {nullptr, "it climbs out of the game's folders with \"..\""};
+		const std::string found = GetSearchPaths().FindInFolders(levelName);
+		if (found.empty())
+			return {};
+		auto file = std::make_unique<OpenedFile>(found);
+		// The place the links led to when the file was opened: the file that will be read.
+		if (file->IsOpen() && !GetSearchPaths().Holds(file->RealPath()))
+			return {nullptr, "it is the file \"" + found + "\", outside the game's folders"};
+		return {std::move(file), ""};
+	}
+
+	void ReportRefusal(const std::string& levelName, const std::string& refusal)
+	{
+		tw::Diagnostics::Report("Level \"" + levelName + "\" is refused: " + refusal);
+	}
 }
 
 namespace LevelNames
 {
 	std::string Refusal(const std::string& levelName)
 	{
-		if (IsAbsolute(levelName))
-			return "it is an absolute path";
-		if (ClimbsOut(levelName))
-			return "it climbs out of the game's folders with \"..\"";
-		const std::string found = FindFile(levelName);
-		std::error_code error;
-		if (std::filesystem::is_regular_file(found, error) && !GetSearchPaths().Holds(found))
-			return "it is the file \"" + found + "\", outside the game's folders";
-		return "";
+		return Examine(levelName).refusal;
 	}
 
 	bool MayLoad(const std::string& levelName)
@@ -49,7 +69,17 @@ namespace LevelNames
 		const std::string refusal = Refusal(levelName);
 		if (refusal.empty())
 			return true;
-		tw::Diagnostics::Report("Level \"" + levelName + "\" is refused: " + refusal);
+		ReportRefusal(levelName, refusal);
 		return false;
+	}
+
+	std::unique_ptr<OpenedFile> Open(const std::string& levelName)
+	{
+		Examined examined = Examine(levelName);
+		if (!examined.refusal.empty())
+			ReportRefusal(levelName, examined.refusal);
+		else if (!examined.file)
+			tw::Diagnostics::Report("Level \"" + levelName + "\" is not found in the game's folders; the world stays empty");
+		return std::move(examined.file);
 	}
 }

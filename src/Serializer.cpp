@@ -1,5 +1,6 @@
 #include "Serializer.h"
 
+#include "Platform/OpenedFile.h"
 #include "Utilities/BinaryFile.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/FileReplace.h"
@@ -202,6 +203,24 @@ bool Serializer::LoadFile(const std::string& name)
 	return loaded;
 }
 
+bool Serializer::LoadOpenedFile(const OpenedFile& file, const std::string& name)
+{
+	writeMode = false;
+	fileName = name;
+	bool loaded = AdoptCachedTree(name, &file.RealPath());
+	if (!loaded)
+	{
+		std::string text;
+		std::string problem;
+		if (ReadOpenedFile(file, text, problem, kMaxDataFileBytes))
+			loaded = ParseAndCache(text, name, file.RealPath());
+		else
+			ReportDocumentProblem(fileName, "is not a readable file (" + problem + ")", true);
+	}
+	Rewind();
+	return loaded;
+}
+
 bool Serializer::LoadFromStream(std::istream& in, const std::string& name)
 {
 	writeMode = false;
@@ -215,10 +234,10 @@ bool Serializer::LoadFromStream(std::istream& in, const std::string& name)
 	return loaded;
 }
 
-bool Serializer::AdoptCachedTree(const std::string& name)
+bool Serializer::AdoptCachedTree(const std::string& name, const std::string* readFrom)
 {
 	const auto cached = FileCache().find(name);
-	if (cached == FileCache().end())
+	if (cached == FileCache().end() || (readFrom != nullptr && cached->second.path != *readFrom))
 		return false;
 	tree = cached->second.tree;
 	return true;

@@ -180,27 +180,32 @@ namespace
 	}
 
 	// Level names come from level files, bindings, pages and the configuration, all of which anyone
-	// may write: a name that climbs out of the game's folders, or an absolute one, loaded a level
-	// from anywhere.
+	// may write. Each rule has a name that it alone refuses: the climbing names land on Bridge in the
+	// data folder, and the link is a plain name.
 	TEST_F(LevelFileChain, ALevelNamedOutsideTheGamesFoldersIsRefusedWithADiagnosticNamingIt)
 	{
 		TempFolder outside;
 		outside.WriteFile("Escape", "<Level><string></string><string></string><ObjectGroup><Object><string>Intruder</string>"
 									"</Object></ObjectGroup></Level>");
-		// From the data folder's "Levels/" up into the temporary folder, and into the outside folder.
-		const std::string climbing = "../../" + std::filesystem::path(outside.Path()).parent_path().filename().string() + "/Escape";
+		std::filesystem::create_symlink(outside.Path() + "Escape", dataFolder.Path() + "Levels/Escape");
+		const std::string dataName = std::filesystem::path(dataFolder.Path()).parent_path().filename().string();
 		const std::string absolute = outside.Path() + "Escape";
-		WriteLevel("Dock", climbing, absolute);
+		const std::string climbing = "../" + dataName + "/Levels/Bridge";
+		const std::string climbingLater = "Levels/../../" + dataName + "/Levels/Bridge";
+		const std::string climbs = "it climbs out of the game's folders with \"..\"";
+		WriteLevel("Dock", climbingLater, "Escape");
 		const struct
 		{
 			const char* source;
 			std::function<void()> request;
 			std::string named;
+			std::string reason;
 		} cases[] = {
-			{"the level's next level", Send("NextLevel"), climbing},
-			{"the level's previous level", Send("PrevLevel"), absolute},
-			{"a binding", [&] { Engine::SendMessage(Message("GotoLevel").PushString(climbing)); }, climbing},
-			{"a page", [&] { JSEngine().LoadLevel(absolute); }, absolute},
+			{"a page", [&] { JSEngine().LoadLevel(absolute); }, absolute, "it is an absolute path"},
+			{"a binding", [&] { Engine::SendMessage(Message("GotoLevel").PushString(climbing)); }, climbing, climbs},
+			{"the level's next level", Send("NextLevel"), climbingLater, climbs},
+			{"the level's previous level, a link", Send("PrevLevel"), "Escape",
+				"it is the file \"" + dataFolder.Path() + "Levels/Escape\", outside the game's folders"},
 		};
 		for (const auto& entry : cases)
 		{
@@ -209,7 +214,7 @@ namespace
 			::testing::internal::CaptureStderr();
 			EXPECT_EQ(Run({entry.request, Quit()}), (Names{"LevelLoaded Dock", "UnloadingLevel Dock"}));
 			const std::string told = ::testing::internal::GetCapturedStderr();
-			EXPECT_NE(told.find("\"" + entry.named + "\""), std::string::npos) << told;
+			EXPECT_NE(told.find("Level \"" + entry.named + "\" is refused: " + entry.reason), std::string::npos) << told;
 		}
 
 		engine.reset();
@@ -218,7 +223,59 @@ namespace
 		MakeEngine();
 		const std::string told = ::testing::internal::GetCapturedStderr();
 		EXPECT_EQ(engine->GetNextLevel(), "MainMenu") << "the configuration's first level";
-		EXPECT_NE(told.find("\"" + absolute + "\""), std::string::npos) << told;
+		EXPECT_NE(told.find("Level \"" + absolute + "\" is refused: it is an absolute path"), std::string::npos) << told;
+	}
+
+	// A level file in the folder the game is started from is no level of the game's: whichever way
+	// a level is asked for, it is read from the data folder, and the stray file blocks nothing.
+	TEST_F(LevelFileChain, ALevelIsReadFromTheGamesFoldersWhateverTheWorkingFolderHolds)
+	{
+		WriteLevel("MainMenu", "Dock", "Quay");
+		const std::function<void()> restartUncached = [] {
+			Serializer::ClearFileCache();
+			Engine::SendMessage(Message("RestartLevel"));
+		};
+		const std::function<void()> restartCachedFromHere = [] {
+			Serializer::ClearFileCache();
+			Serializer().LoadFile("Dock");
+			Engine::SendMessage(Message("RestartLevel"));
+		};
+		const std::function<void()> gotoBridge = [] { Engine::SendMessage(Message("GotoLevel").PushString("Bridge")); };
+		const struct
+		{
+			const char* request;
+			const char* strayFile;
+			const char* firstLevel;
+			std::function<void()> step;
+			Names events;
+		} cases[] = {
+			{"the first level", "Dock", "<FirstLevel>Dock</FirstLevel>", [] {}, {"LevelLoaded Dock", "UnloadingLevel Dock"}},
+			{"the fallback", "MainMenu", "", [] {}, {"LevelLoaded MainMenu", "UnloadingLevel MainMenu"}},
+			{"a restart", "Dock", "<FirstLevel>Dock</FirstLevel>", restartUncached,
+				{"LevelLoaded Dock", "UnloadingLevel Dock", "LevelLoaded Dock", "UnloadingLevel Dock"}},
+			{"a restart of a copy cached from here", "Dock", "<FirstLevel>Dock</FirstLevel>", restartCachedFromHere,
+				{"LevelLoaded Dock", "UnloadingLevel Dock", "LevelLoaded Dock", "UnloadingLevel Dock"}},
+			{"a shipped level", "Bridge", "<FirstLevel>Dock</FirstLevel>", gotoBridge,
+				{"LevelLoaded Dock", "UnloadingLevel Dock", "LevelLoaded Bridge", "UnloadingLevel Bridge"}},
+		};
+		const std::filesystem::path started = std::filesystem::current_path();
+		for (const auto& entry : cases)
+		{
+			SCOPED_TRACE(entry.request);
+			const TempFolder workingFolder;
+			workingFolder.WriteFile(entry.strayFile, "<Level><string>Stray</string><string>Stray</string></Level>");
+			std::filesystem::current_path(workingFolder.Path());
+			engine.reset();
+			WriteConfig(std::string("<Config>") + entry.firstLevel + "</Config>");
+			::testing::internal::CaptureStderr();
+			MakeEngine();
+			const Names events = Run({entry.step, Quit()});
+			const std::string told = ::testing::internal::GetCapturedStderr();
+			std::filesystem::current_path(started);
+			EXPECT_EQ(events, entry.events);
+			EXPECT_NE(engine->GetPreviousLevel(), "Stray") << "read from the data folder's file";
+			EXPECT_EQ(told.find("Level \""), std::string::npos) << told;
+		}
 	}
 
 	TEST_F(LevelChange, SystemsMarkedForReloadAreReloadedBeforeEveryLoadAndTheOthersAreKept)

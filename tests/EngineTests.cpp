@@ -231,6 +231,9 @@ TEST_F(EngineLevelRequests, HandlersAndScriptFunctionsOnlySetTheRequest)
 		// Unless the window was closed: a held key's binding must not keep the game from ending.
 		{"window closed, then NextLevel and RestartLevel",
 			[&] { Engine::Instance()->RequestClose(); send("NextLevel")(); send("RestartLevel")(); }, Engine::kQuit, "MainMenu"},
+		{"window closed, then GotoLevel and PrevLevel",
+			[&] { Engine::Instance()->RequestClose(); Engine::SendMessage(Message("GotoLevel").PushString("Castle")); send("PrevLevel")(); },
+			Engine::kQuit, "MainMenu"},
 	};
 	for (const auto& entry : cases)
 	{

@@ -15,6 +15,9 @@ public:
 	// The name itself when it names a readable regular file, else the first folder + name
 	// that does, else the name unchanged. "\" in a name is read as "/".
 	std::string Find(const std::string& name) const;
+	// The first folder + name that names a readable regular file, else "". The name itself is not
+	// tried: for files that must come from the folders, whatever the working folder holds.
+	std::string FindInFolders(const std::string& name) const;
 	void Erase(Paths::const_iterator first, Paths::const_iterator last);
 	// True when path, with "..", "." and symbolic links resolved, lies inside one of the folders.
 	bool Holds(const std::string& path) const;

@@ -16,6 +16,12 @@ namespace
 		return probe.is_open();
 	}
 
+	std::string WithForwardSlashes(std::string name)
+	{
+		std::replace(name.begin(), name.end(), '\\', '/');
+		return name;
+	}
+
 	// The absolute path with "..", "." and symbolic links resolved, as far as they exist.
 	std::filesystem::path Real(const std::string& path)
 	{
@@ -58,17 +64,23 @@ bool SearchPathList::Add(std::string path)
 
 std::string SearchPathList::Find(const std::string& requested) const
 {
-	std::string name = requested;
-	std::replace(name.begin(), name.end(), '\\', '/');
+	const std::string name = WithForwardSlashes(requested);
 	if (IsReadableFile(name))
 		return name;
+	const std::string found = FindInFolders(name);
+	return found.empty() ? name : found;
+}
+
+std::string SearchPathList::FindInFolders(const std::string& requested) const
+{
+	const std::string name = WithForwardSlashes(requested);
 	for (const std::string& path : paths)
 	{
 		std::string candidate = path + name;
 		if (IsReadableFile(candidate))
 			return candidate;
 	}
-	return name;
+	return "";
 }
 
 void SearchPathList::Erase(Paths::const_iterator first, Paths::const_iterator last)

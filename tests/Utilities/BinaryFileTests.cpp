@@ -28,4 +28,30 @@ namespace
 		const SearchPathList::Paths& paths = GetSearchPaths().Entries();
 		GetSearchPaths().Erase(paths.end() - 1, paths.end());
 	}
+
+	// Both sides of the size limit, and a name that goes on through a file, which names nothing.
+	TEST(BinaryFile, AFileOfTheLimitIsReadOneByteMoreIsNotAndAPathThroughAFileIsNotFound)
+	{
+		const test::TempFolder folder;
+		folder.WriteFile("Crate.xml", "<Crate/>");
+		const struct
+		{
+			const char* name;
+			std::uintmax_t limit;
+			const char* contents;
+			const char* problem;
+		} cases[] = {
+			{"Crate.xml", 8, "<Crate/>", ""},
+			{"Crate.xml", 7, "", "is 8 bytes, more than the 7 a data file may hold"},
+			{"Crate.xml/x", 8, "", "not found"},
+		};
+		for (const auto& entry : cases)
+		{
+			SCOPED_TRACE(std::string(entry.name) + " of at most " + std::to_string(entry.limit));
+			std::string text = "stale", problem;
+			EXPECT_EQ(ReadFileAt(folder.Path() + entry.name, text, problem, entry.limit), *entry.problem == '\0');
+			EXPECT_EQ(text, entry.contents);
+			EXPECT_EQ(problem, entry.problem);
+		}
+	}
 }
