@@ -86,9 +86,10 @@ public:
 	v8::Local<v8::Context> GetContext() override;
 	void Detach() override;
 
-	// Used by the DOM bindings.
-	v8::Local<v8::Object> Wrap(HtmlNode& node);
-	v8::Local<v8::Object> StyleOf(HtmlNode& node);
+	// Used by the DOM bindings. The node's wrapper and style object, made on first use; none when
+	// it cannot be made (while a script is being stopped).
+	v8::MaybeLocal<v8::Object> Wrap(HtmlNode& node);
+	v8::MaybeLocal<v8::Object> StyleOf(HtmlNode& node);
 	void AddTimer(v8::Local<v8::Value> action, double delay, bool repeat, int& id);
 	void ClearTimer(int id);
 	void AddWindowListener(const std::string& type, v8::Local<v8::Function> listener);
@@ -131,6 +132,8 @@ private:
 	// Calls function with the receiver and arguments under the guards every entry has.
 	void Call(v8::Local<v8::Function> function, v8::Local<v8::Value> receiver, std::vector<v8::Local<v8::Value>> arguments,
 		const std::string& where);
+	// Calls function with the node's wrapper as the receiver, when it has one.
+	void CallOn(HtmlNode& node, v8::Local<v8::Function> function, std::vector<v8::Local<v8::Value>> arguments);
 	// Reports what the entry's try-catch caught, if anything; a stopped entry silences the page.
 	void Settle(v8::TryCatch& caught, const std::string& where);
 	// After a stop: no timer or handler of the page runs again; out of memory, no script at all.
@@ -143,8 +146,8 @@ private:
 	// The handler an "on..." attribute or property gives the node for the event type, or empty.
 	v8::Local<v8::Function> HandlerOf(HtmlNode& node, const std::string& type);
 	void DropHandles();
-	// A new object of the template standing for the node.
-	v8::Local<v8::Object> Instance(const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node);
+	// A new object of the template standing for the node, or none.
+	v8::MaybeLocal<v8::Object> Instance(const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node);
 
 	v8::Isolate* isolate;
 	HtmlDocument& document;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iostream>
+#include <optional>
 
 namespace
 {
@@ -27,12 +28,23 @@ namespace
 			.FromMaybe(v8::String::Empty(isolate));
 	}
 
-	std::string Utf8(v8::Isolate* isolate, v8::Local<v8::Value> value)
+	std::string Utf8(v8::Isolate* isolate, v8::Local<v8::String> text)
+	{
+		v8::String::Utf8Value bytes(isolate, text);
+		return *bytes != nullptr ? std::string(*bytes, static_cast<std::size_t>(bytes.length())) : std::string();
+	}
+
+	// The text of a value a page passed. Making it may run the page's own script (a toString, a
+	// valueOf, a getter on the way), which may throw or be stopped: then there is none, the
+	// exception stands, and the caller does nothing more, least of all make a node's wrapper.
+	std::optional<std::string> TextOf(v8::Isolate* isolate, v8::Local<v8::Value> value)
 	{
 		if (value.IsEmpty() || value->IsUndefined() || value->IsNull())
-			return {};
-		v8::String::Utf8Value text(isolate, value);
-		return *text != nullptr ? std::string(*text, static_cast<std::size_t>(text.length())) : std::string();
+			return std::string();
+		v8::Local<v8::String> text;
+		if (!value->ToString(isolate->GetCurrentContext()).ToLocal(&text))
+			return std::nullopt;
+		return Utf8(isolate, text);
 	}
 
 	// The page a callback acts for. Once it has ended, a script of another page that kept one of its
@@ -75,18 +87,38 @@ namespace
 		return page != nullptr ? NodeOf(*page, info.This()) : nullptr;
 	}
 
-	v8::Local<v8::Value> WrapOrNull(PageScript& page, HtmlNode* node)
+	v8::MaybeLocal<v8::Value> WrapOrNull(PageScript& page, HtmlNode* node)
 	{
-		return node != nullptr ? v8::Local<v8::Value>(page.Wrap(*node)) : v8::Local<v8::Value>(v8::Null(page.GetContext()->GetIsolate()));
+		v8::Local<v8::Object> wrapper;
+		if (node == nullptr)
+			return v8::Null(page.GetContext()->GetIsolate());
+		if (!page.Wrap(*node).ToLocal(&wrapper))
+			return {};
+		return wrapper;
 	}
 
-	v8::Local<v8::Array> NodeList(PageScript& page, const std::vector<HtmlNode*>& nodes)
+	// None when a node's wrapper cannot be made.
+	v8::MaybeLocal<v8::Value> NodeList(PageScript& page, const std::vector<HtmlNode*>& nodes)
 	{
 		v8::Local<v8::Context> context = page.GetContext();
 		v8::Local<v8::Array> list = v8::Array::New(context->GetIsolate(), static_cast<int>(nodes.size()));
 		for (std::size_t i = 0; i < nodes.size(); ++i)
-			(void)list->CreateDataProperty(context, static_cast<uint32_t>(i), page.Wrap(*nodes[i])).FromMaybe(false);
+		{
+			v8::Local<v8::Object> wrapper;
+			if (!page.Wrap(*nodes[i]).ToLocal(&wrapper))
+				return {};
+			(void)list->CreateDataProperty(context, static_cast<uint32_t>(i), wrapper).FromMaybe(false);
+		}
 		return list;
+	}
+
+	// Returns what was made, if anything was.
+	template <class CallbackInfo, class Value>
+	void Return(const CallbackInfo& info, v8::MaybeLocal<Value> made)
+	{
+		v8::Local<Value> value;
+		if (made.ToLocal(&value))
+			info.GetReturnValue().Set(value);
 	}
 
 	void Changed(PageScript& page)
@@ -98,6 +130,14 @@ namespace
 	{
 		std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
 		return text;
+	}
+
+	// A tag or attribute name the markup written back (and laid out) keeps whole: one that held a
+	// '>' or a space would end its tag there, and what follows would be read as elements the page
+	// never made.
+	bool IsName(const std::string& name)
+	{
+		return !name.empty() && name.find_first_of(" \t\n\r\f<>/\"'=") == std::string::npos;
 	}
 
 	// Declarations of a style attribute: "name: value; ..." in order.
@@ -191,9 +231,11 @@ namespace
 	template <const char* attribute>
 	void SetAttribute(v8::Local<v8::String>, v8::Local<v8::Value> value, const SetterInfo& info)
 	{
-		if (HtmlNode* node = This(info))
+		HtmlNode* node = This(info);
+		const std::optional<std::string> text = node != nullptr ? TextOf(info.GetIsolate(), value) : std::nullopt;
+		if (text)
 		{
-			node->SetAttribute(attribute, Utf8(info.GetIsolate(), value));
+			node->SetAttribute(attribute, *text);
 			Changed(*PageOf(info));
 		}
 	}
@@ -212,7 +254,7 @@ namespace
 	void Related(v8::Local<v8::String>, const GetterInfo& info)
 	{
 		if (HtmlNode* node = This(info))
-			info.GetReturnValue().Set(WrapOrNull(*PageOf(info), relation(*node)));
+			Return(info, WrapOrNull(*PageOf(info), relation(*node)));
 	}
 
 	const Accessor kAccessors[] = {
@@ -225,11 +267,12 @@ namespace
 			},
 			[](v8::Local<v8::String>, v8::Local<v8::Value> value, const SetterInfo& info) {
 				HtmlNode* node = This(info);
-				if (node == nullptr || !node->IsElement())
+				const std::optional<std::string> markup = node != nullptr && node->IsElement() ? TextOf(info.GetIsolate(), value) : std::nullopt;
+				if (!markup)
 					return;
 				PageScript& page = *PageOf(info);
 				std::string error;
-				if (!HtmlParser::ParseFragment(Utf8(info.GetIsolate(), value), page.GetDocument(), *node, error))
+				if (!HtmlParser::ParseFragment(*markup, page.GetDocument(), *node, error))
 					page.Report(page.GetPageName(), 0, "innerHTML of <" + node->name + "> refused: " + error);
 				Changed(page);
 			}},
@@ -239,8 +282,9 @@ namespace
 					info.GetReturnValue().Set(Text(info.GetIsolate(), node->TextContent()));
 			},
 			[](v8::Local<v8::String>, v8::Local<v8::Value> value, const SetterInfo& info) {
-				if (HtmlNode* node = This(info))
-					SetText(*node, *PageOf(info), Utf8(info.GetIsolate(), value));
+				HtmlNode* node = This(info);
+				if (const std::optional<std::string> text = node != nullptr ? TextOf(info.GetIsolate(), value) : std::nullopt)
+					SetText(*node, *PageOf(info), *text);
 			}},
 		{"tagName",
 			[](v8::Local<v8::String>, const GetterInfo& info) {
@@ -267,23 +311,23 @@ namespace
 		{"previousSibling", Related<[](HtmlNode& node) { return Sibling(&node, -1); }>, nullptr},
 		{"childNodes", [](v8::Local<v8::String>, const GetterInfo& info) {
 			 if (HtmlNode* node = This(info))
-				 info.GetReturnValue().Set(NodeList(*PageOf(info), node->children));
+				 Return(info, NodeList(*PageOf(info), node->children));
 		 }, nullptr},
 		{"children", [](v8::Local<v8::String>, const GetterInfo& info) {
 			 if (HtmlNode* node = This(info))
 			 {
 				 std::vector<HtmlNode*> elements;
 				 std::copy_if(node->children.begin(), node->children.end(), std::back_inserter(elements), [](const HtmlNode* child) { return child->IsElement(); });
-				 info.GetReturnValue().Set(NodeList(*PageOf(info), elements));
+				 Return(info, NodeList(*PageOf(info), elements));
 			 }
 		 }, nullptr},
 		{"style", [](v8::Local<v8::String>, const GetterInfo& info) {
 			 if (HtmlNode* node = This(info); node != nullptr && node->IsElement())
-				 info.GetReturnValue().Set(PageOf(info)->StyleOf(*node));
+				 Return(info, PageOf(info)->StyleOf(*node));
 		 }, nullptr},
 		{"body", [](v8::Local<v8::String>, const GetterInfo& info) {
 			 if (PageScript* page = PageOf(info))
-				 info.GetReturnValue().Set(WrapOrNull(*page, page->GetDocument().Body()));
+				 Return(info, WrapOrNull(*page, page->GetDocument().Body()));
 		 }, nullptr},
 		{"documentElement", [](v8::Local<v8::String>, const GetterInfo& info) {
 			 PageScript* page = PageOf(info);
@@ -291,7 +335,7 @@ namespace
 				 return;
 			 const auto& top = page->GetDocument().Root().children;
 			 const auto html = std::find_if(top.begin(), top.end(), [](const HtmlNode* node) { return node->IsElement(); });
-			 info.GetReturnValue().Set(WrapOrNull(*page, html != top.end() ? *html : nullptr));
+			 Return(info, WrapOrNull(*page, html != top.end() ? *html : nullptr));
 		 }, nullptr},
 	};
 
@@ -349,20 +393,20 @@ namespace
 		if (page == nullptr)
 			return;
 		HtmlNode* node = NodeOf(*page, info.This());
-		const std::string type = Utf8(info.GetIsolate(), info[0]);
-		if (!info[1]->IsFunction())
+		const std::optional<std::string> type = TextOf(info.GetIsolate(), info[0]);
+		if (!type || !info[1]->IsFunction())
 			return;
 		v8::Local<v8::Function> listener = info[1].As<v8::Function>();
 		if (node == nullptr)
 		{
 			// The window (the global object).
 			if (add)
-				page->AddWindowListener(type, listener);
+				page->AddWindowListener(*type, listener);
 			return;
 		}
-		std::erase_if(node->listeners, [&](const auto& entry) { return entry.first == type && entry.second == listener; });
+		std::erase_if(node->listeners, [&](const auto& entry) { return entry.first == *type && entry.second == listener; });
 		if (add)
-			node->listeners.emplace_back(type, v8::Global<v8::Function>(info.GetIsolate(), listener));
+			node->listeners.emplace_back(*type, v8::Global<v8::Function>(info.GetIsolate(), listener));
 	}
 
 	void Search(const Info& info, bool byClass)
@@ -371,9 +415,10 @@ namespace
 		if (from == nullptr)
 			return;
 		PageScript& page = *PageOf(info);
-		const std::string key = Utf8(info.GetIsolate(), info[0]);
-		info.GetReturnValue().Set(NodeList(page, byClass ? page.GetDocument().FindByClass(*from, key)
-														 : page.GetDocument().FindByTag(*from, Lower(key))));
+		const std::optional<std::string> key = TextOf(info.GetIsolate(), info[0]);
+		if (key)
+			Return(info, NodeList(page, byClass ? page.GetDocument().FindByClass(*from, *key)
+												: page.GetDocument().FindByTag(*from, Lower(*key))));
 	}
 
 	const Method kMethods[] = {
@@ -409,25 +454,35 @@ namespace
 		{"getAttribute",
 			[](const Info& info) {
 				HtmlNode* node = This(info);
-				const std::string* value = node != nullptr ? node->GetAttribute(Lower(Utf8(info.GetIsolate(), info[0]))) : nullptr;
-				if (value != nullptr)
+				const std::optional<std::string> name = node != nullptr ? TextOf(info.GetIsolate(), info[0]) : std::nullopt;
+				if (!name)
+					return;
+				if (const std::string* value = node->GetAttribute(Lower(*name)))
 					info.GetReturnValue().Set(Text(info.GetIsolate(), *value));
 				else
 					info.GetReturnValue().SetNull();
 			}},
 		{"setAttribute",
 			[](const Info& info) {
-				if (HtmlNode* node = This(info); node != nullptr && node->IsElement())
+				HtmlNode* node = This(info);
+				if (node == nullptr || !node->IsElement())
+					return;
+				const std::optional<std::string> name = TextOf(info.GetIsolate(), info[0]);
+				const std::optional<std::string> value = name ? TextOf(info.GetIsolate(), info[1]) : std::nullopt;
+				if (value && !IsName(*name))
+					info.GetIsolate()->ThrowException(v8::Exception::Error(Text(info.GetIsolate(), "setAttribute: invalid attribute name")));
+				else if (value)
 				{
-					node->SetAttribute(Lower(Utf8(info.GetIsolate(), info[0])), Utf8(info.GetIsolate(), info[1]));
+					node->SetAttribute(Lower(*name), *value);
 					Changed(*PageOf(info));
 				}
 			}},
 		{"removeAttribute",
 			[](const Info& info) {
-				if (HtmlNode* node = This(info))
+				HtmlNode* node = This(info);
+				if (const std::optional<std::string> text = node != nullptr ? TextOf(info.GetIsolate(), info[0]) : std::nullopt)
 				{
-					const std::string name = Lower(Utf8(info.GetIsolate(), info[0]));
+					const std::string name = Lower(*text);
 					std::erase_if(node->attributes, [&](const auto& attribute) { return attribute.first == name; });
 					Changed(*PageOf(info));
 				}
@@ -438,26 +493,29 @@ namespace
 		{"getElementsByClassName", [](const Info& info) { Search(info, true); }},
 		{"getElementById",
 			[](const Info& info) {
-				if (PageScript* page = PageOf(info))
-					info.GetReturnValue().Set(WrapOrNull(*page, page->GetDocument().FindById(Utf8(info.GetIsolate(), info[0]))));
+				PageScript* page = PageOf(info);
+				if (const std::optional<std::string> id = page != nullptr ? TextOf(info.GetIsolate(), info[0]) : std::nullopt)
+					Return(info, WrapOrNull(*page, page->GetDocument().FindById(*id)));
 			}},
 		{"createElement",
 			[](const Info& info) {
 				PageScript* page = PageOf(info);
-				if (page == nullptr)
+				const std::optional<std::string> text = page != nullptr ? TextOf(info.GetIsolate(), info[0]) : std::nullopt;
+				if (!text)
 					return;
-				const std::string tag = Lower(Utf8(info.GetIsolate(), info[0]));
-				if (tag.empty() || tag.find_first_of(" <>/\"'=") != std::string::npos)
+				const std::string tag = Lower(*text);
+				if (!IsName(tag))
 				{
 					info.GetIsolate()->ThrowException(v8::Exception::Error(Text(info.GetIsolate(), "createElement: invalid tag name")));
 					return;
 				}
-				info.GetReturnValue().Set(page->Wrap(*page->GetDocument().Create(HtmlNode::Type::Element, tag)));
+				Return(info, page->Wrap(*page->GetDocument().Create(HtmlNode::Type::Element, tag)));
 			}},
 		{"createTextNode",
 			[](const Info& info) {
-				if (PageScript* page = PageOf(info))
-					info.GetReturnValue().Set(page->Wrap(*page->GetDocument().Create(HtmlNode::Type::Text, Utf8(info.GetIsolate(), info[0]))));
+				PageScript* page = PageOf(info);
+				if (const std::optional<std::string> text = page != nullptr ? TextOf(info.GetIsolate(), info[0]) : std::nullopt)
+					Return(info, page->Wrap(*page->GetDocument().Create(HtmlNode::Type::Text, *text)));
 			}},
 	};
 
@@ -466,7 +524,7 @@ namespace
 		HtmlNode* node = This(info);
 		if (node == nullptr || !property->IsString())
 			return;
-		const std::string name = Utf8(info.GetIsolate(), property);
+		const std::string name = Utf8(info.GetIsolate(), property.As<v8::String>());
 		const std::string* style = node->GetAttribute("style");
 		if (name == "cssText")
 			return info.GetReturnValue().Set(Text(info.GetIsolate(), style != nullptr ? *style : std::string()));
@@ -482,11 +540,14 @@ namespace
 		HtmlNode* node = This(info);
 		if (node == nullptr || !property->IsString())
 			return;
-		const std::string name = Utf8(info.GetIsolate(), property);
+		const std::optional<std::string> text = TextOf(info.GetIsolate(), value);
+		if (!text)
+			return;
+		const std::string name = Utf8(info.GetIsolate(), property.As<v8::String>());
 		if (name == "cssText")
-			node->SetAttribute("style", Utf8(info.GetIsolate(), value));
+			node->SetAttribute("style", *text);
 		else
-			SetDeclaration(*node, CssName(name), Utf8(info.GetIsolate(), value));
+			SetDeclaration(*node, CssName(name), *text);
 		Changed(*PageOf(info));
 		info.GetReturnValue().Set(value);
 	}
@@ -616,7 +677,8 @@ namespace DomBindings
 				define(on, name, made);
 		};
 		define(global, "window", global);
-		define(global, "document", page.Wrap(page.GetDocument().Root()));
+		if (v8::Local<v8::Object> document; page.Wrap(page.GetDocument().Root()).ToLocal(&document))
+			define(global, "document", document);
 		v8::Local<v8::Object> console = v8::Object::New(isolate);
 		function(console, "log", [](const Info& info) {
 			std::string line;
@@ -624,7 +686,10 @@ namespace DomBindings
 			{
 				if (i > 0)
 					line += ' ';
-				line += Utf8(info.GetIsolate(), info[i]);
+				const std::optional<std::string> text = TextOf(info.GetIsolate(), info[i]);
+				if (!text)
+					return;
+				line += *text;
 			}
 			std::cout << line << std::endl;
 		});

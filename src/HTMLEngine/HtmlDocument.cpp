@@ -44,10 +44,19 @@ namespace
 		return &tag;
 	}
 
+	bool IsScriptObject(v8::Local<v8::Object> object)
+	{
+		return object->InternalFieldCount() == HtmlDocument::kScriptObjectFields &&
+			object->GetAlignedPointerFromInternalField(kTagField) == NodeTag();
+	}
+
 	void Unbind(v8::Isolate* isolate, const v8::Global<v8::Object>& handle)
 	{
-		if (!handle.IsEmpty())
-			handle.Get(isolate)->SetAlignedPointerInInternalField(kNodeField, nullptr);
+		if (handle.IsEmpty())
+			return;
+		// Only an object made to stand for a node has the field to clear.
+		if (const v8::Local<v8::Object> object = handle.Get(isolate); IsScriptObject(object))
+			object->SetAlignedPointerInInternalField(kNodeField, nullptr);
 	}
 
 	bool HeldByScript(const HtmlNode& node)
@@ -228,7 +237,7 @@ HtmlNode* HtmlDocument::NodeOf(v8::Local<v8::Value> value) const
 	if (value.IsEmpty() || !value->IsObject())
 		return nullptr;
 	const v8::Local<v8::Object> object = value.As<v8::Object>();
-	if (object->InternalFieldCount() != kScriptObjectFields || object->GetAlignedPointerFromInternalField(kTagField) != NodeTag())
+	if (!IsScriptObject(object))
 		return nullptr;
 	// The node is compared, never read: a wrapper of another page's node may outlive that node.
 	const auto* node = static_cast<HtmlNode*>(object->GetAlignedPointerFromInternalField(kNodeField));

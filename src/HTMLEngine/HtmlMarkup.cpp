@@ -40,6 +40,21 @@ namespace
 		return node != nullptr && (node->name == "script" || node->name == "style");
 	}
 
+	// A style element's text as layout reads it: no end tag inside it may close the element early
+	// and have what follows laid out as elements the page never made (and the box budget never
+	// counted). Each "</" is written "<\/", which ends no element and which CSS reads as the same
+	// two characters.
+	void WriteRawText(std::string& out, std::string_view text)
+	{
+		for (std::size_t end = text.find("</"); end != std::string_view::npos; end = text.find("</"))
+		{
+			out += text.substr(0, end + 1);
+			out += '\\';
+			text.remove_prefix(end + 1);
+		}
+		out += text;
+	}
+
 	void Write(std::string& out, const HtmlNode& node, bool forLayout, unsigned depth);
 
 	void WriteChildren(std::string& out, const HtmlNode& node, bool forLayout, unsigned depth)
@@ -57,7 +72,9 @@ namespace
 		switch (node.type)
 		{
 		case HtmlNode::Type::Text:
-			if (IsRawText(node.parent))
+			if (IsRawText(node.parent) && forLayout)
+				WriteRawText(out, node.name);
+			else if (IsRawText(node.parent))
 				out += node.name;
 			else
 				Escape(out, node.name, false);

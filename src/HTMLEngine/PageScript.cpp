@@ -180,6 +180,13 @@ void PageScript::Call(v8::Local<v8::Function> function, v8::Local<v8::Value> rec
 	Settle(caught, where);
 }
 
+void PageScript::CallOn(HtmlNode& node, v8::Local<v8::Function> function, std::vector<v8::Local<v8::Value>> arguments)
+{
+	v8::Local<v8::Object> receiver;
+	if (Wrap(node).ToLocal(&receiver))
+		Call(function, receiver, std::move(arguments), pageName);
+}
+
 void PageScript::RunPageScripts()
 {
 	if (!attached)
@@ -216,7 +223,7 @@ void PageScript::RunLoadHandlers()
 	v8::Local<v8::Context> current = GetContext();
 	if (HtmlNode* body = document.Body())
 		if (v8::Local<v8::Function> handler = HandlerOf(*body, "load"); !handler.IsEmpty())
-			Call(handler, Wrap(*body), {}, pageName);
+			CallOn(*body, handler, {});
 	if (!Listening())
 		return;
 	// window.onload may be a getter of the page's own.
@@ -311,34 +318,40 @@ void PageScript::AddWindowListener(const std::string& type, v8::Local<v8::Functi
 	windowListeners.emplace_back(type, v8::Global<v8::Function>(isolate, listener));
 }
 
-v8::Local<v8::Object> PageScript::Wrap(HtmlNode& node)
+v8::MaybeLocal<v8::Object> PageScript::Wrap(HtmlNode& node)
 {
 	if (!node.wrapper.IsEmpty())
 		return node.wrapper.Get(isolate);
-	v8::Local<v8::Object> object = Instance(nodeTemplate, node);
+	v8::Local<v8::Object> object;
+	if (!Instance(nodeTemplate, node).ToLocal(&object))
+		return {};
 	document.AdoptWrapper(node, isolate, object);
 	return object;
 }
 
-v8::Local<v8::Object> PageScript::StyleOf(HtmlNode& node)
+v8::MaybeLocal<v8::Object> PageScript::StyleOf(HtmlNode& node)
 {
 	if (!node.styleObject.IsEmpty())
 		return node.styleObject.Get(isolate);
 	// The style object keeps the node's wrapper, and so the node, alive; a style object nothing
 	// holds is made again on the next use.
-	v8::Local<v8::Object> style = Instance(styleTemplate, node);
+	v8::Local<v8::Object> wrapper;
+	v8::Local<v8::Object> style;
+	if (!Wrap(node).ToLocal(&wrapper) || !Instance(styleTemplate, node).ToLocal(&style))
+		return {};
 	v8::Local<v8::Context> current = GetContext();
-	(void)style->SetPrivate(current, v8::Private::ForApi(isolate, Text(isolate, "node")), Wrap(node)).FromMaybe(false);
+	(void)style->SetPrivate(current, v8::Private::ForApi(isolate, Text(isolate, "node")), wrapper).FromMaybe(false);
 	node.styleObject.Reset(isolate, style);
 	node.styleObject.SetWeak();
 	return style;
 }
 
-v8::Local<v8::Object> PageScript::Instance(const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node)
+v8::MaybeLocal<v8::Object> PageScript::Instance(const v8::Global<v8::ObjectTemplate>& made, HtmlNode& node)
 {
+	// No other object ever stands in: what stands for a node is bound to it, or is nothing.
 	v8::Local<v8::Object> object;
 	if (!made.Get(isolate)->NewInstance(GetContext()).ToLocal(&object))
-		return v8::Object::New(isolate);
+		return {};
 	HtmlDocument::BindScriptObject(object, node);
 	return object;
 }
@@ -373,7 +386,10 @@ bool PageScript::Dispatch(HtmlNode* target, const std::string& type, const Event
 	v8::Local<v8::Context> current = GetContext();
 	v8::Context::Scope entered(current);
 	Entry watched(*this);
-	v8::Local<v8::Object> event = DomBindings::MakeEvent(current, eventTemplate.Get(isolate), type, Wrap(*target), details);
+	v8::Local<v8::Object> targetObject;
+	if (!Wrap(*target).ToLocal(&targetObject))
+		return true;
+	v8::Local<v8::Object> event = DomBindings::MakeEvent(current, eventTemplate.Get(isolate), type, targetObject, details);
 	if (event.IsEmpty())
 		return true;
 	// The path is fixed before any handler runs, as handlers may move nodes.
@@ -386,10 +402,10 @@ bool PageScript::Dispatch(HtmlNode* target, const std::string& type, const Event
 		if (node == nullptr)
 			continue;
 		if (v8::Local<v8::Function> handler = HandlerOf(*node, type); !handler.IsEmpty())
-			Call(handler, Wrap(*node), {event}, pageName);
+			CallOn(*node, handler, {event});
 		for (std::size_t i = 0; Listening() && document.FromId(id) == node && i < node->listeners.size(); ++i)
 			if (node->listeners[i].first == type)
-				Call(node->listeners[i].second.Get(isolate), Wrap(*node), {event}, pageName);
+				CallOn(*node, node->listeners[i].second.Get(isolate), {event});
 		if (!Listening() || DomBindings::PropagationStopped(current, event))
 			return !DomBindings::DefaultPrevented(current, event);
 	}

@@ -146,4 +146,33 @@ namespace
 		}
 		EXPECT_EQ(Recorded(), std::vector<std::string>{"ran"});
 	}
+
+	// Layout reads only the elements a page made, which the box budget counts: an end tag in a style
+	// element's text closes nothing, and an attribute name cannot end its tag. The red block is drawn
+	// only where it is real content.
+	TEST_F(HtmlDom, MarkupInAStyleSheetOrAnAttributeNameIsNeverLaidOut)
+	{
+		const std::array<int, 4> red{0, 0, 255, 255};
+		const std::array<int, 4> white{255, 255, 255, 255};
+		const struct
+		{
+			const char* statements;
+			std::array<int, 4> pixel;
+		} cases[] = {
+			{"style.textContent = '</style>' + block;", white},
+			{"style.textContent = '</STYLE >' + block;", white},
+			{"style.appendChild(document.createTextNode('</style/>' + block));", white},
+			{"try { document.body.setAttribute('x>' + block, ''); } catch (e) {}", white},
+			{"style.textContent = 'div { background: #ff0000; height: 20px }';", red},
+			{"document.body.innerHTML = block;", red},
+		};
+		for (const auto& c : cases)
+		{
+			HTMLView* view = Load("<body style='margin: 0'><style></style><div></div><script>var style = document.getElementsByTagName('style')[0];"
+								  "var block = \"<div style='background: #ff0000; height: 20px'></div>\";" +
+									  std::string(c.statements) + "</script></body>",
+				40, 40, false);
+			EXPECT_EQ(Pixel(*view, 5, 5), c.pixel) << c.statements;
+		}
+	}
 }

@@ -214,6 +214,28 @@ namespace
 		EXPECT_EQ(Recorded(), std::vector<std::string>{"still running"});
 	}
 
+	// A native that runs the page's own script to read its argument (a toString, a valueOf, a getter)
+	// and is stopped or thrown out of there makes no wrapper: the node it would have given keeps a
+	// real one for later, and the page still ends cleanly.
+	TEST_F(HostilePage, ANativeStoppedWhileReadingItsArgumentGivesNoNode)
+	{
+		const std::string calls[] = {"document.getElementById", "document.createTextNode", "document.createElement",
+			"document.body.getElementsByTagName", "document.getElementsByClassName"};
+		const std::string arguments[] = {"{toString: function () { for (;;) {} }}",
+			"{toString: null, valueOf: function () { for (;;) {} }}", "{get toString() { for (;;) {} }}",
+			"{toString: function () { throw 'no text'; }}"};
+		for (const std::string& call : calls)
+			for (const std::string& argument : arguments)
+			{
+				::testing::internal::CaptureStderr();
+				HTMLView* view = Load("<body><div id='' class=''>x</div><script>" + call + "(" + argument + ")</script></body>");
+				Recorded().clear();
+				view->ExecuteJavascript("record(document.getElementById('').tagName, document.body.childNodes.length)");
+				::testing::internal::GetCapturedStderr();
+				EXPECT_EQ(Recorded(), std::vector<std::string>{"DIV 2"}) << call << "(" << argument << ")";
+			}
+	}
+
 	// What a stopped script held goes back at the end of the frame in which its page stopped at the
 	// heap limit or was closed, not the next time the heap fills: the game would keep 100 MB more.
 	TEST_F(HostilePage, StoppedScriptGivesItsHeapBackByTheEndOfTheFrame)

@@ -63,6 +63,47 @@ namespace
 		script.Execute("record(document.getElementById('kept').note)", "page");
 		EXPECT_EQ(Recorded(), std::vector<std::string>{"noted"});
 	}
+
+	// Pages of the same markup have nodes of the same ids. A wrapper acts only on the node it was
+	// made for: never on another page's node of its id, and never once its page's script has ended,
+	// not even on the document it came from (a node freed since could be made again where it was).
+	TEST_F(NodeWrappers, AWrapperActsOnlyOnItsOwnNodeWhileItsPageLives)
+	{
+		const std::string markup = "<body><p id='p'>x</p></body>";
+		std::string error;
+		HtmlDocument otherDocument;
+		for (HtmlDocument* each : {&document, &otherDocument})
+			ASSERT_TRUE(HtmlParser::ParsePage(markup, *each, error));
+		v8::Isolate* isolate = HTMLEngine::GetIsolate();
+		v8::HandleScope scope(isolate);
+		v8::Global<v8::Object> ofEndedScript;
+		{
+			PageScript ended(otherDocument, "ended", folder.Path());
+			ofEndedScript.Reset(isolate, ended.Wrap(*otherDocument.FindById("p")).ToLocalChecked());
+		}
+		PageScript reloaded(otherDocument, "reloaded", folder.Path());
+		const struct
+		{
+			const char* kept;
+			PageScript& page;
+			v8::Local<v8::Object> wrapper;
+		} cases[] = {
+			{"another page's node of the same id", script, reloaded.Wrap(*otherDocument.FindById("p")).ToLocalChecked()},
+			{"the node of a page whose script has ended", reloaded, ofEndedScript.Get(isolate)},
+		};
+		for (const auto& c : cases)
+		{
+			v8::Local<v8::Context> context = c.page.GetContext();
+			v8::Context::Scope entered(context);
+			context->Global()->Set(context, v8::String::NewFromUtf8Literal(isolate, "kept"), c.wrapper).Check();
+			Recorded().clear();
+			c.page.Execute("var refused = 0; try { document.body.removeChild(kept); } catch (e) { ++refused; }"
+						   "document.body.appendChild.call(kept, document.createElement('b'));"
+						   "record(refused, document.getElementsByTagName('p').length, document.getElementsByTagName('b').length)",
+				"page");
+			EXPECT_EQ(Recorded(), std::vector<std::string>{"1 1 0"}) << c.kept;
+		}
+	}
 }
 
 namespace
