@@ -1,6 +1,8 @@
 // The shipped lair, headless: what its golem makes over a long fight must not use up the physics,
-// the fight's goal reaches the heads-up display, and the golem's scraps hurt the player.
+// the fight's goal reaches the heads-up display, the golem's scraps hurt the player, kegs lost out
+// of the arena come back, and the golem stands still while the game is paused.
 #include "Archetype.h"
+#include "Components/Graphics/Model.h"
 #include "Components/Logic/GolemWorld.h"
 #include "Components/Logic/Health.h"
 #include "Systems/GUI/GUI.h"
@@ -11,11 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -130,7 +134,7 @@ namespace
 		std::vector<std::string> shown;
 		std::copy_if(hudHeard.begin(), hudHeard.end(), std::back_inserter(shown), [](const std::string& entry) { return entry.find("Objective") != std::string::npos; });
 		EXPECT_EQ(shown, (std::vector<std::string>{
-			"CallJSFunction InitObjective(\"GolemKnockedDown\", 0, 2, \"Knock the golem down\", 1); void(0);",
+			"CallJSFunction InitObjective(\"GolemKnockedDown\", 0, 2, \"Knock the golem down: blow kegs at the crates on its forearms\", 1); void(0);",
 			"CallJSFunction UpdateObjective(\"GolemKnockedDown\", 1, 2); void(0);",
 			"CallJSFunction UpdateObjective(\"GolemKnockedDown\", 2, 2); void(0);",
 			"CallJSFunction ClearObjectives(); void(0);",
@@ -197,5 +201,107 @@ namespace
 			};
 		world.Run("Lair", script, 10 * kFramesPerSecond);
 		EXPECT_EQ(level, "Won");
+	}
+
+	// Kegs blown out over the arena's walls, low and fast or steep and high: each leaves the level,
+	// and its spawner, which keeps one alive, makes another within its interval.
+	TEST(LairFight, AKegBlownOutOfTheArenaIsReplaced)
+	{
+		struct Shot
+		{
+			float elevationDegrees;
+			float speed;
+		};
+		// One row per keg: out through the wall nearer to it.
+		const Shot shots[] = {{40.0f, 30.0f}, {40.0f, 45.0f}, {65.0f, 30.0f}, {25.0f, 60.0f}};
+		constexpr unsigned kSpawnIntervalFrames = 3 * kFramesPerSecond + 1;
+		constexpr unsigned kShotFrame = 4 * kFramesPerSecond;
+		GameWorld world;
+		std::vector<unsigned> blown;
+		std::optional<unsigned> allGoneAt, replacedAt;
+		bool replacementsInArena = false;
+		std::map<unsigned, std::function<void()>> script;
+		for (unsigned frame = kShotFrame; frame <= kShotFrame + 12 * kFramesPerSecond; ++frame)
+			script[frame] = [&, frame] {
+				const std::vector<unsigned> kegs = ObjectIdsByName("Keg");
+				if (frame == kShotFrame)
+				{
+					blown = kegs;
+					for (std::size_t i = 0; i < std::min(blown.size(), std::size(shots)); ++i)
+					{
+						RigidBody& keg = GolemWorld::RigidBodyOf(ObjectFromId(blown[i]));
+						const float elevation = shots[i].elevationDegrees * 3.14159265f / 180.0f;
+						const float outward = keg.GetPosition().x < 0.0f ? -1.0f : 1.0f;
+						keg.velocity = Tuple3f(outward * std::cos(elevation), std::sin(elevation), 0.0f) * shots[i].speed;
+						keg.Wake();
+					}
+					return;
+				}
+				const bool anyLeft = std::any_of(blown.begin(), blown.end(), [](unsigned id) { return !ObjectFromId(id).IsDummy(); });
+				if (!allGoneAt && !anyLeft)
+					allGoneAt = frame;
+				if (!allGoneAt || kegs.size() < blown.size())
+					return;
+				replacedAt = frame;
+				replacementsInArena = std::all_of(kegs.begin(), kegs.end(), [](unsigned id) {
+					const Tuple3f at = GolemWorld::RigidBodyOf(ObjectFromId(id)).GetPosition();
+					return std::abs(at.x) < 18.0f && std::abs(at.z) < 18.0f && at.y > 0.0f;
+				});
+				Engine::Instance()->RequestState(Engine::kQuit);
+			};
+		world.Run("Lair", script, kShotFrame + 12 * kFramesPerSecond);
+		ASSERT_EQ(blown.size(), std::size(shots)) << "the spawners had not made one keg each";
+		ASSERT_TRUE(allGoneAt) << "a keg blown out of the arena stays in play for ever";
+		// The steep lob, slowest over the wall, leaves last as it falls below the level.
+		EXPECT_LE(*allGoneAt, kShotFrame + 7 * kFramesPerSecond) << "the kegs left late";
+		ASSERT_TRUE(replacedAt) << "the spawners made no new kegs";
+		EXPECT_LE(*replacedAt, *allGoneAt + kSpawnIntervalFrames);
+		EXPECT_TRUE(replacementsInArena);
+	}
+
+	// The golem's pose as drawn and as its scraps hang on it: both models' bones and the anchors.
+	struct GolemPose
+	{
+		std::vector<Matrix4> skin, skeleton;
+		std::vector<Tuple3f> anchors;
+		bool operator==(const GolemPose&) const = default;
+	};
+
+	GolemPose PoseOf(const Object& golem)
+	{
+		GolemPose pose;
+		pose.skin = golem.object->GetComponent<Model>()->GetBoneMatrices();
+		pose.skeleton = golem.object->GetComponent<GolemModel>()->GetBoneMatrices();
+		for (const auto& point : GolemWorld::PointsOf(golem).GetPoints())
+			pose.anchors.push_back(point->frame.GetWorldPosition());
+		return pose;
+	}
+
+	// Awake, the golem swings its arms; over three seconds of pause nothing of it moves.
+	TEST(LairFight, AnAwakeGolemStandsStillWhilePaused)
+	{
+		constexpr unsigned kAwake = 5 * kFramesPerSecond;
+		constexpr unsigned kSpan = 3 * kFramesPerSecond;
+		GameWorld world;
+		std::vector<GolemPose> poses;
+		std::map<unsigned, std::function<void()>> script;
+		script[10] = [] { ObjectFromName("Golem").object->HandleMessage(Message("SummonScraps")); };
+		script[kAwake] = [&poses] { poses.push_back(PoseOf(ObjectFromName("Golem"))); };
+		script[kAwake + kSpan] = [&poses] {
+			poses.push_back(PoseOf(ObjectFromName("Golem")));
+			Engine::SendMessage(Message("Pause").PushBool(true));
+		};
+		script[kAwake + 2 * kSpan] = [&poses] {
+			poses.push_back(PoseOf(ObjectFromName("Golem")));
+			Engine::SendMessage(Message("Pause").PushBool(false));
+			Engine::Instance()->RequestState(Engine::kQuit);
+		};
+		world.Run("Lair", script, kAwake + 2 * kSpan + 1);
+		ASSERT_EQ(poses.size(), 3u);
+		ASSERT_FALSE(poses[0].anchors.empty()) << "the golem has no scraps to hang";
+		EXPECT_NE(poses[1].skin, poses[0].skin) << "the golem never moved, so its stillness tells nothing";
+		EXPECT_TRUE(poses[2].skin == poses[1].skin) << "the drawn golem moved while paused";
+		EXPECT_TRUE(poses[2].skeleton == poses[1].skeleton) << "the golem's skeleton moved while paused";
+		EXPECT_TRUE(poses[2].anchors == poses[1].anchors) << "the scraps' anchors moved while paused";
 	}
 }
