@@ -1,6 +1,6 @@
 // The shipped lair, headless: what its golem makes over a long fight must not use up the physics,
-// the fight's goal reaches the heads-up display, the golem's scraps hurt the player, kegs lost out
-// of the arena come back, and the golem stands still while the game is paused.
+// the fight's goal reaches the heads-up display, the golem's scraps hurt the player, and the golem
+// stands still while the game is paused.
 #include "Archetype.h"
 #include "Components/Graphics/Model.h"
 #include "Components/Logic/GolemWorld.h"
@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <map>
 #include <optional>
@@ -201,62 +200,6 @@ namespace
 			};
 		world.Run("Lair", script, 10 * kFramesPerSecond);
 		EXPECT_EQ(level, "Won");
-	}
-
-	// Kegs blown out over the arena's walls, low and fast or steep and high: each leaves the level,
-	// and its spawner, which keeps one alive, makes another within its interval.
-	TEST(LairFight, AKegBlownOutOfTheArenaIsReplaced)
-	{
-		struct Shot
-		{
-			float elevationDegrees;
-			float speed;
-		};
-		// One row per keg: out through the wall nearer to it.
-		const Shot shots[] = {{40.0f, 30.0f}, {40.0f, 45.0f}, {65.0f, 30.0f}, {25.0f, 60.0f}};
-		constexpr unsigned kSpawnIntervalFrames = 3 * kFramesPerSecond + 1;
-		constexpr unsigned kShotFrame = 4 * kFramesPerSecond;
-		GameWorld world;
-		std::vector<unsigned> blown;
-		std::optional<unsigned> allGoneAt, replacedAt;
-		bool replacementsInArena = false;
-		std::map<unsigned, std::function<void()>> script;
-		for (unsigned frame = kShotFrame; frame <= kShotFrame + 12 * kFramesPerSecond; ++frame)
-			script[frame] = [&, frame] {
-				const std::vector<unsigned> kegs = ObjectIdsByName("Keg");
-				if (frame == kShotFrame)
-				{
-					blown = kegs;
-					for (std::size_t i = 0; i < std::min(blown.size(), std::size(shots)); ++i)
-					{
-						RigidBody& keg = GolemWorld::RigidBodyOf(ObjectFromId(blown[i]));
-						const float elevation = shots[i].elevationDegrees * 3.14159265f / 180.0f;
-						const float outward = keg.GetPosition().x < 0.0f ? -1.0f : 1.0f;
-						keg.velocity = Tuple3f(outward * std::cos(elevation), std::sin(elevation), 0.0f) * shots[i].speed;
-						keg.Wake();
-					}
-					return;
-				}
-				const bool anyLeft = std::any_of(blown.begin(), blown.end(), [](unsigned id) { return !ObjectFromId(id).IsDummy(); });
-				if (!allGoneAt && !anyLeft)
-					allGoneAt = frame;
-				if (!allGoneAt || kegs.size() < blown.size())
-					return;
-				replacedAt = frame;
-				replacementsInArena = std::all_of(kegs.begin(), kegs.end(), [](unsigned id) {
-					const Tuple3f at = GolemWorld::RigidBodyOf(ObjectFromId(id)).GetPosition();
-					return std::abs(at.x) < 18.0f && std::abs(at.z) < 18.0f && at.y > 0.0f;
-				});
-				Engine::Instance()->RequestState(Engine::kQuit);
-			};
-		world.Run("Lair", script, kShotFrame + 12 * kFramesPerSecond);
-		ASSERT_EQ(blown.size(), std::size(shots)) << "the spawners had not made one keg each";
-		ASSERT_TRUE(allGoneAt) << "a keg blown out of the arena stays in play for ever";
-		// The steep lob, slowest over the wall, leaves last as it falls below the level.
-		EXPECT_LE(*allGoneAt, kShotFrame + 7 * kFramesPerSecond) << "the kegs left late";
-		ASSERT_TRUE(replacedAt) << "the spawners made no new kegs";
-		EXPECT_LE(*replacedAt, *allGoneAt + kSpawnIntervalFrames);
-		EXPECT_TRUE(replacementsInArena);
 	}
 
 	// The golem's pose as drawn and as its scraps hang on it: both models' bones and the anchors.
