@@ -15,6 +15,7 @@
 #include "System.h"
 #include "Systems/Graphics/RenderEntry.h"
 #include "Utilities/IntrusiveList.h"
+#include "Utilities/PauseHolds.h"
 #include "Utilities/Tuple.h"
 #include "Utilities/UnorderedVector.h"
 
@@ -35,7 +36,7 @@ class Graphics : public SystemBase<Graphics, __GraphicsName>
 {
 public:
 	using RenderEntry = ::RenderEntry;
-	// How far every model's animation advances each frame.
+	// How far every model's animation advances each frame while nothing holds the game paused.
 	static constexpr float kAnimationStep = 0.16f;
 	using ShaderList = IntrusiveList<Shader, &Shader::links>;
 	using TextureList = IntrusiveList<Texture, &Texture::links>;
@@ -177,6 +178,11 @@ public:
 private:
 	void OnLosingDevice(Message::Reader reader);
 	void OnLostDevice(Message::Reader reader);
+	void OnPause(Message::Reader reader);
+	void OnPauseLogic(Message::Reader reader);
+	// Every model's animation advances by this much this frame: nothing while the game or the level
+	// editor holds the world still, since the models' bones carry what hangs on them.
+	float AnimationStep() const { return animationPauses.Any() ? 0.0f : kAnimationStep; }
 	void TakeWindowSize();
 	void SetViewport() const;
 	void CreateRenderTargets();
@@ -202,6 +208,7 @@ private:
 	int viewWidth = 0;
 	int viewHeight = 0;
 	bool fullscreen = true;
+	PauseHolds animationPauses;
 	int bitsPerPixel = 32;
 	float baseFOV = 60.0f;
 

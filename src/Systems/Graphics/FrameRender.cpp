@@ -133,7 +133,7 @@ void Graphics::Update()
 	// Headless: the models still animate, since gameplay reads their bones; nothing is drawn.
 	if (!HasGLContext())
 	{
-		models.ForEach([](Model* model) { model->Animate(kAnimationStep); });
+		models.ForEach([step = AnimationStep()](Model* model) { model->Animate(step); });
 		primitiveQueue.clear();
 		lineQueue.clear();
 		return;
@@ -150,7 +150,7 @@ void Graphics::Update()
 	UpdateFrustum(camera);
 	BuildDrawList();
 	// A fixed step every frame, not the frame time: animation speeds in the data are tuned to it.
-	models.ForEach([](Model* model) { model->Animate(kAnimationStep); });
+	models.ForEach([step = AnimationStep()](Model* model) { model->Animate(step); });
 	billboards.ForEach([](Billboard* billboard) { billboard->Update(); });
 	GeometryPass();
 	LightPass();

@@ -105,6 +105,19 @@ void Graphics::LoadConfig(Config& section)
 	viewHeight = section.GetInt("viewHeight", bufferHeight);
 	RegisterHandler("LostDevice", &Graphics::OnLostDevice);
 	RegisterHandler("LosingDevice", &Graphics::OnLosingDevice);
+	RegisterHandler("Pause", &Graphics::OnPause);
+	// The level editor holds the world's logic, and with it what the models act out.
+	RegisterHandler("PauseLogic", &Graphics::OnPauseLogic);
+}
+
+void Graphics::OnPause(Message::Reader reader)
+{
+	animationPauses.Set(PauseHolds::Holder::Game, reader.Read<bool>());
+}
+
+void Graphics::OnPauseLogic(Message::Reader reader)
+{
+	animationPauses.Set(PauseHolds::Holder::Editor, reader.Read<bool>());
 }
 
 void Graphics::Initialize()

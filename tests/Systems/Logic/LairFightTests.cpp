@@ -1,6 +1,8 @@
 // The shipped lair, headless: what its golem makes over a long fight must not use up the physics,
-// the fight's goal reaches the heads-up display, and the golem's scraps hurt the player.
+// the fight's goal reaches the heads-up display, the golem's scraps hurt the player, and the golem
+// stands still while the game is paused.
 #include "Archetype.h"
+#include "Components/Graphics/Model.h"
 #include "Components/Logic/GolemWorld.h"
 #include "Components/Logic/Health.h"
 #include "Systems/GUI/GUI.h"
@@ -16,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -130,7 +133,7 @@ namespace
 		std::vector<std::string> shown;
 		std::copy_if(hudHeard.begin(), hudHeard.end(), std::back_inserter(shown), [](const std::string& entry) { return entry.find("Objective") != std::string::npos; });
 		EXPECT_EQ(shown, (std::vector<std::string>{
-			"CallJSFunction InitObjective(\"GolemKnockedDown\", 0, 2, \"Knock the golem down\", 1); void(0);",
+			"CallJSFunction InitObjective(\"GolemKnockedDown\", 0, 2, \"Knock the golem down: blow kegs at the crates on its forearms\", 1); void(0);",
 			"CallJSFunction UpdateObjective(\"GolemKnockedDown\", 1, 2); void(0);",
 			"CallJSFunction UpdateObjective(\"GolemKnockedDown\", 2, 2); void(0);",
 			"CallJSFunction ClearObjectives(); void(0);",
@@ -197,5 +200,51 @@ namespace
 			};
 		world.Run("Lair", script, 10 * kFramesPerSecond);
 		EXPECT_EQ(level, "Won");
+	}
+
+	// The golem's pose as drawn and as its scraps hang on it: both models' bones and the anchors.
+	struct GolemPose
+	{
+		std::vector<Matrix4> skin, skeleton;
+		std::vector<Tuple3f> anchors;
+		bool operator==(const GolemPose&) const = default;
+	};
+
+	GolemPose PoseOf(const Object& golem)
+	{
+		GolemPose pose;
+		pose.skin = golem.object->GetComponent<Model>()->GetBoneMatrices();
+		pose.skeleton = golem.object->GetComponent<GolemModel>()->GetBoneMatrices();
+		for (const auto& point : GolemWorld::PointsOf(golem).GetPoints())
+			pose.anchors.push_back(point->frame.GetWorldPosition());
+		return pose;
+	}
+
+	// Awake, the golem swings its arms; over three seconds of pause nothing of it moves.
+	TEST(LairFight, AnAwakeGolemStandsStillWhilePaused)
+	{
+		constexpr unsigned kAwake = 5 * kFramesPerSecond;
+		constexpr unsigned kSpan = 3 * kFramesPerSecond;
+		GameWorld world;
+		std::vector<GolemPose> poses;
+		std::map<unsigned, std::function<void()>> script;
+		script[10] = [] { ObjectFromName("Golem").object->HandleMessage(Message("SummonScraps")); };
+		script[kAwake] = [&poses] { poses.push_back(PoseOf(ObjectFromName("Golem"))); };
+		script[kAwake + kSpan] = [&poses] {
+			poses.push_back(PoseOf(ObjectFromName("Golem")));
+			Engine::SendMessage(Message("Pause").PushBool(true));
+		};
+		script[kAwake + 2 * kSpan] = [&poses] {
+			poses.push_back(PoseOf(ObjectFromName("Golem")));
+			Engine::SendMessage(Message("Pause").PushBool(false));
+			Engine::Instance()->RequestState(Engine::kQuit);
+		};
+		world.Run("Lair", script, kAwake + 2 * kSpan + 1);
+		ASSERT_EQ(poses.size(), 3u);
+		ASSERT_FALSE(poses[0].anchors.empty()) << "the golem has no scraps to hang";
+		EXPECT_NE(poses[1].skin, poses[0].skin) << "the golem never moved, so its stillness tells nothing";
+		EXPECT_TRUE(poses[2].skin == poses[1].skin) << "the drawn golem moved while paused";
+		EXPECT_TRUE(poses[2].skeleton == poses[1].skeleton) << "the golem's skeleton moved while paused";
+		EXPECT_TRUE(poses[2].anchors == poses[1].anchors) << "the scraps' anchors moved while paused";
 	}
 }

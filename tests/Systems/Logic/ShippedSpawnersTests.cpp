@@ -1,0 +1,129 @@
+// The shipped levels' spawners, headless: what they made and the player blew out of the level is
+// removed, and each spawner makes another, back in the level, within its interval.
+#include "Components/Physics/PhysicsComponentWorld.h"
+#include "Systems/Logic/GameWorld.h"
+#include "Systems/Physics/RigidBody.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace
+{
+	using test::GameWorld;
+	using test::PhysicsComponentWorld;
+
+	constexpr unsigned kFramesPerSecond = 62;
+
+	struct Shot
+	{
+		float elevationDegrees;
+		float speed;
+	};
+
+	struct SpawnerCase
+	{
+		const char* level;
+		// The name of what the level's spawners make; objects of that name already in the level
+		// are left alone.
+		const char* spawned;
+		unsigned spawnIntervalMilliseconds;
+		// Where the player stands, in reach of the spawners.
+		Tuple3f playerAt;
+		// One per object the spawners keep alive: each blown out through the side wall or edge
+		// nearer to it.
+		std::vector<Shot> shots;
+	};
+
+	std::vector<unsigned> SpawnedNow(const char* name, const std::set<unsigned>& placed)
+	{
+		std::vector<unsigned> spawned;
+		for (unsigned id : ObjectIdsByName(name))
+			if (!placed.contains(id))
+				spawned.push_back(id);
+		return spawned;
+	}
+
+	void BlowOut(unsigned id, const Shot& shot)
+	{
+		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(ObjectFromId(id));
+		const float elevation = shot.elevationDegrees * 3.14159265f / 180.0f;
+		const float outward = body.GetPosition().x < 0.0f ? -1.0f : 1.0f;
+		body.velocity = Tuple3f(outward * std::cos(elevation), std::sin(elevation), 0.0f) * shot.speed;
+		body.Wake();
+	}
+
+	TEST(ShippedSpawners, WhatIsBlownOutOfTheLevelIsRemovedAndMadeAgain)
+	{
+		const SpawnerCase cases[] = {
+			// The lair's four kegs over its 3 m walls, low and fast or as a steep lob.
+			{"Lair", "Keg", 3000, Tuple3f(0.0f, 1.0f, 13.0f), {{40.0f, 30.0f}, {40.0f, 45.0f}, {65.0f, 30.0f}, {25.0f, 60.0f}}},
+			// The homestead's two crates off the edge of its ground.
+			{"Homestead", "Crate", 4000, Tuple3f(5.0f, 1.0f, -10.0f), {{40.0f, 45.0f}, {25.0f, 60.0f}}},
+		};
+		for (const SpawnerCase& row : cases)
+		{
+			SCOPED_TRACE(row.level);
+			const unsigned intervalFrames = row.spawnIntervalMilliseconds * kFramesPerSecond / 1000 + 1;
+			const unsigned frames = 2 * row.shots.size() * intervalFrames + 12 * kFramesPerSecond;
+			GameWorld world;
+			std::set<unsigned> placed;
+			std::vector<unsigned> blown;
+			std::optional<unsigned> lastShotAt, allGoneAt, firstNewAt, replacedAt;
+			bool replacementsInLevel = false;
+			std::map<unsigned, std::function<void()>> script;
+			for (unsigned frame = 1; frame <= frames; ++frame)
+				script[frame] = [&, frame] {
+					if (frame == 1)
+					{
+						const std::vector<unsigned> ids = ObjectIdsByName(row.spawned);
+						placed.insert(ids.begin(), ids.end());
+						ObjectFromName("Player").SendMessage(Message("SetPos").Push(row.playerAt));
+					}
+					const std::vector<unsigned> spawned = SpawnedNow(row.spawned, placed);
+					// Each as it appears, so that the spawners' clocks run on as in play.
+					for (unsigned id : spawned)
+						if (blown.size() < row.shots.size() && std::find(blown.begin(), blown.end(), id) == blown.end())
+						{
+							BlowOut(id, row.shots[blown.size()]);
+							blown.push_back(id);
+							lastShotAt = frame;
+						}
+					if (!lastShotAt || blown.size() < row.shots.size() || frame == *lastShotAt)
+						return;
+					if (!allGoneAt && std::none_of(blown.begin(), blown.end(), [](unsigned id) { return !ObjectFromId(id).IsDummy(); }))
+						allGoneAt = frame;
+					if (!allGoneAt || spawned.empty())
+						return;
+					if (!firstNewAt)
+						firstNewAt = frame;
+					if (spawned.size() < row.shots.size())
+						return;
+					replacedAt = frame;
+					replacementsInLevel = std::all_of(spawned.begin(), spawned.end(), [](unsigned id) {
+						const Tuple3f at = PhysicsComponentWorld::RigidBodyOf(ObjectFromId(id)).GetPosition();
+						return std::abs(at.x) < 18.0f && std::abs(at.z) < 18.0f && at.y > 0.0f;
+					});
+					Engine::Instance()->RequestState(Engine::kQuit);
+				};
+			world.Run(row.level, script, frames);
+			ASSERT_EQ(blown.size(), row.shots.size()) << "the spawners made too few";
+			ASSERT_TRUE(allGoneAt) << "what was blown out of the level stays in play for ever";
+			// The steep lob, slowest over the wall, leaves last as it falls below the level.
+			EXPECT_LE(*allGoneAt, *lastShotAt + 7 * kFramesPerSecond) << "what was blown out left late";
+			ASSERT_TRUE(firstNewAt) << "the spawners made nothing new";
+			EXPECT_LE(*firstNewAt, *allGoneAt + intervalFrames);
+			// A spawner that keeps several makes one per interval.
+			ASSERT_TRUE(replacedAt) << "the spawners made too few anew";
+			EXPECT_LE(*replacedAt, *allGoneAt + row.shots.size() * intervalFrames);
+			EXPECT_TRUE(replacementsInLevel);
+		}
+	}
+}
