@@ -207,6 +207,11 @@ void Engine::DropObjectListeners()
 	listeners.Drop(0);
 }
 
+void Engine::LeaveConfigurationUnwritten()
+{
+	config->LeaveFileUnwritten();
+}
+
 void Engine::Shutdown()
 {
 	// Writes the configuration back to its file.
