@@ -79,6 +79,8 @@ public:
 	// Every object is gone, and ids restart at 1: no listener may reach a new object reusing an id.
 	void DropObjectListeners();
 
+	// A start that failed writes no configuration: the user's file stays as it was, or absent.
+	void LeaveConfigurationUnwritten();
 	// Writes the configuration back, destroys every object, shuts down and deletes every system, and
 	// empties the component factory, the serializer's file cache and the search paths.
 	void Shutdown();

@@ -37,8 +37,8 @@ namespace Startup
 
 	// The whole game, from the folders to the window's closing: 0 then, kNoUserFolder without a
 	// user folder, kStartFailed when the engine cannot start (no display, a refused video mode),
-	// which one line on stderr explains: a failed start is not a crash. The engine's destruction
-	// writes the configuration back and shuts the systems down. A test program adds its own
+	// which one line on stderr explains: a failed start is not a crash, and writes no configuration.
+	// The engine's destruction writes the configuration back and shuts the systems down. A test program adds its own
 	// before the systems (components its levels use, files it serves) and after them (a probe
 	// system, which then updates last every frame).
 	int RunGame(const char* argv0, const EngineStep& beforeSystems = nullptr, const EngineStep& afterSystems = nullptr);

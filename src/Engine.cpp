@@ -209,6 +209,11 @@ void Engine::DropObjectListeners()
 	listeners.Drop(0);
 }
 
+void Engine::LeaveConfigurationUnwritten()
+{
+	config->LeaveFileUnwritten();
+}
+
 void Engine::Shutdown()
 {
 	UserLevels::MakeHeldSaves();

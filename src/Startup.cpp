@@ -60,9 +60,10 @@ namespace Startup
 		// when it cannot start.
 		std::unique_ptr<Engine> StartEngine(const Folders& folders, const EngineStep& beforeSystems, const EngineStep& afterSystems)
 		{
+			std::unique_ptr<Engine> engine;
 			try
 			{
-				auto engine = std::make_unique<Engine>(folders.dataFolder, folders.userFolder, kConfigFileName);
+				engine = std::make_unique<Engine>(folders.dataFolder, folders.userFolder, kConfigFileName);
 				if (beforeSystems)
 					beforeSystems(*engine);
 				AddSystems(*engine);
@@ -72,8 +73,11 @@ namespace Startup
 			}
 			catch (const FLException& error)
 			{
-				// The engine is gone by now: the systems added so far were shut down and the
-				// configuration written back.
+				// A game that never started leaves the user's configuration as it found it; the
+				// systems added so far are shut down first, so that the line below is the last.
+				if (engine)
+					engine->LeaveConfigurationUnwritten();
+				engine.reset();
 				std::cerr << "Tumblewreck could not start: " << error.message << " (" << error.file << ":" << error.line << ")\n";
 				return nullptr;
 			}

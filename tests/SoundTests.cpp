@@ -1,8 +1,13 @@
 #include "Components/Sound/SoundTestSupport.h"
 
 #include "ComponentFactory.h"
+#include "Systems/Logic/GameWorld.h"
 #include "Utilities/Diagnostics.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <sstream>
 
 #include <vector>
@@ -252,6 +257,29 @@ namespace
 			ObjectGroup::DestroyAll();
 			DestroyAllObjects();
 		}
+	}
+
+	// The lair makes dozens of sounds: each decoded one closes its file, and only what is streamed
+	// while it plays (its music and wind) keeps a file open.
+	TEST(SoundInTheLair, OnlyItsStreamsKeepTheirFilesOpen)
+	{
+		test::GameWorld world;
+		world.engine.engine->AddSystem(new Sound(snd::Output::kLoopback));
+		std::vector<std::string> openSounds;
+		std::map<unsigned, std::function<void()>> script;
+		script[30] = [&] {
+			for (const std::filesystem::directory_entry& descriptor : std::filesystem::directory_iterator("/proc/self/fd"))
+			{
+				std::error_code unreadable;
+				const std::filesystem::path file = std::filesystem::read_symlink(descriptor.path(), unreadable);
+				if (!unreadable && file.parent_path().filename() == "Sounds")
+					openSounds.push_back(file.extension().string());
+			}
+			Engine::Instance()->RequestState(Engine::kQuit);
+		};
+		world.Run("Lair", script, 40);
+		EXPECT_EQ(std::count(openSounds.begin(), openSounds.end(), ".wav"), 0);
+		EXPECT_GT(std::count(openSounds.begin(), openSounds.end(), ".ogg"), 0) << "the music plays from its file";
 	}
 
 	TEST_F(SoundSystem, RegistersTheTenSoundComponentTypes)

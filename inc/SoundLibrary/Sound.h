@@ -37,6 +37,8 @@ namespace snd
 		bool IsStream() const { return streamed; }
 		int OutputChannels() const { return Is3D() ? 1 : 2; }
 		const Source& GetSource() const { return source; }
+		// Once decoded into its buffer a sound needs its bytes no more: letting them go closes its file.
+		void ForgetSource() { source = Source{source.path, nullptr, nullptr}; }
 
 		// The decoded buffer of a sound (0 for a stream).
 		unsigned buffer = 0;

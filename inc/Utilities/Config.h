@@ -66,6 +66,9 @@ public:
 	ConfigFile& operator=(const ConfigFile&) = delete;
 	~ConfigFile();
 
+	// The file stays as it was found: nothing is written back when this goes.
+	void LeaveFileUnwritten() { writeBack = false; }
+
 private:
 	friend class Config;
 	ConfigFile(std::unique_ptr<TiXmlDocument> document, std::string path, bool byteOrderMark, bool writeBack);

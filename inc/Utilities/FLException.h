@@ -3,12 +3,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class FLException
 {
 public:
-	FLException(const std::string& file, int line, const std::string& message)
-		: file(file), line(line), message(message), code(0)
+	FLException(std::string_view file, int line, const std::string& message)
+		: file(FromProjectFolder(file)), line(line), message(message), code(0)
 	{
 	}
 
@@ -16,6 +17,18 @@ public:
 	int line;
 	std::string message;
 	int code;
+
+private:
+	// Sources are compiled by their path on the build machine: a message names them from the
+	// project's folder, found from where this header stands in it.
+	static std::string FromProjectFolder(std::string_view file)
+	{
+		constexpr std::string_view thisHeader = __FILE__;
+		constexpr std::string_view fromProject = "inc/Utilities/FLException.h";
+		static_assert(thisHeader.ends_with(fromProject));
+		constexpr std::string_view projectFolder = thisHeader.substr(0, thisHeader.size() - fromProject.size());
+		return std::string(file.starts_with(projectFolder) ? file.substr(projectFolder.size()) : file);
+	}
 };
 
 // Raises an FLException naming the raising source file and line.

@@ -195,6 +195,7 @@ namespace snd
 			alGenBuffers(1, &sound->buffer);
 			alBufferData(sound->buffer, channels == 2 ? AL_FORMAT_STEREO_FLOAT32 : AL_FORMAT_MONO_FLOAT32, samples.data(),
 						 static_cast<ALsizei>(frames * channels * sizeof(float)), file.SampleRate());
+			sound->ForgetSource();
 		}
 		sounds.push_back(std::move(sound));
 		return sounds.back().get();

@@ -209,19 +209,28 @@ namespace
 			}
 	}
 
-	// A stream decodes from the file checked when it was made: a link put at its name since leads nowhere.
-	TEST_F(SoundLibrary, AStreamPlaysTheFileThatWasCheckedWhateverItsNameLeadsToSince)
+	// A sound plays the file checked when it was made: whatever is put at its name since, a quieter
+	// file in the game's folders or a link leading out of them, is never read.
+	TEST_F(SoundLibrary, ASoundPlaysTheFileThatWasCheckedWhateverItsNameLeadsToSince)
 	{
 		const test::TempFolder outside;
 		ASSERT_TRUE(test::WriteSound(outside.Path() + "quiet.wav", test::Tone(480.0f, 0.05f, 1.0f), 1));
-		const std::string path = folder.Path() + "music.wav";
-		ASSERT_TRUE(test::WriteSound(path, test::Tone(480.0f, 0.5f, 1.0f), 1));
-		snd::Sound* stream = system.createStream(path, snd::kLoop);
-		ASSERT_NE(stream, nullptr);
-		std::filesystem::remove(path);
-		std::filesystem::create_symlink(outside.Path() + "quiet.wav", path);
-		system.playSound(stream, false);
-		EXPECT_NEAR(Left(), kHalfSineRms, kHalfSineRms * 0.05);
+		for (const bool streamed : {false, true})
+			for (const bool linkedOut : {false, true})
+			{
+				const std::string path = folder.Path() + "music" + std::to_string(count++) + ".wav";
+				ASSERT_TRUE(test::WriteSound(path, test::Tone(480.0f, 0.5f, 1.0f), 1));
+				snd::Sound* sound = streamed ? system.createStream(path, snd::kLoop) : system.createSound(path, snd::kLoop);
+				ASSERT_NE(sound, nullptr);
+				std::filesystem::remove(path);
+				if (linkedOut)
+					std::filesystem::create_symlink(outside.Path() + "quiet.wav", path);
+				else
+					ASSERT_TRUE(test::WriteSound(path, test::Tone(480.0f, 0.05f, 1.0f), 1));
+				const snd::Channel channel = system.playSound(sound, false);
+				EXPECT_NEAR(Left(), kHalfSineRms, kHalfSineRms * 0.05) << "streamed " << streamed << ", linked out " << linkedOut;
+				channel.stop();
+			}
 	}
 
 	TEST_F(SoundLibrary, ReleasedSoundStopsItsChannels)

@@ -16,9 +16,10 @@
 #              and its path announced on stderr;
 #            "no-folder": exit code -1 with a message on stderr;
 #            "no-display": exit code 1, nothing on stdout, and on stderr one line only, which says
-#              that no display could be opened and names xvfb-run; no crash report;
+#              that no display could be opened, names xvfb-run and ends with the raising source
+#              named from the project's folder; no crash report, no configuration written;
 #            "failed-start": exit code 1 and a line on stderr that says the game could not start
-#              because the video mode was refused; no crash report;
+#              because the video mode was refused; no crash report, no configuration written;
 #            "reloads": exit code 0 after the main menu was loaded again and again, the process
 #              grown by less than 20 MB over the loads after the first ten (the lowest size of
 #              ten loads at each end)
@@ -148,8 +149,11 @@ elseif(EXPECT STREQUAL "no-display" OR EXPECT STREQUAL "failed-start")
   if(EXISTS "${userFolder}/Tumblewreck.dmp")
     message(FATAL_ERROR "a failed start wrote a crash report")
   endif()
+  if(EXISTS "${userFolder}/Tumblewreck.cfg")
+    message(FATAL_ERROR "a failed start wrote a configuration")
+  endif()
   if(EXPECT STREQUAL "no-display")
-    if(NOT output STREQUAL "" OR NOT errors MATCHES "^Tumblewreck could not start: no display could be opened [^\n]*xvfb-run[^\n]*\n$")
+    if(NOT output STREQUAL "" OR NOT errors MATCHES "^Tumblewreck could not start: no display could be opened [^\n]*xvfb-run[^\n]* \\(src/[^ :]+:[0-9]+\\)\n$")
       message(FATAL_ERROR "expected one line on stderr saying no display could be opened and how to run the game, and nothing else")
     endif()
   else()

@@ -1,6 +1,8 @@
 #include "Components/Logic/Health.h"
 
+#include "Archetype.h"
 #include "Components/Logic/GameplayWorld.h"
+#include "FrameTimer.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +43,30 @@ namespace
 		Hit(quick, 10);
 		Hit(quick, 10);
 		EXPECT_EQ(quick.object->GetComponent<Health>()->GetHealth(), 90);
+	}
+
+	// A blow or a crate hits a character over several frames: the shipped characters count it once,
+	// and count the next blow a second later.
+	TEST(Health, ShippedCharactersCountHitsOneFrameApartOnce)
+	{
+		// (ms waited before the hit, hit points lost by then); the first wait is past the start's grace.
+		struct Step { unsigned wait; int lost; };
+		const Step hits[] = {{2000, 10}, {FrameTimer::kFrameMilliseconds, 10}, {FrameTimer::kFrameMilliseconds, 10}, {1001, 20}};
+		GameplayWorld world;
+		for (const char* archetype : {"BombThrower.xml", "Villager.xml", "Sheepdog.xml", "Charger.xml"})
+		{
+			const Object character = CreateObjectFromArchetype(archetype);
+			ASSERT_FALSE(character.IsDummy()) << archetype;
+			character.object->Start();
+			const Health& health = *character.object->GetComponent<Health>();
+			const int full = health.GetHealth();
+			for (const Step& step : hits)
+			{
+				GameClock::Advance(step.wait);
+				Hit(character, 10);
+				EXPECT_EQ(full - health.GetHealth(), step.lost) << archetype << " after " << step.wait << " ms";
+			}
+		}
 	}
 
 	TEST(Health, DeathIsSentOnceWhenHealthReachesZero)

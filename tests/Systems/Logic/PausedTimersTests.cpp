@@ -28,12 +28,15 @@ namespace
 	constexpr unsigned kMostFrames = 400;
 
 	// A scene with one timer started: its world, what runs after each running frame (a behaviour
-	// node driven as its tree would drive it), and whether the timer has ended.
+	// node driven as its tree would drive it), and whether the timer has ended. A timer that is
+	// (re)started by restart, before the first frame after the pause, stamps its start on a clock
+	// that has stood still: a stamp taken from another clock is three seconds off.
 	struct Timer
 	{
 		std::shared_ptr<GameWorld> world;
 		std::function<bool()> ended;
 		std::function<void()> update = [] {};
+		std::function<void()> restart = [] {};
 	};
 
 	void SendPause(const char* message, bool paused)
@@ -54,6 +57,8 @@ namespace
 				timer.world->Frame(kPausedFrames);
 				SendPause(pauseMessage, false);
 			}
+			if (frame == kFramesBeforePause + 1)
+				timer.restart();
 			timer.world->Frame();
 			timer.update();
 			if (timer.ended())
@@ -68,6 +73,19 @@ namespace
 		world->Step();
 		std::shared_ptr<BehaviorNode> node = StartNode(type, fields, owner.object);
 		return {std::move(world), [node] { return node->status != Running; }, [node] { node->Update(); }};
+	}
+
+	// The node started only when the timer restarts, after the pause.
+	Timer NodeTimerStartedAfterPause(std::shared_ptr<GameWorld> world, const std::string& type, const std::string& fields, const Object& owner)
+	{
+		world->Step();
+		auto node = std::make_shared<std::unique_ptr<BehaviorNode>>();
+		return {std::move(world), [node] { return *node && (*node)->status != Running; },
+			[node] {
+				if (*node)
+					(*node)->Update();
+			},
+			[node, type, fields, owner] { *node = StartNode(type, fields, owner.object); }};
 	}
 
 	Object AddPlaced(const std::string& name, const Tuple3f& position)
@@ -92,6 +110,16 @@ namespace
 					"<float>1</float>" +
 						Child("TestLeaf", "<float>0</float><float>0</float><int>1</int>" + LeafFields("chosen")));
 				return Timer{world, [] { return std::count(Events().begin(), Events().end(), "Start chosen") > 0; }};
+			}},
+		{"cooldown node's children's cooldowns",
+			[] {
+				auto world = std::make_shared<GameWorld>();
+				// The child waits its cooldown from the tree's load, then again from the end of its run.
+				const auto load = [] {
+					GameWorld::AddTree("Chooser", "CooldownPriorityNode",
+						"<float>0</float>" + Child("TestLeaf", "<float>1</float><float>0</float><int>1</int>" + LeafFields("chosen")));
+				};
+				return Timer{world, [] { return std::count(Events().begin(), Events().end(), "Start chosen") >= 2; }, [] {}, load};
 			}},
 		{"charge's turn",
 			[] {
@@ -118,6 +146,14 @@ namespace
 				const Object thrower = world->AddBodyObject("Thrower", Tuple3f(0, 0.5f, 0), false, GameplayWorld::CubeBody("NOGRAVITY"));
 				world->AddBodyObject("Target", Tuple3f(6, 0.5f, 0), true, GameplayWorld::CubeBody("CONTROLLER NOGRAVITY"));
 				return NodeTimer(world, "ThrowBomb", "<string>Target</string><Tuple3f>0 1 0</Tuple3f><float>10</float><float>20</float><float>1</float>", thrower);
+			}},
+		{"bomb thrower's throw time",
+			[] {
+				auto world = std::make_shared<GameplayWorld>();
+				const Object thrower = world->AddBodyObject("Thrower", Tuple3f(0, 0.5f, 0), false, GameplayWorld::CubeBody("NOGRAVITY"));
+				world->AddBodyObject("Target", Tuple3f(6, 0.5f, 0), true, GameplayWorld::CubeBody("CONTROLLER NOGRAVITY"));
+				return NodeTimerStartedAfterPause(world, "ThrowBomb",
+					"<string>Target</string><Tuple3f>0 1 0</Tuple3f><float>10</float><float>20</float><float>1</float>", thrower);
 			}},
 		{"head-off's longest run",
 			[] {
@@ -159,6 +195,14 @@ namespace
 				const Object body = world->AddLogic(RagdollDeath::TypeId(), "<float>1</float>");
 				body.object->HandleMessage(Message("Death"));
 				return Timer{world, [id = body.id] { return ObjectFromId(id).IsDummy(); }};
+			}},
+		{"ragdoll death's restarted clock",
+			[] {
+				auto world = std::make_shared<GameplayWorld>();
+				const Object body = world->AddLogic(RagdollDeath::TypeId(), "<float>1</float>");
+				body.object->HandleMessage(Message("Death"));
+				return Timer{world, [id = body.id] { return ObjectFromId(id).IsDummy(); }, [] {},
+					[body] { body.object->HandleMessage(Message("RestartClock")); }};
 			}},
 		{"ragdoll link's glide",
 			[] {

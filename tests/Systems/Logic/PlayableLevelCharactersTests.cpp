@@ -168,7 +168,8 @@ namespace
 				for (std::size_t row = 0; row < objects.size(); ++row)
 					if (!ObjectFromId(objects[row].id).IsDummy())
 						rows[row].each(objects[row]);
-				if (frame == 10)
+				// Past the half second after its start in which a character ignores hits.
+				if (frame == 40)
 					chargerHurtsAfterDeath = objects[0].GetComponent("TeamDamage") != nullptr;
 				if (frame == 130 || frame == 260)
 					for (const Object& object : objects)

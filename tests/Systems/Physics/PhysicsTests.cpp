@@ -200,6 +200,29 @@ TEST_F(PhysicsSystem, EachLevelStartsWithoutIdsAndTheLevelNotLoaded)
 	}
 }
 
+// A full body pool is printed for the first object that finds it so, once a level: the next level
+// names its own first object, not the last level's.
+TEST_F(PhysicsSystem, AFullBodyPoolIsPrintedForTheFirstObjectOfEachLevel)
+{
+	const auto printedFor = [](const std::vector<std::string>& objects) {
+		tw::Diagnostics::Flush();
+		testing::internal::CaptureStderr();
+		for (const std::string& object : objects)
+			Physics::ReportBodyPoolFull("Body", object, "the object is not simulated");
+		return testing::internal::GetCapturedStderr();
+	};
+	const std::string firstLevel = printedFor({"FirstLevelCrate", "FirstLevelKeg"});
+	physics->Reload();
+	const std::string nextLevel = printedFor({"NextLevelKeg", "NextLevelCrate"});
+	const auto lineFor = [](const std::string& object) {
+		return "Body of object \"" + object + "\": the body pool is full (Max_Bodies " + std::to_string(Physics::Settings().maxBodies) +
+			"), the object is not simulated\n";
+	};
+	EXPECT_EQ(firstLevel, lineFor("FirstLevelCrate"));
+	EXPECT_EQ(nextLevel, lineFor("NextLevelKeg"));
+	tw::Diagnostics::Flush();
+}
+
 TEST_F(PhysicsSystem, ProfilerAveragesTheRecordedStepsAndPrintsNotANumberWhenEmpty)
 {
 	testing::internal::CaptureStdout();
