@@ -51,7 +51,8 @@ namespace ShapeCast
 
 	// The share of the step (0 to 1) at which the piece, carried along step unturned, first
 	// touches the obstacle, to within a 4096th of the step; kFree when its core never does. A piece
-	// already touching an obstacle its core is heading into stops at 0: the contact takes it from there.
+	// already touching the obstacle stops where its core touches, and one whose core is already in
+	// is left to the contacts.
 	float FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, const Quaternion& orientation,
 		const Tuple3f& step, const ConvexGeometry& obstacle, int iterations);
 }

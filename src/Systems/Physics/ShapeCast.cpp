@@ -58,18 +58,22 @@ float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, con
 	core.Span(0.0f, 1.0f);
 	if (!GjkIntersect(work, core, obstacle, iterations))
 		return kFree;
+	// A piece already touching is carried until its core touches, unless its core is in already:
+	// deep in, it is the contacts' to push out.
 	SweptHull whole(piece, orientation, step, 0.0f);
 	whole.Span(0.0f, 0.0f);
-	if (GjkIntersect(work, whole, obstacle, iterations))
-		return 0.0f;
+	SweptHull& carried = GjkIntersect(work, whole, obstacle, iterations) ? core : whole;
+	carried.Span(0.0f, 0.0f);
+	if (GjkIntersect(work, carried, obstacle, iterations))
+		return kFree;
 	// The hull over [0, t] grows with t and holds the hull over [0, lo]: the halving keeps lo
 	// clear of the obstacle and hi touching it.
 	float lo = 0.0f, hi = 1.0f;
 	for (int i = 0; i < kHalvings; ++i)
 	{
 		const float middle = 0.5f * (lo + hi);
-		whole.Span(lo, middle);
-		(GjkIntersect(work, whole, obstacle, iterations) ? hi : lo) = middle;
+		carried.Span(lo, middle);
+		(GjkIntersect(work, carried, obstacle, iterations) ? hi : lo) = middle;
 	}
 	return hi;
 }
