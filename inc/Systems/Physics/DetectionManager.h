@@ -72,6 +72,10 @@ public:
 	// farther than farthest or missed.
 	float RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,
 		float farthest = AABBTree::kNoHitYet);
+	// The share of the step (0 to 1) that the moving collider, carried along step unturned in the
+	// orientation, may take before it touches a static collider (ShapeCast::FirstTouch, CONTROLLER
+	// bodies passed through); ShapeCast::kFree when nothing is in the way.
+	float CastStatic(const Collider& moving, const Quaternion& orientation, const Tuple3f& step);
 	// Answers "PhysicsQueryRayCast": bool* hit, origin, direction, then optional RigidBody** and
 	// Tuple3f* for the hit body and point. A message without the hit pointer is ignored.
 	void QueryRayCast(Message::Reader reader);

@@ -115,8 +115,8 @@ private:
 	void PrepareSolverInput(const Tuple3f& gravity, float dt);
 	void ApplyConstraintForces(float dt);
 	void IntegratePositions(float dt);
-	// The step of a fast body, shortened where its path meets a static collider; a body it stops
-	// short of the surface loses its speed along the step.
+	// The step of a fast body, shortened where its shape first touches a static collider; the
+	// body keeps its velocity for the contact.
 	Tuple3f SweptStep(RigidBody& body, const Tuple3f& step) const;
 	// Counts every body's still steps, then puts each island to sleep as a whole once all its
 	// members are ready, or wakes all of it while one still moves.

@@ -6,6 +6,7 @@
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/PrimitiveCollider.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Systems/Physics/ShapeCast.h"
 #include "Systems/Physics/StaticTriangleMesh.h"
 #include "Systems/Physics/TransgressionManager.h"
 #include "Utilities/HashMap.h"
@@ -383,6 +384,46 @@ float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& dire
 	if (staticTree.IsCollecting())
 		return RayCastColliderList(staticColliders, origin, direction, hitBody);
 	return RayCastTree(staticTree, origin, direction, hitBody, farthest);
+}
+
+float DetectionManager::CastStatic(const Collider& moving, const Quaternion& orientation, const Tuple3f& step)
+{
+	if (staticColliders.count == 0)
+		return ShapeCast::kFree;
+	const float* bounds = moving.GetBounds();
+	float swept[6];
+	for (int axis = 0; axis < 3; ++axis)
+	{
+		swept[axis] = bounds[axis] + std::min(step[axis], 0.0f);
+		swept[axis + 3] = bounds[axis + 3] + std::max(step[axis], 0.0f);
+	}
+	const int iterations = Physics::Settings().gjkIterations;
+	float first = ShapeCast::kFree;
+	auto castAgainst = [&](Collider& collider)
+	{
+		const RigidBody* body = collider.GetBody();
+		if (body == nullptr || body == moving.GetBody() || body->HasFlag(kBodyController))
+			return;
+		staticGeometries.clear();
+		collider.GetGeometries(swept, staticGeometries);
+		for (unsigned i = 0; i < moving.GetGeometryCount(); ++i)
+			for (const ConvexGeometry* piece : staticGeometries)
+				first = std::min(first,
+					ShapeCast::FirstTouch(queryWork, *moving.GetGeometry(i), orientation, step, *piece, iterations));
+	};
+	// Until the level has loaded the tree only collects its leaves: the list answers instead.
+	if (staticTree.IsCollecting())
+	{
+		for (Collider* collider = staticColliders.first; collider != nullptr; collider = collider->next)
+			if (BoundsOverlap(collider->GetBounds(), swept))
+				castAgainst(*collider);
+		return first;
+	}
+	treeHits.clear();
+	staticTree.QueryBox({Tuple3f(swept[0], swept[1], swept[2]), Tuple3f(swept[3], swept[4], swept[5])}, treeHits);
+	for (const AABBTree::LeafNode* leaf : treeHits)
+		castAgainst(*static_cast<Collider*>(leaf->data));
+	return first;
 }
 
 float DetectionManager::RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,
