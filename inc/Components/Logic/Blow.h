@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+struct RigidBody;
+
 struct __BlowName
 {
 	static constexpr const char* name = "Blow";
@@ -32,6 +34,10 @@ public:
 	bool Update() override;
 
 	bool HasRoom() const { return heldObjs.size() < maxHeld; }
+
+	// Whether the body waits where a breath parks what it holds: at or below the parking spot and
+	// kept there without gravity. Something that merely fell that far still falls.
+	static bool IsParked(const RigidBody& body);
 
 	// Script-visible: "heldObjs" and "maxObjs" ("empty" is HasRoom). Ids of the held objects, oldest first.
 	std::vector<unsigned> heldObjs;

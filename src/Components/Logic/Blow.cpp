@@ -310,6 +310,11 @@ unsigned Blow::TakeNewest()
 	return objectId;
 }
 
+bool Blow::IsParked(const RigidBody& body)
+{
+	return !(body.GetPosition().y > kParkHeight) && body.HasFlag(kBodyNoGravity);
+}
+
 void Blow::Park(unsigned objectId)
 {
 	const auto slot = std::find(heldObjs.begin(), heldObjs.end(), objectId) - heldObjs.begin();

@@ -1,4 +1,5 @@
 #include "Components/Logic/Boundary.h"
+#include "Components/Logic/Blow.h"
 
 #include "Components/Physics/Body.h"
 #include "Composition.h"
@@ -58,6 +59,10 @@ bool Boundary::Update()
 	const Body* body = target.object->GetComponent<Body>();
 	const RigidBody* rigidBody = body != nullptr ? body->GetBody() : nullptr;
 	if (rigidBody == nullptr || rigidBody->collider == nullptr)
+		return true;
+	// An object a player holds waits below every level until it is blown out again: it has not
+	// left the level, whatever box watches it.
+	if (Blow::IsParked(*rigidBody))
 		return true;
 	if (!boxReady)
 	{

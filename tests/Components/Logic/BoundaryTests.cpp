@@ -1,4 +1,5 @@
 #include "Components/Logic/Boundary.h"
+#include "Components/Logic/Blow.h"
 
 #include "Components/Logic/MotionWorld.h"
 #include "ObjectGroup.h"
@@ -77,6 +78,21 @@ namespace
 			world.Frame(3);
 		}
 		EXPECT_EQ(log.entries, (std::vector<std::string>{"Left", "Back", "Left", "Back"}));
+	}
+
+	// A player parks what it holds below every level; only leaving the box in the level counts.
+	TEST(Boundary, AnObjectParkedByTheBreathHasNotLeft)
+	{
+		MotionWorld world;
+		const Object cube = AddWatchedCube(world, "4 4 4");
+		MessageLog& log = Listen(cube, {"Left", "Back"});
+		world.Frame();
+		for (const Tuple3f& at : {Tuple3f(0, Blow::kParkHeight, 0), Tuple3f(0, Blow::kParkHeight - 3, 0), Tuple3f(0, 5, 0), Tuple3f(5, 5, 0)})
+		{
+			cube.SendMessage(Message("SetPos").Push(at));
+			world.Frame(3);
+		}
+		EXPECT_EQ(log.entries, std::vector<std::string>{"Left"});
 	}
 
 	TEST(Boundary, FindsANamedTargetOnlyAmongTheMembersOfItsOwnGroup)
