@@ -7,6 +7,7 @@
 #include "Utilities/Tuple.h"
 #include "Utilities/ValueText.h"
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -149,6 +150,11 @@ public:
 	void WriteFragment(const Fragment& fragment);
 
 private:
+	// Reads a document's text and the path it came from, or says why it could not.
+	using DocumentReader = std::function<bool(std::string& text, std::string& path, std::string& problem)>;
+	// Takes the named document from the cache (when readFrom is given, only one parsed from that
+	// path), else reads and caches it; unreadable says what a failed read was.
+	bool LoadDocument(const std::string& fileName, const std::string* readFrom, const DocumentReader& read, const char* unreadable);
 	// Takes the cached tree of the name; when readFrom is given, only one parsed from that path.
 	bool AdoptCachedTree(const std::string& fileName, const std::string* readFrom = nullptr);
 	bool ParseAndCache(const std::string& text, const std::string& fileName, const std::string& path);

@@ -185,37 +185,35 @@ Serializer::Serializer() : tree(std::make_shared<Tree>())
 
 bool Serializer::LoadFile(const std::string& name)
 {
-	writeMode = false;
-	fileName = name;
-	bool loaded = AdoptCachedTree(name);
-	if (!loaded)
-	{
-		// Only regular files of a bounded size: "/dev/zero" must not be read until memory runs out.
-		const std::string path = FindFile(name);
-		std::string text;
-		std::string problem;
-		if (ReadFileAt(path, text, problem))
-			loaded = ParseAndCache(text, name, path);
-		else
-			ReportDocumentProblem(fileName, "is not a readable file, here or in the search paths (" + problem + ")", true);
-	}
-	Rewind();
-	return loaded;
+	// Only regular files of a bounded size: "/dev/zero" must not be read until memory runs out.
+	return LoadDocument(name, nullptr, [&name](std::string& text, std::string& path, std::string& problem) {
+		path = FindFile(name);
+		return ReadFileAt(path, text, problem);
+	}, "is not a readable file, here or in the search paths");
 }
 
 bool Serializer::LoadOpenedFile(const OpenedFile& file, const std::string& name)
 {
+	return LoadDocument(name, &file.RealPath(), [&file](std::string& text, std::string& path, std::string& problem) {
+		path = file.RealPath();
+		return ReadOpenedFile(file, text, problem, kMaxDataFileBytes);
+	}, "is not a readable file");
+}
+
+bool Serializer::LoadDocument(const std::string& name, const std::string* readFrom, const DocumentReader& read, const char* unreadable)
+{
 	writeMode = false;
 	fileName = name;
-	bool loaded = AdoptCachedTree(name, &file.RealPath());
+	bool loaded = AdoptCachedTree(name, readFrom);
 	if (!loaded)
 	{
 		std::string text;
+		std::string path;
 		std::string problem;
-		if (ReadOpenedFile(file, text, problem, kMaxDataFileBytes))
-			loaded = ParseAndCache(text, name, file.RealPath());
+		if (read(text, path, problem))
+			loaded = ParseAndCache(text, name, path);
 		else
-			ReportDocumentProblem(fileName, "is not a readable file (" + problem + ")", true);
+			ReportDocumentProblem(fileName, std::string(unreadable) + " (" + problem + ")", true);
 	}
 	Rewind();
 	return loaded;
