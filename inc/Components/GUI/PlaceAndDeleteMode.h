@@ -8,8 +8,11 @@
 #include "Message.h"
 #include "Utilities/Tuple.h"
 
+#include <optional>
 #include <string>
 #include <vector>
+
+class ObjectGroup;
 
 struct __PlaceAndDeleteModeName
 {
@@ -58,15 +61,28 @@ private:
 	bool InPlaceMode() const;
 	// The cell in front of the eye, its marker, the rotated box and its drop lines to the ground.
 	void PreviewOnGrid(const Tuple3f& eye, const Tuple3f& direction);
-	// The target moved sideways, along the view, until the object made there does not overlap the
-	// player's body.
-	Tuple3f ClearOfPlayer(const Tuple3f& target) const;
-	void CreateObjectAt(const Tuple3f& target) const;
+	// The box a placed object or group fills, and the height of its lowest base.
+	struct PlacedBox
+	{
+		Tuple3f centre;
+		Tuple3f half;
+		float bottom;
+	};
+	// The place the view's ray takes when it meets nothing, and the grid's before rounding.
+	Tuple3f AheadOfEye(const Tuple3f& eye, const Tuple3f& direction) const;
+	// Where to put what is placed at the anchor and fills the box: moved sideways, along the view
+	// (on the grid, by whole cells), until it does not overlap the player's body.
+	Tuple3f ClearOfPlayer(const Tuple3f& anchor, const PlacedBox& box) const;
+	// The box the group's members with bodies fill where they hang now; none when none has a body.
+	static std::optional<PlacedBox> BodiesBox(const ObjectGroup& group);
+	void CreateObjectAt(Tuple3f target) const;
 	void CreateGroupAt(Tuple3f target) const;
 	// The next level save writes the placement instead of naming the archetype's own.
 	static void KeepPlacement(Composition& placed);
 
 	Tuple3f PlacePos;
+	// Whether the view's ray has met a surface since the editor opened.
+	bool viewMetASurface = false;
 	Tuple3f PlaceDistance{5.0f, 5.0f, 5.0f};
 	unsigned PlacementMode = 0;
 	unsigned ObjectsOrGroups = 0;

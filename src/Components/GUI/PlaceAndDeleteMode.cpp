@@ -6,6 +6,7 @@
 #include "Components/Logic/CameraAim.h"
 #include "Components/Logic/GameplayRules.h"
 #include "Components/Physics/Body.h"
+#include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
 #include "Object.h"
@@ -94,9 +95,18 @@ namespace
 		return {0.0f, 0.0f, -1.0f};
 	}
 
+	// On the grid an object steps along the grid axis the heading leans along most.
+	Tuple3f AlongGridAxis(const Tuple3f& heading)
+	{
+		if (std::fabs(heading.x) >= std::fabs(heading.z))
+			return {heading.x < 0.0f ? -1.0f : 1.0f, 0.0f, 0.0f};
+		return {0.0f, 0.0f, heading.z < 0.0f ? -1.0f : 1.0f};
+	}
+
 	// The centre moved along the horizontal heading until a box of those half extents clears the
 	// bounds (minimum x, y, z, then maximum) on x or z; unchanged when the two do not overlap.
-	Tuple3f ClearOfBounds(const Tuple3f& centre, const Tuple3f& half, const float* bounds, const Tuple3f& heading)
+	// By whole units on the grid, so that a cell's centre stays one.
+	Tuple3f ClearOfBounds(const Tuple3f& centre, const Tuple3f& half, const float* bounds, const Tuple3f& heading, bool onGrid)
 	{
 		for (int axis = 0; axis < 3; ++axis)
 			if (centre[axis] + half[axis] <= bounds[axis] + kTouching || centre[axis] - half[axis] >= bounds[axis + 3] - kTouching)
@@ -110,7 +120,8 @@ namespace
 													 : bounds[axis] - half[axis] - kPlayerClearance;
 			step = std::min(step, (clear - centre[axis]) / heading[axis]);
 		}
-		return centre + heading * step;
+		// Cells that only touch the player's may meet it: on the grid the room left is not kept.
+		return centre + heading * (onGrid ? std::ceil(step - kPlayerClearance - kTouching) : step);
 	}
 }
 
@@ -139,14 +150,23 @@ bool PlaceAndDeleteMode::Update()
 		return true;
 	if (PlacementMode == 1 && InPlaceMode())
 		PreviewOnGrid(aim->eye, aim->direction);
-	else
-		Physics::RayCast(aim->eye, aim->direction, nullptr, &PlacePos);
+	else if (Physics::RayCast(aim->eye, aim->direction, nullptr, &PlacePos))
+		viewMetASurface = true;
+	// Until the view meets a surface the place is ahead of the eye, in view: the world origin, a
+	// new editor's place, lies wherever the player walked from.
+	else if (!viewMetASurface)
+		PlacePos = AheadOfEye(aim->eye, aim->direction);
 	return true;
+}
+
+Tuple3f PlaceAndDeleteMode::AheadOfEye(const Tuple3f& eye, const Tuple3f& direction) const
+{
+	return eye + Tuple3f(direction.x * PlaceDistance.x, direction.y * PlaceDistance.y, direction.z * PlaceDistance.z);
 }
 
 void PlaceAndDeleteMode::PreviewOnGrid(const Tuple3f& eye, const Tuple3f& direction)
 {
-	PlacePos = Floor(eye + Tuple3f(direction.x * PlaceDistance.x, direction.y * PlaceDistance.y, direction.z * PlaceDistance.z));
+	PlacePos = Floor(AheadOfEye(eye, direction));
 	const Tuple3f c = PlacePos + Tuple3f(0.5f, 0.5f, 0.5f);
 	Graphics* graphics = Graphics::Find();
 	if (graphics != nullptr)
@@ -184,12 +204,12 @@ void PlaceAndDeleteMode::OnCreateObject(Message::Reader)
 		return;
 	}
 	if (ObjectsOrGroups == 0)
-		CreateObjectAt(PlacementMode == 0 ? ClearOfPlayer(target) : target);
+		CreateObjectAt(target);
 	else
 		CreateGroupAt(target);
 }
 
-Tuple3f PlaceAndDeleteMode::ClearOfPlayer(const Tuple3f& target) const
+Tuple3f PlaceAndDeleteMode::ClearOfPlayer(const Tuple3f& anchor, const PlacedBox& box) const
 {
 	// Looking down from the player's eye, the view ray meets the ground at the player's feet: an
 	// object made there would stand inside the player and burst out when the game resumes.
@@ -198,17 +218,23 @@ Tuple3f PlaceAndDeleteMode::ClearOfPlayer(const Tuple3f& target) const
 	const Collider* collider = body != nullptr ? body->GetCollider() : nullptr;
 	const std::optional<CameraAim> aim = CameraAim::Active();
 	if (collider == nullptr || !aim)
-		return target;
-	Tuple3f clear = ClearOfBounds(target, PlacedHalfExtents(Scale, Rotation), collider->GetBounds(), SidewaysHeading(aim->direction));
+		return anchor;
+	const bool onGrid = PlacementMode == 1;
+	const Tuple3f heading = SidewaysHeading(aim->direction);
+	const Tuple3f centre = ClearOfBounds(box.centre, box.half, collider->GetBounds(), onGrid ? AlongGridAxis(heading) : heading, onGrid);
+	if (centre == box.centre)
+		return anchor;
+	Tuple3f clear = anchor + (centre - box.centre);
 	// The ray may have left from inside the player's body and met its underside: beside the
-	// player the object stands on what lies under it, as it would have at the player's feet.
+	// player the object stands on what lies under it, as it would have at the player's feet. On
+	// the grid it keeps its cell's height.
 	Tuple3f ground;
-	if (clear != target && Physics::RayCast(clear, Tuple3f(0.0f, -1.0f, 0.0f), nullptr, &ground))
-		clear.y = ground.y + std::fabs(Scale.y) * 0.5f;
+	if (!onGrid && Physics::RayCast(centre, Tuple3f(0.0f, -1.0f, 0.0f), nullptr, &ground))
+		clear.y += ground.y - box.bottom;
 	return clear;
 }
 
-void PlaceAndDeleteMode::CreateObjectAt(const Tuple3f& target) const
+void PlaceAndDeleteMode::CreateObjectAt(Tuple3f target) const
 {
 	const Object made = CreateObjectFromArchetype(CurrObjName);
 	if (made.IsDummy())
@@ -216,6 +242,8 @@ void PlaceAndDeleteMode::CreateObjectAt(const Tuple3f& target) const
 		std::cerr << "PlaceAndDeleteMode: the archetype \"" << CurrObjName << "\" did not load; nothing was created\n";
 		return;
 	}
+	const float halfHeight = std::fabs(Scale.y) * 0.5f;
+	target = ClearOfPlayer(target, {target, PlacedHalfExtents(Scale, Rotation), target.y - halfHeight});
 	made.object->HandleMessage(Message("SetPos").Push(target));
 	made.object->HandleMessage(Message("SetScale").Push(Scale));
 	made.object->HandleMessage(Message("SetRot").Push(Radians(Rotation)));
@@ -243,9 +271,38 @@ void PlaceAndDeleteMode::CreateGroupAt(Tuple3f target) const
 	const Object origin = group->GetOriginObject();
 	origin.SendMessage(Message("SetPos").Push(target));
 	origin.SendMessage(Message("SetRot").Push(Radians(Rotation)));
+	if (const std::optional<PlacedBox> box = BodiesBox(*group))
+		origin.SendMessage(Message("SetPos").Push(ClearOfPlayer(target, *box)));
 	group->StartAll();
 	if (!origin.IsDummy())
 		KeepPlacement(*origin.object);
+}
+
+std::optional<PlaceAndDeleteMode::PlacedBox> PlaceAndDeleteMode::BodiesBox(const ObjectGroup& group)
+{
+	constexpr float kFar = std::numeric_limits<float>::max();
+	Tuple3f low(kFar, kFar, kFar), high(-kFar, -kFar, -kFar);
+	float bottom = kFar;
+	for (unsigned id : group.GetMembers())
+	{
+		const Object member = ObjectFromId(id);
+		if (member.IsDummy() || member.object->GetComponent<Body>() == nullptr)
+			continue;
+		const Transform* transform = member.object->GetComponent<Transform>();
+		if (transform == nullptr)
+			continue;
+		const Tuple3f centre = transform->GetWorldPosition();
+		const Tuple3f half = PlacedHalfExtents(transform->GetScale(), transform->GetWorldRotationVector());
+		for (int axis = 0; axis < 3; ++axis)
+		{
+			low[axis] = std::min(low[axis], centre[axis] - half[axis]);
+			high[axis] = std::max(high[axis], centre[axis] + half[axis]);
+		}
+		bottom = std::min(bottom, centre.y - std::fabs(transform->GetScale().y) * 0.5f);
+	}
+	if (bottom == kFar)
+		return std::nullopt;
+	return PlacedBox{(low + high) * 0.5f, (high - low) * 0.5f, bottom};
 }
 
 void PlaceAndDeleteMode::KeepPlacement(Composition& placed)

@@ -2,8 +2,8 @@
 
 #include "EngineTestSupport.h"
 #include "Components/GUI/EditorWorld.h"
+#include "Components/Graphics/Model.h"
 #include "HTMLEngine/PageSaveLimit.h"
-#include "UserLevels.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -199,6 +199,29 @@ namespace gui_tests
 		}
 	}
 
+	// The editor holds the world's logic, and with it what the models act out; switched off, they
+	// act again.
+	TEST_F(LevelEditorBrainInWorld, TheModelsStandStillWhileTheEditorIsOn)
+	{
+		// A camera of the level's, so that frames draw the world while the editor is off.
+		StartedObject(test::TransformXml("0 0 10") + test::CameraXml("0 0 -1"), "Watcher");
+		Composition* golem = StartedObject(test::TransformXml("0 0 0") +
+				test::ComponentXml("Model", "<string>GolemSkin.model</string><bool>true</bool><float>1</float><bool>false</bool>"),
+			"Golem");
+		golem->HandleMessage(Message("SetAnimation").PushString("Walk").PushFloat(0.01f));
+		const Model* model = golem->GetComponent<Model>();
+		ASSERT_NE(model->GetCurrentAnimation(), nullptr);
+		for (const bool editorOn : {false, true, false})
+		{
+			if (editorOn != gui->IsEditorActive())
+				Engine::SendMessage(Message("CreateLevelEditor"));
+			ProcessObjectChanges();
+			const float before = model->GetTime();
+			graphics->Update();
+			EXPECT_EQ(model->GetTime() == before, editorOn) << (editorOn ? "acted while the editor was on" : "stood still");
+		}
+	}
+
 	// The editor on a clock of the test's; the page's Save button and the line its panel shows.
 	class LevelEditorSaving : public EditorWorld
 	{
@@ -224,34 +247,66 @@ namespace gui_tests
 			Run(*pane, "Send('SaveLevel');");
 			return Run(*pane, "record(document.getElementById('saveState').textContent);").at(0);
 		}
-		std::string SavedLevel() const { return test::ReadText(engine->userFolder.Path() + "Levels/MainMenu"); }
+		std::string SavedLevel(const std::string& level = "MainMenu") const
+		{
+			return test::ReadText(engine->userFolder.Path() + "Levels/" + level);
+		}
 
 		std::uint32_t now = 0;
 		HTMLEngine::Clock previousClock;
 		HTMLPane* pane = nullptr;
 	};
 
-	// The page save limit dropped the editor's second save within a second: the edit was lost.
-	TEST_F(LevelEditorSaving, ASaveWithinASecondOfTheLastIsMadeWhenTheSecondIsOverOrBeforeTheLevelGoes)
+	// The page save limit dropped the editor's second save within a second: the edit was lost. It
+	// is made when the second is over, or as the editor's panel closes within it.
+	TEST_F(LevelEditorSaving, ASaveWithinASecondOfTheLastIsMadeWhenTheSecondIsOverOrThePanelCloses)
 	{
 		EXPECT_EQ(ClickSave(), "Saved \u201cMainMenu\u201d");
-		for (const bool levelGoes : {false, true})
+		for (const bool panelCloses : {false, true})
 		{
-			const std::string edit = levelGoes ? "EditBeforeALoad" : "EditWithinASecond";
+			const std::string edit = panelCloses ? "EditAsThePanelCloses" : "EditWithinASecond";
 			Box(Tuple3f(0, 0, -10), Tuple3f(1, 1, 1), true, edit);
 			now += PageSaveLimit::kIntervalMilliseconds / 2;
 			EXPECT_EQ(ClickSave(), "Saving \u201cMainMenu\u201d in a moment\u2026");
 			EXPECT_EQ(SavedLevel().find(edit), std::string::npos) << "made within the second";
-			if (levelGoes)
-				UserLevels::MakeHeldSaves();  // as the engine does before a level goes
-			else
+			if (panelCloses)
 			{
-				now += PageSaveLimit::kIntervalMilliseconds;
-				Frame();
+				Engine::SendMessage(Message("CreateLevelEditor"));
+				ProcessObjectChanges();
+				EXPECT_NE(SavedLevel().find(edit), std::string::npos) << edit;
+				continue;
 			}
+			now += PageSaveLimit::kIntervalMilliseconds;
+			Frame();
 			EXPECT_NE(SavedLevel().find(edit), std::string::npos) << edit;
 			EXPECT_EQ(Run(*pane, "record(document.getElementById('saveState').textContent);"), Names{"Saved \u201cMainMenu\u201d"});
 		}
+	}
+
+	// A held save is made as the level goes, while its objects are still there: the edit made last
+	// is the first object the unload destroys.
+	TEST_F(LevelEditorSaving, ASaveHeldAsTheLevelGoesIsMadeWhileTheLevelIsWhole)
+	{
+		// The panel the fixture opened goes: the editor opens in the level.
+		Engine::SendMessage(Message("CreateLevelEditor"));
+		ProcessObjectChanges();
+		engine->userFolder.WriteFile("Levels/Yard", "<Level><string>Yard</string><string>Yard</string><ObjectGroup><Object><string>Yardstick</string>"
+													 "</Object></ObjectGroup></Level>");
+		auto* director = new test::Director();
+		director->script[2] = [this] { StartEditor(); };
+		director->script[4] = [this] {
+			pane = ObjectFromName("LevelEditorHud").object->GetComponent<HTMLPane>();
+			now += PageSaveLimit::kIntervalMilliseconds;
+			EXPECT_EQ(ClickSave(), "Saved \u201cYard\u201d");
+			Box(Tuple3f(0, 0, -10), Tuple3f(1, 1, 1), true, "EditBeforeTheLevelGoes");
+			now += PageSaveLimit::kIntervalMilliseconds / 2;
+			EXPECT_EQ(ClickSave(), "Saving \u201cYard\u201d in a moment\u2026");
+			Engine::Instance()->RequestState(Engine::kQuit);
+		};
+		engine->engine->AddSystem(director);
+		engine->engine->RequestLevel("Yard");
+		engine->engine->Run();
+		EXPECT_NE(SavedLevel("Yard").find("EditBeforeTheLevelGoes"), std::string::npos) << SavedLevel("Yard");
 	}
 
 	TEST_F(LevelEditorSaving, ThePanelSaysWhyASaveWasRefused)

@@ -2,11 +2,13 @@
 
 #include "Components/GUI/EditorWorld.h"
 #include "Components/Origin.h"
+#include "Components/Physics/Body.h"
 #include "Components/Transform.h"
 #include "ObjectGroup.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace gui_tests
@@ -128,6 +130,100 @@ namespace gui_tests
 			if (c.direction.z < 0)
 				EXPECT_LT(at.z, c.aimed.z) << c.what << ": the crate steps aside the way the view points";
 			crate->Destroy();
+			ProcessObjectChanges();
+		}
+	}
+
+	// The player walks between two openings of the editor, looking up at the sky or down at the
+	// ground: the editor opens at the player, and its "Create" puts the crate ahead of the player.
+	TEST_F(PlaceAndDeleteModeInWorld, TheEditorOpensAtThePlayerAndCreatesInItsView)
+	{
+		Box(Tuple3f(0, -1, 0), Tuple3f(60, 2, 60));
+		const struct
+		{
+			const char* view;
+			const char* direction;
+		} views[] = {{"at the sky", "0 0.2 -1"}, {"at the ground", "0 -0.2 -1"}};
+		for (const auto& view : views)
+			for (const Tuple3f& walkedTo : {Tuple3f(0, 1, 0), Tuple3f(0, 1, 17)})
+			{
+				SCOPED_TRACE(std::string(view.view) + " from " + Vec(walkedTo));
+				Composition* player = StartedObject(test::TransformXml(Vec(walkedTo)) + test::CameraXml(view.direction), "Player");
+				StartEditor(0);
+				Frame();
+				const Camera* camera = ObjectFromName("CameraObject").object->GetComponent<Camera>();
+				EXPECT_EQ(camera->GetEyePosition(), walkedTo);
+				placement->SetCurrObjName("EditorCrate.xml");
+				Tell(editor, "CreateObject");
+				const Object crate = ObjectFromName("EditorCrate");
+				ASSERT_FALSE(crate.IsDummy());
+				const Tuple3f ahead = crate.object->GetComponent<Transform>()->GetWorldPosition() - walkedTo;
+				EXPECT_LT(ahead.Length(), 12.0f) << Vec(ahead);
+				EXPECT_GT(ahead.DotProduct(camera->GetDirection()), 0.9f * ahead.Length()) << "out of view: " << Vec(ahead);
+				crate.object->Destroy();
+				player->Destroy();
+				Engine::SendMessage(Message("CreateLevelEditor"));
+				ProcessObjectChanges();
+			}
+	}
+
+	// Whatever is created near the player stands clear of it: an object or a group, on a surface
+	// or on the grid; on the grid it keeps to the cells.
+	TEST_F(PlaceAndDeleteModeInWorld, AGroupOrAGridPlacementStandsClearOfThePlayer)
+	{
+		Box(Tuple3f(0, -1, 0), Tuple3f(20, 2, 20));
+		Box(Tuple3f(0.5f, 1, 0.5f), Tuple3f(1, 1, 1), false, "Player");
+		StartEditor(0);
+		// The grid's cell a unit below the player's centre overlaps the player.
+		Tell(editor, "Decrease", 4);
+		const struct
+		{
+			const char* what;
+			bool onGrid;
+			bool group;
+			// The height of its lowest piece: on a surface it stands on the floor, on the grid in its cell.
+			float lowest;
+		} cases[] = {{"an object on the grid", true, false, 0.5f}, {"a group on a surface", false, true, 0.5f},
+			{"a group on the grid", true, true, 1.0f}};
+		for (const auto& c : cases)
+		{
+			SCOPED_TRACE(c.what);
+			if ((placement->GetPlacementMode() == 1) != c.onGrid)
+				placement->ToggleMode();
+			if ((placement->GetObjectsOrGroups() == 1) != c.group)
+				placement->ToggleType();
+			placement->SetCurrObjName(c.group ? "Tower.xml" : "EditorCrate.xml");
+			Aim(Tuple3f(0.5f, 1, 0.5f), Tuple3f(0, -1, -0.01f));
+			Frame();
+			const std::size_t before = ObjectGroup::InCreationOrder().size();
+			Tell(editor, "CreateObject");
+			std::vector<unsigned> made = ObjectIdsByName("EditorCrate");
+			if (c.group)
+			{
+				ASSERT_EQ(ObjectGroup::InCreationOrder().size(), before + 1);
+				const auto& members = ObjectGroup::InCreationOrder().back()->GetMembers();
+				made.assign(members.begin(), members.end());
+			}
+			ASSERT_FALSE(made.empty());
+			float lowest = 1e9f;
+			for (unsigned id : made)
+			{
+				Composition* piece = ObjectFromId(id).object;
+				if (piece->GetComponent<Body>() == nullptr)
+					continue;
+				const Tuple3f at = piece->GetComponent<Transform>()->GetWorldPosition();
+				lowest = std::min(lowest, at.y);
+				EXPECT_FALSE(std::fabs(at.x - 0.5f) < 1.0f && std::fabs(at.z - 0.5f) < 1.0f && std::fabs(at.y - 1.0f) < 1.0f)
+					<< "inside the player at " << Vec(at);
+				EXPECT_LE((Tuple3f(at.x, 0, at.z) - Tuple3f(0.5f, 0, 0.5f)).Length(), 2.5f) << Vec(at);
+				if (c.onGrid)
+					EXPECT_EQ(at.z - std::floor(at.z), 0.5f) << "off the grid at " << Vec(at);
+			}
+			EXPECT_EQ(lowest, c.lowest);
+			if (c.group)
+				ObjectGroup::InCreationOrder().back()->Destroy();
+			for (unsigned id : ObjectIdsByName("EditorCrate"))
+				ObjectFromId(id).object->Destroy();
 			ProcessObjectChanges();
 		}
 	}
