@@ -37,9 +37,9 @@ namespace UserLevels
 	// outside their levels' folders, is refused (the working folder is not looked in, as no level
 	// lookup looks there). A link in the place of the folder is refused, and so is a folder that
 	// really lies in the game's data folder, whatever links lead there; a link in the place of the
-	// file is replaced by the saved file. A page saves at most once a
-	// second (see PageSaveLimit): a save asked for sooner is held. True when the level was saved
-	// now; a refused save gives one diagnostic naming the requester and the level.
+	// file is replaced by the saved file. A page saves at most once a second (see PageSaveLimit): a
+	// save asked for sooner is held. True when the level was saved now; a refused save gives one
+	// diagnostic naming the requester and the level.
 	bool Save(Engine& engine, const std::string& levelName, const std::string& requester, Told told = {});
 	// Makes the saves the pages' limit holds, while the level they save is still whole.
 	void MakeHeldSaves();
