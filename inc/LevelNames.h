@@ -5,6 +5,7 @@
 // every level change it is requested to make, and again when it loads the level.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,4 +21,9 @@ namespace LevelNames
 	// The level's file, found through the game's folders and opened once, so that what is read is
 	// what was checked. Null, with a diagnostic naming the level, when it is refused or not found.
 	std::unique_ptr<OpenedFile> Open(const std::string& levelName);
+
+	// Tests change the files between a level file's opening and its check, as another program
+	// could: while one is set, it runs right after each level file is opened. Null for none.
+	using OpenedHook = std::function<void()>;
+	void SetOpenedHook(OpenedHook hook);
 }

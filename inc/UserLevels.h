@@ -33,11 +33,13 @@ namespace UserLevels
 	bool IsPlainName(const std::string& levelName);
 	// Saves the running level as that folder's file of the name, creating the folder when needed.
 	// Every kind of file is searched for in the user folder before the game's Data, so a save may
-	// only replace a level: a name with an extension, or one the search paths find as a file
-	// outside the levels' folders, is refused. A link in the place of the folder is refused; a
-	// link in the place of the file is replaced by the saved file. A page saves at most once a
-	// second (see PageSaveLimit): a save asked for sooner is held. True when the level was saved
-	// now; a refused save gives one diagnostic naming the requester and the level.
+	// only replace a level: a name with an extension, or one the game's folders hold as a file
+	// outside their levels' folders, is refused (the working folder is not looked in, as no level
+	// lookup looks there). A link in the place of the folder is refused, and so is a folder that
+	// really lies in the game's data folder, whatever links lead there; a link in the place of the
+	// file is replaced by the saved file. A page saves at most once a second (see PageSaveLimit): a
+	// save asked for sooner is held. True when the level was saved now; a refused save gives one
+	// diagnostic naming the requester and the level.
 	bool Save(Engine& engine, const std::string& levelName, const std::string& requester, Told told = {});
 	// Makes the saves the pages' limit holds, while the level they save is still whole.
 	void MakeHeldSaves();

@@ -10,6 +10,10 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_BUILD_TEST
 cmake --build "$build" -j "$(tw_jobs)" --target Tumblewreck
 game="$build/bin/Tumblewreck"
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$game" "$@"
+  # xvfb-run picks a free display number and sets DISPLAY to it for the command it runs, so the
+  # game says which, before it starts.
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
+    'echo "No display here: Tumblewreck runs on the virtual display $DISPLAY (Xvfb, 1280x1024), unseen; Ctrl+C ends it." >&2; exec "$0" "$@"' \
+    "$game" "$@"
 fi
 exec "$game" "$@"

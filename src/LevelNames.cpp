@@ -4,6 +4,8 @@
 #include "Utilities/Diagnostics.h"
 #include "Utilities/SearchPaths.h"
 
+#include <utility>
+
 namespace
 {
 	// A drive letter counts too: a level file written on Windows may carry one.
@@ -27,6 +29,12 @@ namespace
 		}
 	}
 
+	LevelNames::OpenedHook& Opened()
+	{
+		static LevelNames::OpenedHook hook;
+		return hook;
+	}
+
 	// The level's file as the game's folders find it (null when none holds it), and why the level
 	// is refused (empty when it is not).
 	struct Examined
@@ -45,6 +53,8 @@ namespace
 		if (found.empty())
 			return {};
 		auto file = std::make_unique<OpenedFile>(found);
+		if (Opened())
+			Opened()();
 		// The place the links led to when the file was opened: the file that will be read.
 		if (file->IsOpen() && !GetSearchPaths().Holds(file->RealPath()))
 			return {nullptr, "it is the file \"" + found + "\", outside the game's folders"};
@@ -81,5 +91,10 @@ namespace LevelNames
 		else if (!examined.file)
 			tw::Diagnostics::Report("Level \"" + levelName + "\" is not found in the game's folders; the world stays empty");
 		return std::move(examined.file);
+	}
+
+	void SetOpenedHook(OpenedHook hook)
+	{
+		Opened() = std::move(hook);
 	}
 }

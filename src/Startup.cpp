@@ -34,11 +34,6 @@ namespace Startup
 			std::cerr << "Tumblewreck: no user folder: neither XDG_DATA_HOME nor HOME names one\n";
 			return std::nullopt;
 		}
-		if (!Platform::CreateFolder(userFolder))
-		{
-			std::cerr << "Tumblewreck: the user folder '" << userFolder << "' cannot be created\n";
-			return std::nullopt;
-		}
 		return Folders{userFolder, Platform::ExecutableFolder(argv0) + kDataFolderName};
 	}
 
@@ -89,9 +84,16 @@ namespace Startup
 		const std::optional<Folders> folders = PrepareFolders(argv0);
 		if (!folders)
 			return kNoUserFolder;
-		const std::unique_ptr<Engine> engine = StartEngine(*folders, beforeSystems, afterSystems);
+		std::unique_ptr<Engine> engine = StartEngine(*folders, beforeSystems, afterSystems);
 		if (!engine)
 			return kStartFailed;
+		if (!Platform::CreateFolder(folders->userFolder))
+		{
+			engine->LeaveConfigurationUnwritten();
+			engine.reset();
+			std::cerr << "Tumblewreck: the user folder '" << folders->userFolder << "' cannot be created\n";
+			return kNoUserFolder;
+		}
 		engine->Run();
 		return 0;
 	}

@@ -27,20 +27,23 @@ namespace
 			return named + "is not a plain file name (no folders, no \"..\")";
 		if (fs::path(levelName).has_extension())
 			return named + "has an extension, which no level has: the saved file would stand before the game's file of that name";
-		const std::string found = FindFile(levelName);
-		std::error_code error;
-		if (fs::is_regular_file(found, error) && !IsLevelFile(engine, found))
+		// As the game looks levels up: in its folders alone, whatever the working folder holds.
+		const std::string found = GetSearchPaths().FindInFolders(levelName);
+		if (!found.empty() && !IsLevelFile(engine, found))
 			return named + "is the game's file \"" + found + "\", not a level";
 		return "";
 	}
 
 	// Why the folder cannot take a save; empty when it can, made if it was missing.
-	std::string FolderRefusal(const std::string& folder)
+	std::string FolderRefusal(const Engine& engine, const std::string& folder)
 	{
 		std::error_code error;
-		// Through a link the folder could be the game's own Data.
 		if (fs::is_symlink(fs::symlink_status(fs::path(folder).parent_path(), error)))
 			return "the folder \"" + folder + "\" is a link, which a save never follows";
+		// Where the folder really is, whatever links lead there: a user folder that is, or lies
+		// under, a link can be the game's own Data. Looked at before the folder is made in it.
+		if (IsInsideFolder(folder, engine.GetDataFolder()))
+			return "the folder \"" + folder + "\" lies in the game's data folder \"" + engine.GetDataFolder() + "\", which a save never writes";
 		fs::create_directories(folder, error);
 		if (error)
 			return "the folder \"" + folder + "\" could not be made (" + error.message() + ")";
@@ -50,7 +53,7 @@ namespace
 	Outcome Write(Engine& engine, const std::string& levelName)
 	{
 		const std::string folder = UserLevels::Folder(engine);
-		if (std::string refusal = FolderRefusal(folder); !refusal.empty())
+		if (std::string refusal = FolderRefusal(engine, folder); !refusal.empty())
 			return {Outcome::kRefused, std::move(refusal)};
 		if (!engine.SaveLevel(folder + levelName))
 			return {Outcome::kRefused, "the level \"" + levelName + "\" could not be written into \"" + folder + "\""};

@@ -179,6 +179,42 @@ namespace
 							  "in Missing after Missing, next Missing, 0 objects", "UnloadingLevel Missing"}));
 	}
 
+	// A level is loaded into an empty world whether it loads or not: what stood in the world when the
+	// load began (here made before the first level) goes with a missing or refused level too.
+	TEST_F(LevelChange, AMissingOrRefusedLevelLeavesNothingOfWhatStoodBefore)
+	{
+		TempFolder outside;
+		outside.WriteFile("Escape", "<Level><string>Dock</string><string>Dock</string></Level>");
+		const std::string escape = dataFolder.Path() + "Levels/Escape";
+		WriteLevel("Escape", "Dock", "Dock");
+		const struct
+		{
+			const char* firstLevel;
+			std::function<void()> beforeTheLoad;
+		} cases[] = {
+			{"Missing", [] {}},
+			// A level when the engine took its name, a link out of the game's folders when it loads.
+			{"Escape", [&] {
+				std::filesystem::remove(escape);
+				std::filesystem::create_symlink(outside.Path() + "Escape", escape);
+			}},
+		};
+		for (const auto& entry : cases)
+		{
+			SCOPED_TRACE(entry.firstLevel);
+			engine.reset();
+			WriteConfig(std::string("<Config><FirstLevel>") + entry.firstLevel + "</FirstLevel></Config>");
+			MakeEngine();
+			entry.beforeTheLoad();
+			CreateObject("Leftover");
+			::testing::internal::CaptureStderr();
+			const Names events = Run({LogAndSend("Shutdown")});
+			::testing::internal::GetCapturedStderr();
+			const std::string level = entry.firstLevel;
+			EXPECT_EQ(events, (Names{"in " + level + " after " + level + ", next " + level + ", 0 objects", "UnloadingLevel " + level}));
+		}
+	}
+
 	// Level names come from level files, bindings, pages and the configuration, all of which anyone
 	// may write. Each rule has a name that it alone refuses: the climbing names land on Bridge in the
 	// data folder, and the link is a plain name.
@@ -241,6 +277,7 @@ namespace
 			Engine::SendMessage(Message("RestartLevel"));
 		};
 		const std::function<void()> gotoBridge = [] { Engine::SendMessage(Message("GotoLevel").PushString("Bridge")); };
+		const std::function<void()> gotoPier = [] { Engine::SendMessage(Message("GotoLevel").PushString("Pier")); };
 		const struct
 		{
 			const char* request;
@@ -248,6 +285,8 @@ namespace
 			const char* firstLevel;
 			std::function<void()> step;
 			Names events;
+			// The start of the one level diagnostic; empty for none.
+			std::string told = "";
 		} cases[] = {
 			{"the first level", "Dock", "<FirstLevel>Dock</FirstLevel>", [] {}, {"LevelLoaded Dock", "UnloadingLevel Dock"}},
 			{"the fallback", "MainMenu", "", [] {}, {"LevelLoaded MainMenu", "UnloadingLevel MainMenu"}},
@@ -257,6 +296,8 @@ namespace
 				{"LevelLoaded Dock", "UnloadingLevel Dock", "LevelLoaded Dock", "UnloadingLevel Dock"}},
 			{"a shipped level", "Bridge", "<FirstLevel>Dock</FirstLevel>", gotoBridge,
 				{"LevelLoaded Dock", "UnloadingLevel Dock", "LevelLoaded Bridge", "UnloadingLevel Bridge"}},
+			{"a level the game's folders do not hold", "Pier", "<FirstLevel>Dock</FirstLevel>", gotoPier,
+				{"LevelLoaded Dock", "UnloadingLevel Dock", "UnloadingLevel Pier"}, "Level \"Pier\" is not found in the game's folders"},
 		};
 		const std::filesystem::path started = std::filesystem::current_path();
 		for (const auto& entry : cases)
@@ -274,7 +315,8 @@ namespace
 			std::filesystem::current_path(started);
 			EXPECT_EQ(events, entry.events);
 			EXPECT_NE(engine->GetPreviousLevel(), "Stray") << "read from the data folder's file";
-			EXPECT_EQ(told.find("Level \""), std::string::npos) << told;
+			const std::size_t said = told.find("Level \"");
+			EXPECT_EQ(said == std::string::npos ? std::string() : told.substr(said, entry.told.size()), entry.told) << told;
 		}
 	}
 

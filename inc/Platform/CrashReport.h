@@ -7,7 +7,8 @@
 
 namespace Platform
 {
-	// Installs the handlers. reportPath is where the report goes; empty when no user folder
-	// could be found, in which case a crash only says that no report could be saved.
+	// Installs the handlers. reportPath is where the report goes, its missing folders made at the
+	// crash; empty when no user folder could be found, in which case a crash only says that no
+	// report could be saved.
 	void InstallCrashReport(const std::string& reportPath);
 }

@@ -10,6 +10,7 @@
 #include <exception>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -124,6 +125,20 @@ namespace Platform
 			return !report.Failed();
 		}
 
+		// The game makes its user folder only once it has started, so a crash while it starts makes
+		// the report's folders itself, each in turn, as mkdir -p would.
+		void MakeReportFolders()
+		{
+			char folder[kPathCapacity];
+			std::memcpy(folder, reportPath, kPathCapacity);
+			for (char* slash = std::strchr(folder + 1, '/'); slash != nullptr; slash = std::strchr(slash + 1, '/'))
+			{
+				*slash = '\0';
+				mkdir(folder, 0755);
+				*slash = '/';
+			}
+		}
+
 		void ReportCrash(int signal, const siginfo_t* info)
 		{
 			SafeWriter console(STDERR_FILENO);
@@ -132,6 +147,7 @@ namespace Platform
 				console.Text("The user path could not be found. Dump could not be saved.\n");
 				return;
 			}
+			MakeReportFolders();
 			int fd = open(reportPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
 			if (fd < 0)
 			{

@@ -84,7 +84,8 @@ namespace
 			"The user path could not be found\\. Dump could not be saved\\.");
 		EXPECT_EXIT(
 			{
-				Platform::InstallCrashReport("/nonexistent-folder/Tumblewreck/Tumblewreck.dmp");
+				// A missing folder is made, as the game makes its user folder; one under a file cannot be.
+				Platform::InstallCrashReport("/dev/null/Tumblewreck/Tumblewreck.dmp");
 				CrashWithSegfault();
 			},
 			::testing::KilledBySignal(SIGSEGV),

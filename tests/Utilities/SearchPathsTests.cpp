@@ -11,7 +11,7 @@ namespace
 {
 	namespace fs = std::filesystem;
 
-	TEST(SearchPath, AddNormalisesRejectsAndErases)
+	TEST(SearchPaths, AddNormalisesRejectsAndErases)
 	{
 		SearchPathList paths;
 		for (const char* path : {"Data", "Data/", "/", "c/"})
@@ -23,7 +23,7 @@ namespace
 		EXPECT_EQ(paths.Entries(), (SearchPathList::Paths{"c/"}));
 	}
 
-	TEST(SearchPath, FirstFolderHoldingTheFileWinsAndFoldersAreNotFiles)
+	TEST(SearchPaths, FirstFolderHoldingTheFileWinsAndFoldersAreNotFiles)
 	{
 		const test::TempFolder scratch;
 		const fs::path root = scratch.Path();
@@ -41,5 +41,8 @@ namespace
 		const std::string direct = (root / "here.txt").string();
 		EXPECT_EQ(paths.Find(direct), direct) << "an existing name comes back unchanged";
 		EXPECT_EQ(paths.Find("nowhere.txt"), "nowhere.txt") << "and so does a missing one";
+		EXPECT_EQ(paths.FindInFolders("level.xml"), folder("first") + "level.xml");
+		for (const std::string& elsewhere : {direct, std::string("nowhere.txt")})
+			EXPECT_EQ(paths.FindInFolders(elsewhere), "") << "the folders alone are searched: " << elsewhere;
 	}
 }

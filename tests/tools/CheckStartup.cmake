@@ -17,9 +17,10 @@
 #            "no-folder": exit code -1 with a message on stderr;
 #            "no-display": exit code 1, nothing on stdout, and on stderr one line only, which says
 #              that no display could be opened, names xvfb-run and ends with the raising source
-#              named from the project's folder; no crash report, no configuration written;
+#              named from the project's folder; nothing left in WORK: no user folder (so no crash
+#              report and no configuration);
 #            "failed-start": exit code 1 and a line on stderr that says the game could not start
-#              because the video mode was refused; no crash report, no configuration written;
+#              because the video mode was refused; nothing left in WORK, as for "no-display";
 #            "reloads": exit code 0 after the main menu was loaded again and again, the process
 #              grown by less than 20 MB over the loads after the first ten (the lowest size of
 #              ten loads at each end)
@@ -146,11 +147,9 @@ elseif(EXPECT STREQUAL "no-display" OR EXPECT STREQUAL "failed-start")
   if(NOT result EQUAL 1)
     message(FATAL_ERROR "expected exit code 1, got ${result}")
   endif()
-  if(EXISTS "${userFolder}/Tumblewreck.dmp")
-    message(FATAL_ERROR "a failed start wrote a crash report")
-  endif()
-  if(EXISTS "${userFolder}/Tumblewreck.cfg")
-    message(FATAL_ERROR "a failed start wrote a configuration")
+  file(GLOB_RECURSE leftBehind LIST_DIRECTORIES true "${WORK}/*")
+  if(leftBehind)
+    message(FATAL_ERROR "a failed start left behind: ${leftBehind}")
   endif()
   if(EXPECT STREQUAL "no-display")
     if(NOT output STREQUAL "" OR NOT errors MATCHES "^Tumblewreck could not start: no display could be opened [^\n]*xvfb-run[^\n]* \\(src/[^ :]+:[0-9]+\\)\n$")

@@ -3,8 +3,9 @@
 // crashing on purpose. On a tour it goes from the menu to each shipped level in turn and, before
 // it ends, makes one object of every shipped archetype. Reloading, it loads the main menu (a level
 // with a full-screen page) that many times, a few frames each, and prints how much the process grew
-// over the loads after the first ten. The start-up tests run it in a fresh user folder.
-// Usage: StartupProbe <frames> [crash | tour] | StartupProbe <loads> reload
+// over the loads after the first ten. Crashing at the start, it crashes before the systems are
+// added. The start-up tests run it in a fresh user folder.
+// Usage: StartupProbe <frames> [crash | tour] | StartupProbe <loads> reload | StartupProbe 0 crash-at-start
 #include "Archetype.h"
 #include "Engine.h"
 #include "Message.h"
@@ -23,6 +24,14 @@
 
 namespace
 {
+	// A store into reserved, uncommitted memory: a real fault, which the sanitizers leave to the
+	// crash report.
+	void CrashOnPurpose()
+	{
+		auto* inaccessible = static_cast<volatile int*>(Platform::ReserveAddressSpace(Platform::PageSize()));
+		*inaccessible = 1;
+	}
+
 	struct __StartupProbeName
 	{
 		static constexpr const char* name = "StartupProbe";
@@ -104,14 +113,6 @@ namespace
 			Engine::SendMessage(Message("Shutdown"));
 		}
 
-		// A store into reserved, uncommitted memory: a real fault, which the sanitizers leave to the
-		// crash report.
-		static void CrashOnPurpose()
-		{
-			auto* inaccessible = static_cast<volatile int*>(Platform::ReserveAddressSpace(Platform::PageSize()));
-			*inaccessible = 1;
-		}
-
 		static void MakeEveryArchetype()
 		{
 			for (const auto& entry : std::filesystem::directory_iterator(Engine::Instance()->GetDataFolder() + "Objects"))
@@ -133,7 +134,7 @@ int main(int argc, char** argv)
 {
 	if (argc < 2)
 	{
-		std::cerr << "usage: StartupProbe <frames> [crash | tour] | StartupProbe <loads> reload\n";
+		std::cerr << "usage: StartupProbe <frames> [crash | tour] | StartupProbe <loads> reload | StartupProbe 0 crash-at-start\n";
 		return 2;
 	}
 	const unsigned frameLimit = static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10));
@@ -143,5 +144,7 @@ int main(int argc, char** argv)
 		: ending == "reload"							 ? StartupProbe::Ending::Reload
 														 : StartupProbe::Ending::Shutdown;
 
+	if (ending == "crash-at-start")
+		return Startup::RunGame(argv[0], [](Engine&) { CrashOnPurpose(); });
 	return Startup::RunGame(argv[0], nullptr, [&](Engine& engine) { engine.AddSystem(new StartupProbe(frameLimit, how)); });
 }
