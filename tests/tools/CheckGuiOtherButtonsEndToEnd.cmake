@@ -39,7 +39,7 @@ other_clicks menu-buttons
 sleep 1
 ${TW_CLICK_START}
 wait_for_cue ready || exit 1
-press_until Escape paused 1 || exit 1
+press_until Escape paused || exit 1
 wait_for_cue veil-measured || exit 1
 other_clicks pause-buttons
 sleep 1

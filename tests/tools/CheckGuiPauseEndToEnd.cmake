@@ -9,7 +9,7 @@
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
 set(press_escape "${TW_PRESS_UNTIL_CUE}
-press_until Escape paused 1 || exit 1")
+press_until Escape paused || exit 1")
 # Clicked again until the game cues that it resumed: on a loaded machine a click can come before
 # the pause menu's page takes it.
 set(click_resume "click_until 160 105 resumed")

@@ -88,13 +88,13 @@ wait_for_cue() {
 
 # A player script's key press and click that the game must see, for a game with the GUI probe, which
 # cues "released-<n>" once it has taken the n-th release of a key or a mouse button and done all the
-# release does. "press_until KEY NAME [SECONDS]" holds the key across frames (a press and release
-# inside one frame is never seen, and a large window on a loaded machine can take most of a second a
-# frame; 0.3 s unless given), "click_until X Y NAME" clicks the left button at that point in window
-# pixels; each waits until the game has taken the release, and only if the game then has not left
-# the cue does it press again, at most ten times: a press made again before the game took the last
-# one could undo it (a second Escape closes the pause menu the first opened). The window takes the
-# focus first: other tests may open windows.
+# release does. "press_until KEY NAME" holds the key for 0.3 s, "click_until X Y NAME" clicks the
+# left button at that point in window pixels; each waits until the game has taken the release, and
+# only if the game then has not left the cue (a press and release inside one long frame is never
+# seen) does it press again, at most ten times: a press made again before the game took the last one
+# could undo it (a second Escape closes the pause menu the first opened). For the same reason a key
+# is never held past the X server's autorepeat delay (0.66 s): a repeat that reaches the game is a
+# second press. The window takes the focus first: other tests may open windows.
 set(TW_PRESS_UNTIL_CUE [=[
 releases_taken() {
   ls | grep -c '^released-'
@@ -118,7 +118,7 @@ until_taken() {
 press_key() {
   xdotool search --name '^Tumblewreck$' windowfocus
   xdotool keydown $1
-  sleep $2
+  sleep 0.3
   xdotool keyup $1
 }
 click_at() {
@@ -130,7 +130,7 @@ click_at() {
   xdotool mouseup 1
 }
 press_until() {
-  until_taken $2 press_key $1 ${3:-0.3}
+  until_taken $2 press_key $1
 }
 click_until() {
   until_taken $3 click_at $1 $2
