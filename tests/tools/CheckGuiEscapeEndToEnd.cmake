@@ -11,10 +11,10 @@ set(TW_GAME_TIMEOUT 150)
 tw_play_game(${WIDTH} ${HEIGHT} "${TW_CLICK_START}
 ${TW_PRESS_UNTIL_CUE}
 wait_for_cue ready || exit 1
-press_until Escape paused 1 || exit 1
+press_until Escape paused || exit 1
 wait_for_cue veil-measured || exit 1
 wait_for_cue paused-second || exit 1
-press_until Escape resumed 1 || exit 1
+press_until Escape resumed || exit 1
 ${TW_WAIT_FOR_THE_END}
 ${TW_CLOSE_WINDOW}")
 

@@ -1,9 +1,10 @@
 # Plays the shipped game from the main menu with the mouse's other buttons: the right button (the
 # suck button) and the middle one, pressed and released on every button of the main menu and then
-# on every button of the pause menu in Homestead, must press none of them. Only "Start", clicked
-# afterwards with the left button, leads on, and only the Escape press pauses: the levels loaded are
-# the main menu and Homestead alone, no "Pause" false follows the pause, and the game still runs
-# when the player closes it. Run with cmake -P and:
+# on every button of the pause menu in Homestead, must press none of them. The pages' buttons report
+# their mouse events: each must see the right and the middle button go down and up on it, as those
+# buttons (2 and 1), and no click but the left button's on "Start", which alone leads on. Only the
+# Escape press pauses: the levels loaded are the main menu and Homestead alone, no "Pause" false
+# follows the pause, and the game still runs when the player closes it. Run with cmake -P and:
 #   PROGRAM  the game with the probe;  CLOSER  the X window tool;  WORK  a scratch folder, emptied first
 #   LEVEL  the main menu level's path
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
@@ -27,7 +28,7 @@ other_clicks() {
   done < $1
 }]=])
 
-set(TW_EXTRA_CONFIG "<GuiProbe><Resume>true</Resume></GuiProbe>")
+set(TW_EXTRA_CONFIG "<GuiProbe><Resume>true</Resume><ReportPresses>true</ReportPresses></GuiProbe>")
 set(TW_GAME_TIMEOUT 150)
 tw_play_game(1024 768 "${TW_WAIT_FOR_CUE}
 ${TW_PRESS_UNTIL_CUE}
@@ -38,7 +39,7 @@ other_clicks menu-buttons
 sleep 1
 ${TW_CLICK_START}
 wait_for_cue ready || exit 1
-press_until Escape paused 1 || exit 1
+press_until Escape paused || exit 1
 wait_for_cue veil-measured || exit 1
 other_clicks pause-buttons
 sleep 1
@@ -50,6 +51,23 @@ list(LENGTH menuButtons menuCount)
 list(LENGTH pauseButtons pauseCount)
 if(NOT menuCount EQUAL 3 OR NOT pauseCount EQUAL 4)
   message(FATAL_ERROR "the probe found ${menuCount} buttons on the main menu and ${pauseCount} on the pause menu, not 3 and 4")
+endif()
+# The events each button saw, in the order the player made them: the right and the middle button on
+# each, top to bottom, and between the two menus the left click on "Start".
+set(expected "")
+foreach(button start options quit LEFT_CLICK resume restart mainMenu quit)
+  if(button STREQUAL "LEFT_CLICK")
+    list(APPEND expected "mousedown 0 start" "mouseup 0 start" "click 0 start")
+    continue()
+  endif()
+  foreach(number 2 1)
+    list(APPEND expected "mousedown ${number} ${button}" "mouseup ${number} ${button}")
+  endforeach()
+endforeach()
+string(REGEX MATCHALL "Press [a-z]+ [0-9] [A-Za-z]+" presses "${GAME_ERRORS}")
+list(TRANSFORM presses REPLACE "^Press " "")
+if(NOT presses STREQUAL expected)
+  message(FATAL_ERROR "the menus' buttons saw the mouse events\n  ${presses}\nnot\n  ${expected}")
 endif()
 string(REGEX MATCHALL "LevelLoaded [A-Za-z]+" levels "${GAME_ERRORS}")
 if(NOT levels STREQUAL "LevelLoaded MainMenu;LevelLoaded Homestead")

@@ -9,23 +9,10 @@
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
 set(press_escape "${TW_PRESS_UNTIL_CUE}
-press_until Escape paused 1 || exit 1")
+press_until Escape paused || exit 1")
 # Clicked again until the game cues that it resumed: on a loaded machine a click can come before
 # the pause menu's page takes it.
-set(click_resume "for attempt in $(seq 10)
-do
-  window=$(xdotool search --name '^Tumblewreck$' | head -1)
-  xdotool mousemove --window $window 160 105
-  sleep 0.3
-  xdotool mousedown 1
-  sleep 0.3
-  xdotool mouseup 1
-  for wait in $(seq 20)
-  do
-    [ -f resumed ] && break 2
-    sleep 0.1
-  done
-done")
+set(click_resume "click_until 160 105 resumed")
 set(wait_for_the_end "for wait in $(seq 600)
 do
   xdotool search --name '^Tumblewreck$' >/dev/null || exit 0

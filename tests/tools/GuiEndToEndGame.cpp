@@ -6,8 +6,12 @@
 // and writes what share of that rectangle on screen shows the colour, then the same with the menu
 // hidden (the level behind), keeps the frame as "menu.png", writes the button's centre in window
 // pixels to the file "start-button", the centres of every button of the menu to "menu-buttons" (one
-// "x y" a line) and leaves the cue "menu-shown". "KeyReporter" writes every
-// "ReportKey" its object receives ("Key <code>"), as the key test level's page sends it. On the
+// "x y" a line) and leaves the cue "menu-shown". "PageReporter" writes every "ReportKey" its object
+// receives ("Key <code>"), as the key test level's page sends it, and every "ReportPress" ("Press
+// <event> <button> <element id>"): with "ReportPresses" set in its configuration element, the probe
+// makes the menus' buttons report their mouse events so, through a "Reporter" object of its own. Two
+// frames after the game takes each release of a key or a mouse button, once all that the release
+// does has been done, it leaves the cue "released-<count of releases>". On the
 // heads-up display test level it puts up the display ("PlayerHudObj"), measures the run of the
 // health bar's colour on the bar's middle row on screen at full health, gives the "Player" a
 // "HealthPercentage" of 0.25, measures again ("HealthRun <full> <quarter>") and leaves the cue
@@ -58,17 +62,18 @@
 
 namespace
 {
-	struct __KeyReporterName
+	struct __PageReporterName
 	{
-		static constexpr const char* name = "KeyReporter";
+		static constexpr const char* name = "PageReporter";
 	};
 
-	class KeyReporter : public test::QuietComponent<KeyReporter, __KeyReporterName>
+	class PageReporter : public test::QuietComponent<PageReporter, __PageReporterName>
 	{
 	public:
 		bool Start() override
 		{
-			owner->RegisterHandler("ReportKey", &KeyReporter::OnReportKey);
+			owner->RegisterHandler("ReportKey", &PageReporter::OnReportKey);
+			owner->RegisterHandler("ReportPress", &PageReporter::OnReportPress);
 			return true;
 		}
 		void OnReportKey(Message::Reader reader)
@@ -77,7 +82,19 @@ namespace
 			std::cerr << "Key " << code << std::endl;
 			test::LeaveCue(("key-" + std::to_string(code)).c_str());
 		}
+		void OnReportPress(Message::Reader reader) { std::cerr << "Press " << reader.Read<std::string>() << std::endl; }
 	};
+
+	// Makes every button of the page report its mouse events to the object "Reporter".
+	constexpr const char* kReportPresses =
+		"(function() { var buttons = document.getElementsByClassName('button');"
+		" for (let i = 0; i < buttons.length; ++i) { const id = buttons[i].id;"
+		" ['mousedown', 'mouseup', 'click'].forEach(function(type) { buttons[i].addEventListener(type, function(event) {"
+		" var report = new Message('ReportPress'); report.PushString(type + ' ' + event.button + ' ' + id);"
+		" new ObjectFromName('Reporter', 0).SendMessage(report); }); }); } })();";
+
+	// Frames between the game taking a release and the cue: what the release does is done by then.
+	constexpr unsigned kReleaseFrames = 2;
 
 	using test::Near;
 	using test::ReadFrame;
@@ -136,9 +153,15 @@ namespace
 	class GuiProbe : public SystemBase<GuiProbe, __GuiProbeName>
 	{
 	public:
-		void LoadConfig(Config& section) override { resume = section.GetBool("Resume", false); }
+		void LoadConfig(Config& section) override
+		{
+			resume = section.GetBool("Resume", false);
+			reportPresses = section.GetBool("ReportPresses", false);
+		}
 		void Initialize() override
 		{
+			RegisterHandler("KeyUp", &GuiProbe::OnRelease);
+			RegisterHandler("MouseUp", &GuiProbe::OnRelease);
 			RegisterHandler("LevelLoaded", &GuiProbe::OnLevelLoaded);
 			RegisterHandler("Pause", &GuiProbe::OnPause);
 			RegisterHandler("BindingActs", &GuiProbe::OnBindingActs);
@@ -146,6 +169,9 @@ namespace
 		}
 		void Update() override
 		{
+			if (releaseFrames > 0 && --releaseFrames == 0)
+				for (; releasesCued < releases; ++releasesCued)
+					test::LeaveCue(("released-" + std::to_string(releasesCued + 1)).c_str());
 			if (readyFrames > 0 && --readyFrames == 0)
 				test::LeaveCue("ready");
 			if (veilFrames > 0)
@@ -170,6 +196,7 @@ namespace
 				std::vector<Rect> buttons = test::ColourBandsOnPane(*menu.object, kMenuButton, Engine::Instance()->GetSystem<Window>()->GetWidth());
 				buttons.insert(buttons.begin(), button);
 				WriteCentres("menu-buttons", buttons);
+				ReportPresses(*menu.object);
 				test::LeaveCue("menu-shown");
 				menuFrames = 0;
 			}
@@ -221,6 +248,25 @@ namespace
 		}
 
 		void OnBindingActs(Message::Reader) { test::LeaveCue("binding-acted"); }
+		void OnRelease(Message::Reader)
+		{
+			++releases;
+			releaseFrames = kReleaseFrames;
+		}
+
+		// With "ReportPresses" set: the page's buttons report to a "Reporter" object made for them.
+		void ReportPresses(Composition& paneObject) const
+		{
+			if (!reportPresses)
+				return;
+			if (ObjectFromName("Reporter").IsDummy())
+			{
+				const Object reporter = CreateObject("Reporter");
+				reporter.object->AddComponent(PageReporter::TypeId());
+				reporter.object->Start();
+			}
+			paneObject.GetComponent<HTMLPane>()->GetView()->ExecuteJavascript(kReportPresses);
+		}
 		void OnUnloadingLevel(Message::Reader) { test::LeaveCue("level-unloaded"); }
 
 		// A second after the pause changed: how far the box moved; half a second later the end.
@@ -270,7 +316,10 @@ namespace
 			std::cerr << "VeilCover " << VeilCover(veiledFrame, ReadFrame(width, height), width, height) << std::endl;
 			shown.object->HandleMessage(Message("SetVisible").PushBool(true));
 			if (veilObject == "PauseMenu")
+			{
 				WriteCentres("pause-buttons", test::ColourBandsOnPane(*shown.object, kMenuButton, width));
+				ReportPresses(*shown.object);
+			}
 			test::LeaveCue("veil-measured");
 			if (veilObject != "WonPage")
 				return;
@@ -377,6 +426,10 @@ namespace
 		bool boxFalls = false;
 		bool watchesPauses = false;
 		bool resume = false;
+		bool reportPresses = false;
+		unsigned releases = 0;
+		unsigned releasesCued = 0;
+		unsigned releaseFrames = 0;
 		bool paused = false;
 		bool watching = false;
 		bool ending = false;
@@ -398,7 +451,7 @@ int main(int argc, char** argv)
 	const auto serveKeyPage = [](Engine& engine)
 	{
 		std::ofstream(engine.GetUserFolder() + "KeyPage.html") << kKeyPage;
-		KeyReporter::Register();
+		PageReporter::Register();
 	};
 	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, serveKeyPage, [](Engine& engine) { engine.AddSystem(new GuiProbe()); });
 }

@@ -86,25 +86,54 @@ wait_for_cue() {
   return 1
 }]=])
 
-# A player script's key press that the game must see: "press_until KEY NAME [SECONDS]" holds the key
-# across frames (a press and release inside one frame is never seen, and a large window on a loaded
-# machine can take most of a second a frame; 0.3 s unless given), again until the game leaves the
-# cue, and fails after ten tries. The window takes the focus first: other tests may open windows.
+# A player script's key press and click that the game must see, for a game with the GUI probe, which
+# cues "released-<n>" once it has taken the n-th release of a key or a mouse button and done all the
+# release does. "press_until KEY NAME" holds the key for 0.3 s, "click_until X Y NAME" clicks the
+# left button at that point in window pixels; each waits until the game has taken the release, and
+# only if the game then has not left the cue (a press and release inside one long frame is never
+# seen) does it press again, at most ten times: a press made again before the game took the last one
+# could undo it (a second Escape closes the pause menu the first opened). For the same reason a key
+# is never held past the X server's autorepeat delay (0.66 s): a repeat that reaches the game is a
+# second press. The window takes the focus first: other tests may open windows.
 set(TW_PRESS_UNTIL_CUE [=[
-press_until() {
+releases_taken() {
+  ls | grep -c '^released-'
+}
+until_taken() {
+  cue=$1
+  shift
   for attempt in $(seq 10)
   do
-    xdotool search --name '^Tumblewreck$' windowfocus
-    xdotool keydown $1
-    sleep ${3:-0.3}
-    xdotool keyup $1
-    for wait in $(seq 20)
+    taken=$(releases_taken)
+    "$@"
+    for wait in $(seq 600)
     do
-      [ -f $2 ] && return 0
+      [ "$(releases_taken)" -gt "$taken" ] && break
       sleep 0.1
     done
+    [ -f $cue ] && return 0
   done
   return 1
+}
+press_key() {
+  xdotool search --name '^Tumblewreck$' windowfocus
+  xdotool keydown $1
+  sleep 0.3
+  xdotool keyup $1
+}
+click_at() {
+  window=$(xdotool search --name '^Tumblewreck$' | head -1)
+  xdotool mousemove --window $window $1 $2
+  sleep 0.3
+  xdotool mousedown 1
+  sleep 0.3
+  xdotool mouseup 1
+}
+press_until() {
+  until_taken $2 press_key $1
+}
+click_until() {
+  until_taken $3 click_at $1 $2
 }
 ]=])
 
