@@ -18,6 +18,7 @@
 #include "Sound.h"
 #include "SoundLibrary/SampleSounds.h"
 #include "Systems/Logic/GameWorld.h"
+#include "Systems/Logic/ShippedLevelWorld.h"
 #include "Systems/Physics/Collider.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Quaternion.h"
@@ -210,6 +211,44 @@ namespace
 			const Tuple3f groundScale = ground->GetComponent<Transform>()->GetScale();
 			EXPECT_GE(groundScale.x / 2.0f, farthest) << row.level;
 			EXPECT_GE(groundScale.y / 2.0f, farthest) << row.level;
+		}
+	}
+
+	// Facing each of eight ways from the start and holding the forward key, for longer than a walk
+	// corner to corner takes: the player never drops below the floor and never ends past the drawn
+	// ground, so where the walkable ground ends something drawn stands in the way.
+	TEST(ShippedScenery, APlayerWalkingAnyWayFromTheStartIsStoppedByWhatIsDrawnOrWalksOn)
+	{
+		constexpr unsigned kWalkFrames = 12 * 62;
+		for (const char* level : {"Homestead", "Hillside", "Lair"})
+		{
+			GameWorld world;
+			ASSERT_TRUE(world.LoadLevel(level)) << level;
+			const Object player = ObjectFromName("Player");
+			const Tuple3f start = PositionOf(player);
+			// The ground is a unit plane turned flat: its x and y scales span x and z.
+			const Tuple3f groundScale = ObjectFromName("Ground").object->GetComponent<Transform>()->GetScale();
+			for (int way = 0; way < 8; ++way)
+			{
+				const float angle = static_cast<float>(way) * 3.14159265f / 4.0f;
+				const Tuple3f facing(std::sin(angle), 0.0f, std::cos(angle));
+				player.SendMessage(Message("SetPos").Push(start));
+				player.SendMessage(Message("SetVelocity").Push(Tuple3f()));
+				player.SendMessage(Message("SetDir").PushFloat(facing.x).PushFloat(facing.y).PushFloat(facing.z));
+				float lowest = start.y;
+				for (unsigned frame = 0; frame < kWalkFrames; ++frame)
+				{
+					// The golem's scraps, thrown at a player passing its stone, would end the walk.
+					player.SendMessage(Message("Heal").PushInt(100));
+					player.SendMessage(Message("MoveForward").PushFloat(1.0f));
+					world.Frame();
+					lowest = std::min(lowest, PositionOf(player).y);
+				}
+				const Tuple3f end = PositionOf(player);
+				EXPECT_GT(lowest, 0.0f) << level << " facing " << facing << ": the player dropped through the ground";
+				EXPECT_TRUE(std::fabs(end.x) <= groundScale.x / 2.0f && std::fabs(end.z) <= groundScale.y / 2.0f)
+					<< level << " facing " << facing << ": the player ended past the drawn ground, at " << end;
+			}
 		}
 	}
 

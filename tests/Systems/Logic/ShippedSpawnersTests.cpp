@@ -65,8 +65,9 @@ namespace
 		const SpawnerCase cases[] = {
 			// The lair's four kegs over its 3 m walls, low and fast or as a steep lob.
 			{"Lair", "Keg", 3000, Tuple3f(0.0f, 1.0f, 13.0f), {{40.0f, 30.0f}, {40.0f, 45.0f}, {65.0f, 30.0f}, {25.0f, 60.0f}}},
-			// The homestead's two crates off the edge of its ground.
-			{"Homestead", "Crate", 4000, Tuple3f(5.0f, 1.0f, -10.0f), {{40.0f, 45.0f}, {25.0f, 60.0f}}},
+			// The homestead's two crates over its 20 m walls, both climbing more than 30 above where they
+			// were made.
+			{"Homestead", "Crate", 4000, Tuple3f(5.0f, 1.0f, -10.0f), {{50.0f, 45.0f}, {60.0f, 45.0f}}},
 		};
 		for (const SpawnerCase& row : cases)
 		{
