@@ -287,6 +287,29 @@ namespace
 		}
 	}
 
+	// Each crate placed in a level file, blown spinning over the wall nearer to it at a steep lob,
+	// is removed once it has left the level.
+	TEST(ShippedScenery, APlacedCrateBlownOutOfTheLevelIsRemoved)
+	{
+		for (const char* level : {"Homestead", "Hillside"})
+		{
+			GameWorld world;
+			ASSERT_TRUE(world.LoadLevel(level)) << level;
+			const std::vector<unsigned> placed = ObjectIdsByName("Crate");
+			ASSERT_FALSE(placed.empty()) << level;
+			world.Frame();
+			for (unsigned id : placed)
+			{
+				const float outward = PositionOf(id).x < 0.0f ? -1.0f : 1.0f;
+				ObjectFromId(id).SendMessage(Message("SetVelocity").Push(Tuple3f(outward * 22.5f, 39.0f, 0.0f)));
+				ObjectFromId(id).SendMessage(Message("SetAngularVelocity").Push(Tuple3f(3.0f, 1.0f, 2.0f)));
+			}
+			world.Frame(10 * 62);
+			for (unsigned id : placed)
+				EXPECT_TRUE(ObjectFromId(id).IsDummy()) << level << ": a crate blown out of the level is still in play, at " << PositionOf(id);
+		}
+	}
+
 	// Homestead, Hillside and the lair in the order of play: every effect the levels declare is
 	// loaded once, counted for each level that names it, is a file the level's own sound tables
 	// play, and is heard when played.
