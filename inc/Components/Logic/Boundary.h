@@ -1,7 +1,8 @@
 // Boundary: watches whether a target object (its own object, named "__This", or the first member
 // of its object group bearing the target name) stays wholly inside a box laid around the target's
 // first position, and tells its own object when the target leaves ("exitMessage") and comes back
-// ("enterMessage"). A target without a Body and a collider is not watched.
+// ("enterMessage"). A box open above ("openAbove") lets the target rise as high as it flies: only
+// its floor and sides are left by. A target without a Body and a collider is not watched.
 #pragma once
 
 #include "Components/QuietComponent.h"
@@ -36,4 +37,6 @@ private:
 	Tuple3f boxMaximum{0.0f, 0.0f, 0.0f};
 	// The full extent of the box along x, y and z.
 	Tuple3f dimmensions_{0.0f, 0.0f, 0.0f};
+	// The box watches a level, open to the sky: what flies above its top has not left.
+	bool openAbove = false;
 };

@@ -17,13 +17,17 @@ namespace
 bool Boundary::Load(Serializer& serializer)
 {
 	serializer.Read(targetName).Read(exitMessage).Read(enterMessage).Read(dimmensions_);
+	// Records written before the box could be open above end at the dimensions.
+	openAbove = false;
+	if (serializer.NextValueIs<bool>())
+		serializer.Read(openAbove);
 	return true;
 }
 
 bool Boundary::Serialize(Serializer& serializer)
 {
 	serializer.Write("targetName", targetName).Write("exitMessage", exitMessage).Write("enterMessage", enterMessage);
-	serializer.Write("dimmensions_", dimmensions_);
+	serializer.Write("dimmensions_", dimmensions_).Write("openAbove", openAbove);
 	return true;
 }
 
@@ -75,7 +79,7 @@ bool Boundary::Update()
 	const float* bounds = rigidBody->collider->GetBounds();
 	bool inside = true;
 	for (int axis = 0; axis < 3; ++axis)
-		inside = inside && boxMinimum[axis] <= bounds[axis] && bounds[axis + 3] <= boxMaximum[axis];
+		inside = inside && boxMinimum[axis] <= bounds[axis] && (bounds[axis + 3] <= boxMaximum[axis] || (axis == 1 && openAbove));
 	if (!inside == outside)
 		return true;
 	outside = !inside;

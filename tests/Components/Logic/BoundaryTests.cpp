@@ -26,11 +26,12 @@ namespace
 		return text.str();
 	}
 
-	// A unit cube without gravity at the position, watched by a Boundary of its own.
-	Object AddWatchedCube(MotionWorld& world, const std::string& dimensions, const Tuple3f& position = Tuple3f(0, 5, 0))
+	// A unit cube without gravity at the position, watched by a Boundary of its own whose record
+	// ends with the values in "more".
+	Object AddWatchedCube(MotionWorld& world, const std::string& dimensions, const Tuple3f& position = Tuple3f(0, 5, 0), const std::string& more = "")
 	{
 		const Object cube = world.AddBodyObject("Cube", position, false, MotionWorld::CubeBody("NOGRAVITY"));
-		MotionWorld::AddLoaded(cube, Boundary::TypeId(), BoundaryValues("__This", dimensions));
+		MotionWorld::AddLoaded(cube, Boundary::TypeId(), BoundaryValues("__This", dimensions) + more);
 		cube.object->Start();
 		return cube;
 	}
@@ -78,6 +79,29 @@ namespace
 			world.Frame(3);
 		}
 		EXPECT_EQ(log.entries, (std::vector<std::string>{"Left", "Back", "Left", "Back"}));
+	}
+
+	// A box open above, as one watching a level is, is left by its floor or a side but never by
+	// rising; a record without the flag, as written before it, keeps its top.
+	TEST(Boundary, ABoxOpenAboveIsLeftOnlyByItsFloorOrSides)
+	{
+		// (what follows the dimensions in the record, where the cube goes, heard)
+		const struct { const char* more; Tuple3f to; std::vector<std::string> heard; } cases[] = {
+			{"<bool>true</bool>", Tuple3f(0, 500, 0), {}},
+			{"<bool>true</bool>", Tuple3f(0, 0, 0), {"Left"}},
+			{"<bool>true</bool>", Tuple3f(5, 5, 0), {"Left"}},
+			{"", Tuple3f(0, 500, 0), {"Left"}},
+		};
+		for (const auto& c : cases)
+		{
+			MotionWorld world;
+			const Object cube = AddWatchedCube(world, "4 4 4", Tuple3f(0, 5, 0), c.more);
+			MessageLog& log = Listen(cube, {"Left", "Back"});
+			world.Frame();
+			cube.SendMessage(Message("SetPos").Push(c.to));
+			world.Frame(3);
+			EXPECT_EQ(log.entries, c.heard) << c.more << " to " << c.to;
+		}
 	}
 
 	// A player parks what it holds below every level; only leaving the box in the level counts.

@@ -8,6 +8,7 @@
 #include "Components/Graphics/OrthoPlane.h"
 #include "Components/Graphics/Primitive.h"
 #include "Components/Graphics/Skybox.h"
+#include "Components/Logic/BehaviorTree.h"
 #include "Components/Logic/RagdollLink.h"
 #include "Components/Physics/Body.h"
 #include "Components/Sound/SoundEffect.h"
@@ -18,6 +19,7 @@
 #include "Sound.h"
 #include "SoundLibrary/SampleSounds.h"
 #include "Systems/Logic/GameWorld.h"
+#include "Systems/Logic/ShippedLevelWorld.h"
 #include "Systems/Physics/Collider.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Quaternion.h"
@@ -35,11 +37,14 @@ namespace
 {
 	using namespace test;
 
-	// Bodies fall and settle in this many frames before the props are looked at.
-	constexpr unsigned kSettleFrames = 90;
+	// Bodies fall and settle for the first 20 s of play before the props are looked at, and they
+	// are looked at again a second later.
+	constexpr unsigned kSettleFrames = 20 * 62;
+	constexpr unsigned kStillFrames = 62;
 	// How far apart two boxes may be and still touch, and a bottom that low stands on the ground.
 	constexpr float kTouch = 0.05f;
-	// What stays in the air on purpose: the sky's cloud, a balloon, and a power-up hovering to be seen.
+	// What stays in the air, and moves there, on purpose: the sky's cloud, a balloon, and a power-up
+	// hovering to be seen.
 	const std::set<std::string> kAirborne = {"Cloud", "Balloon", "Medkit"};
 
 	struct Box
@@ -88,8 +93,11 @@ namespace
 
 	struct Prop
 	{
+		unsigned id = 0;
 		std::string name;
 		Box box;
+		// A character walks where its behaviour takes it.
+		bool walks = false;
 	};
 
 	// Every drawn shape of the level but the skies, glows and pages.
@@ -103,7 +111,7 @@ namespace
 			if (transform == nullptr || object->GetComponent<Skybox>() != nullptr || object->GetComponent<Billboard>() != nullptr ||
 				object->GetComponent<OrthoPlane>() != nullptr)
 				continue;
-			Prop prop{object->GetName(), {}};
+			Prop prop{each.id, object->GetName(), {}, object->GetComponent<BehaviorTree>() != nullptr};
 			if (object->GetComponent<Primitive>() != nullptr)
 				AddShape(prop.box, *transform, Tuple3f(), Tuple3f(), Tuple3f(1.0f, 1.0f, 1.0f));
 			else if (const CompositePrimitive* composite = object->GetComponent<CompositePrimitive>())
@@ -137,23 +145,51 @@ namespace
 		return floating;
 	}
 
-	const char* const kShippedLevels[] = {"MainMenu", "Homestead", "Hillside", "Lair", "Won"};
-
-	TEST(ShippedScenery, EveryPropStandsOnTheGroundOrOnAnotherProp)
+	// What moved by more than a touch between two looks at the props, but for what moves on purpose.
+	std::vector<std::string> MovedProps(const std::vector<Prop>& before, const std::vector<Prop>& after)
 	{
-		for (const char* level : kShippedLevels)
+		std::vector<std::string> moved;
+		for (const Prop& prop : before)
 		{
+			if (prop.walks || kAirborne.count(prop.name) != 0)
+				continue;
+			const auto later = std::find_if(after.begin(), after.end(), [&prop](const Prop& each) { return each.id == prop.id; });
+			if (later == after.end() || !later->box.Contains(prop.box) || !prop.box.Contains(later->box))
+				moved.push_back(prop.name);
+		}
+		return moved;
+	}
+
+	TEST(ShippedScenery, EveryPropRestsOnTheGroundOrOnAnotherPropAndStaysThere)
+	{
+		// (level, the prop the player stands beside, which springs up for the player, what is taken
+		// out first). The stone wakes the golem, which takes its scraps up and fights: the fight's own
+		// tests judge that, and here the raised stone is judged.
+		const struct { const char* level; const char* besideProp; const char* removed; } rows[] = {
+			{"MainMenu", nullptr, nullptr}, {"Homestead", nullptr, nullptr}, {"Hillside", "SignBoard", nullptr}, {"Lair", nullptr, nullptr},
+			{"Lair", "WakingStone", "Golem"}, {"Won", nullptr, nullptr},
+		};
+		for (const auto& row : rows)
+		{
+			SCOPED_TRACE(std::string(row.level) + (row.besideProp ? std::string(" beside ") + row.besideProp : ""));
 			GameWorld world;
-			ASSERT_TRUE(world.LoadLevel(level)) << level;
+			ASSERT_TRUE(world.LoadLevel(row.level));
 			// Opened, the shed's door slides up out of the doorway into its housing, and the pen's gate
 			// down into the ground.
 			ObjectStore::Instance().SendToNamed("ShedDoor", Message("Open"));
 			ObjectStore::Instance().SendToNamed("Gate", Message("Open"));
+			if (row.removed != nullptr)
+				ObjectFromName(row.removed).object->Destroy();
+			if (row.besideProp != nullptr)
+				ObjectFromName("Player").SendMessage(Message("SetPos").Push(PositionOf(ObjectFromName(row.besideProp)) + Tuple3f(2.0f, 1.0f, 0.0f)));
 			world.Frame(kSettleFrames);
-			const std::vector<Prop> props = DrawnProps();
-			EXPECT_GE(props.size(), 2u) << level;
-			for (const std::string& name : FloatingProps(props))
-				ADD_FAILURE() << level << ": \"" << name << "\" floats";
+			const std::vector<Prop> settled = DrawnProps();
+			EXPECT_GE(settled.size(), 2u);
+			for (const std::string& name : FloatingProps(settled))
+				ADD_FAILURE() << "\"" << name << "\" floats";
+			world.Frame(kStillFrames);
+			for (const std::string& name : MovedProps(settled, DrawnProps()))
+				ADD_FAILURE() << "\"" << name << "\" moved after it settled";
 		}
 	}
 
@@ -210,6 +246,67 @@ namespace
 			const Tuple3f groundScale = ground->GetComponent<Transform>()->GetScale();
 			EXPECT_GE(groundScale.x / 2.0f, farthest) << row.level;
 			EXPECT_GE(groundScale.y / 2.0f, farthest) << row.level;
+		}
+	}
+
+	// Facing each of eight ways from the start and holding the forward key, for longer than a walk
+	// corner to corner takes: the player never drops below the floor and never ends past the drawn
+	// ground, so where the walkable ground ends something drawn stands in the way.
+	TEST(ShippedScenery, APlayerWalkingAnyWayFromTheStartIsStoppedByWhatIsDrawnOrWalksOn)
+	{
+		constexpr unsigned kWalkFrames = 12 * 62;
+		for (const char* level : {"Homestead", "Hillside", "Lair"})
+		{
+			GameWorld world;
+			ASSERT_TRUE(world.LoadLevel(level)) << level;
+			const Object player = ObjectFromName("Player");
+			const Tuple3f start = PositionOf(player);
+			// The ground is a unit plane turned flat: its x and y scales span x and z.
+			const Tuple3f groundScale = ObjectFromName("Ground").object->GetComponent<Transform>()->GetScale();
+			for (int way = 0; way < 8; ++way)
+			{
+				const float angle = static_cast<float>(way) * 3.14159265f / 4.0f;
+				const Tuple3f facing(std::sin(angle), 0.0f, std::cos(angle));
+				player.SendMessage(Message("SetPos").Push(start));
+				player.SendMessage(Message("SetVelocity").Push(Tuple3f()));
+				player.SendMessage(Message("SetDir").PushFloat(facing.x).PushFloat(facing.y).PushFloat(facing.z));
+				float lowest = start.y;
+				for (unsigned frame = 0; frame < kWalkFrames; ++frame)
+				{
+					// The golem's scraps, thrown at a player passing its stone, would end the walk.
+					player.SendMessage(Message("Heal").PushInt(100));
+					player.SendMessage(Message("MoveForward").PushFloat(1.0f));
+					world.Frame();
+					lowest = std::min(lowest, PositionOf(player).y);
+				}
+				const Tuple3f end = PositionOf(player);
+				EXPECT_GT(lowest, 0.0f) << level << " facing " << facing << ": the player dropped through the ground";
+				EXPECT_TRUE(std::fabs(end.x) <= groundScale.x / 2.0f && std::fabs(end.z) <= groundScale.y / 2.0f)
+					<< level << " facing " << facing << ": the player ended past the drawn ground, at " << end;
+			}
+		}
+	}
+
+	// Each crate placed in a level file, blown spinning over the wall nearer to it at a steep lob,
+	// is removed once it has left the level.
+	TEST(ShippedScenery, APlacedCrateBlownOutOfTheLevelIsRemoved)
+	{
+		for (const char* level : {"Homestead", "Hillside"})
+		{
+			GameWorld world;
+			ASSERT_TRUE(world.LoadLevel(level)) << level;
+			const std::vector<unsigned> placed = ObjectIdsByName("Crate");
+			ASSERT_FALSE(placed.empty()) << level;
+			world.Frame();
+			for (unsigned id : placed)
+			{
+				const float outward = PositionOf(id).x < 0.0f ? -1.0f : 1.0f;
+				ObjectFromId(id).SendMessage(Message("SetVelocity").Push(Tuple3f(outward * 22.5f, 39.0f, 0.0f)));
+				ObjectFromId(id).SendMessage(Message("SetAngularVelocity").Push(Tuple3f(3.0f, 1.0f, 2.0f)));
+			}
+			world.Frame(10 * 62);
+			for (unsigned id : placed)
+				EXPECT_TRUE(ObjectFromId(id).IsDummy()) << level << ": a crate blown out of the level is still in play, at " << PositionOf(id);
 		}
 	}
 

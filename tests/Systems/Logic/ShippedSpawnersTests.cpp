@@ -1,5 +1,6 @@
 // The shipped levels' spawners, headless: what they made and the player blew out of the level is
 // removed, and each spawner makes another, back in the level, within its interval.
+#include "Archetype.h"
 #include "Components/Physics/PhysicsComponentWorld.h"
 #include "Systems/Logic/GameWorld.h"
 #include "Systems/Physics/RigidBody.h"
@@ -60,13 +61,46 @@ namespace
 		body.Wake();
 	}
 
+	// A keg made beside a spawner of the lair, taken in and shot from the muzzle near straight up
+	// at the full speed of a keg, spinning: it climbs more than 30 above where it was made, and is
+	// still in play when it comes down.
+	TEST(ShippedSpawners, AKegShotStraightUpIsNotRemovedInFlight)
+	{
+		constexpr float kMuzzleHeight = 4.6f;
+		// The player's fastest shot, halved for a body as heavy as a keg.
+		constexpr float kKegShotSpeed = 30.0f;
+		GameWorld world;
+		ASSERT_TRUE(world.LoadLevel("Lair"));
+		const Object keg = CreateObjectFromArchetype("Keg.xml");
+		keg.object->Start();
+		keg.SendMessage(Message("SetPos").Push(Tuple3f(-6.0f, 0.4f, 5.0f)));
+		world.Frame(10);
+		keg.SendMessage(Message("SetPos").Push(Tuple3f(0.0f, kMuzzleHeight, 10.0f)));
+		keg.SendMessage(Message("SetVelocity").Push(Tuple3f(0.3f, kKegShotSpeed, 0.0f)));
+		keg.SendMessage(Message("SetAngularVelocity").Push(Tuple3f(2.0f, 5.0f, 1.0f)));
+		float peak = 0.0f;
+		bool cameDown = false;
+		for (unsigned frame = 0; frame < 8 * kFramesPerSecond && !cameDown; ++frame)
+		{
+			world.Frame();
+			if (ObjectFromId(keg.id).IsDummy())
+				break;
+			const float height = PhysicsComponentWorld::RigidBodyOf(keg).GetPosition().y;
+			peak = std::max(peak, height);
+			cameDown = peak > 31.0f && height < 10.0f;
+		}
+		EXPECT_GT(peak, 31.0f) << "the shot never flew 30 above where the keg was made";
+		EXPECT_TRUE(cameDown) << "the keg was removed in flight, at its peak of " << peak;
+	}
+
 	TEST(ShippedSpawners, WhatIsBlownOutOfTheLevelIsRemovedAndMadeAgain)
 	{
 		const SpawnerCase cases[] = {
 			// The lair's four kegs over its 3 m walls, low and fast or as a steep lob.
 			{"Lair", "Keg", 3000, Tuple3f(0.0f, 1.0f, 13.0f), {{40.0f, 30.0f}, {40.0f, 45.0f}, {65.0f, 30.0f}, {25.0f, 60.0f}}},
-			// The homestead's two crates off the edge of its ground.
-			{"Homestead", "Crate", 4000, Tuple3f(5.0f, 1.0f, -10.0f), {{40.0f, 45.0f}, {25.0f, 60.0f}}},
+			// The homestead's two crates over its 20 m walls, both climbing more than 30 above where they
+			// were made.
+			{"Homestead", "Crate", 4000, Tuple3f(5.0f, 1.0f, -10.0f), {{50.0f, 45.0f}, {60.0f, 45.0f}}},
 		};
 		for (const SpawnerCase& row : cases)
 		{
