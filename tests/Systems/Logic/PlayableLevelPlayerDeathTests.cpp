@@ -149,6 +149,34 @@ namespace
 		EXPECT_EQ(nextLevel, "Homestead") << "the level did not start again";
 	}
 
+	// A breath drawn in when the player is knocked out stops there: the lungs fill no further and
+	// the crate ahead, pulled until then, is not breathed in.
+	TEST(PlayableLevelPlayerDeath, ABreathHeldThroughTheDeathStops)
+	{
+		const auto breath = [] { return Player().object->GetComponent<Lungs>()->curCapacity; };
+		float atTheDeath = 0.0f, later = 0.0f, rest = 0.0f;
+		bool held = false;
+		PlayFirstLevel(
+			[&](FakeInputDevice& mouse, Script& script) {
+				script[kDeathFrame - 20] = [&] {
+					rest = breath();
+					mouse.mouseButtons = SDL_BUTTON(SDL_BUTTON_RIGHT);
+				};
+				script[kDeathFrame] = [&] {
+					atTheDeath = breath();
+					Die();
+				};
+				script[kDeathFrame + 150] = [&] {
+					later = breath();
+					held = !Player().object->GetComponent<Blow>()->heldObjs.empty();
+				};
+			},
+			kDeathFrame + 150);
+		ASSERT_GT(atTheDeath, rest) << "the player was not breathing in";
+		EXPECT_LE(later, atTheDeath) << "the breath went on";
+		EXPECT_FALSE(held) << "the crate ahead was breathed in";
+	}
+
 	// The goal met half a second before the death sends the game on 5 s after it was met, well after
 	// the restart would have come: the next level comes, not the restart.
 	TEST(PlayableLevelPlayerDeath, ALevelChangeEarnedBeforeTheDeathGoesFirst)
