@@ -30,7 +30,7 @@ public:
 
 private:
 	void OnDeath(Message::Reader reader);
-	// The player's breath and controls rest.
+	// The player's breath and controls rest, and what it carries is let go.
 	void RestControls() const;
 	// True once the delay has run and no level change is due before the restart.
 	bool RestartDue() const;

@@ -78,4 +78,5 @@ void PlayerDeath::RestControls() const
 	Engine::SendMessage(Message("PlayerKnockedOut"));
 	owner->HandleMessage(Message("SetSucking").PushBool(false));
 	owner->HandleMessage(Message("SetLungState").PushU32(Lungs::kRest));
+	owner->HandleMessage(Message("Release"));
 }

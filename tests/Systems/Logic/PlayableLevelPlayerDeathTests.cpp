@@ -3,6 +3,7 @@
 // against it, while a level change earned before the death goes first.
 #include "Archetype.h"
 #include "Components/Logic/Blow.h"
+#include "Components/Logic/Grabber.h"
 #include "Components/Logic/Health.h"
 #include "Components/Logic/Lungs.h"
 #include "Components/Logic/Objectives.h"
@@ -175,6 +176,31 @@ namespace
 		ASSERT_GT(atTheDeath, rest) << "the player was not breathing in";
 		EXPECT_LE(later, atTheDeath) << "the breath went on";
 		EXPECT_FALSE(held) << "the crate ahead was breathed in";
+	}
+
+	// A crate carried when the player is knocked out is let go.
+	TEST(PlayableLevelPlayerDeath, ACrateCarriedThroughTheDeathIsLetGo)
+	{
+		const auto carried = [] { return Player().object->GetComponent<Grabber>()->GetGrabbedObject(); };
+		unsigned atTheDeath = 0, later = 0;
+		PlayFirstLevel(
+			[&](FakeInputDevice&, Script& script) {
+				// The crate ahead lies within reach of the carry, the player looking down at it.
+				script[1] = [] {
+					ObjectFromId(ObjectIdsByName("Crate").front()).SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 0.5f, -2.0f)));
+					Player().SendMessage(Message("RotRight").PushFloat(0.3f));
+				};
+				// As the display passes the carry key on.
+				script[kDeathFrame - 10] = [] { Player().SendMessage(Message("Grab")); };
+				script[kDeathFrame] = [&] {
+					atTheDeath = carried();
+					Die();
+				};
+				script[kDeathFrame + 30] = [&] { later = carried(); };
+			},
+			kDeathFrame + 30);
+		ASSERT_NE(atTheDeath, 0u) << "the player carried nothing";
+		EXPECT_EQ(later, 0u) << "the player still carries the crate";
 	}
 
 	// The goal met half a second before the death sends the game on 5 s after it was met, well after
