@@ -7,6 +7,7 @@
 #include "Components/Logic/Health.h"
 #include "Components/Logic/Lungs.h"
 #include "Components/Logic/Objectives.h"
+#include "Components/Logic/Suck.h"
 #include "Systems/Logic/ShippedLevelWorld.h"
 
 #include <SDL/SDL.h>
@@ -150,57 +151,47 @@ namespace
 		EXPECT_EQ(nextLevel, "Homestead") << "the level did not start again";
 	}
 
-	// A breath drawn in when the player is knocked out stops there: the lungs fill no further and
-	// the crate ahead, pulled until then, is not breathed in.
-	TEST(PlayableLevelPlayerDeath, ABreathHeldThroughTheDeathStops)
+	// What the player keeps doing with a button or key held when it is knocked out stops there.
+	TEST(PlayableLevelPlayerDeath, WhatThePlayerHeldOnStopsAtTheDeath)
 	{
-		const auto breath = [] { return Player().object->GetComponent<Lungs>()->curCapacity; };
-		float atTheDeath = 0.0f, later = 0.0f, rest = 0.0f;
-		bool held = false;
-		PlayFirstLevel(
-			[&](FakeInputDevice& mouse, Script& script) {
-				script[kDeathFrame - 20] = [&] {
-					rest = breath();
-					mouse.mouseButtons = SDL_BUTTON(SDL_BUTTON_RIGHT);
-				};
-				script[kDeathFrame] = [&] {
-					atTheDeath = breath();
-					Die();
-				};
-				script[kDeathFrame + 150] = [&] {
-					later = breath();
-					held = !Player().object->GetComponent<Blow>()->heldObjs.empty();
-				};
-			},
-			kDeathFrame + 150);
-		ASSERT_GT(atTheDeath, rest) << "the player was not breathing in";
-		EXPECT_LE(later, atTheDeath) << "the breath went on";
-		EXPECT_FALSE(held) << "the crate ahead was breathed in";
-	}
-
-	// A crate carried when the player is knocked out is let go.
-	TEST(PlayableLevelPlayerDeath, ACrateCarriedThroughTheDeathIsLetGo)
-	{
-		const auto carried = [] { return Player().object->GetComponent<Grabber>()->GetGrabbedObject(); };
-		unsigned atTheDeath = 0, later = 0;
-		PlayFirstLevel(
-			[&](FakeInputDevice&, Script& script) {
-				// The crate ahead lies within reach of the carry, the player looking down at it.
-				script[1] = [] {
+		const struct
+		{
+			const char* what;
+			// Twenty frames before the death.
+			std::function<void(FakeInputDevice&)> start;
+			// What the player is still doing, or "".
+			std::function<std::string()> doing;
+		} kCases[] = {
+			{"breathing in", [](FakeInputDevice& mouse) { mouse.mouseButtons = SDL_BUTTON(SDL_BUTTON_RIGHT); },
+				[] {
+					const bool lungsFill = Player().object->GetComponent<Lungs>()->state == Lungs::kInhale;
+					return lungsFill || Player().object->GetComponent<Suck>()->active ? "breathing in" : "";
+				}},
+			// As the display passes the carry key on, at the crate put within reach below the view.
+			{"carrying",
+				[](FakeInputDevice&) {
 					ObjectFromId(ObjectIdsByName("Crate").front()).SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 0.5f, -2.0f)));
 					Player().SendMessage(Message("RotRight").PushFloat(0.3f));
-				};
-				// As the display passes the carry key on.
-				script[kDeathFrame - 10] = [] { Player().SendMessage(Message("Grab")); };
-				script[kDeathFrame] = [&] {
-					atTheDeath = carried();
-					Die();
-				};
-				script[kDeathFrame + 30] = [&] { later = carried(); };
-			},
-			kDeathFrame + 30);
-		ASSERT_NE(atTheDeath, 0u) << "the player carried nothing";
-		EXPECT_EQ(later, 0u) << "the player still carries the crate";
+					Player().SendMessage(Message("Grab"));
+				},
+				[] { return Player().object->GetComponent<Grabber>()->GetGrabbedObject() != 0 ? "carrying" : ""; }},
+		};
+		for (const auto& heldCase : kCases)
+		{
+			std::string atTheDeath, later;
+			PlayFirstLevel(
+				[&](FakeInputDevice& device, Script& script) {
+					script[kDeathFrame - 20] = [&] { heldCase.start(device); };
+					script[kDeathFrame] = [&] {
+						atTheDeath = heldCase.doing();
+						Die();
+					};
+					script[kDeathFrame + 30] = [&] { later = heldCase.doing(); };
+				},
+				kDeathFrame + 30);
+			EXPECT_EQ(atTheDeath, heldCase.what) << "the player was not " << heldCase.what;
+			EXPECT_EQ(later, "") << heldCase.what;
+		}
 	}
 
 	// The goal met half a second before the death sends the game on 5 s after it was met, well after
