@@ -32,7 +32,8 @@ public:
 	// Built-in sets, added when the configuration has fewer button names or bindings.
 	static constexpr size_t kBuiltInButtonCount = 10;
 	static constexpr size_t kBuiltInBindingCount = 13;
-	// While the level editor is on, bindings to this object do not act and the pointer is free.
+	// While the level editor is on, bindings to this object do not act and the pointer is free;
+	// once the player is knocked out ("PlayerKnockedOut") they do not act until the level changes.
 	static constexpr const char* kPlayerName = "Player";
 
 	// Reads the keyboard and mouse through SDL.
@@ -46,8 +47,9 @@ public:
 	void Update() override;
 	void Shutdown() override;
 	// At a level change: the pointer is freed and shown, no motion from before reaches the
-	// buttons, no mouse button pressed before the new level's first frame reaches its pages, and
-	// the joystick is restarted; buttons, bindings and the active state stay.
+	// buttons, no mouse button pressed before the new level's first frame reaches its pages, the
+	// bindings reach the new level's player, and the joystick is restarted; buttons, bindings and
+	// the active state stay.
 	void Reload() override;
 
 	// The head-tracking component driven once per active frame, or null; the component sets
@@ -82,6 +84,7 @@ private:
 
 	void OnPause(Message::Reader reader);
 	void OnLevelEditorActive(Message::Reader reader);
+	void OnPlayerKnockedOut(Message::Reader reader);
 
 	std::unique_ptr<InputDevice> device;
 	ButtonContext context;
@@ -94,6 +97,8 @@ private:
 	BindingList bindings;
 	BindingList editorBindings;
 	bool levelEditorActive = false;
+	// The level's player is knocked out: its controls rest until the level changes.
+	bool playerKnockedOut = false;
 	// What the game last asked of the pointer ("Pause", a level change).
 	bool pointerHeld = false;
 	// Set at a level change: the next frame drops the mouse buttons queued while the level loaded.

@@ -178,8 +178,10 @@ void Input::Initialize()
 {
 	active = true;
 	levelEditorActive = false;
+	playerKnockedOut = false;
 	RegisterHandler("Pause", &Input::OnPause);
 	RegisterHandler("LevelEditorActive", &Input::OnLevelEditorActive);
+	RegisterHandler("PlayerKnockedOut", &Input::OnPlayerKnockedOut);
 	SDL_InitSubSystem(SDL_INIT_JOYSTICK);
 	SDL_EnableUNICODE(1);
 	FreePointer();
@@ -259,7 +261,7 @@ void Input::UpdateBindings()
 	};
 	bindings.SendHolding([this, &deliver](const std::string& recipient, const Message& message)
 	{
-		if (!levelEditorActive || recipient != kPlayerName)
+		if ((!levelEditorActive && !playerKnockedOut) || recipient != kPlayerName)
 			deliver(recipient, message);
 	});
 	if (levelEditorActive)
@@ -274,6 +276,7 @@ void Input::Reload()
 	// Nothing the pointer did before, on a page or in the last level, turns the next level's view.
 	context.motion.Restart();
 	levelStarting = true;
+	playerKnockedOut = false;
 	SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 	SDL_InitSubSystem(SDL_INIT_JOYSTICK);
 }
@@ -310,6 +313,11 @@ void Input::OnPause(Message::Reader reader)
 	const bool paused = reader.Read<bool>();
 	active = !paused;
 	HoldPointer(active);
+}
+
+void Input::OnPlayerKnockedOut(Message::Reader)
+{
+	playerKnockedOut = true;
 }
 
 void Input::OnLevelEditorActive(Message::Reader reader)

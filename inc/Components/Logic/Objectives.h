@@ -52,6 +52,10 @@ public:
 
 	const KeyedRecords<Objective>& GetGoals() const { return goals; }
 	bool IsAllComplete() const { return allComplete; }
+	// True while the goals are met and an achieved message waits for its delay.
+	bool OwesMessages() const;
+	// No later goal message counts (the player is out); achieved messages already owed still go.
+	void StopCounting() { countingStopped = true; }
 
 private:
 	void OnLevelLoaded(Message::Reader reader);
@@ -62,5 +66,6 @@ private:
 	KeyedRecords<Objective> goals;
 	std::vector<AchievedMessage> achieved;
 	bool allComplete = false;
+	bool countingStopped = false;
 	std::uint32_t completeTime;
 };

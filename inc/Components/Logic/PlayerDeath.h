@@ -1,7 +1,9 @@
 // PlayerDeath: when its object dies ("Death"), the heads-up display says so at once, and a few
 // seconds of game time later the game goes back to the level the current level names as its
 // previous one ("PrevLevel" engine-wide). The wait gives the player time to read why the level
-// starts again; the display goes with the level.
+// starts again; the display goes with the level. From the death to the restart the player is out:
+// its controls rest ("PlayerKnockedOut" engine-wide stops the input bindings that reach it), it
+// takes no damage, and no goal or win counts for it. A level change already due goes first.
 #pragma once
 
 #include "Components/QuietComponent.h"
@@ -20,12 +22,23 @@ public:
 	// Game time, in milliseconds, from the death to the level's restart.
 	static constexpr std::uint32_t kRestartDelay = 3000;
 
+	// True from the death of the object named "Player" until its level goes.
+	static bool PlayerIsOut();
+
 	bool Start() override;
 	bool Update() override;
 
 private:
 	void OnDeath(Message::Reader reader);
+	// The player's breath and controls rest, and what it carries is let go.
+	void RestControls() const;
+	// True once the delay has run and no level change is due before the restart.
+	bool RestartDue() const;
 
 	bool dying = false;
+	// The player stopped hearing "Damage" (the frame after the death, so the fatal hit's own
+	// effects, the sounds, shake and reticle that follow its delivery, still take place).
+	bool damageShut = false;
+	bool restartAsked = false;
 	std::uint32_t deathTime = 0;
 };

@@ -1,5 +1,6 @@
 // WinCollision: when its object touches the object named winObj, the game goes on to the next
-// level at the end of the frame, as "NextLevel" does. An empty name matches nothing.
+// level at the end of the frame, as "NextLevel" does. An empty name matches nothing, and nothing
+// wins while the player lies knocked out.
 #pragma once
 
 #include "Components/QuietComponent.h"

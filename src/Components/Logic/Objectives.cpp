@@ -5,6 +5,8 @@
 #include "Systems/Logic/Logic.h"
 #include "Utilities/Diagnostics.h"
 
+#include <algorithm>
+
 Objectives::Objectives() : completeTime(Logic::GameMilliseconds())
 {
 }
@@ -79,6 +81,7 @@ bool Objectives::Serialize(Serializer& serializer)
 bool Objectives::Start()
 {
 	allComplete = false;
+	countingStopped = false;
 	if (Engine* engine = Engine::Instance())
 		engine->AddListener("LevelLoaded", owner->GetId(), &Objectives::OnLevelLoaded);
 	return true;
@@ -93,7 +96,7 @@ void Objectives::OnLevelLoaded(Message::Reader)
 
 void Objectives::OnGoal(Message::Reader reader)
 {
-	if (ObjectFromId(reader.objectId).IsDummy())
+	if (countingStopped || ObjectFromId(reader.objectId).IsDummy())
 		return;
 	Objective* goal = goals.Find(reader.name);
 	if (goal == nullptr)
@@ -131,6 +134,11 @@ bool Objectives::RequiredGoalsMet() const
 		if (!goal.optional && goal.count < goal.hitsRequired)
 			return false;
 	return true;
+}
+
+bool Objectives::OwesMessages() const
+{
+	return allComplete && std::any_of(achieved.begin(), achieved.end(), [](const AchievedMessage& record) { return !record.sent; });
 }
 
 bool Objectives::Update()

@@ -1,5 +1,6 @@
 #include "Components/Logic/WinCollision.h"
 
+#include "Components/Logic/PlayerDeath.h"
 #include "Composition.h"
 #include "Engine.h"
 #include "Object.h"
@@ -27,6 +28,9 @@ void WinCollision::OnCollision(Message::Reader reader)
 {
 	const Object other = ObjectFromId(reader.Read<unsigned>());
 	if (winObj.empty() || other.IsDummy() || other.object->GetName() != winObj)
+		return;
+	// A knocked-out player wins nothing: the level starts again.
+	if (PlayerDeath::PlayerIsOut())
 		return;
 	if (Engine* engine = Engine::Instance())
 		engine->RequestState(Engine::kChangeLevel);

@@ -4,6 +4,7 @@
 #include "Components/Logic/GolemWorld.h"
 #include "Components/Logic/Health.h"
 #include "Components/Logic/PathMovement.h"
+#include "Components/Logic/PlayerDeath.h"
 #include "Components/Logic/RagdollDeath.h"
 #include "Components/Logic/RagdollLink.h"
 #include "Components/Logic/ShootAtObject.h"
@@ -188,6 +189,13 @@ namespace
 				walker.object->HandleMessage(Message("AddWayPoint").Push(wayPoint));
 				const PathMovement& movement = *walker.object->GetComponent<PathMovement>();
 				return Timer{world, [&movement, wayPoint] { return !movement.GetPath().empty() && movement.GetPath().back() == wayPoint; }};
+			}},
+		{"knocked-out player's restart",
+			[] {
+				auto world = std::make_shared<GameplayWorld>();
+				const Object player = world->AddLogic(PlayerDeath::TypeId(), "");
+				player.object->HandleMessage(Message("Death"));
+				return Timer{world, [engine = &world->engine] { return !engine->ArgumentsOf("PrevLevel").empty(); }};
 			}},
 		{"ragdoll's lifetime",
 			[] {

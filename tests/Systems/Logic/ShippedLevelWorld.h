@@ -3,11 +3,14 @@
 #pragma once
 
 #include "Components/Transform.h"
+#include "Systems/Input.h"
+#include "Systems/Input/FakeInputDevice.h"
 #include "Systems/Logic/GameWorld.h"
 #include "Systems/Window.h"
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace test
@@ -21,6 +24,15 @@ namespace test
 		{
 			engine.engine->AddSystem(new Window());
 			engine.engine->AddSystem(new Graphics());
+		}
+		// Adds the Input system with its built-in bindings over a scripted keyboard and mouse: the
+		// keys and buttons the player holds. The device lives as long as the engine.
+		FakeInputDevice& AddScriptedInput()
+		{
+			auto device = std::make_unique<FakeInputDevice>();
+			FakeInputDevice& scripted = *device;
+			engine.engine->AddSystem(new Input(std::move(device)));
+			return scripted;
 		}
 		// Runs the game loop from the first level for that many frames: on frame n the step n runs,
 		// then everyFrame(n).

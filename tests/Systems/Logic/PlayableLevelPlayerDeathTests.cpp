@@ -1,0 +1,209 @@
+// A knocked-out player in the first level, played through the game loop with the player's own
+// keys and mouse: from the death to the restart its controls rest and nothing counts for or
+// against it, while a level change earned before the death goes first.
+#include "Archetype.h"
+#include "Components/Logic/Blow.h"
+#include "Components/Logic/Grabber.h"
+#include "Components/Logic/Health.h"
+#include "Components/Logic/Lungs.h"
+#include "Components/Logic/Objectives.h"
+#include "Components/Logic/Suck.h"
+#include "Systems/Logic/ShippedLevelWorld.h"
+
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace
+{
+	using test::PositionOf;
+	using Script = std::map<unsigned, std::function<void()>>;
+
+	// The level has settled and the player stands on the floor.
+	constexpr unsigned kDeathFrame = 40;
+	// The house comes down, meeting the level's goal, half a second before the death.
+	constexpr unsigned kGoalFrame = kDeathFrame - 30;
+	// Past the restart delay of 3 s after a death at kDeathFrame.
+	constexpr unsigned kAfterTheRestart = kDeathFrame + 200;
+
+	Object Player()
+	{
+		return ObjectFromName("Player");
+	}
+
+	void Die()
+	{
+		Player().SendMessage(Message("Death"));
+	}
+
+	// Plays the first level with the player's keys and mouse until the level changes or the frames
+	// run out; the name of the level that followed, or "".
+	std::string PlayFirstLevel(const std::function<void(FakeInputDevice&, Script&)>& stage, unsigned frames,
+		const std::function<void()>& whileItStands = {})
+	{
+		test::ShippedLevelWorld world("Homestead");
+		FakeInputDevice& device = world.AddScriptedInput();
+		Script script;
+		stage(device, script);
+		std::string nextLevel;
+		world.Play(script, frames, [&](unsigned) {
+			if (!nextLevel.empty())
+				return;
+			if (world.engine.ArgumentsOf("LevelLoaded").size() > 1)
+			{
+				nextLevel = world.engine.engine->GetCurrentLevel();
+				Engine::SendMessage(Message("Shutdown"));
+			}
+			else if (whileItStands)
+				whileItStands();
+		});
+		return nextLevel;
+	}
+
+	// The first level as it stood at the death.
+	struct AtTheDeath
+	{
+		Tuple3f player;
+		std::vector<Tuple3f> crates;
+		int health = 0;
+	};
+
+	std::string WhatTheCratesDid(const AtTheDeath& death)
+	{
+		if (!Player().object->GetComponent<Blow>()->heldObjs.empty())
+			return "a crate was breathed in";
+		const std::vector<unsigned> crates = ObjectIdsByName("Crate");
+		for (std::size_t crate = 0; crate < crates.size() && crate < death.crates.size(); ++crate)
+			if (PositionOf(crates[crate]).Distance(death.crates[crate]) > 0.05)
+				return "a crate was pulled";
+		return "";
+	}
+
+	// One after the other, in one play of the level, what the knocked-out player does with its
+	// keys and mouse and what befalls it; nothing of it counts, and the level starts again.
+	TEST(PlayableLevelPlayerDeath, NothingAKnockedOutPlayerDoesOrMeetsCounts)
+	{
+		const struct
+		{
+			const char* what;
+			unsigned frame;
+			std::function<void(FakeInputDevice&)> act;
+			// What counted since the death, or "".
+			std::function<std::string(const AtTheDeath&)> counted;
+		} kCases[] = {
+			{"walking", kDeathFrame + 5, [](FakeInputDevice& keys) { keys.heldKeys = {SDLK_w}; },
+				[](const AtTheDeath& death) {
+					return PositionOf(Player()).Distance(death.player) > 0.05 ? "the player walked" : "";
+				}},
+			{"breathing in at the crate ahead", kDeathFrame + 30,
+				[](FakeInputDevice& input) {
+					input.heldKeys.clear();
+					input.mouseButtons = SDL_BUTTON(SDL_BUTTON_RIGHT);
+				},
+				WhatTheCratesDid},
+			{"blowing", kDeathFrame + 60, [](FakeInputDevice& mouse) { mouse.mouseButtons = SDL_BUTTON(SDL_BUTTON_LEFT); },
+				// A breath out spends the lungs, whatever it shoots.
+				[](const AtTheDeath&) {
+					const Lungs& lungs = *Player().object->GetComponent<Lungs>();
+					return lungs.curCapacity < 0.5f * lungs.baseCapacity ? "the breath was blown out" : "";
+				}},
+			// After the grace of the health's first second.
+			{"a hit", kDeathFrame + 65, [](FakeInputDevice&) { Player().SendMessage(Message("Damage").PushInt(10)); },
+				[](const AtTheDeath& death) {
+					return Player().object->GetComponent<Health>()->GetHealth() < death.health ? "the player was hurt" : "";
+				}},
+			{"the house brought down", kDeathFrame + 70,
+				[](FakeInputDevice&) { ObjectFromName("House").SendMessage(Message("HouseDestroyed")); },
+				[](const AtTheDeath&) { return Player().object->GetComponent<Objectives>()->IsAllComplete() ? "the goal counted" : ""; }},
+			{"a win token landing", kDeathFrame + 75,
+				[](FakeInputDevice&) {
+					const Object token = CreateObjectFromArchetype("WinToken.xml");
+					token.object->Start();
+					token.SendMessage(Message("SetPos").Push(Tuple3f(3.0f, 1.5f, -3.0f)));
+				},
+				[](const AtTheDeath&) { return ""; }},
+		};
+		AtTheDeath death;
+		std::vector<std::string> counted(std::size(kCases));
+		const std::string nextLevel = PlayFirstLevel(
+			[&](FakeInputDevice& device, Script& script) {
+				script[kDeathFrame] = [&] {
+					death.player = PositionOf(Player());
+					for (unsigned crate : ObjectIdsByName("Crate"))
+						death.crates.push_back(PositionOf(crate));
+					death.health = Player().object->GetComponent<Health>()->GetHealth();
+					Die();
+				};
+				for (const auto& deathCase : kCases)
+					script[deathCase.frame] = [&] { deathCase.act(device); };
+			},
+			kAfterTheRestart, [&] {
+				for (std::size_t row = 0; row < std::size(kCases); ++row)
+					if (counted[row].empty() && !death.crates.empty())
+						counted[row] = kCases[row].counted(death);
+			});
+		for (std::size_t row = 0; row < std::size(kCases); ++row)
+			EXPECT_EQ(counted[row], "") << kCases[row].what;
+		EXPECT_EQ(nextLevel, "Homestead") << "the level did not start again";
+	}
+
+	// What the player keeps doing with a button or key held when it is knocked out stops there.
+	TEST(PlayableLevelPlayerDeath, WhatThePlayerHeldOnStopsAtTheDeath)
+	{
+		const struct
+		{
+			const char* what;
+			// Twenty frames before the death.
+			std::function<void(FakeInputDevice&)> start;
+			// What the player is still doing, or "".
+			std::function<std::string()> doing;
+		} kCases[] = {
+			{"breathing in", [](FakeInputDevice& mouse) { mouse.mouseButtons = SDL_BUTTON(SDL_BUTTON_RIGHT); },
+				[] {
+					const bool lungsFill = Player().object->GetComponent<Lungs>()->state == Lungs::kInhale;
+					return lungsFill || Player().object->GetComponent<Suck>()->active ? "breathing in" : "";
+				}},
+			// As the display passes the carry key on, at the crate put within reach below the view.
+			{"carrying",
+				[](FakeInputDevice&) {
+					ObjectFromId(ObjectIdsByName("Crate").front()).SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 0.5f, -2.0f)));
+					Player().SendMessage(Message("RotRight").PushFloat(0.3f));
+					Player().SendMessage(Message("Grab"));
+				},
+				[] { return Player().object->GetComponent<Grabber>()->GetGrabbedObject() != 0 ? "carrying" : ""; }},
+		};
+		for (const auto& heldCase : kCases)
+		{
+			std::string atTheDeath, later;
+			PlayFirstLevel(
+				[&](FakeInputDevice& device, Script& script) {
+					script[kDeathFrame - 20] = [&] { heldCase.start(device); };
+					script[kDeathFrame] = [&] {
+						atTheDeath = heldCase.doing();
+						Die();
+					};
+					script[kDeathFrame + 30] = [&] { later = heldCase.doing(); };
+				},
+				kDeathFrame + 30);
+			EXPECT_EQ(atTheDeath, heldCase.what) << "the player was not " << heldCase.what;
+			EXPECT_EQ(later, "") << heldCase.what;
+		}
+	}
+
+	// The goal met half a second before the death sends the game on 5 s after it was met, well after
+	// the restart would have come: the next level comes, not the restart.
+	TEST(PlayableLevelPlayerDeath, ALevelChangeEarnedBeforeTheDeathGoesFirst)
+	{
+		const std::string nextLevel = PlayFirstLevel(
+			[](FakeInputDevice&, Script& script) {
+				script[kGoalFrame] = [] { ObjectFromName("House").SendMessage(Message("HouseDestroyed")); };
+				script[kDeathFrame] = Die;
+			},
+			kGoalFrame + 5000 / 16 + 30);
+		EXPECT_EQ(nextLevel, "Hillside");
+	}
+}
