@@ -30,3 +30,19 @@ function(tw_precompile_headers target)
     target_precompile_headers(${target} PRIVATE ${TW_STANDARD_HEADERS} ${ARGN})
   endif()
 endfunction()
+
+# Sources compiled in batches of eight, one compiler run a batch: each batch parses the engine's
+# headers once instead of eight times, about a third of the compile time of a whole build. A source
+# whose file-local helpers share a name with a neighbour's is compiled on its own (SKIP_UNITY); a
+# new clash shows as a redefinition or an ambiguous call, and its source joins that list. With a
+# compiler cache, which recompiles only the sources that changed, a batch would recompile all eight.
+option(TW_UNITY_BUILD "Compile each large target's sources in batches" ${TW_PRECOMPILE_DEFAULT})
+function(tw_unity_build target)
+  cmake_parse_arguments(PARSE_ARGV 1 TW_UNITY "" "" "SKIP_UNITY")
+  if(NOT TW_UNITY_BUILD)
+    return()
+  endif()
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  set_source_files_properties(${TW_UNITY_SKIP_UNITY} TARGET_DIRECTORY ${target}
+    PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+endfunction()
