@@ -72,10 +72,16 @@ public:
 	// farther than farthest or missed.
 	float RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,
 		float farthest = AABBTree::kNoHitYet);
-	// The share of the step (0 to 1) that the moving collider, carried along step unturned in the
-	// orientation, may take before it touches a static collider (ShapeCast::FirstTouch, CONTROLLER
-	// bodies passed through); ShapeCast::kFree when nothing is in the way.
+	// The share of the step (0 to 1) that the moving collider, its pieces standing in the
+	// orientation, may be carried along step before a static collider stops it (ShapeCast::FirstTouch);
+	// ShapeCast::kFree when nothing is in the way. Only what the contacts stop is in the way:
+	// ghosts (triggers) are passed.
 	float CastStatic(const Collider& moving, const Quaternion& orientation, const Tuple3f& step);
+	// The nearest share (0 to 1] of the segment from origin along step at which it crosses a static
+	// plane or triangle, or goes into a static solid, that would stop the moving body, the unit
+	// normal of the surface there written where given; kRayMiss for none.
+	float CrossStoppingStatic(const Tuple3f& origin, const Tuple3f& step, const RigidBody& moving,
+		Tuple3f* normal = nullptr);
 	// Answers "PhysicsQueryRayCast": bool* hit, origin, direction, then optional RigidBody** and
 	// Tuple3f* for the hit body and point. A message without the hit pointer is ignored.
 	void QueryRayCast(Message::Reader reader);
@@ -108,6 +114,11 @@ private:
 	void CollidePair(Collider& outer, Collider& inner);
 	void CollideWithStatic(Collider& collider);
 	void CollideWithPieces(Collider& moving, const std::vector<ConvexGeometry*>& pieces);
+	// The static colliders whose boxes overlap the box, from the list until the level has loaded
+	// and from the tree after; the list is reused by the next call.
+	const std::vector<Collider*>& StaticCollidersIn(const AABB& box);
+	// The same, less those that would not stop the moving body: its own and ghosts.
+	const std::vector<Collider*>& StoppingStaticCollidersIn(const AABB& box, const RigidBody& moving);
 	// Files the contacts of one overlapping piece pair, the manifold found on the first overlap.
 	void AddContacts(CollisionManifold*& manifold, RigidBody& first, RigidBody& second, const ConvexGeometry& a,
 		const ConvexGeometry& b);
@@ -136,6 +147,7 @@ private:
 	GjkWorkspace queryWork;
 	std::vector<ConvexGeometry*> staticGeometries;
 	std::vector<AABBTree::LeafNode*> treeHits;
+	std::vector<Collider*> staticHits;
 	PhysicsList<Collider> dynamicColliders;
 	PhysicsList<Collider> staticColliders;
 	std::vector<Collider*> pendingColliders;

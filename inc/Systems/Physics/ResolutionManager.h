@@ -115,8 +115,9 @@ private:
 	void PrepareSolverInput(const Tuple3f& gravity, float dt);
 	void ApplyConstraintForces(float dt);
 	void IntegratePositions(float dt);
-	// The step of a fast body, shortened where its shape first touches a static collider; the
-	// body keeps its velocity for the contact.
+	// The step of a fast body whose orientation is already the one it ends the step in: its pieces
+	// are turned to it where the body stands, then cast along the step, which is shortened where
+	// they first touch a static collider; the body keeps its velocity for the contact.
 	Tuple3f SweptStep(RigidBody& body, const Tuple3f& step) const;
 	// Counts every body's still steps, then puts each island to sleep as a whole once all its
 	// members are ready, or wakes all of it while one still moves.

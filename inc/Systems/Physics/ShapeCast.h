@@ -9,13 +9,40 @@
 #include "Utilities/Quaternion.h"
 #include "Utilities/Tuple.h"
 
-// A piece, optionally shrunk about its centre along the body's axes, carried from one share of a
-// step to another: the hull of every place it passes, which is convex as the piece is.
+// How far a piece reaches along an axis: the least and the greatest of x · axis over its points.
+struct Extent
+{
+	float low = 0.0f;
+	float high = 0.0f;
+
+	static Extent Of(const ConvexGeometry& piece, const Tuple3f& axis);
+	float Length() const { return high - low; }
+};
+
+// The body's own axes in the world: its x, y and z turned by its orientation.
+struct BodyAxes
+{
+	explicit BodyAxes(const Quaternion& orientation);
+	Tuple3f axis[3];
+};
+
+// A piece, shrunk about its centre along the body's axes, carried from one share of a step to
+// another: the hull of every place it passes, which is convex as the piece is.
 class SweptHull final : public ConvexGeometry
 {
 public:
-	// Each of the body's axes keeps its extent less twice the skin, and at least half of it.
-	SweptHull(const ConvexGeometry& piece, const Quaternion& orientation, const Tuple3f& step, float skin);
+	// What of the piece is carried: all of it; its core, each of the body's axes keeping its extent
+	// less twice ShapeCast::kSkin and at least half of it; its centre; or the ball of radius
+	// ShapeCast::kCentreReach about its centre, the same whichever way the body turns.
+	enum class Part
+	{
+		kWhole,
+		kCore,
+		kCentre,
+		kNearCentre
+	};
+
+	SweptHull(const ConvexGeometry& piece, const Quaternion& orientation, const Tuple3f& step, Part part);
 
 	// The hull between from · step and to · step, shares of the step.
 	void Span(float from, float to);
@@ -32,8 +59,10 @@ private:
 	Tuple3f Shrink(const Tuple3f& offset) const;
 
 	const ConvexGeometry& piece;
-	Tuple3f axes[3];
+	BodyAxes axes;
 	float keep[3] = {1.0f, 1.0f, 1.0f};
+	bool centred;
+	float reach;
 	Tuple3f centre;
 	Tuple3f step;
 	Tuple3f start;
@@ -48,11 +77,20 @@ namespace ShapeCast
 	// floor of many triangles or boxes, a little into it as contacts leave it, is not stopped at
 	// every seam, yet nothing wider than the body less twice this lets it through.
 	constexpr float kSkin = 0.02f;
+	// How far a piece stopped by its shape goes on past where it first touches, so that the next
+	// detection finds the contact.
+	constexpr float kPenetration = 0.01f;
+	// How near a surface the centre of a piece already in it may come: clearly on the near side, so
+	// that the contacts push the piece back out the way it came.
+	constexpr float kCentreReach = 0.01f;
 
-	// The share of the step (0 to 1) at which the piece, carried along step unturned, first
-	// touches the obstacle, to within a 4096th of the step; kFree when its core never does. A piece
-	// already touching the obstacle stops where its core touches, and one whose core is already in
-	// is left to the contacts.
+	// The share of the step (0 to 1) the piece, carried along step in the orientation it ends the
+	// step in, may take before the obstacle stops it; kFree when nothing stops it. A piece clear of
+	// the obstacle stops kPenetration past where it first touches it; one already touching it, as
+	// far past where its core touches; one whose core is in already stops with its centre
+	// kCentreReach short of the obstacle, so that it does not end on the far side of a surface.
+	// One whose centre is nearer than that already, or inside a solid, is not stopped. Shares are
+	// found to within a 4096th of the step.
 	float FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, const Quaternion& orientation,
 		const Tuple3f& step, const ConvexGeometry& obstacle, int iterations);
 }

@@ -21,10 +21,14 @@ namespace
 		return prototypes;
 	}
 
+	AABB BoxOfBounds(const float* bounds)
+	{
+		return {Tuple3f(bounds[0], bounds[1], bounds[2]), Tuple3f(bounds[3], bounds[4], bounds[5])};
+	}
+
 	AABB BoxOf(const Collider& collider)
 	{
-		const float* bounds = collider.GetBounds();
-		return {Tuple3f(bounds[0], bounds[1], bounds[2]), Tuple3f(bounds[3], bounds[4], bounds[5])};
+		return BoxOfBounds(collider.GetBounds());
 	}
 
 	// The leaf test of the static tree: the answer of the list walk for one collider.
@@ -315,16 +319,45 @@ void DetectionManager::CollidePair(Collider& outer, Collider& inner)
 void DetectionManager::CollideWithStatic(Collider& collider)
 {
 	const RigidBody* body = collider.GetBody();
-	if (body == nullptr || body->IsAsleep() || staticColliders.count == 0)
+	if (body == nullptr || body->IsAsleep())
 		return;
-	treeHits.clear();
-	staticTree.QueryBox(BoxOf(collider), treeHits);
-	for (const AABBTree::LeafNode* leaf : treeHits)
+	for (Collider* staticCollider : StaticCollidersIn(BoxOf(collider)))
 	{
 		staticGeometries.clear();
-		static_cast<Collider*>(leaf->data)->GetGeometries(collider.GetBounds(), staticGeometries);
+		staticCollider->GetGeometries(collider.GetBounds(), staticGeometries);
 		CollideWithPieces(collider, staticGeometries);
 	}
+}
+
+const std::vector<Collider*>& DetectionManager::StaticCollidersIn(const AABB& box)
+{
+	staticHits.clear();
+	if (staticColliders.count == 0)
+		return staticHits;
+	// Until the level has loaded the tree only collects its leaves: the list answers instead.
+	if (staticTree.IsCollecting())
+	{
+		for (Collider* collider = staticColliders.first; collider != nullptr; collider = collider->next)
+			if (BoxOf(*collider).Overlaps(box))
+				staticHits.push_back(collider);
+		return staticHits;
+	}
+	treeHits.clear();
+	staticTree.QueryBox(box, treeHits);
+	for (const AABBTree::LeafNode* leaf : treeHits)
+		staticHits.push_back(static_cast<Collider*>(leaf->data));
+	return staticHits;
+}
+
+const std::vector<Collider*>& DetectionManager::StoppingStaticCollidersIn(const AABB& box, const RigidBody& moving)
+{
+	StaticCollidersIn(box);
+	// Only what the contacts would stop: a trigger passes a body, and so does the body itself.
+	std::erase_if(staticHits, [&moving](const Collider* collider) {
+		const RigidBody* body = collider->GetBody();
+		return body == nullptr || body == &moving || body->HasFlag(kBodyGhost);
+	});
+	return staticHits;
 }
 
 void DetectionManager::CollideWithPieces(Collider& moving, const std::vector<ConvexGeometry*>& pieces)
@@ -388,7 +421,8 @@ float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& dire
 
 float DetectionManager::CastStatic(const Collider& moving, const Quaternion& orientation, const Tuple3f& step)
 {
-	if (staticColliders.count == 0)
+	const RigidBody* body = moving.GetBody();
+	if (body == nullptr)
 		return ShapeCast::kFree;
 	const float* bounds = moving.GetBounds();
 	float swept[6];
@@ -399,31 +433,46 @@ float DetectionManager::CastStatic(const Collider& moving, const Quaternion& ori
 	}
 	const int iterations = Physics::Settings().gjkIterations;
 	float first = ShapeCast::kFree;
-	auto castAgainst = [&](Collider& collider)
+	for (Collider* collider : StoppingStaticCollidersIn(BoxOfBounds(swept), *body))
 	{
-		const RigidBody* body = collider.GetBody();
-		if (body == nullptr || body == moving.GetBody() || body->HasFlag(kBodyController))
-			return;
 		staticGeometries.clear();
-		collider.GetGeometries(swept, staticGeometries);
+		collider->GetGeometries(swept, staticGeometries);
 		for (unsigned i = 0; i < moving.GetGeometryCount(); ++i)
 			for (const ConvexGeometry* piece : staticGeometries)
 				first = std::min(first,
 					ShapeCast::FirstTouch(queryWork, *moving.GetGeometry(i), orientation, step, *piece, iterations));
-	};
-	// Until the level has loaded the tree only collects its leaves: the list answers instead.
-	if (staticTree.IsCollecting())
-	{
-		for (Collider* collider = staticColliders.first; collider != nullptr; collider = collider->next)
-			if (BoundsOverlap(collider->GetBounds(), swept))
-				castAgainst(*collider);
-		return first;
 	}
-	treeHits.clear();
-	staticTree.QueryBox({Tuple3f(swept[0], swept[1], swept[2]), Tuple3f(swept[3], swept[4], swept[5])}, treeHits);
-	for (const AABBTree::LeafNode* leaf : treeHits)
-		castAgainst(*static_cast<Collider*>(leaf->data));
 	return first;
+}
+
+float DetectionManager::CrossStoppingStatic(const Tuple3f& origin, const Tuple3f& step, const RigidBody& moving,
+	Tuple3f* normal)
+{
+	const Tuple3f end = origin + step;
+	const float segment[6] = {std::min(origin.x, end.x), std::min(origin.y, end.y), std::min(origin.z, end.z),
+		std::max(origin.x, end.x), std::max(origin.y, end.y), std::max(origin.z, end.z)};
+	float nearest = kRayMiss;
+	for (Collider* collider : StoppingStaticCollidersIn(BoxOfBounds(segment), moving))
+	{
+		staticGeometries.clear();
+		collider->GetGeometries(segment, staticGeometries);
+		for (const ConvexGeometry* piece : staticGeometries)
+		{
+			const float t = piece->RayCast(origin, step);
+			if (!(t > 0.0f) || t > 1.0f || (nearest != kRayMiss && t >= nearest))
+				continue;
+			// A plane or a triangle is crossed either way; a solid only going in, as a point
+			// inside may always leave it.
+			const bool surface = piece->geometryKind == kGeometryPlane || piece->geometryKind == kGeometryTriangle;
+			const Tuple3f across = piece->GetNormal(origin + step * t);
+			if (!surface && across.DotProduct(step) >= 0.0f)
+				continue;
+			nearest = t;
+			if (normal != nullptr)
+				*normal = across.Normalize();
+		}
+	}
+	return nearest;
 }
 
 float DetectionManager::RayCastMoving(const Tuple3f& origin, const Tuple3f& direction, RigidBody** hitBody,

@@ -7,6 +7,7 @@
 #include "Components/Physics/ZeroRotation.h"
 #include "Components/Transform.h"
 #include "Systems/Physics/Collider.h"
+#include "Systems/Physics/DetectionManager.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/ShapeCast.h"
 #include "Systems/Physics/TransgressionManager.h"
@@ -21,33 +22,31 @@ namespace
 {
 	// Share of the velocity kept per step by bodies under gravity.
 	constexpr float kDamping = 0.995f;
-	// How far a swept body may go on past where it first touches what stopped it, so that the
-	// next detection finds the contact.
-	constexpr float kSweepPenetration = 0.01f;
-	// How far short of a mesh surface a slow body's origin stops.
+	// How far short of a static surface a slow body's origin stops.
 	constexpr float kOriginClearance = 0.001f;
 
 	// The body's thinnest extent along its own axes: a turned body's world box is thicker than it is.
 	float ThinnestExtent(const RigidBody& body)
 	{
 		const Collider& collider = *body.collider;
+		const BodyAxes axes(body.orientation);
 		float thinnest = kUnboundedDistance;
-		for (const Tuple3f& unit : {Tuple3f(1, 0, 0), Tuple3f(0, 1, 0), Tuple3f(0, 0, 1)})
+		for (const Tuple3f& axis : axes.axis)
 		{
-			const Tuple3f axis = Quaternion::Rotate(body.orientation, unit);
-			float high = -kUnboundedDistance, low = kUnboundedDistance;
-			for (unsigned i = 0; i < collider.GetGeometryCount(); ++i)
+			Extent whole = Extent::Of(*collider.GetGeometry(0), axis);
+			for (unsigned i = 1; i < collider.GetGeometryCount(); ++i)
 			{
-				high = std::max(high, collider.GetGeometry(i)->Support(axis).DotProduct(axis));
-				low = std::min(low, collider.GetGeometry(i)->Support(-axis).DotProduct(axis));
+				const Extent piece = Extent::Of(*collider.GetGeometry(i), axis);
+				whole = {std::min(whole.low, piece.low), std::max(whole.high, piece.high)};
 			}
-			thinnest = std::min(thinnest, high - low);
+			thinnest = std::min(thinnest, whole.Length());
 		}
 		return thinnest;
 	}
 
 	// Whether a step is long enough to carry the body through something thinner than itself: longer
 	// than half its thinnest extent. Ghosts and bodies without a collider go where they are sent.
+	// Asked in the pose the body starts the step in, whose pieces stand where its orientation says.
 	bool IsFastStep(const RigidBody& body, const Tuple3f& step)
 	{
 		if (body.collider == nullptr || body.HasFlag(kBodyGhost) || body.collider->GetGeometryCount() == 0)
@@ -61,13 +60,6 @@ namespace
 		return length > ShapeCast::kSkin && length > 0.5f * ThinnestExtent(body);
 	}
 
-	// Whether the static body is a triangle mesh, a surface without an inside.
-	bool IsMesh(const RigidBody& body)
-	{
-		return body.collider != nullptr && body.collider->GetGeometryCount() > 0 &&
-			body.collider->GetGeometry(0)->geometryKind == kGeometryTriangle;
-	}
-
 	// The speed along the direction of a step the body no longer takes in full: kept, it carries
 	// the body into the same stop step after step.
 	void DropVelocityAlong(RigidBody& body, const Tuple3f& direction)
@@ -77,21 +69,22 @@ namespace
 
 	// Mended: a slow body pressed deep into a mesh (a cone's apex under a pile) could take its
 	// origin across a triangle's plane; its contacts, turned by where the origin lies, then pushed
-	// it out on the far side and it fell through the floor. Its origin now stops short of any mesh
-	// surface, and the speed that carried it there goes with the step it no longer takes: kept, it
-	// grew by gravity every step while the body stood still, so the body never counted as still
-	// and kept its whole pile awake. A static solid has an inside a body must be able to leave: its
-	// contacts see to it. A body without mass, moved by gameplay, goes where it is sent.
-	Tuple3f StopOriginShortOfMesh(RigidBody& body, const Tuple3f& step)
+	// it out on the far side and it fell through the floor. The same held for a plane, and for a
+	// thin slab once the origin was past its middle. Its origin now stops short of any static
+	// surface it would cross, and the speed that carried it there goes with the step it no longer
+	// takes: kept, it grew by gravity every step while the body stood still, so the body never
+	// counted as still and kept its whole pile awake. An origin already inside a static solid may
+	// leave it: the solid's contacts see to that. A body without mass, moved by gameplay, goes
+	// where it is sent.
+	Tuple3f StopOriginShortOfSurface(RigidBody& body, const Tuple3f& step)
 	{
 		Physics* physics = Physics::Instance();
 		const float length = static_cast<float>(step.Length());
 		if (physics == nullptr || body.collider == nullptr || body.HasFlag(kBodyGhost) || body.inverseMass == 0.0f ||
 			!(length > 0.0f))
 			return step;
-		RigidBody* surface = nullptr;
-		const float t = physics->GetDetection().RayCastStatic(body.GetPosition(), step, &surface, 1.0f);
-		if (!(t > 0.0f) || t >= 1.0f || surface == nullptr || !IsMesh(*surface))
+		const float t = physics->GetDetection().CrossStoppingStatic(body.GetPosition(), step, body);
+		if (!(t > 0.0f) || t >= 1.0f)
 			return step;
 		const Tuple3f direction = step * (1.0f / length);
 		DropVelocityAlong(body, direction);
@@ -298,14 +291,18 @@ void ResolutionManager::IntegratePositions(float dt)
 		if (body->IsStatic() || body->IsAsleep())
 			continue;
 		LimitSpin(*body, dt);
-		body->orientation = Integrate(body->orientation, body->angularVelocity + body->pushSpin, dt);
+		const Quaternion turned = Integrate(body->orientation, body->angularVelocity + body->pushSpin, dt);
 		if (body->transform != nullptr)
 		{
 			const Tuple3f step = (body->velocity + body->pushVelocity) * dt;
-			const Tuple3f taken = IsFastStep(*body, step) ? SweptStep(*body, step) : StopOriginShortOfMesh(*body, step);
+			const bool fast = IsFastStep(*body, step);
+			body->orientation = turned;
+			const Tuple3f taken = fast ? SweptStep(*body, step) : StopOriginShortOfSurface(*body, step);
 			body->transform->SetWorldPosition(body->GetPosition() + taken);
 			body->transform->SetWorldOrientation(body->orientation);
 		}
+		else
+			body->orientation = turned;
 		body->UpdateDerived();
 	}
 }
@@ -313,7 +310,7 @@ void ResolutionManager::IntegratePositions(float dt)
 Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 {
 	Physics* physics = Physics::Instance();
-	if (!IsFastStep(body, step) || physics == nullptr)
+	if (physics == nullptr)
 		return step;
 	// Mended: a body that moves farther in one step than it is thick used to pass through a
 	// mesh triangle or a thin static box between two detections (a box at 40 m/s goes 0.64 a
@@ -321,12 +318,24 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	// nor a gap narrower than the body lets it through, and the step ends where it first
 	// touches. It keeps its velocity: the contact the next detection finds takes the part into
 	// the surface, as for a slow body, so a hit does not change at the speed where sweeping starts.
-	const float share = physics->GetDetection().CastStatic(*body.collider, body.orientation, step);
-	if (!(share < ShapeCast::kFree))
-		return step;
-	const float length = static_cast<float>(step.Length());
-	const float taken = std::min(share * length + kSweepPenetration, length);
-	return step * (taken / length);
+	// Mended: the pieces are cast in the pose the body ends the step in. Cast as they stood before
+	// the turn, a spinning body stopped where its old pose touched, ended a centimetre short of
+	// the surface in its new one, and hung there step after step, touching nothing.
+	body.UpdateDerived();
+	DetectionManager& detection = physics->GetDetection();
+	Tuple3f taken = step * detection.CastStatic(*body.collider, body.orientation, step);
+	// Mended: a body whose core the turn or a hit had put deep into a surface was handed its whole
+	// step, its centre crossed the surface, and the contacts, which push a body out on the side its
+	// centre is on, pushed it through. Its centre is kept on its side: across a surface the part of
+	// the step into it is dropped, and the body slides along.
+	Tuple3f across;
+	if (detection.CrossStoppingStatic(body.GetPosition(), taken, body, &across) > 0.0f)
+	{
+		taken -= across * taken.DotProduct(across);
+		if (detection.CrossStoppingStatic(body.GetPosition(), taken, body) > 0.0f)
+			taken = Tuple3f();
+	}
+	return taken;
 }
 
 void ResolutionManager::PostUpdate()

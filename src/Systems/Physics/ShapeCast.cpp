@@ -5,22 +5,40 @@
 namespace
 {
 	constexpr int kHalvings = 12;
+
+	// The share of the piece's extent each axis keeps when the part is carried.
+	float KeptShare(SweptHull::Part part, float extent)
+	{
+		const float half = 0.5f * extent;
+		if (part != SweptHull::Part::kCore || !(half > 0.0f))
+			return 1.0f;
+		return 1.0f - std::min(ShapeCast::kSkin, 0.5f * half) / half;
+	}
 }
 
-SweptHull::SweptHull(const ConvexGeometry& piece, const Quaternion& orientation, const Tuple3f& step, float skin)
-	: piece(piece), step(step)
+Extent Extent::Of(const ConvexGeometry& piece, const Tuple3f& axis)
 {
-	axes[0] = Quaternion::Rotate(orientation, Tuple3f(1, 0, 0));
-	axes[1] = Quaternion::Rotate(orientation, Tuple3f(0, 1, 0));
-	axes[2] = Quaternion::Rotate(orientation, Tuple3f(0, 0, 1));
+	return {piece.Support(-axis).DotProduct(axis), piece.Support(axis).DotProduct(axis)};
+}
+
+BodyAxes::BodyAxes(const Quaternion& orientation)
+	: axis{Quaternion::Rotate(orientation, Tuple3f(1, 0, 0)), Quaternion::Rotate(orientation, Tuple3f(0, 1, 0)),
+		  Quaternion::Rotate(orientation, Tuple3f(0, 0, 1))}
+{
+}
+
+SweptHull::SweptHull(const ConvexGeometry& piece, const Quaternion& orientation, const Tuple3f& step, Part part)
+	: piece(piece),
+	  axes(orientation),
+	  centred(part == Part::kCentre || part == Part::kNearCentre),
+	  reach(part == Part::kNearCentre ? ShapeCast::kCentreReach : 0.0f),
+	  step(step)
+{
 	for (int i = 0; i < 3; ++i)
 	{
-		const float high = piece.Support(axes[i]).DotProduct(axes[i]);
-		const float low = piece.Support(-axes[i]).DotProduct(axes[i]);
-		const float half = 0.5f * (high - low);
-		centre += axes[i] * (0.5f * (high + low));
-		if (half > 0.0f)
-			keep[i] = 1.0f - std::min(skin, 0.5f * half) / half;
+		const Extent extent = Extent::Of(piece, axes.axis[i]);
+		centre += axes.axis[i] * (0.5f * (extent.high + extent.low));
+		keep[i] = KeptShare(part, extent.Length());
 	}
 }
 
@@ -34,7 +52,7 @@ Tuple3f SweptHull::Shrink(const Tuple3f& offset) const
 {
 	Tuple3f shrunk;
 	for (int i = 0; i < 3; ++i)
-		shrunk += axes[i] * (keep[i] * axes[i].DotProduct(offset));
+		shrunk += axes.axis[i] * (keep[i] * axes.axis[i].DotProduct(offset));
 	return shrunk;
 }
 
@@ -42,7 +60,11 @@ Tuple3f SweptHull::Support(const Tuple3f& direction) const
 {
 	// The shrink is symmetric, so the support of the shrunk piece along d is the shrunk support of
 	// the piece along the shrunk d.
-	const Tuple3f point = centre + Shrink(piece.Support(Shrink(direction)) - centre);
+	// The centre parts ask the piece nothing: a round piece has no support along no direction.
+	const double length = direction.Length();
+	const Tuple3f point = !centred ? centre + Shrink(piece.Support(Shrink(direction)) - centre)
+		: length > 0.0 ? centre + direction * static_cast<float>(reach / length)
+					   : centre;
 	return point + (direction.DotProduct(end) > direction.DotProduct(start) ? end : start);
 }
 
@@ -54,26 +76,38 @@ Tuple3f SweptHull::GetCentre() const
 float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, const Quaternion& orientation,
 	const Tuple3f& step, const ConvexGeometry& obstacle, int iterations)
 {
-	SweptHull core(piece, orientation, step, kSkin);
+	SweptHull core(piece, orientation, step, SweptHull::Part::kCore);
 	core.Span(0.0f, 1.0f);
 	if (!GjkIntersect(work, core, obstacle, iterations))
 		return kFree;
-	// A piece already touching is carried until its core touches, unless its core is in already:
-	// deep in, it is the contacts' to push out.
-	SweptHull whole(piece, orientation, step, 0.0f);
+	// The largest part of the piece still clear of the obstacle where the step starts is carried.
+	SweptHull whole(piece, orientation, step, SweptHull::Part::kWhole);
+	SweptHull nearCentre(piece, orientation, step, SweptHull::Part::kNearCentre);
+	SweptHull* carried = &whole;
 	whole.Span(0.0f, 0.0f);
-	SweptHull& carried = GjkIntersect(work, whole, obstacle, iterations) ? core : whole;
-	carried.Span(0.0f, 0.0f);
-	if (GjkIntersect(work, carried, obstacle, iterations))
-		return kFree;
+	if (GjkIntersect(work, whole, obstacle, iterations))
+	{
+		core.Span(0.0f, 0.0f);
+		carried = GjkIntersect(work, core, obstacle, iterations) ? &nearCentre : &core;
+	}
+	if (carried == &nearCentre)
+	{
+		// A centre inside a solid may leave it: the contacts push it out. One nearer a surface
+		// than its reach already is the resolution's to keep on its side.
+		SweptHull centre(piece, orientation, step, SweptHull::Part::kCentre);
+		centre.Span(0.0f, 0.0f);
+		nearCentre.Span(0.0f, 0.0f);
+		if (GjkIntersect(work, centre, obstacle, iterations) || GjkIntersect(work, nearCentre, obstacle, iterations))
+			return kFree;
+	}
 	// The hull over [0, t] grows with t and holds the hull over [0, lo]: the halving keeps lo
 	// clear of the obstacle and hi touching it.
 	float lo = 0.0f, hi = 1.0f;
 	for (int i = 0; i < kHalvings; ++i)
 	{
 		const float middle = 0.5f * (lo + hi);
-		carried.Span(lo, middle);
-		(GjkIntersect(work, carried, obstacle, iterations) ? hi : lo) = middle;
+		carried->Span(lo, middle);
+		(GjkIntersect(work, *carried, obstacle, iterations) ? hi : lo) = middle;
 	}
-	return hi;
+	return carried == &nearCentre ? lo : std::min(hi + kPenetration / static_cast<float>(step.Length()), kFree);
 }
