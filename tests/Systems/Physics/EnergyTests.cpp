@@ -15,17 +15,11 @@ namespace
 	constexpr const char* kScene = "<Physics><Max_Bodies>200</Max_Bodies><Max_Contacts>4000</Max_Contacts>"
 								   "<Max_Constraints>12000</Max_Constraints><Max_Manifolds>1000</Max_Manifolds></Physics>";
 
-	// Kinetic, rotational and potential energy (height above y = 0) of the bodies.
 	double TotalEnergy(const std::vector<RigidBody*>& bodies, float gravity)
 	{
 		double total = 0.0;
 		for (const RigidBody* body : bodies)
-		{
-			const Tuple3f spin = body->angularVelocity;
-			const Tuple3f momentum = body->worldInverseInertia.Inverse() * spin;
-			total += 0.5 * body->mass * body->velocity.LengthSquared() + 0.5 * spin.DotProduct(momentum) +
-				body->mass * gravity * body->GetWorldCentreOfMass().y;
-		}
+			total += test::Energy(*body, gravity);
 		return total;
 	}
 

@@ -114,6 +114,15 @@ namespace test
 		unsigned flags = 0;
 	};
 
+	// Kinetic, rotational and potential energy (height above y = 0) of the body.
+	inline double Energy(const RigidBody& body, float gravity)
+	{
+		const Tuple3f spin = body.angularVelocity;
+		const Tuple3f momentum = body.worldInverseInertia.Inverse() * spin;
+		return 0.5 * body.mass * body.velocity.LengthSquared() + 0.5 * spin.DotProduct(momentum) +
+			body.mass * gravity * body.GetWorldCentreOfMass().y;
+	}
+
 	class PhysicsScene
 	{
 	public:

@@ -1,0 +1,423 @@
+// Fast bodies against static surfaces, in the game's physics world with gravity and the game's step:
+// what the game throws, turned and spinning as a blow leaves it, shot from 3 m off a floor, a slab, a
+// mesh or a wall and aimed 10-80 degrees into it. A body must stay on the side it came from, never
+// hang beside a surface it does not touch, never leave a hit with more energy than it brought, and
+// behave alike on both sides of the speed where the swept step starts.
+#include "Systems/Physics/PhysicsScene.h"
+#include "Utilities/Random.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace
+{
+	using test::PhysicsScene;
+
+	constexpr float kPi = 3.14159265f;
+	// Every surface is as wide as the shipped floors: 60 units square.
+	constexpr float kHalfWidth = 30.0f;
+	constexpr int kShotsPerRow = 150;
+	// How long a shot is watched after it first touches, and at most.
+	constexpr int kFramesAfterTouch = 25;
+	constexpr int kMostFrames = 160;
+	// Above this speed a body that neither moves a tenth of its step nor touches anything is held.
+	constexpr float kHeldAbove = 10.0f;
+
+	// What the game throws, as its archetypes and levels make it.
+	struct Thrown
+	{
+		const char* name;
+		const char* primitive;
+		Tuple3f size;
+		float density;
+		float friction;
+	};
+	const Thrown kCrate{"crate", "cube", {1, 1, 1}, 100, 0.4f};
+	const Thrown kHeldCrate{"held crate", "cube", {0.7f, 0.7f, 0.7f}, 100, 0.4f};
+	const Thrown kKeg{"keg", "cylinder", {0.8f, 0.8f, 0.8f}, 20, 0.6f};
+	const Thrown kScrap{"scrap", "cube", {0.5f, 0.5f, 0.5f}, 50, 0.5f};
+	const Thrown kHutPiece{"hut piece", "cube", {2, 0.5f, 2}, 10, 0.6f};
+	const Thrown kHousePiece{"house piece", "cube", {1.9f, 0.6f, 1.9f}, 50, 0.6f};
+	const Thrown kGameShapes[] = {kCrate, kHeldCrate, kKeg, kScrap, kHutPiece, kHousePiece};
+
+	// A static surface whose face passes through the origin: floors face up, the wall faces -x.
+	struct Surface
+	{
+		enum Kind
+		{
+			kPlane,
+			kBox,
+			kMesh,
+			kWall
+		};
+		const char* name;
+		Kind kind;
+		float thickness;
+
+		Tuple3f Normal() const { return kind == kWall ? Tuple3f(-1, 0, 0) : Tuple3f(0, 1, 0); }
+	};
+	const Surface kPlaneFloor{"plane floor", Surface::kPlane, 0};
+	const Surface kThinSlab{"0.4 m slab", Surface::kBox, 0.4f};
+	const Surface kSlab{"1 m slab", Surface::kBox, 1};
+	const Surface kMeshFloor{"mesh", Surface::kMesh, 0};
+	const Surface kWall{"1 m wall", Surface::kWall, 1};
+	const Surface kSheet{"5 cm slab", Surface::kBox, 0.05f};
+	const Surface kGameSurfaces[] = {kPlaneFloor, kThinSlab, kSlab, kMeshFloor, kWall};
+
+	struct SpeedBand
+	{
+		float low, high;
+	};
+	// The player's own shots, and the hut blast's pieces as they fall.
+	const SpeedBand kGameBands[] = {{15, 30}, {30, 60}};
+
+	// Where and how a shot starts.
+	struct Shot
+	{
+		Quaternion turn;
+		Tuple3f spin;
+		Tuple3f direction;
+		float speed;
+	};
+
+	// What became of a shot.
+	struct Outcome
+	{
+		// The centre crossed the face while over the surface.
+		bool through = false;
+		// The longest run of held steps.
+		int longestHold = 0;
+		// The most energy it had after the first touch beyond what it brought, over its kinetic energy then.
+		double energyGain = -1.0;
+		// Where the body's centre was after each step.
+		std::vector<Tuple3f> path;
+	};
+
+	float Draw(tw::RandomSequence& draws, float low, float high)
+	{
+		return low + (high - low) * static_cast<float>(draws.Next()) / tw::kRandMax;
+	}
+
+	// Any turn, the spin a blow gives (up to 5 rad/s about each axis), aimed 10-80 degrees into the
+	// surface in any direction along it.
+	Shot DrawShot(tw::RandomSequence& draws, const Surface& surface, const SpeedBand& band)
+	{
+		Shot shot;
+		const Tuple3f turn(Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi));
+		shot.turn = QuaternionFromRotationVector(turn);
+		shot.spin = Tuple3f(Draw(draws, -5, 5), Draw(draws, -5, 5), Draw(draws, -5, 5));
+		const float below = Draw(draws, 10, 80) * kPi / 180.0f;
+		const float heading = Draw(draws, 0, 2 * kPi);
+		const Tuple3f normal = surface.Normal();
+		const Tuple3f across = surface.kind == Surface::kWall ? Tuple3f(0, 0, 1) : Tuple3f(1, 0, 0);
+		const Tuple3f along = Tuple3f().CrossProduct(normal, across);
+		shot.direction = (across * std::cos(heading) + along * std::sin(heading)) * std::cos(below) - normal * std::sin(below);
+		shot.speed = Draw(draws, band.low, band.high);
+		return shot;
+	}
+
+	RigidBody& Build(PhysicsScene& scene, const Surface& surface)
+	{
+		test::BodyShape shape;
+		shape.isStatic = true;
+		const float half = 0.5f * surface.thickness;
+		RigidBody* body = nullptr;
+		switch (surface.kind)
+		{
+		case Surface::kPlane:
+			shape.shape = "plane";
+			shape.scale = Tuple3f(2 * kHalfWidth, 2 * kHalfWidth, 1);
+			shape.rotation = Tuple3f(-90, 0, 0);
+			body = &scene.Add(shape, Tuple3f());
+			break;
+		case Surface::kBox:
+			shape.scale = Tuple3f(2 * kHalfWidth, surface.thickness, 2 * kHalfWidth);
+			body = &scene.Add(shape, Tuple3f(0, -half, 0));
+			break;
+		case Surface::kMesh:
+			body = &scene.AddMesh({{{-kHalfWidth, 0, -kHalfWidth}, {kHalfWidth, 0, -kHalfWidth}, {kHalfWidth, 0, kHalfWidth},
+									  {-kHalfWidth, 0, kHalfWidth}},
+				{0, 2, 1, 0, 3, 2}});
+			break;
+		case Surface::kWall:
+			shape.scale = Tuple3f(surface.thickness, 2 * kHalfWidth, 2 * kHalfWidth);
+			body = &scene.Add(shape, Tuple3f(half, 0, 0));
+			break;
+		}
+		// The shipped floors' friction.
+		if (auto* material = body->GetOwner().object->GetComponent<PhysicsMaterial>())
+			material->friction = 0.6f;
+		return *body;
+	}
+
+	// The thrown object as its archetype makes it: scaled by its Transform, of its material.
+	RigidBody& AddThrown(PhysicsScene& scene, const Thrown& thrown, const Tuple3f& at, const Quaternion& turn)
+	{
+		test::SceneBody& component = scene.AddSceneBody(false, at);
+		Composition& object = *component.owner;
+		object.AddComponent(PhysicsMaterial::TypeId());
+		auto& material = *object.GetComponent<PhysicsMaterial>();
+		material.density = thrown.density;
+		material.friction = thrown.friction;
+		auto& transform = *object.GetComponent<Transform>();
+		transform.SetScale(thrown.size);
+		transform.SetWorldOrientation(turn);
+		component.collider = std::make_shared<CompositePrimitiveCollider>();
+		component.collider->primitives.emplace_back(Tuple3f(1, 1, 1), thrown.primitive, Tuple3f(), Tuple3f());
+		component.Start();
+		return *component.body;
+	}
+
+	// A surface in a world past its warm-up steps, as a level is when the player shoots; each shot
+	// adds its body, watches it and takes it away again.
+	class Range
+	{
+	public:
+		explicit Range(const Surface& surface) : surface(surface), face(Build(scene, surface))
+		{
+			scene.LoadLevel();
+			scene.Step(static_cast<int>(Physics::kWarmUpSteps));
+		}
+
+		// Fires the shot from 3 m off the surface, aimed so that a straight flight would strike its middle.
+		Outcome Fire(const Thrown& thrown, const Shot& shot)
+		{
+			const Tuple3f normal = surface.Normal();
+			const float into = -shot.direction.DotProduct(normal);
+			return Launch(thrown, shot, normal * 3 - (shot.direction + normal * into) * (3 / into));
+		}
+
+		// Watches the shot from start until it has settled into what the hit made of it.
+		Outcome Launch(const Thrown& thrown, const Shot& shot, const Tuple3f& start)
+		{
+			RigidBody& body = AddThrown(scene, thrown, start, shot.turn);
+			body.velocity = shot.direction * shot.speed;
+			body.angularVelocity = shot.spin;
+			const Outcome outcome = Watch(body);
+			body.GetOwner().object->Destroy();
+			ProcessObjectChanges();
+			return outcome;
+		}
+
+		PhysicsScene scene;
+
+	private:
+		Outcome Watch(RigidBody& body)
+		{
+			const Tuple3f normal = surface.Normal();
+			const float step = scene.physics->GetSettings().timeStep, gravity = scene.physics->GetSettings().gravityMagnitude;
+			Outcome outcome;
+			int hold = 0, touchedAt = -1;
+			double brought = 0.0, kinetic = 0.0;
+			for (int frame = 0; frame < kMostFrames && (touchedAt < 0 || frame < touchedAt + kFramesAfterTouch); ++frame)
+			{
+				const Tuple3f from = body.GetPosition();
+				const float speed = static_cast<float>(body.velocity.Length());
+				const double energy = test::Energy(body, gravity);
+				scene.Step();
+				const bool touching = Touching(body);
+				const Tuple3f at = body.GetPosition();
+				outcome.path.push_back(at);
+				if (touchedAt >= 0)
+					outcome.energyGain = std::max(outcome.energyGain, (test::Energy(body, gravity) - brought) / kinetic);
+				else if (touching)
+				{
+					touchedAt = frame;
+					brought = energy;
+					kinetic = 0.5 * body.mass * speed * speed;
+				}
+				const Tuple3f across = at - normal * at.DotProduct(normal);
+				if (std::max({std::fabs(across.x), std::fabs(across.y), std::fabs(across.z)}) > kHalfWidth)
+					break;
+				outcome.through = outcome.through || at.DotProduct(normal) < 0.0f;
+				const bool held = speed > kHeldAbove && (at - from).Length() < 0.1f * speed * step && !touching;
+				hold = held ? hold + 1 : 0;
+				outcome.longestHold = std::max(outcome.longestHold, hold);
+			}
+			return outcome;
+		}
+
+		bool Touching(const RigidBody& body)
+		{
+			// Only a manifold the detection found contacts for in this step outlives the step.
+			const CollisionManifold* manifold = scene.physics->GetTransgression().FindManifold(body, face);
+			return manifold != nullptr && manifold->GetContactCount() > 0;
+		}
+
+		const Surface surface;
+		const RigidBody& face;
+	};
+
+	// A row of a table: what is shot onto what, how fast, and what became of its shots.
+	struct Row
+	{
+		Thrown thrown;
+		Surface surface;
+		SpeedBand band;
+
+		std::string Name() const
+		{
+			return std::string(thrown.name) + " onto " + surface.name + " at " + std::to_string(static_cast<int>(band.low)) +
+				"-" + std::to_string(static_cast<int>(band.high)) + " m/s";
+		}
+	};
+
+	struct RowFigures
+	{
+		int through = 0;
+		// Shots held at least one step, and the longest hold of any.
+		int held = 0;
+		int longestHold = 0;
+		double energyGain = -1.0;
+
+		void Add(const Outcome& outcome)
+		{
+			through += outcome.through ? 1 : 0;
+			held += outcome.longestHold > 0 ? 1 : 0;
+			longestHold = std::max(longestHold, outcome.longestHold);
+			energyGain = std::max(energyGain, outcome.energyGain);
+		}
+	};
+
+	// Every game shape onto the surfaces at the speeds given; each row of the whole table has its
+	// own seed, so a row's shots are the same whichever rows a test takes.
+	std::vector<std::pair<Row, RowFigures>> Shoot(const std::vector<SpeedBand>& bands, const std::vector<Surface>& surfaces)
+	{
+		std::vector<std::pair<Row, RowFigures>> rows;
+		unsigned seed = 0;
+		for (const SpeedBand& band : kGameBands)
+			for (const Surface& surface : kGameSurfaces)
+			{
+				const bool wanted = std::any_of(bands.begin(), bands.end(), [&](const SpeedBand& b) { return b.low == band.low; }) &&
+					std::any_of(surfaces.begin(), surfaces.end(), [&](const Surface& s) { return std::string_view(s.name) == surface.name; });
+				const unsigned firstSeed = seed + 1;
+				seed += std::size(kGameShapes);
+				if (!wanted)
+					continue;
+				Range range(surface);
+				for (std::size_t shape = 0; shape < std::size(kGameShapes); ++shape)
+				{
+					tw::RandomSequence draws(firstSeed + static_cast<unsigned>(shape));
+					RowFigures figures;
+					for (int shot = 0; shot < kShotsPerRow; ++shot)
+						figures.Add(range.Fire(kGameShapes[shape], DrawShot(draws, surface, band)));
+					rows.emplace_back(Row{kGameShapes[shape], surface, band}, figures);
+				}
+			}
+		return rows;
+	}
+
+	// Split by speed, so that each half runs within a test's time under the sanitizers.
+	void ExpectNoneThrough(const SpeedBand& band)
+	{
+		for (const auto& [row, figures] : Shoot({band}, {std::begin(kGameSurfaces), std::end(kGameSurfaces)}))
+			EXPECT_EQ(figures.through, 0) << row.Name() << ": shots through of " << kShotsPerRow;
+	}
+
+	TEST(SweptStep, NoShotOfThePlayersEndsBeyondTheFloorSlabMeshOrWallItStruck)
+	{
+		ExpectNoneThrough(kGameBands[0]);
+	}
+
+	TEST(SweptStep, NoPieceFlungAtBlastSpeedEndsBeyondTheFloorSlabMeshOrWallItStruck)
+	{
+		ExpectNoneThrough(kGameBands[1]);
+	}
+
+	// A hold comes before the body touches anything, so the surface's kind matters little: a floor
+	// and a wall, at both speeds.
+	TEST(SweptStep, NoFastBodyHangsBesideASurfaceLongerThanOneStep)
+	{
+		for (const auto& [row, figures] : Shoot({std::begin(kGameBands), std::end(kGameBands)}, {kPlaneFloor, kWall}))
+			EXPECT_LE(figures.longestHold, 1) << row.Name() << ": " << figures.held << " shots held";
+	}
+
+	// The hardest hits: the blast's speeds onto every surface.
+	TEST(SweptStep, NoHitLeavesABodyWithMoreEnergyThanItBrought)
+	{
+		for (const auto& [row, figures] : Shoot({kGameBands[1]}, {std::begin(kGameSurfaces), std::end(kGameSurfaces)}))
+			EXPECT_LT(figures.energyGain, 0.01) << row.Name() << ": gain over the kinetic energy it struck with";
+	}
+
+	// The unit crate's swept step starts between 31 and 32 m/s: the same shot on either side of it
+	// must end the same way, on its side of the surface and never held.
+	TEST(SweptStep, TheSameShotAtThirtyOneAndThirtyTwoMetresASecondEndsAlike)
+	{
+		const auto kind = [](const Outcome& outcome) { return outcome.through ? "through" : outcome.longestHold > 1 ? "held" : "out"; };
+		for (const Surface& surface : kGameSurfaces)
+		{
+			Range range(surface);
+			tw::RandomSequence draws(7);
+			int unlike = 0;
+			for (int i = 0; i < kShotsPerRow; ++i)
+			{
+				Shot shot = DrawShot(draws, surface, {31, 31});
+				const Outcome slower = range.Fire(kCrate, shot);
+				shot.speed = 32;
+				const Outcome faster = range.Fire(kCrate, shot);
+				unlike += std::string(kind(slower)) != kind(faster) || slower.through ? 1 : 0;
+			}
+			EXPECT_EQ(unlike, 0) << surface.name << ": shots that end otherwise at 32 m/s, or through at both";
+		}
+	}
+
+	// Cubes, spheres, cylinders and cones of any size from 0.3 to 1.3, at 30-300 m/s.
+	TEST(Tunnel, AtMostTwoOfFourHundredRandomShapesPassAThinSlabOrAMesh)
+	{
+		int through = 0;
+		std::string where;
+		for (const Surface& surface : {kSheet, kMeshFloor})
+		{
+			Range range(surface);
+			tw::RandomSequence draws(11);
+			for (const char* primitive : {"cube", "sphere", "cylinder", "cone"})
+				for (int i = 0; i < 50; ++i)
+				{
+					const float size = Draw(draws, 0.3f, 1.3f);
+					const Thrown thrown{primitive, primitive, {size, size, size}, 50, 0.5f};
+					if (range.Fire(thrown, DrawShot(draws, surface, {30, 300})).through)
+					{
+						++through;
+						where += std::string(" ") + primitive + " of " + std::to_string(size) + " into " + surface.name + ";";
+					}
+				}
+		}
+		EXPECT_LE(through, 2) << where;
+	}
+
+	// A ghost stops nothing: a crate at 40 m/s over a pressure plate as Hillside's (a static ghost
+	// 1.6 x 0.1 x 1.6 on the floor) moves each step as far as with no plate there.
+	TEST(SweptStep, AFastCrateCrossesAGhostPlateAsIfItWereNotThere)
+	{
+		const struct
+		{
+			const char* what;
+			Tuple3f start;
+			Tuple3f turn;
+			Tuple3f spin;
+		} rows[] = {{"sliding on the floor", {-3, 0.5f, 0}, {}, {}},
+			{"turned and spinning just above the floor", {-3, 0.75f, 0.3f}, {0.3f, 0.6f, 0.2f}, {0, 4, 3}}};
+		for (const auto& row : rows)
+		{
+			const Shot shot{QuaternionFromRotationVector(row.turn), row.spin, {1, 0, 0}, 40};
+			// One world at a time: the physics system is the engine's one instance.
+			const std::vector<Tuple3f> bare = Range(kPlaneFloor).Launch(kCrate, shot, row.start).path;
+			Range plated(kPlaneFloor);
+			test::BodyShape plate;
+			plate.isStatic = true;
+			plate.flags = kBodyGhost;
+			plate.scale = Tuple3f(1.6f, 0.1f, 1.6f);
+			plated.scene.Add(plate, Tuple3f(0, 0.05f, 0));
+			const std::vector<Tuple3f> crossing = plated.Launch(kCrate, shot, row.start).path;
+			ASSERT_GE(crossing.size(), 12u) << row.what;
+			for (std::size_t step = 1; step < 12; ++step)
+				EXPECT_GT(crossing[step].x - crossing[step - 1].x, 0.9f * (bare[step].x - bare[step - 1].x))
+					<< row.what << ", step " << step << " ends at x " << crossing[step].x;
+		}
+	}
+}
