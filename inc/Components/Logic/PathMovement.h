@@ -2,9 +2,10 @@
 // asks the Logic system for a path, then each frame sets the body's horizontal velocity towards
 // the next point, faces the direction of travel and announces "PathingComplete" at the end. The
 // path is asked for again from where the character stands every regenTime, so the walk follows
-// obstacles that come and go. Behaviour leaves drive it with "SetEndPoint", "SetSpeed",
-// "AddWayPoint" and "StopPathing"; a ragdolled character stops steering until it stands up. A walk
-// that ends or pauses stops the body across the ground.
+// obstacles that come and go. Way points ("AddWayPoint") are walked after the path: they join it
+// at each regeneration, or when it is done. Behaviour leaves drive it with "SetEndPoint",
+// "SetSpeed", "AddWayPoint" and "StopPathing"; a ragdolled character stops steering until it
+// stands up. A walk that ends or pauses stops the body across the ground.
 #pragma once
 
 #include "Components/QuietComponent.h"
@@ -22,6 +23,9 @@ struct __PathMovementName
 class PathMovement : public QuietComponent<PathMovement, __PathMovementName>
 {
 public:
+	// Within this distance across the ground a path point counts as reached.
+	static constexpr float kReachedDistance = 1.0f;
+
 	PathMovement();
 
 	bool Load(Serializer& serializer) override;
@@ -61,6 +65,9 @@ private:
 	Tuple3f end;
 	std::vector<Tuple3f> path;
 	std::vector<Tuple3f> wayPoints;
+	// How many of the way points the path already ends with; those not yet in it are walked
+	// once the path is done.
+	std::size_t wayPointsInPath = 0;
 	unsigned pathIndex = 1;
 	std::uint32_t lastGenerated = 0;
 	bool moving = false;

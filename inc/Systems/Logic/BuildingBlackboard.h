@@ -65,9 +65,10 @@ public:
 	void MarkPresent(const std::vector<ObjectBoundsRecord>& pieces);
 	// The pieces lying about: those neither in place nor promised become the loose ones, shuffled
 	// with tw::Rand and then largest first. A house piece that fills only slots of another shape (a
-	// roof slab fallen where wall bricks stood) is loose as well: it keeps those slots filled, so
-	// nothing is put into it, until the builder carries it off to a slot of its own shape; else it
-	// held them for good, and neither it nor the bricks were ever put back.
+	// roof slab fallen where wall bricks stood), or barely reaches into those of its own shape, is
+	// loose as well: it keeps those slots filled, so nothing is put into it, until the builder
+	// carries it off to a slot of its own shape; else it held them for good, and neither it nor
+	// the bricks were ever put back.
 	void SetAvailable(const std::vector<ObjectBoundsRecord>& pieces);
 	// Rechecks the pieces in place (a piece whose object has gone loses its slots); true when some
 	// slot of the lowest empty layer is not promised.
@@ -105,8 +106,9 @@ private:
 	SlotChoice BestSlotForPiece(const AABB& centredPiece, bool leavesOnly) const;
 	SlotChoice BestSlotInSubtree(const AABB& centredPiece, bool leavesOnly, Node* node, float floorY) const;
 	bool IsTaken(const Node* node) const;
-	// One of the house's own pieces that fits none of the slots it fills.
-	bool IsMisplaced(unsigned objectId, const VolumeAABBTree::NodeList& slots) const;
+	// One of the house's own pieces that fits none of the slots it fills, or covers too little
+	// of those it fits; query is its box as MarkPresent measured it.
+	bool IsMisplaced(unsigned objectId, const AABB& query, const VolumeAABBTree::NodeList& slots) const;
 	void UpdateMissing();
 	// The slots whose volume no other slot shares.
 	void FindUniqueSlots(const std::vector<Node*>& leaves);

@@ -30,6 +30,10 @@ public:
 	static constexpr float kHouseReach = 4.0f;
 	static constexpr float kPieceReach = 2.0f;
 	static constexpr float kSlotReach = 6.0f;
+	// The path follower stops within PathMovement::kReachedDistance of where it is sent: a piece
+	// that lies further than this from there is walked to anew, so that the builder stops within
+	// kPieceReach of it.
+	static constexpr float kLargestAimError = 0.5f;
 
 	RebuildHouse();
 
@@ -50,7 +54,7 @@ private:
 	AvailableObjects* ChooseHouse(const Tuple3f& ownPosition) const;
 	// The house the node chose, while its object and component live.
 	AvailableObjects* House() const;
-	void WalkTo(const Tuple3f& target) const;
+	void WalkTo(const Tuple3f& target);
 	void PickUp();
 	void SetPieceGhost(bool ghost) const;
 	void ReleasePiece() const;
@@ -61,6 +65,8 @@ private:
 	Tuple3f holdOffset;
 	BuildingBlackboard::ObjPos placement;
 	unsigned houseId = 0;
+	// Where the builder was last sent.
+	Tuple3f aim;
 	Phase phase = kToHouse;
 	std::uint32_t startTime;
 };

@@ -17,8 +17,7 @@
 namespace
 {
 	constexpr float kPi = 3.14159265358979f;
-	// Within this squared distance, across the ground, a path point counts as reached.
-	constexpr float kReachedSquared = 1.0f;
+	constexpr float kReachedSquared = PathMovement::kReachedDistance * PathMovement::kReachedDistance;
 	// Less horizontal offset than this gives no direction to walk or face.
 	constexpr float kNoHorizontalOffset = 1e-4f;
 	constexpr float kPathLineHeight = 0.5f;
@@ -81,6 +80,7 @@ void PathMovement::OnSetEndPoint(Message::Reader reader)
 		return;
 	start = transform->GetWorldPosition();
 	wayPoints.clear();
+	wayPointsInPath = 0;
 	RequestPath(start, reachesEnd);
 	moving = true;
 }
@@ -121,6 +121,7 @@ bool PathMovement::Update()
 	{
 		RequestPath(position, nullptr);
 		path.insert(path.end(), wayPoints.begin(), wayPoints.end());
+		wayPointsInPath = wayPoints.size();
 		// Steered in this update too: with regenTime 0 every update regenerates.
 		if (pathIndex >= path.size())
 			return true;
@@ -144,8 +145,19 @@ void PathMovement::Steer(const Tuple3f& position)
 	// Charger never did.
 	if (horizontal * horizontal < kReachedSquared && ++pathIndex >= path.size())
 	{
-		StopBody();
-		owner->HandleMessage(Message("PathingComplete"));
+		// Mended: a path walked before its first regeneration never took up its way points, so a
+		// short walk to a point off the navigation mesh (a resting piece is a hole in it) ended
+		// at the hole's edge.
+		if (wayPointsInPath < wayPoints.size())
+		{
+			path.insert(path.end(), wayPoints.begin() + static_cast<std::ptrdiff_t>(wayPointsInPath), wayPoints.end());
+			wayPointsInPath = wayPoints.size();
+		}
+		else
+		{
+			StopBody();
+			owner->HandleMessage(Message("PathingComplete"));
+		}
 	}
 	if (hasDirection)
 		if (Transform* transform = owner->GetComponent<Transform>())

@@ -23,6 +23,9 @@ namespace
 	// A piece fills a slot when it covers at least a tenth of it and is at most six times its size.
 	constexpr double kLeastCover = 0.1;
 	constexpr double kMostOversize = 6.0;
+	// One of the house's own pieces stands in place only when it covers at least half of a slot
+	// of its own shape.
+	constexpr double kInPlaceCover = 0.5;
 	// Query boxes are shrunk by 1 % about their centre, so that neighbours that only touch are apart.
 	constexpr float kQueryShrink = 0.99f;
 	// Slots whose volumes differ by less than this share a volume.
@@ -70,6 +73,14 @@ namespace
 		node->available = missing;
 		SetSubtreeMissing(node->left, missing);
 		SetSubtreeMissing(node->right, missing);
+	}
+
+	// Whether the query box covers at least the least share of every slot below the node.
+	bool CoversEachSlot(const AABB& query, const Node& node)
+	{
+		if (node.IsLeaf())
+			return SharedVolume(query, node.box) >= kLeastCover * node.box.Volume();
+		return CoversEachSlot(query, *node.left) && CoversEachSlot(query, *node.right);
 	}
 
 	// The slot and everything below and above it are filled.
@@ -281,6 +292,16 @@ void BuildingBlackboard::MarkPresent(const std::vector<ObjectBoundsRecord>& piec
 		for (std::uint32_t i = 0; i < candidates.size();)
 		{
 			Node* slot = candidates[i];
+			// Mended: a piece nudged a centimetre onto its neighbours touched every slot of the
+			// layer, covered a tenth of the layer as a whole and so filled all of it, and the
+			// house counted as standing with a slot still empty. A group of slots is filled only
+			// when each of them is; otherwise its two halves are judged on their own.
+			if (!slot->IsLeaf() && !CoversEachSlot(query, *slot))
+			{
+				candidates[i] = slot->left;
+				candidates.push_back(slot->right);
+				continue;
+			}
 			const double slotVolume = slot->box.Volume();
 			const double cover = SharedVolume(query, slot->box) / slotVolume;
 			const double oversize = queryVolume / slotVolume;
@@ -296,19 +317,22 @@ void BuildingBlackboard::MarkPresent(const std::vector<ObjectBoundsRecord>& piec
 		if (candidates.empty())
 			continue;
 		pieceSlots[piece.objectId] = candidates;
-		if (IsMisplaced(piece.objectId, candidates))
+		if (IsMisplaced(piece.objectId, query, candidates))
 			misplaced.push_back(piece.objectId);
 	}
 }
 
-bool BuildingBlackboard::IsMisplaced(unsigned objectId, const VolumeAABBTree::NodeList& slots) const
+bool BuildingBlackboard::IsMisplaced(unsigned objectId, const AABB& query, const VolumeAABBTree::NodeList& slots) const
 {
 	// Anything but the house's own pieces fills the slots as it stands.
 	if (!Holds(builtPieces, objectId))
 		return false;
 	const std::optional<AABB> shape = RestBox(objectId);
-	return shape && std::none_of(slots.begin(), slots.end(),
-		[&](const Node* slot) { return FitBox(*shape, *slot).score <= kLargestMismatch; });
+	// Mended: a roof slab leaning on the ground under its slot, a tenth of it inside, counted as
+	// standing there; it was never carried up, and nothing else went into the slot.
+	return shape && std::none_of(slots.begin(), slots.end(), [&](const Node* slot) {
+		return FitBox(*shape, *slot).score <= kLargestMismatch && SharedVolume(query, slot->box) >= kInPlaceCover * slot->box.Volume();
+	});
 }
 
 void BuildingBlackboard::SetAvailable(const std::vector<ObjectBoundsRecord>& pieces)

@@ -2,6 +2,7 @@
 
 #include "Components/Logic/AvailableObjects.h"
 #include "Components/Logic/BonePose.h"
+#include "Components/Logic/PathMovement.h"
 #include "Components/Physics/GolemPoints.h"
 #include "Components/Transform.h"
 #include "Composition.h"
@@ -16,6 +17,9 @@
 
 namespace
 {
+	static_assert(RebuildHouse::kLargestAimError + PathMovement::kReachedDistance < RebuildHouse::kPieceReach,
+		"a builder stopped short of its aim must still reach the piece");
+
 	std::optional<Tuple3f> PositionOf(unsigned objectId)
 	{
 		const Transform* transform = LeafRules::TransformOf(LeafRules::Find(objectId));
@@ -152,6 +156,11 @@ void RebuildHouse::Update()
 			status = Failure;
 		else if (ownPosition.DistanceSquared(*piece) < kPieceReach * kPieceReach)
 			PickUp();
+		// Mended: the builder walked to where the piece lay when it was chosen (still rolling
+		// from the blast, or kicked since), stopped short of it and stood there until the walk
+		// timed out; after two such walks the piece was given up.
+		else if (piece->DistanceSquared(aim) > kLargestAimError * kLargestAimError)
+			WalkTo(*piece);
 		break;
 	}
 	case kCarrying:
@@ -201,8 +210,9 @@ AvailableObjects* RebuildHouse::House() const
 	return HouseOf(houseId);
 }
 
-void RebuildHouse::WalkTo(const Tuple3f& target) const
+void RebuildHouse::WalkTo(const Tuple3f& target)
 {
+	aim = target;
 	owner->HandleMessage(Message("SetEndPoint").Push(target));
 	owner->HandleMessage(Message("AddWayPoint").Push(target));
 }

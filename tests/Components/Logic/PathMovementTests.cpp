@@ -156,6 +156,20 @@ namespace
 		EXPECT_EQ(level.Movement().GetPath().back(), wayPoint);
 	}
 
+	// A walk done before any regeneration still goes on to its way point (a builder sent to a
+	// piece that lies in a hole of the navigation mesh stopped at the hole's edge).
+	TEST(PathMovement, AWalkDoneBeforeTheNextRegenerationGoesOnToItsWayPoint)
+	{
+		WalkLevel level("<float>4</float><float>100</float>");
+		ASSERT_TRUE(level.SetEnd(Tuple3f(8, 0, 4)));
+		const Tuple3f wayPoint(10, 0, 8);
+		level.walker.object->HandleMessage(Message("AddWayPoint").Push(wayPoint));
+		ASSERT_LT(level.WalkToEnd(600), 600u);
+		const Tuple3f at = level.Place().GetWorldPosition();
+		EXPECT_LT(std::hypot(at.x - wayPoint.x, at.z - wayPoint.z), PathMovement::kReachedDistance);
+		EXPECT_EQ(level.log->Count("PathingComplete"), 1u);
+	}
+
 	TEST(PathMovement, WithRegenTimeZeroItRegeneratesEveryFrameAndStillWalksToTheEnd)
 	{
 		WalkLevel level("<float>4</float><float>0</float>");

@@ -184,6 +184,32 @@ namespace
 		}
 	}
 
+	// A layer of four slabs, as a roof, of which three are knocked aside and one stays, moved by
+	// the offset: it fills only what it covers, and is loose unless it covers half a slot.
+	TEST(BuildingBlackboard, AStrayPieceFillsOnlyWhatItCoversAndIsLooseUnlessItCoversHalfASlot)
+	{
+		// (offset of the piece that stays, whether it is loose)
+		const struct { Tuple3f offset; bool loose; } cases[] = {
+			{Tuple3f(0.08f, 0, 0.08f), false}, {Tuple3f(-0.9f, 0, 0), false}, {Tuple3f(-1.7f, 0, 0), true}};
+		for (const auto& c : cases)
+		{
+			HouseWorld world;
+			std::vector<Object> pieces;
+			for (const float x : {-1.0f, 1.0f})
+				for (const float z : {-1.0f, 1.0f})
+					pieces.push_back(HouseWorld::AddPiece(Tuple3f(x, 0.25f, z), Tuple3f(2, 0.5f, 2)));
+			BuildingBlackboard board;
+			board.Build(HouseWorld::Records(pieces));
+			HouseWorld::Move(pieces[0], Tuple3f(-1, 0.25f, -1) + c.offset);
+			for (unsigned index = 1; index < pieces.size(); ++index)
+				HouseWorld::Move(pieces[index], Aside(3 * index));
+			board.MarkPresent(HouseWorld::Records({pieces[0]}));
+			EXPECT_TRUE(board.Refresh()) << "three slots are empty, offset " << c.offset;
+			board.SetAvailable(HouseWorld::Records(pieces));
+			EXPECT_EQ(board.Loose().size(), c.loose ? 4u : 3u) << "offset " << c.offset;
+		}
+	}
+
 	TEST(BuildingBlackboard, ACopyKeepsItsOwnSlotsAndReservations)
 	{
 		HouseWorld world;

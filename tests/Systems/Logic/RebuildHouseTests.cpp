@@ -155,6 +155,29 @@ namespace
 		EXPECT_EQ(board.NextObject().objectId, house.pieces[3].id);
 	}
 
+	// A piece rolling on after it was chosen, or kicked, is walked to anew once it lies further
+	// than kLargestAimError from where the builder was sent.
+	TEST(RebuildHouse, APieceThatMovesWhileFetchedIsWalkedToAnew)
+	{
+		// (how far the piece moves along x, the walks set out)
+		const struct { float moved; std::size_t walks; } cases[] = {{0.45f, 1}, {0.55f, 2}};
+		for (const auto& c : cases)
+		{
+			HouseWorld world;
+			KnockedHouse house;
+			const Builder builder(Tuple3f(4.5f, 0.5f, 12));
+			const auto node = builder.Start();
+			ASSERT_EQ(node->status, Running);
+			HouseWorld::Move(house.pieces[3], Tuple3f(4.5f + c.moved, 0.5f, 0.5f));
+			node->Update();
+			node->Update();
+			const std::vector<std::string> walks = builder.log->Named("SetEndPoint");
+			EXPECT_EQ(walks.size(), c.walks) << c.moved;
+			EXPECT_EQ(builder.log->Named("AddWayPoint").size(), c.walks) << c.moved;
+			node->Finish();
+		}
+	}
+
 	TEST(RebuildHouse, ACarriedPieceNeverTimesOutAndIsPutInItsSlotOnlyWithinSixUnits)
 	{
 		HouseWorld world;
