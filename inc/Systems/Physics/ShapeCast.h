@@ -32,13 +32,12 @@ class SweptHull final : public ConvexGeometry
 {
 public:
 	// What of the piece is carried: all of it; its core, each of the body's axes keeping its extent
-	// less twice ShapeCast::kSkin and at least half of it; its centre; or the ball of radius
+	// less twice ShapeCast::kSkin and at least half of it; or the ball of radius
 	// ShapeCast::kCentreReach about its centre, the same whichever way the body turns.
 	enum class Part
 	{
 		kWhole,
 		kCore,
-		kCentre,
 		kNearCentre
 	};
 
@@ -62,7 +61,6 @@ private:
 	BodyAxes axes;
 	float keep[3] = {1.0f, 1.0f, 1.0f};
 	bool centred;
-	float reach;
 	Tuple3f centre;
 	Tuple3f step;
 	Tuple3f start;

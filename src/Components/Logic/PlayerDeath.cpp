@@ -5,17 +5,12 @@
 #include "Composition.h"
 #include "Engine.h"
 #include "Object.h"
+#include "Systems/Input.h"
 #include "Systems/Logic/Logic.h"
-
-namespace
-{
-	// The name by which the input bindings and the display reach the player.
-	const char* const kPlayerName = "Player";
-}
 
 bool PlayerDeath::PlayerIsOut()
 {
-	const Object player = ObjectFromName(kPlayerName);
+	const Object player = ObjectFromName(Input::kPlayerName);
 	if (player.IsDummy())
 		return false;
 	const PlayerDeath* death = player.object->GetComponent<PlayerDeath>();

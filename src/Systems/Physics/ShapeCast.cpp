@@ -30,8 +30,7 @@ BodyAxes::BodyAxes(const Quaternion& orientation)
 SweptHull::SweptHull(const ConvexGeometry& piece, const Quaternion& orientation, const Tuple3f& step, Part part)
 	: piece(piece),
 	  axes(orientation),
-	  centred(part == Part::kCentre || part == Part::kNearCentre),
-	  reach(part == Part::kNearCentre ? ShapeCast::kCentreReach : 0.0f),
+	  centred(part == Part::kNearCentre),
 	  step(step)
 {
 	for (int i = 0; i < 3; ++i)
@@ -60,10 +59,10 @@ Tuple3f SweptHull::Support(const Tuple3f& direction) const
 {
 	// The shrink is symmetric, so the support of the shrunk piece along d is the shrunk support of
 	// the piece along the shrunk d.
-	// The centre parts ask the piece nothing: a round piece has no support along no direction.
+	// The ball about the centre asks the piece nothing: a round piece has no support along no direction.
 	const double length = direction.Length();
 	const Tuple3f point = !centred ? centre + Shrink(piece.Support(Shrink(direction)) - centre)
-		: length > 0.0 ? centre + direction * static_cast<float>(reach / length)
+		: length > 0.0 ? centre + direction * static_cast<float>(ShapeCast::kCentreReach / length)
 					   : centre;
 	return point + (direction.DotProduct(end) > direction.DotProduct(start) ? end : start);
 }
@@ -93,11 +92,10 @@ float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, con
 	if (carried == &nearCentre)
 	{
 		// A centre inside a solid may leave it: the contacts push it out. One nearer a surface
-		// than its reach already is the resolution's to keep on its side.
-		SweptHull centre(piece, orientation, step, SweptHull::Part::kCentre);
-		centre.Span(0.0f, 0.0f);
+		// than its reach already is the resolution's to keep on its side. The ball holds the
+		// centre, so it answers for both.
 		nearCentre.Span(0.0f, 0.0f);
-		if (GjkIntersect(work, centre, obstacle, iterations) || GjkIntersect(work, nearCentre, obstacle, iterations))
+		if (GjkIntersect(work, nearCentre, obstacle, iterations))
 			return kFree;
 	}
 	// The hull over [0, t] grows with t and holds the hull over [0, lo]: the halving keeps lo
