@@ -16,6 +16,7 @@
 #include "Systems/Physics/Collider.h"
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Utilities/AABB.h"
 #include "Utilities/v8/JSObject.h"
 #include "Utilities/v8/ScriptTuples.h"
 
@@ -280,9 +281,8 @@ void PlaceAndDeleteMode::CreateGroupAt(Tuple3f target) const
 
 std::optional<PlaceAndDeleteMode::PlacedBox> PlaceAndDeleteMode::BodiesBox(const ObjectGroup& group)
 {
-	constexpr float kFar = std::numeric_limits<float>::max();
-	Tuple3f low(kFar, kFar, kFar), high(-kFar, -kFar, -kFar);
-	float bottom = kFar;
+	std::optional<AABB> filled;
+	float bottom = std::numeric_limits<float>::max();
 	for (unsigned id : group.GetMembers())
 	{
 		const Object member = ObjectFromId(id);
@@ -293,16 +293,13 @@ std::optional<PlaceAndDeleteMode::PlacedBox> PlaceAndDeleteMode::BodiesBox(const
 			continue;
 		const Tuple3f centre = transform->GetWorldPosition();
 		const Tuple3f half = PlacedHalfExtents(transform->GetScale(), transform->GetWorldRotationVector());
-		for (int axis = 0; axis < 3; ++axis)
-		{
-			low[axis] = std::min(low[axis], centre[axis] - half[axis]);
-			high[axis] = std::max(high[axis], centre[axis] + half[axis]);
-		}
+		const AABB box{centre - half, centre + half};
+		filled = filled ? AABB::Union(*filled, box) : box;
 		bottom = std::min(bottom, centre.y - std::fabs(transform->GetScale().y) * 0.5f);
 	}
-	if (bottom == kFar)
+	if (!filled)
 		return std::nullopt;
-	return PlacedBox{(low + high) * 0.5f, (high - low) * 0.5f, bottom};
+	return PlacedBox{filled->Centre(), (filled->max - filled->min) * 0.5f, bottom};
 }
 
 void PlaceAndDeleteMode::KeepPlacement(Composition& placed)

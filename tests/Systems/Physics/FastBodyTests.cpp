@@ -12,7 +12,6 @@
 #include <cmath>
 #include <ostream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace
@@ -285,42 +284,34 @@ namespace
 		}
 	};
 
-	// Every game shape onto the surfaces at the speeds given; each row of the whole table has its
-	// own seed, so a row's shots are the same whichever rows a test takes.
-	std::vector<std::pair<Row, RowFigures>> Shoot(const std::vector<SpeedBand>& bands, const std::vector<Surface>& surfaces)
-	{
-		std::vector<std::pair<Row, RowFigures>> rows;
-		unsigned seed = 0;
-		for (const SpeedBand& band : kGameBands)
-			for (const Surface& surface : kGameSurfaces)
-			{
-				const bool wanted = std::any_of(bands.begin(), bands.end(), [&](const SpeedBand& b) { return b.low == band.low; }) &&
-					std::any_of(surfaces.begin(), surfaces.end(), [&](const Surface& s) { return std::string_view(s.name) == surface.name; });
-				const unsigned firstSeed = seed + 1;
-				seed += std::size(kGameShapes);
-				if (!wanted)
-					continue;
-				Range range(surface);
-				for (std::size_t shape = 0; shape < std::size(kGameShapes); ++shape)
-				{
-					tw::RandomSequence draws(firstSeed + static_cast<unsigned>(shape));
-					RowFigures figures;
-					for (int shot = 0; shot < kShotsPerRow; ++shot)
-						figures.Add(range.Fire(kGameShapes[shape], DrawShot(draws, surface, band)));
-					rows.emplace_back(Row{kGameShapes[shape], surface, band}, figures);
-				}
-			}
-		return rows;
-	}
-
-	// One speed band onto one surface: a part of the table small enough to run within a test's
+	// One band of speeds onto one surface: a part of the table small enough to run within a test's
 	// time under the sanitizers.
 	struct Target
 	{
-		SpeedBand band;
-		Surface surface;
+		std::size_t band;
+		std::size_t surface;
 		std::string name;
 	};
+
+	// Every game shape onto the target's surface at its speeds. Each row of the whole table has a
+	// seed of its own, so its shots stay the same however the table is split.
+	std::vector<std::pair<Row, RowFigures>> Shoot(const Target& target)
+	{
+		const SpeedBand& band = kGameBands[target.band];
+		const Surface& surface = kGameSurfaces[target.surface];
+		const std::size_t firstSeed = 1 + (target.band * std::size(kGameSurfaces) + target.surface) * std::size(kGameShapes);
+		Range range(surface);
+		std::vector<std::pair<Row, RowFigures>> rows;
+		for (std::size_t shape = 0; shape < std::size(kGameShapes); ++shape)
+		{
+			tw::RandomSequence draws(static_cast<unsigned>(firstSeed + shape));
+			RowFigures figures;
+			for (int shot = 0; shot < kShotsPerRow; ++shot)
+				figures.Add(range.Fire(kGameShapes[shape], DrawShot(draws, surface, band)));
+			rows.emplace_back(Row{kGameShapes[shape], surface, band}, figures);
+		}
+		return rows;
+	}
 
 	void PrintTo(const Target& target, std::ostream* out)
 	{
@@ -337,9 +328,9 @@ namespace
 	// little: holds are judged on the plane floor and the wall.
 	TEST_P(SweptStepShots, NoneEndsBeyondTheSurfaceGainsEnergyOrHangsBesideIt)
 	{
-		const Target& target = GetParam();
-		const bool holdsJudged = target.surface.kind == Surface::kPlane || target.surface.kind == Surface::kWall;
-		for (const auto& [row, figures] : Shoot({target.band}, {target.surface}))
+		const Surface::Kind kind = kGameSurfaces[GetParam().surface].kind;
+		const bool holdsJudged = kind == Surface::kPlane || kind == Surface::kWall;
+		for (const auto& [row, figures] : Shoot(GetParam()))
 		{
 			EXPECT_EQ(figures.through, 0) << row.Name() << ": shots through of " << kShotsPerRow;
 			EXPECT_LT(figures.energyGain, 0.01) << row.Name() << ": gain over the kinetic energy it struck with";
@@ -359,7 +350,7 @@ namespace
 		std::vector<Target> targets;
 		for (std::size_t band = 0; band < std::size(kGameBands); ++band)
 			for (std::size_t surface = 0; surface < std::size(kGameSurfaces); ++surface)
-				targets.push_back({kGameBands[band], kGameSurfaces[surface], std::string(surfaceNames[surface]) + bandNames[band]});
+				targets.push_back({band, surface, std::string(surfaceNames[surface]) + bandNames[band]});
 		return targets;
 	}
 
