@@ -228,6 +228,52 @@ namespace gui_tests
 		}
 	}
 
+	// Once the view has met a surface, turning it to the sky leaves the place on that surface:
+	// "Create" puts the crate where the author last looked, not ahead of the eye.
+	TEST_F(PlaceAndDeleteModeInWorld, AViewTurnedFromASurfaceToTheSkyCreatesOnThatSurface)
+	{
+		Box(Tuple3f(0, 0, -10), Tuple3f(4, 2, 4));
+		StartEditor(0);
+		Aim(Tuple3f(0, 10, -10), Tuple3f(0, -1, 0));
+		Frame();
+		Aim(Tuple3f(0, 10, -10), Tuple3f(0, 1, 0.2f));
+		Frame();
+		placement->SetCurrObjName("EditorCrate.xml");
+		Tell(editor, "CreateObject");
+		const Object crate = ObjectFromName("EditorCrate");
+		ASSERT_FALSE(crate.IsDummy());
+		EXPECT_EQ(crate.object->GetComponent<Transform>()->GetWorldPosition(), Tuple3f(0, 1.5f, -10));
+	}
+
+	// On the grid, an object made in the player's cell steps one cell ahead, along the grid axis
+	// the view leans along most, so that it stays in view.
+	TEST_F(PlaceAndDeleteModeInWorld, OnTheGridAnObjectInThePlayersCellStepsAlongTheView)
+	{
+		Box(Tuple3f(0, -1, 0), Tuple3f(20, 2, 20));
+		Box(Tuple3f(0.5f, 1, 0.5f), Tuple3f(1, 1, 1), false, "Player");
+		StartEditor(0);
+		placement->ToggleMode();
+		placement->SetCurrObjName("EditorCrate.xml");
+		// The grid's cell a unit below the player's centre overlaps the player.
+		Tell(editor, "Decrease", 4);
+		const struct
+		{
+			Tuple3f direction;
+			Tuple3f cell;
+		} views[] = {{{0.1f, -1, -0.3f}, {0.5f, 0.5f, -0.5f}}, {{0.3f, -1, 0.1f}, {1.5f, 0.5f, 0.5f}}};
+		for (const auto& view : views)
+		{
+			Aim(Tuple3f(0.5f, 1, 0.5f), view.direction);
+			Frame();
+			Tell(editor, "CreateObject");
+			const Object crate = ObjectFromName("EditorCrate");
+			ASSERT_FALSE(crate.IsDummy());
+			EXPECT_EQ(crate.object->GetComponent<Transform>()->GetWorldPosition(), view.cell) << "looking along " << Vec(view.direction);
+			crate.object->Destroy();
+			ProcessObjectChanges();
+		}
+	}
+
 	TEST_F(PlaceAndDeleteModeInWorld, TheFourActionsWaitForPlaceModeAndTheTogglesWorkInEveryMode)
 	{
 		Composition* target = Box(Tuple3f(0, 0, -5));
