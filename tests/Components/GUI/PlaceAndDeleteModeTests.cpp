@@ -1,6 +1,7 @@
 #include "Components/GUI/PlaceAndDeleteMode.h"
 
 #include "Components/GUI/EditorWorld.h"
+#include "Components/GUI/HTMLPane.h"
 #include "Components/Origin.h"
 #include "Components/Physics/Body.h"
 #include "Components/Transform.h"
@@ -272,6 +273,25 @@ namespace gui_tests
 			crate.object->Destroy();
 			ProcessObjectChanges();
 		}
+	}
+
+	// The panel's "Create" makes the first file of the kind chosen while none of that kind is
+	// picked: the first group after a crate was made, the first object after a group was.
+	TEST_F(PlaceAndDeleteModeInWorld, ThePanelsCreateMakesTheFirstFileOfTheKindWhenNoneOfItIsPicked)
+	{
+		Box(Tuple3f(0, -1, 0), Tuple3f(20, 2, 20));
+		StartEditor(0);
+		HTMLPane* pane = ObjectFromName("LevelEditorHud").object->GetComponent<HTMLPane>();
+		Aim(Tuple3f(0, 5, -5), Tuple3f(0, -1, 0));
+		Frame();
+		const std::size_t groups = ObjectGroup::InCreationOrder().size();
+		Run(*pane, "Create();");
+		EXPECT_EQ(ObjectIdsByName("EditorCrate").size(), 1u);
+		Run(*pane, "Placement().ToggleType(); ShowPlacement(); Create();");
+		EXPECT_EQ(placement->GetCurrObjName(), "Tower.xml");
+		EXPECT_EQ(ObjectGroup::InCreationOrder().size(), groups + 1);
+		Run(*pane, "Placement().ToggleType(); ShowPlacement(); Create();");
+		EXPECT_EQ(ObjectIdsByName("EditorCrate").size(), 2u);
 	}
 
 	TEST_F(PlaceAndDeleteModeInWorld, TheFourActionsWaitForPlaceModeAndTheTogglesWorkInEveryMode)
