@@ -182,10 +182,10 @@ namespace gui_tests
 			const char* what;
 			bool onGrid;
 			bool group;
-			// The height of its lowest piece: on a surface it stands on the floor, on the grid in its cell.
+			// The height of its lowest piece: it stands on the floor, on the grid in the cell on it.
 			float lowest;
 		} cases[] = {{"an object on the grid", true, false, 0.5f}, {"a group on a surface", false, true, 0.5f},
-			{"a group on the grid", true, true, 1.0f}};
+			{"a group on the grid", true, true, 0.5f}};
 		for (const auto& c : cases)
 		{
 			SCOPED_TRACE(c.what);
@@ -225,6 +225,35 @@ namespace gui_tests
 				ObjectGroup::InCreationOrder().back()->Destroy();
 			for (unsigned id : ObjectIdsByName("EditorCrate"))
 				ObjectFromId(id).object->Destroy();
+			ProcessObjectChanges();
+		}
+	}
+
+	// On the grid a tower stands on its cell's floor, as a crate's bottom does, or on the ground
+	// where that rises into the cell: a view aimed down at the ground puts the cell in it.
+	TEST_F(PlaceAndDeleteModeInWorld, OnTheGridATowerStandsOnItsCellsFloorOrOnTheGroundInTheCell)
+	{
+		Box(Tuple3f(0, -1, 0), Tuple3f(40, 2, 40));
+		StartEditor(0);
+		placement->ToggleMode();
+		placement->ToggleType();
+		placement->SetCurrObjName("Tower.xml");
+		const struct
+		{
+			const char* cell;
+			float eyeHeight;
+			float bottomCrate;
+		} cases[] = {{"on the ground", 5.5f, 0.5f}, {"in the ground", 4.5f, 0.5f}, {"in the air", 7.5f, 2.5f}};
+		for (const auto& c : cases)
+		{
+			Aim(Tuple3f(3.2f, c.eyeHeight, -4.7f), Tuple3f(0, -1, 0));
+			Frame();
+			Tell(editor, "CreateObject");
+			ObjectGroup* tower = ObjectGroup::InCreationOrder().back();
+			const Object bottom = ObjectFromName("TowerBase");
+			ASSERT_FALSE(bottom.IsDummy()) << c.cell;
+			EXPECT_EQ(bottom.object->GetComponent<Transform>()->GetWorldPosition(), Tuple3f(3.5f, c.bottomCrate, -4.5f)) << c.cell;
+			tower->Destroy();
 			ProcessObjectChanges();
 		}
 	}
