@@ -1,19 +1,38 @@
 // The menus' buttons: each plays the click and asks the engine through the "Engine" class.
 var engine = new Engine();
 
+// A page that comes with a level appears under a pointer aimed at the page before it: the second
+// click of a double click on the won page's "Main menu" landed on the main menu's "Options", which
+// lies under it, a fifth of a second after the menu's first frame. Such a page takes no click until
+// it has been on screen for longer than that.
+var kSettleMilliseconds = 300;
+var takesClicks = true;
+
+function TakeClicksOnceSettled() {
+	takesClicks = false;
+	// Counted from the page's first frame: its script runs while the level is still loading.
+	setTimeout(function() {
+		setTimeout(function() { takesClicks = true; }, kSettleMilliseconds);
+	}, 0);
+}
+
+// Whether the page takes the click; the click is heard when it does.
 function Click() {
+	if (!takesClicks)
+		return false;
 	// The Sound system keys interface sounds by the file name the configuration gives them.
 	PlaySound("Click.wav");
+	return true;
 }
 
 function StartGame() {
-	Click();
-	engine.GotoNextLevel();
+	if (Click())
+		engine.GotoNextLevel();
 }
 
 function Quit() {
-	Click();
-	engine.Exit();
+	if (Click())
+		engine.Exit();
 }
 
 // The pause page's buttons. "Pause" toggles the pause whatever its argument, so only a page shown
@@ -49,8 +68,8 @@ function ResumeOnEscape() {
 
 // The won page's button: nothing is paused under it, so it only leaves.
 function MainMenu() {
-	Click();
-	engine.LoadLevel("MainMenu");
+	if (Click())
+		engine.LoadLevel("MainMenu");
 }
 
 // The veil covers the whole window, and the menu stands in the largest 4:3 box in its middle, where
@@ -119,7 +138,8 @@ function ListResolutions() {
 }
 
 function ShowOptions(show) {
-	Click();
+	if (!Click())
+		return;
 	document.getElementById("main").style.display = show ? "none" : "block";
 	document.getElementById("optionsPanel").style.display = show ? "block" : "none";
 	if (show) {

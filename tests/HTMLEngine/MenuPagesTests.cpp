@@ -4,14 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace
 {
 	// From Menu.css: a chosen toggle's fill, and the options panel's backdrop (straight RGB).
 	constexpr int kChosenFill[3] = {0x3f, 0x9b, 0x4a};
 	constexpr int kPanelBackdrop[3] = {18, 24, 40};
+	// A plain button's fill.
+	constexpr int kButtonFill[3] = {0x2a, 0x3a, 0x5c};
 	// Fewer pixels than one toggle's fill, more than its border.
 	constexpr int kOneToggle = 800;
 
@@ -34,6 +38,13 @@ namespace
 									"document.getElementById('optionsPanel').style.display = 'block';", nullptr);
 			HTMLEngine::Update();
 			return view;
+		}
+
+		// A BGRA pixel, opaque and of the colour (straight RGB).
+		static bool Near(const std::array<int, 4>& pixel, const int (&colour)[3])
+		{
+			return pixel[3] == 255 && std::abs(pixel[2] - colour[0]) <= 8 && std::abs(pixel[1] - colour[1]) <= 8 &&
+				std::abs(pixel[0] - colour[2]) <= 8;
 		}
 
 		static int PixelsNear(const HTMLView& view, const int (&colour)[3], int minimumAlpha)
@@ -74,6 +85,38 @@ namespace
 				lastOne = filled;
 			if (state.togglesOn == 2)
 				EXPECT_GT(filled, lastOne + kOneToggle);
+		}
+	}
+
+	// The main menu comes under a pointer aimed at the won page, whose "Main menu" lies over
+	// "Options": a click there as the menu appears (the second of a double click) opens nothing,
+	// one once the menu has been on screen for a moment opens the options.
+	TEST_F(MenuPages, TheMainMenuTakesNoClickUntilItHasBeenOnScreenForAMoment)
+	{
+		// (milliseconds since the menu's first frame, the options panel shown after the click)
+		const struct { std::uint32_t shownFor; const char* shown; } cases[] = {{0, "none"}, {299, "none"}, {300, "block"}};
+		for (const auto& c : cases)
+		{
+			HTMLView* view = HTMLEngine::CreateView(1024, 768, true, false);
+			views.push_back(view);
+			view->LoadFile(TW_TEST_DATA_DIR "../../Data/HUDElements/MainMenu.html");
+			HTMLEngine::Update();
+			now += c.shownFor;
+			HTMLEngine::Update();
+			// The first band of the plain buttons' fill down the middle is "Options"; "Start" is red.
+			int top = 0;
+			while (top < view->GetHeight() && !Near(Pixel(*view, 512, top), kButtonFill))
+				++top;
+			int bottom = top;
+			while (bottom + 1 < view->GetHeight() && Near(Pixel(*view, 512, bottom + 1), kButtonFill))
+				++bottom;
+			ASSERT_LT(top, bottom);
+			view->InjectMouseMove(512.0f, static_cast<float>(top + bottom) / 2.0f);
+			view->InjectMouseDown(HTMLView::LeftMouseButton, 1);
+			view->InjectMouseUp(HTMLView::LeftMouseButton);
+			Recorded().clear();
+			view->ExecuteJavascript("record(document.getElementById('optionsPanel').style.display);", nullptr);
+			EXPECT_EQ(Recorded(), std::vector<std::string>{c.shown}) << c.shownFor << " ms";
 		}
 	}
 

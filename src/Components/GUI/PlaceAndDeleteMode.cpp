@@ -68,6 +68,9 @@ namespace
 	// Boxes that meet by less than this only touch (an object put on the player's head): the
 	// physics bounds stand a little proud of the shape.
 	constexpr float kTouching = 0.001f;
+	// How far above a grid cell the ground under it is looked for: ground level with the cell's top
+	// rises into it.
+	constexpr float kAboveCell = 0.01f;
 	// Below this, a horizontal heading has no direction to speak of (the view points straight down).
 	constexpr double kLeastHeading = 1e-3;
 
@@ -102,6 +105,21 @@ namespace
 		if (std::fabs(heading.x) >= std::fabs(heading.z))
 			return {heading.x < 0.0f ? -1.0f : 1.0f, 0.0f, 0.0f};
 		return {0.0f, 0.0f, heading.z < 0.0f ? -1.0f : 1.0f};
+	}
+
+	// A group's origin is its base, which on a surface stands where an object's bottom would. On the
+	// grid it stands on the cell's floor, where an object's bottom would too, or on the level's
+	// ground where that rises into the cell: a view aimed down at the ground puts the cell in it,
+	// and a tower made at the cell's centre stood with its bottom crate in the floor.
+	float GridBase(const Tuple3f& cellCentre)
+	{
+		const float cellFloor = cellCentre.y - 0.5f;
+		const Tuple3f aboveCell(cellCentre.x, cellCentre.y + 0.5f + kAboveCell, cellCentre.z);
+		const Physics* physics = Physics::Instance();
+		Tuple3f ground;
+		if (physics != nullptr && physics->RayCastStatic(aboveCell, Tuple3f(0.0f, -1.0f, 0.0f), nullptr, &ground))
+			return std::max(cellFloor, ground.y);
+		return cellFloor;
 	}
 
 	// The centre moved along the horizontal heading until a box of those half extents clears the
@@ -267,8 +285,7 @@ void PlaceAndDeleteMode::CreateGroupAt(Tuple3f target) const
 	group->Load(serializer, kSplicedGroupBaseDepth);
 	if (Engine* engine = Engine::Instance())
 		engine->RecordGroupFile(group->GetId(), CurrObjName);
-	if (PlacementMode == 0)
-		target.y -= 0.5f;
+	target.y = PlacementMode == 0 ? target.y - 0.5f : GridBase(target);
 	const Object origin = group->GetOriginObject();
 	origin.SendMessage(Message("SetPos").Push(target));
 	origin.SendMessage(Message("SetRot").Push(Radians(Rotation)));

@@ -1,6 +1,7 @@
 #include "Components/GUI/PlaceAndDeleteMode.h"
 
 #include "Components/GUI/EditorWorld.h"
+#include "Components/GUI/HTMLPane.h"
 #include "Components/Origin.h"
 #include "Components/Physics/Body.h"
 #include "Components/Transform.h"
@@ -181,10 +182,10 @@ namespace gui_tests
 			const char* what;
 			bool onGrid;
 			bool group;
-			// The height of its lowest piece: on a surface it stands on the floor, on the grid in its cell.
+			// The height of its lowest piece: it stands on the floor, on the grid in the cell on it.
 			float lowest;
 		} cases[] = {{"an object on the grid", true, false, 0.5f}, {"a group on a surface", false, true, 0.5f},
-			{"a group on the grid", true, true, 1.0f}};
+			{"a group on the grid", true, true, 0.5f}};
 		for (const auto& c : cases)
 		{
 			SCOPED_TRACE(c.what);
@@ -226,6 +227,100 @@ namespace gui_tests
 				ObjectFromId(id).object->Destroy();
 			ProcessObjectChanges();
 		}
+	}
+
+	// On the grid a tower stands on its cell's floor, as a crate's bottom does, or on the ground
+	// where that rises into the cell: a view aimed down at the ground puts the cell in it.
+	TEST_F(PlaceAndDeleteModeInWorld, OnTheGridATowerStandsOnItsCellsFloorOrOnTheGroundInTheCell)
+	{
+		Box(Tuple3f(0, -1, 0), Tuple3f(40, 2, 40));
+		StartEditor(0);
+		placement->ToggleMode();
+		placement->ToggleType();
+		placement->SetCurrObjName("Tower.xml");
+		const struct
+		{
+			const char* cell;
+			float eyeHeight;
+			float bottomCrate;
+		} cases[] = {{"on the ground", 5.5f, 0.5f}, {"in the ground", 4.5f, 0.5f}, {"in the air", 7.5f, 2.5f}};
+		for (const auto& c : cases)
+		{
+			Aim(Tuple3f(3.2f, c.eyeHeight, -4.7f), Tuple3f(0, -1, 0));
+			Frame();
+			Tell(editor, "CreateObject");
+			ObjectGroup* tower = ObjectGroup::InCreationOrder().back();
+			const Object bottom = ObjectFromName("TowerBase");
+			ASSERT_FALSE(bottom.IsDummy()) << c.cell;
+			EXPECT_EQ(bottom.object->GetComponent<Transform>()->GetWorldPosition(), Tuple3f(3.5f, c.bottomCrate, -4.5f)) << c.cell;
+			tower->Destroy();
+			ProcessObjectChanges();
+		}
+	}
+
+	// Once the view has met a surface, turning it to the sky leaves the place on that surface:
+	// "Create" puts the crate where the author last looked, not ahead of the eye.
+	TEST_F(PlaceAndDeleteModeInWorld, AViewTurnedFromASurfaceToTheSkyCreatesOnThatSurface)
+	{
+		Box(Tuple3f(0, 0, -10), Tuple3f(4, 2, 4));
+		StartEditor(0);
+		Aim(Tuple3f(0, 10, -10), Tuple3f(0, -1, 0));
+		Frame();
+		Aim(Tuple3f(0, 10, -10), Tuple3f(0, 1, 0.2f));
+		Frame();
+		placement->SetCurrObjName("EditorCrate.xml");
+		Tell(editor, "CreateObject");
+		const Object crate = ObjectFromName("EditorCrate");
+		ASSERT_FALSE(crate.IsDummy());
+		EXPECT_EQ(crate.object->GetComponent<Transform>()->GetWorldPosition(), Tuple3f(0, 1.5f, -10));
+	}
+
+	// On the grid, an object made in the player's cell steps one cell ahead, along the grid axis
+	// the view leans along most, so that it stays in view.
+	TEST_F(PlaceAndDeleteModeInWorld, OnTheGridAnObjectInThePlayersCellStepsAlongTheView)
+	{
+		Box(Tuple3f(0, -1, 0), Tuple3f(20, 2, 20));
+		Box(Tuple3f(0.5f, 1, 0.5f), Tuple3f(1, 1, 1), false, "Player");
+		StartEditor(0);
+		placement->ToggleMode();
+		placement->SetCurrObjName("EditorCrate.xml");
+		// The grid's cell a unit below the player's centre overlaps the player.
+		Tell(editor, "Decrease", 4);
+		const struct
+		{
+			Tuple3f direction;
+			Tuple3f cell;
+		} views[] = {{{0.1f, -1, -0.3f}, {0.5f, 0.5f, -0.5f}}, {{0.3f, -1, 0.1f}, {1.5f, 0.5f, 0.5f}}};
+		for (const auto& view : views)
+		{
+			Aim(Tuple3f(0.5f, 1, 0.5f), view.direction);
+			Frame();
+			Tell(editor, "CreateObject");
+			const Object crate = ObjectFromName("EditorCrate");
+			ASSERT_FALSE(crate.IsDummy());
+			EXPECT_EQ(crate.object->GetComponent<Transform>()->GetWorldPosition(), view.cell) << "looking along " << Vec(view.direction);
+			crate.object->Destroy();
+			ProcessObjectChanges();
+		}
+	}
+
+	// The panel's "Create" makes the first file of the kind chosen while none of that kind is
+	// picked: the first group after a crate was made, the first object after a group was.
+	TEST_F(PlaceAndDeleteModeInWorld, ThePanelsCreateMakesTheFirstFileOfTheKindWhenNoneOfItIsPicked)
+	{
+		Box(Tuple3f(0, -1, 0), Tuple3f(20, 2, 20));
+		StartEditor(0);
+		HTMLPane* pane = ObjectFromName("LevelEditorHud").object->GetComponent<HTMLPane>();
+		Aim(Tuple3f(0, 5, -5), Tuple3f(0, -1, 0));
+		Frame();
+		const std::size_t groups = ObjectGroup::InCreationOrder().size();
+		Run(*pane, "Create();");
+		EXPECT_EQ(ObjectIdsByName("EditorCrate").size(), 1u);
+		Run(*pane, "Placement().ToggleType(); ShowPlacement(); Create();");
+		EXPECT_EQ(placement->GetCurrObjName(), "Tower.xml");
+		EXPECT_EQ(ObjectGroup::InCreationOrder().size(), groups + 1);
+		Run(*pane, "Placement().ToggleType(); ShowPlacement(); Create();");
+		EXPECT_EQ(ObjectIdsByName("EditorCrate").size(), 2u);
 	}
 
 	TEST_F(PlaceAndDeleteModeInWorld, TheFourActionsWaitForPlaceModeAndTheTogglesWorkInEveryMode)

@@ -104,6 +104,37 @@ namespace
 		}
 	}
 
+	// A level saved (as the editor saves it) and played again keeps each box as it was: the placed
+	// crates' boxes stay open above, and a closed box stays closed.
+	TEST(Boundary, ALevelSavedAndLoadedAgainKeepsEachBoxOpenOrClosedAbove)
+	{
+		// (what follows the dimensions in the record, heard when the cube rises far above its box)
+		const struct { const char* more; std::vector<std::string> heard; } cases[] = {
+			{"<bool>true</bool>", {}},
+			{"<bool>false</bool>", {"Left"}},
+		};
+		for (const auto& c : cases)
+		{
+			std::string saved;
+			{
+				MotionWorld world;
+				AddWatchedCube(world, "4 4 4", Tuple3f(0, 5, 0), c.more);
+				const std::string path = world.folder.Path() + "/Saved";
+				ASSERT_TRUE(world.engine.engine->SaveLevel(path));
+				saved = ReadText(path);
+			}
+			MotionWorld world;
+			ASSERT_TRUE(world.LoadLevel(world.WriteLevel("Saved", saved))) << saved;
+			world.Frame();
+			const Object cube = ObjectFromName("Cube");
+			ASSERT_FALSE(cube.IsDummy()) << saved;
+			MessageLog& log = Listen(cube, {"Left", "Back"});
+			cube.SendMessage(Message("SetPos").Push(Tuple3f(0, 500, 0)));
+			world.Frame(3);
+			EXPECT_EQ(log.entries, c.heard) << c.more;
+		}
+	}
+
 	// A player parks what it holds below every level; only leaving the box in the level counts.
 	TEST(Boundary, AnObjectParkedByTheBreathHasNotLeft)
 	{

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -168,6 +169,32 @@ namespace
 		const Tuple3f at = level.Place().GetWorldPosition();
 		EXPECT_LT(std::hypot(at.x - wayPoint.x, at.z - wayPoint.z), PathMovement::kReachedDistance);
 		EXPECT_EQ(level.log->Count("PathingComplete"), 1u);
+	}
+
+	// Way points a regeneration put into the path are walked once: at the last one the walk ends
+	// there, it does not turn back to walk them again.
+	TEST(PathMovement, WayPointsTakenUpByARegenerationAreWalkedOnce)
+	{
+		// Regenerated once, two seconds in, short of the end; done before the next.
+		WalkLevel level("<float>4</float><float>2</float>");
+		ASSERT_TRUE(level.SetEnd(Tuple3f(14, 0, 4)));
+		const Tuple3f first(14, 0, 7), last(14, 0, 11);
+		for (const Tuple3f& wayPoint : {first, last})
+			level.walker.object->HandleMessage(Message("AddWayPoint").Push(wayPoint));
+		float farthestAfterLast = 0.0f;
+		bool reachedLast = false;
+		for (unsigned frame = 0; frame < 600 && level.log->Count("PathingComplete") == 0; ++frame)
+		{
+			level.world.Walk(level.walker, 1);
+			const Tuple3f at = level.Place().GetWorldPosition();
+			const float fromLast = std::hypot(at.x - last.x, at.z - last.z);
+			reachedLast = reachedLast || fromLast < PathMovement::kReachedDistance;
+			if (reachedLast)
+				farthestAfterLast = std::max(farthestAfterLast, fromLast);
+		}
+		ASSERT_TRUE(reachedLast);
+		EXPECT_EQ(level.log->Count("PathingComplete"), 1u);
+		EXPECT_LT(farthestAfterLast, PathMovement::kReachedDistance) << "walked back towards the way points";
 	}
 
 	TEST(PathMovement, WithRegenTimeZeroItRegeneratesEveryFrameAndStillWalksToTheEnd)

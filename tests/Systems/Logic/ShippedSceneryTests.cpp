@@ -1,6 +1,7 @@
 // The shipped levels as a player sees and hears their surroundings: the ground runs on past what the
 // camera can see, every prop stands on the ground or on another prop, and the effects a level
 // declares are loaded once for the whole game and sound.
+#include "Archetype.h"
 #include "Components/Graphics/Billboard.h"
 #include "Components/Graphics/Camera.h"
 #include "Components/Graphics/CompositePrimitive.h"
@@ -16,6 +17,7 @@
 #include "Message.h"
 #include "ObjectGroup.h"
 #include "ObjectStore.h"
+#include "Serializer.h"
 #include "Sound.h"
 #include "SoundLibrary/SampleSounds.h"
 #include "Systems/Logic/GameWorld.h"
@@ -307,6 +309,46 @@ namespace
 			world.Frame(10 * 62);
 			for (unsigned id : placed)
 				EXPECT_TRUE(ObjectFromId(id).IsDummy()) << level << ": a crate blown out of the level is still in play, at " << PositionOf(id);
+		}
+	}
+
+	// What the editor makes, a crate or the crates of a tower, put in the lair and blown over the
+	// wall nearer to it, is removed once it has left the level, as the level's own crates are.
+	TEST(ShippedScenery, WhatTheEditorMakesBlownOutOfTheLairIsRemoved)
+	{
+		const Tuple3f at(10, 0, 0);
+		for (const bool tower : {false, true})
+		{
+			SCOPED_TRACE(tower ? "a tower" : "a crate");
+			GameWorld world;
+			ASSERT_TRUE(world.LoadLevel("Lair"));
+			std::vector<unsigned> made;
+			if (tower)
+			{
+				Serializer file;
+				ASSERT_TRUE(file.LoadFile("Tower.xml"));
+				ObjectGroup* group = ObjectGroup::Create();
+				group->Load(file, -1);
+				group->GetOriginObject().SendMessage(Message("SetPos").Push(at));
+				group->StartAll();
+				for (unsigned id : group->GetMembers())
+					if (ObjectFromId(id).object->GetComponent<Body>() != nullptr)
+						made.push_back(id);
+			}
+			else
+			{
+				const Object crate = CreateObjectFromArchetype("EditorCrate.xml");
+				crate.SendMessage(Message("SetPos").Push(at + Tuple3f(0, 0.5f, 0)));
+				crate.object->Start();
+				made.push_back(crate.id);
+			}
+			ASSERT_FALSE(made.empty());
+			world.Frame();
+			for (unsigned id : made)
+				ObjectFromId(id).SendMessage(Message("SetVelocity").Push(Tuple3f(22.5f, 39.0f, 0.0f)));
+			world.Frame(10 * 62);
+			for (unsigned id : made)
+				EXPECT_TRUE(ObjectFromId(id).IsDummy()) << "still in play, at " << PositionOf(id);
 		}
 	}
 
