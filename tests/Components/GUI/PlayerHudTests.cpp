@@ -211,7 +211,9 @@ namespace gui_tests
 			else
 			{
 				PlayerDeath::Register();
-				StartedObject(test::TransformXml("0 0 0") + test::ComponentXml("PlayerDeath", ""), "Dying")->HandleMessage(Message("Death"));
+				player->AddComponent(PlayerDeath::TypeId());
+				player->GetComponent<PlayerDeath>()->Start();
+				player->HandleMessage(Message("Death"));
 			}
 			Frames(3);
 			EXPECT_THAT(Run(*hud->GetComponent<HTMLPane>(), "record(document.getElementById('news').textContent);"), ElementsAre(row.text));
