@@ -33,7 +33,8 @@ public:
 	static constexpr size_t kBuiltInButtonCount = 10;
 	static constexpr size_t kBuiltInBindingCount = 13;
 	// While the level editor is on, bindings to this object do not act and the pointer is free;
-	// once the player is knocked out ("PlayerKnockedOut") they do not act until the level changes.
+	// while the player is knocked out ("PlayerKnockedOut" true) they do not act, until the level
+	// changes or "PlayerKnockedOut" false says the player is back up.
 	static constexpr const char* kPlayerName = "Player";
 
 	// Reads the keyboard and mouse through SDL.
@@ -97,7 +98,7 @@ private:
 	BindingList bindings;
 	BindingList editorBindings;
 	bool levelEditorActive = false;
-	// The level's player is knocked out: its controls rest until the level changes.
+	// The level's player is knocked out: its controls rest until the level changes or it gets up.
 	bool playerKnockedOut = false;
 	// What the game last asked of the pointer ("Pause", a level change).
 	bool pointerHeld = false;

@@ -315,9 +315,9 @@ void Input::OnPause(Message::Reader reader)
 	HoldPointer(active);
 }
 
-void Input::OnPlayerKnockedOut(Message::Reader)
+void Input::OnPlayerKnockedOut(Message::Reader reader)
 {
-	playerKnockedOut = true;
+	playerKnockedOut = reader.Read<bool>();
 }
 
 void Input::OnLevelEditorActive(Message::Reader reader)

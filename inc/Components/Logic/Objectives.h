@@ -56,6 +56,8 @@ public:
 	bool OwesMessages() const;
 	// No later goal message counts (the player is out); achieved messages already owed still go.
 	void StopCounting() { countingStopped = true; }
+	// Goal messages count again (the player is back up); those heard while stopped stay uncounted.
+	void ResumeCounting() { countingStopped = false; }
 
 private:
 	void OnLevelLoaded(Message::Reader reader);

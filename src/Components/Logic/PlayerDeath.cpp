@@ -7,6 +7,15 @@
 #include "Object.h"
 #include "Systems/Input.h"
 #include "Systems/Logic/Logic.h"
+#include "Utilities/Diagnostics.h"
+
+namespace
+{
+	void ShowOnDisplay(const char* script)
+	{
+		ObjectFromName("PlayerHudObj").SendMessage(Message("CallJSFunction").PushString(script));
+	}
+}
 
 bool PlayerDeath::PlayerIsOut()
 {
@@ -14,31 +23,33 @@ bool PlayerDeath::PlayerIsOut()
 	if (player.IsDummy())
 		return false;
 	const PlayerDeath* death = player.object->GetComponent<PlayerDeath>();
-	return death != nullptr && death->dying;
+	return death != nullptr && death->knockedOut;
 }
 
 bool PlayerDeath::Start()
 {
 	dying = false;
+	knockedOut = false;
 	damageShut = false;
-	restartAsked = false;
 	owner->RegisterHandler("Death", &PlayerDeath::OnDeath);
 	return true;
 }
 
 bool PlayerDeath::Update()
 {
-	if (!dying)
-		return true;
-	if (!damageShut)
+	if (knockedOut && !damageShut)
 	{
 		damageShut = true;
 		owner->DropHandlers("Damage", owner->GetId());
 	}
-	if (!restartAsked && RestartDue())
+	if (dying && RestartDue())
 	{
-		restartAsked = true;
+		dying = false;
 		Engine::SendMessage(Message("PrevLevel"));
+		// A refused change leaves the request as it was: the level goes on.
+		const Engine* engine = Engine::Instance();
+		if (engine == nullptr || engine->GetRequestedState() == Engine::kRunning)
+			PlayOn();
 	}
 	return true;
 }
@@ -57,21 +68,46 @@ bool PlayerDeath::RestartDue() const
 
 void PlayerDeath::OnDeath(Message::Reader)
 {
-	if (dying)
+	if (dying || knockedOut)
 		return;
 	dying = true;
 	deathTime = Logic::GameMilliseconds();
 	// The display's page says what happened and that the level starts again.
-	ObjectFromName("PlayerHudObj").SendMessage(Message("CallJSFunction").PushString("ShowDeath(); void(0);"));
-	RestControls();
+	if (!IsThePlayer())
+	{
+		ShowOnDisplay("ShowNews('The level starts again.'); void(0);");
+		return;
+	}
+	ShowOnDisplay("ShowDeath(); void(0);");
+	KnockOut();
+}
+
+bool PlayerDeath::IsThePlayer() const
+{
+	return ObjectFromName(Input::kPlayerName).object == owner;
+}
+
+void PlayerDeath::KnockOut()
+{
+	knockedOut = true;
+	Engine::SendMessage(Message("PlayerKnockedOut").PushBool(true));
+	owner->HandleMessage(Message("SetSucking").PushBool(false));
+	owner->HandleMessage(Message("SetLungState").PushU32(Lungs::kRest));
+	owner->HandleMessage(Message("Release"));
 	if (Objectives* objectives = owner->GetComponent<Objectives>())
 		objectives->StopCounting();
 }
 
-void PlayerDeath::RestControls() const
+void PlayerDeath::PlayOn()
 {
-	Engine::SendMessage(Message("PlayerKnockedOut"));
-	owner->HandleMessage(Message("SetSucking").PushBool(false));
-	owner->HandleMessage(Message("SetLungState").PushU32(Lungs::kRest));
-	owner->HandleMessage(Message("Release"));
+	const Engine* engine = Engine::Instance();
+	tw::Diagnostics::Report("The restart after the death of \"" + owner->GetName() + "\" in level \""
+		+ (engine != nullptr ? engine->GetCurrentLevel() : std::string()) + "\" was refused; the level goes on.");
+	ShowOnDisplay("ShowRestartRefused(); void(0);");
+	if (!knockedOut)
+		return;
+	knockedOut = false;
+	Engine::SendMessage(Message("PlayerKnockedOut").PushBool(false));
+	if (Objectives* objectives = owner->GetComponent<Objectives>())
+		objectives->ResumeCounting();
 }

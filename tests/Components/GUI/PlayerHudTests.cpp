@@ -158,7 +158,7 @@ namespace gui_tests
 	}
 
 	// The page passes the use and carry keys, which no built-in binding takes, on to the player,
-	// until it shows the player knocked out.
+	// except while it shows the player knocked out.
 	TEST_F(ShippedHudTest, TheUseAndCarryKeysReachThePlayer)
 	{
 		MakeShippedHud();
@@ -174,14 +174,16 @@ namespace gui_tests
 			{"KeyDown", 'f', {"ActivateTarget", "Grab"}},
 			{"KeyUp", 'f', {"ActivateTarget", "Grab", "Release"}},
 			{"KeyDown", 'w', {"ActivateTarget", "Grab", "Release"}},
-			{"Death", 0, {"ActivateTarget", "Grab", "Release"}},
+			{"ShowDeath", 0, {"ActivateTarget", "Grab", "Release"}},
 			{"KeyDown", 'e', {"ActivateTarget", "Grab", "Release"}},
 			{"KeyDown", 'f', {"ActivateTarget", "Grab", "Release"}},
+			{"ShowRestartRefused", 0, {"ActivateTarget", "Grab", "Release"}},
+			{"KeyDown", 'e', {"ActivateTarget", "Grab", "Release", "ActivateTarget"}},
 		};
 		for (const auto& step : steps)
 		{
-			if (std::string(step.event) == "Death")
-				hud->HandleMessage(Message("CallJSFunction").PushString("ShowDeath(); void(0);"));
+			if (std::string(step.event).starts_with("Show"))
+				hud->HandleMessage(Message("CallJSFunction").PushString(std::string(step.event) + "(); void(0);"));
 			else
 				Send(step.event, {step.symbol, 0, 0});
 			EXPECT_EQ(heard.entries, step.heardSoFar) << step.event << " " << static_cast<char>(step.symbol);
@@ -209,7 +211,9 @@ namespace gui_tests
 			else
 			{
 				PlayerDeath::Register();
-				StartedObject(test::TransformXml("0 0 0") + test::ComponentXml("PlayerDeath", ""), "Dying")->HandleMessage(Message("Death"));
+				player->AddComponent(PlayerDeath::TypeId());
+				player->GetComponent<PlayerDeath>()->Start();
+				player->HandleMessage(Message("Death"));
 			}
 			Frames(3);
 			EXPECT_THAT(Run(*hud->GetComponent<HTMLPane>(), "record(document.getElementById('news').textContent);"), ElementsAre(row.text));

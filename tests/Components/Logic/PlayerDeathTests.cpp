@@ -11,7 +11,7 @@ namespace
 	{
 		test::GameplayWorld world;
 		const test::MessageLog& display = test::Listen(CreateObject("PlayerHudObj"), {"CallJSFunction"});
-		const Object player = world.AddLogic(PlayerDeath::TypeId(), "");
+		const Object player = world.AddLogic(PlayerDeath::TypeId(), "", Tuple3f(), false, "Player");
 		player.object->HandleMessage(Message("Death"));
 		player.object->HandleMessage(Message("Death"));
 		EXPECT_EQ(display.entries, std::vector<std::string>{"CallJSFunction ShowDeath(); void(0);"});

@@ -8,12 +8,15 @@
 #include "Components/Logic/Lungs.h"
 #include "Components/Logic/Objectives.h"
 #include "Components/Logic/Suck.h"
+#include "Engine.h"
 #include "Systems/Logic/ShippedLevelWorld.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -205,5 +208,79 @@ namespace
 			},
 			kGoalFrame + 5000 / 16 + 30);
 		EXPECT_EQ(nextLevel, "Hillside");
+	}
+
+	// The first level as shipped, but naming prevLevel as its previous level and with the player's
+	// death given to the object named alsoDying too (none for ""), written where the game finds it
+	// first.
+	void ShadowFirstLevel(const std::string& prevLevel, const std::string& alsoDying)
+	{
+		const Engine& engine = *Engine::Instance();
+		std::ifstream shipped(engine.GetDataFolder() + "Levels/Homestead");
+		std::string level{std::istreambuf_iterator<char>(shipped), std::istreambuf_iterator<char>()};
+		const std::string previous = "\"prevLevel\">Homestead<";
+		level.replace(level.find(previous), previous.size(), "\"prevLevel\">" + prevLevel + "<");
+		const std::string archetype = "\"Archetype\">" + alsoDying + "</string>";
+		if (const std::size_t at = level.find(archetype); at != std::string::npos)
+			level.insert(at + archetype.size(), "<Component><string name=\"ComponentName\">PlayerDeath</string></Component>");
+		std::ofstream(engine.GetUserFolder() + "Homestead") << level;
+	}
+
+	void DropAWinToken()
+	{
+		const Object token = CreateObjectFromArchetype("WinToken.xml");
+		token.object->Start();
+		token.SendMessage(Message("SetPos").Push(Tuple3f(3.0f, 1.5f, -3.0f)));
+	}
+
+	void BringTheHouseDown()
+	{
+		ObjectFromName("House").SendMessage(Message("HouseDestroyed"));
+	}
+
+	// A player that is not out, or no longer out, walks with its keys, and a win or the level's goal
+	// takes the game on: after a death whose restart is refused, and while another object's death
+	// restarts the level.
+	TEST(PlayableLevelPlayerDeath, APlayerNotOutWalksAndWins)
+	{
+		const struct
+		{
+			const char* what;
+			const char* prevLevel;
+			// The object that dies; the player's death is given to it unless it is the player.
+			const char* dying;
+			// The player holds the walking key from here for kWalkFrames frames, then wins.
+			unsigned walkFrame;
+			void (*win)();
+		} kCases[] = {
+			{"a restart that climbs out of the game's folders", "../Levels/Homestead", "Player", kAfterTheRestart, DropAWinToken},
+			{"a restart to an absolute path", "/Homestead", "Player", kAfterTheRestart, BringTheHouseDown},
+			{"another object's death", "Homestead", "Balloon", kDeathFrame + 5, DropAWinToken},
+		};
+		constexpr unsigned kWalkFrames = 30;
+		// The goal's message goes 5 s after the goal is met.
+		constexpr unsigned kWinFrames = 5000 / 16 + 30;
+		for (const auto& row : kCases)
+		{
+			Tuple3f from;
+			double walked = 0.0;
+			const std::string nextLevel = PlayFirstLevel(
+				[&](FakeInputDevice& device, Script& script) {
+					ShadowFirstLevel(row.prevLevel, row.dying == std::string("Player") ? "" : row.dying);
+					script[kDeathFrame] = [&] { ObjectFromName(row.dying).SendMessage(Message("Death")); };
+					script[row.walkFrame] = [&] {
+						from = PositionOf(Player());
+						device.heldKeys = {SDLK_w};
+					};
+					script[row.walkFrame + kWalkFrames] = [&] {
+						walked = PositionOf(Player()).Distance(from);
+						device.heldKeys.clear();
+						row.win();
+					};
+				},
+				row.walkFrame + kWalkFrames + kWinFrames);
+			EXPECT_GT(walked, 0.2) << row.what;
+			EXPECT_EQ(nextLevel, "Hillside") << row.what;
+		}
 	}
 }
