@@ -112,7 +112,9 @@ namespace
 		state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kBatch));
 	}
 
-	// Several threads sharing the heap: glibc gives each its own cache, the manager one lock.
+	// Several threads sharing the heap: glibc gives each its own arena, the manager its own cache
+	// in front of shared pools. Every run starts new threads, which take over what the threads of
+	// the run before left.
 	template <typename Heap>
 	void BM_Threads(benchmark::State& state)
 	{

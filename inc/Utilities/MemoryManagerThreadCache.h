@@ -104,6 +104,11 @@ private:
 	static bool IsLive(std::uint64_t managerId);
 
 	Bin& BinOf(std::uint32_t blockSize) { return bins[blockSize / kCellBytes - 1]; }
+	// Puts each size's blocks in rising address order, before an ending thread's cache goes
+	// back: it holds them in the order the thread freed them, scattered over its pages, and the
+	// threads refilling from them later would take runs interleaved on the same cache lines, each
+	// write of one stalling the others.
+	void SortByAddress();
 	bool Refill(Bin& bin, std::uint32_t blockSize);
 	void Drain(Bin& bin, std::uint32_t blockSize);
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <new>
+#include <utility>
 
 namespace
 {
@@ -27,6 +29,34 @@ namespace
 	std::uint32_t MostLimitOf(std::uint32_t blockSize)
 	{
 		return std::max(FirstLimitOf(blockSize), kMostCachedBytes / blockSize);
+	}
+
+	using FreeBlock = MemoryManager::FreeBlock;
+
+	FreeBlock* MergeByAddress(FreeBlock* first, FreeBlock* second)
+	{
+		FreeBlock front{nullptr};
+		FreeBlock* last = &front;
+		for (; first && second; last = last->next)
+			if (std::less<>()(first, second))
+				last->next = std::exchange(first, first->next);
+			else
+				last->next = std::exchange(second, second->next);
+		last->next = first ? first : second;
+		return front.next;
+	}
+
+	// A merge sort of the links themselves: it needs no memory, and its depth is the logarithm
+	// of a cache's few thousand blocks.
+	FreeBlock* SortLinksByAddress(FreeBlock* head, std::uint32_t count)
+	{
+		if (count < 2)
+			return head;
+		FreeBlock* lastOfFirstHalf = head;
+		for (std::uint32_t index = 1; index < count / 2; ++index)
+			lastOfFirstHalf = lastOfFirstHalf->next;
+		FreeBlock* secondHalf = std::exchange(lastOfFirstHalf->next, nullptr);
+		return MergeByAddress(SortLinksByAddress(head, count / 2), SortLinksByAddress(secondHalf, count - count / 2));
 	}
 
 	// Guards the list of live managers and the list of caches of each. Taken only when a cache
@@ -114,6 +144,7 @@ void MemoryManager::ThreadCache::EndThread()
 		{
 			ThreadCache* const cache = slot.cache;
 			MemoryManager& owner = cache->manager;
+			cache->SortByAddress();
 			{
 				std::lock_guard<SpinLock> ownerGuard(owner.lock);
 				cache->FlushLocked();
@@ -157,6 +188,17 @@ void MemoryManager::ThreadCache::Drain(Bin& bin, std::uint32_t blockSize)
 	bin.blocks = {bin.blocks.head, lastKept, keep};
 	std::lock_guard<SpinLock> guard(manager.lock);
 	manager.DirectAllocator(blockSize)->GiveBack(oldest);
+}
+
+void MemoryManager::ThreadCache::SortByAddress()
+{
+	for (Bin& bin : bins)
+		if (bin.blocks.head)
+		{
+			bin.blocks.head = SortLinksByAddress(bin.blocks.head, bin.blocks.count);
+			for (bin.blocks.tail = bin.blocks.head; bin.blocks.tail->next;)
+				bin.blocks.tail = bin.blocks.tail->next;
+		}
 }
 
 void MemoryManager::ThreadCache::FlushLocked()

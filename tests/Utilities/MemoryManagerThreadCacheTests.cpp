@@ -230,3 +230,40 @@ TEST(MemoryManagerThreadCache, BlocksFreedByThreadLocalDestructorsAfterTheCacheH
 	manager.FreeEmptyPages();
 	EXPECT_EQ(PagesOf(manager, 64), 0u);
 }
+
+TEST(MemoryManagerThreadCache, ThreadsRefillingFromAnEndedThreadsBlocksTakeRunsThatDoNotInterleave)
+{
+	// Sizes and the blocks a refill takes of them: a system page's worth, at most 64.
+	struct Case
+	{
+		std::size_t size, batch;
+	};
+	constexpr Case kCases[] = {{12, 64}, {40, 64}, {100, 36}, {1000, 4}};
+	constexpr std::size_t kTakers = 3;
+	for (const Case& test : kCases)
+	{
+		const std::size_t size = test.size, batch = test.batch;
+		MemoryManager manager;
+		const auto take = [&](std::size_t count) {
+			std::vector<void*> blocks(count);
+			for (void*& block : blocks)
+				block = manager.Allocate(size, false, nullptr, 0);
+			return blocks;
+		};
+		// One thread frees three refills' worth in shuffled order and ends with them cached.
+		std::thread([&] {
+			std::vector<void*> blocks = take(kTakers * batch);
+			std::shuffle(blocks.begin(), blocks.end(), std::mt19937(5));
+			for (void* block : blocks)
+				manager.Free(block, false);
+		}).join();
+		// Threads after it refill once each; a block of one between two of another's would share
+		// their cache lines, and every write of one thread would stall the other.
+		std::vector<std::ranges::min_max_result<void*>> spans;
+		for (std::size_t taker = 0; taker < kTakers; ++taker)
+			std::thread([&] { spans.push_back(std::ranges::minmax(take(batch))); }).join();
+		std::ranges::sort(spans, std::ranges::less(), &std::ranges::min_max_result<void*>::min);
+		for (std::size_t index = 1; index < kTakers; ++index)
+			EXPECT_TRUE(std::ranges::less()(spans[index - 1].max, spans[index].min)) << "size " << size;
+	}
+}
