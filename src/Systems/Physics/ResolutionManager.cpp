@@ -341,12 +341,12 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	if (!(detection.CrossStoppingStatic(body.GetPosition(), taken, body, &across) > 0.0f))
 		return taken;
 	const Tuple3f slide = taken - across * taken.DotProduct(across);
-	// Mended: the slide was only checked for the centre crossing, so the body passed a second thin
-	// surface lying along it (a wall meeting the floor, a crease of a mesh). It is cast as the step
-	// was. Mended: a slide whose centre still crossed a surface was refused whole and the body kept
-	// its speed, so the same step was refused again while gravity added to it, and the body hung
-	// beside the surface for steps on end. It now stops short of the crossing, touching the surface,
-	// and loses the speed it no longer takes, as a slow body does.
+	// Mended: the slide was only checked for its centre crossing a surface, not cast, so the shape
+	// could slide deep into a second surface lying along it (a wall meeting the floor, a crease of a
+	// mesh). It is cast as the step was. Mended: a slide whose centre still crossed a surface was
+	// refused whole while the body kept its speed, so the same step was refused again as gravity
+	// added to it. It now stops short of the crossing, touching the surface, and loses the speed it
+	// no longer takes, as a slow body does.
 	const Tuple3f slid = slide * detection.CastStatic(*body.collider, body.orientation, slide);
 	return StopShortOfCrossing(body, slid, detection);
 }
