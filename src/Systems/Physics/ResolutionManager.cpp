@@ -332,15 +332,21 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	// the surface in its new one, and hung there step after step, touching nothing.
 	body.UpdateDerived();
 	DetectionManager& detection = physics->GetDetection();
-	const Tuple3f taken = step * detection.CastStatic(*body.collider, body.orientation, step);
+	bool centreStopped = false;
+	const Tuple3f taken = step * detection.CastStatic(*body.collider, body.orientation, step, &centreStopped);
 	// Mended: a body whose core the turn or a hit had put deep into a surface was handed its whole
 	// step, its centre crossed the surface, and the contacts, which push a body out on the side its
 	// centre is on, pushed it through. Its centre is kept on its side: across a surface the part of
 	// the step into it is dropped, and the body slides along.
+	// Mended: such a body was stopped where its centre came near the surface, and no further: it
+	// sank there until its centre reached the surface, and then stayed, its speed kept, step after
+	// step, until the contacts had pushed it out. A centre that would cross a surface now slides
+	// along it from where the step starts.
+	const Tuple3f reached = centreStopped ? step : taken;
 	Tuple3f across;
-	if (!(detection.CrossStoppingStatic(body.GetPosition(), taken, body, &across) > 0.0f))
+	if (!(detection.CrossStoppingStatic(body.GetPosition(), reached, body, &across) > 0.0f))
 		return taken;
-	const Tuple3f slide = taken - across * taken.DotProduct(across);
+	const Tuple3f slide = reached - across * reached.DotProduct(across);
 	// Mended: the slide was only checked for its centre crossing a surface, not cast, so the shape
 	// could slide deep into a second surface lying along it (a wall meeting the floor, a crease of a
 	// mesh). It is cast as the step was. Mended: a slide whose centre still crossed a surface was

@@ -27,7 +27,8 @@ namespace
 	// How long a shot is watched after it first touches, and at most.
 	constexpr int kFramesAfterTouch = 25;
 	constexpr int kMostFrames = 160;
-	// Above this speed a body that neither moves a tenth of its step nor touches anything is held.
+	// Above this speed a body that moves less than a tenth of its step is held, unless it met a
+	// surface in that step: a body already touching one is not held up by it.
 	constexpr float kHeldAbove = 10.0f;
 
 	// What the game throws, as its archetypes and levels make it.
@@ -230,6 +231,7 @@ namespace
 			const float step = scene.physics->GetSettings().timeStep, gravity = scene.physics->GetSettings().gravityMagnitude;
 			Outcome outcome;
 			int hold = 0, touchedAt = -1;
+			bool wasTouching = false;
 			double brought = 0.0, kinetic = 0.0;
 			for (int frame = 0; frame < kMostFrames && (touchedAt < 0 || frame < touchedAt + kFramesAfterTouch); ++frame)
 			{
@@ -252,7 +254,9 @@ namespace
 				if (std::max({std::fabs(across.x), std::fabs(across.y), std::fabs(across.z)}) > kHalfWidth)
 					break;
 				outcome.through = outcome.through || at.DotProduct(normal) < 0.0f;
-				const bool held = speed > kHeldAbove && (at - from).Length() < 0.1f * speed * step && !touching;
+				const bool metTheSurface = touching && !wasTouching;
+				wasTouching = touching;
+				const bool held = speed > kHeldAbove && (at - from).Length() < 0.1f * speed * step && !metTheSurface;
 				hold = held ? hold + 1 : 0;
 				outcome.longestHold = std::max(outcome.longestHold, hold);
 			}
@@ -340,20 +344,18 @@ namespace
 	};
 
 	// Each shot is judged three ways: its centre stays on the side of the surface it came from; no
-	// hit leaves it with more energy than it brought; and it never hangs beside a surface longer
-	// than a step. Holds over the mesh are not judged: its triangles' own contacts may lose a
-	// shallow touch, which the table would blame on the step.
+	// hit leaves it with more energy than it brought; and it is never held for long beside a
+	// surface, on any of them. The step in which a body is stopped where it first touches holds it
+	// once; a tumbling flat piece whose core its own turn takes into the surface is still stopped
+	// where its core touches for a step or two more.
 	TEST_P(SweptStepShots, NoneEndsBeyondTheSurfaceGainsEnergyOrHangsBesideIt)
 	{
-		const bool holdsJudged = kGameSurfaces[GetParam().surface].kind != Surface::kMesh;
+		constexpr int kMostHeldSteps = 3;
 		for (const auto& [row, figures] : Shoot(GetParam()))
 		{
 			EXPECT_EQ(figures.through, 0) << row.Name() << ": shots through of " << kShotsPerRow;
 			EXPECT_LT(figures.energyGain, 0.01) << row.Name() << ": gain over the kinetic energy it struck with";
-			if (holdsJudged)
-			{
-				EXPECT_LE(figures.longestHold, 1) << row.Name() << ": " << figures.held << " shots held";
-			}
+			EXPECT_LE(figures.longestHold, kMostHeldSteps) << row.Name() << ": " << figures.held << " shots held";
 		}
 	}
 
