@@ -88,7 +88,8 @@ namespace ShapeCast
 	// far past where its core touches; one whose core is in already stops with its centre
 	// kCentreReach short of the obstacle, so that it does not end on the far side of a surface.
 	// One whose centre is nearer than that already, or inside a solid, is not stopped. Shares are
-	// found to within a 4096th of the step.
+	// found to within a 4096th of the step. Whether it was its centre that stopped it is written
+	// where given.
 	float FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, const Quaternion& orientation,
-		const Tuple3f& step, const ConvexGeometry& obstacle, int iterations);
+		const Tuple3f& step, const ConvexGeometry& obstacle, int iterations, bool* centreStopped = nullptr);
 }

@@ -419,8 +419,11 @@ float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& dire
 	return RayCastTree(staticTree, origin, direction, hitBody, farthest);
 }
 
-float DetectionManager::CastStatic(const Collider& moving, const Quaternion& orientation, const Tuple3f& step)
+float DetectionManager::CastStatic(const Collider& moving, const Quaternion& orientation, const Tuple3f& step,
+	bool* centreStopped)
 {
+	if (centreStopped != nullptr)
+		*centreStopped = false;
 	const RigidBody* body = moving.GetBody();
 	if (body == nullptr)
 		return ShapeCast::kFree;
@@ -439,8 +442,14 @@ float DetectionManager::CastStatic(const Collider& moving, const Quaternion& ori
 		collider->GetGeometries(swept, staticGeometries);
 		for (unsigned i = 0; i < moving.GetGeometryCount(); ++i)
 			for (const ConvexGeometry* piece : staticGeometries)
-				first = std::min(first,
-					ShapeCast::FirstTouch(queryWork, *moving.GetGeometry(i), orientation, step, *piece, iterations));
+			{
+				bool byCentre = false;
+				const float touch =
+					ShapeCast::FirstTouch(queryWork, *moving.GetGeometry(i), orientation, step, *piece, iterations, &byCentre);
+				if (touch < first && centreStopped != nullptr)
+					*centreStopped = byCentre;
+				first = std::min(first, touch);
+			}
 	}
 	return first;
 }

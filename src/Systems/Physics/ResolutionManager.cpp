@@ -67,6 +67,22 @@ namespace
 		body.velocity -= direction * std::max(body.velocity.DotProduct(direction), 0.0f);
 	}
 
+	// The step cut kOriginClearance short of where the body's origin first crosses a static surface
+	// that stops it, the speed along it dropped with the part refused; the whole step when it
+	// crosses none.
+	Tuple3f StopShortOfCrossing(RigidBody& body, const Tuple3f& step, DetectionManager& detection)
+	{
+		const float length = static_cast<float>(step.Length());
+		if (!(length > 0.0f))
+			return step;
+		const float t = detection.CrossStoppingStatic(body.GetPosition(), step, body);
+		if (!(t > 0.0f) || t >= 1.0f)
+			return step;
+		const Tuple3f direction = step * (1.0f / length);
+		DropVelocityAlong(body, direction);
+		return direction * std::max(t * length - kOriginClearance, 0.0f);
+	}
+
 	// Mended: a slow body pressed deep into a mesh (a cone's apex under a pile) could take its
 	// origin across a triangle's plane; its contacts, turned by where the origin lies, then pushed
 	// it out on the far side and it fell through the floor. The same held for a plane, and for a
@@ -79,16 +95,9 @@ namespace
 	Tuple3f StopOriginShortOfSurface(RigidBody& body, const Tuple3f& step)
 	{
 		Physics* physics = Physics::Instance();
-		const float length = static_cast<float>(step.Length());
-		if (physics == nullptr || body.collider == nullptr || body.HasFlag(kBodyGhost) || body.inverseMass == 0.0f ||
-			!(length > 0.0f))
+		if (physics == nullptr || body.collider == nullptr || body.HasFlag(kBodyGhost) || body.inverseMass == 0.0f)
 			return step;
-		const float t = physics->GetDetection().CrossStoppingStatic(body.GetPosition(), step, body);
-		if (!(t > 0.0f) || t >= 1.0f)
-			return step;
-		const Tuple3f direction = step * (1.0f / length);
-		DropVelocityAlong(body, direction);
-		return direction * std::max(t * length - kOriginClearance, 0.0f);
+		return StopShortOfCrossing(body, step, physics->GetDetection());
 	}
 
 	// Mended: a body struck on an edge or a corner at a hundred metres a second or more spun so far
@@ -323,19 +332,29 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	// the surface in its new one, and hung there step after step, touching nothing.
 	body.UpdateDerived();
 	DetectionManager& detection = physics->GetDetection();
-	Tuple3f taken = step * detection.CastStatic(*body.collider, body.orientation, step);
+	bool centreStopped = false;
+	const Tuple3f taken = step * detection.CastStatic(*body.collider, body.orientation, step, &centreStopped);
 	// Mended: a body whose core the turn or a hit had put deep into a surface was handed its whole
 	// step, its centre crossed the surface, and the contacts, which push a body out on the side its
 	// centre is on, pushed it through. Its centre is kept on its side: across a surface the part of
 	// the step into it is dropped, and the body slides along.
+	// Mended: such a body was stopped where its centre came near the surface, and no further: it
+	// sank there until its centre reached the surface, and then stayed, its speed kept, step after
+	// step, until the contacts had pushed it out. A centre that would cross a surface now slides
+	// along it from where the step starts.
+	const Tuple3f reached = centreStopped ? step : taken;
 	Tuple3f across;
-	if (detection.CrossStoppingStatic(body.GetPosition(), taken, body, &across) > 0.0f)
-	{
-		taken -= across * taken.DotProduct(across);
-		if (detection.CrossStoppingStatic(body.GetPosition(), taken, body) > 0.0f)
-			taken = Tuple3f();
-	}
-	return taken;
+	if (!(detection.CrossStoppingStatic(body.GetPosition(), reached, body, &across) > 0.0f))
+		return taken;
+	const Tuple3f slide = reached - across * reached.DotProduct(across);
+	// Mended: the slide was only checked for its centre crossing a surface, not cast, so the shape
+	// could slide deep into a second surface lying along it (a wall meeting the floor, a crease of a
+	// mesh). It is cast as the step was. Mended: a slide whose centre still crossed a surface was
+	// refused whole while the body kept its speed, so the same step was refused again as gravity
+	// added to it. It now stops short of the crossing, touching the surface, and loses the speed it
+	// no longer takes, as a slow body does.
+	const Tuple3f slid = slide * detection.CastStatic(*body.collider, body.orientation, slide);
+	return StopShortOfCrossing(body, slid, detection);
 }
 
 void ResolutionManager::PostUpdate()

@@ -73,8 +73,10 @@ Tuple3f SweptHull::GetCentre() const
 }
 
 float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, const Quaternion& orientation,
-	const Tuple3f& step, const ConvexGeometry& obstacle, int iterations)
+	const Tuple3f& step, const ConvexGeometry& obstacle, int iterations, bool* centreStopped)
 {
+	if (centreStopped != nullptr)
+		*centreStopped = false;
 	SweptHull core(piece, orientation, step, SweptHull::Part::kCore);
 	core.Span(0.0f, 1.0f);
 	if (!GjkIntersect(work, core, obstacle, iterations))
@@ -97,6 +99,11 @@ float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, con
 		nearCentre.Span(0.0f, 0.0f);
 		if (GjkIntersect(work, nearCentre, obstacle, iterations))
 			return kFree;
+		nearCentre.Span(0.0f, 1.0f);
+		if (!GjkIntersect(work, nearCentre, obstacle, iterations))
+			return kFree;
+		if (centreStopped != nullptr)
+			*centreStopped = true;
 	}
 	// The hull over [0, t] grows with t and holds the hull over [0, lo]: the halving keeps lo
 	// clear of the obstacle and hi touching it.
