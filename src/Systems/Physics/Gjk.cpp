@@ -8,7 +8,12 @@ namespace
 {
 	// Added to every component of the search direction before each support query, so that two
 	// geometries with the same centre still get a direction to search.
-	constexpr float kDirectionNudge = 0.0001f;
+	//
+	// Mended: it was 0.0001, which tilts a unit direction by as much, and on a large flat piece the
+	// tilt moved the support point farther than a few millimetres of overlap (a 0.5 cube 2 mm into
+	// a 60 m triangle got the triangle's far corner back every round and was found apart). This
+	// one moves a support across a 60 m piece by no more than the tolerance below.
+	constexpr float kDirectionNudge = 1e-6f;
 	// A support point must pass the origin by this distance to count, and the origin counts as
 	// enclosed by a face that it passes by less.
 	constexpr float kTolerance = 0.0001f;

@@ -65,6 +65,7 @@ namespace
 		const char* name;
 		Kind kind;
 		float thickness;
+		float halfWidth = kHalfWidth;
 
 		Tuple3f Normal() const { return kind == kWall ? Tuple3f(-1, 0, 0) : Tuple3f(0, 1, 0); }
 	};
@@ -76,6 +77,7 @@ namespace
 	const Surface kSheet{"5 cm slab", Surface::kBox, 0.05f};
 	const Surface kSlabMeetingWall{"0.4 m slab meeting a 1 m wall", Surface::kSlabMeetingWall, 0.4f};
 	const Surface kCrease{"crease of a mesh", Surface::kCrease, 0};
+	const Surface kSmallMesh{"40 m mesh", Surface::kMesh, 0, 20};
 	const Surface kGameSurfaces[] = {kPlaneFloor, kThinSlab, kSlab, kMeshFloor, kWall};
 
 	struct SpeedBand
@@ -105,6 +107,10 @@ namespace
 		double energyGain = -1.0;
 		// Where the body's centre was after each step.
 		std::vector<Tuple3f> path;
+		// How deep below the face the body reached at the end of the first step that took it past
+		// the face, and how long that step was.
+		float depthAtTouch = 0.0f;
+		float stepIntoTouch = 0.0f;
 	};
 
 	float Draw(tw::RandomSequence& draws, float low, float high)
@@ -130,31 +136,41 @@ namespace
 		return shot;
 	}
 
+	// How far the body's deepest point lies beyond the face, which passes through the origin.
+	float DepthBeyond(const RigidBody& body, const Tuple3f& normal)
+	{
+		float depth = 0.0f;
+		for (unsigned i = 0; i < body.collider->GetGeometryCount(); ++i)
+			depth = std::max(depth, -body.collider->GetGeometry(i)->Support(-normal).DotProduct(normal));
+		return depth;
+	}
+
 	RigidBody& Build(PhysicsScene& scene, const Surface& surface)
 	{
 		test::BodyShape shape;
 		shape.isStatic = true;
 		const float half = 0.5f * surface.thickness;
+		const float halfWidth = surface.halfWidth;
 		RigidBody* body = nullptr;
 		switch (surface.kind)
 		{
 		case Surface::kPlane:
 			shape.shape = "plane";
-			shape.scale = Tuple3f(2 * kHalfWidth, 2 * kHalfWidth, 1);
+			shape.scale = Tuple3f(2 * halfWidth, 2 * halfWidth, 1);
 			shape.rotation = Tuple3f(-90, 0, 0);
 			body = &scene.Add(shape, Tuple3f());
 			break;
 		case Surface::kBox:
-			shape.scale = Tuple3f(2 * kHalfWidth, surface.thickness, 2 * kHalfWidth);
+			shape.scale = Tuple3f(2 * halfWidth, surface.thickness, 2 * halfWidth);
 			body = &scene.Add(shape, Tuple3f(0, -half, 0));
 			break;
 		case Surface::kMesh:
-			body = &scene.AddMesh({{{-kHalfWidth, 0, -kHalfWidth}, {kHalfWidth, 0, -kHalfWidth}, {kHalfWidth, 0, kHalfWidth},
-									  {-kHalfWidth, 0, kHalfWidth}},
+			body = &scene.AddMesh({{{-halfWidth, 0, -halfWidth}, {halfWidth, 0, -halfWidth}, {halfWidth, 0, halfWidth},
+									  {-halfWidth, 0, halfWidth}},
 				{0, 2, 1, 0, 3, 2}});
 			break;
 		case Surface::kWall:
-			shape.scale = Tuple3f(surface.thickness, 2 * kHalfWidth, 2 * kHalfWidth);
+			shape.scale = Tuple3f(surface.thickness, 2 * halfWidth, 2 * halfWidth);
 			body = &scene.Add(shape, Tuple3f(half, 0, 0));
 			break;
 		case Surface::kSlabMeetingWall:
@@ -250,8 +266,14 @@ namespace
 					brought = energy;
 					kinetic = 0.5 * body.mass * speed * speed;
 				}
+				const float depth = DepthBeyond(body, normal);
+				if (outcome.depthAtTouch == 0.0f && depth > 0.0f)
+				{
+					outcome.depthAtTouch = depth;
+					outcome.stepIntoTouch = speed * step;
+				}
 				const Tuple3f across = at - normal * at.DotProduct(normal);
-				if (std::max({std::fabs(across.x), std::fabs(across.y), std::fabs(across.z)}) > kHalfWidth)
+				if (std::max({std::fabs(across.x), std::fabs(across.y), std::fabs(across.z)}) > surface.halfWidth)
 					break;
 				outcome.through = outcome.through || at.DotProduct(normal) < 0.0f;
 				const bool metTheSurface = touching && !wasTouching;
@@ -454,6 +476,54 @@ namespace
 		}
 		EXPECT_LE(through, 2) << where;
 	}
+
+	// Unit cubes, turned at random and the first at (45°, 45°, 0), dropped straight down from 3 m
+	// over a point drawn within 10 m of the surface's middle, which on the mesh is on the diagonal
+	// that splits it: none may pass, and none whose swept step carried it into the surface may end
+	// that step more than a tenth deep.
+	const Surface kDropSurfaces[] = {kSheet, kSlab, kPlaneFloor, kSmallMesh};
+	const float kDropSpeeds[] = {30, 40, 60, 100, 150, 200, 300};
+	constexpr int kCubesPerSpeed = 40;
+	constexpr float kDeepestLanding = 0.1f;
+
+	class SweptLanding : public testing::TestWithParam<std::size_t>
+	{
+	};
+
+	TEST_P(SweptLanding, NoTurnedCubeGoesThroughOrLandsDeeperThanATenth)
+	{
+		const Surface& surface = kDropSurfaces[GetParam()];
+		Range range(surface);
+		for (const float speed : kDropSpeeds)
+		{
+			tw::RandomSequence draws(5);
+			int through = 0;
+			float deepest = 0.0f;
+			for (int i = 0; i < kCubesPerSpeed; ++i)
+			{
+				const Tuple3f turn = i == 0 ? Tuple3f(kPi / 4, kPi / 4, 0)
+											: Tuple3f(Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi));
+				const float along = Draw(draws, -10, 10), across = Draw(draws, -10, 10);
+				const Shot shot{QuaternionFromRotationVector(turn), {}, {0, -1, 0}, speed};
+				const Outcome outcome = range.Launch(kCrate, shot, Tuple3f(along, 3, i % 2 == 0 ? along : across));
+				through += outcome.through ? 1 : 0;
+				// A step no longer than half the cube is not swept: the contacts take it out.
+				if (outcome.stepIntoTouch > 0.5f)
+					deepest = std::max(deepest, outcome.depthAtTouch);
+			}
+			EXPECT_EQ(through, 0) << surface.name << " at " << speed << " m/s: cubes through of " << kCubesPerSpeed;
+			EXPECT_LE(deepest, kDeepestLanding) << surface.name << " at " << speed << " m/s: deepest corner at touch";
+		}
+	}
+
+	std::string DropSurfaceName(const testing::TestParamInfo<std::size_t>& info)
+	{
+		const char* const names[] = {"FiveCentimetreSlab", "OneMetreSlab", "PlaneFloor", "TwoTriangleMesh"};
+		static_assert(std::size(names) == std::size(kDropSurfaces));
+		return names[info.param];
+	}
+
+	INSTANTIATE_TEST_SUITE_P(TurnedCubes, SweptLanding, testing::Range<std::size_t>(0, std::size(kDropSurfaces)), DropSurfaceName);
 
 	// A ghost stops nothing: a crate at 40 m/s over a pressure plate as Hillside's (a static ghost
 	// 1.6 x 0.1 x 1.6 on the floor) moves each step as far as with no plate there.

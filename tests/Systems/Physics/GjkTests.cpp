@@ -1,10 +1,12 @@
 #include "Systems/Physics/Gjk.h"
 
 #include "Systems/Physics/NarrowPhaseTestSupport.h"
+#include "Systems/Physics/TriangleCollider.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 namespace
 {
@@ -222,4 +224,46 @@ TEST(Gjk, EachCaseKeepsTheSubSimplexNearestTheOriginAlongRandomSearches)
 		}
 	}
 	EXPECT_GT(checked, 3000);
+}
+
+// A 0.5 cube a few millimetres into a floor of two 60 x 60 triangles, at places across it (in the
+// middle of a triangle, on the diagonal they share, near an edge, near a corner, and on a floor far
+// from the world's origin), flat and turned: the triangle under its deepest corner overlaps it.
+TEST(Gjk, FindsACubeAFewMillimetresIntoAVeryLargeTriangle)
+{
+	const Tuple3f places[] = {{0, 0, 0}, {-12, 0, 9}, {9, 0, -12}, {7.5f, 0, 7.5f}, {-21, 0, -21}, {28, 0, 0},
+		{0, 0, -29.5f}, {27, 0, -27}};
+	const Tuple3f floorsAt[] = {{0, 0, 0}, {-400, 25, 700}};
+	const float depths[] = {0.002f, 0.005f};
+	tw::SeedRand(3);
+	GjkWorkspace work;
+	int misses = 0;
+	std::string where;
+	for (const Tuple3f& floorAt : floorsAt)
+	{
+		const Tuple3f corners[4] = {floorAt + Tuple3f(-30, 0, -30), floorAt + Tuple3f(30, 0, -30),
+			floorAt + Tuple3f(30, 0, 30), floorAt + Tuple3f(-30, 0, 30)};
+		TriangleCollider triangles[2] = {{&corners[0], &corners[2], &corners[1]}, {&corners[0], &corners[3], &corners[2]}};
+		for (TriangleCollider& triangle : triangles)
+			triangle.Bake();
+		for (const Tuple3f& place : places)
+			for (const float depth : depths)
+				for (int turn = 0; turn < 8; ++turn)
+				{
+					const Quaternion orientation = turn == 0 ? Quaternion() : test::RandomOrientation();
+					PrimitiveCollider cube = test::Primitive("cube", {0.5f, 0.5f, 0.5f}, Tuple3f(), orientation);
+					const float lowest = cube.Support(Tuple3f(0, -1, 0)).y;
+					cube = test::Primitive("cube", {0.5f, 0.5f, 0.5f}, floorAt + place + Tuple3f(0, -lowest - depth, 0), orientation);
+					const Tuple3f deepest = cube.Support(Tuple3f(0, -1, 0)) - floorAt;
+					// The triangle (0, 2, 1) lies where x > z.
+					const TriangleCollider& under = triangles[deepest.x > deepest.z ? 0 : 1];
+					if (!GjkIntersect(work, cube, under, 20))
+					{
+						++misses;
+						where += " (" + std::to_string(place.x) + ", " + std::to_string(place.z) + ") " +
+							std::to_string(depth) + " deep, turn " + std::to_string(turn) + " on floor at " + std::to_string(floorAt.x) + ";";
+					}
+				}
+	}
+	EXPECT_EQ(misses, 0) << where;
 }
