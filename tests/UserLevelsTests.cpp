@@ -40,7 +40,8 @@ namespace
 		std::set_symmetric_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(differing));
 		std::vector<std::string> names;
 		for (const auto& entry : differing)
-			names.push_back(entry.first);
+			if (names.empty() || names.back() != entry.first)
+				names.push_back(entry.first);
 		return names;
 	}
 
