@@ -42,8 +42,9 @@ namespace
 	{
 		if (folder.IsLink())
 			return "the folder \"" + folder.Path() + "\" is a link, which a save never follows";
+		// A missing user folder, or a file in the place of either, leaves the levels' folder unmade.
 		if (!folder.IsOpen())
-			return "the folder \"" + folder.Path() + "\" could not be opened (" + folder.Error() + ")";
+			return "the folder \"" + levelsFolder + "\" could not be made (" + folder.Error() + ")";
 		// Where the folder really is, whatever links lead there: a user folder that is, or lies
 		// under, a link can be the game's own Data, and any of Data's folders.
 		const std::optional<bool> inData = folder.LiesIn(engine.GetDataFolder());

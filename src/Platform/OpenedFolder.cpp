@@ -86,7 +86,7 @@ OpenedFolder::OpenedFolder(const OpenedFolder& parent, const std::string& name)
 		// Made by another at the same time is as good as made.
 		if (mkdirat(parent.descriptor, name.c_str(), 0777) != 0 && errno != EEXIST)
 		{
-			error = "it could not be made: " + SystemError();
+			error = SystemError();
 			return;
 		}
 		located = locate();
