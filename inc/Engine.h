@@ -16,6 +16,7 @@
 
 class ConfigFile;
 class LoadingView;
+class OpenedFolder;
 
 class Engine
 {
@@ -61,6 +62,8 @@ public:
 	// Writes the current groups as a level file; false when writing failed, which leaves the old
 	// file as it was.
 	bool SaveLevel(const std::string& fileName);
+	// As SaveLevel, into the folder as it was opened, whatever its path leads to by now.
+	bool SaveLevel(const OpenedFolder& folder, const std::string& fileName);
 	// The next save names the group by the file it was placed from, as a loaded level's groups are.
 	void RecordGroupFile(unsigned groupId, const std::string& fileName);
 	// The loading view while a level loads or unloads, else null.

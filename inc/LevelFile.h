@@ -10,6 +10,7 @@
 
 class ObjectGroup;
 class OpenedFile;
+class OpenedFolder;
 class Serializer;
 
 class LevelFile
@@ -32,9 +33,13 @@ public:
 	void Clear();
 	// False when the file could not be written; the old file is then left as it was.
 	bool Save(const std::string& fileName) const;
+	// As Save, into the folder as it was opened.
+	bool Save(const OpenedFolder& folder, const std::string& fileName) const;
 
 private:
 	bool LoadWith(const std::string& levelName, const std::function<bool(Serializer&)>& read);
+	// The level's document, ready to be saved.
+	void Write(Serializer& serializer) const;
 	void SaveGroup(Serializer& serializer, ObjectGroup& group) const;
 
 	std::string& nextLevel;

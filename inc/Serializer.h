@@ -15,6 +15,7 @@
 #include <type_traits>
 
 class OpenedFile;
+class OpenedFolder;
 class TiXmlElement;
 
 // The element name under which each value type is written.
@@ -68,7 +69,10 @@ public:
 	// Parses a document from a stream and caches it under fileName.
 	bool LoadFromStream(std::istream& in, const std::string& fileName);
 	// Writes the whole document; the target file is replaced only once the write has succeeded.
+	// A link in the place of the file is replaced, not written through.
 	bool SaveFile(const std::string& fileName);
+	// As SaveFile, into the folder as it was opened, whatever its path leads to by now.
+	bool SaveFile(const OpenedFolder& folder, const std::string& fileName);
 	bool SaveToStream(std::ostream& out) const;
 
 	// Write mode: opens a nested element (with an archetype file when fileName is not empty).

@@ -31,12 +31,14 @@ namespace UserLevels
 	std::string Folder(const Engine& engine);
 	// A name that stays a file of that folder: not empty, no folder part, not "." or "..".
 	bool IsPlainName(const std::string& levelName);
-	// Saves the running level as that folder's file of the name, creating the folder when needed.
+	// Saves the running level as that folder's file of the name, making the folder in the user folder
+	// when needed (the user folder itself is made at start).
 	// Every kind of file is searched for in the user folder before the game's Data, so a save may
 	// only replace a level: a name with an extension, or one the game's folders hold as a file
 	// outside their levels' folders, is refused (the working folder is not looked in, as no level
 	// lookup looks there). A link in the place of the folder is refused, and so is a folder that
-	// really lies in the game's data folder, whatever links lead there; a link in the place of the
+	// really lies in the game's data folder, whatever links lead there; the file is written through
+	// the folder that was checked, whatever its path leads to by then, and a link in the place of the
 	// file is replaced by the saved file. A page saves at most once a second (see PageSaveLimit): a
 	// save asked for sooner is held. True when the level was saved now; a refused save gives one
 	// diagnostic naming the requester and the level.

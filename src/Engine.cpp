@@ -327,6 +327,11 @@ bool Engine::SaveLevel(const std::string& fileName)
 	return LevelFile(nextLevel, previousLevel, groupNames, savedDefaultGroup).Save(fileName);
 }
 
+bool Engine::SaveLevel(const OpenedFolder& folder, const std::string& fileName)
+{
+	return LevelFile(nextLevel, previousLevel, groupNames, savedDefaultGroup).Save(folder, fileName);
+}
+
 void Engine::RecordGroupFile(unsigned groupId, const std::string& fileName)
 {
 	groupNames[groupId] = fileName;

@@ -83,6 +83,19 @@ bool LevelFile::LoadWith(const std::string& levelName, const std::function<bool(
 bool LevelFile::Save(const std::string& fileName) const
 {
 	Serializer serializer;
+	Write(serializer);
+	return serializer.SaveFile(fileName);
+}
+
+bool LevelFile::Save(const OpenedFolder& folder, const std::string& fileName) const
+{
+	Serializer serializer;
+	Write(serializer);
+	return serializer.SaveFile(folder, fileName);
+}
+
+void LevelFile::Write(Serializer& serializer) const
+{
 	serializer.Write("nextLevel", nextLevel);
 	serializer.Write("prevLevel", previousLevel);
 	// In creation order, so that a loaded level saves its groups in its own order: the group
@@ -101,10 +114,8 @@ bool LevelFile::Save(const std::string& fileName) const
 	if (!savedDefaultEndsFile || ObjectGroup::Default().WritesAnything())
 		SaveGroup(serializer, ObjectGroup::Default());
 	serializer.Rewind();
-	// The real result: a save reported as done when the file was not written loses the level.
 	// Destructions wait for the frame's end: a save runs inside message handlers (the editor's
 	// "SaveLevel"), and an object queued for destruction may be the one whose handler is running.
-	return serializer.SaveFile(fileName);
 }
 
 void LevelFile::SaveGroup(Serializer& serializer, ObjectGroup& group) const

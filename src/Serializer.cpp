@@ -1,9 +1,9 @@
 #include "Serializer.h"
 
 #include "Platform/OpenedFile.h"
+#include "Platform/OpenedFolder.h"
 #include "Utilities/BinaryFile.h"
 #include "Utilities/Diagnostics.h"
-#include "Utilities/FileReplace.h"
 #include "Utilities/HashMap.h"
 #include "Utilities/SearchPaths.h"
 #include "Utilities/XmlNesting.h"
@@ -337,23 +337,30 @@ void Serializer::SpliceArchetype(const std::string& archetypeFile, Tree& target,
 
 bool Serializer::SaveFile(const std::string& name)
 {
+	const std::filesystem::path path(name);
+	return SaveFile(OpenedFolder(path.parent_path().string()), path.filename().string());
+}
+
+bool Serializer::SaveFile(const OpenedFolder& folder, const std::string& name)
+{
+	const std::string path = folder.Path() + name;
 	std::ostringstream text;
 	if (!SaveToStream(text))
 	{
-		std::cerr << DiagnosticLine(name, "the document could not be printed") << '\n';
+		std::cerr << DiagnosticLine(path, "the document could not be printed") << '\n';
 		return false;
 	}
 	std::string error;
 	// A saved level replaces a link of its name: written through, a user folder's link could
 	// rewrite the game's own level.
-	if (!ReplaceFileContents(name, text.str(), error, LinkPolicy::kReplaceLink))
+	if (!folder.ReplaceFile(name, text.str(), error))
 	{
-		std::cerr << DiagnosticLine(name, "not saved: " + error) << '\n';
+		std::cerr << DiagnosticLine(path, "not saved: " + error) << '\n';
 		return false;
 	}
 	// A later load of this file must see what was just written, not the parse of the old one.
-	ForgetCachedFile(name);
-	fileName = name;
+	ForgetCachedFile(path);
+	fileName = path;
 	return true;
 }
 

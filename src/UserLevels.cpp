@@ -2,11 +2,12 @@
 
 #include "Engine.h"
 #include "HTMLEngine/PageSaveLimit.h"
+#include "Platform/OpenedFolder.h"
 #include "Utilities/Diagnostics.h"
 #include "Utilities/SearchPaths.h"
 
 #include <filesystem>
-#include <system_error>
+#include <optional>
 #include <utility>
 
 namespace
@@ -34,29 +35,38 @@ namespace
 		return "";
 	}
 
-	// Why the folder cannot take a save; empty when it can, made if it was missing.
-	std::string FolderRefusal(const Engine& engine, const std::string& folder)
+	// Why a save may not be written into the folder as it was opened; empty when it may. Judged by
+	// the folder the system opened, not by its path: a link swapped in after the check is not
+	// written through.
+	std::string PlaceRefusal(const Engine& engine, const OpenedFolder& folder, const std::string& levelsFolder)
 	{
-		std::error_code error;
-		if (fs::is_symlink(fs::symlink_status(fs::path(folder).parent_path(), error)))
-			return "the folder \"" + folder + "\" is a link, which a save never follows";
+		if (folder.IsLink())
+			return "the folder \"" + folder.Path() + "\" is a link, which a save never follows";
+		// A missing user folder, or a file in the place of either, leaves the levels' folder unmade.
+		if (!folder.IsOpen())
+			return "the folder \"" + levelsFolder + "\" could not be made (" + folder.Error() + ")";
 		// Where the folder really is, whatever links lead there: a user folder that is, or lies
-		// under, a link can be the game's own Data. Looked at before the folder is made in it.
-		if (IsInsideFolder(folder, engine.GetDataFolder()))
-			return "the folder \"" + folder + "\" lies in the game's data folder \"" + engine.GetDataFolder() + "\", which a save never writes";
-		fs::create_directories(folder, error);
-		if (error)
-			return "the folder \"" + folder + "\" could not be made (" + error.message() + ")";
+		// under, a link can be the game's own Data, and any of Data's folders.
+		const std::optional<bool> inData = folder.LiesIn(engine.GetDataFolder());
+		if (!inData)
+			return "where the folder \"" + folder.Path() + "\" lies cannot be told, so it may be the game's data folder";
+		if (*inData)
+			return "the folder \"" + levelsFolder + "\" lies in the game's data folder \"" + engine.GetDataFolder() + "\", which a save never writes";
 		return "";
 	}
 
 	Outcome Write(Engine& engine, const std::string& levelName)
 	{
-		const std::string folder = UserLevels::Folder(engine);
-		if (std::string refusal = FolderRefusal(engine, folder); !refusal.empty())
+		const std::string levelsFolder = UserLevels::Folder(engine);
+		// Checked before its levels' folder is made in it.
+		const OpenedFolder user(engine.GetUserFolder());
+		if (std::string refusal = PlaceRefusal(engine, user, levelsFolder); !refusal.empty())
 			return {Outcome::kRefused, std::move(refusal)};
-		if (!engine.SaveLevel(folder + levelName))
-			return {Outcome::kRefused, "the level \"" + levelName + "\" could not be written into \"" + folder + "\""};
+		const OpenedFolder levels(user, "Levels");
+		if (std::string refusal = PlaceRefusal(engine, levels, levelsFolder); !refusal.empty())
+			return {Outcome::kRefused, std::move(refusal)};
+		if (!engine.SaveLevel(levels, levelName))
+			return {Outcome::kRefused, "the level \"" + levelName + "\" could not be written into \"" + levelsFolder + "\""};
 		return {Outcome::kSaved, ""};
 	}
 

@@ -25,7 +25,9 @@ namespace test
 	class TempFolder
 	{
 	public:
-		TempFolder()
+		TempFolder() : TempFolder(std::filesystem::temp_directory_path()) {}
+		// Under another folder: a test that writes thousands of files wants one in memory.
+		explicit TempFolder(const std::filesystem::path& parent)
 		{
 			static std::atomic<unsigned> counter{0};
 			const std::string name = "tw-engine-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
@@ -35,7 +37,7 @@ namespace test
 			std::filesystem::path folder;
 			for (unsigned attempt = 0;; ++attempt)
 			{
-				folder = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(attempt));
+				folder = parent / (name + "-" + std::to_string(attempt));
 				if (std::filesystem::create_directory(folder))
 					break;
 			}

@@ -1,7 +1,8 @@
 #include "Utilities/FileReplace.h"
 
+#include "Platform/OpenedFolder.h"
+
 #include <filesystem>
-#include <fstream>
 
 namespace
 {
@@ -29,46 +30,13 @@ namespace
 	}
 }
 
-bool ReplaceFileContents(const std::string& requestedPath, std::string_view contents, std::string& error, LinkPolicy links)
+bool ReplaceFileContents(const std::string& requestedPath, std::string_view contents, std::string& error)
 {
-	const std::string path = links == LinkPolicy::kReplaceTarget ? FinalTarget(requestedPath).string() : requestedPath;
+	const fs::path path = FinalTarget(requestedPath);
 	if (path.empty())
 	{
 		error = "'" + requestedPath + "' is a loop of symbolic links";
 		return false;
 	}
-	const std::string temporary = path + ".tmp";
-	// A link under the temporary name goes first: the stream would follow it and write through.
-	if (std::error_code removeError; fs::is_symlink(fs::symlink_status(temporary, removeError)) && !fs::remove(temporary, removeError))
-	{
-		error = "cannot clear '" + temporary + "': " + removeError.message();
-		return false;
-	}
-	{
-		std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-		if (!out)
-		{
-			error = "cannot create '" + temporary + "'";
-			return false;
-		}
-		out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-		out.close();
-		if (!out)
-		{
-			error = "cannot write '" + temporary + "'";
-			std::error_code ignored;
-			fs::remove(temporary, ignored);
-			return false;
-		}
-	}
-	std::error_code renameError;
-	fs::rename(temporary, path, renameError);
-	if (renameError)
-	{
-		error = "cannot replace '" + path + "': " + renameError.message();
-		std::error_code ignored;
-		fs::remove(temporary, ignored);
-		return false;
-	}
-	return true;
+	return OpenedFolder(path.parent_path().string()).ReplaceFile(path.filename().string(), contents, error);
 }
