@@ -131,9 +131,11 @@ test_jobs() {
 
 run_tests() {
   local build="$1"
+  # -noreset: by default the X server resets whenever its last client disconnects, and a window
+  # test starting in that moment cannot open the display.
   (
     cd "$build"
-    tw_start_virtual_display -screen 0 1280x1024x24
+    tw_start_virtual_display -screen 0 1280x1024x24 -noreset
     ctest --output-on-failure -j "$(test_jobs)"
   )
   drop_build_on_ci "$build"

@@ -7,8 +7,8 @@ tw_virtual_display_folder=""
 
 # Starts Xvfb with the given server options, waits until it accepts clients and exports DISPLAY and
 # XAUTHORITY naming it. The server is stopped when the shell exits or is interrupted: this sets the
-# EXIT, INT and TERM traps, so call it in a script or subshell that sets none. Fails, with the server's own words, when it does not
-# come up.
+# EXIT, INT and TERM traps, so call it in a script or subshell that sets none. Fails, with the
+# server's own words, when it does not come up.
 tw_start_virtual_display() {
   local cookie number="" deadline=$((SECONDS + 30))
   tw_virtual_display_folder=$(mktemp -d "${TMPDIR:-/tmp}/tw-display.XXXXXX")
@@ -28,9 +28,7 @@ tw_start_virtual_display() {
   # -displayfd: the server takes the first display number whose socket it can bind (on Linux an
   # abstract socket, which a second server cannot bind too) and writes it, with a newline, once it
   # accepts clients.
-  # -noreset: by default the server resets whenever its last client disconnects, and a client
-  # connecting in that moment cannot open the display; SDL opens it once to look and then again.
-  Xvfb -displayfd 3 -auth "$authority" -noreset "$@" 3>"$numberFile" >"$log" 2>&1 &
+  Xvfb -displayfd 3 -auth "$authority" "$@" 3>"$numberFile" >"$log" 2>&1 &
   tw_virtual_display_pid=$!
   # read fails until the whole line is there.
   until read -r number <"$numberFile"; do
@@ -64,7 +62,9 @@ tw_run_on_a_display() {
     "$@"
     return
   fi
-  tw_start_virtual_display -screen 0 1280x1024x24
+  # -noreset: by default the server resets whenever its last client disconnects, and a client
+  # connecting in that moment cannot open the display; SDL opens it once to look and then again.
+  tw_start_virtual_display -screen 0 1280x1024x24 -noreset
   echo "No display here: Tumblewreck runs on the virtual display $DISPLAY (Xvfb, 1280x1024), unseen; Ctrl+C ends it." >&2
   "$@"
 }
