@@ -5,6 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/packages.sh"
+source "$root/scripts/virtual-display.sh"
 tw_install_packages
 
 # intercept_tls_get_addr=0: the leak check's thread walk otherwise reads the dynamic TLS blocks of
@@ -132,7 +133,11 @@ run_tests() {
   local build="$1"
   # -noreset: by default the X server resets whenever its last client disconnects, and a window
   # test starting in that moment cannot open the display.
-  (cd "$build" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j "$(test_jobs)")
+  (
+    cd "$build"
+    tw_start_virtual_display -screen 0 1280x1024x24 -noreset
+    ctest --output-on-failure -j "$(test_jobs)"
+  )
   drop_build_on_ci "$build"
 }
 

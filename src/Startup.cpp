@@ -73,7 +73,8 @@ namespace Startup
 				if (engine)
 					engine->LeaveConfigurationUnwritten();
 				engine.reset();
-				std::cerr << "Tumblewreck could not start: " << error.message << " (" << error.file << ":" << error.line << ")\n";
+				// The line is the player's: what went wrong and what to do, not where in the sources.
+				std::cerr << "Tumblewreck could not start: " << error.message << "\n";
 				return nullptr;
 			}
 		}

@@ -2,16 +2,22 @@
 // expression errors. It records where it was raised and what went wrong; it is thrown by value.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <string_view>
 
-class FLException
+// A standard exception, so that whatever reports a std::exception it did not expect (a test
+// framework, a library's handler) shows what went wrong and where instead of an unknown exception.
+class FLException : public std::exception
 {
 public:
 	FLException(std::string_view file, int line, const std::string& message)
-		: file(FromProjectFolder(file)), line(line), message(message), code(0)
+		: file(FromProjectFolder(file)), line(line), message(message), code(0),
+		  description(message + " (" + this->file + ":" + std::to_string(line) + ")")
 	{
 	}
+
+	const char* what() const noexcept override { return description.c_str(); }
 
 	std::string file;
 	int line;
@@ -19,6 +25,8 @@ public:
 	int code;
 
 private:
+	std::string description;
+
 	// Sources are compiled by their path on the build machine: a message names them from the
 	// project's folder, found from where this header stands in it.
 	static std::string FromProjectFolder(std::string_view file)

@@ -111,6 +111,8 @@ namespace gui_tests
 		void SetUp() override
 		{
 			GuiWorld::SetUp();
+			if (IsSkipped())
+				return;
 			engine->userFolder.WriteFile("PauseMenu.xml", "<Object><string>PauseMenu</string>" + test::TransformXml("0 0 0") + "</Object>");
 			engine->userFolder.WriteFile("LevelEditor.xml", "<Object><string>LevelEditor</string>" +
 				test::ComponentXml("LevelEditorBrain", "") + "</Object>");

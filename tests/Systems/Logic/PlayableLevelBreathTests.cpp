@@ -57,6 +57,7 @@ namespace
 	// the side of the aim, is breathed in within 2 s, or not moved at all.
 	TEST(PlayableLevelBreath, TheAreaPullDrawsACrateFromInsideTheConeAndNothingBeyondIt)
 	{
+		TW_SKIP_WITHOUT_DISPLAY();
 		const struct
 		{
 			float across;
@@ -92,6 +93,7 @@ namespace
 	// away and is gone within a second.
 	TEST(PlayableLevelBreath, BreathingOutWithNothingHeldShootsAGustThatShovesTheCrateAway)
 	{
+		TW_SKIP_WITHOUT_DISPLAY();
 		const Tuple3f start(0.0f, 0.5f, -6.0f);
 		unsigned crate = 0;
 		std::vector<float> gustDistances;
@@ -119,6 +121,7 @@ namespace
 	// Blowing at the floor from the player's eyes launches the player upwards.
 	TEST(PlayableLevelBreath, BlowingAtTheFloorLaunchesThePlayer)
 	{
+		TW_SKIP_WITHOUT_DISPLAY();
 		float risingSpeed = 0.0f;
 		Script script;
 		script[kBreathFrame] = [] {
@@ -133,6 +136,7 @@ namespace
 	// Breathing in streams "Suck" particles; breathing out bursts "Main" ones.
 	TEST(PlayableLevelBreath, TheLungsStreamSuckParticlesInAndBurstMainOnesOut)
 	{
+		TW_SKIP_WITHOUT_DISPLAY();
 		std::size_t suckWhileIn = 0, mainWhileIn = 0, mainOut = 0;
 		Script script;
 		script[kBreathFrame] = [] { ToPlayer(Message("SetLungState").PushU32(1)); };

@@ -90,6 +90,7 @@ namespace
 	// keys and mouse and what befalls it; nothing of it counts, and the level starts again.
 	TEST(PlayableLevelPlayerDeath, NothingAKnockedOutPlayerDoesOrMeetsCounts)
 	{
+		TW_SKIP_WITHOUT_DISPLAY();
 		const struct
 		{
 			const char* what;
@@ -157,6 +158,7 @@ namespace
 	// What the player keeps doing with a button or key held when it is knocked out stops there.
 	TEST(PlayableLevelPlayerDeath, WhatThePlayerHeldOnStopsAtTheDeath)
 	{
+		TW_SKIP_WITHOUT_DISPLAY();
 		const struct
 		{
 			const char* what;
@@ -201,6 +203,7 @@ namespace
 	// the restart would have come: the next level comes, not the restart.
 	TEST(PlayableLevelPlayerDeath, ALevelChangeEarnedBeforeTheDeathGoesFirst)
 	{
+		TW_SKIP_WITHOUT_DISPLAY();
 		const std::string nextLevel = PlayFirstLevel(
 			[](FakeInputDevice&, Script& script) {
 				script[kGoalFrame] = [] { ObjectFromName("House").SendMessage(Message("HouseDestroyed")); };

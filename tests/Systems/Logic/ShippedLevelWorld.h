@@ -8,10 +8,22 @@
 #include "Systems/Logic/GameWorld.h"
 #include "Systems/Window.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+
+// A test that plays a shipped level opens a window: without an X display it is skipped, as the
+// other window tests are. The first line of such a test.
+#define TW_SKIP_WITHOUT_DISPLAY() \
+	do \
+	{ \
+		if (std::getenv("DISPLAY") == nullptr) \
+			GTEST_SKIP() << "needs an X display: run the tests under xvfb-run"; \
+	} while (false)
 
 namespace test
 {
