@@ -50,7 +50,7 @@ namespace
 		return "";
 	}
 
-	Outcome Write(Engine& engine, const std::string& levelName)
+	Outcome WriteUserLevel(Engine& engine, const std::string& levelName)
 	{
 		const std::string folder = UserLevels::Folder(engine);
 		if (std::string refusal = FolderRefusal(engine, folder); !refusal.empty())
@@ -74,7 +74,7 @@ namespace
 
 	bool MakeSave(Engine& engine, const std::string& levelName, const std::string& requester, const UserLevels::Told& told)
 	{
-		Outcome outcome = Write(engine, levelName);
+		Outcome outcome = WriteUserLevel(engine, levelName);
 		if (outcome.kind == Outcome::kRefused)
 			outcome = Refuse(requester, std::move(outcome.reason));
 		Tell(told, outcome);
