@@ -707,11 +707,29 @@ namespace file_local_names
 					if (name.name.rfind(space + "::", 0) == 0 && name.name.find("::", space.size() + 2) == std::string::npos)
 						headerPlace.emplace(name.name.substr(space.size() + 2), std::make_pair(&header, name.line));
 			}
+		// A name in a named namespace also hides a header's name of an enclosing namespace from
+		// the sources batched after it that open the same namespace.
+		const auto hiddenHeaderName = [&](const Name& name) {
+			if (name.hidden && headerPlace.count(name.name))
+				return headerPlace.find(name.name);
+			const std::size_t last = name.name.rfind("::");
+			const std::string base = last == std::string::npos ? name.name : name.name.substr(last + 2);
+			std::string scope = last == std::string::npos ? "" : name.name.substr(0, last);
+			while (!scope.empty())
+			{
+				const std::size_t outer = scope.rfind("::");
+				scope = outer == std::string::npos ? "" : scope.substr(0, outer);
+				const auto place = headerPlace.find(scope.empty() ? base : scope + "::" + base);
+				if (place != headerPlace.end())
+					return place;
+			}
+			return headerPlace.end();
+		};
 		for (const Source& source : sources)
 			for (const Name& name : source.scan.fileLocal)
 			{
-				const auto place = headerPlace.find(name.name);
-				if (!name.hidden || place == headerPlace.end())
+				const auto place = hiddenHeaderName(name);
+				if (place == headerPlace.end())
 					continue;
 				const auto& [header, headerLine] = place->second;
 				clashes.push_back(source.path + ":" + std::to_string(name.line) + ": error: '" + name.name +

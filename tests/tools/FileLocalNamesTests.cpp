@@ -34,7 +34,8 @@ TEST(FileLocalNames, FindsWhatASourceKeepsToItselfAndNothingElse)
 			{"Helper@3", "Box@4", "kCount@5", "Id@6"}},
 		{"static function and variable, not a function's own static",
 			"static int Twice(int x) { static int calls = 0; return x; }\nstatic float gScale = 1;", {"Twice@1", "gScale@2"}},
-		{"raw string holding a namespace", "const char* kText = R\"x(namespace { void Fake(); })x\";\nvoid Real() {}", {}},
+		{"raw string holding a namespace", "const char* kText = R\"x(\"\nnamespace { void Fake(); }\n)x\";\nnamespace { void After(); }",
+			{"After@4"}},
 		{"comments and a brace in a char", "// namespace { void A(); }\n/* static void B(); */ char c = '{';\nnamespace { void C(); }",
 			{"C@3"}},
 		{"nested anonymous namespace", "namespace tw { namespace a::b { } namespace { int Counter(); } }", {"tw::Counter@1"}},
@@ -60,10 +61,10 @@ TEST(FileLocalNames, AClashNamesBothPlacesAndTheName)
 		{"tests/A.cpp", ScanSource("namespace {\nAABB BoxAt(float x);\n}")},
 		{"tests/B.cpp", ScanSource("namespace {\n\nAABB BoxAt(int x);\nAABB BoxAt(float x);\nusing Ambience = Fixture;\n}")},
 		{"tests/C.cpp", ScanSource("namespace tw { AABB BoxAt(float x); }\nusing namespace test;\nstatic int SavedText();")},
-		{"tests/D.cpp", ScanSource("class Ambience { };")},
+		{"tests/D.cpp", ScanSource("class Ambience { };\nnamespace render { using Texture = Fixture; }")},
 	};
 	const std::vector<file_local_names::Source> headers = {
-		{"inc/Ambience.h", ScanSource("\nclass Ambience;")},
+		{"inc/Ambience.h", ScanSource("\nclass Ambience;\nclass Texture;")},
 		{"tests/World.h", ScanSource("namespace test { std::string SavedText(); }")},
 	};
 	EXPECT_THAT(file_local_names::FindClashes("Target", sources, headers),
@@ -74,5 +75,7 @@ TEST(FileLocalNames, AClashNamesBothPlacesAndTheName)
 			"tests/B.cpp:5: error: 'Ambience' is file-local here and also declared by inc/Ambience.h:2; sources of Target "
 			"batched after this one would find both: rename it",
 			"tests/C.cpp:3: error: 'SavedText' is file-local here and also declared by tests/World.h:1; sources of Target "
+			"batched after this one would find both: rename it",
+			"tests/D.cpp:2: error: 'render::Texture' is file-local here and also declared by inc/Ambience.h:3; sources of Target "
 			"batched after this one would find both: rename it"));
 }
