@@ -52,7 +52,7 @@ function(tw_unity_build target)
   # GCC warns of a type with linkage that holds a type from an anonymous namespace when the
   # type is defined outside the main file, as in a header that would give each includer its
   # own copy. In a batch every source is such an included file, so the warning only says it is
-  # batched.
+  # batched: each test of a fixture kept in an anonymous namespace raised it.
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
   endif()
