@@ -55,7 +55,7 @@ namespace
 		return "";
 	}
 
-	Outcome Write(Engine& engine, const std::string& levelName)
+	Outcome WriteUserLevel(Engine& engine, const std::string& levelName)
 	{
 		const std::string levelsFolder = UserLevels::Folder(engine);
 		// Checked before its levels' folder is made in it.
@@ -84,7 +84,7 @@ namespace
 
 	bool MakeSave(Engine& engine, const std::string& levelName, const std::string& requester, const UserLevels::Told& told)
 	{
-		Outcome outcome = Write(engine, levelName);
+		Outcome outcome = WriteUserLevel(engine, levelName);
 		if (outcome.kind == Outcome::kRefused)
 			outcome = Refuse(requester, std::move(outcome.reason));
 		Tell(told, outcome);

@@ -10,7 +10,7 @@ namespace
 {
 	using namespace test;
 
-	class LevelFile : public EngineTest
+	class LevelFileTest : public EngineTest
 	{
 	protected:
 		void SetUp() override
@@ -20,7 +20,7 @@ namespace
 		}
 	};
 
-	TEST_F(LevelFile, TwoGroupsWithArchetypesSaveReloadAndSaveAgainByteIdentically)
+	TEST_F(LevelFileTest, TwoGroupsWithArchetypesSaveReloadAndSaveAgainByteIdentically)
 	{
 		ASSERT_TRUE(engine->LoadLevel("Harbour"));
 		const unsigned lastGroupBefore = ObjectGroup::InCreationOrder().back()->GetId();
@@ -40,7 +40,7 @@ namespace
 		EXPECT_EQ(ReadText(secondSave), first);
 	}
 
-	TEST_F(LevelFile, LoadReadsEachGroupWithItsOriginAndGroupFileThenStartsObjectsNewestFirst)
+	TEST_F(LevelFileTest, LoadReadsEachGroupWithItsOriginAndGroupFileThenStartsObjectsNewestFirst)
 	{
 		engine->AddSystem(new Director);
 		Events().clear();
@@ -78,7 +78,7 @@ namespace
 		EXPECT_EQ(Events(), (Names{started(OnlyNamed("Chimney")), started(crates[1]), started(lamp), started(crates[0]), "LevelLoaded MainMenu"}));
 	}
 
-	TEST_F(LevelFile, ALevelThatCannotBeReadLeavesAnEmptyWorldAndSendsNothing)
+	TEST_F(LevelFileTest, ALevelThatCannotBeReadLeavesAnEmptyWorldAndSendsNothing)
 	{
 		engine->AddSystem(new Director);
 		userFolder.WriteFile("Levels/Empty", "<Level />");
@@ -101,7 +101,7 @@ namespace
 		}
 	}
 
-	TEST_F(LevelFile, ObjectsMadeWhilePlayingAreSavedInTheDefaultGroupButNotTheEditorsOwn)
+	TEST_F(LevelFileTest, ObjectsMadeWhilePlayingAreSavedInTheDefaultGroupButNotTheEditorsOwn)
 	{
 		engine->AddSystem(new GUI);
 		ASSERT_TRUE(engine->LoadLevel("Harbour"));
@@ -120,7 +120,7 @@ namespace
 
 	// The file's last group is the default group it was saved from and loads as a group of its own:
 	// saving the loaded level again must not add an empty default group after it.
-	TEST_F(LevelFile, ALevelSavedWithObjectsMadeWhilePlayingSavesBackByteIdentically)
+	TEST_F(LevelFileTest, ALevelSavedWithObjectsMadeWhilePlayingSavesBackByteIdentically)
 	{
 		engine->AddSystem(new GUI);
 		for (const bool editorObjectOnReload : {false, true})
@@ -139,7 +139,7 @@ namespace
 		}
 	}
 
-	TEST_F(LevelFile, SaveReportsAFileThatCouldNotBeWrittenAndKeepsTheOldOne)
+	TEST_F(LevelFileTest, SaveReportsAFileThatCouldNotBeWrittenAndKeepsTheOldOne)
 	{
 		ASSERT_TRUE(engine->LoadLevel("Harbour"));
 		const std::string missingFolder = userFolder.Path() + "no/such/folder/Harbour";
@@ -154,7 +154,7 @@ namespace
 
 	// Each once, with one diagnostic naming the file and element: a loop that kept meeting a
 	// value it could not enter used to hang the game.
-	TEST_F(LevelFile, AStrayValueInEachPlaceIsSkippedOnceWithOneDiagnostic)
+	TEST_F(LevelFileTest, AStrayValueInEachPlaceIsSkippedOnceWithOneDiagnostic)
 	{
 		userFolder.WriteFile("Stray.xml",
 			"<Level><string name=\"nextLevel\">Next</string><string name=\"prevLevel\">Previous</string>"

@@ -13,16 +13,16 @@ namespace
 	constexpr int kHeight = 240;
 
 	// What the loading view's texture held while the level's objects started.
-	struct Shot
+	struct LoadingViewShot
 	{
 		int width = 0;
 		int height = 0;
 		std::vector<unsigned char> bgra;
 	};
 
-	Shot& Taken()
+	LoadingViewShot& Taken()
 	{
-		static Shot shot;
+		static LoadingViewShot shot;
 		return shot;
 	}
 
@@ -37,7 +37,7 @@ namespace
 			if (view == nullptr || view->GetTexture() == 0)
 				return true;
 			view->Draw();
-			Shot& shot = Taken();
+			LoadingViewShot& shot = Taken();
 			shot.width = static_cast<int>(view->GetWidth());
 			shot.height = static_cast<int>(view->GetHeight());
 			shot.bgra.assign(static_cast<std::size_t>(shot.width) * shot.height * 4, 0);
@@ -66,13 +66,13 @@ namespace
 		LoadingShot::Register();
 		engine->AddSystem(new Window());
 		engine->AddSystem(new Graphics());
-		Taken() = Shot{};
+		Taken() = LoadingViewShot{};
 		auto* director = new Director;
 		director->script[1] = [this] { engine->RequestState(Engine::kQuit); };
 		engine->AddSystem(director);
 		engine->Run();
 
-		const Shot& shot = Taken();
+		const LoadingViewShot& shot = Taken();
 		ASSERT_EQ(shot.width, kWidth) << "the level's object started while the loading view was up";
 		ASSERT_EQ(shot.height, kHeight);
 		const std::vector<uint8_t> expected = RenderPage(data + "HUDElements/LoadingScreen.html", kWidth, kHeight, true);

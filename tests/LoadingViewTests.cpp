@@ -5,7 +5,7 @@
 
 namespace render_tests
 {
-	class LoadingView : public test::GLTest
+	class LoadingViewTest : public test::GLTest
 	{
 	protected:
 		// Fills the back buffer with red, so that a frame that draws nothing shows.
@@ -26,7 +26,7 @@ namespace render_tests
 		}
 	};
 
-	TEST_F(LoadingView, HasATextureOfTheScreensSize)
+	TEST_F(LoadingViewTest, HasATextureOfTheScreensSize)
 	{
 		::LoadingView view("LoadingScreen.html");
 		EXPECT_EQ(view.GetWidth(), static_cast<unsigned>(test::kGLTestWidth));
@@ -40,7 +40,7 @@ namespace render_tests
 		EXPECT_EQ(CurrentProgram, GetShaderProgram("HUDShader")->media.program);
 	}
 
-	TEST_F(LoadingView, PresentsTheFullScreenPageOnEveryDrawChangedOrNot)
+	TEST_F(LoadingViewTest, PresentsTheFullScreenPageOnEveryDrawChangedOrNot)
 	{
 		::LoadingView view("LoadingScreen.html");
 		for (int draw = 0; draw < 2; ++draw)

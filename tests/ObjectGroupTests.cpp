@@ -28,7 +28,7 @@ namespace
 		return "<Object><string>" + name + "</string>" + components + "</Object>";
 	}
 
-	class ObjectGroup : public EngineTest
+	class ObjectGroupTest : public EngineTest
 	{
 	protected:
 		void SetUp() override
@@ -63,7 +63,7 @@ namespace
 		unsigned loadedGroups = 0;
 	};
 
-	TEST_F(ObjectGroup, FindGivesTheDefaultGroupForZeroAndNothingForUnknownIdsWhichAreNeverReused)
+	TEST_F(ObjectGroupTest, FindGivesTheDefaultGroupForZeroAndNothingForUnknownIdsWhichAreNeverReused)
 	{
 		Group* first = Group::Create();
 		Group* second = Group::Create();
@@ -80,7 +80,7 @@ namespace
 		EXPECT_GT(Group::Create()->GetId(), secondId);
 	}
 
-	TEST_F(ObjectGroup, NewObjectsJoinTheDefaultGroupAndSetGroupMovesThemBetweenGroups)
+	TEST_F(ObjectGroupTest, NewObjectsJoinTheDefaultGroupAndSetGroupMovesThemBetweenGroups)
 	{
 		const Object crate = CreateObject("Crate");
 		EXPECT_EQ(crate.object->GetGroup(), &Group::Default());
@@ -100,7 +100,7 @@ namespace
 		EXPECT_EQ(group->GetMembers().size(), 1u);
 	}
 
-	TEST_F(ObjectGroup, MessagesAndStartsReachEveryMemberAndForgetThoseThatWent)
+	TEST_F(ObjectGroupTest, MessagesAndStartsReachEveryMemberAndForgetThoseThatWent)
 	{
 		Group* group = Group::Create();
 		std::vector<Object> members;
@@ -125,7 +125,7 @@ namespace
 		EXPECT_EQ(group->GetMembers().size(), 2u);
 	}
 
-	TEST_F(ObjectGroup, AMemberThatDestroysItsGroupDuringTheGroupsMessageEndsNoWalk)
+	TEST_F(ObjectGroupTest, AMemberThatDestroysItsGroupDuringTheGroupsMessageEndsNoWalk)
 	{
 		// The first, a middle and the last member to be visited destroys the group (twice, for the first).
 		for (std::size_t destroyer : {0u, 1u, 2u})
@@ -155,7 +155,7 @@ namespace
 		}
 	}
 
-	TEST_F(ObjectGroup, DestroyingAGroupDestroysItsMembersAndOriginAtTheEndOfTheFrame)
+	TEST_F(ObjectGroupTest, DestroyingAGroupDestroysItsMembersAndOriginAtTheEndOfTheFrame)
 	{
 		Group* group = LoadGroup(ObjectElement("Rock") + ObjectElement("Tree") + OriginElement("0 0 0", "0 0 0", 1));
 		const unsigned groupId = group->GetId();
@@ -180,7 +180,7 @@ namespace
 		EXPECT_TRUE(Group::Default().GetMembers().empty());
 	}
 
-	TEST_F(ObjectGroup, LoadHangsMembersOnTheOriginAsWrittenAndALaterOriginReplacesAnEarlierOne)
+	TEST_F(ObjectGroupTest, LoadHangsMembersOnTheOriginAsWrittenAndALaterOriginReplacesAnEarlierOne)
 	{
 		const std::string post = "<Component><string>Transform</string><Tuple3f>1 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f></Component>";
 		Group* group = LoadGroup(OriginElement("100 0 0", "0 0 0", 1) + ObjectElement("Post", post) + OriginElement("5 0 0", "0 90 0", 2));
@@ -193,7 +193,7 @@ namespace
 		ExpectNear(transform->GetWorldPosition(), Tuple3f(5, 0, -1), 1e-4);
 	}
 
-	TEST_F(ObjectGroup, MembersKeepTheirWorldPlacementWhenTheyJoinOrLeaveAGroupWithAnOrigin)
+	TEST_F(ObjectGroupTest, MembersKeepTheirWorldPlacementWhenTheyJoinOrLeaveAGroupWithAnOrigin)
 	{
 		constexpr float kRadiansPerDegree = 0.017453292f;
 		// The rotations share an axis only in the first case.
@@ -220,7 +220,7 @@ namespace
 		}
 	}
 
-	TEST_F(ObjectGroup, PhysicsIdsKeepTheirLowHalfUnderTheLowHalfOfTheOriginsId)
+	TEST_F(ObjectGroupTest, PhysicsIdsKeepTheirLowHalfUnderTheLowHalfOfTheOriginsId)
 	{
 		const unsigned cases[][3] = {{0x00010005u, 3u, 0x00030005u}, {0xABCD1234u, 0xFFFF0002u, 0x00021234u}, {7u, 0u, 7u},
 			{0xFFFFFFFFu, 0x12345678u, 0x5678FFFFu}};
@@ -239,7 +239,7 @@ namespace
 		EXPECT_EQ(ids, (std::vector<unsigned>{0x00050002u, 0x00060002u, 0x00090002u}));
 	}
 
-	TEST_F(ObjectGroup, SaveWritesTheGroupsOwnMembersThenOnlyTheOriginOfItsOrigin)
+	TEST_F(ObjectGroupTest, SaveWritesTheGroupsOwnMembersThenOnlyTheOriginOfItsOrigin)
 	{
 		engine->AddSystem(new GUI);
 		Group* group = LoadGroup(ObjectElement("Rock", "<Component><string>Marker</string><int>4</int></Component>") + OriginElement("1 2 3", "0 0 0", 9));
@@ -252,7 +252,7 @@ namespace
 		EXPECT_EQ(SavedText(*group), ReadText(std::string(kFixtures) + "Groups/RockWithOrigin.saved"));
 	}
 
-	TEST_F(ObjectGroup, AGroupWhoseOriginWasDeletedAloneSavesTheWorldsFrameAsItsOrigin)
+	TEST_F(ObjectGroupTest, AGroupWhoseOriginWasDeletedAloneSavesTheWorldsFrameAsItsOrigin)
 	{
 		const std::string post = "<Component><string>Transform</string><Tuple3f>1 0 0</Tuple3f><Tuple3f>1 1 1</Tuple3f><Tuple3f>0 0 0</Tuple3f></Component>";
 		Group* group = LoadGroup(ObjectElement("Post", post) + OriginElement("4 0 0", "0 90 0", 3));
@@ -265,7 +265,7 @@ namespace
 								  "\t\t\t<Tuple3f name=\"rot\">0 0 0</Tuple3f>"), std::string::npos) << saved;
 	}
 
-	TEST_F(ObjectGroup, AStrayValueAmongTheObjectsIsSkippedWithOneDiagnostic)
+	TEST_F(ObjectGroupTest, AStrayValueAmongTheObjectsIsSkippedWithOneDiagnostic)
 	{
 		Group* group = nullptr;
 		const std::string diagnostics = StderrOf([&]

@@ -7,7 +7,7 @@ using namespace test;
 
 namespace
 {
-	using ObjectStore = StoreTest;
+	using ObjectStoreTest = StoreTest;
 	// Listens engine-wide, through an engine over throw-away folders.
 	using EngineWideLog = EngineTest;
 
@@ -20,7 +20,7 @@ namespace
 	}
 }
 
-TEST_F(ObjectStore, WalkAndNameListsGiveNewestFirstAndFirstNamedFirstAndIdsRestartAfterDestroyingEverything)
+TEST_F(ObjectStoreTest, WalkAndNameListsGiveNewestFirstAndFirstNamedFirstAndIdsRestartAfterDestroyingEverything)
 {
 	for (const char* name : {"Crate", "Player", "Crate", "Crate"})
 		CreateObject(name);
@@ -42,7 +42,7 @@ TEST_F(ObjectStore, WalkAndNameListsGiveNewestFirstAndFirstNamedFirstAndIdsResta
 	EXPECT_TRUE(ObjectFromName("Crate").IsDummy());
 }
 
-TEST_F(ObjectStore, MissingObjectResolvesToTheDummy)
+TEST_F(ObjectStoreTest, MissingObjectResolvesToTheDummy)
 {
 	const Object missing = ObjectFromId(7);
 	ASSERT_TRUE(missing.IsDummy());
@@ -64,7 +64,7 @@ TEST_F(ObjectStore, MissingObjectResolvesToTheDummy)
 	EXPECT_TRUE(missing.GetComponents().empty());
 }
 
-TEST_F(ObjectStore, DestructionWaitsForTheEndOfFrameWork)
+TEST_F(ObjectStoreTest, DestructionWaitsForTheEndOfFrameWork)
 {
 	const Object doomed = MakeObject<Probe>("Doomed");
 	doomed.object->RegisterHandler("Destroyed", &Probe::OnAny);
@@ -84,7 +84,7 @@ TEST_F(ObjectStore, DestructionWaitsForTheEndOfFrameWork)
 	EXPECT_EQ(Events().back(), "Delete Probe 1");
 }
 
-TEST_F(ObjectStore, ComponentsLeaveTheirListsBeforeTheyAreReleasedAndDeleted)
+TEST_F(ObjectStoreTest, ComponentsLeaveTheirListsBeforeTheyAreReleasedAndDeleted)
 {
 	const Object doomed = MakeObject<Probe, OtherProbe>("Doomed");
 	const Object trimmed = MakeObject<Probe, OtherProbe>("Trimmed");
@@ -106,7 +106,7 @@ TEST_F(ObjectStore, ComponentsLeaveTheirListsBeforeTheyAreReleasedAndDeleted)
 	EXPECT_EQ(CountOf("Detach Probe 2"), 0u);
 }
 
-TEST_F(ObjectStore, QueuedChangesMeetLaterOnesInOrder)
+TEST_F(ObjectStoreTest, QueuedChangesMeetLaterOnesInOrder)
 {
 	// A removal queued before a re-add removes the new component.
 	const Object readded = MakeObject<Probe>("Readded");
@@ -126,7 +126,7 @@ TEST_F(ObjectStore, QueuedChangesMeetLaterOnesInOrder)
 		EXPECT_EQ(CountOf(std::string(step) + " OtherProbe 2"), 1u) << step;
 }
 
-TEST_F(ObjectStore, SendingToANameReachesEveryObjectBearingItInOrder)
+TEST_F(ObjectStoreTest, SendingToANameReachesEveryObjectBearingItInOrder)
 {
 	for (const char* name : {"Crate", "Player", "Crate"})
 		MakeObject<Probe>(name).object->RegisterHandler("Ping", &Probe::OnAny);
@@ -179,7 +179,7 @@ TEST_F(EngineWideLog, DestroyingEverythingDetachesReleasesSendsNothingAndDropsLi
 	EXPECT_TRUE(Events().empty());
 }
 
-TEST_F(ObjectStore, RandomCreationsRenamesAndDestructionsMatchAReference)
+TEST_F(ObjectStoreTest, RandomCreationsRenamesAndDestructionsMatchAReference)
 {
 	std::mt19937 random(20240611);
 	const Names names = {"Crate", "Player", "Golem", "Origin"};

@@ -25,7 +25,7 @@ namespace
 
 	const std::string kDataDir = std::string(TW_TEST_DATA_DIR) + "Serializer/";
 
-	std::string Saved(const Serializer& serializer)
+	std::string SerializedText(const Serializer& serializer)
 	{
 		std::ostringstream out;
 		EXPECT_TRUE(serializer.SaveToStream(out));
@@ -87,12 +87,12 @@ namespace
 		std::istringstream expected("<Unknown><Step><string name=\"kind\">Mystery</string>" + rest + "</Step><int name=\"n\">7</int></Unknown>");
 		Serializer original;
 		ASSERT_TRUE(original.LoadFromStream(expected, "KeptExpected.xml"));
-		EXPECT_EQ(Saved(writer), Saved(original));
+		EXPECT_EQ(SerializedText(writer), SerializedText(original));
 	}
 
 	TEST_F(SerializerFormat, WritingProducesTheDocumentLayout)
 	{
-		EXPECT_EQ(Saved(Serializer()), "<Unknown />\n");
+		EXPECT_EQ(SerializedText(Serializer()), "<Unknown />\n");
 		Serializer writer;
 		writer.Write<std::string>("prevLevel", "");
 		writer.EnterNode("", "Object");
@@ -107,7 +107,7 @@ namespace
 		writer.EnterNode("", "");
 		writer.LeaveNode();
 		EXPECT_EQ(writer.GetDepth(), 0u);
-		EXPECT_EQ(Saved(writer), test::ReadText(kDataDir + "Layout.xml"));
+		EXPECT_EQ(SerializedText(writer), test::ReadText(kDataDir + "Layout.xml"));
 	}
 
 	TEST_F(SerializerFormat, ValuesReadBackAsWrittenInMemoryAndThroughText)
@@ -117,7 +117,7 @@ namespace
 			Tuple2i(-3, 9), Tuple2f(0.5f, -8.0f), Tuple3f(1.0f, 2.0f, 3.25f), Tuple4f(0.0f, 0.0f, 0.0f, 1.0f), Tuple4i(1, 2, 3, 4));
 		Serializer writer;
 		std::apply([&](const auto&... value) { (writer.Write("v", value), ...); }, written);
-		const std::string text = Saved(writer);
+		const std::string text = SerializedText(writer);
 		for (const char* type : {"bool", "int", "unsigned", "float", "string", "Tuple2i", "Tuple2f", "Tuple3f", "Tuple4f", "Tuple4i"})
 			EXPECT_THAT(text, HasSubstr(std::string("<") + type + " name=\"v\""));
 
@@ -145,8 +145,8 @@ namespace
 		for (const std::string& written : strings)
 			writer.Write("s", written).Write(written.c_str(), 1);
 		Serializer reader;
-		ASSERT_TRUE(LoadText(reader, Saved(writer), "strings.xml"));
-		EXPECT_EQ(Saved(reader), Saved(writer));
+		ASSERT_TRUE(LoadText(reader, SerializedText(writer), "strings.xml"));
+		EXPECT_EQ(SerializedText(reader), SerializedText(writer));
 		for (const std::string& written : strings)
 		{
 			std::string read = "unset";
@@ -170,7 +170,7 @@ namespace
 		const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
 		Serializer writer;
 		writer.Write("f", 1234.5f).Write("i", 1234567);
-		const std::string text = Saved(writer);
+		const std::string text = SerializedText(writer);
 		Serializer reader;
 		const bool loaded = LoadText(reader, "<Unknown><float>2.25</float></Unknown>", "locale.xml");
 		const float value = ReadNext<float>(reader);

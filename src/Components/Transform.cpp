@@ -11,12 +11,12 @@
 
 namespace
 {
-	constexpr float kDegreesPerRadian = 57.29578f;
+	constexpr float kTransformDegreesPerRadian = 57.29578f;
 
 	// Scripts give and take rotations in degrees.
 	Tuple3f WorldRotationDegrees(Transform& transform)
 	{
-		return transform.GetWorldRotationVector() * kDegreesPerRadian;
+		return transform.GetWorldRotationVector() * kTransformDegreesPerRadian;
 	}
 	void SetWorldRotationDegrees(Transform& transform, const Tuple3f& degrees)
 	{

@@ -86,7 +86,7 @@ button { border: 2px outset #c0c0c0; background-color: #e0e0e0; padding: 1px 6px
 		return boxes;
 	}
 
-	litehtml::context& SharedContext()
+	litehtml::context& SharedLayoutContext()
 	{
 		static litehtml::context context = [] {
 			litehtml::context made;
@@ -119,7 +119,7 @@ void PageLayout::Build(const HtmlDocument& document, int width, int height)
 		return;
 	}
 	const std::string markup = HtmlMarkup::ForLayout(document.Root());
-	page = litehtml::document::createFromString(markup.c_str(), &container, &SharedContext());
+	page = litehtml::document::createFromString(markup.c_str(), &container, &SharedLayoutContext());
 	page->render(width);
 	if (pointerX >= 0 && MovePointer(pointerX, pointerY))
 		page->render(width);

@@ -17,7 +17,7 @@ namespace
 {
 	constexpr int kPageSlot = 1;
 
-	v8::Local<v8::String> Text(v8::Isolate* isolate, const std::string& text)
+	v8::Local<v8::String> ScriptString(v8::Isolate* isolate, const std::string& text)
 	{
 		return v8::String::NewFromUtf8(isolate, text.c_str(), v8::NewStringType::kNormal, static_cast<int>(text.size()))
 			.FromMaybe(v8::String::Empty(isolate));
@@ -159,9 +159,9 @@ void PageScript::Run(const std::string& source, const std::string& where)
 {
 	v8::Local<v8::Context> current = GetContext();
 	v8::TryCatch caught(isolate);
-	v8::ScriptOrigin origin(isolate, Text(isolate, where));
+	v8::ScriptOrigin origin(isolate, ScriptString(isolate, where));
 	v8::Local<v8::Script> script;
-	if (v8::Script::Compile(current, Text(isolate, source), &origin).ToLocal(&script))
+	if (v8::Script::Compile(current, ScriptString(isolate, source), &origin).ToLocal(&script))
 	{
 		// What the script leaves is of no use; an exception is settled below.
 		const v8::MaybeLocal<v8::Value> result = script->Run(current);
@@ -230,7 +230,7 @@ void PageScript::RunLoadHandlers()
 	v8::Local<v8::Value> onload;
 	{
 		v8::TryCatch caught(isolate);
-		if (!current->Global()->Get(current, Text(isolate, "onload")).ToLocal(&onload))
+		if (!current->Global()->Get(current, ScriptString(isolate, "onload")).ToLocal(&onload))
 		{
 			Settle(caught, pageName);
 			return;
@@ -340,7 +340,7 @@ v8::MaybeLocal<v8::Object> PageScript::StyleOf(HtmlNode& node)
 	if (!Wrap(node).ToLocal(&wrapper) || !Instance(styleTemplate, node).ToLocal(&style))
 		return {};
 	v8::Local<v8::Context> current = GetContext();
-	(void)style->SetPrivate(current, v8::Private::ForApi(isolate, Text(isolate, "node")), wrapper).FromMaybe(false);
+	(void)style->SetPrivate(current, v8::Private::ForApi(isolate, ScriptString(isolate, "node")), wrapper).FromMaybe(false);
 	node.styleObject.Reset(isolate, style);
 	node.styleObject.SetWeak();
 	return style;
@@ -368,10 +368,10 @@ v8::Local<v8::Function> PageScript::HandlerOf(HtmlNode& node, const std::string&
 	// An attribute handler is the body of a function of the event.
 	v8::Local<v8::Context> current = GetContext();
 	v8::TryCatch caught(isolate);
-	v8::ScriptOrigin origin(isolate, Text(isolate, pageName));
+	v8::ScriptOrigin origin(isolate, ScriptString(isolate, pageName));
 	v8::Local<v8::Script> script;
 	v8::Local<v8::Value> function;
-	if (v8::Script::Compile(current, Text(isolate, "(function(event){" + *attribute + "\n})"), &origin).ToLocal(&script) &&
+	if (v8::Script::Compile(current, ScriptString(isolate, "(function(event){" + *attribute + "\n})"), &origin).ToLocal(&script) &&
 		script->Run(current).ToLocal(&function) && function->IsFunction())
 		return function.As<v8::Function>();
 	Settle(caught, pageName);

@@ -38,7 +38,7 @@ namespace snd
 			return nullptr;
 		}
 
-		bool IsFinite(const Vector& vector)
+		bool IsFiniteVector(const Vector& vector)
 		{
 			return std::isfinite(vector.x) && std::isfinite(vector.y) && std::isfinite(vector.z);
 		}
@@ -266,17 +266,17 @@ namespace snd
 		if (context == nullptr)
 			return;
 		MakeCurrent();
-		if (position != nullptr && IsFinite(*position))
+		if (position != nullptr && IsFiniteVector(*position))
 			alListener3f(AL_POSITION, position->x, position->y, position->z);
-		if (velocity != nullptr && IsFinite(*velocity))
+		if (velocity != nullptr && IsFiniteVector(*velocity))
 			alListener3f(AL_VELOCITY, velocity->x, velocity->y, velocity->z);
 		if (forward == nullptr && up == nullptr)
 			return;
 		ALfloat orientation[6] = {};
 		alGetListenerfv(AL_ORIENTATION, orientation);
-		if (forward != nullptr && IsFinite(*forward))
+		if (forward != nullptr && IsFiniteVector(*forward))
 			std::copy_n(&forward->x, 3, orientation);
-		if (up != nullptr && IsFinite(*up))
+		if (up != nullptr && IsFiniteVector(*up))
 			std::copy_n(&up->x, 3, orientation + 3);
 		alListenerfv(AL_ORIENTATION, orientation);
 	}

@@ -58,7 +58,7 @@ namespace
 			FL_THROW("Failed to initialize OpenGL extensions.");
 	}
 
-	void SendEngineWide(const char* name)
+	void SendWindowEngineWide(const char* name)
 	{
 		Message message(name);
 		Engine::SendMessage(message);
@@ -190,7 +190,7 @@ void Window::OnChangeResolution(Message::Reader reader)
 	height = resolution.y;
 	fullscreen = requestedFullscreen;
 
-	SendEngineWide("LosingDevice");
+	SendWindowEngineWide("LosingDevice");
 	if (!SetVideoMode())
 	{
 		// A refused mode falls back to the previous one, so the renderer gets its device back
@@ -205,5 +205,5 @@ void Window::OnChangeResolution(Message::Reader reader)
 			FL_THROW("Failed to set video mode.");
 	}
 	InitializeExtensions();
-	SendEngineWide("LostDevice");
+	SendWindowEngineWide("LostDevice");
 }

@@ -21,7 +21,7 @@ struct Expression::Node
 
 namespace
 {
-	bool IsBlank(char character)
+	bool IsExpressionBlank(char character)
 	{
 		return character == ' ' || character == '\t' || character == '\r' || character == '\n';
 	}
@@ -222,7 +222,7 @@ void Expression::NextToken()
 {
 	token.clear();
 	tokenIsUnaryMinus = false;
-	while (position < length && IsBlank(source[position]))
+	while (position < length && IsExpressionBlank(source[position]))
 		++position;
 	if (position < length && source[position] == '"')
 	{
@@ -237,7 +237,7 @@ void Expression::NextToken()
 	while (position < length)
 	{
 		const char character = source[position];
-		if (IsBlank(character))
+		if (IsExpressionBlank(character))
 			return;
 		if (IsStandaloneCharacter(character))
 		{

@@ -13,7 +13,7 @@ namespace
 	constexpr float kConeRadiusFactor = 0.15f;
 	constexpr float kConeHeightFactor = 0.0375f;
 	constexpr float kConeAxialFactor = 0.3f;
-	constexpr float kHalf = 0.5f;
+	constexpr float kInertiaHalf = 0.5f;
 
 	struct Moments
 	{
@@ -52,7 +52,7 @@ namespace
 	{
 		const double r2 = Squared(size.x * 0.5), h2 = Squared(size.y);
 		const double across = kTwelfth * mass * (3.0 * r2 + h2);
-		return {across, kHalf * mass * r2, across};
+		return {across, kInertiaHalf * mass * r2, across};
 	}
 
 	Moments Plate(const Tuple3f& size, double mass)
@@ -62,16 +62,16 @@ namespace
 	}
 
 	constexpr ShapeMoments kShapeTable[] = {Ellipsoid, Box, Cone, Cylinder, Plate};
-	constexpr int kShapeCount = static_cast<int>(sizeof(kShapeTable) / sizeof(kShapeTable[0]));
+	constexpr int kInertiaShapeCount = static_cast<int>(sizeof(kShapeTable) / sizeof(kShapeTable[0]));
 }
 
 void InertiaTensor::FromShape(InertiaShape shape, const Tuple3f& dimensions, float mass, Matrix4& out)
 {
 	const int index = static_cast<int>(shape);
 	// The shape comes from collider data: an unknown one must not index past the table.
-	if (index < 0 || index >= kShapeCount)
+	if (index < 0 || index >= kInertiaShapeCount)
 		FL_THROW("Inertia tensor: unknown shape type " + std::to_string(index) + " (expected 0 to " +
-			std::to_string(kShapeCount - 1) + ")");
+			std::to_string(kInertiaShapeCount - 1) + ")");
 	const Moments moments = kShapeTable[index](dimensions, mass);
 	out[0] = static_cast<float>(moments.xx);
 	out[5] = static_cast<float>(moments.yy);

@@ -40,7 +40,7 @@ namespace
 
 	using ExpressionArgument = OperVarType<Expression*>;
 
-	bool IsBlank(char character)
+	bool IsMessageBlank(char character)
 	{
 		return character == ' ' || character == '\t' || character == '\r' || character == '\n';
 	}
@@ -141,7 +141,7 @@ bool ParseMessage(const std::string& text, ParsedMessage& handle)
 			argument.clear();
 			afterComma = true;
 		}
-		else if (!IsBlank(character))
+		else if (!IsMessageBlank(character))
 		{
 			argument += character;
 			inQuotes = character == '"';

@@ -9,7 +9,7 @@
 namespace
 {
 	// Volumes closer than this are equal; a sum of pieces this close to the whole fills it.
-	constexpr double kSameVolume = 0.01;
+	constexpr double kTreeSameVolume = 0.01;
 	constexpr double kFillTolerance = 0.1;
 	// Bottoms closer than this lie on the same layer.
 	constexpr float kLayerTolerance = 0.1f;
@@ -136,7 +136,7 @@ double VolumeAABBTree::PairCost(const AABB& a, const AABB& b)
 	const AABB merged = AABB::Union(a, b);
 	const double volumeA = a.Volume(), volumeB = b.Volume();
 	const double wasted = std::fabs(merged.Volume() - (volumeA + volumeB));
-	if (wasted >= kSameVolume || std::fabs(volumeA - volumeB) >= kSameVolume)
+	if (wasted >= kTreeSameVolume || std::fabs(volumeA - volumeB) >= kTreeSameVolume)
 		return wasted;
 	return -merged.SurfaceArea() / (a.SurfaceArea() + b.SurfaceArea());
 }

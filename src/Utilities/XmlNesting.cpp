@@ -39,7 +39,7 @@ namespace
 		return name;
 	}
 
-	bool EqualsIgnoringCase(std::string_view text, std::string_view lower)
+	bool XmlEqualsIgnoringCase(std::string_view text, std::string_view lower)
 	{
 		return text.size() == lower.size() && std::equal(text.begin(), text.end(), lower.begin(), [](char a, char b) {
 			return std::tolower(static_cast<unsigned char>(a)) == b;
@@ -114,7 +114,7 @@ namespace
 					// Raw text up to the closing tag, which the next step counts.
 					const std::string closing = "</" + name;
 					std::size_t close = std::min(position, text.size());
-					while (close < text.size() && !EqualsIgnoringCase(text.substr(close, closing.size()), closing))
+					while (close < text.size() && !XmlEqualsIgnoringCase(text.substr(close, closing.size()), closing))
 						close = std::min(text.find("</", close + 1), text.size());
 					position = close;
 					continue;

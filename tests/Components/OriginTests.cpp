@@ -6,7 +6,7 @@
 
 namespace
 {
-	constexpr double kTolerance = 1e-4;
+	constexpr double kOriginTolerance = 1e-4;
 
 	class OriginFrame : public test::StoreTest
 	{
@@ -44,15 +44,15 @@ TEST_F(OriginFrame, QuarterTurnAboutZMapsXOntoYAndBackAndMessagesMoveAndTurnIt)
 {
 	const Object object = CreateObject("Origin");
 	Origin& origin = TurnedOrigin(object);
-	ExpectNear(origin.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(10, 1, 0), kTolerance);
-	ExpectNear(origin.InverseTransformPoint(Tuple3f(10, 1, 0)), Tuple3f(1, 0, 0), kTolerance);
-	ExpectNear(origin.GetRotationDegrees(), Tuple3f(0, 0, 90), kTolerance);
+	ExpectNear(origin.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(10, 1, 0), kOriginTolerance);
+	ExpectNear(origin.InverseTransformPoint(Tuple3f(10, 1, 0)), Tuple3f(1, 0, 0), kOriginTolerance);
+	ExpectNear(origin.GetRotationDegrees(), Tuple3f(0, 0, 90), kOriginTolerance);
 
 	origin.Start();
 	object.object->HandleMessage(Message("SetPos").AddArgument(Tuple3f(5, 6, 7)));
-	ExpectNear(origin.GetRotationDegrees(), Tuple3f(0, 0, 90), kTolerance);
+	ExpectNear(origin.GetRotationDegrees(), Tuple3f(0, 0, 90), kOriginTolerance);
 	object.object->HandleMessage(Message("SetRot").AddArgument(Tuple3f(0, 0, 0)));
-	ExpectNear(origin.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(6, 6, 7), kTolerance);
+	ExpectNear(origin.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(6, 6, 7), kOriginTolerance);
 	// An argument of another type is ignored rather than read as zeros.
 	object.object->HandleMessage(Message("SetPos").PushString("nowhere"));
 	EXPECT_EQ(origin.GetPosition().x, 5.0f);
@@ -63,7 +63,7 @@ TEST_F(OriginFrame, LoadsWithoutPhysicsIdAndSavesTheRotationInDegrees)
 	Origin loaded;
 	LoadFromText(loaded, "<Tuple3f name=\"pos\">1 2 3</Tuple3f><Tuple3f name=\"rot\">0 0 90</Tuple3f>", "OriginWithoutPhysicsId");
 	EXPECT_EQ(loaded.GetPhysicsId(), 0u);
-	ExpectNear(loaded.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(1, 3, 3), kTolerance);
+	ExpectNear(loaded.TransformPoint(Tuple3f(1, 0, 0)), Tuple3f(1, 3, 3), kOriginTolerance);
 
 	Serializer writer;
 	loaded.Serialize(writer);
@@ -91,6 +91,6 @@ TEST_F(OriginFrame, RemovedOriginLeavesItsTransformsInPlace)
 	group.object->Destroy();
 	ProcessObjectChanges();
 	EXPECT_EQ(transform.GetParent(), nullptr);
-	ExpectNear(transform.GetWorldPosition(), Tuple3f(10, 1, 0), kTolerance);
-	ExpectNear(transform.GetWorldRotationVector(), Tuple3f(0, 0, 1.5707964f), kTolerance);
+	ExpectNear(transform.GetWorldPosition(), Tuple3f(10, 1, 0), kOriginTolerance);
+	ExpectNear(transform.GetWorldRotationVector(), Tuple3f(0, 0, 1.5707964f), kOriginTolerance);
 }

@@ -9,7 +9,7 @@
 
 namespace
 {
-	constexpr double kTolerance = 1e-4;
+	constexpr double kTransformTolerance = 1e-4;
 	constexpr float kQuarterTurn = 1.5707964f;
 
 	class TransformWorldValues : public test::StoreTest
@@ -42,13 +42,13 @@ namespace
 	using BoneTransformFile = TransformWorldValues;
 
 	// q and -q are the same rotation.
-	void ExpectSameRotation(const Quaternion& actual, const Quaternion& expected)
+	void ExpectSameTransformRotation(const Quaternion& actual, const Quaternion& expected)
 	{
 		const float dot = actual.x * expected.x + actual.y * expected.y + actual.z * expected.z + actual.w * expected.w;
-		EXPECT_NEAR(std::fabs(dot), 1.0f, kTolerance);
+		EXPECT_NEAR(std::fabs(dot), 1.0f, kTransformTolerance);
 	}
 
-	std::string Saved(Component& component)
+	std::string SavedTransform(Component& component)
 	{
 		Serializer writer;
 		component.Serialize(writer);
@@ -61,17 +61,17 @@ namespace
 TEST_F(TransformWorldValues, LoadReadsLocalValuesAndRegistersItsHandlers)
 {
 	Transform& transform = LoadedTransform("4 5 6", "2 2 2", "0 90 0");
-	ExpectNear(transform.GetWorldPosition(), Tuple3f(4, 5, 6), kTolerance);
-	ExpectNear(transform.GetScale(), Tuple3f(2, 2, 2), kTolerance);
-	ExpectNear(transform.GetWorldRotationVector(), Tuple3f(0, kQuarterTurn, 0), kTolerance);
+	ExpectNear(transform.GetWorldPosition(), Tuple3f(4, 5, 6), kTransformTolerance);
+	ExpectNear(transform.GetScale(), Tuple3f(2, 2, 2), kTransformTolerance);
+	ExpectNear(transform.GetWorldRotationVector(), Tuple3f(0, kQuarterTurn, 0), kTransformTolerance);
 
 	Composition& owner = *transform.owner;
 	owner.HandleMessage(Message("SetPos").AddArgument(Tuple3f(1, 2, 3)));
 	owner.HandleMessage(Message("SetDim").AddArgument(Tuple3f(6, 7, 8)));
 	owner.HandleMessage(Message("SetRot").AddArgument(Tuple3f(0, 0, 0)));
-	ExpectNear(transform.GetDimensions(), Tuple3f(6, 7, 8), kTolerance);
-	ExpectNear(transform.GetWorldRotationVector(), Tuple3f(0, 0, 0), kTolerance);
-	EXPECT_NE(Saved(transform).find("name=\"bt.pos\">1 2 3<"), std::string::npos);
+	ExpectNear(transform.GetDimensions(), Tuple3f(6, 7, 8), kTransformTolerance);
+	ExpectNear(transform.GetWorldRotationVector(), Tuple3f(0, 0, 0), kTransformTolerance);
+	EXPECT_NE(SavedTransform(transform).find("name=\"bt.pos\">1 2 3<"), std::string::npos);
 
 	// Added without loading, a transform registers nothing.
 	const Object bare = CreateObject("Bare");
@@ -84,12 +84,12 @@ TEST_F(TransformWorldValues, LoadReadsLocalValuesAndRegistersItsHandlers)
 TEST_F(TransformWorldValues, AnUnchangedRotationSavesTheDegreesItWasLoadedWith)
 {
 	Transform& transform = LoadedTransform("0 -1 0", "3 -2 2", "10 1 -9.00001");
-	EXPECT_NE(Saved(transform).find("name=\"Rotation\">10 1 -9.00001<"), std::string::npos) << Saved(transform);
+	EXPECT_NE(SavedTransform(transform).find("name=\"Rotation\">10 1 -9.00001<"), std::string::npos) << SavedTransform(transform);
 	std::unique_ptr<Transform> copy(static_cast<Transform*>(transform.Clone()));
-	EXPECT_EQ(Saved(*copy), Saved(transform));
+	EXPECT_EQ(SavedTransform(*copy), SavedTransform(transform));
 
 	transform.owner->HandleMessage(Message("SetRot").AddArgument(Tuple3f(0, kQuarterTurn, 0)));
-	EXPECT_NE(Saved(transform).find("name=\"Rotation\">0 90 0<"), std::string::npos) << Saved(transform);
+	EXPECT_NE(SavedTransform(transform).find("name=\"Rotation\">0 90 0<"), std::string::npos) << SavedTransform(transform);
 
 	origin.SetRotationDegrees(Tuple3f(10, 1, -9.00001f));
 	ExpectNear(origin.GetRotationDegrees(), Tuple3f(10, 1, -9.00001f), 0.0);
@@ -101,15 +101,15 @@ TEST_F(TransformWorldValues, UnderARotatedMovedOriginWorldValuesRoundTrip)
 	origin.SetRotationDegrees(Tuple3f(0, 0, 90));
 	Transform& transform = LoadedTransform("1 0 0");
 	transform.SetParent(&origin);
-	ExpectNear(transform.GetWorldPosition(), Tuple3f(10, 1, 0), kTolerance);
+	ExpectNear(transform.GetWorldPosition(), Tuple3f(10, 1, 0), kTransformTolerance);
 	transform.owner->HandleMessage(Message("SetPos").AddArgument(Tuple3f(10, 1, 0)));
-	ExpectNear(transform.GetWorldPosition(), Tuple3f(10, 1, 0), kTolerance);
+	ExpectNear(transform.GetWorldPosition(), Tuple3f(10, 1, 0), kTransformTolerance);
 	// Saving writes the local values.
-	EXPECT_NE(Saved(transform).find("name=\"bt.pos\">1 "), std::string::npos) << Saved(transform);
+	EXPECT_NE(SavedTransform(transform).find("name=\"bt.pos\">1 "), std::string::npos) << SavedTransform(transform);
 	// A clone hangs on the same origin.
 	std::unique_ptr<Transform> copy(static_cast<Transform*>(transform.Clone()));
 	EXPECT_EQ(copy->GetParent(), &origin);
-	ExpectNear(copy->GetWorldPosition(), Tuple3f(10, 1, 0), kTolerance);
+	ExpectNear(copy->GetWorldPosition(), Tuple3f(10, 1, 0), kTransformTolerance);
 
 	std::mt19937 random(7);
 	std::uniform_real_distribution<float> coordinate(-5.0f, 5.0f);
@@ -123,11 +123,11 @@ TEST_F(TransformWorldValues, UnderARotatedMovedOriginWorldValuesRoundTrip)
 		const Quaternion worldOrientation = QuaternionFromRotationVector(randomTuple(angle));
 		transform.SetWorldPosition(worldPosition);
 		transform.SetWorldOrientation(worldOrientation);
-		ExpectNear(transform.GetWorldPosition(), worldPosition, kTolerance);
-		ExpectSameRotation(transform.GetWorldOrientation(), worldOrientation);
+		ExpectNear(transform.GetWorldPosition(), worldPosition, kTransformTolerance);
+		ExpectSameTransformRotation(transform.GetWorldOrientation(), worldOrientation);
 		// Moving the origin carries the transform along.
 		origin.SetPosition(origin.GetPosition() + Tuple3f(1, 0, 0));
-		ExpectNear(transform.GetWorldPosition(), worldPosition + Tuple3f(1, 0, 0), kTolerance);
+		ExpectNear(transform.GetWorldPosition(), worldPosition + Tuple3f(1, 0, 0), kTransformTolerance);
 	}
 }
 
@@ -145,11 +145,11 @@ TEST_F(BoneTransformFile, BonesSaveAndLoadBackTheSameOrientation)
 	bones.Load(serializer);
 
 	ASSERT_NE(bones.Find("Spine"), bones.End());
-	ExpectNear(QuaternionToRotationVector(bones.Find("Spine")->second.orientation), Tuple3f(0, kQuarterTurn, 0), kTolerance);
+	ExpectNear(QuaternionToRotationVector(bones.Find("Spine")->second.orientation), Tuple3f(0, kQuarterTurn, 0), kTransformTolerance);
 	// A value that does not parse keeps the previous bone's.
-	ExpectNear(QuaternionToRotationVector(bones.Find("Head")->second.orientation), Tuple3f(0, kQuarterTurn, 0), kTolerance);
+	ExpectNear(QuaternionToRotationVector(bones.Find("Head")->second.orientation), Tuple3f(0, kQuarterTurn, 0), kTransformTolerance);
 
-	const std::string saved = Saved(bones);
+	const std::string saved = SavedTransform(bones);
 	EXPECT_NE(saved.find("name=\"Orientation\">0 90 0<"), std::string::npos) << saved;
 }
 
@@ -176,7 +176,7 @@ TEST_F(BoneTransformFile, BonesSaveInAStableOrderAndAStrayValueAmongThemIsSkippe
 	for (const std::string& name : names)
 		EXPECT_NE(bones.Find(name), bones.End()) << name;
 
-	const std::string saved = Saved(bones);
+	const std::string saved = SavedTransform(bones);
 	std::sort(names.begin(), names.end());
 	std::size_t previous = 0;
 	for (const std::string& name : names)
@@ -191,5 +191,5 @@ TEST_F(BoneTransformFile, BonesSaveInAStableOrderAndAStrayValueAmongThemIsSkippe
 	ASSERT_TRUE(reader.LoadFromStream(savedText, "ManyBonesSaved"));
 	BoneTransform reloaded;
 	reloaded.Load(reader);
-	EXPECT_EQ(Saved(reloaded), saved);
+	EXPECT_EQ(SavedTransform(reloaded), saved);
 }

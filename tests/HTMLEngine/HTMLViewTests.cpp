@@ -6,9 +6,9 @@
 
 namespace
 {
-	using HTMLView = test::HtmlTest;
+	using HTMLViewTest = test::HtmlTest;
 
-	TEST_F(HTMLView, LoadedPageIsDirtyOnceOverTheWholeTransparentCanvas)
+	TEST_F(HTMLViewTest, LoadedPageIsDirtyOnceOverTheWholeTransparentCanvas)
 	{
 		::HTMLView* view = HTMLEngine::CreateView(64, 32, true, false);
 		views.push_back(view);
@@ -30,7 +30,7 @@ namespace
 		EXPECT_FALSE(view->IsDirty());
 	}
 
-	TEST_F(HTMLView, UnlockLeavesTheViewCleanWhateverTheLockSaysUntilTheNextChange)
+	TEST_F(HTMLViewTest, UnlockLeavesTheViewCleanWhateverTheLockSaysUntilTheNextChange)
 	{
 		for (bool clearDirty : {false, true})
 		{
@@ -49,7 +49,7 @@ namespace
 		}
 	}
 
-	TEST_F(HTMLView, TimerStyleChangeDirtiesAtTheUpdateItRunsIn)
+	TEST_F(HTMLViewTest, TimerStyleChangeDirtiesAtTheUpdateItRunsIn)
 	{
 		::HTMLView* view = Load("<body><div id='d'>x</div><script>setTimeout(function() {"
 								"document.getElementById('d').style.width = '10px'; }, 100);</script></body>");
@@ -62,7 +62,7 @@ namespace
 		EXPECT_TRUE(view->IsDirty());
 	}
 
-	TEST_F(HTMLView, SizesOfZeroOrLessGiveOnePixel)
+	TEST_F(HTMLViewTest, SizesOfZeroOrLessGiveOnePixel)
 	{
 		const int sizes[][2] = {{0, 10}, {10, -5}, {-1, -1}};
 		for (const auto& size : sizes)
@@ -76,7 +76,7 @@ namespace
 		}
 	}
 
-	TEST_F(HTMLView, OnlyFileUrlsLoadOthersGiveABlankPageAndADiagnostic)
+	TEST_F(HTMLViewTest, OnlyFileUrlsLoadOthersGiveABlankPageAndADiagnostic)
 	{
 		folder.WriteFile("page.html", "<body><script>record('loaded')</script></body>");
 		const struct

@@ -11,16 +11,16 @@ namespace
 {
 	using ::testing::HasSubstr;
 
-	HTMLView*& Navigated()
+	HTMLView*& EntryNavigated()
 	{
 		static HTMLView* view = nullptr;
 		return view;
 	}
 
 	// navigate(url): the page's view loads url, as its pane's "LoadURL" does.
-	void Navigate(const v8::FunctionCallbackInfo<v8::Value>& info)
+	void EntryNavigate(const v8::FunctionCallbackInfo<v8::Value>& info)
 	{
-		Navigated()->LoadURL(*v8::String::Utf8Value(info.GetIsolate(), info[0]));
+		EntryNavigated()->LoadURL(*v8::String::Utf8Value(info.GetIsolate(), info[0]));
 	}
 
 	class ScriptEntries : public test::HtmlTest
@@ -57,7 +57,7 @@ namespace
 		}
 
 		std::chrono::milliseconds previousBudget{0};
-		JSFuncDesc navigateFunction{"navigate", Navigate, 1};
+		JSFuncDesc navigateFunction{"navigate", EntryNavigate, 1};
 	};
 
 	TEST_F(ScriptEntries, AScriptOverTheMemoryLimitIsStoppedAndOnlyItsPageLosesItsScripts)
@@ -85,17 +85,17 @@ namespace
 		const char* ran[] = {"load ran on first", "timer ran on first", "handler ran on first"};
 		for (std::size_t i = 0; i < std::size(pages); ++i)
 		{
-			views.push_back(Navigated() = HTMLEngine::CreateView(100, 100, true, false));
+			views.push_back(EntryNavigated() = HTMLEngine::CreateView(100, 100, true, false));
 			folder.WriteFile("page.html", pages[i]);
 			Recorded().clear();
-			Navigated()->LoadFile(folder.Path() + "page.html");
+			EntryNavigated()->LoadFile(folder.Path() + "page.html");
 			now += 20;
 			HTMLEngine::Update();
-			Navigated()->InjectMouseMove(20.0f, 20.0f);
-			Navigated()->InjectMouseDown(HTMLView::LeftMouseButton, 1);
+			EntryNavigated()->InjectMouseMove(20.0f, 20.0f);
+			EntryNavigated()->InjectMouseDown(HTMLView::LeftMouseButton, 1);
 			HTMLEngine::Update();
 			EXPECT_EQ(Recorded(), (std::vector<std::string>{ran[i], "next page"})) << pages[i];
-			EXPECT_EQ(Navigated()->GetLoadedFile(), folder.Path() + "next.html");
+			EXPECT_EQ(EntryNavigated()->GetLoadedFile(), folder.Path() + "next.html");
 		}
 	}
 

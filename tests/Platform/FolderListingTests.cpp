@@ -8,7 +8,7 @@
 
 namespace
 {
-	using Names = std::vector<std::string>;
+	using FolderNames = std::vector<std::string>;
 
 	class ListFolderFiles : public ::testing::Test
 	{
@@ -25,19 +25,19 @@ namespace
 
 	TEST_F(ListFolderFiles, RegularFilesOnlySortedAndAppendedWithTheFolderUnchangedOrBare)
 	{
-		Names files{"kept"};
+		FolderNames files{"kept"};
 		Platform::ListFolderFiles("Data/Levels/", files, true, base.Path());
-		EXPECT_EQ(files, (Names{"kept", "Data/Levels/a", "Data/Levels/b"}));
-		Names bare;
+		EXPECT_EQ(files, (FolderNames{"kept", "Data/Levels/a", "Data/Levels/b"}));
+		FolderNames bare;
 		Platform::ListFolderFiles(base.Path() + "Data/Levels/Physics/", bare, false);
-		EXPECT_EQ(bare, Names{"c"});
+		EXPECT_EQ(bare, FolderNames{"c"});
 	}
 
 	TEST_F(ListFolderFiles, MissingEmptyAndPlainFileFoldersAddNothing)
 	{
 		for (const char* folder : {"Data/Missing/", "Data/Levels/Empty/", "Data/Levels/a/"})
 		{
-			Names files;
+			FolderNames files;
 			Platform::ListFolderFiles(folder, files, true, base.Path());
 			EXPECT_TRUE(files.empty()) << folder;
 		}
@@ -47,7 +47,7 @@ namespace
 	{
 		const std::filesystem::path current = std::filesystem::current_path();
 		std::filesystem::current_path(base.Path() + "Data/Levels/");
-		Names files;
+		FolderNames files;
 		Platform::ListFolderFiles("Physics/", files, true, base.Path());
 		std::filesystem::current_path(current);
 		EXPECT_TRUE(files.empty());

@@ -12,8 +12,8 @@
 
 namespace
 {
-	using Leaf = AABBTree::LeafNode;
-	using Hit = std::pair<float, AABBTree::UserData>;
+	using TreeLeaf = AABBTree::LeafNode;
+	using TreeHit = std::pair<float, AABBTree::UserData>;
 	const AABB kEverything{{-1000, -1000, -1000}, {1000, 1000, 1000}};
 
 	// A tree that keeps the boxes its leaves refer to; each leaf's data is its own box, whose
@@ -21,7 +21,7 @@ namespace
 	struct Tree : AABBTree
 	{
 		explicit Tree(bool collect = false) { SetCollectFlag(collect); }
-		Leaf* Add(const AABB& box)
+		TreeLeaf* Add(const AABB& box)
 		{
 			AABB* own = &boxes.emplace_back(box);
 			return Insert(own, own, [](UserData data, const Tuple3f* origin, const Tuple3f* direction, float) {
@@ -30,20 +30,20 @@ namespace
 		}
 		std::vector<const AABB*> Query(const AABB& region) const
 		{
-			std::vector<Leaf*> found;
+			std::vector<TreeLeaf*> found;
 			QueryBox(region, found);
 			return DataOf(found);
 		}
 		// The distance and data a ray cast reports, its data starting as `data`.
-		Hit Cast(const Tuple3f& origin, const Tuple3f& direction, AABBTree::UserData data = nullptr) const
+		TreeHit Cast(const Tuple3f& origin, const Tuple3f& direction, AABBTree::UserData data = nullptr) const
 		{
 			const float distance = RayCast(origin, direction, data);
 			return {distance, data};
 		}
-		static std::vector<const AABB*> DataOf(const std::vector<Leaf*>& leaves)
+		static std::vector<const AABB*> DataOf(const std::vector<TreeLeaf*>& leaves)
 		{
 			std::vector<const AABB*> data;
-			for (const Leaf* leaf : leaves)
+			for (const TreeLeaf* leaf : leaves)
 				data.push_back(static_cast<const AABB*>(leaf->data));
 			std::sort(data.begin(), data.end());
 			return data;
@@ -51,7 +51,7 @@ namespace
 		std::deque<AABB> boxes;
 	};
 
-	AABB BoxAt(float x, float y = 0, float z = 0, float half = 0.5f)
+	AABB TreeBoxAt(float x, float y = 0, float z = 0, float half = 0.5f)
 	{
 		return {{x - half, y - half, z - half}, {x + half, y + half, z + half}};
 	}
@@ -77,7 +77,7 @@ namespace
 		}
 		if (!node->IsLeaf())
 			return CheckSubtree(node->left, depth < 0 ? -1 : depth + 1, deepest) + CheckSubtree(node->right, depth < 0 ? -1 : depth + 1, deepest);
-		EXPECT_NE(dynamic_cast<const Leaf*>(node), nullptr) << "an internal node was left without children";
+		EXPECT_NE(dynamic_cast<const TreeLeaf*>(node), nullptr) << "an internal node was left without children";
 		deepest = std::max(deepest, node->depth);
 		return 1;
 	}
@@ -106,11 +106,11 @@ TEST(AABBTree, BuildLinksParentsNumbersDepthsAndStaysShallow)
 		bool twoClusters;
 	} rows[] = {
 		{"random", 3, 500, [](int) { return RandomBox(100, 5); }, 39, false},
-		{"300 copies", 0, 300, [](int) { return BoxAt(1, 2, 3); }, 9, false},
-		{"two clusters", 0, 7, [](int i) { constexpr float x[] = {100, 1, 101, 0, 2, 102, 103}; return BoxAt(x[i], x[i] * 0.01f); }, 3, true},
-		{"20000 copies", 0, 20000, [](int) { return BoxAt(1, 2, 3); }, 15, false},
-		{"nested", 0, 2000, [](int i) { return BoxAt(i * 1e-3f, 0, 0, std::pow(1.03f, static_cast<float>(i))); }, 64, false},
-		{"copies among random", 8, 4000, [](int i) { return i % 2 == 0 ? BoxAt(50, 50, 50) : RandomBox(100, 5); }, 40, false},
+		{"300 copies", 0, 300, [](int) { return TreeBoxAt(1, 2, 3); }, 9, false},
+		{"two clusters", 0, 7, [](int i) { constexpr float x[] = {100, 1, 101, 0, 2, 102, 103}; return TreeBoxAt(x[i], x[i] * 0.01f); }, 3, true},
+		{"20000 copies", 0, 20000, [](int) { return TreeBoxAt(1, 2, 3); }, 15, false},
+		{"nested", 0, 2000, [](int i) { return TreeBoxAt(i * 1e-3f, 0, 0, std::pow(1.03f, static_cast<float>(i))); }, 64, false},
+		{"copies among random", 8, 4000, [](int i) { return i % 2 == 0 ? TreeBoxAt(50, 50, 50) : RandomBox(100, 5); }, 40, false},
 	};
 	for (const auto& row : rows)
 	{
@@ -126,7 +126,7 @@ TEST(AABBTree, BuildLinksParentsNumbersDepthsAndStaysShallow)
 		EXPECT_LE(tree.DepthCounter(), row.maxDepth);
 		EXPECT_EQ(tree.Query(kEverything).size(), tree.boxes.size());
 		const Tuple3f first = tree.boxes.front().Centre();
-		const AABB spot = BoxAt(first.x, first.y, first.z, 0.1f);
+		const AABB spot = TreeBoxAt(first.x, first.y, first.z, 0.1f);
 		EXPECT_EQ(tree.Query(spot).size(), static_cast<std::size_t>(std::count_if(tree.boxes.begin(), tree.boxes.end(), [&](const AABB& box) { return box.Overlaps(spot); })));
 		for (const AABBTree::Node* side : {tree.Root()->left, tree.Root()->right})
 			EXPECT_TRUE(!row.twoClusters || side->box->max.x < 10 || side->box->min.x > 90) << "a subtree spans both clusters";
@@ -137,17 +137,17 @@ TEST(AABBTree, InsertAfterBuildJoinsAtTheTopAndClearEmptiesEverything)
 {
 	Tree tree(true);
 	for (int i = 0; i < 4; ++i)
-		tree.Add(BoxAt(static_cast<float>(i * 3)));
+		tree.Add(TreeBoxAt(static_cast<float>(i * 3)));
 	tree.Build();
 	AABBTree::Node* const oldRoot = tree.Root();
 	const int depthCounter = tree.DepthCounter();
-	Leaf* added = tree.Add(BoxAt(-20));
+	TreeLeaf* added = tree.Add(TreeBoxAt(-20));
 	EXPECT_TRUE(tree.Root()->left == oldRoot && tree.Root()->right == added && oldRoot->parent == tree.Root() && added->parent == tree.Root());
 	EXPECT_TRUE(oldRoot->depth == 0 && tree.DepthCounter() == depthCounter + 1) << "depths stay until the next build";
-	EXPECT_EQ(*tree.Root()->box, AABB::Union(*oldRoot->box, BoxAt(-20)));
+	EXPECT_EQ(*tree.Root()->box, AABB::Union(*oldRoot->box, TreeBoxAt(-20)));
 
 	tree.SetCollectFlag(true);
-	tree.Add(BoxAt(9));
+	tree.Add(TreeBoxAt(9));
 	tree.Clear();
 	EXPECT_TRUE(tree.Root() == nullptr && tree.DepthCounter() == 0 && !tree.IsCollecting());
 	tree.Build();
@@ -157,16 +157,16 @@ TEST(AABBTree, InsertAfterBuildJoinsAtTheTopAndClearEmptiesEverything)
 TEST(AABBTree, RemoveNodePrunesEmptyAncestorsAndQueryPointFindsTheRest)
 {
 	Tree tree(true);
-	std::vector<Leaf*> leaves;
+	std::vector<TreeLeaf*> leaves;
 	for (float x : {0, 2, 4, 6, 8, 10})
-		leaves.push_back(tree.Add(BoxAt(x)));
+		leaves.push_back(tree.Add(TreeBoxAt(x)));
 	tree.Build();
 	for (size_t removed = 0; removed < leaves.size(); ++removed)
 	{
 		tree.RemoveNode(leaves[removed]);
-		const std::vector<Leaf*> kept(leaves.begin() + static_cast<std::ptrdiff_t>(removed) + 1, leaves.end());
+		const std::vector<TreeLeaf*> kept(leaves.begin() + static_cast<std::ptrdiff_t>(removed) + 1, leaves.end());
 		EXPECT_EQ(tree.Query(kEverything), Tree::DataOf(kept));
-		for (Leaf* leaf : kept)
+		for (TreeLeaf* leaf : kept)
 			EXPECT_TRUE(tree.QueryPoint(leaf->data, leaf->box->Centre()) == leaf && !tree.QueryPoint(&tree, leaf->box->Centre()) &&
 				!tree.QueryPoint(leaf->data, leaf->box->Centre() + Tuple3f(0, 1, 0))) << "the point and the data must both match";
 		CheckTree(tree, kept.size(), false);
@@ -179,17 +179,17 @@ TEST(AABBTree, RemoveNodePrunesEmptyAncestorsAndQueryPointFindsTheRest)
 TEST(AABBTree, BuildKeepsTheLeavesHeldAndCollectedButNotTheRemoved)
 {
 	Tree collected(true);
-	Leaf* first = collected.Add(BoxAt(0));
-	collected.RemoveNode(collected.Add(BoxAt(5)));
-	Leaf* last = collected.Add(BoxAt(10));
+	TreeLeaf* first = collected.Add(TreeBoxAt(0));
+	collected.RemoveNode(collected.Add(TreeBoxAt(5)));
+	TreeLeaf* last = collected.Add(TreeBoxAt(10));
 	collected.Build();
 	EXPECT_EQ(collected.Query(kEverything), Tree::DataOf({first, last}));
 
 	Tree filled;
-	Leaf* held = filled.Add(BoxAt(0));
-	filled.Add(BoxAt(4));
+	TreeLeaf* held = filled.Add(TreeBoxAt(0));
+	filled.Add(TreeBoxAt(4));
 	filled.SetCollectFlag(true);
-	filled.Add(BoxAt(8));
+	filled.Add(TreeBoxAt(8));
 	filled.Build();
 	CheckTree(filled, 3);
 	EXPECT_EQ(filled.QueryPoint(held->data, Tuple3f(0, 0, 0)), held);
@@ -198,28 +198,28 @@ TEST(AABBTree, BuildKeepsTheLeavesHeldAndCollectedButNotTheRemoved)
 TEST(AABBTree, RayCastAsksTheOwnerForTheExactHit)
 {
 	Tree tree;
-	const AABB inFront = BoxAt(3); // its owner says miss
+	const AABB inFront = TreeBoxAt(3); // its owner says miss
 	tree.Insert(&inFront, nullptr, [](AABBTree::UserData, const Tuple3f*, const Tuple3f*, float) { return -1.0f; });
-	Leaf* behind = tree.Add(BoxAt(6));
-	EXPECT_EQ(tree.Cast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0)), Hit(5.5f, behind->data));
-	EXPECT_EQ(tree.Cast(Tuple3f(0, 0.6f, 0), Tuple3f(1, 0.00005f, 0), behind->data), Hit(-1.0f, behind->data)) << "a miss leaves the data alone";
+	TreeLeaf* behind = tree.Add(TreeBoxAt(6));
+	EXPECT_EQ(tree.Cast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0)), TreeHit(5.5f, behind->data));
+	EXPECT_EQ(tree.Cast(Tuple3f(0, 0.6f, 0), Tuple3f(1, 0.00005f, 0), behind->data), TreeHit(-1.0f, behind->data)) << "a miss leaves the data alone";
 }
 
 TEST(AABBTree, RayCastSeesEveryChangeSinceTheLastCast)
 {
 	Tree tree(true);
-	Leaf* far = tree.Add(BoxAt(8));
+	TreeLeaf* far = tree.Add(TreeBoxAt(8));
 	tree.Build();
 	const Tuple3f origin(0, 0, 0), along(1, 0, 0);
-	EXPECT_EQ(tree.Cast(origin, along), Hit(7.5f, far->data));
-	Leaf* near = tree.Add(BoxAt(4));
-	EXPECT_EQ(tree.Cast(origin, along), Hit(3.5f, near->data)) << "inserted";
+	EXPECT_EQ(tree.Cast(origin, along), TreeHit(7.5f, far->data));
+	TreeLeaf* near = tree.Add(TreeBoxAt(4));
+	EXPECT_EQ(tree.Cast(origin, along), TreeHit(3.5f, near->data)) << "inserted";
 	tree.RemoveNode(near);
-	EXPECT_EQ(tree.Cast(origin, along), Hit(7.5f, far->data)) << "removed";
-	tree.boxes.front() = BoxAt(2);
+	EXPECT_EQ(tree.Cast(origin, along), TreeHit(7.5f, far->data)) << "removed";
+	tree.boxes.front() = TreeBoxAt(2);
 	tree.Refit();
-	EXPECT_EQ(tree.Cast(origin, along), Hit(1.5f, far->data)) << "refitted";
-	EXPECT_EQ(tree.Cast(Tuple3f(2, -5, 0), Tuple3f(0, 1, 0)), Hit(4.5f, far->data)) << "refitted, away from where the box was";
+	EXPECT_EQ(tree.Cast(origin, along), TreeHit(1.5f, far->data)) << "refitted";
+	EXPECT_EQ(tree.Cast(Tuple3f(2, -5, 0), Tuple3f(0, 1, 0)), TreeHit(4.5f, far->data)) << "refitted, away from where the box was";
 	tree.Clear();
 	EXPECT_EQ(tree.Cast(origin, along).first, -1.0f) << "cleared";
 }
@@ -231,7 +231,7 @@ TEST(AABBTree, RayCastTieReportsTheLeftLeaf)
 	tie.Add(AABB{{2, 0, -1}, {3, 1, 1}});
 	tie.Add(AABB{{2, -1, -1}, {3, 0, 1}});
 	tie.Build();
-	EXPECT_EQ(tie.Cast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0)), Hit(2.0f, static_cast<Leaf*>(tie.Root()->left)->data));
+	EXPECT_EQ(tie.Cast(Tuple3f(0, 0, 0), Tuple3f(1, 0, 0)), TreeHit(2.0f, static_cast<TreeLeaf*>(tie.Root()->left)->data));
 }
 
 namespace
@@ -276,14 +276,14 @@ TEST(AABBTree, RandomQueriesAndRaysMatchBruteForceBeforeAndAfterARefit)
 	tw::SeedRand(2024);
 	constexpr float kWorld = 200.0f;
 	Tree tree(true);
-	std::vector<Leaf*> leaves(10000);
-	for (Leaf*& leaf : leaves)
+	std::vector<TreeLeaf*> leaves(10000);
+	for (TreeLeaf*& leaf : leaves)
 		leaf = tree.Add(RandomBox(kWorld, 6));
 	tree.Build();
 	// Some removals and incremental insertions exercise the tree after the build too.
 	for (int i = 0; i < 200; ++i)
 	{
-		Leaf*& removed = leaves[static_cast<size_t>(tw::Rand()) % leaves.size()];
+		TreeLeaf*& removed = leaves[static_cast<size_t>(tw::Rand()) % leaves.size()];
 		tree.RemoveNode(removed);
 		removed = leaves.back();
 		leaves.pop_back();

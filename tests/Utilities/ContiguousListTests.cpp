@@ -9,7 +9,7 @@ namespace
 {
 	using List = tw::ContiguousList<std::string>;
 
-	std::vector<std::string> Walk(const List& list)
+	std::vector<std::string> WalkList(const List& list)
 	{
 		return {list.begin(), list.end()};
 	}
@@ -40,7 +40,7 @@ TEST(ContiguousList, ReusesTheLastFreedNodeWhileTheWalkKeepsInsertionOrder)
 	ASSERT_TRUE(list.Erase(b));
 	std::string* d = list.Insert("D");
 	EXPECT_EQ(d, b) << "D takes B's node";
-	EXPECT_EQ(Walk(list), (std::vector<std::string>{"A", "C", "D"}));
+	EXPECT_EQ(WalkList(list), (std::vector<std::string>{"A", "C", "D"}));
 	EXPECT_EQ(WalkBackwards(list), (std::vector<std::string>{"D", "C", "A"}));
 
 	// Erasing X then Y: the next inserts take Y's node, then X's.
@@ -48,7 +48,7 @@ TEST(ContiguousList, ReusesTheLastFreedNodeWhileTheWalkKeepsInsertionOrder)
 	ASSERT_TRUE(list.Erase(d));
 	EXPECT_EQ(list.Insert("E"), d);
 	EXPECT_EQ(list.Insert("F"), a);
-	EXPECT_EQ(Walk(list), (std::vector<std::string>{"C", "E", "F"}));
+	EXPECT_EQ(WalkList(list), (std::vector<std::string>{"C", "E", "F"}));
 	EXPECT_EQ(list.Count(), 3u);
 }
 
@@ -83,7 +83,7 @@ TEST(ContiguousList, ErasingFreesExactlyItsNodeWhereverItStandsAndClearRestartsI
 		ASSERT_TRUE(list.Erase(stored[index]));
 		EXPECT_EQ(list.FreeHead(), list.NodeAt(static_cast<unsigned>(index))) << "the freed node is taken next";
 	}
-	EXPECT_EQ(Walk(list), (std::vector<std::string>{"B", "C"}));
+	EXPECT_EQ(WalkList(list), (std::vector<std::string>{"B", "C"}));
 
 	// After Clear, inserts take the nodes in address order again.
 	list.Clear();
@@ -98,7 +98,7 @@ TEST(ContiguousList, NewListHoldsOneElementAndAFullPoolRefusesAnInsert)
 	EXPECT_EQ(list.Capacity(), 1u);
 	ASSERT_NE(list.Insert("only"), nullptr);
 	EXPECT_EQ(list.Insert("second"), nullptr);
-	EXPECT_EQ(Walk(list), (std::vector<std::string>{"only"}));
+	EXPECT_EQ(WalkList(list), (std::vector<std::string>{"only"}));
 
 	// Exactly at capacity: the last free node is taken, then the next insert is refused.
 	list.Reserve(3);
@@ -106,7 +106,7 @@ TEST(ContiguousList, NewListHoldsOneElementAndAFullPoolRefusesAnInsert)
 		ASSERT_NE(list.Insert(name), nullptr);
 	EXPECT_TRUE(list.Full());
 	EXPECT_EQ(list.Insert("D"), nullptr);
-	EXPECT_EQ(Walk(list), (std::vector<std::string>{"A", "B", "C"}));
+	EXPECT_EQ(WalkList(list), (std::vector<std::string>{"A", "B", "C"}));
 
 	list.Reserve(0);
 	EXPECT_EQ(list.Capacity(), 1u);
@@ -127,7 +127,7 @@ TEST(ContiguousList, ErasingWhatIsNotInTheListIsRefusedAndChangesNothing)
 	ASSERT_TRUE(list.Erase(a));
 	EXPECT_FALSE(list.Erase(a)) << "erased twice";
 	EXPECT_EQ(list.Count(), 1u);
-	EXPECT_EQ(Walk(list), (std::vector<std::string>{"B"}));
+	EXPECT_EQ(WalkList(list), (std::vector<std::string>{"B"}));
 	EXPECT_EQ(list.Insert("C"), a);
 	EXPECT_EQ(list.Insert("D"), free);
 }
@@ -141,19 +141,19 @@ TEST(ContiguousList, CopyHasTheSameCapacityAndWalkInItsFirstSlots)
 	source.Insert("B");
 	source.Erase(x);
 	source.Insert("C");
-	ASSERT_EQ(Walk(source), (std::vector<std::string>{"A", "B", "C"}));
+	ASSERT_EQ(WalkList(source), (std::vector<std::string>{"A", "B", "C"}));
 	ASSERT_EQ(SlotOf(source, &source.Tail()->element), 0u);
 
 	const List copy(source);
 	EXPECT_EQ(copy.Capacity(), 6u);
-	EXPECT_EQ(Walk(copy), Walk(source));
+	EXPECT_EQ(WalkList(copy), WalkList(source));
 	unsigned slot = 0;
 	for (const List::Node* node = copy.Head(); node != nullptr; node = node->next)
 		EXPECT_EQ(copy.IndexOf(node), slot++);
 
 	List assigned;
 	assigned = source;
-	EXPECT_EQ(Walk(assigned), Walk(source));
+	EXPECT_EQ(WalkList(assigned), WalkList(source));
 }
 
 TEST(ContiguousList, OwnerMayReorderNodesInPlace)
@@ -164,9 +164,9 @@ TEST(ContiguousList, OwnerMayReorderNodesInPlace)
 	list.Insert("C");
 	std::string* a = list.Insert("A");
 	list.MoveBefore(list.NodeOf(a), list.Head());
-	EXPECT_EQ(Walk(list), (std::vector<std::string>{"A", "B", "C"}));
+	EXPECT_EQ(WalkList(list), (std::vector<std::string>{"A", "B", "C"}));
 	list.MoveBefore(list.Head(), nullptr);
-	EXPECT_EQ(Walk(list), (std::vector<std::string>{"B", "C", "A"}));
+	EXPECT_EQ(WalkList(list), (std::vector<std::string>{"B", "C", "A"}));
 	EXPECT_EQ(WalkBackwards(list), (std::vector<std::string>{"A", "C", "B"}));
 	EXPECT_EQ(list.Count(), 3u);
 	EXPECT_EQ(list.FreeHead(), list.NodeAt(3));

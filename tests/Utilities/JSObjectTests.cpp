@@ -6,11 +6,11 @@
 namespace
 {
 	// A native class bound only for these tests; it counts its live instances.
-	struct Gauge
+	struct ScriptGauge
 	{
-		Gauge() { ++live; }
-		Gauge(const Gauge& other) : level(other.level), count(other.count) { ++live; }
-		~Gauge() { --live; }
+		ScriptGauge() { ++live; }
+		ScriptGauge(const ScriptGauge& other) : level(other.level), count(other.count) { ++live; }
+		~ScriptGauge() { --live; }
 		int Add(int amount) { return level += amount; }
 
 		static inline int live = 0;
@@ -18,11 +18,11 @@ namespace
 		unsigned count = 0;
 	};
 
-	Gauge sharedGauge;
+	ScriptGauge sharedGauge;
 
 	[[maybe_unused]] const bool gaugeBound = [] {
-		JSObject<Gauge>::Bind("TestGauge", 0).AddMember("level", &Gauge::level).AddMember("count", &Gauge::count).AddFunction(
-			"Add", &Gauge::Add);
+		JSObject<ScriptGauge>::Bind("TestGauge", 0).AddMember("level", &ScriptGauge::level).AddMember("count", &ScriptGauge::count).AddFunction(
+			"Add", &ScriptGauge::Add);
 		return true;
 	}();
 
@@ -62,11 +62,11 @@ namespace
 
 	TEST_F(JSObjectTemplate, ACollectedCopyIsFreedAndItsEntryErased)
 	{
-		const int before = Gauge::live;
+		const int before = ScriptGauge::live;
 		Run("for (var i = 0; i < 20; ++i) { wrapShared(true); new TestGauge(); }");
-		EXPECT_EQ(Gauge::live, before + 40);
+		EXPECT_EQ(ScriptGauge::live, before + 40);
 		Collect();
-		EXPECT_EQ(Gauge::live, before);
+		EXPECT_EQ(ScriptGauge::live, before);
 		// The erased entries leave no stale object behind: a new copy is a fresh one.
 		EXPECT_EQ(Eval("wrapShared(true).level"), "0");
 	}
@@ -117,14 +117,14 @@ namespace
 
 	TEST_F(JSObjectTemplate, RuntimeEndFreesWhatScriptObjectsOwn)
 	{
-		const int before = Gauge::live;
+		const int before = ScriptGauge::live;
 		Run("var kept = new TestGauge(); var copy = wrapShared(true);");
-		EXPECT_EQ(Gauge::live, before + 2);
+		EXPECT_EQ(ScriptGauge::live, before + 2);
 		for (HTMLView* view : views)
 			view->Destroy();
 		views.clear();
 		HTMLEngine::Destroy();
-		EXPECT_EQ(Gauge::live, before);
+		EXPECT_EQ(ScriptGauge::live, before);
 		HTMLEngine::Initialize(nullptr);
 	}
 

@@ -9,19 +9,19 @@
 
 namespace
 {
-	using List = tw::OrderedContiguousList<int>;
+	using OrderedList = tw::OrderedContiguousList<int>;
 
-	std::vector<int> Walk(const List& list)
+	std::vector<int> WalkOrdered(const OrderedList& list)
 	{
 		return {list.begin(), list.end()};
 	}
 
 	// The slots of the walk, and checks that the backward links mirror the forward ones.
-	std::vector<unsigned> Slots(const List& list)
+	std::vector<unsigned> Slots(const OrderedList& list)
 	{
 		std::vector<unsigned> slots;
-		const List::Node* previous = nullptr;
-		for (const List::Node* node = list.Head(); node != nullptr; node = node->next)
+		const OrderedList::Node* previous = nullptr;
+		for (const OrderedList::Node* node = list.Head(); node != nullptr; node = node->next)
 		{
 			EXPECT_EQ(node->prev, previous);
 			slots.push_back(list.IndexOf(node));
@@ -34,14 +34,14 @@ namespace
 
 TEST(OrderedContiguousList, ReinsertsFillTheErasedNodeInPlaceAndClearingRestartsAtTheFirst)
 {
-	List list;
+	OrderedList list;
 	list.Reserve(3);
 	int* first = list.Insert(1);
 	int* middle = list.Insert(2);
 	list.Insert(3);
 	ASSERT_TRUE(list.Erase(middle));
 	EXPECT_EQ(list.Insert(4), middle);
-	EXPECT_EQ(Walk(list), (std::vector<int>{1, 4, 3})) << "between its neighbours";
+	EXPECT_EQ(WalkOrdered(list), (std::vector<int>{1, 4, 3})) << "between its neighbours";
 	list.Erase(list.Tail());
 	ASSERT_TRUE(list.Erase(middle));
 	list.Insert(2);
@@ -49,7 +49,7 @@ TEST(OrderedContiguousList, ReinsertsFillTheErasedNodeInPlaceAndClearingRestarts
 	EXPECT_EQ(list.Head()->element, 2);
 	EXPECT_EQ(list.Head()->prev, nullptr);
 	EXPECT_EQ(list.Insert(5), first) << "the lowest free node, linked before the head";
-	EXPECT_EQ(Walk(list), (std::vector<int>{5, 2}));
+	EXPECT_EQ(WalkOrdered(list), (std::vector<int>{5, 2}));
 
 	list.Erase(list.Tail());
 	list.Erase(list.Head());
@@ -65,7 +65,7 @@ TEST(OrderedContiguousList, ReinsertsFillTheErasedNodeInPlaceAndClearingRestarts
 
 TEST(OrderedContiguousList, FullPoolRefusesAndErasingAStrangerChangesNothing)
 {
-	List list;
+	OrderedList list;
 	list.Reserve(2);
 	int* a = list.Insert(1);
 	list.Insert(2);
@@ -75,7 +75,7 @@ TEST(OrderedContiguousList, FullPoolRefusesAndErasingAStrangerChangesNothing)
 	EXPECT_FALSE(list.Erase(&outside));
 	ASSERT_TRUE(list.Erase(a));
 	EXPECT_FALSE(list.Erase(a));
-	EXPECT_EQ(Walk(list), (std::vector<int>{2}));
+	EXPECT_EQ(WalkOrdered(list), (std::vector<int>{2}));
 	EXPECT_EQ(list.Insert(3), a);
 }
 
@@ -83,7 +83,7 @@ TEST(OrderedContiguousList, RandomInsertsAndErasesKeepAddressOrderAndTakeTheLowe
 {
 	// Crosses several 64-node words of the free set.
 	constexpr unsigned kCapacity = 300;
-	List list;
+	OrderedList list;
 	list.Reserve(kCapacity);
 	tw::SeedRand(7);
 	std::set<unsigned> used;

@@ -11,9 +11,9 @@
 namespace
 {
 	// Unit boxes centred on the x axis at the given distances, built into one tree.
-	struct Row
+	struct RayRow
 	{
-		explicit Row(const std::vector<float>& centres)
+		explicit RayRow(const std::vector<float>& centres)
 		{
 			tree.SetCollectFlag(true);
 			for (float x : centres)
@@ -72,7 +72,7 @@ TEST(PackedRayTree, LeavesComeLeftToRightAndTheNearestHitRulesOutFartherBoxes)
 	for (const auto& c : cases)
 	{
 		SCOPED_TRACE(c.name);
-		const Row row(c.centres);
+		const RayRow row(c.centres);
 		std::vector<const AABB*> leftToRight;
 		CollectLeaves(row.tree.Root(), leftToRight);
 		EXPECT_EQ(row.order, leftToRight);

@@ -19,7 +19,7 @@ namespace
 		}
 	};
 
-	struct Row
+	struct TupleRow
 	{
 		const char* expression;
 		const char* expected;
@@ -27,7 +27,7 @@ namespace
 
 	TEST_F(ScriptTuples, ArithmeticFollowsTheEnginesTupleRules)
 	{
-		const Row rows[] = {
+		const TupleRow rows[] = {
 			{"s(new Vec4())", "0,0,0,0"},
 			{"s(v2(0, 0).Normalize())", "3.4028234663852886e+38,3.4028234663852886e+38"},
 			{"s(t2(0, 0).Normalize())", "2147483647,2147483647"},
@@ -46,13 +46,13 @@ namespace
 			{"s(v3(0, 0, 0).CrossProduct(v3(1, 0, 0), v3(0, 1, 0)))", "0,0,1"},
 			{"v4(1, 2, 2, 4).Length() + ' ' + v3(3, 4, 0).LengthSquared()", "5 25"},
 		};
-		for (const Row& row : rows)
+		for (const TupleRow& row : rows)
 			EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
 	}
 
 	TEST_F(ScriptTuples, FunctionsGiveBackTheReceiverANewTupleOrNothingAsTheClassSays)
 	{
-		const Row rows[] = {
+		const TupleRow rows[] = {
 			{"(function () { var a = v3(1, 2, 3); return a.NormalizeThis() === a && a.ResizeThis(2) === a &&"
 			 " a.CrossProduct(v3(1, 0, 0), v3(0, 0, 1)) === a; })()", "true"},
 			{"(function () { var a = t2(1, 2), b = v2(1, 2), c = v4(1, 2, 3, 4); return a.Normalize() === a &&"
@@ -62,20 +62,20 @@ namespace
 			{"[v3(1, 1, 1).Randomize(v3(0, 0, 0), v3(1, 1, 1)), v4(1, 1, 1, 1).Randomize(v4(0, 0, 0, 0), v4(1, 1, 1, 1)),"
 			 " v2(1, 1).Negate(), t2(1, 1).Clamp(0, 1), v3(1, 1, 1).Set(1, 2, 3)].join(',')", ",,,,"},
 		};
-		for (const Row& row : rows)
+		for (const TupleRow& row : rows)
 			EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
 	}
 
 	TEST_F(ScriptTuples, NewGivenATupleOfItsClassMakesAnIndependentCopy)
 	{
-		const Row rows[] = {
+		const TupleRow rows[] = {
 			{"(function () { var a = t2(1, 2), b = new Tuple2i(a); b.x = 9; return (a !== b) + ' ' + s(a) + ' ' + s(b); })()", "true 1,2 9,2"},
 			{"(function () { var a = v2(1, 2), b = new Vec2(a); b.y = 9; return (a !== b) + ' ' + s(a) + ' ' + s(b); })()", "true 1,2 1,9"},
 			{"(function () { var a = v3(1, 2, 3), b = new Vec3(a); b.z = 9; return (a !== b) + ' ' + s(a) + ' ' + s(b); })()", "true 1,2,3 1,2,9"},
 			{"(function () { var a = v4(1, 2, 3, 4), b = new Vec4(a); b.w = 9; return (a !== b) + ' ' + s(a) + ' ' + s(b); })()",
 				"true 1,2,3,4 1,2,3,9"},
 		};
-		for (const Row& row : rows)
+		for (const TupleRow& row : rows)
 			EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
 	}
 
@@ -117,13 +117,13 @@ namespace
 
 	TEST_F(ScriptTuples, PropertiesStoreNumbersInTheClassesTypeAndZeroForAnythingElse)
 	{
-		const Row rows[] = {
+		const TupleRow rows[] = {
 			{"(function () { var t = new Tuple2i(); t.x = 2.7; t.y = -2.7; return s(t); })()", "2,-2"},
 			{"(function () { var t = new Vec2(); t.x = 0.1; t.y = '3'; return s(t); })()", "0.10000000149011612,0"},
 			{"(function () { var t = new Vec4(); t.w = 1e40; t.z = null; return s(t); })()", "0,0,0,Infinity"},
 			{"(function () { var t = new Tuple2i(); t.x = 4294967297; return t.x; })()", "1"},
 		};
-		for (const Row& row : rows)
+		for (const TupleRow& row : rows)
 			EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
 	}
 
@@ -136,13 +136,13 @@ namespace
 
 	TEST_F(ScriptTuples, Tuple2iSumsAndProductsWrapAround)
 	{
-		const Row rows[] = {
+		const TupleRow rows[] = {
 			{"t2(2147483647, 0).DotProduct(t2(2, 0))", "-2"},
 			{"t2(-2147483648, 0).DistanceSquared(t2(0, 0))", "0"},
 			{"t2(46341, 0).LengthSquared()", "-2147479015"},
 			{"(function () { var t = t2(-2147483648, 1); t.Negate(); return s(t); })()", "-2147483648,-1"},
 		};
-		for (const Row& row : rows)
+		for (const TupleRow& row : rows)
 			EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
 	}
 }

@@ -10,14 +10,14 @@
 
 namespace
 {
-	struct Record
+	struct VariableRecord
 	{
 		float x;
 		int id;
 	};
 
 	// A value that changes while variables over it are alive, like a button's state.
-	struct Gauge
+	struct VariableGauge
 	{
 		float Reading() const { return level; }
 		float level = 0.0f;
@@ -53,7 +53,7 @@ TEST(Variable, MismatchedTypesLeaveTheDestinationAndReport)
 		EXPECT_EQ(ReadAs<int>(ConstVarType<std::string>("7"), 42), 42);
 		EXPECT_EQ(ReadAs<std::string>(ConstVarType<float>(1.0f), "kept"), "kept");
 		EXPECT_EQ(ReadAs<long>(ConstVarType<int*>(nullptr), 9L), 9L);
-		EXPECT_EQ(ReadAs<float>(ConstVarType<Record>({1.0f, 2}), 3.0f), 3.0f);
+		EXPECT_EQ(ReadAs<float>(ConstVarType<VariableRecord>({1.0f, 2}), 3.0f), 3.0f);
 		integer.AddAssign(OperVarType<std::string>("x")).Assign(OperVarType<std::string>("y"));
 		equal = integer.Equal(OperVarType<std::string>("5"));
 	});
@@ -61,7 +61,7 @@ TEST(Variable, MismatchedTypesLeaveTheDestinationAndReport)
 	EXPECT_NE(report.find("float cannot be read as std::string"), std::string::npos) << report;
 	EXPECT_EQ(integer.GetValue<int>(), 5);
 	EXPECT_FALSE(equal);
-	EXPECT_EQ(ConstVarType<Record>({1.5f, 2}).GetValue<Record>().id, 2) << "a value of its own type comes back whole";
+	EXPECT_EQ(ConstVarType<VariableRecord>({1.5f, 2}).GetValue<VariableRecord>().id, 2) << "a value of its own type comes back whole";
 }
 
 TEST(Variable, IntegerArithmeticWrapsAndTruncates)
@@ -79,8 +79,8 @@ TEST(Variable, IntegerArithmeticWrapsAndTruncates)
 
 TEST(Variable, GetterCopiesReadLiveStateAndClonesTakeASnapshot)
 {
-	Gauge gauge;
-	const OperGetterType<Gauge, float> live(&Gauge::Reading, &gauge);
+	VariableGauge gauge;
+	const OperGetterType<VariableGauge, float> live(&VariableGauge::Reading, &gauge);
 	std::unique_ptr<OperatorVariable> copy(live.CloneInto(nullptr));
 	std::unique_ptr<OperatorVariable> snapshot = live.Clone();
 	gauge.level = 0.5f;
@@ -91,7 +91,7 @@ TEST(Variable, GetterCopiesReadLiveStateAndClonesTakeASnapshot)
 	copy->AddAssign(OperVarType<float>(1.0f));
 	EXPECT_FALSE(copy->SetValue(2.0f));
 	EXPECT_EQ(gauge.level, 0.5f) << "a getter writes nothing back";
-	const OperGetterType<Gauge, float> unbound(nullptr, &gauge);
+	const OperGetterType<VariableGauge, float> unbound(nullptr, &gauge);
 	EXPECT_EQ(unbound.ToString(), "Unreadable");
 	EXPECT_FALSE(unbound.IsValid());
 	EXPECT_FALSE(unbound.ToBool());

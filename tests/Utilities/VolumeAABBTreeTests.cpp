@@ -14,7 +14,7 @@
 
 namespace
 {
-	using Node = VolumeAABBTree::Node;
+	using VolumeNode = VolumeAABBTree::Node;
 
 	AABB Cube(float x, float y, float z, float size = 1.0f)
 	{
@@ -31,12 +31,12 @@ namespace
 	}
 
 	// The tree's shape and boxes in pre-order, for comparing two builds.
-	std::string Describe(const Node* node)
+	std::string DescribeNode(const VolumeNode* node)
 	{
 		std::ostringstream out;
 		out << '[' << node->box.min << " / " << node->box.max << ']';
 		if (!node->IsLeaf())
-			out << '(' << Describe(node->left) << ' ' << Describe(node->right) << ')';
+			out << '(' << DescribeNode(node->left) << ' ' << DescribeNode(node->right) << ')';
 		return out.str();
 	}
 
@@ -44,7 +44,7 @@ namespace
 	std::string DescribeBuildByTryingEveryPair(const std::vector<AABB>& boxes)
 	{
 		std::deque<VolumeAABBTree::InternalNode> nodes;
-		std::vector<Node*> list;
+		std::vector<VolumeNode*> list;
 		for (const AABB& box : boxes)
 		{
 			list.push_back(&nodes.emplace_back());
@@ -68,7 +68,7 @@ namespace
 			list[second] = list.back();
 			list.pop_back();
 		}
-		return Describe(list.front());
+		return DescribeNode(list.front());
 	}
 
 	// A house of unit cubes, width x height x depth.
@@ -85,7 +85,7 @@ namespace
 	double VolumeOf(const VolumeAABBTree::NodeList& parts)
 	{
 		double volume = 0;
-		for (const Node* part : parts)
+		for (const VolumeNode* part : parts)
 			volume += part->box.Volume();
 		return volume;
 	}
@@ -124,7 +124,7 @@ TEST(VolumeAABBTree, BuildMatchesTryingEveryPair)
 	{
 		VolumeAABBTree tree;
 		BuildFrom(tree, boxes);
-		ASSERT_EQ(Describe(tree.Root()), DescribeBuildByTryingEveryPair(boxes)) << boxes.size() << " boxes";
+		ASSERT_EQ(DescribeNode(tree.Root()), DescribeBuildByTryingEveryPair(boxes)) << boxes.size() << " boxes";
 	}
 }
 
@@ -133,7 +133,7 @@ TEST(VolumeAABBTree, BuildLinksParentsAndUnitesBoxes)
 	VolumeAABBTree tree;
 	BuildFrom(tree, CubeBlock(4, 3, 2));
 	EXPECT_TRUE(!tree.IsCollecting() && tree.Root()->parent == nullptr);
-	const auto leavesBelow = [](auto& self, const Node* node) -> int {
+	const auto leavesBelow = [](auto& self, const VolumeNode* node) -> int {
 		EXPECT_EQ(node->available, 1u);
 		if (node->IsLeaf())
 			return 1;
@@ -148,7 +148,7 @@ TEST(VolumeAABBTree, BuildOverABuiltTreeTakesItAsOneNode)
 {
 	VolumeAABBTree twice;
 	BuildFrom(twice, CubeBlock(2, 1, 1));
-	Node* const oldRoot = twice.Root();
+	VolumeNode* const oldRoot = twice.Root();
 	twice.SetCollectFlag(true);
 	twice.Insert(Cube(0, 1, 0, 2));
 	twice.Build();
@@ -166,7 +166,7 @@ TEST(VolumeAABBTree, OverlapsTakesAWholeHouseOrTheWholePartsOfItThatOverlap)
 	// Touching the x = 0 face only: the whole cubes of that face come back, not the house.
 	tree.SetQueryBox(AABB{{-1, -1, -1}, {0, 3, 3}});
 	EXPECT_FALSE(tree.Overlaps(tree.Root(), parts));
-	for (const Node* part : parts)
+	for (const VolumeNode* part : parts)
 		EXPECT_TRUE(part->box.min.x == 0.0f && part->box.max.x == 1.0f) << part->box.min << " / " << part->box.max;
 	EXPECT_EQ(VolumeOf(parts), 4.0);
 	parts.clear();
@@ -205,7 +205,7 @@ TEST(VolumeAABBTree, CollectOverlappingReturnsTheBottomLayer)
 			VolumeAABBTree::NodeList lowest;
 			tree.CollectOverlapping(tree.Root(), lowest);
 			std::vector<AABB> boxes;
-			for (Node* node : lowest)
+			for (VolumeNode* node : lowest)
 			{
 				boxes.push_back(node->box);
 				node->available = 0;

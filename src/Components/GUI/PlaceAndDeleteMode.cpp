@@ -41,7 +41,7 @@ namespace
 	}();
 
 	constexpr int kSplicedGroupBaseDepth = -1;
-	constexpr float kDegreesToRadians = 0.017453292519943295f;
+	constexpr float kPlaceDegreesToRadians = 0.017453292519943295f;
 	// How far below the box a drop line reaches when nothing lies under it.
 	constexpr float kDropLineDepth = 100.0f;
 	const Tuple4f kMarkerColour(0.0f, 0.0f, 1.0f, 1.0f);
@@ -60,7 +60,7 @@ namespace
 
 	Tuple3f Radians(const Tuple3f& degrees)
 	{
-		return degrees * kDegreesToRadians;
+		return degrees * kPlaceDegreesToRadians;
 	}
 
 	// Room left between a created object and the player it was moved off.

@@ -15,7 +15,7 @@
 namespace
 {
 	// The single-precision 4:3.
-	constexpr float kFourThirds = 1.3333334f;
+	constexpr float kFourThirdsAspect = 1.3333334f;
 
 	// A share of a base in whole pixels; out-of-range products (a wild percentage) are held at the
 	// ends of int.
@@ -32,7 +32,7 @@ namespace
 namespace
 {
 	// The pane's far edge; a sum past the range of int (a hand-edited file) is held at its end.
-	int Extent(int position, int size)
+	int ScreenExtent(int position, int size)
 	{
 		return static_cast<int>(std::clamp(static_cast<long long>(position) + size, static_cast<long long>(std::numeric_limits<int>::min()),
 			static_cast<long long>(std::numeric_limits<int>::max())));
@@ -59,7 +59,7 @@ bool ResizeToResolution::Serialize(Serializer& serializer)
 Tuple2<int> ResizeToResolution::FittedSize(Tuple2<int> window, Tuple2<int> paneExtent) const
 {
 	if (Keep4_3_Res_)
-		window.x = static_cast<int>(static_cast<float>(window.y) * kFourThirds);
+		window.x = static_cast<int>(static_cast<float>(window.y) * kFourThirdsAspect);
 	// One flag alone takes that side from the pane's own extent; both or neither take the window.
 	const int widthBase = ChangeWidth_ && !ChangeHeight_ ? paneExtent.x : window.x;
 	const int heightBase = ChangeHeight_ && !ChangeWidth_ ? paneExtent.y : window.y;
@@ -74,7 +74,7 @@ void ResizeToResolution::OnResizeHud(Message::Reader)
 	if (pane == nullptr || plane == nullptr || buffer == nullptr)
 		return;
 	const Tuple4<int>& dimensions = pane->GetDimensions();
-	const Tuple2<int> size = FittedSize(GUI::WindowSize(), Tuple2<int>(Extent(dimensions.x, dimensions.z), Extent(dimensions.y, dimensions.w)));
+	const Tuple2<int> size = FittedSize(GUI::WindowSize(), Tuple2<int>(ScreenExtent(dimensions.x, dimensions.z), ScreenExtent(dimensions.y, dimensions.w)));
 	owner->HandleMessage(Message("SetDisplayBounds").Push(Tuple4<int>(0, 0, size.x, size.y)));
 	pane->Resize(size.x, size.y);
 	owner->HandleMessage(Message("SetScale").Push(Tuple3f(static_cast<float>(size.x), static_cast<float>(size.y), 1.0f)));

@@ -68,12 +68,12 @@ namespace
 		std::size_t chunkOffset = 0;
 	};
 
-	bool ReadTuple(ByteReader& body, Tuple3f& value)
+	bool ReadModelTuple(ByteReader& body, Tuple3f& value)
 	{
 		return body.ReadF32(value.x) && body.ReadF32(value.y) && body.ReadF32(value.z);
 	}
 
-	bool ReadTuple(ByteReader& body, Quaternion& value)
+	bool ReadModelTuple(ByteReader& body, Quaternion& value)
 	{
 		return body.ReadF32(value.x) && body.ReadF32(value.y) && body.ReadF32(value.z) && body.ReadF32(value.w);
 	}
@@ -199,8 +199,8 @@ namespace
 		const std::string which = "bone " + std::to_string(index);
 		if (!ReadName(body, which, bone.name))
 			return false;
-		if (!body.ReadU32(bone.parent) || !ReadTuple(body, bone.bindPosition) || !ReadTuple(body, bone.bindOrientation) ||
-			!ReadTuple(body, bone.skinOffsetTranslation) || !ReadTuple(body, bone.skinOffsetRotation))
+		if (!body.ReadU32(bone.parent) || !ReadModelTuple(body, bone.bindPosition) || !ReadModelTuple(body, bone.bindOrientation) ||
+			!ReadModelTuple(body, bone.skinOffsetTranslation) || !ReadModelTuple(body, bone.skinOffsetRotation))
 			return CutOff(body, (which + " record"));
 		// Parents are posed before their children, so a parent must come first.
 		if (bone.parent != Model::Bone::kNoParent && bone.parent >= index)
@@ -245,8 +245,8 @@ namespace
 		{
 			Model::Key& key = keys[k];
 			body.ReadF32(key.time);
-			ReadTuple(body, key.position);
-			ReadTuple(body, key.rotation);
+			ReadModelTuple(body, key.position);
+			ReadModelTuple(body, key.rotation);
 			if (!std::isfinite(key.time) || (k > 0 && key.time < keys[k - 1].time))
 				return Fail(which + ": key " + std::to_string(k) + " is not in ascending time");
 		}

@@ -349,7 +349,7 @@ namespace
 	// The arrays go to buffer objects once; the vertex array object records where each attribute
 	// lies in them. The array buffer binding is not part of it and is left unbound, since
 	// client-side arrays elsewhere (sprites, debug lines) need none bound.
-	void Upload(PrimitiveData& mesh)
+	void UploadPrimitive(PrimitiveData& mesh)
 	{
 		glGenVertexArrays(1, &mesh.vertexArray);
 		glBindVertexArray(mesh.vertexArray);
@@ -388,7 +388,7 @@ namespace
 		if (mesh.indices.empty())
 			return;
 		if (mesh.vertexArray == 0)
-			Upload(mesh);
+			UploadPrimitive(mesh);
 		glBindVertexArray(mesh.vertexArray);
 		// The tangent locations belong to the program, not the mesh: fed for this draw only.
 		const bool tangents = tangentLocation >= 0 && binormalLocation >= 0;

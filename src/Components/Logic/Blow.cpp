@@ -28,7 +28,7 @@ namespace
 		return true;
 	}();
 
-	constexpr float kMinStrength = 0.0001f;
+	constexpr float kMinBlowStrength = 0.0001f;
 	// Apart enough that two parked objects, shrunk or not, never touch.
 	constexpr float kParkSpacing = 20.0f;
 	// Parking happens once a taken-in object is this slow or this close to the player (squared).
@@ -163,7 +163,7 @@ void Blow::OnStartGust(Message::Reader reader)
 	float strength = 0.0f;
 	reader.Read(strength);
 	Aim aim;
-	if (LogicPaused() || !(strength >= kMinStrength) || !ReadAim(reader, aim))
+	if (LogicPaused() || !(strength >= kMinBlowStrength) || !ReadAim(reader, aim))
 		return;
 
 	const unsigned heldId = TakeNewest();

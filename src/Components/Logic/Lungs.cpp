@@ -28,7 +28,7 @@ namespace
 	// A breath at least this full bursts with burstStrengthMultiplier.
 	constexpr double kBurstRatio = 0.99;
 
-	double Lerp(double from, double to, double t)
+	double LerpBreath(double from, double to, double t)
 	{
 		return from + (to - from) * t;
 	}
@@ -37,7 +37,7 @@ namespace
 	// wrapped-around count.
 	unsigned ParticleCount(unsigned from, unsigned to, double t)
 	{
-		const double count = std::trunc(Lerp(from, to, t));
+		const double count = std::trunc(LerpBreath(from, to, t));
 		if (!(count > 0.0))
 			return 0;
 		if (count >= static_cast<double>(std::numeric_limits<unsigned>::max()))
@@ -159,10 +159,10 @@ void Lungs::Release()
 
 void Lungs::Burst(double t) const
 {
-	const float lifetime = static_cast<float>(Lerp(minParticleLife, maxParticleLife, t));
-	const Tuple3f scale(static_cast<float>(Lerp(minParticleScale.x, maxParticleScale.x, t)),
-		static_cast<float>(Lerp(minParticleScale.y, maxParticleScale.y, t)),
-		static_cast<float>(Lerp(minParticleScale.z, maxParticleScale.z, t)));
+	const float lifetime = static_cast<float>(LerpBreath(minParticleLife, maxParticleLife, t));
+	const Tuple3f scale(static_cast<float>(LerpBreath(minParticleScale.x, maxParticleScale.x, t)),
+		static_cast<float>(LerpBreath(minParticleScale.y, maxParticleScale.y, t)),
+		static_cast<float>(LerpBreath(minParticleScale.z, maxParticleScale.z, t)));
 	owner->HandleMessage(Message("SetParticleLifetime").PushString("Main").PushFloat(lifetime));
 	owner->HandleMessage(Message("SetParticleScale").PushString("Main").Push(scale));
 	owner->HandleMessage(Message("ParticleBurst").PushString("Main").PushU32(ParticleCount(minParticles, maxParticles, t)));

@@ -21,7 +21,7 @@ namespace
 		return true;
 	}();
 
-	bool IsUsableDirection(const Tuple3f& direction)
+	bool IsUsableSpawnDirection(const Tuple3f& direction)
 	{
 		const double length = direction.Length();
 		return std::isfinite(length) && !TupleMath::IsZeroLength<float>(length);
@@ -40,7 +40,7 @@ bool Spawner::Load(Serializer& serializer)
 	serializer.Read(spawnDist);
 	serializer.Read(spawnDir);
 	serializer.Read(maxSpawned);
-	if (!IsUsableDirection(spawnDir))
+	if (!IsUsableSpawnDirection(spawnDir))
 		tw::Diagnostics::Report(DescribeComponent(*owner, __SpawnerName::name) +
 			": \"spawnDir\" has no direction; objects are spawned at the spawner's position");
 	owner->RegisterHandler("IncreaseSpawnerDestroyers", &Spawner::OnIncreaseSpawnerDestroyers);
@@ -113,7 +113,7 @@ void Spawner::Spawn(const Tuple3f& spawnerPosition)
 	spawned.object->RegisterHandler("Destroyed", &Spawner::OnSpawnedDestroyed, owner->GetId());
 	// Normalised here rather than at load, so that saving writes back the direction as read; a
 	// direction of zero length would place the spawn at infinity and leaves it on the spot instead.
-	const Tuple3f direction = IsUsableDirection(spawnDir) ? spawnDir.Normalize() : Tuple3f(0.0f, 0.0f, 0.0f);
+	const Tuple3f direction = IsUsableSpawnDirection(spawnDir) ? spawnDir.Normalize() : Tuple3f(0.0f, 0.0f, 0.0f);
 	const Tuple3f position = spawnerPosition + direction * kSpawnOffset;
 	spawned.object->HandleMessage(Message("SetPos").Push(position));
 	const float angle = static_cast<float>(

@@ -16,7 +16,7 @@ namespace
 	// The speed below which the mill counts as at rest, in rad/s.
 	constexpr float kRestSpeed = 0.1f;
 
-	bool PhysicsSteps()
+	bool WindmillPhysicsSteps()
 	{
 		Physics* physics = Physics::Instance();
 		return physics != nullptr && (physics->GetResolution().updateEnabled || physics->GetResolution().stepOnce);
@@ -108,7 +108,7 @@ void Windmill::OnSucked(Message::Reader)
 bool Windmill::Update()
 {
 	const Body* body = owner->GetComponent<Body>();
-	if (refused || !PhysicsSteps() || body == nullptr || body->GetBody() == nullptr || owner->GetComponent<Transform>() == nullptr)
+	if (refused || !WindmillPhysicsSteps() || body == nullptr || body->GetBody() == nullptr || owner->GetComponent<Transform>() == nullptr)
 		return true;
 	const float dt = Physics::Settings().timeStep;
 	if (pushTimer > 0.0f)

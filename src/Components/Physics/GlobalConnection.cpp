@@ -13,7 +13,7 @@
 
 namespace
 {
-	RigidBody* RigidBodyOf(Composition& object)
+	RigidBody* RigidBodyOfObject(Composition& object)
 	{
 		const Body* body = object.GetComponent<Body>();
 		return body != nullptr ? body->GetBody() : nullptr;
@@ -33,7 +33,7 @@ namespace
 
 	void MakeGhost(Composition& object)
 	{
-		if (RigidBody* body = RigidBodyOf(object))
+		if (RigidBody* body = RigidBodyOfObject(object))
 		{
 			body->flags |= kBodyGhost;
 			body->flags |= kBodyNoGravity;
@@ -42,7 +42,7 @@ namespace
 
 	void FollowTransform(Composition& object)
 	{
-		RigidBody* body = RigidBodyOf(object);
+		RigidBody* body = RigidBodyOfObject(object);
 		if (body == nullptr || body->transform == nullptr)
 			return;
 		body->orientation = body->transform->GetWorldOrientation();

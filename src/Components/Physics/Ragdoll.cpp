@@ -15,7 +15,7 @@
 
 namespace
 {
-	const Tuple3f kUp(0.0f, 1.0f, 0.0f);
+	const Tuple3f kRagdollUp(0.0f, 1.0f, 0.0f);
 
 	Tuple3f DividePerComponent(const Tuple3f& value, const Tuple3f& divisor)
 	{
@@ -157,7 +157,7 @@ void Ragdoll::BuildPart(RagdollPart& part, RagdollBone& bone, const PartElement&
 	part.collider.primitives.emplace_back(Tuple3f(1.0f, 1.0f, 1.0f), element.shape, Tuple3f(), Tuple3f());
 	part.collider.isSingleUnit = true;
 	part.bindPosition = element.offset + bone.bindPosition + vector * 0.5f;
-	part.bindOrientation = QuaternionFromTo(kUp, vector.Normalize());
+	part.bindOrientation = QuaternionFromTo(kRagdollUp, vector.Normalize());
 }
 
 void Ragdoll::LoadJoint(const PartElement& element, RagdollPart& part)
@@ -181,7 +181,7 @@ void Ragdoll::LoadJoint(const PartElement& element, RagdollPart& part)
 	joint.connection = std::make_unique<SocketConnection>();
 	SocketConnection& socket = *joint.connection;
 	socket.Configure(Tuple3f(), element.degrees * static_cast<float>(kDegreesToRadians),
-		Quaternion::InverseRotate(parent->bindOrientation, element.axis.Normalize()), kUp);
+		Quaternion::InverseRotate(parent->bindOrientation, element.axis.Normalize()), kRagdollUp);
 	socket.bodyA = parent->body;
 	socket.bodyB = part.body;
 	socket.CreateConstraints(Physics::Instance()->GetResolution());
@@ -459,7 +459,7 @@ void Ragdoll::OnOrient(Message::Reader reader)
 	const Tuple3f direction = reader.Read<Tuple3f>();
 	if (!ragdolled)
 		return;
-	transform->SetWorldOrientation(QuaternionFromTo(kUp, direction));
+	transform->SetWorldOrientation(QuaternionFromTo(kRagdollUp, direction));
 	ragdolled = false;
 	RefreshObjectFrame();
 	BodiesFollowBones();

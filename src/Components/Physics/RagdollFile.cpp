@@ -23,10 +23,10 @@ namespace
 		Quaternion bindOrientation;
 	};
 
-	class Parser
+	class RagdollParser
 	{
 	public:
-		explicit Parser(std::span<const std::uint8_t> file) : chunks(file) {}
+		explicit RagdollParser(std::span<const std::uint8_t> file) : chunks(file) {}
 
 		bool Run();
 
@@ -58,7 +58,7 @@ namespace
 		bool skeletonRead = false;
 	};
 
-	bool Parser::Run()
+	bool RagdollParser::Run()
 	{
 		if (!chunks.SkipOuterHeader())
 			return Fail("shorter than its 8-byte header");
@@ -83,7 +83,7 @@ namespace
 		return skeletonRead;
 	}
 
-	bool Parser::ReadChunk(const ChunkReader::ChunkHeader& header, ByteReader& body)
+	bool RagdollParser::ReadChunk(const ChunkReader::ChunkHeader& header, ByteReader& body)
 	{
 		switch (header.tag)
 		{
@@ -117,7 +117,7 @@ namespace
 		return true;
 	}
 
-	bool Parser::ReadSkeleton(ByteReader& body)
+	bool RagdollParser::ReadSkeleton(ByteReader& body)
 	{
 		std::uint32_t boneCount = 0;
 		if (!ReadCount(body, "bones", kSmallestBoneBytes, boneCount))
@@ -132,7 +132,7 @@ namespace
 		return true;
 	}
 
-	bool Parser::ReadBone(ByteReader& body, std::uint32_t index, BoneEntry& bone)
+	bool RagdollParser::ReadBone(ByteReader& body, std::uint32_t index, BoneEntry& bone)
 	{
 		const std::string which = "bone " + std::to_string(index);
 		if (!ReadName(body, which, bone.name))
@@ -153,7 +153,7 @@ namespace
 		return true;
 	}
 
-	bool Parser::ReadOverMesh(ByteReader& body)
+	bool RagdollParser::ReadOverMesh(ByteReader& body)
 	{
 		std::uint32_t format = 0;
 		if (!body.ReadU32(format))
@@ -172,7 +172,7 @@ namespace
 		return true;
 	}
 
-	bool Parser::ReadOverAnimation(ByteReader& body)
+	bool RagdollParser::ReadOverAnimation(ByteReader& body)
 	{
 		std::string name;
 		if (!ReadName(body, "animation", name))
@@ -194,7 +194,7 @@ namespace
 		return true;
 	}
 
-	bool Parser::ReadName(ByteReader& body, const std::string& owner, std::string& name)
+	bool RagdollParser::ReadName(ByteReader& body, const std::string& owner, std::string& name)
 	{
 		std::int8_t length = 0;
 		if (!body.ReadI8(length))
@@ -206,7 +206,7 @@ namespace
 		return true;
 	}
 
-	bool Parser::ReadCount(ByteReader& body, const std::string& what, std::size_t itemBytes, std::uint32_t& count)
+	bool RagdollParser::ReadCount(ByteReader& body, const std::string& what, std::size_t itemBytes, std::uint32_t& count)
 	{
 		const std::size_t at = body.FileOffset();
 		if (!body.ReadU32(count))
@@ -233,7 +233,7 @@ namespace
 
 std::vector<RagdollBone> RagdollFile::Read(std::span<const std::uint8_t> file, std::string& problem)
 {
-	Parser parser(file);
+	RagdollParser parser(file);
 	if (!parser.Run())
 	{
 		problem = parser.problem;

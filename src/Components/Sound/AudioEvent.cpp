@@ -3,7 +3,7 @@
 namespace
 {
 	// A rotating part sounds only when it reaches exactly this angle.
-	constexpr float kFullTurn = 85.0f;
+	constexpr float kAudioFullTurn = 85.0f;
 	// After a level change, the first creations are the level's own props being set up.
 	constexpr int kSilentCreations = 7;
 	constexpr float kCreationMinDistance = 30.0f;
@@ -56,7 +56,7 @@ void AudioEvent::OnExplode(Message::Reader)
 
 void AudioEvent::OnRotate(Message::Reader reader)
 {
-	if (reader.Read<float>() == kFullTurn)
+	if (reader.Read<float>() == kAudioFullTurn)
 		Play(rotateChannel, "RotateUp", Rule::kOverlap);
 }
 

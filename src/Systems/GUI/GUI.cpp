@@ -134,7 +134,7 @@ namespace
 		return true;
 	}
 
-	void SendEngineWide(const char* name, bool value)
+	void SendGuiEngineWide(const char* name, bool value)
 	{
 		Engine::SendMessage(Message(name).PushBool(value));
 	}
@@ -401,7 +401,7 @@ void GUI::SwitchEditorOn()
 	if (const Object editor = StartedFromArchetype("LevelEditor.xml"); !editor.IsDummy())
 		AddEditorObject(editor.object->GetName(), editor.id);
 	for (const char* pause : kEditorPauses)
-		SendEngineWide(pause, true);
+		SendGuiEngineWide(pause, true);
 	SetPlayerHudHidden(true);
 	editorActive = true;
 }
@@ -429,7 +429,7 @@ void GUI::SwitchEditorOff()
 	for (const std::string& name : removed)
 		editorObjects.erase(name);
 	for (const char* pause : kEditorPauses)
-		SendEngineWide(pause, false);
+		SendGuiEngineWide(pause, false);
 	SetPlayerHudHidden(false);
 	editorActive = false;
 }
@@ -453,7 +453,7 @@ void GUI::OnUnloadingLevel(Message::Reader)
 	if (pauseMenuId == 0 || (engine != nullptr && engine->GetRequestedState() == Engine::kQuit))
 		return;
 	pauseMenuId = 0;
-	SendEngineWide("Pause", false);
+	SendGuiEngineWide("Pause", false);
 }
 
 void GUI::OnPauseGame(Message::Reader)
@@ -465,7 +465,7 @@ void GUI::OpenPauseMenu()
 {
 	pauseMenuId = StartedFromArchetype("PauseMenu.xml").id;
 	AddInterfaceObject(pauseMenuId);
-	SendEngineWide("Pause", true);
+	SendGuiEngineWide("Pause", true);
 	DeliverToFirstNamed("WindIndicator", Message("SetVisible").PushBool(false));
 	SetPlayerHudHidden(true);
 }
@@ -475,8 +475,8 @@ void GUI::ClosePauseMenu()
 	if (const Object menu = ObjectFromId(pauseMenuId); !menu.IsDummy())
 		menu.object->Destroy();
 	pauseMenuId = 0;
-	SendEngineWide("Pause", false);
-	SendEngineWide("HiddenHud", false);
+	SendGuiEngineWide("Pause", false);
+	SendGuiEngineWide("HiddenHud", false);
 	DeliverToFirstNamed("WindIndicator", Message("SetVisible").PushBool(true));
 	SetPlayerHudHidden(false);
 }

@@ -40,7 +40,7 @@ namespace
 	}
 
 	template <class T>
-	void UpdateIfPresent(Composition* object)
+	void UpdateRenderIfPresent(Composition* object)
 	{
 		if (T* component = ComponentOf<T>(object))
 			component->Update();
@@ -385,14 +385,14 @@ void Graphics::ForwardPass()
 	glTranslatef(eyePosition.x, eyePosition.y, eyePosition.z);
 	skies.ForEach([](Skybox* sky) {
 		Composition* object = sky->owner;
-		UpdateIfPresent<Shader>(object);
+		UpdateRenderIfPresent<Shader>(object);
 		sky->Update();
 		BindObjectTexture(object);
 		std::optional<Tuple2f> unknownScale;
 		SetTextureMatrix(object, unknownScale);
-		UpdateIfPresent<Primitive>(object);
-		UpdateIfPresent<CompositePrimitive>(object);
-		UpdateIfPresent<Model>(object);
+		UpdateRenderIfPresent<Primitive>(object);
+		UpdateRenderIfPresent<CompositePrimitive>(object);
+		UpdateRenderIfPresent<Model>(object);
 	});
 	glMatrixMode(GL_MODELVIEW);
 	glPopMatrix();
@@ -437,10 +437,10 @@ void Graphics::ScreenPlanePass()
 	glDisable(GL_DEPTH_TEST);
 	orthoPlanes.ForEach([](OrthoPlane* plane) {
 		Composition* object = plane->owner;
-		UpdateIfPresent<Shader>(object);
-		UpdateIfPresent<DiffuseTexture>(object);
-		UpdateIfPresent<AmbientTexture>(object);
-		UpdateIfPresent<SpecularTexture>(object);
+		UpdateRenderIfPresent<Shader>(object);
+		UpdateRenderIfPresent<DiffuseTexture>(object);
+		UpdateRenderIfPresent<AmbientTexture>(object);
+		UpdateRenderIfPresent<SpecularTexture>(object);
 		// A plane without an emissive image must not glow with the factor of the last plane that
 		// shared its program.
 		if (EmissiveTexture* emissive = ComponentOf<EmissiveTexture>(object))

@@ -14,8 +14,8 @@
 
 namespace
 {
-	constexpr double kRadiansPerDegree = 0.017453292519943295;
-	constexpr double kDegreesPerRadian = 57.29577951308232;
+	constexpr double kHeadRadiansPerDegree = 0.017453292519943295;
+	constexpr double kHeadDegreesPerRadian = 57.29577951308232;
 	// Where the head starts: two screen heights in front of the screen.
 	constexpr Tuple3<float> kStartHead{0.0f, 0.0f, -2.0f};
 
@@ -51,7 +51,7 @@ namespace
 		return dot;
 	}
 
-	bool IsFinite(const Tuple3<float>& value)
+	bool IsFiniteTuple(const Tuple3<float>& value)
 	{
 		return std::isfinite(value.x) && std::isfinite(value.y) && std::isfinite(value.z);
 	}
@@ -64,7 +64,7 @@ HeadTracking::HeadTracking() : lastDotTime(GetElapsedMilliseconds())
 bool HeadTracking::Load(Serializer& serializer)
 {
 	serializer.Read(eyeDist).Read(screenHeight).Read(camVertAngle).Read(camFOV).Read(camHeight);
-	camFOV = static_cast<float>(camFOV * kRadiansPerDegree);
+	camFOV = static_cast<float>(camFOV * kHeadRadiansPerDegree);
 	movementScaling = 1.0f;
 	if (serializer.HasMore())
 		serializer.Read(movementScaling);
@@ -76,7 +76,7 @@ bool HeadTracking::Serialize(Serializer& serializer)
 	serializer.Write("eyeDist", eyeDist)
 		.Write("screenHeight", screenHeight)
 		.Write("camVertAngle", camVertAngle)
-		.Write("camFOV", static_cast<float>(camFOV * kDegreesPerRadian))
+		.Write("camFOV", static_cast<float>(camFOV * kHeadDegreesPerRadian))
 		.Write("camHeight", camHeight)
 		.Write("movementScaling", movementScaling);
 	return true;
@@ -109,7 +109,7 @@ bool HeadTracking::Update()
 	const Tuple3<float> head = HeadPosition();
 	// Coincident dots, a camFOV or screenHeight of 0 give no distance: nothing moves, and the
 	// previous sample stays the reference, so the next good one is not a jump from infinity.
-	if (!IsFinite(head))
+	if (!IsFiniteTuple(head))
 		return true;
 	const std::uint32_t now = GetElapsedMilliseconds();
 	if (now - lastDotTime < kStaleMilliseconds)

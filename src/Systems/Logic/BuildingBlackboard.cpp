@@ -32,7 +32,7 @@ namespace
 	constexpr double kSameVolume = 0.05;
 	// Only nodes standing on the region's floor, within this height, are tried.
 	constexpr float kFloorTolerance = 0.0001f;
-	constexpr float kQuarterTurn = 1.5707964f;
+	constexpr float kBlackboardQuarterTurn = 1.5707964f;
 	constexpr double kNoFit = std::numeric_limits<float>::max();
 	// The rest orientation a piece is measured in: a half turn about z.
 	constexpr Quaternion kRestOrientation(0.0f, 0.0f, 1.0f, 0.0f);
@@ -539,7 +539,7 @@ BuildingBlackboard::Fit BuildingBlackboard::FitBox(const AABB& centredPiece, con
 	}
 	Fit fit;
 	if (bestAxis >= 0)
-		fit.rotation[bestAxis] = kQuarterTurn;
+		fit.rotation[bestAxis] = kBlackboardQuarterTurn;
 	fit.score = std::fabs(centredPiece.Volume() + centredSlot.Volume() - 2.0 * best);
 	return fit;
 }

@@ -13,7 +13,7 @@
 
 namespace
 {
-	constexpr float kRadiansPerDegree = static_cast<float>(kDegreesToRadians);
+	constexpr float kFollowRadiansPerDegree = static_cast<float>(kDegreesToRadians);
 
 	// Into (-pi, pi]: the signed angle of the shorter turn.
 	float WrapAngle(float angle)
@@ -27,7 +27,7 @@ namespace
 void GolemFollowObject::Deserialize(Serializer& serializer)
 {
 	serializer.Read(targetName).Read(velocity).Read(angularVelocityDegrees).Read(radius).Read(stateTime).Read(lookDirMS);
-	angularVelocity = angularVelocityDegrees * kRadiansPerDegree;
+	angularVelocity = angularVelocityDegrees * kFollowRadiansPerDegree;
 }
 
 void GolemFollowObject::Serialize(Serializer& serializer) const

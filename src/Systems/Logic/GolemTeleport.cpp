@@ -14,7 +14,7 @@
 
 namespace
 {
-	constexpr float kRadiansPerDegree = static_cast<float>(kDegreesToRadians);
+	constexpr float kTeleportRadiansPerDegree = static_cast<float>(kDegreesToRadians);
 	// Rope length that lets a flung scrap fly freely.
 	constexpr float kFlungRopeLength = 500.0f;
 
@@ -35,7 +35,7 @@ void GolemTeleport::Deserialize(Serializer& serializer)
 {
 	serializer.Read(spinupTime).Read(explodeTime).Read(travelTime).Read(regroupTime).Read(spindownTime);
 	serializer.Read(spinVelocityDegrees).Read(explodeVelocity).Read(locationOffset);
-	spinVelocity = spinVelocityDegrees * kRadiansPerDegree;
+	spinVelocity = spinVelocityDegrees * kTeleportRadiansPerDegree;
 	rLocations.clear();
 	if (serializer.NextElement())
 	{

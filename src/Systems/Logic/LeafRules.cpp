@@ -16,12 +16,12 @@
 
 namespace
 {
-	constexpr float kPi = 3.1415927410125732f;
+	constexpr float kLeafPi = 3.1415927410125732f;
 }
 
 float LeafRules::FacingYaw(float dx, float dz)
 {
-	return std::atan2(dx, dz) + kPi;
+	return std::atan2(dx, dz) + kLeafPi;
 }
 
 Composition* LeafRules::Find(unsigned objectId)

@@ -66,7 +66,7 @@ namespace
 		}
 	};
 
-	TriangleKey KeyOf(const LevelGeometry& geometry, const int* corners)
+	TriangleKey TriangleKeyOf(const LevelGeometry& geometry, const int* corners)
 	{
 		std::array<std::array<std::uint32_t, 3>, 3> points;
 		for (int corner = 0; corner < 3; ++corner)
@@ -78,7 +78,7 @@ namespace
 		return key;
 	}
 
-	std::string Extent(const LevelGeometry& geometry)
+	std::string GeometryExtent(const LevelGeometry& geometry)
 	{
 		std::ostringstream text;
 		text << "(" << geometry.bmin[0] << ", " << geometry.bmin[1] << ", " << geometry.bmin[2] << ") to (" << geometry.bmax[0] << ", "
@@ -143,7 +143,7 @@ std::vector<int> DistinctTriangles(const LevelGeometry& geometry)
 	for (std::size_t first = 0; first < geometry.triangles.size(); first += 3)
 	{
 		const int* corners = &geometry.triangles[first];
-		if (seen.insert(KeyOf(geometry, corners)).second)
+		if (seen.insert(TriangleKeyOf(geometry, corners)).second)
 			distinct.insert(distinct.end(), corners, corners + 3);
 	}
 	return distinct;
@@ -248,13 +248,13 @@ bool BuildNavMesh(rcConfig& config, const LevelGeometry& geometry, Navigation& n
 	// A box far away must not make the game allocate billions of cells.
 	if (!(tilesX * tilesZ <= kMaxNavTiles))
 	{
-		tw::Diagnostics::Report("Navigation: the level's static geometry spans " + Extent(geometry) + ", " + std::to_string(tilesX) +
+		tw::Diagnostics::Report("Navigation: the level's static geometry spans " + GeometryExtent(geometry) + ", " + std::to_string(tilesX) +
 			" x " + std::to_string(tilesZ) + " tiles, more than " + std::to_string(kMaxNavTiles) + "; no navigation mesh is built");
 		return false;
 	}
 	if (!CellsResolvable(geometry, config))
 	{
-		tw::Diagnostics::Report("Navigation: the level's static geometry spans " + Extent(geometry) +
+		tw::Diagnostics::Report("Navigation: the level's static geometry spans " + GeometryExtent(geometry) +
 			", too far from the origin for its cells; no navigation mesh is built");
 		return false;
 	}

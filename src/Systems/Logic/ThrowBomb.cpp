@@ -13,7 +13,7 @@
 namespace
 {
 	// A full gust.
-	constexpr float kStrength = 1.0f;
+	constexpr float kBombStrength = 1.0f;
 }
 
 ThrowBomb::ThrowBomb() : lastThrow(Logic::GameMilliseconds())
@@ -71,7 +71,7 @@ void ThrowBomb::Start()
 	LeafRules::Animate(owner, "Throw");
 	owner->HandleMessage(Message("SetVelocity").Push(Tuple3f(0.0f, 0.0f, 0.0f)));
 	owner->HandleMessage(Message("StopPathing").PushBool(true));
-	owner->HandleMessage(Message("StartGust").PushFloat(kStrength).Push(launch).Push(aim).Push(facing));
+	owner->HandleMessage(Message("StartGust").PushFloat(kBombStrength).Push(launch).Push(aim).Push(facing));
 }
 
 void ThrowBomb::Update()

@@ -10,11 +10,11 @@ namespace PS
 {
 	namespace
 	{
-		constexpr double kDegree = 0.017453292519943295;
+		constexpr double kDirectionDegree = 0.017453292519943295;
 		// π / 4 as a float: the tilt k that reaches 45°.
 		constexpr double kQuarterPi = 0.7853981852531433;
 
-		bool IsZero(const Tuple3f& v)
+		bool IsZeroDirection(const Tuple3f& v)
 		{
 			return TupleMath::IsZeroLength<float>(v.Length());
 		}
@@ -23,7 +23,7 @@ namespace PS
 		// zero for a zero axis, whose normalisation would give the float maxima.
 		Tuple3f TiltedAxis(const Tuple3f& axis, double k, double phi)
 		{
-			if (IsZero(axis))
+			if (IsZeroDirection(axis))
 				return Tuple3f();
 			const Tuple3f p = PerpendicularVector(axis).Normalize();
 			const Tuple3f q = Cross(p, axis);
@@ -33,7 +33,7 @@ namespace PS
 
 		double ConeTilt(float angle)
 		{
-			return angle * kDegree / kQuarterPi;
+			return angle * kDirectionDegree / kQuarterPi;
 		}
 	}
 
@@ -68,7 +68,7 @@ namespace PS
 		const Tuple3f push = forward * (2.0f * vel);
 		const Tuple3f r = particle.position - camera->GetEyePosition();
 		const Tuple3f across = r - forward * r.DotProduct(forward);
-		particle.velocity = IsZero(across) ? push : Cross(across.Normalize(), forward) * vel + push;
+		particle.velocity = IsZeroDirection(across) ? push : Cross(across.Normalize(), forward) * vel + push;
 	}
 
 	void Spawn_Cone_Model::Apply(Particle& particle)

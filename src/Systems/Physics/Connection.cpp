@@ -13,8 +13,8 @@
 
 namespace
 {
-	constexpr float kRadiansPerDegree = static_cast<float>(kDegreesToRadians);
-	constexpr float kDegreesPerRadian = static_cast<float>(kRadiansToDegrees);
+	constexpr float kConnectionRadiansPerDegree = static_cast<float>(kDegreesToRadians);
+	constexpr float kConnectionDegreesPerRadian = static_cast<float>(kRadiansToDegrees);
 	// How far a socket's twist and a hinge's twist may stray from the rest pose.
 	const float kSocketTwistLimit = std::sin(0.08726646f);
 	const float kHingeTwistLimit = std::sin(0.034906585f);
@@ -169,12 +169,12 @@ bool DistanceConnection::Save(Serializer& serializer) const
 
 bool SocketConnection::Load(Serializer& serializer)
 {
-	float degrees = angle * kDegreesPerRadian;
+	float degrees = angle * kConnectionDegreesPerRadian;
 	Tuple3f anchorA = distance.anchorA;
 	Tuple3f directionA = cone.directionA;
 	Tuple3f directionB = cone.directionB;
 	serializer.Read(anchorA).Read(degrees).Read(directionA).Read(directionB);
-	Configure(anchorA, degrees * kRadiansPerDegree, directionA, directionB);
+	Configure(anchorA, degrees * kConnectionRadiansPerDegree, directionA, directionB);
 	return true;
 }
 
@@ -198,7 +198,7 @@ void SocketConnection::Configure(const Tuple3f& anchorA, float radians, const Tu
 bool SocketConnection::Save(Serializer& serializer) const
 {
 	serializer.Write("Position 1", distance.anchorA)
-		.Write("Angle", angle * kDegreesPerRadian)
+		.Write("Angle", angle * kConnectionDegreesPerRadian)
 		.Write("ModelDirection1", cone.directionA)
 		.Write("ModelDirection2", cone.directionB);
 	return true;
@@ -216,7 +216,7 @@ bool HingeConnection::Load(Serializer& serializer)
 	ConfigureJoint(distance);
 
 	const Tuple3f d1 = modelDirection1;
-	const Tuple3f d2 = Matrix4::FromAxisAngle(UnitOrZero(rotationAxis1), angle * kRadiansPerDegree) * d1;
+	const Tuple3f d2 = Matrix4::FromAxisAngle(UnitOrZero(rotationAxis1), angle * kConnectionRadiansPerDegree) * d1;
 	plane.limitDirection1 = d1;
 	plane.limitDirection2 = d2;
 	plane.directionB = modelDirection2;

@@ -16,7 +16,7 @@ namespace
 	constexpr float kDirectionNudge = 1e-6f;
 	// A support point must pass the origin by this distance to count, and the origin counts as
 	// enclosed by a face that it passes by less.
-	constexpr float kTolerance = 0.0001f;
+	constexpr float kGjkTolerance = 0.0001f;
 
 	using SimplexCase = bool (*)(Tuple3f&, Simplex&);
 	constexpr SimplexCase kCases[4] = {SimplexPointCase, SimplexLineCase, SimplexTriangleCase, SimplexTetrahedronCase};
@@ -76,7 +76,7 @@ bool GjkIntersect(GjkWorkspace& work, const ConvexGeometry& a, const ConvexGeome
 		const Tuple3f supportB = b.Support(-direction);
 		simplex.push_back({supportA, supportB, supportA - supportB});
 		// The farthest point of the difference did not pass the origin: a separating direction.
-		if (simplex.back().point.DotProduct(direction) < kTolerance)
+		if (simplex.back().point.DotProduct(direction) < kGjkTolerance)
 			return false;
 		if (kCases[simplex.size() - 1](direction, simplex))
 			return true;
@@ -150,7 +150,7 @@ bool SimplexTetrahedronCase(Tuple3f& direction, Simplex& simplex)
 	{
 		normals[f] = Unit(Cross(simplex[f].point - a.point, simplex[(f + 1) % 3].point - a.point));
 		// A face over three points on a line has no normal and holds nothing in.
-		facesOrigin[f] = normals[f] == Tuple3f() || ao.DotProduct(normals[f]) >= kTolerance;
+		facesOrigin[f] = normals[f] == Tuple3f() || ao.DotProduct(normals[f]) >= kGjkTolerance;
 		enclosed = enclosed && !facesOrigin[f];
 	}
 	if (enclosed)

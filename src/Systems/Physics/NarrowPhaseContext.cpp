@@ -4,7 +4,7 @@
 
 namespace
 {
-	constexpr float kTolerance = 0.0001f;
+	constexpr float kContextTolerance = 0.0001f;
 
 	// A feature with three or more points has a face normal; a vertex or an edge takes the contact
 	// normal as its own.
@@ -56,9 +56,9 @@ void NarrowPhaseContext::CorrectNormal(const Tuple3f& firstCentre, const Tuple3f
 	const Tuple3f between = secondCentre - firstCentre;
 	const float lengthSquared = normal.LengthSquared();
 	// Mended: a NaN direction is replaced like a zero or an infinite one.
-	if (!std::isfinite(lengthSquared) || lengthSquared < kTolerance)
+	if (!std::isfinite(lengthSquared) || lengthSquared < kContextTolerance)
 		normal = between;
-	if (!(normal.LengthSquared() >= kTolerance))
+	if (!(normal.LengthSquared() >= kContextTolerance))
 		normal = Tuple3f(0.0f, 1.0f, 0.0f);
 	if (normal.DotProduct(between) < 0.0f)
 		normal = -normal;
@@ -93,7 +93,7 @@ void NarrowPhaseContext::GenerateContactManifold(const ConvexGeometry& first, co
 	}
 
 	// Within the pair's margin, a point short of the other feature still touches.
-	const float shallowest = scratch.contactMargin > 0.0f ? -scratch.contactMargin : kTolerance;
+	const float shallowest = scratch.contactMargin > 0.0f ? -scratch.contactMargin : kContextTolerance;
 	for (const ClipPoint& clip : clipPoints)
 	{
 		ContactPoint contact;
@@ -121,7 +121,7 @@ void NarrowPhaseContext::GenerateContactManifold(const ConvexGeometry& first, co
 	// geometry's support point when the first feature faces the normal more squarely (or, facing
 	// it alike, has more points), else at the first geometry's support point.
 	const float facingA = std::fabs(normalA.DotProduct(u)), facingB = std::fabs(normalB.DotProduct(u));
-	const bool onSecond = std::fabs(facingA - facingB) < kTolerance ? featureA.count > featureB.count : facingA > facingB;
+	const bool onSecond = std::fabs(facingA - facingB) < kContextTolerance ? featureA.count > featureB.count : facingA > facingB;
 	ContactPoint fallback;
 	// Mended: a face's support point is any of its corners (a cone's apex on a mesh triangle got
 	// its contact a metre away and spun); where the chosen feature is a face, the contact goes

@@ -8,10 +8,10 @@
 
 namespace
 {
-	constexpr float kTolerance = 0.0001f;
+	constexpr float kPairTolerance = 0.0001f;
 	// An entry of the axis-cosine matrix above this: two axes point the same way, and the edge
 	// axes, whose cross products would be noise, are not tried.
-	constexpr float kSameWayCosine = 0.9999f;
+	constexpr float kPairSameWayCosine = 0.9999f;
 
 	// A primitive read as a solid in world space: centre, unit axes, and half its size along each.
 	struct SolidBox
@@ -47,7 +47,7 @@ namespace
 
 	bool IsSpherical(const SolidBox& sphere)
 	{
-		return std::fabs(sphere.half[0] - sphere.half[1]) < kTolerance && std::fabs(sphere.half[1] - sphere.half[2]) < kTolerance;
+		return std::fabs(sphere.half[0] - sphere.half[1]) < kPairTolerance && std::fabs(sphere.half[1] - sphere.half[2]) < kPairTolerance;
 	}
 
 	bool GjkThenEpa(PairTestScratch& scratch, const ConvexGeometry& a, const ConvexGeometry& b, Tuple3f& direction,
@@ -92,8 +92,8 @@ namespace
 				// The small addition keeps a nearly zero cross product of the edge axes from reporting
 				// a false gap. Mended: the face axes go without it, or faces that only touch would
 				// overlap by it.
-				absR[i][j] = faceR[i][j] + kTolerance;
-				sameWay = sameWay || r[i][j] > kSameWayCosine;
+				absR[i][j] = faceR[i][j] + kPairTolerance;
+				sameWay = sameWay || r[i][j] > kPairSameWayCosine;
 			}
 		const Tuple3f between = a.centre - b.centre;
 		const float t[3] = {between.DotProduct(a.axes[0]), between.DotProduct(a.axes[1]), between.DotProduct(a.axes[2])};
@@ -156,7 +156,7 @@ namespace
 			closest += solid.axes[i] * std::fmax(-solid.half[i], std::fmin(local[i], solid.half[i]));
 		}
 		direction = centre - closest;
-		if (std::fabs(direction.x) >= kTolerance || std::fabs(direction.y) >= kTolerance || std::fabs(direction.z) >= kTolerance)
+		if (std::fabs(direction.x) >= kPairTolerance || std::fabs(direction.y) >= kPairTolerance || std::fabs(direction.z) >= kPairTolerance)
 			return false;
 		int nearest = 0;
 		for (int i = 1; i < axisCount; ++i)
@@ -166,7 +166,7 @@ namespace
 		const Tuple3f outward = solid.axes[nearest] * (local[nearest] < 0.0f ? -1.0f : 1.0f);
 		// Mended: a centre on a face (or an edge of the rectangle) is no distance from it, and a
 		// zero direction would lose the axis; that face's normal serves.
-		direction = distance < kTolerance ? outward : outward * distance;
+		direction = distance < kPairTolerance ? outward : outward * distance;
 		return true;
 	}
 
@@ -292,6 +292,6 @@ bool SphereTriangleCollide(PairTestScratch& scratch, const ConvexGeometry& spher
 	direction = centre - ClosestPointOfTriangle(centre, face->Corner(0), face->Corner(1), face->Corner(2));
 	const bool overlap = direction.LengthSquared() < radius * radius;
 	// A centre in the triangle's plane has no direction of its own: the face normal serves.
-	direction = direction.LengthSquared() < kTolerance * kTolerance ? face->GetFaceNormal() : direction.Normalize();
+	direction = direction.LengthSquared() < kPairTolerance * kPairTolerance ? face->GetFaceNormal() : direction.Normalize();
 	return overlap;
 }

@@ -17,7 +17,7 @@
 
 namespace
 {
-	constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+	constexpr double kSettingsRadiansPerDegree = std::numbers::pi / 180.0;
 	// Iteration counts above this would stall every frame without making anything more exact.
 	constexpr int kMaxIterations = 1000;
 	// A step shorter than this divides the constraint bias into nonsense; one longer than a second
@@ -29,12 +29,12 @@ namespace
 	constexpr float kLargestFloat = std::numeric_limits<float>::max();
 	constexpr int kLargestInt = std::numeric_limits<int>::max();
 
-	float Read(const Config& section, const char* key, float held)
+	float ReadSetting(const Config& section, const char* key, float held)
 	{
 		return section.GetFloat(key, held);
 	}
 
-	int Read(const Config& section, const char* key, int held)
+	int ReadSetting(const Config& section, const char* key, int held)
 	{
 		return section.GetInt(key, held);
 	}
@@ -42,9 +42,9 @@ namespace
 	// The key's value when it lies in [low, high] (NaN never does); otherwise one diagnostic and
 	// the value held.
 	template <class T>
-	void ReadInRange(const Config& section, const char* key, T& setting, T low, T high)
+	void ReadSettingInRange(const Config& section, const char* key, T& setting, T low, T high)
 	{
-		const T value = Read(section, key, setting);
+		const T value = ReadSetting(section, key, setting);
 		if (value >= low && value <= high)
 		{
 			setting = value;
@@ -58,27 +58,27 @@ namespace
 	template <class Record>
 	void ReadPool(const Config& section, const char* key, int& setting, int recordsPerEntry = 1)
 	{
-		ReadInRange(section, key, setting, 1, PhysicsSettings::PoolLimit(sizeof(Record) * recordsPerEntry));
+		ReadSettingInRange(section, key, setting, 1, PhysicsSettings::PoolLimit(sizeof(Record) * recordsPerEntry));
 	}
 }
 
 void PhysicsSettings::Read(const Config& section)
 {
-	ReadInRange(section, "Time_Step", timeStep, kShortestStep, kLongestStep);
-	ReadInRange(section, "EPA_Iterations", epaIterations, 1, kMaxIterations);
-	ReadInRange(section, "GJK_Iterations", gjkIterations, 1, kMaxIterations);
-	ReadInRange(section, "Constraint_Iterations", constraintIterations, 1, kMaxIterations);
-	ReadInRange(section, "Slop", slop, 0.0f, kLargestFloat);
-	ReadInRange(section, "Baumgarte", baumgarte, 0.0f, kLargestFloat);
+	ReadSettingInRange(section, "Time_Step", timeStep, kShortestStep, kLongestStep);
+	ReadSettingInRange(section, "EPA_Iterations", epaIterations, 1, kMaxIterations);
+	ReadSettingInRange(section, "GJK_Iterations", gjkIterations, 1, kMaxIterations);
+	ReadSettingInRange(section, "Constraint_Iterations", constraintIterations, 1, kMaxIterations);
+	ReadSettingInRange(section, "Slop", slop, 0.0f, kLargestFloat);
+	ReadSettingInRange(section, "Baumgarte", baumgarte, 0.0f, kLargestFloat);
 	float toleranceDegrees = GetEpaToleranceDegrees();
-	ReadInRange(section, "EPA_Tolerance", toleranceDegrees, 0.0f, 89.0f);
+	ReadSettingInRange(section, "EPA_Tolerance", toleranceDegrees, 0.0f, 89.0f);
 	SetEpaToleranceDegrees(toleranceDegrees);
-	ReadInRange(section, "Constraint_Frame_Limit", constraintFrameLimit, 0, kLargestInt);
-	ReadInRange(section, "Sleep_Timeout", sleepTimeout, 0, kLargestInt);
-	ReadInRange(section, "Sleep_Epsilon", sleepEpsilon, 0.0f, kLargestFloat);
-	ReadInRange(section, "Gravity_Magnitude", gravityMagnitude, -kLargestFloat, kLargestFloat);
+	ReadSettingInRange(section, "Constraint_Frame_Limit", constraintFrameLimit, 0, kLargestInt);
+	ReadSettingInRange(section, "Sleep_Timeout", sleepTimeout, 0, kLargestInt);
+	ReadSettingInRange(section, "Sleep_Epsilon", sleepEpsilon, 0.0f, kLargestFloat);
+	ReadSettingInRange(section, "Gravity_Magnitude", gravityMagnitude, -kLargestFloat, kLargestFloat);
 	ReadPool<RigidBody>(section, "Max_Bodies", maxBodies);
-	ReadInRange(section, "Max_Colliders", maxColliders, 1, kMaxPoolRecords);
+	ReadSettingInRange(section, "Max_Colliders", maxColliders, 1, kMaxPoolRecords);
 	ReadPool<ContactPoint>(section, "Max_Contacts", maxContacts);
 	// Every contact row is three constraint records, and the inactive list holds twice the active.
 	ReadPool<Constraint>(section, "Max_Constraints", maxConstraints, 3);
@@ -93,7 +93,7 @@ int PhysicsSettings::PoolLimit(std::size_t recordBytes)
 
 void PhysicsSettings::SetEpaToleranceDegrees(float degrees)
 {
-	const double radians = degrees * kRadiansPerDegree;
+	const double radians = degrees * kSettingsRadiansPerDegree;
 	epaTolerance = static_cast<float>(radians);
 	epaToleranceSin = static_cast<float>(std::sin(radians));
 	epaToleranceCos = static_cast<float>(std::cos(radians));
@@ -102,5 +102,5 @@ void PhysicsSettings::SetEpaToleranceDegrees(float degrees)
 
 float PhysicsSettings::GetEpaToleranceDegrees() const
 {
-	return static_cast<float>(epaTolerance / kRadiansPerDegree);
+	return static_cast<float>(epaTolerance / kSettingsRadiansPerDegree);
 }

@@ -17,7 +17,7 @@ namespace
 	constexpr const char* kBodyFlagNames[] = {"STATIC", "ROTATION", "GHOST", "NOGRAVITY", "LOGIC", "CONTROLLER",
 		"NOINTEGRATE"};
 	constexpr unsigned kNamedFlagCount = sizeof(kBodyFlagNames) / sizeof(kBodyFlagNames[0]);
-	constexpr unsigned kMaskBits = 32;
+	constexpr unsigned kCollisionMaskBits = 32;
 	// A still body has both squared speeds below Sleep_Epsilon; an asleep one wakes only above this
 	// many times it, so that a body at the edge does not flicker.
 	constexpr float kWakeFactor = 10.0f;
@@ -57,7 +57,7 @@ unsigned ParseBodyFlags(const std::string& text)
 std::string FormatBodyFlags(unsigned mask)
 {
 	std::string text;
-	for (unsigned bit = 0; bit < kMaskBits; ++bit)
+	for (unsigned bit = 0; bit < kCollisionMaskBits; ++bit)
 		if ((mask & (1u << bit)) != 0)
 			text.append(" ").append(BodyFlagName(bit));
 	return text;

@@ -14,7 +14,7 @@ namespace
 	constexpr float kInPlaneCosine = 1e-4f;
 
 	// Normalised, or zero for a vector without length (a triangle without area has no normal).
-	Tuple3f UnitOrZero(const Tuple3f& v)
+	Tuple3f TriangleUnitOrZero(const Tuple3f& v)
 	{
 		const double length = v.Length();
 		if (!(length > 0.0) || !std::isfinite(length))
@@ -77,7 +77,7 @@ void TriangleCollider::FilterContact(ContactPoint& contact) const
 int TriangleCollider::GetFeature(const Tuple3f& direction, Tuple3f* points) const
 {
 	const PhysicsSettings& settings = Physics::Settings();
-	const Tuple3f n = UnitOrZero(direction);
+	const Tuple3f n = TriangleUnitOrZero(direction);
 	if (std::fabs(n.DotProduct(normal)) > settings.epaToleranceCos)
 	{
 		for (int i = 0; i < 3; ++i)
@@ -105,11 +105,11 @@ void TriangleCollider::Bake()
 	const Tuple3f& p2 = *corners[2];
 	box.min = Tuple3f(std::min({p0.x, p1.x, p2.x}), std::min({p0.y, p1.y, p2.y}), std::min({p0.z, p1.z, p2.z}));
 	box.max = Tuple3f(std::max({p0.x, p1.x, p2.x}), std::max({p0.y, p1.y, p2.y}), std::max({p0.z, p1.z, p2.z}));
-	normal = UnitOrZero(Cross(p1 - p0, p0 - p2));
+	normal = TriangleUnitOrZero(Cross(p1 - p0, p0 - p2));
 	const Tuple3f edges[3] = {p1 - p0, p2 - p1, p0 - p2};
 	for (int i = 0; i < 3; ++i)
 	{
-		edgeDirections[i] = UnitOrZero(edges[i]);
+		edgeDirections[i] = TriangleUnitOrZero(edges[i]);
 		edgeNormals[i] = Cross(normal, edgeDirections[i]);
 	}
 	ComputeEnclosingSphere();

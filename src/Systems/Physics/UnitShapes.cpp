@@ -14,7 +14,7 @@ namespace
 	// A cylinder point this close to a cap lies on the cap.
 	constexpr float kCapEdge = 0.4999f;
 	// The volume factors in the single precision the tuning was done with.
-	constexpr float kPi = 3.1415927f;
+	constexpr float kShapePi = 3.1415927f;
 	constexpr float kEllipsoidFactor = 0.5235987901687622f;
 	// sin 60° × 0.5: the hexagon a cylinder cap reports as its face.
 	constexpr float kHexagonZ = 0.4330127f;
@@ -409,12 +409,12 @@ namespace
 	float ConeVolume(const Tuple3f& s)
 	{
 		const float radius = s.x / 2.0f;
-		return kPi * radius * radius * s.y / 3.0f;
+		return kShapePi * radius * radius * s.y / 3.0f;
 	}
 
 	float CylinderVolume(const Tuple3f& s)
 	{
-		return kPi * s.x * s.x * s.y / 4.0f;
+		return kShapePi * s.x * s.x * s.y / 4.0f;
 	}
 
 	float PlaneVolume(const Tuple3f&)

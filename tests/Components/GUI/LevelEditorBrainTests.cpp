@@ -10,14 +10,14 @@
 
 namespace
 {
-	using Names = std::vector<std::string>;
+	using EditorNames = std::vector<std::string>;
 
 	// The editor's level folders under a scratch game folder, the engine's data folder in it.
 	class LevelEditorBrainSaving : public test::EngineTest
 	{
 	protected:
 		// Writes the levels (paths under the game folder) and starts an engine on the level named.
-		LevelEditorBrain& BrainOn(const std::string& levelName, const Names& levels)
+		LevelEditorBrain& BrainOn(const std::string& levelName, const EditorNames& levels)
 		{
 			for (const std::string& level : levels)
 				game.WriteFile(level, "old");
@@ -82,7 +82,7 @@ namespace
 	{
 		BrainOn("MainMenu", {"Data/Levels/Tutorials/T", "Data/Levels/LevelEditor/E", "Data/Levels/b", "Data/Levels/a",
 								"Data/Levels/Deeper/D"});
-		EXPECT_EQ(brain.GetLevelList(), (Names{"Data/Levels/a", "Data/Levels/b", "Data/Levels/LevelEditor/E", "Data/Levels/Tutorials/T"}));
+		EXPECT_EQ(brain.GetLevelList(), (EditorNames{"Data/Levels/a", "Data/Levels/b", "Data/Levels/LevelEditor/E", "Data/Levels/Tutorials/T"}));
 	}
 }
 
@@ -99,7 +99,7 @@ namespace gui_tests
 			EXPECT_EQ(brain->GetCurrentMode(), expected);
 			EXPECT_EQ(gui->StartingLEMode, static_cast<int>(expected));
 		}
-		EXPECT_EQ(page->calls, Names(3, "LoadMode(); void(0);"));
+		EXPECT_EQ(page->calls, EditorNames(3, "LoadMode(); void(0);"));
 		brain->SetCurrentMode(5);
 		EXPECT_EQ(gui->StartingLEMode, 5);
 		EXPECT_EQ(page->calls.size(), 3u);
@@ -117,7 +117,7 @@ namespace gui_tests
 		ASSERT_GT(levels * creatables, 0u);
 		EXPECT_EQ(Run(*pane, "record(document.getElementById('levels').childNodes.length,"
 							 " document.getElementById('creatables').childNodes.length);"),
-			Names{std::to_string(levels) + " " + std::to_string(creatables)});
+			EditorNames{std::to_string(levels) + " " + std::to_string(creatables)});
 	}
 
 	TEST_F(LevelEditorBrainInWorld, AnExistingCameraIsUsedNotListedAndSurvivesSwitchingOff)
@@ -279,7 +279,7 @@ namespace gui_tests
 			now += PageSaveLimit::kIntervalMilliseconds;
 			Frame();
 			EXPECT_NE(SavedLevel().find(edit), std::string::npos) << edit;
-			EXPECT_EQ(Run(*pane, "record(document.getElementById('saveState').textContent);"), Names{"Saved \u201cMainMenu\u201d"});
+			EXPECT_EQ(Run(*pane, "record(document.getElementById('saveState').textContent);"), EditorNames{"Saved \u201cMainMenu\u201d"});
 		}
 	}
 

@@ -9,11 +9,11 @@
 
 namespace render_tests
 {
-	class AxisArrows : public test::GLTest
+	class AxisArrowsTest : public test::GLTest
 	{
 	};
 
-	TEST_F(AxisArrows, QueueThreeColouredArrowsAndASphereInFrontOfTheCamera)
+	TEST_F(AxisArrowsTest, QueueThreeColouredArrowsAndASphereInFrontOfTheCamera)
 	{
 		::AxisArrows arrows;
 		EXPECT_TRUE(arrows.Update()) << "without a camera it queues nothing";
@@ -42,7 +42,7 @@ namespace render_tests
 
 	// The editor's panel fills the left of the window: whichever way the view turns, every arrow
 	// stays right of the view's middle, and inside the view.
-	TEST_F(AxisArrows, StayInTheRightHalfOfTheViewClearOfTheEditorsPanel)
+	TEST_F(AxisArrowsTest, StayInTheRightHalfOfTheViewClearOfTheEditorsPanel)
 	{
 		::AxisArrows arrows;
 		for (const char* direction : {"0 0 -1", "1 0 0", "-1 -1 0.2", "0.3 0.9 0.3", "-0.5 0.2 1"})

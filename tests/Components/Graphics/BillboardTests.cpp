@@ -12,7 +12,7 @@ using ::testing::HasSubstr;
 
 namespace render_tests
 {
-	class Billboard : public test::GLTest
+	class BillboardTest : public test::GLTest
 	{
 	protected:
 		// A started billboard on an object at the position; the eye stays at the origin.
@@ -39,7 +39,7 @@ namespace render_tests
 		}
 	};
 
-	TEST_F(Billboard, TheLocalZAxisPointsAwayFromTheEyeOnTheFollowedAxes)
+	TEST_F(BillboardTest, TheLocalZAxisPointsAwayFromTheEyeOnTheFollowedAxes)
 	{
 		const struct
 		{
@@ -66,7 +66,7 @@ namespace render_tests
 		}
 	}
 
-	TEST_F(Billboard, TheRelativeRotationTurnsTheBoardInItsOwnFrameFirst)
+	TEST_F(BillboardTest, TheRelativeRotationTurnsTheBoardInItsOwnFrameFirst)
 	{
 		const float quarter = std::numbers::pi_v<float> / 2.0f;
 		Composition* object = Board("0 0 -5", "0 " + std::to_string(quarter) + " 0");
@@ -77,13 +77,13 @@ namespace render_tests
 		EXPECT_THAT(test::SavedText(*object->GetComponent<::Billboard>()), HasSubstr("<Tuple3f name=\"relative rotation\">0 0 0</Tuple3f>"));
 	}
 
-	TEST_F(Billboard, ASkyFacesTheWorldOrigin)
+	TEST_F(BillboardTest, ASkyFacesTheWorldOrigin)
 	{
 		Composition* sky = Board("0 0 -5", "0 0 0", test::ComponentXml("Skybox", "<bool>false</bool><float>1</float>"));
 		ExpectNear(TurnedAxis(sky, Tuple3f(0, 0, 1)), Tuple3f(0, 0, -1), "sky");
 	}
 
-	TEST_F(Billboard, AnEyeStraightAboveKeepsTheOrientationAndIsReportedOnceAFrame)
+	TEST_F(BillboardTest, AnEyeStraightAboveKeepsTheOrientationAndIsReportedOnceAFrame)
 	{
 		Composition* object = Board("0 -5 0");
 		Transform* transform = object->GetComponent<Transform>();
@@ -102,7 +102,7 @@ namespace render_tests
 		testing::internal::GetCapturedStderr();
 	}
 
-	TEST_F(Billboard, StartedBoardsAreListedUntilTheyDetach)
+	TEST_F(BillboardTest, StartedBoardsAreListedUntilTheyDetach)
 	{
 		Composition* first = Board("1 0 0");
 		Composition* second = Board("2 0 0");

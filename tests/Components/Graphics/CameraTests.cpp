@@ -11,7 +11,7 @@ using ::testing::HasSubstr;
 
 namespace render_tests
 {
-	class Camera : public test::GLTest
+	class CameraTest : public test::GLTest
 	{
 	protected:
 		// A started camera: base field of view 60 (the Graphics default), so 40 to 80 degrees.
@@ -38,7 +38,7 @@ namespace render_tests
 		Composition* object = nullptr;
 	};
 
-	TEST_F(Camera, FieldOfViewEasesByItsStepAndHoldsAtTheLimits)
+	TEST_F(CameraTest, FieldOfViewEasesByItsStepAndHoldsAtTheLimits)
 	{
 		::Camera* camera = StartedCamera();
 		EXPECT_EQ(camera->GetFieldOfView(), 60.0f);
@@ -58,7 +58,7 @@ namespace render_tests
 		EXPECT_EQ(camera->GetFieldOfView(), 100.0f) << "set beyond the maximum, and left there";
 	}
 
-	TEST_F(Camera, BasisStaysOrthonormalWithARightVectorThatIsLevel)
+	TEST_F(CameraTest, BasisStaysOrthonormalWithARightVectorThatIsLevel)
 	{
 		::Camera* camera = StartedCamera();
 		Send("SetDir", {0, 0, -1});
@@ -69,7 +69,7 @@ namespace render_tests
 		ExpectNear(camera->GetRight(), Tuple3f(0, 0, -1), 1e-6);
 	}
 
-	TEST_F(Camera, ALookAlongTheUpAxisKeepsAUsableBasisAndFrustum)
+	TEST_F(CameraTest, ALookAlongTheUpAxisKeepsAUsableBasisAndFrustum)
 	{
 		const struct
 		{
@@ -96,7 +96,7 @@ namespace render_tests
 		}
 	}
 
-	TEST_F(Camera, PitchStopsExactlyAtItsLimit)
+	TEST_F(CameraTest, PitchStopsExactlyAtItsLimit)
 	{
 		::Camera* camera = StartedCamera("0 0 0", "1 1 1", "0 0 0", 45.0f);
 		Send("RotRight", {-1.0f});
@@ -107,7 +107,7 @@ namespace render_tests
 		EXPECT_NEAR(std::asin(camera->GetDirection().y), -1.3962634, 1e-5) << "the minimum pitch, -80 degrees";
 	}
 
-	TEST_F(Camera, MessagesMoveTheEyeThroughTheObjectsTransform)
+	TEST_F(CameraTest, MessagesMoveTheEyeThroughTheObjectsTransform)
 	{
 		::Camera* camera = StartedCamera("1 2 3", "2 2 2", "0 1 0");
 		EXPECT_EQ(camera->GetEyePosition(), Tuple3f(1, 4, 3)) << "the offset scaled by the Transform";
@@ -126,7 +126,7 @@ namespace render_tests
 		EXPECT_EQ(camera->GetEyePosition(), Tuple3f(0, 0, 0));
 	}
 
-	TEST_F(Camera, ViewMatrixIsTheOneTheFrameLoads)
+	TEST_F(CameraTest, ViewMatrixIsTheOneTheFrameLoads)
 	{
 		::Camera* camera = StartedCamera("1 2 3");
 		Send("SetDir", {0.3f, -0.4f, -1.0f});
@@ -141,7 +141,7 @@ namespace render_tests
 		ExpectNear(eyeInView, Tuple3f(0, 0, 0), 1e-5);
 	}
 
-	TEST_F(Camera, TheCameraStartedLastIsActiveAndDetachingRemovesIt)
+	TEST_F(CameraTest, TheCameraStartedLastIsActiveAndDetachingRemovesIt)
 	{
 		::Camera* first = StartedCamera();
 		::Camera* second = StartedCamera();
@@ -155,7 +155,7 @@ namespace render_tests
 		EXPECT_EQ(graphics->GetActiveCamera(), second);
 	}
 
-	TEST_F(Camera, SavesRelativeFieldsOfViewAndPitchInDegrees)
+	TEST_F(CameraTest, SavesRelativeFieldsOfViewAndPitchInDegrees)
 	{
 		const std::string saved = test::SavedText(*StartedCamera());
 		EXPECT_THAT(saved, HasSubstr("<float name=\"relative minimum FOV\">-20</float>"));

@@ -8,7 +8,7 @@ using ::testing::HasSubstr;
 
 namespace render_tests
 {
-	class CompositePrimitive : public test::GLTest
+	class CompositePrimitiveTest : public test::GLTest
 	{
 	protected:
 		static std::string Piece(const std::string& shape, const std::string& offset, const std::string& scale,
@@ -41,7 +41,7 @@ namespace render_tests
 		}
 	};
 
-	TEST_F(CompositePrimitive, PiecesLoadInGroupsOfSixAndShareCachedMeshes)
+	TEST_F(CompositePrimitiveTest, PiecesLoadInGroupsOfSixAndShareCachedMeshes)
 	{
 		Composition* object = Composite(Piece("cube", "1 0 0", "1 1 1", "0 0 0") + Piece("CUBE", "0 2 0", "2 2 2", "0 0 90") +
 			Piece("Sphere", "0 0 3", "1 1 1", "0 0 0", 4, 6));
@@ -60,7 +60,7 @@ namespace render_tests
 		EXPECT_EQ(pieces[1].mesh, nullptr);
 	}
 
-	TEST_F(CompositePrimitive, AnUnknownShapeDrawsNothingAndAnIncompletePieceIsDropped)
+	TEST_F(CompositePrimitiveTest, AnUnknownShapeDrawsNothingAndAnIncompletePieceIsDropped)
 	{
 		testing::internal::CaptureStdout();
 		Composition* object = Composite(Piece("teapot", "0 0 0", "1 1 1", "0 0 0") + "<string>cube</string><int>1</int>");
@@ -78,7 +78,7 @@ namespace render_tests
 		EXPECT_EQ(nested->GetComponent<::CompositePrimitive>()->GetPieces().size(), 1u);
 	}
 
-	TEST_F(CompositePrimitive, PieceRotationsAreDegreesAndTheObjectsAreRadians)
+	TEST_F(CompositePrimitiveTest, PieceRotationsAreDegreesAndTheObjectsAreRadians)
 	{
 		glBindFramebuffer(GL_FRAMEBUFFER, 0);
 		UseProgram(0u);
@@ -122,7 +122,7 @@ namespace render_tests
 		glEnable(GL_CULL_FACE);
 	}
 
-	TEST_F(CompositePrimitive, StartPutsTheObjectOnTheDrawListForGood)
+	TEST_F(CompositePrimitiveTest, StartPutsTheObjectOnTheDrawListForGood)
 	{
 		Composition* object = Composite(Piece("cone", "0 0 0", "1 1 1", "0 0 0", 1, 8));
 		object->Start();

@@ -29,7 +29,7 @@ namespace render_tests
 		static void Follow(Composition&) { ++follows; }
 	};
 
-	class ConnectionReader : public test::GLTest
+	class ConnectionReaderTest : public test::GLTest
 	{
 	protected:
 		void SetUp() override
@@ -70,7 +70,7 @@ namespace render_tests
 		}
 	};
 
-	TEST_F(ConnectionReader, TheObjectRunsBetweenTheAnchorsAlongItsYAxis)
+	TEST_F(ConnectionReaderTest, TheObjectRunsBetweenTheAnchorsAlongItsYAxis)
 	{
 		const struct
 		{
@@ -96,7 +96,7 @@ namespace render_tests
 		EXPECT_NEAR(static_cast<float>(tiny.orientation.Length()), 1.0f, 1e-5f);
 	}
 
-	TEST_F(ConnectionReader, AfterAPhysicsStepTheObjectIsPlacedAndItsBodyFollows)
+	TEST_F(ConnectionReaderTest, AfterAPhysicsStepTheObjectIsPlacedAndItsBodyFollows)
 	{
 		Composition* rope = Rope();
 		EXPECT_EQ(FakeConnection::ghosts, 1) << "the body became a ghost at start";
@@ -109,7 +109,7 @@ namespace render_tests
 		EXPECT_EQ(FakeConnection::follows, 1);
 	}
 
-	TEST_F(ConnectionReader, WithoutADistanceConstraintOrPhysicsTheObjectStays)
+	TEST_F(ConnectionReaderTest, WithoutADistanceConstraintOrPhysicsTheObjectStays)
 	{
 		Composition* rope = Rope("7 7 7");
 		FakeConnection::connected = false;
@@ -121,7 +121,7 @@ namespace render_tests
 		EXPECT_EQ(FakeConnection::follows, 0);
 	}
 
-	TEST_F(ConnectionReader, ReadersJoinThePostStepListInStartOrderAndACopyIsOnNone)
+	TEST_F(ConnectionReaderTest, ReadersJoinThePostStepListInStartOrderAndACopyIsOnNone)
 	{
 		Composition* first = Rope();
 		Composition* second = Rope();

@@ -14,7 +14,7 @@ using ::testing::HasSubstr;
 
 namespace render_tests
 {
-	class Light : public test::GLTest
+	class LightTest : public test::GLTest
 	{
 	protected:
 		static std::string LightValues(const std::string& type, const std::string& direction = "0 -1 0",
@@ -33,7 +33,7 @@ namespace render_tests
 		}
 	};
 
-	TEST_F(Light, TypeNamesInAnyCaseChooseTheVolumeAndLightsWithoutOneOrHiddenDrawNothing)
+	TEST_F(LightTest, TypeNamesInAnyCaseChooseTheVolumeAndLightsWithoutOneOrHiddenDrawNothing)
 	{
 		const struct
 		{
@@ -62,7 +62,7 @@ namespace render_tests
 		EXPECT_THAT(test::SavedText(*Loaded(LightValues("omni"))), HasSubstr("<string name=\"type name\">OMNI</string>"));
 	}
 
-	TEST_F(Light, AnglesAreRadiansInMemoryAndDegreesInFiles)
+	TEST_F(LightTest, AnglesAreRadiansInMemoryAndDegreesInFiles)
 	{
 		::Light* light = Loaded(LightValues("OMNI", "0 2 0", "<float>90</float><float>45</float>"));
 		EXPECT_NEAR(light->GetAlphaAngle(), 1.5707963, 1e-6);
@@ -77,7 +77,7 @@ namespace render_tests
 		EXPECT_EQ(full->GetRadius(), 2.5f);
 	}
 
-	TEST_F(Light, StartListsTheLightAndItsOwnEntryAndDetachTakesBoth)
+	TEST_F(LightTest, StartListsTheLightAndItsOwnEntryAndDetachTakesBoth)
 	{
 		::Light* light = Loaded(LightValues("OMNI"));
 		light->owner->Start();
@@ -90,7 +90,7 @@ namespace render_tests
 		EXPECT_EQ(graphics->RenderEntries().Count(), 0u);
 	}
 
-	TEST_F(Light, TheLightsPositionReachesTheShaderInViewSpace)
+	TEST_F(LightTest, TheLightsPositionReachesTheShaderInViewSpace)
 	{
 		Composition* viewer = StartedObject(test::TransformXml("1 2 3") + test::CameraXml("0.3 -0.4 -1"), "Viewer");
 		::Camera* camera = viewer->GetComponent<::Camera>();
@@ -105,7 +105,7 @@ namespace render_tests
 		ExpectNear(Tuple3f(position[0], position[1], position[2]), camera->GetViewMatrix() * Tuple3f(0, 1, 0), 1e-5);
 	}
 
-	TEST_F(Light, TheVolumeHoldsTheEyeOnceTheNearPlaneCanReachIt)
+	TEST_F(LightTest, TheVolumeHoldsTheEyeOnceTheNearPlaneCanReachIt)
 	{
 		// Near clip 1 and 60 degrees over a 4:3 view: the near plane's corners are 1.3878 from the eye.
 		Composition* viewer = StartedObject(test::TransformXml("0 0 0") + test::CameraXml("0 0 -1", 1.0f), "Viewer");

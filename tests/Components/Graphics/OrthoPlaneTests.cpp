@@ -9,7 +9,7 @@ using ::testing::HasSubstr;
 
 namespace render_tests
 {
-	class OrthoPlane : public test::GLTest
+	class OrthoPlaneTest : public test::GLTest
 	{
 	protected:
 		// A plane whose box is the bounds and whose object sits at (x, y, z) with the given scale.
@@ -35,7 +35,7 @@ namespace render_tests
 		}
 	};
 
-	TEST_F(OrthoPlane, TheBoxIsLetterboxedIntoTheWindow)
+	TEST_F(OrthoPlaneTest, TheBoxIsLetterboxedIntoTheWindow)
 	{
 		const struct
 		{
@@ -56,7 +56,7 @@ namespace render_tests
 		}
 	}
 
-	TEST_F(OrthoPlane, PlanesListByTheirZWhenTheyStartLargerOnTopEqualNewerOnTop)
+	TEST_F(OrthoPlaneTest, PlanesListByTheirZWhenTheyStartLargerOnTopEqualNewerOnTop)
 	{
 		Composition* high = Plane("0 0 4 3", "0 0 2");
 		Composition* low = Plane("0 0 4 3", "0 0 1");
@@ -71,7 +71,7 @@ namespace render_tests
 		EXPECT_THAT(Overlays(), ElementsAre(low, high, top));
 	}
 
-	TEST_F(OrthoPlane, DrawsInItsBoxFacingEitherWayAndSetVisibleHidesIt)
+	TEST_F(OrthoPlaneTest, DrawsInItsBoxFacingEitherWayAndSetVisibleHidesIt)
 	{
 		// The unit plane scaled to the whole box, centred in it.
 		Composition* object = Plane("0 0 320 240", "160 120 0", "320 240 1");
@@ -97,7 +97,7 @@ namespace render_tests
 		glEnable(GL_DEPTH_TEST);
 	}
 
-	TEST_F(OrthoPlane, BoundsAreSavedAndABoxWithoutAreaIsReportedAndNotDrawn)
+	TEST_F(OrthoPlaneTest, BoundsAreSavedAndABoxWithoutAreaIsReportedAndNotDrawn)
 	{
 		EXPECT_THAT(test::SavedText(*Plane("1 2 3 4", "0 0 0")->GetComponent<::OrthoPlane>()),
 			HasSubstr("<Tuple4i name=\"bounds\">1 2 3 4</Tuple4i>"));

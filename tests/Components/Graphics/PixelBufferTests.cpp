@@ -32,7 +32,7 @@ namespace render_tests
 
 	using Pixels = std::vector<std::uint8_t>;
 
-	class PixelBuffer : public test::GLTest
+	class PixelBufferTest : public test::GLTest
 	{
 	protected:
 		static constexpr int kWidth = 4;
@@ -80,7 +80,7 @@ namespace render_tests
 		}
 	};
 
-	TEST_F(PixelBuffer, APointerAloneUploadsTheWholeBufferAndGetTexImageReadsItBack)
+	TEST_F(PixelBufferTest, APointerAloneUploadsTheWholeBufferAndGetTexImageReadsItBack)
 	{
 		::PixelBuffer* buffer = StartedBuffer();
 		const Pixels pixels = Numbered(kWidth, kHeight);
@@ -88,7 +88,7 @@ namespace render_tests
 		EXPECT_EQ(TextureContent(*buffer), pixels);
 	}
 
-	TEST_F(PixelBuffer, ARectangleIsReadFromItsPlaceInRowsOfThePitch)
+	TEST_F(PixelBufferTest, ARectangleIsReadFromItsPlaceInRowsOfThePitch)
 	{
 		::PixelBuffer* buffer = StartedBuffer();
 		Send(*buffer, Pixels(kWidth * kHeight * 4, 0));
@@ -106,7 +106,7 @@ namespace render_tests
 			}
 	}
 
-	TEST_F(PixelBuffer, RectanglesReachingOutsideAreClippedToTheBuffer)
+	TEST_F(PixelBufferTest, RectanglesReachingOutsideAreClippedToTheBuffer)
 	{
 		const Pixels canvas = Numbered(kWidth, kHeight);
 		const struct
@@ -137,7 +137,7 @@ namespace render_tests
 		}
 	}
 
-	TEST_F(PixelBuffer, DisplayBoundsGiveTheTextureMatrix)
+	TEST_F(PixelBufferTest, DisplayBoundsGiveTheTextureMatrix)
 	{
 		::PixelBuffer* buffer = StartedBuffer();
 		const struct
@@ -163,7 +163,7 @@ namespace render_tests
 		glMatrixMode(GL_MODELVIEW);
 	}
 
-	TEST_F(PixelBuffer, StartClampsAndReloadRepeatsAndAsksTheProducerForEverything)
+	TEST_F(PixelBufferTest, StartClampsAndReloadRepeatsAndAsksTheProducerForEverything)
 	{
 		RedrawCounter::Register();
 		::PixelBuffer* buffer = StartedBuffer("GL_RGBA", test::ComponentXml("RedrawCounter", ""));
@@ -187,7 +187,7 @@ namespace render_tests
 	}
 
 	// A pane started first resizes the buffer ("ResizeHud") and writes its page before the buffer starts.
-	TEST_F(PixelBuffer, ATextureMadeByAResizeBeforeStartIsKeptWithItsPixelsAndDeletedOnDetach)
+	TEST_F(PixelBufferTest, ATextureMadeByAResizeBeforeStartIsKeptWithItsPixelsAndDeletedOnDetach)
 	{
 		::PixelBuffer* buffer = MadeBuffer();
 		buffer->Resize(Tuple2<int>(kWidth, kHeight));
@@ -201,7 +201,7 @@ namespace render_tests
 		EXPECT_FALSE(glIsTexture(made));
 	}
 
-	TEST_F(PixelBuffer, FormatsResolveByNameAndAreSavedAsWritten)
+	TEST_F(PixelBufferTest, FormatsResolveByNameAndAreSavedAsWritten)
 	{
 		testing::internal::CaptureStdout();
 		::PixelBuffer* known = StartedBuffer("GL_BGRA");

@@ -12,7 +12,7 @@ using ::testing::HasSubstr;
 
 namespace render_tests
 {
-	class PointSprite : public test::GLTest
+	class PointSpriteTest : public test::GLTest
 	{
 	protected:
 		// A started sprite on an object at the position; the eye stays at the origin.
@@ -51,7 +51,7 @@ namespace render_tests
 		}
 	};
 
-	TEST_F(PointSprite, GroupIdsFollowFirstUseAndTextureKeysPackGroupAndIndex)
+	TEST_F(PointSpriteTest, GroupIdsFollowFirstUseAndTextureKeysPackGroupAndIndex)
 	{
 		::PointSprite* sprite = StartedSprite(false);
 		EXPECT_EQ(sprite->GetGroupId("smoke"), 0u);
@@ -68,7 +68,7 @@ namespace render_tests
 		EXPECT_EQ(sprite->FindTexture(::PointSprite::TextureKey(1, 1)), nullptr);
 	}
 
-	TEST_F(PointSprite, WithoutSortingEveryPointOfAGroupIsFarAndGroupsDrawInOrderOfCreation)
+	TEST_F(PointSpriteTest, WithoutSortingEveryPointOfAGroupIsFarAndGroupsDrawInOrderOfCreation)
 	{
 		::PointSprite* sprite = StartedSprite(false);
 		AddPoints(*sprite, "smoke", 0, {-1, -20, -5});
@@ -90,7 +90,7 @@ namespace render_tests
 		EXPECT_NE(sprite->FindSpriteGroup({0, 0, false}), nullptr) << "a cleared group stays";
 	}
 
-	TEST_F(PointSprite, SortingSplitsNearFromFarAndDrawsTheFarthestGroupFirst)
+	TEST_F(PointSpriteTest, SortingSplitsNearFromFarAndDrawsTheFarthestGroupFirst)
 	{
 		// The object is 10 from the eye: 100 squared.
 		::PointSprite* sprite = StartedSprite(true);
@@ -108,7 +108,7 @@ namespace render_tests
 		EXPECT_THAT(DepthOrder(*sprite).back(), std::pair(0u, 4.0f)) << "a farther near point does not move the group back";
 	}
 
-	TEST_F(PointSprite, EqualDistancesPutTheLaterFirst)
+	TEST_F(PointSpriteTest, EqualDistancesPutTheLaterFirst)
 	{
 		// Depth groups of three groups, all created at the object's distance and never moved.
 		::PointSprite* sprite = StartedSprite(true, "0 0 -3");
@@ -129,7 +129,7 @@ namespace render_tests
 		EXPECT_THAT(order, ElementsAre(far, tieSecond, tieFirst, sprite));
 	}
 
-	TEST_F(PointSprite, GroupsDrawWithTheirOwnBlendOrTheDefaultAndUnknownNamesAreZero)
+	TEST_F(PointSpriteTest, GroupsDrawWithTheirOwnBlendOrTheDefaultAndUnknownNamesAreZero)
 	{
 		testing::internal::CaptureStdout();
 		::PointSprite* sprite = StartedSprite(false, "0 0 -10",
@@ -161,7 +161,7 @@ namespace render_tests
 		glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 	}
 
-	TEST_F(PointSprite, DrawsTexturedPointsSkipsClearedGroupsAndBindsNothingForAnUnknownKey)
+	TEST_F(PointSpriteTest, DrawsTexturedPointsSkipsClearedGroupsAndBindsNothingForAnUnknownKey)
 	{
 		AddSearchPath(TW_TEST_DATA_DIR "Textures/");
 		::PointSprite* sprite = StartedSprite(false);
@@ -194,7 +194,7 @@ namespace render_tests
 		glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 	}
 
-	TEST_F(PointSprite, SavesWhatItLoadedAndFetchesItsTexturesAgainAfterADeviceLoss)
+	TEST_F(PointSpriteTest, SavesWhatItLoadedAndFetchesItsTexturesAgainAfterADeviceLoss)
 	{
 		AddSearchPath(TW_TEST_DATA_DIR "Textures/");
 		::PointSprite* sprite = StartedSprite(true, "0 0 -10", "<string>fire</string><string>GL_ONE</string><string>GL_ZERO</string>");

@@ -11,7 +11,7 @@ using ::testing::HasSubstr;
 // Named, not anonymous: the fixtures carry the names of the classes they test.
 namespace render_tests
 {
-	class Primitive : public test::GLTest
+	class PrimitiveTest : public test::GLTest
 	{
 	protected:
 		static std::string PlacedPrimitive(const std::string& shape, int stacks, int slices)
@@ -22,7 +22,7 @@ namespace render_tests
 		}
 	};
 
-TEST_F(Primitive, LoadsVisibleAndSavesTheClampedTessellation)
+TEST_F(PrimitiveTest, LoadsVisibleAndSavesTheClampedTessellation)
 {
 	Composition* object = MakeObject(PlacedPrimitive("sphere", 1, 9));
 	::Primitive* primitive = object->GetComponent<::Primitive>();
@@ -33,7 +33,7 @@ TEST_F(Primitive, LoadsVisibleAndSavesTheClampedTessellation)
 	EXPECT_THAT(saved, HasSubstr("<int name=\"slices\">9</int>"));
 }
 
-TEST_F(Primitive, StartListsTheRenderEntryAndDetachRemovesIt)
+TEST_F(PrimitiveTest, StartListsTheRenderEntryAndDetachRemovesIt)
 {
 	Composition* first = MakeObject(PlacedPrimitive("cube", 1, 1));
 	Composition* second = MakeObject(PlacedPrimitive("cone", 2, 8));
@@ -49,7 +49,7 @@ TEST_F(Primitive, StartListsTheRenderEntryAndDetachRemovesIt)
 	EXPECT_EQ(entries.First()->owner, second);
 }
 
-TEST_F(Primitive, DrawsOnlyWhenVisibleWithOrWithoutAShader)
+TEST_F(PrimitiveTest, DrawsOnlyWhenVisibleWithOrWithoutAShader)
 {
 	Composition* object = MakeObject(PlacedPrimitive("cylinder", 2, 8));
 	object->Start();

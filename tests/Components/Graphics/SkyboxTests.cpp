@@ -9,7 +9,7 @@ using ::testing::HasSubstr;
 
 namespace render_tests
 {
-	class Skybox : public test::GLTest
+	class SkyboxTest : public test::GLTest
 	{
 	protected:
 		Composition* StartedSky(bool reversed, float depth)
@@ -21,7 +21,7 @@ namespace render_tests
 		}
 	};
 
-	TEST_F(Skybox, SkiesListDeepestFirstAndALaterSkyBeforeAnEqualOne)
+	TEST_F(SkyboxTest, SkiesListDeepestFirstAndALaterSkyBeforeAnEqualOne)
 	{
 		Composition* near = StartedSky(false, 1.0f);
 		Composition* far = StartedSky(false, 5.0f);
@@ -33,7 +33,7 @@ namespace render_tests
 		EXPECT_EQ(graphics->Skies().Count(), 2u);
 	}
 
-	TEST_F(Skybox, WindingFollowsTheReverseFlagAndBothAreSaved)
+	TEST_F(SkyboxTest, WindingFollowsTheReverseFlagAndBothAreSaved)
 	{
 		const struct
 		{

@@ -36,11 +36,11 @@ namespace render_tests
 		}
 	};
 
-	using DiffuseTexture = TextureKind;
-	using SpecularTexture = TextureKind;
-	using EmissiveTexture = TextureKind;
+	using DiffuseTextureTest = TextureKind;
+	using SpecularTextureTest = TextureKind;
+	using EmissiveTextureTest = TextureKind;
 
-	TEST_F(DiffuseTexture, BindsUnitZeroAgainOnlyForAnotherTextureOrScale)
+	TEST_F(DiffuseTextureTest, BindsUnitZeroAgainOnlyForAnotherTextureOrScale)
 	{
 		::DiffuseTexture* first = Loaded<::DiffuseTexture>("DiffuseTexture", "rgb.png", "2 2");
 		::DiffuseTexture* same = Loaded<::DiffuseTexture>("DiffuseTexture", "rgb.png", "2 2");
@@ -53,7 +53,7 @@ namespace render_tests
 		EXPECT_TRUE(same->Update()) << "once unit 0 was switched off, the texture is bound again";
 	}
 
-	TEST_F(DiffuseTexture, SetTextureChangesTheImage)
+	TEST_F(DiffuseTextureTest, SetTextureChangesTheImage)
 	{
 		::DiffuseTexture* diffuse = Loaded<::DiffuseTexture>("DiffuseTexture", "rgb.png", "1 1");
 		Message change("SetTexture");
@@ -63,7 +63,7 @@ namespace render_tests
 		EXPECT_THAT(test::SavedText(*diffuse), HasSubstr("<string name=\"texture name\">rgba.png</string>"));
 	}
 
-	TEST_F(SpecularTexture, BindsUnitOneUnscaled)
+	TEST_F(SpecularTextureTest, BindsUnitOneUnscaled)
 	{
 		::SpecularTexture* specular = Loaded<::SpecularTexture>("SpecularTexture", "rgb.png", "4 4");
 		EXPECT_TRUE(specular->Update());
@@ -72,7 +72,7 @@ namespace render_tests
 		EXPECT_EQ(BoundTextures.emissive, 0u) << "specular and emissive maps share unit 1 but not their memory";
 	}
 
-	TEST_F(EmissiveTexture, SetEmissiveFactorReachesTheProgramAtTheNextDraw)
+	TEST_F(EmissiveTextureTest, SetEmissiveFactorReachesTheProgramAtTheNextDraw)
 	{
 		::EmissiveTexture* emissive = Loaded<::EmissiveTexture>("EmissiveTexture", "rgb.png", "1 1", "<float>0.25</float><bool>true</bool>");
 		GLint wrap = 0;

@@ -23,7 +23,7 @@ namespace render_tests
 {
 	using Rgba = std::array<unsigned char, 4>;
 
-	class Texture : public test::GLTest
+	class TextureTest : public test::GLTest
 	{
 	protected:
 		void SetUp() override
@@ -56,7 +56,7 @@ namespace render_tests
 	constexpr Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255}, kWhite{255, 255, 255, 255};
 	constexpr unsigned kRgba8 = 0x8058;
 
-TEST_F(Texture, FormatTextsCombineTheNamedValues)
+TEST_F(TextureTest, FormatTextsCombineTheNamedValues)
 {
 	const struct
 	{
@@ -76,7 +76,7 @@ TEST_F(Texture, FormatTextsCombineTheNamedValues)
 		EXPECT_EQ(ParseTextureFormat(format.text), format.value) << '"' << format.text << '"';
 }
 
-TEST_F(Texture, ImagesUploadInTheirOwnChannelOrder)
+TEST_F(TextureTest, ImagesUploadInTheirOwnChannelOrder)
 {
 	const struct
 	{
@@ -99,7 +99,7 @@ TEST_F(Texture, ImagesUploadInTheirOwnChannelOrder)
 	}
 }
 
-TEST_F(Texture, SixteenBitColourSurfacesAreConvertedToRgba)
+TEST_F(TextureTest, SixteenBitColourSurfacesAreConvertedToRgba)
 {
 	SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, 2, 1, 16, 0xF800, 0x07E0, 0x001F, 0);
 	Uint16* pixels = static_cast<Uint16*>(surface->pixels);
@@ -111,7 +111,7 @@ TEST_F(Texture, SixteenBitColourSurfacesAreConvertedToRgba)
 	glDeleteTextures(1, &entry.media.texture);
 }
 
-TEST_F(Texture, AnImageThatCannotBeLoadedGivesAPlaceholderAndADiagnostic)
+TEST_F(TextureTest, AnImageThatCannotBeLoadedGivesAPlaceholderAndADiagnostic)
 {
 	testing::internal::CaptureStdout();
 	const TextureEntry* entry = GetTexture("NoSuchImage.png", kRgba8, false);
@@ -125,7 +125,7 @@ TEST_F(Texture, AnImageThatCannotBeLoadedGivesAPlaceholderAndADiagnostic)
 	EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("\"NotAnImage.png\""));
 }
 
-TEST_F(Texture, DevicesFifosFoldersAndHugeFilesGiveAPlaceholderWithOneDiagnostic)
+TEST_F(TextureTest, DevicesFifosFoldersAndHugeFilesGiveAPlaceholderWithOneDiagnostic)
 {
 	test::ExpectEachRefusedWithOneDiagnostic(engine->userFolder, [](const std::string& path) {
 		testing::internal::CaptureStdout();
@@ -134,7 +134,7 @@ TEST_F(Texture, DevicesFifosFoldersAndHugeFilesGiveAPlaceholderWithOneDiagnostic
 	});
 }
 
-TEST_F(Texture, TheNameIsTheKeyWhateverTheFormatAndClamp)
+TEST_F(TextureTest, TheNameIsTheKeyWhateverTheFormatAndClamp)
 {
 	const TextureEntry* first = GetTexture("rgb.png", kRgba8, true);
 	const TextureEntry* second = GetTexture("rgb.png", 0x1907, false);
@@ -146,7 +146,7 @@ TEST_F(Texture, TheNameIsTheKeyWhateverTheFormatAndClamp)
 	EXPECT_EQ(TexParameter(*first, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
 }
 
-TEST_F(Texture, BindingPointsTheCurrentProgramsSamplerAtTheUnitUntilTheCacheIsReleased)
+TEST_F(TextureTest, BindingPointsTheCurrentProgramsSamplerAtTheUnitUntilTheCacheIsReleased)
 {
 	const unsigned program = GetShaderProgram("LightPassOmni")->media.program;
 	UseProgram(program);
@@ -175,7 +175,7 @@ TEST_F(Texture, BindingPointsTheCurrentProgramsSamplerAtTheUnitUntilTheCacheIsRe
 	EXPECT_EQ(GetTexture("rgb.png", kRgba8, false)->count, 1u) << "a fresh entry";
 }
 
-TEST_F(Texture, ScaleWithAZeroComponentFollowsTheObjectsSize)
+TEST_F(TextureTest, ScaleWithAZeroComponentFollowsTheObjectsSize)
 {
 	const struct
 	{
@@ -198,7 +198,7 @@ TEST_F(Texture, ScaleWithAZeroComponentFollowsTheObjectsSize)
 	}
 }
 
-TEST_F(Texture, ComponentLoadsDefaultsStartsListedAndSavesItsEntrysName)
+TEST_F(TextureTest, ComponentLoadsDefaultsStartsListedAndSavesItsEntrysName)
 {
 	Composition* object = MakeObject(test::ComponentXml("Texture", "<string>rgb.png</string><string>GL_RGBA8</string>"));
 	::Texture* texture = object->GetComponent<::Texture>();
@@ -223,7 +223,7 @@ TEST_F(Texture, ComponentLoadsDefaultsStartsListedAndSavesItsEntrysName)
 	EXPECT_EQ(graphics->Textures().Count(), 0u) << "a second detach changes nothing";
 }
 
-TEST_F(Texture, ASaveAndReloadKeepsTheClampFlagScaleAndEmissiveFactor)
+TEST_F(TextureTest, ASaveAndReloadKeepsTheClampFlagScaleAndEmissiveFactor)
 {
 	const struct
 	{
@@ -260,7 +260,7 @@ TEST_F(Texture, ASaveAndReloadKeepsTheClampFlagScaleAndEmissiveFactor)
 	}
 }
 
-TEST_F(Texture, SetTextureOutlastsADeviceLossAndIsSaved)
+TEST_F(TextureTest, SetTextureOutlastsADeviceLossAndIsSaved)
 {
 	Composition* object = StartedObject(test::ComponentXml("DiffuseTexture", "<string>rgb.png</string><string>GL_RGBA8</string>"));
 	object->HandleMessage(Message("SetTexture").AddArgument(std::string("rgba.png")));

@@ -8,7 +8,7 @@
 
 namespace render_tests
 {
-	class TextureTransform : public test::GLTest
+	class TextureTransformTest : public test::GLTest
 	{
 	protected:
 		// Where the texture matrix now in force takes the texture coordinate t.
@@ -27,7 +27,7 @@ namespace render_tests
 		}
 	};
 
-	TEST_F(TextureTransform, MatrixScalesAboutTheOriginAndTurnsAboutTheCentre)
+	TEST_F(TextureTransformTest, MatrixScalesAboutTheOriginAndTurnsAboutTheCentre)
 	{
 		const struct
 		{
@@ -53,7 +53,7 @@ namespace render_tests
 		}
 	}
 
-	TEST_F(TextureTransform, MessagesChangeWhatTheNextDrawUses)
+	TEST_F(TextureTransformTest, MessagesChangeWhatTheNextDrawUses)
 	{
 		Composition* object = Started("<Tuple2f>0 0</Tuple2f><Tuple3f>1 1 1</Tuple3f><Tuple2f>0 0</Tuple2f>");
 		Message scale("SetTextureScale");

@@ -14,7 +14,7 @@ namespace
 
 	// Rest 5 of 10, inhale approaches 20 (asymptote 2), a full breath bursts twice as strong;
 	// particles 10 to 20.
-	constexpr const char* kLungs = "<float>1</float><float>100</float><float>2</float><float>5</float><float>10</float>"
+	constexpr const char* kLungsXml = "<float>1</float><float>100</float><float>2</float><float>5</float><float>10</float>"
 		"<float>2</float><float>1</float><float>3</float><unsigned>10</unsigned><unsigned>20</unsigned>"
 		"<Tuple3f>1 1 1</Tuple3f><Tuple3f>2 2 2</Tuple3f>";
 
@@ -27,8 +27,8 @@ namespace
 
 	Player AddPlayer(BreathWorld& world, bool withFullBlow = false)
 	{
-		std::initializer_list<std::pair<unsigned, std::string>> lungsOnly = {{Lungs::TypeId(), kLungs}};
-		std::initializer_list<std::pair<unsigned, std::string>> withBlow = {{Lungs::TypeId(), kLungs}, {Blow::TypeId(), BreathWorld::BlowValues(0)}};
+		std::initializer_list<std::pair<unsigned, std::string>> lungsOnly = {{Lungs::TypeId(), kLungsXml}};
+		std::initializer_list<std::pair<unsigned, std::string>> withBlow = {{Lungs::TypeId(), kLungsXml}, {Blow::TypeId(), BreathWorld::BlowValues(0)}};
 		const Object object = world.AddPlayer(withFullBlow ? withBlow : lungsOnly);
 		test::MessageLog& log = test::Listen(object, {"LungsPercentage", "StartGust", "ParticleBurst", "ParticleActivate", "AdjustFOVPercent"});
 		return {object, object.object->GetComponent<Lungs>(), &log};

@@ -61,7 +61,7 @@ namespace
 		return turret;
 	}
 
-	Object AddPlayer(MotionWorld& world, const Tuple3f& position)
+	Object AddShotPlayer(MotionWorld& world, const Tuple3f& position)
 	{
 		return world.AddMoving(0, "", position, Tuple3f(), false, "Player");
 	}
@@ -80,7 +80,7 @@ namespace
 		{
 			MotionWorld world;
 			const Object turret = AddTurret(c.range);
-			AddPlayer(world, Tuple3f(c.distance, 1, 0));
+			AddShotPlayer(world, Tuple3f(c.distance, 1, 0));
 			world.Frame();
 			EXPECT_EQ(ShotsOf(turret).size(), c.shots) << c.distance << " " << c.range;
 		}
@@ -90,7 +90,7 @@ namespace
 	{
 		MotionWorld world;
 		const Object turret = AddTurret(1000.0f);
-		const Object player = AddPlayer(world, Tuple3f(10, 1, 0));
+		const Object player = AddShotPlayer(world, Tuple3f(10, 1, 0));
 		for (int frame = 0; frame < 320; ++frame)
 		{
 			const float angle = 0.05f * static_cast<float>(frame);
@@ -121,7 +121,7 @@ namespace
 		world.Frame(10);
 		EXPECT_TRUE(ShotsOf(turret).empty());
 		EXPECT_EQ(MotionWorld::OrientationOf(turret), Quaternion());
-		AddPlayer(world, Tuple3f(0, 1, 10));
+		AddShotPlayer(world, Tuple3f(0, 1, 10));
 		world.Frame();
 		ASSERT_EQ(ShotsOf(turret).size(), 1u);
 		EXPECT_LT((ShotsOf(turret)[0].aim - Tuple3f(0, 0.49f, 1)).Length(), 1e-5);
@@ -134,7 +134,7 @@ namespace
 		{
 			MotionWorld world;
 			const Object turret = AddTurret(1000.0f, speed, 0);
-			AddPlayer(world, Tuple3f(5, 1, 0));
+			AddShotPlayer(world, Tuple3f(5, 1, 0));
 			MotionWorld::PausePhysics(paused);
 			world.Frame(5);
 			EXPECT_TRUE(ShotsOf(turret).empty()) << speed;

@@ -26,7 +26,7 @@ namespace
 		spawner.object->AddComponent(Transform::TypeId());
 		return spawner;
 	}
-	Object AddPlayer(const Tuple3f& position)
+	Object AddSpawnerPlayer(const Tuple3f& position)
 	{
 		const Object player = CreateObject("Player");
 		player.object->AddComponent(Transform::TypeId());
@@ -48,7 +48,7 @@ namespace
 		for (const Case& c : cases)
 		{
 			StoredMessageWorld world;
-			AddPlayer(Tuple3f(c.playerX, 0, 0));
+			AddSpawnerPlayer(Tuple3f(c.playerX, 0, 0));
 			AddSpawner(world, c.interval, 5.0f, "0 0 1", c.maxSpawned).object->Start();
 			world.Frame(c.frames);
 			EXPECT_EQ(ObjectIdsByName("Imp").size(), c.spawned) << c.interval << " ms, " << c.frames << " frames, x " << c.playerX;
@@ -62,7 +62,7 @@ namespace
 		for (const unsigned interval : {0u, 100u})
 		{
 			StoredMessageWorld world;
-			AddPlayer(Tuple3f(1, 0, 0));
+			AddSpawnerPlayer(Tuple3f(1, 0, 0));
 			const std::string folder = world.engine.userFolder.Path();
 			for (const std::string& archetype : {folder + "Missing.xml", folder, std::string("/dev/zero")})
 			{
@@ -90,7 +90,7 @@ namespace
 		for (const auto& [direction, position] : cases)
 		{
 			StoredMessageWorld world;
-			AddPlayer(Tuple3f(1, 0, 0));
+			AddSpawnerPlayer(Tuple3f(1, 0, 0));
 			Object spawner{};
 			const std::string printed = Printed([&] { spawner = AddSpawner(world, 0, 5.0f, direction, 1); });
 			EXPECT_EQ(printed.find("\"spawnDir\" has no direction") != std::string::npos, direction == "0 0 0");
@@ -106,7 +106,7 @@ namespace
 	TEST(Spawner, TurnsTheSpawnByTheAngleBetweenItselfAndTheSpawnSeenFromTheOrigin)
 	{
 		StoredMessageWorld world;
-		AddPlayer(Tuple3f(4.5f, 0, 0));
+		AddSpawnerPlayer(Tuple3f(4.5f, 0, 0));
 		const Object spawner = AddSpawner(world, 0, 5.0f, "0 0 1", 1);
 		spawner.object->GetComponent<Transform>()->SetWorldPosition(Tuple3f(4, 0, 0));
 		spawner.object->Start();
@@ -147,7 +147,7 @@ namespace
 	TEST(Spawner, ASpawnOutlivingItsSpawnerIsHarmless)
 	{
 		StoredMessageWorld world;
-		AddPlayer(Tuple3f(1, 0, 0));
+		AddSpawnerPlayer(Tuple3f(1, 0, 0));
 		const Object spawner = AddSpawner(world, 0, 5.0f, "0 0 1", 3);
 		spawner.object->Start();
 		world.Frame();
@@ -162,7 +162,7 @@ namespace
 	TEST(Spawner, ADestroyedSpawnFreesItsPlace)
 	{
 		StoredMessageWorld world;
-		AddPlayer(Tuple3f(1, 0, 0));
+		AddSpawnerPlayer(Tuple3f(1, 0, 0));
 		const Object spawner = AddSpawner(world, 0, 5.0f, "0 0 1", 1);
 		spawner.object->Start();
 		world.Frame(3);
@@ -179,7 +179,7 @@ namespace
 		const Object spawner = AddSpawner(world, 1000, 5.0f, "0 0 1", 1);
 		spawner.object->Start();
 		world.Frame(70);
-		AddPlayer(Tuple3f(1, 0, 0));
+		AddSpawnerPlayer(Tuple3f(1, 0, 0));
 		world.Frame();
 		EXPECT_EQ(ObjectIdsByName("Imp").size(), 1u);
 	}

@@ -84,11 +84,11 @@ namespace
 		unsigned floorId = 77;
 	};
 
-	class CharacterController : public CharacterController_
+	class CharacterControllerTest : public CharacterController_
 	{
 	};
 
-	TEST_F(CharacterController, LoadDerivesTheAirTables)
+	TEST_F(CharacterControllerTest, LoadDerivesTheAirTables)
 	{
 		EXPECT_FLOAT_EQ(Controller().airMaxSpeed[::CharacterController::kBackward], 1.0f);
 		EXPECT_FLOAT_EQ(Controller().airAcceleration[::CharacterController::kSideways], 7.5f);
@@ -96,7 +96,7 @@ namespace
 		EXPECT_TRUE(Controller().IsAirborne());
 	}
 
-	TEST_F(CharacterController, SavesItsThirteenValuesAndReloadsToTheSameText)
+	TEST_F(CharacterControllerTest, SavesItsThirteenValuesAndReloadsToTheSameText)
 	{
 		const std::string saved = PhysicsComponentWorld::Saved(Controller());
 		EXPECT_NE(saved.find(">0.16<"), std::string::npos) << saved;
@@ -104,7 +104,7 @@ namespace
 		PhysicsComponentWorld::ExpectSavedTextReloads(Controller(), CreateObject("Reloaded"));
 	}
 
-	TEST_F(CharacterController, MovingWhileFallingKeepsTheFallSpeed)
+	TEST_F(CharacterControllerTest, MovingWhileFallingKeepsTheFallSpeed)
 	{
 		for (const char* message : {"MoveForward", "Strafe"})
 		{
@@ -115,7 +115,7 @@ namespace
 		}
 	}
 
-	TEST_F(CharacterController, JumpNeedsGroundFirmerThanTheThreshold)
+	TEST_F(CharacterControllerTest, JumpNeedsGroundFirmerThanTheThreshold)
 	{
 		const float steepest = std::sqrt(1.0f - 0.05f * 0.05f);
 		const struct
@@ -140,7 +140,7 @@ namespace
 		}
 	}
 
-	TEST_F(CharacterController, NoJumpInTheAirOrBeforeAFrameOfContact)
+	TEST_F(CharacterControllerTest, NoJumpInTheAirOrBeforeAFrameOfContact)
 	{
 		Send("Jump", 0.0f);
 		Touch(Tuple3f(0, 1, 0));
@@ -158,7 +158,7 @@ namespace
 		EXPECT_TRUE(Controller().IsAirborne());
 	}
 
-	TEST_F(CharacterController, MovesAlongTheCameraUpToTheMaximum)
+	TEST_F(CharacterControllerTest, MovesAlongTheCameraUpToTheMaximum)
 	{
 		Land(Tuple3f(0, 1, 0));
 		const float dt = world.Settings().timeStep;
@@ -192,7 +192,7 @@ namespace
 		}
 	}
 
-	TEST_F(CharacterController, HoldingAMoveReachesTheMaximumAndDoesNotBrakeAFasterBody)
+	TEST_F(CharacterControllerTest, HoldingAMoveReachesTheMaximumAndDoesNotBrakeAFasterBody)
 	{
 		Land(Tuple3f(0, 1, 0));
 		for (int frame = 0; frame < 20; ++frame)
@@ -205,7 +205,7 @@ namespace
 		EXPECT_FLOAT_EQ(Body().velocity.z, 9.0f) << "neither clamped nor decelerated";
 	}
 
-	TEST_F(CharacterController, DeceleratesOnTheGroundWithoutInputOnly)
+	TEST_F(CharacterControllerTest, DeceleratesOnTheGroundWithoutInputOnly)
 	{
 		Body().velocity = Tuple3f(3, 1, 4);
 		Controller().Update();
@@ -223,7 +223,7 @@ namespace
 		EXPECT_FLOAT_EQ(Body().velocity.x, 0.0f);
 	}
 
-	TEST_F(CharacterController, CrouchShrinksAndLowersThenUncrouchRestores)
+	TEST_F(CharacterControllerTest, CrouchShrinksAndLowersThenUncrouchRestores)
 	{
 		Land(Tuple3f(0, 1, 0));
 		Transform& transform = *player.object->GetComponent<Transform>();
@@ -242,7 +242,7 @@ namespace
 		EXPECT_NEAR(transform.GetWorldPosition().y, standingY, 1e-4);
 	}
 
-	TEST_F(CharacterController, ACrouchTimeOfZeroCrouchesAtOnce)
+	TEST_F(CharacterControllerTest, ACrouchTimeOfZeroCrouchesAtOnce)
 	{
 		std::string values = kControllerValues;
 		values.replace(values.find("<float>0.16</float>"), 19, "<float>0</float>");
@@ -260,7 +260,7 @@ namespace
 		EXPECT_NEAR(transform.GetWorldPosition().y, standingY, 1e-5);
 	}
 
-	TEST_F(CharacterController, FacesTheCameraAndKeepsTheBodyAwake)
+	TEST_F(CharacterControllerTest, FacesTheCameraAndKeepsTheBodyAwake)
 	{
 		Look(player, Tuple3f(1, 0, 0));
 		Body().Sleep();

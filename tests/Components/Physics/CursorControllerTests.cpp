@@ -91,11 +91,11 @@ namespace
 		Object crate;
 	};
 
-	class CursorController : public CursorController_
+	class CursorControllerTest : public CursorController_
 	{
 	};
 
-	TEST_F(CursorController, GrabDragsTheBodyToWithinTheSlackOfTheTarget)
+	TEST_F(CursorControllerTest, GrabDragsTheBodyToWithinTheSlackOfTheTarget)
 	{
 		Frame();
 		EXPECT_EQ(Controller().GetSelectedBody(), &Crate());
@@ -112,7 +112,7 @@ namespace
 		EXPECT_GT(Crate().GetPosition().x, 2.0f);
 	}
 
-	TEST_F(CursorController, ABodyWithinTheSlackIsNotPulled)
+	TEST_F(CursorControllerTest, ABodyWithinTheSlackIsNotPulled)
 	{
 		Frame();
 		cursor.object->HandleMessage(Message("GrabSelectedBody"));
@@ -123,7 +123,7 @@ namespace
 		EXPECT_FLOAT_EQ(Crate().GetPosition().z, -5.0f);
 	}
 
-	TEST_F(CursorController, AGrabOutlastsAMissAndEndsWithARelease)
+	TEST_F(CursorControllerTest, AGrabOutlastsAMissAndEndsWithARelease)
 	{
 		cursor.object->HandleMessage(Message("ReleaseConstrainedBody"));
 		cursor.object->HandleMessage(Message("GrabSelectedBody"));
@@ -145,7 +145,7 @@ namespace
 		EXPECT_EQ(world->Resolution().inactiveConstraints.Count(), 1u);
 	}
 
-	TEST_F(CursorController, LetsGoWhenTheGrabbedObjectIsGone)
+	TEST_F(CursorControllerTest, LetsGoWhenTheGrabbedObjectIsGone)
 	{
 		Frame();
 		cursor.object->HandleMessage(Message("GrabSelectedBody"));
@@ -157,7 +157,7 @@ namespace
 		EXPECT_EQ(ActiveRows(), 0u);
 	}
 
-	TEST_F(CursorController, RemovalErasesTheRow)
+	TEST_F(CursorControllerTest, RemovalErasesTheRow)
 	{
 		Frame();
 		cursor.object->HandleMessage(Message("GrabSelectedBody"));

@@ -50,11 +50,11 @@ namespace
 		Object second;
 	};
 
-	class GlobalConnection : public GlobalConnection_
+	class GlobalConnectionTest : public GlobalConnection_
 	{
 	};
 
-	TEST_F(GlobalConnection, FirstRemoteInitJoinsTheTwoBodiesOnce)
+	TEST_F(GlobalConnectionTest, FirstRemoteInitJoinsTheTwoBodiesOnce)
 	{
 		const Object holder = AddConnectionObject();
 		::GlobalConnection& component = ConnectionOf(holder);
@@ -73,7 +73,7 @@ namespace
 		EXPECT_EQ(ActiveRows(), 1u);
 	}
 
-	TEST_F(GlobalConnection, TheRopeHoldsTheHangingBody)
+	TEST_F(GlobalConnectionTest, TheRopeHoldsTheHangingBody)
 	{
 		const Object holder = AddConnectionObject();
 		RigidBody& anchor = PhysicsComponentWorld::RigidBodyOf(first);
@@ -89,7 +89,7 @@ namespace
 		EXPECT_LT(distance, 2.1f);
 	}
 
-	TEST_F(GlobalConnection, ADestroyedBodyLeavesTheRopeAndTheNextBodyIsNotPulled)
+	TEST_F(GlobalConnectionTest, ADestroyedBodyLeavesTheRopeAndTheNextBodyIsNotPulled)
 	{
 		const Object holder = AddConnectionObject();
 		ASSERT_TRUE(Listed(ConnectionOf(holder)));
@@ -110,7 +110,7 @@ namespace
 		EXPECT_EQ(ActiveRows(), 0u);
 	}
 
-	TEST_F(GlobalConnection, DisconnectAndConnectAlternateAndRepeatsAreHarmless)
+	TEST_F(GlobalConnectionTest, DisconnectAndConnectAlternateAndRepeatsAreHarmless)
 	{
 		const Object holder = AddConnectionObject();
 		::GlobalConnection& component = ConnectionOf(holder);
@@ -135,7 +135,7 @@ namespace
 		}
 	}
 
-	TEST_F(GlobalConnection, ConnectWithAnIdRejoinsToAnotherBody)
+	TEST_F(GlobalConnectionTest, ConnectWithAnIdRejoinsToAnotherBody)
 	{
 		const Object holder = AddConnectionObject();
 		const Object third = world.AddBodyObject("Third", Tuple3f(0, -2, 0));
@@ -149,7 +149,7 @@ namespace
 		EXPECT_TRUE(Listed(ConnectionOf(holder)));
 	}
 
-	TEST_F(GlobalConnection, UnknownIdsOrKindsConnectNothing)
+	TEST_F(GlobalConnectionTest, UnknownIdsOrKindsConnectNothing)
 	{
 		const struct
 		{
@@ -173,7 +173,7 @@ namespace
 		}
 	}
 
-	TEST_F(GlobalConnection, SaveWritesWhatLoadReads)
+	TEST_F(GlobalConnectionTest, SaveWritesWhatLoadReads)
 	{
 		const Object holder = AddConnectionObject();
 		const std::string saved = PhysicsComponentWorld::Saved(ConnectionOf(holder));
@@ -190,7 +190,7 @@ namespace
 		EXPECT_EQ(PhysicsComponentWorld::Saved(loaded), saved);
 	}
 
-	TEST_F(GlobalConnection, ACloneOwnsACopyOfTheConnection)
+	TEST_F(GlobalConnectionTest, ACloneOwnsACopyOfTheConnection)
 	{
 		const Object holder = AddConnectionObject();
 		::GlobalConnection& original = ConnectionOf(holder);
@@ -202,7 +202,7 @@ namespace
 		EXPECT_EQ(copy.GetConnection()->bodyA, nullptr);
 	}
 
-	TEST_F(GlobalConnection, RemovalUnlistsAndErasesTheRows)
+	TEST_F(GlobalConnectionTest, RemovalUnlistsAndErasesTheRows)
 	{
 		const Object holder = AddConnectionObject();
 		holder.object->RemoveComponent("GlobalConnection");
@@ -217,7 +217,7 @@ namespace
 
 namespace
 {
-	TEST_F(GlobalConnection, AConnectionReaderHangsItsObjectAlongTheRope)
+	TEST_F(GlobalConnectionTest, AConnectionReaderHangsItsObjectAlongTheRope)
 	{
 		ConnectionReader::Register();
 		// The rope's own object carries the reader: it becomes the visible rope.

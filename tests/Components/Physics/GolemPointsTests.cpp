@@ -90,18 +90,18 @@ namespace
 		ReeledInCounter* counter = nullptr;
 	};
 
-	class GolemPoints : public GolemPoints_
+	class GolemPointsTest : public GolemPoints_
 	{
 	};
 
-	TEST_F(GolemPoints, SaveWritesReelTimeAndDamp)
+	TEST_F(GolemPointsTest, SaveWritesReelTimeAndDamp)
 	{
 		EXPECT_NE(PhysicsComponentWorld::Saved(*points).find("reelTime"), std::string::npos);
 		EXPECT_NE(PhysicsComponentWorld::Saved(*points).find("damp"), std::string::npos);
 		EXPECT_FLOAT_EQ(points->damp, 0.5f);
 	}
 
-	TEST_F(GolemPoints, PointsFollowTheirBonesInTheWorld)
+	TEST_F(GolemPointsTest, PointsFollowTheirBonesInTheWorld)
 	{
 		// A point one unit along model x beside "Hand": in the hand's frame it lies along its z.
 		SetPoints({{Tuple3f(1, 2, 0), "Hand"}, {Tuple3f(0, 0, 3), "Foot"}});
@@ -122,7 +122,7 @@ namespace
 		EXPECT_NEAR(hand.anchor->velocity.x, 0.0f, 1e-3f);
 	}
 
-	TEST_F(GolemPoints, UnknownBoneKeepsThePointOnTheObjectFrame)
+	TEST_F(GolemPointsTest, UnknownBoneKeepsThePointOnTheObjectFrame)
 	{
 		SetPoints({{Tuple3f(0, 5, 0), "Tail"}});
 		ASSERT_EQ(points->GetPoints().size(), 1u);
@@ -131,7 +131,7 @@ namespace
 		EXPECT_NEAR(points->GetPoints()[0]->frame.GetWorldPosition().x, 10.0f, 1e-5f);
 	}
 
-	TEST_F(GolemPoints, AttachChoosesTheNearestFreePointAndTheEarlierOnATie)
+	TEST_F(GolemPointsTest, AttachChoosesTheNearestFreePointAndTheEarlierOnATie)
 	{
 		SetPoints({{Tuple3f(0, 0, 1), "Foot"}, {Tuple3f(0, 0, -1), "Foot"}, {Tuple3f(0, 0, 1), "Foot"}});
 		const Object first = AddLoose("First", Tuple3f(10, 0, 4));
@@ -154,7 +154,7 @@ namespace
 		EXPECT_EQ(points->GetObjectPointPosition(fourth.id), Tuple3f());
 	}
 
-	TEST_F(GolemPoints, ReelingEndsOnAnExactZeroTimerAndSendsReeledInOnce)
+	TEST_F(GolemPointsTest, ReelingEndsOnAnExactZeroTimerAndSendsReeledInOnce)
 	{
 		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(TieStone());
 		const ::GolemPoints::Point& point = *points->GetPoints()[0];
@@ -184,7 +184,7 @@ namespace
 		EXPECT_EQ(body.velocity, Tuple3f(1, 1, 1) * 0.0625f);
 	}
 
-	TEST_F(GolemPoints, AReelOfNoTimeEndsInTheFirstUpdateWithOneReeledIn)
+	TEST_F(GolemPointsTest, AReelOfNoTimeEndsInTheFirstUpdateWithOneReeledIn)
 	{
 		for (const float reelTime : {0.0f, -1.0f})
 		{
@@ -204,7 +204,7 @@ namespace
 		}
 	}
 
-	TEST_F(GolemPoints, RagdollStopsAndRestartsTheReeling)
+	TEST_F(GolemPointsTest, RagdollStopsAndRestartsTheReeling)
 	{
 		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(TieStone());
 		const ::GolemPoints::Point& point = *points->GetPoints()[0];
@@ -224,7 +224,7 @@ namespace
 		EXPECT_TRUE(Listed(point.rope));
 	}
 
-	TEST_F(GolemPoints, ReleaseLetsTheObjectGoAndFreesThePoint)
+	TEST_F(GolemPointsTest, ReleaseLetsTheObjectGoAndFreesThePoint)
 	{
 		const Object stone = TieStone();
 		const Object pebble = AddLoose("Pebble", Tuple3f(10, -5, 0));
@@ -235,7 +235,7 @@ namespace
 		EXPECT_EQ(points->AttachObject(pebble.id), 0);
 	}
 
-	TEST_F(GolemPoints, ReleaseAllDetachesEveryRopeAndClearsTheMap)
+	TEST_F(GolemPointsTest, ReleaseAllDetachesEveryRopeAndClearsTheMap)
 	{
 		SetPoints({{Tuple3f(0, 0, 0), "Foot"}, {Tuple3f(0, 1, 0), "Hand"}});
 		const Object stone = AddLoose("Stone", Tuple3f(10, -4, 0));

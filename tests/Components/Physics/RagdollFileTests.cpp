@@ -12,7 +12,7 @@
 namespace
 {
 	using test::ModelFileWriter;
-	using Bytes = ModelFileWriter::Bytes;
+	using RagdollBytes = ModelFileWriter::Bytes;
 
 	// A chunk of a kind the reader does not know.
 	constexpr std::uint32_t kOtherTag = 0x6C697465;
@@ -42,7 +42,7 @@ namespace
 		for (std::size_t i = 0; i < bones.size(); ++i)
 			walk.tracks.push_back({{0.0f, {}, {}}, {1.0f, {1, 2, 3}, {}}});
 		ModelFileWriter writer;
-		writer.PatternMesh(1, {0, 1, 2}, 3).Chunk(kOtherTag, Bytes(13, 7)).AnimationChunk(walk).Skeleton(bones);
+		writer.PatternMesh(1, {0, 1, 2}, 3).Chunk(kOtherTag, RagdollBytes(13, 7)).AnimationChunk(walk).Skeleton(bones);
 		return writer;
 	}
 }
@@ -52,14 +52,14 @@ TEST(RagdollFile, SkeletonIsReadAloneOrFromAModelFileWithParentsLinked)
 	const std::vector<test::RagdollBoneEntry> skeleton = test::FiveBoneSkeleton();
 	const struct
 	{
-		Bytes file;
+		RagdollBytes file;
 		const char* what;
 	} cases[] = {
 		{test::RagdollFileBytes(skeleton), "a skeleton alone"},
 		{ModelAround(skeleton).Build(), "mesh, other chunk, animation, skeleton"},
 		{ModelAround(skeleton).EndMarker().Build(), "with an end marker"},
-		{ModelAround(skeleton).EndMarker().Chunk(kOtherTag, 1000, Bytes(3)).Build(), "nothing after the end marker is read"},
-		{ModelFileWriter().Chunk(kOtherTag, {}).Skeleton(skeleton).Chunk(1, Bytes(40)).Chunk(kOtherTag, Bytes(1)).Build(),
+		{ModelAround(skeleton).EndMarker().Chunk(kOtherTag, 1000, RagdollBytes(3)).Build(), "nothing after the end marker is read"},
+		{ModelFileWriter().Chunk(kOtherTag, {}).Skeleton(skeleton).Chunk(1, RagdollBytes(40)).Chunk(kOtherTag, RagdollBytes(1)).Build(),
 			"unknown chunks in any number"},
 		{ModelFileWriter().AnimationChunk({"idle", 1.0f, {{}, {}}}).PatternMesh(4, {}, 0).PatternMesh(0, {0, 0, 0}, 1)
 				.Skeleton(skeleton).Build(),
@@ -89,16 +89,16 @@ TEST(RagdollFile, DamagedFilesAreRefusedNamingChunkAndFault)
 		return test::RagdollFileBytes(bones);
 	};
 	const auto skeletonBody = [](std::uint32_t count) {
-		Bytes body;
+		RagdollBytes body;
 		ModelFileWriter::U32(body, count);
 		return body;
 	};
-	Bytes twoSkeletons = ModelFileWriter().Skeleton(good).Skeleton(good).Build();
-	Bytes longName = test::RagdollFileBytes({{std::string(128, 'x'), 0, {}, {}, {}, {}}});
-	Bytes badMesh;
+	RagdollBytes twoSkeletons = ModelFileWriter().Skeleton(good).Skeleton(good).Build();
+	RagdollBytes longName = test::RagdollFileBytes({{std::string(128, 'x'), 0, {}, {}, {}, {}}});
+	RagdollBytes badMesh;
 	ModelFileWriter::U32(badMesh, 1);
 	ModelFileWriter::U32(badMesh, 0x40000000);
-	Bytes badAnimation;
+	RagdollBytes badAnimation;
 	ModelFileWriter::Name(badAnimation, "run");
 	ModelFileWriter::F32(badAnimation, 1.0f);
 	ModelFileWriter::U32(badAnimation, 1);
@@ -106,13 +106,13 @@ TEST(RagdollFile, DamagedFilesAreRefusedNamingChunkAndFault)
 
 	const struct
 	{
-		Bytes file;
+		RagdollBytes file;
 		const char* problem;
 	} cases[] = {
-		{Bytes(7), "file at byte 0: shorter than its 8-byte header"},
-		{Bytes(8), "there is no skeleton chunk"},
+		{RagdollBytes(7), "file at byte 0: shorter than its 8-byte header"},
+		{RagdollBytes(8), "there is no skeleton chunk"},
 		{ModelFileWriter().PatternMesh(0, {0, 0, 0}, 1).EndMarker().Skeleton(good).Build(), "there is no skeleton chunk"},
-		{ModelFileWriter().Chunk(kOtherTag, 100, Bytes(99)).Build(), "chunk at byte 8: its size 100 runs past the end of the file"},
+		{ModelFileWriter().Chunk(kOtherTag, 100, RagdollBytes(99)).Build(), "chunk at byte 8: its size 100 runs past the end of the file"},
 		{twoSkeletons, "a second skeleton chunk"},
 		{ModelFileWriter().Chunk(ModelFile::kSkeletonTag, skeletonBody(0)).Build(), "skeleton chunk at byte 8: the skeleton has no bones"},
 		{ModelFileWriter().Chunk(ModelFile::kSkeletonTag, skeletonBody(0xFFFFFFFF)).Build(),
@@ -128,7 +128,7 @@ TEST(RagdollFile, DamagedFilesAreRefusedNamingChunkAndFault)
 		{ModelFileWriter().Chunk(ModelFile::kMeshTag, badMesh).Skeleton(good).Build(), "mesh chunk at byte 8: 1073741824 indices"},
 		{ModelFileWriter().Chunk(ModelFile::kAnimationTag, badAnimation).Skeleton(good).Build(),
 			"animation chunk \"run\" at byte 8: 2 keys of track 0 (count at byte 28) do not fit in the chunk"},
-		{ModelFileWriter().Skeleton(good).Chunk(ModelFile::kMeshTag, 9, Bytes(9)).Build(), "mesh chunk at byte 355: ends at byte"},
+		{ModelFileWriter().Skeleton(good).Chunk(ModelFile::kMeshTag, 9, RagdollBytes(9)).Build(), "mesh chunk at byte 355: ends at byte"},
 	};
 	for (const auto& c : cases)
 	{
@@ -138,11 +138,11 @@ TEST(RagdollFile, DamagedFilesAreRefusedNamingChunkAndFault)
 	}
 
 	// A size that disagrees with the fields, either way.
-	Bytes body = test::RagdollFileBytes(good);
+	RagdollBytes body = test::RagdollFileBytes(good);
 	body.erase(body.begin(), body.begin() + 16);
 	for (const std::uint32_t size : {static_cast<std::uint32_t>(body.size() + 4), static_cast<std::uint32_t>(body.size() - 4)})
 	{
-		Bytes padded = body;
+		RagdollBytes padded = body;
 		padded.resize(size);
 		std::string problem;
 		EXPECT_TRUE(Read(ModelFileWriter().Chunk(ModelFile::kSkeletonTag, padded).Build(), problem).empty()) << size;
@@ -154,7 +154,7 @@ TEST(RagdollFile, OneToSevenTrailingBytesEndTheFile)
 {
 	for (std::uint8_t trailing = 1; trailing <= 7; ++trailing)
 	{
-		Bytes file = test::RagdollFileBytes(test::FiveBoneSkeleton());
+		RagdollBytes file = test::RagdollFileBytes(test::FiveBoneSkeleton());
 		file.insert(file.end(), trailing, trailing);
 		std::string problem;
 		EXPECT_EQ(Read(file, problem).size(), 5u) << int(trailing) << " bytes: " << problem;
@@ -163,18 +163,18 @@ TEST(RagdollFile, OneToSevenTrailingBytesEndTheFile)
 
 TEST(RagdollFile, CutAndScrambledFilesNeverCrashTheReader)
 {
-	const Bytes good = ModelAround(test::FiveBoneSkeleton()).Build();
+	const RagdollBytes good = ModelAround(test::FiveBoneSkeleton()).Build();
 	for (std::size_t length = 0; length < good.size(); ++length)
 	{
 		std::string problem;
-		const std::vector<RagdollBone> bones = Read(Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)), problem);
+		const std::vector<RagdollBone> bones = Read(RagdollBytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)), problem);
 		EXPECT_TRUE(bones.empty()) << "cut at " << length;
 		EXPECT_NE(problem, "") << "cut at " << length;
 	}
 	tw::SeedRand(23);
 	for (int i = 0; i < 5000; ++i)
 	{
-		Bytes file = good;
+		RagdollBytes file = good;
 		for (int flips = 1 + tw::Rand() % 4; flips > 0; --flips)
 			file[static_cast<std::size_t>(tw::Rand()) % file.size()] = static_cast<std::uint8_t>(tw::Rand());
 		std::string problem;
@@ -189,7 +189,7 @@ TEST(RagdollFile, LoadNamesTheFileItCouldNotRead)
 {
 	const test::TempFolder folder;
 	const std::string goodPath = folder.Path() + "/figure.rag";
-	const Bytes bytes = test::RagdollFileBytes(test::FiveBoneSkeleton());
+	const RagdollBytes bytes = test::RagdollFileBytes(test::FiveBoneSkeleton());
 	std::ofstream(goodPath, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 	std::vector<RagdollBone> bones;
 	EXPECT_EQ(StderrOf([&] { EXPECT_TRUE(RagdollFile::Load(goodPath, bones)); }), "");

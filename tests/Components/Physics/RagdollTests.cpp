@@ -21,7 +21,7 @@ namespace
 	using test::PhysicsComponentWorld;
 	using test::PhysicsScene;
 
-	std::string Shape(const std::string& shape, const std::string& vector, const std::string& width)
+	std::string RagdollShape(const std::string& shape, const std::string& vector, const std::string& width)
 	{
 		return "<Shape><string>" + shape + "</string><Tuple3f>" + vector + "</Tuple3f><float>" + width + "</float></Shape>";
 	}
@@ -37,11 +37,11 @@ namespace
 	}
 
 	// The five-bone figure: a pelvis block, a spine on it, a head on the spine and two hanging legs.
-	const std::string kFigureParts = Part("pelvis", Shape("cube", "0 0.2 0", "0.3")) +
-		Part("spine", Shape("cube", "0 0.5 0", "0.25"), Socket()) +
-		Part("head", Shape("sphere", "0 0.25 0", "0.25"), Socket()) +
-		Part("leftLeg", Shape("cube", "0 -0.8 0", "0.15"), Socket()) +
-		Part("rightLeg", Shape("cube", "0 -0.8 0", "0.15"), Socket());
+	const std::string kFigureParts = Part("pelvis", RagdollShape("cube", "0 0.2 0", "0.3")) +
+		Part("spine", RagdollShape("cube", "0 0.5 0", "0.25"), Socket()) +
+		Part("head", RagdollShape("sphere", "0 0.25 0", "0.25"), Socket()) +
+		Part("leftLeg", RagdollShape("cube", "0 -0.8 0", "0.15"), Socket()) +
+		Part("rightLeg", RagdollShape("cube", "0 -0.8 0", "0.15"), Socket());
 
 	class Ragdoll_ : public ::testing::Test
 	{
@@ -107,11 +107,11 @@ namespace
 		PhysicsScene scene;
 	};
 
-	class Ragdoll : public Ragdoll_
+	class RagdollTest : public Ragdoll_
 	{
 	};
 
-	TEST_F(Ragdoll, PartsAndSocketsAreBuiltAndTheBodiesStandOnTheBones)
+	TEST_F(RagdollTest, PartsAndSocketsAreBuiltAndTheBodiesStandOnTheBones)
 	{
 		const Object figure = AddFigure(Tuple3f(2, 0, 0));
 		::Ragdoll& ragdoll = RagdollOf(figure);
@@ -144,7 +144,7 @@ namespace
 		EXPECT_FALSE(socket.connected);
 	}
 
-	TEST_F(Ragdoll, BodiesFollowTheAnimatedBonesUntilRagdolled)
+	TEST_F(RagdollTest, BodiesFollowTheAnimatedBonesUntilRagdolled)
 	{
 		const Object figure = AddFigure(Tuple3f(0, 0, 0));
 		::Ragdoll& ragdoll = RagdollOf(figure);
@@ -165,7 +165,7 @@ namespace
 		EXPECT_EQ(scene.physics->GetTransgression().GetConnections().count, 4u);
 	}
 
-	TEST_F(Ragdoll, ADroppedFigureComesToRestOnTheFloorInOnePiece)
+	TEST_F(RagdollTest, ADroppedFigureComesToRestOnTheFloorInOnePiece)
 	{
 		scene.AddFloor();
 		const Object figure = AddFigure(Tuple3f(0, 0.5f, 0));
@@ -193,7 +193,7 @@ namespace
 		EXPECT_LT(figure.object->GetComponent<Transform>()->GetWorldPosition().y, 0.5f);
 	}
 
-	TEST_F(Ragdoll, SwitchingOffStandsTheObjectBelowTheRootAndReturnsTheBonesToTheAnimation)
+	TEST_F(RagdollTest, SwitchingOffStandsTheObjectBelowTheRootAndReturnsTheBonesToTheAnimation)
 	{
 		scene.AddFloor(-1.0f);
 		const Object figure = AddFigure(Tuple3f(0, 0, 0));
@@ -226,7 +226,7 @@ namespace
 		EXPECT_NEAR((ragdoll.GetParts()[0].body->GetPosition() - expected).Length(), 0.0f, 1e-4f);
 	}
 
-	TEST_F(Ragdoll, PlacementMessagesActOnlyWhileRagdolled)
+	TEST_F(RagdollTest, PlacementMessagesActOnlyWhileRagdolled)
 	{
 		const Object figure = AddFigure(Tuple3f(0, 0, 0));
 		::Ragdoll& ragdoll = RagdollOf(figure);
@@ -258,7 +258,7 @@ namespace
 		EXPECT_NEAR(spine.y, 0.0f, 1e-4f);
 	}
 
-	TEST_F(Ragdoll, AFigureLoadedRagdolledStartsOnItsBonesInTheSimulation)
+	TEST_F(RagdollTest, AFigureLoadedRagdolledStartsOnItsBonesInTheSimulation)
 	{
 		const Object figure = AddFigure(Tuple3f(0, 0, 0), kFigureParts, true);
 		::Ragdoll& ragdoll = RagdollOf(figure);
@@ -271,7 +271,7 @@ namespace
 		EXPECT_FALSE(Simulated(pelvis));
 	}
 
-	TEST_F(Ragdoll, BadPartsAreReportedAndLeftOut)
+	TEST_F(RagdollTest, BadPartsAreReportedAndLeftOut)
 	{
 		struct Case
 		{
@@ -282,12 +282,12 @@ namespace
 			const char* diagnostic;
 		};
 		const Case cases[] = {
-			{"unknown bone", kFigureParts + Part("tail", Shape("cube", "0 1 0", "0.1")), 5, 4, "no bone is named \"tail\""},
-			{"second part on a bone", kFigureParts + Part("head", Shape("cube", "0 1 0", "0.1")), 5, 4, "has a part already"},
-			{"no width", Part("pelvis", Shape("cube", "0 0.2 0", "0")), 0, 0, "has no size"},
-			{"root socket", Part("pelvis", Shape("cube", "0 0.2 0", "0.3"), Socket()), 1, 0, "no part above it"},
-			{"other joint kind", Part("pelvis", Shape("cube", "0 0.2 0", "0.3")) +
-				Part("spine", Shape("cube", "0 0.5 0", "0.3"), "<Joint><string>Joint</string></Joint>"), 2, 0, ""},
+			{"unknown bone", kFigureParts + Part("tail", RagdollShape("cube", "0 1 0", "0.1")), 5, 4, "no bone is named \"tail\""},
+			{"second part on a bone", kFigureParts + Part("head", RagdollShape("cube", "0 1 0", "0.1")), 5, 4, "has a part already"},
+			{"no width", Part("pelvis", RagdollShape("cube", "0 0.2 0", "0")), 0, 0, "has no size"},
+			{"root socket", Part("pelvis", RagdollShape("cube", "0 0.2 0", "0.3"), Socket()), 1, 0, "no part above it"},
+			{"other joint kind", Part("pelvis", RagdollShape("cube", "0 0.2 0", "0.3")) +
+				Part("spine", RagdollShape("cube", "0 0.5 0", "0.3"), "<Joint><string>Joint</string></Joint>"), 2, 0, ""},
 		};
 		for (const Case& c : cases)
 		{
@@ -302,9 +302,9 @@ namespace
 		}
 	}
 
-	TEST_F(Ragdoll, SavesEveryPartAsReadAndReloadsToTheSameText)
+	TEST_F(RagdollTest, SavesEveryPartAsReadAndReloadsToTheSameText)
 	{
-		const std::string parts = kFigureParts + Part("tail", Shape("cube", "0 1 0", "0.1")) +
+		const std::string parts = kFigureParts + Part("tail", RagdollShape("cube", "0 1 0", "0.1")) +
 			Part("spine2", "<Shape><string>cone</string><Tuple3f>0 1 0</Tuple3f><float>0.2</float><Tuple3f>0 0.1 0</Tuple3f></Shape>",
 				"<Joint><string>Socket</string><float>30</float><Tuple3f>1 0 0</Tuple3f></Joint>");
 		Object figure;
@@ -317,7 +317,7 @@ namespace
 		tw::Diagnostics::Flush();
 	}
 
-	TEST_F(Ragdoll, WithoutWhatItNeedsTheRagdollStaysStill)
+	TEST_F(RagdollTest, WithoutWhatItNeedsTheRagdollStaysStill)
 	{
 		struct Case
 		{

@@ -4,14 +4,14 @@
 
 namespace
 {
-	using Ambience = test::SoundTest;
+	using AmbienceTest = test::SoundTest;
 
 	std::string Record(const std::string& name, const std::string& file, float volume)
 	{
 		return "<string name=\"Name\">" + name + "</string><string name=\"Filename\">" + file + "</string><float name=\"Volume\">" + std::to_string(volume) + "</float>";
 	}
 
-	TEST_F(Ambience, OnlyTheLastOfTwoEntriesPlaysAtItsVolume)
+	TEST_F(AmbienceTest, OnlyTheLastOfTwoEntriesPlaysAtItsVolume)
 	{
 		Sound& system = StartEngine();
 		const std::string low = ToneFile(600);
@@ -24,7 +24,7 @@ namespace
 		EXPECT_EQ(ambience.records.size(), 2u);
 	}
 
-	TEST_F(Ambience, PauseLevelTrackResumesFirstThenTogglesAndDetachSilences)
+	TEST_F(AmbienceTest, PauseLevelTrackResumesFirstThenTogglesAndDetachSilences)
 	{
 		StartEngine();
 		::Ambience& ambience = MakeStarted<::Ambience>(Record("Wind", ToneFile(600), 1.0f));
@@ -38,7 +38,7 @@ namespace
 		EXPECT_LT(Level(), 1e-4);
 	}
 
-	TEST_F(Ambience, StreamReplacedInTheSharedTableIsReleasedOnceNothingPlaysIt)
+	TEST_F(AmbienceTest, StreamReplacedInTheSharedTableIsReleasedOnceNothingPlaysIt)
 	{
 		Sound& system = StartEngine();
 		::Ambience& first = MakeStarted<::Ambience>(Record("Wind", ToneFile(600), 1.0f));
@@ -55,7 +55,7 @@ namespace
 		second.Detach();
 	}
 
-	TEST_F(Ambience, NoEntriesOrDamagedDataPlayNothingAndWriteBackWhatWasRead)
+	TEST_F(AmbienceTest, NoEntriesOrDamagedDataPlayNothingAndWriteBackWhatWasRead)
 	{
 		StartEngine();
 		struct Case { std::string data; std::size_t records; };

@@ -8,10 +8,10 @@
 
 namespace
 {
-	using AudioEvent = test::SoundTest;
-	using BossSFX = test::SoundTest;
+	using AudioEventTest = test::SoundTest;
+	using BossSFXTest = test::SoundTest;
 
-	TEST_F(AudioEvent, RotatePlaysOnlyAtExactly85)
+	TEST_F(AudioEventTest, RotatePlaysOnlyAtExactly85)
 	{
 		StartEngine();
 		::AudioEvent& event = MakeStarted<::AudioEvent>(Entry("RotateUp", ToneFile(600)));
@@ -23,7 +23,7 @@ namespace
 		}
 	}
 
-	TEST_F(AudioEvent, ObjectiveCompleteCutsOffAPlayingProgress)
+	TEST_F(AudioEventTest, ObjectiveCompleteCutsOffAPlayingProgress)
 	{
 		Sound& system = StartEngine();
 		::AudioEvent& event = MakeStarted<::AudioEvent>(Entry("Progress", ToneFile(600)) + Entry("ObjectiveComplete", ToneFile(1000)));
@@ -35,7 +35,7 @@ namespace
 		EXPECT_GT(Heard(1000), kHeard);
 	}
 
-	TEST_F(AudioEvent, TwoProgressEventsLeaveTheFirstPlayingWithTheHandleOnTheSecond)
+	TEST_F(AudioEventTest, TwoProgressEventsLeaveTheFirstPlayingWithTheHandleOnTheSecond)
 	{
 		Sound& system = StartEngine();
 		::AudioEvent& event = MakeStarted<::AudioEvent>(Entry("Progress", ToneFile(600)));
@@ -47,7 +47,7 @@ namespace
 		EXPECT_FALSE(system.ProgressChannel == first);
 	}
 
-	TEST_F(AudioEvent, TheFirstSevenCreationsAfterALevelChangeAreSilentAndTheEighthCarriesFar)
+	TEST_F(AudioEventTest, TheFirstSevenCreationsAfterALevelChangeAreSilentAndTheEighthCarriesFar)
 	{
 		Sound& system = StartEngine();
 		const std::string data = Entry("OnCreation", ToneFile(600, 0.5f));
@@ -67,7 +67,7 @@ namespace
 		}
 	}
 
-	TEST_F(BossSFX, SetAnimationPlaysOnlyThrowIdleAndWalkAndNotOverItself)
+	TEST_F(BossSFXTest, SetAnimationPlaysOnlyThrowIdleAndWalkAndNotOverItself)
 	{
 		StartEngine();
 		const std::string tone = ToneFile(600);
@@ -84,7 +84,7 @@ namespace
 		EXPECT_TRUE(boss.channel == walking);
 	}
 
-	TEST_F(BossSFX, RagdollWithoutItsEventStopsNothing)
+	TEST_F(BossSFXTest, RagdollWithoutItsEventStopsNothing)
 	{
 		Sound& system = StartEngine();
 		::BossSFX& boss = MakeStarted<::BossSFX>(Entry("Damage", ToneFile(600)) + Entry("Walk", ToneFile(1000)));
@@ -95,7 +95,7 @@ namespace
 		EXPECT_TRUE(boss.channel.isPlaying());
 	}
 
-	TEST_F(BossSFX, ItsChannelsFollowTheBoss)
+	TEST_F(BossSFXTest, ItsChannelsFollowTheBoss)
 	{
 		StartEngine();
 		::BossSFX& boss = MakeStarted<::BossSFX>(Entry("Damage", ToneFile(600)) + Entry("Walk", ToneFile(600)));

@@ -7,7 +7,7 @@
 namespace
 {
 	using EarComponent = test::SoundTest;
-	using SoundEffect = test::SoundTest;
+	using SoundEffectTest = test::SoundTest;
 
 	TEST_F(EarComponent, OfTwoTheLastStartedListensAndDetachingTheOtherLeavesIt)
 	{
@@ -40,7 +40,7 @@ namespace
 		}
 	}
 
-	TEST_F(SoundEffect, OneNameWithTwoFilesKeepsTheFirstSoundCountsTwoAndEachSavesItsOwnFile)
+	TEST_F(SoundEffectTest, OneNameWithTwoFilesKeepsTheFirstSoundCountsTwoAndEachSavesItsOwnFile)
 	{
 		Sound& system = StartEngine();
 		const std::string first = ToneFile(600, 0.1f);
@@ -57,7 +57,7 @@ namespace
 		EXPECT_LT(Level(), 1e-4);
 	}
 
-	TEST_F(SoundEffect, TheRegistryEmptiesWithTheDeviceSoTheNextEngineLoadsAgain)
+	TEST_F(SoundEffectTest, TheRegistryEmptiesWithTheDeviceSoTheNextEngineLoadsAgain)
 	{
 		const std::string file = ToneFile(600, 0.1f);
 		for (int run = 0; run < 2; ++run)

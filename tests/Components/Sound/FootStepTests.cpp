@@ -6,7 +6,7 @@
 
 namespace
 {
-	class FootStep : public test::SoundTest
+	class FootStepTest : public test::SoundTest
 	{
 	protected:
 		void SetUp() override
@@ -28,9 +28,9 @@ namespace
 		std::string walk;
 		::FootStep* player = nullptr;
 	};
-	using SoundMaterial = test::SoundTest;
+	using SoundMaterialTest = test::SoundTest;
 
-	TEST_F(FootStep, NoStepOnASurfaceWithoutAMaterialOrWithoutAWalkEntry)
+	TEST_F(FootStepTest, NoStepOnASurfaceWithoutAMaterialOrWithoutAWalkEntry)
 	{
 		EXPECT_FALSE(StepOn(MakeStarted<::FootStep>("", "Plain")));
 		EXPECT_FALSE(StepOn(Tile(Entry("Collision", walk))));
@@ -38,7 +38,7 @@ namespace
 		EXPECT_GT(Heard(600), kHeard);
 	}
 
-	TEST_F(FootStep, StepsNeverOverlapAndOfTwoSurfacesInOneFrameOnlyTheFirstSounds)
+	TEST_F(FootStepTest, StepsNeverOverlapAndOfTwoSurfacesInOneFrameOnlyTheFirstSounds)
 	{
 		::SoundMaterial& first = Tile(Entry("Walk", walk));
 		::SoundMaterial& second = Tile(Entry("Walk", ToneFile(1000, 0.5f)));
@@ -51,7 +51,7 @@ namespace
 		EXPECT_LT(Heard(1000), kHeard);
 	}
 
-	TEST_F(FootStep, StandingOrOnlyJumpingSendsNoStepAndTheMarkEndsWithTheFrame)
+	TEST_F(FootStepTest, StandingOrOnlyJumpingSendsNoStepAndTheMarkEndsWithTheFrame)
 	{
 		::SoundMaterial& tile = Tile(Entry("Walk", walk));
 		Send(*player, Message("MoveForward").PushFloat(1.0f));
@@ -61,7 +61,7 @@ namespace
 		EXPECT_FALSE(StepOn(tile, nullptr));
 	}
 
-	TEST_F(FootStep, EachMovementMessageArmsItWhateverItsAmount)
+	TEST_F(FootStepTest, EachMovementMessageArmsItWhateverItsAmount)
 	{
 		::SoundMaterial& tile = Tile(Entry("Walk", ToneFile(600, 0.02f)));
 		for (const auto& [movement, amount] : {std::pair{"MoveForward", 1.0f}, {"MoveForward", -1.0f}, {"Strafe", 1.0f}, {"Strafe", -1.0f}, {"Strafe", 0.0f}})
@@ -72,7 +72,7 @@ namespace
 		}
 	}
 
-	TEST_F(SoundMaterial, APlayingCollisionSoundIgnoresNewCollisionsAndPlaysAtTheObject)
+	TEST_F(SoundMaterialTest, APlayingCollisionSoundIgnoresNewCollisionsAndPlaysAtTheObject)
 	{
 		StartEngine();
 		::SoundMaterial& crate = MakeStarted<::SoundMaterial>(Entry("Collision", ToneFile(600)));
@@ -85,7 +85,7 @@ namespace
 		EXPECT_GT(test::Rms(test::WholeMix(mix), 1), 10.0 * test::Rms(test::WholeMix(mix), 0));
 	}
 
-	TEST_F(SoundMaterial, PlayWalkWithoutItsRecordPlaysNothing)
+	TEST_F(SoundMaterialTest, PlayWalkWithoutItsRecordPlaysNothing)
 	{
 		StartEngine();
 		::SoundMaterial& tile = MakeStarted<::SoundMaterial>(Entry("Walk", ToneFile(600)));

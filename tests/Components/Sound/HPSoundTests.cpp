@@ -7,7 +7,7 @@
 
 namespace
 {
-	class HPSound : public test::SoundTest
+	class HPSoundTest : public test::SoundTest
 	{
 	protected:
 		void SetUp() override
@@ -22,7 +22,7 @@ namespace
 		::HPSound* player = nullptr;
 	};
 
-	TEST_F(HPSound, PantingStartsOnceBelowTheThresholdStopsAboveItAndExactlyAtItNothingChanges)
+	TEST_F(HPSoundTest, PantingStartsOnceBelowTheThresholdStopsAboveItAndExactlyAtItNothingChanges)
 	{
 		Health(0.39);
 		const snd::Channel pant = sound->HPSoundChannel4;
@@ -37,7 +37,7 @@ namespace
 		EXPECT_FALSE(sound->HPSoundChannel4.isPlaying());
 	}
 
-	TEST_F(HPSound, DeathStopsThePantingAndTheNextLowReportStartsItAgain)
+	TEST_F(HPSoundTest, DeathStopsThePantingAndTheNextLowReportStartsItAgain)
 	{
 		Health(0.1);
 		Send(*player, Message("Death"));
@@ -46,7 +46,7 @@ namespace
 		EXPECT_TRUE(sound->HPSoundChannel4.isPlaying());
 	}
 
-	TEST_F(HPSound, TakingInAnObjectPlaysItsSwallowedCryOnlyWhenItsVoiceHasOne)
+	TEST_F(HPSoundTest, TakingInAnObjectPlaysItsSwallowedCryOnlyWhenItsVoiceHasOne)
 	{
 		const unsigned crier = MakeStarted<Voice>(Entry("Swallowed", ToneFile(1000)), "Crier").owner->GetId();
 		const unsigned quiet = MakeStarted<Voice>(Entry("Damage", ToneFile(1000)), "Quiet").owner->GetId();
@@ -60,7 +60,7 @@ namespace
 		}
 	}
 
-	TEST_F(HPSound, ABusyActionChannelDropsSomeSoundsAndIsCutOffByOthers)
+	TEST_F(HPSoundTest, ABusyActionChannelDropsSomeSoundsAndIsCutOffByOthers)
 	{
 		for (const auto& [message, cuts] : {std::pair{"Blow", false}, {"Suck", false}, {"Damage", false}, {"HouseDestroyed", false}, {"AddObject", true}, {"PlaceObject", true}})
 		{
@@ -73,7 +73,7 @@ namespace
 		}
 	}
 
-	TEST_F(HPSound, TwoHPSoundsShareOnePantingLoop)
+	TEST_F(HPSoundTest, TwoHPSoundsShareOnePantingLoop)
 	{
 		::HPSound& other = MakeStarted<::HPSound>(Entry("Pant", ToneFile(1000, 0.05f)));
 		Health(0.1);

@@ -4,9 +4,9 @@
 
 namespace
 {
-	using MusicTrack = test::SoundTest;
+	using MusicTrackTest = test::SoundTest;
 
-	TEST_F(MusicTrack, WithoutStartTrackNothingPlaysUntilChangeMusicNamesATrack)
+	TEST_F(MusicTrackTest, WithoutStartTrackNothingPlaysUntilChangeMusicNamesATrack)
 	{
 		StartEngine();
 		::MusicTrack& track = MakeStarted<::MusicTrack>(Entry("Battle", ToneFile(600)));
@@ -17,7 +17,7 @@ namespace
 		EXPECT_GT(Heard(600), kHeard);
 	}
 
-	TEST_F(MusicTrack, TheStartTrackPlaysAtItsOwnVolume)
+	TEST_F(MusicTrackTest, TheStartTrackPlaysAtItsOwnVolume)
 	{
 		StartEngine();
 		const std::string tone = ToneFile(600);
@@ -35,7 +35,7 @@ namespace
 		EXPECT_GT(full, kHeard);
 	}
 
-	TEST_F(MusicTrack, ChangeMusicToThePlayingTrackRestartsItFromTheBeginning)
+	TEST_F(MusicTrackTest, ChangeMusicToThePlayingTrackRestartsItFromTheBeginning)
 	{
 		StartEngine();
 		// 0.3 s at 600 Hz, then 1000 Hz.
@@ -52,7 +52,7 @@ namespace
 		EXPECT_LT(Heard(1000, 0.05f), kHeard);
 	}
 
-	TEST_F(MusicTrack, PauseLevelTrackFollowsTheFlagSetByStartAlsoAfterChangeMusic)
+	TEST_F(MusicTrackTest, PauseLevelTrackFollowsTheFlagSetByStartAlsoAfterChangeMusic)
 	{
 		StartEngine();
 		::MusicTrack& track = MakeStarted<::MusicTrack>(Entry("StartTrack", ToneFile(600)) + Entry("Boss", ToneFile(1000)));
@@ -69,7 +69,7 @@ namespace
 		}
 	}
 
-	TEST_F(MusicTrack, DetachSilencesTheTrackAtOnceAndSavesTheTable)
+	TEST_F(MusicTrackTest, DetachSilencesTheTrackAtOnceAndSavesTheTable)
 	{
 		Sound& system = StartEngine();
 		::MusicTrack& track = MakeStarted<::MusicTrack>(Entry("StartTrack", ToneFile(600), 0.5f));

@@ -6,7 +6,7 @@
 
 namespace
 {
-	using SoundTable = test::SoundTest;
+	using SoundTableTest = test::SoundTest;
 
 	::SoundTable LoadTable(const std::string& data, ::SoundTable::Kind kind = ::SoundTable::Kind::kSound)
 	{
@@ -29,7 +29,7 @@ namespace
 		return text.str();
 	}
 
-	TEST_F(SoundTable, OneFileInTwoComponentsIsCreatedOnceAndCountedPerEntry)
+	TEST_F(SoundTableTest, OneFileInTwoComponentsIsCreatedOnceAndCountedPerEntry)
 	{
 		Sound& system = StartEngine();
 		const std::string file = ToneFile(600, 0.1f);
@@ -44,7 +44,7 @@ namespace
 	}
 
 	// Music streams and loops; a voice of the same file is positioned: louder on the side it is on.
-	TEST_F(SoundTable, AFileUsedAsMusicAndAsAnEffectIsCachedOnceAsEach)
+	TEST_F(SoundTableTest, AFileUsedAsMusicAndAsAnEffectIsCachedOnceAsEach)
 	{
 		Sound& system = StartEngine();
 		const std::string tone = ToneFile(600, 0.1f);
@@ -61,7 +61,7 @@ namespace
 		EXPECT_GT(Heard(600, 0.2f), kHeard) << "a 0.1 s track heard after 0.3 s: it loops";
 	}
 
-	TEST_F(SoundTable, ElementsLoadByPositionWhateverTheirNamesAndRepeatedNamesKeepTheLast)
+	TEST_F(SoundTableTest, ElementsLoadByPositionWhateverTheirNamesAndRepeatedNamesKeepTheLast)
 	{
 		Sound& system = StartEngine();
 		const std::string a = ToneFile(600, 0.1f);
@@ -78,7 +78,7 @@ namespace
 		EXPECT_EQ(reloaded.Lookup("Land").file, a);
 	}
 
-	TEST_F(SoundTable, EmptyTableSavesNothingAndStartsNothing)
+	TEST_F(SoundTableTest, EmptyTableSavesNothingAndStartsNothing)
 	{
 		Sound& system = StartEngine();
 		const ::SoundTable table = LoadTable("");
@@ -89,7 +89,7 @@ namespace
 		EXPECT_EQ(table.Lookup("Jump").volume, 0.0f);
 	}
 
-	TEST_F(SoundTable, StartSequenceSetsVolumeGroupAndLoopAndTheRulesAdmit)
+	TEST_F(SoundTableTest, StartSequenceSetsVolumeGroupAndLoopAndTheRulesAdmit)
 	{
 		Sound& system = StartEngine();
 		const ::SoundTable table = LoadTable(Entry("Half", ToneFile(1000, 0.05f), 0.5f) + Entry("Full", ToneFile(600, 0.05f), 1.0f));
@@ -111,7 +111,7 @@ namespace
 		EXPECT_TRUE(::SoundTable::SkipWhilePlaying(channel));
 	}
 
-	TEST_F(SoundTable, WithoutASoundSystemTablesLoadAndSaveOnly)
+	TEST_F(SoundTableTest, WithoutASoundSystemTablesLoadAndSaveOnly)
 	{
 		const ::SoundTable table = LoadTable(Entry("Jump", "Jump.wav"));
 		EXPECT_EQ(table.CachedSound("Jump"), nullptr);

@@ -9,7 +9,7 @@
 namespace
 {
 	std::uint32_t fakeNow = 0;
-	std::uint32_t FakeClock()
+	std::uint32_t FakeHeadClock()
 	{
 		return fakeNow;
 	}
@@ -23,7 +23,7 @@ namespace
 			GLTest::SetUp();
 			if (!engine)
 				return;
-			SetElapsedMillisecondsHook(&FakeClock);
+			SetElapsedMillisecondsHook(&FakeHeadClock);
 			fakeNow = 100;
 			HeadTracking::Register();
 			StartedObject(test::TransformXml("0 0 0") + test::CameraXml("0 0 -1"), "Camera");

@@ -17,7 +17,7 @@
 
 namespace
 {
-	void Send(const char* name, bool value)
+	void SendToInput(const char* name, bool value)
 	{
 		Engine::SendMessage(Message(name).PushBool(value));
 	}
@@ -70,7 +70,7 @@ TEST(InputPause, TheEditorFreesThePointerAndStillsThePlayerWhateverPauseSaysUnti
 	for (const Step& step : steps)
 	{
 		SCOPED_TRACE(std::string(step.message) + (step.value ? "(true)" : "(false)") + " after " + std::to_string(now));
-		Send(step.message, step.value);
+		SendToInput(step.message, step.value);
 		EXPECT_EQ(rig.input->GetButtonContext().mouseWarp, step.pointerHeld);
 		const int warps = rig.device->warps;
 		// The right button held and the pointer moved, held at the centre or free; the second frame
@@ -113,10 +113,10 @@ TEST(InputPause, TheEditorsPausesOutlastEveryPauseFalseAndTheMenusOutlastTheEdit
 		const std::string what = step.what;
 		const bool value = what.find("true") != std::string::npos;
 		if (what.rfind("Pause", 0) == 0)
-			Send("Pause", value);
+			SendToInput("Pause", value);
 		else
 			for (const char* pause : {"PausePhysics", "PauseParticles", "PauseLogic"})
-				Send(pause, value);
+				SendToInput(pause, value);
 		SCOPED_TRACE("after " + what);
 		EXPECT_EQ(physics->IsUpdating(), step.running);
 		EXPECT_EQ(!logic->IsPaused(), step.running);
@@ -140,8 +140,8 @@ TEST(InputEditorCamera, EachKeyMovesTheCameraTheWayItNames)
 	addLoaded(Camera::TypeId(), "<Tuple3f>1 0 -1</Tuple3f><float>0</float><float>0</float><float>0</float><float>0</float>"
 		"<float>1</float><float>100</float><float>89</float><float>-89</float><Tuple3f>0 0 0</Tuple3f>");
 	object.object->Start();
-	Send("Pause", false);
-	Send("LevelEditorActive", true);
+	SendToInput("Pause", false);
+	SendToInput("LevelEditorActive", true);
 	const Camera& camera = *object.object->GetComponent<Camera>();
 	const Tuple3f forward = Tuple3f(1, 0, -1).Normalize();
 	const Tuple3f right = Tuple3f(1, 0, 1).Normalize();

@@ -11,20 +11,20 @@
 
 namespace
 {
-	using Names = std::vector<std::string>;
+	using InputNames = std::vector<std::string>;
 
-	Names Descriptions(const Input& input, const std::string& name)
+	InputNames ButtonDescriptions(const Input& input, const std::string& name)
 	{
-		Names descriptions;
+		InputNames descriptions;
 		if (const ButtonTable::ButtonList* list = input.GetButtons().Find(name))
 			for (const auto& button : *list)
 				descriptions.push_back(button->Describe());
 		return descriptions;
 	}
 
-	Names BindingNames(const Input& input)
+	InputNames BindingNames(const Input& input)
 	{
-		Names names;
+		InputNames names;
 		for (size_t i = 0; i < input.GetBindings().Size(); ++i)
 			names.push_back(input.GetBindings()[i].message.GetName());
 		return names;
@@ -38,7 +38,7 @@ TEST(Input, EmptySettingsGiveTheBuiltInButtonsAndBindings)
 	for (const auto& [name, list] : rig.input->GetButtons().AllNames())
 		names.insert(name);
 	EXPECT_EQ(names, (std::set<std::string>{"A", "D", "ESC", "MBTNL", "MBTNR", "MOUSEX", "MOUSEY", "S", "SPACE", "W"}));
-	EXPECT_EQ(BindingNames(*rig.input), (Names{"PauseGame", "SetLungState", "MoveForward", "Strafe", "RotY", "RotRight",
+	EXPECT_EQ(BindingNames(*rig.input), (InputNames{"PauseGame", "SetLungState", "MoveForward", "Strafe", "RotY", "RotRight",
 		"Jump", "SetSucking", "Reflect", "SetLungState", "SetLungState", "ParticleActivate", "ParticleActivate"}));
 	EXPECT_EQ(rig.input->GetButtonContext().pressLag, 150u);
 }
@@ -61,13 +61,13 @@ TEST(Input, SettingsAreReadWithoutRegardToCaseAndSmallSetsAreFollowedByAllBuiltI
 		settings += BindingXml("Player", "W_DOWN", "Custom" + number + "()");
 	}
 	InputTestRig rig(settings);
-	EXPECT_EQ(Descriptions(*rig.input, "FIRE"), (Names{"lctrl"}));
-	EXPECT_EQ(Descriptions(*rig.input, "BTN1"), (Names{}));
-	EXPECT_EQ(Descriptions(*rig.input, "BTN2"), (Names{"Middle"}));
-	EXPECT_EQ(Descriptions(*rig.input, "BTN3"), (Names{"Y"}));
-	EXPECT_EQ(Descriptions(*rig.input, "W"), (Names{"up", "w"}));
+	EXPECT_EQ(ButtonDescriptions(*rig.input, "FIRE"), (InputNames{"lctrl"}));
+	EXPECT_EQ(ButtonDescriptions(*rig.input, "BTN1"), (InputNames{}));
+	EXPECT_EQ(ButtonDescriptions(*rig.input, "BTN2"), (InputNames{"Middle"}));
+	EXPECT_EQ(ButtonDescriptions(*rig.input, "BTN3"), (InputNames{"Y"}));
+	EXPECT_EQ(ButtonDescriptions(*rig.input, "W"), (InputNames{"up", "w"}));
 	EXPECT_EQ(rig.input->GetButtonContext().pressLag, 80u);
-	const Names names = BindingNames(*rig.input);
+	const InputNames names = BindingNames(*rig.input);
 	ASSERT_EQ(names.size(), 25u);
 	EXPECT_EQ(names[11], "Custom11");
 	EXPECT_EQ(names[12], "PauseGame");
@@ -92,7 +92,7 @@ TEST(Input, BindingsThatCannotWorkAreSkippedAtLoadWithADiagnostic)
 	for (const auto& [condition, message] : broken)
 		EXPECT_THAT(diagnostics, ::testing::HasSubstr("Condition \"" + condition + "\", Message \"" + message + "\") skipped"));
 
-	const Names names = BindingNames(*rig.input);
+	const InputNames names = BindingNames(*rig.input);
 	ASSERT_EQ(names.size(), 14u);
 	EXPECT_EQ(names[0], "Good");
 	rig.Frame(1000, {SDLK_w});
@@ -196,7 +196,7 @@ TEST(Input, EscapePausesThroughTheObjectNamedGUIOrElseEngineWide)
 	rig.Frame(1032, {});
 	rig.Frame(1048, {SDLK_ESCAPE});
 	const std::string id = std::to_string(gui.id);
-	EXPECT_EQ(test::Events(), (Names{"PauseGame from " + id + " Probe " + id}));
+	EXPECT_EQ(test::Events(), (InputNames{"PauseGame from " + id + " Probe " + id}));
 	EXPECT_EQ(rig.ArgumentsOf("PauseGame").size(), 1u) << "not also sent engine-wide";
 }
 

@@ -14,7 +14,7 @@ namespace
 	using test::HouseWorld;
 	using ObjPos = BuildingBlackboard::ObjPos;
 
-	constexpr float kQuarterTurn = 1.5707964f;
+	constexpr float kBlackboardQuarterTurn = 1.5707964f;
 
 	void ExpectSameBox(const AABB& actual, const AABB& expected)
 	{
@@ -233,13 +233,13 @@ namespace
 	{
 		// (slot size, piece size, the piece's present rotation, the turn expected)
 		const struct { Tuple3f slot, piece, present, turn; } cases[] = {
-			{Tuple3f(1, 1, 2), Tuple3f(2, 1, 1), Tuple3f(), Tuple3f(0, kQuarterTurn, 0)},
+			{Tuple3f(1, 1, 2), Tuple3f(2, 1, 1), Tuple3f(), Tuple3f(0, kBlackboardQuarterTurn, 0)},
 			{Tuple3f(1, 1, 2), Tuple3f(1, 1, 2), Tuple3f(), Tuple3f()},
 			{Tuple3f(1, 1, 1), Tuple3f(1, 1, 1), Tuple3f(), Tuple3f()},
-			{Tuple3f(1, 2, 1), Tuple3f(1, 1, 2), Tuple3f(), Tuple3f(kQuarterTurn, 0, 0)},
+			{Tuple3f(1, 2, 1), Tuple3f(1, 1, 2), Tuple3f(), Tuple3f(kBlackboardQuarterTurn, 0, 0)},
 			// Lying turned, it is still measured as it rests: the same turn puts it in place.
-			{Tuple3f(1, 1, 2), Tuple3f(2, 1, 1), Tuple3f(0, kQuarterTurn, 0), Tuple3f(0, kQuarterTurn, 0)},
-			{Tuple3f(1, 1, 2), Tuple3f(2, 1, 1), Tuple3f(0.4f, 2.0f, -1.1f), Tuple3f(0, kQuarterTurn, 0)},
+			{Tuple3f(1, 1, 2), Tuple3f(2, 1, 1), Tuple3f(0, kBlackboardQuarterTurn, 0), Tuple3f(0, kBlackboardQuarterTurn, 0)},
+			{Tuple3f(1, 1, 2), Tuple3f(2, 1, 1), Tuple3f(0.4f, 2.0f, -1.1f), Tuple3f(0, kBlackboardQuarterTurn, 0)},
 		};
 		for (const auto& c : cases)
 		{

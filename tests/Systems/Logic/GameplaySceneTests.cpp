@@ -18,7 +18,7 @@ namespace
 	// Health 30; only a hit of 1000 or more knocks a crate over.
 	const std::string kCrateHealth = "<unsigned>30</unsigned><unsigned>0</unsigned><int>1000</int>";
 
-	Object AddFloor(GameplayWorld& world)
+	Object AddSceneFloor(GameplayWorld& world)
 	{
 		const Object floor = world.AddBodyObject("Floor", Tuple3f(0, -0.5f, 0), false, GameplayWorld::CubeBody());
 		floor.object->GetComponent<Transform>()->SetScale(Tuple3f(40, 1, 40));
@@ -47,7 +47,7 @@ namespace
 	std::vector<CrateFate> BreakTheWall()
 	{
 		GameplayWorld world;
-		AddFloor(world);
+		AddSceneFloor(world);
 		std::vector<Object> crates;
 		std::vector<test::MessageLog*> logs;
 		for (int row = 0; row < 2; ++row)
@@ -115,7 +115,7 @@ namespace
 	TEST(HealthScene, ACrateDroppedFromTenUnitsDiesOnLanding)
 	{
 		GameplayWorld world;
-		AddFloor(world);
+		AddSceneFloor(world);
 		const Object crate = AddCrate(world, Tuple3f(0, 10.5f, 0));
 		GameplayWorld::AddLoaded(crate, FallDamage::TypeId(), "<float>5</float><float>10</float><int>30</int>");
 		crate.object->Start();
@@ -134,7 +134,7 @@ namespace
 	TEST(ExplosionScene, ABlastDamagesEachTouchingCrateOnceAndPushesItAwayAboveTheFloor)
 	{
 		GameplayWorld world;
-		AddFloor(world);
+		AddSceneFloor(world);
 		const Object blast = world.AddBodyObject("Blast", Tuple3f(0, 0.5f, 0), false, GameplayWorld::CubeBody());
 		GameplayWorld::AddLoaded(blast, Explosion::TypeId(),
 			"<Tuple3f>1 1 1</Tuple3f><Tuple3f>1 1 1</Tuple3f><float>0.5</float><float>48000</float><int>5</int><int>1</int>");

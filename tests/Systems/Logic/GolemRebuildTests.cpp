@@ -24,7 +24,7 @@ namespace
 	using test::GolemWorld;
 	using test::HouseWorld;
 
-	constexpr float kQuarterTurn = 1.5707964f;
+	constexpr float kRebuildQuarterTurn = 1.5707964f;
 	constexpr unsigned kFramesPerSecond = 62;
 	const Tuple3f kHouseCentre(1.5f, 0.0f, 1.5f);
 
@@ -76,7 +76,7 @@ namespace
 			{
 				const Object piece = HouseWorld::AddPiece(brick.centre, brick.size, &group);
 				if (brick.turned)
-					piece.SendMessage(Message("SetRot").Push(Tuple3f(0, kQuarterTurn, 0)));
+					piece.SendMessage(Message("SetRot").Push(Tuple3f(0, kRebuildQuarterTurn, 0)));
 				pieces.push_back(piece);
 			}
 			owner = HouseWorld::AddOwner(&group, kHouseCentre + Tuple3f(0, 2, 0), "<int>15</int><int>6</int>");

@@ -19,7 +19,7 @@ namespace
 	}
 
 	// Runs the node to its end; the number of updates it took.
-	int RunToEnd(GolemTeleport& node)
+	int RunTeleportToEnd(GolemTeleport& node)
 	{
 		GolemWorld::StartNode(node);
 		int updates = 0;
@@ -44,7 +44,7 @@ namespace
 			std::uint32_t previous = node->GetLocationIndex();
 			for (int run = 1; run <= 30; ++run)
 			{
-				EXPECT_EQ(RunToEnd(*node), 5) << "a phase of no time ends in its first update";
+				EXPECT_EQ(RunTeleportToEnd(*node), 5) << "a phase of no time ends in its first update";
 				EXPECT_EQ(node->status, Success);
 				EXPECT_NE(node->GetLocationIndex(), previous) << count << " places, run " << run;
 				if (count == 2)
@@ -103,7 +103,7 @@ namespace
 		EXPECT_EQ(none->status, Failure);
 		EXPECT_EQ(world.golemLog->Count("SetAnimation"), 0u);
 		auto one = GolemWorld::MakeNode<GolemTeleport>("GolemTeleport", golem, Teleport({Tuple2f(7, -2)}));
-		RunToEnd(*one);
+		RunTeleportToEnd(*one);
 		EXPECT_EQ(one->status, Success);
 		EXPECT_NEAR(golem.object->GetComponent<Transform>()->GetWorldPosition().x, 8.0f, 1e-4);
 	}

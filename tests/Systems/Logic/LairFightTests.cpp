@@ -25,7 +25,7 @@ namespace
 	using test::GameWorld;
 	using test::GolemWorld;
 
-	constexpr unsigned kFramesPerSecond = 62;
+	constexpr unsigned kLairFramesPerSecond = 62;
 
 	// A blast at a hanging scrap of that part, as a keg blown at it sets off; false when none hangs.
 	bool BlastAScrapOf(const Object& golem, std::size_t part)
@@ -44,7 +44,7 @@ namespace
 	TEST(LairFight, ThrowsFromABareArmKeepTheBodiesInUseBounded)
 	{
 		GameWorld world;
-		const unsigned frames = 190 * kFramesPerSecond;
+		const unsigned frames = 190 * kLairFramesPerSecond;
 		std::optional<unsigned> atBaring;
 		unsigned lastHit = 0, most = 0;
 		std::map<unsigned, std::function<void()>> script;
@@ -60,7 +60,7 @@ namespace
 					atBaring = inUse;
 				if (atBaring)
 					most = std::max(most, inUse);
-				if (atBaring || !GolemWorld::GolemOf(golem).IsArmed() || frame < lastHit + kFramesPerSecond)
+				if (atBaring || !GolemWorld::GolemOf(golem).IsArmed() || frame < lastHit + kLairFramesPerSecond)
 					return;
 				if (BlastAScrapOf(golem, 0))
 					lastHit = frame;
@@ -83,7 +83,7 @@ namespace
 		std::vector<std::string> playerHeard, hudHeard;
 		bool died = false;
 		unsigned lastHit = 0;
-		const unsigned frames = 60 * kFramesPerSecond;
+		const unsigned frames = 60 * kLairFramesPerSecond;
 		std::map<unsigned, std::function<void()>> script;
 		for (unsigned frame = 1; frame <= frames; ++frame)
 			script[frame] = [&, frame] {
@@ -109,7 +109,7 @@ namespace
 				if (frame == 10)
 					golem.object->HandleMessage(Message("SummonScraps"));
 				const ::Golem& boss = GolemWorld::GolemOf(golem);
-				if (!boss.IsArmed() || boss.IsRagdolled() || frame < lastHit + kFramesPerSecond)
+				if (!boss.IsArmed() || boss.IsRagdolled() || frame < lastHit + kLairFramesPerSecond)
 					return;
 				for (std::size_t part = 0; part < boss.GetParts().size(); ++part)
 					if (!boss.GetParts()[part].IsComplete())
@@ -149,7 +149,7 @@ namespace
 		bool hitHadASource = false;
 		std::optional<unsigned> thrownAt;
 		int healthBefore = 0, healthAfter = 0;
-		const unsigned frames = 12 * kFramesPerSecond;
+		const unsigned frames = 12 * kLairFramesPerSecond;
 		test::MessageLog* golemNews = nullptr;
 		std::map<unsigned, std::function<void()>> script;
 		for (unsigned frame = 1; frame <= frames; ++frame)
@@ -193,26 +193,26 @@ namespace
 				object.object->HandleMessage(Message("SetPos").Push(at + Tuple3f(0.0f, height, 0.0f)));
 			}
 		};
-		for (unsigned frame = 11; frame <= 10 * kFramesPerSecond; ++frame)
+		for (unsigned frame = 11; frame <= 10 * kLairFramesPerSecond; ++frame)
 			script[frame] = [&level] {
 				if (level.empty() && Engine::Instance()->GetCurrentLevel() != "Lair")
 					level = Engine::Instance()->GetCurrentLevel();
 			};
-		world.Run("Lair", script, 10 * kFramesPerSecond);
+		world.Run("Lair", script, 10 * kLairFramesPerSecond);
 		EXPECT_EQ(level, "Won");
 	}
 
 	// The golem's pose as drawn and as its scraps hang on it: both models' bones and the anchors.
-	struct GolemPose
+	struct LairGolemPose
 	{
 		std::vector<Matrix4> skin, skeleton;
 		std::vector<Tuple3f> anchors;
-		bool operator==(const GolemPose&) const = default;
+		bool operator==(const LairGolemPose&) const = default;
 	};
 
-	GolemPose PoseOf(const Object& golem)
+	LairGolemPose PoseOf(const Object& golem)
 	{
-		GolemPose pose;
+		LairGolemPose pose;
 		pose.skin = golem.object->GetComponent<Model>()->GetBoneMatrices();
 		pose.skeleton = golem.object->GetComponent<GolemModel>()->GetBoneMatrices();
 		for (const auto& point : GolemWorld::PointsOf(golem).GetPoints())
@@ -231,8 +231,8 @@ namespace
 	// part held (a single new pose as an animation starts over is not motion) shows as still frames.
 	TEST(LairFight, AnAwakeGolemStandsStillWhilePausedAndMovesOnceResumed)
 	{
-		constexpr unsigned kAwake = 5 * kFramesPerSecond;
-		constexpr unsigned kSpan = 3 * kFramesPerSecond;
+		constexpr unsigned kAwake = 5 * kLairFramesPerSecond;
+		constexpr unsigned kSpan = 3 * kLairFramesPerSecond;
 		GameWorld world;
 		struct Span
 		{
@@ -241,12 +241,12 @@ namespace
 			MovingFrames seen;
 		};
 		Span spans[] = {{"awake", kSpan, {}}, {"paused", 0, {}}, {"resumed", kSpan, {}}};
-		std::optional<GolemPose> last;
+		std::optional<LairGolemPose> last;
 		std::map<unsigned, std::function<void()>> script;
 		script[10] = [] { ObjectFromName("Golem").object->HandleMessage(Message("SummonScraps")); };
 		for (unsigned frame = kAwake; frame <= kAwake + 3 * kSpan; ++frame)
 			script[frame] = [&, frame] {
-				const GolemPose pose = PoseOf(ObjectFromName("Golem"));
+				const LairGolemPose pose = PoseOf(ObjectFromName("Golem"));
 				if (last)
 				{
 					MovingFrames& seen = spans[(frame - kAwake - 1) / kSpan].seen;

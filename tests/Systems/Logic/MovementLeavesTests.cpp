@@ -14,7 +14,7 @@ namespace
 	using test::GameClock;
 	using test::NavWorld;
 
-	std::unique_ptr<BehaviorNode> StartNode(const char* type, const std::string& fields, const Object& owner)
+	std::unique_ptr<BehaviorNode> StartLeafNode(const char* type, const std::string& fields, const Object& owner)
 	{
 		return test::StartNode(type, fields, owner.object);
 	}
@@ -41,7 +41,7 @@ namespace
 		std::uint32_t longest = 0;
 		for (int run = 0; run < 60; ++run)
 		{
-			auto idle = StartNode("Idle", "<float>1</float><float>3</float>", idler);
+			auto idle = StartLeafNode("Idle", "<float>1</float><float>3</float>", idler);
 			// The node ends in the first update after its time has passed.
 			const std::uint32_t idled = MillisecondsToEnd(*idle, 4000) - 1;
 			EXPECT_GE(idled, 1000u);
@@ -55,7 +55,7 @@ namespace
 		EXPECT_EQ(log.entries[1], "StopPathing " + tw::TextOf(true));
 		EXPECT_EQ(log.entries[2], "SetAnimation Idle");
 		EXPECT_FALSE(idler.object->GetComponent<PathMovement>()->IsMoving());
-		auto reversed = StartNode("Idle", "<float>3</float><float>1</float>", idler);
+		auto reversed = StartLeafNode("Idle", "<float>3</float><float>1</float>", idler);
 		EXPECT_EQ(MillisecondsToEnd(*reversed, 5000) - 1, 3000u);
 	}
 
@@ -77,14 +77,14 @@ namespace
 		{
 			WanderLevel island({{0, 0, 8, 8}, {-20, -20, 28, -8}, {-20, 16, 28, 28}, {-20, -8, -8, 16}, {16, -8, 28, 16}}, Tuple3f(4, 0.5f, 4));
 			for (int run = 0; run < 5; ++run)
-				EXPECT_EQ(StartNode("Wander", "<float>20</float><float>20</float><float>1</float><float>2</float>", island.walker)->status,
+				EXPECT_EQ(StartLeafNode("Wander", "<float>20</float><float>20</float><float>1</float><float>2</float>", island.walker)->status,
 					Failure) << run;
 		}
 		// From the middle of a 32-unit floor every walk of 16 ends at most a radius off the mesh.
 		WanderLevel floor({{0, 0, 32, 32}}, Tuple3f(16, 0.5f, 16));
 		for (int run = 0; run < 5; ++run)
 		{
-			auto wander = StartNode("Wander", "<float>16</float><float>16</float><float>1</float><float>2</float>", floor.walker);
+			auto wander = StartLeafNode("Wander", "<float>16</float><float>16</float><float>1</float><float>2</float>", floor.walker);
 			EXPECT_EQ(wander->status, Running) << run;
 			const float speed = floor.walker.object->GetComponent<PathMovement>()->GetSpeed();
 			EXPECT_GE(speed, 1.0f);
@@ -95,7 +95,7 @@ namespace
 	TEST(WanderNode, AWalkEndsWithSuccessWhenItIsOverOrAtTheSeventhSecond)
 	{
 		WanderLevel level({{0, 0, 32, 32}}, Tuple3f(16, 0.5f, 16));
-		auto slow = StartNode("Wander", "<float>10</float><float>10</float><float>0.5</float><float>0.5</float>", level.walker);
+		auto slow = StartLeafNode("Wander", "<float>10</float><float>10</float><float>0.5</float><float>0.5</float>", level.walker);
 		// 437 frames of 16 ms: 6992 ms.
 		for (int frame = 0; frame < 437; ++frame)
 		{
@@ -106,7 +106,7 @@ namespace
 		level.world.Walk(level.walker, 1);
 		slow->Update();
 		EXPECT_EQ(slow->status, Success);
-		auto quick = StartNode("Wander", "<float>2</float><float>2</float><float>4</float><float>4</float>", level.walker);
+		auto quick = StartLeafNode("Wander", "<float>2</float><float>2</float><float>4</float><float>4</float>", level.walker);
 		for (int frame = 0; frame < 60 && quick->status == Running; ++frame)
 		{
 			level.world.Walk(level.walker, 1);
@@ -144,10 +144,10 @@ namespace
 	{
 		{
 			TumbleLevel standing(false);
-			EXPECT_EQ(StartNode("Tumble", kTumble, standing.figure)->status, Failure);
+			EXPECT_EQ(StartLeafNode("Tumble", kTumble, standing.figure)->status, Failure);
 		}
 		TumbleLevel level;
-		auto tumble = StartNode("Tumble", kTumble, level.figure);
+		auto tumble = StartLeafNode("Tumble", kTumble, level.figure);
 		level.Run(*tumble, 400, Tuple3f(1.5f, 0, 0));
 		EXPECT_EQ(tumble->status, Running);
 		EXPECT_EQ(level.log->Count("Ragdoll"), 0u);
@@ -176,7 +176,7 @@ namespace
 			// A hit in the millisecond the health started is not counted.
 			GameClock::Advance(1);
 			level.figure.object->HandleMessage(Message("Damage").PushInt(c.damage));
-			auto tumble = StartNode("Tumble", kTumble, level.figure);
+			auto tumble = StartLeafNode("Tumble", kTumble, level.figure);
 			level.Run(*tumble, 1, Tuple3f(5, 0, 0));
 			EXPECT_EQ(tumble->status, c.status) << c.maxHealth << " " << c.damage;
 		}
@@ -190,7 +190,7 @@ namespace
 			const Object golem = world.AddGolem(Tuple3f(0, 2, 0));
 			if (downAtStart)
 				golem.object->HandleMessage(Message("Ragdoll").PushBool(true));
-			auto tumble = StartNode("BossTumble", "<float>2</float>", golem);
+			auto tumble = StartLeafNode("BossTumble", "<float>2</float>", golem);
 			EXPECT_EQ(tumble->status, downAtStart ? Running : Failure) << downAtStart;
 			GameClock::Advance(2000);
 			tumble->Update();
@@ -202,7 +202,7 @@ namespace
 			EXPECT_FALSE(test::GolemWorld::GolemOf(golem).IsRagdolled());
 		}
 		test::GameplayWorld world;
-		EXPECT_EQ(StartNode("BossTumble", "<float>2</float>", world.AddLogic(PathMovement::TypeId(), "<float>2</float>"))->status, Failure)
+		EXPECT_EQ(StartLeafNode("BossTumble", "<float>2</float>", world.AddLogic(PathMovement::TypeId(), "<float>2</float>"))->status, Failure)
 			<< "no golem";
 	}
 }

@@ -22,7 +22,7 @@ namespace
 		NavWorld world;
 	};
 
-	void ExpectNear(const Tuple3f& actual, const Tuple3f& expected, float tolerance, const char* what)
+	void ExpectPathNear(const Tuple3f& actual, const Tuple3f& expected, float tolerance, const char* what)
 	{
 		EXPECT_LT(actual.Distance(expected), tolerance) << what << ": (" << actual.x << ", " << actual.y << ", " << actual.z << ")";
 	}
@@ -37,8 +37,8 @@ namespace
 		const Tuple3f edge = level.world.NearestOnMesh(Tuple3f(0, 0, 9));
 		const std::vector<Tuple3f> points = NavWorld::Path(Tuple3f(edge.x - 3.6f * kRadius, 0, 9), end);
 		ASSERT_GE(points.size(), 2u);
-		ExpectNear(points.front(), edge, 0.01f, "snapped start");
-		ExpectNear(points.back(), end, 0.6f, "end");
+		ExpectPathNear(points.front(), edge, 0.01f, "snapped start");
+		ExpectPathNear(points.back(), end, 0.6f, "end");
 	}
 
 	TEST(GeneratePath, StartAndEndInOneTriangleGiveTwoPointsUnrounded)
@@ -51,7 +51,7 @@ namespace
 		ASSERT_EQ(points.size(), 2u);
 		EXPECT_TRUE(reached);
 		EXPECT_EQ(points[0], start);
-		ExpectNear(points[1], end, 1e-3f, "end");
+		ExpectPathNear(points[1], end, 1e-3f, "end");
 	}
 
 	TEST(GeneratePath, OneInteriorCornerBecomesFiveCurvePointsBetweenStartAndEnd)
@@ -109,7 +109,7 @@ namespace
 		const Tuple3f kept(1, 2, 3);
 		EXPECT_EQ(NavWorld::Path(start, end, &reached, &last, {kept}), std::vector<Tuple3f>{kept});
 		EXPECT_FALSE(reached);
-		ExpectNear(last, expectedLast, 0.3f, "last");
+		ExpectPathNear(last, expectedLast, 0.3f, "last");
 	}
 
 	TEST(GeneratePath, WithoutAMeshOrWithAnEndFarFromItTheRequestFailsAndLeavesThePointsAlone)
@@ -140,7 +140,7 @@ namespace
 		bool reached = false;
 		const std::vector<Tuple3f> far = NavWorld::Path(Tuple3f(4, 0, 4), Tuple3f(4, 0, 52), &reached);
 		EXPECT_TRUE(reached);
-		ExpectNear(far.back(), Tuple3f(4, 0, 52), 0.6f, "end");
+		ExpectPathNear(far.back(), Tuple3f(4, 0, 52), 0.6f, "end");
 		tw::SeedRand(7);
 		const auto random = [](float extent) { return extent * static_cast<float>(tw::Rand()) / 32767.0f; };
 		for (int pair = 0; pair < 40; ++pair)
@@ -164,13 +164,13 @@ namespace
 		// the corner to 1 unit after it.
 		Tuple3f points[3 + 2 * 4] = {Tuple3f(0, 0, 0), Tuple3f(4, 0, 0), Tuple3f(4, 0, 4)};
 		ASSERT_EQ(PathQuery::RoundCorners(points, 3, 1, 1.0f), 3);
-		ExpectNear(points[1], Tuple3f(3, 0, 0), 1e-5f, "M1");
+		ExpectPathNear(points[1], Tuple3f(3, 0, 0), 1e-5f, "M1");
 		Tuple3f curve[3 + 2 * 4] = {Tuple3f(0, 0, 0), Tuple3f(4, 0, 0), Tuple3f(4, 0, 4)};
 		ASSERT_EQ(PathQuery::RoundCorners(curve, 3, 5, 1.0f), 7);
 		EXPECT_EQ(curve[0], Tuple3f(0, 0, 0));
 		EXPECT_EQ(curve[6], Tuple3f(4, 0, 4));
-		ExpectNear(curve[1], Tuple3f(3, 0, 0), 1e-5f, "curve start");
-		ExpectNear(curve[5], Tuple3f(4, 0, 1), 1e-5f, "curve end");
+		ExpectPathNear(curve[1], Tuple3f(3, 0, 0), 1e-5f, "curve start");
+		ExpectPathNear(curve[5], Tuple3f(4, 0, 1), 1e-5f, "curve end");
 		// A corner on top of the start: the zero-length side contributes nothing and stays finite.
 		Tuple3f doubled[3 + 2 * 4] = {Tuple3f(1, 0, 1), Tuple3f(1, 0, 1), Tuple3f(5, 0, 1)};
 		PathQuery::RoundCorners(doubled, 3, 5, 1.0f);
@@ -186,8 +186,8 @@ namespace
 		// The step files the wall for ray queries.
 		level.world.Frame();
 		Engine::SendMessage(Message("SetStartNavPoint"));
-		ExpectNear(level.world.logic->GetDebugStartPoint(), Tuple3f(0, 1, -9.5f), 0.05f, "start");
+		ExpectPathNear(level.world.logic->GetDebugStartPoint(), Tuple3f(0, 1, -9.5f), 0.05f, "start");
 		Engine::SendMessage(Message("SetEndNavPoint"));
-		ExpectNear(level.world.logic->GetDebugEndPoint(), Tuple3f(0, 1, -9.5f), 0.05f, "end");
+		ExpectPathNear(level.world.logic->GetDebugEndPoint(), Tuple3f(0, 1, -9.5f), 0.05f, "end");
 	}
 }

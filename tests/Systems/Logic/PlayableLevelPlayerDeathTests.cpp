@@ -24,7 +24,7 @@
 namespace
 {
 	using test::PositionOf;
-	using Script = std::map<unsigned, std::function<void()>>;
+	using DeathScript = std::map<unsigned, std::function<void()>>;
 
 	// The level has settled and the player stands on the floor.
 	constexpr unsigned kDeathFrame = 40;
@@ -33,24 +33,24 @@ namespace
 	// Past the restart delay of 3 s after a death at kDeathFrame.
 	constexpr unsigned kAfterTheRestart = kDeathFrame + 200;
 
-	Object Player()
+	Object DyingPlayer()
 	{
 		return ObjectFromName("Player");
 	}
 
 	void Die()
 	{
-		Player().SendMessage(Message("Death"));
+		DyingPlayer().SendMessage(Message("Death"));
 	}
 
 	// Plays the first level with the player's keys and mouse until the level changes or the frames
 	// run out; the name of the level that followed, or "".
-	std::string PlayFirstLevel(const std::function<void(FakeInputDevice&, Script&)>& stage, unsigned frames,
+	std::string PlayFirstLevelToDeath(const std::function<void(FakeInputDevice&, DeathScript&)>& stage, unsigned frames,
 		const std::function<void()>& whileItStands = {})
 	{
 		test::ShippedLevelWorld world("Homestead");
 		FakeInputDevice& device = world.AddScriptedInput();
-		Script script;
+		DeathScript script;
 		stage(device, script);
 		std::string nextLevel;
 		world.Play(script, frames, [&](unsigned) {
@@ -77,7 +77,7 @@ namespace
 
 	std::string WhatTheCratesDid(const AtTheDeath& death)
 	{
-		if (!Player().object->GetComponent<Blow>()->heldObjs.empty())
+		if (!DyingPlayer().object->GetComponent<Blow>()->heldObjs.empty())
 			return "a crate was breathed in";
 		const std::vector<unsigned> crates = ObjectIdsByName("Crate");
 		for (std::size_t crate = 0; crate < crates.size() && crate < death.crates.size(); ++crate)
@@ -101,7 +101,7 @@ namespace
 		} kCases[] = {
 			{"walking", kDeathFrame + 5, [](FakeInputDevice& keys) { keys.heldKeys = {SDLK_w}; },
 				[](const AtTheDeath& death) {
-					return PositionOf(Player()).Distance(death.player) > 0.05 ? "the player walked" : "";
+					return PositionOf(DyingPlayer()).Distance(death.player) > 0.05 ? "the player walked" : "";
 				}},
 			{"breathing in at the crate ahead", kDeathFrame + 30,
 				[](FakeInputDevice& input) {
@@ -112,17 +112,17 @@ namespace
 			{"blowing", kDeathFrame + 60, [](FakeInputDevice& mouse) { mouse.mouseButtons = SDL_BUTTON(SDL_BUTTON_LEFT); },
 				// A breath out spends the lungs, whatever it shoots.
 				[](const AtTheDeath&) {
-					const Lungs& lungs = *Player().object->GetComponent<Lungs>();
+					const Lungs& lungs = *DyingPlayer().object->GetComponent<Lungs>();
 					return lungs.curCapacity < 0.5f * lungs.baseCapacity ? "the breath was blown out" : "";
 				}},
 			// After the grace of the health's first second.
-			{"a hit", kDeathFrame + 65, [](FakeInputDevice&) { Player().SendMessage(Message("Damage").PushInt(10)); },
+			{"a hit", kDeathFrame + 65, [](FakeInputDevice&) { DyingPlayer().SendMessage(Message("Damage").PushInt(10)); },
 				[](const AtTheDeath& death) {
-					return Player().object->GetComponent<Health>()->GetHealth() < death.health ? "the player was hurt" : "";
+					return DyingPlayer().object->GetComponent<Health>()->GetHealth() < death.health ? "the player was hurt" : "";
 				}},
 			{"the house brought down", kDeathFrame + 70,
 				[](FakeInputDevice&) { ObjectFromName("House").SendMessage(Message("HouseDestroyed")); },
-				[](const AtTheDeath&) { return Player().object->GetComponent<Objectives>()->IsAllComplete() ? "the goal counted" : ""; }},
+				[](const AtTheDeath&) { return DyingPlayer().object->GetComponent<Objectives>()->IsAllComplete() ? "the goal counted" : ""; }},
 			{"a win token landing", kDeathFrame + 75,
 				[](FakeInputDevice&) {
 					const Object token = CreateObjectFromArchetype("WinToken.xml");
@@ -133,13 +133,13 @@ namespace
 		};
 		AtTheDeath death;
 		std::vector<std::string> counted(std::size(kCases));
-		const std::string nextLevel = PlayFirstLevel(
-			[&](FakeInputDevice& device, Script& script) {
+		const std::string nextLevel = PlayFirstLevelToDeath(
+			[&](FakeInputDevice& device, DeathScript& script) {
 				script[kDeathFrame] = [&] {
-					death.player = PositionOf(Player());
+					death.player = PositionOf(DyingPlayer());
 					for (unsigned crate : ObjectIdsByName("Crate"))
 						death.crates.push_back(PositionOf(crate));
-					death.health = Player().object->GetComponent<Health>()->GetHealth();
+					death.health = DyingPlayer().object->GetComponent<Health>()->GetHealth();
 					Die();
 				};
 				for (const auto& deathCase : kCases)
@@ -169,23 +169,23 @@ namespace
 		} kCases[] = {
 			{"breathing in", [](FakeInputDevice& mouse) { mouse.mouseButtons = SDL_BUTTON(SDL_BUTTON_RIGHT); },
 				[] {
-					const bool lungsFill = Player().object->GetComponent<Lungs>()->state == Lungs::kInhale;
-					return lungsFill || Player().object->GetComponent<Suck>()->active ? "breathing in" : "";
+					const bool lungsFill = DyingPlayer().object->GetComponent<Lungs>()->state == Lungs::kInhale;
+					return lungsFill || DyingPlayer().object->GetComponent<Suck>()->active ? "breathing in" : "";
 				}},
 			// As the display passes the carry key on, at the crate put within reach below the view.
 			{"carrying",
 				[](FakeInputDevice&) {
 					ObjectFromId(ObjectIdsByName("Crate").front()).SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 0.5f, -2.0f)));
-					Player().SendMessage(Message("RotRight").PushFloat(0.3f));
-					Player().SendMessage(Message("Grab"));
+					DyingPlayer().SendMessage(Message("RotRight").PushFloat(0.3f));
+					DyingPlayer().SendMessage(Message("Grab"));
 				},
-				[] { return Player().object->GetComponent<Grabber>()->GetGrabbedObject() != 0 ? "carrying" : ""; }},
+				[] { return DyingPlayer().object->GetComponent<Grabber>()->GetGrabbedObject() != 0 ? "carrying" : ""; }},
 		};
 		for (const auto& heldCase : kCases)
 		{
 			std::string atTheDeath, later;
-			PlayFirstLevel(
-				[&](FakeInputDevice& device, Script& script) {
+			PlayFirstLevelToDeath(
+				[&](FakeInputDevice& device, DeathScript& script) {
 					script[kDeathFrame - 20] = [&] { heldCase.start(device); };
 					script[kDeathFrame] = [&] {
 						atTheDeath = heldCase.doing();
@@ -204,8 +204,8 @@ namespace
 	TEST(PlayableLevelPlayerDeath, ALevelChangeEarnedBeforeTheDeathGoesFirst)
 	{
 		TW_SKIP_WITHOUT_DISPLAY();
-		const std::string nextLevel = PlayFirstLevel(
-			[](FakeInputDevice&, Script& script) {
+		const std::string nextLevel = PlayFirstLevelToDeath(
+			[](FakeInputDevice&, DeathScript& script) {
 				script[kGoalFrame] = [] { ObjectFromName("House").SendMessage(Message("HouseDestroyed")); };
 				script[kDeathFrame] = Die;
 			},
@@ -267,16 +267,16 @@ namespace
 		{
 			Tuple3f from;
 			double walked = 0.0;
-			const std::string nextLevel = PlayFirstLevel(
-				[&](FakeInputDevice& device, Script& script) {
+			const std::string nextLevel = PlayFirstLevelToDeath(
+				[&](FakeInputDevice& device, DeathScript& script) {
 					ShadowFirstLevel(row.prevLevel, row.dying == std::string("Player") ? "" : row.dying);
 					script[kDeathFrame] = [&] { ObjectFromName(row.dying).SendMessage(Message("Death")); };
 					script[row.walkFrame] = [&] {
-						from = PositionOf(Player());
+						from = PositionOf(DyingPlayer());
 						device.heldKeys = {SDLK_w};
 					};
 					script[row.walkFrame + kWalkFrames] = [&] {
-						walked = PositionOf(Player()).Distance(from);
+						walked = PositionOf(DyingPlayer()).Distance(from);
 						device.heldKeys.clear();
 						row.win();
 					};

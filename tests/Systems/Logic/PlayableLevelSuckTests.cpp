@@ -14,9 +14,9 @@ namespace
 	using test::PositionOf;
 
 	// The level has settled: the player stands on the floor.
-	constexpr unsigned kBreathFrame = 40;
+	constexpr unsigned kSuckBreathFrame = 40;
 	// Two seconds of 16 ms frames.
-	constexpr unsigned kTwoSeconds = 125;
+	constexpr unsigned kSuckTwoSeconds = 125;
 
 	// Over 2 s of breathing in, at the empty sky and at a crate and a keg ahead, the player stands
 	// where it stood when the right button went down.
@@ -52,12 +52,12 @@ namespace
 				}
 				ObjectFromName("Player").SendMessage(Message("SetDir").PushFloat(aimCase.view.x).PushFloat(aimCase.view.y).PushFloat(aimCase.view.z));
 			};
-			script[kBreathFrame] = [&] {
+			script[kSuckBreathFrame] = [&] {
 				stood = PositionOf(ObjectFromName("Player"));
 				mouse.mouseButtons = SDL_BUTTON(SDL_BUTTON_RIGHT);
 			};
-			world.Play(script, kBreathFrame + kTwoSeconds, [&](unsigned frame) {
-				if (frame > kBreathFrame)
+			world.Play(script, kSuckBreathFrame + kSuckTwoSeconds, [&](unsigned frame) {
+				if (frame > kSuckBreathFrame)
 					strayed = std::max(strayed, static_cast<float>(PositionOf(ObjectFromName("Player")).Distance(stood)));
 			});
 			EXPECT_LT(strayed, 0.05f) << "the player moved while breathing in";

@@ -68,7 +68,7 @@ namespace
 		float halfExtent = 0.0f;
 	};
 
-	struct Outcome
+	struct LevelOutcome
 	{
 		std::vector<std::string> log;
 		int destroyedAtNews = -1;
@@ -78,11 +78,11 @@ namespace
 		int nextLevelFrame = 0;
 	};
 
-	constexpr unsigned kFrames = 2000;
+	constexpr unsigned kLevelFrames = 2000;
 
 	// How the crate ahead of the player reaches the house: set flying by hand as a blow shoots a
 	// held object, or breathed in, held and blown out by the player's own breath.
-	enum class Shot
+	enum class LevelShot
 	{
 		ByHand,
 		ByBreath
@@ -90,9 +90,9 @@ namespace
 
 	// Plays the shipped first level: the crate ahead of the player is shot at the house, and the
 	// run goes on until the next level has played a while.
-	Outcome PlayFirstLevel(Shot shot)
+	LevelOutcome PlayFirstLevelShooting(LevelShot shot)
 	{
-		Outcome outcome;
+		LevelOutcome outcome;
 		ShippedLevelWorld world("Homestead");
 		Reporter::Register();
 		Reporter::Log().clear();
@@ -112,7 +112,7 @@ namespace
 		};
 		// Breathing in from frame 20 until the crate is held, then out.
 		unsigned breathedOut = 0;
-		if (shot == Shot::ByHand)
+		if (shot == LevelShot::ByHand)
 			actions[20] = [] {
 				const Object crate = ObjectFromName("Crate");
 				crate.SendMessage(Message("SetPos").Push(Tuple3f(0.0f, 1.5f, -3.0f)));
@@ -125,14 +125,14 @@ namespace
 				player.SendMessage(Message("SetSucking").PushBool(true));
 			};
 		std::map<unsigned, std::function<void()>> script;
-		for (unsigned frame = 1; frame <= kFrames; ++frame)
+		for (unsigned frame = 1; frame <= kLevelFrames; ++frame)
 			script[frame] = [&, frame] {
 				Reporter::Frame() = frame;
 				if (const auto action = actions.find(frame); action != actions.end())
 					action->second();
 				const Object player = ObjectFromName("Player");
 				const Blow* blow = player.IsDummy() ? nullptr : player.object->GetComponent<Blow>();
-				if (shot == Shot::ByBreath && breathedOut == 0 && blow != nullptr && !blow->heldObjs.empty())
+				if (shot == LevelShot::ByBreath && breathedOut == 0 && blow != nullptr && !blow->heldObjs.empty())
 				{
 					breathedOut = frame;
 					player.SendMessage(Message("SetSucking").PushBool(false));
@@ -141,7 +141,7 @@ namespace
 				}
 				// The button let go again: a held one would blow a gust at the house's remains each
 				// time the lungs refill.
-				else if (shot == Shot::ByBreath && breathedOut != 0 && frame == breathedOut + 2)
+				else if (shot == LevelShot::ByBreath && breathedOut != 0 && frame == breathedOut + 2)
 					player.SendMessage(Message("SetLungState").PushU32(0));
 				if (Engine::Instance()->GetCurrentLevel() == "Homestead")
 				{
@@ -160,16 +160,16 @@ namespace
 					Engine::Instance()->RequestState(Engine::kQuit);
 				}
 			};
-		world.Play(script, kFrames);
+		world.Play(script, kLevelFrames);
 		outcome.log = Reporter::Log();
 		outcome.destroyedAtNews = Reporter::CountedAtNews();
 		return outcome;
 	}
 
 	// Every step of the chain from the house's damage to the next level, and a second run alike.
-	void ExpectTheHouseDownAndTheNextLevel(Shot shot)
+	void ExpectTheHouseDownAndTheNextLevel(LevelShot shot)
 	{
-		const Outcome first = PlayFirstLevel(shot);
+		const LevelOutcome first = PlayFirstLevelShooting(shot);
 		ASSERT_FALSE(first.log.empty());
 		auto frameOf = [&](const std::string& what) {
 			for (const std::string& entry : first.log)
@@ -200,20 +200,20 @@ namespace
 		EXPECT_GE(first.nextLevelFrame - complete, 313);
 		EXPECT_LE(first.nextLevelFrame - complete, 320);
 		EXPECT_NE(std::find(Events().begin(), Events().end(), "LevelLoaded Hillside"), Events().end());
-		const Outcome second = PlayFirstLevel(shot);
+		const LevelOutcome second = PlayFirstLevelShooting(shot);
 		EXPECT_EQ(second.log, first.log);
 	}
 
 	TEST(PlayableLevel, AShotCrateBringsTheHouseDownAndTheNextLevelFollows)
 	{
 		TW_SKIP_WITHOUT_DISPLAY();
-		ExpectTheHouseDownAndTheNextLevel(Shot::ByHand);
+		ExpectTheHouseDownAndTheNextLevel(LevelShot::ByHand);
 	}
 
 	TEST(PlayableLevel, SuckBlowDestroyHouseCompletesObjective)
 	{
 		TW_SKIP_WITHOUT_DISPLAY();
-		ExpectTheHouseDownAndTheNextLevel(Shot::ByBreath);
+		ExpectTheHouseDownAndTheNextLevel(LevelShot::ByBreath);
 	}
 
 	// What Hillside's hut heard of one crate the player breathed in and blew at it from a given

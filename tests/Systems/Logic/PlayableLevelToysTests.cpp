@@ -21,7 +21,7 @@ namespace
 	}
 
 	// What the shipped second level's toys did while the player was led past them.
-	struct Outcome
+	struct ToysOutcome
 	{
 		float gateRise = 0.0f;
 		float crateBounceTop = 0.0f;
@@ -40,9 +40,9 @@ namespace
 		float followedAfterRelease = 1e9f;
 	};
 
-	Outcome PlayPastTheToys()
+	ToysOutcome PlayPastTheToys()
 	{
-		Outcome outcome;
+		ToysOutcome outcome;
 		ShippedLevelWorld world("Hillside");
 		std::vector<unsigned> villagers;
 		std::vector<Tuple3f> villagerStarts;
@@ -138,7 +138,7 @@ namespace
 	TEST(PlayableLevelToys, TheSecondLevelsToysAnswerThePlayer)
 	{
 		TW_SKIP_WITHOUT_DISPLAY();
-		const Outcome outcome = PlayPastTheToys();
+		const ToysOutcome outcome = PlayPastTheToys();
 		EXPECT_EQ(outcome.cratesFromTheMill, 1u) << "the blown windmill drops one crate";
 		EXPECT_GT(outcome.crateBounceTop, 4.5f) << "a crate dropped from 4 units bounces higher off the trampoline";
 		EXPECT_NEAR(outcome.gateRise, -2.05f, 0.05f) << "the plate opens the pen's gate, down into the ground";

@@ -22,9 +22,9 @@ namespace
 	using test::GameWorld;
 	using test::PhysicsComponentWorld;
 
-	constexpr unsigned kFramesPerSecond = 62;
+	constexpr unsigned kSpawnerFramesPerSecond = 62;
 
-	struct Shot
+	struct SpawnerShot
 	{
 		float elevationDegrees;
 		float speed;
@@ -41,7 +41,7 @@ namespace
 		Tuple3f playerAt;
 		// One per object the spawners keep alive: each blown out through the side wall or edge
 		// nearer to it.
-		std::vector<Shot> shots;
+		std::vector<SpawnerShot> shots;
 	};
 
 	std::vector<unsigned> SpawnedNow(const char* name, const std::set<unsigned>& placed)
@@ -53,7 +53,7 @@ namespace
 		return spawned;
 	}
 
-	void BlowOut(unsigned id, const Shot& shot)
+	void BlowOut(unsigned id, const SpawnerShot& shot)
 	{
 		RigidBody& body = PhysicsComponentWorld::RigidBodyOf(ObjectFromId(id));
 		const float elevation = shot.elevationDegrees * 3.14159265f / 180.0f;
@@ -85,7 +85,7 @@ namespace
 			made.SendMessage(Message("SetAngularVelocity").Push(Tuple3f(2.0f, 5.0f, 1.0f)));
 			float peak = 0.0f;
 			bool cameDown = false;
-			for (unsigned frame = 0; frame < 8 * kFramesPerSecond && !cameDown; ++frame)
+			for (unsigned frame = 0; frame < 8 * kSpawnerFramesPerSecond && !cameDown; ++frame)
 			{
 				world.Frame();
 				if (ObjectFromId(made.id).IsDummy())
@@ -111,8 +111,8 @@ namespace
 		for (const SpawnerCase& row : cases)
 		{
 			SCOPED_TRACE(row.level);
-			const unsigned intervalFrames = row.spawnIntervalMilliseconds * kFramesPerSecond / 1000 + 1;
-			const unsigned frames = 2 * row.shots.size() * intervalFrames + 12 * kFramesPerSecond;
+			const unsigned intervalFrames = row.spawnIntervalMilliseconds * kSpawnerFramesPerSecond / 1000 + 1;
+			const unsigned frames = 2 * row.shots.size() * intervalFrames + 12 * kSpawnerFramesPerSecond;
 			GameWorld world;
 			std::set<unsigned> placed;
 			std::vector<unsigned> blown;
@@ -157,7 +157,7 @@ namespace
 			ASSERT_EQ(blown.size(), row.shots.size()) << "the spawners made too few";
 			ASSERT_TRUE(allGoneAt) << "what was blown out of the level stays in play for ever";
 			// The steep lob, slowest over the wall, leaves last as it falls below the level.
-			EXPECT_LE(*allGoneAt, *lastShotAt + 7 * kFramesPerSecond) << "what was blown out left late";
+			EXPECT_LE(*allGoneAt, *lastShotAt + 7 * kSpawnerFramesPerSecond) << "what was blown out left late";
 			ASSERT_TRUE(firstNewAt) << "the spawners made nothing new";
 			EXPECT_LE(*firstNewAt, *allGoneAt + intervalFrames);
 			// A spawner that keeps several makes one per interval.

@@ -13,7 +13,7 @@ namespace
 {
 	using namespace test;
 
-	Object Named(const std::string& name)
+	Object SceneObjectNamed(const std::string& name)
 	{
 		Object object = FirstObject();
 		while (!object.IsDummy() && object.object->GetName() != name)
@@ -46,7 +46,7 @@ namespace
 		std::map<unsigned, std::function<void()>> script;
 		for (unsigned frame = 1; frame <= 250; ++frame)
 			script[frame] = [&, frame] {
-				const Object player = Named("Player");
+				const Object player = SceneObjectNamed("Player");
 				if (Engine::Instance()->GetCurrentLevel() != "SwitchGate" || player.IsDummy())
 				{
 					exitFrame = exitFrame != 0 ? exitFrame : frame;
@@ -57,16 +57,16 @@ namespace
 				if (frame <= kRunFrames)
 					player.SendMessage(Message("MoveForward").PushFloat(1.0f));
 				Note(health, player.object->GetComponent<Health>()->GetHealth());
-				if (medkitGoneFrame == 0 && Named("Medkit").IsDummy())
+				if (medkitGoneFrame == 0 && SceneObjectNamed("Medkit").IsDummy())
 					medkitGoneFrame = frame;
 				// Open once the player, 1 unit tall, fits under it.
-				gateHeight = Named("Gate").object->GetComponent<Transform>()->GetWorldPosition().y;
+				gateHeight = SceneObjectNamed("Gate").object->GetComponent<Transform>()->GetWorldPosition().y;
 				if (gateOpenedFrame == 0 && gateHeight >= 2.0f)
 					gateOpenedFrame = frame;
 				// A second touch of the pad while the switch cools down changes nothing.
 				if (gateOpenedFrame != 0 && frame == gateOpenedFrame + kTouchAgainFrames)
 				{
-					Named("SwitchBlock").SendMessage(Message("Collision").PushU32(player.id));
+					SceneObjectNamed("SwitchBlock").SendMessage(Message("Collision").PushU32(player.id));
 					touchedAgain = true;
 				}
 			};

@@ -22,7 +22,7 @@ namespace
 
 	// Far more than a played-through game needs: a run that never reaches the menu ends here.
 	constexpr unsigned kFrameLimit = 20000;
-	constexpr unsigned kFramesPerSecond = 62;
+	constexpr unsigned kGameFramesPerSecond = 62;
 	// The lair's walls stand this far from its middle.
 	constexpr float kLairHalf = 18.0f;
 	const Tuple3f kLairMiddle(0.0f, 0.0f, -4.0f);
@@ -56,7 +56,7 @@ namespace
 		}
 	};
 
-	Tuple3f PositionOf(const Object& object)
+	Tuple3f GamePositionOf(const Object& object)
 	{
 		return object.object->GetComponent<Transform>()->GetWorldPosition();
 	}
@@ -65,10 +65,10 @@ namespace
 	// first two levels it breathes the crate ahead in and blows it at the house; in the lair it walks
 	// up to the waking stone, watches the golem until it has seen all it does, then blows kegs at the
 	// scraps of the parts still whole.
-	class Player
+	class GamePlayer
 	{
 	public:
-		explicit Player(Journey& journey) : journey(journey) {}
+		explicit GamePlayer(Journey& journey) : journey(journey) {}
 
 		void Frame(unsigned frame)
 		{
@@ -164,11 +164,11 @@ namespace
 			if (houseState != -1 && state != houseState)
 				Note(currentLevel + " house " + std::to_string(state));
 			if (houseState == AvailableObjects::kBeingRebuilt && state == AvailableObjects::kWhole)
-				builderStopped = PositionOf(ObjectFromName("Golem"));
+				builderStopped = GamePositionOf(ObjectFromName("Golem"));
 			houseState = state;
 			if (builderStopped)
 			{
-				journey.builderStray = std::max(journey.builderStray, static_cast<float>(PositionOf(ObjectFromName("Golem")).Distance(*builderStopped)));
+				journey.builderStray = std::max(journey.builderStray, static_cast<float>(GamePositionOf(ObjectFromName("Golem")).Distance(*builderStopped)));
 				++journey.builderWatched;
 			}
 		}
@@ -179,9 +179,9 @@ namespace
 			ReadTheNews(golem);
 			if (golem.IsDummy())
 				return;
-			const Tuple3f at = PositionOf(golem);
+			const Tuple3f at = GamePositionOf(golem);
 			journey.bossReach = std::max(journey.bossReach, static_cast<float>(Tuple3f(at.x - kLairMiddle.x, 0, at.z - kLairMiddle.z).Length()));
-			if (levelFrame % kFramesPerSecond == 0)
+			if (levelFrame % kGameFramesPerSecond == 0)
 				journey.trail.push_back(tw::TextOf(at));
 			if (GolemWorld::Attached(golem).empty())
 			{
@@ -193,8 +193,8 @@ namespace
 			NoteHits(boss);
 			if (!SeenAllItDoes())
 				return;
-			const bool breathSpent = breath == Breath::Out && levelFrame > breathFrame + kFramesPerSecond;
-			const bool nothingTaken = breath == Breath::In && levelFrame > breathFrame + 4 * kFramesPerSecond;
+			const bool breathSpent = breath == Breath::Out && levelFrame > breathFrame + kGameFramesPerSecond;
+			const bool nothingTaken = breath == Breath::In && levelFrame > breathFrame + 4 * kGameFramesPerSecond;
 			if (breath == Breath::Idle || breathSpent || nothingTaken)
 				TakeAKeg();
 			HoldWhenTaken();
@@ -225,7 +225,7 @@ namespace
 				if (id > lastCrate)
 				{
 					lastCrate = id;
-					if (PositionOf(ObjectFromId(id)).Distance(golemAt) < 2.5)
+					if (GamePositionOf(ObjectFromId(id)).Distance(golemAt) < 2.5)
 						Note("golem drops a crate");
 				}
 		}
@@ -248,12 +248,12 @@ namespace
 
 		void TakeAKeg()
 		{
-			const Tuple3f me = PositionOf(Me());
+			const Tuple3f me = GamePositionOf(Me());
 			const std::vector<unsigned> kegs = ObjectIdsByName("Keg");
 			if (kegs.empty())
 				return;
-			const auto nearer = [&me](unsigned a, unsigned b) { return PositionOf(ObjectFromId(a)).Distance(me) < PositionOf(ObjectFromId(b)).Distance(me); };
-			Look(PositionOf(ObjectFromId(*std::min_element(kegs.begin(), kegs.end(), nearer))));
+			const auto nearer = [&me](unsigned a, unsigned b) { return GamePositionOf(ObjectFromId(a)).Distance(me) < GamePositionOf(ObjectFromId(b)).Distance(me); };
+			Look(GamePositionOf(ObjectFromId(*std::min_element(kegs.begin(), kegs.end(), nearer))));
 			BreatheIn();
 		}
 
@@ -264,7 +264,7 @@ namespace
 				for (unsigned id : boss.GetParts()[part].IsComplete() ? std::vector<unsigned>() : GolemWorld::PartScraps(golem, part))
 					if (!GolemWorld::RigidBodyOf(ObjectFromId(id)).HasFlag(kBodyNoGravity))
 					{
-						Look(PositionOf(ObjectFromId(id)));
+						Look(GamePositionOf(ObjectFromId(id)));
 						BreatheOut();
 						return;
 					}
@@ -293,7 +293,7 @@ namespace
 		// No window, so nothing is drawn: the levels' images and pages are still read, and the pages
 		// laid out, but no check looks at a pixel.
 		world.engine.engine->AddSystem(new GUI());
-		Player player(journey);
+		GamePlayer player(journey);
 		std::map<unsigned, std::function<void()>> script;
 		for (unsigned frame = 1; frame <= kFrameLimit; ++frame)
 			script[frame] = [&player, frame] {
@@ -327,7 +327,7 @@ namespace
 		EXPECT_LE(levels[2] - frameOf("Hillside house 0"), 20000 / 16 + 2);
 		// Its builder then stays where it stopped until the level moves on.
 		EXPECT_LT(run.builderStray, 2.0f);
-		EXPECT_GT(run.builderWatched, 4 * kFramesPerSecond);
+		EXPECT_GT(run.builderWatched, 4 * kGameFramesPerSecond);
 		// In the lair: summoned, armed, each leaf seen before the first hit, every part hit home.
 		const int armed = frameOf("golem ReeledIn");
 		EXPECT_GT(armed, levels[2]);

@@ -17,7 +17,7 @@ namespace
 {
 	constexpr double kDegree = 0.017453292519943295;
 
-	void ExpectNear(const Tuple3f& actual, const Tuple3f& expected, const std::string& what)
+	void ExpectPositionNear(const Tuple3f& actual, const Tuple3f& expected, const std::string& what)
 	{
 		EXPECT_LT((actual - expected).Length(), 1e-5) << what << ": " << actual << " vs " << expected;
 	}
@@ -41,7 +41,7 @@ TEST(PositionSetters, ShapesSpawnWithinTheirRadiusAboutTheModelPointCarriedByThe
 		for (int i = 0; i < 5; ++i)
 		{
 			const Particle particle = Applied(*Attached(c.name, c.values, owner));
-			ExpectNear(particle.position, Tuple3f(11, 2, 3), c.name);
+			ExpectPositionNear(particle.position, Tuple3f(11, 2, 3), c.name);
 			EXPECT_EQ(particle.base, particle.position) << c.name;
 		}
 	const auto sphere = Attached("Spawn_Position_Sphere", "<float>2</float><Tuple3f>0 0 0</Tuple3f>", owner);
@@ -116,7 +116,7 @@ TEST(PositionSetters, FireSeedsCoverTheDiscEvenlyAndLeaveFastestFromTheCentre)
 	for (int i = 0; i < 20; ++i)
 	{
 		const Particle centred = Applied(*point);
-		ExpectNear(centred.position, Tuple3f(0, 1, 0), "radius 0");
+		ExpectPositionNear(centred.position, Tuple3f(0, 1, 0), "radius 0");
 		EXPECT_TRUE(centred.velocity.x == 0 && centred.velocity.z == 0 && centred.velocity.y > 0 && centred.velocity.y <= 1)
 			<< centred.velocity;
 	}
@@ -186,8 +186,8 @@ TEST(CameraPositionSetters, SpawnAheadOfTheActiveCameraOrOnARingAcrossItsView)
 		GTEST_SKIP() << "needs an X display";
 	world->engine.engine->AddSystem(new ParticleManager());
 	test::PhysicsComponentWorld::AddCamera(Tuple3f(0, 0, 5));
-	ExpectNear(Applied(*Attached("Spawn_Position_Camera", "<float>0</float>", 0)).position, Tuple3f(0, 0, 5), "distance 0");
-	ExpectNear(Applied(*Attached("Spawn_Position_Camera", "<float>2</float>", 0)).position, Tuple3f(0, 0, 3), "distance 2");
+	ExpectPositionNear(Applied(*Attached("Spawn_Position_Camera", "<float>0</float>", 0)).position, Tuple3f(0, 0, 5), "distance 0");
+	ExpectPositionNear(Applied(*Attached("Spawn_Position_Camera", "<float>2</float>", 0)).position, Tuple3f(0, 0, 3), "distance 2");
 	const auto ring = Attached("Spawn_Position_Camera_Circle", "<float>4</float><float>1.5</float>", 0);
 	for (int i = 0; i < 20; ++i)
 	{

@@ -18,10 +18,10 @@ namespace
 	using test::LoadConnection;
 	using test::PhysicsWorld;
 
-	constexpr float kStep = 0.016f;
+	constexpr float kConnectionStep = 0.016f;
 	constexpr float kBaumgarte = 15.0f;
 	constexpr float kSlop = 0.005f;
-	constexpr float kDegree = 0.017453292f;
+	constexpr float kConnectionDegree = 0.017453292f;
 
 	// One frame as the physics step runs it: the contact stage updates the connection, then the
 	// resolution stage solves and integrates.
@@ -42,7 +42,7 @@ namespace
 			(connection.bodyA->transforms.world * d.anchorA).Distance(connection.bodyB->transforms.world * d.anchorB));
 	}
 
-	std::string Saved(const Connection& connection)
+	std::string SavedConnection(const Connection& connection)
 	{
 		Serializer writer;
 		connection.Save(writer);
@@ -142,7 +142,7 @@ TEST(Connection, SavingAndReadingKeepsEveryFieldInKeyOrder)
 			{"model position 1", "angle", "model direction 1", "model direction 2", "rotation axis 1"}}};
 	for (const auto& k : kinds)
 	{
-		const std::string text = Saved(*k.loaded);
+		const std::string text = SavedConnection(*k.loaded);
 		std::size_t previous = 0;
 		for (const char* key : k.keys)
 		{
@@ -155,11 +155,11 @@ TEST(Connection, SavingAndReadingKeepsEveryFieldInKeyOrder)
 		data.SwitchToReading();
 		std::unique_ptr<Connection> copy = ConnectionPrototypeLookup(k.kind)->Create();
 		copy->Load(data);
-		EXPECT_EQ(Saved(*copy), text) << k.kind;
+		EXPECT_EQ(SavedConnection(*copy), text) << k.kind;
 	}
 	// Angles are written in degrees, as read.
-	EXPECT_NE(Saved(*kinds[2].loaded).find(">35<"), std::string::npos);
-	EXPECT_NEAR(static_cast<SocketConnection&>(*kinds[2].loaded).cone.limit, std::sin(35.0f * kDegree), 1e-6);
+	EXPECT_NE(SavedConnection(*kinds[2].loaded).find(">35<"), std::string::npos);
+	EXPECT_NEAR(static_cast<SocketConnection&>(*kinds[2].loaded).cone.limit, std::sin(35.0f * kConnectionDegree), 1e-6);
 }
 
 TEST(Connection, StaticPairsAndPairsWithoutABodyStayDisconnected)
@@ -262,7 +262,7 @@ TEST(Rope, SlackRopeExertsNothingAndATautOnePulls)
 TEST(Rope, PendulumStaysWithinItsLengthAndSwingsAtItsPeriod)
 {
 	const float length = 2.0f;
-	const float start = 10.0f * kDegree;
+	const float start = 10.0f * kConnectionDegree;
 	AnchoredLine line("Rope", length, Tuple3f(length * std::sin(start), -length * std::cos(start), 0));
 	RigidBody& bob = line.end;
 	Connection& rope = *line.connection;
@@ -276,7 +276,7 @@ TEST(Rope, PendulumStaysWithinItsLengthAndSwingsAtItsPeriod)
 		longest = std::max(longest, AnchorGap(rope));
 		const float x = bob.GetPosition().x;
 		if (previousX < 0.0f && x >= 0.0f)
-			upwardCrossings.push_back((step - 1 + previousX / (previousX - x)) * kStep);
+			upwardCrossings.push_back((step - 1 + previousX / (previousX - x)) * kConnectionStep);
 		previousX = x;
 	}
 	EXPECT_LE(longest, 2.05f);
@@ -296,7 +296,7 @@ TEST(Rope, AKinematicEndMovesOnlyAsItIsTold)
 	Join(world.Resolution(), *rope, hand, weight);
 	hand.velocity = Tuple3f(0.5f, 0, 0);
 	StepWith(world, *rope, 100);
-	ExpectNear(hand.GetPosition(), Tuple3f(100 * 0.5f * kStep, 0, 0), 1e-4);
+	ExpectNear(hand.GetPosition(), Tuple3f(100 * 0.5f * kConnectionStep, 0, 0), 1e-4);
 	EXPECT_EQ(hand.velocity, Tuple3f(0.5f, 0, 0));
 	EXPECT_LE(AnchorGap(*rope), 1.05f) << "the weight follows the hand";
 }
@@ -361,7 +361,7 @@ TEST(Socket, ConeRowActsOnlyBeyondTheConeAngle)
 	for (const auto& c : cases)
 	{
 		HangingSocket hanging;
-		hanging.lower.SetOrientation(QuaternionFromRotationVector(Tuple3f(0, 0, c.degrees * kDegree)));
+		hanging.lower.SetOrientation(QuaternionFromRotationVector(Tuple3f(0, 0, c.degrees * kConnectionDegree)));
 		hanging.lower.UpdateDerived();
 		hanging.socket->Update(hanging.world.Resolution());
 		const Constraint& cone = *hanging.Joint().cone.ref.record;
@@ -404,8 +404,8 @@ TEST(Socket, HoldsTwistWhereAHingeLetsItTurn)
 		turned[index] = std::fabs(TurnAboutY(spun));
 		gap[index++] = AnchorGap(*connection);
 	}
-	EXPECT_LT(turned[0], 10.0f * kDegree) << "the socket's twist row holds it";
-	EXPECT_NEAR(turned[1], 2.0f * 30 * kStep, 0.01f) << "the hinge constrains no rotation";
+	EXPECT_LT(turned[0], 10.0f * kConnectionDegree) << "the socket's twist row holds it";
+	EXPECT_NEAR(turned[1], 2.0f * 30 * kConnectionStep, 0.01f) << "the hinge constrains no rotation";
 	EXPECT_LT(gap[0], 0.01f);
 	EXPECT_LT(gap[1], 0.01f);
 }

@@ -12,16 +12,16 @@
 
 namespace
 {
-	constexpr float kStep = 0.016f;
+	constexpr float kSolverStep = 0.016f;
 	const Tuple3f kAlongX(1, 0, 0);
 
 	// A body without inertia moving along x, ready for a solve.
-	RigidBody Moving(float inverseMass, float velocityX)
+	RigidBody MovingBody(float inverseMass, float velocityX)
 	{
 		RigidBody body;
 		body.inverseMass = inverseMass;
 		body.velocity = Tuple3f(velocityX, 0, 0);
-		body.solverVelocity[0] = velocityX / kStep;
+		body.solverVelocity[0] = velocityX / kSolverStep;
 		return body;
 	}
 
@@ -40,14 +40,14 @@ namespace
 	// The velocity along x after the resolution stage hands the constraint force over.
 	float VelocityAfter(const RigidBody& body)
 	{
-		return body.velocity.x + body.inverseMass * body.constraintForce[0] * kStep;
+		return body.velocity.x + body.inverseMass * body.constraintForce[0] * kSolverStep;
 	}
 
 	float Solve(ConstraintList& rows, int iterations)
 	{
 		ConstraintSolver solver;
 		solver.iterations = iterations;
-		solver.timeStep = kStep;
+		solver.timeStep = kSolverStep;
 		solver.Solve(rows);
 		return rows.Head()->element.lambda;
 	}
@@ -65,7 +65,7 @@ namespace
 			for (int i = 1; i <= kLinks; ++i)
 			{
 				bodies[i].inverseMass = 1.0f / static_cast<float>(i);
-				bodies[i].velocity = Tuple3f(0, -9.8f * kStep, 0);
+				bodies[i].velocity = Tuple3f(0, -9.8f * kSolverStep, 0);
 				bodies[i].solverVelocity[1] = -9.8f;
 			}
 			for (int i = 0; i < kLinks; ++i)
@@ -87,9 +87,9 @@ namespace
 			float worst = 0.0f;
 			for (int i = 0; i < kLinks; ++i)
 			{
-				const float upper = bodies[i].velocity.y + bodies[i].inverseMass * bodies[i].constraintForce[1] * kStep;
+				const float upper = bodies[i].velocity.y + bodies[i].inverseMass * bodies[i].constraintForce[1] * kSolverStep;
 				const float lower =
-					bodies[i + 1].velocity.y + bodies[i + 1].inverseMass * bodies[i + 1].constraintForce[1] * kStep;
+					bodies[i + 1].velocity.y + bodies[i + 1].inverseMass * bodies[i + 1].constraintForce[1] * kSolverStep;
 				worst = std::max(worst, std::fabs(lower - upper));
 			}
 			return worst;
@@ -116,13 +116,13 @@ namespace
 TEST(ConstraintSolver, OneRowIsSolvedExactlyInOneIteration)
 {
 	// Masses 1 and 2 closing at 2 m/s: J M⁻¹ Jᵀ = 1.5, rhs = 2 / dt, λ = rhs / 1.5.
-	RigidBody a = Moving(1.0f, 1.0f);
-	RigidBody b = Moving(0.5f, -1.0f);
+	RigidBody a = MovingBody(1.0f, 1.0f);
+	RigidBody b = MovingBody(0.5f, -1.0f);
 	ConstraintList rows;
 	rows.Reserve(1);
 	rows.Insert(Row(a, b));
 	const float lambda = Solve(rows, 1);
-	EXPECT_NEAR(lambda * kStep, 4.0f / 3.0f, 1e-5);
+	EXPECT_NEAR(lambda * kSolverStep, 4.0f / 3.0f, 1e-5);
 	EXPECT_NEAR(rows.Head()->element.inverseDiagonal, 1.0f / 1.5f, 1e-6);
 	EXPECT_NEAR(a.constraintForce[0], -lambda, 1e-3);
 	EXPECT_NEAR(b.constraintForce[0], lambda, 1e-3);
@@ -135,16 +135,16 @@ TEST(ConstraintSolver, CoupledRowsConvergeToTheHandSolution)
 {
 	// Three unit masses at 2, 0 and −1 m/s joined by two rigid rows all end at 1/3 m/s; the
 	// impulses are 5/3 (A to B) and 4/3 (B to C).
-	RigidBody a = Moving(1.0f, 2.0f);
-	RigidBody b = Moving(1.0f, 0.0f);
-	RigidBody c = Moving(1.0f, -1.0f);
+	RigidBody a = MovingBody(1.0f, 2.0f);
+	RigidBody b = MovingBody(1.0f, 0.0f);
+	RigidBody c = MovingBody(1.0f, -1.0f);
 	ConstraintList rows;
 	rows.Reserve(2);
 	rows.Insert(Row(a, b));
 	rows.Insert(Row(b, c));
 	Solve(rows, 50);
-	EXPECT_NEAR(rows.Head()->element.lambda * kStep, 5.0f / 3.0f, 1e-5);
-	EXPECT_NEAR(rows.Tail()->element.lambda * kStep, 4.0f / 3.0f, 1e-5);
+	EXPECT_NEAR(rows.Head()->element.lambda * kSolverStep, 5.0f / 3.0f, 1e-5);
+	EXPECT_NEAR(rows.Tail()->element.lambda * kSolverStep, 4.0f / 3.0f, 1e-5);
 	for (const RigidBody* body : {&a, &b, &c})
 		EXPECT_NEAR(VelocityAfter(*body), 1.0f / 3.0f, 1e-5);
 }
@@ -158,24 +158,24 @@ TEST(ConstraintSolver, BoundsClampTheMultiplier)
 		float upper;
 		float impulse;
 	} cases[] = {{-kUnboundedMultiplier, kUnboundedMultiplier, 1.0f}, {-kUnboundedMultiplier, 0.0f, 0.0f},
-		{0.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 10.0f * kStep}, {-kUnboundedMultiplier, 20.0f, 20.0f * kStep}};
+		{0.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 10.0f * kSolverStep}, {-kUnboundedMultiplier, 20.0f, 20.0f * kSolverStep}};
 	for (const auto& c : cases)
 	{
-		RigidBody a = Moving(1.0f, 1.0f);
-		RigidBody b = Moving(1.0f, -1.0f);
+		RigidBody a = MovingBody(1.0f, 1.0f);
+		RigidBody b = MovingBody(1.0f, -1.0f);
 		ConstraintList rows;
 		rows.Reserve(1);
 		rows.Insert(Row(a, b, c.lower, c.upper));
-		EXPECT_NEAR(Solve(rows, 10) * kStep, c.impulse, 1e-5) << "bounds " << c.lower << ", " << c.upper;
+		EXPECT_NEAR(Solve(rows, 10) * kSolverStep, c.impulse, 1e-5) << "bounds " << c.lower << ", " << c.upper;
 	}
 }
 
 TEST(ConstraintSolver, SidesWithoutMassAreInert)
 {
 	// A static body whose collider reported an inertia, joined off-centre to a unit mass.
-	RigidBody anchor = Moving(0.0f, 0.0f);
+	RigidBody anchor = MovingBody(0.0f, 0.0f);
 	anchor.worldInverseInertia = test::SphereInverseInertia(1.0f, 1.0f);
-	RigidBody ball = Moving(1.0f, -1.0f);
+	RigidBody ball = MovingBody(1.0f, -1.0f);
 	ConstraintList rows;
 	rows.Reserve(2);
 	Constraint row = Row(anchor, ball);
@@ -190,8 +190,8 @@ TEST(ConstraintSolver, SidesWithoutMassAreInert)
 	EXPECT_NEAR(VelocityAfter(ball), 0.0f, 1e-5) << "the ball alone takes the whole correction";
 
 	// Between two bodies without mass the row is singular: capped, and it moves nothing.
-	RigidBody wall = Moving(0.0f, 0.0f);
-	RigidBody floor = Moving(0.0f, 0.0f);
+	RigidBody wall = MovingBody(0.0f, 0.0f);
+	RigidBody floor = MovingBody(0.0f, 0.0f);
 	rows.Clear();
 	rows.Insert(Row(wall, floor));
 	Solve(rows, 5);
@@ -203,8 +203,8 @@ TEST(ConstraintSolver, SidesWithoutMassAreInert)
 
 TEST(ConstraintSolver, WithoutIterationsLastStepsMultiplierIsHandedOver)
 {
-	RigidBody a = Moving(1.0f, 0.0f);
-	RigidBody b = Moving(0.5f, 0.0f);
+	RigidBody a = MovingBody(1.0f, 0.0f);
+	RigidBody b = MovingBody(0.5f, 0.0f);
 	ConstraintList rows;
 	rows.Reserve(1);
 	Constraint row = Row(a, b);
@@ -220,8 +220,8 @@ TEST(ConstraintSolver, WithoutIterationsLastStepsMultiplierIsHandedOver)
 
 TEST(ConstraintSolver, ARowBoundedToZeroCarriesNothingAndTheOthersKeepTheirMultipliers)
 {
-	RigidBody a = Moving(1.0f, 0.0f);
-	RigidBody b = Moving(0.5f, 0.0f);
+	RigidBody a = MovingBody(1.0f, 0.0f);
+	RigidBody b = MovingBody(0.5f, 0.0f);
 	ConstraintList rows;
 	rows.Reserve(2);
 	Constraint inert = Row(a, b, 0.0f, 0.0f);
@@ -278,14 +278,14 @@ TEST(ConstraintSolver, TheAccumulatedMultiplierIsClampedNotEachStep)
 	};
 	for (const auto& c : cases)
 	{
-		RigidBody a = Moving(1.0f, -c.separating);
-		RigidBody b = Moving(1.0f, c.separating);
+		RigidBody a = MovingBody(1.0f, -c.separating);
+		RigidBody b = MovingBody(1.0f, c.separating);
 		ConstraintList rows;
 		rows.Reserve(1);
 		Constraint row = Row(a, b, 0.0f, kUnboundedMultiplier);
-		row.lambda = 1.0f / kStep;
+		row.lambda = 1.0f / kSolverStep;
 		rows.Insert(row);
-		EXPECT_NEAR(Solve(rows, 3) * kStep, c.impulse, 1e-5) << "separating at " << c.separating;
+		EXPECT_NEAR(Solve(rows, 3) * kSolverStep, c.impulse, 1e-5) << "separating at " << c.separating;
 		EXPECT_GE(VelocityAfter(b) - VelocityAfter(a), -1e-5f) << "no row may leave the bodies closing";
 	}
 }
@@ -296,8 +296,8 @@ TEST(ConstraintSolver, PositionalRowsSeparateForOneStepWithoutLeavingSpeed)
 	// given speed. A positional row pushes for this step only; a velocity row keeps the speed.
 	for (const bool positional : {true, false})
 	{
-		RigidBody a = Moving(1.0f, 0.0f);
-		RigidBody b = Moving(1.0f, 0.0f);
+		RigidBody a = MovingBody(1.0f, 0.0f);
+		RigidBody b = MovingBody(1.0f, 0.0f);
 		ConstraintList rows;
 		rows.Reserve(1);
 		Constraint row = Row(a, b, 0.0f, kUnboundedMultiplier);
@@ -328,13 +328,13 @@ TEST(ConstraintSolver, OffCentreRowsTurnTheBodyByItsInverseInertia)
 	for (const bool positional : {false, true})
 		for (const Tuple3f& n : {Tuple3f(1, 0, 0), Tuple3f(0, 1, 0), Tuple3f(0, 0, 1)})
 		{
-			RigidBody anchor = Moving(0.0f, 0.0f);
-			RigidBody ball = Moving(1.0f, 0.0f);
+			RigidBody anchor = MovingBody(0.0f, 0.0f);
+			RigidBody ball = MovingBody(1.0f, 0.0f);
 			ball.worldInverseInertia = inverseInertia;
 			constexpr float kSpeed = 0.5f;
 			if (!positional)
 				for (int axis = 0; axis < 3; ++axis)
-					ball.solverVelocity[axis] = -n[axis] * kSpeed / kStep;
+					ball.solverVelocity[axis] = -n[axis] * kSpeed / kSolverStep;
 			ConstraintList rows;
 			rows.Reserve(1);
 			Constraint row = Row(anchor, ball);
@@ -345,9 +345,9 @@ TEST(ConstraintSolver, OffCentreRowsTurnTheBodyByItsInverseInertia)
 			Solve(rows, 10);
 
 			const Tuple3f linear = positional ? ball.pushVelocity
-											  : Tuple3f(ball.solverAccel[0], ball.solverAccel[1], ball.solverAccel[2]) * kStep;
+											  : Tuple3f(ball.solverAccel[0], ball.solverAccel[1], ball.solverAccel[2]) * kSolverStep;
 			const Tuple3f turn = positional ? ball.pushSpin
-											: Tuple3f(ball.solverAccel[3], ball.solverAccel[4], ball.solverAccel[5]) * kStep;
+											: Tuple3f(ball.solverAccel[3], ball.solverAccel[4], ball.solverAccel[5]) * kSolverStep;
 			const float impulse = linear.DotProduct(n);
 			const Tuple3f expectedTurn = inverseInertia * Tuple3f().CrossProduct(anchorOffset, n) * impulse;
 			for (int axis = 0; axis < 3; ++axis)
@@ -368,18 +368,18 @@ TEST(ConstraintSolver, ARowJoiningABodyToItselfActsThroughBothSides)
 	// Two points of one unit body, above and below its centre, held at the same speed along x:
 	// the row forbids the spin about z, which one iteration takes out whole (the row's two sides
 	// turn the body the same way, so losing either would leave half of it).
-	RigidBody body = Moving(1.0f, 0.0f);
+	RigidBody body = MovingBody(1.0f, 0.0f);
 	body.worldInverseInertia = Matrix4::Identity();
 	constexpr float kSpin = 3.0f;
 	body.angularVelocity = Tuple3f(0, 0, kSpin);
-	body.solverVelocity[5] = kSpin / kStep;
+	body.solverVelocity[5] = kSpin / kSolverStep;
 	ConstraintList rows;
 	rows.Reserve(1);
 	Constraint row = Row(body, body);
 	BuildLinearConstraintRow(row, 0.0f, 0.0f, kAlongX, Tuple3f(0, 1, 0), Tuple3f(0, -1, 0));
 	rows.Insert(row);
 	Solve(rows, 1);
-	EXPECT_NEAR(kSpin + body.solverAccel[5] * kStep, 0.0f, 1e-5);
+	EXPECT_NEAR(kSpin + body.solverAccel[5] * kSolverStep, 0.0f, 1e-5);
 	EXPECT_NEAR(body.solverAccel[0], 0.0f, 1e-6) << "the two sides' pushes cancel";
 }
 
@@ -421,7 +421,7 @@ TEST(ConstraintSolver, OneIterationRelaxesTheRowsInTheirOrder)
 	};
 	for (const auto& c : cases)
 	{
-		RigidBody bodies[] = {Moving(1.0f, 2.0f), Moving(1.0f, 0.0f), Moving(1.0f, -1.0f), Moving(1.0f, 5.0f), Moving(0.0f, 0.0f)};
+		RigidBody bodies[] = {MovingBody(1.0f, 2.0f), MovingBody(1.0f, 0.0f), MovingBody(1.0f, -1.0f), MovingBody(1.0f, 5.0f), MovingBody(0.0f, 0.0f)};
 		ConstraintList rows;
 		rows.Reserve(static_cast<unsigned>(c.rows.size()));
 		for (const RowLink& link : c.rows)

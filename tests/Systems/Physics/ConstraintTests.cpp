@@ -10,8 +10,8 @@
 namespace
 {
 	// The defaults every row builder reads when no Physics system exists.
-	constexpr float kSlop = 0.005f;
-	constexpr float kBaumgarte = 15.0f;
+	constexpr float kConstraintSlop = 0.005f;
+	constexpr float kConstraintBaumgarte = 15.0f;
 	using test::JacobianPart;
 
 }
@@ -22,7 +22,7 @@ TEST(Constraint, LinearRowPullsBackOnlyTheErrorBeyondSlop)
 	{
 		float error;
 		float bias;
-	} cases[] = {{0.0f, 0.0f}, {kSlop, 0.0f}, {0.004f, 0.0f}, {0.105f, -2.0f * 0.1f}, {1.005f, -2.0f}};
+	} cases[] = {{0.0f, 0.0f}, {kConstraintSlop, 0.0f}, {0.004f, 0.0f}, {0.105f, -2.0f * 0.1f}, {1.005f, -2.0f}};
 	for (const auto& c : cases)
 	{
 		Constraint row;
@@ -44,12 +44,12 @@ TEST(Constraint, ContactRowPushesOutWithBaumgarteAndKeepsItsScale)
 {
 	Constraint row;
 	BuildContactConstraintRow(row, 1.5f, 0.105f, Tuple3f(0, 1, 0), Tuple3f(1, 0, 0), Tuple3f());
-	EXPECT_NEAR(row.bias, kBaumgarte * 0.1f, 1e-5);
+	EXPECT_NEAR(row.bias, kConstraintBaumgarte * 0.1f, 1e-5);
 	EXPECT_EQ(row.forceScale, 1.5f);
 	EXPECT_EQ(JacobianPart(row, 0), Tuple3f(0, -1, 0));
 	EXPECT_EQ(JacobianPart(row, 3), Tuple3f(0, 0, -1));
 
-	BuildContactConstraintRow(row, 1.0f, kSlop, Tuple3f(0, 1, 0), Tuple3f(), Tuple3f());
+	BuildContactConstraintRow(row, 1.0f, kConstraintSlop, Tuple3f(0, 1, 0), Tuple3f(), Tuple3f());
 	EXPECT_EQ(row.bias, 0.0f) << "a penetration within the slop is tolerated";
 }
 
@@ -72,7 +72,7 @@ TEST(Constraint, AngularRowActsOnlyBeyondItsLimit)
 		const float error = std::max(std::sin(angle) - c.limit - 0.005f, 0.0f);
 		SCOPED_TRACE(c.degrees);
 		EXPECT_EQ(row.upperBound, c.active ? kUnboundedMultiplier : 0.0f);
-		EXPECT_NEAR(row.bias, kBaumgarte * error * 0.5f, 1e-5);
+		EXPECT_NEAR(row.bias, kConstraintBaumgarte * error * 0.5f, 1e-5);
 		EXPECT_EQ(JacobianPart(row, 0), Tuple3f());
 		EXPECT_EQ(JacobianPart(row, 6), Tuple3f());
 		ExpectNear(JacobianPart(row, 3), Tuple3f(0, 0, c.active ? std::sin(angle) : 0.0f), 1e-6);

@@ -26,7 +26,7 @@ namespace
 	constexpr int kShotsPerRow = 150;
 	// How long a shot is watched after it first touches, and at most.
 	constexpr int kFramesAfterTouch = 25;
-	constexpr int kMostFrames = 160;
+	constexpr int kFastBodyMostFrames = 160;
 	// Above this speed a body that moves less than a tenth of its step is held, unless it met a
 	// surface in that step: a body already touching one is not held up by it.
 	constexpr float kHeldAbove = 10.0f;
@@ -88,7 +88,7 @@ namespace
 	const SpeedBand kGameBands[] = {{15, 30}, {30, 60}};
 
 	// Where and how a shot starts.
-	struct Shot
+	struct FastShot
 	{
 		Quaternion turn;
 		Tuple3f spin;
@@ -97,7 +97,7 @@ namespace
 	};
 
 	// What became of a shot.
-	struct Outcome
+	struct FastOutcome
 	{
 		// The centre crossed the face while over the surface.
 		bool through = false;
@@ -120,9 +120,9 @@ namespace
 
 	// Any turn, the spin a blow gives (up to 5 rad/s about each axis), aimed 10-80 degrees into the
 	// surface in any direction along it.
-	Shot DrawShot(tw::RandomSequence& draws, const Surface& surface, const SpeedBand& band)
+	FastShot DrawShot(tw::RandomSequence& draws, const Surface& surface, const SpeedBand& band)
 	{
-		Shot shot;
+		FastShot shot;
 		const Tuple3f turn(Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi));
 		shot.turn = QuaternionFromRotationVector(turn);
 		shot.spin = Tuple3f(Draw(draws, -5, 5), Draw(draws, -5, 5), Draw(draws, -5, 5));
@@ -219,7 +219,7 @@ namespace
 		}
 
 		// Fires the shot from 3 m off the surface, aimed so that a straight flight would strike its middle.
-		Outcome Fire(const Thrown& thrown, const Shot& shot)
+		FastOutcome Fire(const Thrown& thrown, const FastShot& shot)
 		{
 			const Tuple3f normal = surface.Normal();
 			const float into = -shot.direction.DotProduct(normal);
@@ -227,12 +227,12 @@ namespace
 		}
 
 		// Watches the shot from start until it has settled into what the hit made of it.
-		Outcome Launch(const Thrown& thrown, const Shot& shot, const Tuple3f& start)
+		FastOutcome Launch(const Thrown& thrown, const FastShot& shot, const Tuple3f& start)
 		{
 			RigidBody& body = AddThrown(scene, thrown, start, shot.turn);
 			body.velocity = shot.direction * shot.speed;
 			body.angularVelocity = shot.spin;
-			const Outcome outcome = Watch(body);
+			const FastOutcome outcome = Watch(body);
 			body.GetOwner().object->Destroy();
 			ProcessObjectChanges();
 			return outcome;
@@ -241,15 +241,15 @@ namespace
 		PhysicsScene scene;
 
 	private:
-		Outcome Watch(RigidBody& body)
+		FastOutcome Watch(RigidBody& body)
 		{
 			const Tuple3f normal = surface.Normal();
 			const float step = scene.physics->GetSettings().timeStep, gravity = scene.physics->GetSettings().gravityMagnitude;
-			Outcome outcome;
+			FastOutcome outcome;
 			int hold = 0, touchedAt = -1;
 			bool wasTouching = false;
 			double brought = 0.0, kinetic = 0.0;
-			for (int frame = 0; frame < kMostFrames && (touchedAt < 0 || frame < touchedAt + kFramesAfterTouch); ++frame)
+			for (int frame = 0; frame < kFastBodyMostFrames && (touchedAt < 0 || frame < touchedAt + kFramesAfterTouch); ++frame)
 			{
 				const Tuple3f from = body.GetPosition();
 				const float speed = static_cast<float>(body.velocity.Length());
@@ -297,7 +297,7 @@ namespace
 	};
 
 	// A row of a table: what is shot onto what, how fast, and what became of its shots.
-	struct Row
+	struct FastBodyRow
 	{
 		Thrown thrown;
 		Surface surface;
@@ -318,7 +318,7 @@ namespace
 		int longestHold = 0;
 		double energyGain = -1.0;
 
-		void Add(const Outcome& outcome)
+		void Add(const FastOutcome& outcome)
 		{
 			through += outcome.through ? 1 : 0;
 			held += outcome.longestHold > 0 ? 1 : 0;
@@ -338,20 +338,20 @@ namespace
 
 	// Every game shape onto the target's surface at its speeds. Each row of the whole table has a
 	// seed of its own, so its shots stay the same however the table is split.
-	std::vector<std::pair<Row, RowFigures>> Shoot(const Target& target)
+	std::vector<std::pair<FastBodyRow, RowFigures>> Shoot(const Target& target)
 	{
 		const SpeedBand& band = kGameBands[target.band];
 		const Surface& surface = kGameSurfaces[target.surface];
 		const std::size_t firstSeed = 1 + (target.band * std::size(kGameSurfaces) + target.surface) * std::size(kGameShapes);
 		Range range(surface);
-		std::vector<std::pair<Row, RowFigures>> rows;
+		std::vector<std::pair<FastBodyRow, RowFigures>> rows;
 		for (std::size_t shape = 0; shape < std::size(kGameShapes); ++shape)
 		{
 			tw::RandomSequence draws(static_cast<unsigned>(firstSeed + shape));
 			RowFigures figures;
 			for (int shot = 0; shot < kShotsPerRow; ++shot)
 				figures.Add(range.Fire(kGameShapes[shape], DrawShot(draws, surface, band)));
-			rows.emplace_back(Row{kGameShapes[shape], surface, band}, figures);
+			rows.emplace_back(FastBodyRow{kGameShapes[shape], surface, band}, figures);
 		}
 		return rows;
 	}
@@ -401,7 +401,7 @@ namespace
 	// must end the same way, on its side of the surface and never held.
 	TEST(SweptStep, TheSameShotAtThirtyOneAndThirtyTwoMetresASecondEndsAlike)
 	{
-		const auto kind = [](const Outcome& outcome) { return outcome.through ? "through" : outcome.longestHold > 1 ? "held" : "out"; };
+		const auto kind = [](const FastOutcome& outcome) { return outcome.through ? "through" : outcome.longestHold > 1 ? "held" : "out"; };
 		for (const Surface& surface : kGameSurfaces)
 		{
 			Range range(surface);
@@ -409,10 +409,10 @@ namespace
 			int unlike = 0;
 			for (int i = 0; i < kShotsPerRow; ++i)
 			{
-				Shot shot = DrawShot(draws, surface, {31, 31});
-				const Outcome slower = range.Fire(kCrate, shot);
+				FastShot shot = DrawShot(draws, surface, {31, 31});
+				const FastOutcome slower = range.Fire(kCrate, shot);
 				shot.speed = 32;
-				const Outcome faster = range.Fire(kCrate, shot);
+				const FastOutcome faster = range.Fire(kCrate, shot);
 				unlike += std::string(kind(slower)) != kind(faster) || slower.through ? 1 : 0;
 			}
 			EXPECT_EQ(unlike, 0) << surface.name << ": shots that end otherwise at 32 m/s, or through at both";
@@ -439,11 +439,11 @@ namespace
 				int through = 0;
 				for (int i = 0; i < kShotsPerShape; ++i)
 				{
-					Shot shot = DrawShot(draws, row.corner, {15, 300});
+					FastShot shot = DrawShot(draws, row.corner, {15, 300});
 					const Tuple3f start(-Draw(draws, 3, 6), Draw(draws, 1, 2), Draw(draws, -2, 2));
 					const Tuple3f aim(-Draw(draws, 0, 1), 0, Draw(draws, -2, 2));
 					shot.direction = (aim - start).Normalize();
-					const Outcome outcome = range.Launch(thrown, shot, start);
+					const FastOutcome outcome = range.Launch(thrown, shot, start);
 					const bool crossed = std::any_of(outcome.path.begin(), outcome.path.end(),
 						[&](const Tuple3f& at) { return at.DotProduct(row.risingFace) < 0.0f; });
 					through += outcome.through || crossed ? 1 : 0;
@@ -504,8 +504,8 @@ namespace
 				const Tuple3f turn = i == 0 ? Tuple3f(kPi / 4, kPi / 4, 0)
 											: Tuple3f(Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi));
 				const float along = Draw(draws, -10, 10), across = Draw(draws, -10, 10);
-				const Shot shot{QuaternionFromRotationVector(turn), {}, {0, -1, 0}, speed};
-				const Outcome outcome = range.Launch(kCrate, shot, Tuple3f(along, 3, i % 2 == 0 ? along : across));
+				const FastShot shot{QuaternionFromRotationVector(turn), {}, {0, -1, 0}, speed};
+				const FastOutcome outcome = range.Launch(kCrate, shot, Tuple3f(along, 3, i % 2 == 0 ? along : across));
 				through += outcome.through ? 1 : 0;
 				// A step no longer than half the cube is not swept: the contacts take it out.
 				if (outcome.stepIntoTouch > 0.5f)
@@ -539,7 +539,7 @@ namespace
 			{"turned and spinning just above the floor", {-3, 0.75f, 0.3f}, {0.3f, 0.6f, 0.2f}, {0, 4, 3}}};
 		for (const auto& row : rows)
 		{
-			const Shot shot{QuaternionFromRotationVector(row.turn), row.spin, {1, 0, 0}, 40};
+			const FastShot shot{QuaternionFromRotationVector(row.turn), row.spin, {1, 0, 0}, 40};
 			// One world at a time: the physics system is the engine's one instance.
 			const std::vector<Tuple3f> bare = Range(kPlaneFloor).Launch(kCrate, shot, row.start).path;
 			Range plated(kPlaneFloor);

@@ -16,16 +16,16 @@ namespace
 {
 	const Quaternion kEighthTurnY = QuaternionFromRotationVector({0, std::numbers::pi_v<float> / 4, 0});
 	// A plane lies in its local x-y square; this turns its normal up.
-	const Quaternion kFloorTurn = QuaternionFromRotationVector({-std::numbers::pi_v<float> / 2, 0, 0});
+	const Quaternion kPairFloorTurn = QuaternionFromRotationVector({-std::numbers::pi_v<float> / 2, 0, 0});
 
 	PrimitiveCollider UnitCube(const Tuple3f& position, const Quaternion& orientation = Quaternion())
 	{
 		return test::Primitive("cube", {1, 1, 1}, position, orientation);
 	}
 
-	PrimitiveCollider Floor(float size = 10.0f)
+	PrimitiveCollider FloorPrimitive(float size = 10.0f)
 	{
-		return test::Primitive("plane", {size, size, 1}, {0, 0, 0}, kFloorTurn);
+		return test::Primitive("plane", {size, size, 1}, {0, 0, 0}, kPairFloorTurn);
 	}
 
 	PrimitiveCollider Ball(const Tuple3f& centre, float radius = 0.5f)
@@ -115,7 +115,7 @@ TEST(PairTest, BoxBoxAgreesWithBruteForceAtRandomPoses)
 TEST(PairTest, BoxAgainstPlaneRectangle)
 {
 	PairTestScratch scratch;
-	const PrimitiveCollider floor = Floor(4.0f);
+	const PrimitiveCollider floor = FloorPrimitive(4.0f);
 	Tuple3f direction;
 	ASSERT_TRUE(BoxPlaneCollide(scratch, UnitCube({0.5f, 0.45f, -0.3f}), floor, direction)) << "sunk 0.05 deep";
 	ExpectNear(Along(direction, {0, 1, 0}), {0, 1, 0}, 1e-5);
@@ -132,11 +132,11 @@ TEST(PairTest, SphereAgainstPlaneIsStrict)
 {
 	PairTestScratch scratch;
 	Tuple3f direction;
-	EXPECT_TRUE(SpherePlaneCollide(scratch, Ball({1, 0.49f, 2}), Floor(), direction));
+	EXPECT_TRUE(SpherePlaneCollide(scratch, Ball({1, 0.49f, 2}), FloorPrimitive(), direction));
 	ExpectNear(direction, {0, 1, 0}, 1e-5);
-	EXPECT_FALSE(SpherePlaneCollide(scratch, Ball({1, 0.5f, 2}), Floor(), direction));
-	EXPECT_TRUE(SpherePlaneCollide(scratch, Ball({5.3f, 0.1f, 0}), Floor(), direction)) << "over the rectangle's edge";
-	EXPECT_FALSE(SpherePlaneCollide(scratch, Ball({5.6f, 0.0f, 0}), Floor(), direction)) << "beside it";
+	EXPECT_FALSE(SpherePlaneCollide(scratch, Ball({1, 0.5f, 2}), FloorPrimitive(), direction));
+	EXPECT_TRUE(SpherePlaneCollide(scratch, Ball({5.3f, 0.1f, 0}), FloorPrimitive(), direction)) << "over the rectangle's edge";
+	EXPECT_FALSE(SpherePlaneCollide(scratch, Ball({5.6f, 0.0f, 0}), FloorPrimitive(), direction)) << "beside it";
 }
 
 TEST(PairTest, SphereCentreInsideBoxOrOnPlaneAlwaysOverlaps)
@@ -148,7 +148,7 @@ TEST(PairTest, SphereCentreInsideBoxOrOnPlaneAlwaysOverlaps)
 	ExpectNear(direction, {0, 1, 0}, 1e-5); // towards the nearest face
 	ASSERT_TRUE(BoxSphereCollide(scratch, box, Ball({0.3f, -2.0f, 0.5f}, 0.1f), direction)) << "centre on a face";
 	ExpectNear(direction, {0, -1, 0}, 1e-5); // that face's normal
-	ASSERT_TRUE(SpherePlaneCollide(scratch, Ball({1, 0, 2}, 0.1f), Floor(), direction)) << "centre on the rectangle";
+	ASSERT_TRUE(SpherePlaneCollide(scratch, Ball({1, 0, 2}, 0.1f), FloorPrimitive(), direction)) << "centre on the rectangle";
 	ExpectNear(direction, {0, 0, 1}, 1e-5); // along the in-plane axis of the nearest edge
 }
 
@@ -193,7 +193,7 @@ TEST(PairTest, EllipsoidsGoToGjkAndEpa)
 	Tuple3f direction;
 	// Scaled (1, 1, 2) and lying 0.9 above the floor: its long axis reaches down to -0.1.
 	const PrimitiveCollider egg = test::Primitive("sphere", {1, 1, 2}, {0, 0.9f, 0}, QuaternionFromRotationVector({1.5707964f, 0, 0}));
-	ASSERT_TRUE(SpherePlaneCollide(scratch, egg, Floor(), direction));
+	ASSERT_TRUE(SpherePlaneCollide(scratch, egg, FloorPrimitive(), direction));
 	EXPECT_EQ(scratch.gjk.simplex.size() > 4, true) << "EPA grew the GJK tetrahedron";
 	ExpectNear(Along(direction, {0, 1, 0}), {0, 1, 0}, 1e-3);
 	EXPECT_TRUE(BoxSphereCollide(scratch, UnitCube({0, -0.55f, 0}), egg, direction));
@@ -212,12 +212,12 @@ TEST(PairTest, IterationSettingsGateTheGjkTests)
 	physics.GetSettings().gjkIterations = 20;
 	EXPECT_TRUE(GjkEpaCollide(scratch, cylinder, cone, direction));
 	physics.GetSettings().epaIterations = 1;
-	EXPECT_FALSE(CylinderPlaneCollide(scratch, cylinder, Floor(), direction));
+	EXPECT_FALSE(CylinderPlaneCollide(scratch, cylinder, FloorPrimitive(), direction));
 	physics.GetSettings().gjkIterations = 3;
 	physics.GetSettings().epaIterations = 2;
 	EXPECT_FALSE(GjkEpaCollide(scratch, cylinder, cone, direction)) << "three rounds never build a tetrahedron";
 	physics.GetSettings().gjkIterations = 20;
-	EXPECT_TRUE(CylinderPlaneCollide(scratch, cylinder, Floor(), direction));
+	EXPECT_TRUE(CylinderPlaneCollide(scratch, cylinder, FloorPrimitive(), direction));
 }
 
 namespace

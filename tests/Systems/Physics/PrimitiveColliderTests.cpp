@@ -16,7 +16,7 @@
 namespace
 {
 	constexpr const char* kShapeNames[] = {"sphere", "cube", "cone", "cylinder", "plane"};
-	constexpr float kPi = std::numbers::pi_v<float>;
+	constexpr float kColliderPi = std::numbers::pi_v<float>;
 
 	// A body standing at position, turned by orientation; its Transform scale is 1.
 	RigidBody BodyAt(const Tuple3f& position, const Quaternion& orientation)
@@ -266,7 +266,7 @@ TEST(PrimitiveCollider, NormalsOfTheUnitShapes)
 
 TEST(PrimitiveCollider, FeaturesFacingADirection)
 {
-	const float tilt = std::tan(2.0f * kPi / 180.0f);
+	const float tilt = std::tan(2.0f * kColliderPi / 180.0f);
 	const struct
 	{
 		const char* shape;
@@ -320,7 +320,7 @@ TEST(PrimitiveCollider, FeaturesFacingADirection)
 
 TEST(PrimitiveCollider, FaceToleranceFollowsTheEpaToleranceSetting)
 {
-	const float fourDegrees = 4.0f * kPi / 180.0f;
+	const float fourDegrees = 4.0f * kColliderPi / 180.0f;
 	const Tuple3f direction(std::cos(fourDegrees), std::sin(fourDegrees), 0.0f);
 	const PrimitiveCollider cube = Placed("cube");
 	Tuple3f points[ConvexGeometry::kMaxFeaturePoints];
@@ -340,10 +340,10 @@ TEST(PrimitiveCollider, VolumesAndInertiaMatchClosedForms)
 		float volume;
 		Tuple3f moments;
 	} cases[] = {
-		{"sphere", kPi / 6.0f * 24.0f, {0.4f * (2.25f + 4.0f), 0.4f * (1.0f + 4.0f), 0.4f * (1.0f + 2.25f)}},
+		{"sphere", kColliderPi / 6.0f * 24.0f, {0.4f * (2.25f + 4.0f), 0.4f * (1.0f + 4.0f), 0.4f * (1.0f + 2.25f)}},
 		{"cube", 24.0f, {mass / 12 * (9 + 16), mass / 12 * (4 + 16), mass / 12 * (4 + 9)}},
-		{"cone", kPi * 3.0f / 3.0f, {0.15f * mass + 0.0375f * mass * 9, 0.3f * mass, 0.15f * mass + 0.0375f * mass * 9}},
-		{"cylinder", kPi * 4.0f * 3.0f / 4.0f, {mass / 12 * (3 + 9), 0.5f * mass, mass / 12 * (3 + 9)}},
+		{"cone", kColliderPi * 3.0f / 3.0f, {0.15f * mass + 0.0375f * mass * 9, 0.3f * mass, 0.15f * mass + 0.0375f * mass * 9}},
+		{"cylinder", kColliderPi * 4.0f * 3.0f / 4.0f, {mass / 12 * (3 + 9), 0.5f * mass, mass / 12 * (3 + 9)}},
 		{"plane", 0.0f, {mass / 12 * 9, mass / 12 * 4, mass / 12 * 13}},
 	};
 	for (const auto& c : cases)
@@ -360,7 +360,7 @@ TEST(PrimitiveCollider, NavigationExportIsABoxForEverySolidAndASquareForThePlane
 {
 	for (const char* shape : {"sphere", "cube", "cone", "cylinder"})
 	{
-		const PrimitiveCollider piece(Tuple3f(2, 4, 6), shape, Tuple3f(1, 0, 0), Tuple3f(0, 0, kPi / 2));
+		const PrimitiveCollider piece(Tuple3f(2, 4, 6), shape, Tuple3f(1, 0, 0), Tuple3f(0, 0, kColliderPi / 2));
 		const std::vector<Tuple3f> vertices = piece.GetVertices();
 		ASSERT_EQ(vertices.size(), 8u) << shape;
 		EXPECT_EQ(piece.GetIndices().size(), 12u);

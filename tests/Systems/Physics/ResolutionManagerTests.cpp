@@ -15,23 +15,23 @@
 
 namespace
 {
-	constexpr float kStep = 0.016f;
+	constexpr float kResolutionStep = 0.016f;
 	constexpr float kGravity = -9.8f;
 	constexpr float kDamping = 0.995f;
 
 	using test::PhysicsWorld;
 
-	Tuple3f PositionOf(const RigidBody& body)
+	Tuple3f BodyPositionOf(const RigidBody& body)
 	{
 		return body.GetPosition();
 	}
 
-	void Send(const char* name)
+	void SendToPhysics(const char* name)
 	{
 		Engine::SendMessage(Message(name));
 	}
 
-	void SendPause(bool paused)
+	void SendPhysicsPause(bool paused)
 	{
 		Message message("Pause");
 		message.PushBool(paused);
@@ -71,10 +71,10 @@ TEST(ResolutionManager, FreeFallFollowsDampedGravity)
 	for (int step = 1; step <= 100; ++step)
 	{
 		world.Step();
-		velocity = (velocity + kGravity * kStep) * kDamping;
-		height += velocity * kStep;
+		velocity = (velocity + kGravity * kResolutionStep) * kDamping;
+		height += velocity * kResolutionStep;
 		ASSERT_NEAR(body.velocity.y, velocity, 1e-5) << "step " << step;
-		ASSERT_NEAR(PositionOf(body).y, height, 1e-4) << "step " << step;
+		ASSERT_NEAR(BodyPositionOf(body).y, height, 1e-4) << "step " << step;
 	}
 	EXPECT_EQ(body.velocity.x, 0.0f);
 	EXPECT_FALSE(body.IsAsleep());
@@ -97,20 +97,20 @@ TEST(ResolutionManager, BodiesMoveByTheirFlagsAndMass)
 	}
 	world.Step();
 	EXPECT_EQ(falling.angularVelocity, spin * kDamping);
-	ExpectNear(falling.velocity, (velocity + Tuple3f(0, kGravity * kStep, 0)) * kDamping, 1e-6);
+	ExpectNear(falling.velocity, (velocity + Tuple3f(0, kGravity * kResolutionStep, 0)) * kDamping, 1e-6);
 
 	world.Step(9);
 	for (RigidBody* body : {&floating, &told})
 	{
 		EXPECT_EQ(body->velocity, velocity) << "no gravity, no damping";
 		EXPECT_EQ(body->angularVelocity, spin);
-		ExpectNear(PositionOf(*body), start + velocity * (10 * kStep), 1e-5);
+		ExpectNear(BodyPositionOf(*body), start + velocity * (10 * kResolutionStep), 1e-5);
 	}
 	EXPECT_NE(floating.orientation, Quaternion()) << "it turns with its spin";
-	EXPECT_EQ(PositionOf(fixed), start) << "a static body never moves, whatever its velocity";
+	EXPECT_EQ(BodyPositionOf(fixed), start) << "a static body never moves, whatever its velocity";
 	// A LOGIC body under gravity falls and loses linear speed, but keeps its spin.
 	EXPECT_EQ(heavy.angularVelocity, spin);
-	EXPECT_LT(heavy.velocity.y, velocity.y + kGravity * 9 * kStep);
+	EXPECT_LT(heavy.velocity.y, velocity.y + kGravity * 9 * kResolutionStep);
 	EXPECT_LT(heavy.velocity.x, velocity.x);
 }
 
@@ -121,25 +121,25 @@ TEST(ResolutionManager, PauseHoldsBodiesAndFrameStepMovesThemOneStep)
 	RigidBody& body = world.AddBody(1.0f, Tuple3f(), kBodyNoGravity);
 	body.velocity = Tuple3f(1, 0, 0);
 
-	SendPause(true);
-	body.ApplyForce(Tuple3f(0, 100, 0), PositionOf(body));
+	SendPhysicsPause(true);
+	body.ApplyForce(Tuple3f(0, 100, 0), BodyPositionOf(body));
 	physics.Update();
 	physics.Update();
-	EXPECT_EQ(PositionOf(body), Tuple3f()) << "paused";
+	EXPECT_EQ(BodyPositionOf(body), Tuple3f()) << "paused";
 	EXPECT_EQ(body.acceleration, Tuple3f()) << "a force applied while paused is lost";
 
-	Send("FrameStep");
-	Send("FrameStep");
+	SendToPhysics("FrameStep");
+	SendToPhysics("FrameStep");
 	physics.Update();
-	ExpectNear(PositionOf(body), Tuple3f(kStep, 0, 0), 1e-7);
+	ExpectNear(BodyPositionOf(body), Tuple3f(kResolutionStep, 0, 0), 1e-7);
 	EXPECT_EQ(body.velocity, Tuple3f(1, 0, 0));
 	// Two FrameSteps in one frame make one step.
 	physics.Update();
-	ExpectNear(PositionOf(body), Tuple3f(kStep, 0, 0), 1e-7);
+	ExpectNear(BodyPositionOf(body), Tuple3f(kResolutionStep, 0, 0), 1e-7);
 
-	SendPause(false);
+	SendPhysicsPause(false);
 	physics.Update();
-	ExpectNear(PositionOf(body), Tuple3f(2 * kStep, 0, 0), 1e-7);
+	ExpectNear(BodyPositionOf(body), Tuple3f(2 * kResolutionStep, 0, 0), 1e-7);
 }
 
 TEST(ResolutionManager, AsleepBodiesHoldStillAndTheirIslandsLoseTheStepsGravity)
@@ -151,18 +151,18 @@ TEST(ResolutionManager, AsleepBodiesHoldStillAndTheirIslandsLoseTheStepsGravity)
 
 	world.Resolution().Update();
 	// The step's gravity, damped, minus the undamped gravity taken back.
-	EXPECT_NEAR(body.solverVelocity[1], (kGravity * kStep * kDamping - kGravity * kStep) / kStep, 1e-4);
-	EXPECT_EQ(PositionOf(body), Tuple3f(0, 5, 0));
+	EXPECT_NEAR(body.solverVelocity[1], (kGravity * kResolutionStep * kDamping - kGravity * kResolutionStep) / kResolutionStep, 1e-4);
+	EXPECT_EQ(BodyPositionOf(body), Tuple3f(0, 5, 0));
 	EXPECT_EQ(body.velocity, Tuple3f()) << "an asleep body ends the step still";
 
 	// A clear push wakes the body, which moves from the next step on.
 	body.velocity = Tuple3f(1, 0, 0);
 	world.Step();
 	EXPECT_FALSE(body.IsAsleep());
-	EXPECT_EQ(PositionOf(body), Tuple3f(0, 5, 0));
+	EXPECT_EQ(BodyPositionOf(body), Tuple3f(0, 5, 0));
 	world.physics->GetTransgression().islands.Find(&body)->info.asleep = false;
 	world.Step();
-	EXPECT_GT(PositionOf(body).x, 0.0f);
+	EXPECT_GT(BodyPositionOf(body).x, 0.0f);
 }
 
 TEST(ResolutionManager, BodiesJoinAndLeaveTheListAndTheirIslands)
@@ -271,7 +271,7 @@ TEST(ResolutionManager, PostStepComponentsRunAfterEveryFrameSecondListFirst)
 	// The first unlinks itself while the list runs; the walk goes on to the second.
 	first.unlinkFrom = &resolution.postStepComponents;
 
-	SendPause(true);
+	SendPhysicsPause(true);
 	world.physics->Update();
 	EXPECT_EQ(log, (std::vector<std::string>{"early", "first", "second"})) << "paused frames run them too";
 	world.physics->Update();
@@ -295,13 +295,13 @@ TEST(ResolutionManager, OrientationsTravelBetweenBodyAndTransform)
 
 	// A spin of π/2 rad/s about y for one second turns the body a quarter about y on top.
 	body.angularVelocity = Tuple3f(0, 1.5707964f, 0);
-	const int steps = static_cast<int>(1.0f / kStep + 0.5f);
+	const int steps = static_cast<int>(1.0f / kResolutionStep + 0.5f);
 	for (int i = 0; i < steps; ++i)
 	{
 		world.Resolution().Update();
 		world.Resolution().PostUpdate();
 	}
-	const Quaternion expected = QuaternionFromRotationVector(Tuple3f(0, 1.5707964f * steps * kStep, 0)) * kQuarterTurnZ;
+	const Quaternion expected = QuaternionFromRotationVector(Tuple3f(0, 1.5707964f * steps * kResolutionStep, 0)) * kQuarterTurnZ;
 	ExpectNear(body.orientation, expected, 1e-3);
 	ExpectNear(body.transform->GetWorldOrientation(), body.orientation, 1e-6);
 }
@@ -378,7 +378,7 @@ namespace
 				for (int frame = 1; frame <= kFramesToLand && landedAt < 0; ++frame)
 				{
 					scene.Step();
-					hardest = std::max(hardest, body.constraintForce[1] * body.inverseMass * kStep);
+					hardest = std::max(hardest, body.constraintForce[1] * body.inverseMass * kResolutionStep);
 					const bool down = body.GetPosition().y < 0.41f && std::fabs(body.velocity.y) < 0.2f;
 					if (down && test::PhysicsScene::Log(body).collisions > 0)
 						landedAt = frame;
@@ -403,7 +403,7 @@ namespace
 	}
 
 	// The body turned as a level's Transform turns it, in degrees about x, y and z.
-	void Turn(RigidBody& body, const Tuple3f& degrees)
+	void TurnBody(RigidBody& body, const Tuple3f& degrees)
 	{
 		body.transform->SetWorldOrientation(QuaternionFromRotationVector(degrees * static_cast<float>(kDegreesToRadians)));
 		body.orientation = body.transform->GetWorldOrientation();
@@ -444,8 +444,8 @@ namespace
 			shot.shape = c.shape;
 			shot.scale = Tuple3f(c.size, c.size, c.size);
 			// Three frames' flight from the surface.
-			const Tuple3f start = c.wall ? Tuple3f(-3 * kStep * c.velocity.x - 0.6f, 5, -10) : Tuple3f(-30, 3, 0);
-			RigidBody& body = scene.Add(shot, start + (c.wall ? Tuple3f() : Tuple3f(0, -3 * kStep * c.velocity.y, 0)));
+			const Tuple3f start = c.wall ? Tuple3f(-3 * kResolutionStep * c.velocity.x - 0.6f, 5, -10) : Tuple3f(-30, 3, 0);
+			RigidBody& body = scene.Add(shot, start + (c.wall ? Tuple3f() : Tuple3f(0, -3 * kResolutionStep * c.velocity.y, 0)));
 			scene.LoadLevel();
 			body.velocity = c.velocity;
 			const Tuple3f normal = c.wall ? wallFacing : up;
@@ -457,7 +457,7 @@ namespace
 			{
 				scene.Step();
 				const Tuple3f push(body.constraintForce[0], body.constraintForce[1], body.constraintForce[2]);
-				strike = std::max(strike, push.DotProduct(normal) * body.inverseMass * kStep);
+				strike = std::max(strike, push.DotProduct(normal) * body.inverseMass * kResolutionStep);
 				if (framesAfterContact >= 0 || test::PhysicsScene::Log(body).collisions > 0)
 					++framesAfterContact;
 			}
@@ -491,7 +491,7 @@ namespace
 					AddStatic(scene, {side, surface.thickness, 20}, {-0.5f * (side + surface.gap), -0.5f * surface.thickness, 0});
 					AddStatic(scene, {side, surface.thickness, 20}, {0.5f * (side + surface.gap), -0.5f * surface.thickness, 0});
 					RigidBody& cube = scene.Add(test::BodyShape(), Tuple3f(0, 10, 0));
-					Turn(cube, turn);
+					TurnBody(cube, turn);
 					scene.LoadLevel();
 					cube.velocity = Tuple3f(0, -speed, 0);
 					float highest = -1e9f;

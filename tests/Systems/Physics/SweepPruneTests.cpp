@@ -13,7 +13,7 @@
 
 namespace
 {
-	using Box = std::array<float, 6>;
+	using SweepBox = std::array<float, 6>;
 
 	// With the axes as the detection stage creates them.
 	struct ThreeAxisSweepPrune : SweepPrune
@@ -26,7 +26,7 @@ namespace
 		}
 	};
 
-	Box BoxAt(float x, float y, float z, float half = 0.5f)
+	SweepBox BoxAt(float x, float y, float z, float half = 0.5f)
 	{
 		return {x - half, y - half, z - half, x + half, y + half, z + half};
 	}
@@ -47,7 +47,7 @@ namespace
 TEST(SweepPrune, OneBoxIsNotSortedUntilASecondArrivesAndThePairReadsTheEarlierFirst)
 {
 	ThreeAxisSweepPrune sap;
-	Box boxes[2] = {BoxAt(0.5f, 0.5f, 0.5f), BoxAt(0, 0, 0)};
+	SweepBox boxes[2] = {BoxAt(0.5f, 0.5f, 0.5f), BoxAt(0, 0, 0)};
 	sap.Insert(&boxes[1], boxes[1].data());
 	sap.Update();
 	EXPECT_EQ(sap.GetOverlapCount(), 0u);
@@ -62,12 +62,12 @@ TEST(SweepPrune, OneBoxIsNotSortedUntilASecondArrivesAndThePairReadsTheEarlierFi
 TEST(SweepPrune, PairEntersOnTheThirdAxisAndLeavesOnAnyAxis)
 {
 	ThreeAxisSweepPrune sap;
-	Box a = BoxAt(0, 0, 0), b = BoxAt(1.0f, 0, 0);
+	SweepBox a = BoxAt(0, 0, 0), b = BoxAt(1.0f, 0, 0);
 	sap.Insert(&a, a.data());
 	sap.Insert(&b, b.data());
 	const struct
 	{
-		Box at;
+		SweepBox at;
 		int overlaps;
 		bool pair;
 	} moves[] = {// Boxes that only touch in that order do not overlap on that axis.
@@ -85,8 +85,8 @@ TEST(SweepPrune, PairEntersOnTheThirdAxisAndLeavesOnAnyAxis)
 TEST(SweepPrune, RemoveForgetsTheKeysOverlapsOnly)
 {
 	ThreeAxisSweepPrune sap;
-	Box a = BoxAt(0, 0, 0), b = BoxAt(0.5f, 0, 0), c = BoxAt(0.2f, 0.2f, 0);
-	for (Box* box : {&a, &b, &c})
+	SweepBox a = BoxAt(0, 0, 0), b = BoxAt(0.5f, 0, 0), c = BoxAt(0.2f, 0.2f, 0);
+	for (SweepBox* box : {&a, &b, &c})
 		sap.Insert(box, box->data());
 	sap.Update();
 	ASSERT_EQ(sap.GetPairs().size(), 3u);
@@ -95,7 +95,7 @@ TEST(SweepPrune, RemoveForgetsTheKeysOverlapsOnly)
 	EXPECT_EQ(sap.GetOverlapCount(), 1u);
 	EXPECT_EQ(sap.GetPairs().size(), 1u);
 	EXPECT_TRUE(sap.GetPairs().contains({&a, &c}));
-	Box unknown = BoxAt(0, 0, 0);
+	SweepBox unknown = BoxAt(0, 0, 0);
 	sap.Remove(&unknown);
 	EXPECT_EQ(sap.GetObjectCount(), 2u);
 	// The removed box's ends are gone: moving it changes nothing.
@@ -108,8 +108,8 @@ TEST(SweepPrune, DumpCountsObjectsOverlapsPairsAndExtremaPerAxis)
 {
 	ThreeAxisSweepPrune sap;
 	EXPECT_EQ(DumpOf(sap), "\n0 objects\n0 overlaps\n0 pairs\n0 extrema on Y axis\n0 extrema on Z axis\n0 extrema on X axis\n\n");
-	Box boxes[3] = {BoxAt(0, 0, 0), BoxAt(0.5f, 0, 0), BoxAt(5, 0, 0)};
-	for (Box& box : boxes)
+	SweepBox boxes[3] = {BoxAt(0, 0, 0), BoxAt(0.5f, 0, 0), BoxAt(5, 0, 0)};
+	for (SweepBox& box : boxes)
 		sap.Insert(&box, box.data());
 	sap.Update();
 	EXPECT_EQ(DumpOf(sap), "\n3 objects\n3 overlaps\n1 pairs\n6 extrema on Y axis\n6 extrema on Z axis\n6 extrema on X axis\n\n");
@@ -120,7 +120,7 @@ TEST(SweepPrune, DumpCountsObjectsOverlapsPairsAndExtremaPerAxis)
 TEST(SweepPrune, FullStructureRefusesTheNextBox)
 {
 	ThreeAxisSweepPrune sap;
-	std::vector<Box> boxes(SweepPrune::kMaxBoxes + 1);
+	std::vector<SweepBox> boxes(SweepPrune::kMaxBoxes + 1);
 	for (unsigned i = 0; i < SweepPrune::kMaxBoxes; ++i)
 	{
 		const float along = static_cast<float>(i) * 2.0f;
@@ -143,8 +143,8 @@ TEST(SweepPrune, PairSetEqualsBruteForceOverRandomMovingBoxes)
 	constexpr float kWorld = 40.0f;
 	tw::SeedRand(20);
 	ThreeAxisSweepPrune sap;
-	std::vector<Box> boxes(kBoxCount);
-	for (Box& box : boxes)
+	std::vector<SweepBox> boxes(kBoxCount);
+	for (SweepBox& box : boxes)
 	{
 		box = BoxAt(RandomIn(0, kWorld), RandomIn(0, kWorld), RandomIn(0, kWorld), RandomIn(0.2f, 1.5f));
 		sap.Insert(&box, box.data());
@@ -155,7 +155,7 @@ TEST(SweepPrune, PairSetEqualsBruteForceOverRandomMovingBoxes)
 		// comes back.
 		for (int i = 0; i < kBoxCount; ++i)
 		{
-			Box& box = boxes[i];
+			SweepBox& box = boxes[i];
 			const bool jump = tw::Rand() % 50 == 0;
 			for (int axis = 0; axis < 3; ++axis)
 			{
@@ -166,7 +166,7 @@ TEST(SweepPrune, PairSetEqualsBruteForceOverRandomMovingBoxes)
 		}
 		if (step % 10 == 5)
 		{
-			Box& box = boxes[tw::Rand() % kBoxCount];
+			SweepBox& box = boxes[tw::Rand() % kBoxCount];
 			sap.Remove(&box);
 			sap.Insert(&box, box.data());
 		}
@@ -176,7 +176,7 @@ TEST(SweepPrune, PairSetEqualsBruteForceOverRandomMovingBoxes)
 		for (int i = 0; i < kBoxCount; ++i)
 			for (int j = i + 1; j < kBoxCount; ++j)
 			{
-				const Box &a = boxes[i], &b = boxes[j];
+				const SweepBox &a = boxes[i], &b = boxes[j];
 				bool overlap = true;
 				for (int axis = 0; axis < 3 && overlap; ++axis)
 					overlap = a[axis] < b[axis + 3] && b[axis] < a[axis + 3];

@@ -50,7 +50,7 @@ namespace
 		return mesh;
 	}
 
-	MeshData Floor(float height = 0.0f)
+	MeshData FloorMesh(float height = 0.0f)
 	{
 		return Grid(1, 10.0f, [height](float, float) { return height; });
 	}
@@ -67,7 +67,7 @@ namespace
 		return mesh;
 	}
 
-	const TriangleCollider& Triangle(const StaticTriangleMesh& mesh, unsigned index)
+	const TriangleCollider& ColliderAt(const StaticTriangleMesh& mesh, unsigned index)
 	{
 		return static_cast<const TriangleCollider&>(*mesh.GetGeometry(index));
 	}
@@ -132,8 +132,8 @@ TEST(TriangleMesh, ReaderKeepsFileOrderAndTrianglesShareCorners)
 
 	const auto collider = MakeMesh(data);
 	ASSERT_EQ(collider->GetGeometryCount(), 2u);
-	EXPECT_EQ(&Triangle(*collider, 0).Corner(2), &Triangle(*collider, 1).Corner(0)) << "one vertex, pointed at twice";
-	EXPECT_EQ(&Triangle(*collider, 0).Corner(1), &Triangle(*collider, 1).Corner(1));
+	EXPECT_EQ(&ColliderAt(*collider, 0).Corner(2), &ColliderAt(*collider, 1).Corner(0)) << "one vertex, pointed at twice";
+	EXPECT_EQ(&ColliderAt(*collider, 0).Corner(1), &ColliderAt(*collider, 1).Corner(1));
 	EXPECT_EQ(collider->GetIndices(), (std::vector<IndexTriple>{{0, 1, 2}, {2, 1, 3}}));
 	EXPECT_EQ(collider->GetVertices(), data.vertices);
 
@@ -198,7 +198,7 @@ TEST(TriangleMesh, LoadReadsTheNamedFileAndALostOneLeavesTheMeshEmpty)
 {
 	const test::TempFolder folder;
 	const std::string goodPath = folder.Path() + "/floor.col", badPath = folder.Path() + "/broken.col";
-	CollisionMeshWriter::Bytes bytes = CollisionMeshWriter::Build(Floor().vertices, Floor().indices);
+	CollisionMeshWriter::Bytes bytes = CollisionMeshWriter::Build(FloorMesh().vertices, FloorMesh().indices);
 	std::ofstream(goodPath, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 	bytes.resize(30);
 	std::ofstream(badPath, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -289,7 +289,7 @@ TEST(TriangleMesh, InitializeBakesTheMeshIntoTheBodysFrame)
 	const float expectedBounds[6] = {10, 20, 28, 14, 23, 30};
 	for (int i = 0; i < 6; ++i)
 		EXPECT_NEAR(mesh->GetBounds()[i], expectedBounds[i], 1e-5) << "exact, without padding: " << i;
-	EXPECT_EQ(Triangle(*mesh, 0).owner, mesh.get());
+	EXPECT_EQ(ColliderAt(*mesh, 0).owner, mesh.get());
 
 	Matrix4 inertia = Matrix4::Identity();
 	float mass = 1.0f;
@@ -302,7 +302,7 @@ TEST(TriangleMesh, InitializeBakesTheMeshIntoTheBodysFrame)
 
 TEST(TriangleMesh, RaysHitTheSurfaceExactly)
 {
-	const auto mesh = MakeMesh(Floor(2.0f));
+	const auto mesh = MakeMesh(FloorMesh(2.0f));
 	tw::SeedRand(5);
 	for (int i = 0; i < 200; ++i)
 	{
@@ -461,7 +461,7 @@ TEST(TriangleMesh, EnclosingSphereHoldsEveryCorner)
 TEST(TriangleMesh, ShapesSunkIntoAFloorTouchItAlongItsNormal)
 {
 	constexpr float kSink = 0.05f;
-	const auto floor = MakeMesh(Floor());
+	const auto floor = MakeMesh(FloorMesh());
 	NarrowPhaseContext context;
 	const struct
 	{

@@ -15,7 +15,7 @@ namespace
 	constexpr int kWalkableHeight = 4;
 	constexpr int kWalkableClimb = 1;
 
-	struct HeightfieldDeleter
+	struct DecodedHeightfieldDeleter
 	{
 		void operator()(rcHeightfield* field) const { rcFreeHeightField(field); }
 	};
@@ -30,7 +30,7 @@ namespace
 	{
 		tw::SeedRand(seed);
 		rcContext context(false);
-		std::unique_ptr<rcHeightfield, HeightfieldDeleter> field(rcAllocHeightfield());
+		std::unique_ptr<rcHeightfield, DecodedHeightfieldDeleter> field(rcAllocHeightfield());
 		const float bmin[3] = {0, 0, 0};
 		const float bmax[3] = {kSide, 100, kSide};
 		rcCreateHeightfield(&context, *field, kSide, kSide, bmin, bmax, 1.0f, 0.5f);

@@ -10,19 +10,19 @@
 
 namespace
 {
-	constexpr int kWalkableHeight = 4;
-	constexpr int kWalkableClimb = 1;
+	constexpr int kLeanWalkableHeight = 4;
+	constexpr int kLeanWalkableClimb = 1;
 
-	struct HeightfieldDeleter
+	struct LeanHeightfieldDeleter
 	{
 		void operator()(rcHeightfield* field) const { rcFreeHeightField(field); }
 	};
-	struct CompactDeleter
+	struct LeanCompactDeleter
 	{
 		void operator()(rcCompactHeightfield* field) const { rcFreeCompactHeightfield(field); }
 	};
-	using Heightfield = std::unique_ptr<rcHeightfield, HeightfieldDeleter>;
-	using Compact = std::unique_ptr<rcCompactHeightfield, CompactDeleter>;
+	using Heightfield = std::unique_ptr<rcHeightfield, LeanHeightfieldDeleter>;
+	using Compact = std::unique_ptr<rcCompactHeightfield, LeanCompactDeleter>;
 
 	Heightfield Columns(int width, int height)
 	{
@@ -37,7 +37,7 @@ namespace
 	Compact FromLean(const std::vector<unsigned char>& lean, rcContext& context)
 	{
 		Compact compact(rcAllocCompactHeightfield());
-		EXPECT_TRUE(BuildCompactFromLean(&context, kWalkableHeight, kWalkableClimb, lean.data(), *compact));
+		EXPECT_TRUE(BuildCompactFromLean(&context, kLeanWalkableHeight, kLeanWalkableClimb, lean.data(), *compact));
 		return compact;
 	}
 
@@ -54,9 +54,9 @@ namespace
 		const struct
 		{
 			int freeSpace, bucket, clearance;
-		} cases[] = {{kOpen, 7, kWalkableHeight + 12}, {kWalkableHeight - 1, 0, 0}, {kWalkableHeight, 1, kWalkableHeight},
-			{kWalkableHeight + 1, 1, kWalkableHeight}, {kWalkableHeight + 2, 2, kWalkableHeight + 2}, {kWalkableHeight + 12, 7, kWalkableHeight + 12},
-			{kWalkableHeight + 40, 7, kWalkableHeight + 12}};
+		} cases[] = {{kOpen, 7, kLeanWalkableHeight + 12}, {kLeanWalkableHeight - 1, 0, 0}, {kLeanWalkableHeight, 1, kLeanWalkableHeight},
+			{kLeanWalkableHeight + 1, 1, kLeanWalkableHeight}, {kLeanWalkableHeight + 2, 2, kLeanWalkableHeight + 2}, {kLeanWalkableHeight + 12, 7, kLeanWalkableHeight + 12},
+			{kLeanWalkableHeight + 40, 7, kLeanWalkableHeight + 12}};
 		for (const auto& c : cases)
 		{
 			SCOPED_TRACE(c.freeSpace);
@@ -65,7 +65,7 @@ namespace
 			rcAddSpan(&context, *field, 0, 0, 0, 10, RC_WALKABLE_AREA, 1);
 			if (c.freeSpace != kOpen)
 				rcAddSpan(&context, *field, 0, 0, static_cast<unsigned short>(10 + c.freeSpace), static_cast<unsigned short>(12 + c.freeSpace), RC_NULL_AREA, 1);
-			const std::vector<unsigned char> lean = rcBuildLeanHeightfield(&context, *field, kWalkableHeight);
+			const std::vector<unsigned char> lean = rcBuildLeanHeightfield(&context, *field, kLeanWalkableHeight);
 			ASSERT_EQ(CheckLeanHeightfield(lean.data(), lean.size(), 1, 1), "");
 			EXPECT_EQ(SpanWord(lean, 1, 0), 10 | (c.bucket << 13)) << "only the walkable span is kept";
 			const Compact compact = FromLean(lean, context);
@@ -81,7 +81,7 @@ namespace
 		rcAddSpan(&context, *field, 1, 0, 0, 2, RC_WALKABLE_AREA, 1);
 		rcAddSpan(&context, *field, 2, 1, 0, 2, 7, 1);
 		rcAddSpan(&context, *field, 2, 1, 20, 22, RC_WALKABLE_AREA, 1);
-		const std::vector<unsigned char> lean = rcBuildLeanHeightfield(&context, *field, kWalkableHeight);
+		const std::vector<unsigned char> lean = rcBuildLeanHeightfield(&context, *field, kLeanWalkableHeight);
 		EXPECT_EQ(lean.size(), 48u + 8 + 8 + 4);
 		EXPECT_EQ(std::vector<int>(lean.begin() + 48, lean.begin() + 54), (std::vector<int>{0, 1, 0, 0, 0, 2}));
 		EXPECT_EQ(std::vector<int>(lean.begin() + 64, lean.begin() + 67), (std::vector<int>{RC_WALKABLE_AREA, 7, RC_WALKABLE_AREA}));
@@ -94,7 +94,7 @@ namespace
 		rcContext context(false);
 		Heightfield field = Columns(2, 2);
 		rcAddSpan(&context, *field, 0, 0, 0, 2, RC_WALKABLE_AREA, 1);
-		const std::vector<unsigned char> good = rcBuildLeanHeightfield(&context, *field, kWalkableHeight);
+		const std::vector<unsigned char> good = rcBuildLeanHeightfield(&context, *field, kLeanWalkableHeight);
 		ASSERT_EQ(CheckLeanHeightfield(good.data(), good.size(), 2, 2), "");
 		const auto patched = [&](std::size_t offset, std::int32_t value) {
 			std::vector<unsigned char> block = good;
@@ -141,11 +141,11 @@ namespace
 			rcMarkWalkableTriangles(&context, 30.0f, geometry.vertices.data(), geometry.VertexCount(), geometry.triangles.data(),
 				geometry.TriangleCount(), areas.data());
 			rcRasterizeTriangles(&context, geometry.vertices.data(), geometry.VertexCount(), geometry.triangles.data(), areas.data(),
-				geometry.TriangleCount(), *field, kWalkableClimb);
-			rcFilterWalkableLowHeightSpans(&context, kWalkableHeight, *field);
+				geometry.TriangleCount(), *field, kLeanWalkableClimb);
+			rcFilterWalkableLowHeightSpans(&context, kLeanWalkableHeight, *field);
 			Compact expected(rcAllocCompactHeightfield());
-			ASSERT_TRUE(rcBuildCompactHeightfield(&context, kWalkableHeight, kWalkableClimb, *field, *expected));
-			const Compact actual = FromLean(rcBuildLeanHeightfield(&context, *field, kWalkableHeight), context);
+			ASSERT_TRUE(rcBuildCompactHeightfield(&context, kLeanWalkableHeight, kLeanWalkableClimb, *field, *expected));
+			const Compact actual = FromLean(rcBuildLeanHeightfield(&context, *field, kLeanWalkableHeight), context);
 			ASSERT_EQ(actual->spanCount, expected->spanCount);
 			EXPECT_FLOAT_EQ(actual->bmax[1], expected->bmax[1]);
 			for (int cell = 0; cell < 48 * 48; ++cell)
@@ -160,12 +160,12 @@ namespace
 				ASSERT_EQ(a.y, e.y);
 				ASSERT_EQ(a.con, e.con) << "span " << i;
 				ASSERT_EQ(actual->areas[i], expected->areas[i]);
-				if (e.h < kWalkableHeight)
+				if (e.h < kLeanWalkableHeight)
 					ASSERT_EQ(a.h, 0u);
-				else if (e.h < kWalkableHeight + 12)
-					ASSERT_EQ(a.h, e.h - (e.h - kWalkableHeight) % 2);
+				else if (e.h < kLeanWalkableHeight + 12)
+					ASSERT_EQ(a.h, e.h - (e.h - kLeanWalkableHeight) % 2);
 				else
-					ASSERT_EQ(a.h, static_cast<unsigned>(kWalkableHeight + 12));
+					ASSERT_EQ(a.h, static_cast<unsigned>(kLeanWalkableHeight + 12));
 			}
 		}
 	}
@@ -177,7 +177,7 @@ namespace
 		for (int layer = 0; layer < 70; ++layer)
 			rcAddSpan(&context, *field, 1, 0, static_cast<unsigned short>(layer * 10), static_cast<unsigned short>(layer * 10 + 2), RC_WALKABLE_AREA, 1);
 		rcAddSpan(&context, *field, 0, 0, 0, 652, RC_WALKABLE_AREA, 1);
-		const std::vector<unsigned char> lean = rcBuildLeanHeightfield(&context, *field, kWalkableHeight);
+		const std::vector<unsigned char> lean = rcBuildLeanHeightfield(&context, *field, kLeanWalkableHeight);
 		NavBuildContext reporting;
 		Compact compact;
 		EXPECT_NE(test::Reported([&] { compact = FromLean(lean, reporting); }).find("too many layers 65 (max: 62)"), std::string::npos);

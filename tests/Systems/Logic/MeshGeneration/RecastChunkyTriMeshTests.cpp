@@ -33,7 +33,7 @@ namespace
 		std::vector<int> tris;
 	};
 
-	std::vector<const rcChunkyTriMeshNode*> Leaves(const rcChunkyTriMesh& mesh)
+	std::vector<const rcChunkyTriMeshNode*> ChunkyLeaves(const rcChunkyTriMesh& mesh)
 	{
 		std::vector<const rcChunkyTriMeshNode*> leaves;
 		for (int i = 0; i < mesh.nnodes; ++i)
@@ -59,7 +59,7 @@ namespace
 		const Soup soup(3000);
 		const rcChunkyTriMesh mesh = soup.Build();
 		std::vector<int> seen(3000, 0);
-		for (const rcChunkyTriMeshNode* leaf : Leaves(mesh))
+		for (const rcChunkyTriMeshNode* leaf : ChunkyLeaves(mesh))
 		{
 			EXPECT_LE(leaf->n, 256);
 			for (int k = 0; k < leaf->n; ++k)
@@ -108,7 +108,7 @@ namespace
 	TEST(ChunkyTriMesh, AfterMaxIdsTheQueryReportsNothingMore)
 	{
 		const rcChunkyTriMesh mesh = Soup(600).Build(1);
-		ASSERT_EQ(Leaves(mesh).size(), 600u);
+		ASSERT_EQ(ChunkyLeaves(mesh).size(), 600u);
 		std::vector<int> ids(601, -7);
 		const float rmin[2] = {-1, -1};
 		const float rmax[2] = {200, 200};
