@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+struct CastStop;
+
 class CollisionManifold;
 class TransgressionManager;
 
@@ -75,10 +77,9 @@ public:
 	// The share of the step (0 to 1) that the moving collider, its pieces standing in the
 	// orientation, may be carried along step before a static collider stops it (ShapeCast::FirstTouch);
 	// ShapeCast::kFree when nothing is in the way. Only what the contacts stop is in the way:
-	// ghosts (triggers) are passed. Whether the stop is where a piece's centre comes near a surface
-	// is written where given.
+	// ghosts (triggers) are passed. What stopped the piece that stops first is written where given.
 	float CastStatic(const Collider& moving, const Quaternion& orientation, const Tuple3f& step,
-		bool* centreStopped = nullptr);
+		CastStop* stop = nullptr);
 	// The nearest share (0 to 1] of the segment from origin along step at which it crosses a static
 	// plane or triangle, or goes into a static solid, that would stop the moving body, the unit
 	// normal of the surface there written where given; kRayMiss for none.

@@ -67,6 +67,16 @@ private:
 	Tuple3f end;
 };
 
+// What stopped a piece short of its whole step.
+struct CastStop
+{
+	// Its centre came near the obstacle: its core was in the obstacle already.
+	bool byCentre = false;
+	// The unit direction into the obstacle it touched where the step started, or closed less than
+	// kSkin on before touching, when the step led into it; zero otherwise.
+	Tuple3f pressedInto;
+};
+
 namespace ShapeCast
 {
 	// Returned when the piece may take its whole step.
@@ -88,8 +98,7 @@ namespace ShapeCast
 	// far past where its core touches; one whose core is in already stops with its centre
 	// kCentreReach short of the obstacle, so that it does not end on the far side of a surface.
 	// One whose centre is nearer than that already, or inside a solid, is not stopped. Shares are
-	// found to within a 4096th of the step. Whether it was its centre that stopped it is written
-	// where given.
+	// found to within a 4096th of the step. What stopped it is written where given.
 	float FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, const Quaternion& orientation,
-		const Tuple3f& step, const ConvexGeometry& obstacle, int iterations, bool* centreStopped = nullptr);
+		const Tuple3f& step, const ConvexGeometry& obstacle, int iterations, CastStop* stop = nullptr);
 }

@@ -420,10 +420,10 @@ float DetectionManager::RayCastStatic(const Tuple3f& origin, const Tuple3f& dire
 }
 
 float DetectionManager::CastStatic(const Collider& moving, const Quaternion& orientation, const Tuple3f& step,
-	bool* centreStopped)
+	CastStop* stop)
 {
-	if (centreStopped != nullptr)
-		*centreStopped = false;
+	if (stop != nullptr)
+		*stop = CastStop();
 	const RigidBody* body = moving.GetBody();
 	if (body == nullptr)
 		return ShapeCast::kFree;
@@ -443,11 +443,11 @@ float DetectionManager::CastStatic(const Collider& moving, const Quaternion& ori
 		for (unsigned i = 0; i < moving.GetGeometryCount(); ++i)
 			for (const ConvexGeometry* piece : staticGeometries)
 			{
-				bool byCentre = false;
+				CastStop pieceStop;
 				const float touch =
-					ShapeCast::FirstTouch(queryWork, *moving.GetGeometry(i), orientation, step, *piece, iterations, &byCentre);
-				if (touch < first && centreStopped != nullptr)
-					*centreStopped = byCentre;
+					ShapeCast::FirstTouch(queryWork, *moving.GetGeometry(i), orientation, step, *piece, iterations, &pieceStop);
+				if (touch < first && stop != nullptr)
+					*stop = pieceStop;
 				first = std::min(first, touch);
 			}
 	}

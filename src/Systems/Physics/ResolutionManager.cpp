@@ -44,6 +44,10 @@ namespace
 		return thinnest;
 	}
 
+	// A fast body touching a floor, a wall and a second wall at once slides along the line or into
+	// the corner they make; more surfaces than that leave it no way to go.
+	constexpr int kMostSurfacesSlidAlong = 3;
+
 	// Whether a step is long enough to carry the body through something thinner than itself: longer
 	// than half its thinnest extent. Ghosts and bodies without a collider go where they are sent.
 	// Asked in the pose the body starts the step in, whose pieces stand where its orientation says.
@@ -332,8 +336,18 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	// the surface in its new one, and hung there step after step, touching nothing.
 	body.UpdateDerived();
 	DetectionManager& detection = physics->GetDetection();
-	bool centreStopped = false;
-	const Tuple3f taken = step * detection.CastStatic(*body.collider, body.orientation, step, &centreStopped);
+	CastStop stop;
+	Tuple3f cast = step;
+	Tuple3f taken = cast * detection.CastStatic(*body.collider, body.orientation, cast, &stop);
+	// Mended: a body already touching a surface, its step leading into it, was stopped where its
+	// core touched the surface, a few hundredths of its step on; a flat piece tumbling along a floor
+	// was held so step after step. It slides along the surface instead, as the contacts' own
+	// correction would carry it: the part of its step into the surface is theirs to take.
+	for (int surface = 0; surface < kMostSurfacesSlidAlong && stop.pressedInto != Tuple3f(); ++surface)
+	{
+		cast -= stop.pressedInto * cast.DotProduct(stop.pressedInto);
+		taken = cast * detection.CastStatic(*body.collider, body.orientation, cast, &stop);
+	}
 	// Mended: a body whose core the turn or a hit had put deep into a surface was handed its whole
 	// step, its centre crossed the surface, and the contacts, which push a body out on the side its
 	// centre is on, pushed it through. Its centre is kept on its side: across a surface the part of
@@ -342,7 +356,7 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	// sank there until its centre reached the surface, and then stayed, its speed kept, step after
 	// step, until the contacts had pushed it out. A centre that would cross a surface now slides
 	// along it from where the step starts.
-	const Tuple3f reached = centreStopped ? step : taken;
+	const Tuple3f reached = stop.byCentre ? cast : taken;
 	Tuple3f across;
 	if (!(detection.CrossStoppingStatic(body.GetPosition(), reached, body, &across) > 0.0f))
 		return taken;

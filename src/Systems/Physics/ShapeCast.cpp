@@ -1,10 +1,20 @@
 #include "Systems/Physics/ShapeCast.h"
 
+#include "Systems/Physics/Epa.h"
+
 #include <algorithm>
 
 namespace
 {
 	constexpr int kHalvings = 12;
+
+	// The workspace of the direction a touch presses in: its lists keep their storage from cast to
+	// cast, as the narrow phase's do.
+	EpaWorkspace& TouchEpa()
+	{
+		thread_local EpaWorkspace epa;
+		return epa;
+	}
 
 	// The share of the piece's extent each axis keeps when the part is carried.
 	float KeptShare(SweptHull::Part part, float extent)
@@ -73,10 +83,10 @@ Tuple3f SweptHull::GetCentre() const
 }
 
 float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, const Quaternion& orientation,
-	const Tuple3f& step, const ConvexGeometry& obstacle, int iterations, bool* centreStopped)
+	const Tuple3f& step, const ConvexGeometry& obstacle, int iterations, CastStop* stop)
 {
-	if (centreStopped != nullptr)
-		*centreStopped = false;
+	if (stop != nullptr)
+		*stop = CastStop();
 	SweptHull core(piece, orientation, step, SweptHull::Part::kCore);
 	core.Span(0.0f, 1.0f);
 	if (!GjkIntersect(work, core, obstacle, iterations))
@@ -86,8 +96,11 @@ float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, con
 	SweptHull nearCentre(piece, orientation, step, SweptHull::Part::kNearCentre);
 	SweptHull* carried = &whole;
 	whole.Span(0.0f, 0.0f);
+	Tuple3f into;
 	if (GjkIntersect(work, whole, obstacle, iterations))
 	{
+		if (stop != nullptr)
+			into = TouchEpa().ExpandPolytopeContact(work.simplex, whole, obstacle, iterations);
 		core.Span(0.0f, 0.0f);
 		carried = GjkIntersect(work, core, obstacle, iterations) ? &nearCentre : &core;
 	}
@@ -102,8 +115,8 @@ float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, con
 		nearCentre.Span(0.0f, 1.0f);
 		if (!GjkIntersect(work, nearCentre, obstacle, iterations))
 			return kFree;
-		if (centreStopped != nullptr)
-			*centreStopped = true;
+		if (stop != nullptr)
+			stop->byCentre = true;
 	}
 	// The hull over [0, t] grows with t and holds the hull over [0, lo]: the halving keeps lo
 	// clear of the obstacle and hi touching it.
@@ -114,5 +127,21 @@ float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, con
 		carried->Span(lo, middle);
 		(GjkIntersect(work, *carried, obstacle, iterations) ? hi : lo) = middle;
 	}
-	return carried == &nearCentre ? lo : std::min(hi + kPenetration / static_cast<float>(step.Length()), kFree);
+	if (carried == &nearCentre)
+		return lo;
+	if (carried == &whole && stop != nullptr)
+	{
+		// A piece that closes less than the skin before it touches was touching where it started,
+		// for all the contacts can tell.
+		carried->Span(0.0f, hi);
+		if (GjkIntersect(work, *carried, obstacle, iterations))
+		{
+			into = TouchEpa().ExpandPolytopeContact(work.simplex, *carried, obstacle, iterations);
+			if (!(hi * step.DotProduct(into) < kSkin))
+				into = Tuple3f();
+		}
+	}
+	if (stop != nullptr && step.DotProduct(into) > 0.0f)
+		stop->pressedInto = into;
+	return std::min(hi + kPenetration / static_cast<float>(step.Length()), kFree);
 }
