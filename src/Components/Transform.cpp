@@ -3,6 +3,7 @@
 #include "Components/Origin.h"
 #include "Composition.h"
 #include "Serializer.h"
+#include "Utilities/MathCommon.h"
 #include "Utilities/v8/ScriptTuples.h"
 
 #include <algorithm>
@@ -11,12 +12,11 @@
 
 namespace
 {
-	constexpr float kTransformDegreesPerRadian = 57.29578f;
 
 	// Scripts give and take rotations in degrees.
 	Tuple3f WorldRotationDegrees(Transform& transform)
 	{
-		return transform.GetWorldRotationVector() * kTransformDegreesPerRadian;
+		return transform.GetWorldRotationVector() * static_cast<float>(kRadiansToDegrees);
 	}
 	void SetWorldRotationDegrees(Transform& transform, const Tuple3f& degrees)
 	{

@@ -17,6 +17,7 @@
 #include "Systems/Physics/Physics.h"
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/AABB.h"
+#include "Utilities/MathCommon.h"
 #include "Utilities/v8/JSObject.h"
 #include "Utilities/v8/ScriptTuples.h"
 
@@ -41,7 +42,6 @@ namespace
 	}();
 
 	constexpr int kSplicedGroupBaseDepth = -1;
-	constexpr float kPlaceDegreesToRadians = 0.017453292519943295f;
 	// How far below the box a drop line reaches when nothing lies under it.
 	constexpr float kDropLineDepth = 100.0f;
 	const Tuple4f kMarkerColour(0.0f, 0.0f, 1.0f, 1.0f);
@@ -60,7 +60,7 @@ namespace
 
 	Tuple3f Radians(const Tuple3f& degrees)
 	{
-		return degrees * kPlaceDegreesToRadians;
+		return degrees * static_cast<float>(kDegreesToRadians);
 	}
 
 	// Room left between a created object and the player it was moved off.

@@ -14,10 +14,10 @@
 #include "Utilities/Diagnostics.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace
 {
-	constexpr float kShooterPi = 3.14159265358979f;
 	// The shot's strength: a full gust.
 	constexpr float kStrength = 1.0f;
 	// How far ahead of the shooter's centre a shot appears: just outside a shooter a unit across.
@@ -52,7 +52,7 @@ bool ShootAtObject::Update()
 		return true;
 	const Tuple3f aim = BallisticAim(q - p, shootSpeed, Physics::Settings().Gravity().y);
 	// Characters face a point by this angle about the vertical.
-	const Tuple3f facing(0.0f, std::atan2(q.x - p.x, q.z - p.z) + kShooterPi, 0.0f);
+	const Tuple3f facing(0.0f, std::atan2(q.x - p.x, q.z - p.z) + std::numbers::pi_v<float>, 0.0f);
 	own->SetWorldRotationVector(facing);
 	const std::uint32_t now = Logic::GameMilliseconds();
 	if (hasShot && now - lastShot <= shootTime)

@@ -7,6 +7,7 @@
 #include "Serializer.h"
 #include "Systems/Graphics/Graphics.h"
 #include "Systems/Input.h"
+#include "Utilities/MathCommon.h"
 #include "Utilities/Timer.h"
 
 #include <cmath>
@@ -14,8 +15,6 @@
 
 namespace
 {
-	constexpr double kHeadRadiansPerDegree = 0.017453292519943295;
-	constexpr double kHeadDegreesPerRadian = 57.29577951308232;
 	// Where the head starts: two screen heights in front of the screen.
 	constexpr Tuple3<float> kStartHead{0.0f, 0.0f, -2.0f};
 
@@ -64,7 +63,7 @@ HeadTracking::HeadTracking() : lastDotTime(GetElapsedMilliseconds())
 bool HeadTracking::Load(Serializer& serializer)
 {
 	serializer.Read(eyeDist).Read(screenHeight).Read(camVertAngle).Read(camFOV).Read(camHeight);
-	camFOV = static_cast<float>(camFOV * kHeadRadiansPerDegree);
+	camFOV = static_cast<float>(camFOV * kDegreesToRadians);
 	movementScaling = 1.0f;
 	if (serializer.HasMore())
 		serializer.Read(movementScaling);
@@ -76,7 +75,7 @@ bool HeadTracking::Serialize(Serializer& serializer)
 	serializer.Write("eyeDist", eyeDist)
 		.Write("screenHeight", screenHeight)
 		.Write("camVertAngle", camVertAngle)
-		.Write("camFOV", static_cast<float>(camFOV * kHeadDegreesPerRadian))
+		.Write("camFOV", static_cast<float>(camFOV * kRadiansToDegrees))
 		.Write("camHeight", camHeight)
 		.Write("movementScaling", movementScaling);
 	return true;

@@ -13,15 +13,11 @@
 #include "Utilities/ValueText.h"
 
 #include <cmath>
-
-namespace
-{
-	constexpr float kLeafPi = 3.1415927410125732f;
-}
+#include <numbers>
 
 float LeafRules::FacingYaw(float dx, float dz)
 {
-	return std::atan2(dx, dz) + kLeafPi;
+	return std::atan2(dx, dz) + std::numbers::pi_v<float>;
 }
 
 Composition* LeafRules::Find(unsigned objectId)

@@ -2,6 +2,7 @@
 
 #include "Components/Graphics/Camera.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Utilities/MathCommon.h"
 #include "Utilities/Quaternion.h"
 
 #include <cmath>
@@ -10,7 +11,6 @@ namespace PS
 {
 	namespace
 	{
-		constexpr double kDirectionDegree = 0.017453292519943295;
 		// π / 4 as a float: the tilt k that reaches 45°.
 		constexpr double kQuarterPi = 0.7853981852531433;
 
@@ -33,7 +33,7 @@ namespace PS
 
 		double ConeTilt(float angle)
 		{
-			return angle * kDirectionDegree / kQuarterPi;
+			return angle * kDegreesToRadians / kQuarterPi;
 		}
 	}
 

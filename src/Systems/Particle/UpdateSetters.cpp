@@ -5,6 +5,7 @@
 #include "Object.h"
 #include "Systems/Graphics/Graphics.h"
 #include "Systems/Physics/RigidBody.h"
+#include "Utilities/MathCommon.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,8 +14,6 @@ namespace PS
 {
 	namespace
 	{
-		constexpr double kUpdateDegree = 0.017453292519943295;
-
 		// centre + (sin a × radius, height, cos a × radius).
 		Tuple3f OnCircle(const Tuple3f& centre, double angle, float height, float radius)
 		{
@@ -84,7 +83,7 @@ namespace PS
 
 	void Update_Vortex::Attach(unsigned)
 	{
-		omega = static_cast<float>(vAngle * kUpdateDegree);
+		omega = static_cast<float>(vAngle * kDegreesToRadians);
 	}
 
 	void Update_Vortex::Apply(Particle& particle)
@@ -117,7 +116,7 @@ namespace PS
 		if (player == nullptr)
 			return;
 		const float dt = TimeStep();
-		particle.base.x += static_cast<float>(aVelocity * kUpdateDegree * dt);
+		particle.base.x += static_cast<float>(aVelocity * kDegreesToRadians * dt);
 		particle.base.y += hVelocity * dt;
 		particle.base.z += rVelocity * dt;
 		particle.position = OnCircle(player->GetPosition(), particle.base.x, particle.base.y, particle.base.z);

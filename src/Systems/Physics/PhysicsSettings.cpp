@@ -7,17 +7,16 @@
 #include "Systems/Physics/RigidBody.h"
 #include "Utilities/Config.h"
 #include "Utilities/Diagnostics.h"
+#include "Utilities/MathCommon.h"
 #include "Utilities/ValueText.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numbers>
 #include <string>
 
 namespace
 {
-	constexpr double kSettingsRadiansPerDegree = std::numbers::pi / 180.0;
 	// Iteration counts above this would stall every frame without making anything more exact.
 	constexpr int kMaxIterations = 1000;
 	// A step shorter than this divides the constraint bias into nonsense; one longer than a second
@@ -93,7 +92,7 @@ int PhysicsSettings::PoolLimit(std::size_t recordBytes)
 
 void PhysicsSettings::SetEpaToleranceDegrees(float degrees)
 {
-	const double radians = degrees * kSettingsRadiansPerDegree;
+	const double radians = degrees * kDegreesToRadians;
 	epaTolerance = static_cast<float>(radians);
 	epaToleranceSin = static_cast<float>(std::sin(radians));
 	epaToleranceCos = static_cast<float>(std::cos(radians));
@@ -102,5 +101,5 @@ void PhysicsSettings::SetEpaToleranceDegrees(float degrees)
 
 float PhysicsSettings::GetEpaToleranceDegrees() const
 {
-	return static_cast<float>(epaTolerance / kSettingsRadiansPerDegree);
+	return static_cast<float>(epaTolerance / kDegreesToRadians);
 }

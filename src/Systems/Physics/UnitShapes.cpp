@@ -1,6 +1,7 @@
 #include "Systems/Physics/UnitShapes.h"
 
 #include <cmath>
+#include <numbers>
 
 const Tuple3f ShapeCentroids[kShapeCount] = {{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, -0.25f, 0.0f},
 	{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
@@ -14,7 +15,6 @@ namespace
 	// A cylinder point this close to a cap lies on the cap.
 	constexpr float kCapEdge = 0.4999f;
 	// The volume factors in the single precision the tuning was done with.
-	constexpr float kShapePi = 3.1415927f;
 	constexpr float kEllipsoidFactor = 0.5235987901687622f;
 	// sin 60° × 0.5: the hexagon a cylinder cap reports as its face.
 	constexpr float kHexagonZ = 0.4330127f;
@@ -409,12 +409,12 @@ namespace
 	float ConeVolume(const Tuple3f& s)
 	{
 		const float radius = s.x / 2.0f;
-		return kShapePi * radius * radius * s.y / 3.0f;
+		return std::numbers::pi_v<float> * radius * radius * s.y / 3.0f;
 	}
 
 	float CylinderVolume(const Tuple3f& s)
 	{
-		return kShapePi * s.x * s.x * s.y / 4.0f;
+		return std::numbers::pi_v<float> * s.x * s.x * s.y / 4.0f;
 	}
 
 	float PlaneVolume(const Tuple3f&)
