@@ -97,7 +97,8 @@ void Composition::Start()
 	for (unsigned typeId : ComponentTypeIds(components))
 		if (Component* component = GetComponent(typeId))
 			component->Start();
-	// Mended: an archetype whose "Created" handlers create it again recursed until the stack ran out.
+	// An archetype whose "Created" handlers create it again would recurse until the stack runs out:
+	// past kMaxNestedCreations nested creations its own "Created" is not sent.
 	if (nestedCreations >= kMaxNestedCreations)
 	{
 		tw::Diagnostics::Report("Object \"" + GetName() + "\" (id " + std::to_string(id) + "): created " +

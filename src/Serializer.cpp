@@ -70,8 +70,8 @@ namespace
 		return "Serializer: '" + (fileName.empty() ? std::string("(unnamed document)") : fileName) + "': " + problem;
 	}
 
-	// A problem of a whole document. Mended: one read from a file was printed at every attempt
-	// (a spawner naming an unreadable file, many a frame); it is printed once and then counted.
+	// A problem of a whole document. One read from a file is printed once and then counted: the
+	// same file may be tried again and again (a spawner naming an unreadable file, many a frame).
 	void ReportDocumentProblem(const std::string& fileName, const std::string& problem, bool fromFile)
 	{
 		if (fromFile)

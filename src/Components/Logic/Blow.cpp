@@ -134,7 +134,8 @@ bool Blow::ReadAim(Message::Reader& reader, Aim& aim) const
 		reader.Read(aim.origin);
 		Tuple3f direction;
 		reader.Read(direction);
-		// Mended: normalising a zero or broken direction wrote infinite velocities into the shot.
+		// A zero or broken direction is refused: normalised, it would write infinite velocities
+		// into the shot.
 		if (!IsFinite(direction) || TupleMath::IsZeroLength<float>(direction.Length()))
 		{
 			tw::Diagnostics::Report("Blow of object '" + owner->GetName() + "' (" + std::to_string(owner->GetId()) +
@@ -233,8 +234,8 @@ void Blow::OnAddObject(Message::Reader reader)
 		Send(taken, "PauseClock", true);
 		Send(taken, "WakeUp");
 		Send(taken, "Ragdoll", true);
-		// Mended: caught while it grows back, the object took its half-grown size for its own and
-		// stayed small for good; the new shrink starts from the size it was made with.
+		// The new shrink starts from the size the object was made with: caught while it grows back,
+		// it would otherwise take its half-grown size for its own and stay small for good.
 		if (const Scaler* regrowing = taken.object->GetComponent<Scaler>())
 			Send(taken, "SetScale", regrowing->GetStartScale());
 		while (reader.HasMore())

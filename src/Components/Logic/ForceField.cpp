@@ -86,7 +86,8 @@ void ForceField::OnCollision(Message::Reader reader)
 		SendToObject(contact.otherId, Message("Blown"));
 		entry = Find(contact.otherId);
 	}
-	// Mended: a body was listed once for every contact it began, and nothing let go of any.
+	// A body is listed once, however many contacts it begins; Drop lets it go when its contact
+	// ends.
 	if (entry != nullptr && contact.otherBody != nullptr &&
 		std::find(entry->bodies.begin(), entry->bodies.end(), contact.otherBody) == entry->bodies.end())
 		entry->bodies.push_back(contact.otherBody);

@@ -96,7 +96,8 @@ void PathMovement::OnStopPathing(Message::Reader reader)
 	bool stop = false;
 	if (!reader.Read(stop))
 		return;
-	// Mended: a kinematic walker kept the last velocity it was given and strolled out of the world.
+	// A kinematic walker keeps the last velocity it was given: unless stopped here it would stroll
+	// on out of the world.
 	if (stop && IsWalking())
 		StopBody();
 	moving = !stop;
@@ -140,14 +141,14 @@ void PathMovement::Steer(const Tuple3f& position)
 	const float directionX = hasDirection ? dx / horizontal : 0.0f;
 	const float directionZ = hasDirection ? dz / horizontal : 0.0f;
 	owner->HandleMessage(Message("SetVelocity").Push(Tuple3f(speed * directionX, VerticalVelocity(), speed * directionZ)));
-	// Mended: measured in 3-D, from a centre half the character's height above the path's points,
-	// a character 2 units tall reached them only while sunk into the floor, and the 3-unit
-	// Charger never did.
+	// A point is reached by the horizontal distance alone: measured in 3-D, from a centre half the
+	// character's height above the path's points, a character 2 units tall would reach them only
+	// while sunk into the floor, and the 3-unit Charger never.
 	if (horizontal * horizontal < kReachedSquared && ++pathIndex >= path.size())
 	{
-		// Mended: a path walked before its first regeneration never took up its way points, so a
-		// short walk to a point off the navigation mesh (a resting piece is a hole in it) ended
-		// at the hole's edge.
+		// At the path's end the way points not yet in it are walked too, even before the first
+		// regeneration: otherwise a short walk to a point off the navigation mesh (a resting piece
+		// is a hole in it) would end at the hole's edge.
 		if (wayPointsInPath < wayPoints.size())
 		{
 			path.insert(path.end(), wayPoints.begin() + static_cast<std::ptrdiff_t>(wayPointsInPath), wayPoints.end());

@@ -94,8 +94,8 @@ void RagdollLink::OnConnect(Message::Reader reader)
 	if (body != nullptr)
 	{
 		body->flags |= kLinkFlags;
-		// Mended: the linked body kept the velocity it had here for the whole attachment, which
-		// its contacts then answered as if it were still flying.
+		// The linked body starts the attachment at rest: keeping the velocity it had here, it would
+		// be answered by its contacts as if it were still flying.
 		body->velocity = Tuple3f();
 		body->angularVelocity = Tuple3f();
 	}

@@ -312,7 +312,7 @@ void Body::OnSetStatic(Message::Reader)
 	if (PhysicsMaterial* material = owner->GetComponent<PhysicsMaterial>())
 		material->density = 0.0f;
 	body->ComputeMass(false);
-	// Mended: a static body keeps no speed, or it would never rest and would carry what lies on it.
+	// A static body keeps no speed, or it would never rest and would carry what lies on it.
 	body->velocity = body->angularVelocity = Tuple3f();
 }
 

@@ -68,8 +68,8 @@ namespace
 			ByteReader body;
 			const ChunkReader::Step step = chunks.Next(header, body);
 			chunk = "chunk";
-			// Mended: 1 to 7 bytes after the last chunk, too few for a header, end the file as
-			// the format's reader always took them; they used to refuse a good skeleton.
+			// 1 to 7 bytes after the last chunk, too few for a header, end the file, as the
+			// format's own reader takes them; refusing them would refuse a good skeleton.
 			const bool headerCutOff = header.tag == 0 && header.size == 0;
 			if (step == ChunkReader::Step::End || (step == ChunkReader::Step::Damaged && headerCutOff))
 				break;

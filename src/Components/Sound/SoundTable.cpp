@@ -12,8 +12,8 @@
 
 std::string SoundTable::CacheKey(const std::string& file, Kind kind)
 {
-	// Mended: one file used as music and as an effect shared one entry, and whichever loaded first
-	// played both ways. A stream's key ends in a character no file name written in XML can hold.
+	// Music and effects are cached apart: sharing one entry, a file used both ways would play as
+	// whichever loaded first. A stream's key ends in a character no file name written in XML holds.
 	return kind == Kind::kStream ? file + std::string(1, '\0') + "stream" : file;
 }
 

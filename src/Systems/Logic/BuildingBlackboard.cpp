@@ -292,10 +292,10 @@ void BuildingBlackboard::MarkPresent(const std::vector<ObjectBoundsRecord>& piec
 		for (std::uint32_t i = 0; i < candidates.size();)
 		{
 			Node* slot = candidates[i];
-			// Mended: a piece nudged a centimetre onto its neighbours touched every slot of the
-			// layer, covered a tenth of the layer as a whole and so filled all of it, and the
-			// house counted as standing with a slot still empty. A group of slots is filled only
-			// when each of them is; otherwise its two halves are judged on their own.
+			// A group of slots is filled only when each of them is; otherwise its two halves are
+			// judged on their own. Judged as a whole, a piece nudged a centimetre onto its
+			// neighbours would touch every slot of the layer, cover a tenth of the layer and so
+			// fill all of it, and the house would count as standing with a slot still empty.
 			if (!slot->IsLeaf() && !CoversEachSlot(query, *slot))
 			{
 				candidates[i] = slot->left;
@@ -328,8 +328,9 @@ bool BuildingBlackboard::IsMisplaced(unsigned objectId, const AABB& query, const
 	if (!Holds(builtPieces, objectId))
 		return false;
 	const std::optional<AABB> shape = RestBox(objectId);
-	// Mended: a roof slab leaning on the ground under its slot, a tenth of it inside, counted as
-	// standing there; it was never carried up, and nothing else went into the slot.
+	// A piece stands in a slot only when its shape fits the slot and covers half of it: otherwise a
+	// roof slab leaning on the ground under its slot, a tenth of it inside, would count as standing
+	// there, and it would never be carried up nor anything else go into the slot.
 	return shape && std::none_of(slots.begin(), slots.end(), [&](const Node* slot) {
 		return FitBox(*shape, *slot).score <= kLargestMismatch && SharedVolume(query, slot->box) >= kInPlaceCover * slot->box.Volume();
 	});

@@ -251,8 +251,8 @@ NavTileData NavMeshTileCache::CreateTileData(const CachedTile& tile, rcPolyMesh&
 	params.tileY = tile.z;
 	std::copy(tile.bmin, tile.bmin + 3, params.bmin);
 	std::copy(tile.bmax, tile.bmax + 3, params.bmax);
-	// Mended: floors sit up to a cell above the level's top once rasterised; with the level's top
-	// as the tile's, Detour's queries clip them away and find no polygon on a flat level. The
+	// Floors sit up to a cell above the level's top once rasterised; with the level's top as the
+	// tile's, Detour's queries would clip them away and find no polygon on a flat level. The
 	// compact heightfield is raised by the same walkable height.
 	params.bmax[1] += agentHeight;
 	params.cs = config.cs;
@@ -305,8 +305,8 @@ void NavMeshTileCache::Step(dtNavMesh& navMesh, NavBuildContext& context)
 		stage = kFinished;
 		return;
 	case StageResult::Empty:
-		// Mended: keeping the tile from before the obstacle would let characters walk through a
-		// crate that covers the whole tile.
+		// A tile left empty is removed: keeping the one from before the obstacle would let
+		// characters walk through a crate that covers the whole tile.
 		RemoveTileAt(navMesh, x, z);
 		stage = kFinished;
 		return;
@@ -323,9 +323,10 @@ NavTileData NavMeshTileCache::FrontTileData(const CachedTile& tile)
 		return copy;
 	}
 	const NavTileData made = CreateTileData(tile, *front.polyMesh);
-	// Copied before the mesh takes the data: adding a tile writes its links into it. Mended: kept
-	// when the tile had no obstacle at the swap, a tile whose obstacle went during its rebuild kept
-	// the hole as its unobstructed form, and every later rebuild brought the hole back.
+	// Copied before the mesh takes the data: adding a tile writes its links into it. Kept as the
+	// unobstructed form only from a build that marked no obstacle: a tile whose obstacle goes
+	// during its rebuild has none at the swap yet still carries the hole, which every later rebuild
+	// would otherwise bring back.
 	if (KeptTile* kept = FindKept(Key(tile.x, tile.z)); kept != nullptr && made.data != nullptr && !front.markedObstacles)
 		kept->unobstructed.assign(made.data, made.data + made.size);
 	return made;
@@ -360,8 +361,9 @@ void NavMeshTileCache::Update(dtNavMesh& navMesh)
 			if (queue.empty())
 				return;
 		}
-		// Mended: a cell stays refused while its rebuild runs, and an obstacle that came or went
-		// after its obstacles were marked was lost. Once begun, the cell is queued again by a change.
+		// A cell leaves the queued set once its rebuild begins, so an obstacle that comes or goes
+		// after its obstacles are marked queues it again; refused while the rebuild runs, that
+		// change would be lost.
 		if (stage == kDecompress)
 			queued.erase(Key(queue.front().first, queue.front().second));
 		Step(navMesh, context);

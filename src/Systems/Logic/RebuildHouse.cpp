@@ -101,7 +101,8 @@ void RebuildHouse::Start()
 		{
 			house->Blackboard().RemoveObject(placement);
 			placement = {};
-			// Mended: a slot no piece can reach kept the house "being rebuilt" for ever.
+			// The rebuild ends once nothing has been fetched for a while: otherwise a slot no piece
+			// can reach would keep the house "being rebuilt" for ever.
 			house->EndRebuildIfStalled();
 			status = Failure;
 			return;
@@ -156,9 +157,9 @@ void RebuildHouse::Update()
 			status = Failure;
 		else if (ownPosition.DistanceSquared(*piece) < kPieceReach * kPieceReach)
 			PickUp();
-		// Mended: the builder walked to where the piece lay when it was chosen (still rolling
-		// from the blast, or kicked since), stopped short of it and stood there until the walk
-		// timed out; after two such walks the piece was given up.
+		// A piece that has moved from where the walk aims (still rolling from the blast, or kicked
+		// since) is followed: walking on to the old spot, the builder would stop short of it and
+		// stand there until the walk times out, and after two such walks give the piece up.
 		else if (piece->DistanceSquared(aim) > kLargestAimError * kLargestAimError)
 			WalkTo(*piece);
 		break;
@@ -169,7 +170,7 @@ void RebuildHouse::Update()
 			ReleasePiece();
 			house->owner->HandleMessage(Message("RestoreNextObject").Push(placement));
 			SetPieceGhost(false);
-			// Mended: nothing else stops the golem, which walked on out of the world.
+			// Nothing else stops the golem once the house is whole; it would walk out of the world.
 			if (house->GetHouseState() == AvailableObjects::kWhole)
 				LeafRules::Send(owner, Message("StopPathing").PushBool(true));
 			status = Success;

@@ -143,7 +143,8 @@ void ParticleGroup::ApplyUpdaters(float dt)
 			++i;
 			continue;
 		}
-		// Mended: a value that is not finite spreads to the sprite buffers and the bounds drawn.
+		// A particle with a value that is not finite is dropped: kept, the value would spread to
+		// the sprite buffers and the bounds drawn.
 		ReportOnce("an update left a particle with a value that is not finite; it is dropped");
 		particle = particles.back();
 		particles.pop_back();

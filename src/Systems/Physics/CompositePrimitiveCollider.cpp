@@ -142,11 +142,11 @@ void CompositePrimitiveCollider::ComputeMass(Matrix4& inverseInertia, float& mas
 		mass += pieceMass;
 		weighted += PieceCentroid(piece) * pieceMass;
 	}
-	// Mended: without mass the centre is the body origin rather than the largest float.
+	// Without mass the centre stays at the body origin rather than become the largest float.
 	if (std::fabs(mass) > kMassEpsilon)
 		centreOfMass = weighted / mass;
-	// Mended: each piece's inertia is moved to the centre of mass (in the object's scaled frame),
-	// not to the body origin, which made off-centre shapes far too hard to turn.
+	// Each piece's inertia is moved to the centre of mass (in the object's scaled frame), not to
+	// the body origin, which would make off-centre shapes far too hard to turn.
 	Matrix4 inertia;
 	for (const PrimitiveCollider& piece : primitives)
 	{

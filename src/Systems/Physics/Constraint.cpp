@@ -59,8 +59,8 @@ void BuildContactConstraintRow(Constraint& row, float scale, float depth, const 
 	const Tuple3f& rB)
 {
 	const PhysicsSettings& settings = Physics::Settings();
-	// Mended: the depth is corrected in positions only; as speed it kept resting piles jittering.
-	// A gap (a negative bias) lets the bodies close it within the step, and no further.
+	// The depth is corrected in positions only; corrected as speed, it would keep resting piles
+	// jittering. A gap (a negative bias) lets the bodies close it within the step, and no further.
 	row.bias = depth < 0.0f ? depth / settings.timeStep : settings.baumgarte * std::max(depth - settings.slop, 0.0f);
 	row.positional = true;
 	row.forceScale = scale;

@@ -104,20 +104,22 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	const Tuple3f m = -contact.normal;
 	const Tuple3f rA = contact.point - manifold.centre0;
 	const Tuple3f rB = contact.point + contact.normal * contact.depth - manifold.centre1;
-	// Mended: the surface directions were picked afresh from the normal, and a normal within a hair
-	// of an axis swapped them from one step to the next (x and z under a box, thousands of times as
-	// a pile settles), so the multipliers kept to warm the solve pushed a quarter turn off. A point
-	// keeps its last first direction, laid into the surface; a new point picks one from the normal.
+	// A point keeps its last first direction, laid into the surface; a new point picks one from the
+	// normal. Picked afresh from the normal at every step, the surface directions of a normal
+	// within a hair of an axis would swap from one step to the next (x and z under a box, thousands
+	// of times as a pile settles), and the multipliers kept to warm the solve would push a quarter
+	// turn off.
 	const Tuple3f previous = PushDirection(*ref.tangentRow1);
 	const Tuple3f laid = previous - m * previous.DotProduct(m);
 	const Tuple3f t1 =
 		laid.LengthSquared() < kDegenerateTangent ? -UnitOr(PerpendicularVector(m), Tuple3f(1.0f, 0.0f, 0.0f)) : laid.Normalize();
 	const Tuple3f t2 = UnitOr(Cross(m, t1), Tuple3f(0.0f, 0.0f, 1.0f));
 
-	// The body that gravity presses into the contact bears it; the owners' combined friction
-	// scales the bound, the default material (0.3) giving the mass itself. Mended: what rests on
-	// that body presses too, so the bound also follows the point's last normal force, scaled by
-	// the friction and by how level the contact is (walls keep none); a stack on a slope slid.
+	// The body that gravity presses into the contact bears it; the owners' combined friction scales
+	// the bound, the default material (0.3) giving the mass itself. What rests on that body presses
+	// too, so the bound also follows the point's last normal force, scaled by the friction and by
+	// how level the contact is (walls keep none); bound by its own weight alone, a stack on a slope
+	// would slide.
 	const float s = Physics::Settings().gravityDirection.DotProduct(m);
 	const float pressed = s > 0.0f ? manifold.body0->mass * s : manifold.body1->mass * -s;
 	const float ownWeight = pressed * manifold.friction / PhysicsMaterial::kDefaultFriction;
@@ -125,8 +127,8 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	// Across a gap nothing presses yet, so nothing rubs.
 	const float limit = contact.depth < 0.0f ? 0.0f : std::max(ownWeight, load);
 
-	// Mended: only the speed at which the contact points close along the normal bounces; a box
-	// sliding fast along a floor used to hop.
+	// Only the speed at which the contact points close along the normal bounces; otherwise a box
+	// sliding fast along a floor would hop.
 	const RigidBody& a = *manifold.body0;
 	const RigidBody& b = *manifold.body1;
 	const float closing = (a.velocity + Cross(a.angularVelocity, rA) - b.velocity - Cross(b.angularVelocity, rB)).DotProduct(m);
@@ -136,9 +138,9 @@ void ContactRows::Update(ContactRowRef& ref, const ContactPoint& contact, const 
 	{
 		tangent->lowerBound = -limit;
 		tangent->upperBound = limit;
-		// Mended: the multiplier kept from the last step warms the solve before any bound is met,
-		// so one beyond this step's bound (the point has lost its load) pushed harder than
-		// friction can.
+		// The multiplier kept from the last step warms the solve before any bound is met, so one
+		// beyond this step's bound (the point has lost its load) would push harder than friction
+		// can: it is held within the bound.
 		tangent->lambda = std::clamp(tangent->lambda, -limit, limit);
 	}
 	BuildLinearConstraintRow(*ref.tangentRow1, 0.0f, 0.0f, t1, rA, rB);
@@ -199,8 +201,8 @@ void ContactRows::Retire(CollisionManifold& manifold)
 			}
 			else
 			{
-				// Mended: a vanished point whose rows cannot be retired loses them rather than
-				// keep pushing from where the bodies no longer touch.
+				// A vanished point whose rows cannot be retired loses them rather than keep pushing
+				// from where the bodies no longer touch.
 				Remove(*ref, resolution.activeConstraints);
 				Free(manifold.activeRefs, *ref);
 			}

@@ -405,8 +405,9 @@ float DetectionManager::RayCastColliderList(const PhysicsList<Collider>& collide
 		return kRayMiss;
 	if (hitBody != nullptr)
 		*hitBody = const_cast<RigidBody*>(hit->GetBody());
-	// Mended: every collider answers the ray's own parameter; the primitives used to answer
-	// (hit − origin) · direction and the triangles t, so a mesh hit was scaled by the wrong length.
+	// Every collider, primitive or mesh triangle, answers the ray's own parameter (the hit lies at
+	// origin + direction · t); answered as (hit − origin) · direction, a hit would be scaled by the
+	// wrong length whenever the direction is not a unit vector.
 	return best;
 }
 
@@ -583,8 +584,8 @@ bool DetectionManager::QueryPrimitive(int kind, const Tuple3f& position, const T
 	bool touched = false;
 	for (Collider* collider = dynamicColliders.first; collider != nullptr; collider = collider->next)
 	{
-		// Mended: the bounds, not a radius about the body origin that ignored the pieces' size and
-		// offset, decide whether the pieces are tried.
+		// The collider's bounds decide whether its pieces are tried: a radius about the body origin
+		// would ignore the pieces' size and offset.
 		if (!SphereTouchesBounds(position, probe.radius, collider->GetBounds()))
 			continue;
 		for (unsigned i = 0; i < collider->GetGeometryCount(); ++i)

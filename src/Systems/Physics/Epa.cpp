@@ -66,8 +66,8 @@ void EpaWorkspace::MakePolytopeFace(const Simplex& vertices, const Tuple3f& cent
 	const Tuple3f& pointA = vertices[a].point;
 	const Tuple3f ab = vertices[b].point - pointA, ac = vertices[c].point - pointA;
 	const Tuple3f cross = Cross(ab, ac);
-	// Mended: a face over three points on one line would carry a normal of signed maxima, and
-	// could become the nearest face; it is skipped instead.
+	// A face over three points on one line is skipped: it would carry a normal of signed maxima,
+	// and could become the nearest face.
 	if (!(WideLengthSquared(cross) > kDegenerateSine * kDegenerateSine * WideLengthSquared(ab) * WideLengthSquared(ac)))
 		return;
 	Tuple3f normal = cross.Normalize();

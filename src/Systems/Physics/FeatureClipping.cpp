@@ -160,8 +160,8 @@ void FeatureClipping::ClipEdges(const SupportFeature& a, const SupportFeature& b
 	std::vector<ClipPoint>& out)
 {
 	const Tuple3f edgeA = a.points[1] - a.points[0], edgeB = b.points[1] - b.points[0];
-	// Mended: edges listed the opposite way round are as parallel as edges listed alike; taken
-	// for crossing edges, parallel lines gave no point at all.
+	// Edges listed the opposite way round are as parallel as edges listed alike; taken for crossing
+	// edges, parallel lines would give no point at all.
 	if (std::fabs(edgeA.Normalize().DotProduct(edgeB.Normalize())) <= kSameWayCosine)
 	{
 		float s = 0.0f;
@@ -170,9 +170,10 @@ void FeatureClipping::ClipEdges(const SupportFeature& a, const SupportFeature& b
 			out.push_back({ClipPoint::kFirst, a.points[0] + edgeA * s});
 		return;
 	}
-	// Mended: the overlap is measured across the contact plane. Edges tilted out of it by a few
-	// degrees (two cones side by side) used to give no overlap, and the single contact left in its
-	// place jumped from one end of the common line to the other from step to step.
+	// The overlap is measured across the contact plane, the edges laid into it: otherwise edges
+	// tilted out of it by a few degrees (two cones side by side) would give no overlap, and the
+	// single contact left in its place would jump from one end of the common line to the other from
+	// step to step.
 	if (LiesAlongContactPlane(edgeA, normal))
 		AppendOverlap(a, b, IntoPlane(edgeA, normal), out);
 	else if (LiesAlongContactPlane(edgeB, normal))

@@ -9,10 +9,10 @@ namespace
 	// Added to every component of the search direction before each support query, so that two
 	// geometries with the same centre still get a direction to search.
 	//
-	// Mended: it was 0.0001, which tilts a unit direction by as much, and on a large flat piece the
-	// tilt moved the support point farther than a few millimetres of overlap (a 0.5 cube 2 mm into
-	// a 60 m triangle got the triangle's far corner back every round and was found apart). This
-	// one moves a support across a 60 m piece by no more than the tolerance below.
+	// This one moves a support across a 60 m piece by no more than the tolerance below. A nudge of
+	// 0.0001 would tilt a unit direction by as much, and on a large flat piece the tilt would move
+	// the support point farther than a few millimetres of overlap (a 0.5 cube 2 mm into a 60 m
+	// triangle would get the triangle's far corner back every round and be found apart).
 	constexpr float kDirectionNudge = 1e-6f;
 	// A support point must pass the origin by this distance to count, and the origin counts as
 	// enclosed by a face that it passes by less.
@@ -31,13 +31,14 @@ namespace
 	// the simplex's line or plane, and points nowhere in particular.
 	constexpr double kVanishingDirection = 1e-6;
 
-	// Mended: the cases' directions are cross products that scale with the simplex, and the origin
-	// test and the nudge work in absolute units. Unscaled, a pair of spheres (whose support points
-	// line up with the origin) gave directions shorter than the nudge and was found apart; and where
-	// the origin lies on the line or plane of the simplex the direction vanishes and the nudge alone
-	// searched along (1, 1, 1) again and again (two equal boxes sharing a centre were never found
-	// overlapping). So the direction is taken as a unit vector, and a vanishing one is replaced by
-	// one off the simplex: the triangle's normal, or one perpendicular to the line.
+	// The cases' directions are cross products that scale with the simplex, while the origin test
+	// and the nudge work in absolute units. So the direction is taken as a unit vector, and a
+	// vanishing one is replaced by one off the simplex: the triangle's normal, or one perpendicular
+	// to the line. Unscaled, a pair of spheres (whose support points line up with the origin) would
+	// give directions shorter than the nudge and be found apart; and where the origin lies on the
+	// line or plane of the simplex the direction vanishes, and the nudge alone would search along
+	// (1, 1, 1) again and again (two equal boxes sharing a centre would never be found
+	// overlapping).
 	void KeepSearching(const Simplex& simplex, Tuple3f& direction)
 	{
 		const Tuple3f edge = simplex.size() >= 2 ? simplex[1].point - simplex[0].point : Tuple3f();
@@ -136,13 +137,13 @@ bool SimplexTetrahedronCase(Tuple3f& direction, Simplex& simplex)
 	// Face f runs through the older vertices f and f + 1 (mod 3) and the newest; its normal, with
 	// this winding, points away from the fourth vertex.
 	//
-	// Mended, both: the band is a distance, measured along unit normals (the bare cross products
-	// shrink with the shape, and for a small pair the band took in origins well outside a face,
-	// which then stayed outside the next tetrahedron's base); and an origin on a face through the
-	// newest vertex, within the band, counts as enclosed. It lies in the Minkowski difference, and
-	// reducing to that face kept it on the simplex's surface for good (two equal boxes sharing a
-	// centre cycled through the same faces until GJK gave up); EPA starts as well from an origin
-	// on the polytope's surface.
+	// The band is a distance, measured along unit normals: the bare cross products shrink with the
+	// shape, and for a small pair the band would take in origins well outside a face, which would
+	// then stay outside the next tetrahedron's base. An origin on a face through the newest vertex,
+	// within the band, counts as enclosed: it lies in the Minkowski difference, and reducing to
+	// that face would keep it on the simplex's surface for good (two equal boxes sharing a centre
+	// would cycle through the same faces until GJK gives up); EPA starts as well from an origin on
+	// the polytope's surface.
 	Tuple3f normals[3];
 	bool facesOrigin[3];
 	bool enclosed = true;

@@ -55,7 +55,7 @@ void NarrowPhaseContext::CorrectNormal(const Tuple3f& firstCentre, const Tuple3f
 {
 	const Tuple3f between = secondCentre - firstCentre;
 	const float lengthSquared = normal.LengthSquared();
-	// Mended: a NaN direction is replaced like a zero or an infinite one.
+	// A NaN direction is replaced like a zero or an infinite one.
 	if (!std::isfinite(lengthSquared) || lengthSquared < kContextTolerance)
 		normal = between;
 	if (!(normal.LengthSquared() >= kContextTolerance))
@@ -109,7 +109,7 @@ void NarrowPhaseContext::GenerateContactManifold(const ConvexGeometry& first, co
 			contact.depth = -(offsetA - normalA.DotProduct(clip.point)) / normalA.DotProduct(u);
 			contact.point = clip.point - u * contact.depth;
 		}
-		// Mended: a face seen edge-on divides by nearly zero; such a point is no contact.
+		// A face seen edge-on divides by nearly zero; such a point is no contact.
 		if (contact.depth > shallowest && std::isfinite(contact.depth) && std::isfinite(contact.point.x) &&
 			std::isfinite(contact.point.y) && std::isfinite(contact.point.z))
 			manifold.AddContact(contact);
@@ -123,9 +123,9 @@ void NarrowPhaseContext::GenerateContactManifold(const ConvexGeometry& first, co
 	const float facingA = std::fabs(normalA.DotProduct(u)), facingB = std::fabs(normalB.DotProduct(u));
 	const bool onSecond = std::fabs(facingA - facingB) < kContextTolerance ? featureA.count > featureB.count : facingA > facingB;
 	ContactPoint fallback;
-	// Mended: a face's support point is any of its corners (a cone's apex on a mesh triangle got
-	// its contact a metre away and spun); where the chosen feature is a face, the contact goes
-	// where the two features come closest.
+	// Where the chosen feature is a face, the contact goes where the two features come closest: a
+	// face's support point is any of its corners, and there a cone's apex on a mesh triangle would
+	// get its contact a metre away and spin.
 	if ((onSecond ? featureB.count : featureA.count) >= 3)
 		fallback.point = FeatureClipping::ClosestPointOfFirst(featureA, featureB);
 	else

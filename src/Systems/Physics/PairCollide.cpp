@@ -76,9 +76,9 @@ namespace
 	// The separating-axis test of two oriented boxes in its published form, also keeping the axis
 	// of least penetration (the earlier one on a tie).
 	//
-	// Mended, here and for the spheres: the direction leaves as a unit vector. The contact
-	// generation takes a direction shorter than 0.01 for none and puts the line between the centres
-	// in its place, so a sphere centre close to a box face, or a nearly parallel edge pair, got a
+	// Here and for the spheres the direction leaves as a unit vector: the contact generation takes
+	// a direction shorter than 0.01 for none and puts the line between the centres in its place, so
+	// a short one (a sphere centre close to a box face, or a nearly parallel edge pair) would get a
 	// contact along the wrong line.
 	bool SeparatingAxisTest(const SolidBox& a, const SolidBox& b, SecondBoxAxes tried, float margin, Tuple3f& direction)
 	{
@@ -89,9 +89,9 @@ namespace
 			{
 				r[i][j] = a.axes[i].DotProduct(b.axes[j]);
 				faceR[i][j] = std::fabs(r[i][j]);
-				// The small addition keeps a nearly zero cross product of the edge axes from reporting
-				// a false gap. Mended: the face axes go without it, or faces that only touch would
-				// overlap by it.
+				// The small addition keeps a nearly zero cross product of the edge axes from
+				// reporting a false gap. The face axes go without it, or faces that only touch
+				// would overlap by it.
 				absR[i][j] = faceR[i][j] + kPairTolerance;
 				sameWay = sameWay || r[i][j] > kPairSameWayCosine;
 			}
@@ -164,8 +164,8 @@ namespace
 				nearest = i;
 		const float distance = solid.half[nearest] - std::fabs(local[nearest]);
 		const Tuple3f outward = solid.axes[nearest] * (local[nearest] < 0.0f ? -1.0f : 1.0f);
-		// Mended: a centre on a face (or an edge of the rectangle) is no distance from it, and a
-		// zero direction would lose the axis; that face's normal serves.
+		// A centre on a face (or an edge of the rectangle) is no distance from it, and a zero
+		// direction would lose the axis; that face's normal serves.
 		direction = distance < kPairTolerance ? outward : outward * distance;
 		return true;
 	}
@@ -215,7 +215,7 @@ namespace
 		if (!IsSpherical(round))
 			return GjkEpaCollide(scratch, smaller, larger, direction);
 		const float radius = round.half[0];
-		// Mended: a centre inside the solid always overlaps it, however small the sphere.
+		// A centre inside the solid always overlaps it, however small the sphere.
 		const bool inside = TowardsCentre(SolidOf(solidPiece), axisCount, round.centre, direction);
 		const bool overlap = inside || radius * radius > direction.LengthSquared();
 		direction = direction.Normalize();

@@ -277,8 +277,8 @@ void TransgressionManager::AgeAwakeManifolds()
 			entry = awakeManifolds.erase(entry);
 			continue;
 		}
-		// Mended: a full inactive list refuses the parking and the manifold stays awake; its rows
-		// used to stay in the solver unaccounted for.
+		// A full inactive list refuses the parking and the manifold stays awake, so that its rows
+		// are not left in the solver unaccounted for.
 		if (manifold.body0->staticMarker && manifold.body1->staticMarker && rows.Park(manifold))
 		{
 			manifold.inactive = true;

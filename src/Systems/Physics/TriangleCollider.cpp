@@ -84,9 +84,9 @@ int TriangleCollider::GetFeature(const Tuple3f& direction, Tuple3f* points) cons
 			points[i] = *corners[i];
 		return 3;
 	}
-	// Mended: two edges may face the direction; stopping at the first one that is not across it
-	// left the second to the corner test below, whose two corners tie along the direction and
-	// were picked by rounding, so the contact jumped along the edge from step to step.
+	// Every edge is tried, as two may face the direction: stopping at the first one that is not
+	// across it would leave the second to the corner test below, whose two corners tie along the
+	// direction and are picked by rounding, so the contact would jump along the edge each step.
 	for (int i = 0; i < 3; ++i)
 		if (edgeNormals[i].DotProduct(n) > 0.0f && std::fabs(edgeDirections[i].DotProduct(n)) < settings.epaToleranceSin)
 		{
@@ -139,8 +139,8 @@ void TriangleCollider::ComputeEnclosingSphere()
 	}
 	else
 		centre = a + u * s + v * t;
-	// Mended: the farthest corner, not one corner of the chosen edge, sets the radius, so that a
-	// small triangle taken as degenerate by the absolute threshold is still enclosed whole.
+	// The farthest corner, not one corner of the chosen edge, sets the radius, so that a small
+	// triangle taken as degenerate by the absolute threshold is still enclosed whole.
 	radius = 0.0f;
 	for (const Tuple3f* corner : corners)
 		radius = std::max(radius, static_cast<float>(centre.Distance(*corner)));

@@ -290,11 +290,11 @@ namespace
 	}
 
 	// The cone's base as the diamond of its four rim points on the axes, with the rim point
-	// farthest along a tilted direction set between the two corners it lies between.
-	// Mended: with the diamond alone, a base tilted towards a rim point between two corners
-	// touched where the diamond is not, and its one contact jumped from that rim point (seen as
-	// a vertex from one step) to a diamond corner a quarter turn away (seen as the base from the
-	// next), rocking the cone on whatever it lay against.
+	// farthest along a tilted direction set between the two corners it lies between. With the
+	// diamond alone, a base tilted towards a rim point between two corners would touch where the
+	// diamond is not, and its one contact would jump from that rim point (seen as a vertex one
+	// step) to a diamond corner a quarter turn away (seen as the base the next), rocking the cone
+	// on whatever it lies against.
 	int ConeBase(const Tuple3f& n, Tuple3f* points)
 	{
 		static constexpr float kDiamond[4][2] = {{kHalf, 0.0f}, {0.0f, kHalf}, {-kHalf, 0.0f}, {0.0f, -kHalf}};
@@ -318,8 +318,8 @@ namespace
 	{
 		const Tuple3f n = q.scaled.Normalize();
 		const Tuple3f apex(0.0f, kHalf, 0.0f);
-		// Mended: a cone lying on its side touches along the line from apex to rim; with the apex
-		// alone it rocked about that point and a pile of cones never came to rest.
+		// A cone lying on its side touches along the line from apex to rim; with the apex alone it
+		// would rock about that point and a pile of cones would never come to rest.
 		const float sideways = std::sqrt(n.x * n.x + n.z * n.z);
 		if (sideways * kSideNormalRadial + n.y * kSideNormalUp > q.cosine)
 		{
