@@ -88,36 +88,53 @@ namespace
 		}
 	}
 
-	// The main menu comes under a pointer aimed at the won page, whose "Main menu" lies over
-	// "Options": a click there as the menu appears (the second of a double click) opens nothing,
-	// one once the menu has been on screen for a moment opens the options.
-	TEST_F(MenuPages, TheMainMenuTakesNoClickUntilItHasBeenOnScreenForAMoment)
+	// A menu that comes with a level comes under a pointer aimed at the page before it: the main menu
+	// after the won page, whose "Main menu" lies over "Options", and the won page after the lair. A
+	// click on the menu's first button as it appears (the second of a double click) does nothing;
+	// one once the menu has been on screen for a moment does what the button says.
+	TEST_F(MenuPages, AMenuThatComesWithALevelTakesNoClickUntilItHasBeenOnScreenForAMoment)
 	{
-		// (milliseconds since the menu's first frame, the options panel shown after the click)
-		const struct { std::uint32_t shownFor; const char* shown; } cases[] = {{0, "none"}, {299, "none"}, {300, "block"}};
-		for (const auto& c : cases)
+		const struct
 		{
-			HTMLView* view = HTMLEngine::CreateView(1024, 768, true, false);
-			views.push_back(view);
-			view->LoadFile(TW_TEST_DATA_DIR "../../Data/HUDElements/MainMenu.html");
-			HTMLEngine::Update();
-			now += c.shownFor;
-			HTMLEngine::Update();
-			// The first band of the plain buttons' fill down the middle is "Options"; "Start" is red.
-			int top = 0;
-			while (top < view->GetHeight() && !Near(Pixel(*view, 512, top), kButtonFill))
-				++top;
-			int bottom = top;
-			while (bottom + 1 < view->GetHeight() && Near(Pixel(*view, 512, bottom + 1), kButtonFill))
-				++bottom;
-			ASSERT_LT(top, bottom);
-			view->InjectMouseMove(512.0f, static_cast<float>(top + bottom) / 2.0f);
-			view->InjectMouseDown(HTMLView::LeftMouseButton, 1);
-			view->InjectMouseUp(HTMLView::LeftMouseButton);
-			Recorded().clear();
-			view->ExecuteJavascript("record(document.getElementById('optionsPanel').style.display);", nullptr);
-			EXPECT_EQ(Recorded(), std::vector<std::string>{c.shown}) << c.shownFor << " ms";
-		}
+			const char* page;
+			// Run before the click: lets the test see what the button asks of the engine.
+			const char* watch;
+			// Records what the click did.
+			const char* outcome;
+			const char* ignored;
+			const char* taken;
+		} kPages[] = {
+			{"MainMenu.html", "", "record(document.getElementById('optionsPanel').style.display);", "none", "block"},
+			{"Won.html", "asked = 'nothing'; engine.LoadLevel = function(level) { asked = level; };", "record(asked);", "nothing", "MainMenu"},
+		};
+		// Milliseconds since the menu's first frame.
+		for (const std::uint32_t shownFor : {0u, 299u, 300u})
+			for (const auto& page : kPages)
+			{
+				SCOPED_TRACE(std::string(page.page) + " after " + std::to_string(shownFor) + " ms");
+				HTMLView* view = HTMLEngine::CreateView(1024, 768, true, false);
+				views.push_back(view);
+				view->LoadFile(std::string(TW_TEST_DATA_DIR "../../Data/HUDElements/") + page.page);
+				HTMLEngine::Update();
+				now += shownFor;
+				HTMLEngine::Update();
+				// The first band of the plain buttons' fill down the middle is the first button that
+				// leads on ("Options" on the main menu, whose "Start" is red).
+				int top = 0;
+				while (top < view->GetHeight() && !Near(Pixel(*view, 512, top), kButtonFill))
+					++top;
+				int bottom = top;
+				while (bottom + 1 < view->GetHeight() && Near(Pixel(*view, 512, bottom + 1), kButtonFill))
+					++bottom;
+				ASSERT_LT(top, bottom);
+				view->ExecuteJavascript(page.watch, nullptr);
+				view->InjectMouseMove(512.0f, static_cast<float>(top + bottom) / 2.0f);
+				view->InjectMouseDown(HTMLView::LeftMouseButton, 1);
+				view->InjectMouseUp(HTMLView::LeftMouseButton);
+				Recorded().clear();
+				view->ExecuteJavascript(page.outcome, nullptr);
+				EXPECT_EQ(Recorded(), std::vector<std::string>{shownFor >= 300 ? page.taken : page.ignored});
+			}
 	}
 
 	TEST_F(MenuPages, TheOptionsPanelStandsOnANearlyOpaqueDarkBackdrop)

@@ -241,24 +241,27 @@ namespace
 		ObjectFromName("House").SendMessage(Message("HouseDestroyed"));
 	}
 
-	// A player that is not out, or no longer out, walks with its keys, and a win or the level's goal
-	// takes the game on: after a death whose restart is refused, and while another object's death
-	// restarts the level.
+	// A player that is not out, or no longer out, walks with its keys: after a death whose restart
+	// is refused a win or the level's goal takes the game on, and another object's death restarts
+	// the level.
 	TEST(PlayableLevelPlayerDeath, APlayerNotOutWalksAndWins)
 	{
+		TW_SKIP_WITHOUT_DISPLAY();
 		const struct
 		{
 			const char* what;
 			const char* prevLevel;
 			// The object that dies; the player's death is given to it unless it is the player.
 			const char* dying;
-			// The player holds the walking key from here for kWalkFrames frames, then wins.
+			// The player holds the walking key from here for kWalkFrames frames, then wins, if it
+			// is given a win.
 			unsigned walkFrame;
 			void (*win)();
+			const char* nextLevel;
 		} kCases[] = {
-			{"a restart that climbs out of the game's folders", "../Levels/Homestead", "Player", kAfterTheRestart, DropAWinToken},
-			{"a restart to an absolute path", "/Homestead", "Player", kAfterTheRestart, BringTheHouseDown},
-			{"another object's death", "Homestead", "Balloon", kDeathFrame + 5, DropAWinToken},
+			{"a restart that climbs out of the game's folders", "../Levels/Homestead", "Player", kAfterTheRestart, DropAWinToken, "Hillside"},
+			{"a restart to an absolute path", "/Homestead", "Player", kAfterTheRestart, BringTheHouseDown, "Hillside"},
+			{"another object's death", "Homestead", "Balloon", kDeathFrame + 5, nullptr, "Homestead"},
 		};
 		constexpr unsigned kWalkFrames = 30;
 		// The goal's message goes 5 s after the goal is met.
@@ -278,12 +281,13 @@ namespace
 					script[row.walkFrame + kWalkFrames] = [&] {
 						walked = PositionOf(DyingPlayer()).Distance(from);
 						device.heldKeys.clear();
-						row.win();
+						if (row.win != nullptr)
+							row.win();
 					};
 				},
-				row.walkFrame + kWalkFrames + kWinFrames);
+				row.win != nullptr ? row.walkFrame + kWalkFrames + kWinFrames : kAfterTheRestart);
 			EXPECT_GT(walked, 0.2) << row.what;
-			EXPECT_EQ(nextLevel, "Hillside") << row.what;
+			EXPECT_EQ(nextLevel, row.nextLevel) << row.what;
 		}
 	}
 }

@@ -17,10 +17,10 @@
 #include "Message.h"
 #include "ObjectGroup.h"
 #include "ObjectStore.h"
-#include "Serializer.h"
 #include "Sound.h"
 #include "SoundLibrary/SampleSounds.h"
 #include "Systems/Logic/GameWorld.h"
+#include "Systems/Logic/MadeFromFile.h"
 #include "Systems/Logic/ShippedLevelWorld.h"
 #include "Systems/Physics/Collider.h"
 #include "Systems/Physics/RigidBody.h"
@@ -322,26 +322,8 @@ namespace
 			SCOPED_TRACE(tower ? "a tower" : "a crate");
 			GameWorld world;
 			ASSERT_TRUE(world.LoadLevel("Lair"));
-			std::vector<unsigned> made;
-			if (tower)
-			{
-				Serializer file;
-				ASSERT_TRUE(file.LoadFile("Tower.xml"));
-				ObjectGroup* group = ObjectGroup::Create();
-				group->Load(file, -1);
-				group->GetOriginObject().SendMessage(Message("SetPos").Push(at));
-				group->StartAll();
-				for (unsigned id : group->GetMembers())
-					if (ObjectFromId(id).object->GetComponent<Body>() != nullptr)
-						made.push_back(id);
-			}
-			else
-			{
-				const Object crate = CreateObjectFromArchetype("EditorCrate.xml");
-				crate.SendMessage(Message("SetPos").Push(at + Tuple3f(0, 0.5f, 0)));
-				crate.object->Start();
-				made.push_back(crate.id);
-			}
+			const std::vector<unsigned> made = tower ? test::MakeFromFile("Tower.xml", test::MadeFrom::kGroup, at)
+													 : test::MakeFromFile("EditorCrate.xml", test::MadeFrom::kArchetype, at + Tuple3f(0, 0.5f, 0));
 			ASSERT_FALSE(made.empty());
 			world.Frame();
 			for (unsigned id : made)

@@ -3,6 +3,7 @@
 #include "Archetype.h"
 #include "Components/Physics/PhysicsComponentWorld.h"
 #include "Systems/Logic/GameWorld.h"
+#include "Systems/Logic/MadeFromFile.h"
 #include "Systems/Physics/RigidBody.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace
@@ -62,40 +62,69 @@ namespace
 		body.Wake();
 	}
 
-	// What the lair's spawners make, a keg or a crate, made beside a spawner, taken in and shot from
-	// the muzzle near straight up at the full speed of a keg, spinning: it climbs more than 30 above
-	// where it was made, and is still in play when it comes down.
+	// What the lair's spawners make, a keg or a crate, and what the level editor makes there, a crate
+	// or the crates of a tower, made on the ground, taken in and shot from the muzzle near straight up
+	// at the full speed of a keg, spinning: each climbs more than 30 above where it was made, and is
+	// still in play when it comes down.
 	TEST(ShippedSpawners, AKegOrACrateShotStraightUpIsNotRemovedInFlight)
 	{
 		constexpr float kMuzzleHeight = 4.6f;
 		// The player's fastest shot, halved for a body as heavy as a keg.
 		constexpr float kKegShotSpeed = 30.0f;
-		// (archetype, the height its centre stands at on the ground)
-		for (const auto& [archetype, standing] : {std::pair{"Keg.xml", 0.4f}, {"Crate.xml", 0.5f}})
+		// Above where it was made, the top of the box that watches it.
+		constexpr float kBoxTop = 30.0f;
+		// Several shot at once stand this far apart across the muzzle.
+		constexpr float kApart = 3.0f;
+		const struct
 		{
-			SCOPED_TRACE(archetype);
+			const char* file;
+			test::MadeFrom kind;
+			// Where its centre, or the group's origin, stands on the ground.
+			float standing;
+		} kCases[] = {
+			{"Keg.xml", test::MadeFrom::kArchetype, 0.4f},
+			{"Crate.xml", test::MadeFrom::kArchetype, 0.5f},
+			{"EditorCrate.xml", test::MadeFrom::kArchetype, 0.5f},
+			{"Tower.xml", test::MadeFrom::kGroup, 0.0f},
+		};
+		for (const auto& row : kCases)
+		{
+			SCOPED_TRACE(row.file);
 			GameWorld world;
 			ASSERT_TRUE(world.LoadLevel("Lair"));
-			const Object made = CreateObjectFromArchetype(archetype);
-			made.object->Start();
-			made.SendMessage(Message("SetPos").Push(Tuple3f(-6.0f, standing, 5.0f)));
+			const std::vector<unsigned> made = test::MakeFromFile(row.file, row.kind, Tuple3f(-6.0f, row.standing, 5.0f));
+			ASSERT_FALSE(made.empty());
 			world.Frame(10);
-			made.SendMessage(Message("SetPos").Push(Tuple3f(0.0f, kMuzzleHeight, 10.0f)));
-			made.SendMessage(Message("SetVelocity").Push(Tuple3f(0.3f, kKegShotSpeed, 0.0f)));
-			made.SendMessage(Message("SetAngularVelocity").Push(Tuple3f(2.0f, 5.0f, 1.0f)));
-			float peak = 0.0f;
-			bool cameDown = false;
-			for (unsigned frame = 0; frame < 8 * kSpawnerFramesPerSecond && !cameDown; ++frame)
+			std::vector<float> madeAt;
+			for (std::size_t shot = 0; shot < made.size(); ++shot)
+			{
+				const Object object = ObjectFromId(made[shot]);
+				madeAt.push_back(PhysicsComponentWorld::RigidBodyOf(object).GetPosition().y);
+				const float across = (static_cast<float>(shot) - static_cast<float>(made.size() - 1) / 2.0f) * kApart;
+				object.SendMessage(Message("SetPos").Push(Tuple3f(across, kMuzzleHeight, 10.0f)));
+				object.SendMessage(Message("SetVelocity").Push(Tuple3f(0.3f, kKegShotSpeed, 0.0f)));
+				object.SendMessage(Message("SetAngularVelocity").Push(Tuple3f(2.0f, 5.0f, 1.0f)));
+			}
+			std::vector<float> peak = madeAt;
+			std::vector<bool> cameDown(made.size(), false);
+			for (unsigned frame = 0; frame < 8 * kSpawnerFramesPerSecond; ++frame)
 			{
 				world.Frame();
-				if (ObjectFromId(made.id).IsDummy())
+				for (std::size_t shot = 0; shot < made.size(); ++shot)
+				{
+					if (cameDown[shot] || ObjectFromId(made[shot]).IsDummy())
+						continue;
+					const float height = PhysicsComponentWorld::RigidBodyOf(ObjectFromId(made[shot])).GetPosition().y;
+					peak[shot] = std::max(peak[shot], height);
+					cameDown[shot] = peak[shot] > madeAt[shot] + kBoxTop && height < 10.0f;
+				}
+				if (std::all_of(cameDown.begin(), cameDown.end(), [](bool down) { return down; }))
 					break;
-				const float height = PhysicsComponentWorld::RigidBodyOf(made).GetPosition().y;
-				peak = std::max(peak, height);
-				cameDown = peak > 31.0f && height < 10.0f;
 			}
-			EXPECT_GT(peak, 31.0f) << "the shot never flew 30 above where it was made";
-			EXPECT_TRUE(cameDown) << "removed in flight, at its peak of " << peak;
+			for (std::size_t shot = 0; shot < made.size(); ++shot)
+				EXPECT_TRUE(cameDown[shot]) << "shot " << shot
+											<< (ObjectFromId(made[shot]).IsDummy() ? " was removed in flight" : " never flew 30 above where it was made")
+											<< ", at its peak of " << peak[shot] << " (made at " << madeAt[shot] << ")";
 		}
 	}
 
