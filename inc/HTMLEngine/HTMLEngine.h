@@ -67,4 +67,8 @@ namespace HTMLEngine
 	// The time a page's entry into its scripts may take (its scripts and load event, a frame's
 	// timers, an event) before it is stopped: 2 s unless set. Returns the budget it replaced.
 	std::chrono::milliseconds SetScriptBudget(std::chrono::milliseconds budget);
+	// The clock that budget is counted on: the steady clock unless set (tests count the game
+	// thread's processor time, which a busy machine does not stretch). Returns the clock it replaced.
+	using BudgetClock = std::function<std::chrono::nanoseconds()>;
+	BudgetClock SetScriptBudgetClock(BudgetClock clock);
 }

@@ -51,6 +51,9 @@ public:
 	// set), for this runtime and those after it. Returns the budget it replaced.
 	static std::chrono::milliseconds SetBudget(std::chrono::milliseconds budget);
 	static std::chrono::milliseconds GetBudget();
+	// The clock the budget is counted on (ScriptWatchdog::SteadyClock unless set), for this
+	// runtime and those after it. Returns the clock it replaced.
+	static ScriptWatchdog::Clock SetBudgetClock(ScriptWatchdog::Clock clock);
 	// What the pages' scripts together may hold; a script that needs more is stopped.
 	static constexpr std::size_t kHeapLimitMegabytes = 128;
 	// Told just before the isolate is disposed.

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -19,8 +20,12 @@ namespace v8
 class ScriptWatchdog
 {
 public:
-	using Clock = std::chrono::steady_clock;
+	// The clock the budget is counted on: the steady clock unless set. A clock that runs slower,
+	// as a thread's processor time does, gives the entry at least the budget on the steady clock.
+	using Clock = std::function<std::chrono::nanoseconds()>;
 	static constexpr std::chrono::milliseconds kDefaultBudget{2000};
+
+	static std::chrono::nanoseconds SteadyClock();
 
 	ScriptWatchdog() = default;
 	~ScriptWatchdog();
@@ -36,6 +41,9 @@ public:
 	{
 		return budget;
 	}
+
+	// Set while no entry runs: an entry's deadline is on the clock it began with.
+	void SetClock(Clock newClock);
 
 	// True while an entry runs.
 	bool IsWatching();
@@ -58,11 +66,12 @@ private:
 
 	v8::Isolate* isolate = nullptr;
 	std::chrono::milliseconds budget = kDefaultBudget;
+	Clock clock = &SteadyClock;
 	std::mutex mutex;
 	std::condition_variable changed;
 	std::thread thread;
 	int depth = 0;
 	bool armed = false;
 	bool stopping = false;
-	Clock::time_point deadline;
+	std::chrono::nanoseconds deadline{0};
 };

@@ -75,7 +75,7 @@ private:
 	void RegisterVariables();
 	template<typename T>
 	void RegisterVariable(const char* suffix, typename MultiButton<T>::Query query, bool useMinimum);
-	void SendEventMessage(const SDL_Event& event, uint32_t& wheelMask);
+	void SendEventMessage(const SDL_Event& event);
 	// Stops holding the pointer at the window centre and shows it.
 	void FreePointer();
 	// Holds the pointer at the window centre and hides it, or frees and shows it, as the game

@@ -4,6 +4,7 @@
 #include "HTMLEngine/ScriptRuntime.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace
@@ -107,5 +108,10 @@ namespace HTMLEngine
 	std::chrono::milliseconds SetScriptBudget(std::chrono::milliseconds budget)
 	{
 		return ScriptRuntime::SetBudget(budget);
+	}
+
+	BudgetClock SetScriptBudgetClock(BudgetClock clock)
+	{
+		return ScriptRuntime::SetBudgetClock(std::move(clock));
 	}
 }

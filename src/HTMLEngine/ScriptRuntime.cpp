@@ -29,6 +29,12 @@ namespace
 		return budget;
 	}
 
+	ScriptWatchdog::Clock& BudgetClock()
+	{
+		static ScriptWatchdog::Clock clock = &ScriptWatchdog::SteadyClock;
+		return clock;
+	}
+
 	std::function<std::uint32_t()>& Clock()
 	{
 		static std::function<std::uint32_t()> clock = [] { return GetElapsedMilliseconds(); };
@@ -110,6 +116,14 @@ std::chrono::milliseconds ScriptRuntime::GetBudget()
 	return Budget();
 }
 
+ScriptWatchdog::Clock ScriptRuntime::SetBudgetClock(ScriptWatchdog::Clock clock)
+{
+	ScriptWatchdog::Clock replaced = std::exchange(BudgetClock(), clock);
+	if (running != nullptr)
+		running->watchdog.SetClock(std::move(clock));
+	return replaced;
+}
+
 std::size_t ScriptRuntime::NearHeapLimit(void* data, std::size_t current, std::size_t)
 {
 	// The script that allocates is stopped, not the game: the heap grows a little so that it can
@@ -150,6 +164,7 @@ ScriptRuntime::ScriptRuntime()
 	isolate->AddNearHeapLimitCallback(&NearHeapLimit, this);
 	isolate->AutomaticallyRestoreInitialHeapLimit();
 	watchdog.SetBudget(Budget());
+	watchdog.SetClock(BudgetClock());
 	// Everything runs on the game thread: the isolate stays entered for its whole life.
 	isolate->Enter();
 	watchdog.Watch(isolate);

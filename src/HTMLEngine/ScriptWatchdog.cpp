@@ -3,6 +3,12 @@
 #include <v8-isolate.h>
 
 #include <algorithm>
+#include <utility>
+
+std::chrono::nanoseconds ScriptWatchdog::SteadyClock()
+{
+	return std::chrono::steady_clock::now().time_since_epoch();
+}
 
 ScriptWatchdog::~ScriptWatchdog()
 {
@@ -25,6 +31,12 @@ void ScriptWatchdog::SetBudget(std::chrono::milliseconds newBudget)
 	budget = std::max(newBudget, std::chrono::milliseconds(1));
 }
 
+void ScriptWatchdog::SetClock(Clock newClock)
+{
+	std::lock_guard lock(mutex);
+	clock = std::move(newClock);
+}
+
 bool ScriptWatchdog::IsWatching()
 {
 	std::lock_guard lock(mutex);
@@ -41,11 +53,15 @@ void ScriptWatchdog::Run()
 			changed.wait(lock);
 			continue;
 		}
-		if (changed.wait_until(lock, deadline) == std::cv_status::timeout && armed && Clock::now() >= deadline)
+		// The time left on the budget's clock is at least as long on the steady clock.
+		const std::chrono::nanoseconds left = deadline - clock();
+		if (left > std::chrono::nanoseconds::zero())
 		{
-			isolate->TerminateExecution();
-			armed = false;
+			changed.wait_for(lock, left);
+			continue;
 		}
+		isolate->TerminateExecution();
+		armed = false;
 	}
 }
 
@@ -57,7 +73,7 @@ ScriptWatchdog::Entry::Entry(ScriptWatchdog& watchdog) : watchdog(watchdog)
 	if (!watchdog.thread.joinable())
 		watchdog.thread = std::thread([&watchdog] { watchdog.Run(); });
 	watchdog.armed = true;
-	watchdog.deadline = Clock::now() + watchdog.budget;
+	watchdog.deadline = watchdog.clock() + watchdog.budget;
 	watchdog.changed.notify_all();
 }
 

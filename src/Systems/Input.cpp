@@ -191,27 +191,29 @@ void Input::Initialize()
 
 void Input::Update()
 {
-	uint32_t wheelMask = 0;
+	context.pressedButtons = 0;
+	context.pressedKeys.clear();
 	// A press made on the last level's page or on the loading screen waited in the queue while the
 	// level loaded; delivered now it would be a click on whatever page of the new level lies there.
 	const bool dropButtons = std::exchange(levelStarting, false);
 	SDL_Event event;
 	while (SDL_PollEvent(&event))
 		if (!dropButtons || (event.type != SDL_MOUSEBUTTONDOWN && event.type != SDL_MOUSEBUTTONUP))
-			SendEventMessage(event, wheelMask);
-	context.wheelMask = wheelMask;
+			SendEventMessage(event);
 
 	if (active)
 		UpdateBindings();
 }
 
-void Input::SendEventMessage(const SDL_Event& event, uint32_t& wheelMask)
+void Input::SendEventMessage(const SDL_Event& event)
 {
 	switch (event.type)
 	{
 	case SDL_KEYDOWN:
 	case SDL_KEYUP:
 	{
+		if (event.type == SDL_KEYDOWN)
+			context.pressedKeys.insert(event.key.keysym.sym);
 		Message message(event.type == SDL_KEYDOWN ? "KeyDown" : "KeyUp");
 		message.PushInt(event.key.keysym.sym).PushInt(event.key.keysym.scancode).PushInt(event.key.keysym.unicode);
 		Engine::SendMessage(message);
@@ -220,11 +222,9 @@ void Input::SendEventMessage(const SDL_Event& event, uint32_t& wheelMask)
 	case SDL_MOUSEBUTTONDOWN:
 	case SDL_MOUSEBUTTONUP:
 	{
-		// SDL reports a wheel step as a press and a release in one batch of events; the mask
-		// keeps the wheel button down for this frame's polls.
-		if (event.type == SDL_MOUSEBUTTONDOWN && (event.button.button == SDL_BUTTON_WHEELUP
-				|| event.button.button == SDL_BUTTON_WHEELDOWN))
-			wheelMask |= 1u << (event.button.button - 1);
+		// SDL reports a wheel step as a press and a release in one batch of events.
+		if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button >= 1 && event.button.button <= 32)
+			context.pressedButtons |= 1u << (event.button.button - 1);
 		Message message(event.type == SDL_MOUSEBUTTONDOWN ? "MouseDown" : "MouseUp");
 		message.PushInt(event.button.button).PushInt(event.button.x).PushInt(event.button.y);
 		Engine::SendMessage(message);

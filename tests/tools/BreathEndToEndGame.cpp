@@ -59,5 +59,6 @@ namespace
 
 int main(int argc, char** argv)
 {
-	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, [](Engine&) { BreathReporter::Register(); });
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, [](Engine&) { BreathReporter::Register(); },
+		[](Engine& engine) { engine.AddSystem(new test::FrameCounter()); });
 }

@@ -4,8 +4,8 @@
 #   PROGRAM  the game;  LEVEL  the test level's path;  CLOSER  the X window tool;  WORK  a scratch folder
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
+# A close is obeyed in the first frame after the level has loaded: the trees are built and run.
 tw_play_game(320 240 "xdotool search --sync --name '^Tumblewreck$' >/dev/null
-sleep 2
 ${TW_CLOSE_WINDOW}")
 
 if(NOT GAME_ERRORS MATCHES "object 'Oddity' \\([0-9]+\\): no behaviour is registered as \"Mystery\"")

@@ -9,7 +9,7 @@
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
 tw_play_game(320 240 "${TW_BREATHE_IN_AND_SHOOT}
-sleep 2
+wait_for_frames 125
 ${TW_CLOSE_WINDOW}")
 
 foreach(event "held Crate" "shot Crate")

@@ -10,7 +10,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 tw_capture_sound(wave)
 set(TW_EXTRA_CONFIG "<Sound><Mute>false</Mute></Sound>")
 tw_play_game(320 240 "${TW_WALK_ONE_SECOND}
-sleep 1
+wait_for_frames 62
 ${TW_CLOSE_WINDOW}")
 
 execute_process(COMMAND "${CHECKER}" "${wave}" 1 onset OUTPUT_VARIABLE measured RESULT_VARIABLE checked)

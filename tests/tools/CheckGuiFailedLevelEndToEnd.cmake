@@ -10,11 +10,12 @@ get_filename_component(level "${LEVEL}" NAME)
 set(TW_EXTRA_CONFIG "<Input><Button><Type>Key</Type><Name>N</Name><Key>n</Key></Button>
 <Binding><Recipient>Engine</Recipient><Condition>N_TRIGGERED</Condition><Message>NextLevel()</Message></Binding></Input>")
 tw_play_game(640 480 "${TW_WAIT_FOR_CUE}
+${TW_WAIT_FOR_FRAMES}
 ${TW_PRESS_UNTIL_CUE}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
 wait_for_cue level-${level} || exit 1
 press_until n level-unloaded || exit 1
-sleep 1
+wait_for_frames 1 || exit 1
 press_until Escape paused || exit 1
 wait_for_cue pause-shot || exit 1
 ${TW_CLOSE_WINDOW}")

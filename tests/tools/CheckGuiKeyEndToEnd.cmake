@@ -5,16 +5,18 @@
 #   CLOSER   the X window tool;  WORK  a scratch folder, emptied first
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
+# A key pressed before the page has set its handler is not reported: pressed again after some
+# frames until it is.
 tw_play_game(320 240 "${TW_WAIT_FOR_CUE}
+${TW_WAIT_FOR_FRAMES}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
 wait_for_cue level-GuiKeyEndToEnd || exit 1
-sleep 0.5
 xdotool search --name '^Tumblewreck$' windowfocus
 for attempt in $(seq 20)
 do
   xdotool key a
+  wait_for_frames 30
   [ -f key-65 ] && break
-  sleep 0.5
 done
 ${TW_CLOSE_WINDOW}")
 

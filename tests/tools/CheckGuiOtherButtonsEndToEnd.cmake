@@ -17,13 +17,13 @@ other_clicks() {
   while read x y
   do
     xdotool mousemove --window $window $x $y
-    sleep 0.2
+    wait_for_frames 2
     for button in 3 2
     do
       xdotool mousedown $button
-      sleep 0.3
+      wait_for_frames 2
       xdotool mouseup $button
-      sleep 0.2
+      wait_for_frames 2
     done
   done < $1
 }]=])
@@ -31,18 +31,19 @@ other_clicks() {
 set(TW_EXTRA_CONFIG "<GuiProbe><Resume>true</Resume><ReportPresses>true</ReportPresses></GuiProbe>")
 set(TW_GAME_TIMEOUT 150)
 tw_play_game(1024 768 "${TW_WAIT_FOR_CUE}
+${TW_WAIT_FOR_FRAMES}
 ${TW_PRESS_UNTIL_CUE}
 ${other_clicks}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
 wait_for_cue menu-shown || exit 1
 other_clicks menu-buttons
-sleep 1
+wait_for_frames 62
 ${TW_CLICK_START}
 wait_for_cue ready || exit 1
 press_until Escape paused || exit 1
 wait_for_cue veil-measured || exit 1
 other_clicks pause-buttons
-sleep 1
+wait_for_frames 62
 ${TW_CLOSE_RUNNING_WINDOW}")
 
 file(STRINGS "${WORK}/menu-buttons" menuButtons)

@@ -5,11 +5,14 @@
 #   CLOSER   the X window tool;  WORK  a scratch folder, emptied first
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
-# Wait for the game's window (Xvfb has no window manager, so it has the focus), press "w", close.
-tw_play_game(640 480 "xdotool search --sync --name '^Tumblewreck$' >/dev/null
-sleep 1
+# Once the level has started, tap "w" and close the window as soon as the player has moved: each
+# tap is shorter than a slow frame, which must not lose it.
+tw_play_game(640 480 "${TW_WAIT_FOR_CUE}
+xdotool search --sync --name '^Tumblewreck$' >/dev/null
+wait_for_cue recording || exit 1
+xdotool search --name '^Tumblewreck$' windowfocus
 xdotool key --delay 100 w w w
-sleep 0.5
+wait_for_cue moved
 ${TW_CLOSE_WINDOW}")
 
 string(REGEX MATCH "MoveForward [-]?[1-9][0-9.]*" move "${GAME_ERRORS}")

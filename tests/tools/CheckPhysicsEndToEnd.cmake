@@ -9,7 +9,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
 # Let the boxes settle, walk for one second, let the player stop, close.
 tw_play_game(320 240 "${TW_WALK_ONE_SECOND}
-sleep 2
+wait_for_frames 125
 ${TW_CLOSE_WINDOW}")
 
 # "start|end NAME x y z asleep|awake"

@@ -1,7 +1,7 @@
 # Runs a program of the game's start-up with a chosen application-data folder and checks what it
 # did. Run with cmake -P and:
 #   PROGRAM  the program;  ARGS  its arguments, separated by spaces
-#   WORK     a scratch folder, emptied first
+#   WORK     a scratch folder, emptied first;  SECONDS  how long the program may run
 #   SETTING  empty, or NAME=VALUE: that variable set for the program (unset when VALUE is empty);
 #            SDL_VIDEODRIVER is unset unless named
 #   XDG      "fresh": XDG_DATA_HOME is WORK/data; "unset": neither XDG_DATA_HOME nor HOME is set;
@@ -73,7 +73,7 @@ execute_process(
   RESULTS_VARIABLE results
   OUTPUT_VARIABLE output
   ERROR_VARIABLE errors
-  TIMEOUT 100)
+  TIMEOUT ${SECONDS})
 list(GET results 0 result)
 message(STATUS "exit: ${results}\nstdout:\n${output}\nstderr:\n${errors}")
 

@@ -453,5 +453,8 @@ int main(int argc, char** argv)
 		std::ofstream(engine.GetUserFolder() + "KeyPage.html") << kKeyPage;
 		PageReporter::Register();
 	};
-	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, serveKeyPage, [](Engine& engine) { engine.AddSystem(new GuiProbe()); });
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, serveKeyPage, [](Engine& engine) {
+		engine.AddSystem(new GuiProbe());
+		engine.AddSystem(new test::FrameCounter());
+	});
 }

@@ -346,5 +346,8 @@ int main(int argc, char** argv)
 		DeathReporter::Register();
 		HouseStateReporter::Register();
 	};
-	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, registerReporters, [](Engine& engine) { engine.AddSystem(new LevelProbe()); });
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, registerReporters, [](Engine& engine) {
+		engine.AddSystem(new LevelProbe());
+		engine.AddSystem(new test::FrameCounter());
+	});
 }

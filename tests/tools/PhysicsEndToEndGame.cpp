@@ -5,6 +5,7 @@
 #include "Components/Transform.h"
 #include "Composition.h"
 #include "Engine.h"
+#include "PlayerCue.h"
 #include "QuietComponent.h"
 #include "Startup.h"
 #include "Systems/Physics/RigidBody.h"
@@ -45,5 +46,6 @@ namespace
 
 int main(int argc, char** argv)
 {
-	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, [](Engine&) { PlacementReporter::Register(); });
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, [](Engine&) { PlacementReporter::Register(); },
+		[](Engine& engine) { engine.AddSystem(new test::FrameCounter()); });
 }

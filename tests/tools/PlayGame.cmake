@@ -63,16 +63,34 @@ function(tw_play_game width height player)
   set(USER_FOLDER "${userFolder}" PARENT_SCOPE)
 endfunction()
 
-# A player script's walk: once the window is up and has had two seconds, "w" held for one second.
-# Xvfb has no window manager: the keys go to the window under the pointer unless the game's window
-# takes the focus, and other tests may open windows on the same display.
-set(TW_WALK_ONE_SECOND [=[
+# A player script's wait for the game's time, for a game with the frame counter (PlayerCue.h):
+# "wait_for_frames N" returns once the game has run N more frames (62 are a second of the world's
+# time), or fails after five minutes.
+set(TW_WAIT_FOR_FRAMES [=[
+frames_run() {
+  cat frames 2>/dev/null || echo 0
+}
+wait_for_frames() {
+  until=$(($(frames_run) + $1))
+  for wait in $(seq 3000)
+  do
+    [ "$(frames_run)" -ge $until ] && return 0
+    sleep 0.1
+  done
+  return 1
+}]=])
+
+# A player script's walk, for a game with the frame counter: once the game has run two seconds,
+# "w" held for one second of its time. Xvfb has no window manager: the keys go to the window under
+# the pointer unless the game's window takes the focus, and other tests may open windows on the
+# same display.
+set(TW_WALK_ONE_SECOND "${TW_WAIT_FOR_FRAMES}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
-sleep 2
+wait_for_frames 125 || exit 1
 xdotool search --name '^Tumblewreck$' windowfocus
 xdotool keydown w
-sleep 1
-xdotool keyup w]=])
+wait_for_frames 62
+xdotool keyup w")
 
 # A player script's wait for a cue the game leaves in the shared working folder (PlayerCue.h):
 # "wait_for_cue NAME" returns once the file is there, or fails after a minute.
@@ -156,18 +174,19 @@ endfunction()
 # it has cued "menu-shown".
 tw_click_where_cued(menu-shown start-button TW_CLICK_START)
 
-# A player script's breath, pointer still: once the game cues that it plays, the right button held
-# until it cues a crate taken in, then the left one held until it cues the crate let out: a press
-# and release inside one frame would be one unseen change, and a loaded machine's frame can be long.
+# A player script's breath, pointer still, for a game with the frame counter: once the game cues
+# that it plays and has run half a second, the right button held until it cues a crate taken in
+# and half a second more, then the left one held until it cues the crate let out.
 set(TW_BREATHE_IN_AND_SHOOT "${TW_WAIT_FOR_CUE}
+${TW_WAIT_FOR_FRAMES}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
 wait_for_cue playing
-sleep 0.5
+wait_for_frames 31
 xdotool mousedown 3
 wait_for_cue held
-sleep 0.5
+wait_for_frames 31
 xdotool mouseup 3
-sleep 0.5
+wait_for_frames 31
 xdotool mousedown 1
 wait_for_cue released
 xdotool mouseup 1")

@@ -4,7 +4,11 @@
 // can take seconds to load a level or to breathe a crate in).
 #pragma once
 
+#include "System.h"
+
+#include <cstdio>
 #include <fstream>
+#include <string>
 
 namespace test
 {
@@ -12,4 +16,32 @@ namespace test
 	{
 		std::ofstream cue(name);
 	}
+
+	struct __FrameCounterName
+	{
+		static constexpr const char* name = "FrameCounter";
+	};
+
+	// Keeps the count of frames the game has run in the file "frames", replaced whole at the end of
+	// every frame: a script that waits for some of the game's time waits for frames (the world takes
+	// one fixed step a frame), which a loaded machine slows down but never shortens.
+	class FrameCounter : public SystemBase<FrameCounter, __FrameCounterName>
+	{
+	public:
+		FrameCounter() { reloadOnLevelChange = false; }
+		void LoadConfig(Config&) override {}
+		void Initialize() override {}
+		void Update() override
+		{
+			{
+				std::ofstream count("frames.new");
+				count << ++frames << '\n';
+			}
+			std::rename("frames.new", "frames");
+		}
+		void Shutdown() override {}
+
+	private:
+		unsigned long frames = 0;
+	};
 }

@@ -1,11 +1,13 @@
 // The state every button of the Input system shares: the device it reads, the multi-press
-// window, whether the pointer is held at the window centre, this frame's wheel steps, and the
-// mouse-motion sample that all MouseMove buttons take in turn. The Input system owns one.
+// window, whether the pointer is held at the window centre, the keys and mouse buttons this
+// frame's events pressed, and the mouse-motion sample that all MouseMove buttons take in turn.
+// The Input system owns one.
 #pragma once
 
 #include "Systems/Input/InputDevice.h"
 
 #include <cstdint>
+#include <set>
 
 struct MotionSampler
 {
@@ -37,7 +39,10 @@ struct ButtonContext
 	uint32_t pressLag = kDefaultPressLag;
 	// True while the game runs unpaused: motion is then read against the window centre.
 	bool mouseWarp = false;
-	// Wheel buttons pressed by this frame's events: bit 3 for button 4, bit 4 for button 5.
-	uint32_t wheelMask = 0;
+	// Mouse buttons (bit n - 1 for button n) and keys (SDL key symbols) pressed by this frame's
+	// events. They are down in this frame's polls even if released again before it: a wheel step
+	// always is, and so is a click or a tap shorter than a slow frame.
+	uint32_t pressedButtons = 0;
+	std::set<unsigned> pressedKeys;
 	MotionSampler motion;
 };

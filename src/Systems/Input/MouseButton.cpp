@@ -57,6 +57,6 @@ bool MouseButton::SampleIsDown()
 	// Numbers outside the 32-bit mask name no button and are never down.
 	if (button < 1 || button > kMaskBits)
 		return false;
-	const uint32_t held = (context.device.MouseButtonMask() & kHeldButtonBits) | context.wheelMask;
+	const uint32_t held = (context.device.MouseButtonMask() & kHeldButtonBits) | context.pressedButtons;
 	return (held & (1u << (button - 1))) != 0;
 }

@@ -37,7 +37,7 @@ TEST_F(MouseButtonTest, HeldButtonsAndThisFramesWheelStepsWithinTheMaskAreDown)
 	for (const Case& c : cases)
 	{
 		device.mouseButtons = c.held;
-		context.wheelMask = c.wheel;
+		context.pressedButtons = c.wheel;
 		MouseButton button(context, c.text);
 		button.Poll();
 		EXPECT_EQ(button.IsDown(), c.down) << c.text;
