@@ -329,7 +329,9 @@ void ResolutionManager::IntegratePositions(float dt)
 		if (body->transform != nullptr)
 		{
 			const Tuple3f step = (body->velocity + body->pushVelocity) * dt;
-			const bool fast = IsFastStep(*body, step, static_cast<float>(spin.Length()) * dt);
+			// A part of a jointed figure is turned by its joints, which keep it out of the floor.
+			const float turn = body->collisionParent == nullptr ? static_cast<float>(spin.Length()) * dt : 0.0f;
+			const bool fast = IsFastStep(*body, step, turn);
 			body->orientation = turned;
 			const Tuple3f taken = fast ? SweptStep(*body, step) : StopOriginShortOfSurface(*body, step);
 			body->transform->SetWorldPosition(body->GetPosition() + taken);
@@ -351,7 +353,11 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	// new one, and hang there touching nothing.
 	body.UpdateDerived();
 	DetectionManager& detection = physics->GetDetection();
-	TakeOutOfStaticSurfaces(body, detection);
+	// A body made fast only by the contacts' push, out of a pile or a slot it was set in, is left
+	// where they push it: only its own speed and spin carry it into a surface.
+	const float dt = Physics::Settings().timeStep;
+	if (IsFastStep(body, body.velocity * dt, static_cast<float>(body.angularVelocity.Length()) * dt))
+		TakeOutOfStaticSurfaces(body, detection);
 	// The shape is cast along the step against the static colliders, so that neither a turn nor a
 	// gap narrower than the body lets it through, and the step ends where it first touches. It
 	// keeps its velocity: the contact the next detection finds takes the part into the surface, as

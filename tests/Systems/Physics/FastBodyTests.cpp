@@ -489,7 +489,9 @@ namespace
 						continue;
 					EXPECT_LT(figures.energyGain, 0.01) << row << ": gain over the kinetic energy it struck with";
 					if (corner.kind == Surface::kSlabMeetingWall)
+					{
 						EXPECT_LE(figures.deepest, kDeepestFastStep) << row << ": deepest end of a fast step in a surface";
+					}
 				}
 		}
 	}
