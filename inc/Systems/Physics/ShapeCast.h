@@ -101,4 +101,9 @@ namespace ShapeCast
 	// found to within a 4096th of the step. What stopped it is written where given.
 	float FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, const Quaternion& orientation,
 		const Tuple3f& step, const ConvexGeometry& obstacle, int iterations, CastStop* stop = nullptr);
+
+	// The shortest move that takes the piece out of the obstacle it overlaps; zero when they do not
+	// overlap. A plane or a triangle is left along its normal, on the side of the piece's centre,
+	// the side the contacts push it to; a solid along the direction of least penetration.
+	Tuple3f WayOut(GjkWorkspace& work, const ConvexGeometry& piece, const ConvexGeometry& obstacle, int iterations);
 }

@@ -455,6 +455,29 @@ float DetectionManager::CastStatic(const Collider& moving, const Quaternion& ori
 	return first;
 }
 
+Tuple3f DetectionManager::DeepestWayOutOfStatic(const Collider& moving)
+{
+	const RigidBody* body = moving.GetBody();
+	if (body == nullptr)
+		return {};
+	const float* bounds = moving.GetBounds();
+	const int iterations = Physics::Settings().gjkIterations;
+	Tuple3f deepest;
+	for (Collider* collider : StoppingStaticCollidersIn(BoxOfBounds(bounds), *body))
+	{
+		staticGeometries.clear();
+		collider->GetGeometries(bounds, staticGeometries);
+		for (unsigned i = 0; i < moving.GetGeometryCount(); ++i)
+			for (const ConvexGeometry* piece : staticGeometries)
+			{
+				const Tuple3f out = ShapeCast::WayOut(queryWork, *moving.GetGeometry(i), *piece, iterations);
+				if (out.LengthSquared() > deepest.LengthSquared())
+					deepest = out;
+			}
+	}
+	return deepest;
+}
+
 float DetectionManager::CrossStoppingStatic(const Tuple3f& origin, const Tuple3f& step, const RigidBody& moving,
 	Tuple3f* normal)
 {

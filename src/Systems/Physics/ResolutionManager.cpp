@@ -48,16 +48,21 @@ namespace
 	// the corner they make; more surfaces than that leave it no way to go.
 	constexpr int kMostSurfacesSlidAlong = 3;
 
-	// Whether a step is long enough to carry the body through something thinner than itself: longer
-	// than half its thinnest extent. Ghosts and bodies without a collider go where they are sent.
-	// Asked in the pose the body starts the step in, whose pieces stand where its orientation says.
-	bool IsFastStep(const RigidBody& body, const Tuple3f& step)
+	// Whether a step is long enough to carry the body through something thinner than itself: the
+	// step and the turn together carry a point of it farther than half its thinnest extent (a flat
+	// piece spinning on a floor can turn a corner deep into it while its centre moves little).
+	// Ghosts and bodies without a collider go where they are sent. Asked in the pose the body
+	// starts the step in, whose pieces stand where its orientation says.
+	bool IsFastStep(const RigidBody& body, const Tuple3f& step, float turn)
 	{
 		if (body.collider == nullptr || body.HasFlag(kBodyGhost) || body.collider->GetGeometryCount() == 0)
 			return false;
-		const float length = static_cast<float>(step.Length());
 		const float* bounds = body.collider->GetBounds();
-		const float thinnest = std::min({bounds[3] - bounds[0], bounds[4] - bounds[1], bounds[5] - bounds[2]});
+		const Tuple3f size(bounds[3] - bounds[0], bounds[4] - bounds[1], bounds[5] - bounds[2]);
+		// The farthest a point of the body lies from its middle, and so how far the turn carries it.
+		const float reach = 0.5f * static_cast<float>(size.Length());
+		const float length = static_cast<float>(step.Length()) + turn * reach;
+		const float thinnest = std::min({size.x, size.y, size.z});
 		if (length > 0.5f * thinnest)
 			return true;
 		// Only a body that moves at all is worth measuring along its own axes.
@@ -87,15 +92,14 @@ namespace
 		return direction * std::max(t * length - kOriginClearance, 0.0f);
 	}
 
-	// Mended: a slow body pressed deep into a mesh (a cone's apex under a pile) could take its
-	// origin across a triangle's plane; its contacts, turned by where the origin lies, then pushed
-	// it out on the far side and it fell through the floor. The same held for a plane, and for a
-	// thin slab once the origin was past its middle. Its origin now stops short of any static
-	// surface it would cross, and the speed that carried it there goes with the step it no longer
-	// takes: kept, it grew by gravity every step while the body stood still, so the body never
-	// counted as still and kept its whole pile awake. An origin already inside a static solid may
-	// leave it: the solid's contacts see to that. A body without mass, moved by gameplay, goes
-	// where it is sent.
+	// A slow body's origin stops short of any static surface it would cross: pressed deep into a
+	// mesh (a cone's apex under a pile), a plane or a thin slab, a body whose origin crossed it would
+	// be pushed out on the far side by its contacts, which turn by where the origin lies, and fall
+	// through. The speed that carried it there goes with the step it no longer takes: kept, it would
+	// grow by gravity every step while the body stood still, and the body would never count as
+	// still and would keep its whole pile awake. An origin already inside a static solid may leave
+	// it: the solid's contacts see to that. A body without mass, moved by gameplay, goes where it is
+	// sent.
 	Tuple3f StopOriginShortOfSurface(RigidBody& body, const Tuple3f& step)
 	{
 		Physics* physics = Physics::Instance();
@@ -104,10 +108,10 @@ namespace
 		return StopShortOfCrossing(body, step, physics->GetDetection());
 	}
 
-	// Mended: a body struck on an edge or a corner at a hundred metres a second or more spun so far
-	// in one step (a cube at 130 rad/s turns 120 degrees) that its other side came out deep under
-	// the surface, and the contacts threw it tens of metres back up. No body turns more than an
-	// eighth of a turn a step, which nothing of the game comes near.
+	// No body turns more than an eighth of a turn a step, which nothing of the game comes near: a
+	// body struck on an edge or a corner at a hundred metres a second or more would otherwise spin
+	// so far in one step (a cube at 130 rad/s turns 120 degrees) that its other side came out deep
+	// under the surface, and the contacts would throw it tens of metres back up.
 	void LimitSpin(RigidBody& body, float dt)
 	{
 		constexpr float kMostTurnPerStep = 0.25f * 3.14159265f;
@@ -120,6 +124,22 @@ namespace
 	{
 		return std::string("the ") + which + " constraint list is full (Max_Constraints " +
 			std::to_string(Physics::Settings().maxConstraints) + ")";
+	}
+
+	// A fast body's shape that starts its step in a static surface, put there by its turn or left
+	// a little in it by the contacts, is moved out of it, its velocity left to the contacts: a shape
+	// cast from inside a surface could be carried only by its centre, and would sink until that met
+	// the surface. In a corner it is taken out of one surface at a time, the deepest first.
+	void TakeOutOfStaticSurfaces(RigidBody& body, DetectionManager& detection)
+	{
+		for (int surface = 0; surface < kMostSurfacesSlidAlong; ++surface)
+		{
+			const Tuple3f out = detection.DeepestWayOutOfStatic(*body.collider);
+			if (out == Tuple3f())
+				return;
+			body.transform->SetWorldPosition(body.GetPosition() + out);
+			body.UpdateDerived();
+		}
 	}
 
 	// orientation += ½·dt·(ω ⊗ orientation) for the pure quaternion ω; normalised later.
@@ -221,9 +241,9 @@ void ResolutionManager::Update()
 
 void ResolutionManager::UpdateSleep()
 {
-	// Mended: sleep is decided per island. A body that slept on its own inside an awake island was
-	// still solved as movable while its share of each correction was thrown away, so the last
-	// awake body of a pile limit-cycled and the pile never parked.
+	// Sleep is decided per island: a body asleep on its own inside an awake island would still be
+	// solved as movable while its share of each correction was thrown away, so the last awake body
+	// of a pile would limit-cycle and the pile never park.
 	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
 		body->keepsIslandAwake = body->CountStillSteps();
 	for (RigidBody* body = bodies.first; body != nullptr; body = body->next)
@@ -304,11 +324,14 @@ void ResolutionManager::IntegratePositions(float dt)
 		if (body->IsStatic() || body->IsAsleep())
 			continue;
 		LimitSpin(*body, dt);
-		const Quaternion turned = Integrate(body->orientation, body->angularVelocity + body->pushSpin, dt);
+		const Tuple3f spin = body->angularVelocity + body->pushSpin;
+		const Quaternion turned = Integrate(body->orientation, spin, dt);
 		if (body->transform != nullptr)
 		{
 			const Tuple3f step = (body->velocity + body->pushVelocity) * dt;
-			const bool fast = IsFastStep(*body, step);
+			// A part of a jointed figure is turned by its joints, which keep it out of the floor.
+			const float turn = body->collisionParent == nullptr ? static_cast<float>(spin.Length()) * dt : 0.0f;
+			const bool fast = IsFastStep(*body, step, turn);
 			body->orientation = turned;
 			const Tuple3f taken = fast ? SweptStep(*body, step) : StopOriginShortOfSurface(*body, step);
 			body->transform->SetWorldPosition(body->GetPosition() + taken);
@@ -325,50 +348,42 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	Physics* physics = Physics::Instance();
 	if (physics == nullptr)
 		return step;
-	// Mended: a body that moves farther in one step than it is thick used to pass through a
-	// mesh triangle or a thin static box between two detections (a box at 40 m/s goes 0.64 a
-	// step). Its shape is cast along the step against the static colliders, so neither a turn
-	// nor a gap narrower than the body lets it through, and the step ends where it first
-	// touches. It keeps its velocity: the contact the next detection finds takes the part into
-	// the surface, as for a slow body, so a hit does not change at the speed where sweeping starts.
-	// Mended: the pieces are cast in the pose the body ends the step in. Cast as they stood before
-	// the turn, a spinning body stopped where its old pose touched, ended a centimetre short of
-	// the surface in its new one, and hung there step after step, touching nothing.
+	// The pieces stand in the pose the body ends the step in: cast as they stood before the turn,
+	// a spinning body would stop where its old pose touched, a little short of the surface in its
+	// new one, and hang there touching nothing.
 	body.UpdateDerived();
 	DetectionManager& detection = physics->GetDetection();
+	// A body made fast only by the contacts' push, out of a pile or a slot it was set in, is left
+	// where they push it: only its own speed and spin carry it into a surface.
+	const float dt = Physics::Settings().timeStep;
+	if (IsFastStep(body, body.velocity * dt, static_cast<float>(body.angularVelocity.Length()) * dt))
+		TakeOutOfStaticSurfaces(body, detection);
+	// The shape is cast along the step against the static colliders, so that neither a turn nor a
+	// gap narrower than the body lets it through, and the step ends where it first touches. It
+	// keeps its velocity: the contact the next detection finds takes the part into the surface, as
+	// for a slow body, so a hit does not change at the speed where sweeping starts.
 	CastStop stop;
 	Tuple3f cast = step;
 	Tuple3f taken = cast * detection.CastStatic(*body.collider, body.orientation, cast, &stop);
-	// Mended: a body already touching a surface, its step leading into it, was stopped where its
-	// core touched the surface, a few hundredths of its step on; a flat piece tumbling along a floor
-	// was held so step after step. It slides along the surface instead, as the contacts' own
-	// correction would carry it: the part of its step into the surface is theirs to take.
+	// A body touching a surface, its step leading into it, slides along it, as the contacts' own
+	// correction would carry it: the part of its step into the surface is theirs to take. Each
+	// slide is cast again, as it may meet a second surface and a third (a floor and two walls).
 	for (int surface = 0; surface < kMostSurfacesSlidAlong && stop.pressedInto != Tuple3f(); ++surface)
 	{
 		cast -= stop.pressedInto * cast.DotProduct(stop.pressedInto);
 		taken = cast * detection.CastStatic(*body.collider, body.orientation, cast, &stop);
 	}
-	// Mended: a body whose core the turn or a hit had put deep into a surface was handed its whole
-	// step, its centre crossed the surface, and the contacts, which push a body out on the side its
-	// centre is on, pushed it through. Its centre is kept on its side: across a surface the part of
-	// the step into it is dropped, and the body slides along.
-	// Mended: such a body was stopped where its centre came near the surface, and no further: it
-	// sank there until its centre reached the surface, and then stayed, its speed kept, step after
-	// step, until the contacts had pushed it out. A centre that would cross a surface now slides
-	// along it from where the step starts.
+	// The contacts push a body out on the side of a surface its centre is on, so a centre that
+	// would cross one is kept on its side: the part of the step across it is dropped, and the body
+	// slides along it from where the step starts. A shape stopped with its centre near a surface
+	// it was already in is carried on to it, and slides from there.
 	const Tuple3f reached = stop.byCentre ? cast : taken;
 	Tuple3f across;
 	if (!(detection.CrossStoppingStatic(body.GetPosition(), reached, body, &across) > 0.0f))
 		return taken;
-	const Tuple3f slide = reached - across * reached.DotProduct(across);
-	// Mended: the slide was only checked for its centre crossing a surface, not cast, so the shape
-	// could slide deep into a second surface lying along it (a wall meeting the floor, a crease of a
-	// mesh). It is cast as the step was. Mended: a slide whose centre still crossed a surface was
-	// refused whole while the body kept its speed, so the same step was refused again as gravity
-	// added to it. It now stops short of the crossing, touching the surface, and loses the speed it
-	// no longer takes, as a slow body does.
-	const Tuple3f slid = slide * detection.CastStatic(*body.collider, body.orientation, slide);
-	return StopShortOfCrossing(body, slid, detection);
+	// A centre that would still cross a surface along the slide stops short of it, losing the speed
+	// it no longer takes, as a slow body does.
+	return StopShortOfCrossing(body, reached - across * reached.DotProduct(across), detection);
 }
 
 void ResolutionManager::PostUpdate()
@@ -409,8 +424,8 @@ bool ResolutionManager::RemoveBody(RigidBody& body)
 	body.next = body.prev = nullptr;
 	--bodies.count;
 	transgression.EndContactsOf(body);
-	// Mended: ropes, sockets and hinges used to keep the address, and the next body made in its
-	// slot inherited them.
+	// Ropes, sockets and hinges let go of the body: the next body made in its slot of the pool must
+	// not inherit them.
 	transgression.DetachConnectionsOf(body);
 	return true;
 }

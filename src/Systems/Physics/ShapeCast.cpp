@@ -145,3 +145,21 @@ float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, con
 		stop->pressedInto = into;
 	return std::min(hi + kPenetration / static_cast<float>(step.Length()), kFree);
 }
+
+Tuple3f ShapeCast::WayOut(GjkWorkspace& work, const ConvexGeometry& piece, const ConvexGeometry& obstacle, int iterations)
+{
+	if (!GjkIntersect(work, piece, obstacle, iterations))
+		return {};
+	Tuple3f out;
+	if (obstacle.geometryKind == kGeometryPlane || obstacle.geometryKind == kGeometryTriangle)
+	{
+		const Tuple3f onFace = obstacle.GetCentre();
+		out = obstacle.GetNormal(onFace).Normalize();
+		if (out.DotProduct(piece.GetCentre() - onFace) < 0.0f)
+			out = -out;
+	}
+	else
+		out = -TouchEpa().ExpandPolytopeContact(work.simplex, piece, obstacle, iterations);
+	const float depth = obstacle.Support(out).DotProduct(out) - piece.Support(-out).DotProduct(out);
+	return out * std::max(depth, 0.0f);
+}
