@@ -82,8 +82,9 @@ tw_run_on_a_display() {
   echo "No display here: Tumblewreck runs on the virtual display $DISPLAY (Xvfb, 1280x1024), unseen; Ctrl+C ends it." >&2
   # The game runs beside the shell, which waits for it and so can take a signal sent to the script
   # alone: the game gets it, and the display stops once the game has ended. A command started in
-  # the background of a script ignores INT and QUIT; the game gets them back, so Ctrl+C ends it.
-  env --default-signal=INT,QUIT "$@" &
+  # the background of a script ignores INT and QUIT, and reads nothing: the game gets them back,
+  # so that Ctrl+C ends it, and keeps the script's standard input.
+  env --default-signal=INT,QUIT "$@" <&0 &
   tw_virtual_display_game=$!
   local signal status=0
   for signal in INT TERM HUP; do
