@@ -4,10 +4,11 @@
 
 tw_virtual_display_pid=""
 tw_virtual_display_folder=""
+tw_virtual_display_game=""
 
 # Starts Xvfb with the given server options, waits until it accepts clients and exports DISPLAY and
 # XAUTHORITY naming it. The server is stopped when the shell exits or is interrupted: this sets the
-# EXIT, INT and TERM traps, so call it in a script or subshell that sets none. Fails, with the
+# EXIT, INT, TERM and HUP traps, so call it in a script or subshell that sets none. Fails, with the
 # server's own words, when it does not come up.
 tw_start_virtual_display() {
   local cookie number="" deadline=$((SECONDS + 30))
@@ -16,19 +17,20 @@ tw_start_virtual_display() {
   local numberFile="$tw_virtual_display_folder/number" log="$tw_virtual_display_folder/Xvfb.log"
   # A shell ended by a signal skips its EXIT trap unless the signal is turned into an exit.
   trap tw_stop_virtual_display EXIT
-  trap 'exit 130' INT
-  trap 'exit 143' TERM
+  tw_exit_on_signals
 
   # The server takes every cookie of its authority file, whatever display the entry names; a
   # client looks its cookie up by display number, so the entry is added again once that is known.
   cookie=$(mcookie)
   : >"$authority"
-  xauth -q -f "$authority" add :0 . "$cookie"
+  tw_add_cookie "$authority" 0 "$cookie"
   : >"$numberFile"
   # -displayfd: the server takes the first display number whose socket it can bind (on Linux an
   # abstract socket, which a second server cannot bind too) and writes it, with a newline, once it
   # accepts clients.
-  Xvfb -displayfd 3 -auth "$authority" "$@" 3>"$numberFile" >"$log" 2>&1 &
+  # In a session of its own: Ctrl+C or a closed terminal reaches the game, not the server, which is
+  # stopped once the game has ended.
+  setsid Xvfb -displayfd 3 -auth "$authority" "$@" 3>"$numberFile" >"$log" 2>&1 &
   tw_virtual_display_pid=$!
   # read fails until the whole line is there.
   until read -r number <"$numberFile"; do
@@ -39,8 +41,20 @@ tw_start_virtual_display() {
     fi
     sleep 0.05
   done
-  xauth -q -f "$authority" add ":$number" . "$cookie"
+  tw_add_cookie "$authority" "$number" "$cookie"
   export DISPLAY=":$number" XAUTHORITY="$authority"
+}
+
+tw_exit_on_signals() {
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 129' HUP
+}
+
+# Adds the cookie for the display number to the authority file. xauth reads it on its standard
+# input (printf is the shell's own): on a command line, every user could read it.
+tw_add_cookie() {
+  printf 'add :%s . %s\n' "$2" "$3" | xauth -q -f "$1" source -
 }
 
 tw_stop_virtual_display() {
@@ -66,5 +80,30 @@ tw_run_on_a_display() {
   # connecting in that moment cannot open the display; SDL opens it once to look and then again.
   tw_start_virtual_display -screen 0 1280x1024x24 -noreset
   echo "No display here: Tumblewreck runs on the virtual display $DISPLAY (Xvfb, 1280x1024), unseen; Ctrl+C ends it." >&2
-  "$@"
+  # The game runs beside the shell, which waits for it and so can take a signal sent to the script
+  # alone: the game gets it, and the display stops once the game has ended. A command started in
+  # the background of a script ignores INT and QUIT, and reads nothing: the game gets them back,
+  # so that Ctrl+C ends it, and keeps the script's standard input.
+  env --default-signal=INT,QUIT "$@" <&0 &
+  tw_virtual_display_game=$!
+  local signal status=0
+  for signal in INT TERM HUP; do
+    trap "tw_end_game_on $signal" "$signal"
+  done
+  wait "$tw_virtual_display_game" || status=$?
+  tw_exit_on_signals
+  return "$status"
+}
+
+# Sends the signal to the game and ends the shell with the game's status once the game has ended;
+# the EXIT trap then stops the display.
+tw_end_game_on() {
+  local status=0
+  kill -s "$1" "$tw_virtual_display_game" 2>/dev/null || true
+  # A wait cut short by another signal is taken up again.
+  while kill -0 "$tw_virtual_display_game" 2>/dev/null; do
+    status=0
+    wait "$tw_virtual_display_game" || status=$?
+  done
+  exit "$status"
 }

@@ -47,9 +47,10 @@ namespace
 			return "the folder \"" + levelsFolder + "\" could not be made (" + folder.Error() + ")";
 		// Where the folder really is, whatever links lead there: a user folder that is, or lies
 		// under, a link can be the game's own Data, and any of Data's folders.
-		const std::optional<bool> inData = folder.LiesIn(engine.GetDataFolder());
+		std::string failure;
+		const std::optional<bool> inData = folder.LiesIn(engine.GetDataFolder(), failure);
 		if (!inData)
-			return "where the folder \"" + folder.Path() + "\" lies cannot be told, so it may be the game's data folder";
+			return "where the folder \"" + folder.Path() + "\" lies cannot be told (" + failure + "), so it may be the game's data folder";
 		if (*inData)
 			return "the folder \"" + levelsFolder + "\" lies in the game's data folder \"" + engine.GetDataFolder() + "\", which a save never writes";
 		return "";

@@ -2,6 +2,7 @@
 
 #include "EngineTestSupport.h"
 #include "FileSizeLimit.h"
+#include "Platform/OpenedFolder.h"
 #include "Utilities/SearchPaths.h"
 #include "Utilities/TestHelpers.h"
 #include "Utilities/XmlNesting.h"
@@ -9,7 +10,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <iterator>
 #include <locale>
 #include <sstream>
 #include <string>
@@ -425,12 +428,15 @@ namespace
 	{
 		const std::string target = folder.Path() + "level.xml";
 		folder.WriteFile("level.xml", "old level");
-		fs::create_directory(target + ".tmp");
 		Serializer writer;
 		writer.Write("v", 1);
 		const std::string diagnostics = StderrOf([&]
 		{
+			// The disk fails to take the new file.
+			const OpenedFolder::DiskCalls system = OpenedFolder::diskCalls;
+			OpenedFolder::diskCalls.flush = [](int) { errno = EIO; return -1; };
 			EXPECT_FALSE(writer.SaveFile(target));
+			OpenedFolder::diskCalls = system;
 			EXPECT_FALSE(writer.SaveFile(folder.Path() + "missing/level.xml"));
 		});
 		EXPECT_EQ(folder.ReadFile("level.xml"), "old level");
@@ -453,7 +459,7 @@ namespace
 		});
 		EXPECT_EQ(folder.ReadFile("level.xml"), "old level");
 		EXPECT_THAT(diagnostics, HasSubstr(target));
-		EXPECT_FALSE(fs::exists(target + ".tmp"));
+		EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1) << "a temporary file was left";
 	}
 
 	// TinyXML's parser and the loader recurse once per level: past the limit a file is refused

@@ -42,15 +42,26 @@ public:
 
 	// True when this folder is the folder at folderPath or lies anywhere below it, told by the
 	// identity (device and inode) of this folder and of each of its parents, whatever links or
-	// mounts lead there; nothing when that cannot be told (the folder is not open, or a parent
-	// cannot be reached). Nothing lies in a folder that is not there.
-	std::optional<bool> LiesIn(const std::string& folderPath) const;
+	// mounts lead there. Nothing lies in a folder that is not there. Nothing, with the reason in
+	// failure, when that cannot be told: the folder at folderPath cannot be looked at (a link loop),
+	// this folder is not open, or one of its parents cannot be reached.
+	std::optional<bool> LiesIn(const std::string& folderPath, std::string& failure) const;
 
-	// Writes the whole file of that name so that readers only ever see the old or the new
-	// contents: the text goes to "<name>.tmp" in this folder, which replaces the file (or a link
-	// in its place) once written out to the disk. False, with the reason in error, when the file
-	// could not be written; it is untouched then and no temporary file is left.
+	// Writes the whole file of that name so that readers only ever see the old or a new whole
+	// contents, however many write it at once: each writer's text goes to a temporary file of its
+	// own in this folder ("<name>.<process>-<count>.tmp"), which replaces the file (or a link in its
+	// place) once written out to the disk. False, with the reason in error, when the file could not
+	// be written; it is untouched then and no temporary file is left.
 	bool ReplaceFile(const std::string& name, std::string_view contents, std::string& error) const;
+
+	// The calls that carry a replacement to the disk, in the order they are made: a test puts in
+	// its own to see that order.
+	struct DiskCalls
+	{
+		int (*flush)(int descriptor);
+		int (*rename)(int fromFolder, const char* from, int toFolder, const char* to);
+	};
+	static DiskCalls diskCalls;
 
 private:
 	int descriptor = -1;

@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // A standard exception, so that whatever reports a std::exception it did not expect (a test
 // framework, a library's handler) shows what went wrong and where instead of an unknown exception.
@@ -12,12 +13,27 @@ class FLException : public std::exception
 {
 public:
 	FLException(std::string_view file, int line, const std::string& message)
-		: file(FromProjectFolder(file)), line(line), message(message), code(0),
-		  description(message + " (" + this->file + ":" + std::to_string(line) + ")")
+		: file(FromProjectFolder(file)), line(line), message(message), code(0), description(Describe())
 	{
 	}
 
-	const char* what() const noexcept override { return description.c_str(); }
+	// The message as it is when asked, with where it was raised: a catcher on the way up may
+	// complete the message (an expression adds its text) before it is reported. Rewritten only
+	// when it changed, so that handlers asking at once in several threads only read it.
+	const char* what() const noexcept override
+	{
+		try
+		{
+			if (std::string now = Describe(); now != description)
+				description = std::move(now);
+			return description.c_str();
+		}
+		catch (...)
+		{
+			// Out of memory: the message alone still says what went wrong.
+			return message.c_str();
+		}
+	}
 
 	std::string file;
 	int line;
@@ -25,7 +41,12 @@ public:
 	int code;
 
 private:
-	std::string description;
+	mutable std::string description;
+
+	std::string Describe() const
+	{
+		return message + " (" + file + ":" + std::to_string(line) + ")";
+	}
 
 	// Sources are compiled by their path on the build machine: a message names them from the
 	// project's folder, found from where this header stands in it.

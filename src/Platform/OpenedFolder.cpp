@@ -4,12 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
 namespace
 {
+	constexpr int kMostTemporaryNamesTried = 100;
+
 	// A descriptor closed with its owner.
 	class Descriptor
 	{
@@ -32,6 +35,11 @@ namespace
 		{
 			return descriptor;
 		}
+		// Hands the descriptor over: it is no longer closed here.
+		int Release()
+		{
+			return std::exchange(descriptor, -1);
+		}
 
 	private:
 		int descriptor;
@@ -45,6 +53,23 @@ namespace
 	std::string SystemError()
 	{
 		return std::strerror(errno);
+	}
+
+	// A new file in the folder under a name of its own, for a writer's text until it replaces the file.
+	Descriptor CreateTemporaryFile(int folder, const std::string& name, std::string& temporary)
+	{
+		static std::atomic<unsigned> made{0};
+		const std::string stem = name + "." + std::to_string(getpid()) + "-";
+		// The name is this writer's alone: O_EXCL makes it or fails, and a name that is taken (left by a
+		// writer that died, or a link) is never written through but passed over for the next.
+		for (int attempt = 0; attempt < kMostTemporaryNamesTried; ++attempt)
+		{
+			temporary = stem + std::to_string(made++) + ".tmp";
+			const int file = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+			if (file >= 0 || errno != EEXIST)
+				return Descriptor(file);
+		}
+		return Descriptor(-1);
 	}
 
 	bool WriteAll(int file, std::string_view contents)
@@ -115,18 +140,31 @@ OpenedFolder::~OpenedFolder()
 		close(descriptor);
 }
 
-std::optional<bool> OpenedFolder::LiesIn(const std::string& folderPath) const
+std::optional<bool> OpenedFolder::LiesIn(const std::string& folderPath, std::string& failure) const
 {
 	struct stat folder{};
 	if (stat(folderPath.c_str(), &folder) != 0)
-		return false;
-	if (descriptor < 0)
+	{
+		// Only a folder that is not there holds nothing; any other failure (a link loop, a parent
+		// that may not be searched) leaves the folder unknown.
+		if (errno == ENOENT || errno == ENOTDIR)
+			return false;
+		failure = "cannot look at '" + folderPath + "': " + SystemError();
 		return std::nullopt;
+	}
+	if (descriptor < 0)
+	{
+		failure = "cannot open the folder '" + path + "': " + error;
+		return std::nullopt;
+	}
 	// Up through the parents the kernel knows, not through names that links may have changed since.
 	Descriptor current(openat(descriptor, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
 	struct stat status{};
 	if (current.Get() < 0 || fstat(current.Get(), &status) != 0)
+	{
+		failure = "cannot look at the folder '" + path + "': " + SystemError();
 		return std::nullopt;
+	}
 	for (;;)
 	{
 		if (SameFile(status, folder))
@@ -134,7 +172,10 @@ std::optional<bool> OpenedFolder::LiesIn(const std::string& folderPath) const
 		Descriptor parent(openat(current.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
 		struct stat parentStatus{};
 		if (parent.Get() < 0 || fstat(parent.Get(), &parentStatus) != 0)
+		{
+			failure = "cannot reach a parent of the folder '" + path + "': " + SystemError();
 			return std::nullopt;
+		}
 		// The root is its own parent.
 		if (SameFile(parentStatus, status))
 			return false;
@@ -143,47 +184,44 @@ std::optional<bool> OpenedFolder::LiesIn(const std::string& folderPath) const
 	}
 }
 
+OpenedFolder::DiskCalls OpenedFolder::diskCalls{fsync, renameat};
+
 bool OpenedFolder::ReplaceFile(const std::string& name, std::string_view contents, std::string& failure) const
 {
-	const std::string temporary = name + ".tmp";
-	const std::string temporaryPath = path + temporary;
 	if (descriptor < 0)
 	{
 		failure = "cannot open the folder '" + path + "': " + error;
 		return false;
 	}
-	// Whatever stands under the temporary name goes first: a link there would be written through.
-	if (unlinkat(descriptor, temporary.c_str(), 0) != 0 && errno != ENOENT)
+	std::string temporary;
+	Descriptor file = CreateTemporaryFile(descriptor, name, temporary);
+	if (file.Get() < 0)
 	{
-		failure = "cannot clear '" + temporaryPath + "': " + SystemError();
+		failure = "cannot create '" + path + temporary + "': " + SystemError();
 		return false;
 	}
-	const int file = openat(descriptor, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-	if (file < 0)
-	{
-		failure = "cannot create '" + temporaryPath + "': " + SystemError();
-		return false;
-	}
-	bool written = WriteAll(file, contents) && fsync(file) == 0;
+	// The contents reach the disk before the file takes the name: renamed first, a power cut could
+	// leave an empty file where the old one was.
+	bool written = WriteAll(file.Get(), contents) && diskCalls.flush(file.Get()) == 0;
 	std::string why = written ? "" : SystemError();
-	if (close(file) != 0 && written)
+	if (close(file.Release()) != 0 && written)
 	{
 		written = false;
 		why = SystemError();
 	}
 	if (!written)
 	{
-		failure = "cannot write '" + temporaryPath + "': " + why;
+		failure = "cannot write '" + path + temporary + "': " + why;
 		unlinkat(descriptor, temporary.c_str(), 0);
 		return false;
 	}
-	if (renameat(descriptor, temporary.c_str(), descriptor, name.c_str()) != 0)
+	if (diskCalls.rename(descriptor, temporary.c_str(), descriptor, name.c_str()) != 0)
 	{
 		failure = "cannot replace '" + path + name + "': " + SystemError();
 		unlinkat(descriptor, temporary.c_str(), 0);
 		return false;
 	}
 	// The file is replaced by now; the flush only makes the new name outlast a power cut.
-	fsync(descriptor);
+	diskCalls.flush(descriptor);
 	return true;
 }

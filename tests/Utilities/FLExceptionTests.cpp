@@ -1,6 +1,8 @@
 #include "Utilities/FLException.h"
 
-#include <gtest/gtest.h>
+#include "Utilities/Expression.h"
+
+#include <gmock/gmock.h>
 
 #include <exception>
 #include <string>
@@ -27,5 +29,21 @@ namespace
 			caught = "an exception of unknown type";
 		}
 		EXPECT_EQ(caught, "Failed to set video mode. (tests/Utilities/FLExceptionTests.cpp:" + std::to_string(line) + ")");
+	}
+
+	// A message completed on the way up is what a handler of standard exceptions reports: an
+	// expression's syntax error names the text it was found in.
+	TEST(FLException, WhatSaysTheMessageAsCompletedOnTheWayUp)
+	{
+		std::string caught = "nothing";
+		try
+		{
+			Expression().Parse("1 + ");
+		}
+		catch (const std::exception& error)
+		{
+			caught = error.what();
+		}
+		EXPECT_THAT(caught, ::testing::MatchesRegex("Expected identifier or literal, found the end of the text in \"1 \\+ \" \\(src/Utilities/Expression.cpp:[0-9]+\\)"));
 	}
 }
