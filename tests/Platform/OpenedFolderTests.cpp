@@ -18,7 +18,7 @@ namespace
 {
 	namespace fs = std::filesystem;
 
-	std::vector<std::string> Names(const std::string& folder)
+	std::vector<std::string> EntriesOf(const std::string& folder)
 	{
 		std::set<std::string> names;
 		for (const auto& entry : fs::directory_iterator(folder))
@@ -125,7 +125,7 @@ namespace
 		for (const auto& writerFailures : failures)
 			EXPECT_EQ(writerFailures.size(), 0u) << "of " << kReplaces << " replaces failed, the first: " << writerFailures.front();
 		EXPECT_THAT(seen, ::testing::IsEmpty()) << "a reader saw contents no writer wrote whole";
-		EXPECT_THAT(Names(root.Path()), ::testing::ElementsAre("shared"));
+		EXPECT_THAT(EntriesOf(root.Path()), ::testing::ElementsAre("shared"));
 	}
 
 	// The calls a replacement made, in order: a file flushed, a rename, the folder flushed.
@@ -170,7 +170,7 @@ namespace
 		std::string failure;
 		EXPECT_FALSE(folder.ReplaceFile("Level", "a level", failure));
 		EXPECT_EQ(failure, "cannot replace '" + root.Path() + "Level': Is a directory");
-		EXPECT_THAT(Names(root.Path()), ::testing::ElementsAre("Level"));
+		EXPECT_THAT(EntriesOf(root.Path()), ::testing::ElementsAre("Level"));
 		EXPECT_EQ(root.ReadFile("Level/inside"), "kept");
 	}
 }
