@@ -6,8 +6,8 @@
 
 #include "Systems/Input/InputDevice.h"
 
+#include <bitset>
 #include <cstdint>
-#include <set>
 
 struct MotionSampler
 {
@@ -43,6 +43,7 @@ struct ButtonContext
 	// events. They are down in this frame's polls even if released again before it: a wheel step
 	// always is, and so is a click or a tap shorter than a slow frame.
 	uint32_t pressedButtons = 0;
-	std::set<unsigned> pressedKeys;
+	static constexpr unsigned kKeySymbols = 512;
+	std::bitset<kKeySymbols> pressedKeys;
 	MotionSampler motion;
 };
