@@ -165,6 +165,9 @@ void RebuildHouse::Update()
 		break;
 	}
 	case kCarrying:
+		// The hold point clears GHOST once it has reeled the piece in; carried on solid, the piece
+		// would knock the pieces already set back out of their slots.
+		SetPieceGhost(true);
 		if (placement.position.DistanceSquared(ownPosition) < kSlotReach * kSlotReach)
 		{
 			ReleasePiece();
