@@ -75,6 +75,8 @@ struct CastStop
 	// The unit direction into the obstacle it touched where the step started, or closed less than
 	// kSkin on before touching, when the step led into it; zero otherwise.
 	Tuple3f pressedInto;
+	// It touched the obstacle where the step started.
+	bool touchedAtStart = false;
 };
 
 namespace ShapeCast

@@ -47,6 +47,7 @@ namespace
 	// A fast body touching a floor, a wall and a second wall at once slides along the line or into
 	// the corner they make; more surfaces than that leave it no way to go.
 	constexpr int kMostSurfacesSlidAlong = 3;
+	constexpr int kMostMovesOutOfSurfaces = 8;
 
 	// Whether a step is long enough to carry the body through something thinner than itself: the
 	// step and the turn together carry a point of it farther than half its thinnest extent (a flat
@@ -129,10 +130,12 @@ namespace
 	// A fast body's shape that starts its step in a static surface, put there by its turn or left
 	// a little in it by the contacts, is moved out of it, its velocity left to the contacts: a shape
 	// cast from inside a surface could be carried only by its centre, and would sink until that met
-	// the surface. In a corner it is taken out of one surface at a time, the deepest first.
+	// the surface. In a corner it is taken out of one surface at a time, the deepest first; in a
+	// crease narrower than a right angle each move out of one face takes it into the other, by less
+	// each time (half as deep again for a 60 degree crease), so it takes several moves.
 	void TakeOutOfStaticSurfaces(RigidBody& body, DetectionManager& detection)
 	{
-		for (int surface = 0; surface < kMostSurfacesSlidAlong; ++surface)
+		for (int move = 0; move < kMostMovesOutOfSurfaces; ++move)
 		{
 			const Tuple3f out = detection.DeepestWayOutOfStatic(*body.collider);
 			if (out == Tuple3f())
@@ -356,7 +359,8 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	// A body made fast only by the contacts' push, out of a pile or a slot it was set in, is left
 	// where they push it: only its own speed and spin carry it into a surface.
 	const float dt = Physics::Settings().timeStep;
-	if (IsFastStep(body, body.velocity * dt, static_cast<float>(body.angularVelocity.Length()) * dt))
+	const bool fastByItself = IsFastStep(body, body.velocity * dt, static_cast<float>(body.angularVelocity.Length()) * dt);
+	if (fastByItself)
 		TakeOutOfStaticSurfaces(body, detection);
 	// The shape is cast along the step against the static colliders, so that neither a turn nor a
 	// gap narrower than the body lets it through, and the step ends where it first touches. It
@@ -368,8 +372,18 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	// A body touching a surface, its step leading into it, slides along it, as the contacts' own
 	// correction would carry it: the part of its step into the surface is theirs to take. Each
 	// slide is cast again, as it may meet a second surface and a third (a floor and two walls).
+	// The slide keeps the move on to each surface it is stopped by, as a first touch does: a body
+	// that ended its step just short of a surface would meet no contact there to take its speed
+	// into it, and would be stopped at the surface again step after step. One its own speed took
+	// out of a surface is carried back a touch's depth into it.
+	Tuple3f ontoSurfaces;
 	for (int surface = 0; surface < kMostSurfacesSlidAlong && stop.pressedInto != Tuple3f(); ++surface)
 	{
+		const float onto = std::max(taken.DotProduct(stop.pressedInto), 0.0f);
+		if (!stop.touchedAtStart)
+			ontoSurfaces += stop.pressedInto * onto;
+		else if (fastByItself)
+			ontoSurfaces += stop.pressedInto * std::min(onto, ShapeCast::kPenetration);
 		cast -= stop.pressedInto * cast.DotProduct(stop.pressedInto);
 		taken = cast * detection.CastStatic(*body.collider, body.orientation, cast, &stop);
 	}
@@ -377,7 +391,8 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	// would cross one is kept on its side: the part of the step across it is dropped, and the body
 	// slides along it from where the step starts. A shape stopped with its centre near a surface
 	// it was already in is carried on to it, and slides from there.
-	const Tuple3f reached = stop.byCentre ? cast : taken;
+	taken += ontoSurfaces;
+	const Tuple3f reached = stop.byCentre ? ontoSurfaces + cast : taken;
 	Tuple3f across;
 	if (!(detection.CrossStoppingStatic(body.GetPosition(), reached, body, &across) > 0.0f))
 		return taken;

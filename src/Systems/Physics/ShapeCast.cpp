@@ -100,7 +100,10 @@ float ShapeCast::FirstTouch(GjkWorkspace& work, const ConvexGeometry& piece, con
 	if (GjkIntersect(work, whole, obstacle, iterations))
 	{
 		if (stop != nullptr)
+		{
 			into = TouchEpa().ExpandPolytopeContact(work.simplex, whole, obstacle, iterations);
+			stop->touchedAtStart = true;
+		}
 		core.Span(0.0f, 0.0f);
 		carried = GjkIntersect(work, core, obstacle, iterations) ? &nearCentre : &core;
 	}

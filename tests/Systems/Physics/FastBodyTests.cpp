@@ -162,7 +162,8 @@ namespace
 		return depth;
 	}
 
-	RigidBody& Build(PhysicsScene& scene, const Surface& surface)
+	// Builds the surface's static bodies and lists them in built.
+	void Build(PhysicsScene& scene, const Surface& surface, std::vector<const RigidBody*>& built)
 	{
 		test::BodyShape shape;
 		shape.isStatic = true;
@@ -191,9 +192,9 @@ namespace
 			body = &scene.Add(shape, Tuple3f(half, 0, 0));
 			break;
 		case Surface::kSlabMeetingWall:
-			Build(scene, kWall);
-			body = &Build(scene, kThinSlab);
-			break;
+			Build(scene, kWall, built);
+			Build(scene, kThinSlab, built);
+			return;
 		case Surface::kCrease:
 			body = &scene.AddMesh({{{-kHalfWidth, 0, -kHalfWidth}, {-kHalfWidth, 0, kHalfWidth}, {0, 0, kHalfWidth}, {0, 0, -kHalfWidth},
 									  {-0.5f * kHalfWidth, kLean * kHalfWidth, kHalfWidth}, {-0.5f * kHalfWidth, kLean * kHalfWidth, -kHalfWidth}},
@@ -203,7 +204,7 @@ namespace
 		// The shipped floors' friction.
 		if (auto* material = body->GetOwner().object->GetComponent<PhysicsMaterial>())
 			material->friction = 0.6f;
-		return *body;
+		built.push_back(body);
 	}
 
 	// The thrown object as its archetype makes it: scaled by its Transform, of its material.
@@ -229,8 +230,9 @@ namespace
 	class Range
 	{
 	public:
-		explicit Range(const Surface& surface) : surface(surface), face(Build(scene, surface))
+		explicit Range(const Surface& surface) : surface(surface)
 		{
+			Build(scene, surface, faces);
 			scene.LoadLevel();
 			scene.Step(static_cast<int>(Physics::kWarmUpSteps));
 		}
@@ -264,7 +266,7 @@ namespace
 			const float step = scene.physics->GetSettings().timeStep, gravity = scene.physics->GetSettings().gravityMagnitude;
 			FastOutcome outcome;
 			int hold = 0, touchedAt = -1;
-			bool wasTouching = false;
+			unsigned wasTouching = 0;
 			double brought = 0.0, kinetic = 0.0;
 			for (int frame = 0; frame < kFastBodyMostFrames && (touchedAt < 0 || frame < touchedAt + kFramesAfterTouch); ++frame)
 			{
@@ -272,12 +274,12 @@ namespace
 				const float speed = static_cast<float>(body.velocity.Length());
 				const double energy = test::Energy(body, gravity);
 				scene.Step();
-				const bool touching = Touching(body);
+				const unsigned touching = Touching(body);
 				const Tuple3f at = body.GetPosition();
 				outcome.path.push_back(at);
 				if (touchedAt >= 0)
 					outcome.energyGain = std::max(outcome.energyGain, (test::Energy(body, gravity) - brought) / kinetic);
-				else if (touching)
+				else if (touching != 0)
 				{
 					touchedAt = frame;
 					brought = energy;
@@ -293,12 +295,15 @@ namespace
 				const float offMiddle = std::max({std::fabs(across.x), std::fabs(across.y), std::fabs(across.z)});
 				if (offMiddle > surface.halfWidth)
 					break;
-				// Near an edge a body may tip past the face's plane beside the surface.
-				if (speed * step > 0.5f * thinnest && offMiddle < surface.halfWidth - kEdgeMargin)
+				// A step is fast by the velocity it was taken with, which the contacts may have changed
+				// from the one the body began it with. Near an edge a body may tip past the face's
+				// plane beside the surface.
+				const float stepSpeed = static_cast<float>(body.velocity.Length());
+				if (stepSpeed * step > 0.5f * thinnest && offMiddle < surface.halfWidth - kEdgeMargin)
 					for (const Tuple3f& face : surface.Faces())
 						outcome.deepestFastStep = std::max(outcome.deepestFastStep, DepthBeyond(body, face));
 				outcome.through = outcome.through || at.DotProduct(normal) < 0.0f;
-				const bool metTheSurface = touching && !wasTouching;
+				const bool metTheSurface = (touching & ~wasTouching) != 0;
 				wasTouching = touching;
 				const bool held = speed > kHeldAbove && (at - from).Length() < 0.1f * speed * step && !metTheSurface;
 				hold = held ? hold + 1 : 0;
@@ -307,15 +312,21 @@ namespace
 			return outcome;
 		}
 
-		bool Touching(const RigidBody& body)
+		// Which of the surface's bodies (a slab, the wall rising from it) the body touches, a bit each.
+		unsigned Touching(const RigidBody& body)
 		{
-			// Only a manifold the detection found contacts for in this step outlives the step.
-			const CollisionManifold* manifold = scene.physics->GetTransgression().FindManifold(body, face);
-			return manifold != nullptr && manifold->GetContactCount() > 0;
+			unsigned touched = 0;
+			for (std::size_t i = 0; i < faces.size(); ++i)
+			{
+				// Only a manifold the detection found contacts for in this step outlives the step.
+				const CollisionManifold* manifold = scene.physics->GetTransgression().FindManifold(body, *faces[i]);
+				touched |= manifold != nullptr && manifold->GetContactCount() > 0 ? 1u << i : 0u;
+			}
+			return touched;
 		}
 
 		const Surface surface;
-		const RigidBody& face;
+		std::vector<const RigidBody*> faces;
 	};
 
 	// A row of a table: what is shot onto what, how fast, and what became of its shots.
@@ -466,8 +477,9 @@ namespace
 	}
 
 	// A body stopped by the floor slides on along it in the same step, and must stop at the wall or
-	// the mesh's leaning face, not pass it, nor gain energy there; the box's inside corner holds every
-	// fast step of the game's bands to the depth of a touch.
+	// the mesh's leaning face, not pass it, nor gain energy there. Both corners hold every fast step
+	// of the game's bands to the depth of a touch; the box's corner holds no body longer than the
+	// step that stops it at the wall, the crease none at the player's speeds.
 	TEST(SweptStep, NoGameShapeShotIntoAnInsideCornerPassesEitherSurface)
 	{
 		constexpr int kShotsPerShape = 40;
@@ -487,10 +499,12 @@ namespace
 					EXPECT_EQ(through, 0) << row << ": shots through of " << kShotsPerShape;
 					if (band.high > kGameBands[1].high)
 						continue;
-					EXPECT_LT(figures.energyGain, 0.01) << row << ": gain over the kinetic energy it struck with";
-					if (corner.kind == Surface::kSlabMeetingWall)
+					if (corner.kind == Surface::kSlabMeetingWall || band.high <= kGameBands[0].high)
+						ExpectSoundShots(row, figures);
+					else
 					{
-						EXPECT_LE(figures.deepest, kDeepestFastStep) << row << ": deepest end of a fast step in a surface";
+						EXPECT_LT(figures.energyGain, 0.01) << row << ": gain over the kinetic energy it struck with";
+						EXPECT_LE(figures.deepest, kDeepestFastStep) << row << ": deepest end of a fast step beyond the surface";
 					}
 				}
 		}
