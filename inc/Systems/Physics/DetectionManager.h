@@ -80,9 +80,10 @@ public:
 	// ghosts (triggers) are passed. What stopped the piece that stops first is written where given.
 	float CastStatic(const Collider& moving, const Quaternion& orientation, const Tuple3f& step,
 		CastStop* stop = nullptr);
-	// The longest of the moves that take one of the moving collider's pieces out of a static
-	// collider that would stop it (ShapeCast::WayOut); zero when its pieces overlap none.
-	Tuple3f DeepestWayOutOfStatic(const Collider& moving);
+	// The moves that each take one of the moving collider's pieces out of a static collider that
+	// would stop it (ShapeCast::WayOut), one for each piece of either it overlaps, written to ways;
+	// none when its pieces overlap none.
+	void WaysOutOfStatic(const Collider& moving, std::vector<Tuple3f>& ways);
 	// The nearest share (0 to 1] of the segment from origin along step at which it crosses a static
 	// plane or triangle, or goes into a static solid, that would stop the moving body, the unit
 	// normal of the surface there written where given; kRayMiss for none.

@@ -455,14 +455,14 @@ float DetectionManager::CastStatic(const Collider& moving, const Quaternion& ori
 	return first;
 }
 
-Tuple3f DetectionManager::DeepestWayOutOfStatic(const Collider& moving)
+void DetectionManager::WaysOutOfStatic(const Collider& moving, std::vector<Tuple3f>& ways)
 {
+	ways.clear();
 	const RigidBody* body = moving.GetBody();
 	if (body == nullptr)
-		return {};
+		return;
 	const float* bounds = moving.GetBounds();
 	const int iterations = Physics::Settings().gjkIterations;
-	Tuple3f deepest;
 	for (Collider* collider : StoppingStaticCollidersIn(BoxOfBounds(bounds), *body))
 	{
 		staticGeometries.clear();
@@ -471,11 +471,10 @@ Tuple3f DetectionManager::DeepestWayOutOfStatic(const Collider& moving)
 			for (const ConvexGeometry* piece : staticGeometries)
 			{
 				const Tuple3f out = ShapeCast::WayOut(queryWork, *moving.GetGeometry(i), *piece, iterations);
-				if (out.LengthSquared() > deepest.LengthSquared())
-					deepest = out;
+				if (out != Tuple3f())
+					ways.push_back(out);
 			}
 	}
-	return deepest;
 }
 
 float DetectionManager::CrossStoppingStatic(const Tuple3f& origin, const Tuple3f& step, const RigidBody& moving,

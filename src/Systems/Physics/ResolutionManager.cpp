@@ -17,6 +17,7 @@
 #include <cmath>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -47,7 +48,11 @@ namespace
 	// A fast body touching a floor, a wall and a second wall at once slides along the line or into
 	// the corner they make; more surfaces than that leave it no way to go.
 	constexpr int kMostSurfacesSlidAlong = 3;
-	constexpr int kMostMovesOutOfSurfaces = 8;
+	// How many times a body's ways out of the surfaces it is in are found, and how many rounds
+	// each time bring its move out of them all within kOutWithin.
+	constexpr int kLooksOutOfSurfaces = 3;
+	constexpr int kRoundsOutOfSurfaces = 32;
+	constexpr float kOutWithin = 1e-4f;
 
 	// Whether a step is long enough to carry the body through something thinner than itself: the
 	// step and the turn together carry a point of it farther than half its thinnest extent (a flat
@@ -127,18 +132,50 @@ namespace
 			std::to_string(Physics::Settings().maxConstraints) + ")";
 	}
 
+	// The move that takes a shape out of every surface it overlaps, given the way out of each (its
+	// direction and depth): the way out of a single surface; in a corner or a crease the least move
+	// out of all of them. Where the ways out cannot all be taken, as between two walls nearer
+	// together than the body is wide, it leaves the body as deep in each, for the contacts to
+	// squeeze out. Each round moves the body by the mean of what is left of the ways out; a crease
+	// narrower than a right angle takes a few rounds, as each way out leads into the other face.
+	Tuple3f CommonWayOut(const std::vector<Tuple3f>& ways)
+	{
+		Tuple3f move;
+		for (int round = 0; round < kRoundsOutOfSurfaces; ++round)
+		{
+			Tuple3f left;
+			int surfaces = 0;
+			for (const Tuple3f& way : ways)
+			{
+				const float depth = static_cast<float>(way.Length());
+				const Tuple3f direction = way * (1.0f / depth);
+				const float still = depth - move.DotProduct(direction);
+				if (still > kOutWithin)
+				{
+					left += direction * still;
+					++surfaces;
+				}
+			}
+			if (surfaces == 0)
+				break;
+			move += left * (1.0f / static_cast<float>(surfaces));
+		}
+		return move;
+	}
+
 	// A fast body's shape that starts its step in a static surface, put there by its turn or left
 	// a little in it by the contacts, is moved out of it, its velocity left to the contacts: a shape
 	// cast from inside a surface could be carried only by its centre, and would sink until that met
-	// the surface. In a corner it is taken out of one surface at a time, the deepest first; in a
-	// crease narrower than a right angle each move out of one face takes it into the other, by less
-	// each time (half as deep again for a 60 degree crease), so it takes several moves.
+	// the surface. A surface's way out is taken again from where the body has been moved to, as a
+	// solid's deepest way out changes as the body moves.
 	void TakeOutOfStaticSurfaces(RigidBody& body, DetectionManager& detection)
 	{
-		for (int move = 0; move < kMostMovesOutOfSurfaces; ++move)
+		std::vector<Tuple3f> ways;
+		for (int look = 0; look < kLooksOutOfSurfaces; ++look)
 		{
-			const Tuple3f out = detection.DeepestWayOutOfStatic(*body.collider);
-			if (out == Tuple3f())
+			detection.WaysOutOfStatic(*body.collider, ways);
+			const Tuple3f out = CommonWayOut(ways);
+			if (!(out.LengthSquared() > kOutWithin * kOutWithin))
 				return;
 			body.transform->SetWorldPosition(body.GetPosition() + out);
 			body.UpdateDerived();

@@ -23,6 +23,8 @@ namespace
 	constexpr float kHalfWidth = 30.0f;
 	// sin 60 degrees: the crease's leaning face rises this much for each half unit it leans back.
 	constexpr float kLean = 0.8660254f;
+	// A trough a unit crate fits along with a little to spare.
+	constexpr float kTroughWidth = 1.05f;
 	constexpr int kShotsPerRow = 150;
 	// How long a shot is watched after it first touches, and at most.
 	constexpr int kFramesAfterTouch = 25;
@@ -52,6 +54,13 @@ namespace
 	const Thrown kHousePiece{"house piece", "cube", {1.9f, 0.6f, 1.9f}, 50, 0.6f};
 	const Thrown kGameShapes[] = {kCrate, kHeldCrate, kKeg, kScrap, kHutPiece, kHousePiece};
 
+	// A face of a surface: a point p is beyond it, in the surface, when p . normal < at.
+	struct Face
+	{
+		Tuple3f normal;
+		float at = 0.0f;
+	};
+
 	// A static surface whose face passes through the origin: floors face up, the wall faces -x.
 	struct Surface
 	{
@@ -64,7 +73,9 @@ namespace
 			// A floor and what rises from it along x = 0: a 1 m wall on a 0.4 m slab; the floor of a
 			// mesh bent up there and back over itself, 60 degrees from the floor.
 			kSlabMeetingWall,
-			kCrease
+			kCrease,
+			// The slab between the 1 m wall and another like it kTroughWidth along -x.
+			kTrough
 		};
 		const char* name;
 		Kind kind;
@@ -72,15 +83,26 @@ namespace
 		float halfWidth = kHalfWidth;
 
 		Tuple3f Normal() const { return kind == kWall ? Tuple3f(-1, 0, 0) : Tuple3f(0, 1, 0); }
-		// The unit normals of its faces, each through the origin, the floor's first: a body beyond
-		// any of them is in the surface.
-		std::vector<Tuple3f> Faces() const
+		// The faces that rise from its floor: a centre beyond one has gone through.
+		std::vector<Face> Rising() const
 		{
 			if (kind == kSlabMeetingWall)
-				return {Normal(), {-1, 0, 0}};
+				return {{{-1, 0, 0}}};
 			if (kind == kCrease)
-				return {Normal(), {-kLean, -0.5f, 0}};
-			return {Normal()};
+				return {{{-kLean, -0.5f, 0}}};
+			if (kind == kTrough)
+				return {{{-1, 0, 0}}, {{1, 0, 0}, -kTroughWidth}};
+			return {};
+		}
+		// The faces no fast step may end deeper than a touch beyond, the floor's first: all but the
+		// trough's walls, which squeeze a body turned wider than the trough from both sides.
+		std::vector<Face> Faces() const
+		{
+			std::vector<Face> faces{{Normal()}};
+			const std::vector<Face> rising = Rising();
+			if (kind != kTrough)
+				faces.insert(faces.end(), rising.begin(), rising.end());
+			return faces;
 		}
 	};
 	const Surface kPlaneFloor{"plane floor", Surface::kPlane, 0};
@@ -91,6 +113,7 @@ namespace
 	const Surface kSheet{"5 cm slab", Surface::kBox, 0.05f};
 	const Surface kSlabMeetingWall{"0.4 m slab meeting a 1 m wall", Surface::kSlabMeetingWall, 0.4f};
 	const Surface kCrease{"crease of a mesh", Surface::kCrease, 0};
+	const Surface kTrough{"trough one crate wide", Surface::kTrough, 0.4f};
 	const Surface kSmallMesh{"40 m mesh", Surface::kMesh, 0, 20};
 	const Surface kGameSurfaces[] = {kPlaneFloor, kThinSlab, kSlab, kMeshFloor, kWall};
 
@@ -153,12 +176,12 @@ namespace
 		return shot;
 	}
 
-	// How far the body's deepest point lies beyond the face, which passes through the origin.
-	float DepthBeyond(const RigidBody& body, const Tuple3f& normal)
+	// How far the body's deepest point lies beyond the face.
+	float DepthBeyond(const RigidBody& body, const Face& face)
 	{
 		float depth = 0.0f;
 		for (unsigned i = 0; i < body.collider->GetGeometryCount(); ++i)
-			depth = std::max(depth, -body.collider->GetGeometry(i)->Support(-normal).DotProduct(normal));
+			depth = std::max(depth, face.at - static_cast<float>(body.collider->GetGeometry(i)->Support(-face.normal).DotProduct(face.normal)));
 		return depth;
 	}
 
@@ -191,6 +214,10 @@ namespace
 			shape.scale = Tuple3f(surface.thickness, 2 * halfWidth, 2 * halfWidth);
 			body = &scene.Add(shape, Tuple3f(half, 0, 0));
 			break;
+		case Surface::kTrough:
+			shape.scale = Tuple3f(1, 2 * halfWidth, 2 * halfWidth);
+			built.push_back(&scene.Add(shape, Tuple3f(-kTroughWidth - 0.5f, 0, 0)));
+			[[fallthrough]];
 		case Surface::kSlabMeetingWall:
 			Build(scene, kWall, built);
 			Build(scene, kThinSlab, built);
@@ -285,7 +312,7 @@ namespace
 					brought = energy;
 					kinetic = 0.5 * body.mass * speed * speed;
 				}
-				const float depth = DepthBeyond(body, normal);
+				const float depth = DepthBeyond(body, {normal});
 				if (outcome.depthAtTouch == 0.0f && depth > 0.0f)
 				{
 					outcome.depthAtTouch = depth;
@@ -300,7 +327,7 @@ namespace
 				// plane beside the surface.
 				const float stepSpeed = static_cast<float>(body.velocity.Length());
 				if (stepSpeed * step > 0.5f * thinnest && offMiddle < surface.halfWidth - kEdgeMargin)
-					for (const Tuple3f& face : surface.Faces())
+					for (const Face& face : surface.Faces())
 						outcome.deepestFastStep = std::max(outcome.deepestFastStep, DepthBeyond(body, face));
 				outcome.through = outcome.through || at.DotProduct(normal) < 0.0f;
 				const bool metTheSurface = (touching & ~wasTouching) != 0;
@@ -461,30 +488,44 @@ namespace
 	}
 
 	// A shot from a metre or two off the floor at a point of it up to a metre before what rises from
-	// it (a wall, or a mesh's leaning face), whether its centre ever crossed either.
+	// it (a wall, or a mesh's leaning face), or down the trough from inside it; whether its centre
+	// ever crossed what rises from the floor, beside the floor.
 	bool ShootIntoCorner(Range& range, tw::RandomSequence& draws, const Surface& corner, const Thrown& thrown,
 		const SpeedBand& band, RowFigures& figures)
 	{
 		FastShot shot = DrawShot(draws, corner, band);
-		const Tuple3f start(-Draw(draws, 3, 6), Draw(draws, 1, 2), Draw(draws, -2, 2));
-		const Tuple3f aim(-Draw(draws, 0, 1), 0, Draw(draws, -2, 2));
+		Tuple3f start, aim;
+		if (corner.kind == Surface::kTrough)
+		{
+			start = Tuple3f(-0.5f * kTroughWidth + Draw(draws, -0.1f, 0.1f), Draw(draws, 1, 2), -Draw(draws, 5, 8));
+			aim = Tuple3f(-0.5f * kTroughWidth + Draw(draws, -0.5f, 0.5f), 0, -Draw(draws, 0, 2));
+		}
+		else
+		{
+			start = Tuple3f(-Draw(draws, 3, 6), Draw(draws, 1, 2), Draw(draws, -2, 2));
+			aim = Tuple3f(-Draw(draws, 0, 1), 0, Draw(draws, -2, 2));
+		}
 		shot.direction = (aim - start).Normalize();
 		const FastOutcome outcome = range.Launch(thrown, shot, start);
 		figures.Add(outcome);
-		const Tuple3f risingFace = corner.Faces()[1];
-		return outcome.through || std::any_of(outcome.path.begin(), outcome.path.end(),
-			[&](const Tuple3f& at) { return at.DotProduct(risingFace) < 0.0f; });
+		const std::vector<Face> rising = corner.Rising();
+		const auto crossed = [&](const Tuple3f& at) {
+			return std::fabs(at.z) < corner.halfWidth &&
+				std::any_of(rising.begin(), rising.end(), [&](const Face& face) { return at.DotProduct(face.normal) < face.at; });
+		};
+		return outcome.through || std::any_of(outcome.path.begin(), outcome.path.end(), crossed);
 	}
 
 	// A body stopped by the floor slides on along it in the same step, and must stop at the wall or
-	// the mesh's leaning face, not pass it, nor gain energy there. Both corners hold every fast step
-	// of the game's bands to the depth of a touch; the box's corner holds no body longer than the
-	// step that stops it at the wall, the crease none at the player's speeds.
+	// the mesh's leaning face, not pass it, nor gain energy there; one wedged across a trough must
+	// not sink into its floor. Every corner holds every fast step of the game's bands to the depth
+	// of a touch; the box's corner and the trough hold no body longer than the step that stops it
+	// at a wall, the crease none at the player's speeds.
 	TEST(SweptStep, NoGameShapeShotIntoAnInsideCornerPassesEitherSurface)
 	{
 		constexpr int kShotsPerShape = 40;
 		const SpeedBand bands[] = {kGameBands[0], kGameBands[1], {60, 300}};
-		for (const Surface& corner : {kSlabMeetingWall, kCrease})
+		for (const Surface& corner : {kSlabMeetingWall, kCrease, kTrough})
 		{
 			Range range(corner);
 			tw::RandomSequence draws(13);
@@ -499,7 +540,7 @@ namespace
 					EXPECT_EQ(through, 0) << row << ": shots through of " << kShotsPerShape;
 					if (band.high > kGameBands[1].high)
 						continue;
-					if (corner.kind == Surface::kSlabMeetingWall || band.high <= kGameBands[0].high)
+					if (corner.kind != Surface::kCrease || band.high <= kGameBands[0].high)
 						ExpectSoundShots(row, figures);
 					else
 					{
