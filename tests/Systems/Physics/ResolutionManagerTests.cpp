@@ -4,6 +4,7 @@
 #include "QuietComponent.h"
 #include "Systems/Physics/PhysicsScene.h"
 #include "Systems/Physics/PhysicsWorld.h"
+#include "Systems/Physics/ShapeCast.h"
 #include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -469,6 +470,32 @@ namespace
 			EXPECT_GT(alongAfter, along - 0.4f * intoSurface) << row << ": speed along " << along << " before";
 			EXPECT_GT(strike, 0.8f * intoSurface) << row;
 		}
+	}
+
+	// A crate lying a hair from a floor, a wall and a second wall meeting the first at an angle,
+	// thrown hardest at the first wall, then the second, then the floor: slid off each in turn, what
+	// is left of its step leads out of the corner along the second wall, and it takes it within the
+	// step instead of being stopped at the floor.
+	TEST(SweptStep, ACrateThrownIntoThreeSurfacesItTouchesSlidesOutAlongTheLast)
+	{
+		constexpr float kGap = 0.005f;
+		test::PhysicsScene scene;
+		AddMeshFloor(scene);
+		scene.AddMesh({{{0, -20, -40}, {0, 20, -40}, {0, 20, 40}, {0, -20, 40}}, {0, 2, 1, 0, 3, 2}});
+		// The second wall faces -(0.6, 0, 0.8), a gap from the crate's corner.
+		const Tuple3f into(0.6f, 0, 0.8f), along(-0.8f, 0, 0.6f), up(0, 1, 0);
+		const Tuple3f on = into * (0.4f + 0.4f * kGap);
+		scene.AddMesh({{on - along * 40 - up * 20, on - along * 40 + up * 20, on + along * 40 + up * 20, on + along * 40 - up * 20},
+			{0, 2, 1, 0, 3, 2}});
+		test::BodyShape crate;
+		RigidBody& body = scene.Add(crate, Tuple3f(-0.5f - kGap, 0.5f + kGap, 0));
+		scene.LoadLevel();
+		const Tuple3f from = body.GetPosition();
+		body.velocity = Tuple3f(1, -0.3f, 0.4f).Normalize() * 40.0f;
+		scene.Step();
+		const Tuple3f moved = body.GetPosition() - from;
+		EXPECT_GT(moved.DotProduct(along), 0.1f * 40.0f * kResolutionStep) << "moved " << tw::TextOf(moved);
+		EXPECT_GT(body.GetPosition().y, 0.5f - ShapeCast::kSkin) << "into the floor";
 	}
 
 	// Fast unit cubes, turned or not, dropped on thin slabs, a thick floor and two slabs with a gap
