@@ -192,7 +192,7 @@ void Input::Initialize()
 void Input::Update()
 {
 	context.pressedButtons = 0;
-	context.pressedKeys.reset();
+	context.pressedKeys.Clear();
 	// A press made on the last level's page or on the loading screen waited in the queue while the
 	// level loaded; delivered now it would be a click on whatever page of the new level lies there.
 	const bool dropButtons = std::exchange(levelStarting, false);
@@ -212,8 +212,8 @@ void Input::SendEventMessage(const SDL_Event& event)
 	case SDL_KEYDOWN:
 	case SDL_KEYUP:
 	{
-		if (event.type == SDL_KEYDOWN && event.key.keysym.sym < ButtonContext::kKeySymbols)
-			context.pressedKeys.set(event.key.keysym.sym);
+		if (event.type == SDL_KEYDOWN)
+			context.pressedKeys.Press(event.key.keysym.sym);
 		Message message(event.type == SDL_KEYDOWN ? "KeyDown" : "KeyUp");
 		message.PushInt(event.key.keysym.sym).PushInt(event.key.keysym.scancode).PushInt(event.key.keysym.unicode);
 		Engine::SendMessage(message);

@@ -27,6 +27,24 @@ struct MotionSampler
 	}
 };
 
+// The keys (SDL key symbols) pressed by one frame's events; symbols past the last SDL key are
+// never pressed.
+class PressedKeys
+{
+public:
+	void Press(unsigned symbol)
+	{
+		if (symbol < kSymbols)
+			keys.set(symbol);
+	}
+	bool Has(unsigned symbol) const { return symbol < kSymbols && keys.test(symbol); }
+	void Clear() { keys.reset(); }
+
+private:
+	static constexpr unsigned kSymbols = 512;
+	std::bitset<kSymbols> keys;
+};
+
 struct ButtonContext
 {
 	static constexpr uint32_t kDefaultPressLag = 150;
@@ -43,7 +61,6 @@ struct ButtonContext
 	// events. They are down in this frame's polls even if released again before it: a wheel step
 	// always is, and so is a click or a tap shorter than a slow frame.
 	uint32_t pressedButtons = 0;
-	static constexpr unsigned kKeySymbols = 512;
-	std::bitset<kKeySymbols> pressedKeys;
+	PressedKeys pressedKeys;
 	MotionSampler motion;
 };

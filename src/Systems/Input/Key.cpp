@@ -20,5 +20,5 @@ Key::Key(ButtonContext& context, const Config& element)
 
 bool Key::SampleIsDown()
 {
-	return symbol && (context.device.IsKeyDown(*symbol) || (*symbol < ButtonContext::kKeySymbols && context.pressedKeys.test(*symbol)));
+	return symbol && (context.device.IsKeyDown(*symbol) || context.pressedKeys.Has(*symbol));
 }
