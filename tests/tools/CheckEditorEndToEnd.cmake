@@ -85,17 +85,17 @@ function(click_until x y cue out)
 endfunction()
 press_until(F2 editor-on-1 editor_on)
 # The view starts a little down onto the floor in front of the crate ahead: the mouse with the
-# right button held lifts it onto the crate.
+# right button held lifts it onto the crate. Each move is its own frame's.
 set(lift_view "window=$(xdotool search --name '^Tumblewreck$' | head -1)
 xdotool mousemove --window $window 640 400
-sleep 0.3
+wait_for_frames 2 || exit 1
 xdotool mousedown 3
 for step in 1 2 3 4
 do
-  sleep 0.1
+  wait_for_frames 2 || exit 1
   xdotool mousemove_relative -- 0 -10
 done
-sleep 0.3
+wait_for_frames 2 || exit 1
 xdotool mouseup 3")
 click_until(30 40 mode-1 mode_1)
 click_until(34 131 selected select)
@@ -113,6 +113,7 @@ click_until(512 356 restarting restart)
 click_until(84 40 saved-2 save_again)
 
 tw_play_game(1024 768 "${TW_CLICK_START}
+${TW_WAIT_FOR_FRAMES}
 wait_for_cue level-Homestead || exit 1
 wait_for_cue settled || exit 1
 ${editor_on}

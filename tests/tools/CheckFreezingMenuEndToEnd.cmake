@@ -1,7 +1,8 @@
-# The real game with a main menu page in the user folder whose script would never end: for each
-# such page, the window closed once the game has had time to start must be handled within five
-# seconds, and the game must end with 0. Run with cmake -P and:
-#   PROGRAM  the game;  LEVEL  the main menu level;  CLOSER  the X window tool;  WORK  a scratch folder
+# The game with a main menu page in the user folder whose script would never end: for each such
+# page, the game must run on, frame after frame, once the menu is loaded and once the pointer has
+# moved over the page, and must end with 0 when its window is closed. Run with cmake -P and:
+#   PROGRAM  the game with the probe;  LEVEL  the main menu level;  CLOSER  the X window tool
+#   WORK  a scratch folder
 include(${CMAKE_CURRENT_LIST_DIR}/PlayGame.cmake)
 
 # (CMake lists split at semicolons: the scripts do without them.)
@@ -16,17 +17,13 @@ set(index 0)
 foreach(page IN LISTS pages)
   set(WORK "${base}/${index}")
   set(TW_USER_FILES "MainMenu.html" "${page}")
-  # Ten tries a second for five seconds; the window still there after them fails the check.
-  tw_play_game(320 240 [=[
+  tw_play_game(320 240 "${TW_WAIT_FOR_CUE}
+${TW_WAIT_FOR_FRAMES}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
-sleep 3
+wait_for_cue level-MainMenu || exit 1
+wait_for_frames 10 || exit 1
 xdotool mousemove 100 100
-sleep 1
-for attempt in $(seq 50)
-do
-  "$0" close Tumblewreck >/dev/null || exit 0
-  sleep 0.1
-done
-exit 1]=])
+wait_for_frames 10 || exit 1
+${TW_CLOSE_RUNNING_WINDOW}")
   math(EXPR index "${index} + 1")
 endforeach()

@@ -22,11 +22,13 @@ xdotool keyup n
 wait_for_cue level-Homestead || exit 1")
   endif()
   string(REPLACE " " "-" WORK "${base}/${ending}")
-  # The page's script is stopped after two seconds: the player waits three.
+  # The page's script holds up the frame it runs in until it is stopped: frames run after the menu
+  # has loaded are run after the stop.
   tw_play_game(320 240 "${TW_WAIT_FOR_CUE}
+${TW_WAIT_FOR_FRAMES}
 xdotool search --sync --name '^Tumblewreck$' >/dev/null
 wait_for_cue level-MainMenu || exit 1
-sleep 3
+wait_for_frames 10 || exit 1
 ${change}
 ${TW_CLOSE_RUNNING_WINDOW}")
   if(NOT GAME_ERRORS MATCHES "MainMenu.html:0: script ran longer than")

@@ -437,5 +437,8 @@ namespace
 
 int main(int argc, char** argv)
 {
-	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, nullptr, [](Engine& engine) { engine.AddSystem(new EditorProbe()); });
+	return Startup::RunGame(argc > 0 ? argv[0] : nullptr, nullptr, [](Engine& engine) {
+		engine.AddSystem(new EditorProbe());
+		engine.AddSystem(new test::FrameCounter());
+	});
 }

@@ -225,7 +225,11 @@ exit 1]=])
 set(TW_CLOSE_RUNNING_WINDOW "\"$0\" close Tumblewreck >/dev/null || exit 1\n${TW_CLOSE_WINDOW}")
 
 # Makes OpenAL Soft write the game's mix into a wave file (beside WORK, which the game's run empties)
-# instead of playing it; the file's path goes into the variable.
+# instead of playing it; the file's path goes into the variable. The writer keeps pace with the
+# clock, so the mix grows by a second for each second the device plays. A player script then has
+# "wait_for_audio SECONDS" (in TW_WAIT_FOR_AUDIO): it returns once the device has been given that
+# many more seconds of the mix, and copies the mix so far to "heard.wav" in the working folder, so
+# that what is measured ends where the player stopped listening, not in the game's shutdown.
 function(tw_capture_sound out)
   set(audio "${WORK}-audio")
   file(REMOVE_RECURSE "${audio}")
@@ -233,6 +237,31 @@ function(tw_capture_sound out)
   file(WRITE "${audio}/alsoft.conf" "[general]\ndrivers = wave\n[wave]\nfile = ${audio}/mix.wav\n")
   set(ENV{ALSOFT_CONF} "${audio}/alsoft.conf")
   set(${out} "${audio}/mix.wav" PARENT_SCOPE)
+  # The bytes a second of the mix takes are in the header's format chunk, 28 bytes in.
+  set(TW_WAIT_FOR_AUDIO "wave='${audio}/mix.wav'
+mix_bytes() {
+  stat -c %s \"$wave\" 2>/dev/null || echo 0
+}
+wait_for_audio() {
+  for wait in $(seq 600)
+  do
+    [ $(mix_bytes) -ge 44 ] && break
+    sleep 0.1
+  done
+  rate=$(od -An -tu4 -j28 -N4 \"$wave\" | tr -d ' ')
+  until=$(($(mix_bytes) + $1 * rate))
+  for wait in $(seq 3000)
+  do
+    written=$(mix_bytes)
+    if [ $written -ge $until ]
+    then
+      head -c $written \"$wave\" > heard.wav
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}" PARENT_SCOPE)
 endfunction()
 
 # The RMS of the last second of the captured mix, measured by CHECKER (the sound-file checker).
