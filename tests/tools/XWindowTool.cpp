@@ -2,6 +2,7 @@
 //   XWindowTool close TITLE     asks it to close (a WM_DELETE_WINDOW client message, as when the
 //                               user clicks the close box); SDL turns the request into its quit event.
 //   XWindowTool position TITLE  prints its position on the screen and the screen size: "x y w h".
+// Of several windows with the title, it acts on the topmost.
 // Exit code 0 on success, 1 when no window has the title, 2 on bad usage or no display.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -21,7 +22,9 @@ namespace
 		return same;
 	}
 
-	// The first window with the title, searched depth first from the root; 0 when none.
+	// The window with the title nearest the top, searched depth first from the root; 0 when none. A
+	// window made last lies on top: the one of a program that has just ended can linger beneath it
+	// until a busy X server notices the program has gone, and a close sent there would be lost.
 	::Window FindWindow(Display* display, ::Window window, const char* title)
 	{
 		if (HasTitle(display, window, title))
@@ -33,8 +36,9 @@ namespace
 		::Window found = 0;
 		if (XQueryTree(display, window, &root, &parent, &children, &count))
 		{
-			for (unsigned i = 0; i < count && !found; ++i)
-				found = FindWindow(display, children[i], title);
+			// Listed bottom to top.
+			for (unsigned i = count; i > 0 && !found; --i)
+				found = FindWindow(display, children[i - 1], title);
 			if (children)
 				XFree(children);
 		}
