@@ -344,9 +344,6 @@ namespace
 		// where the first one's goes on. A contact counts for the face its normal is nearest.
 		unsigned Touching(const RigidBody& body)
 		{
-			std::vector<Face> surfaceFaces{{surface.Normal()}};
-			const std::vector<Face> rising = surface.Rising();
-			surfaceFaces.insert(surfaceFaces.end(), rising.begin(), rising.end());
 			const unsigned bitsPerBody = static_cast<unsigned>(surfaceFaces.size());
 			unsigned touched = 0;
 			for (std::size_t i = 0; i < faces.size(); ++i)
@@ -357,13 +354,12 @@ namespace
 					continue;
 				for (const ContactPoint* contact = manifold->contacts.first; contact != nullptr; contact = contact->next)
 				{
-					unsigned bit = static_cast<unsigned>(i) * bitsPerBody;
 					unsigned nearest = 0;
-					for (std::size_t face = 1; face < surfaceFaces.size(); ++face)
+					for (unsigned face = 1; face < surfaceFaces.size(); ++face)
 						if (std::fabs(contact->normal.DotProduct(surfaceFaces[face].normal)) >
 							std::fabs(contact->normal.DotProduct(surfaceFaces[nearest].normal)))
-							nearest = static_cast<unsigned>(face);
-					touched |= 1u << (bit + nearest);
+							nearest = face;
+					touched |= 1u << (static_cast<unsigned>(i) * bitsPerBody + nearest);
 				}
 			}
 			return touched;
@@ -371,6 +367,13 @@ namespace
 
 		const Surface surface;
 		std::vector<const RigidBody*> faces;
+		// The floor's face and those rising from it, which a contact's normal tells apart.
+		const std::vector<Face> surfaceFaces = [this] {
+			std::vector<Face> all{{surface.Normal()}};
+			const std::vector<Face> rising = surface.Rising();
+			all.insert(all.end(), rising.begin(), rising.end());
+			return all;
+		}();
 	};
 
 	// A row of a table: what is shot onto what, how fast, and what became of its shots.
