@@ -24,6 +24,9 @@ public:
 	// as a thread's processor time does, gives the entry at least the budget on the steady clock.
 	using Clock = std::function<std::chrono::nanoseconds()>;
 	static constexpr std::chrono::milliseconds kDefaultBudget{2000};
+	// The name its thread has in a debugger, top -H and /proc. A stop comes as late as the system
+	// lets this thread run, and the time it waited for a processor is read there.
+	static constexpr const char* kThreadName = "page watchdog";
 
 	static std::chrono::nanoseconds SteadyClock();
 

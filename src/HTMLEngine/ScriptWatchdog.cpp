@@ -2,6 +2,8 @@
 
 #include <v8-isolate.h>
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -45,6 +47,7 @@ bool ScriptWatchdog::IsWatching()
 
 void ScriptWatchdog::Run()
 {
+	pthread_setname_np(pthread_self(), kThreadName);
 	std::unique_lock lock(mutex);
 	while (!stopping)
 	{

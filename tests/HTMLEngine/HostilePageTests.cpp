@@ -1,4 +1,5 @@
 #include "HTMLEngine/PageContainer.h"
+#include "HTMLEngine/ScriptWatchdog.h"
 #include "HtmlTestPage.h"
 #include "ResidentMemory.h"
 
@@ -9,6 +10,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
@@ -17,7 +19,8 @@ namespace
 	using std::chrono::milliseconds;
 
 	// The budget, a frame and a load are counted in the game thread's processor time, which a busy
-	// machine does not stretch.
+	// machine does not stretch. A frame's stop comes once the system gives the watchdog's thread a
+	// processor: what the game thread ran while that thread waited for one is not the page's.
 	constexpr milliseconds kBudget{100};
 	constexpr milliseconds kSlack{50};
 	// A load parses up to the page size limit: it may take longer than a frame, never for ever.
@@ -37,6 +40,26 @@ namespace
 		timespec now{};
 		clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
 		return milliseconds(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+	}
+
+	// How long the page watchdog's thread has waited for a processor while ready to run; zero where
+	// the system keeps no such figure.
+	milliseconds WatchdogWaitForAProcessor()
+	{
+		std::chrono::nanoseconds waited{0};
+		for (const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
+		{
+			std::ifstream comm(task.path() / "comm");
+			std::string name;
+			if (!std::getline(comm, name) || name != ScriptWatchdog::kThreadName)
+				continue;
+			std::ifstream schedstat(task.path() / "schedstat");
+			long long running = 0;
+			long long waiting = 0;
+			if (schedstat >> running >> waiting)
+				waited += std::chrono::nanoseconds(waiting);
+		}
+		return std::chrono::duration_cast<milliseconds>(waited);
 	}
 
 	// The calling thread's processor time, readable from any thread.
@@ -109,13 +132,14 @@ namespace
 			for (int frame = 0; frame < 6; ++frame)
 			{
 				const milliseconds start = ThreadProcessorTime();
+				const milliseconds watchdogWaited = WatchdogWaitForAProcessor();
 				now += 20;
 				view.InjectMouseMove(10.0f + frame, 10.0f);
 				view.InjectMouseDown(HTMLView::LeftMouseButton, 1);
 				view.InjectMouseUp(HTMLView::LeftMouseButton);
 				view.InjectKeyEvent(true, 65, 0, 'a', 0);
 				HTMLEngine::Update();
-				longest = std::max(longest, ThreadProcessorTime() - start);
+				longest = std::max(longest, ThreadProcessorTime() - start - (WatchdogWaitForAProcessor() - watchdogWaited));
 				if (kMeasuresMemory)
 					EXPECT_LT(test::ResidentKilobytes() / 1024 - startMegabytes, kMemoryGrowthLimitMegabytes) << page << ", frame " << frame;
 			}
