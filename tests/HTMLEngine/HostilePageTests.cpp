@@ -4,7 +4,6 @@
 #include "ResidentMemory.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,18 +61,6 @@ namespace
 		return std::chrono::duration_cast<milliseconds>(waited);
 	}
 
-	// The calling thread's processor time, readable from any thread.
-	HTMLEngine::BudgetClock ProcessorTimeOfThisThread()
-	{
-		clockid_t thread{};
-		pthread_getcpuclockid(pthread_self(), &thread);
-		return [thread] {
-			timespec now{};
-			clock_gettime(thread, &now);
-			return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-		};
-	}
-
 	HTMLView*& Navigated()
 	{
 		static HTMLView* view = nullptr;
@@ -113,7 +100,7 @@ namespace
 		{
 			HtmlTest::SetUp();
 			previousBudget = HTMLEngine::SetScriptBudget(kBudget);
-			previousClock = HTMLEngine::SetScriptBudgetClock(ProcessorTimeOfThisThread());
+			previousClock = HTMLEngine::SetScriptBudgetClock(test::ProcessorTimeOfThisThread());
 			startMegabytes = test::ResidentKilobytes() / 1024;
 			HTMLEngine::RegisterV8Globals(&navigateFunction, nullptr);
 		}
