@@ -105,7 +105,10 @@ namespace ShapeCast
 		const Tuple3f& step, const ConvexGeometry& obstacle, int iterations, CastStop* stop = nullptr);
 
 	// The shortest move that takes the piece out of the obstacle it overlaps; zero when they do not
-	// overlap. A plane or a triangle is left along its normal, on the side of the piece's centre,
-	// the side the contacts push it to; a solid along the direction of least penetration.
+	// overlap. It goes only as far as the piece truly overlaps the obstacle: at a convex edge of a
+	// mesh, a piece that overlaps a face only by a sliver leaves it over the edge. A piece whose
+	// centre lies over a plane or a triangle never leaves it across its plane: where its shortest
+	// move would carry the centre there, it leaves along the normal, on the side of its centre,
+	// the side the contacts push it to.
 	Tuple3f WayOut(GjkWorkspace& work, const ConvexGeometry& piece, const ConvexGeometry& obstacle, int iterations);
 }

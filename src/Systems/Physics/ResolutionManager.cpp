@@ -57,11 +57,13 @@ namespace
 	// Whether a step is long enough to carry the body through something thinner than itself: the
 	// step and the turn together carry a point of it farther than half its thinnest extent (a flat
 	// piece spinning on a floor can turn a corner deep into it while its centre moves little).
-	// Ghosts and bodies without a collider go where they are sent. Asked in the pose the body
-	// starts the step in, whose pieces stand where its orientation says.
+	// Ghosts, bodies without a collider and bodies without mass, which gameplay moves, go where
+	// they are sent, as on the slow path. Asked in the pose the body starts the step in, whose
+	// pieces stand where its orientation says.
 	bool IsFastStep(const RigidBody& body, const Tuple3f& step, float turn)
 	{
-		if (body.collider == nullptr || body.HasFlag(kBodyGhost) || body.collider->GetGeometryCount() == 0)
+		if (body.collider == nullptr || body.HasFlag(kBodyGhost) || body.inverseMass == 0.0f ||
+			body.collider->GetGeometryCount() == 0)
 			return false;
 		const float* bounds = body.collider->GetBounds();
 		const Tuple3f size(bounds[3] - bounds[0], bounds[4] - bounds[1], bounds[5] - bounds[2]);
@@ -180,6 +182,13 @@ namespace
 			body.transform->SetWorldPosition(body.GetPosition() + out);
 			body.UpdateDerived();
 		}
+	}
+
+	// How far the body's own spin turns it in a step: a part of a jointed figure is turned by its
+	// joints, which keep it out of the floor.
+	float OwnTurn(const RigidBody& body, const Tuple3f& spin, float dt)
+	{
+		return body.collisionParent == nullptr ? static_cast<float>(spin.Length()) * dt : 0.0f;
 	}
 
 	// orientation += ½·dt·(ω ⊗ orientation) for the pure quaternion ω; normalised later.
@@ -369,9 +378,7 @@ void ResolutionManager::IntegratePositions(float dt)
 		if (body->transform != nullptr)
 		{
 			const Tuple3f step = (body->velocity + body->pushVelocity) * dt;
-			// A part of a jointed figure is turned by its joints, which keep it out of the floor.
-			const float turn = body->collisionParent == nullptr ? static_cast<float>(spin.Length()) * dt : 0.0f;
-			const bool fast = IsFastStep(*body, step, turn);
+			const bool fast = IsFastStep(*body, step, OwnTurn(*body, spin, dt));
 			body->orientation = turned;
 			const Tuple3f taken = fast ? SweptStep(*body, step) : StopOriginShortOfSurface(*body, step);
 			body->transform->SetWorldPosition(body->GetPosition() + taken);
@@ -396,7 +403,7 @@ Tuple3f ResolutionManager::SweptStep(RigidBody& body, const Tuple3f& step) const
 	// A body made fast only by the contacts' push, out of a pile or a slot it was set in, is left
 	// where they push it: only its own speed and spin carry it into a surface.
 	const float dt = Physics::Settings().timeStep;
-	const bool fastByItself = IsFastStep(body, body.velocity * dt, static_cast<float>(body.angularVelocity.Length()) * dt);
+	const bool fastByItself = IsFastStep(body, body.velocity * dt, OwnTurn(body, body.angularVelocity, dt));
 	if (fastByItself)
 		TakeOutOfStaticSurfaces(body, detection);
 	// The shape is cast along the step against the static colliders, so that neither a turn nor a

@@ -153,16 +153,28 @@ Tuple3f ShapeCast::WayOut(GjkWorkspace& work, const ConvexGeometry& piece, const
 {
 	if (!GjkIntersect(work, piece, obstacle, iterations))
 		return {};
-	Tuple3f out;
-	if (obstacle.geometryKind == kGeometryPlane || obstacle.geometryKind == kGeometryTriangle)
-	{
-		const Tuple3f onFace = obstacle.GetCentre();
-		out = obstacle.GetNormal(onFace).Normalize();
-		if (out.DotProduct(piece.GetCentre() - onFace) < 0.0f)
-			out = -out;
-	}
-	else
-		out = -TouchEpa().ExpandPolytopeContact(work.simplex, piece, obstacle, iterations);
-	const float depth = obstacle.Support(out).DotProduct(out) - piece.Support(-out).DotProduct(out);
-	return out * std::max(depth, 0.0f);
+	const auto depthAlong = [&](const Tuple3f& out) {
+		return std::max(obstacle.Support(out).DotProduct(out) - piece.Support(-out).DotProduct(out), 0.0f);
+	};
+	// The least move that parts the two, as the contacts find it: out of a plane or a triangle it
+	// may lead over an edge, where the piece overlaps only a sliver of the surface, not the depth
+	// of the surface's whole plane.
+	const Tuple3f least = -TouchEpa().ExpandPolytopeContact(work.simplex, piece, obstacle, iterations);
+	if (obstacle.geometryKind != kGeometryPlane && obstacle.geometryKind != kGeometryTriangle)
+		return least * depthAlong(least);
+	// A surface has no inside: a piece whose centre lies over it leaves it on the side of its
+	// centre, the side the contacts push it to, never through it to the far side. Beside the
+	// surface, where a convex edge leaves the centre beyond the plane of the face it hangs over,
+	// the least move is the way out.
+	const Tuple3f centre = piece.GetCentre();
+	const Tuple3f fromFace = centre - obstacle.GetCentre();
+	Tuple3f face = obstacle.GetNormal(centre).Normalize();
+	if (face.DotProduct(fromFace) < 0.0f)
+		face = -face;
+	const float leastDepth = depthAlong(least);
+	if (!(obstacle.RayCast(centre, -face) >= 0.0f))
+		return least * leastDepth;
+	const float faceDepth = depthAlong(face);
+	const bool staysOnItsSide = (fromFace + least * leastDepth).DotProduct(face) > 0.0f;
+	return staysOnItsSide && leastDepth < faceDepth ? least * leastDepth : face * faceDepth;
 }

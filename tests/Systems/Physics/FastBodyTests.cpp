@@ -3,7 +3,7 @@
 // mesh or a wall and aimed 10-80 degrees into it. A body must stay on the side it came from, never
 // hang beside a surface it does not touch, never leave a hit with more energy than it brought, and
 // behave alike on both sides of the speed where the swept step starts.
-#include "Systems/Physics/PhysicsScene.h"
+#include "Systems/Physics/ThrownShapes.h"
 #include "Utilities/Random.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +17,10 @@
 namespace
 {
 	using test::PhysicsScene;
+	using test::Thrown;
+	using test::kCrate;
+	using test::kGameShapes;
+	using test::AddThrown;
 
 	constexpr float kPi = 3.14159265f;
 	// Every surface is as wide as the shipped floors: 60 units square.
@@ -36,23 +40,6 @@ namespace
 	constexpr float kDeepestFastStep = 0.1f;
 	// The game shapes' half diagonal and more.
 	constexpr float kEdgeMargin = 2.0f;
-
-	// What the game throws, as its archetypes and levels make it.
-	struct Thrown
-	{
-		const char* name;
-		const char* primitive;
-		Tuple3f size;
-		float density;
-		float friction;
-	};
-	const Thrown kCrate{"crate", "cube", {1, 1, 1}, 100, 0.4f};
-	const Thrown kHeldCrate{"held crate", "cube", {0.7f, 0.7f, 0.7f}, 100, 0.4f};
-	const Thrown kKeg{"keg", "cylinder", {0.8f, 0.8f, 0.8f}, 20, 0.6f};
-	const Thrown kScrap{"scrap", "cube", {0.5f, 0.5f, 0.5f}, 50, 0.5f};
-	const Thrown kHutPiece{"hut piece", "cube", {2, 0.5f, 2}, 10, 0.6f};
-	const Thrown kHousePiece{"house piece", "cube", {1.9f, 0.6f, 1.9f}, 50, 0.6f};
-	const Thrown kGameShapes[] = {kCrate, kHeldCrate, kKeg, kScrap, kHutPiece, kHousePiece};
 
 	// A face of a surface: a point p is beyond it, in the surface, when p . normal < at.
 	struct Face
@@ -232,24 +219,6 @@ namespace
 		if (auto* material = body->GetOwner().object->GetComponent<PhysicsMaterial>())
 			material->friction = 0.6f;
 		built.push_back(body);
-	}
-
-	// The thrown object as its archetype makes it: scaled by its Transform, of its material.
-	RigidBody& AddThrown(PhysicsScene& scene, const Thrown& thrown, const Tuple3f& at, const Quaternion& turn)
-	{
-		test::SceneBody& component = scene.AddSceneBody(false, at);
-		Composition& object = *component.owner;
-		object.AddComponent(PhysicsMaterial::TypeId());
-		auto& material = *object.GetComponent<PhysicsMaterial>();
-		material.density = thrown.density;
-		material.friction = thrown.friction;
-		auto& transform = *object.GetComponent<Transform>();
-		transform.SetScale(thrown.size);
-		transform.SetWorldOrientation(turn);
-		component.collider = std::make_shared<CompositePrimitiveCollider>();
-		component.collider->primitives.emplace_back(Tuple3f(1, 1, 1), thrown.primitive, Tuple3f(), Tuple3f());
-		component.Start();
-		return *component.body;
 	}
 
 	// A surface in a world past its warm-up steps, as a level is when the player shoots; each shot

@@ -472,6 +472,139 @@ namespace
 		}
 	}
 
+	// One step of the resolution stage alone, before any detection: the swept step, with no contact
+	// to take the speed or push the body first.
+	void StepResolutionOnly(test::PhysicsScene& scene)
+	{
+		ResolutionManager& resolution = scene.physics->GetResolution();
+		resolution.PreUpdate();
+		resolution.Update();
+		resolution.PostUpdate();
+	}
+
+	// The swept step alone, before any contact has taken the speed: a body resting on a floor a
+	// contact's depth in it, thrown into it, is carried a touch's depth into the floor, not the part
+	// of its step that leads into it; the contacts the next detection finds take the rest.
+	TEST(SweptStep, ABodyRestingOnAFloorThrownIntoItGoesATouchDeepNotItsStepDeep)
+	{
+		constexpr float kRestingDepth = 0.002f;
+		const struct
+		{
+			const char* what;
+			Tuple3f size;
+			Tuple3f turn;
+			float height;
+		} bodies[] = {{"crate", {1, 1, 1}, {}, 0.5f}, {"crate on an edge", {1, 1, 1}, {0, 0, 45}, 0.70710678f},
+			{"hut piece", {2, 0.5f, 2}, {0, 30, 0}, 0.25f}};
+		const Tuple3f throws[] = {{0, -40, 0}, {28.28f, -28.28f, 0}, {20, -20, 20}};
+		for (const bool mesh : {true, false})
+			for (const auto& shape : bodies)
+				for (const Tuple3f& velocity : throws)
+				{
+					test::PhysicsScene scene;
+					if (mesh)
+						AddMeshFloor(scene);
+					else
+						AddStatic(scene, {80, 1, 80}, {0, -0.5f, 0});
+					test::BodyShape thrown;
+					thrown.scale = shape.size;
+					RigidBody& body = scene.Add(thrown, Tuple3f(0, shape.height - kRestingDepth, 0));
+					TurnBody(body, shape.turn);
+					scene.LoadLevel();
+					body.velocity = velocity;
+					StepResolutionOnly(scene);
+					const float depth = -body.collider->GetGeometry(0)->Support(Tuple3f(0, -1, 0)).y;
+					EXPECT_LE(depth, ShapeCast::kPenetration + 0.001f)
+						<< shape.what << " thrown at " << tw::TextOf(velocity) << " into a " << (mesh ? "mesh" : "box") << " floor";
+				}
+	}
+
+	// A fast ball sunk 3 cm into both faces of a crease (a floor and a face rising from it at 60,
+	// 90 or 150 degrees), shot along the crease: the step moves it out of both, to touch each face,
+	// neither still in one nor carried clear of it.
+	TEST(SweptStep, ABallSunkIntoACreaseIsMovedOutToTouchBothFaces)
+	{
+		constexpr float kRadius = 0.5f, kSunk = 0.03f, kTouching = 0.005f;
+		for (const float degrees : {60.0f, 90.0f, 150.0f})
+		{
+			const float angle = degrees * static_cast<float>(kDegreesToRadians);
+			const Tuple3f floorNormal(0, 1, 0), faceNormal(-std::sin(angle), -std::cos(angle), 0);
+			const Tuple3f rising(-std::cos(angle) * 40, std::sin(angle) * 40, 0);
+			test::PhysicsScene scene;
+			scene.AddMesh({{{-40, 0, -40}, {0, 0, -40}, {0, 0, 40}, {-40, 0, 40}, Tuple3f(0, 0, 40) + rising, Tuple3f(0, 0, -40) + rising},
+				{0, 2, 1, 0, 3, 2, 1, 2, 4, 1, 4, 5}});
+			test::BodyShape ball;
+			ball.shape = "sphere";
+			ball.flags = kBodyNoGravity;
+			const float height = kRadius - kSunk;
+			RigidBody& body = scene.Add(ball, Tuple3f(-height * (1 + std::cos(angle)) / std::sin(angle), height, 0));
+			scene.LoadLevel();
+			body.velocity = Tuple3f(0, 0, 40);
+			StepResolutionOnly(scene);
+			for (const Tuple3f& normal : {floorNormal, faceNormal})
+				EXPECT_NEAR(kRadius - body.GetPosition().DotProduct(normal), 0.0f, kTouching)
+					<< degrees << " degree crease: depth in the face facing " << tw::TextOf(normal);
+		}
+	}
+
+	// A fast crate wedged off-centre between two walls nearer together than it is wide, shot along
+	// them, cannot be moved out of both: it is left as deep in each, for the contacts to squeeze out.
+	TEST(SweptStep, ACrateWedgedBetweenTwoWallsIsLeftAsDeepInEach)
+	{
+		constexpr float kGap = 0.98f, kOffCentre = 0.005f;
+		test::PhysicsScene scene;
+		AddStatic(scene, {1, 4, 80}, {-0.5f * kGap - 0.5f, 0, 0});
+		AddStatic(scene, {1, 4, 80}, {0.5f * kGap + 0.5f, 0, 0});
+		test::BodyShape crate;
+		crate.flags = kBodyNoGravity;
+		RigidBody& body = scene.Add(crate, Tuple3f(kOffCentre, 0, 0));
+		scene.LoadLevel();
+		body.velocity = Tuple3f(0, 0, 40);
+		StepResolutionOnly(scene);
+		const float x = body.GetPosition().x;
+		const float intoLeft = 0.5f - 0.5f * kGap - x, intoRight = 0.5f + x - 0.5f * kGap;
+		EXPECT_NEAR(intoLeft, intoRight, 0.002f) << "into the left wall " << intoLeft << ", into the right " << intoRight;
+	}
+
+	// A body without mass is moved by gameplay (a gate, a door, a windmill's sails): however fast it
+	// moves or turns, it goes where it is sent, as a slow one does, neither lifted out of the floor
+	// it is set in nor stopped at a wall.
+	TEST(SweptStep, AFastBodyWithoutMassGoesWhereGameplaySendsIt)
+	{
+		const struct
+		{
+			const char* what;
+			Tuple3f size;
+			Tuple3f velocity;
+			Tuple3f spin;
+		} cases[] = {{"a gate sent along the floor it is set in, into a wall", {1, 1, 1}, {40, 0, 0}, {}},
+			{"a sail turning with its end in the floor", {5, 0.6f, 0.2f}, {}, {0, 0, 4}}};
+		for (const auto& c : cases)
+		{
+			SCOPED_TRACE(c.what);
+			test::PhysicsScene scene;
+			AddStatic(scene, {80, 1, 80}, {0, -0.5f, 0});
+			AddStatic(scene, {1, 4, 80}, {3, 2, 0});
+			test::BodyShape moved;
+			moved.isStatic = true;
+			moved.flags = kBodyLogic | kBodyNoGravity;
+			moved.scale = c.size;
+			RigidBody& body = scene.Add(moved, Tuple3f(0, 0.5f * c.size.y - 0.1f, 0));
+			TurnBody(body, {0, 0, c.spin.z == 0.0f ? 0.0f : -80.0f});
+			scene.LoadLevel();
+			scene.Step();
+			const Tuple3f start = body.GetPosition();
+			for (int step = 1; step <= 10; ++step)
+			{
+				body.Wake();
+				body.velocity = c.velocity;
+				body.angularVelocity = c.spin;
+				scene.Step();
+				ExpectNear(body.GetPosition(), start + c.velocity * (kResolutionStep * static_cast<float>(step)), 1e-4);
+			}
+		}
+	}
+
 	// A crate lying a hair from a floor, a wall and a second wall meeting the first at an angle,
 	// thrown hardest at the first wall, then the second, then the floor: slid off each in turn, what
 	// is left of its step leads out of the corner along the second wall, and it takes it within the
