@@ -17,6 +17,21 @@ TW_PACKAGES+=(
   liblitehtml-dev libgumbo-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core
   libbrotli1 libc-ares2 libicu72 libnghttp2-14 libssl3 libuv1 zlib1g
 )
+# x11-utils: xdpyinfo, with which the virtual-display test asks whether a display answers.
+TW_PACKAGES+=(x11-utils)
+# git: update-golden.sh lists the images it rewrote.
+TW_PACKAGES+=(git)
+
+# The programs that scripts/*.sh, the test tools (tests/tools/*.sh and *.cmake) and the test
+# programs run, each of which a package above or one they pull in installs; the Packages test
+# checks that. sudo is not here: it is what installs the packages when the user is not root.
+TW_PROGRAMS=(
+  bash sh env cat chmod ls mkdir mktemp rm basename dirname sed grep awk tr head tail sort seq sleep
+  df nproc id tee xargs uptime
+  renice setsid mcookie ps pgrep apt-get dpkg dpkg-deb
+  cmake ctest ninja g++ clang clang++
+  Xvfb xvfb-run xauth xdpyinfo xdotool git
+)
 source "$(dirname "${BASH_SOURCE[0]}")/fetch-v8.sh"
 
 tw_install_packages() {

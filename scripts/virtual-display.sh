@@ -4,11 +4,14 @@
 
 tw_virtual_display_pid=""
 tw_virtual_display_folder=""
-tw_virtual_display_game=""
+# The signals that end a process and that a user or another program sends: each stops the display.
+# Bash ignores QUIT unless it is trapped.
+tw_virtual_display_signals=(HUP INT QUIT ALRM TERM USR1 USR2)
 
 # Starts Xvfb with the given server options, waits until it accepts clients and exports DISPLAY and
 # XAUTHORITY naming it. The server is stopped when the shell exits or is interrupted: this sets the
-# EXIT, INT, TERM and HUP traps, so call it in a script or subshell that sets none. Fails, with the
+# EXIT trap and those of tw_virtual_display_signals, so call it in a script or subshell that sets
+# none. Fails, with the
 # server's own words, when it does not come up.
 tw_start_virtual_display() {
   local cookie number="" deadline=$((SECONDS + 30))
@@ -17,7 +20,10 @@ tw_start_virtual_display() {
   local numberFile="$tw_virtual_display_folder/number" log="$tw_virtual_display_folder/Xvfb.log"
   # A shell ended by a signal skips its EXIT trap unless the signal is turned into an exit.
   trap tw_stop_virtual_display EXIT
-  tw_exit_on_signals
+  local signal
+  for signal in "${tw_virtual_display_signals[@]}"; do
+    trap "exit $((128 + $(kill -l "$signal")))" "$signal"
+  done
 
   # The server takes every cookie of its authority file, whatever display the entry names; a
   # client looks its cookie up by display number, so the entry is added again once that is known.
@@ -45,12 +51,6 @@ tw_start_virtual_display() {
   export DISPLAY=":$number" XAUTHORITY="$authority"
 }
 
-tw_exit_on_signals() {
-  trap 'exit 130' INT
-  trap 'exit 143' TERM
-  trap 'exit 129' HUP
-}
-
 # Adds the cookie for the display number to the authority file. xauth reads it on its standard
 # input (printf is the shell's own): on a command line, every user could read it.
 tw_add_cookie() {
@@ -70,7 +70,8 @@ tw_stop_virtual_display() {
 }
 
 # Runs the game (its path and arguments) on the display, or, when there is none, on a virtual one
-# of its own, unseen, after one line that says which.
+# of its own, unseen, after one line that says which; then the game takes the shell's place, so
+# nothing after this call runs.
 tw_run_on_a_display() {
   if [ -n "${DISPLAY:-}" ]; then
     "$@"
@@ -80,30 +81,20 @@ tw_run_on_a_display() {
   # connecting in that moment cannot open the display; SDL opens it once to look and then again.
   tw_start_virtual_display -screen 0 1280x1024x24 -noreset
   echo "No display here: Tumblewreck runs on the virtual display $DISPLAY (Xvfb, 1280x1024), unseen; Ctrl+C ends it." >&2
-  # The game runs beside the shell, which waits for it and so can take a signal sent to the script
-  # alone: the game gets it, and the display stops once the game has ended. A command started in
-  # the background of a script ignores INT and QUIT, and reads nothing: the game gets them back,
-  # so that Ctrl+C ends it, and keeps the script's standard input.
-  env --default-signal=INT,QUIT "$@" <&0 &
-  tw_virtual_display_game=$!
-  local signal status=0
-  for signal in INT TERM HUP; do
-    trap "tw_end_game_on $signal" "$signal"
-  done
-  wait "$tw_virtual_display_game" || status=$?
-  tw_exit_on_signals
-  return "$status"
+  tw_stop_virtual_display_after_this_process
+  # The game takes the shell's place, so a signal sent to the script is the game's own, and whoever
+  # started the script gets the game's status. A shell that waited for the game could not promise
+  # that: bash's wait loses the status of a child that ends as a signal the shell traps comes in,
+  # as Ctrl+C sends INT to both.
+  exec "$@"
 }
 
-# Sends the signal to the game and ends the shell with the game's status once the game has ended;
-# the EXIT trap then stops the display.
-tw_end_game_on() {
-  local status=0
-  kill -s "$1" "$tw_virtual_display_game" 2>/dev/null || true
-  # A wait cut short by another signal is taken up again.
-  while kill -0 "$tw_virtual_display_game" 2>/dev/null; do
-    status=0
-    wait "$tw_virtual_display_game" || status=$?
-  done
-  exit "$status"
+# Leaves the display to a watcher in a session of its own, which no signal to this process or its
+# group reaches: it stops the display once this process, or what it execs, has ended, however it
+# ends. It reads a pipe whose writing end only this process holds, until the end closes.
+tw_stop_virtual_display_after_this_process() {
+  local watched
+  exec {watched}> >(exec setsid sh -c 'cat >/dev/null; kill "$1"; rm -rf "$2"' _ \
+    "$tw_virtual_display_pid" "$tw_virtual_display_folder" >/dev/null 2>&1)
+  trap - EXIT
 }

@@ -47,7 +47,6 @@ bool ScriptWatchdog::IsWatching()
 
 void ScriptWatchdog::Run()
 {
-	pthread_setname_np(pthread_self(), kThreadName);
 	std::unique_lock lock(mutex);
 	while (!stopping)
 	{
@@ -74,7 +73,11 @@ ScriptWatchdog::Entry::Entry(ScriptWatchdog& watchdog) : watchdog(watchdog)
 	if (watchdog.depth++ > 0)
 		return;
 	if (!watchdog.thread.joinable())
+	{
 		watchdog.thread = std::thread([&watchdog] { watchdog.Run(); });
+		// Named here, not by the thread itself, so that it has its name before the first entry ends.
+		pthread_setname_np(watchdog.thread.native_handle(), kThreadName);
+	}
 	watchdog.armed = true;
 	watchdog.deadline = watchdog.clock() + watchdog.budget;
 	watchdog.changed.notify_all();

@@ -42,12 +42,21 @@ wait "${others[@]}" || true
 for failure in "${failures[@]}"; do
   echo "$failure" >&2
 done
-# Every server was given an authority file in the scratch folder.
-for process in /proc/[0-9]*; do
-  command=$(tr '\0' ' ' 2>/dev/null <"$process/cmdline") || continue
-  if [[ "$command" == *"$work/tmp"* ]]; then
-    echo "a virtual display was left running: $command" >&2
-    failures+=(left)
-  fi
+left_running() {
+  local process command
+  for process in /proc/[0-9]*; do
+    command=$(tr '\0' ' ' 2>/dev/null <"$process/cmdline") || continue
+    [[ "$command" != *"$work/tmp"* ]] || echo "$command"
+  done
+}
+# Every server was given an authority file in the scratch folder, and is stopped just after its
+# game by a watcher that names the folder too; a busy machine takes a while, never a minute.
+deadline=$((SECONDS + 60))
+while left=$(left_running) && [ -n "$left" ] && [ "$SECONDS" -lt "$deadline" ]; do
+  sleep 0.1
 done
+if [ -n "$left" ]; then
+  echo "a virtual display was left running: $left" >&2
+  failures+=(left)
+fi
 [ "${#failures[@]}" -eq 0 ]
