@@ -11,8 +11,7 @@ tw_virtual_display_signals=(HUP INT QUIT ALRM TERM USR1 USR2)
 # Starts Xvfb with the given server options, waits until it accepts clients and exports DISPLAY and
 # XAUTHORITY naming it. The server is stopped when the shell exits or is interrupted: this sets the
 # EXIT trap and those of tw_virtual_display_signals, so call it in a script or subshell that sets
-# none. Fails, with the
-# server's own words, when it does not come up.
+# none. Fails, with the server's own words, when it does not come up.
 tw_start_virtual_display() {
   local cookie number="" deadline=$((SECONDS + 30))
   tw_virtual_display_folder=$(mktemp -d "${TMPDIR:-/tmp}/tw-display.XXXXXX")
