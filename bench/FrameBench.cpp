@@ -138,7 +138,7 @@ namespace
 		}
 		catch (const FLException& error)
 		{
-			std::fprintf(stderr, "FrameBench: %s\n", error.message.c_str());
+			std::fprintf(stderr, "FrameBench: %s\n", error.Message().c_str());
 			std::exit(1);
 		}
 	}

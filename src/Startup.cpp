@@ -74,7 +74,7 @@ namespace Startup
 					engine->LeaveConfigurationUnwritten();
 				engine.reset();
 				// The line is the player's: what went wrong and what to do, not where in the sources.
-				std::cerr << "Tumblewreck could not start: " << error.message << "\n";
+				std::cerr << "Tumblewreck could not start: " << error.Message() << "\n";
 				return nullptr;
 			}
 		}

@@ -4,6 +4,8 @@
 // where it really lies and writes through it; every whole-file replacement goes through here.
 #pragma once
 
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,16 +50,20 @@ public:
 	std::optional<bool> LiesIn(const std::string& folderPath, std::string& failure) const;
 
 	// Writes the whole file of that name so that readers only ever see the old or a new whole
-	// contents, however many write it at once: each writer's text goes to a temporary file of its
-	// own in this folder ("<name>.<process>-<count>.tmp"), which replaces the file (or a link in its
-	// place) once written out to the disk. False, with the reason in error, when the file could not
-	// be written; it is untouched then and no temporary file is left.
+	// contents, however many write it at once: each writer's text goes to an unnamed file of its
+	// own in this folder, which, once written out to the disk, takes a temporary name of the
+	// writer's own ("<name>.<process>-<count>.tmp") and at once replaces the file (or a link in its
+	// place). The new file keeps the permissions of the file it replaces; a new one gets the
+	// default. False, with the reason in error, when the file could not be written; it is
+	// untouched then and no temporary file is left.
 	bool ReplaceFile(const std::string& name, std::string_view contents, std::string& error) const;
 
 	// The calls that carry a replacement to the disk, in the order they are made: a test puts in
-	// its own to see that order.
+	// its own to see that order, or to refuse unnamed files as some file systems do.
 	struct DiskCalls
 	{
+		// An unnamed file in the folder, open for writing.
+		int (*makeUnnamed)(int folder, mode_t mode);
 		int (*flush)(int descriptor);
 		int (*rename)(int fromFolder, const char* from, int toFolder, const char* to);
 	};

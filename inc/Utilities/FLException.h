@@ -3,9 +3,9 @@
 #pragma once
 
 #include <exception>
+#include <forward_list>
 #include <string>
 #include <string_view>
-#include <utility>
 
 // A standard exception, so that whatever reports a std::exception it did not expect (a test
 // framework, a library's handler) shows what went wrong and where instead of an unknown exception.
@@ -13,35 +13,50 @@ class FLException : public std::exception
 {
 public:
 	FLException(std::string_view file, int line, const std::string& message)
-		: file(FromProjectFolder(file)), line(line), message(message), code(0), description(Describe())
+		: file(FromProjectFolder(file)), line(line), message(message)
 	{
+		descriptions.push_front(Describe());
 	}
+	// Copied, never moved: an exception emptied by a move would have no text for what().
+	FLException(const FLException&) = default;
+	FLException& operator=(const FLException&) = default;
 
-	// The message as it is when asked, with where it was raised: a catcher on the way up may
-	// complete the message (an expression adds its text) before it is reported. Rewritten only
-	// when it changed, so that handlers asking at once in several threads only read it.
+	// The message with where it was raised, as it is now. The text is made when the message
+	// changes, never here: a pointer handed out stays valid, and says the same, for as long as the
+	// exception lives, and handlers in several threads only read.
 	const char* what() const noexcept override
 	{
-		try
-		{
-			if (std::string now = Describe(); now != description)
-				description = std::move(now);
-			return description.c_str();
-		}
-		catch (...)
-		{
-			// Out of memory: the message alone still says what went wrong.
-			return message.c_str();
-		}
+		return descriptions.front().c_str();
 	}
 
+	const std::string& File() const
+	{
+		return file;
+	}
+	int Line() const
+	{
+		return line;
+	}
+	const std::string& Message() const
+	{
+		return message;
+	}
+
+	// Adds to the message on the way up (an expression names the text its error was found in).
+	// The earlier texts are kept, so that a pointer taken from what() before still reads what it
+	// said.
+	void CompleteMessage(const std::string& addition)
+	{
+		message += addition;
+		descriptions.push_front(Describe());
+	}
+
+private:
 	std::string file;
 	int line;
 	std::string message;
-	int code;
-
-private:
-	mutable std::string description;
+	// The newest first.
+	std::forward_list<std::string> descriptions;
 
 	std::string Describe() const
 	{

@@ -185,7 +185,7 @@ namespace Platform
 				catch (const FLException& error)
 				{
 					std::snprintf(uncaughtNote, sizeof(uncaughtNote), "Uncaught FLException: %s (%s:%d)\n",
-						error.message.c_str(), error.file.c_str(), error.line);
+						error.Message().c_str(), error.File().c_str(), error.Line());
 				}
 				catch (const std::exception& error)
 				{

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <utility>
 
 namespace
@@ -55,22 +57,120 @@ namespace
 		return std::strerror(errno);
 	}
 
-	// A new file in the folder under a name of its own, for a writer's text until it replaces the file.
-	Descriptor CreateTemporaryFile(int folder, const std::string& name, std::string& temporary)
+	// Permissions a replacement carries over from the file it replaces.
+	constexpr mode_t kPermissionBits = S_IRWXU | S_IRWXG | S_IRWXO;
+	// A new file's mode before the user's umask takes bits away, as every program makes files.
+	constexpr mode_t kNewFileMode = 0666;
+
+	std::atomic<unsigned> temporariesNamed{0};
+
+	// Offers this writer's temporary names ("<name>.<process>-<count>.tmp") in turn to take until it
+	// succeeds or fails for another reason than the name being taken. A taken name (left by a
+	// writer that was killed, or a file or link someone planted) is passed over, never written
+	// through nor removed.
+	bool TakeTemporaryName(const std::string& name, std::string& temporary, const std::function<bool(const char*)>& take)
 	{
-		static std::atomic<unsigned> made{0};
 		const std::string stem = name + "." + std::to_string(getpid()) + "-";
-		// The name is this writer's alone: O_EXCL makes it or fails, and a name that is taken (left by a
-		// writer that died, or a link) is never written through but passed over for the next.
 		for (int attempt = 0; attempt < kMostTemporaryNamesTried; ++attempt)
 		{
-			temporary = stem + std::to_string(made++) + ".tmp";
-			const int file = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-			if (file >= 0 || errno != EEXIST)
-				return Descriptor(file);
+			temporary = stem + std::to_string(temporariesNamed++) + ".tmp";
+			if (take(temporary.c_str()))
+				return true;
+			if (errno != EEXIST)
+				return false;
 		}
-		return Descriptor(-1);
+		return false;
 	}
+
+	// The permissions of the regular file of that name, which its replacement keeps: a file the user
+	// made private stays private. Nothing for a new file, or one that stands in the place of a link.
+	std::optional<mode_t> KeptMode(int folder, const std::string& name)
+	{
+		struct stat status{};
+		if (fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode))
+			return status.st_mode & kPermissionBits;
+		return std::nullopt;
+	}
+
+	int MakeUnnamedFile(int folder, mode_t mode)
+	{
+		return openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+	}
+
+	// A writer's replacement for a file: an unnamed file in the folder that takes a name only once
+	// written whole, so that a writer killed on the way leaves nothing behind. Where the folder's
+	// file system has no unnamed files, it is made under a temporary name of the writer's own, which
+	// only a writer killed before the rename leaves. The temporary name is removed with the
+	// replacement unless it was renamed onto the file.
+	class FileReplacement
+	{
+	public:
+		FileReplacement(int folder, const std::string& name) : folder(folder), name(name) {}
+		~FileReplacement()
+		{
+			if (!temporary.empty())
+				unlinkat(folder, temporary.c_str(), 0);
+		}
+		FileReplacement(const FileReplacement&) = delete;
+		FileReplacement& operator=(const FileReplacement&) = delete;
+
+		// Made with the kept mode, exactly, whatever the umask: never more open, even for a moment,
+		// than the file it replaces.
+		bool Make(std::optional<mode_t> keptMode)
+		{
+			const mode_t mode = keptMode.value_or(kNewFileMode);
+			file = Descriptor(OpenedFolder::diskCalls.makeUnnamed(folder, mode));
+			if (file.Get() < 0 && (errno == EOPNOTSUPP || errno == EISDIR))
+				TakeTemporaryName(name, temporary, [&](const char* candidate) {
+					file = Descriptor(openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+					return file.Get() >= 0;
+				});
+			if (file.Get() < 0)
+			{
+				temporary.clear();
+				return false;
+			}
+			return !keptMode || fchmod(file.Get(), *keptMode) == 0;
+		}
+
+		int File() const
+		{
+			return file.Get();
+		}
+
+		// Gives the whole file a temporary name beside the file it replaces, and closes it. Linked
+		// through the process's view of its descriptor: naming by the descriptor alone needs a
+		// privilege a game does not have.
+		bool Name()
+		{
+			if (temporary.empty())
+			{
+				const std::string unnamed = "/proc/self/fd/" + std::to_string(file.Get());
+				std::string taken;
+				if (!TakeTemporaryName(name, taken, [&](const char* candidate) {
+						return linkat(AT_FDCWD, unnamed.c_str(), folder, candidate, AT_SYMLINK_FOLLOW) == 0;
+					}))
+					return false;
+				temporary = std::move(taken);
+			}
+			return close(file.Release()) == 0;
+		}
+
+		// Renames the temporary name onto the file: the one step at which the file changes.
+		bool Rename()
+		{
+			if (OpenedFolder::diskCalls.rename(folder, temporary.c_str(), folder, name.c_str()) != 0)
+				return false;
+			temporary.clear();
+			return true;
+		}
+
+	private:
+		int folder;
+		const std::string& name;
+		Descriptor file{-1};
+		std::string temporary;
+	};
 
 	bool WriteAll(int file, std::string_view contents)
 	{
@@ -184,7 +284,7 @@ std::optional<bool> OpenedFolder::LiesIn(const std::string& folderPath, std::str
 	}
 }
 
-OpenedFolder::DiskCalls OpenedFolder::diskCalls{fsync, renameat};
+OpenedFolder::DiskCalls OpenedFolder::diskCalls{MakeUnnamedFile, fsync, renameat};
 
 bool OpenedFolder::ReplaceFile(const std::string& name, std::string_view contents, std::string& failure) const
 {
@@ -193,32 +293,22 @@ bool OpenedFolder::ReplaceFile(const std::string& name, std::string_view content
 		failure = "cannot open the folder '" + path + "': " + error;
 		return false;
 	}
-	std::string temporary;
-	Descriptor file = CreateTemporaryFile(descriptor, name, temporary);
-	if (file.Get() < 0)
+	FileReplacement replacement(descriptor, name);
+	if (!replacement.Make(KeptMode(descriptor, name)))
 	{
-		failure = "cannot create '" + path + temporary + "': " + SystemError();
+		failure = "cannot create the new '" + path + name + "': " + SystemError();
 		return false;
 	}
 	// The contents reach the disk before the file takes the name: renamed first, a power cut could
 	// leave an empty file where the old one was.
-	bool written = WriteAll(file.Get(), contents) && diskCalls.flush(file.Get()) == 0;
-	std::string why = written ? "" : SystemError();
-	if (close(file.Release()) != 0 && written)
+	if (!WriteAll(replacement.File(), contents) || diskCalls.flush(replacement.File()) != 0 || !replacement.Name())
 	{
-		written = false;
-		why = SystemError();
-	}
-	if (!written)
-	{
-		failure = "cannot write '" + path + temporary + "': " + why;
-		unlinkat(descriptor, temporary.c_str(), 0);
+		failure = "cannot write the new '" + path + name + "': " + SystemError();
 		return false;
 	}
-	if (diskCalls.rename(descriptor, temporary.c_str(), descriptor, name.c_str()) != 0)
+	if (!replacement.Rename())
 	{
 		failure = "cannot replace '" + path + name + "': " + SystemError();
-		unlinkat(descriptor, temporary.c_str(), 0);
 		return false;
 	}
 	// The file is replaced by now; the flush only makes the new name outlast a power cut.

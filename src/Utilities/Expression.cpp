@@ -193,7 +193,7 @@ void Expression::Parse(const std::string& text)
 	}
 	catch (FLException& error)
 	{
-		error.message += " in \"" + text + "\"";
+		error.CompleteMessage(" in \"" + text + "\"");
 		throw;
 	}
 }

@@ -165,7 +165,7 @@ std::string FirstFailingArgument(const Message& message)
 		}
 		catch (const FLException& error)
 		{
-			return error.message;
+			return error.Message();
 		}
 	}
 	return {};

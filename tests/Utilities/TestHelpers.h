@@ -81,6 +81,6 @@ std::string FLExceptionOf(Call&& call)
 	}
 	catch (const FLException& error)
 	{
-		return error.message;
+		return error.Message();
 	}
 }

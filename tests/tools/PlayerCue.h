@@ -17,7 +17,7 @@ namespace test
 		std::ofstream cue(name);
 	}
 
-	struct __FrameCounterName
+	struct FrameCounterName
 	{
 		static constexpr const char* name = "FrameCounter";
 	};
@@ -25,7 +25,7 @@ namespace test
 	// Keeps the count of frames the game has run in the file "frames", replaced whole at the end of
 	// every frame: a script that waits for some of the game's time waits for frames (the world takes
 	// one fixed step a frame), which a loaded machine slows down but never shortens.
-	class FrameCounter : public SystemBase<FrameCounter, __FrameCounterName>
+	class FrameCounter : public SystemBase<FrameCounter, FrameCounterName>
 	{
 	public:
 		FrameCounter() { reloadOnLevelChange = false; }

@@ -18,7 +18,7 @@ RelayMsg::RelayMsg(const std::string& text, const std::string& where) : rawData(
 	}
 	catch (const FLException& error)
 	{
-		problem = error.message;
+		problem = error.Message();
 	}
 	if (!valid)
 		tw::Diagnostics::Report(where + ": the message \"" + text + "\" does not parse (" + problem +

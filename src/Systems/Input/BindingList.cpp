@@ -40,7 +40,7 @@ bool BindingList::AddBinding(const std::string& recipient, const std::string& me
 	}
 	catch (const FLException& error)
 	{
-		ReportSkipped(recipient, messageText, conditionText, "condition: " + error.message);
+		ReportSkipped(recipient, messageText, conditionText, "condition: " + error.Message());
 		return false;
 	}
 
@@ -51,7 +51,7 @@ bool BindingList::AddBinding(const std::string& recipient, const std::string& me
 	}
 	catch (const FLException& error)
 	{
-		ReportSkipped(recipient, messageText, conditionText, "message: " + error.message);
+		ReportSkipped(recipient, messageText, conditionText, "message: " + error.Message());
 		return false;
 	}
 	if (!parsed)

@@ -82,7 +82,7 @@ TEST_F(ParticleColliderTest, ThePointFollowsTheBodyAndIsItsOwnBox)
 	EXPECT_EQ(point.GetFeature({0, 1, 0}, feature), 1);
 	EXPECT_EQ(feature[0], position);
 
-	// Mended: the collider's box is the point's, so the broad phase finds the particle where it is.
+	// The collider's box is the point's, so that the broad phase finds the particle where it is.
 	const float* bounds = collision.GetBounds();
 	for (int axis = 0; axis < 3; ++axis)
 		EXPECT_TRUE(bounds[axis] == position[axis] && bounds[axis + 3] == position[axis]) << axis;
