@@ -92,8 +92,15 @@ namespace
 		return std::nullopt;
 	}
 
+	// An unnamed file is named through /proc (see FileReplacement::Name): where /proc is not
+	// mounted there are none to be had, and the writer takes the named way.
 	int MakeUnnamedFile(int folder, mode_t mode)
 	{
+		if (access("/proc/self/fd", X_OK) != 0)
+		{
+			errno = EOPNOTSUPP;
+			return -1;
+		}
 		return openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
 	}
 
