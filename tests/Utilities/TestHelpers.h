@@ -48,6 +48,12 @@ inline float RandomIn(float low, float high)
 	return low + (high - low) * static_cast<float>(tw::Rand()) / tw::kRandMax;
 }
 
+// The same from a sequence of its own, which a table seeds per row.
+inline float RandomIn(tw::RandomSequence& draws, float low, float high)
+{
+	return low + (high - low) * static_cast<float>(draws.Next()) / tw::kRandMax;
+}
+
 // A container element that counts its live instances, so a test can see each one destroyed once.
 struct LiveCounted
 {

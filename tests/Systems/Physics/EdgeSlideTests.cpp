@@ -4,6 +4,7 @@
 // it would over a box's: never held at the edge, never thrown back against its slide, always over.
 #include "Systems/Physics/ThrownShapes.h"
 #include "Utilities/Random.h"
+#include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -172,17 +173,14 @@ namespace
 			for (const float speed : {12.0f, 20.0f, 30.0f, 45.0f})
 			{
 				tw::RandomSequence draws(3);
-				const auto draw = [&draws](float low, float high) {
-					return low + (high - low) * static_cast<float>(draws.Next()) / tw::kRandMax;
-				};
 				SlideOutcome worst;
 				int notOver = 0;
 				for (int shot = 0; shot < 12; ++shot)
 				{
 					SlideStart start;
 					if (shot > 0)
-						start = {draw(-kEdgeHalfTurn, kEdgeHalfTurn), draw(-kEdgeHalfTurn / 6, kEdgeHalfTurn / 6), draw(-3, 3),
-							shot % 2 == 0 ? 0 : 10 * shot};
+						start = {RandomIn(draws, -kEdgeHalfTurn, kEdgeHalfTurn), RandomIn(draws, -kEdgeHalfTurn / 6, kEdgeHalfTurn / 6),
+							RandomIn(draws, -3, 3), shot % 2 == 0 ? 0 : 10 * shot};
 					const SlideOutcome outcome = SlideOver(scene, slider, speed, start);
 					worst.longestHold = std::max(worst.longestHold, outcome.longestHold);
 					worst.mostBack = std::max(worst.mostBack, outcome.mostBack);

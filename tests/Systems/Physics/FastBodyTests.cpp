@@ -5,6 +5,7 @@
 // behave alike on both sides of the speed where the swept step starts.
 #include "Systems/Physics/ThrownShapes.h"
 #include "Utilities/Random.h"
+#include "Utilities/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -140,26 +141,21 @@ namespace
 		float deepestFastStep = 0.0f;
 	};
 
-	float Draw(tw::RandomSequence& draws, float low, float high)
-	{
-		return low + (high - low) * static_cast<float>(draws.Next()) / tw::kRandMax;
-	}
-
 	// Any turn, the spin a blow gives (up to 5 rad/s about each axis), aimed 10-80 degrees into the
 	// surface in any direction along it.
 	FastShot DrawShot(tw::RandomSequence& draws, const Surface& surface, const SpeedBand& band)
 	{
 		FastShot shot;
-		const Tuple3f turn(Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi));
+		const Tuple3f turn(RandomIn(draws, -kPi, kPi), RandomIn(draws, -kPi, kPi), RandomIn(draws, -kPi, kPi));
 		shot.turn = QuaternionFromRotationVector(turn);
-		shot.spin = Tuple3f(Draw(draws, -5, 5), Draw(draws, -5, 5), Draw(draws, -5, 5));
-		const float below = Draw(draws, 10, 80) * kPi / 180.0f;
-		const float heading = Draw(draws, 0, 2 * kPi);
+		shot.spin = Tuple3f(RandomIn(draws, -5, 5), RandomIn(draws, -5, 5), RandomIn(draws, -5, 5));
+		const float below = RandomIn(draws, 10, 80) * kPi / 180.0f;
+		const float heading = RandomIn(draws, 0, 2 * kPi);
 		const Tuple3f normal = surface.Normal();
 		const Tuple3f across = surface.kind == Surface::kWall ? Tuple3f(0, 0, 1) : Tuple3f(1, 0, 0);
 		const Tuple3f along = Tuple3f().CrossProduct(normal, across);
 		shot.direction = (across * std::cos(heading) + along * std::sin(heading)) * std::cos(below) - normal * std::sin(below);
-		shot.speed = Draw(draws, band.low, band.high);
+		shot.speed = RandomIn(draws, band.low, band.high);
 		return shot;
 	}
 
@@ -486,13 +482,13 @@ namespace
 		Tuple3f start, aim;
 		if (corner.kind == Surface::kTrough)
 		{
-			start = Tuple3f(-0.5f * kTroughWidth + Draw(draws, -0.1f, 0.1f), Draw(draws, 1, 2), -Draw(draws, 5, 8));
-			aim = Tuple3f(-0.5f * kTroughWidth + Draw(draws, -0.5f, 0.5f), 0, -Draw(draws, 0, 2));
+			start = Tuple3f(-0.5f * kTroughWidth + RandomIn(draws, -0.1f, 0.1f), RandomIn(draws, 1, 2), -RandomIn(draws, 5, 8));
+			aim = Tuple3f(-0.5f * kTroughWidth + RandomIn(draws, -0.5f, 0.5f), 0, -RandomIn(draws, 0, 2));
 		}
 		else
 		{
-			start = Tuple3f(-Draw(draws, 3, 6), Draw(draws, 1, 2), Draw(draws, -2, 2));
-			aim = Tuple3f(-Draw(draws, 0, 1), 0, Draw(draws, -2, 2));
+			start = Tuple3f(-RandomIn(draws, 3, 6), RandomIn(draws, 1, 2), RandomIn(draws, -2, 2));
+			aim = Tuple3f(-RandomIn(draws, 0, 1), 0, RandomIn(draws, -2, 2));
 		}
 		shot.direction = (aim - start).Normalize();
 		const FastOutcome outcome = range.Launch(thrown, shot, start);
@@ -544,7 +540,7 @@ namespace
 			for (const char* primitive : {"cube", "sphere", "cylinder", "cone"})
 				for (int i = 0; i < 50; ++i)
 				{
-					const float size = Draw(draws, 0.3f, 1.3f);
+					const float size = RandomIn(draws, 0.3f, 1.3f);
 					const Thrown thrown{primitive, primitive, {size, size, size}, 50, 0.5f};
 					if (range.Fire(thrown, DrawShot(draws, surface, {30, 300})).through)
 					{
@@ -581,8 +577,8 @@ namespace
 			for (int i = 0; i < kCubesPerSpeed; ++i)
 			{
 				const Tuple3f turn = i == 0 ? Tuple3f(kPi / 4, kPi / 4, 0)
-											: Tuple3f(Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi), Draw(draws, -kPi, kPi));
-				const float along = Draw(draws, -10, 10), across = Draw(draws, -10, 10);
+											: Tuple3f(RandomIn(draws, -kPi, kPi), RandomIn(draws, -kPi, kPi), RandomIn(draws, -kPi, kPi));
+				const float along = RandomIn(draws, -10, 10), across = RandomIn(draws, -10, 10);
 				const FastShot shot{QuaternionFromRotationVector(turn), {}, {0, -1, 0}, speed};
 				const FastOutcome outcome = range.Launch(kCrate, shot, Tuple3f(along, 3, i % 2 == 0 ? along : across));
 				through += outcome.through ? 1 : 0;
